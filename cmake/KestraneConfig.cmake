@@ -1,0 +1,17 @@
+# One place for the language level, warnings and Qt strictness of every target.
+add_library(kestrane_config INTERFACE)
+target_compile_features(kestrane_config INTERFACE cxx_std_20)
+target_compile_options(kestrane_config INTERFACE
+  -Wall -Wextra -Werror -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+  -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+target_compile_definitions(kestrane_config INTERFACE
+  QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_CAST_FROM_BYTEARRAY
+  QT_NO_CONTEXTLESS_CONNECT QT_NO_URL_CAST_FROM_STRING QT_USE_QSTRINGBUILDER
+  QT_NO_FOREACH QT_NO_KEYWORDS)
+target_include_directories(kestrane_config INTERFACE ${CMAKE_SOURCE_DIR})
+
+if(KESTRANE_SANITIZE)
+  target_compile_options(kestrane_config INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(kestrane_config INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,80 @@
+#pragma once
+// Shift-JIS (code page 932) text: the one place that converts, and the byte-width rules.
+//
+// Records, day files and the texts built from them are kept as CP932 bytes in std::string.
+// Widths count bytes: a full-width character is two, a half-width one.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace keiba {
+
+// The full-width blank U+3000 as CP932 bytes.
+inline constexpr std::string_view kZenkakuSpace = "\x81\x40";
+
+// CP932 lead bytes: 0x81-0x9F and 0xE0-0xFC. Half-width katakana (0xA1-0xDF) are single bytes.
+constexpr bool IsSjisLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Byte length of the character that starts at s[i]: 2 for a lead byte followed by anything,
+// 1 otherwise (a lone lead byte at the end counts as one byte).
+std::size_t SjisCharLength(std::string_view s, std::size_t i);
+
+// CP932 to UTF-8. Bytes that are not CP932 become U+FFFD; never fails.
+std::string Cp932ToUtf8(std::string_view sjis);
+
+// UTF-8 to CP932. Characters CP932 lacks (and bad UTF-8) become '?'; `lossless` tells whether
+// any were replaced.
+std::string Utf8ToCp932(std::string_view utf8, bool* lossless = nullptr);
+
+// UTF-8 to CP932, or nothing when a character has no CP932 form.
+std::optional<std::string> Utf8ToCp932Exact(std::string_view utf8);
+
+// Shorthand for literals in code tables and tests: the CP932 bytes of a UTF-8 text.
+inline std::string Sj(std::string_view utf8) {
+    return Utf8ToCp932(utf8);
+}
+
+// The longest prefix of at most `bytes` bytes that does not end inside a double-byte character.
+std::string_view CutBytes(std::string_view s, std::size_t bytes);
+
+// Cut to `bytes` as above, then pad with half-width blanks to exactly `bytes`.
+std::string FitBytes(std::string_view s, std::size_t bytes);
+
+// Append half-width blanks until the text is `bytes` long (longer texts stay as they are).
+std::string PadRightBytes(std::string_view s, std::size_t bytes);
+
+// Append full-width blanks while one more fits in `bytes`; an odd remainder is left unfilled.
+std::string PadRightZenkaku(std::string_view s, std::size_t bytes);
+
+// Repeat a piece n times (blanks of a field's width).
+std::string Repeat(std::string_view piece, std::size_t n);
+
+// Leading and trailing half-width blanks removed; full-width blanks stay (the platform's Trim).
+std::string_view TrimBlanks(std::string_view s);
+
+// True when the text holds nothing but half-width and full-width blanks (scanned by character).
+bool IsBlankText(std::string_view sjis);
+
+// The value of a digit field: leading blanks skipped, digits read until the first other
+// character; an empty or non-numeric field is 0. Saturates instead of overflowing.
+std::int64_t DigitValue(std::string_view field);
+
+// A whole number, optionally signed, with blanks around it allowed; anything else is nothing.
+std::optional<std::int64_t> StrictInteger(std::string_view text);
+
+// StrictInteger with a default, clamped to int.
+int StrToIntDef(std::string_view text, int def);
+
+// "%N.Mf" as the original platform formatted it: the value is taken to 15 significant decimal
+// digits and rounded half away from zero there, so 360.5 gives "361" and 2.675 gives "2.68".
+// The result is right-aligned in at least `width` characters.
+std::string FormatFixed(double value, int width, int decimals);
+
+// "%Nd": right-aligned in at least `width` characters.
+std::string FormatInt(std::int64_t value, int width);
+
+} // namespace keiba

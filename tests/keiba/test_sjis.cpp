@@ -1,0 +1,112 @@
+#include "keiba/sjis.h"
+
+#include <gtest/gtest.h>
+
+using namespace keiba;
+
+TEST(Sjis, ConvertsWindowsOnlyCharactersBothWays) {
+    // Plain SHIFT_JIS lacks these or maps them elsewhere; CP932 must keep them.
+    struct Case {
+        const char* utf8;
+        const char* sjis;
+    } cases[] = {
+        {"①", "\x87\x40"},
+        {"⑱", "\x87\x51"},
+        {"Ⅰ", "\x87\x54"},
+        {"－", "\x81\x7C"},
+        {"～", "\x81\x60"},
+        {"　", "\x81\x40"},
+        {"ｱ", "\xB1"},
+        {"東京", "\x93\x8C\x8B\x9E"},
+        {"｢", "\xA2"},
+        {"｣", "\xA3"},
+        {"ﾌﾞﾘﾝ", "\xCC\xDE\xD8\xDD"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf8ToCp932(c.utf8), c.sjis) << c.utf8;
+        EXPECT_EQ(Cp932ToUtf8(c.sjis), c.utf8) << c.utf8;
+    }
+}
+
+TEST(Sjis, UnconvertibleInputIsReplacedAndReported) {
+    bool lossless = true;
+    EXPECT_EQ(Utf8ToCp932("a😀b", &lossless), "a?b");
+    EXPECT_FALSE(lossless);
+    EXPECT_FALSE(Utf8ToCp932Exact("😀").has_value());
+    EXPECT_EQ(Utf8ToCp932Exact("ab").value(), "ab");
+    // A lone lead byte at the end and an undefined byte do not stop the conversion.
+    EXPECT_EQ(Cp932ToUtf8("A\x82"), "A\xEF\xBF\xBD");
+    EXPECT_EQ(Cp932ToUtf8("\xFF"
+                          "B"),
+              "\xEF\xBF\xBD"
+              "B");
+}
+
+TEST(Sjis, CuttingNeverSplitsADoubleByteCharacter) {
+    const std::string name = Sj("ア") + "B" + Sj("イ"); // 2 + 1 + 2 bytes
+    EXPECT_EQ(CutBytes(name, 5), name);
+    EXPECT_EQ(CutBytes(name, 4), Sj("ア") + "B");
+    EXPECT_EQ(CutBytes(name, 1), "");
+    EXPECT_EQ(FitBytes(name, 4), Sj("ア") + "B ");
+    EXPECT_EQ(FitBytes(name, 1), " ");
+    EXPECT_EQ(FitBytes("ab", 4), "ab  ");
+    // A lone lead byte is one character of its own.
+    EXPECT_EQ(CutBytes("ab\x82", 3), "ab\x82");
+    EXPECT_EQ(SjisCharLength("ab\x82", 2), 1u);
+}
+
+TEST(Sjis, PaddingCountsBytes) {
+    EXPECT_EQ(PadRightBytes(Sj("東京"), 6), Sj("東京") + "  ");
+    EXPECT_EQ(PadRightBytes("toolong", 3), "toolong");
+    EXPECT_EQ(PadRightZenkaku(Sj("東京"), 8), Sj("東京　　"));
+    EXPECT_EQ(PadRightZenkaku("abc", 8), "abc" + Sj("　　")); // odd remainder stays unfilled
+    EXPECT_TRUE(IsBlankText(Sj(" 　 ")));
+    EXPECT_FALSE(IsBlankText(Sj("　a")));
+    // 0x81 0x40 hidden as the trail of another character is not a blank.
+    EXPECT_FALSE(IsBlankText("\x83\x81\x40"));
+}
+
+TEST(Sjis, DigitFieldsReadLikeRecordNumbers) {
+    EXPECT_EQ(DigitValue("0012"), 12);
+    EXPECT_EQ(DigitValue("  7"), 7);
+    EXPECT_EQ(DigitValue("12ab"), 12);
+    EXPECT_EQ(DigitValue("ab"), 0);
+    EXPECT_EQ(DigitValue(""), 0);
+    EXPECT_EQ(DigitValue("-5"), 0);
+    EXPECT_EQ(DigitValue("99999999999999999999999"), INT64_MAX);
+
+    EXPECT_EQ(StrictInteger(" -12 ").value(), -12);
+    EXPECT_FALSE(StrictInteger("12abc"));
+    EXPECT_FALSE(StrictInteger(""));
+    EXPECT_FALSE(StrictInteger("-"));
+    EXPECT_EQ(StrToIntDef("12abc", 7), 7);
+    EXPECT_EQ(StrToIntDef("99999999999", 7), 7);
+    EXPECT_EQ(StrToIntDef("+40", 7), 40);
+}
+
+TEST(Sjis, FixedFormatRoundsHalfAwayFromZeroOnTheDecimalValue) {
+    struct Case {
+        double v;
+        int width, decimals;
+        const char* text;
+    } cases[] = {
+        {360.5, 3, 0, "361"},
+        {359.5, 3, 0, "360"},
+        {-2.5, 0, 0, "-3"},
+        {2.675, 0, 2, "2.68"},
+        {1.005, 0, 2, "1.01"},
+        {0.05, 0, 1, "0.1"},
+        {0.04, 5, 1, "  0.0"},
+        {-0.04, 0, 1, "0.0"},
+        {55.0, 5, 1, " 55.0"},
+        {999.95, 5, 1, "1000.0"},
+        {0.0, 4, 1, " 0.0"},
+        {1234567.0, 3, 0, "1234567"},
+        {9.99, 4, 1, "10.0"},
+        {80.0 / 3.0, 5, 1, " 26.7"},
+        {1e20, 0, 0, "100000000000000000000"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FormatFixed(c.v, c.width, c.decimals), c.text) << c.v;
+    EXPECT_EQ(FormatInt(5, 2), " 5");
+    EXPECT_EQ(FormatInt(123, 2), "123");
+}

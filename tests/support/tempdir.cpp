@@ -1,0 +1,42 @@
+#include "tests/support/tempdir.h"
+
+#include "keiba/fileio.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace testsupport {
+
+TempDir::TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kestrane-test-XXXXXX").string();
+    char* made = ::mkdtemp(pattern.data());
+    if (!made) throw std::runtime_error("mkdtemp failed");
+    path_ = made;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::filesystem::path TempDir::operator/(std::string_view name) const {
+    return path_ / keiba::Utf8Path(name);
+}
+
+std::string Slurp(const std::filesystem::path& p) {
+    auto bytes = keiba::ReadWholeFile(p);
+    EXPECT_TRUE(bytes.has_value()) << "missing file " << p;
+    return bytes.value_or(std::string());
+}
+
+void WriteBytes(const std::filesystem::path& p, std::string_view bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace testsupport

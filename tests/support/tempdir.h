@@ -1,0 +1,27 @@
+#pragma once
+// A fresh folder per test, removed afterwards.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Reads a whole file; fails the test when it is missing.
+std::string Slurp(const std::filesystem::path& p);
+void WriteBytes(const std::filesystem::path& p, std::string_view bytes);
+
+} // namespace testsupport
