@@ -1,0 +1,1 @@
+#include "keiba/codetables.h"

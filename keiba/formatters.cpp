@@ -1,0 +1,1 @@
+#include "keiba/formatters.h"

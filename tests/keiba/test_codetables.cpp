@@ -1,0 +1,3 @@
+#include "keiba/codetables.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,3 @@
+#include "keiba/formatters.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,3 @@
+#include "keiba/markconv.h"
+
+#include <gtest/gtest.h>
