@@ -1,0 +1,107 @@
+#include "keiba/platform.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace keiba {
+namespace {
+
+class SilentNotifier final : public Notifier {
+public:
+    void Beep() override {}
+    void Information(const std::string&) override {}
+    bool YesNo(const std::string&) override { return false; }
+};
+
+class SystemClock final : public Clock {
+public:
+    LocalTime Now() const override { return SystemLocalNow(); }
+};
+
+class NoShell final : public Shell {
+public:
+    bool Open(const std::string&) override { return false; }
+    bool Launch(const std::filesystem::path&, const std::vector<std::string>&,
+                const std::filesystem::path&) override {
+        return false;
+    }
+};
+
+SilentNotifier gSilent;
+SystemClock gSystemClock;
+NoShell gNoShell;
+Notifier* gNotifier = &gSilent;
+Clock* gClock = &gSystemClock;
+Shell* gShell = &gNoShell;
+
+} // namespace
+
+Notifier& CurrentNotifier() {
+    return *gNotifier;
+}
+Clock& CurrentClock() {
+    return *gClock;
+}
+Shell& CurrentShell() {
+    return *gShell;
+}
+void InstallNotifier(Notifier* n) {
+    gNotifier = n ? n : &gSilent;
+}
+void InstallClock(Clock* c) {
+    gClock = c ? c : &gSystemClock;
+}
+void InstallShell(Shell* s) {
+    gShell = s ? s : &gNoShell;
+}
+
+LocalTime SystemLocalNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    return MakeLocalTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                         tm.tm_sec);
+}
+
+LocalTime MakeLocalTime(int year, int month, int day, int hour, int minute, int second) {
+    using namespace std::chrono;
+    local_days d{std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
+                 std::chrono::day{static_cast<unsigned>(day)}};
+    return LocalTime{d} + hours{hour} + minutes{minute} + seconds{second};
+}
+
+DateTimeParts Parts(LocalTime t) {
+    using namespace std::chrono;
+    local_days d = floor<days>(t);
+    year_month_day ymd{d};
+    hh_mm_ss<seconds> hms{t - d};
+    return {static_cast<int>(ymd.year()),
+            static_cast<int>(unsigned(ymd.month())),
+            static_cast<int>(unsigned(ymd.day())),
+            static_cast<int>(hms.hours().count()),
+            static_cast<int>(hms.minutes().count()),
+            static_cast<int>(hms.seconds().count())};
+}
+
+std::string Yyyymmdd(LocalTime t) {
+    DateTimeParts p = Parts(t);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d", p.year % 10000, p.month, p.day);
+    return buf;
+}
+
+std::string Hhnn(LocalTime t) {
+    DateTimeParts p = Parts(t);
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d%02d", p.hour, p.minute);
+    return buf;
+}
+
+std::string HhnnssColon(LocalTime t) {
+    DateTimeParts p = Parts(t);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", p.hour, p.minute, p.second);
+    return buf;
+}
+
+} // namespace keiba

@@ -1,0 +1,66 @@
+#pragma once
+// The small platform layers of the system: messages to the user, the clock, and the shell.
+// Logic calls them through these interfaces; the screens install Qt implementations at
+// start-up and tests install scripted ones, so no modal box ever blocks a test.
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace keiba {
+
+// Local wall-clock time, to the second. Race days, post times and fetch windows are local.
+using LocalTime = std::chrono::local_seconds;
+
+class Notifier {
+public:
+    virtual ~Notifier() = default;
+    virtual void Beep() = 0;
+    // A modal information box with OK. Texts are UTF-8.
+    virtual void Information(const std::string& text) = 0;
+    // A modal Yes/No box; true for Yes.
+    virtual bool YesNo(const std::string& text) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual LocalTime Now() const = 0;
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Opens a document or web address with the desktop's handler; false when that failed.
+    virtual bool Open(const std::string& target) = 0;
+    // Starts a program detached, with its arguments as a list and its own working folder.
+    virtual bool Launch(const std::filesystem::path& program, const std::vector<std::string>& args,
+                        const std::filesystem::path& workingDir) = 0;
+};
+
+// The installed layers. Until something is installed: a notifier that answers No and shows
+// nothing, the system clock, and a shell that fails every request.
+Notifier& CurrentNotifier();
+Clock& CurrentClock();
+Shell& CurrentShell();
+void InstallNotifier(Notifier* n); // nullptr restores the default; the caller keeps ownership
+void InstallClock(Clock* c);
+void InstallShell(Shell* s);
+
+// The system clock's local time.
+LocalTime SystemLocalNow();
+
+// Broken-down parts of a local time.
+struct DateTimeParts {
+    int year, month, day, hour, minute, second;
+};
+DateTimeParts Parts(LocalTime t);
+LocalTime MakeLocalTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+// "yyyymmdd", "hhnn" and "hh:nn:ss" of a local time.
+std::string Yyyymmdd(LocalTime t);
+std::string Hhnn(LocalTime t);
+std::string HhnnssColon(LocalTime t);
+
+} // namespace keiba

@@ -1,0 +1,73 @@
+#pragma once
+// Scripted platform layers for tests: they record what the system said and did.
+
+#include "keiba/platform.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class RecordingNotifier : public keiba::Notifier {
+public:
+    void Beep() override { ++beeps; }
+    void Information(const std::string& text) override { messages.push_back(text); }
+    bool YesNo(const std::string& text) override {
+        questions.push_back(text);
+        if (answers.empty()) return false;
+        bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    int beeps = 0;
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::deque<bool> answers; // Yes/No answers in order; No once they run out
+};
+
+class TestClock : public keiba::Clock {
+public:
+    keiba::LocalTime Now() const override { return now; }
+    keiba::LocalTime now = keiba::MakeLocalTime(2026, 12, 6, 9, 0, 0);
+};
+
+class RecordingShell : public keiba::Shell {
+public:
+    bool Open(const std::string& target) override {
+        opened.push_back(target);
+        return succeed;
+    }
+    bool Launch(const std::filesystem::path& program, const std::vector<std::string>& args,
+                const std::filesystem::path& workingDir) override {
+        launched.push_back({program, args, workingDir});
+        return succeed;
+    }
+    struct Launched {
+        std::filesystem::path program;
+        std::vector<std::string> args;
+        std::filesystem::path workingDir;
+    };
+    bool succeed = true;
+    std::vector<std::string> opened;
+    std::vector<Launched> launched;
+};
+
+// Installs the given layers for the life of a test and restores the defaults afterwards.
+class ScopedPlatform {
+public:
+    ScopedPlatform(keiba::Notifier* n, keiba::Clock* c = nullptr, keiba::Shell* s = nullptr) {
+        keiba::InstallNotifier(n);
+        keiba::InstallClock(c);
+        keiba::InstallShell(s);
+    }
+    ~ScopedPlatform() {
+        keiba::InstallNotifier(nullptr);
+        keiba::InstallClock(nullptr);
+        keiba::InstallShell(nullptr);
+    }
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+};
+
+} // namespace testsupport
