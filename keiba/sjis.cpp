@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace keiba {
 namespace {
@@ -247,24 +248,25 @@ std::string FormatFixed(double value, int width, int decimals) {
                 }
             }
         }
-        // Lay out the integer and decimal parts.
-        std::string intPart;
-        std::string fracPart;
-        int lead = std::max(0, decimals - static_cast<int>(kept.size()));
-        std::string all = std::string(static_cast<std::size_t>(lead), '0') + kept;
-        // `all` holds the value times 10^decimals as a digit string.
-        if (static_cast<int>(all.size()) > decimals) {
-            intPart = all.substr(0, all.size() - static_cast<std::size_t>(decimals));
-            fracPart = all.substr(all.size() - static_cast<std::size_t>(decimals));
-        } else {
-            intPart = "0";
-            fracPart = all;
+        // `all` holds the value times 10^decimals as a digit string of at least `decimals`
+        // digits; the last `decimals` of them are the fraction.
+        std::string all(
+            static_cast<std::size_t>(std::max(0, decimals - static_cast<int>(kept.size()))), '0');
+        all += kept;
+        std::string_view digitsView(all);
+        std::size_t split = digitsView.size() - static_cast<std::size_t>(decimals);
+        std::string_view intView = digitsView.substr(0, split);
+        std::string_view fracView = digitsView.substr(split);
+        std::size_t nz = intView.find_first_not_of('0');
+        intView = nz == std::string_view::npos ? std::string_view("0") : intView.substr(nz);
+        bool isZero = intView == "0" && fracView.find_first_not_of('0') == std::string_view::npos;
+        body.clear();
+        if (value < 0 && !isZero) body.push_back('-');
+        body.append(intView);
+        if (decimals > 0) {
+            body.push_back('.');
+            body.append(fracView);
         }
-        std::size_t nz = intPart.find_first_not_of('0');
-        intPart = nz == std::string::npos ? "0" : intPart.substr(nz);
-        bool isZero = intPart == "0" && fracPart.find_first_not_of('0') == std::string::npos;
-        body = (value < 0 && !isZero ? "-" : "") + intPart;
-        if (decimals > 0) body += "." + fracPart;
     }
     if (static_cast<int>(body.size()) < width)
         body.insert(0, static_cast<std::size_t>(width) - body.size(), ' ');
