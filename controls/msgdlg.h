@@ -1,0 +1,48 @@
+#pragma once
+// The settings of a message box, held by the main window. Nothing shows a box from them:
+// every message of the system goes through the notifier.
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <set>
+
+namespace controls {
+
+enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum class TMsgPosition { poDesigned, poScreenCenter };
+enum class TMsgDlgBtn {
+    mbYes,
+    mbNo,
+    mbOK,
+    mbCancel,
+    mbAbort,
+    mbRetry,
+    mbIgnore,
+    mbAll,
+    mbNoToAll,
+    mbYesToAll,
+    mbHelp,
+};
+using TMsgDlgButtons = std::set<TMsgDlgBtn>;
+using TButtonClickEvent = std::function<void(TMsgDlgBtn)>;
+
+class TMsgDlg : public QObject {
+    Q_OBJECT
+public:
+    explicit TMsgDlg(QObject* owner = nullptr)
+        : QObject(owner) {}
+
+    bool Sound = false;
+    int MsgLeft = -1;
+    int MsgTop = -1;
+    int HelpContext = 0;
+    QString DisplayMsg;
+    TMsgDlgType MsgDlgType = TMsgDlgType::mtInformation;
+    TMsgPosition MsgPosition = TMsgPosition::poScreenCenter;
+    TMsgDlgButtons VisibleButtons{TMsgDlgBtn::mbOK};
+    TButtonClickEvent OnButtonClick;
+};
+
+} // namespace controls

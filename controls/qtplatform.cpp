@@ -1,0 +1,63 @@
+#include "controls/qtplatform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QUrl>
+
+namespace controls {
+namespace {
+
+QString FromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QString FromPath(const std::filesystem::path& p) {
+    return FromUtf8(p.string());
+}
+
+QString Caption() {
+    return QGuiApplication::applicationDisplayName();
+}
+
+} // namespace
+
+void QtNotifier::Beep() {
+    QApplication::beep();
+}
+
+void QtNotifier::Information(const std::string& text) {
+    QMessageBox::information(QApplication::activeWindow(), Caption(), FromUtf8(text),
+                             QMessageBox::Ok);
+}
+
+bool QtNotifier::YesNo(const std::string& text) {
+    return QMessageBox::question(QApplication::activeWindow(), Caption(), FromUtf8(text),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool QtShell::Open(const std::string& target) {
+    const QString t = FromUtf8(target);
+    if (t.isEmpty()) return false;
+    QUrl url;
+    if (QFileInfo::exists(t)) {
+        url = QUrl::fromLocalFile(QFileInfo(t).absoluteFilePath());
+    } else if (t.contains(QStringLiteral("://")) || t.startsWith(QStringLiteral("mailto:"))) {
+        url = QUrl(t);
+    } else {
+        url = QUrl::fromUserInput(t);
+    }
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool QtShell::Launch(const std::filesystem::path& program, const std::vector<std::string>& args,
+                     const std::filesystem::path& workingDir) {
+    QStringList list;
+    for (const std::string& a : args) list << FromUtf8(a);
+    return QProcess::startDetached(FromPath(program), list, FromPath(workingDir));
+}
+
+} // namespace controls

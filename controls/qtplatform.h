@@ -1,0 +1,25 @@
+#pragma once
+// The Qt implementations of the platform layers, installed by the program at start-up.
+
+#include "keiba/platform.h"
+
+namespace controls {
+
+// Boxes carry the application's display name as their caption and sit over the active window.
+class QtNotifier final : public keiba::Notifier {
+public:
+    void Beep() override;
+    void Information(const std::string& text) override;
+    bool YesNo(const std::string& text) override;
+};
+
+// Documents and web addresses open with the desktop's handler; programs start detached with
+// their own working folder, and this process's folder never changes.
+class QtShell final : public keiba::Shell {
+public:
+    bool Open(const std::string& target) override;
+    bool Launch(const std::filesystem::path& program, const std::vector<std::string>& args,
+                const std::filesystem::path& workingDir) override;
+};
+
+} // namespace controls

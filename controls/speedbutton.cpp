@@ -1,0 +1,479 @@
+#include "controls/speedbutton.h"
+
+#include <QEnterEvent>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QShortcutEvent>
+#include <QTimer>
+
+namespace controls {
+namespace {
+
+constexpr int kFadeStepMs = 30;
+
+Rgb ToRgb(const QColor& c) {
+    return {c.red(), c.green(), c.blue()};
+}
+
+QColor ToQColor(Rgb c) {
+    return {c.r, c.g, c.b};
+}
+
+// Vertical gradient over [top, bottom) between x = left and x = right (exclusive).
+void PaintGradient(QPainter& p, int left, int right, int top, int bottom, const QColor& from,
+                   const QColor& to) {
+    const int height = bottom - top;
+    if (height <= 0 || right <= left) return;
+    const auto bands = GradientBands(ToRgb(from), ToRgb(to));
+    const int bandHeight = height / 31 + 1;
+    for (int i = 0; i < kGradientBands; ++i) {
+        const int y = top + i * height / 31;
+        if (y >= bottom) break;
+        const int h = std::min(bandHeight, bottom - y);
+        p.fillRect(QRect(left, y, right - left, h), ToQColor(bands[static_cast<std::size_t>(i)]));
+    }
+}
+
+void PaintBevel(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
+    p.setPen(topLeft);
+    p.drawLine(r.left(), r.bottom(), r.left(), r.top());
+    p.drawLine(r.left(), r.top(), r.right(), r.top());
+    p.setPen(bottomRight);
+    p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+    p.drawLine(r.right(), r.bottom(), r.left(), r.bottom());
+}
+
+QString StripMnemonic(const QString& s) {
+    QString out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] == u'&' && i + 1 < s.size()) ++i;
+        out += s[i];
+    }
+    return out;
+}
+
+} // namespace
+
+TLbSpeedButton::TLbSpeedButton(QWidget* parent)
+    : QWidget(parent) {
+    resize(100, 23);
+    color_ = palette().color(QPalette::Button);
+    hotTrackFont_ = parent != nullptr ? parent->window()->font() : font();
+    fadeTimer_ = new QTimer(this);
+    fadeTimer_->setInterval(kFadeStepMs);
+    connect(fadeTimer_, &QTimer::timeout, this, &TLbSpeedButton::FadeStep);
+}
+
+void TLbSpeedButton::SetAlignment(TAlignment value) {
+    alignment_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetCaption(const QString& value) {
+    caption_ = value;
+    UpdateShortcut();
+    update();
+}
+
+void TLbSpeedButton::SetColor(const QColor& value) {
+    color_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetColorWhenDown(const QColor& value) {
+    colorWhenDown_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetColorStyle(TLbColorStyle value) {
+    const ColorPreset* preset = FindColorPreset(value);
+    if (preset == nullptr) return;
+    auto resolve = [this](const PresetColor& c) {
+        switch (c.kind) {
+        case PresetColor::Kind::Fixed: return ToQColor(c.rgb);
+        case PresetColor::Kind::ButtonFace: return palette().color(QPalette::Button);
+        case PresetColor::Kind::None: break;
+        }
+        return QColor();
+    };
+    color_ = resolve(preset->color);
+    lightColor_ = resolve(preset->lightColor);
+    shadowColor_ = resolve(preset->shadowColor);
+    hotTrackColor_ = resolve(preset->hotTrackColor);
+    colorWhenDown_ = resolve(preset->colorWhenDown);
+    flat_ = preset->flat;
+    SetStyle(preset->style);
+    SetFontColor(ToQColor(preset->fontColor));
+    update();
+}
+
+void TLbSpeedButton::SetDown(bool value) {
+    if (value == down_) return;
+    if (groupIndex_ != 0 && parentWidget() != nullptr) {
+        const auto siblings =
+            parentWidget()->findChildren<TLbSpeedButton*>(Qt::FindDirectChildrenOnly);
+        for (TLbSpeedButton* other : siblings) {
+            if (other != this && other->groupIndex_ == groupIndex_) other->SetDown(false);
+        }
+    }
+    down_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetFlat(bool value) {
+    flat_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetGlyph(const QPixmap& value) {
+    glyph_ = value;
+    numGlyphs_ = value.isNull() || value.height() == 0 ? 0 : value.width() / value.height();
+    update();
+}
+
+void TLbSpeedButton::SetHotTrackColor(const QColor& value) {
+    hotTrackColor_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetLayout(TLbSpeedButtonLayout value) {
+    layout_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetLightColor(const QColor& value) {
+    lightColor_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetNumGlyphs(int value) {
+    numGlyphs_ = value < 0 ? 0 : value;
+    update();
+}
+
+void TLbSpeedButton::SetShadowColor(const QColor& value) {
+    shadowColor_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetSlowDecease(bool value) {
+    slowDecease_ = value;
+    if (!value) {
+        fadeTimer_->stop();
+        fadeLevel_ = hot_ ? kFadeLevels : 0;
+    }
+    update();
+}
+
+// A modern face needs its gradient; on a palette screen it would band badly.
+void TLbSpeedButton::SetStyle(TLbSpeedButtonStyle value) {
+    if (value == TLbSpeedButtonStyle::bsModern) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen != nullptr && screen->depth() < 9) value = TLbSpeedButtonStyle::bsNormal;
+    }
+    style_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetTransparent(bool value) {
+    transparent_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetUseHotTrackFont(bool value) {
+    useHotTrackFont_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetWordWrap(bool value) {
+    wordWrap_ = value;
+    update();
+}
+
+QColor TLbSpeedButton::FontColor() const {
+    return palette().color(QPalette::Active, QPalette::ButtonText);
+}
+
+void TLbSpeedButton::SetFontColor(const QColor& value) {
+    QPalette p = palette();
+    p.setColor(QPalette::ButtonText, value);
+    setPalette(p);
+}
+
+void TLbSpeedButton::SetPopupMenu(QMenu* menu) {
+    popupMenu_ = menu;
+    update();
+}
+
+bool TLbSpeedButton::Fading() const {
+    return fadeTimer_->isActive();
+}
+
+QColor TLbSpeedButton::FaceColor() const {
+    QColor face = color_;
+    if (isEnabled() && hotTrackColor_.isValid())
+        face = ToQColor(MixColor(ToRgb(color_), ToRgb(hotTrackColor_), fadeLevel_));
+    if (down_ && isEnabled() && colorWhenDown_.isValid()) face = colorWhenDown_;
+    return face;
+}
+
+bool TLbSpeedButton::ShowingOnParent() const {
+    return isEnabled() && isVisible() && (parentWidget() == nullptr || parentWidget()->isVisible());
+}
+
+// The mouse is on the button: full hot colour, and no fade left over from an earlier leave
+// may take it away while the mouse stays.
+void TLbSpeedButton::enterEvent(QEnterEvent* e) {
+    if (ShowingOnParent()) {
+        hot_ = true;
+        fadeTimer_->stop();
+        fadeLevel_ = kFadeLevels;
+        update();
+        Q_EMIT OnMouseEnter();
+    }
+    QWidget::enterEvent(e);
+}
+
+void TLbSpeedButton::leaveEvent(QEvent* e) {
+    hot_ = false;
+    if (slowDecease_ && fadeLevel_ > 0) {
+        if (!fadeTimer_->isActive()) fadeTimer_->start();
+    } else {
+        fadeLevel_ = 0;
+    }
+    update();
+    if (ShowingOnParent()) Q_EMIT OnMouseExit();
+    QWidget::leaveEvent(e);
+}
+
+void TLbSpeedButton::FadeStep() {
+    --fadeLevel_;
+    if (fadeLevel_ < 1) {
+        fadeTimer_->stop();
+        fadeLevel_ = 0;
+    }
+    update();
+}
+
+void TLbSpeedButton::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) {
+        if (groupIndex_ != 0 && down_ && allowAllUp_) {
+            SetDown(false);
+        } else {
+            SetDown(true);
+        }
+    }
+    QWidget::mousePressEvent(e);
+}
+
+void TLbSpeedButton::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) {
+        if (groupIndex_ == 0) SetDown(false);
+        if (rect().contains(e->position().toPoint())) Click();
+    }
+    QWidget::mouseReleaseEvent(e);
+}
+
+void TLbSpeedButton::mouseDoubleClickEvent(QMouseEvent* e) {
+    mousePressEvent(e);
+}
+
+void TLbSpeedButton::Click() {
+    if (popupMenu_ != nullptr) popupMenu_->popup(mapToGlobal(QPoint(0, height())));
+    Q_EMIT OnClick();
+}
+
+void TLbSpeedButton::UpdateShortcut() {
+    if (shortcutId_ != 0) releaseShortcut(shortcutId_);
+    shortcutId_ = 0;
+    const QKeySequence key = QKeySequence::mnemonic(caption_);
+    if (!key.isEmpty()) shortcutId_ = grabShortcut(key);
+}
+
+bool TLbSpeedButton::event(QEvent* e) {
+    if (e->type() == QEvent::Shortcut &&
+        static_cast<QShortcutEvent*>(e)->shortcutId() == shortcutId_) {
+        if (ShowingOnParent()) {
+            const bool wasDown = down_;
+            down_ = true;
+            repaint();
+            Click();
+            down_ = wasDown;
+            update();
+        }
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void TLbSpeedButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const int w = width();
+    const int h = height();
+    const bool enabled = isEnabled();
+    const bool down = down_ && enabled;
+    const QColor face = FaceColor();
+    using S = TLbSpeedButtonStyle;
+
+    if (!transparent_) {
+        switch (style_) {
+        case S::bsNormal:
+        case S::bsEncarta:
+        case S::bsOld: p.fillRect(rect(), face); break;
+        case S::bsModern: {
+            const int middle = h / 4 + (down ? 1 : 0);
+            PaintGradient(p, 2, w - 2, 2, middle, lightColor_, face);
+            PaintGradient(p, 2, w - 2, middle, h - 1, face, lightColor_);
+            break;
+        }
+        case S::bsShape:
+        case S::bsQuicken: break;
+        }
+    }
+
+    const bool framed = (enabled && (!flat_ || hot_ || down)) || (!enabled && !flat_);
+    const QRect r = rect();
+    switch (style_) {
+    case S::bsNormal:
+    case S::bsEncarta:
+        if (framed) {
+            PaintBevel(p, r, down ? shadowColor_ : lightColor_, down ? lightColor_ : shadowColor_);
+        }
+        break;
+    case S::bsOld:
+        if (framed) {
+            const QColor dark = palette().color(QPalette::Shadow);
+            PaintBevel(p, r, down ? dark : lightColor_, down ? lightColor_ : dark);
+            const QRect inner = r.adjusted(1, 1, -1, -1);
+            p.setPen(shadowColor_);
+            if (down) {
+                p.drawLine(inner.topLeft(), inner.topRight());
+                p.drawLine(inner.topLeft(), inner.bottomLeft());
+            } else {
+                p.drawLine(inner.topRight(), inner.bottomRight());
+                p.drawLine(inner.bottomLeft(), inner.bottomRight());
+            }
+        }
+        break;
+    case S::bsModern:
+        p.setBrush(Qt::NoBrush);
+        p.setPen(down ? shadowColor_ : face);
+        p.drawRect(1, 1, w - 3, h - 3);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(shadowColor_);
+        p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), 3, 3);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        break;
+    case S::bsQuicken:
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(Qt::NoPen);
+        p.setBrush(face);
+        p.drawRoundedRect(QRectF(0, 1, w, h - 1), 2, 2);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(shadowColor_);
+        p.drawLine(4, 0, w - 5, 0);
+        p.drawLine(4, h - 1, w - 5, h - 1);
+        break;
+    case S::bsShape: break;
+    }
+
+    // Caption and glyph.
+    QFont f = hot_ && useHotTrackFont_ ? hotTrackFont_ : font();
+    if (style_ == S::bsEncarta && down) f.setBold(true);
+    p.setFont(f);
+    QColor textColor = FontColor();
+    if (hot_ && useHotTrackFont_ && hotTrackFontColor_.isValid()) textColor = hotTrackFontColor_;
+    if (!enabled) textColor = QColor(128, 128, 128);
+    const int shift = down && style_ != S::bsEncarta ? 1 : 0;
+
+    QPixmap image;
+    if (!glyph_.isNull() && numGlyphs_ > 0) {
+        const int imageWidth = glyph_.width() / numGlyphs_;
+        int index = 0;
+        if (!enabled) {
+            index = 1;
+        } else if (down && numGlyphs_ >= 3) {
+            index = 2;
+        } else if (hot_ && numGlyphs_ >= 4) {
+            index = 3;
+        }
+        if (index >= numGlyphs_) index = 0;
+        image = glyph_.copy(index * imageWidth, 0, imageWidth, glyph_.height());
+    }
+    const bool sideGlyph = layout_ == TLbSpeedButtonLayout::blGlyphLeft ||
+                           layout_ == TLbSpeedButtonLayout::blGlyphRight;
+    const int gap = 4;
+    const QFontMetrics fm(f);
+    int maxTextWidth = w - 8 - (!image.isNull() && sideGlyph ? image.width() + gap : 0);
+    if (maxTextWidth < 0) maxTextWidth = 0;
+    QString caption = caption_;
+    const int mnemonic = Qt::TextShowMnemonic;
+    if (!wordWrap_) {
+        while (!caption.isEmpty() && fm.horizontalAdvance(StripMnemonic(caption)) > maxTextWidth)
+            caption.chop(1);
+    }
+    const int align = alignment_ == TAlignment::taLeftJustify    ? Qt::AlignLeft
+                      : alignment_ == TAlignment::taRightJustify ? Qt::AlignRight
+                                                                 : Qt::AlignHCenter;
+    const int textFlags = mnemonic | align | (wordWrap_ ? Qt::TextWordWrap : 0);
+    const QSize textSize =
+        caption.isEmpty()
+            ? QSize()
+            : fm.boundingRect(QRect(0, 0, maxTextWidth, h), textFlags, caption).size();
+    const QSize glyphSize = image.isNull() ? QSize() : image.size();
+    const bool both = !image.isNull() && !caption.isEmpty();
+    const int blockWidth = sideGlyph ? glyphSize.width() + textSize.width() + (both ? gap : 0)
+                                     : std::max(glyphSize.width(), textSize.width());
+    const int blockHeight = sideGlyph ? std::max(glyphSize.height(), textSize.height())
+                                      : glyphSize.height() + textSize.height() + (both ? gap : 0);
+    int bx = (w - blockWidth) / 2;
+    if (alignment_ == TAlignment::taLeftJustify) bx = 4;
+    if (alignment_ == TAlignment::taRightJustify) bx = w - 4 - blockWidth;
+    bx += shift;
+    const int shiftY = shift;
+
+    QPoint glyphAt, textAt;
+    switch (layout_) {
+    case TLbSpeedButtonLayout::blGlyphLeft:
+        glyphAt = {bx, (h - glyphSize.height()) / 2};
+        textAt = {bx + glyphSize.width() + (both ? gap : 0), (h - textSize.height()) / 2};
+        break;
+    case TLbSpeedButtonLayout::blGlyphRight:
+        textAt = {bx, (h - textSize.height()) / 2};
+        glyphAt = {bx + textSize.width() + (both ? gap : 0), (h - glyphSize.height()) / 2};
+        break;
+    case TLbSpeedButtonLayout::blGlyphTop: {
+        const int top = (h - blockHeight) / 2;
+        glyphAt = {bx + (blockWidth - glyphSize.width()) / 2, top};
+        textAt = {bx + (blockWidth - textSize.width()) / 2,
+                  top + glyphSize.height() + (both ? gap : 0)};
+        break;
+    }
+    case TLbSpeedButtonLayout::blGlyphBottom: {
+        const int top = (h - blockHeight) / 2;
+        textAt = {bx + (blockWidth - textSize.width()) / 2, top};
+        glyphAt = {bx + (blockWidth - glyphSize.width()) / 2,
+                   top + textSize.height() + (both ? gap : 0)};
+        break;
+    }
+    }
+    if (!image.isNull()) p.drawPixmap(glyphAt + QPoint(0, shiftY), image);
+    if (!caption.isEmpty()) {
+        p.setPen(textColor);
+        p.drawText(QRect(textAt + QPoint(0, shiftY), textSize), textFlags, caption);
+    }
+
+    if (popupMenu_ != nullptr) {
+        const int ax = w - 11;
+        const int ay = h / 2 - 1;
+        p.setPen(Qt::black);
+        for (int row = 0; row < 3; ++row) p.drawLine(ax + row, ay + row, ax + 4 - row, ay + row);
+    }
+}
+
+} // namespace controls

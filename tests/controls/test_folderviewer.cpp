@@ -1,0 +1,109 @@
+#include "controls/folderviewer.h"
+
+#include "tests/support/fakes.h"
+#include "tests/support/tempdir.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStatusBar>
+#include <gtest/gtest.h>
+
+using namespace controls;
+
+namespace {
+
+QString Q(const std::filesystem::path& p) {
+    return QString::fromStdString(p.string());
+}
+
+class FolderViewerTest : public ::testing::Test {
+protected:
+    FolderViewerTest() {
+        std::filesystem::create_directories(temp_ / "odds");
+        std::filesystem::create_directories(temp_ / "bets");
+        viewer_.SetOpenDefault(true);
+    }
+    testsupport::RecordingNotifier notifier_;
+    testsupport::ScopedPlatform platform_{&notifier_};
+    testsupport::TempDir temp_;
+    TFolderViewerEx viewer_;
+};
+
+} // namespace
+
+TEST_F(FolderViewerTest, OkStoresTheChoiceAndCancelKeepsIt) {
+    viewer_.SetCaption(QStringLiteral("時系列ｵｯｽﾞﾌｫﾙﾀﾞの指定"));
+    viewer_.SetSelectedFolder(Q(temp_ / "odds"));
+    QString title, status;
+    viewer_.SetExecHook([&](QFileDialog& d) {
+        title = d.windowTitle();
+        status = d.findChild<QStatusBar*>(QStringLiteral("StatusBar"))->currentMessage();
+        d.setDirectory(Q(temp_ / "bets"));
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(viewer_.Execute());
+    EXPECT_EQ(title, QStringLiteral("時系列ｵｯｽﾞﾌｫﾙﾀﾞの指定"));
+    EXPECT_EQ(status, QStringLiteral("選択ﾌｫﾙﾀﾞ　") + Q(temp_ / "odds"));
+    EXPECT_EQ(viewer_.Folder(), Q(temp_ / "bets"));
+    EXPECT_EQ(viewer_.SelectedFolder(), Q(temp_ / "bets"));
+
+    viewer_.SetExecHook([&](QFileDialog& d) {
+        d.setDirectory(Q(temp_ / "odds"));
+        return int(QDialog::Rejected);
+    });
+    EXPECT_FALSE(viewer_.Execute());
+    EXPECT_EQ(viewer_.Folder(), Q(temp_ / "bets"));
+    EXPECT_EQ(viewer_.SelectedFolder(), Q(temp_ / "bets"));
+}
+
+TEST_F(FolderViewerTest, StatusLineFollowsTheSelection) {
+    QString status;
+    viewer_.SetExecHook([&](QFileDialog& d) {
+        d.setDirectory(Q(temp_ / "odds"));
+        Q_EMIT d.currentChanged(Q(temp_ / "bets"));
+        status = d.findChild<QStatusBar*>(QStringLiteral("StatusBar"))->currentMessage();
+        return int(QDialog::Rejected);
+    });
+    viewer_.Execute();
+    EXPECT_EQ(status, QStringLiteral("選択ﾌｫﾙﾀﾞ　") + Q(temp_ / "bets"));
+    EXPECT_EQ(viewer_.StatusFor(QString()), QStringLiteral("選択ﾌｫﾙﾀﾞ　"));
+    TViewerOptions quiet;
+    quiet.voStatusText = false;
+    viewer_.SetOption(quiet);
+    EXPECT_EQ(viewer_.StatusFor(Q(temp_ / "bets")), QString());
+}
+
+TEST_F(FolderViewerTest, OffScreenCoordinatesAreRefusedWithTheRange) {
+    viewer_.SetLeft(10);
+    viewer_.SetLeft(-1);
+    EXPECT_EQ(viewer_.Left(), 10);
+    viewer_.SetTop(1 << 20);
+    EXPECT_EQ(viewer_.Top(), 0);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(notifier_.messages, (std::vector<std::string>{
+                                      "設定値がｽｸﾘｰﾝ座標範囲 (0 ～ " +
+                                          std::to_string(screen.width()) + ") を超えています。",
+                                      "設定値がｽｸﾘｰﾝ座標範囲 (0 ～ " +
+                                          std::to_string(screen.height()) + ") を超えています。"}));
+}
+
+TEST_F(FolderViewerTest, ReopensWhereItWasLeftOrWherePositionSays) {
+    viewer_.SetPosition(TDialogPosition::poDesigned);
+    viewer_.SetLeft(50);
+    viewer_.SetTop(60);
+    QRect opened;
+    viewer_.SetExecHook([&](QFileDialog& d) {
+        opened = d.geometry();
+        d.setGeometry(30, 40, 500, 420);
+        return int(QDialog::Rejected);
+    });
+    viewer_.Execute();
+    EXPECT_EQ(opened.topLeft(), QPoint(50, 60));
+    viewer_.Execute();
+    EXPECT_EQ(opened, QRect(30, 40, 500, 420));
+    viewer_.SetUseSavedRect(false);
+    viewer_.Execute();
+    EXPECT_EQ(opened.topLeft(), QPoint(50, 60));
+}

@@ -1,0 +1,198 @@
+#include "controls/numedit.h"
+
+#include "tests/support/fakes.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace controls;
+
+namespace {
+
+class NumEditTest : public ::testing::Test {
+protected:
+    TSaNumEditExC& Edit(int integerLength, int decimalLength, bool minus) {
+        edit_.SetIntegerLength(integerLength);
+        edit_.SetDecimalLength(decimalLength);
+        edit_.SetMinus(minus);
+        edit_.show();
+        return edit_;
+    }
+    QAction* Item(int tag) {
+        for (QAction* a : edit_.PopupMenu()->actions())
+            if (a->data().toInt() == tag) return a;
+        return nullptr;
+    }
+
+    testsupport::RecordingNotifier notifier_;
+    testsupport::ScopedPlatform platform_{&notifier_};
+    TSaNumEditExC edit_;
+    QSignalSpy changes_{&edit_, &TSaNumEdit::OnChange};
+};
+
+} // namespace
+
+TEST_F(NumEditTest, TypingStopsAtTheIntegerLengthWithOneBeep) {
+    auto& e = Edit(3, 0, false);
+    QTest::keyClicks(&e, QStringLiteral("1234"));
+    EXPECT_EQ(e.Text(), "123");
+    EXPECT_EQ(notifier_.beeps, 1);
+    EXPECT_EQ(changes_.count(), 3);
+}
+
+TEST_F(NumEditTest, ShowsCommasAndReadsBackTheNumber) {
+    auto& e = Edit(8, 0, false);
+    QTest::keyClicks(&e, QStringLiteral("1234567"));
+    EXPECT_EQ(e.Text(), "1234567");
+    EXPECT_EQ(e.DisplayText(), "1,234,567");
+    EXPECT_EQ(e.GetTextAsInteger(), 1234567);
+}
+
+TEST_F(NumEditTest, OneDecimalTakesOneDigitAfterThePoint) {
+    auto& e = Edit(3, 1, false);
+    QTest::keyClicks(&e, QStringLiteral("1.55"));
+    EXPECT_EQ(e.Text(), "1.5");
+    EXPECT_EQ(notifier_.beeps, 1);
+    QTest::keyClick(&e, Qt::Key_Backspace);
+    EXPECT_EQ(e.Text(), "1");
+    EXPECT_DOUBLE_EQ(e.GetTextAsFloat(), 1.0);
+}
+
+TEST_F(NumEditTest, MinusTogglesOnlyWhenAllowed) {
+    auto& e = Edit(3, 0, true);
+    QTest::keyClicks(&e, QStringLiteral("12-"));
+    EXPECT_EQ(e.Text(), "-12");
+    QTest::keyClicks(&e, QStringLiteral("-"));
+    EXPECT_EQ(e.Text(), "12");
+    EXPECT_EQ(notifier_.beeps, 0);
+    e.SetMinus(false);
+    QTest::keyClicks(&e, QStringLiteral("-x"));
+    EXPECT_EQ(e.Text(), "12");
+    EXPECT_EQ(notifier_.beeps, 2);
+    e.SetErrorBeep(false);
+    QTest::keyClicks(&e, QStringLiteral("-"));
+    EXPECT_EQ(notifier_.beeps, 2);
+}
+
+TEST_F(NumEditTest, PasteTakesFullWidthDigitsAndStopsAtALetter) {
+    auto& e = Edit(8, 0, false);
+    QApplication::clipboard()->setText(QStringLiteral("１，２３４"));
+    QTest::keyClick(&e, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(e.Text(), "1234");
+    EXPECT_EQ(changes_.count(), 1);
+    QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->setText(QStringLiteral("12a34"));
+    QTest::keyClick(&e, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(e.Text(), "12");
+}
+
+TEST_F(NumEditTest, InputMethodDigitsArriveAsNumberKeys) {
+    auto& e = Edit(8, 0, false);
+    QInputMethodEvent ime;
+    ime.setCommitString(QStringLiteral("１２"));
+    QApplication::sendEvent(&e, &ime);
+    EXPECT_EQ(e.Text(), "12");
+}
+
+TEST_F(NumEditTest, WrittenValuesAreFilteredWithoutAChangeEvent) {
+    auto& e = Edit(3, 0, false);
+    e.SetTextAsInteger(140);
+    EXPECT_EQ(e.Text(), "140");
+    e.SetTextAsInteger(1000);
+    EXPECT_EQ(e.Text(), "");
+    EXPECT_EQ(e.GetTextAsInteger(), 0);
+    e.SetDecimalLength(1);
+    e.SetTextAsFloat(2.55);
+    EXPECT_EQ(e.Text(), "2.5");
+    EXPECT_EQ(changes_.count(), 0);
+}
+
+TEST_F(NumEditTest, TypingOverASelectionAndUndo) {
+    auto& e = Edit(3, 0, false);
+    e.SetText("140");
+    QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(e.Selected());
+    QTest::keyClicks(&e, QStringLiteral("5"));
+    EXPECT_EQ(e.Text(), "5");
+    EXPECT_EQ(changes_.count(), 1);
+
+    QTest::keyClick(&e, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&e, Qt::Key_Backspace);
+    EXPECT_EQ(e.Text(), "");
+    EXPECT_EQ(changes_.count(), 1);
+
+    e.PopupMenuPopup();
+    ASSERT_TRUE(Item(0)->isEnabled());
+    Item(0)->trigger();
+    EXPECT_EQ(e.Text(), "5");
+    EXPECT_TRUE(e.Selected());
+    EXPECT_EQ(changes_.count(), 2);
+}
+
+TEST_F(NumEditTest, ReadOnlyRefusesEditsSilentlyButCopies) {
+    auto& e = Edit(8, 0, false);
+    e.SetText("1234");
+    e.SetReadOnly(true);
+    QApplication::clipboard()->setText(QStringLiteral("99"));
+    QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&e, QStringLiteral("5-."));
+    QTest::keyClick(&e, Qt::Key_Backspace);
+    QTest::keyClick(&e, Qt::Key_Delete);
+    QTest::keyClick(&e, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&e, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(e.Text(), "1234");
+    EXPECT_EQ(notifier_.beeps, 0);
+    EXPECT_EQ(changes_.count(), 0);
+
+    e.PopupMenuPopup();
+    for (int tag : {0, 2, 4, 5}) EXPECT_FALSE(Item(tag)->isEnabled()) << tag;
+    EXPECT_TRUE(Item(3)->isEnabled());
+    QTest::keyClick(&e, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1234"));
+}
+
+TEST_F(NumEditTest, CutWithoutASelectionKeepsTheText) {
+    auto& e = Edit(8, 0, false);
+    e.SetText("77");
+    QTest::keyClick(&e, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(e.Text(), "77");
+    QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
+    e.SetImageCopy(true);
+    e.SetText("1234");
+    QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&e, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1,234"));
+    EXPECT_EQ(e.Text(), "");
+    EXPECT_EQ(changes_.count(), 1);
+}
+
+TEST_F(NumEditTest, LoneMinusIsClearedWhenTheFocusLeaves) {
+    auto& e = Edit(3, 0, true);
+    QTest::keyClicks(&e, QStringLiteral("-"));
+    EXPECT_EQ(e.GetTextAsInteger(), 0);
+    EXPECT_DOUBLE_EQ(e.GetTextAsFloat(), 0.0);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(&e, &out);
+    EXPECT_EQ(e.Text(), "");
+}
+
+TEST_F(NumEditTest, PaintsTheNumberRightAligned) {
+    auto& e = Edit(8, 0, false);
+    e.resize(121, e.height());
+    e.SetColor(Qt::white);
+    e.SetFontColor(Qt::black);
+    e.SetText("1234567");
+    const QImage image = e.grab().toImage();
+    int rightmostInk = -1;
+    for (int x = 0; x < image.width() - 2; ++x)
+        for (int y = 2; y < image.height() - 2; ++y)
+            if (qGray(image.pixel(x, y)) < 128) rightmostInk = std::max(rightmostInk, x);
+    // Right margin 2, border 2, one spare pixel: the ink ends a few pixels from the edge.
+    EXPECT_GT(rightmostInk, image.width() - 10);
+    EXPECT_LT(rightmostInk, image.width() - 4);
+}

@@ -1,0 +1,132 @@
+#include "controls/speedbutton.h"
+
+#include <QEnterEvent>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace controls;
+
+namespace {
+
+void Enter(QWidget* w) {
+    QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(w, &e);
+}
+
+void Leave(QWidget* w) {
+    QEvent e(QEvent::Leave);
+    QApplication::sendEvent(w, &e);
+}
+
+class SpeedButtonTest : public ::testing::Test {
+protected:
+    SpeedButtonTest() {
+        button_ = new TLbSpeedButton(&panel_);
+        button_->SetColorStyle(TLbColorStyle::lcsUltraFlatXP);
+        button_->SetCaption(QStringLiteral("投票"));
+        // Away from the pointer's corner, so only the events a test sends reach the button.
+        panel_.resize(300, 200);
+        button_->move(150, 120);
+        panel_.show();
+    }
+    QWidget panel_;
+    TLbSpeedButton* button_;
+};
+
+} // namespace
+
+TEST_F(SpeedButtonTest, LeavingFadesInEightStepsBackToTheFace) {
+    button_->SetSlowDecease(true);
+    std::vector<int> levels;
+    auto* timer = button_->findChild<QTimer*>();
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 30);
+    QObject::connect(timer, &QTimer::timeout, button_,
+                     [&] { levels.push_back(button_->FadeLevel()); });
+
+    Enter(button_);
+    EXPECT_EQ(button_->FaceColor(), QColor(182, 189, 210));
+    Leave(button_);
+    EXPECT_FALSE(button_->Hot());
+    EXPECT_EQ(button_->FadeLevel(), 8); // the colour stays until the first step
+    EXPECT_TRUE(button_->Fading());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !button_->Fading(); }, 2000));
+    EXPECT_EQ(levels, (std::vector<int>{7, 6, 5, 4, 3, 2, 1, 0}));
+    EXPECT_EQ(button_->FaceColor(), QColor(219, 216, 209));
+}
+
+TEST_F(SpeedButtonTest, ReenteringDuringAFadeStaysHot) {
+    button_->SetSlowDecease(true);
+    Enter(button_);
+    Leave(button_);
+    QTest::qWait(70);
+    Enter(button_);
+    EXPECT_EQ(button_->FadeLevel(), 8);
+    QTest::qWait(100);
+    EXPECT_EQ(button_->FadeLevel(), 8);
+    EXPECT_FALSE(button_->Fading());
+}
+
+TEST_F(SpeedButtonTest, WithoutSlowDeceaseTheFaceReturnsAtOnce) {
+    Enter(button_);
+    Leave(button_);
+    EXPECT_EQ(button_->FadeLevel(), 0);
+    EXPECT_FALSE(button_->Fading());
+    EXPECT_EQ(button_->FaceColor(), QColor(219, 216, 209));
+}
+
+TEST_F(SpeedButtonTest, DestroyingMidFadeIsSafe) {
+    button_->SetSlowDecease(true);
+    Enter(button_);
+    Leave(button_);
+    QTest::qWait(40);
+    QPointer<TLbSpeedButton> gone = button_;
+    delete button_;
+    button_ = nullptr;
+    QTest::qWait(100); // a step left queued would touch freed memory here
+    EXPECT_TRUE(gone.isNull());
+}
+
+TEST_F(SpeedButtonTest, GroupButtonsRaiseEachOther) {
+    auto* other = new TLbSpeedButton(&panel_);
+    other->move(150, 60);
+    other->show();
+    button_->SetGroupIndex(1);
+    other->SetGroupIndex(1);
+    QTest::mouseClick(button_, Qt::LeftButton);
+    EXPECT_TRUE(button_->Down());
+    QTest::mouseClick(other, Qt::LeftButton);
+    EXPECT_TRUE(other->Down());
+    EXPECT_FALSE(button_->Down());
+    QTest::mouseClick(other, Qt::LeftButton);
+    EXPECT_TRUE(other->Down());
+    other->SetAllowAllUp(true);
+    QTest::mouseClick(other, Qt::LeftButton);
+    EXPECT_FALSE(other->Down());
+}
+
+TEST_F(SpeedButtonTest, AClickReachesItsHandlerAndComesBackUp) {
+    QSignalSpy clicks(button_, &TLbSpeedButton::OnClick);
+    QTest::mouseClick(button_, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_FALSE(button_->Down());
+    // The down colour shows while pressed.
+    QTest::mousePress(button_, Qt::LeftButton);
+    EXPECT_EQ(button_->FaceColor(), QColor(133, 146, 181));
+    QTest::mouseRelease(button_, Qt::LeftButton, {}, QPoint(500, 500)); // released outside
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(SpeedButtonTest, DisabledFlatButtonHasNoFrame) {
+    button_->resize(100, 23);
+    button_->setEnabled(false);
+    const QImage image = button_->grab().toImage();
+    EXPECT_EQ(QColor(image.pixel(0, 0)), QColor(219, 216, 209));
+    button_->SetFlat(false);
+    const QImage framed = button_->grab().toImage();
+    EXPECT_EQ(QColor(framed.pixel(0, 0)), QColor(132, 146, 181));
+    EXPECT_EQ(QColor(framed.pixel(99, 22)), QColor(133, 146, 181));
+}
