@@ -1,0 +1,338 @@
+#include "jvdata/dayfiles.h"
+
+#include "keiba/codetables.h"
+#include "keiba/sjis.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <system_error>
+
+namespace jvdata {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kKeyOffset = 11; // race key at positions 12 to 27
+constexpr std::size_t kKeyWidth = 16;
+
+unsigned char Folded(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 'a' + 'A') : u;
+}
+
+// The order of the day files: whole lines, letter case ignored. Every line of a file begins
+// with the same eleven characters, so this is the order of the race key.
+bool LineLess(const std::string& a, const std::string& b) {
+    std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char x = Folded(a[i]), y = Folded(b[i]);
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+}
+
+std::string_view KeyOf(std::string_view line) {
+    return line.substr(kKeyOffset, kKeyWidth);
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string out;
+    std::size_t total = 0;
+    for (const auto& l : lines) total += l.size() + 2;
+    out.reserve(total);
+    for (const auto& l : lines) {
+        out += l;
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::vector<std::string> WholeLines(std::string_view bytes, std::size_t lineLength) {
+    std::vector<std::string> lines;
+    for (std::string_view l : SplitLines(bytes))
+        if (l.size() == lineLength) lines.emplace_back(l);
+    return lines;
+}
+
+// Replaces the first line of the same race, else appends; false when the order may be broken.
+void ReplaceOrAppend(std::vector<std::string>& lines, std::string line) {
+    std::string_view key = KeyOf(line);
+    for (std::string& l : lines) {
+        if (KeyOf(l) == key) {
+            l = std::move(line);
+            return;
+        }
+    }
+    lines.push_back(std::move(line));
+}
+
+void SortLines(std::vector<std::string>& lines) {
+    if (!std::is_sorted(lines.begin(), lines.end(), LineLess))
+        std::stable_sort(lines.begin(), lines.end(), LineLess);
+}
+
+std::vector<std::string> RunnerSlots(std::string_view bytes) {
+    std::vector<std::string> slots;
+    slots.reserve(kRunnerSlots);
+    for (std::string_view l : SplitLines(bytes)) {
+        if (slots.size() == kRunnerSlots) break;
+        // A damaged line holds no usable runner; its slot becomes empty, the others keep place.
+        slots.emplace_back(l.size() == kRunnerLineLength ? std::string(l)
+                                                         : std::string(kRunnerLineLength, ' '));
+    }
+    while (slots.size() < kRunnerSlots) slots.emplace_back(kRunnerLineLength, ' ');
+    return slots;
+}
+
+FileOutcome Refuse(std::string reason) {
+    return {FileOutcome::Refused, std::move(reason), {}};
+}
+
+} // namespace
+
+std::string DayStem(std::chrono::year_month_day d) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d年%02u月%02u日", static_cast<int>(d.year()),
+                  static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()));
+    return buf;
+}
+
+std::optional<std::string> VenueFileName(std::string_view code) {
+    // Runner files exist for the racecourses of the code table, whose codes are two digits;
+    // the country codes never name one.
+    if (code.size() != 2 || !IsAsciiDigits(code)) return std::nullopt;
+    std::string name = keiba::JyoCodeToName(code, 2);
+    if (keiba::IsBlankText(name)) return std::nullopt;
+    return keiba::Cp932ToUtf8(keiba::TrimBlanks(name));
+}
+
+bool IsPedigreeId(std::string_view id) {
+    if (id.size() != 10) return false;
+    for (char c : id) {
+        bool ok = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!ok) return false;
+    }
+    return true;
+}
+
+std::string_view Extension(DayFile f) {
+    static constexpr std::string_view kExt[] = {".jvRA",  ".jvHR",  ".jvO1", ".jvO2",
+                                                ".jvO3",  ".jvO4",  ".jvO5", ".jvO6",
+                                                ".jvO1a", ".jvO1m", ".jvDM"};
+    return kExt[static_cast<int>(f)];
+}
+
+std::string_view RecordIdOf(DayFile f) {
+    static constexpr std::string_view kIds[] = {"RA", "HR", "O1", "O2", "O3", "O4",
+                                                "O5", "O6", "O1", "O1", "DM"};
+    return kIds[static_cast<int>(f)];
+}
+
+fs::path DayFilePath(const fs::path& appDir, std::chrono::year_month_day day, DayFile f) {
+    return appDir / "Data" / keiba::Utf8Path(DayStem(day) + std::string(Extension(f)));
+}
+
+std::optional<fs::path> DayRunnerFile(const fs::path& appDir, std::chrono::year_month_day day,
+                                      std::string_view venueCode) {
+    std::optional<std::string> venue = VenueFileName(venueCode);
+    if (!venue) return std::nullopt;
+    return appDir / "Data" / keiba::Utf8Path(DayStem(day) + *venue + ".jvSEr");
+}
+
+std::optional<fs::path> HorseFilePath(const fs::path& appDir, HorseFile kind,
+                                      std::string_view pedigreeId) {
+    if (!IsPedigreeId(pedigreeId)) return std::nullopt;
+    static constexpr std::string_view kFolder[] = {"SEI", "UM2", "UMA"};
+    static constexpr std::string_view kExt[] = {".jvSEI", ".jvUM2", ".jvUMA"};
+    int k = static_cast<int>(kind);
+    std::string id(pedigreeId);
+    return appDir / std::string(kFolder[k]) / id.substr(0, 4) / (id + std::string(kExt[k]));
+}
+
+int RunnerSlot(int race, int horse) {
+    if (race < 1 || race > 12 || horse < 1 || horse > 18) return -1;
+    return (race - 1) * 18 + (horse - 1);
+}
+
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t nl = bytes.find('\n', start);
+        std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
+        std::string_view l = bytes.substr(start, end - start);
+        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
+        lines.push_back(l);
+        if (nl == std::string_view::npos) break;
+        start = nl + 1;
+    }
+    return lines;
+}
+
+std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line) {
+    std::vector<std::string> lines = WholeLines(fileBytes, line.size());
+    ReplaceOrAppend(lines, std::string(line));
+    SortLines(lines);
+    return JoinLines(lines);
+}
+
+std::string PutRunnerSlot(std::string_view fileBytes, std::string_view line, int slot) {
+    std::vector<std::string> slots = RunnerSlots(fileBytes);
+    if (slot >= 0 && slot < kRunnerSlots && line.size() == kRunnerLineLength)
+        slots[static_cast<std::size_t>(slot)] = std::string(line);
+    return JoinLines(slots);
+}
+
+FilingBatch::FilingBatch(fs::path appDir)
+    : appDir_(std::move(appDir)) {}
+
+FilingBatch::Image* FilingBatch::Load(const fs::path& path, std::size_t lineLength, bool slotted,
+                                      bool createMissing) {
+    auto it = files_.find(path.native());
+    if (it != files_.end()) return &it->second;
+    std::optional<std::string> bytes = keiba::ReadWholeFile(path);
+    if (!bytes && !createMissing) return nullptr;
+    Image img;
+    img.path = path;
+    img.lineLength = lineLength;
+    img.slotted = slotted;
+    if (slotted) {
+        img.lines = RunnerSlots(bytes.value_or(std::string()));
+    } else if (bytes) {
+        img.lines = WholeLines(*bytes, lineLength);
+        img.sorted = std::is_sorted(img.lines.begin(), img.lines.end(), LineLess);
+    }
+    return &files_.emplace(path.native(), std::move(img)).first->second;
+}
+
+FileOutcome FilingBatch::Upsert(const fs::path& path, std::string line) {
+    Image* img = Load(path, line.size(), false, true);
+    // Sorting before the search keeps "the first line of the race" what it is in the saved file.
+    if (!img->sorted) std::stable_sort(img->lines.begin(), img->lines.end(), LineLess);
+    ReplaceOrAppend(img->lines, std::move(line));
+    img->sorted = std::is_sorted(img->lines.begin(), img->lines.end(), LineLess);
+    img->dirty = true;
+    return {FileOutcome::Filed, {}, path};
+}
+
+FileOutcome FilingBatch::UpsertDayLine(DayFile kind, std::string_view record, DayLineOptions opt) {
+    FramingResult fr = CheckFraming(record, RecordIdOf(kind));
+    if (!fr) return Refuse(fr.reason);
+    std::optional<std::chrono::year_month_day> day = ParseYyyymmdd(Field(record, 12, 8));
+    if (!day)
+        return Refuse("race date is not a date: \"" + std::string(Field(record, 12, 8)) + "\"");
+    fs::path path = DayFilePath(appDir_, *day, kind);
+    std::string line(record.substr(0, record.size() - 2));
+    if (opt.zeroHead) ZeroHead(line);
+    if (!opt.createMissing && !Load(path, line.size(), false, false))
+        return {FileOutcome::Skipped, "no file to update", path};
+    return Upsert(path, std::move(line));
+}
+
+FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) {
+    FramingResult fr = CheckFraming(record, TJvSE::kId);
+    if (!fr) return Refuse(fr.reason);
+    std::optional<std::chrono::year_month_day> day = ParseYyyymmdd(Field(record, 12, 8));
+    if (!day)
+        return Refuse("race date is not a date: \"" + std::string(Field(record, 12, 8)) + "\"");
+    std::string_view race = Field(record, 26, 2), horse = Field(record, 29, 2);
+    int slot = IsAsciiDigits(race) && IsAsciiDigits(horse)
+                   ? RunnerSlot(static_cast<int>(FieldNumber(record, 26, 2)),
+                                static_cast<int>(FieldNumber(record, 29, 2)))
+                   : -1;
+    if (slot < 0)
+        return Refuse("no runner slot for race \"" + std::string(race) + "\", horse \"" +
+                      std::string(horse) + "\"");
+    std::optional<fs::path> path = DayRunnerFile(appDir_, *day, Field(record, 20, 2));
+    if (!path) return Refuse("unknown venue code \"" + std::string(Field(record, 20, 2)) + "\"");
+    Image* img = Load(*path, kRunnerLineLength, true, createMissing);
+    if (!img) return {FileOutcome::Skipped, "no file to update", *path};
+    img->lines[static_cast<std::size_t>(slot)] = std::string(record.substr(0, kRunnerLineLength));
+    img->dirty = true;
+    return {FileOutcome::Filed, {}, *path};
+}
+
+FileOutcome FilingBatch::UpsertHorseRun(std::string_view record) {
+    FramingResult fr = CheckFraming(record, TJvSE::kId);
+    if (!fr) return Refuse(fr.reason);
+    std::string_view id = Field(record, 31, 10);
+    std::optional<fs::path> path = HorseFilePath(appDir_, HorseFile::SEI, id);
+    if (!path) return Refuse("pedigree id is not one: \"" + std::string(id) + "\"");
+    if (!ParseYyyymmdd(Field(record, 12, 8)))
+        return Refuse("race date is not a date: \"" + std::string(Field(record, 12, 8)) + "\"");
+    std::string line(record.substr(0, record.size() - 2));
+    ZeroHead(line);
+    return Upsert(*path, std::move(line));
+}
+
+FileOutcome FilingBatch::PutHorseMaster(std::string_view record) {
+    FramingResult fr = CheckFraming(record, TJvUM::kId);
+    if (!fr) return Refuse(fr.reason);
+    std::string_view id = Field(record, 12, 10);
+    std::optional<fs::path> path = HorseFilePath(appDir_, HorseFile::UM2, id);
+    if (!path) return Refuse("pedigree id is not one: \"" + std::string(id) + "\"");
+    Image& img = files_[path->native()];
+    img.path = *path;
+    img.lineLength = kUmLength - 2;
+    img.lines.assign(1, std::string(record.substr(0, kUmLength - 2)));
+    img.dirty = true;
+    return {FileOutcome::Filed, {}, *path};
+}
+
+keiba::IoResult FilingBatch::Flush() {
+    keiba::IoResult first = keiba::IoResult::Ok();
+    for (auto& [name, img] : files_) {
+        if (!img.dirty) continue;
+        const fs::path& path = img.path;
+        if (!img.slotted) SortLines(img.lines);
+        std::error_code ec;
+        fs::create_directories(path.parent_path(), ec); // a failure shows in the write below
+        keiba::IoResult r = keiba::WriteFileAtomic(path, JoinLines(img.lines));
+        if (r) {
+            img.dirty = false;
+        } else if (first) {
+            first = r;
+        }
+    }
+    // Written images are dropped: the next record reads the file again, as saved.
+    std::erase_if(files_, [](const auto& kv) { return !kv.second.dirty; });
+    return first;
+}
+
+std::size_t FilingBatch::PendingFiles() const {
+    std::size_t n = 0;
+    for (const auto& kv : files_) n += kv.second.dirty ? 1 : 0;
+    return n;
+}
+
+namespace {
+FileOutcome FlushOne(FilingBatch& batch, FileOutcome out) {
+    if (!out) return out;
+    keiba::IoResult r = batch.Flush();
+    if (!r) return {FileOutcome::Failed, r.message, out.path};
+    return out;
+}
+} // namespace
+
+FileOutcome FileDayRecord(const fs::path& appDir, DayFile kind, std::string_view record,
+                          DayLineOptions opt) {
+    FilingBatch b(appDir);
+    return FlushOne(b, b.UpsertDayLine(kind, record, opt));
+}
+
+FileOutcome FileRunnerSlot(const fs::path& appDir, std::string_view record, bool createMissing) {
+    FilingBatch b(appDir);
+    return FlushOne(b, b.PutRunner(record, createMissing));
+}
+
+FileOutcome FileHorseRun(const fs::path& appDir, std::string_view record) {
+    FilingBatch b(appDir);
+    return FlushOne(b, b.UpsertHorseRun(record));
+}
+
+FileOutcome FileHorseMaster(const fs::path& appDir, std::string_view record) {
+    FilingBatch b(appDir);
+    return FlushOne(b, b.PutHorseMaster(record));
+}
+
+} // namespace jvdata

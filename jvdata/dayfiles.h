@@ -1,0 +1,127 @@
+#pragma once
+// Day files, runner files and horse files: their names, and the rules by which a record is
+// filed into them. Every file is replaced whole through keiba::WriteFileAtomic.
+//
+// A path is built from record bytes only when those bytes are what they must be: a date of
+// eight digits naming a real day, a known venue code, a pedigree id of ten ASCII letters or
+// digits. Anything else is refused before a folder or file is touched.
+
+#include "jvdata/records.h"
+#include "keiba/fileio.h"
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace jvdata {
+
+// "2026年12月06日" (UTF-8, as file names are on disk).
+std::string DayStem(std::chrono::year_month_day d);
+
+// The two-character venue name of a runner file ("05" gives "東京"), UTF-8; nothing for a code
+// that names no racecourse.
+std::optional<std::string> VenueFileName(std::string_view venueCode);
+
+// Ten ASCII letters or digits.
+bool IsPedigreeId(std::string_view id);
+
+// The day files that hold one line per race.
+enum class DayFile { RA, HR, O1, O2, O3, O4, O5, O6, O1a, O1m, DM };
+std::string_view Extension(DayFile f);  // ".jvRA"
+std::string_view RecordIdOf(DayFile f); // "RA"; "O1" for the morning and middle files
+
+std::filesystem::path DayFilePath(const std::filesystem::path& appDir,
+                                  std::chrono::year_month_day day, DayFile f);
+// Data/<stem><venue>.jvSEr; nothing for an unknown venue code.
+std::optional<std::filesystem::path> DayRunnerFile(const std::filesystem::path& appDir,
+                                                   std::chrono::year_month_day day,
+                                                   std::string_view venueCode);
+
+enum class HorseFile { SEI, UM2, UMA };
+// SEI/<id4>/<id>.jvSEI and the like; nothing for a pedigree id that is not one.
+std::optional<std::filesystem::path> HorseFilePath(const std::filesystem::path& appDir,
+                                                   HorseFile kind, std::string_view pedigreeId);
+
+inline constexpr int kRunnerSlots = 216; // races 1..12 x horses 1..18
+inline constexpr std::size_t kRunnerLineLength = kSeLength - 2;
+// The slot of race 1..12 and horse 1..18, or -1.
+int RunnerSlot(int race, int horse);
+
+// The lines of a text file, CR LF or LF ended; a last line without a break counts.
+std::vector<std::string_view> SplitLines(std::string_view bytes);
+
+// The file bytes after the line upsert: the first line with the same race key (positions 12 to
+// 27) is replaced by `line`, else `line` is appended; lines are sorted, case-insensitively, and
+// each ends with CR LF. Lines of another length than `line` (empty, cut or damaged lines) are
+// not written back, since one of them would shift every later record of the fixed-size view.
+std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line);
+
+// The bytes of a 216-slot runner file with `line` in slot `slot`; a missing, short or damaged
+// file is padded back to 216 slots of blanks, keeping every whole line in its place.
+std::string PutRunnerSlot(std::string_view fileBytes, std::string_view line, int slot);
+
+// What became of one record.
+struct FileOutcome {
+    enum Code { Filed, Refused, Skipped, Failed };
+    Code code = Filed;
+    std::string reason; // UTF-8; why it was refused, skipped or failed
+    std::filesystem::path path;
+    explicit operator bool() const { return code == Filed; }
+};
+
+struct DayLineOptions {
+    bool zeroHead = true;      // positions 3 to 11 become "000000000"
+    bool createMissing = true; // false: only an existing file is updated
+};
+
+// Gathers the changes of many records in memory and writes each touched file once (at Flush),
+// so an import does not reload and rewrite a day file per record. Files are read whole on first
+// use. The single-record functions below are a batch of one.
+class FilingBatch {
+public:
+    explicit FilingBatch(std::filesystem::path appDir);
+
+    // An RA, HR, odds or DM record into its day file by the line upsert. `kind` picks the file
+    // (the morning and middle O1 files take O1 records).
+    FileOutcome UpsertDayLine(DayFile kind, std::string_view record, DayLineOptions opt = {});
+    // An SE record into its slot of the venue's runner file, as delivered.
+    FileOutcome PutRunner(std::string_view record, bool createMissing = true);
+    // An SE record (zeroed) into the horse's .jvSEI file by the line upsert.
+    FileOutcome UpsertHorseRun(std::string_view record);
+    // A UM record as the horse's one-line .jvUM2 file.
+    FileOutcome PutHorseMaster(std::string_view record);
+
+    // Writes every changed file; the first failure's message, files that failed stay pending.
+    keiba::IoResult Flush();
+    std::size_t PendingFiles() const;
+
+private:
+    struct Image {
+        std::filesystem::path path;
+        std::vector<std::string> lines;
+        std::size_t lineLength = 0;
+        bool slotted = false;
+        bool sorted = true;
+        bool dirty = false;
+    };
+    // The file's image, loaded on first use; nullptr when it is missing and not to be created.
+    Image* Load(const std::filesystem::path& path, std::size_t lineLength, bool slotted,
+                bool createMissing);
+    FileOutcome Upsert(const std::filesystem::path& path, std::string line);
+
+    std::filesystem::path appDir_;
+    std::unordered_map<std::string, Image> files_; // by native path
+};
+
+FileOutcome FileDayRecord(const std::filesystem::path& appDir, DayFile kind,
+                          std::string_view record, DayLineOptions opt = {});
+FileOutcome FileRunnerSlot(const std::filesystem::path& appDir, std::string_view record,
+                           bool createMissing = true);
+FileOutcome FileHorseRun(const std::filesystem::path& appDir, std::string_view record);
+FileOutcome FileHorseMaster(const std::filesystem::path& appDir, std::string_view record);
+
+} // namespace jvdata

@@ -1,0 +1,266 @@
+#include "jvdata/dayfiles.h"
+
+#include "tests/jvdata/recordmaker.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+using namespace jvdata;
+using testsupport::MakeRecord;
+using testsupport::MakeRunner;
+using testsupport::RaceKey16;
+using testsupport::Slurp;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::chrono::year_month_day kDay{std::chrono::year(2026), std::chrono::month(12),
+                                       std::chrono::day(6)};
+
+std::string DataFile(std::string_view name) {
+    return Slurp(fs::path(KESTRANE_JVDATA_TESTDATA) / keiba::Utf8Path(name));
+}
+
+std::size_t CountEntries(const fs::path& dir) {
+    std::size_t n = 0;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
+         it.increment(ec))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST(DayFiles, NamesComeFromTheDateValueAndKnownCodes) {
+    fs::path app = "/app";
+    EXPECT_EQ(DayStem(kDay), "2026年12月06日");
+    EXPECT_EQ(DayFilePath(app, kDay, DayFile::RA),
+              app / "Data" / keiba::Utf8Path("2026年12月06日.jvRA"));
+    EXPECT_EQ(DayFilePath(app, kDay, DayFile::O1a).filename(),
+              keiba::Utf8Path("2026年12月06日.jvO1a"));
+    EXPECT_EQ(DayRunnerFile(app, kDay, "05"),
+              app / "Data" / keiba::Utf8Path("2026年12月06日東京.jvSEr"));
+    EXPECT_EQ(DayRunnerFile(app, kDay, "32")->filename(),
+              keiba::Utf8Path("2026年12月06日岩見.jvSEr"));
+    EXPECT_FALSE(DayRunnerFile(app, kDay, "5 "));
+    EXPECT_FALSE(DayRunnerFile(app, kDay, "C4"));
+    EXPECT_EQ(HorseFilePath(app, HorseFile::SEI, "2023104567"),
+              app / "SEI" / "2023" / "2023104567.jvSEI");
+    EXPECT_EQ(HorseFilePath(app, HorseFile::UM2, "2023104567")->filename(), "2023104567.jvUM2");
+    for (std::string_view bad : {"../../etc1", "2023 04567", "20231045678", "202310456", "２０２"})
+        EXPECT_FALSE(HorseFilePath(app, HorseFile::SEI, bad)) << bad;
+    EXPECT_EQ(RunnerSlot(11, 5), 184);
+    EXPECT_EQ(RunnerSlot(13, 1), -1);
+    EXPECT_EQ(RunnerSlot(1, 19), -1);
+}
+
+TEST(DayFiles, TheSameRaceTwiceLeavesOneLineHoldingTheSecond) {
+    testsupport::TempDir dir;
+    std::string first = MakeRecord("RA", RaceKey16("20261206", "05", 1));
+    std::string second = first;
+    SetField(second, 33, 6, "SECOND");
+    ASSERT_TRUE(FileDayRecord(dir.path(), DayFile::RA, first));
+    FileOutcome out = FileDayRecord(dir.path(), DayFile::RA, second);
+    ASSERT_TRUE(out) << out.reason;
+    std::string expected = second;
+    ZeroHead(expected);
+    EXPECT_EQ(Slurp(out.path), expected);
+}
+
+TEST(DayFiles, RacesComeOutInKeyOrderZeroedAndWhole) {
+    testsupport::TempDir dir;
+    for (int race : {3, 1, 2})
+        ASSERT_TRUE(FileDayRecord(dir.path(), DayFile::RA,
+                                  MakeRecord("RA", RaceKey16("20261206", "05", race))));
+    std::string bytes = Slurp(DayFilePath(dir.path(), kDay, DayFile::RA));
+    ASSERT_EQ(bytes.size(), 3 * kRaLength);
+    for (int i = 0; i < 3; ++i) {
+        std::string_view rec = RecordAt(bytes, kRaLength, static_cast<std::size_t>(i));
+        EXPECT_EQ(rec.substr(0, 11), "RA000000000");
+        EXPECT_EQ(RaceKey::Of(rec).RaceNumber(), i + 1);
+        EXPECT_EQ(rec.substr(kRaLength - 2), "\r\n");
+    }
+}
+
+TEST(DayFiles, HorseRunsComeOutInDateOrder) {
+    testsupport::TempDir dir;
+    for (std::string_view date : {"20250105", "20231105", "20240105"})
+        ASSERT_TRUE(
+            FileHorseRun(dir.path(), MakeRunner(RaceKey16(date, "06", 11), 3, "2020104567")));
+    std::string bytes = Slurp(*HorseFilePath(dir.path(), HorseFile::SEI, "2020104567"));
+    ASSERT_EQ(RecordCount(bytes, kSeLength), 3u);
+    EXPECT_EQ(RaceKey::Of(RecordAt(bytes, kSeLength, 0)).Year(), "2023");
+    EXPECT_EQ(RaceKey::Of(RecordAt(bytes, kSeLength, 1)).Year(), "2024");
+    EXPECT_EQ(RaceKey::Of(RecordAt(bytes, kSeLength, 2)).Year(), "2025");
+    EXPECT_EQ(RecordAt(bytes, kSeLength, 0).substr(0, 11), "SE000000000");
+}
+
+TEST(DayFiles, ANewRunnerFileHas216SlotsWithTheRecordInItsOwn) {
+    testsupport::TempDir dir;
+    std::string se = MakeRunner(RaceKey16("20261206", "05", 11), 5, "2023104567");
+    FileOutcome out = FileRunnerSlot(dir.path(), se);
+    ASSERT_TRUE(out) << out.reason;
+    EXPECT_EQ(out.path, dir.path() / "Data" / keiba::Utf8Path("2026年12月06日東京.jvSEr"));
+    std::string bytes = Slurp(out.path);
+    EXPECT_EQ(bytes.size(), 119880u);
+    std::vector<std::string_view> lines = SplitLines(bytes);
+    ASSERT_EQ(lines.size(), 216u);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == 184)
+            EXPECT_EQ(std::string(lines[i]) + "\r\n", se)
+                << "line 185 keeps the record as delivered";
+        else
+            EXPECT_EQ(lines[i], std::string(553, ' ')) << "line " << i + 1;
+    }
+}
+
+TEST(DayFiles, ATruncatedRunnerFileIsPaddedBackWithoutLosingARecord) {
+    testsupport::TempDir dir;
+    fs::create_directories(dir.path() / "Data");
+    fs::path file = dir.path() / "Data" / keiba::Utf8Path("2026年12月06日東京.jvSEr");
+    testsupport::WriteBytes(file, DataFile("truncated_runner_file.jvSEr"));
+    std::string kept(RecordAt(DataFile("truncated_runner_file.jvSEr"), kSeLength, 1));
+    ASSERT_TRUE(
+        FileRunnerSlot(dir.path(), MakeRunner(RaceKey16("20261206", "05", 2), 1, "2023100001")));
+    std::string bytes = Slurp(file);
+    ASSERT_EQ(bytes.size(), 216 * kSeLength);
+    EXPECT_EQ(RecordAt(bytes, kSeLength, 1), kept);
+    EXPECT_EQ(RecordAt(bytes, kSeLength, 2), std::string(553, ' ') + "\r\n") << "the cut line";
+    EXPECT_EQ(TJvSE().Bytes().size(), kSeLength);
+    TJvSE put;
+    put.Assign(RecordAt(bytes, kSeLength, 18));
+    EXPECT_EQ(put.PedigreeId(), "2023100001");
+}
+
+TEST(DayFiles, EmptyAndShortLinesAreNeverWrittenBack) {
+    testsupport::TempDir dir;
+    fs::create_directories(dir.path() / "Data");
+    fs::path file = DayFilePath(dir.path(), kDay, DayFile::RA);
+    testsupport::WriteBytes(file, DataFile("short_and_empty_lines.jvRA"));
+    ASSERT_TRUE(
+        FileDayRecord(dir.path(), DayFile::RA, MakeRecord("RA", RaceKey16("20261206", "05", 1))));
+    std::string bytes = Slurp(file);
+    ASSERT_EQ(bytes.size(), 2 * kRaLength);
+    for (std::string_view line : SplitLines(bytes)) EXPECT_EQ(line.size(), kRaLength - 2);
+    EXPECT_EQ(RaceKey::Of(RecordAt(bytes, kRaLength, 1)).RaceNumber(), 2);
+}
+
+TEST(DayFiles, BadRecordsAreRefusedAndTouchNothing) {
+    testsupport::TempDir dir;
+    std::string good = MakeRecord("RA", RaceKey16("20261206", "05", 1));
+    std::string noBreak = good;
+    noBreak[kRaLength - 1] = ' ';
+    std::string lineInside = good;
+    lineInside[100] = '\n';
+    struct Case {
+        const char* what;
+        DayFile kind;
+        std::string record;
+    } cases[] = {
+        {"short", DayFile::RA, good.substr(0, 1000) + "\r\n"},
+        {"empty", DayFile::RA, ""},
+        {"wrong id", DayFile::HR, good},
+        {"no CR LF", DayFile::RA, noBreak},
+        {"line break inside", DayFile::RA, lineInside},
+        {"date with letters", DayFile::RA, MakeRecord("RA", "2026I2O605050801")},
+        {"no such day", DayFile::RA, MakeRecord("RA", RaceKey16("20261306", "05", 1))},
+    };
+    for (const Case& c : cases) {
+        FileOutcome out = FileDayRecord(dir.path(), c.kind, c.record);
+        EXPECT_EQ(out.code, FileOutcome::Refused) << c.what;
+        EXPECT_FALSE(out.reason.empty()) << c.what;
+    }
+    EXPECT_EQ(
+        FileHorseRun(dir.path(), MakeRunner(RaceKey16("20261206", "05", 1), 1, "../../etc1")).code,
+        FileOutcome::Refused);
+    EXPECT_EQ(FileHorseRun(dir.path(), MakeRunner("2026I2O605050801", 1, "2023104567")).code,
+              FileOutcome::Refused);
+    std::string um = MakeRecord("UM", "");
+    SetField(um, 12, 10, "../../etc1");
+    EXPECT_EQ(FileHorseMaster(dir.path(), um).code, FileOutcome::Refused);
+    EXPECT_EQ(
+        FileRunnerSlot(dir.path(), MakeRunner(RaceKey16("20261206", "05", 13), 1, "2023104567"))
+            .code,
+        FileOutcome::Refused)
+        << "race 13 has no slot";
+    EXPECT_EQ(
+        FileRunnerSlot(dir.path(), MakeRunner(RaceKey16("20261206", "X9", 1), 1, "2023104567"))
+            .code,
+        FileOutcome::Refused)
+        << "unknown venue";
+    EXPECT_EQ(CountEntries(dir.path()), 0u) << "no file or folder was made";
+}
+
+TEST(DayFiles, OnlyAnExistingFileIsUpdatedWhenAsked) {
+    testsupport::TempDir dir;
+    std::string ra = MakeRecord("RA", RaceKey16("20261206", "05", 1));
+    EXPECT_EQ(FileDayRecord(dir.path(), DayFile::RA, ra, {true, false}).code, FileOutcome::Skipped);
+    EXPECT_EQ(FileRunnerSlot(dir.path(),
+                             MakeRunner(RaceKey16("20261206", "05", 1), 1, "2023104567"), false)
+                  .code,
+              FileOutcome::Skipped);
+    EXPECT_EQ(CountEntries(dir.path()), 0u);
+    // A real-time payout line keeps its data kind and creation date.
+    std::string hr = MakeRecord("HR", RaceKey16("20261206", "05", 1), '2');
+    ASSERT_TRUE(FileDayRecord(dir.path(), DayFile::HR, hr, {false, true}));
+    EXPECT_EQ(Slurp(DayFilePath(dir.path(), kDay, DayFile::HR)), hr);
+}
+
+TEST(DayFiles, AFailureBeforeTheRenameLeavesThePreviousFile) {
+    testsupport::TempDir dir;
+    std::string first = MakeRecord("RA", RaceKey16("20261206", "05", 1));
+    ASSERT_TRUE(FileDayRecord(dir.path(), DayFile::RA, first));
+    fs::path file = DayFilePath(dir.path(), kDay, DayFile::RA);
+    std::string before = Slurp(file);
+    keiba::SetBeforeRenameHookForTest([](const fs::path&) { return false; });
+    FileOutcome out =
+        FileDayRecord(dir.path(), DayFile::RA, MakeRecord("RA", RaceKey16("20261206", "05", 2)));
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    EXPECT_EQ(out.code, FileOutcome::Failed);
+    EXPECT_FALSE(out.reason.empty());
+    EXPECT_EQ(Slurp(file), before);
+    EXPECT_EQ(CountEntries(dir.path() / "Data"), 1u) << "no temporary file is left";
+}
+
+TEST(DayFiles, ABatchWritesEachTouchedFileOnce) {
+    testsupport::TempDir dir;
+    FilingBatch batch(dir.path());
+    for (int race = 12; race >= 1; --race) {
+        std::string key = RaceKey16("20261206", "05", race);
+        ASSERT_TRUE(batch.UpsertDayLine(DayFile::RA, MakeRecord("RA", key)));
+        for (int h = 1; h <= 3; ++h) {
+            std::string id = "20231000" + std::to_string(race % 10) + std::to_string(h);
+            ASSERT_TRUE(batch.PutRunner(MakeRunner(key, h, id)));
+            ASSERT_TRUE(batch.UpsertHorseRun(MakeRunner(key, h, id)));
+        }
+    }
+    EXPECT_EQ(batch.PendingFiles(), 2u + 30u);
+    int writes = 0;
+    keiba::SetBeforeRenameHookForTest([&](const fs::path&) { return ++writes, true; });
+    keiba::IoResult r = batch.Flush();
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    ASSERT_TRUE(r) << r.message;
+    EXPECT_EQ(writes, 32);
+    EXPECT_EQ(batch.PendingFiles(), 0u);
+    std::string ra = Slurp(DayFilePath(dir.path(), kDay, DayFile::RA));
+    ASSERT_EQ(RecordCount(ra, kRaLength), 12u);
+    EXPECT_EQ(RaceKey::Of(RecordAt(ra, kRaLength, 0)).RaceNumber(), 1);
+    EXPECT_EQ(RaceKey::Of(RecordAt(ra, kRaLength, 11)).RaceNumber(), 12);
+}
+
+TEST(DayFiles, UpsertOfBytesReplacesTheFirstLineOfTheRaceAndSortsTheRest) {
+    auto line = [](std::string_view head, int race, char mark) {
+        std::string l =
+            MakeRecord("HR", RaceKey16("20261206", "05", race)).substr(0, kHrLength - 2);
+        SetField(l, 1, 11, head);
+        l.back() = mark;
+        return l;
+    };
+    std::string file = line("HR000000000", 2, 'a') + "\r\n" + line("HR000000000", 1, 'b') + "\r\n";
+    std::string out = UpsertRecordLine(file, line("HR220261206", 2, 'c'));
+    std::vector<std::string_view> lines = SplitLines(out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], line("HR000000000", 1, 'b'));
+    EXPECT_EQ(lines[1], line("HR220261206", 2, 'c'));
+}

@@ -1,0 +1,115 @@
+// The sample program folder: the same bytes from every run, and every record well framed.
+
+#include "jvdata/dayfiles.h"
+#include "jvdata/records.h"
+#include "jvdata/umconvert.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+using namespace jvdata;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::map<std::string, std::string> Tree(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file())
+            files[keiba::PathToUtf8(fs::relative(e.path(), root))] = testsupport::Slurp(e.path());
+    return files;
+}
+
+bool EndsWith(std::string_view s, std::string_view tail) {
+    return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+// Every line of a day or horse file, with its line break, must be a record of `id`.
+void ExpectLinesFramed(const std::string& name, const std::string& bytes, std::string_view id,
+                       bool blankSlotsAllowed) {
+    ASSERT_TRUE(EndsWith(bytes, "\r\n")) << name;
+    std::size_t records = 0;
+    for (std::string_view line : SplitLines(bytes)) {
+        if (blankSlotsAllowed && line.find_first_not_of(' ') == std::string_view::npos) continue;
+        FramingResult r = CheckFraming(std::string(line) + "\r\n", id);
+        ASSERT_TRUE(r) << name << ": " << r.reason;
+        EXPECT_TRUE(RaceKey::Of(line).IsWellFormed() || id == "UM") << name;
+        ++records;
+    }
+    EXPECT_GT(records, 0u) << name;
+}
+
+// A feed file: records one after the other, each with its own CR LF.
+void ExpectRecordsFramed(const std::string& name, std::string_view bytes) {
+    std::size_t at = 0, records = 0;
+    while (at < bytes.size()) {
+        std::optional<std::size_t> len = RecordLengthOf(bytes.substr(at, 2));
+        ASSERT_TRUE(len) << name << " at " << at;
+        FramingResult r = CheckFraming(bytes.substr(at, *len));
+        ASSERT_TRUE(r) << name << ": " << r.reason;
+        at += *len;
+        ++records;
+    }
+    EXPECT_GT(records, 0u) << name;
+}
+
+} // namespace
+
+TEST(MakeSample, TwoRunsGiveTheSameBytesAndEveryRecordIsFramed) {
+    testsupport::TempDir a, b;
+    for (const testsupport::TempDir* d : {&a, &b}) {
+        std::string cmd =
+            std::string("'") + KESTRANE_MAKE_SAMPLE + "' '" + d->path().string() + "'";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    }
+    std::map<std::string, std::string> first = Tree(a.path()), second = Tree(b.path());
+    ASSERT_EQ(first.size(), second.size());
+    for (const auto& [name, bytes] : first) {
+        auto it = second.find(name);
+        ASSERT_NE(it, second.end()) << name;
+        EXPECT_TRUE(it->second == bytes) << name << " differs between runs";
+    }
+
+    std::map<std::string, int> kinds;
+    for (const auto& [name, bytes] : first) {
+        std::string ext = fs::path(name).extension().string();
+        std::string top = name.substr(0, name.find('/'));
+        ++kinds[top + ext];
+        if (ext == ".jvSEr") {
+            ASSERT_EQ(bytes.size(), 216 * kSeLength) << name;
+            ExpectLinesFramed(name, bytes, "SE", true);
+        } else if (top == "Data" && ext.starts_with(".jv")) {
+            ExpectLinesFramed(name, bytes, ext.substr(3, 2), false);
+        } else if (ext == ".jvSEI" || ext == ".jvUM2") {
+            ExpectLinesFramed(name, bytes, ext.substr(3, 2), false);
+        } else if (ext == ".jvUMA") {
+            ASSERT_EQ(bytes.size() % kUmaLength, 0u) << name;
+            EXPECT_TRUE(ConvertUmaRecord(RecordAt(bytes, kUmaLength, 0))) << name;
+        } else if (ext == ".vzkd") {
+            ASSERT_EQ(bytes.size() % kAnalysisLength, 0u) << name;
+            for (std::size_t i = 0; i < RecordCount(bytes, kAnalysisLength); ++i) {
+                TAnalysisRecord rec;
+                rec.Assign(RecordAt(bytes, kAnalysisLength, i));
+                EXPECT_LE(rec.RaceSlot(), 35) << name;
+                EXPECT_GE(rec.HorseNumber(), 1) << name;
+                EXPECT_LE(rec.HorseNumber(), 18) << name;
+            }
+        } else if (top == "feed" && ext != ".txt") {
+            ExpectRecordsFramed(name, bytes);
+        } else if (name.starts_with("feed/rt/")) {
+            ExpectRecordsFramed(name, bytes);
+        }
+    }
+    EXPECT_EQ(kinds["Data.jvRA"], 10) << "eight earlier days and the two sample days";
+    EXPECT_EQ(kinds["Data.jvO6"], 2);
+    EXPECT_EQ(kinds["Data.jvSEr"], 30);
+    EXPECT_EQ(kinds["VZK.vzkd"], 3);
+    EXPECT_EQ(kinds["VZK.CSV"], 3);
+    EXPECT_GT(kinds["UMA.jvUMA"], 0);
+    EXPECT_GT(kinds["UM2.jvUM2"], 500);
+    EXPECT_EQ(kinds["feed.txt"] + kinds["feed.jvd"] > 36, true);
+    EXPECT_EQ(first.count("jockdata.kcsv"), 1u);
+}
