@@ -1,0 +1,168 @@
+#include "archive/streams.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <random>
+#include <vector>
+
+namespace archive {
+
+std::int64_t TStream32::Size() {
+    std::int64_t here = Position();
+    std::int64_t end = Seek(0, TSeekOrigin::End);
+    Seek(here, TSeekOrigin::Begin);
+    return end;
+}
+
+bool TStream32::ReadExact(void* buffer, std::int64_t count) {
+    auto* p = static_cast<char*>(buffer);
+    while (count > 0) {
+        std::int64_t n = Read(p, count);
+        if (n <= 0) return false;
+        p += n;
+        count -= n;
+    }
+    return true;
+}
+
+std::int64_t TStream32::CopyFrom(TStream32& source, std::int64_t count) {
+    if (count == 0) {
+        source.Seek(0, TSeekOrigin::Begin);
+        count = source.Size();
+    }
+    std::vector<char> block(static_cast<std::size_t>(std::min(count, kCopyBlock)));
+    std::int64_t copied = 0;
+    while (count > 0) {
+        if (OnNotify) OnNotify(*this);
+        if (CancelFlag && *CancelFlag) break;
+        std::int64_t want = std::min(count, kCopyBlock);
+        std::int64_t got = source.Read(block.data(), want);
+        if (got <= 0) break;
+        std::int64_t put = Write(block.data(), got);
+        copied += put;
+        if (put != got) break;
+        count -= got;
+    }
+    return copied;
+}
+
+std::int64_t THandleStream32::Read(void* buffer, std::int64_t count) {
+    if (fd_ < 0 || count <= 0) return 0;
+    ssize_t n;
+    do n = ::read(fd_, buffer, static_cast<std::size_t>(count));
+    while (n < 0 && errno == EINTR);
+    if (n <= 0) return 0;
+    if (RemainingCounter) *RemainingCounter -= n;
+    if (OnReadProgress) OnReadProgress(*this);
+    return n;
+}
+
+std::int64_t THandleStream32::Write(const void* buffer, std::int64_t count) {
+    if (fd_ < 0) return 0;
+    const auto* p = static_cast<const char*>(buffer);
+    std::int64_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(fd_, p + done, static_cast<std::size_t>(count - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += n;
+    }
+    return done;
+}
+
+std::int64_t THandleStream32::Seek(std::int64_t offset, TSeekOrigin origin) {
+    if (fd_ < 0) return -1;
+    int whence = origin == TSeekOrigin::Begin     ? SEEK_SET
+                 : origin == TSeekOrigin::Current ? SEEK_CUR
+                                                  : SEEK_END;
+    off_t r = ::lseek(fd_, static_cast<off_t>(offset), whence);
+    return r < 0 ? -1 : static_cast<std::int64_t>(r);
+}
+
+bool THandleStream32::SetSize(std::int64_t size) {
+    return fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) == 0 &&
+           Seek(size, TSeekOrigin::Begin) == size;
+}
+
+TFileStream32::TFileStream32(const std::string& utf8Name, unsigned mode)
+    : THandleStream32(-1) {
+    int flags = O_CLOEXEC;
+    if (mode >= kCreate) {
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+    } else {
+        switch (mode & 3) {
+        case kOpenWrite: flags |= O_WRONLY; break;
+        case kOpenReadWrite: flags |= O_RDWR; break;
+        default: flags |= O_RDONLY; break;
+        }
+    }
+    fd_ = ::open(utf8Name.c_str(), flags, 0666);
+    if (fd_ < 0) {
+        error_ = errno;
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) { // a folder is not a file stream
+        error_ = EISDIR;
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+TFileStream32::~TFileStream32() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+TTempFileStream::TTempFileStream(int fd, int dirFd, std::string target, std::string temp)
+    : THandleStream32(fd)
+    , dirFd_(dirFd)
+    , target_(std::move(target))
+    , temp_(std::move(temp)) {}
+
+std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string targetName) {
+    static thread_local std::mt19937_64 rng{std::random_device{}()};
+    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        std::string temp = ".ztv";
+        std::uint64_t r = rng();
+        for (int i = 0; i < 10; ++i, r /= 36) temp += kDigits[r % 36];
+        int fd = ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          0666);
+        if (fd >= 0)
+            return std::unique_ptr<TTempFileStream>(
+                new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp)));
+        if (errno != EEXIST) return nullptr;
+    }
+    return nullptr;
+}
+
+bool TTempFileStream::Close() {
+    if (fd_ < 0) return true;
+    int r = ::close(fd_);
+    fd_ = -1;
+    return r == 0;
+}
+
+bool TTempFileStream::Commit() {
+    Close();
+    if (committed_) return true;
+    if (::renameat(dirFd_, temp_.c_str(), dirFd_, target_.c_str()) != 0) return false;
+    committed_ = true;
+    return true;
+}
+
+void TTempFileStream::Discard() {
+    Close();
+    if (!committed_ && !temp_.empty()) ::unlinkat(dirFd_, temp_.c_str(), 0);
+    temp_.clear();
+}
+
+TTempFileStream::~TTempFileStream() {
+    Discard();
+}
+
+} // namespace archive

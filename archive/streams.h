@@ -1,0 +1,96 @@
+#pragma once
+// Streams of the archive library: a base with cancel and progress hooks, streams over file
+// descriptors, and the output stream that writes a temporary file beside its target and renames
+// it only when the entry is complete.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace archive {
+
+enum class TSeekOrigin { Begin, Current, End };
+
+class TStream32 {
+public:
+    virtual ~TStream32() = default;
+    // Bytes read or written (0 on error or at the end).
+    virtual std::int64_t Read(void* buffer, std::int64_t count) = 0;
+    virtual std::int64_t Write(const void* buffer, std::int64_t count) = 0;
+    // The new position, or -1 when the request fails.
+    virtual std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) = 0;
+
+    std::int64_t Position() { return Seek(0, TSeekOrigin::Current); }
+    std::int64_t Size();
+    // Reads exactly `count` bytes or reports false.
+    bool ReadExact(void* buffer, std::int64_t count);
+    // Copies `count` bytes (0: the whole source from its start) in blocks of at most 131072
+    // bytes, stopping when the cancel flag is set; returns the bytes copied.
+    std::int64_t CopyFrom(TStream32& source, std::int64_t count);
+
+    std::function<void(TStream32&)> OnNotify;       // before each block of CopyFrom
+    std::function<void(TStream32&)> OnReadProgress; // after each read that gave bytes
+    const bool* CancelFlag = nullptr;
+    std::int64_t* RemainingCounter = nullptr; // lowered by every read
+
+    static constexpr std::int64_t kCopyBlock = 131072;
+};
+
+class THandleStream32 : public TStream32 {
+public:
+    explicit THandleStream32(int fd)
+        : fd_(fd) {}
+    ~THandleStream32() override = default; // the handle belongs to whoever opened it
+    std::int64_t Read(void* buffer, std::int64_t count) override;
+    std::int64_t Write(const void* buffer, std::int64_t count) override;
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+    bool SetSize(std::int64_t size);
+    int Handle() const { return fd_; }
+
+protected:
+    int fd_;
+};
+
+class TFileStream32 : public THandleStream32 {
+public:
+    static constexpr unsigned kCreate = 0xFFFF;
+    static constexpr unsigned kOpenRead = 0, kOpenWrite = 1, kOpenReadWrite = 2;
+    // kCreate creates (or truncates) the file; a smaller mode opens an existing file with the
+    // access of bits 0..1. The sharing bits of the original modes mean nothing here.
+    TFileStream32(const std::string& utf8Name, unsigned mode);
+    ~TFileStream32() override;
+    TFileStream32(const TFileStream32&) = delete;
+    TFileStream32& operator=(const TFileStream32&) = delete;
+    bool IsOpen() const { return fd_ >= 0; }
+    int Error() const { return error_; }
+
+private:
+    int error_ = 0;
+};
+
+// An output file under a temporary name in the target's folder (given as an open folder
+// descriptor). Commit renames it over the target; otherwise the temporary file is removed.
+class TTempFileStream : public THandleStream32 {
+public:
+    static std::unique_ptr<TTempFileStream> Create(int dirFd, std::string targetName);
+    ~TTempFileStream() override;
+    TTempFileStream(const TTempFileStream&) = delete;
+    TTempFileStream& operator=(const TTempFileStream&) = delete;
+
+    // Closes the descriptor; false when closing reported an error.
+    bool Close();
+    // Renames the (closed) temporary file over the target.
+    bool Commit();
+    void Discard();
+    const std::string& TargetName() const { return target_; }
+    const std::string& TempName() const { return temp_; }
+
+private:
+    TTempFileStream(int fd, int dirFd, std::string target, std::string temp);
+    int dirFd_;
+    std::string target_, temp_;
+    bool committed_ = false;
+};
+
+} // namespace archive

@@ -1,0 +1,391 @@
+#include "archive/unzip.h"
+
+#include "archive/bytereader.h"
+#include "archive/inflate.h"
+#include "keiba/sjis.h"
+
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace archive {
+namespace {
+
+constexpr std::int64_t kBlock = 32768;
+constexpr int kSearchBlocks = 5;
+constexpr std::uint16_t kFlagEncrypted = 0x0001;
+constexpr std::uint16_t kFlagStrong = 0x0040;
+constexpr std::uint16_t kFlagUtf8 = 0x0800;
+constexpr int kHostUnix = 3;
+
+std::int64_t Clamp64(std::uint64_t v) {
+    return static_cast<std::int64_t>(std::min<std::uint64_t>(
+        v, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())));
+}
+
+std::int64_t AddClamped(std::int64_t a, std::int64_t b) {
+    std::int64_t r;
+    if (__builtin_add_overflow(a, b, &r))
+        return b > 0 ? std::numeric_limits<std::int64_t>::max()
+                     : std::numeric_limits<std::int64_t>::min();
+    return r;
+}
+
+// Links, devices and pipes stored by Unix tools are never recreated.
+bool IsSpecialUnixEntry(std::uint16_t versionMadeBy, std::uint32_t externalAttr) {
+    if ((versionMadeBy >> 8) != kHostUnix) return false;
+    std::uint32_t mode = externalAttr >> 16;
+    return mode != 0 && !S_ISREG(mode) && !S_ISDIR(mode);
+}
+
+} // namespace
+
+TUnZip::TUnZip() = default;
+
+int TUnZip::GetEncryptionMethod(std::uint16_t flags, const TExtraFieldInfo& extra) {
+    if (!(flags & kFlagEncrypted)) return kEncNone;
+    if (extra.strongEncryption) return kEncUnsupported;
+    if (!extra.aes) return kEncTraditional;
+    if ((extra.aesVendorVersion == 1 || extra.aesVendorVersion == 2) && extra.aesStrength >= 1 &&
+        extra.aesStrength <= 3)
+        return (extra.aesVendorVersion - 1) * 3 + extra.aesStrength - 1;
+    return kEncUnsupported;
+}
+
+void TUnZip::NameEntry(TZipListEntry& e, std::string_view raw, const TExtraFieldInfo& extra) {
+    e.badName = raw.find('\0') != std::string_view::npos;
+    std::string utf8;
+    std::string stored;
+    if (e.flags & kFlagUtf8) {
+        utf8 = std::string(raw);
+        stored = keiba::Utf8ToCp932(utf8);
+    } else if (extra.hasUnicodeName &&
+               extra.unicodeNameCrc ==
+                   crc32_z(0, reinterpret_cast<const Bytef*>(raw.data()), raw.size())) {
+        utf8 = extra.unicodeName;
+        stored = std::string(raw);
+    } else {
+        utf8 = keiba::Cp932ToUtf8(raw);
+        stored = std::string(raw);
+        // Some tools store UTF-8 without the flag; bytes that are no CP932 but good UTF-8 are
+        // taken as what they are rather than written as replacement characters.
+        bool lossless = false;
+        if (utf8.find("\xEF\xBF\xBD") != std::string::npos) {
+            std::string asCp932 = keiba::Utf8ToCp932(raw, &lossless);
+            if (lossless) {
+                utf8 = std::string(raw);
+                stored = std::move(asCp932);
+            }
+        }
+    }
+    if (utf8.find('\0') != std::string::npos) e.badName = true;
+    int host = e.versionMadeBy >> 8;
+    e.storedName = ConvertEntryName(arcType_, host, std::move(stored), !translateOemChar_);
+    e.utf8Name = ConvertEntryName(arcType_, host, std::move(utf8), !translateOemChar_);
+    if (IsSpecialUnixEntry(e.versionMadeBy, e.externalAttr)) e.badName = true;
+}
+
+bool TUnZip::LocalSignatureAt(TStream32& stream, std::int64_t pos) {
+    std::array<std::uint8_t, 4> sig{};
+    if (pos < 0 || stream.Seek(pos, TSeekOrigin::Begin) != pos || !stream.ReadExact(sig.data(), 4))
+        return false;
+    std::uint32_t v = sig[0] | (sig[1] << 8) | (sig[2] << 16) | (std::uint32_t{sig[3]} << 24);
+    return ClassifyHeaderSignature(kHeaderLocal, v).kind == kHeaderLocal;
+}
+
+// The first local header within the first 160 KB of the file, or -1.
+std::int64_t TUnZip::SearchLocalHeader(TStream32& stream) {
+    std::string block(static_cast<std::size_t>(kBlock) + 3, '\0');
+    for (int b = 0; b < kSearchBlocks; ++b) {
+        std::int64_t base = b * kBlock;
+        if (stream.Seek(base, TSeekOrigin::Begin) != base) break;
+        std::int64_t got = stream.Read(block.data(), kBlock + 3);
+        if (got < 4) break;
+        for (std::int64_t i = 0; i + 4 <= got && i < kBlock; ++i) {
+            if (block[static_cast<std::size_t>(i)] == 'P' &&
+                block.compare(static_cast<std::size_t>(i), 4, "PK\x03\x04") == 0 &&
+                LocalSignatureAt(stream, base + i))
+                return base + i;
+        }
+    }
+    return -1;
+}
+
+bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<TZipListEntry>& list) {
+    std::int64_t cdPos = dir_.startOffset + dir_.cdOffset;
+    if (cdPos < 0 || cdPos >= archiveSize_) return false;
+    // the directory is read whole, but never more than the file holds
+    auto cdLen = static_cast<std::size_t>(
+        std::min<std::uint64_t>(dir_.cdSize, static_cast<std::uint64_t>(archiveSize_ - cdPos)));
+    std::string cd(cdLen, '\0');
+    if (stream.Seek(cdPos, TSeekOrigin::Begin) != cdPos ||
+        !stream.ReadExact(cd.data(), static_cast<std::int64_t>(cdLen)))
+        return false;
+    ByteReader r(cd);
+    bool searched = false;
+    std::int64_t found = -1;
+    while (r.Left() >= 46 && !GetCancel()) {
+        HeaderClass hc = ClassifyHeaderSignature(kHeaderCentral, r.U32());
+        if (hc.kind != kHeaderCentral) break;
+        if (hc.encrypted) { // encrypted headers are a format of their own; nothing to read here
+            ReportError(archiveFile_, "", kMsgUnsupportedEncryption, volumeName_);
+            break;
+        }
+        TZipListEntry e;
+        e.versionMadeBy = r.U16();
+        r.U16(); // version needed
+        e.flags = r.U16();
+        e.method = r.U16();
+        std::uint16_t time = r.U16(), date = r.U16();
+        e.dosDateTime = (std::uint32_t{date} << 16) | time;
+        e.crc = r.U32();
+        TZipSizes sizes;
+        sizes.compressed = r.U32();
+        sizes.uncompressed = r.U32();
+        std::uint16_t nameLen = r.U16(), extraLen = r.U16(), commentLen = r.U16();
+        sizes.diskStart = r.U16();
+        r.U16(); // internal attributes
+        e.externalAttr = r.U32();
+        sizes.localOffset = r.U32();
+        std::string_view raw = r.Bytes(nameLen);
+        std::string_view extra = r.Bytes(extraLen);
+        r.Skip(commentLen);
+        if (!r.Ok()) break;
+        TExtraFieldInfo info;
+        ReadExtraField(extra, true, sizes, info);
+        e.compressed = sizes.compressed;
+        e.uncompressed = sizes.uncompressed;
+        e.disk = sizes.diskStart;
+        NameEntry(e, raw, info);
+        if (!MatchesFileSpec(e.storedName)) continue;
+        e.encryption = GetEncryptionMethod(e.flags, info);
+        SetEncryptionMethod(e.encryption);
+        if (e.encryption == kEncUnsupported ||
+            (e.encryption >= kEncAesFirst && e.encryption <= kEncAesLast)) {
+            ReportError(e.utf8Name, "", kMsgUnsupportedEncryption, volumeName_);
+            continue;
+        }
+        e.offset =
+            AddClamped(AddClamped(dir_.startOffset, Clamp64(sizes.localOffset)), correction_);
+        if (!LocalSignatureAt(stream, e.offset)) {
+            if (!searched) {
+                found = SearchLocalHeader(stream);
+                searched = true;
+            }
+            // the first local header stands for this entry; later entries move with it
+            if (found >= 0 && found != e.offset && LocalSignatureAt(stream, found)) {
+                correction_ = AddClamped(correction_, found - e.offset);
+                e.offset = found;
+            } else {
+                ReportError(e.utf8Name, "", kMsgBadLocalOffset, volumeName_);
+                continue;
+            }
+        }
+        newestDosDateTime_ = std::max(newestDosDateTime_, e.dosDateTime);
+        list.push_back(std::move(e));
+    }
+    return true;
+}
+
+// No directory was found, only a local header at the start: that one entry, if the caller
+// agrees to go on.
+void TUnZip::ReadLocalHeaderOnly(TStream32& stream, std::vector<TZipListEntry>& list) {
+    bool cancel = true;
+    if (OnCorruptZipHeader) OnCorruptZipHeader(*this, THeaderTypeState::htCentral, cancel);
+    if (cancel) return;
+    std::int64_t pos = 0;
+    std::string head(30, '\0');
+    if (stream.Seek(pos, TSeekOrigin::Begin) != 0 || !stream.ReadExact(head.data(), 30)) return;
+    if (ByteReader(head).U32() == kSigSpanMarker) {
+        pos = 4;
+        if (stream.Seek(pos, TSeekOrigin::Begin) != pos || !stream.ReadExact(head.data(), 30))
+            return;
+    }
+    ByteReader r(head);
+    if (ClassifyHeaderSignature(kHeaderLocal, r.U32()).kind != kHeaderLocal) return;
+    TZipListEntry e;
+    r.U16();
+    e.flags = r.U16();
+    e.method = r.U16();
+    std::uint16_t time = r.U16(), date = r.U16();
+    e.dosDateTime = (std::uint32_t{date} << 16) | time;
+    e.crc = r.U32();
+    TZipSizes sizes;
+    sizes.compressed = r.U32();
+    sizes.uncompressed = r.U32();
+    std::uint16_t nameLen = r.U16(), extraLen = r.U16();
+    std::string rest(std::size_t{nameLen} + extraLen, '\0');
+    if (!stream.ReadExact(rest.data(), static_cast<std::int64_t>(rest.size()))) return;
+    TExtraFieldInfo info;
+    ReadExtraField(std::string_view(rest).substr(nameLen), false, sizes, info);
+    e.compressed = sizes.compressed;
+    e.uncompressed = sizes.uncompressed;
+    e.offset = pos;
+    e.disk = 1;
+    NameEntry(e, std::string_view(rest).substr(0, nameLen), info);
+    e.encryption = GetEncryptionMethod(e.flags, info);
+    SetEncryptionMethod(e.encryption);
+    if (!MatchesFileSpec(e.storedName)) return;
+    newestDosDateTime_ = e.dosDateTime;
+    list.push_back(std::move(e));
+}
+
+void TUnZip::ReadDirectory(TStream32& stream) {
+    correction_ = 0;
+    if (arcType_ == kArcZipSpan || arcType_ == kArcZipMVol) {
+        ReportError(archiveFile_, "", kMsgUnsupportedArchive, volumeName_);
+        return;
+    }
+    if (arcType_ != kArcZip && arcType_ != kArcZipSfx) return;
+    std::vector<TZipListEntry> list;
+    if (dir_.endRecordPos < 0) {
+        if (dir_.headerState == 1) ReadLocalHeaderOnly(stream, list);
+    } else if (!ReadCentralDirectory(stream, list)) {
+        return;
+    }
+    ProcessHeaders(stream, list);
+}
+
+void TUnZip::ProcessHeaders(TStream32& stream, std::vector<TZipListEntry>& list) {
+    selectionTotal_ = 0;
+    for (const auto& e : list)
+        selectionTotal_ = AddClamped(selectionTotal_, Clamp64(e.uncompressed));
+    selectionDone_ = 0;
+    for (const TZipListEntry& e : list) {
+        if (GetCancel()) break;
+        std::string head(30, '\0');
+        if (stream.Seek(e.offset, TSeekOrigin::Begin) != e.offset ||
+            !stream.ReadExact(head.data(), 30)) {
+            ReportError(e.utf8Name, "", kMsgBadLocalOffset, volumeName_);
+            continue;
+        }
+        ByteReader r(head);
+        if (ClassifyHeaderSignature(kHeaderLocal, r.U32()).kind != kHeaderLocal) {
+            ReportError(e.utf8Name, "", kMsgBadLocalOffset, volumeName_);
+            continue;
+        }
+        r.U16();
+        std::uint16_t localFlags = r.U16();
+        r.U16();
+        std::uint16_t localTime = r.U16(), localDate = r.U16();
+        r.Skip(12);
+        std::uint16_t nameLen = r.U16(), extraLen = r.U16();
+        std::int64_t dataPos = e.offset + 30 + nameLen + extraLen;
+
+        entry_ = TEntryState{};
+        entry_.storedName = e.storedName;
+        entry_.utf8Name = e.utf8Name;
+        entry_.externalAttr = e.externalAttr;
+        entry_.hostSystem = e.versionMadeBy >> 8;
+        entry_.dosDateTime = (std::uint32_t{localDate} << 16) | localTime;
+        entry_.size = Clamp64(e.uncompressed);
+        SetEncryptionMethod(e.encryption);
+        if (e.badName) {
+            ReportError(e.utf8Name, "", kMsgInvalidName, volumeName_);
+            continue;
+        }
+        if (!SetOutputFileName(e.utf8Name)) continue;
+        ExtractEntry(stream, e, dataPos, localFlags, localTime);
+    }
+}
+
+void TUnZip::ExtractEntry(TStream32& stream, const TZipListEntry& e, std::int64_t dataPos,
+                          std::uint16_t localFlags, std::uint16_t localTime) {
+    entryDone_ = 0;
+    entryComplete_ = false;
+    runningCrc_ = 0;
+    entry_.isFolder = entry_.leaf.empty() || (e.externalAttr & 0x10);
+    if (!BeginEntry(false)) {
+        selectionDone_ = AddClamped(selectionDone_, entry_.size); // passed over
+        return;
+    }
+    if (entry_.isFolder) {
+        // the folder passes when it is made, or when nobody asked for it
+        if (!createStoredDirs_ || CreateEntryFolder()) {
+            entryComplete_ = true;
+            runningCrc_ = e.crc;
+        }
+        CheckCrcAndEnd(32, e.crc);
+        return;
+    }
+    try {
+        bool encrypted = e.flags & kFlagEncrypted;
+        bool usable = true;
+        if (e.method != 0 && e.method != 8) {
+            ReportError(entry_.outputFileName, "", kMsgUnsupportedMethod, volumeName_);
+            usable = false;
+        } else if (encrypted) {
+            if (e.flags & kFlagStrong) {
+                SetEncryptionMethod(kEncUnsupported);
+                ReportError(entry_.outputFileName, "", kMsgUnsupportedEncryption, volumeName_);
+                usable = false;
+            } else {
+                SetEncryptionMethod(kEncTraditional);
+                std::array<std::uint8_t, 12> header{};
+                usable = e.compressed >= 12 &&
+                         stream.Seek(dataPos, TSeekOrigin::Begin) == dataPos &&
+                         stream.ReadExact(header.data(), 12) &&
+                         GetEntryPassword(header, localFlags, e.crc, localTime);
+                if (!usable) runningCrc_ = 1;
+            }
+        }
+        if (usable && OpenOutput()) {
+            std::int64_t start = dataPos + (encrypted ? 12 : 0);
+            if (stream.Seek(start, TSeekOrigin::Begin) == start)
+                DecodeZipEntry(stream, e, encrypted);
+        }
+    } catch (const EZipError&) {
+        entryComplete_ = false; // reported where it was raised
+    } catch (const std::bad_alloc&) {
+        entryComplete_ = false;
+        ReportError(entry_.outputFileName, "", kMsgOutOfMemory, volumeName_);
+    }
+    CloseOutput();
+    CheckCrcAndEnd(32, e.crc);
+}
+
+void TUnZip::DecodeZipEntry(TStream32& stream, const TZipListEntry& e, bool encrypted) {
+    runningCrc_ = 0;
+    entryComplete_ = false;
+    std::int64_t compressed = Clamp64(e.compressed) - (encrypted ? 12 : 0);
+    std::int64_t uncompressed = Clamp64(e.uncompressed);
+    if (compressed <= 0) {
+        entryComplete_ = uncompressed == 0;
+        return;
+    }
+    if (e.method == 0)
+        StoredCopy(stream, compressed, uncompressed, encrypted);
+    else
+        InflateZipEntry(stream, compressed, uncompressed, encrypted);
+}
+
+// Inflates at most the declared size; the entry is whole only when the deflate stream ends
+// exactly there.
+void TUnZip::InflateZipEntry(TStream32& stream, std::int64_t compressed, std::int64_t uncompressed,
+                             bool encrypted) {
+    TDecompressStream ds(stream, InflateWindowBits(), encrypted ? kEncTraditional : kEncNone,
+                         &cipher_, compressed);
+    if (!ds.Valid()) return;
+    const std::int64_t piece = std::min(compressed, kBlock);
+    std::vector<char> buffer(static_cast<std::size_t>(kBlock));
+    std::int64_t remaining = uncompressed;
+    while (remaining > 0 && !GetCancel()) {
+        std::int64_t n = ds.Read(buffer.data(), piece, std::min(remaining, kBlock));
+        if (n > 0) {
+            WriteBlock(buffer.data(), n);
+            remaining -= n;
+        }
+        if (n == 0 || ds.GetStatus() != TDecompressStream::Status::Ok) break;
+    }
+    bool whole = remaining == 0 && !GetCancel();
+    if (whole && !ds.EndOfStream()) {
+        char probe;
+        whole = ds.Read(&probe, piece, 1) == 0 && ds.EndOfStream();
+    }
+    entryComplete_ = whole;
+}
+
+} // namespace archive

@@ -1,0 +1,817 @@
+#include "archive/zipcommon.h"
+
+#include "archive/bytereader.h"
+#include "archive/mask.h"
+#include "keiba/fileio.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <limits>
+
+namespace archive {
+namespace {
+
+constexpr std::size_t kMaxMasks = 100;
+constexpr std::int64_t kBlock = 32768;
+// The end record (22 bytes), a comment of at most 65535 bytes, and a Zip64 locator before it.
+constexpr std::int64_t kEndSearchSpan = 22 + 65535 + 20;
+
+std::uint32_t Le32(std::string_view s, std::size_t at) {
+    ByteReader r(s.substr(at));
+    return r.U32();
+}
+
+char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    return true;
+}
+
+std::string UpperText(std::string_view s) {
+    std::string u(s);
+    for (char& c : u) c = UpperAscii(c);
+    return u;
+}
+
+bool HasDrivePrefix(std::string_view s) {
+    return s.size() >= 2 && s[1] == ':' &&
+           ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'));
+}
+
+std::int64_t SaturatingInt64(std::uint64_t v) {
+    constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    return static_cast<std::int64_t>(std::min(v, kMax));
+}
+
+// Folder part (with its trailing "\") and file part of a "\" separated name.
+std::pair<std::string_view, std::string_view> SplitName(std::string_view name) {
+    std::size_t at = name.rfind('\\');
+    if (at == std::string_view::npos) return {std::string_view(), name};
+    return {name.substr(0, at + 1), name.substr(at + 1)};
+}
+
+bool PathExists(const std::string& utf8) {
+    std::error_code ec;
+    return std::filesystem::symlink_status(keiba::Utf8Path(utf8), ec).type() !=
+           std::filesystem::file_type::not_found;
+}
+
+// Timer pause for the length of a scope.
+class TimerPause {
+public:
+    explicit TimerPause(TZipTimer& t)
+        : t_(t) {
+        t_.Pause();
+    }
+    ~TimerPause() { t_.Resume(); }
+    TimerPause(const TimerPause&) = delete;
+    TimerPause& operator=(const TimerPause&) = delete;
+
+private:
+    TZipTimer& t_;
+};
+
+} // namespace
+
+// ---- timer
+
+void TZipTimer::Start() {
+    start_ = Clock::now();
+    running_ = true;
+    pauseDepth_ = 0;
+    elapsed_ = 0;
+}
+
+// Pauses nest: an error reported while an entry begins resumes nothing early.
+void TZipTimer::Pause() {
+    if (running_ && pauseDepth_++ == 0) pause_ = Clock::now();
+}
+
+void TZipTimer::Resume() {
+    if (running_ && pauseDepth_ > 0 && --pauseDepth_ == 0) start_ += Clock::now() - pause_;
+}
+
+void TZipTimer::Stop() {
+    if (!running_) return;
+    if (pauseDepth_ > 0) {
+        start_ += Clock::now() - pause_;
+        pauseDepth_ = 0;
+    }
+    elapsed_ = std::chrono::duration<float>(Clock::now() - start_).count();
+    running_ = false;
+}
+
+// ---- properties
+
+TZipCommon::TZipCommon() = default;
+
+TZipCommon::~TZipCommon() {
+    output_.reset();
+    if (outDirFd_ >= 0) ::close(outDirFd_);
+    if (runDirFd_ >= 0) ::close(runDirFd_);
+}
+
+void TZipCommon::SetExtractDir(const std::string& dir) {
+    if (dir.empty()) {
+        extractDir_.clear();
+        if (std::string archive = ArchiveFolderSource(); !archive.empty()) {
+            auto parent = keiba::Utf8Path(archive).parent_path();
+            extractDir_ = keiba::PathToUtf8(parent.empty() ? std::filesystem::path(".") : parent);
+            if (extractDir_.back() != '/') extractDir_ += '/';
+        }
+        return;
+    }
+    std::string value = dir;
+    std::replace(value.begin(), value.end(), '\\', '/');
+    if (value.back() != '/') value += '/';
+    std::error_code ec;
+    auto p = keiba::Utf8Path(value);
+    auto st = std::filesystem::status(p, ec);
+    if (std::filesystem::exists(st) && !std::filesystem::is_directory(st)) {
+        ReportError(dir, "", kMsgCreateDirError, ""); // the file stays; the old value too
+        return;
+    }
+    extractDir_ = value;
+    if (!std::filesystem::exists(st) && !std::filesystem::create_directories(p, ec))
+        ReportError(dir, "", kMsgCreateDirError, "");
+}
+
+void TZipCommon::SetFileSpec(const std::vector<std::string>& masks) {
+    fileSpec_.assign(masks.begin(), masks.begin() + std::min(masks.size(), kMaxMasks));
+}
+
+void TZipCommon::SetExcludeSpec(const std::vector<std::string>& masks) {
+    excludeSpec_.assign(masks.begin(), masks.begin() + std::min(masks.size(), kMaxMasks));
+}
+
+void TZipCommon::SetCancel(bool value) {
+    cancel_ = value;
+    if (value) ReportError("", "", kMsgUserCanceled, "");
+}
+
+void TZipCommon::ReportError(const std::string& fileName, const std::string& extendedMsg, int code,
+                             const std::string& volumeId) {
+    TimerPause pause(timer_);
+    if (cancel_ && code != kMsgAccessPermissions && code != kMsgRegistryPermissions)
+        code = kMsgUserCanceled;
+    if (OnError)
+        OnError(*this, fileName, extendedMsg.substr(0, 255), volumeId.substr(0, 255), code);
+}
+
+void TZipCommon::RaiseError(const std::string& fileName, const std::string& extendedMsg, int code,
+                            const std::string& volumeId) {
+    ReportError(fileName, extendedMsg, code, volumeId);
+    if (!cancel_) throw EZipError(code);
+}
+
+// ---- type detection
+
+int TZipCommon::GetArcType(TStream32& stream) {
+    dir_ = TZipDirectoryInfo{};
+    std::int64_t size = stream.Size();
+    archiveSize_ = std::max<std::int64_t>(size, 0);
+    if (size < 4) return kArcNone;
+    std::string head(4, '\0');
+    if (stream.Seek(0, TSeekOrigin::Begin) != 0 || !stream.ReadExact(head.data(), 4))
+        return kArcNone;
+    std::uint32_t first = Le32(head, 0);
+    bool localFirst = first == kSigLocal;
+    bool executable = head[0] == 'M' && head[1] == 'Z';
+    if (localFirst) dir_.headerState |= 1;
+
+    // The end record: only the tail that can hold it is read.
+    std::int64_t tailLen = std::min(size, kEndSearchSpan);
+    std::int64_t tailPos = size - tailLen;
+    std::string tail(static_cast<std::size_t>(tailLen), '\0');
+    bool found = false;
+    if (stream.Seek(tailPos, TSeekOrigin::Begin) == tailPos &&
+        stream.ReadExact(tail.data(), tailLen)) {
+        for (std::int64_t i = tailLen - 22; i >= 0 && !found; --i) {
+            auto at = static_cast<std::size_t>(i);
+            if (Le32(tail, at) != kSigEnd) continue;
+            ByteReader r(std::string_view(tail).substr(at + 4));
+            std::uint16_t thisDisk = r.U16(), cdDisk = r.U16();
+            r.U16();
+            std::uint16_t entries = r.U16();
+            std::uint32_t cdSize = r.U32(), cdOffset = r.U32();
+            std::uint16_t commentLen = r.U16();
+            if (i + 22 + commentLen > tailLen) continue; // a comment that cannot be there
+            found = true;
+            dir_.endRecordPos = tailPos + i;
+            dir_.thisDisk = thisDisk;
+            dir_.cdDisk = cdDisk;
+            dir_.entries = entries;
+            dir_.cdSize = cdSize;
+            dir_.cdOffset = cdOffset;
+            dir_.headerState |= 4;
+            std::int64_t dirEnd = dir_.endRecordPos;
+            std::uint32_t locatorDisk = thisDisk;
+            if (i >= 20 && Le32(tail, at - 20) == kSigZip64Locator) {
+                dir_.headerState |= 8;
+                ByteReader loc(std::string_view(tail).substr(at - 16));
+                locatorDisk = loc.U32();
+                std::uint64_t z64Offset = loc.U64();
+                std::int64_t locatorPos = dir_.endRecordPos - 20;
+                // the declared position first, then the place just before the locator
+                for (std::int64_t pos : {SaturatingInt64(z64Offset), locatorPos - 56}) {
+                    std::string rec(56, '\0');
+                    if (pos < 0 || pos > locatorPos - 56 ||
+                        stream.Seek(pos, TSeekOrigin::Begin) != pos ||
+                        !stream.ReadExact(rec.data(), 56) || Le32(rec, 0) != kSigZip64End)
+                        continue;
+                    ByteReader z(std::string_view(rec).substr(4));
+                    z.U64();
+                    z.U16();
+                    z.U16();
+                    dir_.thisDisk = z.U32();
+                    dir_.cdDisk = z.U32();
+                    z.U64();
+                    dir_.entries = z.U64();
+                    dir_.cdSize = z.U64();
+                    dir_.cdOffset = SaturatingInt64(z.U64());
+                    dir_.zip64 = true;
+                    dir_.headerState |= 16;
+                    dirEnd = pos;
+                    break;
+                }
+            }
+            std::int64_t cdActual = dirEnd - SaturatingInt64(dir_.cdSize);
+            dir_.startOffset =
+                (cdActual >= 0 && cdActual >= dir_.cdOffset) ? cdActual - dir_.cdOffset : 0;
+            if (locatorDisk != 0 && !localFirst) return kArcZipMVol; // a volume of a set
+        }
+    }
+    if (found) {
+        std::string sig(4, '\0');
+        std::int64_t cdPos = dir_.startOffset + dir_.cdOffset;
+        if (stream.Seek(cdPos, TSeekOrigin::Begin) == cdPos && stream.ReadExact(sig.data(), 4) &&
+            Le32(sig, 0) == kSigCentral)
+            dir_.headerState |= 2;
+    } else {
+        dir_.startOffset = localFirst ? 0 : -1;
+    }
+    if (localFirst) return kArcZip;
+    if (!found) return kArcNone;
+    if (executable) return kArcZipSfx;
+    return dir_.thisDisk == 0 ? kArcZip : kArcZipMVol;
+}
+
+void TZipCommon::ReadExtraField(std::string_view field, bool central, TZipSizes& sizes,
+                                TExtraFieldInfo& info) {
+    ByteReader r(field);
+    while (r.Left() >= 4) {
+        std::uint16_t id = r.U16(), len = r.U16();
+        if (len > r.Left()) break; // a record that runs past the field ends it
+        ByteReader body(r.Bytes(len));
+        switch (id) {
+        case 0x0001:
+            info.zip64 = true;
+            if (sizes.uncompressed == 0xFFFFFFFF && body.Left() >= 8)
+                sizes.uncompressed = body.U64();
+            if (sizes.compressed == 0xFFFFFFFF && body.Left() >= 8) sizes.compressed = body.U64();
+            if (central && sizes.localOffset == 0xFFFFFFFF && body.Left() >= 8)
+                sizes.localOffset = body.U64();
+            if (central && sizes.diskStart == 0xFFFF && body.Left() >= 4)
+                sizes.diskStart = body.U32();
+            break;
+        case 0x0017: info.strongEncryption = true; break;
+        case 0x0064:
+            if (body.Left() >= 8) {
+                info.has0064 = true;
+                info.value0064 = body.U64();
+            }
+            break;
+        case 0x9901:
+            if (body.Left() >= 7) {
+                info.aesVendorVersion = body.U16();
+                std::string_view vendor = body.Bytes(2);
+                info.aesStrength = body.U8();
+                info.aesMethod = body.U16();
+                info.aes = vendor == "AE";
+            }
+            break;
+        case 0x7075:
+            if (body.Left() >= 5 && body.U8() == 1) {
+                info.unicodeNameCrc = body.U32();
+                info.unicodeName = std::string(body.Bytes(body.Left()));
+                info.hasUnicodeName = true;
+            }
+            break;
+        default: break;
+        }
+    }
+}
+
+// ---- entry selection and output names
+
+bool TZipCommon::MatchesFileSpec(const std::string& name) {
+    if (name.empty() || fileSpec_.empty()) return false;
+    auto [folder, file] = SplitName(name);
+    bool isFolder = file.empty();
+    std::string entryFolder = UpperText(folder);
+    entryFolder.insert(entryFolder.begin(), '\\');
+    if (entryFolder.size() > 1 && entryFolder[1] == '\\') entryFolder.erase(0, 1);
+    for (std::string& mask : fileSpec_) {
+        if (mask.empty()) continue;
+        for (const std::string& ex : excludeSpec_) {
+            if (ex.empty()) continue;
+            bool excluded;
+            auto [exFolder, exFile] = SplitName(ex);
+            if (!exFolder.empty()) {
+                std::string f = UpperText(exFolder);
+                if (!HasDrivePrefix(f) && f.front() != '\\') f.insert(0, 1, '\\');
+                bool folderOk = recurseDirs_ ? entryFolder.find(f) != std::string::npos
+                                             : entryFolder.ends_with(f);
+                excluded = folderOk && (isFolder || MatchesMask(file, exFile));
+            } else {
+                excluded = MatchesMask(file, ex);
+            }
+            if (excluded) {
+                if (OnExcludeFile) OnExcludeFile(*this, name);
+                return false;
+            }
+        }
+        if (EqualsNoCase(mask, name)) return true;
+        auto [maskFolder, maskFile] = SplitName(mask);
+        if (!recurseDirs_ && !EqualsNoCase(maskFolder, folder)) continue;
+        auto compiled = TInternalMask::TryCreate(mask);
+        if (!compiled) continue;
+        if (compiled->Matches(name)) return true;
+        // a mask without a folder is meant for the file name wherever it is stored
+        if (recurseDirs_ && maskFolder.empty() && !isFolder && compiled->Matches(file)) return true;
+        if (name.find('.') == std::string::npos) {
+            std::string dotted = name + '.';
+            if (mask.find('.') == std::string::npos) {
+                mask += '.';
+                compiled = TInternalMask::TryCreate(mask);
+                if (!compiled) continue;
+            }
+            if (compiled->Matches(dotted)) return true;
+        }
+    }
+    return false;
+}
+
+// The stored name's leading dots, one leading "\" and a drive prefix are dropped, as an
+// archive made on another system expects; whatever would still climb out of ExtractDir is
+// refused.
+bool TZipCommon::SetOutputFileName(const std::string& utf8Name) {
+    std::string n = utf8Name;
+    std::replace(n.begin(), n.end(), '/', '\\');
+    auto invalid = [&] {
+        ReportError(utf8Name, "", kMsgInvalidName, volumeName_);
+        return false;
+    };
+    if (n.find('\0') != std::string::npos) return invalid();
+    n.erase(0, n.find_first_not_of('.') == std::string::npos ? n.size() : n.find_first_not_of('.'));
+    if (!n.empty() && n.front() == '\\') n.erase(0, 1);
+    std::string folderPart, leaf;
+    if (useStoredDirs_) {
+        if (n.find(':') == std::string::npos) {
+            if (!n.empty() && n.front() == '\\') n.erase(0, 1);
+        } else if (HasDrivePrefix(n)) {
+            n.erase(0, n.size() > 2 && n[2] == '\\' ? 3 : 2);
+        }
+        auto [f, l] = SplitName(n);
+        folderPart = f;
+        leaf = l;
+    } else {
+        leaf = std::string(SplitName(n).second);
+    }
+    if (!folderPart.empty() && folderPart.front() == '\\') return invalid(); // still absolute
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start < folderPart.size()) {
+        std::size_t end = folderPart.find('\\', start);
+        if (end == std::string::npos) end = folderPart.size();
+        std::string part = folderPart.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == ".." || HasDrivePrefix(part)) return invalid();
+        parts.push_back(std::move(part));
+    }
+    if (leaf == "." || leaf == ".." || HasDrivePrefix(leaf)) return invalid();
+    entry_.folder = std::move(parts);
+    entry_.leaf = leaf;
+    std::string out = extractDir_;
+    for (const auto& p : entry_.folder) out += p + '/';
+    entry_.outputFileName = out + leaf;
+    return true;
+}
+
+bool TZipCommon::BeginEntry(bool isTestOnly) {
+    TimerPause pause(timer_);
+    bool extract = true;
+    if (OnBegin) {
+        if (OnRenameFile) {
+            std::string newName = entry_.outputFileName;
+            OnRenameFile(*this, entry_.outputFileName, newName);
+            std::string leaf = newName.substr(newName.find_last_of("/\\") + 1);
+            if (!newName.empty() && newName != entry_.outputFileName && !leaf.empty() &&
+                leaf != "." && leaf != "..") {
+                entry_.leaf = leaf;
+                entry_.outputFileName =
+                    entry_.outputFileName.substr(0, entry_.outputFileName.rfind('/') + 1) + leaf;
+            }
+        }
+        OnBegin(*this, entry_.outputFileName, filesDone_ + 1, extract);
+    }
+    if (cancel_ || !extract) return false;
+    if (isTestOnly) return true;
+    if (!confirmOverwrites_) {
+        // omSkip passes over the files that are already there
+        return overwriteMode_ == TOverwriteMode::omOverwrite || !PathExists(entry_.outputFileName);
+    }
+    overwriteMode_ = TOverwriteMode::omOverwrite;
+    if (PathExists(entry_.outputFileName)) {
+        if (!OnFileExists) {
+            ReportError(entry_.outputFileName, "", kMsgEventNotAssigned, volumeName_);
+            return false;
+        }
+        for (;;) {
+            std::string newName;
+            OnFileExists(*this, entry_.outputFileName, newName, overwriteMode_);
+            if (cancel_ || overwriteMode_ == TOverwriteMode::omSkip || newName.empty()) break;
+            // only the file name may change: the entry stays in its folder below ExtractDir
+            std::string leaf = newName.substr(newName.find_last_of("/\\") + 1);
+            if (leaf.empty() || leaf == "." || leaf == "..") break;
+            std::string candidate =
+                entry_.outputFileName.substr(0, entry_.outputFileName.rfind('/') + 1) + leaf;
+            if (candidate == entry_.outputFileName) break;
+            entry_.leaf = leaf;
+            entry_.outputFileName = candidate;
+            if (!PathExists(candidate)) break;
+        }
+    }
+    return !cancel_ && overwriteMode_ == TOverwriteMode::omOverwrite &&
+           !entry_.outputFileName.empty();
+}
+
+bool TZipCommon::CheckEntryPassword(std::span<const std::uint8_t, 12> header, std::uint16_t flags,
+                                    std::uint32_t crc, std::uint16_t dosTime) {
+    return CheckEncryptionHeader(cipher_, header, flags, crc, currentPassword_, dosTime);
+}
+
+bool TZipCommon::GetEntryPassword(std::span<const std::uint8_t, 12> header, std::uint16_t flags,
+                                  std::uint32_t crc, std::uint16_t dosTime) {
+    TimerPause pause(timer_);
+    cipher_.dataSeed = seedDataKeys_.Record();
+    cipher_.headerSeed = seedHeaderKeys_.Record();
+    if (CheckEntryPassword(header, flags, crc, dosTime)) return true;
+    for (const std::string& p : passwords_) {
+        currentPassword_ = p;
+        if (CheckEntryPassword(header, flags, crc, dosTime)) return true;
+    }
+    if (!OnGetPassword) {
+        ReportError(entry_.utf8Name, "", kMsgEventNotAssigned, volumeName_);
+        return false;
+    }
+    for (int attempt = 0; attempt < passwordAttempts_ && !cancel_; ++attempt) {
+        std::string password;
+        bool tryAgain = true;
+        TSeedKeyRecord headerKeys = seedHeaderKeys_.Record(), dataKeys = seedDataKeys_.Record();
+        OnGetPassword(*this, entry_.utf8Name, password, headerKeys, dataKeys, tryAgain);
+        seedHeaderKeys_.SetRecord(headerKeys);
+        seedDataKeys_.SetRecord(dataKeys);
+        cipher_.dataSeed = dataKeys;
+        cipher_.headerSeed = headerKeys;
+        if (!tryAgain) {
+            ReportError(entry_.utf8Name, "", kMsgInvalidPassword, volumeName_);
+            return false;
+        }
+        currentPassword_ = password;
+        if (CheckEntryPassword(header, flags, crc, dosTime)) {
+            passwords_.push_back(password);
+            return true;
+        }
+        ReportError(entry_.utf8Name, "", kMsgInvalidPassword, volumeName_);
+        currentPassword_.clear();
+    }
+    return false;
+}
+
+// ---- output files
+
+// Walks the entry's folders below ExtractDir one by one without following links, so an entry
+// can neither climb out through a symbolic link already on disk nor plant one.
+bool TZipCommon::OpenOutput() {
+    if (outDirFd_ >= 0) ::close(outDirFd_);
+    outDirFd_ = ::openat(runDirFd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (outDirFd_ < 0) {
+        ReportError(entry_.outputFileName, "", kMsgCreateDirError, volumeName_);
+        return false;
+    }
+    for (const std::string& part : entry_.folder) {
+        if (::mkdirat(outDirFd_, part.c_str(), 0777) != 0 && errno != EEXIST) {
+            ReportError(entry_.outputFileName, "", kMsgCreateDirError, volumeName_);
+            return false;
+        }
+        int next =
+            ::openat(outDirFd_, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) {
+            int code = (errno == ELOOP || errno == ENOTDIR) ? kMsgInvalidName : kMsgCreateDirError;
+            ReportError(entry_.outputFileName, "", code, volumeName_);
+            return false;
+        }
+        ::close(outDirFd_);
+        outDirFd_ = next;
+    }
+    if (entry_.leaf.empty()) return true; // a folder entry
+    struct stat st {};
+    if (::fstatat(outDirFd_, entry_.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(st.st_mode)) {
+        ReportError(entry_.outputFileName, "", kMsgOverwriteAttr, volumeName_);
+        return false;
+    }
+    output_ = TTempFileStream::Create(outDirFd_, entry_.leaf);
+    if (!output_) {
+        ReportError(entry_.outputFileName, "", kMsgOpenError, volumeName_);
+        return false;
+    }
+    return true;
+}
+
+bool TZipCommon::CreateEntryFolder() {
+    std::string leaf = entry_.leaf;
+    if (!leaf.empty()) entry_.folder.push_back(leaf); // a folder marked by its attributes
+    entry_.leaf.clear();
+    bool ok = OpenOutput();
+    entry_.leaf = leaf;
+    if (!leaf.empty()) entry_.folder.pop_back();
+    return ok;
+}
+
+void TZipCommon::CloseOutput() {
+    if (!output_ || output_->Handle() < 0) return;
+    int fd = output_->Handle();
+    if (dateAttribute_ != TDateAttribute::daSysDate) {
+        std::uint32_t stamp = dateAttribute_ == TDateAttribute::daMaxFileDate ? newestDosDateTime_
+                                                                              : entry_.dosDateTime;
+        DosDateTime t = DosDateTimeToDateTime(stamp);
+        std::tm tm{};
+        tm.tm_year = t.year - 1900;
+        tm.tm_mon = t.month - 1;
+        tm.tm_mday = t.day;
+        tm.tm_hour = t.hour;
+        tm.tm_min = t.minute;
+        tm.tm_sec = t.second;
+        tm.tm_isdst = -1;
+        std::time_t when = std::mktime(&tm);
+        if (when != static_cast<std::time_t>(-1)) {
+            struct timespec times[2] = {{when, 0}, {when, 0}};
+            ::futimens(fd, times);
+        }
+    }
+    // 32 is the archive bit alone: the file keeps the attributes it was created with
+    if (restoreFileAttr_ && entry_.externalAttr != 32) {
+        std::uint32_t unixMode = entry_.externalAttr >> 16;
+        if (entry_.hostSystem == 3 && S_ISREG(unixMode))
+            ::fchmod(fd, unixMode & 0777);
+        else if (entry_.externalAttr & 1) // read-only
+            ::fchmod(fd, 0444);
+    }
+    if (!output_->Close()) {
+        ReportError(entry_.outputFileName, "", kMsgCloseError, volumeName_);
+        entryComplete_ = false;
+    }
+}
+
+bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc) {
+    bool pass = !cancel_ && entryComplete_ && storedCrc == runningCrc_;
+    bool reported = false;
+    if (output_) {
+        if (pass && !output_->Commit()) {
+            ReportError(entry_.outputFileName, "", kMsgWriteError, volumeName_);
+            pass = false;
+            reported = true;
+        }
+        if (!pass)
+            output_->Discard();
+        else
+            ++filesDone_;
+        output_.reset();
+    }
+    if (outDirFd_ >= 0) {
+        ::close(outDirFd_);
+        outDirFd_ = -1;
+    }
+    if (OnEnd) OnEnd(*this, entry_.outputFileName, pass);
+    if (!pass && !reported) ReportError(entry_.outputFileName, "", kMsgCrcError, volumeName_);
+    return pass;
+}
+
+// ---- blocks
+
+std::int64_t TZipCommon::ReadBlock(TStream32& stream, void* buffer, std::int64_t count,
+                                   bool decrypt) {
+    std::int64_t n = stream.Read(buffer, count);
+    if (n > 0 && decrypt && encryptionMethod_ == kEncTraditional)
+        DecryptBuffer(cipher_.data, static_cast<std::uint8_t*>(buffer),
+                      static_cast<std::size_t>(n));
+    return n;
+}
+
+void TZipCommon::WriteBlock(const void* buffer, std::int64_t count) {
+    if (count <= 0) return;
+    if (output_) {
+        errno = 0;
+        std::int64_t put = output_->Write(buffer, count);
+        if (put != count) {
+            entryComplete_ = false;
+            if (errno == ENOSPC) {
+                filesDone_ = 0;
+                RaiseError(entry_.outputFileName, "", kMsgDiskFull, volumeName_);
+            } else {
+                RaiseError(entry_.outputFileName, "", kMsgWriteError, volumeName_);
+            }
+            return;
+        }
+    }
+    runningCrc_ = static_cast<std::uint32_t>(
+        crc32_z(runningCrc_, static_cast<const Bytef*>(buffer), static_cast<z_size_t>(count)));
+    entryDone_ += count;
+    selectionDone_ += count;
+    ReportProgress();
+}
+
+void TZipCommon::StoredCopy(TStream32& stream, std::int64_t compressed, std::int64_t limit,
+                            bool decrypt) {
+    std::vector<char> block(
+        static_cast<std::size_t>(std::min(std::max<std::int64_t>(compressed, 1), kBlock)));
+    std::int64_t left = compressed, room = limit;
+    while (left > 0 && !GetCancel()) {
+        std::int64_t n = ReadBlock(stream, block.data(), std::min(left, kBlock), decrypt);
+        if (n <= 0) break;
+        left -= n;
+        std::int64_t w = std::min(n, room);
+        WriteBlock(block.data(), w);
+        room -= w;
+        if (n > w) break; // more stored bytes than the entry declares
+    }
+    entryComplete_ = left == 0 && room == 0 && !GetCancel();
+}
+
+void TZipCommon::ReportProgress() {
+    if (!OnProgress) return;
+    auto byFile = static_cast<std::uint8_t>(Percent(entry_.size, entryDone_));
+    auto byArchive = static_cast<std::uint8_t>(Percent(selectionTotal_, selectionDone_));
+    OnProgress(*this, byFile, byArchive);
+}
+
+// ---- run
+
+void TZipCommon::ResetRun() {
+    cancel_ = false;
+    filesDone_ = 0;
+    entryDone_ = selectionDone_ = selectionTotal_ = 0;
+    newestDosDateTime_ = 0;
+    runningCrc_ = 0;
+    encryptionMethod_ = kEncNone;
+    cipher_.dataSeed = seedDataKeys_.Record();
+    cipher_.headerSeed = seedHeaderKeys_.Record();
+    entry_ = TEntryState{};
+}
+
+bool TZipCommon::CheckWritableFolder() {
+    while (!IsFolderWritable(extractDir_)) {
+        if (!OnLimitedUser) {
+            ReportError(extractDir_, "", kMsgEventNotAssigned, volumeName_);
+            return false;
+        }
+        std::string userDir;
+        OnLimitedUser(*this, extractDir_, userDir, cancel_);
+        if (cancel_) {
+            ReportError(extractDir_, "", kMsgAccessPermissions, volumeName_);
+            return false;
+        }
+        std::error_code ec;
+        if (!std::filesystem::is_directory(keiba::Utf8Path(userDir), ec)) {
+            ReportError(userDir, "", kMsgInvalidDir, volumeName_);
+            continue;
+        }
+        std::string value = userDir;
+        if (value.back() != '/') value += '/';
+        if (value == extractDir_) { // the same folder again: nothing will change
+            ReportError(extractDir_, "", kMsgAccessPermissions, volumeName_);
+            return false;
+        }
+        extractDir_ = value;
+    }
+    return true;
+}
+
+bool TZipCommon::OpenExtractDirForRun() {
+    std::error_code ec;
+    auto p = keiba::Utf8Path(extractDir_);
+    if (!std::filesystem::is_directory(p, ec)) std::filesystem::create_directories(p, ec);
+    runDirFd_ = ::open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (runDirFd_ < 0) {
+        ReportError(extractDir_, "", kMsgCreateDirError, volumeName_);
+        return false;
+    }
+    return true;
+}
+
+void TZipCommon::CloseExtractDirForRun() {
+    output_.reset();
+    if (outDirFd_ >= 0) ::close(outDirFd_);
+    if (runDirFd_ >= 0) ::close(runDirFd_);
+    outDirFd_ = runDirFd_ = -1;
+}
+
+// ---- TDecompressClass
+
+TDecompressClass::TDecompressClass() {
+    createStoredDirs_ = false;
+    dateAttribute_ = TDateAttribute::daFileDate;
+    recurseDirs_ = true;
+    restoreFileAttr_ = true;
+}
+
+void TDecompressClass::SetArchiveFile(const std::string& name) {
+    std::error_code ec;
+    if (name.empty() || !std::filesystem::is_regular_file(keiba::Utf8Path(name), ec)) {
+        arcType_ = kArcNone;
+        archiveFile_.clear();
+        return;
+    }
+    archiveFile_ = name;
+    TFileStream32 stream(name, TFileStream32::kOpenRead);
+    if (!stream.IsOpen()) {
+        arcType_ = kArcNone;
+        if (OnError) ReportError(name, "", kMsgOpenError, "");
+        return;
+    }
+    arcType_ = GetArcType(stream);
+}
+
+int TDecompressClass::RefreshArcType(int def) {
+    if (archiveFile_.empty()) return def;
+    TFileStream32 stream(archiveFile_, TFileStream32::kOpenRead);
+    if (!stream.IsOpen()) return kArcFileError;
+    arcType_ = GetArcType(stream);
+    return arcType_;
+}
+
+void TDecompressClass::ReadDirectory(TStream32&) {}
+
+int TDecompressClass::ExtractArchive() {
+    std::string kept = archiveFile_;
+    try {
+        if (archiveFile_.empty()) {
+            ReportError("", "", kMsgFileNotFound, "");
+            return 0;
+        }
+        TFileStream32 stream(archiveFile_, TFileStream32::kOpenRead);
+        if (!stream.IsOpen()) {
+            ReportError(archiveFile_, "", kMsgOpenError, "");
+            return 0;
+        }
+        ResetRun();
+        if (cpuType_ == TCpuType::cpt80486) cpuType_ = TCpuType::cptAuto;
+        volumeName_ = archiveFile_;
+        // the file may have changed since it was assigned
+        arcType_ = GetArcType(stream);
+        if (OnActivate) OnActivate(*this);
+        if (OnElapsedTime) timer_.Start();
+        if (extractDir_.empty()) {
+            std::error_code ec;
+            extractDir_ = keiba::PathToUtf8(std::filesystem::current_path(ec));
+        }
+        if (extractDir_.empty() || extractDir_.back() != '/') extractDir_ += '/';
+        if (CheckWritableFolder() && OpenExtractDirForRun()) {
+            try {
+                ReadDirectory(stream);
+            } catch (const std::bad_alloc&) {
+                ReportError(archiveFile_, "", kMsgOutOfMemory, volumeName_);
+            } catch (...) {
+                ReportError(archiveFile_, "", kMsgUnknownError, volumeName_);
+            }
+        }
+        CloseExtractDirForRun();
+        timer_.Stop();
+        if (OnElapsedTime) OnElapsedTime(*this, timer_.ElapsedTime());
+        int result = filesDone_;
+        if (OnDeactivate) OnDeactivate(*this);
+        archiveFile_ = kept;
+        return result;
+    } catch (...) { // an event handler threw
+        CloseExtractDirForRun();
+        archiveFile_ = kept;
+        return filesDone_;
+    }
+}
+
+} // namespace archive

@@ -1,0 +1,316 @@
+#pragma once
+// The component frame every extractor shares: properties, events, the run driver
+// `ExtractArchive`, error and cancel reporting, progress, archive-type detection, extra fields,
+// and the per-entry work (selection, output name, overwrite decision, passwords, output file,
+// CRC check). `TUnZip` supplies the zip directory walk and the decoding.
+//
+// Paths (`ArchiveFile`, `ExtractDir`, output names in events) are UTF-8; masks and the stored
+// names they are matched against are CP932 bytes. Entries are written to a temporary file in
+// their folder and renamed over the target only when they pass their CRC check, and never
+// outside `ExtractDir`.
+
+#include "archive/arcbase.h"
+#include "archive/streams.h"
+#include "archive/zipcrypt.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace archive {
+
+enum class TOverwriteMode { omOverwrite, omSkip };
+enum class TDateAttribute { daFileDate, daSysDate, daMaxFileDate };
+enum class TCpuType { cptAuto, cpt80286, cpt80386, cpt80486 };
+enum class THeaderTypeState { htLocal, htCentral, htEnding, htLocator, htEnding64, htSfx, htNone };
+
+// Encryption-method codes of a zip entry.
+enum : int {
+    kEncAesFirst = 0,
+    kEncAesLast = 5,
+    kEncTraditional = 6,
+    kEncNone = 13,
+    kEncUnsupported = 14,
+};
+
+class TZipCommon;
+
+using TNotifyEvent = std::function<void(TZipCommon& sender)>;
+using TBeginEvent =
+    std::function<void(TZipCommon& sender, const std::string& fileName, int count, bool& extract)>;
+using TEndEvent =
+    std::function<void(TZipCommon& sender, const std::string& fileName, bool crcPass)>;
+using TErrorEvent =
+    std::function<void(TZipCommon& sender, const std::string& fileName,
+                       const std::string& extendedMsg, const std::string& volumeId, int eCode)>;
+using TProgressEvent =
+    std::function<void(TZipCommon& sender, std::uint8_t byFile, std::uint8_t byArchive)>;
+using TElapsedTimeEvent = std::function<void(TZipCommon& sender, float elapsedTime)>;
+using TFileExistsEvent = std::function<void(TZipCommon& sender, const std::string& fileName,
+                                            std::string& newFileName, TOverwriteMode& mode)>;
+using TRenameFileEvent =
+    std::function<void(TZipCommon& sender, const std::string& fileName, std::string& newFileName)>;
+using TExcludeFileEvent = std::function<void(TZipCommon& sender, const std::string& fileName)>;
+using TGetPasswordEvent =
+    std::function<void(TZipCommon& sender, const std::string& fileName, std::string& password,
+                       TSeedKeyRecord& headerKeys, TSeedKeyRecord& dataKeys, bool& tryAgain)>;
+using TLimitedUserEvent = std::function<void(TZipCommon& sender, const std::string& protectedDir,
+                                             std::string& userDir, bool& cancel)>;
+using TCorruptZipHeaderEvent =
+    std::function<void(TZipCommon& sender, THeaderTypeState headFlag, bool& cancel)>;
+
+// Elapsed time of a run; paused while errors are reported and entries begin.
+class TZipTimer {
+public:
+    void Start();
+    void Pause();
+    void Resume();
+    void Stop();
+    float ElapsedTime() const { return elapsed_; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point start_{}, pause_{};
+    bool running_ = false;
+    int pauseDepth_ = 0;
+    float elapsed_ = 0;
+};
+
+// What an extra field told about an entry.
+struct TExtraFieldInfo {
+    bool zip64 = false;
+    bool strongEncryption = false;
+    bool has0064 = false;
+    std::uint64_t value0064 = 0;
+    bool aes = false;
+    std::uint16_t aesVendorVersion = 0;
+    std::uint8_t aesStrength = 0;
+    std::uint16_t aesMethod = 0;
+    bool hasUnicodeName = false; // the Info-ZIP Unicode path record
+    std::uint32_t unicodeNameCrc = 0;
+    std::string unicodeName;
+};
+
+// The 32-bit header fields that a Zip64 record may replace (0xFFFFFFFF stands for "see there").
+struct TZipSizes {
+    std::uint64_t uncompressed = 0;
+    std::uint64_t compressed = 0;
+    std::uint64_t localOffset = 0;
+    std::uint32_t diskStart = 0;
+};
+
+// Where the type detection found the zip directory.
+struct TZipDirectoryInfo {
+    std::int64_t startOffset = -1;  // bytes before the archive proper (stub, junk)
+    std::int64_t endRecordPos = -1; // position of the end record
+    std::int64_t cdOffset = -1;     // declared central directory offset
+    std::uint64_t cdSize = 0;       // central directory size
+    std::uint64_t entries = 0;      // total entries
+    std::uint32_t thisDisk = 0;     // number of this disk
+    std::uint32_t cdDisk = 0;       // disk where the central directory starts
+    bool zip64 = false;             // a Zip64 end record supplied the values
+    std::uint8_t headerState = 0;   // 1 local, 2 central, 4 end, 8 locator, 16 Zip64 end
+};
+
+class TZipCommon {
+public:
+    TZipCommon();
+    virtual ~TZipCommon();
+    TZipCommon(const TZipCommon&) = delete;
+    TZipCommon& operator=(const TZipCommon&) = delete;
+
+    // Events.
+    TNotifyEvent OnActivate, OnDeactivate;
+    TBeginEvent OnBegin;
+    TEndEvent OnEnd;
+    TErrorEvent OnError;
+    TProgressEvent OnProgress;
+    TElapsedTimeEvent OnElapsedTime;
+    TFileExistsEvent OnFileExists;
+    TRenameFileEvent OnRenameFile;
+    TExcludeFileEvent OnExcludeFile;
+    TGetPasswordEvent OnGetPassword;
+    TLimitedUserEvent OnLimitedUser;
+    TCorruptZipHeaderEvent OnCorruptZipHeader;
+
+    // Properties.
+    const std::string& ExtractDir() const { return extractDir_; }
+    void SetExtractDir(const std::string& dir);
+    const std::vector<std::string>& FileSpec() const { return fileSpec_; }
+    void SetFileSpec(const std::vector<std::string>& masks); // the first 100 are taken
+    const std::vector<std::string>& ExcludeSpec() const { return excludeSpec_; }
+    void SetExcludeSpec(const std::vector<std::string>& masks);
+    bool ConfirmOverwrites() const { return confirmOverwrites_; }
+    void SetConfirmOverwrites(bool v) { confirmOverwrites_ = v; }
+    TOverwriteMode OverwriteMode() const { return overwriteMode_; }
+    void SetOverwriteMode(TOverwriteMode v) { overwriteMode_ = v; }
+    bool UseStoredDirs() const { return useStoredDirs_; }
+    void SetUseStoredDirs(bool v) { useStoredDirs_ = v; }
+    bool CreateStoredDirs() const { return createStoredDirs_; }
+    void SetCreateStoredDirs(bool v) { createStoredDirs_ = v; }
+    bool RestoreFileAttr() const { return restoreFileAttr_; }
+    void SetRestoreFileAttr(bool v) { restoreFileAttr_ = v; }
+    TDateAttribute DateAttribute() const { return dateAttribute_; }
+    void SetDateAttribute(TDateAttribute v) { dateAttribute_ = v; }
+    int PasswordAttempts() const { return passwordAttempts_; }
+    void SetPasswordAttempts(int v) { passwordAttempts_ = v; }
+    const std::vector<std::string>& Passwords() const { return passwords_; }
+    void SetPasswords(const std::vector<std::string>& v) { passwords_ = v; }
+    TSeedKeys& SeedDataKeys() { return seedDataKeys_; }
+    TSeedKeys& SeedHeaderKeys() { return seedHeaderKeys_; }
+    int ZipCmntBufSize() const { return zipCmntBufSize_; }
+    void SetZipCmntBufSize(int v) { zipCmntBufSize_ = ClampZipCmntBufSize(v); }
+
+    // Run state readable by event handlers.
+    int ArcType() const { return arcType_; }
+    int FilesDone() const { return filesDone_; }
+    const TZipDirectoryInfo& DirectoryInfo() const { return dir_; }
+    std::int64_t EntryBytesDone() const { return entryDone_; }
+    int EncryptionMethod() const { return encryptionMethod_; }
+
+    virtual bool GetCancel() const { return cancel_; }
+    // Setting it reports 25443 "User canceled".
+    virtual void SetCancel(bool value);
+
+    // The error routine: OnError with the message number (25443 once cancelled).
+    virtual void ReportError(const std::string& fileName, const std::string& extendedMsg, int code,
+                             const std::string& volumeId);
+    // The raising form: reports, then throws EZipError unless the run is cancelled.
+    void RaiseError(const std::string& fileName, const std::string& extendedMsg, int code,
+                    const std::string& volumeId);
+
+    // Archive-type detection over an open archive; fills DirectoryInfo().
+    virtual int GetArcType(TStream32& stream);
+    // Parses an entry's extra field. `central` tells a central header (three Zip64 values) from
+    // a local one (two).
+    virtual void ReadExtraField(std::string_view field, bool central, TZipSizes& sizes,
+                                TExtraFieldInfo& info);
+
+    virtual void SetEncryptionMethod(int code) { encryptionMethod_ = code; }
+
+protected:
+    // The entry in hand.
+    struct TEntryState {
+        std::string storedName;          // CP932, "\" separated
+        std::string utf8Name;            // the stored name as UTF-8, "\" separated
+        std::vector<std::string> folder; // output folder below ExtractDir, UTF-8
+        std::string leaf;                // output file name, UTF-8; empty for a folder
+        std::string outputFileName;      // ExtractDir + folder + leaf
+        std::uint32_t externalAttr = 0;
+        int hostSystem = 0;
+        std::uint32_t dosDateTime = 0;
+        std::int64_t size = 0;
+        bool isFolder = false;
+    };
+
+    // Entry selection by FileSpec and ExcludeSpec; `name` is the stored CP932 name.
+    bool MatchesFileSpec(const std::string& name);
+    // Forms the output path of the entry; false (and 25245 reported) for a name that would
+    // leave ExtractDir.
+    virtual bool SetOutputFileName(const std::string& utf8Name);
+    bool BeginEntry(bool isTestOnly);
+    bool GetEntryPassword(std::span<const std::uint8_t, 12> header, std::uint16_t flags,
+                          std::uint32_t crc, std::uint16_t dosTime);
+    virtual bool CheckEntryPassword(std::span<const std::uint8_t, 12> header, std::uint16_t flags,
+                                    std::uint32_t crc, std::uint16_t dosTime);
+    bool OpenOutput();
+    void CloseOutput();
+    bool CreateEntryFolder();
+    // Ends the entry: the CRC check (and the entry's completeness), the rename of a passing
+    // output, OnEnd, 25151 on failure.
+    virtual bool CheckCrcAndEnd(int crcKind, std::uint32_t storedCrc);
+
+    std::int64_t ReadBlock(TStream32& stream, void* buffer, std::int64_t count, bool decrypt);
+    // Writes decoded bytes to the output, updates the running CRC and reports progress; a
+    // failed write raises 25136 (25160 when the disk is full).
+    void WriteBlock(const void* buffer, std::int64_t count);
+    // Copies stored data: reads at most `compressed` bytes, writes at most `limit` of them.
+    void StoredCopy(TStream32& stream, std::int64_t compressed, std::int64_t limit, bool decrypt);
+    void ReportProgress();
+    // The archive whose folder an empty ExtractDir takes.
+    virtual std::string ArchiveFolderSource() const { return {}; }
+
+    // Run helpers for ExtractArchive.
+    void ResetRun();
+    bool OpenExtractDirForRun();
+    void CloseExtractDirForRun();
+    bool CheckWritableFolder();
+
+    std::string extractDir_;
+    std::vector<std::string> fileSpec_, excludeSpec_;
+    bool confirmOverwrites_ = false;
+    TOverwriteMode overwriteMode_ = TOverwriteMode::omOverwrite;
+    bool useStoredDirs_ = true;
+    bool createStoredDirs_ = false;
+    bool restoreFileAttr_ = true;
+    TDateAttribute dateAttribute_ = TDateAttribute::daFileDate;
+    bool recurseDirs_ = true;
+    int passwordAttempts_ = 3;
+    std::vector<std::string> passwords_;
+    TSeedKeys seedDataKeys_{TSeedKind::Data};
+    TSeedKeys seedHeaderKeys_{TSeedKind::Header};
+    int zipCmntBufSize_ = 32767;
+
+    // run state
+    int arcType_ = kArcNone;
+    std::int64_t archiveSize_ = 0;
+    TZipDirectoryInfo dir_;
+    bool cancel_ = false;
+    int filesDone_ = 0;
+    std::uint32_t newestDosDateTime_ = 0;
+    std::int64_t entryDone_ = 0, selectionDone_ = 0, selectionTotal_ = 0;
+    std::uint32_t runningCrc_ = 0;
+    bool entryComplete_ = false; // the decoder produced exactly the declared bytes
+    int encryptionMethod_ = kEncNone;
+    std::string currentPassword_;
+    std::string volumeName_;
+    TZipCipher cipher_;
+    TZipTimer timer_;
+    TEntryState entry_;
+    std::unique_ptr<TTempFileStream> output_;
+    int runDirFd_ = -1; // ExtractDir, open for the run
+    int outDirFd_ = -1; // the entry's output folder
+    std::uint8_t lastByFile_ = 255, lastByArchive_ = 255;
+};
+
+class TDecompressClass : public TZipCommon {
+public:
+    TDecompressClass();
+
+    const std::string& ArchiveFile() const { return archiveFile_; }
+    // Detects the archive type; a missing file (or a folder) leaves the property empty.
+    virtual void SetArchiveFile(const std::string& name);
+    bool TranslateOemChar() const { return translateOemChar_; }
+    void SetTranslateOemChar(bool v) { translateOemChar_ = v; }
+    TCpuType CpuType() const { return cpuType_; }
+    void SetCpuType(TCpuType v) { cpuType_ = v; }
+
+    // Re-detects the type from ArchiveFile: 2 when it cannot be opened, `def` without a file.
+    int RefreshArcType(int def);
+
+    // Extracts the selected entries of ArchiveFile into ExtractDir; the number of files
+    // extracted whole. No exception leaves it.
+    int ExtractArchive();
+
+protected:
+    virtual void ReadDirectory(TStream32& stream);
+    std::string ArchiveFolderSource() const override { return archiveFile_; }
+
+    std::string archiveFile_;
+    bool translateOemChar_ = false;
+    TCpuType cpuType_ = TCpuType::cptAuto;
+};
+
+class TUnBase : public TDecompressClass {
+public:
+    bool RecurseDirs() const { return recurseDirs_; }
+    void SetRecurseDirs(bool v) { recurseDirs_ = v; }
+};
+
+} // namespace archive

@@ -1,0 +1,503 @@
+// Zip extraction: archives made by Debian's zip, 7z and bsdtar, and hand-built hostile ones.
+
+#include "archive/unzip.h"
+#include "keiba/fileio.h"
+#include "keiba/sjis.h"
+#include "tests/archive/zipbuilder.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+
+using namespace archive;
+namespace fs = std::filesystem;
+using testsupport::Slurp;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+struct RunResult {
+    int count = 0;
+    std::vector<std::string> log;                   // events in order, progress collapsed
+    std::vector<int> errors;                        // message numbers
+    std::map<std::string, bool> ends;               // output name -> CRC_PASS
+    std::map<std::string, std::int64_t> bytesAtEnd; // output name -> bytes written
+};
+
+// Extracts with every event recorded; `setup` adjusts the component first.
+RunResult Extract(const fs::path& archive, const fs::path& dir,
+                  std::vector<std::string> masks = {"*"},
+                  const std::function<void(TUnZip&)>& setup = {}) {
+    RunResult r;
+    TUnZip z;
+    auto rel = [&](const std::string& name) {
+        std::string base = keiba::PathToUtf8(dir) + "/";
+        return name.starts_with(base) ? name.substr(base.size()) : name;
+    };
+    z.OnActivate = [&](TZipCommon&) { r.log.push_back("activate"); };
+    z.OnDeactivate = [&](TZipCommon&) { r.log.push_back("deactivate"); };
+    z.OnElapsedTime = [&](TZipCommon&, float) { r.log.push_back("elapsed"); };
+    z.OnBegin = [&](TZipCommon&, const std::string& name, int count, bool&) {
+        r.log.push_back("begin " + rel(name) + " " + std::to_string(count));
+    };
+    z.OnProgress = [&](TZipCommon&, std::uint8_t, std::uint8_t) {
+        if (r.log.empty() || r.log.back() != "progress") r.log.push_back("progress");
+    };
+    z.OnEnd = [&](TZipCommon& s, const std::string& name, bool pass) {
+        r.log.push_back("end " + rel(name) + (pass ? " pass" : " fail"));
+        r.ends[rel(name)] = pass;
+        r.bytesAtEnd[rel(name)] = s.EntryBytesDone();
+    };
+    z.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&,
+                    int code) { r.errors.push_back(code); };
+    z.SetArchiveFile(keiba::PathToUtf8(archive));
+    z.SetExtractDir(keiba::PathToUtf8(dir));
+    z.SetFileSpec(masks);
+    if (setup) setup(z);
+    r.count = z.ExtractArchive();
+    return r;
+}
+
+bool HaveTool(const std::string& tool) {
+    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+int Shell(const std::string& command) {
+    return std::system(("(" + command + ") >/dev/null 2>&1").c_str());
+}
+
+std::string Quote(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
+
+std::string Records(int lines, int seed) {
+    std::string s;
+    for (int i = 0; i < lines; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "RA%08d%06d%-20s%010d\r\n", seed, i, "KESTRANE",
+                      (i * 7919 + seed) % 1000003);
+        s += line;
+    }
+    return s;
+}
+
+// Regular files below `root`: relative name -> contents (long ones as size and CRC).
+std::map<std::string, std::string> Files(const fs::path& root) {
+    std::map<std::string, std::string> out;
+    if (!fs::exists(root)) return out;
+    for (auto& e : fs::recursive_directory_iterator(root)) {
+        if (!e.is_regular_file()) continue;
+        std::string bytes = Slurp(e.path());
+        if (bytes.size() > 64)
+            bytes =
+                std::to_string(bytes.size()) + " bytes, CRC " + std::to_string(ziptest::Crc(bytes));
+        out[keiba::PathToUtf8(fs::relative(e.path(), root))] = bytes;
+    }
+    return out;
+}
+
+std::size_t CountEntries(const fs::path& root) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] auto& e : fs::recursive_directory_iterator(root)) ++n;
+    return n;
+}
+
+// Files of every size class; `japanese` adds a UTF-8 name (for tools that flag UTF-8 names:
+// Info-ZIP stores them unflagged, and unflagged names are CP932).
+void MakeSourceTree(const fs::path& src, bool japanese = false) {
+    fs::create_directories(src / "sub" / "deeper");
+    fs::create_directories(src / "emptydir");
+    WriteBytes(src / "rcom20240105.csv", Records(2000, 1));
+    WriteBytes(src / "empty.txt", "");
+    WriteBytes(src / "sub" / "XQ20240101.vzkd", Records(1500, 2));
+    WriteBytes(src / "sub" / "deeper" / "exact.bin", std::string(65536, 'x'));
+    if (japanese) WriteBytes(src / keiba::Utf8Path("日本語メモ.txt"), "和文\r\n");
+}
+
+std::string Cp932Path(std::string_view utf8) {
+    return keiba::Sj(utf8);
+}
+
+} // namespace
+
+struct ToolCase {
+    const char* tool;
+    const char* command; // run inside the source folder; %A is the archive
+    bool japanese = false;
+};
+
+TEST(UnzipToolArchives, ExtractByteIdenticalWithEveryEntryPassing) {
+    const ToolCase cases[] = {
+        {"zip", "zip -q -r -1 %A ."},
+        {"zip", "zip -q -r -9 %A ."},
+        {"zip", "zip -q -r -0 %A ."},
+        {"zip", "zip -q -r -fz %A ."},
+        {"zip", "zip -q -r - . | cat > %A"}, // to a pipe: data descriptors
+        {"7z", "7z a -bd -tzip -mx=9 %A .", true},
+        {"7z", "7z a -bd -tzip -mx=0 %A .", true},
+        {"bsdtar", "bsdtar --format zip -cf %A .", true},
+        {"bsdtar", "bsdtar --format zip --options zip:compression=store -cf %A .", true},
+    };
+    TempDir dir;
+    MakeSourceTree(dir / "src");
+    MakeSourceTree(dir / "srcjp", true);
+    int n = 0;
+    for (const auto& c : cases) {
+        if (!HaveTool(c.tool)) {
+            std::printf("skipped, %s is not installed: %s\n", c.tool, c.command);
+            continue;
+        }
+        fs::path archive = dir / ("a" + std::to_string(n++) + ".zip");
+        std::string cmd = c.command;
+        cmd.replace(cmd.find("%A"), 2, Quote(archive));
+        fs::path src = dir / (c.japanese ? "srcjp" : "src");
+        auto expected = Files(src);
+        ASSERT_EQ(Shell("cd " + Quote(src) + " && " + cmd), 0) << cmd;
+        fs::path out = dir / ("out" + std::to_string(n));
+        RunResult r = Extract(archive, out);
+        EXPECT_EQ(r.count, static_cast<int>(expected.size())) << cmd;
+        EXPECT_EQ(Files(out), expected) << cmd;
+        for (auto& [name, pass] : r.ends) EXPECT_TRUE(pass) << cmd << " " << name;
+        EXPECT_TRUE(r.errors.empty()) << cmd;
+    }
+}
+
+TEST(UnzipToolArchives, JunkPrefixAndExecutableStub) {
+    if (!HaveTool("zip")) GTEST_SKIP() << "zip is not installed";
+    TempDir dir;
+    MakeSourceTree(dir / "src");
+    auto expected = Files(dir / "src");
+    ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && zip -q -r -9 " + Quote(dir / "a.zip") + " ."),
+              0);
+    std::string zip = Slurp(dir / "a.zip");
+    const std::pair<const char*, std::string> prefixes[] = {
+        {"junk", std::string(1000, 'J')},
+        {"stub", "MZ" + std::string(5000, '\x90')},
+    };
+    for (const auto& [name, prefix] : prefixes) {
+        fs::path archive = dir / (std::string(name) + ".zip");
+        WriteBytes(archive, prefix + zip);
+        TUnZip probe;
+        probe.SetArchiveFile(keiba::PathToUtf8(archive));
+        EXPECT_EQ(probe.ArcType(), prefix[0] == 'M' ? kArcZipSfx : kArcZip) << name;
+        EXPECT_EQ(probe.DirectoryInfo().startOffset, static_cast<std::int64_t>(prefix.size()));
+        RunResult r = Extract(archive, dir / name);
+        EXPECT_EQ(r.count, static_cast<int>(expected.size())) << name;
+        EXPECT_EQ(Files(dir / name), expected) << name;
+    }
+}
+
+TEST(UnzipToolArchives, Cp932NamesWithoutTheUtf8Flag) {
+    if (!HaveTool("zip")) GTEST_SKIP() << "zip is not installed";
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    // the file name on disk is CP932 bytes, as an archive made on Windows stores it
+    WriteBytes(dir.path() / "src" / Cp932Path("予想データ.csv"), "1,2,3\r\n");
+    ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && zip -q " + Quote(dir / "a.zip") + " *"), 0);
+    RunResult r = Extract(dir / "a.zip", dir / "out", {keiba::Sj("予想*.csv")});
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(Slurp(dir / "out/予想データ.csv"), "1,2,3\r\n");
+}
+
+TEST(UnzipPasswords, ZipAndSevenZipTraditionalEncryption) {
+    const ToolCase cases[] = {
+        {"zip", "zip -q -P secret %A rcom.csv"},                      // time check byte
+        {"7z", "7z a -bd -tzip -mem=ZipCrypto -psecret %A rcom.csv"}, // CRC check byte
+    };
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    WriteBytes(dir / "src/rcom.csv", Records(3000, 9));
+    int n = 0;
+    for (const auto& c : cases) {
+        if (!HaveTool(c.tool)) {
+            std::printf("skipped, %s is not installed\n", c.tool);
+            continue;
+        }
+        fs::path archive = dir / ("p" + std::to_string(n++) + ".zip");
+        std::string cmd = c.command;
+        cmd.replace(cmd.find("%A"), 2, Quote(archive));
+        ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && " + cmd), 0) << cmd;
+
+        fs::path good = dir / ("good" + std::to_string(n));
+        RunResult r = Extract(archive, good, {"*"}, [](TUnZip& z) {
+            z.SetPasswords({"no", "secret"});
+        });
+        EXPECT_EQ(r.count, 1) << cmd;
+        EXPECT_EQ(Slurp(good / "rcom.csv"), Slurp(dir / "src/rcom.csv")) << cmd;
+
+        fs::path asked = dir / ("asked" + std::to_string(n));
+        int questions = 0;
+        r = Extract(archive, asked, {"*"}, [&](TUnZip& z) {
+            z.OnGetPassword = [&](TZipCommon&, const std::string&, std::string& pw, TSeedKeyRecord&,
+                                  TSeedKeyRecord&,
+                                  bool&) { pw = ++questions == 1 ? "guess" : "secret"; };
+        });
+        EXPECT_EQ(r.count, 1) << cmd;
+        EXPECT_EQ(questions, 2);
+        EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), kMsgInvalidPassword), 1);
+
+        fs::path bad = dir / ("bad" + std::to_string(n));
+        r = Extract(archive, bad, {"*"}, [](TUnZip& z) { z.SetPasswords({"wrong"}); });
+        EXPECT_EQ(r.count, 0) << cmd;
+        EXPECT_FALSE(fs::exists(bad / "rcom.csv"));
+        EXPECT_FALSE(r.ends["rcom.csv"]);
+        EXPECT_NE(std::find(r.errors.begin(), r.errors.end(), kMsgEventNotAssigned),
+                  r.errors.end());
+    }
+}
+
+TEST(UnzipOutputNames, StoredFoldersDrivesAndLeadingSeparators) {
+    TempDir dir;
+    auto a = ziptest::File("data\\XQ20240101.vzkd", "A");
+    auto b = ziptest::File("\\XQ20240102.vzkd", "B");
+    auto c = ziptest::File("C:\\data\\XQ20240103.vzkd", "C");
+    auto d = ziptest::File("..\\XQ20240104.vzkd", "D");
+    WriteBytes(dir / "n.zip", ziptest::Build({a, b, c, d}));
+    WriteBytes(dir / "out/XQ20240102.vzkd", "old"); // overwritten without a question
+    RunResult r = Extract(dir / "n.zip", dir / "out");
+    EXPECT_EQ(r.count, 4);
+    EXPECT_EQ(Slurp(dir / "out/data/XQ20240101.vzkd"), "A");
+    EXPECT_EQ(Slurp(dir / "out/XQ20240102.vzkd"), "B");
+    EXPECT_EQ(Slurp(dir / "out/data/XQ20240103.vzkd"), "C");
+    EXPECT_EQ(Slurp(dir / "out/XQ20240104.vzkd"), "D");
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "out/XQ20240102.vzkd").c_str(), &st), 0);
+    std::tm tm{};
+    tm.tm_year = 124, tm.tm_mon = 0, tm.tm_mday = 1, tm.tm_hour = 12, tm.tm_isdst = -1;
+    EXPECT_EQ(st.st_mtime, std::mktime(&tm)); // the entry's date
+
+    RunResult flat =
+        Extract(dir / "n.zip", dir / "flat", {"*"}, [](TUnZip& z) { z.SetUseStoredDirs(false); });
+    EXPECT_EQ(flat.count, 4);
+    EXPECT_EQ(Files(dir / "flat").size(), 4u);
+    EXPECT_TRUE(fs::exists(dir / "flat/XQ20240103.vzkd"));
+}
+
+TEST(UnzipOutputNames, HostileNamesNeverLeaveTheTargetFolder) {
+    TempDir dir;
+    fs::create_directories(dir / "outside");
+    fs::create_directories(dir / "out");
+    fs::create_symlink(dir / "outside", dir / "out/lnk");
+    auto item = [](std::string name) { return ziptest::File(std::move(name), "evil"); };
+    ziptest::Item link = item("sneaky");
+    link.method = 0;
+    link.data = "../outside";
+    link.versionMadeBy = 0x031E;
+    link.externalAttr = 0120777u << 16;
+    std::vector<ziptest::Item> items = {
+        item("a/../../outside/x1.txt"),   item("..\\..\\outside\\x2.txt"),
+        item("///outside/x3.txt"),        item("C:\\..\\outside\\x4.txt"),
+        item("C:D:\\outside\\x5.txt"),    item("lnk/x6.txt"),
+        item(std::string("x7\0.txt", 7)), link,
+        item("sub\\..\\..\\x8.txt"),      ziptest::File("ok.csv", "fine"),
+    };
+    WriteBytes(dir / "h.zip", ziptest::Build(items));
+    RunResult r = Extract(dir / "h.zip", dir / "out");
+    EXPECT_EQ(Files(dir / "outside").size(), 0u);
+    EXPECT_EQ(CountEntries(dir.path()), 5u); // h.zip, outside, out, out/lnk, out/ok.csv
+    EXPECT_EQ(Slurp(dir / "out/ok.csv"), "fine");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), kMsgInvalidName), 9);
+}
+
+TEST(UnzipCorruptEntries, FailedEntriesNeverReplaceGoodFilesAndTheRunGoesOn) {
+    TempDir dir;
+    std::string text = Records(4000, 3);
+    auto flipped = ziptest::File("a.csv", text);
+    std::string packed = ziptest::RawDeflate(text);
+    packed[packed.size() / 2] ^= 0x20;
+    flipped.payload = packed;
+    auto truncated = ziptest::File("b.csv", text);
+    truncated.payload = ziptest::RawDeflate(text).substr(0, 1000);
+    auto badCrc = ziptest::File("c.csv", "stored", 0);
+    badCrc.crc = 12345;
+    auto longer = ziptest::File("d.csv", "123456789", 0);
+    longer.usize = 5; // stored bytes beyond the declared size
+    auto good = ziptest::File("e.csv", text);
+    WriteBytes(dir / "c.zip", ziptest::Build({flipped, truncated, badCrc, longer, good}));
+    fs::create_directories(dir / "out");
+    for (const char* name : {"a.csv", "b.csv", "c.csv", "d.csv"})
+        WriteBytes(dir / "out" / name, "GOOD");
+    RunResult r = Extract(dir / "c.zip", dir / "out");
+    EXPECT_EQ(r.count, 1);
+    for (const char* name : {"a.csv", "b.csv", "c.csv", "d.csv"}) {
+        EXPECT_EQ(Slurp(dir / "out" / name), "GOOD") << name;
+        EXPECT_FALSE(r.ends[name]) << name;
+    }
+    EXPECT_EQ(Slurp(dir / "out/e.csv"), text);
+    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), kMsgCrcError), 4);
+    EXPECT_EQ(Files(dir / "out").size(), 5u); // no temporary file left behind
+}
+
+TEST(UnzipCorruptEntries, DeclaredSizesBoundTheWork) {
+    TempDir dir;
+    std::string small = Records(40, 5); // about 1.7 KB
+    auto claims10MB = ziptest::File("big.csv", small);
+    claims10MB.usize = 10'000'000;
+    auto storedClaims = ziptest::File("stored.csv", small, 0);
+    storedClaims.usize = 10'000'000;
+    // 64 MiB of zeros packed to about 64 KB, declared as 1 MiB with the CRC of its first MiB
+    std::string zeros(64u << 20, '\0');
+    auto bomb = ziptest::File("bomb.bin", zeros.substr(0, 1u << 20));
+    bomb.payload = ziptest::RawDeflate(zeros, 9);
+    zeros.clear();
+    zeros.shrink_to_fit();
+    WriteBytes(dir / "s.zip", ziptest::Build({claims10MB, storedClaims, bomb}));
+    auto start = std::chrono::steady_clock::now();
+    RunResult r = Extract(dir / "s.zip", dir / "out");
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 5.0);
+    EXPECT_EQ(r.count, 0);
+    EXPECT_LE(r.bytesAtEnd["big.csv"], static_cast<std::int64_t>(small.size()));
+    EXPECT_EQ(r.bytesAtEnd["bomb.bin"], 1 << 20); // written only up to the declared size
+    EXPECT_FALSE(r.ends["bomb.bin"]);             // and refused: the stream goes on
+    EXPECT_EQ(Files(dir / "out").size(), 0u);
+}
+
+TEST(UnzipEvents, OrderForThreeEntriesAndCancelFromProgress) {
+    TempDir dir;
+    auto a = ziptest::File("a.csv", Records(2000, 1));
+    auto b = ziptest::File("b.csv", "");
+    auto c = ziptest::File("c.csv", "0123456789");
+    WriteBytes(dir / "e.zip", ziptest::Build({a, b, c}));
+    RunResult r = Extract(dir / "e.zip", dir / "out");
+    const std::vector<std::string> expected = {"activate",       "begin a.csv 1", "progress",
+                                               "end a.csv pass", "begin b.csv 2", "end b.csv pass",
+                                               "begin c.csv 3",  "progress",      "end c.csv pass",
+                                               "elapsed",        "deactivate"};
+    EXPECT_EQ(r.log, expected);
+    EXPECT_EQ(r.count, 3);
+
+    RunResult none = Extract(dir / "e.zip", dir / "none", {});
+    EXPECT_EQ(none.count, 0);
+    EXPECT_EQ(none.log, (std::vector<std::string>{"activate", "elapsed", "deactivate"}));
+
+    int progressCalls = 0;
+    RunResult cancelled = Extract(dir / "e.zip", dir / "cancel", {"*"}, [&](TUnZip& z) {
+        z.OnProgress = [&](TZipCommon& s, std::uint8_t, std::uint8_t) {
+            ++progressCalls;
+            s.SetCancel(true);
+        };
+    });
+    EXPECT_EQ(progressCalls, 1);
+    EXPECT_EQ(cancelled.count, 0);
+    EXPECT_FALSE(cancelled.ends["a.csv"]);
+    EXPECT_EQ(cancelled.ends.count("b.csv"), 0u);
+    EXPECT_NE(std::find(cancelled.errors.begin(), cancelled.errors.end(), kMsgUserCanceled),
+              cancelled.errors.end());
+    EXPECT_EQ(Files(dir / "cancel").size(), 0u);
+}
+
+TEST(UnzipMethods, UnsupportedMethodsAndEncryptionEndOnlyTheirEntry) {
+    TempDir dir;
+    auto bzip = ziptest::File("a.bz", "BZh91AY&SY", 12);
+    auto d64 = ziptest::File("b.d64", "xxxx", 9);
+    auto aes = ziptest::File("c.aes", "xxxxxxxxxxxxxxxxxxxxxxxx", 99, 1);
+    aes.extra = ziptest::Le(0x9901, 2) + ziptest::Le(7, 2) + ziptest::Le(2, 2) + "AE" +
+                ziptest::Le(3, 1) + ziptest::Le(8, 2);
+    auto strong = ziptest::File("d.se", "xxxxxxxxxxxxxxxx", 8, 0x41);
+    strong.payload = strong.data;
+    auto good = ziptest::File("e.csv", "fine");
+    WriteBytes(dir / "m.zip", ziptest::Build({bzip, d64, aes, strong, good}));
+    RunResult r = Extract(dir / "m.zip", dir / "out");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), kMsgUnsupportedMethod), 2);
+    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), kMsgUnsupportedEncryption), 2);
+    EXPECT_EQ(Files(dir / "out"), (std::map<std::string, std::string>{{"e.csv", "fine"}}));
+}
+
+TEST(UnzipArchiveTypes, DetectionAndZip64EndRecords) {
+    TempDir dir;
+    std::string zip = ziptest::Build({ziptest::File("a.csv", "A")});
+    std::string body = zip.substr(0, zip.size() - 22);
+    std::uint64_t cdOffset = body.find("PK\x01\x02");
+    std::uint64_t cdSize = body.size() - cdOffset;
+    auto zip64 = [&](std::uint32_t disk) {
+        std::string rec = "PK\x06\x06" + ziptest::Le(44, 8) + ziptest::Le(45, 2) +
+                          ziptest::Le(45, 2) + ziptest::Le(0, 4) + ziptest::Le(0, 4) +
+                          ziptest::Le(1, 8) + ziptest::Le(1, 8) + ziptest::Le(cdSize, 8) +
+                          ziptest::Le(cdOffset, 8);
+        std::string loc = "PK\x06\x07" + ziptest::Le(disk, 4) + ziptest::Le(body.size(), 8) +
+                          ziptest::Le(disk + 1, 4);
+        std::string end = "PK\x05\x06" + ziptest::Le(0xFFFF, 2) + ziptest::Le(0xFFFF, 2) +
+                          ziptest::Le(0xFFFF, 2) + ziptest::Le(0xFFFF, 2) +
+                          ziptest::Le(0xFFFFFFFF, 4) + ziptest::Le(0xFFFFFFFF, 4) +
+                          ziptest::Le(0, 2);
+        return body + rec + loc + end;
+    };
+    const std::pair<std::string, int> cases[] = {
+        {"", kArcNone},
+        {"plain text, not an archive\r\n", kArcNone},
+        {zip, kArcZip},
+        {"MZ" + std::string(300, '\0') + zip, kArcZipSfx},
+        {"PK\x03\x04 and nothing else", kArcZip},
+        {zip64(0), kArcZip},
+        {"JUNK" + zip64(0), kArcZip},
+        {zip64(2), kArcZip}, // a local header first decides
+        {"JUNK" + zip64(2), kArcZipMVol},
+    };
+    int i = 0;
+    for (const auto& [bytes, type] : cases) {
+        fs::path p = dir / ("t" + std::to_string(i++));
+        WriteBytes(p, bytes);
+        TUnZip z;
+        z.SetArchiveFile(keiba::PathToUtf8(p));
+        EXPECT_EQ(z.ArcType(), type) << i;
+    }
+    WriteBytes(dir / "z64.zip", "JUNK" + zip64(0));
+    RunResult r = Extract(dir / "z64.zip", dir / "out");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(Slurp(dir / "out/a.csv"), "A");
+
+    TUnZip missing;
+    missing.SetArchiveFile(keiba::PathToUtf8(dir / "missing.zip"));
+    EXPECT_EQ(missing.ArchiveFile(), "");
+    std::vector<int> errors;
+    missing.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&,
+                          int code) { errors.push_back(code); };
+    EXPECT_EQ(missing.ExtractArchive(), 0);
+    EXPECT_EQ(errors, std::vector<int>{kMsgFileNotFound});
+}
+
+TEST(UnzipArchiveTypes, Zip64ExtraFieldReplacesOnlyMarkedSizes) {
+    TUnZip z;
+    std::string field =
+        ziptest::Le(0x0001, 2) + ziptest::Le(8, 2) + ziptest::Le(5'000'000'000ull, 8);
+    TZipSizes local{0xFFFFFFFF, 1234, 0, 0};
+    TExtraFieldInfo info;
+    z.ReadExtraField(field, false, local, info);
+    EXPECT_EQ(local.uncompressed, 5'000'000'000ull);
+    EXPECT_EQ(local.compressed, 1234u);
+    EXPECT_TRUE(info.zip64);
+
+    std::string central = ziptest::Le(0x0001, 2) + ziptest::Le(24, 2) + ziptest::Le(7, 8) +
+                          ziptest::Le(8, 8) + ziptest::Le(9, 8) + ziptest::Le(0x9901, 2) +
+                          ziptest::Le(40, 2); // a record longer than the field ends the loop
+    TZipSizes all{0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0};
+    TExtraFieldInfo info2;
+    z.ReadExtraField(central, true, all, info2);
+    EXPECT_EQ(all.uncompressed, 7u);
+    EXPECT_EQ(all.compressed, 8u);
+    EXPECT_EQ(all.localOffset, 9u);
+    EXPECT_FALSE(info2.aes);
+}
+
+TEST(UnzipSelection, MasksFoldersAndExclusions) {
+    TempDir dir;
+    WriteBytes(dir / "s.zip", ziptest::Build({ziptest::File("VZK/RCOM20240101.CSV", "1"),
+                                              ziptest::File("XQ20240101.vzkd", "2"),
+                                              ziptest::File("readme.txt", "3"),
+                                              ziptest::File("old/XQ20230101.vzkd", "4")}));
+    RunResult r = Extract(dir / "s.zip", dir / "out", {"*.csv", "*.vzkd"},
+                          [](TUnZip& z) { z.SetExcludeSpec({"old\\*"}); });
+    EXPECT_EQ(r.count, 2);
+    EXPECT_EQ(Files(dir / "out"), (std::map<std::string, std::string>{{"VZK/RCOM20240101.CSV", "1"},
+                                                                      {"XQ20240101.vzkd", "2"}}));
+}
