@@ -1,0 +1,148 @@
+#include "jvdata/oddsreader.h"
+
+#include "tests/jvdata/recordmaker.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace jvdata;
+using testsupport::MakeRecord;
+using testsupport::RaceKey16;
+
+namespace {
+
+struct Slots {
+    TJvO1 o1;
+    TJvO2 o2;
+    TJvO3 o3;
+    TJvO4 o4;
+    TJvO5 o5;
+    TJvO6 o6;
+    RaceOddsSlots View() { return {o1, o2, o3, o4, o5, o6}; }
+};
+
+TJvRA Race(int runners, int raceNo = 11) {
+    TJvRA ra;
+    ra.Assign(MakeRecord("RA", RaceKey16("20261206", "05", raceNo)));
+    ra.SetField(882, 2, (runners < 10 ? "0" : "") + std::to_string(runners));
+    return ra;
+}
+
+std::string O1(int raceNo) {
+    return MakeRecord("O1", RaceKey16("20261206", "05", raceNo));
+}
+
+void SetWin(std::string& o1, int horse, std::string_view win, std::string_view low,
+            std::string_view high) {
+    SetField(o1, 46 + 8 * static_cast<std::size_t>(horse - 1), 4, win);
+    SetField(o1, 270 + 12 * static_cast<std::size_t>(horse - 1), 4, low);
+    SetField(o1, 274 + 12 * static_cast<std::size_t>(horse - 1), 4, high);
+}
+
+} // namespace
+
+TEST(OddsReader, FieldConversion) {
+    struct Case {
+        const char* field;
+        double value;
+    } cases[] = {
+        {"0123", 12.3},    {"0035", 3.5},  {"----", -1.0}, {"****", -1.0},
+        {"    ", -2.0},    {"", -2.0},     {"0000", 0.0},  {"-------", -1.0},
+        {"*******", -1.0}, {"  --", -2.0}, {"12a4", -2.0}, {" 123", 12.3},
+    };
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(ConvertOddsField(c.field), c.value) << c.field;
+}
+
+TEST(OddsReader, WinPlaceAndRanks) {
+    auto s = std::make_unique<Slots>();
+    std::string o1 = O1(11);
+    SetWin(o1, 1, "0035", "----", "----"); // no place sale: no rank at all
+    SetWin(o1, 2, "0035", "0014", "0020");
+    SetWin(o1, 3, "0035", "0012", "0018"); // equal win odds: lower place odds ranks first
+    SetWin(o1, 4, "0000", "0030", "0040"); // zero win odds: no support rate, no win rank
+    SetWin(o1, 5, "    ", "    ", "    ");
+    s->o1.Assign(o1);
+    TRaceCalc calc;
+    calc.SupportRate[4] = 7.0; // kept from an earlier day
+    ConvertRaceOdds(Race(5), true, s->View(), calc);
+    EXPECT_DOUBLE_EQ(calc.WinOdds[0], 3.5);
+    EXPECT_DOUBLE_EQ(calc.PlaceOddsMin[0], -1.0);
+    EXPECT_DOUBLE_EQ(calc.PlaceOddsMax[0], -1.0);
+    EXPECT_EQ(calc.WinPop[0], 0);
+    EXPECT_EQ(calc.WinPop[2], 1);
+    EXPECT_EQ(calc.WinPop[1], 2);
+    EXPECT_EQ(calc.WinPop[3], 0);
+    EXPECT_EQ(calc.PlaceMinPop[2], 1);
+    EXPECT_EQ(calc.PlaceMinPop[1], 2);
+    EXPECT_EQ(calc.PlaceMinPop[3], 3);
+    EXPECT_EQ(calc.PlaceMaxPop[3], 3);
+    EXPECT_NEAR(calc.SupportRate[1], 80.0 / 3.5, 1e-9);
+    EXPECT_DOUBLE_EQ(calc.SupportRate[3], 0.0);
+    EXPECT_DOUBLE_EQ(calc.SupportRate[4], 7.0);
+    EXPECT_DOUBLE_EQ(calc.WinOdds[4], -2.0);
+    EXPECT_DOUBLE_EQ(calc.PlaceOddsMin[4], -2.0);
+}
+
+TEST(OddsReader, CombinationEntriesGoToTheirIndex) {
+    auto s = std::make_unique<Slots>();
+    std::string o2 = MakeRecord("O2", RaceKey16("20261206", "05", 11));
+    SetField(o2, 41, 4, "0102");
+    SetField(o2, 45, 6, "000123");
+    SetField(o2, 51, 3, "005");
+    SetField(o2, 45 + 13, 6, "------");
+    SetField(o2, 51 + 13, 3, "007"); // no sale: its popularity is not taken
+    s->o2.Assign(o2);
+    std::string o6 = MakeRecord("O6", RaceKey16("20261206", "05", 11));
+    SetField(o6, 47, 7, "*******");
+    SetField(o6, 47 + 17 * 4895, 7, "0123456");
+    SetField(o6, 54 + 17 * 4895, 4, "4896");
+    s->o6.Assign(o6);
+    auto calc = std::make_unique<TRaceCalc>();
+    ConvertRaceOdds(Race(18), false, s->View(), *calc);
+    EXPECT_DOUBLE_EQ(calc->UmarenOdds[1], 12.3);
+    EXPECT_EQ(calc->UmarenPop[1], 5);
+    EXPECT_DOUBLE_EQ(calc->UmarenOdds[2], -1.0);
+    EXPECT_EQ(calc->UmarenPop[2], 0);
+    EXPECT_DOUBLE_EQ(calc->UmarenOdds[3], -2.0);
+    EXPECT_DOUBLE_EQ(calc->SanrentanOdds[1], -1.0);
+    EXPECT_DOUBLE_EQ(calc->SanrentanOdds[4896], 12345.6);
+    EXPECT_EQ(calc->SanrentanPop[4896], 4896);
+    // Without an O1 file no win or place value is converted.
+    EXPECT_DOUBLE_EQ(calc->WinOdds[0], 0.0);
+    // A blank slot converts to -2.0 everywhere.
+    EXPECT_DOUBLE_EQ(calc->SanrenpukuOdds[816], -2.0);
+}
+
+TEST(OddsReader, FilesAreMatchedByVenueAndRaceAndReadAgainOnlyWhenChanged) {
+    testsupport::TempDir dir;
+    OddsDayFiles files;
+    for (int i = 0; i < 6; ++i)
+        files.paths[static_cast<std::size_t>(i)] = dir / ("d.jvO" + std::to_string(i + 1));
+    std::string first = O1(11);
+    SetWin(first, 1, "0050", "0011", "0012");
+    std::string second = O1(11); // a later record of the same race is not read
+    SetWin(second, 1, "0099", "0011", "0012");
+    std::string other = O1(10);
+    SetWin(other, 1, "0022", "0011", "0012");
+    testsupport::WriteBytes(files.paths[0], other + first + second);
+
+    auto s = std::make_unique<Slots>();
+    auto calc = std::make_unique<TRaceCalc>();
+    OddsFileCache cache;
+    ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+    EXPECT_DOUBLE_EQ(calc->WinOdds[0], 5.0);
+    EXPECT_EQ(s->o1.Bytes(), first);
+
+    // A rewritten file (another size) is read again.
+    std::string fresh = O1(11);
+    SetWin(fresh, 1, "0077", "0011", "0012");
+    testsupport::WriteBytes(files.paths[0], fresh + "partial");
+    ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+    EXPECT_DOUBLE_EQ(calc->WinOdds[0], 7.7);
+
+    // A race the file does not hold keeps its slot as it was.
+    ReadRaceOdds(Race(1, 12), files, cache, s->View(), *calc);
+    EXPECT_EQ(s->o1.Bytes(), fresh);
+}
