@@ -1,0 +1,191 @@
+#include "views/grid.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace views {
+
+TGridModel::TGridModel(QObject* parent)
+    : QAbstractTableModel(parent) {
+    cells_.resize(static_cast<std::size_t>(cols_ * rows_));
+}
+
+void TGridModel::SetColCount(int cols) {
+    cols = std::max(cols, 1);
+    if (cols == cols_) return;
+    beginResetModel();
+    std::vector<QString> next(static_cast<std::size_t>(cols * rows_));
+    for (int r = 0; r < rows_; ++r)
+        for (int c = 0; c < std::min(cols, cols_); ++c)
+            next[static_cast<std::size_t>(r * cols + c)] =
+                cells_[static_cast<std::size_t>(r * cols_ + c)];
+    cells_ = std::move(next);
+    cols_ = cols;
+    endResetModel();
+}
+
+void TGridModel::SetRowCount(int rows) {
+    rows = std::max(rows, 1);
+    if (rows == rows_) return;
+    beginResetModel();
+    cells_.resize(static_cast<std::size_t>(cols_ * rows));
+    rows_ = rows;
+    endResetModel();
+}
+
+void TGridModel::SetFixedRows(int n) {
+    fixedRows_ = std::clamp(n, 0, rows_);
+    Repaint();
+}
+
+void TGridModel::SetFixedCols(int n) {
+    fixedCols_ = std::clamp(n, 0, cols_);
+    Repaint();
+}
+
+QString TGridModel::Cells(int col, int row) const {
+    if (!InRange(col, row)) return {};
+    return cells_[static_cast<std::size_t>(row * cols_ + col)];
+}
+
+void TGridModel::SetCells(int col, int row, const QString& text) {
+    if (!InRange(col, row)) return;
+    QString& cell = cells_[static_cast<std::size_t>(row * cols_ + col)];
+    if (cell == text) return;
+    cell = text;
+    QModelIndex i = index(row, col);
+    Q_EMIT dataChanged(i, i);
+}
+
+void TGridModel::ClearRow(int row) {
+    if (row < 0 || row >= rows_) return;
+    for (int c = 0; c < cols_; ++c) cells_[static_cast<std::size_t>(row * cols_ + c)].clear();
+    Q_EMIT dataChanged(index(row, 0), index(row, cols_ - 1));
+}
+
+void TGridModel::ClearAll() {
+    for (QString& s : cells_) s.clear();
+    Repaint();
+}
+
+void TGridModel::SwapRows(int a, int b) {
+    if (a == b || a < 0 || b < 0 || a >= rows_ || b >= rows_) return;
+    for (int c = 0; c < cols_; ++c)
+        std::swap(cells_[static_cast<std::size_t>(a * cols_ + c)],
+                  cells_[static_cast<std::size_t>(b * cols_ + c)]);
+    Q_EMIT dataChanged(index(std::min(a, b), 0), index(std::max(a, b), cols_ - 1));
+}
+
+CellPaint TGridModel::PaintOf(int col, int row) const {
+    CellPaint p;
+    if (row < fixedRows_ || col < fixedCols_) p.background = QColor(0xF0, 0xF0, 0xF0);
+    if (drawCell_ && InRange(col, row)) drawCell_(col, row, p);
+    return p;
+}
+
+void TGridModel::Repaint() {
+    if (rows_ > 0 && cols_ > 0) Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
+}
+
+int TGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+int TGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : cols_;
+}
+
+QVariant TGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole) return Cells(index.column(), index.row());
+    if (role == kCellPaintRole) return QVariant::fromValue(PaintOf(index.column(), index.row()));
+    return {};
+}
+
+void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const {
+    CellPaint p = index.data(kCellPaintRole).value<CellPaint>();
+    QRect r = option.rect;
+    painter->save();
+    painter->fillRect(r, p.background.isValid() ? p.background : QColor(Qt::white));
+    if (option.state & QStyle::State_Selected) painter->fillRect(r, QColor(0x33, 0x99, 0xFF, 60));
+    if (p.bar > 0.0) {
+        QRect bar = r.adjusted(1, r.height() / 2, 0, -1);
+        bar.setWidth(static_cast<int>(std::min(p.bar, 1.0) * (r.width() - 2)));
+        painter->fillRect(bar, p.barColor.isValid() ? p.barColor : QColor(Qt::green));
+    }
+    if (p.leftEdge.isValid())
+        painter->fillRect(QRect(r.left(), r.top(), 3, r.height()), p.leftEdge);
+    QFont f = option.font;
+    f.setBold(p.bold);
+    painter->setFont(f);
+    QRect text = r.adjusted(2, 0, -2, 0);
+    if (!p.runs.empty()) {
+        int x = text.left();
+        for (const TextRun& run : p.runs) {
+            painter->setPen(run.color.isValid()
+                                ? run.color
+                                : (p.textColor.isValid() ? p.textColor : QColor(Qt::black)));
+            QRect piece(x, text.top(), text.right() - x, text.height());
+            painter->drawText(piece, Qt::AlignLeft | Qt::AlignVCenter, run.text);
+            x += painter->fontMetrics().horizontalAdvance(run.text);
+        }
+    } else {
+        painter->setPen(p.textColor.isValid() ? p.textColor : QColor(Qt::black));
+        painter->drawText(text, static_cast<int>(p.alignment),
+                          index.data(Qt::DisplayRole).toString());
+    }
+    painter->setPen(QColor(0xC0, 0xC0, 0xC0));
+    painter->drawLine(r.bottomLeft(), r.bottomRight());
+    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->restore();
+}
+
+TStringGrid::TStringGrid(QWidget* parent)
+    : QTableView(parent)
+    , model_(new TGridModel(this)) {
+    setModel(model_);
+    setItemDelegate(new TGridDelegate(this));
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    setShowGrid(false);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetDefaultRowHeight(18);
+    horizontalHeader()->setMinimumSectionSize(0);
+}
+
+void TStringGrid::SetColWidth(int col, int px) {
+    setColumnWidth(col, std::max(px, 0));
+}
+int TStringGrid::ColWidth(int col) const {
+    return columnWidth(col);
+}
+
+void TStringGrid::SetDefaultRowHeight(int px) {
+    verticalHeader()->setMinimumSectionSize(0);
+    verticalHeader()->setDefaultSectionSize(px);
+}
+
+int TStringGrid::Col() const {
+    return currentIndex().isValid() ? currentIndex().column() : 0;
+}
+int TStringGrid::Row() const {
+    return currentIndex().isValid() ? currentIndex().row() : 0;
+}
+void TStringGrid::SetRow(int row) {
+    setCurrentIndex(model_->index(row, Col()));
+}
+
+void TStringGrid::mousePressEvent(QMouseEvent* event) {
+    QModelIndex i = indexAt(event->position().toPoint());
+    QTableView::mousePressEvent(event);
+    if (!i.isValid()) return;
+    if (event->button() == Qt::RightButton)
+        Q_EMIT CellRightClicked(i.column(), i.row());
+    else
+        Q_EMIT CellClicked(i.column(), i.row());
+}
+
+} // namespace views

@@ -1,0 +1,117 @@
+#pragma once
+// The owner-drawn string grid of the screens: a table of texts addressed (column, row) with
+// fixed heading rows and columns, column widths in pixels, and a paint description per cell
+// that the owner computes (its DrawCell) and a thin delegate paints. Tests read the paint
+// description through the model instead of pixels.
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <functional>
+#include <vector>
+
+namespace views {
+
+// A piece of text in its own colour within one cell (marks drawn after the text, "R+" in red).
+struct TextRun {
+    QString text;
+    QColor color; // invalid: the cell's text colour
+};
+
+struct CellPaint {
+    QColor background; // invalid: the grid's own (fixed cells grey, others white)
+    QColor textColor;  // invalid: black
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    bool bold = false;
+    std::vector<TextRun> runs; // when set, drawn instead of the cell text, left to right
+    double bar = 0.0;          // 0..1: a bar of that share of the width under the text
+    QColor barColor;
+    QColor leftEdge; // valid: a 3-pixel edge of this colour at the cell's left
+};
+
+// Role under which the model hands out the CellPaint of a cell.
+inline constexpr int kCellPaintRole = Qt::UserRole + 1;
+
+class TGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using DrawCellFn = std::function<void(int col, int row, CellPaint& paint)>;
+
+    explicit TGridModel(QObject* parent = nullptr);
+
+    int ColCount() const { return cols_; }
+    int RowCount() const { return rows_; }
+    void SetColCount(int cols);
+    void SetRowCount(int rows);
+    int FixedRows() const { return fixedRows_; }
+    int FixedCols() const { return fixedCols_; }
+    void SetFixedRows(int n);
+    void SetFixedCols(int n);
+
+    QString Cells(int col, int row) const;
+    void SetCells(int col, int row, const QString& text);
+    // Every cell of a row, or of the whole grid, emptied.
+    void ClearRow(int row);
+    void ClearAll();
+    // Whole rows exchanged (the row sort moves rows together).
+    void SwapRows(int a, int b);
+
+    // The owner's DrawCell: fills the paint description of a cell.
+    void SetDrawCell(DrawCellFn fn) { drawCell_ = std::move(fn); }
+    CellPaint PaintOf(int col, int row) const;
+    // Repaint after the owner's data changed.
+    void Repaint();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    bool InRange(int col, int row) const {
+        return col >= 0 && row >= 0 && col < cols_ && row < rows_;
+    }
+    int cols_ = 5, rows_ = 5, fixedRows_ = 1, fixedCols_ = 1;
+    std::vector<QString> cells_; // row-major
+    DrawCellFn drawCell_;
+};
+
+class TGridDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+};
+
+// The view: headers hidden (heading rows are ordinary fixed rows), widths and the default row
+// height as the screens set them, cell clicks reported as (col, row).
+class TStringGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TStringGrid(QWidget* parent = nullptr);
+    TGridModel* Model() const { return model_; }
+
+    void SetColWidth(int col, int px);
+    int ColWidth(int col) const;
+    void SetDefaultRowHeight(int px);
+    // The selected cell (Delphi's Col and Row).
+    int Col() const;
+    int Row() const;
+    void SetRow(int row);
+
+Q_SIGNALS:
+    void CellClicked(int col, int row);
+    void CellRightClicked(int col, int row);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    TGridModel* model_;
+};
+
+} // namespace views
+
+Q_DECLARE_METATYPE(views::CellPaint)
