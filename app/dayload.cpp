@@ -109,13 +109,14 @@ void ReadRunnerHistory(TRaceDay& day, std::size_t r, std::size_t h, std::int64_t
     auto uma = jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id);
     auto sei = jvdata::HorseFilePath(appDir, jvdata::HorseFile::SEI, id);
     if (!um2 || !uma || !sei) return; // not a pedigree id: nothing may be built from it
-    std::error_code ec;
-    if (!fs::exists(*um2, ec)) {
+    auto master = keiba::ReadWholeFile(*um2);
+    if (!master) {
+        std::error_code ec;
         fs::create_directories(um2->parent_path(), ec);
         host.UMConvertBtnClick(*um2, *uma);
+        master = keiba::ReadWholeFile(*um2);
     }
-    if (auto bytes = keiba::ReadWholeFile(*um2))
-        day.gDayHorseMasters[r][h].Assign(jvdata::RecordAt(*bytes, jvdata::kUmLength, 0));
+    if (master) day.gDayHorseMasters[r][h].Assign(jvdata::RecordAt(*master, jvdata::kUmLength, 0));
 
     auto runs = keiba::ReadWholeFile(*sei);
     if (!runs || runs->empty()) return;
@@ -128,12 +129,12 @@ void ReadRunnerHistory(TRaceDay& day, std::size_t r, std::size_t h, std::int64_t
         if (date < 1 || date >= raceDate) continue;
         day.gPastRunHorses[r][h][k].Assign(rec);
         day.gPastRunRaces[r][h][k].SetField(12, 16, jvdata::Field(rec, 12, 16));
-        std::string text = VenueName2(race.VenueCode()) +
-                           keiba::FormatIntBlankZero(race.Field(26, 2)) + "R " +
-                           keiba::StrToMaruNum(se.Field(29, 2)) +
-                           std::string(keiba::CutBytes(se.HorseName(), 18)) + ":" +
-                           keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) + keiba::Sj("走");
-        host.SetProgressText(U8(text));
+        static const std::string kRuns = keiba::Sj("走");
+        host.SetProgressText(VenueName2(race.VenueCode()) +
+                             keiba::FormatIntBlankZero(race.Field(26, 2)) + "R " +
+                             keiba::StrToMaruNum(se.Field(29, 2)) +
+                             std::string(keiba::CutBytes(se.HorseName(), 18)) + ":" +
+                             keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) + kRuns);
         ++k;
     }
 }
@@ -146,12 +147,14 @@ void PlacePastRaces(TRaceDay& day, std::size_t r, DayLoadHost& host, const fs::p
     for (std::size_t h = 0; h < static_cast<std::size_t>(f); ++h) {
         for (std::size_t k = 0; k < kPastRunsRead; ++k) {
             jvdata::TJvRA& past = day.gPastRunRaces[r][h][k];
+            static const std::string kPlacing = keiba::Sj("過去走配置中:");
+            static const std::string kRuns = keiba::Sj("走:");
             host.SetProgressText(
-                U8(keiba::Sj("過去走配置中:") + VenueName2(race.VenueCode()) +
-                   keiba::FormatIntBlankZero(race.Field(26, 2)) + "R" +
-                   keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) + keiba::Sj("走:") +
-                   keiba::StrToMaruNum(day.gDayHorses[r][h].Field(29, 2)) +
-                   std::string(keiba::CutBytes(day.gDayHorses[r][h].HorseName(), 18))));
+                kPlacing + VenueName2(race.VenueCode()) +
+                keiba::FormatIntBlankZero(race.Field(26, 2)) + "R" +
+                keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) + kRuns +
+                keiba::StrToMaruNum(day.gDayHorses[r][h].Field(29, 2)) +
+                std::string(keiba::CutBytes(day.gDayHorses[r][h].HorseName(), 18)));
             if (keiba::TrimBlanks(past.Key().Year()).empty()) break;
             int venue = static_cast<int>(keiba::DigitValue(past.VenueCode()));
             if (past.VenueCode().size() != 2 || !jvdata::IsAsciiDigits(past.VenueCode()) ||

@@ -3,7 +3,8 @@
 //
 // The load drives the operations of other parts of the system in a fixed order; they are
 // reached through the host (the main window), whose defaults do the data work so that a load
-// runs headless. Texts given to the host are UTF-8.
+// runs headless. Texts given to the host are UTF-8, but for the progress text, which changes
+// per runner and is CP932 (the host converts it only when it shows it).
 
 #include "app/daymodel.h"
 
@@ -24,7 +25,7 @@ public:
                               const std::string& /*status*/) {}
     virtual void SetProgressPosition(int /*position*/) {}
     virtual void StepProgress() {}
-    virtual void SetProgressText(const std::string& /*text*/) {}
+    virtual void SetProgressText(const std::string& /*cp932*/) {}
     virtual void HideProgress() {}
     virtual void ClearRaceLists() {}
     virtual void AddRaceListItem(const std::string& /*item*/) {}

@@ -4,6 +4,8 @@
 #include "keiba/sjis.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 namespace jvdata {
 namespace {
@@ -12,11 +14,39 @@ bool IsRunOf(std::string_view s, char c) {
     return !s.empty() && s.find_first_not_of(c) == std::string_view::npos;
 }
 
+// All digits: their value; otherwise -1. The common case of every odds and popularity field.
+std::int64_t PlainDigits(std::string_view s) {
+    if (s.empty() || s.size() > 12) return -1;
+    std::int64_t v = 0;
+    for (char c : s) {
+        unsigned d = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
+        if (d > 9) return -1;
+        v = v * 10 + d;
+    }
+    return v;
+}
+
 // A popularity field: a decimal integer with leading blanks or zeros; anything else is 0.
 int ConvertPopularity(std::string_view field) {
+    std::int64_t plain = PlainDigits(field);
+    if (plain >= 0) return plain > 1000000 ? 0 : static_cast<int>(plain);
     auto v = keiba::StrictInteger(field);
     if (!v || *v < 0 || *v > 1000000) return 0;
     return static_cast<int>(*v);
+}
+
+// One pass over the field: blanks around it, then digits; the markers and damaged bytes are
+// the rare cases.
+inline double ConvertOdds(std::string_view field) {
+    std::size_t b = 0, e = field.size();
+    while (b < e && static_cast<unsigned char>(field[b]) <= ' ') ++b;
+    if (b == e) return -2.0;
+    while (static_cast<unsigned char>(field[e - 1]) <= ' ') --e;
+    std::string_view t = field.substr(b, e - b);
+    std::int64_t plain = PlainDigits(t);
+    if (plain >= 0) return static_cast<double>(plain) / 10.0;
+    if (t.size() == field.size() && (IsRunOf(t, '-') || IsRunOf(t, '*'))) return -1.0;
+    return -2.0;
 }
 
 bool IsNumber(double odds) {
@@ -30,16 +60,22 @@ void ConvertEntries(std::string_view record, std::size_t firstOdds, std::size_t 
                     std::array<double, N>& odds, std::array<int, N>& pops) {
     for (std::size_t k = 1; k < N; ++k) {
         std::size_t pos = firstOdds + stride * (k - 1);
-        double v = ConvertOddsField(Field(record, pos, oddsWidth));
+        double v = ConvertOdds(Field(record, pos, oddsWidth));
         odds[k] = v;
         pops[k] = IsNumber(v) ? ConvertPopularity(Field(record, pos + popOffset, popWidth)) : 0;
     }
 }
 
-// "%6.1f" + "%6.1f" + "%2d": fixed-width keys whose text order is numeric order.
+// "%6.1f" + "%6.1f" + "%2d": fixed-width keys whose text order is numeric order. Odds are
+// whole tenths, so the one-decimal text is made from the integer of tenths.
 std::string RankKey(double first, double second, int horse) {
-    return keiba::FormatFixed(first, 6, 1) + keiba::FormatFixed(second, 6, 1) +
-           keiba::FormatInt(horse, 2);
+    auto tenths = [](double v) {
+        long long t = std::llround(v * 10.0);
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%4lld.%lld", t / 10, t % 10);
+        return std::string(buf);
+    };
+    return tenths(first) + tenths(second) + keiba::FormatInt(horse, 2);
 }
 
 void AssignRanks(std::vector<std::string>& keys, TRaceCalc::PerRunner<int>& ranks) {
@@ -74,12 +110,7 @@ bool ReadSlot(const TJvRA& race, const std::filesystem::path& path, OddsFileCach
 } // namespace
 
 double ConvertOddsField(std::string_view field) {
-    std::string_view t = keiba::TrimBlanks(field);
-    if (t.empty()) return -2.0;
-    if (t.size() == field.size() && (IsRunOf(t, '-') || IsRunOf(t, '*'))) return -1.0;
-    auto v = keiba::StrictInteger(t);
-    if (!v || *v < 0) return -2.0;
-    return static_cast<double>(*v) / 10.0;
+    return ConvertOdds(field);
 }
 
 OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
@@ -132,7 +163,13 @@ std::string_view OddsFileCache::Find(const std::filesystem::path& path, std::siz
 }
 
 void ConvertRaceOdds(const TJvRA& race, bool haveO1, const RaceOddsSlots& slots, TRaceCalc& calc) {
-    calc.ClearOdds();
+    // The combination arrays are written whole below; only the runners' values need a reset.
+    calc.WinOdds.fill(0.0);
+    calc.PlaceOddsMin.fill(0.0);
+    calc.PlaceOddsMax.fill(0.0);
+    calc.WinPop.fill(0);
+    calc.PlaceMinPop.fill(0);
+    calc.PlaceMaxPop.fill(0);
     if (haveO1) {
         int n = std::clamp(race.RunnerCount(), 0, kMaxRunners);
         std::vector<std::string> winKeys, lowKeys, highKeys;

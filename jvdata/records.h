@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -119,8 +120,9 @@ public:
     }
     // Copies `bytes` in; shorter input leaves the rest blank, longer input is cut.
     void Assign(std::string_view bytes) {
-        bytes_.fill(' ');
-        for (std::size_t i = 0; i < N && i < bytes.size(); ++i) bytes_[i] = bytes[i];
+        std::size_t n = std::min(N, bytes.size());
+        if (n > 0) std::memcpy(bytes_.data(), bytes.data(), n);
+        std::fill(bytes_.begin() + static_cast<std::ptrdiff_t>(n), bytes_.end(), ' ');
     }
     void Clear() { bytes_.fill(' '); }
     bool IsBlank() const { return Bytes().find_first_not_of(' ') == std::string_view::npos; }

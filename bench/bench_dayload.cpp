@@ -1,0 +1,188 @@
+// A full race day (36 races of 18 runners, three past runs each, every odds kind) loaded into
+// the race-day model, against a plain read of the same files in the same run; and the odds
+// step alone against a plain read of the six odds files.
+
+#include "app/dayload.h"
+#include "app/daymodel.h"
+#include "jvdata/dayfiles.h"
+#include "keiba/appdir.h"
+#include "keiba/fileio.h"
+#include "tests/jvdata/recordmaker.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using testsupport::MakeRecord;
+using testsupport::RaceKey16;
+
+namespace {
+
+const char* kVenues[] = {"05", "08", "09"};
+
+std::string Two(int n) {
+    return (n < 10 ? "0" : "") + std::to_string(n);
+}
+
+void Write(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// Every entry of an odds record priced, as a full field of 18 runners has it.
+void FillOdds(std::string& o, int kind) {
+    struct Layout {
+        std::size_t first, stride, width, popOffset, popWidth, entries;
+    };
+    static const Layout kLayouts[] = {
+        {46, 8, 4, 4, 2, 18},   {45, 13, 6, 6, 3, 153}, {45, 17, 5, 10, 3, 153},
+        {45, 13, 6, 6, 3, 306}, {47, 15, 6, 6, 3, 816}, {47, 17, 7, 7, 4, 4896},
+    };
+    const Layout& l = kLayouts[kind];
+    for (std::size_t k = 0; k < l.entries; ++k) {
+        std::size_t pos = l.first + l.stride * k;
+        std::string odds = std::to_string(100 + k * 7);
+        odds.insert(0, l.width - odds.size(), '0');
+        std::string pop = std::to_string(k % 999 + 1);
+        pop.insert(0, l.popWidth - std::min(pop.size(), l.popWidth), '0');
+        jvdata::SetField(o, pos, l.width, odds);
+        jvdata::SetField(o, pos + l.popOffset, l.popWidth, pop.substr(0, l.popWidth));
+    }
+    if (kind == 0)
+        for (std::size_t h = 0; h < 18; ++h) {
+            jvdata::SetField(o, 270 + 12 * h, 4, "0012");
+            jvdata::SetField(o, 274 + 12 * h, 4, "0034");
+        }
+}
+
+struct FullDay {
+    fs::path dir;
+    std::vector<fs::path> files; // every file the load reads
+    std::vector<fs::path> oddsFiles;
+
+    FullDay() {
+        char tmpl[] = "/tmp/kestrane-bench-XXXXXX";
+        dir = ::mkdtemp(tmpl);
+        auto date = *jvdata::ParseYyyymmdd("20261206");
+        std::string ra, hr;
+        std::string odds[6];
+        const char* ids[] = {"O1", "O2", "O3", "O4", "O5", "O6"};
+        std::vector<std::string> pastDays = {"20261101", "20261108", "20261115"};
+        std::vector<std::string> pastRa(3);
+        for (int v = 0; v < 3; ++v) {
+            std::string runners;
+            for (int race = 1; race <= 12; ++race) {
+                std::string key = RaceKey16("20261206", kVenues[v], race);
+                std::string r = MakeRecord("RA", key);
+                jvdata::SetField(r, 874, 4, "1540");
+                jvdata::SetField(r, 882, 2, "18");
+                ra += r;
+                hr += MakeRecord("HR", key);
+                for (int k = 0; k < 6; ++k) {
+                    std::string o = MakeRecord(ids[k], key);
+                    FillOdds(o, k);
+                    odds[k] += o;
+                }
+                for (int p = 0; p < 3; ++p)
+                    pastRa[static_cast<std::size_t>(p)] += MakeRecord(
+                        "RA", RaceKey16(pastDays[static_cast<std::size_t>(p)], kVenues[v], race));
+                for (int h = 1; h <= 18; ++h) {
+                    std::string id = "20" + Two(v) + Two(race) + Two(h) + "00";
+                    std::string se = testsupport::MakeRunner(key, h, id);
+                    runners = jvdata::PutRunnerSlot(runners,
+                                                    std::string_view(se).substr(0, se.size() - 2),
+                                                    jvdata::RunnerSlot(race, h));
+                    std::string sei;
+                    for (int p = 0; p < 3; ++p)
+                        sei += testsupport::MakeRunner(
+                            RaceKey16(pastDays[static_cast<std::size_t>(p)], kVenues[v], race), h,
+                            id);
+                    auto seiPath = *jvdata::HorseFilePath(dir, jvdata::HorseFile::SEI, id);
+                    auto um2Path = *jvdata::HorseFilePath(dir, jvdata::HorseFile::UM2, id);
+                    Write(seiPath, sei);
+                    Write(um2Path, MakeRecord("UM", "                "));
+                    files.push_back(seiPath);
+                    files.push_back(um2Path);
+                }
+            }
+            auto rf = *jvdata::DayRunnerFile(dir, date, kVenues[v]);
+            Write(rf, runners);
+            files.push_back(rf);
+        }
+        auto add = [&](jvdata::DayFile f, const std::string& bytes) {
+            auto p = jvdata::DayFilePath(dir, date, f);
+            Write(p, bytes);
+            files.push_back(p);
+            return p;
+        };
+        add(jvdata::DayFile::RA, ra);
+        add(jvdata::DayFile::HR, hr);
+        jvdata::DayFile kinds[] = {jvdata::DayFile::O1, jvdata::DayFile::O2, jvdata::DayFile::O3,
+                                   jvdata::DayFile::O4, jvdata::DayFile::O5, jvdata::DayFile::O6};
+        for (int k = 0; k < 6; ++k) oddsFiles.push_back(add(kinds[k], odds[k]));
+        for (int p = 0; p < 3; ++p) {
+            auto pd = jvdata::DayFilePath(
+                dir, *jvdata::ParseYyyymmdd(pastDays[static_cast<std::size_t>(p)]),
+                jvdata::DayFile::RA);
+            Write(pd, pastRa[static_cast<std::size_t>(p)]);
+            files.push_back(pd);
+        }
+        keiba::SetAppDirForTest(dir);
+    }
+    ~FullDay() { fs::remove_all(dir); }
+};
+
+FullDay& Fixture() {
+    static FullDay day;
+    return day;
+}
+
+std::size_t PlainRead(const std::vector<fs::path>& files) {
+    std::size_t total = 0;
+    for (const auto& f : files) total += keiba::ReadWholeFile(f)->size();
+    return total;
+}
+
+void BM_PlainReadOfTheDaysFiles(benchmark::State& state) {
+    FullDay& d = Fixture();
+    for (auto _ : state) benchmark::DoNotOptimize(PlainRead(d.files));
+}
+BENCHMARK(BM_PlainReadOfTheDaysFiles)->Unit(benchmark::kMillisecond);
+
+void BM_FullDayLoad(benchmark::State& state) {
+    FullDay& d = Fixture();
+    app::DayLoadHost host;
+    for (auto _ : state) {
+        auto r = app::DateComboChange("2026年12月06日", host, d.dir);
+        if (r != app::DayLoadResult::Loaded) state.SkipWithError("not loaded");
+        // The odds cache would make later rounds cheaper than a real load.
+        app::Day().gOddsFiles.Clear();
+    }
+}
+BENCHMARK(BM_FullDayLoad)->Unit(benchmark::kMillisecond);
+
+void BM_PlainReadOfTheOddsFiles(benchmark::State& state) {
+    FullDay& d = Fixture();
+    for (auto _ : state) benchmark::DoNotOptimize(PlainRead(d.oddsFiles));
+}
+BENCHMARK(BM_PlainReadOfTheOddsFiles)->Unit(benchmark::kMillisecond);
+
+void BM_OddsStep(benchmark::State& state) {
+    FullDay& d = Fixture();
+    app::DayLoadHost host;
+    app::DateComboChange("2026年12月06日", host, d.dir);
+    for (auto _ : state) {
+        app::Day().gOddsFiles.Clear();
+        for (int r = 0; r < 36; ++r) {
+            app::Day().gOddsRaceIndex = r;
+            host.OzReadBtnClick();
+        }
+    }
+}
+BENCHMARK(BM_OddsStep)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
