@@ -80,8 +80,14 @@ void TGridModel::SwapRows(int a, int b) {
 CellPaint TGridModel::PaintOf(int col, int row) const {
     CellPaint p;
     if (row < fixedRows_ || col < fixedCols_) p.background = QColor(0xF0, 0xF0, 0xF0);
-    if (drawCell_ && InRange(col, row)) drawCell_(col, row, p);
-    return p;
+    if (!drawCell_ || !InRange(col, row)) return p;
+    try {
+        CellPaint drawn = p;
+        drawCell_(col, row, drawn);
+        return drawn;
+    } catch (...) {
+        return p;
+    }
 }
 
 void TGridModel::Repaint() {
@@ -114,12 +120,10 @@ void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         bar.setWidth(static_cast<int>(std::min(p.bar, 1.0) * (r.width() - 2)));
         painter->fillRect(bar, p.barColor.isValid() ? p.barColor : QColor(Qt::green));
     }
-    if (p.leftEdge.isValid())
-        painter->fillRect(QRect(r.left(), r.top(), 3, r.height()), p.leftEdge);
     QFont f = option.font;
     f.setBold(p.bold);
     painter->setFont(f);
-    QRect text = r.adjusted(2, 0, -2, 0);
+    QRect text = r.adjusted(p.textInset, 0, -p.textInset, 0);
     if (!p.runs.empty()) {
         int x = text.left();
         for (const TextRun& run : p.runs) {
@@ -135,6 +139,29 @@ void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         painter->drawText(text, static_cast<int>(p.alignment),
                           index.data(Qt::DisplayRole).toString());
     }
+    for (const PlacedText& t : p.texts) {
+        QFont tf = option.font;
+        if (t.pointSize > 0) tf.setPointSize(t.pointSize);
+        tf.setBold(t.bold);
+        painter->setFont(tf);
+        painter->setPen(t.color.isValid() ? t.color : QColor(Qt::black));
+        int x = t.fromRight ? r.right() + 1 - t.x : r.left() + t.x;
+        QRect box(x, r.top() + t.y, std::max(r.right() + 1 - x, 0), r.bottom() + 1 - r.top() - t.y);
+        painter->drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, t.text);
+    }
+    painter->setClipRect(r);
+    for (const CellBox& b : p.boxes) {
+        // A canvas rectangle covers left..right-1 and top..bottom-1, outline included.
+        QRect box(QPoint(r.left() + b.left, r.top() + b.top),
+                  QPoint(r.left() + b.right - 1, r.bottom() + 1 - b.bottomInset - 1));
+        if (box.width() < 1 || box.height() < 1) continue;
+        painter->setPen(b.outline.isValid() ? b.outline : QColor(Qt::black));
+        painter->setBrush(b.fill.isValid() ? b.fill : QColor(Qt::white));
+        painter->drawRect(box.adjusted(0, 0, -1, -1));
+    }
+    painter->setBrush(Qt::NoBrush);
+    if (p.leftEdge.isValid())
+        painter->fillRect(QRect(r.left(), r.top(), 3, r.height()), p.leftEdge);
     painter->setPen(QColor(0xC0, 0xC0, 0xC0));
     painter->drawLine(r.bottomLeft(), r.bottomRight());
     painter->drawLine(r.topRight(), r.bottomRight());
@@ -166,6 +193,22 @@ int TStringGrid::ColWidth(int col) const {
 void TStringGrid::SetDefaultRowHeight(int px) {
     verticalHeader()->setMinimumSectionSize(0);
     verticalHeader()->setDefaultSectionSize(px);
+}
+
+void TStringGrid::SetHeadingRowHeight(int px) {
+    if (headingRowHeight_ < 0)
+        connect(model_, &QAbstractItemModel::modelReset, this, &TStringGrid::ApplyHeadingRowHeight);
+    headingRowHeight_ = px;
+    ApplyHeadingRowHeight();
+}
+
+void TStringGrid::ApplyHeadingRowHeight() {
+    if (headingRowHeight_ >= 0 && model_->RowCount() > 0) setRowHeight(0, headingRowHeight_);
+}
+
+void TStringGrid::ClearSelection() {
+    selectionModel()->clearSelection();
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
 int TStringGrid::Col() const {

@@ -20,15 +20,42 @@ struct TextRun {
     QColor color; // invalid: the cell's text colour
 };
 
+// A text placed at its own position in the cell, in its own size (the detailed race card's
+// blocks of lines). Positions count from the cell's top-left, or from its right edge.
+struct PlacedText {
+    int x = 0;
+    int y = 0;
+    bool fromRight = false; // x counts back from the cell's right edge
+    QString text;
+    QColor color;      // invalid: black
+    int pointSize = 0; // 0: the grid's font size
+    bool bold = false;
+};
+
+// A filled rectangle with a one-pixel outline, drawn last (the target-slot bars). left, top and
+// right count from the cell's top-left, the bottom edge from the cell's bottom; the right and
+// bottom edges are exclusive, as a canvas rectangle's are.
+struct CellBox {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottomInset = 0;
+    QColor fill;
+    QColor outline;
+};
+
 struct CellPaint {
     QColor background; // invalid: the grid's own (fixed cells grey, others white)
     QColor textColor;  // invalid: black
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    int textInset = 2; // pixels kept free left and right of the cell text
     bool bold = false;
     std::vector<TextRun> runs; // when set, drawn instead of the cell text, left to right
     double bar = 0.0;          // 0..1: a bar of that share of the width under the text
     QColor barColor;
     QColor leftEdge; // valid: a 3-pixel edge of this colour at the cell's left
+    std::vector<PlacedText> texts;
+    std::vector<CellBox> boxes;
 };
 
 // Role under which the model hands out the CellPaint of a cell.
@@ -58,7 +85,8 @@ public:
     // Whole rows exchanged (the row sort moves rows together).
     void SwapRows(int a, int b);
 
-    // The owner's DrawCell: fills the paint description of a cell.
+    // The owner's DrawCell: fills the paint description of a cell. A DrawCell that throws
+    // leaves the cell in its plain paint; nothing escapes into the paint event.
     void SetDrawCell(DrawCellFn fn) { drawCell_ = std::move(fn); }
     CellPaint PaintOf(int col, int row) const;
     // Repaint after the owner's data changed.
@@ -96,6 +124,10 @@ public:
     void SetColWidth(int col, int px);
     int ColWidth(int col) const;
     void SetDefaultRowHeight(int px);
+    // Height of row 0 when it differs from the others; kept across row-count changes.
+    void SetHeadingRowHeight(int px);
+    // No cell selected (the grid's selection set to -1 on all four sides).
+    void ClearSelection();
     // The selected cell (Delphi's Col and Row).
     int Col() const;
     int Row() const;
@@ -109,7 +141,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void ApplyHeadingRowHeight();
     TGridModel* model_;
+    int headingRowHeight_ = -1;
 };
 
 } // namespace views

@@ -1,20 +1,14 @@
 #include "views/grid.h"
 
+#include "tests/views/viewsfixture.h"
+
 #include <QApplication>
 #include <QImage>
 #include <gtest/gtest.h>
 
-namespace {
+#include <stdexcept>
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
-} // namespace
+using testsupport::App;
 
 TEST(Grid, CellsResizeAndRowsMoveWhole) {
     App();
@@ -52,4 +46,30 @@ TEST(Grid, OwnerDrawnCellsPaintTheirDescription) {
     QImage img = grid.grab().toImage();
     EXPECT_EQ(img.pixelColor(40 + 30, 18 + 9), QColor(Qt::red));
     EXPECT_EQ(grid.ColWidth(1), 60);
+}
+
+TEST(Grid, APainterThatThrowsLeavesThePlainCell) {
+    App();
+    views::TStringGrid grid;
+    grid.Model()->SetColCount(2);
+    grid.Model()->SetRowCount(2);
+    grid.Model()->SetDrawCell([](int col, int, views::CellPaint& p) {
+        p.background = QColor(Qt::red);
+        if (col == 1) throw std::runtime_error("bad field");
+    });
+    EXPECT_EQ(grid.Model()->PaintOf(0, 1).background, QColor(Qt::red));
+    EXPECT_FALSE(grid.Model()->PaintOf(1, 1).background.isValid());
+    grid.resize(200, 100);
+    grid.show();
+    EXPECT_FALSE(grid.grab().isNull());
+}
+
+TEST(Grid, HeadingRowKeepsItsHeightAcrossRowCounts) {
+    App();
+    views::TStringGrid grid;
+    grid.SetDefaultRowHeight(53);
+    grid.SetHeadingRowHeight(17);
+    grid.Model()->SetRowCount(9);
+    EXPECT_EQ(grid.rowHeight(0), 17);
+    EXPECT_EQ(grid.rowHeight(8), 53);
 }

@@ -1,0 +1,243 @@
+#include "views/detailcard.h"
+#include "views/indexcard.h"
+
+#include "tests/views/viewsfixture.h"
+
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using keiba::Sj;
+using testsupport::App;
+using testsupport::FreshRace;
+using testsupport::Q;
+
+namespace {
+
+// Past run j of runner slot h of race 0: a race at Tokyo on 2026-01-05, race 3, turf, good
+// going, 1勝クラス, 16 runners; the runner fifth in the paddock, third then second at the
+// corners, 480 kg, most popular, finishing `finish`.
+void PastRun(app::TRaceDay& day, int h, int j, std::string_view finish = "01") {
+    jvdata::TJvRA& ra =
+        day.gPastRunRaces[0][static_cast<std::size_t>(h)][static_cast<std::size_t>(j)];
+    jvdata::TJvSE& se =
+        day.gPastRunHorses[0][static_cast<std::size_t>(h)][static_cast<std::size_t>(j)];
+    ra.SetField(12, 16, "2026010505010203");
+    ra.SetField(635, 3, "005");
+    ra.SetField(698, 4, "1600");
+    ra.SetField(706, 2, "11");
+    ra.SetField(882, 2, "16");
+    ra.SetField(889, 2, "13");
+    se.SetField(29, 2, "05");
+    se.SetField(289, 3, "560");
+    se.SetField(307, 8, Sj("武豊"));
+    se.SetField(325, 3, "480");
+    se.SetField(335, 2, finish);
+    se.SetField(339, 4, "1345");
+    se.SetField(356, 4, "0302");
+    se.SetField(364, 2, "01");
+    se.SetField(391, 3, "345");
+    se.SetField(532, 4, "-105");
+}
+
+std::vector<QString> Texts(const views::CellPaint& p) {
+    std::vector<QString> out;
+    for (const auto& t : p.texts) out.push_back(t.text);
+    return out;
+}
+
+class DetailCard : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        views::SetupDetailedRaceCard(grid);
+        views::AttachDetailedRaceCard(grid);
+    }
+    views::CellPaint Paint(int col, int row) {
+        grid.Model()->SetRowCount(std::max(grid.Model()->RowCount(), row + 1));
+        return grid.Model()->PaintOf(col, row);
+    }
+    views::TStringGrid grid;
+};
+
+} // namespace
+
+TEST(PastRunText, LinesOfARun) {
+    app::TRaceDay& day = FreshRace(1);
+    PastRun(day, 0, 0);
+    const auto& ra = day.gPastRunRaces[0][0][0];
+    const auto& se = day.gPastRunHorses[0][0][0];
+    views::PastRunLines l = views::PastRunText(ra, se);
+    ASSERT_TRUE(l.shown);
+    EXPECT_EQ(l.line1, Sj("東01/05良 1勝ｸﾗｽ 16頭"));
+    EXPECT_EQ(l.line2, Sj("1600芝") + "1345" + Sj("武豊    ") + "560 345");
+    EXPECT_EQ(l.line3, Sj(" 3- 2 480kg  5番 1人"));
+
+    struct Case {
+        const char* track;
+        const char* going; // turf then dirt
+        const char* line1;
+    };
+    for (Case c :
+         {Case{"24", "14", "東01/05不良 1勝ｸﾗｽ 16頭"}, Case{"51", "11", "東01/05 1勝ｸﾗｽ 16頭"},
+          Case{"  ", "2 ", "東01/05稍重 1勝ｸﾗｽ 16頭"}}) {
+        jvdata::TJvRA r = ra;
+        r.SetField(706, 2, c.track);
+        r.SetField(889, 2, c.going);
+        EXPECT_EQ(views::PastRunText(r, se).line1, Sj(c.line1)) << c.track;
+    }
+    // No race record, or no race number: nothing shown. Bad digits give blanks.
+    jvdata::TJvRA r = ra;
+    r.SetField(12, 4, "    ");
+    EXPECT_FALSE(views::PastRunText(r, se).shown);
+    r = ra;
+    r.SetField(26, 2, "00");
+    EXPECT_FALSE(views::PastRunText(r, se).shown);
+    jvdata::TJvSE bad = se;
+    bad.SetField(356, 4, "x?  ");
+    bad.SetField(325, 3, "   ");
+    EXPECT_EQ(views::PastRunText(ra, bad).line3, Sj("  -      kg  5番 1人"));
+}
+
+TEST_F(DetailCard, PastRunCellsTakeTheirLevelColourAndMarkAMismatchedMembersRun) {
+    app::TRaceDay& day = FreshRace(2);
+    PastRun(day, 0, 0, "01");
+    PastRun(day, 0, 1, "03");
+    PastRun(day, 1, 0, "00");
+    auto& texts = day.gRaceTexts[0];
+    texts.PastRLevel[0] = {Sj("高★"), Sj("高＋"), ""};
+    texts.PastRUma[0] = {"R+", "R-", ""};
+    texts.PastRLevel[1] = {Sj("高－"), "", ""};
+    // The members' record names run 0 correctly and run 1 as another race.
+    texts.PastRaceNo[0] = {"03", "03", ""};
+    day.gDayHorseAnalysis[0][0].SetField(185, 28,
+                                         "2026010505031"
+                                         "a2026010506031");
+
+    views::CellPaint run0 = Paint(7, 1);
+    EXPECT_EQ(run0.background, QColor(0x0FCEF0));
+    ASSERT_GE(run0.texts.size(), 6u);
+    EXPECT_EQ(run0.texts[0].text, Q("東01/05良 1勝ｸﾗｽ 16頭"));
+    EXPECT_EQ(run0.texts[2].text, Q(" 3- 2 480kg  5番 1人"));
+    EXPECT_EQ(run0.texts[3].text, Q("高★ R+"));
+    EXPECT_EQ(run0.texts[3].pointSize, 11);
+    EXPECT_TRUE(run0.texts[3].bold);
+    EXPECT_EQ(run0.texts[4].text, Q(" 1着"));
+    EXPECT_EQ(run0.texts[4].color, QColor(0xFF0000));
+    EXPECT_TRUE(run0.texts[4].fromRight);
+    EXPECT_EQ(run0.texts[4].x, 90);
+    EXPECT_EQ(run0.texts[5].text, Q("(-10.5)"));
+    EXPECT_FALSE(run0.leftEdge.isValid());
+    // Each line lies below the one before.
+    EXPECT_LT(run0.texts[0].y, run0.texts[1].y);
+    EXPECT_LT(run0.texts[2].y, run0.texts[3].y);
+
+    views::CellPaint run1 = Paint(8, 1);
+    EXPECT_EQ(run1.background, QColor(0x8DE8F8));
+    EXPECT_EQ(run1.texts[4].color, QColor(0x0000FF));
+    EXPECT_EQ(run1.leftEdge, QColor(0xFF0000));
+
+    // A runner with one past run: the other two cells white and empty.
+    views::CellPaint other = Paint(7, 2);
+    EXPECT_EQ(other.background, QColor(0xD3F5FC));
+    EXPECT_EQ(other.texts[4].text, QStringLiteral("  "));
+    for (int col : {8, 9}) {
+        EXPECT_EQ(Paint(col, 2).background, QColor(0xFFFFFF));
+        EXPECT_TRUE(Paint(col, 2).texts.empty());
+    }
+    // "高★" colours the run whatever its finishing position.
+    texts.PastRLevel[1][0] = Sj("高★");
+    EXPECT_EQ(Paint(7, 2).background, QColor(0x0FCEF0));
+}
+
+TEST_F(DetailCard, RunnerColumns) {
+    app::TRaceDay& day = FreshRace(3);
+    day.gRaceCalc[0].Tracked[1] = 1;
+    day.gRaceCalc[0].NeraiMatch[0] = {0, 1, 0, 1};
+    day.gDayHorses[0][0].SetField(360, 4, "0123");
+    auto& texts = day.gRaceTexts[0];
+    texts.RUmaMark = {"R+", "R-", "  "};
+    texts.RJunText = {" 2", "0", "x"};
+    texts.ZogenText[0] = Sj("昇続増");
+    texts.YosoMark[0] = Sj("◎");
+    day.gDayHorseMasters[0][0].SetField(215, 36, Sj("サン　デー "));
+
+    EXPECT_EQ(Paint(1, 2).background, QColor(0xFF0000)); // tracked
+    EXPECT_EQ(Paint(1, 1).background, views::InfoBackground());
+    EXPECT_EQ(Texts(Paint(1, 1)), std::vector<QString>{QStringLiteral(" 1")});
+
+    views::CellPaint b1 = Paint(0, 1);
+    EXPECT_EQ(b1.background, QColor(0xFFFFFF));
+    EXPECT_EQ(b1.texts[0].color, QColor(Qt::black));
+    EXPECT_EQ(b1.texts[0].pointSize, 13);
+    EXPECT_EQ(Paint(0, 3).texts[0].color, QColor(0xFFFFFF)); // bracket 2: white text
+    EXPECT_EQ(Paint(0, 3).background, QColor(0x808080));
+    day.gDayHorses[0][2].SetField(28, 1, " ");
+    // A blank bracket: one blank on the grid's own background.
+    EXPECT_EQ(Paint(0, 3).background, QColor(0xF0F0F0));
+    EXPECT_EQ(Texts(Paint(0, 3)), std::vector<QString>{QStringLiteral(" ")});
+
+    EXPECT_EQ(Texts(Paint(3, 1)), (std::vector<QString>{QStringLiteral(" 12.3"), Q("◎")}));
+    EXPECT_EQ(Texts(Paint(3, 2)), (std::vector<QString>{QStringLiteral("     "), QString()}));
+    EXPECT_EQ(Texts(Paint(4, 1)), std::vector<QString>{QStringLiteral(" 2")});
+    EXPECT_EQ(Texts(Paint(4, 2)), std::vector<QString>{QStringLiteral(" ")});
+    EXPECT_EQ(Texts(Paint(4, 3)), std::vector<QString>{QStringLiteral(" ")});
+    EXPECT_EQ(Paint(5, 1).texts[0].color, QColor(0xFF0000));
+    EXPECT_EQ(Paint(5, 2).texts[0].color, QColor(Qt::black));
+    EXPECT_EQ(Texts(Paint(10, 1)), (std::vector<QString>{Q("昇"), Q("続"), Q("増")}));
+
+    views::CellPaint name = Paint(2, 1);
+    EXPECT_EQ(name.texts[0].text, Q("サンデー"));
+    ASSERT_EQ(name.boxes.size(), 2u);
+    EXPECT_EQ(name.boxes[0].fill, QColor(0xFFFF00));
+    EXPECT_EQ(name.boxes[0].left, 216);
+    EXPECT_EQ(name.boxes[1].fill, QColor(0xFF00FF));
+    EXPECT_EQ(name.boxes[1].top, 37);
+
+    // Nothing is painted on the heading row, nor while the race list is empty.
+    EXPECT_TRUE(Paint(2, 0).texts.empty());
+    day.gDayRaceCount = 0;
+    EXPECT_TRUE(Paint(2, 1).texts.empty());
+    EXPECT_NE(Paint(1, 2).background, QColor(0xFF0000));
+}
+
+TEST_F(DetailCard, OffscreenPixels) {
+    app::TRaceDay& day = FreshRace(3);
+    for (int h = 0; h < 3; ++h) PastRun(day, h, 0, h == 0 ? "01" : "04");
+    day.gRaceTexts[0].PastRLevel[0][0] = Sj("高★");
+    day.gRaceTexts[0].PastRaceNo[1][0] = "03"; // no members' record: another race
+    day.gRaceCalc[0].Tracked[2] = 1;
+    day.gRaceCalc[0].NeraiMatch[1] = {1, 0, 0, 0};
+    day.gRaceTexts[0].RUmaMark[0] = "R+";
+    grid.Model()->SetRowCount(4);
+    grid.resize(1400, 240);
+    grid.show();
+    QImage img = grid.grab().toImage();
+    testsupport::SaveShot(img, "detail_card.png");
+    auto at = [&](int col, int row, int dx, int dy) {
+        return img.pixelColor(testsupport::CellOrigin(grid, col, row) + QPoint(dx, dy));
+    };
+    EXPECT_EQ(at(0, 3, 20, 48), QColor(0x808080));        // bracket 2
+    EXPECT_EQ(at(1, 3, 20, 48), QColor(0xFF0000));        // tracked runner
+    EXPECT_EQ(at(1, 2, 20, 48), views::InfoBackground()); // untracked
+    EXPECT_EQ(at(2, 2, 209, 44), QColor(0x0000FF));       // slot 1 bar
+    EXPECT_EQ(at(7, 1, 150, 50), QColor(0x0FCEF0));       // 高★ run
+    EXPECT_EQ(at(7, 2, 1, 30), QColor(0xFF0000));         // another race's level
+    EXPECT_EQ(at(7, 3, 1, 30), QColor(0xFFFFFF));
+}
+
+TEST(DetailFilterBar, EveryButtonShowsTheRaceAgainAndOneStaysDownPerGroup) {
+    App();
+    int shown = 0;
+    views::TDetailFilterBar bar([&] { ++shown; });
+    EXPECT_TRUE(bar.Button(0)->isChecked());
+    EXPECT_TRUE(bar.Button(3)->isChecked());
+    EXPECT_EQ(bar.Button(1)->text(), Q("芝"));
+    EXPECT_EQ(bar.Button(5)->text(), Q("+/-400m"));
+    bar.Button(1)->click();
+    bar.Button(5)->click();
+    EXPECT_EQ(shown, 2);
+    EXPECT_FALSE(bar.Button(0)->isChecked());
+    EXPECT_TRUE(bar.Button(1)->isChecked());
+    EXPECT_FALSE(bar.Button(3)->isChecked());
+    EXPECT_TRUE(bar.Button(5)->isChecked());
+}

@@ -1,0 +1,217 @@
+#include "views/gridsort.h"
+#include "views/indexcard.h"
+
+#include "tests/views/viewsfixture.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::App;
+using testsupport::FreshRace;
+using testsupport::Q;
+
+namespace {
+
+class IndexCard : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        views::GridSorts() = {};
+        views::SetupIndexRaceCard(card);
+        views::SetupAbnormalTable(abnormal);
+        views::SetupMarkGrid(marks);
+        views::SetupIndexTable(index);
+        views::AttachIndexRaceCard(card);
+    }
+    // As the race selection sizes the grids, then the fill.
+    void Show(int runners) {
+        for (views::TStringGrid* g : {&card, &abnormal, &marks, &index}) {
+            g->Model()->SetRowCount(runners + 1);
+            for (int r = 1; r <= runners; ++r) g->Model()->ClearRow(r);
+        }
+        views::FillIndexRaceCard(
+            app::Day(), {card.Model(), abnormal.Model(), marks.Model(), index.Model()}, runners);
+    }
+    int RowOf(int horse) const {
+        for (int r = 1; r < card.Model()->RowCount(); ++r)
+            if (card.Model()->Cells(1, r).trimmed().toInt() == horse) return r;
+        return -1;
+    }
+    views::TStringGrid card, abnormal, marks, index;
+};
+
+} // namespace
+
+TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
+    app::TRaceDay& day = FreshRace(3);
+    jvdata::TJvSE& se = day.gDayHorses[0][0];
+    se.SetField(28, 1, "3");
+    se.SetField(29, 2, "05");
+    se.SetField(289, 3, "560");
+    se.SetField(79, 1, "2");
+    se.SetField(83, 2, "04");
+    se.SetField(335, 2, "01");
+    se.SetField(364, 2, "02");
+    se.SetField(360, 4, "0035");
+    day.gRaceCalc[0].WinOdds = {3.5, -1.0, 0.0};
+    day.gRaceCalc[0].WinPop = {1, 0, 0};
+    day.gRaceCalc[0].PlaceOddsMin = {1.25, -2.0, 0.0};
+    day.gRaceCalc[0].PlaceMinPop = {3, 0, 0};
+    day.gRaceTexts[0].PastRLevel[0] = {keiba::Sj("高★"), "", ""};
+    day.gRaceTexts[0].PastRUma[0] = {"R+", "", ""};
+    day.gRaceTexts[0].RUmaMark[0] = "R+";
+    day.gRaceTexts[0].YosoMark[0] = keiba::Sj("◎");
+    day.gDayHorseAnalysis[0][0].SetField(266, 10, "0.2500.125");
+    day.gDayHorses[0][1].SetField(289, 3, "5 7"); // a bad weight field
+    Show(3);
+
+    const views::TGridModel& m = *card.Model();
+    struct Cell {
+        int col;
+        const char* text;
+    };
+    for (Cell c : {Cell{0, " 3"},
+                   {1, " 5"},
+                   {2, "ウマ1                               "},
+                   {3, "牝 4"},
+                   {6, "56.0"},
+                   {8, "◎"},
+                   {9, "R+"},
+                   {11, "  3.5"},
+                   {12, " 1"},
+                   {13, "  1.3"},
+                   {14, " 3"},
+                   {15, " 高★ R+"},
+                   {16, "  "},
+                   {26, "0.250"},
+                   {27, "0.125"},
+                   {30, " 1"},
+                   {31, " 2"}}) {
+        EXPECT_EQ(m.Cells(c.col, 1), Q(c.text)) << "column " << c.col;
+    }
+    EXPECT_EQ(m.Cells(11, 2), QStringLiteral("     ")); // no sale
+    EXPECT_EQ(m.Cells(13, 2), QStringLiteral("     ")); // blank
+    EXPECT_EQ(m.Cells(12, 2), Q("　"));
+    EXPECT_EQ(m.Cells(30, 2), Q("　"));
+    EXPECT_EQ(m.Cells(6, 2), QStringLiteral("    "));
+
+    const views::TGridModel& ab = *abnormal.Model();
+    EXPECT_EQ(ab.Cells(5, 1), QStringLiteral("56.0"));
+    EXPECT_EQ(ab.Cells(24, 1), QStringLiteral(" 1"));
+    EXPECT_EQ(ab.Cells(26, 1), QStringLiteral("  3.5"));
+    EXPECT_EQ(ab.Cells(26, 2), QStringLiteral("     "));
+    const views::TGridModel& mk = *marks.Model();
+    EXPECT_EQ(mk.Cells(2, 1), QStringLiteral("  3.5"));
+    EXPECT_EQ(mk.Cells(4, 1), QStringLiteral("R+"));
+    EXPECT_EQ(mk.Cells(5, 1), Q("◎"));
+    EXPECT_EQ(mk.Cells(13, 1), QStringLiteral(" 2"));
+    EXPECT_EQ(mk.Cells(8, 1), QString()); // left as the selection cleared it
+    const views::TGridModel& ix = *index.Model();
+    EXPECT_EQ(ix.Cells(4, 1), m.Cells(4, 1));
+    EXPECT_EQ(ix.Cells(7, 1), QStringLiteral(" 1"));
+    EXPECT_EQ(ix.Cells(30, 1), QStringLiteral("  3.5"));
+    EXPECT_EQ(ix.Cells(8, 1), QString());
+}
+
+TEST_F(IndexCard, NoRunnersLeavesTheGridsAsCleared) {
+    FreshRace(2);
+    card.Model()->SetRowCount(1);
+    views::FillIndexRaceCard(app::Day(), {card.Model(), nullptr, nullptr, nullptr}, 0);
+    EXPECT_EQ(card.Model()->Cells(1, 0), QStringLiteral("馬"));
+    // More runners asked for than the card has rows: held to its rows.
+    card.Model()->SetRowCount(2);
+    views::FillIndexRaceCard(app::Day(), {card.Model(), nullptr, nullptr, nullptr}, 18);
+    EXPECT_EQ(card.Model()->Cells(1, 1), QStringLiteral(" 1"));
+}
+
+TEST_F(IndexCard, PaintRulesByColumn) {
+    app::TRaceDay& day = FreshRace(4);
+    day.gRaceTexts[0].RUmaMark = {"R+", "R-"};
+    day.gRaceCalc[0].WinPop = {1, 2, 4, 0};
+    Show(4);
+    const views::TGridModel& m = *card.Model();
+    EXPECT_EQ(m.PaintOf(5, 0).background, QColor(0xC0C0C0));
+    EXPECT_TRUE(m.PaintOf(5, 0).alignment & Qt::AlignHCenter);
+    EXPECT_EQ(m.PaintOf(0, 3).background, views::BracketColor(2)); // runner 3 in bracket 2
+    EXPECT_EQ(m.PaintOf(0, 3).background, QColor(0x808080));
+    EXPECT_EQ(m.PaintOf(1, 1).background, views::InfoBackground());
+    EXPECT_EQ(m.PaintOf(9, 1).textColor, QColor(0xFF0000));
+    EXPECT_EQ(m.PaintOf(9, 2).textColor, QColor(Qt::black));
+    EXPECT_FALSE(m.PaintOf(9, 1).bold);
+    for (int row : {1, 2, 3, 4}) {
+        const QColor want[] = {
+            {}, QColor(0xFF0000), QColor(0x0000FF), QColor(Qt::black), QColor(Qt::black)};
+        views::CellPaint p = m.PaintOf(12, row);
+        EXPECT_EQ(p.textColor, want[row]) << row;
+        EXPECT_TRUE(p.bold);
+        EXPECT_EQ(p.background, QColor(0xFFFFA6));
+    }
+    EXPECT_EQ(m.PaintOf(11, 1).background, QColor(0xFFFFA6));
+    EXPECT_EQ(m.PaintOf(30, 1).background, QColor(0xA2FFFF));
+    EXPECT_TRUE(m.PaintOf(2, 1).alignment & Qt::AlignLeft);
+    EXPECT_TRUE(m.PaintOf(16, 1).alignment & Qt::AlignLeft);
+    EXPECT_TRUE(m.PaintOf(20, 1).alignment & Qt::AlignHCenter);
+
+    // Bad cells paint plain: a bracket that is no number keeps the grid's own background, a
+    // number that is no number draws no marks.
+    day.gRaceCalc[0].NeraiMatch[0] = {1, 1, 1, 1};
+    card.Model()->SetCells(0, 1, Q("ｘ"));
+    card.Model()->SetCells(1, 1, Q("？"));
+    EXPECT_FALSE(m.PaintOf(0, 1).background.isValid());
+    EXPECT_EQ(m.PaintOf(1, 1).background, views::InfoBackground());
+    EXPECT_TRUE(m.PaintOf(2, 1).boxes.empty());
+    card.Model()->SetCells(1, 1, QStringLiteral("19"));
+    EXPECT_TRUE(m.PaintOf(2, 1).boxes.empty());
+}
+
+TEST_F(IndexCard, TargetMarksFollowTheirRunnerThroughASort) {
+    app::TRaceDay& day = FreshRace(5);
+    day.gRaceCalc[0].WinPop = {5, 4, 3, 2, 1};
+    day.gRaceCalc[0].NeraiMatch[1] = {1, 0, 1, 0}; // runner 2: slots 1 and 3
+    Show(5);
+    views::SetAllCardSortDirs(1);
+    ASSERT_TRUE(views::StringGrid10MouseDown(*card.Model(), 12, 0));
+    const int row = RowOf(2);
+    ASSERT_EQ(row, 4); // popularity 4 of five
+
+    const views::TGridModel& m = *card.Model();
+    EXPECT_EQ(m.PaintOf(1, row).background, QColor(0xFF0000));
+    EXPECT_EQ(m.PaintOf(1, 2).background, views::InfoBackground()); // runner 2's old row
+    const auto boxes = m.PaintOf(2, row).boxes;
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].fill, QColor(0x0000FF));
+    EXPECT_EQ(boxes[0].left, 130);
+    EXPECT_EQ(boxes[0].right, 135);
+    EXPECT_EQ(boxes[1].fill, QColor(0x00FF00));
+    EXPECT_EQ(boxes[1].left, 142);
+    EXPECT_EQ(boxes[1].top, 2);
+    EXPECT_EQ(boxes[1].bottomInset, 2);
+    EXPECT_TRUE(m.PaintOf(2, 2).boxes.empty());
+}
+
+TEST_F(IndexCard, OffscreenPixelsShowBracketTargetCellAndBar) {
+    app::TRaceDay& day = FreshRace(6);
+    day.gRaceCalc[0].NeraiMatch[2] = {1, 0, 1, 0}; // runner 3
+    day.gRaceCalc[0].WinOdds = {2.1, 5.5, 12.0, 33.3, 7.7, 4.4};
+    day.gRaceCalc[0].WinPop = {1, 3, 5, 6, 4, 2};
+    Show(6);
+    card.resize(900, 140);
+    card.show();
+    QImage img = card.grab().toImage();
+    testsupport::SaveShot(img, "index_card.png");
+    auto at = [&](int col, int row, int dx, int dy) {
+        return img.pixelColor(testsupport::CellOrigin(card, col, row) + QPoint(dx, dy));
+    };
+    EXPECT_EQ(at(0, 3, 2, 13), QColor(0x808080)); // runner 3, bracket 2
+    EXPECT_EQ(at(0, 5, 2, 13), QColor(0xFF0000)); // runner 5, bracket 3
+    EXPECT_EQ(at(1, 3, 2, 13), QColor(0xFF0000)); // runner 3's number: a target match
+    EXPECT_EQ(at(1, 2, 2, 13), views::InfoBackground());
+    EXPECT_EQ(at(2, 3, 132, 7), QColor(0x0000FF));  // slot 1 bar, inside
+    EXPECT_EQ(at(2, 3, 130, 7), QColor(Qt::black)); // its outline
+    EXPECT_EQ(at(2, 3, 134, 7), QColor(Qt::black));
+    EXPECT_EQ(at(2, 3, 135, 7), QColor(0xFFFFFF));
+    EXPECT_EQ(at(2, 3, 144, 7), QColor(0x00FF00)); // slot 3
+    EXPECT_EQ(at(2, 3, 138, 7), QColor(0xFFFFFF)); // slot 2 not matched
+    EXPECT_EQ(at(2, 3, 132, 1), QColor(0xFFFFFF)); // bars run from top + 2 ...
+    EXPECT_EQ(at(2, 3, 132, 2), QColor(Qt::black));
+    EXPECT_EQ(at(2, 3, 132, 12), QColor(Qt::black)); // ... to bottom - 2
+}

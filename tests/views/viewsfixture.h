@@ -1,0 +1,57 @@
+#pragma once
+// A Qt application for the grid tests and a race of the day model built in place: runner
+// records, texts and odds set field by field.
+
+#include "app/daymodel.h"
+#include "keiba/sjis.h"
+#include "views/grid.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QString>
+
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+// The application tests/views/qtapp.cpp creates before the first test.
+inline QApplication& App() {
+    return *qApp;
+}
+
+inline QString Q(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Race slot 0 of a fresh day with `runners` runners numbered 1..n in bracket (n+1)/2.
+inline app::TRaceDay& FreshRace(int runners) {
+    app::ResetDayForTest();
+    app::TRaceDay& day = app::Day();
+    day.gCurRace = 0;
+    day.gDayRaceCount = 1;
+    day.gDayRaces[0].SetField(882, 2, (runners < 10 ? "0" : "") + std::to_string(runners));
+    for (int h = 0; h < runners; ++h) {
+        jvdata::TJvSE& se = day.gDayHorses[0][static_cast<std::size_t>(h)];
+        std::string n = std::to_string(h + 1);
+        se.SetField(28, 1, std::to_string((h + 2) / 2));
+        se.SetField(29, 2, n.size() < 2 ? "0" + n : n);
+        se.SetField(41, 36, keiba::Sj("ウマ") + n);
+    }
+    return day;
+}
+
+// The top-left pixel of a cell in a grab of the whole grid.
+inline QPoint CellOrigin(const views::TStringGrid& grid, int col, int row) {
+    QRect r = grid.visualRect(grid.Model()->index(row, col));
+    return grid.viewport()->mapTo(&grid, r.topLeft());
+}
+
+// Where a test may leave the pictures of the grids it renders (unset: nowhere).
+inline void SaveShot(const QImage& img, const char* name) {
+    if (const char* dir = std::getenv("KESTRANE_GRID_SHOTS"))
+        img.save(QString::fromUtf8(dir) + QChar(u'/') + QString::fromUtf8(name));
+}
+
+} // namespace testsupport

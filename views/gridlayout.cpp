@@ -1,0 +1,25 @@
+#include "views/gridlayout.h"
+
+#include <QString>
+
+namespace views {
+
+void ApplyGridLayout(TStringGrid& grid, const GridLayout& layout) {
+    TGridModel& m = *grid.Model();
+    m.SetColCount(layout.columns);
+    m.SetFixedRows(1);
+    m.SetFixedCols(layout.fixedCols);
+    grid.SetDefaultRowHeight(layout.rowHeight);
+    if (layout.headingHeight != layout.rowHeight) grid.SetHeadingRowHeight(layout.headingHeight);
+    for (int col = 0; col < layout.columns; ++col) {
+        const auto i = static_cast<std::size_t>(col);
+        if (i < layout.widths.size()) {
+            const int w = layout.widths[i];
+            grid.setColumnHidden(col, w < 0);
+            if (w >= 0) grid.SetColWidth(col, w);
+        }
+        if (i < layout.headings.size()) m.SetCells(col, 0, QString::fromUtf16(layout.headings[i]));
+    }
+}
+
+} // namespace views
