@@ -1,0 +1,238 @@
+// A setup import of one synthetic year through the replay of a feed folder and the filing loop,
+// against writing the finished files' bytes once.
+//
+// The year: 96 race days of 36 races (3456 RA and HR records), 14 runners a race (48384 SE
+// records of final results) drawn from 12000 horses, and their horse masters. The feed holds
+// one JV file per race weekend and record kind, and the masters in files of 1000.
+
+#include "jvdata/filingloop.h"
+#include "jvdata/jvlink.h"
+#include "jvdata/records.h"
+#include "keiba/fileio.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace jvdata;
+
+constexpr int kDays = 96;
+constexpr int kRacesPerVenue = 12;
+constexpr int kRunners = 14;
+constexpr int kHorses = 12000;
+
+std::string Two(int v) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%02d", v);
+    return b;
+}
+
+std::string Record(std::string_view id, std::string_view key) {
+    std::size_t len = *RecordLengthOf(id);
+    std::string r(len, '0');
+    r[len - 2] = '\r';
+    r[len - 1] = '\n';
+    SetField(r, 1, 2, id);
+    SetField(r, 3, 1, "7");
+    SetField(r, 4, 8, "20261231");
+    SetField(r, 12, 16, key);
+    return r;
+}
+
+std::string Pedigree(int horse) {
+    char b[16];
+    std::snprintf(b, sizeof b, "2022%06d", horse);
+    return b;
+}
+
+std::string DateOf(int dayIndex) {
+    static const int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int ordinal = 3 + (dayIndex / 2) * 7 + dayIndex % 2; // weekends from 2026-01-03
+    int m = 0;
+    while (ordinal >= kMonthDays[m]) ordinal -= kMonthDays[m++];
+    return "2026" + Two(m + 1) + Two(ordinal + 1);
+}
+
+class Folder {
+public:
+    Folder() {
+        char tmpl[] = "/tmp/kestrane-bench-XXXXXX";
+        if (!mkdtemp(tmpl)) std::abort();
+        path_ = tmpl;
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+void Write(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    if (!keiba::WriteFileAtomic(p, bytes)) std::abort();
+}
+
+// The feed folder of the year, made once.
+const fs::path& Feed() {
+    static Folder folder;
+    static bool made = false;
+    if (made) return folder.path();
+    made = true;
+    fs::path stored = folder.path() / "stored";
+    std::uint64_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<int>((seed >> 33) % kHorses);
+    };
+    for (int weekend = 0; weekend < kDays / 2; ++weekend) {
+        std::string ra, se, hr;
+        for (int d = weekend * 2; d < weekend * 2 + 2; ++d) {
+            std::string date = DateOf(d);
+            for (std::string venue : {"05", "06", "08"}) {
+                for (int race = 1; race <= kRacesPerVenue; ++race) {
+                    std::string key = date + venue + "0102" + Two(race);
+                    std::string r = Record("RA", key);
+                    SetField(r, 882, 2, Two(kRunners));
+                    ra += r;
+                    hr += Record("HR", key);
+                    for (int h = 1; h <= kRunners; ++h) {
+                        std::string s = Record("SE", key);
+                        SetField(s, 29, 2, Two(h));
+                        SetField(s, 31, 10, Pedigree(next()));
+                        se += s;
+                    }
+                }
+            }
+        }
+        std::string ts = "2026" + std::string(DateOf(weekend * 2)).substr(4) + "090000";
+        Write(stored / (ts + "_RADW" + DateOf(weekend * 2) + ".jvd"), ra);
+        Write(stored / (ts + "_SEDW" + DateOf(weekend * 2) + ".jvd"), se);
+        Write(stored / (ts + "_HRDW" + DateOf(weekend * 2) + ".jvd"), hr);
+    }
+    for (int part = 0; part < kHorses / 1000; ++part) {
+        std::string um;
+        for (int h = part * 1000; h < (part + 1) * 1000; ++h) {
+            std::string r = Record("UM", "");
+            SetField(r, 12, 10, Pedigree(h));
+            um += r;
+        }
+        Write(stored / ("20261231120000_UMDW" + Two(part) + ".jvd"), um);
+    }
+    return folder.path();
+}
+
+// The settings a setup import keeps: the resume point written to a file each time it moves.
+class Host : public FilingLoopHost {
+public:
+    explicit Host(fs::path settings)
+        : settings_(std::move(settings)) {}
+    bool CancelRequested() const override { return false; }
+    std::string SetUpLapFile() const override { return lap_; }
+    void SetSetUpLapFile(const std::string& f) override {
+        lap_ = f;
+        if (!keiba::WriteFileAtomic(settings_, "[JvDataGet]\r\nSetUpLapFile=" + f + "\r\n"))
+            std::abort();
+    }
+    void SetLastTime(const std::string&) override {}
+
+private:
+    fs::path settings_;
+    std::string lap_;
+};
+
+void Import(const fs::path& appDir) {
+    std::unique_ptr<TJVLink> link = CreateReplayJvLink(Feed());
+    int readCount = 0, downloadCount = 0;
+    std::string last;
+    if (link->JVInit("BENCH") != 0 ||
+        link->JVOpen("RACEDIFN", "20170101000000", 3, readCount, downloadCount, last) != 0)
+        std::abort();
+    FilingLoopParams p;
+    p.appDir = appDir;
+    p.readCount = readCount;
+    p.lastFileTimestamp = last;
+    p.setupMode = true;
+    p.filter = {20170101, "2011", false};
+    Host host(appDir / "kestrane.ini");
+    if (ReadAndFileJvRecords(*link, p, host) != FilingLoopExit::Finished) std::abort();
+    link->JVClose();
+}
+
+std::map<fs::path, std::string> Snapshot(const fs::path& root) {
+    std::map<fs::path, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file() && e.path().filename() != "kestrane.ini")
+            files[fs::relative(e.path(), root)] = *keiba::ReadWholeFile(e.path());
+    return files;
+}
+
+void BM_SetupImport(benchmark::State& state) {
+    Feed();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = std::make_unique<Folder>();
+        state.ResumeTiming();
+        Import(folder->path());
+        state.PauseTiming();
+        folder.reset(); // removing the folder is not part of the cost
+        state.ResumeTiming();
+    }
+}
+
+void BM_WriteOnce(benchmark::State& state) {
+    Folder src;
+    Import(src.path());
+    auto files = Snapshot(src.path());
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = std::make_unique<Folder>();
+        state.ResumeTiming();
+        for (const auto& [rel, bytes] : files) Write(folder->path() / rel, bytes);
+        state.PauseTiming();
+        folder.reset();
+        state.ResumeTiming();
+    }
+    state.counters["files"] = static_cast<double>(files.size());
+}
+
+BENCHMARK(BM_SetupImport)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_WriteOnce)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    double import = 0, once = 0;
+    for (const auto& [name, t] : reporter.times) {
+        if (name.rfind("BM_SetupImport", 0) == 0) import = t;
+        if (name.rfind("BM_WriteOnce", 0) == 0) once = t;
+    }
+    if (once > 0) std::printf("\nSetup import / writing the bytes once: %.2f\n", import / once);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The read loop of the stored-data import: every record JV-Link delivers after JVOpen is read,
+// kept or left by the filing table, and filed. A setup import remembers the JV file it got to,
+// so an interrupted setup resumes there.
+//
+// The changes of one JV file are gathered and each touched day or horse file is written once
+// when the next file begins, at the end, on cancel and on a read error. The resume point
+// (SetUpLapFile) moves to a file only after everything before it has been written, so a run
+// cut short anywhere and started again ends with the same files as one uninterrupted run.
+
+#include "jvdata/importfiling.h"
+#include "jvdata/jvlink.h"
+
+#include <filesystem>
+#include <string>
+
+namespace jvdata {
+
+// The dialog and settings the loop reports to. Texts are UTF-8.
+class FilingLoopHost {
+public:
+    virtual ~FilingLoopHost() = default;
+    // Lets the window work between passes (the cancel button among it).
+    virtual void ProcessMessages() {}
+    virtual bool CancelRequested() const = 0;
+    virtual void SetStatus(const std::string& /*text*/) {}
+    virtual void SetReadProgress(int /*position*/, int /*maximum*/) {}
+    // Both progress bars back to 0 at the end of the data.
+    virtual void ResetProgress() {}
+    virtual void SetRecordLabel(const std::string& /*text*/) {}
+
+    // Section JvDataGet.
+    virtual std::string SetUpLapFile() const = 0;
+    virtual void SetSetUpLapFile(const std::string& fileName) = 0;
+    // "yyyy/mm/dd hh:nn:ss"; the dialog also shows it in its date picker.
+    virtual void SetLastTime(const std::string& text) = 0;
+};
+
+struct FilingLoopParams {
+    std::filesystem::path appDir;
+    int readCount = 0;
+    std::string lastFileTimestamp; // yyyymmddhhnnss from JVOpen
+    bool setupMode = false;
+    ImportFilter filter;
+};
+
+enum class FilingLoopExit {
+    Finished,    // all read; LastTime advanced, SetUpLapFile emptied
+    Cancelled,   // left at a pass after the cancel request
+    ReadError,   // JVRead below -3, shown
+    WriteError,  // a file could not be written, shown
+    LapNotFound, // a setup resume whose file never came; SetUpLapFile emptied
+};
+
+// `ReadAndFileJvRecords`. Messages go through the installed notifier.
+FilingLoopExit ReadAndFileJvRecords(TJVLink& link, const FilingLoopParams& params,
+                                    FilingLoopHost& host);
+
+} // namespace jvdata

@@ -1,0 +1,122 @@
+#include "jvdata/importfiling.h"
+
+#include "keiba/codetables.h"
+#include "keiba/sjis.h"
+
+namespace jvdata {
+namespace {
+
+using keiba::Sj;
+
+bool KindAorB(std::string_view record) {
+    std::string_view k = Field(record, 3, 1);
+    return k == "A" || k == "B";
+}
+
+bool InWindow(std::string_view record, const ImportFilter& f) {
+    return FieldNumber(record, 12, 8) >= f.fromDate - 10;
+}
+
+int RaceNo(std::string_view record) {
+    return static_cast<int>(FieldNumber(record, 26, 2));
+}
+
+std::string Venue(std::string_view record) {
+    return keiba::JyoCodeToName(Field(record, 20, 2), 2);
+}
+
+// yyyy年mm月dd日 of the race date, CP932.
+std::string KanjiDate(std::string_view record) {
+    return std::string(Field(record, 12, 4)) + Sj("年") + std::string(Field(record, 16, 2)) +
+           Sj("月") + std::string(Field(record, 18, 2)) + Sj("日");
+}
+
+std::string RunnerText(std::string_view record) {
+    return std::string(Field(record, 26, 2)) + "R/" + keiba::StrToMaruNum(Field(record, 29, 2)) +
+           std::string(Field(record, 41, 36));
+}
+
+ImportFiling Done(const FileOutcome& out, const std::string& sjisLabel) {
+    if (!out) return {};
+    return {true, keiba::Cp932ToUtf8(sjisLabel)};
+}
+
+ImportFiling FileRace(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
+    int runners = static_cast<int>(FieldNumber(rec, 882, 2));
+    if (KindAorB(rec) || !InWindow(rec, f) || RaceNo(rec) < 1 || runners < 1 || runners > 18)
+        return {};
+    return Done(b.UpsertDayLine(DayFile::RA, rec),
+                Sj("開催:") + KanjiDate(rec) + Venue(rec) + std::string(Field(rec, 26, 2)) + "R");
+}
+
+ImportFiling FileRunner(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
+    if (KindAorB(rec)) return {};
+    ImportFiling result;
+    int horse = static_cast<int>(FieldNumber(rec, 29, 2));
+    if (RaceNo(rec) >= 1 && horse >= 1 && horse <= 18 && InWindow(rec, f)) {
+        // A race above 12 has no slot in the runner file; the batch refuses it.
+        result = Done(b.PutRunner(rec), Sj("馬毎:") + Venue(rec) + RunnerText(rec));
+    }
+    if (std::string(Field(rec, 31, 4)) > f.horseYearFloor && Field(rec, 3, 1) == "7") {
+        std::string date = std::string(Field(rec, 12, 4)) + "/" + std::string(Field(rec, 16, 2)) +
+                           "/" + std::string(Field(rec, 18, 2));
+        ImportFiling h =
+            Done(b.UpsertHorseRun(rec), Sj("過去走:") + date + Venue(rec) + RunnerText(rec));
+        if (h.filed) result = h;
+    }
+    return result;
+}
+
+ImportFiling FilePayouts(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
+    if (!InWindow(rec, f) || RaceNo(rec) < 1) return {};
+    return Done(b.UpsertDayLine(DayFile::HR, rec),
+                Sj("払戻:") + KanjiDate(rec) + Venue(rec) + std::string(Field(rec, 26, 2)) + "R");
+}
+
+ImportFiling FileHorseMaster(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
+    if (std::string(Field(rec, 12, 4)) <= f.horseYearFloor) return {};
+    return Done(b.PutHorseMaster(rec),
+                Sj("競走馬:") + std::string(keiba::CutBytes(Field(rec, 47, 36), 18)));
+}
+
+ImportFiling FileOdds(FilingBatch& b, std::string_view rec, const ImportFilter& f, int kind) {
+    std::string_view k = Field(rec, 3, 1);
+    if (!f.finalOdds || k == "0" || k == "9" || RaceNo(rec) < 1) return {};
+    static const DayFile kFiles[] = {DayFile::O1, DayFile::O2, DayFile::O3,
+                                     DayFile::O4, DayFile::O5, DayFile::O6};
+    static const char* const kWords[] = {"単勝確定ｵｯｽﾞ:", "馬連確定ｵｯｽﾞ:",  "ﾜｲﾄﾞ確定ｵｯｽﾞ:",
+                                         "馬単確定ｵｯｽﾞ:", "3連複確定ｵｯｽﾞ:", "3連単確定ｵｯｽﾞ:"};
+    FileOutcome out = b.UpsertDayLine(kFiles[kind - 1], rec);
+    if (!out) return {};
+    return {true, keiba::Cp932ToUtf8(Sj(kWords[kind - 1]) + std::string(Field(rec, 26, 2))) + "R/" +
+                      keiba::PathToUtf8(out.path.filename())};
+}
+
+} // namespace
+
+std::string HorseYearFloor(int year) {
+    return keiba::FormatInt(year - 15, 4);
+}
+
+ImportFiling FileImportRecord(FilingBatch& batch, std::string_view record,
+                              const ImportFilter& filter) {
+    if (!CheckFraming(record)) return {};
+    std::string_view id = Field(record, 1, 2);
+    if (id == "RA") return FileRace(batch, record, filter);
+    if (id == "SE") return FileRunner(batch, record, filter);
+    if (id == "HR") return FilePayouts(batch, record, filter);
+    if (id == "UM") return FileHorseMaster(batch, record, filter);
+    if (id.size() == 2 && id[0] == 'O' && id[1] >= '1' && id[1] <= '6')
+        return FileOdds(batch, record, filter, id[1] - '0');
+    return {};
+}
+
+std::optional<std::string> LastTimeText(std::string_view timestamp) {
+    std::string_view t = keiba::TrimBlanks(timestamp);
+    if (t.size() != 14 || !IsAsciiDigits(t) || t == "00000000000000") return std::nullopt;
+    std::string s(t);
+    return s.substr(0, 4) + "/" + s.substr(4, 2) + "/" + s.substr(6, 2) + " " + s.substr(8, 2) +
+           ":" + s.substr(10, 2) + ":" + s.substr(12, 2);
+}
+
+} // namespace jvdata

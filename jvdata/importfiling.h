@@ -1,0 +1,42 @@
+#pragma once
+// Which stored records the import keeps, and where each goes: the filing table of the import's
+// read loop, applied to one record at a time through a FilingBatch.
+
+#include "jvdata/dayfiles.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace jvdata {
+
+struct ImportFilter {
+    // The from-date yyyymmdd; day files take races dated from ten below it on (a count of the
+    // yyyymmdd number, not ten calendar days).
+    std::int64_t fromDate = 0;
+    // Four characters, the current year less 15; horse files take ids that sort above it.
+    std::string horseYearFloor;
+    // "確定オッズも合わせて取得する": file the final odds records too.
+    bool finalOdds = false;
+};
+
+// The year floor of horse files for `year`, "%4d".
+std::string HorseYearFloor(int year);
+
+struct ImportFiling {
+    bool filed = false;
+    // The record label of the last file the record went to (UTF-8); empty when nothing was filed.
+    std::string label;
+};
+
+// Files one record (CP932, with its CR LF) into `batch` by its record id. Records of a length
+// other than their id's, and records of ids the import does not keep, are left.
+ImportFiling FileImportRecord(FilingBatch& batch, std::string_view record,
+                              const ImportFilter& filter);
+
+// "yyyy/mm/dd hh:nn:ss" of a 14-digit timestamp; nothing for blanks, all zeros, or a text that
+// is not fourteen digits.
+std::optional<std::string> LastTimeText(std::string_view timestamp);
+
+} // namespace jvdata

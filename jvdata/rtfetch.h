@@ -1,0 +1,41 @@
+#pragma once
+// The read steps of the real-time fetches: after JVRTOpen, every record is read and the ones
+// the step takes are filed into the day files.
+
+#include "jvdata/jvlink.h"
+#include "keiba/fileio.h"
+
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+namespace jvdata {
+
+enum class ReadStep {
+    Odds,        // O1 to O6 into .jvO1 to .jvO6
+    MorningOdds, // O1 into .jvO1a
+    MiddleOdds,  // O1 into .jvO1m, O2 and O3 into .jvO2 and .jvO3
+    Mining,      // DM into .jvDM
+    Results,     // RA and SE only into existing files, HR as delivered
+};
+
+// Files one real-time record by the rules of `step`; false when the step does not take it.
+class FilingBatch;
+bool FileRealtimeRecord(FilingBatch& batch, ReadStep step, std::string_view record);
+
+struct ReadStepResult {
+    int readError = 0; // the JVRead code below -3 that ended the step, else 0
+    int filed = 0;     // records filed
+    keiba::IoResult written = keiba::IoResult::Ok();
+};
+
+// Reads until the end, an error or a cancel request, and writes what was filed. `pump` runs
+// before every read; `cancelled` is asked after it.
+ReadStepResult RunReadStep(TJVLink& link, ReadStep step, const std::filesystem::path& appDir,
+                           const std::function<void()>& pump,
+                           const std::function<bool()>& cancelled);
+
+// The JVRead size argument of the step.
+int ReadStepBufferSize(ReadStep step);
+
+} // namespace jvdata

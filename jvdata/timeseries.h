@@ -1,0 +1,46 @@
+#pragma once
+// Odds from the snapshot files of an outside time-series odds viewer: for every race of the
+// loaded day and every odds kind, the snapshot announced nearest to the race's first automatic
+// odds-fetch time goes into the day's odds file of that kind.
+//
+// Snapshot files: <folder>/<yyyymmdd>/<venue meeting day race>.jvO1 .. .jvO6, one odds record
+// per line without its CR LF, in any order.
+
+#include "jvdata/fetchtimers.h"
+#include "keiba/fileio.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace jvdata {
+
+// The snapshot file of a race (its 16-character key) and odds kind 1..6; nothing for a key
+// that is not sixteen digits.
+std::optional<std::filesystem::path> TimeSeriesOddsFile(const std::filesystem::path& folder,
+                                                        std::string_view raceKey, int kind);
+
+// The line of `fileBytes` nearest to the fetch time `ozTime1` ("hhmm"): only lines of the kind's
+// length and id, of the race `raceKey`, announced on race day, count; the first of equally near
+// lines wins and one 1000 minutes or more away never does.
+std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
+                                          std::string_view raceKey, std::string_view ozTime1);
+
+// The odds file bytes with every line of the snapshot's race replaced by it, or the snapshot
+// appended when no line matched; the order of the lines is kept. Lines of another length than
+// the snapshot's are dropped, since one would shift every later record of the file.
+std::string ReplaceRaceLines(std::string_view fileBytes, std::string_view snapshot);
+
+struct TimeSeriesResult {
+    int races = 0; // races whose win odds (O1) were filed
+    keiba::IoResult written = keiba::IoResult::Ok();
+};
+
+// Files the chosen snapshots of every race into <appDir>/Data. Stops at the first file that
+// cannot be written; files written before it stay.
+TimeSeriesResult ImportTimeSeriesOdds(const std::filesystem::path& folder,
+                                      const std::filesystem::path& appDir, const DayRaces& races,
+                                      const DayCalcs& calcs);
+
+} // namespace jvdata

@@ -1,0 +1,256 @@
+// The import's filing table and its read loop: what is kept, where it goes, and how a setup
+// import resumes.
+
+#include "jvdata/filingloop.h"
+#include "jvdata/importfiling.h"
+#include "keiba/sjis.h"
+#include "tests/jvdata/recordmaker.h"
+#include "tests/support/fakejvlink.h"
+#include "tests/support/fakes.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace jvdata;
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Ra(std::string_view date8, int race, std::string_view runners = "12", char kind = '7') {
+    std::string r = MakeRecord("RA", RaceKey16(date8, "05", race), kind);
+    SetField(r, 882, 2, runners);
+    return r;
+}
+
+std::string Se(std::string_view date8, int race, int horse, std::string_view id, char kind) {
+    std::string r = MakeRunner(RaceKey16(date8, "05", race), horse, id);
+    r[2] = kind;
+    return r;
+}
+
+std::string Um(std::string_view id) {
+    std::string r = MakeRecord("UM", "                ");
+    SetField(r, 12, 10, id);
+    return r;
+}
+
+std::map<std::string, std::string> Tree(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file())
+            files[keiba::PathToUtf8(fs::relative(e.path(), root))] = Slurp(e.path());
+    return files;
+}
+
+const ImportFilter kFilter{20261215, "2011", false};
+
+} // namespace
+
+TEST(ImportFiling, TheFilingTableKeepsWhatTheDayAndHorseFilesNeed) {
+    struct Case {
+        const char* what;
+        std::string record;
+        ImportFilter filter;
+        std::vector<std::string> files; // what the record leaves behind
+    };
+    ImportFilter odds = kFilter;
+    odds.finalOdds = true;
+    std::string shortRa = Ra("20261205", 1).substr(0, 1000) + "\r\n";
+    const std::vector<Case> cases = {
+        {"race in the window", Ra("20261205", 1), kFilter, {"Data/2026年12月05日.jvRA"}},
+        {"race before the window", Ra("20261204", 1), kFilter, {}},
+        {"race of 0 runners", Ra("20261205", 1, "00"), kFilter, {}},
+        {"race of 19 runners", Ra("20261205", 1, "19"), kFilter, {}},
+        {"race of kind A", Ra("20261205", 1, "12", 'A'), kFilter, {}},
+        {"race of the wrong length", shortRa, kFilter, {}},
+        {"final result before the window",
+         Se("20261101", 3, 4, "2020100001", '7'),
+         kFilter,
+         {"SEI/2020/2020100001.jvSEI"}},
+        {"entry in the window",
+         Se("20261205", 3, 4, "2020100001", '2'),
+         kFilter,
+         {"Data/2026年12月05日東京.jvSEr"}},
+        {"runner of kind A", Se("20261205", 3, 4, "2020100001", 'A'), kFilter, {}},
+        {"horse at the year floor", Se("20261101", 3, 4, "2011100001", '7'), kFilter, {}},
+        {"horse above the year floor",
+         Se("20261101", 3, 4, "2012100001", '7'),
+         kFilter,
+         {"SEI/2012/2012100001.jvSEI"}},
+        {"master at the year floor", Um("2011100001"), kFilter, {}},
+        {"master above the year floor", Um("2012100001"), kFilter, {"UM2/2012/2012100001.jvUM2"}},
+        {"odds without the box",
+         MakeRecord("O1", RaceKey16("20200101", "05", 1), '4'),
+         kFilter,
+         {}},
+        {"odds with the box, any date",
+         MakeRecord("O1", RaceKey16("20200101", "05", 1), '4'),
+         odds,
+         {"Data/2020年01月01日.jvO1"}},
+        {"odds of kind 9", MakeRecord("O1", RaceKey16("20200101", "05", 1), '9'), odds, {}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        FilingBatch batch(dir.path());
+        ImportFiling f = FileImportRecord(batch, c.record, c.filter);
+        ASSERT_TRUE(batch.Flush()) << c.what;
+        EXPECT_EQ(f.filed, !c.files.empty()) << c.what;
+        std::vector<std::string> names;
+        for (const auto& [name, bytes] : Tree(dir.path())) names.push_back(name);
+        EXPECT_EQ(names, c.files) << c.what;
+    }
+}
+
+TEST(ImportFiling, LabelsNameTheRecordFiled) {
+    TempDir dir;
+    FilingBatch batch(dir.path());
+    std::string se = Se("20261205", 11, 3, "2020100001", '7');
+    SetField(se, 41, 36, keiba::Sj("ハヤテ"));
+    EXPECT_EQ(FileImportRecord(batch, Ra("20261205", 11), kFilter).label,
+              "開催:2026年12月05日東京11R");
+    // Both files take it; the horse file is the last written.
+    EXPECT_EQ(keiba::TrimBlanks(FileImportRecord(batch, se, kFilter).label),
+              "過去走:2026/12/05東京11R/③ハヤテ");
+    ImportFilter odds = kFilter;
+    odds.finalOdds = true;
+    EXPECT_EQ(
+        FileImportRecord(batch, MakeRecord("O6", RaceKey16("20261205", "05", 2), '4'), odds).label,
+        "3連単確定ｵｯｽﾞ:02R/2026年12月05日.jvO6");
+}
+
+TEST(ImportFiling, LastTimeComesFromTheNewestFileTimestamp) {
+    EXPECT_EQ(LastTimeText("20261206123456"), "2026/12/06 12:34:56");
+    EXPECT_EQ(LastTimeText("00000000000000"), std::nullopt);
+    EXPECT_EQ(LastTimeText("              "), std::nullopt);
+    EXPECT_EQ(LastTimeText("2026120612345x"), std::nullopt);
+    EXPECT_EQ(HorseYearFloor(2026), "2011");
+}
+
+namespace {
+
+class LoopHost : public FilingLoopHost {
+public:
+    bool CancelRequested() const override { return cancel; }
+    void SetStatus(const std::string& t) override { statuses.push_back(t); }
+    std::string SetUpLapFile() const override { return lap; }
+    void SetSetUpLapFile(const std::string& f) override { lap = f; }
+    void SetLastTime(const std::string& t) override { lastTime = t; }
+
+    bool cancel = false;
+    std::string lap;
+    std::string lastTime = "unchanged";
+    std::vector<std::string> statuses;
+};
+
+// Three JV files of a setup import; F3 files race 1 again, so the order of filing matters.
+void AddSetupFiles(FakeJvLink& link) {
+    link.AddFile("F1", {Ra("20261205", 1), Se("20261205", 1, 1, "2020100001", '7')});
+    link.AddFile("F2", {Ra("20261205", 2), Se("20261205", 2, 1, "2020100001", '7'),
+                        Se("20261205", 2, 2, "2020100002", '7')});
+    std::string again = Ra("20261205", 1);
+    SetField(again, 33, 60, "RENAMED");
+    link.AddFile("F3", {again, Um("2020100001")});
+}
+
+FilingLoopParams SetupParams(const fs::path& dir) {
+    FilingLoopParams p;
+    p.appDir = dir;
+    p.readCount = 3;
+    p.lastFileTimestamp = "20261206123456";
+    p.setupMode = true;
+    p.filter = {20170101, "2011", false};
+    return p;
+}
+
+} // namespace
+
+TEST(FilingLoop, ASetupResumeFilesFromTheRememberedFileOn) {
+    RecordingNotifier notifier;
+    ScopedPlatform platform(&notifier);
+    TempDir dir;
+    FakeJvLink link;
+    AddSetupFiles(link);
+    LoopHost host;
+    host.lap = "F2";
+    EXPECT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host), FilingLoopExit::Finished);
+    std::string ra = Slurp(dir / "Data/2026年12月05日.jvRA");
+    ASSERT_EQ(SplitLines(ra).size(), 2u); // race 1 as F3 left it, and race 2
+    EXPECT_EQ(Field(SplitLines(ra)[0], 33, 7), "RENAMED");
+    EXPECT_EQ(Field(SplitLines(ra)[1], 26, 2), "02");
+    // F1's runner never reached the runner file: its slot is blank.
+    std::string ser = Slurp(dir / "Data/2026年12月05日東京.jvSEr");
+    EXPECT_TRUE(keiba::IsBlankText(SplitLines(ser)[0]));
+    EXPECT_FALSE(keiba::IsBlankText(SplitLines(ser)[18]));
+    EXPECT_EQ(host.lap, "");
+    EXPECT_EQ(host.lastTime, "2026/12/06 12:34:56");
+    EXPECT_EQ(host.statuses.back(), "データ作成が完了しました。");
+}
+
+TEST(FilingLoop, ARunCutShortAndResumedEndsLikeOneRun) {
+    RecordingNotifier notifier;
+    ScopedPlatform platform(&notifier);
+    TempDir whole, resumed;
+    {
+        FakeJvLink link;
+        AddSetupFiles(link);
+        LoopHost host;
+        ASSERT_EQ(ReadAndFileJvRecords(link, SetupParams(whole.path()), host),
+                  FilingLoopExit::Finished);
+    }
+    LoopHost host;
+    for (int cutAfter : {2, 5, 7}) {
+        FakeJvLink link;
+        AddSetupFiles(link);
+        int reads = 0;
+        link.onCall = [&](const FakeJvLink::Call& c) {
+            if (c.method == "JVRead" && ++reads == cutAfter) host.cancel = true;
+        };
+        ASSERT_EQ(ReadAndFileJvRecords(link, SetupParams(resumed.path()), host),
+                  FilingLoopExit::Cancelled);
+        EXPECT_EQ(host.lastTime, "unchanged");
+        EXPECT_FALSE(host.lap.empty());
+        host.cancel = false;
+    }
+    FakeJvLink link;
+    AddSetupFiles(link);
+    ASSERT_EQ(ReadAndFileJvRecords(link, SetupParams(resumed.path()), host),
+              FilingLoopExit::Finished);
+    EXPECT_EQ(Tree(resumed.path()), Tree(whole.path()));
+}
+
+TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
+    RecordingNotifier notifier;
+    ScopedPlatform platform(&notifier);
+    TempDir dir;
+    {
+        // A remembered file that never comes: the next setup starts from the beginning.
+        FakeJvLink link;
+        AddSetupFiles(link);
+        LoopHost host;
+        host.lap = "F9";
+        EXPECT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host),
+                  FilingLoopExit::LapNotFound);
+        EXPECT_EQ(host.lap, "");
+        EXPECT_EQ(host.lastTime, "unchanged");
+        EXPECT_FALSE(fs::exists(dir / "Data"));
+    }
+    {
+        FakeJvLink link;
+        link.AddFile("F1", {Ra("20261205", 1)});
+        link.reads.push_back({-403, {}, "F1"});
+        LoopHost host;
+        FilingLoopParams p = SetupParams(dir.path());
+        p.setupMode = false;
+        p.lastFileTimestamp = "00000000000000";
+        EXPECT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::ReadError);
+        ASSERT_EQ(notifier.messages.size(), 1u);
+        EXPECT_TRUE(notifier.messages[0].starts_with("JVReadエラー:"));
+        EXPECT_TRUE(notifier.messages[0].ends_with("(-403)"));
+        // What was read before the error is written.
+        EXPECT_TRUE(fs::exists(dir / "Data/2026年12月05日.jvRA"));
+        EXPECT_EQ(host.lastTime, "unchanged");
+    }
+}
