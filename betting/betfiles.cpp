@@ -1,0 +1,269 @@
+#include "betting/betfiles.h"
+
+#include "betting/compute.h"
+#include "betting/layout.h"
+#include "keiba/appdir.h"
+#include "keiba/codetables.h"
+#include "keiba/fileio.h"
+#include "keiba/formatters.h"
+#include "keiba/platform.h"
+#include "keiba/sjis.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <system_error>
+
+namespace betting {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kNoDay = "開催日ﾃﾞｰﾀを読み込んでください。";
+constexpr std::string_view kNoRace = "レースデータを読み込んでください。";
+constexpr std::string_view kNoBets =
+    "買い目が作成されていないか、オッズ未取得のため資金配分ができていません。";
+constexpr std::string_view kNoPlugin =
+    "「QVX投票プラグイン２」が正常にインストールされていません。再インストールしてください。";
+constexpr std::string_view kPluginFailed =
+    "投票プラグイン２の呼び出しでエラーが発生しました。\r\n"
+    "投票プラグイン２が正しくインストールされているか確認してください。";
+constexpr std::string_view kPluginProgram = "QVXTohyoPlugIn2.exe";
+
+void Refuse(std::string_view text) {
+    keiba::Notifier& n = keiba::CurrentNotifier();
+    n.Beep();
+    n.Information(std::string(text));
+}
+
+// The runner numbers at characters 1-2, 4-5 and 7-8 of a key.
+std::array<int, 3> KeyNumbers(std::string_view key) {
+    std::array<int, 3> n{};
+    for (std::size_t p = 0; p < 3; ++p)
+        if (key.size() >= p * 3 + 2) n[p] = keiba::StrToIntDef(key.substr(p * 3, 2), 0);
+    return n;
+}
+
+std::string Two(int n) {
+    std::string s = std::to_string(std::clamp(n, 0, 99));
+    return s.size() < 2 ? "0" + s : s;
+}
+
+std::string JoinTwo(std::string_view key, int count) {
+    const std::array<int, 3> n = KeyNumbers(key);
+    std::string s;
+    for (int p = 0; p < count; ++p) {
+        if (p > 0) s += '-';
+        s += Two(n[static_cast<std::size_t>(p)]);
+    }
+    return s;
+}
+
+int KeyRunnerCount(std::string_view code) {
+    if (code == "TAN" || code == "FUKU") return 1;
+    if (code == "SANFUKU" || code == "SANTAN") return 3;
+    return 2;
+}
+
+// The race fields that go into file names must be digits: they are record bytes.
+bool RaceFieldsUsable(const jvdata::TJvRA& race) {
+    return race.Key().IsWellFormed();
+}
+
+std::string ShortDate(const jvdata::TJvRA& race) {
+    return std::string(race.Field(14, 2)) + std::string(race.Field(16, 4));
+}
+
+// The checks both writers make first; false after telling the user.
+bool CheckVote(const PlainTable& grid, const VoteColumns& cols, const BetHost& host) {
+    if (keiba::TrimBlanks(host.DateText()).empty()) {
+        Refuse(kNoDay);
+        return false;
+    }
+    if (host.SelectedRace() < 0) {
+        Refuse(kNoRace);
+        return false;
+    }
+    // The writers' own row test: a grid whose rows are all erased has nothing to vote.
+    bool any = false;
+    for (int row = 1; row < grid.RowCount() && !any; ++row) any = IsVoteRow(grid, row, cols);
+    if (!any) {
+        Refuse(kNoBets);
+        return false;
+    }
+    return true;
+}
+
+const jvdata::TJvRA* ShownRace(const app::TRaceDay& day) {
+    if (day.gCurRace < 0 || day.gCurRace >= jvdata::kMaxRaces) return nullptr;
+    const jvdata::TJvRA& race = day.gDayRaces[static_cast<std::size_t>(day.gCurRace)];
+    return RaceFieldsUsable(race) ? &race : nullptr;
+}
+
+std::string Question(const BetHost& host, std::string_view name, std::string_view tail) {
+    return "[" + host.RaceCaption(host.SelectedRace()) + ":" + std::string(name) + "]" +
+           std::string(tail);
+}
+
+bool Save(const std::filesystem::path& path, std::string_view bytes) {
+    keiba::IoResult io = keiba::WriteFileAtomic(path, bytes);
+    if (io) return true;
+    Refuse(io.message);
+    return false;
+}
+
+} // namespace
+
+bool IsVoteRow(const PlainTable& grid, int row, const VoteColumns& c) {
+    auto present = [&](int col) { return !keiba::TrimBlanks(grid.Cells(col, row)).empty(); };
+    return present(c.keyCol) && present(c.oddsCol) && present(c.stakeCol) &&
+           keiba::TrimBlanks(grid.Cells(c.eraseCol, row)) != EraseMark();
+}
+
+std::string QvxCsvBytes(std::string_view code, const PlainTable& grid, const VoteColumns& cols,
+                        const jvdata::TJvRA& race) {
+    const std::string head = std::string(race.Field(12, 8)) + "," + std::string(race.Field(20, 2)) +
+                             "," + std::string(race.Field(26, 2)) + "," + std::string(code) +
+                             ",NORMAL,";
+    const int runners = KeyRunnerCount(code);
+    std::string out;
+    for (int row = 1; row < grid.RowCount(); ++row) {
+        if (!IsVoteRow(grid, row, cols)) continue;
+        const std::string& key = grid.Cells(cols.keyCol, row);
+        std::string comb;
+        if (code == "WAKU") {
+            const std::array<int, 3> n = KeyNumbers(key);
+            comb = std::to_string(n[0]) + "-" + std::to_string(n[1]);
+        } else {
+            comb = JoinTwo(key, runners);
+        }
+        out += head;
+        out += keiba::TrimBlanks(grid.Cells(cols.stakeCol, row));
+        out += ",";
+        out += comb;
+        out += ",";
+        out += kCrLf;
+    }
+    return out;
+}
+
+std::string BrivelBytes(std::string_view betTypeName, const PlainTable& grid,
+                        const VoteColumns& cols, const jvdata::TJvRA& race) {
+    auto blankZero = [&](std::size_t pos) { return keiba::FormatIntBlankZero(race.Field(pos, 2)); };
+    std::string out = keiba::JyoCodeToName(race.Field(20, 2), 2) + " " +
+                      std::string(race.Field(14, 2)) + keiba::Sj("年 ") + blankZero(16) +
+                      keiba::Sj("月 ") + blankZero(18) + keiba::Sj("日 ") + blankZero(22) +
+                      keiba::Sj("回 ") + blankZero(24) + keiba::Sj("日 ");
+    out += kCrLf;
+    const std::string name = keiba::Sj(betTypeName);
+    const bool single = betTypeName == "単勝" || betTypeName == "複勝";
+    const int runners = (betTypeName == "３連複" || betTypeName == "３連単") ? 3 : 2;
+    const std::string racePart = blankZero(26) + "R " + name + " ";
+    for (int row = 1; row < grid.RowCount(); ++row) {
+        if (!IsVoteRow(grid, row, cols)) continue;
+        const std::string& key = grid.Cells(cols.keyCol, row);
+        out += racePart;
+        out += single ? key : JoinTwo(key, runners);
+        out += " ";
+        out += grid.Cells(cols.stakeCol, row);
+        out += kCrLf;
+    }
+    return out;
+}
+
+VoteResult WriteQvxTohyoCsv(std::string_view code, std::int64_t /*amount*/, const PlainTable& grid,
+                            const VoteColumns& cols, const app::TRaceDay& day, const BetHost& host,
+                            const app::TIniGT& ini) {
+    if (!CheckVote(grid, cols, host)) return VoteResult::Refused;
+    const jvdata::TJvRA* race = ShownRace(day);
+    if (!race) {
+        Refuse(kNoRace);
+        return VoteResult::Refused;
+    }
+    const std::string pluginDir = ini.ReadString("Dir", "QVXTohyo2", "");
+    if (keiba::TrimBlanks(pluginDir).empty()) {
+        Refuse(kNoPlugin);
+        return VoteResult::Refused;
+    }
+    const std::string bytes = QvxCsvBytes(code, grid, cols, *race);
+    std::string name;
+    for (BetKind k : kAllKinds)
+        if (LayoutOf(k).code == code) name = std::string(LayoutOf(k).name);
+    if (!keiba::CurrentNotifier().YesNo(
+            Question(host, name, "に投票します。実行してよろしいですか？")))
+        return VoteResult::Cancelled;
+
+    const std::filesystem::path folder = keiba::Utf8Path(pluginDir);
+    const std::filesystem::path file = folder / "kaime" / (ShortDate(*race) + ".csv");
+    if (!Save(file, bytes)) return VoteResult::WriteFailed;
+
+    // The plug-in starts in its own folder; this process's folder never changes.
+    const std::filesystem::path plugin = folder / kPluginProgram;
+    if (!keiba::CurrentShell().Launch(plugin, {keiba::PathToUtf8(file)}, folder)) {
+        Refuse(kPluginFailed);
+        return VoteResult::LaunchFailed;
+    }
+    return VoteResult::Launched;
+}
+
+VoteResult WriteBrivelFile(std::string_view betTypeName, std::int64_t /*amount*/,
+                           const PlainTable& grid, const VoteColumns& cols,
+                           const app::TRaceDay& day, const BetHost& host, const app::TIniGT& ini) {
+    if (!CheckVote(grid, cols, host)) return VoteResult::Refused;
+    const jvdata::TJvRA* race = ShownRace(day);
+    if (!race) {
+        Refuse(kNoRace);
+        return VoteResult::Refused;
+    }
+    const std::string bytes = BrivelBytes(betTypeName, grid, cols, *race);
+
+    const std::filesystem::path appDir = keiba::AppDir();
+    const std::string chosen = ini.ReadString("Dir", "kaime", keiba::PathToUtf8(appDir));
+    std::filesystem::path folder = keiba::Utf8Path(keiba::TrimBlanks(chosen));
+    std::error_code ec;
+    if (folder.lexically_normal() == appDir.lexically_normal() ||
+        std::filesystem::equivalent(folder, appDir, ec))
+        folder = appDir / "kaime";
+
+    if (!keiba::CurrentNotifier().YesNo(
+            Question(host, betTypeName, "に投票します。投票ファイルを出力しますか？")))
+        return VoteResult::Cancelled;
+    if (!Save(folder / (ShortDate(*race) + ".BET"), bytes)) return VoteResult::WriteFailed;
+    return VoteResult::Written;
+}
+
+std::string MarksCsvBytes(const app::TRaceDay& day, int raceCount) {
+    std::set<std::string> lines;
+    raceCount = std::clamp(raceCount, 0, jvdata::kMaxRaces);
+    for (int r = 0; r < raceCount; ++r) {
+        const auto rr = static_cast<std::size_t>(r);
+        const std::string key(day.gDayRaces[rr].Field(12, 16));
+        const int n = app::FieldSize(day, r);
+        for (int h = 0; h < n; ++h) {
+            const auto hh = static_cast<std::size_t>(h);
+            lines.insert(key + std::string(day.gDayHorses[rr][hh].Field(29, 2)) + "," +
+                         day.gRaceTexts[rr].YosoMark[hh]);
+        }
+    }
+    std::string out;
+    for (const std::string& l : lines) {
+        out += l;
+        out += kCrLf;
+    }
+    return out;
+}
+
+std::filesystem::path WriteMarksCsv(const app::TRaceDay& day, const BetHost& host) {
+    if (host.DateIndex() < 0) return {};
+    const std::string date(day.gDayRaces[0].Field(12, 8));
+    if (!jvdata::ParseYyyymmdd(date)) return {};
+    const std::filesystem::path folder = keiba::AppDir() / "CSV";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    const std::filesystem::path file = folder / ("Sirusi" + date + ".csv");
+    if (!Save(file, MarksCsvBytes(day, host.RaceCount()))) return {};
+    keiba::CurrentNotifier().Information("以下のCSVファイルを出力しました。\r\n" +
+                                         keiba::PathToUtf8(file) + "\r\n");
+    return file;
+}
+
+} // namespace betting

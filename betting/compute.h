@@ -1,0 +1,78 @@
+#pragma once
+// The computations that complete a bet grid after its bets are listed: the stake
+// distribution, the appearance rates and the results against the race's payouts. They keep no
+// state: the grid cells are the data, and every run recomputes the columns it owns.
+
+#include "betting/layout.h"
+#include "betting/table.h"
+#include "jvdata/racecalc.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace betting {
+
+// "消" in CP932: the erase mark of a bet row and the exclusion mark of the mark grid.
+const std::string& EraseMark();
+
+inline constexpr int kMaxBetRows = 4896;
+
+// Distribution modes of `RadioGroup1`.
+inline constexpr int kModeEqual = 0;
+inline constexpr int kModeProportional = 1;
+
+// keiba::FormatFixed's text ("%N.Mf", half away from zero on the decimal value) without its
+// decimal detour where the rounding is plain: a grid of thousands of bets formats three numbers
+// a row on every click. Near-halves and values outside the fast range go to FormatFixed.
+std::string FixedText(double value, int width, int decimals);
+
+// A cell's number as the grids write them: right-aligned digits with an optional fraction.
+double CellDouble(std::string_view cell);
+
+// `CalcFundDistribution`: spreads `budget` yen over the counted rows (a row number, not
+// erased, odds present) in 100-yen units and fills the type's count, total and expected-return
+// labels. Budgets under 100, empty grids and grids without odds are left as they are.
+void CalcFundDistribution(BetKind kind, int mode, std::int64_t budget, PlainTable& grid,
+                          int payoutCol, int stakeCol, int eraseCol, int oddsCol, int numberCol,
+                          LabelBoard& labels);
+
+// `gAppearRate`: per field size 4..18 and column 1..54 (three blocks of 18 popularities) the
+// share of races a runner of that popularity appeared in. Nothing supplies the table yet, so it
+// holds 0.0 throughout.
+struct AppearRateTable {
+    std::array<std::array<double, 55>, 19> rate{};
+};
+AppearRateTable& AppearRates();
+
+// Percent; 0.0 for a popularity below 1. Nothing for a field size or popularity the table does
+// not cover.
+std::optional<double> GetAppearRate(int block, int fieldSize, int popularity);
+
+// `FillAppearRateColumn`: rows 1..rows, the runner at `position` (1..3) of the source text.
+// Rows whose runner has no rate in the table keep their text.
+void FillAppearRateColumn(int block, int position, int fieldSize, int rows, PlainTable& grid,
+                          int destCol, int srcCol);
+
+// The payout entries of a type for race slot `race`: key as the grids write it (" 3", " 3-12",
+// " 1- 5- 9"; empty while not published), yen per 100 yen, popularity.
+struct PayoutEntryView {
+    std::string key;
+    std::int64_t yen = 0;
+    int popularity = 0;
+};
+std::vector<PayoutEntryView> PayoutEntries(BetKind kind, const jvdata::TPayoutTables& tables,
+                                           int race);
+// Whether a key cell wins one of the entries (single types by the number's value).
+bool KeyHits(BetKind kind, std::string_view keyCell, const PayoutEntryView& entry);
+
+// `SetKaimeResults`: the payout, return and popularity of every winning row and the type's
+// result label. 枠連 writes nothing.
+void SetKaimeResults(BetKind kind, int keyCol, int stakeCol, PlainTable& grid, int popCol,
+                     int returnCol, int payoutCol, const jvdata::TPayoutTables& tables, int race,
+                     LabelBoard& labels);
+
+} // namespace betting

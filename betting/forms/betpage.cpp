@@ -1,0 +1,405 @@
+#include "betting/forms/betpage.h"
+
+#include "controls/folderviewer.h"
+#include "controls/label3d.h"
+#include "controls/numedit.h"
+#include "controls/qtext.h"
+#include "keiba/appdir.h"
+#include "keiba/fileio.h"
+#include "keiba/platform.h"
+#include "keiba/sjis.h"
+#include "views/grid.h"
+#include "views/gridsort.h"
+#include "views/indexcard.h"
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace betting {
+namespace {
+
+QString U(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QColor Q(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+// The tab sheets and grids of the page control, in page order.
+constexpr const char* kTabNames[kBetKinds] = {"TabSheet18", "TabSheet36", "TabSheet37",
+                                              "TabSheet38", "TabSheet39", "TabSheet40",
+                                              "TabSheet41", "TabSheet42"};
+constexpr const char* kGridNames[kBetKinds] = {"StringGrid3",  "StringGrid5",  "StringGrid28",
+                                               "StringGrid30", "StringGrid31", "StringGrid32",
+                                               "StringGrid33", "StringGrid34"};
+constexpr std::string_view kTabCaptions[kBetKinds] = {"単勝",   "複勝", "枠連",   "馬連",
+                                                      "ワイド", "馬単", "三連複", "三連単"};
+constexpr const char* kPopupItems[kBetKinds] = {"N19", "N20", "N21", "N22",
+                                                "N23", "N24", "N25", "N26"};
+
+// The mark grid's bracket colours.
+QColor MarkBracketColor(int bracket) {
+    static const std::array<QColor, 8> colors = {
+        QColor(255, 255, 255), QColor(128, 128, 128), QColor(255, 0, 0),   QColor(0, 0, 255),
+        QColor(255, 255, 0),   QColor(0, 255, 0),     QColor(255, 128, 0), QColor(255, 0, 255)};
+    if (bracket < 1 || bracket > 8) return QColor(Qt::white);
+    return colors[static_cast<std::size_t>(bracket - 1)];
+}
+
+QColor RankTextColor(int rank) {
+    if (rank == 1) return QColor(255, 0, 0);
+    if (rank == 2) return QColor(0, 0, 255);
+    return QColor(0, 128, 0);
+}
+
+// Pointer shapes over a grid, set on every move.
+class CursorFilter : public QObject {
+public:
+    using HandFn = std::function<bool(int col, int row)>;
+    CursorFilter(views::TStringGrid& grid, HandFn hand)
+        : QObject(&grid)
+        , grid_(grid)
+        , hand_(std::move(hand)) {
+        grid.viewport()->setMouseTracking(true);
+        grid.viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::MouseMove) {
+            QModelIndex i = grid_.indexAt(static_cast<QMouseEvent*>(e)->position().toPoint());
+            bool hand = i.isValid() && hand_(i.column(), i.row());
+            grid_.viewport()->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        }
+        return false;
+    }
+
+private:
+    views::TStringGrid& grid_;
+    HandFn hand_;
+};
+
+} // namespace
+
+TBetPage::TBetPage(app::TRaceDay& day, BetHost& host, QWidget* parent)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("BetPage"));
+    StringGrid1 = new views::TStringGrid(this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    views::SetupMarkGrid(*StringGrid1);
+    marks_ = std::make_unique<GridModelCells>(*StringGrid1->Model());
+    tab_ = std::make_unique<KaimeTab>(day, host, *marks_);
+    tab_->ShareSortColumn(&views::GridSorts().gSortCol);
+    tab_->RestoreSettings();
+
+    StringGrid1->Model()->SetDrawCell(
+        [this](int col, int row, views::CellPaint& p) { MarkGridDrawCell(col, row, p); });
+    auto markPress = [this](int col, int row) {
+        tab_->StringGrid1MouseDown(col, row);
+        Refresh();
+    };
+    connect(StringGrid1, &views::TStringGrid::CellClicked, this, markPress);
+    connect(StringGrid1, &views::TStringGrid::CellRightClicked, this, markPress);
+    new CursorFilter(*StringGrid1,
+                     [](int col, int row) { return row >= 1 && col >= 8 && col <= 10; });
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(BuildTopPanel());
+    right->addWidget(BuildPages(), 1);
+    auto* main = new QHBoxLayout(this);
+    main->addWidget(StringGrid1);
+    main->addLayout(right, 1);
+    BuildHiddenButtons();
+
+    FolderViewerEx1 = new controls::TFolderViewerEx(this);
+    FolderViewerEx1->setObjectName(QStringLiteral("FolderViewerEx1"));
+    FolderViewerEx1->SetOpenDefault(true);
+
+    // Not attached to any control, as the window has it; its items still work when clicked.
+    PopupTohyo = new QMenu(this);
+    PopupTohyo->setObjectName(QStringLiteral("PopupTohyo"));
+    for (BetKind k : kAllKinds) {
+        QAction* a = PopupTohyo->addAction(U(kTabCaptions[PageOf(k)]));
+        a->setObjectName(QString::fromLatin1(kPopupItems[PageOf(k)]));
+        connect(a, &QAction::triggered, this, [this, k] { tab_->PopupTohyoClick(k); });
+    }
+    Refresh();
+}
+
+TBetPage::~TBetPage() = default;
+
+QWidget* TBetPage::BuildTopPanel() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("KaimePanel"));
+    auto* row = new QHBoxLayout(panel);
+
+    auto* amountBox = new QVBoxLayout;
+    amountBox->addWidget(new QLabel(QStringLiteral("入力投票金額"), panel));
+    auto* amountLine = new QHBoxLayout;
+    SaNumEditExC1 = new controls::TSaNumEditExC(panel);
+    SaNumEditExC1->setObjectName(QStringLiteral("SaNumEditExC1"));
+    SaNumEditExC1->SetIntegerLength(8);
+    SaNumEditExC1->SetDecimalLength(0);
+    SaNumEditExC1->SetMinus(false);
+    amountLine->addWidget(SaNumEditExC1);
+    amountLine->addWidget(new QLabel(QStringLiteral("円"), panel));
+    amountBox->addLayout(amountLine);
+    row->addLayout(amountBox);
+    connect(SaNumEditExC1, &controls::TSaNumEditExC::OnChange, this, [this] {
+        tab_->SaNumEditExC1Change(SaNumEditExC1->GetTextAsInteger());
+        Refresh();
+    });
+
+    auto radioGroup = [&](const char* name, const QString& caption, const QString& a,
+                          const QString& b, QButtonGroup*& group, int index) {
+        auto* box = new QGroupBox(caption, panel);
+        box->setObjectName(QString::fromLatin1(name));
+        auto* l = new QHBoxLayout(box);
+        group = new QButtonGroup(box);
+        int id = 0;
+        for (const QString& text : {a, b}) {
+            auto* r = new QRadioButton(text, box);
+            r->setObjectName(QString::fromLatin1(name) + QStringLiteral("Item") +
+                             QString::number(id));
+            group->addButton(r, id++);
+            l->addWidget(r);
+        }
+        if (QAbstractButton* b0 = group->button(index)) b0->setChecked(true);
+        row->addWidget(box);
+        return box;
+    };
+    RadioGroup1 = radioGroup("RadioGroup1", QStringLiteral("資金配分"), QStringLiteral("均等"),
+                             QStringLiteral("比例"), group1_, tab_->HaibunMode());
+    RadioGroup2 =
+        radioGroup("RadioGroup2", QStringLiteral("買い目選択"), QStringLiteral("ヴェルトロ"),
+                   QStringLiteral("ユーザー"), group2_, tab_->KaimeLogic());
+    connect(group1_, &QButtonGroup::idClicked, this, [this](int id) {
+        tab_->RadioGroup1Click(id);
+        Refresh();
+    });
+    connect(group2_, &QButtonGroup::idClicked, this, [this](int id) {
+        tab_->RadioGroup2Click(id);
+        Refresh();
+    });
+
+    TohyoCSVBtn = new QPushButton(QStringLiteral("QVX2投票"), panel);
+    TohyoCSVBtn->setObjectName(QStringLiteral("TohyoCSVBtn"));
+    TohyoCSVBtn->setToolTip(QStringLiteral("QVX投票プラグイン２経由で投票します"));
+    connect(TohyoCSVBtn, &QPushButton::clicked, this, [this] { tab_->TohyoCSVBtnClick(); });
+    row->addWidget(TohyoCSVBtn);
+    TohyouBtn = new QPushButton(QStringLiteral("BRIVEL"), panel);
+    TohyouBtn->setObjectName(QStringLiteral("TohyouBtn"));
+    TohyouBtn->setVisible(false);
+    connect(TohyouBtn, &QPushButton::clicked, this, [this] { tab_->TohyouBtnClick(); });
+    row->addWidget(TohyouBtn);
+
+    auto* sums = new QGridLayout;
+    constexpr std::string_view kHeads[kLabelSlots] = {"買い点数", "投票金額", "予想回収率",
+                                                      "回収金額"};
+    for (int s = 0; s < kLabelSlots; ++s)
+        sums->addWidget(new QLabel(U(kHeads[s]), panel), 0, s + 1);
+    int line = 1;
+    for (BetKind k : kBuiltKinds) {
+        sums->addWidget(new QLabel(U(kTabCaptions[PageOf(k)]), panel), line, 0);
+        for (int s = 0; s < kLabelSlots; ++s) {
+            auto* l = new controls::TLabel3Dj(panel);
+            l->setObjectName(QString::fromStdString(LabelName(k, static_cast<LabelSlot>(s))));
+            l->SetAlignment(controls::TAlignment::taRightJustify);
+            l->setMinimumWidth(70);
+            labels_[static_cast<std::size_t>(PageOf(k))][static_cast<std::size_t>(s)] = l;
+            sums->addWidget(l, line, s + 1);
+        }
+        ++line;
+    }
+    row->addLayout(sums);
+    return panel;
+}
+
+QWidget* TBetPage::BuildPages() {
+    PageControl4 = new QTabWidget(this);
+    PageControl4->setObjectName(QStringLiteral("PageControl4"));
+    for (BetKind k : kAllKinds) {
+        const auto i = static_cast<std::size_t>(PageOf(k));
+        auto* sheet = new QWidget(PageControl4);
+        sheet->setObjectName(QString::fromLatin1(kTabNames[i]));
+        auto* grid = new views::TStringGrid(sheet);
+        grid->setObjectName(QString::fromLatin1(kGridNames[i]));
+        grids_[i] = grid;
+        SetUpBetGrid(k, *grid);
+        auto* l = new QVBoxLayout(sheet);
+        l->setContentsMargins(0, 0, 0, 0);
+        l->addWidget(grid);
+        PageControl4->addTab(sheet, U(kTabCaptions[i]));
+    }
+    PageControl4->setCurrentIndex(0);
+    connect(PageControl4, &QTabWidget::currentChanged, this, [this](int page) {
+        tab_->PageControl4Change(page);
+        RefreshLabels();
+    });
+    return PageControl4;
+}
+
+void TBetPage::SetUpBetGrid(BetKind k, views::TStringGrid& grid) {
+    const auto i = static_cast<std::size_t>(PageOf(k));
+    auto* model = new TBetGridModel(tab_->Book().Grid(k), &grid);
+    models_[i] = model;
+    model->SetDrawCell(
+        [this, k](int col, int row, views::CellPaint& p) { BetGridDrawCell(k, col, row, p); });
+    // The grid's own model stays unused: the bet rows are read from the tab's table.
+    grid.setModel(model);
+    QFont f(QStringLiteral("ＭＳ ゴシック"));
+    f.setPixelSize(12);
+    f.setBold(true);
+    grid.setFont(f);
+    grid.SetDefaultRowHeight(15);
+    const BetLayout& l = LayoutOf(k);
+    for (int c = 0; c < l.cols; ++c) {
+        const int w = l.widths[static_cast<std::size_t>(c)];
+        grid.setColumnHidden(c, w < 0);
+        if (w >= 0) grid.SetColWidth(c, w);
+    }
+    connect(&grid, &views::TStringGrid::CellClicked, this, [this, k](int col, int row) {
+        if (row == 0)
+            tab_->GridMouseDown(k, col, row);
+        else
+            tab_->GridClick(k, col, row);
+        RefreshGrid(k);
+        RefreshLabels();
+    });
+    connect(&grid, &views::TStringGrid::CellRightClicked, this, [this, k](int col, int row) {
+        if (tab_->GridMouseDown(k, col, row)) RefreshGrid(k);
+    });
+    new CursorFilter(grid, [](int col, int row) { return row == 0 || col == 0; });
+}
+
+void TBetPage::BuildHiddenButtons() {
+    auto hidden = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setVisible(false);
+        return b;
+    };
+    JikuHimoBtn = hidden("JikuHimoBtn", QStringLiteral("軸ヒモ"));
+    KaimeMakeBtn = hidden("KaimeMakeBtn", QStringLiteral("買い目"));
+    SortKaimeHyoTanBtn = hidden("SortKaimeHyoTanBtn", QStringLiteral("買い目Sort単"));
+    SortKaimeHyoRenBtn = hidden("SortKaimeHyoRenBtn", QStringLiteral("買い目Sor連"));
+    SortKaimeHyoSanBtn = hidden("SortKaimeHyoSanBtn", QStringLiteral("買い目Sort３"));
+    connect(JikuHimoBtn, &QPushButton::clicked, this, [this] {
+        tab_->JikuHimoBtnClick();
+        RefreshMarks();
+    });
+    connect(KaimeMakeBtn, &QPushButton::clicked, this, [this] {
+        tab_->KaimeMakeBtnClick();
+        Refresh();
+    });
+    for (QPushButton* b : {SortKaimeHyoTanBtn, SortKaimeHyoRenBtn, SortKaimeHyoSanBtn})
+        connect(b, &QPushButton::clicked, this, [this] {
+            tab_->SortKaimeHyoBtnClick();
+            Refresh();
+        });
+}
+
+controls::TLabel3Dj* TBetPage::Label(BetKind k, LabelSlot slot) const {
+    return labels_[static_cast<std::size_t>(PageOf(k))][static_cast<std::size_t>(slot)];
+}
+
+void TBetPage::ShowRaceAmount() {
+    SaNumEditExC1->SetTextAsInteger(static_cast<int>(tab_->ShowRaceAmount()));
+}
+
+void TBetPage::AfterRaceShown() {
+    ShowRaceAmount();
+    JikuHimoBtn->click();
+    KaimeMakeBtn->click();
+}
+
+void TBetPage::N50Click() {
+    tab_->N50Click();
+}
+
+void TBetPage::QVX1Click() {
+    app::TIniGT& ini = tab_->Ini();
+    FolderViewerEx1->SetCaption(QStringLiteral("QVX投票プラグイン２フォルダの指定"));
+    FolderViewerEx1->SetSelectedFolder(QString::fromStdString(
+        ini.ReadString("Dir", "QVXTohyo2", keiba::PathToUtf8(keiba::AppDir()))));
+    if (!FolderViewerEx1->Execute()) return;
+    keiba::IoResult io =
+        ini.WriteString("Dir", "QVXTohyo2", FolderViewerEx1->Folder().toStdString());
+    if (!io) keiba::CurrentNotifier().Information(io.message);
+}
+
+void TBetPage::MarkGridDrawCell(int col, int row, views::CellPaint& p) const {
+    p.bold = !(col == 2 || col == 4 || col == 6 || col == 7);
+    p.alignment = Qt::AlignHCenter | Qt::AlignTop;
+    p.background = QColor(Qt::white);
+    if (row == 0) {
+        p.background = QColor(0, 255, 255);
+        return;
+    }
+    const QString text = StringGrid1->Model()->Cells(col, row);
+    if (col == 0) {
+        p.background = MarkBracketColor(text.trimmed().toInt());
+    } else if (col == 1) {
+        p.background = Q(kCream);
+    } else if (col == 4) {
+        p.textColor = text == QStringLiteral("R+") ? QColor(255, 0, 0) : QColor(Qt::black);
+    } else if (col == 3 || col == 12 || col == 13) {
+        const int n = text.trimmed().toInt();
+        if (n >= 1 && n <= 3) {
+            p.background = QColor();
+            p.textColor = RankTextColor(n);
+        }
+    }
+}
+
+void TBetPage::BetGridDrawCell(BetKind k, int col, int row, views::CellPaint& p) const {
+    p.bold = true;
+    p.alignment = Qt::AlignHCenter | Qt::AlignTop;
+    p.background = QColor(Qt::white);
+    if (row == 0)
+        p.background = QColor(201, 146, 146);
+    else if (col == 1)
+        p.background = QColor(193, 255, 193);
+    else if (col == 2 && tab_->IsHit(k, row))
+        p.background = QColor(255, 0, 255);
+}
+
+void TBetPage::RefreshGrid(BetKind k) {
+    models_[static_cast<std::size_t>(PageOf(k))]->Refresh();
+}
+
+void TBetPage::RefreshLabels() {
+    for (BetKind k : kBuiltKinds)
+        for (int s = 0; s < kLabelSlots; ++s) {
+            const LabelState* state = tab_->Book().labels.Find(k, static_cast<LabelSlot>(s));
+            controls::TLabel3Dj* l = Label(k, static_cast<LabelSlot>(s));
+            if (!state || !l) continue;
+            l->SetCaption(controls::SjToQ(state->caption));
+            l->SetFontColor(Q(state->font));
+            l->SetColor(Q(state->background));
+        }
+}
+
+void TBetPage::RefreshMarks() {
+    StringGrid1->Model()->Repaint();
+}
+
+void TBetPage::Refresh() {
+    for (BetKind k : kAllKinds) RefreshGrid(k);
+    RefreshLabels();
+    RefreshMarks();
+    if (QAbstractButton* b = group1_->button(tab_->HaibunMode())) b->setChecked(true);
+}
+
+} // namespace betting

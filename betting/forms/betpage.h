@@ -1,0 +1,104 @@
+#pragma once
+// The 買い目 tab of the main window: the mark grid StringGrid1 at the left, the top panel with
+// the amount, the two mode groups, the vote button and the 28 summary labels, and PageControl4
+// with one bet grid per bet type. Every event goes to the headless KaimeTab; this widget only
+// shows its state.
+//
+// The main window creates one page with its BetHost, puts it on its bet tab, hands
+// MarkGrid()'s model to the race card's fill, and at each race selection calls
+// AfterRaceShown() after the race card is filled.
+
+#include "betting/forms/betgridmodel.h"
+#include "betting/kaimetab.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QButtonGroup;
+class QGroupBox;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+
+namespace controls {
+class TFolderViewerEx;
+class TLabel3Dj;
+class TSaNumEditExC;
+} // namespace controls
+
+namespace views {
+class TStringGrid;
+}
+
+namespace betting {
+
+class TBetPage : public QWidget {
+    Q_OBJECT
+public:
+    TBetPage(app::TRaceDay& day, BetHost& host, QWidget* parent = nullptr);
+    ~TBetPage() override;
+
+    KaimeTab& Tab() { return *tab_; }
+    views::TStringGrid* MarkGrid() const { return StringGrid1; }
+    views::TStringGrid* BetGrid(BetKind k) const {
+        return grids_[static_cast<std::size_t>(PageOf(k))];
+    }
+    TBetGridModel* BetModel(BetKind k) const {
+        return models_[static_cast<std::size_t>(PageOf(k))];
+    }
+    controls::TLabel3Dj* Label(BetKind k, LabelSlot slot) const;
+    controls::TSaNumEditExC* AmountEdit() const { return SaNumEditExC1; }
+    QTabWidget* Pages() const { return PageControl4; }
+    controls::TFolderViewerEx* FolderViewer() const { return FolderViewerEx1; }
+    QMenu* PopupMenu() const { return PopupTohyo; }
+
+    // `DatListClick`'s last steps, after the mark grid's rows are filled: the race's amount
+    // into SaNumEditExC1, then JikuHimoBtn, then KaimeMakeBtn.
+    void AfterRaceShown();
+    // The amount of the race shown into the edit (no change event).
+    void ShowRaceAmount();
+
+    // Menu CSV出力 > 印 and ﾌｫﾙﾀﾞ指定 > QVX投票プラグイン２フォルダ指定.
+    void N50Click();
+    void QVX1Click();
+
+    // Every grid and label shown anew from the tab's state.
+    void Refresh();
+
+private:
+    QWidget* BuildTopPanel();
+    QWidget* BuildPages();
+    void BuildHiddenButtons();
+    void SetUpBetGrid(BetKind k, views::TStringGrid& grid);
+    void MarkGridDrawCell(int col, int row, views::CellPaint& p) const;
+    void BetGridDrawCell(BetKind k, int col, int row, views::CellPaint& p) const;
+    void RefreshGrid(BetKind k);
+    void RefreshLabels();
+    void RefreshMarks();
+
+    std::unique_ptr<GridModelCells> marks_;
+    std::unique_ptr<KaimeTab> tab_;
+    views::TStringGrid* StringGrid1 = nullptr;
+    QTabWidget* PageControl4 = nullptr;
+    std::array<views::TStringGrid*, kBetKinds> grids_{};
+    std::array<TBetGridModel*, kBetKinds> models_{};
+    std::array<std::array<controls::TLabel3Dj*, kLabelSlots>, kBetKinds> labels_{};
+    controls::TSaNumEditExC* SaNumEditExC1 = nullptr;
+    QGroupBox* RadioGroup1 = nullptr;
+    QGroupBox* RadioGroup2 = nullptr;
+    QButtonGroup* group1_ = nullptr;
+    QButtonGroup* group2_ = nullptr;
+    QPushButton* TohyoCSVBtn = nullptr;
+    QPushButton* TohyouBtn = nullptr;
+    QPushButton* JikuHimoBtn = nullptr;
+    QPushButton* KaimeMakeBtn = nullptr;
+    QPushButton* SortKaimeHyoTanBtn = nullptr;
+    QPushButton* SortKaimeHyoRenBtn = nullptr;
+    QPushButton* SortKaimeHyoSanBtn = nullptr;
+    QMenu* PopupTohyo = nullptr;
+    controls::TFolderViewerEx* FolderViewerEx1 = nullptr;
+};
+
+} // namespace betting

@@ -1,0 +1,23 @@
+#pragma once
+// What the bet tab needs of the main window: the day and race lists, and the race display.
+// Texts are UTF-8.
+
+#include <string>
+
+namespace betting {
+
+class BetHost {
+public:
+    virtual ~BetHost() = default;
+    // `DateCombo`: its text and item index (-1 while no day is chosen).
+    virtual std::string DateText() const = 0;
+    virtual int DateIndex() const = 0;
+    // `DatList`: the number of races, the selected item (-1 for none) and an item's caption.
+    virtual int RaceCount() const = 0;
+    virtual int SelectedRace() const = 0;
+    virtual std::string RaceCaption(int item) const = 0;
+    // Selects race `item` of `DatList` and runs `DatListClick`.
+    virtual void ShowRace(int item) = 0;
+};
+
+} // namespace betting

@@ -1,0 +1,192 @@
+#include "betting/kaimetab.h"
+
+#include "keiba/platform.h"
+#include "keiba/sjis.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace betting {
+
+int SecondarySortColumn(int primaryCol) {
+    return primaryCol == kNumberCol ? kKeyCol : kNumberCol;
+}
+
+void SortBetRows(PlainTable& grid, int col, bool descending) {
+    const int rows = grid.RowCount();
+    if (rows < 3 || col < 0 || col >= grid.ColCount()) return;
+    const int second = SecondarySortColumn(col);
+    std::vector<int> order(static_cast<std::size_t>(rows - 1));
+    std::iota(order.begin(), order.end(), 1);
+    // Byte order of the cells; runs of equal primary texts ascend by the secondary column,
+    // which holds unique texts, so the result does not depend on the sort's stability.
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const std::string& pa = grid.Cells(col, a);
+        const std::string& pb = grid.Cells(col, b);
+        if (pa != pb) return descending ? pb < pa : pa < pb;
+        return grid.Cells(second, a) < grid.Cells(second, b);
+    });
+    grid.ReorderRows(1, order);
+}
+
+KaimeTab::KaimeTab(app::TRaceDay& day, BetHost& host, CellTable& marks)
+    : day_(day)
+    , host_(host)
+    , marks_(marks) {
+    ini_.Loaded();
+    book_.labels.Highlight(page_);
+}
+
+void KaimeTab::RestoreSettings() {
+    haibun_ = ini_.ReadInteger("KaimeSet", "HaibunSet", 0);
+    logic_ = ini_.ReadInteger("KaimeSet", "KaimeRogic", 0);
+}
+
+std::uint8_t KaimeTab::SortDirection(BetKind k, int col) const {
+    if (col < 0 || col >= 23) return 0;
+    return sortDirs_[static_cast<std::size_t>(LayoutOf(k).sortTable)]
+                    [static_cast<std::size_t>(col)];
+}
+
+std::array<std::uint8_t, 23>& KaimeTab::DirTable(BetKind k) {
+    return sortDirs_[static_cast<std::size_t>(LayoutOf(k).sortTable)];
+}
+
+std::int64_t KaimeTab::ShowRaceAmount() {
+    const int r = day_.gCurRace;
+    if (r >= 0 && r < jvdata::kMaxRaces) amount_ = day_.RaceAmounts[static_cast<std::size_t>(r)];
+    return amount_;
+}
+
+void KaimeTab::JikuHimoBtnClick() {
+    betting::JikuHimoBtnClick(day_, marks_, logic_);
+}
+
+void KaimeTab::KaimeMakeBtnClick() {
+    betting::KaimeMakeBtnClick(day_, marks_, Inputs(), book_);
+}
+
+void KaimeTab::StringGrid1MouseDown(int col, int row) {
+    ToggleMark(day_, marks_, logic_, col, row);
+    KaimeMakeBtnClick();
+}
+
+void KaimeTab::GridClick(BetKind k, int col, int row) {
+    PlainTable& grid = book_.Grid(k);
+    if (row < 1 || row >= grid.RowCount()) return;
+    if (col == kEraseCol)
+        grid.SetCell(kEraseCol, row,
+                     keiba::TrimBlanks(grid.Cells(kEraseCol, row)).empty() ? EraseMark()
+                                                                           : std::string());
+    // 枠連 has no labels and no appearance rates; its click leaves the distribution mode alone.
+    book_.labels.Clear(k);
+    CompleteGrid(k, day_, Inputs(), book_, k == BetKind::Waku ? -1 : grid.RowCount() - 1);
+}
+
+bool KaimeTab::GridMouseDown(BetKind k, int col, int row) {
+    if (row != 0 || col <= 0 || col >= LayoutOf(k).cols) return false;
+    std::uint8_t& dir = DirTable(k)[static_cast<std::size_t>(col)];
+    dir = dir == 0 ? 1 : 0;
+    *sortCol_ = col;
+    SortKaimeHyoBtnClick();
+    return true;
+}
+
+void KaimeTab::SortKaimeHyoBtnClick() {
+    auto k = KindOfPage(page_);
+    const int col = *sortCol_;
+    if (!k || col < 0 || col >= LayoutOf(*k).cols) return;
+    SortBetRows(book_.Grid(*k), col, DirTable(*k)[static_cast<std::size_t>(col)] != 0);
+}
+
+bool KaimeTab::IsHit(BetKind k, int row) const {
+    const PlainTable& grid = book_.Grid(k);
+    if (row < 1 || row >= grid.RowCount()) return false;
+    const std::string& key = grid.Cells(kKeyCol, row);
+    for (const PayoutEntryView& e : PayoutEntries(k, day_.gPayoutTables, day_.gCurRace))
+        if (KeyHits(k, key, e)) return true;
+    return false;
+}
+
+void KaimeTab::PageControl4Change(int page) {
+    page_ = page;
+    book_.labels.Highlight(page);
+}
+
+void KaimeTab::SaNumEditExC1Change(std::int64_t amount) {
+    amount_ = std::max<std::int64_t>(amount, 0);
+    // Before a day is shown there is no race to keep the amount for.
+    const int r = day_.gCurRace;
+    if (host_.SelectedRace() < 0 || r < 0 || r >= jvdata::kMaxRaces) return;
+    day_.RaceAmounts[static_cast<std::size_t>(r)] = amount_;
+    RecomputeStakes();
+}
+
+void KaimeTab::RadioGroup1Click(int index) {
+    haibun_ = index;
+    SaveSetting("HaibunSet", index);
+    RecomputeStakes();
+}
+
+void KaimeTab::RadioGroup2Click(int index) {
+    logic_ = index;
+    SaveSetting("KaimeRogic", index);
+    JikuHimoBtnClick();
+    KaimeMakeBtnClick();
+}
+
+void KaimeTab::RecomputeStakes() {
+    for (BetKind k : kBuiltKinds) {
+        const BetLayout& l = LayoutOf(k);
+        CalcFundDistribution(k, haibun_, amount_, book_.Grid(k), l.payoutCol, l.stakeCol, kEraseCol,
+                             kOddsCol, kNumberCol, book_.labels);
+    }
+    for (BetKind k : kBuiltKinds) {
+        const BetLayout& l = LayoutOf(k);
+        SetKaimeResults(k, kKeyCol, l.stakeCol, book_.Grid(k), l.resultPopCol, l.resultReturnCol,
+                        l.resultPayoutCol, day_.gPayoutTables, day_.gCurRace, book_.labels);
+    }
+}
+
+void KaimeTab::SaveSetting(const char* key, int value) {
+    keiba::IoResult io = ini_.WriteInteger("KaimeSet", key, value);
+    if (!io) keiba::CurrentNotifier().Information(io.message);
+}
+
+VoteResult KaimeTab::TohyoCSVBtnClick() {
+    auto k = KindOfPage(page_);
+    if (!k) return VoteResult::Refused;
+    const BetLayout& l = LayoutOf(*k);
+    return WriteQvxTohyoCsv(l.code, amount_, book_.Grid(*k),
+                            {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, ini_);
+}
+
+VoteResult KaimeTab::TohyouBtnClick() {
+    auto k = KindOfPage(page_);
+    if (!k) return VoteResult::Refused;
+    return PopupTohyoClick(*k);
+}
+
+VoteResult KaimeTab::PopupTohyoClick(BetKind k) {
+    const BetLayout& l = LayoutOf(k);
+    return WriteBrivelFile(l.name, amount_, book_.Grid(k),
+                           {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, ini_);
+}
+
+std::filesystem::path KaimeTab::N50Click() {
+    return WriteMarksCsv(day_, host_);
+}
+
+int ReadDefaultAmount(const app::TIniGT& ini) {
+    return ini.ReadInteger("KaimeSet", "DefaultAmount", 3000);
+}
+
+int StoreDefaultAmount(app::TIniGT& ini, int typed) {
+    const int value = std::max(typed, 100);
+    keiba::IoResult io = ini.WriteInteger("KaimeSet", "DefaultAmount", value);
+    if (!io) keiba::CurrentNotifier().Information(io.message);
+    return value;
+}
+
+} // namespace betting

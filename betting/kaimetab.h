@@ -1,0 +1,100 @@
+#pragma once
+// The 買い目 tab without its widgets: the mark grid's handlers, the eight bet grids with their
+// clicks, sorts and labels, the amount and the two mode groups, and the vote commands. The
+// screen (betting/forms) shows this state and forwards its events here, so every handler runs
+// the same in a test as behind a click.
+
+#include "app/daymodel.h"
+#include "app/inigt.h"
+#include "betting/betfiles.h"
+#include "betting/builder.h"
+#include "betting/host.h"
+#include "betting/layout.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+
+namespace betting {
+
+// Sorts rows 1.. of a bet grid by one column's bytes, then every run of equal texts by the
+// secondary column ascending (the row number; the key when sorting by row number).
+void SortBetRows(PlainTable& grid, int col, bool descending);
+int SecondarySortColumn(int primaryCol);
+
+class KaimeTab {
+public:
+    // `marks` is the mark grid (StringGrid1); all three outlive the tab.
+    KaimeTab(app::TRaceDay& day, BetHost& host, CellTable& marks);
+
+    BetBook& Book() { return book_; }
+    const BetBook& Book() const { return book_; }
+    app::TIniGT& Ini() { return ini_; }
+
+    // `FormCreate`: both mode groups from the settings.
+    void RestoreSettings();
+    int HaibunMode() const { return haibun_; }      // RadioGroup1
+    int KaimeLogic() const { return logic_; }       // RadioGroup2
+    std::int64_t Amount() const { return amount_; } // SaNumEditExC1
+    int ActivePage() const { return page_; }        // PageControl4
+
+    // The heading sorts share their column with the race card's sort.
+    void ShareSortColumn(int* gSortCol) { sortCol_ = gSortCol ? gSortCol : &ownSortCol_; }
+    int SortColumn() const { return *sortCol_; }
+    std::uint8_t SortDirection(BetKind k, int col) const;
+
+    // `DatListClick`'s step: the amount of the race shown into the amount edit.
+    std::int64_t ShowRaceAmount();
+    void JikuHimoBtnClick();
+    void KaimeMakeBtnClick();
+    // A press on the mark grid: the toggle, then the rebuild.
+    void StringGrid1MouseDown(int col, int row);
+
+    // `StringGrid3Click` and its siblings: a click on a data row.
+    void GridClick(BetKind k, int col, int row);
+    // A press on a heading: true when it sorted.
+    bool GridMouseDown(BetKind k, int col, int row);
+    // `SortKaimeHyoTanBtnClick` and its siblings: the grid of the active page by gSortCol.
+    void SortKaimeHyoBtnClick();
+    // Whether the bet of a row wins (column 2 drawn in fuchsia).
+    bool IsHit(BetKind k, int row) const;
+
+    void PageControl4Change(int page);
+    // The amount edit changed (`SaNumEditExC1Change`); the value typed, 0 when empty.
+    void SaNumEditExC1Change(std::int64_t amount);
+    void RadioGroup1Click(int index);
+    void RadioGroup2Click(int index);
+
+    VoteResult TohyoCSVBtnClick();
+    VoteResult TohyouBtnClick();
+    // The items N19..N26 of `PopupTohyo`.
+    VoteResult PopupTohyoClick(BetKind k);
+    std::filesystem::path N50Click();
+
+private:
+    StakeInputs Inputs() const { return {haibun_, amount_}; }
+    // The distribution, then the results, of the seven built grids.
+    void RecomputeStakes();
+    void SaveSetting(const char* key, int value);
+    std::array<std::uint8_t, 23>& DirTable(BetKind k);
+
+    app::TRaceDay& day_;
+    BetHost& host_;
+    CellTable& marks_;
+    app::TIniGT ini_;
+    BetBook book_;
+    int haibun_ = kModeEqual;
+    int logic_ = kLogicSystem;
+    std::int64_t amount_ = 0;
+    int page_ = 0;
+    int ownSortCol_ = 0;
+    int* sortCol_ = &ownSortCol_;
+    std::array<std::array<std::uint8_t, 23>, kSortTables> sortDirs_{};
+};
+
+// `TKaimeSetForm.BitBtn1Click` without the dialog: the value to store (at least 100) is
+// written to KaimeSet/DefaultAmount and returned.
+int StoreDefaultAmount(app::TIniGT& ini, int typed);
+int ReadDefaultAmount(const app::TIniGT& ini);
+
+} // namespace betting

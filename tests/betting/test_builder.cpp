@@ -1,0 +1,278 @@
+#include "betfixture.h"
+
+#include "betting/kaimetab.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+namespace {
+
+using betting::BetKind;
+using betting::kKeyCol;
+using testsupport::BetDay;
+using V = std::vector<std::string>;
+
+constexpr int kAxis = betting::kMarkAxisCol, kLeg1 = betting::kMarkLeg1Col,
+              kLeg2 = betting::kMarkLeg2Col, kErase = betting::kMarkEraseCol;
+
+class Builder : public BetDay {};
+
+TEST_F(Builder, AxisAndPartnersGiveEveryTypeItsKeysInIndexOrder) {
+    SetRace(5);
+    Mark(kAxis, {1}, "◎");
+    Mark(kLeg1, {2, 3}, "▲");
+    Mark(kLeg2, {2, 3}, "△");
+    Build();
+    EXPECT_EQ(Column(BetKind::Tan, kKeyCol), V{" 1"});
+    EXPECT_EQ(Column(BetKind::Fuku, kKeyCol), V{" 1"});
+    EXPECT_EQ(Column(BetKind::Umaren, kKeyCol), (V{" 1- 2", " 1- 3"}));
+    EXPECT_EQ(Column(BetKind::Wide, kKeyCol), (V{" 1- 2", " 1- 3"}));
+    EXPECT_EQ(Column(BetKind::Umatan, kKeyCol), (V{" 1- 2", " 1- 3"}));
+    EXPECT_EQ(Column(BetKind::Sanrenpuku, kKeyCol), V{" 1- 2- 3"});
+    EXPECT_EQ(Column(BetKind::Sanrentan, kKeyCol),
+              (V{" 1- 2- 3", " 1- 3- 2", " 2- 1- 3", " 2- 3- 1", " 3- 1- 2", " 3- 2- 1"}));
+    EXPECT_EQ(Column(BetKind::Sanrentan, betting::kNumberCol),
+              (V{"   1", "   2", "   3", "   4", "   5", "   6"}));
+    // No odds record: blank odds and popularity of the line's widths, no stakes.
+    EXPECT_EQ(Column(BetKind::Umaren, betting::kOddsCol), (V{"       ", "       "}));
+    EXPECT_EQ(Column(BetKind::Sanrentan, betting::kOddsCol)[0], "        ");
+    EXPECT_EQ(Column(BetKind::Umaren, 6), (V{"", ""}));
+}
+
+TEST_F(Builder, ExcludedRunnersTakePartInNoBet) {
+    SetRace(6);
+    Mark(kAxis, {1, 2}, "◎");
+    Mark(kLeg1, {1, 2, 3, 4}, "▲");
+    Mark(kLeg2, {3, 4}, "▲");
+    Mark(kErase, {2, 4}, "消");
+    Build();
+    EXPECT_EQ(Column(BetKind::Tan, kKeyCol), V{" 1"});
+    EXPECT_EQ(Column(BetKind::Umaren, kKeyCol), V{" 1- 3"});
+    EXPECT_EQ(Column(BetKind::Umatan, kKeyCol), V{" 1- 3"});
+    EXPECT_EQ(Column(BetKind::Sanrenpuku, kKeyCol), V{""}); // one empty row
+    EXPECT_EQ(book.Grid(BetKind::Sanrenpuku).RowCount(), 2);
+}
+
+TEST_F(Builder, PairReachedFromBothSidesIsListedOnceUnorderedAndTwiceOrdered) {
+    SetRace(4);
+    Mark(kAxis, {1, 2}, "◎");
+    Mark(kLeg1, {1, 2}, "▲");
+    Build();
+    EXPECT_EQ(Column(BetKind::Umaren, kKeyCol), V{" 1- 2"});
+    EXPECT_EQ(Column(BetKind::Umatan, kKeyCol), (V{" 1- 2", " 2- 1"}));
+}
+
+TEST_F(Builder, OddsLoadedShowLinesAndDropKeysNotOnSale) {
+    SetRace(12);
+    Mark(kAxis, {3}, "◎");
+    Mark(kLeg1, {1, 2, 12}, "▲");
+    LoadOdds(2);
+    calc().UmarenOdds[keiba::CombIndexQuinella(" 3-12")] = 45.3;
+    calc().UmarenPop[keiba::CombIndexQuinella(" 3-12")] = 12;
+    calc().UmarenOdds[keiba::CombIndexQuinella(" 1- 3")] = -1.0;
+    calc().UmarenOdds[keiba::CombIndexQuinella(" 2- 3")] = -2.0;
+    calc().WinPop[2] = 4;
+    calc().WinPop[11] = 9;
+    Build();
+    const betting::PlainTable& g = book.Grid(BetKind::Umaren);
+    ASSERT_EQ(g.RowCount(), 2);
+    EXPECT_EQ(g.Cells(1, 1), "  1");
+    EXPECT_EQ(g.Cells(2, 1), " 3-12");
+    EXPECT_EQ(g.Cells(3, 1), "   45.3");
+    EXPECT_EQ(g.Cells(4, 1), " 12");
+    EXPECT_EQ(g.Cells(5, 1), " 4- 9");
+    // The wide record is missing: all three keys with blank odds.
+    EXPECT_EQ(Column(BetKind::Wide, kKeyCol), (V{" 1- 3", " 2- 3", " 3-12"}));
+    EXPECT_EQ(Column(BetKind::Wide, 5), (V{"", "", " 4- 9"})); // popularities of both known
+}
+
+TEST_F(Builder, WinAndPlaceLinesFollowPopularityAndPlaceOdds) {
+    SetRace(4);
+    Mark(kAxis, {1, 2, 3}, "◎");
+    LoadOdds(1);
+    calc().WinOdds = {2.5, 8.0, 30.1};
+    calc().WinPop = {1, 2, 0}; // runner 3 has no popularity with the odds loaded
+    calc().PlaceOddsMin = {1.2, 0.0, 0.0};
+    calc().PlaceMinPop = {1, 0, 0};
+    Build();
+    EXPECT_EQ(Column(BetKind::Tan, kKeyCol), (V{" 1", " 2"}));
+    EXPECT_EQ(Column(BetKind::Tan, betting::kOddsCol), (V{"   2.5", "   8.0"}));
+    EXPECT_EQ(Column(BetKind::Tan, betting::kPopCol), (V{" 1", " 2"}));
+    // Runner 2 has no place odds: no place line to put money on.
+    EXPECT_EQ(Column(BetKind::Fuku, kKeyCol), V{" 1"});
+    EXPECT_EQ(Column(BetKind::Fuku, betting::kOddsCol), V{"   1.2"});
+}
+
+TEST_F(Builder, EighteenInEveryLegFillsEveryFamily) {
+    SetRace(18);
+    for (int h = 1; h <= 18; ++h) {
+        Mark(kAxis, {h}, "◎");
+        Mark(kLeg1, {h}, "▲");
+        Mark(kLeg2, {h}, "▲");
+    }
+    Build();
+    EXPECT_EQ(book.Grid(BetKind::Umaren).RowCount(), 154);
+    EXPECT_EQ(book.Grid(BetKind::Umatan).RowCount(), 307);
+    EXPECT_EQ(book.Grid(BetKind::Sanrenpuku).RowCount(), 817);
+    EXPECT_EQ(book.Grid(BetKind::Sanrentan).RowCount(), 4897);
+    EXPECT_EQ(book.Grid(BetKind::Sanrentan).Cells(kKeyCol, 4896), "18-17-16");
+}
+
+// --- automatic marks ---
+
+class AutoMarks : public BetDay {
+protected:
+    void Runner(int horse, std::string_view mark, std::string_view pedigree, int order,
+                std::string_view r = "", std::string_view jockey = "") {
+        app::TOutData2& t = day().gRaceTexts[0];
+        const auto h = static_cast<std::size_t>(horse - 1);
+        t.YosoMark[h] = keiba::Sj(mark);
+        t.KettoRank[h] = std::string(pedigree);
+        t.RJunText[h] = order > 0 ? keiba::FormatInt(order, 2) : "";
+        t.RUmaMark[h] = std::string(r);
+        t.KishuRank[h] = std::string(jockey);
+    }
+    V Col(int col) const {
+        V v;
+        for (int r = 1; r < marks.RowCount(); ++r)
+            v.push_back(keiba::Cp932ToUtf8(marks.Cells(col, r)));
+        return v;
+    }
+};
+
+TEST_F(AutoMarks, AxisRanksPedigreeThenROrderThenMarkThenNumber) {
+    struct Case {
+        const char* what;
+        std::vector<std::tuple<int, const char*, const char*, int>> runners;
+        V axis;
+    };
+    const Case cases[] = {
+        {"pedigree first", {{1, "◎", "B", 1}, {2, "×", "A", 9}, {3, "○", "C", 1}}, {"◎", "◎", ""}},
+        {"R order breaks a pedigree tie",
+         {{1, "◎", "S", 5}, {2, "◎", "S", 2}, {3, "◎", "S", 3}},
+         {"", "◎", "◎"}},
+        {"mark breaks an R-order tie",
+         {{1, "△", "A", 2}, {2, "◎", "A", 2}, {3, "○", "A", 2}},
+         {"", "◎", "◎"}},
+        {"number last", {{1, "◎", "A", 2}, {2, "◎", "A", 2}, {3, "◎", "A", 2}}, {"◎", "◎", ""}},
+        {"all three needed", {{1, "", "S", 1}, {2, "◎", "", 1}, {3, "◎", "S", 0}}, {"", "", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        SetRace(3);
+        for (auto& [h, m, p, o] : c.runners) Runner(h, m, p, o);
+        betting::JikuHimoBtnClick(day(), marks, betting::kLogicSystem);
+        EXPECT_EQ(Col(kAxis), c.axis);
+    }
+}
+
+TEST_F(AutoMarks, TrianglePartnersFillUpToSix) {
+    for (int strong : {0, 4, 5}) {
+        SCOPED_TRACE(strong);
+        SetUp();
+        SetRace(12);
+        for (int h = 1; h <= 12; ++h)
+            Runner(h, "", "C", 13 - h, h <= strong ? "R+" : "", h <= strong ? "B" : "D");
+        Mark(kErase, {12}, "消");
+        betting::JikuHimoBtnClick(day(), marks, betting::kLogicSystem);
+        V leg1 = Col(kLeg1);
+        EXPECT_EQ(std::count(leg1.begin(), leg1.end(), "▲"), strong);
+        EXPECT_EQ(std::count(leg1.begin(), leg1.end(), "△"), strong < 5 ? 6 - strong : 0);
+        EXPECT_EQ(Col(kLeg2), leg1);
+        // Best R order first: runner 12 has order 1 and is taken despite its 消.
+        if (strong < 5) {
+            EXPECT_EQ(leg1[11], "△");
+        }
+        EXPECT_EQ(keiba::Cp932ToUtf8(marks.Cells(kErase, 12)), "消");
+        EXPECT_EQ(calc().PartnerFlag1[11], strong < 5 ? 2 : 0);
+    }
+}
+
+TEST_F(AutoMarks, RankDNeverMakesATriangle) {
+    SetRace(3);
+    Runner(1, "", "D", 1, "R+", "S");
+    Runner(2, "", "A", 2, "R-", "D");
+    Runner(3, "", "A", 3, "R+", "A");
+    betting::JikuHimoBtnClick(day(), marks, betting::kLogicSystem);
+    EXPECT_EQ(Col(kLeg1), (V{"△", "△", "▲"}));
+}
+
+TEST_F(AutoMarks, UserModeShowsAxisAndTrianglesOnly) {
+    SetRace(4);
+    Runner(1, "◎", "S", 1, "R+", "S"); // ignored in this mode
+    calc().UserNeraiMatch[1] = {1, 0, 1};
+    calc().UserNeraiMatch[2] = {0, 1, 0};
+    Mark(kLeg1, {4}, "×");
+    betting::JikuHimoBtnClick(day(), marks, betting::kLogicUser);
+    EXPECT_EQ(Col(kAxis), (V{"", "◎", "", ""}));
+    EXPECT_EQ(Col(kLeg1), (V{"", "", "▲", ""}));
+    EXPECT_EQ(Col(kLeg2), (V{"", "▲", "", ""}));
+    EXPECT_EQ(calc().AxisFlag[1], 1);
+}
+
+TEST_F(AutoMarks, TogglesSetTheMarkOfTheModeAndClearAgain) {
+    SetRace(3);
+    calc().PartnerFlag1 = {1, 2, 0};
+    struct Case {
+        int logic, col, row;
+        const char* mark;
+    };
+    const Case cases[] = {{0, kAxis, 1, "◎"}, {0, kLeg1, 1, "▲"}, {0, kLeg1, 2, "△"},
+                          {0, kLeg1, 3, "×"}, {1, kLeg1, 2, "×"}, {1, kErase, 3, "消"}};
+    for (const Case& c : cases) {
+        EXPECT_TRUE(betting::ToggleMark(day(), marks, c.logic, c.col, c.row));
+        EXPECT_EQ(keiba::Cp932ToUtf8(marks.Cells(c.col, c.row)), c.mark);
+        EXPECT_TRUE(betting::ToggleMark(day(), marks, c.logic, c.col, c.row));
+        EXPECT_EQ(marks.Cells(c.col, c.row), "");
+    }
+    EXPECT_FALSE(betting::ToggleMark(day(), marks, 2, kAxis, 1));
+    EXPECT_FALSE(betting::ToggleMark(day(), marks, 0, 7, 1));
+    EXPECT_FALSE(betting::ToggleMark(day(), marks, 0, kAxis, 0));
+}
+
+// --- heading sorts ---
+
+class Sorts : public BetDay {};
+
+TEST_F(Sorts, HeadingClicksSortDescendingThenAscendingWithTiesByRowNumber) {
+    testsupport::FakeHost host;
+    betting::KaimeTab tab(day(), host, marks);
+    SetRace(5);
+    Mark(kAxis, {1}, "◎");
+    Mark(kLeg1, {2, 3, 4, 5}, "▲");
+    LoadOdds(2);
+    LoadOdds(3);
+    const double odds[] = {5.0, 3.0, 5.0, 9.0};
+    for (int b = 2; b <= 5; ++b) {
+        calc().UmarenOdds[keiba::QuinellaIndex(1, b)] = odds[b - 2];
+        calc().WideOdds[keiba::QuinellaIndex(1, b)] = odds[b - 2];
+    }
+    tab.KaimeMakeBtnClick();
+    tab.PageControl4Change(betting::PageOf(BetKind::Umaren));
+    ASSERT_TRUE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
+    auto keys = [&](BetKind k) {
+        V v;
+        for (int r = 1; r < tab.Book().Grid(k).RowCount(); ++r)
+            v.push_back(tab.Book().Grid(k).Cells(kKeyCol, r));
+        return v;
+    };
+    EXPECT_EQ(keys(BetKind::Umaren), (V{" 1- 5", " 1- 2", " 1- 4", " 1- 3"}));
+    EXPECT_EQ(tab.SortColumn(), 3);
+    ASSERT_TRUE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
+    EXPECT_EQ(keys(BetKind::Umaren), (V{" 1- 3", " 1- 2", " 1- 4", " 1- 5"}));
+    // The pair grids share their directions: ワイド's first click on column 3 now descends.
+    tab.PageControl4Change(betting::PageOf(BetKind::Wide));
+    ASSERT_TRUE(tab.GridMouseDown(BetKind::Wide, 3, 0));
+    EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 2", " 1- 4", " 1- 3"}));
+    // Column 0 and data rows do not sort.
+    EXPECT_FALSE(tab.GridMouseDown(BetKind::Wide, 0, 0));
+    EXPECT_FALSE(tab.GridMouseDown(BetKind::Wide, 3, 1));
+    // The row numbers sort like any column, descending first.
+    ASSERT_TRUE(tab.GridMouseDown(BetKind::Wide, 1, 0));
+    EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 4", " 1- 3", " 1- 2"}));
+}
+
+} // namespace

@@ -1,0 +1,292 @@
+#include "betfixture.h"
+
+#include "betting/compute.h"
+#include "betting/kaimetab.h"
+#include "keiba/appdir.h"
+#include "tests/support/fakes.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using betting::BetKind;
+using betting::LabelSlot;
+using betting::PlainTable;
+using V = std::vector<std::string>;
+
+// A 馬連 grid of bets at the given odds ("" for a row without odds).
+PlainTable PairGrid(const std::vector<std::string>& odds) {
+    PlainTable g(14, static_cast<int>(odds.size()) + 1);
+    for (std::size_t i = 0; i < odds.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        g.SetCell(1, row, keiba::FormatInt(row, 3));
+        g.SetCell(2, row, keiba::PairKey(1, row + 1));
+        g.SetCell(3, row, odds[i]);
+    }
+    return g;
+}
+
+V Col(const PlainTable& g, int col) {
+    V v;
+    for (int r = 1; r < g.RowCount(); ++r) v.push_back(g.Cells(col, r));
+    return v;
+}
+
+struct Distributed {
+    PlainTable grid;
+    betting::LabelBoard labels;
+    std::string Label(LabelSlot s) const { return labels.Find(BetKind::Umaren, s)->caption; }
+    betting::Rgb RateColor() const {
+        return labels.Find(BetKind::Umaren, LabelSlot::YosoKaishu)->font;
+    }
+};
+
+Distributed Distribute(std::vector<std::string> odds, int mode, std::int64_t budget) {
+    Distributed d{PairGrid(odds), {}};
+    betting::CalcFundDistribution(BetKind::Umaren, mode, budget, d.grid, 7, 6, 0, 3, 1, d.labels);
+    return d;
+}
+
+TEST(Stakes, EqualModeRoundsUpToTheNextUnitAboveATenth) {
+    Distributed d =
+        Distribute({"   6.2", "   3.1", "  12.0", "   8.5", "  20.3", "   4.4", "  15.0"},
+                   betting::kModeEqual, 3000);
+    EXPECT_EQ(Col(d.grid, 6), V(7, "   500"));
+    EXPECT_EQ(d.Label(LabelSlot::Tensu), "  7");
+    EXPECT_EQ(d.Label(LabelSlot::Total), "  3500");
+    EXPECT_EQ(Col(d.grid, 7)[0], "   3100");
+    EXPECT_EQ(Col(d.grid, 8)[0], "   88.6");
+    EXPECT_EQ(d.Label(LabelSlot::YosoKaishu), "  141.8");
+    EXPECT_EQ(d.RateColor(), betting::kBlack);
+
+    struct Case {
+        int bets;
+        std::int64_t budget;
+        const char* stake;
+        const char* total;
+    };
+    for (Case c : {Case{29, 3000, "   100", "  2900"}, Case{27, 3000, "   200", "  5400"},
+                   Case{30, 3000, "   100", "  3000"}, Case{3, 100, "   100", "   300"}}) {
+        Distributed e = Distribute(V(static_cast<std::size_t>(c.bets), "   2.0"),
+                                   betting::kModeEqual, c.budget);
+        EXPECT_EQ(Col(e.grid, 6)[0], c.stake) << c.bets;
+        EXPECT_EQ(e.Label(LabelSlot::Total), c.total) << c.bets;
+    }
+}
+
+TEST(Stakes, ProportionalModeWeighsByInverseOdds) {
+    Distributed d = Distribute({"   2.0", "   4.0"}, betting::kModeProportional, 1000);
+    EXPECT_EQ(Col(d.grid, 6), (V{"   700", "   400"}));
+    EXPECT_EQ(d.Label(LabelSlot::Total), "  1100");
+
+    Distributed even = Distribute({"   2.0", "   3.0", "   6.0"}, betting::kModeProportional, 3000);
+    EXPECT_EQ(Col(even.grid, 6), (V{"  1500", "  1000", "   500"}));
+    EXPECT_EQ(even.Label(LabelSlot::YosoKaishu), "  100.0");
+    EXPECT_EQ(even.RateColor(), betting::kRed);
+
+    Distributed zero = Distribute({"   2.0", "   0.0"}, betting::kModeProportional, 1000);
+    EXPECT_EQ(Col(zero.grid, 6)[1], "   100");
+
+    Distributed firstZero = Distribute({"   0.0", "   4.0"}, betting::kModeProportional, 1000);
+    EXPECT_EQ(Col(firstZero.grid, 6), (V{"", ""}));
+    EXPECT_EQ(firstZero.Label(LabelSlot::Tensu), "  2");
+    EXPECT_EQ(firstZero.Label(LabelSlot::Total), "     0");
+}
+
+TEST(Stakes, GuardsLeaveTheGridAlone) {
+    for (auto [odds, budget] : {std::pair{V{"   2.0"}, 99}, std::pair{V{"      "}, 3000}}) {
+        PlainTable g = PairGrid(odds);
+        g.SetCell(6, 1, "   700");
+        betting::LabelBoard labels;
+        betting::CalcFundDistribution(BetKind::Umaren, 0, budget, g, 7, 6, 0, 3, 1, labels);
+        EXPECT_EQ(g.Cells(6, 1), "   700");
+        EXPECT_EQ(labels.Find(BetKind::Umaren, LabelSlot::Total)->caption, "");
+    }
+    // Every bet erased: the stakes go, no label is written.
+    PlainTable g = PairGrid({"   2.0", "   3.0"});
+    g.SetCell(6, 1, "   700");
+    g.SetCell(0, 1, betting::EraseMark());
+    g.SetCell(0, 2, betting::EraseMark());
+    betting::LabelBoard labels;
+    betting::CalcFundDistribution(BetKind::Umaren, 0, 3000, g, 7, 6, 0, 3, 1, labels);
+    EXPECT_EQ(Col(g, 6), (V{"", ""}));
+    EXPECT_EQ(labels.Find(BetKind::Umaren, LabelSlot::Tensu)->caption, "");
+}
+
+class Results : public testsupport::BetDay {
+protected:
+    jvdata::TPayoutTables& pay() { return day().gPayoutTables; }
+};
+
+TEST_F(Results, PairKeysHitOnlyInTheirWrittenOrder) {
+    pay().gPayKeyUmaren[0][1] = " 2- 5";
+    pay().gPayYenUmaren[0][1] = 1230;
+    pay().gPayPopUmaren[0][1] = 5;
+    PlainTable g = PairGrid({"   9.0", "   9.0"});
+    g.SetCell(2, 1, " 5- 2");
+    g.SetCell(2, 2, " 2- 5");
+    g.SetCell(6, 1, "   500");
+    g.SetCell(6, 2, "   500");
+    betting::LabelBoard labels;
+    labels.Find(BetKind::Umaren, LabelSlot::Total)->caption = "  1000";
+    betting::SetKaimeResults(BetKind::Umaren, 2, 6, g, 13, 12, 11, pay(), 0, labels);
+    EXPECT_EQ(Col(g, 11), (V{"", "   1230"}));
+    EXPECT_EQ(Col(g, 12), (V{"", "   6150"}));
+    EXPECT_EQ(Col(g, 13), (V{"", "  5"}));
+    const betting::LabelState* result = labels.Find(BetKind::Umaren, LabelSlot::Kaishu);
+    EXPECT_EQ(result->caption, "    6150");
+    EXPECT_EQ(result->font, betting::kBlack);
+}
+
+TEST_F(Results, ReturnsAreSixtyFourBitAndRedBelowTheStake) {
+    pay().gPayKeySanrentan[0][1] = " 7- 1-12";
+    pay().gPayYenSanrentan[0][1] = 5000000;
+    PlainTable g(15, 2);
+    g.SetCell(1, 1, "   1");
+    g.SetCell(2, 1, " 7- 1-12");
+    g.SetCell(6, 1, "   500");
+    betting::LabelBoard labels;
+    labels.Find(BetKind::Sanrentan, LabelSlot::Total)->caption = "25000000";
+    betting::SetKaimeResults(BetKind::Sanrentan, 2, 6, g, 14, 13, 12, pay(), 0, labels);
+    EXPECT_EQ(g.Cells(13, 1), "25000000");
+    EXPECT_EQ(labels.Find(BetKind::Sanrentan, LabelSlot::Kaishu)->font, betting::kBlack);
+    labels.Find(BetKind::Sanrentan, LabelSlot::Total)->caption = "25000001";
+    betting::SetKaimeResults(BetKind::Sanrentan, 2, 6, g, 14, 13, 12, pay(), 0, labels);
+    EXPECT_EQ(labels.Find(BetKind::Sanrentan, LabelSlot::Kaishu)->font, betting::kRed);
+}
+
+TEST_F(Results, PlaceHitsMatchTheHorseNumber) {
+    pay().gPayKeyPlace[0] = {0, 3, 12, 7, 0, 0};
+    pay().gPayYenPlace[0] = {0, 150, 320, 180, 0, 0};
+    PlainTable g(12, 4);
+    for (int r = 1; r <= 3; ++r) g.SetCell(1, r, keiba::FormatInt(r, 2));
+    g.SetCell(2, 1, " 3");
+    g.SetCell(2, 2, " 5");
+    g.SetCell(2, 3, "12");
+    g.SetCell(0, 3, betting::EraseMark()); // erased rows still show their payout
+    betting::LabelBoard labels;
+    betting::SetKaimeResults(BetKind::Fuku, 2, 5, g, 11, 10, 9, pay(), 0, labels);
+    EXPECT_EQ(Col(g, 9), (V{"    150", "", "    320"}));
+    EXPECT_EQ(Col(g, 10), (V{"      0", "", "      0"}));
+    EXPECT_EQ(labels.Find(BetKind::Fuku, LabelSlot::Kaishu)->caption, "");
+}
+
+TEST(AppearRates, ZeroTableShowsZeroWithinItsRange) {
+    PlainTable g(14, 3);
+    g.SetCell(5, 1, " 3-12");
+    g.SetCell(5, 2, "");
+    betting::FillAppearRateColumn(2, 2, 12, 2, g, 10, 5);
+    EXPECT_EQ(g.Cells(10, 1), "  0.0");
+    EXPECT_EQ(g.Cells(10, 2), "");
+    betting::FillAppearRateColumn(2, 1, 3, 2, g, 9, 5); // field size outside the table
+    EXPECT_EQ(g.Cells(9, 1), "");
+}
+
+// --- the tab's handlers over the computations ---
+
+class TabStakes : public testsupport::BetDay {
+protected:
+    void SetUp() override {
+        BetDay::SetUp();
+        keiba::SetAppDirForTest(dir.path());
+        SetRace(3);
+        Mark(betting::kMarkAxisCol, {1}, "◎");
+        Mark(betting::kMarkLeg1Col, {2, 3}, "▲");
+        LoadOdds(2);
+        calc().UmarenOdds[keiba::QuinellaIndex(1, 2)] = 2.0;
+        calc().UmarenOdds[keiba::QuinellaIndex(1, 3)] = 4.0;
+        day().RaceAmounts.fill(3000);
+    }
+    void TearDown() override { keiba::SetAppDirForTest({}); }
+    testsupport::TempDir dir;
+    testsupport::FakeHost host;
+};
+
+TEST_F(TabStakes, EraseClicksToggleAndRecompute) {
+    betting::KaimeTab tab(day(), host, marks);
+    tab.ShowRaceAmount();
+    tab.KaimeMakeBtnClick();
+    const PlainTable& g = tab.Book().Grid(BetKind::Umaren);
+    EXPECT_EQ(Col(g, 6), (V{"  1500", "  1500"}));
+    tab.GridClick(BetKind::Umaren, 0, 1);
+    EXPECT_EQ(Col(g, 6), (V{"", "  3000"}));
+    tab.GridClick(BetKind::Umaren, 3, 2); // recomputes, toggles nothing
+    EXPECT_EQ(Col(g, 6), (V{"", "  3000"}));
+    tab.GridClick(BetKind::Umaren, 0, 1);
+    EXPECT_EQ(Col(g, 6), (V{"  1500", "  1500"}));
+    // The empty 枠連 grid: the click changes neither grid nor mode.
+    tab.GridClick(BetKind::Waku, 2, 1);
+    EXPECT_EQ(tab.HaibunMode(), betting::kModeEqual);
+}
+
+TEST_F(TabStakes, AmountsAreKeptPerRaceAndIgnoredWithoutARace) {
+    betting::KaimeTab tab(day(), host, marks);
+    tab.ShowRaceAmount();
+    tab.KaimeMakeBtnClick();
+    tab.SaNumEditExC1Change(1000);
+    EXPECT_EQ(day().RaceAmounts[0], 1000);
+    EXPECT_EQ(Col(tab.Book().Grid(BetKind::Umaren), 6), (V{"   500", "   500"}));
+    day().gCurRace = 4;
+    EXPECT_EQ(tab.ShowRaceAmount(), 3000);
+    day().gCurRace = 0;
+    EXPECT_EQ(tab.ShowRaceAmount(), 1000);
+
+    tab.RadioGroup1Click(betting::kModeProportional);
+    EXPECT_EQ(Col(tab.Book().Grid(BetKind::Umaren), 6), (V{"   700", "   400"}));
+    EXPECT_EQ(tab.Ini().ReadInteger("KaimeSet", "HaibunSet", 0), 1);
+
+    host.selected = -1;
+    tab.SaNumEditExC1Change(5000);
+    EXPECT_EQ(day().RaceAmounts[0], 1000);
+    EXPECT_EQ(Col(tab.Book().Grid(BetKind::Umaren), 6), (V{"   700", "   400"}));
+}
+
+TEST_F(TabStakes, TabChangeHighlightsTheActiveLabels) {
+    betting::KaimeTab tab(day(), host, marks);
+    tab.PageControl4Change(betting::PageOf(BetKind::Wide));
+    const betting::LabelBoard& l = tab.Book().labels;
+    EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kActiveLabel);
+    EXPECT_EQ(l.Find(BetKind::Tan, LabelSlot::Total)->background, betting::kCream);
+    tab.PageControl4Change(betting::PageOf(BetKind::Waku));
+    EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kCream);
+}
+
+TEST(DefaultStake, StoresAtLeastOneHundred) {
+    testsupport::TempDir dir;
+    keiba::SetAppDirForTest(dir.path());
+    app::TIniGT ini;
+    ini.Loaded();
+    EXPECT_EQ(betting::ReadDefaultAmount(ini), 3000);
+    for (auto [typed, stored] : {std::pair{50, 100}, std::pair{0, 100}, std::pair{2500, 2500}}) {
+        EXPECT_EQ(betting::StoreDefaultAmount(ini, typed), stored);
+        EXPECT_EQ(ini.ReadInteger("KaimeSet", "DefaultAmount", 0), stored);
+    }
+    keiba::SetAppDirForTest({});
+}
+
+} // namespace
+
+namespace {
+
+// The grids' fast formatting must give FormatFixed's text for every value it meets: odds in
+// tenths, stakes times odds, shares and rates, near-halves included.
+TEST(FixedText, AgreesWithFormatFixed) {
+    auto same = [](double v, int width, int decimals) {
+        ASSERT_EQ(betting::FixedText(v, width, decimals), keiba::FormatFixed(v, width, decimals))
+            << v << " " << decimals;
+    };
+    for (int tenths = 0; tenths <= 99999; tenths += 7) same(tenths / 10.0, 7, 1);
+    for (int stake = 100; stake <= 5000; stake += 300)
+        for (int tenths = 10; tenths <= 20000; tenths += 13) {
+            const double payout = stake * (tenths / 10.0);
+            same(payout, 7, 0);
+            same(payout / 3500.0 * 100.0, 7, 1);
+            same(payout / 7.0 / 2900.0 * 100.0, 7, 1);
+        }
+    for (double v : {0.0, 0.05, 0.15, 0.25, 2.675, 360.5, 1.005, 99.95, 0.95, 1e11 + 0.5,
+                     123456789.25, -1.0, -2.0, 5e12})
+        for (int d : {0, 1, 2}) same(v, 6, d);
+}
+
+} // namespace
