@@ -1,0 +1,192 @@
+#include "search/forms/shutugenform.h"
+
+#include "keiba/platform.h"
+#include "search/forms/conditioneditor.h"
+#include "search/nerairecord.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace search {
+namespace {
+
+QString U(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+std::string TrimmedText(const QString& text) {
+    return TrimNeraiName(text.toStdString());
+}
+
+// A drop-down list shows nothing until an item is chosen; adding the first item to a
+// QComboBox would select it.
+void FillCombo(QComboBox* combo, const std::vector<std::string>& names) {
+    const QSignalBlocker block(combo);
+    combo->clear();
+    for (const std::string& name : names) combo->addItem(U(name));
+    combo->setCurrentIndex(-1);
+}
+
+constexpr const char* kBoundsSection = "locateShutugenForm";
+
+} // namespace
+
+TShutugenForm::TShutugenForm(QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("ShutugenForm"));
+    setWindowTitle(QStringLiteral("R馬検索"));
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    ini_.Loaded();
+
+    auto* outer = new QVBoxLayout(this);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    outer->addWidget(PageControl1);
+
+    seisekiPage_ = new QWidget;
+    seisekiPage_->setObjectName(QStringLiteral("SeisekiSheet"));
+    PageControl1->addTab(seisekiPage_, QStringLiteral("成績検索"));
+    auto* page = new QVBoxLayout(seisekiPage_);
+
+    auto* setRow = new QHBoxLayout;
+    setRow->addWidget(new QLabel(QStringLiteral("狙い馬条件名"), seisekiPage_));
+    NeraiEdit = new QLineEdit(seisekiPage_);
+    NeraiEdit->setObjectName(QStringLiteral("NeraiEdit"));
+    NeraiEdit->setMinimumWidth(160);
+    setRow->addWidget(NeraiEdit);
+    NeraiSaveBtn = new QPushButton(QStringLiteral("登録"), seisekiPage_);
+    NeraiSaveBtn->setObjectName(QStringLiteral("NeraiSaveBtn"));
+    setRow->addWidget(NeraiSaveBtn);
+    setRow->addSpacing(16);
+    setRow->addWidget(new QLabel(QStringLiteral("読込"), seisekiPage_));
+    NeraiCombo = new QComboBox(seisekiPage_);
+    NeraiCombo->setObjectName(QStringLiteral("NeraiCombo"));
+    NeraiCombo->setMinimumWidth(160);
+    setRow->addWidget(NeraiCombo);
+    NeraiDelBtn = new QPushButton(QStringLiteral("削除"), seisekiPage_);
+    NeraiDelBtn->setObjectName(QStringLiteral("NeraiDelBtn"));
+    setRow->addWidget(NeraiDelBtn);
+    setRow->addSpacing(16);
+    ClearSetBtn = new QPushButton(QStringLiteral("←本走・前走条件設定をクリア"), seisekiPage_);
+    ClearSetBtn->setObjectName(QStringLiteral("ClearSetBtn"));
+    setRow->addWidget(ClearSetBtn);
+    MakeListBtn = new QPushButton(QStringLiteral("MakeList"), seisekiPage_);
+    MakeListBtn->setObjectName(QStringLiteral("MakeListBtn"));
+    MakeListBtn->setVisible(false);
+    setRow->addWidget(MakeListBtn);
+    setRow->addStretch(1);
+    page->addLayout(setRow);
+
+    editor_ = new TNeraiConditionEditor(seisekiPage_);
+    page->addWidget(editor_, 1);
+
+    connect(NeraiSaveBtn, &QPushButton::clicked, this, [this] { NeraiSaveBtnClick(); });
+    connect(NeraiDelBtn, &QPushButton::clicked, this, [this] { NeraiDelBtnClick(); });
+    connect(ClearSetBtn, &QPushButton::clicked, this, [this] { ClearSetBtnClick(); });
+    connect(MakeListBtn, &QPushButton::clicked, this, [this] { MakeListBtnClick(); });
+    connect(NeraiCombo, &QComboBox::activated, this, [this](int) { NeraiComboChange(); });
+
+    setGeometry(ini_.ReadInteger(kBoundsSection, "left", 30),
+                ini_.ReadInteger(kBoundsSection, "top", 20),
+                ini_.ReadInteger(kBoundsSection, "width", 950),
+                ini_.ReadInteger(kBoundsSection, "height", 600));
+    MakeListBtnClick();
+}
+
+TShutugenForm::~TShutugenForm() {
+    const QRect r = geometry();
+    ini_.WriteInteger(kBoundsSection, "top", r.top());
+    ini_.WriteInteger(kBoundsSection, "left", r.left());
+    ini_.WriteInteger(kBoundsSection, "width", r.width());
+    ini_.WriteInteger(kBoundsSection, "height", r.height());
+}
+
+void TShutugenForm::AttachTargetCombos(const std::array<QComboBox*, 4>& combos) {
+    targetCombos_ = combos;
+    MakeListBtnClick();
+}
+
+void TShutugenForm::NeraiSaveBtnClick() {
+    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    const std::string name = TrimmedText(NeraiEdit->text());
+    switch (CheckNeraiName(name)) {
+    case NeraiNameCheck::Ok: break;
+    case NeraiNameCheck::Empty:
+        notifier.Beep();
+        notifier.Information(std::string(kNeraiNameEmptyMessage));
+        return;
+    case NeraiNameCheck::BadChar:
+        notifier.Beep();
+        notifier.Information(std::string(kNeraiNameBadMessage));
+        return;
+    }
+
+    const NeraiEncoded encoded = EncodeNerai(editor_->Values());
+    if (!encoded.record) {
+        notifier.Beep();
+        notifier.Information(encoded.message);
+        return;
+    }
+    if (NeraiFileExists(name) && !notifier.YesNo(NeraiOverwriteQuestion(name))) return;
+    const keiba::IoResult written = WriteNeraiFile(name, *encoded.record);
+    if (!written) {
+        notifier.Beep();
+        notifier.Information(written.message);
+        return;
+    }
+    MakeListBtnClick();
+    if (userKaimeMakeList_) userKaimeMakeList_();
+    notifier.Information(std::string(kNeraiSavedMessage));
+}
+
+void TShutugenForm::NeraiComboChange() {
+    const std::string name = TrimmedText(NeraiCombo->currentText());
+    if (name.empty()) return;
+    const NeraiRead read = ReadNeraiFile(name);
+    if (read.status == NeraiReadStatus::Missing) return;
+    if (read.status == NeraiReadStatus::Short) {
+        keiba::CurrentNotifier().Beep();
+        keiba::CurrentNotifier().Information(NeraiUnreadableMessage(name));
+        return;
+    }
+    editor_->Load(DecodeNerai(read.record));
+}
+
+void TShutugenForm::ClearSetBtnClick() {
+    editor_->ClearSet();
+}
+
+void TShutugenForm::NeraiDelBtnClick() {
+    const std::string name = TrimmedText(NeraiCombo->currentText());
+    if (name.empty() || !DeleteNeraiFile(name)) return;
+    MakeListBtnClick();
+    // The user combination settings would otherwise still offer the deleted set.
+    if (userKaimeMakeList_) userKaimeMakeList_();
+}
+
+void TShutugenForm::MakeListBtnClick() {
+    const std::vector<std::string> names = NeraiSetNames();
+    FillCombo(NeraiCombo, names);
+    for (QComboBox* combo : targetCombos_)
+        if (combo) FillCombo(combo, names);
+    if (names.empty()) return;
+    for (int k = 1; k <= 4; ++k) {
+        QComboBox* combo = targetCombos_[static_cast<std::size_t>(k - 1)];
+        if (!combo) continue;
+        const std::string name =
+            TrimNeraiName(ini_.ReadString("Myfavo", "nerai" + std::to_string(k), ""));
+        if (name.empty()) continue;
+        const int index = combo->findText(U(name), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (index < 0) continue;
+        const QSignalBlocker block(combo);
+        combo->setCurrentIndex(index);
+    }
+}
+
+} // namespace search

@@ -1,0 +1,79 @@
+#include "search/neraislots.h"
+
+#include "app/inigt.h"
+#include "keiba/platform.h"
+#include "search/neraimatch.h"
+#include "search/nerairecord.h"
+
+#include <algorithm>
+
+namespace search {
+
+TNeraiSlots::TNeraiSlots(NeraiSlotView& view, app::TRaceDay& day)
+    : view_(view)
+    , day_(day) {}
+
+std::string TNeraiSlots::HeldName(int k) const {
+    if (k < 1 || k > 4) return {};
+    const auto kk = static_cast<std::size_t>(k);
+    return day_.gNeraiSlots[kk].IsBlank() ? std::string() : held_[kk];
+}
+
+NeraiSlotResult TNeraiSlots::NeraiComboChange(int k) {
+    if (k < 1 || k > 4) return NeraiSlotResult::NoName;
+    const auto kk = static_cast<std::size_t>(k);
+    std::string name = TrimNeraiName(view_.ComboText(k));
+    if (name.empty()) return NeraiSlotResult::NoName;
+
+    NeraiRead read = ReadNeraiFile(name);
+    if (read.status != NeraiReadStatus::Ok) {
+        if (read.status == NeraiReadStatus::Short) {
+            keiba::CurrentNotifier().Beep();
+            keiba::CurrentNotifier().Information(NeraiUnreadableMessage(name));
+        }
+        // The combo would otherwise name a set the slot does not hold.
+        if (name != HeldName(k)) view_.ShowName(k, HeldName(k));
+        return read.status == NeraiReadStatus::Short ? NeraiSlotResult::Unreadable
+                                                     : NeraiSlotResult::Missing;
+    }
+
+    day_.gNeraiSlots[kk] = read.record;
+    held_[kk] = name;
+    NeraiSearchBtnClick();
+
+    app::TIniGT ini;
+    ini.Loaded();
+    keiba::IoResult written = ini.WriteString("Myfavo", "nerai" + std::to_string(k), name);
+    if (!written) keiba::CurrentNotifier().Information(written.message);
+    return NeraiSlotResult::Loaded;
+}
+
+void TNeraiSlots::NeraiSearchBtnClick() {
+    std::array<bool, 4> active{};
+    for (int k = 1; k <= 4; ++k)
+        active[static_cast<std::size_t>(k - 1)] = !TrimNeraiName(view_.ComboText(k)).empty();
+    SearchNeraiSlots(day_, active, view_.RaceListCount());
+    view_.RepaintRaceCards();
+}
+
+void SearchNeraiSlots(app::TRaceDay& day, const std::array<bool, 4>& active, int raceCount) {
+    raceCount = std::clamp(raceCount, 0, app::kMaxRaces);
+    for (int k = 1; k <= 4; ++k) {
+        const auto s = static_cast<std::size_t>(k - 1);
+        for (jvdata::TRaceCalc& calc : day.gRaceCalc)
+            for (auto& runner : calc.NeraiMatch) runner[s] = 0;
+        if (!active[s] || raceCount == 0) continue;
+
+        const NeraiConditions conditions(day.gNeraiSlots[static_cast<std::size_t>(k)]);
+        for (int r = 0; r < raceCount; ++r) {
+            if (!conditions.RaceMatches(day.gDayRaces[static_cast<std::size_t>(r)])) continue;
+            jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(r)];
+            const int runners = app::FieldSize(day, r);
+            for (int h = 0; h < runners; ++h)
+                if (conditions.RunnerMatches(NeraiRunnerOf(day, r, h)))
+                    calc.NeraiMatch[static_cast<std::size_t>(h)][s] = 1;
+        }
+    }
+}
+
+} // namespace search

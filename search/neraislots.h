@@ -1,0 +1,56 @@
+#pragma once
+// The four target slots of the main window: choosing a saved set in slot k loads it into
+// `gNeraiSlots`[k], reruns the target search over the loaded day and remembers the name under
+// `Myfavo`/`nerai<k>`. The search writes `TRaceCalc.NeraiMatch`[r][h][k-1] for every race of the
+// race list and every runner, for all four slots at once.
+
+#include "app/daymodel.h"
+
+#include <array>
+#include <string>
+
+namespace search {
+
+// What the slot logic needs of the window that shows the slots.
+class NeraiSlotView {
+public:
+    virtual ~NeraiSlotView() = default;
+    // The (trimmed or not) text of target combo k = 1..4, UTF-8; empty when nothing is chosen.
+    virtual std::string ComboText(int k) const = 0;
+    // Shows `name` in combo k again (nothing selected for an empty name) without running the
+    // combo's change handler.
+    virtual void ShowName(int k, const std::string& name) = 0;
+    // The number of items of the main window's race list.
+    virtual int RaceListCount() const = 0;
+    // Hide, repaint and show the two race card grids, so that the marks appear at once.
+    virtual void RepaintRaceCards() = 0;
+};
+
+enum class NeraiSlotResult { NoName, Missing, Unreadable, Loaded };
+
+class TNeraiSlots {
+public:
+    explicit TNeraiSlots(NeraiSlotView& view, app::TRaceDay& day = app::Day());
+
+    // `NeraiCombo<k>Change`, also called by the day load for k = 1..4. A missing or unreadable
+    // file leaves the slot, the match bytes and the setting as they were, and the combo shows
+    // again the set the slot holds.
+    NeraiSlotResult NeraiComboChange(int k);
+    // `NeraiSearchBtnClick`: all four slots over the loaded day, then the race cards repaint.
+    void NeraiSearchBtnClick();
+
+    // The name of the set slot k holds; empty once the day load has blanked the slot.
+    std::string HeldName(int k) const;
+
+private:
+    NeraiSlotView& view_;
+    app::TRaceDay& day_;
+    std::array<std::string, 5> held_;
+};
+
+// The search itself: match bytes of slot k are cleared for every race and runner, then set for
+// the runners of races 0..raceCount-1 that match `gNeraiSlots`[k], for each k whose `active`
+// flag (index k-1) is set.
+void SearchNeraiSlots(app::TRaceDay& day, const std::array<bool, 4>& active, int raceCount);
+
+} // namespace search

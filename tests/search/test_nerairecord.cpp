@@ -1,0 +1,113 @@
+#include "search/nerairecord.h"
+
+#include "keiba/appdir.h"
+#include "tests/search/neraifixture.h"
+#include "tests/support/tempdir.h"
+
+using namespace search;
+using testsupport::Slurp;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+TEST(NeraiRecord, AnEmptyDecimalEditStopsTheSaveAndNamesTheField) {
+    NeraiValues values = InitialNeraiValues();
+    values[1][kTanOzMax].text = "";
+    NeraiEncoded encoded = EncodeNerai(values);
+    EXPECT_FALSE(encoded.record);
+    EXPECT_EQ(encoded.message, "前走条件指定の単勝オッズ(上限)が未入力です。");
+
+    values = InitialNeraiValues();
+    values[0][kHiLvShorituMin].text = "12.";
+    encoded = EncodeNerai(values);
+    ASSERT_TRUE(encoded.record);
+    EXPECT_EQ(encoded.record->Field(NeraiOffset(0, kHiLvShorituMin) + 1, 5), " 12.0");
+}
+
+TEST(NeraiRecord, ALoadKeepsSpinEditsForZeroOrBlankAndEmptiesBlankDecimals) {
+    TNeraiRecord rec = testsupport::DefaultSet();
+    testsupport::Put(rec, 0, kTanNinMin, " 0");
+    testsupport::Put(rec, 0, kTanNinMax, "  ");
+    testsupport::Put(rec, 1, kTanOzMin, "     ");
+    testsupport::Put(rec, 1, kR5soTotalMin, "  x ");
+    testsupport::Put(rec, 1, kBashoFlags, "1 01000000");
+    NeraiLoad load = DecodeNerai(rec);
+    EXPECT_FALSE(load[0][kTanNinMin].number);
+    EXPECT_FALSE(load[0][kTanNinMax].number);
+    EXPECT_EQ(load[0][kTosuMax].number, 18);
+    EXPECT_EQ(load[1][kTanOzMin].text, "");
+    EXPECT_EQ(load[1][kTanOzMax].text, "999.9");
+    EXPECT_EQ(load[1][kR5soTotalMin].number, 0);
+    EXPECT_EQ(load[0][kR5soTotalMin].number, -99);
+    EXPECT_EQ(
+        load[1][kBashoFlags].selected,
+        (std::vector<bool>{true, false, false, true, false, false, false, false, false, false}));
+}
+
+TEST(NeraiRecord, NamesAreCheckedByCharacter) {
+    struct {
+        std::string_view name;
+        NeraiNameCheck check;
+    } cases[] = {
+        {"", NeraiNameCheck::Empty},
+        {"a.b", NeraiNameCheck::BadChar},
+        {"ソ", NeraiNameCheck::Ok},       // CP932 83 5C
+        {"表の条件", NeraiNameCheck::Ok}, // CP932 95 5C
+        {"a b", NeraiNameCheck::Ok},
+        {"全角　空白", NeraiNameCheck::Ok},
+        {"a/b", NeraiNameCheck::BadChar},
+        {"a:b", NeraiNameCheck::BadChar},
+        {"a|b", NeraiNameCheck::BadChar},
+        {"a\tb", NeraiNameCheck::BadChar},
+        {"a\\b", NeraiNameCheck::BadChar},
+        {"..", NeraiNameCheck::BadChar},
+        {"\xF0\x9F\x90\x8E", NeraiNameCheck::BadChar}, // no CP932 form
+        {"\xE3\x81", NeraiNameCheck::BadChar},         // broken UTF-8
+    };
+    for (auto c : cases) EXPECT_EQ(CheckNeraiName(c.name), c.check) << c.name;
+    for (char c : std::string_view("!\"#$%&'()<>[]{}+*@?\\-=,."))
+        EXPECT_EQ(CheckNeraiName(std::string("x") + c), NeraiNameCheck::BadChar) << c;
+    EXPECT_EQ(TrimNeraiName(" \t名前 \r\n"), "名前");
+    EXPECT_EQ(TrimNeraiName("　名前　"), "　名前　");
+}
+
+class NeraiFiles : public ::testing::Test {
+protected:
+    void SetUp() override { keiba::SetAppDirForTest(dir.path()); }
+    void TearDown() override { keiba::SetAppDirForTest({}); }
+    TempDir dir;
+};
+
+TEST_F(NeraiFiles, ReadsTheFirstRecordAndRefusesAShortFile) {
+    const TNeraiRecord set = testsupport::DefaultSet();
+    ASSERT_TRUE(WriteNeraiFile("長い名前 2", set));
+    EXPECT_EQ(Slurp(dir / "nerai/長い名前 2.nri"), set.Bytes());
+
+    NeraiRead read = ReadNeraiFile("長い名前 2");
+    EXPECT_EQ(read.status, NeraiReadStatus::Ok);
+    EXPECT_EQ(read.record.Bytes(), set.Bytes());
+
+    WriteBytes(dir / "nerai/long.nri", std::string(set.Bytes()) + "trailing");
+    EXPECT_EQ(ReadNeraiFile("long").record.Bytes(), set.Bytes());
+
+    WriteBytes(dir / "nerai/short.nri", set.Bytes().substr(0, 215));
+    read = ReadNeraiFile("short");
+    EXPECT_EQ(read.status, NeraiReadStatus::Short);
+    EXPECT_TRUE(read.record.IsBlank());
+
+    EXPECT_EQ(ReadNeraiFile("none").status, NeraiReadStatus::Missing);
+    WriteBytes(dir / "outside.nri", set.Bytes());
+    EXPECT_EQ(ReadNeraiFile("../outside").status, NeraiReadStatus::Missing);
+    EXPECT_FALSE(DeleteNeraiFile("../outside"));
+}
+
+TEST_F(NeraiFiles, TheListIsTheSortedNamesOfTheSetFiles) {
+    EXPECT_TRUE(NeraiSetNames().empty()); // no folder yet
+    std::filesystem::create_directories(dir / "nerai");
+    for (const char* f : {"b.nri", "a.nri", "表.nri", "notes.txt", "c.nri.tmp123", "x.NRI"})
+        WriteBytes(dir / (std::string("nerai/") + f), "");
+    std::filesystem::create_directories(dir / "nerai/dir.nri");
+    EXPECT_EQ(NeraiSetNames(), (std::vector<std::string>{"a", "b", "表"}));
+    EXPECT_TRUE(DeleteNeraiFile("a"));
+    EXPECT_FALSE(DeleteNeraiFile("a"));
+    EXPECT_EQ(NeraiSetNames(), (std::vector<std::string>{"b", "表"}));
+}

@@ -1,0 +1,182 @@
+#include "search/neraislots.h"
+
+#include "app/inigt.h"
+#include "tests/app/dayfixture.h"
+#include "tests/search/neraifixture.h"
+
+using namespace search;
+using namespace testsupport;
+using app::Day;
+
+namespace {
+
+class FakeSlotView : public NeraiSlotView {
+public:
+    std::string ComboText(int k) const override { return combo[static_cast<std::size_t>(k)]; }
+    void ShowName(int k, const std::string& name) override {
+        combo[static_cast<std::size_t>(k)] = name;
+        shown.push_back(std::to_string(k) + ":" + name);
+    }
+    int RaceListCount() const override { return races; }
+    void RepaintRaceCards() override { ++repaints; }
+
+    std::array<std::string, 5> combo;
+    std::vector<std::string> shown;
+    int races = 0;
+    int repaints = 0;
+};
+
+std::string Myfavo(int k) {
+    app::TIniGT ini;
+    ini.Loaded();
+    return ini.ReadString("Myfavo", "nerai" + std::to_string(k), "(none)");
+}
+
+// A day of two races of three runners each, none with a previous run.
+void TwoRaces(app::TRaceDay& day) {
+    for (std::size_t r = 0; r < 2; ++r) {
+        RunnerData data;
+        day.gDayRaces[r] = data.race;
+        day.gDayRaces[r].SetField(882, 2, "03");
+    }
+    day.gDayRaceCount = 2;
+}
+
+int Matches(const app::TRaceDay& day, int slot) {
+    int n = 0;
+    for (const auto& calc : day.gRaceCalc)
+        for (const auto& runner : calc.NeraiMatch) n += runner[static_cast<std::size_t>(slot - 1)];
+    return n;
+}
+
+} // namespace
+
+class NeraiSlots : public DayFixture {
+protected:
+    void SetUp() override {
+        DayFixture::SetUp();
+        std::filesystem::create_directories(dir / "nerai");
+        ASSERT_TRUE(WriteNeraiFile("open", OpenSet()));
+        ASSERT_TRUE(WriteNeraiFile("default", DefaultSet()));
+    }
+    FakeSlotView view;
+};
+
+TEST_F(NeraiSlots, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
+    TwoRaces(Day());
+    view.races = 2;
+    TNeraiSlots slots(view);
+    view.combo[2] = " open ";
+    EXPECT_EQ(slots.NeraiComboChange(2), NeraiSlotResult::Loaded);
+    EXPECT_EQ(Day().gNeraiSlots[2].Bytes(), OpenSet().Bytes());
+    EXPECT_EQ(Matches(Day(), 2), 6);
+    EXPECT_EQ(Myfavo(2), "open");
+    EXPECT_EQ(view.repaints, 1);
+
+    // The same set in a second slot marks the same runners in both.
+    view.combo[4] = "open";
+    slots.NeraiComboChange(4);
+    EXPECT_EQ(Matches(Day(), 4), 6);
+    EXPECT_EQ(Matches(Day(), 2), 6);
+    EXPECT_EQ(Day().gRaceCalc[1].NeraiMatch[2], (std::array<std::uint8_t, 4>{0, 1, 0, 1}));
+
+    // Runners without a previous run fail every set the editor saves; the slot is cleared too.
+    view.combo[2] = "default";
+    slots.NeraiComboChange(2);
+    EXPECT_EQ(Matches(Day(), 2), 0);
+    EXPECT_EQ(Myfavo(2), "default");
+
+    // A slot with no name chosen is skipped and keeps no marks.
+    view.combo[4] = "";
+    slots.NeraiSearchBtnClick();
+    EXPECT_EQ(Matches(Day(), 4), 0);
+    EXPECT_EQ(slots.NeraiComboChange(4), NeraiSlotResult::NoName);
+}
+
+TEST_F(NeraiSlots, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldSet) {
+    TwoRaces(Day());
+    view.races = 2;
+    TNeraiSlots slots(view);
+    view.combo[1] = "open";
+    slots.NeraiComboChange(1);
+    ASSERT_EQ(Matches(Day(), 1), 6);
+
+    view.combo[1] = "gone";
+    EXPECT_EQ(slots.NeraiComboChange(1), NeraiSlotResult::Missing);
+    EXPECT_EQ(view.shown, std::vector<std::string>{"1:open"});
+    EXPECT_EQ(Myfavo(1), "open");
+    EXPECT_EQ(Matches(Day(), 1), 6);
+    EXPECT_TRUE(notifier.messages.empty());
+
+    WriteBytes(dir / "nerai/short.nri", std::string(100, '0'));
+    view.combo[1] = "short";
+    EXPECT_EQ(slots.NeraiComboChange(1), NeraiSlotResult::Unreadable);
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{"[short]は狙い馬ファイルとして読み込めません。"});
+    EXPECT_EQ(view.combo[1], "open");
+    EXPECT_EQ(Day().gNeraiSlots[1].Bytes(), OpenSet().Bytes());
+    EXPECT_EQ(Myfavo(1), "open");
+    EXPECT_EQ(Matches(Day(), 1), 6);
+
+    // Once the day load has blanked the slot it holds nothing, and a missing file leaves the
+    // combo empty.
+    Day().gNeraiSlots[1].Clear();
+    view.combo[1] = "gone";
+    slots.NeraiComboChange(1);
+    EXPECT_EQ(view.combo[1], "");
+}
+
+TEST_F(NeraiSlots, AnEmptyRaceListStillLoadsAndRemembersTheSet) {
+    TwoRaces(Day());
+    view.races = 0;
+    TNeraiSlots slots(view);
+    view.combo[3] = "open";
+    EXPECT_EQ(slots.NeraiComboChange(3), NeraiSlotResult::Loaded);
+    EXPECT_EQ(Myfavo(3), "open");
+    EXPECT_EQ(Matches(Day(), 3), 0);
+}
+
+namespace {
+
+// The window of a day load: its slot hook runs the slot handlers.
+class SlotHost : public RecordingHost {
+public:
+    explicit SlotHost(TNeraiSlots& s)
+        : slots(s) {}
+    void NeraiComboChange(int s) override {
+        RecordingHost::NeraiComboChange(s);
+        slots.NeraiComboChange(s);
+    }
+    void SelectFirstRace() override {
+        RecordingHost::SelectFirstRace();
+        matchesAtSelection = Matches(Day(), 1);
+    }
+    TNeraiSlots& slots;
+    int matchesAtSelection = -1;
+};
+
+} // namespace
+
+TEST_F(NeraiSlots, TheDayLoadSearchesBeforeItSelectsTheFirstRace) {
+    WriteRaces("20261206", {Ra("20261206", "05", 1, 2), Ra("20261206", "08", 1, 1)});
+    view.combo[1] = "open";
+    view.combo[3] = "gone";
+    TNeraiSlots slots(view);
+    SlotHost slotHost(slots);
+    view.races = 2;
+    Day().gNeraiSlots[3] = DefaultSet(); // the load blanks what the previous day held
+    ASSERT_EQ(app::DateComboChange(Stem("20261206"), slotHost, dir.path()),
+              app::DayLoadResult::Loaded);
+    EXPECT_EQ(slotHost.matchesAtSelection, 3);
+    EXPECT_EQ(Myfavo(1), "open");
+    EXPECT_EQ(Myfavo(3), "(none)");
+    EXPECT_TRUE(Day().gNeraiSlots[3].IsBlank());
+
+    const auto& ops = slotHost.ops;
+    auto at = [&](const std::string& op) {
+        return std::find(ops.begin(), ops.end(), op) - ops.begin();
+    };
+    EXPECT_LT(at("odds35"), at("nerai1"));
+    EXPECT_LT(at("nerai1"), at("nerai2"));
+    EXPECT_LT(at("nerai4"), at("select"));
+}
