@@ -1,10 +1,10 @@
-#include "app/forms/mainform.h"
+#include "app/forms/application.h"
+#include "jvdata/jvlink.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    app::TMainForm mainForm;
-    mainForm.show();
-    return application.exec();
+    return app::RunKestrane(application,
+                            [] { return jvdata::CreateReplayJvLink(jvdata::DefaultFeedFolder()); });
 }

@@ -1,0 +1,76 @@
+#include "app/forms/application.h"
+
+#include "app/forms/desplform.h"
+#include "app/forms/dldataform.h"
+#include "app/forms/mainform.h"
+#include "app/forms/neraigaitoform.h"
+#include "app/forms/prgrsform.h"
+#include "app/forms/rinputform.h"
+#include "app/forms/shutugenform.h"
+#include "app/forms/userkaimeform.h"
+#include "controls/qtplatform.h"
+#include "keiba/platform.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+
+namespace app {
+
+TApplicationForms::~TApplicationForms() = default;
+
+std::unique_ptr<TApplicationForms> StartApplication(const JvLinkFactory& factory) {
+    {
+        // The probe only tells whether the control is there; the window makes its own.
+        std::unique_ptr<jvdata::TJVLink> probe = factory ? factory() : nullptr;
+        if (!probe) {
+            keiba::CurrentNotifier().Beep();
+            keiba::CurrentNotifier().Information(
+                "JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。");
+            return nullptr;
+        }
+    }
+    QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
+
+    auto forms = std::make_unique<TApplicationForms>();
+    forms->MainForm = std::make_unique<TMainForm>(factory());
+    TMainForm* main = forms->MainForm.get();
+    forms->PrgrsForm = new TPrgrsForm(main);
+    forms->ShutugenForm = new TShutugenForm(main);
+    forms->RInputForm = new TRInputForm(main);
+    forms->NeraiGaitoForm = new TNeraiGaitoForm(main);
+    forms->DeSplForm = new TDeSplForm(main);
+    forms->DLDataForm = new TDLDataForm(main);
+    forms->UserKaimeForm = new TUserKaimeForm(main);
+    main->AttachForms(forms->PrgrsForm, forms->ShutugenForm, forms->RInputForm,
+                      forms->UserKaimeForm);
+    return forms;
+}
+
+void UseApplicationFont(QApplication& application) {
+    const QString family = QStringLiteral("Noto Sans CJK JP");
+    QFont font = application.font();
+    if (QFontDatabase::families().contains(family)) font.setFamily(family);
+    font.setPointSize(9);
+    application.setFont(font);
+}
+
+int RunKestrane(QApplication& application, const JvLinkFactory& factory) {
+    controls::QtNotifier notifier;
+    controls::QtShell shell;
+    keiba::InstallNotifier(&notifier);
+    keiba::InstallShell(&shell);
+    QApplication::setApplicationName(QStringLiteral("kestrane"));
+    UseApplicationFont(application);
+
+    int code = 0;
+    if (auto forms = StartApplication(factory)) {
+        forms->MainForm->show();
+        code = application.exec();
+    }
+    keiba::InstallNotifier(nullptr);
+    keiba::InstallShell(nullptr);
+    return code;
+}
+
+} // namespace app

@@ -1,0 +1,51 @@
+#pragma once
+// The program's start: the JV-Link presence test, the title and the forms in their order.
+
+#include "jvdata/jvlink.h"
+
+#include <functional>
+#include <memory>
+
+class QApplication;
+
+namespace app {
+
+class TDeSplForm;
+class TDLDataForm;
+class TMainForm;
+class TNeraiGaitoForm;
+class TPrgrsForm;
+class TRInputForm;
+class TShutugenForm;
+class TUserKaimeForm;
+
+// Makes a JV-Link control; nothing when the control is not installed.
+using JvLinkFactory = std::function<std::unique_ptr<jvdata::TJVLink>()>;
+
+// The forms of the run. The main window owns the others (they are its child windows).
+struct TApplicationForms {
+    std::unique_ptr<TMainForm> MainForm;
+    TPrgrsForm* PrgrsForm = nullptr;
+    TShutugenForm* ShutugenForm = nullptr;
+    TRInputForm* RInputForm = nullptr;
+    TNeraiGaitoForm* NeraiGaitoForm = nullptr;
+    TDeSplForm* DeSplForm = nullptr;
+    TDLDataForm* DLDataForm = nullptr;
+    TUserKaimeForm* UserKaimeForm = nullptr;
+    ~TApplicationForms();
+};
+
+// The application's title: the product name and one blank.
+inline constexpr char kApplicationTitle[] = "ケストレーン ";
+
+// The presence test, the title, and the forms created in order (the main window's creation
+// handler runs first). Nothing, after the message, when JV-Link is missing.
+std::unique_ptr<TApplicationForms> StartApplication(const JvLinkFactory& factory);
+
+// The font every form is laid out for.
+void UseApplicationFont(QApplication& application);
+
+// The whole program: Qt platform layers, start-up, the message loop. The exit code.
+int RunKestrane(QApplication& application, const JvLinkFactory& factory);
+
+} // namespace app

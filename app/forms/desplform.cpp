@@ -1,0 +1,10 @@
+#include "app/forms/desplform.h"
+
+namespace app {
+
+TDeSplForm::TDeSplForm(QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("DeSplForm"));
+}
+
+} // namespace app

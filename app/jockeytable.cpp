@@ -1,0 +1,27 @@
+#include "app/jockeytable.h"
+
+#include "app/csvsplit.h"
+#include "jvdata/dayfiles.h"
+
+#include <algorithm>
+
+namespace app {
+
+JockeyTable ParseJockeyTable(std::string_view bytes) {
+    std::vector<std::string_view> lines = jvdata::SplitLines(bytes);
+    std::sort(lines.begin(), lines.end());
+    JockeyTable table;
+    table.rows.reserve(lines.size());
+    for (std::string_view line : lines) {
+        std::vector<std::string> fields = SplitCsvLine(line);
+        // A short line once ended the whole window set-up; it now only leaves its cells blank.
+        if (fields.size() < kJockeyFields) ++table.shortLines;
+        JockeyRow row;
+        for (std::size_t i = 0; i < kJockeyFields && i < fields.size(); ++i)
+            row[i] = std::move(fields[i]);
+        table.rows.push_back(std::move(row));
+    }
+    return table;
+}
+
+} // namespace app

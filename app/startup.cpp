@@ -1,0 +1,79 @@
+#include "app/startup.h"
+
+#include "app/inigt.h"
+#include "keiba/fileio.h"
+#include "keiba/sjis.h"
+
+#include <system_error>
+
+namespace app {
+namespace fs = std::filesystem;
+
+std::string SoftwareId() {
+    return "SA514290/SD608173/Kestrane/" + std::string(kVersionText);
+}
+
+std::optional<std::string> JvVersionMessage(std::string_view version) {
+    if (version >= std::string_view("0490")) return std::nullopt;
+    std::string v(version);
+    v.resize(4, '0');
+    return "ご利用中のJV-Linkのバージョンは[" + v.substr(1, 1) + "." + v.substr(2, 1) + "." +
+           v.substr(3, 1) +
+           "]です。\r\n本ソフトのご利用にはバージョン[4.9.0]以上が必要です。\r\nJRA-VANの"
+           "ホームページより最新のJV-Linkを入手し、インストールしてください。";
+}
+
+std::vector<std::string> CreateDataFolders(const fs::path& appDir) {
+    std::vector<std::string> failures;
+    for (std::string_view name : kDataFolders) {
+        fs::path p = appDir / name;
+        std::error_code ec;
+        if (fs::is_directory(p, ec)) continue;
+        fs::create_directories(p, ec);
+        if (ec || !fs::is_directory(p))
+            failures.push_back("フォルダを作成できません：" + keiba::PathToUtf8(p) +
+                               (ec ? "（" + ec.message() + "）" : std::string()));
+    }
+    return failures;
+}
+
+namespace {
+
+// The install folder an outside program's installer recorded. This platform keeps no such
+// records, so the folders stay unset until the user chooses them.
+std::string InstalledAppPath(std::string_view /*uninstallName*/) {
+    return {};
+}
+
+} // namespace
+
+void FillOutsideProgramFolders(TIniGT& ini) {
+    struct Outside {
+        const char* key;
+        const char* uninstallName;
+        const char* subfolder;
+    };
+    static const Outside kOutside[] = {{"QVXTohyo2", "QVX投票プラグイン２", ""},
+                                       {"QVXTohyo", "QVX投票プラグイン", ""},
+                                       {"jikeiretu", "ナバリス for JRA-VAN Data Lab.", "/Data"}};
+    for (const Outside& o : kOutside) {
+        if (!keiba::TrimBlanks(ini.ReadString("Dir", o.key, "")).empty()) continue;
+        std::string found(keiba::TrimBlanks(InstalledAppPath(o.uninstallName)));
+        if (!found.empty()) ini.WriteString("Dir", o.key, found + o.subfolder);
+    }
+}
+
+TMarkerFiles ReadMarkerFiles(const fs::path& appDir) {
+    auto has = [&](std::string_view name) {
+        std::error_code ec;
+        return fs::exists(appDir / name, ec);
+    };
+    TMarkerFiles m;
+    m.soloReviewers = has("SoloReviewersFeatures.key");
+    m.primaryToggle = has("PrimaryToggleQuib.key");
+    m.supervisorPanels = has("MereSupervisorsExtraPanels.key");
+    m.keeper = has("Keeper.key");
+    return m;
+}
+
+} // namespace app

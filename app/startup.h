@@ -1,0 +1,45 @@
+#pragma once
+// The headless steps of the program's start: the program's data folders, the maintainer marker
+// files, the JV-Link identification and the version check.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace app {
+
+class TIniGT;
+
+// `gVersionText`.
+inline constexpr std::string_view kVersionText = "Ver.1.20";
+
+// The software id given to JVInit: "SA514290/SD608173/Kestrane/Ver.1.20".
+std::string SoftwareId();
+
+// The JV-Link version message, or nothing when `version` (four digits, "0490") is recent
+// enough. UTF-8.
+std::optional<std::string> JvVersionMessage(std::string_view version);
+
+// The data folders, created when missing, in this order.
+inline constexpr std::string_view kDataFolders[] = {"Data", "kaime", "CSV",   "SEI",
+                                                    "UMA",  "UM2",   "nerai", "VZK"};
+
+// Creates the folders that are missing; the messages of those that could not be created (UTF-8).
+std::vector<std::string> CreateDataFolders(const std::filesystem::path& appDir);
+
+// The folders of the outside programs (section Dir: QVXTohyo2, QVXTohyo, jikeiretu): a blank
+// key is looked up in the installer's records, and a folder found there is written back.
+void FillOutsideProgramFolders(TIniGT& ini);
+
+// The maintainer marker files present in the program folder (only their existence counts).
+struct TMarkerFiles {
+    bool soloReviewers = false;    // "SoloReviewersFeatures.key"
+    bool primaryToggle = false;    // "PrimaryToggleQuib.key"
+    bool supervisorPanels = false; // "MereSupervisorsExtraPanels.key"
+    bool keeper = false;           // "Keeper.key"
+};
+TMarkerFiles ReadMarkerFiles(const std::filesystem::path& appDir);
+
+} // namespace app

@@ -1,0 +1,122 @@
+// Start-up to a shown main window, the day load through the window, and the selection of a
+// race (what every fetch runs again), on the sample program folder.
+//
+// Usage: bench_mainform [benchmark flags]; KESTRANE_BENCH_SAMPLE names a prepared sample
+// folder, else one is generated in a temporary folder.
+
+#include "app/daymodel.h"
+#include "app/forms/application.h"
+#include "app/forms/mainform.h"
+#include "app/raceheader.h"
+#include "jvdata/jvlink.h"
+#include "keiba/appdir.h"
+#include "keiba/platform.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SilentNotifier : public keiba::Notifier {
+public:
+    void Beep() override {}
+    void Information(const std::string&) override {}
+    bool YesNo(const std::string&) override { return false; }
+};
+
+fs::path gSample;
+
+std::unique_ptr<app::TApplicationForms> StartForms() {
+    return app::StartApplication([] { return jvdata::CreateReplayJvLink(gSample / "feed"); });
+}
+
+void LoadDay(app::TMainForm& main, const QString& stem) {
+    auto* combo = main.findChild<QComboBox*>(QStringLiteral("DateCombo"));
+    combo->setCurrentIndex(combo->findText(stem));
+    main.DateComboChange();
+}
+
+void BM_StartUpToShownWindow(benchmark::State& state) {
+    for (auto _ : state) {
+        auto forms = StartForms();
+        forms->MainForm->show();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(forms.get());
+        state.PauseTiming();
+        forms.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpToShownWindow)->Unit(benchmark::kMillisecond);
+
+void BM_DayLoadThroughTheWindow(benchmark::State& state) {
+    auto forms = StartForms();
+    forms->MainForm->show();
+    for (auto _ : state) LoadDay(*forms->MainForm, QStringLiteral("2026年11月28日"));
+}
+BENCHMARK(BM_DayLoadThroughTheWindow)->Unit(benchmark::kMillisecond);
+
+// DatListClick over every race of the day in turn: header, grids, payout labels, clicks.
+void BM_RaceSelection(benchmark::State& state) {
+    auto forms = StartForms();
+    forms->MainForm->show();
+    LoadDay(*forms->MainForm, QStringLiteral("2026年11月28日"));
+    auto* list = forms->MainForm->findChild<QListWidget*>(QStringLiteral("DatList"));
+    int r = 0;
+    for (auto _ : state) {
+        r = (r + 1) % list->count();
+        list->setCurrentRow(r);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_RaceSelection)->Unit(benchmark::kMicrosecond);
+
+// The texts alone, without widgets.
+void BM_SelectRaceHeader(benchmark::State& state) {
+    auto forms = StartForms();
+    LoadDay(*forms->MainForm, QStringLiteral("2026年11月28日"));
+    int r = 0;
+    for (auto _ : state) {
+        r = (r + 1) % 36;
+        benchmark::DoNotOptimize(app::SelectRaceHeader(app::Day(), r));
+    }
+}
+BENCHMARK(BM_SelectRaceHeader)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    app::UseApplicationFont(application);
+    SilentNotifier notifier;
+    keiba::InstallNotifier(&notifier);
+
+    QTemporaryDir temp;
+    if (const char* prepared = std::getenv("KESTRANE_BENCH_SAMPLE")) {
+        gSample = prepared;
+    } else {
+        gSample = fs::path(temp.path().toStdString()) / "sample";
+        std::string command =
+            std::string(KESTRANE_MAKE_SAMPLE) + " '" + gSample.string() + "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) return 1;
+    }
+    keiba::SetAppDirForTest(gSample);
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    keiba::InstallNotifier(nullptr);
+    return 0;
+}
