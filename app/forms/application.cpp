@@ -3,13 +3,13 @@
 #include "app/forms/desplform.h"
 #include "app/forms/dldataform.h"
 #include "app/forms/mainform.h"
-#include "app/forms/neraigaitoform.h"
 #include "app/forms/prgrsform.h"
 #include "app/forms/rinputform.h"
-#include "app/forms/shutugenform.h"
 #include "app/forms/userkaimeform.h"
 #include "controls/qtplatform.h"
 #include "keiba/platform.h"
+#include "search/forms/neraigaitoform.h"
+#include "search/forms/shutugenform.h"
 
 #include <QApplication>
 #include <QFont>
@@ -36,14 +36,14 @@ std::unique_ptr<TApplicationForms> StartApplication(const JvLinkFactory& factory
     forms->MainForm = std::make_unique<TMainForm>(factory());
     TMainForm* main = forms->MainForm.get();
     forms->PrgrsForm = new TPrgrsForm(main);
-    forms->ShutugenForm = new TShutugenForm(main);
+    forms->ShutugenForm = new search::TShutugenForm(main);
     forms->RInputForm = new TRInputForm(main);
-    forms->NeraiGaitoForm = new TNeraiGaitoForm(main);
+    forms->NeraiGaitoForm = new search::TNeraiGaitoForm(main);
     forms->DeSplForm = new TDeSplForm(main);
     forms->DLDataForm = new TDLDataForm(main);
     forms->UserKaimeForm = new TUserKaimeForm(main);
     main->AttachForms(forms->PrgrsForm, forms->ShutugenForm, forms->RInputForm,
-                      forms->UserKaimeForm);
+                      forms->NeraiGaitoForm, forms->UserKaimeForm);
     return forms;
 }
 

@@ -8,15 +8,18 @@
 
 class QApplication;
 
+namespace search {
+class TNeraiGaitoForm;
+class TShutugenForm;
+} // namespace search
+
 namespace app {
 
 class TDeSplForm;
 class TDLDataForm;
 class TMainForm;
-class TNeraiGaitoForm;
 class TPrgrsForm;
 class TRInputForm;
-class TShutugenForm;
 class TUserKaimeForm;
 
 // Makes a JV-Link control; nothing when the control is not installed.
@@ -26,9 +29,9 @@ using JvLinkFactory = std::function<std::unique_ptr<jvdata::TJVLink>()>;
 struct TApplicationForms {
     std::unique_ptr<TMainForm> MainForm;
     TPrgrsForm* PrgrsForm = nullptr;
-    TShutugenForm* ShutugenForm = nullptr;
+    search::TShutugenForm* ShutugenForm = nullptr;
     TRInputForm* RInputForm = nullptr;
-    TNeraiGaitoForm* NeraiGaitoForm = nullptr;
+    search::TNeraiGaitoForm* NeraiGaitoForm = nullptr;
     TDeSplForm* DeSplForm = nullptr;
     TDLDataForm* DLDataForm = nullptr;
     TUserKaimeForm* UserKaimeForm = nullptr;

@@ -4,22 +4,34 @@
 #include "app/forms/aboutbox.h"
 #include "app/forms/prgrsform.h"
 #include "app/forms/rinputform.h"
-#include "app/forms/shutugenform.h"
 #include "app/forms/userkaimeform.h"
 #include "app/jockeytable.h"
 #include "app/raceheader.h"
+#include "betting/forms/betpage.h"
+#include "betting/forms/kaimesetform.h"
 #include "controls/folderviewer.h"
 #include "controls/label3d.h"
-#include "controls/numedit.h"
 #include "controls/qtext.h"
 #include "controls/speedbutton.h"
+#include "jvdata/fetch/fetchstate.h"
+#include "jvdata/forms/fetchtimers.h"
+#include "jvdata/forms/getdataform.h"
+#include "jvdata/forms/ozgettimeform.h"
+#include "jvdata/forms/timeseriesfolder.h"
 #include "jvdata/jvlink.h"
 #include "jvdata/jvresult.h"
 #include "keiba/appdir.h"
 #include "keiba/fileio.h"
+#include "keiba/formatters.h"
 #include "keiba/platform.h"
 #include "keiba/sjis.h"
+#include "search/forms/neraigaitoform.h"
+#include "search/forms/neraislotpanel.h"
+#include "search/forms/shutugenform.h"
+#include "views/detailcard.h"
 #include "views/grid.h"
+#include "views/gridsort.h"
+#include "views/indexcard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,7 +40,6 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -37,7 +48,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -70,7 +82,9 @@ struct GridSpec {
     std::vector<const char*> headings;
 };
 
-// The grids of the window in the order of their set-up. A width of -1 hides the column.
+// The grids of the window whose set-up is the window's own, in the order of their set-up. A width
+// of -1 hides the column. The race cards, the analysis tables and the bet grids are set up by
+// the parts that draw them (views/, betting/forms/).
 const std::vector<GridSpec>& GridSpecs() {
     static const std::vector<GridSpec> specs = {
         {"StringGrid6",
@@ -90,24 +104,6 @@ const std::vector<GridSpec>& GridSpecs() {
          {"枠",      "馬",      "馬名",    "性齢",    "騎手", "斤量",    "朝単ｵｽﾞ",
           "順",      "朝複ｵｽﾞ", "順",      "中単ｵｽﾞ", "順",   "中複ｵｽﾞ", "順",
           "直単ｵｽﾞ", "順",      "直複ｵｽﾞ", "順",      "着",   "人",      "確ｵｯｽﾞ"}},
-        {"StringGrid8",
-         27,
-         0,
-         15,
-         15,
-         {20, 20, 125, 30, 60, 30, 45, 45, 45, 30, 30, 30, 35, 35,
-          35, 30, 30,  35, 45, 30, 30, 20, 50, 20, 20, 20, 40},
-         {"枠",     "馬",   "馬名", "性齢",  "騎手",   "斤量",  "朝異値", "中異値", "直異値",
-          "朝順",   "中順", "直順", "増1>2", "増1>3",  "増2>3", "軸R3",   "軸R2",   "相R32",
-          "相増減", "朝一", "ｺﾝﾋﾟ", "順",    "ﾏｲﾆﾝｸﾞ", "順",    "着",     "人",     "確ｵｯｽﾞ"}},
-        {"StringGrid1",
-         14,
-         0,
-         15,
-         15,
-         {15, 20, 40, 20, 30, 30, 30, 30, 25, 35, 35, 25, 20, 20},
-         {"枠", "馬", "単ｵｯｽﾞ", "順", "R馬", "印", "血統", "R騎", "軸", "ヒモ1", "ヒモ2", "消",
-          "着", "人"}},
         {"StringGrid27",
          8,
          1,
@@ -115,80 +111,6 @@ const std::vector<GridSpec>& GridSpecs() {
          15,
          {10, 60, 40, 70, 2, 60, 40, 70},
          {"", "馬連", "結果", "配当", "", "馬単", "結果", "配当"}},
-        {"StringGrid3",
-         12,
-         0,
-         15,
-         15,
-         {20, 20, 50, 50, -1, 60, 60, 60, -1, 60, 60, 60},
-         {"消", "No.", "買い目", "オッズ", "人気", "購入額", "回収額", "回収率", "出現率",
-          "結果配当", "結果回収", "結果人気"}},
-        {"StringGrid5",
-         12,
-         0,
-         15,
-         15,
-         {20, 20, 50, 50, -1, 60, 60, 60, -1, 60, 60, 60},
-         {"消", "No.", "買い目", "オッズ", "人気", "購入額", "回収額", "回収率", "出現率",
-          "結果配当", "結果回収", "結果人気"}},
-        {"StringGrid28",
-         14,
-         0,
-         15,
-         15,
-         {20, 30, 60, 50, -1, -1, 60, 60, 60, -1, -1, 60, 60, 60},
-         {"消", "No.", "買い目", "オッズ", "人気", "連人気", "購入額", "回収額", "回収率",
-          "出現率1", "出現率2", "結果配当", "結果回収", "結果人気"}},
-        {"StringGrid30",
-         14,
-         0,
-         15,
-         15,
-         {20, 30, 60, 60, -1, -1, 60, 60, 60, -1, -1, 60, 60, 60},
-         {"消", "No.", "買い目", "オッズ", "人気", "連人気", "購入額", "回収額", "回収率",
-          "出現率1", "出現率2", "結果配当", "結果回収", "結果人気"}},
-        {"StringGrid31",
-         14,
-         0,
-         15,
-         15,
-         {20, 30, 60, 60, -1, -1, 60, 60, 60, -1, -1, 60, 60, 60},
-         {"消", "No.", "買い目", "オッズ", "人気", "連人気", "購入額", "回収額", "回収率",
-          "出現率1", "出現率2", "結果配当", "結果回収", "結果人気"}},
-        {"StringGrid32",
-         14,
-         0,
-         15,
-         15,
-         {20, 30, 60, 60, -1, -1, 60, 60, 60, -1, -1, 60, 60, 60},
-         {"消", "No.", "買い目", "オッズ", "人気", "連人気", "購入額", "回収額", "回収率",
-          "出現率1", "出現率2", "結果配当", "結果回収", "結果人気"}},
-        {"StringGrid33",
-         15,
-         0,
-         15,
-         15,
-         {20, 30, 60, 60, -1, -1, 60, 60, 60, -1, -1, -1, 60, 60, 60},
-         {"消", "No.", "買い目", "オッズ", "人気", "連人気", "購入額", "回収額", "回収率",
-          "出現率1", "出現率2", "出現率3", "結果配当", "結果回収", "結果人気"}},
-        {"StringGrid34",
-         15,
-         0,
-         15,
-         15,
-         {20, 30, 60, 60, -1, -1, 60, 70, 70, -1, -1, -1, 60, 60, 60},
-         {"消", "No.", "買い目", "オッズ", "人気", "連人気", "購入額", "回収額", "回収率",
-          "出現率1", "出現率2", "出現率3", "結果配当", "結果回収", "結果人気"}},
-        {"StringGrid2",
-         22,
-         3,
-         17,
-         53,
-         {25, 25, 250, 40, 30, 30, 30, 160, 160, 160, 30,
-          30, 30, 30,  30, 30, 30, 30, 40,  40,  30,  30},
-         {"枠",    "馬",    "馬名", "単勝", "R順",  "R馬",  "楽厳", "前走",
-          "2走前", "3走前", "増減", "上昇", "潜在", "経験", "ｺｰｽ",  "距離",
-          "LV属",  "高好",  "高LV", "低LV", "初高", "前５"}},
         {"StringGrid22",
          39,
          0,
@@ -204,28 +126,6 @@ const std::vector<GridSpec>& GridSpecs() {
          15,
          {60, 30, 20, 130, 60, 20, 20},
          {"レース", "頭数", "ゲ", "馬名", "異常値", "人", "着"}},
-        {"StringGrid9",
-         31,
-         0,
-         15,
-         15,
-         {15, 20, 120, 30, 60, 30, 40, 20, 40, 20, 40, 20, 30, 20, 40, 40,
-          40, 40, 40,  40, 20, 40, 40, 20, 40, 40, 20, 40, 20, 20, 40},
-         {"枠",     "馬",      "馬名",   "性齢",    "騎手", "斤量",   "ｵｯｽﾞ1",   "順",
-          "ｵｯｽﾞ2",  "順",      "ｵｯｽﾞ3",  "順",      "ｺﾝﾋﾟ", "順",     "Oz偏1",   "Oz偏2",
-          "Oz偏3",  "Com偏",   "NOISE1", "SN指数1", "順",   "NOISE2", "SN指数2", "順",
-          "NOISE3", "SN指数3", "順",     "SN誤差",  "着",   "人",     "確ｵｯｽﾞ"}},
-        {"StringGrid10",
-         32,
-         0,
-         15,
-         15,
-         {20, 20, 155, 30, 60, 25, 30, 30, 20, 25, 30, 40, 20, 40, 20, 60,
-          60, 60, 40,  30, 30, 30, 30, 30, 30, 30, 50, 50, 30, 30, 20, 20},
-         {"枠",   "馬",   "馬名",   "性齢",   "騎手", "R騎",    "負担", "血統",
-          "印",   "R馬",  "楽厳",   "単ｵｯｽﾞ", "順",   "複ｵｯｽﾞ", "順",   "前1",
-          "前2",  "前3",  "増減",   "上昇",   "潜在", "経験",   "ｺｰｽ",  "距離",
-          "LV属", "高好", "高勝率", "低勝率", "初高", "前５",   "着",   "人"}},
     };
     return specs;
 }
@@ -287,12 +187,22 @@ TMainForm::TMainForm(std::unique_ptr<jvdata::TJVLink> jvLink, QWidget* parent)
 
 TMainForm::~TMainForm() = default;
 
-void TMainForm::AttachForms(TPrgrsForm* prgrs, TShutugenForm* shutugen, TRInputForm* rinput,
-                            TUserKaimeForm* userKaime) {
+void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen, TRInputForm* rinput,
+                            search::TNeraiGaitoForm* gaito, TUserKaimeForm* userKaime) {
     prgrsForm_ = prgrs;
     shutugenForm_ = shutugen;
     rinputForm_ = rinput;
+    gaitoForm_ = gaito;
     userKaimeForm_ = userKaime;
+    if (shutugenForm_) {
+        shutugenForm_->AttachTargetCombos(neraiSlots_->Combos());
+        shutugenForm_->SetUserKaimeMakeList([this] { MakeUserKaimeList(); });
+    }
+    MakeUserKaimeList();
+}
+
+void TMainForm::MakeUserKaimeList() {
+    if (userKaimeForm_) userKaimeForm_->MakeListBtnClick();
 }
 
 views::TStringGrid* TMainForm::Grid(const QString& name) const {
@@ -346,24 +256,42 @@ void TMainForm::BuildMenus() {
     QAction* jv = MenuItem(file, "JV1", QStringLiteral("JVデータ取得(&J)"));
     jv->setVisible(false);
     connect(jv, &QAction::triggered, this, &TMainForm::JVBtnClick);
-    MenuItem(file, "N1O1", QStringLiteral("1日分の全オッズを一括取得(&O)"));
+    connect(MenuItem(file, "N1O1", QStringLiteral("1日分の全オッズを一括取得(&O)")),
+            &QAction::triggered, this, [this] { fetch::N1O1Click(*this); });
+    connect(MenuItem(file, "T1", QStringLiteral("時系列オッズより取得(&T)")), &QAction::triggered,
+            this, [this] { fetch::T1Click(*this); });
     MenuItem(file, "FilePrintItem", QStringLiteral("印刷(&P)"));
     file->addSeparator();
     connect(MenuItem(file, "Exit1", QStringLiteral("終了(&X)")), &QAction::triggered, this,
             &TMainForm::QuitButtonClick);
 
-    QMenu* csv = bar->addMenu(QStringLiteral("CSV(&S)"));
+    QMenu* csv = bar->addMenu(QStringLiteral("CSV出力(&S)"));
     csv->setObjectName(QStringLiteral("CsvMenu"));
+    connect(MenuItem(csv, "N50", QStringLiteral("印")), &QAction::triggered, this, [this] {
+        if (betPage_) betPage_->N50Click();
+    });
     MenuItem(csv, "N39", QStringLiteral("勝ち上り馬"))->setVisible(false);
 
     QMenu* user = bar->addMenu(QStringLiteral("ﾕｰｻﾞｰ設定(&U)"));
     user->setObjectName(QStringLiteral("UserMenu"));
     connect(MenuItem(user, "K1", QStringLiteral("買い目設定(&K)")), &QAction::triggered, this,
             &TMainForm::K1Click);
+    connect(MenuItem(user, "N18", QStringLiteral("投資金額設定")), &QAction::triggered, this,
+            &TMainForm::N18Click);
+
+    QMenu* folders = bar->addMenu(QStringLiteral("ﾌｫﾙﾀﾞ指定(&F)"));
+    folders->setObjectName(QStringLiteral("FolderMenu"));
+    connect(MenuItem(folders, "N12", QStringLiteral("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&T)")),
+            &QAction::triggered, this, &TMainForm::N12Click);
+    connect(MenuItem(folders, "QVX1", QStringLiteral("QVX投票プラグイン２フォルダ指定")),
+            &QAction::triggered, this, [this] {
+                if (betPage_) betPage_->QVX1Click();
+            });
 
     QMenu* option = bar->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
     option->setObjectName(QStringLiteral("OptionMenu"));
-    MenuItem(option, "N8", QStringLiteral("データ自動取得時刻設定(&T)"));
+    connect(MenuItem(option, "N8", QStringLiteral("データ自動取得時刻設定(&T)")),
+            &QAction::triggered, this, &TMainForm::N8Click);
     QAction* n28 = MenuItem(option, "N28", QStringLiteral("BRIVEL買い目ﾌｫﾙﾀﾞ指定"));
     n28->setVisible(false);
     connect(n28, &QAction::triggered, this, &TMainForm::N28Click);
@@ -407,7 +335,7 @@ void TMainForm::BuildMenus() {
     auto* print = new QMenu(this);
     print->setObjectName(QStringLiteral("PrintMenu"));
 
-    // The race card's pop-up: the card's right-click chooses the runner and sets the captions.
+    // The race card list's pop-up: the list's press chooses the runner and sets the captions.
     auto* popup = new QMenu(this);
     popup->setObjectName(QStringLiteral("PopupMenu1"));
     connect(MenuItem(popup, "R1", QStringLiteral("追跡馬に登録(&R)")), &QAction::triggered, this,
@@ -435,9 +363,13 @@ QWidget* TMainForm::BuildToolBar() {
     add("SpeedButton1", "ﾘｽﾄ", "開催日とレースの一覧を表示・非表示します",
         H(&TMainForm::SpeedButton1Click));
     add("JVBtn", "JVデータ取得", "JRA-VANからデータを取得します", H(&TMainForm::JVBtnClick));
-    add("KekkaGetBtn", "結果情報", "レース結果データを取得します", H(nullptr));
-    add("SokuhoOddsBtn", "速報ｵｯｽﾞ", "速報オッズを取得します", H(nullptr));
-    add("NextRaceBtn", "直前ﾚｰｽ", "開催当日発走時刻の最も迫ったレースへ移動します", H(nullptr));
+    connect(add("KekkaGetBtn", "結果情報", "レース結果データを取得します", H(nullptr)),
+            &controls::TLbSpeedButton::OnClick, this, [this] { fetch::KekkaGetBtnClick(*this); });
+    connect(add("SokuhoOddsBtn", "速報ｵｯｽﾞ", "速報オッズを取得します", H(nullptr)),
+            &controls::TLbSpeedButton::OnClick, this, [this] { fetch::SokuhoOddsBtnClick(*this); });
+    connect(
+        add("NextRaceBtn", "直前ﾚｰｽ", "開催当日発走時刻の最も迫ったレースへ移動します", H(nullptr)),
+        &controls::TLbSpeedButton::OnClick, this, [this] { fetch::NextRaceBtnClick(*this); });
     add("RSerchBtn", "R馬検索", "R馬を検索します", H(&TMainForm::RSerchBtnClick));
     add("HdInputBtn", "R馬手入力", "R馬を手入力します", H(&TMainForm::HdInputBtnClick));
     add("PrintBtn", "印刷", "出馬表を印刷します", H(nullptr));
@@ -558,7 +490,7 @@ QWidget* TMainForm::BuildListPanel() {
     // While a load pumps events the list fills item by item; the load shows its first race
     // itself when it is done.
     connect(DatList, &QListWidget::currentRowChanged, this, [this](int) {
-        if (!Day().gLoadBusy) DatListClick();
+        if (!fetch::AnyBusy()) DatListClick();
     });
     box->addWidget(DatList, 1);
     DLlabel = new QLabel(Panel6);
@@ -566,13 +498,17 @@ QWidget* TMainForm::BuildListPanel() {
     DLlabel->setWordWrap(true);
     DLlabel->setMinimumHeight(32);
     box->addWidget(DLlabel);
-    box->addWidget(new QLabel(QStringLiteral("狙い目条件"), Panel6));
-    for (int s = 0; s < 4; ++s) {
-        auto* combo = new QComboBox(Panel6);
-        combo->setObjectName(QStringLiteral("NeraiCombo%1").arg(s + 1));
-        box->addWidget(combo);
-        gNeraiCombos[static_cast<std::size_t>(s)] = combo;
-    }
+    neraiSlots_ = new search::TNeraiSlotPanel(Panel6);
+    box->addWidget(neraiSlots_);
+    for (int k = 1; k <= 4; ++k)
+        gNeraiCombos[static_cast<std::size_t>(k - 1)] = neraiSlots_->NeraiCombo(k);
+    neraiSlots_->SetRaceListCount([this] { return DatList->count(); });
+    neraiSlots_->SetRepaintRaceCards([this] { RepaintRaceCards(); });
+    auto* gaito = new QPushButton(QStringLiteral("当日該当馬"), Panel6);
+    gaito->setObjectName(QStringLiteral("NeraiGaitoBtn"));
+    gaito->setToolTip(QStringLiteral("狙い馬に該当する当日の出走馬を一覧表示します"));
+    connect(gaito, &QPushButton::clicked, this, &TMainForm::NeraiGaitoBtnClick);
+    box->addWidget(gaito);
     return Panel6;
 }
 
@@ -655,61 +591,49 @@ QWidget* TMainForm::BuildResultPage() {
     return page;
 }
 
-QWidget* TMainForm::BuildBetPage() {
-    auto* page = new QWidget;
-    auto* outer = new QVBoxLayout(page);
-    auto* top = new QHBoxLayout;
-    auto radioGroup = [&](const char* name, const char* title, const char* a, const char* b,
-                          std::array<QRadioButton*, 2>& items) {
-        auto* g = new QGroupBox(QString::fromUtf8(title), page);
-        g->setObjectName(QString::fromLatin1(name));
-        auto* l = new QHBoxLayout(g);
-        l->setContentsMargins(4, 2, 4, 2);
-        items[0] = new QRadioButton(QString::fromUtf8(a), g);
-        items[1] = new QRadioButton(QString::fromUtf8(b), g);
-        l->addWidget(items[0]);
-        l->addWidget(items[1]);
-        top->addWidget(g);
-        return g;
-    };
-    RadioGroup1 = radioGroup("RadioGroup1", "資金配分", "均等", "比例", radioGroup1Items);
-    RadioGroup2 =
-        radioGroup("RadioGroup2", "買い目選択", "ヴェルトロ", "ユーザー", radioGroup2Items);
-    top->addWidget(new QLabel(QStringLiteral("1ﾚｰｽ購入金額"), page));
-    SaNumEditExC1 = new controls::TSaNumEditExC(page);
-    SaNumEditExC1->setObjectName(QStringLiteral("SaNumEditExC1"));
-    SaNumEditExC1->SetRightMark(keiba::Sj("円"));
-    SaNumEditExC1->setMinimumWidth(110);
-    top->addWidget(SaNumEditExC1);
-    top->addStretch(1);
-    outer->addLayout(top);
+QWidget* TMainForm::BuildCardPage() {
+    auto* card = new QWidget;
+    auto* cardBox = new QVBoxLayout(card);
+    cardBox->setContentsMargins(0, 0, 0, 0);
+    // The copy button is created hidden and nothing shows it.
+    auto* copy = ToolButton("LbSpeedButton1", QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"), QString());
+    copy->setParent(card);
+    copy->hide();
+    connect(copy, &controls::TLbSpeedButton::OnClick, this, &TMainForm::LbSpeedButton1Click);
+    cardBox->addWidget(NewGrid("StringGrid10", card), 1);
+    Memo1 = new QPlainTextEdit(card);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setFixedHeight(64);
+    cardBox->addWidget(Memo1);
+    return card;
+}
 
-    auto* body = new QHBoxLayout;
-    views::TStringGrid* marks = NewGrid("StringGrid1", page);
-    marks->setMinimumWidth(380);
-    body->addWidget(marks, 2);
-    PageControl2 = new QTabWidget(page);
-    PageControl2->setObjectName(QStringLiteral("PageControl2"));
-    struct Kind {
-        const char* title;
-        const char* page;
-        const char* grid;
-    };
-    const Kind kinds[] = {
-        {"単勝", "TabSheet31", "StringGrid3"},    {"複勝", "TabSheet32", "StringGrid5"},
-        {"枠連", "TabSheet37", "StringGrid28"},   {"馬連", "TabSheet33", "StringGrid30"},
-        {"ワイド", "TabSheet34", "StringGrid31"}, {"馬単", "TabSheet35", "StringGrid32"},
-        {"三連複", "TabSheet36", "StringGrid33"}, {"三連単", "TabSheet38", "StringGrid34"}};
-    for (const Kind& k : kinds) {
-        auto* tab = new QWidget;
-        tab->setObjectName(QString::fromLatin1(k.page));
-        auto* l = new QVBoxLayout(tab);
-        l->setContentsMargins(0, 0, 0, 0);
-        l->addWidget(NewGrid(k.grid, tab));
-        PageControl2->addTab(tab, QString::fromUtf8(k.title));
-    }
-    body->addWidget(PageControl2, 3);
-    outer->addLayout(body, 1);
+QWidget* TMainForm::BuildDetailPage() {
+    auto* page = new QWidget;
+    auto* box = new QVBoxLayout(page);
+    box->setContentsMargins(0, 0, 0, 0);
+    filterBar_ = new views::TDetailFilterBar([this] { DatListClick(); }, page);
+    filterBar_->setObjectName(QStringLiteral("DetailFilterBar"));
+    box->addWidget(filterBar_);
+    box->addWidget(NewGrid("StringGrid2", page), 1);
+    return page;
+}
+
+QWidget* TMainForm::BuildCheckPage() {
+    auto* page = new QWidget;
+    auto* box = new QVBoxLayout(page);
+    box->setContentsMargins(0, 0, 0, 0);
+    auto* row = new QHBoxLayout;
+    ComboBox1 = new QComboBox(page);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    row->addWidget(ComboBox1);
+    auto* copy = ToolButton("LbSpeedButton2", QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"), QString());
+    connect(copy, &controls::TLbSpeedButton::OnClick, this, &TMainForm::LbSpeedButton2Click);
+    row->addWidget(copy);
+    row->addStretch(1);
+    box->addLayout(row);
+    box->addWidget(NewGrid("StringGrid7", page), 1);
     return page;
 }
 
@@ -726,31 +650,50 @@ QWidget* TMainForm::BuildPages() {
         return w;
     };
 
-    auto* card = new QWidget;
-    auto* cardBox = new QVBoxLayout(card);
-    cardBox->setContentsMargins(0, 0, 0, 0);
-    cardBox->addWidget(NewGrid("StringGrid10", card), 1);
-    Memo1 = new QPlainTextEdit(card);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setFixedHeight(64);
-    cardBox->addWidget(Memo1);
-    page(PageControl1, "TabSheet2", "出馬表", card);
-    page(PageControl1, "TabSheet4", "詳細出馬表", NewGrid("StringGrid2", nullptr));
+    page(PageControl1, "TabSheet2", "出馬表", BuildCardPage());
+    page(PageControl1, "TabSheet4", "詳細出馬表", BuildDetailPage());
     page(PageControl1, "TabSheet11", "結果", BuildResultPage());
-    page(PageControl1, "TabSheet12", "買い目", BuildBetPage());
+    betPage_ = new betting::TBetPage(Day(), *this);
+    grids_[QStringLiteral("StringGrid1")] = betPage_->MarkGrid();
+    // The mark columns at the right are the ones clicked: the mark grid is never narrower than
+    // its columns.
+    views::TStringGrid* marks = betPage_->MarkGrid();
+    int marksWidth = 2 * marks->frameWidth() + marks->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < marks->Model()->ColCount(); ++c) marksWidth += marks->ColWidth(c);
+    marks->setMinimumWidth(marksWidth);
+    // The bet tab is wider than the window's default bounds: it scrolls rather than widening
+    // the window.
+    auto* betScroll = new QScrollArea;
+    betScroll->setObjectName(QStringLiteral("BetScroll"));
+    betScroll->setFrameShape(QFrame::NoFrame);
+    betScroll->setWidgetResizable(true);
+    betScroll->setWidget(betPage_);
+    page(PageControl1, "TabSheet12", "買い目", betScroll);
 
     auto* stat = new QTabWidget;
-    stat->setObjectName(QStringLiteral("PageControl4"));
+    stat->setObjectName(QStringLiteral("StatPageControl"));
     page(stat, "TabSheet13", "データ", NewGrid("StringGrid22", nullptr));
     page(stat, "TabSheet14", "集計", NewGrid("StringGrid4", nullptr));
     page(PageControl1, "TabSheet1", "統計", stat);
-    page(PageControl1, "TabSheet5", "検証", NewGrid("StringGrid7", nullptr));
+    page(PageControl1, "TabSheet5", "検証", BuildCheckPage());
 
     PageControl3 = new QTabWidget;
     PageControl3->setObjectName(QStringLiteral("PageControl3"));
     page(PageControl3, "TabSheet6", "異常数値表", NewGrid("StringGrid8", nullptr));
-    page(PageControl3, "TabSheet7", "オッズ表", NewGrid("StringGrid26", nullptr));
+    auto* odds = new QWidget;
+    auto* oddsBox = new QVBoxLayout(odds);
+    oddsBox->setContentsMargins(0, 0, 0, 0);
+    // The odds table's button panel is created hidden and nothing shows it.
+    auto* oddsButtons = new QFrame(odds);
+    oddsButtons->setObjectName(QStringLiteral("OddsButtonPanel"));
+    auto* oddsRow = new QHBoxLayout(oddsButtons);
+    auto* clip = ToolButton("ClipBtn1", QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"), QString());
+    connect(clip, &controls::TLbSpeedButton::OnClick, this, &TMainForm::ClipBtn1Click);
+    oddsRow->addWidget(clip);
+    oddsButtons->hide();
+    oddsBox->addWidget(oddsButtons);
+    oddsBox->addWidget(NewGrid("StringGrid26", odds), 1);
+    page(PageControl3, "TabSheet7", "オッズ表", odds);
     page(PageControl3, "TabSheet8", "参考買い目", NewGrid("StringGrid27", nullptr));
     page(PageControl3, "TabSheet10", "指数", NewGrid("StringGrid9", nullptr));
     page(PageControl1, "TabSheet3", "分析諸表", PageControl3);
@@ -768,23 +711,35 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
         HiddenButton(name, QString::fromLatin1(name));
     connect(HiddenButton("SisuStatBtn2", QStringLiteral("指数統計保存(新)")), &QPushButton::clicked,
             this, &TMainForm::SisuStatBtn2Click);
-    // Clicked at the end of every race selection; the race card, odds table and bet builder
-    // connect their work to them.
-    HiddenButton("sisushutubaBtn", QStringLiteral("指数出馬表"));
+    // Clicked by every race selection: the index race card and the odds table by runner number
+    // (the bet tab's own hidden buttons follow them).
+    connect(HiddenButton("sisushutubaBtn", QStringLiteral("指数出馬表")), &QPushButton::clicked,
+            this, &TMainForm::sisushutubaBtnClick);
     HiddenButton("SpeedButton14", QStringLiteral("馬番"));
-    HiddenButton("JikuHimoBtn", QStringLiteral("軸ヒモ"));
-    HiddenButton("KaimeMakeBtn", QStringLiteral("買い目作成"));
-    HiddenButton("NeraiSearchBtn", QStringLiteral("狙い目検索"));
+    connect(HiddenButton("NeraiSearchBtn", QStringLiteral("狙い馬判定")), &QPushButton::clicked,
+            this, [this] { neraiSlots_->NeraiSearchBtnClick(); });
     // Commands without effect.
     HiddenButton("KaimeCalcBtn", QStringLiteral("買い目算出"));
     HiddenButton("SisuStatBtn", QStringLiteral("指数統計保存"));
     HiddenButton("SaveCheckBtn", QStringLiteral("Saveチェック"));
-    // The real-time fetches connect their work to these.
-    HiddenButton("GetDMBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ"));
-    HiddenButton("OzGetLoopBtn", QStringLiteral("ｵｯｽﾞ取得（自動）"));
-    HiddenButton("LOzBtn", QStringLiteral("直前オッズ"));
-    HiddenButton("AOzBtn", QStringLiteral("朝ｵｯｽﾞ"));
-    HiddenButton("MOzBtn", QStringLiteral("中間ｵｯｽﾞ"));
+    // The real-time fetches the timers and the odds lists start.
+    connect(HiddenButton("GetDMBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ")), &QPushButton::clicked, this,
+            [this] { fetch::GetDMBtnClick(*this); });
+    struct OddsButton {
+        const char* name;
+        const char* caption;
+        std::vector<std::string>* races;
+        jvdata::ReadStep step;
+    };
+    const OddsButton oddsButtons[] = {
+        {"OzGetLoopBtn", "ｵｯｽﾞ取得（自動）", &WorkList, jvdata::ReadStep::Odds},
+        {"LOzBtn", "直前オッズ", &ChokuzenOzRaces, jvdata::ReadStep::Odds},
+        {"AOzBtn", "朝ｵｯｽﾞ", &AsaOzRaces, jvdata::ReadStep::MorningOdds},
+        {"MOzBtn", "中間ｵｯｽﾞ", &ChukanOzRaces, jvdata::ReadStep::MiddleOdds},
+    };
+    for (const OddsButton& b : oddsButtons)
+        connect(HiddenButton(b.name, QString::fromUtf8(b.caption)), &QPushButton::clicked, this,
+                [this, races = b.races, step = b.step] { fetch::OddsLoop(*this, *races, step); });
     HiddenButton("DMReadBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ読込"));
 
     AutoOzCheck = new QCheckBox(QStringLiteral("ｵｯｽﾞ自動取得"), centralWidget());
@@ -812,20 +767,13 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     FolderViewerEx1->setObjectName(QStringLiteral("FolderViewerEx1"));
     FolderViewerEx1->SetOpenDefault(true);
 
-    auto timer = [&](const char* name, int ms) {
-        auto* t = new QTimer(this);
-        t->setObjectName(QString::fromLatin1(name));
-        t->setInterval(ms);
-        return t;
-    };
-    // The fetch timers' ticks belong to the automatic fetches, which connect to them.
-    Timer1 = timer("Timer1", 40000);
-    Timer2 = timer("Timer2", 500);
-    Timer3 = timer("Timer3", 1000);
-    Timer4 = timer("Timer4", 600000);
-    DeliverTimer = timer("DeliverTimer", 40000);
-    Timer2->start();
-    Timer3->start();
+    // Timer1 to Timer4; the clock and the time to post run from here on.
+    timers_ = new jvforms::TFetchTimers(*this, this);
+    timers_->setObjectName(QStringLiteral("FetchTimers"));
+    // The forwarding timer's work has no effect: no race carries a forwarding time.
+    DeliverTimer = new QTimer(this);
+    DeliverTimer->setObjectName(QStringLiteral("DeliverTimer"));
+    DeliverTimer->setInterval(40000);
 }
 
 void TMainForm::BuildUi() {
@@ -872,6 +820,33 @@ void TMainForm::SetUpGrids() {
         for (std::size_t c = 0; c < spec.headings.size(); ++c)
             m->SetCells(static_cast<int>(c), 0, QString::fromUtf8(spec.headings[c]));
     }
+
+    // Set-up before attaching: the painters and sorts read the columns the set-up made.
+    views::TStringGrid* card = Grid(QStringLiteral("StringGrid10"));
+    views::SetupIndexRaceCard(*card);
+    views::AttachIndexRaceCard(*card);
+    views::AttachCardHeadingSort(*card);
+    views::SetupAbnormalTable(*Grid(QStringLiteral("StringGrid8")));
+    views::TStringGrid* index = Grid(QStringLiteral("StringGrid9"));
+    views::SetupIndexTable(*index);
+    views::AttachIndexHeadingSort(*index);
+    views::TStringGrid* detail = Grid(QStringLiteral("StringGrid2"));
+    views::SetupDetailedRaceCard(*detail);
+    views::AttachDetailedRaceCard(*detail, [this] { return DatList->count() == 0; });
+
+    copyMenu_ = new views::TGridCopyMenu([this] { return HeaderTitle(); }, this);
+    for (const char* name : {"StringGrid10", "StringGrid8", "StringGrid26", "StringGrid9"})
+        copyMenu_->Attach(*Grid(QString::fromLatin1(name)));
+
+    // The race card list's press chooses the runner of the tracked-horse pop-up.
+    views::TStringGrid* list = Grid(QStringLiteral("StringGrid6"));
+    connect(list, &views::TStringGrid::CellClicked, this, &TMainForm::StringGrid6MouseDown);
+    connect(list, &views::TStringGrid::CellRightClicked, this, [this](int col, int row) {
+        StringGrid6MouseDown(col, row);
+        if (row >= 1)
+            if (auto* popup = findChild<QMenu*>(QStringLiteral("PopupMenu1")))
+                popup->popup(QCursor::pos());
+    });
 }
 
 void TMainForm::ApplyMarkers(const TMarkerFiles& markers) {
@@ -915,11 +890,8 @@ void TMainForm::LoadJockeyTable() {
                         controls::SjToQ(table.rows[i][c]));
 }
 
+// The bet tab restores its own two mode groups (KaimeSet/HaibunSet and KaimeRogic).
 void TMainForm::RestoreOptions() {
-    int haibun = std::clamp(ini_.ReadInteger("KaimeSet", "HaibunSet", 0), 0, 1);
-    int rogic = std::clamp(ini_.ReadInteger("KaimeSet", "KaimeRogic", 0), 0, 1);
-    radioGroup1Items[static_cast<std::size_t>(haibun)]->setChecked(true);
-    radioGroup2Items[static_cast<std::size_t>(rogic)]->setChecked(true);
     hidelist->setChecked(ini_.ReadBool("datalist", "close", false));
     N30->setChecked(ini_.ReadBool("alarm", "mail", false));
 }
@@ -958,7 +930,7 @@ void TMainForm::FormCreate() {
 
     for (const char* name : {"TabSheet6", "TabSheet10", "TabSheet8"}) HideTab(PageControl3, name);
     for (const char* name : {"TabSheet15", "TabSheet9", "TabSheet3"}) HideTab(PageControl1, name);
-    HideTab(PageControl2, "TabSheet37");
+    HideTab(betPage_->Pages(), "TabSheet37");
     // Until a race is shown there is nothing for the race pages to show.
     PageControl1->hide();
 }
@@ -1021,6 +993,12 @@ void TMainForm::MakeDataListBtnClick() {
 }
 
 void TMainForm::DateComboChange() {
+    if (fetch::AnyBusy()) {
+        // The combo goes back to the day that stays loaded.
+        QSignalBlocker block(DateCombo);
+        DateCombo->setCurrentIndex(DateCombo->findText(U(Day().gDayStem)));
+        return;
+    }
     std::string stem = ToUtf8(DateCombo->currentText());
     app::DateComboChange(stem, *this, appDir_);
 }
@@ -1043,7 +1021,7 @@ void TMainForm::PrepareForLoad(bool isToday) {
         DatList->clear();
     }
     RestTimeLabel->clear();
-    Timer4->stop();
+    timers_->StopTimer4();
 }
 
 void TMainForm::ShowProgress(int max, const std::string& heading, const std::string& status) {
@@ -1097,16 +1075,20 @@ void TMainForm::SetVenueLabels(const std::array<std::string, 3>& codes,
 void TMainForm::SisuStatBtn2Click() {}
 
 void TMainForm::StartTimer4(int intervalMs) {
-    Timer4->setInterval(intervalMs);
-    Timer4->start();
+    timers_->StartTimer4(intervalMs);
 }
 
 bool TMainForm::AutoOzChecked() const {
     return AutoOzCheck->isChecked();
 }
 
+void TMainForm::OzReadBtnClick() {
+    DayLoadHost::OzReadBtnClick();
+}
+
+// The checks run once per load: ticking the box here is not a click.
 void TMainForm::ArmAutoOdds() {
-    AutoOzCheck->setChecked(true);
+    SetAutoOzChecked(true);
     AutoOzCheckClick();
     if (N30->isChecked())
         DeliverTimer->start();
@@ -1114,14 +1096,13 @@ void TMainForm::ArmAutoOdds() {
         DeliverTimer->stop();
 }
 
-// Arms or disarms the odds timer after its checks: the automatic fetches' work.
-void TMainForm::AutoOzCheckClick() {}
+void TMainForm::AutoOzCheckClick() {
+    fetch::AutoOzCheckClick(*this);
+}
 
 void TMainForm::NeraiComboChange(int slot) {
     if (slot < 1 || slot > 4) return;
-    QComboBox* combo = gNeraiCombos[static_cast<std::size_t>(slot - 1)];
-    if (keiba::IsBlankText(controls::QToSj(combo->currentText()))) return;
-    // The target search over the loaded day comes with the target conditions.
+    neraiSlots_->NeraiComboChange(slot);
 }
 
 void TMainForm::NeraiKaimeComboChange(int set) {
@@ -1141,6 +1122,96 @@ void TMainForm::SelectFirstRace() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// What the fetches and the bet tab ask of the window
+
+int TMainForm::RaceListIndex() const {
+    return DatList->currentRow();
+}
+
+int TMainForm::RaceListCount() const {
+    return DatList->count();
+}
+
+void TMainForm::SelectRace(int index) {
+    QSignalBlocker block(DatList);
+    DatList->setCurrentRow(index);
+}
+
+int TMainForm::DateComboIndex() const {
+    return DateCombo->currentIndex();
+}
+
+std::string TMainForm::DateComboText() const {
+    return ToUtf8(DateCombo->currentText());
+}
+
+void TMainForm::SetDLlabel(const std::string& text) {
+    DLlabel->setText(U(text));
+}
+
+void TMainForm::ProcessMessages() {
+    QCoreApplication::processEvents();
+}
+
+// Balanced: a fetch may say "not busy" on more than one way out.
+void TMainForm::SetBusyCursor(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++busyCursors_;
+    } else if (busyCursors_ > 0) {
+        QApplication::restoreOverrideCursor();
+        --busyCursors_;
+    }
+}
+
+void TMainForm::ErrorLogAppended(const std::string& line) {
+    ErrorLog.push_back(line);
+}
+
+void TMainForm::SetAutoOzChecked(bool checked) {
+    QSignalBlocker block(AutoOzCheck);
+    AutoOzCheck->setChecked(checked);
+}
+
+void TMainForm::SetTimer1Enabled(bool enabled) {
+    timers_->SetTimer1Enabled(enabled);
+}
+
+void TMainForm::SetRestTimeLabel(const std::string& text) {
+    RestTimeLabel->setText(U(text));
+}
+
+void TMainForm::SetNowTimLabel(const std::string& text) {
+    NowTimLabel->setText(U(text));
+}
+
+std::string TMainForm::DateText() const {
+    return DateComboText();
+}
+
+int TMainForm::DateIndex() const {
+    return DateCombo->currentIndex();
+}
+
+int TMainForm::RaceCount() const {
+    return DatList->count();
+}
+
+int TMainForm::SelectedRace() const {
+    return DatList->currentRow();
+}
+
+std::string TMainForm::RaceCaption(int item) const {
+    QListWidgetItem* i = DatList->item(item);
+    return i ? ToUtf8(i->text()) : std::string();
+}
+
+void TMainForm::ShowRace(int item) {
+    SelectRace(item);
+    DatListClick();
+}
+
+// ---------------------------------------------------------------------------------------------
 // Race selection
 
 void TMainForm::DatListClick() {
@@ -1152,14 +1223,15 @@ void TMainForm::DatListClick() {
             keiba::CurrentNotifier().Information(NoRunnersMessage(sel.raceNumber));
         return;
     }
-    ShowRace(r, sel.header);
+    ShowRaceHeader(r, sel.header);
 }
 
-void TMainForm::ShowRace(int r, const RaceHeader& h) {
+void TMainForm::ShowRaceHeader(int r, const RaceHeader& h) {
     TRaceDay& day = Day();
     const auto ur = static_cast<std::size_t>(r);
     std::vector<views::TStringGrid*> grids;
     for (const char* name : kRaceGrids) grids.push_back(Grid(QString::fromLatin1(name)));
+    views::SetAllCardSortDirs(0);
     for (views::TStringGrid* g : grids) g->hide();
     day.gCurRaceRec = day.gDayRaces[ur];
     for (views::TStringGrid* g : grids) {
@@ -1207,15 +1279,42 @@ void TMainForm::ShowRace(int r, const RaceHeader& h) {
 
     findChild<QPushButton*>(QStringLiteral("sisushutubaBtn"))->click();
     findChild<QPushButton*>(QStringLiteral("SpeedButton14"))->click();
-    SaNumEditExC1->SetTextAsInteger(static_cast<int>(day.RaceAmounts[ur]));
-    findChild<QPushButton*>(QStringLiteral("JikuHimoBtn"))->click();
-    findChild<QPushButton*>(QStringLiteral("KaimeMakeBtn"))->click();
+    // The race's stake, then the automatic marks and the bet builder.
+    betPage_->AfterRaceShown();
 
+    views::SetAllCardSortDirs(1);
     PageControl1->show();
     for (views::TStringGrid* g : grids) g->show();
     PageControl3->show();
+    // The detailed card holds no text below its headings: its paint reads the day.
+    Grid(QStringLiteral("StringGrid2"))->Model()->Repaint();
     for (const char* name : {"StringGrid6", "StringGrid26", "StringGrid1", "StringGrid2"})
-        Grid(QString::fromLatin1(name))->clearSelection();
+        Grid(QString::fromLatin1(name))->ClearSelection();
+}
+
+void TMainForm::sisushutubaBtnClick() {
+    views::FillIndexRaceCard(Day(),
+                             {Grid(QStringLiteral("StringGrid10"))->Model(),
+                              Grid(QStringLiteral("StringGrid8"))->Model(),
+                              betPage_->MarkGrid()->Model(),
+                              Grid(QStringLiteral("StringGrid9"))->Model()},
+                             Grid(QStringLiteral("StringGrid26"))->Model()->RowCount() - 1);
+}
+
+// The target marks appear at once: both cards are painted again from the match bytes.
+void TMainForm::RepaintRaceCards() {
+    for (const char* name : {"StringGrid2", "StringGrid10"}) {
+        views::TStringGrid* g = Grid(QString::fromLatin1(name));
+        const bool shown = !g->isHidden();
+        g->hide();
+        g->Model()->Repaint();
+        if (shown) g->show();
+    }
+}
+
+QString TMainForm::HeaderTitle() const {
+    return QStringList{Label1->text(), Label2->text(), Label3->text(), Label4->text()}.join(
+        QStringLiteral("\r\n"));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1232,8 +1331,73 @@ void TMainForm::R1Click() {
         DatListClick();
 }
 
-// Opens the data-import dialog: the data acquisition's work.
-void TMainForm::JVBtnClick() {}
+// The dialog is created on each command and freed when it has closed.
+void TMainForm::JVBtnClick() {
+    if (fetch::AnyBusy()) return;
+    jvforms::TGetDataForm form(
+        jvLink_.get(), [this] { AfterDataImport(); }, this);
+    ExecModal(form);
+}
+
+// What the import added shows up as days in the list; the race shown may be gone.
+void TMainForm::AfterDataImport() {
+    {
+        QSignalBlocker block(DatList);
+        DatList->clear();
+    }
+    PageControl1->hide();
+    MakeDataListBtnClick();
+}
+
+void TMainForm::N8Click() {
+    jvforms::TOzGetTimeForm form(this);
+    ExecModal(form);
+}
+
+void TMainForm::N12Click() {
+    jvforms::N12Click(*FolderViewerEx1);
+}
+
+// The dialog frees itself when it closes.
+void TMainForm::N18Click() {
+    auto* form = new betting::TKaimeSetForm(Day(), this, this);
+    ExecModal(*form);
+}
+
+void TMainForm::NeraiGaitoBtnClick() {
+    if (DateCombo->currentIndex() < 0 || !gaitoForm_) return;
+    gaitoForm_->FillHits(Day(), DateCombo->currentText(), DatList->count());
+    ExecModal(*gaitoForm_);
+}
+
+void TMainForm::LbSpeedButton1Click() {
+    views::CopyWholeGrid(*Grid(QStringLiteral("StringGrid10"))->Model(), HeaderTitle());
+}
+
+void TMainForm::ClipBtn1Click() {
+    views::CopyWholeGrid(*Grid(QStringLiteral("StringGrid26"))->Model(), HeaderTitle());
+}
+
+void TMainForm::LbSpeedButton2Click() {
+    views::CopyWholeGrid(*Grid(QStringLiteral("StringGrid7"))->Model(), ComboBox1->currentText());
+}
+
+void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
+    TRaceDay& day = Day();
+    const int h = row - 1;
+    if (row < 1 || h >= kMaxRunners || day.gCurRace < 0 || day.gCurRace >= kMaxRaces) return;
+    const jvdata::TJvSE& se =
+        day.gDayHorses[static_cast<std::size_t>(day.gCurRace)][static_cast<std::size_t>(h)];
+    const QString name = controls::SjToQ(keiba::DeleteZenkakuSpaces(se.Field(41, 36))).trimmed();
+    auto caption = [this](const char* item, const QString& text) {
+        if (auto* a = findChild<QAction*>(QString::fromLatin1(item))) a->setText(text);
+    };
+    caption("R1", QStringLiteral("追跡馬に登録:") + name);
+    caption("UmaInfo1", QStringLiteral("馬情報:") + name);
+    caption("KishuInfo1", QStringLiteral("騎手情報:") + controls::SjToQ(se.Field(307, 8)));
+    caption("ChokyoInfo1", QStringLiteral("調教師情報:") + controls::SjToQ(se.Field(91, 8)));
+    day.gCurHorse = h;
+}
 
 int TMainForm::ExecModal(QDialog& dialog) {
     if (modalHook_) {

@@ -1,7 +1,8 @@
 #pragma once
 // The main window `TMainForm`: the race-day list and race list on the left, the race header on
-// top, the race pages below. It hosts the day load (app/dayload.h) and shows the selected race
-// from what app/raceheader.h computes.
+// top, the race pages below. It hosts the day load (app/dayload.h), the real-time fetches
+// (jvdata/fetch/fetchops.h) and the bet tab (betting/forms/betpage.h), and shows the selected
+// race from what app/raceheader.h computes and what the race cards (views/) draw.
 //
 // Handlers keep the names of the operations they stand for (`DatListClick`, `FoldHyoClick`);
 // hidden buttons that other parts of the system click are real, hidden QPushButtons, so the
@@ -11,6 +12,8 @@
 #include "app/dayload.h"
 #include "app/inigt.h"
 #include "app/startup.h"
+#include "betting/host.h"
+#include "jvdata/fetch/fetchops.h"
 
 #include <QMainWindow>
 
@@ -28,13 +31,11 @@ class QCheckBox;
 class QComboBox;
 class QDialog;
 class QFrame;
-class QGroupBox;
 class QLabel;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
-class QRadioButton;
 class QTabWidget;
 class QTimer;
 
@@ -42,7 +43,6 @@ namespace controls {
 class TFolderViewerEx;
 class TLabel3Dj;
 class TLbSpeedButton;
-class TSaNumEditExC;
 } // namespace controls
 
 namespace jvdata {
@@ -50,18 +50,36 @@ class TJVLink;
 }
 
 namespace views {
+class TDetailFilterBar;
+class TGridCopyMenu;
 class TStringGrid;
+} // namespace views
+
+namespace betting {
+class TBetPage;
+}
+
+namespace search {
+class TNeraiGaitoForm;
+class TNeraiSlotPanel;
+class TShutugenForm;
+} // namespace search
+
+namespace jvforms {
+class TFetchTimers;
 }
 
 namespace app {
 
 class TPrgrsForm;
 class TRInputForm;
-class TShutugenForm;
 class TUserKaimeForm;
 struct RaceHeader;
 
-class TMainForm : public QMainWindow, public DayLoadHost {
+class TMainForm : public QMainWindow,
+                  public DayLoadHost,
+                  public fetch::FetchHost,
+                  public betting::BetHost {
     Q_OBJECT
 public:
     // `jvLink` is the window's JV-Link control (`JVLink1`); it may be null in a test that never
@@ -70,21 +88,27 @@ public:
     ~TMainForm() override;
 
     // The forms created after this one that the window's handlers use.
-    void AttachForms(TPrgrsForm* prgrs, TShutugenForm* shutugen, TRInputForm* rinput,
-                     TUserKaimeForm* userKaime);
+    // The R-horse search form gets the four target combos and refreshes the user settings'
+    // lists; the hit list is filled by NeraiGaitoBtnClick.
+    void AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen, TRInputForm* rinput,
+                     search::TNeraiGaitoForm* gaito, TUserKaimeForm* userKaime);
 
     jvdata::TJVLink* JVLink1() const { return jvLink_.get(); }
     const std::filesystem::path& AppDir() const { return appDir_; }
     views::TStringGrid* Grid(const QString& name) const;
+    betting::TBetPage* BetPage() const { return betPage_; }
+    search::TNeraiSlotPanel* NeraiSlots() const { return neraiSlots_; }
+    jvforms::TFetchTimers* FetchTimers() const { return timers_; }
+    views::TGridCopyMenu* CopyMenu() const { return copyMenu_; }
 
     // --- handlers ---
     void FormShow();
     void FormCloseQuery();
     void MakeDataListBtnClick();
-    void DateComboChange();
+    void DateComboChange() override;
     void DateComboClick() {}
     void DirectReadBtnClick();
-    void DatListClick();
+    void DatListClick() override;
     void SpeedButton1Click();
     void R1Click();
     void JVBtnClick();
@@ -101,6 +125,14 @@ public:
     void N30Click();
     void AutoOzCheckClick();
     void ShowHint(const QString& hint);
+    void N8Click();
+    void N12Click();
+    void N18Click();
+    void NeraiGaitoBtnClick();
+    void LbSpeedButton1Click();
+    void ClipBtn1Click();
+    void LbSpeedButton2Click();
+    void StringGrid6MouseDown(int col, int row);
 
     // --- DayLoadHost ---
     void PrepareForLoad(bool isToday) override;
@@ -115,11 +147,37 @@ public:
                         const std::array<std::string, 3>& firstSlots) override;
     void SisuStatBtn2Click() override;
     void StartTimer4(int intervalMs) override;
-    bool AutoOzChecked() const override;
+    bool AutoOzChecked() const override; // and FetchHost's
+    void OzReadBtnClick() override;      // both hosts': the odds reader of the loaded day
     void ArmAutoOdds() override;
     void NeraiComboChange(int slot) override;
     void NeraiKaimeComboChange(int set) override;
     void SelectFirstRace() override;
+
+    // --- fetch::FetchHost ---
+    jvdata::TJVLink* JvLink() override { return jvLink_.get(); }
+    std::filesystem::path ProgramDir() const override { return appDir_; }
+    int RaceListIndex() const override;
+    int RaceListCount() const override;
+    void SelectRace(int index) override;
+    int DateComboIndex() const override;
+    std::string DateComboText() const override;
+    void SetDLlabel(const std::string& text) override;
+    void ProcessMessages() override;
+    void SetBusyCursor(bool busy) override;
+    void ErrorLogAppended(const std::string& line) override;
+    void SetAutoOzChecked(bool checked) override;
+    void SetTimer1Enabled(bool enabled) override;
+    void SetRestTimeLabel(const std::string& text) override;
+    void SetNowTimLabel(const std::string& text) override;
+
+    // --- betting::BetHost ---
+    std::string DateText() const override;
+    int DateIndex() const override;
+    int RaceCount() const override;
+    int SelectedRace() const override;
+    std::string RaceCaption(int item) const override;
+    void ShowRace(int item) override;
 
     // Runs instead of QDialog::exec for the modal forms this window opens, so that no test
     // waits for a person.
@@ -144,7 +202,9 @@ private:
     QWidget* BuildListPanel();
     QWidget* BuildPages();
     QWidget* BuildResultPage();
-    QWidget* BuildBetPage();
+    QWidget* BuildCardPage();
+    QWidget* BuildDetailPage();
+    QWidget* BuildCheckPage();
     void BuildHiddenButtons(QWidget* holder);
     views::TStringGrid* NewGrid(const char* name, QWidget* parent);
     void SetUpGrids();
@@ -158,7 +218,12 @@ private:
     controls::TLbSpeedButton* ToolButton(const char* name, const QString& caption,
                                          const QString& hint);
     QAction* MenuItem(QMenu* menu, const char* name, const QString& caption);
-    void ShowRace(int r, const RaceHeader& h);
+    void ShowRaceHeader(int r, const RaceHeader& h);
+    void sisushutubaBtnClick();
+    void RepaintRaceCards();
+    void AfterDataImport();
+    void MakeUserKaimeList();
+    QString HeaderTitle() const;
     std::vector<std::string> DateList() const;
 
     std::unique_ptr<jvdata::TJVLink> jvLink_;
@@ -169,13 +234,20 @@ private:
     std::function<void(QDialog&)> modalHook_;
 
     TPrgrsForm* prgrsForm_ = nullptr;
-    TShutugenForm* shutugenForm_ = nullptr;
+    search::TShutugenForm* shutugenForm_ = nullptr;
     TRInputForm* rinputForm_ = nullptr;
+    search::TNeraiGaitoForm* gaitoForm_ = nullptr;
     TUserKaimeForm* userKaimeForm_ = nullptr;
+
+    betting::TBetPage* betPage_ = nullptr;
+    search::TNeraiSlotPanel* neraiSlots_ = nullptr;
+    jvforms::TFetchTimers* timers_ = nullptr;
+    views::TGridCopyMenu* copyMenu_ = nullptr;
+    views::TDetailFilterBar* filterBar_ = nullptr;
+    int busyCursors_ = 0;
 
     std::map<QString, views::TStringGrid*> grids_;
     QTabWidget* PageControl1 = nullptr;
-    QTabWidget* PageControl2 = nullptr; // bet types
     QTabWidget* PageControl3 = nullptr; // 分析諸表
     QFrame* Panel3 = nullptr;
     QFrame* Panel6 = nullptr;
@@ -205,20 +277,12 @@ private:
     std::array<QComboBox*, 4> gNeraiCombos{};
     std::vector<controls::TLabel3Dj*> gLabel3DTable; // 63
     std::vector<QLabel*> gPayoutLabels;              // 45
-    controls::TSaNumEditExC* SaNumEditExC1 = nullptr;
-    QGroupBox* RadioGroup1 = nullptr;
-    QGroupBox* RadioGroup2 = nullptr;
-    std::array<QRadioButton*, 2> radioGroup1Items{};
-    std::array<QRadioButton*, 2> radioGroup2Items{};
+    QComboBox* ComboBox1 = nullptr;                  // 検証
     QCheckBox* AutoOzCheck = nullptr;
     controls::TFolderViewerEx* FolderViewerEx1 = nullptr;
     QAction* hidelist = nullptr;
     QAction* FoldHyo = nullptr;
     QAction* N30 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QTimer* Timer3 = nullptr;
-    QTimer* Timer4 = nullptr;
     QTimer* DeliverTimer = nullptr;
 };
 

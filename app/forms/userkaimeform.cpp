@@ -1,6 +1,9 @@
 #include "app/forms/userkaimeform.h"
 
+#include "search/nerairecord.h"
+
 #include <QComboBox>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace app {
@@ -24,5 +27,17 @@ QComboBox* TUserKaimeForm::NeraiKaimeCombo(int u) const {
 }
 
 void TUserKaimeForm::NeraiKaimeComboChange(int /*u*/) {}
+
+void TUserKaimeForm::MakeListBtnClick() {
+    const std::vector<std::string> names = search::NeraiSetNames();
+    for (QComboBox* combo : combos_) {
+        const QSignalBlocker block(combo);
+        const QString held = combo->currentText();
+        combo->clear();
+        for (const std::string& name : names) combo->addItem(QString::fromStdString(name));
+        // A drop-down list shows nothing until an item is chosen.
+        combo->setCurrentIndex(held.isEmpty() ? -1 : combo->findText(held));
+    }
+}
 
 } // namespace app

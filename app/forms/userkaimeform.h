@@ -17,6 +17,9 @@ public:
     QComboBox* NeraiKaimeCombo(int u) const;
     // `NeraiKaimeCombo<u>Change`: the user setting u's target condition and its search.
     void NeraiKaimeComboChange(int u);
+    // `MakeListBtnClick`: the three combos list the saved target sets again, keeping the names
+    // they show.
+    void MakeListBtnClick();
 
 private:
     std::array<QComboBox*, 3> combos_{};

@@ -2,8 +2,8 @@
 
 #include "app/dayload.h"
 #include "app/daymodel.h"
+#include "app/errorlog.h"
 #include "app/inigt.h"
-#include "jvdata/fetch/errorlog.h"
 #include "jvdata/fetch/fetchstate.h"
 #include "jvdata/fetchtimers.h"
 #include "jvdata/jvresult.h"
@@ -47,9 +47,9 @@ const jvdata::TJvRA& ShownRace() {
 }
 
 void LogError(FetchHost& host, const std::string& text) {
-    std::string line = ErrorLogLine(keiba::CurrentClock().Now(), text);
-    AppendErrorLog(host.ProgramDir(), line);
-    host.ErrorLogAppended(line);
+    const keiba::LocalTime now = keiba::CurrentClock().Now();
+    app::AppendErrorLog(host.ProgramDir(), now, text);
+    host.ErrorLogAppended("【エラー】" + keiba::HhnnssColon(now) + "：" + text);
 }
 
 // The status label and the error log carry the same text.

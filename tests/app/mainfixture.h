@@ -1,0 +1,176 @@
+#pragma once
+// The main window started on the offscreen platform with a scripted JV-Link, in a program folder
+// of its own or one whose data is the generated sample's. Every message goes through the
+// recording notifier.
+
+#include "app/daymodel.h"
+#include "app/forms/application.h"
+#include "app/forms/mainform.h"
+#include "app/inigt.h"
+#include "jvdata/fetch/fetchstate.h"
+#include "tests/app/dayfixture.h"
+#include "tests/support/fakejvlink.h"
+#include "views/grid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace testsupport {
+
+namespace fs = std::filesystem;
+
+inline QString Q(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+        app_ = new QApplication(argc_, argv_);
+        app::UseApplicationFont(*app_);
+    }
+    void TearDown() override {
+        delete app_;
+        app_ = nullptr;
+    }
+
+private:
+    QTemporaryDir config_;
+    int argc_ = 1;
+    char name_[16] = "test_mainform";
+    char* argv_[2] = {name_, nullptr};
+    QApplication* app_ = nullptr;
+};
+
+[[maybe_unused]] inline const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// The sample program folder, generated once for this build of the generator and shared by every
+// test process (ctest runs each test in its own process, in parallel): the first process
+// generates it under a lock, the others wait and reuse it. Tests never write into it; their
+// program folders link to its data folders.
+inline const fs::path& SampleFolder() {
+    static const fs::path folder = [] {
+        struct stat st {};
+        ::stat(KESTRANE_MAKE_SAMPLE, &st);
+        fs::path target = fs::current_path() / ("mainform-sample-" + std::to_string(st.st_mtime) +
+                                                "-" + std::to_string(st.st_size));
+        int lock =
+            ::open((fs::current_path() / "mainform-sample.lock").c_str(), O_CREAT | O_RDWR, 0644);
+        ::flock(lock, LOCK_EX);
+        if (!fs::exists(target / "done")) {
+            // Samples of earlier generators are of no further use.
+            for (const auto& e : fs::directory_iterator(fs::current_path()))
+                if (e.path().filename().string().starts_with("mainform-sample-"))
+                    fs::remove_all(e.path());
+            std::string command =
+                std::string(KESTRANE_MAKE_SAMPLE) + " '" + target.string() + "' >/dev/null 2>&1";
+            if (std::system(command.c_str()) == 0) std::ofstream(target / "done") << "ok";
+        }
+        ::flock(lock, LOCK_UN);
+        ::close(lock);
+        return target;
+    }();
+    return folder;
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { UseFolder(dir.path()); }
+    void TearDown() override {
+        forms.reset();
+        keiba::SetAppDirForTest({});
+    }
+
+    void UseFolder(const fs::path& p) {
+        forms.reset();
+        keiba::SetAppDirForTest(p);
+        app::ResetDayForTest();
+        fetch::ResetFlagsForTest();
+        appDir = p;
+    }
+
+    // Starts the program with a scripted JV-Link.
+    app::TMainForm& Start(int initResult = 0, std::string version = "0490") {
+        forms = app::StartApplication([this, initResult, version] {
+            auto jv = std::make_unique<FakeJvLink>();
+            jv->initResult = initResult;
+            jv->version = version;
+            lastJv = jv.get();
+            return jv;
+        });
+        EXPECT_TRUE(forms);
+        return *forms->MainForm;
+    }
+    app::TMainForm& Main() { return *forms->MainForm; }
+    template <typename T> T* Find(const char* name) {
+        return Main().findChild<T*>(QString::fromLatin1(name));
+    }
+    views::TStringGrid* Grid(const char* name) { return Main().Grid(QString::fromLatin1(name)); }
+    bool Shown(const char* name) {
+        if (auto* m = Find<QMenu>(name)) return m->menuAction()->isVisible();
+        if (auto* w = Find<QWidget>(name)) return !w->isHidden();
+        if (auto* a = Find<QAction>(name)) return a->isVisible();
+        ADD_FAILURE() << "no control " << name;
+        return false;
+    }
+    QStringList VisibleTabs(const char* tabs) {
+        QStringList out;
+        auto* t = Find<QTabWidget>(tabs);
+        for (int i = 0; i < t->count(); ++i)
+            if (t->isTabVisible(i)) out << t->tabText(i);
+        return out;
+    }
+    app::TIniGT Ini() {
+        app::TIniGT ini;
+        ini.Loaded();
+        return ini;
+    }
+    void ChooseDay(const QString& stem) {
+        auto* combo = Find<QComboBox>("DateCombo");
+        int i = combo->findText(stem);
+        ASSERT_GE(i, 0) << stem.toStdString();
+        combo->setCurrentIndex(i);
+        Q_EMIT combo->activated(i);
+    }
+    // A program folder whose data is the sample's.
+    void UseSample() {
+        const fs::path& sample = SampleFolder();
+        ASSERT_TRUE(fs::exists(sample / "done")) << "the sample generator failed";
+        for (const char* name : {"Data", "SEI", "UM2", "UMA", "VZK", "nerai", "feed"})
+            fs::create_directory_symlink(sample / name, dir / name);
+        fs::copy_file(sample / "jockdata.kcsv", dir / "jockdata.kcsv");
+    }
+
+    TempDir dir;
+    fs::path appDir;
+    RecordingNotifier notifier;
+    TestClock clock;
+    RecordingShell shell;
+    ScopedPlatform platform{&notifier, &clock, &shell};
+    std::unique_ptr<app::TApplicationForms> forms;
+    FakeJvLink* lastJv = nullptr;
+};
+
+// A program folder whose data is the sample's.
+class SampleTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        UseSample();
+    }
+};
+
+} // namespace testsupport
