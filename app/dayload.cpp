@@ -12,8 +12,8 @@
 #include "keiba/sjis.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
+#include <unordered_map>
 
 namespace app {
 namespace fs = std::filesystem;
@@ -38,19 +38,28 @@ std::string VenueName2(std::string_view code) {
 class FileCache {
 public:
     const std::string* Get(const fs::path& p) {
-        auto it = files_.find(p);
+        auto it = files_.find(p.native());
         if (it == files_.end()) {
             auto bytes = keiba::ReadWholeFile(p);
-            it = files_
-                     .emplace(p,
-                              bytes ? std::optional<std::string>(std::move(*bytes)) : std::nullopt)
-                     .first;
+            it = files_.emplace(p.native(), std::move(bytes)).first;
         }
         return it->second ? &*it->second : nullptr;
     }
+    // A past day's race file by its "yyyymmdd", without building its path again.
+    const std::string* PastDay(const fs::path& appDir, const jvdata::TJvRA& past) {
+        std::string date8(past.RaceDate());
+        auto it = pastDays_.find(date8);
+        if (it != pastDays_.end()) return it->second;
+        auto date = past.Key().Date();
+        const std::string* file =
+            date ? Get(jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA)) : nullptr;
+        pastDays_.emplace(std::move(date8), file);
+        return file;
+    }
 
 private:
-    std::map<fs::path, std::optional<std::string>> files_;
+    std::unordered_map<std::string, std::optional<std::string>> files_;
+    std::unordered_map<std::string, const std::string*> pastDays_;
 };
 
 // Busy flag and progress form, released on every way out of a load.
@@ -160,10 +169,7 @@ void PlacePastRaces(TRaceDay& day, std::size_t r, DayLoadHost& host, const fs::p
             if (past.VenueCode().size() != 2 || !jvdata::IsAsciiDigits(past.VenueCode()) ||
                 venue < 1 || venue > 10)
                 continue;
-            auto date = past.Key().Date();
-            if (!date) continue;
-            const std::string* file =
-                files.Get(jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA));
+            const std::string* file = files.PastDay(appDir, past);
             if (!file) continue;
             std::size_t n = jvdata::RecordCount(*file, jvdata::kRaLength);
             for (std::size_t i = 0; i < n; ++i) {

@@ -102,7 +102,7 @@ private:
 template <std::size_t N> class FixedRecord {
 public:
     static constexpr std::size_t kLength = N;
-    FixedRecord() { bytes_.fill(' '); }
+    FixedRecord() { Clear(); }
 
     std::string_view Bytes() const { return {bytes_.data(), N}; }
     // The record less its CR LF: the line of a day file.
@@ -124,7 +124,7 @@ public:
         if (n > 0) std::memcpy(bytes_.data(), bytes.data(), n);
         std::fill(bytes_.begin() + static_cast<std::ptrdiff_t>(n), bytes_.end(), ' ');
     }
-    void Clear() { bytes_.fill(' '); }
+    void Clear() { std::memset(bytes_.data(), ' ', N); }
     bool IsBlank() const { return Bytes().find_first_not_of(' ') == std::string_view::npos; }
     char* data() { return bytes_.data(); }
 
