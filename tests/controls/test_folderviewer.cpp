@@ -49,30 +49,17 @@ TEST_F(FolderViewerTest, OkStoresTheChoiceAndCancelKeepsIt) {
     EXPECT_EQ(viewer_.Folder(), Q(temp_ / "bets"));
     EXPECT_EQ(viewer_.SelectedFolder(), Q(temp_ / "bets"));
 
+    // The status line follows the selection; cancel keeps the choice.
     viewer_.SetExecHook([&](QFileDialog& d) {
         d.setDirectory(Q(temp_ / "odds"));
-        return int(QDialog::Rejected);
-    });
-    EXPECT_FALSE(viewer_.Execute());
-    EXPECT_EQ(viewer_.Folder(), Q(temp_ / "bets"));
-    EXPECT_EQ(viewer_.SelectedFolder(), Q(temp_ / "bets"));
-}
-
-TEST_F(FolderViewerTest, StatusLineFollowsTheSelection) {
-    QString status;
-    viewer_.SetExecHook([&](QFileDialog& d) {
-        d.setDirectory(Q(temp_ / "odds"));
-        Q_EMIT d.currentChanged(Q(temp_ / "bets"));
+        Q_EMIT d.currentChanged(Q(temp_ / "odds"));
         status = d.findChild<QStatusBar*>(QStringLiteral("StatusBar"))->currentMessage();
         return int(QDialog::Rejected);
     });
-    viewer_.Execute();
-    EXPECT_EQ(status, QStringLiteral("選択ﾌｫﾙﾀﾞ　") + Q(temp_ / "bets"));
-    EXPECT_EQ(viewer_.StatusFor(QString()), QStringLiteral("選択ﾌｫﾙﾀﾞ　"));
-    TViewerOptions quiet;
-    quiet.voStatusText = false;
-    viewer_.SetOption(quiet);
-    EXPECT_EQ(viewer_.StatusFor(Q(temp_ / "bets")), QString());
+    EXPECT_FALSE(viewer_.Execute());
+    EXPECT_EQ(status, QStringLiteral("選択ﾌｫﾙﾀﾞ　") + Q(temp_ / "odds"));
+    EXPECT_EQ(viewer_.Folder(), Q(temp_ / "bets"));
+    EXPECT_EQ(viewer_.SelectedFolder(), Q(temp_ / "bets"));
 }
 
 TEST_F(FolderViewerTest, OffScreenCoordinatesAreRefusedWithTheRange) {

@@ -72,21 +72,6 @@ TEST(Label3D, EscapementNinetyMakesAnAutoSizedLabelTall) {
     EXPECT_EQ(label.height(), fm.horizontalAdvance(QStringLiteral("レース名")));
 }
 
-TEST(Label3D, RecessedFrameIsGreyTopLeftAndWhiteBottomRight) {
-    TLabel3Dj label;
-    label.SetAutoSize(false);
-    label.resize(40, 20);
-    label.SetColor(Qt::black);
-    label.SetBorder(true);
-    label.SetBorderType(TBorderType::btRecessed);
-    const QImage image = label.grab().toImage();
-    EXPECT_EQ(QColor(image.pixel(0, 0)), QColor(128, 128, 128));
-    EXPECT_EQ(QColor(image.pixel(20, 0)), QColor(128, 128, 128));
-    EXPECT_EQ(QColor(image.pixel(39, 19)), QColor(255, 255, 255));
-    EXPECT_EQ(QColor(image.pixel(39, 10)), QColor(255, 255, 255));
-    EXPECT_EQ(QColor(image.pixel(1, 1)), QColor(0, 0, 0));
-}
-
 TEST(Label3D, LinksOpenThroughTheShell) {
     testsupport::RecordingShell shell;
     testsupport::ScopedPlatform platform(nullptr, nullptr, &shell);
@@ -109,18 +94,4 @@ TEST(Label3D, LinksOpenThroughTheShell) {
     EXPECT_EQ(shell.opened,
               (std::vector<std::string>{"https://example.jp/", "mailto:info@example.jp"}));
     EXPECT_EQ(clicks.count(), 4);
-}
-
-TEST(Label3D, LinkHoverUnderlinesInRedAndRestores) {
-    TLabel3Dj label;
-    label.SetLabelStyle(TLabelStyle::lsWWWAddress);
-    label.SetFontColor(QColor(0, 0, 128));
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(&label, &enter);
-    EXPECT_TRUE(label.font().underline());
-    EXPECT_EQ(label.FontColor(), QColor(255, 0, 0));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(&label, &leave);
-    EXPECT_FALSE(label.font().underline());
-    EXPECT_EQ(label.FontColor(), QColor(0, 0, 128));
 }

@@ -153,22 +153,6 @@ TEST(NumEditModel, TypesLikeAPocketCalculator) {
     }
 }
 
-TEST(NumEditModel, UndoSelectsWhatItBringsBack) {
-    NumEditModel m;
-    Type(m, "123SB");
-    ASSERT_EQ(m.Undo(), EditResult::Changed);
-    EXPECT_EQ(m.Text(), "123");
-    EXPECT_TRUE(m.Selected());
-}
-
-TEST(NumEditModel, InputStopRefusesWhatWouldNotFit) {
-    NumEditModel m;
-    auto fits = [](const std::string& s) { return s.size() <= 3; };
-    const Typed t = Type(m, "1234-", fits);
-    EXPECT_EQ(t.text, "123");
-    EXPECT_EQ(t.refused, 2);
-}
-
 TEST(NumEditModel, PasteFiltersAppendsOrReplaces) {
     NumEditModel m;
     m.SetRules(Rules(8, 0, false));
@@ -184,19 +168,6 @@ TEST(NumEditModel, PasteFiltersAppendsOrReplaces) {
     EXPECT_EQ(m.Text(), "");
     m.Undo();
     EXPECT_EQ(m.Text(), "12");
-}
-
-TEST(NumEditModel, SetTextFiltersAndLengthChangesRefilter) {
-    NumEditModel m;
-    m.SetRules(Rules(3, 1, false));
-    m.SetText("12.345");
-    EXPECT_EQ(m.Text(), "12.3");
-    m.SetText("007");
-    EXPECT_EQ(m.Text(), "7");
-    EXPECT_FALSE(m.UndoAvailable());
-    m.SetText("123.4");
-    m.SetRules(Rules(2, 1, false));
-    EXPECT_EQ(m.Text(), "");
 }
 
 TEST(NumEditModel, LoneMinusGoesWithTheFocusUnlessKept) {

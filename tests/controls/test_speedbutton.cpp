@@ -2,7 +2,6 @@
 
 #include <QEnterEvent>
 #include <QPointer>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -58,26 +57,6 @@ TEST_F(SpeedButtonTest, LeavingFadesInEightStepsBackToTheFace) {
     EXPECT_EQ(button_->FaceColor(), QColor(219, 216, 209));
 }
 
-TEST_F(SpeedButtonTest, ReenteringDuringAFadeStaysHot) {
-    button_->SetSlowDecease(true);
-    Enter(button_);
-    Leave(button_);
-    QTest::qWait(70);
-    Enter(button_);
-    EXPECT_EQ(button_->FadeLevel(), 8);
-    QTest::qWait(100);
-    EXPECT_EQ(button_->FadeLevel(), 8);
-    EXPECT_FALSE(button_->Fading());
-}
-
-TEST_F(SpeedButtonTest, WithoutSlowDeceaseTheFaceReturnsAtOnce) {
-    Enter(button_);
-    Leave(button_);
-    EXPECT_EQ(button_->FadeLevel(), 0);
-    EXPECT_FALSE(button_->Fading());
-    EXPECT_EQ(button_->FaceColor(), QColor(219, 216, 209));
-}
-
 TEST_F(SpeedButtonTest, DestroyingMidFadeIsSafe) {
     button_->SetSlowDecease(true);
     Enter(button_);
@@ -106,27 +85,4 @@ TEST_F(SpeedButtonTest, GroupButtonsRaiseEachOther) {
     other->SetAllowAllUp(true);
     QTest::mouseClick(other, Qt::LeftButton);
     EXPECT_FALSE(other->Down());
-}
-
-TEST_F(SpeedButtonTest, AClickReachesItsHandlerAndComesBackUp) {
-    QSignalSpy clicks(button_, &TLbSpeedButton::OnClick);
-    QTest::mouseClick(button_, Qt::LeftButton);
-    EXPECT_EQ(clicks.count(), 1);
-    EXPECT_FALSE(button_->Down());
-    // The down colour shows while pressed.
-    QTest::mousePress(button_, Qt::LeftButton);
-    EXPECT_EQ(button_->FaceColor(), QColor(133, 146, 181));
-    QTest::mouseRelease(button_, Qt::LeftButton, {}, QPoint(500, 500)); // released outside
-    EXPECT_EQ(clicks.count(), 1);
-}
-
-TEST_F(SpeedButtonTest, DisabledFlatButtonHasNoFrame) {
-    button_->resize(100, 23);
-    button_->setEnabled(false);
-    const QImage image = button_->grab().toImage();
-    EXPECT_EQ(QColor(image.pixel(0, 0)), QColor(219, 216, 209));
-    button_->SetFlat(false);
-    const QImage framed = button_->grab().toImage();
-    EXPECT_EQ(QColor(framed.pixel(0, 0)), QColor(132, 146, 181));
-    EXPECT_EQ(QColor(framed.pixel(99, 22)), QColor(133, 146, 181));
 }

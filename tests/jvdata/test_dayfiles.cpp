@@ -37,8 +37,6 @@ TEST(DayFiles, NamesComeFromTheDateValueAndKnownCodes) {
     EXPECT_EQ(DayStem(kDay), "2026年12月06日");
     EXPECT_EQ(DayFilePath(app, kDay, DayFile::RA),
               app / "Data" / keiba::Utf8Path("2026年12月06日.jvRA"));
-    EXPECT_EQ(DayFilePath(app, kDay, DayFile::O1a).filename(),
-              keiba::Utf8Path("2026年12月06日.jvO1a"));
     EXPECT_EQ(DayRunnerFile(app, kDay, "05"),
               app / "Data" / keiba::Utf8Path("2026年12月06日東京.jvSEr"));
     EXPECT_EQ(DayRunnerFile(app, kDay, "32")->filename(),
@@ -47,7 +45,6 @@ TEST(DayFiles, NamesComeFromTheDateValueAndKnownCodes) {
     EXPECT_FALSE(DayRunnerFile(app, kDay, "C4"));
     EXPECT_EQ(HorseFilePath(app, HorseFile::SEI, "2023104567"),
               app / "SEI" / "2023" / "2023104567.jvSEI");
-    EXPECT_EQ(HorseFilePath(app, HorseFile::UM2, "2023104567")->filename(), "2023104567.jvUM2");
     for (std::string_view bad : {"../../etc1", "2023 04567", "20231045678", "202310456", "２０２"})
         EXPECT_FALSE(HorseFilePath(app, HorseFile::SEI, bad)) << bad;
     EXPECT_EQ(RunnerSlot(11, 5), 184);
@@ -192,21 +189,6 @@ TEST(DayFiles, BadRecordsAreRefusedAndTouchNothing) {
     EXPECT_EQ(CountEntries(dir.path()), 0u) << "no file or folder was made";
 }
 
-TEST(DayFiles, OnlyAnExistingFileIsUpdatedWhenAsked) {
-    testsupport::TempDir dir;
-    std::string ra = MakeRecord("RA", RaceKey16("20261206", "05", 1));
-    EXPECT_EQ(FileDayRecord(dir.path(), DayFile::RA, ra, {true, false}).code, FileOutcome::Skipped);
-    EXPECT_EQ(FileRunnerSlot(dir.path(),
-                             MakeRunner(RaceKey16("20261206", "05", 1), 1, "2023104567"), false)
-                  .code,
-              FileOutcome::Skipped);
-    EXPECT_EQ(CountEntries(dir.path()), 0u);
-    // A real-time payout line keeps its data kind and creation date.
-    std::string hr = MakeRecord("HR", RaceKey16("20261206", "05", 1), '2');
-    ASSERT_TRUE(FileDayRecord(dir.path(), DayFile::HR, hr, {false, true}));
-    EXPECT_EQ(Slurp(DayFilePath(dir.path(), kDay, DayFile::HR)), hr);
-}
-
 TEST(DayFiles, AFailureBeforeTheRenameLeavesThePreviousFile) {
     testsupport::TempDir dir;
     std::string first = MakeRecord("RA", RaceKey16("20261206", "05", 1));
@@ -247,20 +229,4 @@ TEST(DayFiles, ABatchWritesEachTouchedFileOnce) {
     ASSERT_EQ(RecordCount(ra, kRaLength), 12u);
     EXPECT_EQ(RaceKey::Of(RecordAt(ra, kRaLength, 0)).RaceNumber(), 1);
     EXPECT_EQ(RaceKey::Of(RecordAt(ra, kRaLength, 11)).RaceNumber(), 12);
-}
-
-TEST(DayFiles, UpsertOfBytesReplacesTheFirstLineOfTheRaceAndSortsTheRest) {
-    auto line = [](std::string_view head, int race, char mark) {
-        std::string l =
-            MakeRecord("HR", RaceKey16("20261206", "05", race)).substr(0, kHrLength - 2);
-        SetField(l, 1, 11, head);
-        l.back() = mark;
-        return l;
-    };
-    std::string file = line("HR000000000", 2, 'a') + "\r\n" + line("HR000000000", 1, 'b') + "\r\n";
-    std::string out = UpsertRecordLine(file, line("HR220261206", 2, 'c'));
-    std::vector<std::string_view> lines = SplitLines(out);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], line("HR000000000", 1, 'b'));
-    EXPECT_EQ(lines[1], line("HR220261206", 2, 'c'));
 }

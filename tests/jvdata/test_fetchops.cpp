@@ -45,8 +45,6 @@ TEST_F(FetchFixture, QuickOddsFetchFilesOneLinePerKindAndShowsTheRaceAgain) {
     EXPECT_EQ(fetchHost.ops, (std::vector<std::string>{"odds10", "show10", "odds10", "show10"}));
     EXPECT_EQ(fetchHost.labels,
               (std::vector<std::string>{"東京11オッズ取得中", "", "東京11オッズ取得中", ""}));
-    EXPECT_EQ(notifier.beeps, 0);
-    EXPECT_FALSE(app::Day().gLoadBusy);
     EXPECT_FALSE(fetch::Flags().gFetchBusy);
 }
 
@@ -94,11 +92,6 @@ TEST_F(FetchFixture, ResultsFetchFilesIntoExistingFilesAndBeepsOnlyWhenAskedFor)
         if (c.method == "JVRTOpen") opened.push_back(c.args[0]);
     EXPECT_EQ(opened, (std::vector<std::string>{"0B12", "0B13"}));
     EXPECT_FALSE(fetch::Flags().gAutoKekkaBusy || fetch::Flags().gAutoMiningBusy);
-
-    link.calls.clear();
-    clock.now = keiba::MakeLocalTime(2026, 12, 6, 9, 25, 0);
-    fetch::Timer4Timer(fetchHost);
-    EXPECT_TRUE(link.calls.empty());
 }
 
 TEST_F(FetchFixture, NothingStartsWhileSomethingElseRuns) {
@@ -141,31 +134,14 @@ TEST_F(FetchFixture, TheOddsTimerFetchesTheDueRaceOnceItsOddsAreFresh) {
     EXPECT_EQ(notifier.beeps, 0);
 }
 
-TEST_F(FetchFixture, ArmingTheOddsTimerAndTheTimeToPost) {
-    LoadRaces(1, "1300");
-    fetchHost.autoOz = true;
-    fetch::AutoOzCheckClick(fetchHost);
-    EXPECT_TRUE(fetchHost.timer1);
-    clock.now = keiba::MakeLocalTime(2026, 12, 5, 17, 59, 0); // the loaded day is tomorrow
-    fetchHost.timer1 = false;
-    fetch::AutoOzCheckClick(fetchHost);
-    EXPECT_EQ(notifier.messages.back(), "翌日のﾃﾞｰﾀは１８時過ぎに読み込んでください。");
-    EXPECT_FALSE(fetchHost.autoOz);
-    EXPECT_FALSE(fetchHost.timer1);
-
-    clock.now = keiba::MakeLocalTime(2026, 12, 6, 11, 57, 57);
-    fetch::Timer3Timer(fetchHost);
-    EXPECT_EQ(fetchHost.restTime, "発走までの残り時間：01:02:03");
-    fetchHost.raceIndex = -1;
-    fetch::Timer3Timer(fetchHost);
-    EXPECT_EQ(fetchHost.restTime, "");
-}
-
 TEST_F(FetchFixture, WholeDayOddsAndNextRaceMoveTheSelection) {
     LoadRaces(3);
     fetch::N1O1Click(fetchHost);
     EXPECT_EQ(Count(link.CallNames(), "JVRTOpen"), 3);
     EXPECT_EQ(fetchHost.raceIndex, 2);
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
+    fetch::NextRaceBtnClick(fetchHost);
+    EXPECT_EQ(fetchHost.raceIndex, 1); // the first to post after 12:00
     fetchHost.dateText.clear();
     fetch::N1O1Click(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "ﾃﾞｰﾀを読み込んでください。");

@@ -37,14 +37,6 @@ std::string Um(std::string_view id) {
     return r;
 }
 
-std::map<std::string, std::string> Tree(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(root))
-        if (e.is_regular_file())
-            files[keiba::PathToUtf8(fs::relative(e.path(), root))] = Slurp(e.path());
-    return files;
-}
-
 const ImportFilter kFilter{20261215, "2011", false};
 
 } // namespace
@@ -114,11 +106,6 @@ TEST(ImportFiling, LabelsNameTheRecordFiled) {
     // Both files take it; the horse file is the last written.
     EXPECT_EQ(keiba::TrimBlanks(FileImportRecord(batch, se, kFilter).label),
               "過去走:2026/12/05東京11R/③ハヤテ");
-    ImportFilter odds = kFilter;
-    odds.finalOdds = true;
-    EXPECT_EQ(
-        FileImportRecord(batch, MakeRecord("O6", RaceKey16("20261205", "05", 2), '4'), odds).label,
-        "3連単確定ｵｯｽﾞ:02R/2026年12月05日.jvO6");
 }
 
 TEST(ImportFiling, LastTimeComesFromTheNewestFileTimestamp) {

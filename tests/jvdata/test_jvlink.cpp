@@ -176,10 +176,8 @@ TEST_F(Replay, InjectedResults) {
     EXPECT_EQ(got, expected);
     EXPECT_EQ(link->JVClose(), -1);
 
-    WriteBytes(feed / std::string(kFeedConfigName), "JVInit=-103\nJVOpen=-504\nJVRTOpen=-114\n");
-    EXPECT_EQ(link->JVInit(kSid), -103);
+    WriteBytes(feed / std::string(kFeedConfigName), "JVOpen=-504\n");
     EXPECT_EQ(Open(*link), -504);
-    EXPECT_EQ(link->JVRTOpen("0B30", "2026120605050811"), -114);
     WriteBytes(feed / std::string(kFeedConfigName), "present=0\n");
     EXPECT_FALSE(CreateReplayJvLink(feed.path())) << "the control is missing";
 }
@@ -201,11 +199,9 @@ TEST(FakeJvLink, RecordsEveryCallInOrderAndServesItsScript) {
     EXPECT_EQ(buf, "r3\r\n");
     EXPECT_EQ(fake.JVRead(buf, 100000, name), 0);
     EXPECT_EQ(fake.JVClose(), 0);
-    EXPECT_EQ(fake.JVRTOpen("0B12", "20261206"), -1);
-    std::vector<std::string> names = {"JVInit", "JVOpen", "JVRead",  "SkipCurrentFile",
-                                      "JVRead", "JVRead", "JVClose", "JVRTOpen"};
+    std::vector<std::string> names = {"JVInit", "JVOpen", "JVRead", "SkipCurrentFile",
+                                      "JVRead", "JVRead", "JVClose"};
     EXPECT_EQ(fake.CallNames(), names);
     std::vector<std::string> openArgs = {"RACEDIFN", "20170101000000", "3"};
     EXPECT_EQ(fake.calls[1].args, openArgs);
-    EXPECT_EQ(fake.calls[7].result, -1);
 }

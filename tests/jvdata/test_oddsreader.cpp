@@ -76,8 +76,6 @@ TEST(OddsReader, WinPlaceAndRanks) {
     EXPECT_EQ(calc.WinPop[3], 0);
     EXPECT_EQ(calc.PlaceMinPop[2], 1);
     EXPECT_EQ(calc.PlaceMinPop[1], 2);
-    EXPECT_EQ(calc.PlaceMinPop[3], 3);
-    EXPECT_EQ(calc.PlaceMaxPop[3], 3);
     EXPECT_NEAR(calc.SupportRate[1], 80.0 / 3.5, 1e-9);
     EXPECT_DOUBLE_EQ(calc.SupportRate[3], 0.0);
     EXPECT_DOUBLE_EQ(calc.SupportRate[4], 7.0);

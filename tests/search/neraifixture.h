@@ -1,6 +1,8 @@
 #pragma once
 // Condition sets and runners for the target search tests.
 
+#include "app/daymodel.h"
+#include "keiba/sjis.h"
 #include "search/neraimatch.h"
 #include "search/nerairecord.h"
 
@@ -69,5 +71,30 @@ struct RunnerData {
         return {race, winPop, winOdds, analysis, pastRace, pastRunner};
     }
 };
+
+// Race slot r of a day for the hit list: a 2000 m turf open race named 天皇賞.
+inline void HitRace(app::TRaceDay& day, int r, std::string_view venue, std::string_view raceNo,
+                    std::string_view post, int runners) {
+    jvdata::TJvRA& ra = day.gDayRaces[static_cast<std::size_t>(r)];
+    ra.SetField(20, 2, venue);
+    ra.SetField(26, 2, raceNo);
+    ra.SetField(605, 6, keiba::Sj("天皇賞"));
+    ra.SetField(617, 2, "13");
+    ra.SetField(635, 3, "999");
+    ra.SetField(698, 4, "2000");
+    ra.SetField(706, 2, "11");
+    ra.SetField(874, 4, post);
+    ra.SetField(882, 2, runners < 10 ? "0" + std::to_string(runners) : std::to_string(runners));
+}
+
+// Runner slot h of race slot r, in bracket h / 2 + 1, matching the four target slots as given.
+inline void HitRunner(app::TRaceDay& day, int r, int h, std::string_view name,
+                      std::array<std::uint8_t, 4> match) {
+    jvdata::TJvSE& se = day.gDayHorses[static_cast<std::size_t>(r)][static_cast<std::size_t>(h)];
+    se.SetField(28, 1, std::to_string(h / 2 + 1));
+    se.SetField(29, 2, (h < 9 ? "0" : "") + std::to_string(h + 1));
+    se.SetField(41, 36, keiba::Sj(name));
+    day.gRaceCalc[static_cast<std::size_t>(r)].NeraiMatch[static_cast<std::size_t>(h)] = match;
+}
 
 } // namespace testsupport

@@ -39,4 +39,12 @@ void WriteBytes(const std::filesystem::path& p, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::map<std::string, std::string> Tree(const std::filesystem::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        if (e.is_regular_file())
+            files[keiba::PathToUtf8(std::filesystem::relative(e.path(), root))] = Slurp(e.path());
+    return files;
+}
+
 } // namespace testsupport

@@ -2,6 +2,7 @@
 // A fresh folder per test, removed afterwards.
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,7 @@ private:
 // Reads a whole file; fails the test when it is missing.
 std::string Slurp(const std::filesystem::path& p);
 void WriteBytes(const std::filesystem::path& p, std::string_view bytes);
+// Every regular file below `root`: its path relative to `root` (UTF-8) and its bytes.
+std::map<std::string, std::string> Tree(const std::filesystem::path& root);
 
 } // namespace testsupport

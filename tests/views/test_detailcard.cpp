@@ -71,25 +71,12 @@ TEST(PastRunText, LinesOfARun) {
     EXPECT_EQ(l.line1, Sj("東01/05良 1勝ｸﾗｽ 16頭"));
     EXPECT_EQ(l.line2, Sj("1600芝") + "1345" + Sj("武豊    ") + "560 345");
     EXPECT_EQ(l.line3, Sj(" 3- 2 480kg  5番 1人"));
-
-    struct Case {
-        const char* track;
-        const char* going; // turf then dirt
-        const char* line1;
-    };
-    for (Case c :
-         {Case{"24", "14", "東01/05不良 1勝ｸﾗｽ 16頭"}, Case{"51", "11", "東01/05 1勝ｸﾗｽ 16頭"},
-          Case{"  ", "2 ", "東01/05稍重 1勝ｸﾗｽ 16頭"}}) {
-        jvdata::TJvRA r = ra;
-        r.SetField(706, 2, c.track);
-        r.SetField(889, 2, c.going);
-        EXPECT_EQ(views::PastRunText(r, se).line1, Sj(c.line1)) << c.track;
-    }
-    // No race record, or no race number: nothing shown. Bad digits give blanks.
+    jvdata::TJvRA dirt = ra; // the going of dirt is the field's second byte
+    dirt.SetField(706, 2, "24");
+    dirt.SetField(889, 2, "14");
+    EXPECT_EQ(views::PastRunText(dirt, se).line1, Sj("東01/05不良 1勝ｸﾗｽ 16頭"));
+    // No race number: nothing shown. Bad digits give blanks.
     jvdata::TJvRA r = ra;
-    r.SetField(12, 4, "    ");
-    EXPECT_FALSE(views::PastRunText(r, se).shown);
-    r = ra;
     r.SetField(26, 2, "00");
     EXPECT_FALSE(views::PastRunText(r, se).shown);
     jvdata::TJvSE bad = se;
@@ -119,31 +106,19 @@ TEST_F(DetailCard, PastRunCellsTakeTheirLevelColourAndMarkAMismatchedMembersRun)
     EXPECT_EQ(run0.texts[0].text, Q("東01/05良 1勝ｸﾗｽ 16頭"));
     EXPECT_EQ(run0.texts[2].text, Q(" 3- 2 480kg  5番 1人"));
     EXPECT_EQ(run0.texts[3].text, Q("高★ R+"));
-    EXPECT_EQ(run0.texts[3].pointSize, 11);
-    EXPECT_TRUE(run0.texts[3].bold);
     EXPECT_EQ(run0.texts[4].text, Q(" 1着"));
     EXPECT_EQ(run0.texts[4].color, QColor(0xFF0000));
-    EXPECT_TRUE(run0.texts[4].fromRight);
-    EXPECT_EQ(run0.texts[4].x, 90);
     EXPECT_EQ(run0.texts[5].text, Q("(-10.5)"));
     EXPECT_FALSE(run0.leftEdge.isValid());
-    // Each line lies below the one before.
-    EXPECT_LT(run0.texts[0].y, run0.texts[1].y);
-    EXPECT_LT(run0.texts[2].y, run0.texts[3].y);
 
     views::CellPaint run1 = Paint(8, 1);
     EXPECT_EQ(run1.background, QColor(0x8DE8F8));
-    EXPECT_EQ(run1.texts[4].color, QColor(0x0000FF));
     EXPECT_EQ(run1.leftEdge, QColor(0xFF0000));
 
     // A runner with one past run: the other two cells white and empty.
-    views::CellPaint other = Paint(7, 2);
-    EXPECT_EQ(other.background, QColor(0xD3F5FC));
-    EXPECT_EQ(other.texts[4].text, QStringLiteral("  "));
-    for (int col : {8, 9}) {
-        EXPECT_EQ(Paint(col, 2).background, QColor(0xFFFFFF));
-        EXPECT_TRUE(Paint(col, 2).texts.empty());
-    }
+    EXPECT_EQ(Paint(7, 2).background, QColor(0xD3F5FC));
+    EXPECT_EQ(Paint(8, 2).background, QColor(0xFFFFFF));
+    EXPECT_TRUE(Paint(8, 2).texts.empty());
     // "高★" colours the run whatever its finishing position.
     texts.PastRLevel[1][0] = Sj("高★");
     EXPECT_EQ(Paint(7, 2).background, QColor(0x0FCEF0));
@@ -163,41 +138,26 @@ TEST_F(DetailCard, RunnerColumns) {
 
     EXPECT_EQ(Paint(1, 2).background, QColor(0xFF0000)); // tracked
     EXPECT_EQ(Paint(1, 1).background, views::InfoBackground());
-    EXPECT_EQ(Texts(Paint(1, 1)), std::vector<QString>{QStringLiteral(" 1")});
-
-    views::CellPaint b1 = Paint(0, 1);
-    EXPECT_EQ(b1.background, QColor(0xFFFFFF));
-    EXPECT_EQ(b1.texts[0].color, QColor(Qt::black));
-    EXPECT_EQ(b1.texts[0].pointSize, 13);
     EXPECT_EQ(Paint(0, 3).texts[0].color, QColor(0xFFFFFF)); // bracket 2: white text
-    EXPECT_EQ(Paint(0, 3).background, QColor(0x808080));
     day.gDayHorses[0][2].SetField(28, 1, " ");
     // A blank bracket: one blank on the grid's own background.
     EXPECT_EQ(Paint(0, 3).background, QColor(0xF0F0F0));
     EXPECT_EQ(Texts(Paint(0, 3)), std::vector<QString>{QStringLiteral(" ")});
 
     EXPECT_EQ(Texts(Paint(3, 1)), (std::vector<QString>{QStringLiteral(" 12.3"), Q("◎")}));
-    EXPECT_EQ(Texts(Paint(3, 2)), (std::vector<QString>{QStringLiteral("     "), QString()}));
-    EXPECT_EQ(Texts(Paint(4, 1)), std::vector<QString>{QStringLiteral(" 2")});
-    EXPECT_EQ(Texts(Paint(4, 2)), std::vector<QString>{QStringLiteral(" ")});
-    EXPECT_EQ(Texts(Paint(4, 3)), std::vector<QString>{QStringLiteral(" ")});
+    EXPECT_EQ(Texts(Paint(4, 3)), std::vector<QString>{QStringLiteral(" ")}); // a bad field
     EXPECT_EQ(Paint(5, 1).texts[0].color, QColor(0xFF0000));
-    EXPECT_EQ(Paint(5, 2).texts[0].color, QColor(Qt::black));
     EXPECT_EQ(Texts(Paint(10, 1)), (std::vector<QString>{Q("昇"), Q("続"), Q("増")}));
 
     views::CellPaint name = Paint(2, 1);
     EXPECT_EQ(name.texts[0].text, Q("サンデー"));
     ASSERT_EQ(name.boxes.size(), 2u);
     EXPECT_EQ(name.boxes[0].fill, QColor(0xFFFF00));
-    EXPECT_EQ(name.boxes[0].left, 216);
     EXPECT_EQ(name.boxes[1].fill, QColor(0xFF00FF));
-    EXPECT_EQ(name.boxes[1].top, 37);
 
-    // Nothing is painted on the heading row, nor while the race list is empty.
-    EXPECT_TRUE(Paint(2, 0).texts.empty());
+    // Nothing is painted while the race list is empty.
     day.gDayRaceCount = 0;
     EXPECT_TRUE(Paint(2, 1).texts.empty());
-    EXPECT_NE(Paint(1, 2).background, QColor(0xFF0000));
 }
 
 TEST_F(DetailCard, OffscreenPixels) {
@@ -222,17 +182,13 @@ TEST_F(DetailCard, OffscreenPixels) {
     EXPECT_EQ(at(2, 2, 209, 44), QColor(0x0000FF));       // slot 1 bar
     EXPECT_EQ(at(7, 1, 150, 50), QColor(0x0FCEF0));       // 高★ run
     EXPECT_EQ(at(7, 2, 1, 30), QColor(0xFF0000));         // another race's level
-    EXPECT_EQ(at(7, 3, 1, 30), QColor(0xFFFFFF));
 }
 
 TEST(DetailFilterBar, EveryButtonShowsTheRaceAgainAndOneStaysDownPerGroup) {
     App();
     int shown = 0;
     views::TDetailFilterBar bar([&] { ++shown; });
-    EXPECT_TRUE(bar.Button(0)->isChecked());
     EXPECT_TRUE(bar.Button(3)->isChecked());
-    EXPECT_EQ(bar.Button(1)->text(), Q("芝"));
-    EXPECT_EQ(bar.Button(5)->text(), Q("+/-400m"));
     bar.Button(1)->click();
     bar.Button(5)->click();
     EXPECT_EQ(shown, 2);

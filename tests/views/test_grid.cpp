@@ -63,13 +63,3 @@ TEST(Grid, APainterThatThrowsLeavesThePlainCell) {
     grid.show();
     EXPECT_FALSE(grid.grab().isNull());
 }
-
-TEST(Grid, HeadingRowKeepsItsHeightAcrossRowCounts) {
-    App();
-    views::TStringGrid grid;
-    grid.SetDefaultRowHeight(53);
-    grid.SetHeadingRowHeight(17);
-    grid.Model()->SetRowCount(9);
-    EXPECT_EQ(grid.rowHeight(0), 17);
-    EXPECT_EQ(grid.rowHeight(8), 53);
-}

@@ -1,5 +1,6 @@
-// One QApplication for the widget tests, on the offscreen platform. Qt's own dialogs keep
-// their state under the user's config folder; point that at a scratch folder.
+// One QApplication for a widget test program, on the offscreen platform, deleted before the
+// program exits (Qt's input devices must not outlive it). Qt's own dialogs keep their state
+// under the user's config folder; point that at a scratch folder.
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -21,7 +22,7 @@ public:
 private:
     QTemporaryDir config_;
     int argc_ = 1;
-    char name_[16] = "test_controls";
+    char name_[16] = "kestrane_tests";
     char* argv_[2] = {name_, nullptr};
     QApplication* app_ = nullptr;
 };

@@ -1,0 +1,43 @@
+#pragma once
+// The generated sample program folder, made once per build of the generator and shared by every
+// test process (ctest runs each test in its own process, in parallel): the first process
+// generates it under a lock, the others wait and reuse it. Tests never write into it.
+// KESTRANE_MAKE_SAMPLE names the generator.
+
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace testsupport {
+
+// The folder, with a file "done" in it when the generator succeeded.
+inline const std::filesystem::path& SampleFolder() {
+    namespace fs = std::filesystem;
+    static const fs::path folder = [] {
+        struct stat st {};
+        ::stat(KESTRANE_MAKE_SAMPLE, &st);
+        fs::path target = fs::current_path() / ("sample-" + std::to_string(st.st_mtime) + "-" +
+                                                std::to_string(st.st_size));
+        int lock = ::open((fs::current_path() / "sample.lock").c_str(), O_CREAT | O_RDWR, 0644);
+        ::flock(lock, LOCK_EX);
+        if (!fs::exists(target / "done")) {
+            // Samples of earlier generators are of no further use.
+            for (const auto& e : fs::directory_iterator(fs::current_path()))
+                if (e.path().filename().string().starts_with("sample-")) fs::remove_all(e.path());
+            std::string command =
+                std::string(KESTRANE_MAKE_SAMPLE) + " '" + target.string() + "' >/dev/null 2>&1";
+            if (std::system(command.c_str()) == 0) std::ofstream(target / "done") << "ok";
+        }
+        ::flock(lock, LOCK_UN);
+        ::close(lock);
+        return target;
+    }();
+    return folder;
+}
+
+} // namespace testsupport
