@@ -4,6 +4,8 @@
 #include "archive/unzip.h"
 #include "keiba/fileio.h"
 
+#include "bench/benchsupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -15,6 +17,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+using benchsupport::RatioReporter;
+using benchsupport::RunWithRatios;
 
 constexpr int kFiles = 365;
 constexpr int kLinesPerFile = 2500; // 100-byte lines: about 250 KB per file
@@ -90,27 +94,11 @@ void BM_ExtractUnzip(benchmark::State& state) {
 }
 BENCHMARK(BM_ExtractUnzip)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (!r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ours = reporter.times.find("BM_ExtractKestrane/iterations:5/real_time");
-    auto theirs = reporter.times.find("BM_ExtractUnzip/iterations:5/real_time");
-    if (ours != reporter.times.end() && theirs != reporter.times.end() && theirs->second > 0)
-        std::printf("kestrane / unzip time ratio: %.2f (below 1 is faster than unzip)\n",
-                    ours->second / theirs->second);
-    benchmark::Shutdown();
-    return 0;
+    return RunWithRatios(argc, argv, [](const RatioReporter& r) {
+        r.PrintRatio("kestrane / unzip time ratio (below 1 is faster):", "BM_ExtractKestrane",
+                     "BM_ExtractUnzip");
+    });
 }

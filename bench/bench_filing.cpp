@@ -6,6 +6,7 @@
 // Each reference writes the finished files' bytes once, file by file, through the same atomic
 // write. The ratios are printed after the table.
 
+#include "bench/benchsupport.h"
 #include "jvdata/dayfiles.h"
 #include "jvdata/records.h"
 #include "keiba/fileio.h"
@@ -24,23 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace jvdata;
-
-std::string Two(int v) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%02d", v);
-    return b;
-}
-
-std::string Record(std::string_view id, std::string_view key) {
-    std::size_t len = *RecordLengthOf(id);
-    std::string r(len, '0');
-    r[len - 2] = '\r';
-    r[len - 1] = '\n';
-    SetField(r, 1, 2, id);
-    SetField(r, 3, 1, "7");
-    SetField(r, 12, 16, key);
-    return r;
-}
+using namespace benchsupport;
 
 std::string Runner(std::string_view key, int horse, int id) {
     std::string r = Record("SE", key);
@@ -51,15 +36,6 @@ std::string Runner(std::string_view key, int horse, int id) {
     return r;
 }
 
-std::string DateOf(int dayIndex) {
-    // Saturdays and Sundays of a year, as yyyymmdd.
-    static const int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    int ordinal = 3 + (dayIndex / 2) * 7 + dayIndex % 2; // 2026-01-03 is a Saturday
-    int m = 0;
-    while (ordinal >= kMonthDays[m]) ordinal -= kMonthDays[m++];
-    return "2026" + Two(m + 1) + Two(ordinal + 1);
-}
-
 struct DayRecords {
     std::vector<std::pair<DayFile, std::string>> dayLines;
     std::vector<std::string> runners;
@@ -67,7 +43,7 @@ struct DayRecords {
 
 DayRecords OneDay(int dayIndex, int horseBase, int horses) {
     DayRecords d;
-    std::string date = DateOf(dayIndex);
+    std::string date = WeekendDate(dayIndex);
     static const char* kVenues[] = {"05", "08", "09"};
     static constexpr DayFile kOdds[] = {DayFile::O1, DayFile::O2, DayFile::O3,
                                         DayFile::O4, DayFile::O5, DayFile::O6};
@@ -86,21 +62,18 @@ DayRecords OneDay(int dayIndex, int horseBase, int horses) {
     return d;
 }
 
-class Folder {
-public:
-    Folder() {
-        std::string pattern = (fs::temp_directory_path() / "kestrane-bench-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+// Runs `work` in a fresh folder per iteration; making and removing the folder is not timed.
+template <typename Work> void InFreshFolders(benchmark::State& state, Work work) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = std::make_unique<Folder>();
+        state.ResumeTiming();
+        work(folder->path());
+        state.PauseTiming();
+        folder.reset();
+        state.ResumeTiming();
     }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+}
 
 // The finished files of a folder, to write again as the reference.
 std::vector<std::pair<fs::path, std::string>> Snapshot(const fs::path& root) {
@@ -130,37 +103,23 @@ void FileDay(FilingBatch& batch, const DayRecords& d) {
 
 void BM_DayRecordByRecord(benchmark::State& state) {
     DayRecords d = OneDay(0, 0, 5000);
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto folder = std::make_unique<Folder>();
-        const Folder& f = *folder;
-        state.ResumeTiming();
+    InFreshFolders(state, [&](const fs::path& dir) {
         for (const auto& [kind, rec] : d.dayLines)
-            if (!FileDayRecord(f.path(), kind, rec)) std::abort();
+            if (!FileDayRecord(dir, kind, rec)) std::abort();
         for (const std::string& se : d.runners) {
-            if (!FileRunnerSlot(f.path(), se)) std::abort();
-            if (!FileHorseRun(f.path(), se)) std::abort();
+            if (!FileRunnerSlot(dir, se)) std::abort();
+            if (!FileHorseRun(dir, se)) std::abort();
         }
-        state.PauseTiming();
-        folder.reset(); // removing the folder is not part of the cost
-        state.ResumeTiming();
-    }
+    });
 }
 
 void BM_DayBatch(benchmark::State& state) {
     DayRecords d = OneDay(0, 0, 5000);
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto folder = std::make_unique<Folder>();
-        const Folder& f = *folder;
-        state.ResumeTiming();
-        FilingBatch batch(f.path());
+    InFreshFolders(state, [&](const fs::path& dir) {
+        FilingBatch batch(dir);
         FileDay(batch, d);
         if (!batch.Flush()) std::abort();
-        state.PauseTiming();
-        folder.reset(); // removing the folder is not part of the cost
-        state.ResumeTiming();
-    }
+    });
 }
 
 void BM_DayReference(benchmark::State& state) {
@@ -169,16 +128,7 @@ void BM_DayReference(benchmark::State& state) {
     FileDay(batch, OneDay(0, 0, 5000));
     if (!batch.Flush()) std::abort();
     auto files = Snapshot(src.path());
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto folder = std::make_unique<Folder>();
-        const Folder& f = *folder;
-        state.ResumeTiming();
-        WriteOnce(f.path(), files);
-        state.PauseTiming();
-        folder.reset(); // removing the folder is not part of the cost
-        state.ResumeTiming();
-    }
+    InFreshFolders(state, [&](const fs::path& dir) { WriteOnce(dir, files); });
 }
 
 constexpr int kYearDays = 96;
@@ -193,19 +143,12 @@ std::vector<std::string> YearOfRunners() {
 
 void BM_SetupYearBatch(benchmark::State& state) {
     std::vector<std::string> runners = YearOfRunners();
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto folder = std::make_unique<Folder>();
-        const Folder& f = *folder;
-        state.ResumeTiming();
-        FilingBatch batch(f.path());
+    InFreshFolders(state, [&](const fs::path& dir) {
+        FilingBatch batch(dir);
         for (const std::string& se : runners)
             if (!batch.UpsertHorseRun(se)) std::abort();
         if (!batch.Flush()) std::abort();
-        state.PauseTiming();
-        folder.reset(); // removing the folder is not part of the cost
-        state.ResumeTiming();
-    }
+    });
     state.counters["records"] = static_cast<double>(runners.size());
 }
 
@@ -216,16 +159,7 @@ void BM_SetupYearReference(benchmark::State& state) {
         if (!batch.UpsertHorseRun(se)) std::abort();
     if (!batch.Flush()) std::abort();
     auto files = Snapshot(src.path());
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto folder = std::make_unique<Folder>();
-        const Folder& f = *folder;
-        state.ResumeTiming();
-        WriteOnce(f.path(), files);
-        state.PauseTiming();
-        folder.reset(); // removing the folder is not part of the cost
-        state.ResumeTiming();
-    }
+    InFreshFolders(state, [&](const fs::path& dir) { WriteOnce(dir, files); });
     state.counters["files"] = static_cast<double>(files.size());
 }
 
@@ -235,36 +169,14 @@ BENCHMARK(BM_DayReference)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SetupYearBatch)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_SetupYearReference)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// Keeps each benchmark's time per iteration to print the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* what, const char* num, const char* den) {
-        auto a = reporter.times.find(std::string(num) + "/iterations:"),
-             b = reporter.times.find(std::string(den) + "/iterations:");
-        for (auto it = reporter.times.begin(); it != reporter.times.end(); ++it) {
-            if (it->first.rfind(num, 0) == 0) a = it;
-            if (it->first.rfind(den, 0) == 0) b = it;
-        }
-        if (a != reporter.times.end() && b != reporter.times.end() && b->second > 0)
-            std::printf("%-40s %.2f\n", what, a->second / b->second);
-    };
-    std::printf("\nRatio to writing the same bytes once:\n");
-    ratio("day, record by record", "BM_DayRecordByRecord", "BM_DayReference");
-    ratio("day, one batch", "BM_DayBatch", "BM_DayReference");
-    ratio("setup year into horse files, one batch", "BM_SetupYearBatch", "BM_SetupYearReference");
-    benchmark::Shutdown();
-    return 0;
+    return RunWithRatios(argc, argv, [](const RatioReporter& r) {
+        std::printf("Ratio to writing the same bytes once:\n");
+        r.PrintRatio("day, record by record", "BM_DayRecordByRecord", "BM_DayReference");
+        r.PrintRatio("day, one batch", "BM_DayBatch", "BM_DayReference");
+        r.PrintRatio("setup year into horse files, one batch", "BM_SetupYearBatch",
+                     "BM_SetupYearReference");
+    });
 }

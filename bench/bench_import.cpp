@@ -5,6 +5,7 @@
 // records of final results) drawn from 12000 horses, and their horse masters. The feed holds
 // one JV file per race weekend and record kind, and the masters in files of 1000.
 
+#include "bench/benchsupport.h"
 #include "jvdata/filingloop.h"
 #include "jvdata/jvlink.h"
 #include "jvdata/records.h"
@@ -24,62 +25,18 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace jvdata;
+using namespace benchsupport;
 
 constexpr int kDays = 96;
 constexpr int kRacesPerVenue = 12;
 constexpr int kRunners = 14;
 constexpr int kHorses = 12000;
 
-std::string Two(int v) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%02d", v);
-    return b;
-}
-
-std::string Record(std::string_view id, std::string_view key) {
-    std::size_t len = *RecordLengthOf(id);
-    std::string r(len, '0');
-    r[len - 2] = '\r';
-    r[len - 1] = '\n';
-    SetField(r, 1, 2, id);
-    SetField(r, 3, 1, "7");
-    SetField(r, 4, 8, "20261231");
-    SetField(r, 12, 16, key);
-    return r;
-}
-
 std::string Pedigree(int horse) {
     char b[16];
     std::snprintf(b, sizeof b, "2022%06d", horse);
     return b;
 }
-
-std::string DateOf(int dayIndex) {
-    static const int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    int ordinal = 3 + (dayIndex / 2) * 7 + dayIndex % 2; // weekends from 2026-01-03
-    int m = 0;
-    while (ordinal >= kMonthDays[m]) ordinal -= kMonthDays[m++];
-    return "2026" + Two(m + 1) + Two(ordinal + 1);
-}
-
-class Folder {
-public:
-    Folder() {
-        char tmpl[] = "/tmp/kestrane-bench-XXXXXX";
-        if (!mkdtemp(tmpl)) std::abort();
-        path_ = tmpl;
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 void Write(const fs::path& p, const std::string& bytes) {
     fs::create_directories(p.parent_path());
@@ -101,7 +58,7 @@ const fs::path& Feed() {
     for (int weekend = 0; weekend < kDays / 2; ++weekend) {
         std::string ra, se, hr;
         for (int d = weekend * 2; d < weekend * 2 + 2; ++d) {
-            std::string date = DateOf(d);
+            std::string date = WeekendDate(d);
             for (std::string venue : {"05", "06", "08"}) {
                 for (int race = 1; race <= kRacesPerVenue; ++race) {
                     std::string key = date + venue + "0102" + Two(race);
@@ -118,10 +75,10 @@ const fs::path& Feed() {
                 }
             }
         }
-        std::string ts = "2026" + std::string(DateOf(weekend * 2)).substr(4) + "090000";
-        Write(stored / (ts + "_RADW" + DateOf(weekend * 2) + ".jvd"), ra);
-        Write(stored / (ts + "_SEDW" + DateOf(weekend * 2) + ".jvd"), se);
-        Write(stored / (ts + "_HRDW" + DateOf(weekend * 2) + ".jvd"), hr);
+        std::string ts = "2026" + std::string(WeekendDate(weekend * 2)).substr(4) + "090000";
+        Write(stored / (ts + "_RADW" + WeekendDate(weekend * 2) + ".jvd"), ra);
+        Write(stored / (ts + "_SEDW" + WeekendDate(weekend * 2) + ".jvd"), se);
+        Write(stored / (ts + "_HRDW" + WeekendDate(weekend * 2) + ".jvd"), hr);
     }
     for (int part = 0; part < kHorses / 1000; ++part) {
         std::string um;
@@ -212,27 +169,10 @@ void BM_WriteOnce(benchmark::State& state) {
 BENCHMARK(BM_SetupImport)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_WriteOnce)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    double import = 0, once = 0;
-    for (const auto& [name, t] : reporter.times) {
-        if (name.rfind("BM_SetupImport", 0) == 0) import = t;
-        if (name.rfind("BM_WriteOnce", 0) == 0) once = t;
-    }
-    if (once > 0) std::printf("\nSetup import / writing the bytes once: %.2f\n", import / once);
-    benchmark::Shutdown();
-    return 0;
+    return RunWithRatios(argc, argv, [](const RatioReporter& r) {
+        r.PrintRatio("Setup import / writing the bytes once:", "BM_SetupImport", "BM_WriteOnce");
+    });
 }

@@ -77,7 +77,7 @@ bool OddsLoaded(const app::TRaceDay& day, BetKind k) {
 }
 
 void PutOdds(Line& line, const LineFormat& f, double odds, int pop) {
-    line.odds = FixedText(odds, f.oddsWidth, 1);
+    line.odds = keiba::FormatFixed(odds, f.oddsWidth, 1);
     line.pop = keiba::FormatInt(pop, f.popWidth);
 }
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <type_traits>
 
 namespace betting {
@@ -38,30 +37,6 @@ void Collect(std::vector<PayoutEntryView>& out, const std::array<Key, N>& keys,
 const std::string& EraseMark() {
     static const std::string mark = keiba::Sj("消");
     return mark;
-}
-
-std::string FixedText(double value, int width, int decimals) {
-    static constexpr double kScale[] = {1.0, 10.0, 100.0};
-    if (decimals >= 0 && decimals <= 2 && !std::signbit(value) && value < 1e12) {
-        const double scaled = value * kScale[decimals];
-        const double whole = std::floor(scaled);
-        const double frac = scaled - whole;
-        // FormatFixed rounds the value's 15-digit decimal form; away from a half both agree.
-        if (std::fabs(frac - 0.5) > std::max(1e-9, scaled * 1e-12)) {
-            char buf[24];
-            auto n = static_cast<std::int64_t>(whole) + (frac > 0.5 ? 1 : 0);
-            std::string text(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
-            const auto d = static_cast<std::size_t>(decimals);
-            if (d > 0) {
-                if (text.size() <= d) text.insert(0, d + 1 - text.size(), '0');
-                text.insert(text.size() - d, 1, '.');
-            }
-            if (text.size() < static_cast<std::size_t>(width))
-                text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
-            return text;
-        }
-    }
-    return keiba::FormatFixed(value, width, decimals);
 }
 
 double CellDouble(std::string_view cell) {
@@ -126,14 +101,15 @@ void CalcFundDistribution(BetKind kind, int mode, std::int64_t budget, PlainTabl
         double odds = CellDouble(grid.Cells(oddsCol, row));
         double stake = static_cast<double>(keiba::DigitValue(grid.Cells(stakeCol, row)));
         double payout = stake * odds;
-        grid.SetCell(payoutCol, row, FixedText(payout, 7, 0));
-        grid.SetCell(shareCol, row, FixedText(payout / static_cast<double>(total) * 100.0, 7, 1));
+        grid.SetCell(payoutCol, row, keiba::FormatFixed(payout, 7, 0));
+        grid.SetCell(shareCol, row,
+                     keiba::FormatFixed(payout / static_cast<double>(total) * 100.0, 7, 1));
         sum += static_cast<std::int64_t>(payout);
     }
 
     const double rate = static_cast<double>(sum) / count / static_cast<double>(total) * 100.0;
     if (LabelState* l = labels.Find(kind, LabelSlot::YosoKaishu)) {
-        l->caption = FixedText(rate, 7, 1);
+        l->caption = keiba::FormatFixed(rate, 7, 1);
         if (rate > 100.0)
             l->font = kBlack;
         else if (rate > 0.0)
@@ -164,7 +140,7 @@ void FillAppearRateColumn(int block, int position, int fieldSize, int rows, Plai
     std::array<std::optional<std::string>, 19> texts;
     for (int p = 1; p <= 18; ++p)
         if (auto rate = GetAppearRate(block, fieldSize, p))
-            texts[static_cast<std::size_t>(p)] = FixedText(*rate, 5, 1);
+            texts[static_cast<std::size_t>(p)] = keiba::FormatFixed(*rate, 5, 1);
     for (int row = 1; row <= rows; ++row) {
         const std::string& src = grid.Cells(srcCol, row);
         if (src.size() < at + 2) continue;

@@ -25,11 +25,6 @@ inline constexpr int kMaxBetRows = 4896;
 inline constexpr int kModeEqual = 0;
 inline constexpr int kModeProportional = 1;
 
-// keiba::FormatFixed's text ("%N.Mf", half away from zero on the decimal value) without its
-// decimal detour where the rounding is plain: a grid of thousands of bets formats three numbers
-// a row on every click. Near-halves and values outside the fast range go to FormatFixed.
-std::string FixedText(double value, int width, int decimals);
-
 // A cell's number as the grids write them: right-aligned digits with an optional fraction.
 double CellDouble(std::string_view cell);
 

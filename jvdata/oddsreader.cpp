@@ -4,8 +4,6 @@
 #include "keiba/sjis.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 
 namespace jvdata {
 namespace {
@@ -66,16 +64,10 @@ void ConvertEntries(std::string_view record, std::size_t firstOdds, std::size_t 
     }
 }
 
-// "%6.1f" + "%6.1f" + "%2d": fixed-width keys whose text order is numeric order. Odds are
-// whole tenths, so the one-decimal text is made from the integer of tenths.
+// "%6.1f" + "%6.1f" + "%2d": fixed-width keys whose text order is numeric order.
 std::string RankKey(double first, double second, int horse) {
-    auto tenths = [](double v) {
-        long long t = std::llround(v * 10.0);
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%4lld.%lld", t / 10, t % 10);
-        return std::string(buf);
-    };
-    return tenths(first) + tenths(second) + keiba::FormatInt(horse, 2);
+    return keiba::FormatFixed(first, 6, 1) + keiba::FormatFixed(second, 6, 1) +
+           keiba::FormatInt(horse, 2);
 }
 
 void AssignRanks(std::vector<std::string>& keys, TRaceCalc::PerRunner<int>& ranks) {

@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -208,7 +210,7 @@ std::string FormatInt(std::int64_t value, int width) {
     return buf;
 }
 
-std::string FormatFixed(double value, int width, int decimals) {
+std::string FormatFixedDecimal(double value, int width, int decimals) {
     if (decimals < 0) decimals = 0;
     if (decimals > 18) decimals = 18;
     std::string body;
@@ -271,6 +273,31 @@ std::string FormatFixed(double value, int width, int decimals) {
     if (static_cast<int>(body.size()) < width)
         body.insert(0, static_cast<std::size_t>(width) - body.size(), ' ');
     return body;
+}
+
+std::string FormatFixed(double value, int width, int decimals) {
+    // The common case, away from a half, needs no detour through the decimal digits: there both
+    // roundings agree. Grids format thousands of numbers a click.
+    static constexpr double kScale[] = {1.0, 10.0, 100.0};
+    if (decimals >= 0 && decimals <= 2 && !std::signbit(value) && value < 1e12) {
+        const double scaled = value * kScale[decimals];
+        const double whole = std::floor(scaled);
+        const double frac = scaled - whole;
+        if (std::fabs(frac - 0.5) > std::max(1e-9, scaled * 1e-12)) {
+            char buf[24];
+            auto n = static_cast<std::int64_t>(whole) + (frac > 0.5 ? 1 : 0);
+            std::string text(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
+            const auto d = static_cast<std::size_t>(decimals);
+            if (d > 0) {
+                if (text.size() <= d) text.insert(0, d + 1 - text.size(), '0');
+                text.insert(text.size() - d, 1, '.');
+            }
+            if (text.size() < static_cast<std::size_t>(width))
+                text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
+            return text;
+        }
+    }
+    return FormatFixedDecimal(value, width, decimals);
 }
 
 } // namespace keiba

@@ -74,6 +74,10 @@ int StrToIntDef(std::string_view text, int def);
 // The result is right-aligned in at least `width` characters.
 std::string FormatFixed(double value, int width, int decimals);
 
+// FormatFixed always through the 15-digit decimal form; FormatFixed takes a shorter way where
+// the rounding is plain and must agree with this one.
+std::string FormatFixedDecimal(double value, int width, int decimals);
+
 // "%Nd": right-aligned in at least `width` characters.
 std::string FormatInt(std::int64_t value, int width);
 

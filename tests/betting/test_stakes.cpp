@@ -224,24 +224,4 @@ TEST_F(TabStakes, TabChangeHighlightsTheActiveLabels) {
     EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kCream);
 }
 
-// The grids' fast formatting must give FormatFixed's text for every value it meets: odds in
-// tenths, stakes times odds, shares and rates, near-halves included.
-TEST(FixedText, AgreesWithFormatFixed) {
-    auto same = [](double v, int width, int decimals) {
-        ASSERT_EQ(betting::FixedText(v, width, decimals), keiba::FormatFixed(v, width, decimals))
-            << v << " " << decimals;
-    };
-    for (int tenths = 0; tenths <= 99999; tenths += 7) same(tenths / 10.0, 7, 1);
-    for (int stake = 100; stake <= 5000; stake += 300)
-        for (int tenths = 10; tenths <= 20000; tenths += 13) {
-            const double payout = stake * (tenths / 10.0);
-            same(payout, 7, 0);
-            same(payout / 3500.0 * 100.0, 7, 1);
-            same(payout / 7.0 / 2900.0 * 100.0, 7, 1);
-        }
-    for (double v : {0.0, 0.05, 0.15, 0.25, 2.675, 360.5, 1.005, 99.95, 0.95, 1e11 + 0.5,
-                     123456789.25, -1.0, -2.0, 5e12})
-        for (int d : {0, 1, 2}) same(v, 6, d);
-}
-
 } // namespace

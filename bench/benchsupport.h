@@ -1,0 +1,101 @@
+#pragma once
+// What the benchmarks share: a temporary folder, synthetic records, and a reporter that keeps
+// each benchmark's time so that main() can print the ratios against the plain references.
+
+#include "jvdata/records.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace benchsupport {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class Folder {
+public:
+    Folder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kestrane-bench-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        path_ = pattern;
+    }
+    ~Folder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string Two(int v) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%02d", v);
+    return b;
+}
+
+// A record of its id's length: digits, data kind 7, the race key and CR LF.
+inline std::string Record(std::string_view id, std::string_view key) {
+    std::size_t len = *jvdata::RecordLengthOf(id);
+    std::string r(len, '0');
+    r[len - 2] = '\r';
+    r[len - 1] = '\n';
+    jvdata::SetField(r, 1, 2, id);
+    jvdata::SetField(r, 3, 1, "7");
+    jvdata::SetField(r, 4, 8, "20261231");
+    jvdata::SetField(r, 12, 16, key);
+    return r;
+}
+
+// The race days of a year: Saturdays and Sundays from 2026-01-03, as yyyymmdd.
+inline std::string WeekendDate(int dayIndex) {
+    static const int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int ordinal = 3 + (dayIndex / 2) * 7 + dayIndex % 2;
+    int m = 0;
+    while (ordinal >= kMonthDays[m]) ordinal -= kMonthDays[m++];
+    return "2026" + Two(m + 1) + Two(ordinal + 1);
+}
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs)
+            if (!r.error_occurred) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    // Prints the time of the benchmark named `num` over that of `den` (names match by prefix,
+    // so iteration and real-time suffixes need not be spelled out).
+    void PrintRatio(const char* what, std::string_view num, std::string_view den) const {
+        double a = Time(num), b = Time(den);
+        if (a > 0 && b > 0) std::printf("%-48s %.2f\n", what, a / b);
+    }
+
+private:
+    double Time(std::string_view prefix) const {
+        for (const auto& [name, t] : times_)
+            if (name.starts_with(prefix)) return t;
+        return 0;
+    }
+    std::map<std::string, double> times_;
+};
+
+// BENCHMARK_MAIN with the ratios printed after the table.
+template <typename PrintRatios> int RunWithRatios(int argc, char** argv, PrintRatios print) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\n");
+    print(reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
+} // namespace benchsupport
