@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
-#include "app/inigt.h"
 #include "keiba/fileio.h"
+#include "keiba/inigt.h"
 #include "keiba/sjis.h"
 
 #include <system_error>
@@ -47,7 +47,7 @@ std::string InstalledAppPath(std::string_view /*uninstallName*/) {
 
 } // namespace
 
-void FillOutsideProgramFolders(TIniGT& ini) {
+void FillOutsideProgramFolders(keiba::TIniGT& ini) {
     struct Outside {
         const char* key;
         const char* uninstallName;

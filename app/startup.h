@@ -8,9 +8,11 @@
 #include <string_view>
 #include <vector>
 
-namespace app {
-
+namespace keiba {
 class TIniGT;
+}
+
+namespace app {
 
 // `gVersionText`.
 inline constexpr std::string_view kVersionText = "Ver.1.20";
@@ -31,7 +33,7 @@ std::vector<std::string> CreateDataFolders(const std::filesystem::path& appDir);
 
 // The folders of the outside programs (section Dir: QVXTohyo2, QVXTohyo, jikeiretu): a blank
 // key is looked up in the installer's records, and a folder found there is written back.
-void FillOutsideProgramFolders(TIniGT& ini);
+void FillOutsideProgramFolders(keiba::TIniGT& ini);
 
 // The maintainer marker files present in the program folder (only their existence counts).
 struct TMarkerFiles {

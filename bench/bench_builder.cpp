@@ -2,12 +2,14 @@
 // trifecta rows), with odds loaded, the distribution, appearance rates and results. It runs on
 // every press in the mark grid; the amount's keystrokes rerun only the distribution and results.
 
-#include "app/daymodel.h"
 #include "betting/kaimetab.h"
 #include "keiba/combkeys.h"
 #include "keiba/sjis.h"
+#include "raceday/daymodel.h"
 
 #include <benchmark/benchmark.h>
+
+#include <memory>
 
 namespace {
 
@@ -22,7 +24,7 @@ struct NullHost : betting::BetHost {
 
 struct WorstCase {
     WorstCase() {
-        app::TRaceDay& d = app::Day();
+        raceday::TRaceDay& d = *day;
         d.gCurRace = 0;
         d.gDayRaces[0].SetField(12, 16, "2024050505020611");
         d.gDayRaces[0].SetField(882, 2, "18");
@@ -64,11 +66,11 @@ struct WorstCase {
                 marks.SetCell(col, h, keiba::Sj("▲"));
         tab.ShowRaceAmount();
     }
-    // A fresh model before the tab takes its reference.
-    bool fresh = (app::ResetDayForTest(), true);
+    // Made before the tab takes its reference.
+    std::unique_ptr<raceday::TRaceDay> day = std::make_unique<raceday::TRaceDay>();
     betting::PlainTable marks{14, 19};
     NullHost host;
-    betting::KaimeTab tab{app::Day(), host, marks};
+    betting::KaimeTab tab{*day, host, marks};
 };
 
 void BM_BuildAllGrids(benchmark::State& state) {

@@ -2,17 +2,18 @@
 // the race-day model, against a plain read of the same files in the same run; and the odds
 // step alone against a plain read of the six odds files.
 
-#include "app/dayload.h"
-#include "app/daymodel.h"
 #include "jvdata/dayfiles.h"
 #include "keiba/appdir.h"
 #include "keiba/fileio.h"
+#include "raceday/dayload.h"
+#include "raceday/daymodel.h"
 #include "tests/jvdata/recordmaker.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 
 namespace fs = std::filesystem;
 using testsupport::MakeRecord;
@@ -153,12 +154,13 @@ BENCHMARK(BM_PlainReadOfTheDaysFiles)->Unit(benchmark::kMillisecond);
 
 void BM_FullDayLoad(benchmark::State& state) {
     FullDay& d = Fixture();
-    app::DayLoadHost host;
+    raceday::DayLoadHost host;
+    auto day = std::make_unique<raceday::TRaceDay>();
     for (auto _ : state) {
-        auto r = app::DateComboChange("2026年12月06日", host, d.dir);
-        if (r != app::DayLoadResult::Loaded) state.SkipWithError("not loaded");
+        auto r = raceday::DateComboChange(*day, "2026年12月06日", host, d.dir);
+        if (r != raceday::DayLoadResult::Loaded) state.SkipWithError("not loaded");
         // The odds cache would make later rounds cheaper than a real load.
-        app::Day().gOddsFiles.Clear();
+        day->gOddsFiles.Clear();
     }
 }
 BENCHMARK(BM_FullDayLoad)->Unit(benchmark::kMillisecond);
@@ -171,13 +173,14 @@ BENCHMARK(BM_PlainReadOfTheOddsFiles)->Unit(benchmark::kMillisecond);
 
 void BM_OddsStep(benchmark::State& state) {
     FullDay& d = Fixture();
-    app::DayLoadHost host;
-    app::DateComboChange("2026年12月06日", host, d.dir);
+    raceday::DayLoadHost host;
+    auto day = std::make_unique<raceday::TRaceDay>();
+    raceday::DateComboChange(*day, "2026年12月06日", host, d.dir);
     for (auto _ : state) {
-        app::Day().gOddsFiles.Clear();
+        day->gOddsFiles.Clear();
         for (int r = 0; r < 36; ++r) {
-            app::Day().gOddsRaceIndex = r;
-            host.OzReadBtnClick();
+            day->gOddsRaceIndex = r;
+            host.OzReadBtnClick(*day);
         }
     }
 }

@@ -4,13 +4,13 @@
 // Usage: bench_mainform [benchmark flags]; KESTRANE_BENCH_SAMPLE names a prepared sample
 // folder, else one is generated in a temporary folder.
 
-#include "app/daymodel.h"
 #include "app/forms/application.h"
 #include "app/forms/mainform.h"
-#include "app/raceheader.h"
 #include "jvdata/jvlink.h"
 #include "keiba/appdir.h"
 #include "keiba/platform.h"
+#include "raceday/daymodel.h"
+#include "raceday/raceheader.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -89,7 +89,7 @@ void BM_SelectRaceHeader(benchmark::State& state) {
     int r = 0;
     for (auto _ : state) {
         r = (r + 1) % 36;
-        benchmark::DoNotOptimize(app::SelectRaceHeader(app::Day(), r));
+        benchmark::DoNotOptimize(raceday::SelectRaceHeader(forms->MainForm->RaceDay(), r));
     }
 }
 BENCHMARK(BM_SelectRaceHeader)->Unit(benchmark::kMicrosecond);

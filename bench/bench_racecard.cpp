@@ -2,8 +2,8 @@
 // selection and every fetch shows them: the index race card's fill with the three grids it
 // also writes, one full paint of it, and one full paint of the detailed race card, offscreen.
 
-#include "app/daymodel.h"
 #include "keiba/sjis.h"
+#include "raceday/daymodel.h"
 #include "views/detailcard.h"
 #include "views/indexcard.h"
 
@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -21,9 +22,7 @@ std::string Two(int n) {
     return (n < 10 ? "0" : "") + std::to_string(n);
 }
 
-void FullRace() {
-    app::ResetDayForTest();
-    app::TRaceDay& day = app::Day();
+void FullRace(raceday::TRaceDay& day) {
     day.gCurRace = 0;
     day.gDayRaceCount = 1;
     day.gDayRaces[0].SetField(882, 2, "18");
@@ -85,14 +84,15 @@ void FullRace() {
 }
 
 struct Grids {
-    Grids() {
+    explicit Grids(const raceday::TRaceDay& d)
+        : day(d) {
         views::SetupIndexRaceCard(card);
         views::SetupAbnormalTable(abnormal);
         views::SetupMarkGrid(marks);
         views::SetupIndexTable(index);
-        views::AttachIndexRaceCard(card);
+        views::AttachIndexRaceCard(card, day);
         views::SetupDetailedRaceCard(detail);
-        views::AttachDetailedRaceCard(detail);
+        views::AttachDetailedRaceCard(detail, day);
         for (views::TStringGrid* g : {&card, &abnormal, &marks, &index, &detail})
             g->Model()->SetRowCount(19);
         card.resize(1300, 300);
@@ -100,21 +100,24 @@ struct Grids {
     }
     void Fill() {
         views::FillIndexRaceCard(
-            app::Day(), {card.Model(), abnormal.Model(), marks.Model(), index.Model()}, 18);
+            day, {card.Model(), abnormal.Model(), marks.Model(), index.Model()}, 18);
     }
+    const raceday::TRaceDay& day;
     views::TStringGrid card, abnormal, marks, index, detail;
 };
 
 void BM_IndexCardFill(benchmark::State& state) {
-    FullRace();
-    Grids g;
+    auto day = std::make_unique<raceday::TRaceDay>();
+    FullRace(*day);
+    Grids g(*day);
     for (auto _ : state) g.Fill();
 }
 BENCHMARK(BM_IndexCardFill)->Unit(benchmark::kMicrosecond);
 
 void BM_IndexCardFillAndPaint(benchmark::State& state) {
-    FullRace();
-    Grids g;
+    auto day = std::make_unique<raceday::TRaceDay>();
+    FullRace(*day);
+    Grids g(*day);
     for (auto _ : state) {
         g.Fill();
         QPixmap shot = g.card.grab();
@@ -124,8 +127,9 @@ void BM_IndexCardFillAndPaint(benchmark::State& state) {
 BENCHMARK(BM_IndexCardFillAndPaint)->Unit(benchmark::kMillisecond);
 
 void BM_DetailCardPaint(benchmark::State& state) {
-    FullRace();
-    Grids g;
+    auto day = std::make_unique<raceday::TRaceDay>();
+    FullRace(*day);
+    Grids g(*day);
     for (auto _ : state) {
         QPixmap shot = g.detail.grab();
         benchmark::DoNotOptimize(shot);

@@ -36,11 +36,11 @@ void SetBlock(jvdata::TAnalysisRecord& a, std::size_t start) {
     a.SetField(start + 52, 3, " 12");
 }
 
-std::unique_ptr<app::TRaceDay> FullDay() {
-    auto day = std::make_unique<app::TRaceDay>();
-    for (std::size_t r = 0; r < app::kMaxRaces; ++r) {
+std::unique_ptr<raceday::TRaceDay> FullDay() {
+    auto day = std::make_unique<raceday::TRaceDay>();
+    for (std::size_t r = 0; r < raceday::kMaxRaces; ++r) {
         SetRace(day->gDayRaces[r]);
-        for (std::size_t h = 0; h < app::kMaxRunners; ++h) {
+        for (std::size_t h = 0; h < raceday::kMaxRunners; ++h) {
             SetRace(day->gPastRunRaces[r][h][0]);
             jvdata::TJvSE& se = day->gPastRunHorses[r][h][0];
             se.SetField(335, 2, "03");
@@ -62,7 +62,7 @@ std::unique_ptr<app::TRaceDay> FullDay() {
     return day;
 }
 
-int Count(const app::TRaceDay& day) {
+int Count(const raceday::TRaceDay& day) {
     int n = 0;
     for (const auto& calc : day.gRaceCalc)
         for (const auto& runner : calc.NeraiMatch)
@@ -73,12 +73,12 @@ int Count(const app::TRaceDay& day) {
 void BM_FourSlotsOverAFullDay(benchmark::State& state) {
     auto day = FullDay();
     for (auto _ : state) {
-        search::SearchNeraiSlots(*day, {true, true, true, true}, app::kMaxRaces);
+        search::SearchNeraiSlots(*day, {true, true, true, true}, raceday::kMaxRaces);
         benchmark::DoNotOptimize(day->gRaceCalc[35].NeraiMatch[17][3]);
     }
-    if (Count(*day) != 4 * app::kMaxRaces * app::kMaxRunners)
+    if (Count(*day) != 4 * raceday::kMaxRaces * raceday::kMaxRunners)
         state.SkipWithError("not every runner matched");
-    state.SetItemsProcessed(state.iterations() * 4 * app::kMaxRaces * app::kMaxRunners);
+    state.SetItemsProcessed(state.iterations() * 4 * raceday::kMaxRaces * raceday::kMaxRunners);
 }
 BENCHMARK(BM_FourSlotsOverAFullDay)->Unit(benchmark::kMicrosecond);
 
@@ -87,8 +87,8 @@ void BM_RecordReadPerRunner(benchmark::State& state) {
     for (auto _ : state) {
         int n = 0;
         for (int k = 1; k <= 4; ++k)
-            for (int r = 0; r < app::kMaxRaces; ++r)
-                for (int h = 0; h < app::kMaxRunners; ++h)
+            for (int r = 0; r < raceday::kMaxRaces; ++r)
+                for (int h = 0; h < raceday::kMaxRunners; ++h)
                     n += search::NeraiMatches(day->gNeraiSlots[static_cast<std::size_t>(k)],
                                               search::NeraiRunnerOf(*day, r, h));
         benchmark::DoNotOptimize(n);

@@ -93,7 +93,7 @@ bool CheckVote(const PlainTable& grid, const VoteColumns& cols, const BetHost& h
     return true;
 }
 
-const jvdata::TJvRA* ShownRace(const app::TRaceDay& day) {
+const jvdata::TJvRA* ShownRace(const raceday::TRaceDay& day) {
     if (day.gCurRace < 0 || day.gCurRace >= jvdata::kMaxRaces) return nullptr;
     const jvdata::TJvRA& race = day.gDayRaces[static_cast<std::size_t>(day.gCurRace)];
     return RaceFieldsUsable(race) ? &race : nullptr;
@@ -171,8 +171,8 @@ std::string BrivelBytes(std::string_view betTypeName, const PlainTable& grid,
 }
 
 VoteResult WriteQvxTohyoCsv(std::string_view code, std::int64_t /*amount*/, const PlainTable& grid,
-                            const VoteColumns& cols, const app::TRaceDay& day, const BetHost& host,
-                            const app::TIniGT& ini) {
+                            const VoteColumns& cols, const raceday::TRaceDay& day,
+                            const BetHost& host, const keiba::TIniGT& ini) {
     if (!CheckVote(grid, cols, host)) return VoteResult::Refused;
     const jvdata::TJvRA* race = ShownRace(day);
     if (!race) {
@@ -207,7 +207,8 @@ VoteResult WriteQvxTohyoCsv(std::string_view code, std::int64_t /*amount*/, cons
 
 VoteResult WriteBrivelFile(std::string_view betTypeName, std::int64_t /*amount*/,
                            const PlainTable& grid, const VoteColumns& cols,
-                           const app::TRaceDay& day, const BetHost& host, const app::TIniGT& ini) {
+                           const raceday::TRaceDay& day, const BetHost& host,
+                           const keiba::TIniGT& ini) {
     if (!CheckVote(grid, cols, host)) return VoteResult::Refused;
     const jvdata::TJvRA* race = ShownRace(day);
     if (!race) {
@@ -231,13 +232,13 @@ VoteResult WriteBrivelFile(std::string_view betTypeName, std::int64_t /*amount*/
     return VoteResult::Written;
 }
 
-std::string MarksCsvBytes(const app::TRaceDay& day, int raceCount) {
+std::string MarksCsvBytes(const raceday::TRaceDay& day, int raceCount) {
     std::set<std::string> lines;
     raceCount = std::clamp(raceCount, 0, jvdata::kMaxRaces);
     for (int r = 0; r < raceCount; ++r) {
         const auto rr = static_cast<std::size_t>(r);
         const std::string key(day.gDayRaces[rr].Field(12, 16));
-        const int n = app::FieldSize(day, r);
+        const int n = raceday::FieldSize(day, r);
         for (int h = 0; h < n; ++h) {
             const auto hh = static_cast<std::size_t>(h);
             lines.insert(key + std::string(day.gDayHorses[rr][hh].Field(29, 2)) + "," +
@@ -252,7 +253,7 @@ std::string MarksCsvBytes(const app::TRaceDay& day, int raceCount) {
     return out;
 }
 
-std::filesystem::path WriteMarksCsv(const app::TRaceDay& day, const BetHost& host) {
+std::filesystem::path WriteMarksCsv(const raceday::TRaceDay& day, const BetHost& host) {
     if (host.DateIndex() < 0) return {};
     const std::string date(day.gDayRaces[0].Field(12, 8));
     if (!jvdata::ParseYyyymmdd(date)) return {};

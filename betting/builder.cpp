@@ -18,7 +18,7 @@ const std::string& Mark(std::string_view utf8) {
     return utf8 == "◎" ? honmei : utf8 == "▲" ? tanana : utf8 == "△" ? renka : batsu;
 }
 
-int RaceOf(const app::TRaceDay& day) {
+int RaceOf(const raceday::TRaceDay& day) {
     return std::clamp(day.gCurRace, 0, jvdata::kMaxRaces - 1);
 }
 
@@ -48,9 +48,9 @@ struct Runners {
     std::array<bool, jvdata::kMaxRunners> axis{}, leg1{}, leg2{};
 };
 
-Runners ReadMarks(const app::TRaceDay& day, const CellTable& marks) {
+Runners ReadMarks(const raceday::TRaceDay& day, const CellTable& marks) {
     Runners m;
-    m.n = app::FieldSize(day, RaceOf(day));
+    m.n = raceday::FieldSize(day, RaceOf(day));
     for (int i = 0; i < m.n; ++i) {
         const auto h = static_cast<std::size_t>(i);
         if (marks.Cell(kMarkEraseCol, i + 1) == EraseMark()) continue;
@@ -61,7 +61,7 @@ Runners ReadMarks(const app::TRaceDay& day, const CellTable& marks) {
     return m;
 }
 
-bool OddsLoaded(const app::TRaceDay& day, BetKind k) {
+bool OddsLoaded(const raceday::TRaceDay& day, BetKind k) {
     const auto r = static_cast<std::size_t>(RaceOf(day));
     switch (k) {
     case BetKind::Tan:
@@ -86,7 +86,7 @@ void PutBlanks(Line& line, const LineFormat& f) {
     line.pop.assign(static_cast<std::size_t>(f.blankPop), ' ');
 }
 
-std::vector<Line> SingleLines(const app::TRaceDay& day, const Runners& m, BetKind k) {
+std::vector<Line> SingleLines(const raceday::TRaceDay& day, const Runners& m, BetKind k) {
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
     const LineFormat f = FormatOf(k);
     const bool loaded = OddsLoaded(day, k);
@@ -157,7 +157,7 @@ std::vector<bool> CombinationFlags(const Runners& m, BetKind k, int count) {
     return flags;
 }
 
-std::vector<Line> CombinationLines(const app::TRaceDay& day, const Runners& m, BetKind k) {
+std::vector<Line> CombinationLines(const raceday::TRaceDay& day, const Runners& m, BetKind k) {
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
     const LineFormat f = FormatOf(k);
     const bool loaded = OddsLoaded(day, k);
@@ -223,7 +223,7 @@ std::string RunnerPopularities(const jvdata::TRaceCalc& calc, const Line& line) 
     return text;
 }
 
-void FillGrid(const app::TRaceDay& day, BetKind k, const std::vector<Line>& lines,
+void FillGrid(const raceday::TRaceDay& day, BetKind k, const std::vector<Line>& lines,
               PlainTable& grid) {
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
     const LineFormat f = FormatOf(k);
@@ -253,25 +253,25 @@ BetBook::BetBook() {
     }
 }
 
-void CompleteGrid(BetKind kind, const app::TRaceDay& day, StakeInputs in, BetBook& book,
+void CompleteGrid(BetKind kind, const raceday::TRaceDay& day, StakeInputs in, BetBook& book,
                   int appearRows) {
     const BetLayout& l = LayoutOf(kind);
     PlainTable& grid = book.Grid(kind);
     CalcFundDistribution(kind, in.mode, in.amount, grid, l.payoutCol, l.stakeCol, kEraseCol,
                          kOddsCol, kNumberCol, book.labels);
     if (appearRows >= 0) {
-        const int fieldSize = app::FieldSize(day, RaceOf(day));
+        const int fieldSize = raceday::FieldSize(day, RaceOf(day));
         for (int c = 0; c < l.appearCount; ++c) {
             const AppearCall& a = l.appear[static_cast<std::size_t>(c)];
-            FillAppearRateColumn(a.block, a.position, fieldSize, appearRows, grid, a.destCol,
-                                 l.appearSrcCol);
+            FillAppearRateColumn(book.appearRates, a.block, a.position, fieldSize, appearRows, grid,
+                                 a.destCol, l.appearSrcCol);
         }
     }
     SetKaimeResults(kind, kKeyCol, l.stakeCol, grid, l.resultPopCol, l.resultReturnCol,
                     l.resultPayoutCol, day.gPayoutTables, RaceOf(day), book.labels);
 }
 
-void KaimeMakeBtnClick(const app::TRaceDay& day, const CellTable& marks, StakeInputs in,
+void KaimeMakeBtnClick(const raceday::TRaceDay& day, const CellTable& marks, StakeInputs in,
                        BetBook& book) {
     const Runners m = ReadMarks(day, marks);
     for (BetKind k : kBuiltKinds) {
@@ -289,7 +289,7 @@ void KaimeMakeBtnClick(const app::TRaceDay& day, const CellTable& marks, StakeIn
     }
 }
 
-void JikuHimoBtnClick(app::TRaceDay& day, CellTable& marks, int logic) {
+void JikuHimoBtnClick(raceday::TRaceDay& day, CellTable& marks, int logic) {
     for (int row = 1; row < marks.RowCount(); ++row)
         for (int col = kMarkAxisCol; col <= kMarkLeg2Col; ++col) marks.SetCell(col, row, {});
     const int race = RaceOf(day);
@@ -297,7 +297,7 @@ void JikuHimoBtnClick(app::TRaceDay& day, CellTable& marks, int logic) {
     calc.AxisFlag.fill(0);
     calc.PartnerFlag1.fill(0);
     calc.PartnerFlag2.fill(0);
-    const int n = app::FieldSize(day, race);
+    const int n = raceday::FieldSize(day, race);
 
     if (logic == kLogicUser) {
         for (int i = 0; i < n; ++i) {
@@ -307,7 +307,7 @@ void JikuHimoBtnClick(app::TRaceDay& day, CellTable& marks, int logic) {
             if (calc.UserNeraiMatch[h][2] == 1) calc.PartnerFlag2[h] = 1;
         }
     } else if (logic == kLogicSystem) {
-        const app::TOutData2& texts = day.gRaceTexts[static_cast<std::size_t>(race)];
+        const raceday::TOutData2& texts = day.gRaceTexts[static_cast<std::size_t>(race)];
         // Axis: best pedigree rank, then R order, then forecast mark, then horse number.
         std::set<std::string> ranking;
         for (int i = 0; i < n; ++i) {
@@ -368,7 +368,7 @@ void JikuHimoBtnClick(app::TRaceDay& day, CellTable& marks, int logic) {
     }
 }
 
-bool ToggleMark(const app::TRaceDay& day, CellTable& marks, int logic, int col, int row) {
+bool ToggleMark(const raceday::TRaceDay& day, CellTable& marks, int logic, int col, int row) {
     if (row < 1 || row >= marks.RowCount() || col < kMarkAxisCol || col > kMarkEraseCol)
         return false;
     if (logic != kLogicSystem && logic != kLogicUser) return false;

@@ -6,10 +6,10 @@
 // automatic marks fill columns 8 to 10 and the runner flags of the race calculation; the
 // builder turns the marks into the bets of seven bet types, one grid each.
 
-#include "app/daymodel.h"
 #include "betting/compute.h"
 #include "betting/layout.h"
 #include "betting/table.h"
+#include "raceday/daymodel.h"
 
 #include <array>
 #include <cstdint>
@@ -32,6 +32,7 @@ struct BetBook {
     const PlainTable& Grid(BetKind k) const { return grids[static_cast<std::size_t>(PageOf(k))]; }
     std::array<PlainTable, kBetKinds> grids;
     LabelBoard labels;
+    AppearRateTable appearRates;
 };
 
 // What the stake steps read from the bet tab's controls.
@@ -42,19 +43,19 @@ struct StakeInputs {
 
 // `KaimeMakeBtnClick`: the seven grids of race `day.gCurRace` rebuilt from the mark grid, each
 // followed by its distribution, appearance rates and results.
-void KaimeMakeBtnClick(const app::TRaceDay& day, const CellTable& marks, StakeInputs in,
+void KaimeMakeBtnClick(const raceday::TRaceDay& day, const CellTable& marks, StakeInputs in,
                        BetBook& book);
 
 // The steps after a grid's bets are listed. `appearRows` < 0 skips the appearance rates.
-void CompleteGrid(BetKind kind, const app::TRaceDay& day, StakeInputs in, BetBook& book,
+void CompleteGrid(BetKind kind, const raceday::TRaceDay& day, StakeInputs in, BetBook& book,
                   int appearRows);
 
 // `JikuHimoBtnClick`: columns 8 to 10 of the mark grid and the runner flags from the mark
 // source; the exclusion column stays.
-void JikuHimoBtnClick(app::TRaceDay& day, CellTable& marks, int logic);
+void JikuHimoBtnClick(raceday::TRaceDay& day, CellTable& marks, int logic);
 
 // The mark toggle of `StringGrid1MouseDown` for a press on (col, row); true when a mark
 // changed. The caller rebuilds the bets after every press, toggled or not.
-bool ToggleMark(const app::TRaceDay& day, CellTable& marks, int logic, int col, int row);
+bool ToggleMark(const raceday::TRaceDay& day, CellTable& marks, int logic, int col, int row);
 
 } // namespace betting

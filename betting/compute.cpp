@@ -117,29 +117,25 @@ void CalcFundDistribution(BetKind kind, int mode, std::int64_t budget, PlainTabl
     }
 }
 
-AppearRateTable& AppearRates() {
-    static AppearRateTable table;
-    return table;
-}
-
-std::optional<double> GetAppearRate(int block, int fieldSize, int popularity) {
+std::optional<double> GetAppearRate(const AppearRateTable& table, int block, int fieldSize,
+                                    int popularity) {
     if (popularity <= 0) return 0.0;
     if (block < 1 || block > 3 || fieldSize < 4 || fieldSize > 18 || popularity > 18)
         return std::nullopt;
-    return AppearRates().rate[static_cast<std::size_t>(fieldSize)]
-                             [static_cast<std::size_t>((block - 1) * 18 + popularity)] *
+    return table.rate[static_cast<std::size_t>(fieldSize)]
+                     [static_cast<std::size_t>((block - 1) * 18 + popularity)] *
            100.0;
 }
 
-void FillAppearRateColumn(int block, int position, int fieldSize, int rows, PlainTable& grid,
-                          int destCol, int srcCol) {
+void FillAppearRateColumn(const AppearRateTable& table, int block, int position, int fieldSize,
+                          int rows, PlainTable& grid, int destCol, int srcCol) {
     if (position < 1 || position > 3) return;
     const auto at = static_cast<std::size_t>((position - 1) * 3);
     rows = std::min(rows, grid.RowCount() - 1);
     // The text of each popularity, formatted once per call.
     std::array<std::optional<std::string>, 19> texts;
     for (int p = 1; p <= 18; ++p)
-        if (auto rate = GetAppearRate(block, fieldSize, p))
+        if (auto rate = GetAppearRate(table, block, fieldSize, p))
             texts[static_cast<std::size_t>(p)] = keiba::FormatFixed(*rate, 5, 1);
     for (int row = 1; row <= rows; ++row) {
         const std::string& src = grid.Cells(srcCol, row);

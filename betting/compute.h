@@ -37,20 +37,20 @@ void CalcFundDistribution(BetKind kind, int mode, std::int64_t budget, PlainTabl
 
 // `gAppearRate`: per field size 4..18 and column 1..54 (three blocks of 18 popularities) the
 // share of races a runner of that popularity appeared in. Nothing supplies the table yet, so it
-// holds 0.0 throughout.
+// holds 0.0 throughout; the bet book carries one.
 struct AppearRateTable {
     std::array<std::array<double, 55>, 19> rate{};
 };
-AppearRateTable& AppearRates();
 
 // Percent; 0.0 for a popularity below 1. Nothing for a field size or popularity the table does
 // not cover.
-std::optional<double> GetAppearRate(int block, int fieldSize, int popularity);
+std::optional<double> GetAppearRate(const AppearRateTable& table, int block, int fieldSize,
+                                    int popularity);
 
 // `FillAppearRateColumn`: rows 1..rows, the runner at `position` (1..3) of the source text.
 // Rows whose runner has no rate in the table keep their text.
-void FillAppearRateColumn(int block, int position, int fieldSize, int rows, PlainTable& grid,
-                          int destCol, int srcCol);
+void FillAppearRateColumn(const AppearRateTable& table, int block, int position, int fieldSize,
+                          int rows, PlainTable& grid, int destCol, int srcCol);
 
 // The payout entries of a type for race slot `race`: key as the grids write it (" 3", " 3-12",
 // " 1- 5- 9"; empty while not published), yen per 100 yen, popularity.

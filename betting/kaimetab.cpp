@@ -30,7 +30,7 @@ void SortBetRows(PlainTable& grid, int col, bool descending) {
     grid.ReorderRows(1, order);
 }
 
-KaimeTab::KaimeTab(app::TRaceDay& day, BetHost& host, CellTable& marks)
+KaimeTab::KaimeTab(raceday::TRaceDay& day, BetHost& host, CellTable& marks)
     : day_(day)
     , host_(host)
     , marks_(marks) {
@@ -178,11 +178,11 @@ std::filesystem::path KaimeTab::N50Click() {
     return WriteMarksCsv(day_, host_);
 }
 
-int ReadDefaultAmount(const app::TIniGT& ini) {
+int ReadDefaultAmount(const keiba::TIniGT& ini) {
     return ini.ReadInteger("KaimeSet", "DefaultAmount", 3000);
 }
 
-int StoreDefaultAmount(app::TIniGT& ini, int typed) {
+int StoreDefaultAmount(keiba::TIniGT& ini, int typed) {
     const int value = std::max(typed, 100);
     keiba::IoResult io = ini.WriteInteger("KaimeSet", "DefaultAmount", value);
     if (!io) keiba::CurrentNotifier().Information(io.message);

@@ -4,12 +4,12 @@
 // screen (betting/forms) shows this state and forwards its events here, so every handler runs
 // the same in a test as behind a click.
 
-#include "app/daymodel.h"
-#include "app/inigt.h"
 #include "betting/betfiles.h"
 #include "betting/builder.h"
 #include "betting/host.h"
 #include "betting/layout.h"
+#include "keiba/inigt.h"
+#include "raceday/daymodel.h"
 
 #include <array>
 #include <cstdint>
@@ -25,11 +25,11 @@ int SecondarySortColumn(int primaryCol);
 class KaimeTab {
 public:
     // `marks` is the mark grid (StringGrid1); all three outlive the tab.
-    KaimeTab(app::TRaceDay& day, BetHost& host, CellTable& marks);
+    KaimeTab(raceday::TRaceDay& day, BetHost& host, CellTable& marks);
 
     BetBook& Book() { return book_; }
     const BetBook& Book() const { return book_; }
-    app::TIniGT& Ini() { return ini_; }
+    keiba::TIniGT& Ini() { return ini_; }
 
     // `FormCreate`: both mode groups from the settings.
     void RestoreSettings();
@@ -78,10 +78,10 @@ private:
     void SaveSetting(const char* key, int value);
     std::array<std::uint8_t, 23>& DirTable(BetKind k);
 
-    app::TRaceDay& day_;
+    raceday::TRaceDay& day_;
     BetHost& host_;
     CellTable& marks_;
-    app::TIniGT ini_;
+    keiba::TIniGT ini_;
     BetBook book_;
     int haibun_ = kModeEqual;
     int logic_ = kLogicSystem;
@@ -94,7 +94,7 @@ private:
 
 // `TKaimeSetForm.BitBtn1Click` without the dialog: the value to store (at least 100) is
 // written to KaimeSet/DefaultAmount and returned.
-int StoreDefaultAmount(app::TIniGT& ini, int typed);
-int ReadDefaultAmount(const app::TIniGT& ini);
+int StoreDefaultAmount(keiba::TIniGT& ini, int typed);
+int ReadDefaultAmount(const keiba::TIniGT& ini);
 
 } // namespace betting

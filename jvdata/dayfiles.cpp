@@ -49,7 +49,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 std::vector<std::string> WholeLines(std::string_view bytes, std::size_t lineLength) {
     std::vector<std::string> lines;
-    for (std::string_view l : SplitLines(bytes))
+    for (std::string_view l : keiba::SplitLines(bytes))
         if (l.size() == lineLength) lines.emplace_back(l);
     return lines;
 }
@@ -74,7 +74,7 @@ void SortLines(std::vector<std::string>& lines) {
 std::vector<std::string> RunnerSlots(std::string_view bytes) {
     std::vector<std::string> slots;
     slots.reserve(kRunnerSlots);
-    for (std::string_view l : SplitLines(bytes)) {
+    for (std::string_view l : keiba::SplitLines(bytes)) {
         if (slots.size() == kRunnerSlots) break;
         // A damaged line holds no usable runner; its slot becomes empty, the others keep place.
         slots.emplace_back(l.size() == kRunnerLineLength ? std::string(l)
@@ -152,21 +152,6 @@ std::optional<fs::path> HorseFilePath(const fs::path& appDir, HorseFile kind,
 int RunnerSlot(int race, int horse) {
     if (race < 1 || race > 12 || horse < 1 || horse > 18) return -1;
     return (race - 1) * 18 + (horse - 1);
-}
-
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t nl = bytes.find('\n', start);
-        std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
-        std::string_view l = bytes.substr(start, end - start);
-        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
-        lines.push_back(l);
-        if (nl == std::string_view::npos) break;
-        start = nl + 1;
-    }
-    return lines;
 }
 
 std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line) {

@@ -51,9 +51,6 @@ inline constexpr std::size_t kRunnerLineLength = kSeLength - 2;
 // The slot of race 1..12 and horse 1..18, or -1.
 int RunnerSlot(int race, int horse);
 
-// The lines of a text file, CR LF or LF ended; a last line without a break counts.
-std::vector<std::string_view> SplitLines(std::string_view bytes);
-
 // The file bytes after the line upsert: the first line with the same race key (positions 12 to
 // 27) is replaced by `line`, else `line` is appended; lines are sorted, case-insensitively, and
 // each ends with CR LF. Lines of another length than `line` (empty, cut or damaged lines) are

@@ -51,7 +51,7 @@ std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
     const std::string id = "O" + std::to_string(kind);
     int best = 1000;
     std::optional<std::string> chosen;
-    for (std::string_view line : SplitLines(fileBytes)) {
+    for (std::string_view line : keiba::SplitLines(fileBytes)) {
         if (line.size() != LineLength(kind) || Field(line, 1, 2) != id ||
             Field(line, 12, 16) != raceKey || Field(line, 28, 4) != Field(line, 16, 4))
             continue;
@@ -69,7 +69,7 @@ std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
 std::string ReplaceRaceLines(std::string_view fileBytes, std::string_view snapshot) {
     std::vector<std::string> lines;
     bool matched = false;
-    for (std::string_view l : SplitLines(fileBytes)) {
+    for (std::string_view l : keiba::SplitLines(fileBytes)) {
         if (l.size() != snapshot.size()) continue;
         if (Field(l, 12, 16) == Field(snapshot, 12, 16)) {
             lines.emplace_back(snapshot);

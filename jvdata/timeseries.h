@@ -6,7 +6,7 @@
 // Snapshot files: <folder>/<yyyymmdd>/<venue meeting day race>.jvO1 .. .jvO6, one odds record
 // per line without its CR LF, in any order.
 
-#include "jvdata/fetchtimers.h"
+#include "jvdata/fetchschedule.h"
 #include "keiba/fileio.h"
 
 #include <filesystem>

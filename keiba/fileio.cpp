@@ -115,4 +115,19 @@ std::string PathToUtf8(const std::filesystem::path& p) {
     return std::string(s.begin(), s.end());
 }
 
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t nl = bytes.find('\n', start);
+        std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
+        std::string_view l = bytes.substr(start, end - start);
+        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
+        lines.push_back(l);
+        if (nl == std::string_view::npos) break;
+        start = nl + 1;
+    }
+    return lines;
+}
+
 } // namespace keiba

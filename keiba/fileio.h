@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace keiba {
 
@@ -29,6 +30,9 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
 // false stands for a crash at that moment (the temporary file is removed, nothing renamed).
 using BeforeRenameHook = std::function<bool(const std::filesystem::path& temp)>;
 void SetBeforeRenameHookForTest(BeforeRenameHook hook);
+
+// The lines of a text file, CR LF or LF ended; a last line without a break counts.
+std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 // A file name as a path: names of this system are UTF-8 on disk.
 std::filesystem::path Utf8Path(std::string_view utf8);

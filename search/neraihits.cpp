@@ -9,14 +9,14 @@
 
 namespace search {
 
-NeraiHitList BuildNeraiHitList(const app::TRaceDay& day, int raceCount) {
+NeraiHitList BuildNeraiHitList(const raceday::TRaceDay& day, int raceCount) {
     NeraiHitList list;
     std::set<std::string> sorted;
-    raceCount = std::clamp(raceCount, 0, app::kMaxRaces);
+    raceCount = std::clamp(raceCount, 0, raceday::kMaxRaces);
     for (int r = 0; r < raceCount; ++r) {
         const auto rr = static_cast<std::size_t>(r);
         const jvdata::TJvRA& race = day.gDayRaces[rr];
-        const int runners = app::FieldSize(day, r);
+        const int runners = raceday::FieldSize(day, r);
         for (int h = 0; h < runners; ++h) {
             const auto hh = static_cast<std::size_t>(h);
             const auto& match = day.gRaceCalc[rr].NeraiMatch[hh];

@@ -7,7 +7,7 @@
 // one "1" or blank per slot 1..4, race short name (6), race type (2), condition code (3), track
 // code (2), distance (4), bracket (1), horse name (18, cut on a character boundary and padded).
 
-#include "app/daymodel.h"
+#include "raceday/daymodel.h"
 
 #include <array>
 #include <string>
@@ -25,7 +25,7 @@ struct NeraiHitList {
 };
 
 // Races 0..raceCount-1 of the race list and their runners.
-NeraiHitList BuildNeraiHitList(const app::TRaceDay& day, int raceCount);
+NeraiHitList BuildNeraiHitList(const raceday::TRaceDay& day, int raceCount);
 
 // The cells of one grid row (CP932): 狙1..狙4 ("■" or empty), 発走, 場所, ﾚｰｽ, ﾚｰｽ名, 種別,
 // 競走条件, TR, 距離, 枠, 馬, 馬名.

@@ -4,7 +4,7 @@
 // (the past-run race and runner records and analysis block B). The user combination settings
 // run the same tests on their own sets.
 
-#include "app/daymodel.h"
+#include "raceday/daymodel.h"
 #include "search/nerairecord.h"
 
 #include <cstdint>
@@ -22,7 +22,7 @@ struct NeraiRunner {
 };
 
 // Runner slot h of race slot r of the day.
-NeraiRunner NeraiRunnerOf(const app::TRaceDay& day, int r, int h);
+NeraiRunner NeraiRunnerOf(const raceday::TRaceDay& day, int r, int h);
 
 // A condition set read once, so that a search over a day reads the record's texts once per set
 // rather than once per runner.

@@ -7,8 +7,8 @@
 // holds the conditions on the race of the day and the runner in it, half 2 those on the
 // runner's previous run, at the same offsets plus 107.
 
-#include "app/daymodel.h"
 #include "keiba/fileio.h"
+#include "raceday/daymodel.h"
 
 #include <array>
 #include <cstddef>
@@ -21,7 +21,7 @@
 
 namespace search {
 
-using app::TNeraiRecord;
+using raceday::TNeraiRecord;
 
 inline constexpr std::size_t kNeraiHalfLength = 107;
 inline constexpr std::size_t kNeraiLineLength = 2 * kNeraiHalfLength;

@@ -1,6 +1,6 @@
 #include "search/neraislots.h"
 
-#include "app/inigt.h"
+#include "keiba/inigt.h"
 #include "keiba/platform.h"
 #include "search/neraimatch.h"
 #include "search/nerairecord.h"
@@ -9,7 +9,7 @@
 
 namespace search {
 
-TNeraiSlots::TNeraiSlots(NeraiSlotView& view, app::TRaceDay& day)
+TNeraiSlots::TNeraiSlots(NeraiSlotView& view, raceday::TRaceDay& day)
     : view_(view)
     , day_(day) {}
 
@@ -41,7 +41,7 @@ NeraiSlotResult TNeraiSlots::NeraiComboChange(int k) {
     held_[kk] = name;
     NeraiSearchBtnClick();
 
-    app::TIniGT ini;
+    keiba::TIniGT ini;
     ini.Loaded();
     keiba::IoResult written = ini.WriteString("Myfavo", "nerai" + std::to_string(k), name);
     if (!written) keiba::CurrentNotifier().Information(written.message);
@@ -56,8 +56,8 @@ void TNeraiSlots::NeraiSearchBtnClick() {
     view_.RepaintRaceCards();
 }
 
-void SearchNeraiSlots(app::TRaceDay& day, const std::array<bool, 4>& active, int raceCount) {
-    raceCount = std::clamp(raceCount, 0, app::kMaxRaces);
+void SearchNeraiSlots(raceday::TRaceDay& day, const std::array<bool, 4>& active, int raceCount) {
+    raceCount = std::clamp(raceCount, 0, raceday::kMaxRaces);
     for (int k = 1; k <= 4; ++k) {
         const auto s = static_cast<std::size_t>(k - 1);
         for (jvdata::TRaceCalc& calc : day.gRaceCalc)
@@ -68,7 +68,7 @@ void SearchNeraiSlots(app::TRaceDay& day, const std::array<bool, 4>& active, int
         for (int r = 0; r < raceCount; ++r) {
             if (!conditions.RaceMatches(day.gDayRaces[static_cast<std::size_t>(r)])) continue;
             jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(r)];
-            const int runners = app::FieldSize(day, r);
+            const int runners = raceday::FieldSize(day, r);
             for (int h = 0; h < runners; ++h)
                 if (conditions.RunnerMatches(NeraiRunnerOf(day, r, h)))
                     calc.NeraiMatch[static_cast<std::size_t>(h)][s] = 1;

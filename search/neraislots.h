@@ -4,7 +4,7 @@
 // `Myfavo`/`nerai<k>`. The search writes `TRaceCalc.NeraiMatch`[r][h][k-1] for every race of the
 // race list and every runner, for all four slots at once.
 
-#include "app/daymodel.h"
+#include "raceday/daymodel.h"
 
 #include <array>
 #include <string>
@@ -30,7 +30,7 @@ enum class NeraiSlotResult { NoName, Missing, Unreadable, Loaded };
 
 class TNeraiSlots {
 public:
-    explicit TNeraiSlots(NeraiSlotView& view, app::TRaceDay& day = app::Day());
+    TNeraiSlots(NeraiSlotView& view, raceday::TRaceDay& day);
 
     // `NeraiCombo<k>Change`, also called by the day load for k = 1..4. A missing or unreadable
     // file leaves the slot, the match bytes and the setting as they were, and the combo shows
@@ -44,13 +44,13 @@ public:
 
 private:
     NeraiSlotView& view_;
-    app::TRaceDay& day_;
+    raceday::TRaceDay& day_;
     std::array<std::string, 5> held_;
 };
 
 // The search itself: match bytes of slot k are cleared for every race and runner, then set for
 // the runners of races 0..raceCount-1 that match `gNeraiSlots`[k], for each k whose `active`
 // flag (index k-1) is set.
-void SearchNeraiSlots(app::TRaceDay& day, const std::array<bool, 4>& active, int raceCount);
+void SearchNeraiSlots(raceday::TRaceDay& day, const std::array<bool, 4>& active, int raceCount);
 
 } // namespace search

@@ -3,17 +3,18 @@
 // model as UTF-8 text: races, runners with their decoded texts, past runs, odds and ranks,
 // payout tables and fetch times. Tests compare its output with a golden file.
 
-#include "app/dayload.h"
-#include "app/daymodel.h"
 #include "jvdata/dayfiles.h"
 #include "keiba/appdir.h"
 #include "keiba/codetables.h"
 #include "keiba/formatters.h"
 #include "keiba/platform.h"
 #include "keiba/sjis.h"
+#include "raceday/dayload.h"
+#include "raceday/daymodel.h"
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -22,7 +23,7 @@ std::string U8(std::string_view sjis) {
     return keiba::Cp932ToUtf8(sjis);
 }
 
-class DumpHost : public app::DayLoadHost {
+class DumpHost : public raceday::DayLoadHost {
 public:
     std::vector<std::string> raceList;
     std::array<std::string, 3> venues, firstSlots;
@@ -59,19 +60,19 @@ void DumpCombinations(std::ostream& out, const char* name, const std::array<doub
     out << "    " << name << " priced " << priced << top << "\n";
 }
 
-void DumpRace(std::ostream& out, app::TRaceDay& day, std::size_t r) {
+void DumpRace(std::ostream& out, raceday::TRaceDay& day, std::size_t r) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
     const jvdata::TRaceCalc& calc = day.gRaceCalc[r];
-    const app::TOutData2& t = day.gRaceTexts[r];
+    const raceday::TOutData2& t = day.gRaceTexts[r];
     out << "race " << r << " key " << race.Key().Text() << " "
         << U8(keiba::JyoCodeToName(race.VenueCode(), 2)) << race.RaceNumber() << "R "
         << U8(keiba::TrimBlanks(race.RaceName())) << " post " << race.PostTime() << " oz "
         << calc.OzTime1 << "/" << calc.OzTime2 << " runners "
-        << app::FieldSize(day, static_cast<int>(r)) << "\n";
+        << raceday::FieldSize(day, static_cast<int>(r)) << "\n";
     out << "  level " << U8(t.RaceRLevelText) << " R+ " << t.RplsTou << " R- " << t.RmnsTou
         << " comment " << U8(keiba::CutBytes(t.RaceComment, 40)) << "\n";
-    for (std::size_t h = 0; h < static_cast<std::size_t>(app::FieldSize(day, static_cast<int>(r)));
-         ++h) {
+    for (std::size_t h = 0;
+         h < static_cast<std::size_t>(raceday::FieldSize(day, static_cast<int>(r))); ++h) {
         const jvdata::TJvSE& se = day.gDayHorses[r][h];
         out << "  " << keiba::FormatInt(static_cast<std::int64_t>(h + 1), 2) << " "
             << U8(keiba::DeleteZenkakuSpaces(se.HorseName())) << " id " << se.PedigreeId() << " um "
@@ -87,7 +88,7 @@ void DumpRace(std::ostream& out, app::TRaceDay& day, std::size_t r) {
             << t.LoLvRate[h] << "|" << U8(t.KeikenMark[h]) << "|" << t.RJunText[h] << "|"
             << t.KettoRank[h] << t.KishuRank[h] << "|" << U8(t.HatsuKoMark[h]) << "|"
             << t.Past5Total[h] << "\n";
-        for (std::size_t k = 0; k < app::kPastRunsRead; ++k) {
+        for (std::size_t k = 0; k < raceday::kPastRunsRead; ++k) {
             const jvdata::TJvRA& past = day.gPastRunRaces[r][h][k];
             if (past.IsBlank()) continue;
             out << "     past" << k << " " << past.Key().Text() << " "
@@ -136,12 +137,14 @@ int main(int argc, char** argv) {
     FixedClock clock;
     keiba::InstallClock(&clock);
     DumpHost host;
-    app::DayLoadResult result = app::DateComboChange(jvdata::DayStem(*date), host, folder);
-    if (result != app::DayLoadResult::Loaded) {
+    auto loaded = std::make_unique<raceday::TRaceDay>();
+    raceday::TRaceDay& day = *loaded;
+    raceday::DayLoadResult result =
+        raceday::DateComboChange(day, jvdata::DayStem(*date), host, folder);
+    if (result != raceday::DayLoadResult::Loaded) {
         std::cerr << "the day did not load\n";
         return 1;
     }
-    app::TRaceDay& day = app::Day();
     std::ostringstream out;
     out << "day " << day.gDayStem << " races " << day.gDayRaceCount << "\n";
     out << "list";
@@ -149,7 +152,7 @@ int main(int argc, char** argv) {
     out << "\nvenues";
     for (std::size_t n = 0; n < 3; ++n) out << " " << host.venues[n] << "@" << host.firstSlots[n];
     out << "\n";
-    for (std::size_t r = 0; r < app::kMaxRaces; ++r)
+    for (std::size_t r = 0; r < raceday::kMaxRaces; ++r)
         if (!day.gDayRaces[r].IsBlank()) DumpRace(out, day, r);
     std::cout << out.str();
     keiba::InstallClock(nullptr);

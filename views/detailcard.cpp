@@ -73,12 +73,12 @@ private:
     const QFont& font_;
 };
 
-void PaintRunnerBlock(const app::TRaceDay& day, int race, int h, Painter& out, CellPaint& p) {
+void PaintRunnerBlock(const raceday::TRaceDay& day, int race, int h, Painter& out, CellPaint& p) {
     const auto rr = static_cast<std::size_t>(race);
     const auto hh = static_cast<std::size_t>(h);
     const jvdata::TJvSE& se = day.gDayHorses[rr][hh];
     const jvdata::TJvUM& um = day.gDayHorseMasters[rr][hh];
-    const app::TOutData2& texts = day.gRaceTexts[rr];
+    const raceday::TOutData2& texts = day.gRaceTexts[rr];
     const int x0 = kG + 1;
     int y = kG;
 
@@ -109,8 +109,8 @@ void PaintRunnerBlock(const app::TRaceDay& day, int race, int h, Painter& out, C
                 {205 + 11 * (s - 1), 37, 215 + 11 * (s - 1), 2, TargetSlotColor(s), kBlack});
 }
 
-void PaintPastRun(const app::TRaceDay& day, int race, int h, int j, const QFont& font, Painter& out,
-                  CellPaint& p) {
+void PaintPastRun(const raceday::TRaceDay& day, int race, int h, int j, const QFont& font,
+                  Painter& out, CellPaint& p) {
     const auto rr = static_cast<std::size_t>(race);
     const auto hh = static_cast<std::size_t>(h);
     const auto jj = static_cast<std::size_t>(j);
@@ -118,7 +118,7 @@ void PaintPastRun(const app::TRaceDay& day, int race, int h, int j, const QFont&
     const jvdata::TJvSE& se = day.gPastRunHorses[rr][hh][jj];
     const PastRunLines lines = PastRunText(ra, se);
     if (!lines.shown) return;
-    const app::TOutData2& texts = day.gRaceTexts[rr];
+    const raceday::TOutData2& texts = day.gRaceTexts[rr];
     const std::string& level = texts.PastRLevel[hh][jj];
     p.background = PastRunLevelColor(level);
 
@@ -201,17 +201,17 @@ void SetupDetailedRaceCard(TStringGrid& grid) {
     grid.setSelectionBehavior(QAbstractItemView::SelectRows);
 }
 
-void StringGrid2DrawCell(const app::TRaceDay& day, bool raceListEmpty, const QFont& font, int col,
-                         int row, CellPaint& p) {
+void StringGrid2DrawCell(const raceday::TRaceDay& day, bool raceListEmpty, const QFont& font,
+                         int col, int row, CellPaint& p) {
     const int race = day.gCurRace;
     const int h = row - 1;
-    if (raceListEmpty || row == 0 || race < 0 || race >= app::kMaxRaces || h < 0 ||
-        h >= app::kMaxRunners)
+    if (raceListEmpty || row == 0 || race < 0 || race >= raceday::kMaxRaces || h < 0 ||
+        h >= raceday::kMaxRunners)
         return;
     const auto rr = static_cast<std::size_t>(race);
     const auto hh = static_cast<std::size_t>(h);
     const jvdata::TJvSE& se = day.gDayHorses[rr][hh];
-    const app::TOutData2& texts = day.gRaceTexts[rr];
+    const raceday::TOutData2& texts = day.gRaceTexts[rr];
     const QColor own = p.background;
     p.background = QColor(0xFFFFFF);
     Painter out(p, font);
@@ -317,12 +317,13 @@ private:
 
 } // namespace
 
-void AttachDetailedRaceCard(TStringGrid& grid, std::function<bool()> raceListEmpty) {
-    if (!raceListEmpty) raceListEmpty = [] { return app::Day().gDayRaceCount <= 0; };
+void AttachDetailedRaceCard(TStringGrid& grid, const raceday::TRaceDay& day,
+                            std::function<bool()> raceListEmpty) {
+    if (!raceListEmpty) raceListEmpty = [&day] { return day.gDayRaceCount <= 0; };
     const TStringGrid* view = &grid;
     grid.Model()->SetDrawCell(
-        [view, empty = std::move(raceListEmpty)](int col, int row, CellPaint& p) {
-            StringGrid2DrawCell(app::Day(), empty(), view->font(), col, row, p);
+        [view, &day, empty = std::move(raceListEmpty)](int col, int row, CellPaint& p) {
+            StringGrid2DrawCell(day, empty(), view->font(), col, row, p);
         });
     new SelectionClearer(grid);
 }

@@ -4,7 +4,7 @@
 // runner block with pedigree, name, jockey and trainer, odds and marks, and the last three runs
 // with their R levels.
 
-#include "app/daymodel.h"
+#include "raceday/daymodel.h"
 #include "views/grid.h"
 
 #include <QWidget>
@@ -55,13 +55,14 @@ void SetupDetailedRaceCard(TStringGrid& grid);
 
 // `StringGrid2DrawCell`. Runner slot h = row - 1 of the shown race. `raceListEmpty` tells that
 // the main window's race list holds nothing, and then nothing is painted.
-void StringGrid2DrawCell(const app::TRaceDay& day, bool raceListEmpty, const QFont& font, int col,
-                         int row, CellPaint& paint);
+void StringGrid2DrawCell(const raceday::TRaceDay& day, bool raceListEmpty, const QFont& font,
+                         int col, int row, CellPaint& paint);
 
-// Installs the painter (reading app::Day() at every paint) and `StringGrid2MouseUp`: releasing
-// any button over the grid leaves no cell selected. `raceListEmpty` defaults to "no race
-// loaded".
-void AttachDetailedRaceCard(TStringGrid& grid, std::function<bool()> raceListEmpty = {});
+// Installs the painter (reading `day`, which must outlive the grid, at every paint) and
+// `StringGrid2MouseUp`: releasing any button over the grid leaves no cell selected.
+// `raceListEmpty` defaults to "no race loaded".
+void AttachDetailedRaceCard(TStringGrid& grid, const raceday::TRaceDay& day,
+                            std::function<bool()> raceListEmpty = {});
 
 // The six buttons above the card: 馬場選択 ("全表示" down at start, "芝", "ﾀﾞｰﾄ") and 距離選択
 // ("無指定" down at start, "同距離", "+/-400m"), at most one down per group. Pressing any of

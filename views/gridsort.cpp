@@ -78,13 +78,12 @@ bool Contains(std::span<const int> cols, int col) {
     return std::find(cols.begin(), cols.end(), col) != cols.end();
 }
 
-bool HeadingPress(TGridModel& grid, int col, int row, std::span<const int> sortable,
-                  std::array<std::uint8_t, 32>& dirs, int& stored, void (*sort)(TGridModel&)) {
+bool HeadingPress(int col, int row, std::span<const int> sortable,
+                  std::array<std::uint8_t, 32>& dirs, int& stored) {
     if (row != 0 || !Contains(sortable, col)) return false;
     std::uint8_t& dir = dirs[static_cast<std::size_t>(col)];
     dir = dir == 0 ? 1 : 0;
     stored = col;
-    sort(grid);
     return true;
 }
 
@@ -130,13 +129,8 @@ int SecondaryColumnFor(int primaryCol) {
     return primaryCol == 1 ? 2 : 1;
 }
 
-TGridSortState& GridSorts() {
-    static TGridSortState state;
-    return state;
-}
-
-void SetAllCardSortDirs(std::uint8_t dir) {
-    GridSorts().gCardSortDir.fill(dir);
+void SetAllCardSortDirs(TGridSortState& sorts, std::uint8_t dir) {
+    sorts.gCardSortDir.fill(dir);
 }
 
 std::span<const int> CardSortColumns() {
@@ -146,24 +140,25 @@ std::span<const int> IndexSortColumns() {
     return kIndexSortColumns;
 }
 
-void SortDeHyoBtnClick(TGridModel& card) {
-    SortByStored(card, GridSorts().gSortCol, GridSorts().gCardSortDir);
+void SortDeHyoBtnClick(const TGridSortState& sorts, TGridModel& card) {
+    SortByStored(card, sorts.gSortCol, sorts.gCardSortDir);
 }
 
-void SortDeHyoBtn2Click(TGridModel& index) {
-    SortByStored(index, GridSorts().gIndexSortCol, GridSorts().gIndexSortDir);
+void SortDeHyoBtn2Click(const TGridSortState& sorts, TGridModel& index) {
+    SortByStored(index, sorts.gIndexSortCol, sorts.gIndexSortDir);
 }
 
-bool StringGrid10MouseDown(TGridModel& card, int col, int row) {
-    TGridSortState& s = GridSorts();
-    return HeadingPress(card, col, row, kCardSortColumns, s.gCardSortDir, s.gSortCol,
-                        SortDeHyoBtnClick);
+bool StringGrid10MouseDown(TGridSortState& sorts, TGridModel& card, int col, int row) {
+    if (!HeadingPress(col, row, kCardSortColumns, sorts.gCardSortDir, sorts.gSortCol)) return false;
+    SortDeHyoBtnClick(sorts, card);
+    return true;
 }
 
-bool StringGrid9MouseDown(TGridModel& index, int col, int row) {
-    TGridSortState& s = GridSorts();
-    return HeadingPress(index, col, row, kIndexSortColumns, s.gIndexSortDir, s.gIndexSortCol,
-                        SortDeHyoBtn2Click);
+bool StringGrid9MouseDown(TGridSortState& sorts, TGridModel& index, int col, int row) {
+    if (!HeadingPress(col, row, kIndexSortColumns, sorts.gIndexSortDir, sorts.gIndexSortCol))
+        return false;
+    SortDeHyoBtn2Click(sorts, index);
+    return true;
 }
 
 THeadingSort::THeadingSort(TStringGrid& grid, std::span<const int> sortable, PressFn press)
@@ -200,12 +195,16 @@ bool THeadingSort::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-THeadingSort* AttachCardHeadingSort(TStringGrid& card) {
-    return new THeadingSort(card, CardSortColumns(), StringGrid10MouseDown);
+THeadingSort* AttachCardHeadingSort(TStringGrid& card, TGridSortState& sorts) {
+    return new THeadingSort(card, CardSortColumns(), [&sorts](TGridModel& m, int col, int row) {
+        return StringGrid10MouseDown(sorts, m, col, row);
+    });
 }
 
-THeadingSort* AttachIndexHeadingSort(TStringGrid& index) {
-    return new THeadingSort(index, IndexSortColumns(), StringGrid9MouseDown);
+THeadingSort* AttachIndexHeadingSort(TStringGrid& index, TGridSortState& sorts) {
+    return new THeadingSort(index, IndexSortColumns(), [&sorts](TGridModel& m, int col, int row) {
+        return StringGrid9MouseDown(sorts, m, col, row);
+    });
 }
 
 QString GridClipboardText(const TGridModel& grid, int left, int top, int right, int bottom,

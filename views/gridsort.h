@@ -34,32 +34,31 @@ void SortGridRowsTwoKey(TGridModel& grid, int primaryCol, bool descending, int s
 // else the horse number.
 int SecondaryColumnFor(int primaryCol);
 
-// Direction bytes (0 ascending, 1 descending) and stored columns of the heading sorts;
-// process-wide, as the bet grids share gSortCol.
+// Direction bytes (0 ascending, 1 descending) and stored columns of the heading sorts. The main
+// window holds one and shares gSortCol with the bet grids.
 struct TGridSortState {
     std::array<std::uint8_t, 32> gCardSortDir{};
     std::array<std::uint8_t, 32> gIndexSortDir{};
     int gSortCol = 0;
     int gIndexSortCol = 0;
 };
-TGridSortState& GridSorts();
 
 // The race selection sets every race-card direction to 0 when it begins and to 1 when it ends.
-void SetAllCardSortDirs(std::uint8_t dir);
+void SetAllCardSortDirs(TGridSortState& sorts, std::uint8_t dir);
 
 // Sortable heading columns of the race card (StringGrid10) and the index table (StringGrid9).
 std::span<const int> CardSortColumns();
 std::span<const int> IndexSortColumns();
 
 // The sort commands: a two-key sort by the stored column and its direction byte.
-void SortDeHyoBtnClick(TGridModel& card);
-void SortDeHyoBtn2Click(TGridModel& index);
+void SortDeHyoBtnClick(const TGridSortState& sorts, TGridModel& card);
+void SortDeHyoBtn2Click(const TGridSortState& sorts, TGridModel& index);
 
 // A press on a heading cell: flips the column's direction byte, stores the column and sorts.
 // Presses elsewhere, or on a column that does not sort, change nothing; returns whether it
 // sorted.
-bool StringGrid10MouseDown(TGridModel& card, int col, int row);
-bool StringGrid9MouseDown(TGridModel& index, int col, int row);
+bool StringGrid10MouseDown(TGridSortState& sorts, TGridModel& card, int col, int row);
+bool StringGrid9MouseDown(TGridSortState& sorts, TGridModel& index, int col, int row);
 
 // Heading-click sorting attached to a grid: a press with any button on a sortable heading
 // sorts, and the pointer is the pointing hand over those headings only.
@@ -80,8 +79,8 @@ private:
     QObject* viewport_;
 };
 // The two grids' heading sorts (owned by the grid).
-THeadingSort* AttachCardHeadingSort(TStringGrid& card);
-THeadingSort* AttachIndexHeadingSort(TStringGrid& index);
+THeadingSort* AttachCardHeadingSort(TStringGrid& card, TGridSortState& sorts);
+THeadingSort* AttachIndexHeadingSort(TStringGrid& index, TGridSortState& sorts);
 
 // The text CopyGridToClipboard puts on the clipboard: the title and CR LF, then each row of
 // the range with cells joined by TAB and ended by CR LF. An empty or inverted range, or one

@@ -81,7 +81,7 @@ std::string ConfirmedOddsText(const jvdata::TJvSE& se) {
     return keiba::FormatFixed(static_cast<double>(keiba::DigitValue(t)) / 10.0, 5, 1);
 }
 
-std::string PastText(const app::TOutData2& texts, int h, int k) {
+std::string PastText(const raceday::TOutData2& texts, int h, int k) {
     const auto hh = static_cast<std::size_t>(h);
     const auto kk = static_cast<std::size_t>(k);
     return " " + texts.PastRLevel[hh][kk] + " " + texts.PastRUma[hh][kk];
@@ -145,13 +145,13 @@ void SetupIndexTable(TStringGrid& grid) {
     SetupRunnerGrid(grid, {kIndexColumns, 0, 15, 15, kIndexWidths, kIndexHeadings}, false);
 }
 
-void FillIndexRaceCard(const app::TRaceDay& day, const TIndexCardGrids& g, int runners) {
+void FillIndexRaceCard(const raceday::TRaceDay& day, const TIndexCardGrids& g, int runners) {
     const int race = day.gCurRace;
-    if (race < 0 || race >= app::kMaxRaces) return;
-    int n = std::min(runners, app::kMaxRunners);
+    if (race < 0 || race >= raceday::kMaxRaces) return;
+    int n = std::min(runners, raceday::kMaxRunners);
     if (g.card) n = std::min(n, g.card->RowCount() - 1);
     if (n < 1) return;
-    const app::TOutData2& texts = day.gRaceTexts[static_cast<std::size_t>(race)];
+    const raceday::TOutData2& texts = day.gRaceTexts[static_cast<std::size_t>(race)];
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(race)];
 
     // One repaint per grid at the end instead of one per cell.
@@ -241,7 +241,7 @@ void FillIndexRaceCard(const app::TRaceDay& day, const TIndexCardGrids& g, int r
     }
 }
 
-void StringGrid10DrawCell(const app::TRaceDay& day, const TGridModel& grid, int col, int row,
+void StringGrid10DrawCell(const raceday::TRaceDay& day, const TGridModel& grid, int col, int row,
                           CellPaint& p) {
     p.alignment = Qt::AlignHCenter | Qt::AlignTop;
     p.textInset = 0;
@@ -255,7 +255,8 @@ void StringGrid10DrawCell(const app::TRaceDay& day, const TGridModel& grid, int 
     const int race = day.gCurRace;
     const int n = CellNumber(grid, kCardNumber, row);
     auto matches = [&](int slot) {
-        if (n < 1 || n > app::kMaxRunners || race < 0 || race >= app::kMaxRaces) return false;
+        if (n < 1 || n > raceday::kMaxRunners || race < 0 || race >= raceday::kMaxRaces)
+            return false;
         return day.gRaceCalc[static_cast<std::size_t>(race)].NeraiMatch[static_cast<std::size_t>(
                    n - 1)][static_cast<std::size_t>(slot - 1)] == 1;
     };
@@ -302,10 +303,10 @@ void StringGrid10DrawCell(const app::TRaceDay& day, const TGridModel& grid, int 
     }
 }
 
-void AttachIndexRaceCard(TStringGrid& grid) {
+void AttachIndexRaceCard(TStringGrid& grid, const raceday::TRaceDay& day) {
     const TGridModel* model = grid.Model();
-    grid.Model()->SetDrawCell([model](int col, int row, CellPaint& p) {
-        StringGrid10DrawCell(app::Day(), *model, col, row, p);
+    grid.Model()->SetDrawCell([model, &day](int col, int row, CellPaint& p) {
+        StringGrid10DrawCell(day, *model, col, row, p);
     });
 }
 

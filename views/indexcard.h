@@ -4,7 +4,7 @@
 // abnormal-value table StringGrid8, the bet builder's mark grid StringGrid1 and the index table
 // StringGrid9.
 
-#include "app/daymodel.h"
+#include "raceday/daymodel.h"
 #include "views/grid.h"
 
 #include <QColor>
@@ -80,14 +80,15 @@ struct TIndexCardGrids {
 // The fill of `sisushutubaBtnClick`: rows 1..runners from runner slots 0..runners-1 of the shown
 // race `day.gCurRace`. `runners` is the odds table's RowCount - 1 (every race grid has the same
 // row count); it is held to the grids' rows and to 18 runners. Nothing happens below 1.
-void FillIndexRaceCard(const app::TRaceDay& day, const TIndexCardGrids& grids, int runners);
+void FillIndexRaceCard(const raceday::TRaceDay& day, const TIndexCardGrids& grids, int runners);
 
 // `StringGrid10DrawCell`: the paint of one cell. The runner of a data row is found from that
 // row's own horse number, so the target marks follow the runner through a sort.
-void StringGrid10DrawCell(const app::TRaceDay& day, const TGridModel& grid, int col, int row,
+void StringGrid10DrawCell(const raceday::TRaceDay& day, const TGridModel& grid, int col, int row,
                           CellPaint& paint);
-// Installs StringGrid10DrawCell as the grid's painter, reading app::Day() at every paint.
-void AttachIndexRaceCard(TStringGrid& grid);
+// Installs StringGrid10DrawCell as the grid's painter, reading `day` at every paint; the day
+// must outlive the grid.
+void AttachIndexRaceCard(TStringGrid& grid, const raceday::TRaceDay& day);
 
 // Colours of the target slots 1..4 (blue, yellow, lime, fuchsia).
 QColor TargetSlotColor(int slot);

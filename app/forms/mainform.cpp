@@ -1,30 +1,30 @@
 #include "app/forms/mainform.h"
 
-#include "app/errorlog.h"
 #include "app/forms/aboutbox.h"
 #include "app/forms/prgrsform.h"
 #include "app/forms/rinputform.h"
 #include "app/forms/userkaimeform.h"
-#include "app/jockeytable.h"
-#include "app/raceheader.h"
 #include "betting/forms/betpage.h"
 #include "betting/forms/kaimesetform.h"
 #include "controls/folderviewer.h"
 #include "controls/label3d.h"
 #include "controls/qtext.h"
 #include "controls/speedbutton.h"
-#include "jvdata/fetch/fetchstate.h"
-#include "jvdata/forms/fetchtimers.h"
-#include "jvdata/forms/getdataform.h"
-#include "jvdata/forms/ozgettimeform.h"
-#include "jvdata/forms/timeseriesfolder.h"
+#include "fetch/fetchstate.h"
+#include "fetch/forms/fetchtimers.h"
+#include "fetch/forms/getdataform.h"
+#include "fetch/forms/ozgettimeform.h"
+#include "fetch/forms/timeseriesfolder.h"
 #include "jvdata/jvlink.h"
 #include "jvdata/jvresult.h"
 #include "keiba/appdir.h"
+#include "keiba/errorlog.h"
 #include "keiba/fileio.h"
 #include "keiba/formatters.h"
 #include "keiba/platform.h"
 #include "keiba/sjis.h"
+#include "raceday/jockeytable.h"
+#include "raceday/raceheader.h"
 #include "search/forms/neraigaitoform.h"
 #include "search/forms/neraislotpanel.h"
 #include "search/forms/shutugenform.h"
@@ -490,7 +490,7 @@ QWidget* TMainForm::BuildListPanel() {
     // While a load pumps events the list fills item by item; the load shows its first race
     // itself when it is done.
     connect(DatList, &QListWidget::currentRowChanged, this, [this](int) {
-        if (!fetch::AnyBusy()) DatListClick();
+        if (!Busy()) DatListClick();
     });
     box->addWidget(DatList, 1);
     DLlabel = new QLabel(Panel6);
@@ -498,7 +498,7 @@ QWidget* TMainForm::BuildListPanel() {
     DLlabel->setWordWrap(true);
     DLlabel->setMinimumHeight(32);
     box->addWidget(DLlabel);
-    neraiSlots_ = new search::TNeraiSlotPanel(Panel6);
+    neraiSlots_ = new search::TNeraiSlotPanel(RaceDay(), Panel6);
     box->addWidget(neraiSlots_);
     for (int k = 1; k <= 4; ++k)
         gNeraiCombos[static_cast<std::size_t>(k - 1)] = neraiSlots_->NeraiCombo(k);
@@ -653,7 +653,7 @@ QWidget* TMainForm::BuildPages() {
     page(PageControl1, "TabSheet2", "出馬表", BuildCardPage());
     page(PageControl1, "TabSheet4", "詳細出馬表", BuildDetailPage());
     page(PageControl1, "TabSheet11", "結果", BuildResultPage());
-    betPage_ = new betting::TBetPage(Day(), *this);
+    betPage_ = new betting::TBetPage(RaceDay(), *this, &sorts_.gSortCol);
     grids_[QStringLiteral("StringGrid1")] = betPage_->MarkGrid();
     // The mark columns at the right are the ones clicked: the mark grid is never narrower than
     // its columns.
@@ -768,7 +768,7 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     FolderViewerEx1->SetOpenDefault(true);
 
     // Timer1 to Timer4; the clock and the time to post run from here on.
-    timers_ = new jvforms::TFetchTimers(*this, this);
+    timers_ = new fetch::TFetchTimers(*this, this);
     timers_->setObjectName(QStringLiteral("FetchTimers"));
     // The forwarding timer's work has no effect: no race carries a forwarding time.
     DeliverTimer = new QTimer(this);
@@ -824,15 +824,15 @@ void TMainForm::SetUpGrids() {
     // Set-up before attaching: the painters and sorts read the columns the set-up made.
     views::TStringGrid* card = Grid(QStringLiteral("StringGrid10"));
     views::SetupIndexRaceCard(*card);
-    views::AttachIndexRaceCard(*card);
-    views::AttachCardHeadingSort(*card);
+    views::AttachIndexRaceCard(*card, RaceDay());
+    views::AttachCardHeadingSort(*card, sorts_);
     views::SetupAbnormalTable(*Grid(QStringLiteral("StringGrid8")));
     views::TStringGrid* index = Grid(QStringLiteral("StringGrid9"));
     views::SetupIndexTable(*index);
-    views::AttachIndexHeadingSort(*index);
+    views::AttachIndexHeadingSort(*index, sorts_);
     views::TStringGrid* detail = Grid(QStringLiteral("StringGrid2"));
     views::SetupDetailedRaceCard(*detail);
-    views::AttachDetailedRaceCard(*detail, [this] { return DatList->count() == 0; });
+    views::AttachDetailedRaceCard(*detail, RaceDay(), [this] { return DatList->count() == 0; });
 
     copyMenu_ = new views::TGridCopyMenu([this] { return HeaderTitle(); }, this);
     for (const char* name : {"StringGrid10", "StringGrid8", "StringGrid26", "StringGrid9"})
@@ -879,13 +879,13 @@ void TMainForm::ApplyMarkers(const TMarkerFiles& markers) {
 void TMainForm::LoadJockeyTable() {
     auto bytes = keiba::ReadWholeFile(appDir_ / "jockdata.kcsv");
     if (!bytes) return;
-    JockeyTable table = ParseJockeyTable(*bytes);
+    raceday::JockeyTable table = raceday::ParseJockeyTable(*bytes);
     if (table.rows.empty()) return;
     views::TStringGrid* g = Grid(QStringLiteral("StringGrid11"));
     views::TGridModel* m = g->Model();
     m->SetRowCount(static_cast<int>(table.rows.size()));
     for (std::size_t i = 0; i < table.rows.size(); ++i)
-        for (std::size_t c = 0; c < kJockeyFields; ++c)
+        for (std::size_t c = 0; c < raceday::kJockeyFields; ++c)
             m->SetCells(static_cast<int>(c), static_cast<int>(i),
                         controls::SjToQ(table.rows[i][c]));
 }
@@ -921,7 +921,7 @@ void TMainForm::FormCreate() {
     PageControl3->hide();
 
     LoadJockeyTable();
-    if (keiba::IoResult io = StartErrorLog(appDir_, keiba::CurrentClock().Now()); !io)
+    if (keiba::IoResult io = keiba::StartErrorLog(appDir_, keiba::CurrentClock().Now()); !io)
         notifier.Information(io.message);
     if (markers.keeper) findChild<QWidget*>(QStringLiteral("DirectReadBtn"))->show();
     RestoreOptions();
@@ -988,25 +988,25 @@ std::vector<std::string> TMainForm::DateList() const {
 
 void TMainForm::MakeDataListBtnClick() {
     DateCombo->clear();
-    for (const std::string& stem : MakeDataList(appDir_)) DateCombo->addItem(U(stem));
+    for (const std::string& stem : raceday::MakeDataList(appDir_)) DateCombo->addItem(U(stem));
     DateCombo->setCurrentIndex(-1);
 }
 
 void TMainForm::DateComboChange() {
-    if (fetch::AnyBusy()) {
+    if (Busy()) {
         // The combo goes back to the day that stays loaded.
         QSignalBlocker block(DateCombo);
-        DateCombo->setCurrentIndex(DateCombo->findText(U(Day().gDayStem)));
+        DateCombo->setCurrentIndex(DateCombo->findText(U(RaceDay().gDayStem)));
         return;
     }
     std::string stem = ToUtf8(DateCombo->currentText());
-    app::DateComboChange(stem, *this, appDir_);
+    raceday::DateComboChange(RaceDay(), stem, *this, appDir_);
 }
 
 void TMainForm::DirectReadBtnClick() {
-    app::DirectReadBtnClick(DateList(), *this, appDir_);
+    raceday::DirectReadBtnClick(RaceDay(), DateList(), *this, appDir_);
     // The combo shows the day left loaded.
-    int i = DateCombo->findText(U(Day().gDayStem));
+    int i = DateCombo->findText(U(RaceDay().gDayStem));
     if (i >= 0) DateCombo->setCurrentIndex(i);
 }
 
@@ -1080,10 +1080,6 @@ void TMainForm::StartTimer4(int intervalMs) {
 
 bool TMainForm::AutoOzChecked() const {
     return AutoOzCheck->isChecked();
-}
-
-void TMainForm::OzReadBtnClick() {
-    DayLoadHost::OzReadBtnClick();
 }
 
 // The checks run once per load: ticking the box here is not a click.
@@ -1216,22 +1212,22 @@ void TMainForm::ShowRace(int item) {
 
 void TMainForm::DatListClick() {
     int r = DatList->currentRow();
-    RaceSelection sel = SelectRaceHeader(Day(), r);
-    if (sel.status == SelectStatus::NoRace) return;
-    if (sel.status == SelectStatus::NoRunners) {
-        if (!Day().gBatchBusy)
-            keiba::CurrentNotifier().Information(NoRunnersMessage(sel.raceNumber));
+    raceday::RaceSelection sel = raceday::SelectRaceHeader(RaceDay(), r);
+    if (sel.status == raceday::SelectStatus::NoRace) return;
+    if (sel.status == raceday::SelectStatus::NoRunners) {
+        if (!RaceDay().gBatchBusy)
+            keiba::CurrentNotifier().Information(raceday::NoRunnersMessage(sel.raceNumber));
         return;
     }
     ShowRaceHeader(r, sel.header);
 }
 
-void TMainForm::ShowRaceHeader(int r, const RaceHeader& h) {
-    TRaceDay& day = Day();
+void TMainForm::ShowRaceHeader(int r, const raceday::RaceHeader& h) {
+    raceday::TRaceDay& day = RaceDay();
     const auto ur = static_cast<std::size_t>(r);
     std::vector<views::TStringGrid*> grids;
     for (const char* name : kRaceGrids) grids.push_back(Grid(QString::fromLatin1(name)));
-    views::SetAllCardSortDirs(0);
+    views::SetAllCardSortDirs(sorts_, 0);
     for (views::TStringGrid* g : grids) g->hide();
     day.gCurRaceRec = day.gDayRaces[ur];
     for (views::TStringGrid* g : grids) {
@@ -1282,7 +1278,7 @@ void TMainForm::ShowRaceHeader(int r, const RaceHeader& h) {
     // The race's stake, then the automatic marks and the bet builder.
     betPage_->AfterRaceShown();
 
-    views::SetAllCardSortDirs(1);
+    views::SetAllCardSortDirs(sorts_, 1);
     PageControl1->show();
     for (views::TStringGrid* g : grids) g->show();
     PageControl3->show();
@@ -1293,7 +1289,7 @@ void TMainForm::ShowRaceHeader(int r, const RaceHeader& h) {
 }
 
 void TMainForm::sisushutubaBtnClick() {
-    views::FillIndexRaceCard(Day(),
+    views::FillIndexRaceCard(RaceDay(),
                              {Grid(QStringLiteral("StringGrid10"))->Model(),
                               Grid(QStringLiteral("StringGrid8"))->Model(),
                               betPage_->MarkGrid()->Model(),
@@ -1325,17 +1321,17 @@ void TMainForm::SpeedButton1Click() {
 }
 
 void TMainForm::R1Click() {
-    TRaceDay& day = Day();
-    if (RegisterChaseHorse(day, day.gCurRace, day.gCurHorse, ChaseHorses, appDir_) ==
-        ChaseResult::Registered)
+    raceday::TRaceDay& day = RaceDay();
+    if (raceday::RegisterChaseHorse(day, day.gCurRace, day.gCurHorse, ChaseHorses, appDir_) ==
+        raceday::ChaseResult::Registered)
         DatListClick();
 }
 
 // The dialog is created on each command and freed when it has closed.
 void TMainForm::JVBtnClick() {
-    if (fetch::AnyBusy()) return;
-    jvforms::TGetDataForm form(
-        jvLink_.get(), [this] { AfterDataImport(); }, this);
+    if (Busy()) return;
+    fetch::TGetDataForm form(
+        jvLink_.get(), RaceDay(), flags_, [this] { AfterDataImport(); }, this);
     ExecModal(form);
 }
 
@@ -1350,23 +1346,23 @@ void TMainForm::AfterDataImport() {
 }
 
 void TMainForm::N8Click() {
-    jvforms::TOzGetTimeForm form(this);
+    fetch::TOzGetTimeForm form(this);
     ExecModal(form);
 }
 
 void TMainForm::N12Click() {
-    jvforms::N12Click(*FolderViewerEx1);
+    fetch::N12Click(*FolderViewerEx1);
 }
 
 // The dialog frees itself when it closes.
 void TMainForm::N18Click() {
-    auto* form = new betting::TKaimeSetForm(Day(), this, this);
+    auto* form = new betting::TKaimeSetForm(RaceDay(), this, this);
     ExecModal(*form);
 }
 
 void TMainForm::NeraiGaitoBtnClick() {
     if (DateCombo->currentIndex() < 0 || !gaitoForm_) return;
-    gaitoForm_->FillHits(Day(), DateCombo->currentText(), DatList->count());
+    gaitoForm_->FillHits(RaceDay(), DateCombo->currentText(), DatList->count());
     ExecModal(*gaitoForm_);
 }
 
@@ -1383,9 +1379,11 @@ void TMainForm::LbSpeedButton2Click() {
 }
 
 void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
-    TRaceDay& day = Day();
+    raceday::TRaceDay& day = RaceDay();
     const int h = row - 1;
-    if (row < 1 || h >= kMaxRunners || day.gCurRace < 0 || day.gCurRace >= kMaxRaces) return;
+    if (row < 1 || h >= raceday::kMaxRunners || day.gCurRace < 0 ||
+        day.gCurRace >= raceday::kMaxRaces)
+        return;
     const jvdata::TJvSE& se =
         day.gDayHorses[static_cast<std::size_t>(day.gCurRace)][static_cast<std::size_t>(h)];
     const QString name = controls::SjToQ(keiba::DeleteZenkakuSpaces(se.Field(41, 36))).trimmed();

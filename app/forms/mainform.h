@@ -8,12 +8,14 @@
 // hidden buttons that other parts of the system click are real, hidden QPushButtons, so the
 // order of the clicks can be observed.
 
-#include "app/chasehorse.h"
-#include "app/dayload.h"
-#include "app/inigt.h"
 #include "app/startup.h"
 #include "betting/host.h"
-#include "jvdata/fetch/fetchops.h"
+#include "fetch/fetchops.h"
+#include "fetch/fetchstate.h"
+#include "keiba/inigt.h"
+#include "raceday/chasehorse.h"
+#include "raceday/dayload.h"
+#include "views/gridsort.h"
 
 #include <QMainWindow>
 
@@ -49,6 +51,10 @@ namespace jvdata {
 class TJVLink;
 }
 
+namespace raceday {
+struct RaceHeader;
+}
+
 namespace views {
 class TDetailFilterBar;
 class TGridCopyMenu;
@@ -65,7 +71,7 @@ class TNeraiSlotPanel;
 class TShutugenForm;
 } // namespace search
 
-namespace jvforms {
+namespace fetch {
 class TFetchTimers;
 }
 
@@ -74,10 +80,9 @@ namespace app {
 class TPrgrsForm;
 class TRInputForm;
 class TUserKaimeForm;
-struct RaceHeader;
 
 class TMainForm : public QMainWindow,
-                  public DayLoadHost,
+                  public raceday::DayLoadHost,
                   public fetch::FetchHost,
                   public betting::BetHost {
     Q_OBJECT
@@ -98,7 +103,7 @@ public:
     views::TStringGrid* Grid(const QString& name) const;
     betting::TBetPage* BetPage() const { return betPage_; }
     search::TNeraiSlotPanel* NeraiSlots() const { return neraiSlots_; }
-    jvforms::TFetchTimers* FetchTimers() const { return timers_; }
+    fetch::TFetchTimers* FetchTimers() const { return timers_; }
     views::TGridCopyMenu* CopyMenu() const { return copyMenu_; }
 
     // --- handlers ---
@@ -134,7 +139,7 @@ public:
     void LbSpeedButton2Click();
     void StringGrid6MouseDown(int col, int row);
 
-    // --- DayLoadHost ---
+    // --- raceday::DayLoadHost ---
     void PrepareForLoad(bool isToday) override;
     void ShowProgress(int max, const std::string& heading, const std::string& status) override;
     void SetProgressPosition(int position) override;
@@ -148,13 +153,14 @@ public:
     void SisuStatBtn2Click() override;
     void StartTimer4(int intervalMs) override;
     bool AutoOzChecked() const override; // and FetchHost's
-    void OzReadBtnClick() override;      // both hosts': the odds reader of the loaded day
     void ArmAutoOdds() override;
     void NeraiComboChange(int slot) override;
     void NeraiKaimeComboChange(int set) override;
     void SelectFirstRace() override;
 
     // --- fetch::FetchHost ---
+    raceday::TRaceDay& RaceDay() override { return *day_; }
+    fetch::FetchFlags& Flags() override { return flags_; }
     jvdata::TJVLink* JvLink() override { return jvLink_.get(); }
     std::filesystem::path ProgramDir() const override { return appDir_; }
     int RaceListIndex() const override;
@@ -187,7 +193,7 @@ public:
     std::vector<std::string> WorkList, ErrorLog, VoteLines, AsaOzRaces, ChukanOzRaces,
         ChokuzenOzRaces, RealtimeOddsLines, MiningLines;
     std::set<std::string> KeyList, OddsSortList, AnalysisKeys, BetLines, BetKeys;
-    TChaseHorses ChaseHorses;
+    raceday::TChaseHorses ChaseHorses;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -218,7 +224,7 @@ private:
     controls::TLbSpeedButton* ToolButton(const char* name, const QString& caption,
                                          const QString& hint);
     QAction* MenuItem(QMenu* menu, const char* name, const QString& caption);
-    void ShowRaceHeader(int r, const RaceHeader& h);
+    void ShowRaceHeader(int r, const raceday::RaceHeader& h);
     void sisushutubaBtnClick();
     void RepaintRaceCards();
     void AfterDataImport();
@@ -226,9 +232,17 @@ private:
     QString HeaderTitle() const;
     std::vector<std::string> DateList() const;
 
+    // Busy: a day load, batch load, import or fetch is running.
+    bool Busy() const { return fetch::AnyBusy(*day_, flags_); }
+
+    // The loaded day, the fetches' busy flags and the race cards' sort state: one each for the
+    // window and everything it hosts.
+    std::unique_ptr<raceday::TRaceDay> day_ = std::make_unique<raceday::TRaceDay>();
+    fetch::FetchFlags flags_;
+    views::TGridSortState sorts_;
     std::unique_ptr<jvdata::TJVLink> jvLink_;
     std::filesystem::path appDir_;
-    TIniGT ini_;
+    keiba::TIniGT ini_;
     bool shown_ = false;
     std::string versionText_; // gVersionText, set when the window is first shown
     std::function<void(QDialog&)> modalHook_;
@@ -241,7 +255,7 @@ private:
 
     betting::TBetPage* betPage_ = nullptr;
     search::TNeraiSlotPanel* neraiSlots_ = nullptr;
-    jvforms::TFetchTimers* timers_ = nullptr;
+    fetch::TFetchTimers* timers_ = nullptr;
     views::TGridCopyMenu* copyMenu_ = nullptr;
     views::TDetailFilterBar* filterBar_ = nullptr;
     int busyCursors_ = 0;

@@ -92,7 +92,7 @@ private:
 
 } // namespace
 
-TBetPage::TBetPage(app::TRaceDay& day, BetHost& host, QWidget* parent)
+TBetPage::TBetPage(raceday::TRaceDay& day, BetHost& host, int* sortCol, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("BetPage"));
     StringGrid1 = new views::TStringGrid(this);
@@ -100,7 +100,7 @@ TBetPage::TBetPage(app::TRaceDay& day, BetHost& host, QWidget* parent)
     views::SetupMarkGrid(*StringGrid1);
     marks_ = std::make_unique<GridModelCells>(*StringGrid1->Model());
     tab_ = std::make_unique<KaimeTab>(day, host, *marks_);
-    tab_->ShareSortColumn(&views::GridSorts().gSortCol);
+    tab_->ShareSortColumn(sortCol);
     tab_->RestoreSettings();
 
     StringGrid1->Model()->SetDrawCell(
@@ -329,7 +329,7 @@ void TBetPage::N50Click() {
 }
 
 void TBetPage::QVX1Click() {
-    app::TIniGT& ini = tab_->Ini();
+    keiba::TIniGT& ini = tab_->Ini();
     FolderViewerEx1->SetCaption(QStringLiteral("QVX投票プラグイン２フォルダの指定"));
     FolderViewerEx1->SetSelectedFolder(QString::fromStdString(
         ini.ReadString("Dir", "QVXTohyo2", keiba::PathToUtf8(keiba::AppDir()))));

@@ -37,7 +37,10 @@ namespace betting {
 class TBetPage : public QWidget {
     Q_OBJECT
 public:
-    TBetPage(app::TRaceDay& day, BetHost& host, QWidget* parent = nullptr);
+    // `sortCol` is the race card's gSortCol, which the bet grids' sorts share; without it the
+    // page keeps its own.
+    TBetPage(raceday::TRaceDay& day, BetHost& host, int* sortCol = nullptr,
+             QWidget* parent = nullptr);
     ~TBetPage() override;
 
     KaimeTab& Tab() { return *tab_; }

@@ -3,9 +3,9 @@
 // day starts with. Created by the main window's menu item N18 and shown modally; it frees
 // itself when closed.
 
-#include "app/daymodel.h"
-#include "app/inigt.h"
 #include "betting/host.h"
+#include "keiba/inigt.h"
+#include "raceday/daymodel.h"
 
 #include <QDialog>
 
@@ -21,7 +21,7 @@ class TKaimeSetForm : public QDialog {
     Q_OBJECT
 public:
     // `host` may be null (no main window): OK then only stores the value.
-    TKaimeSetForm(const app::TRaceDay& day, BetHost* host, QWidget* parent = nullptr);
+    TKaimeSetForm(const raceday::TRaceDay& day, BetHost* host, QWidget* parent = nullptr);
 
     controls::TSaNumEditExC* AmountEdit() const { return SaNumEditExC1; }
     QPushButton* OkButton() const { return BitBtn1; }
@@ -30,9 +30,9 @@ public:
     void BitBtn1Click();
 
 private:
-    const app::TRaceDay& day_;
+    const raceday::TRaceDay& day_;
     BetHost* host_;
-    app::TIniGT IniGT1;
+    keiba::TIniGT IniGT1;
     controls::TSaNumEditExC* SaNumEditExC1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
 };

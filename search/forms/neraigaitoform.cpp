@@ -103,7 +103,7 @@ TNeraiGaitoForm::~TNeraiGaitoForm() {
     ini_.WriteInteger(kBoundsSection, "height", r.height());
 }
 
-void TNeraiGaitoForm::FillHits(const app::TRaceDay& day, const QString& dateText,
+void TNeraiGaitoForm::FillHits(const raceday::TRaceDay& day, const QString& dateText,
                                int raceListCount) {
     views::TGridModel* model = StringGrid8->Model();
     for (int row = 1; row < model->RowCount(); ++row) model->ClearRow(row);

@@ -4,10 +4,10 @@
 // Created at start-up and kept for the run; it only displays.
 //
 // The main window's `NeraiGaitoBtnClick`: nothing without a selected date; otherwise
-// `FillHits(Day(), DateCombo->currentText(), DatList->count())`, then the form modally.
+// `FillHits(day, DateCombo->currentText(), DatList->count())`, then the form modally.
 
-#include "app/daymodel.h"
-#include "app/inigt.h"
+#include "keiba/inigt.h"
+#include "raceday/daymodel.h"
 
 #include <QDialog>
 
@@ -33,7 +33,7 @@ public:
     // Steps 2 to 6 of `NeraiGaitoBtnClick`: clears the rows, sets the title, and lists the hits
     // of races 0..raceListCount-1. With no hit the grid keeps its row count, all blank, and the
     // count labels stay empty.
-    void FillHits(const app::TRaceDay& day, const QString& dateText, int raceListCount);
+    void FillHits(const raceday::TRaceDay& day, const QString& dateText, int raceListCount);
 
     // `StringGrid8DrawCell`.
     void StringGrid8DrawCell(int col, int row, views::CellPaint& paint) const;
@@ -44,7 +44,7 @@ public:
     QLabel* SosuLabel = nullptr;
 
 private:
-    app::TIniGT ini_;
+    keiba::TIniGT ini_;
 };
 
 } // namespace search

@@ -10,7 +10,7 @@
 
 namespace search {
 
-TNeraiSlotPanel::TNeraiSlotPanel(QWidget* parent, app::TRaceDay& day)
+TNeraiSlotPanel::TNeraiSlotPanel(raceday::TRaceDay& day, QWidget* parent)
     : QWidget(parent)
     , day_(day)
     , slots_(*this, day) {

@@ -19,7 +19,7 @@ namespace search {
 class TNeraiSlotPanel : public QWidget, public NeraiSlotView {
     Q_OBJECT
 public:
-    explicit TNeraiSlotPanel(QWidget* parent = nullptr, app::TRaceDay& day = app::Day());
+    explicit TNeraiSlotPanel(raceday::TRaceDay& day, QWidget* parent = nullptr);
 
     QComboBox* NeraiCombo(int k) const;
     std::array<QComboBox*, 4> Combos() const { return combos_; }
@@ -46,7 +46,7 @@ public:
     void RepaintRaceCards() override;
 
 private:
-    app::TRaceDay& day_;
+    raceday::TRaceDay& day_;
     std::array<QComboBox*, 4> combos_{};
     std::array<QFrame*, 4> shapes_{};
     std::function<int()> raceListCount_;

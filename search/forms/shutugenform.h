@@ -5,7 +5,7 @@
 // target combos and, through a hook, in the user combination settings). Other tabs are added
 // to `PageControl()` by their own parts.
 
-#include "app/inigt.h"
+#include "keiba/inigt.h"
 
 #include <QDialog>
 
@@ -60,7 +60,7 @@ private:
     QPushButton* MakeListBtn = nullptr;
     std::array<QComboBox*, 4> targetCombos_{};
     std::function<void()> userKaimeMakeList_;
-    app::TIniGT ini_;
+    keiba::TIniGT ini_;
 };
 
 } // namespace search

@@ -3,12 +3,12 @@
 // of its own or one whose data is the generated sample's. Every message goes through the
 // recording notifier.
 
-#include "app/daymodel.h"
 #include "app/forms/application.h"
 #include "app/forms/mainform.h"
-#include "app/inigt.h"
-#include "jvdata/fetch/fetchstate.h"
-#include "tests/app/dayfixture.h"
+#include "fetch/fetchstate.h"
+#include "keiba/inigt.h"
+#include "raceday/daymodel.h"
+#include "tests/raceday/dayfixture.h"
 #include "tests/support/fakejvlink.h"
 #include "tests/support/sample.h"
 #include "views/grid.h"
@@ -41,8 +41,6 @@ protected:
     void UseFolder(const fs::path& p) {
         forms.reset();
         keiba::SetAppDirForTest(p);
-        app::ResetDayForTest();
-        fetch::ResetFlagsForTest();
         appDir = p;
     }
 
@@ -59,6 +57,8 @@ protected:
         return *forms->MainForm;
     }
     app::TMainForm& Main() { return *forms->MainForm; }
+    // The day the window loaded.
+    raceday::TRaceDay& Day() { return Main().RaceDay(); }
     template <typename T> T* Find(const char* name) {
         return Main().findChild<T*>(QString::fromLatin1(name));
     }
@@ -77,8 +77,8 @@ protected:
             if (t->isTabVisible(i)) out << t->tabText(i);
         return out;
     }
-    app::TIniGT Ini() {
-        app::TIniGT ini;
+    keiba::TIniGT Ini() {
+        keiba::TIniGT ini;
         ini.Loaded();
         return ini;
     }

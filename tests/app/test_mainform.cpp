@@ -12,9 +12,9 @@
 #include "controls/label3d.h"
 #include "controls/numedit.h"
 #include "controls/speedbutton.h"
-#include "jvdata/forms/fetchtimers.h"
-#include "jvdata/forms/getdataform.h"
-#include "jvdata/forms/ozgettimeform.h"
+#include "fetch/forms/fetchtimers.h"
+#include "fetch/forms/getdataform.h"
+#include "fetch/forms/ozgettimeform.h"
 #include "search/forms/neraigaitoform.h"
 #include "search/forms/neraislotpanel.h"
 #include "search/forms/shutugenform.h"
@@ -309,7 +309,7 @@ TEST_F(SampleTest, AnEightRunnerRaceFillsEveryGridInOrder) {
         });
     }
     auto* list = Find<QListWidget>("DatList");
-    app::Day().RaceAmounts[9] = 1200;
+    Day().RaceAmounts[9] = 1200;
     list->setCurrentRow(9); // 東京10R, eight runners
     // The stake is set between the odds table and the automatic marks.
     EXPECT_EQ(clicks, (std::vector<std::string>{"sisushutubaBtn:3000", "SpeedButton14:3000",
@@ -322,25 +322,25 @@ TEST_F(SampleTest, AnEightRunnerRaceFillsEveryGridInOrder) {
     views::TGridModel* cardList = Grid("StringGrid6")->Model();
     for (int row = 1; row <= 8; ++row)
         EXPECT_EQ(cardList->Cells(1, row), QString::asprintf("%2d", row));
-    EXPECT_EQ(app::Day().gCurRace, 9);
+    EXPECT_EQ(Day().gCurRace, 9);
     EXPECT_EQ(Grid("StringGrid10")->ColWidth(2), 155); // widths outlive the new row count
     EXPECT_EQ(Find<QLabel>("RaceLabel")->text(), QStringLiteral("10"));
     EXPECT_TRUE(Find<QLabel>("Label2")->text().contains(QStringLiteral("紅葉特別")));
 
     // The payouts of the race as its results file has them.
-    const jvdata::TPayoutTables& t = app::Day().gPayoutTables;
+    const jvdata::TPayoutTables& t = Day().gPayoutTables;
     EXPECT_EQ(Find<controls::TLabel3Dj>("Label3D19")->Caption(),
               QString::asprintf("%2d", t.gPayKeyWin[9][1]));
     EXPECT_EQ(Find<controls::TLabel3Dj>("Label3D25")->Caption(), QString()); // no second winner
     EXPECT_EQ(Find<QLabel>("STlabel1")->text(), Q(t.gPayKeySanrentan[9][1]));
 
     QColor panel = Find<QFrame>("Panel3")->palette().color(QPalette::Window);
-    std::int64_t track = app::Day().gDayRaces[9].Number(706, 2);
+    std::int64_t track = Day().gDayRaces[9].Number(706, 2);
     EXPECT_EQ(panel, track >= 10 && track <= 22 ? QColor(0, 128, 0) : QColor(128, 0, 0));
 
     // The cards and the bet tab are filled by their own parts from the shown race.
     EXPECT_EQ(Grid("StringGrid10")->Model()->PaintOf(views::kCardBracket, 1).background,
-              views::BracketColor(app::Day().gDayHorses[9][0].Bracket()));
+              views::BracketColor(Day().gDayHorses[9][0].Bracket()));
     betting::TBetPage* bets = main.BetPage();
     EXPECT_EQ(bets->MarkGrid(), Grid("StringGrid1"));
     EXPECT_EQ(bets->Tab().Amount(), 1200);
@@ -383,7 +383,7 @@ protected:
     void ShowRace(int row) {
         ChooseDay(QStringLiteral("2026年11月28日"));
         Find<QListWidget>("DatList")->setCurrentRow(row);
-        ASSERT_EQ(app::Day().gCurRace, row);
+        ASSERT_EQ(Day().gCurRace, row);
     }
     void Press(const char* button) {
         auto* b = Find<controls::TLbSpeedButton>(button);
@@ -410,7 +410,7 @@ TEST_F(WiringTest, ATargetSlotMarksTheRunnersAndTheHitListShowsThem) {
     ASSERT_EQ(slot1->findText(QStringLiteral("open")), 0); // listed by the R-horse search form
     slot1->setCurrentIndex(0);
     Q_EMIT slot1->activated(0);
-    EXPECT_EQ(app::Day().gRaceCalc[kEightRunners].NeraiMatch[2][0], 1);
+    EXPECT_EQ(Day().gRaceCalc[kEightRunners].NeraiMatch[2][0], 1);
     EXPECT_GE(cardRepaints, 1);
     views::CellPaint name = Grid("StringGrid10")->Model()->PaintOf(views::kCardName, 3);
     ASSERT_EQ(name.boxes.size(), 1u);
@@ -457,7 +457,7 @@ TEST_F(WiringTest, TheDataDialogsOpenThroughTheHookWithoutBlocking) {
 TEST_F(WiringTest, FetchButtonsGoThroughTheJvLinkAndNothingStartsWhileOneRuns) {
     Start();
     ShowRace(10);
-    const std::string key(app::Day().gDayRaces[10].Field(12, 16));
+    const std::string key(Day().gDayRaces[10].Field(12, 16));
     lastJv->calls.clear();
     Press("SokuhoOddsBtn");
     EXPECT_EQ(RtOpens(), (std::vector<std::vector<std::string>>{{"0B30", key}}));
@@ -470,10 +470,10 @@ TEST_F(WiringTest, FetchButtonsGoThroughTheJvLinkAndNothingStartsWhileOneRuns) {
 
     // The date combo keeps the loaded day while a fetch runs.
     const std::size_t calls = lastJv->calls.size();
-    fetch::Flags().gFetchBusy = true;
+    Main().Flags().gFetchBusy = true;
     Press("SokuhoOddsBtn");
     ChooseDay(QStringLiteral("2026年11月29日"));
-    fetch::Flags().gFetchBusy = false;
+    Main().Flags().gFetchBusy = false;
     EXPECT_EQ(lastJv->calls.size(), calls);
     EXPECT_EQ(Find<QComboBox>("DateCombo")->currentText(), QStringLiteral("2026年11月28日"));
 }
@@ -482,7 +482,7 @@ TEST_F(WiringTest, TimersFollowTheBoxAndTheClock) {
     clock.now = keiba::MakeLocalTime(2026, 11, 28, 9, 0);
     app::TMainForm& main = Start();
     ChooseDay(QStringLiteral("2026年11月28日"));
-    jvforms::TFetchTimers* timers = main.FetchTimers();
+    fetch::TFetchTimers* timers = main.FetchTimers();
     auto* autoOz = Find<QCheckBox>("AutoOzCheck");
     // The day load ticked the box; its checks passed once, silently.
     EXPECT_TRUE(autoOz->isChecked());

@@ -1,11 +1,11 @@
 #pragma once
 // A race-day model with one race set up for the bet tab, and a mark grid to drive it.
 
-#include "app/daymodel.h"
 #include "betting/builder.h"
 #include "betting/host.h"
 #include "keiba/combkeys.h"
 #include "keiba/sjis.h"
+#include "raceday/daymodel.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +19,8 @@ inline constexpr std::string_view kRaceKey = "2024050505020611";
 
 class BetDay : public ::testing::Test {
 protected:
-    void SetUp() override {
-        app::ResetDayForTest();
-        day().gCurRace = 0;
-    }
-    app::TRaceDay& day() { return app::Day(); }
+    void SetUp() override { day().gCurRace = 0; }
+    raceday::TRaceDay& day() { return *day_; }
     jvdata::TRaceCalc& calc() { return day().gRaceCalc[0]; }
 
     // Race slot 0 with `runners` runners; `marks` gets a row per runner.
@@ -64,6 +61,9 @@ protected:
 
     betting::PlainTable marks{14, 1};
     betting::BetBook book;
+
+    // Fresh for every test, on the heap: the model is large.
+    std::unique_ptr<raceday::TRaceDay> day_ = std::make_unique<raceday::TRaceDay>();
 };
 
 // The main window's lists as the bet tab sees them.

@@ -61,7 +61,7 @@ protected:
 
     testsupport::TempDir dir;
     fs::path plugin = dir.path() / "QVX プラグイン";
-    app::TIniGT ini;
+    keiba::TIniGT ini;
     testsupport::FakeHost host;
     testsupport::RecordingNotifier notifier;
     testsupport::RecordingShell shell;

@@ -28,7 +28,7 @@ protected:
         BetDay::SetUp();
         keiba::SetAppDirForTest(dir.path());
         SetRace(5);
-        app::TOutData2& t = day().gRaceTexts[0];
+        raceday::TOutData2& t = day().gRaceTexts[0];
         t.YosoMark[0] = keiba::Sj("◎");
         t.KettoRank[0] = "A";
         t.RJunText[0] = " 1";

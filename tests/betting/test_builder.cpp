@@ -100,7 +100,7 @@ class AutoMarks : public BetDay {
 protected:
     void Runner(int horse, std::string_view mark, std::string_view pedigree, int order,
                 std::string_view r = "", std::string_view jockey = "") {
-        app::TOutData2& t = day().gRaceTexts[0];
+        raceday::TOutData2& t = day().gRaceTexts[0];
         const auto h = static_cast<std::size_t>(horse - 1);
         t.YosoMark[h] = keiba::Sj(mark);
         t.KettoRank[h] = std::string(pedigree);

@@ -18,7 +18,7 @@ const std::chrono::year_month_day kDay{std::chrono::year(2026), std::chrono::mon
                                        std::chrono::day(6)};
 
 std::string DataFile(std::string_view name) {
-    return Slurp(fs::path(KESTRANE_JVDATA_TESTDATA) / keiba::Utf8Path(name));
+    return Slurp(testsupport::TestData("jvdata/" + std::string(name)));
 }
 
 std::size_t CountEntries(const fs::path& dir) {
@@ -101,7 +101,7 @@ TEST(DayFiles, ANewRunnerFileHas216SlotsWithTheRecordInItsOwn) {
     EXPECT_EQ(out.path, dir.path() / "Data" / keiba::Utf8Path("2026年12月06日東京.jvSEr"));
     std::string bytes = Slurp(out.path);
     EXPECT_EQ(bytes.size(), 119880u);
-    std::vector<std::string_view> lines = SplitLines(bytes);
+    std::vector<std::string_view> lines = keiba::SplitLines(bytes);
     ASSERT_EQ(lines.size(), 216u);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i == 184)
@@ -139,7 +139,7 @@ TEST(DayFiles, EmptyAndShortLinesAreNeverWrittenBack) {
         FileDayRecord(dir.path(), DayFile::RA, MakeRecord("RA", RaceKey16("20261206", "05", 1))));
     std::string bytes = Slurp(file);
     ASSERT_EQ(bytes.size(), 2 * kRaLength);
-    for (std::string_view line : SplitLines(bytes)) EXPECT_EQ(line.size(), kRaLength - 2);
+    for (std::string_view line : keiba::SplitLines(bytes)) EXPECT_EQ(line.size(), kRaLength - 2);
     EXPECT_EQ(RaceKey::Of(RecordAt(bytes, kRaLength, 1)).RaceNumber(), 2);
 }
 

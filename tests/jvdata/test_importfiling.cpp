@@ -164,13 +164,13 @@ TEST(FilingLoop, ASetupResumeFilesFromTheRememberedFileOn) {
     host.lap = "F2";
     EXPECT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host), FilingLoopExit::Finished);
     std::string ra = Slurp(dir / "Data/2026年12月05日.jvRA");
-    ASSERT_EQ(SplitLines(ra).size(), 2u); // race 1 as F3 left it, and race 2
-    EXPECT_EQ(Field(SplitLines(ra)[0], 33, 7), "RENAMED");
-    EXPECT_EQ(Field(SplitLines(ra)[1], 26, 2), "02");
+    ASSERT_EQ(keiba::SplitLines(ra).size(), 2u); // race 1 as F3 left it, and race 2
+    EXPECT_EQ(Field(keiba::SplitLines(ra)[0], 33, 7), "RENAMED");
+    EXPECT_EQ(Field(keiba::SplitLines(ra)[1], 26, 2), "02");
     // F1's runner never reached the runner file: its slot is blank.
     std::string ser = Slurp(dir / "Data/2026年12月05日東京.jvSEr");
-    EXPECT_TRUE(keiba::IsBlankText(SplitLines(ser)[0]));
-    EXPECT_FALSE(keiba::IsBlankText(SplitLines(ser)[18]));
+    EXPECT_TRUE(keiba::IsBlankText(keiba::SplitLines(ser)[0]));
+    EXPECT_FALSE(keiba::IsBlankText(keiba::SplitLines(ser)[18]));
     EXPECT_EQ(host.lap, "");
     EXPECT_EQ(host.lastTime, "2026/12/06 12:34:56");
     EXPECT_EQ(host.statuses.back(), "データ作成が完了しました。");

@@ -1,5 +1,7 @@
 #include "jvdata/jvresult.h"
 
+#include "tests/support/tempdir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,8 +25,7 @@ std::string Code(int code) {
 // code; for a method whose list is complete, every other code of the range the control returns
 // gives the bracketed code alone.
 TEST(JvResultMessage, EveryPairOfTheTable) {
-    std::ifstream in(std::string(std::getenv("KESTRANE_TEST_DATA")) +
-                     "/jvdata/jvresult_messages.txt");
+    std::ifstream in(testsupport::TestData("jvdata/jvresult_messages.txt"));
     std::map<std::string, std::map<int, std::string>> listed;
     std::set<std::string> complete;
     std::string line;

@@ -24,7 +24,7 @@ void ExpectLinesFramed(const std::string& name, const std::string& bytes, std::s
                        bool blankSlotsAllowed) {
     ASSERT_TRUE(EndsWith(bytes, "\r\n")) << name;
     std::size_t records = 0;
-    for (std::string_view line : SplitLines(bytes)) {
+    for (std::string_view line : keiba::SplitLines(bytes)) {
         if (blankSlotsAllowed && line.find_first_not_of(' ') == std::string_view::npos) continue;
         FramingResult r = CheckFraming(std::string(line) + "\r\n", id);
         ASSERT_TRUE(r) << name << ": " << r.reason;

@@ -67,6 +67,6 @@ TEST(TimeSeries, ImportCountsOnlyTheRacesWhoseWinOddsWereFiled) {
     ASSERT_TRUE(result.written);
     EXPECT_EQ(result.races, 3);
     auto day = *ParseYyyymmdd("20261206");
-    EXPECT_EQ(SplitLines(Slurp(DayFilePath(app.path(), day, DayFile::O1))).size(), 3u);
-    EXPECT_EQ(SplitLines(Slurp(DayFilePath(app.path(), day, DayFile::O2))).size(), 1u);
+    EXPECT_EQ(keiba::SplitLines(Slurp(DayFilePath(app.path(), day, DayFile::O1))).size(), 3u);
+    EXPECT_EQ(keiba::SplitLines(Slurp(DayFilePath(app.path(), day, DayFile::O2))).size(), 1u);
 }

@@ -1,12 +1,11 @@
 #include "search/neraislots.h"
 
-#include "app/inigt.h"
-#include "tests/app/dayfixture.h"
+#include "keiba/inigt.h"
+#include "tests/raceday/dayfixture.h"
 #include "tests/search/neraifixture.h"
 
 using namespace search;
 using namespace testsupport;
-using app::Day;
 
 namespace {
 
@@ -27,13 +26,13 @@ public:
 };
 
 std::string Myfavo(int k) {
-    app::TIniGT ini;
+    keiba::TIniGT ini;
     ini.Loaded();
     return ini.ReadString("Myfavo", "nerai" + std::to_string(k), "(none)");
 }
 
 // A day of two races of three runners each, none with a previous run.
-void TwoRaces(app::TRaceDay& day) {
+void TwoRaces(raceday::TRaceDay& day) {
     for (std::size_t r = 0; r < 2; ++r) {
         RunnerData data;
         day.gDayRaces[r] = data.race;
@@ -42,7 +41,7 @@ void TwoRaces(app::TRaceDay& day) {
     day.gDayRaceCount = 2;
 }
 
-int Matches(const app::TRaceDay& day, int slot) {
+int Matches(const raceday::TRaceDay& day, int slot) {
     int n = 0;
     for (const auto& calc : day.gRaceCalc)
         for (const auto& runner : calc.NeraiMatch) n += runner[static_cast<std::size_t>(slot - 1)];
@@ -65,7 +64,7 @@ protected:
 TEST_F(NeraiSlots, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
     TwoRaces(Day());
     view.races = 2;
-    TNeraiSlots slots(view);
+    TNeraiSlots slots(view, Day());
     view.combo[2] = " open ";
     EXPECT_EQ(slots.NeraiComboChange(2), NeraiSlotResult::Loaded);
     EXPECT_EQ(Day().gNeraiSlots[2].Bytes(), OpenSet().Bytes());
@@ -87,7 +86,7 @@ TEST_F(NeraiSlots, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
 TEST_F(NeraiSlots, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldSet) {
     TwoRaces(Day());
     view.races = 2;
-    TNeraiSlots slots(view);
+    TNeraiSlots slots(view, Day());
     view.combo[1] = "open";
     slots.NeraiComboChange(1);
     ASSERT_EQ(Matches(Day(), 1), 6);
@@ -122,17 +121,19 @@ namespace {
 // The window of a day load: its slot hook runs the slot handlers.
 class SlotHost : public RecordingHost {
 public:
-    explicit SlotHost(TNeraiSlots& s)
-        : slots(s) {}
+    SlotHost(TNeraiSlots& s, const raceday::TRaceDay& d)
+        : slots(s)
+        , day(d) {}
     void NeraiComboChange(int s) override {
         RecordingHost::NeraiComboChange(s);
         slots.NeraiComboChange(s);
     }
     void SelectFirstRace() override {
         RecordingHost::SelectFirstRace();
-        matchesAtSelection = Matches(Day(), 1);
+        matchesAtSelection = Matches(day, 1);
     }
     TNeraiSlots& slots;
+    const raceday::TRaceDay& day;
     int matchesAtSelection = -1;
 };
 
@@ -142,12 +143,12 @@ TEST_F(NeraiSlots, TheDayLoadSearchesBeforeItSelectsTheFirstRace) {
     WriteRaces("20261206", {Ra("20261206", "05", 1, 2), Ra("20261206", "08", 1, 1)});
     view.combo[1] = "open";
     view.combo[3] = "gone";
-    TNeraiSlots slots(view);
-    SlotHost slotHost(slots);
+    TNeraiSlots slots(view, Day());
+    SlotHost slotHost(slots, Day());
     view.races = 2;
     Day().gNeraiSlots[3] = DefaultSet(); // the load blanks what the previous day held
-    ASSERT_EQ(app::DateComboChange(Stem("20261206"), slotHost, dir.path()),
-              app::DayLoadResult::Loaded);
+    ASSERT_EQ(raceday::DateComboChange(Day(), Stem("20261206"), slotHost, dir.path()),
+              raceday::DayLoadResult::Loaded);
     EXPECT_EQ(slotHost.matchesAtSelection, 3);
     EXPECT_EQ(Myfavo(1), "open");
     EXPECT_EQ(Myfavo(3), "(none)");

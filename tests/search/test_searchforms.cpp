@@ -5,9 +5,9 @@
 #include "search/forms/neraislotpanel.h"
 #include "search/forms/shutugenform.h"
 
-#include "app/inigt.h"
 #include "controls/numedit.h"
 #include "keiba/appdir.h"
+#include "keiba/inigt.h"
 #include "keiba/sjis.h"
 #include "tests/search/neraifixture.h"
 #include "tests/support/fakes.h"
@@ -30,7 +30,6 @@ class SearchForms : public ::testing::Test {
 protected:
     void SetUp() override {
         keiba::SetAppDirForTest(dir.path());
-        app::ResetDayForTest();
         form = std::make_unique<TShutugenForm>();
         editor = form->ConditionEditor();
     }
@@ -71,6 +70,7 @@ protected:
     ScopedPlatform platform{&notifier};
     std::unique_ptr<TShutugenForm> form;
     TNeraiConditionEditor* editor = nullptr;
+    std::unique_ptr<raceday::TRaceDay> day = std::make_unique<raceday::TRaceDay>();
 };
 
 const std::string kDefaultHalf1 =
@@ -209,7 +209,7 @@ TEST_F(SearchForms, TheListsFollowTheFolderAndReselectTheRememberedNames) {
                                      &mainCombos[3]};
     int userLists = 0;
     form->SetUserKaimeMakeList([&] { ++userLists; });
-    app::TIniGT ini;
+    keiba::TIniGT ini;
     ini.Loaded();
     ini.WriteString("Myfavo", "nerai2", "b");
     ini.WriteString("Myfavo", "nerai3", "B");
@@ -239,7 +239,7 @@ TEST_F(SearchForms, TheListsFollowTheFolderAndReselectTheRememberedNames) {
 
 TEST_F(SearchForms, TheSlotPanelLoadsSearchesAndShowsTheHeldSet) {
     ASSERT_TRUE(WriteNeraiFile("open", OpenSet()));
-    TNeraiSlotPanel panel;
+    TNeraiSlotPanel panel(*day);
     form->AttachTargetCombos(panel.Combos());
     EXPECT_EQ(panel.Shape(3)->palette().color(QPalette::Window), views::TargetSlotColor(3));
     panel.SetRaceListCount([] { return 1; });
@@ -256,15 +256,15 @@ TEST_F(SearchForms, TheSlotPanelLoadsSearchesAndShowsTheHeldSet) {
 }
 
 TEST_F(SearchForms, TheHitListShowsTheMatchingRunners) {
-    app::TRaceDay& day = app::Day();
-    HitRace(day, 0, "08", "11", "1540", 2);
-    HitRace(day, 1, "05", "11", "1540", 2);
-    HitRunner(day, 0, 1, "キョウトノホシ", {0, 1, 0, 0});
-    HitRunner(day, 1, 0, "トウキョウノウマ", {1, 0, 1, 0});
+    raceday::TRaceDay& d = *day;
+    HitRace(d, 0, "08", "11", "1540", 2);
+    HitRace(d, 1, "05", "11", "1540", 2);
+    HitRunner(d, 0, 1, "キョウトノホシ", {0, 1, 0, 0});
+    HitRunner(d, 1, 0, "トウキョウノウマ", {1, 0, 1, 0});
 
     TNeraiGaitoForm gaito;
     EXPECT_EQ(gaito.windowTitle(), QStringLiteral("狙い馬該当リスト"));
-    gaito.FillHits(day, QStringLiteral("2026年12月06日"), 2);
+    gaito.FillHits(d, QStringLiteral("2026年12月06日"), 2);
     views::TGridModel* grid = gaito.StringGrid8->Model();
     ASSERT_EQ(grid->RowCount(), 3);
     EXPECT_EQ(grid->Cells(14, 0), QStringLiteral("馬名"));
@@ -276,9 +276,9 @@ TEST_F(SearchForms, TheHitListShowsTheMatchingRunners) {
     EXPECT_EQ(grid->PaintOf(2, 1).textColor, views::TargetSlotColor(3));
 
     // No hit: the rows stay, blank, and the counts are empty.
-    day.gRaceCalc[0].NeraiMatch = {};
-    day.gRaceCalc[1].NeraiMatch = {};
-    gaito.FillHits(day, QStringLiteral("2026年12月06日"), 2);
+    d.gRaceCalc[0].NeraiMatch = {};
+    d.gRaceCalc[1].NeraiMatch = {};
+    gaito.FillHits(d, QStringLiteral("2026年12月06日"), 2);
     EXPECT_EQ(grid->RowCount(), 3);
     EXPECT_EQ(grid->Cells(14, 1), QString());
     EXPECT_EQ(gaito.SosuLabel->text(), QString());

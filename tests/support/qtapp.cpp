@@ -12,6 +12,8 @@ class QtApplicationEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+        // A plain `ctest` has no display: the widget tests draw offscreen unless told otherwise.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = new QApplication(argc_, argv_);
     }
     void TearDown() override {

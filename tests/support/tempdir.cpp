@@ -9,6 +9,10 @@
 
 namespace testsupport {
 
+std::filesystem::path TestData(std::string_view rel) {
+    return std::filesystem::path(KESTRANE_TEST_DATA_DIR) / keiba::Utf8Path(rel);
+}
+
 TempDir::TempDir() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "kestrane-test-XXXXXX").string();

@@ -21,6 +21,9 @@ private:
     std::filesystem::path path_;
 };
 
+// A file under tests/data, the one place test data is found (`rel` is UTF-8).
+std::filesystem::path TestData(std::string_view rel);
+
 // Reads a whole file; fails the test when it is missing.
 std::string Slurp(const std::filesystem::path& p);
 void WriteBytes(const std::filesystem::path& p, std::string_view bytes);

@@ -8,7 +8,7 @@
 
 using keiba::Sj;
 using testsupport::App;
-using testsupport::FreshRace;
+using testsupport::FillRace;
 using testsupport::Q;
 
 namespace {
@@ -16,7 +16,7 @@ namespace {
 // Past run j of runner slot h of race 0: a race at Tokyo on 2026-01-05, race 3, turf, good
 // going, 1勝クラス, 16 runners; the runner fifth in the paddock, third then second at the
 // corners, 480 kg, most popular, finishing `finish`.
-void PastRun(app::TRaceDay& day, int h, int j, std::string_view finish = "01") {
+void PastRun(raceday::TRaceDay& day, int h, int j, std::string_view finish = "01") {
     jvdata::TJvRA& ra =
         day.gPastRunRaces[0][static_cast<std::size_t>(h)][static_cast<std::size_t>(j)];
     jvdata::TJvSE& se =
@@ -45,12 +45,12 @@ std::vector<QString> Texts(const views::CellPaint& p) {
     return out;
 }
 
-class DetailCard : public ::testing::Test {
+class DetailCard : public testsupport::RaceDayTest {
 protected:
     void SetUp() override {
         App();
         views::SetupDetailedRaceCard(grid);
-        views::AttachDetailedRaceCard(grid);
+        views::AttachDetailedRaceCard(grid, Day());
     }
     views::CellPaint Paint(int col, int row) {
         grid.Model()->SetRowCount(std::max(grid.Model()->RowCount(), row + 1));
@@ -62,7 +62,8 @@ protected:
 } // namespace
 
 TEST(PastRunText, LinesOfARun) {
-    app::TRaceDay& day = FreshRace(1);
+    auto held = std::make_unique<raceday::TRaceDay>();
+    raceday::TRaceDay& day = FillRace(*held, 1);
     PastRun(day, 0, 0);
     const auto& ra = day.gPastRunRaces[0][0][0];
     const auto& se = day.gPastRunHorses[0][0][0];
@@ -86,7 +87,7 @@ TEST(PastRunText, LinesOfARun) {
 }
 
 TEST_F(DetailCard, PastRunCellsTakeTheirLevelColourAndMarkAMismatchedMembersRun) {
-    app::TRaceDay& day = FreshRace(2);
+    raceday::TRaceDay& day = FreshRace(2);
     PastRun(day, 0, 0, "01");
     PastRun(day, 0, 1, "03");
     PastRun(day, 1, 0, "00");
@@ -125,7 +126,7 @@ TEST_F(DetailCard, PastRunCellsTakeTheirLevelColourAndMarkAMismatchedMembersRun)
 }
 
 TEST_F(DetailCard, RunnerColumns) {
-    app::TRaceDay& day = FreshRace(3);
+    raceday::TRaceDay& day = FreshRace(3);
     day.gRaceCalc[0].Tracked[1] = 1;
     day.gRaceCalc[0].NeraiMatch[0] = {0, 1, 0, 1};
     day.gDayHorses[0][0].SetField(360, 4, "0123");
@@ -161,7 +162,7 @@ TEST_F(DetailCard, RunnerColumns) {
 }
 
 TEST_F(DetailCard, OffscreenPixels) {
-    app::TRaceDay& day = FreshRace(3);
+    raceday::TRaceDay& day = FreshRace(3);
     for (int h = 0; h < 3; ++h) PastRun(day, h, 0, h == 0 ? "01" : "04");
     day.gRaceTexts[0].PastRLevel[0][0] = Sj("高★");
     day.gRaceTexts[0].PastRaceNo[1][0] = "03"; // no members' record: another race

@@ -38,11 +38,9 @@ std::vector<QString> Qs(std::initializer_list<const char*> texts) {
 
 class GridSort : public ::testing::Test {
 protected:
-    void SetUp() override {
-        App();
-        views::GridSorts() = {};
-    }
+    void SetUp() override { App(); }
     views::TGridModel m;
+    views::TGridSortState sorts;
 };
 
 } // namespace
@@ -132,24 +130,24 @@ TEST_F(GridSort, HeadingPressesFlipTheDirectionOfSortableColumnsOnly) {
         m.SetCells(1, r, Q(runners[static_cast<std::size_t>(r - 1)].first));
         m.SetCells(12, r, Q(runners[static_cast<std::size_t>(r - 1)].second));
     }
-    views::SetAllCardSortDirs(1); // as a race selection leaves them
-    EXPECT_TRUE(views::StringGrid10MouseDown(m, 12, 0));
+    views::SetAllCardSortDirs(sorts, 1); // as a race selection leaves them
+    EXPECT_TRUE(views::StringGrid10MouseDown(sorts, m, 12, 0));
     EXPECT_EQ(Column(m, 12), Qs({" 1", " 2", " 3", "　"}));
     EXPECT_EQ(Column(m, 1), Qs({" 2", " 4", " 1", " 3"}));
-    EXPECT_EQ(views::GridSorts().gSortCol, 12);
-    EXPECT_TRUE(views::StringGrid10MouseDown(m, 12, 0));
+    EXPECT_EQ(sorts.gSortCol, 12);
+    EXPECT_TRUE(views::StringGrid10MouseDown(sorts, m, 12, 0));
     EXPECT_EQ(Column(m, 12), Qs({"　", " 3", " 2", " 1"}));
 
     const auto before = Column(m, 1);
-    const auto dirs = views::GridSorts().gCardSortDir;
-    EXPECT_FALSE(views::StringGrid10MouseDown(m, 11, 0)); // 単ｵｯｽﾞ does not sort
-    EXPECT_FALSE(views::StringGrid10MouseDown(m, 1, 2));  // not a heading
+    const auto dirs = sorts.gCardSortDir;
+    EXPECT_FALSE(views::StringGrid10MouseDown(sorts, m, 11, 0)); // 単ｵｯｽﾞ does not sort
+    EXPECT_FALSE(views::StringGrid10MouseDown(sorts, m, 1, 2));  // not a heading
     EXPECT_EQ(Column(m, 1), before);
-    EXPECT_EQ(views::GridSorts().gCardSortDir, dirs);
-    EXPECT_EQ(views::GridSorts().gSortCol, 12);
+    EXPECT_EQ(sorts.gCardSortDir, dirs);
+    EXPECT_EQ(sorts.gSortCol, 12);
 
     // The horse number sorts with the name as its second key.
-    EXPECT_TRUE(views::StringGrid10MouseDown(m, 1, 0));
+    EXPECT_TRUE(views::StringGrid10MouseDown(sorts, m, 1, 0));
     EXPECT_EQ(Column(m, 1), Qs({" 1", " 2", " 3", " 4"}));
 }
 
@@ -161,14 +159,14 @@ TEST_F(GridSort, IndexTableDirectionsStartAtZeroAndLastTheWholeRun) {
         m.SetCells(1, r, QStringLiteral(" %1").arg(r));
         m.SetCells(7, r, Q(pops[r - 1]));
     }
-    EXPECT_TRUE(views::StringGrid9MouseDown(m, 7, 0));
+    EXPECT_TRUE(views::StringGrid9MouseDown(sorts, m, 7, 0));
     EXPECT_EQ(Column(m, 7), Qs({" 3", " 2", " 1"}));
-    views::SetAllCardSortDirs(1); // a race selection leaves the index table's alone
-    EXPECT_TRUE(views::StringGrid9MouseDown(m, 7, 0));
+    views::SetAllCardSortDirs(sorts, 1); // a race selection leaves the index table's alone
+    EXPECT_TRUE(views::StringGrid9MouseDown(sorts, m, 7, 0));
     EXPECT_EQ(Column(m, 7), Qs({" 1", " 2", " 3"}));
-    EXPECT_EQ(views::GridSorts().gIndexSortCol, 7);
-    EXPECT_EQ(views::GridSorts().gSortCol, 0);
-    EXPECT_FALSE(views::StringGrid9MouseDown(m, 8, 0));
+    EXPECT_EQ(sorts.gIndexSortCol, 7);
+    EXPECT_EQ(sorts.gSortCol, 0);
+    EXPECT_FALSE(views::StringGrid9MouseDown(sorts, m, 8, 0));
 }
 
 TEST_F(GridSort, PressOnAHeadingOfTheAttachedGridSortsAndTheHandShowsOverIt) {
@@ -177,7 +175,7 @@ TEST_F(GridSort, PressOnAHeadingOfTheAttachedGridSortsAndTheHandShowsOverIt) {
     card.Model()->SetRowCount(3);
     card.Model()->SetCells(1, 1, QStringLiteral(" 2"));
     card.Model()->SetCells(1, 2, QStringLiteral(" 1"));
-    views::AttachCardHeadingSort(card);
+    views::AttachCardHeadingSort(card, sorts);
     card.resize(800, 200);
     card.show();
     auto send = [&](QEvent::Type type, int col, int row, Qt::MouseButton button) {
@@ -191,7 +189,7 @@ TEST_F(GridSort, PressOnAHeadingOfTheAttachedGridSortsAndTheHandShowsOverIt) {
     EXPECT_EQ(card.viewport()->cursor().shape(), Qt::ArrowCursor);
     send(QEvent::MouseButtonPress, 1, 0, Qt::RightButton); // any button
     EXPECT_EQ(Column(*card.Model(), 1), Qs({" 2", " 1"})); // 0 became 1: descending
-    EXPECT_EQ(views::GridSorts().gCardSortDir[1], 1);
+    EXPECT_EQ(sorts.gCardSortDir[1], 1);
     send(QEvent::MouseButtonPress, 1, 0, Qt::LeftButton);
     EXPECT_EQ(Column(*card.Model(), 1), Qs({" 1", " 2"}));
 }

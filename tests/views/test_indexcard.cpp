@@ -6,21 +6,19 @@
 #include <gtest/gtest.h>
 
 using testsupport::App;
-using testsupport::FreshRace;
 using testsupport::Q;
 
 namespace {
 
-class IndexCard : public ::testing::Test {
+class IndexCard : public testsupport::RaceDayTest {
 protected:
     void SetUp() override {
         App();
-        views::GridSorts() = {};
         views::SetupIndexRaceCard(card);
         views::SetupAbnormalTable(abnormal);
         views::SetupMarkGrid(marks);
         views::SetupIndexTable(index);
-        views::AttachIndexRaceCard(card);
+        views::AttachIndexRaceCard(card, Day());
     }
     // As the race selection sizes the grids, then the fill.
     void Show(int runners) {
@@ -29,7 +27,7 @@ protected:
             for (int r = 1; r <= runners; ++r) g->Model()->ClearRow(r);
         }
         views::FillIndexRaceCard(
-            app::Day(), {card.Model(), abnormal.Model(), marks.Model(), index.Model()}, runners);
+            Day(), {card.Model(), abnormal.Model(), marks.Model(), index.Model()}, runners);
     }
     int RowOf(int horse) const {
         for (int r = 1; r < card.Model()->RowCount(); ++r)
@@ -37,12 +35,13 @@ protected:
         return -1;
     }
     views::TStringGrid card, abnormal, marks, index;
+    views::TGridSortState sorts;
 };
 
 } // namespace
 
 TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
-    app::TRaceDay& day = FreshRace(3);
+    raceday::TRaceDay& day = FreshRace(3);
     jvdata::TJvSE& se = day.gDayHorses[0][0];
     se.SetField(28, 1, "3");
     se.SetField(29, 2, "05");
@@ -91,7 +90,7 @@ TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
 }
 
 TEST_F(IndexCard, PaintRulesByColumn) {
-    app::TRaceDay& day = FreshRace(4);
+    raceday::TRaceDay& day = FreshRace(4);
     day.gRaceTexts[0].RUmaMark = {"R+", "R-"};
     day.gRaceCalc[0].WinPop = {1, 2, 4, 0};
     Show(4);
@@ -117,12 +116,12 @@ TEST_F(IndexCard, PaintRulesByColumn) {
 }
 
 TEST_F(IndexCard, TargetMarksFollowTheirRunnerThroughASort) {
-    app::TRaceDay& day = FreshRace(5);
+    raceday::TRaceDay& day = FreshRace(5);
     day.gRaceCalc[0].WinPop = {5, 4, 3, 2, 1};
     day.gRaceCalc[0].NeraiMatch[1] = {1, 0, 1, 0}; // runner 2: slots 1 and 3
     Show(5);
-    views::SetAllCardSortDirs(1);
-    ASSERT_TRUE(views::StringGrid10MouseDown(*card.Model(), 12, 0));
+    views::SetAllCardSortDirs(sorts, 1);
+    ASSERT_TRUE(views::StringGrid10MouseDown(sorts, *card.Model(), 12, 0));
     const int row = RowOf(2);
     ASSERT_EQ(row, 4); // popularity 4 of five
 
@@ -137,7 +136,7 @@ TEST_F(IndexCard, TargetMarksFollowTheirRunnerThroughASort) {
 }
 
 TEST_F(IndexCard, OffscreenPixelsShowBracketTargetCellAndBar) {
-    app::TRaceDay& day = FreshRace(6);
+    raceday::TRaceDay& day = FreshRace(6);
     day.gRaceCalc[0].NeraiMatch[2] = {1, 0, 1, 0}; // runner 3
     day.gRaceCalc[0].WinOdds = {2.1, 5.5, 12.0, 33.3, 7.7, 4.4};
     day.gRaceCalc[0].WinPop = {1, 3, 5, 6, 4, 2};

@@ -1,8 +1,8 @@
 // The race cards over every race of a loaded sample day: every cell of both cards paints, as a
 // race selection fills them.
 
-#include "app/dayload.h"
 #include "keiba/appdir.h"
+#include "raceday/dayload.h"
 #include "views/detailcard.h"
 #include "views/indexcard.h"
 
@@ -19,20 +19,21 @@ TEST(SampleDay, BothCardsPaintEveryCellOfEveryRace) {
     testsupport::TestClock clock;
     testsupport::ScopedPlatform platform{&notifier, &clock};
     keiba::SetAppDirForTest(sample);
-    app::ResetDayForTest();
-    app::DayLoadHost host;
-    ASSERT_EQ(app::DateComboChange("2026年11月28日", host, sample), app::DayLoadResult::Loaded);
+    auto held = std::make_unique<raceday::TRaceDay>();
+    raceday::TRaceDay& day = *held;
+    raceday::DayLoadHost host;
+    ASSERT_EQ(raceday::DateComboChange(day, "2026年11月28日", host, sample),
+              raceday::DayLoadResult::Loaded);
     views::TStringGrid card, detail;
     views::SetupIndexRaceCard(card);
-    views::AttachIndexRaceCard(card);
+    views::AttachIndexRaceCard(card, day);
     views::SetupDetailedRaceCard(detail);
-    views::AttachDetailedRaceCard(detail);
+    views::AttachDetailedRaceCard(detail, day);
 
-    app::TRaceDay& day = app::Day();
     ASSERT_GT(day.gDayRaceCount, 0);
     for (int race = 0; race < day.gDayRaceCount; ++race) {
         day.gCurRace = race;
-        const int n = app::FieldSize(day, race);
+        const int n = raceday::FieldSize(day, race);
         card.Model()->SetRowCount(n + 1);
         detail.Model()->SetRowCount(n + 1);
         views::FillIndexRaceCard(day, {card.Model(), nullptr, nullptr, nullptr}, n);

@@ -2,15 +2,18 @@
 // A Qt application for the grid tests and a race of the day model built in place: runner
 // records, texts and odds set field by field.
 
-#include "app/daymodel.h"
 #include "keiba/sjis.h"
+#include "raceday/daymodel.h"
 #include "views/grid.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QString>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,10 +28,8 @@ inline QString Q(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// Race slot 0 of a fresh day with `runners` runners numbered 1..n in bracket (n+1)/2.
-inline app::TRaceDay& FreshRace(int runners) {
-    app::ResetDayForTest();
-    app::TRaceDay& day = app::Day();
+// Race slot 0 of a blank day with `runners` runners numbered 1..n in bracket (n+1)/2.
+inline raceday::TRaceDay& FillRace(raceday::TRaceDay& day, int runners) {
     day.gCurRace = 0;
     day.gDayRaceCount = 1;
     day.gDayRaces[0].SetField(882, 2, (runners < 10 ? "0" : "") + std::to_string(runners));
@@ -53,5 +54,13 @@ inline void SaveShot(const QImage& img, const char* name) {
     if (const char* dir = std::getenv("KESTRANE_GRID_SHOTS"))
         img.save(QString::fromUtf8(dir) + QChar(u'/') + QString::fromUtf8(name));
 }
+
+// A fresh day for every test, on the heap: the model is large.
+class RaceDayTest : public ::testing::Test {
+protected:
+    raceday::TRaceDay& Day() { return *day_; }
+    raceday::TRaceDay& FreshRace(int runners) { return FillRace(*day_, runners); }
+    std::unique_ptr<raceday::TRaceDay> day_ = std::make_unique<raceday::TRaceDay>();
+};
 
 } // namespace testsupport

@@ -1,1 +1,0 @@
-kestrane_add_bench(bench_builder SOURCES bench_builder.cpp LIBS kestrane_betting)

@@ -1,1 +1,0 @@
-kestrane_add_bench(bench_target SOURCES bench_target.cpp LIBS kestrane_search)

@@ -1,0 +1,385 @@
+#include "fetch/fetchops.h"
+
+#include "fetch/fetchstate.h"
+#include "jvdata/fetchschedule.h"
+#include "jvdata/jvresult.h"
+#include "jvdata/timeseries.h"
+#include "keiba/appdir.h"
+#include "keiba/codetables.h"
+#include "keiba/errorlog.h"
+#include "keiba/formatters.h"
+#include "keiba/inigt.h"
+#include "keiba/platform.h"
+#include "keiba/sjis.h"
+#include "raceday/dayload.h"
+#include "raceday/daymodel.h"
+
+#include <algorithm>
+
+namespace fetch {
+namespace {
+
+namespace fs = std::filesystem;
+using jvdata::ReadStep;
+
+keiba::Notifier& Say() {
+    return keiba::CurrentNotifier();
+}
+
+// A key is used only when its leading digits read as a number above 0.
+bool KeyUsable(std::string_view key) {
+    std::string_view k = key;
+    while (!k.empty() && k.front() == ' ') k.remove_prefix(1);
+    std::size_t n = 0;
+    while (n < k.size() && n < 10 && k[n] >= '0' && k[n] <= '9') ++n;
+    return keiba::DigitValue(k.substr(0, n)) > 0;
+}
+
+// "東京11" of a venue code and a two-digit race number, UTF-8.
+std::string VenueRace(std::string_view venueCode, std::string_view raceNo) {
+    return keiba::Cp932ToUtf8(keiba::JyoCodeToName(venueCode, 2) +
+                              keiba::FormatIntBlankZero(raceNo));
+}
+
+const jvdata::TJvRA& ShownRace(const raceday::TRaceDay& day) {
+    return day
+        .gDayRaces[static_cast<std::size_t>(std::clamp(day.gCurRace, 0, raceday::kMaxRaces - 1))];
+}
+
+bool Busy(FetchHost& host) {
+    return AnyBusy(host.RaceDay(), host.Flags());
+}
+
+void LogError(FetchHost& host, const std::string& text) {
+    const keiba::LocalTime now = keiba::CurrentClock().Now();
+    keiba::AppendErrorLog(host.ProgramDir(), now, text);
+    host.ErrorLogAppended("【エラー】" + keiba::HhnnssColon(now) + "：" + text);
+}
+
+// The status label and the error log carry the same text.
+void ReportError(FetchHost& host, const std::string& text) {
+    host.SetDLlabel(text);
+    LogError(host, text);
+}
+
+// Holds the fetch flag for a whole command.
+class FetchScope {
+public:
+    explicit FetchScope(FetchFlags& flags)
+        : flags_(flags) {
+        flags_.gFetchBusy = true;
+    }
+    ~FetchScope() { flags_.gFetchBusy = false; }
+    FetchScope(const FetchScope&) = delete;
+    FetchScope& operator=(const FetchScope&) = delete;
+
+private:
+    FetchFlags& flags_;
+};
+
+// The day load is kept out while JV-Link is open and the queue is pumped; the follow-up reads
+// run after it, on the files as fetched.
+class LinkScope {
+public:
+    explicit LinkScope(raceday::TRaceDay& day)
+        : day_(day) {
+        day_.gLoadBusy = true;
+    }
+    ~LinkScope() { day_.gLoadBusy = false; }
+    LinkScope(const LinkScope&) = delete;
+    LinkScope& operator=(const LinkScope&) = delete;
+
+private:
+    raceday::TRaceDay& day_;
+};
+
+bool IsOddsStep(ReadStep s) {
+    return s == ReadStep::Odds || s == ReadStep::MorningOdds || s == ReadStep::MiddleOdds;
+}
+
+struct Frame {
+    std::string spec;
+    std::string key;
+    std::string progress;
+    std::string errorText; // followed by the JVRTOpen message
+    bool beepOnOpenError = true;
+    ReadStep step = ReadStep::Odds;
+};
+
+// `CloseJvLinkLogged`.
+void CloseLogged(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
+    int r = link.JVClose();
+    if (IsOddsStep(step)) {
+        host.SetBusyCursor(false);
+        if (r != 0) {
+            Say().Beep();
+            ReportError(host, jvdata::JvResultMessage("JVClose", r));
+        }
+        return;
+    }
+    if (r != 0) {
+        ReportError(host, jvdata::JvResultMessage("JVClose", r));
+        return;
+    }
+    const FetchFlags& flags = host.Flags();
+    bool quiet = step == ReadStep::Results ? flags.gAutoKekkaBusy : flags.gAutoMiningBusy;
+    if (!quiet) Say().Beep();
+}
+
+void ReadStepAndReport(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
+    jvdata::ReadStepResult r = jvdata::RunReadStep(
+        link, step, host.ProgramDir(), [&] { host.ProcessMessages(); },
+        [&host] { return host.Flags().gJvCancel == 1; });
+    if (r.readError != 0) {
+        if (IsOddsStep(step)) Say().Beep();
+        ReportError(host, jvdata::JvResultMessage("JVRead", r.readError));
+    }
+    if (!r.written) {
+        // Never a silent loss: what could not be written is said, and logged.
+        Say().Beep();
+        ReportError(host, r.written.message);
+        Say().Information(r.written.message);
+    }
+}
+
+void RunFrame(FetchHost& host, jvdata::TJVLink& link, const Frame& f) {
+    LinkScope busy(host.RaceDay());
+    host.SetDLlabel(f.progress);
+    host.ProcessMessages();
+    int r = link.JVRTOpen(f.spec, f.key);
+    if (r != 0) {
+        if (f.beepOnOpenError) Say().Beep();
+        ReportError(host, f.errorText + jvdata::JvResultMessage("JVRTOpen", r));
+    } else {
+        ReadStepAndReport(host, link, f.step);
+    }
+    CloseLogged(host, link, f.step);
+    host.SetDLlabel({});
+    host.ProcessMessages();
+    CloseLogged(host, link, f.step);
+}
+
+// The selection a fetch of the loaded day needs.
+bool Selected(const FetchHost& host) {
+    return host.RaceListIndex() >= 0 && host.DateComboIndex() >= 0;
+}
+
+void SokuhoOdds(FetchHost& host, jvdata::TJVLink& link) {
+    if (!Selected(host)) return;
+    const jvdata::TJvRA& race = ShownRace(host.RaceDay());
+    std::string key(race.Field(12, 16));
+    if (!KeyUsable(key)) return;
+    std::string vr = VenueRace(race.VenueCode(), race.Field(26, 2));
+    RunFrame(host, link,
+             {"0B30", key, vr + "オッズ取得中", vr + "R:ｵｯｽﾞ取得エラー：", true, ReadStep::Odds});
+    host.RaceDay().gOddsRaceIndex = std::clamp(host.RaceListIndex(), 0, raceday::kMaxRaces - 1);
+    host.OzReadBtnClick();
+    host.DatListClick();
+}
+
+void DayFetch(FetchHost& host, ReadStep step) {
+    jvdata::TJVLink* link = host.JvLink();
+    if (!link || Busy(host) || !Selected(host)) return;
+    std::string key(host.RaceDay().gDayRaces[0].Field(12, 8));
+    if (!KeyUsable(key)) return;
+    FetchScope scope(host.Flags());
+    const jvdata::TJvRA& shown = ShownRace(host.RaceDay());
+    std::string vr = VenueRace(shown.VenueCode(), shown.Field(26, 2));
+    bool results = step == ReadStep::Results;
+    Frame f{results ? "0B12" : "0B13",
+            key,
+            results ? "ﾚｰｽ情報データ取得中" : "DM取得中",
+            vr + (results ? "R:ﾚｰｽ情報データ取得エラー：" : "R:DMデータ取得エラー："),
+            !(results ? host.Flags().gAutoKekkaBusy : host.Flags().gAutoMiningBusy),
+            step};
+    RunFrame(host, *link, f);
+    if (results)
+        host.HrReadBtnClick();
+    else
+        host.DMReadBtnClick();
+    host.DatListClick();
+}
+
+std::string Trimmed(std::string_view s) {
+    return std::string(keiba::TrimBlanks(s));
+}
+
+} // namespace
+
+fs::path FetchHost::ProgramDir() const {
+    return keiba::AppDir();
+}
+
+void FetchHost::OzReadBtnClick() {
+    raceday::DayLoadHost plain;
+    plain.OzReadBtnClick(RaceDay());
+}
+
+void FetchHost::HrReadBtnClick() {
+    raceday::DayLoadHost plain;
+    raceday::HrReadBtnClick(RaceDay(), DateComboText(), plain, ProgramDir());
+}
+
+void SokuhoOddsBtnClick(FetchHost& host) {
+    jvdata::TJVLink* link = host.JvLink();
+    if (!link || Busy(host)) return;
+    FetchScope scope(host.Flags());
+    SokuhoOdds(host, *link);
+}
+
+void KekkaGetBtnClick(FetchHost& host) {
+    DayFetch(host, ReadStep::Results);
+}
+
+void GetDMBtnClick(FetchHost& host) {
+    DayFetch(host, ReadStep::Mining);
+}
+
+void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep step) {
+    jvdata::TJVLink* link = host.JvLink();
+    if (!link || Busy(host) || races.empty() || !IsOddsStep(step)) return;
+    FetchScope scope(host.Flags());
+    const jvdata::TJvRA& shown = ShownRace(host.RaceDay());
+    std::string shownId = std::string(shown.VenueCode()) + std::string(shown.Field(26, 2));
+    bool shownFetched = false;
+    for (const std::string& line : races) {
+        if (line.size() < 18) continue;
+        std::string key = line.substr(0, 16);
+        if (!KeyUsable(key)) continue;
+        std::string venue = line.substr(8, 2), raceNo = line.substr(14, 2);
+        std::string vr = VenueRace(venue, raceNo);
+        RunFrame(host, *link, {"0B30", key, vr + "R ｵｯｽﾞ取得中", vr + "R:", true, step});
+        if (venue + raceNo == shownId) shownFetched = true;
+        std::int64_t slot = keiba::DigitValue(keiba::TrimBlanks(line.substr(16, 2)));
+        if (slot < 0 || slot >= raceday::kMaxRaces) continue;
+        host.RaceDay().gOddsRaceIndex = static_cast<int>(slot);
+        host.OzReadBtnClick();
+    }
+    if (shownFetched) host.DatListClick();
+}
+
+void N1O1Click(FetchHost& host) {
+    if (Trimmed(host.DateComboText()).empty()) {
+        Say().Beep();
+        Say().Information("ﾃﾞｰﾀを読み込んでください。");
+        return;
+    }
+    jvdata::TJVLink* link = host.JvLink();
+    if (!link || Busy(host)) return;
+    FetchScope scope(host.Flags());
+    for (int i = 0; i < host.RaceListCount(); ++i) {
+        host.SelectRace(i);
+        host.DatListClick();
+        SokuhoOdds(host, *link);
+    }
+}
+
+void NextRaceBtnClick(FetchHost& host) {
+    if (Trimmed(host.DateComboText()).empty() || host.RaceListCount() <= 0) return;
+    int i = jvdata::NextRaceIndex(keiba::CurrentClock().Now(), host.RaceDay().gDayRaces,
+                                  host.RaceListCount());
+    if (i < 0) return;
+    host.SelectRace(i);
+    host.DatListClick();
+}
+
+void Timer1Timer(FetchHost& host) {
+    FetchFlags& flags = host.Flags();
+    if (flags.gAutoOddsBusy || Busy(host)) return;
+    const raceday::TRaceDay& day = host.RaceDay();
+    std::vector<std::string> due =
+        jvdata::DueOddsRaces(keiba::CurrentClock().Now(), host.DateComboText(), day.gDayRaces,
+                             day.gDayOddsO1, day.gRaceCalc);
+    if (due.empty()) return;
+    flags.gAutoOddsBusy = true;
+    OddsLoop(host, due, ReadStep::Odds);
+    flags.gAutoOddsBusy = false;
+}
+
+void Timer2Timer(FetchHost& host) {
+    host.SetNowTimLabel(jvdata::ClockText(keiba::CurrentClock().Now()));
+}
+
+void Timer3Timer(FetchHost& host) {
+    if (host.RaceListIndex() < 0) {
+        host.SetRestTimeLabel({});
+        return;
+    }
+    host.SetRestTimeLabel(
+        jvdata::RestTimeText(keiba::CurrentClock().Now(), &ShownRace(host.RaceDay())));
+}
+
+void Timer4Timer(FetchHost& host) {
+    if (Busy(host)) return;
+    const raceday::TRaceDay& day = host.RaceDay();
+    if (!jvdata::ResultsTimerDue(keiba::CurrentClock().Now(), day.gDayRaces[0],
+                                 day.gAutoRdataMinutes))
+        return;
+    FetchFlags& flags = host.Flags();
+    flags.gAutoKekkaBusy = true;
+    KekkaGetBtnClick(host);
+    flags.gAutoKekkaBusy = false;
+    flags.gAutoMiningBusy = true;
+    GetDMBtnClick(host);
+    flags.gAutoMiningBusy = false;
+}
+
+void AutoOzCheckClick(FetchHost& host) {
+    const raceday::TRaceDay& day = host.RaceDay();
+    jvdata::AutoOddsVerdict v = jvdata::CheckAutoOdds(
+        keiba::CurrentClock().Now(), host.DateComboText(), day.gDayRaces, day.gDayHorses);
+    if (!v.ok) {
+        Say().Beep();
+        Say().Information(v.message);
+        host.SetAutoOzChecked(false);
+        return;
+    }
+    host.SetTimer1Enabled(host.AutoOzChecked());
+}
+
+fs::path TimeSeriesFolder(const fs::path& programDir) {
+    keiba::TIniGT ini;
+    ini.Loaded();
+    std::string value = Trimmed(ini.ReadString("Dir", "jikeiretu", keiba::PathToUtf8(programDir)));
+    if (value.empty()) return {};
+    fs::path folder = keiba::Utf8Path(value);
+    auto same = [](const fs::path& a, const fs::path& b) {
+        fs::path x = a.lexically_normal(), y = b.lexically_normal();
+        if (!x.has_filename()) x = x.parent_path();
+        if (!y.has_filename()) y = y.parent_path();
+        return x == y;
+    };
+    if (same(folder, programDir)) return {};
+    return folder;
+}
+
+void T1Click(FetchHost& host) {
+    if (Busy(host)) return;
+    fs::path folder = TimeSeriesFolder(host.ProgramDir());
+    if (folder.empty()) {
+        Say().Beep();
+        Say().Information("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
+        return;
+    }
+    if (Trimmed(host.DateComboText()).empty()) {
+        Say().Beep();
+        Say().Information("ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
+        return;
+    }
+    host.SetBusyCursor(true);
+    const raceday::TRaceDay& day = host.RaceDay();
+    jvdata::TimeSeriesResult r =
+        jvdata::ImportTimeSeriesOdds(folder, host.ProgramDir(), day.gDayRaces, day.gRaceCalc);
+    if (!r.written) {
+        host.SetBusyCursor(false);
+        Say().Beep();
+        Say().Information(r.written.message);
+        return;
+    }
+    if (!day.gBatchBusy)
+        Say().Information(std::to_string(r.races) + "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");
+    host.SetBusyCursor(false);
+    host.DateComboChange();
+}
+
+} // namespace fetch

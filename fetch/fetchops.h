@@ -1,0 +1,99 @@
+#pragma once
+// The real-time fetches, the fetch timers' ticks, the arming of the odds timer and the
+// time-series odds import, as the main window runs them. The window implements FetchHost; the
+// operations do the work headless and call back for what only the window can do.
+//
+// Every fetch ends by reading again what it fetched and showing the selected race again. A
+// fetch never starts while another fetch, an import or a day load runs (see AnyBusy).
+
+#include "fetch/fetchstate.h"
+#include "jvdata/jvlink.h"
+#include "jvdata/rtfetch.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace raceday {
+struct TRaceDay;
+}
+
+namespace fetch {
+
+// What the main window provides. Texts are UTF-8.
+class FetchHost {
+public:
+    virtual ~FetchHost() = default;
+
+    // The loaded day the fetches read and fill, and the busy flags they share with the import.
+    virtual raceday::TRaceDay& RaceDay() = 0;
+    virtual FetchFlags& Flags() = 0;
+
+    // JVLink1; nullptr when the control is missing (every fetch then does nothing).
+    virtual jvdata::TJVLink* JvLink() = 0;
+    virtual std::filesystem::path ProgramDir() const;
+
+    // DatList: the selected item (-1 none; item i is race slot i), the item count, and
+    // selecting an item without running its click.
+    virtual int RaceListIndex() const = 0;
+    virtual int RaceListCount() const = 0;
+    virtual void SelectRace(int index) = 0;
+    // DateCombo: the selected item (-1 none) and its text, a day stem.
+    virtual int DateComboIndex() const = 0;
+    virtual std::string DateComboText() const = 0;
+
+    // DLlabel, the status label under the race list.
+    virtual void SetDLlabel(const std::string& text) = 0;
+    virtual void ProcessMessages() {}
+    // The hourglass cursor on or off.
+    virtual void SetBusyCursor(bool /*busy*/) {}
+    // Shows the selected race again (RaceDay().gCurRace follows the selection).
+    virtual void DatListClick() = 0;
+    // The odds reader for RaceDay().gOddsRaceIndex; the default runs it on the loaded day.
+    virtual void OzReadBtnClick();
+    // The results re-read of the loaded day; the default runs it and its payout tables.
+    virtual void HrReadBtnClick();
+    virtual void DMReadBtnClick() {}
+    // After a line was appended to ErrorLog.txt (the window keeps its ErrorLog list).
+    virtual void ErrorLogAppended(const std::string& /*line*/) {}
+
+    // AutoOzCheck: its state, and setting it without running AutoOzCheckClick.
+    virtual bool AutoOzChecked() const = 0;
+    virtual void SetAutoOzChecked(bool checked) = 0;
+    virtual void SetTimer1Enabled(bool enabled) = 0;
+    virtual void SetRestTimeLabel(const std::string& /*text*/) {}
+    virtual void SetNowTimLabel(const std::string& /*text*/) {}
+    // Reloads the day of the date combo (DateComboChange).
+    virtual void DateComboChange() = 0;
+};
+
+// Buttons and menu items.
+void SokuhoOddsBtnClick(FetchHost& host); // "0B30" for the race shown
+void KekkaGetBtnClick(FetchHost& host);   // "0B12" for the loaded day
+void GetDMBtnClick(FetchHost& host);      // "0B13" for the loaded day
+// The odds loop over lines of RaceKey + race slot "%2d": OzGetLoopBtnClick (the odds timer's
+// due races) and, with the morning and middle steps, LOzBtnClick, AOzBtnClick, MOzBtnClick.
+void OddsLoop(FetchHost& host, const std::vector<std::string>& races,
+              jvdata::ReadStep step = jvdata::ReadStep::Odds);
+void N1O1Click(FetchHost& host);        // quick odds of every race of the day
+void NextRaceBtnClick(FetchHost& host); // selects the race that posts next
+
+// Timers.
+void Timer1Timer(FetchHost& host); // odds, every 40 s while armed
+void Timer2Timer(FetchHost& host); // clock, every 500 ms
+void Timer3Timer(FetchHost& host); // time to post, every second
+void Timer4Timer(FetchHost& host); // results and mining, every AutoRdataGet minutes
+inline constexpr int kTimer1Interval = 40000;
+inline constexpr int kTimer2Interval = 500;
+inline constexpr int kTimer3Interval = 1000;
+
+// Arms or disarms the odds timer after its checks (also called by the day load).
+void AutoOzCheckClick(FetchHost& host);
+
+// T1Click: the time-series odds import, ending with the reload of the day.
+void T1Click(FetchHost& host);
+// The time-series folder of the settings, or empty when it is unset (blank, or the program
+// folder itself).
+std::filesystem::path TimeSeriesFolder(const std::filesystem::path& programDir);
+
+} // namespace fetch

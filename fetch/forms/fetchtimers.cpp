@@ -1,0 +1,49 @@
+#include "fetch/forms/fetchtimers.h"
+
+#include "fetch/fetchops.h"
+
+#include <QTimer>
+
+namespace fetch {
+namespace {
+
+QTimer* MakeTimer(QObject* parent, const char* name, int interval) {
+    auto* t = new QTimer(parent);
+    t->setObjectName(QString::fromLatin1(name));
+    t->setInterval(interval);
+    return t;
+}
+
+} // namespace
+
+TFetchTimers::TFetchTimers(fetch::FetchHost& host, QObject* parent)
+    : QObject(parent) {
+    Timer1 = MakeTimer(this, "Timer1", fetch::kTimer1Interval);
+    Timer2 = MakeTimer(this, "Timer2", fetch::kTimer2Interval);
+    Timer3 = MakeTimer(this, "Timer3", fetch::kTimer3Interval);
+    Timer4 = MakeTimer(this, "Timer4", 10 * 60000);
+    connect(Timer1, &QTimer::timeout, this, [&host] { fetch::Timer1Timer(host); });
+    connect(Timer2, &QTimer::timeout, this, [&host] { fetch::Timer2Timer(host); });
+    connect(Timer3, &QTimer::timeout, this, [&host] { fetch::Timer3Timer(host); });
+    connect(Timer4, &QTimer::timeout, this, [&host] { fetch::Timer4Timer(host); });
+    Timer2->start();
+    Timer3->start();
+}
+
+void TFetchTimers::SetTimer1Enabled(bool enabled) {
+    if (enabled && !Timer1->isActive())
+        Timer1->start();
+    else if (!enabled)
+        Timer1->stop();
+}
+
+void TFetchTimers::StartTimer4(int intervalMs) {
+    if (intervalMs <= 0) return;
+    Timer4->start(intervalMs);
+}
+
+void TFetchTimers::StopTimer4() {
+    Timer4->stop();
+}
+
+} // namespace fetch

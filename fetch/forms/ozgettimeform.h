@@ -1,0 +1,31 @@
+#pragma once
+// TOzGetTimeForm, "データﾞ自動取得時刻指定": the minutes that drive the automatic fetches
+// (section Time of the settings file). New values take effect at the next day load.
+
+#include <QDialog>
+
+class QSpinBox;
+class QPushButton;
+class QWidget;
+
+namespace fetch {
+
+class TOzGetTimeForm : public QDialog {
+    Q_OBJECT
+public:
+    // Reads AutoOzGet, AutoBataijuGet and AutoRdataGet into the spin edits.
+    explicit TOzGetTimeForm(QWidget* parent = nullptr);
+
+    // OK: writes the three values; closing by the title bar writes nothing.
+    void BitBtn1Click();
+
+    QSpinBox* SpinEdit3 = nullptr; // AutoOzGet, minutes before the post
+    QSpinBox* SpinEdit2 = nullptr; // AutoBataijuGet, hidden
+    QSpinBox* SpinEdit1 = nullptr; // AutoRdataGet, interval in minutes
+    QPushButton* BitBtn1 = nullptr;
+};
+
+// N8Click: shows the form modally.
+void N8Click(QWidget* parent);
+
+} // namespace fetch

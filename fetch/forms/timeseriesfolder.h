@@ -1,0 +1,14 @@
+#pragma once
+// N12Click: the folder of the outside time-series odds viewer (section Dir, key jikeiretu).
+
+namespace controls {
+class TFolderViewerEx;
+}
+
+namespace fetch {
+
+// Runs the folder dialog with the current folder preselected (the program folder when unset)
+// and stores the chosen folder; cancelling changes nothing. True when a folder was stored.
+bool N12Click(controls::TFolderViewerEx& viewer);
+
+} // namespace fetch

@@ -1,0 +1,229 @@
+#include "fetch/importsession.h"
+
+#include "fetch/fetchstate.h"
+#include "jvdata/jvresult.h"
+#include "keiba/appdir.h"
+#include "keiba/inigt.h"
+#include "keiba/sjis.h"
+
+#include <cstdio>
+
+namespace fetch {
+namespace {
+
+constexpr std::string_view kSection = "JvDataGet";
+constexpr std::string_view kFirstUse = "2017/01/01 00:00:00";
+
+keiba::Notifier& Say() {
+    return keiba::CurrentNotifier();
+}
+
+keiba::TIniGT Settings() {
+    keiba::TIniGT ini;
+    ini.Loaded();
+    return ini;
+}
+
+std::string Format(keiba::LocalTime t, const char* pattern) {
+    keiba::DateTimeParts p = keiba::Parts(t);
+    char buf[96];
+    std::snprintf(buf, sizeof buf, pattern, p.year, p.month, p.day, p.hour, p.minute, p.second);
+    return buf;
+}
+
+} // namespace
+
+std::optional<keiba::LocalTime> ParseLastTime(std::string_view text) {
+    std::string_view t = keiba::TrimBlanks(text);
+    int y, mo, d, h, mi, s;
+    char tail;
+    std::string copy(t);
+    if (std::sscanf(copy.c_str(), "%d/%d/%d %d:%d:%d%c", &y, &mo, &d, &h, &mi, &s, &tail) != 6)
+        return std::nullopt;
+    std::chrono::year_month_day ymd{std::chrono::year{y}, std::chrono::month{unsigned(mo)},
+                                    std::chrono::day{unsigned(d)}};
+    if (!ymd.ok() || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59) return std::nullopt;
+    return keiba::MakeLocalTime(y, mo, d, h, mi, s);
+}
+
+ImportSession::ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::TRaceDay& day,
+                             FetchFlags& flags, std::filesystem::path appDir)
+    : link_(link)
+    , view_(view)
+    , day_(day)
+    , flags_(flags)
+    , appDir_(appDir.empty() ? keiba::AppDir() : std::move(appDir)) {}
+
+keiba::LocalTime ImportSession::Open() {
+    std::string stored = Settings().ReadString(kSection, "LastTime", "");
+    std::optional<keiba::LocalTime> t;
+    if (!keiba::TrimBlanks(stored).empty()) t = ParseLastTime(stored);
+    if (!t) {
+        view_.SelectSetupMode();
+        t = ParseLastTime(kFirstUse);
+    }
+    view_.ShowFromTime(*t);
+    return *t;
+}
+
+void ImportSession::SettingsButton() {
+    if (!link_ || phase_ != Phase::Idle) return;
+    int r = link_->JVSetUIProperties();
+    if (r != 0) {
+        Say().Beep();
+        Say().Information("JVSetUIPropertiesエラー：" +
+                          jvdata::JvResultMessage("JVSetUIProperties", r));
+    }
+}
+
+void ImportSession::Start(const ImportRequest& request) {
+    // JV-Link holds one connection: a fetch or a load that is pumping messages keeps it.
+    if (!link_ || phase_ != Phase::Idle || AnyBusy(day_, flags_)) return;
+    Say().Information(Format(request.fromTime, "%04d年%02d月%02d日%02d時%02d分%02d秒") +
+                      "以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり"
+                      "他のアプリケーションを操作することは極力避けてください。");
+    int year = keiba::Parts(keiba::CurrentClock().Now()).year;
+    view_.StopStatusTimer();
+    flags_.gJvCancel = 0;
+    view_.SetDownloadProgress(0, 100);
+    view_.SetReadProgress(0, 100);
+
+    std::string fromtime = Format(request.fromTime, "%04d%02d%02d%02d%02d%02d");
+    params_ = {};
+    params_.appDir = appDir_;
+    params_.setupMode = request.setupMode;
+    params_.filter.fromDate = keiba::DigitValue(std::string_view(fromtime).substr(0, 8));
+    params_.filter.horseYearFloor = jvdata::HorseYearFloor(year);
+    params_.filter.finalOdds = request.finalOdds;
+    int option = request.setupMode ? 3 : 1;
+
+    view_.SetBusyCursor(true);
+    int readCount = 0;
+    downloadCount_ = 0;
+    std::string lastFile;
+    flags_.gImportBusy = true;
+    int r = link_->JVOpen("RACEDIFN", fromtime, option, readCount, downloadCount_, lastFile);
+    if (r == -1 || (r == 0 && readCount == 0)) {
+        Say().Beep();
+        Say().Information("最新のデータがありません。");
+        CloseConnection();
+        return;
+    }
+    if (r != 0) {
+        Say().Beep();
+        Say().Information("JVOpenエラー:" + jvdata::JvResultMessage("JVOpen", r));
+        CloseConnection();
+        return;
+    }
+    params_.readCount = readCount;
+    params_.lastFileTimestamp = lastFile;
+    view_.SetRunning(true);
+    view_.SetStatus("JVOpen正常:" + jvdata::JvResultMessage("JVOpen", 0));
+    view_.SetStatus("ReadCount:" + std::to_string(readCount) +
+                    ", DownloadCount:" + std::to_string(downloadCount_));
+    if (downloadCount_ <= 0) {
+        view_.SetDownloadProgress(100, 100);
+        ReadRecords();
+        CloseConnection();
+        return;
+    }
+    view_.SetStatus("ダウンロード中・・・");
+    view_.SetDownloadProgress(0, downloadCount_);
+    phase_ = Phase::Downloading;
+    view_.StartStatusTimer();
+}
+
+void ImportSession::StatusTick() {
+    if (phase_ != Phase::Downloading || !link_) return;
+    int status = link_->JVStatus();
+    if (status < 0) {
+        view_.StopStatusTimer();
+        Say().Beep();
+        Say().Information("JVStatusエラー:" + jvdata::JvResultMessage("JVStatus", status));
+        CloseConnection();
+        return;
+    }
+    int shown = std::min(status, downloadCount_);
+    view_.SetStatus("ダウンロード中．．．(" + std::to_string(shown) + "/" +
+                    std::to_string(downloadCount_) + ")");
+    view_.SetDownloadProgress(shown, downloadCount_);
+    // A count past the expected one also means the download is complete.
+    if (status < downloadCount_) return;
+    view_.StopStatusTimer();
+    ReadRecords();
+    CloseConnection();
+}
+
+void ImportSession::ReadRecords() {
+    phase_ = Phase::Reading;
+    jvdata::ReadAndFileJvRecords(*link_, params_, *this);
+}
+
+void ImportSession::Cancel() {
+    if (!Say().YesNo("データ取込を中止します。実行しますか？")) return;
+    Phase was = phase_;
+    view_.StopStatusTimer();
+    if (link_) link_->JVCancel();
+    if (was != Phase::Idle) flags_.gJvCancel = 1;
+    Say().Beep();
+    Say().Information("JVCancel:キャンセルされました");
+    view_.SetStatus("JVCancel:キャンセルされました");
+    // A cancelled download leaves the connection open: it is closed here. During the filing
+    // the loop stops at its next pass and the start closes it.
+    if (was == Phase::Downloading) CloseConnection();
+}
+
+bool ImportSession::RequestClose() {
+    switch (phase_) {
+    case Phase::Idle: return true;
+    case Phase::Downloading:
+        view_.StopStatusTimer();
+        if (link_) link_->JVCancel();
+        flags_.gJvCancel = 1;
+        CloseConnection();
+        return true;
+    case Phase::Reading:
+        flags_.gJvCancel = 1;
+        closeRequested_ = true;
+        return false;
+    }
+    return true;
+}
+
+void ImportSession::CloseConnection() {
+    int r = link_ ? link_->JVClose() : 0;
+    view_.SetBusyCursor(false);
+    Say().Beep();
+    if (r != 0) Say().Information("JVCloseエラー:" + jvdata::JvResultMessage("JVClose", r));
+    EndImport();
+}
+
+void ImportSession::EndImport() {
+    phase_ = Phase::Idle;
+    flags_.gImportBusy = false;
+    flags_.gJvCancel = 0;
+    view_.SetRunning(false);
+    if (closeRequested_) {
+        closeRequested_ = false;
+        view_.CloseNow();
+    }
+}
+
+bool ImportSession::CancelRequested() const {
+    return flags_.gJvCancel == 1;
+}
+
+std::string ImportSession::SetUpLapFile() const {
+    return Settings().ReadString(kSection, "SetUpLapFile", "");
+}
+
+void ImportSession::SetSetUpLapFile(const std::string& fileName) {
+    Settings().WriteString(kSection, "SetUpLapFile", fileName);
+}
+
+void ImportSession::SetLastTime(const std::string& text) {
+    Settings().WriteString(kSection, "LastTime", text);
+    if (std::optional<keiba::LocalTime> t = ParseLastTime(text)) view_.ShowFromTime(*t);
+}
+
+} // namespace fetch

@@ -1,0 +1,102 @@
+#pragma once
+// The import dialog's logic without its widgets: the from-time of the last import, the start
+// with JVOpen, the wait for the download, the filing loop, the cancel and the close of the
+// connection. The dialog forwards its buttons, timer and close here and shows what it is told.
+
+#include "fetch/fetchstate.h"
+#include "jvdata/filingloop.h"
+#include "jvdata/jvlink.h"
+#include "keiba/platform.h"
+
+#include <filesystem>
+#include <string>
+
+namespace fetch {
+
+// The dialog's widgets. Texts are UTF-8.
+class ImportView {
+public:
+    virtual ~ImportView() = default;
+    virtual void SetStatus(const std::string& /*text*/) {}                 // ProgressLabel
+    virtual void SetDownloadProgress(int /*position*/, int /*maximum*/) {} // ProgressBar1
+    virtual void SetReadProgress(int /*position*/, int /*maximum*/) {}     // ProgressBar2
+    virtual void ResetProgress() {}                                        // both to 0
+    virtual void SetRecordLabel(const std::string& /*text*/) {}            // MkDataLabel
+    virtual void ShowFromTime(keiba::LocalTime /*t*/) {} // DateTimePicker1 and Label5
+    virtual void SelectSetupMode() {}                    // rbtSetup
+    virtual void StartStatusTimer() {}                   // TimerJVStatus, 10 ms
+    virtual void StopStatusTimer() {}
+    // Start, settings, mode and date are disabled while an import runs.
+    virtual void SetRunning(bool /*running*/) {}
+    virtual void SetBusyCursor(bool /*busy*/) {}
+    virtual void ProcessMessages() {}
+    // Closes the dialog now: a close asked for while records were being filed is done once the
+    // loop has stopped and the connection is closed.
+    virtual void CloseNow() {}
+};
+
+struct ImportRequest {
+    keiba::LocalTime fromTime{}; // the picker's date and time
+    bool setupMode = false;      // rbtSetup rather than rbtNormal
+    bool finalOdds = false;      // "確定オッズも合わせて取得する"
+};
+
+class ImportSession : private jvdata::FilingLoopHost {
+public:
+    enum class Phase { Idle, Downloading, Reading };
+
+    // `flags` are the window's: the import holds gImportBusy and answers gJvCancel; it does not
+    // start while `day` is being loaded or a fetch runs.
+    ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::TRaceDay& day,
+                  FetchFlags& flags, std::filesystem::path appDir = {});
+
+    // Form creation: the time of the last import, or "2017/01/01 00:00:00" and setup mode on
+    // first use. Returns the time shown.
+    keiba::LocalTime Open();
+    // SpeedButton1: the control's own settings dialog.
+    void SettingsButton();
+    // ButtonStart.
+    void Start(const ImportRequest& request);
+    // TimerJVStatus.
+    void StatusTick();
+    // ButtonCancel.
+    void Cancel();
+    // The dialog's close: true when it may close now. During the download the import is
+    // cancelled first; during the filing it is asked to stop and CloseNow follows.
+    bool RequestClose();
+
+    Phase CurrentPhase() const { return phase_; }
+
+private:
+    // FilingLoopHost
+    void ProcessMessages() override { view_.ProcessMessages(); }
+    bool CancelRequested() const override;
+    void SetStatus(const std::string& text) override { view_.SetStatus(text); }
+    void SetReadProgress(int position, int maximum) override {
+        view_.SetReadProgress(position, maximum);
+    }
+    void ResetProgress() override { view_.ResetProgress(); }
+    void SetRecordLabel(const std::string& text) override { view_.SetRecordLabel(text); }
+    std::string SetUpLapFile() const override;
+    void SetSetUpLapFile(const std::string& fileName) override;
+    void SetLastTime(const std::string& text) override;
+
+    void ReadRecords();
+    void CloseConnection();
+    void EndImport();
+
+    jvdata::TJVLink* link_;
+    ImportView& view_;
+    const raceday::TRaceDay& day_;
+    FetchFlags& flags_;
+    std::filesystem::path appDir_;
+    Phase phase_ = Phase::Idle;
+    jvdata::FilingLoopParams params_;
+    int downloadCount_ = 0;
+    bool closeRequested_ = false;
+};
+
+// "yyyy/mm/dd hh:nn:ss" read as a time, or nothing.
+std::optional<keiba::LocalTime> ParseLastTime(std::string_view text);
+
+} // namespace fetch

@@ -1,0 +1,63 @@
+#include "keiba/errorlog.h"
+
+#include "jvdata/dayfiles.h"
+#include "keiba/sjis.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace keiba {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Joined(const std::vector<std::string_view>& lines, std::size_t first) {
+    std::string out;
+    for (std::size_t i = first; i < lines.size(); ++i) {
+        out += lines[i];
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string DateTimeText(keiba::LocalTime now) {
+    keiba::DateTimeParts p = keiba::Parts(now);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour,
+                  p.minute, p.second);
+    return buf;
+}
+
+} // namespace
+
+fs::path ErrorLogPath(const fs::path& appDir) {
+    return appDir / "ErrorLog.txt";
+}
+
+std::string StartedErrorLog(std::string_view oldBytes, keiba::LocalTime now,
+                            const fs::path& appDir) {
+    std::vector<std::string_view> lines = keiba::SplitLines(oldBytes);
+    std::size_t first = lines.size() > kErrorLogKeptLines ? lines.size() - kErrorLogKeptLines : 0;
+    std::string out = Joined(lines, first);
+    out += keiba::Sj("ソフト起動：") + DateTimeText(now) + "\r\n";
+    out += keiba::Utf8ToCp932(keiba::PathToUtf8(appDir)) + "\r\n";
+    return out;
+}
+
+keiba::IoResult StartErrorLog(const fs::path& appDir, keiba::LocalTime now) {
+    fs::path p = ErrorLogPath(appDir);
+    std::string old = keiba::ReadWholeFile(p).value_or(std::string());
+    return keiba::WriteFileAtomic(p, StartedErrorLog(old, now, appDir));
+}
+
+keiba::IoResult AppendErrorLog(const fs::path& appDir, keiba::LocalTime now,
+                               std::string_view statusUtf8) {
+    fs::path p = ErrorLogPath(appDir);
+    std::string bytes = keiba::ReadWholeFile(p).value_or(std::string());
+    if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+    bytes += keiba::Sj("【エラー】") + keiba::HhnnssColon(now) + keiba::Sj("：") +
+             keiba::Utf8ToCp932(statusUtf8) + "\r\n";
+    return keiba::WriteFileAtomic(p, bytes);
+}
+
+} // namespace keiba

@@ -1,0 +1,212 @@
+#include "keiba/inigt.h"
+
+#include "keiba/appdir.h"
+#include "keiba/sjis.h"
+
+#include <cstdlib>
+
+namespace keiba {
+namespace {
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The section a line opens, if it is a section line.
+bool SectionOf(std::string_view line, std::string_view* name) {
+    std::string_view t = keiba::TrimBlanks(line);
+    if (t.size() < 2 || t.front() != '[') return false;
+    std::size_t close = t.find(']');
+    if (close == std::string_view::npos) return false;
+    *name = keiba::TrimBlanks(t.substr(1, close - 1));
+    return true;
+}
+
+// Key and value of a key line; comments and lines without '=' are not key lines.
+bool KeyOf(std::string_view line, std::string_view* key, std::string_view* value) {
+    std::string_view t = keiba::TrimBlanks(line);
+    if (t.empty() || t.front() == ';') return false;
+    std::size_t eq = t.find('=');
+    if (eq == std::string_view::npos || eq == 0) return false;
+    *key = keiba::TrimBlanks(t.substr(0, eq));
+    if (key->empty()) return false;
+    *value = keiba::TrimBlanks(t.substr(eq + 1));
+    return true;
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// Removes one pair of "" or ｢｣ around a value (compared by character, not by byte).
+std::string Unquote(const std::string& utf8) {
+    static const std::string open = "\xEF\xBD\xA2";  // ｢ U+FF62
+    static const std::string close = "\xEF\xBD\xA3"; // ｣ U+FF63
+    bool dq = utf8.size() >= 2 && utf8.front() == '"' && utf8.back() == '"';
+    bool cb = utf8.size() >= 6 && utf8.starts_with(open) && utf8.ends_with(close);
+    if (dq) return utf8.substr(1, utf8.size() - 2);
+    if (cb) return utf8.substr(3, utf8.size() - 6);
+    return utf8;
+}
+
+} // namespace
+
+IniText::IniText(std::string_view bytes) {
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t nl = bytes.find('\n', pos);
+        std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
+        std::string_view line = bytes.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines_.emplace_back(line);
+        pos = nl == std::string_view::npos ? bytes.size() : nl + 1;
+    }
+}
+
+bool IniText::Find(std::string_view section, std::string_view key, std::string* rawValue) const {
+    bool inSection = false;
+    for (const std::string& line : lines_) {
+        std::string_view name, k, v;
+        if (SectionOf(line, &name)) {
+            inSection = EqualsNoCase(name, section);
+        } else if (inSection && KeyOf(line, &k, &v) && EqualsNoCase(k, key)) {
+            *rawValue = std::string(v);
+            return true;
+        }
+    }
+    return false;
+}
+
+void IniText::Set(std::string_view section, std::string_view key, std::string_view rawValue) {
+    std::string newLine = std::string(key) + "=" + std::string(rawValue);
+    bool inSection = false;
+    std::size_t insertAt = std::string::npos; // after the section's last key line
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        std::string_view name, k, v;
+        if (SectionOf(lines_[i], &name)) {
+            if (inSection) break;
+            inSection = EqualsNoCase(name, section);
+            if (inSection) insertAt = i + 1;
+        } else if (inSection) {
+            if (KeyOf(lines_[i], &k, &v) && EqualsNoCase(k, key)) {
+                lines_[i] = std::string(k) + "=" + std::string(rawValue);
+                return;
+            }
+            if (!keiba::TrimBlanks(lines_[i]).empty()) insertAt = i + 1;
+        }
+    }
+    if (insertAt != std::string::npos) {
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
+        return;
+    }
+    while (!lines_.empty() && keiba::TrimBlanks(lines_.back()).empty()) lines_.pop_back();
+    if (!lines_.empty()) lines_.emplace_back();
+    lines_.push_back("[" + std::string(section) + "]");
+    lines_.push_back(newLine);
+}
+
+std::string IniText::Bytes() const {
+    std::string out;
+    for (const std::string& line : lines_) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+void TIniGT::Loaded() {
+    if (fileName_.empty()) SetFileName(keiba::AppExeBaseName() + ".ini");
+}
+
+void TIniGT::SetFileName(const std::string& name) {
+    fileName_ = name;
+    Rebuild();
+}
+
+void TIniGT::SetDefaultDir(TIniGTDefaultDir dir) {
+    defaultDir_ = dir;
+    Rebuild();
+}
+
+void TIniGT::Rebuild() {
+    std::filesystem::path p = keiba::Utf8Path(fileName_);
+    if (fileName_.empty() || p.has_parent_path() || p.is_absolute()) {
+        fullPath_ = p;
+        return;
+    }
+    switch (defaultDir_) {
+    case TIniGTDefaultDir::ddApplication: fullPath_ = keiba::AppDir() / p; break;
+    case TIniGTDefaultDir::ddWindows: {
+        // The per-user configuration folder stands in for the system folder.
+        const char* home = std::getenv("XDG_CONFIG_HOME");
+        std::filesystem::path base = home && *home ? std::filesystem::path(home)
+                                     : std::getenv("HOME")
+                                         ? std::filesystem::path(std::getenv("HOME")) / ".config"
+                                         : std::filesystem::path(".");
+        fullPath_ = base / p;
+        break;
+    }
+    case TIniGTDefaultDir::ddNone: fullPath_ = p; break;
+    }
+}
+
+bool TIniGT::ReadBool(std::string_view section, std::string_view ident, bool def) const {
+    int v = ReadInteger(section, ident, def ? 1 : 0);
+    return v != 0;
+}
+
+int TIniGT::ReadInteger(std::string_view section, std::string_view ident, int def) const {
+    if (fullPath_.empty()) return def;
+    auto bytes = keiba::ReadWholeFile(fullPath_);
+    if (!bytes) return def;
+    std::string raw;
+    if (!IniText(*bytes).Find(section, ident, &raw)) return def;
+    return keiba::StrToIntDef(raw, def);
+}
+
+std::string TIniGT::ReadString(std::string_view section, std::string_view ident,
+                               std::string_view def) const {
+    if (fullPath_.empty()) return std::string(def);
+    auto bytes = keiba::ReadWholeFile(fullPath_);
+    if (!bytes) return std::string(def);
+    std::string raw;
+    if (!IniText(*bytes).Find(section, ident, &raw)) return std::string(def);
+    return Unquote(keiba::Cp932ToUtf8(raw));
+}
+
+keiba::IoResult TIniGT::WriteBool(std::string_view section, std::string_view ident, bool value) {
+    return WriteString(section, ident, value ? "1" : "0");
+}
+
+keiba::IoResult TIniGT::WriteInteger(std::string_view section, std::string_view ident, int value) {
+    return WriteString(section, ident, std::to_string(value));
+}
+
+keiba::IoResult TIniGT::WriteString(std::string_view section, std::string_view ident,
+                                    std::string_view value) {
+    if (fullPath_.empty()) return keiba::IoResult::Fail("設定ファイルが決まっていません。");
+    if (HasLineBreak(section) || HasLineBreak(ident) || HasLineBreak(value))
+        return keiba::IoResult::Fail("改行を含む設定値は保存できません。");
+    auto sjSection = keiba::Utf8ToCp932Exact(section);
+    auto sjIdent = keiba::Utf8ToCp932Exact(ident);
+    auto sjValue = keiba::Utf8ToCp932Exact(value);
+    if (!sjSection || !sjIdent || !sjValue)
+        return keiba::IoResult::Fail("Shift-JISで表せない文字を含む設定値は保存できません。");
+    std::error_code ec;
+    bool exists = std::filesystem::exists(fullPath_, ec);
+    auto bytes = keiba::ReadWholeFile(fullPath_);
+    if (exists && !bytes)
+        return keiba::IoResult::Fail(keiba::PathToUtf8(fullPath_) + " を読み込めません。");
+    IniText text(bytes ? *bytes : std::string());
+    text.Set(*sjSection, *sjIdent, *sjValue);
+    return keiba::WriteFileAtomic(fullPath_, text.Bytes());
+}
+
+} // namespace keiba

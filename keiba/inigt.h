@@ -1,0 +1,67 @@
+#pragma once
+// The settings store: one ini file beside the executable, shared by every form.
+//
+// Each form owns a store, and every store names the same file. Nothing is cached: every read
+// reads the file and every write replaces it whole, so a value written through one store is
+// read at once through any other. The file is CP932; this interface speaks UTF-8.
+
+#include "keiba/fileio.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace keiba {
+
+enum class TIniGTDefaultDir { ddApplication, ddWindows, ddNone };
+
+class TIniGT {
+public:
+    TIniGT() = default;
+
+    // Called once the owning form is built: an empty FileName becomes "<exe base name>.ini".
+    void Loaded();
+
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(const std::string& name);
+    TIniGTDefaultDir DefaultDir() const { return defaultDir_; }
+    void SetDefaultDir(TIniGTDefaultDir dir);
+
+    // The file every read and write goes to.
+    const std::filesystem::path& FullPath() const { return fullPath_; }
+
+    bool ReadBool(std::string_view section, std::string_view ident, bool def) const;
+    int ReadInteger(std::string_view section, std::string_view ident, int def) const;
+    // The value with one pair of surrounding "" or ｢｣ removed; a missing key gives `def`.
+    std::string ReadString(std::string_view section, std::string_view ident,
+                           std::string_view def) const;
+
+    keiba::IoResult WriteBool(std::string_view section, std::string_view ident, bool value);
+    keiba::IoResult WriteInteger(std::string_view section, std::string_view ident, int value);
+    // Written exactly as given. A value with a line break, or one CP932 cannot hold, is refused.
+    keiba::IoResult WriteString(std::string_view section, std::string_view ident,
+                                std::string_view value);
+
+private:
+    void Rebuild();
+
+    std::string fileName_;
+    TIniGTDefaultDir defaultDir_ = TIniGTDefaultDir::ddApplication;
+    std::filesystem::path fullPath_;
+};
+
+// The ini text itself, kept line by line so that a rewrite keeps every other line as it was.
+// Section and key names compare without regard to ASCII case, as the platform's profile
+// functions did. Raw values are CP932 bytes with the blanks around them removed.
+class IniText {
+public:
+    explicit IniText(std::string_view bytes);
+    bool Find(std::string_view section, std::string_view key, std::string* rawValue) const;
+    void Set(std::string_view section, std::string_view key, std::string_view rawValue);
+    std::string Bytes() const;
+
+private:
+    std::vector<std::string> lines_; // without line ends
+};
+
+} // namespace keiba

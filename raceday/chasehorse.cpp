@@ -1,0 +1,63 @@
+#include "raceday/chasehorse.h"
+
+#include "jvdata/dayfiles.h"
+#include "keiba/formatters.h"
+#include "keiba/platform.h"
+#include "keiba/sjis.h"
+
+namespace raceday {
+namespace fs = std::filesystem;
+
+bool TChaseHorses::Add(std::string_view line) {
+    if (line.size() != kChaseLineLength) return false;
+    return lines_.emplace(line).second;
+}
+
+void TChaseHorses::Merge(std::string_view fileBytes) {
+    for (std::string_view line : keiba::SplitLines(fileBytes)) Add(line);
+}
+
+std::string TChaseHorses::Bytes() const {
+    std::string out;
+    out.reserve(lines_.size() * (kChaseLineLength + 2));
+    for (const std::string& line : lines_) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+fs::path ChaseHorseFile(const fs::path& appDir) {
+    return appDir / "ChaseHorse.dat";
+}
+
+keiba::IoResult SaveChaseHorses(TChaseHorses& list, const fs::path& appDir) {
+    fs::path p = ChaseHorseFile(appDir);
+    if (auto old = keiba::ReadWholeFile(p)) list.Merge(*old);
+    return keiba::WriteFileAtomic(p, list.Bytes());
+}
+
+ChaseResult RegisterChaseHorse(TRaceDay& day, int r, int h, TChaseHorses& list,
+                               const fs::path& appDir) {
+    if (r < 0 || r >= kMaxRaces || h < 0 || h >= kMaxRunners) return ChaseResult::OutOfRange;
+    const auto ur = static_cast<std::size_t>(r), uh = static_cast<std::size_t>(h);
+    const jvdata::TJvSE& se = day.gDayHorses[ur][uh];
+    // An empty runner slot has no horse to track: a line of blanks would only pollute the file.
+    if (se.HorseNumber() < 1) return ChaseResult::NoRunner;
+
+    std::string name(keiba::TrimBlanks(keiba::DeleteZenkakuSpaces(se.HorseName())));
+    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    if (!notifier.YesNo(keiba::Cp932ToUtf8(name) + "を追跡馬に登録しますか？"))
+        return ChaseResult::Declined;
+
+    day.gRaceCalc[ur].Tracked[uh] = 1;
+    list.Add(std::string(se.PedigreeId()) + std::string(se.HorseName()));
+    if (keiba::IoResult io = SaveChaseHorses(list, appDir); !io) {
+        notifier.Information(io.message);
+        return ChaseResult::WriteFailed;
+    }
+    notifier.Information(keiba::Cp932ToUtf8(name) + "を追跡馬に登録しました。");
+    return ChaseResult::Registered;
+}
+
+} // namespace raceday

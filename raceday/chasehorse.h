@@ -1,0 +1,44 @@
+#pragma once
+// Tracked horses: `ChaseHorse.dat` in the program folder, one 46-byte line per horse (pedigree
+// number, 10 bytes, then the horse name as stored, 36 bytes), CR LF, sorted, no duplicates. The
+// file keeps the horses of earlier runs: each registration reads it, merges and rewrites it.
+
+#include "keiba/fileio.h"
+#include "raceday/daymodel.h"
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace raceday {
+
+inline constexpr std::size_t kChaseLineLength = 46;
+
+// `ChaseHorses`: sorted, duplicates ignored.
+class TChaseHorses {
+public:
+    // False when the line was there already or is not a 46-byte line.
+    bool Add(std::string_view line);
+    // Every 46-byte line of a file's bytes; other lines are not tracked horses and are dropped.
+    void Merge(std::string_view fileBytes);
+    std::string Bytes() const;
+    std::size_t Count() const { return lines_.size(); }
+
+private:
+    std::set<std::string> lines_;
+};
+
+std::filesystem::path ChaseHorseFile(const std::filesystem::path& appDir);
+
+// The list merged with the file of `appDir`, written back whole.
+keiba::IoResult SaveChaseHorses(TChaseHorses& list, const std::filesystem::path& appDir);
+
+enum class ChaseResult { OutOfRange, NoRunner, Declined, Registered, WriteFailed };
+
+// `R1Click` on runner slot `h` of race slot `r`: asks, flags the runner, adds it to the list,
+// rewrites the file and says so. The caller shows the race again when it was registered.
+ChaseResult RegisterChaseHorse(TRaceDay& day, int r, int h, TChaseHorses& list,
+                               const std::filesystem::path& appDir);
+
+} // namespace raceday

@@ -1,0 +1,80 @@
+#pragma once
+// The list of race days and the day load.
+//
+// The load drives the operations of other parts of the system in a fixed order; they are
+// reached through the host (the main window), whose defaults do the data work so that a load
+// runs headless. Texts given to the host are UTF-8, but for the progress text, which changes
+// per runner and is CP932 (the host converts it only when it shows it).
+
+#include "raceday/daymodel.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace raceday {
+
+class DayLoadHost {
+public:
+    virtual ~DayLoadHost() = default;
+
+    // Screens of the load.
+    virtual void PrepareForLoad(bool /*isToday*/) {} // hide the race panels, stop Timer4
+    virtual void ShowProgress(int /*max*/, const std::string& /*heading*/,
+                              const std::string& /*status*/) {}
+    virtual void SetProgressPosition(int /*position*/) {}
+    virtual void StepProgress() {}
+    virtual void SetProgressText(const std::string& /*cp932*/) {}
+    virtual void HideProgress() {}
+    virtual void ClearRaceLists() {}
+    virtual void AddRaceListItem(const std::string& /*item*/) {}
+    // BashoLabel1..3 (venue codes) and BashoIdx1..3 (first race slot, "%2d").
+    virtual void SetVenueLabels(const std::array<std::string, 3>& /*codes*/,
+                                const std::array<std::string, 3>& /*firstSlots*/) {}
+
+    // Operations the load runs, in the order of first use.
+    virtual void IniBtnClick(TRaceDay& day);
+    virtual void UMConvertBtnClick(const std::filesystem::path& um2File,
+                                   const std::filesystem::path& umaFile);
+    virtual void OzReadBtnClick(TRaceDay& day); // for day.gOddsRaceIndex
+    virtual void CalcBtnClick(TRaceDay& day);
+    virtual void SisuStatBtn2Click() {}
+
+    // Timers: armed for today's date, or tomorrow's from 18:00.
+    virtual void StartTimer4(int /*intervalMs*/) {}
+    virtual bool AutoOzChecked() const { return false; }
+    // Ticks the automatic-odds box, runs its click and enables the delivery timer when the
+    // forwarding menu item is checked.
+    virtual void ArmAutoOdds() {}
+
+    // Target searches and user combination settings; the host looks at its own combos.
+    virtual void NeraiComboChange(int /*slot 1..4*/) {}
+    virtual void NeraiKaimeComboChange(int /*set 1..3*/) {}
+    // DatList item 0 selected and shown.
+    virtual void SelectFirstRace() {}
+};
+
+// The day stems ("2026年12月06日", UTF-8) of the race files in <appDir>/Data, newest first.
+std::vector<std::string> MakeDataList(const std::filesystem::path& appDir);
+
+// The date of a stem, or nothing when the name is not one.
+std::optional<std::chrono::year_month_day> StemDate(std::string_view stem);
+
+enum class DayLoadResult { Loaded, NoRaceFile, Busy, BadStem };
+
+// `DateComboChange`: loads the day of `stem` from `appDir` into `day`. A missing race file
+// beeps and says "データ作成が未完了のようです。".
+DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHost& host,
+                              const std::filesystem::path& appDir);
+
+// `DirectReadBtnClick`: loads, oldest first, every listed day without a statistics marker.
+void DirectReadBtnClick(TRaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
+                        const std::filesystem::path& appDir);
+
+// `HrReadBtnClick`: the results re-read of the day of `stem`. Returns true when the shown race
+// has just got its payouts (the caller then shows it again).
+bool HrReadBtnClick(TRaceDay& day, const std::string& stem, DayLoadHost& host,
+                    const std::filesystem::path& appDir);
+
+} // namespace raceday

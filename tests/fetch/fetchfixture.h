@@ -1,0 +1,81 @@
+#pragma once
+// A program folder with a loaded day of 東京 races and a main window that records what the
+// fetch operations asked of it.
+
+#include "fetch/fetchops.h"
+#include "fetch/fetchstate.h"
+#include "keiba/appdir.h"
+#include "keiba/inigt.h"
+#include "raceday/daymodel.h"
+#include "tests/raceday/dayfixture.h"
+#include "tests/support/fakejvlink.h"
+
+namespace testsupport {
+
+class RecordingFetchHost : public fetch::FetchHost {
+public:
+    explicit RecordingFetchHost(raceday::TRaceDay& d)
+        : day(d) {}
+    raceday::TRaceDay& RaceDay() override { return day; }
+    fetch::FetchFlags& Flags() override { return flags; }
+    jvdata::TJVLink* JvLink() override { return link; }
+    int RaceListIndex() const override { return raceIndex; }
+    int RaceListCount() const override { return raceCount; }
+    void SelectRace(int i) override { raceIndex = i; }
+    int DateComboIndex() const override { return dateText.empty() ? -1 : 0; }
+    std::string DateComboText() const override { return dateText; }
+    void SetDLlabel(const std::string& t) override { labels.push_back(t); }
+    void DatListClick() override {
+        day.gCurRace = raceIndex;
+        ops.push_back("show" + std::to_string(raceIndex));
+    }
+    void OzReadBtnClick() override {
+        ops.push_back("odds" + std::to_string(day.gOddsRaceIndex));
+        FetchHost::OzReadBtnClick();
+    }
+    void HrReadBtnClick() override { ops.push_back("results"); }
+    void DMReadBtnClick() override { ops.push_back("mining"); }
+    bool AutoOzChecked() const override { return autoOz; }
+    void SetAutoOzChecked(bool c) override { autoOz = c; }
+    void SetTimer1Enabled(bool e) override { timer1 = e; }
+    void SetRestTimeLabel(const std::string& t) override { restTime = t; }
+    void DateComboChange() override { ops.push_back("reload"); }
+
+    raceday::TRaceDay& day;
+    fetch::FetchFlags flags;
+    jvdata::TJVLink* link = nullptr;
+    int raceIndex = 0;
+    int raceCount = 0;
+    std::string dateText;
+    std::vector<std::string> labels;
+    std::vector<std::string> ops;
+    bool autoOz = false;
+    bool timer1 = false;
+    std::string restTime;
+};
+
+class FetchFixture : public DayFixture {
+protected:
+    void SetUp() override {
+        DayFixture::SetUp();
+        fetchHost.link = &link;
+    }
+    // Races 1..n of 東京 on 2026-12-06 in slots 0..n-1, the first posting at `firstPost`.
+    void LoadRaces(int n, std::string_view firstPost = "1005") {
+        std::vector<std::string> races;
+        for (int r = 1; r <= n; ++r)
+            races.push_back(Ra("20261206", "05", r, 12, r == 1 ? firstPost : "1525"));
+        WriteRaces("20261206", races);
+        clock.now = keiba::MakeLocalTime(2026, 12, 6, 9, 0, 0);
+        ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
+        fetchHost.raceCount = n;
+        fetchHost.dateText = Stem("20261206");
+    }
+    std::string Key(int race) const { return RaceKey16("20261206", "05", race); }
+
+    FakeJvLink link;
+    RecordingFetchHost fetchHost{Day()};
+    fetch::FetchFlags& Flags() { return fetchHost.flags; }
+};
+
+} // namespace testsupport

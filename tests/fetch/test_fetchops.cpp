@@ -1,0 +1,175 @@
+// The real-time fetches, the timers' ticks and the time-series import as the main window runs
+// them, against the fake JV-Link.
+
+#include "jvdata/dayfiles.h"
+#include "tests/fetch/fetchfixture.h"
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Odds(int kind, std::string_view key, char dataKind = '1') {
+    return MakeRecord("O" + std::to_string(kind), key, dataKind);
+}
+
+int Count(const std::vector<std::string>& v, std::string_view what) {
+    return static_cast<int>(std::count(v.begin(), v.end(), what));
+}
+
+} // namespace
+
+TEST_F(FetchFixture, QuickOddsFetchFilesOneLinePerKindAndShowsTheRaceAgain) {
+    LoadRaces(11);
+    fetchHost.raceIndex = 10;
+    fetchHost.DatListClick();
+    std::vector<std::string> records;
+    for (int k = 1; k <= 6; ++k) records.push_back(Odds(k, Key(11)));
+    records.push_back(Odds(1, Key(11), '9')); // never filed
+    link.AddRealtime("0B30", Key(11), records);
+    link.rtReads["0B30/" + Key(11)].push_front({-2, {}, ""}); // "not yet" is read past
+    fetchHost.ops.clear();
+    fetch::SokuhoOddsBtnClick(fetchHost);
+    link.AddRealtime("0B30", Key(11), records);
+    fetch::SokuhoOddsBtnClick(fetchHost);
+
+    ASSERT_GE(link.calls.size(), 1u);
+    EXPECT_EQ(link.calls[0].method, "JVRTOpen");
+    EXPECT_EQ(link.calls[0].args, (std::vector<std::string>{"0B30", Key(11)}));
+    EXPECT_EQ(Count(link.CallNames(), "JVClose"), 4); // after the read and in the clean-up
+    for (auto ext : {".jvO1", ".jvO2", ".jvO3", ".jvO4", ".jvO5", ".jvO6"}) {
+        std::string bytes = Slurp(DataFile(Stem("20261206") + ext));
+        ASSERT_EQ(keiba::SplitLines(bytes).size(), 1u) << ext;
+        EXPECT_EQ(bytes.substr(2, 9), "000000000") << ext;
+    }
+    EXPECT_EQ(fetchHost.ops, (std::vector<std::string>{"odds10", "show10", "odds10", "show10"}));
+    EXPECT_EQ(fetchHost.labels,
+              (std::vector<std::string>{"東京11オッズ取得中", "", "東京11オッズ取得中", ""}));
+    EXPECT_FALSE(Flags().gFetchBusy);
+}
+
+TEST_F(FetchFixture, AFailedOpenGoesToTheLabelAndTheErrorLog) {
+    LoadRaces(11);
+    fetchHost.raceIndex = 10;
+    fetchHost.DatListClick();
+    link.rtOpenResults["0B30/" + Key(11)] = -504;
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 14, 3, 9);
+    fetch::SokuhoOddsBtnClick(fetchHost);
+    const std::string text = "東京11R:ｵｯｽﾞ取得エラー：サーバーがメンテナンス中です。(-504)";
+    EXPECT_EQ(fetchHost.labels, (std::vector<std::string>{"東京11オッズ取得中", text, ""}));
+    EXPECT_EQ(Slurp(dir / "ErrorLog.txt"), keiba::Sj("【エラー】14:03:09：" + text) + "\r\n");
+    EXPECT_EQ(notifier.beeps, 1);
+    // The odds reader still runs on the files as they were.
+    EXPECT_EQ(fetchHost.ops.back(), "show10");
+}
+
+TEST_F(FetchFixture, ResultsFetchFilesIntoExistingFilesAndBeepsOnlyWhenAskedFor) {
+    LoadRaces(2);
+    std::string hr = MakeRecord("HR", Key(1), '2');
+    std::string ra = Ra("20261206", "05", 1, 12, "1005");
+    jvdata::SetField(ra, 33, 6, "RESULT");
+    link.AddRealtime("0B12", "20261206",
+                     {ra, Se("20261206", "05", 1, 1, "2020100001"),
+                      Se("20261206", "06", 1, 1, "2020100002"), hr});
+    fetch::KekkaGetBtnClick(fetchHost);
+    EXPECT_EQ(link.calls[0].args, (std::vector<std::string>{"0B12", "20261206"}));
+    EXPECT_EQ(notifier.beeps, 2); // one from each closing
+    EXPECT_EQ(fetchHost.ops, (std::vector<std::string>{"results", "show0"}));
+    // The race file existed and is updated; no runner file existed, so none is made; the
+    // payouts keep their head as delivered.
+    EXPECT_EQ(jvdata::Field(Slurp(DataFile(Stem("20261206") + ".jvRA")), 33, 6), "RESULT");
+    EXPECT_FALSE(fs::exists(DataFile(Stem("20261206") + "東京.jvSEr")));
+    EXPECT_EQ(Slurp(DataFile(Stem("20261206") + ".jvHR")), hr);
+
+    // Started by the timer: results then mining, without a beep.
+    notifier.beeps = 0;
+    link.calls.clear();
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 9, 26, 0);
+    fetch::Timer4Timer(fetchHost);
+    EXPECT_EQ(notifier.beeps, 0);
+    std::vector<std::string> opened;
+    for (const auto& c : link.calls)
+        if (c.method == "JVRTOpen") opened.push_back(c.args[0]);
+    EXPECT_EQ(opened, (std::vector<std::string>{"0B12", "0B13"}));
+    EXPECT_FALSE(Flags().gAutoKekkaBusy || Flags().gAutoMiningBusy);
+}
+
+TEST_F(FetchFixture, NothingStartsWhileSomethingElseRuns) {
+    LoadRaces(2);
+    Day().gLoadBusy = true;
+    fetch::SokuhoOddsBtnClick(fetchHost);
+    fetch::KekkaGetBtnClick(fetchHost);
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
+    fetch::Timer4Timer(fetchHost);
+    Day().gLoadBusy = false;
+    Flags().gImportBusy = true;
+    fetch::Timer4Timer(fetchHost);
+    Flags().gImportBusy = false;
+    EXPECT_TRUE(link.calls.empty());
+    // A blank first race gives no date key.
+    Day().gDayRaces[0].Clear();
+    fetch::KekkaGetBtnClick(fetchHost);
+    EXPECT_TRUE(link.calls.empty());
+}
+
+TEST_F(FetchFixture, TheOddsTimerFetchesTheDueRaceOnceItsOddsAreFresh) {
+    LoadRaces(2, "1525"); // race 1 posts 15:25, race 2 too
+    fetchHost.raceIndex = 0;
+    fetchHost.DatListClick();
+    std::string o1 = Odds(1, Key(1));
+    jvdata::SetField(o1, 28, 8, "12061515");
+    link.AddRealtime("0B30", Key(1), {o1});
+    link.AddRealtime("0B30", Key(2), {});
+    fetchHost.ops.clear();
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 15, 15, 10);
+    fetch::Timer1Timer(fetchHost);
+    EXPECT_EQ(Count(link.CallNames(), "JVRTOpen"), 2);
+    EXPECT_EQ(fetchHost.ops, (std::vector<std::string>{"odds0", "odds1", "show0"}));
+    // Race 1's re-read odds are fresh now; race 2 got none and is fetched again.
+    link.calls.clear();
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 15, 16, 0);
+    fetch::Timer1Timer(fetchHost);
+    ASSERT_EQ(Count(link.CallNames(), "JVRTOpen"), 1);
+    EXPECT_EQ(link.calls[0].args[1], Key(2));
+    EXPECT_EQ(notifier.beeps, 0);
+}
+
+TEST_F(FetchFixture, WholeDayOddsAndNextRaceMoveTheSelection) {
+    LoadRaces(3);
+    fetch::N1O1Click(fetchHost);
+    EXPECT_EQ(Count(link.CallNames(), "JVRTOpen"), 3);
+    EXPECT_EQ(fetchHost.raceIndex, 2);
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
+    fetch::NextRaceBtnClick(fetchHost);
+    EXPECT_EQ(fetchHost.raceIndex, 1); // the first to post after 12:00
+    fetchHost.dateText.clear();
+    fetch::N1O1Click(fetchHost);
+    EXPECT_EQ(notifier.messages.back(), "ﾃﾞｰﾀを読み込んでください。");
+}
+
+TEST_F(FetchFixture, TimeSeriesImportNeedsItsFolderAndADay) {
+    LoadRaces(3, "1500");
+    fetch::T1Click(fetchHost);
+    EXPECT_EQ(notifier.messages.back(), "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
+    keiba::TIniGT ini;
+    ini.Loaded();
+    ini.WriteString("Dir", "jikeiretu", "  ");
+    fetch::T1Click(fetchHost);
+    EXPECT_EQ(notifier.messages.back(), "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
+
+    TempDir series;
+    ini.WriteString("Dir", "jikeiretu", keiba::PathToUtf8(series.path()));
+    fs::create_directories(series / "20261206");
+    for (int r = 1; r <= 3; ++r) {
+        std::string line = Odds(1, Key(r));
+        jvdata::SetField(line, 28, 8, "12061450");
+        WriteBytes(series / ("20261206/050508" + Two(r) + ".jvO1"), line);
+    }
+    fetchHost.ops.clear();
+    fetch::T1Click(fetchHost);
+    EXPECT_EQ(notifier.messages.back(), "3ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");
+    EXPECT_EQ(fetchHost.ops, std::vector<std::string>{"reload"});
+    fetchHost.dateText.clear();
+    fetch::T1Click(fetchHost);
+    EXPECT_EQ(notifier.messages.back(), "ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
+}

@@ -1,0 +1,170 @@
+// The import dialog's session: its messages, the wait for the download, the cancel, and an
+// import of the sample feed end to end.
+
+#include "fetch/importsession.h"
+#include "raceday/dayload.h"
+#include "tests/fetch/fetchfixture.h"
+
+#include <cstdlib>
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+class RecordingView : public fetch::ImportView {
+public:
+    void SetStatus(const std::string& t) override { statuses.push_back(t); }
+    void ShowFromTime(keiba::LocalTime t) override { shown = t; }
+    void SelectSetupMode() override { setup = true; }
+    void StartStatusTimer() override { timer = true; }
+    void StopStatusTimer() override { timer = false; }
+    void SetRunning(bool r) override { running.push_back(r); }
+    void CloseNow() override { closed = true; }
+
+    std::vector<std::string> statuses;
+    keiba::LocalTime shown{};
+    bool setup = false, timer = false, closed = false;
+    std::vector<bool> running;
+};
+
+const std::string kStartBox =
+    "2017年01月01日00時00分00秒以降のデータ取込を開始します。データ作成が終了するまで本ソフトを"
+    "操作したり他のアプリケーションを操作することは極力避けてください。";
+
+class ImportSessionTest : public FetchFixture {
+protected:
+    fetch::ImportRequest FirstUse() {
+        keiba::LocalTime t = session.Open();
+        return {t, view.setup, false};
+    }
+    int Closes() const {
+        auto names = link.CallNames();
+        return static_cast<int>(std::count(names.begin(), names.end(), "JVClose"));
+    }
+    std::string Setting(std::string_view key) {
+        keiba::TIniGT ini;
+        ini.Loaded();
+        return ini.ReadString("JvDataGet", key, "absent");
+    }
+
+    RecordingView view;
+    fetch::ImportSession session{&link, view, Day(), Flags(), dir.path()};
+};
+
+} // namespace
+
+TEST_F(ImportSessionTest, FirstUseStartsASetupFrom2017AndReportsAnEmptyOpen) {
+    fetch::ImportRequest req = FirstUse();
+    EXPECT_TRUE(view.setup);
+    EXPECT_EQ(view.shown, keiba::MakeLocalTime(2017, 1, 1));
+    link.openResults = {-1};
+    session.Start(req);
+    EXPECT_EQ(notifier.messages,
+              (std::vector<std::string>{kStartBox, "最新のデータがありません。"}));
+    EXPECT_EQ(link.calls[0].args, (std::vector<std::string>{"RACEDIFN", "20170101000000", "3"}));
+    EXPECT_EQ(Closes(), 1);
+
+    link.calls.clear();
+    link.openResults = {-301};
+    session.Start(req);
+    EXPECT_EQ(notifier.messages.back(), "JVOpenエラー:認証エラーが発生しました。(-301)");
+    EXPECT_EQ(Closes(), 1);
+    EXPECT_FALSE(Flags().gImportBusy);
+}
+
+TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
+    keiba::TIniGT ini;
+    ini.Loaded();
+    ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00");
+    fetch::ImportRequest req = FirstUse();
+    EXPECT_FALSE(req.setupMode);
+    link.readCount = 1;
+    link.downloadCount = 3;
+    link.lastFileTimestamp = "20261206123456";
+    link.AddFile("RADW", {Ra("20261205", "05", 1, 12)});
+    link.statusResults = {1, 5}; // past the count also ends the wait
+    session.Start(req);
+    EXPECT_EQ(link.calls[0].args[2], "1");
+    EXPECT_TRUE(view.timer);
+    EXPECT_EQ(view.statuses.back(), "ダウンロード中・・・");
+    session.StatusTick();
+    EXPECT_EQ(view.statuses.back(), "ダウンロード中．．．(1/3)");
+    session.StatusTick();
+    EXPECT_FALSE(view.timer);
+    EXPECT_EQ(view.statuses.back(), "データ作成が完了しました。");
+    EXPECT_EQ(Setting("LastTime"), "2026/12/06 12:34:56");
+    EXPECT_TRUE(fs::exists(DataFile(Stem("20261205") + ".jvRA")));
+    EXPECT_EQ(view.running, (std::vector<bool>{true, false}));
+
+    link.calls.clear();
+    link.statusResults = {-502};
+    session.Start(req);
+    session.StatusTick();
+    EXPECT_EQ(
+        notifier.messages.back(),
+        "JVStatusエラー:ダウンロードに失敗しました。（通信エラーやディスクエラーなど）(-502)");
+    EXPECT_EQ(Closes(), 1);
+}
+
+TEST_F(ImportSessionTest, CancelAsksStopsAndClosesTheConnection) {
+    fetch::ImportRequest req = FirstUse();
+    link.readCount = 2;
+    link.downloadCount = 2;
+    session.Start(req);
+    notifier.answers = {false};
+    session.Cancel();
+    EXPECT_EQ(notifier.questions.back(), "データ取込を中止します。実行しますか？");
+    EXPECT_EQ(session.CurrentPhase(), fetch::ImportSession::Phase::Downloading);
+    notifier.answers = {true};
+    session.Cancel();
+    auto names = link.CallNames();
+    ASSERT_GE(names.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(names.end() - 2, names.end()),
+              (std::vector<std::string>{"JVCancel", "JVClose"}));
+    EXPECT_EQ(notifier.messages.back(), "JVCancel:キャンセルされました");
+    EXPECT_EQ(Flags().gJvCancel, 0);
+    EXPECT_FALSE(Flags().gImportBusy);
+}
+
+TEST_F(ImportSessionTest, ACancelDuringTheFilingStopsTheLoopAndAskedCloseFollows) {
+    fetch::ImportRequest req = FirstUse();
+    link.readCount = 2;
+    link.lastFileTimestamp = "20261206123456";
+    link.AddFile("F1", {Ra("20261205", "05", 1, 12)});
+    link.AddFile("F2", {Ra("20261205", "05", 2, 12)});
+    link.onCall = [&](const FakeJvLink::Call& c) {
+        if (c.method == "JVRead" && c.result > 0 && c.args.size() == 1 &&
+            session.CurrentPhase() == fetch::ImportSession::Phase::Reading && !view.closed) {
+            EXPECT_FALSE(session.RequestClose());
+        }
+    };
+    session.Start(req);
+    EXPECT_TRUE(view.closed);
+    EXPECT_EQ(Closes(), 1);
+    EXPECT_EQ(Setting("LastTime"), "absent");
+    EXPECT_EQ(Setting("SetUpLapFile"), "F1");
+    EXPECT_EQ(Flags().gJvCancel, 0);
+}
+
+TEST_F(ImportSessionTest, TheSampleFeedsThirdDayBecomesTheNewestDay) {
+    ASSERT_EQ(std::system((std::string(KESTRANE_MAKE_SAMPLE) + " '" +
+                           keiba::PathToUtf8(dir.path()) + "' > /dev/null")
+                              .c_str()),
+              0);
+    std::unique_ptr<jvdata::TJVLink> replay = jvdata::CreateReplayJvLink(dir / "feed");
+    ASSERT_TRUE(replay);
+    ASSERT_EQ(replay->JVInit("UNKNOWN"), 0);
+    fetch::ImportSession sampleSession(replay.get(), view, Day(), Flags(), dir.path());
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 9, 0, 0);
+    sampleSession.Start({sampleSession.Open(), true, false});
+    EXPECT_EQ(view.statuses.back(), "データ作成が完了しました。");
+    std::vector<std::string> days = raceday::MakeDataList(dir.path());
+    ASSERT_FALSE(days.empty());
+    EXPECT_EQ(days[0], "2026年12月05日");
+    ASSERT_EQ(raceday::DateComboChange(Day(), days[0], host, dir.path()),
+              raceday::DayLoadResult::Loaded);
+    EXPECT_GT(Day().gDayRaceCount, 0);
+    EXPECT_EQ(host.raceList.size(), static_cast<std::size_t>(Day().gDayRaceCount));
+    EXPECT_FALSE(keiba::IsBlankText(Day().gDayHorses[0][0].HorseName()));
+}

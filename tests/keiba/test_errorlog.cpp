@@ -1,0 +1,54 @@
+#include "keiba/errorlog.h"
+#include "keiba/sjis.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+using keiba::Sj;
+
+namespace {
+
+std::string Lines(int from, int to) {
+    std::string s;
+    for (int i = from; i <= to; ++i) s += "line " + std::to_string(i) + "\r\n";
+    return s;
+}
+
+std::vector<std::string> SplitCrLf(const std::string& s) {
+    std::vector<std::string> out;
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        std::size_t nl = s.find("\r\n", pos);
+        if (nl == std::string::npos) {
+            out.push_back(s.substr(pos));
+            break;
+        }
+        out.push_back(s.substr(pos, nl - pos));
+        pos = nl + 2;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(ErrorLog, KeepsTheLastHundredLinesAndAddsTheStartLines) {
+    TempDir dir;
+    WriteBytes(dir / "ErrorLog.txt", Lines(1, 250));
+    keiba::LocalTime now = keiba::MakeLocalTime(2026, 11, 28, 9, 5, 7);
+    ASSERT_TRUE(keiba::StartErrorLog(dir.path(), now));
+    std::vector<std::string> lines = SplitCrLf(Slurp(dir / "ErrorLog.txt"));
+    ASSERT_EQ(lines.size(), 102u);
+    EXPECT_EQ(lines.front(), "line 151");
+    EXPECT_EQ(lines[99], "line 250");
+    EXPECT_EQ(lines[100], Sj("ソフト起動：2026/11/28 09:05:07"));
+    EXPECT_EQ(lines[101], dir.path().string());
+
+    TempDir fresh;
+    ASSERT_TRUE(keiba::StartErrorLog(fresh.path(), now));
+    EXPECT_EQ(SplitCrLf(Slurp(fresh / "ErrorLog.txt")).size(), 2u);
+    ASSERT_TRUE(keiba::AppendErrorLog(fresh.path(), keiba::MakeLocalTime(2026, 11, 28, 13, 2, 3),
+                                      "東京 1R:ｵｯｽﾞ取得エラー：(-1)"));
+    EXPECT_EQ(SplitCrLf(Slurp(fresh / "ErrorLog.txt")).back(),
+              Sj("【エラー】13:02:03：東京 1R:ｵｯｽﾞ取得エラー：(-1)"));
+}

@@ -1,0 +1,121 @@
+#include "keiba/inigt.h"
+
+#include "keiba/appdir.h"
+#include "keiba/sjis.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+using keiba::TIniGT;
+using testsupport::Slurp;
+using testsupport::WriteBytes;
+
+class IniGTTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        keiba::SetAppDirForTest(dir.path(), "kestrane");
+        store.Loaded();
+    }
+    void TearDown() override { keiba::SetAppDirForTest({}); }
+    void WriteIni(std::string_view utf8) { WriteBytes(dir / "kestrane.ini", keiba::Sj(utf8)); }
+
+    testsupport::TempDir dir;
+    TIniGT store;
+};
+
+TEST_F(IniGTTest, QuotingRuleOfStrings) {
+    WriteIni("[Dir]\r\n"
+             "q=\"abc\"\r\n"
+             "c=｢ abc ｣\r\n"
+             "e=\"\"\r\n"
+             "ce=｢｣\r\n"
+             "open=\"abc\r\n"
+             "mixed=｢abc\"\r\n"
+             "inner=\"a\"b\"\r\n"
+             "plain=  C:/keiba  \r\n"
+             "one=\"\r\n");
+    EXPECT_EQ(store.ReadString("Dir", "q", "x"), "abc");
+    EXPECT_EQ(store.ReadString("Dir", "c", "x"), " abc ");
+    EXPECT_EQ(store.ReadString("Dir", "e", "x"), "");
+    EXPECT_EQ(store.ReadString("Dir", "ce", "x"), "");
+    EXPECT_EQ(store.ReadString("Dir", "open", "x"), "\"abc");
+    EXPECT_EQ(store.ReadString("Dir", "mixed", "x"), "｢abc\"");
+    EXPECT_EQ(store.ReadString("Dir", "inner", "x"), "a\"b");
+    EXPECT_EQ(store.ReadString("Dir", "plain", "x"), "C:/keiba");
+    EXPECT_EQ(store.ReadString("Dir", "one", "x"), "\"");
+    EXPECT_EQ(store.ReadString("Time", "First", "0930"), "0930");
+    EXPECT_EQ(store.ReadString("Time", "First", ""), "");
+    // Section and key names are matched without regard to case.
+    EXPECT_EQ(store.ReadString("dir", "Q", "x"), "abc");
+}
+
+TEST_F(IniGTTest, NumbersAndBooleansFallBackToTheirDefaults) {
+    WriteIni("[Time]\r\nAutoOzGet=12abc\r\nAutoRdataGet= 15 \r\n"
+             "[datalist]\r\nclose=1\r\nneg=-3\r\nzero=0\r\nword=yes\r\n");
+    EXPECT_EQ(store.ReadInteger("Time", "AutoOzGet", 10), 10);
+    EXPECT_EQ(store.ReadInteger("Time", "AutoRdataGet", 10), 15);
+    EXPECT_EQ(store.ReadInteger("Time", "Missing", 37), 37);
+    EXPECT_TRUE(store.ReadBool("datalist", "close", false));
+    EXPECT_TRUE(store.ReadBool("datalist", "neg", false));
+    EXPECT_FALSE(store.ReadBool("datalist", "zero", true));
+    EXPECT_TRUE(store.ReadBool("datalist", "word", true));
+}
+
+TEST_F(IniGTTest, MissingFileReadsDefaultsAndTheFirstWriteCreatesIt) {
+    EXPECT_EQ(store.ReadInteger("KaimeSet", "DefaultAmount", 3000), 3000);
+    ASSERT_TRUE(store.WriteInteger("KaimeSet", "DefaultAmount", 500));
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), "[KaimeSet]\r\nDefaultAmount=500\r\n");
+}
+
+TEST_F(IniGTTest, AWriteIsSeenAtOnceThroughAnotherStore) {
+    TIniGT second;
+    second.Loaded();
+    ASSERT_TRUE(store.WriteString("Myfavo", "nerai1", "本命狙い"));
+    EXPECT_EQ(second.ReadString("Myfavo", "nerai1", ""), "本命狙い");
+    ASSERT_TRUE(second.WriteBool("alarm", "mail", true));
+    EXPECT_TRUE(store.ReadBool("alarm", "mail", false));
+    // The file itself is CP932.
+    EXPECT_NE(Slurp(dir / "kestrane.ini").find(keiba::Sj("本命狙い")), std::string::npos);
+}
+
+TEST_F(IniGTTest, AWriteKeepsOtherSectionsKeyOrderAndStrayLines) {
+    WriteIni("; comment\r\n[locate]\r\ntop=1\r\nleft=2\r\ngarbage line\r\n\r\n"
+             "[Time]\r\nFirst=0930\r\n");
+    ASSERT_TRUE(store.WriteInteger("locate", "left", 20));
+    ASSERT_TRUE(store.WriteInteger("locate", "width", 900));
+    ASSERT_TRUE(store.WriteString("Dir", "kaime", "/home/u/kaime"));
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"),
+              keiba::Sj("; comment\r\n[locate]\r\ntop=1\r\nleft=20\r\ngarbage line\r\nwidth=900\r\n"
+                        "\r\n[Time]\r\nFirst=0930\r\n\r\n[Dir]\r\nkaime=/home/u/kaime\r\n"));
+}
+
+TEST_F(IniGTTest, RefusedWritesChangeNothing) {
+    WriteIni("[Dir]\r\nkaime=a\r\n");
+    EXPECT_FALSE(store.WriteString("Dir", "kaime", "two\r\nlines").ok);
+    EXPECT_FALSE(store.WriteString("Dir", "kaime", "emoji 😀").ok);
+    EXPECT_EQ(store.ReadString("Dir", "kaime", ""), "a");
+}
+
+TEST_F(IniGTTest, UnreadableOrUnwritableFilesAreReportedNotCrashed) {
+    // Root can write anywhere, so these cases use paths no one can write: a folder standing
+    // where the file should be, and a file standing where its folder should be.
+    std::filesystem::create_directory(dir / "kestrane.ini");
+    EXPECT_EQ(store.ReadInteger("locate", "top", 10), 10);
+    EXPECT_FALSE(store.WriteInteger("locate", "top", 5).ok);
+
+    WriteBytes(dir / "plainfile", "x");
+    TIniGT blocked;
+    blocked.SetFileName((dir / "plainfile" / "kestrane.ini").string());
+    keiba::IoResult r = blocked.WriteString("Dir", "kaime", "b");
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.message.empty());
+    EXPECT_EQ(Slurp(dir / "plainfile"), "x");
+}
+
+TEST_F(IniGTTest, ACrashBetweenWritingAndRenamingLeavesTheOldFile) {
+    WriteIni("[Dir]\r\nkaime=a\r\n");
+    keiba::SetBeforeRenameHookForTest([](const std::filesystem::path&) { return false; });
+    EXPECT_FALSE(store.WriteString("Dir", "kaime", "b").ok);
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    EXPECT_EQ(store.ReadString("Dir", "kaime", ""), "a");
+}

@@ -1,0 +1,133 @@
+#pragma once
+// A program folder in a temporary directory, with builders for its day files, and a day-load
+// host that records what the load asked of it.
+
+#include "jvdata/dayfiles.h"
+#include "keiba/appdir.h"
+#include "keiba/fileio.h"
+#include "keiba/sjis.h"
+#include "raceday/dayload.h"
+#include "raceday/daymodel.h"
+#include "tests/jvdata/recordmaker.h"
+#include "tests/support/fakes.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+inline std::string Two(int n) {
+    return (n < 10 ? "0" : "") + std::to_string(n);
+}
+
+// An RA record of race `raceNo` at `venue` on `date8` with `runners` runners posting at `post`.
+inline std::string Ra(std::string_view date8, std::string_view venue, int raceNo, int runners,
+                      std::string_view post = "1540") {
+    std::string r = MakeRecord("RA", RaceKey16(date8, venue, raceNo));
+    jvdata::SetField(r, 874, 4, post);
+    jvdata::SetField(r, 882, 2, Two(runners));
+    return r;
+}
+
+inline std::string Se(std::string_view date8, std::string_view venue, int raceNo, int horse,
+                      std::string_view id, std::string_view name = "") {
+    std::string r = MakeRunner(RaceKey16(date8, venue, raceNo), horse, id);
+    jvdata::SetField(r, 41, 36, keiba::Sj(name));
+    return r;
+}
+
+class RecordingHost : public raceday::DayLoadHost {
+public:
+    std::vector<std::string> ops;
+    std::vector<std::string> raceList;
+    int progressShown = 0, progressHidden = 0;
+    bool autoOzChecked = false;
+
+    void ShowProgress(int, const std::string&, const std::string&) override { ++progressShown; }
+    void HideProgress() override { ++progressHidden; }
+    void ClearRaceLists() override { raceList.clear(); }
+    void AddRaceListItem(const std::string& item) override { raceList.push_back(item); }
+    void IniBtnClick(raceday::TRaceDay& day) override {
+        ops.push_back("clear");
+        DayLoadHost::IniBtnClick(day);
+    }
+    void UMConvertBtnClick(const std::filesystem::path& um2,
+                           const std::filesystem::path& uma) override {
+        ops.push_back("convert");
+        DayLoadHost::UMConvertBtnClick(um2, uma);
+    }
+    void OzReadBtnClick(raceday::TRaceDay& day) override {
+        ops.push_back("odds" + std::to_string(day.gOddsRaceIndex));
+        DayLoadHost::OzReadBtnClick(day);
+    }
+    void CalcBtnClick(raceday::TRaceDay& day) override {
+        ops.push_back("calc");
+        DayLoadHost::CalcBtnClick(day);
+    }
+    void StartTimer4(int ms) override { ops.push_back("timer4:" + std::to_string(ms)); }
+    bool AutoOzChecked() const override { return autoOzChecked; }
+    void ArmAutoOdds() override {
+        ops.push_back("autooz");
+        autoOzChecked = true;
+    }
+    void NeraiComboChange(int s) override { ops.push_back("nerai" + std::to_string(s)); }
+    void NeraiKaimeComboChange(int u) override { ops.push_back("user" + std::to_string(u)); }
+    void SelectFirstRace() override { ops.push_back("select"); }
+};
+
+class DayFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        keiba::SetAppDirForTest(dir.path());
+        std::filesystem::create_directories(dir.path() / "Data");
+    }
+    void TearDown() override { keiba::SetAppDirForTest({}); }
+
+    static std::string Stem(std::string_view date8) {
+        return jvdata::DayStem(*jvdata::ParseYyyymmdd(date8));
+    }
+    std::filesystem::path DataFile(std::string_view name) const {
+        return dir / ("Data/" + std::string(name));
+    }
+    void WriteRaces(std::string_view date8, const std::vector<std::string>& races) {
+        std::string bytes;
+        for (const auto& r : races) bytes += r;
+        WriteBytes(DataFile(Stem(date8) + ".jvRA"), bytes);
+    }
+    void WriteRunners(std::string_view date8, std::string_view venueName,
+                      const std::vector<std::string>& runners) {
+        std::string bytes;
+        for (const auto& se : runners) {
+            int race = static_cast<int>(jvdata::FieldNumber(se, 26, 2));
+            int horse = static_cast<int>(jvdata::FieldNumber(se, 29, 2));
+            bytes = jvdata::PutRunnerSlot(bytes, std::string_view(se).substr(0, se.size() - 2),
+                                          jvdata::RunnerSlot(race, horse));
+        }
+        WriteBytes(DataFile(Stem(date8) + std::string(venueName) + ".jvSEr"), bytes);
+    }
+    void WriteHorseRuns(std::string_view id, const std::vector<std::string>& runs) {
+        auto path = *jvdata::HorseFilePath(dir.path(), jvdata::HorseFile::SEI, id);
+        std::filesystem::create_directories(path.parent_path());
+        std::string bytes;
+        for (const auto& r : runs) bytes += r;
+        WriteBytes(path, bytes);
+    }
+    raceday::DayLoadResult Load(std::string_view date8) {
+        return raceday::DateComboChange(Day(), Stem(date8), host, dir.path());
+    }
+    // The day the fixture's loads fill; a fresh one for every test.
+    raceday::TRaceDay& Day() { return *day_; }
+
+    std::unique_ptr<raceday::TRaceDay> day_ = std::make_unique<raceday::TRaceDay>();
+    TempDir dir;
+    RecordingNotifier notifier;
+    TestClock clock;
+    ScopedPlatform platform{&notifier, &clock};
+    RecordingHost host;
+};
+
+} // namespace testsupport

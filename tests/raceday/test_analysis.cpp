@@ -1,0 +1,103 @@
+#include "raceday/analysis.h"
+
+#include "keiba/sjis.h"
+#include "tests/raceday/dayfixture.h"
+
+using namespace testsupport;
+using keiba::Sj;
+
+namespace {
+
+// An analysis record for race slot `slot`, runner `horse`, with its first run block filled.
+std::string Analysis(std::string_view slot, std::string_view horse, std::string_view level,
+                     std::string_view mark, std::string_view rcode) {
+    std::string r(378, ' ');
+    jvdata::SetField(r, 1, 2, slot);
+    jvdata::SetField(r, 3, 2, horse);
+    jvdata::SetField(r, 177, 4, Sj("楽"));
+    jvdata::SetField(r, 181, 4, "0301");
+    jvdata::SetField(r, 226 + 17, 2, level);
+    jvdata::SetField(r, 226 + 29, 1, rcode);
+    jvdata::SetField(r, 226 + 30, 2, mark);
+    jvdata::SetField(r, 226 + 38, 1, "3");
+    jvdata::SetField(r, 226 + 50, 2, "S ");
+    return r;
+}
+
+class AnalysisTest : public DayFixture {
+protected:
+    void SetUp() override {
+        DayFixture::SetUp();
+        Day().gDayRaces[0].Assign(Ra("20261206", "05", 11, 3));
+        Day().gDayRaces[1].Assign(Ra("20261206", "05", 12, 2));
+    }
+};
+
+} // namespace
+
+TEST_F(AnalysisTest, RecordsDecodeIntoTheRaceTexts) {
+    std::string bytes =
+        Analysis("00", "01", "06", "01", "1") + Analysis("00", "02", "06", "05", "2") +
+        Analysis("40", "01", "07", "01", "1") + Analysis("a1", "01", "07", "01", "1") +
+        Analysis("00", "00", "07", "01", "1") + Analysis("01", "19", "07", "01", "1");
+    EXPECT_EQ(raceday::StoreAnalysisRecords(Day(), bytes), 3);
+    raceday::DecodeAnalysis(Day());
+    const raceday::TOutData2& t = Day().gRaceTexts[0];
+    EXPECT_EQ(t.RaceRLevelText, Sj("高＋"));
+    EXPECT_EQ(t.RplsTou, "03");
+    EXPECT_EQ(t.RmnsTou, "01");
+    EXPECT_EQ(t.YosoMark[0], Sj("◎"));
+    EXPECT_EQ(t.RUmaMark[0], "R+");
+    EXPECT_EQ(t.RUmaMark[1], "R-");
+    EXPECT_EQ(t.YosoMark[1], Sj("×"));
+    EXPECT_EQ(t.RakuGenText[0], Sj("楽"));
+    EXPECT_EQ(t.LvZokuseiText[0], Sj("自"));
+    EXPECT_EQ(t.KettoRank[0], "S");
+    EXPECT_EQ(t.KishuRank[0], "E");
+    // Runner 3 has no record: blank marks, E ranks, blank R mark.
+    EXPECT_EQ(t.RUmaMark[2], "  ");
+    EXPECT_EQ(t.KettoRank[2], "E");
+    EXPECT_EQ(t.YosoMark[2], "");
+    // Race slot 1 has no records at all: its level stays empty.
+    EXPECT_TRUE(Day().gRaceTexts[1].RaceRLevelText.empty());
+}
+
+TEST_F(AnalysisTest, TheLaterRecordWinsAndPastRunsMustMatchTheirDates) {
+    Day().gPastRunHorses[0][0][0].SetField(12, 8, "20261115");
+    Day().gPastRunHorses[0][0][1].SetField(12, 8, "20261101");
+    std::string first = Analysis("00", "01", "04", "02", "0");
+    std::string second = Analysis("00", "01", "05", "03", "0");
+    jvdata::SetField(second, 185, 14, "20261115050361");
+    jvdata::SetField(second, 199, 14, "20261102050412"); // a day off from the runner's own run
+    raceday::StoreAnalysisRecords(Day(), first + second);
+    raceday::DecodeAnalysis(Day());
+    const raceday::TOutData2& t = Day().gRaceTexts[0];
+    EXPECT_EQ(t.YosoMark[0], Sj("▲"));
+    EXPECT_EQ(t.PastDate[0][0], "20261115");
+    EXPECT_EQ(t.PastVenue[0][0], Sj("東京"));
+    EXPECT_EQ(t.PastRaceNo[0][0], " 3");
+    EXPECT_EQ(t.PastRLevel[0][0], Sj("高＋"));
+    EXPECT_TRUE(t.PastDate[0][1].empty());
+}
+
+TEST_F(AnalysisTest, HandInputIsReplacedByTheAnalysisFile) {
+    raceday::ApplyHandInput(Day(), "20261206051171 2\r\n20261206059941\r\n");
+    EXPECT_EQ(Day().gRaceTexts[0].RaceRLevelText, Sj("高★"));
+    EXPECT_EQ(Day().gRaceTexts[0].RUmaMark[0], "R+");
+    EXPECT_EQ(Day().gRaceTexts[0].RUmaMark[1], "");
+    EXPECT_EQ(Day().gRaceTexts[0].RUmaMark[2], "R-");
+    raceday::StoreAnalysisRecords(Day(), Analysis("00", "01", "02", "01", "2"));
+    raceday::DecodeAnalysis(Day());
+    EXPECT_EQ(Day().gRaceTexts[0].RaceRLevelText, Sj("低－"));
+    EXPECT_EQ(Day().gRaceTexts[0].RUmaMark[0], "R-");
+    EXPECT_EQ(Day().gRaceTexts[0].RUmaMark[2], "  ");
+}
+
+TEST_F(AnalysisTest, CommentsSpanLinesUpToTheClosingQuote) {
+    std::string csv = Sj("2026120605050811,\"先行有利\r\n内枠注意\r\n馬場良\r\n\"\r\n"
+                         "2026120605050899,\"どこにも合わない\r\n\"\r\n"
+                         "2026120605050812,\"最終行の注釈");
+    raceday::ApplyRaceComments(Day(), csv);
+    EXPECT_EQ(Day().gRaceTexts[0].RaceComment, Sj("先行有利\r\n内枠注意\r\n馬場良"));
+    EXPECT_TRUE(Day().gRaceTexts[1].RaceComment.empty());
+}

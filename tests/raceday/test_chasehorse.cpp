@@ -1,0 +1,99 @@
+// Tracked horses: the question, ChaseHorse.dat merged and rewritten whole, the race flag.
+
+#include "raceday/chasehorse.h"
+
+#include "tests/raceday/dayfixture.h"
+
+using namespace testsupport;
+
+namespace {
+
+class ChaseRaceTest : public DayFixture {
+protected:
+    // Race 3 of Tokyo with `runners` runners; its record fields as given.
+    void LoadRace(int runners, const std::vector<std::pair<int, std::string>>& fields) {
+        std::string ra = Ra("20261128", "05", 3, runners, "1540");
+        for (const auto& [pos, value] : fields)
+            jvdata::SetField(ra, static_cast<std::size_t>(pos), value.size(), value);
+        std::vector<std::string> runnersSe;
+        for (int h = 1; h <= runners; ++h)
+            runnersSe.push_back(
+                Se("20261128", "05", 3, h, "20201000" + Two(h), "ウマ" + std::to_string(h)));
+        WriteRaces("20261128", {ra, Ra("20261128", "05", 4, 5)});
+        WriteRunners("20261128", "東京", runnersSe);
+        ASSERT_EQ(Load("20261128"), raceday::DayLoadResult::Loaded);
+    }
+};
+
+} // namespace
+
+class ChaseHorseTest : public ChaseRaceTest {
+protected:
+    std::string Line(int h) {
+        const jvdata::TJvSE& se = Day().gDayHorses[0][static_cast<std::size_t>(h)];
+        return std::string(se.PedigreeId()) + std::string(se.HorseName());
+    }
+    std::string File() { return Slurp(dir / "ChaseHorse.dat"); }
+};
+
+TEST_F(ChaseHorseTest, RegisteringTwiceWritesOneSortedLine) {
+    LoadRace(8, {});
+    raceday::TChaseHorses list;
+    notifier.answers = {true, true, true};
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 4, list, dir.path()),
+              raceday::ChaseResult::Registered);
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 4, list, dir.path()),
+              raceday::ChaseResult::Registered);
+    EXPECT_EQ(File(), Line(4) + "\r\n");
+    EXPECT_EQ(Line(4).size(), 46u);
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 1, list, dir.path()),
+              raceday::ChaseResult::Registered);
+    EXPECT_EQ(File(), Line(1) + "\r\n" + Line(4) + "\r\n"); // by pedigree number
+    EXPECT_EQ(Day().gRaceCalc[0].Tracked[4], 1);
+    EXPECT_EQ(notifier.questions, (std::vector<std::string>{"ウマ5を追跡馬に登録しますか？",
+                                                            "ウマ5を追跡馬に登録しますか？",
+                                                            "ウマ2を追跡馬に登録しますか？"}));
+    EXPECT_EQ(notifier.messages.back(), "ウマ2を追跡馬に登録しました。");
+}
+
+TEST_F(ChaseHorseTest, EarlierRunsSurviveAndNoChangesNothing) {
+    LoadRace(8, {});
+    {
+        raceday::TChaseHorses earlierRun;
+        notifier.answers = {true};
+        raceday::RegisterChaseHorse(Day(), 0, 6, earlierRun, dir.path());
+    }
+    const std::string before = File();
+    raceday::TChaseHorses thisRun;
+    notifier.answers = {false};
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 2, thisRun, dir.path()),
+              raceday::ChaseResult::Declined);
+    EXPECT_EQ(File(), before);
+    EXPECT_EQ(Day().gRaceCalc[0].Tracked[2], 0);
+
+    notifier.answers = {true};
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 2, thisRun, dir.path()),
+              raceday::ChaseResult::Registered);
+    EXPECT_EQ(File(), Line(2) + "\r\n" + Line(6) + "\r\n");
+
+    std::size_t asked = notifier.questions.size();
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 18, thisRun, dir.path()),
+              raceday::ChaseResult::OutOfRange);
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 36, 0, thisRun, dir.path()),
+              raceday::ChaseResult::OutOfRange);
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 12, thisRun, dir.path()),
+              raceday::ChaseResult::NoRunner);
+    EXPECT_EQ(notifier.questions.size(), asked);
+}
+
+TEST_F(ChaseHorseTest, AFailedWriteIsReportedNotConfirmed) {
+    LoadRace(3, {});
+    std::filesystem::create_directory(dir / "ChaseHorse.dat"); // nothing can replace it
+    raceday::TChaseHorses list;
+    notifier.answers = {true};
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 0, list, dir.path()),
+              raceday::ChaseResult::WriteFailed);
+    EXPECT_EQ(Day().gRaceCalc[0].Tracked[0], 1);
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(notifier.messages[0].find("を追跡馬に登録しました。"), std::string::npos);
+}

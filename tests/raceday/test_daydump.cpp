@@ -1,0 +1,40 @@
+// The whole race-day model of a sample day, as the day-dump tool prints it, against a golden
+// file. A change of the load, the odds reader, the payout parser or the decoding shows here.
+
+#include "keiba/fileio.h"
+#include "tests/support/sample.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+std::string RunCommand(const std::string& command, int* status) {
+    std::string out;
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) return out;
+    char buf[65536];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    *status = ::pclose(p);
+    return out;
+}
+
+} // namespace
+
+TEST(DayDump, SampleDayMatchesTheGoldenFile) {
+    const std::filesystem::path& sample = testsupport::SampleFolder();
+    ASSERT_TRUE(std::filesystem::exists(sample / "done")) << "the sample generator failed";
+    int status = -1;
+    std::string dump =
+        RunCommand(std::string(KESTRANE_DAY_DUMP) + " '" + sample.string() + "' 20261128", &status);
+    ASSERT_EQ(status, 0);
+    std::string golden =
+        testsupport::Slurp(testsupport::TestData("raceday/sample_day_20261128.txt"));
+    // On a mismatch, write the new dump beside the build for a diff.
+    if (dump != golden) keiba::WriteFileAtomic("sample_day_20261128.actual.txt", dump);
+    EXPECT_TRUE(dump == golden) << "see sample_day_20261128.actual.txt in the test's folder";
+}

@@ -1,0 +1,201 @@
+#include "raceday/analysis.h"
+#include "raceday/dayload.h"
+
+#include "tests/raceday/dayfixture.h"
+
+#include <algorithm>
+
+using namespace testsupport;
+
+namespace {
+
+std::vector<std::string> Without(const std::vector<std::string>& ops, std::string_view prefix) {
+    std::vector<std::string> out;
+    for (const auto& o : ops)
+        if (!o.starts_with(prefix)) out.push_back(o);
+    return out;
+}
+
+} // namespace
+
+TEST_F(DayFixture, DayListIsNewestFirstAndOnlyDayStems) {
+    WriteRaces("20240526", {});
+    WriteRaces("20240525", {});
+    WriteBytes(DataFile("notes.jvRA"), "");
+    WriteBytes(DataFile("2024年13月01日.jvRA"), "");
+    WriteBytes(DataFile(Stem("20240527") + ".jvHR"), "");
+    WriteBytes(DataFile(Stem("20240524") + "東京.jvSEr"), "");
+    EXPECT_EQ(raceday::MakeDataList(dir.path()),
+              (std::vector<std::string>{"2024年05月26日", "2024年05月25日"}));
+    testsupport::TempDir empty;
+    EXPECT_TRUE(raceday::MakeDataList(empty.path()).empty());
+}
+
+TEST_F(DayFixture, AMissingRaceFileSaysSoAndLeavesNothingOfThePreviousDay) {
+    WriteRaces("20240526", {Ra("20240526", "05", 1, 1)});
+    WriteRunners("20240526", "東京", {Se("20240526", "05", 1, 1, "2020100001", "アカ")});
+    ASSERT_EQ(Load("20240526"), raceday::DayLoadResult::Loaded);
+    Day().gRaceTexts[0].RaceRLevelText = "x";
+    EXPECT_EQ(Load("20240527"), raceday::DayLoadResult::NoRaceFile);
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{"データ作成が未完了のようです。"});
+    EXPECT_EQ(notifier.beeps, 1);
+    EXPECT_TRUE(Day().gDayRaces[0].IsBlank());
+    EXPECT_TRUE(Day().gDayHorses[0][0].IsBlank());
+    EXPECT_TRUE(Day().gRaceTexts[0].RaceRLevelText.empty());
+    EXPECT_EQ(Day().gDayRaceCount, 0);
+    EXPECT_EQ(host.progressShown, host.progressHidden);
+    EXPECT_FALSE(Day().gLoadBusy);
+}
+
+TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
+    WriteRaces("20240526", {Ra("20240526", "05", 11, 2)});
+    WriteRunners("20240526", "東京",
+                 {Se("20240526", "05", 11, 1, "2020100001", "ハヤテ"),
+                  Se("20240526", "05", 11, 2, "2020100002", "ナミ")});
+    std::vector<std::string> runs;
+    for (std::string md : {"0101", "0201", "0301", "0401", "0526"})
+        runs.push_back(Se("2024" + md, "06", 3, 1, "2020100001"));
+    WriteHorseRuns("2020100001", runs);
+    WriteHorseRuns("2020100002", {Se("20240301", "42", 3, 2, "2020100002")}); // a local course
+    std::string pastRace = Ra("20240401", "06", 3, 1);
+    jvdata::SetField(pastRace, 33, 60, keiba::Sj("卯月ステークス"));
+    WriteRaces("20240401", {Ra("20240401", "06", 1, 1), pastRace});
+
+    ASSERT_EQ(Load("20240526"), raceday::DayLoadResult::Loaded);
+    auto& past = Day().gPastRunHorses[0][0];
+    EXPECT_EQ(past[0].RaceDate(), "20240401");
+    EXPECT_EQ(past[1].RaceDate(), "20240301");
+    EXPECT_EQ(past[2].RaceDate(), "20240201");
+    EXPECT_TRUE(past[3].IsBlank());
+    // The past day's race file gives the whole race record; a day without one keeps the key.
+    EXPECT_EQ(Day().gPastRunRaces[0][0][0].Bytes(), pastRace);
+    EXPECT_EQ(Day().gPastRunRaces[0][0][1].Key().Text(), "2024030106050803");
+    EXPECT_TRUE(Day().gPastRunRaces[0][0][1].RaceName().find_first_not_of(' ') ==
+                std::string::npos);
+    // A run at a local course keeps only its key fields.
+    EXPECT_EQ(Day().gPastRunRaces[0][1][0].Key().Venue(), "42");
+    EXPECT_TRUE(Day().gPastRunHorses[0][1][1].IsBlank());
+    EXPECT_EQ(host.raceList, std::vector<std::string>{"東京11R"});
+}
+
+TEST_F(DayFixture, FetchTimesStakesAndTheOrderOfTheLoad) {
+    WriteBytes(dir / "kestrane.ini",
+               "[Time]\r\nAutoOzGet=10\r\n[KaimeSet]\r\nDefaultAmount=500\r\n");
+    WriteRaces("20261206",
+               {Ra("20261206", "05", 1, 1, "1540"), Ra("20261206", "08", 1, 1, "1005")});
+    WriteRunners("20261206", "東京", {Se("20261206", "05", 1, 1, "2020100001")});
+    std::filesystem::create_directories(dir / "UMA/2020");
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 9, 0);
+    ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
+    EXPECT_EQ(Day().gRaceCalc[0].OzTime1, "1530");
+    EXPECT_EQ(Day().gRaceCalc[0].OzTime2, "1531");
+    EXPECT_EQ(Day().gRaceCalc[1].OzTime1, "0955");
+    EXPECT_EQ(Day().RaceAmounts[35], 500);
+    EXPECT_EQ(Day().gVenueCodes, (std::array<std::string, 3>{"05", "08", ""}));
+    EXPECT_EQ(Day().gVenueFirstSlots, (std::array<std::string, 3>{" 0", " 1", ""}));
+
+    std::vector<std::string> expected{"clear", "convert"};
+    for (int r = 0; r < 36; ++r) expected.push_back("odds" + std::to_string(r));
+    for (std::string s : {"calc", "timer4:600000", "autooz", "nerai1", "nerai2", "nerai3", "nerai4",
+                          "user1", "user2", "user3", "select"})
+        expected.push_back(s);
+    EXPECT_EQ(host.ops, expected);
+
+    // Loaded again with the automatic odds already armed: the timer restarts, the box stays.
+    host.ops.clear();
+    ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
+    EXPECT_EQ(std::count(host.ops.begin(), host.ops.end(), "autooz"), 0);
+    EXPECT_EQ(std::count(host.ops.begin(), host.ops.end(), "timer4:600000"), 1);
+}
+
+TEST_F(DayFixture, TimersArmForTodayAndForTomorrowFromSixInTheEvening) {
+    WriteRaces("20261207", {Ra("20261207", "05", 1, 0)});
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 17, 59);
+    ASSERT_EQ(Load("20261207"), raceday::DayLoadResult::Loaded);
+    EXPECT_TRUE(Without(Without(host.ops, "odds"), "nerai") ==
+                (std::vector<std::string>{"clear", "calc", "user1", "user2", "user3", "select"}));
+    host.ops.clear();
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 18, 0);
+    ASSERT_EQ(Load("20261207"), raceday::DayLoadResult::Loaded);
+    EXPECT_NE(std::find(host.ops.begin(), host.ops.end(), "timer4:600000"), host.ops.end());
+    host.ops.clear();
+    clock.now = keiba::MakeLocalTime(2026, 12, 8, 9, 0); // a past day arms nothing
+    ASSERT_EQ(Load("20261207"), raceday::DayLoadResult::Loaded);
+    EXPECT_EQ(std::find(host.ops.begin(), host.ops.end(), "timer4:600000"), host.ops.end());
+}
+
+TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
+    std::vector<std::string> races;
+    for (int n = 1; n <= 12; ++n) races.push_back(Ra("20261206", "05", n, 8));
+    WriteRaces("20261206", races);
+    std::vector<std::string> runners;
+    for (int h = 1; h <= 8; ++h) runners.push_back(Se("20261206", "05", 2, h, "2020100001"));
+    WriteRunners("20261206", "東京", runners);
+    ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
+    Day().gCurRace = 1;
+
+    std::string hr = MakeRecord("HR", RaceKey16("20261206", "05", 2));
+    jvdata::SetField(hr, 142, 13, "0700000012001");
+    jvdata::SetField(hr, 155, 13, "0300000023002");
+    std::string bytes = hr;
+    for (int i = 0; i < 35; ++i) bytes += MakeRecord("HR", RaceKey16("20261206", "09", 1));
+    std::string late = MakeRecord("HR", RaceKey16("20261206", "05", 3)); // the 37th: not read
+    jvdata::SetField(late, 142, 13, "0100000012001");
+    WriteBytes(DataFile(Stem("20261206") + ".jvHR"), bytes + late);
+
+    EXPECT_TRUE(raceday::HrReadBtnClick(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_EQ(Day().gDayHorses[1][6].Field(335, 2), "01");
+    EXPECT_EQ(Day().gDayHorses[1][2].Field(335, 2), "02");
+    EXPECT_EQ(Day().gRaceCalc[1].PayoutSeen, 1);
+    EXPECT_EQ(Day().gPayoutTables.gPayKeyPlace[1][1], 7);
+    EXPECT_TRUE(Day().gDayPayouts[2].IsBlank());
+    // A second re-read brings nothing new for the shown race.
+    EXPECT_FALSE(raceday::HrReadBtnClick(Day(), Stem("20261206"), host, dir.path()));
+}
+
+TEST_F(DayFixture, HostileFilesLoadWhatIsSound) {
+    std::string tooMany = Ra("20261206", "05", 1, 25);
+    std::string raceZero = Ra("20261206", "05", 0, 5);
+    std::string race13 = Ra("20261206", "05", 13, 5);
+    std::string badVenue = Ra("20261206", "../", 2, 3);
+    WriteRaces("20261206", {tooMany, raceZero, race13, badVenue, Ra("20261206", "05", 3, 2)});
+    // A trailing partial record is not a race.
+    std::string ra = testsupport::Slurp(DataFile(Stem("20261206") + ".jvRA"));
+    WriteBytes(DataFile(Stem("20261206") + ".jvRA"), ra + "RA7partial");
+    WriteRunners("20261206", "東京",
+                 {Se("20261206", "05", 1, 1, "../../etc1"),
+                  Se("20261206", "05", 3, 1, "2020100001"),
+                  Se("20261206", "05", 3, 2, "2020100002")});
+    // Truncate the runner file in the middle of race 3's second runner.
+    auto runnerPath = DataFile(Stem("20261206") + "東京.jvSEr");
+    std::string runnersBytes = testsupport::Slurp(runnerPath);
+    WriteBytes(runnerPath, runnersBytes.substr(0, 555 * 37 + 100));
+    std::filesystem::create_directories(dir / "VZK");
+    std::string rec(378, ' ');
+    rec.replace(0, 4, "4001");
+    WriteBytes(dir / "VZK/XQ20261206.vzkd", rec + std::string(378, 'x'));
+
+    ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
+    EXPECT_EQ(Day().gDayRaceCount, 5);
+    EXPECT_EQ(raceday::FieldSize(Day(), 0), 18);
+    EXPECT_EQ(Day().gDayHorses[4][0].PedigreeId(), "2020100001");
+    EXPECT_TRUE(Day().gDayHorses[4][1].IsBlank());
+    EXPECT_EQ(host.progressShown, 1);
+    EXPECT_EQ(host.progressHidden, 1);
+    // Nothing was created outside the program folder, nor a folder from a bad id.
+    EXPECT_FALSE(std::filesystem::exists(dir.path().parent_path() / "etc1"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "UM2/../.." / "etc1.jvUM2"));
+    for (auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+        EXPECT_EQ(keiba::PathToUtf8(e.path()).find(".."), std::string::npos) << e.path();
+}
+
+TEST_F(DayFixture, BatchLoadSkipsDaysWithAStatisticsMarker) {
+    WriteRaces("20261205", {Ra("20261205", "05", 1, 0)});
+    WriteRaces("20261206", {Ra("20261206", "05", 1, 0)});
+    std::filesystem::create_directories(dir / "STAT");
+    WriteBytes(dir / ("STAT/" + Stem("20261206") + ".stat1"), "");
+    raceday::DirectReadBtnClick(Day(), raceday::MakeDataList(dir.path()), host, dir.path());
+    EXPECT_EQ(std::count(host.ops.begin(), host.ops.end(), "clear"), 1);
+    EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261205");
+    EXPECT_FALSE(Day().gBatchBusy);
+}
