@@ -1,6 +1,6 @@
 #include "keiba/errorlog.h"
 
-#include "jvdata/dayfiles.h"
+#include "keiba/fileio.h"
 #include "keiba/sjis.h"
 
 #include <cstdio>
