@@ -70,7 +70,7 @@ bool RaceFieldsUsable(const jvdata::TJvRA& race) {
 }
 
 std::string ShortDate(const jvdata::TJvRA& race) {
-    return std::string(race.Field(14, 2)) + std::string(race.Field(16, 4));
+    return std::string(race.Year().substr(2)) + std::string(race.MonthDay());
 }
 
 // The checks both writers make first; false after telling the user.
@@ -121,8 +121,8 @@ bool IsVoteRow(const PlainTable& grid, int row, const VoteColumns& c) {
 
 std::string QvxCsvBytes(std::string_view code, const PlainTable& grid, const VoteColumns& cols,
                         const jvdata::TJvRA& race) {
-    const std::string head = std::string(race.Field(12, 8)) + "," + std::string(race.Field(20, 2)) +
-                             "," + std::string(race.Field(26, 2)) + "," + std::string(code) +
+    const std::string head = std::string(race.RaceDate()) + "," + std::string(race.VenueCode()) +
+                             "," + std::string(race.RaceNo()) + "," + std::string(code) +
                              ",NORMAL,";
     const int runners = KeyRunnerCount(code);
     std::string out;
@@ -148,16 +148,17 @@ std::string QvxCsvBytes(std::string_view code, const PlainTable& grid, const Vot
 
 std::string BrivelBytes(std::string_view betTypeName, const PlainTable& grid,
                         const VoteColumns& cols, const jvdata::TJvRA& race) {
-    auto blankZero = [&](std::size_t pos) { return keiba::FormatIntBlankZero(race.Field(pos, 2)); };
-    std::string out = keiba::JyoCodeToName(race.Field(20, 2), 2) + " " +
-                      std::string(race.Field(14, 2)) + keiba::Sj("年 ") + blankZero(16) +
-                      keiba::Sj("月 ") + blankZero(18) + keiba::Sj("日 ") + blankZero(22) +
-                      keiba::Sj("回 ") + blankZero(24) + keiba::Sj("日 ");
+    auto blankZero = [](std::string_view two) { return keiba::FormatIntBlankZero(two); };
+    std::string out = keiba::JyoCodeToName(race.VenueCode(), 2) + " " +
+                      std::string(race.Year().substr(2)) + keiba::Sj("年 ") +
+                      blankZero(race.Month()) + keiba::Sj("月 ") + blankZero(race.DayOfMonth()) +
+                      keiba::Sj("日 ") + blankZero(race.Meeting()) + keiba::Sj("回 ") +
+                      blankZero(race.MeetingDay()) + keiba::Sj("日 ");
     out += kCrLf;
     const std::string name = keiba::Sj(betTypeName);
     const bool single = betTypeName == "単勝" || betTypeName == "複勝";
     const int runners = (betTypeName == "３連複" || betTypeName == "３連単") ? 3 : 2;
-    const std::string racePart = blankZero(26) + "R " + name + " ";
+    const std::string racePart = blankZero(race.RaceNo()) + "R " + name + " ";
     for (int row = 1; row < grid.RowCount(); ++row) {
         if (!IsVoteRow(grid, row, cols)) continue;
         const std::string& key = grid.Cells(cols.keyCol, row);
@@ -237,11 +238,11 @@ std::string MarksCsvBytes(const raceday::TRaceDay& day, int raceCount) {
     raceCount = std::clamp(raceCount, 0, jvdata::kMaxRaces);
     for (int r = 0; r < raceCount; ++r) {
         const auto rr = static_cast<std::size_t>(r);
-        const std::string key(day.gDayRaces[rr].Field(12, 16));
+        const std::string key(day.gDayRaces[rr].KeyText());
         const int n = raceday::FieldSize(day, r);
         for (int h = 0; h < n; ++h) {
             const auto hh = static_cast<std::size_t>(h);
-            lines.insert(key + std::string(day.gDayHorses[rr][hh].Field(29, 2)) + "," +
+            lines.insert(key + std::string(day.gDayHorses[rr][hh].HorseNumberText()) + "," +
                          day.gRaceTexts[rr].YosoMark[hh]);
         }
     }
@@ -255,7 +256,7 @@ std::string MarksCsvBytes(const raceday::TRaceDay& day, int raceCount) {
 
 std::filesystem::path WriteMarksCsv(const raceday::TRaceDay& day, const BetHost& host) {
     if (host.DateIndex() < 0) return {};
-    const std::string date(day.gDayRaces[0].Field(12, 8));
+    const std::string date(day.gDayRaces[0].RaceDate());
     if (!jvdata::ParseYyyymmdd(date)) return {};
     const std::filesystem::path folder = keiba::AppDir() / "CSV";
     std::error_code ec;

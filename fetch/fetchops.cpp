@@ -167,9 +167,9 @@ bool Selected(const FetchHost& host) {
 void SokuhoOdds(FetchHost& host, jvdata::TJVLink& link) {
     if (!Selected(host)) return;
     const jvdata::TJvRA& race = ShownRace(host.RaceDay());
-    std::string key(race.Field(12, 16));
+    std::string key(race.KeyText());
     if (!KeyUsable(key)) return;
-    std::string vr = VenueRace(race.VenueCode(), race.Field(26, 2));
+    std::string vr = VenueRace(race.VenueCode(), race.RaceNo());
     RunFrame(host, link,
              {"0B30", key, vr + "オッズ取得中", vr + "R:ｵｯｽﾞ取得エラー：", true, ReadStep::Odds});
     host.RaceDay().gOddsRaceIndex = std::clamp(host.RaceListIndex(), 0, raceday::kMaxRaces - 1);
@@ -180,11 +180,11 @@ void SokuhoOdds(FetchHost& host, jvdata::TJVLink& link) {
 void DayFetch(FetchHost& host, ReadStep step) {
     jvdata::TJVLink* link = host.JvLink();
     if (!link || Busy(host) || !Selected(host)) return;
-    std::string key(host.RaceDay().gDayRaces[0].Field(12, 8));
+    std::string key(host.RaceDay().gDayRaces[0].RaceDate());
     if (!KeyUsable(key)) return;
     FetchScope scope(host.Flags());
     const jvdata::TJvRA& shown = ShownRace(host.RaceDay());
-    std::string vr = VenueRace(shown.VenueCode(), shown.Field(26, 2));
+    std::string vr = VenueRace(shown.VenueCode(), shown.RaceNo());
     bool results = step == ReadStep::Results;
     Frame f{results ? "0B12" : "0B13",
             key,
@@ -240,17 +240,20 @@ void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep s
     if (!link || Busy(host) || races.empty() || !IsOddsStep(step)) return;
     FetchScope scope(host.Flags());
     const jvdata::TJvRA& shown = ShownRace(host.RaceDay());
-    std::string shownId = std::string(shown.VenueCode()) + std::string(shown.Field(26, 2));
+    std::string shownId = std::string(shown.VenueCode()) + std::string(shown.RaceNo());
     bool shownFetched = false;
     for (const std::string& line : races) {
-        if (line.size() < 18) continue;
-        std::string key = line.substr(0, 16);
+        // A line is the race key and the race slot "%2d".
+        constexpr std::size_t kKey = jvdata::RecordHead::kRaceKey.width;
+        if (line.size() < kKey + 2) continue;
+        std::string key = line.substr(0, kKey);
         if (!KeyUsable(key)) continue;
-        std::string venue = line.substr(8, 2), raceNo = line.substr(14, 2);
+        const jvdata::RaceKey parts = *jvdata::RaceKey::FromText(key);
+        std::string venue(parts.Venue()), raceNo(parts.RaceNo());
         std::string vr = VenueRace(venue, raceNo);
         RunFrame(host, *link, {"0B30", key, vr + "R ｵｯｽﾞ取得中", vr + "R:", true, step});
         if (venue + raceNo == shownId) shownFetched = true;
-        std::int64_t slot = keiba::DigitValue(keiba::TrimBlanks(line.substr(16, 2)));
+        std::int64_t slot = keiba::DigitValue(keiba::TrimBlanks(line.substr(kKey, 2)));
         if (slot < 0 || slot >= raceday::kMaxRaces) continue;
         host.RaceDay().gOddsRaceIndex = static_cast<int>(slot);
         host.OzReadBtnClick();

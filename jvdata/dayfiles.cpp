@@ -12,9 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kKeyOffset = 11; // race key at positions 12 to 27
-constexpr std::size_t kKeyWidth = 16;
-
 unsigned char Folded(char c) {
     unsigned char u = static_cast<unsigned char>(c);
     return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 'a' + 'A') : u;
@@ -32,7 +29,7 @@ bool LineLess(const std::string& a, const std::string& b) {
 }
 
 std::string_view KeyOf(std::string_view line) {
-    return line.substr(kKeyOffset, kKeyWidth);
+    return Field(line, RecordHead::kRaceKey);
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -203,9 +200,11 @@ FileOutcome FilingBatch::Upsert(const fs::path& path, std::string line) {
 FileOutcome FilingBatch::UpsertDayLine(DayFile kind, std::string_view record, DayLineOptions opt) {
     FramingResult fr = CheckFraming(record, RecordIdOf(kind));
     if (!fr) return Refuse(fr.reason);
-    std::optional<std::chrono::year_month_day> day = ParseYyyymmdd(Field(record, 12, 8));
+    std::optional<std::chrono::year_month_day> day =
+        ParseYyyymmdd(Field(record, RecordHead::kRaceDate));
     if (!day)
-        return Refuse("race date is not a date: \"" + std::string(Field(record, 12, 8)) + "\"");
+        return Refuse("race date is not a date: \"" +
+                      std::string(Field(record, RecordHead::kRaceDate)) + "\"");
     fs::path path = DayFilePath(appDir_, *day, kind);
     std::string line(record.substr(0, record.size() - 2));
     if (opt.zeroHead) ZeroHead(line);
@@ -217,19 +216,24 @@ FileOutcome FilingBatch::UpsertDayLine(DayFile kind, std::string_view record, Da
 FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) {
     FramingResult fr = CheckFraming(record, TJvSE::kId);
     if (!fr) return Refuse(fr.reason);
-    std::optional<std::chrono::year_month_day> day = ParseYyyymmdd(Field(record, 12, 8));
+    std::optional<std::chrono::year_month_day> day =
+        ParseYyyymmdd(Field(record, RecordHead::kRaceDate));
     if (!day)
-        return Refuse("race date is not a date: \"" + std::string(Field(record, 12, 8)) + "\"");
-    std::string_view race = Field(record, 26, 2), horse = Field(record, 29, 2);
+        return Refuse("race date is not a date: \"" +
+                      std::string(Field(record, RecordHead::kRaceDate)) + "\"");
+    std::string_view race = Field(record, RecordHead::kRaceNo),
+                     horse = Field(record, TJvSE::kHorseNo);
     int slot = IsAsciiDigits(race) && IsAsciiDigits(horse)
-                   ? RunnerSlot(static_cast<int>(FieldNumber(record, 26, 2)),
-                                static_cast<int>(FieldNumber(record, 29, 2)))
+                   ? RunnerSlot(static_cast<int>(FieldNumber(record, RecordHead::kRaceNo)),
+                                static_cast<int>(FieldNumber(record, TJvSE::kHorseNo)))
                    : -1;
     if (slot < 0)
         return Refuse("no runner slot for race \"" + std::string(race) + "\", horse \"" +
                       std::string(horse) + "\"");
-    std::optional<fs::path> path = DayRunnerFile(appDir_, *day, Field(record, 20, 2));
-    if (!path) return Refuse("unknown venue code \"" + std::string(Field(record, 20, 2)) + "\"");
+    std::optional<fs::path> path = DayRunnerFile(appDir_, *day, Field(record, RecordHead::kVenue));
+    if (!path)
+        return Refuse("unknown venue code \"" + std::string(Field(record, RecordHead::kVenue)) +
+                      "\"");
     Image* img = Load(*path, kRunnerLineLength, true, createMissing);
     if (!img) return {FileOutcome::Skipped, "no file to update", *path};
     img->lines[static_cast<std::size_t>(slot)] = std::string(record.substr(0, kRunnerLineLength));
@@ -240,11 +244,12 @@ FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) 
 FileOutcome FilingBatch::UpsertHorseRun(std::string_view record) {
     FramingResult fr = CheckFraming(record, TJvSE::kId);
     if (!fr) return Refuse(fr.reason);
-    std::string_view id = Field(record, 31, 10);
+    std::string_view id = Field(record, TJvSE::kPedigreeId);
     std::optional<fs::path> path = HorseFilePath(appDir_, HorseFile::SEI, id);
     if (!path) return Refuse("pedigree id is not one: \"" + std::string(id) + "\"");
-    if (!ParseYyyymmdd(Field(record, 12, 8)))
-        return Refuse("race date is not a date: \"" + std::string(Field(record, 12, 8)) + "\"");
+    if (!ParseYyyymmdd(Field(record, RecordHead::kRaceDate)))
+        return Refuse("race date is not a date: \"" +
+                      std::string(Field(record, RecordHead::kRaceDate)) + "\"");
     std::string line(record.substr(0, record.size() - 2));
     ZeroHead(line);
     return Upsert(*path, std::move(line));
@@ -253,7 +258,7 @@ FileOutcome FilingBatch::UpsertHorseRun(std::string_view record) {
 FileOutcome FilingBatch::PutHorseMaster(std::string_view record) {
     FramingResult fr = CheckFraming(record, TJvUM::kId);
     if (!fr) return Refuse(fr.reason);
-    std::string_view id = Field(record, 12, 10);
+    std::string_view id = Field(record, TJvUM::kPedigreeId);
     std::optional<fs::path> path = HorseFilePath(appDir_, HorseFile::UM2, id);
     if (!path) return Refuse("pedigree id is not one: \"" + std::string(id) + "\"");
     Image& img = files_[path->native()];

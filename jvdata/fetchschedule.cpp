@@ -37,8 +37,8 @@ bool FetchDayArmed(keiba::LocalTime now, std::string_view dateComboText) {
 
 bool OddsFresh(const TJvO1& o1, const TRaceCalc& calc) {
     if (o1.RaceNumber() <= 0) return false;
-    if (o1.Field(28, 4) != o1.Field(16, 4)) return false;
-    std::string announced = std::string(o1.Field(32, 2)) + std::string(o1.Field(34, 2));
+    if (o1.AnnounceMonthDay() != o1.MonthDay()) return false;
+    std::string announced = std::string(o1.AnnounceHour()) + std::string(o1.AnnounceMinute());
     return keiba::AddMinutesHHMM(announced, 5) >= Trimmed(calc.OzTime1);
 }
 
@@ -53,7 +53,7 @@ std::vector<std::string> DueOddsRaces(keiba::LocalTime now, std::string_view dat
         const TRaceCalc& c = calcs[r];
         if (OddsFresh(odds[r], c)) continue;
         if (hhmm == Trimmed(c.OzTime1) || hhmm == Trimmed(c.OzTime2))
-            due.push_back(std::string(races[r].Field(12, 16)) +
+            due.push_back(std::string(races[r].KeyText()) +
                           keiba::FormatInt(static_cast<std::int64_t>(r), 2));
     }
     return due;
@@ -68,11 +68,11 @@ bool ResultsTimerDue(keiba::LocalTime now, const TJvRA& firstRace, int autoRdata
 
 std::string RestTimeText(keiba::LocalTime now, const TJvRA* shownRace) {
     if (!shownRace) return {};
-    std::optional<year_month_day> date = ParseYyyymmdd(shownRace->Field(12, 8));
+    std::optional<year_month_day> date = ParseYyyymmdd(shownRace->RaceDate());
     std::string_view post = shownRace->PostTime();
     if (!date || !IsAsciiDigits(post)) return {};
-    int hh = static_cast<int>(FieldNumber(post, 1, 2));
-    int mm = static_cast<int>(FieldNumber(post, 3, 2));
+    int hh = static_cast<int>(keiba::DigitValue(post.substr(0, 2)));
+    int mm = static_cast<int>(keiba::DigitValue(post.substr(2, 2)));
     if (hh > 23 || mm > 59) return {};
     keiba::LocalTime start = local_days{*date} + hours{hh} + minutes{mm};
     if (start <= now) return "発走済み";
@@ -110,7 +110,7 @@ AutoOddsVerdict CheckAutoOdds(keiba::LocalTime now, std::string_view dateComboTe
 }
 
 int NextRaceIndex(keiba::LocalTime now, const DayRaces& races, int listCount) {
-    if (listCount <= 0 || keiba::Yyyymmdd(now) != races[0].Field(12, 8)) return -1;
+    if (listCount <= 0 || keiba::Yyyymmdd(now) != races[0].RaceDate()) return -1;
     std::string hhnn = keiba::Hhnn(now);
     std::int64_t nowValue = keiba::DigitValue(hhnn);
     int best = -1;

@@ -9,31 +9,33 @@ namespace {
 using keiba::Sj;
 
 bool KindAorB(std::string_view record) {
-    std::string_view k = Field(record, 3, 1);
+    std::string_view k = Field(record, RecordHead::kDataKind);
     return k == "A" || k == "B";
 }
 
 bool InWindow(std::string_view record, const ImportFilter& f) {
-    return FieldNumber(record, 12, 8) >= f.fromDate - 10;
+    return FieldNumber(record, RecordHead::kRaceDate) >= f.fromDate - 10;
 }
 
 int RaceNo(std::string_view record) {
-    return static_cast<int>(FieldNumber(record, 26, 2));
+    return static_cast<int>(FieldNumber(record, RecordHead::kRaceNo));
 }
 
 std::string Venue(std::string_view record) {
-    return keiba::JyoCodeToName(Field(record, 20, 2), 2);
+    return keiba::JyoCodeToName(Field(record, RecordHead::kVenue), 2);
 }
 
 // yyyy年mm月dd日 of the race date, CP932.
 std::string KanjiDate(std::string_view record) {
-    return std::string(Field(record, 12, 4)) + Sj("年") + std::string(Field(record, 16, 2)) +
-           Sj("月") + std::string(Field(record, 18, 2)) + Sj("日");
+    return std::string(Field(record, RecordHead::kYear)) + Sj("年") +
+           std::string(Field(record, RecordHead::kMonth)) + Sj("月") +
+           std::string(Field(record, RecordHead::kDayOfMonth)) + Sj("日");
 }
 
 std::string RunnerText(std::string_view record) {
-    return std::string(Field(record, 26, 2)) + "R/" + keiba::StrToMaruNum(Field(record, 29, 2)) +
-           std::string(Field(record, 41, 36));
+    return std::string(Field(record, RecordHead::kRaceNo)) + "R/" +
+           keiba::StrToMaruNum(Field(record, TJvSE::kHorseNo)) +
+           std::string(Field(record, TJvSE::kHorseName));
 }
 
 ImportFiling Done(const FileOutcome& out, const std::string& sjisLabel) {
@@ -42,24 +44,27 @@ ImportFiling Done(const FileOutcome& out, const std::string& sjisLabel) {
 }
 
 ImportFiling FileRace(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
-    int runners = static_cast<int>(FieldNumber(rec, 882, 2));
+    int runners = static_cast<int>(FieldNumber(rec, TJvRA::kRunnerCount));
     if (KindAorB(rec) || !InWindow(rec, f) || RaceNo(rec) < 1 || runners < 1 || runners > 18)
         return {};
     return Done(b.UpsertDayLine(DayFile::RA, rec),
-                Sj("開催:") + KanjiDate(rec) + Venue(rec) + std::string(Field(rec, 26, 2)) + "R");
+                Sj("開催:") + KanjiDate(rec) + Venue(rec) +
+                    std::string(Field(rec, RecordHead::kRaceNo)) + "R");
 }
 
 ImportFiling FileRunner(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
     if (KindAorB(rec)) return {};
     ImportFiling result;
-    int horse = static_cast<int>(FieldNumber(rec, 29, 2));
+    int horse = static_cast<int>(FieldNumber(rec, TJvSE::kHorseNo));
     if (RaceNo(rec) >= 1 && horse >= 1 && horse <= 18 && InWindow(rec, f)) {
         // A race above 12 has no slot in the runner file; the batch refuses it.
         result = Done(b.PutRunner(rec), Sj("馬毎:") + Venue(rec) + RunnerText(rec));
     }
-    if (std::string(Field(rec, 31, 4)) > f.horseYearFloor && Field(rec, 3, 1) == "7") {
-        std::string date = std::string(Field(rec, 12, 4)) + "/" + std::string(Field(rec, 16, 2)) +
-                           "/" + std::string(Field(rec, 18, 2));
+    if (std::string(Field(rec, TJvSE::kPedigreeYear)) > f.horseYearFloor &&
+        Field(rec, RecordHead::kDataKind) == "7") {
+        std::string date = std::string(Field(rec, RecordHead::kYear)) + "/" +
+                           std::string(Field(rec, RecordHead::kMonth)) + "/" +
+                           std::string(Field(rec, RecordHead::kDayOfMonth));
         ImportFiling h =
             Done(b.UpsertHorseRun(rec), Sj("過去走:") + date + Venue(rec) + RunnerText(rec));
         if (h.filed) result = h;
@@ -70,17 +75,18 @@ ImportFiling FileRunner(FilingBatch& b, std::string_view rec, const ImportFilter
 ImportFiling FilePayouts(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
     if (!InWindow(rec, f) || RaceNo(rec) < 1) return {};
     return Done(b.UpsertDayLine(DayFile::HR, rec),
-                Sj("払戻:") + KanjiDate(rec) + Venue(rec) + std::string(Field(rec, 26, 2)) + "R");
+                Sj("払戻:") + KanjiDate(rec) + Venue(rec) +
+                    std::string(Field(rec, RecordHead::kRaceNo)) + "R");
 }
 
 ImportFiling FileHorseMaster(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
-    if (std::string(Field(rec, 12, 4)) <= f.horseYearFloor) return {};
+    if (std::string(Field(rec, TJvUM::kPedigreeYear)) <= f.horseYearFloor) return {};
     return Done(b.PutHorseMaster(rec),
-                Sj("競走馬:") + std::string(keiba::CutBytes(Field(rec, 47, 36), 18)));
+                Sj("競走馬:") + std::string(keiba::CutBytes(Field(rec, TJvUM::kHorseName), 18)));
 }
 
 ImportFiling FileOdds(FilingBatch& b, std::string_view rec, const ImportFilter& f, int kind) {
-    std::string_view k = Field(rec, 3, 1);
+    std::string_view k = Field(rec, RecordHead::kDataKind);
     if (!f.finalOdds || k == "0" || k == "9" || RaceNo(rec) < 1) return {};
     static const DayFile kFiles[] = {DayFile::O1, DayFile::O2, DayFile::O3,
                                      DayFile::O4, DayFile::O5, DayFile::O6};
@@ -88,8 +94,9 @@ ImportFiling FileOdds(FilingBatch& b, std::string_view rec, const ImportFilter& 
                                          "馬単確定ｵｯｽﾞ:", "3連複確定ｵｯｽﾞ:", "3連単確定ｵｯｽﾞ:"};
     FileOutcome out = b.UpsertDayLine(kFiles[kind - 1], rec);
     if (!out) return {};
-    return {true, keiba::Cp932ToUtf8(Sj(kWords[kind - 1]) + std::string(Field(rec, 26, 2))) + "R/" +
-                      keiba::PathToUtf8(out.path.filename())};
+    return {true, keiba::Cp932ToUtf8(Sj(kWords[kind - 1]) +
+                                     std::string(Field(rec, RecordHead::kRaceNo))) +
+                      "R/" + keiba::PathToUtf8(out.path.filename())};
 }
 
 } // namespace
@@ -101,7 +108,7 @@ std::string HorseYearFloor(int year) {
 ImportFiling FileImportRecord(FilingBatch& batch, std::string_view record,
                               const ImportFilter& filter) {
     if (!CheckFraming(record)) return {};
-    std::string_view id = Field(record, 1, 2);
+    std::string_view id = Field(record, RecordHead::kRecordId);
     if (id == "RA") return FileRace(batch, record, filter);
     if (id == "SE") return FileRunner(batch, record, filter);
     if (id == "HR") return FilePayouts(batch, record, filter);

@@ -11,8 +11,8 @@ bool IsOddsId(std::string_view id, char lo, char hi) {
 }
 
 bool OddsKindTaken(std::string_view record) {
-    std::string_view k = Field(record, 3, 1);
-    return k != "0" && k != "9" && FieldNumber(record, 26, 2) >= 1;
+    std::string_view k = Field(record, RecordHead::kDataKind);
+    return k != "0" && k != "9" && FieldNumber(record, RecordHead::kRaceNo) >= 1;
 }
 
 DayFile OddsFile(char digit) {
@@ -29,8 +29,8 @@ int ReadStepBufferSize(ReadStep step) {
 
 bool FileRealtimeRecord(FilingBatch& batch, ReadStep step, std::string_view record) {
     if (!CheckFraming(record)) return false;
-    std::string_view id = Field(record, 1, 2);
-    int race = static_cast<int>(FieldNumber(record, 26, 2));
+    std::string_view id = Field(record, RecordHead::kRecordId);
+    int race = static_cast<int>(FieldNumber(record, RecordHead::kRaceNo));
     switch (step) {
     case ReadStep::Odds:
         if (!IsOddsId(id, '1', '6') || !OddsKindTaken(record)) return false;
@@ -48,7 +48,8 @@ bool FileRealtimeRecord(FilingBatch& batch, ReadStep step, std::string_view reco
         if (race < 1) return false;
         if (id == "RA") return bool(batch.UpsertDayLine(DayFile::RA, record, {true, false}));
         if (id == "SE")
-            return FieldNumber(record, 29, 2) >= 1 && bool(batch.PutRunner(record, false));
+            return FieldNumber(record, TJvSE::kHorseNo) >= 1 &&
+                   bool(batch.PutRunner(record, false));
         if (id == "HR") return bool(batch.UpsertDayLine(DayFile::HR, record, {false, true}));
         return false;
     }

@@ -52,10 +52,13 @@ std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
     int best = 1000;
     std::optional<std::string> chosen;
     for (std::string_view line : keiba::SplitLines(fileBytes)) {
-        if (line.size() != LineLength(kind) || Field(line, 1, 2) != id ||
-            Field(line, 12, 16) != raceKey || Field(line, 28, 4) != Field(line, 16, 4))
+        using O = TJvO1; // the head and announcement time are those of every odds record
+        if (line.size() != LineLength(kind) || Field(line, O::kRecordId) != id ||
+            Field(line, O::kRaceKey) != raceKey ||
+            Field(line, O::kAnnounceMonthDay) != Field(line, O::kMonthDay))
             continue;
-        std::optional<int> a = Minutes(Field(line, 32, 2), Field(line, 34, 2));
+        std::optional<int> a =
+            Minutes(Field(line, O::kAnnounceHour), Field(line, O::kAnnounceMinute));
         if (!a) continue;
         int d = std::abs(*target - *a);
         if (d < best) {
@@ -71,7 +74,7 @@ std::string ReplaceRaceLines(std::string_view fileBytes, std::string_view snapsh
     bool matched = false;
     for (std::string_view l : keiba::SplitLines(fileBytes)) {
         if (l.size() != snapshot.size()) continue;
-        if (Field(l, 12, 16) == Field(snapshot, 12, 16)) {
+        if (Field(l, RecordHead::kRaceKey) == Field(snapshot, RecordHead::kRaceKey)) {
             lines.emplace_back(snapshot);
             matched = true;
         } else {
@@ -86,7 +89,7 @@ TimeSeriesResult ImportTimeSeriesOdds(const fs::path& folder, const fs::path& ap
                                       const DayRaces& races, const DayCalcs& calcs) {
     TimeSeriesResult result;
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
-        std::string_view key = races[r].Field(12, 16);
+        std::string_view key = races[r].KeyText();
         std::optional<std::chrono::year_month_day> day = ParseYyyymmdd(key.substr(0, 8));
         if (!day) continue;
         for (int kind = 1; kind <= 6; ++kind) {

@@ -28,16 +28,17 @@ std::string RankOrE(std::string_view c) {
 
 void ApplyHandInput(TRaceDay& day, std::string_view rumaBytes) {
     for (std::string_view line : keiba::SplitLines(rumaBytes)) {
-        if (line.size() < 12) continue;
-        std::string_view key = line.substr(0, 12);
+        if (line.size() < RumaLine::kKeyLength) continue;
+        std::string_view key = line.substr(0, RumaLine::kKeyLength);
         for (std::size_t r = 0; r < kMaxRaces; ++r) {
             if (keiba::TrimBlanks(day.gDayRaces[r].Key().Year()).empty()) continue;
             if (day.gDayRaces[r].Key().Key12() != key) continue;
             TOutData2& t = day.gRaceTexts[r];
-            t.RaceRLevelText = keiba::RLevelToText(Num(jvdata::Field(line, 13, 1)));
+            t.RaceRLevelText = keiba::RLevelToText(Num(jvdata::Field(line, RumaLine::kLevel)));
             int f = FieldSize(day, static_cast<int>(r));
             for (int h = 0; h < f; ++h) {
-                std::string_view c = jvdata::Field(line, 14 + static_cast<std::size_t>(h), 1);
+                std::string_view c =
+                    jvdata::Field(line, RumaLine::kFirstRunnerPos + static_cast<std::size_t>(h), 1);
                 t.RUmaMark[static_cast<std::size_t>(h)] = c == "1" ? "R+" : c == "2" ? "R-" : "";
             }
             break;
@@ -55,8 +56,8 @@ void ApplyRaceComments(TRaceDay& day, std::string_view csvBytes) {
             comment += "\r\n";
             comment += lines[j];
         }
-        if (comment.empty() || lines[i].size() < 16) continue;
-        std::string_view key = lines[i].substr(0, 16);
+        if (comment.empty() || lines[i].size() < jvdata::RecordHead::kRaceKey.width) continue;
+        std::string_view key = lines[i].substr(0, jvdata::RecordHead::kRaceKey.width);
         for (std::size_t r = 0; r < kMaxRaces; ++r) {
             if (day.gDayRaces[r].Key().Text() == key) {
                 day.gRaceTexts[r].RaceComment = comment;
@@ -71,8 +72,8 @@ int StoreAnalysisRecords(TRaceDay& day, std::string_view bytes) {
     std::size_t n = jvdata::RecordCount(bytes, jvdata::kAnalysisLength);
     for (std::size_t i = 0; i < n; ++i) {
         std::string_view rec = jvdata::RecordAt(bytes, jvdata::kAnalysisLength, i);
-        int s = StrictTwoDigits(jvdata::Field(rec, 1, 2));
-        int horse = StrictTwoDigits(jvdata::Field(rec, 3, 2));
+        int s = StrictTwoDigits(jvdata::Field(rec, jvdata::TAnalysisRecord::kRaceSlot));
+        int horse = StrictTwoDigits(jvdata::Field(rec, jvdata::TAnalysisRecord::kHorseNo));
         if (horse == 0) continue; // no runner: not a record of a horse
         if (s < 0 || s >= kMaxRaces || horse < 1 || horse > kMaxRunners) {
             ++skipped;
@@ -90,27 +91,27 @@ void DecodeAnalysis(TRaceDay& day) {
         if (f <= 0) continue;
         TOutData2& t = day.gRaceTexts[r];
         const jvdata::TAnalysisRecord& first = day.gDayHorseAnalysis[r][0];
-        int level = Num(first.ThisRun().Field(17, 2));
+        int level = Num(first.ThisRun().RaceRLevel());
         if (level > 0) {
             t.RaceRLevelText = keiba::RLevelToText(level);
-            t.RplsTou = std::string(first.Field(181, 2));
-            t.RmnsTou = std::string(first.Field(183, 2));
+            t.RplsTou = std::string(first.RPlusCount());
+            t.RmnsTou = std::string(first.RMinusCount());
         }
         for (std::size_t h = 0; h < static_cast<std::size_t>(f); ++h) {
             const jvdata::TAnalysisRecord& rec = day.gDayHorseAnalysis[r][h];
             jvdata::TAnalysisRun a = rec.ThisRun();
-            t.YosoMark[h] = keiba::YosoMarkToText(Num(a.Field(30, 2)));
-            t.RUmaMark[h] = keiba::RUmaToText(Num(a.Field(29, 1)));
-            t.RakuGenText[h] = std::string(keiba::TrimBlanks(rec.Field(177, 4)));
+            t.YosoMark[h] = keiba::YosoMarkToText(Num(a.ForecastMark()));
+            t.RUmaMark[h] = keiba::RUmaToText(Num(a.RCode()));
+            t.RakuGenText[h] = std::string(keiba::TrimBlanks(rec.RakuGen()));
             for (std::size_t k = 0; k < kPastRunsRead; ++k) {
-                std::string_view block = rec.PastRun(static_cast<int>(k));
-                std::string_view date = jvdata::Field(block, 1, 8);
-                if (date == day.gPastRunHorses[r][h][k].Field(12, 8)) {
+                jvdata::TAnalysisPastRun past = rec.PastRun(static_cast<int>(k));
+                std::string_view date = past.Date8();
+                if (date == day.gPastRunHorses[r][h][k].RaceDate()) {
                     t.PastDate[h][k] = std::string(date);
-                    t.PastVenue[h][k] = keiba::JyoCodeToName(jvdata::Field(block, 9, 2), 2);
-                    t.PastRaceNo[h][k] = keiba::FormatIntBlankZero(jvdata::Field(block, 11, 2));
-                    t.PastRLevel[h][k] = keiba::RLevelToText(Num(jvdata::Field(block, 13, 1)));
-                    t.PastRUma[h][k] = keiba::RUmaToText(Num(jvdata::Field(block, 14, 1)));
+                    t.PastVenue[h][k] = keiba::JyoCodeToName(past.VenueCode(), 2);
+                    t.PastRaceNo[h][k] = keiba::FormatIntBlankZero(past.RaceNo());
+                    t.PastRLevel[h][k] = keiba::RLevelToText(Num(past.RLevel()));
+                    t.PastRUma[h][k] = keiba::RUmaToText(Num(past.RCode()));
                 } else {
                     t.PastDate[h][k].clear();
                     t.PastVenue[h][k].clear();
@@ -119,22 +120,22 @@ void DecodeAnalysis(TRaceDay& day) {
                     t.PastRUma[h][k].clear();
                 }
             }
-            t.ZogenText[h] = keiba::ZogenToText(Num(a.Field(32, 1)));
-            t.JoshoMark[h] = keiba::FlagToUpArrow(a.Field(33, 1));
-            t.SenzaiMark[h] = keiba::FlagToStar(a.Field(34, 1));
+            t.ZogenText[h] = keiba::ZogenToText(Num(a.TrendCode()));
+            t.JoshoMark[h] = keiba::FlagToUpArrow(a.JoshoFlag());
+            t.SenzaiMark[h] = keiba::FlagToStar(a.SenzaiFlag());
             t.LvZokuseiText[h] =
-                std::string(keiba::CutBytes(keiba::LvZokuseiToText(a.Field(38, 1)), 2));
-            t.CourseMark[h] = keiba::FlagToMaru(a.Field(36, 1));
-            t.KyoriMark[h] = keiba::FlagToMaru(a.Field(37, 1));
-            t.HiLvKosoMark[h] = keiba::FlagToMaru(a.Field(39, 1));
-            t.HiLvRate[h] = std::string(a.Field(40, 5));
-            t.LoLvRate[h] = std::string(a.Field(45, 5));
-            t.KeikenMark[h] = keiba::FlagToMaru(a.Field(35, 1));
-            t.RJunText[h] = std::string(a.Field(19, 2));
-            t.KettoRank[h] = RankOrE(a.Field(50, 1));
-            t.KishuRank[h] = RankOrE(a.Field(51, 1));
-            t.HatsuKoMark[h] = keiba::FlagToKiken(a.Field(52, 1));
-            t.Past5Total[h] = std::string(a.Field(53, 3));
+                std::string(keiba::CutBytes(keiba::LvZokuseiToText(a.LvAttributeCode()), 2));
+            t.CourseMark[h] = keiba::FlagToMaru(a.CourseFlag());
+            t.KyoriMark[h] = keiba::FlagToMaru(a.KyoriFlag());
+            t.HiLvKosoMark[h] = keiba::FlagToMaru(a.HiLvKosoFlag());
+            t.HiLvRate[h] = std::string(a.HiLvRate());
+            t.LoLvRate[h] = std::string(a.LoLvRate());
+            t.KeikenMark[h] = keiba::FlagToMaru(a.KeikenFlag());
+            t.RJunText[h] = std::string(a.ROrder());
+            t.KettoRank[h] = RankOrE(a.PedigreeRank());
+            t.KishuRank[h] = RankOrE(a.JockeyRank());
+            t.HatsuKoMark[h] = keiba::FlagToKiken(a.FirstHighFlag());
+            t.Past5Total[h] = std::string(a.Past5Total());
         }
     }
 }

@@ -9,6 +9,14 @@
 
 namespace raceday {
 
+// A line of a `.ruma` file: the 12-character race key (date, venue, race number), the race's R
+// level digit (0 none, 1..7), then one character per runner 1..18 ("1" R+, "2" R-).
+struct RumaLine {
+    static constexpr std::size_t kKeyLength = 12;
+    static constexpr jvdata::FieldPos kLevel{13, 1};
+    static constexpr std::size_t kFirstRunnerPos = 14;
+};
+
 // Hand-input R horses (`.ruma`): race level and R marks of the races whose 12-character key
 // (date, venue, race number) a line names.
 void ApplyHandInput(TRaceDay& day, std::string_view rumaBytes);

@@ -134,14 +134,15 @@ void ReadRunnerHistory(TRaceDay& day, std::size_t r, std::size_t h, std::int64_t
     const jvdata::TJvRA& race = day.gDayRaces[r];
     for (std::size_t i = count; i-- > 0 && k < kPastRunsRead;) {
         std::string_view rec = jvdata::RecordAt(*runs, jvdata::kSeLength, i);
-        std::int64_t date = jvdata::FieldNumber(rec, 12, 8);
+        std::int64_t date = jvdata::FieldNumber(rec, jvdata::RecordHead::kRaceDate);
         if (date < 1 || date >= raceDate) continue;
         day.gPastRunHorses[r][h][k].Assign(rec);
-        day.gPastRunRaces[r][h][k].SetField(12, 16, jvdata::Field(rec, 12, 16));
+        day.gPastRunRaces[r][h][k].SetField(jvdata::RecordHead::kRaceKey,
+                                            jvdata::Field(rec, jvdata::RecordHead::kRaceKey));
         static const std::string kRuns = keiba::Sj("走");
         host.SetProgressText(VenueName2(race.VenueCode()) +
-                             keiba::FormatIntBlankZero(race.Field(26, 2)) + "R " +
-                             keiba::StrToMaruNum(se.Field(29, 2)) +
+                             keiba::FormatIntBlankZero(race.RaceNo()) + "R " +
+                             keiba::StrToMaruNum(se.HorseNumberText()) +
                              std::string(keiba::CutBytes(se.HorseName(), 18)) + ":" +
                              keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) + kRuns);
         ++k;
@@ -159,10 +160,9 @@ void PlacePastRaces(TRaceDay& day, std::size_t r, DayLoadHost& host, const fs::p
             static const std::string kPlacing = keiba::Sj("過去走配置中:");
             static const std::string kRuns = keiba::Sj("走:");
             host.SetProgressText(
-                kPlacing + VenueName2(race.VenueCode()) +
-                keiba::FormatIntBlankZero(race.Field(26, 2)) + "R" +
-                keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) + kRuns +
-                keiba::StrToMaruNum(day.gDayHorses[r][h].Field(29, 2)) +
+                kPlacing + VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) +
+                "R" + keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) + kRuns +
+                keiba::StrToMaruNum(day.gDayHorses[r][h].HorseNumberText()) +
                 std::string(keiba::CutBytes(day.gDayHorses[r][h].HorseName(), 18)));
             if (keiba::TrimBlanks(past.Key().Year()).empty()) break;
             int venue = static_cast<int>(keiba::DigitValue(past.VenueCode()));
@@ -174,8 +174,8 @@ void PlacePastRaces(TRaceDay& day, std::size_t r, DayLoadHost& host, const fs::p
             std::size_t n = jvdata::RecordCount(*file, jvdata::kRaLength);
             for (std::size_t i = 0; i < n; ++i) {
                 std::string_view rec = jvdata::RecordAt(*file, jvdata::kRaLength, i);
-                if (jvdata::Field(rec, 26, 2) == past.Field(26, 2) &&
-                    jvdata::Field(rec, 20, 2) == past.VenueCode()) {
+                if (jvdata::Field(rec, jvdata::RecordHead::kRaceNo) == past.RaceNo() &&
+                    jvdata::Field(rec, jvdata::RecordHead::kVenue) == past.VenueCode()) {
                     past.Assign(rec);
                     break;
                 }
@@ -334,7 +334,7 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
     for (std::size_t r = 0; r < raceCount; ++r) {
         day.gDayRaces[r].Assign(jvdata::RecordAt(*raFile, jvdata::kRaLength, r));
         const jvdata::TJvRA& race = day.gDayRaces[r];
-        std::int64_t raceDate = jvdata::FieldNumber(race.Bytes(), 12, 8);
+        std::int64_t raceDate = race.Number(jvdata::RecordHead::kRaceDate);
         auto runnerPath = RunnerFileOf(appDir, *date, race.VenueCode());
         const std::string* runnerFile = runnerPath ? files.Get(*runnerPath) : nullptr;
         if (runnerFile) {
@@ -354,8 +354,8 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
         host.StepProgress();
         const jvdata::TJvRA& race = day.gDayRaces[r];
         if (!IsBlankOrZeroYear(race.Key().Year()))
-            host.AddRaceListItem(U8(VenueName2(race.VenueCode()) +
-                                    keiba::FormatIntBlankZero(race.Field(26, 2)) + "R"));
+            host.AddRaceListItem(
+                U8(VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) + "R"));
         PlacePastRaces(day, r, host, appDir, files);
     }
 
@@ -413,7 +413,7 @@ bool HrReadBtnClick(TRaceDay& day, const std::string& stem, DayLoadHost& host,
     day.gHrFileName = jvdata::DayFilePath(appDir, *date, jvdata::DayFile::HR);
     std::size_t cur = static_cast<std::size_t>(std::clamp(day.gCurRace, 0, kMaxRaces - 1));
     std::string shownVenue(day.gDayRaces[cur].VenueCode());
-    std::string shownRace(day.gDayRaces[cur].Field(26, 2));
+    std::string shownRace(day.gDayRaces[cur].RaceNo());
 
     if (auto raFile = keiba::ReadWholeFile(day.gRaFileName)) {
         FileCache files;
@@ -423,8 +423,9 @@ bool HrReadBtnClick(TRaceDay& day, const std::string& stem, DayLoadHost& host,
             std::string_view rec = jvdata::RecordAt(*raFile, jvdata::kRaLength, i);
             day.gDayRaces[slot].Assign(rec);
             // A record without a year gives its slot to the next one.
-            if (keiba::TrimBlanks(jvdata::Field(rec, 12, 4)).empty()) continue;
-            auto runnerPath = RunnerFileOf(appDir, *date, jvdata::Field(rec, 20, 2));
+            if (keiba::TrimBlanks(jvdata::Field(rec, jvdata::RecordHead::kYear)).empty()) continue;
+            auto runnerPath =
+                RunnerFileOf(appDir, *date, jvdata::Field(rec, jvdata::RecordHead::kVenue));
             if (const std::string* runnerFile = runnerPath ? files.Get(*runnerPath) : nullptr)
                 ReadRunners(day, slot, *runnerFile);
             ++slot;
@@ -443,8 +444,8 @@ bool HrReadBtnClick(TRaceDay& day, const std::string& stem, DayLoadHost& host,
             for (std::size_t r = 0; r < kMaxRaces; ++r) {
                 if (day.gDayRaces[r].Key() != key) continue;
                 day.gDayPayouts[r].Assign(rec);
-                if (jvdata::Field(rec, 20, 2) == shownVenue &&
-                    jvdata::Field(rec, 26, 2) == shownRace && day.gRaceCalc[r].PayoutSeen == 0)
+                if (key.Venue() == shownVenue && key.RaceNo() == shownRace &&
+                    day.gRaceCalc[r].PayoutSeen == 0)
                     shownGotPayouts = true;
                 day.gRaceCalc[r].PayoutSeen = 1;
                 break;
@@ -458,7 +459,7 @@ bool HrReadBtnClick(TRaceDay& day, const std::string& stem, DayLoadHost& host,
                     day.gDayPayouts[r].Entry(jvdata::BetType::Place, j).combination));
                 if (horse < 1 || horse > kMaxRunners) continue;
                 char pos[3] = {'0', static_cast<char>('0' + j), 0};
-                day.gDayHorses[r][static_cast<std::size_t>(horse - 1)].SetField(335, 2, pos);
+                day.gDayHorses[r][static_cast<std::size_t>(horse - 1)].SetFinalPosition(pos);
             }
         }
     }

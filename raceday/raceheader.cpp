@@ -55,14 +55,14 @@ void FillPayouts(const jvdata::TPayoutTables& t, std::size_t r, RaceHeader& h) {
 
 std::array<std::string, kCardListTextColumns> CardRow(const jvdata::TJvSE& se) {
     std::array<std::string, kCardListTextColumns> c;
-    c[0] = S(se.Field(28, 1));
+    c[0] = S(se.BracketText());
     c[1] = se.HorseNumber() > 0 ? keiba::FormatInt(se.HorseNumber(), 2) : std::string();
     c[2] = S(se.HorseName());
     c[3] = S(se.TrainerName());
     c[4] = keiba::BlinkerToText(se.BlinkersCode());
     c[5] = keiba::MinaraiToText(se.ApprenticeCode());
-    c[6] = keiba::FormatIntBlankZero(se.Field(335, 2));
-    c[7] = keiba::FormatIntBlankZero(se.Field(364, 2));
+    c[6] = keiba::FormatIntBlankZero(se.FinalPositionText());
+    c[7] = keiba::FormatIntBlankZero(se.WinPopularityText());
     c[8] = keiba::FormatRaceTime(se.FinishTime());
     c[9] = keiba::FormatTenthsWider(se.Last3F());
     return c;
@@ -111,45 +111,45 @@ RaceSelection SelectRaceHeader(const TRaceDay& day, int r) {
     const std::string conditions =
         keiba::RaceJokenText(ra.RaceTypeCode(), ra.ConditionCode(0), ra.ConditionCode(1),
                              ra.ConditionCode(2), ra.ConditionCode(3));
-    const std::int64_t edition = ra.Number(612, 3);
+    const std::int64_t edition = ra.Number(jvdata::TJvRA::kEdition);
     const std::string editionText = edition != 0 ? Sj("第") + IntText(edition) + Sj("回 ") : "";
     const std::string weightRule = keiba::JyuryoToText(ra.WeightRuleCode());
     const std::string track = keiba::TrackToText(ra.TrackCode());
     const std::string venue = keiba::JyoCodeToName(ra.VenueCode(), 2);
 
-    const std::int64_t trackCode = ra.Number(706, 2);
+    const std::int64_t trackCode = ra.Number(jvdata::TJvRA::kTrack);
     h.turf = trackCode >= 10 && trackCode <= 22;
     h.basho = venue;
-    h.race = S(keiba::TrimBlanks(keiba::FormatIntBlankZero(ra.Field(26, 2))));
+    h.race = S(keiba::TrimBlanks(keiba::FormatIntBlankZero(ra.RaceNo())));
 
-    h.label1 = S(ra.Field(12, 4)) + Sj("年") + S(ra.Field(16, 2)) + Sj("月") + S(ra.Field(18, 2)) +
-               Sj("日(") + weekday + ")" + venue + S(ra.Field(22, 2)) + Sj("回") +
-               S(ra.Field(24, 2)) + Sj("日") + S(ra.Field(26, 2)) + "R   " + S(ra.Field(874, 2)) +
-               "." + S(ra.Field(876, 2)) + Sj("発走  ") + keiba::TenkoToText(ra.WeatherCode()) +
-               Sj("　") + keiba::BabaToText(ra.TurfGoingCode(), 1) + Sj("　") +
+    h.label1 = S(ra.Year()) + Sj("年") + S(ra.Month()) + Sj("月") + S(ra.DayOfMonth()) + Sj("日(") +
+               weekday + ")" + venue + S(ra.Meeting()) + Sj("回") + S(ra.MeetingDay()) + Sj("日") +
+               S(ra.RaceNo()) + "R   " + S(ra.PostHour()) + "." + S(ra.PostMinute()) +
+               Sj("発走  ") + keiba::TenkoToText(ra.WeatherCode()) + Sj("　") +
+               keiba::BabaToText(ra.TurfGoingCode(), 1) + Sj("　") +
                keiba::BabaToText(ra.DirtGoingCode(), 2);
     h.label2 = editionText + S(ra.RaceName());
     h.label3 = keiba::FormatInt(ra.RunnerCount(), 2) + Sj("頭[入線:") +
-               keiba::FormatIntBlankZero(ra.Field(886, 2)) + Sj("頭] ") +
+               keiba::FormatIntBlankZero(ra.FinisherCountText()) + Sj("頭] ") +
                keiba::FormatInt(ra.Distance(), 4) + Sj("ﾒｰﾄﾙ ") + track + "(" +
-               S(keiba::TrimBlanks(ra.Field(710, 2))) + ")" + " " + grade + " " + raceType + " " +
-               symbol;
+               S(keiba::TrimBlanks(ra.CourseDivision())) + ")" + " " + grade + " " + raceType +
+               " " + symbol;
     h.label4 = weightRule + " " + conditions;
-    h.label6 = Sj("【本 賞 金】1着:") + keiba::FormatIntBlankZero(ra.Field(714, 8)) + Sj("/2着:") +
-               keiba::FormatIntBlankZero(ra.Field(722, 8)) + Sj("/3着:") +
-               keiba::FormatIntBlankZero(ra.Field(730, 8)) + Sj("/4着:") +
-               keiba::FormatIntBlankZero(ra.Field(738, 8)) + Sj("/5着:") +
-               keiba::FormatIntBlankZero(ra.Field(746, 8));
-    h.label7 = Sj("【付加賞金】1着:") + keiba::FormatIntBlankZero(ra.Field(810, 8)) + Sj("/2着:") +
-               keiba::FormatIntBlankZero(ra.Field(818, 8)) + Sj("/3着:") +
-               keiba::FormatIntBlankZero(ra.Field(826, 8)) + Sj("　　　　　　　　(単位：百円)");
+    h.label6 = Sj("【本 賞 金】1着:") + keiba::FormatIntBlankZero(ra.PrizeText(1)) + Sj("/2着:") +
+               keiba::FormatIntBlankZero(ra.PrizeText(2)) + Sj("/3着:") +
+               keiba::FormatIntBlankZero(ra.PrizeText(3)) + Sj("/4着:") +
+               keiba::FormatIntBlankZero(ra.PrizeText(4)) + Sj("/5着:") +
+               keiba::FormatIntBlankZero(ra.PrizeText(5));
+    h.label7 = Sj("【付加賞金】1着:") + keiba::FormatIntBlankZero(ra.AddedPrizeText(1)) +
+               Sj("/2着:") + keiba::FormatIntBlankZero(ra.AddedPrizeText(2)) + Sj("/3着:") +
+               keiba::FormatIntBlankZero(ra.AddedPrizeText(3)) + Sj("　　　　　　　　(単位：百円)");
 
     // Nothing files course records, so their lines are those of an empty record.
     h.label3Dj1.clear();
     h.label3Dj2 = "      ";
 
     const jvdata::TJvO1& o1 = day.gDayOddsO1[ur];
-    h.tfwTime = S(o1.Field(32, 2)) + ":" + S(o1.Field(34, 2));
+    h.tfwTime = S(o1.AnnounceHour()) + ":" + S(o1.AnnounceMinute());
 
     const TOutData2& texts = day.gRaceTexts[ur];
     h.rLevel = texts.RaceRLevelText;

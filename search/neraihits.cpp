@@ -32,15 +32,15 @@ NeraiHitList BuildNeraiHitList(const raceday::TRaceDay& day, int raceCount) {
             line.reserve(kHitLineLength);
             line += race.PostTime();
             line += race.VenueCode();
-            line += race.Field(26, 2);
-            line += se.Field(29, 2);
+            line += race.RaceNo();
+            line += se.HorseNumberText();
             line += slots;
             line += race.ShortName3();
             line += race.RaceTypeCode();
-            line += race.ConditionCode(4);
+            line += race.ClassCode();
             line += race.TrackCode();
-            line += race.Field(698, 4);
-            line += se.Field(28, 1);
+            line += race.DistanceText();
+            line += se.BracketText();
             line += keiba::FitBytes(se.HorseName(), 18);
             sorted.insert(std::move(line));
         }

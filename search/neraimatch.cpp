@@ -126,30 +126,28 @@ bool RaceTests(const Half& h, const jvdata::TJvRA& race) {
     return h.track.Pass(TrackItems(NeraiInteger(race.TrackCode()))) &&
            h.basho.Pass(Numbered(NeraiInteger(race.VenueCode()), 10)) &&
            h.age.Pass(AgeItems(NeraiInteger(race.RaceTypeCode()))) &&
-           h.klass.Pass(ClassItems(NeraiInteger(race.ConditionCode(4)), race.GradeCode())) &&
-           InRange(NeraiInteger(race.Field(698, 4)), h.kyoriMin, h.kyoriMax) &&
-           InRange(NeraiInteger(race.Field(882, 2)), h.tosuMin, h.tosuMax);
+           h.klass.Pass(ClassItems(NeraiInteger(race.ClassCode()), race.GradeCode())) &&
+           InRange(NeraiInteger(race.DistanceText()), h.kyoriMin, h.kyoriMax) &&
+           InRange(NeraiInteger(race.RunnerCountText()), h.tosuMin, h.tosuMax);
 }
 
 // The tests of an analysis run block shared by both halves: R level, R code, forecast mark,
 // trend, the seven single flags, LV attribute, both rates, both ranks, past-five total.
 bool BlockTests(const Half& h, const jvdata::TAnalysisRun& b) {
-    auto integer = [&](std::size_t pos, std::size_t width) {
-        return NeraiInteger(b.Field(pos, width));
-    };
-    int rcode = integer(29, 1);
-    int mark = integer(30, 2);
+    int rcode = NeraiInteger(b.RCode());
+    int mark = NeraiInteger(b.ForecastMark());
     std::uint32_t rcodeItems = rcode == 1 ? Bit(1) : rcode == 2 ? Bit(2) : rcode == 0 ? Bit(3) : 0;
     std::uint32_t markItems = mark == 5 || mark == 6 ? Bit(5) : Numbered(mark, 4);
-    return h.rlevel.Pass(Numbered(integer(17, 2), 7)) && h.ruma.Pass(rcodeItems) &&
-           h.yoso.Pass(markItems) && h.zogen.Pass(Numbered(integer(32, 1), 4)) &&
-           h.josho.Pass(OneItem(b.Field(33, 1))) && h.senzai.Pass(OneItem(b.Field(34, 1))) &&
-           h.kieken.Pass(OneItem(b.Field(35, 1))) && h.course.Pass(OneItem(b.Field(36, 1))) &&
-           h.kyori.Pass(OneItem(b.Field(37, 1))) && h.lvZokusei.Pass(Numbered(integer(38, 1), 3)) &&
-           h.hiLvKoso.Pass(OneItem(b.Field(39, 1))) && NeraiDecimal(b.Field(40, 5)) >= h.hiLvMin &&
-           NeraiDecimal(b.Field(45, 5)) >= h.loLvMin && h.ketto.Pass(RankItems(b.Field(50, 1))) &&
-           h.kishu.Pass(RankItems(b.Field(51, 1))) && h.hi1st.Pass(OneItem(b.Field(52, 1))) &&
-           integer(53, 3) >= h.r5soMin;
+    return h.rlevel.Pass(Numbered(NeraiInteger(b.RaceRLevel()), 7)) && h.ruma.Pass(rcodeItems) &&
+           h.yoso.Pass(markItems) && h.zogen.Pass(Numbered(NeraiInteger(b.TrendCode()), 4)) &&
+           h.josho.Pass(OneItem(b.JoshoFlag())) && h.senzai.Pass(OneItem(b.SenzaiFlag())) &&
+           h.kieken.Pass(OneItem(b.KeikenFlag())) && h.course.Pass(OneItem(b.CourseFlag())) &&
+           h.kyori.Pass(OneItem(b.KyoriFlag())) &&
+           h.lvZokusei.Pass(Numbered(NeraiInteger(b.LvAttributeCode()), 3)) &&
+           h.hiLvKoso.Pass(OneItem(b.HiLvKosoFlag())) && NeraiDecimal(b.HiLvRate()) >= h.hiLvMin &&
+           NeraiDecimal(b.LoLvRate()) >= h.loLvMin && h.ketto.Pass(RankItems(b.PedigreeRank())) &&
+           h.kishu.Pass(RankItems(b.JockeyRank())) && h.hi1st.Pass(OneItem(b.FirstHighFlag())) &&
+           NeraiInteger(b.Past5Total()) >= h.r5soMin;
 }
 
 } // namespace
@@ -188,10 +186,10 @@ bool NeraiConditions::RunnerMatches(const NeraiRunner& runner) const {
     const Half& past = halves_[1];
     const jvdata::TJvSE& se = runner.pastRunner;
     return RaceTests(past, runner.pastRace) && BlockTests(past, runner.analysis.PreviousRun()) &&
-           InRange(NeraiInteger(se.Field(364, 2)), past.ninMin, past.ninMax) &&
-           InRange<std::int64_t>(NeraiInteger(se.Field(360, 4)), past.ozMinTenths,
+           InRange(NeraiInteger(se.WinPopularityText()), past.ninMin, past.ninMax) &&
+           InRange<std::int64_t>(NeraiInteger(se.WinOddsTenths()), past.ozMinTenths,
                                  past.ozMaxTenths) &&
-           InRange(NeraiInteger(se.Field(335, 2)), past.cjMin, past.cjMax);
+           InRange(NeraiInteger(se.FinalPositionText()), past.cjMin, past.cjMax);
 }
 
 bool NeraiMatches(const TNeraiRecord& record, const NeraiRunner& runner) {

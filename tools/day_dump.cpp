@@ -80,7 +80,8 @@ void DumpRace(std::ostream& out, raceday::TRaceDay& day, std::size_t r) {
             << Odds(calc.WinOdds[h]) << " pl " << Odds(calc.PlaceOddsMin[h]) << "-"
             << Odds(calc.PlaceOddsMax[h]) << " pop " << calc.WinPop[h] << "/" << calc.PlaceMinPop[h]
             << "/" << calc.PlaceMaxPop[h] << " sup "
-            << keiba::FormatFixed(calc.SupportRate[h], 5, 1) << " fin " << se.Field(335, 2) << "\n";
+            << keiba::FormatFixed(calc.SupportRate[h], 5, 1) << " fin " << se.FinalPositionText()
+            << "\n";
         out << "     marks " << U8(t.YosoMark[h]) << "|" << U8(t.RUmaMark[h]) << "|"
             << U8(t.RakuGenText[h]) << "|" << U8(t.ZogenText[h]) << "|" << U8(t.JoshoMark[h]) << "|"
             << U8(t.SenzaiMark[h]) << "|" << U8(t.LvZokuseiText[h]) << "|" << U8(t.CourseMark[h])
@@ -93,7 +94,7 @@ void DumpRace(std::ostream& out, raceday::TRaceDay& day, std::size_t r) {
             if (past.IsBlank()) continue;
             out << "     past" << k << " " << past.Key().Text() << " "
                 << U8(keiba::TrimBlanks(past.RaceName())) << " fin "
-                << day.gPastRunHorses[r][h][k].Field(335, 2) << " texts " << t.PastDate[h][k]
+                << day.gPastRunHorses[r][h][k].FinalPositionText() << " texts " << t.PastDate[h][k]
                 << U8(t.PastVenue[h][k]) << t.PastRaceNo[h][k] << U8(t.PastRLevel[h][k])
                 << t.PastRUma[h][k] << "\n";
         }

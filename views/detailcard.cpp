@@ -82,22 +82,24 @@ void PaintRunnerBlock(const raceday::TRaceDay& day, int race, int h, Painter& ou
     const int x0 = kG + 1;
     int y = kG;
 
-    int lh = out.Text(x0, y, NameText(um.Field(215, 36)), 8, false);
+    int lh = out.Text(x0, y, NameText(um.AncestorName(jvdata::TJvUM::kSire)), 8, false);
     out.TextFromRight(60, y,
                       FirstChar(keiba::KeiroToText(um.CoatCode())) + " " +
-                          keiba::SexToText(se.SexCode()) +
-                          keiba::FormatIntBlankZero(se.Field(83, 2)),
+                          keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()),
                       9, false);
     out.TextFromRight(80, y, texts.KettoRank[hh], 9, false, kBlue);
     y += lh;
     const int nameHeight = out.Text(x0, y, NameText(se.HorseName()), 10, true);
     y += nameHeight;
-    out.Text(x0, y, NameText(um.Field(261, 36)) + "(" + NameText(um.Field(307, 36)) + ")", 8,
-             false);
+    // The third pedigree entry is the sire's sire.
+    out.Text(x0, y,
+             NameText(um.AncestorName(jvdata::TJvUM::kDam)) + "(" +
+                 NameText(um.AncestorName(jvdata::TJvUM::kSiresSire)) + ")",
+             8, false);
     y += nameHeight;
     out.Text(2, y, texts.KishuRank[hh], 9, false, kBlue);
     out.Text(20, y,
-             std::string(se.JockeyName()) + std::string(se.Field(289, 3)) + " " +
+             std::string(se.JockeyName()) + std::string(se.WeightCarriedText()) + " " +
                  std::string(se.TrainerName()) + "(" +
                  FirstChar(keiba::TozaiToText(se.AffiliationCode(), 3)),
              9, false);
@@ -132,7 +134,7 @@ void PaintPastRun(const raceday::TRaceDay& day, int race, int h, int j, const QF
     out.Text(x0, y, lines.line3, 9, false);
     y += lh + 2;
     out.Text(x0, y, level + " " + texts.PastRUma[hh][jj], 11, true);
-    const std::string_view finish = keiba::TrimBlanks(se.Field(335, 2));
+    const std::string_view finish = keiba::TrimBlanks(se.FinalPositionText());
     if (!finish.empty() && finish != "00") {
         const int pos = se.FinalPosition();
         out.TextFromRight(90, y, keiba::FormatInt(pos, 2) + keiba::Sj("着"), 11, true,
@@ -140,18 +142,15 @@ void PaintPastRun(const raceday::TRaceDay& day, int race, int h, int j, const QF
     } else {
         out.TextFromRight(90, y, "  ", 11, true);
     }
-    out.TextFromRight(50, y, "(" + keiba::FormatTimeDiff(se.Field(532, 4)) + ")", 9, false);
+    out.TextFromRight(50, y, "(" + keiba::FormatTimeDiff(se.TimeDifference()) + ")", 9, false);
 
     // The members' level of a run belongs to the race their record names; a red edge says it
     // was taken from another one.
     if (keiba::StrToIntDef(keiba::TrimBlanks(texts.PastRaceNo[hh][jj]), 0) != 0) {
         const jvdata::TAnalysisRecord& an = day.gDayHorseAnalysis[rr][hh];
-        const std::size_t at = 185 + 14 * jj;
-        const std::string ours = std::string(ra.Field(12, 4)) + std::string(ra.Field(16, 4)) +
-                                 std::string(ra.Field(20, 2));
-        const std::string theirs = std::string(an.Field(at, 4)) + std::string(an.Field(at + 4, 2)) +
-                                   std::string(an.Field(at + 6, 2)) +
-                                   std::string(an.Field(at + 8, 2));
+        const jvdata::TAnalysisPastRun past = an.PastRun(static_cast<int>(jj));
+        const std::string ours = std::string(ra.RaceDate()) + std::string(ra.VenueCode());
+        const std::string theirs = std::string(past.Date8()) + std::string(past.VenueCode());
         if (ours != theirs) p.leftEdge = kRed;
     }
 }
@@ -167,7 +166,7 @@ QColor PastRunLevelColor(const std::string& rLevel) {
 
 PastRunLines PastRunText(const jvdata::TJvRA& ra, const jvdata::TJvSE& se) {
     PastRunLines out;
-    if (keiba::TrimBlanks(ra.Field(12, 4)).empty() || ra.RaceNumber() <= 0) return out;
+    if (keiba::TrimBlanks(ra.Year()).empty() || ra.RaceNumber() <= 0) return out;
     out.shown = true;
     const std::string_view track = ra.TrackCode();
     const auto trackCode = keiba::DigitValue(track);
@@ -176,19 +175,19 @@ PastRunLines PastRunText(const jvdata::TJvRA& ra, const jvdata::TJvSE& se) {
         going = keiba::BabaToText(ra.TurfGoingCode(), 0);
     else if (trackCode <= 29)
         going = keiba::BabaToText(ra.DirtGoingCode(), 0);
-    const std::string_view md = ra.Field(16, 4);
+    const std::string_view md = ra.MonthDay();
     out.line1 = keiba::JyoCodeToName(ra.VenueCode(), 1) + std::string(md.substr(0, 2)) + "/" +
                 std::string(md.substr(md.size() >= 2 ? md.size() - 2 : 0)) + going + " " +
-                keiba::GradeJokenLabel(ra.Field(635, 3), ra.GradeCode(), ra.Field(605, 6)) + " " +
-                keiba::FormatIntBlankZero(ra.Field(882, 2)) + keiba::Sj("頭");
-    out.line2 = std::string(ra.Field(698, 4)) + FirstChar(keiba::TrackShortText(track)) +
+                keiba::GradeJokenLabel(ra.ClassCode(), ra.GradeCode(), ra.ShortName3()) + " " +
+                keiba::FormatIntBlankZero(ra.RunnerCountText()) + keiba::Sj("頭");
+    out.line2 = std::string(ra.DistanceText()) + FirstChar(keiba::TrackShortText(track)) +
                 std::string(se.FinishTime()) + std::string(se.JockeyName()) +
-                std::string(se.Field(289, 3)) + " " + std::string(se.Last3F());
-    out.line3 = keiba::FormatIntBlankZero(se.Field(356, 2)) + "-" +
-                keiba::FormatIntBlankZero(se.Field(358, 2)) + " " +
+                std::string(se.WeightCarriedText()) + " " + std::string(se.Last3F());
+    out.line3 = keiba::FormatIntBlankZero(se.CornerPosition(3)) + "-" +
+                keiba::FormatIntBlankZero(se.CornerPosition(4)) + " " +
                 keiba::FormatIntBlankZero(se.BodyWeight()) + "kg " +
-                keiba::FormatIntBlankZero(se.Field(29, 2)) + keiba::Sj("番") +
-                keiba::FormatIntBlankZero(se.Field(364, 2)) + keiba::Sj("人");
+                keiba::FormatIntBlankZero(se.HorseNumberText()) + keiba::Sj("番") +
+                keiba::FormatIntBlankZero(se.WinPopularityText()) + keiba::Sj("人");
     return out;
 }
 

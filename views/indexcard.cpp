@@ -175,11 +175,10 @@ void FillIndexRaceCard(const raceday::TRaceDay& day, const TIndexCardGrids& g, i
         c[kCardBracket] = keiba::FormatInt(se.Bracket(), 2);
         c[kCardNumber] = keiba::FormatInt(se.HorseNumber(), 2);
         c[kCardName] = std::string(se.HorseName());
-        c[kCardSexAge] =
-            keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.Field(83, 2));
+        c[kCardSexAge] = keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText());
         c[kCardJockey] = std::string(se.JockeyName());
         c[kCardJockeyRank] = texts.KishuRank[hh];
-        c[kCardWeight] = WeightText(se.Field(289, 3));
+        c[kCardWeight] = WeightText(se.WeightCarriedText());
         c[kCardPedigreeRank] = texts.KettoRank[hh];
         c[kCardForecast] = texts.YosoMark[hh];
         c[kCardRUma] = texts.RUmaMark[hh];
@@ -199,8 +198,8 @@ void FillIndexRaceCard(const raceday::TRaceDay& day, const TIndexCardGrids& g, i
         c[kCardKyori] = texts.KyoriMark[hh];
         c[kCardLvZokusei] = texts.LvZokuseiText[hh];
         c[kCardHiLvKoso] = texts.HiLvKosoMark[hh];
-        c[kCardHiRate] = std::string(an.Field(266, 5));
-        c[kCardLoRate] = std::string(an.Field(271, 5));
+        c[kCardHiRate] = std::string(an.ThisRun().HiLvRate());
+        c[kCardLoRate] = std::string(an.ThisRun().LoLvRate());
         c[kCardHatsuKo] = texts.HatsuKoMark[hh];
         c[kCardPast5] = texts.Past5Total[hh];
         c[kCardFinish] = RankText(se.FinalPosition());
