@@ -69,7 +69,7 @@ public:
     VoteResult TohyouBtnClick();
     // The items N19..N26 of `PopupTohyo`.
     VoteResult PopupTohyoClick(BetKind k);
-    std::filesystem::path N50Click();
+    std::filesystem::path N50Click(); // 印
 
 private:
     StakeInputs Inputs() const { return {haibun_, amount_}; }

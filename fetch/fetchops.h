@@ -75,7 +75,7 @@ void GetDMBtnClick(FetchHost& host);      // "0B13" for the loaded day
 // due races) and, with the morning and middle steps, LOzBtnClick, AOzBtnClick, MOzBtnClick.
 void OddsLoop(FetchHost& host, const std::vector<std::string>& races,
               jvdata::ReadStep step = jvdata::ReadStep::Odds);
-void N1O1Click(FetchHost& host);        // quick odds of every race of the day
+void N1O1Click(FetchHost& host);        // 1日分の全オッズを一括取得(&O)
 void NextRaceBtnClick(FetchHost& host); // selects the race that posts next
 
 // Timers.

@@ -1,12 +1,18 @@
 #pragma once
 // The main window `TMainForm`: the race-day list and race list on the left, the race header on
-// top, the race pages below. It hosts the day load (app/dayload.h), the real-time fetches
-// (jvdata/fetch/fetchops.h) and the bet tab (betting/forms/betpage.h), and shows the selected
-// race from what app/raceheader.h computes and what the race cards (views/) draw.
+// top, the race pages below. It hosts the day load (raceday/dayload.h), the real-time fetches
+// (fetch/fetchops.h) and the bet tab (betting/forms/betpage.h), and shows the selected race from
+// what raceday/raceheader.h computes and what the race cards (views/) draw.
 //
 // Handlers keep the names of the operations they stand for (`DatListClick`, `FoldHyoClick`);
 // hidden buttons that other parts of the system click are real, hidden QPushButtons, so the
 // order of the clicks can be observed.
+//
+// The class is defined across files named after their part: mainform.cpp wires the window
+// (construction, creation, showing and closing), mainform_<part>.cpp builds each part,
+// mainform_<interface>host.cpp implements each host interface, and the commands are grouped in
+// mainform_daylist.cpp, mainform_raceview.cpp, mainform_dialogs.cpp and mainform_options.cpp.
+// The declarations below follow the same grouping.
 
 #include "app/startup.h"
 #include "betting/host.h"
@@ -107,39 +113,44 @@ public:
     views::TGridCopyMenu* CopyMenu() const { return copyMenu_; }
 
     // --- handlers ---
+    // mainform.cpp
     void FormShow();
     void FormCloseQuery();
+    void QuitButtonClick();
+    void ShowHint(const QString& hint);
+    // mainform_daylist.cpp: the race days
     void MakeDataListBtnClick();
     void DateComboChange() override;
     void DateComboClick() {}
     void DirectReadBtnClick();
-    void DatListClick() override;
     void SpeedButton1Click();
+    // mainform_raceview.cpp: the race shown
+    void DatListClick() override;
+    void StringGrid6MouseDown(int col, int row);
     void R1Click();
-    void JVBtnClick();
-    void K1Click();
-    void RSerchBtnClick();
-    void HdInputBtnClick();
-    void HelpButtonClick();
-    void VerButton1Click();
-    void QuitButtonClick();
-    void N28Click();
-    void N29Click();
-    void hidelistClick();
-    void FoldHyoClick();
-    void N30Click();
-    void AutoOzCheckClick();
-    void ShowHint(const QString& hint);
-    void N8Click();
-    void N12Click();
-    void N18Click();
-    void NeraiGaitoBtnClick();
     void LbSpeedButton1Click();
     void ClipBtn1Click();
     void LbSpeedButton2Click();
-    void StringGrid6MouseDown(int col, int row);
+    // mainform_dialogs.cpp: the forms and documents it opens
+    void JVBtnClick();
+    void N8Click();  // データ自動取得時刻設定(&T)
+    void N18Click(); // 投資金額設定
+    void K1Click();
+    void RSerchBtnClick();
+    void HdInputBtnClick();
+    void NeraiGaitoBtnClick();
+    void HelpButtonClick();
+    void VerButton1Click();
+    // mainform_options.cpp: folders and toggles
+    void N12Click(); // 時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&T)
+    void N28Click(); // BRIVEL買い目ﾌｫﾙﾀﾞ指定
+    void N29Click(); // 朝時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定
+    void hidelistClick();
+    void FoldHyoClick();
+    void N30Click(); // 携帯へ転送する
+    void AutoOzCheckClick();
 
-    // --- raceday::DayLoadHost ---
+    // --- raceday::DayLoadHost (mainform_dayloadhost.cpp) ---
     void PrepareForLoad(bool isToday) override;
     void ShowProgress(int max, const std::string& heading, const std::string& status) override;
     void SetProgressPosition(int position) override;
@@ -158,7 +169,7 @@ public:
     void NeraiKaimeComboChange(int set) override;
     void SelectFirstRace() override;
 
-    // --- fetch::FetchHost ---
+    // --- fetch::FetchHost (mainform_fetchhost.cpp; the first four here) ---
     raceday::TRaceDay& RaceDay() override { return *day_; }
     fetch::FetchFlags& Flags() override { return flags_; }
     jvdata::TJVLink* JvLink() override { return jvLink_.get(); }
@@ -177,7 +188,7 @@ public:
     void SetRestTimeLabel(const std::string& text) override;
     void SetNowTimLabel(const std::string& text) override;
 
-    // --- betting::BetHost ---
+    // --- betting::BetHost (mainform_bethost.cpp) ---
     std::string DateText() const override;
     int DateIndex() const override;
     int RaceCount() const override;
@@ -200,37 +211,44 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // mainform.cpp
     void FormCreate();
     void BuildUi();
+    void HideTab(QTabWidget* tabs, const char* pageName);
+    void ApplyMarkers(const TMarkerFiles& markers);
+    void LoadJockeyTable();
+    void MakeUserKaimeList();
+    // The parts, each in mainform_<part>.cpp (the card, detail and check pages in
+    // mainform_pages.cpp), with the factories they share.
     void BuildMenus();
+    QAction* MenuItem(QMenu* menu, const char* name, const QString& caption);
     QWidget* BuildToolBar();
+    controls::TLbSpeedButton* ToolButton(const char* name, const QString& caption,
+                                         const QString& hint);
     QWidget* BuildHeader();
     QWidget* BuildListPanel();
     QWidget* BuildPages();
-    QWidget* BuildResultPage();
     QWidget* BuildCardPage();
     QWidget* BuildDetailPage();
     QWidget* BuildCheckPage();
+    QWidget* BuildResultPage();
     void BuildHiddenButtons(QWidget* holder);
+    QPushButton* HiddenButton(const char* name, const QString& caption);
     views::TStringGrid* NewGrid(const char* name, QWidget* parent);
     void SetUpGrids();
-    void ApplyMarkers(const TMarkerFiles& markers);
-    void LoadJockeyTable();
-    void RestoreOptions();
-    void HideTab(QTabWidget* tabs, const char* pageName);
-    int ExecModal(QDialog& dialog);
-    void ChooseFolder(const QString& title, const char* key);
-    QPushButton* HiddenButton(const char* name, const QString& caption);
-    controls::TLbSpeedButton* ToolButton(const char* name, const QString& caption,
-                                         const QString& hint);
-    QAction* MenuItem(QMenu* menu, const char* name, const QString& caption);
+    // mainform_daylist.cpp
+    void AfterDataImport();
+    std::vector<std::string> DateList() const;
+    // mainform_raceview.cpp
     void ShowRaceHeader(int r, const raceday::RaceHeader& h);
     void sisushutubaBtnClick();
     void RepaintRaceCards();
-    void AfterDataImport();
-    void MakeUserKaimeList();
     QString HeaderTitle() const;
-    std::vector<std::string> DateList() const;
+    // mainform_dialogs.cpp
+    int ExecModal(QDialog& dialog);
+    // mainform_options.cpp
+    void RestoreOptions();
+    void ChooseFolder(const QString& title, const char* key);
 
     // Busy: a day load, batch load, import or fetch is running.
     bool Busy() const { return fetch::AnyBusy(*day_, flags_); }

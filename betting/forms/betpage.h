@@ -64,7 +64,7 @@ public:
     void ShowRaceAmount();
 
     // Menu CSV出力 > 印 and ﾌｫﾙﾀﾞ指定 > QVX投票プラグイン２フォルダ指定.
-    void N50Click();
+    void N50Click(); // 印
     void QVX1Click();
 
     // Every grid and label shown anew from the tab's state.

@@ -26,6 +26,6 @@ public:
 };
 
 // N8Click: shows the form modally.
-void N8Click(QWidget* parent);
+void N8Click(QWidget* parent); // データ自動取得時刻設定(&T)
 
 } // namespace fetch

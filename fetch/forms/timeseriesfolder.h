@@ -9,6 +9,6 @@ namespace fetch {
 
 // Runs the folder dialog with the current folder preselected (the program folder when unset)
 // and stores the chosen folder; cancelling changes nothing. True when a folder was stored.
-bool N12Click(controls::TFolderViewerEx& viewer);
+bool N12Click(controls::TFolderViewerEx& viewer); // 時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&T)
 
 } // namespace fetch

@@ -1,0 +1,112 @@
+// Commands that open a form or a document: the data import, the settings dialogs, the R-horse
+// forms, the target hits, the manual and the version box.
+
+#include "app/forms/mainform.h"
+
+#include "app/forms/aboutbox.h"
+#include "app/forms/mainform_parts.h"
+#include "app/forms/rinputform.h"
+#include "app/forms/userkaimeform.h"
+#include "betting/forms/kaimesetform.h"
+#include "controls/qtext.h"
+#include "fetch/forms/getdataform.h"
+#include "fetch/forms/ozgettimeform.h"
+#include "keiba/fileio.h"
+#include "keiba/platform.h"
+#include "keiba/sjis.h"
+#include "search/forms/neraigaitoform.h"
+#include "search/forms/shutugenform.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+
+namespace app {
+
+using mainform_parts::U;
+
+namespace fs = std::filesystem;
+
+int TMainForm::ExecModal(QDialog& dialog) {
+    if (modalHook_) {
+        modalHook_(dialog);
+        return dialog.result();
+    }
+    return dialog.exec();
+}
+
+// The dialog is created on each command and freed when it has closed.
+void TMainForm::JVBtnClick() {
+    if (Busy()) return;
+    fetch::TGetDataForm form(
+        jvLink_.get(), RaceDay(), flags_, [this] { AfterDataImport(); }, this);
+    ExecModal(form);
+}
+
+void TMainForm::N8Click() {
+    fetch::TOzGetTimeForm form(this);
+    ExecModal(form);
+}
+
+// The dialog frees itself when it closes.
+void TMainForm::N18Click() {
+    auto* form = new betting::TKaimeSetForm(RaceDay(), this, this);
+    ExecModal(*form);
+}
+
+void TMainForm::K1Click() {
+    if (!userKaimeForm_) return;
+    ExecModal(*userKaimeForm_);
+    if (DatList->count() > 0) DatListClick();
+}
+
+void TMainForm::RSerchBtnClick() {
+    if (shutugenForm_) shutugenForm_->show();
+}
+
+void TMainForm::HdInputBtnClick() {
+    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    if (keiba::IsBlankText(controls::QToSj(DateCombo->currentText()))) {
+        notifier.Beep();
+        notifier.Information("開催日ﾃﾞｰﾀを読み込んでください。");
+        return;
+    }
+    if (DatList->count() == 0) {
+        notifier.Beep();
+        notifier.Information("ﾃﾞｰﾀが不十分のようです。");
+        return;
+    }
+    if (!rinputForm_) return;
+    rinputForm_->DatList()->setCurrentRow(DatList->currentRow());
+    rinputForm_->DatListClick();
+    ExecModal(*rinputForm_);
+    // The hand input changes the day's R marks: the day is read again.
+    DateComboChange();
+}
+
+void TMainForm::NeraiGaitoBtnClick() {
+    if (DateCombo->currentIndex() < 0 || !gaitoForm_) return;
+    gaitoForm_->FillHits(RaceDay(), DateCombo->currentText(), DatList->count());
+    ExecModal(*gaitoForm_);
+}
+
+void TMainForm::HelpButtonClick() {
+    fs::path manual = appDir_ / "Kestrane.pdf";
+    std::error_code ec;
+    if (fs::exists(manual, ec)) {
+        keiba::CurrentShell().Open(keiba::PathToUtf8(manual));
+        return;
+    }
+    keiba::CurrentNotifier().Beep();
+    keiba::CurrentNotifier().Information("使用解説書[Kestrane.pdf]が見つかりません。");
+}
+
+void TMainForm::VerButton1Click() {
+    auto* box = new TAboutBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->Version()->setText(U(versionText_));
+    ExecModal(*box);
+}
+
+} // namespace app

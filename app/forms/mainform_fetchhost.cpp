@@ -1,0 +1,81 @@
+// What the real-time fetches (fetch/fetchops.h) and their timers ask of the window.
+
+#include "app/forms/mainform.h"
+
+#include "app/forms/mainform_parts.h"
+#include "fetch/forms/fetchtimers.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QListWidget>
+
+namespace app {
+
+using mainform_parts::ToUtf8;
+using mainform_parts::U;
+
+int TMainForm::RaceListIndex() const {
+    return DatList->currentRow();
+}
+
+int TMainForm::RaceListCount() const {
+    return DatList->count();
+}
+
+void TMainForm::SelectRace(int index) {
+    QSignalBlocker block(DatList);
+    DatList->setCurrentRow(index);
+}
+
+int TMainForm::DateComboIndex() const {
+    return DateCombo->currentIndex();
+}
+
+std::string TMainForm::DateComboText() const {
+    return ToUtf8(DateCombo->currentText());
+}
+
+void TMainForm::SetDLlabel(const std::string& text) {
+    DLlabel->setText(U(text));
+}
+
+void TMainForm::ProcessMessages() {
+    QCoreApplication::processEvents();
+}
+
+// Balanced: a fetch may say "not busy" on more than one way out.
+void TMainForm::SetBusyCursor(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++busyCursors_;
+    } else if (busyCursors_ > 0) {
+        QApplication::restoreOverrideCursor();
+        --busyCursors_;
+    }
+}
+
+void TMainForm::ErrorLogAppended(const std::string& line) {
+    ErrorLog.push_back(line);
+}
+
+void TMainForm::SetAutoOzChecked(bool checked) {
+    QSignalBlocker block(AutoOzCheck);
+    AutoOzCheck->setChecked(checked);
+}
+
+void TMainForm::SetTimer1Enabled(bool enabled) {
+    timers_->SetTimer1Enabled(enabled);
+}
+
+void TMainForm::SetRestTimeLabel(const std::string& text) {
+    RestTimeLabel->setText(U(text));
+}
+
+void TMainForm::SetNowTimLabel(const std::string& text) {
+    NowTimLabel->setText(U(text));
+}
+
+} // namespace app

@@ -1,0 +1,131 @@
+// The window's grids: creation by name and the set-up of those the window sets up itself.
+
+#include "app/forms/mainform.h"
+
+#include "views/detailcard.h"
+#include "views/grid.h"
+#include "views/gridsort.h"
+#include "views/indexcard.h"
+
+#include <QCursor>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMenu>
+
+namespace app {
+
+namespace {
+
+struct GridSpec {
+    const char* name;
+    int cols;
+    int fixedCols;
+    int row0Height;
+    int rowHeight;
+    std::vector<int> widths;
+    std::vector<const char*> headings;
+};
+
+// The grids of the window whose set-up is the window's own, in the order of their set-up. A width
+// of -1 hides the column. The race cards, the analysis tables and the bet grids are set up by
+// the parts that draw them (views/, betting/forms/).
+const std::vector<GridSpec>& GridSpecs() {
+    static const std::vector<GridSpec> specs = {
+        {"StringGrid6",
+         14,
+         0,
+         18,
+         27,
+         {20, 20, 180, 60, 35, 40, 50, 90, 50, 60, 70, 40, 90, 60},
+         {"枠", "馬", "馬名/騎手/斤量/性齢", "調教師", "ﾌﾞﾘﾝｶ", "見習", "着順", "人気/確ｵｯｽﾞ",
+          "走破ﾀｲﾑ", "3Fﾀｲﾑ", "ｺｰﾅｰ順位", "馬体重", "本賞金/付加賞金", "異常区分"}},
+        {"StringGrid26",
+         21,
+         0,
+         15,
+         15,
+         {20, 20, 130, 35, 60, 35, 50, 20, 50, 20, 50, 20, 50, 20, 50, 20, 50, 20, 20, 20, 40},
+         {"枠",      "馬",      "馬名",    "性齢",    "騎手", "斤量",    "朝単ｵｽﾞ",
+          "順",      "朝複ｵｽﾞ", "順",      "中単ｵｽﾞ", "順",   "中複ｵｽﾞ", "順",
+          "直単ｵｽﾞ", "順",      "直複ｵｽﾞ", "順",      "着",   "人",      "確ｵｯｽﾞ"}},
+        {"StringGrid27",
+         8,
+         1,
+         15,
+         15,
+         {10, 60, 40, 70, 2, 60, 40, 70},
+         {"", "馬連", "結果", "配当", "", "馬単", "結果", "配当"}},
+        {"StringGrid22",
+         39,
+         0,
+         15,
+         15,
+         {70, 60, 30, 60, 60, 60, 60, 60, 30, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60,
+          60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60},
+         {}},
+        {"StringGrid7",
+         7,
+         0,
+         15,
+         15,
+         {60, 30, 20, 130, 60, 20, 20},
+         {"レース", "頭数", "ゲ", "馬名", "異常値", "人", "着"}},
+    };
+    return specs;
+}
+
+} // namespace
+
+views::TStringGrid* TMainForm::NewGrid(const char* name, QWidget* parent) {
+    auto* g = new views::TStringGrid(parent);
+    g->setObjectName(QString::fromLatin1(name));
+    grids_[g->objectName()] = g;
+    return g;
+}
+
+void TMainForm::SetUpGrids() {
+    for (const GridSpec& spec : GridSpecs()) {
+        views::TStringGrid* g = Grid(QString::fromLatin1(spec.name));
+        if (!g) continue;
+        views::TGridModel* m = g->Model();
+        m->SetColCount(spec.cols);
+        m->SetRowCount(2);
+        m->SetFixedRows(1);
+        m->SetFixedCols(spec.fixedCols);
+        g->SetDefaultRowHeight(spec.rowHeight);
+        g->verticalHeader()->resizeSection(0, spec.row0Height);
+        for (std::size_t c = 0; c < spec.widths.size(); ++c)
+            g->SetColWidth(static_cast<int>(c), spec.widths[c]);
+        for (std::size_t c = 0; c < spec.headings.size(); ++c)
+            m->SetCells(static_cast<int>(c), 0, QString::fromUtf8(spec.headings[c]));
+    }
+
+    // Set-up before attaching: the painters and sorts read the columns the set-up made.
+    views::TStringGrid* card = Grid(QStringLiteral("StringGrid10"));
+    views::SetupIndexRaceCard(*card);
+    views::AttachIndexRaceCard(*card, RaceDay());
+    views::AttachCardHeadingSort(*card, sorts_);
+    views::SetupAbnormalTable(*Grid(QStringLiteral("StringGrid8")));
+    views::TStringGrid* index = Grid(QStringLiteral("StringGrid9"));
+    views::SetupIndexTable(*index);
+    views::AttachIndexHeadingSort(*index, sorts_);
+    views::TStringGrid* detail = Grid(QStringLiteral("StringGrid2"));
+    views::SetupDetailedRaceCard(*detail);
+    views::AttachDetailedRaceCard(*detail, RaceDay(), [this] { return DatList->count() == 0; });
+
+    copyMenu_ = new views::TGridCopyMenu([this] { return HeaderTitle(); }, this);
+    for (const char* name : {"StringGrid10", "StringGrid8", "StringGrid26", "StringGrid9"})
+        copyMenu_->Attach(*Grid(QString::fromLatin1(name)));
+
+    // The race card list's press chooses the runner of the tracked-horse pop-up.
+    views::TStringGrid* list = Grid(QStringLiteral("StringGrid6"));
+    connect(list, &views::TStringGrid::CellClicked, this, &TMainForm::StringGrid6MouseDown);
+    connect(list, &views::TStringGrid::CellRightClicked, this, [this](int col, int row) {
+        StringGrid6MouseDown(col, row);
+        if (row >= 1)
+            if (auto* popup = findChild<QMenu*>(QStringLiteral("PopupMenu1")))
+                popup->popup(QCursor::pos());
+    });
+}
+
+} // namespace app

@@ -1,0 +1,99 @@
+// The controls the window holds but does not show: the hidden buttons other parts click, the
+// automatic-odds box, the venue labels, the folder dialog and the timers.
+
+#include "app/forms/mainform.h"
+
+#include "controls/folderviewer.h"
+#include "fetch/forms/fetchtimers.h"
+#include "search/forms/neraislotpanel.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace app {
+
+QPushButton* TMainForm::HiddenButton(const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, centralWidget());
+    b->setObjectName(QString::fromLatin1(name));
+    b->hide();
+    return b;
+}
+
+void TMainForm::BuildHiddenButtons(QWidget* holder) {
+    Q_UNUSED(holder);
+    connect(HiddenButton("MakeDataListBtn", QStringLiteral("リスト作成")), &QPushButton::clicked,
+            this, &TMainForm::MakeDataListBtnClick);
+    // The day load reaches these through the host; the buttons stand for them on the form.
+    for (const char* name : {"IniBtn", "UMConvertBtn", "OzReadBtn", "CalcBtn", "HrReadBtn"})
+        HiddenButton(name, QString::fromLatin1(name));
+    connect(HiddenButton("SisuStatBtn2", QStringLiteral("指数統計保存(新)")), &QPushButton::clicked,
+            this, &TMainForm::SisuStatBtn2Click);
+    // Clicked by every race selection: the index race card and the odds table by runner number
+    // (the bet tab's own hidden buttons follow them).
+    connect(HiddenButton("sisushutubaBtn", QStringLiteral("指数出馬表")), &QPushButton::clicked,
+            this, &TMainForm::sisushutubaBtnClick);
+    HiddenButton("SpeedButton14", QStringLiteral("馬番"));
+    connect(HiddenButton("NeraiSearchBtn", QStringLiteral("狙い馬判定")), &QPushButton::clicked,
+            this, [this] { neraiSlots_->NeraiSearchBtnClick(); });
+    // Commands without effect.
+    HiddenButton("KaimeCalcBtn", QStringLiteral("買い目算出"));
+    HiddenButton("SisuStatBtn", QStringLiteral("指数統計保存"));
+    HiddenButton("SaveCheckBtn", QStringLiteral("Saveチェック"));
+    // The real-time fetches the timers and the odds lists start.
+    connect(HiddenButton("GetDMBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ")), &QPushButton::clicked, this,
+            [this] { fetch::GetDMBtnClick(*this); });
+    struct OddsButton {
+        const char* name;
+        const char* caption;
+        std::vector<std::string>* races;
+        jvdata::ReadStep step;
+    };
+    const OddsButton oddsButtons[] = {
+        {"OzGetLoopBtn", "ｵｯｽﾞ取得（自動）", &WorkList, jvdata::ReadStep::Odds},
+        {"LOzBtn", "直前オッズ", &ChokuzenOzRaces, jvdata::ReadStep::Odds},
+        {"AOzBtn", "朝ｵｯｽﾞ", &AsaOzRaces, jvdata::ReadStep::MorningOdds},
+        {"MOzBtn", "中間ｵｯｽﾞ", &ChukanOzRaces, jvdata::ReadStep::MiddleOdds},
+    };
+    for (const OddsButton& b : oddsButtons)
+        connect(HiddenButton(b.name, QString::fromUtf8(b.caption)), &QPushButton::clicked, this,
+                [this, races = b.races, step = b.step] { fetch::OddsLoop(*this, *races, step); });
+    HiddenButton("DMReadBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ読込"));
+
+    AutoOzCheck = new QCheckBox(QStringLiteral("ｵｯｽﾞ自動取得"), centralWidget());
+    AutoOzCheck->setObjectName(QStringLiteral("AutoOzCheck"));
+    AutoOzCheck->setToolTip(QStringLiteral("チェックしておくとオッズを自動取得します"));
+    AutoOzCheck->hide();
+    connect(AutoOzCheck, &QCheckBox::clicked, this, &TMainForm::AutoOzCheckClick);
+
+    NowTimLabel = new QLabel(centralWidget());
+    NowTimLabel->setObjectName(QStringLiteral("NowTimLabel"));
+    NowTimLabel->hide();
+    for (std::size_t i = 0; i < 3; ++i) {
+        BashoLabels[i] = new QLabel(centralWidget());
+        BashoLabels[i]->setObjectName(QStringLiteral("BashoLabel%1").arg(i + 1));
+        BashoLabels[i]->hide();
+        BashoIdxs[i] = new QLabel(centralWidget());
+        BashoIdxs[i]->setObjectName(QStringLiteral("BashoIdx%1").arg(i + 1));
+        BashoIdxs[i]->hide();
+    }
+    Panel8 = new QFrame(centralWidget());
+    Panel8->setObjectName(QStringLiteral("Panel8"));
+    Panel8->hide();
+
+    FolderViewerEx1 = new controls::TFolderViewerEx(this);
+    FolderViewerEx1->setObjectName(QStringLiteral("FolderViewerEx1"));
+    FolderViewerEx1->SetOpenDefault(true);
+
+    // Timer1 to Timer4; the clock and the time to post run from here on.
+    timers_ = new fetch::TFetchTimers(*this, this);
+    timers_->setObjectName(QStringLiteral("FetchTimers"));
+    // The forwarding timer's work has no effect: no race carries a forwarding time.
+    DeliverTimer = new QTimer(this);
+    DeliverTimer->setObjectName(QStringLiteral("DeliverTimer"));
+    DeliverTimer->setInterval(40000);
+}
+
+} // namespace app

@@ -1,0 +1,179 @@
+// Showing a race: the race selection fills the header, the result page and the race pages;
+// the race card list's press, tracking a horse and the copy buttons.
+
+#include "app/forms/mainform.h"
+
+#include "app/forms/mainform_parts.h"
+#include "betting/forms/betpage.h"
+#include "controls/label3d.h"
+#include "controls/qtext.h"
+#include "keiba/formatters.h"
+#include "keiba/platform.h"
+#include "raceday/raceheader.h"
+#include "views/grid.h"
+#include "views/gridsort.h"
+#include "views/indexcard.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace app {
+
+using mainform_parts::SetPanelColor;
+
+namespace {
+
+// The grids a race selection sizes, in its order.
+constexpr const char* kRaceGrids[] = {"StringGrid6", "StringGrid26", "StringGrid1", "StringGrid8",
+                                      "StringGrid9", "StringGrid2",  "StringGrid10"};
+
+} // namespace
+
+void TMainForm::DatListClick() {
+    int r = DatList->currentRow();
+    raceday::RaceSelection sel = raceday::SelectRaceHeader(RaceDay(), r);
+    if (sel.status == raceday::SelectStatus::NoRace) return;
+    if (sel.status == raceday::SelectStatus::NoRunners) {
+        if (!RaceDay().gBatchBusy)
+            keiba::CurrentNotifier().Information(raceday::NoRunnersMessage(sel.raceNumber));
+        return;
+    }
+    ShowRaceHeader(r, sel.header);
+}
+
+void TMainForm::ShowRaceHeader(int r, const raceday::RaceHeader& h) {
+    raceday::TRaceDay& day = RaceDay();
+    const auto ur = static_cast<std::size_t>(r);
+    std::vector<views::TStringGrid*> grids;
+    for (const char* name : kRaceGrids) grids.push_back(Grid(QString::fromLatin1(name)));
+    views::SetAllCardSortDirs(sorts_, 0);
+    for (views::TStringGrid* g : grids) g->hide();
+    day.gCurRaceRec = day.gDayRaces[ur];
+    for (views::TStringGrid* g : grids) {
+        g->Model()->SetRowCount(h.gridRows);
+        for (int row = 1; row < h.gridRows; ++row) g->Model()->ClearRow(row);
+    }
+    day.gCurRace = r;
+
+    SetPanelColor(Panel3, h.turf ? QColor(0, 128, 0) : QColor(128, 0, 0));
+    BashoLabel->setText(controls::SjToQ(h.basho));
+    RaceLabel->setText(controls::SjToQ(h.race));
+    Label1->setText(controls::SjToQ(h.label1));
+    Label2->setText(controls::SjToQ(h.label2));
+    Label3->setText(controls::SjToQ(h.label3));
+    Label4->setText(controls::SjToQ(h.label4));
+    Label6->setText(controls::SjToQ(h.label6));
+    Label7->setText(controls::SjToQ(h.label7));
+    Label3Dj1->SetCaption(controls::SjToQ(h.label3Dj1));
+    Label3Dj2->SetCaption(controls::SjToQ(h.label3Dj2));
+    TFWtimeLabel->setText(controls::SjToQ(h.tfwTime));
+    RLevelLabel->setText(controls::SjToQ(h.rLevel));
+    RplsTouLabel->setText(controls::SjToQ(h.rPlus));
+    RmnsTouLabel->setText(controls::SjToQ(h.rMinus));
+
+    QStringList memo;
+    for (const std::string& line : h.memoLines) memo << controls::SjToQ(line);
+    Memo1->setPlainText(memo.join(QLatin1Char('\n')));
+
+    views::TGridModel* list = Grid(QStringLiteral("StringGrid6"))->Model();
+    for (std::size_t i = 0; i < h.cardRows.size(); ++i)
+        for (std::size_t c = 0; c < h.cardRows[i].size(); ++c)
+            list->SetCells(static_cast<int>(c), static_cast<int>(i + 1),
+                           controls::SjToQ(h.cardRows[i][c]));
+
+    for (std::size_t i = 0; i < h.label3D.size(); ++i) {
+        gLabel3DTable[3 * i]->SetCaption(controls::SjToQ(h.label3D[i].number));
+        gLabel3DTable[3 * i + 1]->SetCaption(controls::SjToQ(h.label3D[i].popularity));
+        gLabel3DTable[3 * i + 2]->SetCaption(controls::SjToQ(h.label3D[i].payout));
+    }
+    for (std::size_t i = 0; i < h.payoutLabels.size(); ++i) {
+        gPayoutLabels[3 * i]->setText(controls::SjToQ(h.payoutLabels[i].number));
+        gPayoutLabels[3 * i + 1]->setText(controls::SjToQ(h.payoutLabels[i].popularity));
+        gPayoutLabels[3 * i + 2]->setText(controls::SjToQ(h.payoutLabels[i].payout));
+    }
+
+    findChild<QPushButton*>(QStringLiteral("sisushutubaBtn"))->click();
+    findChild<QPushButton*>(QStringLiteral("SpeedButton14"))->click();
+    // The race's stake, then the automatic marks and the bet builder.
+    betPage_->AfterRaceShown();
+
+    views::SetAllCardSortDirs(sorts_, 1);
+    PageControl1->show();
+    for (views::TStringGrid* g : grids) g->show();
+    PageControl3->show();
+    // The detailed card holds no text below its headings: its paint reads the day.
+    Grid(QStringLiteral("StringGrid2"))->Model()->Repaint();
+    for (const char* name : {"StringGrid6", "StringGrid26", "StringGrid1", "StringGrid2"})
+        Grid(QString::fromLatin1(name))->ClearSelection();
+}
+
+void TMainForm::sisushutubaBtnClick() {
+    views::FillIndexRaceCard(RaceDay(),
+                             {Grid(QStringLiteral("StringGrid10"))->Model(),
+                              Grid(QStringLiteral("StringGrid8"))->Model(),
+                              betPage_->MarkGrid()->Model(),
+                              Grid(QStringLiteral("StringGrid9"))->Model()},
+                             Grid(QStringLiteral("StringGrid26"))->Model()->RowCount() - 1);
+}
+
+// The target marks appear at once: both cards are painted again from the match bytes.
+void TMainForm::RepaintRaceCards() {
+    for (const char* name : {"StringGrid2", "StringGrid10"}) {
+        views::TStringGrid* g = Grid(QString::fromLatin1(name));
+        const bool shown = !g->isHidden();
+        g->hide();
+        g->Model()->Repaint();
+        if (shown) g->show();
+    }
+}
+
+QString TMainForm::HeaderTitle() const {
+    return QStringList{Label1->text(), Label2->text(), Label3->text(), Label4->text()}.join(
+        QStringLiteral("\r\n"));
+}
+
+void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
+    raceday::TRaceDay& day = RaceDay();
+    const int h = row - 1;
+    if (row < 1 || h >= raceday::kMaxRunners || day.gCurRace < 0 ||
+        day.gCurRace >= raceday::kMaxRaces)
+        return;
+    const jvdata::TJvSE& se =
+        day.gDayHorses[static_cast<std::size_t>(day.gCurRace)][static_cast<std::size_t>(h)];
+    const QString name = controls::SjToQ(keiba::DeleteZenkakuSpaces(se.Field(41, 36))).trimmed();
+    auto caption = [this](const char* item, const QString& text) {
+        if (auto* a = findChild<QAction*>(QString::fromLatin1(item))) a->setText(text);
+    };
+    caption("R1", QStringLiteral("追跡馬に登録:") + name);
+    caption("UmaInfo1", QStringLiteral("馬情報:") + name);
+    caption("KishuInfo1", QStringLiteral("騎手情報:") + controls::SjToQ(se.Field(307, 8)));
+    caption("ChokyoInfo1", QStringLiteral("調教師情報:") + controls::SjToQ(se.Field(91, 8)));
+    day.gCurHorse = h;
+}
+
+void TMainForm::R1Click() {
+    raceday::TRaceDay& day = RaceDay();
+    if (raceday::RegisterChaseHorse(day, day.gCurRace, day.gCurHorse, ChaseHorses, appDir_) ==
+        raceday::ChaseResult::Registered)
+        DatListClick();
+}
+
+void TMainForm::LbSpeedButton1Click() {
+    views::CopyWholeGrid(*Grid(QStringLiteral("StringGrid10"))->Model(), HeaderTitle());
+}
+
+void TMainForm::ClipBtn1Click() {
+    views::CopyWholeGrid(*Grid(QStringLiteral("StringGrid26"))->Model(), HeaderTitle());
+}
+
+void TMainForm::LbSpeedButton2Click() {
+    views::CopyWholeGrid(*Grid(QStringLiteral("StringGrid7"))->Model(), ComboBox1->currentText());
+}
+
+} // namespace app
