@@ -146,14 +146,14 @@ void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
         return;
     const jvdata::TJvSE& se =
         day.gDayHorses[static_cast<std::size_t>(day.gCurRace)][static_cast<std::size_t>(h)];
-    const QString name = controls::SjToQ(keiba::DeleteZenkakuSpaces(se.Field(41, 36))).trimmed();
+    const QString name = controls::SjToQ(keiba::DeleteZenkakuSpaces(se.HorseName())).trimmed();
     auto caption = [this](const char* item, const QString& text) {
         if (auto* a = findChild<QAction*>(QString::fromLatin1(item))) a->setText(text);
     };
     caption("R1", QStringLiteral("追跡馬に登録:") + name);
     caption("UmaInfo1", QStringLiteral("馬情報:") + name);
-    caption("KishuInfo1", QStringLiteral("騎手情報:") + controls::SjToQ(se.Field(307, 8)));
-    caption("ChokyoInfo1", QStringLiteral("調教師情報:") + controls::SjToQ(se.Field(91, 8)));
+    caption("KishuInfo1", QStringLiteral("騎手情報:") + controls::SjToQ(se.JockeyName()));
+    caption("ChokyoInfo1", QStringLiteral("調教師情報:") + controls::SjToQ(se.TrainerName()));
     day.gCurHorse = h;
 }
 
