@@ -77,6 +77,26 @@ TEST_F(Builder, OddsLoadedShowLinesAndDropKeysNotOnSale) {
     EXPECT_EQ(Column(BetKind::Wide, 5), (V{"", "", " 4- 9"})); // popularities of both known
 }
 
+TEST_F(Builder, CombinationsAtOddsOfExactlyZeroAreNotListed) {
+    SetRace(5);
+    Mark(kAxis, {1}, "◎");
+    Mark(kLeg1, {2, 3}, "▲");
+    Mark(kLeg2, {2, 3, 4}, "▲");
+    for (int kind = 2; kind <= 6; ++kind) LoadOdds(kind);
+    // Every array holds 0.0 but for the one priced combination of each type.
+    calc().UmarenOdds[keiba::CombIndexQuinella(" 1- 3")] = 5.0;
+    calc().WideOdds[keiba::CombIndexQuinella(" 1- 2")] = 2.0;
+    calc().UmatanOdds[keiba::CombIndexExacta(" 1- 3")] = 9.0;
+    calc().SanrenpukuOdds[keiba::CombIndexTrio(" 1- 2- 4")] = 7.0;
+    calc().SanrentanOdds[keiba::CombIndexTrifecta(" 2- 4- 1")] = 30.0;
+    Build();
+    EXPECT_EQ(Column(BetKind::Umaren, kKeyCol), V{" 1- 3"});
+    EXPECT_EQ(Column(BetKind::Wide, kKeyCol), V{" 1- 2"});
+    EXPECT_EQ(Column(BetKind::Umatan, kKeyCol), V{" 1- 3"});
+    EXPECT_EQ(Column(BetKind::Sanrenpuku, kKeyCol), V{" 1- 2- 4"});
+    EXPECT_EQ(Column(BetKind::Sanrentan, kKeyCol), V{" 2- 4- 1"});
+}
+
 TEST_F(Builder, WinAndPlaceLinesFollowPopularityAndPlaceOdds) {
     SetRace(4);
     Mark(kAxis, {1, 2, 3}, "◎");
@@ -141,6 +161,19 @@ TEST_F(AutoMarks, AxisRanksPedigreeThenROrderThenMarkThenNumber) {
         betting::JikuHimoBtnClick(day(), marks, betting::kLogicSystem);
         EXPECT_EQ(Col(kAxis), c.axis);
     }
+}
+
+TEST_F(AutoMarks, RankCStillMakesATrianglePartnerAndRankDNever) {
+    SetRace(6);
+    Runner(1, "", "C", 0, "R+", "C");
+    Runner(2, "", "S", 0, "R-", "C");
+    Runner(3, "", "C", 0, "R-", "S");
+    Runner(4, "", "C", 0, "R+", "D");
+    Runner(5, "", "D", 0, "R+", "C");
+    Runner(6, "", "C", 0, "", "C"); // no R mark
+    betting::JikuHimoBtnClick(day(), marks, betting::kLogicSystem);
+    EXPECT_EQ(Col(kLeg1), (V{"▲", "▲", "▲", "", "", ""}));
+    EXPECT_EQ(Col(kLeg2), Col(kLeg1));
 }
 
 TEST_F(AutoMarks, TrianglePartnersFillUpToSix) {

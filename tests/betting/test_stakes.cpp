@@ -80,6 +80,19 @@ TEST(Stakes, ProportionalModeWeighsByInverseOdds) {
     EXPECT_EQ(Col(d.grid, 6), (V{"   700", "   400"}));
     EXPECT_EQ(d.Label(LabelSlot::Total), "  1100");
 
+    // A share under one unit is still staked with the 100-yen minimum.
+    Distributed tiny = Distribute({"   2.0", " 400.0"}, betting::kModeProportional, 1000);
+    EXPECT_EQ(Col(tiny.grid, 6), (V{"  1000", "   100"}));
+    EXPECT_EQ(tiny.Label(LabelSlot::Total), "  1100");
+
+    // A counted bet at odds 0.0 weighs nothing but is counted and staked at the minimum.
+    Distributed zero = Distribute({"   2.0", "   0.0", "   4.0"}, betting::kModeProportional, 1000);
+    EXPECT_EQ(Col(zero.grid, 6), (V{"   700", "   100", "   400"}));
+    EXPECT_EQ(Col(zero.grid, 7), (V{"   1400", "      0", "   1600"}));
+    EXPECT_EQ(zero.Label(LabelSlot::Tensu), "  3");
+    EXPECT_EQ(zero.Label(LabelSlot::Total), "  1200");
+    EXPECT_EQ(zero.Label(LabelSlot::YosoKaishu), "   83.3");
+
     Distributed even = Distribute({"   2.0", "   3.0", "   6.0"}, betting::kModeProportional, 3000);
     EXPECT_EQ(Col(even.grid, 6), (V{"  1500", "  1000", "   500"}));
     EXPECT_EQ(even.Label(LabelSlot::YosoKaishu), "  100.0");
