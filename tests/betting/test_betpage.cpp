@@ -7,6 +7,7 @@
 #include "keiba/appdir.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/widgets.h"
 #include "views/grid.h"
 
 #include <QApplication>
@@ -99,9 +100,9 @@ TEST_F(BetPage, GridClicksAndModesReachTheTab) {
     Q_EMIT grid->CellClicked(3, 0); // heading: descending odds
     EXPECT_EQ(Cell(BetKind::Umaren, 2, 1), QStringLiteral(" 1- 5"));
 
-    page->findChild<QRadioButton*>(QStringLiteral("RadioGroup1Item1"))->click();
+    testsupport::Find<QRadioButton>(*page, "RadioGroup1Item1")->click();
     EXPECT_EQ(page->Tab().Ini().ReadInteger("KaimeSet", "HaibunSet", 0), 1);
-    page->findChild<QRadioButton*>(QStringLiteral("RadioGroup2Item1"))->click();
+    testsupport::Find<QRadioButton>(*page, "RadioGroup2Item1")->click();
     EXPECT_EQ(page->Tab().Ini().ReadInteger("KaimeSet", "KaimeRogic", 0), 1);
     EXPECT_EQ(Mark(8, 1), QString()); // no user matches
 }

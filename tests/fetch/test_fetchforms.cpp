@@ -8,6 +8,7 @@
 #include "fetch/forms/ozgettimeform.h"
 #include "fetch/forms/timeseriesfolder.h"
 #include "tests/fetch/fetchfixture.h"
+#include "tests/support/widgets.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -24,19 +25,7 @@ using namespace testsupport;
 
 namespace {
 
-class JvFormsTest : public FetchFixture {
-protected:
-    template <class W> W* Find(QObject& form, const char* name) {
-        W* w = form.findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    keiba::TIniGT Ini() {
-        keiba::TIniGT ini;
-        ini.Loaded();
-        return ini;
-    }
-};
+class JvFormsTest : public FetchFixture {};
 
 } // namespace
 

@@ -12,6 +12,7 @@
 #include "tests/search/neraifixture.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/widgets.h"
 #include "views/grid.h"
 #include "views/indexcard.h"
 
@@ -39,9 +40,7 @@ protected:
     }
 
     template <typename T> T* Find(const char* name) const {
-        T* w = form->findChild<T*>(QString::fromUtf8(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return testsupport::Find<T>(*form, name);
     }
     QSpinBox* Spin(int half, NeraiFieldId id) const {
         return static_cast<QSpinBox*>(editor->Control(half, id));
