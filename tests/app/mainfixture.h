@@ -81,11 +81,8 @@ protected:
     }
     // A program folder whose data is the sample's.
     void UseSample() {
-        const fs::path& sample = SampleFolder();
-        ASSERT_TRUE(fs::exists(sample / "done")) << "the sample generator failed";
-        for (const char* name : {"Data", "SEI", "UM2", "UMA", "VZK", "nerai", "feed"})
-            fs::create_directory_symlink(sample / name, dir / name);
-        fs::copy_file(sample / "jockdata.kcsv", dir / "jockdata.kcsv");
+        ASSERT_TRUE(fs::exists(SampleFolder() / "done")) << "the sample generator failed";
+        UseSampleIn(dir.path());
     }
 
     TempDir dir;

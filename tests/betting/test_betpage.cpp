@@ -1,7 +1,6 @@
 #include "betfixture.h"
 
 #include "betting/forms/betpage.h"
-#include "betting/forms/kaimesetform.h"
 #include "controls/label3d.h"
 #include "controls/numedit.h"
 #include "keiba/appdir.h"
@@ -105,31 +104,6 @@ TEST_F(BetPage, GridClicksAndModesReachTheTab) {
     testsupport::Find<QRadioButton>(*page, "RadioGroup2Item1")->click();
     EXPECT_EQ(page->Tab().Ini().ReadInteger("KaimeSet", "KaimeRogic", 0), 1);
     EXPECT_EQ(Mark(8, 1), QString()); // no user matches
-}
-
-TEST_F(BetPage, DefaultStakeDialogStoresOnlyOnOk) {
-    host.races = 2;
-    day().gCurRace = 1;
-    for (const char* typed : {"50", ""}) {
-        QPointer<betting::TKaimeSetForm> form = new betting::TKaimeSetForm(day(), &host);
-        EXPECT_EQ(form->AmountEdit()->GetTextAsInteger(), 3000);
-        page->Tab().Ini().WriteInteger("KaimeSet", "DefaultAmount", 3000);
-        form->AmountEdit()->SetText(typed);
-        form->OkButton()->click();
-        EXPECT_EQ(form->AmountEdit()->GetTextAsInteger(), 100);
-        EXPECT_EQ(page->Tab().Ini().ReadInteger("KaimeSet", "DefaultAmount", 0), 100);
-        page->Tab().Ini().WriteInteger("KaimeSet", "DefaultAmount", 3000);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        delete form.data();
-    }
-    EXPECT_EQ(host.shown, (std::vector<int>{1, 1}));
-
-    QPointer<betting::TKaimeSetForm> form = new betting::TKaimeSetForm(day(), &host);
-    form->AmountEdit()->SetText("700");
-    form->close(); // the window button
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form.isNull()); // freed on close
-    EXPECT_EQ(page->Tab().Ini().ReadInteger("KaimeSet", "DefaultAmount", 0), 3000);
 }
 
 } // namespace

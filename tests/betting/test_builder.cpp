@@ -1,7 +1,5 @@
 #include "betfixture.h"
 
-#include "betting/kaimetab.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -229,48 +227,6 @@ TEST_F(AutoMarks, TogglesSetTheMarkOfTheModeAndClearAgain) {
     EXPECT_FALSE(betting::ToggleMark(day(), marks, 2, kAxis, 1));
     EXPECT_FALSE(betting::ToggleMark(day(), marks, 0, 7, 1));
     EXPECT_FALSE(betting::ToggleMark(day(), marks, 0, kAxis, 0));
-}
-
-// --- heading sorts ---
-
-class Sorts : public BetDay {};
-
-TEST_F(Sorts, HeadingClicksSortDescendingThenAscendingWithTiesByRowNumber) {
-    testsupport::FakeHost host;
-    betting::KaimeTab tab(day(), host, marks);
-    SetRace(5);
-    Mark(kAxis, {1}, "◎");
-    Mark(kLeg1, {2, 3, 4, 5}, "▲");
-    LoadOdds(2);
-    LoadOdds(3);
-    const double odds[] = {5.0, 3.0, 5.0, 9.0};
-    for (int b = 2; b <= 5; ++b) {
-        calc().UmarenOdds[keiba::QuinellaIndex(1, b)] = odds[b - 2];
-        calc().WideOdds[keiba::QuinellaIndex(1, b)] = odds[b - 2];
-    }
-    tab.KaimeMakeBtnClick();
-    tab.PageControl4Change(betting::PageOf(BetKind::Umaren));
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
-    auto keys = [&](BetKind k) {
-        V v;
-        for (int r = 1; r < tab.Book().Grid(k).RowCount(); ++r)
-            v.push_back(tab.Book().Grid(k).Cells(kKeyCol, r));
-        return v;
-    };
-    EXPECT_EQ(keys(BetKind::Umaren), (V{" 1- 5", " 1- 2", " 1- 4", " 1- 3"}));
-    EXPECT_EQ(tab.SortColumn(), 3);
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
-    EXPECT_EQ(keys(BetKind::Umaren), (V{" 1- 3", " 1- 2", " 1- 4", " 1- 5"}));
-    // The pair grids share their directions: ワイド's first click on column 3 now descends.
-    tab.PageControl4Change(betting::PageOf(BetKind::Wide));
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Wide, 3, 0));
-    EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 2", " 1- 4", " 1- 3"}));
-    // Column 0 and data rows do not sort.
-    EXPECT_FALSE(tab.GridMouseDown(BetKind::Wide, 0, 0));
-    EXPECT_FALSE(tab.GridMouseDown(BetKind::Wide, 3, 1));
-    // The row numbers sort like any column, descending first.
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Wide, 1, 0));
-    EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 4", " 1- 3", " 1- 2"}));
 }
 
 } // namespace
