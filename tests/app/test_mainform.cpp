@@ -1,7 +1,7 @@
 // The main window on the offscreen platform: start-up, set-up, the day load's screens, race
-// selection, commands, and a screenshot; then the parts it hosts, each checked only for being
-// handed the right grids, lists and hosts (what a part does is its own tests' business). Every
-// message goes through the recording notifier.
+// selection, commands, and the window as a user sees it; then the parts it hosts, each checked only
+// for being handed the right grids, lists and hosts (what a part does is its own tests' business).
+// Every message goes through the recording notifier.
 
 #include "app/forms/aboutbox.h"
 #include "app/forms/prgrsform.h"
@@ -27,14 +27,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
