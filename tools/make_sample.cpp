@@ -72,6 +72,22 @@ std::string Blank(std::size_t n) {
     return std::string(n, ' ');
 }
 
+// Where the entries of the payout and odds records stand, written out from the record layout
+// rather than taken from the readers' tables, so that the sample checks the readers instead of
+// agreeing with them whatever they read.
+struct HrGroup {
+    std::size_t firstPos, entryWidth, combWidth, popWidth; // combination, 9-digit yen, popularity
+};
+constexpr HrGroup kHrWin{103, 13, 2, 2}, kHrPlace{142, 13, 2, 2}, kHrBracket{207, 13, 2, 2},
+    kHrQuinella{246, 16, 4, 3}, kHrWide{294, 16, 4, 3}, kHrExacta{454, 16, 4, 3},
+    kHrTrio{550, 18, 6, 3}, kHrTrifecta{604, 19, 6, 4};
+
+struct OddsEntries {
+    std::size_t firstPos, entries, entryWidth, combWidth;
+};
+constexpr OddsEntries kO2Quinella{41, 153, 13, 4}, kO3Wide{41, 153, 17, 4},
+    kO4Exacta{41, 306, 13, 4}, kO5Trio{41, 816, 15, 6}, kO6Trifecta{41, 4896, 17, 6};
+
 // A record of `id` with its head, key and CR LF.
 std::string NewRecord(std::string_view id, char kind, std::string_view created,
                       std::string_view key) {
@@ -715,8 +731,7 @@ std::string Sample::HrRecord(const Race& r, std::string_view created) const {
     const Runner& a = r.runners[static_cast<std::size_t>(r.order[0])];
     const Runner& b = r.runners[static_cast<std::size_t>(r.order[1])];
     const Runner& c = r.runners[static_cast<std::size_t>(r.order[2])];
-    auto put = [&](BetType t, int j, const std::string& comb, std::int64_t yen, int pop) {
-        const PayoutGroup& g = PayoutGroupOf(t);
+    auto put = [&](const HrGroup& g, int j, const std::string& comb, std::int64_t yen, int pop) {
         std::size_t at = g.firstPos + g.entryWidth * static_cast<std::size_t>(j - 1);
         SetField(s, at, g.combWidth, comb);
         SetField(s, at + g.combWidth, 9, Num(yen, 9));
@@ -728,34 +743,32 @@ std::string Sample::HrRecord(const Race& r, std::string_view created) const {
         return v.front();
     };
     auto pair = [](int x, int y) { return std::array<int, 3>{std::min(x, y), std::max(x, y), 0}; };
-    put(BetType::Win, 1, Num(a.number, 2), a.winOdds * 10, a.winPop);
+    put(kHrWin, 1, Num(a.number, 2), a.winOdds * 10, a.winPop);
     int j = 1;
     for (const Runner* u : {&a, &b, &c}) {
         int yen = (u->placeLo + (u->placeHi - u->placeLo) / 3) * 10;
-        put(BetType::Place, j++, Num(u->number, 2), yen, u->placeLoPop);
+        put(kHrPlace, j++, Num(u->number, 2), yen, u->placeLoPop);
     }
     const Combo& bq = find(r.bracket, pair(a.bracket, b.bracket));
-    put(BetType::BracketQuinella, 1, std::to_string(bq.h[0]) + std::to_string(bq.h[1]),
-        bq.odds * 10, bq.pop);
+    put(kHrBracket, 1, std::to_string(bq.h[0]) + std::to_string(bq.h[1]), bq.odds * 10, bq.pop);
     const Combo& q = find(r.quinella, pair(a.number, b.number));
-    put(BetType::Quinella, 1, Num(q.h[0], 2) + Num(q.h[1], 2), q.odds * 10, q.pop);
+    put(kHrQuinella, 1, Num(q.h[0], 2) + Num(q.h[1], 2), q.odds * 10, q.pop);
     std::vector<std::array<int, 3>> wides = {pair(a.number, b.number), pair(a.number, c.number),
                                              pair(b.number, c.number)};
     std::sort(wides.begin(), wides.end());
     j = 1;
     for (const auto& w : wides) {
         const Combo& x = find(r.wide, w);
-        put(BetType::Wide, j++, Num(x.h[0], 2) + Num(x.h[1], 2), x.odds * 10, x.pop);
+        put(kHrWide, j++, Num(x.h[0], 2) + Num(x.h[1], 2), x.odds * 10, x.pop);
     }
     const Combo& e = find(r.exacta, {a.number, b.number, 0});
-    put(BetType::Exacta, 1, Num(a.number, 2) + Num(b.number, 2), e.odds * 10, e.pop);
+    put(kHrExacta, 1, Num(a.number, 2) + Num(b.number, 2), e.odds * 10, e.pop);
     std::array<int, 3> top = {a.number, b.number, c.number};
     std::sort(top.begin(), top.end());
     const Combo& t = find(r.trio, top);
-    put(BetType::Trio, 1, Num(top[0], 2) + Num(top[1], 2) + Num(top[2], 2), t.odds * 10, t.pop);
+    put(kHrTrio, 1, Num(top[0], 2) + Num(top[1], 2) + Num(top[2], 2), t.odds * 10, t.pop);
     const Combo& f = find(r.trifecta, {a.number, b.number, c.number});
-    put(BetType::Trifecta, 1, Num(a.number, 2) + Num(b.number, 2) + Num(c.number, 2), f.odds * 10,
-        f.pop);
+    put(kHrTrifecta, 1, Num(a.number, 2) + Num(b.number, 2) + Num(c.number, 2), f.odds * 10, f.pop);
     return s;
 }
 
@@ -840,7 +853,7 @@ std::vector<std::string> Sample::OddsRecords(const Day& d, const Race& r, char k
     }
     SetField(o1, 928, 33, Num(123456, 11) + Num(98765, 11) + Num(45678, 11));
     out.push_back(o1);
-    auto combos = [&](std::string_view id, const std::vector<Combo>& v, const OddsLayout& l,
+    auto combos = [&](std::string_view id, const std::vector<Combo>& v, const OddsEntries& l,
                       int oddsWidth, int popWidth, bool range) {
         std::string s = head(id);
         for (std::size_t k = 0; k < v.size(); ++k) {
@@ -858,11 +871,11 @@ std::vector<std::string> Sample::OddsRecords(const Day& d, const Race& r, char k
         SetField(s, total, 11, Num(7654321, 11));
         out.push_back(s);
     };
-    combos("O2", r.quinella, TJvO2::kEntries, 6, 3, false);
-    combos("O3", r.wide, TJvO3::kEntries, 5, 3, true);
-    combos("O4", r.exacta, TJvO4::kEntries, 6, 3, false);
-    combos("O5", r.trio, TJvO5::kEntries, 6, 3, false);
-    combos("O6", r.trifecta, TJvO6::kEntries, 7, 4, false);
+    combos("O2", r.quinella, kO2Quinella, 6, 3, false);
+    combos("O3", r.wide, kO3Wide, 5, 3, true);
+    combos("O4", r.exacta, kO4Exacta, 6, 3, false);
+    combos("O5", r.trio, kO5Trio, 6, 3, false);
+    combos("O6", r.trifecta, kO6Trifecta, 7, 4, false);
     return out;
 }
 

@@ -11,6 +11,7 @@
 #include "tests/raceday/dayfixture.h"
 #include "tests/support/fakejvlink.h"
 #include "tests/support/sample.h"
+#include "tests/support/widgets.h"
 #include "views/grid.h"
 
 #include <QAction>
@@ -22,10 +23,6 @@
 namespace testsupport {
 
 namespace fs = std::filesystem;
-
-inline QString Q(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 class MainFormTest : public ::testing::Test {
 protected:
@@ -59,14 +56,12 @@ protected:
     app::TMainForm& Main() { return *forms->MainForm; }
     // The day the window loaded.
     raceday::TRaceDay& Day() { return Main().RaceDay(); }
-    template <typename T> T* Find(const char* name) {
-        return Main().findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* Find(const char* name) { return testsupport::Find<T>(Main(), name); }
     views::TStringGrid* Grid(const char* name) { return Main().Grid(QString::fromLatin1(name)); }
     bool Shown(const char* name) {
-        if (auto* m = Find<QMenu>(name)) return m->menuAction()->isVisible();
-        if (auto* w = Find<QWidget>(name)) return !w->isHidden();
-        if (auto* a = Find<QAction>(name)) return a->isVisible();
+        if (auto* m = Lookup<QMenu>(Main(), name)) return m->menuAction()->isVisible();
+        if (auto* w = Lookup<QWidget>(Main(), name)) return !w->isHidden();
+        if (auto* a = Lookup<QAction>(Main(), name)) return a->isVisible();
         ADD_FAILURE() << "no control " << name;
         return false;
     }
@@ -77,11 +72,6 @@ protected:
             if (t->isTabVisible(i)) out << t->tabText(i);
         return out;
     }
-    keiba::TIniGT Ini() {
-        keiba::TIniGT ini;
-        ini.Loaded();
-        return ini;
-    }
     void ChooseDay(const QString& stem) {
         auto* combo = Find<QComboBox>("DateCombo");
         int i = combo->findText(stem);
@@ -91,11 +81,8 @@ protected:
     }
     // A program folder whose data is the sample's.
     void UseSample() {
-        const fs::path& sample = SampleFolder();
-        ASSERT_TRUE(fs::exists(sample / "done")) << "the sample generator failed";
-        for (const char* name : {"Data", "SEI", "UM2", "UMA", "VZK", "nerai", "feed"})
-            fs::create_directory_symlink(sample / name, dir / name);
-        fs::copy_file(sample / "jockdata.kcsv", dir / "jockdata.kcsv");
+        ASSERT_TRUE(fs::exists(SampleFolder() / "done")) << "the sample generator failed";
+        UseSampleIn(dir.path());
     }
 
     TempDir dir;

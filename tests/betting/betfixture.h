@@ -14,6 +14,13 @@
 
 namespace testsupport {
 
+// Column `col` of rows 1.. of a grid.
+inline std::vector<std::string> GridColumn(const betting::PlainTable& g, int col) {
+    std::vector<std::string> v;
+    for (int r = 1; r < g.RowCount(); ++r) v.push_back(g.Cells(col, r));
+    return v;
+}
+
 // Race 11 of the 2nd meeting's 6th day at Tokyo (venue 05) on 5 May 2024.
 inline constexpr std::string_view kRaceKey = "2024050505020611";
 
@@ -51,12 +58,9 @@ protected:
     void Build(int mode = 0, std::int64_t amount = 3000) {
         betting::KaimeMakeBtnClick(day(), marks, {mode, amount}, book);
     }
-    // Column `col` of rows 1.. of a grid.
+    // Column `col` of rows 1.. of a grid of the book.
     std::vector<std::string> Column(betting::BetKind k, int col) const {
-        std::vector<std::string> v;
-        const betting::PlainTable& g = book.Grid(k);
-        for (int r = 1; r < g.RowCount(); ++r) v.push_back(g.Cells(col, r));
-        return v;
+        return GridColumn(book.Grid(k), col);
     }
 
     betting::PlainTable marks{14, 1};

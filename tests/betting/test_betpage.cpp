@@ -1,12 +1,12 @@
 #include "betfixture.h"
 
 #include "betting/forms/betpage.h"
-#include "betting/forms/kaimesetform.h"
 #include "controls/label3d.h"
 #include "controls/numedit.h"
 #include "keiba/appdir.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/widgets.h"
 #include "views/grid.h"
 
 #include <QApplication>
@@ -99,36 +99,11 @@ TEST_F(BetPage, GridClicksAndModesReachTheTab) {
     Q_EMIT grid->CellClicked(3, 0); // heading: descending odds
     EXPECT_EQ(Cell(BetKind::Umaren, 2, 1), QStringLiteral(" 1- 5"));
 
-    page->findChild<QRadioButton*>(QStringLiteral("RadioGroup1Item1"))->click();
+    testsupport::Find<QRadioButton>(*page, "RadioGroup1Item1")->click();
     EXPECT_EQ(page->Tab().Ini().ReadInteger("KaimeSet", "HaibunSet", 0), 1);
-    page->findChild<QRadioButton*>(QStringLiteral("RadioGroup2Item1"))->click();
+    testsupport::Find<QRadioButton>(*page, "RadioGroup2Item1")->click();
     EXPECT_EQ(page->Tab().Ini().ReadInteger("KaimeSet", "KaimeRogic", 0), 1);
     EXPECT_EQ(Mark(8, 1), QString()); // no user matches
-}
-
-TEST_F(BetPage, DefaultStakeDialogStoresOnlyOnOk) {
-    host.races = 2;
-    day().gCurRace = 1;
-    for (const char* typed : {"50", ""}) {
-        QPointer<betting::TKaimeSetForm> form = new betting::TKaimeSetForm(day(), &host);
-        EXPECT_EQ(form->AmountEdit()->GetTextAsInteger(), 3000);
-        page->Tab().Ini().WriteInteger("KaimeSet", "DefaultAmount", 3000);
-        form->AmountEdit()->SetText(typed);
-        form->OkButton()->click();
-        EXPECT_EQ(form->AmountEdit()->GetTextAsInteger(), 100);
-        EXPECT_EQ(page->Tab().Ini().ReadInteger("KaimeSet", "DefaultAmount", 0), 100);
-        page->Tab().Ini().WriteInteger("KaimeSet", "DefaultAmount", 3000);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        delete form.data();
-    }
-    EXPECT_EQ(host.shown, (std::vector<int>{1, 1}));
-
-    QPointer<betting::TKaimeSetForm> form = new betting::TKaimeSetForm(day(), &host);
-    form->AmountEdit()->SetText("700");
-    form->close(); // the window button
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form.isNull()); // freed on close
-    EXPECT_EQ(page->Tab().Ini().ReadInteger("KaimeSet", "DefaultAmount", 0), 3000);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "betfixture.h"
 
-#include "betting/kaimetab.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -77,6 +75,26 @@ TEST_F(Builder, OddsLoadedShowLinesAndDropKeysNotOnSale) {
     EXPECT_EQ(Column(BetKind::Wide, 5), (V{"", "", " 4- 9"})); // popularities of both known
 }
 
+TEST_F(Builder, CombinationsAtOddsOfExactlyZeroAreNotListed) {
+    SetRace(5);
+    Mark(kAxis, {1}, "◎");
+    Mark(kLeg1, {2, 3}, "▲");
+    Mark(kLeg2, {2, 3, 4}, "▲");
+    for (int kind = 2; kind <= 6; ++kind) LoadOdds(kind);
+    // Every array holds 0.0 but for the one priced combination of each type.
+    calc().UmarenOdds[keiba::CombIndexQuinella(" 1- 3")] = 5.0;
+    calc().WideOdds[keiba::CombIndexQuinella(" 1- 2")] = 2.0;
+    calc().UmatanOdds[keiba::CombIndexExacta(" 1- 3")] = 9.0;
+    calc().SanrenpukuOdds[keiba::CombIndexTrio(" 1- 2- 4")] = 7.0;
+    calc().SanrentanOdds[keiba::CombIndexTrifecta(" 2- 4- 1")] = 30.0;
+    Build();
+    EXPECT_EQ(Column(BetKind::Umaren, kKeyCol), V{" 1- 3"});
+    EXPECT_EQ(Column(BetKind::Wide, kKeyCol), V{" 1- 2"});
+    EXPECT_EQ(Column(BetKind::Umatan, kKeyCol), V{" 1- 3"});
+    EXPECT_EQ(Column(BetKind::Sanrenpuku, kKeyCol), V{" 1- 2- 4"});
+    EXPECT_EQ(Column(BetKind::Sanrentan, kKeyCol), V{" 2- 4- 1"});
+}
+
 TEST_F(Builder, WinAndPlaceLinesFollowPopularityAndPlaceOdds) {
     SetRace(4);
     Mark(kAxis, {1, 2, 3}, "◎");
@@ -143,6 +161,19 @@ TEST_F(AutoMarks, AxisRanksPedigreeThenROrderThenMarkThenNumber) {
     }
 }
 
+TEST_F(AutoMarks, RankCStillMakesATrianglePartnerAndRankDNever) {
+    SetRace(6);
+    Runner(1, "", "C", 0, "R+", "C");
+    Runner(2, "", "S", 0, "R-", "C");
+    Runner(3, "", "C", 0, "R-", "S");
+    Runner(4, "", "C", 0, "R+", "D");
+    Runner(5, "", "D", 0, "R+", "C");
+    Runner(6, "", "C", 0, "", "C"); // no R mark
+    betting::JikuHimoBtnClick(day(), marks, betting::kLogicSystem);
+    EXPECT_EQ(Col(kLeg1), (V{"▲", "▲", "▲", "", "", ""}));
+    EXPECT_EQ(Col(kLeg2), Col(kLeg1));
+}
+
 TEST_F(AutoMarks, TrianglePartnersFillUpToSix) {
     for (int strong : {0, 4, 5}) {
         SCOPED_TRACE(strong);
@@ -196,48 +227,6 @@ TEST_F(AutoMarks, TogglesSetTheMarkOfTheModeAndClearAgain) {
     EXPECT_FALSE(betting::ToggleMark(day(), marks, 2, kAxis, 1));
     EXPECT_FALSE(betting::ToggleMark(day(), marks, 0, 7, 1));
     EXPECT_FALSE(betting::ToggleMark(day(), marks, 0, kAxis, 0));
-}
-
-// --- heading sorts ---
-
-class Sorts : public BetDay {};
-
-TEST_F(Sorts, HeadingClicksSortDescendingThenAscendingWithTiesByRowNumber) {
-    testsupport::FakeHost host;
-    betting::KaimeTab tab(day(), host, marks);
-    SetRace(5);
-    Mark(kAxis, {1}, "◎");
-    Mark(kLeg1, {2, 3, 4, 5}, "▲");
-    LoadOdds(2);
-    LoadOdds(3);
-    const double odds[] = {5.0, 3.0, 5.0, 9.0};
-    for (int b = 2; b <= 5; ++b) {
-        calc().UmarenOdds[keiba::QuinellaIndex(1, b)] = odds[b - 2];
-        calc().WideOdds[keiba::QuinellaIndex(1, b)] = odds[b - 2];
-    }
-    tab.KaimeMakeBtnClick();
-    tab.PageControl4Change(betting::PageOf(BetKind::Umaren));
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
-    auto keys = [&](BetKind k) {
-        V v;
-        for (int r = 1; r < tab.Book().Grid(k).RowCount(); ++r)
-            v.push_back(tab.Book().Grid(k).Cells(kKeyCol, r));
-        return v;
-    };
-    EXPECT_EQ(keys(BetKind::Umaren), (V{" 1- 5", " 1- 2", " 1- 4", " 1- 3"}));
-    EXPECT_EQ(tab.SortColumn(), 3);
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
-    EXPECT_EQ(keys(BetKind::Umaren), (V{" 1- 3", " 1- 2", " 1- 4", " 1- 5"}));
-    // The pair grids share their directions: ワイド's first click on column 3 now descends.
-    tab.PageControl4Change(betting::PageOf(BetKind::Wide));
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Wide, 3, 0));
-    EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 2", " 1- 4", " 1- 3"}));
-    // Column 0 and data rows do not sort.
-    EXPECT_FALSE(tab.GridMouseDown(BetKind::Wide, 0, 0));
-    EXPECT_FALSE(tab.GridMouseDown(BetKind::Wide, 3, 1));
-    // The row numbers sort like any column, descending first.
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Wide, 1, 0));
-    EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 4", " 1- 3", " 1- 2"}));
 }
 
 } // namespace

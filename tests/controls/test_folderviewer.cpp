@@ -2,6 +2,7 @@
 
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/widgets.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -11,12 +12,10 @@
 #include <gtest/gtest.h>
 
 using namespace controls;
+using testsupport::Find;
+using testsupport::QPath;
 
 namespace {
-
-QString Q(const std::filesystem::path& p) {
-    return QString::fromStdString(p.string());
-}
 
 class FolderViewerTest : public ::testing::Test {
 protected:
@@ -35,31 +34,31 @@ protected:
 
 TEST_F(FolderViewerTest, OkStoresTheChoiceAndCancelKeepsIt) {
     viewer_.SetCaption(QStringLiteral("時系列ｵｯｽﾞﾌｫﾙﾀﾞの指定"));
-    viewer_.SetSelectedFolder(Q(temp_ / "odds"));
+    viewer_.SetSelectedFolder(QPath(temp_ / "odds"));
     QString title, status;
     viewer_.SetExecHook([&](QFileDialog& d) {
         title = d.windowTitle();
-        status = d.findChild<QStatusBar*>(QStringLiteral("StatusBar"))->currentMessage();
-        d.setDirectory(Q(temp_ / "bets"));
+        status = Find<QStatusBar>(d, "StatusBar")->currentMessage();
+        d.setDirectory(QPath(temp_ / "bets"));
         return int(QDialog::Accepted);
     });
     ASSERT_TRUE(viewer_.Execute());
     EXPECT_EQ(title, QStringLiteral("時系列ｵｯｽﾞﾌｫﾙﾀﾞの指定"));
-    EXPECT_EQ(status, QStringLiteral("選択ﾌｫﾙﾀﾞ　") + Q(temp_ / "odds"));
-    EXPECT_EQ(viewer_.Folder(), Q(temp_ / "bets"));
-    EXPECT_EQ(viewer_.SelectedFolder(), Q(temp_ / "bets"));
+    EXPECT_EQ(status, QStringLiteral("選択ﾌｫﾙﾀﾞ　") + QPath(temp_ / "odds"));
+    EXPECT_EQ(viewer_.Folder(), QPath(temp_ / "bets"));
+    EXPECT_EQ(viewer_.SelectedFolder(), QPath(temp_ / "bets"));
 
     // The status line follows the selection; cancel keeps the choice.
     viewer_.SetExecHook([&](QFileDialog& d) {
-        d.setDirectory(Q(temp_ / "odds"));
-        Q_EMIT d.currentChanged(Q(temp_ / "odds"));
-        status = d.findChild<QStatusBar*>(QStringLiteral("StatusBar"))->currentMessage();
+        d.setDirectory(QPath(temp_ / "odds"));
+        Q_EMIT d.currentChanged(QPath(temp_ / "odds"));
+        status = Find<QStatusBar>(d, "StatusBar")->currentMessage();
         return int(QDialog::Rejected);
     });
     EXPECT_FALSE(viewer_.Execute());
-    EXPECT_EQ(status, QStringLiteral("選択ﾌｫﾙﾀﾞ　") + Q(temp_ / "odds"));
-    EXPECT_EQ(viewer_.Folder(), Q(temp_ / "bets"));
-    EXPECT_EQ(viewer_.SelectedFolder(), Q(temp_ / "bets"));
+    EXPECT_EQ(status, QStringLiteral("選択ﾌｫﾙﾀﾞ　") + QPath(temp_ / "odds"));
+    EXPECT_EQ(viewer_.Folder(), QPath(temp_ / "bets"));
+    EXPECT_EQ(viewer_.SelectedFolder(), QPath(temp_ / "bets"));
 }
 
 TEST_F(FolderViewerTest, OffScreenCoordinatesAreRefusedWithTheRange) {

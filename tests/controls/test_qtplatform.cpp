@@ -1,7 +1,5 @@
-#include "controls/qtext.h"
 #include "controls/qtplatform.h"
 
-#include "keiba/sjis.h"
 #include "tests/support/tempdir.h"
 
 #include <QDir>
@@ -9,13 +7,6 @@
 #include <gtest/gtest.h>
 
 using namespace controls;
-
-TEST(QtText, Cp932RoundTrip) {
-    const std::string sj = keiba::Sj("ﾌﾟﾛﾊﾟﾃｨ①～東京");
-    EXPECT_EQ(SjToQ(sj), QStringLiteral("ﾌﾟﾛﾊﾟﾃｨ①～東京"));
-    EXPECT_EQ(QToSj(SjToQ(sj)), sj);
-    EXPECT_EQ(QToSj(QStringLiteral("a😀b")), "a?b");
-}
 
 TEST(QtShell, LaunchStartsInItsFolderWithoutMovingOurs) {
     testsupport::TempDir temp;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <memory>
 
 using namespace jvdata;
@@ -140,7 +142,17 @@ TEST(OddsReader, FilesAreMatchedByVenueAndRaceAndReadAgainOnlyWhenChanged) {
     ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
     EXPECT_DOUBLE_EQ(calc->WinOdds[0], 7.7);
 
+    // A refresh of a race already in the file rewrites it at the same size; only the
+    // modification time tells the new odds from the old.
+    auto stamp = std::filesystem::last_write_time(files.paths[0]);
+    std::string refreshed = O1(11);
+    SetWin(refreshed, 1, "0123", "0011", "0012");
+    testsupport::WriteBytes(files.paths[0], refreshed + "partial");
+    std::filesystem::last_write_time(files.paths[0], stamp + std::chrono::seconds(2));
+    ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+    EXPECT_DOUBLE_EQ(calc->WinOdds[0], 12.3);
+
     // A race the file does not hold keeps its slot as it was.
     ReadRaceOdds(Race(1, 12), files, cache, s->View(), *calc);
-    EXPECT_EQ(s->o1.Bytes(), fresh);
+    EXPECT_EQ(s->o1.Bytes(), refreshed);
 }

@@ -61,6 +61,13 @@ TEST_F(IniGTTest, NumbersAndBooleansFallBackToTheirDefaults) {
     EXPECT_TRUE(store.ReadBool("datalist", "word", true));
 }
 
+TEST_F(IniGTTest, ACommentLineIsNotAKey) {
+    WriteIni("[Time]\r\n;First=0800\r\n  ; Last = 1700\r\nFirst=0930\r\n");
+    EXPECT_EQ(store.ReadString("Time", ";First", "none"), "none");
+    EXPECT_EQ(store.ReadString("Time", "; Last", "none"), "none");
+    EXPECT_EQ(store.ReadString("Time", "First", ""), "0930");
+}
+
 TEST_F(IniGTTest, MissingFileReadsDefaultsAndTheFirstWriteCreatesIt) {
     EXPECT_EQ(store.ReadInteger("KaimeSet", "DefaultAmount", 3000), 3000);
     ASSERT_TRUE(store.WriteInteger("KaimeSet", "DefaultAmount", 500));

@@ -78,6 +78,34 @@ TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
     EXPECT_EQ(host.raceList, std::vector<std::string>{"東京11R"});
 }
 
+TEST_F(DayFixture, PastRacesArePlacedForEveryCentralVenueFrom01To10) {
+    struct Case {
+        const char* venue;
+        bool placed;
+    } cases[] = {{"01", true}, {"10", true}, {"11", false}, {"00", false}};
+    std::vector<std::string> runners, pastRaces;
+    int h = 0;
+    for (const Case& c : cases) {
+        ++h;
+        std::string id = "20201000" + Two(h);
+        runners.push_back(Se("20240526", "05", 11, h, id));
+        WriteHorseRuns(id, {Se("20240401", c.venue, 3, h, id)});
+        std::string race = Ra("20240401", c.venue, 3, 4);
+        jvdata::SetField(race, 33, 60, keiba::Sj("卯月ステークス"));
+        pastRaces.push_back(race);
+    }
+    WriteRaces("20240526", {Ra("20240526", "05", 11, 4)});
+    WriteRunners("20240526", "東京", runners);
+    WriteRaces("20240401", pastRaces);
+
+    ASSERT_EQ(Load("20240526"), raceday::DayLoadResult::Loaded);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const jvdata::TJvRA& past = Day().gPastRunRaces[0][i][0];
+        EXPECT_EQ(past.Key().Venue(), cases[i].venue);
+        EXPECT_EQ(past.Bytes() == pastRaces[i], cases[i].placed) << "venue " << cases[i].venue;
+    }
+}
+
 TEST_F(DayFixture, FetchTimesStakesAndTheOrderOfTheLoad) {
     WriteBytes(dir / "kestrane.ini",
                "[Time]\r\nAutoOzGet=10\r\n[KaimeSet]\r\nDefaultAmount=500\r\n");

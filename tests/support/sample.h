@@ -1,7 +1,8 @@
 #pragma once
 // The generated sample program folder, made once per build of the generator and shared by every
 // test process (ctest runs each test in its own process, in parallel): the first process
-// generates it under a lock, the others wait and reuse it. Tests never write into it.
+// generates it under a lock, the others wait and reuse it. Tests never write into it: one that
+// loads a day works in a folder of its own made by UseSampleIn.
 // KESTRANE_MAKE_SAMPLE names the generator.
 
 #include <sys/file.h>
@@ -38,6 +39,25 @@ inline const std::filesystem::path& SampleFolder() {
         return target;
     }();
     return folder;
+}
+
+// Makes `dir` a program folder whose data is the shared sample's while the sample stays as the
+// generator wrote it: its folders are links, but UM2 (where a day load files the horse masters
+// it converts from UMA) holds links to the sample's files in folders of `dir`'s own, and the
+// jockey table is a copy.
+inline void UseSampleIn(const std::filesystem::path& dir) {
+    namespace fs = std::filesystem;
+    const fs::path& sample = SampleFolder();
+    for (const char* name : {"Data", "SEI", "UMA", "VZK", "nerai", "feed"})
+        fs::create_directory_symlink(sample / name, dir / name);
+    for (const auto& e : fs::recursive_directory_iterator(sample / "UM2")) {
+        fs::path to = dir / "UM2" / fs::relative(e.path(), sample / "UM2");
+        if (e.is_directory())
+            fs::create_directories(to);
+        else
+            fs::create_symlink(e.path(), to);
+    }
+    fs::copy_file(sample / "jockdata.kcsv", dir / "jockdata.kcsv");
 }
 
 } // namespace testsupport

@@ -1,6 +1,7 @@
 #include "views/detailcard.h"
 #include "views/indexcard.h"
 
+#include "tests/views/sampleday.h"
 #include "tests/views/viewsfixture.h"
 
 #include <QToolButton>
@@ -10,6 +11,7 @@ using keiba::Sj;
 using testsupport::App;
 using testsupport::FillRace;
 using testsupport::Q;
+using testsupport::SampleDay;
 
 namespace {
 
@@ -197,4 +199,40 @@ TEST(DetailFilterBar, EveryButtonShowsTheRaceAgainAndOneStaysDownPerGroup) {
     EXPECT_TRUE(bar.Button(1)->isChecked());
     EXPECT_FALSE(bar.Button(3)->isChecked());
     EXPECT_TRUE(bar.Button(5)->isChecked());
+}
+
+// Every race of the sample day: each cell paints and the brackets follow the official rule in
+// their colours; 東京1R's runner 2 パゴスウ is an R+ horse.
+TEST_F(SampleDay, TheDetailedCardOverEveryRace) {
+    views::TStringGrid detail;
+    views::SetupDetailedRaceCard(detail);
+    views::AttachDetailedRaceCard(detail, Day());
+    views::TGridModel& d = *detail.Model();
+    auto hasText = [](const views::CellPaint& p, const QString& text, const QColor& color) {
+        for (const views::PlacedText& t : p.texts)
+            if (t.text.trimmed() == text &&
+                (t.color.isValid() ? t.color : QColor(Qt::black)) == color)
+                return true;
+        return false;
+    };
+    for (int race = 0; race < Day().gDayRaceCount; ++race) {
+        SCOPED_TRACE(race);
+        Day().gCurRace = race;
+        const int n = raceday::FieldSize(Day(), race);
+        ASSERT_GE(n, 8);
+        d.SetRowCount(n + 1);
+        for (int r = 0; r <= n; ++r)
+            for (int col = 0; col < d.ColCount(); ++col) d.PaintOf(col, r);
+        for (int r = 1; r <= n; ++r)
+            EXPECT_EQ(d.PaintOf(0, r).background,
+                      testsupport::kBracketColors[testsupport::OfficialBracket(r, n)])
+                << r;
+        if (race == 0) {
+            EXPECT_TRUE(hasText(d.PaintOf(2, 2), QStringLiteral("パゴスウ"), Qt::black));
+            EXPECT_TRUE(hasText(d.PaintOf(5, 2), QStringLiteral("R+"), QColor(0xFF0000)));
+        }
+    }
+    detail.resize(1500, 600);
+    detail.show();
+    testsupport::SaveShot(detail.grab().toImage(), "sample_detail_card.png");
 }

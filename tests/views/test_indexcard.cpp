@@ -1,12 +1,14 @@
 #include "views/gridsort.h"
 #include "views/indexcard.h"
 
+#include "tests/views/sampleday.h"
 #include "tests/views/viewsfixture.h"
 
 #include <gtest/gtest.h>
 
 using testsupport::App;
 using testsupport::Q;
+using testsupport::SampleDay;
 
 namespace {
 
@@ -155,4 +157,50 @@ TEST_F(IndexCard, OffscreenPixelsShowBracketTargetCellAndBar) {
     EXPECT_EQ(at(2, 3, 130, 7), QColor(Qt::black)); // its outline
     EXPECT_EQ(at(2, 3, 144, 7), QColor(0x00FF00));  // slot 3
     EXPECT_EQ(at(2, 3, 138, 7), QColor(0xFFFFFF));  // slot 2 not matched
+}
+
+// Every race of the sample day: each cell paints, the brackets follow the official rule in
+// their colours, and 東京1R shows what the day's files hold: runner 1 サンフビミジパ at odds
+// 8.1 (5th) and 2.1 (5th), mark ×, finished 12th; runner 2 パゴスウ, the favourite, an R+ horse.
+TEST_F(SampleDay, TheIndexCardOverEveryRace) {
+    views::TStringGrid card;
+    views::SetupIndexRaceCard(card);
+    views::AttachIndexRaceCard(card, Day());
+    views::TGridModel& c = *card.Model();
+    auto show = [&](int race) {
+        Day().gCurRace = race;
+        const int n = raceday::FieldSize(Day(), race);
+        c.SetRowCount(n + 1);
+        views::FillIndexRaceCard(Day(), {&c, nullptr, nullptr, nullptr}, n);
+        return n;
+    };
+    for (int race = 0; race < Day().gDayRaceCount; ++race) {
+        SCOPED_TRACE(race);
+        const int n = show(race);
+        ASSERT_GE(n, 8);
+        for (int r = 0; r <= n; ++r)
+            for (int col = 0; col < c.ColCount(); ++col) c.PaintOf(col, r);
+        for (int r = 1; r <= n; ++r) {
+            const int b = testsupport::OfficialBracket(r, n);
+            EXPECT_EQ(c.Cells(0, r), QString::asprintf("%2d", b)) << r;
+            EXPECT_EQ(c.Cells(1, r), QString::asprintf("%2d", r));
+            EXPECT_EQ(c.PaintOf(0, r).background, testsupport::kBracketColors[b]) << r;
+        }
+    }
+
+    show(0);
+    EXPECT_TRUE(c.Cells(2, 1).startsWith(QStringLiteral("サンフビミジパ")));
+    EXPECT_EQ(c.Cells(11, 1), QStringLiteral("  8.1"));
+    EXPECT_EQ(c.Cells(12, 1), QStringLiteral(" 5"));
+    EXPECT_EQ(c.Cells(13, 1), QStringLiteral("  2.1"));
+    EXPECT_EQ(c.Cells(8, 1), QStringLiteral("×"));
+    EXPECT_EQ(c.Cells(30, 1), QStringLiteral("12"));
+    EXPECT_EQ(c.Cells(9, 2), QStringLiteral("R+"));
+    EXPECT_EQ(c.PaintOf(9, 2).textColor, QColor(0xFF0000));
+    EXPECT_EQ(c.Cells(12, 2), QStringLiteral(" 1"));
+    EXPECT_EQ(c.PaintOf(12, 2).textColor, QColor(0xFF0000));
+    EXPECT_EQ(c.PaintOf(11, 2).background, QColor(0xFFFFA6));
+    card.resize(1100, 300);
+    card.show();
+    testsupport::SaveShot(card.grab().toImage(), "sample_index_card.png");
 }

@@ -4,6 +4,7 @@
 
 #include "keiba/sjis.h"
 #include "raceday/daymodel.h"
+#include "tests/support/widgets.h"
 #include "views/grid.h"
 
 #include <QApplication>
@@ -22,10 +23,6 @@ namespace testsupport {
 // The application tests/views/qtapp.cpp creates before the first test.
 inline QApplication& App() {
     return *qApp;
-}
-
-inline QString Q(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 // Race slot 0 of a blank day with `runners` runners numbered 1..n in bracket (n+1)/2.

@@ -1,10 +1,8 @@
+// The computations that complete a bet grid: stakes, and results against the payouts.
+
 #include "betfixture.h"
 
 #include "betting/compute.h"
-#include "betting/kaimetab.h"
-#include "keiba/appdir.h"
-#include "tests/support/fakes.h"
-#include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +11,7 @@ namespace {
 using betting::BetKind;
 using betting::LabelSlot;
 using betting::PlainTable;
+using testsupport::GridColumn;
 using V = std::vector<std::string>;
 
 // A 馬連 grid of bets at the given odds ("" for a row without odds).
@@ -25,12 +24,6 @@ PlainTable PairGrid(const std::vector<std::string>& odds) {
         g.SetCell(3, row, odds[i]);
     }
     return g;
-}
-
-V Col(const PlainTable& g, int col) {
-    V v;
-    for (int r = 1; r < g.RowCount(); ++r) v.push_back(g.Cells(col, r));
-    return v;
 }
 
 struct Distributed {
@@ -52,11 +45,11 @@ TEST(Stakes, EqualModeRoundsUpToTheNextUnitAboveATenth) {
     Distributed d =
         Distribute({"   6.2", "   3.1", "  12.0", "   8.5", "  20.3", "   4.4", "  15.0"},
                    betting::kModeEqual, 3000);
-    EXPECT_EQ(Col(d.grid, 6), V(7, "   500"));
+    EXPECT_EQ(GridColumn(d.grid, 6), V(7, "   500"));
     EXPECT_EQ(d.Label(LabelSlot::Tensu), "  7");
     EXPECT_EQ(d.Label(LabelSlot::Total), "  3500");
-    EXPECT_EQ(Col(d.grid, 7)[0], "   3100");
-    EXPECT_EQ(Col(d.grid, 8)[0], "   88.6");
+    EXPECT_EQ(GridColumn(d.grid, 7)[0], "   3100");
+    EXPECT_EQ(GridColumn(d.grid, 8)[0], "   88.6");
     EXPECT_EQ(d.Label(LabelSlot::YosoKaishu), "  141.8");
     EXPECT_EQ(d.RateColor(), betting::kBlack);
 
@@ -70,18 +63,31 @@ TEST(Stakes, EqualModeRoundsUpToTheNextUnitAboveATenth) {
                    Case{30, 3000, "   100", "  3000"}, Case{3, 100, "   100", "   300"}}) {
         Distributed e = Distribute(V(static_cast<std::size_t>(c.bets), "   2.0"),
                                    betting::kModeEqual, c.budget);
-        EXPECT_EQ(Col(e.grid, 6)[0], c.stake) << c.bets;
+        EXPECT_EQ(GridColumn(e.grid, 6)[0], c.stake) << c.bets;
         EXPECT_EQ(e.Label(LabelSlot::Total), c.total) << c.bets;
     }
 }
 
 TEST(Stakes, ProportionalModeWeighsByInverseOdds) {
     Distributed d = Distribute({"   2.0", "   4.0"}, betting::kModeProportional, 1000);
-    EXPECT_EQ(Col(d.grid, 6), (V{"   700", "   400"}));
+    EXPECT_EQ(GridColumn(d.grid, 6), (V{"   700", "   400"}));
     EXPECT_EQ(d.Label(LabelSlot::Total), "  1100");
 
+    // A share under one unit is still staked with the 100-yen minimum.
+    Distributed tiny = Distribute({"   2.0", " 400.0"}, betting::kModeProportional, 1000);
+    EXPECT_EQ(GridColumn(tiny.grid, 6), (V{"  1000", "   100"}));
+    EXPECT_EQ(tiny.Label(LabelSlot::Total), "  1100");
+
+    // A counted bet at odds 0.0 weighs nothing but is counted and staked at the minimum.
+    Distributed zero = Distribute({"   2.0", "   0.0", "   4.0"}, betting::kModeProportional, 1000);
+    EXPECT_EQ(GridColumn(zero.grid, 6), (V{"   700", "   100", "   400"}));
+    EXPECT_EQ(GridColumn(zero.grid, 7), (V{"   1400", "      0", "   1600"}));
+    EXPECT_EQ(zero.Label(LabelSlot::Tensu), "  3");
+    EXPECT_EQ(zero.Label(LabelSlot::Total), "  1200");
+    EXPECT_EQ(zero.Label(LabelSlot::YosoKaishu), "   83.3");
+
     Distributed even = Distribute({"   2.0", "   3.0", "   6.0"}, betting::kModeProportional, 3000);
-    EXPECT_EQ(Col(even.grid, 6), (V{"  1500", "  1000", "   500"}));
+    EXPECT_EQ(GridColumn(even.grid, 6), (V{"  1500", "  1000", "   500"}));
     EXPECT_EQ(even.Label(LabelSlot::YosoKaishu), "  100.0");
     EXPECT_EQ(even.RateColor(), betting::kRed);
 }
@@ -114,9 +120,9 @@ TEST_F(Results, PairKeysHitOnlyInTheirWrittenOrder) {
     betting::LabelBoard labels;
     labels.Find(BetKind::Umaren, LabelSlot::Total)->caption = "  1000";
     betting::SetKaimeResults(BetKind::Umaren, 2, 6, g, 13, 12, 11, pay(), 0, labels);
-    EXPECT_EQ(Col(g, 11), (V{"", "   1230"}));
-    EXPECT_EQ(Col(g, 12), (V{"", "   6150"}));
-    EXPECT_EQ(Col(g, 13), (V{"", "  5"}));
+    EXPECT_EQ(GridColumn(g, 11), (V{"", "   1230"}));
+    EXPECT_EQ(GridColumn(g, 12), (V{"", "   6150"}));
+    EXPECT_EQ(GridColumn(g, 13), (V{"", "  5"}));
     const betting::LabelState* result = labels.Find(BetKind::Umaren, LabelSlot::Kaishu);
     EXPECT_EQ(result->caption, "    6150");
     EXPECT_EQ(result->font, betting::kBlack);
@@ -150,78 +156,9 @@ TEST_F(Results, PlaceHitsMatchTheHorseNumber) {
     g.SetCell(0, 3, betting::EraseMark()); // erased rows still show their payout
     betting::LabelBoard labels;
     betting::SetKaimeResults(BetKind::Fuku, 2, 5, g, 11, 10, 9, pay(), 0, labels);
-    EXPECT_EQ(Col(g, 9), (V{"    150", "", "    320"}));
-    EXPECT_EQ(Col(g, 10), (V{"      0", "", "      0"}));
+    EXPECT_EQ(GridColumn(g, 9), (V{"    150", "", "    320"}));
+    EXPECT_EQ(GridColumn(g, 10), (V{"      0", "", "      0"}));
     EXPECT_EQ(labels.Find(BetKind::Fuku, LabelSlot::Kaishu)->caption, "");
-}
-
-// --- the tab's handlers over the computations ---
-
-class TabStakes : public testsupport::BetDay {
-protected:
-    void SetUp() override {
-        BetDay::SetUp();
-        keiba::SetAppDirForTest(dir.path());
-        SetRace(3);
-        Mark(betting::kMarkAxisCol, {1}, "◎");
-        Mark(betting::kMarkLeg1Col, {2, 3}, "▲");
-        LoadOdds(2);
-        calc().UmarenOdds[keiba::QuinellaIndex(1, 2)] = 2.0;
-        calc().UmarenOdds[keiba::QuinellaIndex(1, 3)] = 4.0;
-        day().RaceAmounts.fill(3000);
-    }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
-    testsupport::TempDir dir;
-    testsupport::FakeHost host;
-};
-
-TEST_F(TabStakes, EraseClicksToggleAndRecompute) {
-    betting::KaimeTab tab(day(), host, marks);
-    tab.ShowRaceAmount();
-    tab.KaimeMakeBtnClick();
-    const PlainTable& g = tab.Book().Grid(BetKind::Umaren);
-    EXPECT_EQ(Col(g, 6), (V{"  1500", "  1500"}));
-    tab.GridClick(BetKind::Umaren, 0, 1);
-    EXPECT_EQ(Col(g, 6), (V{"", "  3000"}));
-    tab.GridClick(BetKind::Umaren, 3, 2); // recomputes, toggles nothing
-    EXPECT_EQ(Col(g, 6), (V{"", "  3000"}));
-    tab.GridClick(BetKind::Umaren, 0, 1);
-    EXPECT_EQ(Col(g, 6), (V{"  1500", "  1500"}));
-    // The empty 枠連 grid: the click changes neither grid nor mode.
-    tab.GridClick(BetKind::Waku, 2, 1);
-    EXPECT_EQ(tab.HaibunMode(), betting::kModeEqual);
-}
-
-TEST_F(TabStakes, AmountsAreKeptPerRaceAndIgnoredWithoutARace) {
-    betting::KaimeTab tab(day(), host, marks);
-    tab.ShowRaceAmount();
-    tab.KaimeMakeBtnClick();
-    tab.SaNumEditExC1Change(1000);
-    EXPECT_EQ(day().RaceAmounts[0], 1000);
-    EXPECT_EQ(Col(tab.Book().Grid(BetKind::Umaren), 6), (V{"   500", "   500"}));
-    day().gCurRace = 4;
-    EXPECT_EQ(tab.ShowRaceAmount(), 3000);
-    day().gCurRace = 0;
-    EXPECT_EQ(tab.ShowRaceAmount(), 1000);
-
-    tab.RadioGroup1Click(betting::kModeProportional);
-    EXPECT_EQ(Col(tab.Book().Grid(BetKind::Umaren), 6), (V{"   700", "   400"}));
-    EXPECT_EQ(tab.Ini().ReadInteger("KaimeSet", "HaibunSet", 0), 1);
-
-    host.selected = -1;
-    tab.SaNumEditExC1Change(5000);
-    EXPECT_EQ(day().RaceAmounts[0], 1000);
-    EXPECT_EQ(Col(tab.Book().Grid(BetKind::Umaren), 6), (V{"   700", "   400"}));
-}
-
-TEST_F(TabStakes, TabChangeHighlightsTheActiveLabels) {
-    betting::KaimeTab tab(day(), host, marks);
-    tab.PageControl4Change(betting::PageOf(BetKind::Wide));
-    const betting::LabelBoard& l = tab.Book().labels;
-    EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kActiveLabel);
-    EXPECT_EQ(l.Find(BetKind::Tan, LabelSlot::Total)->background, betting::kCream);
-    tab.PageControl4Change(betting::PageOf(BetKind::Waku));
-    EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kCream);
 }
 
 } // namespace

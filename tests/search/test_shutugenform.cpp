@@ -1,22 +1,13 @@
-// The target condition editor, the target slots and the hit list on screen (offscreen).
+// The target condition editor of the R-horse search form: saving, loading, clearing and
+// deleting condition sets, and the combos that list them.
 
-#include "search/forms/conditioneditor.h"
-#include "search/forms/neraigaitoform.h"
-#include "search/forms/neraislotpanel.h"
 #include "search/forms/shutugenform.h"
 
-#include "controls/numedit.h"
-#include "keiba/appdir.h"
 #include "keiba/inigt.h"
-#include "keiba/sjis.h"
 #include "tests/search/neraifixture.h"
-#include "tests/support/fakes.h"
-#include "tests/support/tempdir.h"
-#include "views/grid.h"
-#include "views/indexcard.h"
+#include "tests/search/searchformfixture.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSpinBox>
@@ -26,53 +17,6 @@ using namespace testsupport;
 
 namespace {
 
-class SearchForms : public ::testing::Test {
-protected:
-    void SetUp() override {
-        keiba::SetAppDirForTest(dir.path());
-        form = std::make_unique<TShutugenForm>();
-        editor = form->ConditionEditor();
-    }
-    void TearDown() override {
-        form.reset();
-        keiba::SetAppDirForTest({});
-    }
-
-    template <typename T> T* Find(const char* name) const {
-        T* w = form->findChild<T*>(QString::fromUtf8(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    QSpinBox* Spin(int half, NeraiFieldId id) const {
-        return static_cast<QSpinBox*>(editor->Control(half, id));
-    }
-    controls::TSaNumEditExC* Num(int half, NeraiFieldId id) const {
-        return static_cast<controls::TSaNumEditExC*>(editor->Control(half, id));
-    }
-    QListWidget* List(int half, NeraiFieldId id) const {
-        return static_cast<QListWidget*>(editor->Control(half, id));
-    }
-    void Save(const char* name) {
-        Find<QLineEdit>("NeraiEdit")->setText(QString::fromUtf8(name));
-        form->NeraiSaveBtnClick();
-    }
-    void Choose(const char* name) {
-        auto* combo = Find<QComboBox>("NeraiCombo");
-        combo->setCurrentIndex(combo->findText(QString::fromUtf8(name)));
-        form->NeraiComboChange();
-    }
-    std::string File(const char* name) const {
-        return Slurp(dir / (std::string("nerai/") + name + ".nri"));
-    }
-
-    TempDir dir;
-    RecordingNotifier notifier;
-    ScopedPlatform platform{&notifier};
-    std::unique_ptr<TShutugenForm> form;
-    TNeraiConditionEditor* editor = nullptr;
-    std::unique_ptr<raceday::TRaceDay> day = std::make_unique<raceday::TRaceDay>();
-};
-
 const std::string kDefaultHalf1 =
     " 51810005000" + std::string(63, '0') + "  1.0999.9 118    " + "  0.0  0.0 -99";
 const std::string kDefaultHalf2 =
@@ -80,7 +24,7 @@ const std::string kDefaultHalf2 =
 
 } // namespace
 
-TEST_F(SearchForms, SavingTheStartValuesWritesTheDefaultRecord) {
+TEST_F(SearchForm, SavingTheStartValuesWritesTheDefaultRecord) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("R馬検索"));
     Save("t");
     EXPECT_EQ(File("t"), kDefaultHalf1 + kDefaultHalf2 + "\r\n");
@@ -98,7 +42,7 @@ TEST_F(SearchForms, SavingTheStartValuesWritesTheDefaultRecord) {
     EXPECT_EQ(File("t"), expected);
 }
 
-TEST_F(SearchForms, NamesAreRefusedOrAcceptedWithTheirMessages) {
+TEST_F(SearchForm, NamesAreRefusedOrAcceptedWithTheirMessages) {
     Save("  ");
     Save("a.b");
     Save("x/y");
@@ -115,7 +59,7 @@ TEST_F(SearchForms, NamesAreRefusedOrAcceptedWithTheirMessages) {
     EXPECT_EQ(notifier.messages.size(), 1u);
 }
 
-TEST_F(SearchForms, OverwriteAsksAndNoLeavesTheFileAsItWas) {
+TEST_F(SearchForm, OverwriteAsksAndNoLeavesTheFileAsItWas) {
     Save("t");
     const std::string before = File("t");
     notifier.messages.clear();
@@ -133,7 +77,7 @@ TEST_F(SearchForms, OverwriteAsksAndNoLeavesTheFileAsItWas) {
     EXPECT_EQ(notifier.messages, std::vector<std::string>{"結果を狙い馬ファイルに保存しました。"});
 }
 
-TEST_F(SearchForms, AnEmptyDecimalEditWritesNothing) {
+TEST_F(SearchForm, AnEmptyDecimalEditWritesNothing) {
     Num(1, kTanOzMax)->SetText("");
     Save("t");
     EXPECT_EQ(notifier.messages,
@@ -141,7 +85,7 @@ TEST_F(SearchForms, AnEmptyDecimalEditWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir / "nerai/t.nri"));
 }
 
-TEST_F(SearchForms, SaveClearAndLoadRestoreEveryControl) {
+TEST_F(SearchForm, SaveClearAndLoadRestoreEveryControl) {
     // Every control away from its start value.
     int step = 0;
     for (int half = 0; half < 2; ++half) {
@@ -186,7 +130,7 @@ TEST_F(SearchForms, SaveClearAndLoadRestoreEveryControl) {
     EXPECT_EQ(Find<QLineEdit>("NeraiEdit")->text(), QStringLiteral("round"));
 }
 
-TEST_F(SearchForms, AShortFileOrAZeroPopularityChangesNoControl) {
+TEST_F(SearchForm, AShortFileOrAZeroPopularityChangesNoControl) {
     Spin(0, kTanNinMin)->setValue(4);
     TNeraiRecord rec = DefaultSet();
     Put(rec, 0, kTanNinMin, " 0");
@@ -203,7 +147,7 @@ TEST_F(SearchForms, AShortFileOrAZeroPopularityChangesNoControl) {
     EXPECT_EQ(Spin(0, kTanNinMin)->value(), 4);
 }
 
-TEST_F(SearchForms, TheListsFollowTheFolderAndReselectTheRememberedNames) {
+TEST_F(SearchForm, TheListsFollowTheFolderAndReselectTheRememberedNames) {
     std::array<QComboBox, 4> mainCombos;
     std::array<QComboBox*, 4> combos{&mainCombos[0], &mainCombos[1], &mainCombos[2],
                                      &mainCombos[3]};
@@ -235,51 +179,4 @@ TEST_F(SearchForms, TheListsFollowTheFolderAndReselectTheRememberedNames) {
     EXPECT_EQ(mainCombos[1].count(), 1);
     EXPECT_EQ(mainCombos[1].currentIndex(), -1);
     EXPECT_EQ(userLists, 3);
-}
-
-TEST_F(SearchForms, TheSlotPanelLoadsSearchesAndShowsTheHeldSet) {
-    ASSERT_TRUE(WriteNeraiFile("open", OpenSet()));
-    TNeraiSlotPanel panel(*day);
-    form->AttachTargetCombos(panel.Combos());
-    EXPECT_EQ(panel.Shape(3)->palette().color(QPalette::Window), views::TargetSlotColor(3));
-    panel.SetRaceListCount([] { return 1; });
-    QComboBox* combo = panel.NeraiCombo(2);
-    combo->setCurrentIndex(0);
-    Q_EMIT combo->activated(0);
-
-    // The file goes away: choosing it again keeps the slot and the combo shows what it holds.
-    Save("other");
-    std::filesystem::remove(dir / "nerai/other.nri");
-    combo->setCurrentIndex(combo->findText(QStringLiteral("other")));
-    EXPECT_EQ(panel.NeraiComboChange(2), NeraiSlotResult::Missing);
-    EXPECT_EQ(combo->currentText(), QStringLiteral("open"));
-}
-
-TEST_F(SearchForms, TheHitListShowsTheMatchingRunners) {
-    raceday::TRaceDay& d = *day;
-    HitRace(d, 0, "08", "11", "1540", 2);
-    HitRace(d, 1, "05", "11", "1540", 2);
-    HitRunner(d, 0, 1, "キョウトノホシ", {0, 1, 0, 0});
-    HitRunner(d, 1, 0, "トウキョウノウマ", {1, 0, 1, 0});
-
-    TNeraiGaitoForm gaito;
-    EXPECT_EQ(gaito.windowTitle(), QStringLiteral("狙い馬該当リスト"));
-    gaito.FillHits(d, QStringLiteral("2026年12月06日"), 2);
-    views::TGridModel* grid = gaito.StringGrid8->Model();
-    ASSERT_EQ(grid->RowCount(), 3);
-    EXPECT_EQ(grid->Cells(14, 0), QStringLiteral("馬名"));
-    EXPECT_EQ(grid->Cells(2, 1), QStringLiteral("■"));
-    EXPECT_EQ(grid->Cells(5, 1), QStringLiteral("東京"));
-    EXPECT_EQ(grid->Cells(14, 2).trimmed(), QStringLiteral("キョウトノホシ"));
-    EXPECT_EQ(gaito.SosuLabel->text(), QStringLiteral("  2"));
-    EXPECT_EQ(gaito.NeraiLabels[0]->text(), QStringLiteral("  1"));
-    EXPECT_EQ(grid->PaintOf(2, 1).textColor, views::TargetSlotColor(3));
-
-    // No hit: the rows stay, blank, and the counts are empty.
-    d.gRaceCalc[0].NeraiMatch = {};
-    d.gRaceCalc[1].NeraiMatch = {};
-    gaito.FillHits(d, QStringLiteral("2026年12月06日"), 2);
-    EXPECT_EQ(grid->RowCount(), 3);
-    EXPECT_EQ(grid->Cells(14, 1), QString());
-    EXPECT_EQ(gaito.SosuLabel->text(), QString());
 }

@@ -26,14 +26,15 @@ std::string RunCommand(const std::string& command, int* status) {
 } // namespace
 
 TEST(DayDump, SampleDayMatchesTheGoldenFile) {
-    const std::filesystem::path& sample = testsupport::SampleFolder();
-    ASSERT_TRUE(std::filesystem::exists(sample / "done")) << "the sample generator failed";
+    ASSERT_TRUE(std::filesystem::exists(testsupport::SampleFolder() / "done"))
+        << "the sample generator failed";
+    testsupport::TempDir folder;
+    testsupport::UseSampleIn(folder.path());
     int status = -1;
-    std::string dump =
-        RunCommand(std::string(KESTRANE_DAY_DUMP) + " '" + sample.string() + "' 20261128", &status);
+    std::string dump = RunCommand(
+        std::string(KESTRANE_DAY_DUMP) + " '" + folder.path().string() + "' 20261128", &status);
     ASSERT_EQ(status, 0);
-    std::string golden =
-        testsupport::Slurp(testsupport::TestData("raceday/sample_day_20261128.txt"));
+    std::string golden = testsupport::Slurp(testsupport::TestData("tools/sample_day_20261128.txt"));
     // On a mismatch, write the new dump beside the build for a diff.
     if (dump != golden) keiba::WriteFileAtomic("sample_day_20261128.actual.txt", dump);
     EXPECT_TRUE(dump == golden) << "see sample_day_20261128.actual.txt in the test's folder";

@@ -1,0 +1,65 @@
+// File masks: the match rules and the refusal of bad masks.
+
+#include "archive/mask.h"
+#include "keiba/sjis.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace archive;
+
+struct MaskCase {
+    const char* mask;
+    const char* name;
+    bool matches;
+};
+
+TEST(FileMasks, MatchTable) {
+    const MaskCase cases[] = {
+        {"*.CSV", "rcom20240105.csv", true},
+        {"*.csv", "RCOM20240101.CSV", true},
+        {"*.csv", "readme.txt", false},
+        {"[!a-c]*", "Boo", false},
+        {"[!a-c]*", "Doo", true},
+        {"*.", "README", true},
+        {"*.", "a.txt", false},
+        {"*?", "", true},
+        {"*?", "abc", true},
+        {"[c-a]*", "Cat", true},
+        {"[c-a]*", "apple", false},
+        {"a?c", "abc", true},
+        {"a?c", "ac", false},
+        {"*a*b*c", "xxaxxbxxc", true},
+        {"*a*b*c", "xxaxxcxxb", false},
+        {"XQ*.vzkd", "xq20240101.VZKD", true},
+        {"rcom.", "rcom", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.mask << " " << c.name;
+}
+
+TEST(FileMasks, DoubleByteCharactersCompareExactly) {
+    std::string mask = keiba::Sj("予想*.csv");
+    EXPECT_TRUE(MatchesMask(keiba::Sj("予想0105.CSV"), mask));
+    EXPECT_FALSE(MatchesMask(keiba::Sj("予定0105.csv"), mask));
+}
+
+TEST(FileMasks, BadMasksAreRefusedWithTheirPosition) {
+    try {
+        TInternalMask m("[]");
+        FAIL() << "accepted";
+    } catch (const EMaskError& e) {
+        EXPECT_EQ(std::string(e.what()), "'[]' is an invalid mask at (2)");
+    }
+    int at = 0;
+    EXPECT_FALSE(TInternalMask::TryCreate("[abc", &at));
+    EXPECT_EQ(at, 5);
+    EXPECT_FALSE(TInternalMask::TryCreate("[-a]", &at));
+    std::string stars30, stars31;
+    for (int i = 0; i < 30; ++i) stars30 += "*a";
+    stars31 = stars30 + "*a";
+    EXPECT_TRUE(TInternalMask::TryCreate(stars30));
+    EXPECT_FALSE(TInternalMask::TryCreate(stars31, &at));
+    EXPECT_FALSE(MatchesMask("anything", stars31));
+}

@@ -1,0 +1,131 @@
+// The bet tab's handlers over the builder and the computations: erase clicks, stakes per
+// race, the distribution mode, the active labels and the heading sorts.
+
+#include "betfixture.h"
+
+#include "betting/kaimetab.h"
+#include "keiba/appdir.h"
+#include "tests/support/fakes.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using betting::BetKind;
+using betting::kKeyCol;
+using betting::LabelSlot;
+using betting::PlainTable;
+using testsupport::GridColumn;
+using V = std::vector<std::string>;
+
+class TabStakes : public testsupport::BetDay {
+protected:
+    void SetUp() override {
+        BetDay::SetUp();
+        keiba::SetAppDirForTest(dir.path());
+        SetRace(3);
+        Mark(betting::kMarkAxisCol, {1}, "◎");
+        Mark(betting::kMarkLeg1Col, {2, 3}, "▲");
+        LoadOdds(2);
+        calc().UmarenOdds[keiba::QuinellaIndex(1, 2)] = 2.0;
+        calc().UmarenOdds[keiba::QuinellaIndex(1, 3)] = 4.0;
+        day().RaceAmounts.fill(3000);
+    }
+    void TearDown() override { keiba::SetAppDirForTest({}); }
+    testsupport::TempDir dir;
+    testsupport::FakeHost host;
+};
+
+TEST_F(TabStakes, EraseClicksToggleAndRecompute) {
+    betting::KaimeTab tab(day(), host, marks);
+    tab.ShowRaceAmount();
+    tab.KaimeMakeBtnClick();
+    const PlainTable& g = tab.Book().Grid(BetKind::Umaren);
+    EXPECT_EQ(GridColumn(g, 6), (V{"  1500", "  1500"}));
+    tab.GridClick(BetKind::Umaren, 0, 1);
+    EXPECT_EQ(GridColumn(g, 6), (V{"", "  3000"}));
+    tab.GridClick(BetKind::Umaren, 3, 2); // recomputes, toggles nothing
+    EXPECT_EQ(GridColumn(g, 6), (V{"", "  3000"}));
+    tab.GridClick(BetKind::Umaren, 0, 1);
+    EXPECT_EQ(GridColumn(g, 6), (V{"  1500", "  1500"}));
+    // The empty 枠連 grid: the click changes neither grid nor mode.
+    tab.GridClick(BetKind::Waku, 2, 1);
+    EXPECT_EQ(tab.HaibunMode(), betting::kModeEqual);
+}
+
+TEST_F(TabStakes, AmountsAreKeptPerRaceAndIgnoredWithoutARace) {
+    betting::KaimeTab tab(day(), host, marks);
+    tab.ShowRaceAmount();
+    tab.KaimeMakeBtnClick();
+    tab.SaNumEditExC1Change(1000);
+    EXPECT_EQ(day().RaceAmounts[0], 1000);
+    EXPECT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"   500", "   500"}));
+    day().gCurRace = 4;
+    EXPECT_EQ(tab.ShowRaceAmount(), 3000);
+    day().gCurRace = 0;
+    EXPECT_EQ(tab.ShowRaceAmount(), 1000);
+
+    tab.RadioGroup1Click(betting::kModeProportional);
+    EXPECT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"   700", "   400"}));
+    EXPECT_EQ(tab.Ini().ReadInteger("KaimeSet", "HaibunSet", 0), 1);
+
+    host.selected = -1;
+    tab.SaNumEditExC1Change(5000);
+    EXPECT_EQ(day().RaceAmounts[0], 1000);
+    EXPECT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"   700", "   400"}));
+}
+
+TEST_F(TabStakes, TabChangeHighlightsTheActiveLabels) {
+    betting::KaimeTab tab(day(), host, marks);
+    tab.PageControl4Change(betting::PageOf(BetKind::Wide));
+    const betting::LabelBoard& l = tab.Book().labels;
+    EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kActiveLabel);
+    EXPECT_EQ(l.Find(BetKind::Tan, LabelSlot::Total)->background, betting::kCream);
+    tab.PageControl4Change(betting::PageOf(BetKind::Waku));
+    EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kCream);
+}
+
+// --- heading sorts ---
+
+class Sorts : public testsupport::BetDay {};
+
+TEST_F(Sorts, HeadingClicksSortDescendingThenAscendingWithTiesByRowNumber) {
+    testsupport::FakeHost host;
+    betting::KaimeTab tab(day(), host, marks);
+    SetRace(5);
+    Mark(betting::kMarkAxisCol, {1}, "◎");
+    Mark(betting::kMarkLeg1Col, {2, 3, 4, 5}, "▲");
+    LoadOdds(2);
+    LoadOdds(3);
+    const double odds[] = {5.0, 3.0, 5.0, 9.0};
+    for (int b = 2; b <= 5; ++b) {
+        calc().UmarenOdds[keiba::QuinellaIndex(1, b)] = odds[b - 2];
+        calc().WideOdds[keiba::QuinellaIndex(1, b)] = odds[b - 2];
+    }
+    tab.KaimeMakeBtnClick();
+    tab.PageControl4Change(betting::PageOf(BetKind::Umaren));
+    ASSERT_TRUE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
+    auto keys = [&](BetKind k) {
+        V v;
+        for (int r = 1; r < tab.Book().Grid(k).RowCount(); ++r)
+            v.push_back(tab.Book().Grid(k).Cells(kKeyCol, r));
+        return v;
+    };
+    EXPECT_EQ(keys(BetKind::Umaren), (V{" 1- 5", " 1- 2", " 1- 4", " 1- 3"}));
+    EXPECT_EQ(tab.SortColumn(), 3);
+    ASSERT_TRUE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
+    EXPECT_EQ(keys(BetKind::Umaren), (V{" 1- 3", " 1- 2", " 1- 4", " 1- 5"}));
+    // The pair grids share their directions: ワイド's first click on column 3 now descends.
+    tab.PageControl4Change(betting::PageOf(BetKind::Wide));
+    ASSERT_TRUE(tab.GridMouseDown(BetKind::Wide, 3, 0));
+    EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 2", " 1- 4", " 1- 3"}));
+    // Column 0 and data rows do not sort.
+    EXPECT_FALSE(tab.GridMouseDown(BetKind::Wide, 0, 0));
+    EXPECT_FALSE(tab.GridMouseDown(BetKind::Wide, 3, 1));
+    // The row numbers sort like any column, descending first.
+    ASSERT_TRUE(tab.GridMouseDown(BetKind::Wide, 1, 0));
+    EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 4", " 1- 3", " 1- 2"}));
+}
+
+} // namespace

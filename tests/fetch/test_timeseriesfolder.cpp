@@ -1,0 +1,30 @@
+// The choice of the time-series odds folder.
+
+#include "controls/folderviewer.h"
+#include "fetch/forms/timeseriesfolder.h"
+#include "tests/fetch/fetchfixture.h"
+#include "tests/support/widgets.h"
+
+#include <QFileDialog>
+
+using namespace testsupport;
+
+using TimeSeriesFolder = FetchFixture;
+
+TEST_F(TimeSeriesFolder, AChoiceIsStoredAndACancelKeepsTheOldOne) {
+    std::filesystem::create_directories(dir / "series");
+    controls::TFolderViewerEx viewer;
+    QString preselected;
+    viewer.SetExecHook([&](QFileDialog& d) {
+        preselected = viewer.SelectedFolder();
+        d.setDirectory(QPath(dir / "series"));
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(fetch::N12Click(viewer));
+    EXPECT_EQ(preselected, QPath(dir.path()));
+    EXPECT_EQ(Ini().ReadString("Dir", "jikeiretu", ""), (dir / "series").string());
+
+    viewer.SetExecHook([&](QFileDialog&) { return int(QDialog::Rejected); });
+    EXPECT_FALSE(fetch::N12Click(viewer));
+    EXPECT_EQ(Ini().ReadString("Dir", "jikeiretu", ""), (dir / "series").string());
+}
