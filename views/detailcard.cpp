@@ -1,5 +1,6 @@
 #include "views/detailcard.h"
 
+#include "controls/fonts.h"
 #include "controls/qtext.h"
 #include "keiba/codetables.h"
 #include "keiba/formatters.h"
@@ -193,10 +194,7 @@ PastRunLines PastRunText(const jvdata::TJvRA& ra, const jvdata::TJvSE& se) {
 
 void SetupDetailedRaceCard(TStringGrid& grid) {
     ApplyGridLayout(grid, {kDetailColumns, 3, 17, 53, kDetailWidths, kDetailHeadings});
-    QFont f;
-    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP")});
-    f.setPointSize(9);
-    grid.setFont(f);
+    grid.setFont(controls::PGothicFont(9));
     grid.setSelectionBehavior(QAbstractItemView::SelectRows);
 }
 

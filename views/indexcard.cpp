@@ -1,5 +1,6 @@
 #include "views/indexcard.h"
 
+#include "controls/fonts.h"
 #include "controls/qtext.h"
 #include "keiba/codetables.h"
 #include "keiba/formatters.h"
@@ -115,9 +116,7 @@ QColor InfoBackground() {
 }
 
 QFont RunnerGridFont() {
-    QFont f;
-    f.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
-                   QStringLiteral("Noto Sans CJK JP")});
+    QFont f = controls::GothicFont(9);
     f.setPixelSize(13);
     return f;
 }

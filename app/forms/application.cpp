@@ -6,6 +6,7 @@
 #include "app/forms/prgrsform.h"
 #include "app/forms/rinputform.h"
 #include "app/forms/userkaimeform.h"
+#include "controls/fonts.h"
 #include "controls/qtplatform.h"
 #include "keiba/platform.h"
 #include "search/forms/neraigaitoform.h"
@@ -48,6 +49,7 @@ std::unique_ptr<TApplicationForms> StartApplication(const JvLinkFactory& factory
 }
 
 void UseApplicationFont(QApplication& application) {
+    controls::InstallFontSubstitutes();
     const QString family = QStringLiteral("Noto Sans CJK JP");
     QFont font = application.font();
     if (QFontDatabase::families().contains(family)) font.setFamily(family);
