@@ -222,6 +222,10 @@ protected:
     bool OpenOutput();
     void CloseOutput();
     bool CreateEntryFolder();
+    // The folder below ExtractDir named by `parts`, made when missing. Entries of one folder
+    // follow each other, so the last one stays open; -1 (reported) when it cannot be had.
+    int EntryFolderFd(const std::vector<std::string>& parts);
+    void CloseEntryFolder();
     // Ends the entry: the CRC check (and the entry's completeness), the rename of a passing
     // output, OnEnd, 25151 on failure.
     virtual bool CheckCrcAndEnd(int crcKind, std::uint32_t storedCrc);
@@ -267,6 +271,7 @@ protected:
     std::int64_t entryDone_ = 0, selectionDone_ = 0, selectionTotal_ = 0;
     std::uint32_t runningCrc_ = 0;
     bool entryComplete_ = false; // the decoder produced exactly the declared bytes
+    bool folderMade_ = false;    // the entry is a folder that was created
     int encryptionMethod_ = kEncNone;
     std::string currentPassword_;
     std::string volumeName_;
@@ -275,7 +280,9 @@ protected:
     TEntryState entry_;
     std::unique_ptr<TTempFileStream> output_;
     int runDirFd_ = -1; // ExtractDir, open for the run
-    int outDirFd_ = -1; // the entry's output folder
+    int folderFd_ = -1; // the last entry folder: runDirFd_ itself, or one of its own
+    bool folderOwned_ = false;
+    std::vector<std::string> folderParts_; // what folderFd_ stands for
     std::uint8_t lastByFile_ = 255, lastByArchive_ = 255;
 };
 
