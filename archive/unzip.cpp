@@ -352,7 +352,8 @@ bool TUnZip::ExtractEntry(TStream32& stream, const TZipListEntry& e, std::int64_
     }
     if (entry_.isFolder) {
         // the folder passes when it is made, or when nobody asked for it
-        if (!createStoredDirs_ || (folderMade_ = CreateEntryFolder())) {
+        if (createStoredDirs_) folderMade_ = CreateEntryFolder();
+        if (!createStoredDirs_ || folderMade_) {
             entryComplete_ = true;
             runningCrc_ = e.crc;
         }

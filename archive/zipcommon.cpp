@@ -163,8 +163,10 @@ void TZipCommon::SetExtractDir(const std::string& dir) {
     std::string value = dir;
     std::replace(value.begin(), value.end(), '\\', '/');
     std::error_code ec;
-    // asked without the trailing "/", which would make a file look missing
-    auto st = std::filesystem::status(keiba::Utf8Path(value), ec);
+    // asked without a trailing "/", which would make a file look missing
+    std::string probe = value;
+    while (probe.size() > 1 && probe.back() == '/') probe.pop_back();
+    auto st = std::filesystem::status(keiba::Utf8Path(probe), ec);
     if (value.back() != '/') value += '/';
     auto p = keiba::Utf8Path(value);
     if (std::filesystem::exists(st) && !std::filesystem::is_directory(st)) {

@@ -68,7 +68,7 @@ std::string Unreadable(const archive::TUnZip& unzip, const std::string& path) {
     const archive::TZipDirectoryInfo& dir = unzip.DirectoryInfo();
     if (dir.endRecordPos < 0)
         return "no end of central directory record: the archive is truncated or damaged";
-    if (!(dir.headerState & 2))
+    if (dir.entries > 0 && !(dir.headerState & 2))
         return "no central directory where the end record says: the archive is truncated or "
                "damaged";
     return {};
