@@ -14,7 +14,7 @@
 namespace archive {
 namespace {
 
-constexpr std::int64_t kBlock = 32768;
+constexpr std::int64_t kBlock = 32768; // the local-header search reads this much at a time
 constexpr int kSearchBlocks = 5;
 constexpr std::uint16_t kFlagEncrypted = 0x0001;
 constexpr std::uint16_t kFlagStrong = 0x0040;
@@ -417,13 +417,13 @@ void TUnZip::InflateZipEntry(TStream32& stream, std::int64_t compressed, std::in
     TDecompressStream ds(stream, InflateWindowBits(), encrypted ? kEncTraditional : kEncNone,
                          &cipher_, compressed);
     if (!ds.Valid()) return;
-    const std::int64_t piece = std::min(compressed, kBlock);
-    std::vector<char> buffer(static_cast<std::size_t>(kBlock));
+    const std::int64_t piece = std::min<std::int64_t>(compressed, TCustomStream::kInputBufferSize);
+    char* buffer = OutputBlock();
     std::int64_t remaining = uncompressed;
     while (remaining > 0 && !GetCancel()) {
-        std::int64_t n = ds.Read(buffer.data(), piece, std::min(remaining, kBlock));
+        std::int64_t n = ds.Read(buffer, piece, std::min(remaining, kOutputBlock));
         if (n > 0) {
-            WriteBlock(buffer.data(), n);
+            WriteBlock(buffer, n);
             remaining -= n;
         }
         if (n == 0 || ds.GetStatus() != TDecompressStream::Status::Ok) break;

@@ -22,7 +22,6 @@ namespace {
 constexpr std::size_t kMaxMasks = 100;
 // The extended text of the reports of an entry that no password opened.
 const std::string kWrongPassword = "wrong or missing password";
-constexpr std::int64_t kBlock = 32768;
 // The end record (22 bytes), a comment of at most 65535 bytes, and a Zip64 locator before it.
 constexpr std::int64_t kEndSearchSpan = 22 + 65535 + 20;
 
@@ -682,17 +681,23 @@ void TZipCommon::WriteBlock(const void* buffer, std::int64_t count) {
     ReportProgress();
 }
 
+char* TZipCommon::OutputBlock() {
+    if (!outputBlock_)
+        outputBlock_ =
+            std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(kOutputBlock));
+    return outputBlock_.get();
+}
+
 void TZipCommon::StoredCopy(TStream32& stream, std::int64_t compressed, std::int64_t limit,
                             bool decrypt) {
-    std::vector<char> block(
-        static_cast<std::size_t>(std::min(std::max<std::int64_t>(compressed, 1), kBlock)));
+    char* block = OutputBlock();
     std::int64_t left = compressed, room = limit;
     while (left > 0 && !GetCancel()) {
-        std::int64_t n = ReadBlock(stream, block.data(), std::min(left, kBlock), decrypt);
+        std::int64_t n = ReadBlock(stream, block, std::min(left, kOutputBlock), decrypt);
         if (n <= 0) break;
         left -= n;
         std::int64_t w = std::min(n, room);
-        WriteBlock(block.data(), w);
+        WriteBlock(block, w);
         room -= w;
         if (n > w) break; // more stored bytes than the entry declares
     }

@@ -230,6 +230,12 @@ protected:
     // output, OnEnd, 25151 on failure.
     virtual bool CheckCrcAndEnd(int crcKind, std::uint32_t storedCrc);
 
+    // Decoded data moves in blocks of this size: large enough that a file of a few hundred KB
+    // is one write, and that zlib copies little of its output into its window.
+    static constexpr std::int64_t kOutputBlock = 256 * 1024;
+    // A buffer of kOutputBlock bytes, kept for the component's life.
+    char* OutputBlock();
+
     std::int64_t ReadBlock(TStream32& stream, void* buffer, std::int64_t count, bool decrypt);
     // Writes decoded bytes to the output, updates the running CRC and reports progress; a
     // failed write raises 25136 (25160 when the disk is full).
@@ -279,6 +285,7 @@ protected:
     TZipTimer timer_;
     TEntryState entry_;
     std::unique_ptr<TTempFileStream> output_;
+    std::unique_ptr<char[]> outputBlock_;
     int runDirFd_ = -1; // ExtractDir, open for the run
     int folderFd_ = -1; // the last entry folder: runDirFd_ itself, or one of its own
     bool folderOwned_ = false;
