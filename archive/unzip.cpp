@@ -95,7 +95,9 @@ void TUnZip::NameEntry(TZipListEntry& e, std::string_view raw, const TExtraField
     e.rawName = std::string(raw);
     std::string utf8;
     std::string stored;
-    if ((e.flags & kFlagUtf8) || IsMultiByteUtf8(raw)) {
+    // what the archive says first (the flag, a Unicode name made from these very bytes), then
+    // what the bytes look like
+    if (e.flags & kFlagUtf8) {
         utf8 = std::string(raw);
         stored = keiba::Utf8ToCp932(utf8);
     } else if (extra.hasUnicodeName &&
@@ -103,6 +105,9 @@ void TUnZip::NameEntry(TZipListEntry& e, std::string_view raw, const TExtraField
                    crc32_z(0, reinterpret_cast<const Bytef*>(raw.data()), raw.size())) {
         utf8 = extra.unicodeName;
         stored = std::string(raw);
+    } else if (IsMultiByteUtf8(raw)) {
+        utf8 = std::string(raw);
+        stored = keiba::Utf8ToCp932(utf8);
     } else {
         utf8 = keiba::Cp932ToUtf8(raw);
         stored = std::string(raw);

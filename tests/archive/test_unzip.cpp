@@ -323,6 +323,18 @@ TEST(UnzipCorruptEntries, FailedEntriesNeverReplaceGoodFilesAndTheRunGoesOn) {
     EXPECT_EQ(Files(dir / "out").size(), 5u); // no temporary file left behind
 }
 
+TEST(UnzipCorruptEntries, AFolderWhereTheFileGoesStaysAndTheRunGoesOn) {
+    TempDir dir;
+    WriteBytes(dir / "f.zip",
+               ziptest::Build({ziptest::File("a.csv", "file"), ziptest::File("b.csv", "next")}));
+    fs::create_directories(dir / "out/a.csv/inside");
+    RunResult r = Extract(dir / "f.zip", dir / "out");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(r.errors, std::vector<int>{kMsgOverwriteAttr});
+    EXPECT_TRUE(fs::is_directory(dir / "out/a.csv/inside"));
+    EXPECT_EQ(Files(dir / "out"), (std::map<std::string, std::string>{{"b.csv", "next"}}));
+}
+
 TEST(UnzipCorruptEntries, DeclaredSizesBoundTheWork) {
     TempDir dir;
     std::string small = Records(40, 5); // about 1.7 KB
