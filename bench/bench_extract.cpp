@@ -2,6 +2,9 @@
 // `unzip -o -q`; prints both ratios.
 //   small: 2,000 files of 2-5 KB (a season of race comments), where per-entry costs dominate;
 //   large: 365 files of about 250 KB of fixed-width records (a year of past data).
+// The folders are made under TMPDIR. Where creating a file is itself slow (ext4 without a
+// journal looks at every recently freed inode before it takes one), that cost is the same on
+// both sides and hides the extractors; TMPDIR=/dev/shm measures the extractors themselves.
 
 #include "archive/unzip.h"
 #include "keiba/fileio.h"
