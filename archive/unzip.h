@@ -26,7 +26,7 @@ struct TZipListEntry {
     std::uint64_t compressed = 0, uncompressed = 0;
     std::uint32_t externalAttr = 0;
     std::uint32_t disk = 0;
-    std::int64_t offset = 0; // of the local header in the archive file
+    std::int64_t offset = 0; // of the local header in the file, as recorded (no correction)
     int encryption = kEncNone;
 };
 
