@@ -13,6 +13,7 @@ namespace archive {
 
 // Message numbers the extraction code passes to the error routine.
 enum : int {
+    kMsgInvalidAttribute = 25113,   // "Invalid file attribute"
     kMsgBadLocalOffset = 25115,     // "Bad offset to local header"
     kMsgBadBlock = 25116,           // "Bad block"
     kMsgWriteError = 25136,         // "Error writing to file"

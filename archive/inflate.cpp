@@ -7,14 +7,17 @@
 
 namespace archive {
 
-TCustomStream::TCustomStream(TStream32& source)
+TCustomStream::TCustomStream(TStream32& source, std::size_t inputSize)
     : source_(source)
-    , input_(kInputBufferSize)
+    , input_(std::make_unique_for_overwrite<std::uint8_t[]>(inputSize))
+    , inputSize_(inputSize)
     , sourcePos_(source.Position()) {}
 
 TDecompressStream::TDecompressStream(TStream32& source, int windowBits, int encryptionCode,
                                      TZipCipher* cipher, std::int64_t compressedSize)
-    : TCustomStream(source)
+    // a small entry needs no more input room than it has bytes
+    : TCustomStream(source, static_cast<std::size_t>(std::clamp<std::int64_t>(
+                                compressedSize, 1, static_cast<std::int64_t>(kInputBufferSize))))
     , encryption_(encryptionCode)
     , cipher_(cipher)
     , startPos_(sourcePos_)
@@ -36,20 +39,20 @@ TDecompressStream::~TDecompressStream() {
 std::int64_t TDecompressStream::Read(void* buffer, std::int64_t piece, std::int64_t count) {
     if (!valid_ || count <= 0 || status_ != Status::Ok) return 0;
     if (source_.Position() != sourcePos_) source_.Seek(sourcePos_, TSeekOrigin::Begin);
-    piece = std::clamp<std::int64_t>(piece, 1, static_cast<std::int64_t>(input_.size()));
+    piece = std::clamp<std::int64_t>(piece, 1, static_cast<std::int64_t>(inputSize_));
     std::int64_t produced = 0;
     while (produced < count && status_ == Status::Ok) {
         if (z_.avail_in == 0 && compressedLeft_ > 0) {
             std::int64_t want = std::min(piece, compressedLeft_);
-            std::int64_t got = source_.Read(input_.data(), want);
+            std::int64_t got = source_.Read(input_.get(), want);
             if (got <= 0) {
                 compressedLeft_ = 0; // the archive is shorter than the entry claims
             } else {
                 sourcePos_ += got;
                 compressedLeft_ -= got;
                 if (encryption_ == 6 && cipher_)
-                    DecryptBuffer(cipher_->data, input_.data(), static_cast<std::size_t>(got));
-                z_.next_in = input_.data();
+                    DecryptBuffer(cipher_->data, input_.get(), static_cast<std::size_t>(got));
+                z_.next_in = input_.get();
                 z_.avail_in = static_cast<uInt>(got);
                 if (OnNotify) OnNotify(*this);
             }

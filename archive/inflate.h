@@ -9,7 +9,7 @@
 #include <zlib.h>
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace archive {
 
@@ -20,11 +20,13 @@ public:
     TCustomStream& operator=(const TCustomStream&) = delete;
 
 protected:
-    explicit TCustomStream(TStream32& source);
+    // `inputSize` (at most kInputBufferSize) bytes of input are held at a time.
+    TCustomStream(TStream32& source, std::size_t inputSize);
     ~TCustomStream() override = default;
 
     TStream32& source_;
-    std::vector<std::uint8_t> input_;
+    std::unique_ptr<std::uint8_t[]> input_;
+    std::size_t inputSize_;
     std::int64_t sourcePos_; // where the next input read starts
     z_stream z_{};
 };

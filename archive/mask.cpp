@@ -61,7 +61,7 @@ int TInternalMask::Compile(std::string_view mask) {
         if (c == '?') {
             ++i;
             if (star) continue; // "*?" is "*"
-            if (!push({Kind::AnyByte, false, false, 0, 0, -1})) return here;
+            if (!push({Kind::AnyChar, false, false, 0, 0, -1})) return here;
             continue;
         }
         if (c == '[') {
@@ -113,27 +113,26 @@ int TInternalMask::Compile(std::string_view mask) {
     return 0;
 }
 
-// Whether state `s` matches at `pos`; `used` receives the bytes it consumes.
+// Whether state `s` matches at `pos`; `used` receives the bytes it consumes. Names are walked by
+// characters, so a trail byte is never taken for a letter or a "\\" of its own.
 bool TInternalMask::StateMatches(const State& s, std::string_view name, std::size_t pos,
                                  std::size_t* used) const {
     bool atEnd = pos >= name.size();
     auto c = atEnd ? std::uint8_t{0} : static_cast<std::uint8_t>(name[pos]);
-    *used = 1;
+    std::size_t length = atEnd ? 0 : keiba::SjisCharLength(name, pos);
+    *used = length;
     switch (s.kind) {
     case Kind::Literal:
-        if (atEnd) {
-            *used = 0; // a "." also matches the end of the name
-            return s.a == '.' && !s.star;
-        }
-        return Upper(c) == s.a;
+        if (atEnd) return s.a == '.' && !s.star; // a "." also matches the end of the name
+        return length == 1 && Upper(c) == s.a;
     case Kind::DoubleByte:
-        *used = 2;
-        return pos + 1 < name.size() && c == s.a && static_cast<std::uint8_t>(name[pos + 1]) == s.b;
-    case Kind::AnyByte: return !atEnd;
+        return length == 2 && c == s.a && static_cast<std::uint8_t>(name[pos + 1]) == s.b;
+    case Kind::AnyChar: return !atEnd; // one character, of one byte or two
     case Kind::Set:
         if (atEnd) return false;
-        return sets_[static_cast<std::size_t>(s.set)].test(Upper(c)) != s.negate;
-    case Kind::Final: *used = 0; return atEnd;
+        // sets hold single-byte characters only: a double-byte one is outside every set
+        return (length == 1 && sets_[static_cast<std::size_t>(s.set)].test(Upper(c))) != s.negate;
+    case Kind::Final: return atEnd;
     }
     return false;
 }
@@ -147,12 +146,13 @@ bool TInternalMask::MatchStates(std::string_view name) const {
         const State& s = states_[si];
         if (s.star) {
             if (s.kind == Kind::Final) return true; // a trailing "*" takes the rest
-            // skip forward to the first position inside the name where the state matches
+            // skip forward to the first character inside the name where the state matches
             std::size_t used = 0;
-            while (pos < name.size() && !StateMatches(s, name, pos, &used)) ++pos;
+            while (pos < name.size() && !StateMatches(s, name, pos, &used))
+                pos += keiba::SjisCharLength(name, pos);
             if (pos >= name.size()) return false;
             backState = si;
-            backPos = pos + 1;
+            backPos = pos + keiba::SjisCharLength(name, pos);
             pos += used;
             ++si;
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 // File masks for entry selection: "*", "?", sets "[a-c]" and "[!x]", matched against Shift-JIS
-// byte strings with ASCII letters compared without case. A mask is compiled once into states.
+// names character by character ("?" takes one character of one or two bytes), with ASCII letters
+// compared without case. A mask is compiled once into states.
 
 #include <array>
 #include <bitset>
@@ -35,7 +36,7 @@ public:
     bool Matches(std::string_view name) const;
 
 private:
-    enum class Kind : std::uint8_t { Literal, DoubleByte, AnyByte, Set, Final };
+    enum class Kind : std::uint8_t { Literal, DoubleByte, AnyChar, Set, Final };
     struct State {
         Kind kind;
         bool star;         // one or more "*" stood before this state

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -115,6 +116,65 @@ TFileStream32::TFileStream32(const std::string& utf8Name, unsigned mode)
 
 TFileStream32::~TFileStream32() {
     if (fd_ >= 0) ::close(fd_);
+}
+
+TBufferedFileStream::TBufferedFileStream(const std::string& utf8Name)
+    : TFileStream32(utf8Name, kOpenRead) {
+    if (fd_ < 0) return;
+    struct stat st {};
+    size_ = ::fstat(fd_, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
+    buffer_ = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(kBufferSize));
+}
+
+std::int64_t TBufferedFileStream::Pread(void* buffer, std::int64_t count, std::int64_t at) {
+    ssize_t n;
+    do n = ::pread(fd_, buffer, static_cast<std::size_t>(count), static_cast<off_t>(at));
+    while (n < 0 && errno == EINTR);
+    return n < 0 ? 0 : static_cast<std::int64_t>(n);
+}
+
+std::int64_t TBufferedFileStream::Read(void* buffer, std::int64_t count) {
+    if (fd_ < 0 || count <= 0) return 0;
+    auto* out = static_cast<char*>(buffer);
+    std::int64_t done = 0;
+    while (done < count) {
+        std::int64_t want = count - done;
+        if (position_ >= bufferStart_ && position_ < bufferStart_ + bufferLength_) {
+            std::int64_t n = std::min(want, bufferStart_ + bufferLength_ - position_);
+            std::memcpy(out + done, buffer_.get() + (position_ - bufferStart_),
+                        static_cast<std::size_t>(n));
+            position_ += n;
+            done += n;
+            continue;
+        }
+        if (want >= kBufferSize) {
+            std::int64_t n = Pread(out + done, want, position_);
+            if (n <= 0) break;
+            position_ += n;
+            done += n;
+            continue;
+        }
+        std::int64_t n = Pread(buffer_.get(), kBufferSize, position_);
+        if (n <= 0) break;
+        bufferStart_ = position_;
+        bufferLength_ = n;
+    }
+    if (done > 0) {
+        if (RemainingCounter) *RemainingCounter -= done;
+        if (OnReadProgress) OnReadProgress(*this);
+    }
+    return done;
+}
+
+std::int64_t TBufferedFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+    if (fd_ < 0) return -1;
+    std::int64_t base = origin == TSeekOrigin::Begin     ? 0
+                        : origin == TSeekOrigin::Current ? position_
+                                                         : size_;
+    std::int64_t target;
+    if (__builtin_add_overflow(base, offset, &target) || target < 0) return -1;
+    position_ = target;
+    return position_;
 }
 
 TTempFileStream::TTempFileStream(int fd, int dirFd, std::string target, std::string temp)

@@ -69,6 +69,25 @@ private:
     int error_ = 0;
 };
 
+// The archive, read through one buffer with pread: the directory, the local headers and the
+// entries' data come in large sequential pieces, and a seek costs no system call. Reads of a
+// buffer's size or more go straight to the caller. The size is taken once, when it is opened.
+class TBufferedFileStream : public TFileStream32 {
+public:
+    static constexpr std::int64_t kBufferSize = 256 * 1024;
+    explicit TBufferedFileStream(const std::string& utf8Name);
+    std::int64_t Read(void* buffer, std::int64_t count) override;
+    std::int64_t Write(const void*, std::int64_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+
+private:
+    std::int64_t Pread(void* buffer, std::int64_t count, std::int64_t at);
+
+    std::unique_ptr<char[]> buffer_;
+    std::int64_t bufferStart_ = 0, bufferLength_ = 0;
+    std::int64_t position_ = 0, size_ = 0;
+};
+
 // An output file under a temporary name in the target's folder (given as an open folder
 // descriptor). Commit renames it over the target; otherwise the temporary file is removed.
 class TTempFileStream : public THandleStream32 {
@@ -80,7 +99,8 @@ public:
 
     // Closes the descriptor; false when closing reported an error.
     bool Close();
-    // Renames the (closed) temporary file over the target.
+    // Renames the (closed) temporary file over the target; false with errno set when it fails
+    // (EISDIR: the target is a folder).
     bool Commit();
     void Discard();
     const std::string& TargetName() const { return target_; }

@@ -14,7 +14,7 @@
 namespace archive {
 namespace {
 
-constexpr std::int64_t kBlock = 32768;
+constexpr std::int64_t kBlock = 32768; // the local-header search reads this much at a time
 constexpr int kSearchBlocks = 5;
 constexpr std::uint16_t kFlagEncrypted = 0x0001;
 constexpr std::uint16_t kFlagStrong = 0x0040;
@@ -34,11 +34,47 @@ std::int64_t AddClamped(std::int64_t a, std::int64_t b) {
     return r;
 }
 
-// Links, devices and pipes stored by Unix tools are never recreated.
-bool IsSpecialUnixEntry(std::uint16_t versionMadeBy, std::uint32_t externalAttr) {
-    if ((versionMadeBy >> 8) != kHostUnix) return false;
-    std::uint32_t mode = externalAttr >> 16;
-    return mode != 0 && !S_ISREG(mode) && !S_ISDIR(mode);
+// Links, devices and sockets stored by Unix tools are never recreated; the text says which. A
+// mode without a file type (what Python writes) or of a pipe (a zip of standard input) stands
+// for a file like any other.
+std::string_view RefusedUnixType(std::uint16_t versionMadeBy, std::uint32_t externalAttr) {
+    if ((versionMadeBy >> 8) != kHostUnix) return {};
+    switch ((externalAttr >> 16) & 0170000) {
+    case 0120000: return "symbolic link";
+    case 0020000:
+    case 0060000: return "device";
+    case 0140000: return "socket";
+    default: return {};
+    }
+}
+
+// Valid UTF-8 (no overlong forms, surrogates or values above U+10FFFF) with at least one
+// character beyond ASCII. Tools on Unix store such names without the UTF-8 flag; CP932 text
+// seldom passes, since its trail bytes rarely follow the pattern.
+bool IsMultiByteUtf8(std::string_view s) {
+    bool multi = false;
+    for (std::size_t i = 0; i < s.size();) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t n = c >= 0xC2 && c <= 0xDF   ? 1
+                        : c >= 0xE0 && c <= 0xEF ? 2
+                        : c >= 0xF0 && c <= 0xF4 ? 3
+                                                 : 0;
+        if (n == 0 || i + n >= s.size()) return false;
+        auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+        for (std::size_t k = 1; k <= n; ++k)
+            if ((at(k) & 0xC0) != 0x80) return false;
+        if (c == 0xE0 && at(1) < 0xA0) return false; // overlong
+        if (c == 0xED && at(1) > 0x9F) return false; // surrogate
+        if (c == 0xF0 && at(1) < 0x90) return false; // overlong
+        if (c == 0xF4 && at(1) > 0x8F) return false; // above U+10FFFF
+        multi = true;
+        i += n + 1;
+    }
+    return multi;
 }
 
 } // namespace
@@ -56,9 +92,11 @@ int TUnZip::GetEncryptionMethod(std::uint16_t flags, const TExtraFieldInfo& extr
 }
 
 void TUnZip::NameEntry(TZipListEntry& e, std::string_view raw, const TExtraFieldInfo& extra) {
-    e.badName = raw.find('\0') != std::string_view::npos;
+    e.rawName = std::string(raw);
     std::string utf8;
     std::string stored;
+    // what the archive says first (the flag, a Unicode name made from these very bytes), then
+    // what the bytes look like
     if (e.flags & kFlagUtf8) {
         utf8 = std::string(raw);
         stored = keiba::Utf8ToCp932(utf8);
@@ -67,33 +105,42 @@ void TUnZip::NameEntry(TZipListEntry& e, std::string_view raw, const TExtraField
                    crc32_z(0, reinterpret_cast<const Bytef*>(raw.data()), raw.size())) {
         utf8 = extra.unicodeName;
         stored = std::string(raw);
+    } else if (IsMultiByteUtf8(raw)) {
+        utf8 = std::string(raw);
+        stored = keiba::Utf8ToCp932(utf8);
     } else {
         utf8 = keiba::Cp932ToUtf8(raw);
         stored = std::string(raw);
-        // Some tools store UTF-8 without the flag; bytes that are no CP932 but good UTF-8 are
-        // taken as what they are rather than written as replacement characters.
-        bool lossless = false;
-        if (utf8.find("\xEF\xBF\xBD") != std::string::npos) {
-            std::string asCp932 = keiba::Utf8ToCp932(raw, &lossless);
-            if (lossless) {
-                utf8 = std::string(raw);
-                stored = std::move(asCp932);
-            }
-        }
     }
-    if (utf8.find('\0') != std::string::npos) e.badName = true;
     int host = e.versionMadeBy >> 8;
     e.storedName = ConvertEntryName(arcType_, host, std::move(stored), !translateOemChar_);
     e.utf8Name = ConvertEntryName(arcType_, host, std::move(utf8), !translateOemChar_);
-    if (IsSpecialUnixEntry(e.versionMadeBy, e.externalAttr)) e.badName = true;
+    if (raw.find('\0') != std::string_view::npos || e.utf8Name.find('\0') != std::string::npos) {
+        e.refusal = kMsgInvalidName;
+    } else if (std::string_view type = RefusedUnixType(e.versionMadeBy, e.externalAttr);
+               !type.empty()) {
+        e.refusal = kMsgInvalidAttribute;
+        e.refusalText = type;
+    }
 }
 
-bool TUnZip::LocalSignatureAt(TStream32& stream, std::int64_t pos) {
-    std::array<std::uint8_t, 4> sig{};
-    if (pos < 0 || stream.Seek(pos, TSeekOrigin::Begin) != pos || !stream.ReadExact(sig.data(), 4))
+bool TUnZip::ReadLocalHeader(TStream32& stream, std::int64_t pos, TLocalHeader& header) {
+    std::array<char, 30> fixed{};
+    if (pos < 0 || stream.Seek(pos, TSeekOrigin::Begin) != pos ||
+        !stream.ReadExact(fixed.data(), 30))
         return false;
-    std::uint32_t v = sig[0] | (sig[1] << 8) | (sig[2] << 16) | (std::uint32_t{sig[3]} << 24);
-    return ClassifyHeaderSignature(kHeaderLocal, v).kind == kHeaderLocal;
+    ByteReader r(std::string_view(fixed.data(), fixed.size()));
+    if (ClassifyHeaderSignature(kHeaderLocal, r.U32()).kind != kHeaderLocal) return false;
+    r.U16(); // version needed
+    header.flags = r.U16();
+    r.U16(); // method
+    header.time = r.U16();
+    header.date = r.U16();
+    r.Skip(12); // CRC and sizes: the central header's are used
+    header.nameLength = r.U16();
+    header.extraLength = r.U16();
+    header.name.resize(header.nameLength);
+    return stream.ReadExact(header.name.data(), header.nameLength);
 }
 
 // The first local header within the first 160 KB of the file, or -1.
@@ -105,13 +152,31 @@ std::int64_t TUnZip::SearchLocalHeader(TStream32& stream) {
         std::int64_t got = stream.Read(block.data(), kBlock + 3);
         if (got < 4) break;
         for (std::int64_t i = 0; i + 4 <= got && i < kBlock; ++i) {
-            if (block[static_cast<std::size_t>(i)] == 'P' &&
-                block.compare(static_cast<std::size_t>(i), 4, "PK\x03\x04") == 0 &&
-                LocalSignatureAt(stream, base + i))
-                return base + i;
+            if (block.compare(static_cast<std::size_t>(i), 4, "PK\x03\x04") == 0) return base + i;
         }
     }
     return -1;
+}
+
+// Archive bytes that the detection did not count (a stub, data prepended after the offsets
+// were written) move every local header by the same amount: the first local header in the file
+// tells by how much. That move is taken only when the header it leads to is this entry's own,
+// and then holds for the later entries too; an entry whose offset alone is wrong fails alone.
+std::int64_t TUnZip::FindMovedLocalHeader(TStream32& stream, const TZipListEntry& e,
+                                          std::int64_t expected, TLocalHeader& header) {
+    if (firstLocalHeader_ == -2) firstLocalHeader_ = SearchLocalHeader(stream);
+    if (firstLocalHeader_ < 0) return -1;
+    std::int64_t shift = firstLocalHeader_ - AddClamped(dir_.startOffset, correction_);
+    if (shift == 0) return -1;
+    std::int64_t pos = AddClamped(expected, shift);
+    if (!ReadLocalHeader(stream, pos, header) || header.name != e.rawName) return -1;
+    correction_ = AddClamped(correction_, shift);
+    return pos;
+}
+
+bool TUnZip::OverlapsTakenBytes(std::int64_t from, std::int64_t to) const {
+    auto next = taken_.lower_bound(to);
+    return next != taken_.begin() && std::prev(next)->second > from;
 }
 
 bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<TZipListEntry>& list) {
@@ -125,8 +190,6 @@ bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<TZipListEntry>&
         !stream.ReadExact(cd.data(), static_cast<std::int64_t>(cdLen)))
         return false;
     ByteReader r(cd);
-    bool searched = false;
-    std::int64_t found = -1;
     while (r.Left() >= 46 && !GetCancel()) {
         HeaderClass hc = ClassifyHeaderSignature(kHeaderCentral, r.U32());
         if (hc.kind != kHeaderCentral) break;
@@ -168,22 +231,8 @@ bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<TZipListEntry>&
             ReportError(e.utf8Name, "", kMsgUnsupportedEncryption, volumeName_);
             continue;
         }
-        e.offset =
-            AddClamped(AddClamped(dir_.startOffset, Clamp64(sizes.localOffset)), correction_);
-        if (!LocalSignatureAt(stream, e.offset)) {
-            if (!searched) {
-                found = SearchLocalHeader(stream);
-                searched = true;
-            }
-            // the first local header stands for this entry; later entries move with it
-            if (found >= 0 && found != e.offset && LocalSignatureAt(stream, found)) {
-                correction_ = AddClamped(correction_, found - e.offset);
-                e.offset = found;
-            } else {
-                ReportError(e.utf8Name, "", kMsgBadLocalOffset, volumeName_);
-                continue;
-            }
-        }
+        // the local header is looked for when the entry's turn comes, in one pass with its data
+        e.offset = AddClamped(dir_.startOffset, Clamp64(sizes.localOffset));
         newestDosDateTime_ = std::max(newestDosDateTime_, e.dosDateTime);
         list.push_back(std::move(e));
     }
@@ -235,6 +284,8 @@ void TUnZip::ReadLocalHeaderOnly(TStream32& stream, std::vector<TZipListEntry>& 
 
 void TUnZip::ReadDirectory(TStream32& stream) {
     correction_ = 0;
+    firstLocalHeader_ = -2;
+    taken_.clear();
     if (arcType_ == kArcZipSpan || arcType_ == kArcZipMVol) {
         ReportError(archiveFile_, "", kMsgUnsupportedArchive, volumeName_);
         return;
@@ -256,60 +307,62 @@ void TUnZip::ProcessHeaders(TStream32& stream, std::vector<TZipListEntry>& list)
     selectionDone_ = 0;
     for (const TZipListEntry& e : list) {
         if (GetCancel()) break;
-        std::string head(30, '\0');
-        if (stream.Seek(e.offset, TSeekOrigin::Begin) != e.offset ||
-            !stream.ReadExact(head.data(), 30)) {
+        std::int64_t expected = AddClamped(e.offset, correction_);
+        std::int64_t pos = expected;
+        TLocalHeader lh;
+        if (!ReadLocalHeader(stream, pos, lh)) pos = FindMovedLocalHeader(stream, e, expected, lh);
+        if (pos < 0) {
             ReportError(e.utf8Name, "", kMsgBadLocalOffset, volumeName_);
             continue;
         }
-        ByteReader r(head);
-        if (ClassifyHeaderSignature(kHeaderLocal, r.U32()).kind != kHeaderLocal) {
-            ReportError(e.utf8Name, "", kMsgBadLocalOffset, volumeName_);
+        std::int64_t dataPos = pos + 30 + lh.nameLength + lh.extraLength;
+        // Entries that share their bytes with an earlier one would multiply the output of the
+        // same data (a zip bomb): the first keeps them.
+        if (OverlapsTakenBytes(pos, AddClamped(dataPos, Clamp64(e.compressed)))) {
+            ReportError(e.utf8Name, "shares its data with an earlier entry", kMsgBadLocalOffset,
+                        volumeName_);
             continue;
         }
-        r.U16();
-        std::uint16_t localFlags = r.U16();
-        r.U16();
-        std::uint16_t localTime = r.U16(), localDate = r.U16();
-        r.Skip(12);
-        std::uint16_t nameLen = r.U16(), extraLen = r.U16();
-        std::int64_t dataPos = e.offset + 30 + nameLen + extraLen;
 
         entry_ = TEntryState{};
         entry_.storedName = e.storedName;
         entry_.utf8Name = e.utf8Name;
         entry_.externalAttr = e.externalAttr;
         entry_.hostSystem = e.versionMadeBy >> 8;
-        entry_.dosDateTime = (std::uint32_t{localDate} << 16) | localTime;
+        entry_.dosDateTime = (std::uint32_t{lh.date} << 16) | lh.time;
         entry_.size = Clamp64(e.uncompressed);
         SetEncryptionMethod(e.encryption);
-        if (e.badName) {
-            ReportError(e.utf8Name, "", kMsgInvalidName, volumeName_);
+        if (e.refusal != 0) {
+            ReportError(e.utf8Name, e.refusalText, e.refusal, volumeName_);
             continue;
         }
         if (!SetOutputFileName(e.utf8Name)) continue;
-        ExtractEntry(stream, e, dataPos, localFlags, localTime);
+        // The bytes an entry extracted whole read are its own from then on; those of a failed one
+        // stay free, so an entry whose wrong offset led it into a neighbour costs nothing more.
+        if (ExtractEntry(stream, e, dataPos, lh.flags, lh.time))
+            taken_.emplace(pos, std::max(dataPos, stream.Position()));
     }
 }
 
-void TUnZip::ExtractEntry(TStream32& stream, const TZipListEntry& e, std::int64_t dataPos,
+bool TUnZip::ExtractEntry(TStream32& stream, const TZipListEntry& e, std::int64_t dataPos,
                           std::uint16_t localFlags, std::uint16_t localTime) {
     entryDone_ = 0;
     entryComplete_ = false;
+    folderMade_ = false;
     runningCrc_ = 0;
     entry_.isFolder = entry_.leaf.empty() || (e.externalAttr & 0x10);
     if (!BeginEntry(false)) {
         selectionDone_ = AddClamped(selectionDone_, entry_.size); // passed over
-        return;
+        return false;
     }
     if (entry_.isFolder) {
         // the folder passes when it is made, or when nobody asked for it
-        if (!createStoredDirs_ || CreateEntryFolder()) {
+        if (createStoredDirs_) folderMade_ = CreateEntryFolder();
+        if (!createStoredDirs_ || folderMade_) {
             entryComplete_ = true;
             runningCrc_ = e.crc;
         }
-        CheckCrcAndEnd(32, e.crc);
-        return;
+        return CheckCrcAndEnd(32, e.crc);
     }
     try {
         bool encrypted = e.flags & kFlagEncrypted;
@@ -344,7 +397,7 @@ void TUnZip::ExtractEntry(TStream32& stream, const TZipListEntry& e, std::int64_
         ReportError(entry_.outputFileName, "", kMsgOutOfMemory, volumeName_);
     }
     CloseOutput();
-    CheckCrcAndEnd(32, e.crc);
+    return CheckCrcAndEnd(32, e.crc);
 }
 
 void TUnZip::DecodeZipEntry(TStream32& stream, const TZipListEntry& e, bool encrypted) {
@@ -369,13 +422,13 @@ void TUnZip::InflateZipEntry(TStream32& stream, std::int64_t compressed, std::in
     TDecompressStream ds(stream, InflateWindowBits(), encrypted ? kEncTraditional : kEncNone,
                          &cipher_, compressed);
     if (!ds.Valid()) return;
-    const std::int64_t piece = std::min(compressed, kBlock);
-    std::vector<char> buffer(static_cast<std::size_t>(kBlock));
+    const std::int64_t piece = std::min<std::int64_t>(compressed, TCustomStream::kInputBufferSize);
+    char* buffer = OutputBlock();
     std::int64_t remaining = uncompressed;
     while (remaining > 0 && !GetCancel()) {
-        std::int64_t n = ds.Read(buffer.data(), piece, std::min(remaining, kBlock));
+        std::int64_t n = ds.Read(buffer, piece, std::min(remaining, kOutputBlock));
         if (n > 0) {
-            WriteBlock(buffer.data(), n);
+            WriteBlock(buffer, n);
             remaining -= n;
         }
         if (n == 0 || ds.GetStatus() != TDecompressStream::Status::Ok) break;

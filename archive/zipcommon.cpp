@@ -3,6 +3,7 @@
 #include "archive/bytereader.h"
 #include "archive/mask.h"
 #include "keiba/fileio.h"
+#include "keiba/sjis.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,7 +20,8 @@ namespace archive {
 namespace {
 
 constexpr std::size_t kMaxMasks = 100;
-constexpr std::int64_t kBlock = 32768;
+// The extended text of the reports of an entry that no password opened.
+const std::string kWrongPassword = "wrong or missing password";
 // The end record (22 bytes), a comment of at most 65535 bytes, and a Zip64 locator before it.
 constexpr std::int64_t kEndSearchSpan = 22 + 65535 + 20;
 
@@ -32,17 +34,33 @@ char UpperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    return true;
-}
-
+// Names and masks are CP932: a trail byte may be a letter or "\", so they are walked by
+// characters and only single-byte letters change case.
 std::string UpperText(std::string_view s) {
     std::string u(s);
-    for (char& c : u) c = UpperAscii(c);
+    for (std::size_t i = 0; i < u.size(); i += keiba::SjisCharLength(u, i)) u[i] = UpperAscii(u[i]);
     return u;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && UpperText(a) == UpperText(b);
+}
+
+// Whether `what` occurs in `text` starting on a character.
+bool ContainsAtCharacter(std::string_view text, std::string_view what) {
+    if (what.empty()) return true;
+    for (std::size_t i = 0; i + what.size() <= text.size(); i += keiba::SjisCharLength(text, i))
+        if (text.substr(i, what.size()) == what) return true;
+    return false;
+}
+
+// Whether `what` ends `text` on a character boundary.
+bool EndsAtCharacter(std::string_view text, std::string_view what) {
+    if (what.size() > text.size()) return false;
+    std::size_t from = text.size() - what.size();
+    std::size_t i = 0;
+    while (i < from) i += keiba::SjisCharLength(text, i);
+    return i == from && text.substr(from) == what;
 }
 
 bool HasDrivePrefix(std::string_view s) {
@@ -55,8 +73,18 @@ std::int64_t SaturatingInt64(std::uint64_t v) {
     return static_cast<std::int64_t>(std::min(v, kMax));
 }
 
-// Folder part (with its trailing "\") and file part of a "\" separated name.
+// Folder part (with its trailing "\") and file part of a "\" separated CP932 name; a "\" that
+// is the second byte of a double-byte character separates nothing.
 std::pair<std::string_view, std::string_view> SplitName(std::string_view name) {
+    std::size_t at = std::string_view::npos;
+    for (std::size_t i = 0; i < name.size(); i += keiba::SjisCharLength(name, i))
+        if (name[i] == '\\') at = i;
+    if (at == std::string_view::npos) return {std::string_view(), name};
+    return {name.substr(0, at + 1), name.substr(at + 1)};
+}
+
+// The same for UTF-8 output names, where every "\" separates.
+std::pair<std::string_view, std::string_view> SplitUtf8Name(std::string_view name) {
     std::size_t at = name.rfind('\\');
     if (at == std::string_view::npos) return {std::string_view(), name};
     return {name.substr(0, at + 1), name.substr(at + 1)};
@@ -118,9 +146,7 @@ void TZipTimer::Stop() {
 TZipCommon::TZipCommon() = default;
 
 TZipCommon::~TZipCommon() {
-    output_.reset();
-    if (outDirFd_ >= 0) ::close(outDirFd_);
-    if (runDirFd_ >= 0) ::close(runDirFd_);
+    CloseExtractDirForRun();
 }
 
 void TZipCommon::SetExtractDir(const std::string& dir) {
@@ -135,10 +161,13 @@ void TZipCommon::SetExtractDir(const std::string& dir) {
     }
     std::string value = dir;
     std::replace(value.begin(), value.end(), '\\', '/');
-    if (value.back() != '/') value += '/';
     std::error_code ec;
+    // asked without a trailing "/", which would make a file look missing
+    std::string probe = value;
+    while (probe.size() > 1 && probe.back() == '/') probe.pop_back();
+    auto st = std::filesystem::status(keiba::Utf8Path(probe), ec);
+    if (value.back() != '/') value += '/';
     auto p = keiba::Utf8Path(value);
-    auto st = std::filesystem::status(p, ec);
     if (std::filesystem::exists(st) && !std::filesystem::is_directory(st)) {
         ReportError(dir, "", kMsgCreateDirError, ""); // the file stays; the old value too
         return;
@@ -323,7 +352,7 @@ bool TZipCommon::MatchesFileSpec(const std::string& name) {
     std::string entryFolder = UpperText(folder);
     entryFolder.insert(entryFolder.begin(), '\\');
     if (entryFolder.size() > 1 && entryFolder[1] == '\\') entryFolder.erase(0, 1);
-    for (std::string& mask : fileSpec_) {
+    for (const std::string& mask : fileSpec_) {
         if (mask.empty()) continue;
         for (const std::string& ex : excludeSpec_) {
             if (ex.empty()) continue;
@@ -332,8 +361,8 @@ bool TZipCommon::MatchesFileSpec(const std::string& name) {
             if (!exFolder.empty()) {
                 std::string f = UpperText(exFolder);
                 if (!HasDrivePrefix(f) && f.front() != '\\') f.insert(0, 1, '\\');
-                bool folderOk = recurseDirs_ ? entryFolder.find(f) != std::string::npos
-                                             : entryFolder.ends_with(f);
+                bool folderOk = recurseDirs_ ? ContainsAtCharacter(entryFolder, f)
+                                             : EndsAtCharacter(entryFolder, f);
                 excluded = folderOk && (isFolder || MatchesMask(file, exFile));
             } else {
                 excluded = MatchesMask(file, ex);
@@ -352,10 +381,10 @@ bool TZipCommon::MatchesFileSpec(const std::string& name) {
         // a mask without a folder is meant for the file name wherever it is stored
         if (recurseDirs_ && maskFolder.empty() && !isFolder && compiled->Matches(file)) return true;
         if (name.find('.') == std::string::npos) {
+            // the dotted forms are tried for this one name; FileSpec stays as it was given
             std::string dotted = name + '.';
             if (mask.find('.') == std::string::npos) {
-                mask += '.';
-                compiled = TInternalMask::TryCreate(mask);
+                compiled = TInternalMask::TryCreate(mask + '.');
                 if (!compiled) continue;
             }
             if (compiled->Matches(dotted)) return true;
@@ -384,11 +413,11 @@ bool TZipCommon::SetOutputFileName(const std::string& utf8Name) {
         } else if (HasDrivePrefix(n)) {
             n.erase(0, n.size() > 2 && n[2] == '\\' ? 3 : 2);
         }
-        auto [f, l] = SplitName(n);
+        auto [f, l] = SplitUtf8Name(n);
         folderPart = f;
         leaf = l;
     } else {
-        leaf = std::string(SplitName(n).second);
+        leaf = std::string(SplitUtf8Name(n).second);
     }
     if (!folderPart.empty() && folderPart.front() == '\\') return invalid(); // still absolute
     std::vector<std::string> parts;
@@ -475,7 +504,7 @@ bool TZipCommon::GetEntryPassword(std::span<const std::uint8_t, 12> header, std:
         if (CheckEntryPassword(header, flags, crc, dosTime)) return true;
     }
     if (!OnGetPassword) {
-        ReportError(entry_.utf8Name, "", kMsgEventNotAssigned, volumeName_);
+        ReportError(entry_.utf8Name, kWrongPassword, kMsgEventNotAssigned, volumeName_);
         return false;
     }
     for (int attempt = 0; attempt < passwordAttempts_ && !cancel_; ++attempt) {
@@ -488,7 +517,7 @@ bool TZipCommon::GetEntryPassword(std::span<const std::uint8_t, 12> header, std:
         cipher_.dataSeed = dataKeys;
         cipher_.headerSeed = headerKeys;
         if (!tryAgain) {
-            ReportError(entry_.utf8Name, "", kMsgInvalidPassword, volumeName_);
+            ReportError(entry_.utf8Name, kWrongPassword, kMsgInvalidPassword, volumeName_);
             return false;
         }
         currentPassword_ = password;
@@ -496,7 +525,7 @@ bool TZipCommon::GetEntryPassword(std::span<const std::uint8_t, 12> header, std:
             passwords_.push_back(password);
             return true;
         }
-        ReportError(entry_.utf8Name, "", kMsgInvalidPassword, volumeName_);
+        ReportError(entry_.utf8Name, kWrongPassword, kMsgInvalidPassword, volumeName_);
         currentPassword_.clear();
     }
     return false;
@@ -506,36 +535,47 @@ bool TZipCommon::GetEntryPassword(std::span<const std::uint8_t, 12> header, std:
 
 // Walks the entry's folders below ExtractDir one by one without following links, so an entry
 // can neither climb out through a symbolic link already on disk nor plant one.
-bool TZipCommon::OpenOutput() {
-    if (outDirFd_ >= 0) ::close(outDirFd_);
-    outDirFd_ = ::openat(runDirFd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (outDirFd_ < 0) {
-        ReportError(entry_.outputFileName, "", kMsgCreateDirError, volumeName_);
-        return false;
-    }
-    for (const std::string& part : entry_.folder) {
-        if (::mkdirat(outDirFd_, part.c_str(), 0777) != 0 && errno != EEXIST) {
-            ReportError(entry_.outputFileName, "", kMsgCreateDirError, volumeName_);
-            return false;
+int TZipCommon::EntryFolderFd(const std::vector<std::string>& parts) {
+    if (folderFd_ >= 0 && folderParts_ == parts) return folderFd_;
+    CloseEntryFolder();
+    int fd = runDirFd_;
+    bool owned = false;
+    for (const std::string& part : parts) {
+        constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+        int next = ::openat(fd, part.c_str(), kFlags);
+        if (next < 0 && errno == ENOENT) {
+            if (::mkdirat(fd, part.c_str(), 0777) == 0 || errno == EEXIST)
+                next = ::openat(fd, part.c_str(), kFlags);
         }
-        int next =
-            ::openat(outDirFd_, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        int error = errno;
+        if (owned) ::close(fd);
         if (next < 0) {
-            int code = (errno == ELOOP || errno == ENOTDIR) ? kMsgInvalidName : kMsgCreateDirError;
+            int code = (error == ELOOP || error == ENOTDIR) ? kMsgInvalidName : kMsgCreateDirError;
             ReportError(entry_.outputFileName, "", code, volumeName_);
-            return false;
+            return -1;
         }
-        ::close(outDirFd_);
-        outDirFd_ = next;
+        fd = next;
+        owned = true;
     }
+    folderFd_ = fd;
+    folderOwned_ = owned;
+    folderParts_ = parts;
+    return fd;
+}
+
+void TZipCommon::CloseEntryFolder() {
+    if (folderOwned_ && folderFd_ >= 0) ::close(folderFd_);
+    folderFd_ = -1;
+    folderOwned_ = false;
+    folderParts_.clear();
+}
+
+// The target is not looked at first: a folder standing there makes the final rename fail.
+bool TZipCommon::OpenOutput() {
+    int dirFd = EntryFolderFd(entry_.folder);
+    if (dirFd < 0) return false;
     if (entry_.leaf.empty()) return true; // a folder entry
-    struct stat st {};
-    if (::fstatat(outDirFd_, entry_.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISDIR(st.st_mode)) {
-        ReportError(entry_.outputFileName, "", kMsgOverwriteAttr, volumeName_);
-        return false;
-    }
-    output_ = TTempFileStream::Create(outDirFd_, entry_.leaf);
+    output_ = TTempFileStream::Create(dirFd, entry_.leaf);
     if (!output_) {
         ReportError(entry_.outputFileName, "", kMsgOpenError, volumeName_);
         return false;
@@ -544,13 +584,9 @@ bool TZipCommon::OpenOutput() {
 }
 
 bool TZipCommon::CreateEntryFolder() {
-    std::string leaf = entry_.leaf;
-    if (!leaf.empty()) entry_.folder.push_back(leaf); // a folder marked by its attributes
-    entry_.leaf.clear();
-    bool ok = OpenOutput();
-    entry_.leaf = leaf;
-    if (!leaf.empty()) entry_.folder.pop_back();
-    return ok;
+    std::vector<std::string> parts = entry_.folder;
+    if (!entry_.leaf.empty()) parts.push_back(entry_.leaf); // a folder marked by its attributes
+    return EntryFolderFd(parts) >= 0;
 }
 
 void TZipCommon::CloseOutput() {
@@ -577,9 +613,9 @@ void TZipCommon::CloseOutput() {
     // 32 is the archive bit alone: the file keeps the attributes it was created with
     if (restoreFileAttr_ && entry_.externalAttr != 32) {
         std::uint32_t unixMode = entry_.externalAttr >> 16;
-        if (entry_.hostSystem == 3 && S_ISREG(unixMode))
-            ::fchmod(fd, unixMode & 0777);
-        else if (entry_.externalAttr & 1) // read-only
+        if (entry_.hostSystem == 3 && unixMode != 0)
+            ::fchmod(fd, unixMode & 0777); // only file entries get here (links are refused)
+        else if (entry_.externalAttr & 1)  // read-only
             ::fchmod(fd, 0444);
     }
     if (!output_->Close()) {
@@ -593,7 +629,8 @@ bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc) {
     bool reported = false;
     if (output_) {
         if (pass && !output_->Commit()) {
-            ReportError(entry_.outputFileName, "", kMsgWriteError, volumeName_);
+            int code = errno == EISDIR ? kMsgOverwriteAttr : kMsgWriteError;
+            ReportError(entry_.outputFileName, "", code, volumeName_);
             pass = false;
             reported = true;
         }
@@ -602,10 +639,8 @@ bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc) {
         else
             ++filesDone_;
         output_.reset();
-    }
-    if (outDirFd_ >= 0) {
-        ::close(outDirFd_);
-        outDirFd_ = -1;
+    } else if (pass && folderMade_) {
+        ++filesDone_;
     }
     if (OnEnd) OnEnd(*this, entry_.outputFileName, pass);
     if (!pass && !reported) ReportError(entry_.outputFileName, "", kMsgCrcError, volumeName_);
@@ -646,17 +681,23 @@ void TZipCommon::WriteBlock(const void* buffer, std::int64_t count) {
     ReportProgress();
 }
 
+char* TZipCommon::OutputBlock() {
+    if (!outputBlock_)
+        outputBlock_ =
+            std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(kOutputBlock));
+    return outputBlock_.get();
+}
+
 void TZipCommon::StoredCopy(TStream32& stream, std::int64_t compressed, std::int64_t limit,
                             bool decrypt) {
-    std::vector<char> block(
-        static_cast<std::size_t>(std::min(std::max<std::int64_t>(compressed, 1), kBlock)));
+    char* block = OutputBlock();
     std::int64_t left = compressed, room = limit;
     while (left > 0 && !GetCancel()) {
-        std::int64_t n = ReadBlock(stream, block.data(), std::min(left, kBlock), decrypt);
+        std::int64_t n = ReadBlock(stream, block, std::min(left, kOutputBlock), decrypt);
         if (n <= 0) break;
         left -= n;
         std::int64_t w = std::min(n, room);
-        WriteBlock(block.data(), w);
+        WriteBlock(block, w);
         room -= w;
         if (n > w) break; // more stored bytes than the entry declares
     }
@@ -725,10 +766,10 @@ bool TZipCommon::OpenExtractDirForRun() {
 }
 
 void TZipCommon::CloseExtractDirForRun() {
-    output_.reset();
-    if (outDirFd_ >= 0) ::close(outDirFd_);
+    output_.reset(); // removes a temporary file the run left unfinished
+    CloseEntryFolder();
     if (runDirFd_ >= 0) ::close(runDirFd_);
-    outDirFd_ = runDirFd_ = -1;
+    runDirFd_ = -1;
 }
 
 // ---- TDecompressClass
@@ -748,7 +789,7 @@ void TDecompressClass::SetArchiveFile(const std::string& name) {
         return;
     }
     archiveFile_ = name;
-    TFileStream32 stream(name, TFileStream32::kOpenRead);
+    TBufferedFileStream stream(name);
     if (!stream.IsOpen()) {
         arcType_ = kArcNone;
         if (OnError) ReportError(name, "", kMsgOpenError, "");
@@ -759,7 +800,7 @@ void TDecompressClass::SetArchiveFile(const std::string& name) {
 
 int TDecompressClass::RefreshArcType(int def) {
     if (archiveFile_.empty()) return def;
-    TFileStream32 stream(archiveFile_, TFileStream32::kOpenRead);
+    TBufferedFileStream stream(archiveFile_);
     if (!stream.IsOpen()) return kArcFileError;
     arcType_ = GetArcType(stream);
     return arcType_;
@@ -774,7 +815,7 @@ int TDecompressClass::ExtractArchive() {
             ReportError("", "", kMsgFileNotFound, "");
             return 0;
         }
-        TFileStream32 stream(archiveFile_, TFileStream32::kOpenRead);
+        TBufferedFileStream stream(archiveFile_);
         if (!stream.IsOpen()) {
             ReportError(archiveFile_, "", kMsgOpenError, "");
             return 0;

@@ -222,9 +222,19 @@ protected:
     bool OpenOutput();
     void CloseOutput();
     bool CreateEntryFolder();
+    // The folder below ExtractDir named by `parts`, made when missing. Entries of one folder
+    // follow each other, so the last one stays open; -1 (reported) when it cannot be had.
+    int EntryFolderFd(const std::vector<std::string>& parts);
+    void CloseEntryFolder();
     // Ends the entry: the CRC check (and the entry's completeness), the rename of a passing
     // output, OnEnd, 25151 on failure.
     virtual bool CheckCrcAndEnd(int crcKind, std::uint32_t storedCrc);
+
+    // Decoded data moves in blocks of this size: large enough that a file of a few hundred KB
+    // is one write, and that zlib copies little of its output into its window.
+    static constexpr std::int64_t kOutputBlock = 256 * 1024;
+    // A buffer of kOutputBlock bytes, kept for the component's life.
+    char* OutputBlock();
 
     std::int64_t ReadBlock(TStream32& stream, void* buffer, std::int64_t count, bool decrypt);
     // Writes decoded bytes to the output, updates the running CRC and reports progress; a
@@ -267,6 +277,7 @@ protected:
     std::int64_t entryDone_ = 0, selectionDone_ = 0, selectionTotal_ = 0;
     std::uint32_t runningCrc_ = 0;
     bool entryComplete_ = false; // the decoder produced exactly the declared bytes
+    bool folderMade_ = false;    // the entry is a folder that was created
     int encryptionMethod_ = kEncNone;
     std::string currentPassword_;
     std::string volumeName_;
@@ -274,8 +285,11 @@ protected:
     TZipTimer timer_;
     TEntryState entry_;
     std::unique_ptr<TTempFileStream> output_;
+    std::unique_ptr<char[]> outputBlock_;
     int runDirFd_ = -1; // ExtractDir, open for the run
-    int outDirFd_ = -1; // the entry's output folder
+    int folderFd_ = -1; // the last entry folder: runDirFd_ itself, or one of its own
+    bool folderOwned_ = false;
+    std::vector<std::string> folderParts_; // what folderFd_ stands for
     std::uint8_t lastByFile_ = 255, lastByArchive_ = 255;
 };
 

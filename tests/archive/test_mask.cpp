@@ -45,6 +45,18 @@ TEST(FileMasks, DoubleByteCharactersCompareExactly) {
     EXPECT_FALSE(MatchesMask(keiba::Sj("予定0105.csv"), mask));
 }
 
+// Names are matched by characters: the second byte of ヂ (83 61) is no "a", that of 表 (95 5C)
+// no "\", and "?" takes a whole character.
+TEST(FileMasks, TrailBytesAreNoCharactersOfTheirOwn) {
+    EXPECT_FALSE(MatchesMask(keiba::Sj("ヂ.txt"), "*a*"));
+    EXPECT_TRUE(MatchesMask(keiba::Sj("ヂa.txt"), "*a*"));
+    EXPECT_FALSE(MatchesMask(keiba::Sj("表.csv"), "*\\*"));
+    EXPECT_TRUE(MatchesMask(keiba::Sj("馬.csv"), "?.csv"));
+    EXPECT_FALSE(MatchesMask(keiba::Sj("馬.csv"), "??.csv"));
+    EXPECT_FALSE(MatchesMask(keiba::Sj("馬.csv"), "[!a]?.csv"));
+    EXPECT_TRUE(MatchesMask(keiba::Sj("馬x.csv"), "[!a]?.csv"));
+}
+
 TEST(FileMasks, BadMasksAreRefusedWithTheirPosition) {
     try {
         TInternalMask m("[]");

@@ -22,6 +22,8 @@ struct Item {
     std::optional<std::uint64_t> usize;         // declared uncompressed size
     std::optional<std::string> payload;         // the bytes after the local header
     std::string extra;                          // extra field of both headers
+    std::optional<std::uint64_t> localOffset;   // what the central header says (default: true)
+    bool centralOnly = false; // a central header alone, over another entry's local header
 };
 
 inline Item File(std::string name, std::string data, int method = 8, std::uint16_t flags = 0) {
@@ -85,8 +87,11 @@ private:
     std::uint32_t k0_ = 0x12345678, k1_ = 0x23456789, k2_ = 0x34567890;
 };
 
-// A whole archive; `prefix` goes before it without adjusting the offsets (a junk prefix).
-inline std::string Build(const std::vector<Item>& items, const std::string& prefix = "") {
+// A whole archive; `prefix` goes before it without adjusting the local-header offsets (a junk
+// prefix). With `directoryCountsPrefix` the end record's directory offset includes it, as a tool
+// that fixed up only that offset leaves it.
+inline std::string Build(const std::vector<Item>& items, const std::string& prefix = "",
+                         bool directoryCountsPrefix = false) {
     std::string body, central;
     for (const Item& it : items) {
         std::string payload = it.payload       ? *it.payload
@@ -97,14 +102,16 @@ inline std::string Build(const std::vector<Item>& items, const std::string& pref
         std::string common = Le(it.flags, 2) + Le(it.method, 2) + Le(it.time, 2) + Le(it.date, 2) +
                              Le(crc, 4) + Le(payload.size(), 4) + Le(usize, 4) +
                              Le(it.name.size(), 2) + Le(it.extra.size(), 2);
-        std::uint64_t offset = body.size();
-        body += "PK\x03\x04" + Le(20, 2) + common + it.name + it.extra + payload;
+        std::uint64_t offset = it.localOffset.value_or(body.size());
+        if (!it.centralOnly)
+            body += "PK\x03\x04" + Le(20, 2) + common + it.name + it.extra + payload;
         central += "PK\x01\x02" + Le(it.versionMadeBy, 2) + Le(20, 2) + common + Le(0, 2) +
                    Le(0, 2) + Le(0, 2) + Le(it.externalAttr, 4) + Le(offset, 4) + it.name +
                    it.extra;
     }
+    std::uint64_t cdOffset = body.size() + (directoryCountsPrefix ? prefix.size() : 0);
     std::string end = "PK\x05\x06" + Le(0, 2) + Le(0, 2) + Le(items.size(), 2) +
-                      Le(items.size(), 2) + Le(central.size(), 4) + Le(body.size(), 4) + Le(0, 2);
+                      Le(items.size(), 2) + Le(central.size(), 4) + Le(cdOffset, 4) + Le(0, 2);
     return prefix + body + central + end;
 }
 

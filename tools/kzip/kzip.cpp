@@ -2,21 +2,76 @@
 //
 //   kzip [-p password]... [-x exclude-mask]... archive target-folder [mask...]
 //
-// Masks are given in UTF-8 and matched as CP932, like the program's own "*.csv"; without masks
-// every entry is selected. Exit status 0 when every selected entry passed its CRC check.
+// Masks and passwords are given in UTF-8 and used as CP932, like the program's own "*.csv" and
+// the passwords of archives made on Windows (a password is also tried as typed). Without masks
+// every entry is selected. Exit status 0 when every selected entry passed its CRC check; 1 when
+// one did not, or when the file is no archive the extractor can read (the reason is printed);
+// 2 for a wrong command line; 130 when interrupted (Ctrl-C), which removes the unfinished file.
 
 #include "archive/unzip.h"
 #include "keiba/sjis.h"
 
+#include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void OnInterrupt(int) {
+    gInterrupted = 1;
+}
+
+// A second Ctrl-C ends the program at once.
+void CatchInterrupts() {
+    struct sigaction sa {};
+    sa.sa_handler = OnInterrupt;
+    sa.sa_flags = SA_RESETHAND;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: kzip [-p password]... [-x exclude]... archive target [mask...]\n");
     return 2;
+}
+
+std::string FirstBytes(const std::string& path, std::size_t n) {
+    std::ifstream in(path, std::ios::binary);
+    std::string s(n, '\0');
+    in.read(s.data(), static_cast<std::streamsize>(n));
+    s.resize(static_cast<std::size_t>(in.gcount()));
+    return s;
+}
+
+// Why the extractor cannot read the assigned archive, or nothing when it can.
+std::string Unreadable(const archive::TUnZip& unzip, const std::string& path) {
+    if (unzip.ArchiveFile().empty()) return "no such file";
+    switch (unzip.ArcType()) {
+    case archive::kArcZip:
+    case archive::kArcZipSfx: break;
+    case archive::kArcZipSpan:
+    case archive::kArcZipMVol: return "one volume of a split archive, which kzip cannot extract";
+    default: {
+        std::string head = FirstBytes(path, 4);
+        if (head.empty()) return "an empty file, not a zip archive";
+        if (head == "PK\x07\x08" || head == "PK00")
+            return "the first volume of a split archive, which kzip cannot extract";
+        return "not a zip archive";
+    }
+    }
+    const archive::TZipDirectoryInfo& dir = unzip.DirectoryInfo();
+    if (dir.endRecordPos < 0)
+        return "no end of central directory record: the archive is truncated or damaged";
+    if (dir.entries > 0 && !(dir.headerState & 2))
+        return "no central directory where the end record says: the archive is truncated or "
+               "damaged";
+    return {};
 }
 
 } // namespace
@@ -34,17 +89,28 @@ int main(int argc, char** argv) {
         }
     }
     if (positional.size() < 2) return Usage();
+    CatchInterrupts();
 
     archive::TUnZip unzip;
     bool allPassed = true;
+    auto cancelWhenInterrupted = [](archive::TZipCommon& s) {
+        if (gInterrupted && !s.GetCancel()) s.SetCancel(true);
+    };
+    unzip.OnBegin = [&](archive::TZipCommon& s, const std::string&, int, bool&) {
+        cancelWhenInterrupted(s);
+    };
+    unzip.OnProgress = [&](archive::TZipCommon& s, std::uint8_t, std::uint8_t) {
+        cancelWhenInterrupted(s);
+    };
     unzip.OnEnd = [&](archive::TZipCommon&, const std::string& name, bool pass) {
         std::printf("%s %s\n", pass ? "ok  " : "FAIL", name.c_str());
         allPassed = allPassed && pass;
     };
-    unzip.OnError = [&](archive::TZipCommon&, const std::string& name, const std::string&,
+    unzip.OnError = [&](archive::TZipCommon&, const std::string& name, const std::string& text,
                         const std::string&, int code) {
-        std::printf("error %d %s: %s\n", code, std::string(archive::MessageText(code)).c_str(),
-                    name.c_str());
+        std::string message(archive::MessageText(code));
+        if (!text.empty()) message += " (" + text + ")";
+        std::printf("error %d %s: %s\n", code, message.c_str(), name.c_str());
         allPassed = false;
     };
     std::vector<std::string> masks;
@@ -53,13 +119,26 @@ int main(int argc, char** argv) {
     if (masks.empty()) masks.push_back("*");
     std::vector<std::string> excl;
     for (const auto& x : excludes) excl.push_back(keiba::Utf8ToCp932(x));
+    std::vector<std::string> tried;
+    for (const auto& p : passwords) {
+        if (auto cp932 = keiba::Utf8ToCp932Exact(p); cp932 && *cp932 != p) tried.push_back(*cp932);
+        tried.push_back(p);
+    }
 
     unzip.SetArchiveFile(positional[0]);
+    if (std::string why = Unreadable(unzip, positional[0]); !why.empty()) {
+        std::fprintf(stderr, "kzip: %s: %s\n", positional[0].c_str(), why.c_str());
+        return 1;
+    }
     unzip.SetExtractDir(positional[1]);
     unzip.SetFileSpec(masks);
     unzip.SetExcludeSpec(excl);
-    unzip.SetPasswords(passwords);
+    unzip.SetPasswords(tried);
     int count = unzip.ExtractArchive();
     std::printf("%d files\n", count);
+    if (gInterrupted) {
+        std::fprintf(stderr, "kzip: interrupted\n");
+        return 130;
+    }
     return allPassed ? 0 : 1;
 }

@@ -1,0 +1,138 @@
+// The kzip developer driver: its exit status and messages, passwords typed in UTF-8, and Ctrl-C.
+
+#include "keiba/fileio.h"
+#include "keiba/sjis.h"
+#include "tests/archive/zipbuilder.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+namespace fs = std::filesystem;
+using testsupport::Slurp;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+struct Outcome {
+    int status = -1;    // exit status, -1 when it did not exit normally
+    std::string output; // standard output and error together
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+Outcome Kzip(const TempDir& dir, const std::vector<std::string>& args) {
+    std::string cmd = Quote(KESTRANE_KZIP);
+    for (const auto& a : args) cmd += " " + Quote(a);
+    fs::path log = dir / "kzip.log";
+    int raw = std::system((cmd + " >" + Quote(log.string()) + " 2>&1").c_str());
+    Outcome o;
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    o.output = Slurp(log);
+    return o;
+}
+
+// A stored entry encrypted with the traditional cipher under `password` (bytes as given).
+ziptest::Item Encrypted(const std::string& name, const std::string& data,
+                        const std::string& password) {
+    auto it = ziptest::File(name, data, 0, 1);
+    std::string header = "0123456789A";
+    header += static_cast<char>(ziptest::Crc(data) >> 24);
+    it.payload = ziptest::ZipCryptoWriter(password).Encrypt(header + data);
+    return it;
+}
+
+} // namespace
+
+TEST(Kzip, FilesItCannotReadAsAnArchiveFailWithTheReason) {
+    TempDir dir;
+    std::string zip = ziptest::Build({ziptest::File("a.csv", std::string(5000, 'a')),
+                                      ziptest::File("b.csv", std::string(5000, 'b'))});
+    // the last volume of a split set: its end record names disk 1
+    std::string lastVolume = "JUNK" + zip;
+    lastVolume[lastVolume.size() - 22 + 4] = 1;
+    const std::pair<const char*, std::string> cases[] = {
+        {"reply.zip", "RETURN=1\r\n"},
+        {"empty.zip", ""},
+        {"truncated.zip", zip.substr(0, zip.size() / 2)},
+        {"split.z01", "PK\x07\x08" + zip.substr(0, zip.size() / 2)},
+        {"split.zip", lastVolume},
+    };
+    for (const auto& [name, bytes] : cases) {
+        WriteBytes(dir / name, bytes);
+        Outcome o = Kzip(dir, {(dir / name).string(), (dir / "out").string()});
+        EXPECT_EQ(o.status, 1) << name << "\n" << o.output;
+        EXPECT_NE(o.output.find(std::string("kzip: ") + (dir / name).string() + ": "),
+                  std::string::npos)
+            << name << "\n"
+            << o.output;
+        EXPECT_EQ(o.output.find("0 files"), std::string::npos) << name << "\n" << o.output;
+    }
+    Outcome missing = Kzip(dir, {(dir / "missing.zip").string(), (dir / "out").string()});
+    EXPECT_EQ(missing.status, 1);
+}
+
+TEST(Kzip, PasswordsTypedInUtf8OpenArchivesMadeOnWindows) {
+    TempDir dir;
+    WriteBytes(dir / "p.zip",
+               ziptest::Build({Encrypted("rcom.csv", "1,2,3\r\n", keiba::Sj("競馬"))}));
+    Outcome good = Kzip(dir, {"-p", "競馬", (dir / "p.zip").string(), (dir / "good").string()});
+    EXPECT_EQ(good.status, 0) << good.output;
+    EXPECT_EQ(Slurp(dir / "good/rcom.csv"), "1,2,3\r\n");
+
+    Outcome none = Kzip(dir, {(dir / "p.zip").string(), (dir / "none").string()});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.output.find("error 25276 Required event not assigned (wrong or missing "
+                               "password): rcom.csv"),
+              std::string::npos)
+        << none.output;
+    EXPECT_FALSE(fs::exists(dir / "none/rcom.csv"));
+}
+
+// Ctrl-C in the middle of a large entry: the run is cancelled and the unfinished file removed.
+TEST(Kzip, InterruptRemovesTheUnfinishedFile) {
+    TempDir dir;
+    std::string zeros(128u << 20, '\0');
+    auto big = ziptest::File("big.bin", zeros);
+    big.payload = ziptest::RawDeflate(zeros, 1);
+    WriteBytes(dir / "big.zip", ziptest::Build({big}));
+    zeros = {};
+    fs::create_directories(dir / "out");
+
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        std::string archive = (dir / "big.zip").string(), out = (dir / "out").string();
+        ::execl(KESTRANE_KZIP, "kzip", archive.c_str(), out.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // wait for the temporary file to appear, then interrupt
+    bool seen = false;
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!seen && std::chrono::steady_clock::now() < until) {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(dir / "out", ec))
+            seen = seen || e.path().filename().string().starts_with(".ztv");
+        if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    ::kill(pid, SIGINT);
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    ASSERT_TRUE(seen) << "no temporary file appeared";
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 130) << raw;
+    EXPECT_TRUE(fs::is_empty(dir / "out"));
+}
