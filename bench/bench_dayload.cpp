@@ -178,10 +178,7 @@ void BM_OddsStep(benchmark::State& state) {
     raceday::DateComboChange(*day, "2026年12月06日", host, d.dir);
     for (auto _ : state) {
         day->gOddsFiles.Clear();
-        for (int r = 0; r < 36; ++r) {
-            day->gOddsRaceIndex = r;
-            host.OzReadBtnClick(*day);
-        }
+        raceday::ReadDayOdds(*day, host);
     }
 }
 BENCHMARK(BM_OddsStep)->Unit(benchmark::kMillisecond);

@@ -83,6 +83,25 @@ TEST(OddsReader, WinPlaceAndRanks) {
     EXPECT_DOUBLE_EQ(calc.PlaceOddsMin[4], -2.0);
 }
 
+// Equal lower place odds rank by the text of the upper bound: a value under 10 before the
+// markers, "  -1.0" before "  -2.0", both before a value from 10 up.
+TEST(OddsReader, PlaceRanksBreakTiesByTheUpperBoundsText) {
+    auto s = std::make_unique<Slots>();
+    std::string o1 = O1(11);
+    SetWin(o1, 1, "0100", "0050", "0120");
+    SetWin(o1, 2, "0100", "0050", "----");
+    SetWin(o1, 3, "0100", "0050", "    ");
+    SetWin(o1, 4, "0100", "0050", "0030");
+    s->o1.Assign(o1);
+    TRaceCalc calc;
+    ConvertRaceOdds(Race(4), true, s->View(), calc);
+    EXPECT_EQ(calc.PlaceMinPop, (TRaceCalc::PerRunner<int>{4, 2, 3, 1}));
+    EXPECT_DOUBLE_EQ(calc.PlaceOddsMax[1], -1.0);
+    EXPECT_DOUBLE_EQ(calc.PlaceOddsMax[2], -2.0);
+    // Only the priced upper bounds rank.
+    EXPECT_EQ(calc.PlaceMaxPop, (TRaceCalc::PerRunner<int>{2, 0, 0, 1}));
+}
+
 TEST(OddsReader, CombinationEntriesGoToTheirIndex) {
     auto s = std::make_unique<Slots>();
     std::string o2 = MakeRecord("O2", RaceKey16("20261206", "05", 11));
