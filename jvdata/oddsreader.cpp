@@ -5,6 +5,10 @@
 
 #include <sys/stat.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -94,31 +98,82 @@ inline constexpr EntryLayout kUmatan{45, 13, 6, 6, 3};
 inline constexpr EntryLayout kSanrenpuku{47, 15, 6, 6, 3};
 inline constexpr EntryLayout kSanrentan{47, 17, 7, 7, 4};
 
-// Entry k (1-based) of a combination kind into its odds and popularity arrays. Fields of digits
-// take the fixed-width way; blanks, markers and damaged bytes the general one. The odds are
-// gathered in tenths and divided in a second pass, which the compiler does several at a time.
+// One entry into its odds and popularity values. Fields of digits take the fixed-width way;
+// blanks, markers and damaged bytes the general one.
+template <EntryLayout L> void ConvertEntry(const char* at, double& odds, int& pop) {
+    const char* popField = at + L.popOffset;
+    std::int64_t tenths = FixedDigits<L.oddsWidth>(at);
+    if (tenths >= 0) [[likely]] {
+        std::int64_t p = FixedDigits<L.popWidth>(popField);
+        pop = p >= 0 ? static_cast<int>(p) : ConvertPopularity({popField, L.popWidth});
+    } else {
+        tenths = OddsTenths({at, L.oddsWidth});
+        pop = tenths >= 0 ? ConvertPopularity({popField, L.popWidth}) : 0;
+    }
+    odds = static_cast<double>(tenths) / 10.0;
+}
+
+#if defined(__SSE2__)
+// The fields of width W of two entries, one in each 64-bit lane, as digit values: the eight
+// bytes from each field's start (they must lie inside the record), the field shifted to the
+// top of its lane behind 8 - W zeros.
+template <std::size_t W> __m128i LaneDigits(const char* first, const char* second) {
+    static_assert(W >= 1 && W <= 8);
+    __m128i v = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)),
+                                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(second)));
+    v = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    if constexpr (W < 8) v = _mm_slli_epi64(v, 8 * (8 - W));
+    return v;
+}
+
+// Each lane's eight digit values (most significant first) as one number in the lane's low half:
+// digit pairs, then groups of four, then the eight.
+__m128i LaneValues(__m128i v) {
+    v = _mm_and_si128(_mm_add_epi16(_mm_mullo_epi16(v, _mm_set1_epi16(10)), _mm_srli_epi16(v, 8)),
+                      _mm_set1_epi16(0xFF));
+    v = _mm_madd_epi16(v, _mm_set1_epi32(0x00010064)); // pairs * 100 + pairs
+    return _mm_add_epi64(_mm_mul_epu32(v, _mm_set1_epi32(10000)), _mm_srli_epi64(v, 32));
+}
+
+// Entries k and k + 1 at once, when all four fields are digits; false leaves them to
+// ConvertEntry.
+template <EntryLayout L> bool ConvertPair(const char* at, double* odds, int* pops) {
+    const __m128i o = LaneDigits<L.oddsWidth>(at, at + L.stride);
+    const __m128i p = LaneDigits<L.popWidth>(at + L.popOffset, at + L.stride + L.popOffset);
+    const __m128i nine = _mm_set1_epi8(9);
+    const __m128i digits = _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(o, nine), nine),
+                                         _mm_cmpeq_epi8(_mm_max_epu8(p, nine), nine));
+    if (_mm_movemask_epi8(digits) != 0xFFFF) return false;
+    // The two values sit in dwords 0 and 2; both fit 32 bits.
+    const __m128i tenths = _mm_shuffle_epi32(LaneValues(o), _MM_SHUFFLE(3, 1, 2, 0));
+    _mm_storeu_pd(odds, _mm_div_pd(_mm_cvtepi32_pd(tenths), _mm_set1_pd(10.0)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(pops),
+                     _mm_shuffle_epi32(LaneValues(p), _MM_SHUFFLE(3, 1, 2, 0)));
+    return true;
+}
+#endif
+
+// Entries 1.. of a combination kind into its odds and popularity arrays, two at a time where
+// the processor allows.
 template <EntryLayout L, std::size_t RecordLength, std::size_t N>
 void ConvertEntries(const FixedRecord<RecordLength>& record, std::array<double, N>& odds,
                     std::array<int, N>& pops) {
-    // FixedDigits reads eight bytes from a field's start.
+    // Eight bytes are read from every field's start.
     static_assert(L.first >= 1 &&
                       L.first - 1 + L.stride * (N - 2) + L.popOffset + 8 <= RecordLength &&
                       L.oddsWidth <= L.popOffset,
                   "every entry's fields and the bytes read past them lie inside the record");
     const char* at = record.Bytes().data() + (L.first - 1);
-    for (std::size_t k = 1; k < N; ++k, at += L.stride) {
-        const char* pop = at + L.popOffset;
-        std::int64_t tenths = FixedDigits<L.oddsWidth>(at);
-        if (tenths >= 0) [[likely]] {
-            std::int64_t p = FixedDigits<L.popWidth>(pop);
-            pops[k] = p >= 0 ? static_cast<int>(p) : ConvertPopularity({pop, L.popWidth});
-        } else {
-            tenths = OddsTenths({at, L.oddsWidth});
-            pops[k] = tenths >= 0 ? ConvertPopularity({pop, L.popWidth}) : 0;
-        }
-        odds[k] = static_cast<double>(tenths);
+    std::size_t k = 1;
+#if defined(__SSE2__)
+    for (; k + 1 < N; k += 2, at += 2 * L.stride) {
+        if (ConvertPair<L>(at, &odds[k], &pops[k])) [[likely]]
+            continue;
+        ConvertEntry<L>(at, odds[k], pops[k]);
+        ConvertEntry<L>(at + L.stride, odds[k + 1], pops[k + 1]);
     }
-    for (std::size_t k = 1; k < N; ++k) odds[k] /= 10.0;
+#endif
+    for (; k < N; ++k, at += L.stride) ConvertEntry<L>(at, odds[k], pops[k]);
 }
 
 // The ranks have always followed the byte order of "%6.1f%6.1f%2d" texts of the two odds and

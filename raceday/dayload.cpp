@@ -34,12 +34,22 @@ std::string VenueName2(std::string_view code) {
     return keiba::JyoCodeToName(code, 2);
 }
 
-// Venue code and race number (fields 20 and 26) of a race record, packed in four bytes.
-std::uint32_t VenueRaceKey(std::string_view record) {
+// " 1" to " 3": a past run's number in the progress texts.
+const std::string& RunNumber(std::size_t k) {
+    static const std::array<std::string, kPastRunsRead> kNumbers = [] {
+        std::array<std::string, kPastRunsRead> n;
+        for (std::size_t i = 0; i < kPastRunsRead; ++i)
+            n[i] = keiba::FormatInt(static_cast<std::int64_t>(i + 1), 2);
+        return n;
+    }();
+    return kNumbers[k];
+}
+
+// A venue code and race number packed in four bytes.
+std::uint32_t VenueRaceKey(std::string_view venue, std::string_view race) {
     char k[4] = {' ', ' ', ' ', ' '};
-    std::string_view venue = jvdata::Field(record, 20, 2), race = jvdata::Field(record, 26, 2);
-    std::copy(venue.begin(), venue.end(), k);
-    std::copy(race.begin(), race.end(), k + 2);
+    std::copy_n(venue.begin(), std::min<std::size_t>(venue.size(), 2), k);
+    std::copy_n(race.begin(), std::min<std::size_t>(race.size(), 2), k + 2);
     std::uint32_t v;
     std::memcpy(&v, k, 4);
     return v;
@@ -57,22 +67,25 @@ public:
         }
         return it->second ? &*it->second : nullptr;
     }
-    // The first record of a past day's race file with the venue and race number of `past`, or
-    // an empty view. The day is found by its "yyyymmdd", without building its path again.
-    std::string_view PastRace(const fs::path& appDir, const jvdata::TJvRA& past) {
-        std::string date8(past.RaceDate());
+    // The first record of a past day's race file with the venue and race number of the race
+    // key `key16`, or an empty view. The day is found by its "yyyymmdd", without building its
+    // path again.
+    std::string_view PastRace(const fs::path& appDir, std::string_view key16) {
+        const auto key = jvdata::RaceKey::FromText(key16);
+        if (!key) return {};
+        std::string date8(key->Date8());
         auto it = pastDays_.find(date8);
         if (it == pastDays_.end()) {
-            auto date = past.Key().Date();
+            auto date = key->Date();
             const std::string* file =
                 date ? Get(jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA)) : nullptr;
             it = pastDays_.emplace(std::move(date8), IndexRaces(file)).first;
         }
         const RaceIndex& index = it->second;
-        const std::uint32_t key = VenueRaceKey(past.Bytes());
-        auto at = std::lower_bound(index.begin(), index.end(), key,
+        const std::uint32_t packed = VenueRaceKey(key->Venue(), key->RaceNo());
+        auto at = std::lower_bound(index.begin(), index.end(), packed,
                                    [](const auto& e, std::uint32_t k) { return e.first < k; });
-        return at != index.end() && at->first == key ? at->second : std::string_view();
+        return at != index.end() && at->first == packed ? at->second : std::string_view();
     }
 
 private:
@@ -85,7 +98,8 @@ private:
         index.reserve(n);
         for (std::size_t i = 0; i < n; ++i) {
             std::string_view rec = jvdata::RecordAt(*file, jvdata::kRaLength, i);
-            index.emplace_back(VenueRaceKey(rec), rec);
+            index.emplace_back(VenueRaceKey(jvdata::Field(rec, 20, 2), jvdata::Field(rec, 26, 2)),
+                               rec);
         }
         std::stable_sort(index.begin(), index.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -150,73 +164,67 @@ std::size_t ReadRunners(TRaceDay& day, std::size_t r, const std::string& runnerF
     return h;
 }
 
-// Horse master and the last three earlier runs of runner h of race slot r. Every slot of the
-// runner is written: what is not read is blanked. Of a past run's race record only the key is
-// set here; PlacePastRaces looks up the rest.
-void ReadRunnerHistory(TRaceDay& day, std::size_t r, std::size_t h, std::int64_t raceDate,
-                       DayLoadHost& host, const fs::path& appDir) {
+// Horse master and the last three earlier runs of runner h of race slot r; returns how many
+// runs it found. The master and run slots are all written: what is not read is blanked. The
+// runs' race records are left to PlacePastRaces.
+std::size_t ReadRunnerHistory(TRaceDay& day, std::size_t r, std::size_t h, std::int64_t raceDate,
+                              DayLoadHost& host, const fs::path& appDir) {
     const jvdata::TJvSE& se = day.gDayHorses[r][h];
     std::string_view id = se.PedigreeId();
     jvdata::TJvUM& masterSlot = day.gDayHorseMasters[r][h];
+    auto& runSlots = day.gPastRunHorses[r][h];
     std::size_t k = 0;
-    auto blankRest = [&] {
-        for (; k < kPastRunsRead; ++k) {
-            day.gPastRunHorses[r][h][k].Clear();
-            day.gPastRunRaces[r][h][k].Clear();
-        }
-    };
     // The three paths differ only in folder and extension: an id that is no pedigree id makes
     // none of them, and nothing may be built from it.
     auto um2 = jvdata::HorseFilePath(appDir, jvdata::HorseFile::UM2, id);
     auto sei = jvdata::HorseFilePath(appDir, jvdata::HorseFile::SEI, id);
-    if (!um2 || !sei) {
-        masterSlot.Clear();
-        blankRest();
-        return;
-    }
-    auto master = keiba::ReadWholeFile(*um2);
-    if (!master) {
-        std::error_code ec;
-        fs::create_directories(um2->parent_path(), ec);
-        if (auto uma = jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id))
-            host.UMConvertBtnClick(*um2, *uma);
-        master = keiba::ReadWholeFile(*um2);
-    }
-    if (master)
-        masterSlot.Assign(jvdata::RecordAt(*master, jvdata::kUmLength, 0));
-    else
-        masterSlot.Clear();
-
-    auto runs = keiba::ReadWholeFile(*sei);
-    if (runs && !runs->empty()) {
-        static const std::string kRuns = keiba::Sj("走");
-        const jvdata::TJvRA& race = day.gDayRaces[r];
-        std::string progress;
-        std::size_t count = jvdata::RecordCount(*runs, jvdata::kSeLength);
-        for (std::size_t i = count; i-- > 0 && k < kPastRunsRead;) {
-            std::string_view rec = jvdata::RecordAt(*runs, jvdata::kSeLength, i);
-            std::int64_t date = jvdata::FieldNumber(rec, 12, 8);
-            if (date < 1 || date >= raceDate) continue;
-            day.gPastRunHorses[r][h][k].Assign(rec);
-            jvdata::TJvRA& pastRace = day.gPastRunRaces[r][h][k];
-            pastRace.Clear();
-            pastRace.SetField(12, 16, jvdata::Field(rec, 12, 16));
-            if (progress.empty())
-                progress = VenueName2(race.VenueCode()) +
-                           keiba::FormatIntBlankZero(race.Field(26, 2)) + "R " +
-                           keiba::StrToMaruNum(se.Field(29, 2)) +
-                           std::string(keiba::CutBytes(se.HorseName(), 18)) + ":";
-            host.SetProgressText(progress + keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) +
-                                 kRuns);
-            ++k;
+    if (um2 && sei) {
+        auto master = keiba::ReadWholeFile(*um2);
+        if (!master) {
+            std::error_code ec;
+            fs::create_directories(um2->parent_path(), ec);
+            if (auto uma = jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id))
+                host.UMConvertBtnClick(*um2, *uma);
+            master = keiba::ReadWholeFile(*um2);
         }
+        if (master)
+            masterSlot.Assign(jvdata::RecordAt(*master, jvdata::kUmLength, 0));
+        else
+            masterSlot.Clear();
+
+        auto runs = keiba::ReadWholeFile(*sei);
+        if (runs && !runs->empty()) {
+            static const std::string kRuns = keiba::Sj("走");
+            const jvdata::TJvRA& race = day.gDayRaces[r];
+            std::string progress;
+            std::size_t count = jvdata::RecordCount(*runs, jvdata::kSeLength);
+            for (std::size_t i = count; i-- > 0 && k < kPastRunsRead;) {
+                std::string_view rec = jvdata::RecordAt(*runs, jvdata::kSeLength, i);
+                std::int64_t date = jvdata::FieldNumber(rec, 12, 8);
+                if (date < 1 || date >= raceDate) continue;
+                runSlots[k].Assign(rec);
+                if (progress.empty())
+                    progress = VenueName2(race.VenueCode()) +
+                               keiba::FormatIntBlankZero(race.Field(26, 2)) + "R " +
+                               keiba::StrToMaruNum(se.Field(29, 2)) +
+                               std::string(keiba::CutBytes(se.HorseName(), 18)) + ":";
+                host.SetProgressText(progress + RunNumber(k) + kRuns);
+                ++k;
+            }
+        }
+    } else {
+        masterSlot.Clear();
     }
-    blankRest();
+    const std::size_t found = k;
+    for (; k < kPastRunsRead; ++k) runSlots[k].Clear();
+    return found;
 }
 
-// The whole race records of the past runs, from their days' race files.
-void PlacePastRaces(TRaceDay& day, std::size_t r, DayLoadHost& host, const fs::path& appDir,
-                    FileCache& files) {
+// The race records of the past runs of race slot r, each written once: the whole record from
+// its day's race file, or its key alone (the key of the run) when the file has none, or blanks
+// past the runner's runs. `runs` holds how many runs ReadRunnerHistory found per runner.
+void PlacePastRaces(TRaceDay& day, std::size_t r, const std::array<std::uint8_t, kMaxRunners>& runs,
+                    DayLoadHost& host, const fs::path& appDir, FileCache& files) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
     int f = FieldSize(day, static_cast<int>(r));
     if (f <= 0) return;
@@ -228,17 +236,28 @@ void PlacePastRaces(TRaceDay& day, std::size_t r, DayLoadHost& host, const fs::p
         const jvdata::TJvSE& se = day.gDayHorses[r][h];
         const std::string runnerText =
             keiba::StrToMaruNum(se.Field(29, 2)) + std::string(keiba::CutBytes(se.HorseName(), 18));
+        // The progress follows the runs up to the first without a year.
+        bool placing = true;
         for (std::size_t k = 0; k < kPastRunsRead; ++k) {
             jvdata::TJvRA& past = day.gPastRunRaces[r][h][k];
-            host.SetProgressText(raceText + keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) +
-                                 kRuns + runnerText);
-            if (keiba::TrimBlanks(past.Key().Year()).empty()) break;
-            int venue = static_cast<int>(keiba::DigitValue(past.VenueCode()));
-            if (past.VenueCode().size() != 2 || !jvdata::IsAsciiDigits(past.VenueCode()) ||
-                venue < 1 || venue > 10)
-                continue;
-            std::string_view rec = files.PastRace(appDir, past);
-            if (!rec.empty()) past.Assign(rec);
+            const bool hasRun = k < runs[h];
+            const std::string_view key = hasRun ? day.gPastRunHorses[r][h][k].Field(12, 16) : "";
+            std::string_view rec;
+            if (placing) {
+                host.SetProgressText(raceText + RunNumber(k) + kRuns + runnerText);
+                placing = hasRun && !keiba::TrimBlanks(key.substr(0, 4)).empty();
+                // Runs at courses outside the code table keep their key alone.
+                const std::string_view venue = placing ? key.substr(8, 2) : "";
+                const auto v = keiba::DigitValue(venue);
+                if (placing && jvdata::IsAsciiDigits(venue) && v >= 1 && v <= 10)
+                    rec = files.PastRace(appDir, key);
+            }
+            if (!rec.empty()) {
+                past.Assign(rec);
+            } else {
+                past.Clear();
+                if (hasRun) past.SetField(12, 16, key);
+            }
         }
     }
 }
@@ -413,6 +432,7 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
     for (TNeraiRecord& n : day.gNeraiSlots) n.Clear();
 
     // Races, runners, horse masters and past runs.
+    std::array<std::array<std::uint8_t, kMaxRunners>, kMaxRaces> pastRuns{};
     std::size_t raceCount =
         std::min<std::size_t>(jvdata::RecordCount(*raFile, jvdata::kRaLength), kMaxRaces);
     day.gDayRaceCount = static_cast<int>(raceCount);
@@ -426,7 +446,8 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
             if (const std::string* runnerFile = runnerPath ? files.Get(*runnerPath) : nullptr) {
                 read = ReadRunners(day, r, *runnerFile);
                 for (std::size_t h = 0; h < read; ++h)
-                    ReadRunnerHistory(day, r, h, raceDate, host, appDir);
+                    pastRuns[r][h] = static_cast<std::uint8_t>(
+                        ReadRunnerHistory(day, r, h, raceDate, host, appDir));
             }
         } else {
             day.gDayRaces[r].Clear();
@@ -445,7 +466,7 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
         if (!IsBlankOrZeroYear(race.Key().Year()))
             host.AddRaceListItem(U8(VenueName2(race.VenueCode()) +
                                     keiba::FormatIntBlankZero(race.Field(26, 2)) + "R"));
-        PlacePastRaces(day, r, host, appDir, files);
+        PlacePastRaces(day, r, pastRuns[r], host, appDir, files);
     }
 
     LoadMembersData(day);
