@@ -267,11 +267,13 @@ void ReadPayouts(TRaceDay& day) {
     if (!bytes) return;
     std::size_t n =
         std::min<std::size_t>(jvdata::RecordCount(*bytes, jvdata::kHrLength), kMaxRaces);
+    std::array<std::string, kMaxRaces> slotKeys;
+    for (std::size_t r = 0; r < kMaxRaces; ++r) slotKeys[r] = day.gDayRaces[r].Key().Key12();
     for (std::size_t i = 0; i < n; ++i) {
         std::string_view rec = jvdata::RecordAt(*bytes, jvdata::kHrLength, i);
         std::string key = jvdata::RaceKey::Of(rec).Key12();
         for (std::size_t r = 0; r < kMaxRaces; ++r) {
-            std::string slotKey = day.gDayRaces[r].Key().Key12();
+            const std::string& slotKey = slotKeys[r];
             if (keiba::TrimBlanks(slotKey).empty()) continue;
             if (slotKey == key) {
                 day.gDayPayouts[r].Assign(rec);
