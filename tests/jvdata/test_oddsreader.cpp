@@ -1,5 +1,7 @@
 #include "jvdata/oddsreader.h"
 
+#include "keiba/fileio.h"
+
 #include "tests/jvdata/recordmaker.h"
 #include "tests/support/tempdir.h"
 
@@ -162,4 +164,26 @@ TEST(OddsReader, FilesAreMatchedByVenueAndRaceAndReadAgainOnlyWhenChanged) {
     // A race the file does not hold keeps its slot as it was.
     ReadRaceOdds(Race(1, 12), files, cache, s->View(), *calc);
     EXPECT_EQ(s->o1.Bytes(), fresh);
+
+    // While a hold lives each file is looked at once; the first read after it sees the change.
+    std::string later = O1(11);
+    SetWin(later, 1, "0033", "0011", "0012");
+    {
+        OddsFileCache::Hold hold(cache);
+        ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+        testsupport::WriteBytes(files.paths[0], later + "partial!");
+        ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+        EXPECT_DOUBLE_EQ(calc->WinOdds[0], 7.7);
+    }
+    ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+    EXPECT_DOUBLE_EQ(calc->WinOdds[0], 3.3);
+
+    // A file replaced whole by one of the same size and time is another file all the same.
+    const auto time = std::filesystem::last_write_time(files.paths[0]);
+    std::string replaced = O1(11);
+    SetWin(replaced, 1, "0044", "0011", "0012");
+    ASSERT_TRUE(keiba::WriteFileAtomic(files.paths[0], replaced + "partial!"));
+    std::filesystem::last_write_time(files.paths[0], time);
+    ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+    EXPECT_DOUBLE_EQ(calc->WinOdds[0], 4.4);
 }
