@@ -1,7 +1,9 @@
 // A full race day (36 races of 18 runners, three past runs each, every odds kind) loaded into
-// the race-day model, against a plain read of the same files in the same run; and the odds
-// step alone against a plain read of the six odds files.
+// the race-day model, against a plain read of the same files in the same run; and the load's odds
+// step alone (every race's odds read and converted) against a plain read of the six odds files.
+// Prints both time ratios.
 
+#include "bench/benchsupport.h"
 #include "jvdata/dayfiles.h"
 #include "keiba/appdir.h"
 #include "keiba/fileio.h"
@@ -178,14 +180,18 @@ void BM_OddsStep(benchmark::State& state) {
     raceday::DateComboChange(*day, "2026年12月06日", host, d.dir);
     for (auto _ : state) {
         day->gOddsFiles.Clear();
-        for (int r = 0; r < 36; ++r) {
-            day->gOddsRaceIndex = r;
-            host.OzReadBtnClick(*day);
-        }
+        raceday::ReadDayOdds(*day, host);
     }
 }
 BENCHMARK(BM_OddsStep)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return benchsupport::RunWithRatios(argc, argv, [](const benchsupport::RatioReporter& r) {
+        r.PrintRatio("day load / plain read of the day's files:", "BM_FullDayLoad",
+                     "BM_PlainReadOfTheDaysFiles");
+        r.PrintRatio("odds step / plain read of the odds files:", "BM_OddsStep",
+                     "BM_PlainReadOfTheOddsFiles");
+    });
+}

@@ -22,11 +22,13 @@ int RaceOf(const raceday::TRaceDay& day) {
     return std::clamp(day.gCurRace, 0, jvdata::kMaxRaces - 1);
 }
 
-// One bet of a grid: key, odds and popularity texts, and the runners of the key in order.
+// One bet of a grid: its runner (win and place) or combination index, and its odds and
+// popularity when it has them (a key of a missing odds record has blanks).
 struct Line {
-    std::string key, odds, pop;
-    std::array<int, 3> runners{};
-    int count = 0;
+    int index = 0;
+    bool priced = false;
+    double odds = 0.0;
+    int pop = 0;
 };
 
 // Odds and popularity widths of a type, and the blank texts of a key whose odds record is
@@ -76,42 +78,33 @@ bool OddsLoaded(const raceday::TRaceDay& day, BetKind k) {
     return false;
 }
 
-void PutOdds(Line& line, const LineFormat& f, double odds, int pop) {
-    line.odds = keiba::FormatFixed(odds, f.oddsWidth, 1);
-    line.pop = keiba::FormatInt(pop, f.popWidth);
-}
-
-void PutBlanks(Line& line, const LineFormat& f) {
-    line.odds.assign(static_cast<std::size_t>(f.blankOdds), ' ');
-    line.pop.assign(static_cast<std::size_t>(f.blankPop), ' ');
+void PutOdds(Line& line, double odds, int pop) {
+    line.priced = true;
+    line.odds = odds;
+    line.pop = pop;
 }
 
 std::vector<Line> SingleLines(const raceday::TRaceDay& day, const Runners& m, BetKind k) {
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
-    const LineFormat f = FormatOf(k);
     const bool loaded = OddsLoaded(day, k);
     std::vector<Line> lines;
     for (int i = 0; i < m.n; ++i) {
         const auto h = static_cast<std::size_t>(i);
         if (!m.axis[h]) continue;
         Line line;
-        line.key = keiba::FormatInt(i + 1, 2);
-        line.runners[0] = i + 1;
-        line.count = 1;
+        line.index = i + 1;
         // A place bet also needs its own odds: a runner withdrawn from the place pool still has
         // a win popularity, and its line would distribute money at odds of 0.
         bool priced = calc.WinPop[h] > 0 && (k == BetKind::Tan || calc.PlaceOddsMin[h] > 0.0);
         if (priced) {
             if (k == BetKind::Tan)
-                PutOdds(line, f, calc.WinOdds[h], calc.WinPop[h]);
+                PutOdds(line, calc.WinOdds[h], calc.WinPop[h]);
             else
-                PutOdds(line, f, calc.PlaceOddsMin[h], calc.PlaceMinPop[h]);
-        } else if (!loaded) {
-            PutBlanks(line, f);
-        } else {
+                PutOdds(line, calc.PlaceOddsMin[h], calc.PlaceMinPop[h]);
+        } else if (loaded) {
             continue;
         }
-        lines.push_back(std::move(line));
+        lines.push_back(line);
     }
     return lines;
 }
@@ -157,85 +150,118 @@ std::vector<bool> CombinationFlags(const Runners& m, BetKind k, int count) {
     return flags;
 }
 
-std::vector<Line> CombinationLines(const raceday::TRaceDay& day, const Runners& m, BetKind k) {
-    const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
-    const LineFormat f = FormatOf(k);
-    const bool loaded = OddsLoaded(day, k);
+// A combination type's count, keys and odds arrays.
+struct Combinations {
     int count = 0;
     std::string (*keyOf)(int) = nullptr;
     const double* odds = nullptr;
     const int* pops = nullptr;
+};
+Combinations CombinationsOf(const jvdata::TRaceCalc& calc, BetKind k) {
     switch (k) {
     case BetKind::Umaren:
-        count = jvdata::kQuinellaCount, keyOf = keiba::QuinellaKeyOf;
-        odds = calc.UmarenOdds.data(), pops = calc.UmarenPop.data();
-        break;
+        return {jvdata::kQuinellaCount, keiba::QuinellaKeyOf, calc.UmarenOdds.data(),
+                calc.UmarenPop.data()};
     case BetKind::Wide:
-        count = jvdata::kQuinellaCount, keyOf = keiba::QuinellaKeyOf;
-        odds = calc.WideOdds.data(), pops = calc.WidePop.data();
-        break;
+        return {jvdata::kQuinellaCount, keiba::QuinellaKeyOf, calc.WideOdds.data(),
+                calc.WidePop.data()};
     case BetKind::Umatan:
-        count = jvdata::kExactaCount, keyOf = keiba::ExactaKeyOf;
-        odds = calc.UmatanOdds.data(), pops = calc.UmatanPop.data();
-        break;
+        return {jvdata::kExactaCount, keiba::ExactaKeyOf, calc.UmatanOdds.data(),
+                calc.UmatanPop.data()};
     case BetKind::Sanrenpuku:
-        count = jvdata::kTrioCount, keyOf = keiba::TrioKeyOf;
-        odds = calc.SanrenpukuOdds.data(), pops = calc.SanrenpukuPop.data();
-        break;
+        return {jvdata::kTrioCount, keiba::TrioKeyOf, calc.SanrenpukuOdds.data(),
+                calc.SanrenpukuPop.data()};
     case BetKind::Sanrentan:
-        count = jvdata::kTrifectaCount, keyOf = keiba::TrifectaKeyOf;
-        odds = calc.SanrentanOdds.data(), pops = calc.SanrentanPop.data();
-        break;
+        return {jvdata::kTrifectaCount, keiba::TrifectaKeyOf, calc.SanrentanOdds.data(),
+                calc.SanrentanPop.data()};
     default: return {};
     }
-    const std::vector<bool> flags = CombinationFlags(m, k, count);
+}
+
+std::vector<Line> CombinationLines(const raceday::TRaceDay& day, const Runners& m, BetKind k) {
+    const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
+    const bool loaded = OddsLoaded(day, k);
+    const Combinations c = CombinationsOf(calc, k);
+    if (c.count == 0) return {};
+    const std::vector<bool> flags = CombinationFlags(m, k, c.count);
     std::vector<Line> lines;
-    for (int index = 1; index <= count; ++index) {
-        if (!flags[static_cast<std::size_t>(index)]) continue;
-        Line line;
-        line.key = keyOf(index);
+    lines.reserve(static_cast<std::size_t>(c.count));
+    for (int index = 1; index <= c.count; ++index) {
         const auto at = static_cast<std::size_t>(index);
-        if (!loaded)
-            PutBlanks(line, f);
-        else if (odds[at] > 0.0)
-            PutOdds(line, f, odds[at], pops[at]);
-        else
-            continue; // not on sale
-        line.count = static_cast<int>((line.key.size() + 1) / 3);
-        for (int p = 0; p < line.count; ++p)
-            line.runners[static_cast<std::size_t>(p)] = static_cast<int>(keiba::DigitValue(
-                std::string_view(line.key).substr(static_cast<std::size_t>(p * 3), 2)));
-        lines.push_back(std::move(line));
+        if (!flags[at]) continue;
+        if (loaded && !(c.odds[at] > 0.0)) continue; // not on sale
+        Line line;
+        line.index = index;
+        if (loaded) PutOdds(line, c.odds[at], c.pops[at]);
+        lines.push_back(line);
     }
     return lines;
 }
 
-// "連人気": the win popularities of the key's runners, only when every one is known.
-std::string RunnerPopularities(const jvdata::TRaceCalc& calc, const Line& line) {
-    std::string text;
-    for (int p = 0; p < line.count; ++p) {
-        int pop =
-            calc.WinPop[static_cast<std::size_t>(line.runners[static_cast<std::size_t>(p)] - 1)];
-        if (pop < 1) return {};
-        if (p > 0) text += '-';
-        text += keiba::FormatInt(pop, 2);
+// Texts written into a row's cells straight from a buffer.
+class RowText {
+public:
+    // `calc` gives the runners' win popularities for RunnerPopularities.
+    explicit RowText(const jvdata::TRaceCalc& calc) {
+        for (std::size_t h = 0; h < pops_.size(); ++h)
+            if (calc.WinPop[h] >= 1)
+                pops_[h].size = static_cast<std::size_t>(PutInt(pops_[h].text, calc.WinPop[h], 2) -
+                                                         pops_[h].text);
     }
-    return text;
-}
+    std::string_view Int(std::int64_t value, int width) {
+        return {buf_, PutInt(buf_, value, width)};
+    }
+    // "連人気": the win popularities of the runners of a key (" 1- 5", " 1- 5- 9"), only when
+    // every one is known.
+    std::string_view RunnerPopularities(std::string_view key) {
+        char* out = buf_;
+        const std::size_t runners = (key.size() + 1) / 3;
+        for (std::size_t p = 0; p < runners && p < 3; ++p) {
+            const auto horse = keiba::DigitValue(key.substr(p * 3, 2));
+            const Pop& pop = pops_[static_cast<std::size_t>(horse - 1)];
+            if (pop.size == 0) return {}; // not known
+            if (p > 0) *out++ = '-';
+            out = std::copy_n(pop.text, pop.size, out);
+        }
+        return {buf_, out};
+    }
+
+private:
+    struct Pop {
+        char text[24];
+        std::size_t size = 0;
+    };
+    std::array<Pop, jvdata::kMaxRunners> pops_{};
+    char buf_[96];
+};
 
 void FillGrid(const raceday::TRaceDay& day, BetKind k, const std::vector<Line>& lines,
               PlainTable& grid) {
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
     const LineFormat f = FormatOf(k);
-    const bool combination = k != BetKind::Tan && k != BetKind::Fuku;
+    const Combinations c = CombinationsOf(calc, k);
+    const std::string blankOdds(static_cast<std::size_t>(f.blankOdds), ' ');
+    const std::string blankPop(static_cast<std::size_t>(f.blankPop), ' ');
     grid.SetRowCount(lines.size() > 1 ? static_cast<int>(lines.size()) + 1 : 2);
+    RowText text(calc);
     for (std::size_t t = 0; t < lines.size(); ++t) {
+        const Line& line = lines[t];
         const int row = static_cast<int>(t) + 1;
-        grid.SetCell(kNumberCol, row, keiba::FormatInt(row, f.numberWidth));
-        grid.SetCell(kKeyCol, row, lines[t].key);
-        grid.SetCell(kOddsCol, row, lines[t].odds);
-        grid.SetCell(kPopCol, row, lines[t].pop);
-        if (combination) grid.SetCell(kRenPopCol, row, RunnerPopularities(calc, lines[t]));
+        grid.SetCell(kNumberCol, row, text.Int(row, f.numberWidth));
+        if (c.keyOf) {
+            std::string key = c.keyOf(line.index);
+            grid.SetCell(kRenPopCol, row, text.RunnerPopularities(key));
+            grid.SetCell(kKeyCol, row, key);
+        } else {
+            grid.SetCell(kKeyCol, row, text.Int(line.index, 2));
+        }
+        if (line.priced) {
+            grid.SetCell(kOddsCol, row, keiba::FormatFixed(line.odds, f.oddsWidth, 1));
+            grid.SetCell(kPopCol, row, text.Int(line.pop, f.popWidth));
+        } else {
+            grid.SetCell(kOddsCol, row, blankOdds);
+            grid.SetCell(kPopCol, row, blankPop);
+        }
     }
 }
 
@@ -259,14 +285,10 @@ void CompleteGrid(BetKind kind, const raceday::TRaceDay& day, StakeInputs in, Be
     PlainTable& grid = book.Grid(kind);
     CalcFundDistribution(kind, in.mode, in.amount, grid, l.payoutCol, l.stakeCol, kEraseCol,
                          kOddsCol, kNumberCol, book.labels);
-    if (appearRows >= 0) {
-        const int fieldSize = raceday::FieldSize(day, RaceOf(day));
-        for (int c = 0; c < l.appearCount; ++c) {
-            const AppearCall& a = l.appear[static_cast<std::size_t>(c)];
-            FillAppearRateColumn(book.appearRates, a.block, a.position, fieldSize, appearRows, grid,
-                                 a.destCol, l.appearSrcCol);
-        }
-    }
+    if (appearRows >= 0)
+        FillAppearRateColumns(
+            book.appearRates, std::span(l.appear).first(static_cast<std::size_t>(l.appearCount)),
+            raceday::FieldSize(day, RaceOf(day)), appearRows, grid, l.appearSrcCol);
     SetKaimeResults(kind, kKeyCol, l.stakeCol, grid, l.resultPopCol, l.resultReturnCol,
                     l.resultPayoutCol, day.gPayoutTables, RaceOf(day), book.labels);
 }

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,12 @@ inline constexpr int kModeProportional = 1;
 
 // A cell's number as the grids write them: right-aligned digits with an optional fraction.
 double CellDouble(std::string_view cell);
+
+// "%Nd" of a whole number, the text keiba::FormatInt gives, without a detour through printf:
+// a build writes tens of thousands of them. PutInt writes it at `out`, which has room for
+// max(width, 20) characters, and returns its end; `width` is at least 0.
+std::string IntText(std::int64_t value, int width);
+char* PutInt(char* out, std::int64_t value, int width);
 
 // `CalcFundDistribution`: spreads `budget` yen over the counted rows (a row number, not
 // erased, odds present) in 100-yen units and fills the type's count, total and expected-return
@@ -51,6 +58,10 @@ std::optional<double> GetAppearRate(const AppearRateTable& table, int block, int
 // Rows whose runner has no rate in the table keep their text.
 void FillAppearRateColumn(const AppearRateTable& table, int block, int position, int fieldSize,
                           int rows, PlainTable& grid, int destCol, int srcCol);
+// The same for up to three columns of one source in one pass over the rows; the columns written
+// are not the source.
+void FillAppearRateColumns(const AppearRateTable& table, std::span<const AppearCall> calls,
+                           int fieldSize, int rows, PlainTable& grid, int srcCol);
 
 // The payout entries of a type for race slot `race`: key as the grids write it (" 3", " 3-12",
 // " 1- 5- 9"; empty while not published), yen per 100 yen, popularity.

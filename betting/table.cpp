@@ -4,31 +4,31 @@
 
 namespace betting {
 
-namespace {
-const std::string kEmpty;
+const std::string& PlainTable::Empty() {
+    static const std::string empty;
+    return empty;
 }
 
 PlainTable::PlainTable(int cols, int rows)
     : cols_(std::max(cols, 1))
     , rows_(std::max(rows, 1))
-    , cells_(At(0, rows_)) {}
+    , cells_(At(0, rows_))
+    , dirty_(0) {}
 
 void PlainTable::SetRowCount(int rows) {
-    rows_ = std::max(rows, 1);
-    cells_.resize(At(0, rows_));
-}
-
-const std::string& PlainTable::Cells(int col, int row) const {
-    return InRange(col, row) ? cells_[At(col, row)] : kEmpty;
-}
-
-void PlainTable::SetCell(int col, int row, std::string_view text) {
-    if (InRange(col, row)) cells_[At(col, row)].assign(text);
+    rows = std::max(rows, 1);
+    if (rows > rows_) {
+        for (std::size_t i = At(0, rows_); i < At(0, std::min(rows, dirty_)); ++i)
+            cells_[i].clear();
+        if (At(0, rows) > cells_.size()) cells_.resize(At(0, rows));
+    }
+    rows_ = rows;
 }
 
 void PlainTable::ClearFrom(int first) {
-    for (std::size_t i = At(0, std::clamp(first, 0, rows_)); i < cells_.size(); ++i)
-        cells_[i].clear();
+    first = std::clamp(first, 0, rows_);
+    for (std::size_t i = At(0, first); i < At(0, dirty_); ++i) cells_[i].clear();
+    dirty_ = std::min(dirty_, first);
 }
 
 void PlainTable::SwapRows(int a, int b) {
@@ -36,6 +36,7 @@ void PlainTable::SwapRows(int a, int b) {
     std::swap_ranges(cells_.begin() + static_cast<std::ptrdiff_t>(At(0, a)),
                      cells_.begin() + static_cast<std::ptrdiff_t>(At(0, a + 1)),
                      cells_.begin() + static_cast<std::ptrdiff_t>(At(0, b)));
+    dirty_ = std::max(dirty_, std::max(a, b) + 1);
 }
 
 void PlainTable::ReorderRows(int first, const std::vector<int>& order) {
@@ -45,6 +46,7 @@ void PlainTable::ReorderRows(int first, const std::vector<int>& order) {
         for (int c = 0; c < cols_; ++c) moved.push_back(std::move(cells_[At(c, from)]));
     std::move(moved.begin(), moved.end(),
               cells_.begin() + static_cast<std::ptrdiff_t>(At(0, first)));
+    dirty_ = std::max(dirty_, rows_);
 }
 
 } // namespace betting

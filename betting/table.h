@@ -29,9 +29,18 @@ public:
     // New rows are empty; at least one row always stays.
     void SetRowCount(int rows);
 
-    const std::string& Cells(int col, int row) const;
+    const std::string& Cells(int col, int row) const {
+        return InRange(col, row) ? cells_[At(col, row)] : Empty();
+    }
     std::string Cell(int col, int row) const override { return Cells(col, row); }
-    void SetCell(int col, int row, std::string_view text) override;
+    void SetCell(int col, int row, std::string_view text) override {
+        if (!InRange(col, row)) return;
+        cells_[At(col, row)].assign(text);
+        if (row >= dirty_) dirty_ = row + 1;
+    }
+    void ClearCell(int col, int row) {
+        if (InRange(col, row)) cells_[At(col, row)].clear();
+    }
     // Every cell of rows `first` and below emptied.
     void ClearFrom(int first);
     void SwapRows(int a, int b);
@@ -39,6 +48,7 @@ public:
     void ReorderRows(int first, const std::vector<int>& order);
 
 private:
+    static const std::string& Empty();
     bool InRange(int col, int row) const {
         return col >= 0 && row >= 0 && col < cols_ && row < rows_;
     }
@@ -47,7 +57,11 @@ private:
                static_cast<std::size_t>(col);
     }
     int cols_, rows_;
-    std::vector<std::string> cells_; // row-major
+    // Row-major. The cells stay when rows are dropped, so that a grid rebuilt to its size again
+    // makes no strings. Rows from `dirty_` on are all empty; those below it that come back are
+    // emptied then.
+    std::vector<std::string> cells_;
+    int dirty_;
 };
 
 } // namespace betting

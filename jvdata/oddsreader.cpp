@@ -3,7 +3,16 @@
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
 
+#include <sys/stat.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
 
 namespace jvdata {
 namespace {
@@ -12,7 +21,7 @@ bool IsRunOf(std::string_view s, char c) {
     return !s.empty() && s.find_first_not_of(c) == std::string_view::npos;
 }
 
-// All digits: their value; otherwise -1. The common case of every odds and popularity field.
+// All digits: their value; otherwise -1.
 std::int64_t PlainDigits(std::string_view s) {
     if (s.empty() || s.size() > 12) return -1;
     std::int64_t v = 0;
@@ -24,6 +33,30 @@ std::int64_t PlainDigits(std::string_view s) {
     return v;
 }
 
+// The value of a field of W bytes that are all digits, otherwise -1: the common case of every
+// odds and popularity field, read without a loop. The eight bytes from the field's start are
+// loaded as one little-endian word (so they must lie inside the record), the field shifted to
+// its top behind 8 - W '0's, checked all at once and combined pairwise (1+1, 2+2, 4+4 digits).
+template <std::size_t W> std::int64_t FixedDigits(const char* p) {
+    static_assert(W >= 1 && W <= 8);
+    if constexpr (std::endian::native != std::endian::little) {
+        return PlainDigits({p, W});
+    } else {
+        std::uint64_t x;
+        std::memcpy(&x, p, 8);
+        if constexpr (W < 8) x = (x << (8 * (8 - W))) | (0x3030303030303030u >> (8 * W));
+        // Each byte 0x30..0x39: its high nibble is 3, and adding 6 leaves it 3.
+        const std::uint64_t high = 0xF0F0F0F0F0F0F0F0u;
+        if (((x & high) | (((x + 0x0606060606060606u) & high) >> 4)) != 0x3333333333333333u)
+            return -1;
+        x -= 0x3030303030303030u;
+        x = x * 10 + (x >> 8);
+        const std::uint64_t pairs = 0x000000FF000000FFu;
+        x = ((x & pairs) * 0x000F424000000064u + ((x >> 16) & pairs) * 0x0000271000000001u) >> 32;
+        return static_cast<std::int64_t>(x & 0xFFFFFFFFu);
+    }
+}
+
 // A popularity field: a decimal integer with leading blanks or zeros; anything else is 0.
 int ConvertPopularity(std::string_view field) {
     std::int64_t plain = PlainDigits(field);
@@ -33,70 +66,174 @@ int ConvertPopularity(std::string_view field) {
     return static_cast<int>(*v);
 }
 
-// One pass over the field: blanks around it, then digits; the markers and damaged bytes are
-// the rare cases.
-inline double ConvertOdds(std::string_view field) {
+// An odds field in tenths: blanks around it, then digits; otherwise a marker or damaged bytes,
+// whose values -1.0 and -2.0 are -10 and -20 tenths.
+constexpr std::int64_t kNoSaleTenths = -10;
+constexpr std::int64_t kBlankTenths = -20;
+std::int64_t OddsTenths(std::string_view field) {
     std::size_t b = 0, e = field.size();
     while (b < e && static_cast<unsigned char>(field[b]) <= ' ') ++b;
-    if (b == e) return -2.0;
+    if (b == e) return kBlankTenths;
     while (static_cast<unsigned char>(field[e - 1]) <= ' ') --e;
     std::string_view t = field.substr(b, e - b);
     std::int64_t plain = PlainDigits(t);
-    if (plain >= 0) return static_cast<double>(plain) / 10.0;
-    if (t.size() == field.size() && (IsRunOf(t, '-') || IsRunOf(t, '*'))) return -1.0;
-    return -2.0;
+    if (plain >= 0) return plain;
+    if (t.size() == field.size() && (IsRunOf(t, '-') || IsRunOf(t, '*'))) return kNoSaleTenths;
+    return kBlankTenths;
 }
 
-bool IsNumber(double odds) {
-    return odds >= 0.0;
+double ConvertOdds(std::string_view field) {
+    return static_cast<double>(OddsTenths(field)) / 10.0;
 }
 
-// Entry k of a combination kind into its odds and popularity arrays.
-template <std::size_t N>
-void ConvertEntries(std::string_view record, std::size_t firstOdds, std::size_t stride,
-                    std::size_t oddsWidth, std::size_t popOffset, std::size_t popWidth,
-                    std::array<double, N>& odds, std::array<int, N>& pops) {
-    for (std::size_t k = 1; k < N; ++k) {
-        std::size_t pos = firstOdds + stride * (k - 1);
-        double v = ConvertOdds(Field(record, pos, oddsWidth));
-        odds[k] = v;
-        pops[k] = IsNumber(v) ? ConvertPopularity(Field(record, pos + popOffset, popWidth)) : 0;
+// Where a kind's entries lie in its record: the first odds field (1-based), the distance from
+// one entry to the next, the odds width, and the popularity field's offset from the odds field
+// and its width.
+struct EntryLayout {
+    std::size_t first, stride, oddsWidth, popOffset, popWidth;
+};
+inline constexpr EntryLayout kUmaren{45, 13, 6, 6, 3};
+inline constexpr EntryLayout kWide{45, 17, 5, 10, 3};
+inline constexpr EntryLayout kUmatan{45, 13, 6, 6, 3};
+inline constexpr EntryLayout kSanrenpuku{47, 15, 6, 6, 3};
+inline constexpr EntryLayout kSanrentan{47, 17, 7, 7, 4};
+
+// One entry into its odds and popularity values. Fields of digits take the fixed-width way;
+// blanks, markers and damaged bytes the general one.
+template <EntryLayout L> void ConvertEntry(const char* at, double& odds, int& pop) {
+    const char* popField = at + L.popOffset;
+    std::int64_t tenths = FixedDigits<L.oddsWidth>(at);
+    if (tenths >= 0) [[likely]] {
+        std::int64_t p = FixedDigits<L.popWidth>(popField);
+        pop = p >= 0 ? static_cast<int>(p) : ConvertPopularity({popField, L.popWidth});
+    } else {
+        tenths = OddsTenths({at, L.oddsWidth});
+        pop = tenths >= 0 ? ConvertPopularity({popField, L.popWidth}) : 0;
     }
+    odds = static_cast<double>(tenths) / 10.0;
 }
 
-// "%6.1f" + "%6.1f" + "%2d": fixed-width keys whose text order is numeric order.
-std::string RankKey(double first, double second, int horse) {
-    return keiba::FormatFixed(first, 6, 1) + keiba::FormatFixed(second, 6, 1) +
-           keiba::FormatInt(horse, 2);
+#if defined(__SSE2__)
+// The fields of width W of two entries, one in each 64-bit lane, as digit values: the eight
+// bytes from each field's start (they must lie inside the record), the field shifted to the
+// top of its lane behind 8 - W zeros.
+template <std::size_t W> __m128i LaneDigits(const char* first, const char* second) {
+    static_assert(W >= 1 && W <= 8);
+    __m128i v = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)),
+                                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(second)));
+    v = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    if constexpr (W < 8) v = _mm_slli_epi64(v, 8 * (8 - W));
+    return v;
 }
 
-void AssignRanks(std::vector<std::string>& keys, TRaceCalc::PerRunner<int>& ranks) {
-    std::sort(keys.begin(), keys.end());
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        int horse = static_cast<int>(keiba::DigitValue(std::string_view(keys[i]).substr(12, 2)));
-        if (horse >= 1 && horse <= kMaxRunners)
-            ranks[static_cast<std::size_t>(horse - 1)] = static_cast<int>(i + 1);
+// Each lane's eight digit values (most significant first) as one number in the lane's low half:
+// digit pairs, then groups of four, then the eight.
+__m128i LaneValues(__m128i v) {
+    v = _mm_and_si128(_mm_add_epi16(_mm_mullo_epi16(v, _mm_set1_epi16(10)), _mm_srli_epi16(v, 8)),
+                      _mm_set1_epi16(0xFF));
+    v = _mm_madd_epi16(v, _mm_set1_epi32(0x00010064)); // pairs * 100 + pairs
+    return _mm_add_epi64(_mm_mul_epu32(v, _mm_set1_epi32(10000)), _mm_srli_epi64(v, 32));
+}
+
+// Entries k and k + 1 at once, when all four fields are digits; false leaves them to
+// ConvertEntry.
+template <EntryLayout L> bool ConvertPair(const char* at, double* odds, int* pops) {
+    const __m128i o = LaneDigits<L.oddsWidth>(at, at + L.stride);
+    const __m128i p = LaneDigits<L.popWidth>(at + L.popOffset, at + L.stride + L.popOffset);
+    const __m128i nine = _mm_set1_epi8(9);
+    const __m128i digits = _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(o, nine), nine),
+                                         _mm_cmpeq_epi8(_mm_max_epu8(p, nine), nine));
+    if (_mm_movemask_epi8(digits) != 0xFFFF) return false;
+    // The two values sit in dwords 0 and 2; both fit 32 bits.
+    const __m128i tenths = _mm_shuffle_epi32(LaneValues(o), _MM_SHUFFLE(3, 1, 2, 0));
+    _mm_storeu_pd(odds, _mm_div_pd(_mm_cvtepi32_pd(tenths), _mm_set1_pd(10.0)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(pops),
+                     _mm_shuffle_epi32(LaneValues(p), _MM_SHUFFLE(3, 1, 2, 0)));
+    return true;
+}
+#endif
+
+// Entries 1.. of a combination kind into its odds and popularity arrays, two at a time where
+// the processor allows.
+template <EntryLayout L, std::size_t RecordLength, std::size_t N>
+void ConvertEntries(const FixedRecord<RecordLength>& record, std::array<double, N>& odds,
+                    std::array<int, N>& pops) {
+    // Eight bytes are read from every field's start.
+    static_assert(L.first >= 1 &&
+                      L.first - 1 + L.stride * (N - 2) + L.popOffset + 8 <= RecordLength &&
+                      L.oddsWidth <= L.popOffset,
+                  "every entry's fields and the bytes read past them lie inside the record");
+    const char* at = record.Bytes().data() + (L.first - 1);
+    std::size_t k = 1;
+#if defined(__SSE2__)
+    for (; k + 1 < N; k += 2, at += 2 * L.stride) {
+        if (ConvertPair<L>(at, &odds[k], &pops[k])) [[likely]]
+            continue;
+        ConvertEntry<L>(at, odds[k], pops[k]);
+        ConvertEntry<L>(at + L.stride, odds[k + 1], pops[k + 1]);
     }
+#endif
+    for (; k < N; ++k, at += L.stride) ConvertEntry<L>(at, odds[k], pops[k]);
 }
+
+// The ranks have always followed the byte order of "%6.1f%6.1f%2d" texts of the two odds and
+// the horse number. For the values an O1 field gives (tenths up to 999.9, or the markers -1.0
+// and -2.0) that order is numeric but for the markers: a value under 10 has the longer run of
+// leading blanks and comes first, then "  -1.0", then "  -2.0", then the values from 10 up.
+long TextOrder(double odds) {
+    const long tenths = std::lround(odds * 10.0);
+    if (tenths >= 100) return tenths + 2;
+    if (tenths >= 0) return tenths;
+    return tenths == -10 ? 100 : 101;
+}
+
+struct RankEntry {
+    long first, second;
+    int horse;
+    auto operator<=>(const RankEntry&) const = default;
+};
+
+class Ranking {
+public:
+    void Add(double first, double second, int horse) {
+        entries_[n_++] = {TextOrder(first), TextOrder(second), horse};
+    }
+    void AssignTo(TRaceCalc::PerRunner<int>& ranks) {
+        std::sort(entries_.begin(), entries_.begin() + n_);
+        for (std::size_t i = 0; i < n_; ++i)
+            ranks[static_cast<std::size_t>(entries_[i].horse - 1)] = static_cast<int>(i + 1);
+    }
+
+private:
+    std::array<RankEntry, kMaxRunners> entries_{};
+    std::size_t n_ = 0;
+};
 
 template <typename Record>
 bool ReadSlot(const TJvRA& race, const std::filesystem::path& path, OddsFileCache& cache,
-              Record& slot) {
+              Record& slot, MissingOdds missing) {
     bool exists = false;
-    if (race.RaceNumber() <= 0) {
-        std::error_code ec;
-        return std::filesystem::exists(path, ec);
+    std::string_view found;
+    // A race number above 0 has a digit, so the key is never blank.
+    if (race.RaceNumber() > 0) {
+        found = cache.Find(path, Record::kLength, race.VenueCode(), race.Field(26, 2), &exists);
+    } else {
+        exists = cache.Exists(path);
     }
-    std::string_view venue = race.VenueCode();
-    std::string_view raceNo = race.Field(26, 2);
-    std::string key = std::string(venue) + std::string(raceNo);
-    if (keiba::TrimBlanks(key).empty()) {
-        std::error_code ec;
-        return std::filesystem::exists(path, ec);
-    }
-    std::string_view found = cache.Find(path, Record::kLength, venue, raceNo, &exists);
-    if (!found.empty()) slot.Assign(found);
+    if (!found.empty())
+        slot.Assign(found);
+    else if (missing == MissingOdds::Blank)
+        slot.Clear();
     return exists;
+}
+
+std::uint32_t PackKey(std::string_view venue, std::string_view raceNo) {
+    char k[4] = {' ', ' ', ' ', ' '};
+    std::memcpy(k, venue.data(), std::min<std::size_t>(venue.size(), 2));
+    std::memcpy(k + 2, raceNo.data(), std::min<std::size_t>(raceNo.size(), 2));
+    std::uint32_t v;
+    std::memcpy(&v, k, 4);
+    return v;
 }
 
 } // namespace
@@ -105,35 +242,57 @@ double ConvertOddsField(std::string_view field) {
     return ConvertOdds(field);
 }
 
+OddsFileCache::Look OddsFileCache::LookAt(const std::filesystem::path& path) {
+    if (holds_ > 0)
+        for (const Look& l : looked_)
+            if (l.path == path.native()) return l;
+    Look l;
+    l.path = path.native();
+    struct ::stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        l.exists = true;
+        l.regular = S_ISREG(st.st_mode);
+        l.stamp = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                   static_cast<std::uint64_t>(st.st_size),
+                   static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                   static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+    }
+    if (holds_ > 0) looked_.push_back(l);
+    return l;
+}
+
+bool OddsFileCache::Exists(const std::filesystem::path& path) {
+    return LookAt(path).exists;
+}
+
 OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
                                          std::size_t recordLength) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return nullptr;
-    std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) return nullptr;
-    auto mtime = std::filesystem::last_write_time(path, ec);
+    const Look look = LookAt(path);
+    if (!look.regular) return nullptr;
     auto it = std::find_if(files_.begin(), files_.end(), [&](const File& f) {
-        return f.path == path && f.recordLength == recordLength;
+        return f.recordLength == recordLength && f.path == look.path;
     });
-    if (it != files_.end() && it->size == size && it->mtime == mtime) return &*it;
+    if (it != files_.end() && it->stamp == look.stamp) return &*it;
 
     auto bytes = keiba::ReadWholeFile(path);
     if (!bytes) return nullptr;
     File f;
-    f.path = path;
+    f.path = look.path;
     f.recordLength = recordLength;
-    f.size = size;
-    f.mtime = mtime;
+    f.stamp = look.stamp;
     f.bytes = std::move(*bytes);
     std::size_t n = RecordCount(f.bytes, recordLength);
+    f.index.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         std::string_view rec = RecordAt(f.bytes, recordLength, i);
-        std::string key = std::string(Field(rec, 20, 2)) + std::string(Field(rec, 26, 2));
-        // The first record of a race in the file is the one read.
-        bool seen = std::any_of(f.index.begin(), f.index.end(),
-                                [&](const auto& e) { return e.first == key; });
-        if (!seen) f.index.emplace_back(std::move(key), i * recordLength);
+        f.index.emplace_back(PackKey(Field(rec, 20, 2), Field(rec, 26, 2)), i * recordLength);
     }
+    // The first record of a race in the file is the one read.
+    std::stable_sort(f.index.begin(), f.index.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    f.index.erase(std::unique(f.index.begin(), f.index.end(),
+                              [](const auto& a, const auto& b) { return a.first == b.first; }),
+                  f.index.end());
     if (it != files_.end()) {
         *it = std::move(f);
         return &*it;
@@ -148,10 +307,11 @@ std::string_view OddsFileCache::Find(const std::filesystem::path& path, std::siz
     File* f = Load(path, recordLength);
     if (exists) *exists = f != nullptr;
     if (!f) return {};
-    std::string key = std::string(venue) + std::string(raceNo);
-    for (const auto& [k, offset] : f->index)
-        if (k == key) return std::string_view(f->bytes).substr(offset, recordLength);
-    return {};
+    const std::uint32_t key = PackKey(venue, raceNo);
+    auto it = std::lower_bound(f->index.begin(), f->index.end(), key,
+                               [](const auto& e, std::uint32_t k) { return e.first < k; });
+    if (it == f->index.end() || it->first != key) return {};
+    return std::string_view(f->bytes).substr(it->second, recordLength);
 }
 
 void ConvertRaceOdds(const TJvRA& race, bool haveO1, const RaceOddsSlots& slots, TRaceCalc& calc) {
@@ -164,45 +324,45 @@ void ConvertRaceOdds(const TJvRA& race, bool haveO1, const RaceOddsSlots& slots,
     calc.PlaceMaxPop.fill(0);
     if (haveO1) {
         int n = std::clamp(race.RunnerCount(), 0, kMaxRunners);
-        std::vector<std::string> winKeys, lowKeys, highKeys;
+        Ranking winRanks, lowRanks, highRanks;
         for (int horse = 1; horse <= n; ++horse) {
             std::size_t h = static_cast<std::size_t>(horse - 1);
-            double win = ConvertOddsField(slots.o1.WinOdds(horse));
+            double win = ConvertOdds(slots.o1.WinOdds(horse));
             calc.WinOdds[h] = win;
             if (win > 0.0) calc.SupportRate[h] = 80.0 / win;
-            double low = ConvertOddsField(slots.o1.PlaceOddsLow(horse));
+            double low = ConvertOdds(slots.o1.PlaceOddsLow(horse));
             if (low < 0.0) {
                 // No sale or no odds yet: both bounds take the marker and the runner no rank.
                 calc.PlaceOddsMin[h] = low;
                 calc.PlaceOddsMax[h] = low;
                 continue;
             }
-            double high = ConvertOddsField(slots.o1.PlaceOddsHigh(horse));
+            double high = ConvertOdds(slots.o1.PlaceOddsHigh(horse));
             calc.PlaceOddsMin[h] = low;
             calc.PlaceOddsMax[h] = high;
-            if (win > 0.0) winKeys.push_back(RankKey(win, low, horse));
-            if (low > 0.0) lowKeys.push_back(RankKey(low, high, horse));
-            if (high > 0.0) highKeys.push_back(RankKey(high, low, horse));
+            if (win > 0.0) winRanks.Add(win, low, horse);
+            if (low > 0.0) lowRanks.Add(low, high, horse);
+            if (high > 0.0) highRanks.Add(high, low, horse);
         }
-        AssignRanks(winKeys, calc.WinPop);
-        AssignRanks(lowKeys, calc.PlaceMinPop);
-        AssignRanks(highKeys, calc.PlaceMaxPop);
+        winRanks.AssignTo(calc.WinPop);
+        lowRanks.AssignTo(calc.PlaceMinPop);
+        highRanks.AssignTo(calc.PlaceMaxPop);
     }
-    ConvertEntries(slots.o2.Bytes(), 45, 13, 6, 6, 3, calc.UmarenOdds, calc.UmarenPop);
-    ConvertEntries(slots.o3.Bytes(), 45, 17, 5, 10, 3, calc.WideOdds, calc.WidePop);
-    ConvertEntries(slots.o4.Bytes(), 45, 13, 6, 6, 3, calc.UmatanOdds, calc.UmatanPop);
-    ConvertEntries(slots.o5.Bytes(), 47, 15, 6, 6, 3, calc.SanrenpukuOdds, calc.SanrenpukuPop);
-    ConvertEntries(slots.o6.Bytes(), 47, 17, 7, 7, 4, calc.SanrentanOdds, calc.SanrentanPop);
+    ConvertEntries<kUmaren>(slots.o2, calc.UmarenOdds, calc.UmarenPop);
+    ConvertEntries<kWide>(slots.o3, calc.WideOdds, calc.WidePop);
+    ConvertEntries<kUmatan>(slots.o4, calc.UmatanOdds, calc.UmatanPop);
+    ConvertEntries<kSanrenpuku>(slots.o5, calc.SanrenpukuOdds, calc.SanrenpukuPop);
+    ConvertEntries<kSanrentan>(slots.o6, calc.SanrentanOdds, calc.SanrentanPop);
 }
 
 void ReadRaceOdds(const TJvRA& race, const OddsDayFiles& files, OddsFileCache& cache,
-                  RaceOddsSlots slots, TRaceCalc& calc) {
-    bool haveO1 = ReadSlot(race, files.paths[0], cache, slots.o1);
-    ReadSlot(race, files.paths[1], cache, slots.o2);
-    ReadSlot(race, files.paths[2], cache, slots.o3);
-    ReadSlot(race, files.paths[3], cache, slots.o4);
-    ReadSlot(race, files.paths[4], cache, slots.o5);
-    ReadSlot(race, files.paths[5], cache, slots.o6);
+                  RaceOddsSlots slots, TRaceCalc& calc, MissingOdds missing) {
+    bool haveO1 = ReadSlot(race, files.paths[0], cache, slots.o1, missing);
+    ReadSlot(race, files.paths[1], cache, slots.o2, missing);
+    ReadSlot(race, files.paths[2], cache, slots.o3, missing);
+    ReadSlot(race, files.paths[3], cache, slots.o4, missing);
+    ReadSlot(race, files.paths[4], cache, slots.o5, missing);
+    ReadSlot(race, files.paths[5], cache, slots.o6, missing);
     ConvertRaceOdds(race, haveO1, slots, calc);
 }
 

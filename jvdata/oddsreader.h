@@ -5,6 +5,7 @@
 #include "jvdata/records.h"
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -18,27 +19,66 @@ namespace jvdata {
 double ConvertOddsField(std::string_view field);
 
 // The odds day files of a day, each read once and indexed by venue code and race number. A
-// file is read again only when its size or modification time has changed, so a day load reads
-// each file once and a fetch that rewrote a file is seen at once.
+// file is read again when it is another file or its size or modification time has changed, so
+// a day load reads each file once and a fetch that rewrote a file is seen at once.
 class OddsFileCache {
 public:
     // The first record of the file for the venue and race number (fields 20 and 26 of the
     // record), or an empty view; `exists` is false when there is no such file.
     std::string_view Find(const std::filesystem::path& path, std::size_t recordLength,
                           std::string_view venue, std::string_view raceNo, bool* exists);
-    void Clear() { files_.clear(); }
+    // Whether something is at `path`.
+    bool Exists(const std::filesystem::path& path);
+    void Clear() {
+        files_.clear();
+        looked_.clear();
+    }
+
+    // While a Hold lives, each path is looked at once: for a run of reads during which nothing
+    // can rewrite the files (the odds step of a day load reads six files for every race).
+    class Hold {
+    public:
+        explicit Hold(OddsFileCache& cache)
+            : cache_(cache) {
+            if (cache_.holds_++ == 0) cache_.looked_.clear();
+        }
+        ~Hold() {
+            if (--cache_.holds_ == 0) cache_.looked_.clear();
+        }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        OddsFileCache& cache_;
+    };
 
 private:
-    struct File {
-        std::filesystem::path path;
-        std::uintmax_t size = 0;
-        std::filesystem::file_time_type mtime;
-        std::size_t recordLength = 0;
-        std::string bytes;
-        std::vector<std::pair<std::string, std::size_t>> index; // venue+race -> first offset
+    // Writers replace a file whole, so a rewritten file is also a new inode: that tells it from
+    // the one read even when its size and time are the same.
+    struct Stamp {
+        std::uint64_t device = 0, inode = 0, size = 0;
+        std::int64_t seconds = 0, nanoseconds = 0;
+        bool operator==(const Stamp&) const = default;
     };
+    struct Look {
+        std::string path; // native
+        bool exists = false, regular = false;
+        Stamp stamp;
+    };
+    struct File {
+        std::string path; // native
+        std::size_t recordLength = 0;
+        Stamp stamp;
+        std::string bytes;
+        // Venue and race number packed in four bytes, and the offset of the first record of that
+        // race; sorted by key.
+        std::vector<std::pair<std::uint32_t, std::size_t>> index;
+    };
+    Look LookAt(const std::filesystem::path& path);
     File* Load(const std::filesystem::path& path, std::size_t recordLength);
     std::vector<File> files_;
+    std::vector<Look> looked_; // during a hold
+    int holds_ = 0;
 };
 
 struct OddsDayFiles {
@@ -55,10 +95,16 @@ struct RaceOddsSlots {
     TJvO6& o6;
 };
 
-// Reads the race's odds records into its slots (a slot without a record in its file keeps what
-// it held) and converts them into `calc`: odds, support rates, ranks and combination values.
+// What becomes of a slot whose file holds no record of the race.
+enum class MissingOdds {
+    Keep,  // a fetch: the slot keeps the odds it held
+    Blank, // a day load: nothing of the previous day may stay
+};
+
+// Reads the race's odds records into its slots and converts them into `calc`: odds, support
+// rates, ranks and combination values.
 void ReadRaceOdds(const TJvRA& race, const OddsDayFiles& files, OddsFileCache& cache,
-                  RaceOddsSlots slots, TRaceCalc& calc);
+                  RaceOddsSlots slots, TRaceCalc& calc, MissingOdds missing = MissingOdds::Keep);
 
 // The conversion half of ReadRaceOdds, from the slots as they stand. `haveO1` is whether the
 // O1 day file exists (win and place odds and ranks are converted only then).

@@ -12,6 +12,7 @@
 #include "raceday/analysis.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <unordered_map>
 
@@ -33,6 +34,27 @@ std::string VenueName2(std::string_view code) {
     return keiba::JyoCodeToName(code, 2);
 }
 
+// " 1" to " 3": a past run's number in the progress texts.
+const std::string& RunNumber(std::size_t k) {
+    static const std::array<std::string, kPastRunsRead> kNumbers = [] {
+        std::array<std::string, kPastRunsRead> n;
+        for (std::size_t i = 0; i < kPastRunsRead; ++i)
+            n[i] = keiba::FormatInt(static_cast<std::int64_t>(i + 1), 2);
+        return n;
+    }();
+    return kNumbers[k];
+}
+
+// A venue code and race number packed in four bytes.
+std::uint32_t VenueRaceKey(std::string_view venue, std::string_view race) {
+    char k[4] = {' ', ' ', ' ', ' '};
+    std::copy_n(venue.begin(), std::min<std::size_t>(venue.size(), 2), k);
+    std::copy_n(race.begin(), std::min<std::size_t>(race.size(), 2), k + 2);
+    std::uint32_t v;
+    std::memcpy(&v, k, 4);
+    return v;
+}
+
 // Files read during one load, each at most once: runner files are shared by a venue's races
 // and past days' race files by many runners.
 class FileCache {
@@ -45,21 +67,52 @@ public:
         }
         return it->second ? &*it->second : nullptr;
     }
-    // A past day's race file by its "yyyymmdd", without building its path again.
-    const std::string* PastDay(const fs::path& appDir, const jvdata::TJvRA& past) {
-        std::string date8(past.RaceDate());
+    // The first record of a past day's race file with the venue and race number of the race
+    // key `key16`, or an empty view. The day is found by its "yyyymmdd", without building its
+    // path again.
+    std::string_view PastRace(const fs::path& appDir, std::string_view key16) {
+        const auto key = jvdata::RaceKey::FromText(key16);
+        if (!key) return {};
+        std::string date8(key->Date8());
         auto it = pastDays_.find(date8);
-        if (it != pastDays_.end()) return it->second;
-        auto date = past.Key().Date();
-        const std::string* file =
-            date ? Get(jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA)) : nullptr;
-        pastDays_.emplace(std::move(date8), file);
-        return file;
+        if (it == pastDays_.end()) {
+            auto date = key->Date();
+            const std::string* file =
+                date ? Get(jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA)) : nullptr;
+            it = pastDays_.emplace(std::move(date8), IndexRaces(file)).first;
+        }
+        const RaceIndex& index = it->second;
+        const std::uint32_t packed = VenueRaceKey(key->Venue(), key->RaceNo());
+        auto at = std::lower_bound(index.begin(), index.end(), packed,
+                                   [](const auto& e, std::uint32_t k) { return e.first < k; });
+        return at != index.end() && at->first == packed ? at->second : std::string_view();
     }
 
 private:
+    // Sorted by key; the first record of a race in the file is the one kept.
+    using RaceIndex = std::vector<std::pair<std::uint32_t, std::string_view>>;
+    static RaceIndex IndexRaces(const std::string* file) {
+        RaceIndex index;
+        if (!file) return index;
+        std::size_t n = jvdata::RecordCount(*file, jvdata::kRaLength);
+        index.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            std::string_view rec = jvdata::RecordAt(*file, jvdata::kRaLength, i);
+            index.emplace_back(VenueRaceKey(jvdata::Field(rec, jvdata::RecordHead::kVenue),
+                                            jvdata::Field(rec, jvdata::RecordHead::kRaceNo)),
+                               rec);
+        }
+        std::stable_sort(index.begin(), index.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        index.erase(std::unique(index.begin(), index.end(),
+                                [](const auto& a, const auto& b) { return a.first == b.first; }),
+                    index.end());
+        return index;
+    }
+
+    // Node-based, so the files' bytes stay where they are while others are added.
     std::unordered_map<std::string, std::optional<std::string>> files_;
-    std::unordered_map<std::string, const std::string*> pastDays_;
+    std::unordered_map<std::string, RaceIndex> pastDays_;
 };
 
 // Busy flag and progress form, released on every way out of a load.
@@ -96,89 +149,115 @@ std::optional<fs::path> RunnerFileOf(const fs::path& appDir, year_month_day date
     return jvdata::DayRunnerFile(appDir, date, venue);
 }
 
-// The runner records of race slot r from its venue's runner file.
-void ReadRunners(TRaceDay& day, std::size_t r, const std::string& runnerFile) {
+// The runner records of race slot r from its venue's runner file; returns how many runner slots
+// (from the first) it wrote.
+std::size_t ReadRunners(TRaceDay& day, std::size_t r, const std::string& runnerFile) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
     int n = race.RaceNumber();
     int f = FieldSize(day, static_cast<int>(r));
-    for (int h = 0; h < f; ++h) {
-        int slot = jvdata::RunnerSlot(n, h + 1);
+    std::size_t h = 0;
+    for (; h < static_cast<std::size_t>(f); ++h) {
+        int slot = jvdata::RunnerSlot(n, static_cast<int>(h) + 1);
         if (slot < 0) break;
-        day.gDayHorses[r][static_cast<std::size_t>(h)].Assign(
+        day.gDayHorses[r][h].Assign(
             jvdata::RecordAt(runnerFile, jvdata::kSeLength, static_cast<std::size_t>(slot)));
     }
+    return h;
 }
 
-// Horse master and the last three earlier runs of runner h of race slot r.
-void ReadRunnerHistory(TRaceDay& day, std::size_t r, std::size_t h, std::int64_t raceDate,
-                       DayLoadHost& host, const fs::path& appDir) {
+// Horse master and the last three earlier runs of runner h of race slot r; returns how many
+// runs it found. The master and run slots are all written: what is not read is blanked. The
+// runs' race records are left to PlacePastRaces.
+std::size_t ReadRunnerHistory(TRaceDay& day, std::size_t r, std::size_t h, std::int64_t raceDate,
+                              DayLoadHost& host, const fs::path& appDir) {
     const jvdata::TJvSE& se = day.gDayHorses[r][h];
     std::string_view id = se.PedigreeId();
-    auto um2 = jvdata::HorseFilePath(appDir, jvdata::HorseFile::UM2, id);
-    auto uma = jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id);
-    auto sei = jvdata::HorseFilePath(appDir, jvdata::HorseFile::SEI, id);
-    if (!um2 || !uma || !sei) return; // not a pedigree id: nothing may be built from it
-    auto master = keiba::ReadWholeFile(*um2);
-    if (!master) {
-        std::error_code ec;
-        fs::create_directories(um2->parent_path(), ec);
-        host.UMConvertBtnClick(*um2, *uma);
-        master = keiba::ReadWholeFile(*um2);
-    }
-    if (master) day.gDayHorseMasters[r][h].Assign(jvdata::RecordAt(*master, jvdata::kUmLength, 0));
-
-    auto runs = keiba::ReadWholeFile(*sei);
-    if (!runs || runs->empty()) return;
-    std::size_t count = jvdata::RecordCount(*runs, jvdata::kSeLength);
+    jvdata::TJvUM& masterSlot = day.gDayHorseMasters[r][h];
+    auto& runSlots = day.gPastRunHorses[r][h];
     std::size_t k = 0;
-    const jvdata::TJvRA& race = day.gDayRaces[r];
-    for (std::size_t i = count; i-- > 0 && k < kPastRunsRead;) {
-        std::string_view rec = jvdata::RecordAt(*runs, jvdata::kSeLength, i);
-        std::int64_t date = jvdata::FieldNumber(rec, jvdata::RecordHead::kRaceDate);
-        if (date < 1 || date >= raceDate) continue;
-        day.gPastRunHorses[r][h][k].Assign(rec);
-        day.gPastRunRaces[r][h][k].SetField(jvdata::RecordHead::kRaceKey,
-                                            jvdata::Field(rec, jvdata::RecordHead::kRaceKey));
-        static const std::string kRuns = keiba::Sj("走");
-        host.SetProgressText(VenueName2(race.VenueCode()) +
-                             keiba::FormatIntBlankZero(race.RaceNo()) + "R " +
-                             keiba::StrToMaruNum(se.HorseNumberText()) +
-                             std::string(keiba::CutBytes(se.HorseName(), 18)) + ":" +
-                             keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) + kRuns);
-        ++k;
+    // The three paths differ only in folder and extension: an id that is no pedigree id makes
+    // none of them, and nothing may be built from it.
+    auto um2 = jvdata::HorseFilePath(appDir, jvdata::HorseFile::UM2, id);
+    auto sei = jvdata::HorseFilePath(appDir, jvdata::HorseFile::SEI, id);
+    if (um2 && sei) {
+        auto master = keiba::ReadWholeFile(*um2);
+        if (!master) {
+            std::error_code ec;
+            fs::create_directories(um2->parent_path(), ec);
+            if (auto uma = jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id))
+                host.UMConvertBtnClick(*um2, *uma);
+            master = keiba::ReadWholeFile(*um2);
+        }
+        if (master)
+            masterSlot.Assign(jvdata::RecordAt(*master, jvdata::kUmLength, 0));
+        else
+            masterSlot.Clear();
+
+        auto runs = keiba::ReadWholeFile(*sei);
+        if (runs && !runs->empty()) {
+            static const std::string kRuns = keiba::Sj("走");
+            const jvdata::TJvRA& race = day.gDayRaces[r];
+            std::string progress;
+            std::size_t count = jvdata::RecordCount(*runs, jvdata::kSeLength);
+            for (std::size_t i = count; i-- > 0 && k < kPastRunsRead;) {
+                std::string_view rec = jvdata::RecordAt(*runs, jvdata::kSeLength, i);
+                std::int64_t date = jvdata::FieldNumber(rec, jvdata::RecordHead::kRaceDate);
+                if (date < 1 || date >= raceDate) continue;
+                runSlots[k].Assign(rec);
+                if (progress.empty())
+                    progress = VenueName2(race.VenueCode()) +
+                               keiba::FormatIntBlankZero(race.RaceNo()) + "R " +
+                               keiba::StrToMaruNum(se.HorseNumberText()) +
+                               std::string(keiba::CutBytes(se.HorseName(), 18)) + ":";
+                host.SetProgressText(progress + RunNumber(k) + kRuns);
+                ++k;
+            }
+        }
+    } else {
+        masterSlot.Clear();
     }
+    const std::size_t found = k;
+    for (; k < kPastRunsRead; ++k) runSlots[k].Clear();
+    return found;
 }
 
-// The whole race records of the past runs, from their days' race files.
-void PlacePastRaces(TRaceDay& day, std::size_t r, DayLoadHost& host, const fs::path& appDir,
-                    FileCache& files) {
+// The race records of the past runs of race slot r, each written once: the whole record from
+// its day's race file, or its key alone (the key of the run) when the file has none, or blanks
+// past the runner's runs. `runs` holds how many runs ReadRunnerHistory found per runner.
+void PlacePastRaces(TRaceDay& day, std::size_t r, const std::array<std::uint8_t, kMaxRunners>& runs,
+                    DayLoadHost& host, const fs::path& appDir, FileCache& files) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
     int f = FieldSize(day, static_cast<int>(r));
+    if (f <= 0) return;
+    static const std::string kPlacing = keiba::Sj("過去走配置中:");
+    static const std::string kRuns = keiba::Sj("走:");
+    const std::string raceText =
+        kPlacing + VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) + "R";
     for (std::size_t h = 0; h < static_cast<std::size_t>(f); ++h) {
+        const jvdata::TJvSE& se = day.gDayHorses[r][h];
+        const std::string runnerText = keiba::StrToMaruNum(se.HorseNumberText()) +
+                                       std::string(keiba::CutBytes(se.HorseName(), 18));
+        // The progress follows the runs up to the first without a year.
+        bool placing = true;
         for (std::size_t k = 0; k < kPastRunsRead; ++k) {
             jvdata::TJvRA& past = day.gPastRunRaces[r][h][k];
-            static const std::string kPlacing = keiba::Sj("過去走配置中:");
-            static const std::string kRuns = keiba::Sj("走:");
-            host.SetProgressText(
-                kPlacing + VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) +
-                "R" + keiba::FormatInt(static_cast<std::int64_t>(k + 1), 2) + kRuns +
-                keiba::StrToMaruNum(day.gDayHorses[r][h].HorseNumberText()) +
-                std::string(keiba::CutBytes(day.gDayHorses[r][h].HorseName(), 18)));
-            if (keiba::TrimBlanks(past.Key().Year()).empty()) break;
-            int venue = static_cast<int>(keiba::DigitValue(past.VenueCode()));
-            if (past.VenueCode().size() != 2 || !jvdata::IsAsciiDigits(past.VenueCode()) ||
-                venue < 1 || venue > 10)
-                continue;
-            const std::string* file = files.PastDay(appDir, past);
-            if (!file) continue;
-            std::size_t n = jvdata::RecordCount(*file, jvdata::kRaLength);
-            for (std::size_t i = 0; i < n; ++i) {
-                std::string_view rec = jvdata::RecordAt(*file, jvdata::kRaLength, i);
-                if (jvdata::Field(rec, jvdata::RecordHead::kRaceNo) == past.RaceNo() &&
-                    jvdata::Field(rec, jvdata::RecordHead::kVenue) == past.VenueCode()) {
-                    past.Assign(rec);
-                    break;
-                }
+            const bool hasRun = k < runs[h];
+            const std::string_view key = hasRun ? day.gPastRunHorses[r][h][k].KeyText() : "";
+            std::string_view rec;
+            if (placing) {
+                host.SetProgressText(raceText + RunNumber(k) + kRuns + runnerText);
+                placing = hasRun && !keiba::TrimBlanks(key.substr(0, 4)).empty();
+                // Runs at courses outside the code table keep their key alone.
+                const std::string_view venue = placing ? key.substr(8, 2) : "";
+                const auto v = keiba::DigitValue(venue);
+                if (placing && jvdata::IsAsciiDigits(venue) && v >= 1 && v <= 10)
+                    rec = files.PastRace(appDir, key);
+            }
+            if (!rec.empty()) {
+                past.Assign(rec);
+            } else {
+                past.Clear();
+                if (hasRun) past.SetField(jvdata::RecordHead::kRaceKey, key);
             }
         }
     }
@@ -189,11 +268,13 @@ void ReadPayouts(TRaceDay& day) {
     if (!bytes) return;
     std::size_t n =
         std::min<std::size_t>(jvdata::RecordCount(*bytes, jvdata::kHrLength), kMaxRaces);
+    std::array<std::string, kMaxRaces> slotKeys;
+    for (std::size_t r = 0; r < kMaxRaces; ++r) slotKeys[r] = day.gDayRaces[r].Key().Key12();
     for (std::size_t i = 0; i < n; ++i) {
         std::string_view rec = jvdata::RecordAt(*bytes, jvdata::kHrLength, i);
         std::string key = jvdata::RaceKey::Of(rec).Key12();
         for (std::size_t r = 0; r < kMaxRaces; ++r) {
-            std::string slotKey = day.gDayRaces[r].Key().Key12();
+            const std::string& slotKey = slotKeys[r];
             if (keiba::TrimBlanks(slotKey).empty()) continue;
             if (slotKey == key) {
                 day.gDayPayouts[r].Assign(rec);
@@ -265,13 +346,30 @@ void DayLoadHost::UMConvertBtnClick(const fs::path& um2File, const fs::path& uma
 
 void DayLoadHost::OzReadBtnClick(TRaceDay& day) {
     int r = std::clamp(day.gOddsRaceIndex, 0, kMaxRaces - 1);
-    jvdata::ReadRaceOdds(day.gDayRaces[static_cast<std::size_t>(r)], day.OddsFiles(),
-                         day.gOddsFiles, day.OddsSlots(r),
-                         day.gRaceCalc[static_cast<std::size_t>(r)]);
+    const auto s = static_cast<std::size_t>(r);
+    const auto missing = day.StaleOdds[s] ? jvdata::MissingOdds::Blank : jvdata::MissingOdds::Keep;
+    day.StaleOdds[s] = 0;
+    jvdata::ReadRaceOdds(day.gDayRaces[s], day.OddsFiles(), day.gOddsFiles, day.OddsSlots(r),
+                         day.gRaceCalc[s], missing);
 }
 
 void DayLoadHost::CalcBtnClick(TRaceDay& day) {
     jvdata::ParsePayoutTables(day.gDayPayouts, day.gPayoutTables);
+}
+
+void ReadDayOdds(TRaceDay& day, DayLoadHost& host) {
+    {
+        jvdata::OddsFileCache::Hold hold(day.gOddsFiles);
+        for (int r = 0; r < kMaxRaces; ++r) {
+            day.gOddsRaceIndex = r;
+            host.OzReadBtnClick(day);
+        }
+    }
+    // A host whose odds step did not read a race still leaves nothing of the previous day.
+    for (std::size_t r = 0; r < kMaxRaces; ++r) {
+        if (day.StaleOdds[r]) BlankOddsRecords(day, r);
+        day.StaleOdds[r] = 0;
+    }
 }
 
 std::optional<year_month_day> StemDate(std::string_view stem) {
@@ -313,12 +411,12 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
     LoadScope scope(day, host);
     host.IniBtnClick(day);
     SetFileNames(day, appDir, *date);
-    // Nothing of the previous day may stay behind, also when this day cannot be loaded.
-    BlankDayRecords(day);
     day.gDayRaceCount = 0;
 
     auto raFile = keiba::ReadWholeFile(day.gRaFileName);
     if (!raFile) {
+        // Nothing of the previous day may stay behind, also when this day cannot be loaded.
+        BlankDayRecords(day);
         keiba::CurrentNotifier().Beep();
         keiba::CurrentNotifier().Information("データ作成が未完了のようです。");
         return DayLoadResult::NoRaceFile;
@@ -327,23 +425,38 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
     scope.ShowProgress(35, "レースデータを読み込んでいます。", stem);
     FileCache files;
 
+    // Nothing of the previous day may stay behind. The large records are written once: each
+    // slot is either read or blanked below, the odds slots by the odds step.
+    for (std::size_t r = 0; r < kMaxRaces; ++r) {
+        day.gDayPayouts[r].Clear();
+        for (jvdata::TAnalysisRecord& a : day.gDayHorseAnalysis[r]) a.Clear();
+        day.StaleOdds[r] = 1;
+    }
+    for (TNeraiRecord& n : day.gNeraiSlots) n.Clear();
+
     // Races, runners, horse masters and past runs.
+    std::array<std::array<std::uint8_t, kMaxRunners>, kMaxRaces> pastRuns{};
     std::size_t raceCount =
         std::min<std::size_t>(jvdata::RecordCount(*raFile, jvdata::kRaLength), kMaxRaces);
     day.gDayRaceCount = static_cast<int>(raceCount);
-    for (std::size_t r = 0; r < raceCount; ++r) {
-        day.gDayRaces[r].Assign(jvdata::RecordAt(*raFile, jvdata::kRaLength, r));
-        const jvdata::TJvRA& race = day.gDayRaces[r];
-        std::int64_t raceDate = race.Number(jvdata::RecordHead::kRaceDate);
-        auto runnerPath = RunnerFileOf(appDir, *date, race.VenueCode());
-        const std::string* runnerFile = runnerPath ? files.Get(*runnerPath) : nullptr;
-        if (runnerFile) {
-            ReadRunners(day, r, *runnerFile);
-            int f = FieldSize(day, static_cast<int>(r));
-            for (std::size_t h = 0; h < static_cast<std::size_t>(f); ++h)
-                ReadRunnerHistory(day, r, h, raceDate, host, appDir);
+    for (std::size_t r = 0; r < kMaxRaces; ++r) {
+        std::size_t read = 0;
+        if (r < raceCount) {
+            day.gDayRaces[r].Assign(jvdata::RecordAt(*raFile, jvdata::kRaLength, r));
+            const jvdata::TJvRA& race = day.gDayRaces[r];
+            std::int64_t raceDate = jvdata::FieldNumber(race.Bytes(), 12, 8);
+            auto runnerPath = RunnerFileOf(appDir, *date, race.VenueCode());
+            if (const std::string* runnerFile = runnerPath ? files.Get(*runnerPath) : nullptr) {
+                read = ReadRunners(day, r, *runnerFile);
+                for (std::size_t h = 0; h < read; ++h)
+                    pastRuns[r][h] = static_cast<std::uint8_t>(
+                        ReadRunnerHistory(day, r, h, raceDate, host, appDir));
+            }
+        } else {
+            day.gDayRaces[r].Clear();
         }
-        host.StepProgress();
+        for (std::size_t h = read; h < kMaxRunners; ++h) BlankRunnerRecords(day, r, h);
+        if (r < raceCount) host.StepProgress();
     }
 
     ReadPayouts(day);
@@ -356,7 +469,7 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
         if (!IsBlankOrZeroYear(race.Key().Year()))
             host.AddRaceListItem(
                 U8(VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) + "R"));
-        PlacePastRaces(day, r, host, appDir, files);
+        PlacePastRaces(day, r, pastRuns[r], host, appDir, files);
     }
 
     LoadMembersData(day);
@@ -367,10 +480,7 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
     int autoOzGet = std::clamp(ini.ReadInteger("Time", "AutoOzGet", 10), 3, 59);
     SetFetchTimesAndVenues(day, autoOzGet);
 
-    for (int r = 0; r < kMaxRaces; ++r) {
-        day.gOddsRaceIndex = r;
-        host.OzReadBtnClick(day);
-    }
+    ReadDayOdds(day, host);
 
     SetVenueIndexes(day, host);
     host.CalcBtnClick(day);
@@ -444,7 +554,8 @@ bool HrReadBtnClick(TRaceDay& day, const std::string& stem, DayLoadHost& host,
             for (std::size_t r = 0; r < kMaxRaces; ++r) {
                 if (day.gDayRaces[r].Key() != key) continue;
                 day.gDayPayouts[r].Assign(rec);
-                if (key.Venue() == shownVenue && key.RaceNo() == shownRace &&
+                if (jvdata::Field(rec, jvdata::RecordHead::kVenue) == shownVenue &&
+                    jvdata::Field(rec, jvdata::RecordHead::kRaceNo) == shownRace &&
                     day.gRaceCalc[r].PayoutSeen == 0)
                     shownGotPayouts = true;
                 day.gRaceCalc[r].PayoutSeen = 1;

@@ -72,6 +72,11 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
 void DirectReadBtnClick(TRaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
                         const std::filesystem::path& appDir);
 
+// The odds step of a day load: `OzReadBtnClick` for every race slot, with each of the day's odds
+// files looked at once, since nothing rewrites them while the load runs. Slots still holding
+// the previous day's odds afterwards are blanked.
+void ReadDayOdds(TRaceDay& day, DayLoadHost& host);
+
 // `HrReadBtnClick`: the results re-read of the day of `stem`. Returns true when the shown race
 // has just got its payouts (the caller then shows it again).
 bool HrReadBtnClick(TRaceDay& day, const std::string& stem, DayLoadHost& host,

@@ -21,24 +21,33 @@ void ClearRaceDay(TRaceDay& day) {
     }
 }
 
+void BlankRunnerRecords(TRaceDay& day, std::size_t r, std::size_t h) {
+    day.gDayHorses[r][h].Clear();
+    day.gDayHorseMasters[r][h].Clear();
+    for (std::size_t k = 0; k < kPastRunsRead; ++k) {
+        day.gPastRunHorses[r][h][k].Clear();
+        day.gPastRunRaces[r][h][k].Clear();
+    }
+}
+
+void BlankOddsRecords(TRaceDay& day, std::size_t r) {
+    day.gDayOddsO1[r].Clear();
+    day.gDayOddsO2[r].Clear();
+    day.gDayOddsO3[r].Clear();
+    day.gDayOddsO4[r].Clear();
+    day.gDayOddsO5[r].Clear();
+    day.gDayOddsO6[r].Clear();
+}
+
 void BlankDayRecords(TRaceDay& day) {
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         day.gDayRaces[r].Clear();
         day.gDayPayouts[r].Clear();
-        day.gDayOddsO1[r].Clear();
-        day.gDayOddsO2[r].Clear();
-        day.gDayOddsO3[r].Clear();
-        day.gDayOddsO4[r].Clear();
-        day.gDayOddsO5[r].Clear();
-        day.gDayOddsO6[r].Clear();
+        BlankOddsRecords(day, r);
+        day.StaleOdds[r] = 0;
         for (std::size_t h = 0; h < kMaxRunners; ++h) {
-            day.gDayHorses[r][h].Clear();
-            day.gDayHorseMasters[r][h].Clear();
+            BlankRunnerRecords(day, r, h);
             day.gDayHorseAnalysis[r][h].Clear();
-            for (std::size_t k = 0; k < kPastRunsRead; ++k) {
-                day.gPastRunHorses[r][h][k].Clear();
-                day.gPastRunRaces[r][h][k].Clear();
-            }
         }
     }
     for (TNeraiRecord& n : day.gNeraiSlots) n.Clear();

@@ -118,6 +118,9 @@ struct TRaceDay {
 
     // The odds files of the loaded day, each read once per change.
     jvdata::OddsFileCache gOddsFiles;
+    // Races whose odds records are still the previous day's: a day load leaves them to its odds
+    // step, which copies each record once and blanks the slots it finds nothing for.
+    PerRace<std::uint8_t> StaleOdds{};
 
     jvdata::OddsDayFiles OddsFiles() const;
     jvdata::RaceOddsSlots OddsSlots(int r);
@@ -127,8 +130,12 @@ struct TRaceDay {
 // counts), its texts and its delivery flag.
 void ClearRaceDay(TRaceDay& day);
 
-// Blank fill of the day records of every race before a load.
+// Blank fill of the day records of every race, as a load that finds no race file leaves them.
 void BlankDayRecords(TRaceDay& day);
+// Blank fill of the records of runner slot h of race slot r: entry, horse master and past runs.
+void BlankRunnerRecords(TRaceDay& day, std::size_t r, std::size_t h);
+// Blank fill of the six odds records of race slot r.
+void BlankOddsRecords(TRaceDay& day, std::size_t r);
 
 // Field size of race slot r, clamped to 0..18.
 int FieldSize(const TRaceDay& day, int r);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 using betting::BetKind;
@@ -39,6 +41,23 @@ Distributed Distribute(std::vector<std::string> odds, int mode, std::int64_t bud
     Distributed d{PairGrid(odds), {}};
     betting::CalcFundDistribution(BetKind::Umaren, mode, budget, d.grid, 7, 6, 0, 3, 1, d.labels);
     return d;
+}
+
+// The numbers the grids write, as printf writes "%Nd", and the odds they read back.
+TEST(Stakes, CellNumbers) {
+    for (std::int64_t v : {0LL, 7LL, -7LL, 100LL, 4896LL, 123456789LL, -9223372036854775807LL - 1})
+        for (int width : {0, 2, 3, 6, 8, 21}) {
+            char expected[64];
+            std::snprintf(expected, sizeof expected, "%*lld", width, static_cast<long long>(v));
+            EXPECT_EQ(betting::IntText(v, width), expected) << v << " " << width;
+        }
+    struct Case {
+        const char* cell;
+        double value;
+    } cases[] = {{"   12.3", 12.3}, {"0.1", 0.1},    {"999999.9", 999999.9}, {"  -1.0", -1.0},
+                 {"1.25", 1.25},    {"12.3x", 12.3}, {"1.2.3", 1.2},         {"", 0.0},
+                 {"  .5", 0.5},     {"abc", 0.0},    {"   1530", 1530.0}};
+    for (const Case& c : cases) EXPECT_EQ(betting::CellDouble(c.cell), c.value) << c.cell;
 }
 
 TEST(Stakes, EqualModeRoundsUpToTheNextUnitAboveATenth) {

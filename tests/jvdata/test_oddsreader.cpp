@@ -1,5 +1,7 @@
 #include "jvdata/oddsreader.h"
 
+#include "keiba/fileio.h"
+
 #include "tests/jvdata/recordmaker.h"
 #include "tests/support/tempdir.h"
 
@@ -85,6 +87,25 @@ TEST(OddsReader, WinPlaceAndRanks) {
     EXPECT_DOUBLE_EQ(calc.PlaceOddsMin[4], -2.0);
 }
 
+// Equal lower place odds rank by the text of the upper bound: a value under 10 before the
+// markers, "  -1.0" before "  -2.0", both before a value from 10 up.
+TEST(OddsReader, PlaceRanksBreakTiesByTheUpperBoundsText) {
+    auto s = std::make_unique<Slots>();
+    std::string o1 = O1(11);
+    SetWin(o1, 1, "0100", "0050", "0120");
+    SetWin(o1, 2, "0100", "0050", "----");
+    SetWin(o1, 3, "0100", "0050", "    ");
+    SetWin(o1, 4, "0100", "0050", "0030");
+    s->o1.Assign(o1);
+    TRaceCalc calc;
+    ConvertRaceOdds(Race(4), true, s->View(), calc);
+    EXPECT_EQ(calc.PlaceMinPop, (TRaceCalc::PerRunner<int>{4, 2, 3, 1}));
+    EXPECT_DOUBLE_EQ(calc.PlaceOddsMax[1], -1.0);
+    EXPECT_DOUBLE_EQ(calc.PlaceOddsMax[2], -2.0);
+    // Only the priced upper bounds rank.
+    EXPECT_EQ(calc.PlaceMaxPop, (TRaceCalc::PerRunner<int>{2, 0, 0, 1}));
+}
+
 TEST(OddsReader, CombinationEntriesGoToTheirIndex) {
     auto s = std::make_unique<Slots>();
     std::string o2 = MakeRecord("O2", RaceKey16("20261206", "05", 11));
@@ -155,4 +176,26 @@ TEST(OddsReader, FilesAreMatchedByVenueAndRaceAndReadAgainOnlyWhenChanged) {
     // A race the file does not hold keeps its slot as it was.
     ReadRaceOdds(Race(1, 12), files, cache, s->View(), *calc);
     EXPECT_EQ(s->o1.Bytes(), refreshed);
+
+    // While a hold lives each file is looked at once; the first read after it sees the change.
+    std::string later = O1(11);
+    SetWin(later, 1, "0033", "0011", "0012");
+    {
+        OddsFileCache::Hold hold(cache);
+        ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+        testsupport::WriteBytes(files.paths[0], later + "partial!");
+        ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+        EXPECT_DOUBLE_EQ(calc->WinOdds[0], 12.3);
+    }
+    ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+    EXPECT_DOUBLE_EQ(calc->WinOdds[0], 3.3);
+
+    // A file replaced whole by one of the same size and time is another file all the same.
+    const auto time = std::filesystem::last_write_time(files.paths[0]);
+    std::string replaced = O1(11);
+    SetWin(replaced, 1, "0044", "0011", "0012");
+    ASSERT_TRUE(keiba::WriteFileAtomic(files.paths[0], replaced + "partial!"));
+    std::filesystem::last_write_time(files.paths[0], time);
+    ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+    EXPECT_DOUBLE_EQ(calc->WinOdds[0], 4.4);
 }

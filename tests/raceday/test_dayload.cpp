@@ -106,6 +106,87 @@ TEST_F(DayFixture, PastRacesArePlacedForEveryCentralVenueFrom01To10) {
     }
 }
 
+// A full first day, then a smaller one: every record slot the second day does not fill is blank,
+// whichever step of the load would have filled it.
+TEST_F(DayFixture, ASmallerDayLeavesNoRecordOfTheDayBefore) {
+    auto writeDay = [&](std::string_view date8, int races, int runners, int pastRuns, bool odds) {
+        std::vector<std::string> ra, se;
+        std::string hr, o[6];
+        for (int n = 1; n <= races; ++n) {
+            ra.push_back(Ra(date8, "05", n, runners));
+            std::string key = RaceKey16(date8, "05", n);
+            hr += MakeRecord("HR", key);
+            for (int i = 0; i < 6; ++i) o[i] += MakeRecord("O" + std::to_string(i + 1), key);
+            for (int h = 1; h <= runners; ++h) {
+                std::string id = "2020" + std::string(date8.substr(7)) + Two(n) + "0" + Two(h);
+                se.push_back(Se(date8, "05", n, h, id));
+                std::vector<std::string> runs; // oldest first, the last on 2026-10-01
+                const std::string_view kRunDates[] = {"20260801", "20260901", "20261001"};
+                for (int p = 3 - pastRuns; p < 3; ++p)
+                    runs.push_back(Se(kRunDates[p], "05", n, h, id));
+                WriteHorseRuns(id, runs);
+                auto um2 = *jvdata::HorseFilePath(dir.path(), jvdata::HorseFile::UM2, id);
+                std::filesystem::create_directories(um2.parent_path());
+                WriteBytes(um2, MakeRecord("UM", "                "));
+            }
+        }
+        WriteRaces(date8, ra);
+        WriteRunners(date8, "東京", se);
+        auto date = *jvdata::ParseYyyymmdd(date8);
+        WriteBytes(jvdata::DayFilePath(dir.path(), date, jvdata::DayFile::HR), hr);
+        const jvdata::DayFile kinds[] = {jvdata::DayFile::O1, jvdata::DayFile::O2,
+                                         jvdata::DayFile::O3, jvdata::DayFile::O4,
+                                         jvdata::DayFile::O5, jvdata::DayFile::O6};
+        if (odds)
+            for (int i = 0; i < 6; ++i)
+                WriteBytes(jvdata::DayFilePath(dir.path(), date, kinds[i]), o[i]);
+    };
+    // The past runs' own race files, so that their race records are read whole.
+    std::vector<std::string> pastRaces;
+    for (int n = 1; n <= 3; ++n) pastRaces.push_back(Ra("20261001", "05", n, 3));
+    WriteRaces("20261001", pastRaces);
+    writeDay("20261128", 3, 3, 3, true);
+    writeDay("20261205", 1, 2, 1, false);
+
+    ASSERT_EQ(Load("20261128"), raceday::DayLoadResult::Loaded);
+    raceday::TRaceDay& d = Day();
+    ASSERT_FALSE(d.gDayRaces[2].IsBlank());
+    ASSERT_FALSE(d.gDayHorses[0][2].IsBlank());
+    ASSERT_FALSE(d.gDayHorseMasters[0][2].IsBlank());
+    ASSERT_FALSE(d.gPastRunHorses[0][0][2].IsBlank());
+    ASSERT_EQ(d.gPastRunRaces[0][0][0].Bytes(), pastRaces[0]);
+    ASSERT_FALSE(d.gDayOddsO6[0].IsBlank());
+    ASSERT_FALSE(d.gDayPayouts[2].IsBlank());
+
+    ASSERT_EQ(Load("20261205"), raceday::DayLoadResult::Loaded);
+    EXPECT_EQ(d.gDayRaceCount, 1);
+    EXPECT_EQ(d.gDayHorses[0][1].PedigreeId(), "2020501002");
+    EXPECT_EQ(d.gPastRunHorses[0][1][0].RaceDate(), "20261001");
+    EXPECT_EQ(d.gPastRunRaces[0][1][0].Bytes(), pastRaces[0]);
+    for (std::size_t r = 0; r < raceday::kMaxRaces; ++r) {
+        SCOPED_TRACE("race slot " + std::to_string(r));
+        EXPECT_EQ(d.gDayRaces[r].IsBlank(), r > 0);
+        EXPECT_TRUE(d.gDayPayouts[r].IsBlank() || r == 0);
+        EXPECT_TRUE(d.gDayOddsO1[r].IsBlank() && d.gDayOddsO2[r].IsBlank() &&
+                    d.gDayOddsO3[r].IsBlank() && d.gDayOddsO4[r].IsBlank() &&
+                    d.gDayOddsO5[r].IsBlank() && d.gDayOddsO6[r].IsBlank());
+        for (std::size_t h = 0; h < raceday::kMaxRunners; ++h) {
+            const bool runner = r == 0 && h < 2;
+            EXPECT_EQ(d.gDayHorses[r][h].IsBlank(), !runner) << "runner " << h;
+            EXPECT_EQ(d.gDayHorseMasters[r][h].IsBlank(), !runner) << "runner " << h;
+            for (std::size_t k = 0; k < raceday::kPastRunsRead; ++k) {
+                EXPECT_EQ(d.gPastRunHorses[r][h][k].IsBlank(), !(runner && k == 0))
+                    << "runner " << h << " run " << k;
+                EXPECT_EQ(d.gPastRunRaces[r][h][k].IsBlank(), !(runner && k == 0))
+                    << "runner " << h << " run " << k;
+            }
+        }
+    }
+    // Without odds files every value reads as blank, as after any load without them.
+    EXPECT_DOUBLE_EQ(d.gRaceCalc[0].SanrentanOdds[1], -2.0);
+    EXPECT_DOUBLE_EQ(d.gRaceCalc[2].UmarenOdds[1], -2.0);
+}
+
 TEST_F(DayFixture, FetchTimesStakesAndTheOrderOfTheLoad) {
     WriteBytes(dir / "kestrane.ini",
                "[Time]\r\nAutoOzGet=10\r\n[KaimeSet]\r\nDefaultAmount=500\r\n");
