@@ -216,7 +216,7 @@ bool ReadSlot(const TJvRA& race, const std::filesystem::path& path, OddsFileCach
     std::string_view found;
     // A race number above 0 has a digit, so the key is never blank.
     if (race.RaceNumber() > 0) {
-        found = cache.Find(path, Record::kLength, race.VenueCode(), race.Field(26, 2), &exists);
+        found = cache.Find(path, Record::kLength, race.VenueCode(), race.RaceNo(), &exists);
     } else {
         exists = cache.Exists(path);
     }
@@ -285,7 +285,9 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
     f.index.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         std::string_view rec = RecordAt(f.bytes, recordLength, i);
-        f.index.emplace_back(PackKey(Field(rec, 20, 2), Field(rec, 26, 2)), i * recordLength);
+        f.index.emplace_back(
+            PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)),
+            i * recordLength);
     }
     // The first record of a race in the file is the one read.
     std::stable_sort(f.index.begin(), f.index.end(),

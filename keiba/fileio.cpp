@@ -49,8 +49,20 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     data.resize(static_cast<std::size_t>(st.st_size));
     std::size_t used = 0;
     for (;;) {
-        if (used == data.size()) data.resize(data.size() + 65536); // the file may have grown
-        ssize_t n = ::read(fd, data.data() + used, data.size() - used);
+        ssize_t n;
+        if (used < data.size()) {
+            n = ::read(fd, data.data() + used, data.size() - used);
+        } else {
+            // The buffer holds the size stat gave; the file may have grown since. A small read
+            // tells, so the common case costs no reallocation of the whole file.
+            char more[4096];
+            n = ::read(fd, more, sizeof more);
+            if (n > 0) {
+                data.append(more, static_cast<std::size_t>(n));
+                used = data.size();
+                continue;
+            }
+        }
         if (n < 0) {
             if (errno == EINTR) continue;
             ::close(fd);
