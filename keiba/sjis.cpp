@@ -284,16 +284,26 @@ std::string FormatFixed(double value, int width, int decimals) {
         const double whole = std::floor(scaled);
         const double frac = scaled - whole;
         if (std::fabs(frac - 0.5) > std::max(1e-9, scaled * 1e-12)) {
-            char buf[24];
-            auto n = static_cast<std::int64_t>(whole) + (frac > 0.5 ? 1 : 0);
-            std::string text(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
-            const auto d = static_cast<std::size_t>(decimals);
-            if (d > 0) {
-                if (text.size() <= d) text.insert(0, d + 1 - text.size(), '0');
-                text.insert(text.size() - d, 1, '.');
+            // Written right to left into one buffer: digits, the point, the integer part.
+            auto n = static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
+            char buf[40];
+            char* end = buf + sizeof buf;
+            char* p = end;
+            for (int i = 0; i < decimals; ++i) {
+                *--p = static_cast<char>('0' + n % 10);
+                n /= 10;
             }
-            if (text.size() < static_cast<std::size_t>(width))
-                text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
+            if (decimals > 0) *--p = '.';
+            do {
+                *--p = static_cast<char>('0' + n % 10);
+                n /= 10;
+            } while (n > 0);
+            const auto used = static_cast<std::size_t>(end - p);
+            const auto pad = width > 0 && static_cast<std::size_t>(width) > used
+                                 ? static_cast<std::size_t>(width) - used
+                                 : 0;
+            std::string text(pad, ' ');
+            text.append(p, used);
             return text;
         }
     }
