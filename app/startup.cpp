@@ -63,12 +63,12 @@ void FillOutsideProgramFolders(keiba::TIniGT& ini) {
     }
 }
 
-TMarkerFiles ReadMarkerFiles(const fs::path& appDir) {
+MarkerFiles ReadMarkerFiles(const fs::path& appDir) {
     auto has = [&](std::string_view name) {
         std::error_code ec;
         return fs::exists(appDir / name, ec);
     };
-    TMarkerFiles m;
+    MarkerFiles m;
     m.soloReviewers = has("SoloReviewersFeatures.key");
     m.primaryToggle = has("PrimaryToggleQuib.key");
     m.supervisorPanels = has("MereSupervisorsExtraPanels.key");

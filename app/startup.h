@@ -36,12 +36,12 @@ std::vector<std::string> CreateDataFolders(const std::filesystem::path& appDir);
 void FillOutsideProgramFolders(keiba::TIniGT& ini);
 
 // The maintainer marker files present in the program folder (only their existence counts).
-struct TMarkerFiles {
+struct MarkerFiles {
     bool soloReviewers = false;    // "SoloReviewersFeatures.key"
     bool primaryToggle = false;    // "PrimaryToggleQuib.key"
     bool supervisorPanels = false; // "MereSupervisorsExtraPanels.key"
     bool keeper = false;           // "Keeper.key"
 };
-TMarkerFiles ReadMarkerFiles(const std::filesystem::path& appDir);
+MarkerFiles ReadMarkerFiles(const std::filesystem::path& appDir);
 
 } // namespace app

@@ -14,7 +14,7 @@ TCustomStream::TCustomStream(TStream32& source, std::size_t inputSize)
     , sourcePos_(source.Position()) {}
 
 TDecompressStream::TDecompressStream(TStream32& source, int windowBits, int encryptionCode,
-                                     TZipCipher* cipher, std::int64_t compressedSize)
+                                     ZipCipher* cipher, std::int64_t compressedSize)
     // a small entry needs no more input room than it has bytes
     : TCustomStream(source, static_cast<std::size_t>(std::clamp<std::int64_t>(
                                 compressedSize, 1, static_cast<std::int64_t>(kInputBufferSize))))
@@ -30,7 +30,7 @@ TDecompressStream::TDecompressStream(TStream32& source, int windowBits, int encr
 
 TDecompressStream::~TDecompressStream() {
     // give back the input that was read but not consumed
-    if (z_.avail_in > 0) source_.Seek(sourcePos_ - z_.avail_in, TSeekOrigin::Begin);
+    if (z_.avail_in > 0) source_.Seek(sourcePos_ - z_.avail_in, SeekOrigin::Begin);
     if (valid_) inflateEnd(&z_);
 }
 
@@ -38,7 +38,7 @@ TDecompressStream::~TDecompressStream() {
 // ends, the compressed bytes are used up, or zlib reports bad data.
 std::int64_t TDecompressStream::Read(void* buffer, std::int64_t piece, std::int64_t count) {
     if (!valid_ || count <= 0 || status_ != Status::Ok) return 0;
-    if (source_.Position() != sourcePos_) source_.Seek(sourcePos_, TSeekOrigin::Begin);
+    if (source_.Position() != sourcePos_) source_.Seek(sourcePos_, SeekOrigin::Begin);
     piece = std::clamp<std::int64_t>(piece, 1, static_cast<std::int64_t>(inputSize_));
     std::int64_t produced = 0;
     while (produced < count && status_ == Status::Ok) {
@@ -85,22 +85,22 @@ void TDecompressStream::Restart() {
     if (valid_) inflateReset(&z_);
     z_.avail_in = 0;
     sourcePos_ = startPos_;
-    source_.Seek(startPos_, TSeekOrigin::Begin);
+    source_.Seek(startPos_, SeekOrigin::Begin);
     compressedLeft_ = compressedTotal_;
     if (cipher_) cipher_->data = startKeys_;
     delivered_ = 0;
     status_ = valid_ ? Status::Ok : Status::DataError;
 }
 
-std::int64_t TDecompressStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+std::int64_t TDecompressStream::Seek(std::int64_t offset, SeekOrigin origin) {
     std::int64_t target = -1;
-    if (origin == TSeekOrigin::Begin) {
+    if (origin == SeekOrigin::Begin) {
         if (offset == 0) {
             Restart();
             return 0;
         }
         if (offset > delivered_) target = offset;
-    } else if (origin == TSeekOrigin::Current && offset >= 0) {
+    } else if (origin == SeekOrigin::Current && offset >= 0) {
         target = delivered_ + offset;
     }
     if (target < 0) return delivered_;

@@ -42,7 +42,7 @@ public:
 
     // `compressedSize` bounds every read from `source`, which stands at the entry's data.
     // With encryption code 6 the input is decrypted with the cipher's data keys as they stand.
-    TDecompressStream(TStream32& source, int windowBits, int encryptionCode, TZipCipher* cipher,
+    TDecompressStream(TStream32& source, int windowBits, int encryptionCode, ZipCipher* cipher,
                       std::int64_t compressedSize);
     ~TDecompressStream() override;
 
@@ -56,7 +56,7 @@ public:
     std::int64_t Write(const void*, std::int64_t) override { return -1; }
     // Position = inflated bytes delivered. 0 from the beginning restarts the entry; forward moves
     // read and discard; anything else leaves the position.
-    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
     Status GetStatus() const { return status_; }
     bool EndOfStream() const { return status_ == Status::End; }
@@ -67,7 +67,7 @@ private:
 
     bool valid_ = false;
     int encryption_;
-    TZipCipher* cipher_;
+    ZipCipher* cipher_;
     TSeedKeyRecord startKeys_{};
     std::int64_t startPos_;
     std::int64_t compressedTotal_;

@@ -14,8 +14,8 @@ namespace archive {
 
 std::int64_t TStream32::Size() {
     std::int64_t here = Position();
-    std::int64_t end = Seek(0, TSeekOrigin::End);
-    Seek(here, TSeekOrigin::Begin);
+    std::int64_t end = Seek(0, SeekOrigin::End);
+    Seek(here, SeekOrigin::Begin);
     return end;
 }
 
@@ -32,7 +32,7 @@ bool TStream32::ReadExact(void* buffer, std::int64_t count) {
 
 std::int64_t TStream32::CopyFrom(TStream32& source, std::int64_t count) {
     if (count == 0) {
-        source.Seek(0, TSeekOrigin::Begin);
+        source.Seek(0, SeekOrigin::Begin);
         count = source.Size();
     }
     std::vector<char> block(static_cast<std::size_t>(std::min(count, kCopyBlock)));
@@ -75,18 +75,18 @@ std::int64_t THandleStream32::Write(const void* buffer, std::int64_t count) {
     return done;
 }
 
-std::int64_t THandleStream32::Seek(std::int64_t offset, TSeekOrigin origin) {
+std::int64_t THandleStream32::Seek(std::int64_t offset, SeekOrigin origin) {
     if (fd_ < 0) return -1;
-    int whence = origin == TSeekOrigin::Begin     ? SEEK_SET
-                 : origin == TSeekOrigin::Current ? SEEK_CUR
-                                                  : SEEK_END;
+    int whence = origin == SeekOrigin::Begin     ? SEEK_SET
+                 : origin == SeekOrigin::Current ? SEEK_CUR
+                                                 : SEEK_END;
     off_t r = ::lseek(fd_, static_cast<off_t>(offset), whence);
     return r < 0 ? -1 : static_cast<std::int64_t>(r);
 }
 
 bool THandleStream32::SetSize(std::int64_t size) {
     return fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) == 0 &&
-           Seek(size, TSeekOrigin::Begin) == size;
+           Seek(size, SeekOrigin::Begin) == size;
 }
 
 TFileStream32::TFileStream32(const std::string& utf8Name, unsigned mode)
@@ -166,11 +166,11 @@ std::int64_t TBufferedFileStream::Read(void* buffer, std::int64_t count) {
     return done;
 }
 
-std::int64_t TBufferedFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+std::int64_t TBufferedFileStream::Seek(std::int64_t offset, SeekOrigin origin) {
     if (fd_ < 0) return -1;
-    std::int64_t base = origin == TSeekOrigin::Begin     ? 0
-                        : origin == TSeekOrigin::Current ? position_
-                                                         : size_;
+    std::int64_t base = origin == SeekOrigin::Begin     ? 0
+                        : origin == SeekOrigin::Current ? position_
+                                                        : size_;
     std::int64_t target;
     if (__builtin_add_overflow(base, offset, &target) || target < 0) return -1;
     position_ = target;

@@ -10,7 +10,7 @@
 
 namespace archive {
 
-enum class TSeekOrigin { Begin, Current, End };
+enum class SeekOrigin { Begin, Current, End };
 
 class TStream32 {
 public:
@@ -19,9 +19,9 @@ public:
     virtual std::int64_t Read(void* buffer, std::int64_t count) = 0;
     virtual std::int64_t Write(const void* buffer, std::int64_t count) = 0;
     // The new position, or -1 when the request fails.
-    virtual std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) = 0;
+    virtual std::int64_t Seek(std::int64_t offset, SeekOrigin origin) = 0;
 
-    std::int64_t Position() { return Seek(0, TSeekOrigin::Current); }
+    std::int64_t Position() { return Seek(0, SeekOrigin::Current); }
     std::int64_t Size();
     // Reads exactly `count` bytes or reports false.
     bool ReadExact(void* buffer, std::int64_t count);
@@ -44,7 +44,7 @@ public:
     ~THandleStream32() override = default; // the handle belongs to whoever opened it
     std::int64_t Read(void* buffer, std::int64_t count) override;
     std::int64_t Write(const void* buffer, std::int64_t count) override;
-    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     bool SetSize(std::int64_t size);
     int Handle() const { return fd_; }
 
@@ -78,7 +78,7 @@ public:
     explicit TBufferedFileStream(const std::string& utf8Name);
     std::int64_t Read(void* buffer, std::int64_t count) override;
     std::int64_t Write(const void*, std::int64_t) override { return 0; }
-    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
 private:
     std::int64_t Pread(void* buffer, std::int64_t count, std::int64_t at);

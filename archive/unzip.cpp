@@ -81,7 +81,7 @@ bool IsMultiByteUtf8(std::string_view s) {
 
 TUnZip::TUnZip() = default;
 
-int TUnZip::GetEncryptionMethod(std::uint16_t flags, const TExtraFieldInfo& extra) {
+int TUnZip::GetEncryptionMethod(std::uint16_t flags, const ExtraFieldInfo& extra) {
     if (!(flags & kFlagEncrypted)) return kEncNone;
     if (extra.strongEncryption) return kEncUnsupported;
     if (!extra.aes) return kEncTraditional;
@@ -91,7 +91,7 @@ int TUnZip::GetEncryptionMethod(std::uint16_t flags, const TExtraFieldInfo& extr
     return kEncUnsupported;
 }
 
-void TUnZip::NameEntry(TZipListEntry& e, std::string_view raw, const TExtraFieldInfo& extra) {
+void TUnZip::NameEntry(ZipListEntry& e, std::string_view raw, const ExtraFieldInfo& extra) {
     e.rawName = std::string(raw);
     std::string utf8;
     std::string stored;
@@ -126,7 +126,7 @@ void TUnZip::NameEntry(TZipListEntry& e, std::string_view raw, const TExtraField
 
 bool TUnZip::ReadLocalHeader(TStream32& stream, std::int64_t pos, TLocalHeader& header) {
     std::array<char, 30> fixed{};
-    if (pos < 0 || stream.Seek(pos, TSeekOrigin::Begin) != pos ||
+    if (pos < 0 || stream.Seek(pos, SeekOrigin::Begin) != pos ||
         !stream.ReadExact(fixed.data(), 30))
         return false;
     ByteReader r(std::string_view(fixed.data(), fixed.size()));
@@ -148,7 +148,7 @@ std::int64_t TUnZip::SearchLocalHeader(TStream32& stream) {
     std::string block(static_cast<std::size_t>(kBlock) + 3, '\0');
     for (int b = 0; b < kSearchBlocks; ++b) {
         std::int64_t base = b * kBlock;
-        if (stream.Seek(base, TSeekOrigin::Begin) != base) break;
+        if (stream.Seek(base, SeekOrigin::Begin) != base) break;
         std::int64_t got = stream.Read(block.data(), kBlock + 3);
         if (got < 4) break;
         for (std::int64_t i = 0; i + 4 <= got && i < kBlock; ++i) {
@@ -162,7 +162,7 @@ std::int64_t TUnZip::SearchLocalHeader(TStream32& stream) {
 // were written) move every local header by the same amount: the first local header in the file
 // tells by how much. That move is taken only when the header it leads to is this entry's own,
 // and then holds for the later entries too; an entry whose offset alone is wrong fails alone.
-std::int64_t TUnZip::FindMovedLocalHeader(TStream32& stream, const TZipListEntry& e,
+std::int64_t TUnZip::FindMovedLocalHeader(TStream32& stream, const ZipListEntry& e,
                                           std::int64_t expected, TLocalHeader& header) {
     if (firstLocalHeader_ == -2) firstLocalHeader_ = SearchLocalHeader(stream);
     if (firstLocalHeader_ < 0) return -1;
@@ -179,14 +179,14 @@ bool TUnZip::OverlapsTakenBytes(std::int64_t from, std::int64_t to) const {
     return next != taken_.begin() && std::prev(next)->second > from;
 }
 
-bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<TZipListEntry>& list) {
+bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<ZipListEntry>& list) {
     std::int64_t cdPos = dir_.startOffset + dir_.cdOffset;
     if (cdPos < 0 || cdPos >= archiveSize_) return false;
     // the directory is read whole, but never more than the file holds
     auto cdLen = static_cast<std::size_t>(
         std::min<std::uint64_t>(dir_.cdSize, static_cast<std::uint64_t>(archiveSize_ - cdPos)));
     std::string cd(cdLen, '\0');
-    if (stream.Seek(cdPos, TSeekOrigin::Begin) != cdPos ||
+    if (stream.Seek(cdPos, SeekOrigin::Begin) != cdPos ||
         !stream.ReadExact(cd.data(), static_cast<std::int64_t>(cdLen)))
         return false;
     ByteReader r(cd);
@@ -197,7 +197,7 @@ bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<TZipListEntry>&
             ReportError(archiveFile_, "", kMsgUnsupportedEncryption, volumeName_);
             break;
         }
-        TZipListEntry e;
+        ZipListEntry e;
         e.versionMadeBy = r.U16();
         r.U16(); // version needed
         e.flags = r.U16();
@@ -205,7 +205,7 @@ bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<TZipListEntry>&
         std::uint16_t time = r.U16(), date = r.U16();
         e.dosDateTime = (std::uint32_t{date} << 16) | time;
         e.crc = r.U32();
-        TZipSizes sizes;
+        ZipSizes sizes;
         sizes.compressed = r.U32();
         sizes.uncompressed = r.U32();
         std::uint16_t nameLen = r.U16(), extraLen = r.U16(), commentLen = r.U16();
@@ -217,7 +217,7 @@ bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<TZipListEntry>&
         std::string_view extra = r.Bytes(extraLen);
         r.Skip(commentLen);
         if (!r.Ok()) break;
-        TExtraFieldInfo info;
+        ExtraFieldInfo info;
         ReadExtraField(extra, true, sizes, info);
         e.compressed = sizes.compressed;
         e.uncompressed = sizes.uncompressed;
@@ -241,34 +241,34 @@ bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<TZipListEntry>&
 
 // No directory was found, only a local header at the start: that one entry, if the caller
 // agrees to go on.
-void TUnZip::ReadLocalHeaderOnly(TStream32& stream, std::vector<TZipListEntry>& list) {
+void TUnZip::ReadLocalHeaderOnly(TStream32& stream, std::vector<ZipListEntry>& list) {
     bool cancel = true;
     if (OnCorruptZipHeader) OnCorruptZipHeader(*this, THeaderTypeState::htCentral, cancel);
     if (cancel) return;
     std::int64_t pos = 0;
     std::string head(30, '\0');
-    if (stream.Seek(pos, TSeekOrigin::Begin) != 0 || !stream.ReadExact(head.data(), 30)) return;
+    if (stream.Seek(pos, SeekOrigin::Begin) != 0 || !stream.ReadExact(head.data(), 30)) return;
     if (ByteReader(head).U32() == kSigSpanMarker) {
         pos = 4;
-        if (stream.Seek(pos, TSeekOrigin::Begin) != pos || !stream.ReadExact(head.data(), 30))
+        if (stream.Seek(pos, SeekOrigin::Begin) != pos || !stream.ReadExact(head.data(), 30))
             return;
     }
     ByteReader r(head);
     if (ClassifyHeaderSignature(kHeaderLocal, r.U32()).kind != kHeaderLocal) return;
-    TZipListEntry e;
+    ZipListEntry e;
     r.U16();
     e.flags = r.U16();
     e.method = r.U16();
     std::uint16_t time = r.U16(), date = r.U16();
     e.dosDateTime = (std::uint32_t{date} << 16) | time;
     e.crc = r.U32();
-    TZipSizes sizes;
+    ZipSizes sizes;
     sizes.compressed = r.U32();
     sizes.uncompressed = r.U32();
     std::uint16_t nameLen = r.U16(), extraLen = r.U16();
     std::string rest(std::size_t{nameLen} + extraLen, '\0');
     if (!stream.ReadExact(rest.data(), static_cast<std::int64_t>(rest.size()))) return;
-    TExtraFieldInfo info;
+    ExtraFieldInfo info;
     ReadExtraField(std::string_view(rest).substr(nameLen), false, sizes, info);
     e.compressed = sizes.compressed;
     e.uncompressed = sizes.uncompressed;
@@ -291,7 +291,7 @@ void TUnZip::ReadDirectory(TStream32& stream) {
         return;
     }
     if (arcType_ != kArcZip && arcType_ != kArcZipSfx) return;
-    std::vector<TZipListEntry> list;
+    std::vector<ZipListEntry> list;
     if (dir_.endRecordPos < 0) {
         if (dir_.headerState == 1) ReadLocalHeaderOnly(stream, list);
     } else if (!ReadCentralDirectory(stream, list)) {
@@ -300,12 +300,12 @@ void TUnZip::ReadDirectory(TStream32& stream) {
     ProcessHeaders(stream, list);
 }
 
-void TUnZip::ProcessHeaders(TStream32& stream, std::vector<TZipListEntry>& list) {
+void TUnZip::ProcessHeaders(TStream32& stream, std::vector<ZipListEntry>& list) {
     selectionTotal_ = 0;
     for (const auto& e : list)
         selectionTotal_ = AddClamped(selectionTotal_, Clamp64(e.uncompressed));
     selectionDone_ = 0;
-    for (const TZipListEntry& e : list) {
+    for (const ZipListEntry& e : list) {
         if (GetCancel()) break;
         std::int64_t expected = AddClamped(e.offset, correction_);
         std::int64_t pos = expected;
@@ -324,7 +324,7 @@ void TUnZip::ProcessHeaders(TStream32& stream, std::vector<TZipListEntry>& list)
             continue;
         }
 
-        entry_ = TEntryState{};
+        entry_ = EntryState{};
         entry_.storedName = e.storedName;
         entry_.utf8Name = e.utf8Name;
         entry_.externalAttr = e.externalAttr;
@@ -344,7 +344,7 @@ void TUnZip::ProcessHeaders(TStream32& stream, std::vector<TZipListEntry>& list)
     }
 }
 
-bool TUnZip::ExtractEntry(TStream32& stream, const TZipListEntry& e, std::int64_t dataPos,
+bool TUnZip::ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t dataPos,
                           std::uint16_t localFlags, std::uint16_t localTime) {
     entryDone_ = 0;
     entryComplete_ = false;
@@ -378,8 +378,7 @@ bool TUnZip::ExtractEntry(TStream32& stream, const TZipListEntry& e, std::int64_
             } else {
                 SetEncryptionMethod(kEncTraditional);
                 std::array<std::uint8_t, 12> header{};
-                usable = e.compressed >= 12 &&
-                         stream.Seek(dataPos, TSeekOrigin::Begin) == dataPos &&
+                usable = e.compressed >= 12 && stream.Seek(dataPos, SeekOrigin::Begin) == dataPos &&
                          stream.ReadExact(header.data(), 12) &&
                          GetEntryPassword(header, localFlags, e.crc, localTime);
                 if (!usable) runningCrc_ = 1;
@@ -387,7 +386,7 @@ bool TUnZip::ExtractEntry(TStream32& stream, const TZipListEntry& e, std::int64_
         }
         if (usable && OpenOutput()) {
             std::int64_t start = dataPos + (encrypted ? 12 : 0);
-            if (stream.Seek(start, TSeekOrigin::Begin) == start)
+            if (stream.Seek(start, SeekOrigin::Begin) == start)
                 DecodeZipEntry(stream, e, encrypted);
         }
     } catch (const EZipError&) {
@@ -400,7 +399,7 @@ bool TUnZip::ExtractEntry(TStream32& stream, const TZipListEntry& e, std::int64_
     return CheckCrcAndEnd(32, e.crc);
 }
 
-void TUnZip::DecodeZipEntry(TStream32& stream, const TZipListEntry& e, bool encrypted) {
+void TUnZip::DecodeZipEntry(TStream32& stream, const ZipListEntry& e, bool encrypted) {
     runningCrc_ = 0;
     entryComplete_ = false;
     std::int64_t compressed = Clamp64(e.compressed) - (encrypted ? 12 : 0);

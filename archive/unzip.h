@@ -12,7 +12,7 @@
 namespace archive {
 
 // An entry of the central directory (or of the lone local header), as selected by the walk.
-struct TZipListEntry {
+struct ZipListEntry {
     std::string rawName;     // as the central header holds it
     std::string storedName;  // CP932, "\" separated
     std::string utf8Name;    // UTF-8, "\" separated
@@ -35,15 +35,15 @@ public:
     TUnZip();
 
     // 13 unencrypted, 14 unsupported, 6 traditional, 0..5 AES by vendor version and strength.
-    static int GetEncryptionMethod(std::uint16_t flags, const TExtraFieldInfo& extra);
+    static int GetEncryptionMethod(std::uint16_t flags, const ExtraFieldInfo& extra);
 
 protected:
     void ReadDirectory(TStream32& stream) override;
-    virtual void ProcessHeaders(TStream32& stream, std::vector<TZipListEntry>& list);
+    virtual void ProcessHeaders(TStream32& stream, std::vector<ZipListEntry>& list);
     // True when the entry was extracted whole.
-    virtual bool ExtractEntry(TStream32& stream, const TZipListEntry& e, std::int64_t dataPos,
+    virtual bool ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t dataPos,
                               std::uint16_t localFlags, std::uint16_t localTime);
-    void DecodeZipEntry(TStream32& stream, const TZipListEntry& e, bool encrypted);
+    void DecodeZipEntry(TStream32& stream, const ZipListEntry& e, bool encrypted);
     void InflateZipEntry(TStream32& stream, std::int64_t compressed, std::int64_t uncompressed,
                          bool encrypted);
 
@@ -54,12 +54,12 @@ private:
         std::string name;
     };
 
-    bool ReadCentralDirectory(TStream32& stream, std::vector<TZipListEntry>& list);
-    void ReadLocalHeaderOnly(TStream32& stream, std::vector<TZipListEntry>& list);
-    void NameEntry(TZipListEntry& e, std::string_view raw, const TExtraFieldInfo& extra);
+    bool ReadCentralDirectory(TStream32& stream, std::vector<ZipListEntry>& list);
+    void ReadLocalHeaderOnly(TStream32& stream, std::vector<ZipListEntry>& list);
+    void NameEntry(ZipListEntry& e, std::string_view raw, const ExtraFieldInfo& extra);
     bool ReadLocalHeader(TStream32& stream, std::int64_t pos, TLocalHeader& header);
     // Where the entry's local header is when it is not at its recorded offset, or -1.
-    std::int64_t FindMovedLocalHeader(TStream32& stream, const TZipListEntry& e,
+    std::int64_t FindMovedLocalHeader(TStream32& stream, const ZipListEntry& e,
                                       std::int64_t expected, TLocalHeader& header);
     std::int64_t SearchLocalHeader(TStream32& stream);
     // Whether [from, to) meets the archive bytes an earlier entry of the run took.

@@ -208,12 +208,12 @@ void TZipCommon::RaiseError(const std::string& fileName, const std::string& exte
 // ---- type detection
 
 int TZipCommon::GetArcType(TStream32& stream) {
-    dir_ = TZipDirectoryInfo{};
+    dir_ = ZipDirectoryInfo{};
     std::int64_t size = stream.Size();
     archiveSize_ = std::max<std::int64_t>(size, 0);
     if (size < 4) return kArcNone;
     std::string head(4, '\0');
-    if (stream.Seek(0, TSeekOrigin::Begin) != 0 || !stream.ReadExact(head.data(), 4))
+    if (stream.Seek(0, SeekOrigin::Begin) != 0 || !stream.ReadExact(head.data(), 4))
         return kArcNone;
     std::uint32_t first = Le32(head, 0);
     bool localFirst = first == kSigLocal;
@@ -225,7 +225,7 @@ int TZipCommon::GetArcType(TStream32& stream) {
     std::int64_t tailPos = size - tailLen;
     std::string tail(static_cast<std::size_t>(tailLen), '\0');
     bool found = false;
-    if (stream.Seek(tailPos, TSeekOrigin::Begin) == tailPos &&
+    if (stream.Seek(tailPos, SeekOrigin::Begin) == tailPos &&
         stream.ReadExact(tail.data(), tailLen)) {
         for (std::int64_t i = tailLen - 22; i >= 0 && !found; --i) {
             auto at = static_cast<std::size_t>(i);
@@ -257,7 +257,7 @@ int TZipCommon::GetArcType(TStream32& stream) {
                 for (std::int64_t pos : {SaturatingInt64(z64Offset), locatorPos - 56}) {
                     std::string rec(56, '\0');
                     if (pos < 0 || pos > locatorPos - 56 ||
-                        stream.Seek(pos, TSeekOrigin::Begin) != pos ||
+                        stream.Seek(pos, SeekOrigin::Begin) != pos ||
                         !stream.ReadExact(rec.data(), 56) || Le32(rec, 0) != kSigZip64End)
                         continue;
                     ByteReader z(std::string_view(rec).substr(4));
@@ -285,7 +285,7 @@ int TZipCommon::GetArcType(TStream32& stream) {
     if (found) {
         std::string sig(4, '\0');
         std::int64_t cdPos = dir_.startOffset + dir_.cdOffset;
-        if (stream.Seek(cdPos, TSeekOrigin::Begin) == cdPos && stream.ReadExact(sig.data(), 4) &&
+        if (stream.Seek(cdPos, SeekOrigin::Begin) == cdPos && stream.ReadExact(sig.data(), 4) &&
             Le32(sig, 0) == kSigCentral)
             dir_.headerState |= 2;
     } else {
@@ -297,8 +297,8 @@ int TZipCommon::GetArcType(TStream32& stream) {
     return dir_.thisDisk == 0 ? kArcZip : kArcZipMVol;
 }
 
-void TZipCommon::ReadExtraField(std::string_view field, bool central, TZipSizes& sizes,
-                                TExtraFieldInfo& info) {
+void TZipCommon::ReadExtraField(std::string_view field, bool central, ZipSizes& sizes,
+                                ExtraFieldInfo& info) {
     ByteReader r(field);
     while (r.Left() >= 4) {
         std::uint16_t id = r.U16(), len = r.U16();
@@ -722,7 +722,7 @@ void TZipCommon::ResetRun() {
     encryptionMethod_ = kEncNone;
     cipher_.dataSeed = seedDataKeys_.Record();
     cipher_.headerSeed = seedHeaderKeys_.Record();
-    entry_ = TEntryState{};
+    entry_ = EntryState{};
 }
 
 bool TZipCommon::CheckWritableFolder() {

@@ -83,7 +83,7 @@ private:
 };
 
 // What an extra field told about an entry.
-struct TExtraFieldInfo {
+struct ExtraFieldInfo {
     bool zip64 = false;
     bool strongEncryption = false;
     bool has0064 = false;
@@ -98,7 +98,7 @@ struct TExtraFieldInfo {
 };
 
 // The 32-bit header fields that a Zip64 record may replace (0xFFFFFFFF stands for "see there").
-struct TZipSizes {
+struct ZipSizes {
     std::uint64_t uncompressed = 0;
     std::uint64_t compressed = 0;
     std::uint64_t localOffset = 0;
@@ -106,7 +106,7 @@ struct TZipSizes {
 };
 
 // Where the type detection found the zip directory.
-struct TZipDirectoryInfo {
+struct ZipDirectoryInfo {
     std::int64_t startOffset = -1;  // bytes before the archive proper (stub, junk)
     std::int64_t endRecordPos = -1; // position of the end record
     std::int64_t cdOffset = -1;     // declared central directory offset
@@ -170,7 +170,7 @@ public:
     // Run state readable by event handlers.
     int ArcType() const { return arcType_; }
     int FilesDone() const { return filesDone_; }
-    const TZipDirectoryInfo& DirectoryInfo() const { return dir_; }
+    const ZipDirectoryInfo& DirectoryInfo() const { return dir_; }
     std::int64_t EntryBytesDone() const { return entryDone_; }
     int EncryptionMethod() const { return encryptionMethod_; }
 
@@ -189,14 +189,14 @@ public:
     virtual int GetArcType(TStream32& stream);
     // Parses an entry's extra field. `central` tells a central header (three Zip64 values) from
     // a local one (two).
-    virtual void ReadExtraField(std::string_view field, bool central, TZipSizes& sizes,
-                                TExtraFieldInfo& info);
+    virtual void ReadExtraField(std::string_view field, bool central, ZipSizes& sizes,
+                                ExtraFieldInfo& info);
 
     virtual void SetEncryptionMethod(int code) { encryptionMethod_ = code; }
 
 protected:
     // The entry in hand.
-    struct TEntryState {
+    struct EntryState {
         std::string storedName;          // CP932, "\" separated
         std::string utf8Name;            // the stored name as UTF-8, "\" separated
         std::vector<std::string> folder; // output folder below ExtractDir, UTF-8
@@ -263,14 +263,14 @@ protected:
     bool recurseDirs_ = true;
     int passwordAttempts_ = 3;
     std::vector<std::string> passwords_;
-    TSeedKeys seedDataKeys_{TSeedKind::Data};
-    TSeedKeys seedHeaderKeys_{TSeedKind::Header};
+    TSeedKeys seedDataKeys_{SeedKind::Data};
+    TSeedKeys seedHeaderKeys_{SeedKind::Header};
     int zipCmntBufSize_ = 32767;
 
     // run state
     int arcType_ = kArcNone;
     std::int64_t archiveSize_ = 0;
-    TZipDirectoryInfo dir_;
+    ZipDirectoryInfo dir_;
     bool cancel_ = false;
     int filesDone_ = 0;
     std::uint32_t newestDosDateTime_ = 0;
@@ -281,9 +281,9 @@ protected:
     int encryptionMethod_ = kEncNone;
     std::string currentPassword_;
     std::string volumeName_;
-    TZipCipher cipher_;
+    ZipCipher cipher_;
     TZipTimer timer_;
-    TEntryState entry_;
+    EntryState entry_;
     std::unique_ptr<TTempFileStream> output_;
     std::unique_ptr<char[]> outputBlock_;
     int runDirFd_ = -1; // ExtractDir, open for the run

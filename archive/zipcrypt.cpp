@@ -34,7 +34,7 @@ std::uint8_t DecryptByte(const TSeedKeyRecord& keys) {
     return static_cast<std::uint8_t>((t * (t ^ 1)) >> 8);
 }
 
-int InitKeysFromPassword(TZipCipher& cipher, std::string_view password) {
+int InitKeysFromPassword(ZipCipher& cipher, std::string_view password) {
     cipher.data = cipher.dataSeed;
     // the length counts modulo 256, so only the first 255 bytes take part
     std::size_t n = password.size() & 0xFF;
@@ -51,12 +51,12 @@ void DecryptBuffer(TSeedKeyRecord& keys, std::uint8_t* buffer, std::size_t lengt
     }
 }
 
-std::uint8_t DecryptDataByte(TZipCipher& cipher, std::uint8_t cipherByte) {
+std::uint8_t DecryptDataByte(ZipCipher& cipher, std::uint8_t cipherByte) {
     DecryptBuffer(cipher.data, &cipherByte, 1);
     return cipherByte;
 }
 
-bool CheckEncryptionHeader(TZipCipher& cipher, std::span<const std::uint8_t, 12> header,
+bool CheckEncryptionHeader(ZipCipher& cipher, std::span<const std::uint8_t, 12> header,
                            std::uint16_t flags, std::uint32_t crc, std::string_view password,
                            std::uint16_t dosTime) {
     if (password.empty()) return false;
@@ -100,11 +100,11 @@ int HeaderFixedLength(std::span<const std::uint8_t> area, int kind) {
     }
 }
 
-void DecryptWithHeaderKeys(TZipCipher& cipher, std::uint8_t* buffer, std::size_t length) {
+void DecryptWithHeaderKeys(ZipCipher& cipher, std::uint8_t* buffer, std::size_t length) {
     DecryptBuffer(cipher.header, buffer, length);
 }
 
-void DecryptHeaderBody(TZipCipher& cipher, std::span<std::uint8_t> record, int kind) {
+void DecryptHeaderBody(ZipCipher& cipher, std::span<std::uint8_t> record, int kind) {
     cipher.header = cipher.headerSeed;
     if (record.size() <= 4) return;
     auto area = record.subspan(4);

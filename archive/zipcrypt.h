@@ -1,7 +1,7 @@
 #pragma once
 // Traditional PKWARE zip encryption (decryption side) and the record signatures.
 //
-// The key sets live in a TZipCipher that the extraction object owns, so two extractions never
+// The key sets live in a ZipCipher that the extraction object owns, so two extractions never
 // share cipher state.
 
 #include <cstddef>
@@ -19,15 +19,15 @@ struct TSeedKeyRecord {
 inline constexpr TSeedKeyRecord kDefaultDataKeys{0x12345678, 0x23456789, 0x34567890};
 inline constexpr TSeedKeyRecord kDefaultHeaderKeys{418205937, 72916458, 605384129};
 
-enum class TSeedKind : std::uint8_t { Data = 0, Header = 1 };
+enum class SeedKind : std::uint8_t { Data = 0, Header = 1 };
 
 // The seed keys of one set, as the component publishes them.
 class TSeedKeys {
 public:
-    explicit TSeedKeys(TSeedKind kind)
+    explicit TSeedKeys(SeedKind kind)
         : kind_(kind)
-        , keys_(kind == TSeedKind::Data ? kDefaultDataKeys : kDefaultHeaderKeys) {}
-    TSeedKind Kind() const { return kind_; }
+        , keys_(kind == SeedKind::Data ? kDefaultDataKeys : kDefaultHeaderKeys) {}
+    SeedKind Kind() const { return kind_; }
     std::uint32_t Key0() const { return keys_.Key0; }
     std::uint32_t Key1() const { return keys_.Key1; }
     std::uint32_t Key2() const { return keys_.Key2; }
@@ -38,12 +38,12 @@ public:
     void SetRecord(const TSeedKeyRecord& r) { keys_ = r; }
 
 private:
-    TSeedKind kind_;
+    SeedKind kind_;
     TSeedKeyRecord keys_;
 };
 
 // Working and seed keys of both sets.
-struct TZipCipher {
+struct ZipCipher {
     TSeedKeyRecord data = kDefaultDataKeys;
     TSeedKeyRecord dataSeed = kDefaultDataKeys;
     TSeedKeyRecord header = kDefaultHeaderKeys;
@@ -55,14 +55,14 @@ std::uint32_t UpdateKeys(TSeedKeyRecord& keys, std::uint8_t byte);
 // The next keystream byte.
 std::uint8_t DecryptByte(const TSeedKeyRecord& keys);
 // Working data keys := data seed keys, then one update per password byte. Returns 0.
-int InitKeysFromPassword(TZipCipher& cipher, std::string_view password);
+int InitKeysFromPassword(ZipCipher& cipher, std::string_view password);
 void DecryptBuffer(TSeedKeyRecord& keys, std::uint8_t* buffer, std::size_t length);
-std::uint8_t DecryptDataByte(TZipCipher& cipher, std::uint8_t cipherByte);
+std::uint8_t DecryptDataByte(ZipCipher& cipher, std::uint8_t cipherByte);
 
 // Checks the 12-byte encryption header of an entry with `password`. The check byte is compared
 // with the CRC's top byte, or with the DOS time's high byte when flag bit 3 (data descriptor) is
 // set. On success the data keys stand ready for the entry's data.
-bool CheckEncryptionHeader(TZipCipher& cipher, std::span<const std::uint8_t, 12> header,
+bool CheckEncryptionHeader(ZipCipher& cipher, std::span<const std::uint8_t, 12> header,
                            std::uint16_t flags, std::uint32_t crc, std::string_view password,
                            std::uint16_t dosTime);
 
@@ -97,8 +97,8 @@ HeaderClass ClassifyHeaderSignature(int expectedKind, std::uint32_t value);
 // Bytes after the signature: 26, 42, 18 (first-form end record) or 42 (second form); 0 else.
 // `area` starts with the record's signature, which decides the end-record form.
 int HeaderFixedLength(std::span<const std::uint8_t> area, int kind);
-void DecryptWithHeaderKeys(TZipCipher& cipher, std::uint8_t* buffer, std::size_t length);
+void DecryptWithHeaderKeys(ZipCipher& cipher, std::uint8_t* buffer, std::size_t length);
 // Restarts the header keys and decrypts the fixed part of a header record (signature first).
-void DecryptHeaderBody(TZipCipher& cipher, std::span<std::uint8_t> record, int kind);
+void DecryptHeaderBody(ZipCipher& cipher, std::span<std::uint8_t> record, int kind);
 
 } // namespace archive

@@ -24,7 +24,7 @@ struct NullHost : betting::BetHost {
 
 struct WorstCase {
     WorstCase() {
-        raceday::TRaceDay& d = *day;
+        raceday::RaceDay& d = *day;
         d.gCurRace = 0;
         d.gDayRaces[0].SetField(12, 16, "2024050505020611");
         d.gDayRaces[0].SetField(882, 2, "18");
@@ -67,7 +67,7 @@ struct WorstCase {
         tab.ShowRaceAmount();
     }
     // Made before the tab takes its reference.
-    std::unique_ptr<raceday::TRaceDay> day = std::make_unique<raceday::TRaceDay>();
+    std::unique_ptr<raceday::RaceDay> day = std::make_unique<raceday::RaceDay>();
     betting::PlainTable marks{14, 19};
     NullHost host;
     betting::KaimeTab tab{*day, host, marks};

@@ -157,12 +157,12 @@ BENCHMARK(BM_PlainReadOfTheDaysFiles)->Unit(benchmark::kMillisecond);
 void BM_FullDayLoad(benchmark::State& state) {
     FullDay& d = Fixture();
     raceday::DayLoadHost host;
-    auto day = std::make_unique<raceday::TRaceDay>();
+    auto day = std::make_unique<raceday::RaceDay>();
     for (auto _ : state) {
         auto r = raceday::DateComboChange(*day, "2026年12月06日", host, d.dir);
         if (r != raceday::DayLoadResult::Loaded) state.SkipWithError("not loaded");
         // The odds cache would make later rounds cheaper than a real load.
-        day->gOddsFiles.Clear();
+        day->oddsCache.Clear();
     }
 }
 BENCHMARK(BM_FullDayLoad)->Unit(benchmark::kMillisecond);
@@ -176,10 +176,10 @@ BENCHMARK(BM_PlainReadOfTheOddsFiles)->Unit(benchmark::kMillisecond);
 void BM_OddsStep(benchmark::State& state) {
     FullDay& d = Fixture();
     raceday::DayLoadHost host;
-    auto day = std::make_unique<raceday::TRaceDay>();
+    auto day = std::make_unique<raceday::RaceDay>();
     raceday::DateComboChange(*day, "2026年12月06日", host, d.dir);
     for (auto _ : state) {
-        day->gOddsFiles.Clear();
+        day->oddsCache.Clear();
         raceday::ReadDayOdds(*day, host);
     }
 }

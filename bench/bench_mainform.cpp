@@ -36,7 +36,7 @@ public:
 
 fs::path gSample;
 
-std::unique_ptr<app::TApplicationForms> StartForms() {
+std::unique_ptr<app::ApplicationForms> StartForms() {
     return app::StartApplication([] { return jvdata::CreateReplayJvLink(gSample / "feed"); });
 }
 
@@ -89,7 +89,7 @@ void BM_SelectRaceHeader(benchmark::State& state) {
     int r = 0;
     for (auto _ : state) {
         r = (r + 1) % 36;
-        benchmark::DoNotOptimize(raceday::SelectRaceHeader(forms->MainForm->RaceDay(), r));
+        benchmark::DoNotOptimize(raceday::SelectRaceHeader(forms->MainForm->Day(), r));
     }
 }
 BENCHMARK(BM_SelectRaceHeader)->Unit(benchmark::kMicrosecond);

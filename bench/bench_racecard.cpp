@@ -22,7 +22,7 @@ std::string Two(int n) {
     return (n < 10 ? "0" : "") + std::to_string(n);
 }
 
-void FullRace(raceday::TRaceDay& day) {
+void FullRace(raceday::RaceDay& day) {
     day.gCurRace = 0;
     day.gDayRaceCount = 1;
     day.gDayRaces[0].SetField(882, 2, "18");
@@ -84,7 +84,7 @@ void FullRace(raceday::TRaceDay& day) {
 }
 
 struct Grids {
-    explicit Grids(const raceday::TRaceDay& d)
+    explicit Grids(const raceday::RaceDay& d)
         : day(d) {
         views::SetupIndexRaceCard(card);
         views::SetupAbnormalTable(abnormal);
@@ -93,7 +93,7 @@ struct Grids {
         views::AttachIndexRaceCard(card, day);
         views::SetupDetailedRaceCard(detail);
         views::AttachDetailedRaceCard(detail, day);
-        for (views::TStringGrid* g : {&card, &abnormal, &marks, &index, &detail})
+        for (views::StringGrid* g : {&card, &abnormal, &marks, &index, &detail})
             g->Model()->SetRowCount(19);
         card.resize(1300, 300);
         detail.resize(1300, 1000);
@@ -102,12 +102,12 @@ struct Grids {
         views::FillIndexRaceCard(
             day, {card.Model(), abnormal.Model(), marks.Model(), index.Model()}, 18);
     }
-    const raceday::TRaceDay& day;
-    views::TStringGrid card, abnormal, marks, index, detail;
+    const raceday::RaceDay& day;
+    views::StringGrid card, abnormal, marks, index, detail;
 };
 
 void BM_IndexCardFill(benchmark::State& state) {
-    auto day = std::make_unique<raceday::TRaceDay>();
+    auto day = std::make_unique<raceday::RaceDay>();
     FullRace(*day);
     Grids g(*day);
     for (auto _ : state) g.Fill();
@@ -115,7 +115,7 @@ void BM_IndexCardFill(benchmark::State& state) {
 BENCHMARK(BM_IndexCardFill)->Unit(benchmark::kMicrosecond);
 
 void BM_IndexCardFillAndPaint(benchmark::State& state) {
-    auto day = std::make_unique<raceday::TRaceDay>();
+    auto day = std::make_unique<raceday::RaceDay>();
     FullRace(*day);
     Grids g(*day);
     for (auto _ : state) {
@@ -127,7 +127,7 @@ void BM_IndexCardFillAndPaint(benchmark::State& state) {
 BENCHMARK(BM_IndexCardFillAndPaint)->Unit(benchmark::kMillisecond);
 
 void BM_DetailCardPaint(benchmark::State& state) {
-    auto day = std::make_unique<raceday::TRaceDay>();
+    auto day = std::make_unique<raceday::RaceDay>();
     FullRace(*day);
     Grids g(*day);
     for (auto _ : state) {

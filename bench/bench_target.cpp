@@ -36,8 +36,8 @@ void SetBlock(jvdata::TAnalysisRecord& a, std::size_t start) {
     a.SetField(start + 52, 3, " 12");
 }
 
-std::unique_ptr<raceday::TRaceDay> FullDay() {
-    auto day = std::make_unique<raceday::TRaceDay>();
+std::unique_ptr<raceday::RaceDay> FullDay() {
+    auto day = std::make_unique<raceday::RaceDay>();
     for (std::size_t r = 0; r < raceday::kMaxRaces; ++r) {
         SetRace(day->gDayRaces[r]);
         for (std::size_t h = 0; h < raceday::kMaxRunners; ++h) {
@@ -62,7 +62,7 @@ std::unique_ptr<raceday::TRaceDay> FullDay() {
     return day;
 }
 
-int Count(const raceday::TRaceDay& day) {
+int Count(const raceday::RaceDay& day) {
     int n = 0;
     for (const auto& calc : day.gRaceCalc)
         for (const auto& runner : calc.NeraiMatch)

@@ -93,7 +93,7 @@ bool CheckVote(const PlainTable& grid, const VoteColumns& cols, const BetHost& h
     return true;
 }
 
-const jvdata::TJvRA* ShownRace(const raceday::TRaceDay& day) {
+const jvdata::TJvRA* ShownRace(const raceday::RaceDay& day) {
     if (day.gCurRace < 0 || day.gCurRace >= jvdata::kMaxRaces) return nullptr;
     const jvdata::TJvRA& race = day.gDayRaces[static_cast<std::size_t>(day.gCurRace)];
     return RaceFieldsUsable(race) ? &race : nullptr;
@@ -172,7 +172,7 @@ std::string BrivelBytes(std::string_view betTypeName, const PlainTable& grid,
 }
 
 VoteResult WriteQvxTohyoCsv(std::string_view code, std::int64_t /*amount*/, const PlainTable& grid,
-                            const VoteColumns& cols, const raceday::TRaceDay& day,
+                            const VoteColumns& cols, const raceday::RaceDay& day,
                             const BetHost& host, const keiba::TIniGT& ini) {
     if (!CheckVote(grid, cols, host)) return VoteResult::Refused;
     const jvdata::TJvRA* race = ShownRace(day);
@@ -208,7 +208,7 @@ VoteResult WriteQvxTohyoCsv(std::string_view code, std::int64_t /*amount*/, cons
 
 VoteResult WriteBrivelFile(std::string_view betTypeName, std::int64_t /*amount*/,
                            const PlainTable& grid, const VoteColumns& cols,
-                           const raceday::TRaceDay& day, const BetHost& host,
+                           const raceday::RaceDay& day, const BetHost& host,
                            const keiba::TIniGT& ini) {
     if (!CheckVote(grid, cols, host)) return VoteResult::Refused;
     const jvdata::TJvRA* race = ShownRace(day);
@@ -233,7 +233,7 @@ VoteResult WriteBrivelFile(std::string_view betTypeName, std::int64_t /*amount*/
     return VoteResult::Written;
 }
 
-std::string MarksCsvBytes(const raceday::TRaceDay& day, int raceCount) {
+std::string MarksCsvBytes(const raceday::RaceDay& day, int raceCount) {
     std::set<std::string> lines;
     raceCount = std::clamp(raceCount, 0, jvdata::kMaxRaces);
     for (int r = 0; r < raceCount; ++r) {
@@ -254,7 +254,7 @@ std::string MarksCsvBytes(const raceday::TRaceDay& day, int raceCount) {
     return out;
 }
 
-std::filesystem::path WriteMarksCsv(const raceday::TRaceDay& day, const BetHost& host) {
+std::filesystem::path WriteMarksCsv(const raceday::RaceDay& day, const BetHost& host) {
     if (host.DateIndex() < 0) return {};
     const std::string date(day.gDayRaces[0].RaceDate());
     if (!jvdata::ParseYyyymmdd(date)) return {};

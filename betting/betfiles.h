@@ -40,21 +40,21 @@ enum class VoteResult { Refused, Cancelled, WriteFailed, Written, LaunchFailed, 
 // `<QVXTohyo2>/kaime/<yymmdd>.csv` and the start of `QVXTohyoPlugIn2.exe` with the file's path.
 // `amount` is passed by the callers and not used.
 VoteResult WriteQvxTohyoCsv(std::string_view code, std::int64_t amount, const PlainTable& grid,
-                            const VoteColumns& cols, const raceday::TRaceDay& day,
+                            const VoteColumns& cols, const raceday::RaceDay& day,
                             const BetHost& host, const keiba::TIniGT& ini);
 
 // `WriteBrivelFile`: the same checks and a confirmation, then `<kaime folder>/<yymmdd>.BET`.
 VoteResult WriteBrivelFile(std::string_view betTypeName, std::int64_t amount,
                            const PlainTable& grid, const VoteColumns& cols,
-                           const raceday::TRaceDay& day, const BetHost& host,
+                           const raceday::RaceDay& day, const BetHost& host,
                            const keiba::TIniGT& ini);
 
 // The marks CSV lines of races 0..raceCount-1: race key, horse number, ",", forecast mark;
 // sorted, CR LF.
-std::string MarksCsvBytes(const raceday::TRaceDay& day, int raceCount);
+std::string MarksCsvBytes(const raceday::RaceDay& day, int raceCount);
 
 // `N50Click`: `<AppDir>/CSV/Sirusi<yyyymmdd>.csv` and its confirmation. Nothing without a day.
 // Returns the file written, or an empty path.
-std::filesystem::path WriteMarksCsv(const raceday::TRaceDay& day, const BetHost& host);
+std::filesystem::path WriteMarksCsv(const raceday::RaceDay& day, const BetHost& host);
 
 } // namespace betting

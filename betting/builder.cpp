@@ -18,7 +18,7 @@ const std::string& Mark(std::string_view utf8) {
     return utf8 == "◎" ? honmei : utf8 == "▲" ? tanana : utf8 == "△" ? renka : batsu;
 }
 
-int RaceOf(const raceday::TRaceDay& day) {
+int RaceOf(const raceday::RaceDay& day) {
     return std::clamp(day.gCurRace, 0, jvdata::kMaxRaces - 1);
 }
 
@@ -50,7 +50,7 @@ struct Runners {
     std::array<bool, jvdata::kMaxRunners> axis{}, leg1{}, leg2{};
 };
 
-Runners ReadMarks(const raceday::TRaceDay& day, const CellTable& marks) {
+Runners ReadMarks(const raceday::RaceDay& day, const CellTable& marks) {
     Runners m;
     m.n = raceday::FieldSize(day, RaceOf(day));
     for (int i = 0; i < m.n; ++i) {
@@ -63,7 +63,7 @@ Runners ReadMarks(const raceday::TRaceDay& day, const CellTable& marks) {
     return m;
 }
 
-bool OddsLoaded(const raceday::TRaceDay& day, BetKind k) {
+bool OddsLoaded(const raceday::RaceDay& day, BetKind k) {
     const auto r = static_cast<std::size_t>(RaceOf(day));
     switch (k) {
     case BetKind::Tan:
@@ -84,7 +84,7 @@ void PutOdds(Line& line, double odds, int pop) {
     line.pop = pop;
 }
 
-std::vector<Line> SingleLines(const raceday::TRaceDay& day, const Runners& m, BetKind k) {
+std::vector<Line> SingleLines(const raceday::RaceDay& day, const Runners& m, BetKind k) {
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
     const bool loaded = OddsLoaded(day, k);
     std::vector<Line> lines;
@@ -178,7 +178,7 @@ Combinations CombinationsOf(const jvdata::TRaceCalc& calc, BetKind k) {
     }
 }
 
-std::vector<Line> CombinationLines(const raceday::TRaceDay& day, const Runners& m, BetKind k) {
+std::vector<Line> CombinationLines(const raceday::RaceDay& day, const Runners& m, BetKind k) {
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
     const bool loaded = OddsLoaded(day, k);
     const Combinations c = CombinationsOf(calc, k);
@@ -235,7 +235,7 @@ private:
     char buf_[96];
 };
 
-void FillGrid(const raceday::TRaceDay& day, BetKind k, const std::vector<Line>& lines,
+void FillGrid(const raceday::RaceDay& day, BetKind k, const std::vector<Line>& lines,
               PlainTable& grid) {
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
     const LineFormat f = FormatOf(k);
@@ -279,7 +279,7 @@ BetBook::BetBook() {
     }
 }
 
-void CompleteGrid(BetKind kind, const raceday::TRaceDay& day, StakeInputs in, BetBook& book,
+void CompleteGrid(BetKind kind, const raceday::RaceDay& day, StakeInputs in, BetBook& book,
                   int appearRows) {
     const BetLayout& l = LayoutOf(kind);
     PlainTable& grid = book.Grid(kind);
@@ -293,7 +293,7 @@ void CompleteGrid(BetKind kind, const raceday::TRaceDay& day, StakeInputs in, Be
                     l.resultPayoutCol, day.gPayoutTables, RaceOf(day), book.labels);
 }
 
-void KaimeMakeBtnClick(const raceday::TRaceDay& day, const CellTable& marks, StakeInputs in,
+void KaimeMakeBtnClick(const raceday::RaceDay& day, const CellTable& marks, StakeInputs in,
                        BetBook& book) {
     const Runners m = ReadMarks(day, marks);
     for (BetKind k : kBuiltKinds) {
@@ -311,7 +311,7 @@ void KaimeMakeBtnClick(const raceday::TRaceDay& day, const CellTable& marks, Sta
     }
 }
 
-void JikuHimoBtnClick(raceday::TRaceDay& day, CellTable& marks, int logic) {
+void JikuHimoBtnClick(raceday::RaceDay& day, CellTable& marks, int logic) {
     for (int row = 1; row < marks.RowCount(); ++row)
         for (int col = kMarkAxisCol; col <= kMarkLeg2Col; ++col) marks.SetCell(col, row, {});
     const int race = RaceOf(day);
@@ -390,7 +390,7 @@ void JikuHimoBtnClick(raceday::TRaceDay& day, CellTable& marks, int logic) {
     }
 }
 
-bool ToggleMark(const raceday::TRaceDay& day, CellTable& marks, int logic, int col, int row) {
+bool ToggleMark(const raceday::RaceDay& day, CellTable& marks, int logic, int col, int row) {
     if (row < 1 || row >= marks.RowCount() || col < kMarkAxisCol || col > kMarkEraseCol)
         return false;
     if (logic != kLogicSystem && logic != kLogicUser) return false;

@@ -43,19 +43,19 @@ struct StakeInputs {
 
 // `KaimeMakeBtnClick`: the seven grids of race `day.gCurRace` rebuilt from the mark grid, each
 // followed by its distribution, appearance rates and results.
-void KaimeMakeBtnClick(const raceday::TRaceDay& day, const CellTable& marks, StakeInputs in,
+void KaimeMakeBtnClick(const raceday::RaceDay& day, const CellTable& marks, StakeInputs in,
                        BetBook& book);
 
 // The steps after a grid's bets are listed. `appearRows` < 0 skips the appearance rates.
-void CompleteGrid(BetKind kind, const raceday::TRaceDay& day, StakeInputs in, BetBook& book,
+void CompleteGrid(BetKind kind, const raceday::RaceDay& day, StakeInputs in, BetBook& book,
                   int appearRows);
 
 // `JikuHimoBtnClick`: columns 8 to 10 of the mark grid and the runner flags from the mark
 // source; the exclusion column stays.
-void JikuHimoBtnClick(raceday::TRaceDay& day, CellTable& marks, int logic);
+void JikuHimoBtnClick(raceday::RaceDay& day, CellTable& marks, int logic);
 
 // The mark toggle of `StringGrid1MouseDown` for a press on (col, row); true when a mark
 // changed. The caller rebuilds the bets after every press, toggled or not.
-bool ToggleMark(const raceday::TRaceDay& day, CellTable& marks, int logic, int col, int row);
+bool ToggleMark(const raceday::RaceDay& day, CellTable& marks, int logic, int col, int row);
 
 } // namespace betting

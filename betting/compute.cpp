@@ -230,7 +230,7 @@ void FillAppearRateColumns(const AppearRateTable& table, std::span<const AppearC
     }
 }
 
-std::vector<PayoutEntryView> PayoutEntries(BetKind kind, const jvdata::TPayoutTables& t, int race) {
+std::vector<PayoutEntryView> PayoutEntries(BetKind kind, const jvdata::PayoutTables& t, int race) {
     std::vector<PayoutEntryView> out;
     if (race < 0 || race >= jvdata::kMaxRaces) return out;
     const auto r = static_cast<std::size_t>(race);
@@ -269,7 +269,7 @@ bool KeyHits(BetKind kind, std::string_view keyCell, const PayoutEntryView& entr
 }
 
 void SetKaimeResults(BetKind kind, int keyCol, int stakeCol, PlainTable& grid, int popCol,
-                     int returnCol, int payoutCol, const jvdata::TPayoutTables& tables, int race,
+                     int returnCol, int payoutCol, const jvdata::PayoutTables& tables, int race,
                      LabelBoard& labels) {
     if (kind == BetKind::Waku || grid.RowCount() < 2) return;
     std::vector<PayoutEntryView> entries = PayoutEntries(kind, tables, race);

@@ -70,7 +70,7 @@ struct PayoutEntryView {
     std::int64_t yen = 0;
     int popularity = 0;
 };
-std::vector<PayoutEntryView> PayoutEntries(BetKind kind, const jvdata::TPayoutTables& tables,
+std::vector<PayoutEntryView> PayoutEntries(BetKind kind, const jvdata::PayoutTables& tables,
                                            int race);
 // Whether a key cell wins one of the entries (single types by the number's value).
 bool KeyHits(BetKind kind, std::string_view keyCell, const PayoutEntryView& entry);
@@ -78,7 +78,7 @@ bool KeyHits(BetKind kind, std::string_view keyCell, const PayoutEntryView& entr
 // `SetKaimeResults`: the payout, return and popularity of every winning row and the type's
 // result label. 枠連 writes nothing.
 void SetKaimeResults(BetKind kind, int keyCol, int stakeCol, PlainTable& grid, int popCol,
-                     int returnCol, int payoutCol, const jvdata::TPayoutTables& tables, int race,
+                     int returnCol, int payoutCol, const jvdata::PayoutTables& tables, int race,
                      LabelBoard& labels);
 
 } // namespace betting

@@ -30,7 +30,7 @@ void SortBetRows(PlainTable& grid, int col, bool descending) {
     grid.ReorderRows(1, order);
 }
 
-KaimeTab::KaimeTab(raceday::TRaceDay& day, BetHost& host, CellTable& marks)
+KaimeTab::KaimeTab(raceday::RaceDay& day, BetHost& host, CellTable& marks)
     : day_(day)
     , host_(host)
     , marks_(marks) {

@@ -25,7 +25,7 @@ int SecondarySortColumn(int primaryCol);
 class KaimeTab {
 public:
     // `marks` is the mark grid (StringGrid1); all three outlive the tab.
-    KaimeTab(raceday::TRaceDay& day, BetHost& host, CellTable& marks);
+    KaimeTab(raceday::RaceDay& day, BetHost& host, CellTable& marks);
 
     BetBook& Book() { return book_; }
     const BetBook& Book() const { return book_; }
@@ -78,7 +78,7 @@ private:
     void SaveSetting(const char* key, int value);
     std::array<std::uint8_t, 23>& DirTable(BetKind k);
 
-    raceday::TRaceDay& day_;
+    raceday::RaceDay& day_;
     BetHost& host_;
     CellTable& marks_;
     keiba::TIniGT ini_;

@@ -54,7 +54,7 @@ void TLabel3Dj::SetAlignment(TAlignment value) {
     update();
 }
 
-void TLabel3Dj::SetLayout(TTextLayout value) {
+void TLabel3Dj::SetLayout(TextLayout value) {
     layout_ = value;
     update();
 }
@@ -158,9 +158,9 @@ int TLabel3Dj::TextFlags() const {
     }
     if (showAccelChar_) flags |= Qt::TextShowMnemonic;
     // Vertical centring and bottom placement only work on one line, so those layouts never wrap.
-    if (layout_ == TTextLayout::tlCenter) {
+    if (layout_ == TextLayout::tlCenter) {
         flags |= Qt::AlignVCenter | Qt::TextSingleLine;
-    } else if (layout_ == TTextLayout::tlBottom) {
+    } else if (layout_ == TextLayout::tlBottom) {
         flags |= Qt::AlignBottom | Qt::TextSingleLine;
     } else {
         flags |= Qt::AlignTop;

@@ -15,7 +15,7 @@ enum class TTextStyle { tsNone, tsRaised, tsLightRaised, tsRecessed, tsHeavyRece
 enum class TBorderType { btDefault, btRecessed, btRaised };
 enum class TEllipsesStyle { esNone, esEnd, esPath };
 enum class TLabelStyle { lsDefault, lsWWWAddress, lsEMailAddress };
-enum class TTextLayout { tlTop, tlCenter, tlBottom };
+enum class TextLayout { tlTop, tlCenter, tlBottom };
 
 class TLabel3Dj : public QWidget {
     Q_OBJECT
@@ -26,8 +26,8 @@ public:
     void SetCaption(const QString& value);
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);
-    TTextLayout Layout() const { return layout_; }
-    void SetLayout(TTextLayout value);
+    TextLayout Layout() const { return layout_; }
+    void SetLayout(TextLayout value);
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool value);
     bool WordWrap() const { return wordWrap_; }
@@ -93,7 +93,7 @@ private:
 
     QString caption_;
     TAlignment alignment_ = TAlignment::taLeftJustify;
-    TTextLayout layout_ = TTextLayout::tlTop;
+    TextLayout layout_ = TextLayout::tlTop;
     bool autoSize_ = true;
     bool wordWrap_ = false;
     bool showAccelChar_ = true;

@@ -12,7 +12,7 @@ namespace controls {
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum class TMsgPosition { poDesigned, poScreenCenter };
-enum class TMsgDlgBtn {
+enum class MsgDlgButton {
     mbYes,
     mbNo,
     mbOK,
@@ -25,8 +25,8 @@ enum class TMsgDlgBtn {
     mbYesToAll,
     mbHelp,
 };
-using TMsgDlgButtons = std::set<TMsgDlgBtn>;
-using TButtonClickEvent = std::function<void(TMsgDlgBtn)>;
+using TMsgDlgButtons = std::set<MsgDlgButton>;
+using TButtonClickEvent = std::function<void(MsgDlgButton)>;
 
 class TMsgDlg : public QObject {
     Q_OBJECT
@@ -41,7 +41,7 @@ public:
     QString DisplayMsg;
     TMsgDlgType MsgDlgType = TMsgDlgType::mtInformation;
     TMsgPosition MsgPosition = TMsgPosition::poScreenCenter;
-    TMsgDlgButtons VisibleButtons{TMsgDlgBtn::mbOK};
+    TMsgDlgButtons VisibleButtons{MsgDlgButton::mbOK};
     TButtonClickEvent OnButtonClick;
 };
 

@@ -41,13 +41,13 @@ std::string VenueRace(std::string_view venueCode, std::string_view raceNo) {
                               keiba::FormatIntBlankZero(raceNo));
 }
 
-const jvdata::TJvRA& ShownRace(const raceday::TRaceDay& day) {
+const jvdata::TJvRA& ShownRace(const raceday::RaceDay& day) {
     return day
         .gDayRaces[static_cast<std::size_t>(std::clamp(day.gCurRace, 0, raceday::kMaxRaces - 1))];
 }
 
 bool Busy(FetchHost& host) {
-    return AnyBusy(host.RaceDay(), host.Flags());
+    return AnyBusy(host.Day(), host.Flags());
 }
 
 void LogError(FetchHost& host, const std::string& text) {
@@ -67,9 +67,9 @@ class FetchScope {
 public:
     explicit FetchScope(FetchFlags& flags)
         : flags_(flags) {
-        flags_.gFetchBusy = true;
+        flags_.fetchBusy = true;
     }
-    ~FetchScope() { flags_.gFetchBusy = false; }
+    ~FetchScope() { flags_.fetchBusy = false; }
     FetchScope(const FetchScope&) = delete;
     FetchScope& operator=(const FetchScope&) = delete;
 
@@ -81,16 +81,16 @@ private:
 // run after it, on the files as fetched.
 class LinkScope {
 public:
-    explicit LinkScope(raceday::TRaceDay& day)
+    explicit LinkScope(raceday::RaceDay& day)
         : day_(day) {
-        day_.gLoadBusy = true;
+        day_.loadBusy = true;
     }
-    ~LinkScope() { day_.gLoadBusy = false; }
+    ~LinkScope() { day_.loadBusy = false; }
     LinkScope(const LinkScope&) = delete;
     LinkScope& operator=(const LinkScope&) = delete;
 
 private:
-    raceday::TRaceDay& day_;
+    raceday::RaceDay& day_;
 };
 
 bool IsOddsStep(ReadStep s) {
@@ -143,7 +143,7 @@ void ReadStepAndReport(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
 }
 
 void RunFrame(FetchHost& host, jvdata::TJVLink& link, const Frame& f) {
-    LinkScope busy(host.RaceDay());
+    LinkScope busy(host.Day());
     host.SetDLlabel(f.progress);
     host.ProcessMessages();
     int r = link.JVRTOpen(f.spec, f.key);
@@ -166,13 +166,13 @@ bool Selected(const FetchHost& host) {
 
 void SokuhoOdds(FetchHost& host, jvdata::TJVLink& link) {
     if (!Selected(host)) return;
-    const jvdata::TJvRA& race = ShownRace(host.RaceDay());
+    const jvdata::TJvRA& race = ShownRace(host.Day());
     std::string key(race.KeyText());
     if (!KeyUsable(key)) return;
     std::string vr = VenueRace(race.VenueCode(), race.RaceNo());
     RunFrame(host, link,
              {"0B30", key, vr + "オッズ取得中", vr + "R:ｵｯｽﾞ取得エラー：", true, ReadStep::Odds});
-    host.RaceDay().gOddsRaceIndex = std::clamp(host.RaceListIndex(), 0, raceday::kMaxRaces - 1);
+    host.Day().gOddsRaceIndex = std::clamp(host.RaceListIndex(), 0, raceday::kMaxRaces - 1);
     host.OzReadBtnClick();
     host.DatListClick();
 }
@@ -180,10 +180,10 @@ void SokuhoOdds(FetchHost& host, jvdata::TJVLink& link) {
 void DayFetch(FetchHost& host, ReadStep step) {
     jvdata::TJVLink* link = host.JvLink();
     if (!link || Busy(host) || !Selected(host)) return;
-    std::string key(host.RaceDay().gDayRaces[0].RaceDate());
+    std::string key(host.Day().gDayRaces[0].RaceDate());
     if (!KeyUsable(key)) return;
     FetchScope scope(host.Flags());
-    const jvdata::TJvRA& shown = ShownRace(host.RaceDay());
+    const jvdata::TJvRA& shown = ShownRace(host.Day());
     std::string vr = VenueRace(shown.VenueCode(), shown.RaceNo());
     bool results = step == ReadStep::Results;
     Frame f{results ? "0B12" : "0B13",
@@ -212,12 +212,12 @@ fs::path FetchHost::ProgramDir() const {
 
 void FetchHost::OzReadBtnClick() {
     raceday::DayLoadHost plain;
-    plain.OzReadBtnClick(RaceDay());
+    plain.OzReadBtnClick(Day());
 }
 
 void FetchHost::HrReadBtnClick() {
     raceday::DayLoadHost plain;
-    raceday::HrReadBtnClick(RaceDay(), DateComboText(), plain, ProgramDir());
+    raceday::HrReadBtnClick(Day(), DateComboText(), plain, ProgramDir());
 }
 
 void SokuhoOddsBtnClick(FetchHost& host) {
@@ -239,7 +239,7 @@ void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep s
     jvdata::TJVLink* link = host.JvLink();
     if (!link || Busy(host) || races.empty() || !IsOddsStep(step)) return;
     FetchScope scope(host.Flags());
-    const jvdata::TJvRA& shown = ShownRace(host.RaceDay());
+    const jvdata::TJvRA& shown = ShownRace(host.Day());
     std::string shownId = std::string(shown.VenueCode()) + std::string(shown.RaceNo());
     bool shownFetched = false;
     for (const std::string& line : races) {
@@ -255,7 +255,7 @@ void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep s
         if (venue + raceNo == shownId) shownFetched = true;
         std::int64_t slot = keiba::DigitValue(keiba::TrimBlanks(line.substr(kKey, 2)));
         if (slot < 0 || slot >= raceday::kMaxRaces) continue;
-        host.RaceDay().gOddsRaceIndex = static_cast<int>(slot);
+        host.Day().gOddsRaceIndex = static_cast<int>(slot);
         host.OzReadBtnClick();
     }
     if (shownFetched) host.DatListClick();
@@ -279,7 +279,7 @@ void N1O1Click(FetchHost& host) {
 
 void NextRaceBtnClick(FetchHost& host) {
     if (Trimmed(host.DateComboText()).empty() || host.RaceListCount() <= 0) return;
-    int i = jvdata::NextRaceIndex(keiba::CurrentClock().Now(), host.RaceDay().gDayRaces,
+    int i = jvdata::NextRaceIndex(keiba::CurrentClock().Now(), host.Day().gDayRaces,
                                   host.RaceListCount());
     if (i < 0) return;
     host.SelectRace(i);
@@ -289,7 +289,7 @@ void NextRaceBtnClick(FetchHost& host) {
 void Timer1Timer(FetchHost& host) {
     FetchFlags& flags = host.Flags();
     if (flags.gAutoOddsBusy || Busy(host)) return;
-    const raceday::TRaceDay& day = host.RaceDay();
+    const raceday::RaceDay& day = host.Day();
     std::vector<std::string> due =
         jvdata::DueOddsRaces(keiba::CurrentClock().Now(), host.DateComboText(), day.gDayRaces,
                              day.gDayOddsO1, day.gRaceCalc);
@@ -309,12 +309,12 @@ void Timer3Timer(FetchHost& host) {
         return;
     }
     host.SetRestTimeLabel(
-        jvdata::RestTimeText(keiba::CurrentClock().Now(), &ShownRace(host.RaceDay())));
+        jvdata::RestTimeText(keiba::CurrentClock().Now(), &ShownRace(host.Day())));
 }
 
 void Timer4Timer(FetchHost& host) {
     if (Busy(host)) return;
-    const raceday::TRaceDay& day = host.RaceDay();
+    const raceday::RaceDay& day = host.Day();
     if (!jvdata::ResultsTimerDue(keiba::CurrentClock().Now(), day.gDayRaces[0],
                                  day.gAutoRdataMinutes))
         return;
@@ -328,7 +328,7 @@ void Timer4Timer(FetchHost& host) {
 }
 
 void AutoOzCheckClick(FetchHost& host) {
-    const raceday::TRaceDay& day = host.RaceDay();
+    const raceday::RaceDay& day = host.Day();
     jvdata::AutoOddsVerdict v = jvdata::CheckAutoOdds(
         keiba::CurrentClock().Now(), host.DateComboText(), day.gDayRaces, day.gDayHorses);
     if (!v.ok) {
@@ -370,7 +370,7 @@ void T1Click(FetchHost& host) {
         return;
     }
     host.SetBusyCursor(true);
-    const raceday::TRaceDay& day = host.RaceDay();
+    const raceday::RaceDay& day = host.Day();
     jvdata::TimeSeriesResult r =
         jvdata::ImportTimeSeriesOdds(folder, host.ProgramDir(), day.gDayRaces, day.gRaceCalc);
     if (!r.written) {

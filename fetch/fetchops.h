@@ -15,7 +15,7 @@
 #include <vector>
 
 namespace raceday {
-struct TRaceDay;
+struct RaceDay;
 }
 
 namespace fetch {
@@ -26,7 +26,7 @@ public:
     virtual ~FetchHost() = default;
 
     // The loaded day the fetches read and fill, and the busy flags they share with the import.
-    virtual raceday::TRaceDay& RaceDay() = 0;
+    virtual raceday::RaceDay& Day() = 0;
     virtual FetchFlags& Flags() = 0;
 
     // JVLink1; nullptr when the control is missing (every fetch then does nothing).
@@ -47,9 +47,9 @@ public:
     virtual void ProcessMessages() {}
     // The hourglass cursor on or off.
     virtual void SetBusyCursor(bool /*busy*/) {}
-    // Shows the selected race again (RaceDay().gCurRace follows the selection).
+    // Shows the selected race again (Day().gCurRace follows the selection).
     virtual void DatListClick() = 0;
-    // The odds reader for RaceDay().gOddsRaceIndex; the default runs it on the loaded day.
+    // The odds reader for Day().gOddsRaceIndex; the default runs it on the loaded day.
     virtual void OzReadBtnClick();
     // The results re-read of the loaded day; the default runs it and its payout tables.
     virtual void HrReadBtnClick();

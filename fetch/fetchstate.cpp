@@ -4,8 +4,8 @@
 
 namespace fetch {
 
-bool AnyBusy(const raceday::TRaceDay& day, const FetchFlags& flags) {
-    return day.gLoadBusy || day.gBatchBusy || flags.gImportBusy || flags.gFetchBusy;
+bool AnyBusy(const raceday::RaceDay& day, const FetchFlags& flags) {
+    return day.loadBusy || day.gBatchBusy || flags.importBusy || flags.fetchBusy;
 }
 
 } // namespace fetch

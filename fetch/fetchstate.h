@@ -5,7 +5,7 @@
 #include <cstdint>
 
 namespace raceday {
-struct TRaceDay;
+struct RaceDay;
 }
 
 namespace fetch {
@@ -19,13 +19,13 @@ struct FetchFlags {
     // 1 = the running import is to stop at its next pass; cleared when the import ends.
     std::uint8_t gJvCancel = 0;
     // An import is between its JVOpen and its JVClose.
-    bool gImportBusy = false;
+    bool importBusy = false;
     // A real-time fetch (or a command made of fetches) is running.
-    bool gFetchBusy = false;
+    bool fetchBusy = false;
 };
 
 // A day load, batch load, import or fetch is running: nothing else may start, since each of
 // them pumps the message queue and JV-Link holds one connection at a time.
-bool AnyBusy(const raceday::TRaceDay& day, const FetchFlags& flags);
+bool AnyBusy(const raceday::RaceDay& day, const FetchFlags& flags);
 
 } // namespace fetch

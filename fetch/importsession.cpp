@@ -46,7 +46,7 @@ std::optional<keiba::LocalTime> ParseLastTime(std::string_view text) {
     return keiba::MakeLocalTime(y, mo, d, h, mi, s);
 }
 
-ImportSession::ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::TRaceDay& day,
+ImportSession::ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::RaceDay& day,
                              FetchFlags& flags, std::filesystem::path appDir)
     : link_(link)
     , view_(view)
@@ -101,7 +101,7 @@ void ImportSession::Start(const ImportRequest& request) {
     int readCount = 0;
     downloadCount_ = 0;
     std::string lastFile;
-    flags_.gImportBusy = true;
+    flags_.importBusy = true;
     int r = link_->JVOpen("RACEDIFN", fromtime, option, readCount, downloadCount_, lastFile);
     if (r == -1 || (r == 0 && readCount == 0)) {
         Say().Beep();
@@ -200,7 +200,7 @@ void ImportSession::CloseConnection() {
 
 void ImportSession::EndImport() {
     phase_ = Phase::Idle;
-    flags_.gImportBusy = false;
+    flags_.importBusy = false;
     flags_.gJvCancel = 0;
     view_.SetRunning(false);
     if (closeRequested_) {

@@ -45,9 +45,9 @@ class ImportSession : private jvdata::FilingLoopHost {
 public:
     enum class Phase { Idle, Downloading, Reading };
 
-    // `flags` are the window's: the import holds gImportBusy and answers gJvCancel; it does not
+    // `flags` are the window's: the import holds importBusy and answers gJvCancel; it does not
     // start while `day` is being loaded or a fetch runs.
-    ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::TRaceDay& day,
+    ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::RaceDay& day,
                   FetchFlags& flags, std::filesystem::path appDir = {});
 
     // Form creation: the time of the last import, or "2017/01/01 00:00:00" and setup mode on
@@ -87,7 +87,7 @@ private:
 
     jvdata::TJVLink* link_;
     ImportView& view_;
-    const raceday::TRaceDay& day_;
+    const raceday::RaceDay& day_;
     FetchFlags& flags_;
     std::filesystem::path appDir_;
     Phase phase_ = Phase::Idle;

@@ -41,7 +41,7 @@ std::string PayoutKey(std::string_view combination, std::size_t digitsPerNumber)
     return key;
 }
 
-void ParseRacePayouts(const TJvHR& record, int r, TPayoutTables& t) {
+void ParseRacePayouts(const TJvHR& record, int r, PayoutTables& t) {
     if (r < 0 || r >= kMaxRaces) return;
     std::size_t s = static_cast<std::size_t>(r);
     Fill(record, BetType::Win, s, t.gPayKeyWin, t.gPayPopWin, t.gPayYenWin);
@@ -54,7 +54,7 @@ void ParseRacePayouts(const TJvHR& record, int r, TPayoutTables& t) {
     Fill(record, BetType::Trifecta, s, t.gPayKeySanrentan, t.gPayPopSanrentan, t.gPayYenSanrentan);
 }
 
-void ParsePayoutTables(const std::array<TJvHR, kMaxRaces>& payouts, TPayoutTables& tables) {
+void ParsePayoutTables(const std::array<TJvHR, kMaxRaces>& payouts, PayoutTables& tables) {
     for (int r = 0; r < kMaxRaces; ++r)
         ParseRacePayouts(payouts[static_cast<std::size_t>(r)], r, tables);
 }

@@ -15,9 +15,9 @@ namespace jvdata {
 std::string PayoutKey(std::string_view combination, std::size_t digitsPerNumber);
 
 // Race slot r's tables from its payout record; a record of blanks gives empty keys and zeros.
-void ParseRacePayouts(const TJvHR& record, int r, TPayoutTables& tables);
+void ParseRacePayouts(const TJvHR& record, int r, PayoutTables& tables);
 
 // `CalcBtnClick`: every race slot's tables, rebuilt whole.
-void ParsePayoutTables(const std::array<TJvHR, kMaxRaces>& payouts, TPayoutTables& tables);
+void ParsePayoutTables(const std::array<TJvHR, kMaxRaces>& payouts, PayoutTables& tables);
 
 } // namespace jvdata

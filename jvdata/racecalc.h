@@ -63,7 +63,7 @@ struct TRaceCalc {
 };
 
 // Payout tables of the loaded day: [race slot][entry j], j 1-based (element 0 unused).
-struct TPayoutTables {
+struct PayoutTables {
     template <typename T, int N> using Table = std::array<std::array<T, N + 1>, kMaxRaces>;
 
     Table<int, 3> gPayKeyWin{};

@@ -27,32 +27,32 @@ public:
     }
 };
 
-SilentNotifier gSilent;
-SystemClock gSystemClock;
-NoShell gNoShell;
-Notifier* gNotifier = &gSilent;
-Clock* gClock = &gSystemClock;
-Shell* gShell = &gNoShell;
+SilentNotifier silentNotifier;
+SystemClock systemClock;
+NoShell noShell;
+Notifier* installedNotifier = &silentNotifier;
+Clock* installedClock = &systemClock;
+Shell* installedShell = &noShell;
 
 } // namespace
 
 Notifier& CurrentNotifier() {
-    return *gNotifier;
+    return *installedNotifier;
 }
 Clock& CurrentClock() {
-    return *gClock;
+    return *installedClock;
 }
 Shell& CurrentShell() {
-    return *gShell;
+    return *installedShell;
 }
 void InstallNotifier(Notifier* n) {
-    gNotifier = n ? n : &gSilent;
+    installedNotifier = n ? n : &silentNotifier;
 }
 void InstallClock(Clock* c) {
-    gClock = c ? c : &gSystemClock;
+    installedClock = c ? c : &systemClock;
 }
 void InstallShell(Shell* s) {
-    gShell = s ? s : &gNoShell;
+    installedShell = s ? s : &noShell;
 }
 
 LocalTime SystemLocalNow() {

@@ -26,7 +26,7 @@ std::string RankOrE(std::string_view c) {
 
 } // namespace
 
-void ApplyHandInput(TRaceDay& day, std::string_view rumaBytes) {
+void ApplyHandInput(RaceDay& day, std::string_view rumaBytes) {
     for (std::string_view line : keiba::SplitLines(rumaBytes)) {
         if (line.size() < RumaLine::kKeyLength) continue;
         std::string_view key = line.substr(0, RumaLine::kKeyLength);
@@ -46,7 +46,7 @@ void ApplyHandInput(TRaceDay& day, std::string_view rumaBytes) {
     }
 }
 
-void ApplyRaceComments(TRaceDay& day, std::string_view csvBytes) {
+void ApplyRaceComments(RaceDay& day, std::string_view csvBytes) {
     std::vector<std::string_view> lines = keiba::SplitLines(csvBytes);
     for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
         std::size_t at = lines[i].find(",\"");
@@ -67,7 +67,7 @@ void ApplyRaceComments(TRaceDay& day, std::string_view csvBytes) {
     }
 }
 
-int StoreAnalysisRecords(TRaceDay& day, std::string_view bytes) {
+int StoreAnalysisRecords(RaceDay& day, std::string_view bytes) {
     int skipped = 0;
     std::size_t n = jvdata::RecordCount(bytes, jvdata::kAnalysisLength);
     for (std::size_t i = 0; i < n; ++i) {
@@ -85,7 +85,7 @@ int StoreAnalysisRecords(TRaceDay& day, std::string_view bytes) {
     return skipped;
 }
 
-void DecodeAnalysis(TRaceDay& day) {
+void DecodeAnalysis(RaceDay& day) {
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         int f = FieldSize(day, static_cast<int>(r));
         if (f <= 0) continue;
@@ -140,8 +140,8 @@ void DecodeAnalysis(TRaceDay& day) {
     }
 }
 
-void LoadMembersData(TRaceDay& day) {
-    if (auto ruma = keiba::ReadWholeFile(day.gRumaFileName)) ApplyHandInput(day, *ruma);
+void LoadMembersData(RaceDay& day) {
+    if (auto ruma = keiba::ReadWholeFile(day.rumaFileName)) ApplyHandInput(day, *ruma);
     if (auto csv = keiba::ReadWholeFile(day.gVzkRcomCsvName)) ApplyRaceComments(day, *csv);
     if (auto xq = keiba::ReadWholeFile(day.gVzkXqFileName)) {
         StoreAnalysisRecords(day, *xq);

@@ -19,19 +19,19 @@ struct RumaLine {
 
 // Hand-input R horses (`.ruma`): race level and R marks of the races whose 12-character key
 // (date, venue, race number) a line names.
-void ApplyHandInput(TRaceDay& day, std::string_view rumaBytes);
+void ApplyHandInput(RaceDay& day, std::string_view rumaBytes);
 
 // Race comments (`RCOM<yyyymmdd>.CSV`): each comment to the race of its 16-character key.
-void ApplyRaceComments(TRaceDay& day, std::string_view csvBytes);
+void ApplyRaceComments(RaceDay& day, std::string_view csvBytes);
 
 // The analysis records (`XQ<yyyymmdd>.vzkd`) into gDayHorseAnalysis. Records whose race slot
 // or runner number is not a number in range are skipped; returns how many were skipped.
-int StoreAnalysisRecords(TRaceDay& day, std::string_view vzkdBytes);
+int StoreAnalysisRecords(RaceDay& day, std::string_view vzkdBytes);
 
 // The analysis records into gRaceTexts of every race with a field size.
-void DecodeAnalysis(TRaceDay& day);
+void DecodeAnalysis(RaceDay& day);
 
 // All three files of the loaded day (names in the model), each skipped when missing.
-void LoadMembersData(TRaceDay& day);
+void LoadMembersData(RaceDay& day);
 
 } // namespace raceday

@@ -8,16 +8,16 @@
 namespace raceday {
 namespace fs = std::filesystem;
 
-bool TChaseHorses::Add(std::string_view line) {
+bool ChaseHorseList::Add(std::string_view line) {
     if (line.size() != kChaseLineLength) return false;
     return lines_.emplace(line).second;
 }
 
-void TChaseHorses::Merge(std::string_view fileBytes) {
+void ChaseHorseList::Merge(std::string_view fileBytes) {
     for (std::string_view line : keiba::SplitLines(fileBytes)) Add(line);
 }
 
-std::string TChaseHorses::Bytes() const {
+std::string ChaseHorseList::Bytes() const {
     std::string out;
     out.reserve(lines_.size() * (kChaseLineLength + 2));
     for (const std::string& line : lines_) {
@@ -31,13 +31,13 @@ fs::path ChaseHorseFile(const fs::path& appDir) {
     return appDir / "ChaseHorse.dat";
 }
 
-keiba::IoResult SaveChaseHorses(TChaseHorses& list, const fs::path& appDir) {
+keiba::IoResult SaveChaseHorses(ChaseHorseList& list, const fs::path& appDir) {
     fs::path p = ChaseHorseFile(appDir);
     if (auto old = keiba::ReadWholeFile(p)) list.Merge(*old);
     return keiba::WriteFileAtomic(p, list.Bytes());
 }
 
-ChaseResult RegisterChaseHorse(TRaceDay& day, int r, int h, TChaseHorses& list,
+ChaseResult RegisterChaseHorse(RaceDay& day, int r, int h, ChaseHorseList& list,
                                const fs::path& appDir) {
     if (r < 0 || r >= kMaxRaces || h < 0 || h >= kMaxRunners) return ChaseResult::OutOfRange;
     const auto ur = static_cast<std::size_t>(r), uh = static_cast<std::size_t>(h);

@@ -16,7 +16,7 @@ namespace raceday {
 inline constexpr std::size_t kChaseLineLength = 46;
 
 // `ChaseHorses`: sorted, duplicates ignored.
-class TChaseHorses {
+class ChaseHorseList {
 public:
     // False when the line was there already or is not a 46-byte line.
     bool Add(std::string_view line);
@@ -32,13 +32,13 @@ private:
 std::filesystem::path ChaseHorseFile(const std::filesystem::path& appDir);
 
 // The list merged with the file of `appDir`, written back whole.
-keiba::IoResult SaveChaseHorses(TChaseHorses& list, const std::filesystem::path& appDir);
+keiba::IoResult SaveChaseHorses(ChaseHorseList& list, const std::filesystem::path& appDir);
 
 enum class ChaseResult { OutOfRange, NoRunner, Declined, Registered, WriteFailed };
 
 // `R1Click` on runner slot `h` of race slot `r`: asks, flags the runner, adds it to the list,
 // rewrites the file and says so. The caller shows the race again when it was registered.
-ChaseResult RegisterChaseHorse(TRaceDay& day, int r, int h, TChaseHorses& list,
+ChaseResult RegisterChaseHorse(RaceDay& day, int r, int h, ChaseHorseList& list,
                                const std::filesystem::path& appDir);
 
 } // namespace raceday

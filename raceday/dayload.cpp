@@ -118,14 +118,14 @@ private:
 // Busy flag and progress form, released on every way out of a load.
 class LoadScope {
 public:
-    LoadScope(TRaceDay& day, DayLoadHost& host)
+    LoadScope(RaceDay& day, DayLoadHost& host)
         : day_(day)
         , host_(host) {
-        day_.gLoadBusy = true;
+        day_.loadBusy = true;
     }
     ~LoadScope() {
         if (progress_) host_.HideProgress();
-        day_.gLoadBusy = false;
+        day_.loadBusy = false;
     }
     LoadScope(const LoadScope&) = delete;
     LoadScope& operator=(const LoadScope&) = delete;
@@ -139,7 +139,7 @@ public:
     }
 
 private:
-    TRaceDay& day_;
+    RaceDay& day_;
     DayLoadHost& host_;
     bool progress_ = false;
 };
@@ -151,7 +151,7 @@ std::optional<fs::path> RunnerFileOf(const fs::path& appDir, year_month_day date
 
 // The runner records of race slot r from its venue's runner file; returns how many runner slots
 // (from the first) it wrote.
-std::size_t ReadRunners(TRaceDay& day, std::size_t r, const std::string& runnerFile) {
+std::size_t ReadRunners(RaceDay& day, std::size_t r, const std::string& runnerFile) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
     int n = race.RaceNumber();
     int f = FieldSize(day, static_cast<int>(r));
@@ -168,7 +168,7 @@ std::size_t ReadRunners(TRaceDay& day, std::size_t r, const std::string& runnerF
 // Horse master and the last three earlier runs of runner h of race slot r; returns how many
 // runs it found. The master and run slots are all written: what is not read is blanked. The
 // runs' race records are left to PlacePastRaces.
-std::size_t ReadRunnerHistory(TRaceDay& day, std::size_t r, std::size_t h, std::int64_t raceDate,
+std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::int64_t raceDate,
                               DayLoadHost& host, const fs::path& appDir) {
     const jvdata::TJvSE& se = day.gDayHorses[r][h];
     std::string_view id = se.PedigreeId();
@@ -224,7 +224,7 @@ std::size_t ReadRunnerHistory(TRaceDay& day, std::size_t r, std::size_t h, std::
 // The race records of the past runs of race slot r, each written once: the whole record from
 // its day's race file, or its key alone (the key of the run) when the file has none, or blanks
 // past the runner's runs. `runs` holds how many runs ReadRunnerHistory found per runner.
-void PlacePastRaces(TRaceDay& day, std::size_t r, const std::array<std::uint8_t, kMaxRunners>& runs,
+void PlacePastRaces(RaceDay& day, std::size_t r, const std::array<std::uint8_t, kMaxRunners>& runs,
                     DayLoadHost& host, const fs::path& appDir, FileCache& files) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
     int f = FieldSize(day, static_cast<int>(r));
@@ -263,7 +263,7 @@ void PlacePastRaces(TRaceDay& day, std::size_t r, const std::array<std::uint8_t,
     }
 }
 
-void ReadPayouts(TRaceDay& day) {
+void ReadPayouts(RaceDay& day) {
     auto bytes = keiba::ReadWholeFile(day.gHrFileName);
     if (!bytes) return;
     std::size_t n =
@@ -284,7 +284,7 @@ void ReadPayouts(TRaceDay& day) {
     }
 }
 
-void SetFileNames(TRaceDay& day, const fs::path& appDir, year_month_day date) {
+void SetFileNames(RaceDay& day, const fs::path& appDir, year_month_day date) {
     using jvdata::DayFile;
     day.gRaFileName = jvdata::DayFilePath(appDir, date, DayFile::RA);
     day.gHrFileName = jvdata::DayFilePath(appDir, date, DayFile::HR);
@@ -298,11 +298,11 @@ void SetFileNames(TRaceDay& day, const fs::path& appDir, year_month_day date) {
     std::string ymd = jvdata::FormatYyyymmdd(date);
     day.gVzkXqFileName = appDir / "VZK" / ("XQ" + ymd + ".vzkd");
     day.gVzkRcomCsvName = appDir / "VZK" / ("RCOM" + ymd + ".CSV");
-    day.gRumaFileName = appDir / "Data" / keiba::Utf8Path(jvdata::DayStem(date) + ".ruma");
-    day.gDayStem = jvdata::DayStem(date);
+    day.rumaFileName = appDir / "Data" / keiba::Utf8Path(jvdata::DayStem(date) + ".ruma");
+    day.dayStem = jvdata::DayStem(date);
 }
 
-void SetFetchTimesAndVenues(TRaceDay& day, int autoOzGet) {
+void SetFetchTimesAndVenues(RaceDay& day, int autoOzGet) {
     std::set<std::string> keyList; // venue code + venue name, sorted, no duplicates
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         const jvdata::TJvRA& race = day.gDayRaces[r];
@@ -311,32 +311,32 @@ void SetFetchTimesAndVenues(TRaceDay& day, int autoOzGet) {
         day.gRaceCalc[r].OzTime1 = keiba::AddMinutesHHMM(race.PostTime(), -autoOzGet);
         day.gRaceCalc[r].OzTime2 = keiba::AddMinutesHHMM(race.PostTime(), -(autoOzGet - 1));
     }
-    day.gVenueCodes = {};
+    day.venueCodes = {};
     std::size_t i = 0;
     for (const std::string& k : keyList) {
         if (i >= 3) break;
-        day.gVenueCodes[i++] = k.substr(0, 2);
+        day.venueCodes[i++] = k.substr(0, 2);
     }
 }
 
-void SetVenueIndexes(TRaceDay& day, DayLoadHost& host) {
+void SetVenueIndexes(RaceDay& day, DayLoadHost& host) {
     std::array<std::string, 3> idx{};
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         for (std::size_t n = 0; n < 3; ++n) {
-            if (idx[n].empty() && !day.gVenueCodes[n].empty() &&
-                day.gVenueCodes[n] == day.gDayRaces[r].VenueCode())
+            if (idx[n].empty() && !day.venueCodes[n].empty() &&
+                day.venueCodes[n] == day.gDayRaces[r].VenueCode())
                 idx[n] = keiba::FormatInt(static_cast<std::int64_t>(r), 2);
         }
     }
-    day.gVenueFirstSlots = idx;
+    day.venueFirstSlots = idx;
     std::array<std::string, 3> codes;
-    for (std::size_t n = 0; n < 3; ++n) codes[n] = U8(day.gVenueCodes[n]);
+    for (std::size_t n = 0; n < 3; ++n) codes[n] = U8(day.venueCodes[n]);
     host.SetVenueLabels(codes, idx);
 }
 
 } // namespace
 
-void DayLoadHost::IniBtnClick(TRaceDay& day) {
+void DayLoadHost::IniBtnClick(RaceDay& day) {
     ClearRaceDay(day);
 }
 
@@ -344,22 +344,22 @@ void DayLoadHost::UMConvertBtnClick(const fs::path& um2File, const fs::path& uma
     jvdata::ConvertUmaFile(umaFile, um2File);
 }
 
-void DayLoadHost::OzReadBtnClick(TRaceDay& day) {
+void DayLoadHost::OzReadBtnClick(RaceDay& day) {
     int r = std::clamp(day.gOddsRaceIndex, 0, kMaxRaces - 1);
     const auto s = static_cast<std::size_t>(r);
     const auto missing = day.StaleOdds[s] ? jvdata::MissingOdds::Blank : jvdata::MissingOdds::Keep;
     day.StaleOdds[s] = 0;
-    jvdata::ReadRaceOdds(day.gDayRaces[s], day.OddsFiles(), day.gOddsFiles, day.OddsSlots(r),
+    jvdata::ReadRaceOdds(day.gDayRaces[s], day.OddsFiles(), day.oddsCache, day.OddsSlots(r),
                          day.gRaceCalc[s], missing);
 }
 
-void DayLoadHost::CalcBtnClick(TRaceDay& day) {
+void DayLoadHost::CalcBtnClick(RaceDay& day) {
     jvdata::ParsePayoutTables(day.gDayPayouts, day.gPayoutTables);
 }
 
-void ReadDayOdds(TRaceDay& day, DayLoadHost& host) {
+void ReadDayOdds(RaceDay& day, DayLoadHost& host) {
     {
-        jvdata::OddsFileCache::Hold hold(day.gOddsFiles);
+        jvdata::OddsFileCache::Hold hold(day.oddsCache);
         for (int r = 0; r < kMaxRaces; ++r) {
             day.gOddsRaceIndex = r;
             host.OzReadBtnClick(day);
@@ -396,9 +396,9 @@ std::vector<std::string> MakeDataList(const fs::path& appDir) {
     return stems;
 }
 
-DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHost& host,
+DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost& host,
                               const fs::path& appDir) {
-    if (day.gLoadBusy) return DayLoadResult::Busy;
+    if (day.loadBusy) return DayLoadResult::Busy;
     auto date = StemDate(stem);
     if (!date) return DayLoadResult::BadStem;
 
@@ -504,9 +504,9 @@ DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHos
     return DayLoadResult::Loaded;
 }
 
-void DirectReadBtnClick(TRaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
+void DirectReadBtnClick(RaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
                         const fs::path& appDir) {
-    if (day.gLoadBusy || day.gBatchBusy) return;
+    if (day.loadBusy || day.gBatchBusy) return;
     day.gBatchBusy = true;
     for (std::size_t i = dateList.size(); i-- > 0;) {
         std::error_code ec;
@@ -516,7 +516,7 @@ void DirectReadBtnClick(TRaceDay& day, const std::vector<std::string>& dateList,
     day.gBatchBusy = false;
 }
 
-bool HrReadBtnClick(TRaceDay& day, const std::string& stem, DayLoadHost& host,
+bool HrReadBtnClick(RaceDay& day, const std::string& stem, DayLoadHost& host,
                     const fs::path& appDir) {
     auto date = StemDate(stem);
     if (!date) return false;

@@ -34,11 +34,11 @@ public:
                                 const std::array<std::string, 3>& /*firstSlots*/) {}
 
     // Operations the load runs, in the order of first use.
-    virtual void IniBtnClick(TRaceDay& day);
+    virtual void IniBtnClick(RaceDay& day);
     virtual void UMConvertBtnClick(const std::filesystem::path& um2File,
                                    const std::filesystem::path& umaFile);
-    virtual void OzReadBtnClick(TRaceDay& day); // for day.gOddsRaceIndex
-    virtual void CalcBtnClick(TRaceDay& day);
+    virtual void OzReadBtnClick(RaceDay& day); // for day.gOddsRaceIndex
+    virtual void CalcBtnClick(RaceDay& day);
     virtual void SisuStatBtn2Click() {}
 
     // Timers: armed for today's date, or tomorrow's from 18:00.
@@ -65,21 +65,21 @@ enum class DayLoadResult { Loaded, NoRaceFile, Busy, BadStem };
 
 // `DateComboChange`: loads the day of `stem` from `appDir` into `day`. A missing race file
 // beeps and says "データ作成が未完了のようです。".
-DayLoadResult DateComboChange(TRaceDay& day, const std::string& stem, DayLoadHost& host,
+DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost& host,
                               const std::filesystem::path& appDir);
 
 // `DirectReadBtnClick`: loads, oldest first, every listed day without a statistics marker.
-void DirectReadBtnClick(TRaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
+void DirectReadBtnClick(RaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
                         const std::filesystem::path& appDir);
 
 // The odds step of a day load: `OzReadBtnClick` for every race slot, with each of the day's odds
 // files looked at once, since nothing rewrites them while the load runs. Slots still holding
 // the previous day's odds afterwards are blanked.
-void ReadDayOdds(TRaceDay& day, DayLoadHost& host);
+void ReadDayOdds(RaceDay& day, DayLoadHost& host);
 
 // `HrReadBtnClick`: the results re-read of the day of `stem`. Returns true when the shown race
 // has just got its payouts (the caller then shows it again).
-bool HrReadBtnClick(TRaceDay& day, const std::string& stem, DayLoadHost& host,
+bool HrReadBtnClick(RaceDay& day, const std::string& stem, DayLoadHost& host,
                     const std::filesystem::path& appDir);
 
 } // namespace raceday

@@ -3,17 +3,17 @@
 #include <algorithm>
 
 namespace raceday {
-jvdata::OddsDayFiles TRaceDay::OddsFiles() const {
+jvdata::OddsDayFiles RaceDay::OddsFiles() const {
     return {{gO1FileName, gO2FileName, gO3FileName, gO4FileName, gO5FileName, gO6FileName}};
 }
 
-jvdata::RaceOddsSlots TRaceDay::OddsSlots(int r) {
+jvdata::RaceOddsSlots RaceDay::OddsSlots(int r) {
     std::size_t s = static_cast<std::size_t>(std::clamp(r, 0, kMaxRaces - 1));
     return {gDayOddsO1[s], gDayOddsO2[s], gDayOddsO3[s],
             gDayOddsO4[s], gDayOddsO5[s], gDayOddsO6[s]};
 }
 
-void ClearRaceDay(TRaceDay& day) {
+void ClearRaceDay(RaceDay& day) {
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         day.gDeliverDoneFlags[r] = 0;
         day.gRaceCalc[r].Clear();
@@ -21,7 +21,7 @@ void ClearRaceDay(TRaceDay& day) {
     }
 }
 
-void BlankRunnerRecords(TRaceDay& day, std::size_t r, std::size_t h) {
+void BlankRunnerRecords(RaceDay& day, std::size_t r, std::size_t h) {
     day.gDayHorses[r][h].Clear();
     day.gDayHorseMasters[r][h].Clear();
     for (std::size_t k = 0; k < kPastRunsRead; ++k) {
@@ -30,7 +30,7 @@ void BlankRunnerRecords(TRaceDay& day, std::size_t r, std::size_t h) {
     }
 }
 
-void BlankOddsRecords(TRaceDay& day, std::size_t r) {
+void BlankOddsRecords(RaceDay& day, std::size_t r) {
     day.gDayOddsO1[r].Clear();
     day.gDayOddsO2[r].Clear();
     day.gDayOddsO3[r].Clear();
@@ -39,7 +39,7 @@ void BlankOddsRecords(TRaceDay& day, std::size_t r) {
     day.gDayOddsO6[r].Clear();
 }
 
-void BlankDayRecords(TRaceDay& day) {
+void BlankDayRecords(RaceDay& day) {
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         day.gDayRaces[r].Clear();
         day.gDayPayouts[r].Clear();
@@ -53,7 +53,7 @@ void BlankDayRecords(TRaceDay& day) {
     for (TNeraiRecord& n : day.gNeraiSlots) n.Clear();
 }
 
-int FieldSize(const TRaceDay& day, int r) {
+int FieldSize(const RaceDay& day, int r) {
     if (r < 0 || r >= kMaxRaces) return 0;
     return std::clamp(day.gDayRaces[static_cast<std::size_t>(r)].RunnerCount(), 0, kMaxRunners);
 }

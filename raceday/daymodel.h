@@ -63,7 +63,7 @@ struct TOutData2 {
 
 // One loaded day. It is large (about 25 MB of fixed records): the application holds one, on
 // the heap, and hands it to the load, the fetches, the painters, the bets and the searches.
-struct TRaceDay {
+struct RaceDay {
     template <typename T> using PerRace = std::array<T, kMaxRaces>;
     template <typename T> using PerRunner = PerRace<std::array<T, kMaxRunners>>;
     template <typename T> using PerPastRun = PerRunner<std::array<T, kPastRunSlots>>;
@@ -89,7 +89,7 @@ struct TRaceDay {
     PerRace<TOutData2> gRaceTexts;
     std::array<TNeraiRecord, 5> gNeraiSlots; // 1..4 used
     PerRace<std::uint8_t> gDeliverDoneFlags{};
-    jvdata::TPayoutTables gPayoutTables;
+    jvdata::PayoutTables gPayoutTables;
 
     int gCurRace = 0;
     int gCurHorse = 0;
@@ -98,7 +98,7 @@ struct TRaceDay {
     int gAutoRdataMinutes = 10;
     bool gBatchBusy = false;
     // Set while a day load, batch load or fetch runs; timers and re-entrant clicks then wait.
-    bool gLoadBusy = false;
+    bool loadBusy = false;
 
     std::filesystem::path gRaFileName;
     std::filesystem::path gHrFileName;
@@ -107,17 +107,17 @@ struct TRaceDay {
         gO6FileName;
     std::filesystem::path gVzkXqFileName;
     std::filesystem::path gVzkRcomCsvName;
-    std::filesystem::path gRumaFileName;
-    std::string gDayStem; // UTF-8, "2026年12月06日"
+    std::filesystem::path rumaFileName;
+    std::string dayStem; // UTF-8, "2026年12月06日"
     // BashoLabel1..3: the day's venue codes in ascending order; BashoIdx1..3: the race slot
     // ("%2d") of each venue's first race.
-    std::array<std::string, 3> gVenueCodes;
-    std::array<std::string, 3> gVenueFirstSlots;
+    std::array<std::string, 3> venueCodes;
+    std::array<std::string, 3> venueFirstSlots;
     // The stake of each race in yen, set from DefaultAmount by the day load.
     PerRace<std::int64_t> RaceAmounts{};
 
     // The odds files of the loaded day, each read once per change.
-    jvdata::OddsFileCache gOddsFiles;
+    jvdata::OddsFileCache oddsCache;
     // Races whose odds records are still the previous day's: a day load leaves them to its odds
     // step, which copies each record once and blanks the slots it finds nothing for.
     PerRace<std::uint8_t> StaleOdds{};
@@ -128,16 +128,16 @@ struct TRaceDay {
 
 // `IniBtnClick`: clears every race's calculation record (but its support rates and placing
 // counts), its texts and its delivery flag.
-void ClearRaceDay(TRaceDay& day);
+void ClearRaceDay(RaceDay& day);
 
 // Blank fill of the day records of every race, as a load that finds no race file leaves them.
-void BlankDayRecords(TRaceDay& day);
+void BlankDayRecords(RaceDay& day);
 // Blank fill of the records of runner slot h of race slot r: entry, horse master and past runs.
-void BlankRunnerRecords(TRaceDay& day, std::size_t r, std::size_t h);
+void BlankRunnerRecords(RaceDay& day, std::size_t r, std::size_t h);
 // Blank fill of the six odds records of race slot r.
-void BlankOddsRecords(TRaceDay& day, std::size_t r);
+void BlankOddsRecords(RaceDay& day, std::size_t r);
 
 // Field size of race slot r, clamped to 0..18.
-int FieldSize(const TRaceDay& day, int r);
+int FieldSize(const RaceDay& day, int r);
 
 } // namespace raceday

@@ -40,7 +40,7 @@ void Fill(std::array<PayoutTriple, N>& out, std::size_t& at, const Keys& keys, c
     for (std::size_t j = 1; j < keys.size(); ++j) out[at++] = Triple(keys[j], pops[j], yens[j]);
 }
 
-void FillPayouts(const jvdata::TPayoutTables& t, std::size_t r, RaceHeader& h) {
+void FillPayouts(const jvdata::PayoutTables& t, std::size_t r, RaceHeader& h) {
     std::size_t a = 0;
     Fill(h.label3D, a, t.gPayKeyWin[r], t.gPayPopWin[r], t.gPayYenWin[r]);
     Fill(h.label3D, a, t.gPayKeyPlace[r], t.gPayPopPlace[r], t.gPayYenPlace[r]);
@@ -89,7 +89,7 @@ std::string NoRunnersMessage(int raceNumber) {
     return std::to_string(raceNumber) + "レースはデータが不十分です。";
 }
 
-RaceSelection SelectRaceHeader(const TRaceDay& day, int r) {
+RaceSelection SelectRaceHeader(const RaceDay& day, int r) {
     RaceSelection sel;
     if (r < 0 || r >= kMaxRaces) return sel;
     const auto ur = static_cast<std::size_t>(r);

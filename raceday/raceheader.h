@@ -48,7 +48,7 @@ struct RaceSelection {
 };
 
 // The header of race slot `r`; NoRace for a slot outside 0..35.
-RaceSelection SelectRaceHeader(const TRaceDay& day, int r);
+RaceSelection SelectRaceHeader(const RaceDay& day, int r);
 
 // "<n>レースはデータが不十分です。" (UTF-8).
 std::string NoRunnersMessage(int raceNumber);

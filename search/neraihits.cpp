@@ -9,7 +9,7 @@
 
 namespace search {
 
-NeraiHitList BuildNeraiHitList(const raceday::TRaceDay& day, int raceCount) {
+NeraiHitList BuildNeraiHitList(const raceday::RaceDay& day, int raceCount) {
     NeraiHitList list;
     std::set<std::string> sorted;
     raceCount = std::clamp(raceCount, 0, raceday::kMaxRaces);

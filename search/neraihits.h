@@ -25,7 +25,7 @@ struct NeraiHitList {
 };
 
 // Races 0..raceCount-1 of the race list and their runners.
-NeraiHitList BuildNeraiHitList(const raceday::TRaceDay& day, int raceCount);
+NeraiHitList BuildNeraiHitList(const raceday::RaceDay& day, int raceCount);
 
 // The cells of one grid row (CP932): 狙1..狙4 ("■" or empty), 発走, 場所, ﾚｰｽ, ﾚｰｽ名, 種別,
 // 競走条件, TR, 距離, 枠, 馬, 馬名.

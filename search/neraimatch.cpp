@@ -152,7 +152,7 @@ bool BlockTests(const Half& h, const jvdata::TAnalysisRun& b) {
 
 } // namespace
 
-NeraiRunner NeraiRunnerOf(const raceday::TRaceDay& day, int r, int h) {
+NeraiRunner NeraiRunnerOf(const raceday::RaceDay& day, int r, int h) {
     const auto rr = static_cast<std::size_t>(r);
     const auto hh = static_cast<std::size_t>(h);
     const jvdata::TRaceCalc& calc = day.gRaceCalc[rr];

@@ -22,7 +22,7 @@ struct NeraiRunner {
 };
 
 // Runner slot h of race slot r of the day.
-NeraiRunner NeraiRunnerOf(const raceday::TRaceDay& day, int r, int h);
+NeraiRunner NeraiRunnerOf(const raceday::RaceDay& day, int r, int h);
 
 // A condition set read once, so that a search over a day reads the record's texts once per set
 // rather than once per runner.

@@ -9,17 +9,17 @@
 
 namespace search {
 
-TNeraiSlots::TNeraiSlots(NeraiSlotView& view, raceday::TRaceDay& day)
+NeraiSlots::NeraiSlots(NeraiSlotView& view, raceday::RaceDay& day)
     : view_(view)
     , day_(day) {}
 
-std::string TNeraiSlots::HeldName(int k) const {
+std::string NeraiSlots::HeldName(int k) const {
     if (k < 1 || k > 4) return {};
     const auto kk = static_cast<std::size_t>(k);
     return day_.gNeraiSlots[kk].IsBlank() ? std::string() : held_[kk];
 }
 
-NeraiSlotResult TNeraiSlots::NeraiComboChange(int k) {
+NeraiSlotResult NeraiSlots::NeraiComboChange(int k) {
     if (k < 1 || k > 4) return NeraiSlotResult::NoName;
     const auto kk = static_cast<std::size_t>(k);
     std::string name = TrimNeraiName(view_.ComboText(k));
@@ -48,7 +48,7 @@ NeraiSlotResult TNeraiSlots::NeraiComboChange(int k) {
     return NeraiSlotResult::Loaded;
 }
 
-void TNeraiSlots::NeraiSearchBtnClick() {
+void NeraiSlots::NeraiSearchBtnClick() {
     std::array<bool, 4> active{};
     for (int k = 1; k <= 4; ++k)
         active[static_cast<std::size_t>(k - 1)] = !TrimNeraiName(view_.ComboText(k)).empty();
@@ -56,7 +56,7 @@ void TNeraiSlots::NeraiSearchBtnClick() {
     view_.RepaintRaceCards();
 }
 
-void SearchNeraiSlots(raceday::TRaceDay& day, const std::array<bool, 4>& active, int raceCount) {
+void SearchNeraiSlots(raceday::RaceDay& day, const std::array<bool, 4>& active, int raceCount) {
     raceCount = std::clamp(raceCount, 0, raceday::kMaxRaces);
     for (int k = 1; k <= 4; ++k) {
         const auto s = static_cast<std::size_t>(k - 1);

@@ -28,9 +28,9 @@ public:
 
 enum class NeraiSlotResult { NoName, Missing, Unreadable, Loaded };
 
-class TNeraiSlots {
+class NeraiSlots {
 public:
-    TNeraiSlots(NeraiSlotView& view, raceday::TRaceDay& day);
+    NeraiSlots(NeraiSlotView& view, raceday::RaceDay& day);
 
     // `NeraiCombo<k>Change`, also called by the day load for k = 1..4. A missing or unreadable
     // file leaves the slot, the match bytes and the setting as they were, and the combo shows
@@ -44,13 +44,13 @@ public:
 
 private:
     NeraiSlotView& view_;
-    raceday::TRaceDay& day_;
+    raceday::RaceDay& day_;
     std::array<std::string, 5> held_;
 };
 
 // The search itself: match bytes of slot k are cleared for every race and runner, then set for
 // the runners of races 0..raceCount-1 that match `gNeraiSlots`[k], for each k whose `active`
 // flag (index k-1) is set.
-void SearchNeraiSlots(raceday::TRaceDay& day, const std::array<bool, 4>& active, int raceCount);
+void SearchNeraiSlots(raceday::RaceDay& day, const std::array<bool, 4>& active, int raceCount);
 
 } // namespace search

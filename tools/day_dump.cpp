@@ -60,7 +60,7 @@ void DumpCombinations(std::ostream& out, const char* name, const std::array<doub
     out << "    " << name << " priced " << priced << top << "\n";
 }
 
-void DumpRace(std::ostream& out, raceday::TRaceDay& day, std::size_t r) {
+void DumpRace(std::ostream& out, raceday::RaceDay& day, std::size_t r) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
     const jvdata::TRaceCalc& calc = day.gRaceCalc[r];
     const raceday::TOutData2& t = day.gRaceTexts[r];
@@ -104,7 +104,7 @@ void DumpRace(std::ostream& out, raceday::TRaceDay& day, std::size_t r) {
     DumpCombinations(out, "exacta", calc.UmatanOdds, calc.UmatanPop);
     DumpCombinations(out, "trio", calc.SanrenpukuOdds, calc.SanrenpukuPop);
     DumpCombinations(out, "trifecta", calc.SanrentanOdds, calc.SanrentanPop);
-    const jvdata::TPayoutTables& p = day.gPayoutTables;
+    const jvdata::PayoutTables& p = day.gPayoutTables;
     out << "  pay win";
     for (int j = 1; j <= 3; ++j)
         if (p.gPayKeyWin[r][static_cast<std::size_t>(j)] > 0)
@@ -138,8 +138,8 @@ int main(int argc, char** argv) {
     FixedClock clock;
     keiba::InstallClock(&clock);
     DumpHost host;
-    auto loaded = std::make_unique<raceday::TRaceDay>();
-    raceday::TRaceDay& day = *loaded;
+    auto loaded = std::make_unique<raceday::RaceDay>();
+    raceday::RaceDay& day = *loaded;
     raceday::DayLoadResult result =
         raceday::DateComboChange(day, jvdata::DayStem(*date), host, folder);
     if (result != raceday::DayLoadResult::Loaded) {
@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::ostringstream out;
-    out << "day " << day.gDayStem << " races " << day.gDayRaceCount << "\n";
+    out << "day " << day.dayStem << " races " << day.gDayRaceCount << "\n";
     out << "list";
     for (const std::string& item : host.raceList) out << " [" << item << "]";
     out << "\nvenues";

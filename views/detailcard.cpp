@@ -74,7 +74,7 @@ private:
     const QFont& font_;
 };
 
-void PaintRunnerBlock(const raceday::TRaceDay& day, int race, int h, Painter& out, CellPaint& p) {
+void PaintRunnerBlock(const raceday::RaceDay& day, int race, int h, Painter& out, CellPaint& p) {
     const auto rr = static_cast<std::size_t>(race);
     const auto hh = static_cast<std::size_t>(h);
     const jvdata::TJvSE& se = day.gDayHorses[rr][hh];
@@ -112,7 +112,7 @@ void PaintRunnerBlock(const raceday::TRaceDay& day, int race, int h, Painter& ou
                 {205 + 11 * (s - 1), 37, 215 + 11 * (s - 1), 2, TargetSlotColor(s), kBlack});
 }
 
-void PaintPastRun(const raceday::TRaceDay& day, int race, int h, int j, const QFont& font,
+void PaintPastRun(const raceday::RaceDay& day, int race, int h, int j, const QFont& font,
                   Painter& out, CellPaint& p) {
     const auto rr = static_cast<std::size_t>(race);
     const auto hh = static_cast<std::size_t>(h);
@@ -192,13 +192,13 @@ PastRunLines PastRunText(const jvdata::TJvRA& ra, const jvdata::TJvSE& se) {
     return out;
 }
 
-void SetupDetailedRaceCard(TStringGrid& grid) {
+void SetupDetailedRaceCard(StringGrid& grid) {
     ApplyGridLayout(grid, {kDetailColumns, 3, 17, 53, kDetailWidths, kDetailHeadings});
     grid.setFont(controls::PGothicFont(9));
     grid.setSelectionBehavior(QAbstractItemView::SelectRows);
 }
 
-void StringGrid2DrawCell(const raceday::TRaceDay& day, bool raceListEmpty, const QFont& font,
+void StringGrid2DrawCell(const raceday::RaceDay& day, bool raceListEmpty, const QFont& font,
                          int col, int row, CellPaint& p) {
     const int race = day.gCurRace;
     const int h = row - 1;
@@ -291,7 +291,7 @@ namespace {
 // Releasing a button over the grid leaves no row painted highlighted.
 class SelectionClearer : public QObject {
 public:
-    explicit SelectionClearer(TStringGrid& grid)
+    explicit SelectionClearer(StringGrid& grid)
         : QObject(&grid)
         , grid_(grid)
         , viewport_(grid.viewport()) {
@@ -308,16 +308,16 @@ protected:
     }
 
 private:
-    TStringGrid& grid_;
+    StringGrid& grid_;
     QObject* viewport_;
 };
 
 } // namespace
 
-void AttachDetailedRaceCard(TStringGrid& grid, const raceday::TRaceDay& day,
+void AttachDetailedRaceCard(StringGrid& grid, const raceday::RaceDay& day,
                             std::function<bool()> raceListEmpty) {
     if (!raceListEmpty) raceListEmpty = [&day] { return day.gDayRaceCount <= 0; };
-    const TStringGrid* view = &grid;
+    const StringGrid* view = &grid;
     grid.Model()->SetDrawCell(
         [view, &day, empty = std::move(raceListEmpty)](int col, int row, CellPaint& p) {
             StringGrid2DrawCell(day, empty(), view->font(), col, row, p);
@@ -325,7 +325,7 @@ void AttachDetailedRaceCard(TStringGrid& grid, const raceday::TRaceDay& day,
     new SelectionClearer(grid);
 }
 
-TDetailFilterBar::TDetailFilterBar(std::function<void()> showRaceAgain, QWidget* parent)
+DetailFilterBar::DetailFilterBar(std::function<void()> showRaceAgain, QWidget* parent)
     : QWidget(parent)
     , showRaceAgain_(std::move(showRaceAgain)) {
     auto* row = new QHBoxLayout(this);
@@ -347,7 +347,7 @@ TDetailFilterBar::TDetailFilterBar(std::function<void()> showRaceAgain, QWidget*
             b->setChecked(i % 3 == 0);
             group->addButton(b);
             inner->addWidget(b);
-            connect(b, &QToolButton::clicked, this, &TDetailFilterBar::selBaBtn1Click);
+            connect(b, &QToolButton::clicked, this, &DetailFilterBar::selBaBtn1Click);
             buttons_[i] = b;
         }
         row->addWidget(box);
@@ -355,7 +355,7 @@ TDetailFilterBar::TDetailFilterBar(std::function<void()> showRaceAgain, QWidget*
     row->addStretch();
 }
 
-void TDetailFilterBar::selBaBtn1Click() {
+void DetailFilterBar::selBaBtn1Click() {
     if (showRaceAgain_) showRaceAgain_();
 }
 

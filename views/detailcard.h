@@ -51,27 +51,27 @@ PastRunLines PastRunText(const jvdata::TJvRA& ra, const jvdata::TJvSE& se);
 
 // Columns, widths, headings, the row heights (17 heading, 53 runner rows), the form's font and
 // whole-row selection; columns 0 to 2 are the fixed ones.
-void SetupDetailedRaceCard(TStringGrid& grid);
+void SetupDetailedRaceCard(StringGrid& grid);
 
 // `StringGrid2DrawCell`. Runner slot h = row - 1 of the shown race. `raceListEmpty` tells that
 // the main window's race list holds nothing, and then nothing is painted.
-void StringGrid2DrawCell(const raceday::TRaceDay& day, bool raceListEmpty, const QFont& font,
+void StringGrid2DrawCell(const raceday::RaceDay& day, bool raceListEmpty, const QFont& font,
                          int col, int row, CellPaint& paint);
 
 // Installs the painter (reading `day`, which must outlive the grid, at every paint) and
 // `StringGrid2MouseUp`: releasing any button over the grid leaves no cell selected.
 // `raceListEmpty` defaults to "no race loaded".
-void AttachDetailedRaceCard(TStringGrid& grid, const raceday::TRaceDay& day,
+void AttachDetailedRaceCard(StringGrid& grid, const raceday::RaceDay& day,
                             std::function<bool()> raceListEmpty = {});
 
 // The six buttons above the card: 馬場選択 ("全表示" down at start, "芝", "ﾀﾞｰﾄ") and 距離選択
 // ("無指定" down at start, "同距離", "+/-400m"), at most one down per group. Pressing any of
 // them shows the selected race again (`selBaBtn1Click`); which one is down changes nothing
 // else.
-class TDetailFilterBar : public QWidget {
+class DetailFilterBar : public QWidget {
     Q_OBJECT
 public:
-    explicit TDetailFilterBar(std::function<void()> showRaceAgain, QWidget* parent = nullptr);
+    explicit DetailFilterBar(std::function<void()> showRaceAgain, QWidget* parent = nullptr);
     QToolButton* Button(int i) const { return buttons_[i]; } // 0..2 馬場, 3..5 距離
 
     void selBaBtn1Click();

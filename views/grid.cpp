@@ -6,12 +6,12 @@
 
 namespace views {
 
-TGridModel::TGridModel(QObject* parent)
+GridModel::GridModel(QObject* parent)
     : QAbstractTableModel(parent) {
     cells_.resize(static_cast<std::size_t>(cols_ * rows_));
 }
 
-void TGridModel::SetColCount(int cols) {
+void GridModel::SetColCount(int cols) {
     cols = std::max(cols, 1);
     if (cols == cols_) return;
     beginResetModel();
@@ -25,7 +25,7 @@ void TGridModel::SetColCount(int cols) {
     endResetModel();
 }
 
-void TGridModel::SetRowCount(int rows) {
+void GridModel::SetRowCount(int rows) {
     rows = std::max(rows, 1);
     if (rows == rows_) return;
     beginResetModel();
@@ -34,22 +34,22 @@ void TGridModel::SetRowCount(int rows) {
     endResetModel();
 }
 
-void TGridModel::SetFixedRows(int n) {
+void GridModel::SetFixedRows(int n) {
     fixedRows_ = std::clamp(n, 0, rows_);
     Repaint();
 }
 
-void TGridModel::SetFixedCols(int n) {
+void GridModel::SetFixedCols(int n) {
     fixedCols_ = std::clamp(n, 0, cols_);
     Repaint();
 }
 
-QString TGridModel::Cells(int col, int row) const {
+QString GridModel::Cells(int col, int row) const {
     if (!InRange(col, row)) return {};
     return cells_[static_cast<std::size_t>(row * cols_ + col)];
 }
 
-void TGridModel::SetCells(int col, int row, const QString& text) {
+void GridModel::SetCells(int col, int row, const QString& text) {
     if (!InRange(col, row)) return;
     QString& cell = cells_[static_cast<std::size_t>(row * cols_ + col)];
     if (cell == text) return;
@@ -58,18 +58,18 @@ void TGridModel::SetCells(int col, int row, const QString& text) {
     Q_EMIT dataChanged(i, i);
 }
 
-void TGridModel::ClearRow(int row) {
+void GridModel::ClearRow(int row) {
     if (row < 0 || row >= rows_) return;
     for (int c = 0; c < cols_; ++c) cells_[static_cast<std::size_t>(row * cols_ + c)].clear();
     Q_EMIT dataChanged(index(row, 0), index(row, cols_ - 1));
 }
 
-void TGridModel::ClearAll() {
+void GridModel::ClearAll() {
     for (QString& s : cells_) s.clear();
     Repaint();
 }
 
-void TGridModel::SwapRows(int a, int b) {
+void GridModel::SwapRows(int a, int b) {
     if (a == b || a < 0 || b < 0 || a >= rows_ || b >= rows_) return;
     for (int c = 0; c < cols_; ++c)
         std::swap(cells_[static_cast<std::size_t>(a * cols_ + c)],
@@ -77,7 +77,7 @@ void TGridModel::SwapRows(int a, int b) {
     Q_EMIT dataChanged(index(std::min(a, b), 0), index(std::max(a, b), cols_ - 1));
 }
 
-CellPaint TGridModel::PaintOf(int col, int row) const {
+CellPaint GridModel::PaintOf(int col, int row) const {
     CellPaint p;
     if (row < fixedRows_ || col < fixedCols_) p.background = QColor(0xF0, 0xF0, 0xF0);
     if (!drawCell_ || !InRange(col, row)) return p;
@@ -90,26 +90,26 @@ CellPaint TGridModel::PaintOf(int col, int row) const {
     }
 }
 
-void TGridModel::Repaint() {
+void GridModel::Repaint() {
     if (rows_ > 0 && cols_ > 0) Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
 }
 
-int TGridModel::rowCount(const QModelIndex& parent) const {
+int GridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
-int TGridModel::columnCount(const QModelIndex& parent) const {
+int GridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : cols_;
 }
 
-QVariant TGridModel::data(const QModelIndex& index, int role) const {
+QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole) return Cells(index.column(), index.row());
     if (role == kCellPaintRole) return QVariant::fromValue(PaintOf(index.column(), index.row()));
     return {};
 }
 
-void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const {
+void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
     CellPaint p = index.data(kCellPaintRole).value<CellPaint>();
     QRect r = option.rect;
     painter->save();
@@ -168,11 +168,11 @@ void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->restore();
 }
 
-TStringGrid::TStringGrid(QWidget* parent)
+StringGrid::StringGrid(QWidget* parent)
     : QTableView(parent)
-    , model_(new TGridModel(this)) {
+    , model_(new GridModel(this)) {
     setModel(model_);
-    setItemDelegate(new TGridDelegate(this));
+    setItemDelegate(new GridDelegate(this));
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setShowGrid(false);
@@ -183,45 +183,45 @@ TStringGrid::TStringGrid(QWidget* parent)
     horizontalHeader()->setMinimumSectionSize(0);
 }
 
-void TStringGrid::SetColWidth(int col, int px) {
+void StringGrid::SetColWidth(int col, int px) {
     setColumnWidth(col, std::max(px, 0));
 }
-int TStringGrid::ColWidth(int col) const {
+int StringGrid::ColWidth(int col) const {
     return columnWidth(col);
 }
 
-void TStringGrid::SetDefaultRowHeight(int px) {
+void StringGrid::SetDefaultRowHeight(int px) {
     verticalHeader()->setMinimumSectionSize(0);
     verticalHeader()->setDefaultSectionSize(px);
 }
 
-void TStringGrid::SetHeadingRowHeight(int px) {
+void StringGrid::SetHeadingRowHeight(int px) {
     if (headingRowHeight_ < 0)
-        connect(model_, &QAbstractItemModel::modelReset, this, &TStringGrid::ApplyHeadingRowHeight);
+        connect(model_, &QAbstractItemModel::modelReset, this, &StringGrid::ApplyHeadingRowHeight);
     headingRowHeight_ = px;
     ApplyHeadingRowHeight();
 }
 
-void TStringGrid::ApplyHeadingRowHeight() {
+void StringGrid::ApplyHeadingRowHeight() {
     if (headingRowHeight_ >= 0 && model_->RowCount() > 0) setRowHeight(0, headingRowHeight_);
 }
 
-void TStringGrid::ClearSelection() {
+void StringGrid::ClearSelection() {
     selectionModel()->clearSelection();
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
-int TStringGrid::Col() const {
+int StringGrid::Col() const {
     return currentIndex().isValid() ? currentIndex().column() : 0;
 }
-int TStringGrid::Row() const {
+int StringGrid::Row() const {
     return currentIndex().isValid() ? currentIndex().row() : 0;
 }
-void TStringGrid::SetRow(int row) {
+void StringGrid::SetRow(int row) {
     setCurrentIndex(model_->index(row, Col()));
 }
 
-void TStringGrid::mousePressEvent(QMouseEvent* event) {
+void StringGrid::mousePressEvent(QMouseEvent* event) {
     QModelIndex i = indexAt(event->position().toPoint());
     QTableView::mousePressEvent(event);
     if (!i.isValid()) return;

@@ -61,12 +61,12 @@ struct CellPaint {
 // Role under which the model hands out the CellPaint of a cell.
 inline constexpr int kCellPaintRole = Qt::UserRole + 1;
 
-class TGridModel : public QAbstractTableModel {
+class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using DrawCellFn = std::function<void(int col, int row, CellPaint& paint)>;
 
-    explicit TGridModel(QObject* parent = nullptr);
+    explicit GridModel(QObject* parent = nullptr);
 
     int ColCount() const { return cols_; }
     int RowCount() const { return rows_; }
@@ -105,7 +105,7 @@ private:
     DrawCellFn drawCell_;
 };
 
-class TGridDelegate : public QStyledItemDelegate {
+class GridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -115,11 +115,11 @@ public:
 
 // The view: headers hidden (heading rows are ordinary fixed rows), widths and the default row
 // height as the screens set them, cell clicks reported as (col, row).
-class TStringGrid : public QTableView {
+class StringGrid : public QTableView {
     Q_OBJECT
 public:
-    explicit TStringGrid(QWidget* parent = nullptr);
-    TGridModel* Model() const { return model_; }
+    explicit StringGrid(QWidget* parent = nullptr);
+    GridModel* Model() const { return model_; }
 
     void SetColWidth(int col, int px);
     int ColWidth(int col) const;
@@ -142,7 +142,7 @@ protected:
 
 private:
     void ApplyHeadingRowHeight();
-    TGridModel* model_;
+    GridModel* model_;
     int headingRowHeight_ = -1;
 };
 

@@ -4,8 +4,8 @@
 
 namespace views {
 
-void ApplyGridLayout(TStringGrid& grid, const GridLayout& layout) {
-    TGridModel& m = *grid.Model();
+void ApplyGridLayout(StringGrid& grid, const GridLayout& layout) {
+    GridModel& m = *grid.Model();
     m.SetColCount(layout.columns);
     m.SetFixedRows(1);
     m.SetFixedCols(layout.fixedCols);

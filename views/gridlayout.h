@@ -17,6 +17,6 @@ struct GridLayout {
     std::span<const char16_t* const> headings;
 };
 
-void ApplyGridLayout(TStringGrid& grid, const GridLayout& layout);
+void ApplyGridLayout(StringGrid& grid, const GridLayout& layout);
 
 } // namespace views

@@ -25,7 +25,7 @@ constexpr int kIndexSortColumns[] = {1, 7, 9, 11, 13, 20, 23, 26, 27, 28};
 // comparison never converts.
 class RowSorter {
 public:
-    RowSorter(TGridModel& grid, int L, int R, int col)
+    RowSorter(GridModel& grid, int L, int R, int col)
         : grid_(grid)
         , first_(L) {
         keys_.reserve(static_cast<std::size_t>(R - L + 1));
@@ -65,12 +65,12 @@ private:
                   keys_[static_cast<std::size_t>(b - first_)]);
     }
 
-    TGridModel& grid_;
+    GridModel& grid_;
     int first_;
     std::vector<std::string> keys_;
 };
 
-void SortRowsQuietly(TGridModel& grid, int L, int R, int col, bool descending) {
+void SortRowsQuietly(GridModel& grid, int L, int R, int col, bool descending) {
     RowSorter(grid, L, R, col).Sort(L, R, descending);
 }
 
@@ -87,7 +87,7 @@ bool HeadingPress(int col, int row, std::span<const int> sortable,
     return true;
 }
 
-void SortByStored(TGridModel& grid, int col, const std::array<std::uint8_t, 32>& dirs) {
+void SortByStored(GridModel& grid, int col, const std::array<std::uint8_t, 32>& dirs) {
     if (col < 0 || col >= static_cast<int>(dirs.size()) || col >= grid.ColCount()) return;
     SortGridRowsTwoKey(grid, col, dirs[static_cast<std::size_t>(col)] != 0,
                        SecondaryColumnFor(col));
@@ -95,7 +95,7 @@ void SortByStored(TGridModel& grid, int col, const std::array<std::uint8_t, 32>&
 
 } // namespace
 
-void QuickSortGridRows(TGridModel& grid, int L, int R, int col, bool descending) {
+void QuickSortGridRows(GridModel& grid, int L, int R, int col, bool descending) {
     L = std::max(L, 0);
     R = std::min(R, grid.RowCount() - 1);
     if (L >= R || col < 0 || col >= grid.ColCount()) return;
@@ -106,7 +106,7 @@ void QuickSortGridRows(TGridModel& grid, int L, int R, int col, bool descending)
     grid.Repaint();
 }
 
-void SortGridRowsTwoKey(TGridModel& grid, int primaryCol, bool descending, int secondaryCol) {
+void SortGridRowsTwoKey(GridModel& grid, int primaryCol, bool descending, int secondaryCol) {
     const int rows = grid.RowCount();
     if (rows < 3 || primaryCol < 0 || primaryCol >= grid.ColCount()) return;
     {
@@ -129,7 +129,7 @@ int SecondaryColumnFor(int primaryCol) {
     return primaryCol == 1 ? 2 : 1;
 }
 
-void SetAllCardSortDirs(TGridSortState& sorts, std::uint8_t dir) {
+void SetAllCardSortDirs(GridSortState& sorts, std::uint8_t dir) {
     sorts.gCardSortDir.fill(dir);
 }
 
@@ -140,28 +140,28 @@ std::span<const int> IndexSortColumns() {
     return kIndexSortColumns;
 }
 
-void SortDeHyoBtnClick(const TGridSortState& sorts, TGridModel& card) {
+void SortDeHyoBtnClick(const GridSortState& sorts, GridModel& card) {
     SortByStored(card, sorts.gSortCol, sorts.gCardSortDir);
 }
 
-void SortDeHyoBtn2Click(const TGridSortState& sorts, TGridModel& index) {
+void SortDeHyoBtn2Click(const GridSortState& sorts, GridModel& index) {
     SortByStored(index, sorts.gIndexSortCol, sorts.gIndexSortDir);
 }
 
-bool StringGrid10MouseDown(TGridSortState& sorts, TGridModel& card, int col, int row) {
+bool StringGrid10MouseDown(GridSortState& sorts, GridModel& card, int col, int row) {
     if (!HeadingPress(col, row, kCardSortColumns, sorts.gCardSortDir, sorts.gSortCol)) return false;
     SortDeHyoBtnClick(sorts, card);
     return true;
 }
 
-bool StringGrid9MouseDown(TGridSortState& sorts, TGridModel& index, int col, int row) {
+bool StringGrid9MouseDown(GridSortState& sorts, GridModel& index, int col, int row) {
     if (!HeadingPress(col, row, kIndexSortColumns, sorts.gIndexSortDir, sorts.gIndexSortCol))
         return false;
     SortDeHyoBtn2Click(sorts, index);
     return true;
 }
 
-THeadingSort::THeadingSort(TStringGrid& grid, std::span<const int> sortable, PressFn press)
+HeadingSort::HeadingSort(StringGrid& grid, std::span<const int> sortable, PressFn press)
     : QObject(&grid)
     , grid_(grid)
     , sortable_(sortable)
@@ -171,11 +171,11 @@ THeadingSort::THeadingSort(TStringGrid& grid, std::span<const int> sortable, Pre
     grid.viewport()->installEventFilter(this);
 }
 
-bool THeadingSort::IsSortableHeading(int col, int row) const {
+bool HeadingSort::IsSortableHeading(int col, int row) const {
     return row == 0 && Contains(sortable_, col);
 }
 
-bool THeadingSort::eventFilter(QObject* watched, QEvent* event) {
+bool HeadingSort::eventFilter(QObject* watched, QEvent* event) {
     // The viewport kept at start: the grid may be half destroyed when its viewport's last
     // events arrive.
     if (watched != viewport_) return false;
@@ -195,19 +195,19 @@ bool THeadingSort::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-THeadingSort* AttachCardHeadingSort(TStringGrid& card, TGridSortState& sorts) {
-    return new THeadingSort(card, CardSortColumns(), [&sorts](TGridModel& m, int col, int row) {
+HeadingSort* AttachCardHeadingSort(StringGrid& card, GridSortState& sorts) {
+    return new HeadingSort(card, CardSortColumns(), [&sorts](GridModel& m, int col, int row) {
         return StringGrid10MouseDown(sorts, m, col, row);
     });
 }
 
-THeadingSort* AttachIndexHeadingSort(TStringGrid& index, TGridSortState& sorts) {
-    return new THeadingSort(index, IndexSortColumns(), [&sorts](TGridModel& m, int col, int row) {
+HeadingSort* AttachIndexHeadingSort(StringGrid& index, GridSortState& sorts) {
+    return new HeadingSort(index, IndexSortColumns(), [&sorts](GridModel& m, int col, int row) {
         return StringGrid9MouseDown(sorts, m, col, row);
     });
 }
 
-QString GridClipboardText(const TGridModel& grid, int left, int top, int right, int bottom,
+QString GridClipboardText(const GridModel& grid, int left, int top, int right, int bottom,
                           const QString& title) {
     if (left > right || bottom < top || right < 0 || bottom < 0 || left >= grid.ColCount() ||
         top >= grid.RowCount())
@@ -225,42 +225,42 @@ QString GridClipboardText(const TGridModel& grid, int left, int top, int right, 
     return text;
 }
 
-void CopyGridToClipboard(const TGridModel& grid, int left, int top, int right, int bottom,
+void CopyGridToClipboard(const GridModel& grid, int left, int top, int right, int bottom,
                          const QString& title) {
     QGuiApplication::clipboard()->setText(GridClipboardText(grid, left, top, right, bottom, title));
 }
 
-void CopyWholeGrid(const TGridModel& grid, const QString& title) {
+void CopyWholeGrid(const GridModel& grid, const QString& title) {
     CopyGridToClipboard(grid, 0, 0, grid.ColCount() - 1, grid.RowCount() - 1, title);
 }
 
-TGridCopyMenu::TGridCopyMenu(TitleFn title, QObject* parent)
+GridCopyMenu::GridCopyMenu(TitleFn title, QObject* parent)
     : QObject(parent)
     , title_(std::move(title))
     , menu_(new QMenu)
     , copy_(menu_->addAction(QStringLiteral("クリップボードへコピー"))) {
     copy_->setVisible(false);
-    connect(copy_, &QAction::triggered, this, &TGridCopyMenu::Clip1Click);
+    connect(copy_, &QAction::triggered, this, &GridCopyMenu::Clip1Click);
 }
 
-TGridCopyMenu::~TGridCopyMenu() {
+GridCopyMenu::~GridCopyMenu() {
     delete menu_;
 }
 
-void TGridCopyMenu::Attach(TStringGrid& grid) {
+void GridCopyMenu::Attach(StringGrid& grid) {
     grid.setContextMenuPolicy(Qt::CustomContextMenu);
-    QPointer<TStringGrid> g(&grid);
+    QPointer<StringGrid> g(&grid);
     connect(&grid, &QWidget::customContextMenuRequested, this, [this, g](const QPoint& pos) {
         if (g) OpenOn(*g, g->viewport()->mapToGlobal(pos));
     });
 }
 
-void TGridCopyMenu::OpenOn(TStringGrid& grid, const QPoint& globalPos) {
+void GridCopyMenu::OpenOn(StringGrid& grid, const QPoint& globalPos) {
     popupGrid_ = &grid;
     if (copy_->isVisible()) menu_->popup(globalPos);
 }
 
-void TGridCopyMenu::Clip1Click() {
+void GridCopyMenu::Clip1Click() {
     if (!popupGrid_) return;
     CopyWholeGrid(*popupGrid_->Model(), title_ ? title_() : QString());
 }

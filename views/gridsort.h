@@ -24,11 +24,11 @@ namespace views {
 
 // Sorts rows L..R of the grid in place by the text of column `col`; whole rows move. A Hoare
 // partition with the middle row's text as pivot: not stable.
-void QuickSortGridRows(TGridModel& grid, int L, int R, int col, bool descending);
+void QuickSortGridRows(GridModel& grid, int L, int R, int col, bool descending);
 
 // Rows 1..RowCount-1 by the primary column and direction, then each run of rows with equal
 // primary text by the secondary column, ascending.
-void SortGridRowsTwoKey(TGridModel& grid, int primaryCol, bool descending, int secondaryCol);
+void SortGridRowsTwoKey(GridModel& grid, int primaryCol, bool descending, int secondaryCol);
 
 // The secondary key of a heading sort: the name when the primary key is the horse number,
 // else the horse number.
@@ -36,7 +36,7 @@ int SecondaryColumnFor(int primaryCol);
 
 // Direction bytes (0 ascending, 1 descending) and stored columns of the heading sorts. The main
 // window holds one and shares gSortCol with the bet grids.
-struct TGridSortState {
+struct GridSortState {
     std::array<std::uint8_t, 32> gCardSortDir{};
     std::array<std::uint8_t, 32> gIndexSortDir{};
     int gSortCol = 0;
@@ -44,70 +44,70 @@ struct TGridSortState {
 };
 
 // The race selection sets every race-card direction to 0 when it begins and to 1 when it ends.
-void SetAllCardSortDirs(TGridSortState& sorts, std::uint8_t dir);
+void SetAllCardSortDirs(GridSortState& sorts, std::uint8_t dir);
 
 // Sortable heading columns of the race card (StringGrid10) and the index table (StringGrid9).
 std::span<const int> CardSortColumns();
 std::span<const int> IndexSortColumns();
 
 // The sort commands: a two-key sort by the stored column and its direction byte.
-void SortDeHyoBtnClick(const TGridSortState& sorts, TGridModel& card);
-void SortDeHyoBtn2Click(const TGridSortState& sorts, TGridModel& index);
+void SortDeHyoBtnClick(const GridSortState& sorts, GridModel& card);
+void SortDeHyoBtn2Click(const GridSortState& sorts, GridModel& index);
 
 // A press on a heading cell: flips the column's direction byte, stores the column and sorts.
 // Presses elsewhere, or on a column that does not sort, change nothing; returns whether it
 // sorted.
-bool StringGrid10MouseDown(TGridSortState& sorts, TGridModel& card, int col, int row);
-bool StringGrid9MouseDown(TGridSortState& sorts, TGridModel& index, int col, int row);
+bool StringGrid10MouseDown(GridSortState& sorts, GridModel& card, int col, int row);
+bool StringGrid9MouseDown(GridSortState& sorts, GridModel& index, int col, int row);
 
 // Heading-click sorting attached to a grid: a press with any button on a sortable heading
 // sorts, and the pointer is the pointing hand over those headings only.
-class THeadingSort : public QObject {
+class HeadingSort : public QObject {
     Q_OBJECT
 public:
-    using PressFn = std::function<bool(TGridModel&, int col, int row)>;
-    THeadingSort(TStringGrid& grid, std::span<const int> sortable, PressFn press);
+    using PressFn = std::function<bool(GridModel&, int col, int row)>;
+    HeadingSort(StringGrid& grid, std::span<const int> sortable, PressFn press);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool IsSortableHeading(int col, int row) const;
-    TStringGrid& grid_;
+    StringGrid& grid_;
     std::span<const int> sortable_;
     PressFn press_;
     QObject* viewport_;
 };
 // The two grids' heading sorts (owned by the grid).
-THeadingSort* AttachCardHeadingSort(TStringGrid& card, TGridSortState& sorts);
-THeadingSort* AttachIndexHeadingSort(TStringGrid& index, TGridSortState& sorts);
+HeadingSort* AttachCardHeadingSort(StringGrid& card, GridSortState& sorts);
+HeadingSort* AttachIndexHeadingSort(StringGrid& index, GridSortState& sorts);
 
 // The text CopyGridToClipboard puts on the clipboard: the title and CR LF, then each row of
 // the range with cells joined by TAB and ended by CR LF. An empty or inverted range, or one
 // wholly outside the grid, gives the empty text.
-QString GridClipboardText(const TGridModel& grid, int left, int top, int right, int bottom,
+QString GridClipboardText(const GridModel& grid, int left, int top, int right, int bottom,
                           const QString& title);
-void CopyGridToClipboard(const TGridModel& grid, int left, int top, int right, int bottom,
+void CopyGridToClipboard(const GridModel& grid, int left, int top, int right, int bottom,
                          const QString& title);
 // Every cell, heading row included: what every copy command copies.
-void CopyWholeGrid(const TGridModel& grid, const QString& title);
+void CopyWholeGrid(const GridModel& grid, const QString& title);
 
 // The popup menu shared by several grids, with its item "クリップボードへコピー". The item
 // copies the grid the menu was opened on. Created hidden, as the window has it; the owner
 // shows the item when it wants the copy offered.
-class TGridCopyMenu : public QObject {
+class GridCopyMenu : public QObject {
     Q_OBJECT
 public:
     using TitleFn = std::function<QString()>;
-    explicit TGridCopyMenu(TitleFn title, QObject* parent = nullptr);
-    ~TGridCopyMenu() override;
+    explicit GridCopyMenu(TitleFn title, QObject* parent = nullptr);
+    ~GridCopyMenu() override;
 
     // The grid's context menu becomes this one.
-    void Attach(TStringGrid& grid);
+    void Attach(StringGrid& grid);
     // The grid the menu was last opened on (Delphi's PopupComponent); the menu shows only
     // when its item is visible.
-    void OpenOn(TStringGrid& grid, const QPoint& globalPos = {});
-    TStringGrid* PopupGrid() const { return popupGrid_; }
+    void OpenOn(StringGrid& grid, const QPoint& globalPos = {});
+    StringGrid* PopupGrid() const { return popupGrid_; }
     QAction* CopyAction() const { return copy_; }
     QMenu* Menu() const { return menu_; }
 
@@ -118,7 +118,7 @@ private:
     TitleFn title_;
     QMenu* menu_;
     QAction* copy_;
-    QPointer<TStringGrid> popupGrid_;
+    QPointer<StringGrid> popupGrid_;
 };
 
 } // namespace views

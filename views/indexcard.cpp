@@ -53,7 +53,7 @@ constexpr const char16_t* kIndexHeadings[kIndexColumns] = {
     u"Oz偏3",  u"Com偏",   u"NOISE1", u"SN指数1", u"順",   u"NOISE2", u"SN指数2", u"順",
     u"NOISE3", u"SN指数3", u"順",     u"SN誤差",  u"着",   u"人",     u"確ｵｯｽﾞ"};
 
-void SetupRunnerGrid(TStringGrid& grid, const GridLayout& layout, bool wholeRow) {
+void SetupRunnerGrid(StringGrid& grid, const GridLayout& layout, bool wholeRow) {
     ApplyGridLayout(grid, layout);
     grid.setFont(RunnerGridFont());
     if (wholeRow) grid.setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -89,7 +89,7 @@ std::string PastText(const raceday::TOutData2& texts, int h, int k) {
 }
 
 // A cell's number as the painter reads it: the trimmed text as a whole number, else 0.
-int CellNumber(const TGridModel& grid, int col, int row) {
+int CellNumber(const GridModel& grid, int col, int row) {
     bool ok = false;
     int v = grid.Cells(col, row).trimmed().toInt(&ok);
     return ok ? v : 0;
@@ -131,20 +131,20 @@ QColor TargetSlotColor(int slot) {
     }
 }
 
-void SetupIndexRaceCard(TStringGrid& grid) {
+void SetupIndexRaceCard(StringGrid& grid) {
     SetupRunnerGrid(grid, {kCardColumns, 0, 15, 15, kCardWidths, kCardHeadings}, true);
 }
-void SetupAbnormalTable(TStringGrid& grid) {
+void SetupAbnormalTable(StringGrid& grid) {
     SetupRunnerGrid(grid, {kAbnormalColumns, 0, 15, 15, kAbnormalWidths, kAbnormalHeadings}, true);
 }
-void SetupMarkGrid(TStringGrid& grid) {
+void SetupMarkGrid(StringGrid& grid) {
     SetupRunnerGrid(grid, {kMarkColumns, 0, 15, 15, kMarkWidths, kMarkHeadings}, false);
 }
-void SetupIndexTable(TStringGrid& grid) {
+void SetupIndexTable(StringGrid& grid) {
     SetupRunnerGrid(grid, {kIndexColumns, 0, 15, 15, kIndexWidths, kIndexHeadings}, false);
 }
 
-void FillIndexRaceCard(const raceday::TRaceDay& day, const TIndexCardGrids& g, int runners) {
+void FillIndexRaceCard(const raceday::RaceDay& day, const IndexCardGrids& g, int runners) {
     const int race = day.gCurRace;
     if (race < 0 || race >= raceday::kMaxRaces) return;
     int n = std::min(runners, raceday::kMaxRunners);
@@ -154,12 +154,12 @@ void FillIndexRaceCard(const raceday::TRaceDay& day, const TIndexCardGrids& g, i
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(race)];
 
     // One repaint per grid at the end instead of one per cell.
-    std::array<TGridModel*, 4> models = {g.card, g.abnormal, g.marks, g.index};
+    std::array<GridModel*, 4> models = {g.card, g.abnormal, g.marks, g.index};
     std::array<std::optional<QSignalBlocker>, 4> quiet;
     for (std::size_t i = 0; i < models.size(); ++i)
         if (models[i]) quiet[i].emplace(*models[i]);
 
-    auto put = [](TGridModel* m, int col, int row, const std::string& text) {
+    auto put = [](GridModel* m, int col, int row, const std::string& text) {
         if (m) m->SetCells(col, row, SjToQ(text));
     };
 
@@ -239,7 +239,7 @@ void FillIndexRaceCard(const raceday::TRaceDay& day, const TIndexCardGrids& g, i
     }
 }
 
-void StringGrid10DrawCell(const raceday::TRaceDay& day, const TGridModel& grid, int col, int row,
+void StringGrid10DrawCell(const raceday::RaceDay& day, const GridModel& grid, int col, int row,
                           CellPaint& p) {
     p.alignment = Qt::AlignHCenter | Qt::AlignTop;
     p.textInset = 0;
@@ -301,8 +301,8 @@ void StringGrid10DrawCell(const raceday::TRaceDay& day, const TGridModel& grid, 
     }
 }
 
-void AttachIndexRaceCard(TStringGrid& grid, const raceday::TRaceDay& day) {
-    const TGridModel* model = grid.Model();
+void AttachIndexRaceCard(StringGrid& grid, const raceday::RaceDay& day) {
+    const GridModel* model = grid.Model();
     grid.Model()->SetDrawCell([model, &day](int col, int row, CellPaint& p) {
         StringGrid10DrawCell(day, *model, col, row, p);
     });

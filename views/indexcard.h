@@ -64,31 +64,31 @@ QFont RunnerGridFont();
 
 // Column count, widths, headings, row heights, font and whole-row selection. The race selection
 // then sets the row count to the field size + 1 and clears the data rows.
-void SetupIndexRaceCard(TStringGrid& grid);
-void SetupAbnormalTable(TStringGrid& grid); // StringGrid8
-void SetupMarkGrid(TStringGrid& grid);      // StringGrid1
-void SetupIndexTable(TStringGrid& grid);    // StringGrid9
+void SetupIndexRaceCard(StringGrid& grid);
+void SetupAbnormalTable(StringGrid& grid); // StringGrid8
+void SetupMarkGrid(StringGrid& grid);      // StringGrid1
+void SetupIndexTable(StringGrid& grid);    // StringGrid9
 
 // The grids the fill writes; any may be missing.
-struct TIndexCardGrids {
-    TGridModel* card = nullptr;     // StringGrid10
-    TGridModel* abnormal = nullptr; // StringGrid8
-    TGridModel* marks = nullptr;    // StringGrid1
-    TGridModel* index = nullptr;    // StringGrid9
+struct IndexCardGrids {
+    GridModel* card = nullptr;     // StringGrid10
+    GridModel* abnormal = nullptr; // StringGrid8
+    GridModel* marks = nullptr;    // StringGrid1
+    GridModel* index = nullptr;    // StringGrid9
 };
 
 // The fill of `sisushutubaBtnClick`: rows 1..runners from runner slots 0..runners-1 of the shown
 // race `day.gCurRace`. `runners` is the odds table's RowCount - 1 (every race grid has the same
 // row count); it is held to the grids' rows and to 18 runners. Nothing happens below 1.
-void FillIndexRaceCard(const raceday::TRaceDay& day, const TIndexCardGrids& grids, int runners);
+void FillIndexRaceCard(const raceday::RaceDay& day, const IndexCardGrids& grids, int runners);
 
 // `StringGrid10DrawCell`: the paint of one cell. The runner of a data row is found from that
 // row's own horse number, so the target marks follow the runner through a sort.
-void StringGrid10DrawCell(const raceday::TRaceDay& day, const TGridModel& grid, int col, int row,
+void StringGrid10DrawCell(const raceday::RaceDay& day, const GridModel& grid, int col, int row,
                           CellPaint& paint);
 // Installs StringGrid10DrawCell as the grid's painter, reading `day` at every paint; the day
 // must outlive the grid.
-void AttachIndexRaceCard(TStringGrid& grid, const raceday::TRaceDay& day);
+void AttachIndexRaceCard(StringGrid& grid, const raceday::RaceDay& day);
 
 // Colours of the target slots 1..4 (blue, yellow, lime, fuchsia).
 QColor TargetSlotColor(int slot);

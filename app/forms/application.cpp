@@ -18,9 +18,9 @@
 
 namespace app {
 
-TApplicationForms::~TApplicationForms() = default;
+ApplicationForms::~ApplicationForms() = default;
 
-std::unique_ptr<TApplicationForms> StartApplication(const JvLinkFactory& factory) {
+std::unique_ptr<ApplicationForms> StartApplication(const JvLinkFactory& factory) {
     {
         // The probe only tells whether the control is there; the window makes its own.
         std::unique_ptr<jvdata::TJVLink> probe = factory ? factory() : nullptr;
@@ -33,7 +33,7 @@ std::unique_ptr<TApplicationForms> StartApplication(const JvLinkFactory& factory
     }
     QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
 
-    auto forms = std::make_unique<TApplicationForms>();
+    auto forms = std::make_unique<ApplicationForms>();
     forms->MainForm = std::make_unique<TMainForm>(factory());
     TMainForm* main = forms->MainForm.get();
     forms->PrgrsForm = new TPrgrsForm(main);

@@ -26,7 +26,7 @@ class TUserKaimeForm;
 using JvLinkFactory = std::function<std::unique_ptr<jvdata::TJVLink>()>;
 
 // The forms of the run. The main window owns the others (they are its child windows).
-struct TApplicationForms {
+struct ApplicationForms {
     std::unique_ptr<TMainForm> MainForm;
     TPrgrsForm* PrgrsForm = nullptr;
     search::TShutugenForm* ShutugenForm = nullptr;
@@ -35,7 +35,7 @@ struct TApplicationForms {
     TDeSplForm* DeSplForm = nullptr;
     TDLDataForm* DLDataForm = nullptr;
     TUserKaimeForm* UserKaimeForm = nullptr;
-    ~TApplicationForms();
+    ~ApplicationForms();
 };
 
 // The application's title: the product name and one blank.
@@ -43,7 +43,7 @@ inline constexpr char kApplicationTitle[] = "ケストレーン ";
 
 // The presence test, the title, and the forms created in order (the main window's creation
 // handler runs first). Nothing, after the message, when JV-Link is missing.
-std::unique_ptr<TApplicationForms> StartApplication(const JvLinkFactory& factory);
+std::unique_ptr<ApplicationForms> StartApplication(const JvLinkFactory& factory);
 
 // The font every form is laid out for.
 void UseApplicationFont(QApplication& application);

@@ -58,7 +58,7 @@ void TMainForm::MakeUserKaimeList() {
     if (userKaimeForm_) userKaimeForm_->MakeListBtnClick();
 }
 
-views::TStringGrid* TMainForm::Grid(const QString& name) const {
+views::StringGrid* TMainForm::Grid(const QString& name) const {
     auto it = grids_.find(name);
     return it == grids_.end() ? nullptr : it->second;
 }
@@ -99,7 +99,7 @@ void TMainForm::FormCreate() {
         HideTab(PageControl1, name);
         HideTab(PageControl3, name);
     }
-    TMarkerFiles markers = ReadMarkerFiles(appDir_);
+    MarkerFiles markers = ReadMarkerFiles(appDir_);
     ApplyMarkers(markers);
 
     move(ini_.ReadInteger("locate", "left", 10), ini_.ReadInteger("locate", "top", 10));
@@ -130,7 +130,7 @@ void TMainForm::HideTab(QTabWidget* tabs, const char* pageName) {
         tabs->setTabVisible(tabs->indexOf(page), false);
 }
 
-void TMainForm::ApplyMarkers(const TMarkerFiles& markers) {
+void TMainForm::ApplyMarkers(const MarkerFiles& markers) {
     auto showAction = [&](const char* name) {
         if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setVisible(true);
     };
@@ -162,8 +162,8 @@ void TMainForm::LoadJockeyTable() {
     if (!bytes) return;
     raceday::JockeyTable table = raceday::ParseJockeyTable(*bytes);
     if (table.rows.empty()) return;
-    views::TStringGrid* g = Grid(QStringLiteral("StringGrid11"));
-    views::TGridModel* m = g->Model();
+    views::StringGrid* g = Grid(QStringLiteral("StringGrid11"));
+    views::GridModel* m = g->Model();
     m->SetRowCount(static_cast<int>(table.rows.size()));
     for (std::size_t i = 0; i < table.rows.size(); ++i)
         for (std::size_t c = 0; c < raceday::kJockeyFields; ++c)

@@ -62,23 +62,23 @@ struct RaceHeader;
 }
 
 namespace views {
-class TDetailFilterBar;
-class TGridCopyMenu;
-class TStringGrid;
+class DetailFilterBar;
+class GridCopyMenu;
+class StringGrid;
 } // namespace views
 
 namespace betting {
-class TBetPage;
+class BetPage;
 }
 
 namespace search {
 class TNeraiGaitoForm;
-class TNeraiSlotPanel;
+class NeraiSlotPanel;
 class TShutugenForm;
 } // namespace search
 
 namespace fetch {
-class TFetchTimers;
+class FetchTimers;
 }
 
 namespace app {
@@ -106,11 +106,11 @@ public:
 
     jvdata::TJVLink* JVLink1() const { return jvLink_.get(); }
     const std::filesystem::path& AppDir() const { return appDir_; }
-    views::TStringGrid* Grid(const QString& name) const;
-    betting::TBetPage* BetPage() const { return betPage_; }
-    search::TNeraiSlotPanel* NeraiSlots() const { return neraiSlots_; }
-    fetch::TFetchTimers* FetchTimers() const { return timers_; }
-    views::TGridCopyMenu* CopyMenu() const { return copyMenu_; }
+    views::StringGrid* Grid(const QString& name) const;
+    betting::BetPage* BetPage() const { return betPage_; }
+    search::NeraiSlotPanel* NeraiSlots() const { return neraiSlots_; }
+    fetch::FetchTimers* FetchTimers() const { return timers_; }
+    views::GridCopyMenu* CopyMenu() const { return copyMenu_; }
 
     // --- handlers ---
     // mainform.cpp
@@ -170,7 +170,7 @@ public:
     void SelectFirstRace() override;
 
     // --- fetch::FetchHost (mainform_fetchhost.cpp; the first four here) ---
-    raceday::TRaceDay& RaceDay() override { return *day_; }
+    raceday::RaceDay& Day() override { return *day_; }
     fetch::FetchFlags& Flags() override { return flags_; }
     jvdata::TJVLink* JvLink() override { return jvLink_.get(); }
     std::filesystem::path ProgramDir() const override { return appDir_; }
@@ -204,7 +204,7 @@ public:
     std::vector<std::string> WorkList, ErrorLog, VoteLines, AsaOzRaces, ChukanOzRaces,
         ChokuzenOzRaces, RealtimeOddsLines, MiningLines;
     std::set<std::string> KeyList, OddsSortList, AnalysisKeys, BetLines, BetKeys;
-    raceday::TChaseHorses ChaseHorses;
+    raceday::ChaseHorseList ChaseHorses;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -215,7 +215,7 @@ private:
     void FormCreate();
     void BuildUi();
     void HideTab(QTabWidget* tabs, const char* pageName);
-    void ApplyMarkers(const TMarkerFiles& markers);
+    void ApplyMarkers(const MarkerFiles& markers);
     void LoadJockeyTable();
     void MakeUserKaimeList();
     // The parts, each in mainform_<part>.cpp (the card, detail and check pages in
@@ -234,7 +234,7 @@ private:
     QWidget* BuildResultPage();
     void BuildHiddenButtons(QWidget* holder);
     QPushButton* HiddenButton(const char* name, const QString& caption);
-    views::TStringGrid* NewGrid(const char* name, QWidget* parent);
+    views::StringGrid* NewGrid(const char* name, QWidget* parent);
     void SetUpGrids();
     // mainform_daylist.cpp
     void AfterDataImport();
@@ -255,9 +255,9 @@ private:
 
     // The loaded day, the fetches' busy flags and the race cards' sort state: one each for the
     // window and everything it hosts.
-    std::unique_ptr<raceday::TRaceDay> day_ = std::make_unique<raceday::TRaceDay>();
+    std::unique_ptr<raceday::RaceDay> day_ = std::make_unique<raceday::RaceDay>();
     fetch::FetchFlags flags_;
-    views::TGridSortState sorts_;
+    views::GridSortState sorts_;
     std::unique_ptr<jvdata::TJVLink> jvLink_;
     std::filesystem::path appDir_;
     keiba::TIniGT ini_;
@@ -271,14 +271,14 @@ private:
     search::TNeraiGaitoForm* gaitoForm_ = nullptr;
     TUserKaimeForm* userKaimeForm_ = nullptr;
 
-    betting::TBetPage* betPage_ = nullptr;
-    search::TNeraiSlotPanel* neraiSlots_ = nullptr;
-    fetch::TFetchTimers* timers_ = nullptr;
-    views::TGridCopyMenu* copyMenu_ = nullptr;
-    views::TDetailFilterBar* filterBar_ = nullptr;
+    betting::BetPage* betPage_ = nullptr;
+    search::NeraiSlotPanel* neraiSlots_ = nullptr;
+    fetch::FetchTimers* timers_ = nullptr;
+    views::GridCopyMenu* copyMenu_ = nullptr;
+    views::DetailFilterBar* filterBar_ = nullptr;
     int busyCursors_ = 0;
 
-    std::map<QString, views::TStringGrid*> grids_;
+    std::map<QString, views::StringGrid*> grids_;
     QTabWidget* PageControl1 = nullptr;
     QTabWidget* PageControl3 = nullptr; // 分析諸表
     QFrame* Panel3 = nullptr;

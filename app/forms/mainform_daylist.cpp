@@ -30,17 +30,17 @@ void TMainForm::DateComboChange() {
     if (Busy()) {
         // The combo goes back to the day that stays loaded.
         QSignalBlocker block(DateCombo);
-        DateCombo->setCurrentIndex(DateCombo->findText(U(RaceDay().gDayStem)));
+        DateCombo->setCurrentIndex(DateCombo->findText(U(Day().dayStem)));
         return;
     }
     std::string stem = ToUtf8(DateCombo->currentText());
-    raceday::DateComboChange(RaceDay(), stem, *this, appDir_);
+    raceday::DateComboChange(Day(), stem, *this, appDir_);
 }
 
 void TMainForm::DirectReadBtnClick() {
-    raceday::DirectReadBtnClick(RaceDay(), DateList(), *this, appDir_);
+    raceday::DirectReadBtnClick(Day(), DateList(), *this, appDir_);
     // The combo shows the day left loaded.
-    int i = DateCombo->findText(U(RaceDay().gDayStem));
+    int i = DateCombo->findText(U(Day().dayStem));
     if (i >= 0) DateCombo->setCurrentIndex(i);
 }
 

@@ -40,7 +40,7 @@ int TMainForm::ExecModal(QDialog& dialog) {
 void TMainForm::JVBtnClick() {
     if (Busy()) return;
     fetch::TGetDataForm form(
-        jvLink_.get(), RaceDay(), flags_, [this] { AfterDataImport(); }, this);
+        jvLink_.get(), Day(), flags_, [this] { AfterDataImport(); }, this);
     ExecModal(form);
 }
 
@@ -51,7 +51,7 @@ void TMainForm::N8Click() {
 
 // The dialog frees itself when it closes.
 void TMainForm::N18Click() {
-    auto* form = new betting::TKaimeSetForm(RaceDay(), this, this);
+    auto* form = new betting::TKaimeSetForm(Day(), this, this);
     ExecModal(*form);
 }
 
@@ -87,7 +87,7 @@ void TMainForm::HdInputBtnClick() {
 
 void TMainForm::NeraiGaitoBtnClick() {
     if (DateCombo->currentIndex() < 0 || !gaitoForm_) return;
-    gaitoForm_->FillHits(RaceDay(), DateCombo->currentText(), DatList->count());
+    gaitoForm_->FillHits(Day(), DateCombo->currentText(), DatList->count());
     ExecModal(*gaitoForm_);
 }
 

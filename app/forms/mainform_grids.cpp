@@ -76,8 +76,8 @@ const std::vector<GridSpec>& GridSpecs() {
 
 } // namespace
 
-views::TStringGrid* TMainForm::NewGrid(const char* name, QWidget* parent) {
-    auto* g = new views::TStringGrid(parent);
+views::StringGrid* TMainForm::NewGrid(const char* name, QWidget* parent) {
+    auto* g = new views::StringGrid(parent);
     g->setObjectName(QString::fromLatin1(name));
     grids_[g->objectName()] = g;
     return g;
@@ -85,9 +85,9 @@ views::TStringGrid* TMainForm::NewGrid(const char* name, QWidget* parent) {
 
 void TMainForm::SetUpGrids() {
     for (const GridSpec& spec : GridSpecs()) {
-        views::TStringGrid* g = Grid(QString::fromLatin1(spec.name));
+        views::StringGrid* g = Grid(QString::fromLatin1(spec.name));
         if (!g) continue;
-        views::TGridModel* m = g->Model();
+        views::GridModel* m = g->Model();
         m->SetColCount(spec.cols);
         m->SetRowCount(2);
         m->SetFixedRows(1);
@@ -101,26 +101,26 @@ void TMainForm::SetUpGrids() {
     }
 
     // Set-up before attaching: the painters and sorts read the columns the set-up made.
-    views::TStringGrid* card = Grid(QStringLiteral("StringGrid10"));
+    views::StringGrid* card = Grid(QStringLiteral("StringGrid10"));
     views::SetupIndexRaceCard(*card);
-    views::AttachIndexRaceCard(*card, RaceDay());
+    views::AttachIndexRaceCard(*card, Day());
     views::AttachCardHeadingSort(*card, sorts_);
     views::SetupAbnormalTable(*Grid(QStringLiteral("StringGrid8")));
-    views::TStringGrid* index = Grid(QStringLiteral("StringGrid9"));
+    views::StringGrid* index = Grid(QStringLiteral("StringGrid9"));
     views::SetupIndexTable(*index);
     views::AttachIndexHeadingSort(*index, sorts_);
-    views::TStringGrid* detail = Grid(QStringLiteral("StringGrid2"));
+    views::StringGrid* detail = Grid(QStringLiteral("StringGrid2"));
     views::SetupDetailedRaceCard(*detail);
-    views::AttachDetailedRaceCard(*detail, RaceDay(), [this] { return DatList->count() == 0; });
+    views::AttachDetailedRaceCard(*detail, Day(), [this] { return DatList->count() == 0; });
 
-    copyMenu_ = new views::TGridCopyMenu([this] { return HeaderTitle(); }, this);
+    copyMenu_ = new views::GridCopyMenu([this] { return HeaderTitle(); }, this);
     for (const char* name : {"StringGrid10", "StringGrid8", "StringGrid26", "StringGrid9"})
         copyMenu_->Attach(*Grid(QString::fromLatin1(name)));
 
     // The race card list's press chooses the runner of the tracked-horse pop-up.
-    views::TStringGrid* list = Grid(QStringLiteral("StringGrid6"));
-    connect(list, &views::TStringGrid::CellClicked, this, &TMainForm::StringGrid6MouseDown);
-    connect(list, &views::TStringGrid::CellRightClicked, this, [this](int col, int row) {
+    views::StringGrid* list = Grid(QStringLiteral("StringGrid6"));
+    connect(list, &views::StringGrid::CellClicked, this, &TMainForm::StringGrid6MouseDown);
+    connect(list, &views::StringGrid::CellRightClicked, this, [this](int col, int row) {
         StringGrid6MouseDown(col, row);
         if (row >= 1)
             if (auto* popup = findChild<QMenu*>(QStringLiteral("PopupMenu1")))

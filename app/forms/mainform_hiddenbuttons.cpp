@@ -88,7 +88,7 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     FolderViewerEx1->SetOpenDefault(true);
 
     // Timer1 to Timer4; the clock and the time to post run from here on.
-    timers_ = new fetch::TFetchTimers(*this, this);
+    timers_ = new fetch::FetchTimers(*this, this);
     timers_->setObjectName(QStringLiteral("FetchTimers"));
     // The forwarding timer's work has no effect: no race carries a forwarding time.
     DeliverTimer = new QTimer(this);

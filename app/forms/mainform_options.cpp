@@ -51,7 +51,7 @@ void TMainForm::hidelistClick() {
 
 void TMainForm::FoldHyoClick() {
     const bool folded = FoldHyo->isChecked();
-    views::TStringGrid* card = Grid(QStringLiteral("StringGrid10"));
+    views::StringGrid* card = Grid(QStringLiteral("StringGrid10"));
     card->SetColWidth(2, folded ? -1 : 125);
     card->SetColWidth(3, folded ? -1 : 30);
     card->SetColWidth(5, folded ? -1 : 30);

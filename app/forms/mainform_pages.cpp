@@ -35,11 +35,11 @@ QWidget* TMainForm::BuildPages() {
     page(PageControl1, "TabSheet2", "出馬表", BuildCardPage());
     page(PageControl1, "TabSheet4", "詳細出馬表", BuildDetailPage());
     page(PageControl1, "TabSheet11", "結果", BuildResultPage());
-    betPage_ = new betting::TBetPage(RaceDay(), *this, &sorts_.gSortCol);
+    betPage_ = new betting::BetPage(Day(), *this, &sorts_.gSortCol);
     grids_[QStringLiteral("StringGrid1")] = betPage_->MarkGrid();
     // The mark columns at the right are the ones clicked: the mark grid is never narrower than
     // its columns.
-    views::TStringGrid* marks = betPage_->MarkGrid();
+    views::StringGrid* marks = betPage_->MarkGrid();
     int marksWidth = 2 * marks->frameWidth() + marks->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < marks->Model()->ColCount(); ++c) marksWidth += marks->ColWidth(c);
     marks->setMinimumWidth(marksWidth);
@@ -106,7 +106,7 @@ QWidget* TMainForm::BuildDetailPage() {
     auto* page = new QWidget;
     auto* box = new QVBoxLayout(page);
     box->setContentsMargins(0, 0, 0, 0);
-    filterBar_ = new views::TDetailFilterBar([this] { DatListClick(); }, page);
+    filterBar_ = new views::DetailFilterBar([this] { DatListClick(); }, page);
     filterBar_->setObjectName(QStringLiteral("DetailFilterBar"));
     box->addWidget(filterBar_);
     box->addWidget(NewGrid("StringGrid2", page), 1);

@@ -37,10 +37,10 @@ constexpr const char* kRaceGrids[] = {"StringGrid6", "StringGrid26", "StringGrid
 
 void TMainForm::DatListClick() {
     int r = DatList->currentRow();
-    raceday::RaceSelection sel = raceday::SelectRaceHeader(RaceDay(), r);
+    raceday::RaceSelection sel = raceday::SelectRaceHeader(Day(), r);
     if (sel.status == raceday::SelectStatus::NoRace) return;
     if (sel.status == raceday::SelectStatus::NoRunners) {
-        if (!RaceDay().gBatchBusy)
+        if (!Day().gBatchBusy)
             keiba::CurrentNotifier().Information(raceday::NoRunnersMessage(sel.raceNumber));
         return;
     }
@@ -48,14 +48,14 @@ void TMainForm::DatListClick() {
 }
 
 void TMainForm::ShowRaceHeader(int r, const raceday::RaceHeader& h) {
-    raceday::TRaceDay& day = RaceDay();
+    raceday::RaceDay& day = Day();
     const auto ur = static_cast<std::size_t>(r);
-    std::vector<views::TStringGrid*> grids;
+    std::vector<views::StringGrid*> grids;
     for (const char* name : kRaceGrids) grids.push_back(Grid(QString::fromLatin1(name)));
     views::SetAllCardSortDirs(sorts_, 0);
-    for (views::TStringGrid* g : grids) g->hide();
+    for (views::StringGrid* g : grids) g->hide();
     day.gCurRaceRec = day.gDayRaces[ur];
-    for (views::TStringGrid* g : grids) {
+    for (views::StringGrid* g : grids) {
         g->Model()->SetRowCount(h.gridRows);
         for (int row = 1; row < h.gridRows; ++row) g->Model()->ClearRow(row);
     }
@@ -81,7 +81,7 @@ void TMainForm::ShowRaceHeader(int r, const raceday::RaceHeader& h) {
     for (const std::string& line : h.memoLines) memo << controls::SjToQ(line);
     Memo1->setPlainText(memo.join(QLatin1Char('\n')));
 
-    views::TGridModel* list = Grid(QStringLiteral("StringGrid6"))->Model();
+    views::GridModel* list = Grid(QStringLiteral("StringGrid6"))->Model();
     for (std::size_t i = 0; i < h.cardRows.size(); ++i)
         for (std::size_t c = 0; c < h.cardRows[i].size(); ++c)
             list->SetCells(static_cast<int>(c), static_cast<int>(i + 1),
@@ -105,7 +105,7 @@ void TMainForm::ShowRaceHeader(int r, const raceday::RaceHeader& h) {
 
     views::SetAllCardSortDirs(sorts_, 1);
     PageControl1->show();
-    for (views::TStringGrid* g : grids) g->show();
+    for (views::StringGrid* g : grids) g->show();
     PageControl3->show();
     // The detailed card holds no text below its headings: its paint reads the day.
     Grid(QStringLiteral("StringGrid2"))->Model()->Repaint();
@@ -114,7 +114,7 @@ void TMainForm::ShowRaceHeader(int r, const raceday::RaceHeader& h) {
 }
 
 void TMainForm::sisushutubaBtnClick() {
-    views::FillIndexRaceCard(RaceDay(),
+    views::FillIndexRaceCard(Day(),
                              {Grid(QStringLiteral("StringGrid10"))->Model(),
                               Grid(QStringLiteral("StringGrid8"))->Model(),
                               betPage_->MarkGrid()->Model(),
@@ -125,7 +125,7 @@ void TMainForm::sisushutubaBtnClick() {
 // The target marks appear at once: both cards are painted again from the match bytes.
 void TMainForm::RepaintRaceCards() {
     for (const char* name : {"StringGrid2", "StringGrid10"}) {
-        views::TStringGrid* g = Grid(QString::fromLatin1(name));
+        views::StringGrid* g = Grid(QString::fromLatin1(name));
         const bool shown = !g->isHidden();
         g->hide();
         g->Model()->Repaint();
@@ -139,7 +139,7 @@ QString TMainForm::HeaderTitle() const {
 }
 
 void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
-    raceday::TRaceDay& day = RaceDay();
+    raceday::RaceDay& day = Day();
     const int h = row - 1;
     if (row < 1 || h >= raceday::kMaxRunners || day.gCurRace < 0 ||
         day.gCurRace >= raceday::kMaxRaces)
@@ -158,7 +158,7 @@ void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
 }
 
 void TMainForm::R1Click() {
-    raceday::TRaceDay& day = RaceDay();
+    raceday::RaceDay& day = Day();
     if (raceday::RegisterChaseHorse(day, day.gCurRace, day.gCurHorse, ChaseHorses, appDir_) ==
         raceday::ChaseResult::Registered)
         DatListClick();

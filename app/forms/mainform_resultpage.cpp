@@ -68,7 +68,7 @@ QWidget* TMainForm::BuildResultPage() {
         l->SetColor(Qt::white);
         l->SetAlignment(c == 2 ? controls::TAlignment::taRightJustify
                                : controls::TAlignment::taCenter);
-        l->SetLayout(controls::TTextLayout::tlCenter);
+        l->SetLayout(controls::TextLayout::tlCenter);
         l->setMinimumSize(c == 2 ? 80 : 44, 18);
         l->setFont(QFont(QStringLiteral("Noto Sans Mono CJK JP"), 9));
         gLabel3DTable.push_back(l);

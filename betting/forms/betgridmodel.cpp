@@ -4,19 +4,19 @@
 
 namespace betting {
 
-TBetGridModel::TBetGridModel(const PlainTable& table, QObject* parent)
+BetGridModel::BetGridModel(const PlainTable& table, QObject* parent)
     : QAbstractTableModel(parent)
     , table_(table)
     , rows_(table.RowCount())
     , cols_(table.ColCount()) {}
 
-views::CellPaint TBetGridModel::PaintOf(int col, int row) const {
+views::CellPaint BetGridModel::PaintOf(int col, int row) const {
     views::CellPaint p;
     if (drawCell_) drawCell_(col, row, p);
     return p;
 }
 
-void TBetGridModel::Refresh() {
+void BetGridModel::Refresh() {
     if (rows_ != table_.RowCount() || cols_ != table_.ColCount()) {
         beginResetModel();
         rows_ = table_.RowCount();
@@ -27,15 +27,15 @@ void TBetGridModel::Refresh() {
     Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
 }
 
-int TBetGridModel::rowCount(const QModelIndex& parent) const {
+int BetGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
 
-int TBetGridModel::columnCount(const QModelIndex& parent) const {
+int BetGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : cols_;
 }
 
-QVariant TBetGridModel::data(const QModelIndex& index, int role) const {
+QVariant BetGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole) return controls::SjToQ(table_.Cells(index.column(), index.row()));
     if (role == views::kCellPaintRole)

@@ -12,11 +12,11 @@
 
 namespace betting {
 
-class TBetGridModel : public QAbstractTableModel {
+class BetGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using DrawCellFn = std::function<void(int col, int row, views::CellPaint& paint)>;
-    TBetGridModel(const PlainTable& table, QObject* parent = nullptr);
+    BetGridModel(const PlainTable& table, QObject* parent = nullptr);
 
     void SetDrawCell(DrawCellFn fn) { drawCell_ = std::move(fn); }
     views::CellPaint PaintOf(int col, int row) const;
@@ -36,14 +36,14 @@ private:
 // The mark grid (a views grid of QStrings) as the builder reads and writes it.
 class GridModelCells final : public CellTable {
 public:
-    explicit GridModelCells(views::TGridModel& model)
+    explicit GridModelCells(views::GridModel& model)
         : model_(model) {}
     int RowCount() const override { return model_.RowCount(); }
     std::string Cell(int col, int row) const override;
     void SetCell(int col, int row, std::string_view text) override;
 
 private:
-    views::TGridModel& model_;
+    views::GridModel& model_;
 };
 
 } // namespace betting

@@ -67,7 +67,7 @@ QColor RankTextColor(int rank) {
 class CursorFilter : public QObject {
 public:
     using HandFn = std::function<bool(int col, int row)>;
-    CursorFilter(views::TStringGrid& grid, HandFn hand)
+    CursorFilter(views::StringGrid& grid, HandFn hand)
         : QObject(&grid)
         , grid_(grid)
         , hand_(std::move(hand)) {
@@ -86,16 +86,16 @@ protected:
     }
 
 private:
-    views::TStringGrid& grid_;
+    views::StringGrid& grid_;
     HandFn hand_;
 };
 
 } // namespace
 
-TBetPage::TBetPage(raceday::TRaceDay& day, BetHost& host, int* sortCol, QWidget* parent)
+BetPage::BetPage(raceday::RaceDay& day, BetHost& host, int* sortCol, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("BetPage"));
-    StringGrid1 = new views::TStringGrid(this);
+    StringGrid1 = new views::StringGrid(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     views::SetupMarkGrid(*StringGrid1);
     marks_ = std::make_unique<GridModelCells>(*StringGrid1->Model());
@@ -109,8 +109,8 @@ TBetPage::TBetPage(raceday::TRaceDay& day, BetHost& host, int* sortCol, QWidget*
         tab_->StringGrid1MouseDown(col, row);
         Refresh();
     };
-    connect(StringGrid1, &views::TStringGrid::CellClicked, this, markPress);
-    connect(StringGrid1, &views::TStringGrid::CellRightClicked, this, markPress);
+    connect(StringGrid1, &views::StringGrid::CellClicked, this, markPress);
+    connect(StringGrid1, &views::StringGrid::CellRightClicked, this, markPress);
     new CursorFilter(*StringGrid1,
                      [](int col, int row) { return row >= 1 && col >= 8 && col <= 10; });
 
@@ -137,9 +137,9 @@ TBetPage::TBetPage(raceday::TRaceDay& day, BetHost& host, int* sortCol, QWidget*
     Refresh();
 }
 
-TBetPage::~TBetPage() = default;
+BetPage::~BetPage() = default;
 
-QWidget* TBetPage::BuildTopPanel() {
+QWidget* BetPage::BuildTopPanel() {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("KaimePanel"));
     auto* row = new QHBoxLayout(panel);
@@ -226,14 +226,14 @@ QWidget* TBetPage::BuildTopPanel() {
     return panel;
 }
 
-QWidget* TBetPage::BuildPages() {
+QWidget* BetPage::BuildPages() {
     PageControl4 = new QTabWidget(this);
     PageControl4->setObjectName(QStringLiteral("PageControl4"));
     for (BetKind k : kAllKinds) {
         const auto i = static_cast<std::size_t>(PageOf(k));
         auto* sheet = new QWidget(PageControl4);
         sheet->setObjectName(QString::fromLatin1(kTabNames[i]));
-        auto* grid = new views::TStringGrid(sheet);
+        auto* grid = new views::StringGrid(sheet);
         grid->setObjectName(QString::fromLatin1(kGridNames[i]));
         grids_[i] = grid;
         SetUpBetGrid(k, *grid);
@@ -250,9 +250,9 @@ QWidget* TBetPage::BuildPages() {
     return PageControl4;
 }
 
-void TBetPage::SetUpBetGrid(BetKind k, views::TStringGrid& grid) {
+void BetPage::SetUpBetGrid(BetKind k, views::StringGrid& grid) {
     const auto i = static_cast<std::size_t>(PageOf(k));
-    auto* model = new TBetGridModel(tab_->Book().Grid(k), &grid);
+    auto* model = new BetGridModel(tab_->Book().Grid(k), &grid);
     models_[i] = model;
     model->SetDrawCell(
         [this, k](int col, int row, views::CellPaint& p) { BetGridDrawCell(k, col, row, p); });
@@ -269,7 +269,7 @@ void TBetPage::SetUpBetGrid(BetKind k, views::TStringGrid& grid) {
         grid.setColumnHidden(c, w < 0);
         if (w >= 0) grid.SetColWidth(c, w);
     }
-    connect(&grid, &views::TStringGrid::CellClicked, this, [this, k](int col, int row) {
+    connect(&grid, &views::StringGrid::CellClicked, this, [this, k](int col, int row) {
         if (row == 0)
             tab_->GridMouseDown(k, col, row);
         else
@@ -277,13 +277,13 @@ void TBetPage::SetUpBetGrid(BetKind k, views::TStringGrid& grid) {
         RefreshGrid(k);
         RefreshLabels();
     });
-    connect(&grid, &views::TStringGrid::CellRightClicked, this, [this, k](int col, int row) {
+    connect(&grid, &views::StringGrid::CellRightClicked, this, [this, k](int col, int row) {
         if (tab_->GridMouseDown(k, col, row)) RefreshGrid(k);
     });
     new CursorFilter(grid, [](int col, int row) { return row == 0 || col == 0; });
 }
 
-void TBetPage::BuildHiddenButtons() {
+void BetPage::BuildHiddenButtons() {
     auto hidden = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
@@ -310,25 +310,25 @@ void TBetPage::BuildHiddenButtons() {
         });
 }
 
-controls::TLabel3Dj* TBetPage::Label(BetKind k, LabelSlot slot) const {
+controls::TLabel3Dj* BetPage::Label(BetKind k, LabelSlot slot) const {
     return labels_[static_cast<std::size_t>(PageOf(k))][static_cast<std::size_t>(slot)];
 }
 
-void TBetPage::ShowRaceAmount() {
+void BetPage::ShowRaceAmount() {
     SaNumEditExC1->SetTextAsInteger(static_cast<int>(tab_->ShowRaceAmount()));
 }
 
-void TBetPage::AfterRaceShown() {
+void BetPage::AfterRaceShown() {
     ShowRaceAmount();
     JikuHimoBtn->click();
     KaimeMakeBtn->click();
 }
 
-void TBetPage::N50Click() {
+void BetPage::N50Click() {
     tab_->N50Click();
 }
 
-void TBetPage::QVX1Click() {
+void BetPage::QVX1Click() {
     keiba::TIniGT& ini = tab_->Ini();
     FolderViewerEx1->SetCaption(QStringLiteral("QVX投票プラグイン２フォルダの指定"));
     FolderViewerEx1->SetSelectedFolder(QString::fromStdString(
@@ -339,7 +339,7 @@ void TBetPage::QVX1Click() {
     if (!io) keiba::CurrentNotifier().Information(io.message);
 }
 
-void TBetPage::MarkGridDrawCell(int col, int row, views::CellPaint& p) const {
+void BetPage::MarkGridDrawCell(int col, int row, views::CellPaint& p) const {
     p.bold = !(col == 2 || col == 4 || col == 6 || col == 7);
     p.alignment = Qt::AlignHCenter | Qt::AlignTop;
     p.background = QColor(Qt::white);
@@ -363,7 +363,7 @@ void TBetPage::MarkGridDrawCell(int col, int row, views::CellPaint& p) const {
     }
 }
 
-void TBetPage::BetGridDrawCell(BetKind k, int col, int row, views::CellPaint& p) const {
+void BetPage::BetGridDrawCell(BetKind k, int col, int row, views::CellPaint& p) const {
     p.bold = true;
     p.alignment = Qt::AlignHCenter | Qt::AlignTop;
     p.background = QColor(Qt::white);
@@ -375,11 +375,11 @@ void TBetPage::BetGridDrawCell(BetKind k, int col, int row, views::CellPaint& p)
         p.background = QColor(255, 0, 255);
 }
 
-void TBetPage::RefreshGrid(BetKind k) {
+void BetPage::RefreshGrid(BetKind k) {
     models_[static_cast<std::size_t>(PageOf(k))]->Refresh();
 }
 
-void TBetPage::RefreshLabels() {
+void BetPage::RefreshLabels() {
     for (BetKind k : kBuiltKinds)
         for (int s = 0; s < kLabelSlots; ++s) {
             const LabelState* state = tab_->Book().labels.Find(k, static_cast<LabelSlot>(s));
@@ -391,11 +391,11 @@ void TBetPage::RefreshLabels() {
         }
 }
 
-void TBetPage::RefreshMarks() {
+void BetPage::RefreshMarks() {
     StringGrid1->Model()->Repaint();
 }
 
-void TBetPage::Refresh() {
+void BetPage::Refresh() {
     for (BetKind k : kAllKinds) RefreshGrid(k);
     RefreshLabels();
     RefreshMarks();

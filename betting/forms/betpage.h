@@ -29,28 +29,26 @@ class TSaNumEditExC;
 } // namespace controls
 
 namespace views {
-class TStringGrid;
+class StringGrid;
 }
 
 namespace betting {
 
-class TBetPage : public QWidget {
+class BetPage : public QWidget {
     Q_OBJECT
 public:
     // `sortCol` is the race card's gSortCol, which the bet grids' sorts share; without it the
     // page keeps its own.
-    TBetPage(raceday::TRaceDay& day, BetHost& host, int* sortCol = nullptr,
-             QWidget* parent = nullptr);
-    ~TBetPage() override;
+    BetPage(raceday::RaceDay& day, BetHost& host, int* sortCol = nullptr,
+            QWidget* parent = nullptr);
+    ~BetPage() override;
 
     KaimeTab& Tab() { return *tab_; }
-    views::TStringGrid* MarkGrid() const { return StringGrid1; }
-    views::TStringGrid* BetGrid(BetKind k) const {
+    views::StringGrid* MarkGrid() const { return StringGrid1; }
+    views::StringGrid* BetGrid(BetKind k) const {
         return grids_[static_cast<std::size_t>(PageOf(k))];
     }
-    TBetGridModel* BetModel(BetKind k) const {
-        return models_[static_cast<std::size_t>(PageOf(k))];
-    }
+    BetGridModel* BetModel(BetKind k) const { return models_[static_cast<std::size_t>(PageOf(k))]; }
     controls::TLabel3Dj* Label(BetKind k, LabelSlot slot) const;
     controls::TSaNumEditExC* AmountEdit() const { return SaNumEditExC1; }
     QTabWidget* Pages() const { return PageControl4; }
@@ -74,7 +72,7 @@ private:
     QWidget* BuildTopPanel();
     QWidget* BuildPages();
     void BuildHiddenButtons();
-    void SetUpBetGrid(BetKind k, views::TStringGrid& grid);
+    void SetUpBetGrid(BetKind k, views::StringGrid& grid);
     void MarkGridDrawCell(int col, int row, views::CellPaint& p) const;
     void BetGridDrawCell(BetKind k, int col, int row, views::CellPaint& p) const;
     void RefreshGrid(BetKind k);
@@ -83,10 +81,10 @@ private:
 
     std::unique_ptr<GridModelCells> marks_;
     std::unique_ptr<KaimeTab> tab_;
-    views::TStringGrid* StringGrid1 = nullptr;
+    views::StringGrid* StringGrid1 = nullptr;
     QTabWidget* PageControl4 = nullptr;
-    std::array<views::TStringGrid*, kBetKinds> grids_{};
-    std::array<TBetGridModel*, kBetKinds> models_{};
+    std::array<views::StringGrid*, kBetKinds> grids_{};
+    std::array<BetGridModel*, kBetKinds> models_{};
     std::array<std::array<controls::TLabel3Dj*, kLabelSlots>, kBetKinds> labels_{};
     controls::TSaNumEditExC* SaNumEditExC1 = nullptr;
     QGroupBox* RadioGroup1 = nullptr;

@@ -9,7 +9,7 @@
 
 namespace betting {
 
-TKaimeSetForm::TKaimeSetForm(const raceday::TRaceDay& day, BetHost* host, QWidget* parent)
+TKaimeSetForm::TKaimeSetForm(const raceday::RaceDay& day, BetHost* host, QWidget* parent)
     : QDialog(parent)
     , day_(day)
     , host_(host) {

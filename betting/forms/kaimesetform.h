@@ -21,7 +21,7 @@ class TKaimeSetForm : public QDialog {
     Q_OBJECT
 public:
     // `host` may be null (no main window): OK then only stores the value.
-    TKaimeSetForm(const raceday::TRaceDay& day, BetHost* host, QWidget* parent = nullptr);
+    TKaimeSetForm(const raceday::RaceDay& day, BetHost* host, QWidget* parent = nullptr);
 
     controls::TSaNumEditExC* AmountEdit() const { return SaNumEditExC1; }
     QPushButton* OkButton() const { return BitBtn1; }
@@ -30,7 +30,7 @@ public:
     void BitBtn1Click();
 
 private:
-    const raceday::TRaceDay& day_;
+    const raceday::RaceDay& day_;
     BetHost* host_;
     keiba::TIniGT IniGT1;
     controls::TSaNumEditExC* SaNumEditExC1 = nullptr;

@@ -16,7 +16,7 @@ QTimer* MakeTimer(QObject* parent, const char* name, int interval) {
 
 } // namespace
 
-TFetchTimers::TFetchTimers(fetch::FetchHost& host, QObject* parent)
+FetchTimers::FetchTimers(fetch::FetchHost& host, QObject* parent)
     : QObject(parent) {
     Timer1 = MakeTimer(this, "Timer1", fetch::kTimer1Interval);
     Timer2 = MakeTimer(this, "Timer2", fetch::kTimer2Interval);
@@ -30,19 +30,19 @@ TFetchTimers::TFetchTimers(fetch::FetchHost& host, QObject* parent)
     Timer3->start();
 }
 
-void TFetchTimers::SetTimer1Enabled(bool enabled) {
+void FetchTimers::SetTimer1Enabled(bool enabled) {
     if (enabled && !Timer1->isActive())
         Timer1->start();
     else if (!enabled)
         Timer1->stop();
 }
 
-void TFetchTimers::StartTimer4(int intervalMs) {
+void FetchTimers::StartTimer4(int intervalMs) {
     if (intervalMs <= 0) return;
     Timer4->start(intervalMs);
 }
 
-void TFetchTimers::StopTimer4() {
+void FetchTimers::StopTimer4() {
     Timer4->stop();
 }
 

@@ -12,11 +12,11 @@ class FetchHost;
 
 namespace fetch {
 
-class TFetchTimers : public QObject {
+class FetchTimers : public QObject {
     Q_OBJECT
 public:
     // Timer2 (clock) and Timer3 (time to post) start at once; Timer1 and Timer4 wait to be armed.
-    explicit TFetchTimers(fetch::FetchHost& host, QObject* parent = nullptr);
+    explicit FetchTimers(fetch::FetchHost& host, QObject* parent = nullptr);
 
     QTimer* Timer1 = nullptr; // odds, 40 s
     QTimer* Timer2 = nullptr; // clock, 500 ms

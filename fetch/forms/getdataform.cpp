@@ -31,7 +31,7 @@ QLabel* Caption(QWidget* parent, const char* name, const QString& text, QRect ge
 
 } // namespace
 
-TGetDataForm::TGetDataForm(jvdata::TJVLink* link, const raceday::TRaceDay& day,
+TGetDataForm::TGetDataForm(jvdata::TJVLink* link, const raceday::RaceDay& day,
                            fetch::FetchFlags& flags, std::function<void()> afterClose,
                            QWidget* parent)
     : QDialog(parent)

@@ -50,13 +50,13 @@ QListWidget* MakeList(const NeraiField& f, QWidget* parent) {
     list->setFixedWidth(std::max(list->sizeHintForColumn(0) + frame + 8, 34));
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(list, &QListWidget::customContextMenuRequested, list,
-                     [list](const QPoint&) { TNeraiConditionEditor::ToggleAll(list); });
+                     [list](const QPoint&) { NeraiConditionEditor::ToggleAll(list); });
     return list;
 }
 
 } // namespace
 
-TNeraiConditionEditor::TNeraiConditionEditor(QWidget* parent)
+NeraiConditionEditor::NeraiConditionEditor(QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("NeraiConditionEditor"));
     auto* box = new QVBoxLayout(this);
@@ -65,7 +65,7 @@ TNeraiConditionEditor::TNeraiConditionEditor(QWidget* parent)
     box->addStretch(1);
 }
 
-QGroupBox* TNeraiConditionEditor::BuildHalf(int half) {
+QGroupBox* NeraiConditionEditor::BuildHalf(int half) {
     const auto hh = static_cast<std::size_t>(half);
     auto* group = new QGroupBox(U(NeraiHalfCaption(half)), this);
     group->setObjectName(QStringLiteral("NeraiGroup%1").arg(half));
@@ -140,12 +140,12 @@ QGroupBox* TNeraiConditionEditor::BuildHalf(int half) {
     return group;
 }
 
-QWidget* TNeraiConditionEditor::Control(int half, NeraiFieldId id) const {
+QWidget* NeraiConditionEditor::Control(int half, NeraiFieldId id) const {
     if (half < 0 || half > 1 || id < 0 || id >= kNeraiFieldCount) return nullptr;
     return controls_[static_cast<std::size_t>(half)][static_cast<std::size_t>(id)];
 }
 
-NeraiValues TNeraiConditionEditor::Values() const {
+NeraiValues NeraiConditionEditor::Values() const {
     NeraiValues values = InitialNeraiValues();
     const std::span<const NeraiField> fields = NeraiFields();
     for (std::size_t hh = 0; hh < 2; ++hh) {
@@ -173,7 +173,7 @@ NeraiValues TNeraiConditionEditor::Values() const {
     return values;
 }
 
-void TNeraiConditionEditor::Load(const NeraiLoad& load) {
+void NeraiConditionEditor::Load(const NeraiLoad& load) {
     const std::span<const NeraiField> fields = NeraiFields();
     for (std::size_t hh = 0; hh < 2; ++hh) {
         for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -203,7 +203,7 @@ void TNeraiConditionEditor::Load(const NeraiLoad& load) {
     }
 }
 
-void TNeraiConditionEditor::ClearSet() {
+void NeraiConditionEditor::ClearSet() {
     const std::span<const NeraiField> fields = NeraiFields();
     for (std::size_t hh = 0; hh < 2; ++hh) {
         for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -227,7 +227,7 @@ void TNeraiConditionEditor::ClearSet() {
     }
 }
 
-void TNeraiConditionEditor::ToggleAll(QListWidget* list) {
+void NeraiConditionEditor::ToggleAll(QListWidget* list) {
     const bool none = list->selectedItems().isEmpty();
     for (int k = 0; k < list->count(); ++k) list->item(k)->setSelected(none);
 }

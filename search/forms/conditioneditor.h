@@ -14,10 +14,10 @@ class QListWidget;
 
 namespace search {
 
-class TNeraiConditionEditor : public QWidget {
+class NeraiConditionEditor : public QWidget {
     Q_OBJECT
 public:
-    explicit TNeraiConditionEditor(QWidget* parent = nullptr);
+    explicit NeraiConditionEditor(QWidget* parent = nullptr);
 
     // The controls as a save reads them.
     NeraiValues Values() const;

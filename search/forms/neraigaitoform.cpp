@@ -71,10 +71,10 @@ TNeraiGaitoForm::TNeraiGaitoForm(QWidget* parent)
     counts->addStretch(1);
     outer->addLayout(counts);
 
-    StringGrid8 = new views::TStringGrid(this);
+    StringGrid8 = new views::StringGrid(this);
     StringGrid8->setObjectName(QStringLiteral("StringGrid8"));
     StringGrid8->setFont(views::RunnerGridFont());
-    views::TGridModel* model = StringGrid8->Model();
+    views::GridModel* model = StringGrid8->Model();
     model->SetColCount(kHitColumns);
     model->SetRowCount(2);
     model->SetFixedRows(1);
@@ -103,9 +103,9 @@ TNeraiGaitoForm::~TNeraiGaitoForm() {
     ini_.WriteInteger(kBoundsSection, "height", r.height());
 }
 
-void TNeraiGaitoForm::FillHits(const raceday::TRaceDay& day, const QString& dateText,
+void TNeraiGaitoForm::FillHits(const raceday::RaceDay& day, const QString& dateText,
                                int raceListCount) {
-    views::TGridModel* model = StringGrid8->Model();
+    views::GridModel* model = StringGrid8->Model();
     for (int row = 1; row < model->RowCount(); ++row) model->ClearRow(row);
     TitleLabel1->setText(dateText);
     for (QLabel* label : NeraiLabels) label->clear();

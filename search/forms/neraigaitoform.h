@@ -16,7 +16,7 @@
 class QLabel;
 
 namespace views {
-class TStringGrid;
+class StringGrid;
 struct CellPaint;
 } // namespace views
 
@@ -33,12 +33,12 @@ public:
     // Steps 2 to 6 of `NeraiGaitoBtnClick`: clears the rows, sets the title, and lists the hits
     // of races 0..raceListCount-1. With no hit the grid keeps its row count, all blank, and the
     // count labels stay empty.
-    void FillHits(const raceday::TRaceDay& day, const QString& dateText, int raceListCount);
+    void FillHits(const raceday::RaceDay& day, const QString& dateText, int raceListCount);
 
     // `StringGrid8DrawCell`.
     void StringGrid8DrawCell(int col, int row, views::CellPaint& paint) const;
 
-    views::TStringGrid* StringGrid8 = nullptr;
+    views::StringGrid* StringGrid8 = nullptr;
     QLabel* TitleLabel1 = nullptr;
     std::array<QLabel*, 4> NeraiLabels{}; // NeraiLabel1..4
     QLabel* SosuLabel = nullptr;

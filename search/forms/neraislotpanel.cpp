@@ -10,7 +10,7 @@
 
 namespace search {
 
-TNeraiSlotPanel::TNeraiSlotPanel(raceday::TRaceDay& day, QWidget* parent)
+NeraiSlotPanel::NeraiSlotPanel(raceday::RaceDay& day, QWidget* parent)
     : QWidget(parent)
     , day_(day)
     , slots_(*this, day) {
@@ -44,22 +44,22 @@ TNeraiSlotPanel::TNeraiSlotPanel(raceday::TRaceDay& day, QWidget* parent)
     }
 }
 
-QComboBox* TNeraiSlotPanel::NeraiCombo(int k) const {
+QComboBox* NeraiSlotPanel::NeraiCombo(int k) const {
     return k >= 1 && k <= 4 ? combos_[static_cast<std::size_t>(k - 1)] : nullptr;
 }
 
-QFrame* TNeraiSlotPanel::Shape(int k) const {
+QFrame* NeraiSlotPanel::Shape(int k) const {
     return k >= 1 && k <= 4 ? shapes_[static_cast<std::size_t>(k - 1)] : nullptr;
 }
 
-std::string TNeraiSlotPanel::ComboText(int k) const {
+std::string NeraiSlotPanel::ComboText(int k) const {
     QComboBox* combo = NeraiCombo(k);
     // A drop-down list has no text of its own: only a chosen item counts.
     if (!combo || combo->currentIndex() < 0) return {};
     return combo->currentText().toStdString();
 }
 
-void TNeraiSlotPanel::ShowName(int k, const std::string& name) {
+void NeraiSlotPanel::ShowName(int k, const std::string& name) {
     QComboBox* combo = NeraiCombo(k);
     if (!combo) return;
     const QSignalBlocker block(combo);
@@ -69,11 +69,11 @@ void TNeraiSlotPanel::ShowName(int k, const std::string& name) {
                                                  Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
-int TNeraiSlotPanel::RaceListCount() const {
+int NeraiSlotPanel::RaceListCount() const {
     return raceListCount_ ? raceListCount_() : day_.gDayRaceCount;
 }
 
-void TNeraiSlotPanel::RepaintRaceCards() {
+void NeraiSlotPanel::RepaintRaceCards() {
     if (repaint_) repaint_();
 }
 

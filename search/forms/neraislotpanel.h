@@ -16,10 +16,10 @@ class QFrame;
 
 namespace search {
 
-class TNeraiSlotPanel : public QWidget, public NeraiSlotView {
+class NeraiSlotPanel : public QWidget, public NeraiSlotView {
     Q_OBJECT
 public:
-    explicit TNeraiSlotPanel(raceday::TRaceDay& day, QWidget* parent = nullptr);
+    explicit NeraiSlotPanel(raceday::RaceDay& day, QWidget* parent = nullptr);
 
     QComboBox* NeraiCombo(int k) const;
     std::array<QComboBox*, 4> Combos() const { return combos_; }
@@ -37,7 +37,7 @@ public:
     void NeraiCombo3Change() { NeraiComboChange(3); }
     void NeraiCombo4Change() { NeraiComboChange(4); }
     void NeraiSearchBtnClick() { slots_.NeraiSearchBtnClick(); }
-    const TNeraiSlots& Slots() const { return slots_; }
+    const NeraiSlots& Slots() const { return slots_; }
 
     // --- NeraiSlotView ---
     std::string ComboText(int k) const override;
@@ -46,12 +46,12 @@ public:
     void RepaintRaceCards() override;
 
 private:
-    raceday::TRaceDay& day_;
+    raceday::RaceDay& day_;
     std::array<QComboBox*, 4> combos_{};
     std::array<QFrame*, 4> shapes_{};
     std::function<int()> raceListCount_;
     std::function<void()> repaint_;
-    TNeraiSlots slots_;
+    NeraiSlots slots_;
 };
 
 } // namespace search

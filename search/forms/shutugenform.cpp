@@ -83,7 +83,7 @@ TShutugenForm::TShutugenForm(QWidget* parent)
     setRow->addStretch(1);
     page->addLayout(setRow);
 
-    editor_ = new TNeraiConditionEditor(seisekiPage_);
+    editor_ = new NeraiConditionEditor(seisekiPage_);
     page->addWidget(editor_, 1);
 
     connect(NeraiSaveBtn, &QPushButton::clicked, this, [this] { NeraiSaveBtnClick(); });

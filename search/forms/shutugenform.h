@@ -19,7 +19,7 @@ class QTabWidget;
 
 namespace search {
 
-class TNeraiConditionEditor;
+class NeraiConditionEditor;
 
 class TShutugenForm : public QDialog {
     Q_OBJECT
@@ -46,12 +46,12 @@ public:
 
     QTabWidget* PageControl() const { return PageControl1; }
     QWidget* SeisekiPage() const { return seisekiPage_; }
-    TNeraiConditionEditor* ConditionEditor() const { return editor_; }
+    NeraiConditionEditor* ConditionEditor() const { return editor_; }
 
 private:
     QTabWidget* PageControl1 = nullptr;
     QWidget* seisekiPage_ = nullptr;
-    TNeraiConditionEditor* editor_ = nullptr;
+    NeraiConditionEditor* editor_ = nullptr;
     QLineEdit* NeraiEdit = nullptr;
     QComboBox* NeraiCombo = nullptr;
     QPushButton* NeraiSaveBtn = nullptr;

@@ -55,9 +55,9 @@ protected:
     }
     app::TMainForm& Main() { return *forms->MainForm; }
     // The day the window loaded.
-    raceday::TRaceDay& Day() { return Main().RaceDay(); }
+    raceday::RaceDay& Day() { return Main().Day(); }
     template <typename T> T* Find(const char* name) { return testsupport::Find<T>(Main(), name); }
-    views::TStringGrid* Grid(const char* name) { return Main().Grid(QString::fromLatin1(name)); }
+    views::StringGrid* Grid(const char* name) { return Main().Grid(QString::fromLatin1(name)); }
     bool Shown(const char* name) {
         if (auto* m = Lookup<QMenu>(Main(), name)) return m->menuAction()->isVisible();
         if (auto* w = Lookup<QWidget>(Main(), name)) return !w->isHidden();
@@ -91,7 +91,7 @@ protected:
     TestClock clock;
     RecordingShell shell;
     ScopedPlatform platform{&notifier, &clock, &shell};
-    std::unique_ptr<app::TApplicationForms> forms;
+    std::unique_ptr<app::ApplicationForms> forms;
     FakeJvLink* lastJv = nullptr;
 };
 

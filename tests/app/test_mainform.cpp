@@ -124,7 +124,7 @@ TEST_F(MainFormTest, WindowSetUpOfAFreshProgramFolder) {
                            QStringLiteral("ワイド"), QStringLiteral("馬単"),
                            QStringLiteral("三連複"), QStringLiteral("三連単")}));
 
-    views::TStringGrid* card = Grid("StringGrid10");
+    views::StringGrid* card = Grid("StringGrid10");
     ASSERT_EQ(card->Model()->ColCount(), 32);
     QStringList headings;
     for (int c = 0; c < 32; ++c) headings << card->Model()->Cells(c, 0);
@@ -134,7 +134,7 @@ TEST_F(MainFormTest, WindowSetUpOfAFreshProgramFolder) {
                        "前1|前2|前3|増減|上昇|潜在|経験|ｺｰｽ|距離|LV属|高好|高勝率|低勝率|初高|"
                        "前５|着|人"));
     EXPECT_EQ(card->ColWidth(2), 155);
-    EXPECT_TRUE(Find<views::TStringGrid>("StringGrid33")->isColumnHidden(11)); // a width of -1
+    EXPECT_TRUE(Find<views::StringGrid>("StringGrid33")->isColumnHidden(11)); // a width of -1
 
     EXPECT_EQ(main.geometry(), QRect(10, 10, 900, 600));
     EXPECT_TRUE(Find<QTabWidget>("PageControl1")->isHidden());
@@ -158,7 +158,7 @@ TEST_F(MainFormTest, BadInputNeverStopsTheSetUp) {
     Start();
     ASSERT_EQ(notifier.messages.size(), 1u); // the folder, and nothing else
     EXPECT_NE(notifier.messages[0].find("UMA"), std::string::npos);
-    views::TGridModel* jockeys = Grid("StringGrid11")->Model();
+    views::GridModel* jockeys = Grid("StringGrid11")->Model();
     ASSERT_EQ(jockeys->RowCount(), 2);
     EXPECT_EQ(jockeys->Cells(1, 0), QStringLiteral("short"));
     EXPECT_EQ(jockeys->Cells(2, 1), QStringLiteral("c"));
@@ -204,7 +204,7 @@ TEST_F(MainFormTest, ManualAndAboutBox) {
 
 TEST_F(MainFormTest, FoldTogglesAndFolderChoices) {
     Start();
-    views::TStringGrid* card = Grid("StringGrid10");
+    views::StringGrid* card = Grid("StringGrid10");
     QAction* fold = Find<QAction>("FoldHyo");
     fold->trigger();
     EXPECT_EQ(card->ColWidth(2), 0);
@@ -317,7 +317,7 @@ TEST_F(SampleTest, AnEightRunnerRaceFillsEveryGridInOrder) {
         EXPECT_EQ(Grid(name)->Model()->RowCount(), 9) << name;
         EXPECT_FALSE(Grid(name)->isHidden()) << name;
     }
-    views::TGridModel* cardList = Grid("StringGrid6")->Model();
+    views::GridModel* cardList = Grid("StringGrid6")->Model();
     for (int row = 1; row <= 8; ++row)
         EXPECT_EQ(cardList->Cells(1, row), QString::asprintf("%2d", row));
     EXPECT_EQ(Day().gCurRace, 9);
@@ -326,7 +326,7 @@ TEST_F(SampleTest, AnEightRunnerRaceFillsEveryGridInOrder) {
     EXPECT_TRUE(Find<QLabel>("Label2")->text().contains(QStringLiteral("紅葉特別")));
 
     // The payouts of the race as its results file has them.
-    const jvdata::TPayoutTables& t = Day().gPayoutTables;
+    const jvdata::PayoutTables& t = Day().gPayoutTables;
     EXPECT_EQ(Find<controls::TLabel3Dj>("Label3D19")->Caption(),
               QString::asprintf("%2d", t.gPayKeyWin[9][1]));
     EXPECT_EQ(Find<controls::TLabel3Dj>("Label3D25")->Caption(), QString()); // no second winner
@@ -339,7 +339,7 @@ TEST_F(SampleTest, AnEightRunnerRaceFillsEveryGridInOrder) {
     // The cards and the bet tab are filled by their own parts from the shown race.
     EXPECT_EQ(Grid("StringGrid10")->Model()->PaintOf(views::kCardBracket, 1).background,
               views::BracketColor(Day().gDayHorses[9][0].Bracket()));
-    betting::TBetPage* bets = main.BetPage();
+    betting::BetPage* bets = main.BetPage();
     EXPECT_EQ(bets->MarkGrid(), Grid("StringGrid1"));
     EXPECT_EQ(bets->Tab().Amount(), 1200);
     EXPECT_GT(bets->BetModel(betting::BetKind::Tan)->rowCount(), 1);
@@ -363,7 +363,7 @@ TEST_F(SampleTest, TheShownRaceAsAUserSeesIt) {
     EXPECT_TRUE(Find<QLabel>("Label2")->text().contains(QStringLiteral("キャピタルステークス")));
 
     const QImage shot = main.grab().toImage();
-    views::TStringGrid* card = Grid("StringGrid10");
+    views::StringGrid* card = Grid("StringGrid10");
     ASSERT_TRUE(card->isVisible());
     auto bracketCell = [&](int row) {
         QRect r = card->visualRect(card->Model()->index(row, 0));
@@ -478,10 +478,10 @@ TEST_F(WiringTest, FetchButtonsGoThroughTheJvLinkAndNothingStartsWhileOneRuns) {
 
     // The date combo keeps the loaded day while a fetch runs.
     const std::size_t calls = lastJv->calls.size();
-    Main().Flags().gFetchBusy = true;
+    Main().Flags().fetchBusy = true;
     Press("SokuhoOddsBtn");
     ChooseDay(QStringLiteral("2026年11月29日"));
-    Main().Flags().gFetchBusy = false;
+    Main().Flags().fetchBusy = false;
     EXPECT_EQ(lastJv->calls.size(), calls);
     EXPECT_EQ(Find<QComboBox>("DateCombo")->currentText(), QStringLiteral("2026年11月28日"));
 }
@@ -490,7 +490,7 @@ TEST_F(WiringTest, TimersFollowTheBoxAndTheClock) {
     clock.now = keiba::MakeLocalTime(2026, 11, 28, 9, 0);
     app::TMainForm& main = Start();
     ChooseDay(QStringLiteral("2026年11月28日"));
-    fetch::TFetchTimers* timers = main.FetchTimers();
+    fetch::FetchTimers* timers = main.FetchTimers();
     auto* autoOz = Find<QCheckBox>("AutoOzCheck");
     // The day load ticked the box; its checks passed once, silently.
     EXPECT_TRUE(autoOz->isChecked());

@@ -31,16 +31,16 @@ TEST(InflateStream, StopsAtTheStreamEndAndRestartsFromZero) {
         EXPECT_TRUE(ds.EndOfStream());
         out.resize(static_cast<std::size_t>(n));
         EXPECT_EQ(out, plain);
-        EXPECT_EQ(ds.Seek(0, TSeekOrigin::Begin), 0);
+        EXPECT_EQ(ds.Seek(0, SeekOrigin::Begin), 0);
         std::string again(100, '\0');
         EXPECT_EQ(ds.Read(again.data(), 100), 100);
         EXPECT_EQ(again, plain.substr(0, 100));
-        EXPECT_EQ(ds.Seek(200, TSeekOrigin::Current), 300);
+        EXPECT_EQ(ds.Seek(200, SeekOrigin::Current), 300);
         EXPECT_EQ(ds.Read(again.data(), 100), 100);
         EXPECT_EQ(again, plain.substr(300, 100));
     }
     // reads are bounded by the compressed size: half the data gives a short result, no hang
-    file.Seek(0, TSeekOrigin::Begin);
+    file.Seek(0, SeekOrigin::Begin);
     TDecompressStream half(file, InflateWindowBits(), kEncNone, nullptr,
                            static_cast<std::int64_t>(packed.size() / 2));
     std::string out(plain.size(), '\0');

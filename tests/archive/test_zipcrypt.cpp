@@ -21,7 +21,7 @@ TEST(TraditionalCipher, EncryptionHeaderCheck) {
         std::array<std::uint8_t, 12> header;
         for (int i = 0; i < 12; ++i) header[i] = static_cast<std::uint8_t>(enc[i]);
         std::uint16_t flags = descriptor ? 8 : 0;
-        TZipCipher cipher;
+        ZipCipher cipher;
         EXPECT_FALSE(CheckEncryptionHeader(cipher, header, flags, crc, "", time));
         ASSERT_TRUE(CheckEncryptionHeader(cipher, header, flags, crc, password, time));
         // the keys stand at the data

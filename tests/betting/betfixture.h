@@ -27,7 +27,7 @@ inline constexpr std::string_view kRaceKey = "2024050505020611";
 class BetDay : public ::testing::Test {
 protected:
     void SetUp() override { day().gCurRace = 0; }
-    raceday::TRaceDay& day() { return *day_; }
+    raceday::RaceDay& day() { return *day_; }
     jvdata::TRaceCalc& calc() { return day().gRaceCalc[0]; }
 
     // Race slot 0 with `runners` runners; `marks` gets a row per runner.
@@ -67,7 +67,7 @@ protected:
     betting::BetBook book;
 
     // Fresh for every test, on the heap: the model is large.
-    std::unique_ptr<raceday::TRaceDay> day_ = std::make_unique<raceday::TRaceDay>();
+    std::unique_ptr<raceday::RaceDay> day_ = std::make_unique<raceday::RaceDay>();
 };
 
 // The main window's lists as the bet tab sees them.

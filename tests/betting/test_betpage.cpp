@@ -22,7 +22,7 @@ namespace {
 using betting::BetKind;
 using betting::LabelSlot;
 
-class BetPage : public testsupport::BetDay {
+class BetPageTest : public testsupport::BetDay {
 protected:
     void SetUp() override {
         BetDay::SetUp();
@@ -39,7 +39,7 @@ protected:
         day().RaceAmounts.fill(2000);
         day().gPayoutTables.gPayKeyUmaren[0][1] = " 1- 3";
         day().gPayoutTables.gPayYenUmaren[0][1] = 600;
-        page = std::make_unique<betting::TBetPage>(day(), host);
+        page = std::make_unique<betting::BetPage>(day(), host);
         // The race display's part: a row per runner in the mark grid.
         page->MarkGrid()->Model()->SetRowCount(6);
     }
@@ -56,10 +56,10 @@ protected:
     testsupport::FakeHost host;
     testsupport::RecordingNotifier notifier;
     testsupport::ScopedPlatform platform{&notifier};
-    std::unique_ptr<betting::TBetPage> page;
+    std::unique_ptr<betting::BetPage> page;
 };
 
-TEST_F(BetPage, RaceSelectionFillsMarksGridsAndLabels) {
+TEST_F(BetPageTest, RaceSelectionFillsMarksGridsAndLabels) {
     page->AfterRaceShown();
     EXPECT_EQ(page->AmountEdit()->GetTextAsInteger(), 2000);
     EXPECT_EQ(Mark(8, 1), QStringLiteral("◎"));
@@ -78,7 +78,7 @@ TEST_F(BetPage, RaceSelectionFillsMarksGridsAndLabels) {
     EXPECT_EQ(page->MarkGrid()->Model()->PaintOf(0, 0).background, QColor(0, 255, 255));
 }
 
-TEST_F(BetPage, MarkGridPressTogglesAndRebuilds) {
+TEST_F(BetPageTest, MarkGridPressTogglesAndRebuilds) {
     page->AfterRaceShown();
     Q_EMIT page->MarkGrid()->CellClicked(11, 3); // 消 on runner 3
     EXPECT_EQ(Mark(11, 3), QStringLiteral("消"));
@@ -88,9 +88,9 @@ TEST_F(BetPage, MarkGridPressTogglesAndRebuilds) {
     EXPECT_EQ(Cell(BetKind::Umaren, 2, 1), QString());
 }
 
-TEST_F(BetPage, GridClicksAndModesReachTheTab) {
+TEST_F(BetPageTest, GridClicksAndModesReachTheTab) {
     page->AfterRaceShown();
-    views::TStringGrid* grid = page->BetGrid(BetKind::Umaren);
+    views::StringGrid* grid = page->BetGrid(BetKind::Umaren);
     Q_EMIT grid->CellClicked(0, 1);
     EXPECT_EQ(Cell(BetKind::Umaren, 0, 1), QStringLiteral("消"));
     EXPECT_EQ(page->Label(BetKind::Umaren, LabelSlot::Tensu)->Caption(), QStringLiteral("  3"));

@@ -124,7 +124,7 @@ TEST(Stakes, GuardsLeaveTheGridAlone) {
 
 class Results : public testsupport::BetDay {
 protected:
-    jvdata::TPayoutTables& pay() { return day().gPayoutTables; }
+    jvdata::PayoutTables& pay() { return day().gPayoutTables; }
 };
 
 TEST_F(Results, PairKeysHitOnlyInTheirWrittenOrder) {

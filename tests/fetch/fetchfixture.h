@@ -14,9 +14,9 @@ namespace testsupport {
 
 class RecordingFetchHost : public fetch::FetchHost {
 public:
-    explicit RecordingFetchHost(raceday::TRaceDay& d)
+    explicit RecordingFetchHost(raceday::RaceDay& d)
         : day(d) {}
-    raceday::TRaceDay& RaceDay() override { return day; }
+    raceday::RaceDay& Day() override { return day; }
     fetch::FetchFlags& Flags() override { return flags; }
     jvdata::TJVLink* JvLink() override { return link; }
     int RaceListIndex() const override { return raceIndex; }
@@ -41,7 +41,7 @@ public:
     void SetRestTimeLabel(const std::string& t) override { restTime = t; }
     void DateComboChange() override { ops.push_back("reload"); }
 
-    raceday::TRaceDay& day;
+    raceday::RaceDay& day;
     fetch::FetchFlags flags;
     jvdata::TJVLink* link = nullptr;
     int raceIndex = 0;

@@ -45,7 +45,7 @@ TEST_F(FetchFixture, QuickOddsFetchFilesOneLinePerKindAndShowsTheRaceAgain) {
     EXPECT_EQ(fetchHost.ops, (std::vector<std::string>{"odds10", "show10", "odds10", "show10"}));
     EXPECT_EQ(fetchHost.labels,
               (std::vector<std::string>{"東京11オッズ取得中", "", "東京11オッズ取得中", ""}));
-    EXPECT_FALSE(Flags().gFetchBusy);
+    EXPECT_FALSE(Flags().fetchBusy);
 }
 
 TEST_F(FetchFixture, AFailedOpenGoesToTheLabelAndTheErrorLog) {
@@ -96,15 +96,15 @@ TEST_F(FetchFixture, ResultsFetchFilesIntoExistingFilesAndBeepsOnlyWhenAskedFor)
 
 TEST_F(FetchFixture, NothingStartsWhileSomethingElseRuns) {
     LoadRaces(2);
-    Day().gLoadBusy = true;
+    Day().loadBusy = true;
     fetch::SokuhoOddsBtnClick(fetchHost);
     fetch::KekkaGetBtnClick(fetchHost);
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
     fetch::Timer4Timer(fetchHost);
-    Day().gLoadBusy = false;
-    Flags().gImportBusy = true;
+    Day().loadBusy = false;
+    Flags().importBusy = true;
     fetch::Timer4Timer(fetchHost);
-    Flags().gImportBusy = false;
+    Flags().importBusy = false;
     EXPECT_TRUE(link.calls.empty());
     // A blank first race gives no date key.
     Day().gDayRaces[0].Clear();

@@ -12,7 +12,7 @@ using FetchTimers = FetchFixture;
 
 TEST_F(FetchTimers, StartStateAndTheTimeToThePost) {
     LoadRaces(1, "1300");
-    fetch::TFetchTimers timers(fetchHost);
+    fetch::FetchTimers timers(fetchHost);
     EXPECT_TRUE(timers.Timer2->isActive());
     EXPECT_TRUE(timers.Timer3->isActive());
     EXPECT_FALSE(timers.Timer1->isActive());

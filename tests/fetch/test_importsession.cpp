@@ -70,7 +70,7 @@ TEST_F(ImportSessionTest, FirstUseStartsASetupFrom2017AndReportsAnEmptyOpen) {
     session.Start(req);
     EXPECT_EQ(notifier.messages.back(), "JVOpenエラー:認証エラーが発生しました。(-301)");
     EXPECT_EQ(Closes(), 1);
-    EXPECT_FALSE(Flags().gImportBusy);
+    EXPECT_FALSE(Flags().importBusy);
 }
 
 TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
@@ -124,7 +124,7 @@ TEST_F(ImportSessionTest, CancelAsksStopsAndClosesTheConnection) {
               (std::vector<std::string>{"JVCancel", "JVClose"}));
     EXPECT_EQ(notifier.messages.back(), "JVCancel:キャンセルされました");
     EXPECT_EQ(Flags().gJvCancel, 0);
-    EXPECT_FALSE(Flags().gImportBusy);
+    EXPECT_FALSE(Flags().importBusy);
 }
 
 TEST_F(ImportSessionTest, ACancelDuringTheFilingStopsTheLoopAndAskedCloseFollows) {

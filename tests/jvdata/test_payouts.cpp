@@ -43,7 +43,7 @@ TEST(Payouts, TablesFromARecord) {
              "0321"); // a number 00: no key, values kept
     TJvHR rec;
     rec.Assign(hr);
-    auto t = std::make_unique<TPayoutTables>();
+    auto t = std::make_unique<PayoutTables>();
     t->gPayKeyUmaren[4][2] = "stale";
     ParseRacePayouts(rec, 4, *t);
     EXPECT_EQ(t->gPayKeyWin[4][1], 7);
@@ -115,7 +115,7 @@ TEST(Payouts, EveryGroupIsReadFromItsOwnBytes) {
         EXPECT_EQ(got.popularity.size(), e.popWidth);
     }
 
-    auto t = std::make_unique<TPayoutTables>();
+    auto t = std::make_unique<PayoutTables>();
     ParseRacePayouts(rec, 0, *t);
     EXPECT_EQ(t->gPayKeyWin[0][1], 7);
     EXPECT_EQ(t->gPayKeyWin[0][3], 11);

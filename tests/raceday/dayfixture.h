@@ -51,7 +51,7 @@ public:
     void HideProgress() override { ++progressHidden; }
     void ClearRaceLists() override { raceList.clear(); }
     void AddRaceListItem(const std::string& item) override { raceList.push_back(item); }
-    void IniBtnClick(raceday::TRaceDay& day) override {
+    void IniBtnClick(raceday::RaceDay& day) override {
         ops.push_back("clear");
         DayLoadHost::IniBtnClick(day);
     }
@@ -60,11 +60,11 @@ public:
         ops.push_back("convert");
         DayLoadHost::UMConvertBtnClick(um2, uma);
     }
-    void OzReadBtnClick(raceday::TRaceDay& day) override {
+    void OzReadBtnClick(raceday::RaceDay& day) override {
         ops.push_back("odds" + std::to_string(day.gOddsRaceIndex));
         DayLoadHost::OzReadBtnClick(day);
     }
-    void CalcBtnClick(raceday::TRaceDay& day) override {
+    void CalcBtnClick(raceday::RaceDay& day) override {
         ops.push_back("calc");
         DayLoadHost::CalcBtnClick(day);
     }
@@ -120,9 +120,9 @@ protected:
         return raceday::DateComboChange(Day(), Stem(date8), host, dir.path());
     }
     // The day the fixture's loads fill; a fresh one for every test.
-    raceday::TRaceDay& Day() { return *day_; }
+    raceday::RaceDay& Day() { return *day_; }
 
-    std::unique_ptr<raceday::TRaceDay> day_ = std::make_unique<raceday::TRaceDay>();
+    std::unique_ptr<raceday::RaceDay> day_ = std::make_unique<raceday::RaceDay>();
     TempDir dir;
     RecordingNotifier notifier;
     TestClock clock;

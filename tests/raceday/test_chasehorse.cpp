@@ -38,7 +38,7 @@ protected:
 
 TEST_F(ChaseHorseTest, RegisteringTwiceWritesOneSortedLine) {
     LoadRace(8, {});
-    raceday::TChaseHorses list;
+    raceday::ChaseHorseList list;
     notifier.answers = {true, true, true};
     EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 4, list, dir.path()),
               raceday::ChaseResult::Registered);
@@ -59,12 +59,12 @@ TEST_F(ChaseHorseTest, RegisteringTwiceWritesOneSortedLine) {
 TEST_F(ChaseHorseTest, EarlierRunsSurviveAndNoChangesNothing) {
     LoadRace(8, {});
     {
-        raceday::TChaseHorses earlierRun;
+        raceday::ChaseHorseList earlierRun;
         notifier.answers = {true};
         raceday::RegisterChaseHorse(Day(), 0, 6, earlierRun, dir.path());
     }
     const std::string before = File();
-    raceday::TChaseHorses thisRun;
+    raceday::ChaseHorseList thisRun;
     notifier.answers = {false};
     EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 2, thisRun, dir.path()),
               raceday::ChaseResult::Declined);
@@ -89,7 +89,7 @@ TEST_F(ChaseHorseTest, EarlierRunsSurviveAndNoChangesNothing) {
 TEST_F(ChaseHorseTest, AFailedWriteIsReportedNotConfirmed) {
     LoadRace(3, {});
     std::filesystem::create_directory(dir / "ChaseHorse.dat"); // nothing can replace it
-    raceday::TChaseHorses list;
+    raceday::ChaseHorseList list;
     notifier.answers = {true};
     EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 0, list, dir.path()),
               raceday::ChaseResult::WriteFailed);

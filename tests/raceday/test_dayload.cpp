@@ -44,7 +44,7 @@ TEST_F(DayFixture, AMissingRaceFileSaysSoAndLeavesNothingOfThePreviousDay) {
     EXPECT_TRUE(Day().gRaceTexts[0].RaceRLevelText.empty());
     EXPECT_EQ(Day().gDayRaceCount, 0);
     EXPECT_EQ(host.progressShown, host.progressHidden);
-    EXPECT_FALSE(Day().gLoadBusy);
+    EXPECT_FALSE(Day().loadBusy);
 }
 
 TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
@@ -149,7 +149,7 @@ TEST_F(DayFixture, ASmallerDayLeavesNoRecordOfTheDayBefore) {
     writeDay("20261205", 1, 2, 1, false);
 
     ASSERT_EQ(Load("20261128"), raceday::DayLoadResult::Loaded);
-    raceday::TRaceDay& d = Day();
+    raceday::RaceDay& d = Day();
     ASSERT_FALSE(d.gDayRaces[2].IsBlank());
     ASSERT_FALSE(d.gDayHorses[0][2].IsBlank());
     ASSERT_FALSE(d.gDayHorseMasters[0][2].IsBlank());
@@ -200,8 +200,8 @@ TEST_F(DayFixture, FetchTimesStakesAndTheOrderOfTheLoad) {
     EXPECT_EQ(Day().gRaceCalc[0].OzTime2, "1531");
     EXPECT_EQ(Day().gRaceCalc[1].OzTime1, "0955");
     EXPECT_EQ(Day().RaceAmounts[35], 500);
-    EXPECT_EQ(Day().gVenueCodes, (std::array<std::string, 3>{"05", "08", ""}));
-    EXPECT_EQ(Day().gVenueFirstSlots, (std::array<std::string, 3>{" 0", " 1", ""}));
+    EXPECT_EQ(Day().venueCodes, (std::array<std::string, 3>{"05", "08", ""}));
+    EXPECT_EQ(Day().venueFirstSlots, (std::array<std::string, 3>{" 0", " 1", ""}));
 
     std::vector<std::string> expected{"clear", "convert"};
     for (int r = 0; r < 36; ++r) expected.push_back("odds" + std::to_string(r));

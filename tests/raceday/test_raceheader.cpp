@@ -63,7 +63,7 @@ TEST_F(RaceHeaderTest, HeaderTextsOfARace) {
 
 TEST_F(RaceHeaderTest, PayoutLabelsShowOnlyWhatWasPaid) {
     LoadRace(8, {});
-    jvdata::TPayoutTables& t = Day().gPayoutTables;
+    jvdata::PayoutTables& t = Day().gPayoutTables;
     t.gPayKeyWin[0][1] = 7;
     t.gPayPopWin[0][1] = 1;
     t.gPayYenWin[0][1] = 350;

@@ -73,7 +73,7 @@ struct RunnerData {
 };
 
 // Race slot r of a day for the hit list: a 2000 m turf open race named 天皇賞.
-inline void HitRace(raceday::TRaceDay& day, int r, std::string_view venue, std::string_view raceNo,
+inline void HitRace(raceday::RaceDay& day, int r, std::string_view venue, std::string_view raceNo,
                     std::string_view post, int runners) {
     jvdata::TJvRA& ra = day.gDayRaces[static_cast<std::size_t>(r)];
     ra.SetField(20, 2, venue);
@@ -88,7 +88,7 @@ inline void HitRace(raceday::TRaceDay& day, int r, std::string_view venue, std::
 }
 
 // Runner slot h of race slot r, in bracket h / 2 + 1, matching the four target slots as given.
-inline void HitRunner(raceday::TRaceDay& day, int r, int h, std::string_view name,
+inline void HitRunner(raceday::RaceDay& day, int r, int h, std::string_view name,
                       std::array<std::uint8_t, 4> match) {
     jvdata::TJvSE& se = day.gDayHorses[static_cast<std::size_t>(r)][static_cast<std::size_t>(h)];
     se.SetField(28, 1, std::to_string(h / 2 + 1));

@@ -65,8 +65,8 @@ protected:
     RecordingNotifier notifier;
     ScopedPlatform platform{&notifier};
     std::unique_ptr<search::TShutugenForm> form;
-    search::TNeraiConditionEditor* editor = nullptr;
-    std::unique_ptr<raceday::TRaceDay> day = std::make_unique<raceday::TRaceDay>();
+    search::NeraiConditionEditor* editor = nullptr;
+    std::unique_ptr<raceday::RaceDay> day = std::make_unique<raceday::RaceDay>();
 };
 
 } // namespace testsupport

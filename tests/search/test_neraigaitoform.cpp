@@ -13,8 +13,8 @@ using namespace search;
 using namespace testsupport;
 
 TEST(NeraiGaitoForm, ShowsTheMatchingRunners) {
-    auto day = std::make_unique<raceday::TRaceDay>();
-    raceday::TRaceDay& d = *day;
+    auto day = std::make_unique<raceday::RaceDay>();
+    raceday::RaceDay& d = *day;
     HitRace(d, 0, "08", "11", "1540", 2);
     HitRace(d, 1, "05", "11", "1540", 2);
     HitRunner(d, 0, 1, "キョウトノホシ", {0, 1, 0, 0});
@@ -23,7 +23,7 @@ TEST(NeraiGaitoForm, ShowsTheMatchingRunners) {
     TNeraiGaitoForm gaito;
     EXPECT_EQ(gaito.windowTitle(), QStringLiteral("狙い馬該当リスト"));
     gaito.FillHits(d, QStringLiteral("2026年12月06日"), 2);
-    views::TGridModel* grid = gaito.StringGrid8->Model();
+    views::GridModel* grid = gaito.StringGrid8->Model();
     ASSERT_EQ(grid->RowCount(), 3);
     EXPECT_EQ(grid->Cells(14, 0), QStringLiteral("馬名"));
     EXPECT_EQ(grid->Cells(2, 1), QStringLiteral("■"));

@@ -9,7 +9,7 @@ using testsupport::HitRace;
 using testsupport::HitRunner;
 
 TEST(NeraiHits, ListedByPostTimeThenRacecourseWithTheirSlots) {
-    auto day = std::make_unique<raceday::TRaceDay>();
+    auto day = std::make_unique<raceday::RaceDay>();
     HitRace(*day, 0, "08", "11", "1540", 3);
     HitRace(*day, 1, "05", "11", "1540", 2);
     HitRace(*day, 2, "06", "01", "1000", 1);
@@ -53,7 +53,7 @@ TEST(NeraiHits, ListedByPostTimeThenRacecourseWithTheirSlots) {
 }
 
 TEST(NeraiHits, NamesAreCutAfter18BytesOnACharacterBoundary) {
-    auto day = std::make_unique<raceday::TRaceDay>();
+    auto day = std::make_unique<raceday::RaceDay>();
     HitRace(*day, 0, "05", "01", "1000", 2);
     HitRunner(*day, 0, 0, "アイウエオカキクケコサシスセソタチツ", {1, 0, 0, 0}); // 36 bytes
     HitRunner(*day, 0, 1, "Aアイウエオカキクケコ", {1, 0, 0, 0});

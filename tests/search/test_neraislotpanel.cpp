@@ -11,11 +11,11 @@
 using namespace search;
 using namespace testsupport;
 
-using NeraiSlotPanel = SearchForm;
+using NeraiSlotPanelTest = SearchForm;
 
-TEST_F(NeraiSlotPanel, LoadsSearchesAndShowsTheHeldSet) {
+TEST_F(NeraiSlotPanelTest, LoadsSearchesAndShowsTheHeldSet) {
     ASSERT_TRUE(WriteNeraiFile("open", OpenSet()));
-    TNeraiSlotPanel panel(*day);
+    NeraiSlotPanel panel(*day);
     form->AttachTargetCombos(panel.Combos());
     EXPECT_EQ(panel.Shape(3)->palette().color(QPalette::Window), views::TargetSlotColor(3));
     panel.SetRaceListCount([] { return 1; });

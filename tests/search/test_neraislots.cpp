@@ -32,7 +32,7 @@ std::string Myfavo(int k) {
 }
 
 // A day of two races of three runners each, none with a previous run.
-void TwoRaces(raceday::TRaceDay& day) {
+void TwoRaces(raceday::RaceDay& day) {
     for (std::size_t r = 0; r < 2; ++r) {
         RunnerData data;
         day.gDayRaces[r] = data.race;
@@ -41,7 +41,7 @@ void TwoRaces(raceday::TRaceDay& day) {
     day.gDayRaceCount = 2;
 }
 
-int Matches(const raceday::TRaceDay& day, int slot) {
+int Matches(const raceday::RaceDay& day, int slot) {
     int n = 0;
     for (const auto& calc : day.gRaceCalc)
         for (const auto& runner : calc.NeraiMatch) n += runner[static_cast<std::size_t>(slot - 1)];
@@ -50,7 +50,7 @@ int Matches(const raceday::TRaceDay& day, int slot) {
 
 } // namespace
 
-class NeraiSlots : public DayFixture {
+class NeraiSlotsTest : public DayFixture {
 protected:
     void SetUp() override {
         DayFixture::SetUp();
@@ -61,10 +61,10 @@ protected:
     FakeSlotView view;
 };
 
-TEST_F(NeraiSlots, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
+TEST_F(NeraiSlotsTest, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
     TwoRaces(Day());
     view.races = 2;
-    TNeraiSlots slots(view, Day());
+    NeraiSlots slots(view, Day());
     view.combo[2] = " open ";
     EXPECT_EQ(slots.NeraiComboChange(2), NeraiSlotResult::Loaded);
     EXPECT_EQ(Day().gNeraiSlots[2].Bytes(), OpenSet().Bytes());
@@ -83,10 +83,10 @@ TEST_F(NeraiSlots, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
     EXPECT_EQ(Matches(Day(), 2), 0);
 }
 
-TEST_F(NeraiSlots, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldSet) {
+TEST_F(NeraiSlotsTest, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldSet) {
     TwoRaces(Day());
     view.races = 2;
-    TNeraiSlots slots(view, Day());
+    NeraiSlots slots(view, Day());
     view.combo[1] = "open";
     slots.NeraiComboChange(1);
     ASSERT_EQ(Matches(Day(), 1), 6);
@@ -121,7 +121,7 @@ namespace {
 // The window of a day load: its slot hook runs the slot handlers.
 class SlotHost : public RecordingHost {
 public:
-    SlotHost(TNeraiSlots& s, const raceday::TRaceDay& d)
+    SlotHost(NeraiSlots& s, const raceday::RaceDay& d)
         : slots(s)
         , day(d) {}
     void NeraiComboChange(int s) override {
@@ -132,18 +132,18 @@ public:
         RecordingHost::SelectFirstRace();
         matchesAtSelection = Matches(day, 1);
     }
-    TNeraiSlots& slots;
-    const raceday::TRaceDay& day;
+    NeraiSlots& slots;
+    const raceday::RaceDay& day;
     int matchesAtSelection = -1;
 };
 
 } // namespace
 
-TEST_F(NeraiSlots, TheDayLoadSearchesBeforeItSelectsTheFirstRace) {
+TEST_F(NeraiSlotsTest, TheDayLoadSearchesBeforeItSelectsTheFirstRace) {
     WriteRaces("20261206", {Ra("20261206", "05", 1, 2), Ra("20261206", "08", 1, 1)});
     view.combo[1] = "open";
     view.combo[3] = "gone";
-    TNeraiSlots slots(view, Day());
+    NeraiSlots slots(view, Day());
     SlotHost slotHost(slots, Day());
     view.races = 2;
     Day().gNeraiSlots[3] = DefaultSet(); // the load blanks what the previous day held

@@ -18,7 +18,7 @@ namespace {
 // Past run j of runner slot h of race 0: a race at Tokyo on 2026-01-05, race 3, turf, good
 // going, 1勝クラス, 16 runners; the runner fifth in the paddock, third then second at the
 // corners, 480 kg, most popular, finishing `finish`.
-void PastRun(raceday::TRaceDay& day, int h, int j, std::string_view finish = "01") {
+void PastRun(raceday::RaceDay& day, int h, int j, std::string_view finish = "01") {
     jvdata::TJvRA& ra =
         day.gPastRunRaces[0][static_cast<std::size_t>(h)][static_cast<std::size_t>(j)];
     jvdata::TJvSE& se =
@@ -58,14 +58,14 @@ protected:
         grid.Model()->SetRowCount(std::max(grid.Model()->RowCount(), row + 1));
         return grid.Model()->PaintOf(col, row);
     }
-    views::TStringGrid grid;
+    views::StringGrid grid;
 };
 
 } // namespace
 
 TEST(PastRunText, LinesOfARun) {
-    auto held = std::make_unique<raceday::TRaceDay>();
-    raceday::TRaceDay& day = FillRace(*held, 1);
+    auto held = std::make_unique<raceday::RaceDay>();
+    raceday::RaceDay& day = FillRace(*held, 1);
     PastRun(day, 0, 0);
     const auto& ra = day.gPastRunRaces[0][0][0];
     const auto& se = day.gPastRunHorses[0][0][0];
@@ -89,7 +89,7 @@ TEST(PastRunText, LinesOfARun) {
 }
 
 TEST_F(DetailCard, PastRunCellsTakeTheirLevelColourAndMarkAMismatchedMembersRun) {
-    raceday::TRaceDay& day = FreshRace(2);
+    raceday::RaceDay& day = FreshRace(2);
     PastRun(day, 0, 0, "01");
     PastRun(day, 0, 1, "03");
     PastRun(day, 1, 0, "00");
@@ -128,7 +128,7 @@ TEST_F(DetailCard, PastRunCellsTakeTheirLevelColourAndMarkAMismatchedMembersRun)
 }
 
 TEST_F(DetailCard, RunnerColumns) {
-    raceday::TRaceDay& day = FreshRace(3);
+    raceday::RaceDay& day = FreshRace(3);
     day.gRaceCalc[0].Tracked[1] = 1;
     day.gRaceCalc[0].NeraiMatch[0] = {0, 1, 0, 1};
     day.gDayHorses[0][0].SetField(360, 4, "0123");
@@ -164,7 +164,7 @@ TEST_F(DetailCard, RunnerColumns) {
 }
 
 TEST_F(DetailCard, OffscreenPixels) {
-    raceday::TRaceDay& day = FreshRace(3);
+    raceday::RaceDay& day = FreshRace(3);
     for (int h = 0; h < 3; ++h) PastRun(day, h, 0, h == 0 ? "01" : "04");
     day.gRaceTexts[0].PastRLevel[0][0] = Sj("高★");
     day.gRaceTexts[0].PastRaceNo[1][0] = "03"; // no members' record: another race
@@ -190,7 +190,7 @@ TEST_F(DetailCard, OffscreenPixels) {
 TEST(DetailFilterBar, EveryButtonShowsTheRaceAgainAndOneStaysDownPerGroup) {
     App();
     int shown = 0;
-    views::TDetailFilterBar bar([&] { ++shown; });
+    views::DetailFilterBar bar([&] { ++shown; });
     EXPECT_TRUE(bar.Button(3)->isChecked());
     bar.Button(1)->click();
     bar.Button(5)->click();
@@ -204,10 +204,10 @@ TEST(DetailFilterBar, EveryButtonShowsTheRaceAgainAndOneStaysDownPerGroup) {
 // Every race of the sample day: each cell paints and the brackets follow the official rule in
 // their colours; 東京1R's runner 2 パゴスウ is an R+ horse.
 TEST_F(SampleDay, TheDetailedCardOverEveryRace) {
-    views::TStringGrid detail;
+    views::StringGrid detail;
     views::SetupDetailedRaceCard(detail);
     views::AttachDetailedRaceCard(detail, Day());
-    views::TGridModel& d = *detail.Model();
+    views::GridModel& d = *detail.Model();
     auto hasText = [](const views::CellPaint& p, const QString& text, const QColor& color) {
         for (const views::PlacedText& t : p.texts)
             if (t.text.trimmed() == text &&

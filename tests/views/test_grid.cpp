@@ -12,7 +12,7 @@ using testsupport::App;
 
 TEST(Grid, CellsResizeAndRowsMoveWhole) {
     App();
-    views::TGridModel m;
+    views::GridModel m;
     m.SetColCount(3);
     m.SetRowCount(3);
     m.SetCells(0, 1, QStringLiteral("a"));
@@ -31,7 +31,7 @@ TEST(Grid, CellsResizeAndRowsMoveWhole) {
 
 TEST(Grid, OwnerDrawnCellsPaintTheirDescription) {
     App();
-    views::TStringGrid grid;
+    views::StringGrid grid;
     grid.resize(200, 100);
     grid.Model()->SetColCount(2);
     grid.Model()->SetRowCount(2);
@@ -50,7 +50,7 @@ TEST(Grid, OwnerDrawnCellsPaintTheirDescription) {
 
 TEST(Grid, APainterThatThrowsLeavesThePlainCell) {
     App();
-    views::TStringGrid grid;
+    views::StringGrid grid;
     grid.Model()->SetColCount(2);
     grid.Model()->SetRowCount(2);
     grid.Model()->SetDrawCell([](int col, int, views::CellPaint& p) {

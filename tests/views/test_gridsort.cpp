@@ -15,7 +15,7 @@ using testsupport::Q;
 namespace {
 
 // A grid whose rows 1.. hold the given cells, column by column; row 0 holds headings.
-void Fill(views::TGridModel& m, const std::vector<std::vector<const char*>>& rows) {
+void Fill(views::GridModel& m, const std::vector<std::vector<const char*>>& rows) {
     m.SetRowCount(static_cast<int>(rows.size()) + 1);
     m.SetColCount(static_cast<int>(rows.front().size()));
     for (int c = 0; c < m.ColCount(); ++c) m.SetCells(c, 0, QStringLiteral("h%1").arg(c));
@@ -24,7 +24,7 @@ void Fill(views::TGridModel& m, const std::vector<std::vector<const char*>>& row
             m.SetCells(c, r + 1, Q(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
 }
 
-std::vector<QString> Column(const views::TGridModel& m, int col) {
+std::vector<QString> Column(const views::GridModel& m, int col) {
     std::vector<QString> out;
     for (int r = 1; r < m.RowCount(); ++r) out.push_back(m.Cells(col, r));
     return out;
@@ -39,8 +39,8 @@ std::vector<QString> Qs(std::initializer_list<const char*> texts) {
 class GridSort : public ::testing::Test {
 protected:
     void SetUp() override { App(); }
-    views::TGridModel m;
-    views::TGridSortState sorts;
+    views::GridModel m;
+    views::GridSortState sorts;
 };
 
 } // namespace
@@ -67,14 +67,14 @@ TEST_F(GridSort, ClipboardHoldsTitleThenTabbedRows) {
 }
 
 TEST_F(GridSort, PopupCopiesTheGridItWasOpenedOn) {
-    views::TStringGrid a, b;
+    views::StringGrid a, b;
     a.Model()->SetColCount(1);
     a.Model()->SetRowCount(1);
     a.Model()->SetCells(0, 0, QStringLiteral("card"));
     b.Model()->SetColCount(1);
     b.Model()->SetRowCount(1);
     b.Model()->SetCells(0, 0, QStringLiteral("odds"));
-    views::TGridCopyMenu menu([] { return QStringLiteral("L1\r\nL2"); });
+    views::GridCopyMenu menu([] { return QStringLiteral("L1\r\nL2"); });
     menu.Attach(a);
     menu.Attach(b);
 
@@ -170,7 +170,7 @@ TEST_F(GridSort, IndexTableDirectionsStartAtZeroAndLastTheWholeRun) {
 }
 
 TEST_F(GridSort, PressOnAHeadingOfTheAttachedGridSortsAndTheHandShowsOverIt) {
-    views::TStringGrid card;
+    views::StringGrid card;
     card.Model()->SetColCount(32);
     card.Model()->SetRowCount(3);
     card.Model()->SetCells(1, 1, QStringLiteral(" 2"));

@@ -24,7 +24,7 @@ protected:
     }
     // As the race selection sizes the grids, then the fill.
     void Show(int runners) {
-        for (views::TStringGrid* g : {&card, &abnormal, &marks, &index}) {
+        for (views::StringGrid* g : {&card, &abnormal, &marks, &index}) {
             g->Model()->SetRowCount(runners + 1);
             for (int r = 1; r <= runners; ++r) g->Model()->ClearRow(r);
         }
@@ -36,14 +36,14 @@ protected:
             if (card.Model()->Cells(1, r).trimmed().toInt() == horse) return r;
         return -1;
     }
-    views::TStringGrid card, abnormal, marks, index;
-    views::TGridSortState sorts;
+    views::StringGrid card, abnormal, marks, index;
+    views::GridSortState sorts;
 };
 
 } // namespace
 
 TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
-    raceday::TRaceDay& day = FreshRace(3);
+    raceday::RaceDay& day = FreshRace(3);
     jvdata::TJvSE& se = day.gDayHorses[0][0];
     se.SetField(28, 1, "3");
     se.SetField(29, 2, "05");
@@ -61,7 +61,7 @@ TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
     day.gDayHorses[0][1].SetField(289, 3, "5 7"); // a bad weight field
     Show(3);
 
-    const views::TGridModel& m = *card.Model();
+    const views::GridModel& m = *card.Model();
     struct Cell {
         int col;
         const char* text;
@@ -92,11 +92,11 @@ TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
 }
 
 TEST_F(IndexCard, PaintRulesByColumn) {
-    raceday::TRaceDay& day = FreshRace(4);
+    raceday::RaceDay& day = FreshRace(4);
     day.gRaceTexts[0].RUmaMark = {"R+", "R-"};
     day.gRaceCalc[0].WinPop = {1, 2, 4, 0};
     Show(4);
-    const views::TGridModel& m = *card.Model();
+    const views::GridModel& m = *card.Model();
     EXPECT_EQ(m.PaintOf(5, 0).background, QColor(0xC0C0C0));
     EXPECT_EQ(m.PaintOf(0, 3).background, QColor(0x808080)); // runner 3 in bracket 2
     EXPECT_EQ(m.PaintOf(1, 1).background, views::InfoBackground());
@@ -118,7 +118,7 @@ TEST_F(IndexCard, PaintRulesByColumn) {
 }
 
 TEST_F(IndexCard, TargetMarksFollowTheirRunnerThroughASort) {
-    raceday::TRaceDay& day = FreshRace(5);
+    raceday::RaceDay& day = FreshRace(5);
     day.gRaceCalc[0].WinPop = {5, 4, 3, 2, 1};
     day.gRaceCalc[0].NeraiMatch[1] = {1, 0, 1, 0}; // runner 2: slots 1 and 3
     Show(5);
@@ -127,7 +127,7 @@ TEST_F(IndexCard, TargetMarksFollowTheirRunnerThroughASort) {
     const int row = RowOf(2);
     ASSERT_EQ(row, 4); // popularity 4 of five
 
-    const views::TGridModel& m = *card.Model();
+    const views::GridModel& m = *card.Model();
     EXPECT_EQ(m.PaintOf(1, row).background, QColor(0xFF0000));
     EXPECT_EQ(m.PaintOf(1, 2).background, views::InfoBackground()); // runner 2's old row
     const auto boxes = m.PaintOf(2, row).boxes;
@@ -138,7 +138,7 @@ TEST_F(IndexCard, TargetMarksFollowTheirRunnerThroughASort) {
 }
 
 TEST_F(IndexCard, OffscreenPixelsShowBracketTargetCellAndBar) {
-    raceday::TRaceDay& day = FreshRace(6);
+    raceday::RaceDay& day = FreshRace(6);
     day.gRaceCalc[0].NeraiMatch[2] = {1, 0, 1, 0}; // runner 3
     day.gRaceCalc[0].WinOdds = {2.1, 5.5, 12.0, 33.3, 7.7, 4.4};
     day.gRaceCalc[0].WinPop = {1, 3, 5, 6, 4, 2};
@@ -163,10 +163,10 @@ TEST_F(IndexCard, OffscreenPixelsShowBracketTargetCellAndBar) {
 // their colours, and 東京1R shows what the day's files hold: runner 1 サンフビミジパ at odds
 // 8.1 (5th) and 2.1 (5th), mark ×, finished 12th; runner 2 パゴスウ, the favourite, an R+ horse.
 TEST_F(SampleDay, TheIndexCardOverEveryRace) {
-    views::TStringGrid card;
+    views::StringGrid card;
     views::SetupIndexRaceCard(card);
     views::AttachIndexRaceCard(card, Day());
-    views::TGridModel& c = *card.Model();
+    views::GridModel& c = *card.Model();
     auto show = [&](int race) {
         Day().gCurRace = race;
         const int n = raceday::FieldSize(Day(), race);

@@ -26,7 +26,7 @@ inline QApplication& App() {
 }
 
 // Race slot 0 of a blank day with `runners` runners numbered 1..n in bracket (n+1)/2.
-inline raceday::TRaceDay& FillRace(raceday::TRaceDay& day, int runners) {
+inline raceday::RaceDay& FillRace(raceday::RaceDay& day, int runners) {
     day.gCurRace = 0;
     day.gDayRaceCount = 1;
     day.gDayRaces[0].SetField(882, 2, (runners < 10 ? "0" : "") + std::to_string(runners));
@@ -41,7 +41,7 @@ inline raceday::TRaceDay& FillRace(raceday::TRaceDay& day, int runners) {
 }
 
 // The top-left pixel of a cell in a grab of the whole grid.
-inline QPoint CellOrigin(const views::TStringGrid& grid, int col, int row) {
+inline QPoint CellOrigin(const views::StringGrid& grid, int col, int row) {
     QRect r = grid.visualRect(grid.Model()->index(row, col));
     return grid.viewport()->mapTo(&grid, r.topLeft());
 }
@@ -55,9 +55,9 @@ inline void SaveShot(const QImage& img, const char* name) {
 // A fresh day for every test, on the heap: the model is large.
 class RaceDayTest : public ::testing::Test {
 protected:
-    raceday::TRaceDay& Day() { return *day_; }
-    raceday::TRaceDay& FreshRace(int runners) { return FillRace(*day_, runners); }
-    std::unique_ptr<raceday::TRaceDay> day_ = std::make_unique<raceday::TRaceDay>();
+    raceday::RaceDay& Day() { return *day_; }
+    raceday::RaceDay& FreshRace(int runners) { return FillRace(*day_, runners); }
+    std::unique_ptr<raceday::RaceDay> day_ = std::make_unique<raceday::RaceDay>();
 };
 
 } // namespace testsupport

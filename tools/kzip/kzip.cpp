@@ -65,7 +65,7 @@ std::string Unreadable(const archive::TUnZip& unzip, const std::string& path) {
         return "not a zip archive";
     }
     }
-    const archive::TZipDirectoryInfo& dir = unzip.DirectoryInfo();
+    const archive::ZipDirectoryInfo& dir = unzip.DirectoryInfo();
     if (dir.endRecordPos < 0)
         return "no end of central directory record: the archive is truncated or damaged";
     if (dir.entries > 0 && !(dir.headerState & 2))
