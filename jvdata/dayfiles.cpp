@@ -31,8 +31,9 @@ bool LineLess(const std::string& a, const std::string& b) {
     return a.size() < b.size();
 }
 
+// Cut at the end of a line too short to hold the whole key, never read past it.
 std::string_view KeyOf(std::string_view line) {
-    return line.substr(kKeyOffset, kKeyWidth);
+    return line.substr(std::min(kKeyOffset, line.size()), kKeyWidth);
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

@@ -76,7 +76,8 @@ void CheckComments(const TRaceDay& day, std::string_view csv) {
         if (c.empty()) continue;
         // A comment comes from a line that begins with the race's key and opens a quoted text;
         // the text that follows the quote on that line begins the comment.
-        std::string_view key = day.gDayRaces[r].Key().Text();
+        const jvdata::RaceKey raceKey = day.gDayRaces[r].Key();
+        std::string_view key = raceKey.Text();
         bool found = std::any_of(lines.begin(), lines.end(), [&](std::string_view l) {
             std::size_t at = l.find(",\"");
             return at != std::string_view::npos && l.size() >= 16 && l.substr(0, 16) == key &&
