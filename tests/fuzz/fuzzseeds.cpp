@@ -236,6 +236,8 @@ void DayFiles(Writer& w) {
             MakeRecord("DM", RaceKey16(kDate, "05", 1))}));
     std::string kindA = ra1;
     kindA[2] = 'A';
+    // Regression: a line shorter than the race key's position threw from the line upsert.
+    w("dayfiles", "regress_short_line_upsert", Join({line(ra1), "RA7short"}));
     w("dayfiles", "import_filters",
       Join({"", kindA, Odds(1, kDate, "05", 1, 12), "LAST20261128153000"}));
 }
@@ -302,6 +304,10 @@ void AnalysisSeeds(Writer& w) {
       Join({races, "",
             Sj(RaceKey16(kDate, "05", 13) + ",\"閉じない\r\n続き\r\n" + RaceKey16(kDate, "05", 11) +
                ",\"中\r\n")}));
+    // Regression: every unclosed comment was gathered to the end of the file, in quadratic time.
+    std::string unclosed;
+    for (int i = 0; i < 3000; ++i) unclosed += RaceKey16(kDate, "05", 11) + ",\"x\r\n";
+    w("analysis", "regress_unclosed_comments", Join({races, "", unclosed + "\"\r\n"}));
     w("analysis", "short_ruma_lines", Join({races, "", "", "2026112805\r\n\r\n" + ruma + "x"}));
     w("analysis", "field_sizes",
       Join({RaceKey16(kDate, "05", 1) + "99" + RaceKey16(kDate, "05", 2) + "-1" +
@@ -362,6 +368,10 @@ void DayLoadSeeds(Writer& w) {
     hostile[0] = Cat({badRa, ra[1], Ra("20261332", "C4", 1, 18)});
     hostile[1] = Runners({badRunner});
     w("dayload", "hostile_fields", Join(hostile));
+    // Regression: the results re-read gave a payout record without a race key to an empty slot.
+    std::string blankKey = MakeRecord("HR", std::string(16, ' '));
+    SetField(blankKey, 142, 13, "0300000012001");
+    w("dayload", "regress_payout_without_race_key", Join({raFile, "", blankKey + hr}));
 }
 
 void IniSeeds(Writer& w) {
