@@ -6,6 +6,7 @@
 // is a missing file); the .jvHR file; a snapshot file; the first fetch time "hhmm"; the odds
 // kind of the snapshot (its first byte).
 
+#include "jvdata/dayfiles.h"
 #include "jvdata/oddsreader.h"
 #include "jvdata/payouts.h"
 #include "jvdata/timeseries.h"
@@ -59,6 +60,8 @@ struct State {
     TRaceCalc calc;
     TRaceCalc again;
     TPayoutTables payouts;
+    DayRaces races;
+    DayCalcs calcs;
 };
 
 State& Shared() {
@@ -257,6 +260,42 @@ void CheckSnapshots(const TJvRA& race, std::string_view snapshots, std::string_v
     }
 }
 
+// The import of a race's snapshots into the day's odds file, over an odds file already there.
+void CheckImport(const TJvRA& race, std::string_view snapshots, std::string_view ozTime, int kind,
+                 std::string_view dayFile) {
+    State& st = Shared();
+    fs::path folder = fuzz::Workspace().Fresh("series"),
+             app = fuzz::Workspace().Fresh("series-app");
+    st.races[0] = race;
+    st.calcs[0].OzTime1 = std::string(ozTime);
+    std::string key(race.Field(12, 16));
+    std::optional<fs::path> source = TimeSeriesOddsFile(folder, key, kind);
+    if (source) fuzz::PutFile(*source, snapshots);
+    std::optional<std::chrono::year_month_day> day = ParseYyyymmdd(key.substr(0, 8));
+    static const DayFile kFiles[] = {DayFile::O1, DayFile::O2, DayFile::O3,
+                                     DayFile::O4, DayFile::O5, DayFile::O6};
+    std::optional<fs::path> target;
+    if (day) {
+        target = DayFilePath(app, *day, kFiles[kind - 1]);
+        fuzz::PutFile(*target, dayFile);
+    }
+    const std::map<std::string, std::string> before = fuzz::FilesBelow(app);
+
+    TimeSeriesResult result = ImportTimeSeriesOdds(folder, app, st.races, st.calcs);
+    FUZZ_CHECK(result.written);
+    std::optional<std::string> chosen =
+        source && day ? ChooseSnapshot(snapshots, kind, key, ozTime) : std::nullopt;
+    FUZZ_CHECK(result.races == (chosen && kind == 1 ? 1 : 0));
+    std::map<std::string, std::string> after = fuzz::FilesBelow(app);
+    FUZZ_CHECK(after.size() == before.size());
+    for (const auto& [rel, bytes] : after) {
+        if (chosen && target && rel == target->lexically_relative(app).generic_string())
+            FUZZ_CHECK(bytes == ReplaceRaceLines(before.at(rel), *chosen));
+        else
+            FUZZ_CHECK(before.count(rel) && before.at(rel) == bytes);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -273,6 +312,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int kind = kindPiece.empty() ? 1 : 1 + static_cast<unsigned char>(kindPiece[0]) % 6;
     CheckSnapshots(race, fuzz::Piece(pieces, 8), fuzz::Piece(pieces, 9), kind,
                    fuzz::Piece(pieces, static_cast<std::size_t>(kind)));
+    CheckImport(race, fuzz::Piece(pieces, 8), fuzz::Piece(pieces, 9), kind,
+                fuzz::Piece(pieces, static_cast<std::size_t>(kind)));
     for (std::string_view p : pieces) {
         double v = ConvertOddsField(p.substr(0, 8));
         FUZZ_CHECK(v == -1.0 || v == -2.0 || v >= 0.0);
