@@ -209,6 +209,28 @@ void CheckDay(const TRaceDay& day, const std::map<std::string, std::string>& fil
         fuzz::CheckRunnerOdds(calc);
     }
 
+    // Nothing of an earlier load stays behind: whatever a slot holds comes from this day's files.
+    std::string_view vzkd = FileOf(files, Files()[12]), csv = FileOf(files, Files()[13]);
+    for (std::size_t r = 0; r < kMaxRaces; ++r) {
+        const jvdata::RaceKey key = day.gDayRaces[r].Key();
+        if (!day.gRaceTexts[r].RaceComment.empty())
+            FUZZ_CHECK(csv.find(key.Text()) != std::string_view::npos);
+        for (std::size_t h = 0; h < kMaxRunners; ++h) {
+            std::string_view analysis = day.gDayHorseAnalysis[r][h].Bytes();
+            if (!Blank(analysis)) FUZZ_CHECK(vzkd.find(analysis) != std::string_view::npos);
+            const jvdata::TJvUM& master = day.gDayHorseMasters[r][h];
+            if (master.IsBlank()) continue;
+            std::string_view id = day.gDayHorses[r][h].PedigreeId();
+            std::string_view um2 = FileOf(files, HorseFile("UM2", id, ".jvUM2"));
+            std::string_view first = um2.substr(0, jvdata::kUmLength);
+            FUZZ_CHECK(master.Bytes().substr(0, first.size()) == first);
+        }
+        std::string_view o1 = day.gDayOddsO1[r].Bytes();
+        if (!Blank(o1)) FUZZ_CHECK(FileOf(files, Files()[3]).find(o1) != std::string_view::npos);
+        std::string_view o6 = day.gDayOddsO6[r].Bytes();
+        if (!Blank(o6)) FUZZ_CHECK(FileOf(files, Files()[8]).find(o6) != std::string_view::npos);
+    }
+
     // The day's racecourses: ascending, each once, each one of a loaded race.
     for (std::size_t n = 0; n < 3; ++n) {
         const std::string& code = day.gVenueCodes[n];
