@@ -169,10 +169,13 @@ void FileRecords(std::string_view existing, const std::vector<std::string_view>&
         if (id == "SE") {
             FileOutcome slot = batch.PutRunner(rec);
             if (Expected* e = note(slot)) {
-                int race = static_cast<int>(FieldNumber(rec, 26, 2));
-                int horse = static_cast<int>(FieldNumber(rec, 29, 2));
-                FUZZ_CHECK(RunnerSlot(race, horse) >= 0);
-                e->slots[RunnerSlot(race, horse)] = line;
+                // Races 1 to 12 of 18 runners each have a slot; no other runner is filed.
+                std::string_view raceNo = Field(rec, 26, 2), horseNo = Field(rec, 29, 2);
+                FUZZ_CHECK(IsAsciiDigits(raceNo) && IsAsciiDigits(horseNo));
+                int race = (raceNo[0] - '0') * 10 + (raceNo[1] - '0');
+                int horse = (horseNo[0] - '0') * 10 + (horseNo[1] - '0');
+                FUZZ_CHECK(race >= 1 && race <= 12 && horse >= 1 && horse <= 18);
+                e->slots[(race - 1) * 18 + horse - 1] = line;
             }
             FileOutcome run = batch.UpsertHorseRun(rec);
             if (Expected* e = note(run)) {

@@ -226,7 +226,9 @@ void DayFiles(Writer& w) {
     SetField(badId, 31, 10, "../../etc1");
     SetField(race13, 26, 2, "13");
     SetField(horse19, 29, 2, "19");
-    w("dayfiles", "refused_records", Join({"", badDate, badVenue, badId, race13, horse19}));
+    std::string lastSlot = Se(kDate, "05", 12, 18, kHorse);
+    w("dayfiles", "refused_records",
+      Join({"", badDate, badVenue, badId, race13, horse19, lastSlot}));
     std::string lower = line(ra1);
     SetField(lower, 33, 4, "abcd");
     w("dayfiles", "letter_case_order", Join({lower + "\r\n" + line(ra2) + "\r\n", ra2, ra1}));
@@ -297,8 +299,12 @@ void AnalysisSeeds(Writer& w) {
     for (int i = 0; i < 3 * 18 * 3; ++i) past += i % 3 == 0 ? std::string(kPast) : "        ";
     w("analysis", "day", Join({races, vzkd, csv, ruma, past}));
     w("analysis", "records_only", Join({races, vzkd}));
+    // The edges of the slots and runners, on both sides: a fuzzer keeps only one of the inputs
+    // that take the same branch, so the seeds carry the boundaries.
     std::string bad = Analysis(40, 1, kDate, kPast) + Analysis(0, 0, kDate, kPast) +
-                      Analysis(0, 19, kDate, kPast) + "a1" + Analysis(1, 1, kDate, kPast).substr(2);
+                      Analysis(0, 19, kDate, kPast) + "a1" +
+                      Analysis(1, 1, kDate, kPast).substr(2) + Analysis(36, 1, kDate, kPast) +
+                      Analysis(35, 18, kDate, kPast) + Analysis(35, 1, kDate, kPast);
     w("analysis", "out_of_range_records", Join({races, bad + vzkd.substr(0, 100)}));
     w("analysis", "unclosed_comment",
       Join({races, "",
@@ -310,7 +316,8 @@ void AnalysisSeeds(Writer& w) {
     w("analysis", "regress_unclosed_comments", Join({races, "", unclosed + "\"\r\n"}));
     w("analysis", "short_ruma_lines", Join({races, "", "", "2026112805\r\n\r\n" + ruma + "x"}));
     w("analysis", "field_sizes",
-      Join({RaceKey16(kDate, "05", 1) + "99" + RaceKey16(kDate, "05", 2) + "-1" +
+      Join({RaceKey16(kDate, "05", 1) + "99" + RaceKey16(kDate, "05", 4) + "18" +
+                RaceKey16(kDate, "05", 5) + "19" + RaceKey16(kDate, "05", 2) + "-1" +
                 RaceKey16(kDate, "05", 3) + "  ",
             vzkd}));
 }
