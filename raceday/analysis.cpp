@@ -48,8 +48,8 @@ void ApplyHandInput(TRaceDay& day, std::string_view rumaBytes) {
 void ApplyRaceComments(TRaceDay& day, std::string_view csvBytes) {
     std::vector<std::string_view> lines = keiba::SplitLines(csvBytes);
     // The last comment of a race is the one kept, so the lines are read from the end and each
-    // race's comment is gathered once: a file of many unclosed comments, each running to the
-    // end of the file, costs no more than one.
+    // race's comment is gathered once: a damaged file of many unclosed comments, each running
+    // on to the end of the file, costs one gathering per race rather than one per line.
     std::array<bool, kMaxRaces> done{};
     for (std::size_t i = lines.size() >= 2 ? lines.size() - 1 : 0; i-- > 0;) {
         std::size_t at = lines[i].find(",\"");
