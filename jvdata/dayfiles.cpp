@@ -28,6 +28,7 @@ bool LineLess(const std::string& a, const std::string& b) {
     return a.size() < b.size();
 }
 
+// Cut at the end of a line too short to hold the whole key, never read past it.
 std::string_view KeyOf(std::string_view line) {
     return Field(line, RecordHead::kRaceKey);
 }

@@ -48,22 +48,26 @@ void ApplyHandInput(RaceDay& day, std::string_view rumaBytes) {
 
 void ApplyRaceComments(RaceDay& day, std::string_view csvBytes) {
     std::vector<std::string_view> lines = keiba::SplitLines(csvBytes);
-    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+    // The last comment of a race is the one kept, so the lines are read from the end and each
+    // race's comment is gathered once: a damaged file of many unclosed comments, each running
+    // on to the end of the file, costs one gathering per race rather than one per line.
+    std::array<bool, kMaxRaces> done{};
+    for (std::size_t i = lines.size() >= 2 ? lines.size() - 1 : 0; i-- > 0;) {
         std::size_t at = lines[i].find(",\"");
-        if (at == std::string_view::npos) continue;
+        constexpr std::size_t kKey = jvdata::RecordHead::kRaceKey.width;
+        if (at == std::string_view::npos || lines[i].size() < kKey) continue;
+        std::string_view key = lines[i].substr(0, kKey);
+        std::size_t r = 0;
+        while (r < kMaxRaces && day.gDayRaces[r].Key().Text() != key) ++r;
+        if (r == kMaxRaces || done[r]) continue;
         std::string comment(lines[i].substr(at + 2));
         for (std::size_t j = i + 1; j < lines.size() && lines[j] != "\""; ++j) {
             comment += "\r\n";
             comment += lines[j];
         }
-        if (comment.empty() || lines[i].size() < jvdata::RecordHead::kRaceKey.width) continue;
-        std::string_view key = lines[i].substr(0, jvdata::RecordHead::kRaceKey.width);
-        for (std::size_t r = 0; r < kMaxRaces; ++r) {
-            if (day.gDayRaces[r].Key().Text() == key) {
-                day.gRaceTexts[r].RaceComment = comment;
-                break;
-            }
-        }
+        if (comment.empty()) continue;
+        day.gRaceTexts[r].RaceComment = std::move(comment);
+        done[r] = true;
     }
 }
 

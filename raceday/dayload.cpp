@@ -551,6 +551,8 @@ bool HrReadBtnClick(RaceDay& day, const std::string& stem, DayLoadHost& host,
         for (std::size_t i = 0; i < n; ++i) {
             std::string_view rec = jvdata::RecordAt(*hrFile, jvdata::kHrLength, i);
             jvdata::RaceKey key = jvdata::RaceKey::Of(rec);
+            // A record without a race key is no race's; it would match an empty slot.
+            if (keiba::TrimBlanks(key.Text()).empty()) continue;
             for (std::size_t r = 0; r < kMaxRaces; ++r) {
                 if (day.gDayRaces[r].Key() != key) continue;
                 day.gDayPayouts[r].Assign(rec);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <system_error>
 
 namespace search {
@@ -331,9 +332,12 @@ double NeraiDecimal(std::string_view field) {
     if (!t.empty() && t.front() == '+') t.remove_prefix(1);
     if (t.empty()) return 0.0;
     double value = 0.0;
-    // from_chars ignores the locale, which a Qt application sets from the desktop.
-    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-    if (ec != std::errc() || end != t.data() + t.size()) return 0.0;
+    // from_chars ignores the locale, which a Qt application sets from the desktop. Only the
+    // plain form the editor writes is a number: "1e300", "inf" and "nan" in a damaged file
+    // would give the matcher tenths it cannot round.
+    auto [end, ec] =
+        std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::fixed);
+    if (ec != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) return 0.0;
     return value;
 }
 

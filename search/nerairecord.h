@@ -132,7 +132,8 @@ NeraiLoad DecodeNerai(const TNeraiRecord& record);
 
 // The number rules of the record (shared with the matcher): an integer is leading blanks, an
 // optional sign and digits, and 0 when anything else stands in the field (a trailing blank too);
-// a decimal is a number with blanks around it allowed, 0 when it is not one.
+// a decimal is a plain decimal number (sign, digits, point; no exponent, infinity or NaN) with
+// blanks around it allowed, 0 when it is not one.
 int NeraiInteger(std::string_view field);
 double NeraiDecimal(std::string_view field);
 

@@ -262,6 +262,23 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     EXPECT_FALSE(raceday::HrReadBtnClick(Day(), Stem("20261206"), host, dir.path()));
 }
 
+TEST_F(DayFixture, ResultsReReadFilesAPayoutWithoutARaceKeyNowhere) {
+    WriteRaces("20261206", {Ra("20261206", "05", 1, 8), Ra("20261206", "05", 2, 8)});
+    ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
+    Day().gCurRace = 5; // an empty slot is shown
+    // A damaged payout file: a record whose race key is blank, placing runner 3 first.
+    std::string blankKey = MakeRecord("HR", std::string(16, ' '));
+    jvdata::SetField(blankKey, 142, 13, "0300000012001");
+    WriteBytes(DataFile(Stem("20261206") + ".jvHR"), blankKey);
+
+    EXPECT_FALSE(raceday::HrReadBtnClick(Day(), Stem("20261206"), host, dir.path()));
+    for (std::size_t r = 0; r < raceday::kMaxRaces; ++r) {
+        EXPECT_TRUE(Day().gDayPayouts[r].IsBlank()) << r;
+        EXPECT_EQ(Day().gRaceCalc[r].PayoutSeen, 0) << r;
+        EXPECT_TRUE(Day().gDayHorses[r][2].IsBlank()) << r;
+    }
+}
+
 TEST_F(DayFixture, HostileFilesLoadWhatIsSound) {
     std::string tooMany = Ra("20261206", "05", 1, 25);
     std::string raceZero = Ra("20261206", "05", 0, 5);

@@ -17,6 +17,20 @@ TEST(NeraiRecord, ADecimalEditWithATrailingPointIsSavedWhole) {
     EXPECT_EQ(encoded.record->Field(NeraiOffset(0, kHiLvShorituMin) + 1, 5), " 12.0");
 }
 
+// A damaged set file may hold any five characters in a decimal field; only the plain form
+// the editor writes is a number, so the matcher never gets an infinite or huge bound.
+TEST(NeraiRecord, DecimalFieldsReadOnlyPlainNumbers) {
+    struct {
+        std::string_view field;
+        double value;
+    } cases[] = {
+        {" 12.5", 12.5}, {"+1.5 ", 1.5}, {" -3.0", -3.0}, {"  7  ", 7.0},
+        {"     ", 0.0},  {"12.5x", 0.0}, {"  inf", 0.0},  {"  nan", 0.0},
+        {"-INF ", 0.0},  {"1e300", 0.0}, {" 1E2 ", 0.0},
+    };
+    for (auto c : cases) EXPECT_EQ(NeraiDecimal(c.field), c.value) << c.field;
+}
+
 TEST(NeraiRecord, ALoadKeepsSpinEditsForZeroOrBlankAndEmptiesBlankDecimals) {
     TNeraiRecord rec = testsupport::DefaultSet();
     testsupport::Put(rec, 0, kTanNinMin, " 0");

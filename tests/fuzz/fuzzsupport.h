@@ -1,0 +1,152 @@
+#pragma once
+// Shared pieces of the fuzz targets: the invariant check, the splitting of one input into the
+// several files or texts a reader takes, a scratch folder, and an independent line splitter.
+//
+// Every target defines LLVMFuzzerTestOneInput. Built with -fsanitize=fuzzer it is a libFuzzer
+// target; linked with replaymain.cpp it is a replay program over corpus files (CTest runs it).
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace fuzz {
+
+[[noreturn]] inline void Fail(const char* what, const char* file, int line) {
+    std::fprintf(stderr, "%s:%d: invariant broken: %s\n", file, line, what);
+    std::abort();
+}
+
+} // namespace fuzz
+
+// An invariant of the reader under test; a broken one aborts, so libFuzzer keeps the input.
+#define FUZZ_CHECK(cond)                                                                           \
+    do {                                                                                           \
+        if (!(cond)) ::fuzz::Fail(#cond, __FILE__, __LINE__);                                      \
+    } while (0)
+
+namespace fuzz {
+
+// The pieces of an input, in order: the readers that take several files take one piece each.
+// The separator is text a real record or setting never holds; the seeds carry it, so the
+// mutations keep the pieces apart.
+inline constexpr std::string_view kSeparator = "=#FUZZ#=";
+
+inline std::vector<std::string_view> Pieces(std::string_view data) {
+    std::vector<std::string_view> pieces;
+    for (;;) {
+        std::size_t at = data.find(kSeparator);
+        if (at == std::string_view::npos) break;
+        pieces.push_back(data.substr(0, at));
+        data.remove_prefix(at + kSeparator.size());
+    }
+    pieces.push_back(data);
+    return pieces;
+}
+
+inline std::string Join(const std::vector<std::string>& pieces) {
+    std::string out;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) out += kSeparator;
+        out += pieces[i];
+    }
+    return out;
+}
+
+inline std::string_view Piece(const std::vector<std::string_view>& pieces, std::size_t i) {
+    return i < pieces.size() ? pieces[i] : std::string_view();
+}
+
+// Lines as a text file holds them: split at LF, one CR before it dropped, nothing after a
+// final LF. Written here again so the targets do not check a reader with its own helper.
+inline std::vector<std::string_view> TextLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    while (!bytes.empty()) {
+        std::size_t nl = bytes.find('\n');
+        std::string_view line = bytes.substr(0, nl);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        if (nl == std::string_view::npos) break;
+        bytes.remove_prefix(nl + 1);
+    }
+    return lines;
+}
+
+// The text without the blanks and control characters around it (bytes up to 0x20), as the
+// platform's trim removes them.
+inline std::string_view Trimmed(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    return s;
+}
+
+// One scratch folder per process, removed when the process ends normally.
+class Scratch {
+public:
+    Scratch() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kestrane-fuzz-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        root_ = pattern;
+    }
+    ~Scratch() {
+        std::error_code ec;
+        std::filesystem::remove_all(root_, ec);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    const std::filesystem::path& Root() const { return root_; }
+    // An empty folder under the scratch folder, emptied again on every call.
+    std::filesystem::path Fresh(std::string_view name) const {
+        std::filesystem::path p = root_ / name;
+        std::error_code ec;
+        std::filesystem::remove_all(p, ec);
+        std::filesystem::create_directories(p);
+        return p;
+    }
+
+private:
+    std::filesystem::path root_;
+};
+
+inline const Scratch& Workspace() {
+    static const Scratch scratch;
+    return scratch;
+}
+
+inline std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "cannot read %s\n", path.c_str());
+        std::abort();
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Every regular file below `root` by its path relative to it (generic form) with its bytes.
+inline std::map<std::string, std::string> FilesBelow(const std::filesystem::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        if (e.is_regular_file())
+            files[std::filesystem::relative(e.path(), root).generic_string()] = ReadAll(e.path());
+    return files;
+}
+
+// Writes a file whole, creating its folder; aborts when it cannot (the scratch folder is ours).
+// A plain write, so that setting a case up does not go through the writers under test.
+inline void PutFile(const std::filesystem::path& path, std::string_view bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) std::abort();
+}
+
+} // namespace fuzz
