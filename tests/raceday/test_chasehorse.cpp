@@ -6,28 +6,7 @@
 
 using namespace testsupport;
 
-namespace {
-
-class ChaseRaceTest : public DayFixture {
-protected:
-    // Race 3 of Tokyo with `runners` runners; its record fields as given.
-    void LoadRace(int runners, const std::vector<std::pair<int, std::string>>& fields) {
-        std::string ra = Ra("20261128", "05", 3, runners, "1540");
-        for (const auto& [pos, value] : fields)
-            jvdata::SetField(ra, static_cast<std::size_t>(pos), value.size(), value);
-        std::vector<std::string> runnersSe;
-        for (int h = 1; h <= runners; ++h)
-            runnersSe.push_back(
-                Se("20261128", "05", 3, h, "20201000" + Two(h), "ウマ" + std::to_string(h)));
-        WriteRaces("20261128", {ra, Ra("20261128", "05", 4, 5)});
-        WriteRunners("20261128", "東京", runnersSe);
-        ASSERT_EQ(Load("20261128"), raceday::DayLoadResult::Loaded);
-    }
-};
-
-} // namespace
-
-class ChaseHorseTest : public ChaseRaceTest {
+class ChaseHorseTest : public OneRaceFixture {
 protected:
     std::string Line(int h) {
         const jvdata::TJvSE& se = Day().gDayHorses[0][static_cast<std::size_t>(h)];
