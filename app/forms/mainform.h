@@ -69,11 +69,13 @@ class StringGrid;
 
 namespace betting {
 class BetPage;
-}
+class TUserKaimeForm;
+} // namespace betting
 
 namespace search {
 class TNeraiGaitoForm;
 class NeraiSlotPanel;
+class TRInputForm;
 class TShutugenForm;
 } // namespace search
 
@@ -84,8 +86,6 @@ class FetchTimers;
 namespace app {
 
 class TPrgrsForm;
-class TRInputForm;
-class TUserKaimeForm;
 
 class TMainForm : public QMainWindow,
                   public raceday::DayLoadHost,
@@ -101,8 +101,9 @@ public:
     // The forms created after this one that the window's handlers use.
     // The R-horse search form gets the four target combos and refreshes the user settings'
     // lists; the hit list is filled by NeraiGaitoBtnClick.
-    void AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen, TRInputForm* rinput,
-                     search::TNeraiGaitoForm* gaito, TUserKaimeForm* userKaime);
+    void AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen,
+                     search::TRInputForm* rinput, search::TNeraiGaitoForm* gaito,
+                     betting::TUserKaimeForm* userKaime);
 
     jvdata::TJVLink* JVLink1() const { return jvLink_.get(); }
     const std::filesystem::path& AppDir() const { return appDir_; }
@@ -267,9 +268,9 @@ private:
 
     TPrgrsForm* prgrsForm_ = nullptr;
     search::TShutugenForm* shutugenForm_ = nullptr;
-    TRInputForm* rinputForm_ = nullptr;
+    search::TRInputForm* rinputForm_ = nullptr;
     search::TNeraiGaitoForm* gaitoForm_ = nullptr;
-    TUserKaimeForm* userKaimeForm_ = nullptr;
+    betting::TUserKaimeForm* userKaimeForm_ = nullptr;
 
     betting::BetPage* betPage_ = nullptr;
     search::NeraiSlotPanel* neraiSlots_ = nullptr;

@@ -5,9 +5,8 @@
 
 #include "app/forms/aboutbox.h"
 #include "app/forms/prgrsform.h"
-#include "app/forms/rinputform.h"
-#include "app/forms/userkaimeform.h"
 #include "betting/forms/betpage.h"
+#include "betting/forms/userkaimeform.h"
 #include "controls/folderviewer.h"
 #include "controls/label3d.h"
 #include "controls/numedit.h"
@@ -17,6 +16,7 @@
 #include "fetch/forms/ozgettimeform.h"
 #include "search/forms/neraigaitoform.h"
 #include "search/forms/neraislotpanel.h"
+#include "search/forms/rinputform.h"
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
 #include "tests/search/neraifixture.h"
@@ -260,8 +260,9 @@ TEST_F(MainFormTest, HandInputNeedsALoadedDayWithRaces) {
     ChooseDay(QStringLiteral("2026年11月28日"));
     EXPECT_EQ(notifier.messages.back(), "1レースはデータが不十分です。");
     int shownRow = -2;
-    main.SetModalHookForTest(
-        [&](QDialog& d) { shownRow = static_cast<app::TRInputForm&>(d).DatList()->currentRow(); });
+    main.SetModalHookForTest([&](QDialog& d) {
+        shownRow = static_cast<search::TRInputForm&>(d).DatList()->currentRow();
+    });
     main.HdInputBtnClick();
     EXPECT_EQ(shownRow, 0);
 }
