@@ -40,6 +40,7 @@ class QComboBox;
 class QDialog;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
@@ -64,6 +65,7 @@ struct RaceHeader;
 namespace views {
 class DetailFilterBar;
 class GridCopyMenu;
+class OddsSortBar;
 class StringGrid;
 } // namespace views
 
@@ -150,6 +152,16 @@ public:
     void FoldHyoClick();
     void N30Click(); // 携帯へ転送する
     void AutoOzCheckClick();
+    // mainform_statspage.cpp: the 統計 tab
+    void Shukei2BtnClick() {} // 集計: no action
+    void SaveBtnClick();
+    void LoadBtnClick();
+    void CalcBtn2Click();
+    // mainform_exports.cpp: the R-horse CSV files
+    void N37Click();      // R馬, Rレベル
+    void GiveGet1Click(); // Get・Give
+    void N39Click() {}    // 勝ち上り馬: no action
+    void CSV2Click();     // CSVﾌｧｲﾙ出力先ﾌｫﾙﾀﾞ指定
 
     // --- raceday::DayLoadHost (mainform_dayloadhost.cpp) ---
     void PrepareForLoad(bool isToday) override;
@@ -232,6 +244,10 @@ private:
     QWidget* BuildCardPage();
     QWidget* BuildDetailPage();
     QWidget* BuildCheckPage();
+    QWidget* BuildStatsPage();
+    QWidget* BuildOddsPage();
+    void BuildExportMenuItems(QMenu* csv);
+    void BuildExportFolderItem(QMenu* option);
     QWidget* BuildResultPage();
     void BuildHiddenButtons(QWidget* holder);
     QPushButton* HiddenButton(const char* name, const QString& caption);
@@ -277,6 +293,8 @@ private:
     fetch::FetchTimers* timers_ = nullptr;
     views::GridCopyMenu* copyMenu_ = nullptr;
     views::DetailFilterBar* filterBar_ = nullptr;
+    views::OddsSortBar* oddsSort_ = nullptr;
+    QLineEdit* StatsFileEdit = nullptr; // Edit1 of the 統計 tab
     int busyCursors_ = 0;
 
     std::map<QString, views::StringGrid*> grids_;

@@ -301,12 +301,15 @@ TEST_F(SampleTest, AnEightRunnerRaceFillsEveryGridInOrder) {
     ChooseDay(QStringLiteral("2026年11月28日"));
     std::vector<std::string> clicks;
     auto* stake = Find<controls::TSaNumEditExC>("SaNumEditExC1");
-    for (const char* name : {"sisushutubaBtn", "SpeedButton14", "JikuHimoBtn", "KaimeMakeBtn"}) {
-        QObject::connect(Find<QPushButton>(name), &QPushButton::clicked, &main, [&, name] {
-            clicks.push_back(name + (":" + stake->Text()));
-            EXPECT_TRUE(Grid("StringGrid10")->isHidden()); // never shown half-filled
-        });
-    }
+    auto record = [&](const char* name) {
+        clicks.push_back(name + (":" + stake->Text()));
+        EXPECT_TRUE(Grid("StringGrid10")->isHidden()); // never shown half-filled
+    };
+    for (const char* name : {"sisushutubaBtn", "JikuHimoBtn", "KaimeMakeBtn"})
+        QObject::connect(Find<QPushButton>(name), &QPushButton::clicked, &main,
+                         [&, name] { record(name); });
+    QObject::connect(Find<controls::TLbSpeedButton>("SpeedButton14"),
+                     &controls::TLbSpeedButton::OnClick, &main, [&] { record("SpeedButton14"); });
     auto* list = Find<QListWidget>("DatList");
     Day().RaceAmounts[9] = 1200;
     list->setCurrentRow(9); // 東京10R, eight runners
