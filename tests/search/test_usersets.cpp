@@ -1,0 +1,129 @@
+#include "search/usersets.h"
+
+#include "tests/raceday/dayfixture.h"
+#include "tests/search/neraifixture.h"
+
+using namespace search;
+using namespace testsupport;
+
+namespace fs = std::filesystem;
+
+TEST(UserSetLine, FourQuotedFieldsAndBack) {
+    const UserSetting s{"A", "X", "Y", "Z"};
+    EXPECT_EQ(UserSettingLine(s), "\"A\",\"X\",\"Y\",\"Z\"");
+    EXPECT_EQ(ParseUserSetting(UserSettingLine(s)), s);
+    // A quote in a name is doubled, so the line still reads back as its four fields.
+    const UserSetting quoted{"a\"b", "X", "Y", "Z"};
+    EXPECT_EQ(UserSettingLine(quoted), "\"a\"\"b\",\"X\",\"Y\",\"Z\"");
+    EXPECT_EQ(ParseUserSetting(UserSettingLine(quoted)), quoted);
+}
+
+TEST(UserSetLine, ShortOrOddLinesReadMissingFieldsAsEmpty) {
+    EXPECT_EQ(ParseUserSetting("\"A\",\"X\""), (UserSetting{"A", "X", "", ""}));
+    EXPECT_EQ(ParseUserSetting(""), (UserSetting{}));
+    EXPECT_EQ(ParseUserSetting("just text"), (UserSetting{"just", "text", "", ""}));
+    EXPECT_EQ(ParseUserSetting("\"A\",\"X\",\"Y\",\"Z\",\"extra\""),
+              (UserSetting{"A", "X", "Y", "Z"}));
+}
+
+class UserSetListTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    fs::path path = dir / "UserSet.usd";
+};
+
+TEST_F(UserSetListTest, StoreReplaceAndDeleteRewriteTheFileWhole) {
+    UserSetList list;
+    list.Load(path); // no file yet
+    EXPECT_EQ(list.Count(), 0);
+    ASSERT_TRUE(list.Put(-1, {"A", "X", "Y", "Z"}, path));
+    ASSERT_TRUE(list.Put(-1, {"B", "X", "X", "X"}, path));
+    EXPECT_EQ(Slurp(path), "\"A\",\"X\",\"Y\",\"Z\"\r\n\"B\",\"X\",\"X\",\"X\"\r\n");
+    ASSERT_TRUE(list.Put(0, {"A", "Z", "Z", "Z"}, path));
+    EXPECT_EQ(Slurp(path), "\"A\",\"Z\",\"Z\",\"Z\"\r\n\"B\",\"X\",\"X\",\"X\"\r\n");
+
+    UserSetList again;
+    again.Load(path);
+    ASSERT_EQ(again.Count(), 2);
+    EXPECT_EQ(again.At(1), (UserSetting{"B", "X", "X", "X"}));
+    EXPECT_EQ(again.At(2), UserSetting{}); // past the end
+
+    ASSERT_TRUE(again.Remove(0, path));
+    ASSERT_TRUE(again.Remove(0, path));
+    EXPECT_EQ(Slurp(path), "");
+    EXPECT_EQ(again.Count(), 0);
+}
+
+TEST_F(UserSetListTest, AFailedWriteKeepsTheListAsItWas) {
+    UserSetList list;
+    ASSERT_TRUE(list.Put(-1, {"A", "X", "Y", "Z"}, path));
+    const fs::path nowhere = dir / "missing" / "UserSet.usd";
+    keiba::IoResult io = list.Put(-1, {"B", "X", "Y", "Z"}, nowhere);
+    EXPECT_FALSE(io);
+    EXPECT_NE(io.message.find(nowhere.string()), std::string::npos);
+    EXPECT_FALSE(list.Remove(0, nowhere));
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.At(0).name, "A");
+}
+
+// Two races of three runners; the R code of this run (block A) is R+ for runner 1 of race 0 and
+// runner 3 of race 1.
+class UserNeraiTest : public DayFixture {
+protected:
+    void SetUp() override {
+        DayFixture::SetUp();
+        for (std::size_t r = 0; r < 2; ++r) {
+            RunnerData data;
+            Day().gDayRaces[r] = data.race;
+            Day().gDayRaces[r].SetField(882, 2, "03");
+        }
+        Day().gDayRaceCount = 2;
+        Day().gDayHorseAnalysis[0][0].SetField(227 + 28, 1, "1");
+        Day().gDayHorseAnalysis[1][2].SetField(227 + 28, 1, "1");
+        TNeraiRecord rPlus = OpenSet();
+        Put(rPlus, 0, kRUmaFlags, "100");
+        fs::create_directories(dir / "nerai");
+        ASSERT_TRUE(WriteNeraiFile("open", OpenSet()));
+        ASSERT_TRUE(WriteNeraiFile("rplus", rPlus));
+        WriteBytes(dir / "nerai" / "short.nri", "0");
+    }
+    // The flags of set u as "race:runner" of the matching runners.
+    std::vector<std::string> Flagged(int u) {
+        std::vector<std::string> out;
+        for (std::size_t r = 0; r < raceday::kMaxRaces; ++r)
+            for (std::size_t h = 0; h < raceday::kMaxRunners; ++h)
+                if (Day().gRaceCalc[r].UserNeraiMatch[h][static_cast<std::size_t>(u - 1)])
+                    out.push_back(std::to_string(r) + ":" + std::to_string(h + 1));
+        return out;
+    }
+};
+
+TEST_F(UserNeraiTest, EachSetFlagsExactlyItsRunners) {
+    UserNeraiSets sets(Day());
+    ASSERT_EQ(sets.Load(1, "rplus"), NeraiSlotResult::Loaded);
+    ASSERT_EQ(sets.Load(2, "open"), NeraiSlotResult::Loaded);
+    // A stale flag of an earlier day is cleared by the search.
+    Day().gRaceCalc[5].UserNeraiMatch[0] = {1, 1, 1};
+    sets.Search({true, true, true}, 2);
+    EXPECT_EQ(Flagged(1), (std::vector<std::string>{"0:1", "1:3"}));
+    EXPECT_EQ(Flagged(2).size(), 6u); // independent of the axis set
+    EXPECT_TRUE(Flagged(3).empty());  // never loaded: a blank set matches nothing
+
+    // An inactive set and races past the race list stay unflagged.
+    sets.Search({true, false, false}, 1);
+    EXPECT_EQ(Flagged(1), std::vector<std::string>{"0:1"});
+    EXPECT_TRUE(Flagged(2).empty());
+}
+
+TEST_F(UserNeraiTest, AMissingOrShortFileLoadsNothing) {
+    UserNeraiSets sets(Day());
+    ASSERT_EQ(sets.Load(1, "rplus"), NeraiSlotResult::Loaded);
+    EXPECT_EQ(sets.Load(1, "gone"), NeraiSlotResult::Missing);
+    EXPECT_TRUE(notifier.messages.empty());
+    EXPECT_EQ(sets.Load(1, "short"), NeraiSlotResult::Unreadable);
+    EXPECT_EQ(notifier.beeps, 1);
+    EXPECT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(sets.HeldName(1), "rplus");
+    sets.Search({true, false, false}, 2);
+    EXPECT_EQ(Flagged(1).size(), 2u);
+}
