@@ -68,6 +68,7 @@ TUserKaimeForm::TUserKaimeForm(raceday::RaceDay& day, QWidget* parent)
         setsBox->addWidget(new QLabel(QString::fromUtf8(captions[u - 1]), this), u - 1, 0);
         setsBox->addWidget(combo, u - 1, 1);
     }
+    setsBox->setColumnStretch(1, 1);
     outer->addLayout(setsBox);
 
     outer->addWidget(

@@ -4,6 +4,9 @@
 #include "keiba/markconv.h"
 #include "tests/app/mainfixture.h"
 
+#include "controls/folderviewer.h"
+
+#include <QFileDialog>
 #include <QListWidget>
 
 using namespace testsupport;
@@ -91,4 +94,35 @@ TEST_F(Exports, FailedWritesNameTheirFileAndAreNeverConfirmed) {
     const std::string give = Slurp(dir / "elsewhere" / "Give20261128.csv");
     EXPECT_EQ(give, Slurp(dir / "elsewhere" / "Get20261128.csv"));
     EXPECT_TRUE(give.starts_with(std::string(Day().gDayRaces[0].KeyText()) + "01,\r\n"));
+}
+
+TEST_F(MainFormTest, AnExportWithoutRacesWritesNothingAndSaysWhy) {
+    fs::create_directories(dir / "Data");
+    WriteBytes(dir / "Data" / "2026年11月29日.jvHR", "");
+    Start();
+    auto* combo = Find<QComboBox>("DateCombo");
+    combo->addItem(QStringLiteral("2026年11月29日"));
+    ChooseDay(QStringLiteral("2026年11月29日")); // no race file: an empty race list
+    notifier.messages.clear();
+    Find<QAction>("N37")->trigger();
+    Find<QAction>("GiveGet1")->trigger();
+    EXPECT_EQ(notifier.messages,
+              (std::vector<std::string>{"ﾃﾞｰﾀが不十分のようです。", "ﾃﾞｰﾀが不十分のようです。"}));
+    EXPECT_TRUE(fs::is_empty(dir / "CSV"));
+}
+
+TEST_F(MainFormTest, TheGetGiveFolderIsChosenFromTheCsvFolder) {
+    Start();
+    auto* viewer = Find<controls::TFolderViewerEx>("FolderViewerEx1");
+    QString title, start;
+    viewer->SetExecHook([&](QFileDialog& d) {
+        title = d.windowTitle();
+        start = d.directory().absolutePath();
+        d.setDirectory(QPath(dir.path()));
+        return int(QDialog::Accepted);
+    });
+    Find<QAction>("CSV2")->trigger();
+    EXPECT_EQ(title, QStringLiteral("CSVﾌｧｲﾙ出力先ﾌｫﾙﾀﾞの指定"));
+    EXPECT_EQ(start, QPath(dir / "CSV"));
+    EXPECT_EQ(Ini().ReadString("Dir", "CSV1", ""), dir.path().string());
 }

@@ -22,6 +22,10 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::Q;
 
+// The R code of this run in an analysis record (1-based).
+constexpr std::size_t kRCodePos =
+    jvdata::TAnalysisRecord::kThisRunPos + jvdata::TAnalysisRun::kRCode.pos - 1;
+
 // A race of five runners that every open set passes; runners 2 and 4 are R+ in this run.
 class UserKaimeFormTest : public testsupport::BetDay {
 protected:
@@ -33,7 +37,7 @@ protected:
         SetRace(5);
         day().gDayRaceCount = 1;
         for (int h : {1, 3})
-            day().gDayHorseAnalysis[0][static_cast<std::size_t>(h)].SetField(227 + 28, 1, "1");
+            day().gDayHorseAnalysis[0][static_cast<std::size_t>(h)].SetField(kRCodePos, 1, "1");
         search::TNeraiRecord rPlus = testsupport::OpenSet();
         testsupport::Put(rPlus, 0, search::kRUmaFlags, "100");
         ASSERT_TRUE(search::WriteNeraiFile("X", rPlus));

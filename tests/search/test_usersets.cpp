@@ -8,6 +8,10 @@ using namespace testsupport;
 
 namespace fs = std::filesystem;
 
+// The R code of this run in an analysis record (1-based).
+constexpr std::size_t kRCodePos =
+    jvdata::TAnalysisRecord::kThisRunPos + jvdata::TAnalysisRun::kRCode.pos - 1;
+
 TEST(UserSetLine, FourQuotedFieldsAndBack) {
     const UserSetting s{"A", "X", "Y", "Z"};
     EXPECT_EQ(UserSettingLine(s), "\"A\",\"X\",\"Y\",\"Z\"");
@@ -78,8 +82,8 @@ protected:
             Day().gDayRaces[r].SetField(882, 2, "03");
         }
         Day().gDayRaceCount = 2;
-        Day().gDayHorseAnalysis[0][0].SetField(227 + 28, 1, "1");
-        Day().gDayHorseAnalysis[1][2].SetField(227 + 28, 1, "1");
+        Day().gDayHorseAnalysis[0][0].SetField(kRCodePos, 1, "1");
+        Day().gDayHorseAnalysis[1][2].SetField(kRCodePos, 1, "1");
         TNeraiRecord rPlus = OpenSet();
         Put(rPlus, 0, kRUmaFlags, "100");
         fs::create_directories(dir / "nerai");
