@@ -6,7 +6,6 @@
 #include "app/forms/aboutbox.h"
 #include "app/forms/prgrsform.h"
 #include "betting/forms/betpage.h"
-#include "betting/forms/userkaimeform.h"
 #include "controls/folderviewer.h"
 #include "controls/label3d.h"
 #include "controls/numedit.h"
@@ -444,7 +443,7 @@ TEST_F(WiringTest, ATargetSlotMarksTheRunnersAndTheHitListShowsThem) {
     EXPECT_EQ(count.trimmed().toInt(), hitRows);
 }
 
-TEST_F(WiringTest, TheUserSettingsMarkTheRunnersOfTheBetTabsUserMode) {
+TEST_F(WiringTest, TheDayLoadSearchesTheUserSetsBeforeTheFirstMarks) {
     OwnTargetFolder();
     ASSERT_TRUE(search::WriteNeraiFile("open", OpenSet()));
     // The bet tab in user mode from the start: the day load must search the user sets before
@@ -460,20 +459,6 @@ TEST_F(WiringTest, TheUserSettingsMarkTheRunnersOfTheBetTabsUserMode) {
         EXPECT_EQ(marks->Cells(8, row), QStringLiteral("◎")) << row;
     EXPECT_EQ(marks->Cells(9, 1), QString());
 
-    // A set chosen in the form applies when it closes.
-    Find<QListWidget>("DatList")->setCurrentRow(kEightRunners);
-    Main().SetModalHookForTest([](QDialog& d) {
-        auto* form = qobject_cast<betting::TUserKaimeForm*>(&d);
-        ASSERT_NE(form, nullptr);
-        QComboBox* partners = form->NeraiKaimeCombo(2);
-        partners->setCurrentIndex(partners->findText(QStringLiteral("open")));
-        Q_EMIT partners->activated(partners->currentIndex());
-    });
-    Find<QAction>("K1")->trigger();
-    for (int row = 1; row <= 8; ++row) {
-        EXPECT_EQ(marks->Cells(8, row), QStringLiteral("◎")) << row;
-        EXPECT_EQ(marks->Cells(9, row), QStringLiteral("▲")) << row;
-    }
     EXPECT_TRUE(notifier.messages.empty());
 }
 

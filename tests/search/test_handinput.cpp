@@ -34,20 +34,6 @@ RumaEntry Entry(int level, std::initializer_list<std::pair<int, int>> marks) {
 
 } // namespace
 
-TEST(HandInput, AFirstSaveWritesEveryRaceOfTheDay) {
-    const std::string bytes = UpdateRumaFile(std::nullopt, Keys(12), Key(5), Entry(6, {{3, 2}}));
-    ASSERT_TRUE(bytes.ends_with("\r\n"));
-    const std::vector<std::string> lines = Lines(bytes);
-    ASSERT_EQ(lines.size(), 12u);
-    for (int n = 1; n <= 12; ++n) {
-        if (n == 5) continue;
-        EXPECT_EQ(lines[static_cast<std::size_t>(n - 1)], Key(n) + std::string(19, ' '));
-    }
-    EXPECT_EQ(lines[4], Key(5) + "6" + "002" + std::string(15, '0'));
-    EXPECT_EQ(ReadRumaEntry(bytes, Key(5)), Entry(6, {{3, 2}}));
-    EXPECT_EQ(ReadRumaEntry(bytes, Key(4)), RumaEntry{}); // a race never edited
-}
-
 TEST(HandInput, LaterSavesReplaceEveryLineOfTheRaceAndKeepTheRest) {
     const std::string file = Key(1) + "1100000000000000000\r\n" + Key(2) + std::string(19, ' ') +
                              "\r\n" + Key(1) + "2000000000000000000\r\n";
@@ -55,12 +41,6 @@ TEST(HandInput, LaterSavesReplaceEveryLineOfTheRaceAndKeepTheRest) {
         Lines(UpdateRumaFile(file, Keys(12), Key(1), Entry(7, {{1, 1}, {18, 2}})));
     const std::string line = Key(1) + "7" + "1" + std::string(16, '0') + "2";
     EXPECT_EQ(lines, (std::vector<std::string>{line, Key(2) + std::string(19, ' '), line}));
-
-    // A race whose line the file lacks gets one at the end: the input is never dropped.
-    const std::vector<std::string> added =
-        Lines(UpdateRumaFile(file, Keys(12), Key(9), Entry(4, {})));
-    ASSERT_EQ(added.size(), 4u);
-    EXPECT_EQ(added[3], Key(9) + "4" + std::string(18, '0'));
 }
 
 TEST(HandInput, OnlyAWholeLineIsRead) {
@@ -68,8 +48,6 @@ TEST(HandInput, OnlyAWholeLineIsRead) {
     EXPECT_EQ(read("5120000000000000000").level, 5);
     EXPECT_EQ(read("512000000000000000"), RumaEntry{}); // 30 characters
     EXPECT_EQ(read("51200000000000000000"), RumaEntry{});
-    EXPECT_EQ(read("9120000000000000000"), Entry(0, {{1, 1}, {2, 2}})); // no level 9
-    EXPECT_EQ(read("x3x0000000000000000"), RumaEntry{});
     // The first line of the race is the one read.
     EXPECT_EQ(
         ReadRumaEntry(Key(3) + "1000000000000000000\r\n" + Key(3) + "2000000000000000000", Key(3))

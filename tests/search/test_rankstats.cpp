@@ -91,25 +91,3 @@ TEST(RankStats, ARankBeyondEighteenLeavesOnlyItsTableAlone) {
     EXPECT_EQ(Column(s, 7, 11)[4], "      3");
     EXPECT_EQ(Column(s, 1, 11)[2], "      0");
 }
-
-TEST(RankStats, AveragesRoundHalfAwayFromZero) {
-    const StatsSummary s = ComputeRankStats(Table({
-        Row({"2", "2", "1", "1", "3", "3"}, "101", "0", "0"),
-        Row({"2", "2", "1", "1", "3", "3"}, "100", "0", "0"),
-        Row({"1", "1", "2", "2", "3", "3"}, "500", "0", "0"),
-    }));
-    EXPECT_EQ(Column(s, 2)[6], "    101"); // 100.5
-    EXPECT_EQ(Column(s, 2)[1], "  66.67");
-    EXPECT_EQ(Column(s, 3)[5], " 100.00");
-}
-
-TEST(RankStats, FilesRoundTripQuotesCommasAndBlanks) {
-    const StatsRows rows = {
-        {"h1", "h2", ""}, {"say \"hi\"", "1,200", " a b "}, {"", "", "\x93\x8c"}};
-    const std::string bytes = StatsFileBytes(rows);
-    EXPECT_TRUE(bytes.starts_with("\"h1\",\"h2\",\"\"\r\n\"say \"\"hi\"\"\",\"1,200\""));
-    EXPECT_EQ(ParseStatsFile(bytes), rows);
-    EXPECT_TRUE(ParseStatsFile("").empty());
-    // A file of another tool: unquoted fields end at commas and blanks.
-    EXPECT_EQ(ParseStatsFile("a,b c\r\n1,2\n"), (StatsRows{{"a", "b", "c"}, {"1", "2"}}));
-}

@@ -2,12 +2,10 @@
 
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
-#include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 using namespace search;
-using testsupport::TempDir;
 
 namespace {
 
@@ -76,19 +74,4 @@ TEST_F(RExports, TheDateOfTheFirstRaceNamesTheFiles) {
     EXPECT_EQ(RExportDate(*day), std::nullopt);
     day->gDayRaces[0].SetField(12, 8, "20240231");
     EXPECT_EQ(RExportDate(*day), std::nullopt);
-}
-
-TEST_F(RExports, TheConfirmationNamesBothFilesAndAFailureTheFileItFailedOn) {
-    TempDir dir;
-    EXPECT_EQ(RExportMessage(dir / "RUma20240105.csv", dir / "RLevel20240105.csv"),
-              "以下のCSVファイルを出力しました。\n" + (dir / "RUma20240105.csv").string() + "\n" +
-                  (dir / "RLevel20240105.csv").string() + "\n");
-    ASSERT_TRUE(WriteRExportPair(dir / "a.csv", "1\r\n", dir / "b.csv", "2\r\n"));
-    EXPECT_EQ(testsupport::Slurp(dir / "b.csv"), "2\r\n");
-
-    const std::filesystem::path missing = dir / "none" / "a.csv";
-    keiba::IoResult io = WriteRExportPair(missing, "1", dir / "c.csv", "2");
-    EXPECT_FALSE(io);
-    EXPECT_NE(io.message.find(missing.string()), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(dir / "c.csv"));
 }

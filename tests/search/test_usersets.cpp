@@ -12,51 +12,11 @@ namespace fs = std::filesystem;
 constexpr std::size_t kRCodePos =
     jvdata::TAnalysisRecord::kThisRunPos + jvdata::TAnalysisRun::kRCode.pos - 1;
 
-TEST(UserSetLine, FourQuotedFieldsAndBack) {
-    const UserSetting s{"A", "X", "Y", "Z"};
-    EXPECT_EQ(UserSettingLine(s), "\"A\",\"X\",\"Y\",\"Z\"");
-    EXPECT_EQ(ParseUserSetting(UserSettingLine(s)), s);
-    // A quote in a name is doubled, so the line still reads back as its four fields.
-    const UserSetting quoted{"a\"b", "X", "Y", "Z"};
-    EXPECT_EQ(UserSettingLine(quoted), "\"a\"\"b\",\"X\",\"Y\",\"Z\"");
-    EXPECT_EQ(ParseUserSetting(UserSettingLine(quoted)), quoted);
-}
-
-TEST(UserSetLine, ShortOrOddLinesReadMissingFieldsAsEmpty) {
-    EXPECT_EQ(ParseUserSetting("\"A\",\"X\""), (UserSetting{"A", "X", "", ""}));
-    EXPECT_EQ(ParseUserSetting(""), (UserSetting{}));
-    EXPECT_EQ(ParseUserSetting("just text"), (UserSetting{"just", "text", "", ""}));
-    EXPECT_EQ(ParseUserSetting("\"A\",\"X\",\"Y\",\"Z\",\"extra\""),
-              (UserSetting{"A", "X", "Y", "Z"}));
-}
-
 class UserSetListTest : public ::testing::Test {
 protected:
     TempDir dir;
     fs::path path = dir / "UserSet.usd";
 };
-
-TEST_F(UserSetListTest, StoreReplaceAndDeleteRewriteTheFileWhole) {
-    UserSetList list;
-    list.Load(path); // no file yet
-    EXPECT_EQ(list.Count(), 0);
-    ASSERT_TRUE(list.Put(-1, {"A", "X", "Y", "Z"}, path));
-    ASSERT_TRUE(list.Put(-1, {"B", "X", "X", "X"}, path));
-    EXPECT_EQ(Slurp(path), "\"A\",\"X\",\"Y\",\"Z\"\r\n\"B\",\"X\",\"X\",\"X\"\r\n");
-    ASSERT_TRUE(list.Put(0, {"A", "Z", "Z", "Z"}, path));
-    EXPECT_EQ(Slurp(path), "\"A\",\"Z\",\"Z\",\"Z\"\r\n\"B\",\"X\",\"X\",\"X\"\r\n");
-
-    UserSetList again;
-    again.Load(path);
-    ASSERT_EQ(again.Count(), 2);
-    EXPECT_EQ(again.At(1), (UserSetting{"B", "X", "X", "X"}));
-    EXPECT_EQ(again.At(2), UserSetting{}); // past the end
-
-    ASSERT_TRUE(again.Remove(0, path));
-    ASSERT_TRUE(again.Remove(0, path));
-    EXPECT_EQ(Slurp(path), "");
-    EXPECT_EQ(again.Count(), 0);
-}
 
 TEST_F(UserSetListTest, AFailedWriteKeepsTheListAsItWas) {
     UserSetList list;
@@ -89,7 +49,6 @@ protected:
         fs::create_directories(dir / "nerai");
         ASSERT_TRUE(WriteNeraiFile("open", OpenSet()));
         ASSERT_TRUE(WriteNeraiFile("rplus", rPlus));
-        WriteBytes(dir / "nerai" / "short.nri", "0");
     }
     // The flags of set u as "race:runner" of the matching runners.
     std::vector<std::string> Flagged(int u) {
@@ -117,17 +76,4 @@ TEST_F(UserNeraiTest, EachSetFlagsExactlyItsRunners) {
     sets.Search({true, false, false}, 1);
     EXPECT_EQ(Flagged(1), std::vector<std::string>{"0:1"});
     EXPECT_TRUE(Flagged(2).empty());
-}
-
-TEST_F(UserNeraiTest, AMissingOrShortFileLoadsNothing) {
-    UserNeraiSets sets(Day());
-    ASSERT_EQ(sets.Load(1, "rplus"), NeraiSlotResult::Loaded);
-    EXPECT_EQ(sets.Load(1, "gone"), NeraiSlotResult::Missing);
-    EXPECT_TRUE(notifier.messages.empty());
-    EXPECT_EQ(sets.Load(1, "short"), NeraiSlotResult::Unreadable);
-    EXPECT_EQ(notifier.beeps, 1);
-    EXPECT_EQ(notifier.messages.size(), 1u);
-    EXPECT_EQ(sets.HeldName(1), "rplus");
-    sets.Search({true, false, false}, 2);
-    EXPECT_EQ(Flagged(1).size(), 2u);
 }
