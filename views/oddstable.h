@@ -56,7 +56,7 @@ std::span<const OddsSortButton, 8> OddsSortButtons();
 class OddsSortBar : public QWidget {
     Q_OBJECT
 public:
-    OddsSortBar(GridModel& oddsTable, QWidget* parent = nullptr);
+    explicit OddsSortBar(GridModel& oddsTable, QWidget* parent = nullptr);
     controls::TLbSpeedButton* Button(int i) const { return buttons_[static_cast<std::size_t>(i)]; }
 
     // The two-key sort: the down button's primary column ascending, runs of equal text by its
