@@ -2,6 +2,7 @@
 
 #include "keiba/fileio.h"
 #include "keiba/platform.h"
+#include "search/handinput.h"
 
 #include <QComboBox>
 #include <QGridLayout>

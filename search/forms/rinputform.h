@@ -6,7 +6,6 @@
 
 #include "keiba/inigt.h"
 #include "raceday/daymodel.h"
-#include "search/handinput.h"
 
 #include <QDialog>
 
