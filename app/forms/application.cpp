@@ -4,12 +4,12 @@
 #include "app/forms/dldataform.h"
 #include "app/forms/mainform.h"
 #include "app/forms/prgrsform.h"
-#include "app/forms/rinputform.h"
-#include "app/forms/userkaimeform.h"
+#include "betting/forms/userkaimeform.h"
 #include "controls/fonts.h"
 #include "controls/qtplatform.h"
 #include "keiba/platform.h"
 #include "search/forms/neraigaitoform.h"
+#include "search/forms/rinputform.h"
 #include "search/forms/shutugenform.h"
 
 #include <QApplication>
@@ -38,11 +38,11 @@ std::unique_ptr<ApplicationForms> StartApplication(const JvLinkFactory& factory)
     TMainForm* main = forms->MainForm.get();
     forms->PrgrsForm = new TPrgrsForm(main);
     forms->ShutugenForm = new search::TShutugenForm(main);
-    forms->RInputForm = new TRInputForm(main);
+    forms->RInputForm = new search::TRInputForm(main->Day(), main);
     forms->NeraiGaitoForm = new search::TNeraiGaitoForm(main);
     forms->DeSplForm = new TDeSplForm(main);
     forms->DLDataForm = new TDLDataForm(main);
-    forms->UserKaimeForm = new TUserKaimeForm(main);
+    forms->UserKaimeForm = new betting::TUserKaimeForm(main->Day(), main);
     main->AttachForms(forms->PrgrsForm, forms->ShutugenForm, forms->RInputForm,
                       forms->NeraiGaitoForm, forms->UserKaimeForm);
     return forms;

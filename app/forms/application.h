@@ -8,8 +8,13 @@
 
 class QApplication;
 
+namespace betting {
+class TUserKaimeForm;
+}
+
 namespace search {
 class TNeraiGaitoForm;
+class TRInputForm;
 class TShutugenForm;
 } // namespace search
 
@@ -19,8 +24,6 @@ class TDeSplForm;
 class TDLDataForm;
 class TMainForm;
 class TPrgrsForm;
-class TRInputForm;
-class TUserKaimeForm;
 
 // Makes a JV-Link control; nothing when the control is not installed.
 using JvLinkFactory = std::function<std::unique_ptr<jvdata::TJVLink>()>;
@@ -30,11 +33,11 @@ struct ApplicationForms {
     std::unique_ptr<TMainForm> MainForm;
     TPrgrsForm* PrgrsForm = nullptr;
     search::TShutugenForm* ShutugenForm = nullptr;
-    TRInputForm* RInputForm = nullptr;
+    search::TRInputForm* RInputForm = nullptr;
     search::TNeraiGaitoForm* NeraiGaitoForm = nullptr;
     TDeSplForm* DeSplForm = nullptr;
     TDLDataForm* DLDataForm = nullptr;
-    TUserKaimeForm* UserKaimeForm = nullptr;
+    betting::TUserKaimeForm* UserKaimeForm = nullptr;
     ~ApplicationForms();
 };
 

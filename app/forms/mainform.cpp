@@ -3,8 +3,8 @@
 
 #include "app/forms/mainform.h"
 
-#include "app/forms/userkaimeform.h"
 #include "betting/forms/betpage.h"
+#include "betting/forms/userkaimeform.h"
 #include "controls/qtext.h"
 #include "jvdata/jvresult.h"
 #include "keiba/appdir.h"
@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
@@ -40,8 +41,9 @@ TMainForm::TMainForm(std::unique_ptr<jvdata::TJVLink> jvLink, QWidget* parent)
 
 TMainForm::~TMainForm() = default;
 
-void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen, TRInputForm* rinput,
-                            search::TNeraiGaitoForm* gaito, TUserKaimeForm* userKaime) {
+void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen,
+                            search::TRInputForm* rinput, search::TNeraiGaitoForm* gaito,
+                            betting::TUserKaimeForm* userKaime) {
     prgrsForm_ = prgrs;
     shutugenForm_ = shutugen;
     rinputForm_ = rinput;
@@ -51,6 +53,7 @@ void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen, 
         shutugenForm_->AttachTargetCombos(neraiSlots_->Combos());
         shutugenForm_->SetUserKaimeMakeList([this] { MakeUserKaimeList(); });
     }
+    if (userKaimeForm_) userKaimeForm_->SetRaceListCount([this] { return DatList->count(); });
     MakeUserKaimeList();
 }
 

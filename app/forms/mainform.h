@@ -40,6 +40,7 @@ class QComboBox;
 class QDialog;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
@@ -64,16 +65,19 @@ struct RaceHeader;
 namespace views {
 class DetailFilterBar;
 class GridCopyMenu;
+class OddsSortBar;
 class StringGrid;
 } // namespace views
 
 namespace betting {
 class BetPage;
-}
+class TUserKaimeForm;
+} // namespace betting
 
 namespace search {
 class TNeraiGaitoForm;
 class NeraiSlotPanel;
+class TRInputForm;
 class TShutugenForm;
 } // namespace search
 
@@ -84,8 +88,6 @@ class FetchTimers;
 namespace app {
 
 class TPrgrsForm;
-class TRInputForm;
-class TUserKaimeForm;
 
 class TMainForm : public QMainWindow,
                   public raceday::DayLoadHost,
@@ -101,8 +103,9 @@ public:
     // The forms created after this one that the window's handlers use.
     // The R-horse search form gets the four target combos and refreshes the user settings'
     // lists; the hit list is filled by NeraiGaitoBtnClick.
-    void AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen, TRInputForm* rinput,
-                     search::TNeraiGaitoForm* gaito, TUserKaimeForm* userKaime);
+    void AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen,
+                     search::TRInputForm* rinput, search::TNeraiGaitoForm* gaito,
+                     betting::TUserKaimeForm* userKaime);
 
     jvdata::TJVLink* JVLink1() const { return jvLink_.get(); }
     const std::filesystem::path& AppDir() const { return appDir_; }
@@ -149,6 +152,16 @@ public:
     void FoldHyoClick();
     void N30Click(); // 携帯へ転送する
     void AutoOzCheckClick();
+    // mainform_statspage.cpp: the 統計 tab
+    void Shukei2BtnClick() {} // 集計: no action
+    void SaveBtnClick();
+    void LoadBtnClick();
+    void CalcBtn2Click();
+    // mainform_exports.cpp: the R-horse CSV files
+    void N37Click();      // R馬, Rレベル
+    void GiveGet1Click(); // Get・Give
+    void N39Click() {}    // 勝ち上り馬: no action
+    void CSV2Click();     // CSVﾌｧｲﾙ出力先ﾌｫﾙﾀﾞ指定
 
     // --- raceday::DayLoadHost (mainform_dayloadhost.cpp) ---
     void PrepareForLoad(bool isToday) override;
@@ -231,6 +244,10 @@ private:
     QWidget* BuildCardPage();
     QWidget* BuildDetailPage();
     QWidget* BuildCheckPage();
+    QWidget* BuildStatsPage();
+    QWidget* BuildOddsPage();
+    void BuildExportMenuItems(QMenu* csv);
+    void BuildExportFolderItem(QMenu* option);
     QWidget* BuildResultPage();
     void BuildHiddenButtons(QWidget* holder);
     QPushButton* HiddenButton(const char* name, const QString& caption);
@@ -267,15 +284,17 @@ private:
 
     TPrgrsForm* prgrsForm_ = nullptr;
     search::TShutugenForm* shutugenForm_ = nullptr;
-    TRInputForm* rinputForm_ = nullptr;
+    search::TRInputForm* rinputForm_ = nullptr;
     search::TNeraiGaitoForm* gaitoForm_ = nullptr;
-    TUserKaimeForm* userKaimeForm_ = nullptr;
+    betting::TUserKaimeForm* userKaimeForm_ = nullptr;
 
     betting::BetPage* betPage_ = nullptr;
     search::NeraiSlotPanel* neraiSlots_ = nullptr;
     fetch::FetchTimers* timers_ = nullptr;
     views::GridCopyMenu* copyMenu_ = nullptr;
     views::DetailFilterBar* filterBar_ = nullptr;
+    views::OddsSortBar* oddsSort_ = nullptr;
+    QLineEdit* StatsFileEdit = nullptr; // Edit1 of the 統計 tab
     int busyCursors_ = 0;
 
     std::map<QString, views::StringGrid*> grids_;

@@ -5,13 +5,13 @@
 
 #include "app/forms/mainform_parts.h"
 #include "app/forms/prgrsform.h"
-#include "app/forms/rinputform.h"
-#include "app/forms/userkaimeform.h"
+#include "betting/forms/userkaimeform.h"
 #include "controls/label3d.h"
 #include "controls/qtext.h"
 #include "fetch/forms/fetchtimers.h"
 #include "keiba/sjis.h"
 #include "search/forms/neraislotpanel.h"
+#include "search/forms/rinputform.h"
 #include "views/grid.h"
 
 #include <QAction>

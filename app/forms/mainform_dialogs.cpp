@@ -5,9 +5,8 @@
 
 #include "app/forms/aboutbox.h"
 #include "app/forms/mainform_parts.h"
-#include "app/forms/rinputform.h"
-#include "app/forms/userkaimeform.h"
 #include "betting/forms/kaimesetform.h"
+#include "betting/forms/userkaimeform.h"
 #include "controls/qtext.h"
 #include "fetch/forms/getdataform.h"
 #include "fetch/forms/ozgettimeform.h"
@@ -15,6 +14,7 @@
 #include "keiba/platform.h"
 #include "keiba/sjis.h"
 #include "search/forms/neraigaitoform.h"
+#include "search/forms/rinputform.h"
 #include "search/forms/shutugenform.h"
 
 #include <QComboBox>

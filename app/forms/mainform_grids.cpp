@@ -2,10 +2,13 @@
 
 #include "app/forms/mainform.h"
 
+#include "views/abnormaltable.h"
+#include "views/cardlist.h"
 #include "views/detailcard.h"
 #include "views/grid.h"
 #include "views/gridsort.h"
 #include "views/indexcard.h"
+#include "views/oddstable.h"
 
 #include <QCursor>
 #include <QHeaderView>
@@ -93,7 +96,7 @@ void TMainForm::SetUpGrids() {
         m->SetFixedRows(1);
         m->SetFixedCols(spec.fixedCols);
         g->SetDefaultRowHeight(spec.rowHeight);
-        g->verticalHeader()->resizeSection(0, spec.row0Height);
+        g->SetHeadingRowHeight(spec.row0Height);
         for (std::size_t c = 0; c < spec.widths.size(); ++c)
             g->SetColWidth(static_cast<int>(c), spec.widths[c]);
         for (std::size_t c = 0; c < spec.headings.size(); ++c)
@@ -105,13 +108,27 @@ void TMainForm::SetUpGrids() {
     views::SetupIndexRaceCard(*card);
     views::AttachIndexRaceCard(*card, Day());
     views::AttachCardHeadingSort(*card, sorts_);
-    views::SetupAbnormalTable(*Grid(QStringLiteral("StringGrid8")));
+    views::StringGrid* abnormal = Grid(QStringLiteral("StringGrid8"));
+    views::SetupAbnormalTable(*abnormal);
+    views::AttachAbnormalTable(*abnormal, Day());
     views::StringGrid* index = Grid(QStringLiteral("StringGrid9"));
     views::SetupIndexTable(*index);
+    views::AttachIndexTablePainter(*index, Day());
     views::AttachIndexHeadingSort(*index, sorts_);
     views::StringGrid* detail = Grid(QStringLiteral("StringGrid2"));
     views::SetupDetailedRaceCard(*detail);
     views::AttachDetailedRaceCard(*detail, Day(), [this] { return DatList->count() == 0; });
+
+    views::StringGrid* odds = Grid(QStringLiteral("StringGrid26"));
+    views::SetupOddsTable(*odds);
+    views::AttachOddsTable(*odds, Day());
+    views::AttachReferenceBets(*Grid(QStringLiteral("StringGrid27")));
+
+    // The statistics tab's summary: 19 columns of 50 pixels, 30 rows.
+    views::StringGrid* summary = Grid(QStringLiteral("StringGrid4"));
+    summary->Model()->SetColCount(19);
+    summary->Model()->SetRowCount(30);
+    for (int c = 0; c < 19; ++c) summary->SetColWidth(c, 50);
 
     copyMenu_ = new views::GridCopyMenu([this] { return HeaderTitle(); }, this);
     for (const char* name : {"StringGrid10", "StringGrid8", "StringGrid26", "StringGrid9"})
@@ -119,6 +136,8 @@ void TMainForm::SetUpGrids() {
 
     // The race card list's press chooses the runner of the tracked-horse pop-up.
     views::StringGrid* list = Grid(QStringLiteral("StringGrid6"));
+    views::SetupCardList(*list);
+    views::AttachCardList(*list, Day(), [this] { return DatList->count() == 0; });
     connect(list, &views::StringGrid::CellClicked, this, &TMainForm::StringGrid6MouseDown);
     connect(list, &views::StringGrid::CellRightClicked, this, [this](int col, int row) {
         StringGrid6MouseDown(col, row);

@@ -31,11 +31,10 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
         HiddenButton(name, QString::fromLatin1(name));
     connect(HiddenButton("SisuStatBtn2", QStringLiteral("指数統計保存(新)")), &QPushButton::clicked,
             this, &TMainForm::SisuStatBtn2Click);
-    // Clicked by every race selection: the index race card and the odds table by runner number
-    // (the bet tab's own hidden buttons follow them).
+    // Clicked by every race selection: the index race card; the odds table's 馬番 button and the
+    // bet tab's own hidden buttons follow it.
     connect(HiddenButton("sisushutubaBtn", QStringLiteral("指数出馬表")), &QPushButton::clicked,
             this, &TMainForm::sisushutubaBtnClick);
-    HiddenButton("SpeedButton14", QStringLiteral("馬番"));
     connect(HiddenButton("NeraiSearchBtn", QStringLiteral("狙い馬判定")), &QPushButton::clicked,
             this, [this] { neraiSlots_->NeraiSearchBtnClick(); });
     // Commands without effect.

@@ -36,10 +36,13 @@ void TMainForm::BuildMenus() {
 
     QMenu* csv = bar->addMenu(QStringLiteral("CSV出力(&S)"));
     csv->setObjectName(QStringLiteral("CsvMenu"));
+    BuildExportMenuItems(csv);
     connect(MenuItem(csv, "N50", QStringLiteral("印")), &QAction::triggered, this, [this] {
         if (betPage_) betPage_->N50Click();
     });
-    MenuItem(csv, "N39", QStringLiteral("勝ち上り馬"))->setVisible(false);
+    QAction* n39 = MenuItem(csv, "N39", QStringLiteral("勝ち上り馬"));
+    n39->setVisible(false);
+    connect(n39, &QAction::triggered, this, &TMainForm::N39Click);
 
     QMenu* user = bar->addMenu(QStringLiteral("ﾕｰｻﾞｰ設定(&U)"));
     user->setObjectName(QStringLiteral("UserMenu"));
@@ -68,6 +71,7 @@ void TMainForm::BuildMenus() {
     n29->setVisible(false);
     connect(n29, &QAction::triggered, this, &TMainForm::N29Click);
     MenuItem(option, "QVXFolder", QStringLiteral("投票プラグインﾌｫﾙﾀﾞ指定"))->setVisible(false);
+    BuildExportFolderItem(option);
     hidelist = MenuItem(option, "hidelist", QStringLiteral("ﾃﾞｰﾀ読込後ﾘｽﾄを消す(&P)"));
     hidelist->setCheckable(true);
     hidelist->setVisible(false);

@@ -1,5 +1,6 @@
 // The race pages (`PageControl1`) and the small pages that are only a grid with a bar: the race
-// card, the detailed race card and the check page. The result page has a file of its own.
+// card, the detailed race card and the check page. The result page, the statistics tab and the
+// odds table have files of their own.
 
 #include "app/forms/mainform.h"
 
@@ -52,30 +53,13 @@ QWidget* TMainForm::BuildPages() {
     betScroll->setWidget(betPage_);
     page(PageControl1, "TabSheet12", "買い目", betScroll);
 
-    auto* stat = new QTabWidget;
-    stat->setObjectName(QStringLiteral("StatPageControl"));
-    page(stat, "TabSheet13", "データ", NewGrid("StringGrid22", nullptr));
-    page(stat, "TabSheet14", "集計", NewGrid("StringGrid4", nullptr));
-    page(PageControl1, "TabSheet1", "統計", stat);
+    page(PageControl1, "TabSheet1", "統計", BuildStatsPage());
     page(PageControl1, "TabSheet5", "検証", BuildCheckPage());
 
     PageControl3 = new QTabWidget;
     PageControl3->setObjectName(QStringLiteral("PageControl3"));
     page(PageControl3, "TabSheet6", "異常数値表", NewGrid("StringGrid8", nullptr));
-    auto* odds = new QWidget;
-    auto* oddsBox = new QVBoxLayout(odds);
-    oddsBox->setContentsMargins(0, 0, 0, 0);
-    // The odds table's button panel is created hidden and nothing shows it.
-    auto* oddsButtons = new QFrame(odds);
-    oddsButtons->setObjectName(QStringLiteral("OddsButtonPanel"));
-    auto* oddsRow = new QHBoxLayout(oddsButtons);
-    auto* clip = ToolButton("ClipBtn1", QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"), QString());
-    connect(clip, &controls::TLbSpeedButton::OnClick, this, &TMainForm::ClipBtn1Click);
-    oddsRow->addWidget(clip);
-    oddsButtons->hide();
-    oddsBox->addWidget(oddsButtons);
-    oddsBox->addWidget(NewGrid("StringGrid26", odds), 1);
-    page(PageControl3, "TabSheet7", "オッズ表", odds);
+    page(PageControl3, "TabSheet7", "オッズ表", BuildOddsPage());
     page(PageControl3, "TabSheet8", "参考買い目", NewGrid("StringGrid27", nullptr));
     page(PageControl3, "TabSheet10", "指数", NewGrid("StringGrid9", nullptr));
     page(PageControl1, "TabSheet3", "分析諸表", PageControl3);

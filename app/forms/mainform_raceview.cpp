@@ -7,6 +7,7 @@
 #include "betting/forms/betpage.h"
 #include "controls/label3d.h"
 #include "controls/qtext.h"
+#include "controls/speedbutton.h"
 #include "keiba/formatters.h"
 #include "keiba/platform.h"
 #include "raceday/raceheader.h"
@@ -99,7 +100,7 @@ void TMainForm::ShowRaceHeader(int r, const raceday::RaceHeader& h) {
     }
 
     findChild<QPushButton*>(QStringLiteral("sisushutubaBtn"))->click();
-    findChild<QPushButton*>(QStringLiteral("SpeedButton14"))->click();
+    findChild<controls::TLbSpeedButton*>(QStringLiteral("SpeedButton14"))->Click();
     // The race's stake, then the automatic marks and the bet builder.
     betPage_->AfterRaceShown();
 

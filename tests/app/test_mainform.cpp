@@ -5,8 +5,6 @@
 
 #include "app/forms/aboutbox.h"
 #include "app/forms/prgrsform.h"
-#include "app/forms/rinputform.h"
-#include "app/forms/userkaimeform.h"
 #include "betting/forms/betpage.h"
 #include "controls/folderviewer.h"
 #include "controls/label3d.h"
@@ -15,8 +13,10 @@
 #include "fetch/forms/fetchtimers.h"
 #include "fetch/forms/getdataform.h"
 #include "fetch/forms/ozgettimeform.h"
+#include "keiba/formatters.h"
 #include "search/forms/neraigaitoform.h"
 #include "search/forms/neraislotpanel.h"
+#include "search/forms/rinputform.h"
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
 #include "tests/search/neraifixture.h"
@@ -260,8 +260,9 @@ TEST_F(MainFormTest, HandInputNeedsALoadedDayWithRaces) {
     ChooseDay(QStringLiteral("2026年11月28日"));
     EXPECT_EQ(notifier.messages.back(), "1レースはデータが不十分です。");
     int shownRow = -2;
-    main.SetModalHookForTest(
-        [&](QDialog& d) { shownRow = static_cast<app::TRInputForm&>(d).DatList()->currentRow(); });
+    main.SetModalHookForTest([&](QDialog& d) {
+        shownRow = static_cast<search::TRInputForm&>(d).DatList()->currentRow();
+    });
     main.HdInputBtnClick();
     EXPECT_EQ(shownRow, 0);
 }
@@ -300,12 +301,15 @@ TEST_F(SampleTest, AnEightRunnerRaceFillsEveryGridInOrder) {
     ChooseDay(QStringLiteral("2026年11月28日"));
     std::vector<std::string> clicks;
     auto* stake = Find<controls::TSaNumEditExC>("SaNumEditExC1");
-    for (const char* name : {"sisushutubaBtn", "SpeedButton14", "JikuHimoBtn", "KaimeMakeBtn"}) {
-        QObject::connect(Find<QPushButton>(name), &QPushButton::clicked, &main, [&, name] {
-            clicks.push_back(name + (":" + stake->Text()));
-            EXPECT_TRUE(Grid("StringGrid10")->isHidden()); // never shown half-filled
-        });
-    }
+    auto record = [&](const char* name) {
+        clicks.push_back(name + (":" + stake->Text()));
+        EXPECT_TRUE(Grid("StringGrid10")->isHidden()); // never shown half-filled
+    };
+    for (const char* name : {"sisushutubaBtn", "JikuHimoBtn", "KaimeMakeBtn"})
+        QObject::connect(Find<QPushButton>(name), &QPushButton::clicked, &main,
+                         [&, name] { record(name); });
+    QObject::connect(Find<controls::TLbSpeedButton>("SpeedButton14"),
+                     &controls::TLbSpeedButton::OnClick, &main, [&] { record("SpeedButton14"); });
     auto* list = Find<QListWidget>("DatList");
     Day().RaceAmounts[9] = 1200;
     list->setCurrentRow(9); // 東京10R, eight runners
@@ -437,6 +441,88 @@ TEST_F(WiringTest, ATargetSlotMarksTheRunnersAndTheHitListShowsThem) {
     Find<QPushButton>("NeraiGaitoBtn")->click();
     EXPECT_GT(hitRows, 8);
     EXPECT_EQ(count.trimmed().toInt(), hitRows);
+}
+
+TEST_F(WiringTest, TheDayLoadSearchesTheUserSetsBeforeTheFirstMarks) {
+    OwnTargetFolder();
+    ASSERT_TRUE(search::WriteNeraiFile("open", OpenSet()));
+    // The bet tab in user mode from the start: the day load must search the user sets before
+    // the first race's marks are made.
+    Ini().WriteInteger("KaimeSet", "KaimeRogic", 1);
+    Ini().WriteString("MyfavoKai", "nerai1", "open");
+    Start();
+    ChooseDay(QStringLiteral("2026年11月28日"));
+    views::GridModel* marks = Grid("StringGrid1")->Model();
+    const int runners = raceday::FieldSize(Day(), 0);
+    ASSERT_GT(runners, 1);
+    for (int row = 1; row <= runners; ++row)
+        EXPECT_EQ(marks->Cells(8, row), QStringLiteral("◎")) << row;
+    EXPECT_EQ(marks->Cells(9, 1), QString());
+
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
+// The hand input of a day without members' analysis: what is entered shows on the race card once
+// the dialog has closed and the day is read again.
+TEST_F(WiringTest, HandInputShowsOnTheRaceCardAfterClosing) {
+    // A Data folder of this test's own (the sample is shared) holding the day's files but its
+    // hand input, and no analysis files.
+    fs::remove(dir / "Data");
+    fs::create_directory(dir / "Data");
+    for (const auto& e : fs::directory_iterator(SampleFolder() / "Data")) {
+        const std::string name = keiba::PathToUtf8(e.path().filename());
+        if (name.starts_with("2026年11月28日") && !name.ends_with(".ruma"))
+            fs::copy_file(e.path(), dir / "Data" / e.path().filename());
+    }
+    fs::remove(dir / "VZK");
+    fs::create_directory(dir / "VZK");
+    Start();
+    ShowRace(0);
+    EXPECT_EQ(Grid("StringGrid10")->Model()->Cells(views::kCardRUma, 3), QString());
+
+    Main().SetModalHookForTest([](QDialog& d) {
+        auto* form = qobject_cast<search::TRInputForm*>(&d);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->DatList()->currentRow(), 0);
+        auto choose = [](QComboBox* combo, int item) {
+            combo->setCurrentIndex(item);
+            Q_EMIT combo->activated(item);
+        };
+        choose(form->RLVCombo(), 6);
+        choose(form->RumaCombo(3), 1);
+    });
+    Press("HdInputBtn");
+    const std::string ruma = Slurp(dir / "Data" / "2026年11月28日.ruma");
+    EXPECT_EQ(std::count(ruma.begin(), ruma.end(), '\n'), 36);
+    // The day was read again and its first race shown: horse 3 is R- and the race 高＋.
+    ASSERT_EQ(Day().gCurRace, 0);
+    EXPECT_EQ(Grid("StringGrid10")->Model()->Cells(views::kCardRUma, 3), QStringLiteral("R-"));
+    EXPECT_EQ(Find<QLabel>("RLevelLabel")->text(), QStringLiteral("高＋"));
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
+// The race card list: painted from the records and, on a press, naming its runner in the pop-up.
+TEST_F(WiringTest, TheRaceCardListPaintsItsRunnersAndNamesThemInThePopup) {
+    Start();
+    ShowRace(kEightRunners);
+    views::StringGrid* list = Grid("StringGrid6");
+    EXPECT_EQ(list->rowHeight(0), 18);
+    EXPECT_EQ(list->rowHeight(1), 27);
+    const jvdata::TJvSE& se = Day().gDayHorses[kEightRunners][2];
+    const views::CellPaint number = list->Model()->PaintOf(1, 3);
+    ASSERT_EQ(number.texts.size(), 1u);
+    EXPECT_EQ(number.texts[0].text, QString::asprintf("%2d", se.HorseNumber()));
+
+    Q_EMIT list->CellClicked(4, 3);
+    const QString name =
+        Q(keiba::Cp932ToUtf8(keiba::DeleteZenkakuSpaces(se.HorseName()))).trimmed();
+    EXPECT_EQ(Find<QAction>("R1")->text(), QStringLiteral("追跡馬に登録:") + name);
+    EXPECT_EQ(Find<QAction>("UmaInfo1")->text(), QStringLiteral("馬情報:") + name);
+    EXPECT_EQ(Find<QAction>("KishuInfo1")->text(),
+              QStringLiteral("騎手情報:") + Q(keiba::Cp932ToUtf8(se.JockeyName())));
+    EXPECT_EQ(Find<QAction>("ChokyoInfo1")->text(),
+              QStringLiteral("調教師情報:") + Q(keiba::Cp932ToUtf8(se.TrainerName())));
+    EXPECT_EQ(Day().gCurHorse, 2);
 }
 
 TEST_F(WiringTest, TheDataDialogsOpenThroughTheHookWithoutBlocking) {

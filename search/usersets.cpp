@@ -1,0 +1,112 @@
+#include "search/usersets.h"
+
+#include "keiba/appdir.h"
+#include "keiba/platform.h"
+#include "search/commatext.h"
+#include "search/neraimatch.h"
+#include "search/nerairecord.h"
+
+#include <algorithm>
+
+namespace search {
+
+UserSetting ParseUserSetting(std::string_view line) {
+    std::vector<std::string> f = SplitCommaText(line);
+    f.resize(std::max<std::size_t>(f.size(), 4));
+    return {f[0], f[1], f[2], f[3]};
+}
+
+std::string UserSettingLine(const UserSetting& s) {
+    return JoinQuotedFields({s.name, s.axis, s.partner1, s.partner2});
+}
+
+std::filesystem::path UserSetPath() {
+    return keiba::AppDir() / "UserSet.usd";
+}
+
+void UserSetList::Load(const std::filesystem::path& path) {
+    lines_.clear();
+    auto bytes = keiba::ReadWholeFile(path);
+    if (!bytes) return;
+    for (std::string_view line : keiba::SplitLines(*bytes)) lines_.emplace_back(line);
+}
+
+UserSetting UserSetList::At(int i) const {
+    if (i < 0 || i >= Count()) return {};
+    return ParseUserSetting(lines_[static_cast<std::size_t>(i)]);
+}
+
+std::string UserSetList::FileBytes(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    return bytes;
+}
+
+keiba::IoResult UserSetList::Put(int index, const UserSetting& setting,
+                                 const std::filesystem::path& path) {
+    std::vector<std::string> next = lines_;
+    if (index >= 0 && index < Count())
+        next[static_cast<std::size_t>(index)] = UserSettingLine(setting);
+    else
+        next.push_back(UserSettingLine(setting));
+    keiba::IoResult io = keiba::WriteFileAtomic(path, FileBytes(next));
+    if (io) lines_ = std::move(next);
+    return io;
+}
+
+keiba::IoResult UserSetList::Remove(int index, const std::filesystem::path& path) {
+    if (index < 0 || index >= Count()) return keiba::IoResult::Ok();
+    std::vector<std::string> next = lines_;
+    next.erase(next.begin() + index);
+    keiba::IoResult io = keiba::WriteFileAtomic(path, FileBytes(next));
+    if (io) lines_ = std::move(next);
+    return io;
+}
+
+UserNeraiSets::UserNeraiSets(raceday::RaceDay& day)
+    : day_(day) {}
+
+NeraiSlotResult UserNeraiSets::Load(int u, const std::string& name) {
+    if (u < 1 || u > 3 || name.empty()) return NeraiSlotResult::NoName;
+    NeraiRead read = ReadNeraiFile(name);
+    if (read.status == NeraiReadStatus::Missing) return NeraiSlotResult::Missing;
+    if (read.status == NeraiReadStatus::Short) {
+        keiba::CurrentNotifier().Beep();
+        keiba::CurrentNotifier().Information(NeraiUnreadableMessage(name));
+        return NeraiSlotResult::Unreadable;
+    }
+    gUserNeraiConds[static_cast<std::size_t>(u)] = read.record;
+    held_[static_cast<std::size_t>(u)] = name;
+    return NeraiSlotResult::Loaded;
+}
+
+const std::string& UserNeraiSets::HeldName(int u) const {
+    static const std::string kNone;
+    return u >= 1 && u <= 3 ? held_[static_cast<std::size_t>(u)] : kNone;
+}
+
+const TNeraiRecord& UserNeraiSets::Conditions(int u) const {
+    return gUserNeraiConds[static_cast<std::size_t>(std::clamp(u, 0, 3))];
+}
+
+void UserNeraiSets::Search(const std::array<bool, 3>& active, int raceCount) {
+    raceCount = std::clamp(raceCount, 0, raceday::kMaxRaces);
+    for (int u = 1; u <= 3; ++u) {
+        const auto s = static_cast<std::size_t>(u - 1);
+        for (jvdata::TRaceCalc& calc : day_.gRaceCalc)
+            for (auto& runner : calc.UserNeraiMatch) runner[s] = 0;
+        if (!active[s] || raceCount == 0) continue;
+
+        const NeraiConditions conditions(gUserNeraiConds[static_cast<std::size_t>(u)]);
+        for (int r = 0; r < raceCount; ++r) {
+            if (!conditions.RaceMatches(day_.gDayRaces[static_cast<std::size_t>(r)])) continue;
+            jvdata::TRaceCalc& calc = day_.gRaceCalc[static_cast<std::size_t>(r)];
+            const int runners = raceday::FieldSize(day_, r);
+            for (int h = 0; h < runners; ++h)
+                if (conditions.RunnerMatches(NeraiRunnerOf(day_, r, h)))
+                    calc.UserNeraiMatch[static_cast<std::size_t>(h)][s] = 1;
+        }
+    }
+}
+
+} // namespace search

@@ -1,0 +1,83 @@
+#pragma once
+// The user combination settings: three saved target sets, one for the axis runners, one for the
+// first and one for the second partners, searched over the loaded day into
+// `TRaceCalc.UserNeraiMatch`, which the automatic marks take in user mode; and the named triples
+// of `UserSet.usd`.
+//
+// `UserSet.usd` in the program folder holds one setting per line (CP932, CR LF): setting name,
+// axis set, first-partner set, second-partner set, each in double quotes, joined by commas.
+
+#include "keiba/fileio.h"
+#include "raceday/daymodel.h"
+#include "search/nerairecord.h"
+#include "search/neraislots.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace search {
+
+// One stored setting; texts are CP932.
+struct UserSetting {
+    std::string name;
+    std::string axis;
+    std::string partner1;
+    std::string partner2;
+    bool operator==(const UserSetting&) const = default;
+};
+
+// The first four fields of a line; a field the line lacks reads as empty.
+UserSetting ParseUserSetting(std::string_view line);
+// The line of a setting: the four fields quoted (quotes inside doubled) and joined by commas.
+std::string UserSettingLine(const UserSetting& setting);
+
+std::filesystem::path UserSetPath(); // <AppDir>/UserSet.usd
+
+// The lines of the file as held in memory while the form lives. Every change rewrites the file
+// whole; a change whose write fails leaves the lines as they were.
+class UserSetList {
+public:
+    // A missing file is an empty list.
+    void Load(const std::filesystem::path& path);
+    int Count() const { return static_cast<int>(lines_.size()); }
+    UserSetting At(int i) const;
+    // The line at `index` replaced, or a line added at the end when `index` is not a line's.
+    keiba::IoResult Put(int index, const UserSetting& setting, const std::filesystem::path& path);
+    keiba::IoResult Remove(int index, const std::filesystem::path& path);
+
+    // CR LF after every line; no lines give the empty file.
+    static std::string FileBytes(const std::vector<std::string>& lines);
+
+private:
+    std::vector<std::string> lines_;
+};
+
+// The three sets of the user combination settings and their search. The sets stay until another
+// set is loaded in their place; the day load does not clear them.
+class UserNeraiSets {
+public:
+    explicit UserNeraiSets(raceday::RaceDay& day);
+
+    // Loads the set `name` (UTF-8, trimmed by the caller) as set u = 1..3: `gUserNeraiConds`[u].
+    // Loaded: the caller searches and remembers the name. A missing file loads nothing; a file
+    // too short for a record says so and loads nothing.
+    NeraiSlotResult Load(int u, const std::string& name);
+    // The name of the set u holds, empty before the first load.
+    const std::string& HeldName(int u) const;
+    const TNeraiRecord& Conditions(int u) const;
+
+    // `NeraiSearchBtnClick`: for each set u whose `active` flag (index u-1) is set, the runners
+    // of races 0..raceCount-1 that pass all 51 tests of the set get UserNeraiMatch[r][h][u-1] =
+    // 1; every other byte of the three sets is 0.
+    void Search(const std::array<bool, 3>& active, int raceCount);
+
+private:
+    raceday::RaceDay& day_;
+    std::array<TNeraiRecord, 4> gUserNeraiConds; // 1..3 used
+    std::array<std::string, 4> held_;
+};
+
+} // namespace search
