@@ -13,10 +13,13 @@ class TNeraiGaitoForm;
 class TShutugenForm;
 } // namespace search
 
+namespace members {
+class TDLDataForm;
+}
+
 namespace app {
 
 class TDeSplForm;
-class TDLDataForm;
 class TMainForm;
 class TPrgrsForm;
 class TRInputForm;
@@ -33,7 +36,7 @@ struct ApplicationForms {
     TRInputForm* RInputForm = nullptr;
     search::TNeraiGaitoForm* NeraiGaitoForm = nullptr;
     TDeSplForm* DeSplForm = nullptr;
-    TDLDataForm* DLDataForm = nullptr;
+    members::TDLDataForm* DLDataForm = nullptr;
     TUserKaimeForm* UserKaimeForm = nullptr;
     ~ApplicationForms();
 };
