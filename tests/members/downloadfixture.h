@@ -19,10 +19,12 @@
 
 namespace testsupport {
 
-// The two members' files of 5 January 2024, the race comments last.
-inline std::string ForecastZip() {
-    return ziptest::Build({ziptest::File("XQ20240105.vzkd", std::string(378 * 3, '1')),
-                           ziptest::File("RCOM20240105.CSV", "01,comment\r\n", 0)});
+// The two members' files of 5 January 2024, the race comments last; `records` analysis
+// records, stored or deflated.
+inline std::string ForecastZip(std::size_t records = 3, int method = 8) {
+    return ziptest::Build(
+        {ziptest::File("XQ20240105.vzkd", std::string(378 * records, '1'), method),
+         ziptest::File("RCOM20240105.CSV", "01,comment\r\n", 0)});
 }
 
 // The settings file of the program folder in use.
