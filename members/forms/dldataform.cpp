@@ -83,6 +83,7 @@ TDLDataForm::TDLDataForm(QWidget* parent)
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->SetCaption(QStringLiteral("中止"));
     SpeedButton1->SetColorStyle(controls::TLbColorStyle::lcsDefault);
+    SpeedButton1->SetAlignment(controls::TAlignment::taCenter);
     SpeedButton1->setFixedSize(DLBtn->sizeHint());
     connect(SpeedButton1, &controls::TLbSpeedButton::OnClick, this,
             &TDLDataForm::SpeedButton1Click);

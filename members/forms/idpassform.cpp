@@ -53,6 +53,7 @@ TIDPASSForm::TIDPASSForm(QWidget* parent)
     setObjectName(QStringLiteral("IDPASSForm"));
     setWindowTitle(QStringLiteral("ID,パスワード登録"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setMinimumWidth(280);
 
     auto* column = new QVBoxLayout(this);
     auto* heading = new QLabel(QStringLiteral("競馬ルミナードWEB"), this);
