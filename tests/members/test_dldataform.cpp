@@ -40,7 +40,7 @@ protected:
     }
     // Runs `during` a little after the download has begun.
     void DownloadWith(std::function<void()> during) {
-        QTimer::singleShot(300, form.get(), std::move(during));
+        QTimer::singleShot(500, form.get(), std::move(during));
         Find<QPushButton>(*form, "DLBtn")->click();
     }
 

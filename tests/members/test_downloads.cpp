@@ -209,7 +209,7 @@ TEST_F(MemberDownloads, PastDataOfAMonth) {
 TEST_F(MemberDownloads, GaugeFollowsTheBytesOrSpinsWithoutATotal) {
     HttpReply slow = HttpReply::Text(ForecastZip());
     slow.chunk = slow.body.size() / 4 + 1;
-    slow.pause = std::chrono::milliseconds(150);
+    slow.pause = std::chrono::milliseconds(250);
     Reply(slow);
     PastData();
     ASSERT_GE(view.gauge.size(), 3u);
