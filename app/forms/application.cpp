@@ -1,13 +1,13 @@
 #include "app/forms/application.h"
 
 #include "app/forms/desplform.h"
-#include "app/forms/dldataform.h"
 #include "app/forms/mainform.h"
 #include "app/forms/prgrsform.h"
 #include "betting/forms/userkaimeform.h"
 #include "controls/fonts.h"
 #include "controls/qtplatform.h"
 #include "keiba/platform.h"
+#include "members/forms/dldataform.h"
 #include "search/forms/neraigaitoform.h"
 #include "search/forms/rinputform.h"
 #include "search/forms/shutugenform.h"
@@ -41,10 +41,11 @@ std::unique_ptr<ApplicationForms> StartApplication(const JvLinkFactory& factory)
     forms->RInputForm = new search::TRInputForm(main->Day(), main);
     forms->NeraiGaitoForm = new search::TNeraiGaitoForm(main);
     forms->DeSplForm = new TDeSplForm(main);
-    forms->DLDataForm = new TDLDataForm(main);
+    forms->DLDataForm = new members::TDLDataForm(main);
     forms->UserKaimeForm = new betting::TUserKaimeForm(main->Day(), main);
     main->AttachForms(forms->PrgrsForm, forms->ShutugenForm, forms->RInputForm,
                       forms->NeraiGaitoForm, forms->UserKaimeForm);
+    main->AttachDownloadForm(forms->DLDataForm);
     return forms;
 }
 

@@ -18,10 +18,13 @@ class TRInputForm;
 class TShutugenForm;
 } // namespace search
 
+namespace members {
+class TDLDataForm;
+}
+
 namespace app {
 
 class TDeSplForm;
-class TDLDataForm;
 class TMainForm;
 class TPrgrsForm;
 
@@ -36,7 +39,7 @@ struct ApplicationForms {
     search::TRInputForm* RInputForm = nullptr;
     search::TNeraiGaitoForm* NeraiGaitoForm = nullptr;
     TDeSplForm* DeSplForm = nullptr;
-    TDLDataForm* DLDataForm = nullptr;
+    members::TDLDataForm* DLDataForm = nullptr;
     betting::TUserKaimeForm* UserKaimeForm = nullptr;
     ~ApplicationForms();
 };

@@ -86,6 +86,7 @@ void TMainForm::BuildUi() {
     body->addWidget(BuildPages(), 1);
     outer->addLayout(body, 1);
     BuildHiddenButtons(central);
+    BuildMembersCommands();
     statusBar()->setObjectName(QStringLiteral("StatusLine"));
 }
 

@@ -19,6 +19,7 @@
 #include "fetch/fetchops.h"
 #include "fetch/fetchstate.h"
 #include "keiba/inigt.h"
+#include "members/downloads.h"
 #include "raceday/chasehorse.h"
 #include "raceday/dayload.h"
 #include "views/gridsort.h"
@@ -85,6 +86,10 @@ namespace fetch {
 class FetchTimers;
 }
 
+namespace members {
+class TDLDataForm;
+}
+
 namespace app {
 
 class TPrgrsForm;
@@ -144,6 +149,17 @@ public:
     void NeraiGaitoBtnClick();
     void HelpButtonClick();
     void VerButton1Click();
+    // mainform_members.cpp: the members site
+    // The past-data dialog, created at start-up after this window.
+    void AttachDownloadForm(members::TDLDataForm* form) { dlDataForm_ = form; }
+    void GetXQdata1Click(); // 予想(最新)データ and the tool button ｹｽﾄﾚｰﾝﾃﾞｰﾀ
+    void N47Click();        // サンプルデータ
+    void N48Click();        // ケストレーンデータ購入 > 予想(最新)データ
+    void GetXQdataKakoClick();
+    void N49Click();
+    void ID1Click(); // ｹｽﾄﾚｰﾝﾃﾞｰﾀ取得ID,ﾊﾟｽﾜｰﾄﾞ設定
+    // The window's downloads (made at first use), with `gLastUnzippedName`.
+    members::Downloads& MembersDownloads();
     // mainform_options.cpp: folders and toggles
     void N12Click(); // 時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&T)
     void N28Click(); // BRIVEL買い目ﾌｫﾙﾀﾞ指定
@@ -263,6 +279,9 @@ private:
     QString HeaderTitle() const;
     // mainform_dialogs.cpp
     int ExecModal(QDialog& dialog);
+    // mainform_members.cpp
+    void BuildMembersCommands();
+    void RereadShutugenDay();
     // mainform_options.cpp
     void RestoreOptions();
     void ChooseFolder(const QString& title, const char* key);
@@ -287,6 +306,8 @@ private:
     search::TRInputForm* rinputForm_ = nullptr;
     search::TNeraiGaitoForm* gaitoForm_ = nullptr;
     betting::TUserKaimeForm* userKaimeForm_ = nullptr;
+    members::TDLDataForm* dlDataForm_ = nullptr;
+    std::unique_ptr<members::Downloads> downloads_;
 
     betting::BetPage* betPage_ = nullptr;
     search::NeraiSlotPanel* neraiSlots_ = nullptr;

@@ -1,0 +1,49 @@
+#pragma once
+// Downloads a URL to a file over libcurl. The body streams to a temporary file beside the
+// target, which replaces the target only when the transfer ended well with a 2xx status; any
+// other end removes it, so a failed or stopped download leaves the target as it was.
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace members {
+
+struct TransferLimits {
+    std::chrono::milliseconds connect{15000};
+    // A transfer slower than `lowSpeedBytes` a second for `lowSpeedTime` has stalled.
+    long lowSpeedBytes = 1;
+    std::chrono::seconds lowSpeedTime{30};
+    long maxRedirects = 5;
+};
+
+// Called while the transfer runs, at least every tenth of a second: bytes received so far and
+// the total the server announced (0 when it did not). Returning false stops the transfer.
+using ProgressFn = std::function<bool(std::int64_t done, std::int64_t total)>;
+
+struct DownloadResult {
+    enum class Status {
+        Ok,             // 2xx, the target replaced
+        HttpStatus,     // the server answered with another status
+        TransportError, // no answer, a dropped connection, a timeout, too many redirects
+        FileError,      // the temporary file could not be written or renamed
+        Aborted,        // the progress callback stopped it
+    };
+    Status status = Status::TransportError;
+    long httpStatus = 0;
+    // What went wrong, for a developer; never the URL (its query holds the password).
+    std::string detail;
+    bool ok() const { return status == Status::Ok; }
+};
+
+DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::path& target,
+                                 const ProgressFn& progress = {},
+                                 const TransferLimits& limits = {});
+
+// Gauge position of `done` of `total` bytes: done x 100 / total to the nearest whole number,
+// halves up; 0 before the first byte, -1 after it when the total is not known.
+int GaugePercent(std::int64_t done, std::int64_t total);
+
+} // namespace members

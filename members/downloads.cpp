@@ -1,0 +1,166 @@
+#include "members/downloads.h"
+
+#include "keiba/fileio.h"
+#include "keiba/platform.h"
+#include "members/extract.h"
+#include "members/idpass.h"
+#include "members/site.h"
+
+#include <exception>
+#include <system_error>
+
+namespace members {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The busy cursor and the disabled commands of one download, undone on every way out.
+class BusyScope {
+public:
+    BusyScope(DownloadView& view, bool& running)
+        : view_(view)
+        , running_(running) {
+        running_ = true;
+        view_.SetDownloadActionsEnabled(false);
+        view_.SetBusyCursor(true);
+    }
+    ~BusyScope() {
+        view_.SetBusyCursor(false);
+        view_.SetDownloadActionsEnabled(true);
+        running_ = false;
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    DownloadView& view_;
+    bool& running_;
+};
+
+void Say(std::string_view text, bool beep = false) {
+    keiba::Notifier& n = keiba::CurrentNotifier();
+    if (beep) n.Beep();
+    n.Information(std::string(text));
+}
+
+std::string FileCountLine(int files) {
+    return "[" + std::to_string(files) + "files are existed inside yosou.zip.]";
+}
+
+} // namespace
+
+Downloads::Downloads(SiteAccess site, bool keepsLastUnzipped)
+    : site_(std::move(site))
+    , keepsLastUnzipped_(keepsLastUnzipped) {}
+
+void Downloads::Forecast(const keiba::TIniGT& ini, DownloadView& view,
+                         const std::function<void()>& rereadAnalysisDay) {
+    if (running_) return;
+    Credentials c = ReadCredentials(ini);
+    if (Run(Kind::Forecast, ForecastPath(c.id, c.password), view) && rereadAnalysisDay)
+        rereadAnalysisDay();
+}
+
+void Downloads::Sample(DownloadView& view) {
+    if (running_) return;
+    Run(Kind::Sample, SamplePath(), view);
+}
+
+void Downloads::PastData(const keiba::TIniGT& ini, const PeriodQuery& period, DownloadView& view) {
+    if (running_) return;
+    Credentials c = ReadCredentials(ini);
+    Run(Kind::PastData, PastDataPath(c.id, c.password, period.tp, period.t), view);
+}
+
+bool Downloads::Run(Kind kind, const std::string& path, DownloadView& view) {
+    BusyScope busy(view, running_);
+    try {
+        fs::path vzk = site_.appDir / "VZK";
+        fs::path zip = vzk / (kind == Kind::PastData ? kPastZip : kForecastZip);
+        ProgressFn progress;
+        int gauge = 0;
+        if (kind == Kind::PastData) {
+            view.SetGauge(0);
+            progress = [&](std::int64_t done, std::int64_t total) {
+                int now = GaugePercent(done, total);
+                if (now != gauge) view.SetGauge(gauge = now);
+                return !view.ProcessMessages();
+            };
+        }
+        DownloadResult r = DownloadUrlToFile(site_.baseUrl + path, zip, progress, site_.limits);
+        if (gauge < 0) view.SetGauge(r.ok() ? 100 : 0);
+        if (r.status == DownloadResult::Status::Aborted) return false; // the user stopped it
+        if (!r.ok()) {
+            Say(kMsgDownloadFailed);
+            return false;
+        }
+        std::error_code ec;
+        auto size = fs::file_size(zip, ec);
+        if (ec) {
+            Say(kMsgDownloadFailed);
+            return false;
+        }
+        if (static_cast<long long>(size) <= kMaxTextReply) {
+            // A text reply stays where it is, for the user to look at.
+            std::optional<std::string> code = ReplyCode(keiba::ReadWholeFile(zip).value_or(""));
+            if (!code)
+                Say(kMsgDownloadFailed);
+            else if (kind == Kind::Sample)
+                Say(kMsgSampleNotThere, true);
+            else
+                Say(ReplyCodeMessage(*code), true);
+            return false;
+        }
+        return Extract(kind, zip);
+    } catch (const std::exception&) {
+        Say(kMsgDownloadFailed);
+        return false;
+    }
+}
+
+bool Downloads::Extract(Kind kind, const std::filesystem::path& zip) {
+    archive::TEndEvent onEnd;
+    if (keepsLastUnzipped_) {
+        // A name left from an earlier extraction must not date this sample.
+        if (kind == Kind::Sample) gLastUnzippedName.clear();
+        onEnd = [this](archive::TZipCommon&, const std::string& fileName, bool crcPass) {
+            if (crcPass)
+                gLastUnzippedName = keiba::PathToUtf8(keiba::Utf8Path(fileName).filename());
+        };
+    }
+    ExtractionResult x = ExtractMembersArchive(zip, zip.parent_path(), onEnd);
+    if (!x.complete) {
+        Say(kMsgIncomplete);
+        return false;
+    }
+    switch (kind) {
+    case Kind::Forecast:
+        Say("最新のデータをダウンロードしました。同開催日の再読込で反映されます。\r\n" +
+            FileCountLine(x.files));
+        break;
+    case Kind::Sample:
+        Say("最新のサンプルデータをダウンロードしました。同開催日の再読込で反映されます。\r\n"
+            "サンプルファイル：" +
+            SampleDateText(gLastUnzippedName));
+        break;
+    case Kind::PastData:
+        Say("最新のデータをダウンロードしました。開催日の再読込で反映されます。\r\n" +
+            FileCountLine(x.files));
+        break;
+    }
+    std::error_code ec;
+    fs::remove(zip, ec);
+    return true;
+}
+
+std::string SampleDateText(std::string_view name) {
+    auto at = [&](std::size_t from, std::size_t to) {
+        return from <= name.size() ? std::string(name.substr(from - 1, to - from + 1))
+                                   : std::string();
+    };
+    if (name.starts_with("XQ")) return at(3, 6) + "年" + at(7, 8) + "月" + at(9, 10) + "日";
+    if (name.starts_with("RCOM")) return at(5, 8) + "年" + at(9, 10) + "月" + at(11, 12) + "日";
+    return {};
+}
+
+} // namespace members

@@ -1,0 +1,75 @@
+#pragma once
+// The members' downloads: the forecast and the sample of the main window and the past data of
+// the past-data dialog. Each fetches a zip (or a short text reply) into `VZK`, extracts the
+// archive's "*.csv" and "*.vzkd" entries there and tells the user how it went.
+
+#include "keiba/inigt.h"
+#include "members/download.h"
+#include "members/periods.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace members {
+
+// The screen's side of a download.
+class DownloadView {
+public:
+    virtual ~DownloadView() = default;
+    virtual void SetBusyCursor(bool busy) = 0;
+    // The commands that start a download are disabled while one runs.
+    virtual void SetDownloadActionsEnabled(bool enabled) = 0;
+    // The gauge: 0..100, or -1 while the total is not known (a busy gauge). Past data only.
+    virtual void SetGauge(int percent) { (void)percent; }
+    // Handles the screen's pending events during a past-data download; true once a stop was
+    // asked for.
+    virtual bool ProcessMessages() { return false; }
+};
+
+// Where the downloads come from and go to.
+struct SiteAccess {
+    std::filesystem::path appDir;
+    std::string baseUrl;
+    TransferLimits limits;
+};
+
+class Downloads {
+public:
+    // `keepsLastUnzipped`: the extractor's OnEnd keeps `gLastUnzippedName` (the main window's
+    // extractor does; the past-data dialog's has no OnEnd).
+    Downloads(SiteAccess site, bool keepsLastUnzipped);
+
+    SiteAccess& Site() { return site_; }
+    bool Running() const { return running_; }
+
+    // The forecast (GetXQdata1Click): `rereadAnalysisDay` runs after its archive was extracted
+    // whole and deleted.
+    void Forecast(const keiba::TIniGT& ini, DownloadView& view,
+                  const std::function<void()>& rereadAnalysisDay);
+    // The sample (N47Click): no ID or password.
+    void Sample(DownloadView& view);
+    // The past data of one period (TDLDataForm.DLBtnClick once a period is chosen), with the
+    // gauge and the stop.
+    void PastData(const keiba::TIniGT& ini, const PeriodQuery& period, DownloadView& view);
+
+    // The file name (no folder) of the last file the extractor wrote whole in this run.
+    std::string gLastUnzippedName;
+
+private:
+    enum class Kind { Forecast, Sample, PastData };
+    // True when the archive was extracted whole (and deleted).
+    bool Run(Kind kind, const std::string& path, DownloadView& view);
+    bool Extract(Kind kind, const std::filesystem::path& zip);
+
+    SiteAccess site_;
+    bool keepsLastUnzipped_;
+    bool running_ = false;
+};
+
+// The sample's date text, "2024年01月05日", from the name of its last extracted file
+// (XQ<yyyymmdd>.vzkd or RCOM<yyyymmdd>.CSV); empty for any other name.
+std::string SampleDateText(std::string_view lastUnzippedName);
+
+} // namespace members

@@ -1,0 +1,248 @@
+// The forecast, sample and past-data downloads against the loopback members site: what is
+// asked, what is said, what lands in VZK and what is kept.
+
+#include "members/downloads.h"
+#include "tests/members/downloadfixture.h"
+
+using namespace testsupport;
+using members::Downloads;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kForecastDone[] =
+    "最新のデータをダウンロードしました。同開催日の再読込で反映されます。\r\n"
+    "[2files are existed inside yosou.zip.]";
+const char kFailed[] = "ダウンロードに失敗しました。";
+const char kIncomplete[] = "解凍が不完全な可能性があります。確認してみてください。";
+
+class View : public members::DownloadView {
+public:
+    void SetBusyCursor(bool busy) override { calls.push_back(busy ? "busy" : "idle"); }
+    void SetDownloadActionsEnabled(bool enabled) override {
+        calls.push_back(enabled ? "enabled" : "disabled");
+    }
+    void SetGauge(int percent) override { gauge.push_back(percent); }
+    bool ProcessMessages() override {
+        ++pumps;
+        return stopWhen && stopWhen();
+    }
+    std::vector<std::string> calls;
+    std::vector<int> gauge;
+    int pumps = 0;
+    std::function<bool()> stopWhen;
+};
+
+class MemberDownloads : public DownloadFixture {
+protected:
+    MemberDownloads() { StoreCredentials("abcd", "pass1"); }
+
+    void Forecast() {
+        main.Forecast(MembersIni(), view, [this] { ++rereads; });
+    }
+    void PastData(const std::string& tp = "month", const std::string& t = "202604") {
+        dialog.PastData(MembersIni(), {tp, t}, view);
+    }
+
+    members::TransferLimits limits;
+    Downloads main{{dir.path(), server.BaseUrl(), limits}, true};
+    Downloads dialog{{dir.path(), server.BaseUrl(), limits}, false};
+    View view;
+    int rereads = 0;
+};
+
+} // namespace
+
+TEST_F(MemberDownloads, ForecastExtractsBothFilesAndRereadsTheAnalysisDay) {
+    Reply(HttpReply::Text(ForecastZip()));
+    Forecast();
+    EXPECT_EQ(Targets(),
+              std::vector<std::string>{"/members/veltro/data/download.cgi?I=abcd&p=pass1"});
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{kForecastDone});
+    EXPECT_EQ(notifier.beeps, 0);
+    EXPECT_EQ(VzkFiles(), (std::vector<std::string>{"RCOM20240105.CSV", "XQ20240105.vzkd"}));
+    EXPECT_EQ(Slurp(dir / "VZK/RCOM20240105.CSV"), "01,comment\r\n");
+    EXPECT_EQ(rereads, 1);
+    EXPECT_EQ(main.gLastUnzippedName, "RCOM20240105.CSV");
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"disabled", "busy", "idle", "enabled"}));
+    EXPECT_TRUE(view.gauge.empty());
+    EXPECT_EQ(view.pumps, 0); // the forecast holds the screen until it is done
+}
+
+TEST_F(MemberDownloads, IdAndPasswordArriveEncoded) {
+    StoreCredentials("ab+c&d", "x y");
+    Forecast();
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].target,
+              "/members/veltro/data/download.cgi?I=ab%2Bc%26d&p=x%20y");
+    EXPECT_EQ(server.Requests()[0].Query("I"), "ab+c&d");
+}
+
+TEST_F(MemberDownloads, TextRepliesAreTold) {
+    struct Case {
+        std::string reply, message;
+        int beeps;
+    } cases[] = {
+        {"RETURN=0", "IDが登録されていないか不正です。", 1},
+        {"RETURN=1\r\n", "パスワードが不正です。", 1}, // exactly ten bytes
+        {"RETURN=2", "予想データが購入されていません。", 1},
+        {" RETURN=3 ", "予想データの有効期限切れです。", 1},
+        {"RETURN=4", "対象データがアップロードされていません。", 1},
+        {"RETURN=5\n", "ロック状態になっています。", 1},
+        {"return=1", "想定されていないエラーが発生しました。", 1},
+        {"", kFailed, 0},
+    };
+    for (const Case& c : cases) {
+        notifier.messages.clear();
+        notifier.beeps = 0;
+        Reply(HttpReply::Text(c.reply));
+        Forecast();
+        EXPECT_EQ(notifier.messages, std::vector<std::string>{c.message}) << c.reply;
+        EXPECT_EQ(notifier.beeps, c.beeps) << c.reply;
+        EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), c.reply); // a text reply stays
+    }
+    EXPECT_EQ(rereads, 0);
+
+    // Eleven bytes are an archive, and not a good one.
+    notifier.messages.clear();
+    Reply(HttpReply::Text("RETURN=1\r\n\r"));
+    Forecast();
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{kIncomplete});
+    EXPECT_TRUE(fs::exists(dir / "VZK/yosou.zip"));
+
+    // The sample does not read the code.
+    notifier.messages.clear();
+    Reply(HttpReply::Text("RETURN=1\r\n"));
+    main.Sample(view);
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{
+                  "対象データがアップロードされていないか、取得にエラーがありました。"});
+}
+
+TEST_F(MemberDownloads, AFailedTransferNeverEvaluatesAnEarlierFile) {
+    HttpReply dropped = HttpReply::Text(ForecastZip());
+    dropped.dropAfter = 30;
+    for (HttpReply reply : {HttpReply::Status(500), HttpReply::Status(404), dropped}) {
+        WriteBytes(dir / "VZK/yosou.zip", "RETURN=1\r\n");
+        notifier.messages.clear();
+        notifier.beeps = 0;
+        Reply(reply);
+        Forecast();
+        EXPECT_EQ(notifier.messages, std::vector<std::string>{kFailed}) << reply.status;
+        EXPECT_EQ(notifier.beeps, 0);
+        EXPECT_EQ(VzkFiles(), std::vector<std::string>{"yosou.zip"});
+        EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n");
+    }
+    EXPECT_EQ(view.calls.back(), "enabled");
+    EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "busy"),
+              std::count(view.calls.begin(), view.calls.end(), "idle"));
+    // Neither the password nor the query it travels in is written anywhere.
+    for (const auto& [name, bytes] : Tree(dir.path())) {
+        EXPECT_EQ(bytes.find("pass1"), std::string::npos) << name;
+        EXPECT_EQ(bytes.find("download.cgi"), std::string::npos) << name;
+    }
+}
+
+TEST_F(MemberDownloads, AnArchiveNotExtractedWholeIsKept) {
+    ziptest::Item corrupt = ziptest::File("RCOM20240105.CSV", "01,comment\r\n");
+    corrupt.crc = 0x12345678;
+    const std::pair<const char*, std::string> archives[] = {
+        {"no members' file", ziptest::Build({ziptest::File("readme.txt", "nothing for VZK")})},
+        {"a corrupt entry",
+         ziptest::Build({ziptest::File("XQ20240105.vzkd", std::string(378, '1')), corrupt})},
+    };
+    for (const auto& [what, zip] : archives) {
+        notifier.messages.clear();
+        Reply(HttpReply::Text(zip));
+        Forecast();
+        EXPECT_EQ(notifier.messages, std::vector<std::string>{kIncomplete}) << what;
+        EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), zip) << what;
+        EXPECT_FALSE(fs::exists(dir / "VZK/RCOM20240105.CSV")) << what;
+    }
+    EXPECT_EQ(rereads, 0);
+}
+
+TEST_F(MemberDownloads, SampleIsDatedByItsLastFile) {
+    Reply(HttpReply::Text(ForecastZip()));
+    main.Sample(view);
+    EXPECT_EQ(Targets(), std::vector<std::string>{"/members/veltro/sample_data/yosou.zip"});
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{
+                                     "最新のサンプルデータをダウンロードしました。同開催日の"
+                                     "再読込で反映されます。\r\nサンプルファイル：2024年01月05日"});
+    EXPECT_FALSE(fs::exists(dir / "VZK/yosou.zip"));
+    EXPECT_EQ(rereads, 0);
+
+    // A name from before never dates a sample that extracted nothing.
+    notifier.messages.clear();
+    Reply(HttpReply::Text(ziptest::Build({ziptest::File("readme.txt", "nothing for VZK")})));
+    main.Sample(view);
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{kIncomplete});
+    EXPECT_EQ(main.gLastUnzippedName, "");
+
+    EXPECT_EQ(members::SampleDateText("XQ20240105.vzkd"), "2024年01月05日");
+    EXPECT_EQ(members::SampleDateText("RCOM20240105.CSV"), "2024年01月05日");
+    EXPECT_EQ(members::SampleDateText("rcom20240105.csv"), "");
+    EXPECT_EQ(members::SampleDateText("XQ"), "年月日");
+}
+
+TEST_F(MemberDownloads, PastDataOfAMonth) {
+    Reply(HttpReply::Text(ForecastZip()));
+    PastData();
+    EXPECT_EQ(Targets(), std::vector<std::string>{"/members/veltro/past_data/download.cgi?"
+                                                  "I=abcd&p=pass1&tp=month&t=202604"});
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{"最新のデータをダウンロードしました。開催日の再読込で反映"
+                                       "されます。\r\n[2files are existed inside yosou.zip.]"});
+    EXPECT_EQ(VzkFiles(), (std::vector<std::string>{"RCOM20240105.CSV", "XQ20240105.vzkd"}));
+    EXPECT_EQ(dialog.gLastUnzippedName, ""); // the dialog's extractor has no OnEnd
+    EXPECT_EQ(view.gauge.front(), 0);
+    EXPECT_EQ(view.gauge.back(), 100);
+
+    // A text reply stays as past.zip.
+    notifier.messages.clear();
+    Reply(HttpReply::Text("RETURN=2\r\n"));
+    PastData("three_month", "20260103");
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{"予想データが購入されていません。"});
+    EXPECT_EQ(Slurp(dir / "VZK/past.zip"), "RETURN=2\r\n");
+}
+
+TEST_F(MemberDownloads, GaugeFollowsTheBytesOrSpinsWithoutATotal) {
+    HttpReply slow = HttpReply::Text(ForecastZip());
+    slow.chunk = slow.body.size() / 4 + 1;
+    slow.pause = std::chrono::milliseconds(250);
+    Reply(slow);
+    PastData();
+    ASSERT_GE(view.gauge.size(), 3u);
+    EXPECT_EQ(view.gauge.front(), 0);
+    EXPECT_EQ(view.gauge.back(), 100);
+    for (std::size_t i = 1; i < view.gauge.size(); ++i) EXPECT_LE(view.gauge[i - 1], view.gauge[i]);
+    std::int64_t total = static_cast<std::int64_t>(slow.body.size());
+    std::int64_t first = static_cast<std::int64_t>(slow.chunk);
+    EXPECT_NE(std::find(view.gauge.begin(), view.gauge.end(),
+                        static_cast<int>((first * 100 + total / 2) / total)),
+              view.gauge.end());
+
+    view.gauge.clear();
+    slow.sendLength = false;
+    Reply(slow);
+    PastData();
+    EXPECT_EQ(view.gauge, (std::vector<int>{0, -1, 100}));
+}
+
+TEST_F(MemberDownloads, StopDuringTheBodyLeavesNoArchive) {
+    HttpReply slow = HttpReply::Text(ForecastZip() + std::string(20000, 'x'));
+    slow.chunk = 1000;
+    slow.pause = std::chrono::milliseconds(200);
+    Reply(slow);
+    WriteBytes(dir / "VZK/past.zip", "RETURN=4\r\n");
+    auto start = std::chrono::steady_clock::now();
+    view.stopWhen = [&] {
+        return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300);
+    };
+    PastData();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1300));
+    EXPECT_TRUE(notifier.messages.empty());
+    EXPECT_EQ(VzkFiles(), std::vector<std::string>{"past.zip"});
+    EXPECT_EQ(Slurp(dir / "VZK/past.zip"), "RETURN=4\r\n");
+    EXPECT_EQ(view.calls.back(), "enabled");
+}

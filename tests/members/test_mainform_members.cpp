@@ -1,0 +1,110 @@
+// The members commands of the main window: where they are, what they open, and the forecast
+// download with the refresh of the R-horse form's analysis day.
+
+#include "controls/speedbutton.h"
+#include "members/forms/dldataform.h"
+#include "members/forms/idpassform.h"
+#include "search/forms/shutugenform.h"
+#include "tests/app/mainfixture.h"
+#include "tests/members/downloadfixture.h"
+
+#include <QLayout>
+#include <QMenuBar>
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+class MainFormMembers : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        Start();
+        Main().MembersDownloads().Site().baseUrl = server.BaseUrl();
+        keiba::TIniGT ini = MembersIni();
+        ini.WriteString(members::kLisenceSection, members::kIdKey, "abcd");
+        ini.WriteString(members::kLisenceSection, members::kPassKey,
+                        members::UnscramblePassword("pass1"));
+    }
+    QAction* Action(const char* name) { return Find<QAction>(name); }
+    QStringList MenuTexts(const char* menu) {
+        QStringList texts;
+        for (QAction* a : Find<QMenu>(menu)->actions())
+            texts << a->text() + (a->isVisible() ? QString() : QStringLiteral(" (hidden)"));
+        return texts;
+    }
+
+    std::function<HttpReply(const HttpRequest&)> answer;
+    HttpServer server{[this](const HttpRequest& r) { return answer(r); }};
+};
+
+} // namespace
+
+TEST_F(MainFormMembers, CommandsSitInTheMenusAndTheToolBar) {
+    QStringList bar;
+    for (QAction* a : Main().menuBar()->actions()) bar << a->text();
+    EXPECT_EQ(bar.mid(0, 3), (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"),
+                                          QStringLiteral("ケストレーンデータダウンロード"),
+                                          QStringLiteral("ケストレーンデータ購入")}));
+    EXPECT_EQ(MenuTexts("XQDataMenu"),
+              (QStringList{QStringLiteral("予想(最新)データ"), QStringLiteral("過去データ"),
+                           QStringLiteral("サンプルデータ (hidden)")}));
+    EXPECT_EQ(MenuTexts("XQBuyMenu"), (QStringList{QStringLiteral("予想(最新)データ"),
+                                                   QStringLiteral("過去データ (hidden)")}));
+    EXPECT_EQ(MenuTexts("OptionMenu").back(), QStringLiteral("ｹｽﾄﾚｰﾝﾃﾞｰﾀ取得ID,ﾊﾟｽﾜｰﾄﾞ設定"));
+
+    auto* panel = Find<QWidget>("Panel1");
+    auto* row = panel->layout();
+    int jv = row->indexOf(Find<QWidget>("JVBtn"));
+    EXPECT_EQ(row->itemAt(jv + 1)->widget(), Find<QWidget>("XQDataBtn"));
+    EXPECT_EQ(Find<controls::TLbSpeedButton>("XQDataBtn")->Caption(), QStringLiteral("ｹｽﾄﾚｰﾝﾃﾞｰﾀ"));
+
+    std::vector<QString> opened;
+    Main().SetModalHookForTest([&](QDialog& d) { opened.push_back(d.objectName()); });
+    Action("GetXQdataKako")->trigger();
+    Action("N49")->trigger();
+    Action("ID1")->trigger();
+    EXPECT_EQ(opened,
+              (std::vector<QString>{QStringLiteral("DLDataForm"), QStringLiteral("DLDataForm"),
+                                    QStringLiteral("IDPASSForm")}));
+    EXPECT_EQ(Main().findChildren<members::TDLDataForm*>().size(), 1);
+
+    Action("N48")->trigger();
+    EXPECT_EQ(shell.opened,
+              std::vector<std::string>{server.BaseUrl() + "/authz_gw/kestrane_data_agree.cgi"});
+}
+
+TEST_F(MainFormMembers, ForecastRefreshesTheAnalysisDayOfTheSearchForm) {
+    // The R-horse form's data-check day list, as a pick in it is seen.
+    auto* days = new QComboBox(forms->ShutugenForm);
+    days->setObjectName(QStringLiteral("DateCombo"));
+    int rereads = 0;
+    QObject::connect(days, &QComboBox::activated, days, [&](int) { ++rereads; });
+
+    answer = [](const HttpRequest&) { return HttpReply::Text(ForecastZip()); };
+    Find<controls::TLbSpeedButton>("XQDataBtn")->Click();
+    EXPECT_EQ(rereads, 0); // an empty list is not told
+    days->addItem(QStringLiteral("2024年01月05日"));
+    Action("GetXQdata1")->trigger();
+    EXPECT_EQ(rereads, 1);
+    EXPECT_EQ(server.Requests().back().target, "/members/veltro/data/download.cgi?I=abcd&p=pass1");
+    EXPECT_EQ(notifier.messages.back(),
+              "最新のデータをダウンロードしました。同開催日の再読込で反映されます。\r\n"
+              "[2files are existed inside yosou.zip.]");
+    EXPECT_TRUE(fs::exists(appDir / "VZK/XQ20240105.vzkd"));
+    EXPECT_FALSE(fs::exists(appDir / "VZK/yosou.zip"));
+    for (const char* name : {"GetXQdata1", "GetXQdataKako"})
+        EXPECT_TRUE(Action(name)->isEnabled()) << name;
+    EXPECT_TRUE(Find<QWidget>("XQDataBtn")->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The sample tells nobody.
+    Action("N47")->trigger();
+    EXPECT_EQ(server.Requests().back().target, "/members/veltro/sample_data/yosou.zip");
+    EXPECT_EQ(notifier.messages.back(),
+              "最新のサンプルデータをダウンロードしました。同開催日の再読込で反映されます。\r\n"
+              "サンプルファイル：2024年01月05日");
+    EXPECT_EQ(Main().MembersDownloads().gLastUnzippedName, "RCOM20240105.CSV");
+    EXPECT_EQ(rereads, 1);
+}
