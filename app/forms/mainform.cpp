@@ -83,6 +83,7 @@ void TMainForm::BuildUi() {
     body->addWidget(BuildPages(), 1);
     outer->addLayout(body, 1);
     BuildHiddenButtons(central);
+    WirePrinting();
     statusBar()->setObjectName(QStringLiteral("StatusLine"));
 }
 
