@@ -96,7 +96,6 @@ void TAllPrintForm::BuildUi() {
 
     auto* zoom = new QGroupBox(QStringLiteral("倍率"), panel);
     zoom->setObjectName(QStringLiteral("RadioGroup1"));
-    zoom->setFixedWidth(185);
     auto* zoomGrid = new QGridLayout(zoom);
     zoomGrid->setContentsMargins(4, 0, 2, 0);
     zoomGrid->setHorizontalSpacing(2);
@@ -110,6 +109,8 @@ void TAllPrintForm::BuildUi() {
     }
     RadioGroup1_->button(kDesignZoomIndex)->setChecked(true);
     connect(RadioGroup1_, &QButtonGroup::idClicked, this, &TAllPrintForm::RadioGroup1Click);
+    // Wider than designed where the style's radio marks need it, so no choice is cut.
+    zoom->setFixedWidth(std::max(185, zoom->sizeHint().width()));
     row->addWidget(zoom);
 
     auto* select = new QGroupBox(QStringLiteral("選択指定"), panel);
