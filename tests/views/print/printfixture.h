@@ -31,7 +31,7 @@
 
 namespace testsupport {
 
-inline std::string Two(int n) {
+inline std::string Digits2(int n) {
     return (n < 10 ? "0" : "") + std::to_string(n);
 }
 
@@ -48,14 +48,14 @@ inline void SetRace(raceday::RaceDay& day, int r, std::string_view venue, int ra
     ra.SetField(RecordHead::kVenue, venue);
     ra.SetField(RecordHead::kMeeting, "02");
     ra.SetField(RecordHead::kMeetingDay, "12");
-    ra.SetField(RecordHead::kRaceNo, Two(raceNo));
-    ra.SetField(TJvRA::kRunnerCount, Two(runners));
+    ra.SetField(RecordHead::kRaceNo, Digits2(raceNo));
+    ra.SetField(TJvRA::kRunnerCount, Digits2(runners));
     ra.SetField(TJvRA::kTrack, "11");
     ra.SetField(TJvRA::kDistance, "1600");
     for (int h = 0; h < runners && h < raceday::kMaxRunners; ++h) {
         TJvSE& se = day.gDayHorses[static_cast<std::size_t>(r)][static_cast<std::size_t>(h)];
         se.SetField(TJvSE::kBracket, std::to_string(h / 2 + 1));
-        se.SetField(TJvSE::kHorseNo, Two(h + 1));
+        se.SetField(TJvSE::kHorseNo, Digits2(h + 1));
         se.SetField(TJvSE::kHorseName, keiba::Sj("ウマ") + std::to_string(h + 1));
     }
     day.gDayRaceCount = std::max(day.gDayRaceCount, r + 1);
