@@ -41,8 +41,8 @@ protected:
     // Runs the tool; its exit status.
     int Print(const std::string& date, const std::string& sheet, const fs::path& pdf) {
         int status = -1;
-        RunCommand(std::string(KESTRANE_PRINT_SHEET) + " '" + folder.path().string() + "' " +
-                       date + " " + sheet + " '" + pdf.string() + "' 2>&1",
+        RunCommand(std::string(KESTRANE_PRINT_SHEET) + " '" + folder.path().string() + "' " + date +
+                       " " + sheet + " '" + pdf.string() + "' 2>&1",
                    &status);
         return status;
     }
