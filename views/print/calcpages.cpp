@@ -1,7 +1,5 @@
 #include "views/print/calcpages.h"
 
-#include <cmath>
-
 namespace views::print {
 
 namespace {

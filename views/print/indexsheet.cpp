@@ -18,14 +18,6 @@ const QColor kTurfBar{166, 255, 166};
 const QColor kDirtBar{210, 105, 0};
 const QColor kSilver{192, 192, 192};
 
-// "2024年05月26日  東京02回12日" from the venue's first race.
-std::string VenueTitle(const jvdata::TJvRA& ra) {
-    auto s = [](std::string_view v) { return std::string(v); };
-    return s(ra.Year()) + Sj("年") + s(ra.Month()) + Sj("月") + s(ra.DayOfMonth()) + Sj("日  ") +
-           keiba::JyoCodeToName(ra.VenueCode(), 2) + s(ra.Meeting()) + Sj("回") +
-           s(ra.MeetingDay()) + Sj("日");
-}
-
 std::string RaceLine(const jvdata::TJvRA& ra, int runners) {
     return Sj("【") + NumText(ra.RaceNo(), 2) + Sj("R】") + IntText(runners, 2) + Sj("頭") + " " +
            std::string(ra.ShortName3()) + " " + keiba::GradeToText(ra.GradeCode(), 1) + " " +

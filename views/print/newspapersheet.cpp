@@ -73,12 +73,6 @@ std::string Counts(const std::array<int, 4>& c) {
            IntText(c[3], 2);
 }
 
-std::int64_t CareerPrize(const jvdata::TJvUM& um) {
-    std::int64_t sum = 0;
-    for (int i = 0; i < 6; ++i) sum += um.PrizeTotal(i);
-    return sum / 10;
-}
-
 void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, int x0, int yT) {
     const std::string_view year = se.Year();
     d.PGothic(6);

@@ -27,12 +27,6 @@ std::string S(std::string_view v) {
     return std::string(v);
 }
 
-std::int64_t CareerPrize(const jvdata::TJvUM& um) {
-    std::int64_t sum = 0;
-    for (int i = 0; i < 6; ++i) sum += um.PrizeTotal(i);
-    return sum / 10;
-}
-
 void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, int x0, int top) {
     d.PGothic(5);
     // A track neither turf nor dirt gets no marker.

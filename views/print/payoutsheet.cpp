@@ -36,13 +36,6 @@ constexpr BetLine kBetLines[] = {
     {BetType::Trifecta, "【三連単】", 319, 3, 2},
 };
 
-std::string VenueTitle(const jvdata::TJvRA& ra) {
-    auto s = [](std::string_view v) { return std::string(v); };
-    return s(ra.Year()) + Sj("年") + s(ra.Month()) + Sj("月") + s(ra.DayOfMonth()) + Sj("日  ") +
-           keiba::JyoCodeToName(ra.VenueCode(), 2) + s(ra.Meeting()) + Sj("回") +
-           s(ra.MeetingDay()) + Sj("日");
-}
-
 std::string GoingText(const jvdata::TJvRA& ra) {
     const std::optional<int> track = FieldInt(ra.TrackCode());
     const int t = track.value_or(0);

@@ -168,6 +168,19 @@ std::string RaceDateLine(const jvdata::TJvRA& ra) {
            " " + s(ra.Meeting()) + Sj("回") + s(ra.MeetingDay()) + Sj("日") + s(ra.RaceNo()) + "R";
 }
 
+std::string VenueTitle(const jvdata::TJvRA& ra) {
+    auto s = [](std::string_view v) { return std::string(v); };
+    return s(ra.Year()) + Sj("年") + s(ra.Month()) + Sj("月") + s(ra.DayOfMonth()) + Sj("日  ") +
+           keiba::JyoCodeToName(ra.VenueCode(), 2) + s(ra.Meeting()) + Sj("回") +
+           s(ra.MeetingDay()) + Sj("日");
+}
+
+std::int64_t CareerPrize(const jvdata::TJvUM& um) {
+    std::int64_t sum = 0;
+    for (int i = 0; i < 6; ++i) sum += um.PrizeTotal(i);
+    return sum / 10;
+}
+
 namespace {
 
 std::string ConditionsLine(const jvdata::TJvRA& ra) {

@@ -91,6 +91,10 @@ inline constexpr HeaderLayout kLandscapeHeader{120, 0, 70, 150, 75, 0, 45, 80, 1
 void DrawRaceHeader(Drawer& d, const jvdata::TJvRA& ra, const HeaderLayout& at);
 // The date line: "2026年11月28日(土)東京 05回01日11R".
 std::string RaceDateLine(const jvdata::TJvRA& ra);
+// The title of a venue's page: "2024年05月26日  東京02回12日".
+std::string VenueTitle(const jvdata::TJvRA& ra);
+// The career prize of a horse in thousands of yen: its six prize totals (hundreds of yen).
+std::int64_t CareerPrize(const jvdata::TJvUM& um);
 
 // The prize block: two captions, main prizes 1..`prizes` and added prizes 1..5 in two columns,
 // 20 apart from `firstY`.

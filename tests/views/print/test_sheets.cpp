@@ -108,7 +108,7 @@ TEST_F(SheetTest, IndexTableHasAPagePerVenueWithColouredBars) {
     EXPECT_EQ(ColorAt(tokyo, 70, 209), QColor(Qt::white));
 }
 
-TEST_F(SheetTest, IndexTableStopsAtTheLastRaceOfTheDay) {
+TEST_F(SheetTest, VenuePagesStopAtTheLastRaceOfTheDay) {
     for (int r = 0; r < 36; ++r) SetRace(Day(), r, "05", r + 1, 1);
     Day().gDayRaceCount = 33; // the slots after hold an earlier day's races
     SetVenues({"05", "", ""}, {"30", "", ""});
@@ -117,6 +117,10 @@ TEST_F(SheetTest, IndexTableStopsAtTheLastRaceOfTheDay) {
     int bars = 0;
     for (const PageRect& r : pages[0].rects) bars += r.x2 - r.x1 == 925 ? 1 : 0;
     EXPECT_EQ(bars, 3);
+    const auto payouts = Record(Sheet::Payouts);
+    int raceLines = 0;
+    for (const PageText& t : payouts[0].texts) raceLines += t.text.startsWith(Q("/////")) ? 1 : 0;
+    EXPECT_EQ(raceLines, 3);
 }
 
 // --- the payout list ---
