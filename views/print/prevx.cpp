@@ -13,7 +13,6 @@ TPrevX::TPrevX(Printer& printer, QWidget* parent)
     : QWidget(parent)
     , printer_(printer) {
     setObjectName(QStringLiteral("PrevX1"));
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 TPrevX::~TPrevX() = default;
@@ -51,6 +50,11 @@ bool TPrevX::CheckPrinter() {
 
 PrevResult TPrevX::CalcPageMetrics() {
     if (!CheckPrinter()) return PrevResult::NoPrinter;
+    ViewMetrics();
+    return PrevResult::Ok;
+}
+
+void TPrevX::ViewMetrics() {
     const PrinterMetrics m = printer_.Metrics();
     printerDpiX_ = m.dpiX;
     printerDpiY_ = m.dpiY;
@@ -62,11 +66,10 @@ PrevResult TPrevX::CalcPageMetrics() {
     viewOffsetY_ = view(m.offsetY);
     viewPrintWidth_ = view(m.printWidth);
     viewPrintHeight_ = view(m.printHeight);
-    return PrevResult::Ok;
 }
 
 void TPrevX::FitSize() {
-    if (CalcPageMetrics() != PrevResult::Ok) return;
+    ViewMetrics();
     const QSize size(viewPaperWidth_ + 20, viewPaperHeight_ + 20);
     if (this->size() != size) setFixedSize(size);
 }
@@ -194,7 +197,7 @@ int TPrevX::PageBottom() const {
 // --- paint ---
 
 void TPrevX::paintEvent(QPaintEvent*) {
-    if (CalcPageMetrics() != PrevResult::Ok) return;
+    ViewMetrics();
     const QSize size(viewPaperWidth_ + 20, viewPaperHeight_ + 20);
     if (this->size() != size) {
         // The printer or paper changed since the last look: take the new size, then repaint.

@@ -4,9 +4,9 @@
 // replays chosen pages onto the printer. Sheets draw through its Document interface in tenths
 // of a millimetre.
 //
-// Nothing is spooled while a document is built; the printer is asked for its metrics at
-// BeginDoc, at every paint and at Print, so a change of printer or paper shows at the next
-// paint. A page always replays at the size it was recorded for.
+// Nothing is spooled while a document is built. The printer list is asked afresh at BeginDoc and
+// at Print; the current printer's metrics are read at every paint, so a change of printer or
+// paper shows at the next paint. A page always replays at the size it was recorded for.
 
 #include "views/print/canvas.h"
 #include "views/print/devunits.h"
@@ -104,6 +104,9 @@ protected:
 private:
     RecordedPage* Recorder();
     void AppendPage();
+    // The view sizes from the current printer's metrics, without asking for the printer list
+    // again (that is for BeginDoc and Print).
+    void ViewMetrics();
     // The control's size follows the paper at the current zoom.
     void FitSize();
 

@@ -89,7 +89,6 @@ std::vector<QString> QtPrinter::PrinterNames() {
 }
 
 PrinterMetrics QtPrinter::Metrics() {
-    Refresh();
     QPrinter& p = *state_->printer;
     const QRectF paper = p.paperRect(QPrinter::DevicePixel);
     const QRectF page = p.pageRect(QPrinter::DevicePixel);

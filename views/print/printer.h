@@ -48,7 +48,7 @@ public:
     // The installed printers, asked afresh at every call: a printer installed or removed since
     // the last call is seen, and the default printer with it. Empty when there is none at all.
     virtual std::vector<QString> PrinterNames() = 0;
-    // Of the current printer and paper.
+    // Of the current printer and paper; cheap enough for every paint.
     virtual PrinterMetrics Metrics() = 0;
     // Writes paper size and orientation into the current printer's setting; an unknown paper
     // code leaves the paper as it is.

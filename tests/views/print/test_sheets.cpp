@@ -280,6 +280,39 @@ TEST_F(SheetTest, NewspaperOpensEachBracketOnce) {
     EXPECT_TRUE(page.RectAt(50, 280, 1990, 406 + 126 * 8));
 }
 
+TEST_F(SheetTest, NewspaperPrintsTheCourseRecordWhenThereIsOne) {
+    SetRace(Day(), 0, "05", 1, 1);
+    SetRace(Day(), 1, "05", 2, 1);
+    jvdata::TJvRC& rc = Day().gRcRecords[0];
+    rc.SetField(jvdata::TJvRC::kYear, "2019");
+    rc.SetField(jvdata::TJvRC::kMonth, "11");
+    rc.SetField(jvdata::TJvRC::kDayOfMonth, "10");
+    rc.SetField(jvdata::TJvRC::kVenue, "05");
+    rc.SetField(jvdata::TJvRC::kMeeting, "05");
+    rc.SetField(jvdata::TJvRC::kMeetingDay, "03");
+    rc.SetField(jvdata::TJvRC::kRaceNo, "11");
+    rc.SetField(jvdata::TJvRC::kRaceName, Sj("　テスト記念　"));
+    rc.SetField(jvdata::TJvRC::kRecordTime, "1317");
+    rc.SetField(jvdata::TJvRC::kPedigreeYear, "2015");
+    rc.SetField(jvdata::TJvRC::kHorseName, Sj("レコード　ホルダー"));
+    rc.SetField(jvdata::TJvRC::kWeightCarried, "570");
+    rc.SetField(jvdata::TJvRC::kJockeyName, Sj("騎手"));
+    rc.SetField(jvdata::TJvRC::kTrainerName, Sj("調教師"));
+    const auto pages = Record(Sheet::Newspaper);
+    const QString record = *TextAt(pages[0], 50, 215);
+    EXPECT_TRUE(record.startsWith(Q("ﾚｺｰﾄﾞ:2019年11月10日東京05回03日11R テスト記念 ")))
+        << record.toStdString();
+    EXPECT_TRUE(record.contains(Q("1.31.7 "))) << record.toStdString();
+    const QString holder = *TextAt(pages[0], 130, 245);
+    EXPECT_TRUE(holder.startsWith(Q("レコードホルダー "))) << holder.toStdString();
+    EXPECT_TRUE(holder.contains(Q("2015年生"))) << holder.toStdString();
+    EXPECT_TRUE(holder.contains(Q(" 騎手:騎手"))) << holder.toStdString();
+    EXPECT_TRUE(holder.contains(Q("[57.0kg]  調教師:調教師"))) << holder.toStdString();
+    // Without a course record both lines are empty.
+    EXPECT_FALSE(pages[1].TextAt(50, 215));
+    EXPECT_FALSE(pages[1].TextAt(130, 245));
+}
+
 // --- the past-performance sheet ---
 
 TEST_F(SheetTest, PastPerformanceIsLandscapeWithTwentyColumns) {
