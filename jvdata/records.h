@@ -447,6 +447,55 @@ public:
 class TJvRC : public FixedRecord<kRcLength> {
 public:
     static constexpr std::string_view kId = "RC";
+    static constexpr FieldPos kYear{13, 4};
+    static constexpr FieldPos kMonth{17, 2};
+    static constexpr FieldPos kDayOfMonth{19, 2};
+    static constexpr FieldPos kVenue{21, 2};
+    static constexpr FieldPos kMeeting{23, 2};
+    static constexpr FieldPos kMeetingDay{25, 2};
+    static constexpr FieldPos kRaceNo{27, 2};
+    static constexpr FieldPos kRaceName{33, 60};
+    static constexpr FieldPos kGrade{93, 1};
+    static constexpr FieldPos kRaceType{94, 2};
+    static constexpr FieldPos kDistance{96, 4};
+    static constexpr FieldPos kTrack{100, 2};
+    static constexpr FieldPos kTimeKind{102, 1};
+    static constexpr FieldPos kRecordTime{103, 4};
+    static constexpr FieldPos kWeather{107, 1};
+    static constexpr FieldPos kTurfGoing{108, 1};
+    static constexpr FieldPos kDirtGoing{109, 1};
+    static constexpr FieldPos kPedigreeYear{110, 4}; // the holder's birth year
+    static constexpr FieldPos kHorseName{120, 36};
+    static constexpr FieldPos kHorseSymbol{156, 2};
+    static constexpr FieldPos kSex{158, 1};
+    static constexpr FieldPos kTrainerName{164, 34};
+    static constexpr FieldPos kWeightCarried{198, 3};
+    static constexpr FieldPos kJockeyName{206, 34};
+
+    std::string_view Year() const { return Field(kYear); }
+    std::string_view Month() const { return Field(kMonth); }
+    std::string_view DayOfMonth() const { return Field(kDayOfMonth); }
+    std::string_view VenueCode() const { return Field(kVenue); }
+    std::string_view Meeting() const { return Field(kMeeting); }
+    std::string_view MeetingDay() const { return Field(kMeetingDay); }
+    std::string_view RaceNo() const { return Field(kRaceNo); }
+    std::string_view RaceName() const { return Field(kRaceName); }
+    std::string_view GradeCode() const { return Field(kGrade); }
+    std::string_view RaceTypeCode() const { return Field(kRaceType); }
+    std::string_view DistanceText() const { return Field(kDistance); }
+    std::string_view TrackCode() const { return Field(kTrack); }
+    std::string_view TimeKindCode() const { return Field(kTimeKind); }
+    std::string_view RecordTime() const { return Field(kRecordTime); }
+    std::string_view WeatherCode() const { return Field(kWeather); }
+    std::string_view TurfGoingCode() const { return Field(kTurfGoing); }
+    std::string_view DirtGoingCode() const { return Field(kDirtGoing); }
+    std::string_view HolderBirthYear() const { return Field(kPedigreeYear); }
+    std::string_view HorseName() const { return Field(kHorseName); }
+    std::string_view HorseSymbolCode() const { return Field(kHorseSymbol); }
+    std::string_view SexCode() const { return Field(kSex); }
+    std::string_view TrainerName() const { return Field(kTrainerName); }
+    std::string_view WeightCarriedText() const { return Field(kWeightCarried); }
+    std::string_view JockeyName() const { return Field(kJockeyName); }
 };
 
 // One 75-byte run block of an analysis record (positions 1-based within the block).

@@ -32,3 +32,54 @@ std::vector<std::string> SplitCsvLine(std::string_view line) {
 }
 
 } // namespace keiba
+
+namespace keiba {
+
+namespace {
+
+constexpr bool IsSeparatorByte(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+} // namespace
+
+std::vector<std::string> SplitCommaText(std::string_view text) {
+    std::vector<std::string> items;
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    auto skipBlanks = [&] {
+        while (i < n && IsSeparatorByte(text[i])) ++i;
+    };
+    skipBlanks();
+    while (i < n) {
+        std::string item;
+        if (text[i] == '"') {
+            // Runs to the quote that is not doubled; an unclosed quote takes the rest.
+            for (++i; i < n; ++i) {
+                if (text[i] != '"') {
+                    item += text[i];
+                } else if (i + 1 < n && text[i + 1] == '"') {
+                    item += '"';
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        } else {
+            const std::size_t start = i;
+            while (i < n && !IsSeparatorByte(text[i]) && text[i] != ',') ++i;
+            item.assign(text.substr(start, i - start));
+        }
+        items.push_back(std::move(item));
+        skipBlanks();
+        if (i < n && text[i] == ',') {
+            if (i + 1 == n) items.emplace_back();
+            ++i;
+            skipBlanks();
+        }
+    }
+    return items;
+}
+
+} // namespace keiba

@@ -71,7 +71,7 @@ std::array<std::string, kCardListTextColumns> CardRow(const jvdata::TJvSE& se) {
 } // namespace
 
 std::vector<std::string> CommentMemoLines(std::string_view comment) {
-    std::vector<std::string> items = keiba::SplitCsvLine(comment);
+    std::vector<std::string> items = keiba::SplitCommaText(comment);
     std::vector<std::string> lines;
     if (items.empty()) return lines;
     const std::size_t pairs = items.size() / 2;

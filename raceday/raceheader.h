@@ -53,7 +53,7 @@ RaceSelection SelectRaceHeader(const RaceDay& day, int r);
 // "<n>レースはデータが不十分です。" (UTF-8).
 std::string NoRunnersMessage(int raceNumber);
 
-// The lines of the race comment memo: items of the CSV comment joined in pairs; a first item
+// The lines of the race comment memo: items of the comment text joined in pairs; a first item
 // beginning with 【 stands alone on the first line. A last unpaired item is not shown.
 std::vector<std::string> CommentMemoLines(std::string_view comment);
 

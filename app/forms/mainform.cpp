@@ -87,6 +87,7 @@ void TMainForm::BuildUi() {
     outer->addLayout(body, 1);
     BuildHiddenButtons(central);
     BuildMembersCommands();
+    WirePrinting();
     statusBar()->setObjectName(QStringLiteral("StatusLine"));
 }
 

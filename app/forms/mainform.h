@@ -23,6 +23,7 @@
 #include "raceday/chasehorse.h"
 #include "raceday/dayload.h"
 #include "views/gridsort.h"
+#include "views/print/printer.h"
 
 #include <QMainWindow>
 
@@ -61,6 +62,10 @@ class TJVLink;
 
 namespace raceday {
 struct RaceHeader;
+}
+
+namespace views::print {
+enum class Sheet;
 }
 
 namespace views {
@@ -178,6 +183,13 @@ public:
     void GiveGet1Click(); // Get・Give
     void N39Click() {}    // 勝ち上り馬: no action
     void CSV2Click();     // CSVﾌｧｲﾙ出力先ﾌｫﾙﾀﾞ指定
+    // mainform_print.cpp: the printed sheets
+    void FilePrintItemClick(); // 出馬表印刷(&P)
+    void PrintBtnClick();
+    void N13Click(); // 新聞形式印刷
+    void N14Click(); // 指数表印刷
+    void N16Click(); // 払戻印刷
+    void N17Click(); // 過去成績表印刷
 
     // --- raceday::DayLoadHost (mainform_dayloadhost.cpp) ---
     void PrepareForLoad(bool isToday) override;
@@ -228,6 +240,11 @@ public:
     // Runs instead of QDialog::exec for the modal forms this window opens, so that no test
     // waits for a person.
     void SetModalHookForTest(std::function<void(QDialog&)> hook) { modalHook_ = std::move(hook); }
+    // The application's printer; a test puts its own in.
+    views::print::Printer& Printer();
+    void SetPrinterForTest(std::unique_ptr<views::print::Printer> printer) {
+        printer_ = std::move(printer);
+    }
 
     // Work lists of the window, shared with the fetches and the bet builder.
     std::vector<std::string> WorkList, ErrorLog, VoteLines, AsaOzRaces, ChukanOzRaces,
@@ -285,6 +302,9 @@ private:
     // mainform_options.cpp
     void RestoreOptions();
     void ChooseFolder(const QString& title, const char* key);
+    // mainform_print.cpp
+    void WirePrinting();
+    void PrintSheet(views::print::Sheet sheet);
 
     // Busy: a day load, batch load, import or fetch is running.
     bool Busy() const { return fetch::AnyBusy(*day_, flags_); }
@@ -300,6 +320,8 @@ private:
     bool shown_ = false;
     std::string versionText_; // gVersionText, set when the window is first shown
     std::function<void(QDialog&)> modalHook_;
+    // Made on the first print: the printer list is then asked afresh at every print.
+    std::unique_ptr<views::print::Printer> printer_;
 
     TPrgrsForm* prgrsForm_ = nullptr;
     search::TShutugenForm* shutugenForm_ = nullptr;

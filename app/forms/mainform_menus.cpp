@@ -29,7 +29,7 @@ void TMainForm::BuildMenus() {
             &QAction::triggered, this, [this] { fetch::N1O1Click(*this); });
     connect(MenuItem(file, "T1", QStringLiteral("時系列オッズより取得(&T)")), &QAction::triggered,
             this, [this] { fetch::T1Click(*this); });
-    MenuItem(file, "FilePrintItem", QStringLiteral("印刷(&P)"));
+    MenuItem(file, "FilePrintItem", QStringLiteral("出馬表印刷(&P)"));
     file->addSeparator();
     connect(MenuItem(file, "Exit1", QStringLiteral("終了(&X)")), &QAction::triggered, this,
             &TMainForm::QuitButtonClick);

@@ -16,6 +16,8 @@ TEST(RaceHeader, CommentMemoLines) {
         {"a,b,c,d", {"ab", "cd"}},
         {Sj("【見解】") + ",b", {Sj("【見解】"), "b"}},
         {Sj("【見解】") + ",b,c,d", {Sj("【見解】"), "bc", "d"}},
+        // The comment file's lines are items of their own.
+        {"a\r\nb\r\nc", {"ab"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(raceday::CommentMemoLines(c.comment), c.lines) << c.comment;

@@ -1,0 +1,368 @@
+// The five printed sheets on a recording page: texts with their place, size and colour, the
+// fills and rules, the pages and their names, and fields that are not numbers.
+
+#include "views/print/sheets.h"
+
+#include "tests/views/print/printfixture.h"
+
+using namespace testsupport;
+using namespace views::print;
+using jvdata::BetType;
+using jvdata::TJvRA;
+using jvdata::TJvSE;
+using keiba::Sj;
+
+namespace {
+
+// Texts are compared as shown (UTF-8 in the test).
+std::optional<QString> TextAt(const PageContent& page, int x, int y) {
+    std::optional<PageText> t = page.TextAt(x, y);
+    return t ? std::optional<QString>(t->text) : std::nullopt;
+}
+
+int PointsAt(const PageContent& page, int x, int y) {
+    std::optional<PageText> t = page.TextAt(x, y);
+    return t ? t->font.points : 0;
+}
+
+QColor ColorAt(const PageContent& page, int x, int y) {
+    std::optional<PageText> t = page.TextAt(x, y);
+    return t ? t->font.color : QColor();
+}
+
+class SheetTest : public PrintTest {
+protected:
+    TJvRA& Ra(int r) { return Day().gDayRaces[static_cast<std::size_t>(r)]; }
+    TJvSE& Se(int r, int h) {
+        return Day().gDayHorses[static_cast<std::size_t>(r)][static_cast<std::size_t>(h)];
+    }
+    TJvRA& PastRa(int r, int h, int k) {
+        return Day().gPastRunRaces[static_cast<std::size_t>(r)][static_cast<std::size_t>(h)]
+                                  [static_cast<std::size_t>(k)];
+    }
+    TJvSE& PastSe(int r, int h, int k) {
+        return Day().gPastRunHorses[static_cast<std::size_t>(r)][static_cast<std::size_t>(h)]
+                                   [static_cast<std::size_t>(k)];
+    }
+    raceday::TOutData2& Texts(int r) { return Day().gRaceTexts[static_cast<std::size_t>(r)]; }
+    // A past run k of runner h of race r that took place.
+    void SetPastRun(int r, int h, int k, std::string_view venue, std::string_view track) {
+        PastRa(r, h, k).SetField(jvdata::RecordHead::kYear, "2024");
+        PastRa(r, h, k).SetField(jvdata::RecordHead::kMonthDay, "0428");
+        PastRa(r, h, k).SetField(jvdata::RecordHead::kVenue, venue);
+        PastRa(r, h, k).SetField(TJvRA::kTrack, track);
+        PastSe(r, h, k).SetField(jvdata::RecordHead::kYear, "2024");
+        PastSe(r, h, k).SetField(jvdata::RecordHead::kMonthDay, "0428");
+        PastSe(r, h, k).SetField(TJvSE::kFinishTime, "1345");
+        PastSe(r, h, k).SetField(TJvSE::kFinalPosition, "05");
+    }
+    // The payout entry j of a bet type.
+    void SetPayout(int r, BetType t, int j, std::string_view combination, std::string_view payout) {
+        const jvdata::PayoutGroup& g = jvdata::PayoutGroupOf(t);
+        const std::size_t at = g.firstPos + g.entryWidth * static_cast<std::size_t>(j - 1);
+        jvdata::TJvHR& hr = Day().gDayPayouts[static_cast<std::size_t>(r)];
+        hr.SetField(at, g.combWidth, combination);
+        hr.SetField(at + g.combWidth, 9, payout);
+    }
+    // Venues of the day as the day load finds them.
+    void SetVenues(std::array<std::string, 3> codes, std::array<std::string, 3> firstSlots) {
+        Day().venueCodes = std::move(codes);
+        Day().venueFirstSlots = std::move(firstSlots);
+    }
+};
+
+// --- the index table ---
+
+TEST_F(SheetTest, IndexTableHasAPagePerVenueWithColouredBars) {
+    SetRace(Day(), 0, "05", 1, 3);
+    SetRace(Day(), 1, "05", 2, 3);
+    SetRace(Day(), 2, "08", 1, 3);
+    Ra(0).SetField(TJvRA::kTrack, "22");
+    Ra(1).SetField(TJvRA::kTrack, "23");
+    SetVenues({"05", "08", ""}, {" 0", " 2", ""});
+    const auto pages = Record(Sheet::IndexTable, "ケストレーン Ver.1.20");
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(names, (std::vector<std::string>{"東京", "京都"}));
+
+    const PageContent& tokyo = pages[0];
+    EXPECT_EQ(TextAt(tokyo, 100, 30), Q("2024年05月26日  東京02回12日"));
+    EXPECT_EQ(PointsAt(tokyo, 100, 30), 13);
+    EXPECT_TRUE(tokyo.TextAt(100, 30)->font.bold);
+    EXPECT_TRUE(tokyo.TextAt(100, 30)->font.underline);
+    EXPECT_EQ(TextAt(tokyo, 1200, 2690), Q("ケストレーン Ver.1.20"));
+    ASSERT_TRUE(tokyo.RectAt(70, 138, 995, 167));
+    EXPECT_EQ(tokyo.RectAt(70, 138, 995, 167)->brush.color, QColor(166, 255, 166));
+    EXPECT_FALSE(tokyo.RectAt(70, 138, 995, 167)->pen.visible);
+    ASSERT_TRUE(tokyo.RectAt(70, 558, 995, 587));
+    EXPECT_EQ(tokyo.RectAt(70, 558, 995, 587)->brush.color, QColor(210, 105, 0));
+    // Kyoto's race is not on Tokyo's page.
+    EXPECT_FALSE(tokyo.RectAt(70, 978, 995, 1007));
+    EXPECT_EQ(TextAt(pages[1], 100, 30), Q("2024年05月26日  京都02回12日"));
+
+    // Runner 1: bracket 1 white with a black digit, the horse number as a circled number.
+    EXPECT_EQ(tokyo.RectAt(70, 167, 81, 187)->brush.color, QColor(Qt::white));
+    EXPECT_EQ(ColorAt(tokyo, 70, 167), QColor(Qt::black));
+    EXPECT_TRUE(TextAt(tokyo, 82, 167)->startsWith(Q("①ウマ1")));
+    // Bracket 2 black with a white digit.
+    EXPECT_EQ(tokyo.RectAt(70, 209, 81, 229)->brush.color, QColor(Qt::black));
+    EXPECT_EQ(ColorAt(tokyo, 70, 209), QColor(Qt::white));
+}
+
+TEST_F(SheetTest, VenuePagesStopAtTheLastRaceOfTheDay) {
+    for (int r = 0; r < 36; ++r) SetRace(Day(), r, "05", r + 1, 1);
+    Day().gDayRaceCount = 33; // the slots after hold an earlier day's races
+    SetVenues({"05", "", ""}, {"30", "", ""});
+    const auto pages = Record(Sheet::IndexTable);
+    ASSERT_EQ(pages.size(), 1u);
+    int bars = 0;
+    for (const PageRect& r : pages[0].rects) bars += r.x2 - r.x1 == 925 ? 1 : 0;
+    EXPECT_EQ(bars, 3);
+    const auto payouts = Record(Sheet::Payouts);
+    int raceLines = 0;
+    for (const PageText& t : payouts[0].texts) raceLines += t.text.startsWith(Q("/////")) ? 1 : 0;
+    EXPECT_EQ(raceLines, 3);
+}
+
+// --- the payout list ---
+
+TEST_F(SheetTest, PayoutListPrintsEveryPaidCombination) {
+    SetRace(Day(), 0, "05", 1, 8);
+    SetVenues({"05", "", ""}, {" 0", "", ""});
+    SetPayout(0, BetType::Win, 1, "03", "000000250");
+    SetPayout(0, BetType::Win, 2, "05", "000000310"); // a dead heat for first
+    SetPayout(0, BetType::BracketQuinella, 1, "18", "000001230");
+    SetPayout(0, BetType::Trio, 1, "030105", "000004560");
+    SetPayout(0, BetType::Quinella, 1, "0305", "00000x120");
+    const auto pages = Record(Sheet::Payouts, "ケストレーン Ver.1.20");
+    ASSERT_EQ(pages.size(), 1u);
+    const PageContent& page = pages[0];
+    EXPECT_EQ(names, std::vector<std::string>{"東京"});
+    EXPECT_EQ(TextAt(page, 100, 140), Q("/////  1 R ///// "));
+    EXPECT_EQ(TextAt(page, 400, 140), Q(" 8頭"));
+    EXPECT_EQ(TextAt(page, 1200, 2660), Q("ケストレーン Ver.1.20"));
+    EXPECT_EQ(TextAt(page, 220, 165), Q("　③ [     250]"));
+    EXPECT_EQ(TextAt(page, 460, 165), Q("　⑤ [     310]"));
+    EXPECT_EQ(TextAt(page, 220, 209), Q("①-⑧[    1230]"));
+    EXPECT_EQ(TextAt(page, 220, 297), Q("③-①-⑤[    4560]"));
+    // A payout that is not a number prints blank.
+    EXPECT_EQ(TextAt(page, 220, 231), Q("③-⑤[        ]"));
+    // Blank trifecta fields: the label alone on its line.
+    int onTrifectaLine = 0;
+    for (const PageText& t : page.texts) onTrifectaLine += t.y == 319 ? 1 : 0;
+    EXPECT_EQ(onTrifectaLine, 1);
+    EXPECT_EQ(TextAt(page, 100, 319), Q("【三連単】"));
+}
+
+// --- the race card ---
+
+TEST_F(SheetTest, RaceCardHasAPagePerRaceOfTheDay) {
+    const char* venues[] = {"05", "08", "09"};
+    for (int r = 0; r < 36; ++r) SetRace(Day(), r, venues[r / 12], r % 12 + 1, 2);
+    const auto pages = Record(Sheet::RaceCard);
+    EXPECT_EQ(pages.size(), 36u);
+    ASSERT_EQ(names.size(), 36u);
+    EXPECT_EQ(names[0], "東京 1R");
+    EXPECT_EQ(names[10], "東京11R");
+    EXPECT_EQ(names[35], "阪神12R");
+    // Race number 9 at x 70, race number 10 at x 55, in white.
+    EXPECT_EQ(TextAt(pages[8], 70, 125), Q("9"));
+    EXPECT_EQ(TextAt(pages[9], 55, 125), Q("10"));
+    EXPECT_EQ(ColorAt(pages[9], 55, 125), QColor(Qt::white));
+}
+
+TEST_F(SheetTest, RaceCardHeaderShowsTheRaceRLevel) {
+    SetRace(Day(), 0, "05", 1, 2);
+    SetRace(Day(), 1, "05", 2, 2);
+    SetRace(Day(), 2, "05", 3, 2);
+    Texts(0).RaceRLevelText = Sj("高★");
+    Texts(0).RplsTou = " 3";
+    Texts(0).RmnsTou = " 2";
+    Texts(1).RaceRLevelText = Sj("高＋");
+    const auto pages = Record(Sheet::RaceCard);
+    EXPECT_EQ(TextAt(pages[0], 50, 220), Q("高★　R+馬: 3頭　R-馬: 2頭"));
+    EXPECT_EQ(PointsAt(pages[0], 50, 220), 13);
+    EXPECT_EQ(ColorAt(pages[0], 50, 220), QColor(Qt::black));
+    EXPECT_EQ(pages[0].RectAt(50, 210, 150, 275)->brush.color, QColor(15, 206, 240));
+    EXPECT_EQ(pages[1].RectAt(50, 210, 150, 275)->brush.color, QColor(141, 232, 248));
+    EXPECT_EQ(pages[2].RectAt(50, 210, 150, 275)->brush.color, QColor(Qt::white));
+    EXPECT_FALSE(pages[2].TextAt(50, 220));
+}
+
+TEST_F(SheetTest, RaceCardPastRuns) {
+    SetRace(Day(), 0, "05", 1, 2);
+    SetPastRun(0, 0, 0, "05", "11");
+    SetPastRun(0, 0, 1, "44", "11");
+    SetPastRun(0, 0, 2, "05", "11");
+    PastSe(0, 0, 0).SetField(TJvSE::kFinishTime, "0000");
+    PastSe(0, 0, 0).SetField(TJvSE::kFinalPosition, "00");
+    PastSe(0, 0, 1).SetField(TJvSE::kFinishTime, "9999");
+    PastSe(0, 0, 1).SetField(TJvSE::kFinalPosition, "01");
+    Texts(0).PastRUma[0][1] = "R+";
+    const auto pages = Record(Sheet::RaceCard);
+    const PageContent& page = pages[0];
+    const int top = 385; // row 1
+    const int x1 = 603, x2 = 823, x3 = 1043;
+    EXPECT_TRUE(TextAt(page, x1, top + 49)->startsWith(Q("---- ")));
+    EXPECT_TRUE(TextAt(page, x2, top + 49)->startsWith(Q("---- ")));
+    EXPECT_TRUE(TextAt(page, x3, top + 49)->startsWith(Q("1345 ")));
+    EXPECT_EQ(TextAt(page, x1 + 152, top + 75), Q("-着"));
+    EXPECT_EQ(ColorAt(page, x1 + 152, top + 75), QColor(Qt::black));
+    // A run abroad is grey, its first place still red.
+    EXPECT_EQ(ColorAt(page, x2, top + 3), QColor(128, 128, 128));
+    EXPECT_EQ(TextAt(page, x2 + 152, top + 75), Q(" 1着"));
+    EXPECT_EQ(ColorAt(page, x2 + 152, top + 75), QColor(255, 0, 0));
+    EXPECT_EQ(ColorAt(page, x2 + 112, top + 72), QColor(255, 0, 0)); // R+
+    EXPECT_EQ(ColorAt(page, x3, top + 3), QColor(Qt::black));
+    EXPECT_EQ(ColorAt(page, x3 + 152, top + 75), QColor(Qt::black)); // 5th
+    // Runner 2 has no past runs.
+    EXPECT_FALSE(page.TextAt(x1, top + 105 + 3));
+}
+
+TEST_F(SheetTest, RaceCardMarkColumnsAndComment) {
+    SetRace(Day(), 0, "05", 1, 2);
+    Texts(0).ZogenText[0] = Sj("同休減");
+    Texts(0).JoshoMark[0] = Sj("↑");
+    Texts(0).RUmaMark[0] = "R+";
+    Texts(0).RaceComment = Sj("展開A 展開B,展開C");
+    const auto pages = Record(Sheet::RaceCard);
+    const PageContent& page = pages[0];
+    const int top = 385;
+    EXPECT_EQ(TextAt(page, 1270, top + 12), Q("同"));
+    EXPECT_EQ(TextAt(page, 1270, top + 42), Q("休"));
+    EXPECT_EQ(TextAt(page, 1270, top + 72), Q("減"));
+    EXPECT_EQ(TextAt(page, 1320, top + 40), Q("↑"));
+    EXPECT_EQ(ColorAt(page, 508, top + 25), QColor(255, 0, 0));
+    const int n = 2;
+    EXPECT_EQ(TextAt(page, 50, 430 + 105 * n), Q("<< レース見解 >>"));
+    EXPECT_EQ(TextAt(page, 50, 465 + 105 * n), Q("展開A"));
+    EXPECT_EQ(TextAt(page, 50, 500 + 105 * n), Q("展開B"));
+    EXPECT_EQ(TextAt(page, 50, 535 + 105 * n), Q("展開C"));
+}
+
+TEST_F(SheetTest, RaceCardStaysOnThePage) {
+    SetRace(Day(), 0, "05", 1, 18);
+    Ra(0).SetField(TJvRA::kRunnerCount, "25");
+    std::string comment;
+    for (int i = 0; i < 40; ++i) comment += "item" + std::to_string(i) + ",";
+    Texts(0).RaceComment = comment;
+    const auto pages = Record(Sheet::RaceCard);
+    const PageContent& page = pages[0];
+    // Eighteen rows at most.
+    EXPECT_TRUE(page.RectAt(50, 280, 1930, 385 + 105 * 18));
+    EXPECT_FALSE(page.TextAt(107, 280 + 105 * 19 + 20));
+    int items = 0;
+    for (const PageText& t : page.texts) {
+        if (t.x != 50 || !t.text.startsWith(QStringLiteral("item"))) continue;
+        ++items;
+        EXPECT_LE(t.y + 35, bottom) << t.text.toStdString();
+    }
+    EXPECT_GT(items, 5);
+    EXPECT_LT(items, 40);
+}
+
+// --- the newspaper-style card ---
+
+TEST_F(SheetTest, NewspaperOpensEachBracketOnce) {
+    SetRace(Day(), 0, "05", 1, 8); // brackets 1,1,2,2,3,3,4,4
+    const auto pages = Record(Sheet::Newspaper);
+    const PageContent& page = pages[0];
+    for (int h = 0; h < 8; ++h) {
+        const int yT = 406 + 126 * h;
+        const bool opens = h % 2 == 0;
+        EXPECT_EQ(page.TextAt(60, yT + 20).has_value(), opens) << h;
+        EXPECT_EQ(page.HasLine(50, yT, 1990, yT), opens) << h;
+        EXPECT_EQ(page.HasLine(100, yT, 1990, yT), !opens) << h;
+    }
+    EXPECT_EQ(TextAt(page, 60, 406 + 20), Q("白"));
+    EXPECT_EQ(TextAt(page, 65, 406 + 126 * 2 + 70), Q("2"));
+    EXPECT_EQ(ColorAt(page, 65, 406 + 126 * 2 + 70), QColor(Qt::white));
+    // The frame ends under the last runner.
+    EXPECT_TRUE(page.RectAt(50, 280, 1990, 406 + 126 * 8));
+}
+
+TEST_F(SheetTest, NewspaperPrintsTheCourseRecordWhenThereIsOne) {
+    SetRace(Day(), 0, "05", 1, 1);
+    SetRace(Day(), 1, "05", 2, 1);
+    jvdata::TJvRC& rc = Day().gRcRecords[0];
+    rc.SetField(jvdata::TJvRC::kYear, "2019");
+    rc.SetField(jvdata::TJvRC::kMonth, "11");
+    rc.SetField(jvdata::TJvRC::kDayOfMonth, "10");
+    rc.SetField(jvdata::TJvRC::kVenue, "05");
+    rc.SetField(jvdata::TJvRC::kMeeting, "05");
+    rc.SetField(jvdata::TJvRC::kMeetingDay, "03");
+    rc.SetField(jvdata::TJvRC::kRaceNo, "11");
+    rc.SetField(jvdata::TJvRC::kRaceName, Sj("　テスト記念　"));
+    rc.SetField(jvdata::TJvRC::kRecordTime, "1317");
+    rc.SetField(jvdata::TJvRC::kPedigreeYear, "2015");
+    rc.SetField(jvdata::TJvRC::kHorseName, Sj("レコード　ホルダー"));
+    rc.SetField(jvdata::TJvRC::kWeightCarried, "570");
+    rc.SetField(jvdata::TJvRC::kJockeyName, Sj("騎手"));
+    rc.SetField(jvdata::TJvRC::kTrainerName, Sj("調教師"));
+    const auto pages = Record(Sheet::Newspaper);
+    const QString record = *TextAt(pages[0], 50, 215);
+    EXPECT_TRUE(record.startsWith(Q("ﾚｺｰﾄﾞ:2019年11月10日東京05回03日11R テスト記念 ")))
+        << record.toStdString();
+    EXPECT_TRUE(record.contains(Q("1.31.7 "))) << record.toStdString();
+    const QString holder = *TextAt(pages[0], 130, 245);
+    EXPECT_TRUE(holder.startsWith(Q("レコードホルダー "))) << holder.toStdString();
+    EXPECT_TRUE(holder.contains(Q("2015年生"))) << holder.toStdString();
+    EXPECT_TRUE(holder.contains(Q(" 騎手:騎手"))) << holder.toStdString();
+    EXPECT_TRUE(holder.contains(Q("[57.0kg]  調教師:調教師"))) << holder.toStdString();
+    // Without a course record both lines are empty.
+    EXPECT_FALSE(pages[1].TextAt(50, 215));
+    EXPECT_FALSE(pages[1].TextAt(130, 245));
+}
+
+// --- the past-performance sheet ---
+
+TEST_F(SheetTest, PastPerformanceIsLandscapeWithTwentyColumns) {
+    SetRace(Day(), 0, "05", 1, 2);
+    Se(0, 0).SetField(TJvSE::kWeightCarried, "560");
+    Se(0, 0).SetField(TJvSE::kJockeyName, Sj("武豊"));
+    SetPastRun(0, 0, 0, "05", "24"); // dirt
+    SetPastRun(0, 0, 1, "05", "11"); // turf
+    SetPastRun(0, 0, 2, "05", "51"); // jumps
+    PastSe(0, 0, 0).SetField(TJvSE::kWeightCarried, "560");
+    PastSe(0, 0, 0).SetField(TJvSE::kJockeyName, Sj("武豊"));
+    const auto pages = Record(Sheet::PastPerformance);
+    EXPECT_TRUE(landscape);
+    const PageContent& page = pages[0];
+    const int top = 253, bottomOfTable = 253 + 93 * 2;
+    for (int k = 0; k < 20; ++k) {
+        EXPECT_EQ(TextAt(page, 520 + 115 * k, 232), Q("前走-") + QString::number(k + 1));
+        EXPECT_TRUE(page.HasLine(515 + 115 * (k + 1), 231, 515 + 115 * (k + 1), bottomOfTable + 2));
+    }
+    const int x0 = 517;
+    ASSERT_TRUE(page.RectAt(x0 + 103, top + 2, x0 + 113, top + 20));
+    EXPECT_EQ(page.RectAt(x0 + 103, top + 2, x0 + 113, top + 20)->brush.color, QColor(128, 0, 0));
+    EXPECT_TRUE(page.RectAt(x0 + 103, top + 2, x0 + 113, top + 20)->brush.solid);
+    EXPECT_EQ(page.RectAt(x0 + 218, top + 2, x0 + 228, top + 20)->brush.color, QColor(0, 128, 0));
+    EXPECT_FALSE(page.RectAt(x0 + 333, top + 2, x0 + 343, top + 20)); // no marker on jumps
+    EXPECT_EQ(TextAt(page, x0, top + 56), Q("武豊    56.0"));
+    EXPECT_EQ(TextAt(page, 350, top + 34), Q("56.0kg"));
+    EXPECT_EQ(TextAt(page, 155, top + 56), Q("騎　手:武豊    [  ---/  ---]"));
+    EXPECT_EQ(TextAt(page, 155, top + 72), Q("調教師:        [  ---/  ---]"));
+    Day().gPrintStatsA[0][0] = {1, 1, 0, 0, 0, 2};
+    const auto counted = Record(Sheet::PastPerformance);
+    EXPECT_EQ(TextAt(counted[0], 155, top + 56), Q("騎　手:武豊    [ 25.0/ 50.0]"));
+}
+
+// --- fields that are not numbers ---
+
+TEST_F(SheetTest, UnreadableNumbersPrintBlank) {
+    SetRace(Day(), 0, "05", 1, 1);
+    SetVenues({"05", "", ""}, {" 0", "", ""});
+    Ra(0).SetField(TJvRA::kRunnerCount, "1");
+    Ra(0).SetField(TJvRA::kDistance, "x600");
+    Se(0, 0).SetField(TJvSE::kWeightCarried, "5a0");
+    for (Sheet s : {Sheet::RaceCard, Sheet::Newspaper, Sheet::IndexTable, Sheet::Payouts,
+                    Sheet::PastPerformance})
+        EXPECT_FALSE(Record(s).empty());
+    const auto index = Record(Sheet::IndexTable);
+    EXPECT_TRUE(TextAt(index[0], 82, 167)->endsWith(Q("     ")));
+    EXPECT_TRUE(TextAt(index[0], 70, 140)->endsWith(Q("    m")));
+    const auto card = Record(Sheet::RaceCard);
+    EXPECT_EQ(TextAt(card[0], 250, 130)->left(13), Q(" 1頭      ﾒｰﾄﾙ"));
+}
+
+} // namespace

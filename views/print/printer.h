@@ -1,0 +1,92 @@
+#pragma once
+// The application's printer behind a small interface: the installed printers, the current
+// printer's resolution and paper, its paper setting, the print and set-up dialogs and print
+// jobs. QtPrinter is the real one (QPrinter, QPrintDialog, QPageSetupDialog, QPrinterInfo);
+// FakePrinter (fakeprinter.h) stands in for it in tests.
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace views::print {
+
+class RecordedPage;
+
+// The device capabilities the preview reads, in printer pixels.
+struct PrinterMetrics {
+    int dpiX = 0, dpiY = 0;              // LOGPIXELSX, LOGPIXELSY
+    int paperWidth = 0, paperHeight = 0; // PHYSICALWIDTH, PHYSICALHEIGHT
+    int offsetX = 0, offsetY = 0;        // PHYSICALOFFSETX, PHYSICALOFFSETY
+    int printWidth = 0, printHeight = 0; // HORZRES, VERTRES
+    bool operator==(const PrinterMetrics&) const = default;
+};
+
+// Paper and orientation codes of the printer's device mode.
+inline constexpr int kPaperA4 = 9;
+inline constexpr int kPortrait = 1;
+inline constexpr int kLandscape = 2;
+
+// "プリンタが登録されていません" (UTF-8): there is no printer at all.
+inline constexpr char kNoPrinterMessage[] = "プリンタが登録されていません";
+
+// One print job: pages are printed in order, each on a page of its own.
+class PrintJob {
+public:
+    virtual ~PrintJob() = default;
+    // Replays the page at its recorded size, scaled by the printer's own resolution.
+    virtual bool PrintPage(const RecordedPage& page) = 0;
+    // Ends the job; false when the output could not be finished.
+    virtual bool End() = 0;
+};
+
+class Printer {
+public:
+    virtual ~Printer() = default;
+    // The installed printers, asked afresh at every call: a printer installed or removed since
+    // the last call is seen, and the default printer with it. Empty when there is none at all.
+    virtual std::vector<QString> PrinterNames() = 0;
+    // Of the current printer and paper; cheap enough for every paint.
+    virtual PrinterMetrics Metrics() = 0;
+    // Writes paper size and orientation into the current printer's setting; an unknown paper
+    // code leaves the paper as it is.
+    virtual void SetPaper(int paperSize, int orientation) = 0;
+    // The print dialog (printer choice, no page range); true when the user confirmed it.
+    virtual bool RunPrintDialog(QWidget* parent) = 0;
+    // The printer set-up dialog.
+    virtual void RunSetupDialog(QWidget* parent) = 0;
+    // Starts a job titled `title` on the current printer; nothing when it cannot start.
+    virtual std::unique_ptr<PrintJob> StartJob(const QString& title) = 0;
+};
+
+// The printer of the platform. On Linux printing to a PDF file is always there, besides the
+// installed printers, so the list is never empty.
+class QtPrinter : public Printer {
+public:
+    QtPrinter();
+    ~QtPrinter() override;
+
+    std::vector<QString> PrinterNames() override;
+    PrinterMetrics Metrics() override;
+    void SetPaper(int paperSize, int orientation) override;
+    bool RunPrintDialog(QWidget* parent) override;
+    void RunSetupDialog(QWidget* parent) override;
+    std::unique_ptr<PrintJob> StartJob(const QString& title) override;
+
+    // Every job from now on goes to this PDF file instead of a printer.
+    void PrintToPdfFile(const QString& path);
+
+    // The name the list gives the PDF output.
+    static QString PdfPrinterName();
+
+private:
+    struct State;
+    // A change of the installed printers since the last look makes a fresh printer object,
+    // which starts on the new default printer.
+    void Refresh();
+    std::unique_ptr<State> state_;
+};
+
+} // namespace views::print
