@@ -93,7 +93,7 @@ void TMainForm::SetUpGrids() {
         m->SetFixedRows(1);
         m->SetFixedCols(spec.fixedCols);
         g->SetDefaultRowHeight(spec.rowHeight);
-        g->verticalHeader()->resizeSection(0, spec.row0Height);
+        if (spec.row0Height != spec.rowHeight) g->SetHeadingRowHeight(spec.row0Height);
         for (std::size_t c = 0; c < spec.widths.size(); ++c)
             g->SetColWidth(static_cast<int>(c), spec.widths[c]);
         for (std::size_t c = 0; c < spec.headings.size(); ++c)

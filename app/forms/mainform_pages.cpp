@@ -40,9 +40,7 @@ QWidget* TMainForm::BuildPages() {
     // The mark columns at the right are the ones clicked: the mark grid is never narrower than
     // its columns.
     views::StringGrid* marks = betPage_->MarkGrid();
-    int marksWidth = 2 * marks->frameWidth() + marks->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < marks->Model()->ColCount(); ++c) marksWidth += marks->ColWidth(c);
-    marks->setMinimumWidth(marksWidth);
+    marks->setMinimumWidth(marks->FullWidth());
     // The bet tab is wider than the window's default bounds: it scrolls rather than widening
     // the window.
     auto* betScroll = new QScrollArea;

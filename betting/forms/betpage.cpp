@@ -264,11 +264,8 @@ void BetPage::SetUpBetGrid(BetKind k, views::StringGrid& grid) {
     grid.setFont(f);
     grid.SetDefaultRowHeight(15);
     const BetLayout& l = LayoutOf(k);
-    for (int c = 0; c < l.cols; ++c) {
-        const int w = l.widths[static_cast<std::size_t>(c)];
-        grid.setColumnHidden(c, w < 0);
-        if (w >= 0) grid.SetColWidth(c, w);
-    }
+    grid.Model()->SetFixedCols(0);
+    for (int c = 0; c < l.cols; ++c) grid.SetColWidth(c, l.widths[static_cast<std::size_t>(c)]);
     connect(&grid, &views::StringGrid::CellClicked, this, [this, k](int col, int row) {
         if (row == 0)
             tab_->GridMouseDown(k, col, row);

@@ -207,7 +207,8 @@ TEST_F(MainFormTest, FoldTogglesAndFolderChoices) {
     views::StringGrid* card = Grid("StringGrid10");
     QAction* fold = Find<QAction>("FoldHyo");
     fold->trigger();
-    EXPECT_EQ(card->ColWidth(2), 0);
+    EXPECT_EQ(card->ColWidth(2), -1);
+    EXPECT_TRUE(card->isColumnHidden(2));
     EXPECT_EQ(card->ColWidth(4), 60);
     EXPECT_TRUE(Ini().ReadBool("FoldGrid", "IjoHyo", false));
     fold->trigger();
