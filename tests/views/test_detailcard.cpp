@@ -4,6 +4,7 @@
 #include "tests/views/sampleday.h"
 #include "tests/views/viewsfixture.h"
 
+#include <QScrollBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -262,4 +263,35 @@ TEST_F(SampleDay, TheBlocksOfLinesKeepClearOfTheCellEdges) {
             EXPECT_EQ(ink.bottom, 0) << "col " << col << " row " << row;
         }
     EXPECT_GT(pastRuns, 10);
+}
+
+// Scrolled to its last runner and its last column, the card still shows its heading row and
+// its bracket, number and name columns where they were.
+TEST_F(SampleDay, ScrolledTheCardKeepsItsHeadingsAndRunnerColumns) {
+    views::StringGrid detail;
+    views::SetupDetailedRaceCard(detail);
+    views::AttachDetailedRaceCard(detail, Day());
+    Day().gCurRace = 0;
+    const int n = raceday::FieldSize(Day(), 0);
+    detail.Model()->SetRowCount(n + 1);
+    detail.resize(700, 250);
+    detail.show();
+    QApplication::processEvents();
+    const QPoint heading = testsupport::CellOrigin(detail, 3, 0);
+    const QPoint name = testsupport::CellOrigin(detail, 2, 1);
+    detail.verticalScrollBar()->setValue(detail.verticalScrollBar()->maximum());
+    detail.horizontalScrollBar()->setValue(detail.horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    EXPECT_EQ(testsupport::CellOrigin(detail, 0, 0).y(), heading.y());
+    const QModelIndex underHeading =
+        detail.indexAt(detail.viewport()->mapFrom(&detail, heading + QPoint(5, 5)));
+    EXPECT_EQ(underHeading.row(), 0);
+    EXPECT_GT(underHeading.column(), 3);
+    const QModelIndex underName =
+        detail.indexAt(detail.viewport()->mapFrom(&detail, name + QPoint(5, 5)));
+    EXPECT_EQ(underName.column(), 2);
+    EXPECT_GT(underName.row(), 1);
+    EXPECT_EQ(detail.indexAt(detail.viewport()->mapFrom(
+                  &detail, QPoint(4, 4) + testsupport::CellOrigin(detail, 0, 0))),
+              detail.Model()->index(0, 0));
 }
