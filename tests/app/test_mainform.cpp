@@ -286,6 +286,11 @@ TEST_F(SampleTest, DaysNewestFirstAndTheHeaderOfTheFirstRace) {
     EXPECT_EQ(forms->RInputForm->DatList()->count(), 36);
     EXPECT_EQ(list->currentRow(), 0);
     EXPECT_FALSE(forms->PrgrsForm->isVisible());
+    // The last step of the load said what it placed, in readable text.
+    const QString progress = forms->PrgrsForm->StaticText1()->text();
+    EXPECT_TRUE(progress.startsWith(QStringLiteral("過去走配置中:阪神12R 3走:⑧")))
+        << progress.toStdString();
+    EXPECT_FALSE(progress.contains(QChar(0xFFFD)));
     EXPECT_TRUE(notifier.messages.empty());
 
     EXPECT_EQ(Find<QLabel>("Label1")->text().toStdString(),
