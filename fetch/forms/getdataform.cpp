@@ -70,6 +70,8 @@ void TGetDataForm::Build() {
     ButtonCancel->SetCaption(QStringLiteral("データ取込中止"));
     SpeedButton1 = Named(new controls::TLbSpeedButton(this), "SpeedButton1", {288, 8, 120, 30});
     SpeedButton1->SetCaption(QStringLiteral("JV-Link設定"));
+    for (controls::TLbSpeedButton* b : {ButtonStart, ButtonCancel, SpeedButton1})
+        controls::UseFormButtonLook(*b);
     connect(ButtonStart, &controls::TLbSpeedButton::OnClick, this, &TGetDataForm::ButtonStartClick);
     connect(ButtonCancel, &controls::TLbSpeedButton::OnClick, this,
             &TGetDataForm::ButtonCancelClick);

@@ -26,6 +26,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QEnterEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFrame>
 #include <QImage>
@@ -146,6 +149,46 @@ TEST_F(MainFormTest, WindowSetUpOfAFreshProgramFolder) {
     app::TMainForm& again = Start();
     EXPECT_EQ(again.pos(), QPoint(30, 40));
     EXPECT_EQ(again.size(), QSize(1000, 700));
+}
+
+// The tool bar's buttons answer the mouse: under it a button takes the hot-track colour and its
+// caption turns bold and red; after it leaves, the colour fades back over a quarter second.
+TEST_F(MainFormTest, ToolBarButtonsLightUpUnderTheMouseAndFadeOut) {
+    app::TMainForm& main = Start();
+    main.show();
+    auto redInk = [](QWidget* w) {
+        const QImage img = w->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                red += c.red() > 200 && c.green() < 90 && c.blue() < 90;
+            }
+        return red;
+    };
+    for (const char* name :
+         {"SpeedButton1", "JVBtn", "KekkaGetBtn", "SokuhoOddsBtn", "NextRaceBtn", "RSerchBtn",
+          "HdInputBtn", "PrintBtn", "HelpButton", "VerButton1", "QuitButton"}) {
+        SCOPED_TRACE(name);
+        auto* b = Find<controls::TLbSpeedButton>(name);
+        const QColor face = b->FaceColor();
+        EXPECT_EQ(redInk(b), 0);
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(b, &enter);
+        EXPECT_TRUE(b->Hot());
+        EXPECT_EQ(b->FaceColor(), QColor(182, 189, 210));
+        EXPECT_TRUE(b->HotTrackFont().bold());
+        EXPECT_GT(redInk(b), 10);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(b, &leave);
+        EXPECT_TRUE(b->Fading());
+        EXPECT_EQ(redInk(b), 0); // the font goes back at once, the colour fades
+        QElapsedTimer waited;
+        waited.start();
+        while (b->Fading() && waited.elapsed() < 3000)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_EQ(b->FaceColor(), face);
+    }
 }
 
 TEST_F(MainFormTest, BadInputNeverStopsTheSetUp) {
