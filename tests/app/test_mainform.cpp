@@ -37,6 +37,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -424,6 +425,36 @@ TEST_F(SampleTest, TheShownRaceAsAUserSeesIt) {
     EXPECT_EQ(bracketCell(4), QColor(255, 0, 0));
     EXPECT_EQ(bracketCell(5), QColor(0, 0, 255));
     EXPECT_EQ(bracketCell(14), QColor(255, 0, 255));
+}
+
+// The window keeps its default size, and at that size the bet tab's totals, its amount and its
+// vote button can each be brought into view whole.
+TEST_F(SampleTest, AtTheDefaultSizeTheBetTabsTotalsAndVoteButtonAreReachable) {
+    app::TMainForm& main = Start();
+    main.show();
+    ChooseDay(QStringLiteral("2026年11月28日"));
+    Find<QListWidget>("DatList")->setCurrentRow(10);
+    auto* pages = Find<QTabWidget>("PageControl1");
+    pages->setCurrentWidget(Find<QWidget>("TabSheet12"));
+    QApplication::processEvents();
+    ASSERT_EQ(main.size(), QSize(900, 600));
+    auto* scroll = Find<QScrollArea>("BetScroll");
+    std::vector<QWidget*> wanted{Find<QWidget>("TohyoCSVBtn"), main.BetPage()->AmountEdit()};
+    for (betting::BetKind k : betting::kBuiltKinds)
+        for (int s = 0; s < betting::kLabelSlots; ++s)
+            wanted.push_back(main.BetPage()->Label(k, static_cast<betting::LabelSlot>(s)));
+    for (QWidget* w : wanted) {
+        scroll->ensureWidgetVisible(w, 0, 0);
+        const QRect shown(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size());
+        EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
+        EXPECT_TRUE(scroll->viewport()->rect().contains(shown))
+            << w->objectName().toStdString() << " " << shown.x() << "," << shown.y() << " "
+            << shown.width() << "x" << shown.height();
+        // Nothing but the scroll area's own bars covers it.
+        const QPoint centre = w->mapTo(&main, w->rect().center());
+        QWidget* top = main.childAt(centre);
+        EXPECT_TRUE(top == w || w->isAncestorOf(top)) << w->objectName().toStdString();
+    }
 }
 
 // --- the parts it hosts -----------------------------------------------------------------------
