@@ -10,6 +10,7 @@
 #include "betting/forms/betpage.h"
 #include "controls/folderviewer.h"
 #include "controls/label3d.h"
+#include "controls/msgdlg.h"
 #include "controls/numedit.h"
 #include "controls/speedbutton.h"
 #include "fetch/forms/fetchtimers.h"
@@ -141,6 +142,13 @@ TEST_F(MainFormTest, WindowSetUpOfAFreshProgramFolder) {
     EXPECT_TRUE(Find<views::StringGrid>("StringGrid33")->isColumnHidden(11)); // a width of -1
 
     EXPECT_EQ(main.geometry(), QRect(10, 10, 900, 600));
+    // The window's message-box settings, with the sound on and the rest as the box defaults.
+    auto* msg = Find<controls::TMsgDlg>("MsgDlg1");
+    ASSERT_NE(msg, nullptr);
+    EXPECT_TRUE(msg->Sound);
+    EXPECT_EQ(msg->MsgLeft, -1);
+    EXPECT_EQ(msg->MsgDlgType, controls::TMsgDlgType::mtInformation);
+    EXPECT_EQ(msg->VisibleButtons, controls::TMsgDlgButtons{controls::MsgDlgButton::mbOK});
     EXPECT_TRUE(Find<QTabWidget>("PageControl1")->isHidden());
 
     main.move(30, 40);
