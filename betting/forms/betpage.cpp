@@ -1,6 +1,7 @@
 #include "betting/forms/betpage.h"
 
 #include "controls/folderviewer.h"
+#include "controls/fonts.h"
 #include "controls/label3d.h"
 #include "controls/numedit.h"
 #include "controls/qtext.h"
@@ -258,7 +259,7 @@ void BetPage::SetUpBetGrid(BetKind k, views::StringGrid& grid) {
         [this, k](int col, int row, views::CellPaint& p) { BetGridDrawCell(k, col, row, p); });
     // The grid's own model stays unused: the bet rows are read from the tab's table.
     grid.setModel(model);
-    QFont f(QStringLiteral("ＭＳ ゴシック"));
+    QFont f = controls::GothicFont(9);
     f.setPixelSize(12);
     f.setBold(true);
     grid.setFont(f);
