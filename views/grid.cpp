@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -461,8 +462,10 @@ void StringGrid::ForwardMouse(QWidget* from, QMouseEvent* event) {
     const QPointF at = viewport()->mapFromGlobal(from->mapToGlobal(event->position().toPoint()));
     QMouseEvent copy(event->type(), at, event->globalPosition(), event->button(), event->buttons(),
                      event->modifiers());
+    // A handler of the press may close the form the grid is on.
+    const QPointer<QWidget> pane(from);
     QCoreApplication::sendEvent(viewport(), &copy);
-    from->setCursor(viewport()->cursor());
+    if (pane) pane->setCursor(viewport()->cursor());
 }
 
 void StringGrid::updateGeometries() {
