@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QStatusBar>
 
@@ -86,6 +87,11 @@ bool TFolderViewerEx::Execute() {
     dialog.setFileMode(QFileDialog::Directory);
     if (!caption_.isEmpty()) dialog.setWindowTitle(caption_);
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, contextHelp_);
+
+    // A completion list would pop up over the dialog while a path is typed and swallow the
+    // press meant for Choose; the path typed is the one taken.
+    if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->setCompleter(nullptr);
 
     const bool preselect = openDefault_ && !selectedFolder_.isEmpty();
     const QString start = preselect ? selectedFolder_ : QDir::homePath();

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
+#include <QTranslator>
 #include <QUrl>
 
 namespace controls {
@@ -23,6 +26,18 @@ QString Caption() {
 }
 
 } // namespace
+
+QTranslator* InstallQtTranslations(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    if (!translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
+}
 
 void QtNotifier::Beep() {
     QApplication::beep();

@@ -3,7 +3,15 @@
 
 #include "keiba/platform.h"
 
+class QCoreApplication;
+class QTranslator;
+
 namespace controls {
+
+// Qt's own Japanese texts for its standard dialogs and buttons (message boxes, the folder
+// dialog), installed on the application, which owns the translator; nothing when the
+// translation is not installed.
+QTranslator* InstallQtTranslations(QCoreApplication& application);
 
 // Boxes carry the application's display name as their caption and sit over the active window.
 class QtNotifier final : public keiba::Notifier {

@@ -1,5 +1,7 @@
 #include "controls/speedbutton.h"
 
+#include "controls/fonts.h"
+
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -474,6 +476,19 @@ void TLbSpeedButton::paintEvent(QPaintEvent*) {
         p.setPen(Qt::black);
         for (int row = 0; row < 3; ++row) p.drawLine(ax + row, ay + row, ax + 4 - row, ay + row);
     }
+}
+
+void UseFormButtonLook(TLbSpeedButton& button, int pointSize, const QColor& hotFontColor) {
+    button.SetColorStyle(TLbColorStyle::lcsUltraFlatXP);
+    button.SetAlignment(TAlignment::taCenter);
+    button.setCursor(Qt::PointingHandCursor);
+    button.setFont(PGothicFont(pointSize));
+    QFont hot = PGothicFont(pointSize);
+    hot.setBold(true);
+    button.SetHotTrackFont(hot);
+    button.SetHotTrackFontColor(hotFontColor);
+    button.SetUseHotTrackFont(true);
+    button.SetSlowDecease(true);
 }
 
 } // namespace controls

@@ -136,4 +136,10 @@ private:
     int shortcutId_ = 0;
 };
 
+// The look the forms give their speed buttons: the caption centred in ＭＳ Ｐゴシック, the
+// pointing hand, the flat XP colours with their hot-track colour fading out after the mouse
+// leaves, and a bold hot-track font in `hotFontColor` (red on most buttons).
+void UseFormButtonLook(TLbSpeedButton& button, int pointSize = 9,
+                       const QColor& hotFontColor = QColor(255, 0, 0));
+
 } // namespace controls

@@ -381,8 +381,11 @@ std::vector<std::string> NeraiSetNames() {
          it.increment(ec)) {
         if (!it->is_regular_file(ec)) continue;
         std::string file = keiba::PathToUtf8(it->path().filename());
-        if (file.size() > 4 && file.ends_with(".nri"))
-            names.push_back(file.substr(0, file.size() - 4));
+        if (file.size() <= 4 || !file.ends_with(".nri")) continue;
+        // A name the save would refuse could be neither loaded nor deleted: it is not offered.
+        std::string name = file.substr(0, file.size() - 4);
+        if (CheckNeraiName(name) == NeraiNameCheck::Ok && TrimNeraiName(name) == name)
+            names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end());
     return names;

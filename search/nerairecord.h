@@ -160,7 +160,9 @@ NeraiNameCheck CheckNeraiName(std::string_view trimmedUtf8);
 std::filesystem::path NeraiFolder();
 std::filesystem::path NeraiPath(std::string_view nameUtf8);
 
-// The saved sets: the names of the "*.nri" files of the folder without their extension, sorted.
+// The saved sets: the names of the "*.nri" files of the folder without their extension, sorted;
+// only names a save could have given (see CheckNeraiName), so each one listed can be loaded
+// and deleted.
 std::vector<std::string> NeraiSetNames();
 
 enum class NeraiReadStatus { Ok, Missing, Short };

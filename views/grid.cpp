@@ -1,10 +1,23 @@
 #include "views/grid.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 namespace views {
+
+namespace {
+
+constexpr int kGridLine = 1; // after every column and row
+constexpr int kDefaultColWidth = 64;
+const QColor kGridLineColor(0xC0, 0xC0, 0xC0);
+
+} // namespace
 
 GridModel::GridModel(QObject* parent)
     : QAbstractTableModel(parent) {
@@ -36,11 +49,13 @@ void GridModel::SetRowCount(int rows) {
 
 void GridModel::SetFixedRows(int n) {
     fixedRows_ = std::clamp(n, 0, rows_);
+    Q_EMIT FixedChanged();
     Repaint();
 }
 
 void GridModel::SetFixedCols(int n) {
     fixedCols_ = std::clamp(n, 0, cols_);
+    Q_EMIT FixedChanged();
     Repaint();
 }
 
@@ -111,8 +126,10 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
     CellPaint p = index.data(kCellPaintRole).value<CellPaint>();
-    QRect r = option.rect;
+    // The cell's own pixels; its grid lines lie right of and below them.
+    const QRect r = option.rect.adjusted(0, 0, -kGridLine, -kGridLine);
     painter->save();
+    painter->setClipRect(r);
     painter->fillRect(r, p.background.isValid() ? p.background : QColor(Qt::white));
     if (option.state & QStyle::State_Selected) painter->fillRect(r, QColor(0x33, 0x99, 0xFF, 60));
     if (p.bar > 0.0) {
@@ -123,15 +140,16 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     QFont f = option.font;
     f.setBold(p.bold);
     painter->setFont(f);
-    QRect text = r.adjusted(p.textInset, 0, -p.textInset, 0);
+    const QRect text = r.adjusted(p.textInset, p.textTop, -p.textInset, 0);
     if (!p.runs.empty()) {
+        const Qt::Alignment vertical = p.alignment & Qt::AlignVertical_Mask;
         int x = text.left();
         for (const TextRun& run : p.runs) {
             painter->setPen(run.color.isValid()
                                 ? run.color
                                 : (p.textColor.isValid() ? p.textColor : QColor(Qt::black)));
             QRect piece(x, text.top(), text.right() - x, text.height());
-            painter->drawText(piece, Qt::AlignLeft | Qt::AlignVCenter, run.text);
+            painter->drawText(piece, static_cast<int>(Qt::AlignLeft | vertical), run.text);
             x += painter->fontMetrics().horizontalAdvance(run.text);
         }
     } else {
@@ -149,7 +167,6 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         QRect box(x, r.top() + t.y, std::max(r.right() + 1 - x, 0), r.bottom() + 1 - r.top() - t.y);
         painter->drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, t.text);
     }
-    painter->setClipRect(r);
     for (const CellBox& b : p.boxes) {
         // A canvas rectangle covers left..right-1 and top..bottom-1, outline included.
         QRect box(QPoint(r.left() + b.left, r.top() + b.top),
@@ -162,48 +179,361 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->setBrush(Qt::NoBrush);
     if (p.leftEdge.isValid())
         painter->fillRect(QRect(r.left(), r.top(), 3, r.height()), p.leftEdge);
-    painter->setPen(QColor(0xC0, 0xC0, 0xC0));
-    painter->drawLine(r.bottomLeft(), r.bottomRight());
-    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->setClipping(false);
+    const QRect all = option.rect;
+    painter->setPen(kGridLineColor);
+    painter->drawLine(all.bottomLeft(), all.bottomRight());
+    painter->drawLine(all.topRight(), all.bottomRight());
     painter->restore();
 }
 
+// The pane of the fixed rows (horizontal: one section a column, the fixed rows stacked in it)
+// or of the fixed columns (vertical: one section a row, the fixed columns side by side). The
+// table view keeps its place beside the scrolled cells and its offset with theirs.
+class FixedHeader : public QHeaderView {
+public:
+    FixedHeader(Qt::Orientation orientation, StringGrid* grid)
+        : QHeaderView(orientation, grid)
+        , grid_(grid) {
+        setMinimumSectionSize(0);
+        setSectionsClickable(false);
+        setHighlightSections(false);
+        setFocusPolicy(Qt::NoFocus);
+        viewport()->setMouseTracking(true);
+    }
+
+    QSize sizeHint() const override {
+        return orientation() == Qt::Horizontal ? QSize(0, grid_->FixedHeight())
+                                               : QSize(grid_->FixedWidth(), 0);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter p(viewport());
+        const QRect area = event->rect();
+        p.fillRect(area, grid_->palette().color(QPalette::Base));
+        const QAbstractItemModel* m = grid_->model();
+        if (m == nullptr || count() == 0) return;
+        const bool across = orientation() == Qt::Horizontal;
+        const int first = visualIndexAt(across ? area.left() : area.top());
+        if (first < 0) return;
+        int last = visualIndexAt(across ? area.right() : area.bottom());
+        if (last < 0) last = count() - 1;
+        for (int v = first; v <= last; ++v) {
+            const int section = logicalIndex(v);
+            if (section < 0 || isSectionHidden(section)) continue;
+            const int at = sectionViewportPosition(section);
+            const int size = sectionSize(section);
+            if (across) {
+                int y = 0;
+                for (int row = 0; row < grid_->FixedRows(); ++row) {
+                    const int h = grid_->RowHeight(row) + kGridLine;
+                    grid_->PaintCell(p, QRect(at, y, size, h), m->index(row, section));
+                    y += h;
+                }
+            } else {
+                int x = 0;
+                for (int col = 0; col < grid_->FixedCols(); ++col) {
+                    const int w = grid_->ColWidth(col);
+                    if (w < 0) continue;
+                    grid_->PaintCell(p, QRect(x, at, w + kGridLine, size), m->index(section, col));
+                    x += w + kGridLine;
+                }
+            }
+        }
+    }
+    void mousePressEvent(QMouseEvent* e) override { grid_->ForwardMouse(viewport(), e); }
+    void mouseReleaseEvent(QMouseEvent* e) override { grid_->ForwardMouse(viewport(), e); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override { grid_->ForwardMouse(viewport(), e); }
+    void mouseMoveEvent(QMouseEvent* e) override { grid_->ForwardMouse(viewport(), e); }
+    void wheelEvent(QWheelEvent* e) override { QCoreApplication::sendEvent(grid_->viewport(), e); }
+
+private:
+    StringGrid* grid_;
+};
+
+// The fixed cells where the fixed rows and columns cross: they never move.
+class FixedCorner : public QWidget {
+public:
+    explicit FixedCorner(StringGrid* grid)
+        : QWidget(grid)
+        , grid_(grid) {
+        setMouseTracking(true);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter p(this);
+        p.fillRect(event->rect(), grid_->palette().color(QPalette::Base));
+        const QAbstractItemModel* m = grid_->model();
+        if (m == nullptr) return;
+        int y = 0;
+        for (int row = 0; row < grid_->FixedRows(); ++row) {
+            const int h = grid_->RowHeight(row) + kGridLine;
+            int x = 0;
+            for (int col = 0; col < grid_->FixedCols(); ++col) {
+                const int w = grid_->ColWidth(col);
+                if (w < 0) continue;
+                grid_->PaintCell(p, QRect(x, y, w + kGridLine, h), m->index(row, col));
+                x += w + kGridLine;
+            }
+            y += h;
+        }
+    }
+    void mousePressEvent(QMouseEvent* e) override { grid_->ForwardMouse(this, e); }
+    void mouseReleaseEvent(QMouseEvent* e) override { grid_->ForwardMouse(this, e); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override { grid_->ForwardMouse(this, e); }
+    void mouseMoveEvent(QMouseEvent* e) override { grid_->ForwardMouse(this, e); }
+
+private:
+    StringGrid* grid_;
+};
+
 StringGrid::StringGrid(QWidget* parent)
     : QTableView(parent)
-    , model_(new GridModel(this)) {
+    , model_(new GridModel(this))
+    , top_(new FixedHeader(Qt::Horizontal, this))
+    , left_(new FixedHeader(Qt::Vertical, this))
+    , corner_(new FixedCorner(this)) {
+    setHorizontalHeader(top_);
+    setVerticalHeader(left_);
+    top_->setDefaultSectionSize(kDefaultColWidth + kGridLine);
     setModel(model_);
     setItemDelegate(new GridDelegate(this));
-    horizontalHeader()->hide();
-    verticalHeader()->hide();
     setShowGrid(false);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    SetDefaultRowHeight(18);
-    horizontalHeader()->setMinimumSectionSize(0);
+    SetDefaultRowHeight(rowHeight_);
+    connect(model_, &GridModel::FixedChanged, this, [this] {
+        ApplyFixed();
+        RepaintFixed();
+    });
+}
+
+int StringGrid::FixedRows() const {
+    return model() ? std::clamp(model_->FixedRows(), 0, model()->rowCount(rootIndex())) : 0;
+}
+
+int StringGrid::FixedCols() const {
+    return model() ? std::clamp(model_->FixedCols(), 0, model()->columnCount(rootIndex())) : 0;
+}
+
+void StringGrid::setModel(QAbstractItemModel* m) {
+    for (const QMetaObject::Connection& c : modelLinks_) disconnect(c);
+    modelLinks_.clear();
+    QTableView::setModel(m);
+    hiddenRows_ = 0;
+    if (m != nullptr) {
+        auto reshape = [this] {
+            ApplyFixed();
+            RepaintFixed();
+        };
+        modelLinks_ = {
+            connect(m, &QAbstractItemModel::modelReset, this, reshape),
+            connect(m, &QAbstractItemModel::layoutChanged, this, reshape),
+            connect(m, &QAbstractItemModel::rowsInserted, this, reshape),
+            connect(m, &QAbstractItemModel::rowsRemoved, this, reshape),
+            connect(m, &QAbstractItemModel::columnsInserted, this, reshape),
+            connect(m, &QAbstractItemModel::columnsRemoved, this, reshape),
+            connect(m, &QAbstractItemModel::dataChanged, this, [this] { RepaintFixed(); }),
+        };
+    }
+    ApplyFixed();
+}
+
+void StringGrid::ApplyFixed() {
+    const QAbstractItemModel* m = model();
+    if (m == nullptr) return;
+    const int fixedRows = FixedRows();
+    const int fixedCols = FixedCols();
+    for (int col = 0; col < m->columnCount(rootIndex()); ++col) {
+        const int w = ColWidth(col);
+        const bool hidden = col < fixedCols || w < 0;
+        if (isColumnHidden(col) != hidden) setColumnHidden(col, hidden);
+        if (!hidden && columnWidth(col) != w + kGridLine) setColumnWidth(col, w + kGridLine);
+    }
+    const int rows = std::min(m->rowCount(rootIndex()), std::max(fixedRows, hiddenRows_));
+    for (int row = 0; row < rows; ++row)
+        if (isRowHidden(row) != (row < fixedRows)) setRowHidden(row, row < fixedRows);
+    hiddenRows_ = fixedRows;
+    ApplyHeadingRowHeight();
+    top_->setVisible(fixedRows > 0);
+    left_->setVisible(fixedCols > 0);
+    updateGeometries();
+}
+
+void StringGrid::RepaintFixed() {
+    top_->viewport()->update();
+    left_->viewport()->update();
+    corner_->update();
+}
+
+int StringGrid::FixedHeight() const {
+    int h = 0;
+    for (int row = 0; row < FixedRows(); ++row) h += RowHeight(row) + kGridLine;
+    return h;
+}
+
+int StringGrid::FixedWidth() const {
+    int w = 0;
+    for (int col = 0; col < FixedCols(); ++col)
+        if (ColWidth(col) >= 0) w += ColWidth(col) + kGridLine;
+    return w;
+}
+
+int StringGrid::FixedRowAt(int y) const {
+    if (y < 0) return -1;
+    for (int row = 0; row < FixedRows(); ++row) {
+        y -= RowHeight(row) + kGridLine;
+        if (y < 0) return row;
+    }
+    return -1;
+}
+
+int StringGrid::FixedColAt(int x) const {
+    if (x < 0) return -1;
+    for (int col = 0; col < FixedCols(); ++col) {
+        if (ColWidth(col) < 0) continue;
+        x -= ColWidth(col) + kGridLine;
+        if (x < 0) return col;
+    }
+    return -1;
+}
+
+QModelIndex StringGrid::indexAt(const QPoint& point) const {
+    if (model() == nullptr) return {};
+    const int row = point.y() < 0 ? FixedRowAt(point.y() + FixedHeight()) : rowAt(point.y());
+    const int col = point.x() < 0 ? FixedColAt(point.x() + FixedWidth()) : columnAt(point.x());
+    if (row < 0 || col < 0) return {};
+    return model()->index(row, col, rootIndex());
+}
+
+QRect StringGrid::visualRect(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != model()) return {};
+    const int row = index.row();
+    const int col = index.column();
+    const bool fixedRow = row < FixedRows();
+    const bool fixedCol = col < FixedCols();
+    if (!fixedRow && !fixedCol) return QTableView::visualRect(index);
+    QRect r;
+    if (fixedCol) {
+        if (ColWidth(col) < 0) return {};
+        int x = -FixedWidth();
+        for (int c = 0; c < col; ++c)
+            if (ColWidth(c) >= 0) x += ColWidth(c) + kGridLine;
+        r.setLeft(x);
+        r.setWidth(ColWidth(col) + kGridLine);
+    } else {
+        if (isColumnHidden(col)) return {};
+        r.setLeft(columnViewportPosition(col));
+        r.setWidth(columnWidth(col));
+    }
+    if (fixedRow) {
+        int y = -FixedHeight();
+        for (int rr = 0; rr < row; ++rr) y += RowHeight(rr) + kGridLine;
+        r.setTop(y);
+        r.setHeight(RowHeight(row) + kGridLine);
+    } else {
+        if (isRowHidden(row)) return {};
+        r.setTop(rowViewportPosition(row));
+        r.setHeight(rowHeight(row));
+    }
+    return r;
+}
+
+void StringGrid::PaintCell(QPainter& painter, const QRect& rect, const QModelIndex& index) const {
+    QAbstractItemDelegate* delegate = itemDelegateForIndex(index);
+    if (delegate == nullptr || !index.isValid()) return;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = rect;
+    option.index = index;
+    option.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
+    painter.save();
+    delegate->paint(&painter, option, index);
+    painter.restore();
+}
+
+void StringGrid::ForwardMouse(QWidget* from, QMouseEvent* event) {
+    event->accept();
+    // A drag from a fixed cell selects nothing further and scrolls nothing.
+    if (event->type() == QEvent::MouseMove && event->buttons() != Qt::NoButton) return;
+    const QPointF at = viewport()->mapFromGlobal(from->mapToGlobal(event->position().toPoint()));
+    QMouseEvent copy(event->type(), at, event->globalPosition(), event->button(), event->buttons(),
+                     event->modifiers());
+    // A handler of the press may close the form the grid is on.
+    const QPointer<QWidget> pane(from);
+    QCoreApplication::sendEvent(viewport(), &copy);
+    if (pane) pane->setCursor(viewport()->cursor());
+}
+
+void StringGrid::updateGeometries() {
+    QTableView::updateGeometries();
+    const bool both = !top_->isHidden() && !left_->isHidden();
+    if (both) {
+        const QRect vg = viewport()->geometry();
+        corner_->setGeometry(vg.left() - FixedWidth(), vg.top() - FixedHeight(), FixedWidth(),
+                             FixedHeight());
+        corner_->raise();
+    }
+    corner_->setVisible(both);
+}
+
+void StringGrid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+        RepaintFixed();
 }
 
 void StringGrid::SetColWidth(int col, int px) {
-    setColumnWidth(col, std::max(px, 0));
+    if (col < 0) return;
+    if (static_cast<std::size_t>(col) >= colWidths_.size())
+        colWidths_.resize(static_cast<std::size_t>(col) + 1, kDefaultColWidth);
+    colWidths_[static_cast<std::size_t>(col)] = std::max(px, -1);
+    ApplyFixed();
+    RepaintFixed();
 }
+
 int StringGrid::ColWidth(int col) const {
-    return columnWidth(col);
+    if (col < 0) return -1;
+    return static_cast<std::size_t>(col) < colWidths_.size()
+               ? colWidths_[static_cast<std::size_t>(col)]
+               : kDefaultColWidth;
+}
+
+int StringGrid::FullWidth() const {
+    int w = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    const int cols = model() ? model()->columnCount(rootIndex()) : 0;
+    for (int col = 0; col < cols; ++col)
+        if (ColWidth(col) >= 0) w += ColWidth(col) + kGridLine;
+    return w;
 }
 
 void StringGrid::SetDefaultRowHeight(int px) {
-    verticalHeader()->setMinimumSectionSize(0);
-    verticalHeader()->setDefaultSectionSize(px);
+    rowHeight_ = std::max(px, 0);
+    left_->setMinimumSectionSize(0);
+    left_->setDefaultSectionSize(rowHeight_ + kGridLine);
+    ApplyHeadingRowHeight();
+    updateGeometries();
+    RepaintFixed();
 }
 
 void StringGrid::SetHeadingRowHeight(int px) {
-    if (headingRowHeight_ < 0)
-        connect(model_, &QAbstractItemModel::modelReset, this, &StringGrid::ApplyHeadingRowHeight);
-    headingRowHeight_ = px;
+    headingRowHeight_ = std::max(px, 0);
     ApplyHeadingRowHeight();
+    updateGeometries();
+    RepaintFixed();
+}
+
+int StringGrid::RowHeight(int row) const {
+    return row == 0 && headingRowHeight_ >= 0 ? headingRowHeight_ : rowHeight_;
 }
 
 void StringGrid::ApplyHeadingRowHeight() {
-    if (headingRowHeight_ >= 0 && model_->RowCount() > 0) setRowHeight(0, headingRowHeight_);
+    // Row 0 in the scrolled part (no fixed row) takes its height there.
+    if (headingRowHeight_ >= 0 && model() && model()->rowCount(rootIndex()) > 0 && !isRowHidden(0))
+        setRowHeight(0, headingRowHeight_ + kGridLine);
 }
 
 void StringGrid::ClearSelection() {
@@ -218,7 +548,7 @@ int StringGrid::Row() const {
     return currentIndex().isValid() ? currentIndex().row() : 0;
 }
 void StringGrid::SetRow(int row) {
-    setCurrentIndex(model_->index(row, Col()));
+    setCurrentIndex(model()->index(row, Col()));
 }
 
 void StringGrid::mousePressEvent(QMouseEvent* event) {

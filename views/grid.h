@@ -3,6 +3,10 @@
 // fixed heading rows and columns, column widths in pixels, and a paint description per cell
 // that the owner computes (its DrawCell) and a thin delegate paints. Tests read the paint
 // description through the model instead of pixels.
+//
+// Sizes are the cells' own, as the layouts give them: a one-pixel grid line follows every
+// column and row, so a 15-pixel row keeps 15 pixels for its text. The fixed rows and columns
+// stay in view while the rest scrolls.
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -44,11 +48,14 @@ struct CellBox {
     QColor outline;
 };
 
+// The grid's own drawing of a cell: the text at the top left, two pixels in from the left and
+// top edges.
 struct CellPaint {
     QColor background; // invalid: the grid's own (fixed cells grey, others white)
     QColor textColor;  // invalid: black
-    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
     int textInset = 2; // pixels kept free left and right of the cell text
+    int textTop = 2;   // pixels between the cell's top edge and the text's
     bool bold = false;
     std::vector<TextRun> runs; // when set, drawn instead of the cell text, left to right
     double bar = 0.0;          // 0..1: a bar of that share of the width under the text
@@ -74,6 +81,7 @@ public:
     void SetRowCount(int rows);
     int FixedRows() const { return fixedRows_; }
     int FixedCols() const { return fixedCols_; }
+    // Clamped to the current counts.
     void SetFixedRows(int n);
     void SetFixedCols(int n);
 
@@ -96,6 +104,9 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
+Q_SIGNALS:
+    void FixedChanged();
+
 private:
     bool InRange(int col, int row) const {
         return col >= 0 && row >= 0 && col < cols_ && row < rows_;
@@ -113,19 +124,36 @@ public:
                const QModelIndex& index) const override;
 };
 
-// The view: headers hidden (heading rows are ordinary fixed rows), widths and the default row
-// height as the screens set them, cell clicks reported as (col, row).
+class FixedHeader;
+class FixedCorner;
+
+// The view. The fixed rows are drawn in a pane above the scrolled cells and the fixed columns in
+// one to their left (both take the grid's delegate); the scrolled part never shows them, so
+// scrolling moves only the other rows and columns, a whole row or column at a time. A press
+// on a fixed cell reaches the viewport like any other, at a position above or left of it, so
+// `indexAt`, `visualRect` and every filter on the viewport see every cell alike.
 class StringGrid : public QTableView {
     Q_OBJECT
 public:
     explicit StringGrid(QWidget* parent = nullptr);
     GridModel* Model() const { return model_; }
 
+    // The counts of the grid's own model (`Model()`), held to the shown model's counts.
+    int FixedRows() const;
+    int FixedCols() const;
+
+    // Width of a column's cells, without its grid line; -1 hides the column.
     void SetColWidth(int col, int px);
     int ColWidth(int col) const;
+    // Every row's height but row 0's when that has its own.
     void SetDefaultRowHeight(int px);
     // Height of row 0 when it differs from the others; kept across row-count changes.
     void SetHeadingRowHeight(int px);
+    int RowHeight(int row) const;
+    // Width of the visible columns with their grid lines, frame and vertical scroll bar
+    // included: the width that shows every column.
+    int FullWidth() const;
+
     // No cell selected (the grid's selection set to -1 on all four sides).
     void ClearSelection();
     // The selected cell (Delphi's Col and Row).
@@ -133,17 +161,48 @@ public:
     int Row() const;
     void SetRow(int row);
 
+    // One cell through the delegate, into a rectangle of the painter's device (the panes of the
+    // fixed cells). Fixed cells never show as selected.
+    void PaintCell(QPainter& painter, const QRect& rect, const QModelIndex& index) const;
+
+    void setModel(QAbstractItemModel* model) override;
+    QModelIndex indexAt(const QPoint& point) const override;
+    QRect visualRect(const QModelIndex& index) const override;
+
 Q_SIGNALS:
     void CellClicked(int col, int row);
     void CellRightClicked(int col, int row);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void updateGeometries() override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    friend class FixedHeader;
+    friend class FixedCorner;
+    // The panes' sizes: fixed rows' heights and fixed columns' widths with their grid lines.
+    int FixedHeight() const;
+    int FixedWidth() const;
+    // Fixed row or column under a coordinate measured from the pane's top or left, or -1.
+    int FixedRowAt(int y) const;
+    int FixedColAt(int x) const;
+    // The scrolled part hides the fixed rows and columns and the columns hidden by width.
+    void ApplyFixed();
+    void RepaintFixed();
     void ApplyHeadingRowHeight();
+    // Sends a mouse event on a pane to the viewport, at the same place in viewport coordinates.
+    void ForwardMouse(QWidget* from, QMouseEvent* event);
+
     GridModel* model_;
+    FixedHeader* top_;
+    FixedHeader* left_;
+    FixedCorner* corner_;
+    std::vector<int> colWidths_; // as set; columns never set are 64 wide
+    int rowHeight_ = 18;
     int headingRowHeight_ = -1;
+    int hiddenRows_ = 0; // rows 0..hiddenRows_-1 are hidden in the scrolled part
+    std::vector<QMetaObject::Connection> modelLinks_;
 };
 
 } // namespace views

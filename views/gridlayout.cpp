@@ -13,11 +13,7 @@ void ApplyGridLayout(StringGrid& grid, const GridLayout& layout) {
     if (layout.headingHeight != layout.rowHeight) grid.SetHeadingRowHeight(layout.headingHeight);
     for (int col = 0; col < layout.columns; ++col) {
         const auto i = static_cast<std::size_t>(col);
-        if (i < layout.widths.size()) {
-            const int w = layout.widths[i];
-            grid.setColumnHidden(col, w < 0);
-            if (w >= 0) grid.SetColWidth(col, w);
-        }
+        if (i < layout.widths.size()) grid.SetColWidth(col, layout.widths[i]);
         if (i < layout.headings.size()) m.SetCells(col, 0, QString::fromUtf16(layout.headings[i]));
     }
 }

@@ -1,5 +1,6 @@
 #include "views/indexcard.h"
 
+#include "controls/colors.h"
 #include "controls/fonts.h"
 #include "controls/qtext.h"
 #include "keiba/codetables.h"
@@ -7,8 +8,6 @@
 #include "keiba/sjis.h"
 #include "views/gridlayout.h"
 
-#include <QGuiApplication>
-#include <QPalette>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -112,7 +111,7 @@ QColor RankColor(int rank) {
 }
 
 QColor InfoBackground() {
-    return QGuiApplication::palette().color(QPalette::ToolTipBase);
+    return controls::InfoBackground();
 }
 
 QFont RunnerGridFont() {
@@ -243,6 +242,9 @@ void StringGrid10DrawCell(const raceday::RaceDay& day, const GridModel& grid, in
                           CellPaint& p) {
     p.alignment = Qt::AlignHCenter | Qt::AlignTop;
     p.textInset = 0;
+    // The text stands at the top of the cell. The layout's fonts left the top pixel row of
+    // their glyphs empty; IPAGothic's reach the top of the line, so one pixel keeps them whole.
+    p.textTop = 1;
     p.bold = false;
     if (row == 0) {
         p.background = QColor(0xC0C0C0);

@@ -57,7 +57,7 @@ inline constexpr int kIndexColumns = 31;    // StringGrid9
 QColor BracketColor(int bracket);
 // Rank colour of a popularity or position: 1 red, 2 and 3 blue, else black.
 QColor RankColor(int rank);
-// The system tooltip background (clInfoBk) the horse-number cells use.
+// The tooltip background (clInfoBk, FFFFE1) the horse-number cells use.
 QColor InfoBackground();
 // The fixed-pitch font of the runner grids (ＭＳ ゴシック, 13 pixels high).
 QFont RunnerGridFont();

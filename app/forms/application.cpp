@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLocale>
 
 namespace app {
 
@@ -64,6 +65,9 @@ int RunKestrane(QApplication& application, const JvLinkFactory& factory) {
     keiba::InstallNotifier(&notifier);
     keiba::InstallShell(&shell);
     QApplication::setApplicationName(QStringLiteral("kestrane"));
+    // Qt's own dialogs and calendars speak the users' language whatever the desktop's.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    controls::InstallQtTranslations(application);
     UseApplicationFont(application);
 
     int code = 0;

@@ -54,6 +54,7 @@ namespace controls {
 class TFolderViewerEx;
 class TLabel3Dj;
 class TLbSpeedButton;
+class TMsgDlg;
 } // namespace controls
 
 namespace jvdata {
@@ -374,6 +375,7 @@ private:
     QComboBox* ComboBox1 = nullptr;                  // 検証
     QCheckBox* AutoOzCheck = nullptr;
     controls::TFolderViewerEx* FolderViewerEx1 = nullptr;
+    controls::TMsgDlg* MsgDlg1 = nullptr;
     QAction* hidelist = nullptr;
     QAction* FoldHyo = nullptr;
     QAction* N30 = nullptr;

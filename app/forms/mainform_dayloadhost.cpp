@@ -67,7 +67,7 @@ void TMainForm::StepProgress() {
 }
 
 void TMainForm::SetProgressText(const std::string& text) {
-    if (prgrsForm_) prgrsForm_->StaticText1()->setText(U(text));
+    if (prgrsForm_) prgrsForm_->StaticText1()->setText(controls::SjToQ(text));
 }
 
 void TMainForm::HideProgress() {

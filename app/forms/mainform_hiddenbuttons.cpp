@@ -4,6 +4,7 @@
 #include "app/forms/mainform.h"
 
 #include "controls/folderviewer.h"
+#include "controls/msgdlg.h"
 #include "fetch/forms/fetchtimers.h"
 #include "search/forms/neraislotpanel.h"
 
@@ -85,6 +86,10 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     FolderViewerEx1 = new controls::TFolderViewerEx(this);
     FolderViewerEx1->setObjectName(QStringLiteral("FolderViewerEx1"));
     FolderViewerEx1->SetOpenDefault(true);
+    // The window's message-box settings; nothing shows a box from them.
+    MsgDlg1 = new controls::TMsgDlg(this);
+    MsgDlg1->setObjectName(QStringLiteral("MsgDlg1"));
+    MsgDlg1->Sound = true;
 
     // Timer1 to Timer4; the clock and the time to post run from here on.
     timers_ = new fetch::FetchTimers(*this, this);

@@ -35,15 +35,19 @@ QWidget* TMainForm::BuildPages() {
 
     page(PageControl1, "TabSheet2", "出馬表", BuildCardPage());
     page(PageControl1, "TabSheet4", "詳細出馬表", BuildDetailPage());
-    page(PageControl1, "TabSheet11", "結果", BuildResultPage());
+    // The payout table is taller than the page at the window's default bounds.
+    auto* resultScroll = new QScrollArea;
+    resultScroll->setObjectName(QStringLiteral("ResultScroll"));
+    resultScroll->setFrameShape(QFrame::NoFrame);
+    resultScroll->setWidgetResizable(true);
+    resultScroll->setWidget(BuildResultPage());
+    page(PageControl1, "TabSheet11", "結果", resultScroll);
     betPage_ = new betting::BetPage(Day(), *this, &sorts_.gSortCol);
     grids_[QStringLiteral("StringGrid1")] = betPage_->MarkGrid();
     // The mark columns at the right are the ones clicked: the mark grid is never narrower than
     // its columns.
     views::StringGrid* marks = betPage_->MarkGrid();
-    int marksWidth = 2 * marks->frameWidth() + marks->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < marks->Model()->ColCount(); ++c) marksWidth += marks->ColWidth(c);
-    marks->setMinimumWidth(marksWidth);
+    marks->setMinimumWidth(marks->FullWidth());
     // The bet tab is wider than the window's default bounds: it scrolls rather than widening
     // the window.
     auto* betScroll = new QScrollArea;

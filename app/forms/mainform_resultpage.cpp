@@ -3,6 +3,7 @@
 #include "app/forms/mainform.h"
 
 #include "app/forms/mainform_parts.h"
+#include "controls/fonts.h"
 #include "controls/label3d.h"
 
 #include <QFrame>
@@ -70,7 +71,7 @@ QWidget* TMainForm::BuildResultPage() {
                                : controls::TAlignment::taCenter);
         l->SetLayout(controls::TextLayout::tlCenter);
         l->setMinimumSize(c == 2 ? 80 : 44, 18);
-        l->setFont(QFont(QStringLiteral("Noto Sans Mono CJK JP"), 9));
+        l->setFont(controls::GothicFont(9));
         gLabel3DTable.push_back(l);
         return l;
     };
@@ -86,7 +87,7 @@ QWidget* TMainForm::BuildResultPage() {
             SetPanelColor(l, Qt::white);
             l->setAlignment(c == 2 ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter);
             l->setMinimumSize(c == 2 ? 80 : (c == 0 ? 70 : 44), 18);
-            l->setFont(QFont(QStringLiteral("Noto Sans Mono CJK JP"), 9));
+            l->setFont(controls::GothicFont(9));
             gPayoutLabels.push_back(l);
             return l;
         };

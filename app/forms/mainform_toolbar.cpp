@@ -4,6 +4,7 @@
 
 #include "controls/speedbutton.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 
@@ -17,8 +18,10 @@ controls::TLbSpeedButton* TMainForm::ToolButton(const char* name, const QString&
     auto* b = new controls::TLbSpeedButton;
     b->setObjectName(QString::fromLatin1(name));
     b->SetCaption(caption);
-    b->SetColorStyle(controls::TLbColorStyle::lcsDefault);
-    b->setFixedSize(std::max(64, b->fontMetrics().horizontalAdvance(caption) + 16), 26);
+    controls::UseFormButtonLook(*b);
+    // Wide enough for the bold caption it shows while the mouse is over it.
+    const QFontMetrics hot(b->HotTrackFont());
+    b->setFixedSize(std::max(64, hot.horizontalAdvance(caption) + 16), 26);
     if (!hint.isEmpty()) {
         b->setToolTip(hint);
         b->setStatusTip(hint);

@@ -1,6 +1,7 @@
 #include "betting/forms/betpage.h"
 
 #include "controls/folderviewer.h"
+#include "controls/fonts.h"
 #include "controls/label3d.h"
 #include "controls/numedit.h"
 #include "controls/qtext.h"
@@ -258,17 +259,14 @@ void BetPage::SetUpBetGrid(BetKind k, views::StringGrid& grid) {
         [this, k](int col, int row, views::CellPaint& p) { BetGridDrawCell(k, col, row, p); });
     // The grid's own model stays unused: the bet rows are read from the tab's table.
     grid.setModel(model);
-    QFont f(QStringLiteral("ＭＳ ゴシック"));
+    QFont f = controls::GothicFont(9);
     f.setPixelSize(12);
     f.setBold(true);
     grid.setFont(f);
     grid.SetDefaultRowHeight(15);
     const BetLayout& l = LayoutOf(k);
-    for (int c = 0; c < l.cols; ++c) {
-        const int w = l.widths[static_cast<std::size_t>(c)];
-        grid.setColumnHidden(c, w < 0);
-        if (w >= 0) grid.SetColWidth(c, w);
-    }
+    grid.Model()->SetFixedCols(0);
+    for (int c = 0; c < l.cols; ++c) grid.SetColWidth(c, l.widths[static_cast<std::size_t>(c)]);
     connect(&grid, &views::StringGrid::CellClicked, this, [this, k](int col, int row) {
         if (row == 0)
             tab_->GridMouseDown(k, col, row);

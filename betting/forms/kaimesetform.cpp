@@ -1,6 +1,7 @@
 #include "betting/forms/kaimesetform.h"
 
 #include "betting/kaimetab.h"
+#include "controls/fonts.h"
 #include "controls/numedit.h"
 
 #include <QGridLayout>
@@ -17,7 +18,7 @@ TKaimeSetForm::TKaimeSetForm(const raceday::RaceDay& day, BetHost* host, QWidget
     setWindowTitle(QStringLiteral("買い目設定"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(330, 103);
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont f = controls::PGothicFont(9);
     f.setPixelSize(12);
     setFont(f);
     IniGT1.Loaded();

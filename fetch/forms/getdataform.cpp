@@ -1,5 +1,7 @@
 #include "fetch/forms/getdataform.h"
 
+#include "controls/colors.h"
+#include "controls/fonts.h"
 #include "controls/label3d.h"
 #include "controls/speedbutton.h"
 
@@ -29,6 +31,15 @@ QLabel* Caption(QWidget* parent, const char* name, const QString& text, QRect ge
     return Named(new QLabel(text, parent), name, geometry);
 }
 
+// A 3-D label of the form's size: auto-size goes off before the bounds and the font are set,
+// or the empty caption would shrink it to nothing.
+controls::TLabel3Dj* Label3D(QWidget* parent, const char* name, QRect geometry, const QFont& font) {
+    auto* label = new controls::TLabel3Dj(parent);
+    label->SetAutoSize(false);
+    label->setFont(font);
+    return Named(label, name, geometry);
+}
+
 } // namespace
 
 TGetDataForm::TGetDataForm(jvdata::TJVLink* link, const raceday::RaceDay& day,
@@ -49,7 +60,7 @@ void TGetDataForm::Build() {
     setObjectName(QStringLiteral("GetDataForm"));
     setWindowTitle(QStringLiteral("ＪＶデータ取込"));
     setFixedSize(417, 316);
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont f = controls::PGothicFont(9);
     f.setPixelSize(12);
     setFont(f);
 
@@ -59,6 +70,8 @@ void TGetDataForm::Build() {
     ButtonCancel->SetCaption(QStringLiteral("データ取込中止"));
     SpeedButton1 = Named(new controls::TLbSpeedButton(this), "SpeedButton1", {288, 8, 120, 30});
     SpeedButton1->SetCaption(QStringLiteral("JV-Link設定"));
+    for (controls::TLbSpeedButton* b : {ButtonStart, ButtonCancel, SpeedButton1})
+        controls::UseFormButtonLook(*b);
     connect(ButtonStart, &controls::TLbSpeedButton::OnClick, this, &TGetDataForm::ButtonStartClick);
     connect(ButtonCancel, &controls::TLbSpeedButton::OnClick, this,
             &TGetDataForm::ButtonCancelClick);
@@ -83,22 +96,22 @@ void TGetDataForm::Build() {
         b->setValue(0);
     }
 
-    QFont gothic(QStringLiteral("ＭＳ ゴシック"));
+    QFont gothic = controls::GothicFont(9);
     gothic.setPixelSize(12);
     Caption(this, "Label7", QStringLiteral("作成データ"), {8, 154, 80, 18});
-    ProgressLabel = Named(new controls::TLabel3Dj(this), "ProgressLabel", {92, 154, 316, 18});
-    ProgressLabel->setFont(gothic);
+    ProgressLabel = Label3D(this, "ProgressLabel", {92, 154, 316, 18}, gothic);
     ProgressLabel->SetFontColor(Qt::blue);
-    ProgressLabel->SetAutoSize(false);
-    MkDataLabel = Named(new controls::TLabel3Dj(this), "MkDataLabel", {8, 178, 379, 20});
+    ProgressLabel->SetLayout(controls::TextLayout::tlCenter);
     QFont bold = gothic;
     bold.setPixelSize(13);
     bold.setBold(true);
-    MkDataLabel->setFont(bold);
+    MkDataLabel = Label3D(this, "MkDataLabel", {8, 178, 379, 20}, bold);
     MkDataLabel->SetFontColor(Qt::blue);
-    MkDataLabel->SetColor(QApplication::palette().color(QPalette::ToolTipBase));
+    MkDataLabel->SetColor(controls::InfoBackground());
     MkDataLabel->SetTextStyle(controls::TTextStyle::tsRecessed);
-    MkDataLabel->SetAutoSize(false);
+    MkDataLabel->SetBorder(true);
+    MkDataLabel->SetBorderType(controls::TBorderType::btRecessed);
+    MkDataLabel->SetLayout(controls::TextLayout::tlCenter);
 
     GroupBox1 =
         Named(new QGroupBox(QStringLiteral("取得データ"), this), "GroupBox1", {8, 206, 200, 70});

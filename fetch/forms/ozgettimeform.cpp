@@ -1,5 +1,6 @@
 #include "fetch/forms/ozgettimeform.h"
 
+#include "controls/fonts.h"
 #include "keiba/inigt.h"
 
 #include <QFrame>
@@ -60,7 +61,7 @@ TOzGetTimeForm::TOzGetTimeForm(QWidget* parent)
     setObjectName(QStringLiteral("OzGetTimeForm"));
     setWindowTitle(QStringLiteral("データﾞ自動取得時刻指定"));
     setFixedSize(311, 220);
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont f = controls::PGothicFont(9);
     f.setPixelSize(12);
     setFont(f);
 

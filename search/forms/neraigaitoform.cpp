@@ -127,7 +127,8 @@ void TNeraiGaitoForm::FillHits(const raceday::RaceDay& day, const QString& dateT
 }
 
 void TNeraiGaitoForm::StringGrid8DrawCell(int col, int row, views::CellPaint& paint) const {
-    paint.alignment = Qt::AlignHCenter | Qt::AlignVCenter;
+    paint.alignment = Qt::AlignHCenter | Qt::AlignTop;
+    paint.textTop = row == 0 ? 0 : 2;
     if (row == 0) {
         paint.background = QColor(0xC0C0C0);
         return;

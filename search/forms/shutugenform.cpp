@@ -5,10 +5,14 @@
 #include "search/nerairecord.h"
 
 #include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -49,9 +53,15 @@ TShutugenForm::TShutugenForm(QWidget* parent)
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     outer->addWidget(PageControl1);
 
+    // The tab's controls are taller than the form: they scroll, so the form keeps the size it
+    // was given and every control stays reachable.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("SeisekiScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    PageControl1->addTab(scroll, QStringLiteral("成績検索"));
     seisekiPage_ = new QWidget;
     seisekiPage_->setObjectName(QStringLiteral("SeisekiSheet"));
-    PageControl1->addTab(seisekiPage_, QStringLiteral("成績検索"));
     auto* page = new QVBoxLayout(seisekiPage_);
 
     auto* setRow = new QHBoxLayout;
@@ -85,6 +95,7 @@ TShutugenForm::TShutugenForm(QWidget* parent)
 
     editor_ = new NeraiConditionEditor(seisekiPage_);
     page->addWidget(editor_, 1);
+    scroll->setWidget(seisekiPage_);
 
     connect(NeraiSaveBtn, &QPushButton::clicked, this, [this] { NeraiSaveBtnClick(); });
     connect(NeraiDelBtn, &QPushButton::clicked, this, [this] { NeraiDelBtnClick(); });
@@ -92,10 +103,16 @@ TShutugenForm::TShutugenForm(QWidget* parent)
     connect(MakeListBtn, &QPushButton::clicked, this, [this] { MakeListBtnClick(); });
     connect(NeraiCombo, &QComboBox::activated, this, [this](int) { NeraiComboChange(); });
 
-    setGeometry(ini_.ReadInteger(kBoundsSection, "left", 30),
-                ini_.ReadInteger(kBoundsSection, "top", 20),
-                ini_.ReadInteger(kBoundsSection, "width", 950),
-                ini_.ReadInteger(kBoundsSection, "height", 600));
+    QRect bounds(ini_.ReadInteger(kBoundsSection, "left", 30),
+                 ini_.ReadInteger(kBoundsSection, "top", 20),
+                 ini_.ReadInteger(kBoundsSection, "width", 950),
+                 ini_.ReadInteger(kBoundsSection, "height", 600));
+    // Bounds stored on a larger screen would put the form's bottom out of reach.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize room = screen->availableGeometry().size();
+        bounds.setSize(bounds.size().boundedTo(room));
+    }
+    setGeometry(bounds);
     MakeListBtnClick();
 }
 

@@ -8,6 +8,7 @@
 #include "betting/forms/betpage.h"
 #include "controls/folderviewer.h"
 #include "controls/label3d.h"
+#include "controls/msgdlg.h"
 #include "controls/numedit.h"
 #include "controls/speedbutton.h"
 #include "fetch/forms/fetchtimers.h"
@@ -26,6 +27,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QEnterEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFrame>
 #include <QImage>
@@ -34,6 +38,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -137,6 +142,13 @@ TEST_F(MainFormTest, WindowSetUpOfAFreshProgramFolder) {
     EXPECT_TRUE(Find<views::StringGrid>("StringGrid33")->isColumnHidden(11)); // a width of -1
 
     EXPECT_EQ(main.geometry(), QRect(10, 10, 900, 600));
+    // The window's message-box settings, with the sound on and the rest as the box defaults.
+    auto* msg = Find<controls::TMsgDlg>("MsgDlg1");
+    ASSERT_NE(msg, nullptr);
+    EXPECT_TRUE(msg->Sound);
+    EXPECT_EQ(msg->MsgLeft, -1);
+    EXPECT_EQ(msg->MsgDlgType, controls::TMsgDlgType::mtInformation);
+    EXPECT_EQ(msg->VisibleButtons, controls::TMsgDlgButtons{controls::MsgDlgButton::mbOK});
     EXPECT_TRUE(Find<QTabWidget>("PageControl1")->isHidden());
 
     main.move(30, 40);
@@ -146,6 +158,46 @@ TEST_F(MainFormTest, WindowSetUpOfAFreshProgramFolder) {
     app::TMainForm& again = Start();
     EXPECT_EQ(again.pos(), QPoint(30, 40));
     EXPECT_EQ(again.size(), QSize(1000, 700));
+}
+
+// The tool bar's buttons answer the mouse: under it a button takes the hot-track colour and its
+// caption turns bold and red; after it leaves, the colour fades back over a quarter second.
+TEST_F(MainFormTest, ToolBarButtonsLightUpUnderTheMouseAndFadeOut) {
+    app::TMainForm& main = Start();
+    main.show();
+    auto redInk = [](QWidget* w) {
+        const QImage img = w->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                red += c.red() > 200 && c.green() < 90 && c.blue() < 90;
+            }
+        return red;
+    };
+    for (const char* name :
+         {"SpeedButton1", "JVBtn", "KekkaGetBtn", "SokuhoOddsBtn", "NextRaceBtn", "RSerchBtn",
+          "HdInputBtn", "PrintBtn", "HelpButton", "VerButton1", "QuitButton"}) {
+        SCOPED_TRACE(name);
+        auto* b = Find<controls::TLbSpeedButton>(name);
+        const QColor face = b->FaceColor();
+        EXPECT_EQ(redInk(b), 0);
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(b, &enter);
+        EXPECT_TRUE(b->Hot());
+        EXPECT_EQ(b->FaceColor(), QColor(182, 189, 210));
+        EXPECT_TRUE(b->HotTrackFont().bold());
+        EXPECT_GT(redInk(b), 10);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(b, &leave);
+        EXPECT_TRUE(b->Fading());
+        EXPECT_EQ(redInk(b), 0); // the font goes back at once, the colour fades
+        QElapsedTimer waited;
+        waited.start();
+        while (b->Fading() && waited.elapsed() < 3000)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_EQ(b->FaceColor(), face);
+    }
 }
 
 TEST_F(MainFormTest, BadInputNeverStopsTheSetUp) {
@@ -207,7 +259,8 @@ TEST_F(MainFormTest, FoldTogglesAndFolderChoices) {
     views::StringGrid* card = Grid("StringGrid10");
     QAction* fold = Find<QAction>("FoldHyo");
     fold->trigger();
-    EXPECT_EQ(card->ColWidth(2), 0);
+    EXPECT_EQ(card->ColWidth(2), -1);
+    EXPECT_TRUE(card->isColumnHidden(2));
     EXPECT_EQ(card->ColWidth(4), 60);
     EXPECT_TRUE(Ini().ReadBool("FoldGrid", "IjoHyo", false));
     fold->trigger();
@@ -286,6 +339,11 @@ TEST_F(SampleTest, DaysNewestFirstAndTheHeaderOfTheFirstRace) {
     EXPECT_EQ(forms->RInputForm->DatList()->count(), 36);
     EXPECT_EQ(list->currentRow(), 0);
     EXPECT_FALSE(forms->PrgrsForm->isVisible());
+    // The last step of the load said what it placed, in readable text.
+    const QString progress = forms->PrgrsForm->StaticText1()->text();
+    EXPECT_TRUE(progress.startsWith(QStringLiteral("過去走配置中:阪神12R 3走:⑧")))
+        << progress.toStdString();
+    EXPECT_FALSE(progress.contains(QChar(0xFFFD)));
     EXPECT_TRUE(notifier.messages.empty());
 
     EXPECT_EQ(Find<QLabel>("Label1")->text().toStdString(),
@@ -379,6 +437,36 @@ TEST_F(SampleTest, TheShownRaceAsAUserSeesIt) {
     EXPECT_EQ(bracketCell(4), QColor(255, 0, 0));
     EXPECT_EQ(bracketCell(5), QColor(0, 0, 255));
     EXPECT_EQ(bracketCell(14), QColor(255, 0, 255));
+}
+
+// The window keeps its default size, and at that size the bet tab's totals, its amount and its
+// vote button can each be brought into view whole.
+TEST_F(SampleTest, AtTheDefaultSizeTheBetTabsTotalsAndVoteButtonAreReachable) {
+    app::TMainForm& main = Start();
+    main.show();
+    ChooseDay(QStringLiteral("2026年11月28日"));
+    Find<QListWidget>("DatList")->setCurrentRow(10);
+    auto* pages = Find<QTabWidget>("PageControl1");
+    pages->setCurrentWidget(Find<QWidget>("TabSheet12"));
+    QApplication::processEvents();
+    ASSERT_EQ(main.size(), QSize(900, 600));
+    auto* scroll = Find<QScrollArea>("BetScroll");
+    std::vector<QWidget*> wanted{Find<QWidget>("TohyoCSVBtn"), main.BetPage()->AmountEdit()};
+    for (betting::BetKind k : betting::kBuiltKinds)
+        for (int s = 0; s < betting::kLabelSlots; ++s)
+            wanted.push_back(main.BetPage()->Label(k, static_cast<betting::LabelSlot>(s)));
+    for (QWidget* w : wanted) {
+        scroll->ensureWidgetVisible(w, 0, 0);
+        const QRect shown(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size());
+        EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
+        EXPECT_TRUE(scroll->viewport()->rect().contains(shown))
+            << w->objectName().toStdString() << " " << shown.x() << "," << shown.y() << " "
+            << shown.width() << "x" << shown.height();
+        // Nothing but the scroll area's own bars covers it.
+        const QPoint centre = w->mapTo(&main, w->rect().center());
+        QWidget* top = main.childAt(centre);
+        EXPECT_TRUE(top == w || w->isAncestorOf(top)) << w->objectName().toStdString();
+    }
 }
 
 // --- the parts it hosts -----------------------------------------------------------------------
@@ -506,8 +594,8 @@ TEST_F(WiringTest, TheRaceCardListPaintsItsRunnersAndNamesThemInThePopup) {
     Start();
     ShowRace(kEightRunners);
     views::StringGrid* list = Grid("StringGrid6");
-    EXPECT_EQ(list->rowHeight(0), 18);
-    EXPECT_EQ(list->rowHeight(1), 27);
+    EXPECT_EQ(list->RowHeight(0), 18);
+    EXPECT_EQ(list->RowHeight(1), 27);
     const jvdata::TJvSE& se = Day().gDayHorses[kEightRunners][2];
     const views::CellPaint number = list->Model()->PaintOf(1, 3);
     ASSERT_EQ(number.texts.size(), 1u);

@@ -4,15 +4,19 @@
 #include "controls/label3d.h"
 #include "controls/numedit.h"
 #include "keiba/appdir.h"
+#include "tests/support/clicks.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
 #include "views/grid.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
@@ -104,6 +108,93 @@ TEST_F(BetPageTest, GridClicksAndModesReachTheTab) {
     testsupport::Find<QRadioButton>(*page, "RadioGroup2Item1")->click();
     EXPECT_EQ(page->Tab().Ini().ReadInteger("KaimeSet", "KaimeRogic", 0), 1);
     EXPECT_EQ(Mark(8, 1), QString()); // no user matches
+}
+
+// Where a cell of a grid showing any model starts, in the grid's coordinates.
+QPoint CellOrigin(const views::StringGrid& grid, int col, int row) {
+    return grid.viewport()->mapTo(&grid, grid.visualRect(grid.model()->index(row, col)).topLeft());
+}
+
+// The bet lists run to thousands of rows: scrolled down, a 三連単 list still shows its
+// headings where they were, and a press on one sorts the list by that column.
+TEST_F(BetPageTest, ALongListKeepsItsHeadingsInViewAndTheirSorts) {
+    SetRace(12);
+    LoadOdds(6);
+    for (int i = 1; i <= 4896; ++i)
+        calc().SanrentanOdds[static_cast<std::size_t>(i)] = i % 97 + 1.5;
+
+    views::GridModel& markCells = *page->MarkGrid()->Model();
+    markCells.SetRowCount(13);
+    page->AfterRaceShown();
+    // Axis 1, second leg 2 to 6, third leg 2 to 12: fifty bets.
+    for (int row = 1; row <= 12; ++row)
+        for (int col = 8; col <= 10; ++col) markCells.SetCells(col, row, QString());
+    markCells.SetCells(8, 1, QStringLiteral("◎"));
+    for (int row = 2; row <= 12; ++row) {
+        if (row <= 6) markCells.SetCells(9, row, QStringLiteral("△"));
+        markCells.SetCells(10, row, QStringLiteral("△"));
+    }
+    testsupport::Find<QPushButton>(*page, "KaimeMakeBtn")->click();
+    page->Pages()->setCurrentIndex(betting::PageOf(BetKind::Sanrentan));
+    views::StringGrid* grid = page->BetGrid(BetKind::Sanrentan);
+    const int rows = page->BetModel(BetKind::Sanrentan)->rowCount();
+    ASSERT_GT(rows, 40);
+    page->resize(1300, 600);
+    page->show();
+    QApplication::processEvents();
+    const QPoint heading = CellOrigin(*grid, 3, 0);
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    QApplication::processEvents();
+    EXPECT_EQ(CellOrigin(*grid, 3, 0), heading);
+    EXPECT_EQ(grid->indexAt(grid->viewport()->mapFrom(grid, heading + QPoint(2, 2))).row(), 0);
+
+    testsupport::ClickOn(*grid, heading + QPoint(2, 2)); // descending odds
+    std::vector<double> odds;
+    for (int row = 1; row < rows; ++row)
+        odds.push_back(Cell(BetKind::Sanrentan, 3, row).toDouble());
+    EXPECT_TRUE(std::is_sorted(odds.rbegin(), odds.rend()));
+    EXPECT_GT(odds.front(), odds.back());
+}
+
+// Row of the first pixel of `cell` that is not `background`, from the cell's top; -1 if none.
+int FirstInkRow(const QImage& img, const QRect& cell, const QColor& background) {
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            if (img.pixelColor(x, y) != background) return y - cell.top();
+    return -1;
+}
+
+// The mark grid and the bet grids draw their texts with the top of the text two pixels below
+// the cell's top edge: the ink starts where a plain text drawn at that height starts.
+TEST_F(BetPageTest, CellTextsStartTwoPixelsBelowTheCellTop) {
+    page->AfterRaceShown();
+    page->MarkGrid()->setMinimumWidth(page->MarkGrid()->FullWidth());
+    page->Pages()->setCurrentIndex(betting::PageOf(BetKind::Umaren));
+    page->resize(1300, 600);
+    page->show();
+    QApplication::processEvents();
+    auto check = [](views::StringGrid& grid, int col, int row, bool bold) {
+        const QImage img = grid.grab().toImage();
+        const QRect cell(CellOrigin(grid, col, row),
+                         grid.visualRect(grid.model()->index(row, col)).size() - QSize(1, 1));
+        ASSERT_TRUE(img.rect().contains(cell));
+        const QString text = grid.model()->index(row, col).data().toString();
+        ASSERT_FALSE(text.trimmed().isEmpty());
+        QImage plain(cell.size(), QImage::Format_RGB32);
+        plain.fill(Qt::white);
+        QPainter p(&plain);
+        QFont f = grid.font();
+        f.setBold(bold);
+        p.setFont(f);
+        p.setPen(Qt::black);
+        p.drawText(QRect(0, 2, cell.width(), cell.height() - 2), Qt::AlignHCenter | Qt::AlignTop,
+                   text);
+        p.end();
+        EXPECT_EQ(FirstInkRow(img, cell, Qt::white), FirstInkRow(plain, plain.rect(), Qt::white))
+            << grid.objectName().toStdString() << " " << text.toStdString();
+    };
+    check(*page->MarkGrid(), 9, 2, true); // ヒモ1 △
+    check(*page->BetGrid(BetKind::Umaren), 3, 1, true);
 }
 
 } // namespace

@@ -4,11 +4,18 @@
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCompleter>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace controls;
@@ -92,4 +99,39 @@ TEST_F(FolderViewerTest, ReopensWhereItWasLeftOrWherePositionSays) {
     viewer_.SetUseSavedRect(false);
     viewer_.Execute();
     EXPECT_EQ(opened.topLeft(), QPoint(50, 60));
+}
+
+// A path typed into the dialog is taken with one press, of Return or of the choose button: no
+// completion list pops up over the dialog to swallow the press, and nothing is completed
+// beyond what was typed.
+TEST_F(FolderViewerTest, ATypedPathIsTakenWithOnePress) {
+    std::filesystem::create_directories(temp_ / "betsX");
+    viewer_.SetSelectedFolder(QPath(temp_ / "odds"));
+    bool popup = true;
+    auto typeAndPress = [&](QFileDialog& d, bool button) {
+        d.show();
+        QTest::qWait(100); // the folder's contents load in the background
+        auto* edit = Find<QLineEdit>(d, "fileNameEdit");
+        edit->setFocus();
+        QTest::keyClicks(edit, QPath(temp_ / "bets"));
+        QTest::qWait(200);
+        popup = edit->completer() != nullptr && edit->completer()->popup()->isVisible();
+        if (button)
+            QTest::mouseClick(Find<QDialogButtonBox>(d, "buttonBox")->buttons().first(),
+                              Qt::LeftButton);
+        else
+            QTest::keyClick(edit, Qt::Key_Return);
+        QApplication::processEvents();
+        return d.result();
+    };
+    viewer_.SetExecHook([&](QFileDialog& d) { return typeAndPress(d, false); });
+    ASSERT_TRUE(viewer_.Execute());
+    EXPECT_FALSE(popup);
+    EXPECT_EQ(viewer_.Folder(), QPath(temp_ / "bets"));
+
+    viewer_.SetSelectedFolder(QPath(temp_ / "odds"));
+    viewer_.SetExecHook([&](QFileDialog& d) { return typeAndPress(d, true); });
+    ASSERT_TRUE(viewer_.Execute());
+    EXPECT_FALSE(popup);
+    EXPECT_EQ(viewer_.Folder(), QPath(temp_ / "bets"));
 }

@@ -1,10 +1,13 @@
 // The import dialog on the offscreen platform, against the scripted JV-Link.
 
+#include "controls/label3d.h"
 #include "controls/speedbutton.h"
 #include "fetch/forms/getdataform.h"
 #include "tests/fetch/fetchfixture.h"
 #include "tests/support/widgets.h"
 
+#include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTimer>
@@ -38,4 +41,65 @@ TEST_F(GetDataForm, FirstUseAndAClosingWhileDownloading) {
               (std::vector<std::string>{"JVCancel", "JVClose"}));
     EXPECT_FALSE(Find<QTimer>(form, "TimerJVStatus")->isActive());
     EXPECT_TRUE(Find<QWidget>(form, "ButtonStart")->isEnabled());
+}
+
+namespace {
+
+// The label shows a caption that begins with `start` whole: visible, wide and tall enough for
+// it, and with its blue text on the screen.
+void ExpectShown(controls::TLabel3Dj* label, const QString& start) {
+    ASSERT_NE(label, nullptr);
+    const QString caption = label->Caption().trimmed();
+    EXPECT_TRUE(caption.startsWith(start)) << caption.toStdString();
+    EXPECT_TRUE(label->isVisible());
+    const QFontMetrics fm(label->font());
+    EXPECT_GE(label->width(), fm.horizontalAdvance(caption)) << caption.toStdString();
+    EXPECT_GE(label->height(), fm.height()) << caption.toStdString();
+    const QImage shot = label->grab().toImage();
+    int blue = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            blue += c.blue() > 160 && c.red() < 90 && c.green() < 90;
+        }
+    EXPECT_GT(blue, 20) << caption.toStdString();
+}
+
+} // namespace
+
+// What the user reads during and after an import: the status line and the record label show
+// every text the import gives them, and the record label is the recessed box on the tooltip
+// yellow.
+TEST_F(GetDataForm, TheStatusLineAndTheRecordLabelShowTheImport) {
+    fetch::TGetDataForm form(&link, Day(), Flags(), [] {});
+    auto* status = Find<controls::TLabel3Dj>(form, "ProgressLabel");
+    auto* record = Find<controls::TLabel3Dj>(form, "MkDataLabel");
+    link.readCount = 1;
+    link.downloadCount = 0;
+    link.lastFileTimestamp = "20261206120000";
+    link.AddFile("RAVM2026120620261206120000.jvd", {Ra("20261206", "05", 1, 8)});
+    QString duringRead;
+    link.onCall = [&](const FakeJvLink::Call& c) {
+        if (c.method == "JVRead" && duringRead.isEmpty()) duringRead = status->Caption();
+    };
+    form.show();
+    Find<controls::TLbSpeedButton>(form, "ButtonStart")->Click();
+    EXPECT_EQ(duringRead, QStringLiteral("データ読込み中．．．(0/1)"));
+    ExpectShown(status, QStringLiteral("データ作成が完了しました。"));
+    ExpectShown(record, QStringLiteral("開催:2026年12月06日東京"));
+    EXPECT_TRUE(record->Border());
+    EXPECT_EQ(record->BorderType(), controls::TBorderType::btRecessed);
+    const QImage box = record->grab().toImage();
+    EXPECT_EQ(box.pixelColor(0, 0), QColor(128, 128, 128));
+    EXPECT_EQ(box.pixelColor(box.width() - 1, box.height() - 1), QColor(255, 255, 255));
+    EXPECT_EQ(box.pixelColor(box.width() - 3, 3), QColor(0xFF, 0xFF, 0xE1));
+
+    // One cancelled while it downloads.
+    link.readCount = 2;
+    link.downloadCount = 2;
+    Find<controls::TLbSpeedButton>(form, "ButtonStart")->Click();
+    ExpectShown(status, QStringLiteral("ダウンロード中・・・"));
+    notifier.answers = {true};
+    Find<controls::TLbSpeedButton>(form, "ButtonCancel")->Click();
+    ExpectShown(status, QStringLiteral("JVCancel:キャンセルされました"));
 }

@@ -114,8 +114,13 @@ TEST_F(NeraiFiles, TheListIsTheSortedNamesOfTheSetFiles) {
     for (const char* f : {"b.nri", "a.nri", "表.nri", "notes.txt", "c.nri.tmp123", "x.NRI"})
         WriteBytes(dir / (std::string("nerai/") + f), "");
     std::filesystem::create_directories(dir / "nerai/dir.nri");
-    EXPECT_EQ(NeraiSetNames(), (std::vector<std::string>{"a", "b", "表"}));
+    // Names a save refuses: listed, they could be neither loaded nor deleted.
+    for (const char* f :
+         {"G1-2.nri", "v1.5.nri", " lead.nri", "tail .nri", "q?.nri", "①②.nri", "\xff\xfe.nri"})
+        WriteBytes(dir / (std::string("nerai/") + f), std::string(TNeraiRecord::kLength, '0'));
+    EXPECT_EQ(NeraiSetNames(), (std::vector<std::string>{"a", "b", "①②", "表"}));
+    for (const std::string& name : NeraiSetNames()) EXPECT_TRUE(NeraiFileExists(name)) << name;
     EXPECT_TRUE(DeleteNeraiFile("a"));
     EXPECT_FALSE(DeleteNeraiFile("a"));
-    EXPECT_EQ(NeraiSetNames(), (std::vector<std::string>{"b", "表"}));
+    EXPECT_EQ(NeraiSetNames(), (std::vector<std::string>{"b", "①②", "表"}));
 }

@@ -7,9 +7,13 @@
 #include "tests/search/neraifixture.h"
 #include "tests/search/searchformfixture.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 
 using namespace search;
@@ -179,4 +183,35 @@ TEST_F(SearchForm, TheListsFollowTheFolderAndReselectTheRememberedNames) {
     EXPECT_EQ(mainCombos[1].count(), 1);
     EXPECT_EQ(mainCombos[1].currentIndex(), -1);
     EXPECT_EQ(userLists, 3);
+}
+
+// The form opens at its default size, 950 by 600 (or the screen's room when that is smaller),
+// keeps it when shown, and stores it: every control of the tab is reached by scrolling.
+TEST_F(SearchForm, AtItsSizeEveryControlIsReachable) {
+    const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const QSize expected = QSize(950, 600).boundedTo(room);
+    EXPECT_EQ(form->size(), expected);
+    form->show();
+    QApplication::processEvents();
+    EXPECT_EQ(form->size(), expected);
+    auto* scroll = Find<QScrollArea>("SeisekiScroll");
+    int reached = 0;
+    for (QWidget* w : scroll->widget()->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(scroll) || w->focusPolicy() == Qt::NoFocus) continue;
+        scroll->ensureWidgetVisible(w, 0, 0);
+        const QRect shown(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size());
+        EXPECT_TRUE(scroll->viewport()->rect().contains(shown))
+            << w->objectName().toStdString() << " at " << shown.y();
+        ++reached;
+    }
+    EXPECT_GT(reached, 50);
+    form.reset();
+    keiba::TIniGT ini;
+    ini.Loaded();
+    EXPECT_EQ(ini.ReadInteger("locateShutugenForm", "height", 0), expected.height());
+
+    // Bounds stored on a larger screen are held to this one's.
+    ini.WriteInteger("locateShutugenForm", "height", room.height() + 400);
+    form = std::make_unique<search::TShutugenForm>();
+    EXPECT_LE(form->height(), room.height());
 }

@@ -4,6 +4,7 @@
 #include "tests/views/sampleday.h"
 #include "tests/views/viewsfixture.h"
 
+#include <QScrollBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -140,7 +141,7 @@ TEST_F(DetailCard, RunnerColumns) {
     day.gDayHorseMasters[0][0].SetField(215, 36, Sj("サン　デー "));
 
     EXPECT_EQ(Paint(1, 2).background, QColor(0xFF0000)); // tracked
-    EXPECT_EQ(Paint(1, 1).background, views::InfoBackground());
+    EXPECT_EQ(Paint(1, 1).background, QColor(0xFFFFE1));
     EXPECT_EQ(Paint(0, 3).texts[0].color, QColor(0xFFFFFF)); // bracket 2: white text
     day.gDayHorses[0][2].SetField(28, 1, " ");
     // A blank bracket: one blank on the grid's own background.
@@ -179,12 +180,12 @@ TEST_F(DetailCard, OffscreenPixels) {
     auto at = [&](int col, int row, int dx, int dy) {
         return img.pixelColor(testsupport::CellOrigin(grid, col, row) + QPoint(dx, dy));
     };
-    EXPECT_EQ(at(0, 3, 20, 48), QColor(0x808080));        // bracket 2
-    EXPECT_EQ(at(1, 3, 20, 48), QColor(0xFF0000));        // tracked runner
-    EXPECT_EQ(at(1, 2, 20, 48), views::InfoBackground()); // untracked
-    EXPECT_EQ(at(2, 2, 209, 44), QColor(0x0000FF));       // slot 1 bar
-    EXPECT_EQ(at(7, 1, 150, 50), QColor(0x0FCEF0));       // 高★ run
-    EXPECT_EQ(at(7, 2, 1, 30), QColor(0xFF0000));         // another race's level
+    EXPECT_EQ(at(0, 3, 20, 48), QColor(0x808080));  // bracket 2
+    EXPECT_EQ(at(1, 3, 20, 48), QColor(0xFF0000));  // tracked runner
+    EXPECT_EQ(at(1, 2, 20, 48), QColor(0xFFFFE1));  // untracked
+    EXPECT_EQ(at(2, 2, 209, 44), QColor(0x0000FF)); // slot 1 bar
+    EXPECT_EQ(at(7, 1, 150, 50), QColor(0x0FCEF0)); // 高★ run
+    EXPECT_EQ(at(7, 2, 1, 30), QColor(0xFF0000));   // another race's level
 }
 
 TEST(DetailFilterBar, EveryButtonShowsTheRaceAgainAndOneStaysDownPerGroup) {
@@ -235,4 +236,62 @@ TEST_F(SampleDay, TheDetailedCardOverEveryRace) {
     detail.resize(1500, 600);
     detail.show();
     testsupport::SaveShot(detail.grab().toImage(), "sample_detail_card.png");
+}
+
+// The tall rows show their blocks of lines whole in the fonts the card names: the runner block's
+// four lines and a past run's lines end inside the 53-pixel cell, and no line starts cut by its
+// top edge.
+TEST_F(SampleDay, TheBlocksOfLinesKeepClearOfTheCellEdges) {
+    views::StringGrid detail;
+    views::SetupDetailedRaceCard(detail);
+    views::AttachDetailedRaceCard(detail, Day());
+    Day().gCurRace = 0;
+    const int n = raceday::FieldSize(Day(), 0);
+    detail.Model()->SetRowCount(n + 1);
+    detail.resize(1500, 1000);
+    detail.show();
+    const QImage img = detail.grab().toImage();
+    testsupport::SaveShot(img, "detail_card_edges.png");
+    int pastRuns = 0;
+    for (int row = 1; row <= n; ++row)
+        for (int col : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 16, 18, 19, 20, 21}) {
+            const views::CellPaint paint = detail.Model()->PaintOf(col, row);
+            if (paint.leftEdge.isValid()) continue; // the mismatch edge runs the cell's height
+            if (col >= 7 && col <= 9 && !paint.texts.empty()) ++pastRuns;
+            const testsupport::EdgeInk ink = testsupport::InkOnEdges(img, detail, col, row);
+            EXPECT_EQ(ink.top, 0) << "col " << col << " row " << row;
+            EXPECT_EQ(ink.bottom, 0) << "col " << col << " row " << row;
+        }
+    EXPECT_GT(pastRuns, 10);
+}
+
+// Scrolled to its last runner and its last column, the card still shows its heading row and
+// its bracket, number and name columns where they were.
+TEST_F(SampleDay, ScrolledTheCardKeepsItsHeadingsAndRunnerColumns) {
+    views::StringGrid detail;
+    views::SetupDetailedRaceCard(detail);
+    views::AttachDetailedRaceCard(detail, Day());
+    Day().gCurRace = 0;
+    const int n = raceday::FieldSize(Day(), 0);
+    detail.Model()->SetRowCount(n + 1);
+    detail.resize(700, 250);
+    detail.show();
+    QApplication::processEvents();
+    const QPoint heading = testsupport::CellOrigin(detail, 3, 0);
+    const QPoint name = testsupport::CellOrigin(detail, 2, 1);
+    detail.verticalScrollBar()->setValue(detail.verticalScrollBar()->maximum());
+    detail.horizontalScrollBar()->setValue(detail.horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    EXPECT_EQ(testsupport::CellOrigin(detail, 0, 0).y(), heading.y());
+    const QModelIndex underHeading =
+        detail.indexAt(detail.viewport()->mapFrom(&detail, heading + QPoint(5, 5)));
+    EXPECT_EQ(underHeading.row(), 0);
+    EXPECT_GT(underHeading.column(), 3);
+    const QModelIndex underName =
+        detail.indexAt(detail.viewport()->mapFrom(&detail, name + QPoint(5, 5)));
+    EXPECT_EQ(underName.column(), 2);
+    EXPECT_GT(underName.row(), 1);
+    EXPECT_EQ(detail.indexAt(detail.viewport()->mapFrom(
+                  &detail, QPoint(4, 4) + testsupport::CellOrigin(detail, 0, 0))),
+              detail.Model()->index(0, 0));
 }

@@ -178,15 +178,22 @@ TEST_F(GridSort, PressOnAHeadingOfTheAttachedGridSortsAndTheHandShowsOverIt) {
     views::AttachCardHeadingSort(card, sorts);
     card.resize(800, 200);
     card.show();
+    // Delivered to the widget under the pointer, as a user's moves and presses are: the heading
+    // row is the pane above the scrolled cells.
+    QWidget* target = nullptr;
     auto send = [&](QEvent::Type type, int col, int row, Qt::MouseButton button) {
-        QPoint at = card.visualRect(card.Model()->index(row, col)).center();
-        QMouseEvent e(type, at, card.viewport()->mapToGlobal(at), button, button, Qt::NoModifier);
-        QApplication::sendEvent(card.viewport(), &e);
+        const QPoint at =
+            card.viewport()->mapTo(&card, card.visualRect(card.Model()->index(row, col)).center());
+        target = card.childAt(at);
+        ASSERT_NE(target, nullptr);
+        const QPoint local = target->mapFrom(&card, at);
+        QMouseEvent e(type, local, target->mapToGlobal(local), button, button, Qt::NoModifier);
+        QApplication::sendEvent(target, &e);
     };
     send(QEvent::MouseMove, 1, 0, Qt::NoButton);
-    EXPECT_EQ(card.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(target->cursor().shape(), Qt::PointingHandCursor);
     send(QEvent::MouseMove, 2, 0, Qt::NoButton);
-    EXPECT_EQ(card.viewport()->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(target->cursor().shape(), Qt::ArrowCursor);
     send(QEvent::MouseButtonPress, 1, 0, Qt::RightButton); // any button
     EXPECT_EQ(Column(*card.Model(), 1), Qs({" 2", " 1"})); // 0 became 1: descending
     EXPECT_EQ(sorts.gCardSortDir[1], 1);

@@ -4,6 +4,7 @@
 #include "tests/views/sampleday.h"
 #include "tests/views/viewsfixture.h"
 
+#include <QPalette>
 #include <gtest/gtest.h>
 
 using testsupport::App;
@@ -97,9 +98,14 @@ TEST_F(IndexCard, PaintRulesByColumn) {
     day.gRaceCalc[0].WinPop = {1, 2, 4, 0};
     Show(4);
     const views::GridModel& m = *card.Model();
+    // The tooltip yellow stays pale under a desktop theme whose tooltips are dark.
+    const QPalette desktop = QApplication::palette();
+    QPalette dark = desktop;
+    dark.setColor(QPalette::ToolTipBase, QColor(0x20, 0x20, 0x20));
+    QApplication::setPalette(dark);
     EXPECT_EQ(m.PaintOf(5, 0).background, QColor(0xC0C0C0));
     EXPECT_EQ(m.PaintOf(0, 3).background, QColor(0x808080)); // runner 3 in bracket 2
-    EXPECT_EQ(m.PaintOf(1, 1).background, views::InfoBackground());
+    EXPECT_EQ(m.PaintOf(1, 1).background, QColor(0xFFFFE1));
     EXPECT_EQ(m.PaintOf(9, 1).textColor, QColor(0xFF0000)); // R+
     EXPECT_EQ(m.PaintOf(9, 2).textColor, QColor(Qt::black));
     const QColor rank[] = {{}, QColor(0xFF0000), QColor(0x0000FF), QColor(Qt::black)};
@@ -111,10 +117,11 @@ TEST_F(IndexCard, PaintRulesByColumn) {
     card.Model()->SetCells(0, 1, Q("ｘ"));
     card.Model()->SetCells(1, 1, Q("？"));
     EXPECT_FALSE(m.PaintOf(0, 1).background.isValid());
-    EXPECT_EQ(m.PaintOf(1, 1).background, views::InfoBackground());
+    EXPECT_EQ(m.PaintOf(1, 1).background, QColor(0xFFFFE1));
     EXPECT_TRUE(m.PaintOf(2, 1).boxes.empty());
     card.Model()->SetCells(1, 1, QStringLiteral("19"));
     EXPECT_TRUE(m.PaintOf(2, 1).boxes.empty());
+    QApplication::setPalette(desktop);
 }
 
 TEST_F(IndexCard, TargetMarksFollowTheirRunnerThroughASort) {
@@ -129,7 +136,7 @@ TEST_F(IndexCard, TargetMarksFollowTheirRunnerThroughASort) {
 
     const views::GridModel& m = *card.Model();
     EXPECT_EQ(m.PaintOf(1, row).background, QColor(0xFF0000));
-    EXPECT_EQ(m.PaintOf(1, 2).background, views::InfoBackground()); // runner 2's old row
+    EXPECT_EQ(m.PaintOf(1, 2).background, QColor(0xFFFFE1)); // runner 2's old row
     const auto boxes = m.PaintOf(2, row).boxes;
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].fill, QColor(0x0000FF));
@@ -152,7 +159,7 @@ TEST_F(IndexCard, OffscreenPixelsShowBracketTargetCellAndBar) {
     };
     EXPECT_EQ(at(0, 3, 2, 13), QColor(0x808080)); // runner 3, bracket 2
     EXPECT_EQ(at(1, 3, 2, 13), QColor(0xFF0000)); // runner 3's number: a target match
-    EXPECT_EQ(at(1, 2, 2, 13), views::InfoBackground());
+    EXPECT_EQ(at(1, 2, 2, 13), QColor(0xFFFFE1));
     EXPECT_EQ(at(2, 3, 132, 7), QColor(0x0000FF));  // slot 1 bar, inside
     EXPECT_EQ(at(2, 3, 130, 7), QColor(Qt::black)); // its outline
     EXPECT_EQ(at(2, 3, 144, 7), QColor(0x00FF00));  // slot 3
@@ -203,4 +210,27 @@ TEST_F(SampleDay, TheIndexCardOverEveryRace) {
     card.resize(1100, 300);
     card.show();
     testsupport::SaveShot(card.grab().toImage(), "sample_index_card.png");
+}
+
+// The card's 15-pixel rows show their texts whole in the fonts the card names: no glyph of the
+// headings or of a runner's row is cut at the top or bottom of its cell ("負担" stays 負担).
+TEST_F(SampleDay, TextsOfThe15PixelRowsKeepClearOfTheCellEdges) {
+    views::StringGrid card;
+    views::SetupIndexRaceCard(card);
+    views::AttachIndexRaceCard(card, Day());
+    Day().gCurRace = 0;
+    const int n = raceday::FieldSize(Day(), 0);
+    card.Model()->SetRowCount(n + 1);
+    views::FillIndexRaceCard(Day(), {card.Model(), nullptr, nullptr, nullptr}, n);
+    card.resize(1300, 400);
+    card.show();
+    const QImage img = card.grab().toImage();
+    testsupport::SaveShot(img, "index_card_edges.png");
+    for (int row = 0; row <= n; ++row)
+        for (int col = 0; col < card.Model()->ColCount(); ++col) {
+            if (col == views::kCardName && row > 0) continue; // the target bars reach down
+            const testsupport::EdgeInk ink = testsupport::InkOnEdges(img, card, col, row);
+            EXPECT_EQ(ink.top, 0) << "col " << col << " row " << row;
+            EXPECT_EQ(ink.bottom, 0) << "col " << col << " row " << row;
+        }
 }

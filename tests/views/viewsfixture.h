@@ -46,6 +46,25 @@ inline QPoint CellOrigin(const views::StringGrid& grid, int col, int row) {
     return grid.viewport()->mapTo(&grid, r.topLeft());
 }
 
+// The columns of a cell's top and bottom pixel rows (its own pixels, without the grid lines)
+// that are not its background: text cut by the cell's edge leaves its ink there.
+struct EdgeInk {
+    int top = 0;
+    int bottom = 0;
+};
+inline EdgeInk InkOnEdges(const QImage& img, const views::StringGrid& grid, int col, int row) {
+    const views::CellPaint paint = grid.Model()->PaintOf(col, row);
+    const QColor background = paint.background.isValid() ? paint.background : QColor(Qt::white);
+    const QRect cell(CellOrigin(grid, col, row),
+                     grid.visualRect(grid.Model()->index(row, col)).size() - QSize(1, 1));
+    EdgeInk ink;
+    for (int x = cell.left(); x <= cell.right(); ++x) {
+        ink.top += img.pixelColor(x, cell.top()) != background;
+        ink.bottom += img.pixelColor(x, cell.bottom()) != background;
+    }
+    return ink;
+}
+
 // Where a test may leave the pictures of the grids it renders (unset: nowhere).
 inline void SaveShot(const QImage& img, const char* name) {
     if (const char* dir = std::getenv("KESTRANE_GRID_SHOTS"))
