@@ -57,6 +57,7 @@ public:
 
     const std::string& Bytes() const { return rec_; }
     operator const std::string&() const { return rec_; }
+    operator std::string_view() const { return rec_; }
 
     static std::string Two(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
