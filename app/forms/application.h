@@ -13,9 +13,12 @@ class TNeraiGaitoForm;
 class TShutugenForm;
 } // namespace search
 
+namespace views {
+class TDeSplForm;
+}
+
 namespace app {
 
-class TDeSplForm;
 class TDLDataForm;
 class TMainForm;
 class TPrgrsForm;
@@ -32,7 +35,7 @@ struct ApplicationForms {
     search::TShutugenForm* ShutugenForm = nullptr;
     TRInputForm* RInputForm = nullptr;
     search::TNeraiGaitoForm* NeraiGaitoForm = nullptr;
-    TDeSplForm* DeSplForm = nullptr;
+    views::TDeSplForm* DeSplForm = nullptr;
     TDLDataForm* DLDataForm = nullptr;
     TUserKaimeForm* UserKaimeForm = nullptr;
     ~ApplicationForms();

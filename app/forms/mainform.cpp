@@ -50,6 +50,7 @@ void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen, 
     if (shutugenForm_) {
         shutugenForm_->AttachTargetCombos(neraiSlots_->Combos());
         shutugenForm_->SetUserKaimeMakeList([this] { MakeUserKaimeList(); });
+        AttachDataCheckPage();
     }
     MakeUserKaimeList();
 }

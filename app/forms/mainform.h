@@ -83,6 +83,7 @@ class FetchTimers;
 
 namespace app {
 
+class DataCheckPage;
 class TPrgrsForm;
 class TRInputForm;
 class TUserKaimeForm;
@@ -149,6 +150,8 @@ public:
     void FoldHyoClick();
     void N30Click(); // 携帯へ転送する
     void AutoOzCheckClick();
+    // mainform_checkpage.cpp: the R-horse search form's data-check tab
+    void MakeCPDBClick();
 
     // --- raceday::DayLoadHost (mainform_dayloadhost.cpp) ---
     void PrepareForLoad(bool isToday) override;
@@ -218,6 +221,8 @@ private:
     void ApplyMarkers(const MarkerFiles& markers);
     void LoadJockeyTable();
     void MakeUserKaimeList();
+    // mainform_checkpage.cpp
+    void AttachDataCheckPage();
     // The parts, each in mainform_<part>.cpp (the card, detail and check pages in
     // mainform_pages.cpp), with the factories they share.
     void BuildMenus();
@@ -270,6 +275,7 @@ private:
     TRInputForm* rinputForm_ = nullptr;
     search::TNeraiGaitoForm* gaitoForm_ = nullptr;
     TUserKaimeForm* userKaimeForm_ = nullptr;
+    DataCheckPage* dataCheckPage_ = nullptr;
 
     betting::BetPage* betPage_ = nullptr;
     search::NeraiSlotPanel* neraiSlots_ = nullptr;

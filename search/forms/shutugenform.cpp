@@ -1,16 +1,22 @@
 #include "search/forms/shutugenform.h"
 
+#include "controls/numedit.h"
 #include "keiba/platform.h"
 #include "search/forms/conditioneditor.h"
 #include "search/nerairecord.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace search {
@@ -83,8 +89,26 @@ TShutugenForm::TShutugenForm(QWidget* parent)
     setRow->addStretch(1);
     page->addLayout(setRow);
 
-    editor_ = new NeraiConditionEditor(seisekiPage_);
-    page->addWidget(editor_, 1);
+    page->addWidget(BuildSearchControls());
+    editor_ = new NeraiConditionEditor;
+    auto* conditions = new QScrollArea;
+    conditions->setObjectName(QStringLiteral("ConditionScroll"));
+    conditions->setWidget(editor_);
+    conditions->setWidgetResizable(true);
+    conditions->setFrameShape(QFrame::NoFrame);
+    auto* split = new QSplitter(Qt::Vertical, seisekiPage_);
+    split->setObjectName(QStringLiteral("SearchSplitter"));
+    split->addWidget(conditions);
+    split->addWidget(BuildSearchResults());
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    page->addWidget(split, 1);
+
+    PageControl1->addTab(BuildTokeiPage(), QStringLiteral("R馬統計"));
+    SetUpDates();
+    poll_ = new QTimer(this);
+    poll_->setInterval(100);
+    connect(poll_, &QTimer::timeout, this, [this] { PollSearch(); });
 
     connect(NeraiSaveBtn, &QPushButton::clicked, this, [this] { NeraiSaveBtnClick(); });
     connect(NeraiDelBtn, &QPushButton::clicked, this, [this] { NeraiDelBtnClick(); });
@@ -96,10 +120,18 @@ TShutugenForm::TShutugenForm(QWidget* parent)
                 ini_.ReadInteger(kBoundsSection, "top", 20),
                 ini_.ReadInteger(kBoundsSection, "width", 950),
                 ini_.ReadInteger(kBoundsSection, "height", 600));
+    SaNumEditExC1->SetTextAsInteger(ini_.ReadInteger("Search", "Days", 365));
+    SaNumEditExC2->SetTextAsInteger(ini_.ReadInteger("SearchTokei", "Days", 365));
     MakeListBtnClick();
 }
 
 TShutugenForm::~TShutugenForm() {
+    // The walk reads nothing of the form; it is stopped before the form's parts go. The day may
+    // already be gone with the main window, so its flag is left alone.
+    if (scan_) {
+        scan_.reset();
+        QApplication::restoreOverrideCursor();
+    }
     const QRect r = geometry();
     ini_.WriteInteger(kBoundsSection, "top", r.top());
     ini_.WriteInteger(kBoundsSection, "left", r.left());
