@@ -166,6 +166,8 @@ HitGrid::HitGrid(HitLayout layout, QWidget* parent)
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMouseTracking(true);
+    // A click opens a race; the view keeps its place instead of scrolling to the cell.
+    setAutoScroll(false);
     // Rows are all the same height, so the view need not measure hundreds of thousands of them.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     for (int c = 0; c < model_->columnCount(); ++c)

@@ -100,8 +100,10 @@ TShutugenForm::TShutugenForm(QWidget* parent)
     split->setObjectName(QStringLiteral("SearchSplitter"));
     split->addWidget(conditions);
     split->addWidget(BuildSearchResults());
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    // The results get the room the conditions can spare: those scroll.
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    split->setSizes({220, 330});
     page->addWidget(split, 1);
 
     PageControl1->addTab(BuildTokeiPage(), QStringLiteral("R馬統計"));

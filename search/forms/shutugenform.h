@@ -93,6 +93,11 @@ public:
     // A click on data row `row` (0-based) of a hit list: its race in the race card form.
     void HitListMouseDown(HitGrid* grid, int row);
 
+    // Tests wrap the conditions of every walk (to slow a walk down); nothing wraps them otherwise.
+    using FilterWrapper =
+        std::function<std::shared_ptr<const RFilter>(std::shared_ptr<const RFilter>)>;
+    void SetFilterWrapperForTest(FilterWrapper wrap) { wrapFilter_ = std::move(wrap); }
+
     // A walk is running (or cancelled and not yet wound up).
     bool Searching() const { return scan_ != nullptr; }
     // Winds up a finished walk at once instead of at the next poll.
@@ -135,6 +140,7 @@ private:
     std::array<QComboBox*, 4> targetCombos_{};
     std::function<void()> userKaimeMakeList_;
     std::function<void(const RCardRace&)> openRace_;
+    FilterWrapper wrapFilter_;
     raceday::RaceDay* day_ = nullptr;
     keiba::TIniGT ini_;
 

@@ -69,9 +69,10 @@ QLabel* NewValueLabel(const char* name, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(controls::GothicFont(9));
-    label->setFrameShape(QFrame::Panel);
+    label->setFrameShape(QFrame::StyledPanel);
     label->setFrameShadow(QFrame::Sunken);
-    label->setMinimumWidth(64);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setMinimumWidth(72);
     return label;
 }
 
@@ -161,6 +162,7 @@ QWidget* TShutugenForm::BuildSearchResults() {
     grids->addWidget(StringGrid8);
     grids->addWidget(StringGrid7);
     grids->setStretchFactor(1, 1);
+    grids->setSizes({360, 540});
     outer->addWidget(grids, 1);
     connect(StringGrid8, &HitGrid::HitClicked, this,
             [this](int row) { HitListMouseDown(StringGrid8, row); });
@@ -245,6 +247,7 @@ bool TShutugenForm::StartRun(Run run, std::shared_ptr<const RFilter> filter,
         notifier.Information(kBusyMessage);
         return false;
     }
+    if (wrapFilter_) filter = wrapFilter_(std::move(filter));
     try {
         scan_ = std::make_unique<RScan>(
             RScanRequest{keiba::AppDir() / "VZK", from, to, std::move(filter)});

@@ -102,6 +102,10 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     SpeedButton2 = new QPushButton(QStringLiteral("更新"), page);
     SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
     range->addWidget(SpeedButton2);
+    range->addSpacing(12);
+    Ct2Label = new QLabel(page);
+    Ct2Label->setObjectName(QStringLiteral("Ct2Label"));
+    range->addWidget(Ct2Label);
     range->addStretch(1);
     outer->addLayout(range);
 
@@ -130,11 +134,8 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     RSerchTokeiBtn->setObjectName(QStringLiteral("RSerchTokeiBtn"));
     CancelBtn2 = new QPushButton(QStringLiteral("中止"), page);
     CancelBtn2->setObjectName(QStringLiteral("CancelBtn2"));
-    Ct2Label = new QLabel(page);
-    Ct2Label->setObjectName(QStringLiteral("Ct2Label"));
     buttons->addWidget(RSerchTokeiBtn);
     buttons->addWidget(CancelBtn2);
-    buttons->addWidget(Ct2Label);
     buttons->addStretch(1);
     conditions->addLayout(buttons);
     conditions->addSpacing(16);

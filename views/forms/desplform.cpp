@@ -66,8 +66,10 @@ controls::TLabel3Dj* NewCaption(const char* name, const char* text, QWidget* par
     label->setObjectName(QString::fromLatin1(name));
     label->SetCaption(QString::fromUtf8(text));
     label->SetTransparent(true);
+    // Arial has no kana: the fallback's are wider, so the size that keeps "Rレベル" clear of its
+    // value is a pixel smaller.
     QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(13);
+    f.setPixelSize(12);
     f.setBold(true);
     label->setFont(f);
     label->SetFontColor(QColor(Qt::blue));
