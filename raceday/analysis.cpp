@@ -102,14 +102,17 @@ std::vector<VzkDay> ListVzkDays(const fs::path& folder) {
 }
 
 bool ReadAnalysisFile(const fs::path& path, std::string& buffer) {
-    buffer.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        buffer.clear();
+        return false;
+    }
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     std::size_t used = 0;
     if (ok) {
         // The size stat gives is what is read: a file that grows meanwhile is read as it was.
+        // The buffer keeps its bytes, so a walk over files of one size fills nothing twice.
         buffer.resize(static_cast<std::size_t>(st.st_size));
         while (used < buffer.size()) {
             ssize_t n = ::read(fd, buffer.data() + used, buffer.size() - used);

@@ -2,7 +2,10 @@
 
 #include "raceday/analysis.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace search {
@@ -33,11 +36,20 @@ RHit RHit::Of(std::string_view rec) {
     return h;
 }
 
+void RHitStore::Free::operator()(RHit* p) const {
+    std::free(p);
+}
+
 bool RHitStore::Append(const RHit& hit) {
     const std::size_t chunk = written_ / kChunkRows;
     if (chunk >= kMaxChunks) return false;
     // Rows are written before they are published, so a chunk needs no initial value.
-    if (!chunks_[chunk]) chunks_[chunk] = std::make_unique_for_overwrite<RHit[]>(kChunkRows);
+    if (!chunks_[chunk]) {
+        void* p = std::aligned_alloc(kChunkBytes, kChunkBytes);
+        if (!p) return false;
+        ::madvise(p, kChunkBytes, MADV_HUGEPAGE); // a hint: without it the chunk still works
+        chunks_[chunk].reset(static_cast<RHit*>(p));
+    }
     chunks_[chunk][written_ % kChunkRows] = hit;
     published_.store(++written_, std::memory_order_release);
     return true;
@@ -74,21 +86,24 @@ RTally::Row RTally::Sum(int first, int last) const {
 
 void RScanState::Run(const RScanRequest& request) {
     std::vector<raceday::VzkDay> days = raceday::ListVzkDays(request.folder);
-    std::string buffer;
+    // One buffer for every file: reading needs no memory of its own after the first file.
+    std::string bytes;
     RScanResult result;
     for (auto day = days.rbegin(); day != days.rend() && !CancelRequested() && !result.full;
          ++day) {
-        // Names compare as text: both ends of the range are included.
+        // Names compare as text: both ends of the range are included. A file outside the range
+        // is not opened.
         if (day->date8 < request.from || day->date8 > request.to) continue;
-        if (!raceday::ReadAnalysisFile(day->path, buffer)) {
+        if (!raceday::ReadAnalysisFile(day->path, bytes)) {
             result.unreadable.push_back(day->path);
             continue;
         }
         daysRead_.fetch_add(1, std::memory_order_relaxed);
         // A partial record at the end is no record.
-        for (std::size_t i = jvdata::RecordCount(buffer, jvdata::kAnalysisLength); i-- > 0;) {
+        constexpr std::size_t kLength = jvdata::kAnalysisLength;
+        for (std::size_t i = bytes.size() / kLength; i-- > 0;) {
             if (CancelRequested()) break;
-            std::string_view rec = jvdata::RecordAt(buffer, jvdata::kAnalysisLength, i);
+            const std::string_view rec(bytes.data() + i * kLength, kLength);
             if (RSkipped(rec) || !RCountable(rec) || !request.filter->Matches(rec)) continue;
             const RHit hit = RHit::Of(rec);
             if (!store_->Append(hit)) {

@@ -9,40 +9,11 @@ namespace search {
 namespace {
 
 using jvdata::FieldPos;
-using Rec = jvdata::TAnalysisRecord;
 using Run = jvdata::TAnalysisRun;
-
-// The walk hands over whole records, so a field never runs past the end; these are the readers
-// of the hot loop, inlined where jvdata::Field is not.
-std::string_view At(std::string_view s, FieldPos f) {
-    return s.substr(f.pos - 1, f.width);
-}
-
-std::string_view Block(std::string_view rec, int half) {
-    return rec.substr((half == 0 ? Rec::kThisRunPos : Rec::kPreviousRunPos) - 1,
-                      jvdata::kAnalysisRunLength);
-}
-
-// NeraiInteger's rule (leading blanks, a sign, then nothing but digits; 0 otherwise) for the
-// short fields of a record.
-int Int(std::string_view f) {
-    std::size_t i = 0;
-    const std::size_t n = f.size();
-    while (i < n && f[i] == ' ') ++i;
-    if (i == n) return 0;
-    bool negative = false;
-    if (f[i] == '+' || f[i] == '-') {
-        negative = f[i] == '-';
-        if (++i == n) return 0;
-    }
-    int v = 0;
-    for (; i < n; ++i) {
-        unsigned d = static_cast<unsigned>(f[i]) - '0';
-        if (d > 9) return 0;
-        v = v * 10 + static_cast<int>(d);
-    }
-    return negative ? -v : v;
-}
+using rfields::At;
+using rfields::Block;
+using rfields::Int;
+using rfields::Whole;
 
 constexpr std::uint32_t Bit(int item) {
     return std::uint32_t{1} << (item - 1);
@@ -132,8 +103,16 @@ double OddsTenths(std::string_view f) {
 // A rate field at least `min`. A field without a minus sign reads as 0 or more, which any
 // minimum of 0 or less lets through unread.
 bool RateAtLeast(std::string_view f, double min) {
-    if (min <= 0 && keiba::TrimBlanks(f).substr(0, 1) != "-") return true;
+    if (min <= 0) {
+        std::size_t i = f.find_first_not_of(' ');
+        if (i == std::string_view::npos || f[i] != '-') return true;
+    }
     return NeraiDecimal(f) >= min;
+}
+
+// A list test: the record's items are looked at only when the list has a selection.
+template <typename Items> bool Passes(const RListCondition& c, Items items) {
+    return c.chosen == 0 || (c.chosen & items()) != 0;
 }
 
 std::uint32_t Chosen(const std::vector<bool>& selected) {
@@ -168,29 +147,6 @@ std::optional<double> DecimalText(std::string_view text) {
 }
 
 } // namespace
-
-bool RSkipped(std::string_view rec) {
-    std::string_view a = Block(rec, 0);
-    return At(a, Run::kTrack).front() == '5' || At(a, Run::kCondition) == "701" ||
-           At(rec, Rec::kStatus) == "0";
-}
-
-bool RCountable(std::string_view rec) {
-    std::string_view a = Block(rec, 0);
-    return Int(At(a, Run::kFieldSize)) >= 1 && Int(At(a, Run::kVenue)) >= 1;
-}
-
-int RRaceLevel(std::string_view rec) {
-    return Int(At(Block(rec, 0), Run::kRaceRLevel));
-}
-
-std::int64_t RWinPayout(std::string_view rec) {
-    return Int(At(rec, Rec::kWinPayout));
-}
-
-std::int64_t RPlacePayout(std::string_view rec) {
-    return Int(At(rec, Rec::kPlacePayout));
-}
 
 RSearchConditions::Read RSearchConditions::FromValues(const NeraiValues& values) {
     // The encoder names an empty edit; a text that is there but no number is named here.
@@ -244,44 +200,53 @@ RSearchConditions::Read RSearchConditions::FromValues(const NeraiValues& values)
         h.hasFinish = half == 1;
         h.cjMin = number(kChakujunMin);
         h.cjMax = number(kChakujunMax);
+        for (const RListCondition* l :
+             {&h.track, &h.basho, &h.age, &h.klass, &h.rlevel, &h.ruma, &h.yoso, &h.zogen,
+              &h.lvZokusei, &h.josho, &h.senzai, &h.kieken, &h.course, &h.kyori, &h.hiLvKoso,
+              &h.hi1st, &h.ketto, &h.kishu})
+            h.anyList = h.anyList || l->chosen != 0;
         if (bad) return {std::nullopt, *bad};
     }
     return {c, {}};
 }
 
 bool RSearchConditions::Matches(std::string_view rec) const {
+    if (!Whole(rec)) return false;
     for (int half = 0; half < 2; ++half) {
         const Half& h = halves_[half];
         const std::string_view b = Block(rec, half);
-        // Cheap list tests first: with a selection they turn most records away.
-        if (!h.track.Pass(TrackItems(Int(At(b, Run::kTrack)))) ||
-            !h.basho.Pass(Numbered(Int(At(b, Run::kVenue)), 10)) ||
-            !h.age.Pass(AgeItems(Int(At(b, Run::kRaceType)))) || !h.klass.Pass(ClassItems(b)) ||
-            !h.rlevel.Pass(Numbered(Int(At(b, Run::kRaceRLevel)), 7)) ||
-            !h.ruma.Pass(RUmaItems(b)) ||
-            !h.yoso.Pass(Numbered(Int(At(b, Run::kForecastMark)), 5)) ||
-            !h.zogen.Pass(Numbered(Int(At(b, Run::kTrend)), 4)) ||
-            !h.josho.Pass(FlagItem(b, Run::kJoshoFlag)) ||
-            !h.senzai.Pass(FlagItem(b, Run::kSenzaiFlag)) ||
-            !h.kieken.Pass(FlagItem(b, Run::kKeikenFlag)) ||
-            !h.course.Pass(FlagItem(b, Run::kCourseFlag)) ||
-            !h.kyori.Pass(FlagItem(b, Run::kKyoriFlag)) ||
-            !h.lvZokusei.Pass(Numbered(Int(At(b, Run::kLvAttribute)), 3)) ||
-            !h.hiLvKoso.Pass(FlagItem(b, Run::kHiLvKosoFlag)) ||
-            !h.hi1st.Pass(FlagItem(b, Run::kFirstHighFlag)) ||
-            !h.ketto.Pass(RankItems(At(b, Run::kPedigreeRank))) ||
-            !h.kishu.Pass(RankItems(At(b, Run::kJockeyRank))))
+        // Ranges first, cheapest first: every walk has them, and a narrow one turns most records
+        // away before a list is looked at.
+        if (!InRange(Int(At(b, Run::kFieldSize)), h.tosuMin, h.tosuMax) ||
+            !InRange(Int(At(b, Run::kWinPopularity)), h.ninMin, h.ninMax))
             return false;
         const double odds = OddsTenths(At(b, Run::kWinOdds));
-        if (!InRange(Int(At(b, Run::kFieldSize)), h.tosuMin, h.tosuMax) ||
-            !InRange(Int(At(b, Run::kDistance)), h.kyoriMin, h.kyoriMax) ||
-            !InRange(Int(At(b, Run::kWinPopularity)), h.ninMin, h.ninMax) ||
-            odds < static_cast<double>(h.ozMinTenths) ||
+        if (odds < static_cast<double>(h.ozMinTenths) ||
             odds > static_cast<double>(h.ozMaxTenths) ||
-            !RateAtLeast(At(b, Run::kHiLvRate), h.hiLvMin) ||
-            !RateAtLeast(At(b, Run::kLoLvRate), h.loLvMin) ||
+            !InRange(Int(At(b, Run::kDistance)), h.kyoriMin, h.kyoriMax) ||
+            (h.hasFinish && !InRange(Int(At(b, Run::kFinish)), h.cjMin, h.cjMax)) ||
             Int(At(b, Run::kPast5Total)) < h.r5soMin ||
-            (h.hasFinish && !InRange(Int(At(b, Run::kFinish)), h.cjMin, h.cjMax)))
+            !RateAtLeast(At(b, Run::kHiLvRate), h.hiLvMin) ||
+            !RateAtLeast(At(b, Run::kLoLvRate), h.loLvMin))
+            return false;
+        if (!h.anyList) continue;
+        auto flag = [&](FieldPos f) { return [b, f] { return FlagItem(b, f); }; };
+        if (!Passes(h.track, [b] { return TrackItems(Int(At(b, Run::kTrack))); }) ||
+            !Passes(h.basho, [b] { return Numbered(Int(At(b, Run::kVenue)), 10); }) ||
+            !Passes(h.age, [b] { return AgeItems(Int(At(b, Run::kRaceType))); }) ||
+            !Passes(h.klass, [b] { return ClassItems(b); }) ||
+            !Passes(h.rlevel, [b] { return Numbered(Int(At(b, Run::kRaceRLevel)), 7); }) ||
+            !Passes(h.ruma, [b] { return RUmaItems(b); }) ||
+            !Passes(h.yoso, [b] { return Numbered(Int(At(b, Run::kForecastMark)), 5); }) ||
+            !Passes(h.zogen, [b] { return Numbered(Int(At(b, Run::kTrend)), 4); }) ||
+            !Passes(h.josho, flag(Run::kJoshoFlag)) || !Passes(h.senzai, flag(Run::kSenzaiFlag)) ||
+            !Passes(h.kieken, flag(Run::kKeikenFlag)) ||
+            !Passes(h.course, flag(Run::kCourseFlag)) || !Passes(h.kyori, flag(Run::kKyoriFlag)) ||
+            !Passes(h.lvZokusei, [b] { return Numbered(Int(At(b, Run::kLvAttribute)), 3); }) ||
+            !Passes(h.hiLvKoso, flag(Run::kHiLvKosoFlag)) ||
+            !Passes(h.hi1st, flag(Run::kFirstHighFlag)) ||
+            !Passes(h.ketto, [b] { return RankItems(At(b, Run::kPedigreeRank)); }) ||
+            !Passes(h.kishu, [b] { return RankItems(At(b, Run::kJockeyRank)); }))
             return false;
     }
     return true;
@@ -295,10 +260,12 @@ RStatsConditions::RStatsConditions(const std::vector<bool>& track, const std::ve
     , ruma_{Chosen(ruma)} {}
 
 bool RStatsConditions::Matches(std::string_view rec) const {
+    if (!Whole(rec)) return false;
     const std::string_view a = Block(rec, 0);
-    return track_.Pass(TrackItems(Int(At(a, Run::kTrack)))) &&
-           age_.Pass(AgeItems(Int(At(a, Run::kRaceType)))) && klass_.Pass(ClassItems(a)) &&
-           ruma_.Pass(RUmaItems(a));
+    return Passes(track_, [a] { return TrackItems(Int(At(a, Run::kTrack))); }) &&
+           Passes(age_, [a] { return AgeItems(Int(At(a, Run::kRaceType))); }) &&
+           Passes(klass_, [a] { return ClassItems(a); }) &&
+           Passes(ruma_, [a] { return RUmaItems(a); });
 }
 
 } // namespace search

@@ -6,6 +6,7 @@
 // worker thread of the walk, so a filter holds nothing but its own compiled values.
 
 #include "search/nerairecord.h"
+#include "search/rfields.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,15 +17,38 @@
 namespace search {
 
 // A record no search counts: a jump race (this run's track code starting with "5"), a
-// newcomers' race (condition "701") or status "0". `rec` is one whole record.
-bool RSkipped(std::string_view rec);
+// newcomers' race (condition "701") or status "0". `rec` is one whole record; a shorter one is
+// skipped too.
+inline bool RSkipped(std::string_view rec) {
+    using namespace rfields;
+    if (!Whole(rec)) return true;
+    const std::string_view a = Block(rec, 0);
+    return At(a, jvdata::TAnalysisRun::kTrack).front() == '5' ||
+           At(a, jvdata::TAnalysisRun::kCondition) == "701" ||
+           At(rec, jvdata::TAnalysisRecord::kStatus) == "0";
+}
 // A record the searches can count at all: this run's field size and racecourse both at least 1.
-bool RCountable(std::string_view rec);
+inline bool RCountable(std::string_view rec) {
+    using namespace rfields;
+    if (!Whole(rec)) return false;
+    const std::string_view a = Block(rec, 0);
+    return Int(At(a, jvdata::TAnalysisRun::kFieldSize)) >= 1 &&
+           Int(At(a, jvdata::TAnalysisRun::kVenue)) >= 1;
+}
 // This run's race R level as a number (0 when it is not one).
-int RRaceLevel(std::string_view rec);
+inline int RRaceLevel(std::string_view rec) {
+    using namespace rfields;
+    return Whole(rec) ? Int(At(Block(rec, 0), jvdata::TAnalysisRun::kRaceRLevel)) : 0;
+}
 // The win and place payouts as numbers (0 when not a number).
-std::int64_t RWinPayout(std::string_view rec);
-std::int64_t RPlacePayout(std::string_view rec);
+inline std::int64_t RWinPayout(std::string_view rec) {
+    using namespace rfields;
+    return Whole(rec) ? Int(At(rec, jvdata::TAnalysisRecord::kWinPayout)) : 0;
+}
+inline std::int64_t RPlacePayout(std::string_view rec) {
+    using namespace rfields;
+    return Whole(rec) ? Int(At(rec, jvdata::TAnalysisRecord::kPlacePayout)) : 0;
+}
 
 class RFilter {
 public:
@@ -53,6 +77,7 @@ public:
         int r5soMin = 0;
         bool hasFinish = false; // the previous run only
         int cjMin = 0, cjMax = 0;
+        bool anyList = false; // any list with a selection
     };
 
     // The editor's values read and checked: a decimal edit that is empty or not a number is
