@@ -199,6 +199,7 @@ public:
     static constexpr FieldPos kWeekday{28, 1};
     static constexpr FieldPos kRaceName{33, 60};
     static constexpr FieldPos kShortName10{573, 20};
+    static constexpr FieldPos kShortName6{593, 12};
     static constexpr FieldPos kShortName3{605, 6};
     static constexpr FieldPos kEdition{612, 3};
     static constexpr FieldPos kGrade{615, 1};
@@ -223,6 +224,7 @@ public:
     std::string_view WeekdayCode() const { return Field(kWeekday); }
     std::string_view RaceName() const { return Field(kRaceName); }
     std::string_view ShortName10() const { return Field(kShortName10); }
+    std::string_view ShortName6() const { return Field(kShortName6); }
     std::string_view ShortName3() const { return Field(kShortName3); }
     std::string_view Edition() const { return Field(kEdition); }
     std::string_view GradeCode() const { return Field(kGrade); }

@@ -82,4 +82,23 @@ std::vector<std::string> SplitCommaText(std::string_view text) {
     return items;
 }
 
+std::string QuoteCommaField(std::string_view field) {
+    std::string out = "\"";
+    for (char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+std::string JoinQuotedFields(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) line += ',';
+        line += QuoteCommaField(fields[i]);
+    }
+    return line;
+}
+
 } // namespace keiba

@@ -18,4 +18,10 @@ std::vector<std::string> SplitCsvLine(std::string_view line);
 // comma at the very end adds an empty item. A text of blanks only gives no items.
 std::vector<std::string> SplitCommaText(std::string_view text);
 
+// `field` in double quotes with each quote inside doubled, so that SplitCommaText gives it back.
+std::string QuoteCommaField(std::string_view field);
+
+// The fields, each quoted, joined by commas: a line of the settings and statistics files.
+std::string JoinQuotedFields(const std::vector<std::string>& fields);
+
 } // namespace keiba

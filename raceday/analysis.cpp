@@ -7,8 +7,17 @@
 #include "keiba/markconv.h"
 #include "keiba/sjis.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+
 namespace raceday {
 namespace {
+
+namespace fs = std::filesystem;
 
 int Num(std::string_view field) {
     return static_cast<int>(keiba::DigitValue(field));
@@ -24,7 +33,99 @@ std::string RankOrE(std::string_view c) {
     return keiba::TrimBlanks(c).empty() ? std::string("E") : std::string(c);
 }
 
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+// Of two names of the same file in different case: the one spelled `exact` wins, then the
+// first in byte order.
+bool Prefer(const std::string& name, const std::string& other, std::string_view exact) {
+    if ((name == exact) != (other == exact)) return name == exact;
+    return name < other;
+}
+
+bool IsRegularFile(const fs::directory_entry& e) {
+    std::error_code ec;
+    return e.is_regular_file(ec);
+}
+
 } // namespace
+
+std::optional<fs::path> FindMembersFile(const fs::path& folder, std::string_view prefix,
+                                        std::string_view date8, std::string_view extension) {
+    const std::string exact = std::string(prefix) + std::string(date8) + std::string(extension);
+    std::error_code ec;
+    if (fs::is_regular_file(folder / exact, ec)) return folder / exact;
+    std::optional<std::string> best;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (!SameIgnoringCase(name, exact) || !IsRegularFile(*it)) continue;
+        if (!best || Prefer(name, *best, exact)) best = std::move(name);
+    }
+    if (!best) return std::nullopt;
+    return folder / *best;
+}
+
+fs::path MembersFilePath(const fs::path& folder, std::string_view prefix, std::string_view date8,
+                         std::string_view extension) {
+    if (auto found = FindMembersFile(folder, prefix, date8, extension)) return *found;
+    return folder / (std::string(prefix) + std::string(date8) + std::string(extension));
+}
+
+std::vector<VzkDay> ListVzkDays(const fs::path& folder) {
+    constexpr std::string_view kPrefix = "XQ", kExtension = ".vzkd";
+    constexpr std::size_t kLength = kPrefix.size() + 8 + kExtension.size();
+    std::map<std::string, std::string> byDate; // date8 -> the chosen name
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.size() != kLength) continue;
+        std::string_view v = name;
+        std::string_view date8 = v.substr(kPrefix.size(), 8);
+        if (!SameIgnoringCase(v.substr(0, kPrefix.size()), kPrefix) ||
+            !SameIgnoringCase(v.substr(kPrefix.size() + 8), kExtension) ||
+            !jvdata::IsAsciiDigits(date8) || !IsRegularFile(*it))
+            continue;
+        const std::string exact =
+            std::string(kPrefix) + std::string(date8) + std::string(kExtension);
+        auto [at, added] = byDate.try_emplace(std::string(date8), name);
+        if (!added && Prefer(name, at->second, exact)) at->second = name;
+    }
+    std::vector<VzkDay> days;
+    days.reserve(byDate.size());
+    for (auto& [date8, name] : byDate) days.push_back({date8, folder / name});
+    return days;
+}
+
+bool ReadAnalysisFile(const fs::path& path, std::string& buffer) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        buffer.clear();
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    std::size_t used = 0;
+    if (ok) {
+        // The size stat gives is what is read: a file that grows meanwhile is read as it was.
+        // The buffer keeps its bytes, so a walk over files of one size fills nothing twice.
+        buffer.resize(static_cast<std::size_t>(st.st_size));
+        while (used < buffer.size()) {
+            ssize_t n = ::read(fd, buffer.data() + used, buffer.size() - used);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) ok = false;
+            if (n <= 0) break;
+            used += static_cast<std::size_t>(n);
+        }
+    }
+    ::close(fd);
+    buffer.resize(ok ? used : 0);
+    return ok;
+}
 
 void ApplyHandInput(RaceDay& day, std::string_view rumaBytes) {
     for (std::string_view line : keiba::SplitLines(rumaBytes)) {
@@ -72,6 +173,10 @@ void ApplyRaceComments(RaceDay& day, std::string_view csvBytes) {
 }
 
 int StoreAnalysisRecords(RaceDay& day, std::string_view bytes) {
+    return StoreAnalysisRecords(day.gDayHorseAnalysis, bytes);
+}
+
+int StoreAnalysisRecords(AnalysisDay& table, std::string_view bytes) {
     int skipped = 0;
     std::size_t n = jvdata::RecordCount(bytes, jvdata::kAnalysisLength);
     for (std::size_t i = 0; i < n; ++i) {
@@ -83,8 +188,7 @@ int StoreAnalysisRecords(RaceDay& day, std::string_view bytes) {
             ++skipped;
             continue;
         }
-        day.gDayHorseAnalysis[static_cast<std::size_t>(s)][static_cast<std::size_t>(horse - 1)]
-            .Assign(rec);
+        table[static_cast<std::size_t>(s)][static_cast<std::size_t>(horse - 1)].Assign(rec);
     }
     return skipped;
 }
@@ -147,8 +251,8 @@ void DecodeAnalysis(RaceDay& day) {
 void LoadMembersData(RaceDay& day) {
     if (auto ruma = keiba::ReadWholeFile(day.rumaFileName)) ApplyHandInput(day, *ruma);
     if (auto csv = keiba::ReadWholeFile(day.gVzkRcomCsvName)) ApplyRaceComments(day, *csv);
-    if (auto xq = keiba::ReadWholeFile(day.gVzkXqFileName)) {
-        StoreAnalysisRecords(day, *xq);
+    if (std::string xq; ReadAnalysisFile(day.gVzkXqFileName, xq)) {
+        StoreAnalysisRecords(day, xq);
         DecodeAnalysis(day);
     }
 }

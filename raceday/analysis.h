@@ -4,10 +4,45 @@
 
 #include "raceday/daymodel.h"
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace raceday {
+
+// A day of analysis records: [race slot 0..35][runner number - 1].
+using AnalysisDay = RaceDay::PerRunner<jvdata::TAnalysisRecord>;
+
+// --- the members' day files of <AppDir>/VZK ---
+
+// The members' file <prefix><yyyymmdd><extension> of `folder` ("XQ", ".vzkd"; "RCOM", ".CSV"),
+// found without regard to letter case, since the files arrive from archives made on a system
+// that ignores it. When several names differ only in case, the one spelled as given wins, then
+// the first in byte order. Nothing when there is none.
+std::optional<std::filesystem::path> FindMembersFile(const std::filesystem::path& folder,
+                                                     std::string_view prefix,
+                                                     std::string_view date8,
+                                                     std::string_view extension);
+// FindMembersFile, or the name as given when there is none (a path that does not exist).
+std::filesystem::path MembersFilePath(const std::filesystem::path& folder, std::string_view prefix,
+                                      std::string_view date8, std::string_view extension);
+
+// One analysis day file: its date ("yyyymmdd") and path.
+struct VzkDay {
+    std::string date8;
+    std::filesystem::path path;
+};
+// Every analysis day file of `folder`: the names "XQ" + 8 digits + ".vzkd" in any letter case
+// and nothing else, one per date (chosen as FindMembersFile chooses), oldest first. Listed
+// afresh on every call.
+std::vector<VzkDay> ListVzkDays(const std::filesystem::path& folder);
+
+// Reads a whole analysis file into `buffer`, reusing its storage: the reader opens, reads and
+// closes the file itself on every call. False, with `buffer` empty, when the file is missing or
+// cannot be read. A partial record at the end is left for the record view to ignore.
+bool ReadAnalysisFile(const std::filesystem::path& path, std::string& buffer);
 
 // A line of a `.ruma` file: the 12-character race key (date, venue, race number), the race's R
 // level digit (0 none, 1..7), then one character per runner 1..18 ("1" R+, "2" R-).
@@ -24,9 +59,12 @@ void ApplyHandInput(RaceDay& day, std::string_view rumaBytes);
 // Race comments (`RCOM<yyyymmdd>.CSV`): each comment to the race of its 16-character key.
 void ApplyRaceComments(RaceDay& day, std::string_view csvBytes);
 
-// The analysis records (`XQ<yyyymmdd>.vzkd`) into gDayHorseAnalysis. Records whose race slot
-// or runner number is not a number in range are skipped; returns how many were skipped.
+// The analysis records (`XQ<yyyymmdd>.vzkd`) into gDayHorseAnalysis, or into a table of their
+// own, in file order (a later record for the same place replaces an earlier one). Records whose
+// race slot or runner number is not a number in range are skipped; returns how many were
+// skipped. Records without a runner (number 00) are passed over without counting.
 int StoreAnalysisRecords(RaceDay& day, std::string_view vzkdBytes);
+int StoreAnalysisRecords(AnalysisDay& table, std::string_view vzkdBytes);
 
 // The analysis records into gRaceTexts of every race with a field size.
 void DecodeAnalysis(RaceDay& day);

@@ -296,8 +296,8 @@ void SetFileNames(RaceDay& day, const fs::path& appDir, year_month_day date) {
     day.gO5FileName = jvdata::DayFilePath(appDir, date, DayFile::O5);
     day.gO6FileName = jvdata::DayFilePath(appDir, date, DayFile::O6);
     std::string ymd = jvdata::FormatYyyymmdd(date);
-    day.gVzkXqFileName = appDir / "VZK" / ("XQ" + ymd + ".vzkd");
-    day.gVzkRcomCsvName = appDir / "VZK" / ("RCOM" + ymd + ".CSV");
+    day.gVzkXqFileName = MembersFilePath(appDir / "VZK", "XQ", ymd, ".vzkd");
+    day.gVzkRcomCsvName = MembersFilePath(appDir / "VZK", "RCOM", ymd, ".CSV");
     day.rumaFileName = appDir / "Data" / keiba::Utf8Path(jvdata::DayStem(date) + ".ruma");
     day.dayStem = jvdata::DayStem(date);
 }

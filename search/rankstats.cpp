@@ -1,8 +1,8 @@
 #include "search/rankstats.h"
 
+#include "keiba/csvsplit.h"
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
-#include "search/commatext.h"
 
 namespace search {
 
@@ -102,14 +102,15 @@ StatsSummary ComputeRankStats(const StatsRows& rows) {
 
 std::string StatsFileBytes(const StatsRows& rows) {
     std::string bytes;
-    for (const std::vector<std::string>& row : rows) bytes += JoinQuotedFields(row) + "\r\n";
+    for (const std::vector<std::string>& row : rows) bytes += keiba::JoinQuotedFields(row) + "\r\n";
     return bytes;
 }
 
 StatsRows ParseStatsFile(std::string_view bytes) {
     StatsRows rows;
     if (bytes.empty()) return rows;
-    for (std::string_view line : keiba::SplitLines(bytes)) rows.push_back(SplitCommaText(line));
+    for (std::string_view line : keiba::SplitLines(bytes))
+        rows.push_back(keiba::SplitCommaText(line));
     return rows;
 }
 

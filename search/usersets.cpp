@@ -1,8 +1,8 @@
 #include "search/usersets.h"
 
 #include "keiba/appdir.h"
+#include "keiba/csvsplit.h"
 #include "keiba/platform.h"
-#include "search/commatext.h"
 #include "search/neraimatch.h"
 #include "search/nerairecord.h"
 
@@ -11,13 +11,13 @@
 namespace search {
 
 UserSetting ParseUserSetting(std::string_view line) {
-    std::vector<std::string> f = SplitCommaText(line);
+    std::vector<std::string> f = keiba::SplitCommaText(line);
     f.resize(std::max<std::size_t>(f.size(), 4));
     return {f[0], f[1], f[2], f[3]};
 }
 
 std::string UserSettingLine(const UserSetting& s) {
-    return JoinQuotedFields({s.name, s.axis, s.partner1, s.partner2});
+    return keiba::JoinQuotedFields({s.name, s.axis, s.partner1, s.partner2});
 }
 
 std::filesystem::path UserSetPath() {

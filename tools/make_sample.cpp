@@ -1,7 +1,8 @@
 // Writes a sample program folder: day files of two race days (and the earlier days their
-// runners ran on), horse files, the members' files, the jockey table and a replay feed of a
-// third day. Everything comes from one fixed seed and fixed dates, so two runs give the same
-// bytes. The records are written through the system's own filing code.
+// runners ran on), horse files, the members' files (with two years of analysis files before
+// them), the jockey table and a replay feed of a third day. Everything comes from one fixed seed
+// and fixed dates, so two runs give the same bytes. The records are written through the system's
+// own filing code.
 //
 // Usage: kestrane_make_sample <program folder>
 
@@ -239,6 +240,7 @@ private:
 
     bool WriteDays();
     bool WriteMembers(const Day& d);
+    bool WriteAnalysis(const Day& d);
     bool WriteJockeys();
     bool WriteFeed();
     bool Write(const fs::path& p, const std::string& bytes);
@@ -1063,6 +1065,14 @@ bool Sample::WriteMembers(const Day& d) {
     return ok_;
 }
 
+// The analysis file alone, for the earlier days: the R-horse search reads them with the history.
+bool Sample::WriteAnalysis(const Day& d) {
+    std::string xq;
+    for (const Race& r : d.races)
+        for (const Runner& u : r.runners) xq += AnalysisRecord(d, r, u);
+    return Write(folder_ / "VZK" / ("XQ" + d.date8 + ".vzkd"), xq);
+}
+
 bool Sample::WriteJockeys() {
     std::vector<std::string> lines;
     for (const Person& j : jockeys_) {
@@ -1120,6 +1130,253 @@ bool Sample::WriteFeed() {
     return ok_;
 }
 
+// Two years of the members' analysis files before the sample's first day, for the R-horse
+// search and the statistics to walk: two racecourses of twelve races every Saturday and Sunday.
+// These days have no day files, only analysis records; each runner's previous-run block is the
+// block of its own previous run in this history. The history draws from a generator of its own,
+// so the sample days are the same with or without it.
+class History {
+public:
+    History(fs::path folder, std::chrono::year_month_day firstSampleDay)
+        : folder_(std::move(folder))
+        , end_(firstSampleDay)
+        , rng_(20241102) {
+        for (int i = 0; i < 2400; ++i) {
+            Horse h;
+            h.name = Sj(HorseName(rng_));
+            h.strength = std::exp(2.4 * (rng_.Unit() + rng_.Unit() + rng_.Unit() - 1.5));
+            horses_.push_back(std::move(h));
+        }
+    }
+
+    // Writes VZK/XQ<yyyymmdd>.vzkd of every race day; false when a file could not be written.
+    bool Write() {
+        using namespace std::chrono;
+        const sys_days last{end_};
+        int dayIndex = 0;
+        for (sys_days d = last - days(7 * kWeeks); d < last; d += days(1)) {
+            const weekday w{d};
+            if (w != Saturday && w != Sunday) continue;
+            const year_month_day ymd{d};
+            const std::string date8 = FormatYyyymmdd(ymd);
+            const int weekend = dayIndex / 2;
+            std::string file;
+            const auto& venues = VenuesOf(static_cast<unsigned>(ymd.month()));
+            for (std::size_t v = 0; v < venues.size(); ++v)
+                for (int n = 1; n <= 12; ++n)
+                    file += Race(date8, dayIndex, weekend, w == Sunday, static_cast<int>(v),
+                                 venues[v], n, static_cast<unsigned>(ymd.month()));
+            fs::path p = folder_ / "VZK" / ("XQ" + date8 + ".vzkd");
+            std::error_code ec;
+            fs::create_directories(p.parent_path(), ec);
+            if (keiba::IoResult r = keiba::WriteFileAtomic(p, file); !r) {
+                std::fprintf(stderr, "kestrane_make_sample: %s\n", r.message.c_str());
+                return false;
+            }
+            ++dayIndex;
+        }
+        return true;
+    }
+
+private:
+    static constexpr int kWeeks = 104;
+
+    struct Horse {
+        std::string name; // CP932
+        double strength = 1;
+        std::string lastBlock;         // this history's block of its previous run
+        std::vector<std::string> past; // 14-byte past-run entries, the latest first
+        int lastDay = -1;
+    };
+    struct Entry {
+        int horse = 0, number = 0, bracket = 0;
+        double p = 0, score = 0;
+        int winOdds = 0, pop = 0, finish = 0, rOrder = 0, mark = 0, rCode = 0;
+    };
+
+    static const std::array<std::string, 2>& VenuesOf(unsigned month) {
+        static const std::array<std::array<std::string, 2>, 12> kByMonth = {{
+            {"06", "08"},
+            {"06", "08"},
+            {"06", "09"},
+            {"05", "09"},
+            {"05", "08"},
+            {"05", "09"},
+            {"01", "04"},
+            {"02", "04"},
+            {"06", "09"},
+            {"05", "08"},
+            {"05", "08"},
+            {"06", "09"},
+        }};
+        return kByMonth[month - 1];
+    }
+
+    std::string Race(const std::string& date8, int dayIndex, int weekend, bool sunday, int v,
+                     const std::string& venue, int number, unsigned month) {
+        // The race.
+        const bool jump = number == 4 && !sunday && rng_.Chance(40);
+        const bool turf = !jump && rng_.Chance(number >= 9 ? 70 : 50);
+        static const std::vector<int> kTurf = {1200, 1400, 1600, 1800, 2000, 2200, 2400};
+        static const std::vector<int> kDirt = {1000, 1200, 1400, 1600, 1700, 1800, 2100};
+        const int distance = jump ? 3000 + 100 * rng_.Range(0, 4) : rng_.Pick(turf ? kTurf : kDirt);
+        const std::string track = jump   ? (rng_.Chance(50) ? "51" : "52")
+                                  : turf ? (distance >= 1800 ? "18" : "11")
+                                         : (v == 0 ? "23" : "24");
+        std::string condition = "005", grade = " ", type = month <= 6 ? "14" : "13";
+        if (number <= 3 || jump) {
+            condition = "703";
+            type = month <= 5 ? "12" : (number == 1 ? "11" : "12");
+        } else if (number == 5 && month >= 6) {
+            condition = "701";
+            type = "11";
+        } else if (number == 9 || number == 10 || number == 12) {
+            condition = number == 10 ? "016" : "010";
+        } else if (number == 11) {
+            condition = "999";
+            if (sunday && weekend % 3 == 0) grade = std::string(1, "CBA"[weekend % 9 / 3]);
+        }
+        const int level = std::clamp(rng_.Range(1, 7) + rng_.Range(-1, 1), 1, 7);
+
+        // The runners, drawn from the horses that have not run that day.
+        const int field = rng_.Range(8, 18);
+        std::vector<Entry> runners;
+        while (static_cast<int>(runners.size()) < field) {
+            int h = rng_.Range(0, static_cast<int>(horses_.size()) - 1);
+            if (horses_[static_cast<std::size_t>(h)].lastDay == dayIndex) continue;
+            horses_[static_cast<std::size_t>(h)].lastDay = dayIndex;
+            Entry e;
+            e.horse = h;
+            e.number = static_cast<int>(runners.size()) + 1;
+            runners.push_back(e);
+        }
+        const int base = field / 8, extra = field % 8;
+        for (int b = 1, k = 0; b <= 8; ++b)
+            for (int i = 0; i < (b <= 8 - extra ? base : base + 1); ++i)
+                runners[static_cast<std::size_t>(k++)].bracket = b;
+        double sum = 0;
+        for (Entry& e : runners) {
+            e.p = horses_[static_cast<std::size_t>(e.horse)].strength * (0.6 + 0.8 * rng_.Unit());
+            sum += e.p;
+        }
+        for (Entry& e : runners) {
+            e.p /= sum;
+            e.winOdds = std::clamp(static_cast<int>(std::floor(0.8 / e.p * 10)), 11, 9999);
+            e.score = e.p * (0.7 + 0.6 * rng_.Unit());
+        }
+        auto rank = [&](auto less, auto set) {
+            std::vector<std::size_t> idx(runners.size());
+            std::iota(idx.begin(), idx.end(), 0);
+            std::stable_sort(idx.begin(), idx.end(), less);
+            for (std::size_t k = 0; k < idx.size(); ++k) set(runners[idx[k]], static_cast<int>(k));
+        };
+        rank([&](std::size_t a, std::size_t b) { return runners[a].winOdds < runners[b].winOdds; },
+             [](Entry& e, int k) { e.pop = k + 1; });
+        rank([&](std::size_t a, std::size_t b) { return runners[a].score > runners[b].score; },
+             [&](Entry& e, int k) {
+                 e.rOrder = k + 1;
+                 e.mark = k < 6 ? k + 1 : 0;
+                 e.rCode =
+                     k < 2 && rng_.Chance(60) ? 1 : (k + 3 >= field && rng_.Chance(40) ? 2 : 0);
+             });
+        std::vector<std::size_t> left(runners.size());
+        std::iota(left.begin(), left.end(), 0);
+        for (int pos = 1; !left.empty(); ++pos) {
+            double total = 0;
+            for (std::size_t i : left) total += runners[i].p;
+            double x = rng_.Unit() * total;
+            std::size_t pick = left.size() - 1;
+            for (std::size_t k = 0; k < left.size(); ++k) {
+                x -= runners[left[k]].p;
+                if (x <= 0) {
+                    pick = k;
+                    break;
+                }
+            }
+            runners[left[pick]].finish = pos;
+            left.erase(left.begin() + static_cast<std::ptrdiff_t>(pick));
+        }
+        int plus = 0, minus = 0;
+        for (const Entry& e : runners) (e.rCode == 1 ? plus : minus) += e.rCode != 0;
+
+        // The records.
+        const std::string meeting =
+            Num(1 + weekend / 4 % 5, 2) + Num(1 + weekend % 4 * 2 + sunday, 2);
+        std::string out;
+        for (const Entry& e : runners) {
+            Horse& h = horses_[static_cast<std::size_t>(e.horse)];
+            std::string b(kAnalysisRunLength, ' ');
+            SetField(b, 1, 2, Num(field, 2));
+            SetField(b, 3, 2, venue);
+            SetField(b, 5, 2, track);
+            SetField(b, 7, 4, Num(distance, 4));
+            SetField(b, 11, 2, type);
+            SetField(b, 13, 3, condition);
+            SetField(b, 16, 1, grade);
+            SetField(b, 17, 2, Num(level, 2));
+            SetField(b, 19, 2, Num(e.rOrder, 2));
+            SetField(b, 21, 2, Num(e.pop, 2));
+            SetField(b, 23, 2, Num(e.finish, 2));
+            SetField(b, 25, 4, Num(e.winOdds, 4));
+            SetField(b, 29, 1, std::to_string(e.rCode));
+            SetField(b, 30, 2, Num(e.mark, 2));
+            std::uint64_t mix = rng_.Next();
+            SetField(b, 32, 1, std::to_string(1 + mix % 4));
+            for (std::size_t f = 0; f < 5; ++f)
+                SetField(b, 33 + f, 1, ((mix >> (3 + 2 * f)) & 3) == 0 ? "1" : "0");
+            SetField(b, 38, 1, std::to_string(1 + (mix >> 13) % 3));
+            SetField(b, 39, 1, ((mix >> 15) & 3) == 0 ? "1" : "0");
+            char rate[64];
+            std::snprintf(rate, sizeof rate, "%5.3f",
+                          static_cast<double>((mix >> 17) % 600) / 1000.0);
+            SetField(b, 40, 5, rate);
+            std::snprintf(rate, sizeof rate, "%5.3f",
+                          static_cast<double>((mix >> 27) % 400) / 1000.0);
+            SetField(b, 45, 5, rate);
+            SetField(b, 50, 1, std::string(1, "SABCD"[(mix >> 37) % 5]));
+            SetField(b, 51, 1, std::string(1, "SABCD"[(mix >> 41) % 5]));
+            SetField(b, 52, 1, ((mix >> 45) & 7) == 0 ? "1" : "0");
+            SetField(b, 53, 3, Right(static_cast<std::int64_t>((mix >> 48) % 41) - 20, 3));
+
+            std::string rec(kAnalysisLength, ' ');
+            SetField(rec, 1, 2, Num(v * 12 + number - 1, 2));
+            SetField(rec, 3, 2, Num(e.number, 2));
+            SetField(rec, 5, 1, std::to_string(e.bracket));
+            SetField(rec, 6, 8, date8);
+            SetField(rec, 14, 2, venue);
+            SetField(rec, 16, 4, meeting);
+            SetField(rec, 20, 2, Num(number, 2));
+            SetField(rec, 32, 18, keiba::FitBytes(h.name, 18));
+            const int placeTenths = std::max(11, e.winOdds / 3);
+            SetField(rec, 138, 9, Num(e.finish == 1 ? e.winOdds * 10 : 0, 9));
+            SetField(rec, 147, 9, Num(e.finish <= 3 ? placeTenths * 10 : 0, 9));
+            // Now and then a runner that was withdrawn: the searches pass it over.
+            SetField(rec, 156, 1, (mix >> 52) % 150 == 0 ? "0" : "1");
+            static const char* kRakuGen[] = {"楽", "厳", "  "};
+            SetField(rec, 177, 4, keiba::PadRightBytes(Sj(kRakuGen[(mix >> 60) % 3]), 4));
+            SetField(rec, 181, 2, Num(plus, 2));
+            SetField(rec, 183, 2, Num(minus, 2));
+            for (std::size_t k = 0; k < h.past.size(); ++k)
+                SetField(rec, 185 + 14 * k, 14, h.past[k]);
+            SetField(rec, 227, kAnalysisRunLength, b);
+            if (!h.lastBlock.empty()) SetField(rec, 302, kAnalysisRunLength, h.lastBlock);
+            SetField(rec, 377, 2, "\r\n");
+            out += rec;
+
+            h.lastBlock = b;
+            h.past.insert(h.past.begin(), date8 + venue + Num(number, 2) + std::to_string(level) +
+                                              std::to_string(e.rCode));
+            if (h.past.size() > 3) h.past.pop_back();
+        }
+        return out;
+    }
+
+    fs::path folder_;
+    std::chrono::year_month_day end_;
+    Rng rng_;
+    std::vector<Horse> horses_;
+};
+
 int Sample::Run() {
     MakePeople();
     MakeHorses();
@@ -1157,8 +1414,13 @@ int Sample::Run() {
             r.key.substr(0, 10) + r.key.substr(14, 2) + std::to_string(r.rLevel) + marks + "\r\n";
     }
     Write(folder_ / "Data" / keiba::Utf8Path(DayStem(d1.ymd) + ".ruma"), ruma);
-    for (const Day& d : days_)
-        if (d.full) WriteMembers(d);
+    for (const Day& d : days_) {
+        if (d.full)
+            WriteMembers(d);
+        else if (d.results)
+            WriteAnalysis(d);
+    }
+    if (!History(folder_, days_.front().ymd).Write()) ok_ = false;
     WriteJockeys();
     WriteFeed();
     for (const char* sub : {"kaime", "CSV", "UMA", "nerai"}) {

@@ -1,6 +1,5 @@
 #include "app/forms/application.h"
 
-#include "app/forms/desplform.h"
 #include "app/forms/mainform.h"
 #include "app/forms/prgrsform.h"
 #include "betting/forms/userkaimeform.h"
@@ -11,6 +10,7 @@
 #include "search/forms/neraigaitoform.h"
 #include "search/forms/rinputform.h"
 #include "search/forms/shutugenform.h"
+#include "views/forms/desplform.h"
 
 #include <QApplication>
 #include <QFont>
@@ -41,12 +41,15 @@ std::unique_ptr<ApplicationForms> StartApplication(const JvLinkFactory& factory)
     forms->ShutugenForm = new search::TShutugenForm(main);
     forms->RInputForm = new search::TRInputForm(main->Day(), main);
     forms->NeraiGaitoForm = new search::TNeraiGaitoForm(main);
-    forms->DeSplForm = new TDeSplForm(main);
+    forms->DeSplForm = new views::TDeSplForm(main);
     forms->DLDataForm = new members::TDLDataForm(main);
     forms->UserKaimeForm = new betting::TUserKaimeForm(main->Day(), main);
     main->AttachForms(forms->PrgrsForm, forms->ShutugenForm, forms->RInputForm,
                       forms->NeraiGaitoForm, forms->UserKaimeForm);
     main->AttachDownloadForm(forms->DLDataForm);
+    views::TDeSplForm* card = forms->DeSplForm;
+    forms->ShutugenForm->SetOpenRace(
+        [card](const search::RCardRace& race) { card->ShowRace(race); });
     return forms;
 }
 

@@ -22,9 +22,12 @@ namespace members {
 class TDLDataForm;
 }
 
+namespace views {
+class TDeSplForm;
+}
+
 namespace app {
 
-class TDeSplForm;
 class TMainForm;
 class TPrgrsForm;
 
@@ -38,7 +41,7 @@ struct ApplicationForms {
     search::TShutugenForm* ShutugenForm = nullptr;
     search::TRInputForm* RInputForm = nullptr;
     search::TNeraiGaitoForm* NeraiGaitoForm = nullptr;
-    TDeSplForm* DeSplForm = nullptr;
+    views::TDeSplForm* DeSplForm = nullptr;
     members::TDLDataForm* DLDataForm = nullptr;
     betting::TUserKaimeForm* UserKaimeForm = nullptr;
     ~ApplicationForms();

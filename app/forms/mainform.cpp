@@ -52,6 +52,7 @@ void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen,
     if (shutugenForm_) {
         shutugenForm_->AttachTargetCombos(neraiSlots_->Combos());
         shutugenForm_->SetUserKaimeMakeList([this] { MakeUserKaimeList(); });
+        AttachDataCheckPage();
     }
     if (userKaimeForm_) userKaimeForm_->SetRaceListCount([this] { return DatList->count(); });
     MakeUserKaimeList();

@@ -98,6 +98,7 @@ class TDLDataForm;
 
 namespace app {
 
+class DataCheckPage;
 class TPrgrsForm;
 
 class TMainForm : public QMainWindow,
@@ -191,6 +192,8 @@ public:
     void N14Click(); // 指数表印刷
     void N16Click(); // 払戻印刷
     void N17Click(); // 過去成績表印刷
+    // mainform_checkpage.cpp: the R-horse search form's data-check tab
+    void MakeCPDBClick();
 
     // --- raceday::DayLoadHost (mainform_dayloadhost.cpp) ---
     void PrepareForLoad(bool isToday) override;
@@ -265,6 +268,8 @@ private:
     void ApplyMarkers(const MarkerFiles& markers);
     void LoadJockeyTable();
     void MakeUserKaimeList();
+    // mainform_checkpage.cpp
+    void AttachDataCheckPage();
     // The parts, each in mainform_<part>.cpp (the card, detail and check pages in
     // mainform_pages.cpp), with the factories they share.
     void BuildMenus();
@@ -331,6 +336,7 @@ private:
     betting::TUserKaimeForm* userKaimeForm_ = nullptr;
     members::TDLDataForm* dlDataForm_ = nullptr;
     std::unique_ptr<members::Downloads> downloads_;
+    DataCheckPage* dataCheckPage_ = nullptr;
 
     betting::BetPage* betPage_ = nullptr;
     search::NeraiSlotPanel* neraiSlots_ = nullptr;

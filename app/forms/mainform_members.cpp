@@ -3,6 +3,8 @@
 
 #include "app/forms/mainform.h"
 
+#include "app/forms/datacheckpage.h"
+
 #include "controls/speedbutton.h"
 #include "members/browser.h"
 #include "members/forms/dldataform.h"
@@ -114,12 +116,10 @@ void TMainForm::ID1Click() {
     ExecModal(*form);
 }
 
-// The R-horse form's data-check tab rereads its chosen day as a pick in its day list does; its
-// day list itself is not rebuilt.
+// The R-horse form's data-check tab lists the days of VZK again (a forecast brings a new one) and
+// shows the newest.
 void TMainForm::RereadShutugenDay() {
-    if (!shutugenForm_) return;
-    auto* combo = shutugenForm_->findChild<QComboBox*>(QStringLiteral("DateCombo"));
-    if (combo && combo->count() > 0) Q_EMIT combo->activated(combo->currentIndex());
+    if (dataCheckPage_) dataCheckPage_->MakeDataListBtnClick();
 }
 
 } // namespace app

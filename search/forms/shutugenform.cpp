@@ -1,9 +1,11 @@
 #include "search/forms/shutugenform.h"
 
+#include "controls/numedit.h"
 #include "keiba/platform.h"
 #include "search/forms/conditioneditor.h"
 #include "search/nerairecord.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
@@ -14,7 +16,9 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace search {
@@ -53,12 +57,14 @@ TShutugenForm::TShutugenForm(QWidget* parent)
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     outer->addWidget(PageControl1);
 
-    // The tab's controls are taller than the form: they scroll, so the form keeps the size it
-    // was given and every control stays reachable.
+    // The conditions are taller than the form: they scroll above the results, and the page
+    // scrolls sideways where it is wider, so the form keeps the size it was given and every
+    // control stays reachable.
     auto* scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("SeisekiScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     PageControl1->addTab(scroll, QStringLiteral("成績検索"));
     seisekiPage_ = new QWidget;
     seisekiPage_->setObjectName(QStringLiteral("SeisekiSheet"));
@@ -93,9 +99,35 @@ TShutugenForm::TShutugenForm(QWidget* parent)
     setRow->addStretch(1);
     page->addLayout(setRow);
 
-    editor_ = new NeraiConditionEditor(seisekiPage_);
-    page->addWidget(editor_, 1);
+    page->addWidget(BuildSearchControls());
+    editor_ = new NeraiConditionEditor;
+    auto* conditions = new QScrollArea;
+    conditions->setObjectName(QStringLiteral("ConditionScroll"));
+    conditions->setWidget(editor_);
+    conditions->setWidgetResizable(true);
+    conditions->setFrameShape(QFrame::NoFrame);
+    auto* split = new QSplitter(Qt::Vertical, seisekiPage_);
+    split->setObjectName(QStringLiteral("SearchSplitter"));
+    split->addWidget(conditions);
+    split->addWidget(BuildSearchResults());
+    // The results get the room the conditions can spare: those scroll.
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    split->setSizes({220, 330});
+    page->addWidget(split, 1);
     scroll->setWidget(seisekiPage_);
+
+    // Wider than the form's default: the sheet scrolls rather than stretching the form.
+    auto* tokei = new QScrollArea;
+    tokei->setObjectName(QStringLiteral("TokeiScroll"));
+    tokei->setFrameShape(QFrame::NoFrame);
+    tokei->setWidgetResizable(true);
+    tokei->setWidget(BuildTokeiPage());
+    PageControl1->addTab(tokei, QStringLiteral("R馬統計"));
+    SetUpDates();
+    poll_ = new QTimer(this);
+    poll_->setInterval(100);
+    connect(poll_, &QTimer::timeout, this, [this] { PollSearch(); });
 
     connect(NeraiSaveBtn, &QPushButton::clicked, this, [this] { NeraiSaveBtnClick(); });
     connect(NeraiDelBtn, &QPushButton::clicked, this, [this] { NeraiDelBtnClick(); });
@@ -113,10 +145,18 @@ TShutugenForm::TShutugenForm(QWidget* parent)
         bounds.setSize(bounds.size().boundedTo(room));
     }
     setGeometry(bounds);
+    SaNumEditExC1->SetTextAsInteger(ini_.ReadInteger("Search", "Days", 365));
+    SaNumEditExC2->SetTextAsInteger(ini_.ReadInteger("SearchTokei", "Days", 365));
     MakeListBtnClick();
 }
 
 TShutugenForm::~TShutugenForm() {
+    // The walk reads nothing of the form; it is stopped before the form's parts go. The day may
+    // already be gone with the main window, so its flag is left alone.
+    if (scan_) {
+        scan_.reset();
+        QApplication::restoreOverrideCursor();
+    }
     const QRect r = geometry();
     ini_.WriteInteger(kBoundsSection, "top", r.top());
     ini_.WriteInteger(kBoundsSection, "left", r.left());

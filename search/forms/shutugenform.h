@@ -1,32 +1,61 @@
 #pragma once
 // `TShutugenForm` (caption "R馬検索"): created at start-up, alive for the run, shown without
-// waiting. This part holds its 成績検索 tab: the condition editor and the saved target sets
-// (save, load, clear, delete, and the lists of saved sets here, in the main window's four
-// target combos and, through a hook, in the user combination settings). Other tabs are added
-// to `PageControl()` by their own parts.
+// waiting, on top of the other windows. Its tabs:
+// - 成績検索: the condition editor, the saved target sets (save, load, clear, delete, and the
+//   lists of saved sets here, in the main window's four target combos and, through a hook, in
+//   the user combination settings), and the R-horse search over the members' analysis files
+//   (shutugenform_search.cpp);
+// - R馬統計: the R-level statistics over the same files (shutugenform_tokei.cpp).
+// The application adds the data-check tab between them through `PageControl()`.
+//
+// Both searches walk the files on a worker thread (search/rscan.h); the form polls the walk ten
+// times a second, takes in the rows found so far and shows the count. While a walk runs both
+// search buttons are disabled and the day's batch flag is set, so the main window loads no day.
 
 #include "keiba/inigt.h"
+#include "search/rscan.h"
 
 #include <QDialog>
 
 #include <array>
 #include <functional>
+#include <memory>
+#include <string>
 
 class QComboBox;
+class QDateEdit;
+class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QTabWidget;
+class QTimer;
+
+namespace controls {
+class TSaNumEditExC;
+}
+
+namespace raceday {
+struct RaceDay;
+}
+
+namespace views {
+class StringGrid;
+}
 
 namespace search {
 
+class HitGrid;
 class NeraiConditionEditor;
+struct RCardRace;
 
 class TShutugenForm : public QDialog {
     Q_OBJECT
 public:
-    // `FormCreate`: restores the bounds and fills the form's own list of saved sets.
+    // `FormCreate`: restores the bounds, sets the date ranges and the days edits, and fills the
+    // form's own list of saved sets.
     explicit TShutugenForm(QWidget* parent = nullptr);
-    // `FormDestroy`: stores the bounds.
+    // `FormDestroy`: stores the bounds. A walk still running is cancelled and waited for.
     ~TShutugenForm() override;
 
     // The main window's NeraiCombo1..4: the list refresh fills them too and reselects the names
@@ -36,19 +65,69 @@ public:
     void SetUserKaimeMakeList(std::function<void()> makeList) {
         userKaimeMakeList_ = std::move(makeList);
     }
+    // The loaded day: its batch flag is set while a walk runs, and no walk starts while the day
+    // is being loaded. The day must outlive every walk the form finishes.
+    void AttachDay(raceday::RaceDay* day) { day_ = day; }
+    // Shows a hit's race in the race card form.
+    void SetOpenRace(std::function<void(const RCardRace&)> open) { openRace_ = std::move(open); }
 
-    // --- handlers ---
+    // --- handlers: the target sets ---
     void NeraiSaveBtnClick();
     void NeraiComboChange();
     void ClearSetBtnClick();
     void NeraiDelBtnClick();
     void MakeListBtnClick();
 
+    // --- handlers: both searches (shutugenform_search.cpp, shutugenform_tokei.cpp) ---
+    void DateTimePicker1Change();
+    void DateTimePicker2Change();
+    void DateTimePicker3Change();
+    void DateTimePicker4Change();
+    void SaNumEditExC1Change();
+    void SaNumEditExC2Change();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void RSerchBtnClick();
+    void RSerchTokeiBtnClick();
+    void CancelBtnClick();
+    // A click on data row `row` (0-based) of a hit list: its race in the race card form.
+    void HitListMouseDown(HitGrid* grid, int row);
+
+    // Tests wrap the conditions of every walk (to slow a walk down); nothing wraps them otherwise.
+    using FilterWrapper =
+        std::function<std::shared_ptr<const RFilter>(std::shared_ptr<const RFilter>)>;
+    void SetFilterWrapperForTest(FilterWrapper wrap) { wrapFilter_ = std::move(wrap); }
+
+    // A walk is running (or cancelled and not yet wound up).
+    bool Searching() const { return scan_ != nullptr; }
+    // Winds up a finished walk at once instead of at the next poll.
+    void PollSearch();
+
     QTabWidget* PageControl() const { return PageControl1; }
     QWidget* SeisekiPage() const { return seisekiPage_; }
     NeraiConditionEditor* ConditionEditor() const { return editor_; }
+    const std::string& SearchFromDate() const { return searchFromDate_; }
+    const std::string& SearchToDate() const { return searchToDate_; }
+    const std::string& TokeiFromDate() const { return tokeiFromDate_; }
+    const std::string& TokeiToDate() const { return tokeiToDate_; }
 
 private:
+    enum class Run { Search, Tokei };
+
+    QWidget* BuildSearchControls();
+    QWidget* BuildSearchResults();
+    QWidget* BuildTokeiPage();
+    void SetUpDates();
+    // The walk: refused (with a message) while the day is loading or another walk runs.
+    bool StartRun(Run run, std::shared_ptr<const RFilter> filter, const std::string& from,
+                  const std::string& to);
+    void FinishRun();
+    void SetRunning(bool running);
+    // The R馬統計 tab's level table (shutugenform_tokei.cpp): emptied at a start, filled by a
+    // walk that was not cancelled.
+    void ClearLevelTable();
+    void ShowLevelTable(const RTally& tally);
+
     QTabWidget* PageControl1 = nullptr;
     QWidget* seisekiPage_ = nullptr;
     NeraiConditionEditor* editor_ = nullptr;
@@ -60,7 +139,53 @@ private:
     QPushButton* MakeListBtn = nullptr;
     std::array<QComboBox*, 4> targetCombos_{};
     std::function<void()> userKaimeMakeList_;
+    std::function<void(const RCardRace&)> openRace_;
+    FilterWrapper wrapFilter_;
+    raceday::RaceDay* day_ = nullptr;
     keiba::TIniGT ini_;
+
+    // 成績検索
+    QDateEdit* DateTimePicker1 = nullptr;
+    QDateEdit* DateTimePicker2 = nullptr;
+    controls::TSaNumEditExC* SaNumEditExC1 = nullptr;
+    QPushButton* SpeedButton1 = nullptr;
+    QPushButton* RSerchBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+    QLabel* CtLabel = nullptr;
+    QLabel* GaitoSuLabel = nullptr;
+    QLabel* TanBuyLabel = nullptr;
+    QLabel* TanGetLabel = nullptr;
+    QLabel* TanTekiLabel = nullptr;
+    QLabel* TanKaishuLabel = nullptr;
+    QLabel* FukBuyLabel = nullptr;
+    QLabel* FukGetLabel = nullptr;
+    QLabel* FukTekiLabel = nullptr;
+    QLabel* FukKaishuLabel = nullptr;
+    HitGrid* StringGrid8 = nullptr;
+    HitGrid* StringGrid7 = nullptr;
+
+    // R馬統計
+    QDateEdit* DateTimePicker3 = nullptr;
+    QDateEdit* DateTimePicker4 = nullptr;
+    controls::TSaNumEditExC* SaNumEditExC2 = nullptr;
+    QPushButton* SpeedButton2 = nullptr;
+    QListWidget* TrackListT = nullptr;
+    QListWidget* AgeListT = nullptr;
+    QListWidget* ClassListT = nullptr;
+    QListWidget* RUmaListT = nullptr;
+    QPushButton* RSerchTokeiBtn = nullptr;
+    QPushButton* CancelBtn2 = nullptr;
+    QLabel* Ct2Label = nullptr;
+    views::StringGrid* StringGrid3 = nullptr;
+    HitGrid* StringGrid1 = nullptr;
+    HitGrid* StringGrid2 = nullptr;
+
+    std::string searchFromDate_, searchToDate_, tokeiFromDate_, tokeiToDate_;
+
+    // The walk in progress and what it fills.
+    std::unique_ptr<RScan> scan_;
+    Run run_ = Run::Search;
+    QTimer* poll_ = nullptr;
 };
 
 } // namespace search

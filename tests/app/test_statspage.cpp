@@ -1,7 +1,7 @@
 // The 統計 tab of the main window: loading a table of past races, counting it by rank and saving
 // it under HPupload.
 
-#include "search/commatext.h"
+#include "keiba/csvsplit.h"
 #include "tests/app/mainfixture.h"
 
 #include <QFileDialog>
@@ -50,7 +50,7 @@ std::string RaceLine(std::array<const char*, 6> ranks, const char* win, const ch
     cells[25] = quinella;
     cells[35] = trio;
     cells[0] = "2026/11/28";
-    return search::JoinQuotedFields(cells) + "\r\n";
+    return keiba::JoinQuotedFields(cells) + "\r\n";
 }
 
 } // namespace
@@ -63,7 +63,7 @@ TEST_F(StatsTab, LoadCountSaveAndLoadAgain) {
 
     fs::create_directories(dir / "HPupload");
     WriteBytes(dir / "HPupload" / "in.csv",
-               search::JoinQuotedFields(std::vector<std::string>(39, "h")) + "\r\n" +
+               keiba::JoinQuotedFields(std::vector<std::string>(39, "h")) + "\r\n" +
                    RaceLine({"3", "0", "1", "0", "5", "0"}, "450", "1200", "3000"));
     Answer(dir / "HPupload" / "in.csv");
     Click("LoadBtn");

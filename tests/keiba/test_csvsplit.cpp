@@ -45,3 +45,12 @@ TEST(CsvSplit, CommaText) {
     };
     for (const Case& c : cases) EXPECT_EQ(keiba::SplitCommaText(c.text), c.items) << c.text;
 }
+
+// The settings and statistics files write every field quoted: what is written reads back whole.
+TEST(CsvSplit, QuotedFieldsComeBackWhole) {
+    const std::vector<std::string> fields = {"",    "plain",    "with \"quotes\"",
+                                             "a,b", " padded ", Sj("東京")};
+    EXPECT_EQ(keiba::JoinQuotedFields({"x", "y", "z"}), "\"x\",\"y\",\"z\"");
+    EXPECT_EQ(keiba::QuoteCommaField("a\"b"), "\"a\"\"b\"");
+    EXPECT_EQ(keiba::SplitCommaText(keiba::JoinQuotedFields(fields)), fields);
+}

@@ -325,3 +325,16 @@ TEST_F(DayFixture, BatchLoadSkipsDaysWithAStatisticsMarker) {
     EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261205");
     EXPECT_FALSE(Day().gBatchBusy);
 }
+
+TEST_F(DayFixture, TheMembersFilesAreFoundWhateverTheCaseOfTheirNames) {
+    WriteRaces("20261206", {Ra("20261206", "05", 11, 2)});
+    std::filesystem::create_directories(dir / "VZK");
+    std::string rec(378, ' ');
+    jvdata::SetField(rec, 1, 4, "0001");
+    jvdata::SetField(rec, 227 + 16, 2, "07");
+    WriteBytes(dir / "VZK/xq20261206.VZKD", rec);
+    WriteBytes(dir / "VZK/rcom20261206.csv", "2026120605050811,\"x\r\n\"\r\n");
+    ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
+    EXPECT_EQ(Day().gRaceTexts[0].RaceRLevelText, keiba::Sj("高★"));
+    EXPECT_EQ(Day().gRaceTexts[0].RaceComment, "x");
+}

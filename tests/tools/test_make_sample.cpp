@@ -100,7 +100,9 @@ TEST(MakeSample, ARunGivesTheSharedSampleAgainAndEveryRecordIsFramed) {
         }
     }
     EXPECT_EQ(kinds["Data.jvRA"], 10) << "eight earlier days and the two sample days";
-    EXPECT_EQ(kinds["VZK.vzkd"], 3);
+    // Two years of weekends before the first sample day, the ten days with results and the
+    // feed day.
+    EXPECT_EQ(kinds["VZK.vzkd"], 2 * 104 + 10 + 1);
     EXPECT_GT(kinds["UMA.jvUMA"], 0);
     EXPECT_EQ(first.count("jockdata.kcsv"), 1u);
 }

@@ -1,0 +1,59 @@
+// The data-check tab the window adds to the R-horse search form, and its batch day load
+// `MakeCPDBClick`, which runs this window's day load for every date of the day list.
+
+#include "app/forms/mainform.h"
+
+#include "app/forms/datacheckpage.h"
+#include "app/forms/mainform_parts.h"
+#include "keiba/platform.h"
+#include "search/forms/shutugenform.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+namespace app {
+
+using mainform_parts::ToUtf8;
+
+void TMainForm::AttachDataCheckPage() {
+    if (!shutugenForm_) return;
+    shutugenForm_->AttachDay(day_.get());
+    dataCheckPage_ = new DataCheckPage;
+    // The form's tabs: 成績検索, データ確認, R馬統計.
+    shutugenForm_->PageControl()->insertTab(1, dataCheckPage_, QStringLiteral("データ確認"));
+    connect(dataCheckPage_->MakeCPDB(), &QAction::triggered, this, [this] { MakeCPDBClick(); });
+    dataCheckPage_->MakeDataListBtnClick();
+}
+
+void TMainForm::MakeCPDBClick() {
+    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    if (!notifier.YesNo("コンピ辞書用のDB作成を始めます。PCのスペックによっては多くの時間がかかる"
+                        "場合がありますが開始してよろしいですか？"))
+        return;
+    if (Busy()) {
+        // A search or another load holds the day; running the loads now would pull it away.
+        notifier.Beep();
+        notifier.Information("他の処理の実行中です。終了してから実行してください。");
+        return;
+    }
+    QAction* item = dataCheckPage_->MakeCPDB();
+    item->setEnabled(false);
+    SetBusyCursor(true);
+    Day().gBatchBusy = true;
+    for (int i = 0; i < DateCombo->count(); ++i) {
+        {
+            const QSignalBlocker block(DateCombo);
+            DateCombo->setCurrentIndex(i);
+        }
+        raceday::DateComboChange(Day(), ToUtf8(DateCombo->itemText(i)), *this, appDir_);
+    }
+    item->setEnabled(true);
+    SetBusyCursor(false);
+    Day().gBatchBusy = false;
+    notifier.Beep();
+    notifier.Information("処理が完了しました。");
+}
+
+} // namespace app

@@ -1,0 +1,349 @@
+// The R-horse search of the 成績検索 tab: the date range and days edits of both search tabs, the
+// walk shared by both searches, the result labels and the hit grids, and opening a hit's race.
+
+#include "search/forms/shutugenform.h"
+
+#include "controls/fonts.h"
+#include "controls/numedit.h"
+#include "controls/qtext.h"
+#include "keiba/appdir.h"
+#include "keiba/platform.h"
+#include "raceday/daymodel.h"
+#include "search/forms/conditioneditor.h"
+#include "search/forms/hitgrid.h"
+#include "search/rcard.h"
+#include "search/rresults.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace search {
+namespace {
+
+constexpr const char* kBusyMessage = "データの読み込み中は検索できません。";
+
+QString U(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string Yyyymmdd(const QDate& d) {
+    return d.toString(QStringLiteral("yyyyMMdd")).toStdString();
+}
+
+// The clock's day less `days`.
+QDate DaysBefore(int days) {
+    keiba::DateTimeParts now = keiba::Parts(keiba::CurrentClock().Now());
+    return QDate(now.year, now.month, now.day).addDays(-days);
+}
+
+QDateEdit* NewDateEdit(const char* name, QWidget* parent) {
+    auto* edit = new QDateEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    return edit;
+}
+
+controls::TSaNumEditExC* NewDaysEdit(const char* name, QWidget* parent) {
+    auto* edit = new controls::TSaNumEditExC(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->SetComma(false);
+    edit->SetIntegerLength(4);
+    edit->SetDecimalLength(0);
+    edit->SetMinus(false);
+    edit->setFixedWidth(48);
+    return edit;
+}
+
+QLabel* NewValueLabel(const char* name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(controls::GothicFont(9));
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setMinimumWidth(72);
+    return label;
+}
+
+void AddCaptioned(QGridLayout* grid, int row, int col, const char* caption, QLabel* value) {
+    grid->addWidget(new QLabel(QString::fromUtf8(caption), value->parentWidget()), row, col);
+    grid->addWidget(value, row, col + 1);
+}
+
+} // namespace
+
+QWidget* TShutugenForm::BuildSearchControls() {
+    auto* box = new QWidget(seisekiPage_);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(new QLabel(QStringLiteral("検索期間"), box));
+    DateTimePicker1 = NewDateEdit("DateTimePicker1", box);
+    row->addWidget(DateTimePicker1);
+    row->addWidget(new QLabel(QStringLiteral("～"), box));
+    DateTimePicker2 = NewDateEdit("DateTimePicker2", box);
+    row->addWidget(DateTimePicker2);
+    row->addSpacing(12);
+    SaNumEditExC1 = NewDaysEdit("SaNumEditExC1", box);
+    row->addWidget(SaNumEditExC1);
+    row->addWidget(new QLabel(QStringLiteral("日前"), box));
+    SpeedButton1 = new QPushButton(QStringLiteral("更新"), box);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    row->addWidget(SpeedButton1);
+    row->addSpacing(12);
+    RSerchBtn = new QPushButton(QStringLiteral("R馬検索"), box);
+    RSerchBtn->setObjectName(QStringLiteral("RSerchBtn"));
+    row->addWidget(RSerchBtn);
+    CancelBtn = new QPushButton(QStringLiteral("中止"), box);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    row->addWidget(CancelBtn);
+    CtLabel = new QLabel(box);
+    CtLabel->setObjectName(QStringLiteral("CtLabel"));
+    row->addWidget(CtLabel);
+    row->addStretch(1);
+
+    connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { DateTimePicker1Change(); });
+    connect(DateTimePicker2, &QDateEdit::dateChanged, this, [this] { DateTimePicker2Change(); });
+    connect(SaNumEditExC1, &controls::TSaNumEdit::OnChange, this,
+            [this] { SaNumEditExC1Change(); });
+    connect(SpeedButton1, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
+    connect(RSerchBtn, &QPushButton::clicked, this, [this] { RSerchBtnClick(); });
+    connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+    return box;
+}
+
+QWidget* TShutugenForm::BuildSearchResults() {
+    auto* box = new QWidget;
+    auto* outer = new QVBoxLayout(box);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* labels = new QGridLayout;
+    GaitoSuLabel = NewValueLabel("GaitoSuLabel", box);
+    TanBuyLabel = NewValueLabel("TanBuyLabel", box);
+    TanGetLabel = NewValueLabel("TanGetLabel", box);
+    TanTekiLabel = NewValueLabel("TanTekiLabel", box);
+    TanKaishuLabel = NewValueLabel("TanKaishuLabel", box);
+    FukBuyLabel = NewValueLabel("FukBuyLabel", box);
+    FukGetLabel = NewValueLabel("FukGetLabel", box);
+    FukTekiLabel = NewValueLabel("FukTekiLabel", box);
+    FukKaishuLabel = NewValueLabel("FukKaishuLabel", box);
+    AddCaptioned(labels, 0, 0, "該当数", GaitoSuLabel);
+    AddCaptioned(labels, 0, 2, "掛け金合計", TanBuyLabel);
+    AddCaptioned(labels, 0, 4, "単勝払戻額", TanGetLabel);
+    AddCaptioned(labels, 0, 6, "単勝的中率", TanTekiLabel);
+    AddCaptioned(labels, 0, 8, "単勝回収率", TanKaishuLabel);
+    AddCaptioned(labels, 1, 2, "複勝購入率", FukBuyLabel);
+    AddCaptioned(labels, 1, 4, "複勝払戻額", FukGetLabel);
+    AddCaptioned(labels, 1, 6, "複勝的中率", FukTekiLabel);
+    AddCaptioned(labels, 1, 8, "複勝回収率", FukKaishuLabel);
+    // 該当数 and 複勝購入率 stay on the form, hidden with their captions.
+    for (QLabel* hidden : {GaitoSuLabel, FukBuyLabel}) {
+        int index = labels->indexOf(hidden);
+        labels->itemAt(index - 1)->widget()->hide();
+        hidden->hide();
+    }
+    labels->setColumnStretch(10, 1);
+    outer->addLayout(labels);
+
+    auto* grids = new QSplitter(Qt::Horizontal, box);
+    StringGrid8 = new HitGrid(HitLayout::List, grids);
+    StringGrid8->setObjectName(QStringLiteral("StringGrid8"));
+    StringGrid7 = new HitGrid(HitLayout::Detail, grids);
+    StringGrid7->setObjectName(QStringLiteral("StringGrid7"));
+    grids->addWidget(StringGrid8);
+    grids->addWidget(StringGrid7);
+    grids->setStretchFactor(1, 1);
+    grids->setSizes({360, 540});
+    outer->addWidget(grids, 1);
+    connect(StringGrid8, &HitGrid::HitClicked, this,
+            [this](int row) { HitListMouseDown(StringGrid8, row); });
+    return box;
+}
+
+void TShutugenForm::SetUpDates() {
+    const QDate from = DaysBefore(365), to = DaysBefore(0);
+    for (QDateEdit* edit : {DateTimePicker1, DateTimePicker3}) {
+        const QSignalBlocker block(edit);
+        edit->setDate(from);
+    }
+    for (QDateEdit* edit : {DateTimePicker2, DateTimePicker4}) {
+        const QSignalBlocker block(edit);
+        edit->setDate(to);
+    }
+    searchFromDate_ = tokeiFromDate_ = Yyyymmdd(from);
+    searchToDate_ = tokeiToDate_ = Yyyymmdd(to);
+}
+
+void TShutugenForm::DateTimePicker1Change() {
+    searchFromDate_ = Yyyymmdd(DateTimePicker1->date());
+}
+void TShutugenForm::DateTimePicker2Change() {
+    searchToDate_ = Yyyymmdd(DateTimePicker2->date());
+}
+void TShutugenForm::DateTimePicker3Change() {
+    tokeiFromDate_ = Yyyymmdd(DateTimePicker3->date());
+}
+void TShutugenForm::DateTimePicker4Change() {
+    tokeiToDate_ = Yyyymmdd(DateTimePicker4->date());
+}
+
+void TShutugenForm::SaNumEditExC1Change() {
+    ini_.WriteInteger("Search", "Days", std::max(SaNumEditExC1->GetTextAsInteger(), 1));
+}
+void TShutugenForm::SaNumEditExC2Change() {
+    ini_.WriteInteger("SearchTokei", "Days", std::max(SaNumEditExC2->GetTextAsInteger(), 1));
+}
+
+void TShutugenForm::SpeedButton1Click() {
+    const QDate from = DaysBefore(std::max(SaNumEditExC1->GetTextAsInteger(), 1));
+    const QSignalBlocker block(DateTimePicker1);
+    DateTimePicker1->setDate(from);
+    searchFromDate_ = Yyyymmdd(from);
+}
+void TShutugenForm::SpeedButton2Click() {
+    const QDate from = DaysBefore(std::max(SaNumEditExC2->GetTextAsInteger(), 1));
+    const QSignalBlocker block(DateTimePicker3);
+    DateTimePicker3->setDate(from);
+    tokeiFromDate_ = Yyyymmdd(from);
+}
+
+void TShutugenForm::RSerchBtnClick() {
+    // Every bound is read and checked before anything changes on the form.
+    RSearchConditions::Read read = RSearchConditions::FromValues(editor_->Values());
+    if (!read.conditions) {
+        keiba::CurrentNotifier().Beep();
+        keiba::CurrentNotifier().Information(read.message);
+        return;
+    }
+    StartRun(Run::Search, std::make_shared<RSearchConditions>(std::move(*read.conditions)),
+             searchFromDate_, searchToDate_);
+}
+
+void TShutugenForm::CancelBtnClick() {
+    if (scan_) scan_->Cancel();
+}
+
+bool TShutugenForm::StartRun(Run run, std::shared_ptr<const RFilter> filter,
+                             const std::string& from, const std::string& to) {
+    if (scan_) {
+        // Both buttons are disabled while a walk runs; one already cancelled is wound up first,
+        // so its rows and labels cannot mix with the new walk's.
+        if (!scan_->State().CancelRequested()) return false;
+        scan_->Wait();
+        FinishRun();
+    }
+    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    if (day_ && (day_->loadBusy || day_->gBatchBusy)) {
+        notifier.Beep();
+        notifier.Information(kBusyMessage);
+        return false;
+    }
+    if (wrapFilter_) filter = wrapFilter_(std::move(filter));
+    try {
+        scan_ = std::make_unique<RScan>(
+            RScanRequest{keiba::AppDir() / "VZK", from, to, std::move(filter)});
+    } catch (const std::exception& e) {
+        notifier.Beep();
+        notifier.Information(std::string("検索を開始できませんでした。") + e.what());
+        return false;
+    }
+    run_ = run;
+    SetRunning(true);
+    const bool search = run == Run::Search;
+    for (HitGrid* grid : {search ? StringGrid8 : StringGrid1, search ? StringGrid7 : StringGrid2})
+        grid->Model()->SetStore(scan_->State().Store());
+    if (search) {
+        for (QLabel* l : {GaitoSuLabel, TanBuyLabel, TanGetLabel, TanTekiLabel, TanKaishuLabel,
+                          FukBuyLabel, FukGetLabel, FukTekiLabel, FukKaishuLabel})
+            l->clear();
+    } else {
+        ClearLevelTable();
+    }
+    (search ? CtLabel : Ct2Label)->setText(U(ProgressText(0, 0)));
+    poll_->start();
+    return true;
+}
+
+void TShutugenForm::PollSearch() {
+    if (!scan_) return;
+    const RScanState& state = scan_->State();
+    // Read before the rows: every row of a finished walk is then published.
+    const bool done = state.Done();
+    const bool search = run_ == Run::Search;
+    for (HitGrid* grid : {search ? StringGrid8 : StringGrid1, search ? StringGrid7 : StringGrid2})
+        grid->Model()->Refresh();
+    (search ? CtLabel : Ct2Label)->setText(U(ProgressText(state.DaysRead(), state.Hits())));
+    if (done) FinishRun();
+}
+
+void TShutugenForm::FinishRun() {
+    poll_->stop();
+    std::unique_ptr<RScan> scan = std::move(scan_);
+    scan->Wait();
+    const RScanState& state = scan->State();
+    const bool search = run_ == Run::Search;
+    for (HitGrid* grid : {search ? StringGrid8 : StringGrid1, search ? StringGrid7 : StringGrid2})
+        grid->Model()->Refresh();
+    (search ? CtLabel : Ct2Label)->setText(U(ProgressText(state.DaysRead(), state.Hits())));
+    const RScanResult& result = state.Result();
+    if (search) {
+        RResultLabels l = ResultLabels(result.tally, result.cancelled);
+        GaitoSuLabel->setText(controls::SjToQ(l.gaitoSu));
+        TanBuyLabel->setText(controls::SjToQ(l.tanBuy));
+        TanGetLabel->setText(controls::SjToQ(l.tanGet));
+        TanTekiLabel->setText(controls::SjToQ(l.tanTeki));
+        TanKaishuLabel->setText(controls::SjToQ(l.tanKaishu));
+        FukBuyLabel->setText(controls::SjToQ(l.fukBuy));
+        FukGetLabel->setText(controls::SjToQ(l.fukGet));
+        FukTekiLabel->setText(controls::SjToQ(l.fukTeki));
+        FukKaishuLabel->setText(controls::SjToQ(l.fukKaishu));
+    } else if (!result.cancelled) {
+        ShowLevelTable(result.tally);
+    }
+    SetRunning(false);
+
+    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    if (!result.unreadable.empty()) {
+        std::string names;
+        for (const auto& p : result.unreadable) names += "\n" + p.filename().string();
+        notifier.Beep();
+        notifier.Information("読み込めなかったファイルがあります。" + names);
+    }
+    if (result.full) {
+        notifier.Beep();
+        notifier.Information("該当馬が多すぎるため、検索を途中で打ち切りました。");
+    }
+}
+
+void TShutugenForm::SetRunning(bool running) {
+    if (day_) day_->gBatchBusy = running;
+    RSerchBtn->setEnabled(!running);
+    RSerchTokeiBtn->setEnabled(!running);
+    if (running)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TShutugenForm::HitListMouseDown(HitGrid* grid, int row) {
+    const RHit* hit = grid ? grid->Model()->HitAt(row) : nullptr;
+    if (!hit) return;
+    RCardLoad load = LoadRCardRace(keiba::AppDir(), *hit);
+    if (load.status != RCardStatus::Opened) {
+        keiba::CurrentNotifier().Beep();
+        keiba::CurrentNotifier().Information(load.message);
+        return;
+    }
+    if (openRace_) openRace_(*load.race);
+}
+
+} // namespace search

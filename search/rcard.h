@@ -1,0 +1,46 @@
+#pragma once
+// A hit's race opened for the race card form: the race record, its runners and their analysis
+// records read from the day's files, and the captions of the form. The race is found by the
+// hit's own identity (date, racecourse, race number, horse), never by reading a grid's text.
+
+#include "jvdata/racecalc.h"
+#include "jvdata/records.h"
+#include "search/rscan.h"
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace search {
+
+// The race the form shows (its gDeSplRace, gDeSplHorses and gDeSplAnalysis) and its captions.
+// Runner h is at index h; what a file did not give stays blank.
+struct RCardRace {
+    jvdata::TJvRA race;
+    std::array<jvdata::TJvSE, jvdata::kMaxRunners> horses;
+    std::array<jvdata::TAnalysisRecord, jvdata::kMaxRunners> analysis;
+    int runners = 0; // the race's runner count, 0..18
+    // CP932: SelBameiLabel, T1Label, T2Label, RLevelLabel, RplsTouLabel, RmnsTouLabel.
+    std::string selBamei, t1, t2, rLevel, rPlus, rMinus;
+};
+
+enum class RCardStatus {
+    Opened,
+    NotARace,     // the hit's date, racecourse or race number (1..12) names no race
+    NoRaceFile,   // Data/<stem>.jvRA is missing
+    RaceNotFound, // the race file does not hold the race
+    NoRunnerFile, // Data/<stem><racecourse>.jvSEr is missing
+};
+
+struct RCardLoad {
+    RCardStatus status = RCardStatus::NotARace;
+    std::unique_ptr<RCardRace> race; // set when Opened
+    std::string message;             // UTF-8, set when not Opened
+};
+
+// Reads the race of `hit` from the files of `appDir`. A missing analysis file opens the race
+// without analysis data.
+RCardLoad LoadRCardRace(const std::filesystem::path& appDir, const RHit& hit);
+
+} // namespace search

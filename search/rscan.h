@@ -1,0 +1,146 @@
+#pragma once
+// The walk of the R-horse search and the R-level statistics over the members' analysis day
+// files: newest file first, each file's records last to first, on a worker thread of its own.
+//
+// The walk writes its hits into a store that the screens read while it runs: one writer (the
+// walk) appends rows and publishes their count; readers see every row below the published count
+// and nothing else. Counts and the cancel flag are atomics, so the screen polls them instead of
+// being called from the worker.
+
+#include "jvdata/records.h"
+#include "search/rsearch.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+namespace search {
+
+// One hit: its identity (date, racecourse, race, horse), what the hit grids show of its header
+// and the two run blocks. About 190 bytes, so hundreds of thousands stay cheap to hold.
+struct RHit {
+    std::array<char, 8> date8;
+    std::array<char, 2> venue;
+    std::array<char, 2> raceNo;
+    std::array<char, 2> horseNo;
+    std::array<char, 18> name;
+    std::int32_t winPayout;
+    std::int32_t placePayout;
+    std::array<char, jvdata::kAnalysisRunLength> thisRun;
+    std::array<char, jvdata::kAnalysisRunLength> previousRun;
+
+    // From one whole record.
+    static RHit Of(std::string_view rec);
+
+    static std::string_view View(const auto& a) { return {a.data(), a.size()}; }
+    jvdata::TAnalysisRun ThisRun() const { return jvdata::TAnalysisRun(View(thisRun)); }
+    jvdata::TAnalysisRun PreviousRun() const { return jvdata::TAnalysisRun(View(previousRun)); }
+};
+static_assert(sizeof(RHit) <= 192);
+static_assert(std::is_trivially_copyable_v<RHit>);
+
+// The hits of one walk. Rows live in fixed chunks that never move, so a reader may hold a row
+// while the writer appends.
+class RHitStore {
+public:
+    // A chunk is one huge page where the system offers them: a walk of a million hits then
+    // takes a hundred page faults instead of fifty thousand.
+    static constexpr std::size_t kChunkBytes = std::size_t{2} << 20;
+    static constexpr std::size_t kChunkRows = kChunkBytes / sizeof(RHit);
+    static constexpr std::size_t kMaxChunks = 2048; // 22 million rows
+
+    // Rows the readers may read.
+    std::size_t Size() const { return published_.load(std::memory_order_acquire); }
+    // Row i < Size().
+    const RHit& At(std::size_t i) const { return chunks_[i / kChunkRows][i % kChunkRows]; }
+
+    // The writer's side: false, with nothing added, once the store is full.
+    bool Append(const RHit& hit);
+
+private:
+    struct Free {
+        void operator()(RHit* p) const;
+    };
+    std::array<std::unique_ptr<RHit[], Free>, kMaxChunks> chunks_;
+    std::size_t written_ = 0; // the writer's own count
+    std::atomic<std::size_t> published_{0};
+};
+
+// Flat 100-yen bets on every counted runner, by race R level: index 1..7 the level, index 0
+// every counted runner (with a level of 1..7 or not).
+struct RTally {
+    std::array<std::int64_t, 8> n{}, winHits{}, winSum{}, placeHits{}, placeSum{};
+    void Add(int level, std::int64_t win, std::int64_t place);
+    // The tallies of indexes first..last summed into a row of the level table.
+    struct Row {
+        std::int64_t n = 0, winHits = 0, winSum = 0, placeHits = 0, placeSum = 0;
+    };
+    Row Sum(int first, int last) const;
+};
+
+struct RScanRequest {
+    std::filesystem::path folder; // <AppDir>/VZK, listed afresh by the walk
+    std::string from, to;         // "yyyymmdd", both inclusive, compared as text
+    std::shared_ptr<const RFilter> filter;
+};
+
+// What a finished walk leaves besides its rows.
+struct RScanResult {
+    bool cancelled = false;
+    bool full = false; // the store ran out of rows
+    RTally tally;
+    std::vector<std::filesystem::path> unreadable;
+};
+
+// The walk's shared state: the store, the counts the screen shows, the cancel flag.
+class RScanState {
+public:
+    RScanState()
+        : store_(std::make_shared<RHitStore>()) {}
+    std::shared_ptr<const RHitStore> Store() const { return store_; }
+    int DaysRead() const { return daysRead_.load(std::memory_order_relaxed); }
+    std::size_t Hits() const { return store_->Size(); }
+    void Cancel() { cancel_.store(true, std::memory_order_relaxed); }
+    bool CancelRequested() const { return cancel_.load(std::memory_order_relaxed); }
+    bool Done() const { return done_.load(std::memory_order_acquire); }
+    // Valid once Done().
+    const RScanResult& Result() const { return result_; }
+
+    // The walk itself, on the calling thread.
+    void Run(const RScanRequest& request);
+
+private:
+    std::shared_ptr<RHitStore> store_;
+    std::atomic<int> daysRead_{0};
+    std::atomic<bool> cancel_{false};
+    std::atomic<bool> done_{false};
+    RScanResult result_;
+};
+
+// A walk on a worker thread of its own. Destroying it cancels the walk and waits for it.
+class RScan {
+public:
+    explicit RScan(RScanRequest request);
+    ~RScan();
+    RScan(const RScan&) = delete;
+    RScan& operator=(const RScan&) = delete;
+
+    const RScanState& State() const { return *state_; }
+    void Cancel() { state_->Cancel(); }
+    bool Done() const { return state_->Done(); }
+    // Waits for the worker to end (at once after Done()).
+    void Wait();
+
+private:
+    std::shared_ptr<RScanState> state_;
+    std::thread worker_;
+};
+
+} // namespace search

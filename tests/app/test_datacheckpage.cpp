@@ -1,0 +1,122 @@
+// The data-check tab the main window adds to the R-horse search form: the dates of VZK, the
+// races of a file, the runner grid and its colours, a file gone since the list was made, and the
+// batch day load of its hidden menu.
+
+#include "app/forms/datacheckpage.h"
+#include "search/forms/shutugenform.h"
+#include "tests/app/mainfixture.h"
+#include "tests/support/analysismaker.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QTabWidget>
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+class DataCheckTest : public MainFormTest {
+protected:
+    void WriteVzk(const std::string& name, const std::string& bytes) {
+        fs::create_directories(dir / "VZK");
+        WriteBytes(dir / ("VZK/" + name), bytes);
+    }
+    QWidget& Page() { return *Find<QWidget>("DataCheckSheet"); }
+    template <typename T> T* OnPage(const char* name) { return testsupport::Find<T>(Page(), name); }
+    views::GridModel* Grid() { return OnPage<views::StringGrid>("StringGrid6")->Model(); }
+    void ChooseDate(const QString& item) {
+        auto* combo = OnPage<QComboBox>("DateCombo");
+        combo->setCurrentIndex(combo->findText(item));
+        Q_EMIT combo->activated(combo->currentIndex());
+    }
+};
+
+} // namespace
+
+TEST_F(DataCheckTest, TheNewestDateLoadsWithItsRacesAndRunners) {
+    AnalysisMaker a1("20241124", "05", 11, 1);
+    a1.Slot(0).This(25, 4, "0035").Win("000000350").Status("1").Prev(1, 2, "12");
+    std::string day = a1.Bytes() + AnalysisMaker("20241124", "05", 11, 2).Slot(0).Bytes() +
+                      AnalysisMaker("20241124", "05", 12, 1).Slot(1).Bytes() +
+                      AnalysisMaker("20241124", "05", 11, 3).Slot(40).Bytes() +
+                      AnalysisMaker("20241124", "05", 11, 0).Slot(0).Bytes();
+    WriteVzk("xq20241124.VZKD", day);
+    WriteVzk("XQ20241123.vzkd", AnalysisMaker("20241123", "08", 1, 1).Bytes());
+    Start();
+
+    auto* tabs = Main().findChild<search::TShutugenForm*>()->PageControl();
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("データ確認"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("R馬統計"));
+    auto* dates = OnPage<QComboBox>("DateCombo");
+    ASSERT_EQ(dates->count(), 2);
+    EXPECT_EQ(dates->itemText(0), QStringLiteral("2024年11月24日"));
+    auto* races = OnPage<QListWidget>("DatList");
+    ASSERT_EQ(races->count(), 2);
+    EXPECT_EQ(races->item(0)->text(), QStringLiteral("東京11R"));
+    EXPECT_EQ(races->item(1)->text(), QStringLiteral("東京12R"));
+    EXPECT_EQ(OnPage<QLabel>("TitleLabel1")->text(), QStringLiteral("2024年11月24日東京11R"));
+    EXPECT_EQ(OnPage<QLabel>("TitleLabel2")->text(), QStringLiteral("芝1600m"));
+
+    // 16 runners on record; only runners 1 and 2 have records, the one of slot 40 none.
+    ASSERT_EQ(Grid()->RowCount(), 17);
+    EXPECT_EQ(Grid()->Cells(7, 1), QStringLiteral("  3.5"));
+    EXPECT_EQ(Grid()->Cells(51, 1), QStringLiteral("  350"));
+    EXPECT_EQ(Grid()->Cells(53, 1), QStringLiteral("ν"));
+    EXPECT_EQ(Grid()->Cells(25, 1), QStringLiteral("12"));
+    EXPECT_EQ(Grid()->Cells(1, 2), QStringLiteral(" 2"));
+    EXPECT_TRUE(Grid()->Cells(1, 3).trimmed().isEmpty()) << Grid()->Cells(1, 3).toStdString();
+    EXPECT_TRUE(Grid()->Cells(2, 3).trimmed().isEmpty());
+    EXPECT_EQ(Grid()->Cells(0, 0), QStringLiteral("枠"));
+    EXPECT_EQ(Grid()->PaintOf(30, 1).background, QColor(176, 255, 176));
+    EXPECT_EQ(Grid()->PaintOf(23, 1).background, QColor(255, 200, 200));
+    EXPECT_EQ(Grid()->PaintOf(0, 1).background, QColor(Qt::white)); // bracket 1
+    EXPECT_EQ(Grid()->PaintOf(0, 3).background, QColor(Qt::white)); // no bracket
+    EXPECT_EQ(Grid()->PaintOf(5, 0).background, QColor(192, 192, 192));
+
+    races->setCurrentRow(1);
+    Q_EMIT races->itemClicked(races->item(1));
+    EXPECT_EQ(OnPage<QLabel>("TitleLabel1")->text(), QStringLiteral("2024年11月24日東京12R"));
+
+    // The file is deleted after the list was made: the rows empty, the races stay.
+    fs::remove(dir / "VZK/xq20241124.VZKD");
+    ChooseDate(QStringLiteral("2024年11月24日"));
+    EXPECT_EQ(Grid()->Cells(7, 1), QString());
+    EXPECT_EQ(races->count(), 2);
+    EXPECT_TRUE(notifier.messages.empty());
+
+    ChooseDate(QStringLiteral("2024年11月23日"));
+    ASSERT_EQ(races->count(), 1);
+    EXPECT_EQ(races->item(0)->text(), QStringLiteral("京都 1R"));
+}
+
+TEST_F(DataCheckTest, TheBatchDayLoadAsksFirstAndLoadsEveryDay) {
+    fs::create_directories(dir / "Data");
+    for (const char* d : {"20261128", "20261129"})
+        WriteBytes(dir / ("Data/" + jvdata::DayStem(*jvdata::ParseYyyymmdd(d)) + ".jvRA"),
+                   Ra(d, "05", 11, 2));
+    Start();
+    QAction* batch = Page().findChild<QAction*>(QStringLiteral("MakeCPDB"));
+    ASSERT_NE(batch, nullptr);
+    batch->trigger(); // No
+    EXPECT_EQ(notifier.questions.size(), 1u);
+    EXPECT_TRUE(Day().gDayRaces[0].IsBlank());
+
+    // Refused while a search holds the day.
+    Day().gBatchBusy = true;
+    notifier.answers = {true};
+    batch->trigger();
+    EXPECT_EQ(notifier.messages.back(), "他の処理の実行中です。終了してから実行してください。");
+    Day().gBatchBusy = false;
+
+    notifier.answers = {true};
+    batch->trigger();
+    EXPECT_EQ(notifier.messages.back(), "処理が完了しました。");
+    // Newest first in the list: the last loaded, and shown, is the oldest.
+    EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261128");
+    EXPECT_EQ(Find<QComboBox>("DateCombo")->currentIndex(), 1);
+    EXPECT_FALSE(Day().gBatchBusy);
+    EXPECT_TRUE(batch->isEnabled());
+}

@@ -1,0 +1,171 @@
+// The members' analysis day files: which names take part, how a date's file is found, and the
+// data-check view of one file (race list, titles, the 54 columns).
+
+#include "raceday/vzkcheck.h"
+
+#include "keiba/sjis.h"
+#include "tests/support/analysismaker.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+using keiba::Sj;
+namespace fs = std::filesystem;
+
+namespace {
+
+void Touch(const fs::path& p, std::string_view bytes = "") {
+    fs::create_directories(p.parent_path());
+    WriteBytes(p, bytes);
+}
+
+std::vector<std::string> Names(const std::vector<raceday::VzkDay>& days) {
+    std::vector<std::string> out;
+    for (const auto& d : days) out.push_back(d.date8 + ":" + d.path.filename().string());
+    return out;
+}
+
+} // namespace
+
+TEST(VzkFiles, OnlyXqEightDigitsVzkdTakePartInAnyCaseOnePerDate) {
+    TempDir dir;
+    for (const char* name : {"XQ20240107.vzkd", "xq20240106.VZKD", "XQ20240105.vzkd",
+                             "Xq20240105.vzkd", "XQ2024010.vzkd", "XQ2024010a.vzkd",
+                             "XQ20240108.vzkd.bak", "RCOM20240107.CSV", "YQ20240109.vzkd"})
+        Touch(dir / name);
+    fs::create_directories(dir / "XQ20240110.vzkd"); // a folder, not a file
+    EXPECT_EQ(Names(raceday::ListVzkDays(dir.path())),
+              (std::vector<std::string>{"20240105:XQ20240105.vzkd", "20240106:xq20240106.VZKD",
+                                        "20240107:XQ20240107.vzkd"}));
+    // A file added afterwards is seen by the next listing.
+    Touch(dir / "XQ20240104.vzkd");
+    EXPECT_EQ(raceday::ListVzkDays(dir.path()).front().date8, "20240104");
+
+    EXPECT_EQ(raceday::CheckDateItems(dir.path()),
+              (std::vector<std::string>{"2024年01月07日", "2024年01月06日", "2024年01月05日",
+                                        "2024年01月04日"}));
+    EXPECT_EQ(raceday::CheckItemDate("2024年01月06日"), "20240106");
+    EXPECT_EQ(raceday::CheckItemDate("2024/01/06"), std::nullopt);
+}
+
+TEST(VzkFiles, AMembersFileIsFoundWithoutRegardToCase) {
+    TempDir dir;
+    Touch(dir / "rcom20240106.csv");
+    Touch(dir / "xq20240106.vzkd");
+    Touch(dir / "XQ20240107.VZKD");
+    Touch(dir / "XQ20240107.vzkd");
+    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "RCOM", "20240106", ".CSV"),
+              dir / "rcom20240106.csv");
+    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "XQ", "20240106", ".vzkd"),
+              dir / "xq20240106.vzkd");
+    // The name as spelled wins over another case of it.
+    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "XQ", "20240107", ".vzkd"),
+              dir / "XQ20240107.vzkd");
+    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "XQ", "20240108", ".vzkd"), std::nullopt);
+    EXPECT_EQ(raceday::MembersFilePath(dir.path(), "XQ", "20240108", ".vzkd"),
+              dir / "XQ20240108.vzkd");
+}
+
+TEST(VzkFiles, TheReaderReusesItsBufferAndFailsEmpty) {
+    TempDir dir;
+    Touch(dir / "a.vzkd", std::string(378 * 2 + 5, 'a'));
+    Touch(dir / "b.vzkd", "bb");
+    std::string buffer;
+    ASSERT_TRUE(raceday::ReadAnalysisFile(dir / "a.vzkd", buffer));
+    EXPECT_EQ(buffer.size(), 378u * 2 + 5);
+    ASSERT_TRUE(raceday::ReadAnalysisFile(dir / "b.vzkd", buffer));
+    EXPECT_EQ(buffer, "bb");
+    EXPECT_FALSE(raceday::ReadAnalysisFile(dir / "missing.vzkd", buffer));
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_FALSE(raceday::ReadAnalysisFile(dir.path(), buffer)); // a folder
+}
+
+TEST(DataCheck, RacesListInKeyOrderAndMapToTheSlotOfTheirKey) {
+    std::string file = AnalysisMaker("20241124", "05", 12, 1).Slot(2).Bytes() +
+                       AnalysisMaker("20241124", "05", 11, 1).Slot(0).Bytes() +
+                       AnalysisMaker("20241124", "05", 11, 2).Slot(0).Bytes() +
+                       // no runner, or a slot beyond the day: listed nowhere, placed nowhere
+                       AnalysisMaker("20241124", "05", 10, 0).Slot(40).Bytes() +
+                       AnalysisMaker("20241124", "05", 11, 0).Slot(0).Bytes() +
+                       std::string(100, '9'); // a trailing partial record
+    raceday::CheckDay day;
+    raceday::LoadCheckDay(file, day);
+    ASSERT_EQ(day.races.size(), 2u);
+    EXPECT_EQ(day.races[0].item, Sj("東京11R"));
+    EXPECT_EQ(day.races[0].slot, 0);
+    // The second item is slot 2 although it is the second race listed.
+    EXPECT_EQ(day.races[1].item, Sj("東京12R"));
+    EXPECT_EQ(day.races[1].slot, 2);
+    EXPECT_EQ((*day.table)[2][0].RaceNo(), "12");
+    EXPECT_EQ((*day.table)[0][1].HorseNumberText(), "02");
+    EXPECT_TRUE((*day.table)[1][0].IsBlank());
+
+    // Loading again starts from blanks.
+    raceday::LoadCheckDay(AnalysisMaker("20241124", "08", 1, 1).Bytes(), day);
+    ASSERT_EQ(day.races.size(), 1u);
+    EXPECT_EQ(day.races[0].item, Sj("京都 1R"));
+    EXPECT_TRUE((*day.table)[2][0].IsBlank());
+}
+
+TEST(DataCheck, TitlesAndRunnerCountComeFromTheFirstRunner) {
+    raceday::CheckDay day;
+    raceday::LoadCheckDay(AnalysisMaker("20241124", "05", 11, 1)
+                              .This(1, 2, "25")
+                              .This(5, 2, "24")
+                              .This(7, 4, "2100")
+                              .This(11, 2, "13")
+                              .This(13, 3, "999")
+                              .This(16, 1, "B")
+                              .Bytes(),
+                          day);
+    EXPECT_EQ(raceday::CheckRunnerCount(*day.table, 0), 18); // 25 runners cannot be shown
+    EXPECT_EQ(raceday::CheckRunnerCount(*day.table, 1), 0);
+    auto t = raceday::CheckTitles(*day.table, 0);
+    EXPECT_EQ(t[0], Sj("2024年11月24日東京11R"));
+    EXPECT_EQ(t[1], Sj("ダ2100m"));
+    EXPECT_EQ(t[2].substr(0, 4), Sj("３上"));
+    EXPECT_NE(t[2].find(" G2"), std::string::npos) << keiba::Cp932ToUtf8(t[2]);
+}
+
+TEST(DataCheck, CellsDecodeBothRunsAndTheResult) {
+    AnalysisMaker m("20241124", "05", 11, 3);
+    m.Set(5, 1, "2").Name("ミスターアイウエオカキクケコ").Win("000000350").Place("   abc   ");
+    m.This(17, 2, "07").This(21, 2, "03").This(23, 2, "01").This(25, 4, "0035");
+    m.This(29, 1, "1").This(30, 2, "06").This(32, 1, "4").This(33, 1, "1").This(38, 1, "2");
+    m.This(40, 5, "0.125").This(50, 1, "S").This(52, 1, "1").This(53, 3, "-12");
+    m.WithPrevious().Prev(3, 2, "08").Prev(25, 4, "0000").Prev(29, 1, "x");
+    jvdata::TAnalysisRecord rec;
+    rec.Assign(m.Bytes());
+    auto cell = [&](int c) { return keiba::Cp932ToUtf8(raceday::CheckCellText(rec, c)); };
+    EXPECT_EQ(cell(0), "2");
+    EXPECT_EQ(cell(1), " 3");
+    EXPECT_EQ(cell(3), "16");
+    EXPECT_EQ(cell(4), "高★");
+    EXPECT_EQ(cell(5), " 3");
+    EXPECT_EQ(cell(6), " 1");
+    EXPECT_EQ(cell(7), "  3.5");
+    EXPECT_EQ(cell(8), "R+");
+    EXPECT_EQ(cell(9), "×");
+    EXPECT_EQ(cell(10), "昇続増");
+    EXPECT_EQ(cell(11), "↑");
+    EXPECT_EQ(cell(16).substr(0, 9), "低巧者");
+    EXPECT_EQ(cell(18), "0.125");
+    EXPECT_EQ(cell(20), "S");
+    EXPECT_EQ(cell(22), "危");
+    EXPECT_EQ(cell(23), "-12");
+    // The previous run: its racecourse, field size and race.
+    EXPECT_EQ(cell(24), "京都");
+    EXPECT_EQ(cell(25), "16");
+    EXPECT_EQ(cell(26), "芝");
+    EXPECT_EQ(cell(27), "1600");
+    EXPECT_EQ(cell(31), "普通");
+    EXPECT_EQ(cell(34), "     "); // odds 0000
+    EXPECT_EQ(cell(35), "  ");    // an R code that is not a number
+    EXPECT_EQ(cell(51), "  350");
+    EXPECT_EQ(cell(52), "    0");
+    EXPECT_EQ(cell(53), "ν");
+    EXPECT_EQ(keiba::Sj(cell(2)).size(), 18u);
+    rec.SetField(156, 1, "0");
+    EXPECT_EQ(cell(53), "");
+}

@@ -1,0 +1,164 @@
+// The walk over the analysis day files: its order and range, what it counts, cancelling, and a
+// second walk started while the first still delivers rows.
+
+#include "search/rscan.h"
+
+#include "tests/support/analysismaker.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace search;
+using testsupport::AnalysisMaker;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Every countable record is a hit; `delay` per record makes a walk take its time.
+class SlowFilter : public RFilter {
+public:
+    explicit SlowFilter(std::chrono::microseconds delay, bool match = true)
+        : delay_(delay)
+        , match_(match) {}
+    bool Matches(std::string_view) const override {
+        std::this_thread::sleep_for(delay_);
+        return match_;
+    }
+
+private:
+    std::chrono::microseconds delay_;
+    bool match_;
+};
+
+std::shared_ptr<const RFilter> Everything() {
+    return std::make_shared<RStatsConditions>(std::vector<bool>{}, std::vector<bool>{},
+                                              std::vector<bool>{}, std::vector<bool>{});
+}
+
+// A day file of runners 1..n of race 11 at 東京.
+std::string Day(std::string_view date8, int n) {
+    std::string bytes;
+    for (int h = 1; h <= n; ++h) bytes += AnalysisMaker(date8, "05", 11, h).Bytes();
+    return bytes;
+}
+
+std::string Id(const RHit& h) {
+    return std::string(RHit::View(h.date8)) + "/" + std::string(RHit::View(h.horseNo));
+}
+
+std::vector<std::string> Ids(const RHitStore& store) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < store.Size(); ++i) out.push_back(Id(store.At(i)));
+    return out;
+}
+
+class RScanTest : public ::testing::Test {
+protected:
+    void Write(const char* name, const std::string& bytes) {
+        fs::create_directories(dir / "VZK");
+        testsupport::WriteBytes(dir / "VZK" / name, bytes);
+    }
+    std::unique_ptr<RScanState> Run(std::string from, std::string to,
+                                    std::shared_ptr<const RFilter> filter = Everything()) {
+        auto state = std::make_unique<RScanState>();
+        state->Run({dir / "VZK", std::move(from), std::move(to), std::move(filter)});
+        EXPECT_TRUE(state->Done());
+        return state;
+    }
+    testsupport::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(RScanTest, NewestFileFirstLastRecordFirstWithinTheRange) {
+    Write("XQ20240105.vzkd", Day("20240105", 2));
+    Write("XQ20240106.vzkd", Day("20240106", 2));
+    // A lower-case name takes part; a trailing partial record does not.
+    Write("xq20240107.VZKD", Day("20240107", 2) + std::string(200, '1'));
+    Write("XQ20240108.vzkd", Day("20240108", 2));
+    auto s = Run("20240106", "20240107");
+    EXPECT_EQ(Ids(*s->Store()), (std::vector<std::string>{"20240107/02", "20240107/01",
+                                                          "20240106/02", "20240106/01"}));
+    EXPECT_EQ(s->DaysRead(), 2);
+    EXPECT_FALSE(s->Result().cancelled);
+
+    auto one = Run("20240107", "20240107");
+    EXPECT_EQ(one->DaysRead(), 1);
+    EXPECT_EQ(one->Hits(), 2u);
+    // A file added since the last walk is found by the next one.
+    Write("XQ20240109.vzkd", Day("20240109", 1));
+    EXPECT_EQ(Run("20240101", "20241231")->DaysRead(), 5);
+}
+
+TEST_F(RScanTest, SkippedAndEmptyRunnersNeverCountAndTheTallyIsByLevel) {
+    std::string file =
+        AnalysisMaker("20240107", "05", 1, 1).This(5, 2, "52").Bytes() +
+        AnalysisMaker("20240107", "05", 1, 2).This(13, 3, "701").Bytes() +
+        AnalysisMaker("20240107", "05", 1, 3).Status("0").Bytes() +
+        AnalysisMaker("20240107", "05", 1, 4).This(1, 2, "  ").Bytes() +
+        AnalysisMaker("20240107", "05", 1, 5).This(17, 2, "07").Win("000000500").Bytes();
+    file += AnalysisMaker("20240107", "05", 1, 6).This(17, 2, "09").Place("000000150").Bytes();
+    Write("XQ20240107.vzkd", file);
+    auto s = Run("20240107", "20240107");
+    EXPECT_EQ(Ids(*s->Store()), (std::vector<std::string>{"20240107/06", "20240107/05"}));
+    const RTally& t = s->Result().tally;
+    EXPECT_EQ(t.n[0], 2);
+    EXPECT_EQ(t.n[7], 1);
+    EXPECT_EQ(t.winSum[7], 500);
+    EXPECT_EQ(t.placeSum[0], 150);
+    EXPECT_EQ(t.placeHits[7], 0);
+    EXPECT_EQ(s->Store()->At(1).winPayout, 500);
+}
+
+TEST_F(RScanTest, CancelIsAnsweredQuicklyAlsoWhileNothingIsFound) {
+    for (int d = 10; d < 30; ++d)
+        Write(("XQ202401" + std::to_string(d) + ".vzkd").c_str(),
+              Day("202401" + std::to_string(d), 18));
+    for (bool match : {false, true}) {
+        RScan scan({dir / "VZK", "20240101", "20241231",
+                    std::make_shared<SlowFilter>(std::chrono::microseconds(2000), match)});
+        std::this_thread::sleep_for(30ms);
+        auto asked = std::chrono::steady_clock::now();
+        scan.Cancel();
+        while (!scan.Done()) std::this_thread::sleep_for(1ms);
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, 100ms);
+        scan.Wait();
+        EXPECT_TRUE(scan.State().Result().cancelled);
+        EXPECT_LT(scan.State().Hits(), 20u * 18);
+        if (match) {
+            EXPECT_GT(scan.State().Hits(), 0u);
+        }
+    }
+}
+
+TEST_F(RScanTest, ASecondWalkStartedWhileTheFirstDeliversGetsExactlyItsOwnRows) {
+    for (int d = 10; d < 20; ++d)
+        Write(("XQ202401" + std::to_string(d) + ".vzkd").c_str(),
+              Day("202401" + std::to_string(d), 12));
+    const std::vector<std::string> expected = Ids(*Run("20240101", "20241231")->Store());
+    ASSERT_EQ(expected.size(), 120u);
+
+    auto first = std::make_unique<RScan>(
+        RScanRequest{dir / "VZK", "20240101", "20241231",
+                     std::make_shared<SlowFilter>(std::chrono::microseconds(300))});
+    // The screen reads rows while they arrive.
+    std::vector<std::string> seen;
+    while (first->State().Hits() < 20) {
+        const RHitStore& store = *first->State().Store();
+        for (std::size_t i = seen.size(); i < store.Size(); ++i) seen.push_back(Id(store.At(i)));
+    }
+    first->Cancel();
+    auto second = std::make_unique<RScan>(
+        RScanRequest{dir / "VZK", "20240101", "20241231",
+                     std::make_shared<SlowFilter>(std::chrono::microseconds(10))});
+    first.reset();
+    second->Wait();
+    EXPECT_EQ(Ids(*second->State().Store()), expected);
+    // What the first walk delivered before it stopped is a prefix of the whole, without gaps.
+    ASSERT_LE(seen.size(), expected.size());
+    EXPECT_TRUE(std::equal(seen.begin(), seen.end(), expected.begin()));
+}
