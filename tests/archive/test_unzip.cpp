@@ -396,15 +396,16 @@ TEST(UnzipEvents, OrderForThreeEntriesAndCancelFromProgress) {
 
 TEST(UnzipMethods, UnsupportedMethodsAndEncryptionEndOnlyTheirEntry) {
     TempDir dir;
-    auto bzip = ziptest::File("a.bz", "BZh91AY&SY", 12);
-    auto d64 = ziptest::File("b.d64", "xxxx", 9);
+    auto tokenized = ziptest::File("a.tok", "xxxx", 7);
+    auto lzma = ziptest::File("b.lzma", "xxxx", 14);
+    // an AES record of a vendor version that does not exist
     auto aes = ziptest::File("c.aes", "xxxxxxxxxxxxxxxxxxxxxxxx", 99, 1);
-    aes.extra = ziptest::Le(0x9901, 2) + ziptest::Le(7, 2) + ziptest::Le(2, 2) + "AE" +
+    aes.extra = ziptest::Le(0x9901, 2) + ziptest::Le(7, 2) + ziptest::Le(3, 2) + "AE" +
                 ziptest::Le(3, 1) + ziptest::Le(8, 2);
     auto strong = ziptest::File("d.se", "xxxxxxxxxxxxxxxx", 8, 0x41);
     strong.payload = strong.data;
     auto good = ziptest::File("e.csv", "fine");
-    WriteBytes(dir / "m.zip", ziptest::Build({bzip, d64, aes, strong, good}));
+    WriteBytes(dir / "m.zip", ziptest::Build({tokenized, lzma, aes, strong, good}));
     RunResult r = Extract(dir / "m.zip", dir / "out");
     EXPECT_EQ(r.count, 1);
     EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), kMsgUnsupportedMethod), 2);
