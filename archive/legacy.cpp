@@ -17,7 +17,8 @@ DecodeResult Short(std::string& problem) {
 ShrinkDecoder::ShrinkDecoder()
     : prefix_(kCodes)
     , suffix_(kCodes)
-    , children_(kCodes) {
+    , children_(kCodes)
+    , isFree_(kCodes) {
     stack_.reserve(kCodes);
 }
 
@@ -26,31 +27,30 @@ DecodeResult ShrinkDecoder::Fail(const char* problem) {
     return DecodeResult::BadData;
 }
 
-// Frees the codes that no other code extends, all at once: a code whose last child goes in this
-// clear stays until the next one.
+// Frees the codes in use that no code in use extends, all at once: a code whose last child goes
+// in this clear stays until the next one. The free codes are then given out lowest first.
 void ShrinkDecoder::PartialClear() {
     std::vector<std::uint16_t> leaves;
     for (int c = 257; c < kCodes; ++c)
-        if (prefix_[c] != kFree && children_[c] == 0)
-            leaves.push_back(static_cast<std::uint16_t>(c));
+        if (!isFree_[c] && children_[c] == 0) leaves.push_back(static_cast<std::uint16_t>(c));
     for (std::uint16_t c : leaves) {
         if (prefix_[c] >= 257) --children_[static_cast<std::size_t>(prefix_[c])];
-        prefix_[c] = kFree;
+        isFree_[c] = 1;
     }
     free_.clear();
     for (int c = 257; c < kCodes; ++c)
-        if (prefix_[c] == kFree) free_.push_back(static_cast<std::uint16_t>(c));
+        if (isFree_[c]) free_.push_back(static_cast<std::uint16_t>(c));
     nextFree_ = 0;
 }
 
 DecodeResult ShrinkDecoder::Decode(TStream32& input, ByteSink& sink, std::int64_t size) {
     problem_.clear();
     for (int c = 0; c < kCodes; ++c) {
-        prefix_[c] = c < 256 ? kRoot : kFree;
+        prefix_[c] = -1;
         suffix_[c] = static_cast<std::uint8_t>(c);
         children_[c] = 0;
+        isFree_[c] = c > 256; // 256 is the control code, never a string
     }
-    prefix_[256] = kRoot; // the control code is never a string, nor ever free
     free_.clear();
     for (int c = 257; c < kCodes; ++c) free_.push_back(static_cast<std::uint16_t>(c));
     nextFree_ = 0;
@@ -89,16 +89,17 @@ DecodeResult ShrinkDecoder::Decode(TStream32& input, ByteSink& sink, std::int64_
         // and its own first byte (the code the encoder has just made)
         stack_.clear();
         int c = static_cast<int>(code);
-        if (prefix_[static_cast<std::size_t>(c)] == kFree) {
+        if (isFree_[static_cast<std::size_t>(c)]) {
             stack_.push_back(previousFirst);
             c = previous;
         }
         while (c > 255) {
+            if (c == 256) return finish(Fail("a string contains the control code"));
             if (stack_.size() >= kCodes - 1) return finish(DecodeResult::StackOverflow);
             stack_.push_back(suffix_[static_cast<std::size_t>(c)]);
             c = prefix_[static_cast<std::size_t>(c)];
-            if (c < 0 || c == 256) return finish(Fail("a code refers to a free code"));
         }
+        if (c < 0) return finish(Fail("a code that was never given out"));
         auto first = static_cast<std::uint8_t>(c);
         if (!out.Put(first)) return finish(DecodeResult::Stopped);
         for (auto it = stack_.rbegin(); it != stack_.rend(); ++it)
@@ -108,6 +109,7 @@ DecodeResult ShrinkDecoder::Decode(TStream32& input, ByteSink& sink, std::int64_
             std::uint16_t fresh = free_[nextFree_++];
             prefix_[fresh] = static_cast<std::int16_t>(previous);
             suffix_[fresh] = first;
+            isFree_[fresh] = 0;
             if (previous >= 257) ++children_[static_cast<std::size_t>(previous)];
         }
         previous = static_cast<int>(code);

@@ -22,15 +22,16 @@ public:
     const std::string& Problem() const { return problem_; }
 
 private:
-    static constexpr std::int16_t kFree = -1, kRoot = -2;
     void PartialClear();
     DecodeResult Fail(const char* problem);
 
-    // per code: the code of the string without its last byte (kFree, kRoot for 0..255), that
-    // last byte, and how many codes extend it
+    // Per code: the code of its string without the last byte (-1 for the bytes 0..255), that
+    // last byte, how many codes in use extend it, and whether it is free. A freed code keeps
+    // its string until it is given out again, so the codes made from it still decode.
     std::vector<std::int16_t> prefix_;
     std::vector<std::uint8_t> suffix_;
     std::vector<std::uint16_t> children_;
+    std::vector<std::uint8_t> isFree_;
     std::vector<std::uint16_t> free_; // free codes, lowest first
     std::size_t nextFree_ = 0;
     std::vector<std::uint8_t> stack_;
