@@ -212,6 +212,9 @@ bool TUnZip::ReadCentralDirectory(TStream32& stream, std::int64_t cdPos,
         if (got < want) break;
     }
     if (cd.empty() && dir_.cdSize > 0) return false;
+    if (cd.size() >= 4 && dir_.entries > 0 &&
+        ClassifyHeaderSignature(kHeaderCentral, ByteReader(cd).U32()).kind != kHeaderCentral)
+        return false; // no directory where the end record says
     ByteReader r(cd);
     while (r.Left() >= 46 && !GetCancel()) {
         HeaderClass hc = ClassifyHeaderSignature(kHeaderCentral, r.U32());
@@ -360,9 +363,11 @@ void TUnZip::ReadVolumeSet(TStream32& lastVolume) {
     std::vector<ZipListEntry> list;
     std::int64_t cdPos = VolumeSetStream::PositionOf(dir_.cdDisk, Clamp64(dir_.cdOffset));
     if (!ReadCentralDirectory(volumes, cdPos, list)) {
-        if (volumes.Missing(dir_.cdDisk))
-            ReportError(archiveFile_, "the volume with the directory is missing", kMsgBrokenChain,
-                        volumeName_);
+        // a volume of another set in the place of one of this set's
+        ReportError(archiveFile_,
+                    volumes.Missing(dir_.cdDisk) ? "the volume with the directory is missing"
+                                                 : "no directory where the end record says",
+                    kMsgBrokenChain, volumeName_);
         return;
     }
     ProcessHeaders(volumes, list);
@@ -372,9 +377,9 @@ void TUnZip::ReadVolumeSet(TStream32& lastVolume) {
 // there: a handler that knows no more is not asked in a circle.
 std::unique_ptr<TStream32> TUnZip::OpenSplitVolume(std::uint32_t disk) {
     std::string name = ZipVolumeName(archiveFile_, disk + 1);
-    if (!OnNextVolume) {
-        SetCancel(true);
+    if (!OnNextVolume) { // reported before the cancel turns every report into 25443
         ReportError(name, "", kMsgEventNotAssigned, volumeName_);
+        SetCancel(true);
         return nullptr;
     }
     auto exists = [](const std::string& n) {
@@ -420,8 +425,8 @@ std::unique_ptr<TStream32> TUnZip::RequestDisk(std::uint32_t disk, std::uint64_t
     const bool last = disk == dir_.thisDisk, first = disk == 0;
     if ((last && !OnGetZipLastDisk) || (first && !last && !OnGetZipFirstDisk) ||
         (!first && !last && !OnGetZipNextDisk)) {
-        SetCancel(true);
         ReportError(archiveFile_, "", kMsgEventNotAssigned, volumeName_);
+        SetCancel(true);
         return nullptr;
     }
     for (int round = 0; !DiskVerifies(disk, offset); ++round) {
