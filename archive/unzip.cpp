@@ -349,7 +349,7 @@ void TUnZip::ReadVolumeSet(TStream32& lastVolume) {
     const bool split = arcType_ == kArcZipMVol;
     VolumeSetStream volumes(dir_.thisDisk, lastVolume, split,
                             [this, split](std::uint32_t disk, std::uint64_t offset) {
-                                return split ? OpenSplitVolume(disk) : RequestDisk(disk, offset);
+                                return split ? OpenVolume(disk) : GetVolume(disk, offset);
                             });
     volumes.OnEnter = [this, split](std::uint32_t disk) {
         volumeName_ =
@@ -363,7 +363,7 @@ void TUnZip::ReadVolumeSet(TStream32& lastVolume) {
     std::vector<ZipListEntry> list;
     std::int64_t cdPos = VolumeSetStream::PositionOf(dir_.cdDisk, Clamp64(dir_.cdOffset));
     if (!ReadCentralDirectory(volumes, cdPos, list)) {
-        // a volume of another set in the place of one of this set's
+        // missing, or a volume of another set in its place
         ReportError(archiveFile_,
                     volumes.Missing(dir_.cdDisk) ? "the volume with the directory is missing"
                                                  : "no directory where the end record says",
@@ -375,7 +375,7 @@ void TUnZip::ReadVolumeSet(TStream32& lastVolume) {
 
 // The volume the event names, asked for again only while it names another file that is not
 // there: a handler that knows no more is not asked in a circle.
-std::unique_ptr<TStream32> TUnZip::OpenSplitVolume(std::uint32_t disk) {
+std::unique_ptr<TStream32> TUnZip::OpenVolume(std::uint32_t disk) {
     std::string name = ZipVolumeName(archiveFile_, disk + 1);
     if (!OnNextVolume) { // reported before the cancel turns every report into 25443
         ReportError(name, "", kMsgEventNotAssigned, volumeName_);
@@ -421,7 +421,7 @@ bool TUnZip::DiskVerifies(std::uint32_t disk, std::uint64_t offset) {
     return v == kSigSpanMarker || v == kSigLocal || v == kSigCentral;
 }
 
-std::unique_ptr<TStream32> TUnZip::RequestDisk(std::uint32_t disk, std::uint64_t offset) {
+std::unique_ptr<TStream32> TUnZip::GetVolume(std::uint32_t disk, std::uint64_t offset) {
     const bool last = disk == dir_.thisDisk, first = disk == 0;
     if ((last && !OnGetZipLastDisk) || (first && !last && !OnGetZipFirstDisk) ||
         (!first && !last && !OnGetZipNextDisk)) {

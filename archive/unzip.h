@@ -91,10 +91,10 @@ private:
     // Volumes of a set.
     void ReadVolumeSet(TStream32& lastVolume);
     // A volume of a split set, through OnNextVolume; nullptr (reported) when it cannot be had.
-    std::unique_ptr<TStream32> OpenSplitVolume(std::uint32_t disk);
+    std::unique_ptr<TStream32> OpenVolume(std::uint32_t disk);
     // A disk of a set spanned over removable disks, asked for through the disk events and
     // checked; nullptr (reported) when none comes.
-    std::unique_ptr<TStream32> RequestDisk(std::uint32_t disk, std::uint64_t offset);
+    std::unique_ptr<TStream32> GetVolume(std::uint32_t disk, std::uint64_t offset);
     bool DiskVerifies(std::uint32_t disk, std::uint64_t offset);
 
     std::int64_t correction_ = 0;                // moves every recorded local-header offset

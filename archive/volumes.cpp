@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -205,23 +204,6 @@ std::uint32_t GetVolumeNumber(std::string_view label) {
 int GetRootDriveType(const std::string& path) {
     TDiskManager d;
     return d.GetDriveInfo(path) ? int{d.DriveType} : int{kDriveNoRoot};
-}
-
-bool DiskInDrive(const std::string& path) {
-    struct statvfs vfs {};
-    return !path.empty() && ::statvfs(path.c_str(), &vfs) == 0;
-}
-
-std::uint32_t GetDosFileTime(int fd, int kind) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return 0;
-    std::time_t t = kind == 2 ? st.st_atime : kind == 1 ? st.st_mtime : st.st_ctime;
-    std::tm tm{};
-    if (!::localtime_r(&t, &tm) || tm.tm_year < 80 || tm.tm_year > 207) return 0;
-    auto date =
-        static_cast<std::uint32_t>(((tm.tm_year - 80) << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
-    auto time = static_cast<std::uint32_t>((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
-    return (date << 16) | time;
 }
 
 int SpannedSetType(const TDiskManager& drive) {

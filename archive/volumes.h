@@ -65,11 +65,6 @@ public:
 std::uint32_t GetVolumeNumber(std::string_view label);
 // The drive type of the file system that holds `path`; kDriveNoRoot for an empty or missing one.
 int GetRootDriveType(const std::string& path);
-// Whether the file system of `path` answers a query of its size.
-bool DiskInDrive(const std::string& path);
-// A file's creation (kind 0; the change time where the system keeps no creation time),
-// last-write (1) or last-access (2) time as a local DOS date-time; 0 when it cannot be read.
-std::uint32_t GetDosFileTime(int fd, int kind);
 
 // The set a zip belongs to that names other disks or starts as a volume does: 35 when its drive
 // is removable and the label's first word is "PKBACK#", else 36.
