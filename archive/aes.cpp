@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 #include <openssl/params.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -20,7 +21,7 @@ bool DeriveKeyPbkdf2(std::string_view password, std::span<const std::uint8_t> sa
 // The library's cipher and MAC objects, and the counter state of the entry.
 struct TztvAES::Context {
     // Keystream is made this many bytes at a time: one library call for many counter blocks.
-    static constexpr std::size_t kBatch = 4096;
+    static constexpr std::size_t kBatch = 16384;
 
     EVP_CIPHER_CTX* cipher = nullptr;
     EVP_MAC* mac = nullptr;
@@ -120,12 +121,16 @@ void TztvAES::DecryptAesBuffer(std::uint8_t* buffer, std::size_t length) {
     if (!context_ || length == 0) return;
     Context& c = *context_;
     if (EVP_MAC_update(c.macContext, buffer, length) != 1) c.ready = false;
-    for (std::size_t i = 0; i < length; ++i) {
+    for (std::size_t i = 0; i < length;) {
         if (c.used == Context::kBatch && !c.NextKeystream()) {
             c.ready = false; // the data stay encrypted, and the code check fails
             return;
         }
-        buffer[i] ^= c.keystream[c.used++];
+        std::size_t n = std::min(length - i, Context::kBatch - c.used);
+        const std::uint8_t* key = c.keystream.data() + c.used;
+        for (std::size_t k = 0; k < n; ++k) buffer[i + k] ^= key[k];
+        i += n;
+        c.used += n;
     }
 }
 
