@@ -26,8 +26,8 @@ private:
     DecodeResult Fail(const char* problem);
 
     // Per code: the code of its string without the last byte (-1 for the bytes 0..255), that
-    // last byte, how many codes in use extend it, and whether it is free. A freed code keeps
-    // its string until it is given out again, so the codes made from it still decode.
+    // last byte, how many codes in use extend it, and whether it is free (a freed code keeps its
+    // string until it is given out again).
     std::vector<std::int16_t> prefix_;
     std::vector<std::uint8_t> suffix_;
     std::vector<std::uint16_t> children_;
