@@ -324,22 +324,6 @@ TEST(ImplodeDecoder, DamagedTreesAndCutStreams) {
     EXPECT_EQ(cut.output, data.substr(0, cut.output.size()));
 }
 
-TEST(LegacyWriters, RoundTripThroughTheDecoders) {
-    std::string data = Sample(7000, 9);
-    EXPECT_EQ(Unshrink(ziptest::Shrink(data), 7000).output, data);
-    EXPECT_EQ(Unshrink(ziptest::Shrink(data, 50), 7000).output, data);
-    // enough distinct strings to fill the table and grow the codes to 13 bits
-    std::string noise = Noise(80000);
-    EXPECT_EQ(Unshrink(ziptest::Shrink(noise), 80000).output, noise);
-    for (int f = 1; f <= 4; ++f)
-        EXPECT_EQ(Unreduce(ziptest::Reduce(data, f), f, 7000).output, data) << f;
-    for (std::uint16_t flags : {0, 2, 4, 6})
-        EXPECT_EQ(Explode(ziptest::Implode(ziptest::ImplodeTokens(data, flags), flags), flags, 7000)
-                      .output,
-                  data)
-            << flags;
-}
-
 // Info-ZIP's unzip reads Shrink and Implode (not Reduce): it must find the writers' entries
 // whole, and ours must come out as they went in.
 TEST(LegacyWriters, ArchivesUnzipAcceptsAndWeExtract) {
