@@ -177,6 +177,25 @@ std::int64_t TBufferedFileStream::Seek(std::int64_t offset, SeekOrigin origin) {
     return position_;
 }
 
+std::int64_t MemoryStream::Read(void* buffer, std::int64_t count) {
+    auto size = static_cast<std::int64_t>(data_.size());
+    if (count <= 0 || position_ >= size) return 0;
+    std::int64_t n = std::min(count, size - position_);
+    std::memcpy(buffer, data_.data() + position_, static_cast<std::size_t>(n));
+    position_ += n;
+    return n;
+}
+
+std::int64_t MemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
+    std::int64_t base = origin == SeekOrigin::Begin     ? 0
+                        : origin == SeekOrigin::Current ? position_
+                                                        : static_cast<std::int64_t>(data_.size());
+    std::int64_t target;
+    if (__builtin_add_overflow(base, offset, &target) || target < 0) return -1;
+    position_ = target;
+    return position_;
+}
+
 TTempFileStream::TTempFileStream(int fd, int dirFd, std::string target, std::string temp)
     : THandleStream32(fd)
     , dirFd_(dirFd)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace archive {
 
@@ -86,6 +87,20 @@ private:
     std::unique_ptr<char[]> buffer_;
     std::int64_t bufferStart_ = 0, bufferLength_ = 0;
     std::int64_t position_ = 0, size_ = 0;
+};
+
+// Bytes in memory, read as a stream: the decoders' tests and fuzz inputs.
+class MemoryStream : public TStream32 {
+public:
+    explicit MemoryStream(std::string_view data)
+        : data_(data) {}
+    std::int64_t Read(void* buffer, std::int64_t count) override;
+    std::int64_t Write(const void*, std::int64_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+
+private:
+    std::string_view data_;
+    std::int64_t position_ = 0;
 };
 
 // An output file under a temporary name in the target's folder (given as an open folder

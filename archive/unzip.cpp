@@ -1,7 +1,11 @@
 #include "archive/unzip.h"
 
 #include "archive/bytereader.h"
+#include "archive/bzip2.h"
+#include "archive/deflate64.h"
 #include "archive/inflate.h"
+#include "archive/legacy.h"
+#include "keiba/fileio.h"
 #include "keiba/sjis.h"
 
 #include <sys/stat.h>
@@ -9,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <limits>
 
 namespace archive {
@@ -20,6 +25,13 @@ constexpr std::uint16_t kFlagEncrypted = 0x0001;
 constexpr std::uint16_t kFlagStrong = 0x0040;
 constexpr std::uint16_t kFlagUtf8 = 0x0800;
 constexpr int kHostUnix = 3;
+// How often a volume or disk of a set is asked for before it counts as missing.
+constexpr int kVolumeRequests = 3;
+// The directory of a set is read in pieces, so a size the volumes do not back costs nothing.
+constexpr std::int64_t kDirectoryPiece = 1 << 20;
+const std::string kEndEarly = "the compressed data end early";
+const std::string kLonger = "more data than the declared size";
+const std::string kShorter = "less data than the declared size";
 
 std::int64_t Clamp64(std::uint64_t v) {
     return static_cast<std::int64_t>(std::min<std::uint64_t>(
@@ -140,7 +152,13 @@ bool TUnZip::ReadLocalHeader(TStream32& stream, std::int64_t pos, TLocalHeader& 
     header.nameLength = r.U16();
     header.extraLength = r.U16();
     header.name.resize(header.nameLength);
-    return stream.ReadExact(header.name.data(), header.nameLength);
+    // read on rather than computed: in a set of volumes the header may go on in the next one
+    std::string extra(header.extraLength, '\0');
+    if (!stream.ReadExact(header.name.data(), header.nameLength) ||
+        !stream.ReadExact(extra.data(), header.extraLength))
+        return false;
+    header.dataPos = stream.Position();
+    return header.dataPos >= 0;
 }
 
 // The first local header within the first 160 KB of the file, or -1.
@@ -179,16 +197,24 @@ bool TUnZip::OverlapsTakenBytes(std::int64_t from, std::int64_t to) const {
     return next != taken_.begin() && std::prev(next)->second > from;
 }
 
-bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<ZipListEntry>& list) {
-    std::int64_t cdPos = dir_.startOffset + dir_.cdOffset;
-    if (cdPos < 0 || cdPos >= archiveSize_) return false;
-    // the directory is read whole, but never more than the file holds
-    auto cdLen = static_cast<std::size_t>(
-        std::min<std::uint64_t>(dir_.cdSize, static_cast<std::uint64_t>(archiveSize_ - cdPos)));
-    std::string cd(cdLen, '\0');
-    if (stream.Seek(cdPos, SeekOrigin::Begin) != cdPos ||
-        !stream.ReadExact(cd.data(), static_cast<std::int64_t>(cdLen)))
-        return false;
+bool TUnZip::ReadCentralDirectory(TStream32& stream, std::int64_t cdPos,
+                                  std::vector<ZipListEntry>& list) {
+    if (cdPos < 0 || stream.Seek(cdPos, SeekOrigin::Begin) != cdPos) return false;
+    // the directory is read whole, but never more than the file (or the set) holds
+    std::string cd;
+    while (cd.size() < dir_.cdSize) {
+        auto want = static_cast<std::int64_t>(
+            std::min<std::uint64_t>(dir_.cdSize - cd.size(), kDirectoryPiece));
+        std::size_t had = cd.size();
+        cd.resize(had + static_cast<std::size_t>(want));
+        std::int64_t got = stream.Read(cd.data() + had, want);
+        cd.resize(had + static_cast<std::size_t>(std::max<std::int64_t>(got, 0)));
+        if (got < want) break;
+    }
+    if (cd.empty() && dir_.cdSize > 0) return false;
+    if (cd.size() >= 4 && dir_.entries > 0 &&
+        ClassifyHeaderSignature(kHeaderCentral, ByteReader(cd).U32()).kind != kHeaderCentral)
+        return false; // no directory where the end record says
     ByteReader r(cd);
     while (r.Left() >= 46 && !GetCancel()) {
         HeaderClass hc = ClassifyHeaderSignature(kHeaderCentral, r.U32());
@@ -226,13 +252,16 @@ bool TUnZip::ReadCentralDirectory(TStream32& stream, std::vector<ZipListEntry>& 
         if (!MatchesFileSpec(e.storedName)) continue;
         e.encryption = GetEncryptionMethod(e.flags, info);
         SetEncryptionMethod(e.encryption);
-        if (e.encryption == kEncUnsupported ||
-            (e.encryption >= kEncAesFirst && e.encryption <= kEncAesLast)) {
+        if (e.encryption == kEncUnsupported) {
             ReportError(e.utf8Name, "", kMsgUnsupportedEncryption, volumeName_);
             continue;
         }
+        e.aesVendorVersion = info.aesVendorVersion;
+        e.aesStrength = info.aesStrength;
+        e.aesMethod = info.aesMethod;
         // the local header is looked for when the entry's turn comes, in one pass with its data
-        e.offset = AddClamped(dir_.startOffset, Clamp64(sizes.localOffset));
+        e.offset = volumes_ ? VolumeSetStream::PositionOf(e.disk, sizes.localOffset)
+                            : AddClamped(dir_.startOffset, Clamp64(sizes.localOffset));
         newestDosDateTime_ = std::max(newestDosDateTime_, e.dosDateTime);
         list.push_back(std::move(e));
     }
@@ -276,6 +305,9 @@ void TUnZip::ReadLocalHeaderOnly(TStream32& stream, std::vector<ZipListEntry>& l
     e.disk = 1;
     NameEntry(e, std::string_view(rest).substr(0, nameLen), info);
     e.encryption = GetEncryptionMethod(e.flags, info);
+    e.aesVendorVersion = info.aesVendorVersion;
+    e.aesStrength = info.aesStrength;
+    e.aesMethod = info.aesMethod;
     SetEncryptionMethod(e.encryption);
     if (!MatchesFileSpec(e.storedName)) return;
     newestDosDateTime_ = e.dosDateTime;
@@ -287,18 +319,144 @@ void TUnZip::ReadDirectory(TStream32& stream) {
     firstLocalHeader_ = -2;
     taken_.clear();
     if (arcType_ == kArcZipSpan || arcType_ == kArcZipMVol) {
-        ReportError(archiveFile_, "", kMsgUnsupportedArchive, volumeName_);
+        ReadVolumeSet(stream);
         return;
     }
     if (arcType_ != kArcZip && arcType_ != kArcZipSfx) return;
     std::vector<ZipListEntry> list;
     if (dir_.endRecordPos < 0) {
         if (dir_.headerState == 1) ReadLocalHeaderOnly(stream, list);
-    } else if (!ReadCentralDirectory(stream, list)) {
-        return;
+    } else {
+        std::int64_t cdPos = dir_.startOffset + dir_.cdOffset;
+        if (cdPos >= archiveSize_ || !ReadCentralDirectory(stream, cdPos, list)) return;
     }
     ProcessHeaders(stream, list);
 }
+
+// ---- volume sets
+
+void TUnZip::ReadVolumeSet(TStream32& lastVolume) {
+    if (dir_.endRecordPos < 0) {
+        ReportError(archiveFile_, "the directory is in the last volume", kMsgBrokenChain,
+                    volumeName_);
+        return;
+    }
+    if (dir_.thisDisk >= VolumeSetStream::kMaxDisks || dir_.cdDisk > dir_.thisDisk) {
+        ReportError(archiveFile_, "the directory names impossible disks", kMsgBrokenChain,
+                    volumeName_);
+        return;
+    }
+    const bool split = arcType_ == kArcZipMVol;
+    VolumeSetStream volumes(dir_.thisDisk, lastVolume, split,
+                            [this, split](std::uint32_t disk, std::uint64_t offset) {
+                                return split ? OpenVolume(disk) : GetVolume(disk, offset);
+                            });
+    volumes.OnEnter = [this, split](std::uint32_t disk) {
+        volumeName_ =
+            split && disk < dir_.thisDisk ? ZipVolumeName(archiveFile_, disk + 1) : archiveFile_;
+    };
+    volumes_ = &volumes;
+    struct Reset {
+        VolumeSetStream*& v;
+        ~Reset() { v = nullptr; }
+    } reset{volumes_};
+    std::vector<ZipListEntry> list;
+    std::int64_t cdPos = VolumeSetStream::PositionOf(dir_.cdDisk, Clamp64(dir_.cdOffset));
+    if (!ReadCentralDirectory(volumes, cdPos, list)) {
+        // missing, or a volume of another set in its place
+        ReportError(archiveFile_,
+                    volumes.Missing(dir_.cdDisk) ? "the volume with the directory is missing"
+                                                 : "no directory where the end record says",
+                    kMsgBrokenChain, volumeName_);
+        return;
+    }
+    ProcessHeaders(volumes, list);
+}
+
+// The volume the event names, asked for again only while it names another file that is not
+// there: a handler that knows no more is not asked in a circle.
+std::unique_ptr<TStream32> TUnZip::OpenVolume(std::uint32_t disk) {
+    std::string name = ZipVolumeName(archiveFile_, disk + 1);
+    if (!OnNextVolume) { // reported before the cancel turns every report into 25443
+        ReportError(name, "", kMsgEventNotAssigned, volumeName_);
+        SetCancel(true);
+        return nullptr;
+    }
+    auto exists = [](const std::string& n) {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(keiba::Utf8Path(n), ec);
+    };
+    for (int round = 0; round < kVolumeRequests; ++round) {
+        std::string asked = name;
+        bool cancel = false;
+        OnNextVolume(*this, name, static_cast<int>(disk + 1), exists(name), cancel);
+        if (cancel) {
+            SetCancel(true);
+            return nullptr;
+        }
+        if (exists(name)) {
+            auto volume = std::make_unique<TBufferedFileStream>(name);
+            if (volume->IsOpen()) return volume;
+            break;
+        }
+        if (name == asked) break;
+    }
+    ReportError(name, "missing volume", kMsgOpenError, volumeName_);
+    return nullptr;
+}
+
+// A disk verifies when its label carries the disk's number; a disk without a numbered label
+// when a header starts at the offset to be read (or the file is too short to tell).
+bool TUnZip::DiskVerifies(std::uint32_t disk, std::uint64_t offset) {
+    TDiskManager drive;
+    if (!QueryDrive(archiveFile_, drive)) return false;
+    if (drive.VolumeNumber != 0) return drive.VolumeNumber == disk + 1;
+    TBufferedFileStream file(archiveFile_);
+    if (!file.IsOpen()) return false;
+    std::int64_t at = Clamp64(offset);
+    if (file.Size() < AddClamped(at, 30)) return true;
+    std::array<char, 4> sig{};
+    if (file.Seek(at, SeekOrigin::Begin) != at || !file.ReadExact(sig.data(), 4)) return false;
+    std::uint32_t v = ByteReader(std::string_view(sig.data(), 4)).U32();
+    return v == kSigSpanMarker || v == kSigLocal || v == kSigCentral;
+}
+
+std::unique_ptr<TStream32> TUnZip::GetVolume(std::uint32_t disk, std::uint64_t offset) {
+    const bool last = disk == dir_.thisDisk, first = disk == 0;
+    if ((last && !OnGetZipLastDisk) || (first && !last && !OnGetZipFirstDisk) ||
+        (!first && !last && !OnGetZipNextDisk)) {
+        ReportError(archiveFile_, "", kMsgEventNotAssigned, volumeName_);
+        SetCancel(true);
+        return nullptr;
+    }
+    for (int round = 0; !DiskVerifies(disk, offset); ++round) {
+        if (round == kVolumeRequests) {
+            ReportError(archiveFile_, "disk " + std::to_string(disk + 1) + " did not come",
+                        kMsgOpenError, volumeName_);
+            return nullptr;
+        }
+        bool cancel = true;
+        if (last)
+            OnGetZipLastDisk(*this, cancel);
+        else if (first)
+            OnGetZipFirstDisk(*this, cancel);
+        else
+            OnGetZipNextDisk(*this, std::to_string(disk + 1), cancel);
+        if (cancel) {
+            SetCancel(true);
+            return nullptr;
+        }
+    }
+    auto volume = std::make_unique<TBufferedFileStream>(archiveFile_);
+    if (volume->IsOpen()) {
+        archiveSize_ = volume->Size();
+        return volume;
+    }
+    ReportError(archiveFile_, "", kMsgOpenError, volumeName_);
+    return nullptr;
+}
+
+// ---- entries
 
 void TUnZip::ProcessHeaders(TStream32& stream, std::vector<ZipListEntry>& list) {
     selectionTotal_ = 0;
@@ -310,12 +468,18 @@ void TUnZip::ProcessHeaders(TStream32& stream, std::vector<ZipListEntry>& list) 
         std::int64_t expected = AddClamped(e.offset, correction_);
         std::int64_t pos = expected;
         TLocalHeader lh;
-        if (!ReadLocalHeader(stream, pos, lh)) pos = FindMovedLocalHeader(stream, e, expected, lh);
+        // the offsets of a set count within each volume: nothing moves them all
+        if (!ReadLocalHeader(stream, pos, lh))
+            pos = volumes_ ? -1 : FindMovedLocalHeader(stream, e, expected, lh);
         if (pos < 0) {
-            ReportError(e.utf8Name, "", kMsgBadLocalOffset, volumeName_);
+            if (GetCancel()) break;
+            if (volumes_ && volumes_->Missing(e.disk))
+                ReportError(e.utf8Name, "its volume is missing", kMsgBrokenChain, volumeName_);
+            else
+                ReportError(e.utf8Name, "", kMsgBadLocalOffset, volumeName_);
             continue;
         }
-        std::int64_t dataPos = pos + 30 + lh.nameLength + lh.extraLength;
+        std::int64_t dataPos = lh.dataPos;
         // Entries that share their bytes with an earlier one would multiply the output of the
         // same data (a zip bomb): the first keeps them.
         if (OverlapsTakenBytes(pos, AddClamped(dataPos, Clamp64(e.compressed)))) {
@@ -344,12 +508,100 @@ void TUnZip::ProcessHeaders(TStream32& stream, std::vector<ZipListEntry>& list) 
     }
 }
 
+bool TUnZip::IsSupportedMethod(int method) {
+    return (method >= 0 && method <= 6) || method == 8 || method == 9 || method == 12;
+}
+
+// An entry's data as its decoder sees them: exactly its compressed bytes, decrypted through the
+// frame's block reader. It only reads forward, and Finish reads what the decoder left, so the
+// archive then stands right after the data (where an AES entry's authentication code is).
+class TUnZip::EntryData : public TStream32 {
+public:
+    EntryData(TUnZip& owner, TStream32& archive, std::int64_t length, bool decrypt)
+        : owner_(owner)
+        , archive_(archive)
+        , left_(std::max<std::int64_t>(length, 0))
+        , decrypt_(decrypt) {}
+
+    std::int64_t Read(void* buffer, std::int64_t count) override {
+        std::int64_t want = std::min(count, left_);
+        if (want <= 0) return 0;
+        std::int64_t n = owner_.ReadBlock(archive_, buffer, want, decrypt_);
+        if (n <= 0) {
+            left_ = 0; // the archive is shorter than the entry claims
+            short_ = true;
+            return 0;
+        }
+        left_ -= n;
+        position_ += n;
+        return n;
+    }
+    std::int64_t Write(const void*, std::int64_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override {
+        std::int64_t target = origin == SeekOrigin::Begin     ? offset
+                              : origin == SeekOrigin::Current ? position_ + offset
+                                                              : -1;
+        if (target < position_) return -1;
+        std::array<char, 4096> scrap;
+        while (position_ < target)
+            if (Read(scrap.data(), std::min<std::int64_t>(target - position_, scrap.size())) == 0)
+                return -1;
+        return position_;
+    }
+    // False when the archive ended before the entry's data did.
+    bool Finish() {
+        std::array<char, 16384> scrap;
+        while (left_ > 0)
+            if (Read(scrap.data(), std::min<std::int64_t>(left_, scrap.size())) == 0) break;
+        return !short_;
+    }
+
+private:
+    TUnZip& owner_;
+    TStream32& archive_;
+    std::int64_t left_;
+    std::int64_t position_ = 0;
+    bool decrypt_;
+    bool short_ = false;
+};
+
+// Takes a decoder's output up to the declared size, through the frame's WriteBlock (whose
+// failures raise); stops the decoder on cancel and at the first byte beyond that size.
+class TUnZip::EntrySink : public ByteSink {
+public:
+    EntrySink(TUnZip& owner, std::int64_t limit)
+        : owner_(owner)
+        , limit_(limit) {}
+    bool Put(const std::uint8_t* data, std::size_t length) override {
+        if (owner_.GetCancel()) return false;
+        std::int64_t take = std::min(static_cast<std::int64_t>(length), limit_ - written_);
+        if (take > 0) {
+            owner_.WriteBlock(data, take);
+            written_ += take;
+        }
+        if (take < static_cast<std::int64_t>(length)) {
+            overflow_ = true;
+            return false;
+        }
+        return true;
+    }
+    std::int64_t Written() const { return written_; }
+    bool Overflow() const { return overflow_; }
+
+private:
+    TUnZip& owner_;
+    std::int64_t limit_;
+    std::int64_t written_ = 0;
+    bool overflow_ = false;
+};
+
 bool TUnZip::ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t dataPos,
                           std::uint16_t localFlags, std::uint16_t localTime) {
     entryDone_ = 0;
     entryComplete_ = false;
     folderMade_ = false;
     runningCrc_ = 0;
+    entryProblem_.clear();
     entry_.isFolder = entry_.leaf.empty() || (e.externalAttr & 0x10);
     if (!BeginEntry(false)) {
         selectionDone_ = AddClamped(selectionDone_, entry_.size); // passed over
@@ -364,30 +616,68 @@ bool TUnZip::ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t
         }
         return CheckCrcAndEnd(32, e.crc);
     }
+    const bool aesEntry = e.encryption >= kEncAesFirst && e.encryption <= kEncAesLast;
+    std::unique_ptr<TztvAES> aes;
     try {
-        bool encrypted = e.flags & kFlagEncrypted;
+        const bool encrypted = e.flags & kFlagEncrypted;
+        // The AES record names the method the data were compressed with, whatever their size:
+        // stored data are marked stored there.
+        const int method = aesEntry ? e.aesMethod : e.method;
+        std::int64_t compressed = Clamp64(e.compressed);
         bool usable = true;
-        if (e.method != 0 && e.method != 8) {
-            ReportError(entry_.outputFileName, "", kMsgUnsupportedMethod, volumeName_);
+        if (!IsSupportedMethod(method)) {
+            ReportError(entry_.outputFileName, "method " + std::to_string(method),
+                        kMsgUnsupportedMethod, volumeName_);
             usable = false;
-        } else if (encrypted) {
-            if (e.flags & kFlagStrong) {
-                SetEncryptionMethod(kEncUnsupported);
-                ReportError(entry_.outputFileName, "", kMsgUnsupportedEncryption, volumeName_);
-                usable = false;
-            } else {
-                SetEncryptionMethod(kEncTraditional);
-                std::array<std::uint8_t, 12> header{};
-                usable = e.compressed >= 12 && stream.Seek(dataPos, SeekOrigin::Begin) == dataPos &&
-                         stream.ReadExact(header.data(), 12) &&
-                         GetEntryPassword(header, localFlags, e.crc, localTime);
-                if (!usable) runningCrc_ = 1;
+        } else if (encrypted && (e.flags & kFlagStrong)) {
+            SetEncryptionMethod(kEncUnsupported);
+            ReportError(entry_.outputFileName, "", kMsgUnsupportedEncryption, volumeName_);
+            usable = false;
+        } else if (encrypted && aesEntry) {
+            SetEncryptionMethod(e.encryption);
+            int overhead = 0;
+            usable = stream.Seek(dataPos, SeekOrigin::Begin) == dataPos;
+            if (usable) {
+                aes = std::make_unique<TztvAES>(&stream);
+                usable = GetEntryPassword([&] {
+                    return aes->CheckAesPassword(currentPassword_, e.aesStrength, overhead);
+                });
             }
+            compressed -= overhead;
+            if (usable && compressed < 0) {
+                usable = false;
+                entryProblem_ = "the entry is shorter than its encryption needs";
+            }
+            if (!usable) runningCrc_ = ~e.crc;
+        } else if (encrypted) {
+            SetEncryptionMethod(kEncTraditional);
+            std::array<std::uint8_t, 12> header{};
+            usable = compressed >= 12 && stream.Seek(dataPos, SeekOrigin::Begin) == dataPos &&
+                     stream.ReadExact(header.data(), 12) && GetEntryPassword([&] {
+                         return CheckEntryPassword(header, localFlags, e.crc, localTime);
+                     });
+            compressed -= 12;
+            if (!usable) runningCrc_ = ~e.crc;
+        } else {
+            usable = stream.Seek(dataPos, SeekOrigin::Begin) == dataPos;
         }
         if (usable && OpenOutput()) {
-            std::int64_t start = dataPos + (encrypted ? 12 : 0);
-            if (stream.Seek(start, SeekOrigin::Begin) == start)
-                DecodeZipEntry(stream, e, encrypted);
+            aes_ = aes.get();
+            EntryData data(*this, stream, compressed, encrypted);
+            DecodeZipEntry(data, method, localFlags, compressed, Clamp64(e.uncompressed));
+            bool whole = data.Finish();
+            if (aes) {
+                // the code covers the encrypted bytes: it tells a wrong password that passed
+                // the two-byte check, and damaged data, from a good entry
+                if (!whole || !aes->CheckAesAuthCode()) {
+                    entryComplete_ = false;
+                    entryProblem_ = "the authentication code does not match (wrong password or "
+                                    "damaged data)";
+                } else if (e.aesVendorVersion == 2) {
+                    runningCrc_ = e.crc; // AE-2 keeps no CRC: the code stands for it
+                }
+            }
+            aes_ = nullptr;
         }
     } catch (const EZipError&) {
         entryComplete_ = false; // reported where it was raised
@@ -395,31 +685,65 @@ bool TUnZip::ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t
         entryComplete_ = false;
         ReportError(entry_.outputFileName, "", kMsgOutOfMemory, volumeName_);
     }
+    aes_ = nullptr;
     CloseOutput();
     return CheckCrcAndEnd(32, e.crc);
 }
 
-void TUnZip::DecodeZipEntry(TStream32& stream, const ZipListEntry& e, bool encrypted) {
+void TUnZip::DecodeZipEntry(TStream32& data, int method, std::uint16_t flags,
+                            std::int64_t compressed, std::int64_t uncompressed) {
     runningCrc_ = 0;
     entryComplete_ = false;
-    std::int64_t compressed = Clamp64(e.compressed) - (encrypted ? 12 : 0);
-    std::int64_t uncompressed = Clamp64(e.uncompressed);
     if (compressed <= 0) {
         entryComplete_ = uncompressed == 0;
+        if (!entryComplete_) entryProblem_ = kShorter;
         return;
     }
-    if (e.method == 0)
-        StoredCopy(stream, compressed, uncompressed, encrypted);
-    else
-        InflateZipEntry(stream, compressed, uncompressed, encrypted);
+    switch (method) {
+    case 0:
+        StoredCopy(data, compressed, uncompressed, false);
+        if (!entryComplete_ && !GetCancel()) entryProblem_ = kShorter;
+        break;
+    case 1: Unshrink(data, uncompressed); break;
+    case 2:
+    case 3:
+    case 4:
+    case 5: Unreduce(data, method, uncompressed); break;
+    case 6: Explode(data, flags, uncompressed); break;
+    case 8: InflateZipEntry(data, compressed, uncompressed); break;
+    case 9: InflateDeflate64Entry(data, uncompressed); break;
+    case 12: BzipDecompressEntry(data, compressed, uncompressed); break;
+    default: break;
+    }
+}
+
+void TUnZip::EndDecoding(DecodeResult result, const std::string& problem, const EntrySink& sink,
+                         std::int64_t uncompressed, int badDataMessage) {
+    switch (result) {
+    case DecodeResult::Done:
+        entryComplete_ = sink.Written() == uncompressed && !sink.Overflow();
+        if (!entryComplete_) entryProblem_ = sink.Overflow() ? kLonger : kShorter;
+        break;
+    case DecodeResult::Truncated: entryProblem_ = kEndEarly; break;
+    case DecodeResult::BadData:
+        entryProblem_ = problem;
+        if (badDataMessage != 0)
+            RaiseError(entry_.outputFileName, problem, badDataMessage, volumeName_);
+        break;
+    case DecodeResult::StackOverflow:
+        entryProblem_ = "a code refers to itself";
+        RaiseError(entry_.outputFileName, "", kMsgStackOverflow, volumeName_);
+        break;
+    case DecodeResult::Stopped:
+        if (sink.Overflow()) entryProblem_ = kLonger;
+        break;
+    }
 }
 
 // Inflates at most the declared size; the entry is whole only when the deflate stream ends
 // exactly there.
-void TUnZip::InflateZipEntry(TStream32& stream, std::int64_t compressed, std::int64_t uncompressed,
-                             bool encrypted) {
-    TDecompressStream ds(stream, InflateWindowBits(), encrypted ? kEncTraditional : kEncNone,
-                         &cipher_, compressed);
+void TUnZip::InflateZipEntry(TStream32& data, std::int64_t compressed, std::int64_t uncompressed) {
+    TDecompressStream ds(data, InflateWindowBits(), kEncNone, nullptr, compressed);
     if (!ds.Valid()) return;
     const std::int64_t piece = std::min<std::int64_t>(compressed, TCustomStream::kInputBufferSize);
     char* buffer = OutputBlock();
@@ -436,6 +760,89 @@ void TUnZip::InflateZipEntry(TStream32& stream, std::int64_t compressed, std::in
     if (whole && !ds.EndOfStream()) {
         char probe;
         whole = ds.Read(&probe, piece, 1) == 0 && ds.EndOfStream();
+        if (!whole && ds.GetStatus() != TDecompressStream::Status::DataError)
+            entryProblem_ = kLonger;
+    }
+    if (!whole && entryProblem_.empty()) {
+        switch (ds.GetStatus()) {
+        case TDecompressStream::Status::DataError: entryProblem_ = "invalid deflate data"; break;
+        case TDecompressStream::Status::InputExhausted: entryProblem_ = kEndEarly; break;
+        case TDecompressStream::Status::End: entryProblem_ = kShorter; break;
+        case TDecompressStream::Status::Ok: break;
+        }
+    }
+    entryComplete_ = whole;
+}
+
+void TUnZip::InflateDeflate64Entry(TStream32& data, std::int64_t uncompressed) {
+    auto decoder = std::make_unique<Deflate64Decoder>();
+    EntrySink sink(*this, uncompressed);
+    DecodeResult r = decoder->Decode(data, sink, uncompressed);
+    EndDecoding(r, decoder->Problem(), sink, uncompressed, 0);
+}
+
+void TUnZip::Unshrink(TStream32& data, std::int64_t uncompressed) {
+    auto decoder = std::make_unique<ShrinkDecoder>();
+    EntrySink sink(*this, uncompressed);
+    DecodeResult r = decoder->Decode(data, sink, uncompressed);
+    EndDecoding(r, decoder->Problem(), sink, uncompressed, kMsgBadBlock);
+}
+
+void TUnZip::Unreduce(TStream32& data, int method, std::int64_t uncompressed) {
+    auto decoder = std::make_unique<ReduceDecoder>();
+    EntrySink sink(*this, uncompressed);
+    DecodeResult r = decoder->Decode(data, sink, method - 1, uncompressed);
+    EndDecoding(r, decoder->Problem(), sink, uncompressed, kMsgBadBlock);
+}
+
+void TUnZip::Explode(TStream32& data, std::uint16_t flags, std::int64_t uncompressed) {
+    auto decoder = std::make_unique<ImplodeDecoder>();
+    EntrySink sink(*this, uncompressed);
+    DecodeResult r = decoder->Decode(data, sink, flags, uncompressed);
+    EndDecoding(r, decoder->Problem(), sink, uncompressed, 0);
+}
+
+// Decompresses at most the declared size; the entry is whole only when the bzip2 stream ends
+// exactly there.
+void TUnZip::BzipDecompressEntry(TStream32& data, std::int64_t compressed,
+                                 std::int64_t uncompressed) {
+    TBzDecompressStream bz(data, compressed);
+    using Status = TBzDecompressStream::Status;
+    auto libraryFailure = [&](Status status, const char* duringSetUp) {
+        if (status == Status::MemoryError)
+            ReportError(entry_.outputFileName, kBz2MemoryText, kMsgOutOfMemory, volumeName_);
+        else
+            ReportError(entry_.outputFileName, duringSetUp, kMsgDecompressionError, volumeName_);
+    };
+    if (bz.GetStatus() != Status::Ok) {
+        libraryFailure(bz.GetStatus(), kBz2InitText);
+        return;
+    }
+    char* buffer = OutputBlock();
+    std::int64_t remaining = uncompressed;
+    while (remaining > 0 && !GetCancel()) {
+        std::int64_t n = bz.Read(buffer, std::min(remaining, kOutputBlock));
+        if (n > 0) {
+            WriteBlock(buffer, n);
+            remaining -= n;
+        }
+        if (n == 0 || bz.GetStatus() != Status::Ok) break;
+    }
+    bool whole = remaining == 0 && !GetCancel();
+    if (whole && !bz.EndOfStream()) {
+        char probe;
+        whole = bz.Read(&probe, 1) == 0 && bz.EndOfStream();
+        if (!whole && bz.GetStatus() == Status::Ok) entryProblem_ = kLonger;
+    }
+    switch (bz.GetStatus()) {
+    case Status::MemoryError:
+    case Status::FatalError: libraryFailure(bz.GetStatus(), kBz2FatalText); break;
+    case Status::DataError: entryProblem_ = "invalid bzip2 data"; break;
+    case Status::InputExhausted: entryProblem_ = kEndEarly; break;
+    case Status::End:
+        if (!whole && entryProblem_.empty()) entryProblem_ = kShorter;
+        break;
+    case Status::Ok: break;
     }
     entryComplete_ = whole;
 }

@@ -279,7 +279,10 @@ int TZipCommon::GetArcType(TStream32& stream) {
             std::int64_t cdActual = dirEnd - SaturatingInt64(dir_.cdSize);
             dir_.startOffset =
                 (cdActual >= 0 && cdActual >= dir_.cdOffset) ? cdActual - dir_.cdOffset : 0;
-            if (locatorDisk != 0 && !localFirst) return kArcZipMVol; // a volume of a set
+            if (locatorDisk != 0 && !localFirst) { // the last volume of a set
+                dir_.startOffset = 0;              // offsets count within each volume
+                return kArcZipMVol;
+            }
         }
     }
     if (found) {
@@ -292,9 +295,13 @@ int TZipCommon::GetArcType(TStream32& stream) {
         dir_.startOffset = localFirst ? 0 : -1;
     }
     if (localFirst) return kArcZip;
-    if (!found) return kArcNone;
+    // the first volume of a set starts with the spanning marker, a later one may start inside
+    // the directory; the directory itself is in the last
+    if (!found) return first == kSigSpanMarker || first == kSigCentral ? kArcZipMVol : kArcNone;
     if (executable) return kArcZipSfx;
-    return dir_.thisDisk == 0 ? kArcZip : kArcZipMVol;
+    if (dir_.thisDisk == 0) return kArcZip;
+    dir_.startOffset = 0;
+    return kArcZipMVol;
 }
 
 void TZipCommon::ReadExtraField(std::string_view field, bool central, ZipSizes& sizes,
@@ -493,15 +500,14 @@ bool TZipCommon::CheckEntryPassword(std::span<const std::uint8_t, 12> header, st
     return CheckEncryptionHeader(cipher_, header, flags, crc, currentPassword_, dosTime);
 }
 
-bool TZipCommon::GetEntryPassword(std::span<const std::uint8_t, 12> header, std::uint16_t flags,
-                                  std::uint32_t crc, std::uint16_t dosTime) {
+bool TZipCommon::GetEntryPassword(const std::function<bool()>& fits) {
     TimerPause pause(timer_);
     cipher_.dataSeed = seedDataKeys_.Record();
     cipher_.headerSeed = seedHeaderKeys_.Record();
-    if (CheckEntryPassword(header, flags, crc, dosTime)) return true;
+    if (fits()) return true;
     for (const std::string& p : passwords_) {
         currentPassword_ = p;
-        if (CheckEntryPassword(header, flags, crc, dosTime)) return true;
+        if (fits()) return true;
     }
     if (!OnGetPassword) {
         ReportError(entry_.utf8Name, kWrongPassword, kMsgEventNotAssigned, volumeName_);
@@ -521,7 +527,7 @@ bool TZipCommon::GetEntryPassword(std::span<const std::uint8_t, 12> header, std:
             return false;
         }
         currentPassword_ = password;
-        if (CheckEntryPassword(header, flags, crc, dosTime)) {
+        if (fits()) {
             passwords_.push_back(password);
             return true;
         }
@@ -643,7 +649,8 @@ bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc) {
         ++filesDone_;
     }
     if (OnEnd) OnEnd(*this, entry_.outputFileName, pass);
-    if (!pass && !reported) ReportError(entry_.outputFileName, "", kMsgCrcError, volumeName_);
+    if (!pass && !reported)
+        ReportError(entry_.outputFileName, entryProblem_, kMsgCrcError, volumeName_);
     return pass;
 }
 
@@ -652,9 +659,12 @@ bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc) {
 std::int64_t TZipCommon::ReadBlock(TStream32& stream, void* buffer, std::int64_t count,
                                    bool decrypt) {
     std::int64_t n = stream.Read(buffer, count);
-    if (n > 0 && decrypt && encryptionMethod_ == kEncTraditional)
-        DecryptBuffer(cipher_.data, static_cast<std::uint8_t*>(buffer),
-                      static_cast<std::size_t>(n));
+    if (n <= 0 || !decrypt) return n;
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
+    if (encryptionMethod_ == kEncTraditional)
+        DecryptBuffer(cipher_.data, bytes, static_cast<std::size_t>(n));
+    else if (encryptionMethod_ >= kEncAesFirst && encryptionMethod_ <= kEncAesLast && aes_)
+        aes_->DecryptAesBuffer(bytes, static_cast<std::size_t>(n));
     return n;
 }
 
@@ -772,6 +782,20 @@ void TZipCommon::CloseExtractDirForRun() {
     runDirFd_ = -1;
 }
 
+bool TZipCommon::QueryDrive(const std::string& path, TDiskManager& drive) {
+    if (DriveQuery) {
+        bool ok = DriveQuery(path, drive);
+        if (!ok && drive.OnError) drive.OnError(path, "", kMsgNotAccessible, "");
+        return ok;
+    }
+    return drive.GetDriveInfo(path);
+}
+
+int TZipCommon::SpannedSetTest(const std::string& path) {
+    TDiskManager drive; // a fresh one, which reports nothing
+    return QueryDrive(path, drive) ? SpannedSetType(drive) : kArcNone;
+}
+
 // ---- TDecompressClass
 
 TDecompressClass::TDecompressClass() {
@@ -796,6 +820,7 @@ void TDecompressClass::SetArchiveFile(const std::string& name) {
         return;
     }
     arcType_ = GetArcType(stream);
+    if (arcType_ == kArcZipMVol) arcType_ = SpannedSetTest(name);
 }
 
 int TDecompressClass::RefreshArcType(int def) {
@@ -803,6 +828,7 @@ int TDecompressClass::RefreshArcType(int def) {
     TBufferedFileStream stream(archiveFile_);
     if (!stream.IsOpen()) return kArcFileError;
     arcType_ = GetArcType(stream);
+    if (arcType_ == kArcZipMVol) arcType_ = SpannedSetTest(archiveFile_);
     return arcType_;
 }
 
@@ -825,6 +851,17 @@ int TDecompressClass::ExtractArchive() {
         volumeName_ = archiveFile_;
         // the file may have changed since it was assigned
         arcType_ = GetArcType(stream);
+        if (arcType_ == kArcZipMVol) arcType_ = SpannedSetTest(archiveFile_);
+        if (arcType_ == kArcZipSpan || arcType_ == kArcZipMVol) {
+            // the volume's disk must answer before anything is read from the set
+            diskManager_.OnError = [this](const std::string& file, const std::string& text,
+                                          int code, const std::string& volume) {
+                ReportError(file, text, code, volume);
+            };
+            bool ready = QueryDrive(archiveFile_, diskManager_);
+            diskManager_.OnError = nullptr;
+            if (!ready) return 0;
+        }
         if (OnActivate) OnActivate(*this);
         if (OnElapsedTime) timer_.Start();
         if (extractDir_.empty()) {

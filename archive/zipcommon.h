@@ -9,8 +9,10 @@
 // their folder and renamed over the target only when they pass their CRC check, and never
 // outside `ExtractDir`.
 
+#include "archive/aes.h"
 #include "archive/arcbase.h"
 #include "archive/streams.h"
+#include "archive/volumes.h"
 #include "archive/zipcrypt.h"
 
 #include <chrono>
@@ -64,6 +66,13 @@ using TLimitedUserEvent = std::function<void(TZipCommon& sender, const std::stri
                                              std::string& userDir, bool& cancel)>;
 using TCorruptZipHeaderEvent =
     std::function<void(TZipCommon& sender, THeaderTypeState headFlag, bool& cancel)>;
+using TNextVolumeEvent = std::function<void(TZipCommon& sender, std::string& volumeName,
+                                            int volumeId, bool fExists, bool& cancel)>;
+using TDiskEvent = std::function<void(TZipCommon& sender, bool& cancel)>;
+using TNextDiskEvent =
+    std::function<void(TZipCommon& sender, const std::string& volumeName, bool& cancel)>;
+// The drive query of the disk manager; tests put a drive of their own in its place.
+using TDriveQuery = std::function<bool(const std::string& path, TDiskManager& drive)>;
 
 // Elapsed time of a run; paused while errors are reported and entries begin.
 class TZipTimer {
@@ -138,6 +147,11 @@ public:
     TGetPasswordEvent OnGetPassword;
     TLimitedUserEvent OnLimitedUser;
     TCorruptZipHeaderEvent OnCorruptZipHeader;
+    // Volumes of a split set (OnNextVolume) and disks of a set spanned over removable disks.
+    TNextVolumeEvent OnNextVolume;
+    TDiskEvent OnGetZipFirstDisk, OnGetZipLastDisk;
+    TNextDiskEvent OnGetZipNextDisk;
+    TDriveQuery DriveQuery; // empty: TDiskManager::GetDriveInfo
 
     // Properties.
     const std::string& ExtractDir() const { return extractDir_; }
@@ -173,6 +187,7 @@ public:
     const ZipDirectoryInfo& DirectoryInfo() const { return dir_; }
     std::int64_t EntryBytesDone() const { return entryDone_; }
     int EncryptionMethod() const { return encryptionMethod_; }
+    const TDiskManager& DiskManager() const { return diskManager_; }
 
     virtual bool GetCancel() const { return cancel_; }
     // Setting it reports 25443 "User canceled".
@@ -215,8 +230,9 @@ protected:
     // leave ExtractDir.
     virtual bool SetOutputFileName(const std::string& utf8Name);
     bool BeginEntry(bool isTestOnly);
-    bool GetEntryPassword(std::span<const std::uint8_t, 12> header, std::uint16_t flags,
-                          std::uint32_t crc, std::uint16_t dosTime);
+    // Tries the last password that fitted, then Passwords, then asks OnGetPassword; `fits`
+    // checks the entry with currentPassword_.
+    bool GetEntryPassword(const std::function<bool()>& fits);
     virtual bool CheckEntryPassword(std::span<const std::uint8_t, 12> header, std::uint16_t flags,
                                     std::uint32_t crc, std::uint16_t dosTime);
     bool OpenOutput();
@@ -227,7 +243,7 @@ protected:
     int EntryFolderFd(const std::vector<std::string>& parts);
     void CloseEntryFolder();
     // Ends the entry: the CRC check (and the entry's completeness), the rename of a passing
-    // output, OnEnd, 25151 on failure.
+    // output, OnEnd, 25151 on failure (with entryProblem_ as its text).
     virtual bool CheckCrcAndEnd(int crcKind, std::uint32_t storedCrc);
 
     // Decoded data moves in blocks of this size: large enough that a file of a few hundred KB
@@ -245,6 +261,11 @@ protected:
     void ReportProgress();
     // The archive whose folder an empty ExtractDir takes.
     virtual std::string ArchiveFolderSource() const { return {}; }
+    // Queries the drive of `path` into `drive` (through DriveQuery when it is set).
+    bool QueryDrive(const std::string& path, TDiskManager& drive);
+    // A zip that names other disks, or starts as a volume of a set does: 35, 36, or 0 when the
+    // drive of `path` cannot be queried.
+    int SpannedSetTest(const std::string& path);
 
     // Run helpers for ExtractArchive.
     void ResetRun();
@@ -279,9 +300,12 @@ protected:
     bool entryComplete_ = false; // the decoder produced exactly the declared bytes
     bool folderMade_ = false;    // the entry is a folder that was created
     int encryptionMethod_ = kEncNone;
+    TztvAES* aes_ = nullptr;   // the AES entry in hand, whose data ReadBlock decrypts
+    std::string entryProblem_; // why the entry in hand is not whole, for its 25151 report
     std::string currentPassword_;
     std::string volumeName_;
     ZipCipher cipher_;
+    TDiskManager diskManager_;
     TZipTimer timer_;
     EntryState entry_;
     std::unique_ptr<TTempFileStream> output_;

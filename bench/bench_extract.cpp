@@ -1,7 +1,10 @@
-// Extraction of two members'-sized archives with our extractor and, in the same run, with
-// `unzip -o -q`; prints both ratios.
+// Extraction of members'-sized archives with our extractor and, in the same run, with a plain
+// reference; prints the ratios.
 //   small: 2,000 files of 2-5 KB (a season of race comments), where per-entry costs dominate;
-//   large: 365 files of about 250 KB of fixed-width records (a year of past data).
+//   large: 365 files of about 250 KB of fixed-width records (a year of past data);
+//   and 40 files of about 250 KB packed with each of the other methods: bzip2 (zip -Z bzip2)
+//   and Deflate64 (7z) against `unzip -o -q`, AES-256 (7z) against `7z x`, which unzip cannot
+//   read (7z decodes on several threads; ours on one).
 // The folders are made under TMPDIR. Where creating a file is itself slow (ext4 without a
 // journal looks at every recently freed inode before it takes one), that cost is the same on
 // both sides and hides the extractors; TMPDIR=/dev/shm measures the extractors themselves.
@@ -16,6 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,10 +34,16 @@ using benchsupport::RunWithRatios;
 struct Shape {
     int files;
     int minLines, maxLines; // 100-byte lines per file
+    const char* pack;       // run in the source folder; %A is the archive
+    const char* name;
 };
 
-constexpr Shape kSmall{2000, 20, 50};
-constexpr Shape kLarge{365, 2500, 2500};
+constexpr Shape kSmall{2000, 20, 50, "zip -q -r %A .", "small"};
+constexpr Shape kLarge{365, 2500, 2500, "zip -q -r %A .", "large"};
+constexpr Shape kBzip2{40, 2500, 2500, "zip -q -r -Z bzip2 %A .", "bzip2"};
+constexpr Shape kDeflate64{40, 2500, 2500, "7z a -bd -tzip -mm=Deflate64 %A . >/dev/null",
+                           "deflate64"};
+constexpr Shape kAes{40, 2500, 2500, "7z a -bd -tzip -mem=AES256 -psecret %A . >/dev/null", "aes"};
 
 class Workspace {
 public:
@@ -62,8 +73,9 @@ public:
             if (!keiba::WriteFileAtomic(src / name, text)) return;
         }
         archive_ = folder_.path() / "data.zip";
-        std::string cmd = "cd '" + src.string() + "' && zip -q -r '" + archive_.string() + "' .";
-        ok_ = std::system(cmd.c_str()) == 0;
+        std::string pack = shape.pack;
+        pack.replace(pack.find("%A"), 2, "'" + archive_.string() + "'");
+        ok_ = std::system(("cd '" + src.string() + "' && " + pack).c_str()) == 0;
     }
 
     bool ok() const { return ok_; }
@@ -81,18 +93,16 @@ private:
 };
 
 Workspace& Work(const Shape& shape) {
-    if (shape.files == kSmall.files) {
-        static Workspace small(kSmall);
-        return small;
-    }
-    static Workspace large(kLarge);
-    return large;
+    static std::map<std::string, std::unique_ptr<Workspace>> spaces;
+    auto& w = spaces[shape.name];
+    if (!w) w = std::make_unique<Workspace>(shape);
+    return *w;
 }
 
 void ExtractKestrane(benchmark::State& state, const Shape& shape) {
     Workspace& w = Work(shape);
     if (!w.ok()) {
-        state.SkipWithError("zip is not available");
+        state.SkipWithError("the archiver is not available");
         return;
     }
     for (auto _ : state) {
@@ -100,55 +110,71 @@ void ExtractKestrane(benchmark::State& state, const Shape& shape) {
         unzip.SetArchiveFile(w.archive().string());
         unzip.SetExtractDir(w.Out().string());
         unzip.SetFileSpec({"*.vzkd"});
+        unzip.SetPasswords({"secret"});
         if (unzip.ExtractArchive() != w.files()) state.SkipWithError("extraction incomplete");
     }
 }
 
-void ExtractUnzip(benchmark::State& state, const Shape& shape) {
+// The reference: `unzip -o -q`, or `7z x` for what unzip cannot read.
+void ExtractReference(benchmark::State& state, const Shape& shape, bool sevenZip) {
     Workspace& w = Work(shape);
-    if (!w.ok() || std::system("command -v unzip >/dev/null 2>&1") != 0) {
-        state.SkipWithError("zip or unzip is not available");
+    const char* tool = sevenZip ? "7z" : "unzip";
+    if (!w.ok() || std::system(("command -v " + std::string(tool) + " >/dev/null 2>&1").c_str())) {
+        state.SkipWithError("the archiver or the reference is not available");
         return;
     }
-    std::string cmd = "unzip -o -q '" + w.archive().string() + "' -d '" + w.Out().string() + "'";
+    std::string cmd =
+        sevenZip ? "7z x -y -psecret -bd -o'" + w.Out().string() + "' '" + w.archive().string() +
+                       "' >/dev/null"
+                 : "unzip -o -q '" + w.archive().string() + "' -d '" + w.Out().string() + "'";
     for (auto _ : state)
-        if (std::system(cmd.c_str()) != 0) state.SkipWithError("unzip failed");
+        if (std::system(cmd.c_str()) != 0) state.SkipWithError("the reference failed");
 }
 
 void BM_SmallKestrane(benchmark::State& state) {
     ExtractKestrane(state, kSmall);
 }
 void BM_SmallUnzip(benchmark::State& state) {
-    ExtractUnzip(state, kSmall);
+    ExtractReference(state, kSmall, false);
 }
 void BM_LargeKestrane(benchmark::State& state) {
     ExtractKestrane(state, kLarge);
 }
 void BM_LargeUnzip(benchmark::State& state) {
-    ExtractUnzip(state, kLarge);
+    ExtractReference(state, kLarge, false);
+}
+void BM_Bzip2Kestrane(benchmark::State& state) {
+    ExtractKestrane(state, kBzip2);
+}
+void BM_Bzip2Unzip(benchmark::State& state) {
+    ExtractReference(state, kBzip2, false);
+}
+void BM_Deflate64Kestrane(benchmark::State& state) {
+    ExtractKestrane(state, kDeflate64);
+}
+void BM_Deflate64Unzip(benchmark::State& state) {
+    ExtractReference(state, kDeflate64, false);
+}
+void BM_AesKestrane(benchmark::State& state) {
+    ExtractKestrane(state, kAes);
+}
+void BM_Aes7z(benchmark::State& state) {
+    ExtractReference(state, kAes, true);
 }
 // Ten repetitions, run in random order unless told otherwise, so that a slow spell of a shared
 // machine falls on both sides of a ratio; the ratios compare the medians.
-BENCHMARK(BM_SmallKestrane)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(10);
-BENCHMARK(BM_SmallUnzip)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(10);
-BENCHMARK(BM_LargeKestrane)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(10);
-BENCHMARK(BM_LargeUnzip)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(10);
+#define KESTRANE_EXTRACT_BENCHMARK(fn)                                                             \
+    BENCHMARK(fn)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(10)
+KESTRANE_EXTRACT_BENCHMARK(BM_SmallKestrane);
+KESTRANE_EXTRACT_BENCHMARK(BM_SmallUnzip);
+KESTRANE_EXTRACT_BENCHMARK(BM_LargeKestrane);
+KESTRANE_EXTRACT_BENCHMARK(BM_LargeUnzip);
+KESTRANE_EXTRACT_BENCHMARK(BM_Bzip2Kestrane);
+KESTRANE_EXTRACT_BENCHMARK(BM_Bzip2Unzip);
+KESTRANE_EXTRACT_BENCHMARK(BM_Deflate64Kestrane);
+KESTRANE_EXTRACT_BENCHMARK(BM_Deflate64Unzip);
+KESTRANE_EXTRACT_BENCHMARK(BM_AesKestrane);
+KESTRANE_EXTRACT_BENCHMARK(BM_Aes7z);
 
 } // namespace
 
@@ -161,11 +187,19 @@ int main(int argc, char** argv) {
     if (!given) args.insert(args.begin() + 1, interleave.data());
     int count = static_cast<int>(args.size());
     return RunWithRatios(count, args.data(), [](const RatioReporter& r) {
-        r.PrintRatio("small files: kestrane / unzip, medians (below 1 is faster):",
-                     "BM_SmallKestrane/iterations:1/repeats:10/real_time_median",
-                     "BM_SmallUnzip/iterations:1/repeats:10/real_time_median");
-        r.PrintRatio("large files: kestrane / unzip, medians (below 1 is faster):",
-                     "BM_LargeKestrane/iterations:1/repeats:10/real_time_median",
-                     "BM_LargeUnzip/iterations:1/repeats:10/real_time_median");
+        auto ratio = [&](const char* what, const char* ours, const char* reference) {
+            std::string suffix = "/iterations:1/repeats:10/real_time_median";
+            r.PrintRatio(what, std::string(ours) + suffix, std::string(reference) + suffix);
+        };
+        ratio("small files: kestrane / unzip, medians (below 1 is faster):", "BM_SmallKestrane",
+              "BM_SmallUnzip");
+        ratio("large files: kestrane / unzip, medians (below 1 is faster):", "BM_LargeKestrane",
+              "BM_LargeUnzip");
+        ratio("bzip2: kestrane / unzip, medians (below 1 is faster):", "BM_Bzip2Kestrane",
+              "BM_Bzip2Unzip");
+        ratio("Deflate64: kestrane / unzip, medians (below 1 is faster):", "BM_Deflate64Kestrane",
+              "BM_Deflate64Unzip");
+        ratio("AES-256: kestrane / 7z x, medians (below 1 is faster):", "BM_AesKestrane",
+              "BM_Aes7z");
     });
 }

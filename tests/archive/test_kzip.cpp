@@ -60,15 +60,11 @@ TEST(Kzip, FilesItCannotReadAsAnArchiveFailWithTheReason) {
     TempDir dir;
     std::string zip = ziptest::Build({ziptest::File("a.csv", std::string(5000, 'a')),
                                       ziptest::File("b.csv", std::string(5000, 'b'))});
-    // the last volume of a split set: its end record names disk 1
-    std::string lastVolume = "JUNK" + zip;
-    lastVolume[lastVolume.size() - 22 + 4] = 1;
     const std::pair<const char*, std::string> cases[] = {
         {"reply.zip", "RETURN=1\r\n"},
         {"empty.zip", ""},
         {"truncated.zip", zip.substr(0, zip.size() / 2)},
         {"split.z01", "PK\x07\x08" + zip.substr(0, zip.size() / 2)},
-        {"split.zip", lastVolume},
     };
     for (const auto& [name, bytes] : cases) {
         WriteBytes(dir / name, bytes);
@@ -135,4 +131,25 @@ TEST(Kzip, InterruptRemovesTheUnfinishedFile) {
     ASSERT_TRUE(seen) << "no temporary file appeared";
     EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 130) << raw;
     EXPECT_TRUE(fs::is_empty(dir / "out"));
+}
+
+// A split set is given by its last volume; the others come from its folder.
+TEST(Kzip, SplitSetsTakeTheirVolumesFromTheFolder) {
+    TempDir dir;
+    std::string zip = ziptest::Build({ziptest::File("a.csv", std::string(5000, 'a'))});
+    // two volumes: the entry and the directory, then the end record, which names disk 1
+    std::string end = zip.substr(zip.size() - 22);
+    end[4] = 1;
+    WriteBytes(dir / "split.zip", end);
+    Outcome o = Kzip(dir, {(dir / "split.zip").string(), (dir / "out").string()});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.output.find("error 25235 Error opening file (missing volume): " +
+                            (dir / "split.z01").string()),
+              std::string::npos)
+        << o.output;
+
+    WriteBytes(dir / "split.z01", zip.substr(0, zip.size() - 22));
+    o = Kzip(dir, {(dir / "split.zip").string(), (dir / "whole").string()});
+    EXPECT_EQ(o.status, 0) << o.output;
+    EXPECT_TRUE(Slurp(dir / "whole/a.csv") == std::string(5000, 'a'));
 }

@@ -144,6 +144,15 @@ TEST(UnzipToolArchives, ExtractByteIdenticalWithEveryEntryPassing) {
         {"7z", "7z a -bd -tzip -mx=0 %A .", true},
         {"bsdtar", "bsdtar --format zip -cf %A .", true},
         {"bsdtar", "bsdtar --format zip --options zip:compression=store -cf %A .", true},
+        {"zip", "zip -q -r -Z bzip2 %A ."},
+        {"7z", "7z a -bd -tzip -mm=BZip2 %A .", true},
+        {"7z", "7z a -bd -tzip -mm=Deflate64 -mx=9 %A .", true},
+        {"7z", "7z a -bd -tzip -mem=AES128 -psecret %A .", true},
+        {"7z", "7z a -bd -tzip -mem=AES192 -mm=Deflate64 -psecret %A .", true},
+        {"7z", "7z a -bd -tzip -mem=AES256 -mm=BZip2 -psecret %A .", true},
+        {"python3", "python3 -c \"import zipfile, os; z = zipfile.ZipFile(%A, 'w', "
+                    "zipfile.ZIP_BZIP2); [z.write(os.path.join(d, f), os.path.join(d, f)) for d, "
+                    "_, fs in os.walk('.') for f in fs]; z.close()\""},
     };
     TempDir dir;
     MakeSourceTree(dir / "src");
@@ -161,7 +170,7 @@ TEST(UnzipToolArchives, ExtractByteIdenticalWithEveryEntryPassing) {
         auto expected = Files(src);
         ASSERT_EQ(Shell("cd " + Quote(src) + " && " + cmd), 0) << cmd;
         fs::path out = dir / ("out" + std::to_string(n));
-        RunResult r = Extract(archive, out);
+        RunResult r = Extract(archive, out, {"*"}, [](TUnZip& z) { z.SetPasswords({"secret"}); });
         EXPECT_EQ(r.count, static_cast<int>(expected.size())) << cmd;
         EXPECT_EQ(Files(out), expected) << cmd;
         for (auto& [name, pass] : r.ends) EXPECT_TRUE(pass) << cmd << " " << name;
@@ -396,15 +405,16 @@ TEST(UnzipEvents, OrderForThreeEntriesAndCancelFromProgress) {
 
 TEST(UnzipMethods, UnsupportedMethodsAndEncryptionEndOnlyTheirEntry) {
     TempDir dir;
-    auto bzip = ziptest::File("a.bz", "BZh91AY&SY", 12);
-    auto d64 = ziptest::File("b.d64", "xxxx", 9);
+    auto tokenized = ziptest::File("a.tok", "xxxx", 7);
+    auto lzma = ziptest::File("b.lzma", "xxxx", 14);
+    // an AES record of a vendor version that does not exist
     auto aes = ziptest::File("c.aes", "xxxxxxxxxxxxxxxxxxxxxxxx", 99, 1);
-    aes.extra = ziptest::Le(0x9901, 2) + ziptest::Le(7, 2) + ziptest::Le(2, 2) + "AE" +
+    aes.extra = ziptest::Le(0x9901, 2) + ziptest::Le(7, 2) + ziptest::Le(3, 2) + "AE" +
                 ziptest::Le(3, 1) + ziptest::Le(8, 2);
     auto strong = ziptest::File("d.se", "xxxxxxxxxxxxxxxx", 8, 0x41);
     strong.payload = strong.data;
     auto good = ziptest::File("e.csv", "fine");
-    WriteBytes(dir / "m.zip", ziptest::Build({bzip, d64, aes, strong, good}));
+    WriteBytes(dir / "m.zip", ziptest::Build({tokenized, lzma, aes, strong, good}));
     RunResult r = Extract(dir / "m.zip", dir / "out");
     EXPECT_EQ(r.count, 1);
     EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), kMsgUnsupportedMethod), 2);

@@ -2,6 +2,10 @@
 //
 //   kzip [-p password]... [-x exclude-mask]... archive target-folder [mask...]
 //
+// A split archive is given by its last volume (name.zip); the others (name.z01, ...) are taken
+// from the same folder, and a missing one fails the entries it holds. For a set spanned over
+// removable disks kzip asks on standard error for each disk and waits for Enter (end of input
+// cancels).
 // Masks and passwords are given in UTF-8 and used as CP932, like the program's own "*.csv" and
 // the passwords of archives made on Windows (a password is also tried as typed). Without masks
 // every entry is selected. Exit status 0 when every selected entry passed its CRC check; 1 when
@@ -56,12 +60,18 @@ std::string Unreadable(const archive::TUnZip& unzip, const std::string& path) {
     case archive::kArcZip:
     case archive::kArcZipSfx: break;
     case archive::kArcZipSpan:
-    case archive::kArcZipMVol: return "one volume of a split archive, which kzip cannot extract";
+    case archive::kArcZipMVol:
+        if (unzip.DirectoryInfo().endRecordPos < 0)
+            return "a volume of a split archive without its directory: give the last volume (the "
+                   ".zip file)";
+        return {}; // the directory may begin in an earlier volume
+
     default: {
         std::string head = FirstBytes(path, 4);
         if (head.empty()) return "an empty file, not a zip archive";
         if (head == "PK\x07\x08" || head == "PK00")
-            return "the first volume of a split archive, which kzip cannot extract";
+            return "a volume of a split archive without its directory: give the last volume (the "
+                   ".zip file)";
         return "not a zip archive";
     }
     }
@@ -105,6 +115,24 @@ int main(int argc, char** argv) {
     unzip.OnEnd = [&](archive::TZipCommon&, const std::string& name, bool pass) {
         std::printf("%s %s\n", pass ? "ok  " : "FAIL", name.c_str());
         allPassed = allPassed && pass;
+    };
+    // split volumes: the file beside the archive, or nothing (the extractor reports it missing)
+    unzip.OnNextVolume = [](archive::TZipCommon&, std::string&, int, bool, bool&) {};
+    auto askForDisk = [](const std::string& which, bool& cancel) {
+        std::fprintf(stderr, "kzip: insert %s of the set and press Enter\n", which.c_str());
+        int c;
+        while ((c = std::getchar()) != EOF && c != '\n') {
+        }
+        cancel = c == EOF;
+    };
+    unzip.OnGetZipFirstDisk = [&](archive::TZipCommon&, bool& cancel) {
+        askForDisk("the first disk", cancel);
+    };
+    unzip.OnGetZipLastDisk = [&](archive::TZipCommon&, bool& cancel) {
+        askForDisk("the last disk", cancel);
+    };
+    unzip.OnGetZipNextDisk = [&](archive::TZipCommon&, const std::string& number, bool& cancel) {
+        askForDisk("disk " + number, cancel);
     };
     unzip.OnError = [&](archive::TZipCommon&, const std::string& name, const std::string& text,
                         const std::string&, int code) {

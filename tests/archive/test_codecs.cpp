@@ -1,0 +1,420 @@
+// The zip reader's own decoders (Deflate64, Shrink, Reduce, Implode): streams built bit by bit
+// whose output is worked out by hand, damaged streams, and round trips through the small writers
+// of tests/archive/legacywriters.h, which Info-ZIP's unzip checks where it reads the method.
+
+#include "archive/deflate64.h"
+#include "archive/legacy.h"
+#include "archive/unzip.h"
+#include "keiba/fileio.h"
+#include "tests/archive/legacywriters.h"
+#include "tests/archive/zipbuilder.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+using namespace archive;
+using ziptest::BitWriter;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Collect : ByteSink {
+    std::string out;
+    bool Put(const std::uint8_t* data, std::size_t length) override {
+        out.append(reinterpret_cast<const char*>(data), length);
+        return true;
+    }
+};
+
+struct Outcome {
+    DecodeResult result;
+    std::string output;
+    std::string problem;
+};
+
+Outcome Deflate64(const std::string& stream, std::int64_t expected) {
+    MemoryStream in(stream);
+    Collect sink;
+    Deflate64Decoder d;
+    DecodeResult r = d.Decode(in, sink, expected);
+    return {r, sink.out, d.Problem()};
+}
+
+Outcome Unshrink(const std::string& stream, std::int64_t size) {
+    MemoryStream in(stream);
+    Collect sink;
+    ShrinkDecoder d;
+    DecodeResult r = d.Decode(in, sink, size);
+    return {r, sink.out, d.Problem()};
+}
+
+Outcome Unreduce(const std::string& stream, int factor, std::int64_t size) {
+    MemoryStream in(stream);
+    Collect sink;
+    ReduceDecoder d;
+    DecodeResult r = d.Decode(in, sink, factor, size);
+    return {r, sink.out, d.Problem()};
+}
+
+Outcome Explode(const std::string& stream, std::uint16_t flags, std::int64_t size) {
+    MemoryStream in(stream);
+    Collect sink;
+    ImplodeDecoder d;
+    DecodeResult r = d.Decode(in, sink, flags, size);
+    return {r, sink.out, d.Problem()};
+}
+
+// Text with repeats near and far, and every byte value somewhere.
+std::string Sample(std::size_t size, unsigned seed) {
+    std::string s;
+    std::uint32_t x = seed;
+    while (s.size() < size) {
+        x = x * 1103515245u + 12345u;
+        if (x % 7 == 0 && s.size() > 300)
+            s += s.substr(s.size() - 1 - (x >> 8) % 300, 4 + (x >> 20) % 60);
+        else if (x % 5 == 0)
+            s += static_cast<char>(x >> 24);
+        else
+            s += "RA2024" + std::to_string(x % 97) + (x % 3 ? "\x90" : " ");
+    }
+    s.resize(size);
+    return s;
+}
+
+// The fixed Huffman codes of deflate.
+void FixedLiteral(BitWriter& w, int sym) {
+    if (sym < 144)
+        w.PutCode(0x30 + sym, 8);
+    else if (sym < 256)
+        w.PutCode(0x190 + sym - 144, 9);
+    else if (sym < 280)
+        w.PutCode(sym - 256, 7);
+    else
+        w.PutCode(0xC0 + sym - 280, 8);
+}
+
+// Enough distinct strings to fill the Shrink table (and clear it) and grow its codes to 13 bits.
+std::string Noise(std::size_t size) {
+    std::string s;
+    for (std::uint32_t x = 3; s.size() < size; x = x * 69069u + 1) s += "abcd"[x >> 30];
+    return s;
+}
+
+// Shrink codes of 9 bits.
+std::string Codes9(std::initializer_list<int> codes) {
+    BitWriter w;
+    for (int c : codes) w.Put(static_cast<std::uint32_t>(c), 9);
+    return w.Finish();
+}
+
+// An Implode tree of the given runs.
+std::string Tree(std::initializer_list<int> runs) {
+    BitWriter w;
+    w.Byte(static_cast<std::uint8_t>(runs.size() - 1));
+    for (int r : runs) w.Byte(static_cast<std::uint8_t>(r));
+    return w.Finish();
+}
+
+bool HaveUnzip() {
+    return std::system("command -v unzip >/dev/null 2>&1") == 0;
+}
+
+} // namespace
+
+// Three stored blocks fill the 64 KB window; a fixed block then copies 300 bytes from 65536 back
+// with length code 285 (16 extra bits: 297) and distance code 31 (14 extra bits: 16383).
+TEST(Deflate64Decoder, SixteenBitLengthsAndTheWholeWindowAsDistance) {
+    std::string pattern;
+    for (int i = 0; i < 65536; ++i) pattern += static_cast<char>((i * 7 + i / 251) & 0xFF);
+    BitWriter w;
+    for (std::size_t at = 0; at < pattern.size();) {
+        std::size_t n = std::min<std::size_t>(65535, pattern.size() - at);
+        w.Put(0, 1);
+        w.Put(0, 2);
+        w.AlignToByte();
+        w.Put(static_cast<std::uint32_t>(n), 16);
+        w.Put(static_cast<std::uint32_t>(n ^ 0xFFFF), 16);
+        for (std::size_t i = 0; i < n; ++i) w.Byte(static_cast<std::uint8_t>(pattern[at + i]));
+        at += n;
+    }
+    w.Put(1, 1);
+    w.Put(1, 2);
+    FixedLiteral(w, 285);
+    w.Put(297, 16);
+    w.PutCode(31, 5);
+    w.Put(16383, 14);
+    FixedLiteral(w, 'z');
+    FixedLiteral(w, 256);
+    Outcome o = Deflate64(w.Finish(), 65536 + 301);
+    EXPECT_EQ(o.result, DecodeResult::Done) << o.problem;
+    EXPECT_EQ(o.output, pattern + pattern.substr(0, 300) + "z");
+}
+
+TEST(Deflate64Decoder, DamagedStreamsEndWithTheirProblem) {
+    struct Case {
+        const char* name;
+        std::function<void(BitWriter&)> bits;
+        DecodeResult result;
+    };
+    const Case cases[] = {
+        {"block type 3", [](BitWriter& w) { w.Put(7, 3); }, DecodeResult::BadData},
+        {"stored length without its complement",
+         [](BitWriter& w) {
+             w.Put(1, 3);
+             w.AlignToByte();
+             w.Put(5, 16);
+             w.Put(5, 16);
+         },
+         DecodeResult::BadData},
+        {"distance before the start",
+         [](BitWriter& w) {
+             w.Put(1, 1);
+             w.Put(1, 2);
+             FixedLiteral(w, 'a');
+             FixedLiteral(w, 257); // length 3
+             w.PutCode(1, 5);      // distance 2
+         },
+         DecodeResult::BadData},
+        {"length code 286",
+         [](BitWriter& w) {
+             w.Put(3, 3);
+             FixedLiteral(w, 'a');
+             FixedLiteral(w, 286);
+         },
+         DecodeResult::BadData},
+        {"oversubscribed code-length code",
+         [](BitWriter& w) {
+             w.Put(1, 1);
+             w.Put(2, 2);
+             w.Put(0, 5);
+             w.Put(0, 5);
+             w.Put(0, 4);
+             for (int i = 0; i < 4; ++i) w.Put(1, 3); // four codes of one bit
+         },
+         DecodeResult::BadData},
+        {"no end-of-block code",
+         [](BitWriter& w) {
+             w.Put(1, 1);
+             w.Put(2, 2);
+             w.Put(0, 5);  // 257 literal/length codes
+             w.Put(0, 5);  // 1 distance code
+             w.Put(14, 4); // 18 code-length codes: up to symbol 1
+             for (int i = 0; i < 18; ++i) w.Put(i == 2 || i == 17 ? 1 : 0, 3);
+             // symbol 1 has code 0, symbol 18 code 1: zeros for all 258 lengths
+             w.PutCode(1, 1);
+             w.Put(127, 7);
+             w.PutCode(1, 1);
+             w.Put(109, 7);
+         },
+         DecodeResult::BadData},
+        {"a block cut short",
+         [](BitWriter& w) {
+             w.Put(1, 1);
+             w.Put(1, 2);
+             FixedLiteral(w, 'a');
+         },
+         DecodeResult::Truncated},
+        {"nothing at all", [](BitWriter&) {}, DecodeResult::Truncated},
+    };
+    for (const Case& c : cases) {
+        BitWriter w;
+        c.bits(w);
+        Outcome o = Deflate64(w.Finish(), 100);
+        EXPECT_EQ(o.result, c.result) << c.name;
+        EXPECT_FALSE(o.problem.empty()) << c.name;
+    }
+}
+
+// "ABABABA" as 65 66 257 259: 259 is the code the decoder makes from that very string.
+TEST(ShrinkDecoder, TheCodeJustMadeAndPartialClearing) {
+    Outcome o = Unshrink(Codes9({65, 66, 257, 259}), 7);
+    EXPECT_EQ(o.result, DecodeResult::Done);
+    EXPECT_EQ(o.output, "ABABABA");
+
+    // Codes made: 257 AB, 258 BC, 259 CA, 260 ABC, 261 CAA. The clear frees the codes no code
+    // extends (258, 260, 261; 257 and 259 have children), and the next ones made take them
+    // lowest first: 258 ABB, 260 BA.
+    o = Unshrink(Codes9({65, 66, 67, 257, 259, 257, 256, 2, 66, 258, 260}), 15);
+    EXPECT_EQ(o.result, DecodeResult::Done);
+    EXPECT_EQ(o.output, "ABCABCAABBABBBA");
+
+    // the code size grows when asked: then 10-bit codes
+    BitWriter g;
+    g.Put(65, 9);
+    g.Put(256, 9);
+    g.Put(1, 9);
+    g.Put(66, 10);
+    g.Put(257, 10);
+    o = Unshrink(g.Finish(), 4);
+    EXPECT_EQ(o.output, "ABAB");
+}
+
+TEST(ShrinkDecoder, DamagedStreams) {
+    EXPECT_EQ(Unshrink(Codes9({65, 256, 3}), 10).result, DecodeResult::BadData);
+    EXPECT_EQ(Unshrink(Codes9({300}), 10).result, DecodeResult::BadData);
+    EXPECT_EQ(Unshrink("", 10).result, DecodeResult::BadData);
+    EXPECT_EQ(Unshrink(Codes9({65, 66}), 10).result, DecodeResult::Truncated);
+    // 258 stands for "aa" and is not made; 258 is then made from itself and sent: a circle
+    Outcome circle = Unshrink(Codes9({97, 258, 97, 258}), 100);
+    EXPECT_EQ(circle.result, DecodeResult::StackOverflow);
+    EXPECT_EQ(circle.output, "aaaa");
+}
+
+// Follower sets: byte 0's set holds "x", the others are empty. Then "x", "a", "b", "c", 144 0
+// (a 144), 144 2 3 (5 bytes from 4 back), 144 127 10 0 (127 + 10 + 3 = 140 bytes from 1 back).
+TEST(ReduceDecoder, FollowerSetsEscapesAndMatches) {
+    BitWriter w;
+    for (int b = 255; b >= 1; --b) w.Put(0, 6);
+    w.Put(1, 6);
+    w.Put('x', 8);
+    w.Put(0, 1); // last byte 0: from the set, index 0
+    w.Put(0, 1);
+    for (int b : {int{'a'}, int{'b'}, int{'c'}, 144, 0})
+        w.Put(b, 8); // after 'x' (empty set): plain bytes
+    w.Put(1, 1);     // last byte 0 again: a byte outside the set
+    w.Put(144, 8);
+    for (int b : {2, 3, 144, 127, 10, 0}) w.Put(b, 8);
+    Outcome o = Unreduce(w.Finish(), 1, 150);
+    EXPECT_EQ(o.result, DecodeResult::Done) << o.problem;
+    EXPECT_EQ(o.output, "xabc\x90" + std::string("abc\x90") + "a" + std::string(140, 'a'));
+}
+
+TEST(ReduceDecoder, DamagedStreams) {
+    BitWriter big;
+    big.Put(33, 6);
+    EXPECT_EQ(Unreduce(big.Finish(), 2, 10).result, DecodeResult::BadData);
+
+    BitWriter index; // byte 0's set has three bytes, and index 3 is asked for
+    for (int b = 255; b >= 1; --b) index.Put(0, 6);
+    index.Put(3, 6);
+    for (int b : {'a', 'b', 'c'}) index.Put(b, 8);
+    index.Put(0, 1);
+    index.Put(3, 2);
+    EXPECT_EQ(Unreduce(index.Finish(), 2, 10).result, DecodeResult::BadData);
+
+    std::string data = Sample(3000, 4);
+    std::string packed = ziptest::Reduce(data, 3);
+    Outcome cut = Unreduce(packed.substr(0, packed.size() / 2), 3, 3000);
+    EXPECT_EQ(cut.result, DecodeResult::Truncated);
+    EXPECT_EQ(cut.output, data.substr(0, cut.output.size()));
+}
+
+TEST(ImplodeDecoder, MatchesBeforeTheStartCopyZeros) {
+    std::vector<ziptest::ImplodeToken> tokens = {{0, 0, 'x'}, {4, 5, 0}, {3, 1, 0}};
+    Outcome o = Explode(ziptest::Implode(tokens, 0), 0, 8);
+    EXPECT_EQ(o.result, DecodeResult::Done) << o.problem;
+    EXPECT_EQ(o.output, std::string("x\0\0\0\0\0\0\0", 8));
+}
+
+TEST(ImplodeDecoder, DamagedTreesAndCutStreams) {
+    // 63 codes of 6 bits; 16 + 16 + 16 + 16 + 1 codes; 64 codes of 7 bits (half a code)
+    const std::string lengthTrees[] = {Tree({0xF5, 0xF5, 0xF5, 0xE5}),
+                                       Tree({0xF5, 0xF5, 0xF5, 0xF5, 0x05}),
+                                       Tree({0xF6, 0xF6, 0xF6, 0xF6})};
+    for (const std::string& t : lengthTrees)
+        EXPECT_EQ(Explode(t + Tree({0xF5, 0xF5, 0xF5, 0xF5}), 0, 10).result, DecodeResult::BadData);
+
+    std::string data = Sample(6000, 2);
+    std::string packed = ziptest::Implode(ziptest::ImplodeTokens(data, 6), 6);
+    Outcome cut = Explode(packed.substr(0, packed.size() - 200), 6, 6000);
+    EXPECT_EQ(cut.result, DecodeResult::Truncated);
+    EXPECT_EQ(cut.output, data.substr(0, cut.output.size()));
+}
+
+// Info-ZIP's unzip reads Shrink and Implode (not Reduce): it must find the writers' entries
+// whole, and ours must come out as they went in.
+TEST(LegacyWriters, ArchivesUnzipAcceptsAndWeExtract) {
+    testsupport::TempDir dir;
+    std::string data = Sample(7000, 11);
+    std::string noise = Noise(80000);
+    auto entry = [](std::string name, const std::string& plain, int method, std::string payload,
+                    std::uint16_t flags = 0) {
+        auto it = ziptest::File(std::move(name), plain, method, flags);
+        it.payload = std::move(payload);
+        return it;
+    };
+    std::vector<ziptest::Item> checked = {
+        entry("shrunk.txt", data, 1, ziptest::Shrink(data, 40)),
+        entry("shrunk_full.txt", noise, 1, ziptest::Shrink(noise)),
+    };
+    for (std::uint16_t flags : {0, 2, 4, 6})
+        checked.push_back(entry("imploded" + std::to_string(flags) + ".txt", data, 6,
+                                ziptest::Implode(ziptest::ImplodeTokens(data, flags), flags),
+                                flags));
+    // and the hand-made streams of the tests above
+    checked.push_back(entry("kwk.txt", "ABABABA", 1, Codes9({65, 66, 257, 259})));
+    checked.push_back(entry("cleared.txt", "ABCABCAABBABBBA", 1,
+                            Codes9({65, 66, 67, 257, 259, 257, 256, 2, 66, 258, 260})));
+    checked.push_back(entry("zeros.bin", std::string("x\0\0\0\0\0\0\0", 8), 6,
+                            ziptest::Implode({{0, 0, 'x'}, {4, 5, 0}, {3, 1, 0}}, 0)));
+    testsupport::WriteBytes(dir / "legacy.zip", ziptest::Build(checked));
+    if (HaveUnzip()) {
+        EXPECT_EQ(std::system(("unzip -tqq '" + (dir / "legacy.zip").string() + "'").c_str()), 0);
+    }
+
+    std::vector<ziptest::Item> all = checked;
+    for (int f = 1; f <= 4; ++f)
+        all.push_back(
+            entry("reduced" + std::to_string(f) + ".txt", data, f + 1, ziptest::Reduce(data, f)));
+    testsupport::WriteBytes(dir / "all.zip", ziptest::Build(all));
+    TUnZip z;
+    std::vector<int> errors;
+    z.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&,
+                    int code) { errors.push_back(code); };
+    z.SetArchiveFile(keiba::PathToUtf8(dir / "all.zip"));
+    z.SetExtractDir(keiba::PathToUtf8(dir / "out"));
+    z.SetFileSpec({"*"});
+    EXPECT_EQ(z.ExtractArchive(), static_cast<int>(all.size()));
+    EXPECT_TRUE(errors.empty());
+    for (const auto& it : all)
+        EXPECT_EQ(testsupport::Slurp(dir / "out" / it.name), it.data) << it.name;
+}
+
+// A damaged legacy entry gives its message, keeps the good file it would replace, and the
+// entries after it are extracted.
+TEST(LegacyWriters, DamagedEntriesFailAloneWithTheirMessages) {
+    testsupport::TempDir dir;
+    std::string data = Sample(5000, 5);
+    auto entry = [](std::string name, const std::string& plain, int method, std::string payload,
+                    std::uint16_t flags = 0) {
+        auto it = ziptest::File(std::move(name), plain, method, flags);
+        it.payload = std::move(payload);
+        return it;
+    };
+    // a length tree of 64 codes of 7 bits: half a code
+    std::string badTree = Tree({0xF6, 0xF6, 0xF6, 0xF6}) + Tree({0xF5, 0xF5, 0xF5, 0xF5}) + data;
+    std::string reduced = ziptest::Reduce(data, 2);
+    std::vector<ziptest::Item> items = {
+        entry("a.txt", data, 1, Codes9({65, 256, 7})),
+        entry("b.txt", data, 6, badTree, 2),
+        entry("c.txt", data, 3, reduced.substr(0, reduced.size() / 3)),
+        entry("d.txt", data, 1, ziptest::Shrink(data)),
+    };
+    testsupport::WriteBytes(dir / "d.zip", ziptest::Build(items));
+    fs::create_directories(dir / "out");
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        testsupport::WriteBytes(dir / "out" / name, "GOOD");
+    TUnZip z;
+    std::vector<std::pair<int, std::string>> errors;
+    z.OnError = [&](TZipCommon&, const std::string& name, const std::string& text,
+                    const std::string&, int code) {
+        errors.emplace_back(code, fs::path(name).filename().string() + ": " + text);
+    };
+    z.SetArchiveFile(keiba::PathToUtf8(dir / "d.zip"));
+    z.SetExtractDir(keiba::PathToUtf8(dir / "out"));
+    z.SetFileSpec({"*"});
+    EXPECT_EQ(z.ExtractArchive(), 1);
+    const std::vector<std::pair<int, std::string>> expected = {
+        {kMsgBadBlock, "a.txt: unknown control code"},
+        {kMsgCrcError, "a.txt: unknown control code"},
+        {kMsgCrcError, "b.txt: the length tree is no complete code"},
+        {kMsgCrcError, "c.txt: the compressed data end early"},
+    };
+    EXPECT_EQ(errors, expected);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        EXPECT_EQ(testsupport::Slurp(dir / "out" / name), "GOOD") << name;
+    EXPECT_EQ(testsupport::Slurp(dir / "out/d.txt"), data);
+}

@@ -1,0 +1,256 @@
+// Sets of volumes: names, the drive query, split sets made by Info-ZIP's zip -s (whole, with a
+// volume missing, with the volume found elsewhere or refused), and a set spanned over removable
+// disks, played with a drive of the test's own that changes disks when asked.
+
+#include "archive/unzip.h"
+#include "archive/volumes.h"
+#include "keiba/fileio.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+using namespace archive;
+namespace fs = std::filesystem;
+using testsupport::Slurp;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+// Six files that zip -s 64k lays out as: a, b on volume 1; c from volume 1 into 2; d on 2; e
+// from 2 into the last volume (set.zip, which also holds f and the directory).
+const std::pair<const char*, std::size_t> kFiles[] = {{"a.bin", 20000}, {"b.bin", 20000},
+                                                      {"c.bin", 40000}, {"d.bin", 20000},
+                                                      {"e.bin", 40000}, {"f.bin", 10000}};
+
+bool MakeSplitSet(const fs::path& dir) {
+    if (std::system("command -v zip >/dev/null 2>&1") != 0) return false;
+    fs::create_directories(dir / "src");
+    std::uint32_t x = 5;
+    for (auto [name, size] : kFiles) {
+        std::string bytes(size, '\0');
+        for (char& c : bytes) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+        WriteBytes(dir / "src" / name, bytes);
+    }
+    std::string cmd = "cd '" + (dir / "src").string() + "' && zip -q -s 64k ../set.zip *.bin";
+    return std::system(cmd.c_str()) == 0 && fs::exists(dir / "set.z02");
+}
+
+struct Outcome {
+    int count = 0;
+    std::vector<std::string> errors; // "code file: text"
+    std::vector<std::string> asked;  // the volumes and disks asked for
+};
+
+Outcome Extract(const fs::path& archive, const fs::path& out,
+                const std::function<void(TUnZip&, Outcome&)>& setup) {
+    TUnZip z;
+    Outcome r;
+    z.OnError = [&](TZipCommon&, const std::string& name, const std::string& text,
+                    const std::string&, int code) {
+        r.errors.push_back(std::to_string(code) + " " + fs::path(name).filename().string() + ": " +
+                           text);
+    };
+    if (setup) setup(z, r);
+    z.SetArchiveFile(keiba::PathToUtf8(archive));
+    z.SetExtractDir(keiba::PathToUtf8(out));
+    z.SetFileSpec({"*"});
+    r.count = z.ExtractArchive();
+    return r;
+}
+
+// OnNextVolume that takes the file named when it is there.
+void AcceptVolumes(TUnZip& z, Outcome& r) {
+    z.OnNextVolume = [&r](TZipCommon&, std::string& name, int id, bool exists, bool&) {
+        r.asked.push_back(std::to_string(id) + " " + fs::path(name).filename().string() +
+                          (exists ? "" : " missing"));
+    };
+}
+
+} // namespace
+
+TEST(VolumeNames, SplitVolumesOtherFormatsAndLabels) {
+    EXPECT_EQ(ZipVolumeName("/in/data.zip", 7), "/in/data.z07");
+    EXPECT_EQ(ZipVolumeName("/in/data.zip", 120), "/in/data.z120");
+    EXPECT_EQ(ZipVolumeName("/in.d/data", 1), "/in.d/data.z01");
+    EXPECT_EQ(GetVolumeName("a.arj", 5, 'a'), "a.a05");
+    EXPECT_EQ(GetVolumeName("a.arj", 12, 'a'), "a.a12");
+    EXPECT_EQ(GetVolumeName("a.arj", 150, 'a'), "a.150");
+    EXPECT_EQ(GetVolumeName("a.arj", -1, 'a'), "");
+    EXPECT_EQ(GetVolumeNumber("PKBACK# 003"), 3u);
+    EXPECT_EQ(GetVolumeNumber("PKBACK# 3a"), 0u);
+    EXPECT_EQ(GetVolumeNumber("BACKUP 003"), 0u);
+}
+
+TEST(DriveQuery, AnswersForAFolderAndRefusesNothing) {
+    TempDir dir;
+    TDiskManager d;
+    std::vector<int> codes;
+    d.OnError = [&](const std::string&, const std::string&, int code, const std::string&) {
+        codes.push_back(code);
+    };
+    ASSERT_TRUE(d.GetDriveInfo(keiba::PathToUtf8(dir.path())));
+    EXPECT_FALSE(d.RootPath.empty());
+    EXPECT_GT(d.TotalBytes, 0u);
+    EXPECT_EQ(d.SerialText.size(), 8u);
+    EXPECT_EQ(d.DriveTypeText, DriveTypeName(d.DriveType));
+    EXPECT_TRUE(codes.empty());
+
+    EXPECT_FALSE(d.GetDriveInfo(""));
+    EXPECT_EQ(d.DriveType, kDriveNoRoot);
+    EXPECT_FALSE(d.GetDriveInfo(keiba::PathToUtf8(dir / "missing/x.zip")));
+    EXPECT_EQ(codes, (std::vector<int>{kMsgNotAccessible, kMsgNotAccessible}));
+    EXPECT_EQ(GetRootDriveType(""), kDriveNoRoot);
+
+    auto drive = [](std::uint8_t type, std::string label) {
+        TDiskManager m;
+        m.DriveType = type;
+        m.VolumeLabel = std::move(label);
+        return m;
+    };
+    EXPECT_EQ(SpannedSetType(drive(kDriveRemovable, "PKBACK# 001")), kArcZipSpan);
+    EXPECT_EQ(SpannedSetType(drive(kDriveRemovable, " PKBACK# 004 ")), kArcZipSpan);
+    EXPECT_EQ(SpannedSetType(drive(kDriveFixed, "PKBACK# 001")), kArcZipMVol);
+    EXPECT_EQ(SpannedSetType(drive(kDriveRemovable, "BACKUP")), kArcZipMVol);
+}
+
+TEST(SplitSets, EveryVolumeThereExtractsWhole) {
+    TempDir dir;
+    if (!MakeSplitSet(dir.path())) GTEST_SKIP() << "zip is not installed";
+    Outcome r = Extract(dir / "set.zip", dir / "out", AcceptVolumes);
+    EXPECT_EQ(r.count, 6);
+    EXPECT_TRUE(r.errors.empty()) << r.errors.front();
+    EXPECT_EQ(r.asked, (std::vector<std::string>{"1 set.z01", "2 set.z02"}));
+    for (auto [name, size] : kFiles)
+        EXPECT_TRUE(Slurp(dir / "out" / name) == Slurp(dir / "src" / name)) << name;
+}
+
+// The entries that need the missing volume fail, each with its reason, and leave the good file
+// where they would have gone; the others, before and after it, are extracted.
+TEST(SplitSets, AMissingVolumeFailsOnlyTheEntriesItHolds) {
+    TempDir dir;
+    if (!MakeSplitSet(dir.path())) GTEST_SKIP() << "zip is not installed";
+    fs::rename(dir / "set.z02", dir / "elsewhere.bin");
+    fs::create_directories(dir / "out");
+    for (const char* name : {"c.bin", "d.bin", "e.bin"}) WriteBytes(dir / "out" / name, "GOOD");
+    Outcome r = Extract(dir / "set.zip", dir / "out", AcceptVolumes);
+    EXPECT_EQ(r.count, 3);
+    const std::vector<std::string> expected = {
+        "25235 set.z02: missing volume",
+        "25151 c.bin: the compressed data end early",
+        "25135 d.bin: its volume is missing",
+        "25135 e.bin: its volume is missing",
+    };
+    EXPECT_EQ(r.errors, expected);
+    EXPECT_EQ(r.asked, (std::vector<std::string>{"1 set.z01", "2 set.z02 missing"}));
+    for (const char* name : {"a.bin", "b.bin", "f.bin"})
+        EXPECT_TRUE(Slurp(dir / "out" / name) == Slurp(dir / "src" / name)) << name;
+    for (const char* name : {"c.bin", "d.bin", "e.bin"})
+        EXPECT_EQ(Slurp(dir / "out" / name), "GOOD") << name;
+
+    // the handler may name the file where it is
+    Outcome found = Extract(dir / "set.zip", dir / "found", [&](TUnZip& z, Outcome&) {
+        z.OnNextVolume = [&](TZipCommon&, std::string& name, int, bool exists, bool&) {
+            if (!exists) name = keiba::PathToUtf8(dir / "elsewhere.bin");
+        };
+    });
+    EXPECT_EQ(found.count, 6);
+    EXPECT_TRUE(found.errors.empty());
+
+    // or cancel the run, which ends with what was done
+    Outcome cancelled = Extract(dir / "set.zip", dir / "cancelled", [](TUnZip& z, Outcome&) {
+        z.OnNextVolume = [](TZipCommon&, std::string&, int, bool exists, bool& cancel) {
+            cancel = !exists;
+        };
+    });
+    EXPECT_EQ(cancelled.count, 2);
+    EXPECT_EQ(cancelled.errors.front(), "25443 : ");
+    EXPECT_FALSE(fs::exists(dir / "cancelled/c.bin"));
+}
+
+TEST(SplitSets, WithoutTheEventOrTheLastVolumeNothingIsRead) {
+    TempDir dir;
+    if (!MakeSplitSet(dir.path())) GTEST_SKIP() << "zip is not installed";
+    Outcome none = Extract(dir / "set.zip", dir / "none", {});
+    EXPECT_EQ(none.count, 0);
+    EXPECT_EQ(none.errors, (std::vector<std::string>{"25276 set.z01: ", "25443 : "}));
+
+    TUnZip first;
+    first.SetArchiveFile(keiba::PathToUtf8(dir / "set.z01"));
+    EXPECT_EQ(first.ArcType(), kArcZipMVol);
+    Outcome r = Extract(dir / "set.z01", dir / "first", AcceptVolumes);
+    EXPECT_EQ(r.count, 0);
+    EXPECT_EQ(r.errors,
+              std::vector<std::string>{"25135 set.z01: the directory is in the last volume"});
+}
+
+// The volumes of the split set, played as disks of one removable drive: every disk holds a file
+// named set.zip and is labelled "PKBACK# " and its number.
+TEST(SpannedDisks, EachDiskIsAskedForAndChecked) {
+    TempDir dir;
+    if (!MakeSplitSet(dir.path())) GTEST_SKIP() << "zip is not installed";
+    std::map<int, std::string> disks = {
+        {1, Slurp(dir / "set.z01")}, {2, Slurp(dir / "set.z02")}, {3, Slurp(dir / "set.zip")}};
+    fs::create_directories(dir / "drive");
+    const fs::path archive = dir / "drive/set.zip";
+    int inserted = 3;
+    auto insert = [&](int disk) {
+        inserted = disk;
+        WriteBytes(archive, disks[disk]);
+    };
+    insert(3);
+    Outcome r = Extract(archive, dir / "out", [&](TUnZip& z, Outcome& o) {
+        z.DriveQuery = [&](const std::string&, TDiskManager& d) {
+            d.DriveType = kDriveRemovable;
+            d.VolumeLabel = "PKBACK# 00" + std::to_string(inserted);
+            d.VolumeNumber = GetVolumeNumber(d.VolumeLabel);
+            return true;
+        };
+        z.OnGetZipFirstDisk = [&](TZipCommon&, bool& cancel) {
+            o.asked.push_back("first");
+            insert(1);
+            cancel = false;
+        };
+        z.OnGetZipNextDisk = [&](TZipCommon&, const std::string& number, bool& cancel) {
+            o.asked.push_back("next " + number);
+            insert(std::stoi(number));
+            cancel = false;
+        };
+        z.OnGetZipLastDisk = [&](TZipCommon&, bool& cancel) {
+            o.asked.push_back("last");
+            insert(3);
+            cancel = false;
+        };
+    });
+    EXPECT_EQ(r.count, 6);
+    EXPECT_TRUE(r.errors.empty()) << r.errors.front();
+    EXPECT_EQ(r.asked, (std::vector<std::string>{"first", "next 2", "last"}));
+    for (auto [name, size] : kFiles)
+        EXPECT_TRUE(Slurp(dir / "out" / name) == Slurp(dir / "src" / name)) << name;
+
+    // a disk that never comes fails its entries after a few requests; a cancel ends the run
+    insert(3);
+    int requests = 0;
+    Outcome stubborn = Extract(archive, dir / "stubborn", [&](TUnZip& z, Outcome&) {
+        z.DriveQuery = [&](const std::string&, TDiskManager& d) {
+            d.DriveType = kDriveRemovable;
+            d.VolumeLabel = "PKBACK# 003";
+            d.VolumeNumber = 3;
+            return true;
+        };
+        z.OnGetZipFirstDisk = [&](TZipCommon&, bool& cancel) {
+            ++requests;
+            cancel = false;
+        };
+        z.OnGetZipNextDisk = [&](TZipCommon&, const std::string&, bool& cancel) {
+            ++requests;
+            cancel = true;
+        };
+    });
+    EXPECT_EQ(requests, 4); // three for the first disk, then the cancel
+    EXPECT_EQ(stubborn.count, 0);
+    EXPECT_FALSE(fs::exists(dir / "stubborn/a.bin"));
+}
