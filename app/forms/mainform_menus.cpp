@@ -37,7 +37,7 @@ void TMainForm::BuildMenus() {
     QMenu* csv = bar->addMenu(QStringLiteral("CSV出力(&S)"));
     csv->setObjectName(QStringLiteral("CsvMenu"));
     connect(MenuItem(csv, "N50", QStringLiteral("印")), &QAction::triggered, this, [this] {
-        if (betPage_) betPage_->N50Click();
+        if (betPage_ && !Busy()) betPage_->N50Click();
     });
     MenuItem(csv, "N39", QStringLiteral("勝ち上り馬"))->setVisible(false);
 

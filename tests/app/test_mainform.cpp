@@ -486,6 +486,50 @@ TEST_F(WiringTest, FetchButtonsGoThroughTheJvLinkAndNothingStartsWhileOneRuns) {
     EXPECT_EQ(Find<QComboBox>("DateCombo")->currentText(), QStringLiteral("2026年11月28日"));
 }
 
+// A load pumps events while it fills the day: commands that read the day wait for it.
+TEST_F(WiringTest, CommandsThatReadTheDayDoNothingWhileItIsBusy) {
+    clock.now = keiba::MakeLocalTime(2026, 11, 28, 12, 0);
+    app::TMainForm& main = Start();
+    ShowRace(0);
+    int modals = 0;
+    main.SetModalHookForTest([&](QDialog& d) {
+        ++modals;
+        d.reject();
+    });
+    for (int busy = 0; busy < 3; ++busy) {
+        Day().loadBusy = busy == 0;
+        Main().Flags().importBusy = busy == 1;
+        Main().Flags().fetchBusy = busy == 2;
+        Press("NextRaceBtn");
+        Press("HdInputBtn");
+        Find<QAction>("K1")->trigger();
+        Find<QAction>("N18")->trigger();
+    }
+    Day().loadBusy = false;
+    Main().Flags().fetchBusy = false;
+    EXPECT_EQ(Day().gCurRace, 0);
+    EXPECT_EQ(Find<QListWidget>("DatList")->currentRow(), 0);
+    EXPECT_EQ(modals, 0);
+    EXPECT_TRUE(notifier.messages.empty());
+
+    Press("NextRaceBtn");
+    EXPECT_GT(Day().gCurRace, 0);
+    Find<QAction>("K1")->trigger();
+    EXPECT_EQ(modals, 1);
+}
+
+// The batch load selects each day before it loads it, so the checks that follow a load of
+// today's day see that day and arm the automatic odds.
+TEST_F(SampleTest, TheBatchLoadThroughTodayArmsTheAutomaticOdds) {
+    clock.now = keiba::MakeLocalTime(2026, 11, 28, 9, 0);
+    app::TMainForm& main = Start();
+    main.DirectReadBtnClick();
+    EXPECT_TRUE(notifier.messages.empty()) << notifier.messages.front();
+    EXPECT_TRUE(Find<QCheckBox>("AutoOzCheck")->isChecked());
+    EXPECT_TRUE(main.FetchTimers()->Timer1->isActive());
+    EXPECT_EQ(Find<QComboBox>("DateCombo")->currentText().toStdString(), Day().dayStem);
+}
+
 TEST_F(WiringTest, TimersFollowTheBoxAndTheClock) {
     clock.now = keiba::MakeLocalTime(2026, 11, 28, 9, 0);
     app::TMainForm& main = Start();

@@ -97,6 +97,30 @@ TEST_F(TabStakes, AnAmountUnder100LeavesNothingToVote) {
     }
 }
 
+// While a load, import or fetch fills the day, the tab's commands leave the bets and files alone.
+TEST_F(TabStakes, CommandsWaitWhileTheDayIsBusy) {
+    testsupport::RecordingNotifier notifier;
+    testsupport::ScopedPlatform platform(&notifier);
+    betting::KaimeTab tab(day(), host, marks);
+    tab.ShowRaceAmount();
+    tab.KaimeMakeBtnClick();
+    tab.PageControl4Change(betting::PageOf(BetKind::Umaren));
+    const PlainTable& g = tab.Book().Grid(BetKind::Umaren);
+    host.busy = true;
+    tab.GridClick(BetKind::Umaren, 0, 1);
+    EXPECT_FALSE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
+    EXPECT_EQ(tab.TohyouBtnClick(), betting::VoteResult::Refused);
+    EXPECT_TRUE(tab.N50Click().empty());
+    EXPECT_EQ(GridColumn(g, 0), (V{"", ""}));
+    EXPECT_TRUE(notifier.messages.empty());
+    EXPECT_TRUE(notifier.questions.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir / "CSV"));
+    host.busy = false;
+    tab.GridClick(BetKind::Umaren, 0, 1);
+    EXPECT_EQ(GridColumn(g, 0), (V{betting::EraseMark(), ""}));
+    EXPECT_EQ(tab.TohyouBtnClick(), betting::VoteResult::Cancelled);
+}
+
 TEST_F(TabStakes, TabChangeHighlightsTheActiveLabels) {
     betting::KaimeTab tab(day(), host, marks);
     tab.PageControl4Change(betting::PageOf(BetKind::Wide));
