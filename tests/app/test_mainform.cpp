@@ -38,6 +38,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <unistd.h>
+
 using namespace testsupport;
 namespace fs = std::filesystem;
 
@@ -146,6 +148,15 @@ TEST_F(MainFormTest, WindowSetUpOfAFreshProgramFolder) {
     app::TMainForm& again = Start();
     EXPECT_EQ(again.pos(), QPoint(30, 40));
     EXPECT_EQ(again.size(), QSize(1000, 700));
+}
+
+// A writer killed before its rename left a partial file beside its target.
+TEST_F(MainFormTest, TheStartRemovesWhatAKilledWriterLeft) {
+    fs::create_directories(dir / "Data");
+    const std::string leftover = "2026年11月28日.jvO6.ktmp" + std::to_string(::getpid()) + "-7";
+    WriteBytes(dir / "Data" / leftover, "partial odds");
+    Start();
+    EXPECT_FALSE(fs::exists(dir / "Data" / leftover));
 }
 
 TEST_F(MainFormTest, BadInputNeverStopsTheSetUp) {
