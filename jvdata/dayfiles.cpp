@@ -300,14 +300,18 @@ FileOutcome FilingBatch::PutHorseMaster(std::string_view record) {
 }
 
 void FilingBatch::EnsureHorseFolder(HorseFile kind, std::string_view pedigreeId) {
-    if (std::optional<fs::path> path = HorseFilePath(appDir_, kind, pedigreeId))
-        folders_.insert(path->parent_path());
+    if (!IsPedigreeId(pedigreeId)) return;
+    static constexpr std::string_view kFolder[] = {"SEI/", "UM2/", "UMA/"};
+    // Asked for every runner: kept as a short text, made a path only at the flush.
+    std::string folder(kFolder[static_cast<int>(kind)]);
+    folder += pedigreeId.substr(0, 4);
+    folders_.insert(std::move(folder));
 }
 
 keiba::IoResult FilingBatch::Flush() {
     keiba::IoResult first = keiba::IoResult::Ok();
     for (auto it = folders_.begin(); it != folders_.end();) {
-        keiba::IoResult r = keiba::CreateFolders(*it);
+        keiba::IoResult r = keiba::CreateFolders(appDir_ / *it);
         if (r) {
             it = folders_.erase(it);
         } else {
@@ -315,17 +319,24 @@ keiba::IoResult FilingBatch::Flush() {
             ++it;
         }
     }
+    // Each folder is synced once, after the last rename into it.
+    std::set<fs::path> written;
     for (auto& [name, img] : files_) {
         if (!img.dirty) continue;
         const fs::path& path = img.path;
         if (!img.slotted) SortLines(img.lines);
         keiba::IoResult r = keiba::CreateFolders(path.parent_path());
-        if (r) r = keiba::WriteFileAtomic(path, JoinLines(img.lines));
+        if (r) r = keiba::WriteFileAtomic(path, JoinLines(img.lines), keiba::FolderSync::ByCaller);
         if (r) {
             img.dirty = false;
+            written.insert(path.parent_path());
         } else if (first) {
             first = r;
         }
+    }
+    for (const fs::path& folder : written) {
+        keiba::IoResult r = keiba::SyncFolder(folder);
+        if (!r && first) first = r;
     }
     // Written images are dropped: the next record reads the file again, as saved.
     std::erase_if(files_, [](const auto& kv) { return !kv.second.dirty; });

@@ -138,7 +138,7 @@ private:
 
     std::filesystem::path appDir_;
     std::unordered_map<std::string, Image> files_; // by native path
-    std::set<std::filesystem::path> folders_;      // to be made at Flush
+    std::set<std::string> folders_;                // "SEI/2020": to be made at Flush
 };
 
 // Removes the temporary files that killed writers left in the folders the import and the

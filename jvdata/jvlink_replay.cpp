@@ -82,8 +82,10 @@ bool WholeRecordAt(std::string_view bytes, std::size_t at) {
     std::optional<std::size_t> length = RecordLengthOf(bytes.substr(at, 2));
     if (!length || bytes.size() - at < *length) return false;
     std::string_view rec = bytes.substr(at, *length);
-    return rec.ends_with("\r\n") &&
-           rec.substr(0, rec.size() - 2).find_first_of("\r\n") == std::string_view::npos;
+    std::string_view body = rec.substr(0, rec.size() - 2);
+    // One search per character: find_first_of looks up the set once per byte.
+    return rec.ends_with("\r\n") && body.find('\r') == std::string_view::npos &&
+           body.find('\n') == std::string_view::npos;
 }
 
 // Two capitals or digits, as the service's record ids are.

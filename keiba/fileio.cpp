@@ -36,7 +36,7 @@ std::array<std::atomic<std::uint64_t>, kCounterBuckets>& Counters() {
 
 std::atomic<std::uint64_t>& CounterOf(const std::filesystem::path& path) {
     std::error_code ec;
-    std::filesystem::path abs = std::filesystem::absolute(path, ec);
+    std::filesystem::path abs = path.is_absolute() ? path : std::filesystem::absolute(path, ec);
     const std::string key = (ec ? path : abs).lexically_normal().native();
     return Counters()[std::hash<std::string>{}(key) % kCounterBuckets];
 }
@@ -49,7 +49,7 @@ bool AllDigits(std::string_view s) {
 }
 
 // Folders whose file systems cannot sync a folder answer EINVAL; there is nothing to wait for.
-bool SyncFolder(const std::filesystem::path& dir, int* err) {
+bool SyncFolderFd(const std::filesystem::path& dir, int* err) {
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         *err = errno;
@@ -121,7 +121,8 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     return data;
 }
 
-IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
+                         FolderSync sync) {
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
     static thread_local std::mt19937_64 rng{std::random_device{}()};
@@ -160,10 +161,15 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
     CounterOf(path).fetch_add(1, std::memory_order_relaxed);
     // The rename lives in the folder: until the folder is synced, a power loss can bring the
     // old file back.
-    int syncErr = 0;
-    if (!SyncFolder(dir, &syncErr))
-        return IoResult::Fail(PathToUtf8(path) + " の保存を確定できません: " + ErrnoText(syncErr));
-    if (SyncedHook()) SyncedHook()(dir);
+    if (sync == FolderSync::ByCaller) return IoResult::Ok();
+    return SyncFolder(dir);
+}
+
+IoResult SyncFolder(const std::filesystem::path& folder) {
+    int err = 0;
+    if (!SyncFolderFd(folder, &err))
+        return IoResult::Fail(PathToUtf8(folder) + " への保存を確定できません: " + ErrnoText(err));
+    if (SyncedHook()) SyncedHook()(folder);
     return IoResult::Ok();
 }
 

@@ -29,9 +29,17 @@ struct IoResult {
 // The whole file, or nothing when it is missing or unreadable.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
+// Whether a write syncs its folder itself, or leaves it to the caller, who writes many files
+// into few folders and syncs each folder once (SyncFolder) before it calls any of them saved.
+enum class FolderSync { Now, ByCaller };
+
 // Replaces `path` with `bytes` through a temporary file and a rename, then syncs the folder.
 // The folder must exist.
-IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
+                         FolderSync sync = FolderSync::Now);
+
+// Makes the renames in `folder` durable; a failure names the folder and its cause.
+IoResult SyncFolder(const std::filesystem::path& folder);
 
 // Creates `folder` and its missing parents; a failure names the folder and its cause.
 IoResult CreateFolders(const std::filesystem::path& folder);

@@ -260,11 +260,16 @@ TEST(DayFiles, ABatchWritesEachTouchedFileOnce) {
     }
     EXPECT_EQ(batch.PendingFiles(), 2u + 30u);
     int writes = 0;
+    std::vector<fs::path> synced;
     keiba::SetBeforeRenameHookForTest([&](const fs::path&) { return ++writes, true; });
+    keiba::SetFolderSyncedHookForTest([&](const fs::path& f) { synced.push_back(f); });
     keiba::IoResult r = batch.Flush();
     keiba::SetBeforeRenameHookForTest(nullptr);
+    keiba::SetFolderSyncedHookForTest(nullptr);
     ASSERT_TRUE(r) << r.message;
     EXPECT_EQ(writes, 32);
+    // Each folder is synced once, after its last rename.
+    EXPECT_EQ(synced, (std::vector<fs::path>{dir / "Data", dir / "SEI" / "2023"}));
     EXPECT_EQ(batch.PendingFiles(), 0u);
     std::string ra = Slurp(DayFilePath(dir.path(), kDay, DayFile::RA));
     ASSERT_EQ(RecordCount(ra, kRaLength), 12u);
