@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "jvdata/dayfiles.h"
 #include "keiba/fileio.h"
 #include "keiba/inigt.h"
 #include "keiba/sjis.h"
@@ -35,6 +36,13 @@ std::vector<std::string> CreateDataFolders(const fs::path& appDir) {
                                (ec ? "（" + ec.message() + "）" : std::string()));
     }
     return failures;
+}
+
+std::size_t RemoveLeftoverTempFiles(const fs::path& appDir) {
+    std::size_t removed = jvdata::RemoveStaleDataTemps(appDir);
+    for (const char* folder : {"kaime", "CSV", "nerai"})
+        removed += keiba::RemoveStaleTempFiles(appDir / folder);
+    return removed;
 }
 
 namespace {

@@ -31,6 +31,11 @@ inline constexpr std::string_view kDataFolders[] = {"Data", "kaime", "CSV",   "S
 // Creates the folders that are missing; the messages of those that could not be created (UTF-8).
 std::vector<std::string> CreateDataFolders(const std::filesystem::path& appDir);
 
+// Removes the temporary files that writers killed mid-write left in the folders the program
+// writes: the program folder, Data, the SEI and UM2 folders, kaime, CSV and nerai. Returns how
+// many were removed.
+std::size_t RemoveLeftoverTempFiles(const std::filesystem::path& appDir);
+
 // The folders of the outside programs (section Dir: QVXTohyo2, QVXTohyo, jikeiretu): a blank
 // key is looked up in the installer's records, and a folder found there is written back.
 void FillOutsideProgramFolders(keiba::TIniGT& ini);

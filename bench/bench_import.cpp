@@ -99,12 +99,11 @@ public:
         : settings_(std::move(settings)) {}
     bool CancelRequested() const override { return false; }
     std::string SetUpLapFile() const override { return lap_; }
-    void SetSetUpLapFile(const std::string& f) override {
+    keiba::IoResult SetSetUpLapFile(const std::string& f) override {
         lap_ = f;
-        if (!keiba::WriteFileAtomic(settings_, "[JvDataGet]\r\nSetUpLapFile=" + f + "\r\n"))
-            std::abort();
+        return keiba::WriteFileAtomic(settings_, "[JvDataGet]\r\nSetUpLapFile=" + f + "\r\n");
     }
-    void SetLastTime(const std::string&) override {}
+    keiba::IoResult SetLastTime(const std::string&) override { return keiba::IoResult::Ok(); }
 
 private:
     fs::path settings_;

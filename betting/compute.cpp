@@ -97,9 +97,20 @@ void CalcFundDistribution(BetKind kind, int mode, std::int64_t budget, PlainTabl
                           int payoutCol, int stakeCol, int eraseCol, int oddsCol, int numberCol,
                           LabelBoard& labels) {
     const int rows = grid.RowCount();
-    if (budget < 100 || rows > kMaxBetRows + 1 || rows < 2 || Blank(grid.Cells(oddsCol, 1))) return;
-    if (mode != kModeEqual && mode != kModeProportional) return;
+    if (rows > kMaxBetRows + 1 || rows < 2 || Blank(grid.Cells(oddsCol, 1))) return;
     const int shareCol = payoutCol + 1;
+    if (budget < 100) {
+        // No budget, no stakes: what an earlier budget left would still be voted.
+        for (int row = 1; row < rows; ++row) {
+            grid.ClearCell(stakeCol, row);
+            grid.ClearCell(payoutCol, row);
+            grid.ClearCell(shareCol, row);
+        }
+        for (LabelSlot slot : {LabelSlot::Tensu, LabelSlot::Total, LabelSlot::YosoKaishu})
+            SetCaption(labels, kind, slot, {});
+        return;
+    }
+    if (mode != kModeEqual && mode != kModeProportional) return;
 
     // One pass reads what the cells say: whether a row counts (a row number, not erased, odds
     // present) and its odds; the passes below work from that.

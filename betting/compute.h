@@ -37,7 +37,8 @@ char* PutInt(char* out, std::int64_t value, int width);
 
 // `CalcFundDistribution`: spreads `budget` yen over the counted rows (a row number, not
 // erased, odds present) in 100-yen units and fills the type's count, total and expected-return
-// labels. Budgets under 100, empty grids and grids without odds are left as they are.
+// labels. A budget under 100 clears the stakes, payouts, shares and those labels; empty grids
+// and grids without odds are left as they are.
 void CalcFundDistribution(BetKind kind, int mode, std::int64_t budget, PlainTable& grid,
                           int payoutCol, int stakeCol, int eraseCol, int oddsCol, int numberCol,
                           LabelBoard& labels);

@@ -18,6 +18,8 @@ public:
     virtual std::string RaceCaption(int item) const = 0;
     // Selects race `item` of `DatList` and runs `DatListClick`.
     virtual void ShowRace(int item) = 0;
+    // A day load, import or fetch is filling the day: the tab's commands do nothing meanwhile.
+    virtual bool Busy() const { return false; }
 };
 
 } // namespace betting

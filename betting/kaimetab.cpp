@@ -68,13 +68,14 @@ void KaimeTab::KaimeMakeBtnClick() {
 }
 
 void KaimeTab::StringGrid1MouseDown(int col, int row) {
+    if (host_.Busy()) return;
     ToggleMark(day_, marks_, logic_, col, row);
     KaimeMakeBtnClick();
 }
 
 void KaimeTab::GridClick(BetKind k, int col, int row) {
     PlainTable& grid = book_.Grid(k);
-    if (row < 1 || row >= grid.RowCount()) return;
+    if (host_.Busy() || row < 1 || row >= grid.RowCount()) return;
     if (col == kEraseCol)
         grid.SetCell(kEraseCol, row,
                      keiba::TrimBlanks(grid.Cells(kEraseCol, row)).empty() ? EraseMark()
@@ -85,7 +86,7 @@ void KaimeTab::GridClick(BetKind k, int col, int row) {
 }
 
 bool KaimeTab::GridMouseDown(BetKind k, int col, int row) {
-    if (row != 0 || col <= 0 || col >= LayoutOf(k).cols) return false;
+    if (host_.Busy() || row != 0 || col <= 0 || col >= LayoutOf(k).cols) return false;
     std::uint8_t& dir = DirTable(k)[static_cast<std::size_t>(col)];
     dir = dir == 0 ? 1 : 0;
     *sortCol_ = col;
@@ -156,7 +157,7 @@ void KaimeTab::SaveSetting(const char* key, int value) {
 
 VoteResult KaimeTab::TohyoCSVBtnClick() {
     auto k = KindOfPage(page_);
-    if (!k) return VoteResult::Refused;
+    if (!k || host_.Busy()) return VoteResult::Refused;
     const BetLayout& l = LayoutOf(*k);
     return WriteQvxTohyoCsv(l.code, amount_, book_.Grid(*k),
                             {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, ini_);
@@ -169,12 +170,14 @@ VoteResult KaimeTab::TohyouBtnClick() {
 }
 
 VoteResult KaimeTab::PopupTohyoClick(BetKind k) {
+    if (host_.Busy()) return VoteResult::Refused;
     const BetLayout& l = LayoutOf(k);
     return WriteBrivelFile(l.name, amount_, book_.Grid(k),
                            {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, ini_);
 }
 
 std::filesystem::path KaimeTab::N50Click() {
+    if (host_.Busy()) return {};
     return WriteMarksCsv(day_, host_);
 }
 

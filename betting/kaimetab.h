@@ -65,6 +65,7 @@ public:
     void RadioGroup1Click(int index);
     void RadioGroup2Click(int index);
 
+    // The votes and the grids' clicks do nothing while the host is busy.
     VoteResult TohyoCSVBtnClick();
     VoteResult TohyouBtnClick();
     // The items N19..N26 of `PopupTohyo`.

@@ -278,7 +278,8 @@ void N1O1Click(FetchHost& host) {
 }
 
 void NextRaceBtnClick(FetchHost& host) {
-    if (Trimmed(host.DateComboText()).empty() || host.RaceListCount() <= 0) return;
+    // A load or fetch may be filling the day's races right now.
+    if (Busy(host) || Trimmed(host.DateComboText()).empty() || host.RaceListCount() <= 0) return;
     int i = jvdata::NextRaceIndex(keiba::CurrentClock().Now(), host.Day().gDayRaces,
                                   host.RaceListCount());
     if (i < 0) return;

@@ -76,7 +76,7 @@ void GetDMBtnClick(FetchHost& host);      // "0B13" for the loaded day
 void OddsLoop(FetchHost& host, const std::vector<std::string>& races,
               jvdata::ReadStep step = jvdata::ReadStep::Odds);
 void N1O1Click(FetchHost& host);        // 1日分の全オッズを一括取得(&O)
-void NextRaceBtnClick(FetchHost& host); // selects the race that posts next
+void NextRaceBtnClick(FetchHost& host); // selects the race that posts next; not while busy
 
 // Timers.
 void Timer1Timer(FetchHost& host); // odds, every 40 s while armed

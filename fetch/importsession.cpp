@@ -1,8 +1,10 @@
 #include "fetch/importsession.h"
 
 #include "fetch/fetchstate.h"
+#include "jvdata/dayfiles.h"
 #include "jvdata/jvresult.h"
 #include "keiba/appdir.h"
+#include "keiba/errorlog.h"
 #include "keiba/inigt.h"
 #include "keiba/sjis.h"
 
@@ -88,6 +90,11 @@ void ImportSession::Start(const ImportRequest& request) {
     view_.SetDownloadProgress(0, 100);
     view_.SetReadProgress(0, 100);
 
+    // What a killed import or fetch left half-written goes before anything new is written.
+    jvdata::RemoveStaleDataTemps(appDir_);
+    lastExit_.reset();
+    refused_ = {};
+
     std::string fromtime = Format(request.fromTime, "%04d%02d%02d%02d%02d%02d");
     params_ = {};
     params_.appDir = appDir_;
@@ -156,7 +163,7 @@ void ImportSession::StatusTick() {
 
 void ImportSession::ReadRecords() {
     phase_ = Phase::Reading;
-    jvdata::ReadAndFileJvRecords(*link_, params_, *this);
+    lastExit_ = jvdata::ReadAndFileJvRecords(*link_, params_, *this);
 }
 
 void ImportSession::Cancel() {
@@ -217,13 +224,42 @@ std::string ImportSession::SetUpLapFile() const {
     return Settings().ReadString(kSection, "SetUpLapFile", "");
 }
 
-void ImportSession::SetSetUpLapFile(const std::string& fileName) {
-    Settings().WriteString(kSection, "SetUpLapFile", fileName);
+keiba::IoResult ImportSession::SetSetUpLapFile(const std::string& fileName) {
+    return Settings().WriteString(kSection, "SetUpLapFile", fileName);
 }
 
-void ImportSession::SetLastTime(const std::string& text) {
-    Settings().WriteString(kSection, "LastTime", text);
+keiba::IoResult ImportSession::SetLastTime(const std::string& text) {
+    keiba::IoResult r = Settings().WriteString(kSection, "LastTime", text);
+    // The picker shows the from-time of the next import, which is what the file holds.
+    if (!r) return r;
     if (std::optional<keiba::LocalTime> t = ParseLastTime(text)) view_.ShowFromTime(*t);
+    return r;
+}
+
+void ImportSession::RecordsRefused(const jvdata::RefusalTally& tally) {
+    refused_ = tally;
+    const keiba::LocalTime now = keiba::CurrentClock().Now();
+    for (const std::string& line : RefusalLogLines(tally)) {
+        keiba::IoResult r = keiba::AppendErrorLog(appDir_, now, line);
+        if (!r) {
+            Say().Information(r.message);
+            break;
+        }
+    }
+}
+
+std::vector<std::string> RefusalLogLines(const jvdata::RefusalTally& tally) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < jvdata::kRefuseReasons; ++i) {
+        const auto n = tally.count[static_cast<std::size_t>(i)];
+        if (n == 0) continue;
+        lines.push_back(
+            "取込で除外したレコード：" +
+            std::string(jvdata::RefuseReasonText(static_cast<jvdata::RefuseReason>(i))) + " " +
+            std::to_string(n) + "件（最初のレコード " + tally.first[static_cast<std::size_t>(i)] +
+            "）");
+    }
+    return lines;
 }
 
 } // namespace fetch

@@ -2,6 +2,7 @@
 // The import dialog's logic without its widgets: the from-time of the last import, the start
 // with JVOpen, the wait for the download, the filing loop, the cancel and the close of the
 // connection. The dialog forwards its buttons, timer and close here and shows what it is told.
+// Records the loop refuses are written to ErrorLog.txt, one line per reason.
 
 #include "fetch/fetchstate.h"
 #include "jvdata/filingloop.h"
@@ -9,7 +10,9 @@
 #include "keiba/platform.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace fetch {
 
@@ -66,6 +69,9 @@ public:
     bool RequestClose();
 
     Phase CurrentPhase() const { return phase_; }
+    // How the last filing loop ended, and how many records it refused.
+    std::optional<jvdata::FilingLoopExit> LastExit() const { return lastExit_; }
+    const jvdata::RefusalTally& LastRefusals() const { return refused_; }
 
 private:
     // FilingLoopHost
@@ -78,8 +84,9 @@ private:
     void ResetProgress() override { view_.ResetProgress(); }
     void SetRecordLabel(const std::string& text) override { view_.SetRecordLabel(text); }
     std::string SetUpLapFile() const override;
-    void SetSetUpLapFile(const std::string& fileName) override;
-    void SetLastTime(const std::string& text) override;
+    keiba::IoResult SetSetUpLapFile(const std::string& fileName) override;
+    keiba::IoResult SetLastTime(const std::string& text) override;
+    void RecordsRefused(const jvdata::RefusalTally& tally) override;
 
     void ReadRecords();
     void CloseConnection();
@@ -94,7 +101,13 @@ private:
     jvdata::FilingLoopParams params_;
     int downloadCount_ = 0;
     bool closeRequested_ = false;
+    std::optional<jvdata::FilingLoopExit> lastExit_;
+    jvdata::RefusalTally refused_;
 };
+
+// The error-log lines of a refusal tally, one per reason (UTF-8): "取込で除外したレコード：" + the
+// reason + the count + the first record.
+std::vector<std::string> RefusalLogLines(const jvdata::RefusalTally& tally);
 
 // "yyyy/mm/dd hh:nn:ss" read as a time, or nothing.
 std::optional<keiba::LocalTime> ParseLastTime(std::string_view text);

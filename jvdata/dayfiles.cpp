@@ -82,11 +82,43 @@ std::vector<std::string> RunnerSlots(std::string_view bytes) {
     return slots;
 }
 
-FileOutcome Refuse(std::string reason) {
-    return {FileOutcome::Refused, std::move(reason), {}};
+FileOutcome Refuse(RefuseReason why, std::string reason) {
+    return {FileOutcome::Refused, std::move(reason), {}, why};
+}
+
+FileOutcome RefuseFraming(const FramingResult& fr) {
+    bool id = fr.code == Framing::UnknownId || fr.code == Framing::WrongId;
+    return Refuse(id ? RefuseReason::RecordId : RefuseReason::Length, fr.reason);
+}
+
+bool IsAsciiAlnum(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    });
 }
 
 } // namespace
+
+std::optional<FileOutcome> RaceKeyRefusal(std::string_view record) {
+    std::string_view date = Field(record, RecordHead::kRaceDate);
+    if (!ParseYyyymmdd(date))
+        return Refuse(RefuseReason::Date, "race date is not a date: \"" + std::string(date) + "\"");
+    if (!IsAsciiAlnum(Field(record, RecordHead::kVenue)) ||
+        !IsAsciiDigits(Field(record, RecordHead::kMeeting)) ||
+        !IsAsciiDigits(Field(record, RecordHead::kMeetingDay)) ||
+        !IsAsciiDigits(Field(record, RecordHead::kRaceNo)))
+        return Refuse(RefuseReason::RaceKey, "race key is not one: \"" +
+                                                 std::string(Field(record, RecordHead::kRaceKey)) +
+                                                 "\"");
+    return std::nullopt;
+}
+
+std::string_view RefuseReasonText(RefuseReason r) {
+    static constexpr std::string_view kText[kRefuseReasons] = {
+        "レコード長が不正",   "レコード種別が不正",       "レースキーが不正",  "開催日付が不正",
+        "競馬場コードが不明", "レース番号・馬番が範囲外", "血統登録番号が不正"};
+    return kText[static_cast<int>(r)];
+}
 
 std::string DayStem(std::chrono::year_month_day d) {
     char buf[64];
@@ -200,13 +232,10 @@ FileOutcome FilingBatch::Upsert(const fs::path& path, std::string line) {
 
 FileOutcome FilingBatch::UpsertDayLine(DayFile kind, std::string_view record, DayLineOptions opt) {
     FramingResult fr = CheckFraming(record, RecordIdOf(kind));
-    if (!fr) return Refuse(fr.reason);
-    std::optional<std::chrono::year_month_day> day =
-        ParseYyyymmdd(Field(record, RecordHead::kRaceDate));
-    if (!day)
-        return Refuse("race date is not a date: \"" +
-                      std::string(Field(record, RecordHead::kRaceDate)) + "\"");
-    fs::path path = DayFilePath(appDir_, *day, kind);
+    if (!fr) return RefuseFraming(fr);
+    if (std::optional<FileOutcome> bad = RaceKeyRefusal(record)) return *bad;
+    fs::path path =
+        DayFilePath(appDir_, *ParseYyyymmdd(Field(record, RecordHead::kRaceDate)), kind);
     std::string line(record.substr(0, record.size() - 2));
     if (opt.zeroHead) ZeroHead(line);
     if (!opt.createMissing && !Load(path, line.size(), false, false))
@@ -216,12 +245,9 @@ FileOutcome FilingBatch::UpsertDayLine(DayFile kind, std::string_view record, Da
 
 FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) {
     FramingResult fr = CheckFraming(record, TJvSE::kId);
-    if (!fr) return Refuse(fr.reason);
-    std::optional<std::chrono::year_month_day> day =
-        ParseYyyymmdd(Field(record, RecordHead::kRaceDate));
-    if (!day)
-        return Refuse("race date is not a date: \"" +
-                      std::string(Field(record, RecordHead::kRaceDate)) + "\"");
+    if (!fr) return RefuseFraming(fr);
+    if (std::optional<FileOutcome> bad = RaceKeyRefusal(record)) return *bad;
+    std::chrono::year_month_day day = *ParseYyyymmdd(Field(record, RecordHead::kRaceDate));
     std::string_view race = Field(record, RecordHead::kRaceNo),
                      horse = Field(record, TJvSE::kHorseNo);
     int slot = IsAsciiDigits(race) && IsAsciiDigits(horse)
@@ -229,12 +255,13 @@ FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) 
                                 static_cast<int>(FieldNumber(record, TJvSE::kHorseNo)))
                    : -1;
     if (slot < 0)
-        return Refuse("no runner slot for race \"" + std::string(race) + "\", horse \"" +
-                      std::string(horse) + "\"");
-    std::optional<fs::path> path = DayRunnerFile(appDir_, *day, Field(record, RecordHead::kVenue));
+        return Refuse(RefuseReason::Slot, "no runner slot for race \"" + std::string(race) +
+                                              "\", horse \"" + std::string(horse) + "\"");
+    std::optional<fs::path> path = DayRunnerFile(appDir_, day, Field(record, RecordHead::kVenue));
     if (!path)
-        return Refuse("unknown venue code \"" + std::string(Field(record, RecordHead::kVenue)) +
-                      "\"");
+        return Refuse(RefuseReason::Venue, "unknown venue code \"" +
+                                               std::string(Field(record, RecordHead::kVenue)) +
+                                               "\"");
     Image* img = Load(*path, kRunnerLineLength, true, createMissing);
     if (!img) return {FileOutcome::Skipped, "no file to update", *path};
     img->lines[static_cast<std::size_t>(slot)] = std::string(record.substr(0, kRunnerLineLength));
@@ -244,13 +271,13 @@ FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) 
 
 FileOutcome FilingBatch::UpsertHorseRun(std::string_view record) {
     FramingResult fr = CheckFraming(record, TJvSE::kId);
-    if (!fr) return Refuse(fr.reason);
+    if (!fr) return RefuseFraming(fr);
     std::string_view id = Field(record, TJvSE::kPedigreeId);
     std::optional<fs::path> path = HorseFilePath(appDir_, HorseFile::SEI, id);
-    if (!path) return Refuse("pedigree id is not one: \"" + std::string(id) + "\"");
-    if (!ParseYyyymmdd(Field(record, RecordHead::kRaceDate)))
-        return Refuse("race date is not a date: \"" +
-                      std::string(Field(record, RecordHead::kRaceDate)) + "\"");
+    if (!path)
+        return Refuse(RefuseReason::PedigreeId,
+                      "pedigree id is not one: \"" + std::string(id) + "\"");
+    if (std::optional<FileOutcome> bad = RaceKeyRefusal(record)) return *bad;
     std::string line(record.substr(0, record.size() - 2));
     ZeroHead(line);
     return Upsert(*path, std::move(line));
@@ -258,10 +285,12 @@ FileOutcome FilingBatch::UpsertHorseRun(std::string_view record) {
 
 FileOutcome FilingBatch::PutHorseMaster(std::string_view record) {
     FramingResult fr = CheckFraming(record, TJvUM::kId);
-    if (!fr) return Refuse(fr.reason);
+    if (!fr) return RefuseFraming(fr);
     std::string_view id = Field(record, TJvUM::kPedigreeId);
     std::optional<fs::path> path = HorseFilePath(appDir_, HorseFile::UM2, id);
-    if (!path) return Refuse("pedigree id is not one: \"" + std::string(id) + "\"");
+    if (!path)
+        return Refuse(RefuseReason::PedigreeId,
+                      "pedigree id is not one: \"" + std::string(id) + "\"");
     Image& img = files_[path->native()];
     img.path = *path;
     img.lineLength = kUmLength - 2;
@@ -270,20 +299,44 @@ FileOutcome FilingBatch::PutHorseMaster(std::string_view record) {
     return {FileOutcome::Filed, {}, *path};
 }
 
+void FilingBatch::EnsureHorseFolder(HorseFile kind, std::string_view pedigreeId) {
+    if (!IsPedigreeId(pedigreeId)) return;
+    static constexpr std::string_view kFolder[] = {"SEI/", "UM2/", "UMA/"};
+    // Asked for every runner: kept as a short text, made a path only at the flush.
+    std::string folder(kFolder[static_cast<int>(kind)]);
+    folder += pedigreeId.substr(0, 4);
+    folders_.insert(std::move(folder));
+}
+
 keiba::IoResult FilingBatch::Flush() {
     keiba::IoResult first = keiba::IoResult::Ok();
+    for (auto it = folders_.begin(); it != folders_.end();) {
+        keiba::IoResult r = keiba::CreateFolders(appDir_ / *it);
+        if (r) {
+            it = folders_.erase(it);
+        } else {
+            if (first) first = r;
+            ++it;
+        }
+    }
+    // Each folder is synced once, after the last rename into it.
+    std::set<fs::path> written;
     for (auto& [name, img] : files_) {
         if (!img.dirty) continue;
         const fs::path& path = img.path;
         if (!img.slotted) SortLines(img.lines);
-        std::error_code ec;
-        fs::create_directories(path.parent_path(), ec); // a failure shows in the write below
-        keiba::IoResult r = keiba::WriteFileAtomic(path, JoinLines(img.lines));
+        keiba::IoResult r = keiba::CreateFolders(path.parent_path());
+        if (r) r = keiba::WriteFileAtomic(path, JoinLines(img.lines), keiba::FolderSync::ByCaller);
         if (r) {
             img.dirty = false;
+            written.insert(path.parent_path());
         } else if (first) {
             first = r;
         }
+    }
+    for (const fs::path& folder : written) {
+        keiba::IoResult r = keiba::SyncFolder(folder);
+        if (!r && first) first = r;
     }
     // Written images are dropped: the next record reads the file again, as saved.
     std::erase_if(files_, [](const auto& kv) { return !kv.second.dirty; });
@@ -294,6 +347,20 @@ std::size_t FilingBatch::PendingFiles() const {
     std::size_t n = 0;
     for (const auto& kv : files_) n += kv.second.dirty ? 1 : 0;
     return n;
+}
+
+std::size_t RemoveStaleDataTemps(const fs::path& appDir) {
+    std::size_t removed =
+        keiba::RemoveStaleTempFiles(appDir) + keiba::RemoveStaleTempFiles(appDir / "Data");
+    for (const char* horses : {"SEI", "UM2"}) {
+        std::error_code ec;
+        for (fs::directory_iterator it(appDir / horses, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            std::error_code typeEc;
+            if (it->is_directory(typeEc)) removed += keiba::RemoveStaleTempFiles(it->path());
+        }
+    }
+    return removed;
 }
 
 namespace {

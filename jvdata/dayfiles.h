@@ -12,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -61,14 +62,34 @@ std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line);
 // file is padded back to 216 slots of blanks, keeping every whole line in its place.
 std::string PutRunnerSlot(std::string_view fileBytes, std::string_view line, int slot);
 
+// The part of a refused record that is not what it must be.
+enum class RefuseReason {
+    Length,     // not a whole record of its id: length, line end, a line break inside
+    RecordId,   // not a record id, or another id than the file takes
+    RaceKey,    // venue, meeting, day or race number of the race key
+    Date,       // the race date names no day
+    Venue,      // no racecourse has the venue code
+    Slot,       // race or horse number beyond the runner file's slots
+    PedigreeId, // not ten letters or digits
+};
+inline constexpr int kRefuseReasons = 7;
+// The reason in words, UTF-8 ("レコード長が不正").
+std::string_view RefuseReasonText(RefuseReason r);
+
 // What became of one record.
 struct FileOutcome {
     enum Code { Filed, Refused, Skipped, Failed };
     Code code = Filed;
     std::string reason; // UTF-8; why it was refused, skipped or failed
     std::filesystem::path path;
+    RefuseReason refused = RefuseReason::Length; // when Refused
     explicit operator bool() const { return code == Filed; }
 };
+
+// The race key of a race record as the files key their lines by: a real date (else Date), a
+// venue code of letters or digits (courses abroad have letters), meeting, day and race number
+// in digits (else RaceKey). Nothing when it is sound.
+std::optional<FileOutcome> RaceKeyRefusal(std::string_view record);
 
 struct DayLineOptions {
     bool zeroHead = true;      // positions 3 to 11 become "000000000"
@@ -91,10 +112,15 @@ public:
     FileOutcome UpsertHorseRun(std::string_view record);
     // A UM record as the horse's one-line .jvUM2 file.
     FileOutcome PutHorseMaster(std::string_view record);
+    // The folder of a horse's file, made at the next Flush even when no file goes into it;
+    // nothing for a pedigree id that is not one.
+    void EnsureHorseFolder(HorseFile kind, std::string_view pedigreeId);
 
-    // Writes every changed file; the first failure's message, files that failed stay pending.
+    // Makes the folders asked for and writes every changed file; the first failure's message
+    // (naming the file or folder and the cause). What failed stays pending.
     keiba::IoResult Flush();
     std::size_t PendingFiles() const;
+    bool HasPending() const { return PendingFiles() > 0 || !folders_.empty(); }
 
 private:
     struct Image {
@@ -112,7 +138,13 @@ private:
 
     std::filesystem::path appDir_;
     std::unordered_map<std::string, Image> files_; // by native path
+    std::set<std::string> folders_;                // "SEI/2020": to be made at Flush
 };
+
+// Removes the temporary files that killed writers left in the folders the import and the
+// fetches write: the program folder (its settings), Data, and every folder of SEI and UM2.
+// Returns how many were removed.
+std::size_t RemoveStaleDataTemps(const std::filesystem::path& appDir);
 
 FileOutcome FileDayRecord(const std::filesystem::path& appDir, DayFile kind,
                           std::string_view record, DayLineOptions opt = {});

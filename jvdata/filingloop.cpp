@@ -13,6 +13,11 @@ std::string Trimmed(std::string_view s) {
     return std::string(keiba::TrimBlanks(s));
 }
 
+void Tell(const std::string& text) {
+    keiba::CurrentNotifier().Beep();
+    keiba::CurrentNotifier().Information(text);
+}
+
 class Loop {
 public:
     Loop(TJVLink& link, const FilingLoopParams& p, FilingLoopHost& host)
@@ -22,10 +27,17 @@ public:
         , batch_(p.appDir) {}
 
     FilingLoopExit Run() {
+        FilingLoopExit exit = Read();
+        if (refused_.Total() > 0) host_.RecordsRefused(refused_);
+        return exit;
+    }
+
+private:
+    FilingLoopExit Read() {
         host_.SetStatus(Progress("データ読込み中．．．("));
         host_.SetReadProgress(0, p_.readCount);
-        std::string lap = Trimmed(host_.SetUpLapFile());
-        bool resumed = !(p_.setupMode && !lap.empty());
+        lap_ = Trimmed(host_.SetUpLapFile());
+        bool resumed = !(p_.setupMode && !lap_.empty());
 
         std::string buffer, fileName;
         for (;;) {
@@ -33,7 +45,7 @@ public:
             if (host_.CancelRequested())
                 return Flush() ? FilingLoopExit::Cancelled : FilingLoopExit::WriteError;
             int result = link_.JVRead(buffer, kReadBufferSize, fileName);
-            if (!resumed && Trimmed(fileName) == lap) resumed = true;
+            if (!resumed && Trimmed(fileName) == lap_) resumed = true;
             if (!resumed) {
                 // Only a record stands for a file to pass over: a skip on "not yet" would pass
                 // over a file that was never entered.
@@ -53,9 +65,10 @@ public:
             if (result > 0) {
                 if (!Record(buffer, fileName)) return FilingLoopExit::WriteError;
             } else if (result == -1) {
+                // The label keeps the last record saved; a file that filed nothing clears it.
+                if (label_.empty()) host_.SetRecordLabel({});
                 if (!Flush()) return FilingLoopExit::WriteError;
                 NextFile();
-                host_.SetRecordLabel({});
             } else if (result == -2 || result == -3) {
                 continue;
             } else if (result == 0) {
@@ -66,7 +79,6 @@ public:
         }
     }
 
-private:
     std::string Progress(const char* head) const {
         return std::string(head) + std::to_string(counter_) + "/" + std::to_string(p_.readCount) +
                ")";
@@ -84,20 +96,32 @@ private:
             // A new JV file: the last one is written before the resume point moves past it.
             if (!Flush()) return false;
             batchFile_ = name;
-            if (p_.setupMode) host_.SetSetUpLapFile(name);
+            if (p_.setupMode && !Saved(host_.SetSetUpLapFile(name))) return false;
         }
         ImportFiling f = FileImportRecord(batch_, record, p_.filter);
-        if (f.filed) host_.SetRecordLabel(f.label);
+        if (f.refused) refused_.Add(*f.refused, std::move(f.detail));
+        if (f.filed) label_ = std::move(f.label);
         return true;
     }
 
+    // Writes what the batch holds; the record label then names the last record written.
     bool Flush() {
-        if (batch_.PendingFiles() == 0) return true;
-        keiba::IoResult r = batch_.Flush();
-        if (r) return true;
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information(r.message);
-        return false;
+        if (batch_.HasPending()) {
+            keiba::IoResult r = batch_.Flush();
+            if (!r) {
+                Tell(r.message);
+                return false;
+            }
+        }
+        if (!label_.empty()) host_.SetRecordLabel(label_);
+        label_.clear();
+        return true;
+    }
+
+    // A settings write: a failure is told and stops the import.
+    static bool Saved(const keiba::IoResult& r) {
+        if (!r) Tell(r.message);
+        return r.ok;
     }
 
     void EndOfData() {
@@ -109,11 +133,11 @@ private:
         if (!Flush()) return FilingLoopExit::WriteError;
         EndOfData();
         if (std::optional<std::string> t = LastTimeText(p_.lastFileTimestamp)) {
-            host_.SetLastTime(*t);
+            if (!Saved(host_.SetLastTime(*t))) return FilingLoopExit::WriteError;
             host_.ProcessMessages();
         }
-        host_.SetSetUpLapFile({});
-        host_.SetStatus("データ作成が完了しました。");
+        if (!Saved(host_.SetSetUpLapFile({}))) return FilingLoopExit::WriteError;
+        host_.SetStatus(FinishedStatus(refused_.Total()));
         return FilingLoopExit::Finished;
     }
 
@@ -121,14 +145,17 @@ private:
     // setup import has to start from the beginning. Nothing was filed, so LastTime stays.
     FilingLoopExit LapNeverCame() {
         EndOfData();
-        host_.SetSetUpLapFile({});
+        if (!Saved(host_.SetSetUpLapFile({}))) return FilingLoopExit::WriteError;
+        host_.SetStatus("再開位置のファイルが見つかりませんでした。");
+        Tell("中断したセットアップデータ取込の再開位置のファイル（" + lap_ +
+             "）が見つからず、何も取り込みませんでした。再開位置を消去しましたので、次のセット"
+             "アップデータ取込は最初から行います。");
         return FilingLoopExit::LapNotFound;
     }
 
     FilingLoopExit ReadError(int code) {
         bool written = Flush();
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information("JVReadエラー:" + JvResultMessage("JVRead", code));
+        Tell("JVReadエラー:" + JvResultMessage("JVRead", code));
         return written ? FilingLoopExit::ReadError : FilingLoopExit::WriteError;
     }
 
@@ -136,11 +163,20 @@ private:
     const FilingLoopParams& p_;
     FilingLoopHost& host_;
     FilingBatch batch_;
+    std::string lap_;
     std::string batchFile_; // the JV file whose records the batch holds
+    std::string label_;     // of the last record filed into the batch
+    RefusalTally refused_;
     int counter_ = 0;
 };
 
 } // namespace
+
+std::string FinishedStatus(int refused) {
+    std::string done = "データ作成が完了しました。";
+    if (refused <= 0) return done;
+    return done + "（取り込めないレコード " + std::to_string(refused) + "件：ErrorLog.txt参照）";
+}
 
 FilingLoopExit ReadAndFileJvRecords(TJVLink& link, const FilingLoopParams& params,
                                     FilingLoopHost& host) {

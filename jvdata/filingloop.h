@@ -6,10 +6,13 @@
 // The changes of one JV file are gathered and each touched day or horse file is written once
 // when the next file begins, at the end, on cancel and on a read error. The resume point
 // (SetUpLapFile) moves to a file only after everything before it has been written, so a run
-// cut short anywhere and started again ends with the same files as one uninterrupted run.
+// cut short anywhere and started again ends with the same files as one uninterrupted run. The
+// record label names a record once its files are written, and every settings write is
+// checked: an import that could not keep its resume point or its from-time stops and says so.
 
 #include "jvdata/importfiling.h"
 #include "jvdata/jvlink.h"
+#include "keiba/fileio.h"
 
 #include <filesystem>
 #include <string>
@@ -29,11 +32,14 @@ public:
     virtual void ResetProgress() {}
     virtual void SetRecordLabel(const std::string& /*text*/) {}
 
-    // Section JvDataGet.
+    // Section JvDataGet. The writes say whether the settings file took them.
     virtual std::string SetUpLapFile() const = 0;
-    virtual void SetSetUpLapFile(const std::string& fileName) = 0;
-    // "yyyy/mm/dd hh:nn:ss"; the dialog also shows it in its date picker.
-    virtual void SetLastTime(const std::string& text) = 0;
+    virtual keiba::IoResult SetSetUpLapFile(const std::string& fileName) = 0;
+    // "yyyy/mm/dd hh:nn:ss"; the dialog shows it in its date picker once it is saved.
+    virtual keiba::IoResult SetLastTime(const std::string& text) = 0;
+
+    // Once, when the loop ends, if it refused any record.
+    virtual void RecordsRefused(const RefusalTally& /*tally*/) {}
 };
 
 struct FilingLoopParams {
@@ -48,9 +54,13 @@ enum class FilingLoopExit {
     Finished,    // all read; LastTime advanced, SetUpLapFile emptied
     Cancelled,   // left at a pass after the cancel request
     ReadError,   // JVRead below -3, shown
-    WriteError,  // a file could not be written, shown
-    LapNotFound, // a setup resume whose file never came; SetUpLapFile emptied
+    WriteError,  // a file or a setting could not be written, shown
+    LapNotFound, // a setup resume whose file never came; SetUpLapFile emptied, shown
 };
+
+// The status line at the end of a finished import: "データ作成が完了しました。" and, when records
+// were refused, how many.
+std::string FinishedStatus(int refused);
 
 // `ReadAndFileJvRecords`. Messages go through the installed notifier.
 FilingLoopExit ReadAndFileJvRecords(TJVLink& link, const FilingLoopParams& params,

@@ -3,6 +3,8 @@
 #include "keiba/codetables.h"
 #include "keiba/sjis.h"
 
+#include <algorithm>
+
 namespace jvdata {
 namespace {
 
@@ -38,9 +40,33 @@ std::string RunnerText(std::string_view record) {
            std::string(Field(record, TJvSE::kHorseName));
 }
 
-ImportFiling Done(const FileOutcome& out, const std::string& sjisLabel) {
+// What a report can show of a damaged record: its id, its length and its race key, printable
+// ASCII only ("SE 548バイト 2026120505050803").
+std::string Sample(std::string_view record) {
+    auto printable = [](std::string_view s) {
+        std::string out;
+        for (char c : s) out += (c > ' ' && c < 0x7F) ? c : '?';
+        return out;
+    };
+    return printable(Field(record, RecordHead::kRecordId)) + " " + std::to_string(record.size()) +
+           "バイト " + printable(Field(record, RecordHead::kRaceKey));
+}
+
+ImportFiling Refused(RefuseReason r, std::string_view record) {
+    return {false, {}, r, Sample(record)};
+}
+
+ImportFiling Done(const FileOutcome& out, const std::string& sjisLabel, std::string_view record) {
+    if (out.code == FileOutcome::Refused) return Refused(out.refused, record);
     if (!out) return {};
-    return {true, keiba::Cp932ToUtf8(sjisLabel)};
+    return {true, keiba::Cp932ToUtf8(sjisLabel), std::nullopt, {}};
+}
+
+// Two ASCII capitals or digits, as every record id of the service is.
+bool IsRecordIdForm(std::string_view id) {
+    return id.size() == 2 && std::all_of(id.begin(), id.end(), [](char c) {
+               return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+           });
 }
 
 ImportFiling FileRace(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
@@ -49,7 +75,8 @@ ImportFiling FileRace(FilingBatch& b, std::string_view rec, const ImportFilter& 
         return {};
     return Done(b.UpsertDayLine(DayFile::RA, rec),
                 Sj("開催:") + KanjiDate(rec) + Venue(rec) +
-                    std::string(Field(rec, RecordHead::kRaceNo)) + "R");
+                    std::string(Field(rec, RecordHead::kRaceNo)) + "R",
+                rec);
 }
 
 ImportFiling FileRunner(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
@@ -58,16 +85,26 @@ ImportFiling FileRunner(FilingBatch& b, std::string_view rec, const ImportFilter
     int horse = static_cast<int>(FieldNumber(rec, TJvSE::kHorseNo));
     if (RaceNo(rec) >= 1 && horse >= 1 && horse <= 18 && InWindow(rec, f)) {
         // A race above 12 has no slot in the runner file; the batch refuses it.
-        result = Done(b.PutRunner(rec), Sj("馬毎:") + Venue(rec) + RunnerText(rec));
+        result = Done(b.PutRunner(rec), Sj("馬毎:") + Venue(rec) + RunnerText(rec), rec);
     }
-    if (std::string(Field(rec, TJvSE::kPedigreeYear)) > f.horseYearFloor &&
-        Field(rec, RecordHead::kDataKind) == "7") {
-        std::string date = std::string(Field(rec, RecordHead::kYear)) + "/" +
-                           std::string(Field(rec, RecordHead::kMonth)) + "/" +
-                           std::string(Field(rec, RecordHead::kDayOfMonth));
-        ImportFiling h =
-            Done(b.UpsertHorseRun(rec), Sj("過去走:") + date + Venue(rec) + RunnerText(rec));
-        if (h.filed) result = h;
+    if (std::string(Field(rec, TJvSE::kPedigreeYear)) > f.horseYearFloor) {
+        // The horse's folder is made for every runner of a recent horse, filed or not.
+        b.EnsureHorseFolder(HorseFile::SEI, Field(rec, TJvSE::kPedigreeId));
+        if (Field(rec, RecordHead::kDataKind) == "7") {
+            std::string date = std::string(Field(rec, RecordHead::kYear)) + "/" +
+                               std::string(Field(rec, RecordHead::kMonth)) + "/" +
+                               std::string(Field(rec, RecordHead::kDayOfMonth));
+            ImportFiling h = Done(b.UpsertHorseRun(rec),
+                                  Sj("過去走:") + date + Venue(rec) + RunnerText(rec), rec);
+            if (h.filed) {
+                h.refused = result.refused;
+                h.detail = result.detail;
+                result = h;
+            } else if (!result.refused) {
+                result.refused = h.refused;
+                result.detail = h.detail;
+            }
+        }
     }
     return result;
 }
@@ -76,13 +113,15 @@ ImportFiling FilePayouts(FilingBatch& b, std::string_view rec, const ImportFilte
     if (!InWindow(rec, f) || RaceNo(rec) < 1) return {};
     return Done(b.UpsertDayLine(DayFile::HR, rec),
                 Sj("払戻:") + KanjiDate(rec) + Venue(rec) +
-                    std::string(Field(rec, RecordHead::kRaceNo)) + "R");
+                    std::string(Field(rec, RecordHead::kRaceNo)) + "R",
+                rec);
 }
 
 ImportFiling FileHorseMaster(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
     if (std::string(Field(rec, TJvUM::kPedigreeYear)) <= f.horseYearFloor) return {};
     return Done(b.PutHorseMaster(rec),
-                Sj("競走馬:") + std::string(keiba::CutBytes(Field(rec, TJvUM::kHorseName), 18)));
+                Sj("競走馬:") + std::string(keiba::CutBytes(Field(rec, TJvUM::kHorseName), 18)),
+                rec);
 }
 
 ImportFiling FileOdds(FilingBatch& b, std::string_view rec, const ImportFilter& f, int kind) {
@@ -93,10 +132,13 @@ ImportFiling FileOdds(FilingBatch& b, std::string_view rec, const ImportFilter& 
     static const char* const kWords[] = {"単勝確定ｵｯｽﾞ:", "馬連確定ｵｯｽﾞ:",  "ﾜｲﾄﾞ確定ｵｯｽﾞ:",
                                          "馬単確定ｵｯｽﾞ:", "3連複確定ｵｯｽﾞ:", "3連単確定ｵｯｽﾞ:"};
     FileOutcome out = b.UpsertDayLine(kFiles[kind - 1], rec);
-    if (!out) return {};
-    return {true, keiba::Cp932ToUtf8(Sj(kWords[kind - 1]) +
-                                     std::string(Field(rec, RecordHead::kRaceNo))) +
-                      "R/" + keiba::PathToUtf8(out.path.filename())};
+    if (!out) return Done(out, {}, rec);
+    return {
+        true,
+        keiba::Cp932ToUtf8(Sj(kWords[kind - 1]) + std::string(Field(rec, RecordHead::kRaceNo))) +
+            "R/" + keiba::PathToUtf8(out.path.filename()),
+        std::nullopt,
+        {}};
 }
 
 } // namespace
@@ -107,8 +149,19 @@ std::string HorseYearFloor(int year) {
 
 ImportFiling FileImportRecord(FilingBatch& batch, std::string_view record,
                               const ImportFilter& filter) {
-    if (!CheckFraming(record)) return {};
     std::string_view id = Field(record, RecordHead::kRecordId);
+    FramingResult fr = CheckFraming(record);
+    if (fr.code == Framing::UnknownId) {
+        // Kinds of records this system has no use for come whole and are left; bytes that
+        // are no record id at all are a damaged piece.
+        if (IsRecordIdForm(id)) return {};
+        return Refused(RefuseReason::RecordId, record);
+    }
+    if (!fr) return Refused(RefuseReason::Length, record);
+    // A damaged key is reported whether or not the table would keep the record.
+    if (id != "UM" && id != "RC" && id != "DM")
+        if (std::optional<FileOutcome> bad = RaceKeyRefusal(record))
+            return Refused(bad->refused, record);
     if (id == "RA") return FileRace(batch, record, filter);
     if (id == "SE") return FileRunner(batch, record, filter);
     if (id == "HR") return FilePayouts(batch, record, filter);
@@ -116,6 +169,17 @@ ImportFiling FileImportRecord(FilingBatch& batch, std::string_view record,
     if (id.size() == 2 && id[0] == 'O' && id[1] >= '1' && id[1] <= '6')
         return FileOdds(batch, record, filter, id[1] - '0');
     return {};
+}
+
+void RefusalTally::Add(RefuseReason r, std::string detail) {
+    auto i = static_cast<std::size_t>(r);
+    if (count[i]++ == 0) first[i] = std::move(detail);
+}
+
+int RefusalTally::Total() const {
+    int n = 0;
+    for (int c : count) n += c;
+    return n;
 }
 
 std::optional<std::string> LastTimeText(std::string_view timestamp) {

@@ -4,6 +4,7 @@
 
 #include "jvdata/dayfiles.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,12 +29,26 @@ struct ImportFiling {
     bool filed = false;
     // The record label of the last file the record went to (UTF-8); empty when nothing was filed.
     std::string label;
+    // A record that is not whole or not sound: why (the first reason when it was meant for two
+    // files), and what a report can show of it: id, length and race key, as "SE 548バイト
+    // 2026120505050803" (UTF-8, printable ASCII of the record only).
+    std::optional<RefuseReason> refused;
+    std::string detail;
 };
 
-// Files one record (CP932, with its CR LF) into `batch` by its record id. Records of a length
-// other than their id's, and records of ids the import does not keep, are left.
+// Files one record (CP932, with its CR LF) into `batch` by its record id. Records the table
+// does not keep (other ids, kinds, dates) are left; records it keeps that are damaged are
+// refused, whole records of a well-formed id this system does not know are left too.
 ImportFiling FileImportRecord(FilingBatch& batch, std::string_view record,
                               const ImportFilter& filter);
+
+// The records an import refused, by reason, with what a report shows of the first one.
+struct RefusalTally {
+    std::array<int, kRefuseReasons> count{};
+    std::array<std::string, kRefuseReasons> first;
+    void Add(RefuseReason r, std::string detail);
+    int Total() const;
+};
 
 // "yyyy/mm/dd hh:nn:ss" of a 14-digit timestamp; nothing for blanks, all zeros, or a text that
 // is not fourteen digits.

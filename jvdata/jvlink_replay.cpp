@@ -76,14 +76,53 @@ bool IsAlnum(std::string_view s) {
     return true;
 }
 
-// The records of a served file as stored: each piece up to and including its CR LF.
-std::vector<std::string> SplitRecords(const std::string& bytes) {
+// A whole record of a known id starts at `at`: its length of bytes, ending with CR LF and with
+// no line break before that.
+bool WholeRecordAt(std::string_view bytes, std::size_t at) {
+    std::optional<std::size_t> length = RecordLengthOf(bytes.substr(at, 2));
+    if (!length || bytes.size() - at < *length) return false;
+    std::string_view rec = bytes.substr(at, *length);
+    std::string_view body = rec.substr(0, rec.size() - 2);
+    // One search per character: find_first_of looks up the set once per byte.
+    return rec.ends_with("\r\n") && body.find('\r') == std::string_view::npos &&
+           body.find('\n') == std::string_view::npos;
+}
+
+// Two capitals or digits, as the service's record ids are.
+bool IsIdForm(std::string_view id) {
+    return id.size() == 2 && std::all_of(id.begin(), id.end(), [](char c) {
+               return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+           });
+}
+
+// The records of a served file as stored. A record of a known id is as long as its id says, so
+// a record whose line end is damaged does not run into the next one: the damaged piece ends
+// where the next whole record or line begins and is served as it is, for the reader to refuse.
+// Records of other ids, whose length is not known here, end at their CR LF.
+std::vector<std::string> SplitRecords(std::string_view bytes) {
     std::vector<std::string> out;
     std::size_t start = 0;
     while (start < bytes.size()) {
-        std::size_t end = bytes.find("\r\n", start);
-        end = end == std::string::npos ? bytes.size() : end + 2;
-        out.push_back(bytes.substr(start, end - start));
+        std::string_view id = bytes.substr(start, 2);
+        std::optional<std::size_t> length = RecordLengthOf(id);
+        std::size_t end;
+        if (length && WholeRecordAt(bytes, start)) {
+            end = start + *length;
+        } else {
+            std::size_t crlf = bytes.find("\r\n", start);
+            end = crlf == std::string_view::npos ? bytes.size() : crlf + 2;
+            // A known record cut short or run on, or bytes that are no record: the next whole
+            // record may begin before the next line end.
+            if (length || !IsIdForm(id)) {
+                for (std::size_t at = start + 1; at < end; ++at) {
+                    if (WholeRecordAt(bytes, at)) {
+                        end = at;
+                        break;
+                    }
+                }
+            }
+        }
+        out.emplace_back(bytes.substr(start, end - start));
         start = end;
     }
     return out;

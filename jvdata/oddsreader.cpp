@@ -249,11 +249,15 @@ OddsFileCache::Look OddsFileCache::LookAt(const std::filesystem::path& path) {
     Look l;
     l.path = path.native();
     struct ::stat st {};
+    // Counted before the look, so a write between the two makes the next look differ.
+    const std::uint64_t writes = keiba::WriteCount(path);
     if (::stat(path.c_str(), &st) == 0) {
         l.exists = true;
         l.regular = S_ISREG(st.st_mode);
-        l.stamp = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+        l.stamp = {static_cast<std::uint64_t>(st.st_dev),
+                   static_cast<std::uint64_t>(st.st_ino),
                    static_cast<std::uint64_t>(st.st_size),
+                   writes,
                    static_cast<std::int64_t>(st.st_mtim.tv_sec),
                    static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
     }
@@ -318,6 +322,8 @@ std::string_view OddsFileCache::Find(const std::filesystem::path& path, std::siz
 
 void ConvertRaceOdds(const TJvRA& race, bool haveO1, const RaceOddsSlots& slots, TRaceCalc& calc) {
     // The combination arrays are written whole below; only the runners' values need a reset.
+    // A support rate stands only beside the win odds it comes from.
+    calc.SupportRate.fill(0.0);
     calc.WinOdds.fill(0.0);
     calc.PlaceOddsMin.fill(0.0);
     calc.PlaceOddsMax.fill(0.0);

@@ -19,8 +19,9 @@ namespace jvdata {
 double ConvertOddsField(std::string_view field);
 
 // The odds day files of a day, each read once and indexed by venue code and race number. A
-// file is read again when it is another file or its size or modification time has changed, so
-// a day load reads each file once and a fetch that rewrote a file is seen at once.
+// file is read again when it is another file, its size or modification time has changed, or
+// one of the program's writers has replaced it since, so a day load reads each file once and a
+// fetch that rewrote a file is seen at once.
 class OddsFileCache {
 public:
     // The first record of the file for the venue and race number (fields 20 and 26 of the
@@ -53,10 +54,11 @@ public:
     };
 
 private:
-    // Writers replace a file whole, so a rewritten file is also a new inode: that tells it from
-    // the one read even when its size and time are the same.
+    // Writers replace a file whole, so a rewritten file is a new inode, but the old inode's
+    // number is free again and may come back with the same size and time: the program's own
+    // writes are counted as well (keiba::WriteCount).
     struct Stamp {
-        std::uint64_t device = 0, inode = 0, size = 0;
+        std::uint64_t device = 0, inode = 0, size = 0, writes = 0;
         std::int64_t seconds = 0, nanoseconds = 0;
         bool operator==(const Stamp&) const = default;
     };

@@ -3,6 +3,7 @@
 namespace jvdata {
 
 void TRaceCalc::ClearOdds() {
+    SupportRate.fill(0.0);
     WinOdds.fill(0.0);
     PlaceOddsMin.fill(0.0);
     PlaceOddsMax.fill(0.0);

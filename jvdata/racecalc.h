@@ -27,7 +27,7 @@ struct TRaceCalc {
     std::string DeliverTime;
     PerRunner<std::uint8_t> Tracked{};
     PerRunner<double> HorseValue{};
-    PerRunner<double> SupportRate{}; // 80 / win odds; survives the clear
+    PerRunner<double> SupportRate{}; // 80 / win odds while they are above 0; else 0
     // Eight tables (all, <=1600 m, 1601-2200 m, >=2201 m, turf, turf heavy, dirt, dirt heavy)
     // of 1st, 2nd, 3rd and unplaced counts per runner; survives the clear.
     std::array<PerRunner<std::array<int, 4>>, 8> PlaceCounts{};
@@ -56,9 +56,9 @@ struct TRaceCalc {
     ByIndex<int, kTrifectaCount> SanrentanPop{};
     std::uint8_t PayoutSeen = 0;
 
-    // The clear of a day load: every field but SupportRate and PlaceCounts to zero.
+    // The clear of a day load: every field but PlaceCounts to zero.
     void Clear();
-    // The odds outputs of the odds reader to zero (SupportRate stays).
+    // The odds outputs of the odds reader, and the support rates derived from them, to zero.
     void ClearOdds();
 };
 

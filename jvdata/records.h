@@ -389,6 +389,10 @@ public:
     std::string_view AncestorName(int i) const {
         return Field(kPedigreePos + 10 + kPedigreeEntry * static_cast<std::size_t>(i), 36);
     }
+    // The names the race cards show: sire (position 215), dam (261) and dam's sire (399).
+    std::string_view SireName() const { return AncestorName(kSire); }
+    std::string_view DamName() const { return AncestorName(kDam); }
+    std::string_view DamsSireName() const { return AncestorName(kDamsSire); }
     std::int64_t PrizeTotal(int i) const {
         return Number(kPrizeTotalPos + 9 * static_cast<std::size_t>(i), 9);
     }

@@ -100,8 +100,8 @@ TimeSeriesResult ImportTimeSeriesOdds(const fs::path& folder, const fs::path& ap
             std::optional<std::string> line = ChooseSnapshot(*bytes, kind, key, calcs[r].OzTime1);
             if (!line) continue;
             fs::path target = DayFilePath(appDir, *day, kOddsFiles[kind - 1]);
-            std::error_code ec;
-            fs::create_directories(target.parent_path(), ec); // a failure shows in the write
+            result.written = keiba::CreateFolders(target.parent_path());
+            if (!result.written) return result;
             std::string old = keiba::ReadWholeFile(target).value_or(std::string());
             result.written = keiba::WriteFileAtomic(target, ReplaceRaceLines(old, *line));
             if (!result.written) return result;

@@ -1,12 +1,16 @@
 #include "keiba/fileio.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <random>
+#include <system_error>
 
 namespace keiba {
 namespace {
@@ -14,6 +18,47 @@ namespace {
 BeforeRenameHook& Hook() {
     static BeforeRenameHook hook;
     return hook;
+}
+
+FolderSyncedHook& SyncedHook() {
+    static FolderSyncedHook hook;
+    return hook;
+}
+
+constexpr std::string_view kTempMark = ".ktmp";
+
+// Write counters by a hash of the path's normal form.
+constexpr std::size_t kCounterBuckets = 4096;
+std::array<std::atomic<std::uint64_t>, kCounterBuckets>& Counters() {
+    static std::array<std::atomic<std::uint64_t>, kCounterBuckets> counters{};
+    return counters;
+}
+
+std::atomic<std::uint64_t>& CounterOf(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::path abs = path.is_absolute() ? path : std::filesystem::absolute(path, ec);
+    const std::string key = (ec ? path : abs).lexically_normal().native();
+    return Counters()[std::hash<std::string>{}(key) % kCounterBuckets];
+}
+
+bool AllDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Folders whose file systems cannot sync a folder answer EINVAL; there is nothing to wait for.
+bool SyncFolderFd(const std::filesystem::path& dir, int* err) {
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        *err = errno;
+        return false;
+    }
+    bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    *err = errno;
+    ::close(fd);
+    return ok;
 }
 
 std::string ErrnoText(int e) {
@@ -76,14 +121,17 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     return data;
 }
 
-IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
+                         FolderSync sync) {
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
     static thread_local std::mt19937_64 rng{std::random_device{}()};
+    const std::string stem =
+        path.filename().string() + std::string(kTempMark) + std::to_string(::getpid()) + "-";
     std::filesystem::path temp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temp = dir / (path.filename().string() + ".tmp" + std::to_string(rng() % 1000000000));
+        temp = dir / (stem + std::to_string(rng() % 1000000000));
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0 && errno != EEXIST) break;
     }
@@ -98,10 +146,9 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
         ok = false;
         writeErr = errno;
     }
-    if (ok && Hook() && !Hook()(temp)) {
-        ok = false;
-        writeErr = EIO;
-    }
+    // A kill leaves the temporary file as it is.
+    if (ok && Hook() && !Hook()(temp))
+        return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(EIO));
     if (!ok) {
         ::unlink(temp.c_str());
         return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(writeErr));
@@ -111,11 +158,73 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
         ::unlink(temp.c_str());
         return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(e));
     }
+    CounterOf(path).fetch_add(1, std::memory_order_relaxed);
+    // The rename lives in the folder: until the folder is synced, a power loss can bring the
+    // old file back.
+    if (sync == FolderSync::ByCaller) return IoResult::Ok();
+    return SyncFolder(dir);
+}
+
+IoResult SyncFolder(const std::filesystem::path& folder) {
+    int err = 0;
+    if (!SyncFolderFd(folder, &err))
+        return IoResult::Fail(PathToUtf8(folder) + " への保存を確定できません: " + ErrnoText(err));
+    if (SyncedHook()) SyncedHook()(folder);
     return IoResult::Ok();
+}
+
+IoResult CreateFolders(const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec)) return IoResult::Ok();
+    std::filesystem::create_directories(folder, ec);
+    if (ec) return IoResult::Fail(PathToUtf8(folder) + " を作成できません: " + ec.message());
+    if (!std::filesystem::is_directory(folder, ec))
+        return IoResult::Fail(PathToUtf8(folder) +
+                              " を作成できません: " + ErrnoText(ec ? ec.value() : ENOTDIR));
+    return IoResult::Ok();
+}
+
+std::uint64_t WriteCount(const std::filesystem::path& path) {
+    return CounterOf(path).load(std::memory_order_relaxed);
+}
+
+bool IsTempFileName(std::string_view name, long* pid) {
+    std::size_t at = name.rfind(kTempMark);
+    if (at == std::string_view::npos || at == 0) return false;
+    std::string_view tail = name.substr(at + kTempMark.size());
+    std::size_t dash = tail.find('-');
+    if (dash == std::string_view::npos) return false;
+    std::string_view p = tail.substr(0, dash), n = tail.substr(dash + 1);
+    if (!AllDigits(p) || !AllDigits(n) || p.size() > 9) return false;
+    if (pid) *pid = std::stol(std::string(p));
+    return true;
+}
+
+std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder) {
+    std::size_t removed = 0;
+    std::error_code ec;
+    const long self = static_cast<long>(::getpid());
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        long pid = 0;
+        if (!IsTempFileName(it->path().filename().string(), &pid)) continue;
+        std::error_code typeEc;
+        if (!it->is_regular_file(typeEc)) continue;
+        // A running process may still rename its file; one that has ended never will.
+        bool running =
+            pid != self && pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+        if (running) continue;
+        if (::unlink(it->path().c_str()) == 0) ++removed;
+    }
+    return removed;
 }
 
 void SetBeforeRenameHookForTest(BeforeRenameHook hook) {
     Hook() = std::move(hook);
+}
+
+void SetFolderSyncedHookForTest(FolderSyncedHook hook) {
+    SyncedHook() = std::move(hook);
 }
 
 std::filesystem::path Utf8Path(std::string_view utf8) {

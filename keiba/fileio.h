@@ -1,8 +1,14 @@
 #pragma once
 // Whole-file reads and writes. Every writer of the system replaces a file whole: the bytes go
-// to a temporary file in the same folder, which is then renamed over the target, so a failure
-// at any point leaves the old file as it was.
+// to a temporary file in the same folder, which is then renamed over the target and the folder
+// synced, so a failure at any point leaves the old file as it was, and a file reported saved
+// survives a power loss.
+//
+// Temporary files are named "<name>.ktmp<pid>-<digits>" (the writer's process id, then a random
+// number). A process killed between writing and renaming leaves one behind; RemoveStaleTempFiles
+// clears them.
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -23,13 +29,45 @@ struct IoResult {
 // The whole file, or nothing when it is missing or unreadable.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
-// Replaces `path` with `bytes` through a temporary file and a rename. The folder must exist.
-IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+// Whether a write syncs its folder itself, or leaves it to the caller, who writes many files
+// into few folders and syncs each folder once (SyncFolder) before it calls any of them saved.
+enum class FolderSync { Now, ByCaller };
 
-// Test seam: called after the temporary file is complete and before the rename; returning
-// false stands for a crash at that moment (the temporary file is removed, nothing renamed).
+// Replaces `path` with `bytes` through a temporary file and a rename, then syncs the folder.
+// The folder must exist.
+IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
+                         FolderSync sync = FolderSync::Now);
+
+// Makes the renames in `folder` durable; a failure names the folder and its cause.
+IoResult SyncFolder(const std::filesystem::path& folder);
+
+// Creates `folder` and its missing parents; a failure names the folder and its cause.
+IoResult CreateFolders(const std::filesystem::path& folder);
+
+// How often WriteFileAtomic has replaced `path` in this process. Readers that keep a file's
+// bytes compare it besides the file's size and time, which a rewrite within one tick of the
+// clock can leave as they were. Paths share counters by a hash, so an unrelated write may
+// change the value too (which costs a needless re-read, never a stale one).
+std::uint64_t WriteCount(const std::filesystem::path& path);
+
+// Whether `name` (a file name without folder) is a writer's temporary file; `pid` receives the
+// process id in it.
+bool IsTempFileName(std::string_view name, long* pid = nullptr);
+
+// Removes the temporary files directly in `folder` that no running writer will finish: those of
+// processes that have ended, and this process's own (callers run it between writes, never
+// during one). Files of other names, the zip extractor's among them, are left. Returns how many
+// were removed.
+std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder);
+
+// Test seams. The first is called after the temporary file is complete and before the rename;
+// returning false stands for the process being killed at that moment: the temporary file stays
+// where it is, nothing is renamed, and the write reports failure. The second is called with
+// the folder once it has been synced after a rename.
 using BeforeRenameHook = std::function<bool(const std::filesystem::path& temp)>;
 void SetBeforeRenameHookForTest(BeforeRenameHook hook);
+using FolderSyncedHook = std::function<void(const std::filesystem::path& folder)>;
+void SetFolderSyncedHookForTest(FolderSyncedHook hook);
 
 // The lines of a text file, CR LF or LF ended; a last line without a break counts.
 std::vector<std::string_view> SplitLines(std::string_view bytes);

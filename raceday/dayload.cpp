@@ -511,6 +511,7 @@ void DirectReadBtnClick(RaceDay& day, const std::vector<std::string>& dateList, 
     for (std::size_t i = dateList.size(); i-- > 0;) {
         std::error_code ec;
         if (fs::exists(appDir / "STAT" / keiba::Utf8Path(dateList[i] + ".stat1"), ec)) continue;
+        host.SelectDateItem(dateList[i]);
         DateComboChange(day, dateList[i], host, appDir);
     }
     day.gBatchBusy = false;

@@ -41,6 +41,10 @@ public:
     virtual void CalcBtnClick(RaceDay& day);
     virtual void SisuStatBtn2Click() {}
 
+    // The batch load selects each day's item in the date combo before it loads the day, so
+    // that what the load runs (the automatic-odds checks) sees the day being loaded.
+    virtual void SelectDateItem(const std::string& /*stem*/) {}
+
     // Timers: armed for today's date, or tomorrow's from 18:00.
     virtual void StartTimer4(int /*intervalMs*/) {}
     virtual bool AutoOzChecked() const { return false; }

@@ -83,7 +83,7 @@ void PaintRunnerBlock(const raceday::RaceDay& day, int race, int h, Painter& out
     const int x0 = kG + 1;
     int y = kG;
 
-    int lh = out.Text(x0, y, NameText(um.AncestorName(jvdata::TJvUM::kSire)), 8, false);
+    int lh = out.Text(x0, y, NameText(um.SireName()), 8, false);
     out.TextFromRight(60, y,
                       FirstChar(keiba::KeiroToText(um.CoatCode())) + " " +
                           keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()),
@@ -92,11 +92,8 @@ void PaintRunnerBlock(const raceday::RaceDay& day, int race, int h, Painter& out
     y += lh;
     const int nameHeight = out.Text(x0, y, NameText(se.HorseName()), 10, true);
     y += nameHeight;
-    // The third pedigree entry is the sire's sire.
-    out.Text(x0, y,
-             NameText(um.AncestorName(jvdata::TJvUM::kDam)) + "(" +
-                 NameText(um.AncestorName(jvdata::TJvUM::kSiresSire)) + ")",
-             8, false);
+    // The bracket after the dam names the dam's sire.
+    out.Text(x0, y, NameText(um.DamName()) + "(" + NameText(um.DamsSireName()) + ")", 8, false);
     y += nameHeight;
     out.Text(2, y, texts.KishuRank[hh], 9, false, kBlue);
     out.Text(20, y,

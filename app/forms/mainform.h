@@ -206,6 +206,7 @@ public:
     void AddRaceListItem(const std::string& item) override;
     void SetVenueLabels(const std::array<std::string, 3>& codes,
                         const std::array<std::string, 3>& firstSlots) override;
+    void SelectDateItem(const std::string& stem) override;
     void SisuStatBtn2Click() override;
     void StartTimer4(int intervalMs) override;
     bool AutoOzChecked() const override; // and FetchHost's
@@ -240,6 +241,8 @@ public:
     int SelectedRace() const override;
     std::string RaceCaption(int item) const override;
     void ShowRace(int item) override;
+    // A day load, batch load, import or fetch is running: commands that read the day do nothing.
+    bool Busy() const override { return fetch::AnyBusy(*day_, flags_); }
 
     // Runs instead of QDialog::exec for the modal forms this window opens, so that no test
     // waits for a person.
@@ -311,9 +314,6 @@ private:
     // mainform_print.cpp
     void WirePrinting();
     void PrintSheet(views::print::Sheet sheet);
-
-    // Busy: a day load, batch load, import or fetch is running.
-    bool Busy() const { return fetch::AnyBusy(*day_, flags_); }
 
     // The loaded day, the fetches' busy flags and the race cards' sort state: one each for the
     // window and everything it hosts.

@@ -38,6 +38,7 @@ void TMainForm::DateComboChange() {
 }
 
 void TMainForm::DirectReadBtnClick() {
+    if (Busy()) return;
     raceday::DirectReadBtnClick(Day(), DateList(), *this, appDir_);
     // The combo shows the day left loaded.
     int i = DateCombo->findText(U(Day().dayStem));

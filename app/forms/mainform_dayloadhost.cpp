@@ -93,6 +93,11 @@ void TMainForm::SetVenueLabels(const std::array<std::string, 3>& codes,
     }
 }
 
+void TMainForm::SelectDateItem(const std::string& stem) {
+    QSignalBlocker block(DateCombo);
+    DateCombo->setCurrentIndex(DateCombo->findText(U(stem)));
+}
+
 void TMainForm::SisuStatBtn2Click() {}
 
 void TMainForm::StartTimer4(int intervalMs) {

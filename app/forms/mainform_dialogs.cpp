@@ -51,12 +51,13 @@ void TMainForm::N8Click() {
 
 // The dialog frees itself when it closes.
 void TMainForm::N18Click() {
+    if (Busy()) return;
     auto* form = new betting::TKaimeSetForm(Day(), this, this);
     ExecModal(*form);
 }
 
 void TMainForm::K1Click() {
-    if (!userKaimeForm_) return;
+    if (Busy() || !userKaimeForm_) return;
     ExecModal(*userKaimeForm_);
     if (DatList->count() > 0) DatListClick();
 }
@@ -66,6 +67,7 @@ void TMainForm::RSerchBtnClick() {
 }
 
 void TMainForm::HdInputBtnClick() {
+    if (Busy()) return;
     keiba::Notifier& notifier = keiba::CurrentNotifier();
     if (keiba::IsBlankText(controls::QToSj(DateCombo->currentText()))) {
         notifier.Beep();
@@ -86,7 +88,7 @@ void TMainForm::HdInputBtnClick() {
 }
 
 void TMainForm::NeraiGaitoBtnClick() {
-    if (DateCombo->currentIndex() < 0 || !gaitoForm_) return;
+    if (Busy() || DateCombo->currentIndex() < 0 || !gaitoForm_) return;
     gaitoForm_->FillHits(Day(), DateCombo->currentText(), DatList->count());
     ExecModal(*gaitoForm_);
 }

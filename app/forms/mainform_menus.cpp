@@ -38,7 +38,7 @@ void TMainForm::BuildMenus() {
     csv->setObjectName(QStringLiteral("CsvMenu"));
     BuildExportMenuItems(csv);
     connect(MenuItem(csv, "N50", QStringLiteral("印")), &QAction::triggered, this, [this] {
-        if (betPage_) betPage_->N50Click();
+        if (betPage_ && !Busy()) betPage_->N50Click();
     });
     QAction* n39 = MenuItem(csv, "N39", QStringLiteral("勝ち上り馬"));
     n39->setVisible(false);

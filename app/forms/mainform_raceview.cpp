@@ -140,6 +140,7 @@ QString TMainForm::HeaderTitle() const {
 }
 
 void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
+    if (Busy()) return;
     raceday::RaceDay& day = Day();
     const int h = row - 1;
     if (row < 1 || h >= raceday::kMaxRunners || day.gCurRace < 0 ||
@@ -159,6 +160,7 @@ void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
 }
 
 void TMainForm::R1Click() {
+    if (Busy()) return;
     raceday::RaceDay& day = Day();
     if (raceday::RegisterChaseHorse(day, day.gCurRace, day.gCurHorse, ChaseHorses, appDir_) ==
         raceday::ChaseResult::Registered)

@@ -43,6 +43,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <unistd.h>
+
 using namespace testsupport;
 namespace fs = std::filesystem;
 
@@ -198,6 +200,15 @@ TEST_F(MainFormTest, ToolBarButtonsLightUpUnderTheMouseAndFadeOut) {
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         EXPECT_EQ(b->FaceColor(), face);
     }
+}
+
+// A writer killed before its rename left a partial file beside its target.
+TEST_F(MainFormTest, TheStartRemovesWhatAKilledWriterLeft) {
+    fs::create_directories(dir / "Data");
+    const std::string leftover = "2026年11月28日.jvO6.ktmp" + std::to_string(::getpid()) + "-7";
+    WriteBytes(dir / "Data" / leftover, "partial odds");
+    Start();
+    EXPECT_FALSE(fs::exists(dir / "Data" / leftover));
 }
 
 TEST_F(MainFormTest, BadInputNeverStopsTheSetUp) {
@@ -658,6 +669,50 @@ TEST_F(WiringTest, FetchButtonsGoThroughTheJvLinkAndNothingStartsWhileOneRuns) {
     Main().Flags().fetchBusy = false;
     EXPECT_EQ(lastJv->calls.size(), calls);
     EXPECT_EQ(Find<QComboBox>("DateCombo")->currentText(), QStringLiteral("2026年11月28日"));
+}
+
+// A load pumps events while it fills the day: commands that read the day wait for it.
+TEST_F(WiringTest, CommandsThatReadTheDayDoNothingWhileItIsBusy) {
+    clock.now = keiba::MakeLocalTime(2026, 11, 28, 12, 0);
+    app::TMainForm& main = Start();
+    ShowRace(0);
+    int modals = 0;
+    main.SetModalHookForTest([&](QDialog& d) {
+        ++modals;
+        d.reject();
+    });
+    for (int busy = 0; busy < 3; ++busy) {
+        Day().loadBusy = busy == 0;
+        Main().Flags().importBusy = busy == 1;
+        Main().Flags().fetchBusy = busy == 2;
+        Press("NextRaceBtn");
+        Press("HdInputBtn");
+        Find<QAction>("K1")->trigger();
+        Find<QAction>("N18")->trigger();
+    }
+    Day().loadBusy = false;
+    Main().Flags().fetchBusy = false;
+    EXPECT_EQ(Day().gCurRace, 0);
+    EXPECT_EQ(Find<QListWidget>("DatList")->currentRow(), 0);
+    EXPECT_EQ(modals, 0);
+    EXPECT_TRUE(notifier.messages.empty());
+
+    Press("NextRaceBtn");
+    EXPECT_GT(Day().gCurRace, 0);
+    Find<QAction>("K1")->trigger();
+    EXPECT_EQ(modals, 1);
+}
+
+// The batch load selects each day before it loads it, so the checks that follow a load of
+// today's day see that day and arm the automatic odds.
+TEST_F(SampleTest, TheBatchLoadThroughTodayArmsTheAutomaticOdds) {
+    clock.now = keiba::MakeLocalTime(2026, 11, 28, 9, 0);
+    app::TMainForm& main = Start();
+    main.DirectReadBtnClick();
+    EXPECT_TRUE(notifier.messages.empty()) << notifier.messages.front();
+    EXPECT_TRUE(Find<QCheckBox>("AutoOzCheck")->isChecked());
+    EXPECT_TRUE(main.FetchTimers()->Timer1->isActive());
+    EXPECT_EQ(Find<QComboBox>("DateCombo")->currentText().toStdString(), Day().dayStem);
 }
 
 TEST_F(WiringTest, TimersFollowTheBoxAndTheClock) {

@@ -1,6 +1,8 @@
-// The headless steps of the start: folders and the JV-Link version check.
+// The headless steps of the start: folders, leftover temporary files and the JV-Link version
+// check.
 
 #include "app/startup.h"
+#include "keiba/fileio.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -32,4 +34,33 @@ TEST(StartUp, DataFoldersAreCreatedAndAFailureIsReported) {
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_NE(failures[0].find("CSV"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(blocked / "VZK")); // the later folders still come
+}
+
+// Writers killed between writing and renaming leave their temporary files; the next start
+// removes them from every folder the program writes, and nothing else.
+TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
+    TempDir dir;
+    ASSERT_TRUE(app::CreateDataFolders(dir.path()).empty());
+    const std::vector<std::string> folders = {"",      "Data", "SEI/2020", "UM2/2021",
+                                              "kaime", "CSV",  "nerai"};
+    keiba::SetBeforeRenameHookForTest([](const std::filesystem::path&) { return false; });
+    for (const std::string& f : folders) {
+        std::filesystem::create_directories(dir / f);
+        EXPECT_FALSE(keiba::WriteFileAtomic(dir / f / "file.txt", "x").ok);
+    }
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    WriteBytes(dir / "VZK" / ".ztv0a1b2c3d4e", "the zip extractor's");
+    WriteBytes(dir / "Data" / "2026年11月28日.jvRA", "kept");
+    auto count = [&](const std::string& f) {
+        std::size_t n = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir / f))
+            if (e.is_regular_file()) ++n;
+        return n;
+    };
+    for (const std::string& f : folders) ASSERT_EQ(count(f), f == "Data" ? 2u : 1u) << f;
+
+    EXPECT_EQ(app::RemoveLeftoverTempFiles(dir.path()), folders.size());
+    for (const std::string& f : folders) EXPECT_EQ(count(f), f == "Data" ? 1u : 0u) << f;
+    EXPECT_TRUE(std::filesystem::exists(dir / "VZK" / ".ztv0a1b2c3d4e"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "Data" / "2026年11月28日.jvRA"));
 }

@@ -79,12 +79,14 @@ public:
     int SelectedRace() const override { return selected; }
     std::string RaceCaption(int) const override { return caption; }
     void ShowRace(int item) override { shown.push_back(item); }
+    bool Busy() const override { return busy; }
 
     std::string date = "2024年05月05日";
     int races = 1;
     int selected = 0;
     std::string caption = "東京11R";
     std::vector<int> shown;
+    bool busy = false;
 };
 
 } // namespace testsupport

@@ -111,14 +111,26 @@ TEST(Stakes, ProportionalModeWeighsByInverseOdds) {
     EXPECT_EQ(even.RateColor(), betting::kRed);
 }
 
-TEST(Stakes, GuardsLeaveTheGridAlone) {
-    for (auto [odds, budget] : {std::pair{V{"   2.0"}, 99}, std::pair{V{"      "}, 3000}}) {
-        PlainTable g = PairGrid(odds);
-        g.SetCell(6, 1, "   700");
-        betting::LabelBoard labels;
-        betting::CalcFundDistribution(BetKind::Umaren, 0, budget, g, 7, 6, 0, 3, 1, labels);
-        EXPECT_EQ(g.Cells(6, 1), "   700");
-        EXPECT_EQ(labels.Find(BetKind::Umaren, LabelSlot::Total)->caption, "");
+TEST(Stakes, AGridWithoutOddsIsLeftAlone) {
+    PlainTable g = PairGrid({"      "});
+    g.SetCell(6, 1, "   700");
+    betting::LabelBoard labels;
+    betting::CalcFundDistribution(BetKind::Umaren, 0, 3000, g, 7, 6, 0, 3, 1, labels);
+    EXPECT_EQ(g.Cells(6, 1), "   700");
+    EXPECT_EQ(labels.Find(BetKind::Umaren, LabelSlot::Total)->caption, "");
+}
+
+// A budget under 100 (or none) stakes nothing: what an earlier budget wrote must go.
+TEST(Stakes, ABudgetUnder100ClearsTheStakesAndTheSummary) {
+    for (std::int64_t budget : {99, 0}) {
+        Distributed d = Distribute({"   2.0", "   4.0"}, betting::kModeEqual, 3000);
+        ASSERT_EQ(GridColumn(d.grid, 6), (V{"  1500", "  1500"}));
+        betting::CalcFundDistribution(BetKind::Umaren, betting::kModeEqual, budget, d.grid, 7, 6, 0,
+                                      3, 1, d.labels);
+        for (int col : {6, 7, 8}) EXPECT_EQ(GridColumn(d.grid, col), (V{"", ""})) << budget;
+        for (LabelSlot s : {LabelSlot::Tensu, LabelSlot::Total, LabelSlot::YosoKaishu})
+            EXPECT_EQ(d.Label(s), "") << budget;
+        EXPECT_EQ(GridColumn(d.grid, 3), (V{"   2.0", "   4.0"})) << "the bets stay";
     }
 }
 

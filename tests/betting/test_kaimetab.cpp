@@ -76,6 +76,51 @@ TEST_F(TabStakes, AmountsAreKeptPerRaceAndIgnoredWithoutARace) {
     EXPECT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"   700", "   400"}));
 }
 
+TEST_F(TabStakes, AnAmountUnder100LeavesNothingToVote) {
+    testsupport::RecordingNotifier notifier;
+    testsupport::ScopedPlatform platform(&notifier);
+    betting::KaimeTab tab(day(), host, marks);
+    tab.ShowRaceAmount();
+    tab.KaimeMakeBtnClick();
+    tab.PageControl4Change(betting::PageOf(BetKind::Umaren));
+    for (std::int64_t typed : {50, 0}) {
+        tab.SaNumEditExC1Change(3000);
+        ASSERT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"  1500", "  1500"}));
+        tab.SaNumEditExC1Change(typed);
+        EXPECT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"", ""})) << typed;
+        EXPECT_EQ(tab.Book().labels.Find(BetKind::Umaren, LabelSlot::Total)->caption, "");
+        notifier.messages.clear();
+        EXPECT_EQ(tab.TohyouBtnClick(), betting::VoteResult::Refused) << typed;
+        EXPECT_EQ(notifier.messages,
+                  (V{"買い目が作成されていないか、オッズ未取得のため資金配分ができていません。"}));
+        EXPECT_TRUE(notifier.questions.empty()) << "nothing is offered for voting";
+    }
+}
+
+// While a load, import or fetch fills the day, the tab's commands leave the bets and files alone.
+TEST_F(TabStakes, CommandsWaitWhileTheDayIsBusy) {
+    testsupport::RecordingNotifier notifier;
+    testsupport::ScopedPlatform platform(&notifier);
+    betting::KaimeTab tab(day(), host, marks);
+    tab.ShowRaceAmount();
+    tab.KaimeMakeBtnClick();
+    tab.PageControl4Change(betting::PageOf(BetKind::Umaren));
+    const PlainTable& g = tab.Book().Grid(BetKind::Umaren);
+    host.busy = true;
+    tab.GridClick(BetKind::Umaren, 0, 1);
+    EXPECT_FALSE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
+    EXPECT_EQ(tab.TohyouBtnClick(), betting::VoteResult::Refused);
+    EXPECT_TRUE(tab.N50Click().empty());
+    EXPECT_EQ(GridColumn(g, 0), (V{"", ""}));
+    EXPECT_TRUE(notifier.messages.empty());
+    EXPECT_TRUE(notifier.questions.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir / "CSV"));
+    host.busy = false;
+    tab.GridClick(BetKind::Umaren, 0, 1);
+    EXPECT_EQ(GridColumn(g, 0), (V{betting::EraseMark(), ""}));
+    EXPECT_EQ(tab.TohyouBtnClick(), betting::VoteResult::Cancelled);
+}
+
 TEST_F(TabStakes, TabChangeHighlightsTheActiveLabels) {
     betting::KaimeTab tab(day(), host, marks);
     tab.PageControl4Change(betting::PageOf(BetKind::Wide));

@@ -140,6 +140,14 @@ TEST_F(FetchFixture, WholeDayOddsAndNextRaceMoveTheSelection) {
     EXPECT_EQ(Count(link.CallNames(), "JVRTOpen"), 3);
     EXPECT_EQ(fetchHost.raceIndex, 2);
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
+    // While a load fills the races, or an import or fetch runs, it waits.
+    Day().loadBusy = true;
+    fetch::NextRaceBtnClick(fetchHost);
+    Day().loadBusy = false;
+    Flags().importBusy = true;
+    fetch::NextRaceBtnClick(fetchHost);
+    Flags().importBusy = false;
+    EXPECT_EQ(fetchHost.raceIndex, 2);
     fetch::NextRaceBtnClick(fetchHost);
     EXPECT_EQ(fetchHost.raceIndex, 1); // the first to post after 12:00
     fetchHost.dateText.clear();

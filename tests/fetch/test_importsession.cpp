@@ -1,7 +1,8 @@
-// The import dialog's session: its messages, the wait for the download, the cancel, and an
-// import of the sample feed end to end.
+// The import dialog's session: its messages, the wait for the download, the cancel, refused
+// records, settings and files it cannot write, and an import of the sample feed end to end.
 
 #include "fetch/importsession.h"
+#include "keiba/fileio.h"
 #include "raceday/dayload.h"
 #include "tests/fetch/fetchfixture.h"
 
@@ -167,4 +168,74 @@ TEST_F(ImportSessionTest, TheSampleFeedsThirdDayBecomesTheNewestDay) {
     EXPECT_GT(Day().gDayRaceCount, 0);
     EXPECT_EQ(host.raceList.size(), static_cast<std::size_t>(Day().gDayRaceCount));
     EXPECT_FALSE(keiba::IsBlankText(Day().gDayHorses[0][0].HorseName()));
+}
+
+// The settings file refuses the import's writes: the import stops and says which file, and the
+// date picker keeps the from-time that is saved.
+TEST_F(ImportSessionTest, ASettingsFileThatCannotBeWrittenStopsTheImport) {
+    keiba::TIniGT ini;
+    ini.Loaded();
+    ASSERT_TRUE(ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00"));
+    fetch::ImportRequest req = FirstUse();
+    link.readCount = 1;
+    link.lastFileTimestamp = "20261206123456";
+    link.AddFile("RADW", {Ra("20261205", "05", 1, 12)});
+    keiba::SetBeforeRenameHookForTest(
+        [](const fs::path& temp) { return !temp.filename().string().starts_with("kestrane.ini"); });
+    session.Start(req);
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    EXPECT_EQ(session.LastExit(), jvdata::FilingLoopExit::WriteError);
+    EXPECT_EQ(view.shown, keiba::MakeLocalTime(2026, 12, 1, 10, 0, 0));
+    EXPECT_EQ(Setting("LastTime"), "2026/12/01 10:00:00");
+    EXPECT_NE(view.statuses.back(), "データ作成が完了しました。");
+    ASSERT_GE(notifier.messages.size(), 2u);
+    EXPECT_NE(notifier.messages[1].find("kestrane.ini"), std::string::npos) << notifier.messages[1];
+    EXPECT_FALSE(Flags().importBusy);
+}
+
+// Refused records: their count ends the status line, and each reason is logged once.
+TEST_F(ImportSessionTest, RefusedRecordsAreCountedAndEachReasonLoggedOnce) {
+    fetch::ImportRequest req = FirstUse();
+    link.readCount = 1;
+    link.lastFileTimestamp = "20261206123456";
+    std::string cut = Ra("20261205", "05", 2, 12).substr(0, 900) + "\r\n";
+    std::string badId = Se("20261205", "05", 1, 2, "2020/00002");
+    jvdata::SetField(badId, 3, 1, "7");
+    link.AddFile("RADW", {Ra("20261205", "05", 1, 12), cut, cut, badId});
+    session.Start(req);
+    EXPECT_EQ(view.statuses.back(),
+              "データ作成が完了しました。（取り込めないレコード 3件：ErrorLog.txt参照）");
+    std::string log = keiba::Cp932ToUtf8(Slurp(dir / "ErrorLog.txt"));
+    std::vector<std::string_view> lines = keiba::SplitLines(log);
+    ASSERT_EQ(lines.size(), 2u) << log;
+    EXPECT_TRUE(lines[0].ends_with("取込で除外したレコード：レコード長が不正 2件（最初のレコード "
+                                   "RA 902バイト 2026120505050802）"))
+        << lines[0];
+    EXPECT_TRUE(lines[1].ends_with("血統登録番号が不正 1件（最初のレコード SE 555バイト "
+                                   "2026120505050801）"))
+        << lines[1];
+    EXPECT_TRUE(fs::exists(DataFile(Stem("20261205") + ".jvRA")));
+}
+
+// A kill leaves a writer's temporary file beside its target; the next import clears it first.
+TEST_F(ImportSessionTest, AnImportRemovesWhatAKilledOneLeftBehind) {
+    fetch::ImportRequest req = FirstUse();
+    link.readCount = 1;
+    link.AddFile("RADW", {Ra("20261205", "05", 1, 12)});
+    keiba::SetBeforeRenameHookForTest([](const fs::path&) { return false; });
+    session.Start(req);
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    std::vector<fs::path> left;
+    for (const auto& e : fs::recursive_directory_iterator(dir.path()))
+        if (keiba::IsTempFileName(e.path().filename().string())) left.push_back(e.path());
+    ASSERT_FALSE(left.empty());
+    fs::create_directories(dir / "SEI" / "2020");
+    fs::copy_file(left[0], dir / "SEI" / "2020" / left[0].filename());
+
+    link.reads.clear();
+    link.AddFile("RADW", {Ra("20261205", "05", 1, 12)});
+    session.Start(req);
+    EXPECT_EQ(view.statuses.back(), "データ作成が完了しました。");
+    for (const auto& e : fs::recursive_directory_iterator(dir.path()))
+        EXPECT_FALSE(keiba::IsTempFileName(e.path().filename().string())) << e.path();
 }

@@ -123,7 +123,7 @@ void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
             else
                 FUZZ_CHECK(v == 0.0);
         }
-        if (calc.WinOdds[h] > 0.0) FUZZ_CHECK(calc.SupportRate[h] == 80.0 / calc.WinOdds[h]);
+        FUZZ_CHECK(calc.SupportRate[h] == (calc.WinOdds[h] > 0.0 ? 80.0 / calc.WinOdds[h] : 0.0));
         if (calc.WinPop[h] > 0) FUZZ_CHECK(calc.WinOdds[h] > 0.0 && calc.PlaceOddsMin[h] >= 0.0);
         if (calc.PlaceMinPop[h] > 0) FUZZ_CHECK(calc.PlaceOddsMin[h] > 0.0);
         if (calc.PlaceMaxPop[h] > 0) FUZZ_CHECK(calc.PlaceOddsMax[h] > 0.0);

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 using namespace jvdata;
 using testsupport::MakeRecord;
 using testsupport::MakeRunner;
@@ -150,27 +153,37 @@ TEST(DayFiles, BadRecordsAreRefusedAndTouchNothing) {
     noBreak[kRaLength - 1] = ' ';
     std::string lineInside = good;
     lineInside[100] = '\n';
+    using R = RefuseReason;
     struct Case {
         const char* what;
         DayFile kind;
         std::string record;
+        RefuseReason why;
     } cases[] = {
-        {"short", DayFile::RA, good.substr(0, 1000) + "\r\n"},
-        {"empty", DayFile::RA, ""},
-        {"wrong id", DayFile::HR, good},
-        {"no CR LF", DayFile::RA, noBreak},
-        {"line break inside", DayFile::RA, lineInside},
-        {"date with letters", DayFile::RA, MakeRecord("RA", "2026I2O605050801")},
-        {"no such day", DayFile::RA, MakeRecord("RA", RaceKey16("20261306", "05", 1))},
+        {"short", DayFile::RA, good.substr(0, 1000) + "\r\n", R::Length},
+        {"empty", DayFile::RA, "", R::Length},
+        {"wrong id", DayFile::HR, good, R::RecordId},
+        {"no CR LF", DayFile::RA, noBreak, R::Length},
+        {"line break inside", DayFile::RA, lineInside, R::Length},
+        {"date with letters", DayFile::RA, MakeRecord("RA", "2026I2O605050801"), R::Date},
+        {"no such day", DayFile::RA, MakeRecord("RA", RaceKey16("20261306", "05", 1)), R::Date},
+        {"blank race number", DayFile::RA, MakeRecord("RA", "2026120605050 1"), R::RaceKey},
+        {"meeting with a letter", DayFile::HR, MakeRecord("HR", "20261206050O0801"), R::RaceKey},
     };
     for (const Case& c : cases) {
         FileOutcome out = FileDayRecord(dir.path(), c.kind, c.record);
         EXPECT_EQ(out.code, FileOutcome::Refused) << c.what;
+        EXPECT_EQ(out.refused, c.why) << c.what;
         EXPECT_FALSE(out.reason.empty()) << c.what;
     }
-    EXPECT_EQ(
-        FileHorseRun(dir.path(), MakeRunner(RaceKey16("20261206", "05", 1), 1, "../../etc1")).code,
-        FileOutcome::Refused);
+    EXPECT_EQ(FileHorseRun(dir.path(), MakeRunner(RaceKey16("20261206", "05", 1), 1, "../../etc1"))
+                  .refused,
+              R::PedigreeId);
+    EXPECT_EQ(FileHorseRun(dir.path(), MakeRunner("20261004A40105 3", 1, "2023104567")).refused,
+              R::RaceKey);
+    // A course abroad has letters in its venue code: its runs still reach the horse file.
+    testsupport::TempDir abroad;
+    EXPECT_TRUE(FileHorseRun(abroad.path(), MakeRunner("20261004A4010503", 1, "2023104567")));
     EXPECT_EQ(FileHorseRun(dir.path(), MakeRunner("2026I2O605050801", 1, "2023104567")).code,
               FileOutcome::Refused);
     std::string um = MakeRecord("UM", "");
@@ -178,18 +191,18 @@ TEST(DayFiles, BadRecordsAreRefusedAndTouchNothing) {
     EXPECT_EQ(FileHorseMaster(dir.path(), um).code, FileOutcome::Refused);
     EXPECT_EQ(
         FileRunnerSlot(dir.path(), MakeRunner(RaceKey16("20261206", "05", 13), 1, "2023104567"))
-            .code,
-        FileOutcome::Refused)
+            .refused,
+        R::Slot)
         << "race 13 has no slot";
     EXPECT_EQ(
         FileRunnerSlot(dir.path(), MakeRunner(RaceKey16("20261206", "X9", 1), 1, "2023104567"))
-            .code,
-        FileOutcome::Refused)
+            .refused,
+        R::Venue)
         << "unknown venue";
     EXPECT_EQ(CountEntries(dir.path()), 0u) << "no file or folder was made";
 }
 
-TEST(DayFiles, AFailureBeforeTheRenameLeavesThePreviousFile) {
+TEST(DayFiles, AKillBeforeTheRenameLeavesThePreviousFileAndALeftoverTheCleanUpRemoves) {
     testsupport::TempDir dir;
     std::string first = MakeRecord("RA", RaceKey16("20261206", "05", 1));
     ASSERT_TRUE(FileDayRecord(dir.path(), DayFile::RA, first));
@@ -198,11 +211,39 @@ TEST(DayFiles, AFailureBeforeTheRenameLeavesThePreviousFile) {
     keiba::SetBeforeRenameHookForTest([](const fs::path&) { return false; });
     FileOutcome out =
         FileDayRecord(dir.path(), DayFile::RA, MakeRecord("RA", RaceKey16("20261206", "05", 2)));
+    FileOutcome horse =
+        FileHorseRun(dir.path(), MakeRunner(RaceKey16("20261206", "05", 1), 1, "2023104567"));
     keiba::SetBeforeRenameHookForTest(nullptr);
     EXPECT_EQ(out.code, FileOutcome::Failed);
+    EXPECT_EQ(horse.code, FileOutcome::Failed);
     EXPECT_FALSE(out.reason.empty());
     EXPECT_EQ(Slurp(file), before);
-    EXPECT_EQ(CountEntries(dir.path() / "Data"), 1u) << "no temporary file is left";
+    EXPECT_EQ(CountEntries(dir.path() / "Data"), 2u) << "the killed write's file stays";
+    EXPECT_EQ(CountEntries(dir.path() / "SEI" / "2023"), 1u);
+    testsupport::WriteBytes(dir / "Data" / ".ztv0a1b2c3d4e", "the zip extractor's");
+
+    EXPECT_EQ(RemoveStaleDataTemps(dir.path()), 2u);
+    EXPECT_EQ(CountEntries(dir.path() / "Data"), 2u);
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_TRUE(fs::exists(dir / "Data" / ".ztv0a1b2c3d4e"));
+    EXPECT_EQ(CountEntries(dir.path() / "SEI" / "2023"), 0u);
+}
+
+// The cause of a folder that cannot be made is told ("File exists" for a dangling link), not
+// the missing folder the write would then meet.
+TEST(DayFiles, AFolderThatCannotBeMadeIsReportedWithItsCause) {
+    testsupport::TempDir dir;
+    fs::create_directory_symlink(dir / "gone", dir / "SEI");
+    FilingBatch batch(dir.path());
+    batch.EnsureHorseFolder(HorseFile::UM2, "2023104567");
+    ASSERT_TRUE(batch.UpsertHorseRun(MakeRunner(RaceKey16("20261206", "05", 1), 1, "2023104567")));
+    keiba::IoResult r = batch.Flush();
+    ASSERT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("SEI"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find(std::strerror(EEXIST)), std::string::npos) << r.message;
+    EXPECT_EQ(r.message.find(std::strerror(ENOENT)), std::string::npos) << r.message;
+    EXPECT_TRUE(fs::is_directory(dir / "UM2" / "2023")) << "what could be made was made";
+    EXPECT_TRUE(batch.HasPending());
 }
 
 TEST(DayFiles, ABatchWritesEachTouchedFileOnce) {
@@ -219,11 +260,16 @@ TEST(DayFiles, ABatchWritesEachTouchedFileOnce) {
     }
     EXPECT_EQ(batch.PendingFiles(), 2u + 30u);
     int writes = 0;
+    std::vector<fs::path> synced;
     keiba::SetBeforeRenameHookForTest([&](const fs::path&) { return ++writes, true; });
+    keiba::SetFolderSyncedHookForTest([&](const fs::path& f) { synced.push_back(f); });
     keiba::IoResult r = batch.Flush();
     keiba::SetBeforeRenameHookForTest(nullptr);
+    keiba::SetFolderSyncedHookForTest(nullptr);
     ASSERT_TRUE(r) << r.message;
     EXPECT_EQ(writes, 32);
+    // Each folder is synced once, after its last rename.
+    EXPECT_EQ(synced, (std::vector<fs::path>{dir / "Data", dir / "SEI" / "2023"}));
     EXPECT_EQ(batch.PendingFiles(), 0u);
     std::string ra = Slurp(DayFilePath(dir.path(), kDay, DayFile::RA));
     ASSERT_EQ(RecordCount(ra, kRaLength), 12u);

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 using namespace jvdata;
@@ -122,14 +123,29 @@ class LoopHost : public FilingLoopHost {
 public:
     bool CancelRequested() const override { return cancel; }
     void SetStatus(const std::string& t) override { statuses.push_back(t); }
+    void SetRecordLabel(const std::string& t) override {
+        labels.push_back(t);
+        if (onLabel) onLabel(t);
+    }
     std::string SetUpLapFile() const override { return lap; }
-    void SetSetUpLapFile(const std::string& f) override { lap = f; }
-    void SetLastTime(const std::string& t) override { lastTime = t; }
+    keiba::IoResult SetSetUpLapFile(const std::string& f) override {
+        if (lapFails) return keiba::IoResult::Fail("kestrane.ini を書き込めません: disk full");
+        lap = f;
+        return keiba::IoResult::Ok();
+    }
+    keiba::IoResult SetLastTime(const std::string& t) override {
+        if (lastTimeFails) return keiba::IoResult::Fail("kestrane.ini を書き込めません: disk full");
+        lastTime = t;
+        return keiba::IoResult::Ok();
+    }
+    void RecordsRefused(const RefusalTally& t) override { tallies.push_back(t); }
 
-    bool cancel = false;
+    bool cancel = false, lapFails = false, lastTimeFails = false;
     std::string lap;
     std::string lastTime = "unchanged";
-    std::vector<std::string> statuses;
+    std::vector<std::string> statuses, labels;
+    std::function<void(const std::string&)> onLabel;
+    std::vector<RefusalTally> tallies;
 };
 
 // Three JV files of a setup import; F3 files race 1 again, so the order of filing matters.
@@ -223,6 +239,13 @@ TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
         EXPECT_EQ(host.lap, "");
         EXPECT_EQ(host.lastTime, "unchanged");
         EXPECT_FALSE(fs::exists(dir / "Data"));
+        // Said in words, not with a beep alone.
+        ASSERT_EQ(notifier.messages.size(), 1u);
+        EXPECT_NE(notifier.messages[0].find("再開位置"), std::string::npos);
+        EXPECT_NE(notifier.messages[0].find("F9"), std::string::npos);
+        EXPECT_NE(notifier.messages[0].find("最初から"), std::string::npos);
+        EXPECT_NE(host.statuses.back(), "データ作成が完了しました。");
+        notifier.messages.clear();
     }
     {
         FakeJvLink link;
@@ -240,4 +263,117 @@ TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
         EXPECT_TRUE(fs::exists(dir / "Data/2026年12月05日.jvRA"));
         EXPECT_EQ(host.lastTime, "unchanged");
     }
+}
+
+// The label names a record once the file it went to is written, never one whose write failed.
+TEST(FilingLoop, TheRecordLabelNamesOnlySavedRecords) {
+    RecordingNotifier notifier;
+    ScopedPlatform platform(&notifier);
+    TempDir dir;
+    // Each of the files' last records is a run of horse 2020100001 or its master.
+    const fs::path runs = dir / "SEI/2020/2020100001.jvSEI";
+    FakeJvLink link;
+    AddSetupFiles(link);
+    LoopHost host;
+    std::vector<bool> savedWhenNamed;
+    host.onLabel = [&](const std::string& t) {
+        if (t.starts_with("過去走:")) savedWhenNamed.push_back(fs::exists(runs));
+    };
+    FilingLoopParams p = SetupParams(dir.path());
+    ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
+    ASSERT_FALSE(savedWhenNamed.empty());
+    EXPECT_EQ(savedWhenNamed, std::vector<bool>(savedWhenNamed.size(), true));
+    // After the import the label names the last record saved.
+    ASSERT_FALSE(host.labels.empty());
+    EXPECT_TRUE(host.labels.back().starts_with("競走馬:")) << host.labels.back();
+
+    TempDir failing;
+    FakeJvLink again;
+    again.AddFile("F1", {Ra("20261205", 1)});
+    LoopHost failed;
+    keiba::SetBeforeRenameHookForTest([](const fs::path&) { return false; });
+    FilingLoopParams q = SetupParams(failing.path());
+    EXPECT_EQ(ReadAndFileJvRecords(again, q, failed), FilingLoopExit::WriteError);
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    for (const std::string& l : failed.labels) EXPECT_FALSE(l.starts_with("開催:")) << l;
+    ASSERT_FALSE(notifier.messages.empty());
+    EXPECT_NE(notifier.messages.back().find("2026年12月05日.jvRA"), std::string::npos);
+}
+
+// A resume point or from-time the settings file did not take must not look like success: a
+// stale resume point would make the next setup pass over almost every file.
+TEST(FilingLoop, SettingsThatCannotBeWrittenStopTheImport) {
+    RecordingNotifier notifier;
+    ScopedPlatform platform(&notifier);
+    for (bool lapFails : {true, false}) {
+        TempDir dir;
+        FakeJvLink link;
+        AddSetupFiles(link);
+        LoopHost host;
+        host.lapFails = lapFails;
+        host.lastTimeFails = !lapFails;
+        notifier.messages.clear();
+        EXPECT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host),
+                  FilingLoopExit::WriteError)
+            << lapFails;
+        ASSERT_EQ(notifier.messages.size(), 1u) << lapFails;
+        EXPECT_NE(notifier.messages[0].find("kestrane.ini"), std::string::npos);
+        EXPECT_NE(host.statuses.back(), "データ作成が完了しました。") << lapFails;
+        EXPECT_EQ(host.lastTime, "unchanged");
+        if (lapFails) {
+            EXPECT_FALSE(fs::exists(dir / "Data")) << "nothing past the first file";
+        }
+    }
+}
+
+// Damaged records are counted by reason and reported once at the end; the good ones are filed.
+TEST(FilingLoop, RefusedRecordsAreCountedByReasonAndTold) {
+    RecordingNotifier notifier;
+    ScopedPlatform platform(&notifier);
+    TempDir dir;
+    FakeJvLink link;
+    std::string shortSe = Se("20261205", 1, 2, "2020100002", '7').substr(0, 540) + "\r\n";
+    std::string badId = Um("20201../01");
+    std::string badDate = Ra("20261235", 3);
+    link.AddFile("F1", {Ra("20261205", 1), shortSe, Se("20261205", 1, 1, "2020100001", '7'),
+                        shortSe, badId, badDate, "\x82\xa0" + std::string(98, ' ') + "\r\n",
+                        // a kind of record this system has no use for is left, not refused
+                        "H1" + std::string(100, '0') + "\r\n"});
+    LoopHost host;
+    FilingLoopParams p = SetupParams(dir.path());
+    p.readCount = 1;
+    ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
+    EXPECT_EQ(host.statuses.back(),
+              "データ作成が完了しました。（取り込めないレコード 5件：ErrorLog.txt参照）");
+    ASSERT_EQ(host.tallies.size(), 1u);
+    const RefusalTally& t = host.tallies[0];
+    EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::Length)], 2);
+    EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::PedigreeId)], 1);
+    EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::Date)], 1);
+    EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::RecordId)], 1);
+    EXPECT_EQ(t.Total(), 5);
+    EXPECT_EQ(t.first[static_cast<std::size_t>(RefuseReason::Length)],
+              "SE 542バイト 2026120505050801");
+    EXPECT_TRUE(fs::exists(dir / "SEI/2020/2020100001.jvSEI"));
+    EXPECT_TRUE(fs::exists(dir / "Data/2026年12月05日.jvRA"));
+
+    // Nothing refused: the plain words, and no report.
+    FakeJvLink clean;
+    clean.AddFile("F1", {Ra("20261205", 1)});
+    LoopHost quiet;
+    ASSERT_EQ(ReadAndFileJvRecords(clean, p, quiet), FilingLoopExit::Finished);
+    EXPECT_EQ(quiet.statuses.back(), "データ作成が完了しました。");
+    EXPECT_TRUE(quiet.tallies.empty());
+}
+
+// Every runner of a recent horse gets its SEI folder, also one that is not filed there.
+TEST(ImportFiling, AnEntryOfARecentHorseGetsItsHorseFolder) {
+    TempDir dir;
+    FilingBatch batch(dir.path());
+    FileImportRecord(batch, Se("20261205", 3, 4, "2020100001", '2'), kFilter);
+    FileImportRecord(batch, Se("20261205", 3, 5, "2011100001", '2'), kFilter); // at the floor
+    ASSERT_TRUE(batch.Flush());
+    EXPECT_TRUE(fs::is_directory(dir / "SEI/2020"));
+    EXPECT_FALSE(fs::exists(dir / "SEI/2020/2020100001.jvSEI"));
+    EXPECT_FALSE(fs::exists(dir / "SEI/2011"));
 }

@@ -1,5 +1,7 @@
 #include "jvdata/jvlink.h"
 
+#include "jvdata/records.h"
+
 #include "tests/support/fakejvlink.h"
 #include "tests/support/tempdir.h"
 
@@ -204,4 +206,36 @@ TEST(FakeJvLink, RecordsEveryCallInOrderAndServesItsScript) {
     EXPECT_EQ(fake.CallNames(), names);
     std::vector<std::string> openArgs = {"RACEDIFN", "20170101000000", "3"};
     EXPECT_EQ(fake.calls[1].args, openArgs);
+}
+
+// A record's line end can be damaged; the one after it must still come whole, and the damaged
+// piece must come on its own for the reader to refuse.
+TEST_F(Replay, RecordsAreSplitByTheLengthOfTheirIdNotOnlyAtLineEnds) {
+    auto record = [](std::string_view id, char fill) {
+        std::string r(*RecordLengthOf(id), fill);
+        r.replace(0, 2, id);
+        r.replace(r.size() - 2, 2, "\r\n");
+        return r;
+    };
+    std::string ra = record("RA", 'a'), se = record("SE", 's'), hr = record("HR", 'h');
+    std::string lostEnd = record("SE", 'x');
+    lostEnd.replace(lostEnd.size() - 2, 2, "??");
+    std::string lostLf = record("SE", 'y');
+    lostLf.pop_back();
+    std::string cut = record("SE", 'c').substr(0, 300) + "\r\n";
+    std::string other = "H1" + std::string(40, 'o') + "\r\n"; // a kind this system has no use for
+    std::string garbage = "\x82\xa0" + std::string(10, 'g');
+    WriteBytes(feed / "stored/20261203000000_D.txt",
+               ra + lostEnd + se + lostLf + hr + cut + other + garbage + ra);
+    auto link = Link();
+    ASSERT_EQ(Open(*link, "20261202120000"), 0);
+    std::vector<std::string> pieces;
+    for (;;) {
+        std::string buf, name;
+        int r = link->JVRead(buf, 100000, name);
+        if (r <= 0) break;
+        pieces.push_back(buf);
+    }
+    EXPECT_EQ(pieces,
+              (std::vector<std::string>{ra, lostEnd, se, lostLf, hr, cut, other, garbage, ra}));
 }

@@ -69,7 +69,8 @@ TEST(OddsReader, WinPlaceAndRanks) {
     SetWin(o1, 5, "    ", "    ", "    ");
     s->o1.Assign(o1);
     TRaceCalc calc;
-    calc.SupportRate[4] = 7.0; // kept from an earlier day
+    calc.SupportRate[3] = 9.0; // left by an earlier race or day in the same slots
+    calc.SupportRate[4] = 7.0;
     ConvertRaceOdds(Race(5), true, s->View(), calc);
     EXPECT_DOUBLE_EQ(calc.WinOdds[0], 3.5);
     EXPECT_DOUBLE_EQ(calc.PlaceOddsMin[0], -1.0);
@@ -81,10 +82,16 @@ TEST(OddsReader, WinPlaceAndRanks) {
     EXPECT_EQ(calc.PlaceMinPop[2], 1);
     EXPECT_EQ(calc.PlaceMinPop[1], 2);
     EXPECT_NEAR(calc.SupportRate[1], 80.0 / 3.5, 1e-9);
+    // Without win odds above 0 there is no support rate, whatever the slot held.
     EXPECT_DOUBLE_EQ(calc.SupportRate[3], 0.0);
-    EXPECT_DOUBLE_EQ(calc.SupportRate[4], 7.0);
+    EXPECT_DOUBLE_EQ(calc.SupportRate[4], 0.0);
     EXPECT_DOUBLE_EQ(calc.WinOdds[4], -2.0);
     EXPECT_DOUBLE_EQ(calc.PlaceOddsMin[4], -2.0);
+    // The day load's clear takes the support rates with the odds.
+    calc.SupportRate[5] = 6.0;
+    calc.Clear();
+    EXPECT_DOUBLE_EQ(calc.SupportRate[1], 0.0);
+    EXPECT_DOUBLE_EQ(calc.SupportRate[5], 0.0);
 }
 
 // Equal lower place odds rank by the text of the upper bound: a value under 10 before the
@@ -198,4 +205,35 @@ TEST(OddsReader, FilesAreMatchedByVenueAndRaceAndReadAgainOnlyWhenChanged) {
     std::filesystem::last_write_time(files.paths[0], time);
     ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
     EXPECT_DOUBLE_EQ(calc->WinOdds[0], 4.4);
+}
+
+// A writer's rename frees the old file's inode, and the next file may get it back with the same
+// size and, within one tick of the clock, the same time: only the write tells them apart.
+TEST(OddsReader, ARewriteThatLooksLikeTheOldFileIsReadAgain) {
+    testsupport::TempDir dir;
+    OddsDayFiles files;
+    for (int i = 0; i < 6; ++i)
+        files.paths[static_cast<std::size_t>(i)] = dir / ("d.jvO" + std::to_string(i + 1));
+    const std::filesystem::path& o1 = files.paths[0];
+    std::string old = O1(11), fresh = O1(11);
+    SetWin(old, 1, "0050", "0011", "0012");
+    SetWin(fresh, 1, "0077", "0011", "0012");
+    ASSERT_TRUE(keiba::WriteFileAtomic(o1, old));
+    auto s = std::make_unique<Slots>();
+    auto calc = std::make_unique<TRaceCalc>();
+    OddsFileCache cache;
+    ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+    ASSERT_DOUBLE_EQ(calc->WinOdds[0], 5.0);
+
+    // The inode read first, kept aside under another name while the writer replaces the file.
+    std::filesystem::create_hard_link(o1, dir / "inode");
+    const auto time = std::filesystem::last_write_time(o1);
+    ASSERT_TRUE(keiba::WriteFileAtomic(o1, fresh));
+    // The file system hands that inode back holding the new bytes, with the old time.
+    testsupport::WriteBytes(dir / "inode", fresh);
+    std::filesystem::last_write_time(dir / "inode", time);
+    std::filesystem::rename(dir / "inode", o1);
+
+    ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
+    EXPECT_DOUBLE_EQ(calc->WinOdds[0], 7.7);
 }

@@ -5,6 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 using namespace keiba;
 
@@ -19,19 +25,82 @@ TEST(FileIo, ReplacesWholeAndLeavesNoTemporaryFiles) {
     EXPECT_EQ(files, 1);
 }
 
-TEST(FileIo, ACrashBeforeTheRenameKeepsTheOldFile) {
+std::vector<std::string> Names(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A kill between writing and renaming leaves the temporary file, as a real one does; the
+// clean-up of a later start removes it and nothing else.
+TEST(FileIo, AKillBeforeTheRenameKeepsTheOldFileAndTheCleanUpRemovesItsLeftover) {
     testsupport::TempDir dir;
     auto target = dir / "kestrane.ini";
     ASSERT_TRUE(WriteFileAtomic(target, "[a]\r\nx=1\r\n"));
-    SetBeforeRenameHookForTest([](const std::filesystem::path&) { return false; });
+    std::filesystem::path left;
+    SetBeforeRenameHookForTest([&](const std::filesystem::path& temp) {
+        left = temp;
+        return false;
+    });
     IoResult r = WriteFileAtomic(target, "[a]\r\nx=2\r\n");
     SetBeforeRenameHookForTest(nullptr);
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.message.empty());
     EXPECT_EQ(testsupport::Slurp(target), "[a]\r\nx=1\r\n");
-    int files = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
-    EXPECT_EQ(files, 1);
+    ASSERT_TRUE(std::filesystem::exists(left));
+    EXPECT_EQ(left.parent_path(), dir.path());
+    EXPECT_TRUE(IsTempFileName(left.filename().string()));
+
+    // Names like it that are not writers' temporary files stay: the zip extractor's, a user's.
+    const std::string alive = "a.csv.ktmp" + std::to_string(::getppid()) + "-17";
+    for (const std::string& name :
+         {std::string(".ztv0a1b2c3d4e"), std::string("ztvAbC123"), std::string("notes.tmp123"),
+          std::string("x.ktmp12"), std::string("x.ktmp-1"), alive})
+        testsupport::WriteBytes(dir / name, "x");
+    // A writer that has ended will never rename its file.
+    pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string ended = "b.jvRA.ktmp" + std::to_string(child) + "-5";
+    testsupport::WriteBytes(dir / ended, "partial");
+    ASSERT_TRUE(IsTempFileName(ended));
+
+    EXPECT_EQ(RemoveStaleTempFiles(dir.path()), 2u);
+    EXPECT_EQ(Names(dir.path()),
+              (std::vector<std::string>{".ztv0a1b2c3d4e", alive, "kestrane.ini", "notes.tmp123",
+                                        "x.ktmp-1", "x.ktmp12", "ztvAbC123"}));
+}
+
+TEST(FileIo, ASavedFileHasItsFolderSyncedAndItsWriteCounted) {
+    testsupport::TempDir dir;
+    auto target = dir / "2026年12月05日.jvO1";
+    std::vector<std::filesystem::path> synced;
+    SetFolderSyncedHookForTest([&](const std::filesystem::path& f) { synced.push_back(f); });
+    const std::uint64_t before = WriteCount(target);
+    ASSERT_TRUE(WriteFileAtomic(target, "odds"));
+    SetFolderSyncedHookForTest(nullptr);
+    EXPECT_EQ(synced, std::vector<std::filesystem::path>{dir.path()});
+    EXPECT_EQ(WriteCount(target), before + 1);
+    // The same file named another way counts as the same file.
+    EXPECT_EQ(WriteCount(dir / "." / "2026年12月05日.jvO1"), before + 1);
+    // A write that did not happen is not counted.
+    SetBeforeRenameHookForTest([](const std::filesystem::path&) { return false; });
+    EXPECT_FALSE(WriteFileAtomic(target, "other").ok);
+    SetBeforeRenameHookForTest(nullptr);
+    EXPECT_EQ(WriteCount(target), before + 1);
+}
+
+// The cause of a folder that cannot be made is told, not the missing folder it leads to.
+TEST(FileIo, AFolderThatCannotBeMadeIsReportedWithItsCause) {
+    testsupport::TempDir dir;
+    std::filesystem::create_symlink(dir / "nowhere", dir / "SEI");
+    IoResult r = CreateFolders(dir / "SEI" / "2020");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find(std::strerror(EEXIST)), std::string::npos) << r.message;
+    EXPECT_TRUE(CreateFolders(dir / "Data" / "x").ok);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Data" / "x"));
 }
 
 TEST(FileIo, AFolderThatCannotBeWrittenIsAFailureNotASuccess) {

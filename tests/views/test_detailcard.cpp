@@ -164,6 +164,20 @@ TEST_F(DetailCard, RunnerColumns) {
     EXPECT_TRUE(Paint(2, 1).texts.empty());
 }
 
+// Horse-master pedigree entries run sire, dam, sire's sire, sire's dam, dam's sire: the name in
+// brackets after the dam is the fifth (position 399), not the third (307).
+TEST_F(DetailCard, TheBracketAfterTheDamNamesTheDamsSire) {
+    raceday::RaceDay& day = FreshRace(1);
+    jvdata::TJvUM& um = day.gDayHorseMasters[0][0];
+    um.SetField(215, 36, Sj("チチウマ"));
+    um.SetField(261, 36, Sj("ハハウマ"));
+    um.SetField(307, 36, Sj("チチノチチ"));
+    um.SetField(399, 36, Sj("ハハノチチ"));
+    std::vector<QString> texts = Texts(Paint(2, 1));
+    EXPECT_NE(std::find(texts.begin(), texts.end(), Q("ハハウマ(ハハノチチ)")), texts.end());
+    EXPECT_EQ(texts.at(0), Q("チチウマ"));
+}
+
 TEST_F(DetailCard, OffscreenPixels) {
     raceday::RaceDay& day = FreshRace(3);
     for (int h = 0; h < 3; ++h) PastRun(day, h, 0, h == 0 ? "01" : "04");

@@ -1,0 +1,112 @@
+// kestrane_import_feed <program folder> <feed folder> [yyyymmdd]
+// Runs the data import of the import dialog without a window on a replay feed, filing into the
+// program folder as the program would. Without a date the import starts as the dialog opens:
+// a setup import from 2017/01/01 on first use, otherwise a normal import from the time of the
+// last import. With a date it is a normal import from 00:00 of that day.
+//
+// Prints, one per line: "message: " and every box the import shows, "status: " and every
+// status text, "record: " and the record label at the end, "refused: " and each reason with
+// its count and first record, "refused total: " and the count, and "exit: " and how the filing
+// ended. Exits 0 when the import finished, 1 when it did not, 2 on wrong arguments.
+
+#include "fetch/fetchstate.h"
+#include "fetch/importsession.h"
+#include "jvdata/dayfiles.h"
+#include "jvdata/jvlink.h"
+#include "keiba/appdir.h"
+#include "keiba/platform.h"
+#include "raceday/daymodel.h"
+
+#include <iostream>
+#include <memory>
+
+namespace {
+
+class PrintingNotifier : public keiba::Notifier {
+public:
+    void Beep() override {}
+    void Information(const std::string& text) override { std::cout << "message: " << text << "\n"; }
+    // Nothing asks while no one presses cancel; a question is answered No.
+    bool YesNo(const std::string& text) override {
+        std::cout << "question: " << text << "\n";
+        return false;
+    }
+};
+
+class PrintingView : public fetch::ImportView {
+public:
+    void SetStatus(const std::string& text) override { std::cout << "status: " << text << "\n"; }
+    void SetRecordLabel(const std::string& text) override { label = text; }
+    void SelectSetupMode() override { setup = true; }
+    void ShowFromTime(keiba::LocalTime t) override { from = t; }
+
+    std::string label;
+    bool setup = false;
+    keiba::LocalTime from{};
+};
+
+const char* ExitName(jvdata::FilingLoopExit e) {
+    switch (e) {
+    case jvdata::FilingLoopExit::Finished: return "finished";
+    case jvdata::FilingLoopExit::Cancelled: return "cancelled";
+    case jvdata::FilingLoopExit::ReadError: return "read error";
+    case jvdata::FilingLoopExit::WriteError: return "write error";
+    case jvdata::FilingLoopExit::LapNotFound: return "resume point not found";
+    }
+    return "?";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: kestrane_import_feed <program folder> <feed folder> [yyyymmdd]\n";
+        return 2;
+    }
+    std::filesystem::path folder = argv[1];
+    std::optional<std::chrono::year_month_day> date;
+    if (argc == 4) {
+        date = jvdata::ParseYyyymmdd(argv[3]);
+        if (!date) {
+            std::cerr << "not a date: " << argv[3] << "\n";
+            return 2;
+        }
+    }
+    keiba::SetAppDirForTest(folder);
+    PrintingNotifier notifier;
+    keiba::InstallNotifier(&notifier);
+
+    std::unique_ptr<jvdata::TJVLink> link = jvdata::CreateReplayJvLink(argv[2]);
+    int init = link ? link->JVInit("KESTRANE-IMPORT-FEED") : -1;
+    int status = 1;
+    if (init != 0) {
+        std::cerr << "the feed's JV-Link did not start (" << init << ")\n";
+    } else {
+        auto day = std::make_unique<raceday::RaceDay>();
+        fetch::FetchFlags flags;
+        PrintingView view;
+        fetch::ImportSession session(link.get(), view, *day, flags, folder);
+        fetch::ImportRequest request{session.Open(), view.setup, false};
+        if (date) {
+            request.fromTime = keiba::MakeLocalTime(static_cast<int>(date->year()),
+                                                    static_cast<int>(unsigned(date->month())),
+                                                    static_cast<int>(unsigned(date->day())));
+            request.setupMode = false;
+        }
+        session.Start(request);
+        // The dialog's status timer: the download is polled until the filing has run.
+        while (session.CurrentPhase() == fetch::ImportSession::Phase::Downloading)
+            session.StatusTick();
+
+        if (!view.label.empty()) std::cout << "record: " << view.label << "\n";
+        const jvdata::RefusalTally& refused = session.LastRefusals();
+        for (const std::string& line : fetch::RefusalLogLines(refused))
+            std::cout << "refused: " << line << "\n";
+        std::cout << "refused total: " << refused.Total() << "\n";
+        std::optional<jvdata::FilingLoopExit> exit = session.LastExit();
+        std::cout << "exit: " << (exit ? ExitName(*exit) : "not started") << "\n";
+        status = exit == jvdata::FilingLoopExit::Finished ? 0 : 1;
+    }
+    keiba::InstallNotifier(nullptr);
+    return status;
+}
