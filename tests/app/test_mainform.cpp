@@ -142,6 +142,9 @@ TEST_F(MainFormTest, WindowSetUpOfAFreshProgramFolder) {
                        "前５|着|人"));
     EXPECT_EQ(card->ColWidth(2), 155);
     EXPECT_TRUE(Find<views::StringGrid>("StringGrid33")->isColumnHidden(11)); // a width of -1
+    // The reference bets: a heading and five rows.
+    EXPECT_EQ(Grid("StringGrid27")->Model()->RowCount(), 6);
+    EXPECT_EQ(Grid("StringGrid27")->Model()->Cells(5, 0), QStringLiteral("馬単"));
 
     EXPECT_EQ(main.geometry(), QRect(10, 10, 900, 600));
     // The window's message-box settings, with the sound on and the rest as the box defaults.
