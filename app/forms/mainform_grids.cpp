@@ -2,6 +2,7 @@
 
 #include "app/forms/mainform.h"
 
+#include "controls/fonts.h"
 #include "search/rankstats.h"
 #include "views/abnormaltable.h"
 #include "views/cardlist.h"
@@ -126,8 +127,12 @@ void TMainForm::SetUpGrids() {
     views::AttachOddsTable(*odds, Day());
     views::AttachReferenceBets(*Grid(QStringLiteral("StringGrid27")));
 
-    // The reference bets: a heading and five rows, which nothing resizes.
+    // The reference bets: a heading and five rows, which nothing resizes. It and the statistics
+    // table have rows of 15 pixels, which the window's own font overfills: they take the 9-point
+    // form font of the layouts.
     Grid(QStringLiteral("StringGrid27"))->Model()->SetRowCount(6);
+    for (const char* name : {"StringGrid27", "StringGrid22"})
+        Grid(QString::fromLatin1(name))->setFont(controls::PGothicFont(9));
 
     // The statistics tab's summary: 19 columns of 50 pixels, 30 rows; the labels' column as wide
     // as its longest label in the grid's font, so that none is cut.
