@@ -4,6 +4,8 @@
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
 
+#include <algorithm>
+
 namespace search {
 
 namespace {
@@ -112,6 +114,12 @@ StatsRows ParseStatsFile(std::string_view bytes) {
     for (std::string_view line : keiba::SplitLines(bytes))
         rows.push_back(keiba::SplitCommaText(line));
     return rows;
+}
+
+int StatsGridColumns(const StatsRows& rows) {
+    std::size_t widest = kStatsDataColumns;
+    for (const std::vector<std::string>& row : rows) widest = std::max(widest, row.size());
+    return static_cast<int>(widest);
 }
 
 } // namespace search

@@ -20,6 +20,9 @@ inline constexpr int kStatsWinPay = 15;   // yen per 100 yen
 inline constexpr int kStatsQuinella = 25; // 馬連
 inline constexpr int kStatsTrio = 35;     // 3連複
 inline constexpr int kStatsDataColumns = 39;
+// A file's lines may be wider than the grid's 39 columns: the grid widens to the widest line, up
+// to this many columns; a wider file is refused rather than cut.
+inline constexpr int kStatsMaxColumns = 256;
 
 // The summary grid: column 0 the row labels, columns 1..18 the ranks; rows 1..9 the first table
 // (ranks of columns 9, 11, 13), rows 11..19 the second (ranks of columns 10, 12, 14).
@@ -39,5 +42,7 @@ StatsSummary ComputeRankStats(const StatsRows& rows);
 std::string StatsFileBytes(const StatsRows& rows);
 // The rows of a file, one per line, split as comma text.
 StatsRows ParseStatsFile(std::string_view bytes);
+// The columns the data grid needs to hold every field of `rows`: 39, or the widest row's count.
+int StatsGridColumns(const StatsRows& rows);
 
 } // namespace search

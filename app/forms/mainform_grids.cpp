@@ -2,6 +2,8 @@
 
 #include "app/forms/mainform.h"
 
+#include "controls/fonts.h"
+#include "search/rankstats.h"
 #include "views/abnormaltable.h"
 #include "views/cardlist.h"
 #include "views/detailcard.h"
@@ -11,6 +13,7 @@
 #include "views/oddstable.h"
 
 #include <QCursor>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
@@ -124,11 +127,25 @@ void TMainForm::SetUpGrids() {
     views::AttachOddsTable(*odds, Day());
     views::AttachReferenceBets(*Grid(QStringLiteral("StringGrid27")));
 
-    // The statistics tab's summary: 19 columns of 50 pixels, 30 rows.
+    // The reference bets: a heading and five rows, which nothing resizes. It and the statistics
+    // table have rows of 15 pixels, which the window's own font overfills: they take the 9-point
+    // form font of the layouts.
+    Grid(QStringLiteral("StringGrid27"))->Model()->SetRowCount(6);
+    for (const char* name : {"StringGrid27", "StringGrid22"})
+        Grid(QString::fromLatin1(name))->setFont(controls::PGothicFont(9));
+
+    // The statistics tab's summary: 19 columns of 50 pixels, 30 rows; the labels' column as wide
+    // as its longest label in the grid's font, so that none is cut.
     views::StringGrid* summary = Grid(QStringLiteral("StringGrid4"));
-    summary->Model()->SetColCount(19);
-    summary->Model()->SetRowCount(30);
-    for (int c = 0; c < 19; ++c) summary->SetColWidth(c, 50);
+    summary->Model()->SetColCount(search::kStatsSummaryColumns);
+    summary->Model()->SetRowCount(search::kStatsSummaryRows);
+    for (int c = 0; c < search::kStatsSummaryColumns; ++c) summary->SetColWidth(c, 50);
+    const QFontMetrics metrics(summary->font());
+    int labels = 50;
+    for (const auto& row : search::ComputeRankStats({}))
+        labels = std::max(labels, metrics.horizontalAdvance(QString::fromStdString(row[0])) +
+                                      2 * views::CellPaint{}.textInset + 2);
+    summary->SetColWidth(0, labels);
 
     copyMenu_ = new views::GridCopyMenu([this] { return HeaderTitle(); }, this);
     for (const char* name : {"StringGrid10", "StringGrid8", "StringGrid26", "StringGrid9"})

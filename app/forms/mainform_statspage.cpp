@@ -33,6 +33,13 @@ bool PlainFileName(const std::string& name) {
            name.find('\\') == std::string::npos;
 }
 
+// The data grid at `cols` columns; the columns past the first 39 are as wide as most of those.
+void SetStatsColumns(views::StringGrid& grid, int cols) {
+    const int before = grid.Model()->ColCount();
+    grid.Model()->SetColCount(cols);
+    for (int c = before; c < cols; ++c) grid.SetColWidth(c, 60);
+}
+
 } // namespace
 
 QWidget* TMainForm::BuildStatsPage() {
@@ -113,6 +120,15 @@ void TMainForm::LoadBtnClick() {
         return;
     }
     const search::StatsRows rows = search::ParseStatsFile(*bytes);
+    const int cols = search::StatsGridColumns(rows);
+    if (cols > search::kStatsMaxColumns) {
+        keiba::CurrentNotifier().Information(keiba::PathToUtf8(path) + " は" +
+                                             std::to_string(search::kStatsMaxColumns) +
+                                             "列を超える行があるため読み込めません。");
+        return;
+    }
+    // Every field of the file is kept, so that a save writes back what was loaded.
+    SetStatsColumns(*Grid(QStringLiteral("StringGrid22")), cols);
     // The heading row stays, also when the file is empty.
     grid->SetRowCount(std::max<int>(static_cast<int>(rows.size()), 1));
     for (std::size_t r = 0; r < rows.size(); ++r)

@@ -31,6 +31,7 @@
 #include <QEnterEvent>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
@@ -142,6 +143,15 @@ TEST_F(MainFormTest, WindowSetUpOfAFreshProgramFolder) {
                        "前５|着|人"));
     EXPECT_EQ(card->ColWidth(2), 155);
     EXPECT_TRUE(Find<views::StringGrid>("StringGrid33")->isColumnHidden(11)); // a width of -1
+    // The reference bets: a heading and five rows.
+    EXPECT_EQ(Grid("StringGrid27")->Model()->RowCount(), 6);
+    EXPECT_EQ(Grid("StringGrid27")->Model()->Cells(5, 0), QStringLiteral("馬単"));
+    // Grids of 15-pixel rows show their texts whole below the cell's top margin.
+    for (const char* name : {"StringGrid27", "StringGrid22"}) {
+        views::StringGrid* g = Grid(name);
+        EXPECT_LE(QFontMetrics(g->font()).height() + views::CellPaint{}.textTop, g->RowHeight(1))
+            << name;
+    }
 
     EXPECT_EQ(main.geometry(), QRect(10, 10, 900, 600));
     // The window's message-box settings, with the sound on and the rest as the box defaults.

@@ -5,6 +5,7 @@
 #include "tests/app/mainfixture.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -60,6 +61,10 @@ TEST_F(StatsTab, LoadCountSaveAndLoadAgain) {
     EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), QStringLiteral("Tokei.csv"));
     EXPECT_EQ(Summary().RowCount(), 30);
     EXPECT_EQ(Summary().ColCount(), 19);
+    // The row labels' column shows its longest label whole, with the cell's margins.
+    views::StringGrid* summary = Grid("StringGrid4");
+    EXPECT_GE(summary->ColWidth(0),
+              QFontMetrics(summary->font()).horizontalAdvance(QStringLiteral("3連複配当")) + 4);
 
     fs::create_directories(dir / "HPupload");
     WriteBytes(dir / "HPupload" / "in.csv",
@@ -121,4 +126,41 @@ TEST_F(StatsTab, EmptyCancelledAndUnsafeInput) {
     EXPECT_EQ(notifier.messages,
               std::vector<std::string>{"ファイル名にできない文字が含まれています。"});
     EXPECT_FALSE(fs::exists(dir / "Tokei.csv"));
+}
+
+// A file wider than the grid's 39 columns loses no field: the grid widens to it, a save writes
+// back the same bytes, and a narrower file narrows the grid again. A file too wide to hold is
+// refused with a message.
+TEST_F(StatsTab, WideFilesKeepEveryField) {
+    fs::create_directories(dir / "HPupload");
+    std::string wide;
+    for (int r = 0; r < 3; ++r) {
+        std::vector<std::string> cells(41, "c" + std::to_string(r));
+        cells[40] = "last, " + std::to_string(r);
+        wide += keiba::JoinQuotedFields(cells) + "\r\n";
+    }
+    WriteBytes(dir / "HPupload" / "wide.csv", wide);
+    Answer(dir / "HPupload" / "wide.csv");
+    Click("LoadBtn");
+    ASSERT_EQ(Data().ColCount(), 41);
+    EXPECT_EQ(Data().Cells(40, 2), QStringLiteral("last, 2"));
+    EXPECT_GT(Grid("StringGrid22")->ColWidth(40), 0);
+    Find<QLineEdit>("Edit1")->setText(QStringLiteral("again.csv"));
+    Click("SaveBtn");
+    EXPECT_EQ(Slurp(dir / "HPupload" / "again.csv"), wide);
+
+    WriteBytes(dir / "HPupload" / "narrow.csv", RaceLine({"1", "", "2", "", "3", ""}, "1", "", ""));
+    Answer(dir / "HPupload" / "narrow.csv");
+    Click("LoadBtn");
+    EXPECT_EQ(Data().ColCount(), 39);
+    EXPECT_TRUE(notifier.messages.empty());
+
+    WriteBytes(dir / "HPupload" / "huge.csv", std::string(300, ',') + "\r\n");
+    Answer(dir / "HPupload" / "huge.csv");
+    Click("LoadBtn");
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{(dir / "HPupload" / "huge.csv").string() +
+                                       " は256列を超える行があるため読み込めません。"});
+    EXPECT_EQ(Data().ColCount(), 39);
+    EXPECT_EQ(Data().Cells(9, 0), QString());
 }

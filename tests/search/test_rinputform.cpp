@@ -98,7 +98,8 @@ TEST_F(RInputFormTest, EachChangeRewritesTheDaysFileAndAReopenShowsItBack) {
 
 TEST_F(RInputFormTest, LinesFromElsewhereAreReadWithCare) {
     testsupport::WriteBytes(file, Key(1) + "9120000000000000011\r\n" + Key(2) + "61\r\n" + Key(3) +
-                                      "3" + std::string(18, '1') + "\r\n");
+                                      "3" + std::string(18, '1') + "\r\n" + Key(4) + "7" +
+                                      std::string(18, '0') + "\r\n");
     Show(1);
     EXPECT_EQ(form->RLVCombo()->currentIndex(), 0); // no level 9
     EXPECT_EQ(form->RumaCombo(1)->currentIndex(), 0);
@@ -107,14 +108,16 @@ TEST_F(RInputFormTest, LinesFromElsewhereAreReadWithCare) {
     Show(2);
     EXPECT_EQ(form->RLVCombo()->currentIndex(), 0); // a short line shows the defaults
     EXPECT_EQ(form->RumaCombo(1)->currentIndex(), 2);
+    Show(4); // the highest level
+    EXPECT_EQ(form->RLVCombo()->currentText(), QStringLiteral("高★"));
 
     // A race the file has no line for gets its line added; the other lines stay as they were.
     Show(7);
     Choose(form->RumaCombo(1), 0);
     const std::vector<std::string> lines = Lines();
-    ASSERT_EQ(lines.size(), 4u);
+    ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[1], Key(2) + "61");
-    EXPECT_EQ(lines[3], Key(7) + "0" + "1" + std::string(17, '0'));
+    EXPECT_EQ(lines[4], Key(7) + "0" + "1" + std::string(17, '0'));
 }
 
 TEST_F(RInputFormTest, WithoutARaceOrAFolderNothingIsLostSilently) {

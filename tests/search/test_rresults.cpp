@@ -85,6 +85,18 @@ TEST(RResults, LevelTableSumsGroupsBeforeDividing) {
     }
 }
 
+TEST(RResults, TheLowGroupsSumTheLowLevels) {
+    // One runner at level 1, two at 2, four at 3, eight at 4: each sum is its own number.
+    RTally t;
+    for (int level = 1; level <= 4; ++level)
+        for (int i = 0; i < 1 << (level - 1); ++i) t.Add(level, 0, 0);
+    auto table = LevelTable(t);
+    EXPECT_EQ(LevelRowLabel(11), "低＋以下");
+    EXPECT_EQ(table[11][1], "     700"); // levels 1, 2 and 3
+    EXPECT_EQ(LevelRowLabel(12), "低－以下");
+    EXPECT_EQ(table[12][1], "     300"); // levels 1 and 2
+}
+
 TEST(RResults, HitGridTextsComeFromTheRowAndItsTwoBlocks) {
     AnalysisMaker m("20240107", "05", 1, 3);
     m.Name("サンプルホース").Win("000000350").Place("000000120");
