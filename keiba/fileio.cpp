@@ -121,20 +121,27 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     return data;
 }
 
+int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* temp) {
+    std::filesystem::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+    static thread_local std::mt19937_64 rng{std::random_device{}()};
+    const std::string stem =
+        target.filename().string() + std::string(kTempMark) + std::to_string(::getpid()) + "-";
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        *temp = dir / (stem + std::to_string(rng() % 1000000000));
+        fd = ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    return fd;
+}
+
 IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                          FolderSync sync) {
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
-    static thread_local std::mt19937_64 rng{std::random_device{}()};
-    const std::string stem =
-        path.filename().string() + std::string(kTempMark) + std::to_string(::getpid()) + "-";
     std::filesystem::path temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temp = dir / (stem + std::to_string(rng() % 1000000000));
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0 && errno != EEXIST) break;
-    }
+    int fd = CreateTempFile(path, &temp);
     if (fd < 0) return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(errno));
     bool ok = WriteAll(fd, bytes);
     int writeErr = errno;

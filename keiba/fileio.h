@@ -50,6 +50,12 @@ IoResult CreateFolders(const std::filesystem::path& folder);
 // change the value too (which costs a needless re-read, never a stale one).
 std::uint64_t WriteCount(const std::filesystem::path& path);
 
+// Creates a new temporary file for `target` in the target's folder, named as every writer's
+// are, so that the sweep below knows it; returns its descriptor (open for writing) and puts its
+// path in `temp`, or returns -1 with errno set. The caller renames it over the target or
+// removes it.
+int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* temp);
+
 // Whether `name` (a file name without folder) is a writer's temporary file; `pid` receives the
 // process id in it.
 bool IsTempFileName(std::string_view name, long* pid = nullptr);

@@ -1,19 +1,25 @@
 #include "members/download.h"
 
+#include "keiba/fileio.h"
+
 #include <curl/curl.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <random>
 
 namespace members {
 namespace {
+
+// How often a running transfer looks at its caller, its stall and its time limit.
+constexpr int kBeatMs = 100;
 
 void GlobalInit() {
     static std::once_flag once;
@@ -25,15 +31,9 @@ class PartFile {
 public:
     explicit PartFile(const std::filesystem::path& target)
         : target_(target) {
-        std::filesystem::path dir = target.parent_path();
-        if (dir.empty()) dir = ".";
-        std::mt19937_64 rng{std::random_device{}()};
-        for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
-            path_ = dir / ("." + target.filename().string() + ".part" +
-                           std::to_string(rng() % 1000000000));
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-            if (fd_ < 0 && errno != EEXIST) break;
-        }
+        // Named as the writers' temporary files are, so a start-up sweep removes what a
+        // download killed midway leaves.
+        fd_ = keiba::CreateTempFile(target, &path_);
         if (fd_ >= 0) {
             created_ = true;
             file_ = ::fdopen(fd_, "wb");
@@ -60,11 +60,12 @@ public:
     }
     bool failed() const { return failed_; }
 
-    // Closes the file and renames it over the target.
+    // Closes the file and renames it over the target. Not synced: a download is read once, at
+    // once, and a power loss costs no more than fetching it again.
     bool Commit() {
         FILE* f = file_;
         file_ = nullptr;
-        bool ok = std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
+        bool ok = std::fflush(f) == 0;
         ok = std::fclose(f) == 0 && ok;
         if (!ok) return false;
         if (::rename(path_.c_str(), target_.c_str()) != 0) return false;
@@ -139,8 +140,6 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(e, CURLOPT_MAXREDIRS, limits.maxRedirects);
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect.count()));
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytes);
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
     curl_easy_setopt(e, CURLOPT_USERAGENT, "kestrane");
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, 256L * 1024);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &WriteBody);
@@ -148,7 +147,12 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
     curl_multi_add_handle(multi.get(), e);
 
     // The multi interface lets the caller's callback run on a short beat even while no data
-    // comes, so a stop is honoured at once.
+    // comes, so a stop is honoured at once; the same beat watches for a stall and the time limit.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    Clock::time_point markTime = start;
+    curl_off_t markBytes = 0;
+    const char* timedOut = nullptr;
     bool aborted = false;
     CURLcode code = CURLE_OK;
     for (;;) {
@@ -158,9 +162,10 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
             curl_multi_remove_handle(multi.get(), e);
             return Fail(Status::TransportError, curl_multi_strerror(mc));
         }
+        curl_off_t done = 0;
+        curl_easy_getinfo(e, CURLINFO_SIZE_DOWNLOAD_T, &done);
         if (progress) {
-            curl_off_t done = 0, total = -1;
-            curl_easy_getinfo(e, CURLINFO_SIZE_DOWNLOAD_T, &done);
+            curl_off_t total = -1;
             curl_easy_getinfo(e, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
             if (!progress(done, total > 0 ? total : 0)) {
                 aborted = true;
@@ -173,13 +178,27 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
                 if (msg->msg == CURLMSG_DONE) code = msg->data.result;
             break;
         }
-        curl_multi_poll(multi.get(), nullptr, 0, 100, nullptr);
+        const Clock::time_point now = Clock::now();
+        markBytes = std::min(markBytes, done); // a redirect starts its count afresh
+        if (done - markBytes >= limits.stallBytes) {
+            markTime = now;
+            markBytes = done;
+        } else if (now - markTime >= limits.stallTime) {
+            timedOut = "the transfer stalled";
+            break;
+        }
+        if (now - start >= limits.total) {
+            timedOut = "the transfer took too long";
+            break;
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, kBeatMs, nullptr);
     }
     long http = 0;
     curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &http);
     curl_multi_remove_handle(multi.get(), e);
 
     if (aborted) return Fail(Status::Aborted, "stopped", http);
+    if (timedOut) return Fail(Status::TransportError, timedOut, http);
     if (part.failed()) return Fail(Status::FileError, "the downloaded data could not be written");
     if (code != CURLE_OK) return Fail(Status::TransportError, curl_easy_strerror(code), http);
     if (http < 200 || http > 299)

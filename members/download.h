@@ -13,21 +13,26 @@ namespace members {
 
 struct TransferLimits {
     std::chrono::milliseconds connect{15000};
-    // A transfer slower than `lowSpeedBytes` a second for `lowSpeedTime` has stalled.
-    long lowSpeedBytes = 1;
-    std::chrono::seconds lowSpeedTime{30};
+    // A transfer has stalled when the next `stallBytes` do not come within `stallTime`, from the
+    // request on: a server that trickles holds nobody for long.
+    std::int64_t stallBytes = 1024;
+    std::chrono::milliseconds stallTime{30000};
+    // No download takes longer than this, however steadily it comes.
+    std::chrono::milliseconds total{std::chrono::minutes(10)};
     long maxRedirects = 5;
 };
 
-// Called while the transfer runs, at least every tenth of a second: bytes received so far and
-// the total the server announced (0 when it did not). Returning false stops the transfer.
+// Called while the transfer runs, every tenth of a second also while no data comes: bytes
+// received so far and the total the server announced (0 when it did not). Returning false stops
+// the transfer.
 using ProgressFn = std::function<bool(std::int64_t done, std::int64_t total)>;
 
 struct DownloadResult {
     enum class Status {
         Ok,             // 2xx, the target replaced
         HttpStatus,     // the server answered with another status
-        TransportError, // no answer, a dropped connection, a timeout, too many redirects
+        TransportError, // no answer, a dropped connection, a stall or the time limit, too many
+                        // redirects
         FileError,      // the temporary file could not be written or renamed
         Aborted,        // the progress callback stopped it
     };

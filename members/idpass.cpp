@@ -25,11 +25,9 @@ bool IsControlKey(char32_t c) {
     return c == U'\r' || c == U'\b';
 }
 
-// Characters, not bytes: a UTF-8 continuation byte does not start one.
-std::size_t CharCount(std::string_view utf8) {
-    std::size_t n = 0;
-    for (char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
+// The length the site counts: Shift-JIS bytes, two for a full-width character.
+std::size_t SjisLength(std::string_view utf8) {
+    return keiba::Utf8ToCp932(utf8).size();
 }
 
 // The masked text survives the settings file unchanged.
@@ -75,7 +73,7 @@ bool SaveCredentials(keiba::TIniGT& ini, std::string_view idText, std::string_vi
                      keiba::Notifier& notifier) {
     std::string_view id = keiba::TrimBlanks(idText);
     std::string_view pass = keiba::TrimBlanks(passText);
-    if (CharCount(id) < 4 || CharCount(pass) < 4) {
+    if (SjisLength(id) < 4 || SjisLength(pass) < 4) {
         Refuse(notifier, "IDまたはパスワードが短すぎます。");
         return false;
     }

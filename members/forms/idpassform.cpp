@@ -79,6 +79,8 @@ TIDPASSForm::TIDPASSForm(QWidget* parent)
     IDedit = edit("IDedit", QStringLiteral("IDを入力してください"));
     PassEdit = edit("PassEdit", QStringLiteral("パスワードを入力してください"));
     PassEdit->setEchoMode(QLineEdit::Password);
+    // The dialog the site's users know hides the password behind asterisks, not the style's dots.
+    PassEdit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     IDedit->installEventFilter(new KeyFilter(&IdKeyAllowed, IDedit));
     PassEdit->installEventFilter(new KeyFilter(&PassKeyAllowed, PassEdit));
 

@@ -1,6 +1,7 @@
 // Downloads to a file over the loopback server: statuses, redirects, broken and slow transfers,
 // the stop, and what is left on disk after each.
 
+#include "keiba/fileio.h"
 #include "members/download.h"
 #include "tests/support/httpserver.h"
 #include "tests/support/tempdir.h"
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+
+#include <unistd.h>
 
 using namespace members;
 using namespace testsupport;
@@ -129,37 +132,86 @@ TEST_F(Download, AnUnannouncedLengthEndsWithTheConnection) {
     EXPECT_EQ(Slurp(target), reply.body);
 }
 
-TEST_F(Download, StopDuringASlowBodyEndsAtOnceAndKeepsNothing) {
+TEST_F(Download, StopDuringASlowBodyEndsItAndKeepsNothing) {
     HttpReply slow = HttpReply::Text(Body(20000));
     slow.chunk = 500;
-    slow.pause = std::chrono::milliseconds(300);
+    slow.pause = std::chrono::milliseconds(300); // twelve seconds in all
     answer = [&](const HttpRequest&) { return slow; };
     using Clock = std::chrono::steady_clock;
     Clock::time_point asked{};
+    std::vector<std::string> during;
     DownloadResult r = Get("/past", [&](std::int64_t done, std::int64_t total) {
         if (done > 0) {
             EXPECT_EQ(total, 20000);
         }
-        if (done > 0 && asked == Clock::time_point{}) asked = Clock::now();
+        if (done > 0 && asked == Clock::time_point{}) {
+            asked = Clock::now();
+            during = Files();
+        }
         return done == 0;
     });
-    auto took = Clock::now() - asked;
     EXPECT_EQ(r.status, Status::Aborted);
-    EXPECT_LT(took, std::chrono::seconds(1));
+    EXPECT_LT(Clock::now() - asked, std::chrono::seconds(5));
+    EXPECT_TRUE(Files().empty());
+    // What a kill at that moment would leave is a temporary file the start-up sweep knows.
+    ASSERT_EQ(during.size(), 1u);
+    long pid = 0;
+    EXPECT_TRUE(keiba::IsTempFileName(during[0], &pid)) << during[0];
+    EXPECT_EQ(pid, static_cast<long>(::getpid()));
+}
+
+TEST_F(Download, AStalledBodyIsStillPolledAndStopped) {
+    HttpReply stalled = HttpReply::Text(Body(5000));
+    stalled.pause = std::chrono::seconds(60); // headers, then nothing
+    answer = [&](const HttpRequest&) { return stalled; };
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    int calls = 0;
+    Clock::time_point asked{};
+    DownloadResult r = Get("/past", [&](std::int64_t done, std::int64_t) {
+        EXPECT_EQ(done, 0);
+        ++calls;
+        if (asked == Clock::time_point{} && Clock::now() - start >= std::chrono::seconds(2))
+            asked = Clock::now();
+        return asked == Clock::time_point{};
+    });
+    EXPECT_EQ(r.status, Status::Aborted);
+    // A tenth-of-a-second beat gives about twenty calls in those two seconds.
+    EXPECT_GE(calls, 8);
+    EXPECT_LT(Clock::now() - asked, std::chrono::seconds(5));
     EXPECT_TRUE(Files().empty());
 }
 
-TEST_F(Download, AStalledTransferAndNoServerAreTransportErrors) {
-    HttpReply stall = HttpReply::Text(Body(1000));
-    stall.chunk = 10;
-    stall.pause = std::chrono::milliseconds(4000);
-    answer = [&](const HttpRequest&) { return stall; };
-    limits.lowSpeedTime = std::chrono::seconds(1);
-    limits.lowSpeedBytes = 100;
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Get("/stall").status, Status::TransportError);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+TEST_F(Download, ATricklingTransferIsEnded) {
+    limits.stallTime = std::chrono::milliseconds(1500);
+    limits.total = std::chrono::seconds(20);         // so that a missed stall fails in time too
+    HttpReply trickle = HttpReply::Text(Body(4000)); // two bytes a second: half an hour
+    trickle.chunk = 2;
+    trickle.pause = std::chrono::milliseconds(1000);
+    answer = [&](const HttpRequest&) { return trickle; };
+    WriteBytes(target, "RETURN=1\r\n");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Get("/members/veltro/data/download.cgi?I=abcd&p=secret").status,
+              Status::TransportError);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(Slurp(target), "RETURN=1\r\n");
+    EXPECT_EQ(Files(), std::vector<std::string>{"yosou.zip"});
+}
 
+TEST_F(Download, ATransferPastTheTimeLimitIsEnded) {
+    limits.stallTime = std::chrono::milliseconds(1500);
+    limits.total = std::chrono::milliseconds(2000);
+    HttpReply steady = HttpReply::Text(Body(100000)); // ten kilobytes a second: ten seconds
+    steady.chunk = 1000;
+    steady.pause = std::chrono::milliseconds(100);
+    answer = [&](const HttpRequest&) { return steady; };
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Get("/x").status, Status::TransportError);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    EXPECT_TRUE(Files().empty());
+}
+
+TEST_F(Download, NoServerIsATransportError) {
     std::string url = server.BaseUrl();
     server.Stop();
     EXPECT_EQ(DownloadUrlToFile(url + "/x", target, {}, limits).status, Status::TransportError);

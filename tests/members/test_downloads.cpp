@@ -146,10 +146,15 @@ TEST_F(MemberDownloads, AFailedTransferNeverEvaluatesAnEarlierFile) {
 TEST_F(MemberDownloads, AnArchiveNotExtractedWholeIsKept) {
     ziptest::Item corrupt = ziptest::File("RCOM20240105.CSV", "01,comment\r\n");
     corrupt.crc = 0x12345678;
+    // Passed over before it begins: its cipher is one the reader does not know.
+    ziptest::Item unknownCipher = ziptest::File("RCOM20240105.CSV", "01,comment\r\n", 0, 0x41);
+    unknownCipher.extra = ziptest::Le(0x0017, 2) + ziptest::Le(8, 2) + std::string(8, '\0');
     const std::pair<const char*, std::string> archives[] = {
         {"no members' file", ziptest::Build({ziptest::File("readme.txt", "nothing for VZK")})},
         {"a corrupt entry",
          ziptest::Build({ziptest::File("XQ20240105.vzkd", std::string(378, '1')), corrupt})},
+        {"an entry passed over",
+         ziptest::Build({ziptest::File("XQ20240105.vzkd", std::string(378, '1')), unknownCipher})},
     };
     for (const auto& [what, zip] : archives) {
         notifier.messages.clear();
@@ -230,9 +235,9 @@ TEST_F(MemberDownloads, GaugeFollowsTheBytesOrSpinsWithoutATotal) {
 }
 
 TEST_F(MemberDownloads, StopDuringTheBodyLeavesNoArchive) {
-    HttpReply slow = HttpReply::Text(ForecastZip() + std::string(20000, 'x'));
+    HttpReply slow = HttpReply::Text(ForecastZip() + std::string(60000, 'x'));
     slow.chunk = 1000;
-    slow.pause = std::chrono::milliseconds(200);
+    slow.pause = std::chrono::milliseconds(200); // twelve seconds in all
     Reply(slow);
     WriteBytes(dir / "VZK/past.zip", "RETURN=4\r\n");
     auto start = std::chrono::steady_clock::now();
@@ -240,9 +245,26 @@ TEST_F(MemberDownloads, StopDuringTheBodyLeavesNoArchive) {
         return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300);
     };
     PastData();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1300));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
     EXPECT_TRUE(notifier.messages.empty());
     EXPECT_EQ(VzkFiles(), std::vector<std::string>{"past.zip"});
     EXPECT_EQ(Slurp(dir / "VZK/past.zip"), "RETURN=4\r\n");
     EXPECT_EQ(view.calls.back(), "enabled");
+}
+
+TEST_F(MemberDownloads, ATricklingSiteEndsTheForecastWithTheFailure) {
+    main.Site().limits.stallTime = std::chrono::milliseconds(1500);
+    main.Site().limits.total = std::chrono::seconds(20);
+    HttpReply trickle = HttpReply::Text(ForecastZip());
+    trickle.chunk = 2;
+    trickle.pause = std::chrono::milliseconds(1000);
+    Reply(trickle);
+    WriteBytes(dir / "VZK/yosou.zip", "RETURN=1\r\n");
+    auto start = std::chrono::steady_clock::now();
+    Forecast();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{kFailed});
+    EXPECT_EQ(VzkFiles(), std::vector<std::string>{"yosou.zip"});
+    EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n");
+    EXPECT_EQ(rereads, 0);
 }

@@ -80,7 +80,7 @@ TEST_F(IdPass, RefusalsStoreNothing) {
     } cases[] = {
         {"abc", "abcd", kTooShort},  {"abcd", "abc", kTooShort},    {"abc", "7bc7", kTooShort},
         {" ab ", "abcd", kTooShort}, {"abcd", "7abc", kSevenFirst}, {"abcd", "abc7", kSevenLast},
-        {"abcd", "7", kTooShort},
+        {"abcd", "7", kTooShort},    {"aア", "abcd", kTooShort}, // three Shift-JIS bytes
     };
     for (const Case& c : cases) {
         notifier.messages.clear();
@@ -104,10 +104,16 @@ TEST_F(IdPass, SavedMaskedAndReadBack) {
     EXPECT_EQ(back.password, "pass1");
 
     // A seven inside is the site's own business; eight characters are the most the edits take.
+    ASSERT_TRUE(Save("abcd", "a7bc"));
+    EXPECT_EQ(ReadCredentials(Ini()).password, "a7bc");
     ASSERT_TRUE(Save("a_~+-z09", "a7bc7d0z"));
     back = ReadCredentials(Ini());
     EXPECT_EQ(back.id, "a_~+-z09");
     EXPECT_EQ(back.password, "a7bc7d0z");
+
+    // The site counts Shift-JIS bytes: two full-width characters are four.
+    ASSERT_TRUE(Save("アイ", "abcd"));
+    EXPECT_EQ(ReadCredentials(Ini()).id, "アイ");
 }
 
 TEST_F(IdPass, PastedPasswordTheStoreWouldBreakIsRefused) {

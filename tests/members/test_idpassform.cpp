@@ -30,6 +30,7 @@ TEST_F(IdPassForm, TypedKeysAreFilteredAndTheSavedValuesComeBack) {
     QTest::keyClick(pass, Qt::Key_Backspace);
     QTest::keyClicks(pass, QStringLiteral("2"));
     EXPECT_EQ(pass->text(), QStringLiteral("pass2"));
+    EXPECT_EQ(pass->displayText(), QStringLiteral("*****"));
 
     Find<QPushButton>(*form, "MsgBitBtn1")->click();
     EXPECT_EQ(notifier.messages, std::vector<std::string>{"ID[a_~+-9cd]にて登録されました。"});
