@@ -121,4 +121,8 @@ TEST(RResults, HitGridTextsComeFromTheRowAndItsTwoBlocks) {
     EXPECT_EQ(detail(38), " 3"); // previous finish
     EXPECT_EQ(detail(56), "  350");
     EXPECT_EQ(detail(57), "    0");
+
+    // A win payout of 0 is a blank, not "0".
+    h.winPayout = 0;
+    EXPECT_EQ(list(6), "         ");
 }
