@@ -1,12 +1,15 @@
-// The data-check tab the main window adds to the R-horse search form: the dates of VZK, the
-// races of a file, the runner grid and its colours (its model under Qt's model tester), a file
-// gone since the list was made, the batch day load of its hidden menu, and the day loads a
-// running search refuses.
+// The R-horse search form in the application: the data-check tab the main window adds to it
+// (the dates of VZK, the races of a file, the runner grid and its colours with its model under
+// Qt's model tester, a file gone since the list was made, the batch day load of its hidden
+// menu), the day loads a running search refuses, and a hit's race in the race card form.
 
 #include "app/forms/datacheckpage.h"
+#include "controls/label3d.h"
+#include "search/forms/hitgrid.h"
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
 #include "tests/support/analysismaker.h"
+#include "views/forms/desplform.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -132,6 +135,34 @@ TEST_F(DataCheckTest, TheBatchDayLoadAsksFirstAndLoadsEveryDay) {
     EXPECT_EQ(Find<QComboBox>("DateCombo")->currentIndex(), 1);
     EXPECT_FALSE(Day().gBatchBusy);
     EXPECT_TRUE(batch->isEnabled());
+}
+
+TEST_F(DataCheckTest, AHitOfTheSearchOpensItsRaceInTheRaceCardForm) {
+    fs::create_directories(dir / "Data");
+    const std::string stem = jvdata::DayStem(*jvdata::ParseYyyymmdd("20261121"));
+    WriteBytes(dir / ("Data/" + stem + ".jvRA"), Ra("20261121", "05", 11, 2));
+    std::string runners;
+    for (int h = 1; h <= 2; ++h) {
+        const std::string se = Se("20261121", "05", 11, h, "2020100000", "ウマ");
+        runners = jvdata::PutRunnerSlot(runners, std::string_view(se).substr(0, se.size() - 2),
+                                        jvdata::RunnerSlot(11, h));
+    }
+    WriteBytes(dir / ("Data/" + stem + "東京.jvSEr"), runners);
+    WriteVzk("XQ20261121.vzkd",
+             AnalysisMaker("20261121", "05", 11, 2).Name("ヒット").Priced().WithPrevious().Bytes());
+    Start();
+    auto* search = Main().findChild<search::TShutugenForm*>();
+    search->RSerchBtnClick();
+    for (auto until = std::chrono::steady_clock::now() + 20s;
+         search->Searching() && std::chrono::steady_clock::now() < until;)
+        search->PollSearch();
+    search->HitListMouseDown(testsupport::Find<search::HitGrid>(*search, "StringGrid8"), 0);
+    auto* card = Main().findChild<views::TDeSplForm*>();
+    ASSERT_NE(card, nullptr);
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(card->Grid()->Model()->RowCount(), 3);
+    EXPECT_EQ(testsupport::Find<controls::TLabel3Dj>(*card, "SelBameiLabel")->Caption(),
+              QStringLiteral("②ヒット            "));
 }
 
 TEST_F(DataCheckTest, ADayAskedForWhileASearchRunsIsRefusedWithAMessage) {
