@@ -208,7 +208,8 @@ private:
 };
 
 constexpr const char* kOutOfMemory = "メモリが足りないため、検索を途中で打ち切りました。";
-constexpr int kThreads = 3;
+// Threads that walk besides the walk's own.
+constexpr std::size_t kHelperThreads = 2;
 
 } // namespace
 
@@ -321,8 +322,9 @@ void RScanState::Run(const RScanRequest& request) {
         };
 
         std::vector<std::thread> helpers;
+        helpers.reserve(kHelperThreads);
         try {
-            while (static_cast<int>(helpers.size()) < kThreads - 1) helpers.emplace_back(work);
+            while (helpers.size() < kHelperThreads) helpers.emplace_back(work);
         } catch (const std::system_error&) {
             // Fewer threads only make the walk slower.
         }
