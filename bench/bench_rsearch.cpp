@@ -135,12 +135,17 @@ std::shared_ptr<const search::RFilter> Everything() {
                                                       std::vector<bool>{}, std::vector<bool>{});
 }
 
-std::size_t Walk(benchmark::State& state, const std::string& from,
-                 std::shared_ptr<const search::RFilter> filter) {
+// The hits of a walk and the memory its rows take.
+struct Walked {
+    std::size_t hits = 0, bytes = 0;
+};
+
+Walked Walk(benchmark::State& state, const std::string& from,
+            std::shared_ptr<const search::RFilter> filter) {
     search::RScan scan({Data().Vzk(), from, "99999999", std::move(filter)});
     scan.Wait();
     if (scan.State().Result().cancelled) state.SkipWithError("cancelled");
-    return scan.State().Hits();
+    return {scan.State().Hits(), scan.State().Store()->BytesHeld()};
 }
 
 void BM_PlainReadOfTheHistory(benchmark::State& state) {
@@ -162,7 +167,7 @@ BENCHMARK(BM_PlainReadOfTheHistory)
 
 void BM_FullHistoryMatchingAlmostNothing(benchmark::State& state) {
     std::size_t hits = 0;
-    for (auto _ : state) hits = Walk(state, "00000000", StartValues("89.0"));
+    for (auto _ : state) hits = Walk(state, "00000000", StartValues("89.0")).hits;
     state.counters["hits"] = static_cast<double>(hits);
 }
 BENCHMARK(BM_FullHistoryMatchingAlmostNothing)
@@ -173,15 +178,12 @@ BENCHMARK(BM_FullHistoryMatchingAlmostNothing)
     ->ReportAggregatesOnly(true);
 
 void BM_FullHistoryEveryRecordAHit(benchmark::State& state) {
-    std::size_t hits = 0;
-    for (auto _ : state) hits = Walk(state, "00000000", Everything());
-    state.counters["hits"] = static_cast<double>(hits);
-    // The store holds whole chunks: what it holds per row, the partly filled last chunk included.
-    const std::size_t chunks =
-        (hits + search::RHitStore::kChunkRows - 1) / search::RHitStore::kChunkRows;
-    state.counters["bytes_per_hit"] =
-        static_cast<double>(chunks * search::RHitStore::kChunkRows * sizeof(search::RHit)) /
-        static_cast<double>(std::max<std::size_t>(hits, 1));
+    Walked walked;
+    for (auto _ : state) walked = Walk(state, "00000000", Everything());
+    state.counters["hits"] = static_cast<double>(walked.hits);
+    // The store holds whole chunks: what it holds per row, partly filled chunks included.
+    state.counters["bytes_per_hit"] = static_cast<double>(walked.bytes) /
+                                      static_cast<double>(std::max<std::size_t>(walked.hits, 1));
 }
 BENCHMARK(BM_FullHistoryEveryRecordAHit)
     ->Unit(benchmark::kMillisecond)
@@ -194,7 +196,7 @@ void BM_DefaultOneYearRange(benchmark::State& state) {
     const std::vector<std::string>& dates = Data().dates;
     const std::string from = dates[dates.size() - 105];
     std::size_t hits = 0;
-    for (auto _ : state) hits = Walk(state, from, StartValues());
+    for (auto _ : state) hits = Walk(state, from, StartValues()).hits;
     state.counters["hits"] = static_cast<double>(hits);
 }
 BENCHMARK(BM_DefaultOneYearRange)

@@ -101,21 +101,25 @@ std::vector<VzkDay> ListVzkDays(const fs::path& folder) {
     return days;
 }
 
-bool ReadAnalysisFile(const fs::path& path, std::string& buffer) {
+std::optional<std::size_t> ReadAnalysisBytes(const fs::path& path,
+                                             const std::function<char*(std::size_t)>& place) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        buffer.clear();
-        return false;
-    }
+    if (fd < 0) return std::nullopt;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     std::size_t used = 0;
     if (ok) {
         // The size stat gives is what is read: a file that grows meanwhile is read as it was.
-        // The buffer keeps its bytes, so a walk over files of one size fills nothing twice.
-        buffer.resize(static_cast<std::size_t>(st.st_size));
-        while (used < buffer.size()) {
-            ssize_t n = ::read(fd, buffer.data() + used, buffer.size() - used);
+        const auto size = static_cast<std::size_t>(st.st_size);
+        char* to = nullptr;
+        try {
+            to = place(size);
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+        while (used < size) {
+            ssize_t n = ::read(fd, to + used, size - used);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) ok = false;
             if (n <= 0) break;
@@ -123,8 +127,18 @@ bool ReadAnalysisFile(const fs::path& path, std::string& buffer) {
         }
     }
     ::close(fd);
-    buffer.resize(ok ? used : 0);
-    return ok;
+    if (!ok) return std::nullopt;
+    return used;
+}
+
+bool ReadAnalysisFile(const fs::path& path, std::string& buffer) {
+    // The buffer keeps its storage, so reading files of one size fills nothing twice.
+    std::optional<std::size_t> read = ReadAnalysisBytes(path, [&](std::size_t size) {
+        buffer.resize(size);
+        return buffer.data();
+    });
+    buffer.resize(read.value_or(0));
+    return read.has_value();
 }
 
 void ApplyHandInput(RaceDay& day, std::string_view rumaBytes) {

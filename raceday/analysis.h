@@ -5,6 +5,7 @@
 #include "raceday/daymodel.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,11 @@ std::vector<VzkDay> ListVzkDays(const std::filesystem::path& folder);
 // closes the file itself on every call. False, with `buffer` empty, when the file is missing or
 // cannot be read. A partial record at the end is left for the record view to ignore.
 bool ReadAnalysisFile(const std::filesystem::path& path, std::string& buffer);
+// The reader under ReadAnalysisFile, for callers with buffers of their own: `place(n)` gives
+// room for the file's n bytes. Returns how many were read (fewer when the file shrank
+// meanwhile), or nothing when the file is missing or cannot be read.
+std::optional<std::size_t> ReadAnalysisBytes(const std::filesystem::path& path,
+                                             const std::function<char*(std::size_t)>& place);
 
 // A line of a `.ruma` file: the 12-character race key (date, venue, race number), the race's R
 // level digit (0 none, 1..7), then one character per runner 1..18 ("1" R+, "2" R-).

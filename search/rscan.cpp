@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace search {
 namespace {
@@ -23,36 +26,126 @@ void Copy(std::array<char, N>& to, std::string_view rec, jvdata::FieldPos f) {
 
 RHit RHit::Of(std::string_view rec) {
     RHit h;
-    Copy(h.date8, rec, Rec::kDate8);
-    Copy(h.venue, rec, Rec::kVenue);
-    Copy(h.raceNo, rec, Rec::kRaceNo);
-    Copy(h.horseNo, rec, Rec::kHorseNo);
-    Copy(h.name, rec, Rec::kHorseName);
-    // Nine digits fit an int32.
-    h.winPayout = static_cast<std::int32_t>(RWinPayout(rec));
-    h.placePayout = static_cast<std::int32_t>(RPlacePayout(rec));
-    Copy(h.thisRun, rec, {Rec::kThisRunPos, jvdata::kAnalysisRunLength});
-    Copy(h.previousRun, rec, {Rec::kPreviousRunPos, jvdata::kAnalysisRunLength});
+    h.Assign(rec);
     return h;
 }
 
-void RHitStore::Free::operator()(RHit* p) const {
-    std::free(p);
+void RHit::Assign(std::string_view rec) {
+    Copy(date8, rec, Rec::kDate8);
+    Copy(venue, rec, Rec::kVenue);
+    Copy(raceNo, rec, Rec::kRaceNo);
+    Copy(horseNo, rec, Rec::kHorseNo);
+    Copy(name, rec, Rec::kHorseName);
+    // Nine digits fit an int32.
+    winPayout = static_cast<std::int32_t>(RWinPayout(rec));
+    placePayout = static_cast<std::int32_t>(RPlacePayout(rec));
+    Copy(thisRun, rec, {Rec::kThisRunPos, jvdata::kAnalysisRunLength});
+    Copy(previousRun, rec, {Rec::kPreviousRunPos, jvdata::kAnalysisRunLength});
 }
 
-bool RHitStore::Append(const RHit& hit) {
-    const std::size_t chunk = written_ / kChunkRows;
-    if (chunk >= kMaxChunks) return false;
-    // Rows are written before they are published, so a chunk needs no initial value.
-    if (!chunks_[chunk]) {
-        void* p = std::aligned_alloc(kChunkBytes, kChunkBytes);
-        if (!p) return false;
-        ::madvise(p, kChunkBytes, MADV_HUGEPAGE); // a hint: without it the chunk still works
-        chunks_[chunk].reset(static_cast<RHit*>(p));
+namespace {
+
+// The chunks of stores that are gone. Never destroyed: a store may outlive the statics.
+class ChunkPool {
+public:
+    RHit* Take() {
+        {
+            std::lock_guard lock(mutex_);
+            if (!idle_.empty()) {
+                RHit* p = idle_.back();
+                idle_.pop_back();
+                return p;
+            }
+        }
+        void* p = std::aligned_alloc(RHitStore::kChunkBytes, RHitStore::kChunkBytes);
+        if (p) ::madvise(p, RHitStore::kChunkBytes, MADV_HUGEPAGE); // a hint only
+        return static_cast<RHit*>(p);
     }
-    chunks_[chunk][written_ % kChunkRows] = hit;
-    published_.store(++written_, std::memory_order_release);
-    return true;
+    void Give(RHit* p) {
+        std::lock_guard lock(mutex_);
+        try {
+            idle_.push_back(p);
+            return;
+        } catch (const std::bad_alloc&) {
+        }
+        std::free(p);
+    }
+    void Release() {
+        std::vector<RHit*> idle;
+        {
+            std::lock_guard lock(mutex_);
+            idle.swap(idle_);
+        }
+        for (RHit* p : idle) std::free(p);
+    }
+    std::size_t Idle() {
+        std::lock_guard lock(mutex_);
+        return idle_.size();
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<RHit*> idle_;
+};
+
+ChunkPool& Pool() {
+    static ChunkPool* pool = new ChunkPool;
+    return *pool;
+}
+
+} // namespace
+
+void ReleaseIdleRowChunks() {
+    Pool().Release();
+}
+
+std::size_t IdleRowChunks() {
+    return Pool().Idle();
+}
+
+RHitStore::RHitStore() {
+    chunks_.reserve(kMaxChunks);
+}
+
+RHitStore::~RHitStore() {
+    for (RHit* chunk : chunks_) Pool().Give(chunk);
+}
+
+const RHit& RHitStore::At(std::size_t i) const {
+    const std::size_t n = pieceCount_.load(std::memory_order_acquire);
+    const Piece* first = pieces_.get();
+    const Piece* piece = std::upper_bound(
+        first, first + n, i, [](std::size_t row, const Piece& p) { return row < p.end; });
+    const std::size_t begin = piece == first ? 0 : piece[-1].end;
+    return piece->rows[i - begin];
+}
+
+std::size_t RHitStore::BytesHeld() const {
+    std::lock_guard lock(chunkMutex_);
+    return chunks_.size() * kChunkBytes;
+}
+
+RHitStore::Take RHitStore::TakeChunk(RHit*& chunk) {
+    std::lock_guard lock(chunkMutex_);
+    if (chunks_.size() >= kMaxChunks) return Take::Full;
+    // Rows are written before they are published, so a chunk needs no initial value.
+    chunk = Pool().Take();
+    if (!chunk) return Take::NoMemory;
+    chunks_.push_back(chunk);
+    return Take::Taken;
+}
+
+void RHitStore::ReservePieces(std::size_t files) {
+    // A file's rows are one piece, or more where its thread's chunk filled up.
+    pieceCapacity_ = files + kMaxChunks;
+    pieces_ = std::make_unique<Piece[]>(pieceCapacity_);
+}
+
+void RHitStore::Publish(const RHit* rows, std::size_t count) {
+    const std::size_t n = pieceCount_.load(std::memory_order_relaxed);
+    if (count == 0 || n >= pieceCapacity_) return;
+    pieces_[n] = {rows, Size() + count};
+    pieceCount_.store(n + 1, std::memory_order_release);
 }
 
 void RTally::Add(int level, std::int64_t win, std::int64_t place) {
@@ -71,6 +164,16 @@ void RTally::Add(int level, std::int64_t win, std::int64_t place) {
     if (level >= 1 && level <= 7) add(static_cast<std::size_t>(level));
 }
 
+void RTally::Add(const RTally& other) {
+    for (std::size_t i = 0; i < n.size(); ++i) {
+        n[i] += other.n[i];
+        winHits[i] += other.winHits[i];
+        winSum[i] += other.winSum[i];
+        placeHits[i] += other.placeHits[i];
+        placeSum[i] += other.placeSum[i];
+    }
+}
+
 RTally::Row RTally::Sum(int first, int last) const {
     Row r;
     for (int i = std::max(first, 0); i <= std::min(last, 7); ++i) {
@@ -84,37 +187,158 @@ RTally::Row RTally::Sum(int first, int last) const {
     return r;
 }
 
+namespace {
+
+// Bytes read from files, without the zero fill a std::string would give them first.
+class Bytes {
+public:
+    const char* Data() const { return data_.get(); }
+    // Room for n bytes, the earlier ones not kept.
+    char* Room(std::size_t n) {
+        if (capacity_ < n) {
+            data_ = std::make_unique_for_overwrite<char[]>(n);
+            capacity_ = n;
+        }
+        return data_.get();
+    }
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t capacity_ = 0;
+};
+
+constexpr const char* kOutOfMemory = "メモリが足りないため、検索を途中で打ち切りました。";
+// Threads that walk besides the walk's own.
+constexpr std::size_t kHelperThreads = 2;
+
+} // namespace
+
+// The walk's threads each take the next file, read it, test its records and write its hits
+// into a chunk of their own, while the file is still in their cache; the file's rows are then
+// published in the walk's order. A cancel, a full store or a failure ends the result with the
+// file it cut short: the rows stay a first part of the whole.
 void RScanState::Run(const RScanRequest& request) {
-    std::vector<raceday::VzkDay> days = raceday::ListVzkDays(request.folder);
-    // One buffer for every file: reading needs no memory of its own after the first file.
-    std::string bytes;
+    constexpr std::size_t kLength = jvdata::kAnalysisLength;
+    struct FileResult {
+        struct Piece {
+            const RHit* rows;
+            std::size_t count;
+        };
+        std::vector<Piece> pieces;
+        RTally tally;
+        bool done = false, cut = false, unreadable = false;
+    };
+
     RScanResult result;
-    for (auto day = days.rbegin(); day != days.rend() && !CancelRequested() && !result.full;
-         ++day) {
+    std::string failure;
+    try {
+        std::vector<raceday::VzkDay> days = raceday::ListVzkDays(request.folder);
         // Names compare as text: both ends of the range are included. A file outside the range
         // is not opened.
-        if (day->date8 < request.from || day->date8 > request.to) continue;
-        if (!raceday::ReadAnalysisFile(day->path, bytes)) {
-            result.unreadable.push_back(day->path);
-            continue;
-        }
-        daysRead_.fetch_add(1, std::memory_order_relaxed);
-        // A partial record at the end is no record.
-        constexpr std::size_t kLength = jvdata::kAnalysisLength;
-        for (std::size_t i = bytes.size() / kLength; i-- > 0;) {
-            if (CancelRequested()) break;
-            const std::string_view rec(bytes.data() + i * kLength, kLength);
-            if (RSkipped(rec) || !RCountable(rec) || !request.filter->Matches(rec)) continue;
-            const RHit hit = RHit::Of(rec);
-            if (!store_->Append(hit)) {
-                result.full = true;
-                break;
+        std::erase_if(days, [&](const raceday::VzkDay& d) {
+            return d.date8 < request.from || d.date8 > request.to;
+        });
+        std::reverse(days.begin(), days.end()); // newest first
+        std::vector<FileResult> files(days.size());
+        store_->ReservePieces(days.size());
+
+        std::atomic<std::size_t> nextFile{0};
+        std::atomic<bool> stop{false};
+        std::mutex publishing; // guards what follows
+        std::size_t published = 0;
+        bool ended = false;
+        // File k is through: it and every file after it that is through too are published,
+        // unless a file cut short has ended the result.
+        auto finished = [&](std::size_t k) {
+            std::lock_guard lock(publishing);
+            files[k].done = true;
+            for (; !ended && published < files.size() && files[published].done; ++published) {
+                FileResult& f = files[published];
+                if (f.unreadable) {
+                    result.unreadable.push_back(days[published].path);
+                    continue;
+                }
+                for (const FileResult::Piece& piece : f.pieces)
+                    store_->Publish(piece.rows, piece.count);
+                result.tally.Add(f.tally);
+                daysRead_.fetch_add(1, std::memory_order_relaxed);
+                ended = f.cut;
             }
-            result.tally.Add(RRaceLevel(rec), hit.winPayout, hit.placePayout);
+        };
+
+        auto work = [&] {
+            Bytes bytes;
+            RHit* row = nullptr; // the next row of this thread's chunk
+            std::size_t room = 0;
+            for (;;) {
+                if (CancelRequested() || stop.load(std::memory_order_relaxed)) break;
+                const std::size_t k = nextFile.fetch_add(1);
+                if (k >= files.size()) break;
+                FileResult& f = files[k];
+                try {
+                    std::optional<std::size_t> size = raceday::ReadAnalysisBytes(
+                        days[k].path, [&](std::size_t n) { return bytes.Room(n); });
+                    f.unreadable = !size;
+                    // A partial record at the end is no record.
+                    for (std::size_t i = size.value_or(0) / kLength; i-- > 0;) {
+                        if (CancelRequested()) {
+                            f.cut = true;
+                            break;
+                        }
+                        const std::string_view rec(bytes.Data() + i * kLength, kLength);
+                        if (RSkipped(rec) || !RCountable(rec) || !request.filter->Matches(rec))
+                            continue;
+                        if (room == 0) {
+                            const RHitStore::Take take = store_->TakeChunk(row);
+                            if (take != RHitStore::Take::Taken) {
+                                std::lock_guard lock(publishing);
+                                if (take == RHitStore::Take::Full)
+                                    result.full = true;
+                                else
+                                    failure = kOutOfMemory;
+                                stop = true;
+                                f.cut = true;
+                                break;
+                            }
+                            room = RHitStore::kChunkRows;
+                            f.pieces.push_back({row, 0});
+                        } else if (f.pieces.empty()) {
+                            f.pieces.push_back({row, 0});
+                        }
+                        row->Assign(rec);
+                        f.tally.Add(RRaceLevel(rec), row->winPayout, row->placePayout);
+                        ++row;
+                        --room;
+                        ++f.pieces.back().count;
+                    }
+                } catch (const std::exception&) {
+                    std::lock_guard lock(publishing);
+                    failure = kOutOfMemory;
+                    stop = true;
+                    f.cut = true;
+                }
+                finished(k);
+            }
+        };
+
+        std::vector<std::thread> helpers;
+        helpers.reserve(kHelperThreads);
+        try {
+            while (helpers.size() < kHelperThreads) helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            // Fewer threads only make the walk slower.
         }
+        work();
+        for (std::thread& t : helpers) t.join();
+    } catch (const std::exception& e) {
+        // Nothing was started: the listing or its memory failed.
+        failure = std::string("検索を開始できませんでした。") + e.what();
     }
+    result.failure = failure;
     result.cancelled = CancelRequested();
     result_ = std::move(result);
+    // What this walk did not take of the chunks of earlier stores is not kept any longer.
+    ReleaseIdleRowChunks();
     done_.store(true, std::memory_order_release);
 }
 

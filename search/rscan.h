@@ -1,11 +1,11 @@
 #pragma once
 // The walk of the R-horse search and the R-level statistics over the members' analysis day
-// files: newest file first, each file's records last to first, on a worker thread of its own.
+// files: newest file first, each file's records last to first, on worker threads of its own.
 //
-// The walk writes its hits into a store that the screens read while it runs: one writer (the
-// walk) appends rows and publishes their count; readers see every row below the published count
-// and nothing else. Counts and the cancel flag are atomics, so the screen polls them instead of
-// being called from the worker.
+// The walk writes its hits into a store that the screens read while it runs: the walk adds
+// rows and publishes them file by file, in its order; readers see every row below the published
+// count and nothing else. Counts and the cancel flag are atomics, so the screen polls them
+// instead of being called from the workers.
 
 #include "jvdata/records.h"
 #include "search/rsearch.h"
@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -38,6 +39,7 @@ struct RHit {
 
     // From one whole record.
     static RHit Of(std::string_view rec);
+    void Assign(std::string_view rec);
 
     static std::string_view View(const auto& a) { return {a.data(), a.size()}; }
     jvdata::TAnalysisRun ThisRun() const { return jvdata::TAnalysisRun(View(thisRun)); }
@@ -46,8 +48,10 @@ struct RHit {
 static_assert(sizeof(RHit) <= 192);
 static_assert(std::is_trivially_copyable_v<RHit>);
 
-// The hits of one walk. Rows live in fixed chunks that never move, so a reader may hold a row
-// while the writer appends.
+// The hits of one walk, in the walk's order. Rows live in fixed chunks that never move, so a
+// reader may hold a row while the walk adds more. The walk publishes the rows of each file
+// once those of every file before it are published, so readers always see a first part of the
+// result, and rows published stay where they are.
 class RHitStore {
 public:
     // A chunk is one huge page where the system offers them: a walk of a million hits then
@@ -56,28 +60,58 @@ public:
     static constexpr std::size_t kChunkRows = kChunkBytes / sizeof(RHit);
     static constexpr std::size_t kMaxChunks = 2048; // 22 million rows
 
-    // Rows the readers may read.
-    std::size_t Size() const { return published_.load(std::memory_order_acquire); }
-    // Row i < Size().
-    const RHit& At(std::size_t i) const { return chunks_[i / kChunkRows][i % kChunkRows]; }
+    RHitStore();
+    // The chunks wait for the next walk (see ReleaseIdleRowChunks).
+    ~RHitStore();
+    RHitStore(const RHitStore&) = delete;
+    RHitStore& operator=(const RHitStore&) = delete;
 
-    // The writer's side: false, with nothing added, once the store is full.
-    bool Append(const RHit& hit);
+    // Rows the readers may read.
+    std::size_t Size() const {
+        const std::size_t n = pieceCount_.load(std::memory_order_acquire);
+        return n == 0 ? 0 : pieces_[n - 1].end;
+    }
+    // Row i < Size().
+    const RHit& At(std::size_t i) const;
+    // The memory the rows take: whole chunks.
+    std::size_t BytesHeld() const;
 
 private:
-    struct Free {
-        void operator()(RHit* p) const;
+    friend class RScanState; // the walk writes
+
+    // Consecutive rows of one chunk; `end` counts the rows up to and including them.
+    struct Piece {
+        const RHit* rows;
+        std::size_t end;
     };
-    std::array<std::unique_ptr<RHit[], Free>, kMaxChunks> chunks_;
-    std::size_t written_ = 0; // the writer's own count
-    std::atomic<std::size_t> published_{0};
+    enum class Take { Taken, Full, NoMemory };
+    // A chunk for one of the walk's threads.
+    Take TakeChunk(RHit*& chunk);
+    // Room for the pieces of a walk over `files` files; before anything is published.
+    void ReservePieces(std::size_t files);
+    // The next rows of the result. One thread at a time.
+    void Publish(const RHit* rows, std::size_t count);
+
+    mutable std::mutex chunkMutex_;
+    std::vector<RHit*> chunks_;
+    std::unique_ptr<Piece[]> pieces_;
+    std::size_t pieceCapacity_ = 0;
+    std::atomic<std::size_t> pieceCount_{0};
 };
+
+// Row chunks of stores that are gone wait for the next walk, which takes them instead of fresh
+// memory (fresh memory costs the system zeroing it and a fault per page, walk after walk). Each
+// walk gives back, at its end, the waiting chunks it did not take.
+void ReleaseIdleRowChunks();
+// Chunks waiting, for tests.
+std::size_t IdleRowChunks();
 
 // Flat 100-yen bets on every counted runner, by race R level: index 1..7 the level, index 0
 // every counted runner (with a level of 1..7 or not).
 struct RTally {
     std::array<std::int64_t, 8> n{}, winHits{}, winSum{}, placeHits{}, placeSum{};
     void Add(int level, std::int64_t win, std::int64_t place);
+    void Add(const RTally& other);
     // The tallies of indexes first..last summed into a row of the level table.
     struct Row {
         std::int64_t n = 0, winHits = 0, winSum = 0, placeHits = 0, placeSum = 0;
@@ -97,6 +131,8 @@ struct RScanResult {
     bool full = false; // the store ran out of rows
     RTally tally;
     std::vector<std::filesystem::path> unreadable;
+    // Why the walk stopped early when it ran out of memory or threads (UTF-8); empty otherwise.
+    std::string failure;
 };
 
 // The walk's shared state: the store, the counts the screen shows, the cancel flag.
@@ -113,7 +149,8 @@ public:
     // Valid once Done().
     const RScanResult& Result() const { return result_; }
 
-    // The walk itself, on the calling thread.
+    // The walk itself, on the calling thread and two more of its own, each taking the next
+    // file. Returns when all are done.
     void Run(const RScanRequest& request);
 
 private:

@@ -3,6 +3,7 @@
 #include "app/forms/mainform.h"
 
 #include "app/forms/mainform_parts.h"
+#include "keiba/platform.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -28,9 +29,15 @@ void TMainForm::MakeDataListBtnClick() {
 
 void TMainForm::DateComboChange() {
     if (Busy()) {
-        // The combo goes back to the day that stays loaded.
-        QSignalBlocker block(DateCombo);
-        DateCombo->setCurrentIndex(DateCombo->findText(U(Day().dayStem)));
+        // A search, a fetch or another load holds the day: the combo goes back to the day that
+        // stays loaded, and says why.
+        {
+            QSignalBlocker block(DateCombo);
+            DateCombo->setCurrentIndex(DateCombo->findText(U(Day().dayStem)));
+        }
+        keiba::CurrentNotifier().Beep();
+        keiba::CurrentNotifier().Information(
+            "他の処理の実行中です。終了してから実行してください。");
         return;
     }
     std::string stem = ToUtf8(DateCombo->currentText());

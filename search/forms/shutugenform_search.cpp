@@ -248,6 +248,18 @@ bool TShutugenForm::StartRun(Run run, std::shared_ptr<const RFilter> filter,
         return false;
     }
     if (wrapFilter_) filter = wrapFilter_(std::move(filter));
+    const bool search = run == Run::Search;
+    HitGrid* const grids[] = {search ? StringGrid8 : StringGrid1,
+                              search ? StringGrid7 : StringGrid2};
+    // The rows of the last result go before the walk starts, so that it can take their memory.
+    for (HitGrid* grid : grids) grid->Model()->SetStore(nullptr);
+    if (search) {
+        for (QLabel* l : {GaitoSuLabel, TanBuyLabel, TanGetLabel, TanTekiLabel, TanKaishuLabel,
+                          FukBuyLabel, FukGetLabel, FukTekiLabel, FukKaishuLabel})
+            l->clear();
+    } else {
+        ClearLevelTable();
+    }
     try {
         scan_ = std::make_unique<RScan>(
             RScanRequest{keiba::AppDir() / "VZK", from, to, std::move(filter)});
@@ -258,16 +270,7 @@ bool TShutugenForm::StartRun(Run run, std::shared_ptr<const RFilter> filter,
     }
     run_ = run;
     SetRunning(true);
-    const bool search = run == Run::Search;
-    for (HitGrid* grid : {search ? StringGrid8 : StringGrid1, search ? StringGrid7 : StringGrid2})
-        grid->Model()->SetStore(scan_->State().Store());
-    if (search) {
-        for (QLabel* l : {GaitoSuLabel, TanBuyLabel, TanGetLabel, TanTekiLabel, TanKaishuLabel,
-                          FukBuyLabel, FukGetLabel, FukTekiLabel, FukKaishuLabel})
-            l->clear();
-    } else {
-        ClearLevelTable();
-    }
+    for (HitGrid* grid : grids) grid->Model()->SetStore(scan_->State().Store());
     (search ? CtLabel : Ct2Label)->setText(U(ProgressText(0, 0)));
     poll_->start();
     return true;
@@ -321,6 +324,10 @@ void TShutugenForm::FinishRun() {
     if (result.full) {
         notifier.Beep();
         notifier.Information("該当馬が多すぎるため、検索を途中で打ち切りました。");
+    }
+    if (!result.failure.empty()) {
+        notifier.Beep();
+        notifier.Information(result.failure);
     }
 }
 

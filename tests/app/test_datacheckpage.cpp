@@ -1,12 +1,17 @@
-// The data-check tab the main window adds to the R-horse search form: the dates of VZK, the
-// races of a file, the runner grid and its colours, a file gone since the list was made, and the
-// batch day load of its hidden menu.
+// The R-horse search form in the application: the data-check tab the main window adds to it
+// (the dates of VZK, the races of a file, the runner grid and its colours with its model under
+// Qt's model tester, a file gone since the list was made, the batch day load of its hidden
+// menu), the day loads a running search refuses, and a hit's race in the race card form.
 
 #include "app/forms/datacheckpage.h"
+#include "controls/label3d.h"
+#include "search/forms/hitgrid.h"
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
 #include "tests/support/analysismaker.h"
+#include "views/forms/desplform.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -15,8 +20,18 @@
 
 using namespace testsupport;
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 namespace {
+
+// Conditions that take their time over every record and match nothing.
+class NeverQuickly : public search::RFilter {
+public:
+    bool Matches(std::string_view) const override {
+        std::this_thread::sleep_for(2ms);
+        return false;
+    }
+};
 
 class DataCheckTest : public MainFormTest {
 protected:
@@ -46,6 +61,7 @@ TEST_F(DataCheckTest, TheNewestDateLoadsWithItsRacesAndRunners) {
     WriteVzk("xq20241124.VZKD", day);
     WriteVzk("XQ20241123.vzkd", AnalysisMaker("20241123", "08", 1, 1).Bytes());
     Start();
+    QAbstractItemModelTester tester(Grid(), QAbstractItemModelTester::FailureReportingMode::Fatal);
 
     auto* tabs = Main().findChild<search::TShutugenForm*>()->PageControl();
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("データ確認"));
@@ -119,4 +135,67 @@ TEST_F(DataCheckTest, TheBatchDayLoadAsksFirstAndLoadsEveryDay) {
     EXPECT_EQ(Find<QComboBox>("DateCombo")->currentIndex(), 1);
     EXPECT_FALSE(Day().gBatchBusy);
     EXPECT_TRUE(batch->isEnabled());
+}
+
+TEST_F(DataCheckTest, AHitOfTheSearchOpensItsRaceInTheRaceCardForm) {
+    fs::create_directories(dir / "Data");
+    const std::string stem = jvdata::DayStem(*jvdata::ParseYyyymmdd("20261121"));
+    WriteBytes(dir / ("Data/" + stem + ".jvRA"), Ra("20261121", "05", 11, 2));
+    std::string runners;
+    for (int h = 1; h <= 2; ++h) {
+        const std::string se = Se("20261121", "05", 11, h, "2020100000", "ウマ");
+        runners = jvdata::PutRunnerSlot(runners, std::string_view(se).substr(0, se.size() - 2),
+                                        jvdata::RunnerSlot(11, h));
+    }
+    WriteBytes(dir / ("Data/" + stem + "東京.jvSEr"), runners);
+    WriteVzk("XQ20261121.vzkd",
+             AnalysisMaker("20261121", "05", 11, 2).Name("ヒット").Priced().WithPrevious().Bytes());
+    Start();
+    auto* search = Main().findChild<search::TShutugenForm*>();
+    search->RSerchBtnClick();
+    for (auto until = std::chrono::steady_clock::now() + 20s;
+         search->Searching() && std::chrono::steady_clock::now() < until;)
+        search->PollSearch();
+    search->HitListMouseDown(testsupport::Find<search::HitGrid>(*search, "StringGrid8"), 0);
+    auto* card = Main().findChild<views::TDeSplForm*>();
+    ASSERT_NE(card, nullptr);
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(card->Grid()->Model()->RowCount(), 3);
+    EXPECT_EQ(testsupport::Find<controls::TLabel3Dj>(*card, "SelBameiLabel")->Caption(),
+              QStringLiteral("②ヒット            "));
+}
+
+TEST_F(DataCheckTest, ADayAskedForWhileASearchRunsIsRefusedWithAMessage) {
+    fs::create_directories(dir / "Data");
+    for (const char* d : {"20261128", "20261129"})
+        WriteBytes(dir / ("Data/" + jvdata::DayStem(*jvdata::ParseYyyymmdd(d)) + ".jvRA"),
+                   Ra(d, "05", 11, 2));
+    std::string records;
+    for (int h = 1; h <= 18; ++h) records += AnalysisMaker("20261121", "05", 11, h).Bytes();
+    for (int d = 1; d <= 9; ++d) WriteVzk("XQ2026110" + std::to_string(d) + ".vzkd", records);
+    Start();
+    const QString first = QStringLiteral("2026年11月28日"),
+                  second = QStringLiteral("2026年11月29日");
+    ChooseDay(first);
+    ASSERT_EQ(Day().gDayRaces[0].RaceDate(), "20261128");
+
+    auto* search = Main().findChild<search::TShutugenForm*>();
+    search->SetFilterWrapperForTest(
+        [](std::shared_ptr<const search::RFilter>) { return std::make_shared<NeverQuickly>(); });
+    search->RSerchBtnClick();
+    ASSERT_TRUE(search->Searching());
+    notifier.messages.clear();
+    ChooseDay(second);
+    EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261128");
+    EXPECT_EQ(Find<QComboBox>("DateCombo")->currentText(), first);
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(notifier.messages.back(), "他の処理の実行中です。終了してから実行してください。");
+
+    search->CancelBtnClick();
+    for (auto until = std::chrono::steady_clock::now() + 20s;
+         search->Searching() && std::chrono::steady_clock::now() < until;)
+        search->PollSearch();
+    ASSERT_FALSE(search->Searching());
+    ChooseDay(second);
+    EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261129");
 }

@@ -78,6 +78,15 @@ TEST(RResults, LevelTableSumsGroupsBeforeDividing) {
     EXPECT_EQ(table[4][9], "");
     EXPECT_EQ(LevelHeading(5), "単回収率");
 
+    // The low groups: 低＋以下 sums levels 1 to 3, 低－以下 levels 1 and 2.
+    t.Add(3, 0, 0);
+    t.Add(2, 0, 0);
+    t.Add(1, 0, 0);
+    auto low = LevelTable(t);
+    EXPECT_EQ(LevelRowLabel(11), "低＋以下");
+    EXPECT_EQ(low[11][1], "     300");
+    EXPECT_EQ(low[12][1], "     200");
+
     auto empty = LevelTable(RTally{});
     for (int row = 1; row < kLevelRows; ++row) {
         EXPECT_EQ(empty[static_cast<std::size_t>(row)][1], "       0");
@@ -133,4 +142,8 @@ TEST(RResults, HitGridTextsComeFromTheRowAndItsTwoBlocks) {
     EXPECT_EQ(detail(38), " 3"); // previous finish
     EXPECT_EQ(detail(56), "  350");
     EXPECT_EQ(detail(57), "    0");
+
+    // A win payout of 0 is a blank, not "0".
+    h.winPayout = 0;
+    EXPECT_EQ(list(6), "         ");
 }

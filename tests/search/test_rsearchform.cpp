@@ -1,6 +1,7 @@
-// The R-horse search and the statistics as the form runs them: the walk on its worker thread,
-// the labels and grids it fills, cancelling, the checks before a start, the date controls, the
-// level table's colours and opening a hit's race.
+// The R-horse search and the statistics as the form runs them: the walk on its worker threads,
+// the labels and grids it fills (their models checked by Qt's model tester), cancelling, the
+// checks before a start, the date controls, the level table's colours and opening a hit's race
+// with the mouse.
 
 #include "search/forms/hitgrid.h"
 #include "search/rcard.h"
@@ -8,8 +9,10 @@
 #include "tests/jvdata/recordmaker.h"
 #include "tests/search/searchformfixture.h"
 #include "tests/support/analysismaker.h"
+#include "tests/support/clicks.h"
 #include "views/grid.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
@@ -96,6 +99,13 @@ protected:
         ASSERT_GE(grid->Model()->rowCount(), rows);
     }
     QString Label(const char* name) { return Find<QLabel>(name)->text(); }
+    // Qt's checks of a model's signals and answers, for the rest of the test: a broken rule
+    // ends the test program.
+    void Check(QAbstractItemModel* model) {
+        testers.push_back(std::make_unique<QAbstractItemModelTester>(
+            model, QAbstractItemModelTester::FailureReportingMode::Fatal));
+    }
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
     std::vector<QString> Column(HitGrid* grid, int col) {
         std::vector<QString> out;
         HitGridModel* m = grid->Model();
@@ -118,6 +128,8 @@ TEST_F(RSearchFormTest, AWalkFillsTheGridsAndTheResultLabels) {
                                     AnalysisMaker("20240106", "05", 11, 9).Priced().Bytes());
     WriteDay("XQ20240107.vzkd", Hit("20240107", 3));
     WriteDay("XQ20250105.vzkd", Hit("20250105", 4)); // outside the range
+    Check(Find<HitGrid>("StringGrid8")->Model());
+    Check(Find<HitGrid>("StringGrid7")->Model());
     form->RSerchBtnClick();
     EXPECT_FALSE(Find<QPushButton>("RSerchBtn")->isEnabled());
     EXPECT_FALSE(Find<QPushButton>("RSerchTokeiBtn")->isEnabled());
@@ -190,14 +202,15 @@ TEST_F(RSearchFormTest, CancelKeepsTheRowsFoundAndBlanksTheLabels) {
     for (const char* l : {"GaitoSuLabel", "TanBuyLabel", "TanTekiLabel", "FukKaishuLabel"})
         EXPECT_TRUE(Label(l).isEmpty()) << l;
 
-    // A walk that finds nothing for a long time stops as quickly.
+    // A walk that finds nothing for a long time stops as quickly. Its count starts from nothing.
     Slow(2000us, true);
     form->RSerchBtnClick();
+    EXPECT_EQ(Label("CtLabel"), QStringLiteral("検索済:0開催日/0頭"));
     std::this_thread::sleep_for(30ms);
     auto asked = std::chrono::steady_clock::now();
     form->CancelBtnClick();
     Finish();
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
     ExpectIdle();
     EXPECT_EQ(Find<HitGrid>("StringGrid8")->Model()->rowCount(), 0);
     EXPECT_TRUE(Label("GaitoSuLabel").isEmpty());
@@ -291,6 +304,7 @@ TEST_F(RSearchFormTest, TheLevelTableFillsUnlessCancelledAndColoursItsRates) {
                  AnalysisMaker("20240107", "05", 11, 4).This(17, 2, "07").Bytes());
     auto* ruma = Find<QListWidget>("RUmaListT");
     ruma->item(0)->setSelected(true);
+    Check(Find<views::StringGrid>("StringGrid3")->Model());
     form->RSerchTokeiBtnClick();
     Finish();
     ExpectIdle();
@@ -324,25 +338,49 @@ TEST_F(RSearchFormTest, TheLevelTableFillsUnlessCancelledAndColoursItsRates) {
     EXPECT_EQ(table->Cells(0, 1), QStringLiteral("高★"));
 }
 
-TEST_F(RSearchFormTest, AClickOnAHitOpensItsRaceOrSaysWhyNot) {
+TEST_F(RSearchFormTest, ALeftPressOnAHitOpensItsRaceOrSaysWhyNot) {
     WriteDay("XQ20240107.vzkd", Hit("20240107", 1));
     std::vector<std::string> opened;
     form->SetOpenRace(
         [&](const RCardRace& race) { opened.push_back(std::string(race.race.KeyText())); });
+    form->show();
     form->RSerchBtnClick();
     Finish();
     auto* list = Find<HitGrid>("StringGrid8");
-    form->HitListMouseDown(list, 0);
+    QWidget* rows = list->viewport();
+    const QRect hit = list->visualRect(list->Model()->index(0, kListName));
+    const QPoint onHit = hit.center(), belowHits(hit.center().x(), hit.bottom() + 8);
+    ASSERT_TRUE(rows->rect().contains(belowHits));
+    auto moveTo = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, rows->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(rows, &move);
+        return rows->cursor().shape();
+    };
+    EXPECT_EQ(moveTo(onHit), Qt::PointingHandCursor);
+    EXPECT_EQ(moveTo(belowHits), Qt::ArrowCursor);
+
+    ClickOn(*rows, onHit, Qt::RightButton);
+    ClickOn(*rows, belowHits);
+    EXPECT_TRUE(notifier.messages.empty());
+    ClickOn(*rows, onHit);
     EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(notifier.messages.size(), 1u);
     EXPECT_EQ(notifier.messages.back(), "2024/01/07 東京11Rのレースデータがありません。");
-    form->HitListMouseDown(list, 5); // no such row
-    EXPECT_EQ(notifier.messages.size(), 1u);
 
     std::string ra = MakeRecord("RA", RaceKey16("20240107", "05", 11));
     jvdata::SetField(ra, 882, 2, "01");
     fs::create_directories(dir / "Data");
     WriteBytes(dir / "Data/2024年01月07日.jvRA", ra);
     WriteBytes(dir / "Data/2024年01月07日東京.jvSEr", std::string(216 * 555, ' '));
-    form->HitListMouseDown(list, 0);
+    ClickOn(*rows, onHit);
     EXPECT_EQ(opened, std::vector<std::string>{RaceKey16("20240107", "05", 11)});
+
+    // The statistics tab's hit list opens its hits the same way.
+    form->RSerchTokeiBtnClick();
+    Finish();
+    auto* tokeiList = Find<HitGrid>("StringGrid1");
+    ClickOn(*tokeiList->viewport(),
+            tokeiList->visualRect(tokeiList->Model()->index(0, kListName)).center());
+    EXPECT_EQ(opened.size(), 2u);
 }

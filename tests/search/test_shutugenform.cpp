@@ -1,14 +1,16 @@
 // The target condition editor of the R-horse search form: saving, loading, clearing and
-// deleting condition sets, and the combos that list them.
+// deleting condition sets, the combos that list them, and how a condition list takes clicks.
 
 #include "search/forms/shutugenform.h"
 
 #include "keiba/inigt.h"
 #include "tests/search/neraifixture.h"
 #include "tests/search/searchformfixture.h"
+#include "tests/support/clicks.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -232,4 +234,35 @@ TEST_F(SearchForm, AtItsSizeEveryControlIsReachable) {
     ini.WriteInteger("locateShutugenForm", "height", room.height() + 400);
     form = std::make_unique<search::TShutugenForm>();
     EXPECT_LE(form->height(), room.height());
+}
+
+// A click toggles one item and keeps the others; a right click selects every item of a list
+// with nothing selected and clears a list with a selection, and opens no menu.
+TEST_F(SearchForm, AConditionListTogglesOneItemPerClickAndAllOnARightClick) {
+    form->show();
+    QListWidget* marks = List(1, kYosoFlags);
+    QWidget* rows = marks->viewport();
+    auto click = [&](int item) {
+        ClickOn(*rows, marks->visualItemRect(marks->item(item)).center());
+    };
+    auto rightClick = [&] {
+        const QPoint at = marks->visualItemRect(marks->item(0)).center();
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, at, rows->mapToGlobal(at));
+        QApplication::sendEvent(rows, &menu);
+    };
+    auto selected = [&] {
+        std::vector<bool> out;
+        for (int k = 0; k < marks->count(); ++k) out.push_back(marks->item(k)->isSelected());
+        return out;
+    };
+    click(1);
+    click(3);
+    EXPECT_EQ(selected(), (std::vector<bool>{false, true, false, true, false}));
+    click(1);
+    EXPECT_EQ(selected(), (std::vector<bool>{false, false, false, true, false}));
+    rightClick();
+    EXPECT_EQ(selected(), std::vector<bool>(5, false));
+    rightClick();
+    EXPECT_EQ(selected(), std::vector<bool>(5, true));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }

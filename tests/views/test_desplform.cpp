@@ -1,5 +1,6 @@
-// The race card form: the cells it draws from the race's runner and analysis records, the
-// captions it is given, the selection it lets go of, and its bounds.
+// The race card form: the cells it draws from the race's runner and analysis records (its grid
+// model under Qt's model tester), the captions it is given, the selection it lets go of, and its
+// bounds.
 
 #include "views/forms/desplform.h"
 
@@ -8,6 +9,8 @@
 #include "keiba/sjis.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
+
+#include <QAbstractItemModelTester>
 
 #include <gtest/gtest.h>
 
@@ -48,9 +51,12 @@ protected:
         race.t1 = Sj("2024年11月24日東京05回08日11R");
         race.rLevel = Sj("高＋");
         race.rPlus = " 2";
+        tester = std::make_unique<QAbstractItemModelTester>(
+            form->Grid()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         form->ShowRace(race);
     }
     void TearDown() override {
+        tester.reset();
         form.reset();
         keiba::SetAppDirForTest({});
     }
@@ -66,6 +72,7 @@ protected:
     }
     testsupport::TempDir dir;
     std::unique_ptr<views::TDeSplForm> form;
+    std::unique_ptr<QAbstractItemModelTester> tester;
     search::RCardRace race;
 };
 
@@ -132,6 +139,7 @@ TEST_F(DeSplFormTest, CaptionsSelectionAndBounds) {
 
     EXPECT_EQ(form->geometry(), QRect(200, 10, 680, 560));
     form->setGeometry(40, 50, 600, 500);
+    tester.reset();
     form.reset();
     keiba::TIniGT ini = testsupport::Ini();
     EXPECT_EQ(ini.ReadInteger("locateDeSplForm", "left", 0), 40);
