@@ -38,11 +38,24 @@ std::vector<std::string> CreateDataFolders(const fs::path& appDir) {
     return failures;
 }
 
-std::size_t RemoveLeftoverTempFiles(const fs::path& appDir) {
+std::size_t RemoveLeftoverTempFiles(const fs::path& appDir, const std::vector<fs::path>& outside) {
     std::size_t removed = jvdata::RemoveStaleDataTemps(appDir);
-    for (const char* folder : {"kaime", "CSV", "nerai"})
-        removed += keiba::RemoveStaleTempFiles(appDir / folder);
+    for (const char* folder : {"kaime", "CSV", "nerai", "HPupload", "VZK"})
+        removed += keiba::RemoveStaleTempFiles(appDir / folder, keiba::OlderTempNames::Remove);
+    for (const fs::path& folder : outside) removed += keiba::RemoveStaleTempFiles(folder);
     return removed;
+}
+
+std::vector<fs::path> OutsideBetFolders(const keiba::TIniGT& ini) {
+    std::vector<fs::path> folders;
+    auto add = [&](std::string_view key, std::string_view sub) {
+        const std::string value = ini.ReadString("Dir", key, "");
+        std::string_view dir = keiba::TrimBlanks(value);
+        if (!dir.empty()) folders.push_back(keiba::Utf8Path(dir) / sub);
+    };
+    add("kaime", "");
+    add("QVXTohyo2", "kaime");
+    return folders;
 }
 
 namespace {

@@ -32,9 +32,15 @@ inline constexpr std::string_view kDataFolders[] = {"Data", "kaime", "CSV",   "S
 std::vector<std::string> CreateDataFolders(const std::filesystem::path& appDir);
 
 // Removes the temporary files that writers killed mid-write left in the folders the program
-// writes: the program folder, Data, the SEI and UM2 folders, kaime, CSV and nerai. Returns how
-// many were removed.
-std::size_t RemoveLeftoverTempFiles(const std::filesystem::path& appDir);
+// writes: the program folder, Data, the SEI and UM2 folders, kaime, CSV, nerai, HPupload and
+// VZK, and the outside folders the bet files go to (`outside`, where only this program's own
+// temporary names are touched). Returns how many were removed.
+std::size_t RemoveLeftoverTempFiles(const std::filesystem::path& appDir,
+                                    const std::vector<std::filesystem::path>& outside = {});
+
+// The folders outside the program folder that bet files are written to: the BRIVEL folder
+// (Dir, kaime) and the voting plug-in's kaime folder (Dir, QVXTohyo2), when they are set.
+std::vector<std::filesystem::path> OutsideBetFolders(const keiba::TIniGT& ini);
 
 // The folders of the outside programs (section Dir: QVXTohyo2, QVXTohyo, jikeiretu): a blank
 // key is looked up in the installer's records, and a folder found there is written back.

@@ -103,7 +103,9 @@ public:
         lap_ = f;
         return keiba::WriteFileAtomic(settings_, "[JvDataGet]\r\nSetUpLapFile=" + f + "\r\n");
     }
-    keiba::IoResult SetLastTime(const std::string&) override { return keiba::IoResult::Ok(); }
+    keiba::IoResult SetCompleted(const std::optional<std::string>&) override {
+        return SetSetUpLapFile({});
+    }
 
 private:
     fs::path settings_;

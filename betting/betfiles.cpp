@@ -259,8 +259,10 @@ std::filesystem::path WriteMarksCsv(const raceday::RaceDay& day, const BetHost& 
     const std::string date(day.gDayRaces[0].RaceDate());
     if (!jvdata::ParseYyyymmdd(date)) return {};
     const std::filesystem::path folder = keiba::AppDir() / "CSV";
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    if (keiba::IoResult io = keiba::CreateFolders(folder); !io) {
+        Refuse(io.message);
+        return {};
+    }
     const std::filesystem::path file = folder / ("Sirusi" + date + ".csv");
     if (!Save(file, MarksCsvBytes(day, host.RaceCount()))) return {};
     keiba::CurrentNotifier().Information("以下のCSVファイルを出力しました。\r\n" +

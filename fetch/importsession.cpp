@@ -228,11 +228,14 @@ keiba::IoResult ImportSession::SetSetUpLapFile(const std::string& fileName) {
     return Settings().WriteString(kSection, "SetUpLapFile", fileName);
 }
 
-keiba::IoResult ImportSession::SetLastTime(const std::string& text) {
-    keiba::IoResult r = Settings().WriteString(kSection, "LastTime", text);
+keiba::IoResult ImportSession::SetCompleted(const std::optional<std::string>& lastTime) {
+    keiba::TIniGT ini = Settings();
+    keiba::IoResult r =
+        lastTime ? ini.WriteStrings(kSection, {{"LastTime", *lastTime}, {"SetUpLapFile", ""}})
+                 : ini.WriteString(kSection, "SetUpLapFile", "");
     // The picker shows the from-time of the next import, which is what the file holds.
-    if (!r) return r;
-    if (std::optional<keiba::LocalTime> t = ParseLastTime(text)) view_.ShowFromTime(*t);
+    if (!r || !lastTime) return r;
+    if (std::optional<keiba::LocalTime> t = ParseLastTime(*lastTime)) view_.ShowFromTime(*t);
     return r;
 }
 

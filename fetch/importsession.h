@@ -85,7 +85,7 @@ private:
     void SetRecordLabel(const std::string& text) override { view_.SetRecordLabel(text); }
     std::string SetUpLapFile() const override;
     keiba::IoResult SetSetUpLapFile(const std::string& fileName) override;
-    keiba::IoResult SetLastTime(const std::string& text) override;
+    keiba::IoResult SetCompleted(const std::optional<std::string>& lastTime) override;
     void RecordsRefused(const jvdata::RefusalTally& tally) override;
 
     void ReadRecords();

@@ -350,14 +350,16 @@ std::size_t FilingBatch::PendingFiles() const {
 }
 
 std::size_t RemoveStaleDataTemps(const fs::path& appDir) {
-    std::size_t removed =
-        keiba::RemoveStaleTempFiles(appDir) + keiba::RemoveStaleTempFiles(appDir / "Data");
+    constexpr auto kOlder = keiba::OlderTempNames::Remove;
+    std::size_t removed = keiba::RemoveStaleTempFiles(appDir, kOlder) +
+                          keiba::RemoveStaleTempFiles(appDir / "Data", kOlder);
     for (const char* horses : {"SEI", "UM2"}) {
         std::error_code ec;
         for (fs::directory_iterator it(appDir / horses, ec), end; !ec && it != end;
              it.increment(ec)) {
             std::error_code typeEc;
-            if (it->is_directory(typeEc)) removed += keiba::RemoveStaleTempFiles(it->path());
+            if (it->is_directory(typeEc))
+                removed += keiba::RemoveStaleTempFiles(it->path(), kOlder);
         }
     }
     return removed;

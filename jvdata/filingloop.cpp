@@ -132,11 +132,9 @@ private:
     FilingLoopExit Finish() {
         if (!Flush()) return FilingLoopExit::WriteError;
         EndOfData();
-        if (std::optional<std::string> t = LastTimeText(p_.lastFileTimestamp)) {
-            if (!Saved(host_.SetLastTime(*t))) return FilingLoopExit::WriteError;
-            host_.ProcessMessages();
-        }
-        if (!Saved(host_.SetSetUpLapFile({}))) return FilingLoopExit::WriteError;
+        if (!Saved(host_.SetCompleted(LastTimeText(p_.lastFileTimestamp))))
+            return FilingLoopExit::WriteError;
+        host_.ProcessMessages();
         host_.SetStatus(FinishedStatus(refused_.Total()));
         return FilingLoopExit::Finished;
     }

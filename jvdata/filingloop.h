@@ -15,6 +15,7 @@
 #include "keiba/fileio.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace jvdata {
@@ -35,8 +36,11 @@ public:
     // Section JvDataGet. The writes say whether the settings file took them.
     virtual std::string SetUpLapFile() const = 0;
     virtual keiba::IoResult SetSetUpLapFile(const std::string& fileName) = 0;
-    // "yyyy/mm/dd hh:nn:ss"; the dialog shows it in its date picker once it is saved.
-    virtual keiba::IoResult SetLastTime(const std::string& text) = 0;
+    // The end of a finished import: LastTime := `lastTime` ("yyyy/mm/dd hh:nn:ss", when there
+    // is one) and SetUpLapFile emptied, in one write, so a failure leaves neither a new
+    // from-time beside a stale resume point nor the other way round. The dialog shows the time
+    // in its date picker once it is saved.
+    virtual keiba::IoResult SetCompleted(const std::optional<std::string>& lastTime) = 0;
 
     // Once, when the loop ends, if it refused any record.
     virtual void RecordsRefused(const RefusalTally& /*tally*/) {}

@@ -69,6 +69,13 @@ bool IsRecordIdForm(std::string_view id) {
            });
 }
 
+// Ends with CR LF and holds no other line break.
+bool IsWholeLine(std::string_view record) {
+    if (!record.ends_with("\r\n")) return false;
+    std::string_view body = record.substr(0, record.size() - 2);
+    return body.find('\r') == std::string_view::npos && body.find('\n') == std::string_view::npos;
+}
+
 ImportFiling FileRace(FilingBatch& b, std::string_view rec, const ImportFilter& f) {
     int runners = static_cast<int>(FieldNumber(rec, TJvRA::kRunnerCount));
     if (KindAorB(rec) || !InWindow(rec, f) || RaceNo(rec) < 1 || runners < 1 || runners > 18)
@@ -153,9 +160,11 @@ ImportFiling FileImportRecord(FilingBatch& batch, std::string_view record,
     FramingResult fr = CheckFraming(record);
     if (fr.code == Framing::UnknownId) {
         // Kinds of records this system has no use for come whole and are left; bytes that
-        // are no record id at all are a damaged piece.
-        if (IsRecordIdForm(id)) return {};
-        return Refused(RefuseReason::RecordId, record);
+        // are no record id at all are a damaged piece, and so is a record of another kind
+        // whose line end is lost (it may have taken the start of the next record with it).
+        if (!IsRecordIdForm(id)) return Refused(RefuseReason::RecordId, record);
+        if (!IsWholeLine(record)) return Refused(RefuseReason::Length, record);
+        return {};
     }
     if (!fr) return Refused(RefuseReason::Length, record);
     // A damaged key is reported whether or not the table would keep the record.

@@ -88,39 +88,37 @@ bool WholeRecordAt(std::string_view bytes, std::size_t at) {
            body.find('\n') == std::string_view::npos;
 }
 
-// Two capitals or digits, as the service's record ids are.
-bool IsIdForm(std::string_view id) {
-    return id.size() == 2 && std::all_of(id.begin(), id.end(), [](char c) {
-               return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-           });
+// Where the first whole record of a known id begins within the piece from `start` to `end` (the
+// piece's first CR LF ends it), or `end`. Such a record ends at that CR LF, as nothing before it
+// does, so only one start per known length needs a look, not every byte of a long piece.
+std::size_t StartOfWholeRecordWithin(std::string_view bytes, std::size_t start, std::size_t end) {
+    std::size_t first = end;
+    for (const KnownRecord& k : KnownRecords()) {
+        if (k.length > end - start - 1) continue;
+        const std::size_t at = end - k.length;
+        if (at < first && bytes.substr(at, 2) == k.id && WholeRecordAt(bytes, at)) first = at;
+    }
+    return first;
 }
 
 // The records of a served file as stored. A record of a known id is as long as its id says, so
 // a record whose line end is damaged does not run into the next one: the damaged piece ends
-// where the next whole record or line begins and is served as it is, for the reader to refuse.
-// Records of other ids, whose length is not known here, end at their CR LF.
+// where the next whole record begins and is served as it is, for the reader to refuse. Records
+// of other ids, whose length is not known here, end at their CR LF, or where a whole record of
+// a known id begins before it: a damaged line end of theirs must not swallow the next record
+// either.
 std::vector<std::string> SplitRecords(std::string_view bytes) {
     std::vector<std::string> out;
     std::size_t start = 0;
     while (start < bytes.size()) {
-        std::string_view id = bytes.substr(start, 2);
-        std::optional<std::size_t> length = RecordLengthOf(id);
+        std::optional<std::size_t> length = RecordLengthOf(bytes.substr(start, 2));
         std::size_t end;
         if (length && WholeRecordAt(bytes, start)) {
             end = start + *length;
         } else {
             std::size_t crlf = bytes.find("\r\n", start);
             end = crlf == std::string_view::npos ? bytes.size() : crlf + 2;
-            // A known record cut short or run on, or bytes that are no record: the next whole
-            // record may begin before the next line end.
-            if (length || !IsIdForm(id)) {
-                for (std::size_t at = start + 1; at < end; ++at) {
-                    if (WholeRecordAt(bytes, at)) {
-                        end = at;
-                        break;
-                    }
-                }
-            }
+            end = StartOfWholeRecordWithin(bytes, start, end);
         }
         out.emplace_back(bytes.substr(start, end - start));
         start = end;

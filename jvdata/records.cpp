@@ -6,19 +6,24 @@
 
 namespace jvdata {
 
+namespace {
+
+constexpr KnownRecord kKnown[] = {
+    {"RA", kRaLength}, {"SE", kSeLength}, {"HR", kHrLength}, {"UM", kUmLength},
+    {"O1", kO1Length}, {"O2", kO2Length}, {"O3", kO3Length}, {"O4", kO4Length},
+    {"O5", kO5Length}, {"O6", kO6Length}, {"RC", kRcLength}, {"DM", kDmLength},
+};
+
+} // namespace
+
 std::optional<std::size_t> RecordLengthOf(std::string_view id) {
-    struct Known {
-        std::string_view id;
-        std::size_t length;
-    };
-    static constexpr Known kKnown[] = {
-        {"RA", kRaLength}, {"SE", kSeLength}, {"HR", kHrLength}, {"UM", kUmLength},
-        {"O1", kO1Length}, {"O2", kO2Length}, {"O3", kO3Length}, {"O4", kO4Length},
-        {"O5", kO5Length}, {"O6", kO6Length}, {"RC", kRcLength}, {"DM", kDmLength},
-    };
-    for (const Known& k : kKnown)
+    for (const KnownRecord& k : kKnown)
         if (k.id == id) return k.length;
     return std::nullopt;
+}
+
+std::span<const KnownRecord> KnownRecords() {
+    return kKnown;
 }
 
 std::string_view Field(std::string_view record, std::size_t pos, std::size_t width) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,12 @@ struct FieldPos {
 
 // The length of the records of a two-letter id, or nothing for an id this system does not know.
 std::optional<std::size_t> RecordLengthOf(std::string_view id);
+// Every id RecordLengthOf knows, with its length.
+struct KnownRecord {
+    std::string_view id;
+    std::size_t length;
+};
+std::span<const KnownRecord> KnownRecords();
 
 // The field at 1-based `pos` of `width` bytes, cut at the end of the record.
 std::string_view Field(std::string_view record, std::size_t pos, std::size_t width);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,8 @@ FolderSyncedHook& SyncedHook() {
 }
 
 constexpr std::string_view kTempMark = ".ktmp";
+// Earlier versions named their temporary files "<name>.tmp" and a random number below 10^9.
+constexpr std::string_view kOlderTempMark = ".tmp";
 
 // Write counters by a hash of the path's normal form.
 constexpr std::size_t kCounterBuckets = 4096;
@@ -63,6 +66,32 @@ bool SyncFolderFd(const std::filesystem::path& dir, int* err) {
 
 std::string ErrnoText(int e) {
     return std::strerror(e);
+}
+
+// A writer holds an exclusive lock on its temporary file from its creation to its rename, so a
+// clean-up tells a live writer from one that was killed (whose lock went with it) whatever
+// process now has its pid. False when a clean-up removed the file before the lock was taken:
+// the writer makes another. A file system without locks leaves the file unlocked; the pid in
+// its name then decides.
+bool HoldAsWriter(int fd) {
+    while (::flock(fd, LOCK_EX) != 0)
+        if (errno != EINTR) return true;
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && st.st_nlink > 0;
+}
+
+// The process `pid` has ended (or never was).
+bool ProcessEnded(long pid) {
+    return pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+}
+
+// "<name>.tmp" and six to nine digits: a file an earlier version's writer left. (Shorter
+// numbers were rare there and are common in names of other programs' files.)
+bool IsOlderTempFileName(std::string_view name) {
+    std::size_t at = name.rfind(kOlderTempMark);
+    if (at == std::string_view::npos || at == 0) return false;
+    std::string_view n = name.substr(at + kOlderTempMark.size());
+    return n.size() >= 6 && n.size() <= 9 && AllDigits(n);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -128,11 +157,19 @@ int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* t
     const std::string stem =
         target.filename().string() + std::string(kTempMark) + std::to_string(::getpid()) + "-";
     int fd = -1;
+    int openErr = 0;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         *temp = dir / (stem + std::to_string(rng() % 1000000000));
         fd = ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        openErr = errno;
         if (fd < 0 && errno != EEXIST) break;
+        if (fd >= 0 && !HoldAsWriter(fd)) {
+            ::close(fd);
+            fd = -1;
+            openErr = ENOENT;
+        }
     }
+    if (fd < 0) errno = openErr;
     return fd;
 }
 
@@ -143,6 +180,12 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
     std::filesystem::path temp;
     int fd = CreateTempFile(path, &temp);
     if (fd < 0) return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(errno));
+    // The lock lives as long as a descriptor of the file is open: this one keeps it past the
+    // checked close of the written one, until the rename is done.
+    const int lock = ::dup(fd);
+    auto release = [lock] {
+        if (lock >= 0) ::close(lock);
+    };
     bool ok = WriteAll(fd, bytes);
     int writeErr = errno;
     if (ok && ::fsync(fd) != 0) {
@@ -153,18 +196,23 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
         ok = false;
         writeErr = errno;
     }
-    // A kill leaves the temporary file as it is.
-    if (ok && Hook() && !Hook()(temp))
+    // A kill leaves the temporary file as it is, and its lock goes with the process.
+    if (ok && Hook() && !Hook()(temp)) {
+        release();
         return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(EIO));
+    }
     if (!ok) {
         ::unlink(temp.c_str());
+        release();
         return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(writeErr));
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         int e = errno;
         ::unlink(temp.c_str());
+        release();
         return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(e));
     }
+    release();
     CounterOf(path).fetch_add(1, std::memory_order_relaxed);
     // The rename lives in the folder: until the folder is synced, a power loss can bring the
     // old file back.
@@ -207,21 +255,28 @@ bool IsTempFileName(std::string_view name, long* pid) {
     return true;
 }
 
-std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder) {
+std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, OlderTempNames older) {
     std::size_t removed = 0;
     std::error_code ec;
     const long self = static_cast<long>(::getpid());
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
+        const std::string name = it->path().filename().string();
         long pid = 0;
-        if (!IsTempFileName(it->path().filename().string(), &pid)) continue;
-        std::error_code typeEc;
-        if (!it->is_regular_file(typeEc)) continue;
-        // A running process may still rename its file; one that has ended never will.
-        bool running =
-            pid != self && pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
-        if (running) continue;
-        if (::unlink(it->path().c_str()) == 0) ++removed;
+        const bool ours = IsTempFileName(name, &pid);
+        if (!ours && !(older == OlderTempNames::Remove && IsOlderTempFileName(name))) continue;
+        const int fd = ::open(it->path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat st {};
+        bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        // A writer that is still at work holds the lock. Where the file system has no locks, a
+        // running process other than this one may still rename its file (this one's writes
+        // are never under way while it cleans up).
+        if (stale && ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+            stale = errno != EWOULDBLOCK && (!ours || pid == self || ProcessEnded(pid));
+        // Removed while the lock is held, so no writer can take the name in between.
+        if (stale && ::unlink(it->path().c_str()) == 0) ++removed;
+        ::close(fd);
     }
     return removed;
 }

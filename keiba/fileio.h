@@ -5,8 +5,8 @@
 // survives a power loss.
 //
 // Temporary files are named "<name>.ktmp<pid>-<digits>" (the writer's process id, then a random
-// number). A process killed between writing and renaming leaves one behind; RemoveStaleTempFiles
-// clears them.
+// number), and their writer holds a lock on them until the rename. A process killed between
+// writing and renaming leaves one behind, unlocked; RemoveStaleTempFiles clears them.
 
 #include <cstdint>
 #include <filesystem>
@@ -51,20 +51,23 @@ IoResult CreateFolders(const std::filesystem::path& folder);
 std::uint64_t WriteCount(const std::filesystem::path& path);
 
 // Creates a new temporary file for `target` in the target's folder, named as every writer's
-// are, so that the sweep below knows it; returns its descriptor (open for writing) and puts its
-// path in `temp`, or returns -1 with errno set. The caller renames it over the target or
-// removes it.
+// are, so that the sweep below knows it; returns its descriptor (open for writing, holding the
+// writer's lock for as long as it or a copy stays open) and puts its path in `temp`, or returns
+// -1 with errno set. The caller renames it over the target or removes it.
 int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* temp);
 
 // Whether `name` (a file name without folder) is a writer's temporary file; `pid` receives the
 // process id in it.
 bool IsTempFileName(std::string_view name, long* pid = nullptr);
 
-// Removes the temporary files directly in `folder` that no running writer will finish: those of
-// processes that have ended, and this process's own (callers run it between writes, never
-// during one). Files of other names, the zip extractor's among them, are left. Returns how many
-// were removed.
-std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder);
+// Removes the temporary files directly in `folder` that no writer will finish: those whose
+// writer holds no lock on them any more (it was killed, whatever process has its pid now).
+// Files of other names, the zip extractor's among them, are left. With `older` Remove, the
+// "<name>.tmp<digits>" files of earlier versions go too; that is only for the program's own
+// folders, where no other program's files of such names live. Returns how many were removed.
+enum class OlderTempNames { Keep, Remove };
+std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder,
+                                 OlderTempNames older = OlderTempNames::Keep);
 
 // Test seams. The first is called after the temporary file is complete and before the rename;
 // returning false stands for the process being killed at that moment: the temporary file stays

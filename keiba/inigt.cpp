@@ -4,6 +4,8 @@
 #include "keiba/sjis.h"
 
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace keiba {
 namespace {
@@ -191,13 +193,27 @@ keiba::IoResult TIniGT::WriteInteger(std::string_view section, std::string_view 
 
 keiba::IoResult TIniGT::WriteString(std::string_view section, std::string_view ident,
                                     std::string_view value) {
+    return WriteStrings(section, {{ident, value}});
+}
+
+keiba::IoResult TIniGT::WriteStrings(std::string_view section,
+                                     std::initializer_list<KeyValue> values) {
     if (fullPath_.empty()) return keiba::IoResult::Fail("設定ファイルが決まっていません。");
-    if (HasLineBreak(section) || HasLineBreak(ident) || HasLineBreak(value))
-        return keiba::IoResult::Fail("改行を含む設定値は保存できません。");
     auto sjSection = keiba::Utf8ToCp932Exact(section);
-    auto sjIdent = keiba::Utf8ToCp932Exact(ident);
-    auto sjValue = keiba::Utf8ToCp932Exact(value);
-    if (!sjSection || !sjIdent || !sjValue)
+    std::vector<std::pair<std::string, std::string>> sj;
+    bool representable = sjSection.has_value();
+    for (const KeyValue& kv : values) {
+        if (HasLineBreak(section) || HasLineBreak(kv.ident) || HasLineBreak(kv.value))
+            return keiba::IoResult::Fail("改行を含む設定値は保存できません。");
+        auto sjIdent = keiba::Utf8ToCp932Exact(kv.ident);
+        auto sjValue = keiba::Utf8ToCp932Exact(kv.value);
+        if (!sjIdent || !sjValue) {
+            representable = false;
+            continue;
+        }
+        sj.emplace_back(std::move(*sjIdent), std::move(*sjValue));
+    }
+    if (!representable)
         return keiba::IoResult::Fail("Shift-JISで表せない文字を含む設定値は保存できません。");
     std::error_code ec;
     bool exists = std::filesystem::exists(fullPath_, ec);
@@ -205,7 +221,7 @@ keiba::IoResult TIniGT::WriteString(std::string_view section, std::string_view i
     if (exists && !bytes)
         return keiba::IoResult::Fail(keiba::PathToUtf8(fullPath_) + " を読み込めません。");
     IniText text(bytes ? *bytes : std::string());
-    text.Set(*sjSection, *sjIdent, *sjValue);
+    for (const auto& [ident, value] : sj) text.Set(*sjSection, ident, value);
     return keiba::WriteFileAtomic(fullPath_, text.Bytes());
 }
 

@@ -8,6 +8,7 @@
 #include "keiba/fileio.h"
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,13 @@ public:
     // Written exactly as given. A value with a line break, or one CP932 cannot hold, is refused.
     keiba::IoResult WriteString(std::string_view section, std::string_view ident,
                                 std::string_view value);
+    // Several keys of one section in one replacement of the file: all of them are saved, or
+    // none is.
+    struct KeyValue {
+        std::string_view ident;
+        std::string_view value;
+    };
+    keiba::IoResult WriteStrings(std::string_view section, std::initializer_list<KeyValue> values);
 
 private:
     void Rebuild();

@@ -412,8 +412,7 @@ bool NeraiFileExists(std::string_view nameUtf8) {
 }
 
 keiba::IoResult WriteNeraiFile(std::string_view nameUtf8, const TNeraiRecord& record) {
-    std::error_code ec;
-    std::filesystem::create_directories(NeraiFolder(), ec);
+    if (keiba::IoResult io = keiba::CreateFolders(NeraiFolder()); !io) return io;
     return keiba::WriteFileAtomic(NeraiPath(nameUtf8), record.Bytes());
 }
 

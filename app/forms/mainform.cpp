@@ -100,7 +100,7 @@ void TMainForm::FormCreate() {
     keiba::Notifier& notifier = keiba::CurrentNotifier();
     std::vector<std::string> folderFailures = CreateDataFolders(appDir_);
     for (const std::string& message : folderFailures) notifier.Information(message);
-    RemoveLeftoverTempFiles(appDir_);
+    RemoveLeftoverTempFiles(appDir_, OutsideBetFolders(ini_));
 
     for (const char* name : {"TabSheet1", "TabSheet7", "TabSheet5"}) {
         HideTab(PageControl1, name);

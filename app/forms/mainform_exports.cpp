@@ -57,8 +57,10 @@ void TMainForm::N37Click() {
     }
     keiba::Notifier& notifier = keiba::CurrentNotifier();
     const fs::path folder = appDir_ / "CSV";
-    std::error_code ec;
-    fs::create_directories(folder, ec);
+    if (keiba::IoResult io = keiba::CreateFolders(folder); !io) {
+        notifier.Information(io.message);
+        return;
+    }
     const fs::path ruma = folder / ("RUma" + *date + ".csv");
     const fs::path level = folder / ("RLevel" + *date + ".csv");
     const int races = DatList->count();
@@ -70,6 +72,7 @@ void TMainForm::N37Click() {
         return;
     }
     const fs::path fuku = folder / ("FukuSuisho" + *date + ".csv");
+    std::error_code ec;
     if (fs::exists(fuku, ec)) keiba::CurrentShell().Open(keiba::PathToUtf8(fuku));
     notifier.Information(search::RExportMessage(ruma, level));
 }

@@ -3,6 +3,7 @@
 
 #include "app/startup.h"
 #include "keiba/fileio.h"
+#include "keiba/inigt.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -39,28 +40,41 @@ TEST(StartUp, DataFoldersAreCreatedAndAFailureIsReported) {
 // Writers killed between writing and renaming leave their temporary files; the next start
 // removes them from every folder the program writes, and nothing else.
 TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
-    TempDir dir;
+    TempDir dir, outside, settings;
     ASSERT_TRUE(app::CreateDataFolders(dir.path()).empty());
-    const std::vector<std::string> folders = {"",      "Data", "SEI/2020", "UM2/2021",
-                                              "kaime", "CSV",  "nerai"};
+    const std::vector<std::string> folders = {"",    "Data",  "SEI/2020", "UM2/2021", "kaime",
+                                              "CSV", "nerai", "HPupload", "VZK"};
     keiba::SetBeforeRenameHookForTest([](const std::filesystem::path&) { return false; });
     for (const std::string& f : folders) {
         std::filesystem::create_directories(dir / f);
         EXPECT_FALSE(keiba::WriteFileAtomic(dir / f / "file.txt", "x").ok);
     }
+    EXPECT_FALSE(keiba::WriteFileAtomic(outside / "0105.BET", "x").ok);
     keiba::SetBeforeRenameHookForTest(nullptr);
+    // An earlier version's leftover, and a file of that name where another program lives.
+    WriteBytes(dir / "Data" / "2026年11月28日.jvO6.tmp482913377", "partial");
+    WriteBytes(outside / "plugin.tmp482913377", "the plug-in's");
     WriteBytes(dir / "VZK" / ".ztv0a1b2c3d4e", "the zip extractor's");
     WriteBytes(dir / "Data" / "2026年11月28日.jvRA", "kept");
-    auto count = [&](const std::string& f) {
+    auto count = [&](const std::filesystem::path& f) {
         std::size_t n = 0;
-        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir / f))
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(f))
             if (e.is_regular_file()) ++n;
         return n;
     };
-    for (const std::string& f : folders) ASSERT_EQ(count(f), f == "Data" ? 2u : 1u) << f;
+    auto others = [](const std::string& f) { return f == "Data" || f == "VZK" ? 1u : 0u; };
+    for (const std::string& f : folders)
+        ASSERT_EQ(count(dir / f), 1 + others(f) + (f == "Data")) << f;
 
-    EXPECT_EQ(app::RemoveLeftoverTempFiles(dir.path()), folders.size());
-    for (const std::string& f : folders) EXPECT_EQ(count(f), f == "Data" ? 1u : 0u) << f;
+    keiba::TIniGT ini;
+    ini.SetFileName(keiba::PathToUtf8(settings / "kestrane.ini"));
+    ini.SetDefaultDir(keiba::TIniGTDefaultDir::ddNone);
+    ASSERT_TRUE(ini.WriteString("Dir", "kaime", keiba::PathToUtf8(outside.path())));
+    EXPECT_EQ(app::RemoveLeftoverTempFiles(dir.path(), app::OutsideBetFolders(ini)),
+              folders.size() + 2);
+    for (const std::string& f : folders) EXPECT_EQ(count(dir / f), others(f)) << f;
+    EXPECT_EQ(count(outside.path()), 1u);
+    EXPECT_TRUE(std::filesystem::exists(outside / "plugin.tmp482913377"));
     EXPECT_TRUE(std::filesystem::exists(dir / "VZK" / ".ztv0a1b2c3d4e"));
     EXPECT_TRUE(std::filesystem::exists(dir / "Data" / "2026年11月28日.jvRA"));
 }

@@ -193,6 +193,42 @@ TEST_F(ImportSessionTest, ASettingsFileThatCannotBeWrittenStopsTheImport) {
     EXPECT_FALSE(Flags().importBusy);
 }
 
+// The end of a setup import is one settings write: when it fails, the from-time does not move
+// on beside a resume point that still names the last file (the next setup would then resume
+// there and pass over everything before it).
+TEST_F(ImportSessionTest, TheEndOfAnImportIsSavedWholeOrNotAtAll) {
+    keiba::TIniGT ini;
+    ini.Loaded();
+    ASSERT_TRUE(ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00"));
+    fetch::ImportRequest req = FirstUse();
+    req.setupMode = true;
+    link.readCount = 2;
+    link.lastFileTimestamp = "20261206123456";
+    link.AddFile("RADW1", {Ra("20261205", "05", 1, 12)});
+    link.AddFile("RADW2", {Ra("20261205", "05", 2, 12)});
+    // The disk fills as the resume point is cleared.
+    keiba::SetBeforeRenameHookForTest([](const fs::path& temp) {
+        return !(temp.filename().string().starts_with("kestrane.ini") &&
+                 Slurp(temp).find("SetUpLapFile=\r\n") != std::string::npos);
+    });
+    session.Start(req);
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    EXPECT_EQ(session.LastExit(), jvdata::FilingLoopExit::WriteError);
+    EXPECT_EQ(Setting("LastTime"), "2026/12/01 10:00:00");
+    EXPECT_EQ(Setting("SetUpLapFile"), "RADW2");
+    EXPECT_EQ(view.shown, keiba::MakeLocalTime(2026, 12, 1, 10, 0, 0));
+    EXPECT_NE(view.statuses.back(), "データ作成が完了しました。");
+
+    // Saved: both at once.
+    link.reads.clear();
+    link.AddFile("RADW2", {Ra("20261205", "05", 2, 12)});
+    session.Start(req);
+    EXPECT_EQ(session.LastExit(), jvdata::FilingLoopExit::Finished);
+    EXPECT_EQ(Setting("LastTime"), "2026/12/06 12:34:56");
+    EXPECT_EQ(Setting("SetUpLapFile"), "");
+    EXPECT_EQ(view.shown, keiba::MakeLocalTime(2026, 12, 6, 12, 34, 56));
+}
+
 // Refused records: their count ends the status line, and each reason is logged once.
 TEST_F(ImportSessionTest, RefusedRecordsAreCountedAndEachReasonLoggedOnce) {
     fetch::ImportRequest req = FirstUse();

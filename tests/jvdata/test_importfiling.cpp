@@ -133,14 +133,16 @@ public:
         lap = f;
         return keiba::IoResult::Ok();
     }
-    keiba::IoResult SetLastTime(const std::string& t) override {
-        if (lastTimeFails) return keiba::IoResult::Fail("kestrane.ini を書き込めません: disk full");
-        lastTime = t;
+    keiba::IoResult SetCompleted(const std::optional<std::string>& t) override {
+        if (completionFails)
+            return keiba::IoResult::Fail("kestrane.ini を書き込めません: disk full");
+        if (t) lastTime = *t;
+        lap.clear();
         return keiba::IoResult::Ok();
     }
     void RecordsRefused(const RefusalTally& t) override { tallies.push_back(t); }
 
-    bool cancel = false, lapFails = false, lastTimeFails = false;
+    bool cancel = false, lapFails = false, completionFails = false;
     std::string lap;
     std::string lastTime = "unchanged";
     std::vector<std::string> statuses, labels;
@@ -311,7 +313,7 @@ TEST(FilingLoop, SettingsThatCannotBeWrittenStopTheImport) {
         AddSetupFiles(link);
         LoopHost host;
         host.lapFails = lapFails;
-        host.lastTimeFails = !lapFails;
+        host.completionFails = !lapFails;
         notifier.messages.clear();
         EXPECT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host),
                   FilingLoopExit::WriteError)
@@ -337,21 +339,23 @@ TEST(FilingLoop, RefusedRecordsAreCountedByReasonAndTold) {
     std::string badDate = Ra("20261235", 3);
     link.AddFile("F1", {Ra("20261205", 1), shortSe, Se("20261205", 1, 1, "2020100001", '7'),
                         shortSe, badId, badDate, "\x82\xa0" + std::string(98, ' ') + "\r\n",
-                        // a kind of record this system has no use for is left, not refused
-                        "H1" + std::string(100, '0') + "\r\n"});
+                        // a kind of record this system has no use for is left, not refused,
+                        "H1" + std::string(100, '0') + "\r\n",
+                        // unless its line end is lost
+                        "AV" + std::string(100, '0')});
     LoopHost host;
     FilingLoopParams p = SetupParams(dir.path());
     p.readCount = 1;
     ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
     EXPECT_EQ(host.statuses.back(),
-              "データ作成が完了しました。（取り込めないレコード 5件：ErrorLog.txt参照）");
+              "データ作成が完了しました。（取り込めないレコード 6件：ErrorLog.txt参照）");
     ASSERT_EQ(host.tallies.size(), 1u);
     const RefusalTally& t = host.tallies[0];
-    EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::Length)], 2);
+    EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::Length)], 3);
     EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::PedigreeId)], 1);
     EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::Date)], 1);
     EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::RecordId)], 1);
-    EXPECT_EQ(t.Total(), 5);
+    EXPECT_EQ(t.Total(), 6);
     EXPECT_EQ(t.first[static_cast<std::size_t>(RefuseReason::Length)],
               "SE 542バイト 2026120505050801");
     EXPECT_TRUE(fs::exists(dir / "SEI/2020/2020100001.jvSEI"));

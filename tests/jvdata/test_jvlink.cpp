@@ -224,9 +224,10 @@ TEST_F(Replay, RecordsAreSplitByTheLengthOfTheirIdNotOnlyAtLineEnds) {
     lostLf.pop_back();
     std::string cut = record("SE", 'c').substr(0, 300) + "\r\n";
     std::string other = "H1" + std::string(40, 'o') + "\r\n"; // a kind this system has no use for
+    std::string otherLostEnd = "AV" + std::string(74, 'v') + "??";
     std::string garbage = "\x82\xa0" + std::string(10, 'g');
     WriteBytes(feed / "stored/20261203000000_D.txt",
-               ra + lostEnd + se + lostLf + hr + cut + other + garbage + ra);
+               ra + lostEnd + se + lostLf + hr + cut + other + otherLostEnd + se + garbage + ra);
     auto link = Link();
     ASSERT_EQ(Open(*link, "20261202120000"), 0);
     std::vector<std::string> pieces;
@@ -236,6 +237,6 @@ TEST_F(Replay, RecordsAreSplitByTheLengthOfTheirIdNotOnlyAtLineEnds) {
         if (r <= 0) break;
         pieces.push_back(buf);
     }
-    EXPECT_EQ(pieces,
-              (std::vector<std::string>{ra, lostEnd, se, lostLf, hr, cut, other, garbage, ra}));
+    EXPECT_EQ(pieces, (std::vector<std::string>{ra, lostEnd, se, lostLf, hr, cut, other,
+                                                otherLostEnd, se, garbage, ra}));
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -54,10 +56,9 @@ TEST(FileIo, AKillBeforeTheRenameKeepsTheOldFileAndTheCleanUpRemovesItsLeftover)
     EXPECT_TRUE(IsTempFileName(left.filename().string()));
 
     // Names like it that are not writers' temporary files stay: the zip extractor's, a user's.
-    const std::string alive = "a.csv.ktmp" + std::to_string(::getppid()) + "-17";
     for (const std::string& name :
          {std::string(".ztv0a1b2c3d4e"), std::string("ztvAbC123"), std::string("notes.tmp123"),
-          std::string("x.ktmp12"), std::string("x.ktmp-1"), alive})
+          std::string("x.ktmp12"), std::string("x.ktmp-1")})
         testsupport::WriteBytes(dir / name, "x");
     // A writer that has ended will never rename its file.
     pid_t child = ::fork();
@@ -66,11 +67,42 @@ TEST(FileIo, AKillBeforeTheRenameKeepsTheOldFileAndTheCleanUpRemovesItsLeftover)
     const std::string ended = "b.jvRA.ktmp" + std::to_string(child) + "-5";
     testsupport::WriteBytes(dir / ended, "partial");
     ASSERT_TRUE(IsTempFileName(ended));
+    // Nor will one whose pid a running process got after it (the parent stands for it here).
+    const std::string reused = "a.csv.ktmp" + std::to_string(::getppid()) + "-17";
+    testsupport::WriteBytes(dir / reused, "partial");
+    // A writer at work holds its file's lock.
+    const std::string live = "c.jvO6.ktmp" + std::to_string(::getppid()) + "-18";
+    testsupport::WriteBytes(dir / live, "partial");
+    const int held = ::open((dir / live).c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    // An earlier version's name goes only where asked for.
+    const std::string older = "2026年11月28日.jvO6.tmp123456789";
+    testsupport::WriteBytes(dir / older, "partial");
 
-    EXPECT_EQ(RemoveStaleTempFiles(dir.path()), 2u);
+    EXPECT_EQ(RemoveStaleTempFiles(dir.path()), 3u);
+    EXPECT_EQ(RemoveStaleTempFiles(dir.path(), OlderTempNames::Remove), 1u);
+    ::close(held);
     EXPECT_EQ(Names(dir.path()),
-              (std::vector<std::string>{".ztv0a1b2c3d4e", alive, "kestrane.ini", "notes.tmp123",
+              (std::vector<std::string>{".ztv0a1b2c3d4e", live, "kestrane.ini", "notes.tmp123",
                                         "x.ktmp-1", "x.ktmp12", "ztvAbC123"}));
+}
+
+// A clean-up while a write is under way (another thread's, or another process's) leaves the
+// writer's file alone, up to the rename.
+TEST(FileIo, AWriteUnderWaySurvivesAClean) {
+    testsupport::TempDir dir;
+    auto target = dir / "2026年12月05日.jvO6";
+    std::size_t removed = 99;
+    SetBeforeRenameHookForTest([&](const std::filesystem::path&) {
+        removed = RemoveStaleTempFiles(dir.path(), OlderTempNames::Remove);
+        return true;
+    });
+    IoResult r = WriteFileAtomic(target, "odds");
+    SetBeforeRenameHookForTest(nullptr);
+    EXPECT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(removed, 0u);
+    EXPECT_EQ(testsupport::Slurp(target), "odds");
 }
 
 TEST(FileIo, ASavedFileHasItsFolderSyncedAndItsWriteCounted) {
