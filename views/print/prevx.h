@@ -23,7 +23,8 @@ namespace views::print {
 
 // What needs the printer fails only when there is no printer at all.
 enum class PrevResult { Ok, NoPrinter };
-enum class PrintResult { Printed, NothingToPrint, NoPrinter, Failed };
+// Cancelled: the user declined to name the output file.
+enum class PrintResult { Printed, NothingToPrint, NoPrinter, Cancelled, Failed };
 
 class TPrevX : public QWidget, public Document {
     Q_OBJECT
@@ -78,6 +79,9 @@ public:
     // Pages FromPage..min(PageCount, ToPage) as one job; FromPage alone when ToPage is below it,
     // nothing when FromPage lies beyond the last page.
     PrintResult Print();
+    // The given pages (1-based) as one job, in the order given; pages outside the document are
+    // left out, and nothing prints when none is left.
+    PrintResult PrintPages(const std::vector<int>& pages);
     // Paper size and orientation into the printer's setting, then repaints.
     PrevResult SetPaper(int paperSize, int orientation);
 

@@ -119,10 +119,28 @@ TEST_F(PrintFormTest, PrintsTheShownPageOrEveryCheckedPage) {
     ASSERT_EQ(printer.jobs.size(), 3u);
     EXPECT_EQ(Printed(2), 2);
 
+    // A printer that fails is said once, not once for every checked page.
     printer.failToStart = true;
-    Check(*form, {3});
+    Check(*form, {1, 3});
     Find<QPushButton>(*form, "BitBtn7")->click();
     EXPECT_EQ(notifier.messages, std::vector<std::string>{"印刷できませんでした。"});
+}
+
+TEST_F(PrintFormTest, ToAFileTheCheckedPagesMakeOneDocument) {
+    printer.toFile = true;
+    auto form = Form();
+    IndexPages(*form);
+    Check(*form, {0, 2});
+    Find<QPushButton>(*form, "BitBtn7")->click();
+    ASSERT_EQ(printer.jobs.size(), 1u);
+    ASSERT_EQ(printer.jobs[0].pages.size(), 2u);
+    EXPECT_EQ(pageOf.at(printer.jobs[0].pages[0]), 1);
+    EXPECT_EQ(pageOf.at(printer.jobs[0].pages[1]), 3);
+    // Declining to name the file prints nothing and says nothing.
+    printer.declineFileName = true;
+    Find<QPushButton>(*form, "BitBtn7")->click();
+    EXPECT_EQ(printer.jobs.size(), 1u);
+    EXPECT_TRUE(notifier.messages.empty());
 }
 
 // The sheet's own paper for the preview; A4 portrait again however the form is closed.
