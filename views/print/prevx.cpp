@@ -178,6 +178,13 @@ void TPrevX::TextOut(int x, int y, std::string_view cp932) {
                    ToDevice(y, MarginTop, docMetrics_.dpiY, MapMode), controls::SjToQ(cp932));
 }
 
+void TPrevX::FitText(int x, int y, int right, std::string_view cp932) {
+    if (RecordedPage* page = Recorder())
+        page->Text(ToDevice(x, MarginLeft, docMetrics_.dpiX, MapMode),
+                   ToDevice(y, MarginTop, docMetrics_.dpiY, MapMode), controls::SjToQ(cp932),
+                   ToDevice(right, MarginLeft, docMetrics_.dpiX, MapMode));
+}
+
 void TPrevX::MoveTo(int x, int y) {
     if (RecordedPage* page = Recorder())
         page->MoveTo(ToDevice(x, MarginLeft, docMetrics_.dpiX, MapMode),

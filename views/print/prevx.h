@@ -97,6 +97,7 @@ public:
     void SetPen(const LinePen& pen) override;
     void SetBrush(const FillBrush& brush) override;
     void TextOut(int x, int y, std::string_view cp932) override;
+    void FitText(int x, int y, int right, std::string_view cp932) override;
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void Rectangle(int x1, int y1, int x2, int y2) override;

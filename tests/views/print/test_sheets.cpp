@@ -5,6 +5,10 @@
 
 #include "tests/views/print/printfixture.h"
 
+#include <QPaintEngine>
+#include <QPainter>
+#include <QTextItem>
+
 using namespace testsupport;
 using namespace views::print;
 using jvdata::BetType;
@@ -258,6 +262,136 @@ TEST_F(SheetTest, RaceCardStaysOnThePage) {
     }
     EXPECT_GT(items, 5);
     EXPECT_LT(items, 40);
+}
+
+// Every text a replay draws, in tenths of a millimetre as the paint engine receives it from the
+// real fonts: where it starts, where its advance ends and where the ink of its last character
+// ends. A text set in several runs (faces or scripts) is one text while each run starts where
+// the one before ended.
+class TextProbe : public QPaintDevice {
+public:
+    struct Drawn {
+        QString text;
+        double x, y, right, inkRight;
+    };
+    explicit TextProbe(int dpi)
+        : dpi_(dpi) {}
+    std::vector<Drawn> drawn;
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+        case PdmWidth:
+        case PdmHeight: return 20 * dpi_;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return dpi_;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+        default: return QPaintDevice::metric(m);
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextProbe& probe)
+            : QPaintEngine(QPaintEngine::AllFeatures)
+            , probe_(probe) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState& changed) override {
+            if (changed.state() & QPaintEngine::DirtyTransform) transform_ = changed.transform();
+        }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawLines(const QLineF*, int) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawTextItem(const QPointF& p, const QTextItem& item) override {
+            const double k = 254.0 / probe_.dpi_;
+            const QPointF at = transform_.map(p);
+            const double across = transform_.m11() * k;
+            const double x = at.x() * k, y = at.y() * k, right = x + item.width() * across;
+            const QFontMetricsF metrics(item.font());
+            const QString last = item.text().right(1);
+            const double bearing =
+                metrics.horizontalAdvance(last) - metrics.boundingRect(last).right();
+            const double inkRight = right - bearing * across;
+            auto& all = probe_.drawn;
+            if (!all.empty() && std::abs(all.back().right - x) < 0.01 && all.back().y == y) {
+                all.back().text += item.text();
+                all.back().right = right;
+                all.back().inkRight = inkRight;
+            } else {
+                all.push_back({item.text(), x, y, right, inkRight});
+            }
+        }
+        Type type() const override { return QPaintEngine::User; }
+
+    private:
+        TextProbe& probe_;
+        QTransform transform_;
+    };
+    int dpi_;
+    mutable Engine engine_{*this};
+};
+
+// The race card's past runs of the widest ordinary kind and the LV rates stay in their columns
+// as the PDF prints them (1200 dpi): their ink ends before the column's rule, their advance
+// before the next column's text. A grade race's label is longer than its column allows: that
+// line is condensed to fit.
+TEST_F(SheetTest, RaceCardTextsEndBeforeTheNextColumn) {
+    SetRace(Day(), 0, "05", 11, 1);
+    for (int k = 0; k < 3; ++k) {
+        SetPastRun(0, 0, k, "05", "24");
+        TJvRA& ra = PastRa(0, 0, k);
+        ra.SetField(jvdata::RecordHead::kMonthDay, "1128");
+        ra.SetField(TJvRA::kConditionPos + 12, 3, "703"); // 未勝利
+        ra.SetField(TJvRA::kRunnerCount, "18");
+        ra.SetField(TJvRA::kDistance, "2400");
+        TJvSE& se = PastSe(0, 0, k);
+        se.SetField(jvdata::RecordHead::kMonthDay, "1128");
+        se.SetField(TJvSE::kJockeyName, Sj("佐藤拓也"));
+        se.SetField(TJvSE::kWeightCarried, "580");
+        se.SetField(TJvSE::kFinishTime, "2345");
+        se.SetField(TJvSE::kLast3F, "388");
+        se.SetField(TJvSE::kBodyWeight, "548");
+        se.SetField(TJvSE::kWinPopularity, "18");
+        se.SetField(TJvSE::kFinalPosition, "18");
+        Texts(0).PastRLevel[0][static_cast<std::size_t>(k)] = Sj("高★");
+        Texts(0).PastRUma[0][static_cast<std::size_t>(k)] = "R+";
+    }
+    PastRa(0, 0, 2).SetField(TJvRA::kGrade, "L");
+    PastRa(0, 0, 2).SetField(TJvRA::kShortName3, Sj("キャピ"));
+    Texts(0).HiLvRate[0] = "0.888";
+    Texts(0).LoLvRate[0] = "0.888";
+
+    FakePrinter printer;
+    printer.SetDpi(1200);
+    TPrevX prev(printer);
+    ASSERT_TRUE(BuildDocument(prev, Sheet::RaceCard, Day(), ""));
+    TextProbe probe(1200);
+    {
+        QPainter painter(&probe);
+        ReplayPage(painter, prev.Page(1), 1, 1);
+    }
+    const int top = 385;
+    int checked = 0;
+    for (const TextProbe::Drawn& t : probe.drawn) {
+        if (t.y < top || t.y > top + 105) continue;
+        // The columns' right edges: past runs 1..3, then the two LV rates.
+        for (double right : {820, 1040, 1260, 1740, 1820}) {
+            if (t.x < right - 220 || t.x >= right) continue;
+            if (right > 1260 && t.x < right - 80) continue;
+            ++checked;
+            EXPECT_LE(t.inkRight, right) << t.text.toStdString() << " from x " << t.x;
+            EXPECT_LE(t.right, right + (right > 1260 ? 10 : 3)) << t.text.toStdString();
+        }
+    }
+    EXPECT_EQ(checked, 3 * 6 + 2);
 }
 
 // --- the newspaper-style card ---
