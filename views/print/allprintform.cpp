@@ -72,12 +72,15 @@ void TAllPrintForm::BuildUi() {
 
     auto* tools = new QWidget(panel);
     tools->setFixedSize(285, 59);
-    auto* label = new QLabel(QStringLiteral("ﾍﾟｰｼﾞ選択"), tools);
-    label->setObjectName(QStringLiteral("Label1"));
-    label->move(8, 14);
     UpDown1_ = new QSpinBox(tools);
     UpDown1_->setObjectName(QStringLiteral("UpDown1"));
     UpDown1_->setGeometry(6, 28, 55, 23);
+    // The caption's own height, ending above the spinner: a label left at its default size
+    // centres its text where the spinner covers it.
+    auto* label = new QLabel(QStringLiteral("ﾍﾟｰｼﾞ選択"), tools);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->adjustSize();
+    label->move(8, std::min(14, UpDown1_->y() - label->height()));
     UpDown1_->setRange(1, 1);
     UpDown1_->hide();
     connect(UpDown1_, &QSpinBox::valueChanged, this, &TAllPrintForm::UpDown1Click);

@@ -29,9 +29,11 @@ std::string S(std::string_view v) {
 
 void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, int x0, int top) {
     d.PGothic(5);
-    // A track neither turf nor dirt gets no marker.
-    const bool turf = IsTurf(ra.TrackCode());
-    const bool dirt = IsDirt(ra.TrackCode());
+    // A track code below 23 is turf, as is one that is not a number (it reads as 0); one of 30
+    // and above (jumps) gets no marker.
+    const int track = FieldInt(ra.TrackCode()).value_or(0);
+    const bool turf = track < 23;
+    const bool dirt = track >= 23 && track <= 29;
     if (turf || dirt) {
         const QColor mark = turf ? kTurfMark : kDirtMark;
         d.Brush(mark);

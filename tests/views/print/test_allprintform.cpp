@@ -8,6 +8,7 @@
 #include "tests/views/print/printfixture.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -86,6 +87,10 @@ TEST_F(PrintFormTest, BoundsAreHeldOnTheScreenAndStoredOnClose) {
 
 TEST_F(PrintFormTest, PrintsTheShownPageOrEveryCheckedPage) {
     auto form = Form();
+    // The spinner's caption stands whole above it.
+    const QLabel* caption = Find<QLabel>(*form, "Label1");
+    EXPECT_GE(caption->height(), caption->sizeHint().height());
+    EXPECT_LE(caption->geometry().bottom(), form->UpDown1()->geometry().top());
     IndexPages(*form);
     ASSERT_EQ(form->CheckListBox1()->count(), 4);
     EXPECT_EQ(form->CheckListBox1()->item(2)->text(), Q("東京 3R"));

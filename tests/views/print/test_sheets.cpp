@@ -472,6 +472,20 @@ TEST_F(SheetTest, PastPerformanceIsLandscapeWithTwentyColumns) {
     EXPECT_TRUE(page.RectAt(x0 + 103, top + 2, x0 + 113, top + 20)->brush.solid);
     EXPECT_EQ(page.RectAt(x0 + 218, top + 2, x0 + 228, top + 20)->brush.color, QColor(0, 128, 0));
     EXPECT_FALSE(page.RectAt(x0 + 333, top + 2, x0 + 343, top + 20)); // no marker on jumps
+    // A track code of "00" or one that is not a number counts as turf, with the turf going.
+    for (int k : {3, 4}) {
+        SetPastRun(0, 0, k, "05", k == 3 ? "00" : "1x");
+        PastRa(0, 0, k).SetField(TJvRA::kTurfGoing, "1");
+        PastRa(0, 0, k).SetField(TJvRA::kDirtGoing, "4");
+    }
+    const auto unknown = Record(Sheet::PastPerformance);
+    for (int k : {3, 4}) {
+        const int xk = x0 + 115 * k;
+        ASSERT_TRUE(unknown[0].RectAt(xk + 103, top + 2, xk + 113, top + 20)) << k;
+        EXPECT_EQ(unknown[0].RectAt(xk + 103, top + 2, xk + 113, top + 20)->brush.color,
+                  QColor(0, 128, 0));
+        EXPECT_TRUE(TextAt(unknown[0], xk, top + 20)->endsWith(Q("良"))) << k;
+    }
     EXPECT_EQ(TextAt(page, x0, top + 56), Q("武豊    56.0"));
     EXPECT_EQ(TextAt(page, 350, top + 34), Q("56.0kg"));
     EXPECT_EQ(TextAt(page, 155, top + 56), Q("騎　手:武豊    [  ---/  ---]"));
