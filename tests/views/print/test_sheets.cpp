@@ -3,11 +3,16 @@
 
 #include "views/print/sheets.h"
 
+#include "jvdata/dayfiles.h"
+#include "raceday/dayload.h"
+#include "tests/support/sample.h"
 #include "tests/views/print/printfixture.h"
 
 #include <QPaintEngine>
 #include <QPainter>
 #include <QTextItem>
+
+#include <algorithm>
 
 using namespace testsupport;
 using namespace views::print;
@@ -273,6 +278,8 @@ public:
     struct Drawn {
         QString text;
         double x, y, right, inkRight;
+        double em;      // the font's size
+        double inkLeft; // after the blanks the text begins with
     };
     explicit TextProbe(int dpi)
         : dpi_(dpi) {}
@@ -316,17 +323,26 @@ private:
             const double across = transform_.m11() * k;
             const double x = at.x() * k, y = at.y() * k, right = x + item.width() * across;
             const QFontMetricsF metrics(item.font());
-            const QString last = item.text().right(1);
-            const double bearing =
-                metrics.horizontalAdvance(last) - metrics.boundingRect(last).right();
-            const double inkRight = right - bearing * across;
+            const QString text = item.text();
+            qsizetype last = text.size() - 1;
+            while (last >= 0 && text[last].isSpace()) --last;
+            qsizetype blanks = 0;
+            while (blanks < text.size() && text[blanks].isSpace()) ++blanks;
+            // Trailing blanks and the last character's right bearing carry no ink.
+            const QString tail = last >= 0 ? text.mid(last) : QString();
+            const double inkRight = last < 0
+                                        ? x
+                                        : right - (metrics.horizontalAdvance(tail) -
+                                                   metrics.boundingRect(text.at(last)).right()) *
+                                                      across;
             auto& all = probe_.drawn;
             if (!all.empty() && std::abs(all.back().right - x) < 0.01 && all.back().y == y) {
-                all.back().text += item.text();
+                all.back().text += text;
                 all.back().right = right;
-                all.back().inkRight = inkRight;
+                if (last >= 0) all.back().inkRight = inkRight;
             } else {
-                all.push_back({item.text(), x, y, right, inkRight});
+                const double inkLeft = x + metrics.horizontalAdvance(text.left(blanks)) * across;
+                all.push_back({text, x, y, right, inkRight, item.font().pixelSize() * k, inkLeft});
             }
         }
         Type type() const override { return QPaintEngine::User; }
@@ -392,6 +408,85 @@ TEST_F(SheetTest, RaceCardTextsEndBeforeTheNextColumn) {
         }
     }
     EXPECT_EQ(checked, 3 * 6 + 2);
+}
+
+// The vertical rules of a page (lines, and the edges of outlined rectangles that are not filled
+// boxes of one colour) in tenths of a millimetre at 1200 dpi.
+struct Rule {
+    double x, top, bottom;
+};
+std::vector<Rule> RulesOf(const PageContent& page) {
+    const double k = 254.0 / 1200;
+    std::vector<Rule> rules;
+    for (const PageLine& l : page.lines)
+        if (l.x1 == l.x2 && l.pen.visible)
+            rules.push_back({l.x1 * k, std::min(l.y1, l.y2) * k, std::max(l.y1, l.y2) * k});
+    for (const PageRect& r : page.rects) {
+        if (!r.pen.visible || (r.brush.solid && r.brush.color == r.pen.color)) continue;
+        for (int x : {r.x1, r.x2})
+            rules.push_back({x * k, std::min(r.y1, r.y2) * k, std::max(r.y1, r.y2) * k});
+    }
+    return rules;
+}
+
+// Where two texts overlap: each taken from its first character after blanks to the end of its
+// ink, and from its baseline up by the height of its capitals and figures (0.7 em), so that
+// lines set closer than their fonts' full height do not count.
+bool Overlap(const TextProbe::Drawn& a, const TextProbe::Drawn& b) {
+    const bool across = a.inkLeft < b.inkRight && b.inkLeft < a.inkRight;
+    const bool down = a.y - 0.7 * a.em < b.y && b.y - 0.7 * b.em < a.y;
+    return across && down;
+}
+
+// Every sheet of the sample day as the print form builds it: no text's ink crosses a rule to its
+// right, runs into another text or leaves the printable area.
+TEST_F(SheetTest, SampleDayTextsStayInsideTheirRulesAndThePage) {
+    ASSERT_TRUE(std::filesystem::exists(SampleFolder() / "done")) << "the sample generator failed";
+    UseSampleIn(dir.path());
+    raceday::DayLoadHost host;
+    ASSERT_EQ(raceday::DateComboChange(Day(), jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")),
+                                       host, dir.path()),
+              raceday::DayLoadResult::Loaded);
+    for (Sheet sheet : {Sheet::RaceCard, Sheet::Newspaper, Sheet::IndexTable, Sheet::Payouts,
+                        Sheet::PastPerformance}) {
+        FakePrinter printer;
+        printer.SetDpi(1200);
+        TPrevX prev(printer);
+        prev.MarginTop = 50;
+        ASSERT_TRUE(BuildDocument(prev, sheet, Day(), Sj("ケストレーン Ver.1.20")));
+        for (int p = 1; p <= prev.PageCount(); ++p) {
+            const RecordedPage& page = prev.Page(p);
+            const std::vector<Rule> rules = RulesOf(ReadPage(page));
+            TextProbe probe(1200);
+            {
+                QPainter painter(&probe);
+                ReplayPage(painter, page, 1, 1);
+            }
+            const double width = page.Width() * 254.0 / 1200;
+            const double height = page.Height() * 254.0 / 1200;
+            const std::string where = std::string(InfoOf(sheet).key) + " page " + std::to_string(p);
+            for (const TextProbe::Drawn& t : probe.drawn) {
+                const std::string text = t.text.toStdString();
+                EXPECT_LE(t.inkRight, width) << where << ": " << text;
+                EXPECT_LE(t.y, height) << where << ": " << text;
+                // The baseline's row against the rules to the right of the text's start.
+                for (const Rule& r : rules) {
+                    if (r.x > t.x + 1 && t.y > r.top && t.y < r.bottom) {
+                        EXPECT_LE(t.inkRight, r.x) << where << ": " << text << " over x " << r.x;
+                    }
+                }
+            }
+            std::vector<TextProbe::Drawn> byLine = probe.drawn;
+            std::sort(byLine.begin(), byLine.end(),
+                      [](const auto& a, const auto& b) { return a.y < b.y; });
+            for (std::size_t i = 0; i < byLine.size(); ++i)
+                for (std::size_t j = i + 1; j < byLine.size() && byLine[j].y < byLine[i].y + 60;
+                     ++j)
+                    EXPECT_FALSE(Overlap(byLine[i], byLine[j]))
+                        << where << ": " << byLine[i].text.toStdString() << " / "
+                        << byLine[j].text.toStdString();
+        }
+    }
 }
 
 // --- the newspaper-style card ---
