@@ -69,21 +69,24 @@ QPen LinePenOf(const PagePen& p) {
     return QPen(p.color, std::max(1, p.width), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
 }
 
-void DrawText(QPainter& painter, const PageTextFont& font, const PageOp& op, const QString& text) {
+void DrawText(QPainter& painter, const PageTextFont& font, const QFont*& current, const PageOp& op,
+              const QString& text) {
     const QPointF baseline(op.x1, op.y1 + font.Ascent());
     if (op.x2 != kNoRight) {
         const double room = op.x2 - op.x1;
         const double advance = font.Advance(text);
         if (advance > room && room > 0) {
             painter.save();
+            const QFont* saved = current;
             painter.translate(baseline);
             painter.scale(room / advance, 1);
-            font.Draw(painter, QPointF(0, 0), text);
+            font.Draw(painter, current, QPointF(0, 0), text);
             painter.restore();
+            current = saved;
             return;
         }
     }
-    font.Draw(painter, baseline, text);
+    font.Draw(painter, current, baseline, text);
 }
 
 } // namespace
@@ -103,6 +106,7 @@ void ReplayPage(QPainter& painter, const RecordedPage& page, double sx, double s
     bool penIsText = false;
     painter.setPen(linePen);
     painter.setFont(font->Font());
+    const QFont* current = &font->Font();
     QPointF at(0, 0);
 
     for (const PageOp& op : page.Ops()) {
@@ -112,7 +116,10 @@ void ReplayPage(QPainter& painter, const RecordedPage& page, double sx, double s
             if (fonts.size() <= i) fonts.resize(i + 1);
             if (!fonts[i]) fonts[i] = std::make_unique<PageTextFont>(page.FontAt(op.index));
             font = fonts[i].get();
-            painter.setFont(font->Font());
+            if (current != &font->Font()) {
+                painter.setFont(font->Font());
+                current = &font->Font();
+            }
             textPen = QPen(page.FontAt(op.index).color);
             if (penIsText) painter.setPen(textPen);
             break;
@@ -131,7 +138,7 @@ void ReplayPage(QPainter& painter, const RecordedPage& page, double sx, double s
                 painter.setPen(textPen);
                 penIsText = true;
             }
-            DrawText(painter, *font, op, page.TextAt(op.index));
+            DrawText(painter, *font, current, op, page.TextAt(op.index));
             break;
         case OpKind::MoveTo: at = QPointF(op.x1, op.y1); break;
         case OpKind::LineTo: {

@@ -11,7 +11,6 @@
 #include "views/print/page.h"
 
 #include <QFont>
-#include <QFontMetricsF>
 #include <QPointF>
 #include <QString>
 
@@ -23,25 +22,23 @@ class PageTextFont {
 public:
     explicit PageTextFont(const PageFont& font);
 
-    // The face texts are drawn in; the whole face for the fixed-pitch family.
+    // The face the font's texts start in.
     const QFont& Font() const { return main_; }
     double Ascent() const { return ascent_; }
     // The width the text takes, in the font's pixels.
     double Advance(const QString& text) const;
-    // Draws the text with the left end of its baseline at `at`. The painter's font is left on
-    // one of this font's faces.
-    void Draw(QPainter& painter, QPointF at, const QString& text) const;
+    // Draws the text with the left end of its baseline at `at`. `current` names the face the
+    // painter holds (nullptr: unknown) and is kept up to date.
+    void Draw(QPainter& painter, const QFont*& current, QPointF at, const QString& text) const;
 
 private:
-    // Calls emit(face, run, x) for each run of one face, x from the text's start; the width
-    // when `measure` or when the text has more than one run.
-    template <typename Emit> double Set(const QString& text, bool measure, Emit&& emit) const;
+    // Calls emit(face, run, x) for each run of one face, x from the text's start; the width.
+    template <typename Emit> double Set(const QString& text, Emit&& emit) const;
 
     QFont main_;
     QFont half_;
-    QFontMetricsF mainMetrics_;
-    QFontMetricsF halfMetrics_;
     double ascent_ = 0;
+    double scale_ = 1;
     bool proportional_ = false;
     bool bold_ = false;
 };
