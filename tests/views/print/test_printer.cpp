@@ -3,6 +3,7 @@
 // checked pages of the print form make one PDF document.
 
 #include "views/print/allprintform.h"
+#include "views/print/fakeprinter.h"
 #include "views/print/prevx.h"
 #include "views/print/printer.h"
 
@@ -19,7 +20,7 @@ using namespace views::print;
 
 namespace {
 
-std::string Run(const std::string& command) {
+std::string RunCommand(const std::string& command) {
     std::string out;
     FILE* p = ::popen(command.c_str(), "r");
     if (!p) return out;
@@ -31,14 +32,14 @@ std::string Run(const std::string& command) {
 }
 
 int PdfPages(const std::filesystem::path& pdf) {
-    const std::string info = Run("pdfinfo '" + pdf.string() + "' 2>&1");
+    const std::string info = RunCommand("pdfinfo '" + pdf.string() + "' 2>&1");
     std::smatch m;
     return std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(m[1]) : -1;
 }
 
 std::string PdfPageText(const std::filesystem::path& pdf, int page) {
     const std::string p = std::to_string(page);
-    return Run("pdftotext -f " + p + " -l " + p + " '" + pdf.string() + "' - 2>&1");
+    return RunCommand("pdftotext -f " + p + " -l " + p + " '" + pdf.string() + "' - 2>&1");
 }
 
 class PdfPrinterTest : public PrintTest {
@@ -80,6 +81,28 @@ TEST_F(PdfPrinterTest, CheckedPagesGoIntoOneDocument) {
     EXPECT_NE(PdfPageText(out / "checked.pdf", 1).find("02回12日01R"), std::string::npos);
     EXPECT_NE(PdfPageText(out / "checked.pdf", 2).find("02回12日03R"), std::string::npos);
     EXPECT_TRUE(notifier.messages.empty());
+}
+
+// A page recorded for a 600 dpi printer prints at its own size on the PDF's 1200 dpi: a text an
+// inch into the printable area (which starts a sixth of an inch in) starts 84 points in.
+TEST_F(PdfPrinterTest, APageRecordedForAnotherPrinterKeepsItsSize) {
+    FakePrinter other;
+    TPrevX prev(other);
+    ASSERT_EQ(prev.BeginDoc(), PrevResult::Ok);
+    prev.TextOut(254, 254, "X");
+    prev.EndDoc();
+    names = {out / "scaled.pdf"};
+    StartedJob started = printer.StartJob(QString(), nullptr);
+    ASSERT_TRUE(started.job);
+    ASSERT_TRUE(started.job->PrintPage(prev.Page(1)));
+    ASSERT_TRUE(started.job->End());
+    const std::string box =
+        RunCommand("pdftotext -bbox '" + (out / "scaled.pdf").string() + "' - 2>&1");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(box, m, std::regex("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"")))
+        << box;
+    EXPECT_NEAR(std::stod(m[1]), 84, 1.5) << box;
+    EXPECT_NEAR(std::stod(m[2]), 84, 1.5) << box;
 }
 
 TEST_F(PdfPrinterTest, DecliningToNameTheFilePrintsNothing) {
