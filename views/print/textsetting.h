@@ -1,12 +1,12 @@
 #pragma once
-// How the printed sheets' texts are set. The sheets were laid out for two fonts: a fixed-pitch
-// one, where a half-width character takes half the width of a full-width one, and a
-// proportional one whose half-width characters are never wider than that half: its figures keep
-// the half width, only narrow signs and blanks take less. IPAGothic stands in for the first as
-// it is. IPAPGothic stands in for the second for its full-width characters and its narrow
-// half-width ones; its figures and wide letters are a good quarter wider than half an em, so
-// those are set from IPAGothic, the same design drawn on the half width. Without that the
-// lines of the race card's past runs run a character into the next column.
+// How the printed sheets' texts are set. The sheets' columns were measured for two fonts: a
+// fixed-pitch one, where a half-width character takes half the width of a full-width one, and a
+// proportional one whose figures still take that half width while its blanks and narrow signs
+// take less. IPAGothic stands in for the first. IPAPGothic stands in for the second with its
+// full-width characters and its narrow half-width ones; its figures and wide letters are a good
+// quarter wider than half an em, so those come from IPAGothic, the same design on the half
+// width. Set in IPAPGothic alone, a past-run line of the race card runs a character into the
+// next column.
 
 #include "views/print/page.h"
 
