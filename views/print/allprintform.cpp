@@ -72,12 +72,15 @@ void TAllPrintForm::BuildUi() {
 
     auto* tools = new QWidget(panel);
     tools->setFixedSize(285, 59);
-    auto* label = new QLabel(QStringLiteral("ﾍﾟｰｼﾞ選択"), tools);
-    label->setObjectName(QStringLiteral("Label1"));
-    label->move(8, 14);
     UpDown1_ = new QSpinBox(tools);
     UpDown1_->setObjectName(QStringLiteral("UpDown1"));
     UpDown1_->setGeometry(6, 28, 55, 23);
+    // The caption's own height, ending above the spinner: a label left at its default size
+    // centres its text where the spinner covers it.
+    auto* label = new QLabel(QStringLiteral("ﾍﾟｰｼﾞ選択"), tools);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->adjustSize();
+    label->move(8, std::min(14, UpDown1_->y() - label->height()));
     UpDown1_->setRange(1, 1);
     UpDown1_->hide();
     connect(UpDown1_, &QSpinBox::valueChanged, this, &TAllPrintForm::UpDown1Click);
@@ -215,15 +218,21 @@ void TAllPrintForm::UpDown1Click() {
     PrevX1_->SetCurrentPage(UpDown1_->value());
 }
 
-void TAllPrintForm::PrintRange(int from, int to) {
-    PrevX1_->SetFromPage(from);
-    PrevX1_->SetToPage(to);
-    switch (PrevX1_->Print()) {
+bool TAllPrintForm::Report(PrintResult result) {
+    switch (result) {
     case PrintResult::Printed:
-    case PrintResult::NothingToPrint: break;
+    case PrintResult::NothingToPrint: return true;
+    case PrintResult::Cancelled: return false;
     case PrintResult::NoPrinter: keiba::CurrentNotifier().Information(kNoPrinterMessage); break;
     case PrintResult::Failed: keiba::CurrentNotifier().Information("印刷できませんでした。"); break;
     }
+    return false;
+}
+
+bool TAllPrintForm::PrintRange(int from, int to) {
+    PrevX1_->SetFromPage(from);
+    PrevX1_->SetToPage(to);
+    return Report(PrevX1_->Print());
 }
 
 void TAllPrintForm::BitBtn2Click() {
@@ -232,8 +241,17 @@ void TAllPrintForm::BitBtn2Click() {
 }
 
 void TAllPrintForm::BitBtn7Click() {
+    std::vector<int> checked;
     for (int i = 0; i < CheckListBox1_->count(); ++i)
-        if (CheckListBox1_->item(i)->checkState() == Qt::Checked) PrintRange(i + 1, i + 1);
+        if (CheckListBox1_->item(i)->checkState() == Qt::Checked) checked.push_back(i + 1);
+    if (checked.empty()) return;
+    // A file holds one document: a job per page would leave only the last page in it.
+    if (printer_.PrintsToFile()) {
+        Report(PrevX1_->PrintPages(checked));
+        return;
+    }
+    for (int page : checked)
+        if (!PrintRange(page, page)) break;
 }
 
 void TAllPrintForm::BitBtn3Click() {

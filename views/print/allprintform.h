@@ -23,6 +23,7 @@ class QSpinBox;
 namespace views::print {
 
 class TPrevX;
+enum class PrintResult;
 
 // The zoom of each choice of `RadioGroup1`, in percent.
 inline constexpr std::array<int, 8> kZoomChoices{25, 50, 75, 100, 125, 150, 175, 200};
@@ -46,7 +47,7 @@ public:
     void UpDown1Click();
     // The page shown, after the print dialog; BitBtn2 and BitBtn5.
     void BitBtn2Click();
-    // One job per checked page, no dialog.
+    // One job per checked page, no dialog; to a file, the checked pages as one document.
     void BitBtn7Click();
     void BitBtn3Click();
     void SpeedButton1Click();
@@ -62,8 +63,10 @@ private:
     void FormCreate();
     void FormCloseQuery();
     void FormClose();
-    // Prints FromPage..ToPage and says what went wrong, if anything.
-    void PrintRange(int from, int to);
+    // Says what went wrong, if anything; false when printing is to stop.
+    bool Report(PrintResult result);
+    // Prints FromPage..ToPage; false when printing is to stop.
+    bool PrintRange(int from, int to);
 
     Printer& printer_;
     keiba::TIniGT ini_;

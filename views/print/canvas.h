@@ -46,6 +46,8 @@ public:
     virtual void SetPen(const LinePen& pen) = 0;
     virtual void SetBrush(const FillBrush& brush) = 0;
     virtual void TextOut(int x, int y, std::string_view cp932) = 0;
+    // A text in a cell that ends at x `right`: drawn condensed across when it would run past.
+    virtual void FitText(int x, int y, int right, std::string_view cp932) = 0;
     virtual void MoveTo(int x, int y) = 0;
     virtual void LineTo(int x, int y) = 0;
     // Outlined with the pen and filled with the brush, corner to corner.

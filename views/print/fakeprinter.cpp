@@ -71,10 +71,11 @@ void FakePrinter::RunSetupDialog(QWidget*) {
     ++setupDialogs;
 }
 
-std::unique_ptr<PrintJob> FakePrinter::StartJob(const QString& title) {
-    if (failToStart) return nullptr;
+StartedJob FakePrinter::StartJob(const QString& title, QWidget*) {
+    if (toFile && declineFileName) return {nullptr, true};
+    if (failToStart) return {};
     jobs.push_back({title, {}, false});
-    return std::make_unique<FakeJob>(jobs, jobs.size() - 1);
+    return {std::make_unique<FakeJob>(jobs, jobs.size() - 1), false};
 }
 
 } // namespace views::print

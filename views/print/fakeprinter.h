@@ -19,7 +19,8 @@ public:
     void SetPaper(int paperSize, int orientation) override;
     bool RunPrintDialog(QWidget* parent) override;
     void RunSetupDialog(QWidget* parent) override;
-    std::unique_ptr<PrintJob> StartJob(const QString& title) override;
+    StartedJob StartJob(const QString& title, QWidget* parent) override;
+    bool PrintsToFile() override { return toFile; }
 
     // Sets the resolution (both axes) and scales paper and printable area with it.
     void SetDpi(int dpi);
@@ -40,6 +41,9 @@ public:
     int printDialogs = 0;
     int setupDialogs = 0;
     bool failToStart = false;
+    // Output to a file, and whether the user declines to name it when a job starts.
+    bool toFile = false;
+    bool declineFileName = false;
     int namesAsked = 0;
     std::vector<Job> jobs;
 };

@@ -41,7 +41,7 @@ void DrawRace(Drawer& d, const raceday::RaceDay& day, int r, int x0, int yb) {
     d.Line(70, yb + 133, 1930, yb + 133);
     const int runners = raceday::FieldSize(day, r);
     d.Size(7);
-    d.Text(x0, yb + 140, RaceLine(ra, runners));
+    d.Text(x0, yb + 140, x0 + 925, RaceLine(ra, runners));
     d.Size(6);
     for (int h = 0; h < runners; ++h) {
         const jvdata::TJvSE& se = day.gDayHorses[ur][static_cast<std::size_t>(h)];
@@ -58,7 +58,7 @@ void DrawRace(Drawer& d, const raceday::RaceDay& day, int r, int x0, int yb) {
         d.TextColor(BracketTextColor(bracket));
         d.Text(x0, y, se.BracketText());
         d.TextColor(Qt::black);
-        d.Text(x0 + 12, y, RunnerLine(se));
+        d.Text(x0 + 12, y, x0 + 925, RunnerLine(se));
     }
     d.PenPixels(kSilver, 1);
     for (int h = 0; h < runners; ++h) {

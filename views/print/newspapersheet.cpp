@@ -60,9 +60,10 @@ std::string HolderLine(const jvdata::TJvRC& rc) {
 void DrawHeader(Drawer& d, const raceday::RaceDay& day, std::size_t r) {
     const jvdata::TJvRA& ra = day.gDayRaces[r];
     DrawRaceHeader(d, ra, kPortraitHeader);
+    // The course-record lines end before the prize block.
     d.Gothic(8);
-    d.Text(50, 215, CourseRecordLine(day.gRcRecords[r]));
-    d.Text(130, 245, HolderLine(day.gRcRecords[r]));
+    d.Text(50, 215, 1640, CourseRecordLine(day.gRcRecords[r]));
+    d.Text(130, 245, 1640, HolderLine(day.gRcRecords[r]));
     DrawPrizes(
         d, ra,
         {1650, 80, "　　　　　　単位（千円）", 1650, 100, "　　本賞金　　　付加賞金", 120, 7});
@@ -74,6 +75,9 @@ std::string Counts(const std::array<int, 4>& c) {
 }
 
 void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, int x0, int yT) {
+    // The cell ends just before the column's rule; the time line ends where the finish is
+    // printed.
+    const int right = x0 + 214;
     const std::string_view year = se.Year();
     d.PGothic(6);
     const std::string yy = year.size() >= 2 ? S(year.substr(year.size() - 2)) : S(year);
@@ -81,12 +85,12 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, in
     const std::string cls = keiba::TrimBlanks(ra.ShortName3()).empty()
                                 ? keiba::JokenToText(ra.ClassCode())
                                 : S(ra.ShortName3());
-    d.Text(x0, yT + 2,
+    d.Text(x0, yT + 2, right,
            S(meeting.substr(meeting.size() - 1)) + keiba::JyoCodeToName(ra.VenueCode(), 2) + " " +
                yy + "." + S(se.Month()) + "." + S(se.DayOfMonth()) + " " + cls);
 
     const int horse = FieldInt(se.HorseNumberText()).value_or(0);
-    d.Text(x0, yT + 22,
+    d.Text(x0, yT + 22, right,
            keiba::FormatIntBlankZero(ra.RunnerCountText()) + Sj("頭") +
                (horse >= 1 ? keiba::IntToMaruNum(horse) : std::string()) +
                keiba::FormatIntBlankZero(ra.DistanceText()) +
@@ -96,7 +100,7 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, in
     const int weight = FieldInt(se.WeightCarriedText()).value_or(0);
     const int pop = FieldInt(se.WinPopularityText()).value_or(0);
     d.Text(
-        x0, yT + 42,
+        x0, yT + 42, right,
         S(se.JockeyName()) +
             (weight >= 1 ? keiba::FormatFixed(weight / 10.0, 1, 1) + "Kg " : std::string(6, ' ')) +
             (pop >= 1 ? IntText(pop, 2) + Sj("人") : std::string()));
@@ -106,21 +110,21 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, in
     const std::string pace =
         noLast3 ? Sj("前---")
                 : Sj("前") + keiba::CalcZenhanPace(se.FinishTime(), last3, ra.DistanceText());
-    d.Text(x0, yT + 62,
+    d.Text(x0, yT + 62, x0 + 178,
            RunTimeText(se.FinishTime()) + " " + pace + " " +
                (noLast3 ? Sj("後---") : Sj("後") + S(last3)));
 
     std::string corners;
     for (int c = 1; c <= 4; ++c) corners += keiba::StrToMaruNum(se.CornerPosition(c));
     const int body = FieldInt(se.BodyWeight()).value_or(0);
-    d.Text(x0, yT + 82,
+    d.Text(x0, yT + 82, right,
            corners + (body >= 1 ? IntText(body, 3) + "Kg" : std::string()) +
                IntText((se.PrizeWon() + se.AddedPrizeWon()) / 10, 7));
 
     const int finish = FieldInt(se.FinalPositionText()).value_or(0);
     std::string diff = keiba::FormatTimeDiff(se.TimeDifference());
     if (diff == "999.9") diff = "     ";
-    d.Text(x0, yT + 102, (finish >= 1 ? NameText(se.OpponentName()) : std::string()) + diff);
+    d.Text(x0, yT + 102, right, (finish >= 1 ? NameText(se.OpponentName()) : std::string()) + diff);
 
     d.PGothic(8, kBold);
     d.TextColor(RankColor(finish));
@@ -143,8 +147,9 @@ void DrawRunner(Drawer& d, const raceday::RaceDay& day, std::size_t r, std::size
 
     d.Gothic(11);
     d.Text(107, yT + 20, keiba::StrToMaruNum(se.HorseNumberText()));
+    // The runner's texts end at the rule before the placing counts.
     d.PGothic(9);
-    d.Text(155, yT + 5, NameText(se.HorseName()));
+    d.Text(155, yT + 5, 428, NameText(se.HorseName()));
     d.PGothic(6);
     d.Text(155, yT + 35, keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()));
     d.Text(230, yT + 35, IntText(CareerPrize(um), 7) + Sj("千円"));
@@ -153,12 +158,12 @@ void DrawRunner(Drawer& d, const raceday::RaceDay& day, std::size_t r, std::size
     d.Gothic(5);
     const Rates jockey = RatesOf(day.gPrintStatsA[r][h]);
     const Rates trainer = RatesOf(day.gPrintStatsB[r][h]);
-    d.Text(155, yT + 60,
+    d.Text(155, yT + 60, 428,
            Sj("騎　手:") + S(se.JockeyName()) + "[" + jockey.win + "/" + jockey.topTwo + "]");
     d.Text(155, yT + 80,
            Sj("　　 　") + TenthsText(se.WeightCarriedText(), 4) + "kg" + Sj("　") +
                keiba::MinaraiToText(se.ApprenticeCode()));
-    d.Text(155, yT + 100,
+    d.Text(155, yT + 100, 428,
            Sj("調教師:") + S(se.TrainerName()) + "[" + trainer.win + "/" + trainer.topTwo + "]");
     if (!keiba::TrimBlanks(um.DataKind()).empty()) {
         const auto& counts = day.gRaceCalc[r].PlaceCounts;

@@ -1,13 +1,12 @@
 #include "views/print/page.h"
 
 #include "controls/fonts.h"
+#include "views/print/textsetting.h"
 
-#include <QFont>
-#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
-#include <optional>
+#include <memory>
 
 namespace views::print {
 
@@ -45,10 +44,10 @@ void RecordedPage::SetBrush(const PageBrush& brush) {
     ops_.push_back({OpKind::Brush, i});
 }
 
-void RecordedPage::Text(int x, int y, QString text) {
+void RecordedPage::Text(int x, int y, QString text, int right) {
     if (text.isEmpty()) return;
     texts_.push_back(std::move(text));
-    ops_.push_back({OpKind::Text, static_cast<int>(texts_.size()) - 1, x, y});
+    ops_.push_back({OpKind::Text, static_cast<int>(texts_.size()) - 1, x, y, right});
 }
 
 void RecordedPage::MoveTo(int x, int y) {
@@ -65,28 +64,29 @@ void RecordedPage::Rectangle(int x1, int y1, int x2, int y2) {
 
 namespace {
 
-struct ReplayFont {
-    QFont font;
-    double ascent = 0;
-};
-
-ReplayFont MakeFont(const PageFont& f) {
-    controls::InstallFontSubstitutes();
-    ReplayFont r;
-    r.font = QFont(f.family);
-    if (f.family == controls::GothicFamily()) r.font.setStyleHint(QFont::TypeWriter);
-    r.font.setPixelSize(std::max(1, f.pixelHeight));
-    r.font.setBold(f.bold);
-    r.font.setUnderline(f.underline);
-    // Widths must be those of the outlines at the page's size, not of hinted screen glyphs.
-    r.font.setHintingPreference(QFont::PreferNoHinting);
-    r.ascent = QFontMetricsF(r.font).ascent();
-    return r;
-}
-
 QPen LinePenOf(const PagePen& p) {
     if (!p.visible) return QPen(Qt::NoPen);
     return QPen(p.color, std::max(1, p.width), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+}
+
+void DrawText(QPainter& painter, const PageTextFont& font, const QFont*& current, const PageOp& op,
+              const QString& text) {
+    const QPointF baseline(op.x1, op.y1 + font.Ascent());
+    if (op.x2 != kNoRight) {
+        const double room = op.x2 - op.x1;
+        const double advance = font.Advance(text);
+        if (advance > room && room > 0) {
+            painter.save();
+            const QFont* saved = current;
+            painter.translate(baseline);
+            painter.scale(room / advance, 1);
+            font.Draw(painter, current, QPointF(0, 0), text);
+            painter.restore();
+            current = saved;
+            return;
+        }
+    }
+    font.Draw(painter, current, baseline, text);
 }
 
 } // namespace
@@ -98,12 +98,15 @@ void ReplayPage(QPainter& painter, const RecordedPage& page, double sx, double s
     QPen linePen = LinePenOf(PagePen{});
     painter.setBrush(QBrush(Qt::white));
     PageFont defaultFont{controls::PGothicFamily(), 10, (10 * page.DpiY() + 36) / 72};
-    ReplayFont font = MakeFont(defaultFont);
-    std::vector<std::optional<ReplayFont>> fonts;
+    const PageTextFont defaultText(defaultFont);
+    const PageTextFont* font = &defaultText;
+    // Made when first used; a font's place never moves while the page replays.
+    std::vector<std::unique_ptr<PageTextFont>> fonts;
     QPen textPen(defaultFont.color);
     bool penIsText = false;
     painter.setPen(linePen);
-    painter.setFont(font.font);
+    painter.setFont(font->Font());
+    const QFont* current = &font->Font();
     QPointF at(0, 0);
 
     for (const PageOp& op : page.Ops()) {
@@ -111,9 +114,12 @@ void ReplayPage(QPainter& painter, const RecordedPage& page, double sx, double s
         case OpKind::Font: {
             const auto i = static_cast<std::size_t>(op.index);
             if (fonts.size() <= i) fonts.resize(i + 1);
-            if (!fonts[i]) fonts[i] = MakeFont(page.FontAt(op.index));
-            font = *fonts[i];
-            painter.setFont(font.font);
+            if (!fonts[i]) fonts[i] = std::make_unique<PageTextFont>(page.FontAt(op.index));
+            font = fonts[i].get();
+            if (current != &font->Font()) {
+                painter.setFont(font->Font());
+                current = &font->Font();
+            }
             textPen = QPen(page.FontAt(op.index).color);
             if (penIsText) painter.setPen(textPen);
             break;
@@ -132,7 +138,7 @@ void ReplayPage(QPainter& painter, const RecordedPage& page, double sx, double s
                 painter.setPen(textPen);
                 penIsText = true;
             }
-            painter.drawText(QPointF(op.x1, op.y1 + font.ascent), page.TextAt(op.index));
+            DrawText(painter, *font, current, op, page.TextAt(op.index));
             break;
         case OpKind::MoveTo: at = QPointF(op.x1, op.y1); break;
         case OpKind::LineTo: {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 class QPainter;
@@ -39,8 +40,10 @@ struct PageBrush {
 
 enum class OpKind : std::uint8_t { Font, Pen, Brush, Text, MoveTo, LineTo, Rectangle };
 
-// Font, Pen, Brush: `index` into the page's table. Text: `index` into its texts, at (x1, y1).
-// MoveTo and LineTo: (x1, y1). Rectangle: (x1, y1) to (x2, y2).
+// Font, Pen, Brush: `index` into the page's table. Text: `index` into its texts, at (x1, y1),
+// condensed to end at x2 when it would run past (kNoRight: never). MoveTo and LineTo: (x1, y1).
+// Rectangle: (x1, y1) to (x2, y2).
+inline constexpr int kNoRight = std::numeric_limits<int>::max();
 struct PageOp {
     OpKind kind;
     int index = 0;
@@ -61,7 +64,7 @@ public:
     void SetFont(const PageFont& font);
     void SetPen(const PagePen& pen);
     void SetBrush(const PageBrush& brush);
-    void Text(int x, int y, QString text);
+    void Text(int x, int y, QString text, int right = kNoRight);
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
     void Rectangle(int x1, int y1, int x2, int y2);

@@ -29,9 +29,11 @@ std::string S(std::string_view v) {
 
 void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, int x0, int top) {
     d.PGothic(5);
-    // A track neither turf nor dirt gets no marker.
-    const bool turf = IsTurf(ra.TrackCode());
-    const bool dirt = IsDirt(ra.TrackCode());
+    // A track code below 23 is turf, as is one that is not a number (it reads as 0); one of 30
+    // and above (jumps) gets no marker.
+    const int track = FieldInt(ra.TrackCode()).value_or(0);
+    const bool turf = track < 23;
+    const bool dirt = track >= 23 && track <= 29;
     if (turf || dirt) {
         const QColor mark = turf ? kTurfMark : kDirtMark;
         d.Brush(mark);
@@ -40,22 +42,26 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, in
         d.ClearBrush();
         d.PenColor(Qt::black);
     }
+    // The column ends at the rule at x0 + 113; the first line ends at the track marker, the
+    // race name where the popularity is printed.
+    const int right = x0 + 110;
     const std::string_view year = se.Year();
-    d.Text(x0, top + 2,
+    d.Text(x0, top + 2, x0 + 101,
            S(year.substr(year.size() >= 2 ? year.size() - 2 : 0)) + "." + S(se.Month()) + "." +
                S(se.DayOfMonth()) + keiba::JyoCodeToName(ra.VenueCode(), 2));
 
     std::string going;
     if (turf) going = FirstChar(keiba::BabaToText(ra.TurfGoingCode(), 0));
     if (dirt) going = FirstChar(keiba::BabaToText(ra.DirtGoingCode(), 0));
-    d.Text(x0, top + 20,
+    d.Text(x0, top + 20, right,
            keiba::FormatIntBlankZero(ra.RunnerCountText()) + Sj("頭") +
                keiba::FormatIntBlankZero(ra.DistanceText()) +
                FirstChar(keiba::TrackShortText(ra.TrackCode())) + going);
 
     const std::string name = NameText(ra.ShortName3());
-    d.Text(x0, top + 38, name.empty() ? keiba::JokenToText(ra.ClassCode()) : S(ra.ShortName3()));
     const int pop = FieldInt(se.WinPopularityText()).value_or(0);
+    d.Text(x0, top + 38, pop > 0 ? x0 + 64 : right,
+           name.empty() ? keiba::JokenToText(ra.ClassCode()) : S(ra.ShortName3()));
     if (pop > 0) {
         d.TextColor(RankColor(pop));
         d.Text(x0 + 65, top + 38, IntText(pop, 2) + Sj("人"));
@@ -65,10 +71,10 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, in
     const int weight = FieldInt(se.WeightCarriedText()).value_or(0);
     const std::string weightText =
         weight > 0 ? keiba::FormatFixed(weight / 10.0, 1, 1) + "Kg " : std::string(6, ' ');
-    d.Text(x0, top + 56, S(se.JockeyName()) + weightText.substr(0, 4));
+    d.Text(x0, top + 56, right, S(se.JockeyName()) + weightText.substr(0, 4));
 
     const std::string_view last3 = se.Last3F();
-    d.Text(x0, top + 74,
+    d.Text(x0, top + 74, x0 + 87,
            RunTimeText(se.FinishTime()) +
                (last3 == "000" || last3 == "999" ? " ---" : " " + S(last3)));
 
@@ -76,7 +82,7 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, in
     d.Size(7);
     d.Style(kBold);
     d.TextColor(RankColor(finish));
-    d.Text(x0 + 88, top + 70, finish > 0 ? IntText(finish, 2) : "-");
+    d.Text(x0 + 88, top + 70, right, finish > 0 ? IntText(finish, 2) : "-");
     d.TextColor(Qt::black);
     d.Style(kRegular);
 }
@@ -91,8 +97,9 @@ void DrawRunner(Drawer& d, const raceday::RaceDay& day, std::size_t r, std::size
     d.Pen(Qt::black, 1);
     d.Size(11);
     d.Text(107, top + 25, keiba::StrToMaruNum(se.HorseNumberText()));
+    // The runner's texts end at the rule before the index captions.
     d.PGothic(9);
-    d.Text(155, top + 5, NameText(se.HorseName()));
+    d.Text(155, top + 5, 413, NameText(se.HorseName()));
     d.Size(6);
     d.Text(155, top + 35, keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()));
     d.Text(230, top + 34, IntText(CareerPrize(day.gDayHorseMasters[r][h]), 7) + Sj("千円"));
@@ -100,9 +107,9 @@ void DrawRunner(Drawer& d, const raceday::RaceDay& day, std::size_t r, std::size
     d.Gothic(5);
     const Rates jockey = RatesOf(day.gPrintStatsA[r][h]);
     const Rates trainer = RatesOf(day.gPrintStatsB[r][h]);
-    d.Text(155, top + 56,
+    d.Text(155, top + 56, 413,
            Sj("騎　手:") + S(se.JockeyName()) + "[" + jockey.win + "/" + jockey.topTwo + "]");
-    d.Text(155, top + 72,
+    d.Text(155, top + 72, 413,
            Sj("調教師:") + S(se.TrainerName()) + "[" + trainer.win + "/" + trainer.topTwo + "]");
     for (int j = 1; j <= kColumns; ++j) {
         const auto k = static_cast<std::size_t>(j - 1);

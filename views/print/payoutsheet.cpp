@@ -64,21 +64,24 @@ void DrawRace(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvHR& hr, int r
     d.Pen(Qt::black, 5);
     d.Brush(Qt::white);
     d.Line(100, yk + 133, 1900, yk + 133);
+    // Each item of the race line ends where the next begins: a race name of ten full-width
+    // characters is wider than its place.
     const int y = yk + 140;
-    d.Text(100, y, "///// " + NumText(ra.RaceNo(), 2) + " R ///// ");
-    d.Text(400, y, IntText(runners, 2) + Sj("頭"));
-    d.Text(600, y, ra.ShortName10());
-    d.Text(800, y, keiba::GradeToText(ra.GradeCode(), 1));
-    d.Text(900, y, keiba::JokenToText(ra.ClassCode()));
-    d.Text(1100, y, keiba::JyuryoToText(ra.WeightRuleCode()));
-    d.Text(1300, y, keiba::TrackShortText(ra.TrackCode()) + NumText(ra.DistanceText(), 4) + "m ");
-    d.Text(1600, y, GoingText(ra) + keiba::TenkoToText(ra.WeatherCode()));
+    d.Text(100, y, 395, "///// " + NumText(ra.RaceNo(), 2) + " R ///// ");
+    d.Text(400, y, 595, IntText(runners, 2) + Sj("頭"));
+    d.Text(600, y, 795, ra.ShortName10());
+    d.Text(800, y, 895, keiba::GradeToText(ra.GradeCode(), 1));
+    d.Text(900, y, 1095, keiba::JokenToText(ra.ClassCode()));
+    d.Text(1100, y, 1295, keiba::JyuryoToText(ra.WeightRuleCode()));
+    d.Text(1300, y, 1595,
+           keiba::TrackShortText(ra.TrackCode()) + NumText(ra.DistanceText(), 4) + "m ");
+    d.Text(1600, y, 1900, GoingText(ra) + keiba::TenkoToText(ra.WeatherCode()));
     for (const BetLine& bet : kBetLines) {
         d.Text(100, yk + bet.dy, Sj(bet.label));
         const int entries = static_cast<int>(jvdata::PayoutGroupOf(bet.type).entries);
         for (int j = 0; j < entries; ++j)
             if (std::optional<std::string> text = EntryText(bet, hr.Entry(bet.type, j + 1)))
-                d.Text(220 + 240 * j, yk + bet.dy, *text);
+                d.Text(220 + 240 * j, yk + bet.dy, 215 + 240 * (j + 1), *text);
     }
 }
 

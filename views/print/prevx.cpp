@@ -108,14 +108,26 @@ RecordedPage* TPrevX::Recorder() {
 }
 
 PrintResult TPrevX::Print() {
-    if (!CheckPrinter()) return PrintResult::NoPrinter;
-    if (fromPage_ > PageCount()) return PrintResult::NothingToPrint;
+    if (fromPage_ > PageCount())
+        return CheckPrinter() ? PrintResult::NothingToPrint : PrintResult::NoPrinter;
     const int last = std::max(fromPage_, std::min(PageCount(), toPage_));
-    std::unique_ptr<PrintJob> job = printer_.StartJob(Title);
-    if (!job) return PrintResult::Failed;
+    std::vector<int> pages;
+    for (int p = fromPage_; p <= last; ++p) pages.push_back(p);
+    return PrintPages(pages);
+}
+
+PrintResult TPrevX::PrintPages(const std::vector<int>& pages) {
+    if (!CheckPrinter()) return PrintResult::NoPrinter;
+    std::vector<int> kept;
+    for (int p : pages)
+        if (p >= 1 && p <= PageCount()) kept.push_back(p);
+    if (kept.empty()) return PrintResult::NothingToPrint;
+    StartedJob started = printer_.StartJob(Title, window());
+    if (started.cancelled) return PrintResult::Cancelled;
+    if (!started.job) return PrintResult::Failed;
     bool ok = true;
-    for (int p = fromPage_; p <= last && ok; ++p) ok = job->PrintPage(Page(p));
-    ok = job->End() && ok;
+    for (std::size_t i = 0; i < kept.size() && ok; ++i) ok = started.job->PrintPage(Page(kept[i]));
+    ok = started.job->End() && ok;
     return ok ? PrintResult::Printed : PrintResult::Failed;
 }
 
@@ -164,6 +176,13 @@ void TPrevX::TextOut(int x, int y, std::string_view cp932) {
     if (RecordedPage* page = Recorder())
         page->Text(ToDevice(x, MarginLeft, docMetrics_.dpiX, MapMode),
                    ToDevice(y, MarginTop, docMetrics_.dpiY, MapMode), controls::SjToQ(cp932));
+}
+
+void TPrevX::FitText(int x, int y, int right, std::string_view cp932) {
+    if (RecordedPage* page = Recorder())
+        page->Text(ToDevice(x, MarginLeft, docMetrics_.dpiX, MapMode),
+                   ToDevice(y, MarginTop, docMetrics_.dpiY, MapMode), controls::SjToQ(cp932),
+                   ToDevice(right, MarginLeft, docMetrics_.dpiX, MapMode));
 }
 
 void TPrevX::MoveTo(int x, int y) {

@@ -23,7 +23,8 @@ namespace views::print {
 
 // What needs the printer fails only when there is no printer at all.
 enum class PrevResult { Ok, NoPrinter };
-enum class PrintResult { Printed, NothingToPrint, NoPrinter, Failed };
+// Cancelled: the user declined to name the output file.
+enum class PrintResult { Printed, NothingToPrint, NoPrinter, Cancelled, Failed };
 
 class TPrevX : public QWidget, public Document {
     Q_OBJECT
@@ -78,6 +79,9 @@ public:
     // Pages FromPage..min(PageCount, ToPage) as one job; FromPage alone when ToPage is below it,
     // nothing when FromPage lies beyond the last page.
     PrintResult Print();
+    // The given pages (1-based) as one job, in the order given; pages outside the document are
+    // left out, and nothing prints when none is left.
+    PrintResult PrintPages(const std::vector<int>& pages);
     // Paper size and orientation into the printer's setting, then repaints.
     PrevResult SetPaper(int paperSize, int orientation);
 
@@ -93,6 +97,7 @@ public:
     void SetPen(const LinePen& pen) override;
     void SetBrush(const FillBrush& brush) override;
     void TextOut(int x, int y, std::string_view cp932) override;
+    void FitText(int x, int y, int right, std::string_view cp932) override;
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void Rectangle(int x1, int y1, int x2, int y2) override;

@@ -2,6 +2,7 @@
 
 #include "views/print/page.h"
 
+#include <QFileDialog>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
@@ -20,20 +21,26 @@ constexpr double kPdfMarginMm = 25.4 / 6;
 
 class QtPrintJob : public PrintJob {
 public:
-    explicit QtPrintJob(QPrinter& printer)
-        : printer_(printer) {}
+    QtPrintJob(QPrinter& printer, bool& broken)
+        : printer_(printer)
+        , broken_(broken) {}
     bool Begin() { return painter_.begin(&printer_); }
     bool PrintPage(const RecordedPage& page) override {
-        if (!first_ && !printer_.newPage()) return false;
+        if (!first_ && !printer_.newPage()) return Fail();
         first_ = false;
         const double dpi = printer_.resolution();
         ReplayPage(painter_, page, dpi / page.DpiX(), dpi / page.DpiY());
         return true;
     }
-    bool End() override { return painter_.end(); }
+    bool End() override { return painter_.end() || Fail(); }
 
 private:
+    bool Fail() {
+        broken_ = true;
+        return false;
+    }
     QPrinter& printer_;
+    bool& broken_;
     QPainter painter_;
     bool first_ = true;
 };
@@ -42,17 +49,44 @@ int Px(double v) {
     return static_cast<int>(std::lround(v));
 }
 
+void PdfOutput(QPrinter& p) {
+    p.setOutputFormat(QPrinter::PdfFormat);
+    p.setPageMargins(QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
+                     QPageLayout::Millimeter);
+}
+
+QString AskWithSaveDialog(QWidget* parent, const QString& suggested) {
+    QFileDialog dialog(parent, QStringLiteral("PDFファイルに印刷"), suggested,
+                       QStringLiteral("PDF (*.pdf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 } // namespace
 
 struct QtPrinter::State {
+    bool useInstalled = true;
     std::unique_ptr<QPrinter> printer;
     QStringList installed;
     QString defaultName;
+    // Of PrintToPdfFile: every job writes this file.
     QString pdfPath;
+    // The print dialog has just been confirmed with a file named in it: the next job writes it
+    // without asking again.
+    bool namedByDialog = false;
+    // The last job failed to start or to finish. A QPrinter can stay active after a failed start
+    // (one without a file name does) and then refuses every later one, so the next job gets a
+    // fresh printer object.
+    bool broken = false;
+    QString lastPdfName;
+    PdfNameAsker askPdfName = AskWithSaveDialog;
 };
 
-QtPrinter::QtPrinter()
+QtPrinter::QtPrinter(bool useInstalledPrinters)
     : state_(std::make_unique<State>()) {
+    state_->useInstalled = useInstalledPrinters;
     Refresh();
 }
 
@@ -62,23 +96,34 @@ QString QtPrinter::PdfPrinterName() {
     return QStringLiteral("PDF");
 }
 
+void QtPrinter::SetPdfNameAsker(PdfNameAsker asker) {
+    state_->askPdfName = std::move(asker);
+}
+
 void QtPrinter::Refresh() {
-    QStringList installed = QPrinterInfo::availablePrinterNames();
-    QString defaultName = QPrinterInfo::defaultPrinterName();
     State& s = *state_;
-    if (s.printer && installed == s.installed && defaultName == s.defaultName) return;
+    QStringList installed = s.useInstalled ? QPrinterInfo::availablePrinterNames() : QStringList();
+    QString defaultName = s.useInstalled ? QPrinterInfo::defaultPrinterName() : QString();
+    if (s.printer && !s.broken && installed == s.installed && defaultName == s.defaultName) return;
     auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    // The paper and orientation the user or a sheet chose stay with the new printer.
-    if (s.printer) fresh->setPageLayout(s.printer->pageLayout());
-    if (installed.isEmpty() || !s.pdfPath.isEmpty()) {
-        fresh->setOutputFormat(QPrinter::PdfFormat);
-        fresh->setPageMargins(QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
-                              QPageLayout::Millimeter);
-        if (!s.pdfPath.isEmpty()) fresh->setOutputFileName(s.pdfPath);
+    if (installed.isEmpty() || !s.pdfPath.isEmpty()) PdfOutput(*fresh);
+    // The paper and orientation the user or a sheet chose stay with the new printer; after a
+    // failed job the output stays where the user sent it.
+    if (s.printer) {
+        if (s.broken && installed == s.installed) {
+            if (s.printer->outputFormat() == QPrinter::PdfFormat)
+                PdfOutput(*fresh);
+            else
+                fresh->setPrinterName(s.printer->printerName());
+        }
+        fresh->setPageLayout(s.printer->pageLayout());
     }
+    if (!s.pdfPath.isEmpty()) fresh->setOutputFileName(s.pdfPath);
     s.printer = std::move(fresh);
     s.installed = std::move(installed);
     s.defaultName = std::move(defaultName);
+    s.broken = false;
+    s.namedByDialog = false;
 }
 
 std::vector<QString> QtPrinter::PrinterNames() {
@@ -117,7 +162,10 @@ bool QtPrinter::RunPrintDialog(QWidget* parent) {
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    return dialog.exec() == QDialog::Accepted;
+    const bool confirmed = dialog.exec() == QDialog::Accepted;
+    state_->namedByDialog =
+        confirmed && PrintsToFile() && !state_->printer->outputFileName().isEmpty();
+    return confirmed;
 }
 
 void QtPrinter::RunSetupDialog(QWidget* parent) {
@@ -126,22 +174,44 @@ void QtPrinter::RunSetupDialog(QWidget* parent) {
     dialog.exec();
 }
 
-std::unique_ptr<PrintJob> QtPrinter::StartJob(const QString& title) {
+bool QtPrinter::PrintsToFile() {
     Refresh();
-    QPrinter& p = *state_->printer;
+    return state_->printer->outputFormat() == QPrinter::PdfFormat;
+}
+
+QString QtPrinter::AskPdfName(QWidget* parent) {
+    State& s = *state_;
+    QString suggested = s.lastPdfName;
+    if (suggested.isEmpty()) suggested = s.printer->outputFileName();
+    const QString name = s.askPdfName ? s.askPdfName(parent, suggested) : QString();
+    if (!name.isEmpty()) s.lastPdfName = name;
+    return name;
+}
+
+StartedJob QtPrinter::StartJob(const QString& title, QWidget* parent) {
+    Refresh();
+    State& s = *state_;
+    QPrinter& p = *s.printer;
+    if (p.outputFormat() == QPrinter::PdfFormat && s.pdfPath.isEmpty() && !s.namedByDialog) {
+        const QString name = AskPdfName(parent);
+        if (name.isEmpty()) return {nullptr, true};
+        p.setOutputFileName(name);
+    }
+    s.namedByDialog = false;
     p.setDocName(title);
     p.setPrintRange(QPrinter::AllPages);
-    auto job = std::make_unique<QtPrintJob>(p);
-    if (!job->Begin()) return nullptr;
-    return job;
+    auto job = std::make_unique<QtPrintJob>(p, s.broken);
+    if (!job->Begin()) {
+        s.broken = true;
+        return {};
+    }
+    return {std::move(job), false};
 }
 
 void QtPrinter::PrintToPdfFile(const QString& path) {
     state_->pdfPath = path;
     QPrinter& p = *state_->printer;
-    p.setOutputFormat(QPrinter::PdfFormat);
-    p.setPageMargins(QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
-                     QPageLayout::Millimeter);
+    PdfOutput(p);
     p.setOutputFileName(path);
 }
 

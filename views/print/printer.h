@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,13 @@ public:
     virtual bool End() = 0;
 };
 
+// A job that has started, or why none has: `job` is empty when the output could not be opened
+// or the user declined to name the output file (`cancelled`).
+struct StartedJob {
+    std::unique_ptr<PrintJob> job;
+    bool cancelled = false;
+};
+
 class Printer {
 public:
     virtual ~Printer() = default;
@@ -57,15 +65,20 @@ public:
     virtual bool RunPrintDialog(QWidget* parent) = 0;
     // The printer set-up dialog.
     virtual void RunSetupDialog(QWidget* parent) = 0;
-    // Starts a job titled `title` on the current printer; nothing when it cannot start.
-    virtual std::unique_ptr<PrintJob> StartJob(const QString& title) = 0;
+    // Starts a job titled `title` on the current printer. Output to a file without a name asks
+    // for one (over `parent`). A job that could not start leaves the printer ready for the next.
+    virtual StartedJob StartJob(const QString& title, QWidget* parent) = 0;
+    // The output is a file rather than a printer: pages printed together belong in one document.
+    virtual bool PrintsToFile() = 0;
 };
 
 // The printer of the platform. On Linux printing to a PDF file is always there, besides the
-// installed printers, so the list is never empty.
+// installed printers, so the list is never empty: without installed printers every job goes to
+// a PDF file whose name is asked for at the start of the job.
 class QtPrinter : public Printer {
 public:
-    QtPrinter();
+    // `useInstalledPrinters` false: behave as on a machine with no printer installed.
+    explicit QtPrinter(bool useInstalledPrinters = true);
     ~QtPrinter() override;
 
     std::vector<QString> PrinterNames() override;
@@ -73,10 +86,16 @@ public:
     void SetPaper(int paperSize, int orientation) override;
     bool RunPrintDialog(QWidget* parent) override;
     void RunSetupDialog(QWidget* parent) override;
-    std::unique_ptr<PrintJob> StartJob(const QString& title) override;
+    StartedJob StartJob(const QString& title, QWidget* parent) override;
+    bool PrintsToFile() override;
 
-    // Every job from now on goes to this PDF file instead of a printer.
+    // Every job from now on goes to this PDF file instead of a printer; no name is asked for.
     void PrintToPdfFile(const QString& path);
+
+    // Asks for the name of the PDF file a job writes, offering `suggested`; empty when the user
+    // declines. The default is a save dialog.
+    using PdfNameAsker = std::function<QString(QWidget* parent, const QString& suggested)>;
+    void SetPdfNameAsker(PdfNameAsker asker);
 
     // The name the list gives the PDF output.
     static QString PdfPrinterName();
@@ -86,6 +105,7 @@ private:
     // A change of the installed printers since the last look makes a fresh printer object,
     // which starts on the new default printer.
     void Refresh();
+    QString AskPdfName(QWidget* parent);
     std::unique_ptr<State> state_;
 };
 

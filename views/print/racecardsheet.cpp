@@ -59,17 +59,19 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se,
     const QColor color = FieldInt(ra.VenueCode()).value_or(0) > 10 ? kGrey : QColor(Qt::black);
     d.TextColor(color);
     d.PGothic(7);
-    d.Text(x0, top + 3,
+    // The cell ends just before the column's rule; a grade race's label can make a line longer.
+    const int right = x0 + 214;
+    d.Text(x0, top + 3, right,
            keiba::JyoCodeToName(ra.VenueCode(), 1) + S(ra.Month()) + "/" + S(ra.DayOfMonth()) +
                keiba::GradeJokenLabel(ra.ClassCode(), ra.GradeCode(), ra.ShortName3()) + " " +
                keiba::FormatIntBlankZero(ra.RunnerCountText()) + Sj("頭"));
-    d.Text(x0, top + 26,
+    d.Text(x0, top + 26, right,
            keiba::FormatIntBlankZero(ra.DistanceText().substr(0, 2)) +
                FirstChar(keiba::TrackShortText(ra.TrackCode())) + " " + S(se.JockeyName()) +
                S(se.WeightCarriedText()));
     const int body = FieldInt(se.BodyWeight()).value_or(0);
     const int pop = FieldInt(se.WinPopularityText()).value_or(0);
-    d.Text(x0, top + 49,
+    d.Text(x0, top + 49, right,
            RunTimeText(se.FinishTime()) + " " + S(se.Last3F()) + " " +
                (body > 0 ? IntText(body, 3) + "Kg" : std::string()) +
                (pop > 0 ? IntText(pop, 2) + Sj("人") : std::string()));
@@ -114,9 +116,11 @@ void DrawMarks(Drawer& d, const raceday::TOutData2& t, std::size_t h, int top) {
         {1470, 9, &t.CourseMark[h]},   {1520, 9, &t.KyoriMark[h]},  {1570, 9, &t.LvZokuseiText[h]},
         {1620, 9, &t.HiLvKosoMark[h]}, {1670, 8, &t.HiLvRate[h]},   {1750, 8, &t.LoLvRate[h]},
         {1830, 9, &t.HatsuKoMark[h]},  {1880, 8, &t.Past5Total[h]}};
-    for (const auto& m : marks) {
-        d.Size(m.size);
-        d.Text(m.x, top + 40, *m.text);
+    // Each column ends where the next begins, the last at the table's edge.
+    for (std::size_t i = 0; i < std::size(marks); ++i) {
+        d.Size(marks[i].size);
+        const int right = i + 1 < std::size(marks) ? marks[i + 1].x - 10 : kRight;
+        d.Text(marks[i].x, top + 40, right, *marks[i].text);
     }
 }
 
@@ -133,19 +137,20 @@ void DrawRunner(Drawer& d, const raceday::RaceDay& day, std::size_t r, std::size
     d.Size(11);
     d.Text(107, top + 20, keiba::StrToMaruNum(se.HorseNumberText()));
 
+    // The names end where the sex and age or the mark column begin.
     d.Size(6);
-    d.Text(167, top + 5, NameText(um.AncestorName(jvdata::TJvUM::kSire)));
+    d.Text(167, top + 5, 410, NameText(um.AncestorName(jvdata::TJvUM::kSire)));
     d.PGothic(9);
-    d.Text(155, top + 25, NameText(se.HorseName()));
+    d.Text(155, top + 25, 463, NameText(se.HorseName()));
     d.Size(6);
-    d.Text(155, top + 55, NameText(um.AncestorName(jvdata::TJvUM::kDam)));
+    d.Text(155, top + 55, 463, NameText(um.AncestorName(jvdata::TJvUM::kDam)));
     d.Size(7);
     d.Text(415, top + 5, keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()));
     d.TextColor(kRankBlue);
     d.Text(152, top + 5, t.KettoRank[h]);
     d.Text(152, top + 77, t.KishuRank[h]);
     d.TextColor(Qt::black);
-    d.Text(167, top + 77,
+    d.Text(167, top + 77, 463,
            S(se.JockeyName()) + S(se.WeightCarriedText()) + " " + S(se.TrainerName()));
     d.Text(470, top + 40, t.YosoMark[h]);
     d.Size(8);
@@ -193,7 +198,7 @@ void DrawComment(Drawer& d, std::string_view comment, int n) {
     for (std::size_t k = 0; k < items.size(); ++k) {
         const int y = 465 + kRow * n + kLine * static_cast<int>(k);
         if (y + kLine > bottom) break;
-        d.Text(50, y, items[k]);
+        d.Text(50, y, kRight, items[k]);
     }
 }
 

@@ -101,6 +101,10 @@ void Drawer::Text(int x, int y, std::string_view cp932) {
     doc_.TextOut(x, y, cp932);
 }
 
+void Drawer::Text(int x, int y, int right, std::string_view cp932) {
+    doc_.FitText(x, y, right, cp932);
+}
+
 void Drawer::Line(int x1, int y1, int x2, int y2) {
     doc_.MoveTo(x1, y1);
     doc_.LineTo(x2, y2);

@@ -45,6 +45,8 @@ public:
     void ClearBrush();
 
     void Text(int x, int y, std::string_view cp932);
+    // A text in a cell that ends at x `right`, condensed across when it would run past.
+    void Text(int x, int y, int right, std::string_view cp932);
     void Line(int x1, int y1, int x2, int y2);
     void Rect(int x1, int y1, int x2, int y2);
 

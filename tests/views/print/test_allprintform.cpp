@@ -8,6 +8,7 @@
 #include "tests/views/print/printfixture.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -86,6 +87,10 @@ TEST_F(PrintFormTest, BoundsAreHeldOnTheScreenAndStoredOnClose) {
 
 TEST_F(PrintFormTest, PrintsTheShownPageOrEveryCheckedPage) {
     auto form = Form();
+    // The spinner's caption stands whole above it.
+    const QLabel* caption = Find<QLabel>(*form, "Label1");
+    EXPECT_GE(caption->height(), caption->sizeHint().height());
+    EXPECT_LE(caption->geometry().bottom(), form->UpDown1()->geometry().top());
     IndexPages(*form);
     ASSERT_EQ(form->CheckListBox1()->count(), 4);
     EXPECT_EQ(form->CheckListBox1()->item(2)->text(), Q("東京 3R"));
@@ -119,10 +124,28 @@ TEST_F(PrintFormTest, PrintsTheShownPageOrEveryCheckedPage) {
     ASSERT_EQ(printer.jobs.size(), 3u);
     EXPECT_EQ(Printed(2), 2);
 
+    // A printer that fails is said once, not once for every checked page.
     printer.failToStart = true;
-    Check(*form, {3});
+    Check(*form, {1, 3});
     Find<QPushButton>(*form, "BitBtn7")->click();
     EXPECT_EQ(notifier.messages, std::vector<std::string>{"印刷できませんでした。"});
+}
+
+TEST_F(PrintFormTest, ToAFileTheCheckedPagesMakeOneDocument) {
+    printer.toFile = true;
+    auto form = Form();
+    IndexPages(*form);
+    Check(*form, {0, 2});
+    Find<QPushButton>(*form, "BitBtn7")->click();
+    ASSERT_EQ(printer.jobs.size(), 1u);
+    ASSERT_EQ(printer.jobs[0].pages.size(), 2u);
+    EXPECT_EQ(pageOf.at(printer.jobs[0].pages[0]), 1);
+    EXPECT_EQ(pageOf.at(printer.jobs[0].pages[1]), 3);
+    // Declining to name the file prints nothing and says nothing.
+    printer.declineFileName = true;
+    Find<QPushButton>(*form, "BitBtn7")->click();
+    EXPECT_EQ(printer.jobs.size(), 1u);
+    EXPECT_TRUE(notifier.messages.empty());
 }
 
 // The sheet's own paper for the preview; A4 portrait again however the form is closed.

@@ -3,7 +3,16 @@
 
 #include "views/print/sheets.h"
 
+#include "jvdata/dayfiles.h"
+#include "raceday/dayload.h"
+#include "tests/support/sample.h"
 #include "tests/views/print/printfixture.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+#include <QTextItem>
+
+#include <algorithm>
 
 using namespace testsupport;
 using namespace views::print;
@@ -260,6 +269,226 @@ TEST_F(SheetTest, RaceCardStaysOnThePage) {
     EXPECT_LT(items, 40);
 }
 
+// Every text a replay draws, in tenths of a millimetre as the paint engine receives it from the
+// real fonts: where it starts, where its advance ends and where the ink of its last character
+// ends. A text set in several runs (faces or scripts) is one text while each run starts where
+// the one before ended.
+class TextProbe : public QPaintDevice {
+public:
+    struct Drawn {
+        QString text;
+        double x, y, right, inkRight;
+        double em;      // the font's size
+        double inkLeft; // after the blanks the text begins with
+    };
+    explicit TextProbe(int dpi)
+        : dpi_(dpi) {}
+    std::vector<Drawn> drawn;
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+        case PdmWidth:
+        case PdmHeight: return 20 * dpi_;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return dpi_;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+        default: return QPaintDevice::metric(m);
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextProbe& probe)
+            : QPaintEngine(QPaintEngine::AllFeatures)
+            , probe_(probe) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState& changed) override {
+            if (changed.state() & QPaintEngine::DirtyTransform) transform_ = changed.transform();
+        }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawLines(const QLineF*, int) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawTextItem(const QPointF& p, const QTextItem& item) override {
+            const double k = 254.0 / probe_.dpi_;
+            const QPointF at = transform_.map(p);
+            const double across = transform_.m11() * k;
+            const double x = at.x() * k, y = at.y() * k, right = x + item.width() * across;
+            const QFontMetricsF metrics(item.font());
+            const QString text = item.text();
+            qsizetype last = text.size() - 1;
+            while (last >= 0 && text[last].isSpace()) --last;
+            qsizetype blanks = 0;
+            while (blanks < text.size() && text[blanks].isSpace()) ++blanks;
+            // Trailing blanks and the last character's right bearing carry no ink.
+            const QString tail = last >= 0 ? text.mid(last) : QString();
+            const double inkRight = last < 0
+                                        ? x
+                                        : right - (metrics.horizontalAdvance(tail) -
+                                                   metrics.boundingRect(text.at(last)).right()) *
+                                                      across;
+            auto& all = probe_.drawn;
+            if (!all.empty() && std::abs(all.back().right - x) < 0.01 && all.back().y == y) {
+                all.back().text += text;
+                all.back().right = right;
+                if (last >= 0) all.back().inkRight = inkRight;
+            } else {
+                const double inkLeft = x + metrics.horizontalAdvance(text.left(blanks)) * across;
+                all.push_back({text, x, y, right, inkRight, item.font().pixelSize() * k, inkLeft});
+            }
+        }
+        Type type() const override { return QPaintEngine::User; }
+
+    private:
+        TextProbe& probe_;
+        QTransform transform_;
+    };
+    int dpi_;
+    mutable Engine engine_{*this};
+};
+
+// The race card's past runs of the widest ordinary kind and the LV rates stay in their columns
+// as the PDF prints them (1200 dpi): their ink ends before the column's rule, their advance
+// before the next column's text. A grade race's label is longer than its column allows: that
+// line is condensed to fit.
+TEST_F(SheetTest, RaceCardTextsEndBeforeTheNextColumn) {
+    SetRace(Day(), 0, "05", 11, 1);
+    for (int k = 0; k < 3; ++k) {
+        SetPastRun(0, 0, k, "05", "24");
+        TJvRA& ra = PastRa(0, 0, k);
+        ra.SetField(jvdata::RecordHead::kMonthDay, "1128");
+        ra.SetField(TJvRA::kConditionPos + 12, 3, "703"); // 未勝利
+        ra.SetField(TJvRA::kRunnerCount, "18");
+        ra.SetField(TJvRA::kDistance, "2400");
+        TJvSE& se = PastSe(0, 0, k);
+        se.SetField(jvdata::RecordHead::kMonthDay, "1128");
+        se.SetField(TJvSE::kJockeyName, Sj("佐藤拓也"));
+        se.SetField(TJvSE::kWeightCarried, "580");
+        se.SetField(TJvSE::kFinishTime, "2345");
+        se.SetField(TJvSE::kLast3F, "388");
+        se.SetField(TJvSE::kBodyWeight, "548");
+        se.SetField(TJvSE::kWinPopularity, "18");
+        se.SetField(TJvSE::kFinalPosition, "18");
+        Texts(0).PastRLevel[0][static_cast<std::size_t>(k)] = Sj("高★");
+        Texts(0).PastRUma[0][static_cast<std::size_t>(k)] = "R+";
+    }
+    PastRa(0, 0, 2).SetField(TJvRA::kGrade, "L");
+    PastRa(0, 0, 2).SetField(TJvRA::kShortName3, Sj("キャピ"));
+    Texts(0).HiLvRate[0] = "0.888";
+    Texts(0).LoLvRate[0] = "0.888";
+
+    FakePrinter printer;
+    printer.SetDpi(1200);
+    TPrevX prev(printer);
+    ASSERT_TRUE(BuildDocument(prev, Sheet::RaceCard, Day(), ""));
+    TextProbe probe(1200);
+    {
+        QPainter painter(&probe);
+        ReplayPage(painter, prev.Page(1), 1, 1);
+    }
+    const int top = 385;
+    int checked = 0;
+    for (const TextProbe::Drawn& t : probe.drawn) {
+        if (t.y < top || t.y > top + 105) continue;
+        // The columns' right edges: past runs 1..3, then the two LV rates.
+        for (double right : {820, 1040, 1260, 1740, 1820}) {
+            if (t.x < right - 220 || t.x >= right) continue;
+            if (right > 1260 && t.x < right - 80) continue;
+            ++checked;
+            EXPECT_LE(t.inkRight, right) << t.text.toStdString() << " from x " << t.x;
+            EXPECT_LE(t.right, right + (right > 1260 ? 10 : 3)) << t.text.toStdString();
+        }
+    }
+    EXPECT_EQ(checked, 3 * 6 + 2);
+}
+
+// The vertical rules of a page (lines, and the edges of outlined rectangles that are not filled
+// boxes of one colour) in tenths of a millimetre at 1200 dpi.
+struct Rule {
+    double x, top, bottom;
+};
+std::vector<Rule> RulesOf(const PageContent& page) {
+    const double k = 254.0 / 1200;
+    std::vector<Rule> rules;
+    for (const PageLine& l : page.lines)
+        if (l.x1 == l.x2 && l.pen.visible)
+            rules.push_back({l.x1 * k, std::min(l.y1, l.y2) * k, std::max(l.y1, l.y2) * k});
+    for (const PageRect& r : page.rects) {
+        if (!r.pen.visible || (r.brush.solid && r.brush.color == r.pen.color)) continue;
+        for (int x : {r.x1, r.x2})
+            rules.push_back({x * k, std::min(r.y1, r.y2) * k, std::max(r.y1, r.y2) * k});
+    }
+    return rules;
+}
+
+// Where two texts overlap: each taken from its first character after blanks to the end of its
+// ink, and from its baseline up by the height of its capitals and figures (0.7 em), so that
+// lines set closer than their fonts' full height do not count.
+bool Overlap(const TextProbe::Drawn& a, const TextProbe::Drawn& b) {
+    const bool across = a.inkLeft < b.inkRight && b.inkLeft < a.inkRight;
+    const bool down = a.y - 0.7 * a.em < b.y && b.y - 0.7 * b.em < a.y;
+    return across && down;
+}
+
+// Every sheet of the sample day as the print form builds it: no text's ink crosses a rule to its
+// right, runs into another text or leaves the printable area.
+TEST_F(SheetTest, SampleDayTextsStayInsideTheirRulesAndThePage) {
+    ASSERT_TRUE(std::filesystem::exists(SampleFolder() / "done")) << "the sample generator failed";
+    UseSampleIn(dir.path());
+    raceday::DayLoadHost host;
+    ASSERT_EQ(raceday::DateComboChange(Day(), jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")),
+                                       host, dir.path()),
+              raceday::DayLoadResult::Loaded);
+    for (Sheet sheet : {Sheet::RaceCard, Sheet::Newspaper, Sheet::IndexTable, Sheet::Payouts,
+                        Sheet::PastPerformance}) {
+        FakePrinter printer;
+        printer.SetDpi(1200);
+        TPrevX prev(printer);
+        prev.MarginTop = 50;
+        ASSERT_TRUE(BuildDocument(prev, sheet, Day(), Sj("ケストレーン Ver.1.20")));
+        for (int p = 1; p <= prev.PageCount(); ++p) {
+            const RecordedPage& page = prev.Page(p);
+            const std::vector<Rule> rules = RulesOf(ReadPage(page));
+            TextProbe probe(1200);
+            {
+                QPainter painter(&probe);
+                ReplayPage(painter, page, 1, 1);
+            }
+            const double width = page.Width() * 254.0 / 1200;
+            const double height = page.Height() * 254.0 / 1200;
+            const std::string where = std::string(InfoOf(sheet).key) + " page " + std::to_string(p);
+            for (const TextProbe::Drawn& t : probe.drawn) {
+                const std::string text = t.text.toStdString();
+                EXPECT_LE(t.inkRight, width) << where << ": " << text;
+                EXPECT_LE(t.y, height) << where << ": " << text;
+                // The baseline's row against the rules to the right of the text's start.
+                for (const Rule& r : rules) {
+                    if (r.x > t.x + 1 && t.y > r.top && t.y < r.bottom) {
+                        EXPECT_LE(t.inkRight, r.x) << where << ": " << text << " over x " << r.x;
+                    }
+                }
+            }
+            std::vector<TextProbe::Drawn> byLine = probe.drawn;
+            std::sort(byLine.begin(), byLine.end(),
+                      [](const auto& a, const auto& b) { return a.y < b.y; });
+            for (std::size_t i = 0; i < byLine.size(); ++i)
+                for (std::size_t j = i + 1; j < byLine.size() && byLine[j].y < byLine[i].y + 60;
+                     ++j)
+                    EXPECT_FALSE(Overlap(byLine[i], byLine[j]))
+                        << where << ": " << byLine[i].text.toStdString() << " / "
+                        << byLine[j].text.toStdString();
+        }
+    }
+}
+
 // --- the newspaper-style card ---
 
 TEST_F(SheetTest, NewspaperOpensEachBracketOnce) {
@@ -338,6 +567,20 @@ TEST_F(SheetTest, PastPerformanceIsLandscapeWithTwentyColumns) {
     EXPECT_TRUE(page.RectAt(x0 + 103, top + 2, x0 + 113, top + 20)->brush.solid);
     EXPECT_EQ(page.RectAt(x0 + 218, top + 2, x0 + 228, top + 20)->brush.color, QColor(0, 128, 0));
     EXPECT_FALSE(page.RectAt(x0 + 333, top + 2, x0 + 343, top + 20)); // no marker on jumps
+    // A track code of "00" or one that is not a number counts as turf, with the turf going.
+    for (int k : {3, 4}) {
+        SetPastRun(0, 0, k, "05", k == 3 ? "00" : "1x");
+        PastRa(0, 0, k).SetField(TJvRA::kTurfGoing, "1");
+        PastRa(0, 0, k).SetField(TJvRA::kDirtGoing, "4");
+    }
+    const auto unknown = Record(Sheet::PastPerformance);
+    for (int k : {3, 4}) {
+        const int xk = x0 + 115 * k;
+        ASSERT_TRUE(unknown[0].RectAt(xk + 103, top + 2, xk + 113, top + 20)) << k;
+        EXPECT_EQ(unknown[0].RectAt(xk + 103, top + 2, xk + 113, top + 20)->brush.color,
+                  QColor(0, 128, 0));
+        EXPECT_TRUE(TextAt(unknown[0], xk, top + 20)->endsWith(Q("良"))) << k;
+    }
     EXPECT_EQ(TextAt(page, x0, top + 56), Q("武豊    56.0"));
     EXPECT_EQ(TextAt(page, 350, top + 34), Q("56.0kg"));
     EXPECT_EQ(TextAt(page, 155, top + 56), Q("騎　手:武豊    [  ---/  ---]"));

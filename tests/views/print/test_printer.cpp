@@ -1,0 +1,116 @@
+// The platform's printer on a machine with no printer installed: every job goes to a PDF file
+// whose name is asked for; a job that fails to start leaves the printer ready for the next; the
+// checked pages of the print form make one PDF document.
+
+#include "views/print/allprintform.h"
+#include "views/print/fakeprinter.h"
+#include "views/print/prevx.h"
+#include "views/print/printer.h"
+
+#include "tests/views/print/printfixture.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+#include <cstdio>
+#include <regex>
+
+using namespace testsupport;
+using namespace views::print;
+
+namespace {
+
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    ::pclose(p);
+    return out;
+}
+
+int PdfPages(const std::filesystem::path& pdf) {
+    const std::string info = RunCommand("pdfinfo '" + pdf.string() + "' 2>&1");
+    std::smatch m;
+    return std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(m[1]) : -1;
+}
+
+std::string PdfPageText(const std::filesystem::path& pdf, int page) {
+    const std::string p = std::to_string(page);
+    return RunCommand("pdftotext -f " + p + " -l " + p + " '" + pdf.string() + "' - 2>&1");
+}
+
+class PdfPrinterTest : public PrintTest {
+protected:
+    void SetUp() override {
+        PrintTest::SetUp();
+        for (int r = 0; r < 4; ++r) SetRace(Day(), r, "05", r + 1, 2);
+        printer.SetPdfNameAsker([this](QWidget*, const QString&) {
+            ++asked;
+            return names.empty() ? QString() : QPath(names.at(static_cast<std::size_t>(asked - 1)));
+        });
+    }
+    QtPrinter printer{false};
+    std::vector<std::filesystem::path> names;
+    int asked = 0;
+    TempDir out;
+};
+
+TEST_F(PdfPrinterTest, AFailedStartLeavesThePrinterReadyForTheNextJob) {
+    EXPECT_TRUE(printer.PrintsToFile());
+    auto form = BuildPrintForm(Sheet::RaceCard, Day(), printer, "", nullptr);
+    ASSERT_NE(form, nullptr);
+    names = {out / "no/such/folder/x.pdf", out / "cards.pdf"};
+    EXPECT_EQ(form->PrevX1()->Print(), PrintResult::Failed);
+    ASSERT_EQ(form->PrevX1()->Print(), PrintResult::Printed);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(PdfPages(out / "cards.pdf"), 4);
+}
+
+TEST_F(PdfPrinterTest, CheckedPagesGoIntoOneDocument) {
+    auto form = BuildPrintForm(Sheet::RaceCard, Day(), printer, "", nullptr);
+    ASSERT_NE(form, nullptr);
+    names = {out / "checked.pdf"};
+    form->CheckListBox1()->item(0)->setCheckState(Qt::Checked);
+    form->CheckListBox1()->item(2)->setCheckState(Qt::Checked);
+    Find<QPushButton>(*form, "BitBtn7")->click();
+    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(PdfPages(out / "checked.pdf"), 2);
+    EXPECT_NE(PdfPageText(out / "checked.pdf", 1).find("02回12日01R"), std::string::npos);
+    EXPECT_NE(PdfPageText(out / "checked.pdf", 2).find("02回12日03R"), std::string::npos);
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
+// A page recorded for a 600 dpi printer prints at its own size on the PDF's 1200 dpi: a text an
+// inch into the printable area (which starts a sixth of an inch in) starts 84 points in.
+TEST_F(PdfPrinterTest, APageRecordedForAnotherPrinterKeepsItsSize) {
+    FakePrinter other;
+    TPrevX prev(other);
+    ASSERT_EQ(prev.BeginDoc(), PrevResult::Ok);
+    prev.TextOut(254, 254, "X");
+    prev.EndDoc();
+    names = {out / "scaled.pdf"};
+    StartedJob started = printer.StartJob(QString(), nullptr);
+    ASSERT_TRUE(started.job);
+    ASSERT_TRUE(started.job->PrintPage(prev.Page(1)));
+    ASSERT_TRUE(started.job->End());
+    const std::string box =
+        RunCommand("pdftotext -bbox '" + (out / "scaled.pdf").string() + "' - 2>&1");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(box, m, std::regex("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"")))
+        << box;
+    EXPECT_NEAR(std::stod(m[1]), 84, 1.5) << box;
+    EXPECT_NEAR(std::stod(m[2]), 84, 1.5) << box;
+}
+
+TEST_F(PdfPrinterTest, DecliningToNameTheFilePrintsNothing) {
+    auto form = BuildPrintForm(Sheet::RaceCard, Day(), printer, "", nullptr);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->PrevX1()->Print(), PrintResult::Cancelled);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(out.path()));
+}
+
+} // namespace
