@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -226,10 +227,31 @@ bool TTempFileStream::Close() {
     return r == 0;
 }
 
+// A new target is made by a rename that replaces nothing. An existing one is exchanged with the
+// temporary file, and the old file, now under the temporary name, removed: the target is whole
+// at every moment, as with a plain rename, but some file systems (ext4) write the data of a file
+// renamed over another out at once, which costs many times the write itself.
 bool TTempFileStream::Commit() {
     Close();
     if (committed_) return true;
-    if (::renameat(dirFd_, temp_.c_str(), dirFd_, target_.c_str()) != 0) return false;
+    const char* temp = temp_.c_str();
+    const char* target = target_.c_str();
+    if (::renameat2(dirFd_, temp, dirFd_, target, RENAME_NOREPLACE) == 0) {
+        committed_ = true;
+        return true;
+    }
+    if (errno == EEXIST && ::renameat2(dirFd_, temp, dirFd_, target, RENAME_EXCHANGE) == 0) {
+        if (::unlinkat(dirFd_, temp, 0) != 0 && errno == EISDIR) {
+            // a folder stood there: it goes back, and the entry does not replace it
+            ::renameat2(dirFd_, temp, dirFd_, target, RENAME_EXCHANGE);
+            errno = EISDIR;
+            return false;
+        }
+        committed_ = true;
+        return true;
+    }
+    // a file system without these renames, or a failure the plain rename reports as well
+    if (::renameat(dirFd_, temp, dirFd_, target) != 0) return false;
     committed_ = true;
     return true;
 }
