@@ -153,3 +153,26 @@ TEST(Kzip, SplitSetsTakeTheirVolumesFromTheFolder) {
     EXPECT_EQ(o.status, 0) << o.output;
     EXPECT_TRUE(Slurp(dir / "whole/a.csv") == std::string(5000, 'a'));
 }
+
+// Masks typed on Linux separate folders with "/"; folders of the archive are made, empty ones
+// too.
+TEST(Kzip, SlashMasksSelectFoldersAndEmptyFoldersAreMade) {
+    TempDir dir;
+    auto empty = ziptest::File("empty/", "", 0);
+    empty.externalAttr = 0x10;
+    WriteBytes(dir / "f.zip",
+               ziptest::Build({ziptest::File("data/RCOM20240101.CSV", "rcom"),
+                               ziptest::File("data/XQ20240101.vzkd", "xq"),
+                               ziptest::File("other/RCOM20240102.CSV", "other"), empty}));
+    Outcome masked =
+        Kzip(dir, {(dir / "f.zip").string(), (dir / "masked").string(), "data/RCOM*.CSV"});
+    EXPECT_EQ(masked.status, 0) << masked.output;
+    EXPECT_EQ(Slurp(dir / "masked/data/RCOM20240101.CSV"), "rcom");
+    EXPECT_FALSE(fs::exists(dir / "masked/other"));
+    EXPECT_FALSE(fs::exists(dir / "masked/data/XQ20240101.vzkd"));
+
+    Outcome all = Kzip(dir, {(dir / "f.zip").string(), (dir / "all").string()});
+    EXPECT_EQ(all.status, 0) << all.output;
+    EXPECT_TRUE(fs::is_directory(dir / "all/empty"));
+    EXPECT_EQ(Slurp(dir / "all/other/RCOM20240102.CSV"), "other");
+}
