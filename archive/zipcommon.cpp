@@ -500,41 +500,52 @@ bool TZipCommon::CheckEntryPassword(std::span<const std::uint8_t, 12> header, st
     return CheckEncryptionHeader(cipher_, header, flags, crc, currentPassword_, dosTime);
 }
 
-bool TZipCommon::GetEntryPassword(const std::function<bool()>& fits) {
-    TimerPause pause(timer_);
+bool TZipCommon::GetEntryPassword(const std::function<PasswordTry()>& attempt) {
     cipher_.dataSeed = seedDataKeys_.Record();
     cipher_.headerSeed = seedHeaderKeys_.Record();
-    if (fits()) return true;
-    for (const std::string& p : passwords_) {
-        currentPassword_ = p;
-        if (fits()) return true;
-    }
+    const std::string first = currentPassword_;
+    bool fitted = false;
+    // true when the entry is done with
+    auto run = [&](const std::string& password) {
+        currentPassword_ = password;
+        PasswordTry t = attempt();
+        fitted = fitted || t != PasswordTry::NoFit;
+        return t == PasswordTry::Ended || GetCancel();
+    };
+    if (run(first)) return fitted;
+    for (const std::string& p : passwords_)
+        if (p != first && run(p)) return fitted;
     if (!OnGetPassword) {
-        ReportError(entry_.utf8Name, kWrongPassword, kMsgEventNotAssigned, volumeName_);
-        return false;
+        if (!fitted)
+            ReportError(entry_.utf8Name, kWrongPassword, kMsgEventNotAssigned, volumeName_);
+        currentPassword_ = first;
+        return fitted;
     }
-    for (int attempt = 0; attempt < passwordAttempts_ && !cancel_; ++attempt) {
+    for (int asked = 0; asked < passwordAttempts_ && !cancel_; ++asked) {
         std::string password;
         bool tryAgain = true;
         TSeedKeyRecord headerKeys = seedHeaderKeys_.Record(), dataKeys = seedDataKeys_.Record();
-        OnGetPassword(*this, entry_.utf8Name, password, headerKeys, dataKeys, tryAgain);
+        {
+            TimerPause pause(timer_);
+            OnGetPassword(*this, entry_.utf8Name, password, headerKeys, dataKeys, tryAgain);
+        }
         seedHeaderKeys_.SetRecord(headerKeys);
         seedDataKeys_.SetRecord(dataKeys);
         cipher_.dataSeed = dataKeys;
         cipher_.headerSeed = headerKeys;
         if (!tryAgain) {
             ReportError(entry_.utf8Name, kWrongPassword, kMsgInvalidPassword, volumeName_);
-            return false;
+            break;
         }
-        currentPassword_ = password;
-        if (fits()) {
-            passwords_.push_back(password);
-            return true;
+        if (run(password)) {
+            if (std::find(passwords_.begin(), passwords_.end(), password) == passwords_.end())
+                passwords_.push_back(password);
+            return fitted;
         }
         ReportError(entry_.utf8Name, kWrongPassword, kMsgInvalidPassword, volumeName_);
-        currentPassword_.clear();
     }
-    return false;
+    currentPassword_ = first;
+    return fitted;
 }
 
 // ---- output files
