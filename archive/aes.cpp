@@ -1,9 +1,13 @@
 #include "archive/aes.h"
 
+// SHA1_Transform, deprecated as too low-level, is what makes the key derivation cheap: one
+// compression per half of each iteration.
+#define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/params.h>
+#include <openssl/sha.h>
 
 #include <algorithm>
 #include <array>
@@ -12,11 +16,93 @@
 
 namespace archive {
 
+namespace {
+
+void PutBigEndian(const SHA_CTX& c, std::uint8_t* out) {
+    for (SHA_LONG h : {c.h0, c.h1, c.h2, c.h3, c.h4}) {
+        out[0] = static_cast<std::uint8_t>(h >> 24);
+        out[1] = static_cast<std::uint8_t>(h >> 16);
+        out[2] = static_cast<std::uint8_t>(h >> 8);
+        out[3] = static_cast<std::uint8_t>(h);
+        out += 4;
+    }
+}
+
+// HMAC-SHA1 with the key's inner and outer blocks compressed once: the key derivation computes
+// thousands of MACs of 20-byte messages under one key, each then two compressions.
+class PreparedHmac {
+public:
+    explicit PreparedHmac(std::string_view key) {
+        std::array<std::uint8_t, 64> k{};
+        if (key.size() > k.size()) { // a long key is its digest (HMAC's rule)
+            SHA1(reinterpret_cast<const unsigned char*>(key.data()), key.size(), k.data());
+        } else {
+            std::memcpy(k.data(), key.data(), key.size());
+        }
+        std::array<std::uint8_t, 64> pad;
+        for (std::size_t i = 0; i < pad.size(); ++i) pad[i] = k[i] ^ 0x36;
+        SHA1_Init(&inner_);
+        SHA1_Update(&inner_, pad.data(), pad.size());
+        for (std::size_t i = 0; i < pad.size(); ++i) pad[i] = k[i] ^ 0x5C;
+        SHA1_Init(&outer_);
+        SHA1_Update(&outer_, pad.data(), pad.size());
+        // a 20-byte message after the key block: one block with its padding and bit length
+        block_.fill(0);
+        block_[20] = 0x80;
+        block_[62] = (64 + 20) * 8 >> 8;
+        block_[63] = (64 + 20) * 8 & 0xFF;
+    }
+
+    void Mac(std::span<const std::uint8_t> message, std::uint8_t out[20]) const {
+        SHA_CTX c = inner_;
+        SHA1_Update(&c, message.data(), message.size());
+        std::uint8_t digest[20];
+        SHA1_Final(digest, &c);
+        c = outer_;
+        SHA1_Update(&c, digest, sizeof digest);
+        SHA1_Final(out, &c);
+    }
+
+    // `in` and `out` may be the same.
+    void Mac20(const std::uint8_t in[20], std::uint8_t out[20]) {
+        std::memcpy(block_.data(), in, 20);
+        SHA_CTX c = inner_;
+        SHA1_Transform(&c, block_.data());
+        PutBigEndian(c, block_.data());
+        c = outer_;
+        SHA1_Transform(&c, block_.data());
+        PutBigEndian(c, out);
+    }
+
+private:
+    SHA_CTX inner_{}, outer_{};
+    std::array<std::uint8_t, 64> block_{};
+};
+
+} // namespace
+
 bool DeriveKeyPbkdf2(std::string_view password, std::span<const std::uint8_t> salt, int iterations,
                      std::span<std::uint8_t> out) {
-    return PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(),
-                             static_cast<int>(salt.size()), iterations, EVP_sha1(),
-                             static_cast<int>(out.size()), out.data()) == 1;
+    if (iterations < 1) return false;
+    PreparedHmac mac(password);
+    std::vector<std::uint8_t> first(salt.begin(), salt.end());
+    first.resize(salt.size() + 4);
+    for (std::uint32_t block = 1; !out.empty(); ++block) {
+        for (int i = 0; i < 4; ++i)
+            first[salt.size() + static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(block >> (24 - 8 * i));
+        std::uint8_t u[20], t[20];
+        mac.Mac(first, u);
+        std::memcpy(t, u, sizeof t);
+        for (int n = 1; n < iterations; ++n) {
+            mac.Mac20(u, u);
+            for (int i = 0; i < 20; ++i) t[i] ^= u[i];
+        }
+        std::size_t take = std::min<std::size_t>(out.size(), sizeof t);
+        std::memcpy(out.data(), t, take);
+        out = out.subspan(take);
+    }
+    return true;
 }
 
 std::array<std::uint8_t, 20> Sha1(std::span<const std::uint8_t> data) {

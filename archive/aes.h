@@ -14,8 +14,8 @@
 
 namespace archive {
 
-// PBKDF2 with HMAC-SHA1: fills `out` from the password and salt; false when the library fails.
-// A password longer than SHA-1's block is hashed first, as HMAC does with long keys.
+// PBKDF2 with HMAC-SHA1: fills `out` from the password and salt; false for fewer than one
+// iteration. A password longer than SHA-1's block is hashed first, as HMAC does with long keys.
 bool DeriveKeyPbkdf2(std::string_view password, std::span<const std::uint8_t> salt, int iterations,
                      std::span<std::uint8_t> out);
 
