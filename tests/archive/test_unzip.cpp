@@ -116,6 +116,7 @@ void MakeSourceTree(const fs::path& src, bool japanese = false) {
     fs::create_directories(src / "emptydir");
     WriteBytes(src / "rcom20240105.csv", Records(2000, 1));
     WriteBytes(src / "empty.txt", "");
+    WriteBytes(src / "tiny.txt", "ab"); // longer deflated than stored
     WriteBytes(src / "sub" / "XQ20240101.vzkd", Records(1500, 2));
     WriteBytes(src / "sub" / "deeper" / "exact.bin", std::string(65536, 'x'));
     if (japanese) WriteBytes(src / keiba::Utf8Path("日本語メモ.txt"), "和文\r\n");
@@ -150,6 +151,11 @@ TEST(UnzipToolArchives, ExtractByteIdenticalWithEveryEntryPassing) {
         {"7z", "7z a -bd -tzip -mem=AES128 -psecret %A .", true},
         {"7z", "7z a -bd -tzip -mem=AES192 -mm=Deflate64 -psecret %A .", true},
         {"7z", "7z a -bd -tzip -mem=AES256 -mm=BZip2 -psecret %A .", true},
+        // AE-1 (CRC kept) with data descriptors
+        {"bsdtar",
+         "bsdtar --format zip --options zip:encryption=aes128 --passphrase secret -cf %A .", true},
+        {"bsdtar",
+         "bsdtar --format zip --options zip:encryption=aes256 --passphrase secret -cf %A .", true},
         {"python3", "python3 -c \"import zipfile, os; z = zipfile.ZipFile(%A, 'w', "
                     "zipfile.ZIP_BZIP2); [z.write(os.path.join(d, f), os.path.join(d, f)) for d, "
                     "_, fs in os.walk('.') for f in fs]; z.close()\""},
@@ -176,6 +182,28 @@ TEST(UnzipToolArchives, ExtractByteIdenticalWithEveryEntryPassing) {
         for (auto& [name, pass] : r.ends) EXPECT_TRUE(pass) << cmd << " " << name;
         EXPECT_TRUE(r.errors.empty()) << cmd;
     }
+}
+
+// A 50 KB random block three times, then 300 KB of zeros: the repeats lie 50 KB back, beyond
+// what a 32 KB window holds.
+TEST(UnzipToolArchives, Deflate64ReachesBeyond32KB) {
+    if (!HaveTool("7z")) GTEST_SKIP() << "7z is not installed";
+    TempDir dir;
+    std::string block(50 * 1024, '\0');
+    std::uint32_t x = 77;
+    for (char& c : block) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+    std::string data = block + block + block + std::string(300 * 1024, '\0');
+    fs::create_directories(dir / "src");
+    WriteBytes(dir / "src/far.bin", data);
+    ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && 7z a -bd -tzip -mm=Deflate64 -mx=9 " +
+                    Quote(dir / "d.zip") + " far.bin"),
+              0);
+    // packed below two blocks' size: the third block came from 50 KB back
+    ASSERT_LT(fs::file_size(dir / "d.zip"), 2 * block.size());
+    RunResult r = Extract(dir / "d.zip", dir / "out");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_TRUE(Slurp(dir / "out/far.bin") == data);
 }
 
 TEST(UnzipToolArchives, JunkPrefixAndExecutableStub) {
