@@ -3,6 +3,8 @@
 // descriptors, and the output stream that writes a temporary file beside its target and renames
 // it only when the entry is complete.
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -103,11 +105,39 @@ private:
     std::int64_t position_ = 0;
 };
 
+// A file an output displaced, kept under its temporary name to serve as the next temporary file
+// of its folder: extracting over earlier files then makes and frees no inode (on some file
+// systems the dearest part of writing a small file). Only a file nobody can see through is kept:
+// a regular file of ours with one name, the group a new file would get, no extended attributes
+// (ACLs, security labels), and no other open descriptor (a write lease can be had on it).
+class TSpareFile {
+public:
+    TSpareFile() = default;
+    ~TSpareFile() { Drop(); }
+    TSpareFile(const TSpareFile&) = delete;
+    TSpareFile& operator=(const TSpareFile&) = delete;
+
+    // Keeps the file `name` of `dirFd` (whose status is `st`), emptied and with the mode a new
+    // file gets, when it qualifies; false leaves it to the caller.
+    bool Adopt(int dirFd, const std::string& name, const struct stat& st);
+    // Hands out the spare of `dirFd`: its descriptor and name; false when there is none.
+    bool Take(int dirFd, int& fd, std::string& name);
+    // Removes a spare that is kept. Due before its folder's descriptor is closed.
+    void Drop();
+
+private:
+    int dirFd_ = -1, fd_ = -1;
+    std::string name_;
+    int newFileMode_ = -1; // 0666 less the umask, once known
+};
+
 // An output file under a temporary name in the target's folder (given as an open folder
 // descriptor). Commit renames it over the target; otherwise the temporary file is removed.
 class TTempFileStream : public THandleStream32 {
 public:
-    static std::unique_ptr<TTempFileStream> Create(int dirFd, std::string targetName);
+    // `spare`, when given, supplies the file (and later takes the file the target displaces).
+    static std::unique_ptr<TTempFileStream> Create(int dirFd, std::string targetName,
+                                                   TSpareFile* spare = nullptr);
     ~TTempFileStream() override;
     TTempFileStream(const TTempFileStream&) = delete;
     TTempFileStream& operator=(const TTempFileStream&) = delete;
@@ -122,8 +152,9 @@ public:
     const std::string& TempName() const { return temp_; }
 
 private:
-    TTempFileStream(int fd, int dirFd, std::string target, std::string temp);
+    TTempFileStream(int fd, int dirFd, std::string target, std::string temp, TSpareFile* spare);
     int dirFd_;
+    TSpareFile* spare_;
     std::string target_, temp_;
     bool committed_ = false;
 };

@@ -581,6 +581,7 @@ int TZipCommon::EntryFolderFd(const std::vector<std::string>& parts) {
 }
 
 void TZipCommon::CloseEntryFolder() {
+    spare_.Drop();
     if (folderOwned_ && folderFd_ >= 0) ::close(folderFd_);
     folderFd_ = -1;
     folderOwned_ = false;
@@ -592,7 +593,7 @@ bool TZipCommon::OpenOutput() {
     int dirFd = EntryFolderFd(entry_.folder);
     if (dirFd < 0) return false;
     if (entry_.leaf.empty()) return true; // a folder entry
-    output_ = TTempFileStream::Create(dirFd, entry_.leaf);
+    output_ = TTempFileStream::Create(dirFd, entry_.leaf, &spare_);
     if (!output_) {
         ReportError(entry_.outputFileName, "", kMsgOpenError, volumeName_);
         return false;
@@ -609,7 +610,9 @@ bool TZipCommon::CreateEntryFolder() {
 void TZipCommon::CloseOutput() {
     if (!output_ || output_->Handle() < 0) return;
     int fd = output_->Handle();
-    if (dateAttribute_ != TDateAttribute::daSysDate) {
+    if (dateAttribute_ == TDateAttribute::daSysDate) {
+        ::futimens(fd, nullptr); // a file given out again keeps the time it was last read
+    } else {
         std::uint32_t stamp = dateAttribute_ == TDateAttribute::daMaxFileDate ? newestDosDateTime_
                                                                               : entry_.dosDateTime;
         DosDateTime t = DosDateTimeToDateTime(stamp);

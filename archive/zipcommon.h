@@ -318,6 +318,7 @@ protected:
     TZipTimer timer_;
     EntryState entry_;
     std::unique_ptr<TTempFileStream> output_;
+    TSpareFile spare_; // a file an output displaced, for the next output of its folder
     std::unique_ptr<char[]> outputBlock_;
     int runDirFd_ = -1; // ExtractDir, open for the run
     int folderFd_ = -1; // the last entry folder: runDirFd_ itself, or one of its own

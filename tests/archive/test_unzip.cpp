@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -423,26 +425,53 @@ TEST(UnzipCorruptEntries, FailedEntriesNeverReplaceGoodFilesAndTheRunGoesOn) {
 }
 
 // Existing files are replaced whole; a link standing where a file goes is replaced, never
-// written through, and a file with a second name keeps its old contents under that name.
+// written through; a file with a second name, and one a reader holds open, keep their old
+// contents there. A displaced file of ours that nobody else sees is used again for the next
+// file, which gets the mode of a new file.
 TEST(UnzipOutputFiles, ExistingFilesAreReplacedAndNothingIsWrittenThroughThem) {
     TempDir dir;
-    WriteBytes(dir / "f.zip",
-               ziptest::Build({ziptest::File("a.csv", "new a"), ziptest::File("b.csv", "new b"),
-                               ziptest::File("c.csv", "new c")}));
+    std::vector<ziptest::Item> items;
+    // each file displaced can serve the entry after it
+    for (const char* name : {"a.csv", "d.csv", "b.csv", "c.csv"})
+        items.push_back(ziptest::File(name, std::string("new ") + name[0]));
+    WriteBytes(dir / "f.zip", ziptest::Build(items));
     fs::create_directories(dir / "out");
     WriteBytes(dir / "out/a.csv", "old a, longer than the new one");
+    fs::permissions(dir / "out/a.csv", fs::perms::owner_read | fs::perms::owner_write);
     WriteBytes(dir / "outside.txt", "outside");
     fs::create_symlink(dir / "outside.txt", dir / "out/b.csv");
     WriteBytes(dir / "out/c.csv", "old c");
     fs::create_hard_link(dir / "out/c.csv", dir / "c-kept.csv");
+    WriteBytes(dir / "out/d.csv", "old d");
+    int reader = ::open((dir / "out/d.csv").c_str(), O_RDONLY);
+    ASSERT_GE(reader, 0);
+    struct stat oldA {};
+    ASSERT_EQ(::stat((dir / "out/a.csv").c_str(), &oldA), 0);
+
     RunResult r = Extract(dir / "f.zip", dir / "out");
-    EXPECT_EQ(r.count, 3);
-    EXPECT_EQ(Files(dir / "out"), (std::map<std::string, std::string>{
-                                      {"a.csv", "new a"}, {"b.csv", "new b"}, {"c.csv", "new c"}}));
-    EXPECT_FALSE(fs::is_symlink(dir / "out/b.csv"));
-    EXPECT_EQ(CountEntries(dir / "out"), 3u); // no old file left under another name
+    EXPECT_EQ(r.count, 4);
+    EXPECT_EQ(Files(dir / "out"),
+              (std::map<std::string, std::string>{
+                  {"a.csv", "new a"}, {"b.csv", "new b"}, {"c.csv", "new c"}, {"d.csv", "new d"}}));
+    EXPECT_EQ(CountEntries(dir / "out"), 4u); // no old file left under another name
     EXPECT_EQ(Slurp(dir / "outside.txt"), "outside");
     EXPECT_EQ(Slurp(dir / "c-kept.csv"), "old c");
+    char held[8] = {};
+    EXPECT_EQ(::pread(reader, held, 5, 0), 5);
+    EXPECT_EQ(std::string(held), "old d");
+    ::close(reader);
+
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat newD {};
+    ASSERT_EQ(::lstat((dir / "out/d.csv").c_str(), &newD), 0);
+    EXPECT_EQ(newD.st_ino, oldA.st_ino); // a's old file, used again
+    for (const char* name : {"a.csv", "b.csv", "c.csv", "d.csv"}) {
+        struct stat st {};
+        ASSERT_EQ(::lstat((dir / "out" / name).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << name;
+        EXPECT_EQ(st.st_mode & 07777, 0666u & ~mask) << name;
+    }
 }
 
 TEST(UnzipCorruptEntries, AFolderWhereTheFileGoesStaysAndTheRunGoesOn) {
