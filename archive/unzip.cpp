@@ -15,6 +15,8 @@
 #include <array>
 #include <filesystem>
 #include <limits>
+#include <set>
+#include <string_view>
 
 namespace archive {
 namespace {
@@ -485,15 +487,12 @@ void TUnZip::ProcessHeaders(TStream32& stream, std::vector<ZipListEntry>& list) 
     for (const auto& e : list)
         selectionTotal_ = AddClamped(selectionTotal_, Clamp64(e.uncompressed));
     selectionDone_ = 0;
-    std::multimap<std::int64_t, const ZipListEntry*> byOffset;
-    for (const auto& e : list) byOffset.emplace(e.offset, &e);
-    // Another entry recorded at the same offset under the name the local header holds: the
-    // header is that entry's, and this entry's offset is wrong.
+    // A local header that holds another name than the entry's, where an entry of that name is
+    // recorded, is that entry's: this entry's offset is wrong.
+    std::set<std::pair<std::int64_t, std::string_view>> recorded;
+    for (const auto& e : list) recorded.emplace(e.offset, e.rawName);
     auto headerOfAnother = [&](const ZipListEntry& e, const std::string& localName) {
-        auto [from, to] = byOffset.equal_range(e.offset);
-        return std::any_of(from, to, [&](const auto& other) {
-            return other.second != &e && other.second->rawName == localName;
-        });
+        return localName != e.rawName && recorded.count({e.offset, localName}) != 0;
     };
     for (const ZipListEntry& e : list) {
         if (GetCancel()) break;
@@ -511,7 +510,7 @@ void TUnZip::ProcessHeaders(TStream32& stream, std::vector<ZipListEntry>& list) 
                 ReportError(e.utf8Name, "", kMsgBadLocalOffset, volumeName_);
             continue;
         }
-        if (lh.name != e.rawName && headerOfAnother(e, lh.name)) {
+        if (headerOfAnother(e, lh.name)) {
             ReportError(e.utf8Name, "the local header there is another entry's", kMsgBadLocalOffset,
                         volumeName_);
             continue;
