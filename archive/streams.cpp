@@ -218,10 +218,14 @@ int NewFileMode() {
 
 bool TSpareFile::Adopt(int dirFd, const std::string& name, const struct stat& st) {
     if (newFileMode_ < 0) newFileMode_ = NewFileMode();
-    struct stat dir {};
+    if (groupDirFd_ != dirFd) {
+        struct stat dir {};
+        if (::fstat(dirFd, &dir) != 0) return false;
+        newFileGroup_ = (dir.st_mode & S_ISGID) ? dir.st_gid : ::getegid();
+        groupDirFd_ = dirFd;
+    }
     if (newFileMode_ < 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 || st.st_uid != ::geteuid() ||
-        ::fstat(dirFd, &dir) != 0 ||
-        st.st_gid != ((dir.st_mode & S_ISGID) ? dir.st_gid : ::getegid()))
+        st.st_gid != newFileGroup_)
         return false;
     int fd =
         ::openat(dirFd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -232,9 +236,8 @@ bool TSpareFile::Adopt(int dirFd, const std::string& name, const struct stat& st
               S_ISREG(again.st_mode) && again.st_nlink == 1 && ::flistxattr(fd, nullptr, 0) == 0 &&
               ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
     if (ok) ::fcntl(fd, F_SETLEASE, F_UNLCK);
-    ok = ok && ::ftruncate(fd, 0) == 0 &&
-         (static_cast<int>(again.st_mode & 07777) == newFileMode_ ||
-          ::fchmod(fd, static_cast<mode_t>(newFileMode_)) == 0);
+    ok = ok && (static_cast<int>(again.st_mode & 07777) == newFileMode_ ||
+                ::fchmod(fd, static_cast<mode_t>(newFileMode_)) == 0);
     if (!ok) {
         ::close(fd);
         return false;
@@ -243,10 +246,11 @@ bool TSpareFile::Adopt(int dirFd, const std::string& name, const struct stat& st
     dirFd_ = dirFd;
     fd_ = fd;
     name_ = name;
+    size_ = again.st_size;
     return true;
 }
 
-bool TSpareFile::Take(int dirFd, int& fd, std::string& name) {
+bool TSpareFile::Take(int dirFd, int& fd, std::string& name, std::int64_t& size) {
     if (fd_ < 0) return false;
     if (dirFd != dirFd_) {
         Drop();
@@ -254,6 +258,7 @@ bool TSpareFile::Take(int dirFd, int& fd, std::string& name) {
     }
     fd = fd_;
     name = std::move(name_);
+    size = size_;
     fd_ = -1;
     return true;
 }
@@ -266,13 +271,20 @@ void TSpareFile::Drop() {
     name_.clear();
 }
 
+void TSpareFile::Leave() {
+    Drop();
+    groupDirFd_ = -1;
+    replacing = false;
+}
+
 // ---- temporary files
 
 TTempFileStream::TTempFileStream(int fd, int dirFd, std::string target, std::string temp,
-                                 TSpareFile* spare)
+                                 TSpareFile* spare, std::int64_t stale)
     : THandleStream32(fd)
     , dirFd_(dirFd)
     , spare_(spare)
+    , stale_(stale)
     , target_(std::move(target))
     , temp_(std::move(temp)) {}
 
@@ -280,9 +292,10 @@ std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string 
                                                          TSpareFile* spare) {
     int fd = -1;
     std::string temp;
-    if (spare && spare->Take(dirFd, fd, temp))
+    std::int64_t stale = 0;
+    if (spare && spare->Take(dirFd, fd, temp, stale))
         return std::unique_ptr<TTempFileStream>(
-            new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare));
+            new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare, stale));
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     for (int attempt = 0; attempt < 32; ++attempt) {
@@ -293,10 +306,22 @@ std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string 
                       0666);
         if (fd >= 0)
             return std::unique_ptr<TTempFileStream>(
-                new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare));
+                new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare, 0));
         if (errno != EEXIST) return nullptr;
     }
     return nullptr;
+}
+
+std::int64_t TTempFileStream::Write(const void* buffer, std::int64_t count) {
+    std::int64_t n = THandleStream32::Write(buffer, count);
+    written_ += n;
+    return n;
+}
+
+bool TTempFileStream::Trim() {
+    if (fd_ < 0 || stale_ <= written_) return true;
+    stale_ = written_;
+    return ::ftruncate(fd_, static_cast<off_t>(written_)) == 0;
 }
 
 bool TTempFileStream::Close() {
@@ -315,11 +340,20 @@ bool TTempFileStream::Commit() {
     if (committed_) return true;
     const char* temp = temp_.c_str();
     const char* target = target_.c_str();
-    if (::renameat2(dirFd_, temp, dirFd_, target, RENAME_NOREPLACE) == 0) {
+    // the one tried first is the one that served the last target
+    bool exchanged = false;
+    if (spare_ && spare_->replacing) {
+        exchanged = ::renameat2(dirFd_, temp, dirFd_, target, RENAME_EXCHANGE) == 0;
+        if (!exchanged && errno == ENOENT) spare_->replacing = false;
+    }
+    if (!exchanged && ::renameat2(dirFd_, temp, dirFd_, target, RENAME_NOREPLACE) == 0) {
         committed_ = true;
         return true;
     }
-    if (errno == EEXIST && ::renameat2(dirFd_, temp, dirFd_, target, RENAME_EXCHANGE) == 0) {
+    if (!exchanged && errno == EEXIST)
+        exchanged = ::renameat2(dirFd_, temp, dirFd_, target, RENAME_EXCHANGE) == 0;
+    if (exchanged) {
+        if (spare_) spare_->replacing = true;
         auto putBack = [&] { // a folder stood there: the entry does not replace it
             ::renameat2(dirFd_, temp, dirFd_, target, RENAME_EXCHANGE);
             errno = EISDIR;

@@ -581,7 +581,7 @@ int TZipCommon::EntryFolderFd(const std::vector<std::string>& parts) {
 }
 
 void TZipCommon::CloseEntryFolder() {
-    spare_.Drop();
+    spare_.Leave();
     if (folderOwned_ && folderFd_ >= 0) ::close(folderFd_);
     folderFd_ = -1;
     folderOwned_ = false;
@@ -610,22 +610,32 @@ bool TZipCommon::CreateEntryFolder() {
 void TZipCommon::CloseOutput() {
     if (!output_ || output_->Handle() < 0) return;
     int fd = output_->Handle();
+    if (!output_->Trim()) {
+        ReportError(entry_.outputFileName, "", kMsgWriteError, volumeName_);
+        entryComplete_ = false;
+    }
     if (dateAttribute_ == TDateAttribute::daSysDate) {
         ::futimens(fd, nullptr); // a file given out again keeps the time it was last read
     } else {
         std::uint32_t stamp = dateAttribute_ == TDateAttribute::daMaxFileDate ? newestDosDateTime_
                                                                               : entry_.dosDateTime;
         DosDateTime t = DosDateTimeToDateTime(stamp);
-        std::tm tm{};
-        tm.tm_year = t.year - 1900;
-        tm.tm_mon = t.month - 1;
-        tm.tm_mday = t.day;
-        tm.tm_hour = t.hour;
-        tm.tm_min = t.minute;
-        tm.tm_sec = t.second;
-        tm.tm_isdst = -1;
-        std::time_t when = std::mktime(&tm);
+        // mktime looks at the time zone file each time; within an hour the offset holds, so the
+        // hour's start is asked for once
+        std::int64_t hour = (((t.year * 16 + t.month) * 32) + t.day) * 32 + t.hour;
+        if (hour != localHour_) {
+            std::tm tm{};
+            tm.tm_year = t.year - 1900;
+            tm.tm_mon = t.month - 1;
+            tm.tm_mday = t.day;
+            tm.tm_hour = t.hour;
+            tm.tm_isdst = -1;
+            localHour_ = hour;
+            localHourStart_ = std::mktime(&tm);
+        }
+        std::time_t when = localHourStart_;
         if (when != static_cast<std::time_t>(-1)) {
+            when += t.minute * 60 + t.second;
             struct timespec times[2] = {{when, 0}, {when, 0}};
             ::futimens(fd, times);
         }

@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -325,6 +326,8 @@ protected:
     bool folderOwned_ = false;
     std::vector<std::string> folderParts_; // what folderFd_ stands for
     std::uint8_t lastByFile_ = 255, lastByArchive_ = 255;
+    std::int64_t localHour_ = -1;     // the hour of the last file date set
+    std::time_t localHourStart_ = -1; // its start in local time
 };
 
 class TDecompressClass : public TZipCommon {
