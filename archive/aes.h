@@ -6,6 +6,7 @@
 
 #include "archive/streams.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -13,9 +14,47 @@
 
 namespace archive {
 
-// PBKDF2 with HMAC-SHA1: fills `out` from the password and salt; false when the library fails.
+// PBKDF2 with HMAC-SHA1: fills `out` from the password and salt; false for fewer than one
+// iteration. A password longer than SHA-1's block is hashed first, as HMAC does with long keys.
 bool DeriveKeyPbkdf2(std::string_view password, std::span<const std::uint8_t> salt, int iterations,
                      std::span<std::uint8_t> out);
+
+// SHA-1, the digest under the key derivation and the authentication code.
+std::array<std::uint8_t, 20> Sha1(std::span<const std::uint8_t> data);
+
+// HMAC-SHA1 over data given piece by piece.
+class HmacSha1 {
+public:
+    HmacSha1();
+    ~HmacSha1();
+    HmacSha1(const HmacSha1&) = delete;
+    HmacSha1& operator=(const HmacSha1&) = delete;
+    // Starts over with `key` (of any length); false when the library fails.
+    bool Start(std::span<const std::uint8_t> key);
+    bool Update(std::span<const std::uint8_t> data);
+    bool Finish(std::array<std::uint8_t, 20>& mac);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// AES in the encryption direction, whole 16-byte blocks at a time: counter mode needs no other.
+class AesBlockCipher {
+public:
+    AesBlockCipher();
+    ~AesBlockCipher();
+    AesBlockCipher(const AesBlockCipher&) = delete;
+    AesBlockCipher& operator=(const AesBlockCipher&) = delete;
+    // A key of 16, 24 or 32 bytes (AES-128, -192, -256); false for another length.
+    bool SetKey(std::span<const std::uint8_t> key);
+    // Encrypts `blocks` blocks of `in` into `out` (each block on its own).
+    bool Encrypt(const std::uint8_t* in, std::uint8_t* out, std::size_t blocks);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 // One AES entry, from the password check to the authentication code.
 class TztvAES {

@@ -31,6 +31,7 @@ enum : int {
     kMsgOpenError = 25235,          // "Error opening file"
     kMsgUnsupportedArchive = 25244, // "Invalid or unsupported archive type for this operation"
     kMsgInvalidName = 25245,        // "Invalid file name"
+    kMsgMaxVolumes = 25251,         // "Maximum volumes 999"
     kMsgOutOfMemory = 25253,        // "Out of memory"
     kMsgAccessPermissions = 25271,  // "Access permissions"
     kMsgRegistryPermissions = 25273,

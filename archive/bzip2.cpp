@@ -73,6 +73,10 @@ std::int64_t TBzDecompressStream::Read(void* buffer, std::int64_t count) {
     return produced;
 }
 
+std::int64_t TBzDecompressStream::Write(const void*, std::int64_t) {
+    throw Ebz2libError(kBz2InvalidOperation);
+}
+
 std::int64_t TBzDecompressStream::Seek(std::int64_t offset, SeekOrigin origin) {
     std::int64_t target;
     if (origin == SeekOrigin::Current && offset >= 0)
@@ -80,7 +84,7 @@ std::int64_t TBzDecompressStream::Seek(std::int64_t offset, SeekOrigin origin) {
     else if (origin == SeekOrigin::Begin && offset >= delivered_)
         target = offset;
     else
-        return -1;
+        throw Ebz2libError(kBz2InvalidOperation);
     std::array<char, 16384> scrap;
     while (delivered_ < target && status_ == Status::Ok) {
         std::int64_t want = std::min<std::int64_t>(target - delivered_, scrap.size());

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 
 namespace archive {
 
@@ -18,6 +19,14 @@ inline constexpr const char* kBz2InitText =
     "The bz2 engine reports a fatal error during initialization process !";
 inline constexpr const char* kBz2FatalText =
     "The bz2 engine reports a fatal error during decompression process.";
+
+inline constexpr const char* kBz2InvalidOperation = "Invalid stream operation";
+
+// A request the stream cannot serve (writing, seeking backwards); its text says which.
+class Ebz2libError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class TBzDecompressStream : public TStream32 {
 public:
@@ -45,11 +54,11 @@ public:
     // Fills `buffer` with up to `count` decompressed bytes; fewer only when the status is no
     // longer Ok.
     std::int64_t Read(void* buffer, std::int64_t count) override;
-    // The stream only reads.
-    std::int64_t Write(const void*, std::int64_t) override { return -1; }
+    // The stream only reads: raises Ebz2libError "Invalid stream operation".
+    std::int64_t Write(const void*, std::int64_t) override;
     // Position = bytes delivered. Only forward: from the current position by a non-negative
-    // offset, or from the beginning beyond the current position (read and discarded); any
-    // other request fails with -1.
+    // offset, or from the beginning to the current position or beyond (read and discarded);
+    // any other request raises Ebz2libError "Invalid stream operation".
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Consumed() const { return consumed_; }
 

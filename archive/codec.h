@@ -6,8 +6,10 @@
 #include "archive/streams.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace archive {
@@ -39,14 +41,26 @@ public:
         , block_(std::make_unique_for_overwrite<std::uint8_t[]>(kBlock)) {}
 
     // Tops the buffer up to `n` bits (n <= 56); false when the input ends first (the bits that
-    // were there stay).
+    // were there stay). Eight bytes are taken at once where the block holds them: the bits beyond
+    // Count() are then the input's next ones, loaded again, to the same places, later.
     bool Need(int n) {
+        if (count_ >= n) return true;
+        if (length_ - at_ >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, block_.get() + at_, 8);
+            if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+            bits_ |= word << count_;
+            at_ += static_cast<std::size_t>((63 - count_) >> 3);
+            count_ |= 56;
+            return true;
+        }
         while (count_ < n)
             if (!LoadByte()) return false;
         return true;
     }
     int Count() const { return count_; }
-    // The next `n` bits (n <= 32) without taking them; bits beyond Count() read as zeros.
+    // The next `n` bits (n <= 32) without taking them; beyond Count() they are the input's next
+    // bits, or zeros at its end.
     std::uint32_t Peek(int n) const {
         return static_cast<std::uint32_t>(bits_ & ((std::uint64_t{1} << n) - 1));
     }
@@ -110,11 +124,26 @@ public:
         ++total_;
         return true;
     }
-    // `length` bytes from `distance` back (1 <= distance <= size); the source byte is read before
-    // the window can move, so a distance of the whole window works.
+    // `length` bytes from `distance` back (1 <= distance <= size). Pieces that do not run over
+    // what they copy (distance at least the piece) move at once; nearer ones repeat byte by byte.
     bool Copy(std::size_t distance, std::size_t length) {
-        for (std::size_t i = 0; i < length; ++i)
-            if (!Put(buffer_[(position_ - distance) & (size_ - 1)])) return false;
+        const std::size_t mask = size_ - 1;
+        while (length > 0) {
+            if (pending_ == size_ && !Flush()) return false;
+            std::size_t from = (position_ - distance) & mask;
+            std::size_t n = std::min({length, size_ - pending_, size_ - position_, size_ - from});
+            std::uint8_t* to = buffer_.get() + position_;
+            const std::uint8_t* source = buffer_.get() + from;
+            if (distance >= n) {
+                std::memmove(to, source, n);
+            } else {
+                for (std::size_t i = 0; i < n; ++i) to[i] = source[i];
+            }
+            position_ = (position_ + n) & mask;
+            pending_ += n;
+            total_ += static_cast<std::int64_t>(n);
+            length -= n;
+        }
         return true;
     }
     // Hands the bytes not yet passed on to the sink.

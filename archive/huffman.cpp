@@ -58,16 +58,6 @@ HuffmanCode::Shape HuffmanCode::Build(std::span<const std::uint8_t> lengths, int
     return left > 0 ? Shape::Incomplete : Shape::Complete;
 }
 
-int HuffmanCode::Decode(BitInput& in) const {
-    in.Need(rootBits_ < maxLength_ ? maxLength_ : rootBits_);
-    const Entry& e = root_[in.Peek(rootBits_)];
-    if (e.length == kLong) return DecodeLong(in);
-    if (e.length == 0) return in.Count() >= rootBits_ ? kNoCode : kEndOfInput;
-    if (e.length > in.Count()) return kEndOfInput;
-    in.Drop(e.length);
-    return e.symbol;
-}
-
 // Canonical decoding one bit at a time: the codes of each length follow those of the shorter
 // lengths, so a code of length n is the one whose value falls among that length's codes.
 int HuffmanCode::DecodeLong(BitInput& in) const {

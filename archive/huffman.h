@@ -33,7 +33,15 @@ public:
     // The next symbol; kNoCode for bits that start no code, kEndOfInput when the input ends
     // inside a code.
     static constexpr int kNoCode = -1, kEndOfInput = -2;
-    int Decode(BitInput& in) const;
+    int Decode(BitInput& in) const {
+        in.Need(rootBits_ < maxLength_ ? maxLength_ : rootBits_);
+        const Entry& e = root_[in.Peek(rootBits_)];
+        if (e.length == kLong) return DecodeLong(in);
+        if (e.length == 0) return in.Count() >= rootBits_ ? kNoCode : kEndOfInput;
+        if (e.length > in.Count()) return kEndOfInput;
+        in.Drop(e.length);
+        return e.symbol;
+    }
 
 private:
     static constexpr std::uint8_t kLong = 0xFF; // a code longer than rootBits starts here

@@ -2,11 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <vector>
 
@@ -196,27 +199,129 @@ std::int64_t MemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
     return position_;
 }
 
-TTempFileStream::TTempFileStream(int fd, int dirFd, std::string target, std::string temp)
+// ---- spare files
+
+namespace {
+
+// The permission bits a file made now gets: 0666 less the umask, read without changing it (the
+// umask call would change it for every thread meanwhile); -1 when the system does not say.
+int NewFileMode() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.starts_with("Umask:"))
+            return 0666 & ~static_cast<int>(std::stoul(line.substr(6), nullptr, 8));
+    return -1;
+}
+
+} // namespace
+
+bool TSpareFile::Adopt(int dirFd, const std::string& name, const struct stat& st) {
+    if (newFileMode_ < 0) newFileMode_ = NewFileMode();
+    if (groupDirFd_ != dirFd) {
+        struct stat dir {};
+        if (::fstat(dirFd, &dir) != 0) return false;
+        newFileGroup_ = (dir.st_mode & S_ISGID) ? dir.st_gid : ::getegid();
+        groupDirFd_ = dirFd;
+    }
+    if (newFileMode_ < 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 || st.st_uid != ::geteuid() ||
+        st.st_gid != newFileGroup_)
+        return false;
+    int fd =
+        ::openat(dirFd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat again {};
+    // the lease is refused while anyone else holds the file open
+    bool ok = ::fstat(fd, &again) == 0 && again.st_ino == st.st_ino && again.st_dev == st.st_dev &&
+              S_ISREG(again.st_mode) && again.st_nlink == 1 && ::flistxattr(fd, nullptr, 0) == 0 &&
+              ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
+    if (ok) ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    ok = ok && (static_cast<int>(again.st_mode & 07777) == newFileMode_ ||
+                ::fchmod(fd, static_cast<mode_t>(newFileMode_)) == 0);
+    if (!ok) {
+        ::close(fd);
+        return false;
+    }
+    Drop();
+    dirFd_ = dirFd;
+    fd_ = fd;
+    name_ = name;
+    size_ = again.st_size;
+    return true;
+}
+
+bool TSpareFile::Take(int dirFd, int& fd, std::string& name, std::int64_t& size) {
+    if (fd_ < 0) return false;
+    if (dirFd != dirFd_) {
+        Drop();
+        return false;
+    }
+    fd = fd_;
+    name = std::move(name_);
+    size = size_;
+    fd_ = -1;
+    return true;
+}
+
+void TSpareFile::Drop() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    ::unlinkat(dirFd_, name_.c_str(), 0);
+    fd_ = -1;
+    name_.clear();
+}
+
+void TSpareFile::Leave() {
+    Drop();
+    groupDirFd_ = -1;
+    replacing = false;
+}
+
+// ---- temporary files
+
+TTempFileStream::TTempFileStream(int fd, int dirFd, std::string target, std::string temp,
+                                 TSpareFile* spare, std::int64_t stale)
     : THandleStream32(fd)
     , dirFd_(dirFd)
+    , spare_(spare)
+    , stale_(stale)
     , target_(std::move(target))
     , temp_(std::move(temp)) {}
 
-std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string targetName) {
+std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string targetName,
+                                                         TSpareFile* spare) {
+    int fd = -1;
+    std::string temp;
+    std::int64_t stale = 0;
+    if (spare && spare->Take(dirFd, fd, temp, stale))
+        return std::unique_ptr<TTempFileStream>(
+            new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare, stale));
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     for (int attempt = 0; attempt < 32; ++attempt) {
-        std::string temp = ".ztv";
+        temp = ".ztv";
         std::uint64_t r = rng();
         for (int i = 0; i < 10; ++i, r /= 36) temp += kDigits[r % 36];
-        int fd = ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                          0666);
+        fd = ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                      0666);
         if (fd >= 0)
             return std::unique_ptr<TTempFileStream>(
-                new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp)));
+                new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare, 0));
         if (errno != EEXIST) return nullptr;
     }
     return nullptr;
+}
+
+std::int64_t TTempFileStream::Write(const void* buffer, std::int64_t count) {
+    std::int64_t n = THandleStream32::Write(buffer, count);
+    written_ += n;
+    return n;
+}
+
+bool TTempFileStream::Trim() {
+    if (fd_ < 0 || stale_ <= written_) return true;
+    stale_ = written_;
+    return ::ftruncate(fd_, static_cast<off_t>(written_)) == 0;
 }
 
 bool TTempFileStream::Close() {
@@ -226,10 +331,45 @@ bool TTempFileStream::Close() {
     return r == 0;
 }
 
+// A new target is made by a rename that replaces nothing. An existing one is exchanged with the
+// temporary file: the target is whole at every moment, as with a plain rename, but some file
+// systems (ext4) write the data of a file renamed over another out at once, which costs many
+// times the write itself. The old file, now under the temporary name, becomes the spare or goes.
 bool TTempFileStream::Commit() {
     Close();
     if (committed_) return true;
-    if (::renameat(dirFd_, temp_.c_str(), dirFd_, target_.c_str()) != 0) return false;
+    const char* temp = temp_.c_str();
+    const char* target = target_.c_str();
+    // the one tried first is the one that served the last target
+    bool exchanged = false;
+    if (spare_ && spare_->replacing) {
+        exchanged = ::renameat2(dirFd_, temp, dirFd_, target, RENAME_EXCHANGE) == 0;
+        if (!exchanged && errno == ENOENT) spare_->replacing = false;
+    }
+    if (!exchanged && ::renameat2(dirFd_, temp, dirFd_, target, RENAME_NOREPLACE) == 0) {
+        committed_ = true;
+        return true;
+    }
+    if (!exchanged && errno == EEXIST)
+        exchanged = ::renameat2(dirFd_, temp, dirFd_, target, RENAME_EXCHANGE) == 0;
+    if (exchanged) {
+        if (spare_) spare_->replacing = true;
+        auto putBack = [&] { // a folder stood there: the entry does not replace it
+            ::renameat2(dirFd_, temp, dirFd_, target, RENAME_EXCHANGE);
+            errno = EISDIR;
+            return false;
+        };
+        struct stat st {};
+        bool known = ::fstatat(dirFd_, temp, &st, AT_SYMLINK_NOFOLLOW) == 0;
+        if (known && S_ISDIR(st.st_mode)) return putBack();
+        if (!(known && spare_ && spare_->Adopt(dirFd_, temp_, st)) &&
+            ::unlinkat(dirFd_, temp, 0) != 0 && errno == EISDIR)
+            return putBack();
+        committed_ = true;
+        return true;
+    }
+    // a file system without these renames, or a failure the plain rename reports as well
+    if (::renameat(dirFd_, temp, dirFd_, target) != 0) return false;
     committed_ = true;
     return true;
 }

@@ -3,6 +3,8 @@
 // descriptors, and the output stream that writes a temporary file beside its target and renames
 // it only when the entry is complete.
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -103,15 +105,55 @@ private:
     std::int64_t position_ = 0;
 };
 
+// A file an output displaced, kept under its temporary name to serve as the next temporary file
+// of its folder: extracting over earlier files then makes and frees no inode (on some file
+// systems the dearest part of writing a small file). Only a file nobody can see through is kept:
+// a regular file of ours with one name, the group a new file would get, no extended attributes
+// (ACLs, security labels), and no other open descriptor (a write lease can be had on it). Its
+// old bytes are written over and the rest cut off at the end: emptying it first would make ext4
+// write the new data out at once, as it does for a file renamed over another.
+class TSpareFile {
+public:
+    TSpareFile() = default;
+    ~TSpareFile() { Leave(); }
+    TSpareFile(const TSpareFile&) = delete;
+    TSpareFile& operator=(const TSpareFile&) = delete;
+
+    // Keeps the file `name` of `dirFd` (whose status is `st`), with the mode a new file gets,
+    // when it qualifies; false leaves it to the caller.
+    bool Adopt(int dirFd, const std::string& name, const struct stat& st);
+    // Hands out the spare of `dirFd`: its descriptor, name and size; false when there is none.
+    bool Take(int dirFd, int& fd, std::string& name, std::int64_t& size);
+    // Removes a spare that is kept.
+    void Drop();
+    // Drop, and forget what is known of the folder. Due before the folder's descriptor closes.
+    void Leave();
+    // Whether the last target replaced was there: the next one likely is too.
+    bool replacing = false;
+
+private:
+    int dirFd_ = -1, fd_ = -1;
+    std::string name_;
+    std::int64_t size_ = 0;
+    int newFileMode_ = -1; // 0666 less the umask, once known
+    int groupDirFd_ = -1;  // the folder whose new files' group is known
+    gid_t newFileGroup_ = 0;
+};
+
 // An output file under a temporary name in the target's folder (given as an open folder
 // descriptor). Commit renames it over the target; otherwise the temporary file is removed.
 class TTempFileStream : public THandleStream32 {
 public:
-    static std::unique_ptr<TTempFileStream> Create(int dirFd, std::string targetName);
+    // `spare`, when given, supplies the file (and later takes the file the target displaces).
+    static std::unique_ptr<TTempFileStream> Create(int dirFd, std::string targetName,
+                                                   TSpareFile* spare = nullptr);
     ~TTempFileStream() override;
     TTempFileStream(const TTempFileStream&) = delete;
     TTempFileStream& operator=(const TTempFileStream&) = delete;
 
+    std::int64_t Write(const void* buffer, std::int64_t count) override;
+    // Cuts off what is left of a spare's old bytes; due before the file's dates are set.
+    bool Trim();
     // Closes the descriptor; false when closing reported an error.
     bool Close();
     // Renames the (closed) temporary file over the target; false with errno set when it fails
@@ -122,8 +164,12 @@ public:
     const std::string& TempName() const { return temp_; }
 
 private:
-    TTempFileStream(int fd, int dirFd, std::string target, std::string temp);
+    TTempFileStream(int fd, int dirFd, std::string target, std::string temp, TSpareFile* spare,
+                    std::int64_t stale);
     int dirFd_;
+    TSpareFile* spare_;
+    std::int64_t stale_; // bytes of a spare's old contents
+    std::int64_t written_ = 0;
     std::string target_, temp_;
     bool committed_ = false;
 };

@@ -15,6 +15,8 @@
 #include <array>
 #include <filesystem>
 #include <limits>
+#include <set>
+#include <string_view>
 
 namespace archive {
 namespace {
@@ -27,6 +29,8 @@ constexpr std::uint16_t kFlagUtf8 = 0x0800;
 constexpr int kHostUnix = 3;
 // How often a volume or disk of a set is asked for before it counts as missing.
 constexpr int kVolumeRequests = 3;
+// Split volumes are named .z01 to .z99 and on; a set is read with at most this many.
+constexpr std::uint32_t kMaxVolumes = 999;
 // The directory of a set is read in pieces, so a size the volumes do not back costs nothing.
 constexpr std::int64_t kDirectoryPiece = 1 << 20;
 const std::string kEndEarly = "the compressed data end early";
@@ -192,9 +196,24 @@ std::int64_t TUnZip::FindMovedLocalHeader(TStream32& stream, const ZipListEntry&
     return pos;
 }
 
+// The ranges are kept apart (touching or overlapping ones are merged), so the one that starts
+// last before `to` is the only one that can reach into [from, to).
 bool TUnZip::OverlapsTakenBytes(std::int64_t from, std::int64_t to) const {
     auto next = taken_.lower_bound(to);
     return next != taken_.begin() && std::prev(next)->second > from;
+}
+
+void TUnZip::TakeBytes(std::int64_t from, std::int64_t to) {
+    auto it = taken_.upper_bound(from);
+    if (it != taken_.begin() && std::prev(it)->second >= from) {
+        it = std::prev(it);
+        from = it->first;
+    }
+    while (it != taken_.end() && it->first <= to) {
+        to = std::max(to, it->second);
+        it = taken_.erase(it);
+    }
+    taken_.emplace(from, to);
 }
 
 bool TUnZip::ReadCentralDirectory(TStream32& stream, std::int64_t cdPos,
@@ -341,7 +360,12 @@ void TUnZip::ReadVolumeSet(TStream32& lastVolume) {
                     volumeName_);
         return;
     }
-    if (dir_.thisDisk >= VolumeSetStream::kMaxDisks || dir_.cdDisk > dir_.thisDisk) {
+    if (dir_.thisDisk >= kMaxVolumes) {
+        ReportError(archiveFile_, std::to_string(std::uint64_t{dir_.thisDisk} + 1) + " volumes",
+                    kMsgMaxVolumes, volumeName_);
+        return;
+    }
+    if (dir_.cdDisk > dir_.thisDisk) {
         ReportError(archiveFile_, "the directory names impossible disks", kMsgBrokenChain,
                     volumeName_);
         return;
@@ -463,6 +487,13 @@ void TUnZip::ProcessHeaders(TStream32& stream, std::vector<ZipListEntry>& list) 
     for (const auto& e : list)
         selectionTotal_ = AddClamped(selectionTotal_, Clamp64(e.uncompressed));
     selectionDone_ = 0;
+    // A local header that holds another name than the entry's, where an entry of that name is
+    // recorded, is that entry's: this entry's offset is wrong.
+    std::set<std::pair<std::int64_t, std::string_view>> recorded;
+    for (const auto& e : list) recorded.emplace(e.offset, e.rawName);
+    auto headerOfAnother = [&](const ZipListEntry& e, const std::string& localName) {
+        return localName != e.rawName && recorded.count({e.offset, localName}) != 0;
+    };
     for (const ZipListEntry& e : list) {
         if (GetCancel()) break;
         std::int64_t expected = AddClamped(e.offset, correction_);
@@ -479,10 +510,17 @@ void TUnZip::ProcessHeaders(TStream32& stream, std::vector<ZipListEntry>& list) 
                 ReportError(e.utf8Name, "", kMsgBadLocalOffset, volumeName_);
             continue;
         }
+        if (headerOfAnother(e, lh.name)) {
+            ReportError(e.utf8Name, "the local header there is another entry's", kMsgBadLocalOffset,
+                        volumeName_);
+            continue;
+        }
         std::int64_t dataPos = lh.dataPos;
+        std::int64_t dataEnd = AddClamped(dataPos, Clamp64(e.compressed));
         // Entries that share their bytes with an earlier one would multiply the output of the
-        // same data (a zip bomb): the first keeps them.
-        if (OverlapsTakenBytes(pos, AddClamped(dataPos, Clamp64(e.compressed)))) {
+        // same data (a zip bomb): whichever read them first keeps them, whether or not it
+        // extracted whole, so no bytes are decoded twice.
+        if (OverlapsTakenBytes(pos, dataEnd)) {
             ReportError(e.utf8Name, "shares its data with an earlier entry", kMsgBadLocalOffset,
                         volumeName_);
             continue;
@@ -501,10 +539,9 @@ void TUnZip::ProcessHeaders(TStream32& stream, std::vector<ZipListEntry>& list) 
             continue;
         }
         if (!SetOutputFileName(e.utf8Name)) continue;
-        // The bytes an entry extracted whole read are its own from then on; those of a failed one
-        // stay free, so an entry whose wrong offset led it into a neighbour costs nothing more.
-        if (ExtractEntry(stream, e, dataPos, lh.flags, lh.time))
-            taken_.emplace(pos, std::max(dataPos, stream.Position()));
+        ExtractEntry(stream, e, dataPos, lh.flags, lh.time);
+        // the data may go on into the next volume of a set: the stream tells where they ended
+        if (entryDecoded_) TakeBytes(pos, std::max(dataEnd, stream.Position()));
     }
 }
 
@@ -599,6 +636,7 @@ bool TUnZip::ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t
                           std::uint16_t localFlags, std::uint16_t localTime) {
     entryDone_ = 0;
     entryComplete_ = false;
+    entryDecoded_ = false;
     folderMade_ = false;
     runningCrc_ = 0;
     entryProblem_.clear();
@@ -616,78 +654,101 @@ bool TUnZip::ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t
         }
         return CheckCrcAndEnd(32, e.crc);
     }
+    const bool encrypted = e.flags & kFlagEncrypted;
     const bool aesEntry = e.encryption >= kEncAesFirst && e.encryption <= kEncAesLast;
+    // The AES record names the method the data were compressed with, whatever their size: stored
+    // data are marked stored there.
+    const int method = aesEntry ? e.aesMethod : e.method;
+    auto attempt = [&] { return AttemptEntry(stream, e, dataPos, method, localFlags, localTime); };
+    if (!IsSupportedMethod(method)) {
+        ReportError(entry_.outputFileName, "method " + std::to_string(method),
+                    kMsgUnsupportedMethod, volumeName_);
+    } else if (encrypted && (e.flags & kFlagStrong)) {
+        SetEncryptionMethod(kEncUnsupported);
+        ReportError(entry_.outputFileName, "", kMsgUnsupportedEncryption, volumeName_);
+    } else if (encrypted) {
+        SetEncryptionMethod(aesEntry ? e.encryption : kEncTraditional);
+        GetEntryPassword(attempt);
+    } else {
+        attempt();
+    }
+    CloseOutput();
+    return CheckCrcAndEnd(32, e.crc);
+}
+
+// Discards what an earlier attempt at the entry wrote.
+void TUnZip::ResetEntryOutput() {
+    if (output_) {
+        output_->Discard();
+        output_.reset();
+    }
+    selectionDone_ -= entryDone_;
+    entryDone_ = 0;
+    runningCrc_ = 0;
+    entryComplete_ = false;
+    entryProblem_.clear();
+}
+
+TZipCommon::PasswordTry TUnZip::AttemptEntry(TStream32& stream, const ZipListEntry& e,
+                                             std::int64_t dataPos, int method,
+                                             std::uint16_t localFlags, std::uint16_t localTime) {
+    using enum PasswordTry;
+    ResetEntryOutput();
+    const bool encrypted = e.flags & kFlagEncrypted;
+    const bool aesEntry = encrypted && e.encryption >= kEncAesFirst && e.encryption <= kEncAesLast;
+    std::int64_t compressed = Clamp64(e.compressed);
+    if (stream.Seek(dataPos, SeekOrigin::Begin) != dataPos) return Ended;
     std::unique_ptr<TztvAES> aes;
+    const char* tooShort = "the entry is shorter than its encryption needs";
+    if (aesEntry) {
+        aes = std::make_unique<TztvAES>(&stream);
+        int overhead = 0;
+        if (!aes->CheckAesPassword(currentPassword_, e.aesStrength, overhead)) return NoFit;
+        compressed -= overhead;
+    } else if (encrypted) {
+        std::array<std::uint8_t, 12> header{};
+        if (compressed < 12 || !stream.ReadExact(header.data(), 12)) {
+            entryProblem_ = tooShort;
+            return Ended;
+        }
+        if (!CheckEntryPassword(header, localFlags, e.crc, localTime)) return NoFit;
+        compressed -= 12;
+    }
+    if (compressed < 0) {
+        entryProblem_ = tooShort;
+        return Ended;
+    }
+    if (!OpenOutput()) return Ended;
+    entryDecoded_ = true;
+    bool whole = false, writeFailed = false;
+    aes_ = aes.get();
     try {
-        const bool encrypted = e.flags & kFlagEncrypted;
-        // The AES record names the method the data were compressed with, whatever their size:
-        // stored data are marked stored there.
-        const int method = aesEntry ? e.aesMethod : e.method;
-        std::int64_t compressed = Clamp64(e.compressed);
-        bool usable = true;
-        if (!IsSupportedMethod(method)) {
-            ReportError(entry_.outputFileName, "method " + std::to_string(method),
-                        kMsgUnsupportedMethod, volumeName_);
-            usable = false;
-        } else if (encrypted && (e.flags & kFlagStrong)) {
-            SetEncryptionMethod(kEncUnsupported);
-            ReportError(entry_.outputFileName, "", kMsgUnsupportedEncryption, volumeName_);
-            usable = false;
-        } else if (encrypted && aesEntry) {
-            SetEncryptionMethod(e.encryption);
-            int overhead = 0;
-            usable = stream.Seek(dataPos, SeekOrigin::Begin) == dataPos;
-            if (usable) {
-                aes = std::make_unique<TztvAES>(&stream);
-                usable = GetEntryPassword([&] {
-                    return aes->CheckAesPassword(currentPassword_, e.aesStrength, overhead);
-                });
+        EntryData data(*this, stream, compressed, encrypted);
+        DecodeZipEntry(data, method, localFlags, compressed, Clamp64(e.uncompressed));
+        whole = data.Finish();
+        if (aes) {
+            // the code covers the encrypted bytes: it tells a wrong password that passed the
+            // two-byte check, and damaged data, from a good entry
+            if (!whole || !aes->CheckAesAuthCode()) {
+                entryComplete_ = false;
+                entryProblem_ = "the authentication code does not match (wrong password or "
+                                "damaged data)";
+            } else if (e.aesVendorVersion == 2) {
+                runningCrc_ = e.crc; // AE-2 keeps no CRC: the code stands for it
             }
-            compressed -= overhead;
-            if (usable && compressed < 0) {
-                usable = false;
-                entryProblem_ = "the entry is shorter than its encryption needs";
-            }
-            if (!usable) runningCrc_ = ~e.crc;
-        } else if (encrypted) {
-            SetEncryptionMethod(kEncTraditional);
-            std::array<std::uint8_t, 12> header{};
-            usable = compressed >= 12 && stream.Seek(dataPos, SeekOrigin::Begin) == dataPos &&
-                     stream.ReadExact(header.data(), 12) && GetEntryPassword([&] {
-                         return CheckEntryPassword(header, localFlags, e.crc, localTime);
-                     });
-            compressed -= 12;
-            if (!usable) runningCrc_ = ~e.crc;
-        } else {
-            usable = stream.Seek(dataPos, SeekOrigin::Begin) == dataPos;
         }
-        if (usable && OpenOutput()) {
-            aes_ = aes.get();
-            EntryData data(*this, stream, compressed, encrypted);
-            DecodeZipEntry(data, method, localFlags, compressed, Clamp64(e.uncompressed));
-            bool whole = data.Finish();
-            if (aes) {
-                // the code covers the encrypted bytes: it tells a wrong password that passed
-                // the two-byte check, and damaged data, from a good entry
-                if (!whole || !aes->CheckAesAuthCode()) {
-                    entryComplete_ = false;
-                    entryProblem_ = "the authentication code does not match (wrong password or "
-                                    "damaged data)";
-                } else if (e.aesVendorVersion == 2) {
-                    runningCrc_ = e.crc; // AE-2 keeps no CRC: the code stands for it
-                }
-            }
-            aes_ = nullptr;
-        }
-    } catch (const EZipError&) {
+    } catch (const EZipError& x) {
         entryComplete_ = false; // reported where it was raised
+        writeFailed = x.code() == kMsgWriteError || x.code() == kMsgDiskFull;
     } catch (const std::bad_alloc&) {
         entryComplete_ = false;
+        writeFailed = true;
         ReportError(entry_.outputFileName, "", kMsgOutOfMemory, volumeName_);
     }
     aes_ = nullptr;
-    CloseOutput();
-    return CheckCrcAndEnd(32, e.crc);
+    bool passed = entryComplete_ && runningCrc_ == e.crc;
+    if (passed || !encrypted || !whole || writeFailed || GetCancel()) return Ended;
+    return FailedAfterFit;
 }
 
 void TUnZip::DecodeZipEntry(TStream32& data, int method, std::uint16_t flags,

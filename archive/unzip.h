@@ -72,6 +72,12 @@ private:
     class EntryData;
     class EntrySink;
 
+    // One go at the entry's data with currentPassword_ (an unencrypted entry has one): the
+    // password check, the output file, the decoding.
+    PasswordTry AttemptEntry(TStream32& stream, const ZipListEntry& e, std::int64_t dataPos,
+                             int method, std::uint16_t localFlags, std::uint16_t localTime);
+    void ResetEntryOutput();
+
     bool ReadCentralDirectory(TStream32& stream, std::int64_t cdPos,
                               std::vector<ZipListEntry>& list);
     void ReadLocalHeaderOnly(TStream32& stream, std::vector<ZipListEntry>& list);
@@ -83,6 +89,7 @@ private:
     std::int64_t SearchLocalHeader(TStream32& stream);
     // Whether [from, to) meets the archive bytes an earlier entry of the run took.
     bool OverlapsTakenBytes(std::int64_t from, std::int64_t to) const;
+    void TakeBytes(std::int64_t from, std::int64_t to);
     // Judges what a decoder of ours answered: whether the entry is whole, or why not; Shrink and
     // Reduce raise their data errors as `badDataMessage`.
     void EndDecoding(DecodeResult result, const std::string& problem, const EntrySink& sink,
@@ -99,8 +106,9 @@ private:
 
     std::int64_t correction_ = 0;                // moves every recorded local-header offset
     std::int64_t firstLocalHeader_ = -2;         // the search's answer, once asked (-1: none)
-    std::map<std::int64_t, std::int64_t> taken_; // start -> end of what whole entries read
+    std::map<std::int64_t, std::int64_t> taken_; // start -> end of the bytes entries read
     VolumeSetStream* volumes_ = nullptr;         // the set being read, during a set's run
+    bool entryDecoded_ = false;                  // the entry in hand read its data
 };
 
 } // namespace archive

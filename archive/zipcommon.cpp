@@ -500,41 +500,52 @@ bool TZipCommon::CheckEntryPassword(std::span<const std::uint8_t, 12> header, st
     return CheckEncryptionHeader(cipher_, header, flags, crc, currentPassword_, dosTime);
 }
 
-bool TZipCommon::GetEntryPassword(const std::function<bool()>& fits) {
-    TimerPause pause(timer_);
+bool TZipCommon::GetEntryPassword(const std::function<PasswordTry()>& attempt) {
     cipher_.dataSeed = seedDataKeys_.Record();
     cipher_.headerSeed = seedHeaderKeys_.Record();
-    if (fits()) return true;
-    for (const std::string& p : passwords_) {
-        currentPassword_ = p;
-        if (fits()) return true;
-    }
+    const std::string first = currentPassword_;
+    bool fitted = false;
+    // true when the entry is done with
+    auto run = [&](const std::string& password) {
+        currentPassword_ = password;
+        PasswordTry t = attempt();
+        fitted = fitted || t != PasswordTry::NoFit;
+        return t == PasswordTry::Ended || GetCancel();
+    };
+    if (run(first)) return fitted;
+    for (const std::string& p : passwords_)
+        if (p != first && run(p)) return fitted;
     if (!OnGetPassword) {
-        ReportError(entry_.utf8Name, kWrongPassword, kMsgEventNotAssigned, volumeName_);
-        return false;
+        if (!fitted)
+            ReportError(entry_.utf8Name, kWrongPassword, kMsgEventNotAssigned, volumeName_);
+        currentPassword_ = first;
+        return fitted;
     }
-    for (int attempt = 0; attempt < passwordAttempts_ && !cancel_; ++attempt) {
+    for (int asked = 0; asked < passwordAttempts_ && !cancel_; ++asked) {
         std::string password;
         bool tryAgain = true;
         TSeedKeyRecord headerKeys = seedHeaderKeys_.Record(), dataKeys = seedDataKeys_.Record();
-        OnGetPassword(*this, entry_.utf8Name, password, headerKeys, dataKeys, tryAgain);
+        {
+            TimerPause pause(timer_);
+            OnGetPassword(*this, entry_.utf8Name, password, headerKeys, dataKeys, tryAgain);
+        }
         seedHeaderKeys_.SetRecord(headerKeys);
         seedDataKeys_.SetRecord(dataKeys);
         cipher_.dataSeed = dataKeys;
         cipher_.headerSeed = headerKeys;
         if (!tryAgain) {
             ReportError(entry_.utf8Name, kWrongPassword, kMsgInvalidPassword, volumeName_);
-            return false;
+            break;
         }
-        currentPassword_ = password;
-        if (fits()) {
-            passwords_.push_back(password);
-            return true;
+        if (run(password)) {
+            if (std::find(passwords_.begin(), passwords_.end(), password) == passwords_.end())
+                passwords_.push_back(password);
+            return fitted;
         }
         ReportError(entry_.utf8Name, kWrongPassword, kMsgInvalidPassword, volumeName_);
-        currentPassword_.clear();
     }
-    return false;
+    currentPassword_ = first;
+    return fitted;
 }
 
 // ---- output files
@@ -570,6 +581,7 @@ int TZipCommon::EntryFolderFd(const std::vector<std::string>& parts) {
 }
 
 void TZipCommon::CloseEntryFolder() {
+    spare_.Leave();
     if (folderOwned_ && folderFd_ >= 0) ::close(folderFd_);
     folderFd_ = -1;
     folderOwned_ = false;
@@ -581,7 +593,7 @@ bool TZipCommon::OpenOutput() {
     int dirFd = EntryFolderFd(entry_.folder);
     if (dirFd < 0) return false;
     if (entry_.leaf.empty()) return true; // a folder entry
-    output_ = TTempFileStream::Create(dirFd, entry_.leaf);
+    output_ = TTempFileStream::Create(dirFd, entry_.leaf, &spare_);
     if (!output_) {
         ReportError(entry_.outputFileName, "", kMsgOpenError, volumeName_);
         return false;
@@ -598,20 +610,32 @@ bool TZipCommon::CreateEntryFolder() {
 void TZipCommon::CloseOutput() {
     if (!output_ || output_->Handle() < 0) return;
     int fd = output_->Handle();
-    if (dateAttribute_ != TDateAttribute::daSysDate) {
+    if (!output_->Trim()) {
+        ReportError(entry_.outputFileName, "", kMsgWriteError, volumeName_);
+        entryComplete_ = false;
+    }
+    if (dateAttribute_ == TDateAttribute::daSysDate) {
+        ::futimens(fd, nullptr); // a file given out again keeps the time it was last read
+    } else {
         std::uint32_t stamp = dateAttribute_ == TDateAttribute::daMaxFileDate ? newestDosDateTime_
                                                                               : entry_.dosDateTime;
         DosDateTime t = DosDateTimeToDateTime(stamp);
-        std::tm tm{};
-        tm.tm_year = t.year - 1900;
-        tm.tm_mon = t.month - 1;
-        tm.tm_mday = t.day;
-        tm.tm_hour = t.hour;
-        tm.tm_min = t.minute;
-        tm.tm_sec = t.second;
-        tm.tm_isdst = -1;
-        std::time_t when = std::mktime(&tm);
+        // mktime looks at the time zone file each time; within an hour the offset holds, so the
+        // hour's start is asked for once
+        std::int64_t hour = (((t.year * 16 + t.month) * 32) + t.day) * 32 + t.hour;
+        if (hour != localHour_) {
+            std::tm tm{};
+            tm.tm_year = t.year - 1900;
+            tm.tm_mon = t.month - 1;
+            tm.tm_mday = t.day;
+            tm.tm_hour = t.hour;
+            tm.tm_isdst = -1;
+            localHour_ = hour;
+            localHourStart_ = std::mktime(&tm);
+        }
+        std::time_t when = localHourStart_;
         if (when != static_cast<std::time_t>(-1)) {
+            when += t.minute * 60 + t.second;
             struct timespec times[2] = {{when, 0}, {when, 0}};
             ::futimens(fd, times);
         }

@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -230,9 +231,18 @@ protected:
     // leave ExtractDir.
     virtual bool SetOutputFileName(const std::string& utf8Name);
     bool BeginEntry(bool isTestOnly);
-    // Tries the last password that fitted, then Passwords, then asks OnGetPassword; `fits`
-    // checks the entry with currentPassword_.
-    bool GetEntryPassword(const std::function<bool()>& fits);
+    // What one go at an encrypted entry with currentPassword_ came to.
+    enum class PasswordTry {
+        NoFit,          // the entry's password check refused it
+        Ended,          // the entry ended: whole, or failed in a way no password changes
+        FailedAfterFit, // it passed the check, then the data failed their CRC or code
+    };
+    // Tries the last password that fitted, then Passwords, then asks OnGetPassword, each through
+    // `attempt`. A wrong password passes the check by chance (1 in 256 with the traditional
+    // cipher, 1 in 65536 with AES), so a password whose data then fail lets the next one be
+    // tried. True when some password passed the check; the entry then stands as its last
+    // attempt left it.
+    bool GetEntryPassword(const std::function<PasswordTry()>& attempt);
     virtual bool CheckEntryPassword(std::span<const std::uint8_t, 12> header, std::uint16_t flags,
                                     std::uint32_t crc, std::uint16_t dosTime);
     bool OpenOutput();
@@ -309,12 +319,15 @@ protected:
     TZipTimer timer_;
     EntryState entry_;
     std::unique_ptr<TTempFileStream> output_;
+    TSpareFile spare_; // a file an output displaced, for the next output of its folder
     std::unique_ptr<char[]> outputBlock_;
     int runDirFd_ = -1; // ExtractDir, open for the run
     int folderFd_ = -1; // the last entry folder: runDirFd_ itself, or one of its own
     bool folderOwned_ = false;
     std::vector<std::string> folderParts_; // what folderFd_ stands for
     std::uint8_t lastByFile_ = 255, lastByArchive_ = 255;
+    std::int64_t localHour_ = -1;     // the hour of the last file date set
+    std::time_t localHourStart_ = -1; // its start in local time
 };
 
 class TDecompressClass : public TZipCommon {

@@ -30,6 +30,17 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
     return s;
 }
 
+std::vector<std::uint8_t> Bytes(const std::string& hex) {
+    std::vector<std::uint8_t> out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+std::span<const std::uint8_t> Span(const std::string& s) {
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
 std::vector<std::uint8_t> Derive(const std::string& password, const std::string& salt,
                                  std::size_t length) {
     std::vector<std::uint8_t> out(length);
@@ -149,6 +160,79 @@ TEST(AesKeys, Pbkdf2MatchesRfc6070) {
     }
 }
 
+// FIPS-197 appendix C through the block cipher the counter mode uses; SHA-1 of "abc" (FIPS
+// 180); the HMAC-SHA1 vectors of RFC 2202, the last two with keys longer than SHA-1's block.
+TEST(AesKeys, BlockCipherDigestAndMacKnownAnswers) {
+    const std::pair<const char*, const char*> fips197[] = {
+        {"000102030405060708090a0b0c0d0e0f", "69c4e0d86a7b0430d8cdb78070b4c55a"},
+        {"000102030405060708090a0b0c0d0e0f1011121314151617", "dda97ca4864cdfe06eaf70a0ec0d7191"},
+        {"000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f",
+         "8ea2b7ca516745bfeafc49904b496089"},
+    };
+    for (auto [key, expected] : fips197) {
+        AesBlockCipher aes;
+        ASSERT_TRUE(aes.SetKey(Bytes(key))) << key;
+        auto plain = Bytes("00112233445566778899aabbccddeeff");
+        std::array<std::uint8_t, 16> out{};
+        ASSERT_TRUE(aes.Encrypt(plain.data(), out.data(), 1));
+        EXPECT_EQ(Hex(out), expected) << key;
+    }
+    EXPECT_FALSE(AesBlockCipher().SetKey(Bytes("000102030405060708090a0b0c0d0e")));
+
+    EXPECT_EQ(Hex(Sha1(Span("abc"))), "a9993e364706816aba3e25717850c26c9cd0d89d");
+
+    const std::string aa80(80, '\xaa');
+    std::string key4;
+    for (int i = 1; i <= 25; ++i) key4 += static_cast<char>(i);
+    const std::array<std::string, 3> rfc2202[] = {
+        {std::string(20, '\x0b'), "Hi There", "b617318655057264e28bc0b6fb378c8ef146be00"},
+        {"Jefe", "what do ya want for nothing?", "effcdf6ae5eb2fa2d27416d5f184df9c259a7c79"},
+        {std::string(20, '\xaa'), std::string(50, '\xdd'),
+         "125d7342b9ac11cd91a39af48aa17b4f63f175d3"},
+        {key4, std::string(50, '\xcd'), "4c9007f4026250c6bc8414f9bf50c86c2d7235da"},
+        {std::string(20, '\x0c'), "Test With Truncation",
+         "4c1a03424b55e07fe7f27be1d58bb9324a9a5a04"},
+        {aa80, "Test Using Larger Than Block-Size Key - Hash Key First",
+         "aa4ae5e15272d00e95705637ce8a3b55ed402112"},
+        {aa80, "Test Using Larger Than Block-Size Key and Larger Than One Block-Size Data",
+         "e8e99d0f45237d786d6bbaa7965c7808bbff1a91"},
+    };
+    HmacSha1 mac; // one object, started again for each vector, as an entry's check does
+    for (const auto& [key, data, expected] : rfc2202) {
+        ASSERT_TRUE(mac.Start(Span(key)));
+        // in two pieces, as the data come
+        ASSERT_TRUE(mac.Update(Span(data).first(data.size() / 3)));
+        ASSERT_TRUE(mac.Update(Span(data).subspan(data.size() / 3)));
+        std::array<std::uint8_t, 20> out{};
+        ASSERT_TRUE(mac.Finish(out));
+        EXPECT_EQ(Hex(out), expected) << data;
+    }
+}
+
+// The counter block of the first 16 bytes is 01 00 ... 00, the next 02 00 ... 00: the keystream
+// over zeros is the encryption of those blocks under the derived key.
+TEST(AesPassword, TheCounterStartsAtOneAndCountsFromItsFirstByte) {
+    const std::string salt(16, 's');
+    auto keys = Derive("secret", salt, 2 * 32 + 2);
+    std::string data = salt + std::string(reinterpret_cast<const char*>(keys.data()) + 64, 2) +
+                       std::string(32, '\0');
+    MemoryStream in(data);
+    TztvAES aes(&in);
+    int overhead = 0;
+    ASSERT_TRUE(aes.CheckAesPassword("secret", 3, overhead));
+    EXPECT_EQ(overhead, 28);
+    std::array<std::uint8_t, 32> stream{};
+    aes.DecryptAesBuffer(stream.data(), stream.size());
+
+    AesBlockCipher block;
+    ASSERT_TRUE(block.SetKey(std::span(keys).first(32)));
+    std::array<std::uint8_t, 32> counters{}, expected{};
+    counters[0] = 1;
+    counters[16] = 2;
+    ASSERT_TRUE(block.Encrypt(counters.data(), expected.data(), 2));
+    EXPECT_EQ(Hex(stream), Hex(expected));
+}
+
 TEST(AesPassword, ReadsSaltAndVerifierOrGoesBack) {
     for (int mode = 1; mode <= 3; ++mode) {
         std::string data = EncryptAes("secret", "plain text", Strength(mode));
@@ -184,8 +268,11 @@ TEST(AesEntries, EveryStrengthAndVersionExtracts) {
                                          text, version, method, "secret", Strength(mode)));
     items.push_back(AesEntry("grown.txt", "ab", 2, 8, "secret"));
     items.push_back(AesEntry("empty.txt", "", 2, 0, "secret"));
+    // longer than SHA-1's block and than 128 bytes: the key derivation hashes it
+    const std::string longPassword(200, 'p');
+    items.push_back(AesEntry("long.txt", text, 2, 8, longPassword));
     WriteBytes(dir / "a.zip", ziptest::Build(items));
-    Outcome r = Extract(dir / "a.zip", dir / "out", {"other", "secret"});
+    Outcome r = Extract(dir / "a.zip", dir / "out", {"other", "secret", longPassword});
     EXPECT_EQ(r.count, static_cast<int>(items.size()));
     EXPECT_TRUE(r.errors.empty()) << r.errors.front();
     for (const auto& it : items) EXPECT_EQ(Slurp(dir / "out" / it.name), it.data) << it.name;
@@ -235,4 +322,21 @@ TEST(AesEntries, ForgedAndDamagedEntriesFailAlone) {
     for (const char* name : {"damaged.txt", "forged.txt", "crc.txt", "short.txt"})
         EXPECT_EQ(Slurp(dir / "out" / name), "GOOD") << name;
     EXPECT_EQ(Slurp(dir / "out/good.txt"), text);
+}
+
+// "wrong81516" has the verifier of "secret" under the test's 8-byte salt: it passes the check,
+// the authentication code then refuses it, and "secret", listed after it, opens the entry.
+TEST(AesEntries, AWrongPasswordWithTheRightVerifierGivesWayToTheNext) {
+    TempDir dir;
+    std::string text(5000, 'k');
+    WriteBytes(dir / "c.zip",
+               ziptest::Build({AesEntry("c.txt", text, 2, 8, "secret", Strength(1))}));
+    Outcome wrong = Extract(dir / "c.zip", dir / "wrong", {"wrong81516"});
+    EXPECT_EQ(wrong.count, 0);
+    EXPECT_EQ(wrong.errors, std::vector<std::string>{"25151 c.txt: the authentication code does "
+                                                     "not match (wrong password or damaged data)"});
+    Outcome both = Extract(dir / "c.zip", dir / "both", {"wrong81516", "secret"});
+    EXPECT_EQ(both.count, 1);
+    EXPECT_TRUE(both.errors.empty());
+    EXPECT_EQ(Slurp(dir / "both/c.txt"), text);
 }

@@ -2,11 +2,16 @@
 // forward-only seeks. Streams come from libbz2's own compressor.
 
 #include "archive/bzip2.h"
+#include "archive/unzip.h"
+#include "keiba/fileio.h"
+#include "tests/archive/zipbuilder.h"
+#include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <bzlib.h>
 
+#include <map>
 #include <string>
 
 using namespace archive;
@@ -72,12 +77,58 @@ TEST(BzipStream, SeeksOnlyForward) {
     std::string ten(10, '\0');
     EXPECT_EQ(bz.Read(ten.data(), 10), 10);
     EXPECT_EQ(ten, plain.substr(1500, 10));
-    EXPECT_EQ(bz.Seek(100, SeekOrigin::Begin), -1);
-    EXPECT_EQ(bz.Seek(-1, SeekOrigin::Current), -1);
-    EXPECT_EQ(bz.Write("x", 1), -1);
+    auto refused = [&](auto request) {
+        try {
+            request();
+        } catch (const Ebz2libError& e) {
+            return std::string(e.what()) == "Invalid stream operation";
+        }
+        return false;
+    };
+    EXPECT_TRUE(refused([&] { bz.Seek(100, SeekOrigin::Begin); }));
+    EXPECT_TRUE(refused([&] { bz.Seek(-1, SeekOrigin::Current); }));
+    EXPECT_TRUE(refused([&] { bz.Seek(0, SeekOrigin::End); }));
+    EXPECT_TRUE(refused([&] { bz.Write("x", 1); }));
+    EXPECT_EQ(bz.Position(), 1510); // a refused request moves nothing
 
     MemoryStream none(packed);
     TBzDecompressStream empty(none, 0); // a compressed size of 0 reads nothing
     EXPECT_EQ(empty.Read(ten.data(), 1), 0);
     EXPECT_EQ(none.Position(), 0);
+}
+
+// Entries of method 12: one cut by 100 bytes gives what came before the cut, fails its CRC check
+// and leaves no file; one whose compressed size is 0 is an empty file; the next entry extracts.
+TEST(BzipEntries, CutAndEmptyEntries) {
+    testsupport::TempDir dir;
+    std::string plain = Text(250000);
+    std::string packed = Compress(plain);
+    auto cut = ziptest::File("cut.csv", plain, 12);
+    cut.payload = packed.substr(0, packed.size() - 100);
+    auto empty = ziptest::File("empty.csv", "", 12);
+    empty.payload = "";
+    auto whole = ziptest::File("whole.csv", plain, 12);
+    whole.payload = packed;
+    testsupport::WriteBytes(dir / "b.zip", ziptest::Build({cut, empty, whole}));
+    archive::TUnZip z;
+    std::vector<std::string> errors;
+    std::map<std::string, std::int64_t> written;
+    z.OnError = [&](archive::TZipCommon&, const std::string& name, const std::string& text,
+                    const std::string&, int code) {
+        errors.push_back(std::to_string(code) + " " +
+                         std::filesystem::path(name).filename().string() + ": " + text);
+    };
+    z.OnEnd = [&](archive::TZipCommon& s, const std::string& name, bool) {
+        written[std::filesystem::path(name).filename().string()] = s.EntryBytesDone();
+    };
+    z.SetArchiveFile(keiba::PathToUtf8(dir / "b.zip"));
+    z.SetExtractDir(keiba::PathToUtf8(dir / "out"));
+    z.SetFileSpec({"*"});
+    EXPECT_EQ(z.ExtractArchive(), 2);
+    EXPECT_EQ(errors, std::vector<std::string>{"25151 cut.csv: the compressed data end early"});
+    EXPECT_GT(written["cut.csv"], 100000); // the blocks before the cut
+    EXPECT_LT(written["cut.csv"], static_cast<std::int64_t>(plain.size()));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/cut.csv"));
+    EXPECT_EQ(testsupport::Slurp(dir / "out/empty.csv"), "");
+    EXPECT_TRUE(testsupport::Slurp(dir / "out/whole.csv") == plain);
 }

@@ -324,6 +324,36 @@ TEST(ImplodeDecoder, DamagedTreesAndCutStreams) {
     EXPECT_EQ(cut.output, data.substr(0, cut.output.size()));
 }
 
+// More than 200,000 compressed bytes: noise as literals, and every thousand bytes a match from
+// up to 8 KB back; with and without the literal tree.
+TEST(ImplodeDecoder, EntriesOfMoreThan200000CompressedBytes) {
+    for (std::uint16_t flags : {2, 6}) {
+        std::vector<ziptest::ImplodeToken> tokens;
+        std::string data;
+        std::uint32_t x = 9;
+        while (data.size() < 240000) {
+            x = x * 1103515245u + 12345u;
+            if (data.size() > 8192 && tokens.size() % 1000 == 0) {
+                ziptest::ImplodeToken t;
+                t.length = 3 + x % 200;
+                t.distance = 1 + (x >> 8) % 8192;
+                for (std::size_t i = 0; i < t.length; ++i) data += data[data.size() - t.distance];
+                tokens.push_back(t);
+            } else {
+                ziptest::ImplodeToken t;
+                t.literal = static_cast<std::uint8_t>(x >> 24);
+                data += static_cast<char>(t.literal);
+                tokens.push_back(t);
+            }
+        }
+        std::string packed = ziptest::Implode(tokens, flags);
+        ASSERT_GT(packed.size(), 200000u) << flags;
+        Outcome o = Explode(packed, flags, static_cast<std::int64_t>(data.size()));
+        EXPECT_EQ(o.result, DecodeResult::Done) << flags << " " << o.problem;
+        EXPECT_TRUE(o.output == data) << flags;
+    }
+}
+
 // Info-ZIP's unzip reads Shrink and Implode (not Reduce): it must find the writers' entries
 // whole, and ours must come out as they went in.
 TEST(LegacyWriters, ArchivesUnzipAcceptsAndWeExtract) {

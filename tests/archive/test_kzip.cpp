@@ -153,3 +153,48 @@ TEST(Kzip, SplitSetsTakeTheirVolumesFromTheFolder) {
     EXPECT_EQ(o.status, 0) << o.output;
     EXPECT_TRUE(Slurp(dir / "whole/a.csv") == std::string(5000, 'a'));
 }
+
+// Masks typed on Linux separate folders with "/"; folders of the archive are made, empty ones
+// too.
+TEST(Kzip, SlashMasksSelectFoldersAndEmptyFoldersAreMade) {
+    TempDir dir;
+    auto empty = ziptest::File("empty/", "", 0);
+    empty.externalAttr = 0x10;
+    WriteBytes(dir / "f.zip",
+               ziptest::Build({ziptest::File("data/RCOM20240101.CSV", "rcom"),
+                               ziptest::File("data/XQ20240101.vzkd", "xq"),
+                               ziptest::File("other/RCOM20240102.CSV", "other"), empty}));
+    Outcome masked =
+        Kzip(dir, {(dir / "f.zip").string(), (dir / "masked").string(), "data/RCOM*.CSV"});
+    EXPECT_EQ(masked.status, 0) << masked.output;
+    EXPECT_EQ(Slurp(dir / "masked/data/RCOM20240101.CSV"), "rcom");
+    EXPECT_FALSE(fs::exists(dir / "masked/other"));
+    EXPECT_FALSE(fs::exists(dir / "masked/data/XQ20240101.vzkd"));
+
+    Outcome all = Kzip(dir, {(dir / "f.zip").string(), (dir / "all").string()});
+    EXPECT_EQ(all.status, 0) << all.output;
+    EXPECT_TRUE(fs::is_directory(dir / "all/empty"));
+    EXPECT_EQ(Slurp(dir / "all/other/RCOM20240102.CSV"), "other");
+}
+
+// A password is tried in its CP932 form first. When that form passes the check of an archive
+// made with the UTF-8 form, the entry fails its CRC check with it and the UTF-8 form opens it.
+TEST(Kzip, AUtf8PasswordOpensItsArchiveWhenItsCp932FormPassesTheCheck) {
+    TempDir dir;
+    const std::string data = "1,2,3\r\n", utf8 = "競馬", cp932 = keiba::Sj("競馬");
+    const char check = static_cast<char>(ziptest::Crc(data) >> 24);
+    std::string header;
+    for (int i = 0; header.empty(); ++i) {
+        std::string h = "01234567" + std::to_string(100 + i % 900).substr(0, 3);
+        h[7] = static_cast<char>(i / 900);
+        h += check;
+        std::string sealed = ziptest::ZipCryptoWriter(utf8).Encrypt(h);
+        if (ziptest::ZipCryptoWriter(cp932).Decrypt(sealed)[11] == check) header = h;
+    }
+    auto it = ziptest::File("rcom.csv", data, 0, 1);
+    it.payload = ziptest::ZipCryptoWriter(utf8).Encrypt(header + data);
+    WriteBytes(dir / "u.zip", ziptest::Build({it}));
+    Outcome o = Kzip(dir, {"-p", utf8, (dir / "u.zip").string(), (dir / "out").string()});
+    EXPECT_EQ(o.status, 0) << o.output;
+    EXPECT_EQ(Slurp(dir / "out/rcom.csv"), data);
+}

@@ -254,3 +254,24 @@ TEST(SpannedDisks, EachDiskIsAskedForAndChecked) {
     EXPECT_EQ(stubborn.count, 0);
     EXPECT_FALSE(fs::exists(dir / "stubborn/a.bin"));
 }
+
+// The end record of a set names its last volume: more than 999 are refused before any volume
+// is asked for (a set of 999 is read).
+TEST(SplitSets, AtMost999Volumes) {
+    TempDir dir;
+    auto endRecord = [](std::uint16_t lastDisk) {
+        std::string r = "PK\x05\x06";
+        for (std::uint16_t v : {lastDisk, std::uint16_t{0}, std::uint16_t{1}, std::uint16_t{1}})
+            r += {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+        return r + std::string(4, '\x2e') + std::string(4, '\0') + std::string(2, '\0');
+    };
+    WriteBytes(dir / "big.zip", endRecord(1500));
+    Outcome big = Extract(dir / "big.zip", dir / "big", AcceptVolumes);
+    EXPECT_EQ(big.count, 0);
+    EXPECT_EQ(big.errors, std::vector<std::string>{"25251 big.zip: 1501 volumes"});
+    EXPECT_TRUE(big.asked.empty());
+
+    WriteBytes(dir / "most.zip", endRecord(998));
+    Outcome most = Extract(dir / "most.zip", dir / "most", AcceptVolumes);
+    EXPECT_EQ(most.asked, std::vector<std::string>{"1 most.z01 missing"});
+}

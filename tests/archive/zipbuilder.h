@@ -24,6 +24,7 @@ struct Item {
     std::string extra;                          // extra field of both headers
     std::optional<std::uint64_t> localOffset;   // what the central header says (default: true)
     bool centralOnly = false; // a central header alone, over another entry's local header
+    std::optional<std::string> localName; // the local header's name (default: name)
 };
 
 inline Item File(std::string name, std::string data, int method = 8, std::uint16_t flags = 0) {
@@ -60,7 +61,8 @@ inline std::string RawDeflate(const std::string& data, int level = 6) {
     return out;
 }
 
-// The traditional cipher's encryption side, for archives the tests encrypt themselves.
+// The traditional cipher, for archives the tests encrypt themselves and for looking at the
+// encryption headers tools wrote.
 class ZipCryptoWriter {
 public:
     explicit ZipCryptoWriter(const std::string& password) {
@@ -72,6 +74,17 @@ public:
             auto p = static_cast<std::uint8_t>(c);
             std::uint32_t t = (k2_ & 0xFFFF) | 2;
             out += static_cast<char>(p ^ static_cast<std::uint8_t>((t * (t ^ 1)) >> 8));
+            Update(p);
+        }
+        return out;
+    }
+    std::string Decrypt(const std::string& cipher) {
+        std::string out;
+        for (char c : cipher) {
+            std::uint32_t t = (k2_ & 0xFFFF) | 2;
+            auto p = static_cast<std::uint8_t>(static_cast<std::uint8_t>(c) ^
+                                               static_cast<std::uint8_t>((t * (t ^ 1)) >> 8));
+            out += static_cast<char>(p);
             Update(p);
         }
         return out;
@@ -103,8 +116,12 @@ inline std::string Build(const std::vector<Item>& items, const std::string& pref
                              Le(crc, 4) + Le(payload.size(), 4) + Le(usize, 4) +
                              Le(it.name.size(), 2) + Le(it.extra.size(), 2);
         std::uint64_t offset = it.localOffset.value_or(body.size());
-        if (!it.centralOnly)
-            body += "PK\x03\x04" + Le(20, 2) + common + it.name + it.extra + payload;
+        if (!it.centralOnly) {
+            std::string local = it.localName.value_or(it.name);
+            body += "PK\x03\x04" + Le(20, 2) + Le(it.flags, 2) + Le(it.method, 2) + Le(it.time, 2) +
+                    Le(it.date, 2) + Le(crc, 4) + Le(payload.size(), 4) + Le(usize, 4) +
+                    Le(local.size(), 2) + Le(it.extra.size(), 2) + local + it.extra + payload;
+        }
         central += "PK\x01\x02" + Le(it.versionMadeBy, 2) + Le(20, 2) + common + Le(0, 2) +
                    Le(0, 2) + Le(0, 2) + Le(it.externalAttr, 4) + Le(offset, 4) + it.name +
                    it.extra;

@@ -4,8 +4,9 @@
 // The input also stands as the first volume of a split set (in.z01), so a directory that names
 // other disks reads on through it; any later volume is missing. The corpus holds an archive of
 // every method the reader decodes (stored, deflate, Deflate64, bzip2, Shrink, Reduce 1 to 4,
-// Implode with and without a literal tree and with either dictionary) and AES entries, whose
-// password "secret" is tried.
+// Implode with and without a literal tree and with either dictionary), AES entries of both
+// versions and every strength, whose password "secret" is tried, and an entry that password
+// passes the check of and then fails.
 
 #include "archive/unzip.h"
 #include "keiba/fileio.h"

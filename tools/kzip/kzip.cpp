@@ -7,14 +7,16 @@
 // removable disks kzip asks on standard error for each disk and waits for Enter (end of input
 // cancels).
 // Masks and passwords are given in UTF-8 and used as CP932, like the program's own "*.csv" and
-// the passwords of archives made on Windows (a password is also tried as typed). Without masks
-// every entry is selected. Exit status 0 when every selected entry passed its CRC check; 1 when
+// the passwords of archives made on Windows (a password is also tried as typed); a mask may
+// separate folders with "/" or "\". Without masks every entry is selected. The archive's folders
+// are made, empty ones too. Exit status 0 when every selected entry passed its CRC check; 1 when
 // one did not, or when the file is no archive the extractor can read (the reason is printed);
 // 2 for a wrong command line; 130 when interrupted (Ctrl-C), which removes the unfinished file.
 
 #include "archive/unzip.h"
 #include "keiba/sjis.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -141,12 +143,18 @@ int main(int argc, char** argv) {
         std::printf("error %d %s: %s\n", code, message.c_str(), name.c_str());
         allPassed = false;
     };
+    // stored names separate folders with "\"; in CP932 "/" is never part of a double-byte
+    // character, so each one is a separator
+    auto mask = [](const std::string& typed) {
+        std::string m = keiba::Utf8ToCp932(typed);
+        std::replace(m.begin(), m.end(), '/', '\\');
+        return m;
+    };
     std::vector<std::string> masks;
-    for (std::size_t i = 2; i < positional.size(); ++i)
-        masks.push_back(keiba::Utf8ToCp932(positional[i]));
+    for (std::size_t i = 2; i < positional.size(); ++i) masks.push_back(mask(positional[i]));
     if (masks.empty()) masks.push_back("*");
     std::vector<std::string> excl;
-    for (const auto& x : excludes) excl.push_back(keiba::Utf8ToCp932(x));
+    for (const auto& x : excludes) excl.push_back(mask(x));
     std::vector<std::string> tried;
     for (const auto& p : passwords) {
         if (auto cp932 = keiba::Utf8ToCp932Exact(p); cp932 && *cp932 != p) tried.push_back(*cp932);
@@ -162,6 +170,7 @@ int main(int argc, char** argv) {
     unzip.SetFileSpec(masks);
     unzip.SetExcludeSpec(excl);
     unzip.SetPasswords(tried);
+    unzip.SetCreateStoredDirs(true);
     int count = unzip.ExtractArchive();
     std::printf("%d files\n", count);
     if (gInterrupted) {
