@@ -293,8 +293,9 @@ void CompleteGrid(BetKind kind, const raceday::RaceDay& day, StakeInputs in, Bet
                     l.resultPayoutCol, day.gPayoutTables, RaceOf(day), book.labels);
 }
 
-void KaimeMakeBtnClick(const raceday::RaceDay& day, const CellTable& marks, StakeInputs in,
+void KaimeMakeBtnClick(raceday::RaceDay& day, const CellTable& marks, StakeInputs in,
                        BetBook& book) {
+    raceday::CombinationOdds(day, RaceOf(day));
     const Runners m = ReadMarks(day, marks);
     for (BetKind k : kBuiltKinds) {
         PlainTable& grid = book.Grid(k);

@@ -20,6 +20,7 @@ void TRaceCalc::ClearOdds() {
     UmatanPop.fill(0);
     SanrenpukuPop.fill(0);
     SanrentanPop.fill(0);
+    CombinationOddsPending = 0;
 }
 
 void TRaceCalc::Clear() {

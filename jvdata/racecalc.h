@@ -55,6 +55,9 @@ struct TRaceCalc {
     ByIndex<int, kTrioCount> SanrenpukuPop{};
     ByIndex<int, kTrifectaCount> SanrentanPop{};
     std::uint8_t PayoutSeen = 0;
+    // Set by a read of the odds records, cleared when the combination arrays above are converted
+    // from them: their only reader converts them on first use (ConvertPendingCombinationOdds).
+    std::uint8_t CombinationOddsPending = 0;
 
     // The clear of a day load: every field but PlaceCounts to zero.
     void Clear();

@@ -83,7 +83,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 } // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return ReadWholeFile(path.c_str());
+}
+
+std::optional<std::string> ReadWholeFile(const char* nativePath) {
+    int fd = ::open(nativePath, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

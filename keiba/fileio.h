@@ -28,6 +28,9 @@ struct IoResult {
 
 // The whole file, or nothing when it is missing or unreadable.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+// The same for a path already in the system's own form, for callers that build many paths in
+// one buffer instead of a path object each.
+std::optional<std::string> ReadWholeFile(const char* nativePath);
 
 // Whether a write syncs its folder itself, or leaves it to the caller, who writes many files
 // into few folders and syncs each folder once (SyncFolder) before it calls any of them saved.

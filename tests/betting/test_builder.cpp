@@ -1,5 +1,9 @@
 #include "betfixture.h"
 
+#include "jvdata/oddsreader.h"
+#include "tests/jvdata/recordmaker.h"
+#include "tests/support/tempdir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,6 +77,26 @@ TEST_F(Builder, OddsLoadedShowLinesAndDropKeysNotOnSale) {
     // The wide record is missing: all three keys with blank odds.
     EXPECT_EQ(Column(BetKind::Wide, kKeyCol), (V{" 1- 3", " 2- 3", " 3-12"}));
     EXPECT_EQ(Column(BetKind::Wide, 5), (V{"", "", " 4- 9"})); // popularities of both known
+}
+
+// The odds of the race's quinella file as the read left them: the build converts them itself.
+TEST_F(Builder, CombinationOddsJustReadFromTheFilesAreListed) {
+    SetRace(3);
+    Mark(kAxis, {1}, "◎");
+    Mark(kLeg1, {2, 3}, "▲");
+    testsupport::TempDir dir;
+    jvdata::OddsDayFiles files;
+    for (std::size_t k = 0; k < 6; ++k) files.paths[k] = dir / ("d.jvO" + std::to_string(k + 1));
+    std::string o2 = testsupport::MakeRecord("O2", testsupport::kRaceKey);
+    // Quinellas 1-2 and 1-3 (positions 41 and 54): odds 123.4 and 5.6, popularities 5 and 1.
+    jvdata::SetField(o2, 41, 26, "01020012340050103000056001");
+    testsupport::WriteBytes(files.paths[1], o2);
+    jvdata::OddsFileCache cache;
+    jvdata::ReadRaceOdds(day().gDayRaces[0], files, cache, day().OddsSlots(0), calc());
+    Build();
+    EXPECT_EQ(Column(BetKind::Umaren, kKeyCol), (V{" 1- 2", " 1- 3"}));
+    EXPECT_EQ(Column(BetKind::Umaren, betting::kOddsCol), (V{"  123.4", "    5.6"}));
+    EXPECT_EQ(Column(BetKind::Umaren, betting::kPopCol), (V{"  5", "  1"}));
 }
 
 TEST_F(Builder, CombinationsAtOddsOfExactlyZeroAreNotListed) {
