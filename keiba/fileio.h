@@ -44,6 +44,12 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
 // Makes the renames in `folder` durable; a failure names the folder and its cause.
 IoResult SyncFolder(const std::filesystem::path& folder);
 
+// Whether writes wait for the disk: each file and its folder synced, so that a crash leaves the
+// old file or the new one. On in the program; a developer program that writes thousands of files
+// it can simply make again (the sample folder) turns it off. Either way a write replaces its file
+// whole through a temporary file.
+void SetWritesSynced(bool synced);
+
 // Creates `folder` and its missing parents; a failure names the folder and its cause.
 IoResult CreateFolders(const std::filesystem::path& folder);
 
