@@ -99,6 +99,51 @@ TEST_F(Builder, CombinationOddsJustReadFromTheFilesAreListed) {
     EXPECT_EQ(Column(BetKind::Umaren, betting::kPopCol), (V{"  5", "  1"}));
 }
 
+// What a build leaves (erasures, stakes, rates, results, rows) is gone after the next: the grids
+// read as those of a build from nothing.
+TEST_F(Builder, ARebuildLeavesNothingOfTheBuildBefore) {
+    SetRace(6);
+    for (int kind = 1; kind <= 6; ++kind) LoadOdds(kind);
+    for (std::size_t h = 0; h < 6; ++h) {
+        calc().WinOdds[h] = calc().PlaceOddsMin[h] = 2.0 + static_cast<double>(h);
+        calc().WinPop[h] = calc().PlaceMinPop[h] = static_cast<int>(h) + 1;
+    }
+    calc().UmarenOdds.fill(5.0);
+    calc().WideOdds.fill(3.0);
+    calc().UmatanOdds.fill(7.0);
+    calc().SanrenpukuOdds.fill(9.0);
+    calc().SanrentanOdds.fill(11.0);
+    jvdata::PayoutTables& pay = day().gPayoutTables;
+    pay.gPayKeyWin[0][1] = 1;
+    pay.gPayYenWin[0][1] = 200;
+    pay.gPayKeyUmaren[0][1] = " 1- 2";
+    pay.gPayYenUmaren[0][1] = 500;
+    pay.gPayKeySanrentan[0][1] = " 1- 2- 3";
+    pay.gPayYenSanrentan[0][1] = 5000;
+    Mark(kAxis, {1, 2, 3}, "◎");
+    Mark(kLeg1, {1, 2, 3, 4, 5, 6}, "▲");
+    Mark(kLeg2, {1, 2, 3, 4, 5, 6}, "▲");
+    Build(1, 10000);
+    book.Grid(BetKind::Umaren).SetCell(betting::kEraseCol, 1, betting::EraseMark());
+    ASSERT_FALSE(book.Grid(BetKind::Sanrentan).Cells(13, 1).empty()); // a result was written
+
+    // No third leg: the triple grids keep one empty row.
+    marks = betting::PlainTable(14, 7);
+    Mark(kAxis, {4}, "◎");
+    Mark(kLeg1, {5, 6}, "▲");
+    Build(0, 3000);
+    betting::BetBook fresh;
+    betting::KaimeMakeBtnClick(day(), marks, {0, 3000}, fresh);
+    for (BetKind k : betting::kAllKinds) {
+        const betting::PlainTable &got = book.Grid(k), &want = fresh.Grid(k);
+        ASSERT_EQ(got.RowCount(), want.RowCount()) << betting::LayoutOf(k).name;
+        for (int row = 0; row < want.RowCount(); ++row)
+            for (int col = 0; col < want.ColCount(); ++col)
+                EXPECT_EQ(got.Cells(col, row), want.Cells(col, row))
+                    << betting::LayoutOf(k).name << " col " << col << " row " << row;
+    }
+}
+
 TEST_F(Builder, CombinationsAtOddsOfExactlyZeroAreNotListed) {
     SetRace(5);
     Mark(kAxis, {1}, "◎");
