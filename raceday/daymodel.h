@@ -128,8 +128,8 @@ struct RaceDay {
     jvdata::RaceOddsSlots OddsSlots(int r);
 };
 
-// `IniBtnClick`: clears every race's calculation record (but its support rates and placing
-// counts), its texts and its delivery flag.
+// `IniBtnClick`: clears every race's calculation record (but its placing counts; the support
+// rates go with the odds they derive from), its texts and its delivery flag.
 void ClearRaceDay(RaceDay& day);
 
 // Blank fill of the day records of every race, as a load that finds no race file leaves them.
