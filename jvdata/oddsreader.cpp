@@ -370,7 +370,7 @@ void ConvertCombinationOdds(const RaceOddsSlots& slots, TRaceCalc& calc) {
     ConvertEntries<kUmatan>(slots.o4, calc.UmatanOdds, calc.UmatanPop);
     ConvertEntries<kSanrenpuku>(slots.o5, calc.SanrenpukuOdds, calc.SanrenpukuPop);
     ConvertEntries<kSanrentan>(slots.o6, calc.SanrentanOdds, calc.SanrentanPop);
-    calc.CombinationOddsPending = 0;
+    calc.CombinationOdds = TRaceCalc::Combinations::Current;
 }
 
 // Reads `length` bytes at `offset` into each buffer in turn, through short reads; how many
@@ -403,7 +403,11 @@ void ConvertRaceOdds(const TJvRA& race, bool haveO1, const RaceOddsSlots& slots,
 }
 
 void ConvertPendingCombinationOdds(const RaceOddsSlots& slots, TRaceCalc& calc) {
-    if (calc.CombinationOddsPending) ConvertCombinationOdds(slots, calc);
+    switch (calc.CombinationOdds) {
+    case TRaceCalc::Combinations::Current: break;
+    case TRaceCalc::Combinations::FromRecords: ConvertCombinationOdds(slots, calc); break;
+    case TRaceCalc::Combinations::Cleared: calc.ZeroCombinationOdds(); break;
+    }
 }
 
 void ReadRaceOdds(const TJvRA& race, const OddsDayFiles& files, OddsFileCache& cache,
@@ -419,7 +423,7 @@ void ReadRaceOdds(const TJvRA& race, const OddsDayFiles& files, OddsFileCache& c
     readKind(4, slots.o5);
     readKind(5, slots.o6);
     ConvertWinPlaceOdds(race, haveO1, slots.o1, calc);
-    calc.CombinationOddsPending = 1;
+    calc.CombinationOdds = TRaceCalc::Combinations::FromRecords;
 }
 
 std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t recordLength,

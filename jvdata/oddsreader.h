@@ -119,9 +119,9 @@ void ReadRaceOdds(const TJvRA& race, const OddsDayFiles& files, OddsFileCache& c
 // then).
 void ConvertRaceOdds(const TJvRA& race, bool haveO1, const RaceOddsSlots& slots, TRaceCalc& calc);
 
-// The combination odds and popularities of `calc` from the slots, when a read has left them
-// pending since they were last converted; otherwise nothing changes. Every reader of the
-// combination odds calls it first.
+// The combination odds and popularities of `calc` as the last read or clear left them: converted
+// from the slots after a read, zeroed after a clear; once done, nothing changes until the next.
+// Every reader of the combination odds calls it first.
 void ConvertPendingCombinationOdds(const RaceOddsSlots& slots, TRaceCalc& calc);
 
 // The day load's read of one odds day file straight into the slots of its races, with no copy:

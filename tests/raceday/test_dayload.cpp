@@ -364,6 +364,10 @@ TEST_F(DayFixture, EveryRaceGetsItsOwnOddsRecordsWhateverTheOrderOfTheFiles) {
     EXPECT_DOUBLE_EQ(raceday::CombinationOdds(Day(), 1).UmarenOdds[1], 123.4);
     EXPECT_EQ(raceday::CombinationOdds(Day(), 1).UmarenPop[1], 5);
     EXPECT_DOUBLE_EQ(raceday::CombinationOdds(Day(), 0).UmarenOdds[1], -2.0);
+    // The clear of the next load leaves nothing of them.
+    raceday::ClearRaceDay(Day());
+    EXPECT_DOUBLE_EQ(raceday::CombinationOdds(Day(), 1).UmarenOdds[1], 0.0);
+    EXPECT_EQ(raceday::CombinationOdds(Day(), 1).UmarenPop[1], 0);
 }
 
 TEST_F(DayFixture, BatchLoadSkipsDaysWithAStatisticsMarker) {
