@@ -153,7 +153,7 @@ std::vector<bool> CombinationFlags(const Runners& m, BetKind k, int count) {
 // A combination type's count, keys and odds arrays.
 struct Combinations {
     int count = 0;
-    std::string (*keyOf)(int) = nullptr;
+    const std::string& (*keyOf)(int) = nullptr;
     const double* odds = nullptr;
     const int* pops = nullptr;
 };
@@ -217,7 +217,10 @@ public:
         char* out = buf_;
         const std::size_t runners = (key.size() + 1) / 3;
         for (std::size_t p = 0; p < runners && p < 3; ++p) {
-            const auto horse = keiba::DigitValue(key.substr(p * 3, 2));
+            // A key's numbers are "%2d" of 1 to 18.
+            const char tens = key[p * 3], ones = key[p * 3 + 1];
+            const int horse = (tens == ' ' ? 0 : (tens - '0') * 10) + (ones - '0');
+            if (horse < 1 || horse > jvdata::kMaxRunners) return {};
             const Pop& pop = pops_[static_cast<std::size_t>(horse - 1)];
             if (pop.size == 0) return {}; // not known
             if (p > 0) *out++ = '-';
@@ -235,6 +238,9 @@ private:
     char buf_[96];
 };
 
+// The grid's rows rebuilt from the lines, a row at a time: the cells the lines give are written,
+// every other cell of the row emptied (erasures, stakes, rates and results of the last build),
+// and the rows past the lines emptied.
 void FillGrid(const raceday::RaceDay& day, BetKind k, const std::vector<Line>& lines,
               PlainTable& grid) {
     const jvdata::TRaceCalc& calc = day.gRaceCalc[static_cast<std::size_t>(RaceOf(day))];
@@ -242,21 +248,31 @@ void FillGrid(const raceday::RaceDay& day, BetKind k, const std::vector<Line>& l
     const Combinations c = CombinationsOf(calc, k);
     const std::string blankOdds(static_cast<std::size_t>(f.blankOdds), ' ');
     const std::string blankPop(static_cast<std::size_t>(f.blankPop), ' ');
-    grid.SetRowCount(lines.size() > 1 ? static_cast<int>(lines.size()) + 1 : 2);
+    const int rows = lines.size() > 1 ? static_cast<int>(lines.size()) + 1 : 2;
+    grid.SetRowCount(rows);
+    grid.ClearFrom(rows);
+    const int written = c.keyOf ? kRenPopCol : kPopCol; // the columns from kNumberCol on
     RowText text(calc);
-    for (std::size_t t = 0; t < lines.size(); ++t) {
+    keiba::FixedText odds;
+    for (int row = 1; row < rows; ++row) {
+        const auto t = static_cast<std::size_t>(row - 1);
+        if (t >= lines.size()) {
+            for (int col = 0; col < grid.ColCount(); ++col) grid.ClearCell(col, row);
+            continue;
+        }
         const Line& line = lines[t];
-        const int row = static_cast<int>(t) + 1;
+        grid.ClearCell(kEraseCol, row);
+        for (int col = written + 1; col < grid.ColCount(); ++col) grid.ClearCell(col, row);
         grid.SetCell(kNumberCol, row, text.Int(row, f.numberWidth));
         if (c.keyOf) {
-            std::string key = c.keyOf(line.index);
+            const std::string& key = c.keyOf(line.index);
             grid.SetCell(kRenPopCol, row, text.RunnerPopularities(key));
             grid.SetCell(kKeyCol, row, key);
         } else {
             grid.SetCell(kKeyCol, row, text.Int(line.index, 2));
         }
         if (line.priced) {
-            grid.SetCell(kOddsCol, row, keiba::FormatFixed(line.odds, f.oddsWidth, 1));
+            grid.SetCell(kOddsCol, row, odds.Format(line.odds, f.oddsWidth, 1));
             grid.SetCell(kPopCol, row, text.Int(line.pop, f.popWidth));
         } else {
             grid.SetCell(kOddsCol, row, blankOdds);
@@ -293,15 +309,11 @@ void CompleteGrid(BetKind kind, const raceday::RaceDay& day, StakeInputs in, Bet
                     l.resultPayoutCol, day.gPayoutTables, RaceOf(day), book.labels);
 }
 
-void KaimeMakeBtnClick(const raceday::RaceDay& day, const CellTable& marks, StakeInputs in,
+void KaimeMakeBtnClick(raceday::RaceDay& day, const CellTable& marks, StakeInputs in,
                        BetBook& book) {
+    raceday::CombinationOdds(day, RaceOf(day));
     const Runners m = ReadMarks(day, marks);
-    for (BetKind k : kBuiltKinds) {
-        PlainTable& grid = book.Grid(k);
-        grid.ClearFrom(1);
-        grid.SetRowCount(2);
-        book.labels.Clear(k);
-    }
+    for (BetKind k : kBuiltKinds) book.labels.Clear(k);
     for (BetKind k : kBuiltKinds) {
         std::vector<Line> lines = (k == BetKind::Tan || k == BetKind::Fuku)
                                       ? SingleLines(day, m, k)

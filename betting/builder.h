@@ -42,8 +42,9 @@ struct StakeInputs {
 };
 
 // `KaimeMakeBtnClick`: the seven grids of race `day.gCurRace` rebuilt from the mark grid, each
-// followed by its distribution, appearance rates and results.
-void KaimeMakeBtnClick(const raceday::RaceDay& day, const CellTable& marks, StakeInputs in,
+// followed by its distribution, appearance rates and results. The race's combination odds are
+// converted first when a read of the odds left them pending.
+void KaimeMakeBtnClick(raceday::RaceDay& day, const CellTable& marks, StakeInputs in,
                        BetBook& book);
 
 // The steps after a grid's bets are listed. `appearRows` < 0 skips the appearance rates.

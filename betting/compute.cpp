@@ -77,10 +77,7 @@ char* PutInt(char* out, std::int64_t value, int width) {
     // The magnitude as unsigned, so that the lowest value has one too.
     std::uint64_t u =
         value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    do {
-        *--first = static_cast<char>('0' + u % 10);
-        u /= 10;
-    } while (u != 0);
+    first = keiba::PutDigitsBackward(first, u);
     if (value < 0) *--first = '-';
     for (auto n = digits + sizeof digits - first; n < width; ++n) *out++ = ' ';
     while (first != digits + sizeof digits) *out++ = *first++;
@@ -166,6 +163,7 @@ void CalcFundDistribution(BetKind kind, int mode, std::int64_t budget, PlainTabl
     char stakeText[64];
     std::string_view stake;
     std::int64_t stakeOfText = 0; // stakes are 100 and more: 0 is no text yet
+    keiba::FixedText text;
     for (int row = 1; row < rows; ++row) {
         if (!counted(row)) continue;
         const auto r = static_cast<std::size_t>(row);
@@ -175,9 +173,8 @@ void CalcFundDistribution(BetKind kind, int mode, std::int64_t budget, PlainTabl
         }
         grid.SetCell(stakeCol, row, stake);
         double payout = static_cast<double>(stakes[r]) * odds[r];
-        grid.SetCell(payoutCol, row, keiba::FormatFixed(payout, 7, 0));
-        grid.SetCell(shareCol, row,
-                     keiba::FormatFixed(payout / static_cast<double>(total) * 100.0, 7, 1));
+        grid.SetCell(payoutCol, row, text.Format(payout, 7, 0));
+        grid.SetCell(shareCol, row, text.Format(payout / static_cast<double>(total) * 100.0, 7, 1));
         sum += static_cast<std::int64_t>(payout);
     }
 

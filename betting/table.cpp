@@ -12,40 +12,46 @@ const std::string& PlainTable::Empty() {
 PlainTable::PlainTable(int cols, int rows)
     : cols_(std::max(cols, 1))
     , rows_(std::max(rows, 1))
-    , cells_(At(0, rows_))
+    , columns_(static_cast<std::size_t>(cols_),
+               std::vector<std::string>(static_cast<std::size_t>(rows_)))
     , dirty_(0) {}
 
 void PlainTable::SetRowCount(int rows) {
     rows = std::max(rows, 1);
     if (rows > rows_) {
-        for (std::size_t i = At(0, rows_); i < At(0, std::min(rows, dirty_)); ++i)
-            cells_[i].clear();
-        if (At(0, rows) > cells_.size()) cells_.resize(At(0, rows));
+        const auto kept = static_cast<std::size_t>(rows_);
+        const auto stale = static_cast<std::size_t>(std::min(rows, dirty_));
+        for (auto& column : columns_) {
+            for (std::size_t r = kept; r < stale; ++r) column[r].clear();
+            if (static_cast<std::size_t>(rows) > column.size())
+                column.resize(static_cast<std::size_t>(rows));
+        }
     }
     rows_ = rows;
 }
 
 void PlainTable::ClearFrom(int first) {
     first = std::clamp(first, 0, rows_);
-    for (std::size_t i = At(0, first); i < At(0, dirty_); ++i) cells_[i].clear();
+    for (auto& column : columns_)
+        for (auto r = static_cast<std::size_t>(first); r < static_cast<std::size_t>(dirty_); ++r)
+            column[r].clear();
     dirty_ = std::min(dirty_, first);
 }
 
 void PlainTable::SwapRows(int a, int b) {
     if (a == b || !InRange(0, a) || !InRange(0, b)) return;
-    std::swap_ranges(cells_.begin() + static_cast<std::ptrdiff_t>(At(0, a)),
-                     cells_.begin() + static_cast<std::ptrdiff_t>(At(0, a + 1)),
-                     cells_.begin() + static_cast<std::ptrdiff_t>(At(0, b)));
+    for (auto& column : columns_)
+        column[static_cast<std::size_t>(a)].swap(column[static_cast<std::size_t>(b)]);
     dirty_ = std::max(dirty_, std::max(a, b) + 1);
 }
 
 void PlainTable::ReorderRows(int first, const std::vector<int>& order) {
-    std::vector<std::string> moved;
-    moved.reserve(order.size() * static_cast<std::size_t>(cols_));
-    for (int from : order)
-        for (int c = 0; c < cols_; ++c) moved.push_back(std::move(cells_[At(c, from)]));
-    std::move(moved.begin(), moved.end(),
-              cells_.begin() + static_cast<std::ptrdiff_t>(At(0, first)));
+    std::vector<std::string> moved(order.size());
+    for (auto& column : columns_) {
+        for (std::size_t i = 0; i < order.size(); ++i)
+            moved[i] = std::move(column[static_cast<std::size_t>(order[i])]);
+        std::move(moved.begin(), moved.end(), column.begin() + static_cast<std::ptrdiff_t>(first));
+    }
     dirty_ = std::max(dirty_, rows_);
 }
 

@@ -30,16 +30,16 @@ public:
     void SetRowCount(int rows);
 
     const std::string& Cells(int col, int row) const {
-        return InRange(col, row) ? cells_[At(col, row)] : Empty();
+        return InRange(col, row) ? Column(col)[static_cast<std::size_t>(row)] : Empty();
     }
     std::string Cell(int col, int row) const override { return Cells(col, row); }
     void SetCell(int col, int row, std::string_view text) override {
         if (!InRange(col, row)) return;
-        cells_[At(col, row)].assign(text);
+        Column(col)[static_cast<std::size_t>(row)].assign(text);
         if (row >= dirty_) dirty_ = row + 1;
     }
     void ClearCell(int col, int row) {
-        if (InRange(col, row)) cells_[At(col, row)].clear();
+        if (InRange(col, row)) Column(col)[static_cast<std::size_t>(row)].clear();
     }
     // Every cell of rows `first` and below emptied.
     void ClearFrom(int first);
@@ -52,15 +52,16 @@ private:
     bool InRange(int col, int row) const {
         return col >= 0 && row >= 0 && col < cols_ && row < rows_;
     }
-    std::size_t At(int col, int row) const {
-        return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) +
-               static_cast<std::size_t>(col);
+    std::vector<std::string>& Column(int col) { return columns_[static_cast<std::size_t>(col)]; }
+    const std::vector<std::string>& Column(int col) const {
+        return columns_[static_cast<std::size_t>(col)];
     }
     int cols_, rows_;
-    // Row-major. The cells stay when rows are dropped, so that a grid rebuilt to its size again
-    // makes no strings. Rows from `dirty_` on are all empty; those below it that come back are
-    // emptied then.
-    std::vector<std::string> cells_;
+    // A column at a time: each step of a bet build reads and writes a few columns over all the
+    // rows of a grid of thousands. The cells stay when rows are dropped, so that a grid rebuilt to
+    // its size again makes no strings. Rows from `dirty_` on are all empty; those below it that
+    // come back are emptied then.
+    std::vector<std::vector<std::string>> columns_;
     int dirty_;
 };
 

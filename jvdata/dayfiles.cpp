@@ -169,14 +169,38 @@ std::optional<fs::path> DayRunnerFile(const fs::path& appDir, std::chrono::year_
     return appDir / "Data" / keiba::Utf8Path(DayStem(day) + *venue + ".jvSEr");
 }
 
+namespace {
+constexpr std::string_view kHorseFolder[] = {"SEI", "UM2", "UMA"};
+constexpr std::string_view kHorseExt[] = {".jvSEI", ".jvUM2", ".jvUMA"};
+} // namespace
+
 std::optional<fs::path> HorseFilePath(const fs::path& appDir, HorseFile kind,
                                       std::string_view pedigreeId) {
     if (!IsPedigreeId(pedigreeId)) return std::nullopt;
-    static constexpr std::string_view kFolder[] = {"SEI", "UM2", "UMA"};
-    static constexpr std::string_view kExt[] = {".jvSEI", ".jvUM2", ".jvUMA"};
     int k = static_cast<int>(kind);
     std::string id(pedigreeId);
-    return appDir / std::string(kFolder[k]) / id.substr(0, 4) / (id + std::string(kExt[k]));
+    return appDir / std::string(kHorseFolder[k]) / id.substr(0, 4) /
+           (id + std::string(kHorseExt[k]));
+}
+
+HorseFilePaths::HorseFilePaths(const fs::path& appDir)
+    : buffer_(appDir.native()) {
+    // As the path object's "/" joins: no second separator, none after an empty folder.
+    if (!buffer_.empty() && buffer_.back() != '/') buffer_ += '/';
+    folderLength_ = buffer_.size();
+}
+
+const char* HorseFilePaths::Of(HorseFile kind, std::string_view pedigreeId) {
+    if (!IsPedigreeId(pedigreeId)) return nullptr;
+    const int k = static_cast<int>(kind);
+    buffer_.resize(folderLength_);
+    buffer_ += kHorseFolder[k];
+    buffer_ += '/';
+    buffer_ += pedigreeId.substr(0, 4);
+    buffer_ += '/';
+    buffer_ += pedigreeId;
+    buffer_ += kHorseExt[k];
+    return buffer_.c_str();
 }
 
 int RunnerSlot(int race, int horse) {

@@ -47,6 +47,20 @@ enum class HorseFile { SEI, UM2, UMA };
 std::optional<std::filesystem::path> HorseFilePath(const std::filesystem::path& appDir,
                                                    HorseFile kind, std::string_view pedigreeId);
 
+// The horse files of one program folder, their paths built in one reused buffer: a day load
+// opens some two thousand of them, and a path object each costs more than the open.
+class HorseFilePaths {
+public:
+    explicit HorseFilePaths(const std::filesystem::path& appDir);
+    // The path HorseFilePath gives, in the system's own form, valid until the next call; nullptr
+    // for a pedigree id that is not one.
+    const char* Of(HorseFile kind, std::string_view pedigreeId);
+
+private:
+    std::string buffer_;
+    std::size_t folderLength_ = 0; // the program folder and its separator
+};
+
 inline constexpr int kRunnerSlots = 216; // races 1..12 x horses 1..18
 inline constexpr std::size_t kRunnerLineLength = kSeLength - 2;
 // The slot of race 1..12 and horse 1..18, or -1.

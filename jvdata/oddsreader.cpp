@@ -3,7 +3,10 @@
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -11,6 +14,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -320,8 +324,10 @@ std::string_view OddsFileCache::Find(const std::filesystem::path& path, std::siz
     return std::string_view(f->bytes).substr(it->second, recordLength);
 }
 
-void ConvertRaceOdds(const TJvRA& race, bool haveO1, const RaceOddsSlots& slots, TRaceCalc& calc) {
-    // The combination arrays are written whole below; only the runners' values need a reset.
+namespace {
+
+// Win and place odds, their ranks and the support rates.
+void ConvertWinPlaceOdds(const TJvRA& race, bool haveO1, const TJvO1& o1, TRaceCalc& calc) {
     // A support rate stands only beside the win odds it comes from.
     calc.SupportRate.fill(0.0);
     calc.WinOdds.fill(0.0);
@@ -330,48 +336,128 @@ void ConvertRaceOdds(const TJvRA& race, bool haveO1, const RaceOddsSlots& slots,
     calc.WinPop.fill(0);
     calc.PlaceMinPop.fill(0);
     calc.PlaceMaxPop.fill(0);
-    if (haveO1) {
-        int n = std::clamp(race.RunnerCount(), 0, kMaxRunners);
-        Ranking winRanks, lowRanks, highRanks;
-        for (int horse = 1; horse <= n; ++horse) {
-            std::size_t h = static_cast<std::size_t>(horse - 1);
-            double win = ConvertOdds(slots.o1.WinOdds(horse));
-            calc.WinOdds[h] = win;
-            if (win > 0.0) calc.SupportRate[h] = 80.0 / win;
-            double low = ConvertOdds(slots.o1.PlaceOddsLow(horse));
-            if (low < 0.0) {
-                // No sale or no odds yet: both bounds take the marker and the runner no rank.
-                calc.PlaceOddsMin[h] = low;
-                calc.PlaceOddsMax[h] = low;
-                continue;
-            }
-            double high = ConvertOdds(slots.o1.PlaceOddsHigh(horse));
+    if (!haveO1) return;
+    int n = std::clamp(race.RunnerCount(), 0, kMaxRunners);
+    Ranking winRanks, lowRanks, highRanks;
+    for (int horse = 1; horse <= n; ++horse) {
+        std::size_t h = static_cast<std::size_t>(horse - 1);
+        double win = ConvertOdds(o1.WinOdds(horse));
+        calc.WinOdds[h] = win;
+        if (win > 0.0) calc.SupportRate[h] = 80.0 / win;
+        double low = ConvertOdds(o1.PlaceOddsLow(horse));
+        if (low < 0.0) {
+            // No sale or no odds yet: both bounds take the marker and the runner no rank.
             calc.PlaceOddsMin[h] = low;
-            calc.PlaceOddsMax[h] = high;
-            if (win > 0.0) winRanks.Add(win, low, horse);
-            if (low > 0.0) lowRanks.Add(low, high, horse);
-            if (high > 0.0) highRanks.Add(high, low, horse);
+            calc.PlaceOddsMax[h] = low;
+            continue;
         }
-        winRanks.AssignTo(calc.WinPop);
-        lowRanks.AssignTo(calc.PlaceMinPop);
-        highRanks.AssignTo(calc.PlaceMaxPop);
+        double high = ConvertOdds(o1.PlaceOddsHigh(horse));
+        calc.PlaceOddsMin[h] = low;
+        calc.PlaceOddsMax[h] = high;
+        if (win > 0.0) winRanks.Add(win, low, horse);
+        if (low > 0.0) lowRanks.Add(low, high, horse);
+        if (high > 0.0) highRanks.Add(high, low, horse);
     }
+    winRanks.AssignTo(calc.WinPop);
+    lowRanks.AssignTo(calc.PlaceMinPop);
+    highRanks.AssignTo(calc.PlaceMaxPop);
+}
+
+// The combination arrays are written whole (but their unused element 0).
+void ConvertCombinationOdds(const RaceOddsSlots& slots, TRaceCalc& calc) {
     ConvertEntries<kUmaren>(slots.o2, calc.UmarenOdds, calc.UmarenPop);
     ConvertEntries<kWide>(slots.o3, calc.WideOdds, calc.WidePop);
     ConvertEntries<kUmatan>(slots.o4, calc.UmatanOdds, calc.UmatanPop);
     ConvertEntries<kSanrenpuku>(slots.o5, calc.SanrenpukuOdds, calc.SanrenpukuPop);
     ConvertEntries<kSanrentan>(slots.o6, calc.SanrentanOdds, calc.SanrentanPop);
+    calc.CombinationOdds = TRaceCalc::Combinations::Current;
+}
+
+// Reads `length` bytes at `offset` into each buffer in turn, through short reads; how many
+// buffers were filled whole.
+std::size_t ReadRecords(int fd, std::span<char* const> buffers, std::size_t length) {
+    std::array<::iovec, kMaxRaces> iov;
+    std::size_t done = 0, partial = 0;
+    while (done < buffers.size()) {
+        const std::size_t n = std::min(buffers.size() - done, iov.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t skip = i == 0 ? partial : 0;
+            iov[i] = {buffers[done + i] + skip, length - skip};
+        }
+        const ssize_t got = ::preadv(fd, iov.data(), static_cast<int>(n),
+                                     static_cast<off_t>(done * length + partial));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        const std::size_t total = partial + static_cast<std::size_t>(got);
+        done += total / length;
+        partial = total % length;
+    }
+    return done;
+}
+
+} // namespace
+
+void ConvertRaceOdds(const TJvRA& race, bool haveO1, const RaceOddsSlots& slots, TRaceCalc& calc) {
+    ConvertWinPlaceOdds(race, haveO1, slots.o1, calc);
+    ConvertCombinationOdds(slots, calc);
+}
+
+void ConvertPendingCombinationOdds(const RaceOddsSlots& slots, TRaceCalc& calc) {
+    switch (calc.CombinationOdds) {
+    case TRaceCalc::Combinations::Current: break;
+    case TRaceCalc::Combinations::FromRecords: ConvertCombinationOdds(slots, calc); break;
+    case TRaceCalc::Combinations::Cleared: calc.ZeroCombinationOdds(); break;
+    }
 }
 
 void ReadRaceOdds(const TJvRA& race, const OddsDayFiles& files, OddsFileCache& cache,
-                  RaceOddsSlots slots, TRaceCalc& calc, MissingOdds missing) {
-    bool haveO1 = ReadSlot(race, files.paths[0], cache, slots.o1, missing);
-    ReadSlot(race, files.paths[1], cache, slots.o2, missing);
-    ReadSlot(race, files.paths[2], cache, slots.o3, missing);
-    ReadSlot(race, files.paths[3], cache, slots.o4, missing);
-    ReadSlot(race, files.paths[4], cache, slots.o5, missing);
-    ReadSlot(race, files.paths[5], cache, slots.o6, missing);
-    ConvertRaceOdds(race, haveO1, slots, calc);
+                  RaceOddsSlots slots, TRaceCalc& calc, MissingOdds missing, std::uint8_t placed) {
+    auto readKind = [&](std::size_t kind, auto& slot) {
+        if (placed & (1u << kind)) return true; // read straight by the load: the file exists
+        return ReadSlot(race, files.paths[kind], cache, slot, missing);
+    };
+    const bool haveO1 = readKind(0, slots.o1);
+    readKind(1, slots.o2);
+    readKind(2, slots.o3);
+    readKind(3, slots.o4);
+    readKind(4, slots.o5);
+    readKind(5, slots.o6);
+    ConvertWinPlaceOdds(race, haveO1, slots.o1, calc);
+    calc.CombinationOdds = TRaceCalc::Combinations::FromRecords;
+}
+
+std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t recordLength,
+                                std::span<char* const> slots, std::span<const TJvRA> races) {
+    std::size_t count = std::min({slots.size(), races.size(), std::size_t{kMaxRaces}});
+    std::array<std::uint32_t, kMaxRaces> keys{};
+    for (std::size_t i = 0; i < count; ++i) {
+        keys[i] = PackKey(races[i].VenueCode(), races[i].RaceNo());
+        const bool repeated = std::find(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(i),
+                                        keys[i]) != keys.begin() + static_cast<std::ptrdiff_t>(i);
+        if (races[i].RaceNumber() <= 0 || repeated) {
+            count = i;
+            break;
+        }
+    }
+    if (count == 0 || recordLength < RecordHead::kRaceNo.pos + RecordHead::kRaceNo.width) return 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    struct ::stat st {};
+    std::size_t filled = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        const std::size_t records = static_cast<std::size_t>(st.st_size) / recordLength;
+        filled = ReadRecords(fd, slots.first(std::min(count, records)), recordLength);
+    }
+    ::close(fd);
+    std::size_t placed = 0;
+    while (placed < filled) {
+        const std::string_view rec(slots[placed], recordLength);
+        if (PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)) !=
+            keys[placed])
+            break;
+        ++placed;
+    }
+    return placed;
 }
 
 } // namespace jvdata

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -103,13 +104,34 @@ enum class MissingOdds {
     Blank, // a day load: nothing of the previous day may stay
 };
 
-// Reads the race's odds records into its slots and converts them into `calc`: odds, support
-// rates, ranks and combination values.
+// Reads the race's odds records into its slots and converts the win and place odds into `calc`,
+// with their ranks and support rates. The combination odds (quinella to trifecta) are left
+// pending: only the bet builder reads them, for the race it shows, so they are converted when
+// first read (ConvertPendingCombinationOdds), not for every race of every load and fetch.
+// `placed`: bit k set when the day load has already read the O(k+1) record of the race straight
+// into its slot (ReadOddsInRaceOrder), so that file's reading is skipped.
 void ReadRaceOdds(const TJvRA& race, const OddsDayFiles& files, OddsFileCache& cache,
-                  RaceOddsSlots slots, TRaceCalc& calc, MissingOdds missing = MissingOdds::Keep);
+                  RaceOddsSlots slots, TRaceCalc& calc, MissingOdds missing = MissingOdds::Keep,
+                  std::uint8_t placed = 0);
 
-// The conversion half of ReadRaceOdds, from the slots as they stand. `haveO1` is whether the
-// O1 day file exists (win and place odds and ranks are converted only then).
+// The conversion of ReadRaceOdds, from the slots as they stand, combination odds included.
+// `haveO1` is whether the O1 day file exists (win and place odds and ranks are converted only
+// then).
 void ConvertRaceOdds(const TJvRA& race, bool haveO1, const RaceOddsSlots& slots, TRaceCalc& calc);
+
+// The combination odds and popularities of `calc` as the last read or clear left them: converted
+// from the slots after a read, zeroed after a clear; once done, nothing changes until the next.
+// Every reader of the combination odds calls it first.
+void ConvertPendingCombinationOdds(const RaceOddsSlots& slots, TRaceCalc& calc);
+
+// The day load's read of one odds day file straight into the slots of its races, with no copy:
+// record i of the file goes into `slots[i]`, the slot of `races[i]` (the races in the order of
+// the day's race file; the day files are kept sorted, so the odds files hold the same races in
+// the same order). Returns how many slots from the first now hold their own race's record, the
+// first of that race in the file, as the race-by-race read would have found it; the slots after
+// them may hold other bytes and must be read race by race, in the Blank mode. Races without a
+// number, and a race whose venue and number an earlier race already has, end the run.
+std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t recordLength,
+                                std::span<char* const> slots, std::span<const TJvRA> races);
 
 } // namespace jvdata

@@ -7,19 +7,25 @@ void TRaceCalc::ClearOdds() {
     WinOdds.fill(0.0);
     PlaceOddsMin.fill(0.0);
     PlaceOddsMax.fill(0.0);
+    WinPop.fill(0);
+    PlaceMinPop.fill(0);
+    PlaceMaxPop.fill(0);
+    // Some 80 KB a race, and every load clears all 36 races before reading their odds anew.
+    CombinationOdds = Combinations::Cleared;
+}
+
+void TRaceCalc::ZeroCombinationOdds() {
     UmarenOdds.fill(0.0);
     WideOdds.fill(0.0);
     UmatanOdds.fill(0.0);
     SanrenpukuOdds.fill(0.0);
     SanrentanOdds.fill(0.0);
-    WinPop.fill(0);
-    PlaceMinPop.fill(0);
-    PlaceMaxPop.fill(0);
     UmarenPop.fill(0);
     WidePop.fill(0);
     UmatanPop.fill(0);
     SanrenpukuPop.fill(0);
     SanrentanPop.fill(0);
+    CombinationOdds = Combinations::Current;
 }
 
 void TRaceCalc::Clear() {

@@ -55,11 +55,19 @@ struct TRaceCalc {
     ByIndex<int, kTrioCount> SanrenpukuPop{};
     ByIndex<int, kTrifectaCount> SanrentanPop{};
     std::uint8_t PayoutSeen = 0;
+    // What the combination arrays above hold. Their only reader (the bet builder) converts them
+    // on first use (ConvertPendingCombinationOdds): a read of the odds records leaves them to be
+    // converted from the records, a clear leaves them to be zeroed.
+    enum class Combinations : std::uint8_t { Current, FromRecords, Cleared };
+    Combinations CombinationOdds = Combinations::Current;
 
     // The clear of a day load: every field but PlaceCounts to zero.
     void Clear();
-    // The odds outputs of the odds reader, and the support rates derived from them, to zero.
+    // The odds outputs of the odds reader, and the support rates derived from them, to zero (the
+    // combination arrays when first read).
     void ClearOdds();
+    // The combination arrays to zero now.
+    void ZeroCombinationOdds();
 };
 
 // Payout tables of the loaded day: [race slot][entry j], j 1-based (element 0 unused).

@@ -42,7 +42,7 @@ void SetField(std::string& record, std::size_t pos, std::size_t width, std::stri
 }
 
 void ZeroHead(std::string& record) {
-    SetField(record, 3, 9, "000000000");
+    SetField(record, RecordHead::kKindAndCreation, "000000000");
 }
 
 bool IsAsciiDigits(std::string_view s) {
@@ -97,7 +97,7 @@ FramingResult CheckFraming(std::string_view record, std::string_view expectedId)
 
 RaceKey RaceKey::Of(std::string_view record) {
     RaceKey k;
-    std::string_view f = Field(record, 12, 16);
+    std::string_view f = Field(record, RecordHead::kRaceKey);
     for (std::size_t i = 0; i < f.size(); ++i) k.key_[i] = f[i];
     return k;
 }

@@ -41,13 +41,6 @@ bool ParseTriple(std::string_view key, int& a, int& b, int& c) {
     return a != 0 && b != 0 && c != 0;
 }
 
-int Choose2(int n) {
-    return n < 2 ? 0 : n * (n - 1) / 2;
-}
-int Choose3(int n) {
-    return n < 3 ? 0 : n * (n - 1) * (n - 2) / 6;
-}
-
 // Keys of a family by index (element 0 empty).
 template <typename Index> std::vector<std::string> BuildKeys(int count, Index index, bool triple) {
     std::vector<std::string> v(static_cast<std::size_t>(count + 1));
@@ -66,34 +59,13 @@ template <typename Index> std::vector<std::string> BuildKeys(int count, Index in
     return v;
 }
 
-std::string KeyAt(const std::vector<std::string>& keys, int index) {
-    if (index < 1 || index >= static_cast<int>(keys.size())) return {};
+const std::string& KeyAt(const std::vector<std::string>& keys, int index) {
+    static const std::string none;
+    if (index < 1 || index >= static_cast<int>(keys.size())) return none;
     return keys[static_cast<std::size_t>(index)];
 }
 
 } // namespace
-
-int QuinellaIndex(int a, int b) {
-    if (!InRange(a) || !InRange(b) || a >= b) return 0;
-    return (a - 1) * N - (a - 1) * a / 2 + (b - a);
-}
-
-int ExactaIndex(int a, int b) {
-    if (!InRange(a) || !InRange(b) || a == b) return 0;
-    return (a - 1) * (N - 1) + (b < a ? b : b - 1);
-}
-
-int TrioIndex(int a, int b, int c) {
-    if (!InRange(a) || !InRange(b) || !InRange(c) || !(a < b && b < c)) return 0;
-    return 816 - Choose3(19 - a) + Choose2(18 - a) - Choose2(19 - b) + (c - b);
-}
-
-int TrifectaIndex(int a, int b, int c) {
-    if (!InRange(a) || !InRange(b) || !InRange(c) || a == b || a == c || b == c) return 0;
-    int bRank = b - 1 - (a < b ? 1 : 0);               // 0-based among 1..18 without a
-    int cRank = c - (a < c ? 1 : 0) - (b < c ? 1 : 0); // 1-based among 1..18 without a, b
-    return (a - 1) * (N - 1) * (N - 2) + bRank * (N - 2) + cRank;
-}
 
 int CombIndexQuinella(std::string_view key) {
     int a = 0, b = 0;
@@ -137,24 +109,24 @@ std::string TripleKey(int a, int b, int c) {
     return FormatInt(a, 2) + "-" + FormatInt(b, 2) + "-" + FormatInt(c, 2);
 }
 
-std::string QuinellaKeyOf(int index) {
+const std::string& QuinellaKeyOf(int index) {
     static const auto keys = BuildKeys(
         153, [](int a, int b, int) { return QuinellaIndex(a, b); }, false);
     return KeyAt(keys, index);
 }
 
-std::string ExactaKeyOf(int index) {
+const std::string& ExactaKeyOf(int index) {
     static const auto keys = BuildKeys(
         306, [](int a, int b, int) { return ExactaIndex(a, b); }, false);
     return KeyAt(keys, index);
 }
 
-std::string TrioKeyOf(int index) {
+const std::string& TrioKeyOf(int index) {
     static const auto keys = BuildKeys(816, TrioIndex, true);
     return KeyAt(keys, index);
 }
 
-std::string TrifectaKeyOf(int index) {
+const std::string& TrifectaKeyOf(int index) {
     static const auto keys = BuildKeys(4896, TrifectaIndex, true);
     return KeyAt(keys, index);
 }

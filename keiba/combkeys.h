@@ -23,18 +23,44 @@ int CombIndexTrifecta(std::string_view key);
 int SanrentanIndexLow(std::string_view key);
 int SanrentanIndexHigh(std::string_view key);
 
-// Keys from numbers (no check) and from indexes (empty outside the family's range).
+// Keys from numbers (no check) and from indexes (empty outside the family's range; the texts
+// of a table that lives for the run).
 std::string PairKey(int a, int b);
 std::string TripleKey(int a, int b, int c);
-std::string QuinellaKeyOf(int index);
-std::string ExactaKeyOf(int index);
-std::string TrioKeyOf(int index);
-std::string TrifectaKeyOf(int index);
+const std::string& QuinellaKeyOf(int index);
+const std::string& ExactaKeyOf(int index);
+const std::string& TrioKeyOf(int index);
+const std::string& TrifectaKeyOf(int index);
 
-// Indexes from numbers 1..18 in the order written; 0 when they do not form a key.
-int QuinellaIndex(int a, int b);
-int ExactaIndex(int a, int b);
-int TrioIndex(int a, int b, int c);
-int TrifectaIndex(int a, int b, int c);
+// Indexes from numbers 1..18 in the order written; 0 when they do not form a key. Inline: the
+// bet builder asks for every ordering of every triple of its marks.
+constexpr bool IsCombRunner(int n) {
+    return n >= 1 && n <= kCombRunners;
+}
+
+constexpr int QuinellaIndex(int a, int b) {
+    if (!IsCombRunner(a) || !IsCombRunner(b) || a >= b) return 0;
+    return (a - 1) * kCombRunners - (a - 1) * a / 2 + (b - a);
+}
+
+constexpr int ExactaIndex(int a, int b) {
+    if (!IsCombRunner(a) || !IsCombRunner(b) || a == b) return 0;
+    return (a - 1) * (kCombRunners - 1) + (b < a ? b : b - 1);
+}
+
+constexpr int TrioIndex(int a, int b, int c) {
+    if (!IsCombRunner(a) || !IsCombRunner(b) || !IsCombRunner(c) || !(a < b && b < c)) return 0;
+    auto choose2 = [](int n) { return n < 2 ? 0 : n * (n - 1) / 2; };
+    auto choose3 = [](int n) { return n < 3 ? 0 : n * (n - 1) * (n - 2) / 6; };
+    return 816 - choose3(19 - a) + choose2(18 - a) - choose2(19 - b) + (c - b);
+}
+
+constexpr int TrifectaIndex(int a, int b, int c) {
+    if (!IsCombRunner(a) || !IsCombRunner(b) || !IsCombRunner(c) || a == b || a == c || b == c)
+        return 0;
+    const int bRank = b - 1 - (a < b ? 1 : 0);               // 0-based among 1..18 without a
+    const int cRank = c - (a < c ? 1 : 0) - (b < c ? 1 : 0); // 1-based among 1..18 without a, b
+    return (a - 1) * (kCombRunners - 1) * (kCombRunners - 2) + bRank * (kCombRunners - 2) + cRank;
+}
 
 } // namespace keiba

@@ -28,6 +28,9 @@ struct IoResult {
 
 // The whole file, or nothing when it is missing or unreadable.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+// The same for a path already in the system's own form, for callers that build many paths in
+// one buffer instead of a path object each.
+std::optional<std::string> ReadWholeFile(const char* nativePath);
 
 // Whether a write syncs its folder itself, or leaves it to the caller, who writes many files
 // into few folders and syncs each folder once (SyncFolder) before it calls any of them saved.
@@ -40,6 +43,12 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
 
 // Makes the renames in `folder` durable; a failure names the folder and its cause.
 IoResult SyncFolder(const std::filesystem::path& folder);
+
+// Whether writes wait for the disk: each file and its folder synced, so that a crash leaves the
+// old file or the new one. On in the program; a developer program that writes thousands of files
+// it can simply make again (the sample folder) turns it off. Either way a write replaces its file
+// whole through a temporary file.
+void SetWritesSynced(bool synced);
 
 // Creates `folder` and its missing parents; a failure names the folder and its cause.
 IoResult CreateFolders(const std::filesystem::path& folder);

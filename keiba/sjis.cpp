@@ -275,39 +275,56 @@ std::string FormatFixedDecimal(double value, int width, int decimals) {
     return body;
 }
 
-std::string FormatFixed(double value, int width, int decimals) {
-    // The common case, away from a half, needs no detour through the decimal digits: there both
-    // roundings agree. Grids format thousands of numbers a click.
+namespace {
+
+// FormatFixed's common case, away from a half, needs no detour through the decimal digits: there
+// both roundings agree. The digits are written right to left, ending at `end` (with room for 20
+// bytes before it); nullptr leaves the value to the decimal detour.
+char* PlainFixed(double value, int decimals, char* end) {
     static constexpr double kScale[] = {1.0, 10.0, 100.0};
-    if (decimals >= 0 && decimals <= 2 && !std::signbit(value) && value < 1e12) {
-        const double scaled = value * kScale[decimals];
-        const double whole = std::floor(scaled);
-        const double frac = scaled - whole;
-        if (std::fabs(frac - 0.5) > std::max(1e-9, scaled * 1e-12)) {
-            // Written right to left into one buffer: digits, the point, the integer part.
-            auto n = static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
-            char buf[40];
-            char* end = buf + sizeof buf;
-            char* p = end;
-            for (int i = 0; i < decimals; ++i) {
-                *--p = static_cast<char>('0' + n % 10);
-                n /= 10;
-            }
-            if (decimals > 0) *--p = '.';
-            do {
-                *--p = static_cast<char>('0' + n % 10);
-                n /= 10;
-            } while (n > 0);
-            const auto used = static_cast<std::size_t>(end - p);
-            const auto pad = width > 0 && static_cast<std::size_t>(width) > used
-                                 ? static_cast<std::size_t>(width) - used
-                                 : 0;
-            std::string text(pad, ' ');
-            text.append(p, used);
-            return text;
-        }
+    if (decimals < 0 || decimals > 2 || std::signbit(value) || !(value < 1e12)) return nullptr;
+    const double scaled = value * kScale[decimals];
+    // Below 1e14 and not negative: the conversion truncates, which is the floor.
+    const double whole = static_cast<double>(static_cast<std::uint64_t>(scaled));
+    const double frac = scaled - whole;
+    if (!(std::fabs(frac - 0.5) > std::max(1e-9, scaled * 1e-12))) return nullptr;
+    auto n = static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
+    char* p = end;
+    for (int i = 0; i < decimals; ++i) {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    }
+    if (decimals > 0) *--p = '.';
+    return PutDigitsBackward(p, n);
+}
+
+} // namespace
+
+std::string FormatFixed(double value, int width, int decimals) {
+    char buf[24];
+    char* end = buf + sizeof buf;
+    if (const char* p = PlainFixed(value, decimals, end)) {
+        const auto used = static_cast<std::size_t>(end - p);
+        const auto pad = width > 0 && static_cast<std::size_t>(width) > used
+                             ? static_cast<std::size_t>(width) - used
+                             : 0;
+        std::string text(pad, ' ');
+        text.append(p, used);
+        return text;
     }
     return FormatFixedDecimal(value, width, decimals);
+}
+
+std::string_view FixedText::Format(double value, int width, int decimals) {
+    char* end = text_ + sizeof text_;
+    // The digits take at most 16 bytes: room for a width up to the buffer's size.
+    if (width <= static_cast<int>(sizeof text_))
+        if (char* p = PlainFixed(value, decimals, end)) {
+            while (end - p < width) *--p = ' ';
+            return {p, static_cast<std::size_t>(end - p)};
+        }
+    long_ = FormatFixed(value, width, decimals);
+    return long_;
 }
 
 } // namespace keiba

@@ -78,7 +78,43 @@ std::string FormatFixed(double value, int width, int decimals);
 // the rounding is plain and must agree with this one.
 std::string FormatFixedDecimal(double value, int width, int decimals);
 
+// FormatFixed into a buffer of its own, for grids that write thousands of numbers a click: the
+// text stays valid until the next Format.
+class FixedText {
+public:
+    std::string_view Format(double value, int width, int decimals);
+
+private:
+    char text_[48];
+    std::string long_; // a text that does not fit `text_`
+};
+
 // "%Nd": right-aligned in at least `width` characters.
 std::string FormatInt(std::int64_t value, int width);
+
+// The decimal digits of `n` written backward, ending just before `end` (room for 20 before it);
+// the first digit. For formatters of thousands of numbers: two digits a step.
+inline char* PutDigitsBackward(char* end, std::uint64_t n) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930"
+        "31323334353637383940414243444546474849505152535455565758596061"
+        "6263646566676869707172737475767778798081828384858687888990919293"
+        "949596979899";
+    while (n >= 100) {
+        const std::size_t pair = static_cast<std::size_t>(n % 100) * 2;
+        n /= 100;
+        end -= 2;
+        end[0] = kPairs[pair];
+        end[1] = kPairs[pair + 1];
+    }
+    if (n >= 10) {
+        end -= 2;
+        end[0] = kPairs[n * 2];
+        end[1] = kPairs[n * 2 + 1];
+    } else {
+        *--end = static_cast<char>('0' + n);
+    }
+    return end;
+}
 
 } // namespace keiba

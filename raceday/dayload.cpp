@@ -165,51 +165,58 @@ std::size_t ReadRunners(RaceDay& day, std::size_t r, const std::string& runnerFi
     return h;
 }
 
+// The progress text of a load's runner step: venue, race and runner, then the past run found.
+std::string RunProgressText(const jvdata::TJvRA& race, const jvdata::TJvSE& se, std::size_t k) {
+    static const std::string kRuns = keiba::Sj("走");
+    return VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) + "R " +
+           keiba::StrToMaruNum(se.HorseNumberText()) +
+           std::string(keiba::CutBytes(se.HorseName(), 18)) + ":" + RunNumber(k) + kRuns;
+}
+
+// The progress text of the placing step for past run k of a runner.
+std::string PlacingProgressText(const jvdata::TJvRA& race, const jvdata::TJvSE& se, std::size_t k) {
+    static const std::string kPlacing = keiba::Sj("過去走配置中:");
+    static const std::string kRuns = keiba::Sj("走:");
+    return kPlacing + VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) +
+           "R" + RunNumber(k) + kRuns + keiba::StrToMaruNum(se.HorseNumberText()) +
+           std::string(keiba::CutBytes(se.HorseName(), 18));
+}
+
 // Horse master and the last three earlier runs of runner h of race slot r; returns how many
 // runs it found. The master and run slots are all written: what is not read is blanked. The
 // runs' race records are left to PlacePastRaces.
 std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::int64_t raceDate,
-                              DayLoadHost& host, const fs::path& appDir) {
+                              DayLoadHost& host, jvdata::HorseFilePaths& paths,
+                              const fs::path& appDir) {
     const jvdata::TJvSE& se = day.gDayHorses[r][h];
     std::string_view id = se.PedigreeId();
     jvdata::TJvUM& masterSlot = day.gDayHorseMasters[r][h];
     auto& runSlots = day.gPastRunHorses[r][h];
     std::size_t k = 0;
-    // The three paths differ only in folder and extension: an id that is no pedigree id makes
-    // none of them, and nothing may be built from it.
-    auto um2 = jvdata::HorseFilePath(appDir, jvdata::HorseFile::UM2, id);
-    auto sei = jvdata::HorseFilePath(appDir, jvdata::HorseFile::SEI, id);
-    if (um2 && sei) {
-        auto master = keiba::ReadWholeFile(*um2);
+    // An id that is no pedigree id makes no path, and nothing may be built from it.
+    if (const char* um2 = paths.Of(jvdata::HorseFile::UM2, id)) {
+        auto master = keiba::ReadWholeFile(um2);
         if (!master) {
+            const fs::path um2Path = *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UM2, id);
             std::error_code ec;
-            fs::create_directories(um2->parent_path(), ec);
-            if (auto uma = jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id))
-                host.UMConvertBtnClick(*um2, *uma);
-            master = keiba::ReadWholeFile(*um2);
+            fs::create_directories(um2Path.parent_path(), ec);
+            host.UMConvertBtnClick(um2Path,
+                                   *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id));
+            master = keiba::ReadWholeFile(um2Path);
         }
         if (master)
             masterSlot.Assign(jvdata::RecordAt(*master, jvdata::kUmLength, 0));
         else
             masterSlot.Clear();
 
-        auto runs = keiba::ReadWholeFile(*sei);
+        auto runs = keiba::ReadWholeFile(paths.Of(jvdata::HorseFile::SEI, id));
         if (runs && !runs->empty()) {
-            static const std::string kRuns = keiba::Sj("走");
-            const jvdata::TJvRA& race = day.gDayRaces[r];
-            std::string progress;
             std::size_t count = jvdata::RecordCount(*runs, jvdata::kSeLength);
             for (std::size_t i = count; i-- > 0 && k < kPastRunsRead;) {
                 std::string_view rec = jvdata::RecordAt(*runs, jvdata::kSeLength, i);
                 std::int64_t date = jvdata::FieldNumber(rec, jvdata::RecordHead::kRaceDate);
                 if (date < 1 || date >= raceDate) continue;
                 runSlots[k].Assign(rec);
-                if (progress.empty())
-                    progress = VenueName2(race.VenueCode()) +
-                               keiba::FormatIntBlankZero(race.RaceNo()) + "R " +
-                               keiba::StrToMaruNum(se.HorseNumberText()) +
-                               std::string(keiba::CutBytes(se.HorseName(), 18)) + ":";
-                host.SetProgressText(progress + RunNumber(k) + kRuns);
                 ++k;
             }
         }
@@ -226,17 +233,10 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
 // past the runner's runs. `runs` holds how many runs ReadRunnerHistory found per runner.
 void PlacePastRaces(RaceDay& day, std::size_t r, const std::array<std::uint8_t, kMaxRunners>& runs,
                     DayLoadHost& host, const fs::path& appDir, FileCache& files) {
-    const jvdata::TJvRA& race = day.gDayRaces[r];
     int f = FieldSize(day, static_cast<int>(r));
     if (f <= 0) return;
-    static const std::string kPlacing = keiba::Sj("過去走配置中:");
-    static const std::string kRuns = keiba::Sj("走:");
-    const std::string raceText =
-        kPlacing + VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) + "R";
+    std::size_t lastPlaced = 0; // of the last runner: the progress text's run
     for (std::size_t h = 0; h < static_cast<std::size_t>(f); ++h) {
-        const jvdata::TJvSE& se = day.gDayHorses[r][h];
-        const std::string runnerText = keiba::StrToMaruNum(se.HorseNumberText()) +
-                                       std::string(keiba::CutBytes(se.HorseName(), 18));
         // The progress follows the runs up to the first without a year.
         bool placing = true;
         for (std::size_t k = 0; k < kPastRunsRead; ++k) {
@@ -245,7 +245,7 @@ void PlacePastRaces(RaceDay& day, std::size_t r, const std::array<std::uint8_t, 
             const std::string_view key = hasRun ? day.gPastRunHorses[r][h][k].KeyText() : "";
             std::string_view rec;
             if (placing) {
-                host.SetProgressText(raceText + RunNumber(k) + kRuns + runnerText);
+                lastPlaced = k;
                 placing = hasRun && !keiba::TrimBlanks(key.substr(0, 4)).empty();
                 // Runs at courses outside the code table keep their key alone.
                 const std::string_view venue = placing ? key.substr(8, 2) : "";
@@ -261,6 +261,10 @@ void PlacePastRaces(RaceDay& day, std::size_t r, const std::array<std::uint8_t, 
             }
         }
     }
+    // The window shows the progress text when the race's step ends, so only the race's last
+    // text is ever seen: it is the only one made.
+    host.SetProgressText(PlacingProgressText(
+        day.gDayRaces[r], day.gDayHorses[r][static_cast<std::size_t>(f - 1)], lastPlaced));
 }
 
 void ReadPayouts(RaceDay& day) {
@@ -268,15 +272,17 @@ void ReadPayouts(RaceDay& day) {
     if (!bytes) return;
     std::size_t n =
         std::min<std::size_t>(jvdata::RecordCount(*bytes, jvdata::kHrLength), kMaxRaces);
+    // The keys of the slots that hold a race; a blank slot takes no payouts.
     std::array<std::string, kMaxRaces> slotKeys;
-    for (std::size_t r = 0; r < kMaxRaces; ++r) slotKeys[r] = day.gDayRaces[r].Key().Key12();
+    for (std::size_t r = 0; r < kMaxRaces; ++r) {
+        std::string key = day.gDayRaces[r].Key().Key12();
+        if (!keiba::TrimBlanks(key).empty()) slotKeys[r] = std::move(key);
+    }
     for (std::size_t i = 0; i < n; ++i) {
         std::string_view rec = jvdata::RecordAt(*bytes, jvdata::kHrLength, i);
         std::string key = jvdata::RaceKey::Of(rec).Key12();
         for (std::size_t r = 0; r < kMaxRaces; ++r) {
-            const std::string& slotKey = slotKeys[r];
-            if (keiba::TrimBlanks(slotKey).empty()) continue;
-            if (slotKey == key) {
+            if (!slotKeys[r].empty() && slotKeys[r] == key) {
                 day.gDayPayouts[r].Assign(rec);
                 break;
             }
@@ -348,16 +354,45 @@ void DayLoadHost::OzReadBtnClick(RaceDay& day) {
     int r = std::clamp(day.gOddsRaceIndex, 0, kMaxRaces - 1);
     const auto s = static_cast<std::size_t>(r);
     const auto missing = day.StaleOdds[s] ? jvdata::MissingOdds::Blank : jvdata::MissingOdds::Keep;
+    const std::uint8_t placed = day.PlacedOdds[s];
     day.StaleOdds[s] = 0;
+    day.PlacedOdds[s] = 0;
     jvdata::ReadRaceOdds(day.gDayRaces[s], day.OddsFiles(), day.oddsCache, day.OddsSlots(r),
-                         day.gRaceCalc[s], missing);
+                         day.gRaceCalc[s], missing, placed);
 }
 
 void DayLoadHost::CalcBtnClick(RaceDay& day) {
     jvdata::ParsePayoutTables(day.gDayPayouts, day.gPayoutTables);
 }
 
+namespace {
+
+// The records of one odds kind read straight into the slots of the day's races, in file order.
+template <typename Record>
+void PlaceInRaceOrder(RaceDay& day, RaceDay::PerRace<Record>& slots, const fs::path& path,
+                      unsigned kind) {
+    const auto count = static_cast<std::size_t>(std::clamp(day.gDayRaceCount, 0, kMaxRaces));
+    std::array<char*, kMaxRaces> buffers;
+    for (std::size_t r = 0; r < count; ++r) buffers[r] = slots[r].data();
+    const std::size_t placed =
+        jvdata::ReadOddsInRaceOrder(path, Record::kLength, std::span(buffers).first(count),
+                                    std::span<const jvdata::TJvRA>(day.gDayRaces).first(count));
+    for (std::size_t r = 0; r < placed; ++r)
+        day.PlacedOdds[r] = static_cast<std::uint8_t>(day.PlacedOdds[r] | (1u << kind));
+}
+
+} // namespace
+
 void ReadDayOdds(RaceDay& day, DayLoadHost& host) {
+    // Every race's odds are replaced; what a file does not hold is blanked.
+    day.StaleOdds.fill(1);
+    day.PlacedOdds.fill(0);
+    PlaceInRaceOrder(day, day.gDayOddsO1, day.gO1FileName, 0);
+    PlaceInRaceOrder(day, day.gDayOddsO2, day.gO2FileName, 1);
+    PlaceInRaceOrder(day, day.gDayOddsO3, day.gO3FileName, 2);
+    PlaceInRaceOrder(day, day.gDayOddsO4, day.gO4FileName, 3);
+    PlaceInRaceOrder(day, day.gDayOddsO5, day.gO5FileName, 4);
+    PlaceInRaceOrder(day, day.gDayOddsO6, day.gO6FileName, 5);
     {
         jvdata::OddsFileCache::Hold hold(day.oddsCache);
         for (int r = 0; r < kMaxRaces; ++r) {
@@ -369,6 +404,7 @@ void ReadDayOdds(RaceDay& day, DayLoadHost& host) {
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         if (day.StaleOdds[r]) BlankOddsRecords(day, r);
         day.StaleOdds[r] = 0;
+        day.PlacedOdds[r] = 0;
     }
 }
 
@@ -424,6 +460,7 @@ DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost
 
     scope.ShowProgress(35, "レースデータを読み込んでいます。", stem);
     FileCache files;
+    jvdata::HorseFilePaths horsePaths(appDir);
 
     // Nothing of the previous day may stay behind. The large records are written once: each
     // slot is either read or blanked below, the odds slots by the odds step.
@@ -444,13 +481,21 @@ DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost
         if (r < raceCount) {
             day.gDayRaces[r].Assign(jvdata::RecordAt(*raFile, jvdata::kRaLength, r));
             const jvdata::TJvRA& race = day.gDayRaces[r];
-            std::int64_t raceDate = jvdata::FieldNumber(race.Bytes(), 12, 8);
+            std::int64_t raceDate = race.Number(jvdata::RecordHead::kRaceDate);
             auto runnerPath = RunnerFileOf(appDir, *date, race.VenueCode());
             if (const std::string* runnerFile = runnerPath ? files.Get(*runnerPath) : nullptr) {
                 read = ReadRunners(day, r, *runnerFile);
-                for (std::size_t h = 0; h < read; ++h)
-                    pastRuns[r][h] = static_cast<std::uint8_t>(
-                        ReadRunnerHistory(day, r, h, raceDate, host, appDir));
+                std::size_t lastWithRuns = read;
+                for (std::size_t h = 0; h < read; ++h) {
+                    const std::size_t found =
+                        ReadRunnerHistory(day, r, h, raceDate, host, horsePaths, appDir);
+                    pastRuns[r][h] = static_cast<std::uint8_t>(found);
+                    if (found > 0) lastWithRuns = h;
+                }
+                // Shown when the race's step ends: the last runner with runs, its last run.
+                if (lastWithRuns < read)
+                    host.SetProgressText(RunProgressText(race, day.gDayHorses[r][lastWithRuns],
+                                                         pastRuns[r][lastWithRuns] - 1u));
             }
         } else {
             day.gDayRaces[r].Clear();

@@ -76,9 +76,11 @@ DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost
 void DirectReadBtnClick(RaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
                         const std::filesystem::path& appDir);
 
-// The odds step of a day load: `OzReadBtnClick` for every race slot, with each of the day's odds
-// files looked at once, since nothing rewrites them while the load runs. Slots still holding
-// the previous day's odds afterwards are blanked.
+// The odds step of a day load: every race's odds records are replaced. Each odds file is first
+// read straight into the slots of the races it holds in the order of the race slots; then
+// `OzReadBtnClick` for every race slot reads what that left (each of the day's odds files looked
+// at once, since nothing rewrites them while the load runs) and converts the odds. Slots still
+// holding the previous day's odds afterwards are blanked.
 void ReadDayOdds(RaceDay& day, DayLoadHost& host);
 
 // `HrReadBtnClick`: the results re-read of the day of `stem`. Returns true when the shown race

@@ -45,12 +45,19 @@ void BlankDayRecords(RaceDay& day) {
         day.gDayPayouts[r].Clear();
         BlankOddsRecords(day, r);
         day.StaleOdds[r] = 0;
+        day.PlacedOdds[r] = 0;
         for (std::size_t h = 0; h < kMaxRunners; ++h) {
             BlankRunnerRecords(day, r, h);
             day.gDayHorseAnalysis[r][h].Clear();
         }
     }
     for (TNeraiRecord& n : day.gNeraiSlots) n.Clear();
+}
+
+const jvdata::TRaceCalc& CombinationOdds(RaceDay& day, int r) {
+    const auto s = static_cast<std::size_t>(std::clamp(r, 0, kMaxRaces - 1));
+    jvdata::ConvertPendingCombinationOdds(day.OddsSlots(r), day.gRaceCalc[s]);
+    return day.gRaceCalc[s];
 }
 
 int FieldSize(const RaceDay& day, int r) {

@@ -121,13 +121,15 @@ struct RaceDay {
     // Races whose odds records are still the previous day's: a day load leaves them to its odds
     // step, which copies each record once and blanks the slots it finds nothing for.
     PerRace<std::uint8_t> StaleOdds{};
+    // Odds records the load's odds step has read straight into their slots: bit k for O(k+1).
+    PerRace<std::uint8_t> PlacedOdds{};
 
     jvdata::OddsDayFiles OddsFiles() const;
     jvdata::RaceOddsSlots OddsSlots(int r);
 };
 
-// `IniBtnClick`: clears every race's calculation record (but its support rates and placing
-// counts), its texts and its delivery flag.
+// `IniBtnClick`: clears every race's calculation record (but its placing counts; the support
+// rates go with the odds they derive from), its texts and its delivery flag.
 void ClearRaceDay(RaceDay& day);
 
 // Blank fill of the day records of every race, as a load that finds no race file leaves them.
@@ -136,6 +138,10 @@ void BlankDayRecords(RaceDay& day);
 void BlankRunnerRecords(RaceDay& day, std::size_t r, std::size_t h);
 // Blank fill of the six odds records of race slot r.
 void BlankOddsRecords(RaceDay& day, std::size_t r);
+
+// The calculation record of race slot r with its combination odds converted from the race's
+// odds slots: reads of the odds leave that to the first reader of them.
+const jvdata::TRaceCalc& CombinationOdds(RaceDay& day, int r);
 
 // Field size of race slot r, clamped to 0..18.
 int FieldSize(const RaceDay& day, int r);

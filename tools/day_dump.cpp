@@ -62,7 +62,8 @@ void DumpCombinations(std::ostream& out, const char* name, const std::array<doub
 
 void DumpRace(std::ostream& out, raceday::RaceDay& day, std::size_t r) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
-    const jvdata::TRaceCalc& calc = day.gRaceCalc[r];
+    // Read as the bet builder reads them: the combination odds converted on first use.
+    const jvdata::TRaceCalc& calc = raceday::CombinationOdds(day, static_cast<int>(r));
     const raceday::TOutData2& t = day.gRaceTexts[r];
     out << "race " << r << " key " << race.Key().Text() << " "
         << U8(keiba::JyoCodeToName(race.VenueCode(), 2)) << race.RaceNumber() << "R "

@@ -1437,5 +1437,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: kestrane_make_sample <program folder>\n");
         return 2;
     }
+    // A lost sample is made again: its thousands of files need not wait for the disk.
+    keiba::SetWritesSynced(false);
     return Sample(keiba::Utf8Path(argv[1])).Run();
 }

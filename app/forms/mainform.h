@@ -163,7 +163,7 @@ public:
     void N47Click();        // サンプルデータ
     void N48Click();        // ケストレーンデータ購入 > 予想(最新)データ
     void GetXQdataKakoClick();
-    void N49Click();
+    void N49Click(); // ケストレーンデータ購入 > 過去データ (hidden)
     void ID1Click(); // ｹｽﾄﾚｰﾝﾃﾞｰﾀ取得ID,ﾊﾟｽﾜｰﾄﾞ設定
     // The window's downloads (made at first use), with `gLastUnzippedName`.
     members::Downloads& MembersDownloads();

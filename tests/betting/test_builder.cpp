@@ -1,5 +1,9 @@
 #include "betfixture.h"
 
+#include "jvdata/oddsreader.h"
+#include "tests/jvdata/recordmaker.h"
+#include "tests/support/tempdir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,6 +77,71 @@ TEST_F(Builder, OddsLoadedShowLinesAndDropKeysNotOnSale) {
     // The wide record is missing: all three keys with blank odds.
     EXPECT_EQ(Column(BetKind::Wide, kKeyCol), (V{" 1- 3", " 2- 3", " 3-12"}));
     EXPECT_EQ(Column(BetKind::Wide, 5), (V{"", "", " 4- 9"})); // popularities of both known
+}
+
+// The odds of the race's quinella file as the read left them: the build converts them itself.
+TEST_F(Builder, CombinationOddsJustReadFromTheFilesAreListed) {
+    SetRace(3);
+    Mark(kAxis, {1}, "◎");
+    Mark(kLeg1, {2, 3}, "▲");
+    testsupport::TempDir dir;
+    jvdata::OddsDayFiles files;
+    for (std::size_t k = 0; k < 6; ++k) files.paths[k] = dir / ("d.jvO" + std::to_string(k + 1));
+    std::string o2 = testsupport::MakeRecord("O2", testsupport::kRaceKey);
+    // Quinellas 1-2 and 1-3 (positions 41 and 54): odds 123.4 and 5.6, popularities 5 and 1.
+    jvdata::SetField(o2, 41, 26, "01020012340050103000056001");
+    testsupport::WriteBytes(files.paths[1], o2);
+    jvdata::OddsFileCache cache;
+    jvdata::ReadRaceOdds(day().gDayRaces[0], files, cache, day().OddsSlots(0), calc());
+    Build();
+    EXPECT_EQ(Column(BetKind::Umaren, kKeyCol), (V{" 1- 2", " 1- 3"}));
+    EXPECT_EQ(Column(BetKind::Umaren, betting::kOddsCol), (V{"  123.4", "    5.6"}));
+    EXPECT_EQ(Column(BetKind::Umaren, betting::kPopCol), (V{"  5", "  1"}));
+}
+
+// What a build leaves (erasures, stakes, rates, results, rows) is gone after the next: the grids
+// read as those of a build from nothing.
+TEST_F(Builder, ARebuildLeavesNothingOfTheBuildBefore) {
+    SetRace(6);
+    for (int kind = 1; kind <= 6; ++kind) LoadOdds(kind);
+    for (std::size_t h = 0; h < 6; ++h) {
+        calc().WinOdds[h] = calc().PlaceOddsMin[h] = 2.0 + static_cast<double>(h);
+        calc().WinPop[h] = calc().PlaceMinPop[h] = static_cast<int>(h) + 1;
+    }
+    calc().UmarenOdds.fill(5.0);
+    calc().WideOdds.fill(3.0);
+    calc().UmatanOdds.fill(7.0);
+    calc().SanrenpukuOdds.fill(9.0);
+    calc().SanrentanOdds.fill(11.0);
+    jvdata::PayoutTables& pay = day().gPayoutTables;
+    pay.gPayKeyWin[0][1] = 1;
+    pay.gPayYenWin[0][1] = 200;
+    pay.gPayKeyUmaren[0][1] = " 1- 2";
+    pay.gPayYenUmaren[0][1] = 500;
+    pay.gPayKeySanrentan[0][1] = " 1- 2- 3";
+    pay.gPayYenSanrentan[0][1] = 5000;
+    Mark(kAxis, {1, 2, 3}, "◎");
+    Mark(kLeg1, {1, 2, 3, 4, 5, 6}, "▲");
+    Mark(kLeg2, {1, 2, 3, 4, 5, 6}, "▲");
+    Build(1, 10000);
+    book.Grid(BetKind::Umaren).SetCell(betting::kEraseCol, 1, betting::EraseMark());
+    ASSERT_FALSE(book.Grid(BetKind::Sanrentan).Cells(13, 1).empty()); // a result was written
+
+    // No third leg: the triple grids keep one empty row.
+    marks = betting::PlainTable(14, 7);
+    Mark(kAxis, {4}, "◎");
+    Mark(kLeg1, {5, 6}, "▲");
+    Build(0, 3000);
+    betting::BetBook fresh;
+    betting::KaimeMakeBtnClick(day(), marks, {0, 3000}, fresh);
+    for (BetKind k : betting::kAllKinds) {
+        const betting::PlainTable &got = book.Grid(k), &want = fresh.Grid(k);
+        ASSERT_EQ(got.RowCount(), want.RowCount()) << betting::LayoutOf(k).name;
+        for (int row = 0; row < want.RowCount(); ++row)
+            for (int col = 0; col < want.ColCount(); ++col)
+                EXPECT_EQ(got.Cells(col, row), want.Cells(col, row))
+                    << betting::LayoutOf(k).name << " col " << col << " row " << row;
+    }
 }
 
 TEST_F(Builder, CombinationsAtOddsOfExactlyZeroAreNotListed) {

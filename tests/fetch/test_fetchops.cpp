@@ -48,6 +48,22 @@ TEST_F(FetchFixture, QuickOddsFetchFilesOneLinePerKindAndShowsTheRaceAgain) {
     EXPECT_FALSE(Flags().fetchBusy);
 }
 
+// The combination odds a bet build has already read are read again after a fetch of the race's
+// odds: the fetch's new quinella odds are what the next reader gets.
+TEST_F(FetchFixture, AnOddsFetchRenewsTheCombinationOddsAlreadyRead) {
+    LoadRaces(11);
+    fetchHost.raceIndex = 10;
+    fetchHost.DatListClick();
+    ASSERT_DOUBLE_EQ(raceday::CombinationOdds(Day(), 10).UmarenOdds[1], -2.0);
+    std::string o2 = Odds(2, Key(11));
+    // The quinella 1-2 (positions 41 to 44) at odds 123.4, popularity 5.
+    jvdata::SetField(o2, 41, 13, "0102001234005");
+    link.AddRealtime("0B30", Key(11), {Odds(1, Key(11)), o2});
+    fetch::SokuhoOddsBtnClick(fetchHost);
+    EXPECT_DOUBLE_EQ(raceday::CombinationOdds(Day(), 10).UmarenOdds[1], 123.4);
+    EXPECT_EQ(raceday::CombinationOdds(Day(), 10).UmarenPop[1], 5);
+}
+
 TEST_F(FetchFixture, AFailedOpenGoesToTheLabelAndTheErrorLog) {
     LoadRaces(11);
     fetchHost.raceIndex = 10;

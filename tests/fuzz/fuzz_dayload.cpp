@@ -181,7 +181,36 @@ void CheckPayouts(const RaceDay& day, std::string_view hr, bool sameKey16) {
     }
 }
 
-void CheckDay(const RaceDay& day, const std::map<std::string, std::string>& files) {
+// The first record of the file with the venue and race number of `race`, as the odds are
+// looked up; nothing for a race without a number or a file without such a record.
+std::optional<std::string_view> FirstOfRace(std::string_view file, std::size_t length,
+                                            const jvdata::TJvRA& race) {
+    if (race.RaceNumber() <= 0) return std::nullopt;
+    for (std::size_t i = 0; i < jvdata::RecordCount(file, length); ++i) {
+        std::string_view r = jvdata::RecordAt(file, length, i);
+        if (jvdata::Field(r, 20, 2) == race.Field(20, 2) &&
+            jvdata::Field(r, 26, 2) == race.Field(26, 2))
+            return r;
+    }
+    return std::nullopt;
+}
+
+// Each odds slot holds the first record of its race in its file, or blanks.
+void CheckOddsSlots(const RaceDay& day, const std::map<std::string, std::string>& files) {
+    for (std::size_t r = 0; r < kMaxRaces; ++r) {
+        const std::array<std::string_view, 6> slots = {
+            day.gDayOddsO1[r].Bytes(), day.gDayOddsO2[r].Bytes(), day.gDayOddsO3[r].Bytes(),
+            day.gDayOddsO4[r].Bytes(), day.gDayOddsO5[r].Bytes(), day.gDayOddsO6[r].Bytes()};
+        for (std::size_t k = 0; k < 6; ++k) {
+            const std::string_view slot = slots[k];
+            const auto first =
+                FirstOfRace(FileOf(files, Files()[3 + k]), slot.size(), day.gDayRaces[r]);
+            FUZZ_CHECK(first ? slot == *first : Blank(slot));
+        }
+    }
+}
+
+void CheckDay(RaceDay& day, const std::map<std::string, std::string>& files) {
     std::string_view ra = FileOf(files, Files()[0]);
     std::size_t races =
         std::min<std::size_t>(jvdata::RecordCount(ra, jvdata::kRaLength), kMaxRaces);
@@ -198,7 +227,7 @@ void CheckDay(const RaceDay& day, const std::map<std::string, std::string>& file
 
     bool haveWinFile = files.count(Files()[3]) == 1;
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
-        const jvdata::TRaceCalc& calc = day.gRaceCalc[r];
+        const jvdata::TRaceCalc& calc = CombinationOdds(day, static_cast<int>(r));
         int f = FieldSize(day, static_cast<int>(r));
         for (std::size_t h = 0; h < kMaxRunners; ++h) {
             bool read = haveWinFile && static_cast<int>(h) < f;
@@ -208,6 +237,7 @@ void CheckDay(const RaceDay& day, const std::map<std::string, std::string>& file
         }
         fuzz::CheckRunnerOdds(calc);
     }
+    CheckOddsSlots(day, files);
 
     // Nothing of an earlier load stays behind: whatever a slot holds comes from this day's files.
     std::string_view vzkd = FileOf(files, Files()[12]), csv = FileOf(files, Files()[13]);
@@ -225,10 +255,6 @@ void CheckDay(const RaceDay& day, const std::map<std::string, std::string>& file
             std::string_view first = um2.substr(0, jvdata::kUmLength);
             FUZZ_CHECK(master.Bytes().substr(0, first.size()) == first);
         }
-        std::string_view o1 = day.gDayOddsO1[r].Bytes();
-        if (!Blank(o1)) FUZZ_CHECK(FileOf(files, Files()[3]).find(o1) != std::string_view::npos);
-        std::string_view o6 = day.gDayOddsO6[r].Bytes();
-        if (!Blank(o6)) FUZZ_CHECK(FileOf(files, Files()[8]).find(o6) != std::string_view::npos);
     }
 
     // The day's racecourses: ascending, each once, each one of a loaded race.

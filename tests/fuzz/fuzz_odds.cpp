@@ -98,6 +98,7 @@ void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
     calc = TRaceCalc{};
     OddsFileCache cache;
     ReadRaceOdds(race, files, cache, s.View(), calc);
+    ConvertPendingCombinationOdds(s.View(), calc);
 
     std::string venue(race.VenueCode()), raceNo(race.Field(26, 2));
     bool looksUp =
@@ -134,6 +135,7 @@ void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
     TRaceCalc& again = st.again;
     again = TRaceCalc{};
     ReadRaceOdds(race, files, cache, s.View(), again);
+    ConvertPendingCombinationOdds(s.View(), again);
     FUZZ_CHECK(again.WinOdds == calc.WinOdds && again.WinPop == calc.WinPop);
     FUZZ_CHECK(again.PlaceMaxPop == calc.PlaceMaxPop);
     FUZZ_CHECK(again.SanrentanOdds == calc.SanrentanOdds);

@@ -50,6 +50,13 @@ TEST(DayFiles, NamesComeFromTheDateValueAndKnownCodes) {
               app / "SEI" / "2023" / "2023104567.jvSEI");
     for (std::string_view bad : {"../../etc1", "2023 04567", "20231045678", "202310456", "２０２"})
         EXPECT_FALSE(HorseFilePath(app, HorseFile::SEI, bad)) << bad;
+    // The load's paths in one buffer: the same files, whether the folder ends in a separator.
+    HorseFilePaths paths(app), slashed("/app/"), here("");
+    EXPECT_STREQ(paths.Of(HorseFile::UM2, "2023104567"), "/app/UM2/2023/2023104567.jvUM2");
+    EXPECT_STREQ(slashed.Of(HorseFile::SEI, "2023104567"), "/app/SEI/2023/2023104567.jvSEI");
+    EXPECT_STREQ(paths.Of(HorseFile::UMA, "2019100001"), "/app/UMA/2019/2019100001.jvUMA");
+    EXPECT_STREQ(here.Of(HorseFile::SEI, "2023104567"), "SEI/2023/2023104567.jvSEI");
+    EXPECT_EQ(paths.Of(HorseFile::SEI, "../../etc1"), nullptr);
     EXPECT_EQ(RunnerSlot(11, 5), 184);
     EXPECT_EQ(RunnerSlot(13, 1), -1);
     EXPECT_EQ(RunnerSlot(1, 19), -1);

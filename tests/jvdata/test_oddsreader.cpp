@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 using namespace jvdata;
 using testsupport::MakeRecord;
@@ -236,4 +238,36 @@ TEST(OddsReader, ARewriteThatLooksLikeTheOldFileIsReadAgain) {
 
     ReadRaceOdds(Race(1), files, cache, s->View(), *calc);
     EXPECT_DOUBLE_EQ(calc->WinOdds[0], 7.7);
+}
+
+// The load's straight read takes a slot's record only while the file holds the races in slot
+// order: a missing race, a repeated race or a file out of order ends it, and what follows is left
+// to the race-by-race read. A record is never placed in another race's slot.
+TEST(OddsReader, TheStraightReadPlacesOnlyRecordsOfTheirOwnRace) {
+    testsupport::TempDir dir;
+    const auto path = dir / "d.jvO1";
+    std::vector<TJvRA> races = {Race(12, 1), Race(12, 2), Race(12, 3)};
+    auto slots = std::make_unique<std::array<TJvO1, 3>>();
+    std::array<char*, 3> buffers = {(*slots)[0].data(), (*slots)[1].data(), (*slots)[2].data()};
+    auto read = [&](const std::string& file) {
+        testsupport::WriteBytes(path, file);
+        for (TJvO1& s : *slots) s.Clear();
+        return ReadOddsInRaceOrder(path, kO1Length, buffers, races);
+    };
+
+    EXPECT_EQ(read(O1(1) + O1(2) + O1(3) + O1(4)), 3u);
+    EXPECT_EQ((*slots)[2].Bytes(), O1(3));
+    EXPECT_EQ(read(O1(1) + O1(3)), 1u);                        // race 2 missing
+    EXPECT_EQ(read(O1(2) + O1(1) + O1(3)), 0u);                // out of order
+    EXPECT_EQ(read(O1(1) + O1(2)), 2u);                        // the file ends early
+    EXPECT_EQ(read(O1(1) + O1(2) + O1(3).substr(0, 500)), 2u); // a cut last record is none
+    EXPECT_EQ(read(""), 0u);
+
+    // Two slots of one race: the second must take the race's first record, not the next one.
+    races[1] = Race(12, 1);
+    EXPECT_EQ(read(O1(1) + O1(1) + O1(3)), 1u);
+    // A race without a number has no record to take.
+    races[1] = Race(12, 0);
+    EXPECT_EQ(read(O1(1) + O1(2) + O1(3)), 1u);
+    EXPECT_EQ(ReadOddsInRaceOrder(dir / "none.jvO1", kO1Length, buffers, races), 0u);
 }

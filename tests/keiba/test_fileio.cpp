@@ -124,6 +124,27 @@ TEST(FileIo, ASavedFileHasItsFolderSyncedAndItsWriteCounted) {
     EXPECT_EQ(WriteCount(target), before + 1);
 }
 
+// Writes that do not wait for the disk still replace the file whole and count; the program's
+// own writes wait again once the switch is back.
+TEST(FileIo, UnsyncedWritesStillReplaceTheFileWhole) {
+    testsupport::TempDir dir;
+    auto target = dir / "sample.jvRA";
+    std::vector<std::filesystem::path> synced;
+    SetFolderSyncedHookForTest([&](const std::filesystem::path& f) { synced.push_back(f); });
+    SetWritesSynced(false);
+    const std::uint64_t before = WriteCount(target);
+    const bool written = WriteFileAtomic(target, "races").ok && SyncFolder(dir.path()).ok;
+    SetWritesSynced(true);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(testsupport::Slurp(target), "races");
+    EXPECT_EQ(WriteCount(target), before + 1);
+    EXPECT_TRUE(synced.empty());
+    ASSERT_TRUE(WriteFileAtomic(target, "again"));
+    SetFolderSyncedHookForTest(nullptr);
+    EXPECT_EQ(synced, std::vector<std::filesystem::path>{dir.path()});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
 // The cause of a folder that cannot be made is told, not the missing folder it leads to.
 TEST(FileIo, AFolderThatCannotBeMadeIsReportedWithItsCause) {
     testsupport::TempDir dir;

@@ -83,7 +83,14 @@ TEST(Sjis, FixedFormatRoundsHalfAwayFromZeroOnTheDecimalValue) {
         {1.005, 0, 2, "1.01"}, {-0.04, 0, 1, "0.0"},         {999.95, 5, 1, "1000.0"},
         {9.99, 4, 1, "10.0"},  {1234567.0, 3, 0, "1234567"}, {1e20, 0, 0, "100000000000000000000"},
     };
-    for (const Case& c : cases) EXPECT_EQ(FormatFixed(c.v, c.width, c.decimals), c.text) << c.v;
+    FixedText buffer;
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatFixed(c.v, c.width, c.decimals), c.text) << c.v;
+        EXPECT_EQ(buffer.Format(c.v, c.width, c.decimals), c.text) << c.v;
+    }
+    // The buffer's own texts: padded to their width, also past the buffer's size.
+    EXPECT_EQ(buffer.Format(12.3, 7, 1), "   12.3");
+    EXPECT_EQ(buffer.Format(12.3, 60, 1), std::string(56, ' ') + "12.3");
     EXPECT_EQ(FormatInt(5, 2), " 5");
     EXPECT_EQ(FormatInt(123, 2), "123");
 }

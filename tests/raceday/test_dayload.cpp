@@ -183,8 +183,8 @@ TEST_F(DayFixture, ASmallerDayLeavesNoRecordOfTheDayBefore) {
         }
     }
     // Without odds files every value reads as blank, as after any load without them.
-    EXPECT_DOUBLE_EQ(d.gRaceCalc[0].SanrentanOdds[1], -2.0);
-    EXPECT_DOUBLE_EQ(d.gRaceCalc[2].UmarenOdds[1], -2.0);
+    EXPECT_DOUBLE_EQ(raceday::CombinationOdds(d, 0).SanrentanOdds[1], -2.0);
+    EXPECT_DOUBLE_EQ(raceday::CombinationOdds(d, 2).UmarenOdds[1], -2.0);
 }
 
 TEST_F(DayFixture, FetchTimesStakesAndTheOrderOfTheLoad) {
@@ -313,6 +313,61 @@ TEST_F(DayFixture, HostileFilesLoadWhatIsSound) {
     EXPECT_FALSE(std::filesystem::exists(dir / "UM2/../.." / "etc1.jvUM2"));
     for (auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
         EXPECT_EQ(keiba::PathToUtf8(e.path()).find(".."), std::string::npos) << e.path();
+}
+
+// Each race's odds slots hold its own records however the odds files run: in the order of the
+// races, with a race missing, a race twice, out of order, or cut short; and the combination odds
+// are those of the race's own quinella record.
+TEST_F(DayFixture, EveryRaceGetsItsOwnOddsRecordsWhateverTheOrderOfTheFiles) {
+    const std::string day = "20261206";
+    WriteRaces(day, {Ra(day, "05", 1, 2), Ra(day, "05", 2, 2), Ra(day, "08", 1, 2)});
+    auto odds = [&](int kind, std::string_view venue, int race, std::string_view tag) {
+        std::string r = MakeRecord("O" + std::to_string(kind), RaceKey16(day, venue, race));
+        jvdata::SetField(r, 28, tag.size(), tag); // a mark of which record this is
+        return r;
+    };
+    const std::string a = odds(2, "05", 1, "a"), c = odds(2, "08", 1, "c");
+    std::string b = odds(2, "05", 2, "b"), b2 = odds(2, "05", 2, "b2");
+    // The quinella 1-2 (positions 41 to 44) of race 2 at odds 123.4, popularity 5.
+    jvdata::SetField(b, 41, 13, "0102001234005");
+    jvdata::SetField(b2, 41, 13, "0102009999001");
+    const auto date = *jvdata::ParseYyyymmdd(day);
+    auto write = [&](jvdata::DayFile f, const std::string& bytes) {
+        WriteBytes(jvdata::DayFilePath(dir.path(), date, f), bytes);
+    };
+    write(jvdata::DayFile::O1,
+          odds(1, "05", 1, "a") + odds(1, "05", 2, "b") + odds(1, "08", 1, "c"));
+    write(jvdata::DayFile::O2, a + b + b2 + c);
+    write(jvdata::DayFile::O3, odds(3, "05", 2, "b") + odds(3, "08", 1, "c"));
+    write(jvdata::DayFile::O4, odds(4, "05", 1, "a") + odds(4, "05", 1, "a2") +
+                                   odds(4, "05", 2, "b") + odds(4, "08", 1, "c"));
+    write(jvdata::DayFile::O5,
+          odds(5, "08", 1, "c") + odds(5, "05", 2, "b") + odds(5, "05", 1, "a"));
+    write(jvdata::DayFile::O6, odds(6, "05", 1, "a") + odds(6, "05", 2, "b"));
+
+    ASSERT_EQ(Load(day), raceday::DayLoadResult::Loaded);
+    const raceday::RaceDay& d = Day();
+    auto tags = [&](const auto& slots) {
+        std::vector<std::string> t;
+        for (std::size_t r = 0; r < 3; ++r)
+            t.push_back(slots[r].IsBlank() ? "-"
+                                           : std::string(keiba::TrimBlanks(slots[r].Field(28, 2))));
+        return t;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(tags(d.gDayOddsO1), (V{"a", "b", "c"}));
+    EXPECT_EQ(tags(d.gDayOddsO2), (V{"a", "b", "c"}));
+    EXPECT_EQ(tags(d.gDayOddsO3), (V{"-", "b", "c"}));
+    EXPECT_EQ(tags(d.gDayOddsO4), (V{"a", "b", "c"}));
+    EXPECT_EQ(tags(d.gDayOddsO5), (V{"a", "b", "c"}));
+    EXPECT_EQ(tags(d.gDayOddsO6), (V{"a", "b", "-"}));
+    EXPECT_DOUBLE_EQ(raceday::CombinationOdds(Day(), 1).UmarenOdds[1], 123.4);
+    EXPECT_EQ(raceday::CombinationOdds(Day(), 1).UmarenPop[1], 5);
+    EXPECT_DOUBLE_EQ(raceday::CombinationOdds(Day(), 0).UmarenOdds[1], -2.0);
+    // The clear of the next load leaves nothing of them.
+    raceday::ClearRaceDay(Day());
+    EXPECT_DOUBLE_EQ(raceday::CombinationOdds(Day(), 1).UmarenOdds[1], 0.0);
+    EXPECT_EQ(raceday::CombinationOdds(Day(), 1).UmarenPop[1], 0);
 }
 
 TEST_F(DayFixture, BatchLoadSkipsDaysWithAStatisticsMarker) {
