@@ -159,7 +159,7 @@ void BM_FullDayLoad(benchmark::State& state) {
     raceday::DayLoadHost host;
     auto day = std::make_unique<raceday::RaceDay>();
     for (auto _ : state) {
-        auto r = raceday::DateComboChange(*day, "2026年12月06日", host, d.dir);
+        auto r = raceday::LoadDay(*day, "2026年12月06日", host, d.dir);
         if (r != raceday::DayLoadResult::Loaded) state.SkipWithError("not loaded");
         // The odds cache would make later rounds cheaper than a real load.
         day->oddsCache.Clear();
@@ -177,7 +177,7 @@ void BM_OddsStep(benchmark::State& state) {
     FullDay& d = Fixture();
     raceday::DayLoadHost host;
     auto day = std::make_unique<raceday::RaceDay>();
-    raceday::DateComboChange(*day, "2026年12月06日", host, d.dir);
+    raceday::LoadDay(*day, "2026年12月06日", host, d.dir);
     for (auto _ : state) {
         day->oddsCache.Clear();
         raceday::ReadDayOdds(*day, host);

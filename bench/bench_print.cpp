@@ -184,8 +184,8 @@ int main(int argc, char** argv) {
     keiba::SetAppDirForTest(sample);
     gDay = std::make_unique<raceday::RaceDay>();
     raceday::DayLoadHost host;
-    if (raceday::DateComboChange(*gDay, jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")), host,
-                                 sample) != raceday::DayLoadResult::Loaded)
+    if (raceday::LoadDay(*gDay, jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")), host,
+                         sample) != raceday::DayLoadResult::Loaded)
         return 1;
     {
         Preview cards(Sheet::RaceCard), past(Sheet::PastPerformance);

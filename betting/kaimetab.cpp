@@ -59,21 +59,21 @@ std::int64_t KaimeTab::ShowRaceAmount() {
     return amount_;
 }
 
-void KaimeTab::JikuHimoBtnClick() {
-    betting::JikuHimoBtnClick(day_, marks_, logic_);
+void KaimeTab::FillAxisAndPartners() {
+    betting::FillAxisAndPartners(day_, marks_, logic_);
 }
 
-void KaimeTab::KaimeMakeBtnClick() {
-    betting::KaimeMakeBtnClick(day_, marks_, Inputs(), book_);
+void KaimeTab::BuildBets() {
+    betting::BuildBets(day_, marks_, Inputs(), book_);
 }
 
-void KaimeTab::StringGrid1MouseDown(int col, int row) {
+void KaimeTab::PressMark(int col, int row) {
     if (host_.Busy()) return;
     ToggleMark(day_, marks_, logic_, col, row);
-    KaimeMakeBtnClick();
+    BuildBets();
 }
 
-void KaimeTab::GridClick(BetKind k, int col, int row) {
+void KaimeTab::ToggleRowErase(BetKind k, int col, int row) {
     PlainTable& grid = book_.Grid(k);
     if (host_.Busy() || row < 1 || row >= grid.RowCount()) return;
     if (col == kEraseCol)
@@ -85,16 +85,16 @@ void KaimeTab::GridClick(BetKind k, int col, int row) {
     CompleteGrid(k, day_, Inputs(), book_, k == BetKind::Waku ? -1 : grid.RowCount() - 1);
 }
 
-bool KaimeTab::GridMouseDown(BetKind k, int col, int row) {
+bool KaimeTab::SortByHeading(BetKind k, int col, int row) {
     if (host_.Busy() || row != 0 || col <= 0 || col >= LayoutOf(k).cols) return false;
     std::uint8_t& dir = DirTable(k)[static_cast<std::size_t>(col)];
     dir = dir == 0 ? 1 : 0;
     *sortCol_ = col;
-    SortKaimeHyoBtnClick();
+    SortActivePage();
     return true;
 }
 
-void KaimeTab::SortKaimeHyoBtnClick() {
+void KaimeTab::SortActivePage() {
     auto k = KindOfPage(page_);
     const int col = *sortCol_;
     if (!k || col < 0 || col >= LayoutOf(*k).cols) return;
@@ -110,12 +110,12 @@ bool KaimeTab::IsHit(BetKind k, int row) const {
     return false;
 }
 
-void KaimeTab::PageControl4Change(int page) {
+void KaimeTab::SetPage(int page) {
     page_ = page;
     book_.labels.Highlight(page);
 }
 
-void KaimeTab::SaNumEditExC1Change(std::int64_t amount) {
+void KaimeTab::SetAmount(std::int64_t amount) {
     amount_ = std::max<std::int64_t>(amount, 0);
     // Before a day is shown there is no race to keep the amount for.
     const int r = day_.gCurRace;
@@ -124,17 +124,17 @@ void KaimeTab::SaNumEditExC1Change(std::int64_t amount) {
     RecomputeStakes();
 }
 
-void KaimeTab::RadioGroup1Click(int index) {
+void KaimeTab::SetHaibunMode(int index) {
     haibun_ = index;
     SaveSetting("HaibunSet", index);
     RecomputeStakes();
 }
 
-void KaimeTab::RadioGroup2Click(int index) {
+void KaimeTab::SetKaimeLogic(int index) {
     logic_ = index;
     SaveSetting("KaimeRogic", index);
-    JikuHimoBtnClick();
-    KaimeMakeBtnClick();
+    FillAxisAndPartners();
+    BuildBets();
 }
 
 void KaimeTab::RecomputeStakes() {
@@ -155,7 +155,7 @@ void KaimeTab::SaveSetting(const char* key, int value) {
     if (!io) keiba::CurrentNotifier().Information(io.message);
 }
 
-VoteResult KaimeTab::TohyoCSVBtnClick() {
+VoteResult KaimeTab::WriteVoteCsv() {
     auto k = KindOfPage(page_);
     if (!k || host_.Busy()) return VoteResult::Refused;
     const BetLayout& l = LayoutOf(*k);
@@ -163,20 +163,20 @@ VoteResult KaimeTab::TohyoCSVBtnClick() {
                             {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, ini_);
 }
 
-VoteResult KaimeTab::TohyouBtnClick() {
+VoteResult KaimeTab::WriteActiveBetFile() {
     auto k = KindOfPage(page_);
     if (!k) return VoteResult::Refused;
-    return PopupTohyoClick(*k);
+    return WriteBetFile(*k);
 }
 
-VoteResult KaimeTab::PopupTohyoClick(BetKind k) {
+VoteResult KaimeTab::WriteBetFile(BetKind k) {
     if (host_.Busy()) return VoteResult::Refused;
     const BetLayout& l = LayoutOf(k);
     return WriteBrivelFile(l.name, amount_, book_.Grid(k),
                            {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, ini_);
 }
 
-std::filesystem::path KaimeTab::N50Click() {
+std::filesystem::path KaimeTab::WriteMarks() {
     if (host_.Busy()) return {};
     return WriteMarksCsv(day_, host_);
 }

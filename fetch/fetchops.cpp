@@ -173,8 +173,8 @@ void SokuhoOdds(FetchHost& host, jvdata::TJVLink& link) {
     RunFrame(host, link,
              {"0B30", key, vr + "オッズ取得中", vr + "R:ｵｯｽﾞ取得エラー：", true, ReadStep::Odds});
     host.Day().gOddsRaceIndex = std::clamp(host.RaceListIndex(), 0, raceday::kMaxRaces - 1);
-    host.OzReadBtnClick();
-    host.DatListClick();
+    host.ReadRaceOdds();
+    host.ShowSelectedRace();
 }
 
 void DayFetch(FetchHost& host, ReadStep step) {
@@ -194,10 +194,10 @@ void DayFetch(FetchHost& host, ReadStep step) {
             step};
     RunFrame(host, *link, f);
     if (results)
-        host.HrReadBtnClick();
+        host.RereadResults();
     else
-        host.DMReadBtnClick();
-    host.DatListClick();
+        host.ReadMining();
+    host.ShowSelectedRace();
 }
 
 std::string Trimmed(std::string_view s) {
@@ -210,28 +210,28 @@ fs::path FetchHost::ProgramDir() const {
     return keiba::AppDir();
 }
 
-void FetchHost::OzReadBtnClick() {
+void FetchHost::ReadRaceOdds() {
     raceday::DayLoadHost plain;
-    plain.OzReadBtnClick(Day());
+    plain.ReadRaceOdds(Day());
 }
 
-void FetchHost::HrReadBtnClick() {
+void FetchHost::RereadResults() {
     raceday::DayLoadHost plain;
-    raceday::HrReadBtnClick(Day(), DateComboText(), plain, ProgramDir());
+    raceday::RereadResults(Day(), DateComboText(), plain, ProgramDir());
 }
 
-void SokuhoOddsBtnClick(FetchHost& host) {
+void FetchShownRaceOdds(FetchHost& host) {
     jvdata::TJVLink* link = host.JvLink();
     if (!link || Busy(host)) return;
     FetchScope scope(host.Flags());
     SokuhoOdds(host, *link);
 }
 
-void KekkaGetBtnClick(FetchHost& host) {
+void FetchResults(FetchHost& host) {
     DayFetch(host, ReadStep::Results);
 }
 
-void GetDMBtnClick(FetchHost& host) {
+void FetchMining(FetchHost& host) {
     DayFetch(host, ReadStep::Mining);
 }
 
@@ -256,12 +256,12 @@ void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep s
         std::int64_t slot = keiba::DigitValue(keiba::TrimBlanks(line.substr(kKey, 2)));
         if (slot < 0 || slot >= raceday::kMaxRaces) continue;
         host.Day().gOddsRaceIndex = static_cast<int>(slot);
-        host.OzReadBtnClick();
+        host.ReadRaceOdds();
     }
-    if (shownFetched) host.DatListClick();
+    if (shownFetched) host.ShowSelectedRace();
 }
 
-void N1O1Click(FetchHost& host) {
+void FetchDayOdds(FetchHost& host) {
     if (Trimmed(host.DateComboText()).empty()) {
         Say().Beep();
         Say().Information("ﾃﾞｰﾀを読み込んでください。");
@@ -272,22 +272,22 @@ void N1O1Click(FetchHost& host) {
     FetchScope scope(host.Flags());
     for (int i = 0; i < host.RaceListCount(); ++i) {
         host.SelectRace(i);
-        host.DatListClick();
+        host.ShowSelectedRace();
         SokuhoOdds(host, *link);
     }
 }
 
-void NextRaceBtnClick(FetchHost& host) {
+void ShowNextRace(FetchHost& host) {
     // A load or fetch may be filling the day's races right now.
     if (Busy(host) || Trimmed(host.DateComboText()).empty() || host.RaceListCount() <= 0) return;
     int i = jvdata::NextRaceIndex(keiba::CurrentClock().Now(), host.Day().gDayRaces,
                                   host.RaceListCount());
     if (i < 0) return;
     host.SelectRace(i);
-    host.DatListClick();
+    host.ShowSelectedRace();
 }
 
-void Timer1Timer(FetchHost& host) {
+void OddsTimerTick(FetchHost& host) {
     FetchFlags& flags = host.Flags();
     if (flags.gAutoOddsBusy || Busy(host)) return;
     const raceday::RaceDay& day = host.Day();
@@ -300,11 +300,11 @@ void Timer1Timer(FetchHost& host) {
     flags.gAutoOddsBusy = false;
 }
 
-void Timer2Timer(FetchHost& host) {
+void ClockTick(FetchHost& host) {
     host.SetNowTimLabel(jvdata::ClockText(keiba::CurrentClock().Now()));
 }
 
-void Timer3Timer(FetchHost& host) {
+void PostTimeTick(FetchHost& host) {
     if (host.RaceListIndex() < 0) {
         host.SetRestTimeLabel({});
         return;
@@ -313,7 +313,7 @@ void Timer3Timer(FetchHost& host) {
         jvdata::RestTimeText(keiba::CurrentClock().Now(), &ShownRace(host.Day())));
 }
 
-void Timer4Timer(FetchHost& host) {
+void ResultsTimerTick(FetchHost& host) {
     if (Busy(host)) return;
     const raceday::RaceDay& day = host.Day();
     if (!jvdata::ResultsTimerDue(keiba::CurrentClock().Now(), day.gDayRaces[0],
@@ -321,14 +321,14 @@ void Timer4Timer(FetchHost& host) {
         return;
     FetchFlags& flags = host.Flags();
     flags.gAutoKekkaBusy = true;
-    KekkaGetBtnClick(host);
+    FetchResults(host);
     flags.gAutoKekkaBusy = false;
     flags.gAutoMiningBusy = true;
-    GetDMBtnClick(host);
+    FetchMining(host);
     flags.gAutoMiningBusy = false;
 }
 
-void AutoOzCheckClick(FetchHost& host) {
+void ArmOddsTimer(FetchHost& host) {
     const raceday::RaceDay& day = host.Day();
     jvdata::AutoOddsVerdict v = jvdata::CheckAutoOdds(
         keiba::CurrentClock().Now(), host.DateComboText(), day.gDayRaces, day.gDayHorses);
@@ -338,7 +338,7 @@ void AutoOzCheckClick(FetchHost& host) {
         host.SetAutoOzChecked(false);
         return;
     }
-    host.SetTimer1Enabled(host.AutoOzChecked());
+    host.SetTimer1Enabled(host.AutoOddsOn());
 }
 
 fs::path TimeSeriesFolder(const fs::path& programDir) {
@@ -357,7 +357,7 @@ fs::path TimeSeriesFolder(const fs::path& programDir) {
     return folder;
 }
 
-void T1Click(FetchHost& host) {
+void ImportTimeSeriesOdds(FetchHost& host) {
     if (Busy(host)) return;
     fs::path folder = TimeSeriesFolder(host.ProgramDir());
     if (folder.empty()) {
@@ -383,7 +383,7 @@ void T1Click(FetchHost& host) {
     if (!day.gBatchBusy)
         Say().Information(std::to_string(r.races) + "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");
     host.SetBusyCursor(false);
-    host.DateComboChange();
+    host.ReloadDay();
 }
 
 } // namespace fetch

@@ -200,8 +200,8 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
             const fs::path um2Path = *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UM2, id);
             std::error_code ec;
             fs::create_directories(um2Path.parent_path(), ec);
-            host.UMConvertBtnClick(um2Path,
-                                   *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id));
+            host.ConvertHorseMaster(um2Path,
+                                    *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id));
             master = keiba::ReadWholeFile(um2Path);
         }
         if (master)
@@ -342,15 +342,15 @@ void SetVenueIndexes(RaceDay& day, DayLoadHost& host) {
 
 } // namespace
 
-void DayLoadHost::IniBtnClick(RaceDay& day) {
+void DayLoadHost::ClearDay(RaceDay& day) {
     ClearRaceDay(day);
 }
 
-void DayLoadHost::UMConvertBtnClick(const fs::path& um2File, const fs::path& umaFile) {
+void DayLoadHost::ConvertHorseMaster(const fs::path& um2File, const fs::path& umaFile) {
     jvdata::ConvertUmaFile(umaFile, um2File);
 }
 
-void DayLoadHost::OzReadBtnClick(RaceDay& day) {
+void DayLoadHost::ReadRaceOdds(RaceDay& day) {
     int r = std::clamp(day.gOddsRaceIndex, 0, kMaxRaces - 1);
     const auto s = static_cast<std::size_t>(r);
     const auto missing = day.StaleOdds[s] ? jvdata::MissingOdds::Blank : jvdata::MissingOdds::Keep;
@@ -361,7 +361,7 @@ void DayLoadHost::OzReadBtnClick(RaceDay& day) {
                          day.gRaceCalc[s], missing, placed);
 }
 
-void DayLoadHost::CalcBtnClick(RaceDay& day) {
+void DayLoadHost::MakePayoutTables(RaceDay& day) {
     jvdata::ParsePayoutTables(day.gDayPayouts, day.gPayoutTables);
 }
 
@@ -397,7 +397,7 @@ void ReadDayOdds(RaceDay& day, DayLoadHost& host) {
         jvdata::OddsFileCache::Hold hold(day.oddsCache);
         for (int r = 0; r < kMaxRaces; ++r) {
             day.gOddsRaceIndex = r;
-            host.OzReadBtnClick(day);
+            host.ReadRaceOdds(day);
         }
     }
     // A host whose odds step did not read a race still leaves nothing of the previous day.
@@ -432,8 +432,8 @@ std::vector<std::string> MakeDataList(const fs::path& appDir) {
     return stems;
 }
 
-DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost& host,
-                              const fs::path& appDir) {
+DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadHost& host,
+                      const fs::path& appDir) {
     if (day.loadBusy) return DayLoadResult::Busy;
     auto date = StemDate(stem);
     if (!date) return DayLoadResult::BadStem;
@@ -445,7 +445,7 @@ DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost
     host.PrepareForLoad(isToday);
 
     LoadScope scope(day, host);
-    host.IniBtnClick(day);
+    host.ClearDay(day);
     SetFileNames(day, appDir, *date);
     day.gDayRaceCount = 0;
 
@@ -528,10 +528,10 @@ DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost
     ReadDayOdds(day, host);
 
     SetVenueIndexes(day, host);
-    host.CalcBtnClick(day);
+    host.MakePayoutTables(day);
 
     std::error_code ec;
-    if (fs::exists(appDir / "Keeper.key", ec)) host.SisuStatBtn2Click();
+    if (fs::exists(appDir / "Keeper.key", ec)) host.SaveIndexStats();
 
     std::int64_t amount = ini.ReadInteger("KaimeSet", "DefaultAmount", 3000);
     day.RaceAmounts.fill(amount);
@@ -539,31 +539,31 @@ DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost
     day.gAutoRdataMinutes = std::clamp(ini.ReadInteger("Time", "AutoRdataGet", 10), 5, 59);
     bool armTimers = isToday || (*date == tomorrow && keiba::Hhnn(now) >= "1800");
     if (armTimers) {
-        host.StartTimer4(day.gAutoRdataMinutes * 60000);
-        if (!host.AutoOzChecked()) host.ArmAutoOdds();
+        host.StartResultsTimer(day.gAutoRdataMinutes * 60000);
+        if (!host.AutoOddsOn()) host.ArmAutoOdds();
     }
 
-    for (int s = 1; s <= 4; ++s) host.NeraiComboChange(s);
-    for (int u = 1; u <= 3; ++u) host.NeraiKaimeComboChange(u);
+    for (int s = 1; s <= 4; ++s) host.MatchTargetSlot(s);
+    for (int u = 1; u <= 3; ++u) host.ApplyUserBetSet(u);
     if (day.gDayRaceCount > 0) host.SelectFirstRace();
     return DayLoadResult::Loaded;
 }
 
-void DirectReadBtnClick(RaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
-                        const fs::path& appDir) {
+void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
+                          const fs::path& appDir) {
     if (day.loadBusy || day.gBatchBusy) return;
     day.gBatchBusy = true;
     for (std::size_t i = dateList.size(); i-- > 0;) {
         std::error_code ec;
         if (fs::exists(appDir / "STAT" / keiba::Utf8Path(dateList[i] + ".stat1"), ec)) continue;
         host.SelectDateItem(dateList[i]);
-        DateComboChange(day, dateList[i], host, appDir);
+        LoadDay(day, dateList[i], host, appDir);
     }
     day.gBatchBusy = false;
 }
 
-bool HrReadBtnClick(RaceDay& day, const std::string& stem, DayLoadHost& host,
-                    const fs::path& appDir) {
+bool RereadResults(RaceDay& day, const std::string& stem, DayLoadHost& host,
+                   const fs::path& appDir) {
     auto date = StemDate(stem);
     if (!date) return false;
     day.gHrFileName = jvdata::DayFilePath(appDir, *date, jvdata::DayFile::HR);
@@ -622,7 +622,7 @@ bool HrReadBtnClick(RaceDay& day, const std::string& stem, DayLoadHost& host,
             }
         }
     }
-    host.CalcBtnClick(day);
+    host.MakePayoutTables(day);
     return shownGotPayouts;
 }
 

@@ -33,28 +33,32 @@ public:
     virtual void SetVenueLabels(const std::array<std::string, 3>& /*codes*/,
                                 const std::array<std::string, 3>& /*firstSlots*/) {}
 
-    // Operations the load runs, in the order of first use.
-    virtual void IniBtnClick(RaceDay& day);
-    virtual void UMConvertBtnClick(const std::filesystem::path& um2File,
-                                   const std::filesystem::path& umaFile);
-    virtual void OzReadBtnClick(RaceDay& day); // for day.gOddsRaceIndex
-    virtual void CalcBtnClick(RaceDay& day);
-    virtual void SisuStatBtn2Click() {}
+    // Operations the load runs, in the order of first use: the work of the window's hidden
+    // buttons IniBtn, UMConvertBtn, OzReadBtn (for day.gOddsRaceIndex), CalcBtn and
+    // SisuStatBtn2.
+    virtual void ClearDay(RaceDay& day);
+    virtual void ConvertHorseMaster(const std::filesystem::path& um2File,
+                                    const std::filesystem::path& umaFile);
+    virtual void ReadRaceOdds(RaceDay& day);
+    virtual void MakePayoutTables(RaceDay& day);
+    virtual void SaveIndexStats() {}
 
     // The batch load selects each day's item in the date combo before it loads the day, so
     // that what the load runs (the automatic-odds checks) sees the day being loaded.
     virtual void SelectDateItem(const std::string& /*stem*/) {}
 
-    // Timers: armed for today's date, or tomorrow's from 18:00.
-    virtual void StartTimer4(int /*intervalMs*/) {}
-    virtual bool AutoOzChecked() const { return false; }
+    // Timers: armed for today's date, or tomorrow's from 18:00. The results timer is Timer4;
+    // the automatic odds are on when AutoOzCheck is ticked.
+    virtual void StartResultsTimer(int /*intervalMs*/) {}
+    virtual bool AutoOddsOn() const { return false; }
     // Ticks the automatic-odds box, runs its click and enables the delivery timer when the
     // forwarding menu item is checked.
     virtual void ArmAutoOdds() {}
 
-    // Target searches and user combination settings; the host looks at its own combos.
-    virtual void NeraiComboChange(int /*slot 1..4*/) {}
-    virtual void NeraiKaimeComboChange(int /*set 1..3*/) {}
+    // Target searches and user combination settings (the work of NeraiCombo<k>Change and
+    // NeraiKaimeCombo<k>Change); the host looks at its own combos.
+    virtual void MatchTargetSlot(int /*slot 1..4*/) {}
+    virtual void ApplyUserBetSet(int /*set 1..3*/) {}
     // DatList item 0 selected and shown.
     virtual void SelectFirstRace() {}
 };
@@ -67,25 +71,26 @@ std::optional<std::chrono::year_month_day> StemDate(std::string_view stem);
 
 enum class DayLoadResult { Loaded, NoRaceFile, Busy, BadStem };
 
-// `DateComboChange`: loads the day of `stem` from `appDir` into `day`. A missing race file
-// beeps and says "データ作成が未完了のようです。".
-DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost& host,
-                              const std::filesystem::path& appDir);
+// Loads the day of `stem` from `appDir` into `day` (the date combo's `DateComboChange` handler's
+// work). A missing race file beeps and says "データ作成が未完了のようです。".
+DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadHost& host,
+                      const std::filesystem::path& appDir);
 
-// `DirectReadBtnClick`: loads, oldest first, every listed day without a statistics marker.
-void DirectReadBtnClick(RaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
-                        const std::filesystem::path& appDir);
+// Loads, oldest first, every listed day without a statistics marker (the `DirectReadBtnClick`
+// handler's work).
+void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
+                          const std::filesystem::path& appDir);
 
 // The odds step of a day load: every race's odds records are replaced. Each odds file is first
 // read straight into the slots of the races it holds in the order of the race slots; then
-// `OzReadBtnClick` for every race slot reads what that left (each of the day's odds files looked
-// at once, since nothing rewrites them while the load runs) and converts the odds. Slots still
-// holding the previous day's odds afterwards are blanked.
+// the host's ReadRaceOdds for every race slot reads what that left (each of the day's odds files
+// looked at once, since nothing rewrites them while the load runs) and converts the odds. Slots
+// still holding the previous day's odds afterwards are blanked.
 void ReadDayOdds(RaceDay& day, DayLoadHost& host);
 
-// `HrReadBtnClick`: the results re-read of the day of `stem`. Returns true when the shown race
-// has just got its payouts (the caller then shows it again).
-bool HrReadBtnClick(RaceDay& day, const std::string& stem, DayLoadHost& host,
-                    const std::filesystem::path& appDir);
+// The results re-read of the day of `stem` (the hidden `HrReadBtn`'s work). Returns true when
+// the shown race has just got its payouts (the caller then shows it again).
+bool RereadResults(RaceDay& day, const std::string& stem, DayLoadHost& host,
+                   const std::filesystem::path& appDir);
 
 } // namespace raceday

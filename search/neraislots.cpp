@@ -19,7 +19,7 @@ std::string NeraiSlots::HeldName(int k) const {
     return day_.gNeraiSlots[kk].IsBlank() ? std::string() : held_[kk];
 }
 
-NeraiSlotResult NeraiSlots::NeraiComboChange(int k) {
+NeraiSlotResult NeraiSlots::LoadSlot(int k) {
     if (k < 1 || k > 4) return NeraiSlotResult::NoName;
     const auto kk = static_cast<std::size_t>(k);
     std::string name = TrimNeraiName(view_.ComboText(k));
@@ -39,7 +39,7 @@ NeraiSlotResult NeraiSlots::NeraiComboChange(int k) {
 
     day_.gNeraiSlots[kk] = read.record;
     held_[kk] = name;
-    NeraiSearchBtnClick();
+    MatchAllSlots();
 
     keiba::TIniGT ini;
     ini.Loaded();
@@ -48,7 +48,7 @@ NeraiSlotResult NeraiSlots::NeraiComboChange(int k) {
     return NeraiSlotResult::Loaded;
 }
 
-void NeraiSlots::NeraiSearchBtnClick() {
+void NeraiSlots::MatchAllSlots() {
     std::array<bool, 4> active{};
     for (int k = 1; k <= 4; ++k)
         active[static_cast<std::size_t>(k - 1)] = !TrimNeraiName(view_.ComboText(k)).empty();

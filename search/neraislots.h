@@ -32,12 +32,14 @@ class NeraiSlots {
 public:
     NeraiSlots(NeraiSlotView& view, raceday::RaceDay& day);
 
-    // `NeraiCombo<k>Change`, also called by the day load for k = 1..4. A missing or unreadable
-    // file leaves the slot, the match bytes and the setting as they were, and the combo shows
-    // again the set the slot holds.
-    NeraiSlotResult NeraiComboChange(int k);
-    // `NeraiSearchBtnClick`: all four slots over the loaded day, then the race cards repaint.
-    void NeraiSearchBtnClick();
+    // Loads the set chosen in combo k into slot k and matches the day again (the
+    // `NeraiCombo<k>Change` handler's work), also run by the day load for k = 1..4. A missing or
+    // unreadable file leaves the slot, the match bytes and the setting as they were, and the
+    // combo shows again the set the slot holds.
+    NeraiSlotResult LoadSlot(int k);
+    // All four slots over the loaded day, then the race cards repaint (the
+    // `NeraiSearchBtnClick` handler's work).
+    void MatchAllSlots();
 
     // The name of the set slot k holds; empty once the day load has blanked the slot.
     std::string HeldName(int k) const;

@@ -141,8 +141,7 @@ int main(int argc, char** argv) {
     DumpHost host;
     auto loaded = std::make_unique<raceday::RaceDay>();
     raceday::RaceDay& day = *loaded;
-    raceday::DayLoadResult result =
-        raceday::DateComboChange(day, jvdata::DayStem(*date), host, folder);
+    raceday::DayLoadResult result = raceday::LoadDay(day, jvdata::DayStem(*date), host, folder);
     if (result != raceday::DayLoadResult::Loaded) {
         std::cerr << "the day did not load\n";
         return 1;

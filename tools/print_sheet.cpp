@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     keiba::SetAppDirForTest(folder);
     raceday::DayLoadHost host;
     auto day = std::make_unique<raceday::RaceDay>();
-    if (raceday::DateComboChange(*day, jvdata::DayStem(*date), host, folder) !=
+    if (raceday::LoadDay(*day, jvdata::DayStem(*date), host, folder) !=
         raceday::DayLoadResult::Loaded) {
         std::cerr << "the day did not load\n";
         return 1;

@@ -135,12 +135,20 @@ public:
     void ShowHint(const QString& hint);
     // mainform_daylist.cpp: the race days
     void MakeDataListBtnClick();
-    void DateComboChange() override;
+    void DateComboChange();
     void DateComboClick() {}
     void DirectReadBtnClick();
+    void SisuStatBtn2Click(); // 指数統計保存(新): no action
     void SpeedButton1Click();
+    // the real-time fetches and the time-series import (fetch/fetchops.h)
+    void SokuhoOddsBtnClick();
+    void KekkaGetBtnClick();
+    void GetDMBtnClick();
+    void N1O1Click(); // 1日分の全オッズを一括取得(&O)
+    void NextRaceBtnClick();
+    void T1Click(); // 時系列オッズより取得(&T)
     // mainform_raceview.cpp: the race shown
-    void DatListClick() override;
+    void DatListClick();
     void StringGrid6MouseDown(int col, int row);
     void R1Click();
     void LbSpeedButton1Click();
@@ -207,12 +215,12 @@ public:
     void SetVenueLabels(const std::array<std::string, 3>& codes,
                         const std::array<std::string, 3>& firstSlots) override;
     void SelectDateItem(const std::string& stem) override;
-    void SisuStatBtn2Click() override;
-    void StartTimer4(int intervalMs) override;
-    bool AutoOzChecked() const override; // and FetchHost's
+    void SaveIndexStats() override { SisuStatBtn2Click(); }
+    void StartResultsTimer(int intervalMs) override;
+    bool AutoOddsOn() const override; // and FetchHost's
     void ArmAutoOdds() override;
-    void NeraiComboChange(int slot) override;
-    void NeraiKaimeComboChange(int set) override;
+    void MatchTargetSlot(int slot) override;
+    void ApplyUserBetSet(int set) override;
     void SelectFirstRace() override;
 
     // --- fetch::FetchHost (mainform_fetchhost.cpp; the first four here) ---
@@ -233,6 +241,8 @@ public:
     void SetTimer1Enabled(bool enabled) override;
     void SetRestTimeLabel(const std::string& text) override;
     void SetNowTimLabel(const std::string& text) override;
+    void ShowSelectedRace() override { DatListClick(); }
+    void ReloadDay() override { DateComboChange(); }
 
     // --- betting::BetHost (mainform_bethost.cpp) ---
     std::string DateText() const override;

@@ -41,12 +41,12 @@ void TMainForm::DateComboChange() {
         return;
     }
     std::string stem = ToUtf8(DateCombo->currentText());
-    raceday::DateComboChange(Day(), stem, *this, appDir_);
+    raceday::LoadDay(Day(), stem, *this, appDir_);
 }
 
 void TMainForm::DirectReadBtnClick() {
     if (Busy()) return;
-    raceday::DirectReadBtnClick(Day(), DateList(), *this, appDir_);
+    raceday::LoadDaysWithoutStats(Day(), DateList(), *this, appDir_);
     // The combo shows the day left loaded.
     int i = DateCombo->findText(U(Day().dayStem));
     if (i >= 0) DateCombo->setCurrentIndex(i);

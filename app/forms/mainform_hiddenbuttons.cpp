@@ -44,7 +44,7 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     HiddenButton("SaveCheckBtn", QStringLiteral("Saveチェック"));
     // The real-time fetches the timers and the odds lists start.
     connect(HiddenButton("GetDMBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ")), &QPushButton::clicked, this,
-            [this] { fetch::GetDMBtnClick(*this); });
+            &TMainForm::GetDMBtnClick);
     struct OddsButton {
         const char* name;
         const char* caption;

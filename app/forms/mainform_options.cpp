@@ -67,7 +67,7 @@ void TMainForm::N30Click() {
 }
 
 void TMainForm::AutoOzCheckClick() {
-    fetch::AutoOzCheckClick(*this);
+    fetch::ArmOddsTimer(*this);
 }
 
 } // namespace app

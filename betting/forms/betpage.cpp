@@ -107,7 +107,7 @@ BetPage::BetPage(raceday::RaceDay& day, BetHost& host, int* sortCol, QWidget* pa
     StringGrid1->Model()->SetDrawCell(
         [this](int col, int row, views::CellPaint& p) { MarkGridDrawCell(col, row, p); });
     auto markPress = [this](int col, int row) {
-        tab_->StringGrid1MouseDown(col, row);
+        tab_->PressMark(col, row);
         Refresh();
     };
     connect(StringGrid1, &views::StringGrid::CellClicked, this, markPress);
@@ -133,7 +133,7 @@ BetPage::BetPage(raceday::RaceDay& day, BetHost& host, int* sortCol, QWidget* pa
     for (BetKind k : kAllKinds) {
         QAction* a = PopupTohyo->addAction(U(kTabCaptions[PageOf(k)]));
         a->setObjectName(QString::fromLatin1(kPopupItems[PageOf(k)]));
-        connect(a, &QAction::triggered, this, [this, k] { tab_->PopupTohyoClick(k); });
+        connect(a, &QAction::triggered, this, [this, k] { tab_->WriteBetFile(k); });
     }
     Refresh();
 }
@@ -158,7 +158,7 @@ QWidget* BetPage::BuildTopPanel() {
     amountBox->addLayout(amountLine);
     row->addLayout(amountBox);
     connect(SaNumEditExC1, &controls::TSaNumEditExC::OnChange, this, [this] {
-        tab_->SaNumEditExC1Change(SaNumEditExC1->GetTextAsInteger());
+        tab_->SetAmount(SaNumEditExC1->GetTextAsInteger());
         Refresh();
     });
 
@@ -186,23 +186,23 @@ QWidget* BetPage::BuildTopPanel() {
         radioGroup("RadioGroup2", QStringLiteral("買い目選択"), QStringLiteral("ヴェルトロ"),
                    QStringLiteral("ユーザー"), group2_, tab_->KaimeLogic());
     connect(group1_, &QButtonGroup::idClicked, this, [this](int id) {
-        tab_->RadioGroup1Click(id);
+        tab_->SetHaibunMode(id);
         Refresh();
     });
     connect(group2_, &QButtonGroup::idClicked, this, [this](int id) {
-        tab_->RadioGroup2Click(id);
+        tab_->SetKaimeLogic(id);
         Refresh();
     });
 
     TohyoCSVBtn = new QPushButton(QStringLiteral("QVX2投票"), panel);
     TohyoCSVBtn->setObjectName(QStringLiteral("TohyoCSVBtn"));
     TohyoCSVBtn->setToolTip(QStringLiteral("QVX投票プラグイン２経由で投票します"));
-    connect(TohyoCSVBtn, &QPushButton::clicked, this, [this] { tab_->TohyoCSVBtnClick(); });
+    connect(TohyoCSVBtn, &QPushButton::clicked, this, [this] { tab_->WriteVoteCsv(); });
     row->addWidget(TohyoCSVBtn);
     TohyouBtn = new QPushButton(QStringLiteral("BRIVEL"), panel);
     TohyouBtn->setObjectName(QStringLiteral("TohyouBtn"));
     TohyouBtn->setVisible(false);
-    connect(TohyouBtn, &QPushButton::clicked, this, [this] { tab_->TohyouBtnClick(); });
+    connect(TohyouBtn, &QPushButton::clicked, this, [this] { tab_->WriteActiveBetFile(); });
     row->addWidget(TohyouBtn);
 
     auto* sums = new QGridLayout;
@@ -245,7 +245,7 @@ QWidget* BetPage::BuildPages() {
     }
     PageControl4->setCurrentIndex(0);
     connect(PageControl4, &QTabWidget::currentChanged, this, [this](int page) {
-        tab_->PageControl4Change(page);
+        tab_->SetPage(page);
         RefreshLabels();
     });
     return PageControl4;
@@ -269,14 +269,14 @@ void BetPage::SetUpBetGrid(BetKind k, views::StringGrid& grid) {
     for (int c = 0; c < l.cols; ++c) grid.SetColWidth(c, l.widths[static_cast<std::size_t>(c)]);
     connect(&grid, &views::StringGrid::CellClicked, this, [this, k](int col, int row) {
         if (row == 0)
-            tab_->GridMouseDown(k, col, row);
+            tab_->SortByHeading(k, col, row);
         else
-            tab_->GridClick(k, col, row);
+            tab_->ToggleRowErase(k, col, row);
         RefreshGrid(k);
         RefreshLabels();
     });
     connect(&grid, &views::StringGrid::CellRightClicked, this, [this, k](int col, int row) {
-        if (tab_->GridMouseDown(k, col, row)) RefreshGrid(k);
+        if (tab_->SortByHeading(k, col, row)) RefreshGrid(k);
     });
     new CursorFilter(grid, [](int col, int row) { return row == 0 || col == 0; });
 }
@@ -294,16 +294,16 @@ void BetPage::BuildHiddenButtons() {
     SortKaimeHyoRenBtn = hidden("SortKaimeHyoRenBtn", QStringLiteral("買い目Sor連"));
     SortKaimeHyoSanBtn = hidden("SortKaimeHyoSanBtn", QStringLiteral("買い目Sort３"));
     connect(JikuHimoBtn, &QPushButton::clicked, this, [this] {
-        tab_->JikuHimoBtnClick();
+        tab_->FillAxisAndPartners();
         RefreshMarks();
     });
     connect(KaimeMakeBtn, &QPushButton::clicked, this, [this] {
-        tab_->KaimeMakeBtnClick();
+        tab_->BuildBets();
         Refresh();
     });
     for (QPushButton* b : {SortKaimeHyoTanBtn, SortKaimeHyoRenBtn, SortKaimeHyoSanBtn})
         connect(b, &QPushButton::clicked, this, [this] {
-            tab_->SortKaimeHyoBtnClick();
+            tab_->SortActivePage();
             Refresh();
         });
 }
@@ -323,7 +323,7 @@ void BetPage::AfterRaceShown() {
 }
 
 void BetPage::N50Click() {
-    tab_->N50Click();
+    tab_->WriteMarks();
 }
 
 void BetPage::QVX1Click() {

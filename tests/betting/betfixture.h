@@ -56,7 +56,7 @@ protected:
         }
     }
     void Build(int mode = 0, std::int64_t amount = 3000) {
-        betting::KaimeMakeBtnClick(day(), marks, {mode, amount}, book);
+        betting::BuildBets(day(), marks, {mode, amount}, book);
     }
     // Column `col` of rows 1.. of a grid of the book.
     std::vector<std::string> Column(betting::BetKind k, int col) const {

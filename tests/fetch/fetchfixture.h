@@ -25,21 +25,21 @@ public:
     int DateComboIndex() const override { return dateText.empty() ? -1 : 0; }
     std::string DateComboText() const override { return dateText; }
     void SetDLlabel(const std::string& t) override { labels.push_back(t); }
-    void DatListClick() override {
+    void ShowSelectedRace() override {
         day.gCurRace = raceIndex;
         ops.push_back("show" + std::to_string(raceIndex));
     }
-    void OzReadBtnClick() override {
+    void ReadRaceOdds() override {
         ops.push_back("odds" + std::to_string(day.gOddsRaceIndex));
-        FetchHost::OzReadBtnClick();
+        FetchHost::ReadRaceOdds();
     }
-    void HrReadBtnClick() override { ops.push_back("results"); }
-    void DMReadBtnClick() override { ops.push_back("mining"); }
-    bool AutoOzChecked() const override { return autoOz; }
+    void RereadResults() override { ops.push_back("results"); }
+    void ReadMining() override { ops.push_back("mining"); }
+    bool AutoOddsOn() const override { return autoOz; }
     void SetAutoOzChecked(bool c) override { autoOz = c; }
     void SetTimer1Enabled(bool e) override { timer1 = e; }
     void SetRestTimeLabel(const std::string& t) override { restTime = t; }
-    void DateComboChange() override { ops.push_back("reload"); }
+    void ReloadDay() override { ops.push_back("reload"); }
 
     raceday::RaceDay& day;
     fetch::FetchFlags flags;

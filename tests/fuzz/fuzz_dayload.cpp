@@ -286,7 +286,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // odds files is the day's, not the load's.
     day.oddsCache.Clear();
     std::string stem(kDay);
-    FUZZ_CHECK(DateComboChange(day, stem, w.host, app) == DayLoadResult::Loaded);
+    FUZZ_CHECK(LoadDay(day, stem, w.host, app) == DayLoadResult::Loaded);
     std::map<std::string, std::string> after = fuzz::FilesBelow(app);
     CheckFilesKept(before, after);
     CheckDay(day, after);
@@ -297,7 +297,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& s : list) FUZZ_CHECK(StemDate(s).has_value());
 
     day.gCurRace = static_cast<int>(size % kMaxRaces);
-    HrReadBtnClick(day, stem, w.host, app);
+    RereadResults(day, stem, w.host, app);
     CheckFilesKept(after, fuzz::FilesBelow(app));
     CheckPayouts(day, FileOf(after, Files()[2]), true);
     return 0;

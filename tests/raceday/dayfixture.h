@@ -51,31 +51,31 @@ public:
     void HideProgress() override { ++progressHidden; }
     void ClearRaceLists() override { raceList.clear(); }
     void AddRaceListItem(const std::string& item) override { raceList.push_back(item); }
-    void IniBtnClick(raceday::RaceDay& day) override {
+    void ClearDay(raceday::RaceDay& day) override {
         ops.push_back("clear");
-        DayLoadHost::IniBtnClick(day);
+        DayLoadHost::ClearDay(day);
     }
-    void UMConvertBtnClick(const std::filesystem::path& um2,
-                           const std::filesystem::path& uma) override {
+    void ConvertHorseMaster(const std::filesystem::path& um2,
+                            const std::filesystem::path& uma) override {
         ops.push_back("convert");
-        DayLoadHost::UMConvertBtnClick(um2, uma);
+        DayLoadHost::ConvertHorseMaster(um2, uma);
     }
-    void OzReadBtnClick(raceday::RaceDay& day) override {
+    void ReadRaceOdds(raceday::RaceDay& day) override {
         ops.push_back("odds" + std::to_string(day.gOddsRaceIndex));
-        DayLoadHost::OzReadBtnClick(day);
+        DayLoadHost::ReadRaceOdds(day);
     }
-    void CalcBtnClick(raceday::RaceDay& day) override {
+    void MakePayoutTables(raceday::RaceDay& day) override {
         ops.push_back("calc");
-        DayLoadHost::CalcBtnClick(day);
+        DayLoadHost::MakePayoutTables(day);
     }
-    void StartTimer4(int ms) override { ops.push_back("timer4:" + std::to_string(ms)); }
-    bool AutoOzChecked() const override { return autoOzChecked; }
+    void StartResultsTimer(int ms) override { ops.push_back("timer4:" + std::to_string(ms)); }
+    bool AutoOddsOn() const override { return autoOzChecked; }
     void ArmAutoOdds() override {
         ops.push_back("autooz");
         autoOzChecked = true;
     }
-    void NeraiComboChange(int s) override { ops.push_back("nerai" + std::to_string(s)); }
-    void NeraiKaimeComboChange(int u) override { ops.push_back("user" + std::to_string(u)); }
+    void MatchTargetSlot(int s) override { ops.push_back("nerai" + std::to_string(s)); }
+    void ApplyUserBetSet(int u) override { ops.push_back("user" + std::to_string(u)); }
     void SelectFirstRace() override { ops.push_back("select"); }
 };
 
@@ -117,7 +117,7 @@ protected:
         WriteBytes(path, bytes);
     }
     raceday::DayLoadResult Load(std::string_view date8) {
-        return raceday::DateComboChange(Day(), Stem(date8), host, dir.path());
+        return raceday::LoadDay(Day(), Stem(date8), host, dir.path());
     }
     // The day the fixture's loads fill; a fresh one for every test.
     raceday::RaceDay& Day() { return *day_; }

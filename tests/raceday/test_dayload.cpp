@@ -252,14 +252,14 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     jvdata::SetField(late, 142, 13, "0100000012001");
     WriteBytes(DataFile(Stem("20261206") + ".jvHR"), bytes + late);
 
-    EXPECT_TRUE(raceday::HrReadBtnClick(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_TRUE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
     EXPECT_EQ(Day().gDayHorses[1][6].Field(335, 2), "01");
     EXPECT_EQ(Day().gDayHorses[1][2].Field(335, 2), "02");
     EXPECT_EQ(Day().gRaceCalc[1].PayoutSeen, 1);
     EXPECT_EQ(Day().gPayoutTables.gPayKeyPlace[1][1], 7);
     EXPECT_TRUE(Day().gDayPayouts[2].IsBlank());
     // A second re-read brings nothing new for the shown race.
-    EXPECT_FALSE(raceday::HrReadBtnClick(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
 }
 
 TEST_F(DayFixture, ResultsReReadFilesAPayoutWithoutARaceKeyNowhere) {
@@ -271,7 +271,7 @@ TEST_F(DayFixture, ResultsReReadFilesAPayoutWithoutARaceKeyNowhere) {
     jvdata::SetField(blankKey, 142, 13, "0300000012001");
     WriteBytes(DataFile(Stem("20261206") + ".jvHR"), blankKey);
 
-    EXPECT_FALSE(raceday::HrReadBtnClick(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
     for (std::size_t r = 0; r < raceday::kMaxRaces; ++r) {
         EXPECT_TRUE(Day().gDayPayouts[r].IsBlank()) << r;
         EXPECT_EQ(Day().gRaceCalc[r].PayoutSeen, 0) << r;
@@ -375,7 +375,7 @@ TEST_F(DayFixture, BatchLoadSkipsDaysWithAStatisticsMarker) {
     WriteRaces("20261206", {Ra("20261206", "05", 1, 0)});
     std::filesystem::create_directories(dir / "STAT");
     WriteBytes(dir / ("STAT/" + Stem("20261206") + ".stat1"), "");
-    raceday::DirectReadBtnClick(Day(), raceday::MakeDataList(dir.path()), host, dir.path());
+    raceday::LoadDaysWithoutStats(Day(), raceday::MakeDataList(dir.path()), host, dir.path());
     EXPECT_EQ(std::count(host.ops.begin(), host.ops.end(), "clear"), 1);
     EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261205");
     EXPECT_FALSE(Day().gBatchBusy);

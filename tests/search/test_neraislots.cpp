@@ -66,7 +66,7 @@ TEST_F(NeraiSlotsTest, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
     view.races = 2;
     NeraiSlots slots(view, Day());
     view.combo[2] = " open ";
-    EXPECT_EQ(slots.NeraiComboChange(2), NeraiSlotResult::Loaded);
+    EXPECT_EQ(slots.LoadSlot(2), NeraiSlotResult::Loaded);
     EXPECT_EQ(Day().gNeraiSlots[2].Bytes(), OpenSet().Bytes());
     EXPECT_EQ(Matches(Day(), 2), 6);
     EXPECT_EQ(Myfavo(2), "open");
@@ -74,12 +74,12 @@ TEST_F(NeraiSlotsTest, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
 
     // The same set in a second slot marks the same runners in both.
     view.combo[4] = "open";
-    slots.NeraiComboChange(4);
+    slots.LoadSlot(4);
     EXPECT_EQ(Day().gRaceCalc[1].NeraiMatch[2], (std::array<std::uint8_t, 4>{0, 1, 0, 1}));
 
     // Runners without a previous run fail every set the editor saves; the slot is cleared too.
     view.combo[2] = "default";
-    slots.NeraiComboChange(2);
+    slots.LoadSlot(2);
     EXPECT_EQ(Matches(Day(), 2), 0);
 }
 
@@ -88,11 +88,11 @@ TEST_F(NeraiSlotsTest, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldS
     view.races = 2;
     NeraiSlots slots(view, Day());
     view.combo[1] = "open";
-    slots.NeraiComboChange(1);
+    slots.LoadSlot(1);
     ASSERT_EQ(Matches(Day(), 1), 6);
 
     view.combo[1] = "gone";
-    EXPECT_EQ(slots.NeraiComboChange(1), NeraiSlotResult::Missing);
+    EXPECT_EQ(slots.LoadSlot(1), NeraiSlotResult::Missing);
     EXPECT_EQ(view.shown, std::vector<std::string>{"1:open"});
     EXPECT_EQ(Myfavo(1), "open");
     EXPECT_EQ(Matches(Day(), 1), 6);
@@ -100,7 +100,7 @@ TEST_F(NeraiSlotsTest, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldS
 
     WriteBytes(dir / "nerai/short.nri", std::string(100, '0'));
     view.combo[1] = "short";
-    EXPECT_EQ(slots.NeraiComboChange(1), NeraiSlotResult::Unreadable);
+    EXPECT_EQ(slots.LoadSlot(1), NeraiSlotResult::Unreadable);
     EXPECT_EQ(notifier.messages,
               std::vector<std::string>{"[short]は狙い馬ファイルとして読み込めません。"});
     EXPECT_EQ(view.combo[1], "open");
@@ -112,7 +112,7 @@ TEST_F(NeraiSlotsTest, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldS
     // combo empty.
     Day().gNeraiSlots[1].Clear();
     view.combo[1] = "gone";
-    slots.NeraiComboChange(1);
+    slots.LoadSlot(1);
     EXPECT_EQ(view.combo[1], "");
 }
 
@@ -124,9 +124,9 @@ public:
     SlotHost(NeraiSlots& s, const raceday::RaceDay& d)
         : slots(s)
         , day(d) {}
-    void NeraiComboChange(int s) override {
-        RecordingHost::NeraiComboChange(s);
-        slots.NeraiComboChange(s);
+    void MatchTargetSlot(int s) override {
+        RecordingHost::MatchTargetSlot(s);
+        slots.LoadSlot(s);
     }
     void SelectFirstRace() override {
         RecordingHost::SelectFirstRace();
@@ -147,7 +147,7 @@ TEST_F(NeraiSlotsTest, TheDayLoadSearchesBeforeItSelectsTheFirstRace) {
     SlotHost slotHost(slots, Day());
     view.races = 2;
     Day().gNeraiSlots[3] = DefaultSet(); // the load blanks what the previous day held
-    ASSERT_EQ(raceday::DateComboChange(Day(), Stem("20261206"), slotHost, dir.path()),
+    ASSERT_EQ(raceday::LoadDay(Day(), Stem("20261206"), slotHost, dir.path()),
               raceday::DayLoadResult::Loaded);
     EXPECT_EQ(slotHost.matchesAtSelection, 3);
     EXPECT_EQ(Myfavo(1), "open");
