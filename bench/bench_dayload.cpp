@@ -156,10 +156,11 @@ BENCHMARK(BM_PlainReadOfTheDaysFiles)->Unit(benchmark::kMillisecond);
 
 void BM_FullDayLoad(benchmark::State& state) {
     FullDay& d = Fixture();
-    raceday::DayLoadHost host;
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
     auto day = std::make_unique<raceday::RaceDay>();
     for (auto _ : state) {
-        auto r = raceday::LoadDay(*day, "2026年12月06日", host, d.dir);
+        auto r = raceday::LoadDay(*day, "2026年12月06日", progress, steps, d.dir);
         if (r != raceday::DayLoadResult::Loaded) state.SkipWithError("not loaded");
         // The odds cache would make later rounds cheaper than a real load.
         day->oddsCache.Clear();
@@ -175,12 +176,13 @@ BENCHMARK(BM_PlainReadOfTheOddsFiles)->Unit(benchmark::kMillisecond);
 
 void BM_OddsStep(benchmark::State& state) {
     FullDay& d = Fixture();
-    raceday::DayLoadHost host;
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
     auto day = std::make_unique<raceday::RaceDay>();
-    raceday::LoadDay(*day, "2026年12月06日", host, d.dir);
+    raceday::LoadDay(*day, "2026年12月06日", progress, steps, d.dir);
     for (auto _ : state) {
         day->oddsCache.Clear();
-        raceday::ReadDayOdds(*day, host);
+        raceday::ReadDayOdds(*day, steps);
     }
 }
 BENCHMARK(BM_OddsStep)->Unit(benchmark::kMillisecond);

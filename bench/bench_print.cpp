@@ -183,9 +183,10 @@ int main(int argc, char** argv) {
     }
     keiba::SetAppDirForTest(sample);
     gDay = std::make_unique<raceday::RaceDay>();
-    raceday::DayLoadHost host;
-    if (raceday::LoadDay(*gDay, jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")), host,
-                         sample) != raceday::DayLoadResult::Loaded)
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
+    if (raceday::LoadDay(*gDay, jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")), progress,
+                         steps, sample) != raceday::DayLoadResult::Loaded)
         return 1;
     {
         Preview cards(Sheet::RaceCard), past(Sheet::PastPerformance);

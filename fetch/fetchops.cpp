@@ -211,12 +211,12 @@ fs::path FetchHost::ProgramDir() const {
 }
 
 void FetchHost::ReadRaceOdds() {
-    raceday::DayLoadHost plain;
+    raceday::DayLoadSteps plain;
     plain.ReadRaceOdds(Day());
 }
 
 void FetchHost::RereadResults() {
-    raceday::DayLoadHost plain;
+    raceday::DayLoadSteps plain;
     raceday::RereadResults(Day(), DateComboText(), plain, ProgramDir());
 }
 

@@ -23,7 +23,7 @@ std::string U8(std::string_view sjis) {
     return keiba::Cp932ToUtf8(sjis);
 }
 
-class DumpHost : public raceday::DayLoadHost {
+class DumpHost : public raceday::DayLoadProgress {
 public:
     std::vector<std::string> raceList;
     std::array<std::string, 3> venues, firstSlots;
@@ -139,9 +139,11 @@ int main(int argc, char** argv) {
     FixedClock clock;
     keiba::InstallClock(&clock);
     DumpHost host;
+    raceday::DayLoadSteps steps;
     auto loaded = std::make_unique<raceday::RaceDay>();
     raceday::RaceDay& day = *loaded;
-    raceday::DayLoadResult result = raceday::LoadDay(day, jvdata::DayStem(*date), host, folder);
+    raceday::DayLoadResult result =
+        raceday::LoadDay(day, jvdata::DayStem(*date), host, steps, folder);
     if (result != raceday::DayLoadResult::Loaded) {
         std::cerr << "the day did not load\n";
         return 1;

@@ -62,9 +62,10 @@ int main(int argc, char** argv) {
     ConsoleNotifier notifier;
     keiba::InstallNotifier(&notifier);
     keiba::SetAppDirForTest(folder);
-    raceday::DayLoadHost host;
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
     auto day = std::make_unique<raceday::RaceDay>();
-    if (raceday::LoadDay(*day, jvdata::DayStem(*date), host, folder) !=
+    if (raceday::LoadDay(*day, jvdata::DayStem(*date), progress, steps, folder) !=
         raceday::DayLoadResult::Loaded) {
         std::cerr << "the day did not load\n";
         return 1;

@@ -102,7 +102,8 @@ class DataCheckPage;
 class TPrgrsForm;
 
 class TMainForm : public QMainWindow,
-                  public raceday::DayLoadHost,
+                  public raceday::DayLoadProgress,
+                  public raceday::DayLoadSteps,
                   public fetch::FetchHost,
                   public betting::BetHost {
     Q_OBJECT
@@ -203,7 +204,7 @@ public:
     // mainform_checkpage.cpp: the R-horse search form's data-check tab
     void MakeCPDBClick();
 
-    // --- raceday::DayLoadHost (mainform_dayloadhost.cpp) ---
+    // --- raceday::DayLoadProgress and raceday::DayLoadSteps (mainform_dayloadhost.cpp) ---
     void PrepareForLoad(bool isToday) override;
     void ShowProgress(int max, const std::string& heading, const std::string& status) override;
     void SetProgressPosition(int position) override;

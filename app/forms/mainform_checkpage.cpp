@@ -47,7 +47,7 @@ void TMainForm::MakeCPDBClick() {
             const QSignalBlocker block(DateCombo);
             DateCombo->setCurrentIndex(i);
         }
-        raceday::LoadDay(Day(), ToUtf8(DateCombo->itemText(i)), *this, appDir_);
+        raceday::LoadDay(Day(), ToUtf8(DateCombo->itemText(i)), *this, *this, appDir_);
     }
     item->setEnabled(true);
     SetBusyCursor(false);

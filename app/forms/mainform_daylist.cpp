@@ -41,12 +41,12 @@ void TMainForm::DateComboChange() {
         return;
     }
     std::string stem = ToUtf8(DateCombo->currentText());
-    raceday::LoadDay(Day(), stem, *this, appDir_);
+    raceday::LoadDay(Day(), stem, *this, *this, appDir_);
 }
 
 void TMainForm::DirectReadBtnClick() {
     if (Busy()) return;
-    raceday::LoadDaysWithoutStats(Day(), DateList(), *this, appDir_);
+    raceday::LoadDaysWithoutStats(Day(), DateList(), *this, *this, appDir_);
     // The combo shows the day left loaded.
     int i = DateCombo->findText(U(Day().dayStem));
     if (i >= 0) DateCombo->setCurrentIndex(i);

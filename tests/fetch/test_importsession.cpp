@@ -163,7 +163,8 @@ TEST_F(ImportSessionTest, TheSampleFeedsThirdDayBecomesTheNewestDay) {
     std::vector<std::string> days = raceday::MakeDataList(dir.path());
     ASSERT_FALSE(days.empty());
     EXPECT_EQ(days[0], "2026年12月05日");
-    ASSERT_EQ(raceday::LoadDay(Day(), days[0], host, dir.path()), raceday::DayLoadResult::Loaded);
+    ASSERT_EQ(raceday::LoadDay(Day(), days[0], host, host, dir.path()),
+              raceday::DayLoadResult::Loaded);
     EXPECT_GT(Day().gDayRaceCount, 0);
     EXPECT_EQ(host.raceList.size(), static_cast<std::size_t>(Day().gDayRaceCount));
     EXPECT_FALSE(keiba::IsBlankText(Day().gDayHorses[0][0].HorseName()));

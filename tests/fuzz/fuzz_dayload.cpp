@@ -61,7 +61,7 @@ public:
 };
 
 // The data work of the load is the host's default; the screens' part does nothing here.
-class Host : public DayLoadHost {};
+class Host : public DayLoadProgress, public DayLoadSteps {};
 
 struct World {
     Silent notifier;
@@ -286,7 +286,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // odds files is the day's, not the load's.
     day.oddsCache.Clear();
     std::string stem(kDay);
-    FUZZ_CHECK(LoadDay(day, stem, w.host, app) == DayLoadResult::Loaded);
+    FUZZ_CHECK(LoadDay(day, stem, w.host, w.host, app) == DayLoadResult::Loaded);
     std::map<std::string, std::string> after = fuzz::FilesBelow(app);
     CheckFilesKept(before, after);
     CheckDay(day, after);

@@ -40,7 +40,7 @@ inline std::string Se(std::string_view date8, std::string_view venue, int raceNo
     return r;
 }
 
-class RecordingHost : public raceday::DayLoadHost {
+class RecordingHost : public raceday::DayLoadProgress, public raceday::DayLoadSteps {
 public:
     std::vector<std::string> ops;
     std::vector<std::string> raceList;
@@ -53,20 +53,20 @@ public:
     void AddRaceListItem(const std::string& item) override { raceList.push_back(item); }
     void ClearDay(raceday::RaceDay& day) override {
         ops.push_back("clear");
-        DayLoadHost::ClearDay(day);
+        DayLoadSteps::ClearDay(day);
     }
     void ConvertHorseMaster(const std::filesystem::path& um2,
                             const std::filesystem::path& uma) override {
         ops.push_back("convert");
-        DayLoadHost::ConvertHorseMaster(um2, uma);
+        DayLoadSteps::ConvertHorseMaster(um2, uma);
     }
     void ReadRaceOdds(raceday::RaceDay& day) override {
         ops.push_back("odds" + std::to_string(day.gOddsRaceIndex));
-        DayLoadHost::ReadRaceOdds(day);
+        DayLoadSteps::ReadRaceOdds(day);
     }
     void MakePayoutTables(raceday::RaceDay& day) override {
         ops.push_back("calc");
-        DayLoadHost::MakePayoutTables(day);
+        DayLoadSteps::MakePayoutTables(day);
     }
     void StartResultsTimer(int ms) override { ops.push_back("timer4:" + std::to_string(ms)); }
     bool AutoOddsOn() const override { return autoOzChecked; }
@@ -117,7 +117,7 @@ protected:
         WriteBytes(path, bytes);
     }
     raceday::DayLoadResult Load(std::string_view date8) {
-        return raceday::LoadDay(Day(), Stem(date8), host, dir.path());
+        return raceday::LoadDay(Day(), Stem(date8), host, host, dir.path());
     }
     // The day the fixture's loads fill; a fresh one for every test.
     raceday::RaceDay& Day() { return *day_; }

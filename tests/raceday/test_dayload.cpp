@@ -375,7 +375,7 @@ TEST_F(DayFixture, BatchLoadSkipsDaysWithAStatisticsMarker) {
     WriteRaces("20261206", {Ra("20261206", "05", 1, 0)});
     std::filesystem::create_directories(dir / "STAT");
     WriteBytes(dir / ("STAT/" + Stem("20261206") + ".stat1"), "");
-    raceday::LoadDaysWithoutStats(Day(), raceday::MakeDataList(dir.path()), host, dir.path());
+    raceday::LoadDaysWithoutStats(Day(), raceday::MakeDataList(dir.path()), host, host, dir.path());
     EXPECT_EQ(std::count(host.ops.begin(), host.ops.end(), "clear"), 1);
     EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261205");
     EXPECT_FALSE(Day().gBatchBusy);

@@ -147,7 +147,7 @@ TEST_F(NeraiSlotsTest, TheDayLoadSearchesBeforeItSelectsTheFirstRace) {
     SlotHost slotHost(slots, Day());
     view.races = 2;
     Day().gNeraiSlots[3] = DefaultSet(); // the load blanks what the previous day held
-    ASSERT_EQ(raceday::LoadDay(Day(), Stem("20261206"), slotHost, dir.path()),
+    ASSERT_EQ(raceday::LoadDay(Day(), Stem("20261206"), slotHost, slotHost, dir.path()),
               raceday::DayLoadResult::Loaded);
     EXPECT_EQ(slotHost.matchesAtSelection, 3);
     EXPECT_EQ(Myfavo(1), "open");
