@@ -32,7 +32,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -264,10 +263,9 @@ public:
         printer_ = std::move(printer);
     }
 
-    // Work lists of the window, shared with the fetches and the bet builder.
-    std::vector<std::string> WorkList, ErrorLog, VoteLines, AsaOzRaces, ChukanOzRaces,
-        ChokuzenOzRaces, RealtimeOddsLines, MiningLines;
-    std::set<std::string> KeyList, OddsSortList, AnalysisKeys, BetLines, BetKeys;
+    // Work lists of the window: the races of the odds buttons' loops, the error lines of this
+    // run and the tracked horses.
+    std::vector<std::string> WorkList, ErrorLog, AsaOzRaces, ChukanOzRaces, ChokuzenOzRaces;
     raceday::ChaseHorseList ChaseHorses;
 
 protected:
