@@ -49,7 +49,7 @@ std::unique_ptr<ApplicationForms> StartApplication(const JvLinkFactory& factory)
     main->AttachDownloadForm(forms->DLDataForm);
     views::TDeSplForm* card = forms->DeSplForm;
     forms->ShutugenForm->SetOpenRace(
-        [card](const search::RCardRace& race) { card->ShowRace(race); });
+        [card](const raceday::RCardRace& race) { card->ShowRace(race); });
     return forms;
 }
 

@@ -37,7 +37,8 @@ class TSaNumEditExC;
 
 namespace raceday {
 struct RaceDay;
-}
+struct RCardRace;
+} // namespace raceday
 
 namespace views {
 class StringGrid;
@@ -47,7 +48,6 @@ namespace search {
 
 class HitGrid;
 class NeraiConditionEditor;
-struct RCardRace;
 
 class TShutugenForm : public QDialog {
     Q_OBJECT
@@ -69,7 +69,9 @@ public:
     // is being loaded. The day must outlive every walk the form finishes.
     void AttachDay(raceday::RaceDay* day) { day_ = day; }
     // Shows a hit's race in the race card form.
-    void SetOpenRace(std::function<void(const RCardRace&)> open) { openRace_ = std::move(open); }
+    void SetOpenRace(std::function<void(const raceday::RCardRace&)> open) {
+        openRace_ = std::move(open);
+    }
 
     // --- handlers: the target sets ---
     void NeraiSaveBtnClick();
@@ -139,7 +141,7 @@ private:
     QPushButton* MakeListBtn = nullptr;
     std::array<QComboBox*, 4> targetCombos_{};
     std::function<void()> userKaimeMakeList_;
-    std::function<void(const RCardRace&)> openRace_;
+    std::function<void(const raceday::RCardRace&)> openRace_;
     FilterWrapper wrapFilter_;
     raceday::RaceDay* day_ = nullptr;
     keiba::TIniGT ini_;

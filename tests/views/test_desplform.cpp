@@ -73,7 +73,7 @@ protected:
     testsupport::TempDir dir;
     std::unique_ptr<views::TDeSplForm> form;
     std::unique_ptr<QAbstractItemModelTester> tester;
-    search::RCardRace race;
+    raceday::RCardRace race;
 };
 
 } // namespace

@@ -166,7 +166,7 @@ TDeSplForm::~TDeSplForm() {
     IniGT1.WriteInteger(kBoundsSection, "height", r.height());
 }
 
-void TDeSplForm::ShowRace(const search::RCardRace& race) {
+void TDeSplForm::ShowRace(const raceday::RCardRace& race) {
     *race_ = race;
     race_->runners = std::clamp(race_->runners, 0, static_cast<int>(race_->horses.size()));
     StringGrid6->Model()->ClearAll();
