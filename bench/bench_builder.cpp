@@ -70,7 +70,12 @@ struct WorstCase {
     std::unique_ptr<raceday::RaceDay> day = std::make_unique<raceday::RaceDay>();
     betting::PlainTable marks{14, 19};
     NullHost host;
-    betting::KaimeTab tab{*day, host, marks};
+    keiba::SilentNotifier notifier;
+    keiba::SystemClock clock;
+    keiba::NoShell shell;
+    // Nothing the bench runs reads the settings or writes a file.
+    keiba::ProgramContext context{"/nonexistent/kestrane", notifier, clock, shell};
+    betting::KaimeTab tab{*day, host, marks, context};
 };
 
 void BM_BuildAllGrids(benchmark::State& state) {

@@ -5,7 +5,7 @@
 
 #include "bench/benchsupport.h"
 #include "jvdata/dayfiles.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/fileio.h"
 #include "raceday/dayload.h"
 #include "raceday/daymodel.h"
@@ -62,6 +62,10 @@ void FillOdds(std::string& o, int kind) {
 
 struct FullDay {
     fs::path dir;
+    keiba::SilentNotifier notifier;
+    keiba::SystemClock clock;
+    keiba::NoShell shell;
+    std::unique_ptr<keiba::ProgramContext> context;
     std::vector<fs::path> files; // every file the load reads
     std::vector<fs::path> oddsFiles;
 
@@ -132,7 +136,7 @@ struct FullDay {
             Write(pd, pastRa[static_cast<std::size_t>(p)]);
             files.push_back(pd);
         }
-        keiba::SetAppDirForTest(dir);
+        context = std::make_unique<keiba::ProgramContext>(dir, notifier, clock, shell);
     }
     ~FullDay() { fs::remove_all(dir); }
 };
@@ -160,7 +164,7 @@ void BM_FullDayLoad(benchmark::State& state) {
     raceday::DayLoadSteps steps;
     auto day = std::make_unique<raceday::RaceDay>();
     for (auto _ : state) {
-        auto r = raceday::LoadDay(*day, "2026年12月06日", progress, steps, d.dir);
+        auto r = raceday::LoadDay(*day, "2026年12月06日", progress, steps, *d.context);
         if (r != raceday::DayLoadResult::Loaded) state.SkipWithError("not loaded");
         // The odds cache would make later rounds cheaper than a real load.
         day->oddsCache.Clear();
@@ -179,7 +183,7 @@ void BM_OddsStep(benchmark::State& state) {
     raceday::DayLoadProgress progress;
     raceday::DayLoadSteps steps;
     auto day = std::make_unique<raceday::RaceDay>();
-    raceday::LoadDay(*day, "2026年12月06日", progress, steps, d.dir);
+    raceday::LoadDay(*day, "2026年12月06日", progress, steps, *d.context);
     for (auto _ : state) {
         day->oddsCache.Clear();
         raceday::ReadDayOdds(*day, steps);

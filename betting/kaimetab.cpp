@@ -1,6 +1,5 @@
 #include "betting/kaimetab.h"
 
-#include "keiba/platform.h"
 #include "keiba/sjis.h"
 
 #include <algorithm>
@@ -30,17 +29,18 @@ void SortBetRows(PlainTable& grid, int col, bool descending) {
     grid.ReorderRows(1, order);
 }
 
-KaimeTab::KaimeTab(raceday::RaceDay& day, BetHost& host, CellTable& marks)
+KaimeTab::KaimeTab(raceday::RaceDay& day, BetHost& host, CellTable& marks,
+                   const keiba::ProgramContext& context)
     : day_(day)
     , host_(host)
-    , marks_(marks) {
-    ini_.Loaded();
+    , marks_(marks)
+    , context_(context) {
     book_.labels.Highlight(page_);
 }
 
 void KaimeTab::RestoreSettings() {
-    haibun_ = ini_.ReadInteger("KaimeSet", "HaibunSet", 0);
-    logic_ = ini_.ReadInteger("KaimeSet", "KaimeRogic", 0);
+    haibun_ = context_.settings.ReadInteger("KaimeSet", "HaibunSet", 0);
+    logic_ = context_.settings.ReadInteger("KaimeSet", "KaimeRogic", 0);
 }
 
 std::uint8_t KaimeTab::SortDirection(BetKind k, int col) const {
@@ -151,8 +151,8 @@ void KaimeTab::RecomputeStakes() {
 }
 
 void KaimeTab::SaveSetting(const char* key, int value) {
-    keiba::IoResult io = ini_.WriteInteger("KaimeSet", key, value);
-    if (!io) keiba::CurrentNotifier().Information(io.message);
+    keiba::IoResult io = context_.settings.WriteInteger("KaimeSet", key, value);
+    if (!io) context_.notifier.Information(io.message);
 }
 
 VoteResult KaimeTab::WriteVoteCsv() {
@@ -160,7 +160,7 @@ VoteResult KaimeTab::WriteVoteCsv() {
     if (!k || host_.Busy()) return VoteResult::Refused;
     const BetLayout& l = LayoutOf(*k);
     return WriteQvxTohyoCsv(l.code, amount_, book_.Grid(*k),
-                            {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, ini_);
+                            {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, context_);
 }
 
 VoteResult KaimeTab::WriteActiveBetFile() {
@@ -173,22 +173,22 @@ VoteResult KaimeTab::WriteBetFile(BetKind k) {
     if (host_.Busy()) return VoteResult::Refused;
     const BetLayout& l = LayoutOf(k);
     return WriteBrivelFile(l.name, amount_, book_.Grid(k),
-                           {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, ini_);
+                           {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, context_);
 }
 
 std::filesystem::path KaimeTab::WriteMarks() {
     if (host_.Busy()) return {};
-    return WriteMarksCsv(day_, host_);
+    return WriteMarksCsv(day_, host_, context_);
 }
 
 int ReadDefaultAmount(const keiba::TIniGT& ini) {
     return ini.ReadInteger("KaimeSet", "DefaultAmount", 3000);
 }
 
-int StoreDefaultAmount(keiba::TIniGT& ini, int typed) {
+int StoreDefaultAmount(const keiba::ProgramContext& context, int typed) {
     const int value = std::max(typed, 100);
-    keiba::IoResult io = ini.WriteInteger("KaimeSet", "DefaultAmount", value);
-    if (!io) keiba::CurrentNotifier().Information(io.message);
+    keiba::IoResult io = context.settings.WriteInteger("KaimeSet", "DefaultAmount", value);
+    if (!io) context.notifier.Information(io.message);
     return value;
 }
 

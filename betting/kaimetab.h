@@ -8,7 +8,7 @@
 #include "betting/builder.h"
 #include "betting/host.h"
 #include "betting/layout.h"
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 
 #include <array>
@@ -24,12 +24,14 @@ int SecondarySortColumn(int primaryCol);
 
 class KaimeTab {
 public:
-    // `marks` is the mark grid (StringGrid1); all three outlive the tab.
-    KaimeTab(raceday::RaceDay& day, BetHost& host, CellTable& marks);
+    // `marks` is the mark grid (StringGrid1); all four outlive the tab.
+    KaimeTab(raceday::RaceDay& day, BetHost& host, CellTable& marks,
+             const keiba::ProgramContext& context);
 
     BetBook& Book() { return book_; }
     const BetBook& Book() const { return book_; }
-    keiba::TIniGT& Ini() { return ini_; }
+    keiba::TIniGT& Ini() { return context_.settings; }
+    const keiba::ProgramContext& Context() const { return context_; }
 
     // `FormCreate`: both mode groups from the settings.
     void RestoreSettings();
@@ -91,7 +93,7 @@ private:
     raceday::RaceDay& day_;
     BetHost& host_;
     CellTable& marks_;
-    keiba::TIniGT ini_;
+    const keiba::ProgramContext& context_;
     BetBook book_;
     int haibun_ = kModeEqual;
     int logic_ = kLogicSystem;
@@ -103,8 +105,8 @@ private:
 };
 
 // `TKaimeSetForm.BitBtn1Click` without the dialog: the value to store (at least 100) is
-// written to KaimeSet/DefaultAmount and returned.
-int StoreDefaultAmount(keiba::TIniGT& ini, int typed);
+// written to KaimeSet/DefaultAmount of the context's settings and returned.
+int StoreDefaultAmount(const keiba::ProgramContext& context, int typed);
 int ReadDefaultAmount(const keiba::TIniGT& ini);
 
 } // namespace betting

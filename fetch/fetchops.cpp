@@ -4,11 +4,9 @@
 #include "jvdata/fetchschedule.h"
 #include "jvdata/jvresult.h"
 #include "jvdata/timeseries.h"
-#include "keiba/appdir.h"
 #include "keiba/codetables.h"
 #include "keiba/errorlog.h"
 #include "keiba/formatters.h"
-#include "keiba/inigt.h"
 #include "keiba/platform.h"
 #include "keiba/sjis.h"
 #include "raceday/dayload.h"
@@ -21,10 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using jvdata::ReadStep;
-
-keiba::Notifier& Say() {
-    return keiba::CurrentNotifier();
-}
 
 // A key is used only when its leading digits read as a number above 0.
 bool KeyUsable(std::string_view key) {
@@ -51,8 +45,8 @@ bool Busy(FetchHost& host) {
 }
 
 void LogError(FetchHost& host, const std::string& text) {
-    const keiba::LocalTime now = keiba::CurrentClock().Now();
-    keiba::AppendErrorLog(host.ProgramDir(), now, text);
+    const keiba::LocalTime now = host.Context().clock.Now();
+    keiba::AppendErrorLog(host.Context().folder, now, text);
     host.ErrorLogAppended("【エラー】" + keiba::HhnnssColon(now) + "：" + text);
 }
 
@@ -112,7 +106,7 @@ void CloseLogged(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
     if (IsOddsStep(step)) {
         host.SetBusyCursor(false);
         if (r != 0) {
-            Say().Beep();
+            host.Context().notifier.Beep();
             ReportError(host, jvdata::JvResultMessage("JVClose", r));
         }
         return;
@@ -123,22 +117,22 @@ void CloseLogged(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
     }
     const FetchFlags& flags = host.Flags();
     bool quiet = step == ReadStep::Results ? flags.gAutoKekkaBusy : flags.gAutoMiningBusy;
-    if (!quiet) Say().Beep();
+    if (!quiet) host.Context().notifier.Beep();
 }
 
 void ReadStepAndReport(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
     jvdata::ReadStepResult r = jvdata::RunReadStep(
-        link, step, host.ProgramDir(), [&] { host.ProcessMessages(); },
+        link, step, host.Context().folder, [&] { host.ProcessMessages(); },
         [&host] { return host.Flags().gJvCancel == 1; });
     if (r.readError != 0) {
-        if (IsOddsStep(step)) Say().Beep();
+        if (IsOddsStep(step)) host.Context().notifier.Beep();
         ReportError(host, jvdata::JvResultMessage("JVRead", r.readError));
     }
     if (!r.written) {
         // Never a silent loss: what could not be written is said, and logged.
-        Say().Beep();
+        host.Context().notifier.Beep();
         ReportError(host, r.written.message);
-        Say().Information(r.written.message);
+        host.Context().notifier.Information(r.written.message);
     }
 }
 
@@ -148,7 +142,7 @@ void RunFrame(FetchHost& host, jvdata::TJVLink& link, const Frame& f) {
     host.ProcessMessages();
     int r = link.JVRTOpen(f.spec, f.key);
     if (r != 0) {
-        if (f.beepOnOpenError) Say().Beep();
+        if (f.beepOnOpenError) host.Context().notifier.Beep();
         ReportError(host, f.errorText + jvdata::JvResultMessage("JVRTOpen", r));
     } else {
         ReadStepAndReport(host, link, f.step);
@@ -206,10 +200,6 @@ std::string Trimmed(std::string_view s) {
 
 } // namespace
 
-fs::path FetchHost::ProgramDir() const {
-    return keiba::AppDir();
-}
-
 void FetchHost::ReadRaceOdds() {
     raceday::DayLoadSteps plain;
     plain.ReadRaceOdds(Day());
@@ -217,7 +207,7 @@ void FetchHost::ReadRaceOdds() {
 
 void FetchHost::RereadResults() {
     raceday::DayLoadSteps plain;
-    raceday::RereadResults(Day(), DateComboText(), plain, ProgramDir());
+    raceday::RereadResults(Day(), DateComboText(), plain, Context().folder);
 }
 
 void FetchShownRaceOdds(FetchHost& host) {
@@ -263,8 +253,8 @@ void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep s
 
 void FetchDayOdds(FetchHost& host) {
     if (Trimmed(host.DateComboText()).empty()) {
-        Say().Beep();
-        Say().Information("ﾃﾞｰﾀを読み込んでください。");
+        host.Context().notifier.Beep();
+        host.Context().notifier.Information("ﾃﾞｰﾀを読み込んでください。");
         return;
     }
     jvdata::TJVLink* link = host.JvLink();
@@ -280,7 +270,7 @@ void FetchDayOdds(FetchHost& host) {
 void ShowNextRace(FetchHost& host) {
     // A load or fetch may be filling the day's races right now.
     if (Busy(host) || Trimmed(host.DateComboText()).empty() || host.RaceListCount() <= 0) return;
-    int i = jvdata::NextRaceIndex(keiba::CurrentClock().Now(), host.Day().gDayRaces,
+    int i = jvdata::NextRaceIndex(host.Context().clock.Now(), host.Day().gDayRaces,
                                   host.RaceListCount());
     if (i < 0) return;
     host.SelectRace(i);
@@ -292,7 +282,7 @@ void OddsTimerTick(FetchHost& host) {
     if (flags.gAutoOddsBusy || Busy(host)) return;
     const raceday::RaceDay& day = host.Day();
     std::vector<std::string> due =
-        jvdata::DueOddsRaces(keiba::CurrentClock().Now(), host.DateComboText(), day.gDayRaces,
+        jvdata::DueOddsRaces(host.Context().clock.Now(), host.DateComboText(), day.gDayRaces,
                              day.gDayOddsO1, day.gRaceCalc);
     if (due.empty()) return;
     flags.gAutoOddsBusy = true;
@@ -301,7 +291,7 @@ void OddsTimerTick(FetchHost& host) {
 }
 
 void ClockTick(FetchHost& host) {
-    host.SetNowTimLabel(jvdata::ClockText(keiba::CurrentClock().Now()));
+    host.SetNowTimLabel(jvdata::ClockText(host.Context().clock.Now()));
 }
 
 void PostTimeTick(FetchHost& host) {
@@ -309,14 +299,13 @@ void PostTimeTick(FetchHost& host) {
         host.SetRestTimeLabel({});
         return;
     }
-    host.SetRestTimeLabel(
-        jvdata::RestTimeText(keiba::CurrentClock().Now(), &ShownRace(host.Day())));
+    host.SetRestTimeLabel(jvdata::RestTimeText(host.Context().clock.Now(), &ShownRace(host.Day())));
 }
 
 void ResultsTimerTick(FetchHost& host) {
     if (Busy(host)) return;
     const raceday::RaceDay& day = host.Day();
-    if (!jvdata::ResultsTimerDue(keiba::CurrentClock().Now(), day.gDayRaces[0],
+    if (!jvdata::ResultsTimerDue(host.Context().clock.Now(), day.gDayRaces[0],
                                  day.gAutoRdataMinutes))
         return;
     FetchFlags& flags = host.Flags();
@@ -331,20 +320,20 @@ void ResultsTimerTick(FetchHost& host) {
 void ArmOddsTimer(FetchHost& host) {
     const raceday::RaceDay& day = host.Day();
     jvdata::AutoOddsVerdict v = jvdata::CheckAutoOdds(
-        keiba::CurrentClock().Now(), host.DateComboText(), day.gDayRaces, day.gDayHorses);
+        host.Context().clock.Now(), host.DateComboText(), day.gDayRaces, day.gDayHorses);
     if (!v.ok) {
-        Say().Beep();
-        Say().Information(v.message);
+        host.Context().notifier.Beep();
+        host.Context().notifier.Information(v.message);
         host.SetAutoOzChecked(false);
         return;
     }
     host.SetTimer1Enabled(host.AutoOddsOn());
 }
 
-fs::path TimeSeriesFolder(const fs::path& programDir) {
-    keiba::TIniGT ini;
-    ini.Loaded();
-    std::string value = Trimmed(ini.ReadString("Dir", "jikeiretu", keiba::PathToUtf8(programDir)));
+fs::path TimeSeriesFolder(const keiba::ProgramContext& context) {
+    const fs::path& programDir = context.folder;
+    std::string value =
+        Trimmed(context.settings.ReadString("Dir", "jikeiretu", keiba::PathToUtf8(programDir)));
     if (value.empty()) return {};
     fs::path folder = keiba::Utf8Path(value);
     auto same = [](const fs::path& a, const fs::path& b) {
@@ -359,29 +348,31 @@ fs::path TimeSeriesFolder(const fs::path& programDir) {
 
 void ImportTimeSeriesOdds(FetchHost& host) {
     if (Busy(host)) return;
-    fs::path folder = TimeSeriesFolder(host.ProgramDir());
+    fs::path folder = TimeSeriesFolder(host.Context());
     if (folder.empty()) {
-        Say().Beep();
-        Say().Information("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
+        host.Context().notifier.Beep();
+        host.Context().notifier.Information("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
         return;
     }
     if (Trimmed(host.DateComboText()).empty()) {
-        Say().Beep();
-        Say().Information("ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
+        host.Context().notifier.Beep();
+        host.Context().notifier.Information(
+            "ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
         return;
     }
     host.SetBusyCursor(true);
     const raceday::RaceDay& day = host.Day();
     jvdata::TimeSeriesResult r =
-        jvdata::ImportTimeSeriesOdds(folder, host.ProgramDir(), day.gDayRaces, day.gRaceCalc);
+        jvdata::ImportTimeSeriesOdds(folder, host.Context().folder, day.gDayRaces, day.gRaceCalc);
     if (!r.written) {
         host.SetBusyCursor(false);
-        Say().Beep();
-        Say().Information(r.written.message);
+        host.Context().notifier.Beep();
+        host.Context().notifier.Information(r.written.message);
         return;
     }
     if (!day.gBatchBusy)
-        Say().Information(std::to_string(r.races) + "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");
+        host.Context().notifier.Information(std::to_string(r.races) +
+                                            "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");
     host.SetBusyCursor(false);
     host.ReloadDay();
 }

@@ -9,6 +9,7 @@
 #include "fetch/fetchstate.h"
 #include "jvdata/jvlink.h"
 #include "jvdata/rtfetch.h"
+#include "keiba/context.h"
 
 #include <filesystem>
 #include <string>
@@ -31,7 +32,8 @@ public:
 
     // JVLink1; nullptr when the control is missing (every fetch then does nothing).
     virtual jvdata::TJVLink* JvLink() = 0;
-    virtual std::filesystem::path ProgramDir() const;
+    // The program folder the fetches file into, its settings, and the messages and clock.
+    virtual const keiba::ProgramContext& Context() const = 0;
 
     // DatList: the selected item (-1 none; item i is race slot i), the item count, and
     // selecting an item without running its click.
@@ -100,6 +102,6 @@ void ArmOddsTimer(FetchHost& host);
 void ImportTimeSeriesOdds(FetchHost& host);
 // The time-series folder of the settings, or empty when it is unset (blank, or the program
 // folder itself).
-std::filesystem::path TimeSeriesFolder(const std::filesystem::path& programDir);
+std::filesystem::path TimeSeriesFolder(const keiba::ProgramContext& context);
 
 } // namespace fetch

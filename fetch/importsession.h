@@ -7,7 +7,7 @@
 #include "fetch/fetchstate.h"
 #include "jvdata/filingloop.h"
 #include "jvdata/jvlink.h"
-#include "keiba/platform.h"
+#include "keiba/context.h"
 
 #include <filesystem>
 #include <optional>
@@ -49,9 +49,10 @@ public:
     enum class Phase { Idle, Downloading, Reading };
 
     // `flags` are the window's: the import holds importBusy and answers gJvCancel; it does not
-    // start while `day` is being loaded or a fetch runs.
+    // start while `day` is being loaded or a fetch runs. It files into the program folder of
+    // `context` and keeps its from-time in that folder's settings.
     ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::RaceDay& day,
-                  FetchFlags& flags, std::filesystem::path appDir = {});
+                  FetchFlags& flags, const keiba::ProgramContext& context);
 
     // Form creation: the time of the last import, or "2017/01/01 00:00:00" and setup mode on
     // first use. Returns the time shown.
@@ -87,6 +88,7 @@ private:
     keiba::IoResult SetSetUpLapFile(const std::string& fileName) override;
     keiba::IoResult SetCompleted(const std::optional<std::string>& lastTime) override;
     void RecordsRefused(const jvdata::RefusalTally& tally) override;
+    void Tell(const std::string& text) override;
 
     void ReadRecords();
     void CloseConnection();
@@ -96,7 +98,7 @@ private:
     ImportView& view_;
     const raceday::RaceDay& day_;
     FetchFlags& flags_;
-    std::filesystem::path appDir_;
+    const keiba::ProgramContext& context_;
     Phase phase_ = Phase::Idle;
     jvdata::FilingLoopParams params_;
     int downloadCount_ = 0;

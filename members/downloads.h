@@ -3,7 +3,7 @@
 // the past-data dialog. Each fetches a zip (or a short text reply) into `VZK`, extracts the
 // archive's "*.csv" and "*.vzkd" entries there and tells the user how it went.
 
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "members/download.h"
 #include "members/periods.h"
 
@@ -28,31 +28,31 @@ public:
     virtual bool ProcessMessages() { return false; }
 };
 
-// Where the downloads come from and go to.
+// Where the downloads come from.
 struct SiteAccess {
-    std::filesystem::path appDir;
     std::string baseUrl;
     TransferLimits limits;
 };
 
 class Downloads {
 public:
-    // `keepsLastUnzipped`: the extractor's OnEnd keeps `gLastUnzippedName` (the main window's
-    // extractor does; the past-data dialog's has no OnEnd).
-    Downloads(SiteAccess site, bool keepsLastUnzipped);
+    // The downloads go to the VZK folder of the context's program folder, with the ID and
+    // password of its settings. `keepsLastUnzipped`: the extractor's OnEnd keeps
+    // `gLastUnzippedName` (the main window's extractor does; the past-data dialog's has no
+    // OnEnd).
+    Downloads(const keiba::ProgramContext& context, SiteAccess site, bool keepsLastUnzipped);
 
     SiteAccess& Site() { return site_; }
     bool Running() const { return running_; }
 
     // The forecast (GetXQdata1Click): `rereadAnalysisDay` runs after its archive was extracted
     // whole and deleted.
-    void Forecast(const keiba::TIniGT& ini, DownloadView& view,
-                  const std::function<void()>& rereadAnalysisDay);
+    void Forecast(DownloadView& view, const std::function<void()>& rereadAnalysisDay);
     // The sample (N47Click): no ID or password.
     void Sample(DownloadView& view);
     // The past data of one period (TDLDataForm.DLBtnClick once a period is chosen), with the
     // gauge and the stop.
-    void PastData(const keiba::TIniGT& ini, const PeriodQuery& period, DownloadView& view);
+    void PastData(const PeriodQuery& period, DownloadView& view);
 
     // The file name (no folder) of the last file the extractor wrote whole in this run.
     std::string gLastUnzippedName;
@@ -63,6 +63,7 @@ private:
     bool Run(Kind kind, const std::string& path, DownloadView& view);
     bool Extract(Kind kind, const std::filesystem::path& zip);
 
+    const keiba::ProgramContext& context_;
     SiteAccess site_;
     bool keepsLastUnzipped_;
     bool running_ = false;

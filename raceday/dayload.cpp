@@ -6,8 +6,6 @@
 #include "keiba/codetables.h"
 #include "keiba/fileio.h"
 #include "keiba/formatters.h"
-#include "keiba/inigt.h"
-#include "keiba/platform.h"
 #include "keiba/sjis.h"
 #include "raceday/analysis.h"
 
@@ -433,12 +431,13 @@ std::vector<std::string> MakeDataList(const fs::path& appDir) {
 }
 
 DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& progress,
-                      DayLoadSteps& steps, const fs::path& appDir) {
+                      DayLoadSteps& steps, const keiba::ProgramContext& context) {
     if (day.loadBusy) return DayLoadResult::Busy;
     auto date = StemDate(stem);
     if (!date) return DayLoadResult::BadStem;
 
-    keiba::LocalTime now = keiba::CurrentClock().Now();
+    const fs::path& appDir = context.folder;
+    keiba::LocalTime now = context.clock.Now();
     year_month_day today{floor<days>(now)};
     year_month_day tomorrow{sys_days{floor<days>(now).time_since_epoch()} + days{1}};
     bool isToday = *date == today;
@@ -453,8 +452,8 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     if (!raFile) {
         // Nothing of the previous day may stay behind, also when this day cannot be loaded.
         BlankDayRecords(day);
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information("データ作成が未完了のようです。");
+        context.notifier.Beep();
+        context.notifier.Information("データ作成が未完了のようです。");
         return DayLoadResult::NoRaceFile;
     }
 
@@ -520,8 +519,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     LoadMembersData(day);
     scope.HideProgress();
 
-    keiba::TIniGT ini;
-    ini.Loaded();
+    const keiba::TIniGT& ini = context.settings;
     int autoOzGet = std::clamp(ini.ReadInteger("Time", "AutoOzGet", 10), 3, 59);
     SetFetchTimesAndVenues(day, autoOzGet);
 
@@ -550,14 +548,16 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
 }
 
 void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList,
-                          DayLoadProgress& progress, DayLoadSteps& steps, const fs::path& appDir) {
+                          DayLoadProgress& progress, DayLoadSteps& steps,
+                          const keiba::ProgramContext& context) {
     if (day.loadBusy || day.gBatchBusy) return;
     day.gBatchBusy = true;
     for (std::size_t i = dateList.size(); i-- > 0;) {
         std::error_code ec;
-        if (fs::exists(appDir / "STAT" / keiba::Utf8Path(dateList[i] + ".stat1"), ec)) continue;
+        if (fs::exists(context.folder / "STAT" / keiba::Utf8Path(dateList[i] + ".stat1"), ec))
+            continue;
         progress.SelectDateItem(dateList[i]);
-        LoadDay(day, dateList[i], progress, steps, appDir);
+        LoadDay(day, dateList[i], progress, steps, context);
     }
     day.gBatchBusy = false;
 }

@@ -7,6 +7,7 @@
 // plain classes. Texts given to the progress are UTF-8, but for the progress text, which changes
 // per runner and is CP932 (the window converts it only when it shows it).
 
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 
 #include <array>
@@ -76,16 +77,17 @@ std::optional<std::chrono::year_month_day> StemDate(std::string_view stem);
 
 enum class DayLoadResult { Loaded, NoRaceFile, Busy, BadStem };
 
-// Loads the day of `stem` from `appDir` into `day` (the date combo's `DateComboChange` handler's
-// work). A missing race file beeps and says "データ作成が未完了のようです。".
+// Loads the day of `stem` from the program folder of `context` into `day`, with that folder's
+// settings (the date combo's `DateComboChange` handler's work). A missing race file beeps and
+// says "データ作成が未完了のようです。".
 DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& progress,
-                      DayLoadSteps& steps, const std::filesystem::path& appDir);
+                      DayLoadSteps& steps, const keiba::ProgramContext& context);
 
 // Loads, oldest first, every listed day without a statistics marker (the `DirectReadBtnClick`
 // handler's work).
 void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList,
                           DayLoadProgress& progress, DayLoadSteps& steps,
-                          const std::filesystem::path& appDir);
+                          const keiba::ProgramContext& context);
 
 // The odds step of a day load: every race's odds records are replaced. Each odds file is first
 // read straight into the slots of the races it holds in the order of the race slots; then

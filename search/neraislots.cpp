@@ -1,7 +1,5 @@
 #include "search/neraislots.h"
 
-#include "keiba/inigt.h"
-#include "keiba/platform.h"
 #include "search/neraimatch.h"
 #include "search/nerairecord.h"
 
@@ -9,9 +7,11 @@
 
 namespace search {
 
-NeraiSlots::NeraiSlots(NeraiSlotView& view, raceday::RaceDay& day)
+NeraiSlots::NeraiSlots(NeraiSlotView& view, raceday::RaceDay& day,
+                       const keiba::ProgramContext& context)
     : view_(view)
-    , day_(day) {}
+    , day_(day)
+    , context_(context) {}
 
 std::string NeraiSlots::HeldName(int k) const {
     if (k < 1 || k > 4) return {};
@@ -25,11 +25,11 @@ NeraiSlotResult NeraiSlots::LoadSlot(int k) {
     std::string name = TrimNeraiName(view_.ComboText(k));
     if (name.empty()) return NeraiSlotResult::NoName;
 
-    NeraiRead read = ReadNeraiFile(name);
+    NeraiRead read = ReadNeraiFile(context_.folder, name);
     if (read.status != NeraiReadStatus::Ok) {
         if (read.status == NeraiReadStatus::Short) {
-            keiba::CurrentNotifier().Beep();
-            keiba::CurrentNotifier().Information(NeraiUnreadableMessage(name));
+            context_.notifier.Beep();
+            context_.notifier.Information(NeraiUnreadableMessage(name));
         }
         // The combo would otherwise name a set the slot does not hold.
         if (name != HeldName(k)) view_.ShowName(k, HeldName(k));
@@ -41,10 +41,9 @@ NeraiSlotResult NeraiSlots::LoadSlot(int k) {
     held_[kk] = name;
     MatchAllSlots();
 
-    keiba::TIniGT ini;
-    ini.Loaded();
-    keiba::IoResult written = ini.WriteString("Myfavo", "nerai" + std::to_string(k), name);
-    if (!written) keiba::CurrentNotifier().Information(written.message);
+    keiba::IoResult written =
+        context_.settings.WriteString("Myfavo", "nerai" + std::to_string(k), name);
+    if (!written) context_.notifier.Information(written.message);
     return NeraiSlotResult::Loaded;
 }
 

@@ -7,7 +7,6 @@
 #include "betting/forms/userkaimeform.h"
 #include "controls/qtext.h"
 #include "jvdata/jvresult.h"
-#include "keiba/appdir.h"
 #include "keiba/errorlog.h"
 #include "keiba/fileio.h"
 #include "keiba/platform.h"
@@ -30,9 +29,13 @@
 
 namespace app {
 
-TMainForm::TMainForm(std::unique_ptr<jvdata::TJVLink> jvLink, QWidget* parent)
+TMainForm::TMainForm(const keiba::ProgramContext& context, std::unique_ptr<jvdata::TJVLink> jvLink,
+                     QWidget* parent)
     : QMainWindow(parent)
-    , jvLink_(std::move(jvLink)) {
+    , jvLink_(std::move(jvLink))
+    , context_(context)
+    , appDir_(context.folder)
+    , ini_(context.settings) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("ケストレーン "));
     BuildUi();
@@ -93,11 +96,8 @@ void TMainForm::BuildUi() {
 }
 
 void TMainForm::FormCreate() {
-    ini_.Loaded();
     FillOutsideProgramFolders(ini_);
-    // Every path is built from the program folder, so the process's own folder never changes.
-    appDir_ = keiba::AppDir();
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     std::vector<std::string> folderFailures = CreateDataFolders(appDir_);
     for (const std::string& message : folderFailures) notifier.Information(message);
     RemoveLeftoverTempFiles(appDir_, OutsideBetFolders(ini_));
@@ -118,7 +118,7 @@ void TMainForm::FormCreate() {
     PageControl3->hide();
 
     LoadJockeyTable();
-    if (keiba::IoResult io = keiba::StartErrorLog(appDir_, keiba::CurrentClock().Now()); !io)
+    if (keiba::IoResult io = keiba::StartErrorLog(appDir_, context_.clock.Now()); !io)
         notifier.Information(io.message);
     if (markers.keeper) findChild<QWidget*>(QStringLiteral("DirectReadBtn"))->show();
     RestoreOptions();
@@ -192,7 +192,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
     versionText_ = std::string(kVersionText);
     if (!jvLink_) return;
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     int code = jvLink_->JVInit(SoftwareId());
     if (code != 0) {
         notifier.Information("JVInitエラー：" + jvdata::JvResultMessage("JVInit", code));

@@ -18,7 +18,7 @@
 #include "betting/host.h"
 #include "fetch/fetchops.h"
 #include "fetch/fetchstate.h"
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "members/downloads.h"
 #include "raceday/chasehorse.h"
 #include "raceday/dayload.h"
@@ -109,7 +109,8 @@ class TMainForm : public QMainWindow,
 public:
     // `jvLink` is the window's JV-Link control (`JVLink1`); it may be null in a test that never
     // shows the window. Runs the creation handler.
-    explicit TMainForm(std::unique_ptr<jvdata::TJVLink> jvLink, QWidget* parent = nullptr);
+    TMainForm(const keiba::ProgramContext& context, std::unique_ptr<jvdata::TJVLink> jvLink,
+              QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // The forms created after this one that the window's handlers use.
@@ -120,7 +121,7 @@ public:
                      betting::TUserKaimeForm* userKaime);
 
     jvdata::TJVLink* JVLink1() const { return jvLink_.get(); }
-    const std::filesystem::path& AppDir() const { return appDir_; }
+    const keiba::ProgramContext& Context() const override { return context_; }
     views::StringGrid* Grid(const QString& name) const;
     betting::BetPage* BetPage() const { return betPage_; }
     search::NeraiSlotPanel* NeraiSlots() const { return neraiSlots_; }
@@ -227,7 +228,6 @@ public:
     raceday::RaceDay& Day() override { return *day_; }
     fetch::FetchFlags& Flags() override { return flags_; }
     jvdata::TJVLink* JvLink() override { return jvLink_.get(); }
-    std::filesystem::path ProgramDir() const override { return appDir_; }
     int RaceListIndex() const override;
     int RaceListCount() const override;
     void SelectRace(int index) override;
@@ -330,8 +330,10 @@ private:
     fetch::FetchFlags flags_;
     views::GridSortState sorts_;
     std::unique_ptr<jvdata::TJVLink> jvLink_;
-    std::filesystem::path appDir_;
-    keiba::TIniGT ini_;
+    // The program folder and its settings store are the context's.
+    const keiba::ProgramContext& context_;
+    const std::filesystem::path& appDir_;
+    keiba::TIniGT& ini_;
     bool shown_ = false;
     std::string versionText_; // gVersionText, set when the window is first shown
     std::function<void(QDialog&)> modalHook_;

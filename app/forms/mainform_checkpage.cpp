@@ -20,7 +20,7 @@ using mainform_parts::ToUtf8;
 void TMainForm::AttachDataCheckPage() {
     if (!shutugenForm_) return;
     shutugenForm_->AttachDay(day_.get());
-    dataCheckPage_ = new DataCheckPage;
+    dataCheckPage_ = new DataCheckPage(context_);
     // The form's tabs: 成績検索, データ確認, R馬統計.
     shutugenForm_->PageControl()->insertTab(1, dataCheckPage_, QStringLiteral("データ確認"));
     connect(dataCheckPage_->MakeCPDB(), &QAction::triggered, this, [this] { MakeCPDBClick(); });
@@ -28,7 +28,7 @@ void TMainForm::AttachDataCheckPage() {
 }
 
 void TMainForm::MakeCPDBClick() {
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     if (!notifier.YesNo("コンピ辞書用のDB作成を始めます。PCのスペックによっては多くの時間がかかる"
                         "場合がありますが開始してよろしいですか？"))
         return;
@@ -47,7 +47,7 @@ void TMainForm::MakeCPDBClick() {
             const QSignalBlocker block(DateCombo);
             DateCombo->setCurrentIndex(i);
         }
-        raceday::LoadDay(Day(), ToUtf8(DateCombo->itemText(i)), *this, *this, appDir_);
+        raceday::LoadDay(Day(), ToUtf8(DateCombo->itemText(i)), *this, *this, context_);
     }
     item->setEnabled(true);
     SetBusyCursor(false);

@@ -35,18 +35,17 @@ void TMainForm::DateComboChange() {
             QSignalBlocker block(DateCombo);
             DateCombo->setCurrentIndex(DateCombo->findText(U(Day().dayStem)));
         }
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information(
-            "他の処理の実行中です。終了してから実行してください。");
+        context_.notifier.Beep();
+        context_.notifier.Information("他の処理の実行中です。終了してから実行してください。");
         return;
     }
     std::string stem = ToUtf8(DateCombo->currentText());
-    raceday::LoadDay(Day(), stem, *this, *this, appDir_);
+    raceday::LoadDay(Day(), stem, *this, *this, context_);
 }
 
 void TMainForm::DirectReadBtnClick() {
     if (Busy()) return;
-    raceday::LoadDaysWithoutStats(Day(), DateList(), *this, *this, appDir_);
+    raceday::LoadDaysWithoutStats(Day(), DateList(), *this, *this, context_);
     // The combo shows the day left loaded.
     int i = DateCombo->findText(U(Day().dayStem));
     if (i >= 0) DateCombo->setCurrentIndex(i);

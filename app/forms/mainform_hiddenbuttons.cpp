@@ -83,7 +83,7 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     Panel8->setObjectName(QStringLiteral("Panel8"));
     Panel8->hide();
 
-    FolderViewerEx1 = new controls::TFolderViewerEx(this);
+    FolderViewerEx1 = new controls::TFolderViewerEx(context_.notifier, this);
     FolderViewerEx1->setObjectName(QStringLiteral("FolderViewerEx1"));
     FolderViewerEx1->SetOpenDefault(true);
     // The window's message-box settings; nothing shows a box from them.

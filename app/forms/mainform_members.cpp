@@ -84,13 +84,13 @@ void TMainForm::BuildMembersCommands() {
 members::Downloads& TMainForm::MembersDownloads() {
     if (!downloads_)
         downloads_ = std::make_unique<members::Downloads>(
-            members::SiteAccess{appDir_, members::SiteBaseUrl(), {}}, true);
+            context_, members::SiteAccess{members::SiteBaseUrl(), {}}, true);
     return *downloads_;
 }
 
 void TMainForm::GetXQdata1Click() {
     MainDownloadView view(*this);
-    MembersDownloads().Forecast(ini_, view, [this] { RereadShutugenDay(); });
+    MembersDownloads().Forecast(view, [this] { RereadShutugenDay(); });
 }
 
 void TMainForm::N47Click() {
@@ -99,7 +99,8 @@ void TMainForm::N47Click() {
 }
 
 void TMainForm::N48Click() {
-    members::OpenPurchasePage(MembersDownloads().Site().baseUrl + members::ForecastPurchasePath());
+    members::OpenPurchasePage(context_,
+                              MembersDownloads().Site().baseUrl + members::ForecastPurchasePath());
 }
 
 void TMainForm::GetXQdataKakoClick() {
@@ -112,7 +113,7 @@ void TMainForm::N49Click() {
 
 // The dialog frees itself when it closes.
 void TMainForm::ID1Click() {
-    auto* form = new members::TIDPASSForm(this);
+    auto* form = new members::TIDPASSForm(context_, this);
     ExecModal(*form);
 }
 

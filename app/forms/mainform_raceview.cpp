@@ -42,7 +42,7 @@ void TMainForm::DatListClick() {
     if (sel.status == raceday::SelectStatus::NoRace) return;
     if (sel.status == raceday::SelectStatus::NoRunners) {
         if (!Day().gBatchBusy)
-            keiba::CurrentNotifier().Information(raceday::NoRunnersMessage(sel.raceNumber));
+            context_.notifier.Information(raceday::NoRunnersMessage(sel.raceNumber));
         return;
     }
     ShowRaceHeader(r, sel.header);
@@ -162,7 +162,7 @@ void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
 void TMainForm::R1Click() {
     if (Busy()) return;
     raceday::RaceDay& day = Day();
-    if (raceday::RegisterChaseHorse(day, day.gCurRace, day.gCurHorse, ChaseHorses, appDir_) ==
+    if (raceday::RegisterChaseHorse(day, day.gCurRace, day.gCurHorse, ChaseHorses, context_) ==
         raceday::ChaseResult::Registered)
         DatListClick();
 }

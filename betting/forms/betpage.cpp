@@ -93,14 +93,15 @@ private:
 
 } // namespace
 
-BetPage::BetPage(raceday::RaceDay& day, BetHost& host, int* sortCol, QWidget* parent)
+BetPage::BetPage(const keiba::ProgramContext& context, raceday::RaceDay& day, BetHost& host,
+                 int* sortCol, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("BetPage"));
     StringGrid1 = new views::StringGrid(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     views::SetupMarkGrid(*StringGrid1);
     marks_ = std::make_unique<GridModelCells>(*StringGrid1->Model());
-    tab_ = std::make_unique<KaimeTab>(day, host, *marks_);
+    tab_ = std::make_unique<KaimeTab>(day, host, *marks_, context);
     tab_->ShareSortColumn(sortCol);
     tab_->RestoreSettings();
 
@@ -123,7 +124,7 @@ BetPage::BetPage(raceday::RaceDay& day, BetHost& host, int* sortCol, QWidget* pa
     main->addLayout(right, 1);
     BuildHiddenButtons();
 
-    FolderViewerEx1 = new controls::TFolderViewerEx(this);
+    FolderViewerEx1 = new controls::TFolderViewerEx(context.notifier, this);
     FolderViewerEx1->setObjectName(QStringLiteral("FolderViewerEx1"));
     FolderViewerEx1->SetOpenDefault(true);
 
@@ -150,6 +151,7 @@ QWidget* BetPage::BuildTopPanel() {
     auto* amountLine = new QHBoxLayout;
     SaNumEditExC1 = new controls::TSaNumEditExC(panel);
     SaNumEditExC1->setObjectName(QStringLiteral("SaNumEditExC1"));
+    SaNumEditExC1->SetNotifier(&tab_->Context().notifier);
     SaNumEditExC1->SetIntegerLength(8);
     SaNumEditExC1->SetDecimalLength(0);
     SaNumEditExC1->SetMinus(false);
@@ -327,14 +329,14 @@ void BetPage::N50Click() {
 }
 
 void BetPage::QVX1Click() {
-    keiba::TIniGT& ini = tab_->Ini();
+    const keiba::ProgramContext& context = tab_->Context();
     FolderViewerEx1->SetCaption(QStringLiteral("QVX投票プラグイン２フォルダの指定"));
     FolderViewerEx1->SetSelectedFolder(QString::fromStdString(
-        ini.ReadString("Dir", "QVXTohyo2", keiba::PathToUtf8(keiba::AppDir()))));
+        context.settings.ReadString("Dir", "QVXTohyo2", keiba::PathToUtf8(context.folder))));
     if (!FolderViewerEx1->Execute()) return;
     keiba::IoResult io =
-        ini.WriteString("Dir", "QVXTohyo2", FolderViewerEx1->Folder().toStdString());
-    if (!io) keiba::CurrentNotifier().Information(io.message);
+        context.settings.WriteString("Dir", "QVXTohyo2", FolderViewerEx1->Folder().toStdString());
+    if (!io) context.notifier.Information(io.message);
 }
 
 void BetPage::MarkGridDrawCell(int col, int row, views::CellPaint& p) const {

@@ -19,7 +19,8 @@ namespace search {
 class NeraiSlotPanel : public QWidget, public NeraiSlotView {
     Q_OBJECT
 public:
-    explicit NeraiSlotPanel(raceday::RaceDay& day, QWidget* parent = nullptr);
+    NeraiSlotPanel(const keiba::ProgramContext& context, raceday::RaceDay& day,
+                   QWidget* parent = nullptr);
 
     QComboBox* NeraiCombo(int k) const;
     std::array<QComboBox*, 4> Combos() const { return combos_; }

@@ -12,7 +12,7 @@
 // times a second, takes in the rows found so far and shows the count. While a walk runs both
 // search buttons are disabled and the day's batch flag is set, so the main window loads no day.
 
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "search/rscan.h"
 
 #include <QDialog>
@@ -54,7 +54,7 @@ class TShutugenForm : public QDialog {
 public:
     // `FormCreate`: restores the bounds, sets the date ranges and the days edits, and fills the
     // form's own list of saved sets.
-    explicit TShutugenForm(QWidget* parent = nullptr);
+    explicit TShutugenForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
     // `FormDestroy`: stores the bounds. A walk still running is cancelled and waited for.
     ~TShutugenForm() override;
 
@@ -144,7 +144,8 @@ private:
     std::function<void(const raceday::RCardRace&)> openRace_;
     FilterWrapper wrapFilter_;
     raceday::RaceDay* day_ = nullptr;
-    keiba::TIniGT ini_;
+    const keiba::ProgramContext& context_;
+    keiba::TIniGT& ini_;
 
     // 成績検索
     QDateEdit* DateTimePicker1 = nullptr;

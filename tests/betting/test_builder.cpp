@@ -84,7 +84,6 @@ TEST_F(Builder, CombinationOddsJustReadFromTheFilesAreListed) {
     SetRace(3);
     Mark(kAxis, {1}, "◎");
     Mark(kLeg1, {2, 3}, "▲");
-    testsupport::TempDir dir;
     jvdata::OddsDayFiles files;
     for (std::size_t k = 0; k < 6; ++k) files.paths[k] = dir / ("d.jvO" + std::to_string(k + 1));
     std::string o2 = testsupport::MakeRecord("O2", testsupport::kRaceKey);

@@ -4,7 +4,6 @@
 #include "betfixture.h"
 
 #include "betting/kaimetab.h"
-#include "keiba/appdir.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
 
@@ -23,7 +22,6 @@ class TabStakes : public testsupport::BetDay {
 protected:
     void SetUp() override {
         BetDay::SetUp();
-        keiba::SetAppDirForTest(dir.path());
         SetRace(3);
         Mark(betting::kMarkAxisCol, {1}, "◎");
         Mark(betting::kMarkLeg1Col, {2, 3}, "▲");
@@ -32,13 +30,11 @@ protected:
         calc().UmarenOdds[keiba::QuinellaIndex(1, 3)] = 4.0;
         day().RaceAmounts.fill(3000);
     }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
-    testsupport::TempDir dir;
     testsupport::FakeHost host;
 };
 
 TEST_F(TabStakes, EraseClicksToggleAndRecompute) {
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     tab.ShowRaceAmount();
     tab.BuildBets();
     const PlainTable& g = tab.Book().Grid(BetKind::Umaren);
@@ -55,7 +51,7 @@ TEST_F(TabStakes, EraseClicksToggleAndRecompute) {
 }
 
 TEST_F(TabStakes, AmountsAreKeptPerRaceAndIgnoredWithoutARace) {
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     tab.ShowRaceAmount();
     tab.BuildBets();
     tab.SetAmount(1000);
@@ -77,9 +73,7 @@ TEST_F(TabStakes, AmountsAreKeptPerRaceAndIgnoredWithoutARace) {
 }
 
 TEST_F(TabStakes, AnAmountUnder100LeavesNothingToVote) {
-    testsupport::RecordingNotifier notifier;
-    testsupport::ScopedPlatform platform(&notifier);
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     tab.ShowRaceAmount();
     tab.BuildBets();
     tab.SetPage(betting::PageOf(BetKind::Umaren));
@@ -99,9 +93,7 @@ TEST_F(TabStakes, AnAmountUnder100LeavesNothingToVote) {
 
 // While a load, import or fetch fills the day, the tab's commands leave the bets and files alone.
 TEST_F(TabStakes, CommandsWaitWhileTheDayIsBusy) {
-    testsupport::RecordingNotifier notifier;
-    testsupport::ScopedPlatform platform(&notifier);
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     tab.ShowRaceAmount();
     tab.BuildBets();
     tab.SetPage(betting::PageOf(BetKind::Umaren));
@@ -122,7 +114,7 @@ TEST_F(TabStakes, CommandsWaitWhileTheDayIsBusy) {
 }
 
 TEST_F(TabStakes, TabChangeHighlightsTheActiveLabels) {
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     tab.SetPage(betting::PageOf(BetKind::Wide));
     const betting::LabelBoard& l = tab.Book().labels;
     EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kActiveLabel);
@@ -137,7 +129,7 @@ class Sorts : public testsupport::BetDay {};
 
 TEST_F(Sorts, HeadingClicksSortDescendingThenAscendingWithTiesByRowNumber) {
     testsupport::FakeHost host;
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     SetRace(5);
     Mark(betting::kMarkAxisCol, {1}, "◎");
     Mark(betting::kMarkLeg1Col, {2, 3, 4, 5}, "▲");

@@ -4,7 +4,6 @@
 
 #include "fetch/fetchops.h"
 #include "fetch/fetchstate.h"
-#include "keiba/appdir.h"
 #include "keiba/inigt.h"
 #include "raceday/daymodel.h"
 #include "tests/raceday/dayfixture.h"
@@ -14,11 +13,13 @@ namespace testsupport {
 
 class RecordingFetchHost : public fetch::FetchHost {
 public:
-    explicit RecordingFetchHost(raceday::RaceDay& d)
-        : day(d) {}
+    RecordingFetchHost(raceday::RaceDay& d, const keiba::ProgramContext& c)
+        : day(d)
+        , context(c) {}
     raceday::RaceDay& Day() override { return day; }
     fetch::FetchFlags& Flags() override { return flags; }
     jvdata::TJVLink* JvLink() override { return link; }
+    const keiba::ProgramContext& Context() const override { return context; }
     int RaceListIndex() const override { return raceIndex; }
     int RaceListCount() const override { return raceCount; }
     void SelectRace(int i) override { raceIndex = i; }
@@ -42,6 +43,7 @@ public:
     void ReloadDay() override { ops.push_back("reload"); }
 
     raceday::RaceDay& day;
+    const keiba::ProgramContext& context;
     fetch::FetchFlags flags;
     jvdata::TJVLink* link = nullptr;
     int raceIndex = 0;
@@ -74,7 +76,7 @@ protected:
     std::string Key(int race) const { return RaceKey16("20261206", "05", race); }
 
     FakeJvLink link;
-    RecordingFetchHost fetchHost{Day()};
+    RecordingFetchHost fetchHost{Day(), context};
     fetch::FetchFlags& Flags() { return fetchHost.flags; }
 };
 

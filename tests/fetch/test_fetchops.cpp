@@ -175,8 +175,7 @@ TEST_F(FetchFixture, TimeSeriesImportNeedsItsFolderAndADay) {
     LoadRaces(3, "1500");
     fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
-    keiba::TIniGT ini;
-    ini.Loaded();
+    keiba::TIniGT& ini = context.settings;
     ini.WriteString("Dir", "jikeiretu", "  ");
     fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");

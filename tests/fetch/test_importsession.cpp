@@ -44,13 +44,11 @@ protected:
         return static_cast<int>(std::count(names.begin(), names.end(), "JVClose"));
     }
     std::string Setting(std::string_view key) {
-        keiba::TIniGT ini;
-        ini.Loaded();
-        return ini.ReadString("JvDataGet", key, "absent");
+        return context.settings.ReadString("JvDataGet", key, "absent");
     }
 
     RecordingView view;
-    fetch::ImportSession session{&link, view, Day(), Flags(), dir.path()};
+    fetch::ImportSession session{&link, view, Day(), Flags(), context};
 };
 
 } // namespace
@@ -75,8 +73,7 @@ TEST_F(ImportSessionTest, FirstUseStartsASetupFrom2017AndReportsAnEmptyOpen) {
 }
 
 TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
-    keiba::TIniGT ini;
-    ini.Loaded();
+    keiba::TIniGT& ini = context.settings;
     ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00");
     fetch::ImportRequest req = FirstUse();
     EXPECT_FALSE(req.setupMode);
@@ -156,14 +153,14 @@ TEST_F(ImportSessionTest, TheSampleFeedsThirdDayBecomesTheNewestDay) {
     std::unique_ptr<jvdata::TJVLink> replay = jvdata::CreateReplayJvLink(dir / "feed");
     ASSERT_TRUE(replay);
     ASSERT_EQ(replay->JVInit("UNKNOWN"), 0);
-    fetch::ImportSession sampleSession(replay.get(), view, Day(), Flags(), dir.path());
+    fetch::ImportSession sampleSession(replay.get(), view, Day(), Flags(), context);
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 9, 0, 0);
     sampleSession.Start({sampleSession.Open(), true, false});
     EXPECT_EQ(view.statuses.back(), "データ作成が完了しました。");
     std::vector<std::string> days = raceday::MakeDataList(dir.path());
     ASSERT_FALSE(days.empty());
     EXPECT_EQ(days[0], "2026年12月05日");
-    ASSERT_EQ(raceday::LoadDay(Day(), days[0], host, host, dir.path()),
+    ASSERT_EQ(raceday::LoadDay(Day(), days[0], host, host, context),
               raceday::DayLoadResult::Loaded);
     EXPECT_GT(Day().gDayRaceCount, 0);
     EXPECT_EQ(host.raceList.size(), static_cast<std::size_t>(Day().gDayRaceCount));
@@ -173,8 +170,7 @@ TEST_F(ImportSessionTest, TheSampleFeedsThirdDayBecomesTheNewestDay) {
 // The settings file refuses the import's writes: the import stops and says which file, and the
 // date picker keeps the from-time that is saved.
 TEST_F(ImportSessionTest, ASettingsFileThatCannotBeWrittenStopsTheImport) {
-    keiba::TIniGT ini;
-    ini.Loaded();
+    keiba::TIniGT& ini = context.settings;
     ASSERT_TRUE(ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00"));
     fetch::ImportRequest req = FirstUse();
     link.readCount = 1;
@@ -197,8 +193,7 @@ TEST_F(ImportSessionTest, ASettingsFileThatCannotBeWrittenStopsTheImport) {
 // on beside a resume point that still names the last file (the next setup would then resume
 // there and pass over everything before it).
 TEST_F(ImportSessionTest, TheEndOfAnImportIsSavedWholeOrNotAtAll) {
-    keiba::TIniGT ini;
-    ini.Loaded();
+    keiba::TIniGT& ini = context.settings;
     ASSERT_TRUE(ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00"));
     fetch::ImportRequest req = FirstUse();
     req.setupMode = true;

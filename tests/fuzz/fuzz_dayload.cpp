@@ -6,7 +6,7 @@
 // "05" and "06", the horse 2019100001, the earlier day 2026-11-21.
 
 #include "jvdata/dayfiles.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/platform.h"
 #include "raceday/dayload.h"
 #include "tests/fuzz/fuzzsupport.h"
@@ -66,14 +66,11 @@ class Host : public DayLoadProgress, public DayLoadSteps {};
 struct World {
     Silent notifier;
     FixedClock clock;
+    keiba::NoShell shell;
     Host host;
     std::unique_ptr<RaceDay> day = std::make_unique<RaceDay>();
     fs::path app = fuzz::Workspace().Root() / "app";
-    World() {
-        keiba::InstallNotifier(&notifier);
-        keiba::InstallClock(&clock);
-        keiba::SetAppDirForTest(app, "kestrane");
-    }
+    keiba::ProgramContext context{app, notifier, clock, shell};
 };
 
 World& TheWorld() {
@@ -286,7 +283,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // odds files is the day's, not the load's.
     day.oddsCache.Clear();
     std::string stem(kDay);
-    FUZZ_CHECK(LoadDay(day, stem, w.host, w.host, app) == DayLoadResult::Loaded);
+    FUZZ_CHECK(LoadDay(day, stem, w.host, w.host, w.context) == DayLoadResult::Loaded);
     std::map<std::string, std::string> after = fuzz::FilesBelow(app);
     CheckFilesKept(before, after);
     CheckDay(day, after);

@@ -38,15 +38,15 @@ protected:
     MemberDownloads() { StoreCredentials("abcd", "pass1"); }
 
     void Forecast() {
-        main.Forecast(MembersIni(), view, [this] { ++rereads; });
+        main.Forecast(view, [this] { ++rereads; });
     }
     void PastData(const std::string& tp = "month", const std::string& t = "202604") {
-        dialog.PastData(MembersIni(), {tp, t}, view);
+        dialog.PastData({tp, t}, view);
     }
 
     members::TransferLimits limits;
-    Downloads main{{dir.path(), server.BaseUrl(), limits}, true};
-    Downloads dialog{{dir.path(), server.BaseUrl(), limits}, false};
+    Downloads main{context, {server.BaseUrl(), limits}, true};
+    Downloads dialog{context, {server.BaseUrl(), limits}, false};
     View view;
     int rereads = 0;
 };

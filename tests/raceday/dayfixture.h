@@ -3,7 +3,7 @@
 // host that records what the load asked of it.
 
 #include "jvdata/dayfiles.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
 #include "raceday/dayload.h"
@@ -81,11 +81,7 @@ public:
 
 class DayFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        keiba::SetAppDirForTest(dir.path());
-        std::filesystem::create_directories(dir.path() / "Data");
-    }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
+    void SetUp() override { std::filesystem::create_directories(dir.path() / "Data"); }
 
     static std::string Stem(std::string_view date8) {
         return jvdata::DayStem(*jvdata::ParseYyyymmdd(date8));
@@ -117,7 +113,7 @@ protected:
         WriteBytes(path, bytes);
     }
     raceday::DayLoadResult Load(std::string_view date8) {
-        return raceday::LoadDay(Day(), Stem(date8), host, host, dir.path());
+        return raceday::LoadDay(Day(), Stem(date8), host, host, context);
     }
     // The day the fixture's loads fill; a fresh one for every test.
     raceday::RaceDay& Day() { return *day_; }
@@ -126,7 +122,9 @@ protected:
     TempDir dir;
     RecordingNotifier notifier;
     TestClock clock;
-    ScopedPlatform platform{&notifier, &clock};
+    RecordingShell shell;
+    // The program context of the fixture's folder.
+    keiba::ProgramContext context{dir.path(), notifier, clock, shell};
     RecordingHost host;
 };
 

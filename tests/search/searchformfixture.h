@@ -6,7 +6,7 @@
 #include "search/forms/shutugenform.h"
 
 #include "controls/numedit.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
@@ -27,14 +27,10 @@ namespace testsupport {
 class SearchForm : public ::testing::Test {
 protected:
     void SetUp() override {
-        keiba::SetAppDirForTest(dir.path());
-        form = std::make_unique<search::TShutugenForm>();
+        form = std::make_unique<search::TShutugenForm>(context);
         editor = form->ConditionEditor();
     }
-    void TearDown() override {
-        form.reset();
-        keiba::SetAppDirForTest({});
-    }
+    void TearDown() override { form.reset(); }
 
     template <typename T> T* Find(const char* name) const {
         return testsupport::Find<T>(*form, name);
@@ -63,7 +59,9 @@ protected:
 
     TempDir dir;
     RecordingNotifier notifier;
-    ScopedPlatform platform{&notifier};
+    TestClock clock;
+    RecordingShell shell;
+    keiba::ProgramContext context{dir.path(), notifier, clock, shell};
     std::unique_ptr<search::TShutugenForm> form;
     search::NeraiConditionEditor* editor = nullptr;
     std::unique_ptr<raceday::RaceDay> day = std::make_unique<raceday::RaceDay>();

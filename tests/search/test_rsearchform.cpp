@@ -261,15 +261,10 @@ TEST_F(RSearchFormTest, NothingStartsOnABadBoundOrWhileTheDayIsLoading) {
 }
 
 TEST_F(RSearchFormTest, DaysEditsSetTheStartOfTheirRange) {
-    TestClock clock;
     clock.now = keiba::MakeLocalTime(2024, 3, 31, 10);
-    ScopedPlatform withClock(&notifier, &clock);
     form.reset();
-    {
-        keiba::TIniGT ini = Ini();
-        ini.WriteInteger("Search", "Days", 30);
-    }
-    form = std::make_unique<TShutugenForm>();
+    context.settings.WriteInteger("Search", "Days", 30);
+    form = std::make_unique<TShutugenForm>(context);
     // A fresh form starts a year back, whatever the stored days.
     EXPECT_EQ(form->SearchFromDate(), "20230401");
     EXPECT_EQ(form->SearchToDate(), "20240331");
@@ -282,7 +277,7 @@ TEST_F(RSearchFormTest, DaysEditsSetTheStartOfTheirRange) {
     EXPECT_EQ(form->TokeiFromDate(), "20230401"); // the other tab's range is its own
     Find<controls::TSaNumEditExC>("SaNumEditExC2")->SetTextAsInteger(0);
     form->SaNumEditExC2Change();
-    EXPECT_EQ(Ini().ReadInteger("SearchTokei", "Days", 365), 1);
+    EXPECT_EQ(context.settings.ReadInteger("SearchTokei", "Days", 365), 1);
     form->SpeedButton2Click();
     EXPECT_EQ(form->TokeiFromDate(), "20240330");
     Find<QDateEdit>("DateTimePicker4")->setDate(QDate(2024, 2, 29));

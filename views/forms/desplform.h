@@ -4,7 +4,7 @@
 // and draws every runner cell from them; the search sets the captions. Created at start-up,
 // alive for the run, on top of the other windows and not modal.
 
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "raceday/cardrace.h"
 #include "views/grid.h"
 
@@ -24,7 +24,7 @@ class TDeSplForm : public QDialog {
     Q_OBJECT
 public:
     // `FormCreate`: the bounds of [locateDeSplForm] and the column widths.
-    explicit TDeSplForm(QWidget* parent = nullptr);
+    explicit TDeSplForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
     // `FormDestroy`: stores the bounds.
     ~TDeSplForm() override;
 
@@ -55,7 +55,7 @@ private:
     controls::TLabel3Dj* RLevelLabel = nullptr;
     controls::TLabel3Dj* RplsTouLabel = nullptr;
     controls::TLabel3Dj* RmnsTouLabel = nullptr;
-    keiba::TIniGT IniGT1;
+    keiba::TIniGT& IniGT1;
 };
 
 } // namespace views

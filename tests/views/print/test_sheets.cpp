@@ -446,7 +446,7 @@ TEST_F(SheetTest, SampleDayTextsStayInsideTheirRulesAndThePage) {
     raceday::DayLoadProgress progress;
     raceday::DayLoadSteps steps;
     ASSERT_EQ(raceday::LoadDay(Day(), jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")), progress,
-                               steps, dir.path()),
+                               steps, context),
               raceday::DayLoadResult::Loaded);
     for (Sheet sheet : {Sheet::RaceCard, Sheet::Newspaper, Sheet::IndexTable, Sheet::Payouts,
                         Sheet::PastPerformance}) {
