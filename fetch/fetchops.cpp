@@ -41,7 +41,7 @@ const jvdata::TJvRA& ShownRace(const raceday::RaceDay& day) {
 }
 
 bool Busy(FetchHost& host) {
-    return AnyBusy(host.Day(), host.Flags());
+    return host.Operations().Busy();
 }
 
 void LogError(FetchHost& host, const std::string& text) {
@@ -56,36 +56,11 @@ void ReportError(FetchHost& host, const std::string& text) {
     LogError(host, text);
 }
 
-// Holds the fetch flag for a whole command.
-class FetchScope {
-public:
-    explicit FetchScope(FetchFlags& flags)
-        : flags_(flags) {
-        flags_.fetchBusy = true;
-    }
-    ~FetchScope() { flags_.fetchBusy = false; }
-    FetchScope(const FetchScope&) = delete;
-    FetchScope& operator=(const FetchScope&) = delete;
-
-private:
-    FetchFlags& flags_;
-};
-
-// The day load is kept out while JV-Link is open and the queue is pumped; the follow-up reads
-// run after it, on the files as fetched.
-class LinkScope {
-public:
-    explicit LinkScope(raceday::RaceDay& day)
-        : day_(day) {
-        day_.loadBusy = true;
-    }
-    ~LinkScope() { day_.loadBusy = false; }
-    LinkScope(const LinkScope&) = delete;
-    LinkScope& operator=(const LinkScope&) = delete;
-
-private:
-    raceday::RaceDay& day_;
-};
+// A whole command of fetches holds the owner: JV-Link holds one connection at a time, and the
+// queue is pumped while it is open.
+keiba::OperationOwner::Hold TakeForFetch(FetchHost& host) {
+    return host.Operations().Take(keiba::Operation::Fetch);
+}
 
 bool IsOddsStep(ReadStep s) {
     return s == ReadStep::Odds || s == ReadStep::MorningOdds || s == ReadStep::MiddleOdds;
@@ -137,7 +112,6 @@ void ReadStepAndReport(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
 }
 
 void RunFrame(FetchHost& host, jvdata::TJVLink& link, const Frame& f) {
-    LinkScope busy(host.Day());
     host.SetDLlabel(f.progress);
     host.ProcessMessages();
     int r = link.JVRTOpen(f.spec, f.key);
@@ -176,7 +150,8 @@ void DayFetch(FetchHost& host, ReadStep step) {
     if (!link || Busy(host) || !Selected(host)) return;
     std::string key(host.Day().gDayRaces[0].RaceDate());
     if (!KeyUsable(key)) return;
-    FetchScope scope(host.Flags());
+    const keiba::OperationOwner::Hold hold = TakeForFetch(host);
+    if (!hold) return;
     const jvdata::TJvRA& shown = ShownRace(host.Day());
     std::string vr = VenueRace(shown.VenueCode(), shown.RaceNo());
     bool results = step == ReadStep::Results;
@@ -213,7 +188,8 @@ void FetchHost::RereadResults() {
 void FetchShownRaceOdds(FetchHost& host) {
     jvdata::TJVLink* link = host.JvLink();
     if (!link || Busy(host)) return;
-    FetchScope scope(host.Flags());
+    const keiba::OperationOwner::Hold hold = TakeForFetch(host);
+    if (!hold) return;
     SokuhoOdds(host, *link);
 }
 
@@ -228,7 +204,8 @@ void FetchMining(FetchHost& host) {
 void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep step) {
     jvdata::TJVLink* link = host.JvLink();
     if (!link || Busy(host) || races.empty() || !IsOddsStep(step)) return;
-    FetchScope scope(host.Flags());
+    const keiba::OperationOwner::Hold hold = TakeForFetch(host);
+    if (!hold) return;
     const jvdata::TJvRA& shown = ShownRace(host.Day());
     std::string shownId = std::string(shown.VenueCode()) + std::string(shown.RaceNo());
     bool shownFetched = false;
@@ -259,7 +236,8 @@ void FetchDayOdds(FetchHost& host) {
     }
     jvdata::TJVLink* link = host.JvLink();
     if (!link || Busy(host)) return;
-    FetchScope scope(host.Flags());
+    const keiba::OperationOwner::Hold hold = TakeForFetch(host);
+    if (!hold) return;
     for (int i = 0; i < host.RaceListCount(); ++i) {
         host.SelectRace(i);
         host.ShowSelectedRace();
@@ -360,20 +338,23 @@ void ImportTimeSeriesOdds(FetchHost& host) {
             "ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
         return;
     }
+    keiba::OperationOwner::Hold hold = host.Operations().Take(keiba::Operation::Import);
+    if (!hold) return;
     host.SetBusyCursor(true);
     const raceday::RaceDay& day = host.Day();
     jvdata::TimeSeriesResult r =
         jvdata::ImportTimeSeriesOdds(folder, host.Context().folder, day.gDayRaces, day.gRaceCalc);
+    hold.Release();
     if (!r.written) {
         host.SetBusyCursor(false);
         host.Context().notifier.Beep();
         host.Context().notifier.Information(r.written.message);
         return;
     }
-    if (!day.gBatchBusy)
-        host.Context().notifier.Information(std::to_string(r.races) +
-                                            "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");
+    host.Context().notifier.Information(std::to_string(r.races) +
+                                        "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");
     host.SetBusyCursor(false);
+    // The reload is a day load of its own, once the import has given the owner back.
     host.ReloadDay();
 }
 

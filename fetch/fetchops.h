@@ -4,12 +4,14 @@
 // operations do the work headless and call back for what only the window can do.
 //
 // Every fetch ends by reading again what it fetched and showing the selected race again. A
-// fetch never starts while another fetch, an import or a day load runs (see AnyBusy).
+// fetch holds the owner of long operations while it runs and never starts while another
+// operation holds it.
 
 #include "fetch/fetchstate.h"
 #include "jvdata/jvlink.h"
 #include "jvdata/rtfetch.h"
 #include "keiba/context.h"
+#include "keiba/operations.h"
 
 #include <filesystem>
 #include <string>
@@ -26,9 +28,11 @@ class FetchHost {
 public:
     virtual ~FetchHost() = default;
 
-    // The loaded day the fetches read and fill, and the busy flags they share with the import.
+    // The loaded day the fetches read and fill, the flags they share with the timers and the
+    // import, and the owner of long operations a fetch takes.
     virtual raceday::RaceDay& Day() = 0;
     virtual FetchFlags& Flags() = 0;
+    virtual keiba::OperationOwner& Operations() = 0;
 
     // JVLink1; nullptr when the control is missing (every fetch then does nothing).
     virtual jvdata::TJVLink* JvLink() = 0;

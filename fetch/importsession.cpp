@@ -36,13 +36,14 @@ std::optional<keiba::LocalTime> ParseLastTime(std::string_view text) {
     return keiba::MakeLocalTime(y, mo, d, h, mi, s);
 }
 
-ImportSession::ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::RaceDay& day,
-                             FetchFlags& flags, const keiba::ProgramContext& context)
+ImportSession::ImportSession(jvdata::TJVLink* link, ImportView& view, FetchFlags& flags,
+                             const keiba::ProgramContext& context,
+                             keiba::OperationOwner& operations)
     : link_(link)
     , view_(view)
-    , day_(day)
     , flags_(flags)
-    , context_(context) {}
+    , context_(context)
+    , operations_(operations) {}
 
 keiba::LocalTime ImportSession::Open() {
     std::string stored = context_.settings.ReadString(kSection, "LastTime", "");
@@ -68,7 +69,9 @@ void ImportSession::SettingsButton() {
 
 void ImportSession::Start(const ImportRequest& request) {
     // JV-Link holds one connection: a fetch or a load that is pumping messages keeps it.
-    if (!link_ || phase_ != Phase::Idle || AnyBusy(day_, flags_)) return;
+    if (!link_ || phase_ != Phase::Idle) return;
+    hold_ = operations_.Take(keiba::Operation::Import);
+    if (!hold_) return;
     context_.notifier.Information(
         Format(request.fromTime, "%04d年%02d月%02d日%02d時%02d分%02d秒") +
         "以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり"
@@ -97,7 +100,6 @@ void ImportSession::Start(const ImportRequest& request) {
     int readCount = 0;
     downloadCount_ = 0;
     std::string lastFile;
-    flags_.importBusy = true;
     int r = link_->JVOpen("RACEDIFN", fromtime, option, readCount, downloadCount_, lastFile);
     if (r == -1 || (r == 0 && readCount == 0)) {
         context_.notifier.Beep();
@@ -198,7 +200,7 @@ void ImportSession::CloseConnection() {
 
 void ImportSession::EndImport() {
     phase_ = Phase::Idle;
-    flags_.importBusy = false;
+    hold_.Release();
     flags_.gJvCancel = 0;
     view_.SetRunning(false);
     if (closeRequested_) {

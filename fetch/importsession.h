@@ -8,6 +8,7 @@
 #include "jvdata/filingloop.h"
 #include "jvdata/jvlink.h"
 #include "keiba/context.h"
+#include "keiba/operations.h"
 
 #include <filesystem>
 #include <optional>
@@ -48,11 +49,11 @@ class ImportSession : private jvdata::FilingLoopHost {
 public:
     enum class Phase { Idle, Downloading, Reading };
 
-    // `flags` are the window's: the import holds importBusy and answers gJvCancel; it does not
-    // start while `day` is being loaded or a fetch runs. It files into the program folder of
-    // `context` and keeps its from-time in that folder's settings.
-    ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::RaceDay& day,
-                  FetchFlags& flags, const keiba::ProgramContext& context);
+    // `flags` are the window's: the import answers gJvCancel. It holds `operations` from its
+    // start to its end and does not start while another operation holds it. It files into the
+    // program folder of `context` and keeps its from-time in that folder's settings.
+    ImportSession(jvdata::TJVLink* link, ImportView& view, FetchFlags& flags,
+                  const keiba::ProgramContext& context, keiba::OperationOwner& operations);
 
     // Form creation: the time of the last import, or "2017/01/01 00:00:00" and setup mode on
     // first use. Returns the time shown.
@@ -96,9 +97,10 @@ private:
 
     jvdata::TJVLink* link_;
     ImportView& view_;
-    const raceday::RaceDay& day_;
     FetchFlags& flags_;
     const keiba::ProgramContext& context_;
+    keiba::OperationOwner& operations_;
+    keiba::OperationOwner::Hold hold_; // from the start to the end of an import
     Phase phase_ = Phase::Idle;
     jvdata::FilingLoopParams params_;
     int downloadCount_ = 0;

@@ -13,27 +13,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The busy cursor and the disabled commands of one download, undone on every way out.
+// The owner held, the busy cursor and the disabled commands of one download, undone on every
+// way out.
 class BusyScope {
 public:
-    BusyScope(DownloadView& view, bool& running)
+    BusyScope(DownloadView& view, keiba::OperationOwner::Hold hold)
         : view_(view)
-        , running_(running) {
-        running_ = true;
+        , hold_(std::move(hold)) {
         view_.SetDownloadActionsEnabled(false);
         view_.SetBusyCursor(true);
     }
     ~BusyScope() {
         view_.SetBusyCursor(false);
         view_.SetDownloadActionsEnabled(true);
-        running_ = false;
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
     DownloadView& view_;
-    bool& running_;
+    keiba::OperationOwner::Hold hold_;
 };
 
 void Say(keiba::Notifier& n, std::string_view text, bool beep = false) {
@@ -47,31 +46,35 @@ std::string FileCountLine(int files) {
 
 } // namespace
 
-Downloads::Downloads(const keiba::ProgramContext& context, SiteAccess site, bool keepsLastUnzipped)
+Downloads::Downloads(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
+                     SiteAccess site, bool keepsLastUnzipped)
     : context_(context)
+    , operations_(operations)
     , site_(std::move(site))
     , keepsLastUnzipped_(keepsLastUnzipped) {}
 
 void Downloads::Forecast(DownloadView& view, const std::function<void()>& rereadAnalysisDay) {
-    if (running_) return;
     Credentials c = ReadCredentials(context_.settings);
     if (Run(Kind::Forecast, ForecastPath(c.id, c.password), view) && rereadAnalysisDay)
         rereadAnalysisDay();
 }
 
 void Downloads::Sample(DownloadView& view) {
-    if (running_) return;
     Run(Kind::Sample, SamplePath(), view);
 }
 
 void Downloads::PastData(const PeriodQuery& period, DownloadView& view) {
-    if (running_) return;
     Credentials c = ReadCredentials(context_.settings);
     Run(Kind::PastData, PastDataPath(c.id, c.password, period.tp, period.t), view);
 }
 
 bool Downloads::Run(Kind kind, const std::string& path, DownloadView& view) {
-    BusyScope busy(view, running_);
+    keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::Download);
+    if (!hold) {
+        Say(context_.notifier, keiba::kOtherOperationRunning, true);
+        return false;
+    }
+    BusyScope busy(view, std::move(hold));
     try {
         fs::path vzk = context_.folder / "VZK";
         fs::path zip = vzk / (kind == Kind::PastData ? kPastZip : kForecastZip);

@@ -1,9 +1,11 @@
 #pragma once
 // The members' downloads: the forecast and the sample of the main window and the past data of
 // the past-data dialog. Each fetches a zip (or a short text reply) into `VZK`, extracts the
-// archive's "*.csv" and "*.vzkd" entries there and tells the user how it went.
+// archive's "*.csv" and "*.vzkd" entries there and tells the user how it went. A download holds
+// the owner of long operations: it writes `VZK`, which a day load and a search read.
 
 #include "keiba/context.h"
+#include "keiba/operations.h"
 #include "members/download.h"
 #include "members/periods.h"
 
@@ -40,11 +42,15 @@ public:
     // password of its settings. `keepsLastUnzipped`: the extractor's OnEnd keeps
     // `gLastUnzippedName` (the main window's extractor does; the past-data dialog's has no
     // OnEnd).
-    Downloads(const keiba::ProgramContext& context, SiteAccess site, bool keepsLastUnzipped);
+    Downloads(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
+              SiteAccess site, bool keepsLastUnzipped);
 
     SiteAccess& Site() { return site_; }
-    bool Running() const { return running_; }
+    // A download runs (there is at most one in the program).
+    bool Running() const { return operations_.Running() == keiba::Operation::Download; }
 
+    // Each download asks the owner first: while another operation holds it, the download beeps
+    // and says so, and nothing is fetched.
     // The forecast (GetXQdata1Click): `rereadAnalysisDay` runs after its archive was extracted
     // whole and deleted.
     void Forecast(DownloadView& view, const std::function<void()>& rereadAnalysisDay);
@@ -64,9 +70,9 @@ private:
     bool Extract(Kind kind, const std::filesystem::path& zip);
 
     const keiba::ProgramContext& context_;
+    keiba::OperationOwner& operations_;
     SiteAccess site_;
     bool keepsLastUnzipped_;
-    bool running_ = false;
 };
 
 // The sample's date text, "2024年01月05日", from the name of its last extracted file

@@ -113,17 +113,13 @@ private:
     std::unordered_map<std::string, RaceIndex> pastDays_;
 };
 
-// Busy flag and progress form, released on every way out of a load.
+// The progress form, hidden on every way out of a load.
 class LoadScope {
 public:
-    LoadScope(RaceDay& day, DayLoadProgress& progress)
-        : day_(day)
-        , progress_(progress) {
-        day_.loadBusy = true;
-    }
+    explicit LoadScope(DayLoadProgress& progress)
+        : progress_(progress) {}
     ~LoadScope() {
         if (shown_) progress_.HideProgress();
-        day_.loadBusy = false;
     }
     LoadScope(const LoadScope&) = delete;
     LoadScope& operator=(const LoadScope&) = delete;
@@ -137,7 +133,6 @@ public:
     }
 
 private:
-    RaceDay& day_;
     DayLoadProgress& progress_;
     bool shown_ = false;
 };
@@ -432,7 +427,6 @@ std::vector<std::string> MakeDataList(const fs::path& appDir) {
 
 DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& progress,
                       DayLoadSteps& steps, const keiba::ProgramContext& context) {
-    if (day.loadBusy) return DayLoadResult::Busy;
     auto date = StemDate(stem);
     if (!date) return DayLoadResult::BadStem;
 
@@ -443,7 +437,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     bool isToday = *date == today;
     progress.PrepareForLoad(isToday);
 
-    LoadScope scope(day, progress);
+    LoadScope scope(progress);
     steps.ClearDay(day);
     SetFileNames(day, appDir, *date);
     day.gDayRaceCount = 0;
@@ -550,8 +544,6 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
 void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList,
                           DayLoadProgress& progress, DayLoadSteps& steps,
                           const keiba::ProgramContext& context) {
-    if (day.loadBusy || day.gBatchBusy) return;
-    day.gBatchBusy = true;
     for (std::size_t i = dateList.size(); i-- > 0;) {
         std::error_code ec;
         if (fs::exists(context.folder / "STAT" / keiba::Utf8Path(dateList[i] + ".stat1"), ec))
@@ -559,7 +551,6 @@ void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList
         progress.SelectDateItem(dateList[i]);
         LoadDay(day, dateList[i], progress, steps, context);
     }
-    day.gBatchBusy = false;
 }
 
 bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,

@@ -75,11 +75,12 @@ std::vector<std::string> MakeDataList(const std::filesystem::path& appDir);
 // The date of a stem, or nothing when the name is not one.
 std::optional<std::chrono::year_month_day> StemDate(std::string_view stem);
 
-enum class DayLoadResult { Loaded, NoRaceFile, Busy, BadStem };
+enum class DayLoadResult { Loaded, NoRaceFile, BadStem };
 
 // Loads the day of `stem` from the program folder of `context` into `day`, with that folder's
 // settings (the date combo's `DateComboChange` handler's work). A missing race file beeps and
-// says "データ作成が未完了のようです。".
+// says "データ作成が未完了のようです。". The caller holds the owner of long operations for
+// the load (keiba/operations.h): nothing else may touch the day while the load pumps events.
 DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& progress,
                       DayLoadSteps& steps, const keiba::ProgramContext& context);
 

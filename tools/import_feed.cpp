@@ -15,7 +15,6 @@
 #include "jvdata/jvlink.h"
 #include "keiba/context.h"
 #include "keiba/platform.h"
-#include "raceday/daymodel.h"
 
 #include <iostream>
 #include <memory>
@@ -83,10 +82,10 @@ int main(int argc, char** argv) {
     if (init != 0) {
         std::cerr << "the feed's JV-Link did not start (" << init << ")\n";
     } else {
-        auto day = std::make_unique<raceday::RaceDay>();
         fetch::FetchFlags flags;
+        keiba::OperationOwner operations;
         PrintingView view;
-        fetch::ImportSession session(link.get(), view, *day, flags, context);
+        fetch::ImportSession session(link.get(), view, flags, context, operations);
         fetch::ImportRequest request{session.Open(), view.setup, false};
         if (date) {
             request.fromTime = keiba::MakeLocalTime(static_cast<int>(date->year()),

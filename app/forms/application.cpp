@@ -39,11 +39,11 @@ std::unique_ptr<ApplicationForms> StartApplication(const keiba::ProgramContext& 
     forms->MainForm = std::make_unique<TMainForm>(context, factory());
     TMainForm* main = forms->MainForm.get();
     forms->PrgrsForm = new TPrgrsForm(main);
-    forms->ShutugenForm = new search::TShutugenForm(context, main);
+    forms->ShutugenForm = new search::TShutugenForm(context, main->Operations(), main);
     forms->RInputForm = new search::TRInputForm(context, main->Day(), main);
     forms->NeraiGaitoForm = new search::TNeraiGaitoForm(context, main);
     forms->DeSplForm = new views::TDeSplForm(context, main);
-    forms->DLDataForm = new members::TDLDataForm(context, main);
+    forms->DLDataForm = new members::TDLDataForm(context, main->Operations(), main);
     forms->UserKaimeForm = new betting::TUserKaimeForm(context, main->Day(), main);
     main->AttachForms(forms->PrgrsForm, forms->ShutugenForm, forms->RInputForm,
                       forms->NeraiGaitoForm, forms->UserKaimeForm);

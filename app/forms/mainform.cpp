@@ -3,6 +3,7 @@
 
 #include "app/forms/mainform.h"
 
+#include "app/forms/datacheckpage.h"
 #include "betting/forms/betpage.h"
 #include "betting/forms/userkaimeform.h"
 #include "controls/qtext.h"
@@ -39,10 +40,16 @@ TMainForm::TMainForm(const keiba::ProgramContext& context, std::unique_ptr<jvdat
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("ケストレーン "));
     BuildUi();
+    operations_.SetListener(
+        [this](std::optional<keiba::Operation> running) { EnableDayCommands(!running); });
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // The search form may still hold the owner with a walk: it goes while the owner is there.
+    operations_.SetListener(nullptr);
+    delete shutugenForm_;
+}
 
 void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen,
                             search::TRInputForm* rinput, search::TNeraiGaitoForm* gaito,
@@ -130,6 +137,35 @@ void TMainForm::FormCreate() {
     HideTab(betPage_->Pages(), "TabSheet37");
     // Until a race is shown there is nothing for the race pages to show.
     PageControl1->hide();
+}
+
+namespace {
+
+// The commands that read the day or write a file from it, write the members' folder or start a
+// long operation of their own: disabled while one runs. The menu items, then the buttons.
+constexpr const char* kDayActions[] = {
+    "JV1", "N1O1", "T1",  "FilePrintItem", "N37",        "GiveGet1",      "N50", "K1",  "N18",
+    "R1",  "N13",  "N14", "N16",           "N17",        "N19",           "N20", "N21", "N22",
+    "N23", "N24",  "N25", "N26",           "GetXQdata1", "GetXQdataKako", "N47", "N49"};
+constexpr const char* kDayButtons[] = {
+    "JVBtn",         "KekkaGetBtn", "SokuhoOddsBtn", "NextRaceBtn", "HdInputBtn", "PrintBtn",
+    "DirectReadBtn", "XQDataBtn",   "NeraiGaitoBtn", "TohyoCSVBtn", "TohyouBtn"};
+
+} // namespace
+
+void TMainForm::EnableDayCommands(bool enabled) {
+    for (const char* name : kDayActions)
+        if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(enabled);
+    for (const char* name : kDayButtons)
+        if (auto* w = findChild<QWidget*>(QString::fromLatin1(name))) w->setEnabled(enabled);
+    if (dataCheckPage_) dataCheckPage_->MakeCPDB()->setEnabled(enabled);
+}
+
+bool TMainForm::Free() {
+    if (!Busy()) return true;
+    context_.notifier.Beep();
+    context_.notifier.Information(keiba::kOtherOperationRunning);
+    return false;
 }
 
 void TMainForm::HideTab(QTabWidget* tabs, const char* pageName) {

@@ -19,6 +19,7 @@
 #include "fetch/fetchops.h"
 #include "fetch/fetchstate.h"
 #include "keiba/context.h"
+#include "keiba/operations.h"
 #include "members/downloads.h"
 #include "raceday/chasehorse.h"
 #include "raceday/dayload.h"
@@ -227,6 +228,9 @@ public:
     // --- fetch::FetchHost (mainform_fetchhost.cpp; the first four here) ---
     raceday::RaceDay& Day() override { return *day_; }
     fetch::FetchFlags& Flags() override { return flags_; }
+    // The owner of the program's long operations (keiba/operations.h): while one runs, the
+    // commands that read the day or write a file from it are disabled and refuse.
+    keiba::OperationOwner& Operations() override { return operations_; }
     jvdata::TJVLink* JvLink() override { return jvLink_.get(); }
     int RaceListIndex() const override;
     int RaceListCount() const override;
@@ -251,8 +255,8 @@ public:
     int SelectedRace() const override;
     std::string RaceCaption(int item) const override;
     void ShowRace(int item) override;
-    // A day load, batch load, import or fetch is running: commands that read the day do nothing.
-    bool Busy() const override { return fetch::AnyBusy(*day_, flags_); }
+    // A long operation runs: commands that read the day do nothing.
+    bool Busy() const override { return operations_.Busy(); }
 
     // Runs instead of QDialog::exec for the modal forms this window opens, so that no test
     // waits for a person.
@@ -275,6 +279,10 @@ protected:
 private:
     // mainform.cpp
     void FormCreate();
+    // The commands that read the day or write a file from it, disabled while an operation runs.
+    void EnableDayCommands(bool enabled);
+    // Says why a command that missed the disabled state does nothing; true when it may run.
+    bool Free();
     void BuildUi();
     void HideTab(QTabWidget* tabs, const char* pageName);
     void ApplyMarkers(const MarkerFiles& markers);
@@ -324,9 +332,10 @@ private:
     void WirePrinting();
     void PrintSheet(views::print::Sheet sheet);
 
-    // The loaded day, the fetches' busy flags and the race cards' sort state: one each for the
-    // window and everything it hosts.
+    // The loaded day, the owner of long operations, the fetches' flags and the race cards' sort
+    // state: one each for the window and everything it hosts.
     std::unique_ptr<raceday::RaceDay> day_ = std::make_unique<raceday::RaceDay>();
+    keiba::OperationOwner operations_;
     fetch::FetchFlags flags_;
     views::GridSortState sorts_;
     std::unique_ptr<jvdata::TJVLink> jvLink_;

@@ -19,7 +19,6 @@ using mainform_parts::ToUtf8;
 
 void TMainForm::AttachDataCheckPage() {
     if (!shutugenForm_) return;
-    shutugenForm_->AttachDay(day_.get());
     dataCheckPage_ = new DataCheckPage(context_);
     // The form's tabs: 成績検索, データ確認, R馬統計.
     shutugenForm_->PageControl()->insertTab(1, dataCheckPage_, QStringLiteral("データ確認"));
@@ -32,16 +31,14 @@ void TMainForm::MakeCPDBClick() {
     if (!notifier.YesNo("コンピ辞書用のDB作成を始めます。PCのスペックによっては多くの時間がかかる"
                         "場合がありますが開始してよろしいですか？"))
         return;
-    if (Busy()) {
-        // A search or another load holds the day; running the loads now would pull it away.
+    // A search or another load holds the day; running the loads now would pull it away.
+    keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::BatchLoad);
+    if (!hold) {
         notifier.Beep();
-        notifier.Information("他の処理の実行中です。終了してから実行してください。");
+        notifier.Information(keiba::kOtherOperationRunning);
         return;
     }
-    QAction* item = dataCheckPage_->MakeCPDB();
-    item->setEnabled(false);
     SetBusyCursor(true);
-    Day().gBatchBusy = true;
     for (int i = 0; i < DateCombo->count(); ++i) {
         {
             const QSignalBlocker block(DateCombo);
@@ -49,9 +46,8 @@ void TMainForm::MakeCPDBClick() {
         }
         raceday::LoadDay(Day(), ToUtf8(DateCombo->itemText(i)), *this, *this, context_);
     }
-    item->setEnabled(true);
     SetBusyCursor(false);
-    Day().gBatchBusy = false;
+    hold.Release();
     notifier.Beep();
     notifier.Information("処理が完了しました。");
 }

@@ -36,16 +36,19 @@ void TMainForm::DateComboChange() {
             DateCombo->setCurrentIndex(DateCombo->findText(U(Day().dayStem)));
         }
         context_.notifier.Beep();
-        context_.notifier.Information("他の処理の実行中です。終了してから実行してください。");
+        context_.notifier.Information(keiba::kOtherOperationRunning);
         return;
     }
     std::string stem = ToUtf8(DateCombo->currentText());
+    const keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::DayLoad);
     raceday::LoadDay(Day(), stem, *this, *this, context_);
 }
 
 void TMainForm::DirectReadBtnClick() {
-    if (Busy()) return;
+    keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::BatchLoad);
+    if (!hold) return;
     raceday::LoadDaysWithoutStats(Day(), DateList(), *this, *this, context_);
+    hold.Release();
     // The combo shows the day left loaded.
     int i = DateCombo->findText(U(Day().dayStem));
     if (i >= 0) DateCombo->setCurrentIndex(i);

@@ -40,7 +40,7 @@ int TMainForm::ExecModal(QDialog& dialog) {
 void TMainForm::JVBtnClick() {
     if (Busy()) return;
     fetch::TGetDataForm form(
-        context_, jvLink_.get(), Day(), flags_, [this] { AfterDataImport(); }, this);
+        context_, jvLink_.get(), flags_, operations_, [this] { AfterDataImport(); }, this);
     ExecModal(form);
 }
 

@@ -48,7 +48,7 @@ void TMainForm::BuildExportFolderItem(QMenu* option) {
 }
 
 void TMainForm::N37Click() {
-    if (DateCombo->currentIndex() < 0) return;
+    if (DateCombo->currentIndex() < 0 || !Free()) return;
     if (!HaveRaces(context_.notifier, DatList->count())) return;
     const auto date = search::RExportDate(Day());
     if (!date) {
@@ -78,7 +78,7 @@ void TMainForm::N37Click() {
 }
 
 void TMainForm::GiveGet1Click() {
-    if (DateCombo->currentIndex() < 0) return;
+    if (DateCombo->currentIndex() < 0 || !Free()) return;
     if (!HaveRaces(context_.notifier, DatList->count())) return;
     const auto date = search::RExportDate(Day());
     if (!date) {

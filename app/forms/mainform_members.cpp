@@ -28,13 +28,8 @@ public:
     explicit MainDownloadView(TMainForm& form)
         : form_(form) {}
     void SetBusyCursor(bool busy) override { form_.SetBusyCursor(busy); }
-    void SetDownloadActionsEnabled(bool enabled) override {
-        for (const char* name : {"GetXQdata1", "N47", "GetXQdataKako", "N49"})
-            if (auto* a = form_.findChild<QAction*>(QString::fromLatin1(name)))
-                a->setEnabled(enabled);
-        if (auto* b = form_.findChild<QWidget*>(QStringLiteral("XQDataBtn")))
-            b->setEnabled(enabled);
-    }
+    // The download holds the owner of long operations, whose taking disables the commands.
+    void SetDownloadActionsEnabled(bool) override {}
 
 private:
     TMainForm& form_;
@@ -84,7 +79,7 @@ void TMainForm::BuildMembersCommands() {
 members::Downloads& TMainForm::MembersDownloads() {
     if (!downloads_)
         downloads_ = std::make_unique<members::Downloads>(
-            context_, members::SiteAccess{members::SiteBaseUrl(), {}}, true);
+            context_, operations_, members::SiteAccess{members::SiteBaseUrl(), {}}, true);
     return *downloads_;
 }
 
@@ -104,7 +99,7 @@ void TMainForm::N48Click() {
 }
 
 void TMainForm::GetXQdataKakoClick() {
-    if (dlDataForm_) ExecModal(*dlDataForm_);
+    if (dlDataForm_ && Free()) ExecModal(*dlDataForm_);
 }
 
 void TMainForm::N49Click() {

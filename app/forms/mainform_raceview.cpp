@@ -41,7 +41,8 @@ void TMainForm::DatListClick() {
     raceday::RaceSelection sel = raceday::SelectRaceHeader(Day(), r);
     if (sel.status == raceday::SelectStatus::NoRace) return;
     if (sel.status == raceday::SelectStatus::NoRunners) {
-        if (!Day().gBatchBusy)
+        // A batch load shows each day's first race; it says nothing of their runners.
+        if (operations_.Running() != keiba::Operation::BatchLoad)
             context_.notifier.Information(raceday::NoRunnersMessage(sel.raceNumber));
         return;
     }

@@ -32,10 +32,11 @@ std::string ToUtf8(const QString& s) {
 
 } // namespace
 
-TDLDataForm::TDLDataForm(const keiba::ProgramContext& context, QWidget* parent)
+TDLDataForm::TDLDataForm(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
+                         QWidget* parent)
     : QDialog(parent)
     , context_(context)
-    , downloads_(context, SiteAccess{SiteBaseUrl(), {}}, false) {
+    , downloads_(context, operations, SiteAccess{SiteBaseUrl(), {}}, false) {
     setObjectName(QStringLiteral("DLDataForm"));
     setWindowTitle(QStringLiteral("ケストレーン過去データ取得"));
 

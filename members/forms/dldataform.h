@@ -28,7 +28,9 @@ class TDLDataForm : public QDialog, private DownloadView {
     Q_OBJECT
 public:
     // `FormCreate`: the lists for the first kind (年単位) from the current date.
-    explicit TDLDataForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
+    // The download holds `operations` while it runs.
+    TDLDataForm(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
+                QWidget* parent = nullptr);
     ~TDLDataForm() override; // `FormDestroy`
 
     void RadioGroup1Click();

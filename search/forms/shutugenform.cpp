@@ -45,10 +45,12 @@ constexpr const char* kBoundsSection = "locateShutugenForm";
 
 } // namespace
 
-TShutugenForm::TShutugenForm(const keiba::ProgramContext& context, QWidget* parent)
+TShutugenForm::TShutugenForm(const keiba::ProgramContext& context,
+                             keiba::OperationOwner& operations, QWidget* parent)
     : QDialog(parent)
     , context_(context)
-    , ini_(context.settings) {
+    , ini_(context.settings)
+    , operations_(operations) {
     setObjectName(QStringLiteral("ShutugenForm"));
     setWindowTitle(QStringLiteral("R馬検索"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -152,8 +154,8 @@ TShutugenForm::TShutugenForm(const keiba::ProgramContext& context, QWidget* pare
 }
 
 TShutugenForm::~TShutugenForm() {
-    // The walk reads nothing of the form; it is stopped before the form's parts go. The day may
-    // already be gone with the main window, so its flag is left alone.
+    // The walk reads nothing of the form; it is stopped before the form's parts go, and gives
+    // the owner back with them.
     if (scan_) {
         scan_.reset();
         QApplication::restoreOverrideCursor();

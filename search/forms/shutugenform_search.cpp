@@ -242,7 +242,8 @@ bool TShutugenForm::StartRun(Run run, std::shared_ptr<const RFilter> filter,
         FinishRun();
     }
     keiba::Notifier& notifier = context_.notifier;
-    if (day_ && (day_->loadBusy || day_->gBatchBusy)) {
+    keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::Search);
+    if (!hold) {
         notifier.Beep();
         notifier.Information(kBusyMessage);
         return false;
@@ -269,6 +270,7 @@ bool TShutugenForm::StartRun(Run run, std::shared_ptr<const RFilter> filter,
         return false;
     }
     run_ = run;
+    walkHold_ = std::move(hold);
     SetRunning(true);
     for (HitGrid* grid : grids) grid->Model()->SetStore(scan_->State().Store());
     (search ? CtLabel : Ct2Label)->setText(U(ProgressText(0, 0)));
@@ -332,7 +334,7 @@ void TShutugenForm::FinishRun() {
 }
 
 void TShutugenForm::SetRunning(bool running) {
-    if (day_) day_->gBatchBusy = running;
+    if (!running) walkHold_.Release();
     RSerchBtn->setEnabled(!running);
     RSerchTokeiBtn->setEnabled(!running);
     if (running)

@@ -18,6 +18,7 @@ public:
         , context(c) {}
     raceday::RaceDay& Day() override { return day; }
     fetch::FetchFlags& Flags() override { return flags; }
+    keiba::OperationOwner& Operations() override { return operations; }
     jvdata::TJVLink* JvLink() override { return link; }
     const keiba::ProgramContext& Context() const override { return context; }
     int RaceListIndex() const override { return raceIndex; }
@@ -25,7 +26,10 @@ public:
     void SelectRace(int i) override { raceIndex = i; }
     int DateComboIndex() const override { return dateText.empty() ? -1 : 0; }
     std::string DateComboText() const override { return dateText; }
-    void SetDLlabel(const std::string& t) override { labels.push_back(t); }
+    void SetDLlabel(const std::string& t) override {
+        labels.push_back(t);
+        heldAtLabels.push_back(operations.Running());
+    }
     void ShowSelectedRace() override {
         day.gCurRace = raceIndex;
         ops.push_back("show" + std::to_string(raceIndex));
@@ -45,11 +49,13 @@ public:
     raceday::RaceDay& day;
     const keiba::ProgramContext& context;
     fetch::FetchFlags flags;
+    keiba::OperationOwner operations;
     jvdata::TJVLink* link = nullptr;
     int raceIndex = 0;
     int raceCount = 0;
     std::string dateText;
     std::vector<std::string> labels;
+    std::vector<std::optional<keiba::Operation>> heldAtLabels; // the owner's, at each label
     std::vector<std::string> ops;
     bool autoOz = false;
     bool timer1 = false;

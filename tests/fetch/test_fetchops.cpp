@@ -45,7 +45,9 @@ TEST_F(FetchFixture, QuickOddsFetchFilesOneLinePerKindAndShowsTheRaceAgain) {
     EXPECT_EQ(fetchHost.ops, (std::vector<std::string>{"odds10", "show10", "odds10", "show10"}));
     EXPECT_EQ(fetchHost.labels,
               (std::vector<std::string>{"東京11オッズ取得中", "", "東京11オッズ取得中", ""}));
-    EXPECT_FALSE(Flags().fetchBusy);
+    // The fetch held the owner while it ran, and gave it back.
+    for (const auto& held : fetchHost.heldAtLabels) EXPECT_EQ(held, keiba::Operation::Fetch);
+    EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
 // The combination odds a bet build has already read are read again after a fetch of the race's
@@ -112,15 +114,17 @@ TEST_F(FetchFixture, ResultsFetchFilesIntoExistingFilesAndBeepsOnlyWhenAskedFor)
 
 TEST_F(FetchFixture, NothingStartsWhileSomethingElseRuns) {
     LoadRaces(2);
-    Day().loadBusy = true;
-    fetch::FetchShownRaceOdds(fetchHost);
-    fetch::FetchResults(fetchHost);
-    clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
-    fetch::ResultsTimerTick(fetchHost);
-    Day().loadBusy = false;
-    Flags().importBusy = true;
-    fetch::ResultsTimerTick(fetchHost);
-    Flags().importBusy = false;
+    {
+        const auto load = fetchHost.operations.Take(keiba::Operation::DayLoad);
+        fetch::FetchShownRaceOdds(fetchHost);
+        fetch::FetchResults(fetchHost);
+        clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
+        fetch::ResultsTimerTick(fetchHost);
+    }
+    {
+        const auto import = fetchHost.operations.Take(keiba::Operation::Import);
+        fetch::ResultsTimerTick(fetchHost);
+    }
     EXPECT_TRUE(link.calls.empty());
     // A blank first race gives no date key.
     Day().gDayRaces[0].Clear();
@@ -157,12 +161,10 @@ TEST_F(FetchFixture, WholeDayOddsAndNextRaceMoveTheSelection) {
     EXPECT_EQ(fetchHost.raceIndex, 2);
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
     // While a load fills the races, or an import or fetch runs, it waits.
-    Day().loadBusy = true;
-    fetch::ShowNextRace(fetchHost);
-    Day().loadBusy = false;
-    Flags().importBusy = true;
-    fetch::ShowNextRace(fetchHost);
-    Flags().importBusy = false;
+    for (keiba::Operation op : {keiba::Operation::DayLoad, keiba::Operation::Import}) {
+        const auto hold = fetchHost.operations.Take(op);
+        fetch::ShowNextRace(fetchHost);
+    }
     EXPECT_EQ(fetchHost.raceIndex, 2);
     fetch::ShowNextRace(fetchHost);
     EXPECT_EQ(fetchHost.raceIndex, 1); // the first to post after 12:00

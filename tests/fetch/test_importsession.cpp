@@ -48,7 +48,7 @@ protected:
     }
 
     RecordingView view;
-    fetch::ImportSession session{&link, view, Day(), Flags(), context};
+    fetch::ImportSession session{&link, view, Flags(), context, fetchHost.operations};
 };
 
 } // namespace
@@ -57,6 +57,13 @@ TEST_F(ImportSessionTest, FirstUseStartsASetupFrom2017AndReportsAnEmptyOpen) {
     fetch::ImportRequest req = FirstUse();
     EXPECT_TRUE(view.setup);
     EXPECT_EQ(view.shown, keiba::MakeLocalTime(2017, 1, 1));
+    {
+        // Another operation holds the owner: nothing is said and nothing opened.
+        const auto load = fetchHost.operations.Take(keiba::Operation::DayLoad);
+        session.Start(req);
+        EXPECT_TRUE(link.calls.empty());
+        EXPECT_TRUE(notifier.messages.empty());
+    }
     link.openResults = {-1};
     session.Start(req);
     EXPECT_EQ(notifier.messages,
@@ -69,7 +76,7 @@ TEST_F(ImportSessionTest, FirstUseStartsASetupFrom2017AndReportsAnEmptyOpen) {
     session.Start(req);
     EXPECT_EQ(notifier.messages.back(), "JVOpenエラー:認証エラーが発生しました。(-301)");
     EXPECT_EQ(Closes(), 1);
-    EXPECT_FALSE(Flags().importBusy);
+    EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
 TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
@@ -85,6 +92,8 @@ TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
     session.Start(req);
     EXPECT_EQ(link.calls[0].args[2], "1");
     EXPECT_TRUE(view.timer);
+    // The owner is held from the start to the end, the download wait among it.
+    EXPECT_EQ(fetchHost.operations.Running(), keiba::Operation::Import);
     EXPECT_EQ(view.statuses.back(), "ダウンロード中・・・");
     session.StatusTick();
     EXPECT_EQ(view.statuses.back(), "ダウンロード中．．．(1/3)");
@@ -94,6 +103,7 @@ TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
     EXPECT_EQ(Setting("LastTime"), "2026/12/06 12:34:56");
     EXPECT_TRUE(fs::exists(DataFile(Stem("20261205") + ".jvRA")));
     EXPECT_EQ(view.running, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(fetchHost.operations.Busy());
 
     link.calls.clear();
     link.statusResults = {-502};
@@ -122,7 +132,7 @@ TEST_F(ImportSessionTest, CancelAsksStopsAndClosesTheConnection) {
               (std::vector<std::string>{"JVCancel", "JVClose"}));
     EXPECT_EQ(notifier.messages.back(), "JVCancel:キャンセルされました");
     EXPECT_EQ(Flags().gJvCancel, 0);
-    EXPECT_FALSE(Flags().importBusy);
+    EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
 TEST_F(ImportSessionTest, ACancelDuringTheFilingStopsTheLoopAndAskedCloseFollows) {
@@ -153,7 +163,7 @@ TEST_F(ImportSessionTest, TheSampleFeedsThirdDayBecomesTheNewestDay) {
     std::unique_ptr<jvdata::TJVLink> replay = jvdata::CreateReplayJvLink(dir / "feed");
     ASSERT_TRUE(replay);
     ASSERT_EQ(replay->JVInit("UNKNOWN"), 0);
-    fetch::ImportSession sampleSession(replay.get(), view, Day(), Flags(), context);
+    fetch::ImportSession sampleSession(replay.get(), view, Flags(), context, fetchHost.operations);
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 9, 0, 0);
     sampleSession.Start({sampleSession.Open(), true, false});
     EXPECT_EQ(view.statuses.back(), "データ作成が完了しました。");
@@ -186,7 +196,7 @@ TEST_F(ImportSessionTest, ASettingsFileThatCannotBeWrittenStopsTheImport) {
     EXPECT_NE(view.statuses.back(), "データ作成が完了しました。");
     ASSERT_GE(notifier.messages.size(), 2u);
     EXPECT_NE(notifier.messages[1].find("kestrane.ini"), std::string::npos) << notifier.messages[1];
-    EXPECT_FALSE(Flags().importBusy);
+    EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
 // The end of a setup import is one settings write: when it fails, the from-time does not move

@@ -3,6 +3,7 @@
 // hands out, for the download tests of the logic and of the screens.
 
 #include "keiba/context.h"
+#include "keiba/operations.h"
 #include "members/idpass.h"
 #include "tests/archive/zipbuilder.h"
 #include "tests/support/fakes.h"
@@ -68,6 +69,8 @@ protected:
     TestClock clock;
     RecordingShell shell;
     keiba::ProgramContext context{dir.path(), notifier, clock, shell};
+    // The main window's owner of long operations, which a download holds.
+    keiba::OperationOwner operations;
     std::function<HttpReply(const HttpRequest&)> answer;
     HttpServer server;
 };

@@ -44,7 +44,6 @@ TEST_F(DayFixture, AMissingRaceFileSaysSoAndLeavesNothingOfThePreviousDay) {
     EXPECT_TRUE(Day().gRaceTexts[0].RaceRLevelText.empty());
     EXPECT_EQ(Day().gDayRaceCount, 0);
     EXPECT_EQ(host.progressShown, host.progressHidden);
-    EXPECT_FALSE(Day().loadBusy);
 }
 
 TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
@@ -416,7 +415,6 @@ TEST_F(DayFixture, BatchLoadSkipsDaysWithAStatisticsMarker) {
     raceday::LoadDaysWithoutStats(Day(), raceday::MakeDataList(dir.path()), host, host, context);
     EXPECT_EQ(std::count(host.ops.begin(), host.ops.end(), "clear"), 1);
     EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261205");
-    EXPECT_FALSE(Day().gBatchBusy);
 }
 
 TEST_F(DayFixture, TheMembersFilesAreFoundWhateverTheCaseOfTheirNames) {

@@ -7,6 +7,7 @@
 
 #include "controls/numedit.h"
 #include "keiba/context.h"
+#include "keiba/operations.h"
 #include "raceday/daymodel.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
@@ -27,7 +28,7 @@ namespace testsupport {
 class SearchForm : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = std::make_unique<search::TShutugenForm>(context);
+        form = std::make_unique<search::TShutugenForm>(context, operations);
         editor = form->ConditionEditor();
     }
     void TearDown() override { form.reset(); }
@@ -62,6 +63,8 @@ protected:
     TestClock clock;
     RecordingShell shell;
     keiba::ProgramContext context{dir.path(), notifier, clock, shell};
+    // The main window's owner of long operations, which a walk holds.
+    keiba::OperationOwner operations;
     std::unique_ptr<search::TShutugenForm> form;
     search::NeraiConditionEditor* editor = nullptr;
     std::unique_ptr<raceday::RaceDay> day = std::make_unique<raceday::RaceDay>();

@@ -230,7 +230,7 @@ TEST_F(SearchForm, AtItsSizeEveryControlIsReachable) {
 
     // Bounds stored on a larger screen are held to this one's.
     ini.WriteInteger("locateShutugenForm", "height", room.height() + 400);
-    form = std::make_unique<search::TShutugenForm>(context);
+    form = std::make_unique<search::TShutugenForm>(context, operations);
     EXPECT_LE(form->height(), room.height());
 }
 
