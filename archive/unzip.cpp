@@ -635,11 +635,9 @@ private:
 bool TUnZip::ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t dataPos,
                           std::uint16_t localFlags, std::uint16_t localTime) {
     entryDone_ = 0;
-    entryComplete_ = false;
     entryDecoded_ = false;
-    folderMade_ = false;
     runningCrc_ = 0;
-    entryProblem_.clear();
+    EntryResult result;
     entry_.isFolder = entry_.leaf.empty() || (e.externalAttr & 0x10);
     if (!BeginEntry(false)) {
         selectionDone_ = AddClamped(selectionDone_, entry_.size); // passed over
@@ -647,19 +645,22 @@ bool TUnZip::ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t
     }
     if (entry_.isFolder) {
         // the folder passes when it is made, or when nobody asked for it
-        if (createStoredDirs_) folderMade_ = CreateEntryFolder();
-        if (!createStoredDirs_ || folderMade_) {
-            entryComplete_ = true;
+        if (createStoredDirs_) result.folderMade = CreateEntryFolder();
+        if (!createStoredDirs_ || result.folderMade) {
+            result.whole = true;
             runningCrc_ = e.crc;
         }
-        return CheckCrcAndEnd(32, e.crc);
+        return CheckCrcAndEnd(32, e.crc, result);
     }
     const bool encrypted = e.flags & kFlagEncrypted;
     const bool aesEntry = e.encryption >= kEncAesFirst && e.encryption <= kEncAesLast;
     // The AES record names the method the data were compressed with, whatever their size: stored
     // data are marked stored there.
     const int method = aesEntry ? e.aesMethod : e.method;
-    auto attempt = [&] { return AttemptEntry(stream, e, dataPos, method, localFlags, localTime); };
+    auto attempt = [&] {
+        result = {};
+        return AttemptEntry(stream, e, dataPos, method, localFlags, localTime, result);
+    };
     if (!IsSupportedMethod(method)) {
         ReportError(entry_.outputFileName, "method " + std::to_string(method),
                     kMsgUnsupportedMethod, volumeName_);
@@ -672,8 +673,8 @@ bool TUnZip::ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t
     } else {
         attempt();
     }
-    CloseOutput();
-    return CheckCrcAndEnd(32, e.crc);
+    if (!CloseOutput()) result.whole = false;
+    return CheckCrcAndEnd(32, e.crc, result);
 }
 
 // Discards what an earlier attempt at the entry wrote.
@@ -685,13 +686,12 @@ void TUnZip::ResetEntryOutput() {
     selectionDone_ -= entryDone_;
     entryDone_ = 0;
     runningCrc_ = 0;
-    entryComplete_ = false;
-    entryProblem_.clear();
 }
 
 TZipCommon::PasswordTry TUnZip::AttemptEntry(TStream32& stream, const ZipListEntry& e,
                                              std::int64_t dataPos, int method,
-                                             std::uint16_t localFlags, std::uint16_t localTime) {
+                                             std::uint16_t localFlags, std::uint16_t localTime,
+                                             EntryResult& result) {
     using enum PasswordTry;
     ResetEntryOutput();
     const bool encrypted = e.flags & kFlagEncrypted;
@@ -708,14 +708,14 @@ TZipCommon::PasswordTry TUnZip::AttemptEntry(TStream32& stream, const ZipListEnt
     } else if (encrypted) {
         std::array<std::uint8_t, 12> header{};
         if (compressed < 12 || !stream.ReadExact(header.data(), 12)) {
-            entryProblem_ = tooShort;
+            result.problem = tooShort;
             return Ended;
         }
         if (!CheckEntryPassword(header, localFlags, e.crc, localTime)) return NoFit;
         compressed -= 12;
     }
     if (compressed < 0) {
-        entryProblem_ = tooShort;
+        result.problem = tooShort;
         return Ended;
     }
     if (!OpenOutput()) return Ended;
@@ -724,86 +724,88 @@ TZipCommon::PasswordTry TUnZip::AttemptEntry(TStream32& stream, const ZipListEnt
     aes_ = aes.get();
     try {
         EntryData data(*this, stream, compressed, encrypted);
-        DecodeZipEntry(data, method, localFlags, compressed, Clamp64(e.uncompressed));
+        DecodeZipEntry(data, method, localFlags, compressed, Clamp64(e.uncompressed), result);
         whole = data.Finish();
         if (aes) {
             // the code covers the encrypted bytes: it tells a wrong password that passed the
             // two-byte check, and damaged data, from a good entry
             if (!whole || !aes->CheckAesAuthCode()) {
-                entryComplete_ = false;
-                entryProblem_ = "the authentication code does not match (wrong password or "
-                                "damaged data)";
+                result.whole = false;
+                result.problem = "the authentication code does not match (wrong password or "
+                                 "damaged data)";
             } else if (e.aesVendorVersion == 2) {
                 runningCrc_ = e.crc; // AE-2 keeps no CRC: the code stands for it
             }
         }
     } catch (const EZipError& x) {
-        entryComplete_ = false; // reported where it was raised
+        result.whole = false; // reported where it was raised
         writeFailed = x.code() == kMsgWriteError || x.code() == kMsgDiskFull;
     } catch (const std::bad_alloc&) {
-        entryComplete_ = false;
+        result.whole = false;
         writeFailed = true;
         ReportError(entry_.outputFileName, "", kMsgOutOfMemory, volumeName_);
     }
     aes_ = nullptr;
-    bool passed = entryComplete_ && runningCrc_ == e.crc;
+    bool passed = result.whole && runningCrc_ == e.crc;
     if (passed || !encrypted || !whole || writeFailed || GetCancel()) return Ended;
     return FailedAfterFit;
 }
 
 void TUnZip::DecodeZipEntry(TStream32& data, int method, std::uint16_t flags,
-                            std::int64_t compressed, std::int64_t uncompressed) {
+                            std::int64_t compressed, std::int64_t uncompressed,
+                            EntryResult& result) {
     runningCrc_ = 0;
-    entryComplete_ = false;
+    result.whole = false;
     if (compressed <= 0) {
-        entryComplete_ = uncompressed == 0;
-        if (!entryComplete_) entryProblem_ = kShorter;
+        result.whole = uncompressed == 0;
+        if (!result.whole) result.problem = kShorter;
         return;
     }
     switch (method) {
     case 0:
-        StoredCopy(data, compressed, uncompressed, false);
-        if (!entryComplete_ && !GetCancel()) entryProblem_ = kShorter;
+        result.whole = StoredCopy(data, compressed, uncompressed, false);
+        if (!result.whole && !GetCancel()) result.problem = kShorter;
         break;
-    case 1: Unshrink(data, uncompressed); break;
+    case 1: Unshrink(data, uncompressed, result); break;
     case 2:
     case 3:
     case 4:
-    case 5: Unreduce(data, method, uncompressed); break;
-    case 6: Explode(data, flags, uncompressed); break;
-    case 8: InflateZipEntry(data, compressed, uncompressed); break;
-    case 9: InflateDeflate64Entry(data, uncompressed); break;
-    case 12: BzipDecompressEntry(data, compressed, uncompressed); break;
+    case 5: Unreduce(data, method, uncompressed, result); break;
+    case 6: Explode(data, flags, uncompressed, result); break;
+    case 8: InflateZipEntry(data, compressed, uncompressed, result); break;
+    case 9: InflateDeflate64Entry(data, uncompressed, result); break;
+    case 12: BzipDecompressEntry(data, compressed, uncompressed, result); break;
     default: break;
     }
 }
 
-void TUnZip::EndDecoding(DecodeResult result, const std::string& problem, const EntrySink& sink,
-                         std::int64_t uncompressed, int badDataMessage) {
-    switch (result) {
+void TUnZip::EndDecoding(DecodeResult decoded, const std::string& problem, const EntrySink& sink,
+                         std::int64_t uncompressed, int badDataMessage, EntryResult& result) {
+    switch (decoded) {
     case DecodeResult::Done:
-        entryComplete_ = sink.Written() == uncompressed && !sink.Overflow();
-        if (!entryComplete_) entryProblem_ = sink.Overflow() ? kLonger : kShorter;
+        result.whole = sink.Written() == uncompressed && !sink.Overflow();
+        if (!result.whole) result.problem = sink.Overflow() ? kLonger : kShorter;
         break;
-    case DecodeResult::Truncated: entryProblem_ = kEndEarly; break;
+    case DecodeResult::Truncated: result.problem = kEndEarly; break;
     case DecodeResult::BadData:
-        entryProblem_ = problem;
+        result.problem = problem;
         if (badDataMessage != 0)
             RaiseError(entry_.outputFileName, problem, badDataMessage, volumeName_);
         break;
     case DecodeResult::StackOverflow:
-        entryProblem_ = "a code refers to itself";
+        result.problem = "a code refers to itself";
         RaiseError(entry_.outputFileName, "", kMsgStackOverflow, volumeName_);
         break;
     case DecodeResult::Stopped:
-        if (sink.Overflow()) entryProblem_ = kLonger;
+        if (sink.Overflow()) result.problem = kLonger;
         break;
     }
 }
 
 // Inflates at most the declared size; the entry is whole only when the deflate stream ends
 // exactly there.
-void TUnZip::InflateZipEntry(TStream32& data, std::int64_t compressed, std::int64_t uncompressed) {
+void TUnZip::InflateZipEntry(TStream32& data, std::int64_t compressed, std::int64_t uncompressed,
+                             EntryResult& result) {
     TDecompressStream ds(data, InflateWindowBits(), kEncNone, nullptr, compressed);
     if (!ds.Valid()) return;
     const std::int64_t piece = std::min<std::int64_t>(compressed, TCustomStream::kInputBufferSize);
@@ -822,51 +824,53 @@ void TUnZip::InflateZipEntry(TStream32& data, std::int64_t compressed, std::int6
         char probe;
         whole = ds.Read(&probe, piece, 1) == 0 && ds.EndOfStream();
         if (!whole && ds.GetStatus() != TDecompressStream::Status::DataError)
-            entryProblem_ = kLonger;
+            result.problem = kLonger;
     }
-    if (!whole && entryProblem_.empty()) {
+    if (!whole && result.problem.empty()) {
         switch (ds.GetStatus()) {
-        case TDecompressStream::Status::DataError: entryProblem_ = "invalid deflate data"; break;
-        case TDecompressStream::Status::InputExhausted: entryProblem_ = kEndEarly; break;
-        case TDecompressStream::Status::End: entryProblem_ = kShorter; break;
+        case TDecompressStream::Status::DataError: result.problem = "invalid deflate data"; break;
+        case TDecompressStream::Status::InputExhausted: result.problem = kEndEarly; break;
+        case TDecompressStream::Status::End: result.problem = kShorter; break;
         case TDecompressStream::Status::Ok: break;
         }
     }
-    entryComplete_ = whole;
+    result.whole = whole;
 }
 
-void TUnZip::InflateDeflate64Entry(TStream32& data, std::int64_t uncompressed) {
+void TUnZip::InflateDeflate64Entry(TStream32& data, std::int64_t uncompressed,
+                                   EntryResult& result) {
     auto decoder = std::make_unique<Deflate64Decoder>();
     EntrySink sink(*this, uncompressed);
     DecodeResult r = decoder->Decode(data, sink, uncompressed);
-    EndDecoding(r, decoder->Problem(), sink, uncompressed, 0);
+    EndDecoding(r, decoder->Problem(), sink, uncompressed, 0, result);
 }
 
-void TUnZip::Unshrink(TStream32& data, std::int64_t uncompressed) {
+void TUnZip::Unshrink(TStream32& data, std::int64_t uncompressed, EntryResult& result) {
     auto decoder = std::make_unique<ShrinkDecoder>();
     EntrySink sink(*this, uncompressed);
     DecodeResult r = decoder->Decode(data, sink, uncompressed);
-    EndDecoding(r, decoder->Problem(), sink, uncompressed, kMsgBadBlock);
+    EndDecoding(r, decoder->Problem(), sink, uncompressed, kMsgBadBlock, result);
 }
 
-void TUnZip::Unreduce(TStream32& data, int method, std::int64_t uncompressed) {
+void TUnZip::Unreduce(TStream32& data, int method, std::int64_t uncompressed, EntryResult& result) {
     auto decoder = std::make_unique<ReduceDecoder>();
     EntrySink sink(*this, uncompressed);
     DecodeResult r = decoder->Decode(data, sink, method - 1, uncompressed);
-    EndDecoding(r, decoder->Problem(), sink, uncompressed, kMsgBadBlock);
+    EndDecoding(r, decoder->Problem(), sink, uncompressed, kMsgBadBlock, result);
 }
 
-void TUnZip::Explode(TStream32& data, std::uint16_t flags, std::int64_t uncompressed) {
+void TUnZip::Explode(TStream32& data, std::uint16_t flags, std::int64_t uncompressed,
+                     EntryResult& result) {
     auto decoder = std::make_unique<ImplodeDecoder>();
     EntrySink sink(*this, uncompressed);
     DecodeResult r = decoder->Decode(data, sink, flags, uncompressed);
-    EndDecoding(r, decoder->Problem(), sink, uncompressed, 0);
+    EndDecoding(r, decoder->Problem(), sink, uncompressed, 0, result);
 }
 
 // Decompresses at most the declared size; the entry is whole only when the bzip2 stream ends
 // exactly there.
 void TUnZip::BzipDecompressEntry(TStream32& data, std::int64_t compressed,
-                                 std::int64_t uncompressed) {
+                                 std::int64_t uncompressed, EntryResult& result) {
     TBzDecompressStream bz(data, compressed);
     using Status = TBzDecompressStream::Status;
     auto libraryFailure = [&](Status status, const char* duringSetUp) {
@@ -893,19 +897,19 @@ void TUnZip::BzipDecompressEntry(TStream32& data, std::int64_t compressed,
     if (whole && !bz.EndOfStream()) {
         char probe;
         whole = bz.Read(&probe, 1) == 0 && bz.EndOfStream();
-        if (!whole && bz.GetStatus() == Status::Ok) entryProblem_ = kLonger;
+        if (!whole && bz.GetStatus() == Status::Ok) result.problem = kLonger;
     }
     switch (bz.GetStatus()) {
     case Status::MemoryError:
     case Status::FatalError: libraryFailure(bz.GetStatus(), kBz2FatalText); break;
-    case Status::DataError: entryProblem_ = "invalid bzip2 data"; break;
-    case Status::InputExhausted: entryProblem_ = kEndEarly; break;
+    case Status::DataError: result.problem = "invalid bzip2 data"; break;
+    case Status::InputExhausted: result.problem = kEndEarly; break;
     case Status::End:
-        if (!whole && entryProblem_.empty()) entryProblem_ = kShorter;
+        if (!whole && result.problem.empty()) result.problem = kShorter;
         break;
     case Status::Ok: break;
     }
-    entryComplete_ = whole;
+    result.whole = whole;
 }
 
 } // namespace archive

@@ -53,14 +53,18 @@ protected:
     virtual bool ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t dataPos,
                               std::uint16_t localFlags, std::uint16_t localTime);
     // Decodes the entry's data: `data` hands out `compressed` bytes, already decrypted.
+    // Each fills `result` as it goes, so a decoder that raises leaves why in it.
     void DecodeZipEntry(TStream32& data, int method, std::uint16_t flags, std::int64_t compressed,
-                        std::int64_t uncompressed);
-    void InflateZipEntry(TStream32& data, std::int64_t compressed, std::int64_t uncompressed);
-    void InflateDeflate64Entry(TStream32& data, std::int64_t uncompressed);
-    void BzipDecompressEntry(TStream32& data, std::int64_t compressed, std::int64_t uncompressed);
-    void Unshrink(TStream32& data, std::int64_t uncompressed);
-    void Unreduce(TStream32& data, int method, std::int64_t uncompressed);
-    void Explode(TStream32& data, std::uint16_t flags, std::int64_t uncompressed);
+                        std::int64_t uncompressed, EntryResult& result);
+    void InflateZipEntry(TStream32& data, std::int64_t compressed, std::int64_t uncompressed,
+                         EntryResult& result);
+    void InflateDeflate64Entry(TStream32& data, std::int64_t uncompressed, EntryResult& result);
+    void BzipDecompressEntry(TStream32& data, std::int64_t compressed, std::int64_t uncompressed,
+                             EntryResult& result);
+    void Unshrink(TStream32& data, std::int64_t uncompressed, EntryResult& result);
+    void Unreduce(TStream32& data, int method, std::int64_t uncompressed, EntryResult& result);
+    void Explode(TStream32& data, std::uint16_t flags, std::int64_t uncompressed,
+                 EntryResult& result);
 
 private:
     struct TLocalHeader {
@@ -73,9 +77,10 @@ private:
     class EntrySink;
 
     // One go at the entry's data with currentPassword_ (an unencrypted entry has one): the
-    // password check, the output file, the decoding.
+    // password check, the output file, the decoding. `result` is how this go ended.
     PasswordTry AttemptEntry(TStream32& stream, const ZipListEntry& e, std::int64_t dataPos,
-                             int method, std::uint16_t localFlags, std::uint16_t localTime);
+                             int method, std::uint16_t localFlags, std::uint16_t localTime,
+                             EntryResult& result);
     void ResetEntryOutput();
 
     bool ReadCentralDirectory(TStream32& stream, std::int64_t cdPos,
@@ -92,8 +97,8 @@ private:
     void TakeBytes(std::int64_t from, std::int64_t to);
     // Judges what a decoder of ours answered: whether the entry is whole, or why not; Shrink and
     // Reduce raise their data errors as `badDataMessage`.
-    void EndDecoding(DecodeResult result, const std::string& problem, const EntrySink& sink,
-                     std::int64_t uncompressed, int badDataMessage);
+    void EndDecoding(DecodeResult decoded, const std::string& problem, const EntrySink& sink,
+                     std::int64_t uncompressed, int badDataMessage, EntryResult& result);
 
     // Volumes of a set.
     void ReadVolumeSet(TStream32& lastVolume);

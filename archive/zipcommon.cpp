@@ -607,12 +607,13 @@ bool TZipCommon::CreateEntryFolder() {
     return EntryFolderFd(parts) >= 0;
 }
 
-void TZipCommon::CloseOutput() {
-    if (!output_ || output_->Handle() < 0) return;
+bool TZipCommon::CloseOutput() {
+    if (!output_ || output_->Handle() < 0) return true;
     int fd = output_->Handle();
+    bool closed = true;
     if (!output_->Trim()) {
         ReportError(entry_.outputFileName, "", kMsgWriteError, volumeName_);
-        entryComplete_ = false;
+        closed = false;
     }
     if (dateAttribute_ == TDateAttribute::daSysDate) {
         ::futimens(fd, nullptr); // a file given out again keeps the time it was last read
@@ -650,12 +651,13 @@ void TZipCommon::CloseOutput() {
     }
     if (!output_->Close()) {
         ReportError(entry_.outputFileName, "", kMsgCloseError, volumeName_);
-        entryComplete_ = false;
+        closed = false;
     }
+    return closed;
 }
 
-bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc) {
-    bool pass = !cancel_ && entryComplete_ && storedCrc == runningCrc_;
+bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc, const EntryResult& result) {
+    bool pass = !cancel_ && result.whole && storedCrc == runningCrc_;
     bool reported = false;
     if (output_) {
         if (pass && !output_->Commit()) {
@@ -669,12 +671,12 @@ bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc) {
         else
             ++filesDone_;
         output_.reset();
-    } else if (pass && folderMade_) {
+    } else if (pass && result.folderMade) {
         ++filesDone_;
     }
     if (OnEnd) OnEnd(*this, entry_.outputFileName, pass);
     if (!pass && !reported)
-        ReportError(entry_.outputFileName, entryProblem_, kMsgCrcError, volumeName_);
+        ReportError(entry_.outputFileName, result.problem, kMsgCrcError, volumeName_);
     return pass;
 }
 
@@ -698,7 +700,6 @@ void TZipCommon::WriteBlock(const void* buffer, std::int64_t count) {
         errno = 0;
         std::int64_t put = output_->Write(buffer, count);
         if (put != count) {
-            entryComplete_ = false;
             if (errno == ENOSPC) {
                 filesDone_ = 0;
                 RaiseError(entry_.outputFileName, "", kMsgDiskFull, volumeName_);
@@ -722,7 +723,7 @@ char* TZipCommon::OutputBlock() {
     return outputBlock_.get();
 }
 
-void TZipCommon::StoredCopy(TStream32& stream, std::int64_t compressed, std::int64_t limit,
+bool TZipCommon::StoredCopy(TStream32& stream, std::int64_t compressed, std::int64_t limit,
                             bool decrypt) {
     char* block = OutputBlock();
     std::int64_t left = compressed, room = limit;
@@ -735,7 +736,7 @@ void TZipCommon::StoredCopy(TStream32& stream, std::int64_t compressed, std::int
         room -= w;
         if (n > w) break; // more stored bytes than the entry declares
     }
-    entryComplete_ = left == 0 && room == 0 && !GetCancel();
+    return left == 0 && room == 0 && !GetCancel();
 }
 
 void TZipCommon::ReportProgress() {

@@ -245,16 +245,24 @@ protected:
     bool GetEntryPassword(const std::function<PasswordTry()>& attempt);
     virtual bool CheckEntryPassword(std::span<const std::uint8_t, 12> header, std::uint16_t flags,
                                     std::uint32_t crc, std::uint16_t dosTime);
+    // How the extraction of one entry ended.
+    struct EntryResult {
+        bool whole = false;      // every declared byte came, and no more
+        bool folderMade = false; // the entry is a folder that was created
+        std::string problem;     // why it is not whole, for its 25151 report
+    };
+
     bool OpenOutput();
-    void CloseOutput();
+    // False (reported) when the output could not be trimmed or closed.
+    bool CloseOutput();
     bool CreateEntryFolder();
     // The folder below ExtractDir named by `parts`, made when missing. Entries of one folder
     // follow each other, so the last one stays open; -1 (reported) when it cannot be had.
     int EntryFolderFd(const std::vector<std::string>& parts);
     void CloseEntryFolder();
     // Ends the entry: the CRC check (and the entry's completeness), the rename of a passing
-    // output, OnEnd, 25151 on failure (with entryProblem_ as its text).
-    virtual bool CheckCrcAndEnd(int crcKind, std::uint32_t storedCrc);
+    // output, OnEnd, 25151 on failure (with the result's problem as its text).
+    virtual bool CheckCrcAndEnd(int crcKind, std::uint32_t storedCrc, const EntryResult& result);
 
     // Decoded data moves in blocks of this size: large enough that a file of a few hundred KB
     // is one write, and that zlib copies little of its output into its window.
@@ -266,8 +274,9 @@ protected:
     // Writes decoded bytes to the output, updates the running CRC and reports progress; a
     // failed write raises 25136 (25160 when the disk is full).
     void WriteBlock(const void* buffer, std::int64_t count);
-    // Copies stored data: reads at most `compressed` bytes, writes at most `limit` of them.
-    void StoredCopy(TStream32& stream, std::int64_t compressed, std::int64_t limit, bool decrypt);
+    // Copies stored data: reads at most `compressed` bytes, writes at most `limit` of them; true
+    // when exactly `compressed` bytes were read and `limit` written.
+    bool StoredCopy(TStream32& stream, std::int64_t compressed, std::int64_t limit, bool decrypt);
     void ReportProgress();
     // The archive whose folder an empty ExtractDir takes.
     virtual std::string ArchiveFolderSource() const { return {}; }
@@ -307,11 +316,8 @@ protected:
     std::uint32_t newestDosDateTime_ = 0;
     std::int64_t entryDone_ = 0, selectionDone_ = 0, selectionTotal_ = 0;
     std::uint32_t runningCrc_ = 0;
-    bool entryComplete_ = false; // the decoder produced exactly the declared bytes
-    bool folderMade_ = false;    // the entry is a folder that was created
     int encryptionMethod_ = kEncNone;
-    TztvAES* aes_ = nullptr;   // the AES entry in hand, whose data ReadBlock decrypts
-    std::string entryProblem_; // why the entry in hand is not whole, for its 25151 report
+    TztvAES* aes_ = nullptr; // the AES entry in hand, whose data ReadBlock decrypts
     std::string currentPassword_;
     std::string volumeName_;
     ZipCipher cipher_;

@@ -5,7 +5,7 @@
 
 #include "bench/benchsupport.h"
 #include "jvdata/dayfiles.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/fileio.h"
 #include "raceday/dayload.h"
 #include "raceday/daymodel.h"
@@ -62,6 +62,10 @@ void FillOdds(std::string& o, int kind) {
 
 struct FullDay {
     fs::path dir;
+    keiba::SilentNotifier notifier;
+    keiba::SystemClock clock;
+    keiba::NoShell shell;
+    std::unique_ptr<keiba::ProgramContext> context;
     std::vector<fs::path> files; // every file the load reads
     std::vector<fs::path> oddsFiles;
 
@@ -132,7 +136,7 @@ struct FullDay {
             Write(pd, pastRa[static_cast<std::size_t>(p)]);
             files.push_back(pd);
         }
-        keiba::SetAppDirForTest(dir);
+        context = std::make_unique<keiba::ProgramContext>(dir, notifier, clock, shell);
     }
     ~FullDay() { fs::remove_all(dir); }
 };
@@ -156,10 +160,11 @@ BENCHMARK(BM_PlainReadOfTheDaysFiles)->Unit(benchmark::kMillisecond);
 
 void BM_FullDayLoad(benchmark::State& state) {
     FullDay& d = Fixture();
-    raceday::DayLoadHost host;
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
     auto day = std::make_unique<raceday::RaceDay>();
     for (auto _ : state) {
-        auto r = raceday::DateComboChange(*day, "2026年12月06日", host, d.dir);
+        auto r = raceday::LoadDay(*day, "2026年12月06日", progress, steps, *d.context);
         if (r != raceday::DayLoadResult::Loaded) state.SkipWithError("not loaded");
         // The odds cache would make later rounds cheaper than a real load.
         day->oddsCache.Clear();
@@ -175,12 +180,13 @@ BENCHMARK(BM_PlainReadOfTheOddsFiles)->Unit(benchmark::kMillisecond);
 
 void BM_OddsStep(benchmark::State& state) {
     FullDay& d = Fixture();
-    raceday::DayLoadHost host;
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
     auto day = std::make_unique<raceday::RaceDay>();
-    raceday::DateComboChange(*day, "2026年12月06日", host, d.dir);
+    raceday::LoadDay(*day, "2026年12月06日", progress, steps, *d.context);
     for (auto _ : state) {
         day->oddsCache.Clear();
-        raceday::ReadDayOdds(*day, host);
+        raceday::ReadDayOdds(*day, steps);
     }
 }
 BENCHMARK(BM_OddsStep)->Unit(benchmark::kMillisecond);

@@ -106,6 +106,7 @@ public:
     keiba::IoResult SetCompleted(const std::optional<std::string>&) override {
         return SetSetUpLapFile({});
     }
+    void Tell(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
 
 private:
     fs::path settings_;

@@ -7,7 +7,7 @@
 #include "app/forms/application.h"
 #include "app/forms/mainform.h"
 #include "jvdata/jvlink.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/platform.h"
 #include "raceday/daymodel.h"
 #include "raceday/raceheader.h"
@@ -27,17 +27,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SilentNotifier : public keiba::Notifier {
-public:
-    void Beep() override {}
-    void Information(const std::string&) override {}
-    bool YesNo(const std::string&) override { return false; }
-};
-
 fs::path gSample;
+std::unique_ptr<keiba::ProgramContext> gContext;
 
 std::unique_ptr<app::ApplicationForms> StartForms() {
-    return app::StartApplication([] { return jvdata::CreateReplayJvLink(gSample / "feed"); });
+    return app::StartApplication(*gContext,
+                                 [] { return jvdata::CreateReplayJvLink(gSample / "feed"); });
 }
 
 void LoadDay(app::TMainForm& main, const QString& stem) {
@@ -100,8 +95,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     app::UseApplicationFont(application);
-    SilentNotifier notifier;
-    keiba::InstallNotifier(&notifier);
+    keiba::SilentNotifier notifier;
+    keiba::SystemClock clock;
+    keiba::NoShell shell;
 
     QTemporaryDir temp;
     if (const char* prepared = std::getenv("KESTRANE_BENCH_SAMPLE")) {
@@ -112,11 +108,11 @@ int main(int argc, char** argv) {
             std::string(KESTRANE_MAKE_SAMPLE) + " '" + gSample.string() + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0) return 1;
     }
-    keiba::SetAppDirForTest(gSample);
+    gContext = std::make_unique<keiba::ProgramContext>(gSample, notifier, clock, shell);
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    keiba::InstallNotifier(nullptr);
+    gContext.reset();
     return 0;
 }

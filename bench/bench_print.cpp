@@ -6,7 +6,7 @@
 
 #include "bench/benchsupport.h"
 #include "jvdata/dayfiles.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/platform.h"
 #include "raceday/dayload.h"
 #include "raceday/daymodel.h"
@@ -34,13 +34,6 @@ namespace fs = std::filesystem;
 using namespace views::print;
 
 std::unique_ptr<raceday::RaceDay> gDay;
-
-class SilentNotifier : public keiba::Notifier {
-public:
-    void Beep() override {}
-    void Information(const std::string&) override {}
-    bool YesNo(const std::string&) override { return false; }
-};
 
 // A paint device whose engine draws nothing.
 class NullEngine : public QPaintEngine {
@@ -168,8 +161,9 @@ BENCHMARK(BM_ReplayRaceCardsToNull)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    SilentNotifier notifier;
-    keiba::InstallNotifier(&notifier);
+    keiba::SilentNotifier notifier;
+    keiba::SystemClock clock;
+    keiba::NoShell shell;
 
     QTemporaryDir temp;
     fs::path sample;
@@ -181,11 +175,12 @@ int main(int argc, char** argv) {
             std::string(KESTRANE_MAKE_SAMPLE) + " '" + sample.string() + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0) return 1;
     }
-    keiba::SetAppDirForTest(sample);
+    const keiba::ProgramContext context(sample, notifier, clock, shell);
     gDay = std::make_unique<raceday::RaceDay>();
-    raceday::DayLoadHost host;
-    if (raceday::DateComboChange(*gDay, jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")), host,
-                                 sample) != raceday::DayLoadResult::Loaded)
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
+    if (raceday::LoadDay(*gDay, jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")), progress,
+                         steps, context) != raceday::DayLoadResult::Loaded)
         return 1;
     {
         Preview cards(Sheet::RaceCard), past(Sheet::PastPerformance);
@@ -206,6 +201,5 @@ int main(int argc, char** argv) {
                      "BM_BuildRaceCards");
     });
     gDay.reset();
-    keiba::InstallNotifier(nullptr);
     return status;
 }

@@ -2,11 +2,9 @@
 
 #include "betting/compute.h"
 #include "betting/layout.h"
-#include "keiba/appdir.h"
 #include "keiba/codetables.h"
 #include "keiba/fileio.h"
 #include "keiba/formatters.h"
-#include "keiba/platform.h"
 #include "keiba/sjis.h"
 
 #include <algorithm>
@@ -29,8 +27,7 @@ constexpr std::string_view kPluginFailed =
     "投票プラグイン２が正しくインストールされているか確認してください。";
 constexpr std::string_view kPluginProgram = "QVXTohyoPlugIn2.exe";
 
-void Refuse(std::string_view text) {
-    keiba::Notifier& n = keiba::CurrentNotifier();
+void Refuse(keiba::Notifier& n, std::string_view text) {
     n.Beep();
     n.Information(std::string(text));
 }
@@ -74,20 +71,21 @@ std::string ShortDate(const jvdata::TJvRA& race) {
 }
 
 // The checks both writers make first; false after telling the user.
-bool CheckVote(const PlainTable& grid, const VoteColumns& cols, const BetHost& host) {
+bool CheckVote(keiba::Notifier& say, const PlainTable& grid, const VoteColumns& cols,
+               const BetHost& host) {
     if (keiba::TrimBlanks(host.DateText()).empty()) {
-        Refuse(kNoDay);
+        Refuse(say, kNoDay);
         return false;
     }
     if (host.SelectedRace() < 0) {
-        Refuse(kNoRace);
+        Refuse(say, kNoRace);
         return false;
     }
     // The writers' own row test: a grid whose rows are all erased has nothing to vote.
     bool any = false;
     for (int row = 1; row < grid.RowCount() && !any; ++row) any = IsVoteRow(grid, row, cols);
     if (!any) {
-        Refuse(kNoBets);
+        Refuse(say, kNoBets);
         return false;
     }
     return true;
@@ -104,10 +102,10 @@ std::string Question(const BetHost& host, std::string_view name, std::string_vie
            std::string(tail);
 }
 
-bool Save(const std::filesystem::path& path, std::string_view bytes) {
+bool Save(keiba::Notifier& say, const std::filesystem::path& path, std::string_view bytes) {
     keiba::IoResult io = keiba::WriteFileAtomic(path, bytes);
     if (io) return true;
-    Refuse(io.message);
+    Refuse(say, io.message);
     return false;
 }
 
@@ -173,34 +171,34 @@ std::string BrivelBytes(std::string_view betTypeName, const PlainTable& grid,
 
 VoteResult WriteQvxTohyoCsv(std::string_view code, std::int64_t /*amount*/, const PlainTable& grid,
                             const VoteColumns& cols, const raceday::RaceDay& day,
-                            const BetHost& host, const keiba::TIniGT& ini) {
-    if (!CheckVote(grid, cols, host)) return VoteResult::Refused;
+                            const BetHost& host, const keiba::ProgramContext& context) {
+    keiba::Notifier& say = context.notifier;
+    if (!CheckVote(say, grid, cols, host)) return VoteResult::Refused;
     const jvdata::TJvRA* race = ShownRace(day);
     if (!race) {
-        Refuse(kNoRace);
+        Refuse(say, kNoRace);
         return VoteResult::Refused;
     }
-    const std::string pluginDir = ini.ReadString("Dir", "QVXTohyo2", "");
+    const std::string pluginDir = context.settings.ReadString("Dir", "QVXTohyo2", "");
     if (keiba::TrimBlanks(pluginDir).empty()) {
-        Refuse(kNoPlugin);
+        Refuse(say, kNoPlugin);
         return VoteResult::Refused;
     }
     const std::string bytes = QvxCsvBytes(code, grid, cols, *race);
     std::string name;
     for (BetKind k : kAllKinds)
         if (LayoutOf(k).code == code) name = std::string(LayoutOf(k).name);
-    if (!keiba::CurrentNotifier().YesNo(
-            Question(host, name, "に投票します。実行してよろしいですか？")))
+    if (!say.YesNo(Question(host, name, "に投票します。実行してよろしいですか？")))
         return VoteResult::Cancelled;
 
     const std::filesystem::path folder = keiba::Utf8Path(pluginDir);
     const std::filesystem::path file = folder / "kaime" / (ShortDate(*race) + ".csv");
-    if (!Save(file, bytes)) return VoteResult::WriteFailed;
+    if (!Save(say, file, bytes)) return VoteResult::WriteFailed;
 
     // The plug-in starts in its own folder; this process's folder never changes.
     const std::filesystem::path plugin = folder / kPluginProgram;
-    if (!keiba::CurrentShell().Launch(plugin, {keiba::PathToUtf8(file)}, folder)) {
-        Refuse(kPluginFailed);
+    if (!context.shell.Launch(plugin, {keiba::PathToUtf8(file)}, folder)) {
+        Refuse(say, kPluginFailed);
         return VoteResult::LaunchFailed;
     }
     return VoteResult::Launched;
@@ -209,27 +207,28 @@ VoteResult WriteQvxTohyoCsv(std::string_view code, std::int64_t /*amount*/, cons
 VoteResult WriteBrivelFile(std::string_view betTypeName, std::int64_t /*amount*/,
                            const PlainTable& grid, const VoteColumns& cols,
                            const raceday::RaceDay& day, const BetHost& host,
-                           const keiba::TIniGT& ini) {
-    if (!CheckVote(grid, cols, host)) return VoteResult::Refused;
+                           const keiba::ProgramContext& context) {
+    keiba::Notifier& say = context.notifier;
+    if (!CheckVote(say, grid, cols, host)) return VoteResult::Refused;
     const jvdata::TJvRA* race = ShownRace(day);
     if (!race) {
-        Refuse(kNoRace);
+        Refuse(say, kNoRace);
         return VoteResult::Refused;
     }
     const std::string bytes = BrivelBytes(betTypeName, grid, cols, *race);
 
-    const std::filesystem::path appDir = keiba::AppDir();
-    const std::string chosen = ini.ReadString("Dir", "kaime", keiba::PathToUtf8(appDir));
+    const std::filesystem::path& appDir = context.folder;
+    const std::string chosen =
+        context.settings.ReadString("Dir", "kaime", keiba::PathToUtf8(appDir));
     std::filesystem::path folder = keiba::Utf8Path(keiba::TrimBlanks(chosen));
     std::error_code ec;
     if (folder.lexically_normal() == appDir.lexically_normal() ||
         std::filesystem::equivalent(folder, appDir, ec))
         folder = appDir / "kaime";
 
-    if (!keiba::CurrentNotifier().YesNo(
-            Question(host, betTypeName, "に投票します。投票ファイルを出力しますか？")))
+    if (!say.YesNo(Question(host, betTypeName, "に投票します。投票ファイルを出力しますか？")))
         return VoteResult::Cancelled;
-    if (!Save(folder / (ShortDate(*race) + ".BET"), bytes)) return VoteResult::WriteFailed;
+    if (!Save(say, folder / (ShortDate(*race) + ".BET"), bytes)) return VoteResult::WriteFailed;
     return VoteResult::Written;
 }
 
@@ -254,19 +253,20 @@ std::string MarksCsvBytes(const raceday::RaceDay& day, int raceCount) {
     return out;
 }
 
-std::filesystem::path WriteMarksCsv(const raceday::RaceDay& day, const BetHost& host) {
+std::filesystem::path WriteMarksCsv(const raceday::RaceDay& day, const BetHost& host,
+                                    const keiba::ProgramContext& context) {
+    keiba::Notifier& say = context.notifier;
     if (host.DateIndex() < 0) return {};
     const std::string date(day.gDayRaces[0].RaceDate());
     if (!jvdata::ParseYyyymmdd(date)) return {};
-    const std::filesystem::path folder = keiba::AppDir() / "CSV";
+    const std::filesystem::path folder = context.folder / "CSV";
     if (keiba::IoResult io = keiba::CreateFolders(folder); !io) {
-        Refuse(io.message);
+        Refuse(say, io.message);
         return {};
     }
     const std::filesystem::path file = folder / ("Sirusi" + date + ".csv");
-    if (!Save(file, MarksCsvBytes(day, host.RaceCount()))) return {};
-    keiba::CurrentNotifier().Information("以下のCSVファイルを出力しました。\r\n" +
-                                         keiba::PathToUtf8(file) + "\r\n");
+    if (!Save(say, file, MarksCsvBytes(day, host.RaceCount()))) return {};
+    say.Information("以下のCSVファイルを出力しました。\r\n" + keiba::PathToUtf8(file) + "\r\n");
     return file;
 }
 

@@ -7,7 +7,7 @@
 
 #include "betting/host.h"
 #include "betting/table.h"
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 
 #include <cstdint>
@@ -41,20 +41,21 @@ enum class VoteResult { Refused, Cancelled, WriteFailed, Written, LaunchFailed, 
 // `amount` is passed by the callers and not used.
 VoteResult WriteQvxTohyoCsv(std::string_view code, std::int64_t amount, const PlainTable& grid,
                             const VoteColumns& cols, const raceday::RaceDay& day,
-                            const BetHost& host, const keiba::TIniGT& ini);
+                            const BetHost& host, const keiba::ProgramContext& context);
 
 // `WriteBrivelFile`: the same checks and a confirmation, then `<kaime folder>/<yymmdd>.BET`.
 VoteResult WriteBrivelFile(std::string_view betTypeName, std::int64_t amount,
                            const PlainTable& grid, const VoteColumns& cols,
                            const raceday::RaceDay& day, const BetHost& host,
-                           const keiba::TIniGT& ini);
+                           const keiba::ProgramContext& context);
 
 // The marks CSV lines of races 0..raceCount-1: race key, horse number, ",", forecast mark;
 // sorted, CR LF.
 std::string MarksCsvBytes(const raceday::RaceDay& day, int raceCount);
 
-// `N50Click`: `<AppDir>/CSV/Sirusi<yyyymmdd>.csv` and its confirmation. Nothing without a day.
-// Returns the file written, or an empty path.
-std::filesystem::path WriteMarksCsv(const raceday::RaceDay& day, const BetHost& host);
+// `N50Click`: `<program folder>/CSV/Sirusi<yyyymmdd>.csv` and its confirmation. Nothing without
+// a day. Returns the file written, or an empty path.
+std::filesystem::path WriteMarksCsv(const raceday::RaceDay& day, const BetHost& host,
+                                    const keiba::ProgramContext& context);
 
 } // namespace betting

@@ -309,8 +309,7 @@ void CompleteGrid(BetKind kind, const raceday::RaceDay& day, StakeInputs in, Bet
                     l.resultPayoutCol, day.gPayoutTables, RaceOf(day), book.labels);
 }
 
-void KaimeMakeBtnClick(raceday::RaceDay& day, const CellTable& marks, StakeInputs in,
-                       BetBook& book) {
+void BuildBets(raceday::RaceDay& day, const CellTable& marks, StakeInputs in, BetBook& book) {
     raceday::CombinationOdds(day, RaceOf(day));
     const Runners m = ReadMarks(day, marks);
     for (BetKind k : kBuiltKinds) book.labels.Clear(k);
@@ -323,7 +322,7 @@ void KaimeMakeBtnClick(raceday::RaceDay& day, const CellTable& marks, StakeInput
     }
 }
 
-void JikuHimoBtnClick(raceday::RaceDay& day, CellTable& marks, int logic) {
+void FillAxisAndPartners(raceday::RaceDay& day, CellTable& marks, int logic) {
     for (int row = 1; row < marks.RowCount(); ++row)
         for (int col = kMarkAxisCol; col <= kMarkLeg2Col; ++col) marks.SetCell(col, row, {});
     const int race = RaceOf(day);

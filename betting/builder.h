@@ -41,19 +41,19 @@ struct StakeInputs {
     std::int64_t amount = 0; // SaNumEditExC1
 };
 
-// `KaimeMakeBtnClick`: the seven grids of race `day.gCurRace` rebuilt from the mark grid, each
+// The seven grids of race `day.gCurRace` rebuilt from the mark grid, each
 // followed by its distribution, appearance rates and results. The race's combination odds are
-// converted first when a read of the odds left them pending.
-void KaimeMakeBtnClick(raceday::RaceDay& day, const CellTable& marks, StakeInputs in,
-                       BetBook& book);
+// converted first when a read of the odds left them pending. The `KaimeMakeBtnClick` handler's
+// work.
+void BuildBets(raceday::RaceDay& day, const CellTable& marks, StakeInputs in, BetBook& book);
 
 // The steps after a grid's bets are listed. `appearRows` < 0 skips the appearance rates.
 void CompleteGrid(BetKind kind, const raceday::RaceDay& day, StakeInputs in, BetBook& book,
                   int appearRows);
 
-// `JikuHimoBtnClick`: columns 8 to 10 of the mark grid and the runner flags from the mark
-// source; the exclusion column stays.
-void JikuHimoBtnClick(raceday::RaceDay& day, CellTable& marks, int logic);
+// Columns 8 to 10 of the mark grid and the runner flags from the mark source; the exclusion
+// column stays (the `JikuHimoBtnClick` handler's work).
+void FillAxisAndPartners(raceday::RaceDay& day, CellTable& marks, int logic);
 
 // The mark toggle of `StringGrid1MouseDown` for a press on (col, row); true when a mark
 // changed. The caller rebuilds the bets after every press, toggled or not.

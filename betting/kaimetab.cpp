@@ -1,6 +1,5 @@
 #include "betting/kaimetab.h"
 
-#include "keiba/platform.h"
 #include "keiba/sjis.h"
 
 #include <algorithm>
@@ -30,17 +29,18 @@ void SortBetRows(PlainTable& grid, int col, bool descending) {
     grid.ReorderRows(1, order);
 }
 
-KaimeTab::KaimeTab(raceday::RaceDay& day, BetHost& host, CellTable& marks)
+KaimeTab::KaimeTab(raceday::RaceDay& day, BetHost& host, CellTable& marks,
+                   const keiba::ProgramContext& context)
     : day_(day)
     , host_(host)
-    , marks_(marks) {
-    ini_.Loaded();
+    , marks_(marks)
+    , context_(context) {
     book_.labels.Highlight(page_);
 }
 
 void KaimeTab::RestoreSettings() {
-    haibun_ = ini_.ReadInteger("KaimeSet", "HaibunSet", 0);
-    logic_ = ini_.ReadInteger("KaimeSet", "KaimeRogic", 0);
+    haibun_ = context_.settings.ReadInteger("KaimeSet", "HaibunSet", 0);
+    logic_ = context_.settings.ReadInteger("KaimeSet", "KaimeRogic", 0);
 }
 
 std::uint8_t KaimeTab::SortDirection(BetKind k, int col) const {
@@ -59,21 +59,21 @@ std::int64_t KaimeTab::ShowRaceAmount() {
     return amount_;
 }
 
-void KaimeTab::JikuHimoBtnClick() {
-    betting::JikuHimoBtnClick(day_, marks_, logic_);
+void KaimeTab::FillAxisAndPartners() {
+    betting::FillAxisAndPartners(day_, marks_, logic_);
 }
 
-void KaimeTab::KaimeMakeBtnClick() {
-    betting::KaimeMakeBtnClick(day_, marks_, Inputs(), book_);
+void KaimeTab::BuildBets() {
+    betting::BuildBets(day_, marks_, Inputs(), book_);
 }
 
-void KaimeTab::StringGrid1MouseDown(int col, int row) {
+void KaimeTab::PressMark(int col, int row) {
     if (host_.Busy()) return;
     ToggleMark(day_, marks_, logic_, col, row);
-    KaimeMakeBtnClick();
+    BuildBets();
 }
 
-void KaimeTab::GridClick(BetKind k, int col, int row) {
+void KaimeTab::ToggleRowErase(BetKind k, int col, int row) {
     PlainTable& grid = book_.Grid(k);
     if (host_.Busy() || row < 1 || row >= grid.RowCount()) return;
     if (col == kEraseCol)
@@ -85,16 +85,16 @@ void KaimeTab::GridClick(BetKind k, int col, int row) {
     CompleteGrid(k, day_, Inputs(), book_, k == BetKind::Waku ? -1 : grid.RowCount() - 1);
 }
 
-bool KaimeTab::GridMouseDown(BetKind k, int col, int row) {
+bool KaimeTab::SortByHeading(BetKind k, int col, int row) {
     if (host_.Busy() || row != 0 || col <= 0 || col >= LayoutOf(k).cols) return false;
     std::uint8_t& dir = DirTable(k)[static_cast<std::size_t>(col)];
     dir = dir == 0 ? 1 : 0;
     *sortCol_ = col;
-    SortKaimeHyoBtnClick();
+    SortActivePage();
     return true;
 }
 
-void KaimeTab::SortKaimeHyoBtnClick() {
+void KaimeTab::SortActivePage() {
     auto k = KindOfPage(page_);
     const int col = *sortCol_;
     if (!k || col < 0 || col >= LayoutOf(*k).cols) return;
@@ -110,12 +110,12 @@ bool KaimeTab::IsHit(BetKind k, int row) const {
     return false;
 }
 
-void KaimeTab::PageControl4Change(int page) {
+void KaimeTab::SetPage(int page) {
     page_ = page;
     book_.labels.Highlight(page);
 }
 
-void KaimeTab::SaNumEditExC1Change(std::int64_t amount) {
+void KaimeTab::SetAmount(std::int64_t amount) {
     amount_ = std::max<std::int64_t>(amount, 0);
     // Before a day is shown there is no race to keep the amount for.
     const int r = day_.gCurRace;
@@ -124,17 +124,17 @@ void KaimeTab::SaNumEditExC1Change(std::int64_t amount) {
     RecomputeStakes();
 }
 
-void KaimeTab::RadioGroup1Click(int index) {
+void KaimeTab::SetHaibunMode(int index) {
     haibun_ = index;
     SaveSetting("HaibunSet", index);
     RecomputeStakes();
 }
 
-void KaimeTab::RadioGroup2Click(int index) {
+void KaimeTab::SetKaimeLogic(int index) {
     logic_ = index;
     SaveSetting("KaimeRogic", index);
-    JikuHimoBtnClick();
-    KaimeMakeBtnClick();
+    FillAxisAndPartners();
+    BuildBets();
 }
 
 void KaimeTab::RecomputeStakes() {
@@ -151,44 +151,44 @@ void KaimeTab::RecomputeStakes() {
 }
 
 void KaimeTab::SaveSetting(const char* key, int value) {
-    keiba::IoResult io = ini_.WriteInteger("KaimeSet", key, value);
-    if (!io) keiba::CurrentNotifier().Information(io.message);
+    keiba::IoResult io = context_.settings.WriteInteger("KaimeSet", key, value);
+    if (!io) context_.notifier.Information(io.message);
 }
 
-VoteResult KaimeTab::TohyoCSVBtnClick() {
+VoteResult KaimeTab::WriteVoteCsv() {
     auto k = KindOfPage(page_);
     if (!k || host_.Busy()) return VoteResult::Refused;
     const BetLayout& l = LayoutOf(*k);
     return WriteQvxTohyoCsv(l.code, amount_, book_.Grid(*k),
-                            {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, ini_);
+                            {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, context_);
 }
 
-VoteResult KaimeTab::TohyouBtnClick() {
+VoteResult KaimeTab::WriteActiveBetFile() {
     auto k = KindOfPage(page_);
     if (!k) return VoteResult::Refused;
-    return PopupTohyoClick(*k);
+    return WriteBetFile(*k);
 }
 
-VoteResult KaimeTab::PopupTohyoClick(BetKind k) {
+VoteResult KaimeTab::WriteBetFile(BetKind k) {
     if (host_.Busy()) return VoteResult::Refused;
     const BetLayout& l = LayoutOf(k);
     return WriteBrivelFile(l.name, amount_, book_.Grid(k),
-                           {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, ini_);
+                           {l.stakeCol, kEraseCol, kOddsCol, kKeyCol}, day_, host_, context_);
 }
 
-std::filesystem::path KaimeTab::N50Click() {
+std::filesystem::path KaimeTab::WriteMarks() {
     if (host_.Busy()) return {};
-    return WriteMarksCsv(day_, host_);
+    return WriteMarksCsv(day_, host_, context_);
 }
 
 int ReadDefaultAmount(const keiba::TIniGT& ini) {
     return ini.ReadInteger("KaimeSet", "DefaultAmount", 3000);
 }
 
-int StoreDefaultAmount(keiba::TIniGT& ini, int typed) {
+int StoreDefaultAmount(const keiba::ProgramContext& context, int typed) {
     const int value = std::max(typed, 100);
-    keiba::IoResult io = ini.WriteInteger("KaimeSet", "DefaultAmount", value);
-    if (!io) keiba::CurrentNotifier().Information(io.message);
+    keiba::IoResult io = context.settings.WriteInteger("KaimeSet", "DefaultAmount", value);
+    if (!io) context.notifier.Information(io.message);
     return value;
 }
 

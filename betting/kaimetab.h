@@ -8,7 +8,7 @@
 #include "betting/builder.h"
 #include "betting/host.h"
 #include "betting/layout.h"
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 
 #include <array>
@@ -24,12 +24,14 @@ int SecondarySortColumn(int primaryCol);
 
 class KaimeTab {
 public:
-    // `marks` is the mark grid (StringGrid1); all three outlive the tab.
-    KaimeTab(raceday::RaceDay& day, BetHost& host, CellTable& marks);
+    // `marks` is the mark grid (StringGrid1); all four outlive the tab.
+    KaimeTab(raceday::RaceDay& day, BetHost& host, CellTable& marks,
+             const keiba::ProgramContext& context);
 
     BetBook& Book() { return book_; }
     const BetBook& Book() const { return book_; }
-    keiba::TIniGT& Ini() { return ini_; }
+    keiba::TIniGT& Ini() { return context_.settings; }
+    const keiba::ProgramContext& Context() const { return context_; }
 
     // `FormCreate`: both mode groups from the settings.
     void RestoreSettings();
@@ -45,32 +47,41 @@ public:
 
     // `DatListClick`'s step: the amount of the race shown into the amount edit.
     std::int64_t ShowRaceAmount();
-    void JikuHimoBtnClick();
-    void KaimeMakeBtnClick();
-    // A press on the mark grid: the toggle, then the rebuild.
-    void StringGrid1MouseDown(int col, int row);
+    // The axis and partner columns of the mark grid (the `JikuHimoBtnClick` handler's work).
+    void FillAxisAndPartners();
+    // The seven bet grids rebuilt (the `KaimeMakeBtnClick` handler's work).
+    void BuildBets();
+    // A press on the mark grid (`StringGrid1MouseDown`): the toggle, then the rebuild.
+    void PressMark(int col, int row);
 
-    // `StringGrid3Click` and its siblings: a click on a data row.
-    void GridClick(BetKind k, int col, int row);
-    // A press on a heading: true when it sorted.
-    bool GridMouseDown(BetKind k, int col, int row);
-    // `SortKaimeHyoTanBtnClick` and its siblings: the grid of the active page by gSortCol.
-    void SortKaimeHyoBtnClick();
+    // A click on a data row (`StringGrid3Click` and its siblings): the erase column toggles the
+    // row's erase mark, and the grid's stakes and results are completed again.
+    void ToggleRowErase(BetKind k, int col, int row);
+    // A press on a heading (the grids' MouseDown handlers): true when it sorted.
+    bool SortByHeading(BetKind k, int col, int row);
+    // The grid of the active page sorted by gSortCol (`SortKaimeHyoTanBtnClick` and its
+    // siblings).
+    void SortActivePage();
     // Whether the bet of a row wins (column 2 drawn in fuchsia).
     bool IsHit(BetKind k, int row) const;
 
-    void PageControl4Change(int page);
+    // The page shown (`PageControl4Change`).
+    void SetPage(int page);
     // The amount edit changed (`SaNumEditExC1Change`); the value typed, 0 when empty.
-    void SaNumEditExC1Change(std::int64_t amount);
-    void RadioGroup1Click(int index);
-    void RadioGroup2Click(int index);
+    void SetAmount(std::int64_t amount);
+    // The distribution mode (`RadioGroup1Click`) and the bet logic (`RadioGroup2Click`), saved.
+    void SetHaibunMode(int index);
+    void SetKaimeLogic(int index);
 
     // The votes and the grids' clicks do nothing while the host is busy.
-    VoteResult TohyoCSVBtnClick();
-    VoteResult TohyouBtnClick();
-    // The items N19..N26 of `PopupTohyo`.
-    VoteResult PopupTohyoClick(BetKind k);
-    std::filesystem::path N50Click(); // 印
+    // The active grid's voting plug-in file (`TohyoCSVBtnClick`).
+    VoteResult WriteVoteCsv();
+    // The active grid's BRIVEL file (`TohyouBtnClick`).
+    VoteResult WriteActiveBetFile();
+    // The BRIVEL file of grid `k` (the items N19..N26 of `PopupTohyo`).
+    VoteResult WriteBetFile(BetKind k);
+    // The marks file (`N50Click`, 印).
+    std::filesystem::path WriteMarks();
 
 private:
     StakeInputs Inputs() const { return {haibun_, amount_}; }
@@ -82,7 +93,7 @@ private:
     raceday::RaceDay& day_;
     BetHost& host_;
     CellTable& marks_;
-    keiba::TIniGT ini_;
+    const keiba::ProgramContext& context_;
     BetBook book_;
     int haibun_ = kModeEqual;
     int logic_ = kLogicSystem;
@@ -94,8 +105,8 @@ private:
 };
 
 // `TKaimeSetForm.BitBtn1Click` without the dialog: the value to store (at least 100) is
-// written to KaimeSet/DefaultAmount and returned.
-int StoreDefaultAmount(keiba::TIniGT& ini, int typed);
+// written to KaimeSet/DefaultAmount of the context's settings and returned.
+int StoreDefaultAmount(const keiba::ProgramContext& context, int typed);
 int ReadDefaultAmount(const keiba::TIniGT& ini);
 
 } // namespace betting

@@ -1,7 +1,5 @@
 #include "controls/folderviewer.h"
 
-#include "keiba/platform.h"
-
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -33,8 +31,9 @@ void AddBottomRow(QFileDialog& dialog, QWidget* widget) {
 
 } // namespace
 
-TFolderViewerEx::TFolderViewerEx(QWidget* owner)
+TFolderViewerEx::TFolderViewerEx(keiba::Notifier& notifier, QWidget* owner)
     : QObject(owner)
+    , notifier_(notifier)
     , owner_(owner)
     , text_(QStringLiteral("選択したいﾌｫﾙﾀﾞのｱｲｺﾝをｸﾘｯｸしてください。選択不可能なﾌｫﾙﾀﾞがｸﾘｯｸされた"
                            "場合は「OK」ﾎﾞﾀﾝが有効になりません。"))
@@ -44,8 +43,8 @@ bool TFolderViewerEx::ScreenRangeOk(int value, bool horizontal) const {
     const QRect screen = ScreenGeometry();
     const int limit = horizontal ? screen.width() : screen.height();
     if (value >= 0 && value <= limit) return true;
-    keiba::CurrentNotifier().Information("設定値がｽｸﾘｰﾝ座標範囲 (0 ～ " + std::to_string(limit) +
-                                         ") を超えています。");
+    notifier_.Information("設定値がｽｸﾘｰﾝ座標範囲 (0 ～ " + std::to_string(limit) +
+                          ") を超えています。");
     return false;
 }
 

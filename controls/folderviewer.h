@@ -3,6 +3,8 @@
 // naming the selected folder, a resizable or fixed frame, a chosen position, and the place the
 // user left it remembered for the next Execute of the same run.
 
+#include "keiba/platform.h"
+
 #include <QObject>
 #include <QRect>
 #include <QString>
@@ -31,8 +33,9 @@ struct TViewerOptions {
 class TFolderViewerEx : public QObject {
     Q_OBJECT
 public:
-    // `owner` parents the dialog and is the centre for poParentCenter.
-    explicit TFolderViewerEx(QWidget* owner = nullptr);
+    // `owner` parents the dialog and is the centre for poParentCenter; `notifier` says why a
+    // property was refused.
+    explicit TFolderViewerEx(keiba::Notifier& notifier, QWidget* owner = nullptr);
 
     QString Caption() const { return caption_; }
     void SetCaption(const QString& value) { caption_ = value; }
@@ -80,6 +83,7 @@ private:
     bool ScreenRangeOk(int value, bool horizontal) const;
     void PositionDialog(QFileDialog& dialog) const;
 
+    keiba::Notifier& notifier_;
     QWidget* owner_;
     QString caption_;
     QString text_;

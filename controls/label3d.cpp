@@ -1,12 +1,13 @@
 #include "controls/label3d.h"
 
 #include "controls/label3dgeometry.h"
-#include "keiba/platform.h"
 
+#include <QDesktopServices>
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QUrl>
 
 namespace controls {
 namespace {
@@ -296,7 +297,11 @@ void TLabel3Dj::Click() {
         const QString target = labelStyle_ == TLabelStyle::lsEMailAddress
                                    ? QStringLiteral("mailto:") + address_
                                    : address_;
-        keiba::CurrentShell().Open(target.toStdString()); // a failed open is not the label's
+        // A failed open is not the label's to report.
+        if (shell_)
+            shell_->Open(target.toStdString());
+        else
+            QDesktopServices::openUrl(QUrl(target));
         setCursor(Qt::PointingHandCursor);
     }
     Q_EMIT OnClick();

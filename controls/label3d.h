@@ -5,6 +5,8 @@
 
 #include "controls/alignment.h"
 
+#include "keiba/platform.h"
+
 #include <QColor>
 #include <QString>
 #include <QWidget>
@@ -62,6 +64,8 @@ public:
     void SetEllipsesStyle(TEllipsesStyle value);
     TLabelStyle LabelStyle() const { return labelStyle_; }
     void SetLabelStyle(TLabelStyle value) { labelStyle_ = value; }
+    // What opens the address of a link label; without a shell, the desktop's handler.
+    void SetShell(keiba::Shell* shell) { shell_ = shell; }
     QString Address() const { return address_; }
     void SetAddress(const QString& value) { address_ = value; }
 
@@ -109,6 +113,7 @@ private:
     Qt::PenStyle borderPenStyle_ = Qt::SolidLine;
     TEllipsesStyle ellipsesStyle_ = TEllipsesStyle::esNone;
     TLabelStyle labelStyle_ = TLabelStyle::lsDefault;
+    keiba::Shell* shell_ = nullptr;
     QString address_;
     QColor savedFontColor_;
 };

@@ -1,7 +1,6 @@
 #include "controls/numedit.h"
 
 #include "controls/qtext.h"
-#include "keiba/platform.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -315,7 +314,11 @@ void TSaNumEdit::paintEvent(QPaintEvent*) {
 }
 
 void TSaNumEdit::Beep() {
-    if (errorBeep_) keiba::CurrentNotifier().Beep();
+    if (!errorBeep_) return;
+    if (notifier_)
+        notifier_->Beep();
+    else
+        QApplication::beep();
 }
 
 void TSaNumEdit::Apply(EditResult result) {

@@ -6,6 +6,8 @@
 #include "controls/alignment.h"
 #include "controls/numeditrules.h"
 
+#include "keiba/platform.h"
+
 #include <QColor>
 #include <QRect>
 #include <QString>
@@ -72,6 +74,8 @@ public:
     void SetBottomMargin(int value) { SetMargin(3, value); }
     bool ErrorBeep() const { return errorBeep_; }
     void SetErrorBeep(bool value) { errorBeep_ = value; }
+    // Where the beep of a refused key goes; without a notifier, to the desktop's bell.
+    void SetNotifier(keiba::Notifier* notifier) { notifier_ = notifier; }
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool value) { readOnly_ = value; }
     bool AutoSelect() const { return autoSelect_; }
@@ -158,6 +162,7 @@ private:
     std::string leftMark_, rightMark_;
     int margins_[4] = {2, 2, 2, 2}; // left, top, right, bottom
     bool errorBeep_ = true;
+    keiba::Notifier* notifier_ = nullptr;
     bool readOnly_ = false;
     bool autoSelect_ = true;
     bool hideSelection_ = true;

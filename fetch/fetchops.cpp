@@ -4,11 +4,9 @@
 #include "jvdata/fetchschedule.h"
 #include "jvdata/jvresult.h"
 #include "jvdata/timeseries.h"
-#include "keiba/appdir.h"
 #include "keiba/codetables.h"
 #include "keiba/errorlog.h"
 #include "keiba/formatters.h"
-#include "keiba/inigt.h"
 #include "keiba/platform.h"
 #include "keiba/sjis.h"
 #include "raceday/dayload.h"
@@ -21,10 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using jvdata::ReadStep;
-
-keiba::Notifier& Say() {
-    return keiba::CurrentNotifier();
-}
 
 // A key is used only when its leading digits read as a number above 0.
 bool KeyUsable(std::string_view key) {
@@ -47,12 +41,12 @@ const jvdata::TJvRA& ShownRace(const raceday::RaceDay& day) {
 }
 
 bool Busy(FetchHost& host) {
-    return AnyBusy(host.Day(), host.Flags());
+    return host.Operations().Busy();
 }
 
 void LogError(FetchHost& host, const std::string& text) {
-    const keiba::LocalTime now = keiba::CurrentClock().Now();
-    keiba::AppendErrorLog(host.ProgramDir(), now, text);
+    const keiba::LocalTime now = host.Context().clock.Now();
+    keiba::AppendErrorLog(host.Context().folder, now, text);
     host.ErrorLogAppended("【エラー】" + keiba::HhnnssColon(now) + "：" + text);
 }
 
@@ -62,36 +56,11 @@ void ReportError(FetchHost& host, const std::string& text) {
     LogError(host, text);
 }
 
-// Holds the fetch flag for a whole command.
-class FetchScope {
-public:
-    explicit FetchScope(FetchFlags& flags)
-        : flags_(flags) {
-        flags_.fetchBusy = true;
-    }
-    ~FetchScope() { flags_.fetchBusy = false; }
-    FetchScope(const FetchScope&) = delete;
-    FetchScope& operator=(const FetchScope&) = delete;
-
-private:
-    FetchFlags& flags_;
-};
-
-// The day load is kept out while JV-Link is open and the queue is pumped; the follow-up reads
-// run after it, on the files as fetched.
-class LinkScope {
-public:
-    explicit LinkScope(raceday::RaceDay& day)
-        : day_(day) {
-        day_.loadBusy = true;
-    }
-    ~LinkScope() { day_.loadBusy = false; }
-    LinkScope(const LinkScope&) = delete;
-    LinkScope& operator=(const LinkScope&) = delete;
-
-private:
-    raceday::RaceDay& day_;
-};
+// A whole command of fetches holds the owner: JV-Link holds one connection at a time, and the
+// queue is pumped while it is open.
+keiba::OperationOwner::Hold TakeForFetch(FetchHost& host) {
+    return host.Operations().Take(keiba::Operation::Fetch);
+}
 
 bool IsOddsStep(ReadStep s) {
     return s == ReadStep::Odds || s == ReadStep::MorningOdds || s == ReadStep::MiddleOdds;
@@ -112,7 +81,7 @@ void CloseLogged(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
     if (IsOddsStep(step)) {
         host.SetBusyCursor(false);
         if (r != 0) {
-            Say().Beep();
+            host.Context().notifier.Beep();
             ReportError(host, jvdata::JvResultMessage("JVClose", r));
         }
         return;
@@ -123,32 +92,31 @@ void CloseLogged(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
     }
     const FetchFlags& flags = host.Flags();
     bool quiet = step == ReadStep::Results ? flags.gAutoKekkaBusy : flags.gAutoMiningBusy;
-    if (!quiet) Say().Beep();
+    if (!quiet) host.Context().notifier.Beep();
 }
 
 void ReadStepAndReport(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
     jvdata::ReadStepResult r = jvdata::RunReadStep(
-        link, step, host.ProgramDir(), [&] { host.ProcessMessages(); },
+        link, step, host.Context().folder, [&] { host.ProcessMessages(); },
         [&host] { return host.Flags().gJvCancel == 1; });
     if (r.readError != 0) {
-        if (IsOddsStep(step)) Say().Beep();
+        if (IsOddsStep(step)) host.Context().notifier.Beep();
         ReportError(host, jvdata::JvResultMessage("JVRead", r.readError));
     }
     if (!r.written) {
         // Never a silent loss: what could not be written is said, and logged.
-        Say().Beep();
+        host.Context().notifier.Beep();
         ReportError(host, r.written.message);
-        Say().Information(r.written.message);
+        host.Context().notifier.Information(r.written.message);
     }
 }
 
 void RunFrame(FetchHost& host, jvdata::TJVLink& link, const Frame& f) {
-    LinkScope busy(host.Day());
     host.SetDLlabel(f.progress);
     host.ProcessMessages();
     int r = link.JVRTOpen(f.spec, f.key);
     if (r != 0) {
-        if (f.beepOnOpenError) Say().Beep();
+        if (f.beepOnOpenError) host.Context().notifier.Beep();
         ReportError(host, f.errorText + jvdata::JvResultMessage("JVRTOpen", r));
     } else {
         ReadStepAndReport(host, link, f.step);
@@ -173,8 +141,8 @@ void SokuhoOdds(FetchHost& host, jvdata::TJVLink& link) {
     RunFrame(host, link,
              {"0B30", key, vr + "オッズ取得中", vr + "R:ｵｯｽﾞ取得エラー：", true, ReadStep::Odds});
     host.Day().gOddsRaceIndex = std::clamp(host.RaceListIndex(), 0, raceday::kMaxRaces - 1);
-    host.OzReadBtnClick();
-    host.DatListClick();
+    host.ReadRaceOdds();
+    host.ShowSelectedRace();
 }
 
 void DayFetch(FetchHost& host, ReadStep step) {
@@ -182,7 +150,8 @@ void DayFetch(FetchHost& host, ReadStep step) {
     if (!link || Busy(host) || !Selected(host)) return;
     std::string key(host.Day().gDayRaces[0].RaceDate());
     if (!KeyUsable(key)) return;
-    FetchScope scope(host.Flags());
+    const keiba::OperationOwner::Hold hold = TakeForFetch(host);
+    if (!hold) return;
     const jvdata::TJvRA& shown = ShownRace(host.Day());
     std::string vr = VenueRace(shown.VenueCode(), shown.RaceNo());
     bool results = step == ReadStep::Results;
@@ -194,10 +163,10 @@ void DayFetch(FetchHost& host, ReadStep step) {
             step};
     RunFrame(host, *link, f);
     if (results)
-        host.HrReadBtnClick();
+        host.RereadResults();
     else
-        host.DMReadBtnClick();
-    host.DatListClick();
+        host.ReadMining();
+    host.ShowSelectedRace();
 }
 
 std::string Trimmed(std::string_view s) {
@@ -206,39 +175,37 @@ std::string Trimmed(std::string_view s) {
 
 } // namespace
 
-fs::path FetchHost::ProgramDir() const {
-    return keiba::AppDir();
+void FetchHost::ReadRaceOdds() {
+    raceday::DayLoadSteps plain;
+    plain.ReadRaceOdds(Day());
 }
 
-void FetchHost::OzReadBtnClick() {
-    raceday::DayLoadHost plain;
-    plain.OzReadBtnClick(Day());
+void FetchHost::RereadResults() {
+    raceday::DayLoadSteps plain;
+    raceday::RereadResults(Day(), DateComboText(), plain, Context().folder);
 }
 
-void FetchHost::HrReadBtnClick() {
-    raceday::DayLoadHost plain;
-    raceday::HrReadBtnClick(Day(), DateComboText(), plain, ProgramDir());
-}
-
-void SokuhoOddsBtnClick(FetchHost& host) {
+void FetchShownRaceOdds(FetchHost& host) {
     jvdata::TJVLink* link = host.JvLink();
     if (!link || Busy(host)) return;
-    FetchScope scope(host.Flags());
+    const keiba::OperationOwner::Hold hold = TakeForFetch(host);
+    if (!hold) return;
     SokuhoOdds(host, *link);
 }
 
-void KekkaGetBtnClick(FetchHost& host) {
+void FetchResults(FetchHost& host) {
     DayFetch(host, ReadStep::Results);
 }
 
-void GetDMBtnClick(FetchHost& host) {
+void FetchMining(FetchHost& host) {
     DayFetch(host, ReadStep::Mining);
 }
 
 void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep step) {
     jvdata::TJVLink* link = host.JvLink();
     if (!link || Busy(host) || races.empty() || !IsOddsStep(step)) return;
-    FetchScope scope(host.Flags());
+    const keiba::OperationOwner::Hold hold = TakeForFetch(host);
+    if (!hold) return;
     const jvdata::TJvRA& shown = ShownRace(host.Day());
     std::string shownId = std::string(shown.VenueCode()) + std::string(shown.RaceNo());
     bool shownFetched = false;
@@ -256,43 +223,44 @@ void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep s
         std::int64_t slot = keiba::DigitValue(keiba::TrimBlanks(line.substr(kKey, 2)));
         if (slot < 0 || slot >= raceday::kMaxRaces) continue;
         host.Day().gOddsRaceIndex = static_cast<int>(slot);
-        host.OzReadBtnClick();
+        host.ReadRaceOdds();
     }
-    if (shownFetched) host.DatListClick();
+    if (shownFetched) host.ShowSelectedRace();
 }
 
-void N1O1Click(FetchHost& host) {
+void FetchDayOdds(FetchHost& host) {
     if (Trimmed(host.DateComboText()).empty()) {
-        Say().Beep();
-        Say().Information("ﾃﾞｰﾀを読み込んでください。");
+        host.Context().notifier.Beep();
+        host.Context().notifier.Information("ﾃﾞｰﾀを読み込んでください。");
         return;
     }
     jvdata::TJVLink* link = host.JvLink();
     if (!link || Busy(host)) return;
-    FetchScope scope(host.Flags());
+    const keiba::OperationOwner::Hold hold = TakeForFetch(host);
+    if (!hold) return;
     for (int i = 0; i < host.RaceListCount(); ++i) {
         host.SelectRace(i);
-        host.DatListClick();
+        host.ShowSelectedRace();
         SokuhoOdds(host, *link);
     }
 }
 
-void NextRaceBtnClick(FetchHost& host) {
+void ShowNextRace(FetchHost& host) {
     // A load or fetch may be filling the day's races right now.
     if (Busy(host) || Trimmed(host.DateComboText()).empty() || host.RaceListCount() <= 0) return;
-    int i = jvdata::NextRaceIndex(keiba::CurrentClock().Now(), host.Day().gDayRaces,
+    int i = jvdata::NextRaceIndex(host.Context().clock.Now(), host.Day().gDayRaces,
                                   host.RaceListCount());
     if (i < 0) return;
     host.SelectRace(i);
-    host.DatListClick();
+    host.ShowSelectedRace();
 }
 
-void Timer1Timer(FetchHost& host) {
+void OddsTimerTick(FetchHost& host) {
     FetchFlags& flags = host.Flags();
     if (flags.gAutoOddsBusy || Busy(host)) return;
     const raceday::RaceDay& day = host.Day();
     std::vector<std::string> due =
-        jvdata::DueOddsRaces(keiba::CurrentClock().Now(), host.DateComboText(), day.gDayRaces,
+        jvdata::DueOddsRaces(host.Context().clock.Now(), host.DateComboText(), day.gDayRaces,
                              day.gDayOddsO1, day.gRaceCalc);
     if (due.empty()) return;
     flags.gAutoOddsBusy = true;
@@ -300,51 +268,50 @@ void Timer1Timer(FetchHost& host) {
     flags.gAutoOddsBusy = false;
 }
 
-void Timer2Timer(FetchHost& host) {
-    host.SetNowTimLabel(jvdata::ClockText(keiba::CurrentClock().Now()));
+void ClockTick(FetchHost& host) {
+    host.SetNowTimLabel(jvdata::ClockText(host.Context().clock.Now()));
 }
 
-void Timer3Timer(FetchHost& host) {
+void PostTimeTick(FetchHost& host) {
     if (host.RaceListIndex() < 0) {
         host.SetRestTimeLabel({});
         return;
     }
-    host.SetRestTimeLabel(
-        jvdata::RestTimeText(keiba::CurrentClock().Now(), &ShownRace(host.Day())));
+    host.SetRestTimeLabel(jvdata::RestTimeText(host.Context().clock.Now(), &ShownRace(host.Day())));
 }
 
-void Timer4Timer(FetchHost& host) {
+void ResultsTimerTick(FetchHost& host) {
     if (Busy(host)) return;
     const raceday::RaceDay& day = host.Day();
-    if (!jvdata::ResultsTimerDue(keiba::CurrentClock().Now(), day.gDayRaces[0],
+    if (!jvdata::ResultsTimerDue(host.Context().clock.Now(), day.gDayRaces[0],
                                  day.gAutoRdataMinutes))
         return;
     FetchFlags& flags = host.Flags();
     flags.gAutoKekkaBusy = true;
-    KekkaGetBtnClick(host);
+    FetchResults(host);
     flags.gAutoKekkaBusy = false;
     flags.gAutoMiningBusy = true;
-    GetDMBtnClick(host);
+    FetchMining(host);
     flags.gAutoMiningBusy = false;
 }
 
-void AutoOzCheckClick(FetchHost& host) {
+void ArmOddsTimer(FetchHost& host) {
     const raceday::RaceDay& day = host.Day();
     jvdata::AutoOddsVerdict v = jvdata::CheckAutoOdds(
-        keiba::CurrentClock().Now(), host.DateComboText(), day.gDayRaces, day.gDayHorses);
+        host.Context().clock.Now(), host.DateComboText(), day.gDayRaces, day.gDayHorses);
     if (!v.ok) {
-        Say().Beep();
-        Say().Information(v.message);
+        host.Context().notifier.Beep();
+        host.Context().notifier.Information(v.message);
         host.SetAutoOzChecked(false);
         return;
     }
-    host.SetTimer1Enabled(host.AutoOzChecked());
+    host.SetTimer1Enabled(host.AutoOddsOn());
 }
 
-fs::path TimeSeriesFolder(const fs::path& programDir) {
-    keiba::TIniGT ini;
-    ini.Loaded();
-    std::string value = Trimmed(ini.ReadString("Dir", "jikeiretu", keiba::PathToUtf8(programDir)));
+fs::path TimeSeriesFolder(const keiba::ProgramContext& context) {
+    const fs::path& programDir = context.folder;
+    std::string value =
+        Trimmed(context.settings.ReadString("Dir", "jikeiretu", keiba::PathToUtf8(programDir)));
     if (value.empty()) return {};
     fs::path folder = keiba::Utf8Path(value);
     auto same = [](const fs::path& a, const fs::path& b) {
@@ -357,33 +324,38 @@ fs::path TimeSeriesFolder(const fs::path& programDir) {
     return folder;
 }
 
-void T1Click(FetchHost& host) {
+void ImportTimeSeriesOdds(FetchHost& host) {
     if (Busy(host)) return;
-    fs::path folder = TimeSeriesFolder(host.ProgramDir());
+    fs::path folder = TimeSeriesFolder(host.Context());
     if (folder.empty()) {
-        Say().Beep();
-        Say().Information("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
+        host.Context().notifier.Beep();
+        host.Context().notifier.Information("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
         return;
     }
     if (Trimmed(host.DateComboText()).empty()) {
-        Say().Beep();
-        Say().Information("ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
+        host.Context().notifier.Beep();
+        host.Context().notifier.Information(
+            "ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
         return;
     }
+    keiba::OperationOwner::Hold hold = host.Operations().Take(keiba::Operation::Import);
+    if (!hold) return;
     host.SetBusyCursor(true);
     const raceday::RaceDay& day = host.Day();
     jvdata::TimeSeriesResult r =
-        jvdata::ImportTimeSeriesOdds(folder, host.ProgramDir(), day.gDayRaces, day.gRaceCalc);
+        jvdata::ImportTimeSeriesOdds(folder, host.Context().folder, day.gDayRaces, day.gRaceCalc);
+    hold.Release();
     if (!r.written) {
         host.SetBusyCursor(false);
-        Say().Beep();
-        Say().Information(r.written.message);
+        host.Context().notifier.Beep();
+        host.Context().notifier.Information(r.written.message);
         return;
     }
-    if (!day.gBatchBusy)
-        Say().Information(std::to_string(r.races) + "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");
+    host.Context().notifier.Information(std::to_string(r.races) +
+                                        "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");
     host.SetBusyCursor(false);
-    host.DateComboChange();
+    // The reload is a day load of its own, once the import has given the owner back.
+    host.ReloadDay();
 }
 
 } // namespace fetch

@@ -4,11 +4,14 @@
 // operations do the work headless and call back for what only the window can do.
 //
 // Every fetch ends by reading again what it fetched and showing the selected race again. A
-// fetch never starts while another fetch, an import or a day load runs (see AnyBusy).
+// fetch holds the owner of long operations while it runs and never starts while another
+// operation holds it.
 
 #include "fetch/fetchstate.h"
 #include "jvdata/jvlink.h"
 #include "jvdata/rtfetch.h"
+#include "keiba/context.h"
+#include "keiba/operations.h"
 
 #include <filesystem>
 #include <string>
@@ -25,13 +28,16 @@ class FetchHost {
 public:
     virtual ~FetchHost() = default;
 
-    // The loaded day the fetches read and fill, and the busy flags they share with the import.
+    // The loaded day the fetches read and fill, the flags they share with the timers and the
+    // import, and the owner of long operations a fetch takes.
     virtual raceday::RaceDay& Day() = 0;
     virtual FetchFlags& Flags() = 0;
+    virtual keiba::OperationOwner& Operations() = 0;
 
     // JVLink1; nullptr when the control is missing (every fetch then does nothing).
     virtual jvdata::TJVLink* JvLink() = 0;
-    virtual std::filesystem::path ProgramDir() const;
+    // The program folder the fetches file into, its settings, and the messages and clock.
+    virtual const keiba::ProgramContext& Context() const = 0;
 
     // DatList: the selected item (-1 none; item i is race slot i), the item count, and
     // selecting an item without running its click.
@@ -47,53 +53,59 @@ public:
     virtual void ProcessMessages() {}
     // The hourglass cursor on or off.
     virtual void SetBusyCursor(bool /*busy*/) {}
-    // Shows the selected race again (Day().gCurRace follows the selection).
-    virtual void DatListClick() = 0;
-    // The odds reader for Day().gOddsRaceIndex; the default runs it on the loaded day.
-    virtual void OzReadBtnClick();
-    // The results re-read of the loaded day; the default runs it and its payout tables.
-    virtual void HrReadBtnClick();
-    virtual void DMReadBtnClick() {}
+    // Shows the selected race again (Day().gCurRace follows the selection): DatListClick.
+    virtual void ShowSelectedRace() = 0;
+    // The odds reader for Day().gOddsRaceIndex (the hidden OzReadBtn); the default runs it on
+    // the loaded day.
+    virtual void ReadRaceOdds();
+    // The results re-read of the loaded day (HrReadBtn); the default runs it and its payout
+    // tables.
+    virtual void RereadResults();
+    // The mining data read (DMReadBtn).
+    virtual void ReadMining() {}
     // After a line was appended to ErrorLog.txt (the window keeps its ErrorLog list).
     virtual void ErrorLogAppended(const std::string& /*line*/) {}
 
-    // AutoOzCheck: its state, and setting it without running AutoOzCheckClick.
-    virtual bool AutoOzChecked() const = 0;
+    // AutoOzCheck: its state, and setting it without running its click.
+    virtual bool AutoOddsOn() const = 0;
     virtual void SetAutoOzChecked(bool checked) = 0;
     virtual void SetTimer1Enabled(bool enabled) = 0;
     virtual void SetRestTimeLabel(const std::string& /*text*/) {}
     virtual void SetNowTimLabel(const std::string& /*text*/) {}
     // Reloads the day of the date combo (DateComboChange).
-    virtual void DateComboChange() = 0;
+    virtual void ReloadDay() = 0;
 };
 
-// Buttons and menu items.
-void SokuhoOddsBtnClick(FetchHost& host); // "0B30" for the race shown
-void KekkaGetBtnClick(FetchHost& host);   // "0B12" for the loaded day
-void GetDMBtnClick(FetchHost& host);      // "0B13" for the loaded day
+// The commands, each the work of the button or menu item named after it.
+void FetchShownRaceOdds(FetchHost& host); // SokuhoOddsBtnClick: "0B30" for the race shown
+void FetchResults(FetchHost& host);       // KekkaGetBtnClick: "0B12" for the loaded day
+void FetchMining(FetchHost& host);        // GetDMBtnClick: "0B13" for the loaded day
 // The odds loop over lines of RaceKey + race slot "%2d": OzGetLoopBtnClick (the odds timer's
 // due races) and, with the morning and middle steps, LOzBtnClick, AOzBtnClick, MOzBtnClick.
 void OddsLoop(FetchHost& host, const std::vector<std::string>& races,
               jvdata::ReadStep step = jvdata::ReadStep::Odds);
-void N1O1Click(FetchHost& host);        // 1日分の全オッズを一括取得(&O)
-void NextRaceBtnClick(FetchHost& host); // selects the race that posts next; not while busy
+// N1O1Click, 1日分の全オッズを一括取得(&O): the odds of every race of the list.
+void FetchDayOdds(FetchHost& host);
+// NextRaceBtnClick: selects the race that posts next; not while busy.
+void ShowNextRace(FetchHost& host);
 
-// Timers.
-void Timer1Timer(FetchHost& host); // odds, every 40 s while armed
-void Timer2Timer(FetchHost& host); // clock, every 500 ms
-void Timer3Timer(FetchHost& host); // time to post, every second
-void Timer4Timer(FetchHost& host); // results and mining, every AutoRdataGet minutes
+// The timers' ticks: Timer1Timer to Timer4Timer.
+void OddsTimerTick(FetchHost& host);    // odds, every 40 s while armed
+void ClockTick(FetchHost& host);        // clock, every 500 ms
+void PostTimeTick(FetchHost& host);     // time to post, every second
+void ResultsTimerTick(FetchHost& host); // results and mining, every AutoRdataGet minutes
 inline constexpr int kTimer1Interval = 40000;
 inline constexpr int kTimer2Interval = 500;
 inline constexpr int kTimer3Interval = 1000;
 
-// Arms or disarms the odds timer after its checks (also called by the day load).
-void AutoOzCheckClick(FetchHost& host);
+// Arms or disarms the odds timer after its checks (AutoOzCheckClick; also run by the day
+// load).
+void ArmOddsTimer(FetchHost& host);
 
-// T1Click: the time-series odds import, ending with the reload of the day.
-void T1Click(FetchHost& host);
+// The time-series odds import, ending with the reload of the day (the T1Click handler's work).
+void ImportTimeSeriesOdds(FetchHost& host);
 // The time-series folder of the settings, or empty when it is unset (blank, or the program
 // folder itself).
-std::filesystem::path TimeSeriesFolder(const std::filesystem::path& programDir);
+std::filesystem::path TimeSeriesFolder(const keiba::ProgramContext& context);
 
 } // namespace fetch

@@ -3,9 +3,7 @@
 #include "fetch/fetchstate.h"
 #include "jvdata/dayfiles.h"
 #include "jvdata/jvresult.h"
-#include "keiba/appdir.h"
 #include "keiba/errorlog.h"
-#include "keiba/inigt.h"
 #include "keiba/sjis.h"
 
 #include <cstdio>
@@ -15,16 +13,6 @@ namespace {
 
 constexpr std::string_view kSection = "JvDataGet";
 constexpr std::string_view kFirstUse = "2017/01/01 00:00:00";
-
-keiba::Notifier& Say() {
-    return keiba::CurrentNotifier();
-}
-
-keiba::TIniGT Settings() {
-    keiba::TIniGT ini;
-    ini.Loaded();
-    return ini;
-}
 
 std::string Format(keiba::LocalTime t, const char* pattern) {
     keiba::DateTimeParts p = keiba::Parts(t);
@@ -48,16 +36,17 @@ std::optional<keiba::LocalTime> ParseLastTime(std::string_view text) {
     return keiba::MakeLocalTime(y, mo, d, h, mi, s);
 }
 
-ImportSession::ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::RaceDay& day,
-                             FetchFlags& flags, std::filesystem::path appDir)
+ImportSession::ImportSession(jvdata::TJVLink* link, ImportView& view, FetchFlags& flags,
+                             const keiba::ProgramContext& context,
+                             keiba::OperationOwner& operations)
     : link_(link)
     , view_(view)
-    , day_(day)
     , flags_(flags)
-    , appDir_(appDir.empty() ? keiba::AppDir() : std::move(appDir)) {}
+    , context_(context)
+    , operations_(operations) {}
 
 keiba::LocalTime ImportSession::Open() {
-    std::string stored = Settings().ReadString(kSection, "LastTime", "");
+    std::string stored = context_.settings.ReadString(kSection, "LastTime", "");
     std::optional<keiba::LocalTime> t;
     if (!keiba::TrimBlanks(stored).empty()) t = ParseLastTime(stored);
     if (!t) {
@@ -72,32 +61,35 @@ void ImportSession::SettingsButton() {
     if (!link_ || phase_ != Phase::Idle) return;
     int r = link_->JVSetUIProperties();
     if (r != 0) {
-        Say().Beep();
-        Say().Information("JVSetUIPropertiesエラー：" +
-                          jvdata::JvResultMessage("JVSetUIProperties", r));
+        context_.notifier.Beep();
+        context_.notifier.Information("JVSetUIPropertiesエラー：" +
+                                      jvdata::JvResultMessage("JVSetUIProperties", r));
     }
 }
 
 void ImportSession::Start(const ImportRequest& request) {
     // JV-Link holds one connection: a fetch or a load that is pumping messages keeps it.
-    if (!link_ || phase_ != Phase::Idle || AnyBusy(day_, flags_)) return;
-    Say().Information(Format(request.fromTime, "%04d年%02d月%02d日%02d時%02d分%02d秒") +
-                      "以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり"
-                      "他のアプリケーションを操作することは極力避けてください。");
-    int year = keiba::Parts(keiba::CurrentClock().Now()).year;
+    if (!link_ || phase_ != Phase::Idle) return;
+    hold_ = operations_.Take(keiba::Operation::Import);
+    if (!hold_) return;
+    context_.notifier.Information(
+        Format(request.fromTime, "%04d年%02d月%02d日%02d時%02d分%02d秒") +
+        "以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり"
+        "他のアプリケーションを操作することは極力避けてください。");
+    int year = keiba::Parts(context_.clock.Now()).year;
     view_.StopStatusTimer();
     flags_.gJvCancel = 0;
     view_.SetDownloadProgress(0, 100);
     view_.SetReadProgress(0, 100);
 
     // What a killed import or fetch left half-written goes before anything new is written.
-    jvdata::RemoveStaleDataTemps(appDir_);
+    jvdata::RemoveStaleDataTemps(context_.folder);
     lastExit_.reset();
     refused_ = {};
 
     std::string fromtime = Format(request.fromTime, "%04d%02d%02d%02d%02d%02d");
     params_ = {};
-    params_.appDir = appDir_;
+    params_.appDir = context_.folder;
     params_.setupMode = request.setupMode;
     params_.filter.fromDate = keiba::DigitValue(std::string_view(fromtime).substr(0, 8));
     params_.filter.horseYearFloor = jvdata::HorseYearFloor(year);
@@ -108,17 +100,16 @@ void ImportSession::Start(const ImportRequest& request) {
     int readCount = 0;
     downloadCount_ = 0;
     std::string lastFile;
-    flags_.importBusy = true;
     int r = link_->JVOpen("RACEDIFN", fromtime, option, readCount, downloadCount_, lastFile);
     if (r == -1 || (r == 0 && readCount == 0)) {
-        Say().Beep();
-        Say().Information("最新のデータがありません。");
+        context_.notifier.Beep();
+        context_.notifier.Information("最新のデータがありません。");
         CloseConnection();
         return;
     }
     if (r != 0) {
-        Say().Beep();
-        Say().Information("JVOpenエラー:" + jvdata::JvResultMessage("JVOpen", r));
+        context_.notifier.Beep();
+        context_.notifier.Information("JVOpenエラー:" + jvdata::JvResultMessage("JVOpen", r));
         CloseConnection();
         return;
     }
@@ -145,8 +136,9 @@ void ImportSession::StatusTick() {
     int status = link_->JVStatus();
     if (status < 0) {
         view_.StopStatusTimer();
-        Say().Beep();
-        Say().Information("JVStatusエラー:" + jvdata::JvResultMessage("JVStatus", status));
+        context_.notifier.Beep();
+        context_.notifier.Information("JVStatusエラー:" +
+                                      jvdata::JvResultMessage("JVStatus", status));
         CloseConnection();
         return;
     }
@@ -167,13 +159,13 @@ void ImportSession::ReadRecords() {
 }
 
 void ImportSession::Cancel() {
-    if (!Say().YesNo("データ取込を中止します。実行しますか？")) return;
+    if (!context_.notifier.YesNo("データ取込を中止します。実行しますか？")) return;
     Phase was = phase_;
     view_.StopStatusTimer();
     if (link_) link_->JVCancel();
     if (was != Phase::Idle) flags_.gJvCancel = 1;
-    Say().Beep();
-    Say().Information("JVCancel:キャンセルされました");
+    context_.notifier.Beep();
+    context_.notifier.Information("JVCancel:キャンセルされました");
     view_.SetStatus("JVCancel:キャンセルされました");
     // A cancelled download leaves the connection open: it is closed here. During the filing
     // the loop stops at its next pass and the start closes it.
@@ -200,14 +192,15 @@ bool ImportSession::RequestClose() {
 void ImportSession::CloseConnection() {
     int r = link_ ? link_->JVClose() : 0;
     view_.SetBusyCursor(false);
-    Say().Beep();
-    if (r != 0) Say().Information("JVCloseエラー:" + jvdata::JvResultMessage("JVClose", r));
+    context_.notifier.Beep();
+    if (r != 0)
+        context_.notifier.Information("JVCloseエラー:" + jvdata::JvResultMessage("JVClose", r));
     EndImport();
 }
 
 void ImportSession::EndImport() {
     phase_ = Phase::Idle;
-    flags_.importBusy = false;
+    hold_.Release();
     flags_.gJvCancel = 0;
     view_.SetRunning(false);
     if (closeRequested_) {
@@ -221,15 +214,15 @@ bool ImportSession::CancelRequested() const {
 }
 
 std::string ImportSession::SetUpLapFile() const {
-    return Settings().ReadString(kSection, "SetUpLapFile", "");
+    return context_.settings.ReadString(kSection, "SetUpLapFile", "");
 }
 
 keiba::IoResult ImportSession::SetSetUpLapFile(const std::string& fileName) {
-    return Settings().WriteString(kSection, "SetUpLapFile", fileName);
+    return context_.settings.WriteString(kSection, "SetUpLapFile", fileName);
 }
 
 keiba::IoResult ImportSession::SetCompleted(const std::optional<std::string>& lastTime) {
-    keiba::TIniGT ini = Settings();
+    keiba::TIniGT& ini = context_.settings;
     keiba::IoResult r =
         lastTime ? ini.WriteStrings(kSection, {{"LastTime", *lastTime}, {"SetUpLapFile", ""}})
                  : ini.WriteString(kSection, "SetUpLapFile", "");
@@ -241,14 +234,19 @@ keiba::IoResult ImportSession::SetCompleted(const std::optional<std::string>& la
 
 void ImportSession::RecordsRefused(const jvdata::RefusalTally& tally) {
     refused_ = tally;
-    const keiba::LocalTime now = keiba::CurrentClock().Now();
+    const keiba::LocalTime now = context_.clock.Now();
     for (const std::string& line : RefusalLogLines(tally)) {
-        keiba::IoResult r = keiba::AppendErrorLog(appDir_, now, line);
+        keiba::IoResult r = keiba::AppendErrorLog(context_.folder, now, line);
         if (!r) {
-            Say().Information(r.message);
+            context_.notifier.Information(r.message);
             break;
         }
     }
+}
+
+void ImportSession::Tell(const std::string& text) {
+    context_.notifier.Beep();
+    context_.notifier.Information(text);
 }
 
 std::vector<std::string> RefusalLogLines(const jvdata::RefusalTally& tally) {

@@ -7,7 +7,8 @@
 #include "fetch/fetchstate.h"
 #include "jvdata/filingloop.h"
 #include "jvdata/jvlink.h"
-#include "keiba/platform.h"
+#include "keiba/context.h"
+#include "keiba/operations.h"
 
 #include <filesystem>
 #include <optional>
@@ -48,10 +49,11 @@ class ImportSession : private jvdata::FilingLoopHost {
 public:
     enum class Phase { Idle, Downloading, Reading };
 
-    // `flags` are the window's: the import holds importBusy and answers gJvCancel; it does not
-    // start while `day` is being loaded or a fetch runs.
-    ImportSession(jvdata::TJVLink* link, ImportView& view, const raceday::RaceDay& day,
-                  FetchFlags& flags, std::filesystem::path appDir = {});
+    // `flags` are the window's: the import answers gJvCancel. It holds `operations` from its
+    // start to its end and does not start while another operation holds it. It files into the
+    // program folder of `context` and keeps its from-time in that folder's settings.
+    ImportSession(jvdata::TJVLink* link, ImportView& view, FetchFlags& flags,
+                  const keiba::ProgramContext& context, keiba::OperationOwner& operations);
 
     // Form creation: the time of the last import, or "2017/01/01 00:00:00" and setup mode on
     // first use. Returns the time shown.
@@ -87,6 +89,7 @@ private:
     keiba::IoResult SetSetUpLapFile(const std::string& fileName) override;
     keiba::IoResult SetCompleted(const std::optional<std::string>& lastTime) override;
     void RecordsRefused(const jvdata::RefusalTally& tally) override;
+    void Tell(const std::string& text) override;
 
     void ReadRecords();
     void CloseConnection();
@@ -94,9 +97,10 @@ private:
 
     jvdata::TJVLink* link_;
     ImportView& view_;
-    const raceday::RaceDay& day_;
     FetchFlags& flags_;
-    std::filesystem::path appDir_;
+    const keiba::ProgramContext& context_;
+    keiba::OperationOwner& operations_;
+    keiba::OperationOwner::Hold hold_; // from the start to the end of an import
     Phase phase_ = Phase::Idle;
     jvdata::FilingLoopParams params_;
     int downloadCount_ = 0;

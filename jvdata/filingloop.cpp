@@ -1,7 +1,6 @@
 #include "jvdata/filingloop.h"
 
 #include "jvdata/jvresult.h"
-#include "keiba/platform.h"
 #include "keiba/sjis.h"
 
 namespace jvdata {
@@ -11,11 +10,6 @@ constexpr int kReadBufferSize = 100000;
 
 std::string Trimmed(std::string_view s) {
     return std::string(keiba::TrimBlanks(s));
-}
-
-void Tell(const std::string& text) {
-    keiba::CurrentNotifier().Beep();
-    keiba::CurrentNotifier().Information(text);
 }
 
 class Loop {
@@ -109,7 +103,7 @@ private:
         if (batch_.HasPending()) {
             keiba::IoResult r = batch_.Flush();
             if (!r) {
-                Tell(r.message);
+                host_.Tell(r.message);
                 return false;
             }
         }
@@ -119,8 +113,8 @@ private:
     }
 
     // A settings write: a failure is told and stops the import.
-    static bool Saved(const keiba::IoResult& r) {
-        if (!r) Tell(r.message);
+    bool Saved(const keiba::IoResult& r) {
+        if (!r) host_.Tell(r.message);
         return r.ok;
     }
 
@@ -145,15 +139,16 @@ private:
         EndOfData();
         if (!Saved(host_.SetSetUpLapFile({}))) return FilingLoopExit::WriteError;
         host_.SetStatus("再開位置のファイルが見つかりませんでした。");
-        Tell("中断したセットアップデータ取込の再開位置のファイル（" + lap_ +
-             "）が見つからず、何も取り込みませんでした。再開位置を消去しましたので、次のセット"
-             "アップデータ取込は最初から行います。");
+        host_.Tell(
+            "中断したセットアップデータ取込の再開位置のファイル（" + lap_ +
+            "）が見つからず、何も取り込みませんでした。再開位置を消去しましたので、次のセット"
+            "アップデータ取込は最初から行います。");
         return FilingLoopExit::LapNotFound;
     }
 
     FilingLoopExit ReadError(int code) {
         bool written = Flush();
-        Tell("JVReadエラー:" + JvResultMessage("JVRead", code));
+        host_.Tell("JVReadエラー:" + JvResultMessage("JVRead", code));
         return written ? FilingLoopExit::ReadError : FilingLoopExit::WriteError;
     }
 

@@ -44,6 +44,9 @@ public:
 
     // Once, when the loop ends, if it refused any record.
     virtual void RecordsRefused(const RefusalTally& /*tally*/) {}
+
+    // What the user must hear of at once: a beep and the text in a message box.
+    virtual void Tell(const std::string& text) = 0;
 };
 
 struct FilingLoopParams {

@@ -36,8 +36,8 @@ public:
     virtual void SkipCurrentFile() = 0;
 };
 
-// The feed folder: the folder named by KESTRANE_JVFEED when set, else <AppDir>/feed.
-std::filesystem::path DefaultFeedFolder();
+// The feed folder: the folder named by KESTRANE_JVFEED when set, else <programFolder>/feed.
+std::filesystem::path DefaultFeedFolder(const std::filesystem::path& programFolder);
 
 // The name of the file in the feed folder whose lines inject results:
 //   present=0            the control is missing (CreateReplayJvLink gives nothing)

@@ -4,7 +4,6 @@
 #include "jvdata/jvlink.h"
 
 #include "jvdata/records.h"
-#include "keiba/appdir.h"
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
 
@@ -287,10 +286,10 @@ private:
 
 } // namespace
 
-fs::path DefaultFeedFolder() {
+fs::path DefaultFeedFolder(const fs::path& programFolder) {
     const char* env = std::getenv("KESTRANE_JVFEED");
     if (env && *env) return keiba::Utf8Path(env);
-    return keiba::AppDir() / "feed";
+    return programFolder / "feed";
 }
 
 std::unique_ptr<TJVLink> CreateReplayJvLink(const fs::path& feedFolder) {

@@ -5,16 +5,6 @@
 namespace keiba {
 namespace {
 
-struct Override {
-    std::filesystem::path dir;
-    std::string base;
-};
-
-Override& Current() {
-    static Override o;
-    return o;
-}
-
 std::filesystem::path SelfExe() {
     std::error_code ec;
     auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -24,17 +14,11 @@ std::filesystem::path SelfExe() {
 } // namespace
 
 std::filesystem::path AppDir() {
-    if (!Current().dir.empty()) return Current().dir;
     return SelfExe().parent_path();
 }
 
 std::string AppExeBaseName() {
-    if (!Current().dir.empty()) return Current().base;
     return SelfExe().stem().string();
-}
-
-void SetAppDirForTest(const std::filesystem::path& dir, const std::string& exeBaseName) {
-    Current() = {dir, exeBaseName};
 }
 
 } // namespace keiba

@@ -1,20 +1,17 @@
 #pragma once
-// The program folder (AppDir) and the executable's base name. Everything the system keeps
-// lies under the program folder; tests point it at a temporary folder.
+// The folder of the running executable and its base name. Only the application's start asks
+// for them, to build the program context (keiba/context.h); everything else is handed the
+// context's folder.
 
 #include <filesystem>
 #include <string>
 
 namespace keiba {
 
-// The folder of the running executable (or the one set for a test).
+// The folder of the running executable.
 std::filesystem::path AppDir();
 
 // The executable's file name without its folder and extension ("kestrane").
 std::string AppExeBaseName();
-
-// Overrides both for tests and tools; an empty path restores the executable's own folder.
-void SetAppDirForTest(const std::filesystem::path& dir,
-                      const std::string& exeBaseName = "kestrane");
 
 } // namespace keiba

@@ -1,6 +1,5 @@
 #include "keiba/inigt.h"
 
-#include "keiba/appdir.h"
 #include "keiba/sjis.h"
 
 #include <cstdlib>
@@ -123,8 +122,12 @@ std::string IniText::Bytes() const {
     return out;
 }
 
+TIniGT::TIniGT(std::filesystem::path appFolder, std::string exeBaseName)
+    : appFolder_(std::move(appFolder))
+    , exeBaseName_(std::move(exeBaseName)) {}
+
 void TIniGT::Loaded() {
-    if (fileName_.empty()) SetFileName(keiba::AppExeBaseName() + ".ini");
+    if (fileName_.empty() && !exeBaseName_.empty()) SetFileName(exeBaseName_ + ".ini");
 }
 
 void TIniGT::SetFileName(const std::string& name) {
@@ -144,7 +147,10 @@ void TIniGT::Rebuild() {
         return;
     }
     switch (defaultDir_) {
-    case TIniGTDefaultDir::ddApplication: fullPath_ = keiba::AppDir() / p; break;
+    case TIniGTDefaultDir::ddApplication:
+        // Without a program folder a bare name names no file.
+        fullPath_ = appFolder_.empty() ? std::filesystem::path() : appFolder_ / p;
+        break;
     case TIniGTDefaultDir::ddWindows: {
         // The per-user configuration folder stands in for the system folder.
         const char* home = std::getenv("XDG_CONFIG_HOME");

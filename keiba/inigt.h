@@ -1,9 +1,10 @@
 #pragma once
-// The settings store: one ini file beside the executable, shared by every form.
+// The settings store: one ini file in the program folder, shared by every form.
 //
-// Each form owns a store, and every store names the same file. Nothing is cached: every read
-// reads the file and every write replaces it whole, so a value written through one store is
-// read at once through any other. The file is CP932; this interface speaks UTF-8.
+// The program context holds the store of its program folder and every form uses it. Nothing is
+// cached: every read reads the file and every write replaces it whole, so a value written
+// through one store is read at once through any other of the same file. The file is CP932; this
+// interface speaks UTF-8.
 
 #include "keiba/fileio.h"
 
@@ -18,7 +19,11 @@ enum class TIniGTDefaultDir { ddApplication, ddWindows, ddNone };
 
 class TIniGT {
 public:
+    // A store that names no file until it is given a full path.
     TIniGT() = default;
+    // A store of the program folder `appFolder` (its ddApplication folder) of the executable
+    // named `exeBaseName`.
+    TIniGT(std::filesystem::path appFolder, std::string exeBaseName);
 
     // Called once the owning form is built: an empty FileName becomes "<exe base name>.ini".
     void Loaded();
@@ -53,6 +58,8 @@ public:
 private:
     void Rebuild();
 
+    std::filesystem::path appFolder_;
+    std::string exeBaseName_;
     std::string fileName_;
     TIniGTDefaultDir defaultDir_ = TIniGTDefaultDir::ddApplication;
     std::filesystem::path fullPath_;

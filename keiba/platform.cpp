@@ -4,55 +4,9 @@
 #include <ctime>
 
 namespace keiba {
-namespace {
 
-class SilentNotifier final : public Notifier {
-public:
-    void Beep() override {}
-    void Information(const std::string&) override {}
-    bool YesNo(const std::string&) override { return false; }
-};
-
-class SystemClock final : public Clock {
-public:
-    LocalTime Now() const override { return SystemLocalNow(); }
-};
-
-class NoShell final : public Shell {
-public:
-    bool Open(const std::string&) override { return false; }
-    bool Launch(const std::filesystem::path&, const std::vector<std::string>&,
-                const std::filesystem::path&) override {
-        return false;
-    }
-};
-
-SilentNotifier silentNotifier;
-SystemClock systemClock;
-NoShell noShell;
-Notifier* installedNotifier = &silentNotifier;
-Clock* installedClock = &systemClock;
-Shell* installedShell = &noShell;
-
-} // namespace
-
-Notifier& CurrentNotifier() {
-    return *installedNotifier;
-}
-Clock& CurrentClock() {
-    return *installedClock;
-}
-Shell& CurrentShell() {
-    return *installedShell;
-}
-void InstallNotifier(Notifier* n) {
-    installedNotifier = n ? n : &silentNotifier;
-}
-void InstallClock(Clock* c) {
-    installedClock = c ? c : &systemClock;
-}
-void InstallShell(Shell* s) {
-    installedShell = s ? s : &noShell;
+LocalTime SystemClock::Now() const {
+    return SystemLocalNow();
 }
 
 LocalTime SystemLocalNow() {

@@ -1,7 +1,8 @@
 #pragma once
 // The small platform layers of the system: messages to the user, the clock, and the shell.
-// Logic calls them through these interfaces; the screens install Qt implementations at
-// start-up and tests install scripted ones, so no modal box ever blocks a test.
+// Logic calls them through these interfaces, reached through the program context
+// (keiba/context.h); the application puts Qt implementations there and tests scripted ones, so
+// no modal box ever blocks a test.
 
 #include <chrono>
 #include <filesystem>
@@ -39,14 +40,28 @@ public:
                         const std::filesystem::path& workingDir) = 0;
 };
 
-// The installed layers. Until something is installed: a notifier that answers No and shows
-// nothing, the system clock, and a shell that fails every request.
-Notifier& CurrentNotifier();
-Clock& CurrentClock();
-Shell& CurrentShell();
-void InstallNotifier(Notifier* n); // nullptr restores the default; the caller keeps ownership
-void InstallClock(Clock* c);
-void InstallShell(Shell* s);
+// Layers for programs without a screen: a notifier that answers No and shows nothing, the
+// system clock, and a shell that fails every request.
+class SilentNotifier final : public Notifier {
+public:
+    void Beep() override {}
+    void Information(const std::string&) override {}
+    bool YesNo(const std::string&) override { return false; }
+};
+
+class SystemClock final : public Clock {
+public:
+    LocalTime Now() const override;
+};
+
+class NoShell final : public Shell {
+public:
+    bool Open(const std::string&) override { return false; }
+    bool Launch(const std::filesystem::path&, const std::vector<std::string>&,
+                const std::filesystem::path&) override {
+        return false;
+    }
+};
 
 // The system clock's local time.
 LocalTime SystemLocalNow();

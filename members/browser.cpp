@@ -1,6 +1,5 @@
 #include "members/browser.h"
 
-#include "keiba/platform.h"
 #include "members/site.h"
 
 namespace members {
@@ -42,8 +41,7 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
     return parts;
 }
 
-bool OpenUrlInBrowser(const std::string& url, const RegistryReader& registry) {
-    keiba::Shell& shell = keiba::CurrentShell();
+bool OpenUrlInBrowser(keiba::Shell& shell, const std::string& url, const RegistryReader& registry) {
     if (shell.Open(url)) return true;
     std::optional<std::string> pageClass = registry(".htm");
     if (!pageClass) return false;
@@ -55,8 +53,9 @@ bool OpenUrlInBrowser(const std::string& url, const RegistryReader& registry) {
     return shell.Launch(parts.front(), args, {});
 }
 
-void OpenPurchasePage(const std::string& url) {
-    if (!OpenUrlInBrowser(url)) keiba::CurrentNotifier().Information(std::string(kMsgPageFailed));
+void OpenPurchasePage(const keiba::ProgramContext& context, const std::string& url) {
+    if (!OpenUrlInBrowser(context.shell, url))
+        context.notifier.Information(std::string(kMsgPageFailed));
 }
 
 } // namespace members

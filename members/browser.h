@@ -2,6 +2,8 @@
 // Opening a web page: the desktop's handler first; failing that, the page handler's own command
 // line as the platform's registry keeps it (this platform keeps none).
 
+#include "keiba/context.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,11 +24,12 @@ std::string BrowserCommandLine(std::string_view command, std::string_view url);
 // A command line's program and arguments: split at blanks, double quotes grouping.
 std::vector<std::string> SplitCommandLine(std::string_view line);
 
-// True when a page was opened.
-bool OpenUrlInBrowser(const std::string& url, const RegistryReader& registry = ReadRegDefault);
+// True when a page was opened through `shell`.
+bool OpenUrlInBrowser(keiba::Shell& shell, const std::string& url,
+                      const RegistryReader& registry = ReadRegDefault);
 
 // A purchase page (N48Click, the dialog's purchase buttons): "ホームページの表示に失敗しました。"
 // when it cannot be opened.
-void OpenPurchasePage(const std::string& url);
+void OpenPurchasePage(const keiba::ProgramContext& context, const std::string& url);
 
 } // namespace members

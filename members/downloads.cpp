@@ -1,7 +1,6 @@
 #include "members/downloads.h"
 
 #include "keiba/fileio.h"
-#include "keiba/platform.h"
 #include "members/extract.h"
 #include "members/idpass.h"
 #include "members/site.h"
@@ -14,31 +13,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The busy cursor and the disabled commands of one download, undone on every way out.
+// The owner held, the busy cursor and the disabled commands of one download, undone on every
+// way out.
 class BusyScope {
 public:
-    BusyScope(DownloadView& view, bool& running)
+    BusyScope(DownloadView& view, keiba::OperationOwner::Hold hold)
         : view_(view)
-        , running_(running) {
-        running_ = true;
+        , hold_(std::move(hold)) {
         view_.SetDownloadActionsEnabled(false);
         view_.SetBusyCursor(true);
     }
     ~BusyScope() {
         view_.SetBusyCursor(false);
         view_.SetDownloadActionsEnabled(true);
-        running_ = false;
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
     DownloadView& view_;
-    bool& running_;
+    keiba::OperationOwner::Hold hold_;
 };
 
-void Say(std::string_view text, bool beep = false) {
-    keiba::Notifier& n = keiba::CurrentNotifier();
+void Say(keiba::Notifier& n, std::string_view text, bool beep = false) {
     if (beep) n.Beep();
     n.Information(std::string(text));
 }
@@ -49,33 +46,37 @@ std::string FileCountLine(int files) {
 
 } // namespace
 
-Downloads::Downloads(SiteAccess site, bool keepsLastUnzipped)
-    : site_(std::move(site))
+Downloads::Downloads(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
+                     SiteAccess site, bool keepsLastUnzipped)
+    : context_(context)
+    , operations_(operations)
+    , site_(std::move(site))
     , keepsLastUnzipped_(keepsLastUnzipped) {}
 
-void Downloads::Forecast(const keiba::TIniGT& ini, DownloadView& view,
-                         const std::function<void()>& rereadAnalysisDay) {
-    if (running_) return;
-    Credentials c = ReadCredentials(ini);
+void Downloads::Forecast(DownloadView& view, const std::function<void()>& rereadAnalysisDay) {
+    Credentials c = ReadCredentials(context_.settings);
     if (Run(Kind::Forecast, ForecastPath(c.id, c.password), view) && rereadAnalysisDay)
         rereadAnalysisDay();
 }
 
 void Downloads::Sample(DownloadView& view) {
-    if (running_) return;
     Run(Kind::Sample, SamplePath(), view);
 }
 
-void Downloads::PastData(const keiba::TIniGT& ini, const PeriodQuery& period, DownloadView& view) {
-    if (running_) return;
-    Credentials c = ReadCredentials(ini);
+void Downloads::PastData(const PeriodQuery& period, DownloadView& view) {
+    Credentials c = ReadCredentials(context_.settings);
     Run(Kind::PastData, PastDataPath(c.id, c.password, period.tp, period.t), view);
 }
 
 bool Downloads::Run(Kind kind, const std::string& path, DownloadView& view) {
-    BusyScope busy(view, running_);
+    keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::Download);
+    if (!hold) {
+        Say(context_.notifier, keiba::kOtherOperationRunning, true);
+        return false;
+    }
+    BusyScope busy(view, std::move(hold));
     try {
-        fs::path vzk = site_.appDir / "VZK";
+        fs::path vzk = context_.folder / "VZK";
         fs::path zip = vzk / (kind == Kind::PastData ? kPastZip : kForecastZip);
         ProgressFn progress;
         int gauge = 0;
@@ -91,29 +92,29 @@ bool Downloads::Run(Kind kind, const std::string& path, DownloadView& view) {
         if (gauge < 0) view.SetGauge(r.ok() ? 100 : 0);
         if (r.status == DownloadResult::Status::Aborted) return false; // the user stopped it
         if (!r.ok()) {
-            Say(kMsgDownloadFailed);
+            Say(context_.notifier, kMsgDownloadFailed);
             return false;
         }
         std::error_code ec;
         auto size = fs::file_size(zip, ec);
         if (ec) {
-            Say(kMsgDownloadFailed);
+            Say(context_.notifier, kMsgDownloadFailed);
             return false;
         }
         if (static_cast<long long>(size) <= kMaxTextReply) {
             // A text reply stays where it is, for the user to look at.
             std::optional<std::string> code = ReplyCode(keiba::ReadWholeFile(zip).value_or(""));
             if (!code)
-                Say(kMsgDownloadFailed);
+                Say(context_.notifier, kMsgDownloadFailed);
             else if (kind == Kind::Sample)
-                Say(kMsgSampleNotThere, true);
+                Say(context_.notifier, kMsgSampleNotThere, true);
             else
-                Say(ReplyCodeMessage(*code), true);
+                Say(context_.notifier, ReplyCodeMessage(*code), true);
             return false;
         }
         return Extract(kind, zip);
     } catch (const std::exception&) {
-        Say(kMsgDownloadFailed);
+        Say(context_.notifier, kMsgDownloadFailed);
         return false;
     }
 }
@@ -130,22 +131,25 @@ bool Downloads::Extract(Kind kind, const std::filesystem::path& zip) {
     }
     ExtractionResult x = ExtractMembersArchive(zip, zip.parent_path(), onEnd);
     if (!x.complete) {
-        Say(kMsgIncomplete);
+        Say(context_.notifier, kMsgIncomplete);
         return false;
     }
     switch (kind) {
     case Kind::Forecast:
-        Say("最新のデータをダウンロードしました。同開催日の再読込で反映されます。\r\n" +
-            FileCountLine(x.files));
+        Say(context_.notifier,
+            "最新のデータをダウンロードしました。同開催日の再読込で反映されます。\r\n" +
+                FileCountLine(x.files));
         break;
     case Kind::Sample:
-        Say("最新のサンプルデータをダウンロードしました。同開催日の再読込で反映されます。\r\n"
+        Say(context_.notifier,
+            "最新のサンプルデータをダウンロードしました。同開催日の再読込で反映されます。\r\n"
             "サンプルファイル：" +
-            SampleDateText(gLastUnzippedName));
+                SampleDateText(gLastUnzippedName));
         break;
     case Kind::PastData:
-        Say("最新のデータをダウンロードしました。開催日の再読込で反映されます。\r\n" +
-            FileCountLine(x.files));
+        Say(context_.notifier,
+            "最新のデータをダウンロードしました。開催日の再読込で反映されます。\r\n" +
+                FileCountLine(x.files));
         break;
     }
     std::error_code ec;

@@ -38,7 +38,7 @@ keiba::IoResult SaveChaseHorses(ChaseHorseList& list, const fs::path& appDir) {
 }
 
 ChaseResult RegisterChaseHorse(RaceDay& day, int r, int h, ChaseHorseList& list,
-                               const fs::path& appDir) {
+                               const keiba::ProgramContext& context) {
     if (r < 0 || r >= kMaxRaces || h < 0 || h >= kMaxRunners) return ChaseResult::OutOfRange;
     const auto ur = static_cast<std::size_t>(r), uh = static_cast<std::size_t>(h);
     const jvdata::TJvSE& se = day.gDayHorses[ur][uh];
@@ -46,13 +46,13 @@ ChaseResult RegisterChaseHorse(RaceDay& day, int r, int h, ChaseHorseList& list,
     if (se.HorseNumber() < 1) return ChaseResult::NoRunner;
 
     std::string name(keiba::TrimBlanks(keiba::DeleteZenkakuSpaces(se.HorseName())));
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context.notifier;
     if (!notifier.YesNo(keiba::Cp932ToUtf8(name) + "を追跡馬に登録しますか？"))
         return ChaseResult::Declined;
 
     day.gRaceCalc[ur].Tracked[uh] = 1;
     list.Add(std::string(se.PedigreeId()) + std::string(se.HorseName()));
-    if (keiba::IoResult io = SaveChaseHorses(list, appDir); !io) {
+    if (keiba::IoResult io = SaveChaseHorses(list, context.folder); !io) {
         notifier.Information(io.message);
         return ChaseResult::WriteFailed;
     }

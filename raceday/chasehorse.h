@@ -3,6 +3,7 @@
 // number, 10 bytes, then the horse name as stored, 36 bytes), CR LF, sorted, no duplicates. The
 // file keeps the horses of earlier runs: each registration reads it, merges and rewrites it.
 
+#include "keiba/context.h"
 #include "keiba/fileio.h"
 #include "raceday/daymodel.h"
 
@@ -37,8 +38,9 @@ keiba::IoResult SaveChaseHorses(ChaseHorseList& list, const std::filesystem::pat
 enum class ChaseResult { OutOfRange, NoRunner, Declined, Registered, WriteFailed };
 
 // `R1Click` on runner slot `h` of race slot `r`: asks, flags the runner, adds it to the list,
-// rewrites the file and says so. The caller shows the race again when it was registered.
+// rewrites the file of the context's folder and says so. The caller shows the race again when it
+// was registered.
 ChaseResult RegisterChaseHorse(RaceDay& day, int r, int h, ChaseHorseList& list,
-                               const std::filesystem::path& appDir);
+                               const keiba::ProgramContext& context);
 
 } // namespace raceday

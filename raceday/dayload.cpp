@@ -6,8 +6,6 @@
 #include "keiba/codetables.h"
 #include "keiba/fileio.h"
 #include "keiba/formatters.h"
-#include "keiba/inigt.h"
-#include "keiba/platform.h"
 #include "keiba/sjis.h"
 #include "raceday/analysis.h"
 
@@ -115,33 +113,28 @@ private:
     std::unordered_map<std::string, RaceIndex> pastDays_;
 };
 
-// Busy flag and progress form, released on every way out of a load.
+// The progress form, hidden on every way out of a load.
 class LoadScope {
 public:
-    LoadScope(RaceDay& day, DayLoadHost& host)
-        : day_(day)
-        , host_(host) {
-        day_.loadBusy = true;
-    }
+    explicit LoadScope(DayLoadProgress& progress)
+        : progress_(progress) {}
     ~LoadScope() {
-        if (progress_) host_.HideProgress();
-        day_.loadBusy = false;
+        if (shown_) progress_.HideProgress();
     }
     LoadScope(const LoadScope&) = delete;
     LoadScope& operator=(const LoadScope&) = delete;
     void ShowProgress(int max, const std::string& heading, const std::string& status) {
-        host_.ShowProgress(max, heading, status);
-        progress_ = true;
+        progress_.ShowProgress(max, heading, status);
+        shown_ = true;
     }
     void HideProgress() {
-        if (progress_) host_.HideProgress();
-        progress_ = false;
+        if (shown_) progress_.HideProgress();
+        shown_ = false;
     }
 
 private:
-    RaceDay& day_;
-    DayLoadHost& host_;
-    bool progress_ = false;
+    DayLoadProgress& progress_;
+    bool shown_ = false;
 };
 
 std::optional<fs::path> RunnerFileOf(const fs::path& appDir, year_month_day date,
@@ -186,7 +179,7 @@ std::string PlacingProgressText(const jvdata::TJvRA& race, const jvdata::TJvSE& 
 // runs it found. The master and run slots are all written: what is not read is blanked. The
 // runs' race records are left to PlacePastRaces.
 std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::int64_t raceDate,
-                              DayLoadHost& host, jvdata::HorseFilePaths& paths,
+                              DayLoadSteps& steps, jvdata::HorseFilePaths& paths,
                               const fs::path& appDir) {
     const jvdata::TJvSE& se = day.gDayHorses[r][h];
     std::string_view id = se.PedigreeId();
@@ -200,8 +193,8 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
             const fs::path um2Path = *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UM2, id);
             std::error_code ec;
             fs::create_directories(um2Path.parent_path(), ec);
-            host.UMConvertBtnClick(um2Path,
-                                   *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id));
+            steps.ConvertHorseMaster(um2Path,
+                                     *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id));
             master = keiba::ReadWholeFile(um2Path);
         }
         if (master)
@@ -232,7 +225,7 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
 // its day's race file, or its key alone (the key of the run) when the file has none, or blanks
 // past the runner's runs. `runs` holds how many runs ReadRunnerHistory found per runner.
 void PlacePastRaces(RaceDay& day, std::size_t r, const std::array<std::uint8_t, kMaxRunners>& runs,
-                    DayLoadHost& host, const fs::path& appDir, FileCache& files) {
+                    DayLoadProgress& progress, const fs::path& appDir, FileCache& files) {
     int f = FieldSize(day, static_cast<int>(r));
     if (f <= 0) return;
     std::size_t lastPlaced = 0; // of the last runner: the progress text's run
@@ -263,7 +256,7 @@ void PlacePastRaces(RaceDay& day, std::size_t r, const std::array<std::uint8_t, 
     }
     // The window shows the progress text when the race's step ends, so only the race's last
     // text is ever seen: it is the only one made.
-    host.SetProgressText(PlacingProgressText(
+    progress.SetProgressText(PlacingProgressText(
         day.gDayRaces[r], day.gDayHorses[r][static_cast<std::size_t>(f - 1)], lastPlaced));
 }
 
@@ -325,7 +318,7 @@ void SetFetchTimesAndVenues(RaceDay& day, int autoOzGet) {
     }
 }
 
-void SetVenueIndexes(RaceDay& day, DayLoadHost& host) {
+void SetVenueIndexes(RaceDay& day, DayLoadProgress& progress) {
     std::array<std::string, 3> idx{};
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         for (std::size_t n = 0; n < 3; ++n) {
@@ -337,20 +330,20 @@ void SetVenueIndexes(RaceDay& day, DayLoadHost& host) {
     day.venueFirstSlots = idx;
     std::array<std::string, 3> codes;
     for (std::size_t n = 0; n < 3; ++n) codes[n] = U8(day.venueCodes[n]);
-    host.SetVenueLabels(codes, idx);
+    progress.SetVenueLabels(codes, idx);
 }
 
 } // namespace
 
-void DayLoadHost::IniBtnClick(RaceDay& day) {
+void DayLoadSteps::ClearDay(RaceDay& day) {
     ClearRaceDay(day);
 }
 
-void DayLoadHost::UMConvertBtnClick(const fs::path& um2File, const fs::path& umaFile) {
+void DayLoadSteps::ConvertHorseMaster(const fs::path& um2File, const fs::path& umaFile) {
     jvdata::ConvertUmaFile(umaFile, um2File);
 }
 
-void DayLoadHost::OzReadBtnClick(RaceDay& day) {
+void DayLoadSteps::ReadRaceOdds(RaceDay& day) {
     int r = std::clamp(day.gOddsRaceIndex, 0, kMaxRaces - 1);
     const auto s = static_cast<std::size_t>(r);
     const auto missing = day.StaleOdds[s] ? jvdata::MissingOdds::Blank : jvdata::MissingOdds::Keep;
@@ -361,7 +354,7 @@ void DayLoadHost::OzReadBtnClick(RaceDay& day) {
                          day.gRaceCalc[s], missing, placed);
 }
 
-void DayLoadHost::CalcBtnClick(RaceDay& day) {
+void DayLoadSteps::MakePayoutTables(RaceDay& day) {
     jvdata::ParsePayoutTables(day.gDayPayouts, day.gPayoutTables);
 }
 
@@ -383,7 +376,7 @@ void PlaceInRaceOrder(RaceDay& day, RaceDay::PerRace<Record>& slots, const fs::p
 
 } // namespace
 
-void ReadDayOdds(RaceDay& day, DayLoadHost& host) {
+void ReadDayOdds(RaceDay& day, DayLoadSteps& steps) {
     // Every race's odds are replaced; what a file does not hold is blanked.
     day.StaleOdds.fill(1);
     day.PlacedOdds.fill(0);
@@ -397,10 +390,10 @@ void ReadDayOdds(RaceDay& day, DayLoadHost& host) {
         jvdata::OddsFileCache::Hold hold(day.oddsCache);
         for (int r = 0; r < kMaxRaces; ++r) {
             day.gOddsRaceIndex = r;
-            host.OzReadBtnClick(day);
+            steps.ReadRaceOdds(day);
         }
     }
-    // A host whose odds step did not read a race still leaves nothing of the previous day.
+    // Steps whose odds step did not read a race still leaves nothing of the previous day.
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         if (day.StaleOdds[r]) BlankOddsRecords(day, r);
         day.StaleOdds[r] = 0;
@@ -432,20 +425,20 @@ std::vector<std::string> MakeDataList(const fs::path& appDir) {
     return stems;
 }
 
-DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost& host,
-                              const fs::path& appDir) {
-    if (day.loadBusy) return DayLoadResult::Busy;
+DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& progress,
+                      DayLoadSteps& steps, const keiba::ProgramContext& context) {
     auto date = StemDate(stem);
     if (!date) return DayLoadResult::BadStem;
 
-    keiba::LocalTime now = keiba::CurrentClock().Now();
+    const fs::path& appDir = context.folder;
+    keiba::LocalTime now = context.clock.Now();
     year_month_day today{floor<days>(now)};
     year_month_day tomorrow{sys_days{floor<days>(now).time_since_epoch()} + days{1}};
     bool isToday = *date == today;
-    host.PrepareForLoad(isToday);
+    progress.PrepareForLoad(isToday);
 
-    LoadScope scope(day, host);
-    host.IniBtnClick(day);
+    LoadScope scope(progress);
+    steps.ClearDay(day);
     SetFileNames(day, appDir, *date);
     day.gDayRaceCount = 0;
 
@@ -453,8 +446,8 @@ DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost
     if (!raFile) {
         // Nothing of the previous day may stay behind, also when this day cannot be loaded.
         BlankDayRecords(day);
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information("データ作成が未完了のようです。");
+        context.notifier.Beep();
+        context.notifier.Information("データ作成が未完了のようです。");
         return DayLoadResult::NoRaceFile;
     }
 
@@ -488,50 +481,49 @@ DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost
                 std::size_t lastWithRuns = read;
                 for (std::size_t h = 0; h < read; ++h) {
                     const std::size_t found =
-                        ReadRunnerHistory(day, r, h, raceDate, host, horsePaths, appDir);
+                        ReadRunnerHistory(day, r, h, raceDate, steps, horsePaths, appDir);
                     pastRuns[r][h] = static_cast<std::uint8_t>(found);
                     if (found > 0) lastWithRuns = h;
                 }
                 // Shown when the race's step ends: the last runner with runs, its last run.
                 if (lastWithRuns < read)
-                    host.SetProgressText(RunProgressText(race, day.gDayHorses[r][lastWithRuns],
-                                                         pastRuns[r][lastWithRuns] - 1u));
+                    progress.SetProgressText(RunProgressText(race, day.gDayHorses[r][lastWithRuns],
+                                                             pastRuns[r][lastWithRuns] - 1u));
             }
         } else {
             day.gDayRaces[r].Clear();
         }
         for (std::size_t h = read; h < kMaxRunners; ++h) BlankRunnerRecords(day, r, h);
-        if (r < raceCount) host.StepProgress();
+        if (r < raceCount) progress.StepProgress();
     }
 
     ReadPayouts(day);
 
-    host.SetProgressPosition(0);
-    host.ClearRaceLists();
+    progress.SetProgressPosition(0);
+    progress.ClearRaceLists();
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
-        host.StepProgress();
+        progress.StepProgress();
         const jvdata::TJvRA& race = day.gDayRaces[r];
         if (!IsBlankOrZeroYear(race.Key().Year()))
-            host.AddRaceListItem(
+            progress.AddRaceListItem(
                 U8(VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) + "R"));
-        PlacePastRaces(day, r, pastRuns[r], host, appDir, files);
+        PlacePastRaces(day, r, pastRuns[r], progress, appDir, files);
     }
 
     LoadMembersData(day);
     scope.HideProgress();
 
-    keiba::TIniGT ini;
-    ini.Loaded();
+    const keiba::TIniGT& ini = context.settings;
     int autoOzGet = std::clamp(ini.ReadInteger("Time", "AutoOzGet", 10), 3, 59);
     SetFetchTimesAndVenues(day, autoOzGet);
 
-    ReadDayOdds(day, host);
+    ReadDayOdds(day, steps);
 
-    SetVenueIndexes(day, host);
-    host.CalcBtnClick(day);
+    SetVenueIndexes(day, progress);
+    steps.MakePayoutTables(day);
 
     std::error_code ec;
-    if (fs::exists(appDir / "Keeper.key", ec)) host.SisuStatBtn2Click();
+    if (fs::exists(appDir / "Keeper.key", ec)) steps.SaveIndexStats();
 
     std::int64_t amount = ini.ReadInteger("KaimeSet", "DefaultAmount", 3000);
     day.RaceAmounts.fill(amount);
@@ -539,31 +531,30 @@ DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost
     day.gAutoRdataMinutes = std::clamp(ini.ReadInteger("Time", "AutoRdataGet", 10), 5, 59);
     bool armTimers = isToday || (*date == tomorrow && keiba::Hhnn(now) >= "1800");
     if (armTimers) {
-        host.StartTimer4(day.gAutoRdataMinutes * 60000);
-        if (!host.AutoOzChecked()) host.ArmAutoOdds();
+        steps.StartResultsTimer(day.gAutoRdataMinutes * 60000);
+        if (!steps.AutoOddsOn()) steps.ArmAutoOdds();
     }
 
-    for (int s = 1; s <= 4; ++s) host.NeraiComboChange(s);
-    for (int u = 1; u <= 3; ++u) host.NeraiKaimeComboChange(u);
-    if (day.gDayRaceCount > 0) host.SelectFirstRace();
+    for (int s = 1; s <= 4; ++s) steps.MatchTargetSlot(s);
+    for (int u = 1; u <= 3; ++u) steps.ApplyUserBetSet(u);
+    if (day.gDayRaceCount > 0) steps.SelectFirstRace();
     return DayLoadResult::Loaded;
 }
 
-void DirectReadBtnClick(RaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
-                        const fs::path& appDir) {
-    if (day.loadBusy || day.gBatchBusy) return;
-    day.gBatchBusy = true;
+void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList,
+                          DayLoadProgress& progress, DayLoadSteps& steps,
+                          const keiba::ProgramContext& context) {
     for (std::size_t i = dateList.size(); i-- > 0;) {
         std::error_code ec;
-        if (fs::exists(appDir / "STAT" / keiba::Utf8Path(dateList[i] + ".stat1"), ec)) continue;
-        host.SelectDateItem(dateList[i]);
-        DateComboChange(day, dateList[i], host, appDir);
+        if (fs::exists(context.folder / "STAT" / keiba::Utf8Path(dateList[i] + ".stat1"), ec))
+            continue;
+        progress.SelectDateItem(dateList[i]);
+        LoadDay(day, dateList[i], progress, steps, context);
     }
-    day.gBatchBusy = false;
 }
 
-bool HrReadBtnClick(RaceDay& day, const std::string& stem, DayLoadHost& host,
-                    const fs::path& appDir) {
+bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
+                   const fs::path& appDir) {
     auto date = StemDate(stem);
     if (!date) return false;
     day.gHrFileName = jvdata::DayFilePath(appDir, *date, jvdata::DayFile::HR);
@@ -622,7 +613,7 @@ bool HrReadBtnClick(RaceDay& day, const std::string& stem, DayLoadHost& host,
             }
         }
     }
-    host.CalcBtnClick(day);
+    steps.MakePayoutTables(day);
     return shownGotPayouts;
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 // The list of race days and the day load.
 //
-// The load drives the operations of other parts of the system in a fixed order; they are
-// reached through the host (the main window), whose defaults do the data work so that a load
-// runs headless. Texts given to the host are UTF-8, but for the progress text, which changes
-// per runner and is CP932 (the host converts it only when it shows it).
+// The load drives the operations of other parts of the system in a fixed order. What it shows
+// while it runs goes to a DayLoadProgress; the steps it asks of the window that holds the day go
+// to a DayLoadSteps, whose defaults do the data work, so that a load runs headless with the two
+// plain classes. Texts given to the progress are UTF-8, but for the progress text, which changes
+// per runner and is CP932 (the window converts it only when it shows it).
 
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 
 #include <array>
@@ -15,11 +17,11 @@
 
 namespace raceday {
 
-class DayLoadHost {
+// What a load shows while it runs: the progress form and the lists it fills.
+class DayLoadProgress {
 public:
-    virtual ~DayLoadHost() = default;
+    virtual ~DayLoadProgress() = default;
 
-    // Screens of the load.
     virtual void PrepareForLoad(bool /*isToday*/) {} // hide the race panels, stop Timer4
     virtual void ShowProgress(int /*max*/, const std::string& /*heading*/,
                               const std::string& /*status*/) {}
@@ -32,29 +34,37 @@ public:
     // BashoLabel1..3 (venue codes) and BashoIdx1..3 (first race slot, "%2d").
     virtual void SetVenueLabels(const std::array<std::string, 3>& /*codes*/,
                                 const std::array<std::string, 3>& /*firstSlots*/) {}
-
-    // Operations the load runs, in the order of first use.
-    virtual void IniBtnClick(RaceDay& day);
-    virtual void UMConvertBtnClick(const std::filesystem::path& um2File,
-                                   const std::filesystem::path& umaFile);
-    virtual void OzReadBtnClick(RaceDay& day); // for day.gOddsRaceIndex
-    virtual void CalcBtnClick(RaceDay& day);
-    virtual void SisuStatBtn2Click() {}
-
     // The batch load selects each day's item in the date combo before it loads the day, so
     // that what the load runs (the automatic-odds checks) sees the day being loaded.
     virtual void SelectDateItem(const std::string& /*stem*/) {}
+};
 
-    // Timers: armed for today's date, or tomorrow's from 18:00.
-    virtual void StartTimer4(int /*intervalMs*/) {}
-    virtual bool AutoOzChecked() const { return false; }
+// The steps a load asks of the window, in the order of first use.
+class DayLoadSteps {
+public:
+    virtual ~DayLoadSteps() = default;
+
+    // The work of the window's hidden buttons IniBtn, UMConvertBtn, OzReadBtn (for
+    // day.gOddsRaceIndex), CalcBtn and SisuStatBtn2.
+    virtual void ClearDay(RaceDay& day);
+    virtual void ConvertHorseMaster(const std::filesystem::path& um2File,
+                                    const std::filesystem::path& umaFile);
+    virtual void ReadRaceOdds(RaceDay& day);
+    virtual void MakePayoutTables(RaceDay& day);
+    virtual void SaveIndexStats() {}
+
+    // Timers: armed for today's date, or tomorrow's from 18:00. The results timer is Timer4;
+    // the automatic odds are on when AutoOzCheck is ticked.
+    virtual void StartResultsTimer(int /*intervalMs*/) {}
+    virtual bool AutoOddsOn() const { return false; }
     // Ticks the automatic-odds box, runs its click and enables the delivery timer when the
     // forwarding menu item is checked.
     virtual void ArmAutoOdds() {}
 
-    // Target searches and user combination settings; the host looks at its own combos.
-    virtual void NeraiComboChange(int /*slot 1..4*/) {}
-    virtual void NeraiKaimeComboChange(int /*set 1..3*/) {}
+    // Target searches and user combination settings (the work of NeraiCombo<k>Change and
+    // NeraiKaimeCombo<k>Change); the window looks at its own combos.
+    virtual void MatchTargetSlot(int /*slot 1..4*/) {}
+    virtual void ApplyUserBetSet(int /*set 1..3*/) {}
     // DatList item 0 selected and shown.
     virtual void SelectFirstRace() {}
 };
@@ -65,27 +75,31 @@ std::vector<std::string> MakeDataList(const std::filesystem::path& appDir);
 // The date of a stem, or nothing when the name is not one.
 std::optional<std::chrono::year_month_day> StemDate(std::string_view stem);
 
-enum class DayLoadResult { Loaded, NoRaceFile, Busy, BadStem };
+enum class DayLoadResult { Loaded, NoRaceFile, BadStem };
 
-// `DateComboChange`: loads the day of `stem` from `appDir` into `day`. A missing race file
-// beeps and says "データ作成が未完了のようです。".
-DayLoadResult DateComboChange(RaceDay& day, const std::string& stem, DayLoadHost& host,
-                              const std::filesystem::path& appDir);
+// Loads the day of `stem` from the program folder of `context` into `day`, with that folder's
+// settings (the date combo's `DateComboChange` handler's work). A missing race file beeps and
+// says "データ作成が未完了のようです。". The caller holds the owner of long operations for
+// the load (keiba/operations.h): nothing else may touch the day while the load pumps events.
+DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& progress,
+                      DayLoadSteps& steps, const keiba::ProgramContext& context);
 
-// `DirectReadBtnClick`: loads, oldest first, every listed day without a statistics marker.
-void DirectReadBtnClick(RaceDay& day, const std::vector<std::string>& dateList, DayLoadHost& host,
-                        const std::filesystem::path& appDir);
+// Loads, oldest first, every listed day without a statistics marker (the `DirectReadBtnClick`
+// handler's work).
+void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList,
+                          DayLoadProgress& progress, DayLoadSteps& steps,
+                          const keiba::ProgramContext& context);
 
 // The odds step of a day load: every race's odds records are replaced. Each odds file is first
 // read straight into the slots of the races it holds in the order of the race slots; then
-// `OzReadBtnClick` for every race slot reads what that left (each of the day's odds files looked
-// at once, since nothing rewrites them while the load runs) and converts the odds. Slots still
-// holding the previous day's odds afterwards are blanked.
-void ReadDayOdds(RaceDay& day, DayLoadHost& host);
+// the steps' ReadRaceOdds for every race slot reads what that left (each of the day's odds files
+// looked at once, since nothing rewrites them while the load runs) and converts the odds. Slots
+// still holding the previous day's odds afterwards are blanked.
+void ReadDayOdds(RaceDay& day, DayLoadSteps& steps);
 
-// `HrReadBtnClick`: the results re-read of the day of `stem`. Returns true when the shown race
-// has just got its payouts (the caller then shows it again).
-bool HrReadBtnClick(RaceDay& day, const std::string& stem, DayLoadHost& host,
-                    const std::filesystem::path& appDir);
+// The results re-read of the day of `stem` (the hidden `HrReadBtn`'s work). Returns true when
+// the shown race has just got its payouts (the caller then shows it again).
+bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
+                   const std::filesystem::path& appDir);
 
 } // namespace raceday

@@ -96,9 +96,6 @@ struct RaceDay {
     int gDayRaceCount = 0;
     int gOddsRaceIndex = 0;
     int gAutoRdataMinutes = 10;
-    bool gBatchBusy = false;
-    // Set while a day load, batch load or fetch runs; timers and re-entrant clicks then wait.
-    bool loadBusy = false;
 
     std::filesystem::path gRaFileName;
     std::filesystem::path gHrFileName;

@@ -1,6 +1,5 @@
 #include "search/nerairecord.h"
 
-#include "keiba/appdir.h"
 #include "keiba/sjis.h"
 
 #include <algorithm>
@@ -366,18 +365,18 @@ NeraiNameCheck CheckNeraiName(std::string_view name) {
     return NeraiNameCheck::Ok;
 }
 
-std::filesystem::path NeraiFolder() {
-    return keiba::AppDir() / "nerai";
+std::filesystem::path NeraiFolder(const std::filesystem::path& appDir) {
+    return appDir / "nerai";
 }
 
-std::filesystem::path NeraiPath(std::string_view nameUtf8) {
-    return NeraiFolder() / keiba::Utf8Path(std::string(nameUtf8) + ".nri");
+std::filesystem::path NeraiPath(const std::filesystem::path& appDir, std::string_view nameUtf8) {
+    return NeraiFolder(appDir) / keiba::Utf8Path(std::string(nameUtf8) + ".nri");
 }
 
-std::vector<std::string> NeraiSetNames() {
+std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(NeraiFolder(), ec), end; !ec && it != end;
+    for (std::filesystem::directory_iterator it(NeraiFolder(appDir), ec), end; !ec && it != end;
          it.increment(ec)) {
         if (!it->is_regular_file(ec)) continue;
         std::string file = keiba::PathToUtf8(it->path().filename());
@@ -391,10 +390,10 @@ std::vector<std::string> NeraiSetNames() {
     return names;
 }
 
-NeraiRead ReadNeraiFile(std::string_view nameUtf8) {
+NeraiRead ReadNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8) {
     NeraiRead result;
     if (CheckNeraiName(nameUtf8) != NeraiNameCheck::Ok) return result;
-    std::optional<std::string> bytes = keiba::ReadWholeFile(NeraiPath(nameUtf8));
+    std::optional<std::string> bytes = keiba::ReadWholeFile(NeraiPath(appDir, nameUtf8));
     if (!bytes) return result;
     if (bytes->size() < TNeraiRecord::kLength) {
         result.status = NeraiReadStatus::Short;
@@ -405,21 +404,22 @@ NeraiRead ReadNeraiFile(std::string_view nameUtf8) {
     return result;
 }
 
-bool NeraiFileExists(std::string_view nameUtf8) {
+bool NeraiFileExists(const std::filesystem::path& appDir, std::string_view nameUtf8) {
     if (CheckNeraiName(nameUtf8) != NeraiNameCheck::Ok) return false;
     std::error_code ec;
-    return std::filesystem::is_regular_file(NeraiPath(nameUtf8), ec);
+    return std::filesystem::is_regular_file(NeraiPath(appDir, nameUtf8), ec);
 }
 
-keiba::IoResult WriteNeraiFile(std::string_view nameUtf8, const TNeraiRecord& record) {
-    if (keiba::IoResult io = keiba::CreateFolders(NeraiFolder()); !io) return io;
-    return keiba::WriteFileAtomic(NeraiPath(nameUtf8), record.Bytes());
+keiba::IoResult WriteNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8,
+                               const TNeraiRecord& record) {
+    if (keiba::IoResult io = keiba::CreateFolders(NeraiFolder(appDir)); !io) return io;
+    return keiba::WriteFileAtomic(NeraiPath(appDir, nameUtf8), record.Bytes());
 }
 
-bool DeleteNeraiFile(std::string_view nameUtf8) {
-    if (!NeraiFileExists(nameUtf8)) return false;
+bool DeleteNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8) {
+    if (!NeraiFileExists(appDir, nameUtf8)) return false;
     std::error_code ec;
-    return std::filesystem::remove(NeraiPath(nameUtf8), ec);
+    return std::filesystem::remove(NeraiPath(appDir, nameUtf8), ec);
 }
 
 } // namespace search

@@ -156,14 +156,14 @@ enum class NeraiNameCheck { Ok, Empty, BadChar };
 // characters, and any character the settings file (CP932) cannot hold.
 NeraiNameCheck CheckNeraiName(std::string_view trimmedUtf8);
 
-// <AppDir>/nerai and the file of a set.
-std::filesystem::path NeraiFolder();
-std::filesystem::path NeraiPath(std::string_view nameUtf8);
+// <program folder>/nerai and the file of a set.
+std::filesystem::path NeraiFolder(const std::filesystem::path& appDir);
+std::filesystem::path NeraiPath(const std::filesystem::path& appDir, std::string_view nameUtf8);
 
 // The saved sets: the names of the "*.nri" files of the folder without their extension, sorted;
 // only names a save could have given (see CheckNeraiName), so each one listed can be loaded
 // and deleted.
-std::vector<std::string> NeraiSetNames();
+std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir);
 
 enum class NeraiReadStatus { Ok, Missing, Short };
 struct NeraiRead {
@@ -171,11 +171,12 @@ struct NeraiRead {
     TNeraiRecord record; // blanks unless Ok; only the first 216 bytes of a longer file
 };
 // A name that could not have been saved (see CheckNeraiName) reads as missing.
-NeraiRead ReadNeraiFile(std::string_view nameUtf8);
-bool NeraiFileExists(std::string_view nameUtf8);
+NeraiRead ReadNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8);
+bool NeraiFileExists(const std::filesystem::path& appDir, std::string_view nameUtf8);
 // Creates the folder when needed and replaces the file whole.
-keiba::IoResult WriteNeraiFile(std::string_view nameUtf8, const TNeraiRecord& record);
+keiba::IoResult WriteNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8,
+                               const TNeraiRecord& record);
 // True when a file was there and is gone.
-bool DeleteNeraiFile(std::string_view nameUtf8);
+bool DeleteNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8);
 
 } // namespace search

@@ -1,7 +1,5 @@
 #include "search/neraislots.h"
 
-#include "keiba/inigt.h"
-#include "keiba/platform.h"
 #include "search/neraimatch.h"
 #include "search/nerairecord.h"
 
@@ -9,9 +7,11 @@
 
 namespace search {
 
-NeraiSlots::NeraiSlots(NeraiSlotView& view, raceday::RaceDay& day)
+NeraiSlots::NeraiSlots(NeraiSlotView& view, raceday::RaceDay& day,
+                       const keiba::ProgramContext& context)
     : view_(view)
-    , day_(day) {}
+    , day_(day)
+    , context_(context) {}
 
 std::string NeraiSlots::HeldName(int k) const {
     if (k < 1 || k > 4) return {};
@@ -19,17 +19,17 @@ std::string NeraiSlots::HeldName(int k) const {
     return day_.gNeraiSlots[kk].IsBlank() ? std::string() : held_[kk];
 }
 
-NeraiSlotResult NeraiSlots::NeraiComboChange(int k) {
+NeraiSlotResult NeraiSlots::LoadSlot(int k) {
     if (k < 1 || k > 4) return NeraiSlotResult::NoName;
     const auto kk = static_cast<std::size_t>(k);
     std::string name = TrimNeraiName(view_.ComboText(k));
     if (name.empty()) return NeraiSlotResult::NoName;
 
-    NeraiRead read = ReadNeraiFile(name);
+    NeraiRead read = ReadNeraiFile(context_.folder, name);
     if (read.status != NeraiReadStatus::Ok) {
         if (read.status == NeraiReadStatus::Short) {
-            keiba::CurrentNotifier().Beep();
-            keiba::CurrentNotifier().Information(NeraiUnreadableMessage(name));
+            context_.notifier.Beep();
+            context_.notifier.Information(NeraiUnreadableMessage(name));
         }
         // The combo would otherwise name a set the slot does not hold.
         if (name != HeldName(k)) view_.ShowName(k, HeldName(k));
@@ -39,16 +39,15 @@ NeraiSlotResult NeraiSlots::NeraiComboChange(int k) {
 
     day_.gNeraiSlots[kk] = read.record;
     held_[kk] = name;
-    NeraiSearchBtnClick();
+    MatchAllSlots();
 
-    keiba::TIniGT ini;
-    ini.Loaded();
-    keiba::IoResult written = ini.WriteString("Myfavo", "nerai" + std::to_string(k), name);
-    if (!written) keiba::CurrentNotifier().Information(written.message);
+    keiba::IoResult written =
+        context_.settings.WriteString("Myfavo", "nerai" + std::to_string(k), name);
+    if (!written) context_.notifier.Information(written.message);
     return NeraiSlotResult::Loaded;
 }
 
-void NeraiSlots::NeraiSearchBtnClick() {
+void NeraiSlots::MatchAllSlots() {
     std::array<bool, 4> active{};
     for (int k = 1; k <= 4; ++k)
         active[static_cast<std::size_t>(k - 1)] = !TrimNeraiName(view_.ComboText(k)).empty();

@@ -4,6 +4,7 @@
 // `Myfavo`/`nerai<k>`. The search writes `TRaceCalc.NeraiMatch`[r][h][k-1] for every race of the
 // race list and every runner, for all four slots at once.
 
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 
 #include <array>
@@ -30,14 +31,17 @@ enum class NeraiSlotResult { NoName, Missing, Unreadable, Loaded };
 
 class NeraiSlots {
 public:
-    NeraiSlots(NeraiSlotView& view, raceday::RaceDay& day);
+    // The sets come from the context's folder and the names chosen go to its settings.
+    NeraiSlots(NeraiSlotView& view, raceday::RaceDay& day, const keiba::ProgramContext& context);
 
-    // `NeraiCombo<k>Change`, also called by the day load for k = 1..4. A missing or unreadable
-    // file leaves the slot, the match bytes and the setting as they were, and the combo shows
-    // again the set the slot holds.
-    NeraiSlotResult NeraiComboChange(int k);
-    // `NeraiSearchBtnClick`: all four slots over the loaded day, then the race cards repaint.
-    void NeraiSearchBtnClick();
+    // Loads the set chosen in combo k into slot k and matches the day again (the
+    // `NeraiCombo<k>Change` handler's work), also run by the day load for k = 1..4. A missing or
+    // unreadable file leaves the slot, the match bytes and the setting as they were, and the
+    // combo shows again the set the slot holds.
+    NeraiSlotResult LoadSlot(int k);
+    // All four slots over the loaded day, then the race cards repaint (the
+    // `NeraiSearchBtnClick` handler's work).
+    void MatchAllSlots();
 
     // The name of the set slot k holds; empty once the day load has blanked the slot.
     std::string HeldName(int k) const;
@@ -45,6 +49,7 @@ public:
 private:
     NeraiSlotView& view_;
     raceday::RaceDay& day_;
+    const keiba::ProgramContext& context_;
     std::array<std::string, 5> held_;
 };
 

@@ -3,27 +3,16 @@
 // records read from the day's files, and the captions of the form. The race is found by the
 // hit's own identity (date, racecourse, race number, horse), never by reading a grid's text.
 
-#include "jvdata/racecalc.h"
-#include "jvdata/records.h"
+#include "raceday/cardrace.h"
 #include "search/rscan.h"
 
-#include <array>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 namespace search {
 
-// The race the form shows (its gDeSplRace, gDeSplHorses and gDeSplAnalysis) and its captions.
-// Runner h is at index h; what a file did not give stays blank.
-struct RCardRace {
-    jvdata::TJvRA race;
-    std::array<jvdata::TJvSE, jvdata::kMaxRunners> horses;
-    std::array<jvdata::TAnalysisRecord, jvdata::kMaxRunners> analysis;
-    int runners = 0; // the race's runner count, 0..18
-    // CP932: SelBameiLabel, T1Label, T2Label, RLevelLabel, RplsTouLabel, RmnsTouLabel.
-    std::string selBamei, t1, t2, rLevel, rPlus, rMinus;
-};
+using raceday::RCardRace;
 
 enum class RCardStatus {
     Opened,

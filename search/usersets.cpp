@@ -1,8 +1,6 @@
 #include "search/usersets.h"
 
-#include "keiba/appdir.h"
 #include "keiba/csvsplit.h"
-#include "keiba/platform.h"
 #include "search/neraimatch.h"
 #include "search/nerairecord.h"
 
@@ -20,8 +18,8 @@ std::string UserSettingLine(const UserSetting& s) {
     return keiba::JoinQuotedFields({s.name, s.axis, s.partner1, s.partner2});
 }
 
-std::filesystem::path UserSetPath() {
-    return keiba::AppDir() / "UserSet.usd";
+std::filesystem::path UserSetPath(const std::filesystem::path& appDir) {
+    return appDir / "UserSet.usd";
 }
 
 void UserSetList::Load(const std::filesystem::path& path) {
@@ -63,16 +61,17 @@ keiba::IoResult UserSetList::Remove(int index, const std::filesystem::path& path
     return io;
 }
 
-UserNeraiSets::UserNeraiSets(raceday::RaceDay& day)
-    : day_(day) {}
+UserNeraiSets::UserNeraiSets(raceday::RaceDay& day, const keiba::ProgramContext& context)
+    : day_(day)
+    , context_(context) {}
 
 NeraiSlotResult UserNeraiSets::Load(int u, const std::string& name) {
     if (u < 1 || u > 3 || name.empty()) return NeraiSlotResult::NoName;
-    NeraiRead read = ReadNeraiFile(name);
+    NeraiRead read = ReadNeraiFile(context_.folder, name);
     if (read.status == NeraiReadStatus::Missing) return NeraiSlotResult::Missing;
     if (read.status == NeraiReadStatus::Short) {
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information(NeraiUnreadableMessage(name));
+        context_.notifier.Beep();
+        context_.notifier.Information(NeraiUnreadableMessage(name));
         return NeraiSlotResult::Unreadable;
     }
     gUserNeraiConds[static_cast<std::size_t>(u)] = read.record;

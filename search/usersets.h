@@ -7,6 +7,7 @@
 // `UserSet.usd` in the program folder holds one setting per line (CP932, CR LF): setting name,
 // axis set, first-partner set, second-partner set, each in double quotes, joined by commas.
 
+#include "keiba/context.h"
 #include "keiba/fileio.h"
 #include "raceday/daymodel.h"
 #include "search/nerairecord.h"
@@ -34,7 +35,7 @@ UserSetting ParseUserSetting(std::string_view line);
 // The line of a setting: the four fields quoted (quotes inside doubled) and joined by commas.
 std::string UserSettingLine(const UserSetting& setting);
 
-std::filesystem::path UserSetPath(); // <AppDir>/UserSet.usd
+std::filesystem::path UserSetPath(const std::filesystem::path& appDir); // <appDir>/UserSet.usd
 
 // The lines of the file as held in memory while the form lives. Every change rewrites the file
 // whole; a change whose write fails leaves the lines as they were.
@@ -59,7 +60,9 @@ private:
 // set is loaded in their place; the day load does not clear them.
 class UserNeraiSets {
 public:
-    explicit UserNeraiSets(raceday::RaceDay& day);
+    // The sets are read from the context's folder; an unreadable one is said through its
+    // notifier.
+    UserNeraiSets(raceday::RaceDay& day, const keiba::ProgramContext& context);
 
     // Loads the set `name` (UTF-8, trimmed by the caller) as set u = 1..3: `gUserNeraiConds`[u].
     // Loaded: the caller searches and remembers the name. A missing file loads nothing; a file
@@ -76,6 +79,7 @@ public:
 
 private:
     raceday::RaceDay& day_;
+    const keiba::ProgramContext& context_;
     std::array<TNeraiRecord, 4> gUserNeraiConds; // 1..3 used
     std::array<std::string, 4> held_;
 };

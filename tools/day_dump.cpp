@@ -4,8 +4,8 @@
 // payout tables and fetch times. Tests compare its output with a golden file.
 
 #include "jvdata/dayfiles.h"
-#include "keiba/appdir.h"
 #include "keiba/codetables.h"
+#include "keiba/context.h"
 #include "keiba/formatters.h"
 #include "keiba/platform.h"
 #include "keiba/sjis.h"
@@ -23,7 +23,7 @@ std::string U8(std::string_view sjis) {
     return keiba::Cp932ToUtf8(sjis);
 }
 
-class DumpHost : public raceday::DayLoadHost {
+class DumpHost : public raceday::DayLoadProgress {
 public:
     std::vector<std::string> raceList;
     std::array<std::string, 3> venues, firstSlots;
@@ -135,14 +135,16 @@ int main(int argc, char** argv) {
         std::cerr << "not a date: " << argv[2] << "\n";
         return 2;
     }
-    keiba::SetAppDirForTest(folder);
+    keiba::SilentNotifier notifier;
     FixedClock clock;
-    keiba::InstallClock(&clock);
+    keiba::NoShell shell;
+    const keiba::ProgramContext context(folder, notifier, clock, shell);
     DumpHost host;
+    raceday::DayLoadSteps steps;
     auto loaded = std::make_unique<raceday::RaceDay>();
     raceday::RaceDay& day = *loaded;
     raceday::DayLoadResult result =
-        raceday::DateComboChange(day, jvdata::DayStem(*date), host, folder);
+        raceday::LoadDay(day, jvdata::DayStem(*date), host, steps, context);
     if (result != raceday::DayLoadResult::Loaded) {
         std::cerr << "the day did not load\n";
         return 1;
@@ -157,6 +159,5 @@ int main(int argc, char** argv) {
     for (std::size_t r = 0; r < raceday::kMaxRaces; ++r)
         if (!day.gDayRaces[r].IsBlank()) DumpRace(out, day, r);
     std::cout << out.str();
-    keiba::InstallClock(nullptr);
     return 0;
 }

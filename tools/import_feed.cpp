@@ -13,9 +13,8 @@
 #include "fetch/importsession.h"
 #include "jvdata/dayfiles.h"
 #include "jvdata/jvlink.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/platform.h"
-#include "raceday/daymodel.h"
 
 #include <iostream>
 #include <memory>
@@ -72,9 +71,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    keiba::SetAppDirForTest(folder);
     PrintingNotifier notifier;
-    keiba::InstallNotifier(&notifier);
+    keiba::SystemClock clock;
+    keiba::NoShell shell;
+    const keiba::ProgramContext context(folder, notifier, clock, shell);
 
     std::unique_ptr<jvdata::TJVLink> link = jvdata::CreateReplayJvLink(argv[2]);
     int init = link ? link->JVInit("KESTRANE-IMPORT-FEED") : -1;
@@ -82,10 +82,10 @@ int main(int argc, char** argv) {
     if (init != 0) {
         std::cerr << "the feed's JV-Link did not start (" << init << ")\n";
     } else {
-        auto day = std::make_unique<raceday::RaceDay>();
         fetch::FetchFlags flags;
+        keiba::OperationOwner operations;
         PrintingView view;
-        fetch::ImportSession session(link.get(), view, *day, flags, folder);
+        fetch::ImportSession session(link.get(), view, flags, context, operations);
         fetch::ImportRequest request{session.Open(), view.setup, false};
         if (date) {
             request.fromTime = keiba::MakeLocalTime(static_cast<int>(date->year()),
@@ -107,6 +107,5 @@ int main(int argc, char** argv) {
         std::cout << "exit: " << (exit ? ExitName(*exit) : "not started") << "\n";
         status = exit == jvdata::FilingLoopExit::Finished ? 0 : 1;
     }
-    keiba::InstallNotifier(nullptr);
     return status;
 }

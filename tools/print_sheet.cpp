@@ -6,7 +6,7 @@
 #include "app/forms/application.h"
 #include "app/startup.h"
 #include "jvdata/dayfiles.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/platform.h"
 #include "keiba/sjis.h"
 #include "raceday/dayload.h"
@@ -60,11 +60,13 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
 
     ConsoleNotifier notifier;
-    keiba::InstallNotifier(&notifier);
-    keiba::SetAppDirForTest(folder);
-    raceday::DayLoadHost host;
+    keiba::SystemClock clock;
+    keiba::NoShell shell;
+    const keiba::ProgramContext context(folder, notifier, clock, shell);
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
     auto day = std::make_unique<raceday::RaceDay>();
-    if (raceday::DateComboChange(*day, jvdata::DayStem(*date), host, folder) !=
+    if (raceday::LoadDay(*day, jvdata::DayStem(*date), progress, steps, context) !=
         raceday::DayLoadResult::Loaded) {
         std::cerr << "the day did not load\n";
         return 1;
@@ -90,6 +92,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::cout << pages->size() << " pages\n";
-    keiba::InstallNotifier(nullptr);
     return 0;
 }

@@ -6,7 +6,6 @@
 #include "keiba/sjis.h"
 #include "views/indexcard.h"
 
-#include <QEvent>
 #include <QFontInfo>
 
 #include <string>
@@ -189,27 +188,6 @@ void PaintRunner(const raceday::RaceDay& day, int race, int h, int col, Out& out
     }
 }
 
-class SelectionClearer : public QObject {
-public:
-    explicit SelectionClearer(StringGrid& grid)
-        : QObject(&grid)
-        , grid_(grid)
-        , viewport_(grid.viewport()) {
-        viewport_->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == viewport_ && event->type() == QEvent::MouseButtonRelease)
-            grid_.ClearSelection();
-        return false;
-    }
-
-private:
-    StringGrid& grid_;
-    QObject* viewport_;
-};
-
 } // namespace
 
 void StringGrid6DrawCell(const raceday::RaceDay& day, bool raceListEmpty, const QFont& font,
@@ -239,7 +217,7 @@ void AttachCardList(StringGrid& grid, const raceday::RaceDay& day,
         [view, &day, empty = std::move(raceListEmpty)](int col, int row, CellPaint& p) {
             StringGrid6DrawCell(day, empty(), view->font(), col, row, p);
         });
-    new SelectionClearer(grid);
+    grid.ClearSelectionOnRelease();
 }
 
 } // namespace views

@@ -9,7 +9,6 @@
 #include "views/indexcard.h"
 
 #include <QButtonGroup>
-#include <QEvent>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -283,34 +282,6 @@ void StringGrid2DrawCell(const raceday::RaceDay& day, bool raceListEmpty, const 
     }
 }
 
-namespace {
-
-// Releasing a button over the grid leaves no row painted highlighted.
-class SelectionClearer : public QObject {
-public:
-    explicit SelectionClearer(StringGrid& grid)
-        : QObject(&grid)
-        , grid_(grid)
-        , viewport_(grid.viewport()) {
-        viewport_->installEventFilter(this);
-    }
-
-protected:
-    // Compares with the viewport kept at start: the grid may be half destroyed when its
-    // viewport's last events arrive.
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == viewport_ && event->type() == QEvent::MouseButtonRelease)
-            grid_.ClearSelection();
-        return false;
-    }
-
-private:
-    StringGrid& grid_;
-    QObject* viewport_;
-};
-
-} // namespace
-
 void AttachDetailedRaceCard(StringGrid& grid, const raceday::RaceDay& day,
                             std::function<bool()> raceListEmpty) {
     if (!raceListEmpty) raceListEmpty = [&day] { return day.gDayRaceCount <= 0; };
@@ -319,7 +290,7 @@ void AttachDetailedRaceCard(StringGrid& grid, const raceday::RaceDay& day,
         [view, &day, empty = std::move(raceListEmpty)](int col, int row, CellPaint& p) {
             StringGrid2DrawCell(day, empty(), view->font(), col, row, p);
         });
-    new SelectionClearer(grid);
+    grid.ClearSelectionOnRelease();
 }
 
 DetailFilterBar::DetailFilterBar(std::function<void()> showRaceAgain, QWidget* parent)

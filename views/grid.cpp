@@ -96,13 +96,9 @@ CellPaint GridModel::PaintOf(int col, int row) const {
     CellPaint p;
     if (row < fixedRows_ || col < fixedCols_) p.background = QColor(0xF0, 0xF0, 0xF0);
     if (!drawCell_ || !InRange(col, row)) return p;
-    try {
-        CellPaint drawn = p;
-        drawCell_(col, row, drawn);
-        return drawn;
-    } catch (...) {
-        return p;
-    }
+    CellPaint drawn = p;
+    drawCell_(col, row, drawn);
+    return drawn;
 }
 
 void GridModel::Repaint() {
@@ -539,6 +535,37 @@ void StringGrid::ApplyHeadingRowHeight() {
 void StringGrid::ClearSelection() {
     selectionModel()->clearSelection();
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+namespace {
+
+class SelectionClearer : public QObject {
+public:
+    explicit SelectionClearer(StringGrid& grid)
+        : QObject(&grid)
+        , grid_(grid)
+        , viewport_(grid.viewport()) {
+        viewport_->installEventFilter(this);
+    }
+
+protected:
+    // Compares with the viewport kept at start: the grid may be half destroyed when its
+    // viewport's last events arrive.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == viewport_ && event->type() == QEvent::MouseButtonRelease)
+            grid_.ClearSelection();
+        return false;
+    }
+
+private:
+    StringGrid& grid_;
+    QObject* viewport_;
+};
+
+} // namespace
+
+void StringGrid::ClearSelectionOnRelease() {
+    new SelectionClearer(*this);
 }
 
 int StringGrid::Col() const {

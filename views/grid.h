@@ -156,6 +156,8 @@ public:
 
     // No cell selected (the grid's selection set to -1 on all four sides).
     void ClearSelection();
+    // From now on, releasing a mouse button over the cells leaves no row painted highlighted.
+    void ClearSelectionOnRelease();
     // The selected cell (Delphi's Col and Row).
     int Col() const;
     int Row() const;

@@ -1,7 +1,5 @@
 #include "app/forms/aboutbox.h"
 
-#include "keiba/platform.h"
-
 #include <QFrame>
 #include <QLabel>
 #include <QLinearGradient>
@@ -44,8 +42,9 @@ QPixmap ProductPicture(QSize size) {
 
 } // namespace
 
-TAboutBox::TAboutBox(QWidget* parent)
+TAboutBox::TAboutBox(const keiba::ProgramContext& context, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+    , context_(context)
     , version_(nullptr) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -104,8 +103,8 @@ TAboutBox::TAboutBox(QWidget* parent)
 
 void TAboutBox::HomePageBtnClick() {
     // The shell layer is the whole way to a browser here; there is no second handler to try.
-    if (!keiba::CurrentShell().Open(kMakerHomePage))
-        keiba::CurrentNotifier().Information("ホームページの表示に失敗しました。");
+    if (!context_.shell.Open(kMakerHomePage))
+        context_.notifier.Information("ホームページの表示に失敗しました。");
 }
 
 } // namespace app

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keiba/context.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -11,13 +13,14 @@ namespace app {
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit TAboutBox(const keiba::ProgramContext& context, QWidget* parent = nullptr);
     // The version label; the caller sets it to the program's version text.
     QLabel* Version() const { return version_; }
     // The hidden home-page button's work: opens the maker's page in the browser.
     void HomePageBtnClick();
 
 private:
+    const keiba::ProgramContext& context_;
     QLabel* version_;
 };
 

@@ -5,7 +5,7 @@
 #include "betting/forms/userkaimeform.h"
 #include "controls/fonts.h"
 #include "controls/qtplatform.h"
-#include "keiba/platform.h"
+#include "keiba/appdir.h"
 #include "members/forms/dldataform.h"
 #include "search/forms/neraigaitoform.h"
 #include "search/forms/rinputform.h"
@@ -21,13 +21,14 @@ namespace app {
 
 ApplicationForms::~ApplicationForms() = default;
 
-std::unique_ptr<ApplicationForms> StartApplication(const JvLinkFactory& factory) {
+std::unique_ptr<ApplicationForms> StartApplication(const keiba::ProgramContext& context,
+                                                   const JvLinkFactory& factory) {
     {
         // The probe only tells whether the control is there; the window makes its own.
         std::unique_ptr<jvdata::TJVLink> probe = factory ? factory() : nullptr;
         if (!probe) {
-            keiba::CurrentNotifier().Beep();
-            keiba::CurrentNotifier().Information(
+            context.notifier.Beep();
+            context.notifier.Information(
                 "JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。");
             return nullptr;
         }
@@ -35,21 +36,21 @@ std::unique_ptr<ApplicationForms> StartApplication(const JvLinkFactory& factory)
     QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
 
     auto forms = std::make_unique<ApplicationForms>();
-    forms->MainForm = std::make_unique<TMainForm>(factory());
+    forms->MainForm = std::make_unique<TMainForm>(context, factory());
     TMainForm* main = forms->MainForm.get();
     forms->PrgrsForm = new TPrgrsForm(main);
-    forms->ShutugenForm = new search::TShutugenForm(main);
-    forms->RInputForm = new search::TRInputForm(main->Day(), main);
-    forms->NeraiGaitoForm = new search::TNeraiGaitoForm(main);
-    forms->DeSplForm = new views::TDeSplForm(main);
-    forms->DLDataForm = new members::TDLDataForm(main);
-    forms->UserKaimeForm = new betting::TUserKaimeForm(main->Day(), main);
+    forms->ShutugenForm = new search::TShutugenForm(context, main->Operations(), main);
+    forms->RInputForm = new search::TRInputForm(context, main->Day(), main);
+    forms->NeraiGaitoForm = new search::TNeraiGaitoForm(context, main);
+    forms->DeSplForm = new views::TDeSplForm(context, main);
+    forms->DLDataForm = new members::TDLDataForm(context, main->Operations(), main);
+    forms->UserKaimeForm = new betting::TUserKaimeForm(context, main->Day(), main);
     main->AttachForms(forms->PrgrsForm, forms->ShutugenForm, forms->RInputForm,
                       forms->NeraiGaitoForm, forms->UserKaimeForm);
     main->AttachDownloadForm(forms->DLDataForm);
     views::TDeSplForm* card = forms->DeSplForm;
     forms->ShutugenForm->SetOpenRace(
-        [card](const search::RCardRace& race) { card->ShowRace(race); });
+        [card](const raceday::RCardRace& race) { card->ShowRace(race); });
     return forms;
 }
 
@@ -62,11 +63,12 @@ void UseApplicationFont(QApplication& application) {
     application.setFont(font);
 }
 
-int RunKestrane(QApplication& application, const JvLinkFactory& factory) {
+int RunKestrane(QApplication& application, const std::filesystem::path& folder,
+                const JvLinkFactory& factory) {
     controls::QtNotifier notifier;
     controls::QtShell shell;
-    keiba::InstallNotifier(&notifier);
-    keiba::InstallShell(&shell);
+    keiba::SystemClock clock;
+    const keiba::ProgramContext context(folder, notifier, clock, shell, keiba::AppExeBaseName());
     QApplication::setApplicationName(QStringLiteral("kestrane"));
     // Qt's own dialogs and calendars speak the users' language whatever the desktop's.
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
@@ -74,12 +76,10 @@ int RunKestrane(QApplication& application, const JvLinkFactory& factory) {
     UseApplicationFont(application);
 
     int code = 0;
-    if (auto forms = StartApplication(factory)) {
+    if (auto forms = StartApplication(context, factory)) {
         forms->MainForm->show();
         code = application.exec();
     }
-    keiba::InstallNotifier(nullptr);
-    keiba::InstallShell(nullptr);
     return code;
 }
 

@@ -2,6 +2,7 @@
 // The program's start: the JV-Link presence test, the title and the forms in their order.
 
 #include "jvdata/jvlink.h"
+#include "keiba/context.h"
 
 #include <functional>
 #include <memory>
@@ -51,13 +52,17 @@ struct ApplicationForms {
 inline constexpr char kApplicationTitle[] = "ケストレーン ";
 
 // The presence test, the title, and the forms created in order (the main window's creation
-// handler runs first). Nothing, after the message, when JV-Link is missing.
-std::unique_ptr<ApplicationForms> StartApplication(const JvLinkFactory& factory);
+// handler runs first), every one of them given `context`, which outlives them. Nothing, after
+// the message, when JV-Link is missing.
+std::unique_ptr<ApplicationForms> StartApplication(const keiba::ProgramContext& context,
+                                                   const JvLinkFactory& factory);
 
 // The font every form is laid out for.
 void UseApplicationFont(QApplication& application);
 
-// The whole program: Qt platform layers, start-up, the message loop. The exit code.
-int RunKestrane(QApplication& application, const JvLinkFactory& factory);
+// The whole program in the program folder `folder`: the program context with the Qt platform
+// layers, start-up, the message loop. The exit code.
+int RunKestrane(QApplication& application, const std::filesystem::path& folder,
+                const JvLinkFactory& factory);
 
 } // namespace app

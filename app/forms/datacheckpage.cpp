@@ -1,8 +1,6 @@
 #include "app/forms/datacheckpage.h"
 
 #include "controls/qtext.h"
-#include "keiba/appdir.h"
-#include "keiba/platform.h"
 #include "views/grid.h"
 #include "views/indexcard.h"
 
@@ -61,8 +59,9 @@ QLabel* Title(const char* name, QWidget* parent) {
 
 } // namespace
 
-DataCheckPage::DataCheckPage(QWidget* parent)
-    : QWidget(parent) {
+DataCheckPage::DataCheckPage(const keiba::ProgramContext& context, QWidget* parent)
+    : QWidget(parent)
+    , context_(context) {
     setObjectName(QStringLiteral("DataCheckSheet"));
     auto* outer = new QVBoxLayout(this);
 
@@ -130,7 +129,7 @@ DataCheckPage::DataCheckPage(QWidget* parent)
 }
 
 void DataCheckPage::MakeDataListBtnClick() {
-    const std::vector<std::string> dates = raceday::CheckDateItems(keiba::AppDir() / "VZK");
+    const std::vector<std::string> dates = raceday::CheckDateItems(context_.folder / "VZK");
     {
         const QSignalBlocker block(DateCombo);
         DateCombo->clear();
@@ -147,13 +146,12 @@ void DataCheckPage::DateComboChange() {
     std::optional<std::string> date8 =
         raceday::CheckItemDate(DateCombo->currentText().toStdString());
     if (!date8) return;
-    auto path = raceday::FindMembersFile(keiba::AppDir() / "VZK", "XQ", *date8, ".vzkd");
+    auto path = raceday::FindMembersFile(context_.folder / "VZK", "XQ", *date8, ".vzkd");
     if (!path) return; // a file gone since the list was made: the list stays as it was
     std::string bytes;
     if (!raceday::ReadAnalysisFile(*path, bytes)) {
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information(path->filename().string() +
-                                             "を読み込めませんでした。");
+        context_.notifier.Beep();
+        context_.notifier.Information(path->filename().string() + "を読み込めませんでした。");
         return;
     }
     raceday::LoadCheckDay(bytes, day_);

@@ -6,6 +6,7 @@
 // The tab's hidden menu carries the batch day load `MakeCPDB`, which runs the main window's day
 // load; the main window connects it (mainform_checkpage.cpp).
 
+#include "keiba/context.h"
 #include "raceday/vzkcheck.h"
 
 #include <QWidget>
@@ -27,7 +28,7 @@ namespace app {
 class DataCheckPage : public QWidget {
     Q_OBJECT
 public:
-    explicit DataCheckPage(QWidget* parent = nullptr);
+    explicit DataCheckPage(const keiba::ProgramContext& context, QWidget* parent = nullptr);
 
     // `MakeDataListBtnClick`: the dates of <AppDir>/VZK, newest first, listed afresh; the first
     // is loaded.
@@ -43,6 +44,7 @@ public:
     QAction* MakeCPDB() const { return MakeCPDB_; }
 
 private:
+    const keiba::ProgramContext& context_;
     raceday::CheckDay day_;
     QComboBox* DateCombo = nullptr;
     QListWidget* DatList = nullptr;

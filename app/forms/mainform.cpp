@@ -3,11 +3,11 @@
 
 #include "app/forms/mainform.h"
 
+#include "app/forms/datacheckpage.h"
 #include "betting/forms/betpage.h"
 #include "betting/forms/userkaimeform.h"
 #include "controls/qtext.h"
 #include "jvdata/jvresult.h"
-#include "keiba/appdir.h"
 #include "keiba/errorlog.h"
 #include "keiba/fileio.h"
 #include "keiba/platform.h"
@@ -30,16 +30,26 @@
 
 namespace app {
 
-TMainForm::TMainForm(std::unique_ptr<jvdata::TJVLink> jvLink, QWidget* parent)
+TMainForm::TMainForm(const keiba::ProgramContext& context, std::unique_ptr<jvdata::TJVLink> jvLink,
+                     QWidget* parent)
     : QMainWindow(parent)
-    , jvLink_(std::move(jvLink)) {
+    , jvLink_(std::move(jvLink))
+    , context_(context)
+    , appDir_(context.folder)
+    , ini_(context.settings) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("ケストレーン "));
     BuildUi();
+    operations_.SetListener(
+        [this](std::optional<keiba::Operation> running) { EnableDayCommands(!running); });
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // The search form may still hold the owner with a walk: it goes while the owner is there.
+    operations_.SetListener(nullptr);
+    delete shutugenForm_;
+}
 
 void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen,
                             search::TRInputForm* rinput, search::TNeraiGaitoForm* gaito,
@@ -93,11 +103,8 @@ void TMainForm::BuildUi() {
 }
 
 void TMainForm::FormCreate() {
-    ini_.Loaded();
     FillOutsideProgramFolders(ini_);
-    // Every path is built from the program folder, so the process's own folder never changes.
-    appDir_ = keiba::AppDir();
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     std::vector<std::string> folderFailures = CreateDataFolders(appDir_);
     for (const std::string& message : folderFailures) notifier.Information(message);
     RemoveLeftoverTempFiles(appDir_, OutsideBetFolders(ini_));
@@ -118,7 +125,7 @@ void TMainForm::FormCreate() {
     PageControl3->hide();
 
     LoadJockeyTable();
-    if (keiba::IoResult io = keiba::StartErrorLog(appDir_, keiba::CurrentClock().Now()); !io)
+    if (keiba::IoResult io = keiba::StartErrorLog(appDir_, context_.clock.Now()); !io)
         notifier.Information(io.message);
     if (markers.keeper) findChild<QWidget*>(QStringLiteral("DirectReadBtn"))->show();
     RestoreOptions();
@@ -130,6 +137,35 @@ void TMainForm::FormCreate() {
     HideTab(betPage_->Pages(), "TabSheet37");
     // Until a race is shown there is nothing for the race pages to show.
     PageControl1->hide();
+}
+
+namespace {
+
+// The commands that read the day or write a file from it, write the members' folder or start a
+// long operation of their own: disabled while one runs. The menu items, then the buttons.
+constexpr const char* kDayActions[] = {
+    "JV1", "N1O1", "T1",  "FilePrintItem", "N37",        "GiveGet1",      "N50", "K1",  "N18",
+    "R1",  "N13",  "N14", "N16",           "N17",        "N19",           "N20", "N21", "N22",
+    "N23", "N24",  "N25", "N26",           "GetXQdata1", "GetXQdataKako", "N47", "N49"};
+constexpr const char* kDayButtons[] = {
+    "JVBtn",         "KekkaGetBtn", "SokuhoOddsBtn", "NextRaceBtn", "HdInputBtn", "PrintBtn",
+    "DirectReadBtn", "XQDataBtn",   "NeraiGaitoBtn", "TohyoCSVBtn", "TohyouBtn"};
+
+} // namespace
+
+void TMainForm::EnableDayCommands(bool enabled) {
+    for (const char* name : kDayActions)
+        if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(enabled);
+    for (const char* name : kDayButtons)
+        if (auto* w = findChild<QWidget*>(QString::fromLatin1(name))) w->setEnabled(enabled);
+    if (dataCheckPage_) dataCheckPage_->MakeCPDB()->setEnabled(enabled);
+}
+
+bool TMainForm::Free() {
+    if (!Busy()) return true;
+    context_.notifier.Beep();
+    context_.notifier.Information(keiba::kOtherOperationRunning);
+    return false;
 }
 
 void TMainForm::HideTab(QTabWidget* tabs, const char* pageName) {
@@ -192,7 +228,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
     versionText_ = std::string(kVersionText);
     if (!jvLink_) return;
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     int code = jvLink_->JVInit(SoftwareId());
     if (code != 0) {
         notifier.Information("JVInitエラー：" + jvdata::JvResultMessage("JVInit", code));

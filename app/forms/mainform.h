@@ -18,7 +18,8 @@
 #include "betting/host.h"
 #include "fetch/fetchops.h"
 #include "fetch/fetchstate.h"
-#include "keiba/inigt.h"
+#include "keiba/context.h"
+#include "keiba/operations.h"
 #include "members/downloads.h"
 #include "raceday/chasehorse.h"
 #include "raceday/dayload.h"
@@ -32,7 +33,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -102,14 +102,16 @@ class DataCheckPage;
 class TPrgrsForm;
 
 class TMainForm : public QMainWindow,
-                  public raceday::DayLoadHost,
+                  public raceday::DayLoadProgress,
+                  public raceday::DayLoadSteps,
                   public fetch::FetchHost,
                   public betting::BetHost {
     Q_OBJECT
 public:
     // `jvLink` is the window's JV-Link control (`JVLink1`); it may be null in a test that never
     // shows the window. Runs the creation handler.
-    explicit TMainForm(std::unique_ptr<jvdata::TJVLink> jvLink, QWidget* parent = nullptr);
+    TMainForm(const keiba::ProgramContext& context, std::unique_ptr<jvdata::TJVLink> jvLink,
+              QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // The forms created after this one that the window's handlers use.
@@ -120,7 +122,7 @@ public:
                      betting::TUserKaimeForm* userKaime);
 
     jvdata::TJVLink* JVLink1() const { return jvLink_.get(); }
-    const std::filesystem::path& AppDir() const { return appDir_; }
+    const keiba::ProgramContext& Context() const override { return context_; }
     views::StringGrid* Grid(const QString& name) const;
     betting::BetPage* BetPage() const { return betPage_; }
     search::NeraiSlotPanel* NeraiSlots() const { return neraiSlots_; }
@@ -135,12 +137,20 @@ public:
     void ShowHint(const QString& hint);
     // mainform_daylist.cpp: the race days
     void MakeDataListBtnClick();
-    void DateComboChange() override;
+    void DateComboChange();
     void DateComboClick() {}
     void DirectReadBtnClick();
+    void SisuStatBtn2Click(); // 指数統計保存(新): no action
     void SpeedButton1Click();
+    // the real-time fetches and the time-series import (fetch/fetchops.h)
+    void SokuhoOddsBtnClick();
+    void KekkaGetBtnClick();
+    void GetDMBtnClick();
+    void N1O1Click(); // 1日分の全オッズを一括取得(&O)
+    void NextRaceBtnClick();
+    void T1Click(); // 時系列オッズより取得(&T)
     // mainform_raceview.cpp: the race shown
-    void DatListClick() override;
+    void DatListClick();
     void StringGrid6MouseDown(int col, int row);
     void R1Click();
     void LbSpeedButton1Click();
@@ -195,7 +205,7 @@ public:
     // mainform_checkpage.cpp: the R-horse search form's data-check tab
     void MakeCPDBClick();
 
-    // --- raceday::DayLoadHost (mainform_dayloadhost.cpp) ---
+    // --- raceday::DayLoadProgress and raceday::DayLoadSteps (mainform_dayloadhost.cpp) ---
     void PrepareForLoad(bool isToday) override;
     void ShowProgress(int max, const std::string& heading, const std::string& status) override;
     void SetProgressPosition(int position) override;
@@ -207,19 +217,21 @@ public:
     void SetVenueLabels(const std::array<std::string, 3>& codes,
                         const std::array<std::string, 3>& firstSlots) override;
     void SelectDateItem(const std::string& stem) override;
-    void SisuStatBtn2Click() override;
-    void StartTimer4(int intervalMs) override;
-    bool AutoOzChecked() const override; // and FetchHost's
+    void SaveIndexStats() override { SisuStatBtn2Click(); }
+    void StartResultsTimer(int intervalMs) override;
+    bool AutoOddsOn() const override; // and FetchHost's
     void ArmAutoOdds() override;
-    void NeraiComboChange(int slot) override;
-    void NeraiKaimeComboChange(int set) override;
+    void MatchTargetSlot(int slot) override;
+    void ApplyUserBetSet(int set) override;
     void SelectFirstRace() override;
 
     // --- fetch::FetchHost (mainform_fetchhost.cpp; the first four here) ---
     raceday::RaceDay& Day() override { return *day_; }
     fetch::FetchFlags& Flags() override { return flags_; }
+    // The owner of the program's long operations (keiba/operations.h): while one runs, the
+    // commands that read the day or write a file from it are disabled and refuse.
+    keiba::OperationOwner& Operations() override { return operations_; }
     jvdata::TJVLink* JvLink() override { return jvLink_.get(); }
-    std::filesystem::path ProgramDir() const override { return appDir_; }
     int RaceListIndex() const override;
     int RaceListCount() const override;
     void SelectRace(int index) override;
@@ -233,6 +245,8 @@ public:
     void SetTimer1Enabled(bool enabled) override;
     void SetRestTimeLabel(const std::string& text) override;
     void SetNowTimLabel(const std::string& text) override;
+    void ShowSelectedRace() override { DatListClick(); }
+    void ReloadDay() override { DateComboChange(); }
 
     // --- betting::BetHost (mainform_bethost.cpp) ---
     std::string DateText() const override;
@@ -241,8 +255,8 @@ public:
     int SelectedRace() const override;
     std::string RaceCaption(int item) const override;
     void ShowRace(int item) override;
-    // A day load, batch load, import or fetch is running: commands that read the day do nothing.
-    bool Busy() const override { return fetch::AnyBusy(*day_, flags_); }
+    // A long operation runs: commands that read the day do nothing.
+    bool Busy() const override { return operations_.Busy(); }
 
     // Runs instead of QDialog::exec for the modal forms this window opens, so that no test
     // waits for a person.
@@ -253,10 +267,9 @@ public:
         printer_ = std::move(printer);
     }
 
-    // Work lists of the window, shared with the fetches and the bet builder.
-    std::vector<std::string> WorkList, ErrorLog, VoteLines, AsaOzRaces, ChukanOzRaces,
-        ChokuzenOzRaces, RealtimeOddsLines, MiningLines;
-    std::set<std::string> KeyList, OddsSortList, AnalysisKeys, BetLines, BetKeys;
+    // Work lists of the window: the races of the odds buttons' loops, the error lines of this
+    // run and the tracked horses.
+    std::vector<std::string> WorkList, ErrorLog, AsaOzRaces, ChukanOzRaces, ChokuzenOzRaces;
     raceday::ChaseHorseList ChaseHorses;
 
 protected:
@@ -266,6 +279,10 @@ protected:
 private:
     // mainform.cpp
     void FormCreate();
+    // The commands that read the day or write a file from it, disabled while an operation runs.
+    void EnableDayCommands(bool enabled);
+    // Says why a command that missed the disabled state does nothing; true when it may run.
+    bool Free();
     void BuildUi();
     void HideTab(QTabWidget* tabs, const char* pageName);
     void ApplyMarkers(const MarkerFiles& markers);
@@ -315,14 +332,17 @@ private:
     void WirePrinting();
     void PrintSheet(views::print::Sheet sheet);
 
-    // The loaded day, the fetches' busy flags and the race cards' sort state: one each for the
-    // window and everything it hosts.
+    // The loaded day, the owner of long operations, the fetches' flags and the race cards' sort
+    // state: one each for the window and everything it hosts.
     std::unique_ptr<raceday::RaceDay> day_ = std::make_unique<raceday::RaceDay>();
+    keiba::OperationOwner operations_;
     fetch::FetchFlags flags_;
     views::GridSortState sorts_;
     std::unique_ptr<jvdata::TJVLink> jvLink_;
-    std::filesystem::path appDir_;
-    keiba::TIniGT ini_;
+    // The program folder and its settings store are the context's.
+    const keiba::ProgramContext& context_;
+    const std::filesystem::path& appDir_;
+    keiba::TIniGT& ini_;
     bool shown_ = false;
     std::string versionText_; // gVersionText, set when the window is first shown
     std::function<void(QDialog&)> modalHook_;

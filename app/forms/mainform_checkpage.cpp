@@ -19,8 +19,7 @@ using mainform_parts::ToUtf8;
 
 void TMainForm::AttachDataCheckPage() {
     if (!shutugenForm_) return;
-    shutugenForm_->AttachDay(day_.get());
-    dataCheckPage_ = new DataCheckPage;
+    dataCheckPage_ = new DataCheckPage(context_);
     // The form's tabs: 成績検索, データ確認, R馬統計.
     shutugenForm_->PageControl()->insertTab(1, dataCheckPage_, QStringLiteral("データ確認"));
     connect(dataCheckPage_->MakeCPDB(), &QAction::triggered, this, [this] { MakeCPDBClick(); });
@@ -28,30 +27,27 @@ void TMainForm::AttachDataCheckPage() {
 }
 
 void TMainForm::MakeCPDBClick() {
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     if (!notifier.YesNo("コンピ辞書用のDB作成を始めます。PCのスペックによっては多くの時間がかかる"
                         "場合がありますが開始してよろしいですか？"))
         return;
-    if (Busy()) {
-        // A search or another load holds the day; running the loads now would pull it away.
+    // A search or another load holds the day; running the loads now would pull it away.
+    keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::BatchLoad);
+    if (!hold) {
         notifier.Beep();
-        notifier.Information("他の処理の実行中です。終了してから実行してください。");
+        notifier.Information(keiba::kOtherOperationRunning);
         return;
     }
-    QAction* item = dataCheckPage_->MakeCPDB();
-    item->setEnabled(false);
     SetBusyCursor(true);
-    Day().gBatchBusy = true;
     for (int i = 0; i < DateCombo->count(); ++i) {
         {
             const QSignalBlocker block(DateCombo);
             DateCombo->setCurrentIndex(i);
         }
-        raceday::DateComboChange(Day(), ToUtf8(DateCombo->itemText(i)), *this, appDir_);
+        raceday::LoadDay(Day(), ToUtf8(DateCombo->itemText(i)), *this, *this, context_);
     }
-    item->setEnabled(true);
     SetBusyCursor(false);
-    Day().gBatchBusy = false;
+    hold.Release();
     notifier.Beep();
     notifier.Information("処理が完了しました。");
 }

@@ -35,18 +35,20 @@ void TMainForm::DateComboChange() {
             QSignalBlocker block(DateCombo);
             DateCombo->setCurrentIndex(DateCombo->findText(U(Day().dayStem)));
         }
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information(
-            "他の処理の実行中です。終了してから実行してください。");
+        context_.notifier.Beep();
+        context_.notifier.Information(keiba::kOtherOperationRunning);
         return;
     }
     std::string stem = ToUtf8(DateCombo->currentText());
-    raceday::DateComboChange(Day(), stem, *this, appDir_);
+    const keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::DayLoad);
+    raceday::LoadDay(Day(), stem, *this, *this, context_);
 }
 
 void TMainForm::DirectReadBtnClick() {
-    if (Busy()) return;
-    raceday::DirectReadBtnClick(Day(), DateList(), *this, appDir_);
+    keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::BatchLoad);
+    if (!hold) return;
+    raceday::LoadDaysWithoutStats(Day(), DateList(), *this, *this, context_);
+    hold.Release();
     // The combo shows the day left loaded.
     int i = DateCombo->findText(U(Day().dayStem));
     if (i >= 0) DateCombo->setCurrentIndex(i);

@@ -100,11 +100,11 @@ void TMainForm::SelectDateItem(const std::string& stem) {
 
 void TMainForm::SisuStatBtn2Click() {}
 
-void TMainForm::StartTimer4(int intervalMs) {
+void TMainForm::StartResultsTimer(int intervalMs) {
     timers_->StartTimer4(intervalMs);
 }
 
-bool TMainForm::AutoOzChecked() const {
+bool TMainForm::AutoOddsOn() const {
     return AutoOzCheck->isChecked();
 }
 
@@ -118,12 +118,12 @@ void TMainForm::ArmAutoOdds() {
         DeliverTimer->stop();
 }
 
-void TMainForm::NeraiComboChange(int slot) {
+void TMainForm::MatchTargetSlot(int slot) {
     if (slot < 1 || slot > 4) return;
     neraiSlots_->NeraiComboChange(slot);
 }
 
-void TMainForm::NeraiKaimeComboChange(int set) {
+void TMainForm::ApplyUserBetSet(int set) {
     if (!userKaimeForm_) return;
     QComboBox* combo = userKaimeForm_->NeraiKaimeCombo(set);
     if (!combo || keiba::IsBlankText(controls::QToSj(combo->currentText()))) return;

@@ -40,19 +40,19 @@ int TMainForm::ExecModal(QDialog& dialog) {
 void TMainForm::JVBtnClick() {
     if (Busy()) return;
     fetch::TGetDataForm form(
-        jvLink_.get(), Day(), flags_, [this] { AfterDataImport(); }, this);
+        context_, jvLink_.get(), flags_, operations_, [this] { AfterDataImport(); }, this);
     ExecModal(form);
 }
 
 void TMainForm::N8Click() {
-    fetch::TOzGetTimeForm form(this);
+    fetch::TOzGetTimeForm form(context_, this);
     ExecModal(form);
 }
 
 // The dialog frees itself when it closes.
 void TMainForm::N18Click() {
     if (Busy()) return;
-    auto* form = new betting::TKaimeSetForm(Day(), this, this);
+    auto* form = new betting::TKaimeSetForm(context_, Day(), this, this);
     ExecModal(*form);
 }
 
@@ -68,7 +68,7 @@ void TMainForm::RSerchBtnClick() {
 
 void TMainForm::HdInputBtnClick() {
     if (Busy()) return;
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     if (keiba::IsBlankText(controls::QToSj(DateCombo->currentText()))) {
         notifier.Beep();
         notifier.Information("開催日ﾃﾞｰﾀを読み込んでください。");
@@ -97,15 +97,15 @@ void TMainForm::HelpButtonClick() {
     fs::path manual = appDir_ / "Kestrane.pdf";
     std::error_code ec;
     if (fs::exists(manual, ec)) {
-        keiba::CurrentShell().Open(keiba::PathToUtf8(manual));
+        context_.shell.Open(keiba::PathToUtf8(manual));
         return;
     }
-    keiba::CurrentNotifier().Beep();
-    keiba::CurrentNotifier().Information("使用解説書[Kestrane.pdf]が見つかりません。");
+    context_.notifier.Beep();
+    context_.notifier.Information("使用解説書[Kestrane.pdf]が見つかりません。");
 }
 
 void TMainForm::VerButton1Click() {
-    auto* box = new TAboutBox(this);
+    auto* box = new TAboutBox(context_, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->Version()->setText(U(versionText_));
     ExecModal(*box);

@@ -24,10 +24,10 @@ namespace fs = std::filesystem;
 namespace {
 
 // An export needs races; without them nothing is written.
-bool HaveRaces(int raceCount) {
+bool HaveRaces(keiba::Notifier& notifier, int raceCount) {
     if (raceCount > 0) return true;
-    keiba::CurrentNotifier().Beep();
-    keiba::CurrentNotifier().Information("ﾃﾞｰﾀが不十分のようです。");
+    notifier.Beep();
+    notifier.Information("ﾃﾞｰﾀが不十分のようです。");
     return false;
 }
 
@@ -48,14 +48,14 @@ void TMainForm::BuildExportFolderItem(QMenu* option) {
 }
 
 void TMainForm::N37Click() {
-    if (DateCombo->currentIndex() < 0) return;
-    if (!HaveRaces(DatList->count())) return;
+    if (DateCombo->currentIndex() < 0 || !Free()) return;
+    if (!HaveRaces(context_.notifier, DatList->count())) return;
     const auto date = search::RExportDate(Day());
     if (!date) {
-        HaveRaces(0);
+        HaveRaces(context_.notifier, 0);
         return;
     }
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     const fs::path folder = appDir_ / "CSV";
     if (keiba::IoResult io = keiba::CreateFolders(folder); !io) {
         notifier.Information(io.message);
@@ -73,16 +73,16 @@ void TMainForm::N37Click() {
     }
     const fs::path fuku = folder / ("FukuSuisho" + *date + ".csv");
     std::error_code ec;
-    if (fs::exists(fuku, ec)) keiba::CurrentShell().Open(keiba::PathToUtf8(fuku));
+    if (fs::exists(fuku, ec)) context_.shell.Open(keiba::PathToUtf8(fuku));
     notifier.Information(search::RExportMessage(ruma, level));
 }
 
 void TMainForm::GiveGet1Click() {
-    if (DateCombo->currentIndex() < 0) return;
-    if (!HaveRaces(DatList->count())) return;
+    if (DateCombo->currentIndex() < 0 || !Free()) return;
+    if (!HaveRaces(context_.notifier, DatList->count())) return;
     const auto date = search::RExportDate(Day());
     if (!date) {
-        HaveRaces(0);
+        HaveRaces(context_.notifier, 0);
         return;
     }
     // The folder is the user's choice and is not created: a missing one fails the write, which
@@ -94,10 +94,10 @@ void TMainForm::GiveGet1Click() {
     const std::string bytes =
         search::RExportBytes(Day(), DatList->count(), search::RExportKind::Empty);
     if (keiba::IoResult io = search::WriteRExportPair(get, bytes, give, bytes); !io) {
-        keiba::CurrentNotifier().Information(io.message);
+        context_.notifier.Information(io.message);
         return;
     }
-    keiba::CurrentNotifier().Information(search::RExportMessage(get, give));
+    context_.notifier.Information(search::RExportMessage(get, give));
 }
 
 void TMainForm::CSV2Click() {
@@ -107,7 +107,7 @@ void TMainForm::CSV2Click() {
     if (!FolderViewerEx1->Execute()) return;
     if (keiba::IoResult io = ini_.WriteString("Dir", "CSV1", ToUtf8(FolderViewerEx1->Folder()));
         !io)
-        keiba::CurrentNotifier().Information(io.message);
+        context_.notifier.Information(io.message);
 }
 
 } // namespace app

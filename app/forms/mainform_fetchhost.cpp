@@ -1,4 +1,5 @@
-// What the real-time fetches (fetch/fetchops.h) and their timers ask of the window.
+// The window's fetch commands, and what the real-time fetches (fetch/fetchops.h) and their
+// timers ask of the window.
 
 #include "app/forms/mainform.h"
 
@@ -16,6 +17,30 @@ namespace app {
 
 using mainform_parts::ToUtf8;
 using mainform_parts::U;
+
+void TMainForm::SokuhoOddsBtnClick() {
+    fetch::FetchShownRaceOdds(*this);
+}
+
+void TMainForm::KekkaGetBtnClick() {
+    fetch::FetchResults(*this);
+}
+
+void TMainForm::GetDMBtnClick() {
+    fetch::FetchMining(*this);
+}
+
+void TMainForm::N1O1Click() {
+    fetch::FetchDayOdds(*this);
+}
+
+void TMainForm::NextRaceBtnClick() {
+    fetch::ShowNextRace(*this);
+}
+
+void TMainForm::T1Click() {
+    fetch::ImportTimeSeriesOdds(*this);
+}
 
 int TMainForm::RaceListIndex() const {
     return DatList->currentRow();

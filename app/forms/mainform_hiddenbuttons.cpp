@@ -44,7 +44,7 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     HiddenButton("SaveCheckBtn", QStringLiteral("Saveチェック"));
     // The real-time fetches the timers and the odds lists start.
     connect(HiddenButton("GetDMBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ")), &QPushButton::clicked, this,
-            [this] { fetch::GetDMBtnClick(*this); });
+            &TMainForm::GetDMBtnClick);
     struct OddsButton {
         const char* name;
         const char* caption;
@@ -83,7 +83,7 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     Panel8->setObjectName(QStringLiteral("Panel8"));
     Panel8->hide();
 
-    FolderViewerEx1 = new controls::TFolderViewerEx(this);
+    FolderViewerEx1 = new controls::TFolderViewerEx(context_.notifier, this);
     FolderViewerEx1->setObjectName(QStringLiteral("FolderViewerEx1"));
     FolderViewerEx1->SetOpenDefault(true);
     // The window's message-box settings; nothing shows a box from them.

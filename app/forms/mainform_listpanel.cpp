@@ -42,7 +42,7 @@ QWidget* TMainForm::BuildListPanel() {
     DLlabel->setWordWrap(true);
     DLlabel->setMinimumHeight(32);
     box->addWidget(DLlabel);
-    neraiSlots_ = new search::NeraiSlotPanel(Day(), Panel6);
+    neraiSlots_ = new search::NeraiSlotPanel(context_, Day(), Panel6);
     box->addWidget(neraiSlots_);
     for (int k = 1; k <= 4; ++k)
         gNeraiCombos[static_cast<std::size_t>(k - 1)] = neraiSlots_->NeraiCombo(k);

@@ -28,13 +28,8 @@ public:
     explicit MainDownloadView(TMainForm& form)
         : form_(form) {}
     void SetBusyCursor(bool busy) override { form_.SetBusyCursor(busy); }
-    void SetDownloadActionsEnabled(bool enabled) override {
-        for (const char* name : {"GetXQdata1", "N47", "GetXQdataKako", "N49"})
-            if (auto* a = form_.findChild<QAction*>(QString::fromLatin1(name)))
-                a->setEnabled(enabled);
-        if (auto* b = form_.findChild<QWidget*>(QStringLiteral("XQDataBtn")))
-            b->setEnabled(enabled);
-    }
+    // The download holds the owner of long operations, whose taking disables the commands.
+    void SetDownloadActionsEnabled(bool) override {}
 
 private:
     TMainForm& form_;
@@ -84,13 +79,13 @@ void TMainForm::BuildMembersCommands() {
 members::Downloads& TMainForm::MembersDownloads() {
     if (!downloads_)
         downloads_ = std::make_unique<members::Downloads>(
-            members::SiteAccess{appDir_, members::SiteBaseUrl(), {}}, true);
+            context_, operations_, members::SiteAccess{members::SiteBaseUrl(), {}}, true);
     return *downloads_;
 }
 
 void TMainForm::GetXQdata1Click() {
     MainDownloadView view(*this);
-    MembersDownloads().Forecast(ini_, view, [this] { RereadShutugenDay(); });
+    MembersDownloads().Forecast(view, [this] { RereadShutugenDay(); });
 }
 
 void TMainForm::N47Click() {
@@ -99,11 +94,12 @@ void TMainForm::N47Click() {
 }
 
 void TMainForm::N48Click() {
-    members::OpenPurchasePage(MembersDownloads().Site().baseUrl + members::ForecastPurchasePath());
+    members::OpenPurchasePage(context_,
+                              MembersDownloads().Site().baseUrl + members::ForecastPurchasePath());
 }
 
 void TMainForm::GetXQdataKakoClick() {
-    if (dlDataForm_) ExecModal(*dlDataForm_);
+    if (dlDataForm_ && Free()) ExecModal(*dlDataForm_);
 }
 
 void TMainForm::N49Click() {
@@ -112,7 +108,7 @@ void TMainForm::N49Click() {
 
 // The dialog frees itself when it closes.
 void TMainForm::ID1Click() {
-    auto* form = new members::TIDPASSForm(this);
+    auto* form = new members::TIDPASSForm(context_, this);
     ExecModal(*form);
 }
 

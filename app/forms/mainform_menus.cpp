@@ -26,9 +26,9 @@ void TMainForm::BuildMenus() {
     jv->setVisible(false);
     connect(jv, &QAction::triggered, this, &TMainForm::JVBtnClick);
     connect(MenuItem(file, "N1O1", QStringLiteral("1日分の全オッズを一括取得(&O)")),
-            &QAction::triggered, this, [this] { fetch::N1O1Click(*this); });
+            &QAction::triggered, this, &TMainForm::N1O1Click);
     connect(MenuItem(file, "T1", QStringLiteral("時系列オッズより取得(&T)")), &QAction::triggered,
-            this, [this] { fetch::T1Click(*this); });
+            this, &TMainForm::T1Click);
     MenuItem(file, "FilePrintItem", QStringLiteral("出馬表印刷(&P)"));
     file->addSeparator();
     connect(MenuItem(file, "Exit1", QStringLiteral("終了(&X)")), &QAction::triggered, this,

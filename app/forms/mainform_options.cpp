@@ -23,11 +23,11 @@ void TMainForm::ChooseFolder(const QString& title, const char* key) {
     FolderViewerEx1->SetSelectedFolder(U(ini_.ReadString("Dir", key, keiba::PathToUtf8(appDir_))));
     if (!FolderViewerEx1->Execute()) return;
     if (keiba::IoResult io = ini_.WriteString("Dir", key, ToUtf8(FolderViewerEx1->Folder())); !io)
-        keiba::CurrentNotifier().Information(io.message);
+        context_.notifier.Information(io.message);
 }
 
 void TMainForm::N12Click() {
-    fetch::N12Click(*FolderViewerEx1);
+    fetch::N12Click(context_, *FolderViewerEx1);
 }
 
 void TMainForm::N28Click() {
@@ -67,7 +67,7 @@ void TMainForm::N30Click() {
 }
 
 void TMainForm::AutoOzCheckClick() {
-    fetch::AutoOzCheckClick(*this);
+    fetch::ArmOddsTimer(*this);
 }
 
 } // namespace app

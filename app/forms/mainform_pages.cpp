@@ -42,7 +42,7 @@ QWidget* TMainForm::BuildPages() {
     resultScroll->setWidgetResizable(true);
     resultScroll->setWidget(BuildResultPage());
     page(PageControl1, "TabSheet11", "結果", resultScroll);
-    betPage_ = new betting::BetPage(Day(), *this, &sorts_.gSortCol);
+    betPage_ = new betting::BetPage(context_, Day(), *this, &sorts_.gSortCol);
     grids_[QStringLiteral("StringGrid1")] = betPage_->MarkGrid();
     // The mark columns at the right are the ones clicked: the mark grid is never narrower than
     // its columns.

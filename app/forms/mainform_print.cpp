@@ -42,7 +42,7 @@ views::print::Printer& TMainForm::Printer() {
 void TMainForm::PrintSheet(views::print::Sheet sheet) {
     // The sheets read the loaded day; a load or fetch that is running is not over yet.
     if (Busy()) return;
-    views::print::PrintSheet({sheet, Day(), DatList->count(), Printer(),
+    views::print::PrintSheet({context_, sheet, Day(), DatList->count(), Printer(),
                               keiba::Sj(std::string(kApplicationTitle) + std::string(kVersionText)),
                               this, [this](QDialog& form) { ExecModal(form); }});
 }

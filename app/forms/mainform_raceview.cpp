@@ -41,8 +41,9 @@ void TMainForm::DatListClick() {
     raceday::RaceSelection sel = raceday::SelectRaceHeader(Day(), r);
     if (sel.status == raceday::SelectStatus::NoRace) return;
     if (sel.status == raceday::SelectStatus::NoRunners) {
-        if (!Day().gBatchBusy)
-            keiba::CurrentNotifier().Information(raceday::NoRunnersMessage(sel.raceNumber));
+        // A batch load shows each day's first race; it says nothing of their runners.
+        if (operations_.Running() != keiba::Operation::BatchLoad)
+            context_.notifier.Information(raceday::NoRunnersMessage(sel.raceNumber));
         return;
     }
     ShowRaceHeader(r, sel.header);
@@ -162,7 +163,7 @@ void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
 void TMainForm::R1Click() {
     if (Busy()) return;
     raceday::RaceDay& day = Day();
-    if (raceday::RegisterChaseHorse(day, day.gCurRace, day.gCurHorse, ChaseHorses, appDir_) ==
+    if (raceday::RegisterChaseHorse(day, day.gCurRace, day.gCurHorse, ChaseHorses, context_) ==
         raceday::ChaseResult::Registered)
         DatListClick();
 }

@@ -80,7 +80,7 @@ QWidget* TMainForm::BuildStatsPage() {
 }
 
 void TMainForm::SaveBtnClick() {
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     const std::string name = ToUtf8(StatsFileEdit->text());
     if (!PlainFileName(name)) {
         notifier.Information(std::string(search::kNeraiNameBadMessage));
@@ -116,15 +116,15 @@ void TMainForm::LoadBtnClick() {
     const fs::path path = keiba::Utf8Path(ToUtf8(dialog.selectedFiles().first()));
     const auto bytes = keiba::ReadWholeFile(path);
     if (!bytes) {
-        keiba::CurrentNotifier().Information(keiba::PathToUtf8(path) + " を読み込めません。");
+        context_.notifier.Information(keiba::PathToUtf8(path) + " を読み込めません。");
         return;
     }
     const search::StatsRows rows = search::ParseStatsFile(*bytes);
     const int cols = search::StatsGridColumns(rows);
     if (cols > search::kStatsMaxColumns) {
-        keiba::CurrentNotifier().Information(keiba::PathToUtf8(path) + " は" +
-                                             std::to_string(search::kStatsMaxColumns) +
-                                             "列を超える行があるため読み込めません。");
+        context_.notifier.Information(keiba::PathToUtf8(path) + " は" +
+                                      std::to_string(search::kStatsMaxColumns) +
+                                      "列を超える行があるため読み込めません。");
         return;
     }
     // Every field of the file is kept, so that a save writes back what was loaded.

@@ -47,13 +47,10 @@ QWidget* TMainForm::BuildToolBar() {
     add("SpeedButton1", "ﾘｽﾄ", "開催日とレースの一覧を表示・非表示します",
         H(&TMainForm::SpeedButton1Click));
     add("JVBtn", "JVデータ取得", "JRA-VANからデータを取得します", H(&TMainForm::JVBtnClick));
-    connect(add("KekkaGetBtn", "結果情報", "レース結果データを取得します", H(nullptr)),
-            &controls::TLbSpeedButton::OnClick, this, [this] { fetch::KekkaGetBtnClick(*this); });
-    connect(add("SokuhoOddsBtn", "速報ｵｯｽﾞ", "速報オッズを取得します", H(nullptr)),
-            &controls::TLbSpeedButton::OnClick, this, [this] { fetch::SokuhoOddsBtnClick(*this); });
-    connect(
-        add("NextRaceBtn", "直前ﾚｰｽ", "開催当日発走時刻の最も迫ったレースへ移動します", H(nullptr)),
-        &controls::TLbSpeedButton::OnClick, this, [this] { fetch::NextRaceBtnClick(*this); });
+    add("KekkaGetBtn", "結果情報", "レース結果データを取得します", H(&TMainForm::KekkaGetBtnClick));
+    add("SokuhoOddsBtn", "速報ｵｯｽﾞ", "速報オッズを取得します", H(&TMainForm::SokuhoOddsBtnClick));
+    add("NextRaceBtn", "直前ﾚｰｽ", "開催当日発走時刻の最も迫ったレースへ移動します",
+        H(&TMainForm::NextRaceBtnClick));
     add("RSerchBtn", "R馬検索", "R馬を検索します", H(&TMainForm::RSerchBtnClick));
     add("HdInputBtn", "R馬手入力", "R馬を手入力します", H(&TMainForm::HdInputBtnClick));
     add("PrintBtn", "印刷", "出馬表を印刷します", H(nullptr));

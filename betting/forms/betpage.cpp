@@ -93,21 +93,22 @@ private:
 
 } // namespace
 
-BetPage::BetPage(raceday::RaceDay& day, BetHost& host, int* sortCol, QWidget* parent)
+BetPage::BetPage(const keiba::ProgramContext& context, raceday::RaceDay& day, BetHost& host,
+                 int* sortCol, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("BetPage"));
     StringGrid1 = new views::StringGrid(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     views::SetupMarkGrid(*StringGrid1);
     marks_ = std::make_unique<GridModelCells>(*StringGrid1->Model());
-    tab_ = std::make_unique<KaimeTab>(day, host, *marks_);
+    tab_ = std::make_unique<KaimeTab>(day, host, *marks_, context);
     tab_->ShareSortColumn(sortCol);
     tab_->RestoreSettings();
 
     StringGrid1->Model()->SetDrawCell(
         [this](int col, int row, views::CellPaint& p) { MarkGridDrawCell(col, row, p); });
     auto markPress = [this](int col, int row) {
-        tab_->StringGrid1MouseDown(col, row);
+        tab_->PressMark(col, row);
         Refresh();
     };
     connect(StringGrid1, &views::StringGrid::CellClicked, this, markPress);
@@ -123,7 +124,7 @@ BetPage::BetPage(raceday::RaceDay& day, BetHost& host, int* sortCol, QWidget* pa
     main->addLayout(right, 1);
     BuildHiddenButtons();
 
-    FolderViewerEx1 = new controls::TFolderViewerEx(this);
+    FolderViewerEx1 = new controls::TFolderViewerEx(context.notifier, this);
     FolderViewerEx1->setObjectName(QStringLiteral("FolderViewerEx1"));
     FolderViewerEx1->SetOpenDefault(true);
 
@@ -133,7 +134,7 @@ BetPage::BetPage(raceday::RaceDay& day, BetHost& host, int* sortCol, QWidget* pa
     for (BetKind k : kAllKinds) {
         QAction* a = PopupTohyo->addAction(U(kTabCaptions[PageOf(k)]));
         a->setObjectName(QString::fromLatin1(kPopupItems[PageOf(k)]));
-        connect(a, &QAction::triggered, this, [this, k] { tab_->PopupTohyoClick(k); });
+        connect(a, &QAction::triggered, this, [this, k] { tab_->WriteBetFile(k); });
     }
     Refresh();
 }
@@ -150,6 +151,7 @@ QWidget* BetPage::BuildTopPanel() {
     auto* amountLine = new QHBoxLayout;
     SaNumEditExC1 = new controls::TSaNumEditExC(panel);
     SaNumEditExC1->setObjectName(QStringLiteral("SaNumEditExC1"));
+    SaNumEditExC1->SetNotifier(&tab_->Context().notifier);
     SaNumEditExC1->SetIntegerLength(8);
     SaNumEditExC1->SetDecimalLength(0);
     SaNumEditExC1->SetMinus(false);
@@ -158,7 +160,7 @@ QWidget* BetPage::BuildTopPanel() {
     amountBox->addLayout(amountLine);
     row->addLayout(amountBox);
     connect(SaNumEditExC1, &controls::TSaNumEditExC::OnChange, this, [this] {
-        tab_->SaNumEditExC1Change(SaNumEditExC1->GetTextAsInteger());
+        tab_->SetAmount(SaNumEditExC1->GetTextAsInteger());
         Refresh();
     });
 
@@ -186,23 +188,23 @@ QWidget* BetPage::BuildTopPanel() {
         radioGroup("RadioGroup2", QStringLiteral("買い目選択"), QStringLiteral("ヴェルトロ"),
                    QStringLiteral("ユーザー"), group2_, tab_->KaimeLogic());
     connect(group1_, &QButtonGroup::idClicked, this, [this](int id) {
-        tab_->RadioGroup1Click(id);
+        tab_->SetHaibunMode(id);
         Refresh();
     });
     connect(group2_, &QButtonGroup::idClicked, this, [this](int id) {
-        tab_->RadioGroup2Click(id);
+        tab_->SetKaimeLogic(id);
         Refresh();
     });
 
     TohyoCSVBtn = new QPushButton(QStringLiteral("QVX2投票"), panel);
     TohyoCSVBtn->setObjectName(QStringLiteral("TohyoCSVBtn"));
     TohyoCSVBtn->setToolTip(QStringLiteral("QVX投票プラグイン２経由で投票します"));
-    connect(TohyoCSVBtn, &QPushButton::clicked, this, [this] { tab_->TohyoCSVBtnClick(); });
+    connect(TohyoCSVBtn, &QPushButton::clicked, this, [this] { tab_->WriteVoteCsv(); });
     row->addWidget(TohyoCSVBtn);
     TohyouBtn = new QPushButton(QStringLiteral("BRIVEL"), panel);
     TohyouBtn->setObjectName(QStringLiteral("TohyouBtn"));
     TohyouBtn->setVisible(false);
-    connect(TohyouBtn, &QPushButton::clicked, this, [this] { tab_->TohyouBtnClick(); });
+    connect(TohyouBtn, &QPushButton::clicked, this, [this] { tab_->WriteActiveBetFile(); });
     row->addWidget(TohyouBtn);
 
     auto* sums = new QGridLayout;
@@ -245,7 +247,7 @@ QWidget* BetPage::BuildPages() {
     }
     PageControl4->setCurrentIndex(0);
     connect(PageControl4, &QTabWidget::currentChanged, this, [this](int page) {
-        tab_->PageControl4Change(page);
+        tab_->SetPage(page);
         RefreshLabels();
     });
     return PageControl4;
@@ -269,14 +271,14 @@ void BetPage::SetUpBetGrid(BetKind k, views::StringGrid& grid) {
     for (int c = 0; c < l.cols; ++c) grid.SetColWidth(c, l.widths[static_cast<std::size_t>(c)]);
     connect(&grid, &views::StringGrid::CellClicked, this, [this, k](int col, int row) {
         if (row == 0)
-            tab_->GridMouseDown(k, col, row);
+            tab_->SortByHeading(k, col, row);
         else
-            tab_->GridClick(k, col, row);
+            tab_->ToggleRowErase(k, col, row);
         RefreshGrid(k);
         RefreshLabels();
     });
     connect(&grid, &views::StringGrid::CellRightClicked, this, [this, k](int col, int row) {
-        if (tab_->GridMouseDown(k, col, row)) RefreshGrid(k);
+        if (tab_->SortByHeading(k, col, row)) RefreshGrid(k);
     });
     new CursorFilter(grid, [](int col, int row) { return row == 0 || col == 0; });
 }
@@ -294,16 +296,16 @@ void BetPage::BuildHiddenButtons() {
     SortKaimeHyoRenBtn = hidden("SortKaimeHyoRenBtn", QStringLiteral("買い目Sor連"));
     SortKaimeHyoSanBtn = hidden("SortKaimeHyoSanBtn", QStringLiteral("買い目Sort３"));
     connect(JikuHimoBtn, &QPushButton::clicked, this, [this] {
-        tab_->JikuHimoBtnClick();
+        tab_->FillAxisAndPartners();
         RefreshMarks();
     });
     connect(KaimeMakeBtn, &QPushButton::clicked, this, [this] {
-        tab_->KaimeMakeBtnClick();
+        tab_->BuildBets();
         Refresh();
     });
     for (QPushButton* b : {SortKaimeHyoTanBtn, SortKaimeHyoRenBtn, SortKaimeHyoSanBtn})
         connect(b, &QPushButton::clicked, this, [this] {
-            tab_->SortKaimeHyoBtnClick();
+            tab_->SortActivePage();
             Refresh();
         });
 }
@@ -323,18 +325,18 @@ void BetPage::AfterRaceShown() {
 }
 
 void BetPage::N50Click() {
-    tab_->N50Click();
+    tab_->WriteMarks();
 }
 
 void BetPage::QVX1Click() {
-    keiba::TIniGT& ini = tab_->Ini();
+    const keiba::ProgramContext& context = tab_->Context();
     FolderViewerEx1->SetCaption(QStringLiteral("QVX投票プラグイン２フォルダの指定"));
     FolderViewerEx1->SetSelectedFolder(QString::fromStdString(
-        ini.ReadString("Dir", "QVXTohyo2", keiba::PathToUtf8(keiba::AppDir()))));
+        context.settings.ReadString("Dir", "QVXTohyo2", keiba::PathToUtf8(context.folder))));
     if (!FolderViewerEx1->Execute()) return;
     keiba::IoResult io =
-        ini.WriteString("Dir", "QVXTohyo2", FolderViewerEx1->Folder().toStdString());
-    if (!io) keiba::CurrentNotifier().Information(io.message);
+        context.settings.WriteString("Dir", "QVXTohyo2", FolderViewerEx1->Folder().toStdString());
+    if (!io) context.notifier.Information(io.message);
 }
 
 void BetPage::MarkGridDrawCell(int col, int row, views::CellPaint& p) const {

@@ -10,6 +10,7 @@
 
 #include "betting/forms/betgridmodel.h"
 #include "betting/kaimetab.h"
+#include "keiba/context.h"
 
 #include <QWidget>
 
@@ -39,8 +40,8 @@ class BetPage : public QWidget {
 public:
     // `sortCol` is the race card's gSortCol, which the bet grids' sorts share; without it the
     // page keeps its own.
-    BetPage(raceday::RaceDay& day, BetHost& host, int* sortCol = nullptr,
-            QWidget* parent = nullptr);
+    BetPage(const keiba::ProgramContext& context, raceday::RaceDay& day, BetHost& host,
+            int* sortCol = nullptr, QWidget* parent = nullptr);
     ~BetPage() override;
 
     KaimeTab& Tab() { return *tab_; }

@@ -10,10 +10,13 @@
 
 namespace betting {
 
-TKaimeSetForm::TKaimeSetForm(const raceday::RaceDay& day, BetHost* host, QWidget* parent)
+TKaimeSetForm::TKaimeSetForm(const keiba::ProgramContext& context, const raceday::RaceDay& day,
+                             BetHost* host, QWidget* parent)
     : QDialog(parent)
+    , context_(context)
     , day_(day)
-    , host_(host) {
+    , host_(host)
+    , IniGT1(context.settings) {
     setObjectName(QStringLiteral("KaimeSetForm"));
     setWindowTitle(QStringLiteral("買い目設定"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -21,7 +24,6 @@ TKaimeSetForm::TKaimeSetForm(const raceday::RaceDay& day, BetHost* host, QWidget
     QFont f = controls::PGothicFont(9);
     f.setPixelSize(12);
     setFont(f);
-    IniGT1.Loaded();
 
     auto* text = new QLabel(
         QStringLiteral("買い目を作成するための1レースあたりの投資金額を設定します。"), this);
@@ -37,6 +39,7 @@ TKaimeSetForm::TKaimeSetForm(const raceday::RaceDay& day, BetHost* host, QWidget
     SaNumEditExC1->SetIntegerLength(6);
     SaNumEditExC1->SetDecimalLength(0);
     SaNumEditExC1->SetMinus(false);
+    SaNumEditExC1->SetNotifier(&context.notifier);
     SaNumEditExC1->SetTextAsInteger(ReadDefaultAmount(IniGT1));
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
@@ -51,7 +54,7 @@ TKaimeSetForm::TKaimeSetForm(const raceday::RaceDay& day, BetHost* host, QWidget
 }
 
 void TKaimeSetForm::BitBtn1Click() {
-    const int value = StoreDefaultAmount(IniGT1, SaNumEditExC1->GetTextAsInteger());
+    const int value = StoreDefaultAmount(context_, SaNumEditExC1->GetTextAsInteger());
     SaNumEditExC1->SetTextAsInteger(value);
     if (host_ && host_->RaceCount() >= 1) host_->ShowRace(day_.gCurRace);
     accept();

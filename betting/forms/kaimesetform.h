@@ -4,7 +4,7 @@
 // itself when closed.
 
 #include "betting/host.h"
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 
 #include <QDialog>
@@ -21,7 +21,8 @@ class TKaimeSetForm : public QDialog {
     Q_OBJECT
 public:
     // `host` may be null (no main window): OK then only stores the value.
-    TKaimeSetForm(const raceday::RaceDay& day, BetHost* host, QWidget* parent = nullptr);
+    TKaimeSetForm(const keiba::ProgramContext& context, const raceday::RaceDay& day, BetHost* host,
+                  QWidget* parent = nullptr);
 
     controls::TSaNumEditExC* AmountEdit() const { return SaNumEditExC1; }
     QPushButton* OkButton() const { return BitBtn1; }
@@ -30,9 +31,10 @@ public:
     void BitBtn1Click();
 
 private:
+    const keiba::ProgramContext& context_;
     const raceday::RaceDay& day_;
     BetHost* host_;
-    keiba::TIniGT IniGT1;
+    keiba::TIniGT& IniGT1;
     controls::TSaNumEditExC* SaNumEditExC1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
 };

@@ -44,13 +44,15 @@ QLabel* Note(const char* utf8, QWidget* parent) {
 
 } // namespace
 
-TUserKaimeForm::TUserKaimeForm(raceday::RaceDay& day, QWidget* parent)
+TUserKaimeForm::TUserKaimeForm(const keiba::ProgramContext& context, raceday::RaceDay& day,
+                               QWidget* parent)
     : QDialog(parent)
+    , context_(context)
     , day_(day)
-    , sets_(day) {
+    , sets_(day, context)
+    , IniGT1(context.settings) {
     setObjectName(QStringLiteral("UserKaimeForm"));
     setWindowTitle(QStringLiteral("ユーザー買い目設定"));
-    IniGT1.Loaded();
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(
@@ -127,7 +129,7 @@ TUserKaimeForm::TUserKaimeForm(raceday::RaceDay& day, QWidget* parent)
 
     // FormCreate. The set combos are still empty here, so applying the stored setting only
     // fills the name; the combos take their names from MyfavoKai below.
-    lines_.Load(search::UserSetPath());
+    lines_.Load(search::UserSetPath(context_.folder));
     RefillSelCombo(IniGT1.ReadInteger("UserSetting", "SetID", 0));
     MakeListBtn->click();
 }
@@ -160,7 +162,7 @@ void TUserKaimeForm::NeraiKaimeComboChange(int u) {
     NeraiSearchBtn->click();
     if (keiba::IoResult io = IniGT1.WriteString("MyfavoKai", "nerai" + std::to_string(u), name);
         !io)
-        keiba::CurrentNotifier().Information(io.message);
+        context_.notifier.Information(io.message);
 }
 
 void TUserKaimeForm::NeraiSearchBtnClick() {
@@ -170,7 +172,7 @@ void TUserKaimeForm::NeraiSearchBtnClick() {
 }
 
 void TUserKaimeForm::MakeListBtnClick() {
-    const std::vector<std::string> names = search::NeraiSetNames();
+    const std::vector<std::string> names = search::NeraiSetNames(context_.folder);
     for (int u = 1; u <= 3; ++u) {
         QComboBox* combo = NeraiKaimeCombo(u);
         const QSignalBlocker block(combo);
@@ -201,7 +203,7 @@ void TUserKaimeForm::SelComboClick() {
     const int index = SelCombo->currentIndex();
     if (index < 0) return;
     if (keiba::IoResult io = IniGT1.WriteInteger("UserSetting", "SetID", index); !io)
-        keiba::CurrentNotifier().Information(io.message);
+        context_.notifier.Information(io.message);
     const search::UserSetting s = lines_.At(index);
     Edit1->setText(controls::SjToQ(s.name));
     const std::string* fields[3] = {&s.axis, &s.partner1, &s.partner2};
@@ -216,7 +218,7 @@ void TUserKaimeForm::SpeedButton1Click() {
 }
 
 void TUserKaimeForm::BitBtn2Click() {
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     const char* missing[3] = {"軸馬が選択されていません。", "紐１が選択されていません。",
                               "紐２が選択されていません。"};
     for (int u = 1; u <= 3; ++u) {
@@ -246,7 +248,8 @@ void TUserKaimeForm::BitBtn2Click() {
     const search::UserSetting setting{*sjName, controls::QToSj(combos_[0]->currentText()),
                                       controls::QToSj(combos_[1]->currentText()),
                                       controls::QToSj(combos_[2]->currentText())};
-    if (keiba::IoResult io = lines_.Put(found, setting, search::UserSetPath()); !io) {
+    if (keiba::IoResult io = lines_.Put(found, setting, search::UserSetPath(context_.folder));
+        !io) {
         notifier.Information(io.message);
         return;
     }
@@ -257,14 +260,14 @@ void TUserKaimeForm::BitBtn2Click() {
 }
 
 void TUserKaimeForm::SpeedButton2Click() {
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     const int index = SelCombo->currentIndex();
     if (SelCombo->count() == 0 || index < 0) {
         notifier.Information("削除項目がありません。");
         return;
     }
     if (!notifier.YesNo(Utf8(SelCombo->itemText(index)) + " を削除しますか?")) return;
-    if (keiba::IoResult io = lines_.Remove(index, search::UserSetPath()); !io) {
+    if (keiba::IoResult io = lines_.Remove(index, search::UserSetPath(context_.folder)); !io) {
         notifier.Information(io.message);
         return;
     }

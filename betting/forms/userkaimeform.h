@@ -4,7 +4,7 @@
 // when the bet tab is in user mode, and named triples of them kept in `UserSet.usd`. Created at
 // start-up and kept for the run; the main window shows it modally.
 
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 #include "search/usersets.h"
 
@@ -24,7 +24,8 @@ class TUserKaimeForm : public QDialog {
 public:
     // `FormCreate`: the stored settings listed and the one of `UserSetting`/`SetID` applied, then
     // the set lists made. The sets are searched over `day`, which must outlive the form.
-    explicit TUserKaimeForm(raceday::RaceDay& day, QWidget* parent = nullptr);
+    TUserKaimeForm(const keiba::ProgramContext& context, raceday::RaceDay& day,
+                   QWidget* parent = nullptr);
 
     // The main window's race list count (default: the races of the loaded day).
     void SetRaceListCount(std::function<int()> count) { raceListCount_ = std::move(count); }
@@ -53,11 +54,12 @@ private:
     void RefillSelCombo(int select);
     std::string SetName(int u) const; // the trimmed name combo u shows, UTF-8
 
+    const keiba::ProgramContext& context_;
     raceday::RaceDay& day_;
     std::function<int()> raceListCount_;
     search::UserSetList lines_;
     search::UserNeraiSets sets_;
-    keiba::TIniGT IniGT1;
+    keiba::TIniGT& IniGT1;
     std::array<QComboBox*, 3> combos_{};
     QComboBox* SelCombo = nullptr;
     QLineEdit* Edit1 = nullptr;

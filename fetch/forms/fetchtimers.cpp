@@ -17,17 +17,34 @@ QTimer* MakeTimer(QObject* parent, const char* name, int interval) {
 } // namespace
 
 FetchTimers::FetchTimers(fetch::FetchHost& host, QObject* parent)
-    : QObject(parent) {
+    : QObject(parent)
+    , host_(host) {
     Timer1 = MakeTimer(this, "Timer1", fetch::kTimer1Interval);
     Timer2 = MakeTimer(this, "Timer2", fetch::kTimer2Interval);
     Timer3 = MakeTimer(this, "Timer3", fetch::kTimer3Interval);
     Timer4 = MakeTimer(this, "Timer4", 10 * 60000);
-    connect(Timer1, &QTimer::timeout, this, [&host] { fetch::Timer1Timer(host); });
-    connect(Timer2, &QTimer::timeout, this, [&host] { fetch::Timer2Timer(host); });
-    connect(Timer3, &QTimer::timeout, this, [&host] { fetch::Timer3Timer(host); });
-    connect(Timer4, &QTimer::timeout, this, [&host] { fetch::Timer4Timer(host); });
+    connect(Timer1, &QTimer::timeout, this, &FetchTimers::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &FetchTimers::Timer2Timer);
+    connect(Timer3, &QTimer::timeout, this, &FetchTimers::Timer3Timer);
+    connect(Timer4, &QTimer::timeout, this, &FetchTimers::Timer4Timer);
     Timer2->start();
     Timer3->start();
+}
+
+void FetchTimers::Timer1Timer() {
+    fetch::OddsTimerTick(host_);
+}
+
+void FetchTimers::Timer2Timer() {
+    fetch::ClockTick(host_);
+}
+
+void FetchTimers::Timer3Timer() {
+    fetch::PostTimeTick(host_);
+}
+
+void FetchTimers::Timer4Timer() {
+    fetch::ResultsTimerTick(host_);
 }
 
 void FetchTimers::SetTimer1Enabled(bool enabled) {

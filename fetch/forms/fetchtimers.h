@@ -23,10 +23,18 @@ public:
     QTimer* Timer3 = nullptr; // time to post, 1 s
     QTimer* Timer4 = nullptr; // results and mining, AutoRdataGet minutes
 
+    void Timer1Timer();
+    void Timer2Timer();
+    void Timer3Timer();
+    void Timer4Timer();
+
     void SetTimer1Enabled(bool enabled);
     // The day load: interval AutoRdataGet x 60000 ms.
     void StartTimer4(int intervalMs);
     void StopTimer4();
+
+private:
+    fetch::FetchHost& host_;
 };
 
 } // namespace fetch

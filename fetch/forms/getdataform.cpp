@@ -42,11 +42,11 @@ controls::TLabel3Dj* Label3D(QWidget* parent, const char* name, QRect geometry, 
 
 } // namespace
 
-TGetDataForm::TGetDataForm(jvdata::TJVLink* link, const raceday::RaceDay& day,
-                           fetch::FetchFlags& flags, std::function<void()> afterClose,
-                           QWidget* parent)
+TGetDataForm::TGetDataForm(const keiba::ProgramContext& context, jvdata::TJVLink* link,
+                           fetch::FetchFlags& flags, keiba::OperationOwner& operations,
+                           std::function<void()> afterClose, QWidget* parent)
     : QDialog(parent)
-    , session_(link, *this, day, flags)
+    , session_(link, *this, flags, context, operations)
     , afterClose_(std::move(afterClose)) {
     Build();
     session_.Open();

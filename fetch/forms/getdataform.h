@@ -28,7 +28,8 @@ class TGetDataForm : public QDialog, private fetch::ImportView {
 public:
     // `afterClose` runs once the form has closed (the main window then empties its race list,
     // hides its page control and rebuilds the list of race days).
-    TGetDataForm(jvdata::TJVLink* link, const raceday::RaceDay& day, fetch::FetchFlags& flags,
+    TGetDataForm(const keiba::ProgramContext& context, jvdata::TJVLink* link,
+                 fetch::FetchFlags& flags, keiba::OperationOwner& operations,
                  std::function<void()> afterClose, QWidget* parent = nullptr);
     ~TGetDataForm() override;
 

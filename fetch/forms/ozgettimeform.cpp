@@ -1,7 +1,6 @@
 #include "fetch/forms/ozgettimeform.h"
 
 #include "controls/fonts.h"
-#include "keiba/inigt.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -21,12 +20,6 @@ constexpr Key kAutoOzGet{"AutoOzGet", 10, 3, 59};
 constexpr Key kAutoBataijuGet{"AutoBataijuGet", 37, 2, 59};
 constexpr Key kAutoRdataGet{"AutoRdataGet", 10, 5, 59};
 
-keiba::TIniGT Settings() {
-    keiba::TIniGT ini;
-    ini.Loaded();
-    return ini;
-}
-
 QLabel* Text(QWidget* parent, const QString& text, QRect geometry, bool wrap = false) {
     auto* l = new QLabel(text, parent);
     l->setGeometry(geometry);
@@ -45,19 +38,21 @@ QLabel* Heading(QWidget* parent, const QString& text, QRect geometry) {
     return l;
 }
 
-QSpinBox* Spin(QWidget* parent, const char* name, const Key& k, QRect geometry) {
+QSpinBox* Spin(QWidget* parent, const keiba::TIniGT& ini, const char* name, const Key& k,
+               QRect geometry) {
     auto* s = new QSpinBox(parent);
     s->setObjectName(QString::fromLatin1(name));
     s->setGeometry(geometry);
     s->setRange(k.lo, k.hi);
-    s->setValue(std::clamp(Settings().ReadInteger("Time", k.ident, k.def), k.lo, k.hi));
+    s->setValue(std::clamp(ini.ReadInteger("Time", k.ident, k.def), k.lo, k.hi));
     return s;
 }
 
 } // namespace
 
-TOzGetTimeForm::TOzGetTimeForm(QWidget* parent)
-    : QDialog(parent) {
+TOzGetTimeForm::TOzGetTimeForm(const keiba::ProgramContext& context, QWidget* parent)
+    : QDialog(parent)
+    , ini_(context.settings) {
     setObjectName(QStringLiteral("OzGetTimeForm"));
     setWindowTitle(QStringLiteral("データﾞ自動取得時刻指定"));
     setFixedSize(311, 220);
@@ -71,7 +66,7 @@ TOzGetTimeForm::TOzGetTimeForm(QWidget* parent)
         QStringLiteral("ｵｯｽﾞを自動取得する際に各ﾚｰｽ発走何分前に取得機能を起動するかを指定します。"),
         {16, 30, 287, 30}, true);
     Text(this, QStringLiteral("発走"), {16, 66, 30, 20});
-    SpinEdit3 = Spin(this, "SpinEdit3", kAutoOzGet, {48, 64, 48, 22});
+    SpinEdit3 = Spin(this, ini_, "SpinEdit3", kAutoOzGet, {48, 64, 48, 22});
     Text(this, QStringLiteral("分前"), {100, 66, 40, 20});
 
     auto* line = new QFrame(this);
@@ -82,7 +77,7 @@ TOzGetTimeForm::TOzGetTimeForm(QWidget* parent)
     Heading(this, QStringLiteral("結果情報自動取得時刻指定"), {8, 106, 200, 18});
     Text(this, QStringLiteral("随時更新されるﾚｰｽ結果情報を何分おきに自動取得するか指定します。"),
          {16, 128, 287, 30}, true);
-    SpinEdit1 = Spin(this, "SpinEdit1", kAutoRdataGet, {16, 162, 48, 22});
+    SpinEdit1 = Spin(this, ini_, "SpinEdit1", kAutoRdataGet, {16, 162, 48, 22});
     Text(this, QStringLiteral("分間隔"), {68, 164, 60, 20});
 
     // Stored and offered, but no fetch uses it: the group stays hidden below the client area.
@@ -94,7 +89,7 @@ TOzGetTimeForm::TOzGetTimeForm(QWidget* parent)
              "馬体重ﾃﾞｰﾀを自動取得する際に各ﾚｰｽ発走何分前に取得機能を起動するかを指定します。"),
          {16, 22, 287, 30}, true);
     Text(hidden, QStringLiteral("発走"), {16, 58, 30, 20});
-    SpinEdit2 = Spin(hidden, "SpinEdit2", kAutoBataijuGet, {48, 56, 48, 22});
+    SpinEdit2 = Spin(hidden, ini_, "SpinEdit2", kAutoBataijuGet, {48, 56, 48, 22});
     Text(hidden, QStringLiteral("分前"), {100, 58, 40, 20});
     hidden->hide();
 
@@ -105,16 +100,10 @@ TOzGetTimeForm::TOzGetTimeForm(QWidget* parent)
 }
 
 void TOzGetTimeForm::BitBtn1Click() {
-    keiba::TIniGT ini = Settings();
-    ini.WriteInteger("Time", kAutoOzGet.ident, SpinEdit3->value());
-    ini.WriteInteger("Time", kAutoBataijuGet.ident, SpinEdit2->value());
-    ini.WriteInteger("Time", kAutoRdataGet.ident, SpinEdit1->value());
+    ini_.WriteInteger("Time", kAutoOzGet.ident, SpinEdit3->value());
+    ini_.WriteInteger("Time", kAutoBataijuGet.ident, SpinEdit2->value());
+    ini_.WriteInteger("Time", kAutoRdataGet.ident, SpinEdit1->value());
     accept();
-}
-
-void N8Click(QWidget* parent) {
-    TOzGetTimeForm form(parent);
-    form.exec();
 }
 
 } // namespace fetch

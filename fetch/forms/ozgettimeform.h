@@ -2,6 +2,8 @@
 // TOzGetTimeForm, "データﾞ自動取得時刻指定": the minutes that drive the automatic fetches
 // (section Time of the settings file). New values take effect at the next day load.
 
+#include "keiba/context.h"
+
 #include <QDialog>
 
 class QSpinBox;
@@ -13,8 +15,9 @@ namespace fetch {
 class TOzGetTimeForm : public QDialog {
     Q_OBJECT
 public:
-    // Reads AutoOzGet, AutoBataijuGet and AutoRdataGet into the spin edits.
-    explicit TOzGetTimeForm(QWidget* parent = nullptr);
+    // Reads AutoOzGet, AutoBataijuGet and AutoRdataGet of the context's settings into the spin
+    // edits.
+    explicit TOzGetTimeForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
 
     // OK: writes the three values; closing by the title bar writes nothing.
     void BitBtn1Click();
@@ -23,9 +26,9 @@ public:
     QSpinBox* SpinEdit2 = nullptr; // AutoBataijuGet, hidden
     QSpinBox* SpinEdit1 = nullptr; // AutoRdataGet, interval in minutes
     QPushButton* BitBtn1 = nullptr;
-};
 
-// N8Click: shows the form modally.
-void N8Click(QWidget* parent); // データ自動取得時刻設定(&T)
+private:
+    keiba::TIniGT& ini_;
+};
 
 } // namespace fetch

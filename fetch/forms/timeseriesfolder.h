@@ -5,10 +5,16 @@ namespace controls {
 class TFolderViewerEx;
 }
 
+namespace keiba {
+struct ProgramContext;
+}
+
 namespace fetch {
 
 // Runs the folder dialog with the current folder preselected (the program folder when unset)
-// and stores the chosen folder; cancelling changes nothing. True when a folder was stored.
-bool N12Click(controls::TFolderViewerEx& viewer); // 時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&T)
+// and stores the chosen folder in the context's settings; cancelling changes nothing. True when
+// a folder was stored.
+bool N12Click(const keiba::ProgramContext& context,
+              controls::TFolderViewerEx& viewer); // 時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&T)
 
 } // namespace fetch

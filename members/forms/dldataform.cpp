@@ -1,8 +1,6 @@
 #include "members/forms/dldataform.h"
 
 #include "controls/speedbutton.h"
-#include "keiba/appdir.h"
-#include "keiba/platform.h"
 #include "members/browser.h"
 #include "members/idpass.h"
 #include "members/site.h"
@@ -34,9 +32,11 @@ std::string ToUtf8(const QString& s) {
 
 } // namespace
 
-TDLDataForm::TDLDataForm(QWidget* parent)
+TDLDataForm::TDLDataForm(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
+                         QWidget* parent)
     : QDialog(parent)
-    , downloads_(SiteAccess{keiba::AppDir(), SiteBaseUrl(), {}}, false) {
+    , context_(context)
+    , downloads_(context, operations, SiteAccess{SiteBaseUrl(), {}}, false) {
     setObjectName(QStringLiteral("DLDataForm"));
     setWindowTitle(QStringLiteral("ケストレーン過去データ取得"));
 
@@ -119,7 +119,6 @@ TDLDataForm::TDLDataForm(QWidget* parent)
     connect(BuyYosoDataBtn, &QPushButton::clicked, this, [this] { BuyPastDataBtnClick(false); });
     column->addLayout(buy);
 
-    ini_.Loaded();
     RadioGroup1Click();
 }
 
@@ -131,7 +130,7 @@ int TDLDataForm::RadioGroup1ItemIndex() const {
 
 void TDLDataForm::RadioGroup1Click() {
     DLCombo->clear();
-    for (const std::string& item : PeriodItems(RadioGroup1ItemIndex(), keiba::CurrentClock().Now()))
+    for (const std::string& item : PeriodItems(RadioGroup1ItemIndex(), context_.clock.Now()))
         DLCombo->addItem(U(item));
     DLCombo->setCurrentIndex(-1);
 }
@@ -139,13 +138,12 @@ void TDLDataForm::RadioGroup1Click() {
 void TDLDataForm::DLBtnClick() {
     if (downloads_.Running()) return;
     if (DLCombo->currentIndex() < 0) {
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information(std::string(kMsgChoosePeriod));
+        context_.notifier.Beep();
+        context_.notifier.Information(std::string(kMsgChoosePeriod));
         return;
     }
     gDownloadAbort = false;
-    downloads_.PastData(ini_, PeriodOf(RadioGroup1ItemIndex(), ToUtf8(DLCombo->currentText())),
-                        *this);
+    downloads_.PastData(PeriodOf(RadioGroup1ItemIndex(), ToUtf8(DLCombo->currentText())), *this);
 }
 
 void TDLDataForm::SpeedButton1Click() {
@@ -156,8 +154,8 @@ void TDLDataForm::BuyPastDataBtnClick(bool pastData) {
     std::string url = downloads_.Site().baseUrl;
     if (pastData) {
         if (DLCombo->currentIndex() < 0) {
-            keiba::CurrentNotifier().Beep();
-            keiba::CurrentNotifier().Information(std::string(kMsgChoosePeriod));
+            context_.notifier.Beep();
+            context_.notifier.Information(std::string(kMsgChoosePeriod));
             return;
         }
         PeriodQuery p = PeriodOf(RadioGroup1ItemIndex(), ToUtf8(DLCombo->currentText()));
@@ -165,7 +163,7 @@ void TDLDataForm::BuyPastDataBtnClick(bool pastData) {
     } else {
         url += ForecastPurchasePath();
     }
-    OpenPurchasePage(url);
+    OpenPurchasePage(context_, url);
 }
 
 void TDLDataForm::done(int result) {

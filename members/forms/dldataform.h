@@ -3,7 +3,7 @@
 // or quarter, with a gauge and a stop button. Created at start-up and kept for the run: the
 // chosen kind and the list stay between showings.
 
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "members/downloads.h"
 
 #include <QDialog>
@@ -28,7 +28,9 @@ class TDLDataForm : public QDialog, private DownloadView {
     Q_OBJECT
 public:
     // `FormCreate`: the lists for the first kind (年単位) from the current date.
-    explicit TDLDataForm(QWidget* parent = nullptr);
+    // The download holds `operations` while it runs.
+    TDLDataForm(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
+                QWidget* parent = nullptr);
     ~TDLDataForm() override; // `FormDestroy`
 
     void RadioGroup1Click();
@@ -50,8 +52,8 @@ private:
     void SetGauge(int percent) override;
     bool ProcessMessages() override;
 
+    const keiba::ProgramContext& context_;
     members::Downloads downloads_;
-    keiba::TIniGT ini_;
     bool gDownloadAbort = false;
     bool busyCursor_ = false;
 

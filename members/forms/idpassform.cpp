@@ -1,6 +1,5 @@
 #include "members/forms/idpassform.h"
 
-#include "keiba/platform.h"
 #include "members/idpass.h"
 
 #include <QEvent>
@@ -48,8 +47,9 @@ private:
 
 } // namespace
 
-TIDPASSForm::TIDPASSForm(QWidget* parent)
-    : QDialog(parent) {
+TIDPASSForm::TIDPASSForm(const keiba::ProgramContext& context, QWidget* parent)
+    : QDialog(parent)
+    , context_(context) {
     setObjectName(QStringLiteral("IDPASSForm"));
     setWindowTitle(QStringLiteral("ID,パスワード登録"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -97,15 +97,14 @@ TIDPASSForm::TIDPASSForm(QWidget* parent)
     connect(MsgBitBtn1, &QPushButton::clicked, this, &TIDPASSForm::MsgBitBtn1Click);
     connect(MsgBitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
-    ini_.Loaded();
-    Credentials stored = ReadCredentials(ini_);
+    Credentials stored = ReadCredentials(context_.settings);
     IDedit->setText(U(stored.id));
     PassEdit->setText(U(stored.password));
 }
 
 void TIDPASSForm::MsgBitBtn1Click() {
-    SaveCredentials(ini_, ToUtf8(IDedit->text()), ToUtf8(PassEdit->text()),
-                    keiba::CurrentNotifier());
+    SaveCredentials(context_.settings, ToUtf8(IDedit->text()), ToUtf8(PassEdit->text()),
+                    context_.notifier);
 }
 
 } // namespace members

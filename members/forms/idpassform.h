@@ -2,7 +2,7 @@
 // `TIDPASSForm` (caption "ID,パスワード登録"): the members ID and password. OK checks and stores
 // them and leaves the dialog open; the cancel button closes it. It frees itself when closed.
 
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 
 #include <QDialog>
 
@@ -15,7 +15,7 @@ class TIDPASSForm : public QDialog {
     Q_OBJECT
 public:
     // `FormCreate`: the stored ID and the unmasked password into the edits.
-    explicit TIDPASSForm(QWidget* parent = nullptr);
+    explicit TIDPASSForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
 
     void MsgBitBtn1Click();
 
@@ -24,7 +24,7 @@ private:
     QLineEdit* PassEdit = nullptr;
     QPushButton* MsgBitBtn1 = nullptr;
     QPushButton* MsgBitBtn2 = nullptr;
-    keiba::TIniGT ini_;
+    const keiba::ProgramContext& context_;
 };
 
 } // namespace members

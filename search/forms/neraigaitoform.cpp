@@ -33,11 +33,12 @@ QString Count(int n) {
 
 } // namespace
 
-TNeraiGaitoForm::TNeraiGaitoForm(QWidget* parent)
-    : QDialog(parent) {
+TNeraiGaitoForm::TNeraiGaitoForm(const keiba::ProgramContext& context, QWidget* parent)
+    : QDialog(parent)
+    , context_(context)
+    , ini_(context.settings) {
     setObjectName(QStringLiteral("NeraiGaitoForm"));
     setWindowTitle(QStringLiteral("狙い馬該当リスト"));
-    ini_.Loaded();
 
     auto* outer = new QVBoxLayout(this);
     TitleLabel1 = new QLabel(this);

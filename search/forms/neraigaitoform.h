@@ -6,7 +6,7 @@
 // The main window's `NeraiGaitoBtnClick`: nothing without a selected date; otherwise
 // `FillHits(day, DateCombo->currentText(), DatList->count())`, then the form modally.
 
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 
 #include <QDialog>
@@ -26,7 +26,7 @@ class TNeraiGaitoForm : public QDialog {
     Q_OBJECT
 public:
     // `FormCreate`: restores the bounds, sets the column widths and the header row.
-    explicit TNeraiGaitoForm(QWidget* parent = nullptr);
+    explicit TNeraiGaitoForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
     // `FormDestroy`: stores the bounds.
     ~TNeraiGaitoForm() override;
 
@@ -44,7 +44,8 @@ public:
     QLabel* SosuLabel = nullptr;
 
 private:
-    keiba::TIniGT ini_;
+    const keiba::ProgramContext& context_;
+    keiba::TIniGT& ini_;
 };
 
 } // namespace search

@@ -10,10 +10,11 @@
 
 namespace search {
 
-NeraiSlotPanel::NeraiSlotPanel(raceday::RaceDay& day, QWidget* parent)
+NeraiSlotPanel::NeraiSlotPanel(const keiba::ProgramContext& context, raceday::RaceDay& day,
+                               QWidget* parent)
     : QWidget(parent)
     , day_(day)
-    , slots_(*this, day) {
+    , slots_(*this, day, context) {
     setObjectName(QStringLiteral("NeraiSlotPanel"));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);

@@ -19,7 +19,8 @@ namespace search {
 class NeraiSlotPanel : public QWidget, public NeraiSlotView {
     Q_OBJECT
 public:
-    explicit NeraiSlotPanel(raceday::RaceDay& day, QWidget* parent = nullptr);
+    NeraiSlotPanel(const keiba::ProgramContext& context, raceday::RaceDay& day,
+                   QWidget* parent = nullptr);
 
     QComboBox* NeraiCombo(int k) const;
     std::array<QComboBox*, 4> Combos() const { return combos_; }
@@ -31,12 +32,12 @@ public:
     void SetRepaintRaceCards(std::function<void()> repaint) { repaint_ = std::move(repaint); }
 
     // --- handlers ---
-    NeraiSlotResult NeraiComboChange(int k) { return slots_.NeraiComboChange(k); }
+    NeraiSlotResult NeraiComboChange(int k) { return slots_.LoadSlot(k); }
     void NeraiCombo1Change() { NeraiComboChange(1); }
     void NeraiCombo2Change() { NeraiComboChange(2); }
     void NeraiCombo3Change() { NeraiComboChange(3); }
     void NeraiCombo4Change() { NeraiComboChange(4); }
-    void NeraiSearchBtnClick() { slots_.NeraiSearchBtnClick(); }
+    void NeraiSearchBtnClick() { slots_.MatchAllSlots(); }
     const NeraiSlots& Slots() const { return slots_; }
 
     // --- NeraiSlotView ---

@@ -35,12 +35,14 @@ int ItemOfMark(int mark) {
 
 } // namespace
 
-TRInputForm::TRInputForm(const raceday::RaceDay& day, QWidget* parent)
+TRInputForm::TRInputForm(const keiba::ProgramContext& context, const raceday::RaceDay& day,
+                         QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
-    , day_(day) {
+    , day_(day)
+    , context_(context)
+    , ini_(context.settings) {
     setObjectName(QStringLiteral("RInputForm"));
     setWindowTitle(QStringLiteral("R馬手入力"));
-    ini_.Loaded();
 
     auto* outer = new QHBoxLayout(this);
     DatList_ = new QListWidget(this);
@@ -161,14 +163,14 @@ void TRInputForm::SavebtnClick() {
     std::error_code ec;
     if (!existing && std::filesystem::exists(path, ec)) {
         // A file that is there but cannot be read is not replaced by a fresh one.
-        keiba::CurrentNotifier().Information(keiba::PathToUtf8(path) + " を読み込めません。");
+        context_.notifier.Information(keiba::PathToUtf8(path) + " を読み込めません。");
         return;
     }
     const std::string bytes =
         UpdateRumaFile(existing, DayRumaKeys(day_, DatList_->count()),
                        day_.gDayRaces[static_cast<std::size_t>(r)].Key().Key12(), entry);
     if (keiba::IoResult io = keiba::WriteFileAtomic(path, bytes); !io)
-        keiba::CurrentNotifier().Information(io.message);
+        context_.notifier.Information(io.message);
 }
 
 } // namespace search

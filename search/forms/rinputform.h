@@ -4,7 +4,7 @@
 // main window reads the day again when the dialog has closed. Created at start-up, kept for the
 // run, on top of the main window with a fixed border.
 
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 
 #include <QDialog>
@@ -23,7 +23,8 @@ class TRInputForm : public QDialog {
 public:
     // `FormCreate`: the position of `locateRInputForm`. The races are those of `day`, which must
     // outlive the form; the main window fills `DatList` with them at every day load.
-    explicit TRInputForm(const raceday::RaceDay& day, QWidget* parent = nullptr);
+    TRInputForm(const keiba::ProgramContext& context, const raceday::RaceDay& day,
+                QWidget* parent = nullptr);
     // `FormDestroy`: the position stored.
     ~TRInputForm() override;
 
@@ -48,7 +49,8 @@ private:
     int SelectedRace() const;
 
     const raceday::RaceDay& day_;
-    keiba::TIniGT ini_;
+    const keiba::ProgramContext& context_;
+    keiba::TIniGT& ini_;
     QListWidget* DatList_ = nullptr;
     QComboBox* RLVCombo_ = nullptr;
     std::array<QComboBox*, raceday::kMaxRunners> RumaCombos{};

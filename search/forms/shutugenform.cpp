@@ -45,12 +45,15 @@ constexpr const char* kBoundsSection = "locateShutugenForm";
 
 } // namespace
 
-TShutugenForm::TShutugenForm(QWidget* parent)
-    : QDialog(parent) {
+TShutugenForm::TShutugenForm(const keiba::ProgramContext& context,
+                             keiba::OperationOwner& operations, QWidget* parent)
+    : QDialog(parent)
+    , context_(context)
+    , ini_(context.settings)
+    , operations_(operations) {
     setObjectName(QStringLiteral("ShutugenForm"));
     setWindowTitle(QStringLiteral("R馬検索"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
-    ini_.Loaded();
 
     auto* outer = new QVBoxLayout(this);
     PageControl1 = new QTabWidget(this);
@@ -151,8 +154,8 @@ TShutugenForm::TShutugenForm(QWidget* parent)
 }
 
 TShutugenForm::~TShutugenForm() {
-    // The walk reads nothing of the form; it is stopped before the form's parts go. The day may
-    // already be gone with the main window, so its flag is left alone.
+    // The walk reads nothing of the form; it is stopped before the form's parts go, and gives
+    // the owner back with them.
     if (scan_) {
         scan_.reset();
         QApplication::restoreOverrideCursor();
@@ -170,7 +173,7 @@ void TShutugenForm::AttachTargetCombos(const std::array<QComboBox*, 4>& combos) 
 }
 
 void TShutugenForm::NeraiSaveBtnClick() {
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     const std::string name = TrimmedText(NeraiEdit->text());
     switch (CheckNeraiName(name)) {
     case NeraiNameCheck::Ok: break;
@@ -190,8 +193,9 @@ void TShutugenForm::NeraiSaveBtnClick() {
         notifier.Information(encoded.message);
         return;
     }
-    if (NeraiFileExists(name) && !notifier.YesNo(NeraiOverwriteQuestion(name))) return;
-    const keiba::IoResult written = WriteNeraiFile(name, *encoded.record);
+    if (NeraiFileExists(context_.folder, name) && !notifier.YesNo(NeraiOverwriteQuestion(name)))
+        return;
+    const keiba::IoResult written = WriteNeraiFile(context_.folder, name, *encoded.record);
     if (!written) {
         notifier.Beep();
         notifier.Information(written.message);
@@ -205,11 +209,11 @@ void TShutugenForm::NeraiSaveBtnClick() {
 void TShutugenForm::NeraiComboChange() {
     const std::string name = TrimmedText(NeraiCombo->currentText());
     if (name.empty()) return;
-    const NeraiRead read = ReadNeraiFile(name);
+    const NeraiRead read = ReadNeraiFile(context_.folder, name);
     if (read.status == NeraiReadStatus::Missing) return;
     if (read.status == NeraiReadStatus::Short) {
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information(NeraiUnreadableMessage(name));
+        context_.notifier.Beep();
+        context_.notifier.Information(NeraiUnreadableMessage(name));
         return;
     }
     editor_->Load(DecodeNerai(read.record));
@@ -221,14 +225,14 @@ void TShutugenForm::ClearSetBtnClick() {
 
 void TShutugenForm::NeraiDelBtnClick() {
     const std::string name = TrimmedText(NeraiCombo->currentText());
-    if (name.empty() || !DeleteNeraiFile(name)) return;
+    if (name.empty() || !DeleteNeraiFile(context_.folder, name)) return;
     MakeListBtnClick();
     // The user combination settings would otherwise still offer the deleted set.
     if (userKaimeMakeList_) userKaimeMakeList_();
 }
 
 void TShutugenForm::MakeListBtnClick() {
-    const std::vector<std::string> names = NeraiSetNames();
+    const std::vector<std::string> names = NeraiSetNames(context_.folder);
     FillCombo(NeraiCombo, names);
     for (QComboBox* combo : targetCombos_)
         if (combo) FillCombo(combo, names);

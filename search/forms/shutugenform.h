@@ -10,9 +10,11 @@
 //
 // Both searches walk the files on a worker thread (search/rscan.h); the form polls the walk ten
 // times a second, takes in the rows found so far and shows the count. While a walk runs both
-// search buttons are disabled and the day's batch flag is set, so the main window loads no day.
+// search buttons are disabled and the walk holds the owner of long operations, so the main
+// window loads no day and no download writes the files it reads.
 
-#include "keiba/inigt.h"
+#include "keiba/context.h"
+#include "keiba/operations.h"
 #include "search/rscan.h"
 
 #include <QDialog>
@@ -37,7 +39,8 @@ class TSaNumEditExC;
 
 namespace raceday {
 struct RaceDay;
-}
+struct RCardRace;
+} // namespace raceday
 
 namespace views {
 class StringGrid;
@@ -47,14 +50,14 @@ namespace search {
 
 class HitGrid;
 class NeraiConditionEditor;
-struct RCardRace;
 
 class TShutugenForm : public QDialog {
     Q_OBJECT
 public:
     // `FormCreate`: restores the bounds, sets the date ranges and the days edits, and fills the
     // form's own list of saved sets.
-    explicit TShutugenForm(QWidget* parent = nullptr);
+    TShutugenForm(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
+                  QWidget* parent = nullptr);
     // `FormDestroy`: stores the bounds. A walk still running is cancelled and waited for.
     ~TShutugenForm() override;
 
@@ -65,11 +68,10 @@ public:
     void SetUserKaimeMakeList(std::function<void()> makeList) {
         userKaimeMakeList_ = std::move(makeList);
     }
-    // The loaded day: its batch flag is set while a walk runs, and no walk starts while the day
-    // is being loaded. The day must outlive every walk the form finishes.
-    void AttachDay(raceday::RaceDay* day) { day_ = day; }
     // Shows a hit's race in the race card form.
-    void SetOpenRace(std::function<void(const RCardRace&)> open) { openRace_ = std::move(open); }
+    void SetOpenRace(std::function<void(const raceday::RCardRace&)> open) {
+        openRace_ = std::move(open);
+    }
 
     // --- handlers: the target sets ---
     void NeraiSaveBtnClick();
@@ -139,10 +141,14 @@ private:
     QPushButton* MakeListBtn = nullptr;
     std::array<QComboBox*, 4> targetCombos_{};
     std::function<void()> userKaimeMakeList_;
-    std::function<void(const RCardRace&)> openRace_;
+    std::function<void(const raceday::RCardRace&)> openRace_;
     FilterWrapper wrapFilter_;
-    raceday::RaceDay* day_ = nullptr;
-    keiba::TIniGT ini_;
+    const keiba::ProgramContext& context_;
+    keiba::TIniGT& ini_;
+    // The owner of long operations, held by the walk from its start to its end; the owner
+    // outlives the form.
+    keiba::OperationOwner& operations_;
+    keiba::OperationOwner::Hold walkHold_;
 
     // 成績検索
     QDateEdit* DateTimePicker1 = nullptr;

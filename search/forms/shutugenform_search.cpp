@@ -6,7 +6,6 @@
 #include "controls/fonts.h"
 #include "controls/numedit.h"
 #include "controls/qtext.h"
-#include "keiba/appdir.h"
 #include "keiba/platform.h"
 #include "raceday/daymodel.h"
 #include "search/forms/conditioneditor.h"
@@ -41,8 +40,8 @@ std::string Yyyymmdd(const QDate& d) {
 }
 
 // The clock's day less `days`.
-QDate DaysBefore(int days) {
-    keiba::DateTimeParts now = keiba::Parts(keiba::CurrentClock().Now());
+QDate DaysBefore(const keiba::Clock& clock, int days) {
+    keiba::DateTimeParts now = keiba::Parts(clock.Now());
     return QDate(now.year, now.month, now.day).addDays(-days);
 }
 
@@ -95,6 +94,7 @@ QWidget* TShutugenForm::BuildSearchControls() {
     row->addWidget(DateTimePicker2);
     row->addSpacing(12);
     SaNumEditExC1 = NewDaysEdit("SaNumEditExC1", box);
+    SaNumEditExC1->SetNotifier(&context_.notifier);
     row->addWidget(SaNumEditExC1);
     row->addWidget(new QLabel(QStringLiteral("日前"), box));
     SpeedButton1 = new QPushButton(QStringLiteral("更新"), box);
@@ -170,7 +170,7 @@ QWidget* TShutugenForm::BuildSearchResults() {
 }
 
 void TShutugenForm::SetUpDates() {
-    const QDate from = DaysBefore(365), to = DaysBefore(0);
+    const QDate from = DaysBefore(context_.clock, 365), to = DaysBefore(context_.clock, 0);
     for (QDateEdit* edit : {DateTimePicker1, DateTimePicker3}) {
         const QSignalBlocker block(edit);
         edit->setDate(from);
@@ -204,13 +204,13 @@ void TShutugenForm::SaNumEditExC2Change() {
 }
 
 void TShutugenForm::SpeedButton1Click() {
-    const QDate from = DaysBefore(std::max(SaNumEditExC1->GetTextAsInteger(), 1));
+    const QDate from = DaysBefore(context_.clock, std::max(SaNumEditExC1->GetTextAsInteger(), 1));
     const QSignalBlocker block(DateTimePicker1);
     DateTimePicker1->setDate(from);
     searchFromDate_ = Yyyymmdd(from);
 }
 void TShutugenForm::SpeedButton2Click() {
-    const QDate from = DaysBefore(std::max(SaNumEditExC2->GetTextAsInteger(), 1));
+    const QDate from = DaysBefore(context_.clock, std::max(SaNumEditExC2->GetTextAsInteger(), 1));
     const QSignalBlocker block(DateTimePicker3);
     DateTimePicker3->setDate(from);
     tokeiFromDate_ = Yyyymmdd(from);
@@ -220,8 +220,8 @@ void TShutugenForm::RSerchBtnClick() {
     // Every bound is read and checked before anything changes on the form.
     RSearchConditions::Read read = RSearchConditions::FromValues(editor_->Values());
     if (!read.conditions) {
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information(read.message);
+        context_.notifier.Beep();
+        context_.notifier.Information(read.message);
         return;
     }
     StartRun(Run::Search, std::make_shared<RSearchConditions>(std::move(*read.conditions)),
@@ -241,8 +241,9 @@ bool TShutugenForm::StartRun(Run run, std::shared_ptr<const RFilter> filter,
         scan_->Wait();
         FinishRun();
     }
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
-    if (day_ && (day_->loadBusy || day_->gBatchBusy)) {
+    keiba::Notifier& notifier = context_.notifier;
+    keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::Search);
+    if (!hold) {
         notifier.Beep();
         notifier.Information(kBusyMessage);
         return false;
@@ -262,13 +263,14 @@ bool TShutugenForm::StartRun(Run run, std::shared_ptr<const RFilter> filter,
     }
     try {
         scan_ = std::make_unique<RScan>(
-            RScanRequest{keiba::AppDir() / "VZK", from, to, std::move(filter)});
+            RScanRequest{context_.folder / "VZK", from, to, std::move(filter)});
     } catch (const std::exception& e) {
         notifier.Beep();
         notifier.Information(std::string("検索を開始できませんでした。") + e.what());
         return false;
     }
     run_ = run;
+    walkHold_ = std::move(hold);
     SetRunning(true);
     for (HitGrid* grid : grids) grid->Model()->SetStore(scan_->State().Store());
     (search ? CtLabel : Ct2Label)->setText(U(ProgressText(0, 0)));
@@ -314,7 +316,7 @@ void TShutugenForm::FinishRun() {
     }
     SetRunning(false);
 
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = context_.notifier;
     if (!result.unreadable.empty()) {
         std::string names;
         for (const auto& p : result.unreadable) names += "\n" + p.filename().string();
@@ -332,7 +334,7 @@ void TShutugenForm::FinishRun() {
 }
 
 void TShutugenForm::SetRunning(bool running) {
-    if (day_) day_->gBatchBusy = running;
+    if (!running) walkHold_.Release();
     RSerchBtn->setEnabled(!running);
     RSerchTokeiBtn->setEnabled(!running);
     if (running)
@@ -344,10 +346,10 @@ void TShutugenForm::SetRunning(bool running) {
 void TShutugenForm::HitListMouseDown(HitGrid* grid, int row) {
     const RHit* hit = grid ? grid->Model()->HitAt(row) : nullptr;
     if (!hit) return;
-    RCardLoad load = LoadRCardRace(keiba::AppDir(), *hit);
+    RCardLoad load = LoadRCardRace(context_.folder, *hit);
     if (load.status != RCardStatus::Opened) {
-        keiba::CurrentNotifier().Beep();
-        keiba::CurrentNotifier().Information(load.message);
+        context_.notifier.Beep();
+        context_.notifier.Information(load.message);
         return;
     }
     if (openRace_) openRace_(*load.race);

@@ -92,6 +92,7 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     range->addSpacing(12);
     SaNumEditExC2 = new controls::TSaNumEditExC(page);
     SaNumEditExC2->setObjectName(QStringLiteral("SaNumEditExC2"));
+    SaNumEditExC2->SetNotifier(&context_.notifier);
     SaNumEditExC2->SetComma(false);
     SaNumEditExC2->SetIntegerLength(4);
     SaNumEditExC2->SetDecimalLength(0);

@@ -6,7 +6,7 @@
 #include "app/forms/application.h"
 #include "app/forms/mainform.h"
 #include "fetch/fetchstate.h"
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 #include "tests/raceday/dayfixture.h"
 #include "tests/support/fakejvlink.h"
@@ -30,20 +30,21 @@ protected:
         app::UseApplicationFont(*qApp);
         UseFolder(dir.path());
     }
-    void TearDown() override {
-        forms.reset();
-        keiba::SetAppDirForTest({});
-    }
+    void TearDown() override { forms.reset(); }
 
+    // The program folder of the next start, with a context of its own.
     void UseFolder(const fs::path& p) {
         forms.reset();
-        keiba::SetAppDirForTest(p);
         appDir = p;
+        context = std::make_unique<keiba::ProgramContext>(p, notifier, clock, shell);
     }
+    const keiba::ProgramContext& Context() const { return *context; }
+    // The settings file of the program folder in use.
+    keiba::TIniGT& Ini() { return context->settings; }
 
     // Starts the program with a scripted JV-Link.
     app::TMainForm& Start(int initResult = 0, std::string version = "0490") {
-        forms = app::StartApplication([this, initResult, version] {
+        forms = app::StartApplication(*context, [this, initResult, version] {
             auto jv = std::make_unique<FakeJvLink>();
             jv->initResult = initResult;
             jv->version = version;
@@ -90,7 +91,7 @@ protected:
     RecordingNotifier notifier;
     TestClock clock;
     RecordingShell shell;
-    ScopedPlatform platform{&notifier, &clock, &shell};
+    std::unique_ptr<keiba::ProgramContext> context;
     std::unique_ptr<app::ApplicationForms> forms;
     FakeJvLink* lastJv = nullptr;
 };

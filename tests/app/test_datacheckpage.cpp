@@ -120,12 +120,16 @@ TEST_F(DataCheckTest, TheBatchDayLoadAsksFirstAndLoadsEveryDay) {
     EXPECT_EQ(notifier.questions.size(), 1u);
     EXPECT_TRUE(Day().gDayRaces[0].IsBlank());
 
-    // Refused while a search holds the day.
-    Day().gBatchBusy = true;
-    notifier.answers = {true};
-    batch->trigger();
-    EXPECT_EQ(notifier.messages.back(), "他の処理の実行中です。終了してから実行してください。");
-    Day().gBatchBusy = false;
+    // Disabled while a search holds the owner, and refused if asked for all the same.
+    {
+        const auto search = Main().Operations().Take(keiba::Operation::Search);
+        EXPECT_FALSE(batch->isEnabled());
+        notifier.answers = {true};
+        Main().MakeCPDBClick();
+        EXPECT_EQ(notifier.messages.back(), "他の処理の実行中です。終了してから実行してください。");
+        EXPECT_TRUE(Day().gDayRaces[0].IsBlank());
+    }
+    EXPECT_TRUE(batch->isEnabled());
 
     notifier.answers = {true};
     batch->trigger();
@@ -133,7 +137,7 @@ TEST_F(DataCheckTest, TheBatchDayLoadAsksFirstAndLoadsEveryDay) {
     // Newest first in the list: the last loaded, and shown, is the oldest.
     EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261128");
     EXPECT_EQ(Find<QComboBox>("DateCombo")->currentIndex(), 1);
-    EXPECT_FALSE(Day().gBatchBusy);
+    EXPECT_FALSE(Main().Operations().Busy());
     EXPECT_TRUE(batch->isEnabled());
 }
 

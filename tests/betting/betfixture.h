@@ -4,8 +4,11 @@
 #include "betting/builder.h"
 #include "betting/host.h"
 #include "keiba/combkeys.h"
+#include "keiba/context.h"
 #include "keiba/sjis.h"
 #include "raceday/daymodel.h"
+#include "tests/support/fakes.h"
+#include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +59,7 @@ protected:
         }
     }
     void Build(int mode = 0, std::int64_t amount = 3000) {
-        betting::KaimeMakeBtnClick(day(), marks, {mode, amount}, book);
+        betting::BuildBets(day(), marks, {mode, amount}, book);
     }
     // Column `col` of rows 1.. of a grid of the book.
     std::vector<std::string> Column(betting::BetKind k, int col) const {
@@ -65,6 +68,13 @@ protected:
 
     betting::PlainTable marks{14, 1};
     betting::BetBook book;
+
+    // A program folder of the test's own and the context over it.
+    testsupport::TempDir dir;
+    testsupport::RecordingNotifier notifier;
+    testsupport::TestClock clock;
+    testsupport::RecordingShell shell;
+    keiba::ProgramContext context{dir.path(), notifier, clock, shell};
 
     // Fresh for every test, on the heap: the model is large.
     std::unique_ptr<raceday::RaceDay> day_ = std::make_unique<raceday::RaceDay>();

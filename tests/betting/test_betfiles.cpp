@@ -2,7 +2,7 @@
 
 #include "betting/betfiles.h"
 #include "betting/kaimetab.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/sjis.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
@@ -32,14 +32,11 @@ class BetFiles : public testsupport::BetDay {
 protected:
     void SetUp() override {
         BetDay::SetUp();
-        keiba::SetAppDirForTest(dir.path());
         fs::create_directories(plugin / "kaime");
         fs::create_directories(dir.path() / "kaime");
-        ini.Loaded();
         ini.WriteString("Dir", "QVXTohyo2", keiba::PathToUtf8(plugin));
         SetRace(12);
     }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
 
     // A grid of the given keys at 500 yen each.
     static PlainTable Grid(int cols, int stakeCol, std::initializer_list<const char*> keys) {
@@ -55,19 +52,15 @@ protected:
         return g;
     }
     VoteResult Qvx(std::string_view code, const PlainTable& g, int stakeCol = 6) {
-        return betting::WriteQvxTohyoCsv(code, 3000, g, {stakeCol, 0, 3, 2}, day(), host, ini);
+        return betting::WriteQvxTohyoCsv(code, 3000, g, {stakeCol, 0, 3, 2}, day(), host, context);
     }
     VoteResult Brivel(std::string_view name, const PlainTable& g, int stakeCol = 6) {
-        return betting::WriteBrivelFile(name, 3000, g, {stakeCol, 0, 3, 2}, day(), host, ini);
+        return betting::WriteBrivelFile(name, 3000, g, {stakeCol, 0, 3, 2}, day(), host, context);
     }
 
-    testsupport::TempDir dir;
     fs::path plugin = dir.path() / "QVX プラグイン";
-    keiba::TIniGT ini;
     testsupport::FakeHost host;
-    testsupport::RecordingNotifier notifier;
-    testsupport::RecordingShell shell;
-    testsupport::ScopedPlatform platform{&notifier, nullptr, &shell};
+    keiba::TIniGT& ini = context.settings;
 };
 
 TEST_F(BetFiles, PluginCsvIsWrittenAndThePluginStartedWithItsPath) {
@@ -194,7 +187,7 @@ TEST_F(BetFiles, MarksCsvListsEveryRunnerOfEveryRace) {
     day().gDayRaces[1].SetField(882, 2, "01");
     day().gDayHorses[1][0].SetField(29, 2, "01");
     host.races = 2;
-    const fs::path file = betting::WriteMarksCsv(day(), host);
+    const fs::path file = betting::WriteMarksCsv(day(), host, context);
     EXPECT_EQ(file, dir.path() / "CSV" / "Sirusi20240505.csv");
     EXPECT_EQ(Slurp(file), keiba::Sj("202405050402060101,\r\n"
                                      "202405050502061101,\r\n"
@@ -208,13 +201,13 @@ TEST_F(BetFiles, MarksCsvListsEveryRunnerOfEveryRace) {
     fs::remove_all(dir / "CSV");
     fs::create_symlink(dir / "gone", dir / "CSV");
     notifier.messages.clear();
-    EXPECT_EQ(betting::WriteMarksCsv(day(), host), fs::path());
+    EXPECT_EQ(betting::WriteMarksCsv(day(), host, context), fs::path());
     ASSERT_EQ(notifier.messages.size(), 1u);
     EXPECT_NE(notifier.messages[0].find(std::strerror(EEXIST)), std::string::npos)
         << notifier.messages[0];
 
     host.date.clear();
-    EXPECT_EQ(betting::WriteMarksCsv(day(), host), fs::path());
+    EXPECT_EQ(betting::WriteMarksCsv(day(), host, context), fs::path());
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "betting/forms/betpage.h"
 #include "controls/label3d.h"
 #include "controls/numedit.h"
-#include "keiba/appdir.h"
 #include "tests/support/clicks.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
@@ -30,7 +29,6 @@ class BetPageTest : public testsupport::BetDay {
 protected:
     void SetUp() override {
         BetDay::SetUp();
-        keiba::SetAppDirForTest(dir.path());
         SetRace(5);
         raceday::TOutData2& t = day().gRaceTexts[0];
         t.YosoMark[0] = keiba::Sj("◎");
@@ -43,23 +41,17 @@ protected:
         day().RaceAmounts.fill(2000);
         day().gPayoutTables.gPayKeyUmaren[0][1] = " 1- 3";
         day().gPayoutTables.gPayYenUmaren[0][1] = 600;
-        page = std::make_unique<betting::BetPage>(day(), host);
+        page = std::make_unique<betting::BetPage>(context, day(), host);
         // The race display's part: a row per runner in the mark grid.
         page->MarkGrid()->Model()->SetRowCount(6);
     }
-    void TearDown() override {
-        page.reset();
-        keiba::SetAppDirForTest({});
-    }
+    void TearDown() override { page.reset(); }
     QString Mark(int col, int row) const { return page->MarkGrid()->Model()->Cells(col, row); }
     QString Cell(BetKind k, int col, int row) const {
         return page->BetModel(k)->index(row, col).data().toString();
     }
 
-    testsupport::TempDir dir;
     testsupport::FakeHost host;
-    testsupport::RecordingNotifier notifier;
-    testsupport::ScopedPlatform platform{&notifier};
     std::unique_ptr<betting::BetPage> page;
 };
 

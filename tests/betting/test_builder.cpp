@@ -84,7 +84,6 @@ TEST_F(Builder, CombinationOddsJustReadFromTheFilesAreListed) {
     SetRace(3);
     Mark(kAxis, {1}, "◎");
     Mark(kLeg1, {2, 3}, "▲");
-    testsupport::TempDir dir;
     jvdata::OddsDayFiles files;
     for (std::size_t k = 0; k < 6; ++k) files.paths[k] = dir / ("d.jvO" + std::to_string(k + 1));
     std::string o2 = testsupport::MakeRecord("O2", testsupport::kRaceKey);
@@ -133,7 +132,7 @@ TEST_F(Builder, ARebuildLeavesNothingOfTheBuildBefore) {
     Mark(kLeg1, {5, 6}, "▲");
     Build(0, 3000);
     betting::BetBook fresh;
-    betting::KaimeMakeBtnClick(day(), marks, {0, 3000}, fresh);
+    betting::BuildBets(day(), marks, {0, 3000}, fresh);
     for (BetKind k : betting::kAllKinds) {
         const betting::PlainTable &got = book.Grid(k), &want = fresh.Grid(k);
         ASSERT_EQ(got.RowCount(), want.RowCount()) << betting::LayoutOf(k).name;
@@ -225,7 +224,7 @@ TEST_F(AutoMarks, AxisRanksPedigreeThenROrderThenMarkThenNumber) {
         SetUp();
         SetRace(3);
         for (auto& [h, m, p, o] : c.runners) Runner(h, m, p, o);
-        betting::JikuHimoBtnClick(day(), marks, betting::kLogicSystem);
+        betting::FillAxisAndPartners(day(), marks, betting::kLogicSystem);
         EXPECT_EQ(Col(kAxis), c.axis);
     }
 }
@@ -238,7 +237,7 @@ TEST_F(AutoMarks, RankCStillMakesATrianglePartnerAndRankDNever) {
     Runner(4, "", "C", 0, "R+", "D");
     Runner(5, "", "D", 0, "R+", "C");
     Runner(6, "", "C", 0, "", "C"); // no R mark
-    betting::JikuHimoBtnClick(day(), marks, betting::kLogicSystem);
+    betting::FillAxisAndPartners(day(), marks, betting::kLogicSystem);
     EXPECT_EQ(Col(kLeg1), (V{"▲", "▲", "▲", "", "", ""}));
     EXPECT_EQ(Col(kLeg2), Col(kLeg1));
 }
@@ -251,7 +250,7 @@ TEST_F(AutoMarks, TrianglePartnersFillUpToSix) {
         for (int h = 1; h <= 12; ++h)
             Runner(h, "", "C", 13 - h, h <= strong ? "R+" : "", h <= strong ? "B" : "D");
         Mark(kErase, {12}, "消");
-        betting::JikuHimoBtnClick(day(), marks, betting::kLogicSystem);
+        betting::FillAxisAndPartners(day(), marks, betting::kLogicSystem);
         V leg1 = Col(kLeg1);
         EXPECT_EQ(std::count(leg1.begin(), leg1.end(), "▲"), strong);
         EXPECT_EQ(std::count(leg1.begin(), leg1.end(), "△"), strong < 5 ? 6 - strong : 0);
@@ -271,7 +270,7 @@ TEST_F(AutoMarks, UserModeShowsAxisAndTrianglesOnly) {
     calc().UserNeraiMatch[1] = {1, 0, 1};
     calc().UserNeraiMatch[2] = {0, 1, 0};
     Mark(kLeg1, {4}, "×");
-    betting::JikuHimoBtnClick(day(), marks, betting::kLogicUser);
+    betting::FillAxisAndPartners(day(), marks, betting::kLogicUser);
     EXPECT_EQ(Col(kAxis), (V{"", "◎", "", ""}));
     EXPECT_EQ(Col(kLeg1), (V{"", "", "▲", ""}));
     EXPECT_EQ(Col(kLeg2), (V{"", "▲", "", ""}));

@@ -4,7 +4,6 @@
 
 #include "betting/forms/kaimesetform.h"
 #include "controls/numedit.h"
-#include "keiba/appdir.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
@@ -19,41 +18,32 @@ namespace {
 
 class KaimeSetForm : public testsupport::BetDay {
 protected:
-    void SetUp() override {
-        BetDay::SetUp();
-        keiba::SetAppDirForTest(dir.path());
-    }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
-
-    testsupport::TempDir dir;
     testsupport::FakeHost host;
-    testsupport::RecordingNotifier notifier;
-    testsupport::ScopedPlatform platform{&notifier};
 };
 
 TEST_F(KaimeSetForm, TheDefaultStakeIsStoredOnlyOnOk) {
     host.races = 2;
     day().gCurRace = 1;
     for (const char* typed : {"50", ""}) {
-        QPointer<betting::TKaimeSetForm> form = new betting::TKaimeSetForm(day(), &host);
+        QPointer<betting::TKaimeSetForm> form = new betting::TKaimeSetForm(context, day(), &host);
         EXPECT_EQ(form->AmountEdit()->GetTextAsInteger(), 3000);
-        testsupport::Ini().WriteInteger("KaimeSet", "DefaultAmount", 3000);
+        context.settings.WriteInteger("KaimeSet", "DefaultAmount", 3000);
         form->AmountEdit()->SetText(typed);
         form->OkButton()->click();
         EXPECT_EQ(form->AmountEdit()->GetTextAsInteger(), 100);
-        EXPECT_EQ(testsupport::Ini().ReadInteger("KaimeSet", "DefaultAmount", 0), 100);
-        testsupport::Ini().WriteInteger("KaimeSet", "DefaultAmount", 3000);
+        EXPECT_EQ(context.settings.ReadInteger("KaimeSet", "DefaultAmount", 0), 100);
+        context.settings.WriteInteger("KaimeSet", "DefaultAmount", 3000);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         delete form.data();
     }
     EXPECT_EQ(host.shown, (std::vector<int>{1, 1}));
 
-    QPointer<betting::TKaimeSetForm> form = new betting::TKaimeSetForm(day(), &host);
+    QPointer<betting::TKaimeSetForm> form = new betting::TKaimeSetForm(context, day(), &host);
     form->AmountEdit()->SetText("700");
     form->close(); // the window button
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull()); // freed on close
-    EXPECT_EQ(testsupport::Ini().ReadInteger("KaimeSet", "DefaultAmount", 0), 3000);
+    EXPECT_EQ(context.settings.ReadInteger("KaimeSet", "DefaultAmount", 0), 3000);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "betfixture.h"
 
 #include "betting/kaimetab.h"
-#include "keiba/appdir.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
 
@@ -23,7 +22,6 @@ class TabStakes : public testsupport::BetDay {
 protected:
     void SetUp() override {
         BetDay::SetUp();
-        keiba::SetAppDirForTest(dir.path());
         SetRace(3);
         Mark(betting::kMarkAxisCol, {1}, "◎");
         Mark(betting::kMarkLeg1Col, {2, 3}, "▲");
@@ -32,33 +30,31 @@ protected:
         calc().UmarenOdds[keiba::QuinellaIndex(1, 3)] = 4.0;
         day().RaceAmounts.fill(3000);
     }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
-    testsupport::TempDir dir;
     testsupport::FakeHost host;
 };
 
 TEST_F(TabStakes, EraseClicksToggleAndRecompute) {
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     tab.ShowRaceAmount();
-    tab.KaimeMakeBtnClick();
+    tab.BuildBets();
     const PlainTable& g = tab.Book().Grid(BetKind::Umaren);
     EXPECT_EQ(GridColumn(g, 6), (V{"  1500", "  1500"}));
-    tab.GridClick(BetKind::Umaren, 0, 1);
+    tab.ToggleRowErase(BetKind::Umaren, 0, 1);
     EXPECT_EQ(GridColumn(g, 6), (V{"", "  3000"}));
-    tab.GridClick(BetKind::Umaren, 3, 2); // recomputes, toggles nothing
+    tab.ToggleRowErase(BetKind::Umaren, 3, 2); // recomputes, toggles nothing
     EXPECT_EQ(GridColumn(g, 6), (V{"", "  3000"}));
-    tab.GridClick(BetKind::Umaren, 0, 1);
+    tab.ToggleRowErase(BetKind::Umaren, 0, 1);
     EXPECT_EQ(GridColumn(g, 6), (V{"  1500", "  1500"}));
     // The empty 枠連 grid: the click changes neither grid nor mode.
-    tab.GridClick(BetKind::Waku, 2, 1);
+    tab.ToggleRowErase(BetKind::Waku, 2, 1);
     EXPECT_EQ(tab.HaibunMode(), betting::kModeEqual);
 }
 
 TEST_F(TabStakes, AmountsAreKeptPerRaceAndIgnoredWithoutARace) {
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     tab.ShowRaceAmount();
-    tab.KaimeMakeBtnClick();
-    tab.SaNumEditExC1Change(1000);
+    tab.BuildBets();
+    tab.SetAmount(1000);
     EXPECT_EQ(day().RaceAmounts[0], 1000);
     EXPECT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"   500", "   500"}));
     day().gCurRace = 4;
@@ -66,31 +62,29 @@ TEST_F(TabStakes, AmountsAreKeptPerRaceAndIgnoredWithoutARace) {
     day().gCurRace = 0;
     EXPECT_EQ(tab.ShowRaceAmount(), 1000);
 
-    tab.RadioGroup1Click(betting::kModeProportional);
+    tab.SetHaibunMode(betting::kModeProportional);
     EXPECT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"   700", "   400"}));
     EXPECT_EQ(tab.Ini().ReadInteger("KaimeSet", "HaibunSet", 0), 1);
 
     host.selected = -1;
-    tab.SaNumEditExC1Change(5000);
+    tab.SetAmount(5000);
     EXPECT_EQ(day().RaceAmounts[0], 1000);
     EXPECT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"   700", "   400"}));
 }
 
 TEST_F(TabStakes, AnAmountUnder100LeavesNothingToVote) {
-    testsupport::RecordingNotifier notifier;
-    testsupport::ScopedPlatform platform(&notifier);
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     tab.ShowRaceAmount();
-    tab.KaimeMakeBtnClick();
-    tab.PageControl4Change(betting::PageOf(BetKind::Umaren));
+    tab.BuildBets();
+    tab.SetPage(betting::PageOf(BetKind::Umaren));
     for (std::int64_t typed : {50, 0}) {
-        tab.SaNumEditExC1Change(3000);
+        tab.SetAmount(3000);
         ASSERT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"  1500", "  1500"}));
-        tab.SaNumEditExC1Change(typed);
+        tab.SetAmount(typed);
         EXPECT_EQ(GridColumn(tab.Book().Grid(BetKind::Umaren), 6), (V{"", ""})) << typed;
         EXPECT_EQ(tab.Book().labels.Find(BetKind::Umaren, LabelSlot::Total)->caption, "");
         notifier.messages.clear();
-        EXPECT_EQ(tab.TohyouBtnClick(), betting::VoteResult::Refused) << typed;
+        EXPECT_EQ(tab.WriteActiveBetFile(), betting::VoteResult::Refused) << typed;
         EXPECT_EQ(notifier.messages,
                   (V{"買い目が作成されていないか、オッズ未取得のため資金配分ができていません。"}));
         EXPECT_TRUE(notifier.questions.empty()) << "nothing is offered for voting";
@@ -99,35 +93,33 @@ TEST_F(TabStakes, AnAmountUnder100LeavesNothingToVote) {
 
 // While a load, import or fetch fills the day, the tab's commands leave the bets and files alone.
 TEST_F(TabStakes, CommandsWaitWhileTheDayIsBusy) {
-    testsupport::RecordingNotifier notifier;
-    testsupport::ScopedPlatform platform(&notifier);
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     tab.ShowRaceAmount();
-    tab.KaimeMakeBtnClick();
-    tab.PageControl4Change(betting::PageOf(BetKind::Umaren));
+    tab.BuildBets();
+    tab.SetPage(betting::PageOf(BetKind::Umaren));
     const PlainTable& g = tab.Book().Grid(BetKind::Umaren);
     host.busy = true;
-    tab.GridClick(BetKind::Umaren, 0, 1);
-    EXPECT_FALSE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
-    EXPECT_EQ(tab.TohyouBtnClick(), betting::VoteResult::Refused);
-    EXPECT_TRUE(tab.N50Click().empty());
+    tab.ToggleRowErase(BetKind::Umaren, 0, 1);
+    EXPECT_FALSE(tab.SortByHeading(BetKind::Umaren, 3, 0));
+    EXPECT_EQ(tab.WriteActiveBetFile(), betting::VoteResult::Refused);
+    EXPECT_TRUE(tab.WriteMarks().empty());
     EXPECT_EQ(GridColumn(g, 0), (V{"", ""}));
     EXPECT_TRUE(notifier.messages.empty());
     EXPECT_TRUE(notifier.questions.empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "CSV"));
     host.busy = false;
-    tab.GridClick(BetKind::Umaren, 0, 1);
+    tab.ToggleRowErase(BetKind::Umaren, 0, 1);
     EXPECT_EQ(GridColumn(g, 0), (V{betting::EraseMark(), ""}));
-    EXPECT_EQ(tab.TohyouBtnClick(), betting::VoteResult::Cancelled);
+    EXPECT_EQ(tab.WriteActiveBetFile(), betting::VoteResult::Cancelled);
 }
 
 TEST_F(TabStakes, TabChangeHighlightsTheActiveLabels) {
-    betting::KaimeTab tab(day(), host, marks);
-    tab.PageControl4Change(betting::PageOf(BetKind::Wide));
+    betting::KaimeTab tab(day(), host, marks, context);
+    tab.SetPage(betting::PageOf(BetKind::Wide));
     const betting::LabelBoard& l = tab.Book().labels;
     EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kActiveLabel);
     EXPECT_EQ(l.Find(BetKind::Tan, LabelSlot::Total)->background, betting::kCream);
-    tab.PageControl4Change(betting::PageOf(BetKind::Waku));
+    tab.SetPage(betting::PageOf(BetKind::Waku));
     EXPECT_EQ(l.Find(BetKind::Wide, LabelSlot::Total)->background, betting::kCream);
 }
 
@@ -137,7 +129,7 @@ class Sorts : public testsupport::BetDay {};
 
 TEST_F(Sorts, HeadingClicksSortDescendingThenAscendingWithTiesByRowNumber) {
     testsupport::FakeHost host;
-    betting::KaimeTab tab(day(), host, marks);
+    betting::KaimeTab tab(day(), host, marks, context);
     SetRace(5);
     Mark(betting::kMarkAxisCol, {1}, "◎");
     Mark(betting::kMarkLeg1Col, {2, 3, 4, 5}, "▲");
@@ -148,9 +140,9 @@ TEST_F(Sorts, HeadingClicksSortDescendingThenAscendingWithTiesByRowNumber) {
         calc().UmarenOdds[keiba::QuinellaIndex(1, b)] = odds[b - 2];
         calc().WideOdds[keiba::QuinellaIndex(1, b)] = odds[b - 2];
     }
-    tab.KaimeMakeBtnClick();
-    tab.PageControl4Change(betting::PageOf(BetKind::Umaren));
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
+    tab.BuildBets();
+    tab.SetPage(betting::PageOf(BetKind::Umaren));
+    ASSERT_TRUE(tab.SortByHeading(BetKind::Umaren, 3, 0));
     auto keys = [&](BetKind k) {
         V v;
         for (int r = 1; r < tab.Book().Grid(k).RowCount(); ++r)
@@ -159,17 +151,17 @@ TEST_F(Sorts, HeadingClicksSortDescendingThenAscendingWithTiesByRowNumber) {
     };
     EXPECT_EQ(keys(BetKind::Umaren), (V{" 1- 5", " 1- 2", " 1- 4", " 1- 3"}));
     EXPECT_EQ(tab.SortColumn(), 3);
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Umaren, 3, 0));
+    ASSERT_TRUE(tab.SortByHeading(BetKind::Umaren, 3, 0));
     EXPECT_EQ(keys(BetKind::Umaren), (V{" 1- 3", " 1- 2", " 1- 4", " 1- 5"}));
     // The pair grids share their directions: ワイド's first click on column 3 now descends.
-    tab.PageControl4Change(betting::PageOf(BetKind::Wide));
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Wide, 3, 0));
+    tab.SetPage(betting::PageOf(BetKind::Wide));
+    ASSERT_TRUE(tab.SortByHeading(BetKind::Wide, 3, 0));
     EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 2", " 1- 4", " 1- 3"}));
     // Column 0 and data rows do not sort.
-    EXPECT_FALSE(tab.GridMouseDown(BetKind::Wide, 0, 0));
-    EXPECT_FALSE(tab.GridMouseDown(BetKind::Wide, 3, 1));
+    EXPECT_FALSE(tab.SortByHeading(BetKind::Wide, 0, 0));
+    EXPECT_FALSE(tab.SortByHeading(BetKind::Wide, 3, 1));
     // The row numbers sort like any column, descending first.
-    ASSERT_TRUE(tab.GridMouseDown(BetKind::Wide, 1, 0));
+    ASSERT_TRUE(tab.SortByHeading(BetKind::Wide, 1, 0));
     EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 4", " 1- 3", " 1- 2"}));
 }
 

@@ -2,7 +2,6 @@
 
 #include "betfixture.h"
 #include "betting/forms/betpage.h"
-#include "keiba/appdir.h"
 #include "search/nerairecord.h"
 #include "tests/search/neraifixture.h"
 #include "tests/support/fakes.h"
@@ -31,7 +30,6 @@ class UserKaimeFormTest : public testsupport::BetDay {
 protected:
     void SetUp() override {
         BetDay::SetUp();
-        keiba::SetAppDirForTest(dir.path());
         testsupport::RunnerData data;
         day().gDayRaces[0] = data.race;
         SetRace(5);
@@ -40,16 +38,13 @@ protected:
             day().gDayHorseAnalysis[0][static_cast<std::size_t>(h)].SetField(kRCodePos, 1, "1");
         search::TNeraiRecord rPlus = testsupport::OpenSet();
         testsupport::Put(rPlus, 0, search::kRUmaFlags, "100");
-        ASSERT_TRUE(search::WriteNeraiFile("X", rPlus));
-        ASSERT_TRUE(search::WriteNeraiFile("Y", testsupport::OpenSet()));
-        ASSERT_TRUE(search::WriteNeraiFile("Z", testsupport::OpenSet()));
+        ASSERT_TRUE(search::WriteNeraiFile(dir.path(), "X", rPlus));
+        ASSERT_TRUE(search::WriteNeraiFile(dir.path(), "Y", testsupport::OpenSet()));
+        ASSERT_TRUE(search::WriteNeraiFile(dir.path(), "Z", testsupport::OpenSet()));
     }
-    void TearDown() override {
-        form.reset();
-        keiba::SetAppDirForTest({});
-    }
+    void TearDown() override { form.reset(); }
     betting::TUserKaimeForm& Open() {
-        form = std::make_unique<betting::TUserKaimeForm>(day());
+        form = std::make_unique<betting::TUserKaimeForm>(context, day());
         return *form;
     }
     // Chooses `name` in combo u as a person does.
@@ -81,12 +76,9 @@ protected:
         return out;
     }
     std::string Favo(int u) {
-        return testsupport::Ini().ReadString("MyfavoKai", "nerai" + std::to_string(u), "(none)");
+        return context.settings.ReadString("MyfavoKai", "nerai" + std::to_string(u), "(none)");
     }
 
-    testsupport::TempDir dir;
-    testsupport::RecordingNotifier notifier;
-    testsupport::ScopedPlatform platform{&notifier};
     std::unique_ptr<betting::TUserKaimeForm> form;
 };
 
@@ -107,7 +99,7 @@ TEST_F(UserKaimeFormTest, AChosenSetFlagsItsRunnersAndTheBetTabsUserModeMarksThe
     EXPECT_EQ(Flagged(3), Ints{});
 
     testsupport::FakeHost host;
-    betting::BetPage page(day(), host);
+    betting::BetPage page(context, day(), host);
     page.MarkGrid()->Model()->SetRowCount(6);
     testsupport::Find<QRadioButton>(page, "RadioGroup2Item1")->click(); // ユーザー
     auto mark = [&](int col, int row) { return page.MarkGrid()->Model()->Cells(col, row); };
@@ -148,7 +140,7 @@ TEST_F(UserKaimeFormTest, StoringAddsOrReplacesAndSelectsTheStoredSetting) {
     EXPECT_EQ(notifier.messages.back(), "設定[A]を上書保存しました。");
     EXPECT_EQ(form->SelComboBox()->currentIndex(), 0);
     EXPECT_EQ(form->SelComboBox()->count(), 2);
-    EXPECT_EQ(testsupport::Ini().ReadInteger("UserSetting", "SetID", -1), 0);
+    EXPECT_EQ(context.settings.ReadInteger("UserSetting", "SetID", -1), 0);
 
     // A quote in a name is doubled so that the line still reads back whole.
     Store("q\"t");
@@ -217,7 +209,7 @@ TEST_F(UserKaimeFormTest, ChoosingAStoredSettingLoadsTheSetsItNames) {
     EXPECT_EQ(form->NeraiKaimeCombo(1)->currentText(), QStringLiteral("Y"));
     EXPECT_EQ(form->NeraiKaimeCombo(2)->currentText(), QStringLiteral("X"));
     EXPECT_EQ(form->NeraiKaimeCombo(3)->currentText(), QStringLiteral("Z")); // no set "gone"
-    EXPECT_EQ(testsupport::Ini().ReadInteger("UserSetting", "SetID", -1), 1);
+    EXPECT_EQ(context.settings.ReadInteger("UserSetting", "SetID", -1), 1);
     // The marks follow what the form shows.
     EXPECT_EQ(Flagged(1), (Ints{1, 2, 3, 4, 5}));
     EXPECT_EQ(Flagged(2), (Ints{2, 4}));

@@ -32,9 +32,8 @@ protected:
         viewer_.SetOpenDefault(true);
     }
     testsupport::RecordingNotifier notifier_;
-    testsupport::ScopedPlatform platform_{&notifier_};
     testsupport::TempDir temp_;
-    TFolderViewerEx viewer_;
+    TFolderViewerEx viewer_{notifier_};
 };
 
 } // namespace

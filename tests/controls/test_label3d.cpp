@@ -74,8 +74,8 @@ TEST(Label3D, EscapementNinetyMakesAnAutoSizedLabelTall) {
 
 TEST(Label3D, LinksOpenThroughTheShell) {
     testsupport::RecordingShell shell;
-    testsupport::ScopedPlatform platform(nullptr, nullptr, &shell);
     TLabel3Dj label;
+    label.SetShell(&shell);
     label.SetCaption(QStringLiteral("members"));
     label.show();
     QSignalSpy clicks(&label, &TLabel3Dj::OnClick);

@@ -16,6 +16,7 @@ namespace {
 
 class NumEditTest : public ::testing::Test {
 protected:
+    NumEditTest() { edit_.SetNotifier(&notifier_); }
     TSaNumEditExC& Edit(int integerLength, int decimalLength, bool minus) {
         edit_.SetIntegerLength(integerLength);
         edit_.SetDecimalLength(decimalLength);
@@ -30,7 +31,6 @@ protected:
     }
 
     testsupport::RecordingNotifier notifier_;
-    testsupport::ScopedPlatform platform_{&notifier_};
     TSaNumEditExC edit_;
     QSignalSpy changes_{&edit_, &TSaNumEdit::OnChange};
 };
@@ -52,6 +52,7 @@ TEST_F(NumEditTest, TypedKeysFollowTheRulesAndARefusalBeeps) {
     };
     for (const Case& c : cases) {
         TSaNumEditExC e;
+        e.SetNotifier(&notifier_);
         e.SetIntegerLength(c.integers);
         e.SetDecimalLength(c.decimals);
         e.SetMinus(c.minus);

@@ -4,7 +4,6 @@
 
 #include "fetch/fetchops.h"
 #include "fetch/fetchstate.h"
-#include "keiba/appdir.h"
 #include "keiba/inigt.h"
 #include "raceday/daymodel.h"
 #include "tests/raceday/dayfixture.h"
@@ -14,40 +13,49 @@ namespace testsupport {
 
 class RecordingFetchHost : public fetch::FetchHost {
 public:
-    explicit RecordingFetchHost(raceday::RaceDay& d)
-        : day(d) {}
+    RecordingFetchHost(raceday::RaceDay& d, const keiba::ProgramContext& c)
+        : day(d)
+        , context(c) {}
     raceday::RaceDay& Day() override { return day; }
     fetch::FetchFlags& Flags() override { return flags; }
+    keiba::OperationOwner& Operations() override { return operations; }
     jvdata::TJVLink* JvLink() override { return link; }
+    const keiba::ProgramContext& Context() const override { return context; }
     int RaceListIndex() const override { return raceIndex; }
     int RaceListCount() const override { return raceCount; }
     void SelectRace(int i) override { raceIndex = i; }
     int DateComboIndex() const override { return dateText.empty() ? -1 : 0; }
     std::string DateComboText() const override { return dateText; }
-    void SetDLlabel(const std::string& t) override { labels.push_back(t); }
-    void DatListClick() override {
+    void SetDLlabel(const std::string& t) override {
+        labels.push_back(t);
+        heldAtLabels.push_back(operations.Running());
+    }
+    void ShowSelectedRace() override {
         day.gCurRace = raceIndex;
         ops.push_back("show" + std::to_string(raceIndex));
     }
-    void OzReadBtnClick() override {
+    void ReadRaceOdds() override {
         ops.push_back("odds" + std::to_string(day.gOddsRaceIndex));
-        FetchHost::OzReadBtnClick();
+        FetchHost::ReadRaceOdds();
     }
-    void HrReadBtnClick() override { ops.push_back("results"); }
-    void DMReadBtnClick() override { ops.push_back("mining"); }
-    bool AutoOzChecked() const override { return autoOz; }
+    void RereadResults() override { ops.push_back("results"); }
+    void ReadMining() override { ops.push_back("mining"); }
+    bool AutoOddsOn() const override { return autoOz; }
     void SetAutoOzChecked(bool c) override { autoOz = c; }
     void SetTimer1Enabled(bool e) override { timer1 = e; }
     void SetRestTimeLabel(const std::string& t) override { restTime = t; }
-    void DateComboChange() override { ops.push_back("reload"); }
+    void ReloadDay() override { ops.push_back("reload"); }
 
     raceday::RaceDay& day;
+    const keiba::ProgramContext& context;
     fetch::FetchFlags flags;
+    keiba::OperationOwner operations;
     jvdata::TJVLink* link = nullptr;
     int raceIndex = 0;
     int raceCount = 0;
     std::string dateText;
     std::vector<std::string> labels;
+    std::vector<std::optional<keiba::Operation>> heldAtLabels; // the owner's, at each label
     std::vector<std::string> ops;
     bool autoOz = false;
     bool timer1 = false;
@@ -74,7 +82,7 @@ protected:
     std::string Key(int race) const { return RaceKey16("20261206", "05", race); }
 
     FakeJvLink link;
-    RecordingFetchHost fetchHost{Day()};
+    RecordingFetchHost fetchHost{Day(), context};
     fetch::FetchFlags& Flags() { return fetchHost.flags; }
 };
 

@@ -22,16 +22,16 @@ int Count(const std::vector<std::string>& v, std::string_view what) {
 TEST_F(FetchFixture, QuickOddsFetchFilesOneLinePerKindAndShowsTheRaceAgain) {
     LoadRaces(11);
     fetchHost.raceIndex = 10;
-    fetchHost.DatListClick();
+    fetchHost.ShowSelectedRace();
     std::vector<std::string> records;
     for (int k = 1; k <= 6; ++k) records.push_back(Odds(k, Key(11)));
     records.push_back(Odds(1, Key(11), '9')); // never filed
     link.AddRealtime("0B30", Key(11), records);
     link.rtReads["0B30/" + Key(11)].push_front({-2, {}, ""}); // "not yet" is read past
     fetchHost.ops.clear();
-    fetch::SokuhoOddsBtnClick(fetchHost);
+    fetch::FetchShownRaceOdds(fetchHost);
     link.AddRealtime("0B30", Key(11), records);
-    fetch::SokuhoOddsBtnClick(fetchHost);
+    fetch::FetchShownRaceOdds(fetchHost);
 
     ASSERT_GE(link.calls.size(), 1u);
     EXPECT_EQ(link.calls[0].method, "JVRTOpen");
@@ -45,7 +45,9 @@ TEST_F(FetchFixture, QuickOddsFetchFilesOneLinePerKindAndShowsTheRaceAgain) {
     EXPECT_EQ(fetchHost.ops, (std::vector<std::string>{"odds10", "show10", "odds10", "show10"}));
     EXPECT_EQ(fetchHost.labels,
               (std::vector<std::string>{"東京11オッズ取得中", "", "東京11オッズ取得中", ""}));
-    EXPECT_FALSE(Flags().fetchBusy);
+    // The fetch held the owner while it ran, and gave it back.
+    for (const auto& held : fetchHost.heldAtLabels) EXPECT_EQ(held, keiba::Operation::Fetch);
+    EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
 // The combination odds a bet build has already read are read again after a fetch of the race's
@@ -53,13 +55,13 @@ TEST_F(FetchFixture, QuickOddsFetchFilesOneLinePerKindAndShowsTheRaceAgain) {
 TEST_F(FetchFixture, AnOddsFetchRenewsTheCombinationOddsAlreadyRead) {
     LoadRaces(11);
     fetchHost.raceIndex = 10;
-    fetchHost.DatListClick();
+    fetchHost.ShowSelectedRace();
     ASSERT_DOUBLE_EQ(raceday::CombinationOdds(Day(), 10).UmarenOdds[1], -2.0);
     std::string o2 = Odds(2, Key(11));
     // The quinella 1-2 (positions 41 to 44) at odds 123.4, popularity 5.
     jvdata::SetField(o2, 41, 13, "0102001234005");
     link.AddRealtime("0B30", Key(11), {Odds(1, Key(11)), o2});
-    fetch::SokuhoOddsBtnClick(fetchHost);
+    fetch::FetchShownRaceOdds(fetchHost);
     EXPECT_DOUBLE_EQ(raceday::CombinationOdds(Day(), 10).UmarenOdds[1], 123.4);
     EXPECT_EQ(raceday::CombinationOdds(Day(), 10).UmarenPop[1], 5);
 }
@@ -67,10 +69,10 @@ TEST_F(FetchFixture, AnOddsFetchRenewsTheCombinationOddsAlreadyRead) {
 TEST_F(FetchFixture, AFailedOpenGoesToTheLabelAndTheErrorLog) {
     LoadRaces(11);
     fetchHost.raceIndex = 10;
-    fetchHost.DatListClick();
+    fetchHost.ShowSelectedRace();
     link.rtOpenResults["0B30/" + Key(11)] = -504;
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 14, 3, 9);
-    fetch::SokuhoOddsBtnClick(fetchHost);
+    fetch::FetchShownRaceOdds(fetchHost);
     const std::string text = "東京11R:ｵｯｽﾞ取得エラー：サーバーがメンテナンス中です。(-504)";
     EXPECT_EQ(fetchHost.labels, (std::vector<std::string>{"東京11オッズ取得中", text, ""}));
     EXPECT_EQ(Slurp(dir / "ErrorLog.txt"), keiba::Sj("【エラー】14:03:09：" + text) + "\r\n");
@@ -87,7 +89,7 @@ TEST_F(FetchFixture, ResultsFetchFilesIntoExistingFilesAndBeepsOnlyWhenAskedFor)
     link.AddRealtime("0B12", "20261206",
                      {ra, Se("20261206", "05", 1, 1, "2020100001"),
                       Se("20261206", "06", 1, 1, "2020100002"), hr});
-    fetch::KekkaGetBtnClick(fetchHost);
+    fetch::FetchResults(fetchHost);
     EXPECT_EQ(link.calls[0].args, (std::vector<std::string>{"0B12", "20261206"}));
     EXPECT_EQ(notifier.beeps, 2); // one from each closing
     EXPECT_EQ(fetchHost.ops, (std::vector<std::string>{"results", "show0"}));
@@ -101,7 +103,7 @@ TEST_F(FetchFixture, ResultsFetchFilesIntoExistingFilesAndBeepsOnlyWhenAskedFor)
     notifier.beeps = 0;
     link.calls.clear();
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 9, 26, 0);
-    fetch::Timer4Timer(fetchHost);
+    fetch::ResultsTimerTick(fetchHost);
     EXPECT_EQ(notifier.beeps, 0);
     std::vector<std::string> opened;
     for (const auto& c : link.calls)
@@ -112,39 +114,41 @@ TEST_F(FetchFixture, ResultsFetchFilesIntoExistingFilesAndBeepsOnlyWhenAskedFor)
 
 TEST_F(FetchFixture, NothingStartsWhileSomethingElseRuns) {
     LoadRaces(2);
-    Day().loadBusy = true;
-    fetch::SokuhoOddsBtnClick(fetchHost);
-    fetch::KekkaGetBtnClick(fetchHost);
-    clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
-    fetch::Timer4Timer(fetchHost);
-    Day().loadBusy = false;
-    Flags().importBusy = true;
-    fetch::Timer4Timer(fetchHost);
-    Flags().importBusy = false;
+    {
+        const auto load = fetchHost.operations.Take(keiba::Operation::DayLoad);
+        fetch::FetchShownRaceOdds(fetchHost);
+        fetch::FetchResults(fetchHost);
+        clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
+        fetch::ResultsTimerTick(fetchHost);
+    }
+    {
+        const auto import = fetchHost.operations.Take(keiba::Operation::Import);
+        fetch::ResultsTimerTick(fetchHost);
+    }
     EXPECT_TRUE(link.calls.empty());
     // A blank first race gives no date key.
     Day().gDayRaces[0].Clear();
-    fetch::KekkaGetBtnClick(fetchHost);
+    fetch::FetchResults(fetchHost);
     EXPECT_TRUE(link.calls.empty());
 }
 
 TEST_F(FetchFixture, TheOddsTimerFetchesTheDueRaceOnceItsOddsAreFresh) {
     LoadRaces(2, "1525"); // race 1 posts 15:25, race 2 too
     fetchHost.raceIndex = 0;
-    fetchHost.DatListClick();
+    fetchHost.ShowSelectedRace();
     std::string o1 = Odds(1, Key(1));
     jvdata::SetField(o1, 28, 8, "12061515");
     link.AddRealtime("0B30", Key(1), {o1});
     link.AddRealtime("0B30", Key(2), {});
     fetchHost.ops.clear();
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 15, 15, 10);
-    fetch::Timer1Timer(fetchHost);
+    fetch::OddsTimerTick(fetchHost);
     EXPECT_EQ(Count(link.CallNames(), "JVRTOpen"), 2);
     EXPECT_EQ(fetchHost.ops, (std::vector<std::string>{"odds0", "odds1", "show0"}));
     // Race 1's re-read odds are fresh now; race 2 got none and is fetched again.
     link.calls.clear();
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 15, 16, 0);
-    fetch::Timer1Timer(fetchHost);
+    fetch::OddsTimerTick(fetchHost);
     ASSERT_EQ(Count(link.CallNames(), "JVRTOpen"), 1);
     EXPECT_EQ(link.calls[0].args[1], Key(2));
     EXPECT_EQ(notifier.beeps, 0);
@@ -152,33 +156,30 @@ TEST_F(FetchFixture, TheOddsTimerFetchesTheDueRaceOnceItsOddsAreFresh) {
 
 TEST_F(FetchFixture, WholeDayOddsAndNextRaceMoveTheSelection) {
     LoadRaces(3);
-    fetch::N1O1Click(fetchHost);
+    fetch::FetchDayOdds(fetchHost);
     EXPECT_EQ(Count(link.CallNames(), "JVRTOpen"), 3);
     EXPECT_EQ(fetchHost.raceIndex, 2);
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 0, 0);
     // While a load fills the races, or an import or fetch runs, it waits.
-    Day().loadBusy = true;
-    fetch::NextRaceBtnClick(fetchHost);
-    Day().loadBusy = false;
-    Flags().importBusy = true;
-    fetch::NextRaceBtnClick(fetchHost);
-    Flags().importBusy = false;
+    for (keiba::Operation op : {keiba::Operation::DayLoad, keiba::Operation::Import}) {
+        const auto hold = fetchHost.operations.Take(op);
+        fetch::ShowNextRace(fetchHost);
+    }
     EXPECT_EQ(fetchHost.raceIndex, 2);
-    fetch::NextRaceBtnClick(fetchHost);
+    fetch::ShowNextRace(fetchHost);
     EXPECT_EQ(fetchHost.raceIndex, 1); // the first to post after 12:00
     fetchHost.dateText.clear();
-    fetch::N1O1Click(fetchHost);
+    fetch::FetchDayOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "ﾃﾞｰﾀを読み込んでください。");
 }
 
 TEST_F(FetchFixture, TimeSeriesImportNeedsItsFolderAndADay) {
     LoadRaces(3, "1500");
-    fetch::T1Click(fetchHost);
+    fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
-    keiba::TIniGT ini;
-    ini.Loaded();
+    keiba::TIniGT& ini = context.settings;
     ini.WriteString("Dir", "jikeiretu", "  ");
-    fetch::T1Click(fetchHost);
+    fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
 
     TempDir series;
@@ -190,10 +191,10 @@ TEST_F(FetchFixture, TimeSeriesImportNeedsItsFolderAndADay) {
         WriteBytes(series / ("20261206/050508" + Two(r) + ".jvO1"), line);
     }
     fetchHost.ops.clear();
-    fetch::T1Click(fetchHost);
+    fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "3ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");
     EXPECT_EQ(fetchHost.ops, std::vector<std::string>{"reload"});
     fetchHost.dateText.clear();
-    fetch::T1Click(fetchHost);
+    fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
 }

@@ -18,7 +18,7 @@ using GetDataForm = FetchFixture;
 
 TEST_F(GetDataForm, FirstUseAndAClosingWhileDownloading) {
     int closedCalls = 0;
-    fetch::TGetDataForm form(&link, Day(), Flags(), [&] { ++closedCalls; });
+    fetch::TGetDataForm form(context, &link, Flags(), fetchHost.operations, [&] { ++closedCalls; });
     EXPECT_TRUE(Find<QRadioButton>(form, "rbtSetup")->isChecked());
     EXPECT_EQ(Find<QLabel>(form, "Label5")->text(), QStringLiteral("2017/01/01 00:00:00"));
 
@@ -71,7 +71,7 @@ void ExpectShown(controls::TLabel3Dj* label, const QString& start) {
 // every text the import gives them, and the record label is the recessed box on the tooltip
 // yellow.
 TEST_F(GetDataForm, TheStatusLineAndTheRecordLabelShowTheImport) {
-    fetch::TGetDataForm form(&link, Day(), Flags(), [] {});
+    fetch::TGetDataForm form(context, &link, Flags(), fetchHost.operations, [] {});
     auto* status = Find<controls::TLabel3Dj>(form, "ProgressLabel");
     auto* record = Find<controls::TLabel3Dj>(form, "MkDataLabel");
     link.readCount = 1;

@@ -44,13 +44,11 @@ protected:
         return static_cast<int>(std::count(names.begin(), names.end(), "JVClose"));
     }
     std::string Setting(std::string_view key) {
-        keiba::TIniGT ini;
-        ini.Loaded();
-        return ini.ReadString("JvDataGet", key, "absent");
+        return context.settings.ReadString("JvDataGet", key, "absent");
     }
 
     RecordingView view;
-    fetch::ImportSession session{&link, view, Day(), Flags(), dir.path()};
+    fetch::ImportSession session{&link, view, Flags(), context, fetchHost.operations};
 };
 
 } // namespace
@@ -59,6 +57,13 @@ TEST_F(ImportSessionTest, FirstUseStartsASetupFrom2017AndReportsAnEmptyOpen) {
     fetch::ImportRequest req = FirstUse();
     EXPECT_TRUE(view.setup);
     EXPECT_EQ(view.shown, keiba::MakeLocalTime(2017, 1, 1));
+    {
+        // Another operation holds the owner: nothing is said and nothing opened.
+        const auto load = fetchHost.operations.Take(keiba::Operation::DayLoad);
+        session.Start(req);
+        EXPECT_TRUE(link.calls.empty());
+        EXPECT_TRUE(notifier.messages.empty());
+    }
     link.openResults = {-1};
     session.Start(req);
     EXPECT_EQ(notifier.messages,
@@ -71,12 +76,11 @@ TEST_F(ImportSessionTest, FirstUseStartsASetupFrom2017AndReportsAnEmptyOpen) {
     session.Start(req);
     EXPECT_EQ(notifier.messages.back(), "JVOpenエラー:認証エラーが発生しました。(-301)");
     EXPECT_EQ(Closes(), 1);
-    EXPECT_FALSE(Flags().importBusy);
+    EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
 TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
-    keiba::TIniGT ini;
-    ini.Loaded();
+    keiba::TIniGT& ini = context.settings;
     ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00");
     fetch::ImportRequest req = FirstUse();
     EXPECT_FALSE(req.setupMode);
@@ -88,6 +92,8 @@ TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
     session.Start(req);
     EXPECT_EQ(link.calls[0].args[2], "1");
     EXPECT_TRUE(view.timer);
+    // The owner is held from the start to the end, the download wait among it.
+    EXPECT_EQ(fetchHost.operations.Running(), keiba::Operation::Import);
     EXPECT_EQ(view.statuses.back(), "ダウンロード中・・・");
     session.StatusTick();
     EXPECT_EQ(view.statuses.back(), "ダウンロード中．．．(1/3)");
@@ -97,6 +103,7 @@ TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
     EXPECT_EQ(Setting("LastTime"), "2026/12/06 12:34:56");
     EXPECT_TRUE(fs::exists(DataFile(Stem("20261205") + ".jvRA")));
     EXPECT_EQ(view.running, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(fetchHost.operations.Busy());
 
     link.calls.clear();
     link.statusResults = {-502};
@@ -125,7 +132,7 @@ TEST_F(ImportSessionTest, CancelAsksStopsAndClosesTheConnection) {
               (std::vector<std::string>{"JVCancel", "JVClose"}));
     EXPECT_EQ(notifier.messages.back(), "JVCancel:キャンセルされました");
     EXPECT_EQ(Flags().gJvCancel, 0);
-    EXPECT_FALSE(Flags().importBusy);
+    EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
 TEST_F(ImportSessionTest, ACancelDuringTheFilingStopsTheLoopAndAskedCloseFollows) {
@@ -156,14 +163,14 @@ TEST_F(ImportSessionTest, TheSampleFeedsThirdDayBecomesTheNewestDay) {
     std::unique_ptr<jvdata::TJVLink> replay = jvdata::CreateReplayJvLink(dir / "feed");
     ASSERT_TRUE(replay);
     ASSERT_EQ(replay->JVInit("UNKNOWN"), 0);
-    fetch::ImportSession sampleSession(replay.get(), view, Day(), Flags(), dir.path());
+    fetch::ImportSession sampleSession(replay.get(), view, Flags(), context, fetchHost.operations);
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 9, 0, 0);
     sampleSession.Start({sampleSession.Open(), true, false});
     EXPECT_EQ(view.statuses.back(), "データ作成が完了しました。");
     std::vector<std::string> days = raceday::MakeDataList(dir.path());
     ASSERT_FALSE(days.empty());
     EXPECT_EQ(days[0], "2026年12月05日");
-    ASSERT_EQ(raceday::DateComboChange(Day(), days[0], host, dir.path()),
+    ASSERT_EQ(raceday::LoadDay(Day(), days[0], host, host, context),
               raceday::DayLoadResult::Loaded);
     EXPECT_GT(Day().gDayRaceCount, 0);
     EXPECT_EQ(host.raceList.size(), static_cast<std::size_t>(Day().gDayRaceCount));
@@ -173,8 +180,7 @@ TEST_F(ImportSessionTest, TheSampleFeedsThirdDayBecomesTheNewestDay) {
 // The settings file refuses the import's writes: the import stops and says which file, and the
 // date picker keeps the from-time that is saved.
 TEST_F(ImportSessionTest, ASettingsFileThatCannotBeWrittenStopsTheImport) {
-    keiba::TIniGT ini;
-    ini.Loaded();
+    keiba::TIniGT& ini = context.settings;
     ASSERT_TRUE(ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00"));
     fetch::ImportRequest req = FirstUse();
     link.readCount = 1;
@@ -190,15 +196,14 @@ TEST_F(ImportSessionTest, ASettingsFileThatCannotBeWrittenStopsTheImport) {
     EXPECT_NE(view.statuses.back(), "データ作成が完了しました。");
     ASSERT_GE(notifier.messages.size(), 2u);
     EXPECT_NE(notifier.messages[1].find("kestrane.ini"), std::string::npos) << notifier.messages[1];
-    EXPECT_FALSE(Flags().importBusy);
+    EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
 // The end of a setup import is one settings write: when it fails, the from-time does not move
 // on beside a resume point that still names the last file (the next setup would then resume
 // there and pass over everything before it).
 TEST_F(ImportSessionTest, TheEndOfAnImportIsSavedWholeOrNotAtAll) {
-    keiba::TIniGT ini;
-    ini.Loaded();
+    keiba::TIniGT& ini = context.settings;
     ASSERT_TRUE(ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00"));
     fetch::ImportRequest req = FirstUse();
     req.setupMode = true;

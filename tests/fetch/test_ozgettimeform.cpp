@@ -12,10 +12,10 @@ using namespace testsupport;
 using OzGetTimeForm = FetchFixture;
 
 TEST_F(OzGetTimeForm, SavesOnlyOnOkAndHoldsTheRanges) {
-    keiba::TIniGT ini = Ini();
+    keiba::TIniGT& ini = context.settings;
     ini.WriteInteger("Time", "AutoOzGet", 99);
     {
-        fetch::TOzGetTimeForm form;
+        fetch::TOzGetTimeForm form(context);
         EXPECT_EQ(form.SpinEdit3->value(), 59); // held to its range
         form.SpinEdit1->setValue(3);
         EXPECT_EQ(form.SpinEdit1->value(), 5);
@@ -23,7 +23,7 @@ TEST_F(OzGetTimeForm, SavesOnlyOnOkAndHoldsTheRanges) {
         form.reject();
     }
     EXPECT_EQ(ini.ReadInteger("Time", "AutoOzGet", 0), 99);
-    fetch::TOzGetTimeForm form;
+    fetch::TOzGetTimeForm form(context);
     form.SpinEdit3->setValue(12);
     form.BitBtn1->click();
     EXPECT_EQ(ini.ReadInteger("Time", "AutoOzGet", 0), 12);

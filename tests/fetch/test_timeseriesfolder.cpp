@@ -13,18 +13,18 @@ using TimeSeriesFolder = FetchFixture;
 
 TEST_F(TimeSeriesFolder, AChoiceIsStoredAndACancelKeepsTheOldOne) {
     std::filesystem::create_directories(dir / "series");
-    controls::TFolderViewerEx viewer;
+    controls::TFolderViewerEx viewer(notifier);
     QString preselected;
     viewer.SetExecHook([&](QFileDialog& d) {
         preselected = viewer.SelectedFolder();
         d.setDirectory(QPath(dir / "series"));
         return int(QDialog::Accepted);
     });
-    ASSERT_TRUE(fetch::N12Click(viewer));
+    ASSERT_TRUE(fetch::N12Click(context, viewer));
     EXPECT_EQ(preselected, QPath(dir.path()));
-    EXPECT_EQ(Ini().ReadString("Dir", "jikeiretu", ""), (dir / "series").string());
+    EXPECT_EQ(context.settings.ReadString("Dir", "jikeiretu", ""), (dir / "series").string());
 
     viewer.SetExecHook([&](QFileDialog&) { return int(QDialog::Rejected); });
-    EXPECT_FALSE(fetch::N12Click(viewer));
-    EXPECT_EQ(Ini().ReadString("Dir", "jikeiretu", ""), (dir / "series").string());
+    EXPECT_FALSE(fetch::N12Click(context, viewer));
+    EXPECT_EQ(context.settings.ReadString("Dir", "jikeiretu", ""), (dir / "series").string());
 }

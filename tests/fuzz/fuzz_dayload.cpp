@@ -6,7 +6,7 @@
 // "05" and "06", the horse 2019100001, the earlier day 2026-11-21.
 
 #include "jvdata/dayfiles.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/platform.h"
 #include "raceday/dayload.h"
 #include "tests/fuzz/fuzzsupport.h"
@@ -61,19 +61,16 @@ public:
 };
 
 // The data work of the load is the host's default; the screens' part does nothing here.
-class Host : public DayLoadHost {};
+class Host : public DayLoadProgress, public DayLoadSteps {};
 
 struct World {
     Silent notifier;
     FixedClock clock;
+    keiba::NoShell shell;
     Host host;
     std::unique_ptr<RaceDay> day = std::make_unique<RaceDay>();
     fs::path app = fuzz::Workspace().Root() / "app";
-    World() {
-        keiba::InstallNotifier(&notifier);
-        keiba::InstallClock(&clock);
-        keiba::SetAppDirForTest(app, "kestrane");
-    }
+    keiba::ProgramContext context{app, notifier, clock, shell};
 };
 
 World& TheWorld() {
@@ -215,7 +212,6 @@ void CheckDay(RaceDay& day, const std::map<std::string, std::string>& files) {
     std::size_t races =
         std::min<std::size_t>(jvdata::RecordCount(ra, jvdata::kRaLength), kMaxRaces);
     FUZZ_CHECK(day.gDayRaceCount == static_cast<int>(races));
-    FUZZ_CHECK(!day.loadBusy && !day.gBatchBusy);
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         if (r < races)
             FUZZ_CHECK(day.gDayRaces[r].Bytes() == jvdata::RecordAt(ra, jvdata::kRaLength, r));
@@ -286,7 +282,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // odds files is the day's, not the load's.
     day.oddsCache.Clear();
     std::string stem(kDay);
-    FUZZ_CHECK(DateComboChange(day, stem, w.host, app) == DayLoadResult::Loaded);
+    FUZZ_CHECK(LoadDay(day, stem, w.host, w.host, w.context) == DayLoadResult::Loaded);
     std::map<std::string, std::string> after = fuzz::FilesBelow(app);
     CheckFilesKept(before, after);
     CheckDay(day, after);
@@ -297,7 +293,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& s : list) FUZZ_CHECK(StemDate(s).has_value());
 
     day.gCurRace = static_cast<int>(size % kMaxRaces);
-    HrReadBtnClick(day, stem, w.host, app);
+    RereadResults(day, stem, w.host, app);
     CheckFilesKept(after, fuzz::FilesBelow(app));
     CheckPayouts(day, FileOf(after, Files()[2]), true);
     return 0;

@@ -4,7 +4,6 @@
 //
 // Input pieces (see fuzzsupport.h): the file's bytes, a set name (UTF-8).
 
-#include "keiba/appdir.h"
 #include "search/nerairecord.h"
 #include "tests/fuzz/fuzzsupport.h"
 
@@ -91,9 +90,8 @@ void CheckRoundTrip(const NeraiLoad& load) {
 
 void CheckFile(std::string_view bytes) {
     fs::path app = fuzz::Workspace().Fresh("nerai-app");
-    keiba::SetAppDirForTest(app, "kestrane");
-    fuzz::PutFile(NeraiFolder() / "set.nri", bytes);
-    NeraiRead read = ReadNeraiFile("set");
+    fuzz::PutFile(NeraiFolder(app) / "set.nri", bytes);
+    NeraiRead read = ReadNeraiFile(app, "set");
     if (bytes.size() < TNeraiRecord::kLength) {
         FUZZ_CHECK(read.status == NeraiReadStatus::Short);
         FUZZ_CHECK(read.record.IsBlank());
@@ -101,10 +99,12 @@ void CheckFile(std::string_view bytes) {
         FUZZ_CHECK(read.status == NeraiReadStatus::Ok);
         FUZZ_CHECK(read.record.Bytes() == bytes.substr(0, TNeraiRecord::kLength));
     }
-    FUZZ_CHECK(NeraiSetNames() == std::vector<std::string>{"set"});
+    FUZZ_CHECK(NeraiSetNames(app) == std::vector<std::string>{"set"});
 }
 
 void CheckName(std::string_view typed) {
+    // Only the name is looked at: the program folder is one that is never there.
+    const fs::path app = "/nonexistent/kestrane";
     std::string name = TrimNeraiName(typed);
     if (!name.empty()) {
         FUZZ_CHECK(static_cast<unsigned char>(name.front()) >= 0x21);
@@ -113,14 +113,14 @@ void CheckName(std::string_view typed) {
     NeraiNameCheck check = CheckNeraiName(name);
     FUZZ_CHECK((check == NeraiNameCheck::Empty) == name.empty());
     if (check != NeraiNameCheck::Ok) {
-        FUZZ_CHECK(ReadNeraiFile(name).status == NeraiReadStatus::Missing);
+        FUZZ_CHECK(ReadNeraiFile(app, name).status == NeraiReadStatus::Missing);
         return;
     }
     // A name that passes names a file of the set folder and nothing else.
     FUZZ_CHECK(name.find_first_of("/\\:*?\"<>|.") == std::string::npos);
     for (char c : name) FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f);
-    fs::path p = NeraiPath(name);
-    FUZZ_CHECK(p.parent_path() == NeraiFolder());
+    fs::path p = NeraiPath(app, name);
+    FUZZ_CHECK(p.parent_path() == NeraiFolder(app));
     FUZZ_CHECK(p.filename() != "." && p.filename() != "..");
 }
 

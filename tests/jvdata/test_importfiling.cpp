@@ -141,6 +141,7 @@ public:
         return keiba::IoResult::Ok();
     }
     void RecordsRefused(const RefusalTally& t) override { tallies.push_back(t); }
+    void Tell(const std::string& text) override { told.push_back(text); }
 
     bool cancel = false, lapFails = false, completionFails = false;
     std::string lap;
@@ -148,6 +149,7 @@ public:
     std::vector<std::string> statuses, labels;
     std::function<void(const std::string&)> onLabel;
     std::vector<RefusalTally> tallies;
+    std::vector<std::string> told; // the messages, each with its beep
 };
 
 // Three JV files of a setup import; F3 files race 1 again, so the order of filing matters.
@@ -173,8 +175,6 @@ FilingLoopParams SetupParams(const fs::path& dir) {
 } // namespace
 
 TEST(FilingLoop, ASetupResumeFilesFromTheRememberedFileOn) {
-    RecordingNotifier notifier;
-    ScopedPlatform platform(&notifier);
     TempDir dir;
     FakeJvLink link;
     AddSetupFiles(link);
@@ -195,8 +195,6 @@ TEST(FilingLoop, ASetupResumeFilesFromTheRememberedFileOn) {
 }
 
 TEST(FilingLoop, ARunCutShortAndResumedEndsLikeOneRun) {
-    RecordingNotifier notifier;
-    ScopedPlatform platform(&notifier);
     TempDir whole, resumed;
     {
         FakeJvLink link;
@@ -227,8 +225,6 @@ TEST(FilingLoop, ARunCutShortAndResumedEndsLikeOneRun) {
 }
 
 TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
-    RecordingNotifier notifier;
-    ScopedPlatform platform(&notifier);
     TempDir dir;
     {
         // A remembered file that never comes: the next setup starts from the beginning.
@@ -242,12 +238,11 @@ TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
         EXPECT_EQ(host.lastTime, "unchanged");
         EXPECT_FALSE(fs::exists(dir / "Data"));
         // Said in words, not with a beep alone.
-        ASSERT_EQ(notifier.messages.size(), 1u);
-        EXPECT_NE(notifier.messages[0].find("再開位置"), std::string::npos);
-        EXPECT_NE(notifier.messages[0].find("F9"), std::string::npos);
-        EXPECT_NE(notifier.messages[0].find("最初から"), std::string::npos);
+        ASSERT_EQ(host.told.size(), 1u);
+        EXPECT_NE(host.told[0].find("再開位置"), std::string::npos);
+        EXPECT_NE(host.told[0].find("F9"), std::string::npos);
+        EXPECT_NE(host.told[0].find("最初から"), std::string::npos);
         EXPECT_NE(host.statuses.back(), "データ作成が完了しました。");
-        notifier.messages.clear();
     }
     {
         FakeJvLink link;
@@ -258,9 +253,9 @@ TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
         p.setupMode = false;
         p.lastFileTimestamp = "00000000000000";
         EXPECT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::ReadError);
-        ASSERT_EQ(notifier.messages.size(), 1u);
-        EXPECT_TRUE(notifier.messages[0].starts_with("JVReadエラー:"));
-        EXPECT_TRUE(notifier.messages[0].ends_with("(-403)"));
+        ASSERT_EQ(host.told.size(), 1u);
+        EXPECT_TRUE(host.told[0].starts_with("JVReadエラー:"));
+        EXPECT_TRUE(host.told[0].ends_with("(-403)"));
         // What was read before the error is written.
         EXPECT_TRUE(fs::exists(dir / "Data/2026年12月05日.jvRA"));
         EXPECT_EQ(host.lastTime, "unchanged");
@@ -269,8 +264,6 @@ TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
 
 // The label names a record once the file it went to is written, never one whose write failed.
 TEST(FilingLoop, TheRecordLabelNamesOnlySavedRecords) {
-    RecordingNotifier notifier;
-    ScopedPlatform platform(&notifier);
     TempDir dir;
     // Each of the files' last records is a run of horse 2020100001 or its master.
     const fs::path runs = dir / "SEI/2020/2020100001.jvSEI";
@@ -298,15 +291,13 @@ TEST(FilingLoop, TheRecordLabelNamesOnlySavedRecords) {
     EXPECT_EQ(ReadAndFileJvRecords(again, q, failed), FilingLoopExit::WriteError);
     keiba::SetBeforeRenameHookForTest(nullptr);
     for (const std::string& l : failed.labels) EXPECT_FALSE(l.starts_with("開催:")) << l;
-    ASSERT_FALSE(notifier.messages.empty());
-    EXPECT_NE(notifier.messages.back().find("2026年12月05日.jvRA"), std::string::npos);
+    ASSERT_FALSE(failed.told.empty());
+    EXPECT_NE(failed.told.back().find("2026年12月05日.jvRA"), std::string::npos);
 }
 
 // A resume point or from-time the settings file did not take must not look like success: a
 // stale resume point would make the next setup pass over almost every file.
 TEST(FilingLoop, SettingsThatCannotBeWrittenStopTheImport) {
-    RecordingNotifier notifier;
-    ScopedPlatform platform(&notifier);
     for (bool lapFails : {true, false}) {
         TempDir dir;
         FakeJvLink link;
@@ -314,12 +305,11 @@ TEST(FilingLoop, SettingsThatCannotBeWrittenStopTheImport) {
         LoopHost host;
         host.lapFails = lapFails;
         host.completionFails = !lapFails;
-        notifier.messages.clear();
         EXPECT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host),
                   FilingLoopExit::WriteError)
             << lapFails;
-        ASSERT_EQ(notifier.messages.size(), 1u) << lapFails;
-        EXPECT_NE(notifier.messages[0].find("kestrane.ini"), std::string::npos);
+        ASSERT_EQ(host.told.size(), 1u) << lapFails;
+        EXPECT_NE(host.told[0].find("kestrane.ini"), std::string::npos);
         EXPECT_NE(host.statuses.back(), "データ作成が完了しました。") << lapFails;
         EXPECT_EQ(host.lastTime, "unchanged");
         if (lapFails) {
@@ -330,8 +320,6 @@ TEST(FilingLoop, SettingsThatCannotBeWrittenStopTheImport) {
 
 // Damaged records are counted by reason and reported once at the end; the good ones are filed.
 TEST(FilingLoop, RefusedRecordsAreCountedByReasonAndTold) {
-    RecordingNotifier notifier;
-    ScopedPlatform platform(&notifier);
     TempDir dir;
     FakeJvLink link;
     std::string shortSe = Se("20261205", 1, 2, "2020100002", '7').substr(0, 540) + "\r\n";

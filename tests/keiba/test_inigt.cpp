@@ -1,6 +1,5 @@
 #include "keiba/inigt.h"
 
-#include "keiba/appdir.h"
 #include "keiba/sjis.h"
 #include "tests/support/tempdir.h"
 
@@ -12,15 +11,11 @@ using testsupport::WriteBytes;
 
 class IniGTTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        keiba::SetAppDirForTest(dir.path(), "kestrane");
-        store.Loaded();
-    }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
+    void SetUp() override { store.Loaded(); }
     void WriteIni(std::string_view utf8) { WriteBytes(dir / "kestrane.ini", keiba::Sj(utf8)); }
 
     testsupport::TempDir dir;
-    TIniGT store;
+    TIniGT store{dir.path(), "kestrane"};
 };
 
 TEST_F(IniGTTest, QuotingRuleOfStrings) {
@@ -75,7 +70,7 @@ TEST_F(IniGTTest, MissingFileReadsDefaultsAndTheFirstWriteCreatesIt) {
 }
 
 TEST_F(IniGTTest, AWriteIsSeenAtOnceThroughAnotherStore) {
-    TIniGT second;
+    TIniGT second{dir.path(), "kestrane"};
     second.Loaded();
     ASSERT_TRUE(store.WriteString("Myfavo", "nerai1", "本命狙い"));
     EXPECT_EQ(second.ReadString("Myfavo", "nerai1", ""), "本命狙い");

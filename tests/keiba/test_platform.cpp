@@ -1,3 +1,4 @@
+#include "keiba/context.h"
 #include "keiba/platform.h"
 
 #include "tests/support/fakes.h"
@@ -6,18 +7,19 @@
 
 using namespace keiba;
 
-TEST(Platform, DefaultsNeverBlockAndInstalledLayersAreUsed) {
-    EXPECT_FALSE(CurrentNotifier().YesNo("?"));
-    EXPECT_FALSE(CurrentShell().Open("x"));
+TEST(Platform, ScreenlessLayersNeverBlockAndAContextHandsOutItsOwn) {
+    SilentNotifier silent;
+    NoShell noShell;
+    EXPECT_FALSE(silent.YesNo("?"));
+    EXPECT_FALSE(noShell.Open("x"));
     testsupport::RecordingNotifier n;
     testsupport::TestClock c;
-    {
-        testsupport::ScopedPlatform scope(&n, &c);
-        n.answers = {true};
-        EXPECT_TRUE(CurrentNotifier().YesNo("続けますか？"));
-        EXPECT_FALSE(CurrentNotifier().YesNo("もう一度？"));
-        EXPECT_EQ(CurrentClock().Now(), c.now);
-    }
+    testsupport::RecordingShell s;
+    const ProgramContext context("/nowhere", n, c, s);
+    n.answers = {true};
+    EXPECT_TRUE(context.notifier.YesNo("続けますか？"));
+    EXPECT_FALSE(context.notifier.YesNo("もう一度？"));
+    EXPECT_EQ(context.clock.Now(), c.now);
     EXPECT_EQ(n.questions.size(), 2u);
-    EXPECT_NE(&CurrentNotifier(), &n);
+    EXPECT_EQ(context.settings.FullPath(), std::filesystem::path("/nowhere/kestrane.ini"));
 }

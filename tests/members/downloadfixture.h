@@ -2,7 +2,8 @@
 // A program folder, the loopback server standing in for the members site, and the archives it
 // hands out, for the download tests of the logic and of the screens.
 
-#include "keiba/appdir.h"
+#include "keiba/context.h"
+#include "keiba/operations.h"
 #include "members/idpass.h"
 #include "tests/archive/zipbuilder.h"
 #include "tests/support/fakes.h"
@@ -27,28 +28,21 @@ inline std::string ForecastZip(std::size_t records = 3, int method = 8) {
          ziptest::File("RCOM20240105.CSV", "01,comment\r\n", 0)});
 }
 
-// The settings file of the program folder in use.
-inline keiba::TIniGT MembersIni() {
-    keiba::TIniGT ini;
-    ini.Loaded();
-    return ini;
-}
-
 class DownloadFixture : public ::testing::Test {
 protected:
     DownloadFixture()
-        : platform(&notifier, &clock, &shell)
-        , server([this](const HttpRequest& r) {
+        : server([this](const HttpRequest& r) {
             return answer ? answer(r) : HttpReply::Status(404);
         }) {
-        keiba::SetAppDirForTest(dir.path());
         std::filesystem::create_directories(dir / "VZK");
     }
-    ~DownloadFixture() override { keiba::SetAppDirForTest({}); }
+
+    // The settings file of the program folder.
+    keiba::TIniGT& MembersIni() { return context.settings; }
 
     // ID and password as the ID dialog stores them.
     void StoreCredentials(const std::string& id, const std::string& pass) {
-        keiba::TIniGT ini = MembersIni();
+        keiba::TIniGT& ini = MembersIni();
         ASSERT_TRUE(ini.WriteString(members::kLisenceSection, members::kIdKey, id));
         ASSERT_TRUE(ini.WriteString(members::kLisenceSection, members::kPassKey,
                                     members::UnscramblePassword(pass)));
@@ -74,7 +68,9 @@ protected:
     RecordingNotifier notifier;
     TestClock clock;
     RecordingShell shell;
-    ScopedPlatform platform;
+    keiba::ProgramContext context{dir.path(), notifier, clock, shell};
+    // The main window's owner of long operations, which a download holds.
+    keiba::OperationOwner operations;
     std::function<HttpReply(const HttpRequest&)> answer;
     HttpServer server;
 };

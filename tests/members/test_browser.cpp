@@ -8,7 +8,6 @@
 using namespace members;
 using testsupport::RecordingNotifier;
 using testsupport::RecordingShell;
-using testsupport::ScopedPlatform;
 
 TEST(Browser, CommandLineReplacesThePlaceholder) {
     const std::string url = "http://www.example/authz_gw/kestrane_data_agree.cgi";
@@ -23,11 +22,12 @@ TEST(Browser, CommandLineReplacesThePlaceholder) {
 
 TEST(Browser, FallsBackToThePageHandlersCommand) {
     RecordingNotifier notifier;
+    testsupport::TestClock clock;
     RecordingShell shell;
-    ScopedPlatform platform(&notifier, nullptr, &shell);
+    const keiba::ProgramContext context("/nonexistent/kestrane", notifier, clock, shell);
     const std::string url = "http://h/authz_gw/kestrane_data_agree.cgi";
 
-    EXPECT_TRUE(OpenUrlInBrowser(url));
+    EXPECT_TRUE(OpenUrlInBrowser(shell, url));
     EXPECT_EQ(shell.opened, std::vector<std::string>{url});
 
     shell.succeed = false;
@@ -38,14 +38,14 @@ TEST(Browser, FallsBackToThePageHandlersCommand) {
         if (key == "htmlfile\\shell\\open\\command") return R"("C:\b.exe" "%1")";
         return std::nullopt;
     };
-    EXPECT_FALSE(OpenUrlInBrowser(url, registry)); // the launch fails too
+    EXPECT_FALSE(OpenUrlInBrowser(shell, url, registry)); // the launch fails too
     ASSERT_EQ(shell.launched.size(), 1u);
     EXPECT_EQ(shell.launched[0].program, std::filesystem::path(R"(C:\b.exe)"));
     EXPECT_EQ(shell.launched[0].args, std::vector<std::string>{url});
     EXPECT_EQ(asked, (std::vector<std::string>{".htm", "htmlfile\\shell\\open\\command"}));
 
     // This platform keeps no page handler: a failed open is a failed page.
-    OpenPurchasePage(url);
+    OpenPurchasePage(context, url);
     EXPECT_EQ(notifier.messages, std::vector<std::string>{"ホームページの表示に失敗しました。"});
     EXPECT_EQ(notifier.beeps, 0);
     EXPECT_EQ(shell.launched.size(), 1u);

@@ -24,7 +24,7 @@ protected:
     DLDataForm() {
         clock.now = keiba::MakeLocalTime(2026, 5, 15, 10, 0, 0);
         StoreCredentials("abcd", "pass1");
-        form = std::make_unique<members::TDLDataForm>();
+        form = std::make_unique<members::TDLDataForm>(context, operations);
         form->Downloads().Site().baseUrl = server.BaseUrl();
         combo = Find<QComboBox>(*form, "DLCombo");
         gauge = Find<QProgressBar>(*form, "Gauge1");

@@ -18,7 +18,12 @@ const char kIncomplete[] = "解凍が不完全な可能性があります。確�
 
 class View : public members::DownloadView {
 public:
-    void SetBusyCursor(bool busy) override { calls.push_back(busy ? "busy" : "idle"); }
+    explicit View(const keiba::OperationOwner& o)
+        : operations(o) {}
+    void SetBusyCursor(bool busy) override {
+        calls.push_back(busy ? "busy" : "idle");
+        heldWhenBusy.push_back(operations.Running());
+    }
     void SetDownloadActionsEnabled(bool enabled) override {
         calls.push_back(enabled ? "enabled" : "disabled");
     }
@@ -27,7 +32,9 @@ public:
         ++pumps;
         return stopWhen && stopWhen();
     }
+    const keiba::OperationOwner& operations;
     std::vector<std::string> calls;
+    std::vector<std::optional<keiba::Operation>> heldWhenBusy; // the owner's, at each cursor
     std::vector<int> gauge;
     int pumps = 0;
     std::function<bool()> stopWhen;
@@ -38,16 +45,16 @@ protected:
     MemberDownloads() { StoreCredentials("abcd", "pass1"); }
 
     void Forecast() {
-        main.Forecast(MembersIni(), view, [this] { ++rereads; });
+        main.Forecast(view, [this] { ++rereads; });
     }
     void PastData(const std::string& tp = "month", const std::string& t = "202604") {
-        dialog.PastData(MembersIni(), {tp, t}, view);
+        dialog.PastData({tp, t}, view);
     }
 
     members::TransferLimits limits;
-    Downloads main{{dir.path(), server.BaseUrl(), limits}, true};
-    Downloads dialog{{dir.path(), server.BaseUrl(), limits}, false};
-    View view;
+    Downloads main{context, operations, {server.BaseUrl(), limits}, true};
+    Downloads dialog{context, operations, {server.BaseUrl(), limits}, false};
+    View view{operations};
     int rereads = 0;
 };
 
@@ -67,6 +74,29 @@ TEST_F(MemberDownloads, ForecastExtractsBothFilesAndRereadsTheAnalysisDay) {
     EXPECT_EQ(view.calls, (std::vector<std::string>{"disabled", "busy", "idle", "enabled"}));
     EXPECT_TRUE(view.gauge.empty());
     EXPECT_EQ(view.pumps, 0); // the forecast holds the screen until it is done
+    // The download held the owner of long operations while it ran, and gave it back.
+    EXPECT_EQ(view.heldWhenBusy, (std::vector<std::optional<keiba::Operation>>{
+                                     keiba::Operation::Download, keiba::Operation::Download}));
+    EXPECT_FALSE(operations.Busy());
+}
+
+// VZK is read by a day load and walked by a search: while another operation runs, no download
+// starts, and it says why.
+TEST_F(MemberDownloads, NoDownloadWhileAnotherOperationRuns) {
+    Reply(HttpReply::Text(ForecastZip()));
+    for (keiba::Operation op : {keiba::Operation::DayLoad, keiba::Operation::Search}) {
+        const auto hold = operations.Take(op);
+        Forecast();
+        main.Sample(view);
+        PastData();
+    }
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_EQ(VzkFiles(), std::vector<std::string>{});
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>(6, "他の処理の実行中です。終了してから実行してください。"));
+    EXPECT_EQ(notifier.beeps, 6);
+    EXPECT_TRUE(view.calls.empty());
+    EXPECT_EQ(rereads, 0);
 }
 
 TEST_F(MemberDownloads, IdAndPasswordArriveEncoded) {

@@ -1,6 +1,6 @@
 // The ID and password rules and their place in the settings file.
 
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "members/idpass.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
@@ -12,12 +12,6 @@ using namespace testsupport;
 
 namespace {
 
-keiba::TIniGT Ini() {
-    keiba::TIniGT ini;
-    ini.Loaded();
-    return ini;
-}
-
 const char kSevenFirst[] = "恐れ入りますがパスワードの先頭文字に「7」は使用できません。\r\n"
                            "ルミナードWEBサイトでパスワードを変更してください。";
 const char kSevenLast[] = "恐れ入りますがパスワードの末尾文字に「7」は使用できません。\r\n"
@@ -26,17 +20,17 @@ const char kTooShort[] = "IDまたはパスワードが短すぎます。";
 
 class IdPass : public ::testing::Test {
 protected:
-    void SetUp() override { keiba::SetAppDirForTest(dir.path()); }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
-
     bool Save(std::string_view id, std::string_view pass) {
-        keiba::TIniGT ini = Ini();
-        return SaveCredentials(ini, id, pass, notifier);
+        return SaveCredentials(Ini(), id, pass, notifier);
     }
+    keiba::TIniGT& Ini() { return context.settings; }
     bool IniWritten() const { return std::filesystem::exists(dir / "kestrane.ini"); }
 
     TempDir dir;
     RecordingNotifier notifier;
+    TestClock clock;
+    RecordingShell shell;
+    keiba::ProgramContext context{dir.path(), notifier, clock, shell};
 };
 
 } // namespace

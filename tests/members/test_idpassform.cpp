@@ -13,7 +13,7 @@ using namespace testsupport;
 using IdPassForm = DownloadFixture;
 
 TEST_F(IdPassForm, TypedKeysAreFilteredAndTheSavedValuesComeBack) {
-    QPointer<members::TIDPASSForm> form = new members::TIDPASSForm;
+    QPointer<members::TIDPASSForm> form = new members::TIDPASSForm(context);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("ID,パスワード登録"));
     form->show();
     auto* id = Find<QLineEdit>(*form, "IDedit");
@@ -42,7 +42,7 @@ TEST_F(IdPassForm, TypedKeysAreFilteredAndTheSavedValuesComeBack) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull()); // it frees itself
 
-    members::TIDPASSForm again;
+    members::TIDPASSForm again(context);
     EXPECT_EQ(Find<QLineEdit>(again, "IDedit")->text(), QStringLiteral("a_~+-9cd"));
     EXPECT_EQ(Find<QLineEdit>(again, "PassEdit")->text(), QStringLiteral("pass2"));
     // What reaches an edit otherwise meets only the rules of the OK button.

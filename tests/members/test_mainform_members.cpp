@@ -22,7 +22,7 @@ protected:
         MainFormTest::SetUp();
         Start();
         Main().MembersDownloads().Site().baseUrl = server.BaseUrl();
-        keiba::TIniGT ini = MembersIni();
+        keiba::TIniGT& ini = Ini();
         ini.WriteString(members::kLisenceSection, members::kIdKey, "abcd");
         ini.WriteString(members::kLisenceSection, members::kPassKey,
                         members::UnscramblePassword("pass1"));

@@ -3,7 +3,7 @@
 // host that records what the load asked of it.
 
 #include "jvdata/dayfiles.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
 #include "raceday/dayload.h"
@@ -40,7 +40,7 @@ inline std::string Se(std::string_view date8, std::string_view venue, int raceNo
     return r;
 }
 
-class RecordingHost : public raceday::DayLoadHost {
+class RecordingHost : public raceday::DayLoadProgress, public raceday::DayLoadSteps {
 public:
     std::vector<std::string> ops;
     std::vector<std::string> raceList;
@@ -51,41 +51,37 @@ public:
     void HideProgress() override { ++progressHidden; }
     void ClearRaceLists() override { raceList.clear(); }
     void AddRaceListItem(const std::string& item) override { raceList.push_back(item); }
-    void IniBtnClick(raceday::RaceDay& day) override {
+    void ClearDay(raceday::RaceDay& day) override {
         ops.push_back("clear");
-        DayLoadHost::IniBtnClick(day);
+        DayLoadSteps::ClearDay(day);
     }
-    void UMConvertBtnClick(const std::filesystem::path& um2,
-                           const std::filesystem::path& uma) override {
+    void ConvertHorseMaster(const std::filesystem::path& um2,
+                            const std::filesystem::path& uma) override {
         ops.push_back("convert");
-        DayLoadHost::UMConvertBtnClick(um2, uma);
+        DayLoadSteps::ConvertHorseMaster(um2, uma);
     }
-    void OzReadBtnClick(raceday::RaceDay& day) override {
+    void ReadRaceOdds(raceday::RaceDay& day) override {
         ops.push_back("odds" + std::to_string(day.gOddsRaceIndex));
-        DayLoadHost::OzReadBtnClick(day);
+        DayLoadSteps::ReadRaceOdds(day);
     }
-    void CalcBtnClick(raceday::RaceDay& day) override {
+    void MakePayoutTables(raceday::RaceDay& day) override {
         ops.push_back("calc");
-        DayLoadHost::CalcBtnClick(day);
+        DayLoadSteps::MakePayoutTables(day);
     }
-    void StartTimer4(int ms) override { ops.push_back("timer4:" + std::to_string(ms)); }
-    bool AutoOzChecked() const override { return autoOzChecked; }
+    void StartResultsTimer(int ms) override { ops.push_back("timer4:" + std::to_string(ms)); }
+    bool AutoOddsOn() const override { return autoOzChecked; }
     void ArmAutoOdds() override {
         ops.push_back("autooz");
         autoOzChecked = true;
     }
-    void NeraiComboChange(int s) override { ops.push_back("nerai" + std::to_string(s)); }
-    void NeraiKaimeComboChange(int u) override { ops.push_back("user" + std::to_string(u)); }
+    void MatchTargetSlot(int s) override { ops.push_back("nerai" + std::to_string(s)); }
+    void ApplyUserBetSet(int u) override { ops.push_back("user" + std::to_string(u)); }
     void SelectFirstRace() override { ops.push_back("select"); }
 };
 
 class DayFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        keiba::SetAppDirForTest(dir.path());
-        std::filesystem::create_directories(dir.path() / "Data");
-    }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
+    void SetUp() override { std::filesystem::create_directories(dir.path() / "Data"); }
 
     static std::string Stem(std::string_view date8) {
         return jvdata::DayStem(*jvdata::ParseYyyymmdd(date8));
@@ -117,7 +113,7 @@ protected:
         WriteBytes(path, bytes);
     }
     raceday::DayLoadResult Load(std::string_view date8) {
-        return raceday::DateComboChange(Day(), Stem(date8), host, dir.path());
+        return raceday::LoadDay(Day(), Stem(date8), host, host, context);
     }
     // The day the fixture's loads fill; a fresh one for every test.
     raceday::RaceDay& Day() { return *day_; }
@@ -126,7 +122,9 @@ protected:
     TempDir dir;
     RecordingNotifier notifier;
     TestClock clock;
-    ScopedPlatform platform{&notifier, &clock};
+    RecordingShell shell;
+    // The program context of the fixture's folder.
+    keiba::ProgramContext context{dir.path(), notifier, clock, shell};
     RecordingHost host;
 };
 

@@ -19,13 +19,13 @@ TEST_F(ChaseHorseTest, RegisteringTwiceWritesOneSortedLine) {
     LoadRace(8, {});
     raceday::ChaseHorseList list;
     notifier.answers = {true, true, true};
-    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 4, list, dir.path()),
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 4, list, context),
               raceday::ChaseResult::Registered);
-    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 4, list, dir.path()),
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 4, list, context),
               raceday::ChaseResult::Registered);
     EXPECT_EQ(File(), Line(4) + "\r\n");
     EXPECT_EQ(Line(4).size(), 46u);
-    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 1, list, dir.path()),
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 1, list, context),
               raceday::ChaseResult::Registered);
     EXPECT_EQ(File(), Line(1) + "\r\n" + Line(4) + "\r\n"); // by pedigree number
     EXPECT_EQ(Day().gRaceCalc[0].Tracked[4], 1);
@@ -40,27 +40,27 @@ TEST_F(ChaseHorseTest, EarlierRunsSurviveAndNoChangesNothing) {
     {
         raceday::ChaseHorseList earlierRun;
         notifier.answers = {true};
-        raceday::RegisterChaseHorse(Day(), 0, 6, earlierRun, dir.path());
+        raceday::RegisterChaseHorse(Day(), 0, 6, earlierRun, context);
     }
     const std::string before = File();
     raceday::ChaseHorseList thisRun;
     notifier.answers = {false};
-    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 2, thisRun, dir.path()),
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 2, thisRun, context),
               raceday::ChaseResult::Declined);
     EXPECT_EQ(File(), before);
     EXPECT_EQ(Day().gRaceCalc[0].Tracked[2], 0);
 
     notifier.answers = {true};
-    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 2, thisRun, dir.path()),
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 2, thisRun, context),
               raceday::ChaseResult::Registered);
     EXPECT_EQ(File(), Line(2) + "\r\n" + Line(6) + "\r\n");
 
     std::size_t asked = notifier.questions.size();
-    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 18, thisRun, dir.path()),
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 18, thisRun, context),
               raceday::ChaseResult::OutOfRange);
-    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 36, 0, thisRun, dir.path()),
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 36, 0, thisRun, context),
               raceday::ChaseResult::OutOfRange);
-    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 12, thisRun, dir.path()),
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 12, thisRun, context),
               raceday::ChaseResult::NoRunner);
     EXPECT_EQ(notifier.questions.size(), asked);
 }
@@ -70,7 +70,7 @@ TEST_F(ChaseHorseTest, AFailedWriteIsReportedNotConfirmed) {
     std::filesystem::create_directory(dir / "ChaseHorse.dat"); // nothing can replace it
     raceday::ChaseHorseList list;
     notifier.answers = {true};
-    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 0, list, dir.path()),
+    EXPECT_EQ(raceday::RegisterChaseHorse(Day(), 0, 0, list, context),
               raceday::ChaseResult::WriteFailed);
     EXPECT_EQ(Day().gRaceCalc[0].Tracked[0], 1);
     ASSERT_EQ(notifier.messages.size(), 1u);

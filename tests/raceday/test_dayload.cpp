@@ -44,7 +44,6 @@ TEST_F(DayFixture, AMissingRaceFileSaysSoAndLeavesNothingOfThePreviousDay) {
     EXPECT_TRUE(Day().gRaceTexts[0].RaceRLevelText.empty());
     EXPECT_EQ(Day().gDayRaceCount, 0);
     EXPECT_EQ(host.progressShown, host.progressHidden);
-    EXPECT_FALSE(Day().loadBusy);
 }
 
 TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
@@ -217,6 +216,44 @@ TEST_F(DayFixture, FetchTimesStakesAndTheOrderOfTheLoad) {
     EXPECT_EQ(std::count(host.ops.begin(), host.ops.end(), "timer4:600000"), 1);
 }
 
+// Two program folders side by side, each with its own context: a load reads the day files and
+// the settings of its own folder, and says what is missing through its own notifier.
+TEST_F(DayFixture, TwoProgramFoldersEachLoadTheirOwnDayWithTheirOwnSettings) {
+    WriteBytes(dir / "kestrane.ini",
+               "[Time]\r\nAutoOzGet=20\r\n[KaimeSet]\r\nDefaultAmount=5000\r\n");
+    WriteRaces("20261206", {Ra("20261206", "05", 1, 1, "1540")});
+
+    TempDir second;
+    RecordingNotifier secondNotifier;
+    const keiba::ProgramContext secondContext(second.path(), secondNotifier, clock, shell);
+    std::filesystem::create_directories(second / "Data");
+    WriteBytes(second / "kestrane.ini",
+               "[Time]\r\nAutoOzGet=5\r\n[KaimeSet]\r\nDefaultAmount=1200\r\n");
+    WriteBytes(second / ("Data/" + Stem("20261206") + ".jvRA"), Ra("20261206", "08", 2, 1, "1200"));
+    WriteBytes(second / ("Data/" + Stem("20261207") + ".jvRA"), Ra("20261207", "08", 1, 1, "1000"));
+
+    auto secondDay = std::make_unique<raceday::RaceDay>();
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
+    ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
+    ASSERT_EQ(raceday::LoadDay(*secondDay, Stem("20261206"), progress, steps, secondContext),
+              raceday::DayLoadResult::Loaded);
+
+    EXPECT_EQ(Day().gDayRaces[0].VenueCode(), "05");
+    EXPECT_EQ(Day().gRaceCalc[0].OzTime1, "1520");
+    EXPECT_EQ(Day().RaceAmounts[0], 5000);
+    EXPECT_EQ(secondDay->gDayRaces[0].VenueCode(), "08");
+    EXPECT_EQ(secondDay->gRaceCalc[0].OzTime1, "1155");
+    EXPECT_EQ(secondDay->RaceAmounts[0], 1200);
+
+    // The next day is only in the second folder.
+    EXPECT_EQ(Load("20261207"), raceday::DayLoadResult::NoRaceFile);
+    EXPECT_EQ(raceday::LoadDay(*secondDay, Stem("20261207"), progress, steps, secondContext),
+              raceday::DayLoadResult::Loaded);
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{"データ作成が未完了のようです。"});
+    EXPECT_TRUE(secondNotifier.messages.empty());
+}
+
 TEST_F(DayFixture, TimersArmForTodayAndForTomorrowFromSixInTheEvening) {
     WriteRaces("20261207", {Ra("20261207", "05", 1, 0)});
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 17, 59);
@@ -252,14 +289,14 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     jvdata::SetField(late, 142, 13, "0100000012001");
     WriteBytes(DataFile(Stem("20261206") + ".jvHR"), bytes + late);
 
-    EXPECT_TRUE(raceday::HrReadBtnClick(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_TRUE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
     EXPECT_EQ(Day().gDayHorses[1][6].Field(335, 2), "01");
     EXPECT_EQ(Day().gDayHorses[1][2].Field(335, 2), "02");
     EXPECT_EQ(Day().gRaceCalc[1].PayoutSeen, 1);
     EXPECT_EQ(Day().gPayoutTables.gPayKeyPlace[1][1], 7);
     EXPECT_TRUE(Day().gDayPayouts[2].IsBlank());
     // A second re-read brings nothing new for the shown race.
-    EXPECT_FALSE(raceday::HrReadBtnClick(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
 }
 
 TEST_F(DayFixture, ResultsReReadFilesAPayoutWithoutARaceKeyNowhere) {
@@ -271,7 +308,7 @@ TEST_F(DayFixture, ResultsReReadFilesAPayoutWithoutARaceKeyNowhere) {
     jvdata::SetField(blankKey, 142, 13, "0300000012001");
     WriteBytes(DataFile(Stem("20261206") + ".jvHR"), blankKey);
 
-    EXPECT_FALSE(raceday::HrReadBtnClick(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
     for (std::size_t r = 0; r < raceday::kMaxRaces; ++r) {
         EXPECT_TRUE(Day().gDayPayouts[r].IsBlank()) << r;
         EXPECT_EQ(Day().gRaceCalc[r].PayoutSeen, 0) << r;
@@ -375,10 +412,9 @@ TEST_F(DayFixture, BatchLoadSkipsDaysWithAStatisticsMarker) {
     WriteRaces("20261206", {Ra("20261206", "05", 1, 0)});
     std::filesystem::create_directories(dir / "STAT");
     WriteBytes(dir / ("STAT/" + Stem("20261206") + ".stat1"), "");
-    raceday::DirectReadBtnClick(Day(), raceday::MakeDataList(dir.path()), host, dir.path());
+    raceday::LoadDaysWithoutStats(Day(), raceday::MakeDataList(dir.path()), host, host, context);
     EXPECT_EQ(std::count(host.ops.begin(), host.ops.end(), "clear"), 1);
     EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261205");
-    EXPECT_FALSE(Day().gBatchBusy);
 }
 
 TEST_F(DayFixture, TheMembersFilesAreFoundWhateverTheCaseOfTheirNames) {

@@ -6,7 +6,8 @@
 #include "search/forms/shutugenform.h"
 
 #include "controls/numedit.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
+#include "keiba/operations.h"
 #include "raceday/daymodel.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
@@ -27,14 +28,10 @@ namespace testsupport {
 class SearchForm : public ::testing::Test {
 protected:
     void SetUp() override {
-        keiba::SetAppDirForTest(dir.path());
-        form = std::make_unique<search::TShutugenForm>();
+        form = std::make_unique<search::TShutugenForm>(context, operations);
         editor = form->ConditionEditor();
     }
-    void TearDown() override {
-        form.reset();
-        keiba::SetAppDirForTest({});
-    }
+    void TearDown() override { form.reset(); }
 
     template <typename T> T* Find(const char* name) const {
         return testsupport::Find<T>(*form, name);
@@ -63,7 +60,11 @@ protected:
 
     TempDir dir;
     RecordingNotifier notifier;
-    ScopedPlatform platform{&notifier};
+    TestClock clock;
+    RecordingShell shell;
+    keiba::ProgramContext context{dir.path(), notifier, clock, shell};
+    // The main window's owner of long operations, which a walk holds.
+    keiba::OperationOwner operations;
     std::unique_ptr<search::TShutugenForm> form;
     search::NeraiConditionEditor* editor = nullptr;
     std::unique_ptr<raceday::RaceDay> day = std::make_unique<raceday::RaceDay>();

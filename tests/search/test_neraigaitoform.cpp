@@ -3,6 +3,8 @@
 #include "search/forms/neraigaitoform.h"
 
 #include "tests/search/neraifixture.h"
+#include "tests/support/fakes.h"
+#include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
 #include "views/grid.h"
 #include "views/indexcard.h"
@@ -20,7 +22,12 @@ TEST(NeraiGaitoForm, ShowsTheMatchingRunners) {
     HitRunner(d, 0, 1, "キョウトノホシ", {0, 1, 0, 0});
     HitRunner(d, 1, 0, "トウキョウノウマ", {1, 0, 1, 0});
 
-    TNeraiGaitoForm gaito;
+    testsupport::TempDir dir;
+    RecordingNotifier notifier;
+    TestClock clock;
+    RecordingShell shell;
+    const keiba::ProgramContext context(dir.path(), notifier, clock, shell);
+    TNeraiGaitoForm gaito(context);
     EXPECT_EQ(gaito.windowTitle(), QStringLiteral("狙い馬該当リスト"));
     gaito.FillHits(d, QStringLiteral("2026年12月06日"), 2);
     views::GridModel* grid = gaito.StringGrid8->Model();

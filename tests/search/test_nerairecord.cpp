@@ -1,6 +1,5 @@
 #include "search/nerairecord.h"
 
-#include "keiba/appdir.h"
 #include "tests/search/neraifixture.h"
 #include "tests/support/tempdir.h"
 
@@ -80,36 +79,34 @@ TEST(NeraiRecord, NamesAreCheckedByCharacter) {
 
 class NeraiFiles : public ::testing::Test {
 protected:
-    void SetUp() override { keiba::SetAppDirForTest(dir.path()); }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
     TempDir dir;
 };
 
 TEST_F(NeraiFiles, ReadsTheFirstRecordAndRefusesAShortFile) {
     const TNeraiRecord set = testsupport::DefaultSet();
-    ASSERT_TRUE(WriteNeraiFile("長い名前 2", set));
+    ASSERT_TRUE(WriteNeraiFile(dir.path(), "長い名前 2", set));
     EXPECT_EQ(Slurp(dir / "nerai/長い名前 2.nri"), set.Bytes());
 
-    NeraiRead read = ReadNeraiFile("長い名前 2");
+    NeraiRead read = ReadNeraiFile(dir.path(), "長い名前 2");
     EXPECT_EQ(read.status, NeraiReadStatus::Ok);
     EXPECT_EQ(read.record.Bytes(), set.Bytes());
 
     WriteBytes(dir / "nerai/long.nri", std::string(set.Bytes()) + "trailing");
-    EXPECT_EQ(ReadNeraiFile("long").record.Bytes(), set.Bytes());
+    EXPECT_EQ(ReadNeraiFile(dir.path(), "long").record.Bytes(), set.Bytes());
 
     WriteBytes(dir / "nerai/short.nri", set.Bytes().substr(0, 215));
-    read = ReadNeraiFile("short");
+    read = ReadNeraiFile(dir.path(), "short");
     EXPECT_EQ(read.status, NeraiReadStatus::Short);
     EXPECT_TRUE(read.record.IsBlank());
 
-    EXPECT_EQ(ReadNeraiFile("none").status, NeraiReadStatus::Missing);
+    EXPECT_EQ(ReadNeraiFile(dir.path(), "none").status, NeraiReadStatus::Missing);
     WriteBytes(dir / "outside.nri", set.Bytes());
-    EXPECT_EQ(ReadNeraiFile("../outside").status, NeraiReadStatus::Missing);
-    EXPECT_FALSE(DeleteNeraiFile("../outside"));
+    EXPECT_EQ(ReadNeraiFile(dir.path(), "../outside").status, NeraiReadStatus::Missing);
+    EXPECT_FALSE(DeleteNeraiFile(dir.path(), "../outside"));
 }
 
 TEST_F(NeraiFiles, TheListIsTheSortedNamesOfTheSetFiles) {
-    EXPECT_TRUE(NeraiSetNames().empty()); // no folder yet
+    EXPECT_TRUE(NeraiSetNames(dir.path()).empty()); // no folder yet
     std::filesystem::create_directories(dir / "nerai");
     for (const char* f : {"b.nri", "a.nri", "表.nri", "notes.txt", "c.nri.tmp123", "x.NRI"})
         WriteBytes(dir / (std::string("nerai/") + f), "");
@@ -118,9 +115,10 @@ TEST_F(NeraiFiles, TheListIsTheSortedNamesOfTheSetFiles) {
     for (const char* f :
          {"G1-2.nri", "v1.5.nri", " lead.nri", "tail .nri", "q?.nri", "①②.nri", "\xff\xfe.nri"})
         WriteBytes(dir / (std::string("nerai/") + f), std::string(TNeraiRecord::kLength, '0'));
-    EXPECT_EQ(NeraiSetNames(), (std::vector<std::string>{"a", "b", "①②", "表"}));
-    for (const std::string& name : NeraiSetNames()) EXPECT_TRUE(NeraiFileExists(name)) << name;
-    EXPECT_TRUE(DeleteNeraiFile("a"));
-    EXPECT_FALSE(DeleteNeraiFile("a"));
-    EXPECT_EQ(NeraiSetNames(), (std::vector<std::string>{"b", "①②", "表"}));
+    EXPECT_EQ(NeraiSetNames(dir.path()), (std::vector<std::string>{"a", "b", "①②", "表"}));
+    for (const std::string& name : NeraiSetNames(dir.path()))
+        EXPECT_TRUE(NeraiFileExists(dir.path(), name)) << name;
+    EXPECT_TRUE(DeleteNeraiFile(dir.path(), "a"));
+    EXPECT_FALSE(DeleteNeraiFile(dir.path(), "a"));
+    EXPECT_EQ(NeraiSetNames(dir.path()), (std::vector<std::string>{"b", "①②", "表"}));
 }

@@ -14,8 +14,8 @@ using namespace testsupport;
 using NeraiSlotPanelTest = SearchForm;
 
 TEST_F(NeraiSlotPanelTest, LoadsSearchesAndShowsTheHeldSet) {
-    ASSERT_TRUE(WriteNeraiFile("open", OpenSet()));
-    NeraiSlotPanel panel(*day);
+    ASSERT_TRUE(WriteNeraiFile(dir.path(), "open", OpenSet()));
+    NeraiSlotPanel panel(context, *day);
     form->AttachTargetCombos(panel.Combos());
     EXPECT_EQ(panel.Shape(3)->palette().color(QPalette::Window), views::TargetSlotColor(3));
     panel.SetRaceListCount([] { return 1; });

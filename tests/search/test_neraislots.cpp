@@ -25,10 +25,8 @@ public:
     int repaints = 0;
 };
 
-std::string Myfavo(int k) {
-    keiba::TIniGT ini;
-    ini.Loaded();
-    return ini.ReadString("Myfavo", "nerai" + std::to_string(k), "(none)");
+std::string Myfavo(const keiba::ProgramContext& context, int k) {
+    return context.settings.ReadString("Myfavo", "nerai" + std::to_string(k), "(none)");
 }
 
 // A day of two races of three runners each, none with a previous run.
@@ -55,8 +53,8 @@ protected:
     void SetUp() override {
         DayFixture::SetUp();
         std::filesystem::create_directories(dir / "nerai");
-        ASSERT_TRUE(WriteNeraiFile("open", OpenSet()));
-        ASSERT_TRUE(WriteNeraiFile("default", DefaultSet()));
+        ASSERT_TRUE(WriteNeraiFile(dir.path(), "open", OpenSet()));
+        ASSERT_TRUE(WriteNeraiFile(dir.path(), "default", DefaultSet()));
     }
     FakeSlotView view;
 };
@@ -64,55 +62,55 @@ protected:
 TEST_F(NeraiSlotsTest, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
     TwoRaces(Day());
     view.races = 2;
-    NeraiSlots slots(view, Day());
+    NeraiSlots slots(view, Day(), context);
     view.combo[2] = " open ";
-    EXPECT_EQ(slots.NeraiComboChange(2), NeraiSlotResult::Loaded);
+    EXPECT_EQ(slots.LoadSlot(2), NeraiSlotResult::Loaded);
     EXPECT_EQ(Day().gNeraiSlots[2].Bytes(), OpenSet().Bytes());
     EXPECT_EQ(Matches(Day(), 2), 6);
-    EXPECT_EQ(Myfavo(2), "open");
+    EXPECT_EQ(Myfavo(context, 2), "open");
     EXPECT_EQ(view.repaints, 1);
 
     // The same set in a second slot marks the same runners in both.
     view.combo[4] = "open";
-    slots.NeraiComboChange(4);
+    slots.LoadSlot(4);
     EXPECT_EQ(Day().gRaceCalc[1].NeraiMatch[2], (std::array<std::uint8_t, 4>{0, 1, 0, 1}));
 
     // Runners without a previous run fail every set the editor saves; the slot is cleared too.
     view.combo[2] = "default";
-    slots.NeraiComboChange(2);
+    slots.LoadSlot(2);
     EXPECT_EQ(Matches(Day(), 2), 0);
 }
 
 TEST_F(NeraiSlotsTest, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldSet) {
     TwoRaces(Day());
     view.races = 2;
-    NeraiSlots slots(view, Day());
+    NeraiSlots slots(view, Day(), context);
     view.combo[1] = "open";
-    slots.NeraiComboChange(1);
+    slots.LoadSlot(1);
     ASSERT_EQ(Matches(Day(), 1), 6);
 
     view.combo[1] = "gone";
-    EXPECT_EQ(slots.NeraiComboChange(1), NeraiSlotResult::Missing);
+    EXPECT_EQ(slots.LoadSlot(1), NeraiSlotResult::Missing);
     EXPECT_EQ(view.shown, std::vector<std::string>{"1:open"});
-    EXPECT_EQ(Myfavo(1), "open");
+    EXPECT_EQ(Myfavo(context, 1), "open");
     EXPECT_EQ(Matches(Day(), 1), 6);
     EXPECT_TRUE(notifier.messages.empty());
 
     WriteBytes(dir / "nerai/short.nri", std::string(100, '0'));
     view.combo[1] = "short";
-    EXPECT_EQ(slots.NeraiComboChange(1), NeraiSlotResult::Unreadable);
+    EXPECT_EQ(slots.LoadSlot(1), NeraiSlotResult::Unreadable);
     EXPECT_EQ(notifier.messages,
               std::vector<std::string>{"[short]は狙い馬ファイルとして読み込めません。"});
     EXPECT_EQ(view.combo[1], "open");
     EXPECT_EQ(Day().gNeraiSlots[1].Bytes(), OpenSet().Bytes());
-    EXPECT_EQ(Myfavo(1), "open");
+    EXPECT_EQ(Myfavo(context, 1), "open");
     EXPECT_EQ(Matches(Day(), 1), 6);
 
     // Once the day load has blanked the slot it holds nothing, and a missing file leaves the
     // combo empty.
     Day().gNeraiSlots[1].Clear();
     view.combo[1] = "gone";
-    slots.NeraiComboChange(1);
+    slots.LoadSlot(1);
     EXPECT_EQ(view.combo[1], "");
 }
 
@@ -124,9 +122,9 @@ public:
     SlotHost(NeraiSlots& s, const raceday::RaceDay& d)
         : slots(s)
         , day(d) {}
-    void NeraiComboChange(int s) override {
-        RecordingHost::NeraiComboChange(s);
-        slots.NeraiComboChange(s);
+    void MatchTargetSlot(int s) override {
+        RecordingHost::MatchTargetSlot(s);
+        slots.LoadSlot(s);
     }
     void SelectFirstRace() override {
         RecordingHost::SelectFirstRace();
@@ -143,14 +141,14 @@ TEST_F(NeraiSlotsTest, TheDayLoadSearchesBeforeItSelectsTheFirstRace) {
     WriteRaces("20261206", {Ra("20261206", "05", 1, 2), Ra("20261206", "08", 1, 1)});
     view.combo[1] = "open";
     view.combo[3] = "gone";
-    NeraiSlots slots(view, Day());
+    NeraiSlots slots(view, Day(), context);
     SlotHost slotHost(slots, Day());
     view.races = 2;
     Day().gNeraiSlots[3] = DefaultSet(); // the load blanks what the previous day held
-    ASSERT_EQ(raceday::DateComboChange(Day(), Stem("20261206"), slotHost, dir.path()),
+    ASSERT_EQ(raceday::LoadDay(Day(), Stem("20261206"), slotHost, slotHost, context),
               raceday::DayLoadResult::Loaded);
     EXPECT_EQ(slotHost.matchesAtSelection, 3);
-    EXPECT_EQ(Myfavo(1), "open");
-    EXPECT_EQ(Myfavo(3), "(none)");
+    EXPECT_EQ(Myfavo(context, 1), "open");
+    EXPECT_EQ(Myfavo(context, 3), "(none)");
     EXPECT_TRUE(Day().gNeraiSlots[3].IsBlank());
 }

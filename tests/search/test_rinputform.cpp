@@ -1,6 +1,6 @@
 #include "search/forms/rinputform.h"
 
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
@@ -20,7 +20,6 @@ using testsupport::Slurp;
 class RInputFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        keiba::SetAppDirForTest(dir.path());
         fs::create_directories(dir / "Data");
         for (int r = 0; r < 12; ++r) {
             const std::string n = (r + 1 < 10 ? "0" : "") + std::to_string(r + 1);
@@ -30,13 +29,10 @@ protected:
         }
         day->gDayRaceCount = 12;
         day->rumaFileName = file;
-        form = std::make_unique<search::TRInputForm>(*day);
+        form = std::make_unique<search::TRInputForm>(context, *day);
         for (int r = 1; r <= 12; ++r) form->DatList()->addItem(QStringLiteral("東京%1R").arg(r));
     }
-    void TearDown() override {
-        form.reset();
-        keiba::SetAppDirForTest({});
-    }
+    void TearDown() override { form.reset(); }
     void Show(int race) { // race 1..12, as the main window opens the dialog
         form->DatList()->setCurrentRow(race - 1);
         form->DatListClick();
@@ -58,7 +54,9 @@ protected:
     testsupport::TempDir dir;
     fs::path file = dir / "Data" / "2026年11月28日.ruma";
     testsupport::RecordingNotifier notifier;
-    testsupport::ScopedPlatform platform{&notifier};
+    testsupport::TestClock clock;
+    testsupport::RecordingShell shell;
+    keiba::ProgramContext context{dir.path(), notifier, clock, shell};
     std::unique_ptr<raceday::RaceDay> day = std::make_unique<raceday::RaceDay>();
     std::unique_ptr<search::TRInputForm> form;
 };
@@ -137,8 +135,8 @@ TEST_F(RInputFormTest, ThePositionIsKeptBetweenRuns) {
     EXPECT_EQ(form->pos(), QPoint(100, 50));
     form->move(220, 140);
     form.reset();
-    EXPECT_EQ(testsupport::Ini().ReadInteger("locateRInputForm", "left", 0), 220);
-    EXPECT_EQ(testsupport::Ini().ReadInteger("locateRInputForm", "top", 0), 140);
-    form = std::make_unique<search::TRInputForm>(*day);
+    EXPECT_EQ(context.settings.ReadInteger("locateRInputForm", "left", 0), 220);
+    EXPECT_EQ(context.settings.ReadInteger("locateRInputForm", "top", 0), 140);
+    form = std::make_unique<search::TRInputForm>(context, *day);
     EXPECT_EQ(form->pos(), QPoint(220, 140));
 }

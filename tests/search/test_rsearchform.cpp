@@ -55,7 +55,6 @@ class RSearchFormTest : public SearchForm {
 protected:
     void SetUp() override {
         SearchForm::SetUp();
-        form->AttachDay(day.get());
         SetRange("DateTimePicker1", "DateTimePicker2", QDate(2024, 1, 1), QDate(2024, 12, 31));
         SetRange("DateTimePicker3", "DateTimePicker4", QDate(2024, 1, 1), QDate(2024, 12, 31));
     }
@@ -112,12 +111,12 @@ protected:
         for (int r = 0; r < m->rowCount(); ++r) out.push_back(m->index(r, col).data().toString());
         return out;
     }
-    // Nothing of a walk is left holding the form or the day.
+    // Nothing of a walk is left holding the form or the owner of long operations.
     void ExpectIdle() {
         EXPECT_TRUE(Find<QPushButton>("RSerchBtn")->isEnabled());
         EXPECT_TRUE(Find<QPushButton>("RSerchTokeiBtn")->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        EXPECT_FALSE(day->gBatchBusy);
+        EXPECT_FALSE(operations.Busy());
     }
 };
 
@@ -133,7 +132,7 @@ TEST_F(RSearchFormTest, AWalkFillsTheGridsAndTheResultLabels) {
     form->RSerchBtnClick();
     EXPECT_FALSE(Find<QPushButton>("RSerchBtn")->isEnabled());
     EXPECT_FALSE(Find<QPushButton>("RSerchTokeiBtn")->isEnabled());
-    EXPECT_TRUE(day->gBatchBusy);
+    EXPECT_EQ(operations.Running(), keiba::Operation::Search);
     Finish();
     ExpectIdle();
     auto* list = Find<HitGrid>("StringGrid8");
@@ -251,25 +250,22 @@ TEST_F(RSearchFormTest, NothingStartsOnABadBoundOrWhileTheDayIsLoading) {
     EXPECT_EQ(Label("GaitoSuLabel"), QStringLiteral("       1"));
 
     Num(0, kTanOzMin)->SetText("1.0");
-    day->loadBusy = true;
-    form->RSerchBtnClick();
-    form->RSerchTokeiBtnClick();
-    EXPECT_FALSE(form->Searching());
-    EXPECT_EQ(notifier.messages.back(), "データの読み込み中は検索できません。");
-    day->loadBusy = false;
+    {
+        const auto load = operations.Take(keiba::Operation::DayLoad);
+        form->RSerchBtnClick();
+        form->RSerchTokeiBtnClick();
+        EXPECT_FALSE(form->Searching());
+        EXPECT_EQ(notifier.messages.back(), "データの読み込み中は検索できません。");
+        EXPECT_EQ(operations.Running(), keiba::Operation::DayLoad);
+    }
     ExpectIdle();
 }
 
 TEST_F(RSearchFormTest, DaysEditsSetTheStartOfTheirRange) {
-    TestClock clock;
     clock.now = keiba::MakeLocalTime(2024, 3, 31, 10);
-    ScopedPlatform withClock(&notifier, &clock);
     form.reset();
-    {
-        keiba::TIniGT ini = Ini();
-        ini.WriteInteger("Search", "Days", 30);
-    }
-    form = std::make_unique<TShutugenForm>();
+    context.settings.WriteInteger("Search", "Days", 30);
+    form = std::make_unique<TShutugenForm>(context, operations);
     // A fresh form starts a year back, whatever the stored days.
     EXPECT_EQ(form->SearchFromDate(), "20230401");
     EXPECT_EQ(form->SearchToDate(), "20240331");
@@ -282,7 +278,7 @@ TEST_F(RSearchFormTest, DaysEditsSetTheStartOfTheirRange) {
     EXPECT_EQ(form->TokeiFromDate(), "20230401"); // the other tab's range is its own
     Find<controls::TSaNumEditExC>("SaNumEditExC2")->SetTextAsInteger(0);
     form->SaNumEditExC2Change();
-    EXPECT_EQ(Ini().ReadInteger("SearchTokei", "Days", 365), 1);
+    EXPECT_EQ(context.settings.ReadInteger("SearchTokei", "Days", 365), 1);
     form->SpeedButton2Click();
     EXPECT_EQ(form->TokeiFromDate(), "20240330");
     Find<QDateEdit>("DateTimePicker4")->setDate(QDate(2024, 2, 29));

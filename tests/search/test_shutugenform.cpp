@@ -141,7 +141,7 @@ TEST_F(SearchForm, AShortFileOrAZeroPopularityChangesNoControl) {
     TNeraiRecord rec = DefaultSet();
     Put(rec, 0, kTanNinMin, " 0");
     Put(rec, 0, kTosuMin, " 7");
-    ASSERT_TRUE(WriteNeraiFile("zero", rec));
+    ASSERT_TRUE(WriteNeraiFile(dir.path(), "zero", rec));
     WriteBytes(dir / "nerai/short.nri", std::string(rec.Bytes().substr(0, 200)));
     form->MakeListBtnClick();
     Choose("short");
@@ -159,8 +159,7 @@ TEST_F(SearchForm, TheListsFollowTheFolderAndReselectTheRememberedNames) {
                                      &mainCombos[3]};
     int userLists = 0;
     form->SetUserKaimeMakeList([&] { ++userLists; });
-    keiba::TIniGT ini;
-    ini.Loaded();
+    keiba::TIniGT& ini = context.settings;
     ini.WriteString("Myfavo", "nerai2", "b");
     ini.WriteString("Myfavo", "nerai3", "B");
 
@@ -226,13 +225,12 @@ TEST_F(SearchForm, AtItsSizeEveryControlIsReachable) {
     }
     EXPECT_GT(reached, 50);
     form.reset();
-    keiba::TIniGT ini;
-    ini.Loaded();
+    keiba::TIniGT& ini = context.settings;
     EXPECT_EQ(ini.ReadInteger("locateShutugenForm", "height", 0), expected.height());
 
     // Bounds stored on a larger screen are held to this one's.
     ini.WriteInteger("locateShutugenForm", "height", room.height() + 400);
-    form = std::make_unique<search::TShutugenForm>();
+    form = std::make_unique<search::TShutugenForm>(context, operations);
     EXPECT_LE(form->height(), room.height());
 }
 

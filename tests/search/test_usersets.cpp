@@ -47,8 +47,8 @@ protected:
         TNeraiRecord rPlus = OpenSet();
         Put(rPlus, 0, kRUmaFlags, "100");
         fs::create_directories(dir / "nerai");
-        ASSERT_TRUE(WriteNeraiFile("open", OpenSet()));
-        ASSERT_TRUE(WriteNeraiFile("rplus", rPlus));
+        ASSERT_TRUE(WriteNeraiFile(dir.path(), "open", OpenSet()));
+        ASSERT_TRUE(WriteNeraiFile(dir.path(), "rplus", rPlus));
     }
     // The flags of set u as "race:runner" of the matching runners.
     std::vector<std::string> Flagged(int u) {
@@ -62,7 +62,7 @@ protected:
 };
 
 TEST_F(UserNeraiTest, EachSetFlagsExactlyItsRunners) {
-    UserNeraiSets sets(Day());
+    UserNeraiSets sets(Day(), context);
     ASSERT_EQ(sets.Load(1, "rplus"), NeraiSlotResult::Loaded);
     ASSERT_EQ(sets.Load(2, "open"), NeraiSlotResult::Loaded);
     // A stale flag of an earlier day is cleared by the search.

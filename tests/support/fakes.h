@@ -53,21 +53,4 @@ public:
     std::vector<Launched> launched;
 };
 
-// Installs the given layers for the life of a test and restores the defaults afterwards.
-class ScopedPlatform {
-public:
-    ScopedPlatform(keiba::Notifier* n, keiba::Clock* c = nullptr, keiba::Shell* s = nullptr) {
-        keiba::InstallNotifier(n);
-        keiba::InstallClock(c);
-        keiba::InstallShell(s);
-    }
-    ~ScopedPlatform() {
-        keiba::InstallNotifier(nullptr);
-        keiba::InstallClock(nullptr);
-        keiba::InstallShell(nullptr);
-    }
-    ScopedPlatform(const ScopedPlatform&) = delete;
-    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
-};
-
 } // namespace testsupport

@@ -34,11 +34,4 @@ template <typename W> W* Find(const QObject& parent, const char* name) {
     return w;
 }
 
-// The settings file of the program folder in use.
-inline keiba::TIniGT Ini() {
-    keiba::TIniGT ini;
-    ini.Loaded();
-    return ini;
-}
-
 } // namespace testsupport

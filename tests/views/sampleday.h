@@ -19,7 +19,6 @@ protected:
         App();
         ASSERT_TRUE(std::filesystem::exists(SampleFolder() / "done"))
             << "the sample generator failed";
-        keiba::SetAppDirForTest(dir.path());
         UseSampleIn(dir.path());
         ASSERT_EQ(Load("20261128"), raceday::DayLoadResult::Loaded);
         ASSERT_EQ(Day().gDayRaceCount, 36);

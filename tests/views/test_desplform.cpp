@@ -5,8 +5,9 @@
 #include "views/forms/desplform.h"
 
 #include "controls/label3d.h"
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/sjis.h"
+#include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
 
@@ -22,8 +23,7 @@ namespace {
 class DeSplFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        keiba::SetAppDirForTest(dir.path());
-        form = std::make_unique<views::TDeSplForm>();
+        form = std::make_unique<views::TDeSplForm>(context);
         // Three runners: brackets 2, 5 and 0 (none); runner 1 won.
         race.runners = 3;
         const char* brackets[] = {"2", "5", "0"};
@@ -58,7 +58,6 @@ protected:
     void TearDown() override {
         tester.reset();
         form.reset();
-        keiba::SetAppDirForTest({});
     }
     views::CellPaint Paint(int col, int row) const {
         return form->Grid()->Model()->PaintOf(col, row);
@@ -71,9 +70,13 @@ protected:
         return {};
     }
     testsupport::TempDir dir;
+    testsupport::RecordingNotifier notifier;
+    testsupport::TestClock clock;
+    testsupport::RecordingShell shell;
+    keiba::ProgramContext context{dir.path(), notifier, clock, shell};
     std::unique_ptr<views::TDeSplForm> form;
     std::unique_ptr<QAbstractItemModelTester> tester;
-    search::RCardRace race;
+    raceday::RCardRace race;
 };
 
 } // namespace
@@ -141,9 +144,9 @@ TEST_F(DeSplFormTest, CaptionsSelectionAndBounds) {
     form->setGeometry(40, 50, 600, 500);
     tester.reset();
     form.reset();
-    keiba::TIniGT ini = testsupport::Ini();
+    keiba::TIniGT& ini = context.settings;
     EXPECT_EQ(ini.ReadInteger("locateDeSplForm", "left", 0), 40);
     EXPECT_EQ(ini.ReadInteger("locateDeSplForm", "height", 0), 500);
-    form = std::make_unique<views::TDeSplForm>();
+    form = std::make_unique<views::TDeSplForm>(context);
     EXPECT_EQ(form->geometry(), QRect(40, 50, 600, 500));
 }

@@ -86,14 +86,14 @@ int LineHeight(const QFont& gridFont, int size, bool bold) {
 
 } // namespace
 
-TDeSplForm::TDeSplForm(QWidget* parent)
-    : QDialog(parent) {
+TDeSplForm::TDeSplForm(const keiba::ProgramContext& context, QWidget* parent)
+    : QDialog(parent)
+    , IniGT1(context.settings) {
     setObjectName(QStringLiteral("DeSplForm"));
     setWindowTitle(QStringLiteral("出馬表"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setModal(false);
     setFont(controls::PGothicFont(9));
-    IniGT1.Loaded();
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -166,7 +166,7 @@ TDeSplForm::~TDeSplForm() {
     IniGT1.WriteInteger(kBoundsSection, "height", r.height());
 }
 
-void TDeSplForm::ShowRace(const search::RCardRace& race) {
+void TDeSplForm::ShowRace(const raceday::RCardRace& race) {
     *race_ = race;
     race_->runners = std::clamp(race_->runners, 0, static_cast<int>(race_->horses.size()));
     StringGrid6->Model()->ClearAll();

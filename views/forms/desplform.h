@@ -4,8 +4,8 @@
 // and draws every runner cell from them; the search sets the captions. Created at start-up,
 // alive for the run, on top of the other windows and not modal.
 
-#include "keiba/inigt.h"
-#include "search/rcard.h"
+#include "keiba/context.h"
+#include "raceday/cardrace.h"
 #include "views/grid.h"
 
 #include <QDialog>
@@ -24,13 +24,13 @@ class TDeSplForm : public QDialog {
     Q_OBJECT
 public:
     // `FormCreate`: the bounds of [locateDeSplForm] and the column widths.
-    explicit TDeSplForm(QWidget* parent = nullptr);
+    explicit TDeSplForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
     // `FormDestroy`: stores the bounds.
     ~TDeSplForm() override;
 
     // The race of a hit: copied, the grid given its runners' rows, the captions set, the form
     // shown without waiting.
-    void ShowRace(const search::RCardRace& race);
+    void ShowRace(const raceday::RCardRace& race);
 
     // `StringGrid6DrawCell`: what a cell shows, for the grid and for tests.
     void StringGrid6DrawCell(int col, int row, CellPaint& paint) const;
@@ -38,7 +38,7 @@ public:
     void StringGrid6MouseUp();
 
     StringGrid* Grid() const { return StringGrid6; }
-    const search::RCardRace& Race() const { return *race_; }
+    const raceday::RCardRace& Race() const { return *race_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,7 +47,7 @@ private:
     void DrawHeading(int col, CellPaint& paint) const;
     void DrawRunner(int col, int h, CellPaint& paint) const;
 
-    std::unique_ptr<search::RCardRace> race_ = std::make_unique<search::RCardRace>();
+    std::unique_ptr<raceday::RCardRace> race_ = std::make_unique<raceday::RCardRace>();
     StringGrid* StringGrid6 = nullptr;
     controls::TLabel3Dj* SelBameiLabel = nullptr;
     controls::TLabel3Dj* T1Label = nullptr;
@@ -55,7 +55,7 @@ private:
     controls::TLabel3Dj* RLevelLabel = nullptr;
     controls::TLabel3Dj* RplsTouLabel = nullptr;
     controls::TLabel3Dj* RmnsTouLabel = nullptr;
-    keiba::TIniGT IniGT1;
+    keiba::TIniGT& IniGT1;
 };
 
 } // namespace views

@@ -2,7 +2,6 @@
 
 #include "controls/fonts.h"
 #include "controls/qtext.h"
-#include "keiba/platform.h"
 #include "views/print/prevx.h"
 
 #include <QButtonGroup>
@@ -42,15 +41,17 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, Q
 
 } // namespace
 
-TAllPrintForm::TAllPrintForm(Printer& printer, QWidget* parent)
+TAllPrintForm::TAllPrintForm(const keiba::ProgramContext& context, Printer& printer,
+                             QWidget* parent)
     : QDialog(parent)
-    , printer_(printer) {
+    , context_(context)
+    , printer_(printer)
+    , ini_(context.settings) {
     setObjectName(QStringLiteral("AllPrintForm"));
     setWindowTitle(QStringLiteral("全買い目印刷"));
     QFont font = controls::PGothicFont(9);
     font.setPixelSize(12);
     setFont(font);
-    ini_.Loaded();
     BuildUi();
     FormCreate();
 }
@@ -197,7 +198,7 @@ void TAllPrintForm::RadioGroup1Click(int index) {
     if (index < 0 || index >= static_cast<int>(kZoomChoices.size())) return;
     PrevX1_->SetZoomScale(kZoomChoices[static_cast<std::size_t>(index)]);
     if (keiba::IoResult io = ini_.WriteInteger(kZoomSection, "ratio", index); !io)
-        keiba::CurrentNotifier().Information(io.message);
+        context_.notifier.Information(io.message);
 }
 
 void TAllPrintForm::SetPages(const std::vector<std::string>& names) {
@@ -223,8 +224,8 @@ bool TAllPrintForm::Report(PrintResult result) {
     case PrintResult::Printed:
     case PrintResult::NothingToPrint: return true;
     case PrintResult::Cancelled: return false;
-    case PrintResult::NoPrinter: keiba::CurrentNotifier().Information(kNoPrinterMessage); break;
-    case PrintResult::Failed: keiba::CurrentNotifier().Information("印刷できませんでした。"); break;
+    case PrintResult::NoPrinter: context_.notifier.Information(kNoPrinterMessage); break;
+    case PrintResult::Failed: context_.notifier.Information("印刷できませんでした。"); break;
     }
     return false;
 }
@@ -276,7 +277,7 @@ void TAllPrintForm::FormCloseQuery() {
                               {"width", r.width()},
                               {"height", r.height()}}) {
         if (keiba::IoResult io = ini_.WriteInteger(kBoundsSection, key, value); !io) {
-            keiba::CurrentNotifier().Information(io.message);
+            context_.notifier.Information(io.message);
             break;
         }
     }

@@ -4,7 +4,7 @@
 // checked page). A print feature makes one for each print, draws the document into `PrevX1`,
 // fills the page list and shows it modally.
 
-#include "keiba/inigt.h"
+#include "keiba/context.h"
 #include "views/print/printer.h"
 
 #include <QDialog>
@@ -31,7 +31,8 @@ inline constexpr std::array<int, 8> kZoomChoices{25, 50, 75, 100, 125, 150, 175,
 class TAllPrintForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TAllPrintForm(Printer& printer, QWidget* parent = nullptr);
+    TAllPrintForm(const keiba::ProgramContext& context, Printer& printer,
+                  QWidget* parent = nullptr);
     ~TAllPrintForm() override;
 
     TPrevX* PrevX1() const { return PrevX1_; }
@@ -68,8 +69,9 @@ private:
     // Prints FromPage..ToPage; false when printing is to stop.
     bool PrintRange(int from, int to);
 
+    const keiba::ProgramContext& context_;
     Printer& printer_;
-    keiba::TIniGT ini_;
+    keiba::TIniGT& ini_;
     bool closed_ = false;
     TPrevX* PrevX1_ = nullptr;
     QListWidget* CheckListBox1_ = nullptr;

@@ -1,6 +1,5 @@
 #include "views/print/printsheet.h"
 
-#include "keiba/platform.h"
 #include "views/print/allprintform.h"
 #include "views/print/prevx.h"
 
@@ -17,10 +16,10 @@ BuildDocument(TPrevX& prev, Sheet sheet, const raceday::RaceDay& day, std::strin
     return names;
 }
 
-std::unique_ptr<TAllPrintForm> BuildPrintForm(Sheet sheet, const raceday::RaceDay& day,
-                                              Printer& printer, std::string_view credit,
-                                              QWidget* parent) {
-    auto form = std::make_unique<TAllPrintForm>(printer, parent);
+std::unique_ptr<TAllPrintForm> BuildPrintForm(const keiba::ProgramContext& context, Sheet sheet,
+                                              const raceday::RaceDay& day, Printer& printer,
+                                              std::string_view credit, QWidget* parent) {
+    auto form = std::make_unique<TAllPrintForm>(context, printer, parent);
     form->setWindowTitle(QString::fromUtf8(InfoOf(sheet).caption.data(),
                                            static_cast<qsizetype>(InfoOf(sheet).caption.size())));
     std::optional<std::vector<std::string>> names =
@@ -31,14 +30,15 @@ std::unique_ptr<TAllPrintForm> BuildPrintForm(Sheet sheet, const raceday::RaceDa
 }
 
 void PrintSheet(const PrintSheetRequest& request) {
-    keiba::Notifier& notifier = keiba::CurrentNotifier();
+    keiba::Notifier& notifier = request.context.notifier;
     if (request.raceListCount <= 0) {
         notifier.Beep();
         notifier.Information(kNoDayMessage);
         return;
     }
     std::unique_ptr<TAllPrintForm> form =
-        BuildPrintForm(request.sheet, request.day, request.printer, request.credit, request.parent);
+        BuildPrintForm(request.context, request.sheet, request.day, request.printer, request.credit,
+                       request.parent);
     if (!form) {
         notifier.Information(kNoPrinterMessage);
         return;

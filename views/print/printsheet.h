@@ -3,6 +3,7 @@
 // print form is made for this print, the sheet is drawn into its preview, its page list is
 // filled and the form is shown modally; closing it puts the printer back on A4 portrait.
 
+#include "keiba/context.h"
 #include "raceday/daymodel.h"
 #include "views/print/sheets.h"
 
@@ -34,11 +35,12 @@ BuildDocument(TPrevX& prev, Sheet sheet, const raceday::RaceDay& day, std::strin
 
 // A print form with the sheet drawn and its page list filled, not yet shown; nothing when
 // there is no printer (the form is gone then).
-std::unique_ptr<TAllPrintForm> BuildPrintForm(Sheet sheet, const raceday::RaceDay& day,
-                                              Printer& printer, std::string_view credit,
-                                              QWidget* parent);
+std::unique_ptr<TAllPrintForm> BuildPrintForm(const keiba::ProgramContext& context, Sheet sheet,
+                                              const raceday::RaceDay& day, Printer& printer,
+                                              std::string_view credit, QWidget* parent);
 
 struct PrintSheetRequest {
+    const keiba::ProgramContext& context;
     Sheet sheet;
     const raceday::RaceDay& day;
     // Items of the main window's race list.

@@ -3,7 +3,7 @@
 // settings file and a recording notifier; and a sheet recorded at 254 dpi without margins, so
 // that the recorded pixels are the sheet's own tenths of a millimetre.
 
-#include "keiba/appdir.h"
+#include "keiba/context.h"
 #include "keiba/sjis.h"
 #include "raceday/daymodel.h"
 #include "tests/support/fakes.h"
@@ -80,9 +80,6 @@ inline void SaveShot(QWidget& w, const char* name) {
 
 class PrintTest : public ::testing::Test {
 protected:
-    void SetUp() override { keiba::SetAppDirForTest(dir.path()); }
-    void TearDown() override { keiba::SetAppDirForTest({}); }
-
     raceday::RaceDay& Day() { return *day_; }
 
     // The sheet recorded page by page; its page names (UTF-8) in `names`.
@@ -104,7 +101,9 @@ protected:
 
     TempDir dir;
     RecordingNotifier notifier;
-    ScopedPlatform platform{&notifier};
+    TestClock clock;
+    RecordingShell shell;
+    keiba::ProgramContext context{dir.path(), notifier, clock, shell};
     // Of the last recording: the page names (UTF-8), whether the paper was landscape, and the
     // lowest y of the printable area.
     std::vector<std::string> names;

@@ -31,7 +31,7 @@ protected:
         for (int r = 0; r < 4; ++r) SetRace(Day(), r, "05", r + 1, 8);
     }
     std::unique_ptr<TAllPrintForm> Form() {
-        auto form = BuildPrintForm(Sheet::RaceCard, Day(), printer, "", nullptr);
+        auto form = BuildPrintForm(context, Sheet::RaceCard, Day(), printer, "", nullptr);
         EXPECT_NE(form, nullptr);
         return form;
     }
@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(PrintFormTest, ZoomComesFromTheSettingsAndIsStored) {
-    keiba::TIniGT ini = Ini();
+    keiba::TIniGT& ini = context.settings;
     ini.WriteInteger("PrintZoom", "ratio", 3);
     auto form = Form();
     EXPECT_EQ(form->PrevX1()->ZoomScale(), 100);
@@ -68,7 +68,7 @@ TEST_F(PrintFormTest, ZoomComesFromTheSettingsAndIsStored) {
 }
 
 TEST_F(PrintFormTest, BoundsAreHeldOnTheScreenAndStoredOnClose) {
-    keiba::TIniGT ini = Ini();
+    keiba::TIniGT& ini = context.settings;
     ini.WriteInteger("Printlocate", "left", -5000);
     ini.WriteInteger("Printlocate", "top", 40);
     ini.WriteInteger("Printlocate", "width", 99999);
@@ -151,14 +151,15 @@ TEST_F(PrintFormTest, ToAFileTheCheckedPagesMakeOneDocument) {
 // The sheet's own paper for the preview; A4 portrait again however the form is closed.
 TEST_F(PrintFormTest, ClosingPutsThePrinterBackOnA4Portrait) {
     bool shown = false;
-    PrintSheet({Sheet::PastPerformance, Day(), 4, printer, "", nullptr, [&](QDialog& form) {
-                    shown = true;
-                    auto& print = static_cast<TAllPrintForm&>(form);
-                    EXPECT_EQ(print.windowTitle(), Q("過去成績表印刷"));
-                    EXPECT_TRUE(printer.Landscape());
-                    EXPECT_GT(print.PrevX1()->Page(1).Width(), print.PrevX1()->Page(1).Height());
-                    SaveShot(print, "pastperf-form.png");
-                }});
+    PrintSheet(
+        {context, Sheet::PastPerformance, Day(), 4, printer, "", nullptr, [&](QDialog& form) {
+             shown = true;
+             auto& print = static_cast<TAllPrintForm&>(form);
+             EXPECT_EQ(print.windowTitle(), Q("過去成績表印刷"));
+             EXPECT_TRUE(printer.Landscape());
+             EXPECT_GT(print.PrevX1()->Page(1).Width(), print.PrevX1()->Page(1).Height());
+             SaveShot(print, "pastperf-form.png");
+         }});
     EXPECT_TRUE(shown);
     EXPECT_FALSE(printer.Landscape());
     ASSERT_FALSE(printer.paperCalls.empty());
@@ -168,13 +169,13 @@ TEST_F(PrintFormTest, ClosingPutsThePrinterBackOnA4Portrait) {
 TEST_F(PrintFormTest, NoDayOrNoPrinterIsSaidAndLeavesNoForm) {
     int shown = 0;
     auto count = [&](QDialog&) { ++shown; };
-    PrintSheet({Sheet::RaceCard, Day(), 0, printer, "", nullptr, count});
+    PrintSheet({context, Sheet::RaceCard, Day(), 0, printer, "", nullptr, count});
     EXPECT_EQ(notifier.beeps, 1);
     EXPECT_EQ(notifier.messages, std::vector<std::string>{"分析用ﾃﾞｰﾀを選択してください。"});
 
     printer.printers.clear();
     notifier.messages.clear();
-    PrintSheet({Sheet::PastPerformance, Day(), 4, printer, "", nullptr, count});
+    PrintSheet({context, Sheet::PastPerformance, Day(), 4, printer, "", nullptr, count});
     EXPECT_EQ(notifier.messages, std::vector<std::string>{"プリンタが登録されていません"});
     EXPECT_EQ(shown, 0);
     EXPECT_TRUE(printer.paperCalls.empty());

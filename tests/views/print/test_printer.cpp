@@ -60,7 +60,7 @@ protected:
 
 TEST_F(PdfPrinterTest, AFailedStartLeavesThePrinterReadyForTheNextJob) {
     EXPECT_TRUE(printer.PrintsToFile());
-    auto form = BuildPrintForm(Sheet::RaceCard, Day(), printer, "", nullptr);
+    auto form = BuildPrintForm(context, Sheet::RaceCard, Day(), printer, "", nullptr);
     ASSERT_NE(form, nullptr);
     names = {out / "no/such/folder/x.pdf", out / "cards.pdf"};
     EXPECT_EQ(form->PrevX1()->Print(), PrintResult::Failed);
@@ -70,7 +70,7 @@ TEST_F(PdfPrinterTest, AFailedStartLeavesThePrinterReadyForTheNextJob) {
 }
 
 TEST_F(PdfPrinterTest, CheckedPagesGoIntoOneDocument) {
-    auto form = BuildPrintForm(Sheet::RaceCard, Day(), printer, "", nullptr);
+    auto form = BuildPrintForm(context, Sheet::RaceCard, Day(), printer, "", nullptr);
     ASSERT_NE(form, nullptr);
     names = {out / "checked.pdf"};
     form->CheckListBox1()->item(0)->setCheckState(Qt::Checked);
@@ -106,7 +106,7 @@ TEST_F(PdfPrinterTest, APageRecordedForAnotherPrinterKeepsItsSize) {
 }
 
 TEST_F(PdfPrinterTest, DecliningToNameTheFilePrintsNothing) {
-    auto form = BuildPrintForm(Sheet::RaceCard, Day(), printer, "", nullptr);
+    auto form = BuildPrintForm(context, Sheet::RaceCard, Day(), printer, "", nullptr);
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->PrevX1()->Print(), PrintResult::Cancelled);
     EXPECT_EQ(asked, 1);

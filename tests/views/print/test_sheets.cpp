@@ -443,9 +443,10 @@ bool Overlap(const TextProbe::Drawn& a, const TextProbe::Drawn& b) {
 TEST_F(SheetTest, SampleDayTextsStayInsideTheirRulesAndThePage) {
     ASSERT_TRUE(std::filesystem::exists(SampleFolder() / "done")) << "the sample generator failed";
     UseSampleIn(dir.path());
-    raceday::DayLoadHost host;
-    ASSERT_EQ(raceday::DateComboChange(Day(), jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")),
-                                       host, dir.path()),
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
+    ASSERT_EQ(raceday::LoadDay(Day(), jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")), progress,
+                               steps, context),
               raceday::DayLoadResult::Loaded);
     for (Sheet sheet : {Sheet::RaceCard, Sheet::Newspaper, Sheet::IndexTable, Sheet::Payouts,
                         Sheet::PastPerformance}) {
