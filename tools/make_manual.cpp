@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
         writer.setCreator(QStringLiteral("Kestrane"));
         writer.setResolution(300);
         // The document keeps margins of its own (2 cm) and numbers the pages inside them.
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(0, 0, 0, 0)));
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         doc.print(&writer);
     }
     const QByteArray& bytes = pdf.data();
