@@ -39,6 +39,11 @@ QTranslator* InstallQtTranslations(QCoreApplication& application) {
     return translator;
 }
 
+QTranslator* UseJapanese(QCoreApplication& application) {
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    return InstallQtTranslations(application);
+}
+
 void QtNotifier::Beep() {
     QApplication::beep();
 }

@@ -13,6 +13,11 @@ namespace controls {
 // translation is not installed.
 QTranslator* InstallQtTranslations(QCoreApplication& application);
 
+// The program speaks Japanese whatever the desktop's language: Japanese becomes the default
+// locale (dates and sizes in Qt's dialogs and calendars) and Qt's translation is installed.
+// Returns the translator, as InstallQtTranslations.
+QTranslator* UseJapanese(QCoreApplication& application);
+
 // Boxes carry the application's display name as their caption and sit over the active window.
 class QtNotifier final : public keiba::Notifier {
 public:
