@@ -74,6 +74,7 @@ int RunKestrane(QApplication& application, const std::filesystem::path& folder,
 
     int code = 0;
     if (auto forms = StartApplication(context, factory)) {
+        notifier.SetOwner(forms->MainForm.get());
         forms->MainForm->show();
         code = application.exec();
     }
