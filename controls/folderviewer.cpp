@@ -1,5 +1,7 @@
 #include "controls/folderviewer.h"
 
+#include "controls/filecolumns.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -84,6 +86,7 @@ bool TFolderViewerEx::Execute() {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     dialog.setFileMode(QFileDialog::Directory);
+    UseDefaultLocaleColumns(dialog);
     if (!caption_.isEmpty()) dialog.setWindowTitle(caption_);
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, contextHelp_);
 

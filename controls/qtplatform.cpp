@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QTranslator>
 #include <QUrl>
 
@@ -39,19 +40,47 @@ QTranslator* InstallQtTranslations(QCoreApplication& application) {
     return translator;
 }
 
+QTranslator* UseJapanese(QCoreApplication& application) {
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    return InstallQtTranslations(application);
+}
+
 void QtNotifier::Beep() {
     QApplication::beep();
 }
 
+QWidget* QtNotifier::Parent() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    if (owner_ != nullptr && owner_->isVisible()) return owner_->window();
+    return nullptr;
+}
+
 void QtNotifier::Information(const std::string& text) {
-    QMessageBox::information(QApplication::activeWindow(), Caption(), FromUtf8(text),
-                             QMessageBox::Ok);
+    CentredMessageBox box(QMessageBox::Information, Caption(), FromUtf8(text), QMessageBox::Ok,
+                          Parent());
+    box.exec();
 }
 
 bool QtNotifier::YesNo(const std::string& text) {
-    return QMessageBox::question(QApplication::activeWindow(), Caption(), FromUtf8(text),
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    CentredMessageBox box(QMessageBox::Question, Caption(), FromUtf8(text),
+                          QMessageBox::Yes | QMessageBox::No, Parent());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void CentredMessageBox::showEvent(QShowEvent* e) {
+    QMessageBox::showEvent(e); // gives the box its final size
+    QRect area;
+    if (const QWidget* parent = parentWidget(); parent != nullptr && parent->isVisible()) {
+        area = parent->window()->geometry();
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        area = screen->availableGeometry();
+    }
+    if (area.isNull()) return;
+    QRect placed = geometry();
+    placed.moveCenter(area.center());
+    setGeometry(placed);
 }
 
 bool QtShell::Open(const std::string& target) {

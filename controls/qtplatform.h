@@ -3,6 +3,9 @@
 
 #include "keiba/platform.h"
 
+#include <QMessageBox>
+#include <QPointer>
+
 class QCoreApplication;
 class QTranslator;
 
@@ -13,12 +16,36 @@ namespace controls {
 // translation is not installed.
 QTranslator* InstallQtTranslations(QCoreApplication& application);
 
-// Boxes carry the application's display name as their caption and sit over the active window.
+// The program speaks Japanese whatever the desktop's language: Japanese becomes the default
+// locale (dates and sizes in Qt's dialogs and calendars) and Qt's translation is installed.
+// Returns the translator, as InstallQtTranslations.
+QTranslator* UseJapanese(QCoreApplication& application);
+
+// Boxes carry the application's display name as their caption and open centred on the window
+// they belong to: the modal dialog or window that is active, else the owner (the main window),
+// else the screen.
 class QtNotifier final : public keiba::Notifier {
 public:
     void Beep() override;
     void Information(const std::string& text) override;
     bool YesNo(const std::string& text) override;
+    // The window boxes belong to when none of the program's windows is active.
+    void SetOwner(QWidget* owner) { owner_ = owner; }
+
+private:
+    QWidget* Parent() const;
+    QPointer<QWidget> owner_;
+};
+
+// A message box that opens centred on its parent window, or on the screen without one. Qt
+// places a box before it has its final size, so a box of its own lands off centre.
+class CentredMessageBox : public QMessageBox {
+    Q_OBJECT
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* e) override;
 };
 
 // Documents and web addresses open with the desktop's handler; programs start detached with

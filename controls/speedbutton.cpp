@@ -8,14 +8,19 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcutEvent>
+#include <QStatusTipEvent>
 #include <QTimer>
 
 namespace controls {
 namespace {
 
 constexpr int kFadeStepMs = 30;
+
+// The button that is hot now; user-interface thread only.
+QPointer<TLbSpeedButton> gHotButton;
 
 Rgb ToRgb(const QColor& c) {
     return {c.red(), c.green(), c.blue()};
@@ -68,6 +73,11 @@ TLbSpeedButton::TLbSpeedButton(QWidget* parent)
     fadeTimer_ = new QTimer(this);
     fadeTimer_->setInterval(kFadeStepMs);
     connect(fadeTimer_, &QTimer::timeout, this, &TLbSpeedButton::FadeStep);
+}
+
+TLbSpeedButton::~TLbSpeedButton() {
+    if (gHotButton == this && QCoreApplication::instance() != nullptr)
+        QCoreApplication::instance()->removeEventFilter(this);
 }
 
 void TLbSpeedButton::SetAlignment(TAlignment value) {
@@ -231,25 +241,91 @@ bool TLbSpeedButton::ShowingOnParent() const {
 // may take it away while the mouse stays.
 void TLbSpeedButton::enterEvent(QEnterEvent* e) {
     if (ShowingOnParent()) {
-        hot_ = true;
-        fadeTimer_->stop();
-        fadeLevel_ = kFadeLevels;
-        update();
+        BecomeHot();
         Q_EMIT OnMouseEnter();
     }
     QWidget::enterEvent(e);
 }
 
 void TLbSpeedButton::leaveEvent(QEvent* e) {
+    EndHot(true, false); // the leave takes the button's hint away itself
+    if (ShowingOnParent()) Q_EMIT OnMouseExit();
+    QWidget::leaveEvent(e);
+}
+
+// The window system does not always say when the pointer has gone: a box or menu opened over
+// the button takes the pointer without a leave, and after it closes the leave can be lost
+// altogether. So while a button is hot it watches the application for the pointer elsewhere
+// and for a popup or modal window opening, and only one button is hot at a time.
+void TLbSpeedButton::BecomeHot() {
+    // The enter has just put this button's hint in the status bar, when it has one.
+    if (gHotButton != nullptr && gHotButton != this)
+        gHotButton->EndHot(false, statusTip().isEmpty());
+    if (gHotButton != this) {
+        gHotButton = this;
+        if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
+    }
+    hot_ = true;
+    fadeTimer_->stop();
+    fadeLevel_ = kFadeLevels;
+    update();
+}
+
+void TLbSpeedButton::EndHot(bool fade, bool clearHint) {
+    if (gHotButton == this) {
+        gHotButton = nullptr;
+        if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(this);
+    }
+    const bool wasHot = hot_;
     hot_ = false;
-    if (slowDecease_ && fadeLevel_ > 0) {
+    if (fade && slowDecease_ && fadeLevel_ > 0) {
         if (!fadeTimer_->isActive()) fadeTimer_->start();
     } else {
+        fadeTimer_->stop();
         fadeLevel_ = 0;
     }
     update();
-    if (ShowingOnParent()) Q_EMIT OnMouseExit();
-    QWidget::leaveEvent(e);
+    if (wasHot && clearHint && !statusTip().isEmpty()) {
+        QStatusTipEvent clear{QString()};
+        QCoreApplication::sendEvent(this, &clear);
+    }
+}
+
+bool TLbSpeedButton::eventFilter(QObject* watched, QEvent* e) {
+    if (hot_) {
+        switch (e->type()) {
+        case QEvent::MouseMove: {
+            const QPoint at = static_cast<QMouseEvent*>(e)->globalPosition().toPoint();
+            // Seen before the leave it may come with, so this fades as a leave does.
+            if (!rect().contains(mapFromGlobal(at))) EndHot(true, true);
+            break;
+        }
+        case QEvent::Show:
+            if (watched->isWidgetType()) {
+                const auto* w = static_cast<const QWidget*>(watched);
+                if (w->isWindow() && w != window() &&
+                    (w->windowType() == Qt::Popup || w->isModal()))
+                    EndHot(false, true);
+            }
+            break;
+        case QEvent::WindowDeactivate:
+            if (watched == window()) EndHot(false, true);
+            break;
+        case QEvent::ApplicationDeactivate: EndHot(false, true); break;
+        default: break;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void TLbSpeedButton::changeEvent(QEvent* e) {
+    if (hot_ && e->type() == QEvent::EnabledChange && !isEnabled()) EndHot(false, true);
+    QWidget::changeEvent(e);
+}
+
+void TLbSpeedButton::hideEvent(QHideEvent* e) {
+    if (hot_) EndHot(false, true);
+    QWidget::hideEvent(e);
 }
 
 void TLbSpeedButton::FadeStep() {

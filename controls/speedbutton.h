@@ -23,6 +23,7 @@ class TLbSpeedButton : public QWidget {
     Q_OBJECT
 public:
     explicit TLbSpeedButton(QWidget* parent = nullptr);
+    ~TLbSpeedButton() override;
 
     // Colours: an invalid QColor stands for "none" (no hot-track colour, no down colour).
     TAlignment Alignment() const { return alignment_; }
@@ -76,6 +77,7 @@ public:
     QMenu* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(QMenu* menu);
 
+    // At most one button of the program is hot at a time.
     bool Hot() const { return hot_; }
     // 8 = full hot-track colour, 0 = normal colour.
     int FadeLevel() const { return fadeLevel_; }
@@ -95,6 +97,9 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void enterEvent(QEnterEvent* e) override;
     void leaveEvent(QEvent* e) override;
@@ -104,6 +109,10 @@ protected:
 
 private:
     void FadeStep();
+    void BecomeHot();
+    // Ends the hot look: with `fade` as a leave does, otherwise at once; with `clearHint` the
+    // hint the button put in the status bar goes too.
+    void EndHot(bool fade, bool clearHint);
     bool ShowingOnParent() const;
     void UpdateShortcut();
 

@@ -86,6 +86,7 @@ void ImportSession::Start(const ImportRequest& request) {
     jvdata::RemoveStaleDataTemps(context_.folder);
     lastExit_.reset();
     refused_ = {};
+    ++imports_;
 
     std::string fromtime = Format(request.fromTime, "%04d%02d%02d%02d%02d%02d");
     params_ = {};
@@ -159,7 +160,24 @@ void ImportSession::ReadRecords() {
 }
 
 void ImportSession::Cancel() {
-    if (!context_.notifier.YesNo("データ取込を中止します。実行しますか？")) return;
+    const Phase asked = phase_;
+    const int import = imports_;
+    // The download's end would start the filing inside the open box, where the answer could
+    // only arrive once the filing was over: the wait for the download pauses for the answer.
+    if (asked == Phase::Downloading) view_.StopStatusTimer();
+    const bool yes = context_.notifier.YesNo("データ取込を中止します。実行しますか？");
+    const bool ended = asked != Phase::Idle && (phase_ == Phase::Idle || imports_ != import);
+    if (!yes) {
+        if (phase_ == Phase::Downloading) view_.StartStatusTimer();
+        return;
+    }
+    if (ended) {
+        // Nothing is left to cancel, and the import must not be reported as cancelled.
+        context_.notifier.Information(lastExit_ == jvdata::FilingLoopExit::Finished
+                                          ? "データ取込は既に完了しています。"
+                                          : "データ取込は既に終了しています。");
+        return;
+    }
     Phase was = phase_;
     view_.StopStatusTimer();
     if (link_) link_->JVCancel();

@@ -64,7 +64,8 @@ public:
     void Start(const ImportRequest& request);
     // TimerJVStatus.
     void StatusTick();
-    // ButtonCancel.
+    // ButtonCancel. An import that ended while the question was open is not cancelled: the
+    // answer is told it had already ended.
     void Cancel();
     // The dialog's close: true when it may close now. During the download the import is
     // cancelled first; during the filing it is asked to stop and CloseNow follows.
@@ -105,6 +106,7 @@ private:
     jvdata::FilingLoopParams params_;
     int downloadCount_ = 0;
     bool closeRequested_ = false;
+    int imports_ = 0; // imports started, so an answer can tell whether its import still runs
     std::optional<jvdata::FilingLoopExit> lastExit_;
     jvdata::RefusalTally refused_;
 };

@@ -123,12 +123,15 @@ private:
         host_.ResetProgress();
     }
 
+    // The last chance to cancel comes before the from-time moves on: once it has, the import
+    // has completed, and a cancel answered after that must not be followed by the completion.
     FilingLoopExit Finish() {
         if (!Flush()) return FilingLoopExit::WriteError;
         EndOfData();
+        host_.ProcessMessages();
+        if (host_.CancelRequested()) return FilingLoopExit::Cancelled;
         if (!Saved(host_.SetCompleted(LastTimeText(p_.lastFileTimestamp))))
             return FilingLoopExit::WriteError;
-        host_.ProcessMessages();
         host_.SetStatus(FinishedStatus(refused_.Total()));
         return FilingLoopExit::Finished;
     }

@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
-#include <QLocale>
 
 namespace app {
 
@@ -70,13 +69,12 @@ int RunKestrane(QApplication& application, const std::filesystem::path& folder,
     keiba::SystemClock clock;
     const keiba::ProgramContext context(folder, notifier, clock, shell, keiba::AppExeBaseName());
     QApplication::setApplicationName(QStringLiteral("kestrane"));
-    // Qt's own dialogs and calendars speak the users' language whatever the desktop's.
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-    controls::InstallQtTranslations(application);
+    controls::UseJapanese(application);
     UseApplicationFont(application);
 
     int code = 0;
     if (auto forms = StartApplication(context, factory)) {
+        notifier.SetOwner(forms->MainForm.get());
         forms->MainForm->show();
         code = application.exec();
     }

@@ -4,6 +4,7 @@
 #include "app/forms/mainform.h"
 
 #include "app/forms/mainform_parts.h"
+#include "controls/filecolumns.h"
 #include "controls/qtext.h"
 #include "keiba/fileio.h"
 #include "keiba/platform.h"
@@ -111,6 +112,7 @@ void TMainForm::LoadBtnClick() {
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    controls::UseDefaultLocaleColumns(dialog);
     dialog.setDirectory(U(keiba::PathToUtf8(appDir_ / "HPupload")));
     if (ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const fs::path path = keiba::Utf8Path(ToUtf8(dialog.selectedFiles().first()));

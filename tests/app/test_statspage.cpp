@@ -3,6 +3,7 @@
 
 #include "keiba/csvsplit.h"
 #include "tests/app/mainfixture.h"
+#include "tests/support/filedialogs.h"
 
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -163,4 +164,24 @@ TEST_F(StatsTab, WideFilesKeepEveryField) {
                                        " は256列を超える行があるため読み込めません。"});
     EXPECT_EQ(Data().ColCount(), 39);
     EXPECT_EQ(Data().Cells(9, 0), QString());
+}
+
+// The load dialog's sizes and dates came in the desktop's locale ("10 bytes", "29 Nov 2026").
+TEST_F(StatsTab, TheOpenDialogSpeaksJapanese) {
+    JapaneseInForce japanese;
+    ASSERT_TRUE(japanese.Translated()) << "qt6-translations-l10n is not installed";
+    fs::create_directories(dir / "HPupload");
+    WriteBytes(dir / "HPupload" / "Tokei.csv", "\"a\",\"bc\"\r\n"); // 10 bytes
+    SetModified(dir / "HPupload" / "Tokei.csv", QDateTime(QDate(2026, 11, 29), QTime(9, 5)));
+    FileDialogTexts texts;
+    Main().SetModalHookForTest([&](QDialog& d) {
+        texts = DetailTexts(*qobject_cast<QFileDialog*>(&d), QStringLiteral("Tokei.csv"));
+        d.done(QDialog::Rejected);
+    });
+    Click("LoadBtn");
+    EXPECT_EQ(texts.headings, (QStringList{QStringLiteral("名前"), QStringLiteral("サイズ"),
+                                           QStringLiteral("タイプ"), QStringLiteral("更新日")}));
+    ASSERT_EQ(texts.row.size(), 4);
+    EXPECT_EQ(texts.row[1], QStringLiteral("10 バイト"));
+    EXPECT_EQ(texts.row[3], QStringLiteral("2026/11/29 9:05"));
 }

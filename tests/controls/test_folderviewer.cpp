@@ -1,6 +1,7 @@
 #include "controls/folderviewer.h"
 
 #include "tests/support/fakes.h"
+#include "tests/support/filedialogs.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
 
@@ -133,4 +134,23 @@ TEST_F(FolderViewerTest, ATypedPathIsTakenWithOnePress) {
     ASSERT_TRUE(viewer_.Execute());
     EXPECT_FALSE(popup);
     EXPECT_EQ(viewer_.Folder(), QPath(temp_ / "bets"));
+}
+
+// Qt's file model wrote its sizes and dates in the desktop's locale and a folder's type in
+// English: "Folder" and "7 Dec 2026" among Japanese headings.
+TEST_F(FolderViewerTest, TheColumnsSpeakJapanese) {
+    testsupport::JapaneseInForce japanese;
+    ASSERT_TRUE(japanese.Translated()) << "qt6-translations-l10n is not installed";
+    testsupport::SetModified(temp_ / "odds", QDateTime(QDate(2026, 11, 29), QTime(9, 5)));
+    viewer_.SetSelectedFolder(QPath(temp_.path()));
+    testsupport::FileDialogTexts texts;
+    viewer_.SetExecHook([&](QFileDialog& d) {
+        texts = testsupport::DetailTexts(d, QStringLiteral("odds"));
+        return int(QDialog::Rejected);
+    });
+    viewer_.Execute();
+    EXPECT_EQ(texts.headings, (QStringList{QStringLiteral("名前"), QStringLiteral("サイズ"),
+                                           QStringLiteral("タイプ"), QStringLiteral("更新日")}));
+    EXPECT_EQ(texts.row, (QStringList{QStringLiteral("odds"), QString(), QStringLiteral("フォルダ"),
+                                      QStringLiteral("2026/11/29 9:05")}));
 }

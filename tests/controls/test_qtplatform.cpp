@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTranslator>
 #include <gtest/gtest.h>
 
@@ -52,4 +54,38 @@ TEST(QtTranslations, StandardDialogsSpeakJapanese) {
 
     QCoreApplication::removeTranslator(translator);
     delete translator;
+}
+
+// Boxes opened at the lower right of the main window: placed before they had their size, and
+// over no window at all when none was active.
+TEST(QtNotifier, BoxesOpenCentredOnTheirWindow) {
+    QMainWindow owner;
+    owner.setGeometry(40, 30, 900, 640);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    QtNotifier notifier;
+    notifier.SetOwner(&owner);
+    struct Seen {
+        QWidget* parent = nullptr;
+        QRect geometry;
+    };
+    std::vector<Seen> seen;
+    auto answer = [&] {
+        QTimer::singleShot(0, &owner, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            seen.push_back({box->parentWidget(), box->geometry()});
+            qobject_cast<QDialog*>(box)->done(QMessageBox::No);
+        });
+    };
+    answer();
+    notifier.Information("使用解説書[Kestrane.pdf]が見つかりません。");
+    answer();
+    EXPECT_FALSE(notifier.YesNo("データ取込を中止します。実行しますか？"));
+    ASSERT_EQ(seen.size(), 2u);
+    for (const Seen& box : seen) {
+        EXPECT_EQ(box.parent, &owner);
+        EXPECT_EQ(box.geometry.center(), owner.geometry().center());
+        EXPECT_LT(box.geometry.width(), owner.width()); // its own size, not a default one
+    }
 }

@@ -1,7 +1,11 @@
 #include "controls/speedbutton.h"
 
 #include <QEnterEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -89,4 +93,104 @@ TEST_F(SpeedButtonTest, GroupButtonsRaiseEachOther) {
     other->SetAllowAllUp(true);
     QTest::mouseClick(other, Qt::LeftButton);
     EXPECT_FALSE(other->Down());
+}
+
+namespace {
+
+// Tool-bar buttons as the main window has them: its look, a hint, a status bar to show it in.
+class HotButtonTest : public ::testing::Test {
+protected:
+    HotButtonTest() {
+        auto* bar = new QWidget;
+        for (int i = 0; i < 2; ++i) {
+            buttons_[i] = new TLbSpeedButton(bar);
+            UseFormButtonLook(*buttons_[i]);
+            buttons_[i]->SetCaption(i == 0 ? QStringLiteral("ヘルプ") : QStringLiteral("終了"));
+            buttons_[i]->setStatusTip(i == 0 ? QStringLiteral("使用解説書を開きます")
+                                             : QStringLiteral("終了します"));
+            buttons_[i]->setGeometry(10 + 110 * i, 10, 100, 26);
+        }
+        window_.setCentralWidget(bar);
+        window_.statusBar();
+        window_.resize(400, 300);
+        window_.show();
+        normalFace_ = buttons_[0]->Color();
+    }
+    QString Hint() { return window_.statusBar()->currentMessage(); }
+    // Hot as the pointer leaves it: red, bold, the face in its hot colour and the hint shown.
+    void ExpectHot(TLbSpeedButton* b, const char* hint) {
+        EXPECT_TRUE(b->Hot());
+        EXPECT_NE(b->FaceColor(), normalFace_);
+        EXPECT_EQ(Hint(), QString::fromUtf8(hint));
+    }
+    void ExpectCold(TLbSpeedButton* b) {
+        EXPECT_FALSE(b->Hot());
+        EXPECT_EQ(b->FaceColor(), normalFace_);
+        EXPECT_EQ(Hint(), QString());
+    }
+    QMainWindow window_;
+    TLbSpeedButton* buttons_[2] = {};
+    QColor normalFace_;
+};
+
+} // namespace
+
+// A box or menu opened over the button takes the pointer without a leave: the button stayed red
+// and bold with its hint in the status bar behind the box.
+TEST_F(HotButtonTest, ABoxOrMenuOpenedOverAHotButtonEndsItsLookAndHint) {
+    TLbSpeedButton* help = buttons_[0];
+    Enter(help);
+    ExpectHot(help, "使用解説書を開きます");
+    QMessageBox box(QMessageBox::Information, QStringLiteral("ケストレーン"),
+                    QStringLiteral("使用解説書が見つかりません。"), QMessageBox::Ok, &window_);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    ExpectCold(help);
+    box.close();
+
+    Enter(help);
+    ExpectHot(help, "使用解説書を開きます");
+    QMenu menu;
+    menu.addAction(QStringLiteral("開催日"));
+    menu.popup(help->mapToGlobal(QPoint(0, help->height())));
+    ExpectCold(help);
+    menu.close();
+}
+
+// A leave lost by the window system left one button red while the next one turned red too.
+TEST_F(HotButtonTest, OneButtonIsHotAtATimeAndLeavesWhenThePointerIsElsewhere) {
+    auto [help, quit] = buttons_;
+    Enter(help);
+    Enter(quit); // no leave for the first
+    EXPECT_FALSE(help->Hot());
+    EXPECT_EQ(help->FaceColor(), normalFace_);
+    ExpectHot(quit, "終了します");
+
+    QTest::mouseMove(&window_, QPoint(300, 200)); // and none for the second
+    EXPECT_FALSE(quit->Hot());
+    EXPECT_EQ(Hint(), QString());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quit->FaceColor() == normalFace_; }, 2000));
+}
+
+TEST_F(HotButtonTest, HidingDisablingOrDeactivatingEndsTheHotLook) {
+    TLbSpeedButton* help = buttons_[0];
+    Enter(help);
+    help->setEnabled(false);
+    ExpectCold(help);
+    help->setEnabled(true);
+
+    Enter(help);
+    help->hide();
+    ExpectCold(help);
+    help->show();
+
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    Enter(help);
+    ExpectHot(help, "使用解説書を開きます");
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ExpectCold(help);
 }

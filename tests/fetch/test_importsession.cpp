@@ -22,11 +22,15 @@ public:
     void StopStatusTimer() override { timer = false; }
     void SetRunning(bool r) override { running.push_back(r); }
     void CloseNow() override { closed = true; }
+    void ProcessMessages() override {
+        if (onPump) onPump();
+    }
 
     std::vector<std::string> statuses;
     keiba::LocalTime shown{};
     bool setup = false, timer = false, closed = false;
     std::vector<bool> running;
+    std::function<void()> onPump;
 };
 
 const std::string kStartBox =
@@ -153,6 +157,75 @@ TEST_F(ImportSessionTest, ACancelDuringTheFilingStopsTheLoopAndAskedCloseFollows
     EXPECT_EQ(Setting("LastTime"), "absent");
     EXPECT_EQ(Setting("SetUpLapFile"), "F1");
     EXPECT_EQ(Flags().gJvCancel, 0);
+}
+
+// The download ended and the filing ran to its end while the cancel box was open: the answer
+// said "キャンセルされました" after "データ作成が完了しました。" for an import that had completed.
+TEST_F(ImportSessionTest, ACancelAnsweredAfterTheImportEndedSaysItHadCompleted) {
+    fetch::ImportRequest req = FirstUse();
+    link.readCount = 1;
+    link.downloadCount = 2;
+    link.lastFileTimestamp = "20261206123456";
+    link.AddFile("F1", {Ra("20261205", "05", 1, 12)});
+    link.statusResults = {2};
+    session.Start(req);
+    int beeps = 0;
+    notifier.whileAsking = [&] {
+        EXPECT_FALSE(view.timer); // the download's end waits for the answer
+        session.StatusTick();     // a poll already under way ends the import regardless
+        beeps = notifier.beeps;
+    };
+    notifier.answers = {true};
+    session.Cancel();
+    EXPECT_EQ(notifier.messages.back(), "データ取込は既に完了しています。");
+    EXPECT_EQ(std::count(notifier.messages.begin(), notifier.messages.end(),
+                         "JVCancel:キャンセルされました"),
+              0);
+    EXPECT_EQ(notifier.beeps, beeps);
+    EXPECT_EQ(view.statuses.back(), "データ作成が完了しました。");
+    EXPECT_EQ(Setting("LastTime"), "2026/12/06 12:34:56");
+    const auto names = link.CallNames();
+    EXPECT_EQ(std::count(names.begin(), names.end(), "JVCancel"), 0);
+
+    // Answered No, the wait for the download goes on.
+    link.statusResults = {0};
+    notifier.whileAsking = nullptr;
+    session.Start(req);
+    notifier.answers = {false};
+    session.Cancel();
+    EXPECT_TRUE(view.timer);
+    EXPECT_EQ(session.CurrentPhase(), fetch::ImportSession::Phase::Downloading);
+}
+
+// A cancel answered at the filing's last pass, once every record was read: the cancel was told,
+// and then the import still completed, saved its from-time and moved the date picker on.
+TEST_F(ImportSessionTest, ACancelAnsweredDuringTheFilingWinsToTheEnd) {
+    fetch::ImportRequest req = FirstUse();
+    const keiba::LocalTime shown = view.shown;
+    link.readCount = 1;
+    link.lastFileTimestamp = "20261206123456";
+    link.AddFile("F1", {Ra("20261205", "05", 1, 12)});
+    bool allRead = false;
+    link.onCall = [&](const FakeJvLink::Call& c) {
+        if (c.method == "JVRead" && c.result == 0) allRead = true;
+    };
+    view.onPump = [&] {
+        if (!allRead || !notifier.questions.empty()) return;
+        notifier.answers = {true};
+        session.Cancel();
+    };
+    session.Start(req);
+    ASSERT_EQ(notifier.questions.size(), 1u);
+    EXPECT_EQ(session.LastExit(), jvdata::FilingLoopExit::Cancelled);
+    EXPECT_EQ(notifier.messages.back(), "JVCancel:キャンセルされました");
+    const auto cancelled =
+        std::find(view.statuses.begin(), view.statuses.end(), "JVCancel:キャンセルされました");
+    ASSERT_NE(cancelled, view.statuses.end());
+    EXPECT_EQ(std::find(cancelled, view.statuses.end(), "データ作成が完了しました。"),
+              view.statuses.end());
+    EXPECT_EQ(Setting("LastTime"), "absent");
+    EXPECT_EQ(view.shown, shown);
+    EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
 TEST_F(ImportSessionTest, TheSampleFeedsThirdDayBecomesTheNewestDay) {

@@ -4,6 +4,7 @@
 #include "keiba/platform.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ public:
     void Information(const std::string& text) override { messages.push_back(text); }
     bool YesNo(const std::string& text) override {
         questions.push_back(text);
+        if (whileAsking) whileAsking();
         if (answers.empty()) return false;
         bool a = answers.front();
         answers.pop_front();
@@ -23,7 +25,8 @@ public:
     int beeps = 0;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
-    std::deque<bool> answers; // Yes/No answers in order; No once they run out
+    std::deque<bool> answers;          // Yes/No answers in order; No once they run out
+    std::function<void()> whileAsking; // what happens while a Yes/No box is open
 };
 
 class TestClock : public keiba::Clock {

@@ -1,5 +1,6 @@
 #include "views/print/printer.h"
 
+#include "controls/filecolumns.h"
 #include "views/print/page.h"
 
 #include <QFileDialog>
@@ -60,6 +61,7 @@ QString AskWithSaveDialog(QWidget* parent, const QString& suggested) {
                        QStringLiteral("PDF (*.pdf)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    controls::UseDefaultLocaleColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
