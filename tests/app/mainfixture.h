@@ -10,6 +10,7 @@
 #include "raceday/daymodel.h"
 #include "tests/raceday/dayfixture.h"
 #include "tests/support/fakejvlink.h"
+#include "tests/support/modelchecks.h"
 #include "tests/support/sample.h"
 #include "tests/support/widgets.h"
 #include "views/grid.h"
@@ -30,10 +31,12 @@ protected:
         app::UseApplicationFont(*qApp);
         UseFolder(dir.path());
     }
-    void TearDown() override { forms.reset(); }
+    void TearDown() override { checks.Clear();
+        forms.reset(); }
 
     // The program folder of the next start, with a context of its own.
     void UseFolder(const fs::path& p) {
+        checks.Clear();
         forms.reset();
         appDir = p;
         context = std::make_unique<keiba::ProgramContext>(p, notifier, clock, shell);
@@ -52,6 +55,7 @@ protected:
             return jv;
         });
         EXPECT_TRUE(forms);
+        if (forms) checks.WatchAll(*forms->MainForm);
         return *forms->MainForm;
     }
     app::TMainForm& Main() { return *forms->MainForm; }
@@ -93,6 +97,8 @@ protected:
     RecordingShell shell;
     std::unique_ptr<keiba::ProgramContext> context;
     std::unique_ptr<app::ApplicationForms> forms;
+    // Qt's checks on every grid model of the window and the forms it owns.
+    ModelChecks checks;
     FakeJvLink* lastJv = nullptr;
 };
 
