@@ -31,8 +31,10 @@ protected:
         app::UseApplicationFont(*qApp);
         UseFolder(dir.path());
     }
-    void TearDown() override { checks.Clear();
-        forms.reset(); }
+    void TearDown() override {
+        checks.Clear();
+        forms.reset();
+    }
 
     // The program folder of the next start, with a context of its own.
     void UseFolder(const fs::path& p) {

@@ -9,8 +9,8 @@
 #include "keiba/context.h"
 #include "keiba/operations.h"
 #include "raceday/daymodel.h"
-#include "tests/support/modelchecks.h"
 #include "tests/support/fakes.h"
+#include "tests/support/modelchecks.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
 
