@@ -28,6 +28,9 @@ public:
     void WatchAll(const QObject& root) {
         for (QTableView* grid : root.findChildren<QTableView*>()) Watch(grid->model());
     }
+    void Unwatch(const QAbstractItemModel* model) {
+        std::erase_if(testers_, [&](const auto& t) { return t->model() == model; });
+    }
     // Before the models go.
     void Clear() { testers_.clear(); }
 
