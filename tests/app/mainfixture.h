@@ -8,8 +8,10 @@
 #include "fetch/fetchstate.h"
 #include "keiba/context.h"
 #include "raceday/daymodel.h"
+#include "search/forms/neraigaitoform.h"
 #include "tests/raceday/dayfixture.h"
 #include "tests/support/fakejvlink.h"
+#include "tests/support/modelchecks.h"
 #include "tests/support/sample.h"
 #include "tests/support/widgets.h"
 #include "views/grid.h"
@@ -30,10 +32,14 @@ protected:
         app::UseApplicationFont(*qApp);
         UseFolder(dir.path());
     }
-    void TearDown() override { forms.reset(); }
+    void TearDown() override {
+        checks.Clear();
+        forms.reset();
+    }
 
     // The program folder of the next start, with a context of its own.
     void UseFolder(const fs::path& p) {
+        checks.Clear();
         forms.reset();
         appDir = p;
         context = std::make_unique<keiba::ProgramContext>(p, notifier, clock, shell);
@@ -52,6 +58,13 @@ protected:
             return jv;
         });
         EXPECT_TRUE(forms);
+        if (forms) {
+            checks.WatchAll(*forms->MainForm);
+            // The target hit list is filled cell by cell with every runner of the day, which
+            // the checker makes half a minute under the sanitizers; its model is checked in
+            // test_neraigaitoform.
+            if (forms->NeraiGaitoForm) checks.Unwatch(forms->NeraiGaitoForm->StringGrid8->Model());
+        }
         return *forms->MainForm;
     }
     app::TMainForm& Main() { return *forms->MainForm; }
@@ -93,6 +106,8 @@ protected:
     RecordingShell shell;
     std::unique_ptr<keiba::ProgramContext> context;
     std::unique_ptr<app::ApplicationForms> forms;
+    // Qt's checks on every grid model of the window and the forms it owns.
+    ModelChecks checks;
     FakeJvLink* lastJv = nullptr;
 };
 

@@ -54,6 +54,15 @@ TEST(BzipStream, DamagedAndCutStreamsStopWithWhatCameBefore) {
     EXPECT_GE(part.size(), 190000u);
     EXPECT_TRUE(part == plain.substr(0, part.size()));
 
+    // the source itself ends before the declared size: no read may wait for bytes never to come
+    const std::string shortSource = packed.substr(0, packed.size() * 3 / 4);
+    MemoryStream shortIn(shortSource);
+    TBzDecompressStream early(shortIn, static_cast<std::int64_t>(packed.size()));
+    part = ReadAll(early);
+    EXPECT_EQ(early.GetStatus(), TBzDecompressStream::Status::InputExhausted);
+    EXPECT_GE(part.size(), 190000u);
+    EXPECT_TRUE(part == plain.substr(0, part.size()));
+
     // a damaged block is refused at its check; the blocks before it stand
     std::string damaged = packed;
     damaged[damaged.size() * 3 / 4] ^= 0x10;

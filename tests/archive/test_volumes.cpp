@@ -74,6 +74,14 @@ void AcceptVolumes(TUnZip& z, Outcome& r) {
 
 TEST(VolumeNames, SplitVolumesOtherFormatsAndLabels) {
     EXPECT_EQ(ZipVolumeName("/in/data.zip", 7), "/in/data.z07");
+    // two digits from 10 on, with no zero before them
+    EXPECT_EQ(ZipVolumeName("/in/data.zip", 9), "/in/data.z09");
+    EXPECT_EQ(ZipVolumeName("/in/data.zip", 10), "/in/data.z10");
+    EXPECT_EQ(ZipVolumeName("/in/data.zip", 99), "/in/data.z99");
+    EXPECT_EQ(GetVolumeName("a.arj", 9, 'a'), "a.a09");
+    EXPECT_EQ(GetVolumeName("a.arj", 10, 'a'), "a.a10");
+    EXPECT_EQ(GetVolumeName("a.arj", 99, 'a'), "a.a99");
+    EXPECT_EQ(GetVolumeName("a.arj", 100, 'a'), "a.100");
     EXPECT_EQ(ZipVolumeName("/in/data.zip", 120), "/in/data.z120");
     EXPECT_EQ(ZipVolumeName("/in.d/data", 1), "/in.d/data.z01");
     EXPECT_EQ(GetVolumeName("a.arj", 5, 'a'), "a.a05");

@@ -5,6 +5,7 @@
 #include "controls/numedit.h"
 #include "tests/support/clicks.h"
 #include "tests/support/fakes.h"
+#include "tests/support/modelchecks.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
 #include "views/grid.h"
@@ -42,10 +43,14 @@ protected:
         day().gPayoutTables.gPayKeyUmaren[0][1] = " 1- 3";
         day().gPayoutTables.gPayYenUmaren[0][1] = 600;
         page = std::make_unique<betting::BetPage>(context, day(), host);
+        checks.WatchAll(*page);
         // The race display's part: a row per runner in the mark grid.
         page->MarkGrid()->Model()->SetRowCount(6);
     }
-    void TearDown() override { page.reset(); }
+    void TearDown() override {
+        checks.Clear();
+        page.reset();
+    }
     QString Mark(int col, int row) const { return page->MarkGrid()->Model()->Cells(col, row); }
     QString Cell(BetKind k, int col, int row) const {
         return page->BetModel(k)->index(row, col).data().toString();
@@ -53,6 +58,7 @@ protected:
 
     testsupport::FakeHost host;
     std::unique_ptr<betting::BetPage> page;
+    testsupport::ModelChecks checks;
 };
 
 TEST_F(BetPageTest, RaceSelectionFillsMarksGridsAndLabels) {

@@ -39,6 +39,17 @@ TEST_F(Builder, AxisAndPartnersGiveEveryTypeItsKeysInIndexOrder) {
     EXPECT_EQ(Column(BetKind::Umaren, betting::kOddsCol), (V{"       ", "       "}));
     EXPECT_EQ(Column(BetKind::Sanrentan, betting::kOddsCol)[0], "        ");
     EXPECT_EQ(Column(BetKind::Umaren, 6), (V{"", ""}));
+
+    // One runner in each column: the one triple is bought in all six orders, partner 2 -
+    // partner 1 - axis included.
+    SetRace(5);
+    Mark(kAxis, {4}, "◎");
+    Mark(kLeg1, {2}, "▲");
+    Mark(kLeg2, {5}, "△");
+    Build();
+    EXPECT_EQ(Column(BetKind::Sanrenpuku, kKeyCol), V{" 2- 4- 5"});
+    EXPECT_EQ(Column(BetKind::Sanrentan, kKeyCol),
+              (V{" 2- 4- 5", " 2- 5- 4", " 4- 2- 5", " 4- 5- 2", " 5- 2- 4", " 5- 4- 2"}));
 }
 
 TEST_F(Builder, ExcludedRunnersTakePartInNoBet) {

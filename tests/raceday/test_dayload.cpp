@@ -283,6 +283,10 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     std::string hr = MakeRecord("HR", RaceKey16("20261206", "05", 2));
     jvdata::SetField(hr, 142, 13, "0700000012001");
     jvdata::SetField(hr, 155, 13, "0300000023002");
+    // dead heats: five place entries
+    jvdata::SetField(hr, 168, 13, "0500000034003");
+    jvdata::SetField(hr, 181, 13, "0100000045004");
+    jvdata::SetField(hr, 194, 13, "0800000056005");
     std::string bytes = hr;
     for (int i = 0; i < 35; ++i) bytes += MakeRecord("HR", RaceKey16("20261206", "09", 1));
     std::string late = MakeRecord("HR", RaceKey16("20261206", "05", 3)); // the 37th: not read
@@ -292,6 +296,9 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     EXPECT_TRUE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
     EXPECT_EQ(Day().gDayHorses[1][6].Field(335, 2), "01");
     EXPECT_EQ(Day().gDayHorses[1][2].Field(335, 2), "02");
+    EXPECT_EQ(Day().gDayHorses[1][4].Field(335, 2), "03");
+    EXPECT_EQ(Day().gDayHorses[1][0].Field(335, 2), "04");
+    EXPECT_EQ(Day().gDayHorses[1][7].Field(335, 2), "05");
     EXPECT_EQ(Day().gRaceCalc[1].PayoutSeen, 1);
     EXPECT_EQ(Day().gPayoutTables.gPayKeyPlace[1][1], 7);
     EXPECT_TRUE(Day().gDayPayouts[2].IsBlank());

@@ -10,6 +10,7 @@
 #include "keiba/operations.h"
 #include "raceday/daymodel.h"
 #include "tests/support/fakes.h"
+#include "tests/support/modelchecks.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
 
@@ -30,8 +31,12 @@ protected:
     void SetUp() override {
         form = std::make_unique<search::TShutugenForm>(context, operations);
         editor = form->ConditionEditor();
+        checks.WatchAll(*form);
     }
-    void TearDown() override { form.reset(); }
+    void TearDown() override {
+        checks.Clear();
+        form.reset();
+    }
 
     template <typename T> T* Find(const char* name) const {
         return testsupport::Find<T>(*form, name);
@@ -67,6 +72,8 @@ protected:
     keiba::OperationOwner operations;
     std::unique_ptr<search::TShutugenForm> form;
     search::NeraiConditionEditor* editor = nullptr;
+    // Qt's checks on every grid model of the form (hit lists, statistics, level table).
+    ModelChecks checks;
     std::unique_ptr<raceday::RaceDay> day = std::make_unique<raceday::RaceDay>();
 };
 

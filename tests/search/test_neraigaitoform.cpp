@@ -4,6 +4,7 @@
 
 #include "tests/search/neraifixture.h"
 #include "tests/support/fakes.h"
+#include "tests/support/modelchecks.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/widgets.h"
 #include "views/grid.h"
@@ -28,6 +29,8 @@ TEST(NeraiGaitoForm, ShowsTheMatchingRunners) {
     RecordingShell shell;
     const keiba::ProgramContext context(dir.path(), notifier, clock, shell);
     TNeraiGaitoForm gaito(context);
+    ModelChecks checks;
+    checks.WatchAll(gaito);
     EXPECT_EQ(gaito.windowTitle(), QStringLiteral("狙い馬該当リスト"));
     gaito.FillHits(d, QStringLiteral("2026年12月06日"), 2);
     views::GridModel* grid = gaito.StringGrid8->Model();

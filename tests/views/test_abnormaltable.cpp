@@ -3,6 +3,7 @@
 #include "views/gridsort.h"
 #include "views/indexcard.h"
 
+#include "tests/support/modelchecks.h"
 #include "tests/views/viewsfixture.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@ protected:
     void SetUp() override {
         App();
         FreshRace(7);
+        checks.Watch(abnormal.Model());
+        checks.Watch(index.Model());
         views::SetupAbnormalTable(abnormal);
         views::SetupIndexTable(index);
         views::AttachAbnormalTable(abnormal, Day());
@@ -26,6 +29,7 @@ protected:
         }
     }
     views::StringGrid abnormal, index;
+    testsupport::ModelChecks checks;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "views/indexcard.h"
 
+#include "tests/support/modelchecks.h"
 #include "tests/views/viewsfixture.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@ class CardList : public testsupport::RaceDayTest {
 protected:
     void SetUp() override {
         App();
+        checks.Watch(grid.Model());
         grid.Model()->SetColCount(views::kListColumns);
         grid.Model()->SetRowCount(4);
         views::SetupCardList(grid);
@@ -30,6 +32,7 @@ protected:
         return out;
     }
     views::StringGrid grid;
+    testsupport::ModelChecks checks;
     bool listEmpty = false;
 };
 

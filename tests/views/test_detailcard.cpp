@@ -1,6 +1,7 @@
 #include "views/detailcard.h"
 #include "views/indexcard.h"
 
+#include "tests/support/modelchecks.h"
 #include "tests/views/sampleday.h"
 #include "tests/views/viewsfixture.h"
 
@@ -52,6 +53,7 @@ class DetailCard : public testsupport::RaceDayTest {
 protected:
     void SetUp() override {
         App();
+        checks.Watch(grid.Model());
         views::SetupDetailedRaceCard(grid);
         views::AttachDetailedRaceCard(grid, Day());
     }
@@ -60,6 +62,7 @@ protected:
         return grid.Model()->PaintOf(col, row);
     }
     views::StringGrid grid;
+    testsupport::ModelChecks checks;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "views/gridsort.h"
 
+#include "tests/support/modelchecks.h"
 #include "tests/views/viewsfixture.h"
 
 #include <QAction>
@@ -38,9 +39,13 @@ std::vector<QString> Qs(std::initializer_list<const char*> texts) {
 
 class GridSort : public ::testing::Test {
 protected:
-    void SetUp() override { App(); }
+    void SetUp() override {
+        App();
+        checks.Watch(&m);
+    }
     views::GridModel m;
     views::GridSortState sorts;
+    testsupport::ModelChecks checks;
 };
 
 } // namespace

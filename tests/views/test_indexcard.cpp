@@ -1,6 +1,7 @@
 #include "views/gridsort.h"
 #include "views/indexcard.h"
 
+#include "tests/support/modelchecks.h"
 #include "tests/views/sampleday.h"
 #include "tests/views/viewsfixture.h"
 
@@ -17,6 +18,7 @@ class IndexCard : public testsupport::RaceDayTest {
 protected:
     void SetUp() override {
         App();
+        for (views::StringGrid* g : {&card, &abnormal, &marks, &index}) checks.Watch(g->Model());
         views::SetupIndexRaceCard(card);
         views::SetupAbnormalTable(abnormal);
         views::SetupMarkGrid(marks);
@@ -39,6 +41,7 @@ protected:
     }
     views::StringGrid card, abnormal, marks, index;
     views::GridSortState sorts;
+    testsupport::ModelChecks checks;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "views/gridsort.h"
 #include "views/indexcard.h"
 
+#include "tests/support/modelchecks.h"
 #include "tests/views/viewsfixture.h"
 
 #include <QMouseEvent>
@@ -19,6 +20,7 @@ protected:
     void SetUp() override {
         App();
         FreshRace(4);
+        checks.Watch(grid.Model());
         grid.Model()->SetColCount(views::kOddsColumns);
         grid.Model()->SetRowCount(5);
         grid.Model()->SetFixedCols(0);
@@ -48,6 +50,7 @@ protected:
         QApplication::sendEvent(b, &up);
     }
     views::StringGrid grid;
+    testsupport::ModelChecks checks;
 };
 
 } // namespace
@@ -98,6 +101,8 @@ TEST_F(OddsTable, PaintAndTheTrackedColourFollowingItsRunner) {
 TEST(ReferenceBets, ResultCellsAreRedOnAHit) {
     App();
     views::StringGrid grid;
+    testsupport::ModelChecks checks;
+    checks.Watch(grid.Model());
     grid.Model()->SetColCount(8);
     grid.Model()->SetRowCount(6);
     views::AttachReferenceBets(grid);

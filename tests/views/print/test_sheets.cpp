@@ -115,6 +115,11 @@ TEST_F(SheetTest, IndexTableHasAPagePerVenueWithColouredBars) {
     // Bracket 2 black with a white digit.
     EXPECT_EQ(tokyo.RectAt(70, 209, 81, 229)->brush.color, QColor(Qt::black));
     EXPECT_EQ(ColorAt(tokyo, 70, 209), QColor(Qt::white));
+    // Bracket 4 (runner 7) blue with a white digit.
+    SetRace(Day(), 0, "05", 1, 8);
+    const auto eight = Record(Sheet::IndexTable);
+    EXPECT_EQ(eight[0].RectAt(70, 167 + 21 * 6, 81, 187 + 21 * 6)->brush.color, QColor(Qt::blue));
+    EXPECT_EQ(ColorAt(eight[0], 70, 167 + 21 * 6), QColor(Qt::white));
 }
 
 TEST_F(SheetTest, VenuePagesStopAtTheLastRaceOfTheDay) {
@@ -130,6 +135,23 @@ TEST_F(SheetTest, VenuePagesStopAtTheLastRaceOfTheDay) {
     int raceLines = 0;
     for (const PageText& t : payouts[0].texts) raceLines += t.text.startsWith(Q("/////")) ? 1 : 0;
     EXPECT_EQ(raceLines, 3);
+}
+
+// Ten races of one venue: races 1-6 down the left column, 7-10 down the right one.
+TEST_F(SheetTest, IndexTableRightColumnHoldsRacesSevenToTwelve) {
+    for (int r = 0; r < 10; ++r) SetRace(Day(), r, "05", r + 1, 1);
+    SetVenues({"05", "", ""}, {" 0", "", ""});
+    const auto pages = Record(Sheet::IndexTable);
+    ASSERT_EQ(pages.size(), 1u);
+    for (int r = 0; r < 10; ++r) {
+        const int x0 = r < 6 ? 70 : 1005;
+        const int yb = 420 * (r < 6 ? r : r - 6);
+        EXPECT_TRUE(pages[0].RectAt(x0, yb + 138, x0 + 925, yb + 167)) << "race " << r + 1;
+        const std::optional<QString> line = TextAt(pages[0], x0, yb + 140);
+        ASSERT_TRUE(line) << "race " << r + 1;
+        EXPECT_TRUE(line->startsWith(Q("【%1R】").arg(r + 1, 2))) << line->toStdString();
+    }
+    EXPECT_FALSE(pages[0].RectAt(1005, 420 * 4 + 138, 1930, 420 * 4 + 167));
 }
 
 // --- the payout list ---
@@ -160,6 +182,26 @@ TEST_F(SheetTest, PayoutListPrintsEveryPaidCombination) {
     for (const PageText& t : page.texts) onTrifectaLine += t.y == 319 ? 1 : 0;
     EXPECT_EQ(onTrifectaLine, 1);
     EXPECT_EQ(TextAt(page, 100, 319), Q("【三連単】"));
+}
+
+// The going beside the weather: the turf going below track code 23, the dirt going for 23 to
+// 29, blanks for the rest.
+TEST_F(SheetTest, PayoutListGoingFollowsTheTrack) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"22", "芝:良晴"}, {"23", "ダ:不良晴"}, {"29", "ダ:不良晴"}, {"51", "　　　晴"}};
+    for (int r = 0; r < 4; ++r) {
+        SetRace(Day(), r, "05", r + 1, 1);
+        Ra(r).SetField(TJvRA::kTrack, cases[r].first);
+        Ra(r).SetField(TJvRA::kWeather, "1");
+        Ra(r).SetField(TJvRA::kTurfGoing, "1");
+        Ra(r).SetField(TJvRA::kDirtGoing, "4");
+    }
+    SetVenues({"05", "", ""}, {" 0", "", ""});
+    const auto pages = Record(Sheet::Payouts);
+    ASSERT_EQ(pages.size(), 1u);
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(TextAt(pages[0], 1600, 210 * r + 140), Q(cases[r].second))
+            << "track " << cases[r].first;
 }
 
 // --- the race card ---
@@ -503,9 +545,16 @@ TEST_F(SheetTest, NewspaperOpensEachBracketOnce) {
         EXPECT_EQ(page.HasLine(50, yT, 1990, yT), opens) << h;
         EXPECT_EQ(page.HasLine(100, yT, 1990, yT), !opens) << h;
     }
-    EXPECT_EQ(TextAt(page, 60, 406 + 20), Q("白"));
-    EXPECT_EQ(TextAt(page, 65, 406 + 126 * 2 + 70), Q("2"));
-    EXPECT_EQ(ColorAt(page, 65, 406 + 126 * 2 + 70), QColor(Qt::white));
+    // Name and digit: white on brackets 2 to 4, black on 1.
+    const char* const bracketNames[] = {"白", "黒", "赤", "青"};
+    for (int b = 1; b <= 4; ++b) {
+        const int yT = 406 + 126 * 2 * (b - 1);
+        const QColor ink = b == 1 ? QColor(Qt::black) : QColor(Qt::white);
+        EXPECT_EQ(TextAt(page, 60, yT + 20), Q(bracketNames[b - 1]));
+        EXPECT_EQ(ColorAt(page, 60, yT + 20), ink) << b;
+        EXPECT_EQ(TextAt(page, 65, yT + 70), QString::number(b));
+        EXPECT_EQ(ColorAt(page, 65, yT + 70), ink) << b;
+    }
     // The frame ends under the last runner.
     EXPECT_TRUE(page.RectAt(50, 280, 1990, 406 + 126 * 8));
 }

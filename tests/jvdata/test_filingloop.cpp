@@ -1,0 +1,284 @@
+// The import's read loop: what it files, how a setup import resumes, how it ends and what it
+// tells.
+
+#include "jvdata/filingloop.h"
+#include "jvdata/importfiling.h"
+#include "keiba/sjis.h"
+#include "tests/jvdata/recordmaker.h"
+#include "tests/support/fakejvlink.h"
+#include "tests/support/fakes.h"
+#include "tests/support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+using namespace jvdata;
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Ra(std::string_view date8, int race, std::string_view runners = "12", char kind = '7') {
+    std::string r = MakeRecord("RA", RaceKey16(date8, "05", race), kind);
+    SetField(r, 882, 2, runners);
+    return r;
+}
+
+std::string Se(std::string_view date8, int race, int horse, std::string_view id, char kind) {
+    std::string r = MakeRunner(RaceKey16(date8, "05", race), horse, id);
+    r[2] = kind;
+    return r;
+}
+
+std::string Um(std::string_view id) {
+    std::string r = MakeRecord("UM", "                ");
+    SetField(r, 12, 10, id);
+    return r;
+}
+
+const ImportFilter kFilter{20261215, "2011", false};
+
+} // namespace
+
+namespace {
+
+class LoopHost : public FilingLoopHost {
+public:
+    bool CancelRequested() const override { return cancel; }
+    void SetStatus(const std::string& t) override { statuses.push_back(t); }
+    void SetRecordLabel(const std::string& t) override {
+        labels.push_back(t);
+        if (onLabel) onLabel(t);
+    }
+    std::string SetUpLapFile() const override { return lap; }
+    keiba::IoResult SetSetUpLapFile(const std::string& f) override {
+        if (lapFails) return keiba::IoResult::Fail("kestrane.ini を書き込めません: disk full");
+        lap = f;
+        return keiba::IoResult::Ok();
+    }
+    keiba::IoResult SetCompleted(const std::optional<std::string>& t) override {
+        if (completionFails)
+            return keiba::IoResult::Fail("kestrane.ini を書き込めません: disk full");
+        if (t) lastTime = *t;
+        lap.clear();
+        return keiba::IoResult::Ok();
+    }
+    void RecordsRefused(const RefusalTally& t) override { tallies.push_back(t); }
+    void Tell(const std::string& text) override { told.push_back(text); }
+
+    bool cancel = false, lapFails = false, completionFails = false;
+    std::string lap;
+    std::string lastTime = "unchanged";
+    std::vector<std::string> statuses, labels;
+    std::function<void(const std::string&)> onLabel;
+    std::vector<RefusalTally> tallies;
+    std::vector<std::string> told; // the messages, each with its beep
+};
+
+// Three JV files of a setup import; F3 files race 1 again, so the order of filing matters.
+void AddSetupFiles(FakeJvLink& link) {
+    link.AddFile("F1", {Ra("20261205", 1), Se("20261205", 1, 1, "2020100001", '7')});
+    link.AddFile("F2", {Ra("20261205", 2), Se("20261205", 2, 1, "2020100001", '7'),
+                        Se("20261205", 2, 2, "2020100002", '7')});
+    std::string again = Ra("20261205", 1);
+    SetField(again, 33, 60, "RENAMED");
+    link.AddFile("F3", {again, Um("2020100001")});
+}
+
+FilingLoopParams SetupParams(const fs::path& dir) {
+    FilingLoopParams p;
+    p.appDir = dir;
+    p.readCount = 3;
+    p.lastFileTimestamp = "20261206123456";
+    p.setupMode = true;
+    p.filter = {20170101, "2011", false};
+    return p;
+}
+
+} // namespace
+
+TEST(FilingLoop, ASetupResumeFilesFromTheRememberedFileOn) {
+    TempDir dir;
+    FakeJvLink link;
+    AddSetupFiles(link);
+    LoopHost host;
+    host.lap = "F2";
+    EXPECT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host), FilingLoopExit::Finished);
+    std::string ra = Slurp(dir / "Data/2026年12月05日.jvRA");
+    ASSERT_EQ(keiba::SplitLines(ra).size(), 2u); // race 1 as F3 left it, and race 2
+    EXPECT_EQ(Field(keiba::SplitLines(ra)[0], 33, 7), "RENAMED");
+    EXPECT_EQ(Field(keiba::SplitLines(ra)[1], 26, 2), "02");
+    // F1's runner never reached the runner file: its slot is blank.
+    std::string ser = Slurp(dir / "Data/2026年12月05日東京.jvSEr");
+    EXPECT_TRUE(keiba::IsBlankText(keiba::SplitLines(ser)[0]));
+    EXPECT_FALSE(keiba::IsBlankText(keiba::SplitLines(ser)[18]));
+    EXPECT_EQ(host.lap, "");
+    EXPECT_EQ(host.lastTime, "2026/12/06 12:34:56");
+    EXPECT_EQ(host.statuses.back(), "データ作成が完了しました。");
+}
+
+TEST(FilingLoop, ARunCutShortAndResumedEndsLikeOneRun) {
+    TempDir whole, resumed;
+    {
+        FakeJvLink link;
+        AddSetupFiles(link);
+        LoopHost host;
+        ASSERT_EQ(ReadAndFileJvRecords(link, SetupParams(whole.path()), host),
+                  FilingLoopExit::Finished);
+    }
+    LoopHost host;
+    for (int cutAfter : {2, 5, 7}) {
+        FakeJvLink link;
+        AddSetupFiles(link);
+        int reads = 0;
+        link.onCall = [&](const FakeJvLink::Call& c) {
+            if (c.method == "JVRead" && ++reads == cutAfter) host.cancel = true;
+        };
+        ASSERT_EQ(ReadAndFileJvRecords(link, SetupParams(resumed.path()), host),
+                  FilingLoopExit::Cancelled);
+        EXPECT_EQ(host.lastTime, "unchanged");
+        EXPECT_FALSE(host.lap.empty());
+        host.cancel = false;
+    }
+    FakeJvLink link;
+    AddSetupFiles(link);
+    ASSERT_EQ(ReadAndFileJvRecords(link, SetupParams(resumed.path()), host),
+              FilingLoopExit::Finished);
+    EXPECT_EQ(Tree(resumed.path()), Tree(whole.path()));
+}
+
+TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
+    TempDir dir;
+    {
+        // A remembered file that never comes: the next setup starts from the beginning.
+        FakeJvLink link;
+        AddSetupFiles(link);
+        LoopHost host;
+        host.lap = "F9";
+        EXPECT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host),
+                  FilingLoopExit::LapNotFound);
+        EXPECT_EQ(host.lap, "");
+        EXPECT_EQ(host.lastTime, "unchanged");
+        EXPECT_FALSE(fs::exists(dir / "Data"));
+        // Said in words, not with a beep alone.
+        ASSERT_EQ(host.told.size(), 1u);
+        EXPECT_NE(host.told[0].find("再開位置"), std::string::npos);
+        EXPECT_NE(host.told[0].find("F9"), std::string::npos);
+        EXPECT_NE(host.told[0].find("最初から"), std::string::npos);
+        EXPECT_NE(host.statuses.back(), "データ作成が完了しました。");
+    }
+    {
+        FakeJvLink link;
+        link.AddFile("F1", {Ra("20261205", 1)});
+        link.reads.push_back({-403, {}, "F1"});
+        LoopHost host;
+        FilingLoopParams p = SetupParams(dir.path());
+        p.setupMode = false;
+        p.lastFileTimestamp = "00000000000000";
+        EXPECT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::ReadError);
+        ASSERT_EQ(host.told.size(), 1u);
+        EXPECT_TRUE(host.told[0].starts_with("JVReadエラー:"));
+        EXPECT_TRUE(host.told[0].ends_with("(-403)"));
+        // What was read before the error is written.
+        EXPECT_TRUE(fs::exists(dir / "Data/2026年12月05日.jvRA"));
+        EXPECT_EQ(host.lastTime, "unchanged");
+    }
+}
+
+// The label names a record once the file it went to is written, never one whose write failed.
+TEST(FilingLoop, TheRecordLabelNamesOnlySavedRecords) {
+    TempDir dir;
+    // Each of the files' last records is a run of horse 2020100001 or its master.
+    const fs::path runs = dir / "SEI/2020/2020100001.jvSEI";
+    FakeJvLink link;
+    AddSetupFiles(link);
+    LoopHost host;
+    std::vector<bool> savedWhenNamed;
+    host.onLabel = [&](const std::string& t) {
+        if (t.starts_with("過去走:")) savedWhenNamed.push_back(fs::exists(runs));
+    };
+    FilingLoopParams p = SetupParams(dir.path());
+    ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
+    ASSERT_FALSE(savedWhenNamed.empty());
+    EXPECT_EQ(savedWhenNamed, std::vector<bool>(savedWhenNamed.size(), true));
+    // After the import the label names the last record saved.
+    ASSERT_FALSE(host.labels.empty());
+    EXPECT_TRUE(host.labels.back().starts_with("競走馬:")) << host.labels.back();
+
+    TempDir failing;
+    FakeJvLink again;
+    again.AddFile("F1", {Ra("20261205", 1)});
+    LoopHost failed;
+    keiba::SetBeforeRenameHookForTest([](const fs::path&) { return false; });
+    FilingLoopParams q = SetupParams(failing.path());
+    EXPECT_EQ(ReadAndFileJvRecords(again, q, failed), FilingLoopExit::WriteError);
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    for (const std::string& l : failed.labels) EXPECT_FALSE(l.starts_with("開催:")) << l;
+    ASSERT_FALSE(failed.told.empty());
+    EXPECT_NE(failed.told.back().find("2026年12月05日.jvRA"), std::string::npos);
+}
+
+// A resume point or from-time the settings file did not take must not look like success: a
+// stale resume point would make the next setup pass over almost every file.
+TEST(FilingLoop, SettingsThatCannotBeWrittenStopTheImport) {
+    for (bool lapFails : {true, false}) {
+        TempDir dir;
+        FakeJvLink link;
+        AddSetupFiles(link);
+        LoopHost host;
+        host.lapFails = lapFails;
+        host.completionFails = !lapFails;
+        EXPECT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host),
+                  FilingLoopExit::WriteError)
+            << lapFails;
+        ASSERT_EQ(host.told.size(), 1u) << lapFails;
+        EXPECT_NE(host.told[0].find("kestrane.ini"), std::string::npos);
+        EXPECT_NE(host.statuses.back(), "データ作成が完了しました。") << lapFails;
+        EXPECT_EQ(host.lastTime, "unchanged");
+        if (lapFails) {
+            EXPECT_FALSE(fs::exists(dir / "Data")) << "nothing past the first file";
+        }
+    }
+}
+
+// Damaged records are counted by reason and reported once at the end; the good ones are filed.
+TEST(FilingLoop, RefusedRecordsAreCountedByReasonAndTold) {
+    TempDir dir;
+    FakeJvLink link;
+    std::string shortSe = Se("20261205", 1, 2, "2020100002", '7').substr(0, 540) + "\r\n";
+    std::string badId = Um("20201../01");
+    std::string badDate = Ra("20261235", 3);
+    link.AddFile("F1", {Ra("20261205", 1), shortSe, Se("20261205", 1, 1, "2020100001", '7'),
+                        shortSe, badId, badDate, "\x82\xa0" + std::string(98, ' ') + "\r\n",
+                        // a kind of record this system has no use for is left, not refused,
+                        "H1" + std::string(100, '0') + "\r\n",
+                        // unless its line end is lost
+                        "AV" + std::string(100, '0')});
+    LoopHost host;
+    FilingLoopParams p = SetupParams(dir.path());
+    p.readCount = 1;
+    ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
+    EXPECT_EQ(host.statuses.back(),
+              "データ作成が完了しました。（取り込めないレコード 6件：ErrorLog.txt参照）");
+    ASSERT_EQ(host.tallies.size(), 1u);
+    const RefusalTally& t = host.tallies[0];
+    EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::Length)], 3);
+    EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::PedigreeId)], 1);
+    EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::Date)], 1);
+    EXPECT_EQ(t.count[static_cast<std::size_t>(RefuseReason::RecordId)], 1);
+    EXPECT_EQ(t.Total(), 6);
+    EXPECT_EQ(t.first[static_cast<std::size_t>(RefuseReason::Length)],
+              "SE 542バイト 2026120505050801");
+    EXPECT_TRUE(fs::exists(dir / "SEI/2020/2020100001.jvSEI"));
+    EXPECT_TRUE(fs::exists(dir / "Data/2026年12月05日.jvRA"));
+
+    // Nothing refused: the plain words, and no report.
+    FakeJvLink clean;
+    clean.AddFile("F1", {Ra("20261205", 1)});
+    LoopHost quiet;
+    ASSERT_EQ(ReadAndFileJvRecords(clean, p, quiet), FilingLoopExit::Finished);
+    EXPECT_EQ(quiet.statuses.back(), "データ作成が完了しました。");
+    EXPECT_TRUE(quiet.tallies.empty());
+}
