@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -49,6 +50,21 @@ std::map<std::string, std::string> Tree(const std::filesystem::path& root) {
         if (e.is_regular_file())
             files[keiba::PathToUtf8(std::filesystem::relative(e.path(), root))] = Slurp(e.path());
     return files;
+}
+
+std::string RunCommand(const std::string& command, int* status) {
+    std::string out;
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) {
+        if (status) *status = -1;
+        return out;
+    }
+    char buf[65536];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    const int code = ::pclose(p);
+    if (status) *status = code;
+    return out;
 }
 
 } // namespace testsupport

@@ -30,4 +30,8 @@ void WriteBytes(const std::filesystem::path& p, std::string_view bytes);
 // Every regular file below `root`: its path relative to `root` (UTF-8) and its bytes.
 std::map<std::string, std::string> Tree(const std::filesystem::path& root);
 
+// Runs a shell command and gives what it printed on standard output; its wait status goes to
+// `status` when given (-1 when it could not be started).
+std::string RunCommand(const std::string& command, int* status = nullptr);
+
 } // namespace testsupport

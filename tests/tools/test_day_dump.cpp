@@ -10,20 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-std::string RunCommand(const std::string& command, int* status) {
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    *status = ::pclose(p);
-    return out;
-}
-
-} // namespace
+using testsupport::RunCommand;
 
 TEST(DayDump, SampleDayMatchesTheGoldenFile) {
     ASSERT_TRUE(std::filesystem::exists(testsupport::SampleFolder() / "done"))

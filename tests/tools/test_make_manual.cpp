@@ -1,5 +1,7 @@
 // The user manual the build sets beside the executable, read back as a reader of the PDF sees it.
 
+#include "tests/support/tempdir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,18 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+using testsupport::RunCommand;
 
-std::string RunCommand(const std::string& command, int* status) {
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    *status = ::pclose(p);
-    return out;
-}
+namespace {
 
 std::string Pdf(const std::string& tool, const std::string& args = {}) {
     int status = -1;

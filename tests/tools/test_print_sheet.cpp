@@ -16,20 +16,11 @@
 #include <sstream>
 #include <vector>
 
+using testsupport::RunCommand;
+
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string RunCommand(const std::string& command, int* status) {
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    *status = ::pclose(p);
-    return out;
-}
 
 class PrintSheetTool : public ::testing::Test {
 protected:

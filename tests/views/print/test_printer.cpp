@@ -20,17 +20,6 @@ using namespace views::print;
 
 namespace {
 
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    ::pclose(p);
-    return out;
-}
-
 int PdfPages(const std::filesystem::path& pdf) {
     const std::string info = RunCommand("pdfinfo '" + pdf.string() + "' 2>&1");
     std::smatch m;
