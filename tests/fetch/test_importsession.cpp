@@ -226,12 +226,14 @@ TEST_F(ImportSessionTest, TheEndOfAnImportIsSavedWholeOrNotAtAll) {
     keiba::SetBeforeRenameHookForTest(nullptr);
     EXPECT_EQ(session.LastExit(), jvdata::FilingLoopExit::WriteError);
     EXPECT_EQ(Setting("LastTime"), "2026/12/01 10:00:00");
-    EXPECT_EQ(Setting("SetUpLapFile"), "RADW2");
+    // The two files were written together, so the resume point stays at the first.
+    EXPECT_EQ(Setting("SetUpLapFile"), "RADW1");
     EXPECT_EQ(view.shown, keiba::MakeLocalTime(2026, 12, 1, 10, 0, 0));
     EXPECT_NE(view.statuses.back(), "データ作成が完了しました。");
 
     // Saved: both at once.
     link.reads.clear();
+    link.AddFile("RADW1", {Ra("20261205", "05", 1, 12)});
     link.AddFile("RADW2", {Ra("20261205", "05", 2, 12)});
     session.Start(req);
     EXPECT_EQ(session.LastExit(), jvdata::FilingLoopExit::Finished);
