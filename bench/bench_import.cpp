@@ -3,7 +3,9 @@
 //
 // The year: 96 race days of 36 races (3456 RA and HR records), 14 runners a race (48384 SE
 // records of final results) drawn from 12000 horses, and their horse masters. The feed holds
-// one JV file per race weekend and record kind, and the masters in files of 1000.
+// one JV file per race weekend and record kind, and the masters in files of 1000. The year's
+// files take more than the filing loop gathers before it writes, so the import writes in
+// several batches and horse files more than once, as a longer setup import does.
 
 #include "bench/benchsupport.h"
 #include "jvdata/filingloop.h"

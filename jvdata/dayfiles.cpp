@@ -241,6 +241,7 @@ FilingBatch::Image* FilingBatch::Load(const fs::path& path, std::size_t lineLeng
         img.lines = WholeLines(*bytes, lineLength);
         img.sorted = std::is_sorted(img.lines.begin(), img.lines.end(), LineLess);
     }
+    held_ += img.lines.size() * lineLength;
     return &files_.emplace(path.native(), std::move(img)).first->second;
 }
 
@@ -248,6 +249,7 @@ FileOutcome FilingBatch::Upsert(const fs::path& path, std::string line) {
     Image* img = Load(path, line.size(), false, true);
     // Sorting before the search keeps "the first line of the race" what it is in the saved file.
     if (!img->sorted) std::stable_sort(img->lines.begin(), img->lines.end(), LineLess);
+    held_ += line.size();
     ReplaceOrAppend(img->lines, std::move(line));
     img->sorted = std::is_sorted(img->lines.begin(), img->lines.end(), LineLess);
     img->dirty = true;
@@ -316,6 +318,7 @@ FileOutcome FilingBatch::PutHorseMaster(std::string_view record) {
         return Refuse(RefuseReason::PedigreeId,
                       "pedigree id is not one: \"" + std::string(id) + "\"");
     Image& img = files_[path->native()];
+    if (img.lines.empty()) held_ += kUmLength;
     img.path = *path;
     img.lineLength = kUmLength - 2;
     img.lines.assign(1, std::string(record.substr(0, kUmLength - 2)));
@@ -332,7 +335,7 @@ void FilingBatch::EnsureHorseFolder(HorseFile kind, std::string_view pedigreeId)
     folders_.insert(std::move(folder));
 }
 
-keiba::IoResult FilingBatch::Flush() {
+keiba::IoResult FilingBatch::Flush(const std::function<void()>& between) {
     keiba::IoResult first = keiba::IoResult::Ok();
     for (auto it = folders_.begin(); it != folders_.end();) {
         keiba::IoResult r = keiba::CreateFolders(appDir_ / *it);
@@ -345,8 +348,10 @@ keiba::IoResult FilingBatch::Flush() {
     }
     // Each folder is synced once, after the last rename into it.
     std::set<fs::path> written;
+    std::size_t count = 0;
     for (auto& [name, img] : files_) {
         if (!img.dirty) continue;
+        if (between && ++count % 256 == 0) between();
         const fs::path& path = img.path;
         if (!img.slotted) SortLines(img.lines);
         keiba::IoResult r = keiba::CreateFolders(path.parent_path());
@@ -364,6 +369,8 @@ keiba::IoResult FilingBatch::Flush() {
     }
     // Written images are dropped: the next record reads the file again, as saved.
     std::erase_if(files_, [](const auto& kv) { return !kv.second.dirty; });
+    held_ = 0;
+    for (const auto& kv : files_) held_ += kv.second.lines.size() * kv.second.lineLength;
     return first;
 }
 

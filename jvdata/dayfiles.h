@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -131,10 +132,13 @@ public:
     void EnsureHorseFolder(HorseFile kind, std::string_view pedigreeId);
 
     // Makes the folders asked for and writes every changed file; the first failure's message
-    // (naming the file or folder and the cause). What failed stays pending.
-    keiba::IoResult Flush();
+    // (naming the file or folder and the cause). What failed stays pending. `between`, when
+    // given, is called now and then between two files (a window keeps answering).
+    keiba::IoResult Flush(const std::function<void()>& between = {});
     std::size_t PendingFiles() const;
     bool HasPending() const { return PendingFiles() > 0 || !folders_.empty(); }
+    // About the memory the files read and changed since the last Flush take (an upper bound).
+    std::size_t HeldBytes() const { return held_; }
 
 private:
     struct Image {
@@ -153,6 +157,7 @@ private:
     std::filesystem::path appDir_;
     std::unordered_map<std::string, Image> files_; // by native path
     std::set<std::string> folders_;                // "SEI/2020": to be made at Flush
+    std::size_t held_ = 0;
 };
 
 // Removes the temporary files that killed writers left in the folders the import and the

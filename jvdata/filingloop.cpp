@@ -61,7 +61,8 @@ private:
             } else if (result == -1) {
                 // The label keeps the last record saved; a file that filed nothing clears it.
                 if (label_.empty()) host_.SetRecordLabel({});
-                if (!Flush()) return FilingLoopExit::WriteError;
+                if (batch_.HeldBytes() >= p_.flushBytes && !Flush())
+                    return FilingLoopExit::WriteError;
                 NextFile();
             } else if (result == -2 || result == -3) {
                 continue;
@@ -87,10 +88,12 @@ private:
     bool Record(const std::string& record, const std::string& fileName) {
         std::string name = Trimmed(fileName);
         if (!name.empty() && name != batchFile_) {
-            // A new JV file: the last one is written before the resume point moves past it.
-            if (!Flush()) return false;
+            // A new JV file. The resume point moves past the files before it only once all
+            // they filed is written; until then a resume starts at the first of them again.
+            if (batch_.HeldBytes() >= p_.flushBytes && !Flush()) return false;
             batchFile_ = name;
-            if (p_.setupMode && !Saved(host_.SetSetUpLapFile(name))) return false;
+            if (p_.setupMode && !batch_.HasPending() && !Saved(host_.SetSetUpLapFile(name)))
+                return false;
         }
         ImportFiling f = FileImportRecord(batch_, record, p_.filter);
         if (f.refused) refused_.Add(*f.refused, std::move(f.detail));
@@ -101,7 +104,7 @@ private:
     // Writes what the batch holds; the record label then names the last record written.
     bool Flush() {
         if (batch_.HasPending()) {
-            keiba::IoResult r = batch_.Flush();
+            keiba::IoResult r = batch_.Flush([this] { host_.ProcessMessages(); });
             if (!r) {
                 host_.Tell(r.message);
                 return false;

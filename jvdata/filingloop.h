@@ -3,17 +3,20 @@
 // kept or left by the filing table, and filed. A setup import remembers the JV file it got to,
 // so an interrupted setup resumes there.
 //
-// The changes of one JV file are gathered and each touched day or horse file is written once
-// when the next file begins, at the end, on cancel and on a read error. The resume point
-// (SetUpLapFile) moves to a file only after everything before it has been written, so a run
-// cut short anywhere and started again ends with the same files as one uninterrupted run. The
-// record label names a record once its files are written, and every settings write is
-// checked: an import that could not keep its resume point or its from-time stops and says so.
+// The changes of the JV files read are gathered and each touched day or horse file is written
+// once when a file ends with the gathered files over a memory budget, at the end, on cancel and
+// on a read error: a horse that runs on many weekends has its file written once per batch, not
+// once per JV file. The resume point (SetUpLapFile) moves to a file only when nothing before it
+// is left unwritten, so a run cut short anywhere and started again ends with the same files as
+// one uninterrupted run. The record label names a record once its files are written, and every
+// settings write is checked: an import that could not keep its resume point or its from-time
+// stops and says so.
 
 #include "jvdata/importfiling.h"
 #include "jvdata/jvlink.h"
 #include "keiba/fileio.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -55,6 +58,8 @@ struct FilingLoopParams {
     std::string lastFileTimestamp; // yyyymmddhhnnss from JVOpen
     bool setupMode = false;
     ImportFilter filter;
+    // The memory the gathered files may take before they are written at the end of a JV file.
+    std::size_t flushBytes = std::size_t{32} << 20;
 };
 
 enum class FilingLoopExit {

@@ -1,8 +1,9 @@
-// kestrane_import_feed <program folder> <feed folder> [yyyymmdd]
+// kestrane_import_feed [--final-odds] <program folder> <feed folder> [yyyymmdd]
 // Runs the data import of the import dialog without a window on a replay feed, filing into the
 // program folder as the program would. Without a date the import starts as the dialog opens:
 // a setup import from 2017/01/01 on first use, otherwise a normal import from the time of the
-// last import. With a date it is a normal import from 00:00 of that day.
+// last import. With a date it is a normal import from 00:00 of that day. --final-odds ticks
+// "確定オッズも合わせて取得する": the feed's final odds are filed into the days' odds files.
 //
 // Prints, one per line: "message: " and every box the import shows, "status: " and every
 // status text, "record: " and the record label at the end, "refused: " and each reason with
@@ -18,6 +19,8 @@
 
 #include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -58,16 +61,30 @@ const char* ExitName(jvdata::FilingLoopExit e) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 && argc != 4) {
-        std::cerr << "usage: kestrane_import_feed <program folder> <feed folder> [yyyymmdd]\n";
+    bool finalOdds = false;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--final-odds") {
+            finalOdds = true;
+        } else if (arg.starts_with("--")) {
+            std::cerr << "unknown option: " << arg << "\n";
+            return 2;
+        } else {
+            args.push_back(arg);
+        }
+    }
+    if (args.size() != 2 && args.size() != 3) {
+        std::cerr << "usage: kestrane_import_feed [--final-odds] <program folder> <feed folder> "
+                     "[yyyymmdd]\n";
         return 2;
     }
-    std::filesystem::path folder = argv[1];
+    std::filesystem::path folder = args[0];
     std::optional<std::chrono::year_month_day> date;
-    if (argc == 4) {
-        date = jvdata::ParseYyyymmdd(argv[3]);
+    if (args.size() == 3) {
+        date = jvdata::ParseYyyymmdd(args[2]);
         if (!date) {
-            std::cerr << "not a date: " << argv[3] << "\n";
+            std::cerr << "not a date: " << args[2] << "\n";
             return 2;
         }
     }
@@ -76,7 +93,7 @@ int main(int argc, char** argv) {
     keiba::NoShell shell;
     const keiba::ProgramContext context(folder, notifier, clock, shell);
 
-    std::unique_ptr<jvdata::TJVLink> link = jvdata::CreateReplayJvLink(argv[2]);
+    std::unique_ptr<jvdata::TJVLink> link = jvdata::CreateReplayJvLink(args[1]);
     int init = link ? link->JVInit("KESTRANE-IMPORT-FEED") : -1;
     int status = 1;
     if (init != 0) {
@@ -86,7 +103,7 @@ int main(int argc, char** argv) {
         keiba::OperationOwner operations;
         PrintingView view;
         fetch::ImportSession session(link.get(), view, flags, context, operations);
-        fetch::ImportRequest request{session.Open(), view.setup, false};
+        fetch::ImportRequest request{session.Open(), view.setup, finalOdds};
         if (date) {
             request.fromTime = keiba::MakeLocalTime(static_cast<int>(date->year()),
                                                     static_cast<int>(unsigned(date->month())),

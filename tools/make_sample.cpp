@@ -1,6 +1,7 @@
 // Writes a sample program folder: day files of two race days (and the earlier days their
 // runners ran on), horse files, the members' files (with two years of analysis files before
-// them), the jockey table and a replay feed of a third day. Everything comes from one fixed seed
+// them), the jockey table and a replay feed of a third day, whose day files stand as after its
+// morning races (the newest members' files are of that day). Everything comes from one fixed seed
 // and fixed dates, so two runs give the same bytes. The records are written through the system's
 // own filing code.
 //
@@ -1007,9 +1008,18 @@ bool Sample::WriteDays() {
         }
     };
     for (const Day& d : days_) {
-        if (!d.results) continue; // the feed day arrives through the feed
+        // The feed day stands as it does after its morning races: the entries of the races to
+        // come as the feed's stored files give them, the results of those run. Its members'
+        // analysis is the newest, so the R-horse search's first hits open a race of this day.
+        const bool feedDay = !d.results;
         std::string created = d.date8;
         for (const Race& r : d.races) {
+            if (feedDay && !r.finished) {
+                check(batch.UpsertDayLine(DayFile::RA, RaRecord(d, r, '2', "20261203")));
+                for (const Runner& u : r.runners)
+                    check(batch.PutRunner(SeRecord(d, r, u, '2', false, "20261203")));
+                continue;
+            }
             check(batch.UpsertDayLine(DayFile::RA, RaRecord(d, r, '7', created)));
             check(batch.UpsertDayLine(DayFile::HR, HrRecord(r, created)));
             for (const Runner& u : r.runners) {
@@ -1017,7 +1027,7 @@ bool Sample::WriteDays() {
                 check(batch.PutRunner(se));
                 check(batch.UpsertHorseRun(se));
             }
-            if (d.full) {
+            if (d.full && !feedDay) { // the feed day's odds come with the fetches
                 static constexpr DayFile kOdds[] = {DayFile::O1, DayFile::O2, DayFile::O3,
                                                     DayFile::O4, DayFile::O5, DayFile::O6};
                 std::vector<std::string> odds = OddsRecords(d, r, '4', created);
@@ -1102,6 +1112,17 @@ bool Sample::WriteFeed() {
     for (int h : masters) um += UmRecord(horses_[static_cast<std::size_t>(h)]);
     for (const Race& r : d2.races) hr2 += HrRecord(r, d2.date8);
     Write(feed / "stored" / "20261130090000_HRDW20261129.jvd", hr2);
+    // The final odds of that day, the same records as its odds files: an import told to take
+    // final odds files them, one without leaves them.
+    std::array<std::string, 6> finals;
+    for (const Race& r : d2.races) {
+        std::vector<std::string> odds = OddsRecords(d2, r, '4', d2.date8);
+        for (std::size_t k = 0; k < finals.size() && k < odds.size(); ++k) finals[k] += odds[k];
+    }
+    for (std::size_t k = 0; k < finals.size(); ++k)
+        Write(feed / "stored" /
+                  ("20261130090000_O" + std::to_string(k + 1) + "DW" + d2.date8 + ".jvd"),
+              finals[k]);
     Write(feed / "stored" / "20261203100000_RADW20261205.jvd", ra);
     Write(feed / "stored" / "20261203100000_SEDW20261205.jvd", se);
     Write(feed / "stored" / "20261203110000_UMDW20261203.jvd", um);

@@ -15,12 +15,14 @@
 #include "fetch/forms/getdataform.h"
 #include "fetch/forms/ozgettimeform.h"
 #include "keiba/formatters.h"
+#include "search/forms/hitgrid.h"
 #include "search/forms/neraigaitoform.h"
 #include "search/forms/neraislotpanel.h"
 #include "search/forms/rinputform.h"
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
 #include "tests/search/neraifixture.h"
+#include "views/forms/desplform.h"
 #include "views/indexcard.h"
 
 #include <QAction>
@@ -347,8 +349,9 @@ TEST_F(SampleTest, DaysNewestFirstAndTheHeaderOfTheFirstRace) {
     Start();
     auto* combo = Find<QComboBox>("DateCombo");
     ASSERT_GE(combo->count(), 10);
-    EXPECT_EQ(combo->itemText(0), QStringLiteral("2026年11月29日"));
-    EXPECT_EQ(combo->itemText(1), QStringLiteral("2026年11月28日"));
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("2026年12月05日"));
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("2026年11月29日"));
+    EXPECT_EQ(combo->itemText(2), QStringLiteral("2026年11月28日"));
     EXPECT_EQ(combo->itemText(combo->count() - 1), QStringLiteral("2026年10月31日"));
     EXPECT_EQ(combo->currentIndex(), -1);
 
@@ -373,6 +376,26 @@ TEST_F(SampleTest, DaysNewestFirstAndTheHeaderOfTheFirstRace) {
     EXPECT_TRUE(
         Find<QLabel>("Label3")->text().startsWith(QStringLiteral("16頭[入線:16頭] 2100ﾒｰﾄﾙ ")));
     EXPECT_FALSE(Find<QTabWidget>("PageControl1")->isHidden());
+}
+
+// A newcomer's first R-horse search over the sample: the walk starts at the newest members'
+// file, and its first hit opens its race instead of saying the race has no data.
+TEST_F(SampleTest, TheFirstHitOfAnRHorseSearchOpensItsRace) {
+    Start();
+    auto* search = Main().findChild<search::TShutugenForm*>();
+    search->RSerchBtnClick();
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(40);
+         search->Searching() && std::chrono::steady_clock::now() < until;)
+        search->PollSearch();
+    ASSERT_FALSE(search->Searching());
+    search->HitListMouseDown(Find<search::HitGrid>("StringGrid8"), 0);
+    EXPECT_TRUE(notifier.messages.empty()) << notifier.messages.front();
+    auto* card = Main().findChild<views::TDeSplForm*>();
+    ASSERT_NE(card, nullptr);
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_TRUE(card->Race().race.KeyText().starts_with("20261205")) << card->Race().race.KeyText();
+    EXPECT_GE(card->Race().runners, 8);
+    EXPECT_FALSE(keiba::IsBlankText(card->Race().horses[0].HorseName()));
 }
 
 TEST_F(SampleTest, AnEightRunnerRaceFillsEveryGridInOrder) {

@@ -3,6 +3,7 @@
 
 #include "jvdata/filingloop.h"
 #include "jvdata/importfiling.h"
+#include "keiba/fileio.h"
 #include "keiba/sjis.h"
 #include "tests/jvdata/recordmaker.h"
 #include "tests/support/fakejvlink.h"
@@ -56,6 +57,7 @@ public:
     keiba::IoResult SetSetUpLapFile(const std::string& f) override {
         if (lapFails) return keiba::IoResult::Fail("kestrane.ini を書き込めません: disk full");
         lap = f;
+        if (onLap) onLap(f);
         return keiba::IoResult::Ok();
     }
     keiba::IoResult SetCompleted(const std::optional<std::string>& t) override {
@@ -72,7 +74,7 @@ public:
     std::string lap;
     std::string lastTime = "unchanged";
     std::vector<std::string> statuses, labels;
-    std::function<void(const std::string&)> onLabel;
+    std::function<void(const std::string&)> onLabel, onLap;
     std::vector<RefusalTally> tallies;
     std::vector<std::string> told; // the messages, each with its beep
 };
@@ -149,6 +151,34 @@ TEST(FilingLoop, ARunCutShortAndResumedEndsLikeOneRun) {
     EXPECT_EQ(Tree(resumed.path()), Tree(whole.path()));
 }
 
+// A kill leaves the files as last written and the resume point as last saved: the point may
+// name a file only when everything the files before it filed is on disk, whether the loop
+// writes after every JV file or gathers several.
+TEST(FilingLoop, TheResumePointPassesOnlyFilesWhoseRecordsAreWritten) {
+    TempDir perFile, gathered;
+    std::map<std::size_t, std::vector<std::string>> laps; // by budget
+    for (std::size_t budget : {std::size_t{1}, FilingLoopParams{}.flushBytes}) {
+        const fs::path folder = budget == 1 ? perFile.path() : gathered.path();
+        FakeJvLink link;
+        AddSetupFiles(link);
+        LoopHost host;
+        host.onLap = [&](const std::string& f) {
+            laps[budget].push_back(f);
+            // F1 files race 1, F2 race 2.
+            const std::size_t races =
+                keiba::SplitLines(
+                    keiba::ReadWholeFile(folder / "Data/2026年12月05日.jvRA").value_or(""))
+                    .size();
+            EXPECT_GE(races, f >= "F3" ? 2u : (f >= "F2" ? 1u : 0u)) << "passed to " << f;
+        };
+        FilingLoopParams p = SetupParams(folder);
+        p.flushBytes = budget;
+        ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
+    }
+    EXPECT_EQ(laps[1], (std::vector<std::string>{"F1", "F2", "F3"}));
+    EXPECT_EQ(Tree(gathered.path()), Tree(perFile.path()));
+}
+
 TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
     TempDir dir;
     {
@@ -200,6 +230,7 @@ TEST(FilingLoop, TheRecordLabelNamesOnlySavedRecords) {
         if (t.starts_with("過去走:")) savedWhenNamed.push_back(fs::exists(runs));
     };
     FilingLoopParams p = SetupParams(dir.path());
+    p.flushBytes = 1; // written at the end of every file, so each file's last record is named
     ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
     ASSERT_FALSE(savedWhenNamed.empty());
     EXPECT_EQ(savedWhenNamed, std::vector<bool>(savedWhenNamed.size(), true));

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -66,6 +67,8 @@ TEST(ImportFeed, TheSampleFeedImportedIntoAFreshFolderGivesItsDay) {
     EXPECT_TRUE(Has(out, "status: データ作成が完了しました。\n")) << out;
     EXPECT_TRUE(Has(out, "refused total: 0\n")) << out;
     EXPECT_TRUE(Has(out, "exit: finished\n")) << out;
+    // Final odds were not asked for.
+    EXPECT_FALSE(fs::exists(folder / "Data" / keiba::Utf8Path("2026年11月29日.jvO1")));
 
     // What the feed holds of 2026-12-05: its races, runners and horse masters.
     std::set<std::string> races, masters;
@@ -96,6 +99,44 @@ TEST(ImportFeed, TheSampleFeedImportedIntoAFreshFolderGivesItsDay) {
     EXPECT_EQ(code, 0) << out;
     EXPECT_TRUE(Has(out, "message: 2026年12月02日00時00分00秒以降のデータ取込を開始します。"))
         << out;
+}
+
+// --final-odds ticks the import's final-odds box: the feed's final odds records land in their
+// day's odds files, each kind in its own.
+TEST(ImportFeed, FinalOddsAskedForAreFiledIntoTheDaysOddsFiles) {
+    ASSERT_TRUE(fs::exists(testsupport::SampleFolder() / "done")) << "the sample generator failed";
+    const fs::path feed = testsupport::SampleFolder() / "feed";
+    std::map<std::string, std::vector<std::string>> odds; // "2026年11月29日.jvO1" -> records
+    for (const std::string& r : FeedRecords(feed))
+        if (r[0] == 'O' && r[1] >= '1' && r[1] <= '6')
+            odds["2026年" + r.substr(15, 2) + "月" + r.substr(17, 2) + "日.jv" + r.substr(0, 2)]
+                .push_back(r);
+    ASSERT_EQ(odds.size(), 6u) << "the sample feed holds final odds of each kind";
+
+    testsupport::TempDir folder;
+    int code = -1;
+    std::string out = RunCommand(std::string(KESTRANE_IMPORT_FEED) + " --final-odds" +
+                                     Quoted(folder.path()) + Quoted(feed),
+                                 &code);
+    ASSERT_EQ(code, 0) << out;
+    EXPECT_TRUE(Has(out, "refused total: 0\n")) << out;
+    for (const auto& [name, records] : odds) {
+        const fs::path file = folder / "Data" / keiba::Utf8Path(name);
+        ASSERT_TRUE(fs::exists(file)) << name;
+        const std::string bytes = testsupport::Slurp(file);
+        std::size_t total = 0;
+        for (const std::string& r : records) {
+            // The day files keep a record from its race key on (the head is the filing's own).
+            EXPECT_TRUE(Has(bytes, r.substr(11))) << name << " lacks " << r.substr(0, 27);
+            total += r.size();
+        }
+        EXPECT_EQ(bytes.size(), total) << name;
+    }
+
+    RunCommand(std::string(KESTRANE_IMPORT_FEED) + " --final-odd" + Quoted(folder.path()) +
+                   Quoted(feed) + " 2>/dev/null",
+               &code);
+    EXPECT_EQ(code, 2) << "a mistyped option is refused";
 }
 
 TEST(ImportFeed, AFeedWhoseReadFailsEndsWithAnErrorAndItsRefusals) {

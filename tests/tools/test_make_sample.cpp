@@ -99,7 +99,7 @@ TEST(MakeSample, ARunGivesTheSharedSampleAgainAndEveryRecordIsFramed) {
             ExpectRecordsFramed(name, bytes);
         }
     }
-    EXPECT_EQ(kinds["Data.jvRA"], 10) << "eight earlier days and the two sample days";
+    EXPECT_EQ(kinds["Data.jvRA"], 11) << "eight earlier days, the two sample days, the feed day";
     // Two years of weekends before the first sample day, the ten days with results and the
     // feed day.
     EXPECT_EQ(kinds["VZK.vzkd"], 2 * 104 + 10 + 1);
