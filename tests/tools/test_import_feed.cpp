@@ -19,15 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What the tool printed, with its exit code (-1 when it did not exit).
 std::string RunCommand(const std::string& command, int* exitCode) {
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    int status = ::pclose(p);
-    *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    int status = -1;
+    std::string out = testsupport::RunCommand(command, &status);
+    *exitCode = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return out;
 }
 
