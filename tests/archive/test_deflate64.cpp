@@ -2,6 +2,7 @@
 // streams that end with their problem.
 
 #include "archive/deflate64.h"
+#include "tests/archive/decoderun.h"
 #include "tests/archive/legacywriters.h"
 
 #include <gtest/gtest.h>
@@ -10,29 +11,12 @@
 
 using namespace archive;
 using ziptest::BitWriter;
+using ziptest::Outcome;
 
 namespace {
 
-struct Collect : ByteSink {
-    std::string out;
-    bool Put(const std::uint8_t* data, std::size_t length) override {
-        out.append(reinterpret_cast<const char*>(data), length);
-        return true;
-    }
-};
-
-struct Outcome {
-    DecodeResult result;
-    std::string output;
-    std::string problem;
-};
-
 Outcome Deflate64(const std::string& stream, std::int64_t expected) {
-    MemoryStream in(stream);
-    Collect sink;
-    Deflate64Decoder d;
-    DecodeResult r = d.Decode(in, sink, expected);
-    return {r, sink.out, d.Problem()};
+    return ziptest::RunDecoder<Deflate64Decoder>(stream, expected);
 }
 
 // The fixed Huffman codes of deflate.

@@ -5,6 +5,7 @@
 #include "archive/legacy.h"
 #include "archive/unzip.h"
 #include "keiba/fileio.h"
+#include "tests/archive/decoderun.h"
 #include "tests/archive/legacywriters.h"
 #include "tests/archive/zipbuilder.h"
 #include "tests/support/tempdir.h"
@@ -16,46 +17,19 @@
 
 using namespace archive;
 using ziptest::BitWriter;
+using ziptest::Outcome;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Collect : ByteSink {
-    std::string out;
-    bool Put(const std::uint8_t* data, std::size_t length) override {
-        out.append(reinterpret_cast<const char*>(data), length);
-        return true;
-    }
-};
-
-struct Outcome {
-    DecodeResult result;
-    std::string output;
-    std::string problem;
-};
-
 Outcome Unshrink(const std::string& stream, std::int64_t size) {
-    MemoryStream in(stream);
-    Collect sink;
-    ShrinkDecoder d;
-    DecodeResult r = d.Decode(in, sink, size);
-    return {r, sink.out, d.Problem()};
+    return ziptest::RunDecoder<ShrinkDecoder>(stream, size);
 }
-
 Outcome Unreduce(const std::string& stream, int factor, std::int64_t size) {
-    MemoryStream in(stream);
-    Collect sink;
-    ReduceDecoder d;
-    DecodeResult r = d.Decode(in, sink, factor, size);
-    return {r, sink.out, d.Problem()};
+    return ziptest::RunDecoder<ReduceDecoder>(stream, factor, size);
 }
-
 Outcome Explode(const std::string& stream, std::uint16_t flags, std::int64_t size) {
-    MemoryStream in(stream);
-    Collect sink;
-    ImplodeDecoder d;
-    DecodeResult r = d.Decode(in, sink, flags, size);
-    return {r, sink.out, d.Problem()};
+    return ziptest::RunDecoder<ImplodeDecoder>(stream, flags, size);
 }
 
 // Text with repeats near and far, and every byte value somewhere.

@@ -35,4 +35,28 @@ inline std::string MakeRunner(std::string_view key16, int horse, std::string_vie
     return r;
 }
 
+// Records of the venue "05" for the import's tests: a race of `runners`, a runner, a horse.
+namespace filing {
+
+inline std::string Ra(std::string_view date8, int race, std::string_view runners = "12",
+                      char kind = '7') {
+    std::string r = MakeRecord("RA", RaceKey16(date8, "05", race), kind);
+    jvdata::SetField(r, 882, 2, runners);
+    return r;
+}
+
+inline std::string Se(std::string_view date8, int race, int horse, std::string_view id, char kind) {
+    std::string r = MakeRunner(RaceKey16(date8, "05", race), horse, id);
+    r[2] = kind;
+    return r;
+}
+
+inline std::string Um(std::string_view id) {
+    std::string r = MakeRecord("UM", "                ");
+    jvdata::SetField(r, 12, 10, id);
+    return r;
+}
+
+} // namespace filing
+
 } // namespace testsupport

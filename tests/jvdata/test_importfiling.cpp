@@ -14,27 +14,10 @@
 
 using namespace jvdata;
 using namespace testsupport;
+using namespace testsupport::filing;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Ra(std::string_view date8, int race, std::string_view runners = "12", char kind = '7') {
-    std::string r = MakeRecord("RA", RaceKey16(date8, "05", race), kind);
-    SetField(r, 882, 2, runners);
-    return r;
-}
-
-std::string Se(std::string_view date8, int race, int horse, std::string_view id, char kind) {
-    std::string r = MakeRunner(RaceKey16(date8, "05", race), horse, id);
-    r[2] = kind;
-    return r;
-}
-
-std::string Um(std::string_view id) {
-    std::string r = MakeRecord("UM", "                ");
-    SetField(r, 12, 10, id);
-    return r;
-}
 
 const ImportFilter kFilter{20261215, "2011", false};
 
