@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QTranslator>
 #include <QUrl>
@@ -43,6 +44,11 @@ QTranslator* InstallQtTranslations(QCoreApplication& application) {
 QTranslator* UseJapanese(QCoreApplication& application) {
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     return InstallQtTranslations(application);
+}
+
+void NoImplicitDefaultButtons(QWidget& dialog) {
+    for (QPushButton* b : dialog.findChildren<QPushButton*>())
+        if (!b->isDefault()) b->setAutoDefault(false);
 }
 
 void QtNotifier::Beep() {

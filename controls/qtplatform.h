@@ -21,6 +21,11 @@ QTranslator* InstallQtTranslations(QCoreApplication& application);
 // Returns the translator, as InstallQtTranslations.
 QTranslator* UseJapanese(QCoreApplication& application);
 
+// Qt makes the first push button of a dialog its default when the form names none: Enter in an
+// edit then presses it (a target set saved while typing a period) and it is drawn highlighted.
+// Afterwards only the buttons the form made default answer Enter.
+void NoImplicitDefaultButtons(QWidget& dialog);
+
 // Boxes carry the application's display name as their caption and open centred on the window
 // they belong to: the modal dialog or window that is active, else the owner (the main window),
 // else the screen.

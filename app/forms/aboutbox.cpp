@@ -1,5 +1,7 @@
 #include "app/forms/aboutbox.h"
 
+#include "controls/qtplatform.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QLinearGradient>
@@ -99,6 +101,7 @@ TAboutBox::TAboutBox(const keiba::ProgramContext& context, QWidget* parent)
     home->setGeometry(232, 254, 64, 28);
     home->hide();
     connect(home, &QPushButton::clicked, this, &TAboutBox::HomePageBtnClick);
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 void TAboutBox::HomePageBtnClick() {

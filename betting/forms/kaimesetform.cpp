@@ -3,6 +3,7 @@
 #include "betting/kaimetab.h"
 #include "controls/fonts.h"
 #include "controls/numedit.h"
+#include "controls/qtplatform.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -51,6 +52,7 @@ TKaimeSetForm::TKaimeSetForm(const keiba::ProgramContext& context, const raceday
     l->addWidget(SaNumEditExC1, 1, 1);
     l->addWidget(new QLabel(QStringLiteral("円"), this), 1, 2);
     l->addWidget(BitBtn1, 1, 3);
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 void TKaimeSetForm::BitBtn1Click() {

@@ -1,6 +1,7 @@
 #include "betting/forms/userkaimeform.h"
 
 #include "controls/qtext.h"
+#include "controls/qtplatform.h"
 #include "keiba/platform.h"
 #include "keiba/sjis.h"
 #include "search/nerairecord.h"
@@ -132,6 +133,7 @@ TUserKaimeForm::TUserKaimeForm(const keiba::ProgramContext& context, raceday::Ra
     lines_.Load(search::UserSetPath(context_.folder));
     RefillSelCombo(IniGT1.ReadInteger("UserSetting", "SetID", 0));
     MakeListBtn->click();
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 QComboBox* TUserKaimeForm::NeraiKaimeCombo(int u) const {

@@ -3,6 +3,7 @@
 #include "controls/colors.h"
 #include "controls/fonts.h"
 #include "controls/label3d.h"
+#include "controls/qtplatform.h"
 #include "controls/speedbutton.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ TGetDataForm::TGetDataForm(const keiba::ProgramContext& context, jvdata::TJVLink
     , afterClose_(std::move(afterClose)) {
     Build();
     session_.Open();
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 TGetDataForm::~TGetDataForm() {

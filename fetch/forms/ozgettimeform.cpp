@@ -1,6 +1,7 @@
 #include "fetch/forms/ozgettimeform.h"
 
 #include "controls/fonts.h"
+#include "controls/qtplatform.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -97,6 +98,7 @@ TOzGetTimeForm::TOzGetTimeForm(const keiba::ProgramContext& context, QWidget* pa
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(224, 188, 79, 25);
     connect(BitBtn1, &QPushButton::clicked, this, &TOzGetTimeForm::BitBtn1Click);
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 void TOzGetTimeForm::BitBtn1Click() {

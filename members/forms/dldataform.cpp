@@ -1,5 +1,6 @@
 #include "members/forms/dldataform.h"
 
+#include "controls/qtplatform.h"
 #include "controls/speedbutton.h"
 #include "members/browser.h"
 #include "members/idpass.h"
@@ -120,6 +121,7 @@ TDLDataForm::TDLDataForm(const keiba::ProgramContext& context, keiba::OperationO
     column->addLayout(buy);
 
     RadioGroup1Click();
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 TDLDataForm::~TDLDataForm() = default;

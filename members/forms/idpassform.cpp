@@ -1,5 +1,6 @@
 #include "members/forms/idpassform.h"
 
+#include "controls/qtplatform.h"
 #include "members/idpass.h"
 
 #include <QEvent>
@@ -100,6 +101,7 @@ TIDPASSForm::TIDPASSForm(const keiba::ProgramContext& context, QWidget* parent)
     Credentials stored = ReadCredentials(context_.settings);
     IDedit->setText(U(stored.id));
     PassEdit->setText(U(stored.password));
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 void TIDPASSForm::MsgBitBtn1Click() {

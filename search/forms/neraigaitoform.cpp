@@ -1,6 +1,7 @@
 #include "search/forms/neraigaitoform.h"
 
 #include "controls/qtext.h"
+#include "controls/qtplatform.h"
 #include "keiba/sjis.h"
 #include "search/neraihits.h"
 #include "views/grid.h"
@@ -94,6 +95,7 @@ TNeraiGaitoForm::TNeraiGaitoForm(const keiba::ProgramContext& context, QWidget* 
                 ini_.ReadInteger(kBoundsSection, "top", 50),
                 ini_.ReadInteger(kBoundsSection, "width", 610),
                 ini_.ReadInteger(kBoundsSection, "height", 500));
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 TNeraiGaitoForm::~TNeraiGaitoForm() {

@@ -1,5 +1,6 @@
 #include "search/forms/rinputform.h"
 
+#include "controls/qtplatform.h"
 #include "keiba/fileio.h"
 #include "keiba/platform.h"
 #include "search/handinput.h"
@@ -97,6 +98,7 @@ TRInputForm::TRInputForm(const keiba::ProgramContext& context, const raceday::Ra
     outer->setSizeConstraint(QLayout::SetFixedSize);
     move(ini_.ReadInteger("locateRInputForm", "left", 100),
          ini_.ReadInteger("locateRInputForm", "top", 50));
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 TRInputForm::~TRInputForm() {

@@ -1,6 +1,7 @@
 #include "search/forms/shutugenform.h"
 
 #include "controls/numedit.h"
+#include "controls/qtplatform.h"
 #include "keiba/platform.h"
 #include "search/forms/conditioneditor.h"
 #include "search/nerairecord.h"
@@ -151,6 +152,7 @@ TShutugenForm::TShutugenForm(const keiba::ProgramContext& context,
     SaNumEditExC1->SetTextAsInteger(ini_.ReadInteger("Search", "Days", 365));
     SaNumEditExC2->SetTextAsInteger(ini_.ReadInteger("SearchTokei", "Days", 365));
     MakeListBtnClick();
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 TShutugenForm::~TShutugenForm() {

@@ -14,9 +14,11 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QTest>
 
 using namespace search;
 using namespace testsupport;
@@ -263,4 +265,19 @@ TEST_F(SearchForm, AConditionListTogglesOneItemPerClickAndAllOnARightClick) {
     rightClick();
     EXPECT_EQ(selected(), std::vector<bool>(5, true));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+// Enter typed in an edit must not press the first button of the form: 登録 would save a target
+// set the user never asked for. No button of the form is its default, so none is drawn as one.
+TEST_F(SearchForm, EnterInAnEditPressesNoButton) {
+    form->show();
+    auto* name = Find<QLineEdit>("NeraiEdit");
+    name->setText(QStringLiteral("t"));
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_Return);
+    QTest::keyClick(name, Qt::Key_Enter);
+    EXPECT_FALSE(std::filesystem::exists(dir / "nerai/t.nri"));
+    EXPECT_TRUE(notifier.messages.empty());
+    for (const QPushButton* b : form->findChildren<QPushButton*>())
+        EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
 }

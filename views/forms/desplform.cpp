@@ -3,6 +3,7 @@
 #include "controls/fonts.h"
 #include "controls/label3d.h"
 #include "controls/qtext.h"
+#include "controls/qtplatform.h"
 #include "keiba/codetables.h"
 #include "keiba/formatters.h"
 #include "keiba/markconv.h"
@@ -156,6 +157,7 @@ TDeSplForm::TDeSplForm(const keiba::ProgramContext& context, QWidget* parent)
                 IniGT1.ReadInteger(kBoundsSection, "top", 10),
                 IniGT1.ReadInteger(kBoundsSection, "width", 680),
                 IniGT1.ReadInteger(kBoundsSection, "height", 560));
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 TDeSplForm::~TDeSplForm() {

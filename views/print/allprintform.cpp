@@ -2,6 +2,7 @@
 
 #include "controls/fonts.h"
 #include "controls/qtext.h"
+#include "controls/qtplatform.h"
 #include "views/print/prevx.h"
 
 #include <QButtonGroup>
@@ -54,6 +55,7 @@ TAllPrintForm::TAllPrintForm(const keiba::ProgramContext& context, Printer& prin
     setFont(font);
     BuildUi();
     FormCreate();
+    controls::NoImplicitDefaultButtons(*this);
 }
 
 TAllPrintForm::~TAllPrintForm() = default;
