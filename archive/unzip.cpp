@@ -27,8 +27,7 @@ constexpr std::uint16_t kFlagEncrypted = 0x0001;
 constexpr std::uint16_t kFlagStrong = 0x0040;
 constexpr std::uint16_t kFlagUtf8 = 0x0800;
 constexpr int kHostUnix = 3;
-// How often a volume or disk of a set is asked for before it counts as missing.
-constexpr int kVolumeRequests = 3;
+constexpr int kVolumeRequests = TZipCommon::kRequestRounds;
 // Split volumes are named .z01 to .z99 and on; a set is read with at most this many.
 constexpr std::uint32_t kMaxVolumes = 999;
 // The directory of a set is read in pieces, so a size the volumes do not back costs nothing.

@@ -760,12 +760,19 @@ void TZipCommon::ResetRun() {
     entry_ = EntryState{};
 }
 
+// A handler that answers no folder, or folders that cannot be written either, is asked as often
+// as a missing volume is, and the run then ends with the last folder it could not use.
 bool TZipCommon::CheckWritableFolder() {
-    while (!IsFolderWritable(extractDir_)) {
+    for (int asked = 0; !IsFolderWritable(extractDir_);) {
         if (!OnLimitedUser) {
             ReportError(extractDir_, "", kMsgEventNotAssigned, volumeName_);
             return false;
         }
+        if (asked == kRequestRounds) {
+            ReportError(extractDir_, "", kMsgInvalidDir, volumeName_);
+            return false;
+        }
+        ++asked;
         std::string userDir;
         OnLimitedUser(*this, extractDir_, userDir, cancel_);
         if (cancel_) {
@@ -773,8 +780,9 @@ bool TZipCommon::CheckWritableFolder() {
             return false;
         }
         std::error_code ec;
-        if (!std::filesystem::is_directory(keiba::Utf8Path(userDir), ec)) {
+        if (userDir.empty() || !std::filesystem::is_directory(keiba::Utf8Path(userDir), ec)) {
             ReportError(userDir, "", kMsgInvalidDir, volumeName_);
+            if (asked == kRequestRounds) return false;
             continue;
         }
         std::string value = userDir;

@@ -135,6 +135,10 @@ public:
     TZipCommon(const TZipCommon&) = delete;
     TZipCommon& operator=(const TZipCommon&) = delete;
 
+    // How often a handler is asked for a volume, a disk or a writable folder before the run
+    // takes it as missing: a handler that knows no more is not asked in a circle.
+    static constexpr int kRequestRounds = 3;
+
     // Events.
     TNotifyEvent OnActivate, OnDeactivate;
     TBeginEvent OnBegin;

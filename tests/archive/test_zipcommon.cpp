@@ -393,6 +393,43 @@ TEST(UnzipOutputFolder, AFileNamedAsExtractDirKeepsThePreviousFolder) {
     EXPECT_EQ(Slurp(dir / "taken"), "a file");
 }
 
+// A target nobody may write to, not even root: /proc takes no new files or folders.
+TEST(UnzipOutputFolder, ALimitedUserHandlerIsAskedAtMostThreeTimes) {
+    TempDir dir;
+    WriteBytes(dir / "a.zip", ziptest::Build({ziptest::File("a.csv", "A")}));
+    const std::string good = keiba::PathToUtf8(dir / "good");
+    fs::create_directories(dir / "good");
+    struct Case {
+        const char* what;
+        std::vector<std::string> answers; // taken in turn, the last one again and again
+        int asked;
+        int count;
+    };
+    const Case cases[] = {
+        {"no folder", {""}, 3, 0},
+        {"a missing folder", {keiba::PathToUtf8(dir / "missing")}, 3, 0},
+        {"two folders that cannot be written, in turn", {"/proc", "/sys", "/proc"}, 3, 0},
+        {"a good folder the third time", {"", "/proc", good}, 3, 1},
+    };
+    for (const auto& c : cases) {
+        int asked = 0;
+        RunResult r = Extract(dir / "a.zip", "/proc/kestrane-test", {"*"}, [&](TUnZip& z) {
+            z.OnLimitedUser = [&](TZipCommon&, const std::string&, std::string& userDir,
+                                  bool& cancel) {
+                userDir = c.answers[std::min<std::size_t>(asked, c.answers.size() - 1)];
+                cancel = ++asked > 10; // a test that fails, not one that hangs
+            };
+        });
+        EXPECT_EQ(asked, c.asked) << c.what;
+        EXPECT_EQ(r.count, c.count) << c.what;
+        if (c.count == 0) {
+            ASSERT_FALSE(r.errors.empty()) << c.what;
+            EXPECT_EQ(r.errors.back(), kMsgInvalidDir) << c.what;
+        }
+    }
+    EXPECT_EQ(Slurp(dir / "good/a.csv"), "A");
+}
+
 TEST(UnzipOutputFolder, FoldersThatAreMadeCount) {
     TempDir dir;
     auto folder = ziptest::File("VZK/", "", 0);
