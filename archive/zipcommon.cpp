@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <limits>
@@ -205,6 +206,54 @@ void TZipCommon::RaiseError(const std::string& fileName, const std::string& exte
                             const std::string& volumeId) {
     ReportError(fileName, extendedMsg, code, volumeId);
     if (!cancel_) throw EZipError(code);
+}
+
+double TZipCommon::GetLibraryVersion(int version) const {
+    auto v = static_cast<std::uint32_t>(std::max(version, 0x210020));
+    double minor = v & 0xFFFF;
+    while (minor >= 1) minor /= 10;
+    return (v >> 16) + minor;
+}
+
+bool TZipCommon::CopyOrMoveFile(const std::string& source, const std::string& dest, bool move) {
+    auto from = keiba::Utf8Path(source), to = keiba::Utf8Path(dest);
+    std::error_code ec;
+    if (move && std::filesystem::is_regular_file(from, ec) &&
+        std::rename(from.c_str(), to.c_str()) == 0)
+        return true;
+    // another file system, or a failure the copy names
+    auto cannotOpen = [&](const std::string& name) {
+        ReportError(name, "", kMsgOpenError, volumeName_);
+        throw EZipError(kMsgOpenError);
+    };
+    TFileStream32 in(source, TFileStream32::kOpenRead);
+    if (!in.IsOpen()) cannotOpen(source);
+    std::filesystem::path temp;
+    int fd = keiba::CreateTempFile(to, &temp);
+    if (fd < 0) cannotOpen(dest);
+    THandleStream32 out(fd);
+    out.CancelFlag = &cancel_;
+    const std::int64_t size = in.Size();
+    errno = 0;
+    bool whole = out.CopyFrom(in, 0) == size && ::fsync(fd) == 0;
+    int error = errno;
+    whole = ::close(fd) == 0 && whole;
+    if (whole && std::rename(temp.c_str(), to.c_str()) != 0) {
+        error = errno;
+        whole = false;
+    }
+    if (!whole) {
+        ::unlink(temp.c_str());
+        if (!cancel_)
+            ReportError(dest, "", error == ENOSPC ? kMsgDiskFull : kMsgWriteError, volumeName_);
+        return false;
+    }
+    keiba::SyncFolder(to.parent_path().empty() ? std::filesystem::path(".") : to.parent_path());
+    if (move && std::remove(from.c_str()) != 0) {
+        ReportError(source, "", kMsgDeleteError, volumeName_);
+        return false;
+    }
+    return true;
 }
 
 // ---- type detection
@@ -613,6 +662,9 @@ bool TZipCommon::OpenOutput() {
         ReportError(entry_.outputFileName, "", kMsgOpenError, volumeName_);
         return false;
     }
+    output_->CancelFlag = &cancel_;
+    output_->OnAfterReplace = [this](bool sameDrive) { AfterReplace(sameDrive); };
+    output_->OnLargeFile = [this] { LargeFileReplaced(); };
     return true;
 }
 

@@ -445,3 +445,114 @@ TEST(UnzipOutputFolder, FoldersThatAreMadeCount) {
     EXPECT_EQ(notMade.count, 1);
     EXPECT_FALSE(fs::exists(dir / "notmade/empty"));
 }
+
+TEST(UnzipLibrary, VersionIsAtLeast0x210020ReadAsMajorDotMinor) {
+    TUnZip z;
+    const std::pair<int, double> cases[] = {
+        {-1, 33.32},       {0, 33.32},       {0x21001F, 33.32}, {0x210020, 33.32},
+        {0x210021, 33.33}, {0x230005, 35.5}, {0x220000, 34.0},  {0x7FFF270F, 32767.9999},
+    };
+    for (auto [version, expected] : cases)
+        EXPECT_DOUBLE_EQ(z.GetLibraryVersion(version), expected) << std::hex << version;
+}
+
+// Copies and moves replace the target whole and keep the source's bytes; moves also between
+// file systems; a cancelled copy, or a file that cannot be opened (25235, raised), changes nothing.
+TEST(UnzipLibrary, CopyOrMoveFileReplacesTheTargetWhole) {
+    TempDir dir;
+    const std::string data(300000, 'd');
+    TUnZip z;
+    std::vector<int> errors;
+    z.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&,
+                    int code) { errors.push_back(code); };
+    auto path = [&](const char* name) { return keiba::PathToUtf8(dir / name); };
+    WriteBytes(dir / "a.bin", data);
+    WriteBytes(dir / "old.bin", "old");
+    EXPECT_TRUE(z.CopyOrMoveFile(path("a.bin"), path("old.bin"), false));
+    EXPECT_TRUE(Slurp(dir / "old.bin") == data);
+    EXPECT_TRUE(Slurp(dir / "a.bin") == data);
+    EXPECT_TRUE(z.CopyOrMoveFile(path("a.bin"), path("moved.bin"), true));
+    EXPECT_FALSE(fs::exists(dir / "a.bin"));
+    EXPECT_TRUE(Slurp(dir / "moved.bin") == data);
+    // to another file system and back, where a rename cannot move it
+    fs::path shm = "/dev/shm";
+    std::error_code ec;
+    if (fs::is_directory(shm, ec) && fs::status(shm).permissions() != fs::perms::none) {
+        struct stat a {
+        }, b{};
+        ::stat(shm.c_str(), &a);
+        ::stat(dir.path().c_str(), &b);
+        if (a.st_dev != b.st_dev) {
+            std::string there =
+                keiba::PathToUtf8(shm / ("kestrane-move-" + std::to_string(::getpid())));
+            EXPECT_TRUE(z.CopyOrMoveFile(path("moved.bin"), there, true));
+            EXPECT_FALSE(fs::exists(dir / "moved.bin"));
+            EXPECT_TRUE(z.CopyOrMoveFile(there, path("moved.bin"), true));
+            EXPECT_FALSE(fs::exists(there));
+            EXPECT_TRUE(Slurp(dir / "moved.bin") == data);
+        }
+    }
+    EXPECT_TRUE(errors.empty());
+    // a copy cut short by a cancel leaves the target as it was
+    z.SetCancel(true);
+    WriteBytes(dir / "old.bin", "old");
+    EXPECT_FALSE(z.CopyOrMoveFile(path("moved.bin"), path("old.bin"), false));
+    EXPECT_EQ(Slurp(dir / "old.bin"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2)
+        << "a temporary file stayed";
+    z.SetCancel(false);
+    for (bool move : {false, true}) {
+        errors.clear();
+        try {
+            z.CopyOrMoveFile(path("missing.bin"), path("old.bin"), move);
+            ADD_FAILURE() << "a missing source was taken";
+        } catch (const EZipError& e) {
+            EXPECT_EQ(e.code(), kMsgOpenError);
+        }
+        try {
+            z.CopyOrMoveFile(path("moved.bin"), path("no/such/folder.bin"), move);
+            ADD_FAILURE() << "a target in a missing folder was taken";
+        } catch (const EZipError& e) {
+            EXPECT_EQ(e.code(), kMsgOpenError);
+        }
+        EXPECT_EQ(errors, (std::vector<int>{kMsgOpenError, kMsgOpenError}));
+        EXPECT_EQ(Slurp(dir / "old.bin"), "old");
+        EXPECT_TRUE(Slurp(dir / "moved.bin") == data);
+    }
+}
+
+namespace {
+
+// Records the output stream's hooks with the file each came after.
+class HookedUnZip : public TUnZip {
+public:
+    std::vector<std::string> calls;
+
+protected:
+    void AfterReplace(bool sameDrive) override {
+        calls.push_back("replaced " + entry_.leaf + (sameDrive ? "" : " elsewhere"));
+    }
+    void LargeFileReplaced() override { calls.push_back("large " + entry_.leaf); }
+};
+
+} // namespace
+
+// The hooks come for each file that replaced its target, the large-file one beyond 64 KB only.
+TEST(UnzipOutputFiles, HooksFollowEachReplacedFileAndLargeOnesBeyond64KB) {
+    TempDir dir;
+    auto bad = ziptest::File("bad.bin", std::string(70000, 'b'));
+    bad.crc = 1;
+    WriteBytes(dir / "h.zip", ziptest::Build({
+                                  ziptest::File("small.txt", "small"),
+                                  ziptest::File("64k.bin", std::string(65536, 'k')),
+                                  ziptest::File("64k1.bin", std::string(65537, 'l')),
+                                  bad,
+                              }));
+    HookedUnZip z;
+    z.SetArchiveFile(keiba::PathToUtf8(dir / "h.zip"));
+    z.SetExtractDir(keiba::PathToUtf8(dir / "out"));
+    z.SetFileSpec({"*"});
+    EXPECT_EQ(z.ExtractArchive(), 3);
+    EXPECT_EQ(z.calls, (std::vector<std::string>{"replaced small.txt", "replaced 64k.bin",
+                                                 "replaced 64k1.bin", "large 64k1.bin"}));
+}
