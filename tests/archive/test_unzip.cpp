@@ -11,6 +11,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <map>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,6 +124,53 @@ TEST(UnzipToolArchives, JunkPrefixAndExecutableStub) {
         RunResult r = Extract(archive, dir / name);
         EXPECT_EQ(r.count, static_cast<int>(expected.size())) << name;
         EXPECT_EQ(Files(dir / name), expected) << name;
+    }
+}
+
+// Info-ZIP's extra fields (longer in the local headers than in the directory), a comment on
+// each entry, of another length each, and an archive comment of one byte and of the longest
+// there is: every entry is found and extracted whole.
+TEST(UnzipToolArchives, CommentsAndExtraFieldsArePassedOver) {
+    if (!HaveTool("zip") || !HaveTool("zipnote")) GTEST_SKIP() << "zip is not installed";
+    TempDir dir;
+    MakeSourceTree(dir / "src", true);
+    auto expected = Files(dir / "src");
+    const fs::path made = dir / "a.zip";
+    ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && zip -q -r " + Quote(made) + " ."), 0);
+    std::string longComment;
+    for (int i = 0; i < 16; ++i)
+        longComment += "line " + std::to_string(i) + " of a long comment\n";
+    const std::string comments[] = {"", "x\n", "競馬のコメント\n", longComment};
+    std::string notes;
+    int n = 0;
+    std::istringstream listing(testsupport::RunCommand("zipnote " + Quote(made)));
+    for (std::string line; std::getline(listing, line);) {
+        if (!line.starts_with("@ ") || line.starts_with("@ (")) continue;
+        notes +=
+            line + "\n" + comments[n++ % std::size(comments)] + "@ (comment above this line)\n";
+    }
+    notes += "@ (zip file comment below this line)\n";
+    ASSERT_GE(n, 8);
+    WriteBytes(dir / "notes", notes);
+    ASSERT_EQ(Shell("zipnote -w " + Quote(made) + " < " + Quote(dir / "notes")), 0);
+    ASSERT_EQ(testsupport::RunCommand("zipnote " + Quote(made)), notes);
+    std::string zip = Slurp(made);
+    ASSERT_EQ(zip.substr(zip.size() - 22, 4), "PK\x05\x06");
+    ASSERT_GT(static_cast<std::uint8_t>(zip[28]), 0); // the first local header's extra field
+
+    std::string text;
+    while (text.size() < 65535) text += "archive comment " + std::to_string(text.size()) + "\r\n";
+    for (std::size_t length : {std::size_t{1}, std::size_t{65535}}) {
+        std::string commented = zip;
+        commented.replace(commented.size() - 2, 2, ziptest::Le(length, 2) + text.substr(0, length));
+        fs::path archive = dir / ("c" + std::to_string(length) + ".zip");
+        WriteBytes(archive, commented);
+        fs::path out = dir / ("out" + std::to_string(length));
+        RunResult r = Extract(archive, out);
+        EXPECT_EQ(r.count, static_cast<int>(expected.size())) << length;
+        EXPECT_EQ(Files(out), expected) << length;
+        for (auto& [name, pass] : r.ends) EXPECT_TRUE(pass) << length << " " << name;
+        EXPECT_TRUE(r.errors.empty()) << length;
     }
 }
 
