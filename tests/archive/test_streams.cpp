@@ -1,5 +1,6 @@
 // The archive's streams: the buffered archive reader across its buffer's edges and after seeks,
-// and the copy between streams with its cancel flag.
+// the copy between streams with its cancel flag, strings read from a stream, and the hooks of a
+// temporary output file.
 
 #include "archive/streams.h"
 

@@ -1,5 +1,6 @@
 // Zip extraction: archives made by Debian's zip, 7z and bsdtar, and hand-built hostile ones: the
-// zip directory and local headers, the methods, passwords and names.
+// zip directory and local headers (encrypted ones too), comments, the methods, passwords and
+// names.
 
 #include "archive/unzip.h"
 #include "tests/archive/extractfixture.h"

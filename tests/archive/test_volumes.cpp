@@ -1,6 +1,7 @@
 // Sets of volumes: names, the drive query, split sets made by Info-ZIP's zip -s (whole, with a
 // volume missing, with the volume found elsewhere or refused), and a set spanned over removable
-// disks, played with a drive of the test's own that changes disks when asked.
+// disks, played with a drive of the test's own that changes disks when asked; and the DOS times
+// of a file.
 
 #include "archive/unzip.h"
 #include "archive/volumes.h"

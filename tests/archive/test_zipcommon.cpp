@@ -1,6 +1,7 @@
 // The extractor's frame, shared by every archive type: output names and folders, the entries
 // a run selects, what replaces an existing file and what never does, the events in order, the
-// archive-type detection and the file types of Unix modes.
+// archive-type detection, the file types of Unix modes, the folder handler's answers, and the
+// library's version and file copies.
 
 #include "archive/zipcommon.h"
 
