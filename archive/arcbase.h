@@ -27,6 +27,7 @@ enum : int {
     kMsgInvalidDir = 25158,         // "Invalid directory"
     kMsgDiskFull = 25160,           // "Disk full"
     kMsgNotAccessible = 25170,      // "is not accessible"
+    kMsgDeleteError = 25180,        // "Error deleting file(s)"
     kMsgFileNotFound = 25192,       // "File not found"
     kMsgOpenError = 25235,          // "Error opening file"
     kMsgUnsupportedArchive = 25244, // "Invalid or unsupported archive type for this operation"

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -52,6 +53,28 @@ std::int64_t TStream32::CopyFrom(TStream32& source, std::int64_t count) {
         count -= got;
     }
     return copied;
+}
+
+std::string ReadStreamString(TStream32& stream, std::int64_t length) {
+    std::string s(static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kMaxStreamString)),
+                  '\0');
+    std::int64_t got = 0;
+    while (got < static_cast<std::int64_t>(s.size())) {
+        std::int64_t n = stream.Read(s.data() + got, static_cast<std::int64_t>(s.size()) - got);
+        if (n <= 0) break;
+        got += n;
+    }
+    s.resize(static_cast<std::size_t>(got));
+    return s;
+}
+
+std::string ReadStreamString(TStream32& stream, std::int64_t& position, std::int64_t length) {
+    if (length <= 0) return {};
+    std::string s;
+    if (stream.Seek(position, SeekOrigin::Begin) == position) s = ReadStreamString(stream, length);
+    if (__builtin_add_overflow(position, length, &position))
+        position = std::numeric_limits<std::int64_t>::max();
+    return s;
 }
 
 std::int64_t THandleStream32::Read(void* buffer, std::int64_t count) {
@@ -381,6 +404,15 @@ void TTempFileStream::Discard() {
 }
 
 TTempFileStream::~TTempFileStream() {
+    if (committed_ && !(CancelFlag && *CancelFlag)) {
+        struct stat folder {};
+        struct stat file {};
+        bool sameDrive = ::fstat(dirFd_, &folder) == 0 &&
+                         ::fstatat(dirFd_, target_.c_str(), &file, AT_SYMLINK_NOFOLLOW) == 0 &&
+                         folder.st_dev == file.st_dev;
+        if (OnAfterReplace) OnAfterReplace(sameDrive);
+        if (written_ > kLargeFile && OnLargeFile) OnLargeFile();
+    }
     Discard();
 }
 

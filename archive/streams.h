@@ -40,6 +40,15 @@ public:
     static constexpr std::int64_t kCopyBlock = 131072;
 };
 
+// The longest string ReadStreamString reads.
+inline constexpr std::int64_t kMaxStreamString = 511;
+// A string of at most kMaxStreamString bytes read at the stream's position (fewer where the
+// stream ends); nothing for a length of 0 or less.
+std::string ReadStreamString(TStream32& stream, std::int64_t length);
+// The same at `position`, which then advances by the whole length, also past bytes beyond the
+// string's limit.
+std::string ReadStreamString(TStream32& stream, std::int64_t& position, std::int64_t length);
+
 class THandleStream32 : public TStream32 {
 public:
     explicit THandleStream32(int fd)
@@ -162,6 +171,14 @@ public:
     void Discard();
     const std::string& TargetName() const { return target_; }
     const std::string& TempName() const { return temp_; }
+
+    // Called when the stream ends after its file replaced the target, unless the run was
+    // cancelled (CancelFlag): with whether the file was written on the target's file system,
+    // then, for a file of more than kLargeFile bytes, the large-file hook. A hook must not
+    // throw.
+    std::function<void(bool sameDrive)> OnAfterReplace;
+    std::function<void()> OnLargeFile;
+    static constexpr std::int64_t kLargeFile = 65536;
 
 private:
     TTempFileStream(int fd, int dirFd, std::string target, std::string temp, TSpareFile* spare,

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <limits>
 #include <set>
+#include <span>
 #include <string_view>
 
 namespace archive {
@@ -27,8 +28,7 @@ constexpr std::uint16_t kFlagEncrypted = 0x0001;
 constexpr std::uint16_t kFlagStrong = 0x0040;
 constexpr std::uint16_t kFlagUtf8 = 0x0800;
 constexpr int kHostUnix = 3;
-// How often a volume or disk of a set is asked for before it counts as missing.
-constexpr int kVolumeRequests = 3;
+constexpr int kVolumeRequests = TZipCommon::kRequestRounds;
 // Split volumes are named .z01 to .z99 and on; a set is read with at most this many.
 constexpr std::uint32_t kMaxVolumes = 999;
 // The directory of a set is read in pieces, so a size the volumes do not back costs nothing.
@@ -93,6 +93,21 @@ bool IsMultiByteUtf8(std::string_view s) {
     return multi;
 }
 
+std::uint16_t Le16(const char* p) {
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(p[0]) |
+                                      (static_cast<std::uint8_t>(p[1]) << 8));
+}
+
+// A header record with an encrypted signature is decrypted in one run of the header keys, which
+// start again at each record: the fixed part first, then the name and the extra field after it.
+void DecryptHeaderFixedPart(ZipCipher& cipher, char* record, std::size_t size, int kind) {
+    DecryptHeaderBody(cipher, std::span(reinterpret_cast<std::uint8_t*>(record), size), kind);
+}
+
+void DecryptHeaderFields(ZipCipher& cipher, char* bytes, std::size_t length) {
+    DecryptWithHeaderKeys(cipher, reinterpret_cast<std::uint8_t*>(bytes), length);
+}
+
 } // namespace
 
 TUnZip::TUnZip() = default;
@@ -146,7 +161,9 @@ bool TUnZip::ReadLocalHeader(TStream32& stream, std::int64_t pos, TLocalHeader& 
         !stream.ReadExact(fixed.data(), 30))
         return false;
     ByteReader r(std::string_view(fixed.data(), fixed.size()));
-    if (ClassifyHeaderSignature(kHeaderLocal, r.U32()).kind != kHeaderLocal) return false;
+    HeaderClass hc = ClassifyHeaderSignature(kHeaderLocal, r.U32());
+    if (hc.kind != kHeaderLocal) return false;
+    if (hc.encrypted) DecryptHeaderFixedPart(cipher_, fixed.data(), fixed.size(), kHeaderLocal);
     r.U16(); // version needed
     header.flags = r.U16();
     r.U16(); // method
@@ -161,6 +178,7 @@ bool TUnZip::ReadLocalHeader(TStream32& stream, std::int64_t pos, TLocalHeader& 
     if (!stream.ReadExact(header.name.data(), header.nameLength) ||
         !stream.ReadExact(extra.data(), header.extraLength))
         return false;
+    if (hc.encrypted) DecryptHeaderFields(cipher_, header.name.data(), header.name.size());
     header.dataPos = stream.Position();
     return header.dataPos >= 0;
 }
@@ -174,7 +192,10 @@ std::int64_t TUnZip::SearchLocalHeader(TStream32& stream) {
         std::int64_t got = stream.Read(block.data(), kBlock + 3);
         if (got < 4) break;
         for (std::int64_t i = 0; i + 4 <= got && i < kBlock; ++i) {
-            if (block.compare(static_cast<std::size_t>(i), 4, "PK\x03\x04") == 0) return base + i;
+            if (block[static_cast<std::size_t>(i)] != 'P') continue;
+            std::uint32_t v =
+                ByteReader(std::string_view(block).substr(static_cast<std::size_t>(i), 4)).U32();
+            if (ClassifyHeaderSignature(kHeaderLocal, v).kind == kHeaderLocal) return base + i;
         }
     }
     return -1;
@@ -236,11 +257,14 @@ bool TUnZip::ReadCentralDirectory(TStream32& stream, std::int64_t cdPos,
         return false; // no directory where the end record says
     ByteReader r(cd);
     while (r.Left() >= 46 && !GetCancel()) {
+        const std::size_t at = r.Position();
         HeaderClass hc = ClassifyHeaderSignature(kHeaderCentral, r.U32());
         if (hc.kind != kHeaderCentral) break;
-        if (hc.encrypted) { // encrypted headers are a format of their own; nothing to read here
-            ReportError(archiveFile_, "", kMsgUnsupportedEncryption, volumeName_);
-            break;
+        if (hc.encrypted) { // in place: the reader sees the plain record
+            char* record = cd.data() + at;
+            DecryptHeaderFixedPart(cipher_, record, 46, kHeaderCentral);
+            std::size_t fields = std::size_t{Le16(record + 28)} + Le16(record + 30);
+            DecryptHeaderFields(cipher_, record + 46, std::min(fields, cd.size() - at - 46));
         }
         ZipListEntry e;
         e.versionMadeBy = r.U16();

@@ -2,6 +2,7 @@
 
 #include "archive/arcbase.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -308,6 +310,29 @@ std::int64_t VolumeSetStream::Seek(std::int64_t offset, SeekOrigin origin) {
         static_cast<std::uint64_t>(offset) & ((std::uint64_t{1} << kOffsetBits) - 1);
     if (disk > lastDisk_ || !Enter(static_cast<std::uint32_t>(disk), within)) return -1;
     return offset;
+}
+
+std::uint32_t GetDosFileTime(int handle, int kind) {
+    if (handle < 0 || kind < kFileCreationTime || kind > kFileAccessTime) return 0;
+    struct statx st {};
+    unsigned want = kind == kFileCreationTime ? STATX_BTIME
+                    : kind == kFileWriteTime  ? STATX_MTIME
+                                              : STATX_ATIME;
+    if (::statx(handle, "", AT_EMPTY_PATH, want, &st) != 0 || !(st.stx_mask & want)) return 0;
+    const struct statx_timestamp& t = kind == kFileCreationTime ? st.stx_btime
+                                      : kind == kFileWriteTime  ? st.stx_mtime
+                                                                : st.stx_atime;
+    std::time_t when = static_cast<std::time_t>(t.tv_sec);
+    std::tm local{};
+    if (!::localtime_r(&when, &local)) return 0;
+    int year = local.tm_year + 1900;
+    if (year < 1980 || year > 2107) return 0;
+    auto date = static_cast<std::uint32_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) |
+                                           local.tm_mday);
+    // a leap second (60) stays within the minute
+    auto time = static_cast<std::uint32_t>((local.tm_hour << 11) | (local.tm_min << 5) |
+                                           std::min(local.tm_sec, 59) / 2);
+    return date << 16 | time;
 }
 
 } // namespace archive

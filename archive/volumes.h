@@ -66,6 +66,13 @@ std::uint32_t GetVolumeNumber(std::string_view label);
 // The drive type of the file system that holds `path`; kDriveNoRoot for an empty or missing one.
 int GetRootDriveType(const std::string& path);
 
+// Which time of a file GetDosFileTime takes.
+enum : int { kFileCreationTime = 0, kFileWriteTime = 1, kFileAccessTime = 2 };
+// A time of the open file `handle` in local time as a DOS date-time (the date in the high 16
+// bits, seconds halved); 0 for a bad handle or kind, a creation time the file system does not
+// keep, or a time DOS cannot hold (before 1980, after 2107).
+std::uint32_t GetDosFileTime(int handle, int kind);
+
 // The set a zip belongs to that names other disks or starts as a volume does: 35 when its drive
 // is removable and the label's first word is "PKBACK#", else 36.
 int SpannedSetType(const TDiskManager& drive);

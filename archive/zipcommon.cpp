@@ -12,9 +12,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <limits>
+#include <span>
 
 namespace archive {
 namespace {
@@ -22,8 +24,9 @@ namespace {
 constexpr std::size_t kMaxMasks = 100;
 // The extended text of the reports of an entry that no password opened.
 const std::string kWrongPassword = "wrong or missing password";
-// The end record (22 bytes), a comment of at most 65535 bytes, and a Zip64 locator before it.
-constexpr std::int64_t kEndSearchSpan = 22 + 65535 + 20;
+// The end record (22 bytes, 46 in its second form), a comment of at most 65535 bytes, and a
+// Zip64 locator before it.
+constexpr std::int64_t kEndSearchSpan = 46 + 65535 + 20;
 
 std::uint32_t Le32(std::string_view s, std::size_t at) {
     ByteReader r(s.substr(at));
@@ -205,6 +208,54 @@ void TZipCommon::RaiseError(const std::string& fileName, const std::string& exte
     if (!cancel_) throw EZipError(code);
 }
 
+double TZipCommon::GetLibraryVersion(int version) const {
+    auto v = static_cast<std::uint32_t>(std::max(version, 0x210020));
+    double minor = v & 0xFFFF;
+    while (minor >= 1) minor /= 10;
+    return (v >> 16) + minor;
+}
+
+bool TZipCommon::CopyOrMoveFile(const std::string& source, const std::string& dest, bool move) {
+    auto from = keiba::Utf8Path(source), to = keiba::Utf8Path(dest);
+    std::error_code ec;
+    if (move && std::filesystem::is_regular_file(from, ec) &&
+        std::rename(from.c_str(), to.c_str()) == 0)
+        return true;
+    // another file system, or a failure the copy names
+    auto cannotOpen = [&](const std::string& name) {
+        ReportError(name, "", kMsgOpenError, volumeName_);
+        throw EZipError(kMsgOpenError);
+    };
+    TFileStream32 in(source, TFileStream32::kOpenRead);
+    if (!in.IsOpen()) cannotOpen(source);
+    std::filesystem::path temp;
+    int fd = keiba::CreateTempFile(to, &temp);
+    if (fd < 0) cannotOpen(dest);
+    THandleStream32 out(fd);
+    out.CancelFlag = &cancel_;
+    const std::int64_t size = in.Size();
+    errno = 0;
+    bool whole = out.CopyFrom(in, 0) == size && ::fsync(fd) == 0;
+    int error = errno;
+    whole = ::close(fd) == 0 && whole;
+    if (whole && std::rename(temp.c_str(), to.c_str()) != 0) {
+        error = errno;
+        whole = false;
+    }
+    if (!whole) {
+        ::unlink(temp.c_str());
+        if (!cancel_)
+            ReportError(dest, "", error == ENOSPC ? kMsgDiskFull : kMsgWriteError, volumeName_);
+        return false;
+    }
+    keiba::SyncFolder(to.parent_path().empty() ? std::filesystem::path(".") : to.parent_path());
+    if (move && std::remove(from.c_str()) != 0) {
+        ReportError(source, "", kMsgDeleteError, volumeName_);
+        return false;
+    }
+    return true;
+}
+
 // ---- type detection
 
 int TZipCommon::GetArcType(TStream32& stream) {
@@ -219,6 +270,9 @@ int TZipCommon::GetArcType(TStream32& stream) {
     bool localFirst = first == kSigLocal;
     bool executable = head[0] == 'M' && head[1] == 'Z';
     if (localFirst) dir_.headerState |= 1;
+    // end records with an encrypted signature are read with the header keys the component holds
+    ZipCipher keys;
+    keys.headerSeed = seedHeaderKeys_.Record();
 
     // The end record: only the tail that can hold it is read.
     std::int64_t tailLen = std::min(size, kEndSearchSpan);
@@ -229,21 +283,31 @@ int TZipCommon::GetArcType(TStream32& stream) {
         stream.ReadExact(tail.data(), tailLen)) {
         for (std::int64_t i = tailLen - 22; i >= 0 && !found; --i) {
             auto at = static_cast<std::size_t>(i);
-            if (Le32(tail, at) != kSigEnd) continue;
-            ByteReader r(std::string_view(tail).substr(at + 4));
-            std::uint16_t thisDisk = r.U16(), cdDisk = r.U16();
-            r.U16();
-            std::uint16_t entries = r.U16();
-            std::uint32_t cdSize = r.U32(), cdOffset = r.U32();
+            HeaderClass hc = ClassifyHeaderSignature(kHeaderEnd, Le32(tail, at));
+            if (hc.kind != kHeaderEnd) continue;
+            std::string record = tail.substr(at, 46);
+            auto bytes = std::span(reinterpret_cast<std::uint8_t*>(record.data()), record.size());
+            // the second form widens every field: disks to 4 bytes, counts, size and offset to 8
+            const bool wide = HeaderFixedLength(bytes, kHeaderEnd) == 42;
+            const std::int64_t fixed = wide ? 46 : 22;
+            if (i + fixed > tailLen) continue;
+            if (hc.encrypted) DecryptHeaderBody(keys, bytes, kHeaderEnd);
+            ByteReader r(std::string_view(record).substr(4));
+            std::uint32_t thisDisk = wide ? r.U32() : r.U16();
+            std::uint32_t cdDisk = wide ? r.U32() : r.U16();
+            r.Skip(wide ? 8 : 2); // entries on this disk
+            std::uint64_t entries = wide ? r.U64() : r.U16();
+            std::uint64_t cdSize = wide ? r.U64() : r.U32();
+            std::uint64_t cdOffset = wide ? r.U64() : r.U32();
             std::uint16_t commentLen = r.U16();
-            if (i + 22 + commentLen > tailLen) continue; // a comment that cannot be there
+            if (i + fixed + commentLen > tailLen) continue; // a comment that cannot be there
             found = true;
             dir_.endRecordPos = tailPos + i;
             dir_.thisDisk = thisDisk;
             dir_.cdDisk = cdDisk;
             dir_.entries = entries;
             dir_.cdSize = cdSize;
-            dir_.cdOffset = cdOffset;
+            dir_.cdOffset = SaturatingInt64(cdOffset);
             dir_.headerState |= 4;
             std::int64_t dirEnd = dir_.endRecordPos;
             std::uint32_t locatorDisk = thisDisk;
@@ -289,7 +353,7 @@ int TZipCommon::GetArcType(TStream32& stream) {
         std::string sig(4, '\0');
         std::int64_t cdPos = dir_.startOffset + dir_.cdOffset;
         if (stream.Seek(cdPos, SeekOrigin::Begin) == cdPos && stream.ReadExact(sig.data(), 4) &&
-            Le32(sig, 0) == kSigCentral)
+            ClassifyHeaderSignature(kHeaderCentral, Le32(sig, 0)).kind == kHeaderCentral)
             dir_.headerState |= 2;
     } else {
         dir_.startOffset = localFirst ? 0 : -1;
@@ -598,6 +662,9 @@ bool TZipCommon::OpenOutput() {
         ReportError(entry_.outputFileName, "", kMsgOpenError, volumeName_);
         return false;
     }
+    output_->CancelFlag = &cancel_;
+    output_->OnAfterReplace = [this](bool sameDrive) { AfterReplace(sameDrive); };
+    output_->OnLargeFile = [this] { LargeFileReplaced(); };
     return true;
 }
 
@@ -760,12 +827,19 @@ void TZipCommon::ResetRun() {
     entry_ = EntryState{};
 }
 
+// A handler that answers no folder, or folders that cannot be written either, is asked as often
+// as a missing volume is, and the run then ends with the last folder it could not use.
 bool TZipCommon::CheckWritableFolder() {
-    while (!IsFolderWritable(extractDir_)) {
+    for (int asked = 0; !IsFolderWritable(extractDir_);) {
         if (!OnLimitedUser) {
             ReportError(extractDir_, "", kMsgEventNotAssigned, volumeName_);
             return false;
         }
+        if (asked == kRequestRounds) {
+            ReportError(extractDir_, "", kMsgInvalidDir, volumeName_);
+            return false;
+        }
+        ++asked;
         std::string userDir;
         OnLimitedUser(*this, extractDir_, userDir, cancel_);
         if (cancel_) {
@@ -773,8 +847,9 @@ bool TZipCommon::CheckWritableFolder() {
             return false;
         }
         std::error_code ec;
-        if (!std::filesystem::is_directory(keiba::Utf8Path(userDir), ec)) {
+        if (userDir.empty() || !std::filesystem::is_directory(keiba::Utf8Path(userDir), ec)) {
             ReportError(userDir, "", kMsgInvalidDir, volumeName_);
+            if (asked == kRequestRounds) return false;
             continue;
         }
         std::string value = userDir;

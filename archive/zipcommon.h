@@ -135,6 +135,10 @@ public:
     TZipCommon(const TZipCommon&) = delete;
     TZipCommon& operator=(const TZipCommon&) = delete;
 
+    // How often a handler is asked for a volume, a disk or a writable folder before the run
+    // takes it as missing: a handler that knows no more is not asked in a circle.
+    static constexpr int kRequestRounds = 3;
+
     // Events.
     TNotifyEvent OnActivate, OnDeactivate;
     TBeginEvent OnBegin;
@@ -210,6 +214,17 @@ public:
 
     virtual void SetEncryptionMethod(int code) { encryptionMethod_ = code; }
 
+    // The library's version as a number: `version` holds the major number in its high 16 bits
+    // and the minor one in its low 16, read as "major.minor"; a version below 0x210020 counts as
+    // that one.
+    virtual double GetLibraryVersion(int version) const;
+    // Moves `source` to `dest` (`move`), or copies it; either way `dest` is replaced whole, a
+    // copy going to a temporary file beside it first. A file that cannot be opened is reported
+    // and raises EZipError(25235); a copy cut short (25136, or 25160 when the disk is full) or
+    // cancelled leaves `dest` as it was, and gives false, as does a moved file whose source
+    // cannot be removed (25180).
+    virtual bool CopyOrMoveFile(const std::string& source, const std::string& dest, bool move);
+
 protected:
     // The entry in hand.
     struct EntryState {
@@ -253,6 +268,11 @@ protected:
     };
 
     bool OpenOutput();
+    // Hooks of an entry's output stream, once its file has replaced the target: whether the file
+    // was written on the target's file system, and one for a file of more than 64 KB. Nothing
+    // here needs them.
+    virtual void AfterReplace(bool /*sameDrive*/) {}
+    virtual void LargeFileReplaced() {}
     // False (reported) when the output could not be trimmed or closed.
     bool CloseOutput();
     bool CreateEntryFolder();

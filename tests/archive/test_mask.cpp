@@ -39,6 +39,39 @@ TEST(FileMasks, MatchTable) {
         EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.mask << " " << c.name;
 }
 
+// A set holds its characters upper-cased, and a range x-y everything from x to y, so letters match
+// in either case; a reversed range holds its first character only, and double-byte characters in
+// a set are passed over. Each set is tried at both ends of its ranges, inside and just outside,
+// plain and negated.
+TEST(FileMasks, SetsPlainAndNegatedAtBothEndsOfTheirRanges) {
+    struct SetCase {
+        std::string set;
+        const char* in;
+        const char* out;
+    };
+    const SetCase cases[] = {
+        {"a-c", "aAbBcC", "`@dD"},
+        {"C-E", "cCdDeE", "bBfF"},
+        {"0-9", "059", "/:"},
+        {"0-2a-b", "012aAbB", "3/`cC"},
+        {"x", "xX", "wWyY"},
+        {"ace", "aAcCeE", "bBdD"},
+        {"a!", "a!", "b#"},
+        {"c-a", "cC", "aAbB"},
+        {"_-z", "_", "`aAzZ"}, // z is Z, below "_": reversed
+        {keiba::Sj("ア1"), "1", "0aA"},
+    };
+    for (const auto& c : cases) {
+        for (bool negated : {false, true}) {
+            std::string mask = "[" + std::string(negated ? "!" : "") + c.set + "]";
+            for (const char* p = c.in; *p; ++p)
+                EXPECT_EQ(MatchesMask(std::string(1, *p), mask), !negated) << mask << " " << *p;
+            for (const char* p = c.out; *p; ++p)
+                EXPECT_EQ(MatchesMask(std::string(1, *p), mask), negated) << mask << " " << *p;
+        }
+    }
+}
+
 TEST(FileMasks, DoubleByteCharactersCompareExactly) {
     std::string mask = keiba::Sj("予想*.csv");
     EXPECT_TRUE(MatchesMask(keiba::Sj("予想0105.CSV"), mask));

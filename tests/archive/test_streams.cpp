@@ -1,10 +1,14 @@
 // The archive's streams: the buffered archive reader across its buffer's edges and after seeks,
-// and the copy between streams with its cancel flag.
+// the copy between streams with its cancel flag, strings read from a stream, and the hooks of a
+// temporary output file.
 
 #include "archive/streams.h"
 
 #include "keiba/fileio.h"
 #include "tests/support/tempdir.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -79,4 +83,59 @@ TEST(StreamCopy, WholeSourceBlocksAndCancel) {
     MemoryStream small(tenBytes);
     std::string ten(20, '\0');
     EXPECT_FALSE(small.ReadExact(ten.data(), 20));
+}
+
+// At most 511 bytes, fewer where the stream ends; the positioned form moves on by the whole
+// length asked for.
+TEST(StreamStrings, AtMost511BytesAndThePositionMovesByTheLength) {
+    const std::string data = Bytes(2000);
+    struct Case {
+        std::int64_t at, length;
+        std::size_t read;
+    };
+    const Case cases[] = {
+        {0, -1, 0},    {0, 0, 0},      {0, 1, 1},    {0, 510, 510},  {0, 511, 511},
+        {0, 512, 511}, {7, 1500, 511}, {1990, 5, 5}, {1990, 20, 10}, {2000, 5, 0},
+    };
+    for (const auto& c : cases) {
+        MemoryStream plain(data);
+        plain.Seek(c.at, SeekOrigin::Begin);
+        std::string s = archive::ReadStreamString(plain, c.length);
+        EXPECT_EQ(s.size(), c.read) << c.at << " " << c.length;
+        EXPECT_TRUE(s == data.substr(static_cast<std::size_t>(c.at), c.read));
+
+        MemoryStream positioned(data);
+        std::int64_t position = c.at;
+        EXPECT_TRUE(archive::ReadStreamString(positioned, position, c.length) == s);
+        EXPECT_EQ(position, c.at + std::max<std::int64_t>(c.length, 0));
+    }
+}
+
+// A file that replaced its target while the run was cancelled calls no hook; a discarded one
+// none either.
+TEST(TempFileStream, CancelledOrDiscardedFilesCallNoHook) {
+    testsupport::TempDir dir;
+    int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    const std::string big(70000, 'x');
+    for (bool cancelled : {false, true}) {
+        for (bool commit : {false, true}) {
+            bool cancel = cancelled;
+            int replaced = 0, large = 0;
+            auto out = archive::TTempFileStream::Create(folder, "t.bin");
+            ASSERT_TRUE(out);
+            out->CancelFlag = &cancel;
+            out->OnAfterReplace = [&](bool sameDrive) { replaced += sameDrive ? 1 : 100; };
+            out->OnLargeFile = [&] { ++large; };
+            ASSERT_EQ(out->Write(big.data(), 70000), 70000);
+            if (commit) {
+                ASSERT_TRUE(out->Commit());
+            }
+            out.reset();
+            bool hooks = commit && !cancelled;
+            EXPECT_EQ(replaced, hooks ? 1 : 0) << cancelled << commit;
+            EXPECT_EQ(large, hooks ? 1 : 0) << cancelled << commit;
+        }
+    }
+    ::close(folder);
 }

@@ -1,5 +1,6 @@
 // Zip extraction: archives made by Debian's zip, 7z and bsdtar, and hand-built hostile ones: the
-// zip directory and local headers, the methods, passwords and names.
+// zip directory and local headers (encrypted ones too), comments, the methods, passwords and
+// names.
 
 #include "archive/unzip.h"
 #include "tests/archive/extractfixture.h"
@@ -11,6 +12,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <map>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,6 +125,53 @@ TEST(UnzipToolArchives, JunkPrefixAndExecutableStub) {
         RunResult r = Extract(archive, dir / name);
         EXPECT_EQ(r.count, static_cast<int>(expected.size())) << name;
         EXPECT_EQ(Files(dir / name), expected) << name;
+    }
+}
+
+// Info-ZIP's extra fields (longer in the local headers than in the directory), a comment on
+// each entry, of another length each, and an archive comment of one byte and of the longest
+// there is: every entry is found and extracted whole.
+TEST(UnzipToolArchives, CommentsAndExtraFieldsArePassedOver) {
+    if (!HaveTool("zip") || !HaveTool("zipnote")) GTEST_SKIP() << "zip is not installed";
+    TempDir dir;
+    MakeSourceTree(dir / "src", true);
+    auto expected = Files(dir / "src");
+    const fs::path made = dir / "a.zip";
+    ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && zip -q -r " + Quote(made) + " ."), 0);
+    std::string longComment;
+    for (int i = 0; i < 16; ++i)
+        longComment += "line " + std::to_string(i) + " of a long comment\n";
+    const std::string comments[] = {"", "x\n", "競馬のコメント\n", longComment};
+    std::string notes;
+    int n = 0;
+    std::istringstream listing(testsupport::RunCommand("zipnote " + Quote(made)));
+    for (std::string line; std::getline(listing, line);) {
+        if (!line.starts_with("@ ") || line.starts_with("@ (")) continue;
+        notes +=
+            line + "\n" + comments[n++ % std::size(comments)] + "@ (comment above this line)\n";
+    }
+    notes += "@ (zip file comment below this line)\n";
+    ASSERT_GE(n, 8);
+    WriteBytes(dir / "notes", notes);
+    ASSERT_EQ(Shell("zipnote -w " + Quote(made) + " < " + Quote(dir / "notes")), 0);
+    ASSERT_EQ(testsupport::RunCommand("zipnote " + Quote(made)), notes);
+    std::string zip = Slurp(made);
+    ASSERT_EQ(zip.substr(zip.size() - 22, 4), "PK\x05\x06");
+    ASSERT_GT(static_cast<std::uint8_t>(zip[28]), 0); // the first local header's extra field
+
+    std::string text;
+    while (text.size() < 65535) text += "archive comment " + std::to_string(text.size()) + "\r\n";
+    for (std::size_t length : {std::size_t{1}, std::size_t{65535}}) {
+        std::string commented = zip;
+        commented.replace(commented.size() - 2, 2, ziptest::Le(length, 2) + text.substr(0, length));
+        fs::path archive = dir / ("c" + std::to_string(length) + ".zip");
+        WriteBytes(archive, commented);
+        fs::path out = dir / ("out" + std::to_string(length));
+        RunResult r = Extract(archive, out);
+        EXPECT_EQ(r.count, static_cast<int>(expected.size())) << length;
+        EXPECT_EQ(Files(out), expected) << length;
+        for (auto& [name, pass] : r.ends) EXPECT_TRUE(pass) << length << " " << name;
+        EXPECT_TRUE(r.errors.empty()) << length;
     }
 }
 
@@ -239,6 +288,125 @@ TEST(UnzipPasswords, AWrongPasswordThatPassesTheCheckGivesWayToTheNext) {
     });
     EXPECT_EQ(asked.count, 1);
     EXPECT_EQ(asked.errors, std::vector<int>{kMsgInvalidPassword});
+}
+
+namespace {
+
+// The forms of a header record: its signature, and whether its bytes after the signature are
+// encrypted with the header key set.
+enum Form { kPlain, kEncrypted, kSecond, kSecondEncrypted };
+constexpr std::uint32_t kLocalSigs[] = {0x04034B50, 0x04034C50, 0x04034D50, 0x04034E50};
+constexpr std::uint32_t kCentralSigs[] = {0x02014B50, 0x02014C50, 0x02014D50, 0x02014E50};
+constexpr std::uint32_t kEndSigs[] = {0x06054B50, 0x06054C50, 0x06055B50, 0x06055C50};
+
+struct HeaderForms {
+    Form local, central, end;
+};
+
+// Rewrites a plain archive of ziptest::Build in other header forms, as no tool writes them. The
+// header keys start again at each record and run through all its bytes after the signature:
+// fixed part, name, extra field, comment. The end record's second form widens its fields: the
+// disk numbers to 4 bytes, the entry counts, directory size and offset to 8.
+// Records start at `start` (after a junk prefix).
+std::string WithHeaderForms(std::string zip, HeaderForms forms, const TSeedKeyRecord& keys,
+                            std::size_t start = 0) {
+    auto u16 = [&](std::size_t at) {
+        return std::size_t{static_cast<std::uint8_t>(zip[at])} |
+               std::size_t{static_cast<std::uint8_t>(zip[at + 1])} << 8;
+    };
+    auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    auto sign = [&](std::size_t at, std::uint32_t sig) { zip.replace(at, 4, ziptest::Le(sig, 4)); };
+    auto encrypt = [&](Form form, std::size_t from, std::size_t to) {
+        if (form != kEncrypted && form != kSecondEncrypted) return;
+        ziptest::ZipCryptoWriter cipher(keys.Key0, keys.Key1, keys.Key2);
+        zip.replace(from, to - from, cipher.Encrypt(zip.substr(from, to - from)));
+    };
+    std::size_t at = start;
+    while (u32(at) == 0x04034B50) {
+        std::size_t fieldsEnd = at + 30 + u16(at + 26) + u16(at + 28);
+        std::size_t next = fieldsEnd + u32(at + 18);
+        sign(at, kLocalSigs[forms.local]);
+        encrypt(forms.local, at + 4, fieldsEnd);
+        at = next;
+    }
+    while (u32(at) == 0x02014B50) {
+        std::size_t next = at + 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
+        sign(at, kCentralSigs[forms.central]);
+        encrypt(forms.central, at + 4, next);
+        at = next;
+    }
+    if (forms.end == kSecond || forms.end == kSecondEncrypted) {
+        using ziptest::Le;
+        zip = zip.substr(0, at) + "PK56" + Le(u16(at + 4), 4) + Le(u16(at + 6), 4) +
+              Le(u16(at + 8), 8) + Le(u16(at + 10), 8) + Le(u32(at + 12), 8) + Le(u32(at + 16), 8) +
+              zip.substr(at + 20);
+    }
+    sign(at, kEndSigs[forms.end]);
+    encrypt(forms.end, at + 4, zip.size());
+    return zip;
+}
+
+} // namespace
+
+// Every record in each of its forms: an entry whose name is only in its extra field, a
+// traditionally encrypted one (whose check reads the local header's flags and time) and an
+// archive comment after the end record; and local headers that a junk prefix moved away from
+// their recorded offsets, found by their names.
+TEST(UnzipEncryptedHeaders, EveryRecordFormIsReadWithTheHeaderKeys) {
+    TempDir dir;
+    const std::string unicodeName = "新馬.txt";
+    auto named = ziptest::File("old.txt", "named in the extra field");
+    named.extra = ziptest::Le(0x7075, 2) + ziptest::Le(5 + unicodeName.size(), 2) + "\x01" +
+                  ziptest::Le(ziptest::Crc("old.txt"), 4) + unicodeName;
+    auto stamped = ziptest::File("VZK/XQ20240101.vzkd", "RA1234 stored", 0);
+    stamped.extra =
+        ziptest::Le(0x5455, 2) + ziptest::Le(5, 2) + "\x01" + ziptest::Le(1700000000, 4);
+    const std::string secret = "1,2,3\r\n";
+    auto locked = ziptest::File("pass.csv", secret, 8, 1);
+    locked.payload = ziptest::ZipCryptoWriter("secret").Encrypt(
+        "0123456789A" + std::string(1, static_cast<char>(ziptest::Crc(secret) >> 24)) +
+        ziptest::RawDeflate(secret));
+    const std::string junk(3000, 'J');
+    auto build = [&](const std::string& prefix) {
+        std::string zip = ziptest::Build({stamped, named, locked}, prefix, true);
+        return zip.replace(zip.size() - 2, 2, ziptest::Le(7, 2) + "comment");
+    };
+    const std::map<std::string, std::string> expected = {
+        {"VZK/XQ20240101.vzkd", "RA1234 stored"},
+        {unicodeName, "named in the extra field"},
+        {"pass.csv", secret},
+    };
+    const TSeedKeyRecord defaults{418205937, 72916458, 605384129};
+    const TSeedKeyRecord own{0x01020304, 0xCAFEBABE, 77};
+    struct Case {
+        HeaderForms forms;
+        const TSeedKeyRecord& keys;
+        const std::string& prefix;
+    };
+    const std::string none;
+    const Case cases[] = {
+        {{kPlain, kEncrypted, kPlain}, defaults, none},
+        {{kEncrypted, kEncrypted, kEncrypted}, defaults, none},
+        {{kSecond, kSecond, kSecond}, defaults, none},
+        {{kSecondEncrypted, kSecondEncrypted, kSecondEncrypted}, defaults, none},
+        {{kEncrypted, kSecondEncrypted, kSecondEncrypted}, own, none},
+        {{kSecondEncrypted, kEncrypted, kEncrypted}, defaults, junk},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string what = std::to_string(c.forms.local) + std::to_string(c.forms.central) +
+                                 std::to_string(c.forms.end) + (c.prefix.empty() ? "" : " moved");
+        fs::path archive = dir / ("h" + std::to_string(n) + ".zip");
+        fs::path out = dir / ("out" + std::to_string(n++));
+        WriteBytes(archive, WithHeaderForms(build(c.prefix), c.forms, c.keys, c.prefix.size()));
+        RunResult r = Extract(archive, out, {"*"}, [&](TUnZip& z) {
+            z.SetPasswords({"secret"});
+            z.SeedHeaderKeys().SetRecord(c.keys);
+        });
+        EXPECT_EQ(r.count, 3) << what;
+        EXPECT_TRUE(r.errors.empty()) << what;
+        EXPECT_EQ(Files(out), expected) << what;
+    }
 }
 
 TEST(UnzipMethods, UnsupportedMethodsAndEncryptionEndOnlyTheirEntry) {

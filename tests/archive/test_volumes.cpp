@@ -1,6 +1,7 @@
 // Sets of volumes: names, the drive query, split sets made by Info-ZIP's zip -s (whole, with a
 // volume missing, with the volume found elsewhere or refused), and a set spanned over removable
-// disks, played with a drive of the test's own that changes disks when asked.
+// disks, played with a drive of the test's own that changes disks when asked; and the DOS times
+// of a file.
 
 #include "archive/unzip.h"
 #include "archive/volumes.h"
@@ -10,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
 #include <map>
+#include <unistd.h>
 
 using namespace archive;
 namespace fs = std::filesystem;
@@ -282,4 +286,74 @@ TEST(SplitSets, AtMost999Volumes) {
     WriteBytes(dir / "most.zip", endRecord(998));
     Outcome most = Extract(dir / "most.zip", dir / "most", AcceptVolumes);
     EXPECT_EQ(most.asked, std::vector<std::string>{"1 most.z01 missing"});
+}
+
+namespace {
+
+// A local time as a DOS date-time, packed by the format's own layout.
+std::uint32_t DosStamp(int y, int mo, int d, int h, int mi, int s) {
+    return static_cast<std::uint32_t>((y - 1980) << 9 | mo << 5 | d) << 16 |
+           static_cast<std::uint32_t>(h << 11 | mi << 5 | s / 2);
+}
+
+std::time_t LocalTime(int y, int mo, int d, int h, int mi, int s) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+} // namespace
+
+// The write and access times of a file at both ends of what DOS holds and inside, its creation
+// time (just now), and 0 where there is no such time.
+TEST(FileTimes, LocalDosDateTimesOfEachKind) {
+    TempDir dir;
+    WriteBytes(dir / "f.txt", "x");
+    int fd = ::open((dir / "f.txt").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    struct Case {
+        int y, mo, d, h, mi, s;
+        std::uint32_t stamp; // 0: DOS cannot hold it
+    };
+    const Case cases[] = {
+        {1980, 1, 1, 0, 0, 0, DosStamp(1980, 1, 1, 0, 0, 0)},
+        {2024, 5, 26, 15, 40, 31, DosStamp(2024, 5, 26, 15, 40, 30)},
+        {2107, 12, 31, 23, 59, 59, DosStamp(2107, 12, 31, 23, 59, 58)},
+        {1979, 12, 31, 23, 59, 59, 0},
+        {2108, 1, 1, 0, 0, 0, 0},
+    };
+    const std::time_t other = LocalTime(2001, 2, 3, 4, 5, 6);
+    for (const auto& c : cases) {
+        const std::time_t when = LocalTime(c.y, c.mo, c.d, c.h, c.mi, c.s);
+        // written at the case's time, read at another: each kind takes its own
+        const struct timespec writeCase[2] = {{other, 0}, {when, 0}};
+        ASSERT_EQ(::futimens(fd, writeCase), 0);
+        EXPECT_EQ(GetDosFileTime(fd, kFileWriteTime), c.stamp) << c.y;
+        EXPECT_EQ(GetDosFileTime(fd, kFileAccessTime), DosStamp(2001, 2, 3, 4, 5, 6)) << c.y;
+        const struct timespec readCase[2] = {{when, 0}, {other, 0}};
+        ASSERT_EQ(::futimens(fd, readCase), 0);
+        EXPECT_EQ(GetDosFileTime(fd, kFileAccessTime), c.stamp) << c.y;
+    }
+    // made just now, where the file system keeps when a file was made
+    if (std::uint32_t made = GetDosFileTime(fd, kFileCreationTime); made != 0) {
+        bool near = false;
+        for (std::time_t t = std::time(nullptr) - 5; t <= std::time(nullptr); ++t) {
+            std::tm tm{};
+            ::localtime_r(&t, &tm);
+            near = near || made == DosStamp(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                                            tm.tm_hour, tm.tm_min, tm.tm_sec);
+        }
+        EXPECT_TRUE(near) << made;
+    }
+    EXPECT_EQ(GetDosFileTime(fd, 3), 0u);
+    EXPECT_EQ(GetDosFileTime(fd, -1), 0u);
+    ::close(fd);
+    EXPECT_EQ(GetDosFileTime(fd, kFileWriteTime), 0u);
+    EXPECT_EQ(GetDosFileTime(-1, kFileWriteTime), 0u);
 }

@@ -1,6 +1,7 @@
 // The extractor's frame, shared by every archive type: output names and folders, the entries
 // a run selects, what replaces an existing file and what never does, the events in order, the
-// archive-type detection and the file types of Unix modes.
+// archive-type detection, the file types of Unix modes, the folder handler's answers, and the
+// library's version and file copies.
 
 #include "archive/zipcommon.h"
 
@@ -393,6 +394,43 @@ TEST(UnzipOutputFolder, AFileNamedAsExtractDirKeepsThePreviousFolder) {
     EXPECT_EQ(Slurp(dir / "taken"), "a file");
 }
 
+// A target nobody may write to, not even root: /proc takes no new files or folders.
+TEST(UnzipOutputFolder, ALimitedUserHandlerIsAskedAtMostThreeTimes) {
+    TempDir dir;
+    WriteBytes(dir / "a.zip", ziptest::Build({ziptest::File("a.csv", "A")}));
+    const std::string good = keiba::PathToUtf8(dir / "good");
+    fs::create_directories(dir / "good");
+    struct Case {
+        const char* what;
+        std::vector<std::string> answers; // taken in turn, the last one again and again
+        int asked;
+        int count;
+    };
+    const Case cases[] = {
+        {"no folder", {""}, 3, 0},
+        {"a missing folder", {keiba::PathToUtf8(dir / "missing")}, 3, 0},
+        {"two folders that cannot be written, in turn", {"/proc", "/sys", "/proc"}, 3, 0},
+        {"a good folder the third time", {"", "/proc", good}, 3, 1},
+    };
+    for (const auto& c : cases) {
+        int asked = 0;
+        RunResult r = Extract(dir / "a.zip", "/proc/kestrane-test", {"*"}, [&](TUnZip& z) {
+            z.OnLimitedUser = [&](TZipCommon&, const std::string&, std::string& userDir,
+                                  bool& cancel) {
+                userDir = c.answers[std::min<std::size_t>(asked, c.answers.size() - 1)];
+                cancel = ++asked > 10; // a test that fails, not one that hangs
+            };
+        });
+        EXPECT_EQ(asked, c.asked) << c.what;
+        EXPECT_EQ(r.count, c.count) << c.what;
+        if (c.count == 0) {
+            ASSERT_FALSE(r.errors.empty()) << c.what;
+            EXPECT_EQ(r.errors.back(), kMsgInvalidDir) << c.what;
+        }
+    }
+    EXPECT_EQ(Slurp(dir / "good/a.csv"), "A");
+}
+
 TEST(UnzipOutputFolder, FoldersThatAreMadeCount) {
     TempDir dir;
     auto folder = ziptest::File("VZK/", "", 0);
@@ -407,4 +445,115 @@ TEST(UnzipOutputFolder, FoldersThatAreMadeCount) {
     RunResult notMade = Extract(dir / "f.zip", dir / "notmade");
     EXPECT_EQ(notMade.count, 1);
     EXPECT_FALSE(fs::exists(dir / "notmade/empty"));
+}
+
+TEST(UnzipLibrary, VersionIsAtLeast0x210020ReadAsMajorDotMinor) {
+    TUnZip z;
+    const std::pair<int, double> cases[] = {
+        {-1, 33.32},       {0, 33.32},       {0x21001F, 33.32}, {0x210020, 33.32},
+        {0x210021, 33.33}, {0x230005, 35.5}, {0x220000, 34.0},  {0x7FFF270F, 32767.9999},
+    };
+    for (auto [version, expected] : cases)
+        EXPECT_DOUBLE_EQ(z.GetLibraryVersion(version), expected) << std::hex << version;
+}
+
+// Copies and moves replace the target whole and keep the source's bytes; moves also between
+// file systems; a cancelled copy, or a file that cannot be opened (25235, raised), changes nothing.
+TEST(UnzipLibrary, CopyOrMoveFileReplacesTheTargetWhole) {
+    TempDir dir;
+    const std::string data(300000, 'd');
+    TUnZip z;
+    std::vector<int> errors;
+    z.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&,
+                    int code) { errors.push_back(code); };
+    auto path = [&](const char* name) { return keiba::PathToUtf8(dir / name); };
+    WriteBytes(dir / "a.bin", data);
+    WriteBytes(dir / "old.bin", "old");
+    EXPECT_TRUE(z.CopyOrMoveFile(path("a.bin"), path("old.bin"), false));
+    EXPECT_TRUE(Slurp(dir / "old.bin") == data);
+    EXPECT_TRUE(Slurp(dir / "a.bin") == data);
+    EXPECT_TRUE(z.CopyOrMoveFile(path("a.bin"), path("moved.bin"), true));
+    EXPECT_FALSE(fs::exists(dir / "a.bin"));
+    EXPECT_TRUE(Slurp(dir / "moved.bin") == data);
+    // to another file system and back, where a rename cannot move it
+    fs::path shm = "/dev/shm";
+    std::error_code ec;
+    if (fs::is_directory(shm, ec) && fs::status(shm).permissions() != fs::perms::none) {
+        struct stat a {
+        }, b{};
+        ::stat(shm.c_str(), &a);
+        ::stat(dir.path().c_str(), &b);
+        if (a.st_dev != b.st_dev) {
+            std::string there =
+                keiba::PathToUtf8(shm / ("kestrane-move-" + std::to_string(::getpid())));
+            EXPECT_TRUE(z.CopyOrMoveFile(path("moved.bin"), there, true));
+            EXPECT_FALSE(fs::exists(dir / "moved.bin"));
+            EXPECT_TRUE(z.CopyOrMoveFile(there, path("moved.bin"), true));
+            EXPECT_FALSE(fs::exists(there));
+            EXPECT_TRUE(Slurp(dir / "moved.bin") == data);
+        }
+    }
+    EXPECT_TRUE(errors.empty());
+    // a copy cut short by a cancel leaves the target as it was
+    z.SetCancel(true);
+    WriteBytes(dir / "old.bin", "old");
+    EXPECT_FALSE(z.CopyOrMoveFile(path("moved.bin"), path("old.bin"), false));
+    EXPECT_EQ(Slurp(dir / "old.bin"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2)
+        << "a temporary file stayed";
+    z.SetCancel(false);
+    for (bool move : {false, true}) {
+        errors.clear();
+        try {
+            z.CopyOrMoveFile(path("missing.bin"), path("old.bin"), move);
+            ADD_FAILURE() << "a missing source was taken";
+        } catch (const EZipError& e) {
+            EXPECT_EQ(e.code(), kMsgOpenError);
+        }
+        try {
+            z.CopyOrMoveFile(path("moved.bin"), path("no/such/folder.bin"), move);
+            ADD_FAILURE() << "a target in a missing folder was taken";
+        } catch (const EZipError& e) {
+            EXPECT_EQ(e.code(), kMsgOpenError);
+        }
+        EXPECT_EQ(errors, (std::vector<int>{kMsgOpenError, kMsgOpenError}));
+        EXPECT_EQ(Slurp(dir / "old.bin"), "old");
+        EXPECT_TRUE(Slurp(dir / "moved.bin") == data);
+    }
+}
+
+namespace {
+
+// Records the output stream's hooks with the file each came after.
+class HookedUnZip : public TUnZip {
+public:
+    std::vector<std::string> calls;
+
+protected:
+    void AfterReplace(bool sameDrive) override {
+        calls.push_back("replaced " + entry_.leaf + (sameDrive ? "" : " elsewhere"));
+    }
+    void LargeFileReplaced() override { calls.push_back("large " + entry_.leaf); }
+};
+
+} // namespace
+
+// The hooks come for each file that replaced its target, the large-file one beyond 64 KB only.
+TEST(UnzipOutputFiles, HooksFollowEachReplacedFileAndLargeOnesBeyond64KB) {
+    TempDir dir;
+    auto bad = ziptest::File("bad.bin", std::string(70000, 'b'));
+    bad.crc = 1;
+    WriteBytes(dir / "h.zip", ziptest::Build({
+                                  ziptest::File("small.txt", "small"),
+                                  ziptest::File("64k.bin", std::string(65536, 'k')),
+                                  ziptest::File("64k1.bin", std::string(65537, 'l')),
+                                  bad,
+                              }));
+    HookedUnZip z;
+    z.SetArchiveFile(keiba::PathToUtf8(dir / "h.zip"));
+    z.SetExtractDir(keiba::PathToUtf8(dir / "out"));
+    z.SetFileSpec({"*"});
+    EXPECT_EQ(z.ExtractArchive(), 3);
+    EXPECT_EQ(z.calls, (std::vector<std::string>{"replaced small.txt", "replaced 64k.bin",
+                                                 "replaced 64k1.bin", "large 64k1.bin"}));
 }

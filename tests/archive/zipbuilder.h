@@ -68,6 +68,11 @@ public:
     explicit ZipCryptoWriter(const std::string& password) {
         for (char c : password) Update(static_cast<std::uint8_t>(c));
     }
+    // Started from other keys than the data set's (the header set).
+    ZipCryptoWriter(std::uint32_t k0, std::uint32_t k1, std::uint32_t k2)
+        : k0_(k0)
+        , k1_(k1)
+        , k2_(k2) {}
     std::string Encrypt(const std::string& plain) {
         std::string out;
         for (char c : plain) {
