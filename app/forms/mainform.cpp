@@ -93,7 +93,8 @@ void TMainForm::BuildUi() {
     auto* body = new QHBoxLayout;
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(2);
-    body->addWidget(BuildListPanel());
+    // At the left also while no race is shown and the pages are hidden.
+    body->addWidget(BuildListPanel(), 0, Qt::AlignLeft);
     body->addWidget(BuildPages(), 1);
     outer->addLayout(body, 1);
     BuildHiddenButtons(central);

@@ -298,6 +298,8 @@ private:
     controls::TLbSpeedButton* ToolButton(const char* name, const QString& caption,
                                          const QString& hint);
     QWidget* BuildHeader();
+    // The header as before any race was shown: no texts, the turf colour, no number tile.
+    void ClearRaceHeader();
     QWidget* BuildListPanel();
     QWidget* BuildPages();
     QWidget* BuildCardPage();
@@ -309,7 +311,8 @@ private:
     void BuildExportFolderItem(QMenu* option);
     QWidget* BuildResultPage();
     void BuildHiddenButtons(QWidget* holder);
-    QPushButton* HiddenButton(const char* name, const QString& caption);
+    QPushButton* HiddenButton(const char* name, const QString& caption,
+                              const QString& hint = QString());
     views::StringGrid* NewGrid(const char* name, QWidget* parent);
     void SetUpGrids();
     // mainform_daylist.cpp

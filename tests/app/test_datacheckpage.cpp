@@ -17,6 +17,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTabWidget>
+#include <QTest>
+
+#include <atomic>
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -106,6 +109,22 @@ TEST_F(DataCheckTest, TheNewestDateLoadsWithItsRacesAndRunners) {
     ChooseDate(QStringLiteral("2024年11月23日"));
     ASSERT_EQ(races->count(), 1);
     EXPECT_EQ(races->item(0)->text(), QStringLiteral("京都 1R"));
+}
+
+// The race shown is the race list's current one, however it became current.
+TEST_F(DataCheckTest, TheRaceShownFollowsTheArrowKeys) {
+    WriteVzk("XQ20241124.vzkd", AnalysisMaker("20241124", "05", 11, 1).Slot(0).Bytes() +
+                                    AnalysisMaker("20241124", "05", 12, 1).Slot(1).Bytes());
+    Start();
+    auto* races = OnPage<QListWidget>("DatList");
+    ASSERT_EQ(races->count(), 2);
+    auto* title = OnPage<QLabel>("TitleLabel1");
+    EXPECT_EQ(title->text(), QStringLiteral("2024年11月24日東京11R"));
+    QTest::keyClick(races, Qt::Key_Down);
+    EXPECT_EQ(races->currentRow(), 1);
+    EXPECT_EQ(title->text(), QStringLiteral("2024年11月24日東京12R"));
+    QTest::keyClick(races, Qt::Key_Up);
+    EXPECT_EQ(title->text(), QStringLiteral("2024年11月24日東京11R"));
 }
 
 TEST_F(DataCheckTest, TheBatchDayLoadAsksFirstAndLoadsEveryDay) {
