@@ -217,6 +217,8 @@ public:
     void SetVenueLabels(const std::array<std::string, 3>& codes,
                         const std::array<std::string, 3>& firstSlots) override;
     void SelectDateItem(const std::string& stem) override;
+    void ShowNoDay() override;
+    bool CancelRequested() const override { return operations_.CancelRequested(); }
     void SaveIndexStats() override { SisuStatBtn2Click(); }
     void StartResultsTimer(int intervalMs) override;
     bool AutoOddsOn() const override; // and FetchHost's
@@ -347,6 +349,8 @@ private:
     const std::filesystem::path& appDir_;
     keiba::TIniGT& ini_;
     bool shown_ = false;
+    // Closed while an operation ran: the window closes once the operation has ended.
+    bool closeWhenFree_ = false;
     std::string versionText_; // gVersionText, set when the window is first shown
     std::function<void(QDialog&)> modalHook_;
     // Made on the first print: the printer list is then asked afresh at every print.
