@@ -98,7 +98,7 @@ void CloseLogged(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
 void ReadStepAndReport(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
     jvdata::ReadStepResult r = jvdata::RunReadStep(
         link, step, host.Context().folder, [&] { host.ProcessMessages(); },
-        [&host] { return host.Flags().gJvCancel == 1; });
+        [&host] { return host.Flags().gJvCancel == 1 || host.Operations().CancelRequested(); });
     if (r.readError != 0) {
         if (IsOddsStep(step)) host.Context().notifier.Beep();
         ReportError(host, jvdata::JvResultMessage("JVRead", r.readError));
@@ -210,6 +210,7 @@ void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep s
     std::string shownId = std::string(shown.VenueCode()) + std::string(shown.RaceNo());
     bool shownFetched = false;
     for (const std::string& line : races) {
+        if (host.Operations().CancelRequested()) break;
         // A line is the race key and the race slot "%2d".
         constexpr std::size_t kKey = jvdata::RecordHead::kRaceKey.width;
         if (line.size() < kKey + 2) continue;
@@ -238,7 +239,7 @@ void FetchDayOdds(FetchHost& host) {
     if (!link || Busy(host)) return;
     const keiba::OperationOwner::Hold hold = TakeForFetch(host);
     if (!hold) return;
-    for (int i = 0; i < host.RaceListCount(); ++i) {
+    for (int i = 0; i < host.RaceListCount() && !host.Operations().CancelRequested(); ++i) {
         host.SelectRace(i);
         host.ShowSelectedRace();
         SokuhoOdds(host, *link);

@@ -5,7 +5,8 @@
 //
 // Every fetch ends by reading again what it fetched and showing the selected race again. A
 // fetch holds the owner of long operations while it runs and never starts while another
-// operation holds it.
+// operation holds it; asked through the owner to end (the window closing), it stops reading at
+// its next pass, files what it read and fetches no further race.
 
 #include "fetch/fetchstate.h"
 #include "jvdata/jvlink.h"

@@ -21,12 +21,14 @@ void OperationOwner::Hold::Release() {
 OperationOwner::Hold OperationOwner::Take(Operation operation) {
     if (running_) return Hold();
     running_ = operation;
+    cancelRequested_ = false;
     if (listener_) listener_(running_);
     return Hold(*this);
 }
 
 void OperationOwner::GiveBack() {
     running_.reset();
+    cancelRequested_ = false;
     if (listener_) listener_(std::nullopt);
 }
 

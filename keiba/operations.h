@@ -5,7 +5,9 @@
 // owner and holds it until it ends; a command that reads the day or writes a file from it, or
 // writes the members' folder, asks the owner first and does nothing while another holds it.
 // The main window holds the one owner of the program and disables its commands while an
-// operation runs.
+// operation runs. When the window is closed meanwhile, it asks the operation to end early and
+// closes once the owner is given back; an operation that pumps messages looks at
+// CancelRequested() at each pass.
 
 #include <functional>
 #include <optional>
@@ -55,6 +57,11 @@ public:
     bool Busy() const { return running_.has_value(); }
     std::optional<Operation> Running() const { return running_; }
 
+    // Asks the operation that runs to end at its next pass. Nothing while none runs; the next
+    // take starts without the request.
+    void RequestCancel() { cancelRequested_ = running_.has_value(); }
+    bool CancelRequested() const { return cancelRequested_; }
+
     // Told of every change: the operation taken, or nothing once it is given back.
     using Listener = std::function<void(std::optional<Operation>)>;
     void SetListener(Listener listener) { listener_ = std::move(listener); }
@@ -63,6 +70,7 @@ private:
     void GiveBack();
 
     std::optional<Operation> running_;
+    bool cancelRequested_ = false;
     Listener listener_;
 };
 

@@ -113,6 +113,35 @@ private:
     std::unordered_map<std::string, RaceIndex> pastDays_;
 };
 
+// How far a race file can be read: its whole RA records from the first, up to the first
+// piece that is not one. The races after such a piece have no slot of their own (a race's
+// slot is its place in the file), so they are not read either.
+struct ReadableRaces {
+    std::size_t count = 0; // at most kMaxRaces
+    std::size_t lost = 0;  // races of the first kMaxRaces places not read
+};
+
+ReadableRaces ReadableRacesOf(std::string_view file) {
+    constexpr auto kSlots = static_cast<std::size_t>(kMaxRaces);
+    const std::size_t whole = jvdata::RecordCount(file, jvdata::kRaLength);
+    const std::size_t places = std::min(whole, kSlots);
+    ReadableRaces out;
+    while (out.count < places &&
+           jvdata::CheckFraming(jvdata::RecordAt(file, jvdata::kRaLength, out.count), "RA"))
+        ++out.count;
+    out.lost = places - out.count;
+    // A record cut short at the end is a race lost too, when it would have had a slot.
+    if (whole < kSlots && file.size() % jvdata::kRaLength != 0) ++out.lost;
+    return out;
+}
+
+std::string DamagedRaceFileText(const std::string& stem, const ReadableRaces& races) {
+    const std::string file = "レースデータ（" + stem + ".jvRA）";
+    if (races.count == 0) return file + "が壊れているため、この開催日を読み込めません。";
+    return file + "の一部が壊れているため、" + std::to_string(races.lost) +
+           "レース分を読み込めませんでした。";
+}
+
 // The progress form, hidden on every way out of a load.
 class LoadScope {
 public:
@@ -442,16 +471,33 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     SetFileNames(day, appDir, *date);
     day.gDayRaceCount = 0;
 
-    auto raFile = keiba::ReadWholeFile(day.gRaFileName);
-    if (!raFile) {
-        // Nothing of the previous day may stay behind, also when this day cannot be loaded.
+    // Nothing of the previous day may stay behind, also when this day cannot be loaded.
+    auto noDay = [&] {
+        scope.HideProgress();
         BlankDayRecords(day);
+        day.gDayRaceCount = 0;
+        day.venueCodes = {};
+        progress.SetVenueLabels({}, {});
+        progress.ShowNoDay();
+    };
+    auto raFile = keiba::ReadWholeFile(day.gRaFileName);
+    const ReadableRaces readable = raFile ? ReadableRacesOf(*raFile) : ReadableRaces{};
+    if (readable.count == 0) {
+        noDay();
         context.notifier.Beep();
-        context.notifier.Information("データ作成が未完了のようです。");
-        return DayLoadResult::NoRaceFile;
+        if (readable.lost == 0) {
+            context.notifier.Information("データ作成が未完了のようです。");
+            return DayLoadResult::NoRaceFile;
+        }
+        context.notifier.Information(DamagedRaceFileText(stem, readable));
+        return DayLoadResult::Damaged;
     }
 
     scope.ShowProgress(35, "レースデータを読み込んでいます。", stem);
+    if (progress.CancelRequested()) {
+        noDay();
+        return DayLoadResult::Cancelled;
+    }
     FileCache files;
     jvdata::HorseFilePaths horsePaths(appDir);
 
@@ -466,8 +512,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
 
     // Races, runners, horse masters and past runs.
     std::array<std::array<std::uint8_t, kMaxRunners>, kMaxRaces> pastRuns{};
-    std::size_t raceCount =
-        std::min<std::size_t>(jvdata::RecordCount(*raFile, jvdata::kRaLength), kMaxRaces);
+    const std::size_t raceCount = readable.count;
     day.gDayRaceCount = static_cast<int>(raceCount);
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         std::size_t read = 0;
@@ -494,7 +539,13 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
             day.gDayRaces[r].Clear();
         }
         for (std::size_t h = read; h < kMaxRunners; ++h) BlankRunnerRecords(day, r, h);
-        if (r < raceCount) progress.StepProgress();
+        if (r < raceCount) {
+            progress.StepProgress();
+            if (progress.CancelRequested()) {
+                noDay();
+                return DayLoadResult::Cancelled;
+            }
+        }
     }
 
     ReadPayouts(day);
@@ -503,6 +554,10 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     progress.ClearRaceLists();
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         progress.StepProgress();
+        if (progress.CancelRequested()) {
+            noDay();
+            return DayLoadResult::Cancelled;
+        }
         const jvdata::TJvRA& race = day.gDayRaces[r];
         if (!IsBlankOrZeroYear(race.Key().Year()))
             progress.AddRaceListItem(
@@ -538,6 +593,10 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     for (int s = 1; s <= 4; ++s) steps.MatchTargetSlot(s);
     for (int u = 1; u <= 3; ++u) steps.ApplyUserBetSet(u);
     if (day.gDayRaceCount > 0) steps.SelectFirstRace();
+    if (readable.lost > 0) {
+        context.notifier.Beep();
+        context.notifier.Information(DamagedRaceFileText(stem, readable));
+    }
     return DayLoadResult::Loaded;
 }
 
@@ -545,11 +604,12 @@ void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList
                           DayLoadProgress& progress, DayLoadSteps& steps,
                           const keiba::ProgramContext& context) {
     for (std::size_t i = dateList.size(); i-- > 0;) {
+        if (progress.CancelRequested()) return;
         std::error_code ec;
         if (fs::exists(context.folder / "STAT" / keiba::Utf8Path(dateList[i] + ".stat1"), ec))
             continue;
         progress.SelectDateItem(dateList[i]);
-        LoadDay(day, dateList[i], progress, steps, context);
+        if (LoadDay(day, dateList[i], progress, steps, context) == DayLoadResult::Cancelled) return;
     }
 }
 

@@ -37,6 +37,12 @@ public:
     // The batch load selects each day's item in the date combo before it loads the day, so
     // that what the load runs (the automatic-odds checks) sees the day being loaded.
     virtual void SelectDateItem(const std::string& /*stem*/) {}
+    // The load ended without a day to show (no race file, a damaged one, a cancel): nothing of
+    // an earlier day may stay on the screen, the race header included.
+    virtual void ShowNoDay() {}
+    // True once the one who watches the load wants it to end (the window is closing). The load
+    // looks after each step that lets the screen handle its events, and ends there.
+    virtual bool CancelRequested() const { return false; }
 };
 
 // The steps a load asks of the window, in the order of first use.
@@ -75,17 +81,21 @@ std::vector<std::string> MakeDataList(const std::filesystem::path& appDir);
 // The date of a stem, or nothing when the name is not one.
 std::optional<std::chrono::year_month_day> StemDate(std::string_view stem);
 
-enum class DayLoadResult { Loaded, NoRaceFile, BadStem };
+enum class DayLoadResult { Loaded, NoRaceFile, Damaged, Cancelled, BadStem };
 
 // Loads the day of `stem` from the program folder of `context` into `day`, with that folder's
-// settings (the date combo's `DateComboChange` handler's work). A missing race file beeps and
-// says "データ作成が未完了のようです。". The caller holds the owner of long operations for
-// the load (keiba/operations.h): nothing else may touch the day while the load pumps events.
+// settings (the date combo's `DateComboChange` handler's work). A missing or empty race file
+// beeps and says "データ作成が未完了のようです。". A race file is read up to its first piece
+// that is not a whole RA record (a cut, another record, a lost line end): the races before it
+// load and the user is told how many could not be read; with none before it, nothing loads.
+// A day that does not load, or a cancelled load, leaves the day blank. The caller holds the
+// owner of long operations for the load (keiba/operations.h): nothing else may touch the day
+// while the load pumps events.
 DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& progress,
                       DayLoadSteps& steps, const keiba::ProgramContext& context);
 
 // Loads, oldest first, every listed day without a statistics marker (the `DirectReadBtnClick`
-// handler's work).
+// handler's work); a cancelled load ends the batch.
 void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList,
                           DayLoadProgress& progress, DayLoadSteps& steps,
                           const keiba::ProgramContext& context);

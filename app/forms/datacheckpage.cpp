@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 namespace app {
@@ -125,10 +126,19 @@ DataCheckPage::DataCheckPage(const keiba::ProgramContext& context, QWidget* pare
 
     connect(MakeDataListBtn, &QPushButton::clicked, this, [this] { MakeDataListBtnClick(); });
     connect(DateCombo, &QComboBox::activated, this, [this](int) { DateComboChange(); });
-    connect(DatList, &QListWidget::itemClicked, this, [this] { DatListClick(); });
+    // The race shown follows the current row, whether a click or the arrow keys moved it.
+    connect(DatList, &QListWidget::currentRowChanged, this, [this](int) { DatListClick(); });
 }
 
 void DataCheckPage::MakeDataListBtnClick() {
+    ListDates(QString());
+}
+
+void DataCheckPage::RereadDay() {
+    ListDates(DateCombo->currentText());
+}
+
+void DataCheckPage::ListDates(const QString& keep) {
     const std::vector<std::string> dates = raceday::CheckDateItems(context_.folder / "VZK");
     {
         const QSignalBlocker block(DateCombo);
@@ -136,7 +146,7 @@ void DataCheckPage::MakeDataListBtnClick() {
         for (const std::string& d : dates) DateCombo->addItem(QString::fromStdString(d));
     }
     if (dates.empty()) return;
-    DateCombo->setCurrentIndex(0);
+    DateCombo->setCurrentIndex(std::max(0, DateCombo->findText(keep)));
     DateComboChange();
 }
 
@@ -162,7 +172,10 @@ void DataCheckPage::DateComboChange() {
             DatList->addItem(controls::SjToQ(race.item));
     }
     if (DatList->count() == 0) return;
-    DatList->setCurrentRow(0);
+    {
+        const QSignalBlocker block(DatList);
+        DatList->setCurrentRow(0);
+    }
     DatListClick();
 }
 

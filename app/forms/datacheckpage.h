@@ -33,6 +33,9 @@ public:
     // `MakeDataListBtnClick`: the dates of <AppDir>/VZK, newest first, listed afresh; the first
     // is loaded.
     void MakeDataListBtnClick();
+    // After a download: the dates listed afresh (a new day may have come) and the date chosen
+    // before, when it is still there, read again; else the newest.
+    void RereadDay();
     // `DateComboChange`: the file of the chosen date into the tab's table, its races listed and
     // the first shown. A date whose file is gone empties the grid's rows and keeps the list.
     void DateComboChange();
@@ -44,6 +47,10 @@ public:
     QAction* MakeCPDB() const { return MakeCPDB_; }
 
 private:
+    // The dates of <AppDir>/VZK, newest first, with `keep` chosen when it is there (else the
+    // newest) and loaded.
+    void ListDates(const QString& keep);
+
     const keiba::ProgramContext& context_;
     raceday::CheckDay day_;
     QComboBox* DateCombo = nullptr;

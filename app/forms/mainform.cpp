@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -40,8 +41,11 @@ TMainForm::TMainForm(const keiba::ProgramContext& context, std::unique_ptr<jvdat
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("ケストレーン "));
     BuildUi();
-    operations_.SetListener(
-        [this](std::optional<keiba::Operation> running) { EnableDayCommands(!running); });
+    operations_.SetListener([this](std::optional<keiba::Operation> running) {
+        EnableDayCommands(!running);
+        // Once the operation's own handler has returned: nothing of it runs in a closed window.
+        if (!running && closeWhenFree_) QTimer::singleShot(0, this, [this] { close(); });
+    });
     FormCreate();
 }
 
@@ -93,7 +97,8 @@ void TMainForm::BuildUi() {
     auto* body = new QHBoxLayout;
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(2);
-    body->addWidget(BuildListPanel());
+    // At the left also while no race is shown and the pages are hidden.
+    body->addWidget(BuildListPanel(), 0, Qt::AlignLeft);
     body->addWidget(BuildPages(), 1);
     outer->addLayout(body, 1);
     BuildHiddenButtons(central);
@@ -240,7 +245,19 @@ void TMainForm::FormShow() {
     }
 }
 
+// Closed while a long operation runs, the window stays in front of the user, with the work
+// it shows, until the operation has ended at its next pass; then it closes.
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (operations_.Busy()) {
+        event->ignore();
+        closeWhenFree_ = true;
+        operations_.RequestCancel();
+        // The search walks beside the screen and ends on its form's stop.
+        if (operations_.Running() == keiba::Operation::Search && shutugenForm_)
+            shutugenForm_->CancelBtnClick();
+        return;
+    }
+    closeWhenFree_ = false;
     FormCloseQuery();
     event->accept();
 }

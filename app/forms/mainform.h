@@ -217,6 +217,8 @@ public:
     void SetVenueLabels(const std::array<std::string, 3>& codes,
                         const std::array<std::string, 3>& firstSlots) override;
     void SelectDateItem(const std::string& stem) override;
+    void ShowNoDay() override;
+    bool CancelRequested() const override { return operations_.CancelRequested(); }
     void SaveIndexStats() override { SisuStatBtn2Click(); }
     void StartResultsTimer(int intervalMs) override;
     bool AutoOddsOn() const override; // and FetchHost's
@@ -298,6 +300,8 @@ private:
     controls::TLbSpeedButton* ToolButton(const char* name, const QString& caption,
                                          const QString& hint);
     QWidget* BuildHeader();
+    // The header as before any race was shown: no texts, the turf colour, no number tile.
+    void ClearRaceHeader();
     QWidget* BuildListPanel();
     QWidget* BuildPages();
     QWidget* BuildCardPage();
@@ -309,7 +313,8 @@ private:
     void BuildExportFolderItem(QMenu* option);
     QWidget* BuildResultPage();
     void BuildHiddenButtons(QWidget* holder);
-    QPushButton* HiddenButton(const char* name, const QString& caption);
+    QPushButton* HiddenButton(const char* name, const QString& caption,
+                              const QString& hint = QString());
     views::StringGrid* NewGrid(const char* name, QWidget* parent);
     void SetUpGrids();
     // mainform_daylist.cpp
@@ -344,6 +349,8 @@ private:
     const std::filesystem::path& appDir_;
     keiba::TIniGT& ini_;
     bool shown_ = false;
+    // Closed while an operation ran: the window closes once the operation has ended.
+    bool closeWhenFree_ = false;
     std::string versionText_; // gVersionText, set when the window is first shown
     std::function<void(QDialog&)> modalHook_;
     // Made on the first print: the printer list is then asked afresh at every print.

@@ -39,7 +39,7 @@ void TMainForm::MakeCPDBClick() {
         return;
     }
     SetBusyCursor(true);
-    for (int i = 0; i < DateCombo->count(); ++i) {
+    for (int i = 0; i < DateCombo->count() && !operations_.CancelRequested(); ++i) {
         {
             const QSignalBlocker block(DateCombo);
             DateCombo->setCurrentIndex(i);
@@ -47,7 +47,10 @@ void TMainForm::MakeCPDBClick() {
         raceday::LoadDay(Day(), ToUtf8(DateCombo->itemText(i)), *this, *this, context_);
     }
     SetBusyCursor(false);
+    // Cut short by the window's closing: there is no one left to tell.
+    const bool cancelled = operations_.CancelRequested();
     hold.Release();
+    if (cancelled) return;
     notifier.Beep();
     notifier.Information("処理が完了しました。");
 }

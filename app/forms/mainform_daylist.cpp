@@ -54,13 +54,15 @@ void TMainForm::DirectReadBtnClick() {
     if (i >= 0) DateCombo->setCurrentIndex(i);
 }
 
-// What the import added shows up as days in the list; the race shown may be gone.
+// What the import added shows up as days in the list; the race shown may be gone, and no day
+// is chosen until the user picks one again.
 void TMainForm::AfterDataImport() {
     {
         QSignalBlocker block(DatList);
         DatList->clear();
     }
     PageControl1->hide();
+    ClearRaceHeader();
     MakeDataListBtnClick();
 }
 

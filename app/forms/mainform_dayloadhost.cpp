@@ -98,6 +98,12 @@ void TMainForm::SelectDateItem(const std::string& stem) {
     DateCombo->setCurrentIndex(DateCombo->findText(U(stem)));
 }
 
+void TMainForm::ShowNoDay() {
+    ClearRaceLists();
+    PageControl1->hide();
+    ClearRaceHeader();
+}
+
 void TMainForm::SisuStatBtn2Click() {}
 
 void TMainForm::StartResultsTimer(int intervalMs) {

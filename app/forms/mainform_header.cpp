@@ -88,8 +88,8 @@ QWidget* TMainForm::BuildHeader() {
     levelBox->addStretch(1);
     levelBox->addWidget(RestTimeLabel);
 
-    // The race number sits on its own tile so that it reads at a glance.
-    RaceLabel->setAutoFillBackground(true);
+    // The race number sits on its own tile so that it reads at a glance; the tile shows once a
+    // race is shown.
     QPalette rp = RaceLabel->palette();
     rp.setColor(QPalette::Window, QColor(255, 255, 255));
     rp.setColor(QPalette::WindowText, QColor(0, 0, 0));
@@ -109,6 +109,16 @@ QWidget* TMainForm::BuildHeader() {
     grid->setColumnStretch(2, 1);
     grid->setColumnStretch(3, 1);
     return Panel3;
+}
+
+void TMainForm::ClearRaceHeader() {
+    SetPanelColor(Panel3, QColor(0, 128, 0));
+    for (QLabel* l : {BashoLabel, RaceLabel, Label1, Label2, Label3, Label4, Label6, Label7,
+                      TFWtimeLabel, RLevelLabel, RplsTouLabel, RmnsTouLabel, RestTimeLabel})
+        l->clear();
+    Label3Dj1->SetCaption(QString());
+    Label3Dj2->SetCaption(QString());
+    RaceLabel->setAutoFillBackground(false);
 }
 
 } // namespace app

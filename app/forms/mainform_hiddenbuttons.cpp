@@ -14,11 +14,18 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 namespace app {
 
-QPushButton* TMainForm::HiddenButton(const char* name, const QString& caption) {
+QPushButton* TMainForm::HiddenButton(const char* name, const QString& caption,
+                                     const QString& hint) {
     auto* b = new QPushButton(caption, centralWidget());
     b->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty()) {
+        b->setToolTip(hint);
+        b->setStatusTip(hint);
+    }
     b->hide();
     return b;
 }
@@ -27,9 +34,14 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     Q_UNUSED(holder);
     connect(HiddenButton("MakeDataListBtn", QStringLiteral("リスト作成")), &QPushButton::clicked,
             this, &TMainForm::MakeDataListBtnClick);
-    // The day load reaches these through the host; the buttons stand for them on the form.
-    for (const char* name : {"IniBtn", "UMConvertBtn", "OzReadBtn", "CalcBtn", "HrReadBtn"})
-        HiddenButton(name, QString::fromLatin1(name));
+    // The day load and the fetches reach these through their hosts; the buttons stand for them
+    // on the form.
+    for (auto [name, caption] : {std::pair{"IniBtn", "初期化"},
+                                 {"UMConvertBtn", "UMConvert"},
+                                 {"OzReadBtn", "オッズ取込"},
+                                 {"CalcBtn", "Calc"},
+                                 {"HrReadBtn", "払戻取込"}})
+        HiddenButton(name, QString::fromUtf8(caption));
     connect(HiddenButton("SisuStatBtn2", QStringLiteral("指数統計保存(新)")), &QPushButton::clicked,
             this, &TMainForm::SisuStatBtn2Click);
     // Clicked by every race selection: the index race card; the odds table's 馬番 button and the
@@ -42,23 +54,28 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     HiddenButton("KaimeCalcBtn", QStringLiteral("買い目算出"));
     HiddenButton("SisuStatBtn", QStringLiteral("指数統計保存"));
     HiddenButton("SaveCheckBtn", QStringLiteral("Saveチェック"));
+    HiddenButton("PicKohobaBtn", QStringLiteral("候補馬抽出"));
     // The real-time fetches the timers and the odds lists start.
-    connect(HiddenButton("GetDMBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ")), &QPushButton::clicked, this,
-            &TMainForm::GetDMBtnClick);
+    connect(
+        HiddenButton("GetDMBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ"), QStringLiteral("ﾏｲﾆﾝｸﾞを取得します")),
+        &QPushButton::clicked, this, &TMainForm::GetDMBtnClick);
     struct OddsButton {
         const char* name;
         const char* caption;
+        const char* hint;
         std::vector<std::string>* races;
         jvdata::ReadStep step;
     };
     const OddsButton oddsButtons[] = {
-        {"OzGetLoopBtn", "ｵｯｽﾞ取得（自動）", &WorkList, jvdata::ReadStep::Odds},
-        {"LOzBtn", "直前オッズ", &ChokuzenOzRaces, jvdata::ReadStep::Odds},
-        {"AOzBtn", "朝ｵｯｽﾞ", &AsaOzRaces, jvdata::ReadStep::MorningOdds},
-        {"MOzBtn", "中間ｵｯｽﾞ", &ChukanOzRaces, jvdata::ReadStep::MiddleOdds},
+        {"OzGetLoopBtn", "ｵｯｽﾞ取得（自動）", "", &WorkList, jvdata::ReadStep::Odds},
+        {"LOzBtn", "直前オッズ", "", &ChokuzenOzRaces, jvdata::ReadStep::Odds},
+        {"AOzBtn", "朝ｵｯｽﾞ", "朝オッズを取得します", &AsaOzRaces, jvdata::ReadStep::MorningOdds},
+        {"MOzBtn", "中間ｵｯｽﾞ", "中間オッズを取得します", &ChukanOzRaces,
+         jvdata::ReadStep::MiddleOdds},
     };
     for (const OddsButton& b : oddsButtons)
-        connect(HiddenButton(b.name, QString::fromUtf8(b.caption)), &QPushButton::clicked, this,
+        connect(HiddenButton(b.name, QString::fromUtf8(b.caption), QString::fromUtf8(b.hint)),
+                &QPushButton::clicked, this,
                 [this, races = b.races, step = b.step] { fetch::OddsLoop(*this, *races, step); });
     HiddenButton("DMReadBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ読込"));
 

@@ -113,9 +113,9 @@ void TMainForm::ID1Click() {
 }
 
 // The R-horse form's data-check tab lists the days of VZK again (a forecast brings a new one) and
-// shows the newest.
+// reads the day the user chose again.
 void TMainForm::RereadShutugenDay() {
-    if (dataCheckPage_) dataCheckPage_->MakeDataListBtnClick();
+    if (dataCheckPage_) dataCheckPage_->RereadDay();
 }
 
 } // namespace app

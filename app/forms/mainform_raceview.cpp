@@ -66,6 +66,7 @@ void TMainForm::ShowRaceHeader(int r, const raceday::RaceHeader& h) {
     SetPanelColor(Panel3, h.turf ? QColor(0, 128, 0) : QColor(128, 0, 0));
     BashoLabel->setText(controls::SjToQ(h.basho));
     RaceLabel->setText(controls::SjToQ(h.race));
+    RaceLabel->setAutoFillBackground(true);
     Label1->setText(controls::SjToQ(h.label1));
     Label2->setText(controls::SjToQ(h.label2));
     Label3->setText(controls::SjToQ(h.label3));

@@ -17,6 +17,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTabWidget>
+#include <QTest>
+
+#include <atomic>
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -31,6 +34,21 @@ public:
         std::this_thread::sleep_for(2ms);
         return false;
     }
+};
+
+// Conditions that take their time over every record, count the records and match nothing.
+class Counting : public search::RFilter {
+public:
+    explicit Counting(std::shared_ptr<std::atomic<int>> seen)
+        : seen_(std::move(seen)) {}
+    bool Matches(std::string_view) const override {
+        std::this_thread::sleep_for(2ms);
+        ++*seen_;
+        return false;
+    }
+
+private:
+    std::shared_ptr<std::atomic<int>> seen_;
 };
 
 class DataCheckTest : public MainFormTest {
@@ -106,6 +124,22 @@ TEST_F(DataCheckTest, TheNewestDateLoadsWithItsRacesAndRunners) {
     ChooseDate(QStringLiteral("2024年11月23日"));
     ASSERT_EQ(races->count(), 1);
     EXPECT_EQ(races->item(0)->text(), QStringLiteral("京都 1R"));
+}
+
+// The race shown is the race list's current one, however it became current.
+TEST_F(DataCheckTest, TheRaceShownFollowsTheArrowKeys) {
+    WriteVzk("XQ20241124.vzkd", AnalysisMaker("20241124", "05", 11, 1).Slot(0).Bytes() +
+                                    AnalysisMaker("20241124", "05", 12, 1).Slot(1).Bytes());
+    Start();
+    auto* races = OnPage<QListWidget>("DatList");
+    ASSERT_EQ(races->count(), 2);
+    auto* title = OnPage<QLabel>("TitleLabel1");
+    EXPECT_EQ(title->text(), QStringLiteral("2024年11月24日東京11R"));
+    QTest::keyClick(races, Qt::Key_Down);
+    EXPECT_EQ(races->currentRow(), 1);
+    EXPECT_EQ(title->text(), QStringLiteral("2024年11月24日東京12R"));
+    QTest::keyClick(races, Qt::Key_Up);
+    EXPECT_EQ(title->text(), QStringLiteral("2024年11月24日東京11R"));
 }
 
 TEST_F(DataCheckTest, TheBatchDayLoadAsksFirstAndLoadsEveryDay) {
@@ -202,4 +236,35 @@ TEST_F(DataCheckTest, ADayAskedForWhileASearchRunsIsRefusedWithAMessage) {
     ASSERT_FALSE(search->Searching());
     ChooseDay(second);
     EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261129");
+}
+
+// Closed while an R-horse search walks, the main window stays, with the search form, until the
+// walk has stopped early; then it closes.
+TEST_F(DataCheckTest, ClosingTheWindowStopsASearchBeforeAnyWindowGoes) {
+    std::string records;
+    for (int h = 1; h <= 18; ++h) records += AnalysisMaker("20261121", "05", 11, h).Bytes();
+    for (int d = 1; d <= 9; ++d) WriteVzk("XQ2026110" + std::to_string(d) + ".vzkd", records);
+    app::TMainForm& main = Start();
+    main.show();
+    auto* search = main.findChild<search::TShutugenForm*>();
+    search->show();
+    auto seen = std::make_shared<std::atomic<int>>(0);
+    search->SetFilterWrapperForTest([seen](std::shared_ptr<const search::RFilter>) {
+        return std::make_shared<Counting>(seen);
+    });
+    search->RSerchBtnClick();
+    ASSERT_TRUE(search->Searching());
+
+    main.close();
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(search->isVisible());
+    for (auto until = std::chrono::steady_clock::now() + 20s;
+         search->Searching() && std::chrono::steady_clock::now() < until;) {
+        EXPECT_TRUE(main.isVisible());
+        search->PollSearch();
+    }
+    ASSERT_FALSE(search->Searching());
+    EXPECT_LT(seen->load(), 9 * 18);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main.isVisible());
 }

@@ -174,6 +174,39 @@ TEST_F(MainFormTest, WindowSetUpOfAFreshProgramFolder) {
     EXPECT_EQ(again.size(), QSize(1000, 700));
 }
 
+// The buttons the window holds for other parts to click stay hidden, with their captions and
+// hints.
+TEST_F(MainFormTest, TheHiddenButtonsCarryTheirCaptionsAndHints) {
+    Start();
+    struct Button {
+        const char* name;
+        const char* caption;
+        const char* hint;
+    };
+    const Button buttons[] = {
+        {"AOzBtn", "朝ｵｯｽﾞ", "朝オッズを取得します"},
+        {"MOzBtn", "中間ｵｯｽﾞ", "中間オッズを取得します"},
+        {"GetDMBtn", "ﾏｲﾆﾝｸﾞ", "ﾏｲﾆﾝｸﾞを取得します"},
+        {"OzGetLoopBtn", "ｵｯｽﾞ取得（自動）", ""},
+        {"LOzBtn", "直前オッズ", ""},
+        {"DMReadBtn", "ﾏｲﾆﾝｸﾞ読込", ""},
+        {"IniBtn", "初期化", ""},
+        {"UMConvertBtn", "UMConvert", ""},
+        {"OzReadBtn", "オッズ取込", ""},
+        {"CalcBtn", "Calc", ""},
+        {"HrReadBtn", "払戻取込", ""},
+        {"PicKohobaBtn", "候補馬抽出", ""},
+    };
+    for (const Button& b : buttons) {
+        SCOPED_TRACE(b.name);
+        auto* button = Find<QPushButton>(b.name);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text().toStdString(), b.caption);
+        EXPECT_EQ(button->toolTip().toStdString(), b.hint);
+        EXPECT_TRUE(button->isHidden());
+    }
+}
+
 // The tool bar's buttons answer the mouse: under it a button takes the hot-track colour and its
 // caption turns bold and red; after it leaves, the colour fades back over a quarter second.
 TEST_F(MainFormTest, ToolBarButtonsLightUpUnderTheMouseAndFadeOut) {
@@ -481,6 +514,30 @@ TEST_F(SampleTest, TheShownRaceAsAUserSeesIt) {
     EXPECT_EQ(bracketCell(4), QColor(255, 0, 0));
     EXPECT_EQ(bracketCell(5), QColor(0, 0, 255));
     EXPECT_EQ(bracketCell(14), QColor(255, 0, 255));
+}
+
+// Before a day is loaded, with a race shown and after the import dialog has closed, the list
+// panel stands at the window's left edge; the race number's white tile shows only with a race.
+TEST_F(SampleTest, TheListStandsAtTheLeftAndTheNumberTileShowsOnlyWithARace) {
+    app::TMainForm& main = Start();
+    main.show();
+    auto* panel = Find<QFrame>("Panel6");
+    auto* header = Find<QFrame>("Panel3");
+    auto* number = Find<QLabel>("RaceLabel");
+    auto look = [&](const char* when, const QColor& tile) {
+        SCOPED_TRACE(when);
+        QApplication::processEvents();
+        EXPECT_LE(panel->mapTo(&main, QPoint(0, 0)).x(), 4);
+        const QImage shot = header->grab().toImage();
+        EXPECT_EQ(shot.pixelColor(number->geometry().topLeft() + QPoint(3, 3)), tile);
+    };
+    look("before a day is loaded", QColor(0, 128, 0));
+    ChooseDay(QStringLiteral("2026年11月28日"));
+    look("with a race shown", QColor(255, 255, 255));
+    main.SetModalHookForTest([](QDialog& d) { d.reject(); });
+    main.JVBtnClick();
+    look("after the import dialog", QColor(0, 128, 0));
+    EXPECT_TRUE(Find<QLabel>("Label1")->text().isEmpty());
 }
 
 // The window keeps its default size, and at that size the bet tab's totals, its amount and its

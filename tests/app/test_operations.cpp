@@ -1,18 +1,25 @@
 // The main window and the owner of long operations: while a day load, a batch load, an import,
 // a fetch, a download or a search holds it, no menu item or tool button reads the day or
 // writes a file from it; the commands grey out while it is held and come back when it is given
-// back, on every way out of a load.
+// back, on every way out of a load. Closing the window ends the operation first.
 
 #include "controls/folderviewer.h"
 #include "controls/speedbutton.h"
+#include "search/forms/rinputform.h"
 #include "tests/app/mainfixture.h"
 #include "views/print/fakeprinter.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
+
+#include <functional>
 
 #include <map>
 #include <optional>
@@ -239,3 +246,108 @@ TEST_F(OperationsTest, TheMenusGreyOutWhileADayLoadsAndComeBackAfter) {
 }
 
 } // namespace
+
+// Closed while a long operation runs, the window stays, with every window that shows the work,
+// until the operation ends at its next pass; it closes then, with nothing left half done: a day
+// load leaves no day, a batch load loads no further day, an odds loop fetches no further race.
+TEST_F(OperationsTest, ClosingTheWindowEndsTheRunningOperationBeforeAnyWindowGoes) {
+    struct Case {
+        const char* what;
+        std::function<void()> before;
+        std::function<void(app::TMainForm&)> run;
+        std::function<void()> endedEarly;
+    };
+    const auto none = [] {};
+    const std::vector<Case> cases = {
+        {"day load", none, [this](app::TMainForm&) { ChooseDay(QStringLiteral("2026年11月28日")); },
+         [this] {
+             EXPECT_EQ(Find<QListWidget>("DatList")->count(), 0);
+             EXPECT_EQ(Day().gDayRaceCount, 0);
+             EXPECT_TRUE(Day().gDayRaces[0].IsBlank());
+         }},
+        // Oldest first: 11/28, then 11/29.
+        {"batch load", none, [](app::TMainForm& main) { main.DirectReadBtnClick(); },
+         [this] {
+             EXPECT_NE(Day().dayStem, "2026年11月29日");
+             EXPECT_EQ(Day().gDayRaceCount, 0);
+         }},
+        {"odds loop", [this] { ChooseDay(QStringLiteral("2026年11月28日")); },
+         [this](app::TMainForm& main) {
+             for (int r = 0; r < 3; ++r)
+                 main.WorkList.push_back(std::string(Day().gDayRaces[r].KeyText()) + " " +
+                                         std::to_string(r));
+             lastJv->calls.clear();
+             Find<QPushButton>("OzGetLoopBtn")->click();
+         },
+         [this] {
+             int opens = 0;
+             for (const auto& call : lastJv->calls) opens += call.method == "JVRTOpen";
+             EXPECT_EQ(opens, 1);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        app::TMainForm& main = Start();
+        main.show();
+        c.before();
+        bool busyAtClose = false;
+        QList<QWidget*> hidden;
+        QTimer::singleShot(0, &main, [&] {
+            const QWidgetList shown = [] {
+                QWidgetList v;
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (w->isVisible()) v << w;
+                return v;
+            }();
+            busyAtClose = main.Operations().Busy();
+            main.close();
+            for (QWidget* w : shown)
+                if (!w->isVisible()) hidden << w;
+        });
+        c.run(main);
+        ASSERT_TRUE(busyAtClose);
+        for (QWidget* w : hidden) ADD_FAILURE() << w->objectName().toStdString() << " hidden";
+        EXPECT_TRUE(main.isVisible());
+        c.endedEarly();
+        EXPECT_FALSE(main.Operations().Busy());
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(main.isVisible());
+        EXPECT_EQ(Ini().ReadInteger("locate", "width", 0), main.width());
+    }
+}
+
+// A day that does not load (its race file gone, damaged or empty) leaves no header, race list
+// or race pages of the day shown before it.
+TEST_F(OperationsTest, ADayThatDoesNotLoadLeavesNothingOfThePreviousDayOnTheScreen) {
+    const fs::path raFile = dir / "Data/2026年11月29日.jvRA";
+    const std::string sound = Slurp(raFile);
+    struct Case {
+        const char* what;
+        std::optional<std::string> bytes; // nothing: the file is gone
+    };
+    const Case cases[] = {{"missing", std::nullopt},
+                          {"damaged", std::string(sound.size(), '\x81')},
+                          {"empty", std::string()}};
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ChooseDay(QStringLiteral("2026年11月28日"));
+        ASSERT_FALSE(Find<QLabel>("Label1")->text().isEmpty());
+        if (c.bytes)
+            WriteBytes(raFile, *c.bytes);
+        else
+            fs::remove(raFile);
+        notifier.messages.clear();
+        ChooseDay(QStringLiteral("2026年11月29日"));
+        EXPECT_EQ(notifier.messages.size(), 1u);
+        for (const char* name : {"BashoLabel", "RaceLabel", "Label1", "Label2", "Label3", "Label4",
+                                 "Label6", "Label7", "TFWtimeLabel", "RLevelLabel"})
+            EXPECT_TRUE(Find<QLabel>(name)->text().isEmpty()) << name;
+        EXPECT_FALSE(Find<QLabel>("RaceLabel")->autoFillBackground());
+        EXPECT_EQ(Find<QListWidget>("DatList")->count(), 0);
+        EXPECT_EQ(forms->RInputForm->DatList()->count(), 0);
+        EXPECT_TRUE(Find<QTabWidget>("PageControl1")->isHidden());
+        EXPECT_EQ(Find<QComboBox>("DateCombo")->currentText(), QStringLiteral("2026年11月29日"));
+        WriteBytes(raFile, sound);
+    }
+}

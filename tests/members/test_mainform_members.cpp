@@ -1,5 +1,5 @@
 // The members commands of the main window: where they are, what they open, and the forecast
-// download with the refresh of the R-horse form's analysis day.
+// download with the refresh of the R-horse form's analysis day, which keeps the day chosen.
 
 #include "controls/speedbutton.h"
 #include "members/forms/dldataform.h"
@@ -7,9 +7,13 @@
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
 #include "tests/members/downloadfixture.h"
+#include "tests/support/analysismaker.h"
 
+#include <QComboBox>
 #include <QLayout>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -104,4 +108,31 @@ TEST_F(MainFormMembers, ForecastRefreshesTheAnalysisDayOfTheSearchForm) {
               "最新のサンプルデータをダウンロードしました。同開催日の再読込で反映されます。\r\n"
               "サンプルファイル：2024年01月05日");
     EXPECT_EQ(Main().MembersDownloads().gLastUnzippedName, "RCOM20240105.CSV");
+}
+
+// A forecast lists its new day on the data-check tab and reads the day the user had chosen
+// there again, instead of jumping to the newest.
+TEST_F(MainFormMembers, AForecastKeepsTheDayChosenOnTheDataCheckTab) {
+    auto* page = forms->ShutugenForm->findChild<QWidget*>(QStringLiteral("DataCheckSheet"));
+    ASSERT_NE(page, nullptr);
+    auto* days = page->findChild<QComboBox*>(QStringLiteral("DateCombo"));
+    auto* races = page->findChild<QListWidget*>(QStringLiteral("DatList"));
+    fs::create_directories(appDir / "VZK");
+    WriteBytes(appDir / "VZK/XQ20240103.vzkd", AnalysisMaker("20240103", "06", 1, 1).Bytes());
+    WriteBytes(appDir / "VZK/XQ20240104.vzkd", AnalysisMaker("20240104", "06", 2, 1).Bytes());
+    page->findChild<QPushButton*>(QStringLiteral("MakeDataListBtn"))->click();
+    ASSERT_EQ(days->count(), 2);
+    days->setCurrentIndex(1);
+    Q_EMIT days->activated(1);
+    ASSERT_EQ(races->item(0)->text(), QStringLiteral("中山 1R"));
+    // The chosen day's file changes meanwhile: read again, it shows its new race.
+    WriteBytes(appDir / "VZK/XQ20240103.vzkd", AnalysisMaker("20240103", "06", 5, 1).Bytes());
+
+    answer = [](const HttpRequest&) { return HttpReply::Text(ForecastZip()); };
+    Action("GetXQdata1")->trigger();
+    ASSERT_EQ(days->count(), 3);
+    EXPECT_EQ(days->itemText(0), QStringLiteral("2024年01月05日"));
+    EXPECT_EQ(days->currentText(), QStringLiteral("2024年01月03日"));
+    ASSERT_EQ(races->count(), 1);
+    EXPECT_EQ(races->item(0)->text(), QStringLiteral("中山 5R"));
 }

@@ -44,13 +44,17 @@ class RecordingHost : public raceday::DayLoadProgress, public raceday::DayLoadSt
 public:
     std::vector<std::string> ops;
     std::vector<std::string> raceList;
-    int progressShown = 0, progressHidden = 0;
+    int progressShown = 0, progressHidden = 0, noDayShown = 0;
     bool autoOzChecked = false;
 
     void ShowProgress(int, const std::string&, const std::string&) override { ++progressShown; }
     void HideProgress() override { ++progressHidden; }
     void ClearRaceLists() override { raceList.clear(); }
     void AddRaceListItem(const std::string& item) override { raceList.push_back(item); }
+    void ShowNoDay() override {
+        ++noDayShown;
+        raceList.clear();
+    }
     void ClearDay(raceday::RaceDay& day) override {
         ops.push_back("clear");
         DayLoadSteps::ClearDay(day);

@@ -46,6 +46,78 @@ TEST_F(DayFixture, AMissingRaceFileSaysSoAndLeavesNothingOfThePreviousDay) {
     EXPECT_EQ(host.progressShown, host.progressHidden);
 }
 
+// A race file is read up to its first piece that is not a whole RA record: the races before it
+// load in their slots and the rest are counted as lost; with none before it the day does not
+// load, and nothing of the day before stays, on the screen either.
+TEST_F(DayFixture, ADamagedRaceFileLoadsOnlyWhatComesBeforeTheDamageAndSaysSo) {
+    const std::string good = Ra("20261128", "05", 1, 1);
+    const std::string ra[] = {Ra("20261206", "05", 1, 2), Ra("20261206", "05", 2, 2),
+                              Ra("20261206", "05", 3, 2), Ra("20261206", "05", 4, 2)};
+    auto with = [](std::string record, std::size_t at, std::string_view bytes) {
+        record.replace(at, bytes.size(), bytes);
+        return record;
+    };
+    std::string garbage(4 * jvdata::kRaLength, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>(i * 131 + 7);
+    const std::string partial = ra[0] + ra[1] + ra[2] + ra[3].substr(0, 100);
+    const std::string kWhole = "レースデータ（2026年12月06日.jvRA）が壊れているため、"
+                               "この開催日を読み込めません。";
+    auto lost = [](int n) {
+        return "レースデータ（2026年12月06日.jvRA）の一部が壊れているため、" + std::to_string(n) +
+               "レース分を読み込めませんでした。";
+    };
+    struct Case {
+        const char* what;
+        std::string bytes;
+        raceday::DayLoadResult result;
+        std::vector<std::string> list;
+        std::string message; // empty: none
+    };
+    const std::vector<Case> cases = {
+        {"sound", ra[0] + ra[1], raceday::DayLoadResult::Loaded, {"東京 1R", "東京 2R"}, ""},
+        {"garbage", garbage, raceday::DayLoadResult::Damaged, {}, kWhole},
+        {"no line end in the first",
+         with(ra[0], jvdata::kRaLength - 2, "  ") + ra[1],
+         raceday::DayLoadResult::Damaged,
+         {},
+         kWhole},
+        {"another record third",
+         ra[0] + ra[1] + with(ra[2], 0, "SE") + ra[3],
+         raceday::DayLoadResult::Loaded,
+         {"東京 1R", "東京 2R"},
+         lost(2)},
+        {"a line break inside the second",
+         ra[0] + with(ra[1], 300, "\r\n") + ra[2],
+         raceday::DayLoadResult::Loaded,
+         {"東京 1R"},
+         lost(2)},
+        {"cut short at the end",
+         partial,
+         raceday::DayLoadResult::Loaded,
+         {"東京 1R", "東京 2R", "東京 3R"},
+         lost(1)},
+        {"empty", "", raceday::DayLoadResult::NoRaceFile, {}, "データ作成が未完了のようです。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteRaces("20261128", {good});
+        ASSERT_EQ(Load("20261128"), raceday::DayLoadResult::Loaded);
+        notifier.messages.clear();
+        host.noDayShown = 0;
+        WriteBytes(DataFile(Stem("20261206") + ".jvRA"), c.bytes);
+
+        EXPECT_EQ(Load("20261206"), c.result);
+        EXPECT_EQ(host.raceList, c.list);
+        EXPECT_EQ(Day().gDayRaceCount, static_cast<int>(c.list.size()));
+        for (std::size_t r = c.list.size(); r < raceday::kMaxRaces; ++r)
+            EXPECT_TRUE(Day().gDayRaces[r].IsBlank()) << r;
+        EXPECT_EQ(host.noDayShown, c.list.empty() ? 1 : 0);
+        EXPECT_EQ(notifier.messages, c.message.empty() ? std::vector<std::string>{}
+                                                       : std::vector<std::string>{c.message});
+        EXPECT_EQ(host.progressShown, host.progressHidden);
+    }
+}
+
 TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
     WriteRaces("20240526", {Ra("20240526", "05", 11, 2)});
     WriteRunners("20240526", "東京",
