@@ -351,14 +351,27 @@ std::string PathToUtf8(const std::filesystem::path& p) {
 
 std::vector<std::string_view> SplitLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
+    const char* const p = bytes.data();
+    const std::size_t n = bytes.size();
+    // memchr finds the usual breaks fast; a lone CR is looked for only inside the line it would
+    // cut. `nl` is the next LF at or after `start` (n when none), kept across lone CRs so a file
+    // of CR-only lines is read in one pass.
+    std::size_t nl = std::string_view::npos;
     std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t nl = bytes.find('\n', start);
-        std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
-        std::string_view l = bytes.substr(start, end - start);
-        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
-        lines.push_back(l);
-        if (nl == std::string_view::npos) break;
+    while (start < n) {
+        if (nl == std::string_view::npos || nl < start) {
+            const void* lf = std::memchr(p + start, '\n', n - start);
+            nl = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - p) : n;
+        }
+        std::size_t end = nl;
+        if (end > start && p[end - 1] == '\r') --end; // CR LF, or a CR that ends the file
+        if (const void* cr = std::memchr(p + start, '\r', end - start)) {
+            end = static_cast<std::size_t>(static_cast<const char*>(cr) - p);
+            lines.push_back(bytes.substr(start, end - start));
+            start = end + 1;
+            continue;
+        }
+        lines.push_back(bytes.substr(start, end - start));
         start = nl + 1;
     }
     return lines;

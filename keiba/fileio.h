@@ -97,7 +97,8 @@ void SetBeforeRenameHookForTest(BeforeRenameHook hook);
 using FolderSyncedHook = std::function<void(const std::filesystem::path& folder)>;
 void SetFolderSyncedHookForTest(FolderSyncedHook hook);
 
-// The lines of a text file, CR LF or LF ended; a last line without a break counts.
+// The lines of a text file, each ended by CR LF, LF or a lone CR (editors on other systems
+// save each of them); a last line without a break counts.
 std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 // A file name as a path: names of this system are UTF-8 on disk.

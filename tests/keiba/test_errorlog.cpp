@@ -56,6 +56,18 @@ TEST(ErrorLog, KeepsTheLastHundredLinesAndAddsTheStartLines) {
               Sj("【エラー】13:02:03：東京 1R:ｵｯｽﾞ取得エラー：(-1)"));
 }
 
+TEST(ErrorLog, ALogSavedWithLoneCrLineEndsKeepsItsLastHundredLines) {
+    TempDir dir;
+    std::string old;
+    for (int i = 1; i <= 150; ++i) old += "line " + std::to_string(i) + "\r";
+    WriteBytes(dir / "ErrorLog.txt", old);
+    ASSERT_TRUE(keiba::StartErrorLog(dir.path(), keiba::MakeLocalTime(2026, 11, 28, 9, 5, 7)));
+    std::vector<std::string> lines = SplitCrLf(Slurp(dir / "ErrorLog.txt"));
+    ASSERT_EQ(lines.size(), 102u);
+    EXPECT_EQ(lines.front(), "line 51");
+    EXPECT_EQ(lines[99], "line 150");
+}
+
 // While the program runs, a failed write leaves its system text in the log; the failure of the
 // log's own write is not logged again (which would never end).
 TEST(ErrorLog, FailedWritesLeaveTheSystemsTextInTheLog) {

@@ -197,3 +197,21 @@ TEST(FileIo, AFailedWriteSaysItsCauseInJapaneseAndLogsTheSystemsText) {
     for (const auto& c : kCauses) EXPECT_EQ(FailureCause(c.err), c.cause) << c.err;
 }
 
+TEST(FileIo, LinesEndAtCrLfLfOrALoneCr) {
+    using Lines = std::vector<std::string_view>;
+    const struct {
+        std::string_view bytes;
+        Lines lines;
+    } kCases[] = {
+        {"", {}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"a\rb\r", {"a", "b"}},
+        {"a\r\rb", {"a", "", "b"}},
+        {"a\n\r\nb\r", {"a", "", "b"}},
+        {"\r\n", {""}},
+        {"\r", {""}},
+        {"a\r\n\rb\n\nc", {"a", "", "b", "", "c"}},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(SplitLines(c.bytes), c.lines) << c.bytes;
+}
