@@ -258,6 +258,15 @@ TEST_F(MainFormTest, ManualAndAboutBox) {
     WriteBytes(dir / "Kestrane.pdf", "%PDF");
     main.HelpButtonClick();
     EXPECT_EQ(shell.opened, std::vector<std::string>{(dir / "Kestrane.pdf").string()});
+    EXPECT_EQ(notifier.beeps, 1);
+    // No program to show it: said, not left to the console.
+    shell.succeed = false;
+    main.HelpButtonClick();
+    EXPECT_EQ(notifier.beeps, 2);
+    EXPECT_EQ(notifier.messages.back(), "使用解説書[" + (dir / "Kestrane.pdf").string() +
+                                            "]を開けませんでした。PDFを表示するソフトを確かめて"
+                                            "ください。");
+    shell.succeed = true;
 
     main.show(); // the version text is set when the window is first shown
     QString version;
