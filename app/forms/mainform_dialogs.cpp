@@ -101,7 +101,7 @@ void TMainForm::HelpButtonClick() {
         if (!context_.shell.Open(keiba::PathToUtf8(manual))) {
             context_.notifier.Beep();
             context_.notifier.Information("使用解説書[" + keiba::PathToUtf8(manual) +
-                                          "]を開けませんでした。PDFを表示するソフトを確かめて"
+                                          "]を開けませんでした。\nPDFを表示するソフトを確かめて"
                                           "ください。");
         }
         return;

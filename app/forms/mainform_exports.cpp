@@ -78,7 +78,7 @@ void TMainForm::N37Click() {
     if (unopened) {
         notifier.Beep();
         notifier.Information(keiba::PathToUtf8(fuku) +
-                             " を開けませんでした。CSVファイルを開くソフトを確かめてください。");
+                             " を開けませんでした。\nCSVファイルを開くソフトを確かめてください。");
     }
 }
 

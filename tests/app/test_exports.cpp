@@ -77,7 +77,7 @@ TEST_F(Exports, APlaceFileNoProgramOpensIsReported) {
     ASSERT_EQ(notifier.messages.size(), 2u);
     EXPECT_TRUE(notifier.messages[0].starts_with("以下のCSVファイルを出力しました。"));
     EXPECT_EQ(notifier.messages[1],
-              fuku.string() + " を開けませんでした。CSVファイルを開くソフトを確かめてください。");
+              fuku.string() + " を開けませんでした。\nCSVファイルを開くソフトを確かめてください。");
     EXPECT_EQ(notifier.beeps, 1);
 }
 

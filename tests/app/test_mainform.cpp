@@ -265,7 +265,7 @@ TEST_F(MainFormTest, ManualAndAboutBox) {
     main.HelpButtonClick();
     EXPECT_EQ(notifier.beeps, 2);
     EXPECT_EQ(notifier.messages.back(), "使用解説書[" + (dir / "Kestrane.pdf").string() +
-                                            "]を開けませんでした。PDFを表示するソフトを確かめて"
+                                            "]を開けませんでした。\nPDFを表示するソフトを確かめて"
                                             "ください。");
     shell.succeed = true;
 
