@@ -27,13 +27,8 @@ std::optional<std::string> JvVersionMessage(std::string_view version) {
 std::vector<std::string> CreateDataFolders(const fs::path& appDir) {
     std::vector<std::string> failures;
     for (std::string_view name : kDataFolders) {
-        fs::path p = appDir / name;
-        std::error_code ec;
-        if (fs::is_directory(p, ec)) continue;
-        fs::create_directories(p, ec);
-        if (ec || !fs::is_directory(p))
-            failures.push_back("フォルダを作成できません：" + keiba::PathToUtf8(p) +
-                               (ec ? "（" + ec.message() + "）" : std::string()));
+        if (keiba::IoResult io = keiba::CreateFolders(appDir / name); !io)
+            failures.push_back(io.message);
     }
     return failures;
 }

@@ -4,6 +4,7 @@
 #include "keiba/sjis.h"
 
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 namespace keiba {
@@ -58,6 +59,19 @@ keiba::IoResult AppendErrorLog(const fs::path& appDir, keiba::LocalTime now,
     bytes += keiba::Sj("【エラー】") + keiba::HhnnssColon(now) + keiba::Sj("：") +
              keiba::Utf8ToCp932(statusUtf8) + "\r\n";
     return keiba::WriteFileAtomic(p, bytes);
+}
+
+FailureLogging::FailureLogging(fs::path appDir, const keiba::Clock& clock) {
+    keiba::SetFailureLog([appDir = std::move(appDir), &clock](const std::string& text) {
+        // Writers on several threads would otherwise read the same old log and lose a line.
+        static std::mutex m;
+        const std::lock_guard<std::mutex> lock(m);
+        AppendErrorLog(appDir, clock.Now(), text);
+    });
+}
+
+FailureLogging::~FailureLogging() {
+    keiba::SetFailureLog(nullptr);
 }
 
 } // namespace keiba

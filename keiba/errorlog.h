@@ -27,4 +27,15 @@ keiba::IoResult StartErrorLog(const std::filesystem::path& appDir, keiba::LocalT
 keiba::IoResult AppendErrorLog(const std::filesystem::path& appDir, keiba::LocalTime now,
                                std::string_view statusUtf8);
 
+// While it lives, the system's own text of every failed file write, folder creation or folder
+// sync (SetFailureLog) is appended to the log of `appDir`, stamped by `clock`; the user's
+// message tells the cause in words only. One at a time, made before any writer thread starts.
+class FailureLogging {
+public:
+    FailureLogging(std::filesystem::path appDir, const keiba::Clock& clock);
+    ~FailureLogging();
+    FailureLogging(const FailureLogging&) = delete;
+    FailureLogging& operator=(const FailureLogging&) = delete;
+};
+
 } // namespace keiba

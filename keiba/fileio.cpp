@@ -69,9 +69,27 @@ bool SyncFolderFd(const std::filesystem::path& dir, int* err) {
     return ok;
 }
 
-std::string ErrnoText(int e) {
-    return std::strerror(e);
+FailureLog& LogSink() {
+    static FailureLog sink;
+    return sink;
 }
+
+// A failure met while the log itself is written is not logged again.
+thread_local bool tLogging = false;
+
+// The user's message names the path and the cause in words; the log keeps the system's own
+// text, which is what a support request needs.
+IoResult Failure(const std::filesystem::path& path, std::string_view what, int err) {
+    const std::string head = PathToUtf8(path) + " " + std::string(what);
+    if (LogSink() && !tLogging) {
+        tLogging = true;
+        LogSink()(head + ": " + std::strerror(err) + " (errno " + std::to_string(err) + ")");
+        tLogging = false;
+    }
+    return IoResult::Fail(head + "（" + FailureCause(err) + "）。");
+}
+
+constexpr std::string_view kCannotWrite = "を書き込めません";
 
 // A writer holds an exclusive lock on its temporary file from its creation to its rename, so a
 // clean-up tells a live writer from one that was killed (whose lock went with it) whatever
@@ -188,7 +206,7 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
     if (dir.empty()) dir = ".";
     std::filesystem::path temp;
     int fd = CreateTempFile(path, &temp);
-    if (fd < 0) return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(errno));
+    if (fd < 0) return Failure(path, kCannotWrite, errno);
     // The lock lives as long as a descriptor of the file is open: this one keeps it past the
     // checked close of the written one, until the rename is done.
     const int lock = ::dup(fd);
@@ -208,18 +226,18 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
     // A kill leaves the temporary file as it is, and its lock goes with the process.
     if (ok && Hook() && !Hook()(temp)) {
         release();
-        return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(EIO));
+        return Failure(path, kCannotWrite, EIO);
     }
     if (!ok) {
         ::unlink(temp.c_str());
         release();
-        return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(writeErr));
+        return Failure(path, kCannotWrite, writeErr);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         int e = errno;
         ::unlink(temp.c_str());
         release();
-        return IoResult::Fail(PathToUtf8(path) + " を書き込めません: " + ErrnoText(e));
+        return Failure(path, kCannotWrite, e);
     }
     release();
     CounterOf(path).fetch_add(1, std::memory_order_relaxed);
@@ -236,8 +254,7 @@ void SetWritesSynced(bool synced) {
 IoResult SyncFolder(const std::filesystem::path& folder) {
     if (!Synced().load(std::memory_order_relaxed)) return IoResult::Ok();
     int err = 0;
-    if (!SyncFolderFd(folder, &err))
-        return IoResult::Fail(PathToUtf8(folder) + " への保存を確定できません: " + ErrnoText(err));
+    if (!SyncFolderFd(folder, &err)) return Failure(folder, "への保存を確定できません", err);
     if (SyncedHook()) SyncedHook()(folder);
     return IoResult::Ok();
 }
@@ -246,11 +263,31 @@ IoResult CreateFolders(const std::filesystem::path& folder) {
     std::error_code ec;
     if (std::filesystem::is_directory(folder, ec)) return IoResult::Ok();
     std::filesystem::create_directories(folder, ec);
-    if (ec) return IoResult::Fail(PathToUtf8(folder) + " を作成できません: " + ec.message());
+    if (ec) return Failure(folder, "を作成できません", ec.value());
     if (!std::filesystem::is_directory(folder, ec))
-        return IoResult::Fail(PathToUtf8(folder) +
-                              " を作成できません: " + ErrnoText(ec ? ec.value() : ENOTDIR));
+        return Failure(folder, "を作成できません", ec ? ec.value() : ENOTDIR);
     return IoResult::Ok();
+}
+
+std::string FailureCause(int err) {
+    switch (err) {
+    case ENOENT: return "フォルダがありません";
+    case ENOTDIR: return "フォルダの名前のファイルがあります";
+    case EEXIST: return "同じ名前のファイルがあります";
+    case EISDIR: return "同じ名前のフォルダがあります";
+    case EACCES:
+    case EPERM: return "書き込む権限がありません";
+    case EROFS: return "読み取り専用のディスクです";
+    case ENOSPC:
+    case EDQUOT: return "ディスクの空きが足りません";
+    case EIO: return "ディスクの読み書きに失敗しました";
+    case ENAMETOOLONG: return "名前が長すぎます";
+    default: return "エラー番号 " + std::to_string(err);
+    }
+}
+
+void SetFailureLog(FailureLog log) {
+    LogSink() = std::move(log);
 }
 
 std::uint64_t WriteCount(const std::filesystem::path& path) {
@@ -314,14 +351,27 @@ std::string PathToUtf8(const std::filesystem::path& p) {
 
 std::vector<std::string_view> SplitLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
+    const char* const p = bytes.data();
+    const std::size_t n = bytes.size();
+    // memchr finds the usual breaks fast; a lone CR is looked for only inside the line it would
+    // cut. `nl` is the next LF at or after `start` (n when none), kept across lone CRs so a file
+    // of CR-only lines is read in one pass.
+    std::size_t nl = std::string_view::npos;
     std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t nl = bytes.find('\n', start);
-        std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
-        std::string_view l = bytes.substr(start, end - start);
-        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
-        lines.push_back(l);
-        if (nl == std::string_view::npos) break;
+    while (start < n) {
+        if (nl == std::string_view::npos || nl < start) {
+            const void* lf = std::memchr(p + start, '\n', n - start);
+            nl = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - p) : n;
+        }
+        std::size_t end = nl;
+        if (end > start && p[end - 1] == '\r') --end; // CR LF, or a CR that ends the file
+        if (const void* cr = std::memchr(p + start, '\r', end - start)) {
+            end = static_cast<std::size_t>(static_cast<const char*>(cr) - p);
+            lines.push_back(bytes.substr(start, end - start));
+            start = end + 1;
+            continue;
+        }
+        lines.push_back(bytes.substr(start, end - start));
         start = nl + 1;
     }
     return lines;

@@ -50,6 +50,16 @@ IoResult SyncFolder(const std::filesystem::path& folder);
 // whole through a temporary file.
 void SetWritesSynced(bool synced);
 
+// The cause of a failed file operation (an errno value) as a user reads it: the common causes
+// in words, any other by its number. Every failure message of these routines ends with it.
+std::string FailureCause(int err);
+
+// Where the system's own text of each failure these routines report goes besides the user's
+// message: the program sets its error log here once at start-up. The sink may be called from
+// any thread and must not throw; a failure of its own write is not passed to it again.
+using FailureLog = std::function<void(const std::string& systemText)>;
+void SetFailureLog(FailureLog log);
+
 // Creates `folder` and its missing parents; a failure names the folder and its cause.
 IoResult CreateFolders(const std::filesystem::path& folder);
 
@@ -87,7 +97,8 @@ void SetBeforeRenameHookForTest(BeforeRenameHook hook);
 using FolderSyncedHook = std::function<void(const std::filesystem::path& folder)>;
 void SetFolderSyncedHookForTest(FolderSyncedHook hook);
 
-// The lines of a text file, CR LF or LF ended; a last line without a break counts.
+// The lines of a text file, each ended by CR LF, LF or a lone CR (editors on other systems
+// save each of them); a last line without a break counts.
 std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 // A file name as a path: names of this system are UTF-8 on disk.

@@ -3,6 +3,7 @@
 #include "keiba/sjis.h"
 
 #include <cstdlib>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -42,6 +43,10 @@ bool KeyOf(std::string_view line, std::string_view* key, std::string_view* value
     return true;
 }
 
+bool Printable(unsigned char c) {
+    return c >= 0x20 && c < 0x7F;
+}
+
 bool HasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -60,15 +65,25 @@ std::string Unquote(const std::string& utf8) {
 } // namespace
 
 IniText::IniText(std::string_view bytes) {
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t nl = bytes.find('\n', pos);
-        std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
-        std::string_view line = bytes.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines_.emplace_back(line);
-        pos = nl == std::string_view::npos ? bytes.size() : nl + 1;
+    static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    std::string decoded;
+    const auto b0 = bytes.size() >= 2 ? static_cast<unsigned char>(bytes[0]) : 0;
+    const auto b1 = bytes.size() >= 2 ? static_cast<unsigned char>(bytes[1]) : 0;
+    if (bytes.starts_with(kUtf8Mark)) {
+        encoding_ = Encoding::Utf8;
+        bytes.remove_prefix(kUtf8Mark.size());
+    } else if ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF)) {
+        encoding_ = Encoding::Utf16;
+        decoded = keiba::Utf16ToUtf8(bytes.substr(2), b0 == 0xFE);
+        bytes = decoded;
+    } else if ((b0 == 0 && Printable(b1)) || (Printable(b0) && b1 == 0)) {
+        // No CP932 text holds a NUL: a printable ASCII character and a NUL begin UTF-16 saved
+        // without its mark.
+        encoding_ = Encoding::Utf16;
+        decoded = keiba::Utf16ToUtf8(bytes, b0 == 0);
+        bytes = decoded;
     }
+    for (std::string_view line : keiba::SplitLines(bytes)) lines_.emplace_back(line);
 }
 
 bool IniText::Find(std::string_view section, std::string_view key, std::string* rawValue) const {
@@ -114,7 +129,7 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
 }
 
 std::string IniText::Bytes() const {
-    std::string out;
+    std::string out = encoding_ == Encoding::Utf8 ? "\xEF\xBB\xBF" : "";
     for (const std::string& line : lines_) {
         out += line;
         out += "\r\n";
@@ -185,8 +200,9 @@ std::string TIniGT::ReadString(std::string_view section, std::string_view ident,
     auto bytes = keiba::ReadWholeFile(fullPath_);
     if (!bytes) return std::string(def);
     std::string raw;
-    if (!IniText(*bytes).Find(section, ident, &raw)) return std::string(def);
-    return Unquote(keiba::Cp932ToUtf8(raw));
+    const IniText text(*bytes);
+    if (!text.Find(section, ident, &raw)) return std::string(def);
+    return Unquote(text.encoding() == IniText::Encoding::Cp932 ? keiba::Cp932ToUtf8(raw) : raw);
 }
 
 keiba::IoResult TIniGT::WriteBool(std::string_view section, std::string_view ident, bool value) {
@@ -205,29 +221,46 @@ keiba::IoResult TIniGT::WriteString(std::string_view section, std::string_view i
 keiba::IoResult TIniGT::WriteStrings(std::string_view section,
                                      std::initializer_list<KeyValue> values) {
     if (fullPath_.empty()) return keiba::IoResult::Fail("設定ファイルが決まっていません。");
-    auto sjSection = keiba::Utf8ToCp932Exact(section);
-    std::vector<std::pair<std::string, std::string>> sj;
-    bool representable = sjSection.has_value();
-    for (const KeyValue& kv : values) {
+    for (const KeyValue& kv : values)
         if (HasLineBreak(section) || HasLineBreak(kv.ident) || HasLineBreak(kv.value))
             return keiba::IoResult::Fail("改行を含む設定値は保存できません。");
-        auto sjIdent = keiba::Utf8ToCp932Exact(kv.ident);
-        auto sjValue = keiba::Utf8ToCp932Exact(kv.value);
-        if (!sjIdent || !sjValue) {
-            representable = false;
-            continue;
-        }
-        sj.emplace_back(std::move(*sjIdent), std::move(*sjValue));
-    }
-    if (!representable)
-        return keiba::IoResult::Fail("Shift-JISで表せない文字を含む設定値は保存できません。");
     std::error_code ec;
     bool exists = std::filesystem::exists(fullPath_, ec);
     auto bytes = keiba::ReadWholeFile(fullPath_);
     if (exists && !bytes)
         return keiba::IoResult::Fail(keiba::PathToUtf8(fullPath_) + " を読み込めません。");
     IniText text(bytes ? *bytes : std::string());
-    for (const auto& [ident, value] : sj) text.Set(*sjSection, ident, value);
+
+    // The keys in the file's own encoding; a CP932 file takes only what CP932 can hold.
+    const bool cp932 = text.encoding() == IniText::Encoding::Cp932;
+    std::optional<std::string> fileSection =
+        cp932 ? keiba::Utf8ToCp932Exact(section) : std::optional<std::string>(section);
+    std::vector<std::pair<std::string, std::string>> keys;
+    bool representable = fileSection.has_value();
+    for (const KeyValue& kv : values) {
+        auto ident = cp932 ? keiba::Utf8ToCp932Exact(kv.ident) : std::string(kv.ident);
+        auto value = cp932 ? keiba::Utf8ToCp932Exact(kv.value) : std::string(kv.value);
+        if (!ident || !value) {
+            representable = false;
+            continue;
+        }
+        keys.emplace_back(std::move(*ident), std::move(*value));
+    }
+    if (!representable)
+        return keiba::IoResult::Fail("Shift-JISで表せない文字を含む設定値は保存できません。");
+
+    bool changes = false;
+    for (const auto& [ident, value] : keys) {
+        std::string held;
+        changes = changes || !text.Find(*fileSection, ident, &held) || held != value;
+    }
+    if (!changes) return keiba::IoResult::Ok();
+    if (text.encoding() == IniText::Encoding::Utf16)
+        return keiba::IoResult::Fail(
+            keiba::PathToUtf8(fullPath_) +
+            " はUTF-16で保存されているため、設定を書き込めません。Shift-JISかUTF-8で保存し直して"
+            "ください。");
+    for (const auto& [ident, value] : keys) text.Set(*fileSection, ident, value);
     return keiba::WriteFileAtomic(fullPath_, text.Bytes());
 }
 

@@ -3,8 +3,10 @@
 //
 // The program context holds the store of its program folder and every form uses it. Nothing is
 // cached: every read reads the file and every write replaces it whole, so a value written
-// through one store is read at once through any other of the same file. The file is CP932; this
-// interface speaks UTF-8.
+// through one store is read at once through any other of the same file. The file is CP932 (a
+// file an editor saved as Unicode is read too, see IniText); this interface speaks UTF-8. A
+// write that would leave the file as it is does not touch it, so an unchanged setting costs a
+// read-only program folder nothing.
 
 #include "keiba/fileio.h"
 
@@ -12,6 +14,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace keiba {
 
@@ -67,15 +70,24 @@ private:
 
 // The ini text itself, kept line by line so that a rewrite keeps every other line as it was.
 // Section and key names compare without regard to ASCII case, as the platform's profile
-// functions did. Raw values are CP932 bytes with the blanks around them removed.
+// functions did. Raw values are the text's bytes with the blanks around them removed: CP932,
+// or UTF-8 where the file is a Unicode one (an editor saved it so).
 class IniText {
 public:
+    // CP932 as the program writes it; UTF-8 after a byte-order mark, which a rewrite keeps; or
+    // UTF-16, which is read (as UTF-8) but never written: a rewrite would mix two encodings.
+    enum class Encoding { Cp932, Utf8, Utf16 };
+
     explicit IniText(std::string_view bytes);
+    Encoding encoding() const { return encoding_; }
     bool Find(std::string_view section, std::string_view key, std::string* rawValue) const;
     void Set(std::string_view section, std::string_view key, std::string_view rawValue);
+    // The file's bytes: every line ended by CR LF, after the mark it began with. A UTF-16
+    // text gives its UTF-8 form.
     std::string Bytes() const;
 
 private:
+    Encoding encoding_ = Encoding::Cp932;
     std::vector<std::string> lines_; // without line ends
 };
 

@@ -116,6 +116,49 @@ std::optional<std::string> Utf8ToCp932Exact(std::string_view utf8) {
     return out;
 }
 
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    auto unit = [&](std::size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? char32_t(a << 8 | b) : char32_t(b << 8 | a);
+    };
+    auto put = [](std::string& out, char32_t c) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+    constexpr char32_t kReplacement = 0xFFFD;
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                put(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        put(out, c >= 0xD800 && c <= 0xDFFF ? kReplacement : c);
+    }
+    if (i < bytes.size()) put(out, kReplacement);
+    return out;
+}
+
 std::string_view CutBytes(std::string_view s, std::size_t bytes) {
     if (s.size() <= bytes) return s;
     std::size_t i = 0;

@@ -33,6 +33,10 @@ std::string Utf8ToCp932(std::string_view utf8, bool* lossless = nullptr);
 // UTF-8 to CP932, or nothing when a character has no CP932 form.
 std::optional<std::string> Utf8ToCp932Exact(std::string_view utf8);
 
+// UTF-16 text (without its byte-order mark) to UTF-8. Unpaired surrogates and a last odd byte
+// become U+FFFD; never fails.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
+
 // Shorthand for literals in code tables and tests: the CP932 bytes of a UTF-8 text.
 inline std::string Sj(std::string_view utf8) {
     return Utf8ToCp932(utf8);

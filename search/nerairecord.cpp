@@ -395,12 +395,22 @@ NeraiRead ReadNeraiFile(const std::filesystem::path& appDir, std::string_view na
     if (CheckNeraiName(nameUtf8) != NeraiNameCheck::Ok) return result;
     std::optional<std::string> bytes = keiba::ReadWholeFile(NeraiPath(appDir, nameUtf8));
     if (!bytes) return result;
-    if (bytes->size() < TNeraiRecord::kLength) {
+    // The line may end in LF or a lone CR, or in nothing at all, where an editor saved it so.
+    const std::string_view b = *bytes;
+    const std::string_view line = b.substr(0, kNeraiLineLength);
+    const bool wholeLine = line.size() == kNeraiLineLength &&
+                           line.find_first_of("\r\n") == std::string_view::npos &&
+                           (b.size() == kNeraiLineLength || b[kNeraiLineLength] == '\r' ||
+                            b[kNeraiLineLength] == '\n');
+    if (wholeLine) {
+        result.status = NeraiReadStatus::Ok;
+        result.record.Assign(std::string(line) + "\r\n");
+    } else if (b.size() >= TNeraiRecord::kLength) {
+        result.status = NeraiReadStatus::Ok;
+        result.record.Assign(b.substr(0, TNeraiRecord::kLength));
+    } else {
         result.status = NeraiReadStatus::Short;
-        return result;
     }
-    result.status = NeraiReadStatus::Ok;
-    result.record.Assign(std::string_view(*bytes).substr(0, TNeraiRecord::kLength));
     return result;
 }
 

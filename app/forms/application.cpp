@@ -6,6 +6,7 @@
 #include "controls/fonts.h"
 #include "controls/qtplatform.h"
 #include "keiba/appdir.h"
+#include "keiba/errorlog.h"
 #include "members/forms/dldataform.h"
 #include "search/forms/neraigaitoform.h"
 #include "search/forms/rinputform.h"
@@ -68,6 +69,7 @@ int RunKestrane(QApplication& application, const std::filesystem::path& folder,
     controls::QtShell shell;
     keiba::SystemClock clock;
     const keiba::ProgramContext context(folder, notifier, clock, shell, keiba::AppExeBaseName());
+    const keiba::FailureLogging failureLogging(folder, clock);
     QApplication::setApplicationName(QStringLiteral("kestrane"));
     controls::UseJapanese(application);
     UseApplicationFont(application);

@@ -97,7 +97,13 @@ void TMainForm::HelpButtonClick() {
     fs::path manual = appDir_ / "Kestrane.pdf";
     std::error_code ec;
     if (fs::exists(manual, ec)) {
-        context_.shell.Open(keiba::PathToUtf8(manual));
+        // Where no program opens PDFs the desktop says so only on the console.
+        if (!context_.shell.Open(keiba::PathToUtf8(manual))) {
+            context_.notifier.Beep();
+            context_.notifier.Information("使用解説書[" + keiba::PathToUtf8(manual) +
+                                          "]を開けませんでした。\nPDFを表示するソフトを確かめて"
+                                          "ください。");
+        }
         return;
     }
     context_.notifier.Beep();

@@ -73,8 +73,13 @@ void TMainForm::N37Click() {
     }
     const fs::path fuku = folder / ("FukuSuisho" + *date + ".csv");
     std::error_code ec;
-    if (fs::exists(fuku, ec)) context_.shell.Open(keiba::PathToUtf8(fuku));
+    const bool unopened = fs::exists(fuku, ec) && !context_.shell.Open(keiba::PathToUtf8(fuku));
     notifier.Information(search::RExportMessage(ruma, level));
+    if (unopened) {
+        notifier.Beep();
+        notifier.Information(keiba::PathToUtf8(fuku) +
+                             " を開けませんでした。\nCSVファイルを開くソフトを確かめてください。");
+    }
 }
 
 void TMainForm::GiveGet1Click() {

@@ -88,10 +88,8 @@ void TMainForm::SaveBtnClick() {
         return;
     }
     const fs::path folder = appDir_ / "HPupload";
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) {
-        notifier.Information(keiba::PathToUtf8(folder) + " を作成できません: " + ec.message());
+    if (keiba::IoResult io = keiba::CreateFolders(folder); !io) {
+        notifier.Information(io.message);
         return;
     }
     const views::GridModel* grid = Grid(QStringLiteral("StringGrid22"))->Model();

@@ -51,6 +51,7 @@ TEST_F(Exports, RHorsesAndRLevelsOfTheLoadedDay) {
               "以下のCSVファイルを出力しました。\n" + ruma.string() + "\n" + level.string() + "\n");
     EXPECT_EQ(shell.opened,
               std::vector<std::string>{(dir / "CSV" / "FukuSuisho20261128.csv").string()});
+    EXPECT_EQ(notifier.beeps, 0);
 
     const std::vector<std::string> marks = Lines(ruma);
     const std::vector<std::string> levels = Lines(level);
@@ -63,6 +64,21 @@ TEST_F(Exports, RHorsesAndRLevelsOfTheLoadedDay) {
     EXPECT_EQ(marks[0].substr(19), shown == "R+" ? "1" : shown == "R-" ? "2" : "");
     const int raceLevel = keiba::TextToRLevel(Day().gRaceTexts[0].RaceRLevelText);
     EXPECT_EQ(levels[0].substr(19), raceLevel > 0 ? std::to_string(raceLevel) : "");
+}
+
+// The files are written all the same; that the place file could not be shown is said after.
+TEST_F(Exports, APlaceFileNoProgramOpensIsReported) {
+    Start();
+    ChooseDay(QStringLiteral("2026年11月28日"));
+    const fs::path fuku = dir / "CSV" / "FukuSuisho20261128.csv";
+    WriteBytes(fuku, "");
+    shell.succeed = false;
+    Trigger("N37");
+    ASSERT_EQ(notifier.messages.size(), 2u);
+    EXPECT_TRUE(notifier.messages[0].starts_with("以下のCSVファイルを出力しました。"));
+    EXPECT_EQ(notifier.messages[1],
+              fuku.string() + " を開けませんでした。\nCSVファイルを開くソフトを確かめてください。");
+    EXPECT_EQ(notifier.beeps, 1);
 }
 
 TEST_F(Exports, FailedWritesNameTheirFileAndAreNeverConfirmed) {

@@ -22,6 +22,7 @@
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
 #include "tests/search/neraifixture.h"
+#include "tests/support/readonly.h"
 #include "views/forms/desplform.h"
 #include "views/indexcard.h"
 
@@ -291,6 +292,15 @@ TEST_F(MainFormTest, ManualAndAboutBox) {
     WriteBytes(dir / "Kestrane.pdf", "%PDF");
     main.HelpButtonClick();
     EXPECT_EQ(shell.opened, std::vector<std::string>{(dir / "Kestrane.pdf").string()});
+    EXPECT_EQ(notifier.beeps, 1);
+    // No program to show it: said, not left to the console.
+    shell.succeed = false;
+    main.HelpButtonClick();
+    EXPECT_EQ(notifier.beeps, 2);
+    EXPECT_EQ(notifier.messages.back(), "使用解説書[" + (dir / "Kestrane.pdf").string() +
+                                            "]を開けませんでした。\nPDFを表示するソフトを確かめて"
+                                            "ください。");
+    shell.succeed = true;
 
     main.show(); // the version text is set when the window is first shown
     QString version;
@@ -649,6 +659,38 @@ TEST_F(WiringTest, TheDayLoadSearchesTheUserSetsBeforeTheFirstMarks) {
     EXPECT_EQ(marks->Cells(9, 1), QString());
 
     EXPECT_TRUE(notifier.messages.empty());
+}
+
+// A program folder on a read-only disk shows its days: loading one writes no setting it
+// already holds, so no box says the settings cannot be written.
+TEST_F(WiringTest, AReadOnlyProgramFolderShowsItsDaysWithoutABox) {
+    OwnTargetFolder();
+    ASSERT_TRUE(search::WriteNeraiFile(dir.path(), "open", OpenSet()));
+    Ini().WriteString("Myfavo", "nerai1", "open");
+    Ini().WriteString("MyfavoKai", "nerai1", "open");
+    // A run in the writable folder first leaves it as a user's would be.
+    Start();
+    ChooseDay(QStringLiteral("2026年11月28日"));
+    forms.reset();
+    notifier.messages.clear();
+    const std::string settings = Slurp(dir / "kestrane.ini");
+    {
+        const ReadOnlyFolder readOnly(dir.path());
+        ASSERT_FALSE(keiba::WriteFileAtomic(dir / "probe", "x").ok);
+        Start();
+        // The error log cannot be kept, and that is said once at the start.
+        const std::size_t atStart = notifier.messages.size();
+        EXPECT_LE(atStart, 1u);
+        for (const char* day : {"2026年11月28日", "2026年11月29日", "2026年11月28日"})
+            ChooseDay(QString::fromUtf8(day));
+        EXPECT_EQ(Day().gNeraiSlots[1].IsBlank(), false);
+        EXPECT_EQ(std::vector<std::string>(notifier.messages.begin() +
+                                               static_cast<std::ptrdiff_t>(atStart),
+                                           notifier.messages.end()),
+                  std::vector<std::string>{});
+        forms.reset();
+    }
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), settings);
 }
 
 // The hand input of a day without members' analysis: what is entered shows on the race card once

@@ -32,6 +32,7 @@ bool SameWord(std::string_view a, std::string_view b) {
 
 std::vector<std::string> LinesOf(const IniText& text) {
     std::string bytes = text.Bytes();
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
     std::vector<std::string> lines;
     // Every line comes back with CR LF; a lone CR or LF inside a line would split it.
     for (std::string_view l : fuzz::TextLines(bytes)) lines.emplace_back(l);
@@ -51,13 +52,29 @@ void Candidates(const std::vector<std::string>& lines, std::vector<std::string>*
     }
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// A text an editor saved as UTF-16: a byte-order mark, or a printable ASCII character and a
+// NUL.
+bool Utf16(std::string_view bytes) {
+    if (bytes.size() < 2) return false;
+    const auto a = static_cast<unsigned char>(bytes[0]), b = static_cast<unsigned char>(bytes[1]);
+    auto printable = [](unsigned char c) { return c >= 0x20 && c < 0x7F; };
+    return (a == 0xFF && b == 0xFE) || (a == 0xFE && b == 0xFF) || (a == 0 && printable(b)) ||
+           (printable(a) && b == 0);
+}
+
 void CheckText(std::string_view bytes, const std::string& section, const std::string& key,
                std::string_view value) {
+    // UTF-16 is read through its UTF-8 form and never written: the store's check below.
+    if (Utf16(bytes)) return;
     // The text is kept line by line: reading and writing it back only makes every line end
-    // in CR LF.
+    // in CR LF, after the UTF-8 mark it began with.
     IniText text(bytes);
+    const bool marked = bytes.starts_with(kUtf8Mark);
+    if (marked) bytes.remove_prefix(kUtf8Mark.size());
     std::vector<std::string_view> before = fuzz::TextLines(bytes);
-    std::string expected;
+    std::string expected(marked ? kUtf8Mark : "");
     for (std::string_view l : before) expected += std::string(l) + "\r\n";
     FUZZ_CHECK(text.Bytes() == expected);
     FUZZ_CHECK(IniText(text.Bytes()).Bytes() == expected);
@@ -146,8 +163,16 @@ void CheckStore(std::string_view bytes, const std::string& section, const std::s
     bool cp932 = keiba::Utf8ToCp932Exact(utf8).has_value();
 
     keiba::IoResult r = store.WriteString(section, key, utf8);
+    if (Utf16(bytes)) {
+        // Never written over: a value it already holds is no change, any other is refused.
+        FUZZ_CHECK(fuzz::ReadAll(file) == bytes);
+        FUZZ_CHECK(r.ok || !r.message.empty());
+        return;
+    }
+    // A UTF-8 file takes any character; a CP932 file only those CP932 has.
+    const bool unicode = bytes.starts_with(kUtf8Mark);
     // Refused writes leave the file alone and say why; the others read back at once.
-    FUZZ_CHECK(r.ok == (!lineBreak && cp932));
+    FUZZ_CHECK(r.ok == (!lineBreak && (cp932 || unicode)));
     if (!r.ok) {
         FUZZ_CHECK(!r.message.empty());
         FUZZ_CHECK(fuzz::ReadAll(file) == bytes);

@@ -92,7 +92,17 @@ void CheckFile(std::string_view bytes) {
     fs::path app = fuzz::Workspace().Fresh("nerai-app");
     fuzz::PutFile(NeraiFolder(app) / "set.nri", bytes);
     NeraiRead read = ReadNeraiFile(app, "set");
-    if (bytes.size() < TNeraiRecord::kLength) {
+    // A whole first line (214 characters and any line end, or none) is the record with CR LF;
+    // otherwise the first 216 bytes are, when there are so many.
+    const std::size_t body = TNeraiRecord::kLength - 2;
+    const std::string_view first = bytes.substr(0, body);
+    const bool line = first.size() == body &&
+                      first.find_first_of("\r\n") == std::string_view::npos &&
+                      (bytes.size() == body || bytes[body] == '\r' || bytes[body] == '\n');
+    if (line) {
+        FUZZ_CHECK(read.status == NeraiReadStatus::Ok);
+        FUZZ_CHECK(read.record.Bytes() == std::string(first) + "\r\n");
+    } else if (bytes.size() < TNeraiRecord::kLength) {
         FUZZ_CHECK(read.status == NeraiReadStatus::Short);
         FUZZ_CHECK(read.record.IsBlank());
     } else {

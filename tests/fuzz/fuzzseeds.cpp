@@ -400,6 +400,22 @@ void IniSeeds(Writer& w) {
     w("inigt", "lone_cr", Join({"[a]\rk=1\r\r\n[b]\r\n", "a", "k", "2"}));
     w("inigt", "line_break_value", Join({"[a]\r\nk=1\r\n", "a", "k", "two\r\nlines"}));
     w("inigt", "broken_cp932", Join({"[a]\r\nk=\x82\r\n", "a", "k", "\x82"}));
+    // Saved by editors as Unicode: UTF-8 after its mark, UTF-16 in either order, with its mark
+    // or without.
+    w("inigt", "utf8_mark",
+      Join({"\xEF\xBB\xBF[JvDataGet]\r\nLastTime=2026/11/29 18:00:00\r\n[Dir]\r\nk=馬券\r\n",
+            "JvDataGet", "LastTime", "2026/12/05 18:00:00"}));
+    auto utf16 = [](std::string_view mark, std::string_view ascii, bool bigEndian) {
+        std::string out(mark);
+        for (char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return out;
+    };
+    w("inigt", "utf16_mark",
+      Join({utf16("\xFF\xFE", "[locate]\r\ntop=40\r\n", false), "locate", "top", "50"}));
+    w("inigt", "utf16_big_endian",
+      Join({utf16("\xFE\xFF", "[locate]\r\ntop=40\r\n", true), "locate", "top", "40"}));
+    w("inigt", "utf16_unmarked",
+      Join({utf16("", "[locate]\r\ntop=40\r\n", false), "locate", "left", "5"}));
 }
 
 void NeraiSeeds(Writer& w) {
@@ -429,6 +445,11 @@ void NeraiSeeds(Writer& w) {
                 kLoLvShorituMin, "1e300"),
             ".."}));
     w("nerai", "short_file", Join({line.substr(0, 100), "\xE3\x81"}));
+    // The line ended by an editor's LF or lone CR, or by nothing.
+    const std::string body = line.substr(0, line.size() - 2);
+    w("nerai", "lf_line", Join({body + "\n", "lf"}));
+    w("nerai", "lone_cr_line", Join({body + "\r", "cr"}));
+    w("nerai", "unended_line", Join({body, "none"}));
     w("nerai", "long_file", Join({line + line.substr(0, 84), " trimmed\t"}));
     w("nerai", "out_of_range",
       Join({put(put(line, 0, kTosuMin, "99"), 0, kKyoriMax, "9999"), "表"}));

@@ -65,18 +65,18 @@ inline std::string_view Piece(const std::vector<std::string_view>& pieces, std::
     return i < pieces.size() ? pieces[i] : std::string_view();
 }
 
-// Lines as a text file holds them: split at LF, one CR before it dropped, nothing after a
-// final LF. Written here again so the targets do not check a reader with its own helper.
+// Lines as a text file holds them: each ended by CR LF, LF or a lone CR, nothing after a final
+// break. Written here again so the targets do not check a reader with its own helper.
 inline std::vector<std::string_view> TextLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
-    while (!bytes.empty()) {
-        std::size_t nl = bytes.find('\n');
-        std::string_view line = bytes.substr(0, nl);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        if (nl == std::string_view::npos) break;
-        bytes.remove_prefix(nl + 1);
+    std::size_t i = 0, start = 0;
+    for (; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        lines.push_back(bytes.substr(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
     }
+    if (start < bytes.size()) lines.push_back(bytes.substr(start));
     return lines;
 }
 

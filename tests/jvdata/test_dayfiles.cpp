@@ -236,7 +236,7 @@ TEST(DayFiles, AKillBeforeTheRenameLeavesThePreviousFileAndALeftoverTheCleanUpRe
     EXPECT_EQ(CountEntries(dir.path() / "SEI" / "2023"), 0u);
 }
 
-// The cause of a folder that cannot be made is told ("File exists" for a dangling link), not
+// The cause of a folder that cannot be made is told (a name taken, for a dangling link), not
 // the missing folder the write would then meet.
 TEST(DayFiles, AFolderThatCannotBeMadeIsReportedWithItsCause) {
     testsupport::TempDir dir;
@@ -247,8 +247,8 @@ TEST(DayFiles, AFolderThatCannotBeMadeIsReportedWithItsCause) {
     keiba::IoResult r = batch.Flush();
     ASSERT_FALSE(r.ok);
     EXPECT_NE(r.message.find("SEI"), std::string::npos) << r.message;
-    EXPECT_NE(r.message.find(std::strerror(EEXIST)), std::string::npos) << r.message;
-    EXPECT_EQ(r.message.find(std::strerror(ENOENT)), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("同じ名前のファイルがあります"), std::string::npos) << r.message;
+    EXPECT_EQ(r.message.find("フォルダがありません"), std::string::npos) << r.message;
     EXPECT_TRUE(fs::is_directory(dir / "UM2" / "2023")) << "what could be made was made";
     EXPECT_TRUE(batch.HasPending());
 }

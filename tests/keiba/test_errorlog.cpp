@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 using namespace testsupport;
 using keiba::Sj;
 
@@ -51,4 +54,40 @@ TEST(ErrorLog, KeepsTheLastHundredLinesAndAddsTheStartLines) {
                                       "東京 1R:ｵｯｽﾞ取得エラー：(-1)"));
     EXPECT_EQ(SplitCrLf(Slurp(fresh / "ErrorLog.txt")).back(),
               Sj("【エラー】13:02:03：東京 1R:ｵｯｽﾞ取得エラー：(-1)"));
+}
+
+TEST(ErrorLog, ALogSavedWithLoneCrLineEndsKeepsItsLastHundredLines) {
+    TempDir dir;
+    std::string old;
+    for (int i = 1; i <= 150; ++i) old += "line " + std::to_string(i) + "\r";
+    WriteBytes(dir / "ErrorLog.txt", old);
+    ASSERT_TRUE(keiba::StartErrorLog(dir.path(), keiba::MakeLocalTime(2026, 11, 28, 9, 5, 7)));
+    std::vector<std::string> lines = SplitCrLf(Slurp(dir / "ErrorLog.txt"));
+    ASSERT_EQ(lines.size(), 102u);
+    EXPECT_EQ(lines.front(), "line 51");
+    EXPECT_EQ(lines[99], "line 150");
+}
+
+// While the program runs, a failed write leaves its system text in the log; the failure of the
+// log's own write is not logged again (which would never end).
+TEST(ErrorLog, FailedWritesLeaveTheSystemsTextInTheLog) {
+    TempDir dir;
+    struct FixedClock : keiba::Clock {
+        keiba::LocalTime Now() const override {
+            return keiba::MakeLocalTime(2026, 11, 28, 10, 11, 12);
+        }
+    } clock;
+    {
+        const keiba::FailureLogging logging(dir.path(), clock);
+        EXPECT_FALSE(keiba::WriteFileAtomic(dir / "missing" / "x.txt", "x").ok);
+    }
+    EXPECT_FALSE(keiba::WriteFileAtomic(dir / "missing" / "y.txt", "y").ok);
+    EXPECT_EQ(
+        SplitCrLf(Slurp(dir / "ErrorLog.txt")),
+        std::vector<std::string>{Sj("【エラー】10:11:12：" + (dir / "missing" / "x.txt").string() +
+                                    " を書き込めません: ") +
+                                 std::strerror(ENOENT) + " (errno 2)"});
+
+    const keiba::FailureLogging nowhere(dir / "missing", clock);
+    EXPECT_FALSE(keiba::WriteFileAtomic(dir / "missing" / "z.txt", "z").ok);
 }

@@ -151,7 +151,8 @@ TEST(FileIo, AFolderThatCannotBeMadeIsReportedWithItsCause) {
     std::filesystem::create_symlink(dir / "nowhere", dir / "SEI");
     IoResult r = CreateFolders(dir / "SEI" / "2020");
     EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find(std::strerror(EEXIST)), std::string::npos) << r.message;
+    EXPECT_EQ(r.message, (dir / "SEI" / "2020").string() +
+                             " を作成できません（同じ名前のファイルがあります）。");
     EXPECT_TRUE(CreateFolders(dir / "Data" / "x").ok);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "Data" / "x"));
 }
@@ -166,4 +167,51 @@ TEST(FileIo, AFolderThatCannotBeWrittenIsAFailureNotASuccess) {
         EXPECT_FALSE(WriteFileAtomic(ro / "x.txt", "x").ok);
     }
     EXPECT_FALSE(ReadWholeFile(dir / "nothing.txt").has_value());
+}
+
+// The user reads the cause in words; the system's own text, which a support request needs,
+// goes to the log and nowhere else.
+TEST(FileIo, AFailedWriteSaysItsCauseInJapaneseAndLogsTheSystemsText) {
+    testsupport::TempDir dir;
+    std::vector<std::string> logged;
+    SetFailureLog([&](const std::string& text) { logged.push_back(text); });
+    const IoResult missing = WriteFileAtomic(dir / "missing" / "x.txt", "x");
+    std::filesystem::create_directory(dir / "taken");
+    const IoResult taken = WriteFileAtomic(dir / "taken", "x");
+    SetFailureLog(nullptr);
+    EXPECT_EQ(missing.message,
+              (dir / "missing" / "x.txt").string() + " を書き込めません（フォルダがありません）。");
+    EXPECT_EQ(taken.message,
+              (dir / "taken").string() + " を書き込めません（同じ名前のフォルダがあります）。");
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_EQ(logged[0], (dir / "missing" / "x.txt").string() + " を書き込めません: " +
+                             std::strerror(ENOENT) + " (errno " + std::to_string(ENOENT) + ")");
+    EXPECT_NE(logged[1].find(std::strerror(EISDIR)), std::string::npos) << logged[1];
+
+    const struct {
+        int err;
+        const char* cause;
+    } kCauses[] = {{EACCES, "書き込む権限がありません"},   {EPERM, "書き込む権限がありません"},
+                   {EROFS, "読み取り専用のディスクです"},  {ENOSPC, "ディスクの空きが足りません"},
+                   {EDQUOT, "ディスクの空きが足りません"}, {EBADF, "エラー番号 9"}};
+    for (const auto& c : kCauses) EXPECT_EQ(FailureCause(c.err), c.cause) << c.err;
+}
+
+TEST(FileIo, LinesEndAtCrLfLfOrALoneCr) {
+    using Lines = std::vector<std::string_view>;
+    const struct {
+        std::string_view bytes;
+        Lines lines;
+    } kCases[] = {
+        {"", {}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"a\rb\r", {"a", "b"}},
+        {"a\r\rb", {"a", "", "b"}},
+        {"a\n\r\nb\r", {"a", "", "b"}},
+        {"\r\n", {""}},
+        {"\r", {""}},
+        {"a\r\n\rb\n\nc", {"a", "", "b", "", "c"}},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(SplitLines(c.bytes), c.lines) << c.bytes;
 }

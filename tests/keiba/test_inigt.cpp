@@ -121,3 +121,65 @@ TEST_F(IniGTTest, ACrashBetweenWritingAndRenamingLeavesTheOldFile) {
     keiba::SetBeforeRenameHookForTest(nullptr);
     EXPECT_EQ(store.ReadString("Dir", "kaime", ""), "a");
 }
+
+// An editor that saves with a byte-order mark must not hide the first section: the import
+// would take a missing LastTime for a first set-up and append a second [JvDataGet].
+TEST_F(IniGTTest, AFileSavedAsUtf8WithItsMarkIsReadAndWrittenAsUtf8) {
+    const std::string mark = "\xEF\xBB\xBF";
+    WriteBytes(
+        dir / "kestrane.ini",
+        mark + "[JvDataGet]\r\nLastTime=2026/11/29 18:00:00\r\n[Dir]\r\nkaime=/home/u/馬券\r\n");
+    EXPECT_EQ(store.ReadString("JvDataGet", "LastTime", ""), "2026/11/29 18:00:00");
+    EXPECT_EQ(store.ReadString("Dir", "kaime", ""), "/home/u/馬券");
+    ASSERT_TRUE(store.WriteString("JvDataGet", "LastTime", "2026/12/05 18:00:00"));
+    ASSERT_TRUE(store.WriteString("Dir", "jikeiretu", "/home/u/時系列"));
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"),
+              mark +
+                  "[JvDataGet]\r\nLastTime=2026/12/05 18:00:00\r\n[Dir]\r\nkaime=/home/u/馬券\r\n"
+                  "jikeiretu=/home/u/時系列\r\n");
+}
+
+// A UTF-16 file is read, but a write would leave it half in another encoding: it is refused
+// with a message, and the file stays as it was.
+TEST_F(IniGTTest, AUtf16FileIsReadButNeverWrittenOver) {
+    auto utf16le = [](std::string_view ascii, bool mark) {
+        std::string out = mark ? "\xFF\xFE" : "";
+        for (char c : ascii) out += std::string{c, '\0'};
+        return out;
+    };
+    for (bool mark : {true, false}) {
+        const std::string bytes =
+            utf16le("[JvDataGet]\r\nLastTime=2026/11/29 18:00:00\r\n[locate]\r\ntop=40\r\n", mark);
+        WriteBytes(dir / "kestrane.ini", bytes);
+        EXPECT_EQ(store.ReadString("JvDataGet", "LastTime", ""), "2026/11/29 18:00:00");
+        EXPECT_EQ(store.ReadInteger("locate", "top", 10), 40);
+        EXPECT_TRUE(store.WriteInteger("locate", "top", 40).ok); // nothing to change
+        const keiba::IoResult r = store.WriteInteger("locate", "top", 50);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.message, (dir / "kestrane.ini").string() +
+                                 " はUTF-16で保存されているため、設定を書き込めません。"
+                                 "Shift-JISかUTF-8で保存し直してください。");
+        EXPECT_EQ(Slurp(dir / "kestrane.ini"), bytes);
+    }
+}
+
+TEST_F(IniGTTest, LinesEndedByALoneCrAreLinesOfTheirOwn) {
+    WriteBytes(dir / "kestrane.ini", "[Time]\rFirst=0800\r[locate]\rtop=40\r");
+    EXPECT_EQ(store.ReadString("Time", "First", ""), "0800");
+    EXPECT_EQ(store.ReadInteger("locate", "top", 10), 40);
+    ASSERT_TRUE(store.WriteInteger("locate", "left", 5));
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"),
+              "[Time]\r\nFirst=0800\r\n[locate]\r\ntop=40\r\nleft=5\r\n");
+}
+
+// A program folder on a read-only disk shows its data; only a setting that changes is written.
+TEST_F(IniGTTest, AWriteThatChangesNothingLeavesTheFileAlone) {
+    WriteIni("[Myfavo]\r\nnerai1=本命\r\n[locate]\r\ntop=40\r\nleft=5\r\n");
+    const std::uint64_t writes = keiba::WriteCount(dir / "kestrane.ini");
+    EXPECT_TRUE(store.WriteString("Myfavo", "nerai1", "本命"));
+    EXPECT_TRUE(store.WriteStrings("locate", {{"top", "40"}, {"left", "5"}}));
+    EXPECT_EQ(keiba::WriteCount(dir / "kestrane.ini"), writes);
+    EXPECT_TRUE(store.WriteStrings("locate", {{"top", "40"}, {"left", "6"}}));
+    EXPECT_EQ(keiba::WriteCount(dir / "kestrane.ini"), writes + 1);
+    EXPECT_EQ(store.ReadInteger("locate", "left", 0), 6);
+}

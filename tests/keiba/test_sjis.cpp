@@ -114,3 +114,20 @@ TEST(Sjis, FixedFormatShortWayAgreesWithTheDecimalRounding) {
                      123456789.25, -1.0, -2.0, 5e12})
         for (int d : {0, 1, 2}) same(v, 6, d);
 }
+
+// UTF-16 code units as an editor writes them: 馬 U+99AC, 😀 U+1F600 as a surrogate pair.
+TEST(Sjis, Utf16ReadsInEitherByteOrderAndReplacesWhatIsBroken) {
+    const struct {
+        std::string_view bytes;
+        bool bigEndian;
+        std::string_view utf8;
+    } kCases[] = {
+        {std::string_view("a\0\xAC\x99", 4), false, "a馬"},
+        {std::string_view("\0a\x99\xAC", 4), true, "a馬"},
+        {std::string_view("\x3D\xD8\x00\xDE", 4), false, "😀"},
+        {std::string_view("\x3D\xD8x\0", 4), false, "\xEF\xBF\xBDx"}, // a high surrogate alone
+        {std::string_view("\x00\xDEx\0", 4), false, "\xEF\xBF\xBDx"}, // a low one alone
+        {std::string_view("x\0y", 3), false, "x\xEF\xBF\xBD"},        // an odd byte at the end
+    };
+    for (const auto& c : kCases) EXPECT_EQ(Utf16ToUtf8(c.bytes, c.bigEndian), c.utf8) << c.utf8;
+}

@@ -113,3 +113,12 @@ TEST_F(AnalysisTest, ManyUnclosedCommentsAreReadOnce) {
     EXPECT_EQ(Day().gRaceTexts[0].RaceComment, "x\r\n2026120605050812,\"last");
     EXPECT_EQ(Day().gRaceTexts[1].RaceComment, "last");
 }
+
+TEST_F(AnalysisTest, HandInputSavedWithLoneCrLineEndsReachesEveryRace) {
+    raceday::ApplyHandInput(Day(), "2026120605117102\r2026120605123210\r");
+    EXPECT_EQ(Day().gRaceTexts[0].RaceRLevelText, Sj("高★"));
+    EXPECT_EQ(Day().gRaceTexts[0].RUmaMark[2], "R-");
+    EXPECT_EQ(Day().gRaceTexts[1].RaceRLevelText, Sj("低＋"));
+    EXPECT_EQ(Day().gRaceTexts[1].RUmaMark[0], "R-");
+    EXPECT_EQ(Day().gRaceTexts[1].RUmaMark[1], "R+");
+}

@@ -63,3 +63,23 @@ TEST(HandInput, KeysAreDateVenueAndRaceNumber) {
     EXPECT_TRUE(DayRumaKeys(*day, 0).empty());
     EXPECT_EQ(DayRumaKeys(*day, 99).size(), 36u);
 }
+
+// A file saved by an editor with other line ends still holds one line per race: saving one
+// race keeps all the others.
+TEST(HandInput, EveryLineEndKeepsTheOtherRaces) {
+    const std::string blank(19, ' ');
+    for (std::string_view end : {"\r\n", "\n", "\r"}) {
+        std::string file;
+        for (const std::string& key : Keys(12)) file += key + blank + std::string(end);
+        ASSERT_EQ(file.size(), 12 * (31 + end.size()));
+        const std::vector<std::string> lines =
+            Lines(UpdateRumaFile(file, Keys(12), Key(5), Entry(6, {{3, 2}})));
+        ASSERT_EQ(lines.size(), 12u) << end.size();
+        EXPECT_EQ(lines[4], Key(5) + "6002" + std::string(15, '0'));
+        EXPECT_EQ(lines[11], Key(12) + blank);
+        EXPECT_EQ(
+            ReadRumaEntry(lines[4] + std::string(end) + Key(6) + "3" + std::string(18, '0'), Key(6))
+                .level,
+            3);
+    }
+}

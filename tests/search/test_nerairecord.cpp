@@ -94,7 +94,16 @@ TEST_F(NeraiFiles, ReadsTheFirstRecordAndRefusesAShortFile) {
     WriteBytes(dir / "nerai/long.nri", std::string(set.Bytes()) + "trailing");
     EXPECT_EQ(ReadNeraiFile(dir.path(), "long").record.Bytes(), set.Bytes());
 
-    WriteBytes(dir / "nerai/short.nri", set.Bytes().substr(0, 215));
+    // The line may end in LF, a lone CR or nothing.
+    const std::string line(set.Bytes().substr(0, 214));
+    for (std::string_view end : {"\n", "\r", ""}) {
+        WriteBytes(dir / "nerai/ends.nri", line + std::string(end));
+        read = ReadNeraiFile(dir.path(), "ends");
+        EXPECT_EQ(read.status, NeraiReadStatus::Ok) << end.size();
+        EXPECT_EQ(read.record.Bytes(), set.Bytes()) << end.size();
+    }
+
+    WriteBytes(dir / "nerai/short.nri", line.substr(0, 213) + "\r\n");
     read = ReadNeraiFile(dir.path(), "short");
     EXPECT_EQ(read.status, NeraiReadStatus::Short);
     EXPECT_TRUE(read.record.IsBlank());

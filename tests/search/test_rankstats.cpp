@@ -91,3 +91,8 @@ TEST(RankStats, ARankBeyondEighteenLeavesOnlyItsTableAlone) {
     EXPECT_EQ(Column(s, 7, 11)[4], "      3");
     EXPECT_EQ(Column(s, 1, 11)[2], "      0");
 }
+
+TEST(RankStats, AStatisticsFileSavedWithLoneCrLineEndsKeepsItsRows) {
+    EXPECT_EQ(ParseStatsFile("\"a\",\"b\"\r\"c\",\"d\"\r"), (StatsRows{{"a", "b"}, {"c", "d"}}));
+    EXPECT_EQ(ParseStatsFile("\"a\"\n\"c\""), (StatsRows{{"a"}, {"c"}}));
+}

@@ -77,3 +77,12 @@ TEST_F(UserNeraiTest, EachSetFlagsExactlyItsRunners) {
     EXPECT_EQ(Flagged(1), std::vector<std::string>{"0:1"});
     EXPECT_TRUE(Flagged(2).empty());
 }
+
+TEST_F(UserSetListTest, SettingsSavedWithLoneCrLineEndsAreEachALine) {
+    WriteBytes(path, "\"A\",\"X\",\"Y\",\"Z\"\r\"B\",\"P\",\"Q\",\"R\"\r");
+    UserSetList list;
+    list.Load(path);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.At(1).name, "B");
+    EXPECT_EQ(list.At(0).partner2, "Z");
+}
