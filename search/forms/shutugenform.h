@@ -124,6 +124,8 @@ private:
     bool StartRun(Run run, std::shared_ptr<const RFilter> filter, const std::string& from,
                   const std::string& to);
     void FinishRun();
+    // The count label of the walk's tab; it moves only with a hit.
+    void ShowCount(const RScanState& state);
     void SetRunning(bool running);
     // The R馬統計 tab's level table (shutugenform_tokei.cpp): emptied at a start, filled by a
     // walk that was not cancelled.

@@ -273,6 +273,8 @@ bool TShutugenForm::StartRun(Run run, std::shared_ptr<const RFilter> filter,
     walkHold_ = std::move(hold);
     SetRunning(true);
     for (HitGrid* grid : grids) grid->Model()->SetStore(scan_->State().Store());
+    // From nothing: a walk without a hit would otherwise leave the last walk's count beside its
+    // empty grids.
     (search ? CtLabel : Ct2Label)->setText(U(ProgressText(0, 0)));
     poll_->start();
     return true;
@@ -286,7 +288,7 @@ void TShutugenForm::PollSearch() {
     const bool search = run_ == Run::Search;
     for (HitGrid* grid : {search ? StringGrid8 : StringGrid1, search ? StringGrid7 : StringGrid2})
         grid->Model()->Refresh();
-    (search ? CtLabel : Ct2Label)->setText(U(ProgressText(state.DaysRead(), state.Hits())));
+    ShowCount(state);
     if (done) FinishRun();
 }
 
@@ -298,7 +300,7 @@ void TShutugenForm::FinishRun() {
     const bool search = run_ == Run::Search;
     for (HitGrid* grid : {search ? StringGrid8 : StringGrid1, search ? StringGrid7 : StringGrid2})
         grid->Model()->Refresh();
-    (search ? CtLabel : Ct2Label)->setText(U(ProgressText(state.DaysRead(), state.Hits())));
+    ShowCount(state);
     const RScanResult& result = state.Result();
     if (search) {
         RResultLabels l = ResultLabels(result.tally, result.cancelled);
@@ -331,6 +333,11 @@ void TShutugenForm::FinishRun() {
         notifier.Beep();
         notifier.Information(result.failure);
     }
+}
+
+void TShutugenForm::ShowCount(const RScanState& state) {
+    const RScanState::Count count = state.Counted();
+    (run_ == Run::Search ? CtLabel : Ct2Label)->setText(U(ProgressText(count.days, count.hits)));
 }
 
 void TShutugenForm::SetRunning(bool running) {

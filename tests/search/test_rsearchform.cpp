@@ -162,6 +162,21 @@ TEST_F(RSearchFormTest, AWalkFillsTheGridsAndTheResultLabels) {
     EXPECT_EQ(list->Model()->rowCount(), 1);
 }
 
+TEST_F(RSearchFormTest, TheCountNamesTheDaysReadUpToTheLastHit) {
+    // Newest first: the 8th has no hit, the 7th one, the 6th and the 5th none (status '0').
+    const std::string none = AnalysisMaker("20240101", "05", 11, 9).Status("0").Bytes();
+    WriteDay("XQ20240108.vzkd", none);
+    WriteDay("XQ20240107.vzkd", Hit("20240107", 3));
+    WriteDay("XQ20240106.vzkd", none);
+    WriteDay("XQ20240105.vzkd", none);
+    form->RSerchBtnClick();
+    Finish();
+    EXPECT_EQ(Label("CtLabel"), QStringLiteral("検索済:2開催日/1頭"));
+    form->RSerchTokeiBtnClick();
+    Finish();
+    EXPECT_EQ(Label("Ct2Label"), QStringLiteral("検索済:2開催日/1頭"));
+}
+
 TEST_F(RSearchFormTest, TheHitGridsPaintFromTheRow) {
     WriteDay(
         "XQ20240107.vzkd",
