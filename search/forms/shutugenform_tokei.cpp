@@ -13,6 +13,7 @@
 
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -68,6 +69,53 @@ void DrawLevelCell(const views::GridModel& model, int col, int row, views::CellP
     if (col == 4 || col == 5 || col == 8 || col == 9)
         p.textColor = AboveHundred(model.Cells(col, row)) ? QColor(Qt::red) : QColor(Qt::black);
 }
+
+// The level table shows every row and column at any size of the window: its height is that of
+// its rows, and its columns share the width the page gives it, none narrower than its design
+// width or its heading.
+class LevelGrid : public views::StringGrid {
+public:
+    static constexpr int kDesignColumn = 70;
+
+    using StringGrid::StringGrid;
+
+    // After the headings and the font are set.
+    void Fit() {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        least_ = kDesignColumn;
+        const views::CellPaint plain;
+        for (int c = 0; c < Model()->ColCount(); ++c)
+            least_ = std::max(least_, fontMetrics().horizontalAdvance(Model()->Cells(c, 0)) +
+                                          2 * plain.textInset + 2);
+        int height = 2 * frameWidth();
+        for (int r = 0; r < Model()->RowCount(); ++r) height += RowHeight(r) + Line();
+        setFixedHeight(height);
+        setMinimumWidth(2 * frameWidth() + Model()->ColCount() * (least_ + Line()));
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        Spread();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        Spread();
+        StringGrid::resizeEvent(event);
+    }
+
+private:
+    // The grid line after every row and column: what a row's section holds beyond its cells.
+    int Line() const { return std::max(verticalHeader()->defaultSectionSize() - RowHeight(1), 0); }
+    void Spread() {
+        const int cols = Model()->ColCount();
+        if (cols <= 0) return;
+        const int inner = width() - 2 * frameWidth() - cols * Line();
+        const int each = std::max(inner / cols, least_);
+        const int extra = std::max(inner - each * cols, 0);
+        for (int c = 0; c < cols; ++c) SetColWidth(c, each + (c < extra ? 1 : 0));
+    }
+
+    int least_ = kDesignColumn;
+};
 
 } // namespace
 
@@ -141,7 +189,8 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     conditions->addLayout(buttons);
     conditions->addSpacing(16);
 
-    StringGrid3 = new views::StringGrid(page);
+    auto* levels = new LevelGrid(page);
+    StringGrid3 = levels;
     StringGrid3->setObjectName(QStringLiteral("StringGrid3"));
     views::GridModel* table = StringGrid3->Model();
     table->SetColCount(kLevelColumns);
@@ -149,16 +198,14 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     table->SetFixedCols(1);
     table->SetFixedRows(1);
     for (int c = 0; c < kLevelColumns; ++c) {
-        StringGrid3->SetColWidth(c, 70);
+        StringGrid3->SetColWidth(c, LevelGrid::kDesignColumn);
         table->SetCells(c, 0, QString::fromUtf8(LevelHeading(c)));
     }
     for (int r = 1; r < kLevelRows; ++r) table->SetCells(0, r, QString::fromUtf8(LevelRowLabel(r)));
     table->SetDrawCell(
         [table](int col, int row, views::CellPaint& p) { DrawLevelCell(*table, col, row, p); });
-    StringGrid3->setFixedHeight(kLevelRows * 18 + 4);
-    StringGrid3->setFixedWidth(kLevelColumns * 70 + 4);
-    conditions->addWidget(StringGrid3);
-    conditions->addStretch(1);
+    levels->Fit();
+    conditions->addWidget(StringGrid3, 1, Qt::AlignTop);
     outer->addLayout(conditions);
 
     auto* grids = new QSplitter(Qt::Horizontal, page);

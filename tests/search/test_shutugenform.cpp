@@ -2,6 +2,8 @@
 // deleting condition sets, the combos that list them, and how a condition list takes clicks.
 
 #include "search/forms/shutugenform.h"
+#include "search/rresults.h"
+#include "views/grid.h"
 
 #include "keiba/inigt.h"
 #include "tests/search/neraifixture.h"
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 
@@ -234,6 +237,30 @@ TEST_F(SearchForm, AtItsSizeEveryControlIsReachable) {
     ini.WriteInteger("locateShutugenForm", "height", room.height() + 400);
     form = std::make_unique<search::TShutugenForm>(context, operations);
     EXPECT_LE(form->height(), room.height());
+}
+
+// The R馬統計 tab's level table shows every cell and every heading whole, small or maximised, and
+// takes the width its window gains.
+TEST_F(SearchForm, TheLevelTableShowsEveryCellAndGrowsWithItsWindow) {
+    form->PageControl()->setCurrentIndex(1);
+    form->show();
+    auto* table = Find<views::StringGrid>("StringGrid3");
+    views::GridModel* cells = table->Model();
+    int narrow = 0;
+    for (const QSize size : {QSize(950, 600), QSize(1600, 1000)}) {
+        form->resize(size);
+        QApplication::processEvents();
+        const QRect corner = table->visualRect(cells->index(kLevelRows - 1, kLevelColumns - 1));
+        EXPECT_TRUE(table->viewport()->rect().contains(corner)) << size.width();
+        EXPECT_FALSE(table->horizontalScrollBar()->isVisible()) << size.width();
+        EXPECT_FALSE(table->verticalScrollBar()->isVisible()) << size.width();
+        for (int c = 0; c < kLevelColumns; ++c)
+            EXPECT_LE(table->fontMetrics().horizontalAdvance(cells->Cells(c, 0)) + 4,
+                      table->ColWidth(c))
+                << cells->Cells(c, 0).toStdString();
+        if (narrow == 0) narrow = table->width();
+    }
+    EXPECT_GE(table->width(), narrow + 400);
 }
 
 // A click toggles one item and keeps the others; a right click selects every item of a list
