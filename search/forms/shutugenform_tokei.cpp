@@ -5,6 +5,7 @@
 
 #include "controls/numedit.h"
 #include "controls/qtext.h"
+#include "controls/speedbutton.h"
 #include "keiba/sjis.h"
 #include "search/forms/conditioneditor.h"
 #include "search/forms/hitgrid.h"
@@ -138,14 +139,7 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     range->addWidget(new QLabel(QStringLiteral("～"), page));
     range->addWidget(DateTimePicker4);
     range->addSpacing(12);
-    SaNumEditExC2 = new controls::TSaNumEditExC(page);
-    SaNumEditExC2->setObjectName(QStringLiteral("SaNumEditExC2"));
-    SaNumEditExC2->SetNotifier(&context_.notifier);
-    SaNumEditExC2->SetComma(false);
-    SaNumEditExC2->SetIntegerLength(4);
-    SaNumEditExC2->SetDecimalLength(0);
-    SaNumEditExC2->SetMinus(false);
-    SaNumEditExC2->setFixedWidth(48);
+    SaNumEditExC2 = NewDaysEdit("SaNumEditExC2", page);
     range->addWidget(SaNumEditExC2);
     range->addWidget(new QLabel(QStringLiteral("日前"), page));
     SpeedButton2 = new QPushButton(QStringLiteral("更新"), page);
@@ -179,10 +173,8 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     addList("R馬", RUmaListT);
     conditions->addSpacing(16);
     auto* buttons = new QVBoxLayout;
-    RSerchTokeiBtn = new QPushButton(QStringLiteral("R馬検索"), page);
-    RSerchTokeiBtn->setObjectName(QStringLiteral("RSerchTokeiBtn"));
-    CancelBtn2 = new QPushButton(QStringLiteral("中止"), page);
-    CancelBtn2->setObjectName(QStringLiteral("CancelBtn2"));
+    RSerchTokeiBtn = NewRunButton("RSerchTokeiBtn", QStringLiteral("R馬検索"), page);
+    CancelBtn2 = NewRunButton("CancelBtn2", QStringLiteral("中止"), page);
     buttons->addWidget(RSerchTokeiBtn);
     buttons->addWidget(CancelBtn2);
     buttons->addStretch(1);
@@ -223,8 +215,9 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     connect(SaNumEditExC2, &controls::TSaNumEdit::OnChange, this,
             [this] { SaNumEditExC2Change(); });
     connect(SpeedButton2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
-    connect(RSerchTokeiBtn, &QPushButton::clicked, this, [this] { RSerchTokeiBtnClick(); });
-    connect(CancelBtn2, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+    connect(RSerchTokeiBtn, &controls::TLbSpeedButton::OnClick, this,
+            [this] { RSerchTokeiBtnClick(); });
+    connect(CancelBtn2, &controls::TLbSpeedButton::OnClick, this, [this] { CancelBtnClick(); });
     connect(StringGrid1, &HitGrid::HitClicked, this,
             [this](int row) { HitListMouseDown(StringGrid1, row); });
     return page;

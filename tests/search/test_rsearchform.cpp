@@ -3,6 +3,7 @@
 // checks before a start, the date controls, the level table's colours and opening a hit's race
 // with the mouse.
 
+#include "controls/speedbutton.h"
 #include "search/forms/hitgrid.h"
 #include "search/rcard.h"
 #include "search/rresults.h"
@@ -16,7 +17,6 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
-#include <QPushButton>
 
 #include <chrono>
 #include <thread>
@@ -113,8 +113,8 @@ protected:
     }
     // Nothing of a walk is left holding the form or the owner of long operations.
     void ExpectIdle() {
-        EXPECT_TRUE(Find<QPushButton>("RSerchBtn")->isEnabled());
-        EXPECT_TRUE(Find<QPushButton>("RSerchTokeiBtn")->isEnabled());
+        EXPECT_TRUE(Find<controls::TLbSpeedButton>("RSerchBtn")->isEnabled());
+        EXPECT_TRUE(Find<controls::TLbSpeedButton>("RSerchTokeiBtn")->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_FALSE(operations.Busy());
     }
@@ -130,8 +130,8 @@ TEST_F(RSearchFormTest, AWalkFillsTheGridsAndTheResultLabels) {
     Check(Find<HitGrid>("StringGrid8")->Model());
     Check(Find<HitGrid>("StringGrid7")->Model());
     form->RSerchBtnClick();
-    EXPECT_FALSE(Find<QPushButton>("RSerchBtn")->isEnabled());
-    EXPECT_FALSE(Find<QPushButton>("RSerchTokeiBtn")->isEnabled());
+    EXPECT_FALSE(Find<controls::TLbSpeedButton>("RSerchBtn")->isEnabled());
+    EXPECT_FALSE(Find<controls::TLbSpeedButton>("RSerchTokeiBtn")->isEnabled());
     EXPECT_EQ(operations.Running(), keiba::Operation::Search);
     Finish();
     ExpectIdle();
