@@ -34,8 +34,8 @@ struct Stored {
     std::vector<int> seeded; // in the order of `keys`
 };
 
-// Bounds inside the offscreen screen (800 x 600) and above every window's least size, so that
-// nothing but the store and the restore can change them.
+// Bounds above every window's least size and low enough for a window manager's title bar, so
+// that nothing but the store and the restore can change them.
 const std::vector<Stored> kStored = {
     {"locate", {"top", "left", "width", "height"}, {12, 14, 900, 600}},
     {"Printlocate", {"top", "left", "width", "height"}, {40, 18, 640, 460}},
