@@ -1,5 +1,6 @@
 #include "controls/numedit.h"
 
+#include "controls/fonts.h"
 #include "controls/qtext.h"
 
 #include <QApplication>
@@ -561,6 +562,16 @@ void TSaNumEditExC::SetTextAsInteger(int value) {
 
 void TSaNumEditExC::SetTextAsFloat(double value) {
     SetText(FloatToText(value));
+}
+
+void UseNumEditLook(TSaNumEdit& edit, int pixelSize, const QColor& background,
+                    const QColor& textColor) {
+    QFont font = PGothicFont(9);
+    font.setPixelSize(pixelSize);
+    font.setBold(true);
+    edit.setFont(font);
+    edit.SetColor(background);
+    edit.SetFontColor(textColor);
 }
 
 } // namespace controls

@@ -189,4 +189,9 @@ public:
     void SetTextAsFloat(double value);
 };
 
+// The look the forms give their numeric edits: a bold ＭＳ Ｐゴシック `pixelSize` pixels high, in
+// `textColor` on `background`.
+void UseNumEditLook(TSaNumEdit& edit, int pixelSize, const QColor& background,
+                    const QColor& textColor = QColor(0, 0, 0));
+
 } // namespace controls

@@ -172,12 +172,14 @@ void TLbSpeedButton::SetShadowColor(const QColor& value) {
     update();
 }
 
+// Turning the fade off ends the one in progress and drops the hot colour, even under the
+// pointer: the face comes back only with the next entry.
 void TLbSpeedButton::SetSlowDecease(bool value) {
-    slowDecease_ = value;
-    if (!value) {
+    if (!value && slowDecease_) {
         fadeTimer_->stop();
-        fadeLevel_ = hot_ ? kFadeLevels : 0;
+        fadeLevel_ = 0;
     }
+    slowDecease_ = value;
     update();
 }
 

@@ -261,7 +261,11 @@ void RScanState::Run(const RScanRequest& request) {
                 for (const FileResult::Piece& piece : f.pieces)
                     store_->Publish(piece.rows, piece.count);
                 result.tally.Add(f.tally);
-                daysRead_.fetch_add(1, std::memory_order_relaxed);
+                const int read = daysRead_.fetch_add(1, std::memory_order_relaxed) + 1;
+                if (!f.pieces.empty())
+                    counted_.store(std::uint64_t{static_cast<unsigned>(read)} << kCountHitBits |
+                                       store_->Size(),
+                                   std::memory_order_relaxed);
                 ended = f.cut;
             }
         };
@@ -340,6 +344,12 @@ void RScanState::Run(const RScanRequest& request) {
     // What this walk did not take of the chunks of earlier stores is not kept any longer.
     ReleaseIdleRowChunks();
     done_.store(true, std::memory_order_release);
+}
+
+RScanState::Count RScanState::Counted() const {
+    const std::uint64_t v = counted_.load(std::memory_order_relaxed);
+    return {static_cast<int>(v >> kCountHitBits),
+            static_cast<std::size_t>(v & ((std::uint64_t{1} << kCountHitBits) - 1))};
 }
 
 RScan::RScan(RScanRequest request)

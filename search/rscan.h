@@ -143,6 +143,14 @@ public:
     std::shared_ptr<const RHitStore> Store() const { return store_; }
     int DaysRead() const { return daysRead_.load(std::memory_order_relaxed); }
     std::size_t Hits() const { return store_->Size(); }
+    // What the count label shows: the hits published so far and the days read up to the one of
+    // the last of them, so days after the last hit are not counted. Both come from one moment of
+    // the walk.
+    struct Count {
+        int days = 0;
+        std::size_t hits = 0;
+    };
+    Count Counted() const;
     void Cancel() { cancel_.store(true, std::memory_order_relaxed); }
     bool CancelRequested() const { return cancel_.load(std::memory_order_relaxed); }
     bool Done() const { return done_.load(std::memory_order_acquire); }
@@ -156,6 +164,9 @@ public:
 private:
     std::shared_ptr<RHitStore> store_;
     std::atomic<int> daysRead_{0};
+    // Count::days in the bits above kCountHitBits, Count::hits below.
+    static constexpr int kCountHitBits = 40;
+    std::atomic<std::uint64_t> counted_{0};
     std::atomic<bool> cancel_{false};
     std::atomic<bool> done_{false};
     RScanResult result_;

@@ -155,6 +155,10 @@ QWidget* BetPage::BuildTopPanel() {
     SaNumEditExC1->SetIntegerLength(8);
     SaNumEditExC1->SetDecimalLength(0);
     SaNumEditExC1->SetMinus(false);
+    controls::UseNumEditLook(*SaNumEditExC1, 13, QColor(Qt::white), QColor(Qt::blue));
+    // Room for the largest stake in the edit's bold font, margins, frame and caret.
+    SaNumEditExC1->setMinimumWidth(
+        SaNumEditExC1->fontMetrics().horizontalAdvance(QStringLiteral("99,999,999")) + 12);
     amountLine->addWidget(SaNumEditExC1);
     amountLine->addWidget(new QLabel(QStringLiteral("円"), panel));
     amountBox->addLayout(amountLine);

@@ -108,16 +108,22 @@ TDLDataForm::TDLDataForm(const keiba::ProgramContext& context, keiba::OperationO
     buyLabel->hide();
     column->addWidget(buyLabel);
     auto* buy = new QHBoxLayout;
-    BuyPastDataBtn = new QPushButton(QStringLiteral("過去データ購入へ"), this);
+    BuyPastDataBtn = new controls::TLbSpeedButton(this);
     BuyPastDataBtn->setObjectName(QStringLiteral("BuyPastDataBtn"));
-    BuyYosoDataBtn = new QPushButton(QStringLiteral("予想データ購入へ"), this);
+    BuyPastDataBtn->SetCaption(QStringLiteral("過去データ購入へ"));
+    BuyYosoDataBtn = new controls::TLbSpeedButton(this);
     BuyYosoDataBtn->setObjectName(QStringLiteral("BuyYosoDataBtn"));
-    for (QPushButton* b : {BuyPastDataBtn, BuyYosoDataBtn}) {
+    BuyYosoDataBtn->SetCaption(QStringLiteral("予想データ購入へ"));
+    for (controls::TLbSpeedButton* b : {BuyPastDataBtn, BuyYosoDataBtn}) {
+        controls::UseFormButtonLook(*b);
+        b->setFixedSize(120, 26);
         b->hide();
         buy->addWidget(b);
     }
-    connect(BuyPastDataBtn, &QPushButton::clicked, this, [this] { BuyPastDataBtnClick(true); });
-    connect(BuyYosoDataBtn, &QPushButton::clicked, this, [this] { BuyPastDataBtnClick(false); });
+    connect(BuyPastDataBtn, &controls::TLbSpeedButton::OnClick, this,
+            [this] { BuyPastDataBtnClick(true); });
+    connect(BuyYosoDataBtn, &controls::TLbSpeedButton::OnClick, this,
+            [this] { BuyPastDataBtnClick(false); });
     column->addLayout(buy);
 
     RadioGroup1Click();

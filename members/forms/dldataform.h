@@ -63,8 +63,8 @@ private:
     QProgressBar* Gauge1 = nullptr;
     QPushButton* DLBtn = nullptr;
     controls::TLbSpeedButton* SpeedButton1 = nullptr;
-    QPushButton* BuyPastDataBtn = nullptr;
-    QPushButton* BuyYosoDataBtn = nullptr;
+    controls::TLbSpeedButton* BuyPastDataBtn = nullptr;
+    controls::TLbSpeedButton* BuyYosoDataBtn = nullptr;
 };
 
 } // namespace members

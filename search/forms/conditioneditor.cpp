@@ -20,6 +20,15 @@ QString U(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
+} // namespace
+
+void UseSearchEditLook(controls::TSaNumEdit& edit) {
+    // 10944511 is $00A6FFFF, and the form files keep a colour's bytes as blue, green, red.
+    controls::UseNumEditLook(edit, 12, QColor(0xFF, 0xFF, 0xA6));
+}
+
+namespace {
+
 QWidget* MakeNumberControl(const NeraiField& f, QWidget* parent) {
     if (f.kind == NeraiFieldKind::Spin) {
         auto* spin = new QSpinBox(parent);
@@ -30,7 +39,7 @@ QWidget* MakeNumberControl(const NeraiField& f, QWidget* parent) {
     }
     auto* edit = new controls::TSaNumEditExC(parent);
     const bool decimal = f.kind == NeraiFieldKind::Decimal;
-    edit->SetComma(false);
+    UseSearchEditLook(*edit);
     edit->SetIntegerLength(3);
     edit->SetDecimalLength(decimal ? 1 : 0);
     edit->SetMinus(!decimal);

@@ -12,7 +12,15 @@
 class QGroupBox;
 class QListWidget;
 
+namespace controls {
+class TSaNumEdit;
+}
+
 namespace search {
+
+// The look of the R-horse search form's numeric edits: bold ＭＳ Ｐゴシック 12 pixels high on the
+// form files' colour 10944511, a light yellow.
+void UseSearchEditLook(controls::TSaNumEdit& edit);
 
 class NeraiConditionEditor : public QWidget {
     Q_OBJECT

@@ -26,6 +26,8 @@ constexpr const char16_t* kLevels[] = {u"非該当", u"低★",  u"低－", u"�
 // Item index 0 R+, 1 R-, 2 none: the file's '1', '2' and '0'.
 constexpr int kNoMark = 2;
 
+constexpr const char* kBoundsSection = "locateRInputForm";
+
 int MarkOfItem(int item) {
     return item == 0 ? 1 : item == 1 ? 2 : 0;
 }
@@ -96,14 +98,21 @@ TRInputForm::TRInputForm(const keiba::ProgramContext& context, const raceday::Ra
 
     // A fixed border: the dialog keeps the size its controls need.
     outer->setSizeConstraint(QLayout::SetFixedSize);
-    move(ini_.ReadInteger("locateRInputForm", "left", 100),
-         ini_.ReadInteger("locateRInputForm", "top", 50));
+    // The place of the client area, stored as it was restored. A frame position given before
+    // the window has a frame is taken for the client area's once the layout sizes the window
+    // (on X11 the frame is known only when the window is mapped), and the dialog crept up by
+    // its title bar at every run.
+    adjustSize();
+    setGeometry(QRect(QPoint(ini_.ReadInteger(kBoundsSection, "left", 100),
+                             ini_.ReadInteger(kBoundsSection, "top", 50)),
+                      size()));
     controls::NoImplicitDefaultButtons(*this);
 }
 
 TRInputForm::~TRInputForm() {
-    ini_.WriteInteger("locateRInputForm", "top", y());
-    ini_.WriteInteger("locateRInputForm", "left", x());
+    const QPoint at = geometry().topLeft();
+    ini_.WriteInteger(kBoundsSection, "top", at.y());
+    ini_.WriteInteger(kBoundsSection, "left", at.x());
 }
 
 QComboBox* TRInputForm::RumaCombo(int n) const {

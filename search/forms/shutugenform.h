@@ -34,8 +34,9 @@ class QTabWidget;
 class QTimer;
 
 namespace controls {
+class TLbSpeedButton;
 class TSaNumEditExC;
-}
+} // namespace controls
 
 namespace raceday {
 struct RaceDay;
@@ -119,11 +120,18 @@ private:
     QWidget* BuildSearchControls();
     QWidget* BuildSearchResults();
     QWidget* BuildTokeiPage();
+    // The days edit beside a date range: whole days up to 9,999, out of the tab order.
+    controls::TSaNumEditExC* NewDaysEdit(const char* name, QWidget* parent);
+    // 検索 and 中止: speed buttons like the main window's.
+    static controls::TLbSpeedButton* NewRunButton(const char* name, const QString& caption,
+                                                  QWidget* parent);
     void SetUpDates();
     // The walk: refused (with a message) while the day is loading or another walk runs.
     bool StartRun(Run run, std::shared_ptr<const RFilter> filter, const std::string& from,
                   const std::string& to);
     void FinishRun();
+    // The count label of the walk's tab; it moves only with a hit.
+    void ShowCount(const RScanState& state);
     void SetRunning(bool running);
     // The R馬統計 tab's level table (shutugenform_tokei.cpp): emptied at a start, filled by a
     // walk that was not cancelled.
@@ -155,8 +163,8 @@ private:
     QDateEdit* DateTimePicker2 = nullptr;
     controls::TSaNumEditExC* SaNumEditExC1 = nullptr;
     QPushButton* SpeedButton1 = nullptr;
-    QPushButton* RSerchBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
+    controls::TLbSpeedButton* RSerchBtn = nullptr;
+    controls::TLbSpeedButton* CancelBtn = nullptr;
     QLabel* CtLabel = nullptr;
     QLabel* GaitoSuLabel = nullptr;
     QLabel* TanBuyLabel = nullptr;
@@ -179,8 +187,8 @@ private:
     QListWidget* AgeListT = nullptr;
     QListWidget* ClassListT = nullptr;
     QListWidget* RUmaListT = nullptr;
-    QPushButton* RSerchTokeiBtn = nullptr;
-    QPushButton* CancelBtn2 = nullptr;
+    controls::TLbSpeedButton* RSerchTokeiBtn = nullptr;
+    controls::TLbSpeedButton* CancelBtn2 = nullptr;
     QLabel* Ct2Label = nullptr;
     views::StringGrid* StringGrid3 = nullptr;
     HitGrid* StringGrid1 = nullptr;

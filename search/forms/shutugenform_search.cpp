@@ -6,6 +6,7 @@
 #include "controls/fonts.h"
 #include "controls/numedit.h"
 #include "controls/qtext.h"
+#include "controls/speedbutton.h"
 #include "keiba/platform.h"
 #include "raceday/daymodel.h"
 #include "search/forms/conditioneditor.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,17 +55,6 @@ QDateEdit* NewDateEdit(const char* name, QWidget* parent) {
     return edit;
 }
 
-controls::TSaNumEditExC* NewDaysEdit(const char* name, QWidget* parent) {
-    auto* edit = new controls::TSaNumEditExC(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->SetComma(false);
-    edit->SetIntegerLength(4);
-    edit->SetDecimalLength(0);
-    edit->SetMinus(false);
-    edit->setFixedWidth(48);
-    return edit;
-}
-
 QLabel* NewValueLabel(const char* name, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -82,6 +73,31 @@ void AddCaptioned(QGridLayout* grid, int row, int col, const char* caption, QLab
 
 } // namespace
 
+controls::TSaNumEditExC* TShutugenForm::NewDaysEdit(const char* name, QWidget* parent) {
+    auto* edit = new controls::TSaNumEditExC(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->SetNotifier(&context_.notifier);
+    edit->SetIntegerLength(4);
+    edit->SetDecimalLength(0);
+    edit->SetMinus(false);
+    edit->SetTabStop(false);
+    UseSearchEditLook(*edit);
+    edit->setFixedWidth(52);
+    return edit;
+}
+
+controls::TLbSpeedButton* TShutugenForm::NewRunButton(const char* name, const QString& caption,
+                                                      QWidget* parent) {
+    auto* button = new controls::TLbSpeedButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->SetCaption(caption);
+    controls::UseFormButtonLook(*button);
+    // Wide enough for the bold caption it shows while the mouse is over it.
+    const QFontMetrics hot(button->HotTrackFont());
+    button->setFixedSize(std::max(64, hot.horizontalAdvance(caption) + 16), 26);
+    return button;
+}
+
 QWidget* TShutugenForm::BuildSearchControls() {
     auto* box = new QWidget(seisekiPage_);
     auto* row = new QHBoxLayout(box);
@@ -94,18 +110,15 @@ QWidget* TShutugenForm::BuildSearchControls() {
     row->addWidget(DateTimePicker2);
     row->addSpacing(12);
     SaNumEditExC1 = NewDaysEdit("SaNumEditExC1", box);
-    SaNumEditExC1->SetNotifier(&context_.notifier);
     row->addWidget(SaNumEditExC1);
     row->addWidget(new QLabel(QStringLiteral("日前"), box));
     SpeedButton1 = new QPushButton(QStringLiteral("更新"), box);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     row->addWidget(SpeedButton1);
     row->addSpacing(12);
-    RSerchBtn = new QPushButton(QStringLiteral("R馬検索"), box);
-    RSerchBtn->setObjectName(QStringLiteral("RSerchBtn"));
+    RSerchBtn = NewRunButton("RSerchBtn", QStringLiteral("R馬検索"), box);
     row->addWidget(RSerchBtn);
-    CancelBtn = new QPushButton(QStringLiteral("中止"), box);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn = NewRunButton("CancelBtn", QStringLiteral("中止"), box);
     row->addWidget(CancelBtn);
     CtLabel = new QLabel(box);
     CtLabel->setObjectName(QStringLiteral("CtLabel"));
@@ -117,8 +130,8 @@ QWidget* TShutugenForm::BuildSearchControls() {
     connect(SaNumEditExC1, &controls::TSaNumEdit::OnChange, this,
             [this] { SaNumEditExC1Change(); });
     connect(SpeedButton1, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(RSerchBtn, &QPushButton::clicked, this, [this] { RSerchBtnClick(); });
-    connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+    connect(RSerchBtn, &controls::TLbSpeedButton::OnClick, this, [this] { RSerchBtnClick(); });
+    connect(CancelBtn, &controls::TLbSpeedButton::OnClick, this, [this] { CancelBtnClick(); });
     return box;
 }
 
@@ -273,6 +286,8 @@ bool TShutugenForm::StartRun(Run run, std::shared_ptr<const RFilter> filter,
     walkHold_ = std::move(hold);
     SetRunning(true);
     for (HitGrid* grid : grids) grid->Model()->SetStore(scan_->State().Store());
+    // From nothing: a walk without a hit would otherwise leave the last walk's count beside its
+    // empty grids.
     (search ? CtLabel : Ct2Label)->setText(U(ProgressText(0, 0)));
     poll_->start();
     return true;
@@ -286,7 +301,7 @@ void TShutugenForm::PollSearch() {
     const bool search = run_ == Run::Search;
     for (HitGrid* grid : {search ? StringGrid8 : StringGrid1, search ? StringGrid7 : StringGrid2})
         grid->Model()->Refresh();
-    (search ? CtLabel : Ct2Label)->setText(U(ProgressText(state.DaysRead(), state.Hits())));
+    ShowCount(state);
     if (done) FinishRun();
 }
 
@@ -298,7 +313,7 @@ void TShutugenForm::FinishRun() {
     const bool search = run_ == Run::Search;
     for (HitGrid* grid : {search ? StringGrid8 : StringGrid1, search ? StringGrid7 : StringGrid2})
         grid->Model()->Refresh();
-    (search ? CtLabel : Ct2Label)->setText(U(ProgressText(state.DaysRead(), state.Hits())));
+    ShowCount(state);
     const RScanResult& result = state.Result();
     if (search) {
         RResultLabels l = ResultLabels(result.tally, result.cancelled);
@@ -331,6 +346,11 @@ void TShutugenForm::FinishRun() {
         notifier.Beep();
         notifier.Information(result.failure);
     }
+}
+
+void TShutugenForm::ShowCount(const RScanState& state) {
+    const RScanState::Count count = state.Counted();
+    (run_ == Run::Search ? CtLabel : Ct2Label)->setText(U(ProgressText(count.days, count.hits)));
 }
 
 void TShutugenForm::SetRunning(bool running) {

@@ -5,6 +5,7 @@
 
 #include "controls/numedit.h"
 #include "controls/qtext.h"
+#include "controls/speedbutton.h"
 #include "keiba/sjis.h"
 #include "search/forms/conditioneditor.h"
 #include "search/forms/hitgrid.h"
@@ -13,6 +14,7 @@
 
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -69,6 +71,53 @@ void DrawLevelCell(const views::GridModel& model, int col, int row, views::CellP
         p.textColor = AboveHundred(model.Cells(col, row)) ? QColor(Qt::red) : QColor(Qt::black);
 }
 
+// The level table shows every row and column at any size of the window: its height is that of
+// its rows, and its columns share the width the page gives it, none narrower than its design
+// width or its heading.
+class LevelGrid : public views::StringGrid {
+public:
+    static constexpr int kDesignColumn = 70;
+
+    using StringGrid::StringGrid;
+
+    // After the headings and the font are set.
+    void Fit() {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        least_ = kDesignColumn;
+        const views::CellPaint plain;
+        for (int c = 0; c < Model()->ColCount(); ++c)
+            least_ = std::max(least_, fontMetrics().horizontalAdvance(Model()->Cells(c, 0)) +
+                                          2 * plain.textInset + 2);
+        int height = 2 * frameWidth();
+        for (int r = 0; r < Model()->RowCount(); ++r) height += RowHeight(r) + Line();
+        setFixedHeight(height);
+        setMinimumWidth(2 * frameWidth() + Model()->ColCount() * (least_ + Line()));
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        Spread();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        Spread();
+        StringGrid::resizeEvent(event);
+    }
+
+private:
+    // The grid line after every row and column: what a row's section holds beyond its cells.
+    int Line() const { return std::max(verticalHeader()->defaultSectionSize() - RowHeight(1), 0); }
+    void Spread() {
+        const int cols = Model()->ColCount();
+        if (cols <= 0) return;
+        const int inner = width() - 2 * frameWidth() - cols * Line();
+        const int each = std::max(inner / cols, least_);
+        const int extra = std::max(inner - each * cols, 0);
+        for (int c = 0; c < cols; ++c) SetColWidth(c, each + (c < extra ? 1 : 0));
+    }
+
+    int least_ = kDesignColumn;
+};
+
 } // namespace
 
 QWidget* TShutugenForm::BuildTokeiPage() {
@@ -90,14 +139,7 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     range->addWidget(new QLabel(QStringLiteral("～"), page));
     range->addWidget(DateTimePicker4);
     range->addSpacing(12);
-    SaNumEditExC2 = new controls::TSaNumEditExC(page);
-    SaNumEditExC2->setObjectName(QStringLiteral("SaNumEditExC2"));
-    SaNumEditExC2->SetNotifier(&context_.notifier);
-    SaNumEditExC2->SetComma(false);
-    SaNumEditExC2->SetIntegerLength(4);
-    SaNumEditExC2->SetDecimalLength(0);
-    SaNumEditExC2->SetMinus(false);
-    SaNumEditExC2->setFixedWidth(48);
+    SaNumEditExC2 = NewDaysEdit("SaNumEditExC2", page);
     range->addWidget(SaNumEditExC2);
     range->addWidget(new QLabel(QStringLiteral("日前"), page));
     SpeedButton2 = new QPushButton(QStringLiteral("更新"), page);
@@ -131,17 +173,16 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     addList("R馬", RUmaListT);
     conditions->addSpacing(16);
     auto* buttons = new QVBoxLayout;
-    RSerchTokeiBtn = new QPushButton(QStringLiteral("R馬検索"), page);
-    RSerchTokeiBtn->setObjectName(QStringLiteral("RSerchTokeiBtn"));
-    CancelBtn2 = new QPushButton(QStringLiteral("中止"), page);
-    CancelBtn2->setObjectName(QStringLiteral("CancelBtn2"));
+    RSerchTokeiBtn = NewRunButton("RSerchTokeiBtn", QStringLiteral("R馬検索"), page);
+    CancelBtn2 = NewRunButton("CancelBtn2", QStringLiteral("中止"), page);
     buttons->addWidget(RSerchTokeiBtn);
     buttons->addWidget(CancelBtn2);
     buttons->addStretch(1);
     conditions->addLayout(buttons);
     conditions->addSpacing(16);
 
-    StringGrid3 = new views::StringGrid(page);
+    auto* levels = new LevelGrid(page);
+    StringGrid3 = levels;
     StringGrid3->setObjectName(QStringLiteral("StringGrid3"));
     views::GridModel* table = StringGrid3->Model();
     table->SetColCount(kLevelColumns);
@@ -149,16 +190,14 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     table->SetFixedCols(1);
     table->SetFixedRows(1);
     for (int c = 0; c < kLevelColumns; ++c) {
-        StringGrid3->SetColWidth(c, 70);
+        StringGrid3->SetColWidth(c, LevelGrid::kDesignColumn);
         table->SetCells(c, 0, QString::fromUtf8(LevelHeading(c)));
     }
     for (int r = 1; r < kLevelRows; ++r) table->SetCells(0, r, QString::fromUtf8(LevelRowLabel(r)));
     table->SetDrawCell(
         [table](int col, int row, views::CellPaint& p) { DrawLevelCell(*table, col, row, p); });
-    StringGrid3->setFixedHeight(kLevelRows * 18 + 4);
-    StringGrid3->setFixedWidth(kLevelColumns * 70 + 4);
-    conditions->addWidget(StringGrid3);
-    conditions->addStretch(1);
+    levels->Fit();
+    conditions->addWidget(StringGrid3, 1, Qt::AlignTop);
     outer->addLayout(conditions);
 
     auto* grids = new QSplitter(Qt::Horizontal, page);
@@ -176,8 +215,9 @@ QWidget* TShutugenForm::BuildTokeiPage() {
     connect(SaNumEditExC2, &controls::TSaNumEdit::OnChange, this,
             [this] { SaNumEditExC2Change(); });
     connect(SpeedButton2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
-    connect(RSerchTokeiBtn, &QPushButton::clicked, this, [this] { RSerchTokeiBtnClick(); });
-    connect(CancelBtn2, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+    connect(RSerchTokeiBtn, &controls::TLbSpeedButton::OnClick, this,
+            [this] { RSerchTokeiBtnClick(); });
+    connect(CancelBtn2, &controls::TLbSpeedButton::OnClick, this, [this] { CancelBtnClick(); });
     connect(StringGrid1, &HitGrid::HitClicked, this,
             [this](int row) { HitListMouseDown(StringGrid1, row); });
     return page;

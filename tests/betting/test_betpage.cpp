@@ -80,6 +80,36 @@ TEST_F(BetPageTest, RaceSelectionFillsMarksGridsAndLabels) {
     EXPECT_EQ(page->MarkGrid()->Model()->PaintOf(0, 0).background, QColor(0, 255, 255));
 }
 
+// The stake is drawn in blue bold ＭＳ Ｐゴシック 13 pixels high on white, the largest one whole.
+TEST_F(BetPageTest, TheStakeIsBlueBoldOnWhite) {
+    page->AfterRaceShown();
+    controls::TSaNumEditExC* stake = page->AmountEdit();
+    page->resize(600, 400);
+    page->show();
+    QApplication::processEvents();
+    EXPECT_LE(stake->fontMetrics().horizontalAdvance(QStringLiteral("99,999,999")) + 8,
+              stake->width());
+    EXPECT_EQ(stake->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(stake->font().pixelSize(), 13);
+    EXPECT_TRUE(stake->font().bold());
+    const QImage shot = stake->grab().toImage();
+    const QRect inside = stake->contentsRect();
+    int blue = 0, white = 0, other = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c == QColor(Qt::white))
+                ++white;
+            else if (c.blue() > std::max(c.red(), c.green())) // blue, or blue blended with white
+                ++blue;
+            else
+                ++other;
+        }
+    EXPECT_GT(blue, 40);
+    EXPECT_GT(white, blue);
+    EXPECT_EQ(other, 0);
+}
+
 TEST_F(BetPageTest, MarkGridPressTogglesAndRebuilds) {
     page->AfterRaceShown();
     Q_EMIT page->MarkGrid()->CellClicked(11, 3); // 消 on runner 3

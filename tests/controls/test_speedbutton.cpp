@@ -61,6 +61,21 @@ TEST_F(SpeedButtonTest, LeavingFadesInEightStepsBackToTheFace) {
     EXPECT_EQ(button_->FaceColor(), QColor(219, 216, 209));
 }
 
+// Switching the fade off drops the hot colour at once, under the pointer or mid-fade, and no
+// step runs after it.
+TEST_F(SpeedButtonTest, EndingTheFadeTakesTheFaceBackToItsColour) {
+    for (bool leave : {false, true}) {
+        button_->SetSlowDecease(true);
+        Enter(button_);
+        if (leave) Leave(button_);
+        button_->SetSlowDecease(false);
+        EXPECT_EQ(button_->FadeLevel(), 0) << leave;
+        EXPECT_EQ(button_->FaceColor(), QColor(219, 216, 209)) << leave;
+        EXPECT_FALSE(button_->Fading()) << leave;
+        Leave(button_);
+    }
+}
+
 // The fade's timer belongs to the button, so no step can run after the button is gone (and a
 // step that did would touch freed memory, which the sanitizer build reports).
 TEST_F(SpeedButtonTest, DestroyingMidFadeEndsTheFade) {

@@ -147,18 +147,21 @@ TEST_F(DLDataForm, StopEndsTheTransfer) {
 }
 
 TEST_F(DLDataForm, PurchasePagesOpenInTheBrowser) {
-    auto* past = Find<QPushButton>(*form, "BuyPastDataBtn");
-    past->click();
+    // Both are speed buttons like the main window's, though nothing shows them.
+    auto* past = Find<controls::TLbSpeedButton>(*form, "BuyPastDataBtn");
+    auto* forecast = Find<controls::TLbSpeedButton>(*form, "BuyYosoDataBtn");
+    ASSERT_TRUE(past && forecast);
+    past->Click();
     EXPECT_EQ(notifier.beeps, 1);
     EXPECT_TRUE(shell.opened.empty());
     Choose(2, 0);
-    past->click();
-    Find<QPushButton>(*form, "BuyYosoDataBtn")->click();
+    past->Click();
+    forecast->Click();
     EXPECT_EQ(shell.opened,
               (std::vector<std::string>{
                   server.BaseUrl() + "/authz_gw/kestrane_past_data.cgi?&tp=three_month&t=20260103",
                   server.BaseUrl() + "/authz_gw/kestrane_data_agree.cgi"}));
     shell.succeed = false;
-    Find<QPushButton>(*form, "BuyYosoDataBtn")->click();
+    forecast->Click();
     EXPECT_EQ(notifier.messages.back(), "ホームページの表示に失敗しました。");
 }

@@ -3,6 +3,7 @@
 // checks before a start, the date controls, the level table's colours and opening a hit's race
 // with the mouse.
 
+#include "controls/speedbutton.h"
 #include "search/forms/hitgrid.h"
 #include "search/rcard.h"
 #include "search/rresults.h"
@@ -16,7 +17,6 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
-#include <QPushButton>
 
 #include <chrono>
 #include <thread>
@@ -113,8 +113,8 @@ protected:
     }
     // Nothing of a walk is left holding the form or the owner of long operations.
     void ExpectIdle() {
-        EXPECT_TRUE(Find<QPushButton>("RSerchBtn")->isEnabled());
-        EXPECT_TRUE(Find<QPushButton>("RSerchTokeiBtn")->isEnabled());
+        EXPECT_TRUE(Find<controls::TLbSpeedButton>("RSerchBtn")->isEnabled());
+        EXPECT_TRUE(Find<controls::TLbSpeedButton>("RSerchTokeiBtn")->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_FALSE(operations.Busy());
     }
@@ -130,8 +130,8 @@ TEST_F(RSearchFormTest, AWalkFillsTheGridsAndTheResultLabels) {
     Check(Find<HitGrid>("StringGrid8")->Model());
     Check(Find<HitGrid>("StringGrid7")->Model());
     form->RSerchBtnClick();
-    EXPECT_FALSE(Find<QPushButton>("RSerchBtn")->isEnabled());
-    EXPECT_FALSE(Find<QPushButton>("RSerchTokeiBtn")->isEnabled());
+    EXPECT_FALSE(Find<controls::TLbSpeedButton>("RSerchBtn")->isEnabled());
+    EXPECT_FALSE(Find<controls::TLbSpeedButton>("RSerchTokeiBtn")->isEnabled());
     EXPECT_EQ(operations.Running(), keiba::Operation::Search);
     Finish();
     ExpectIdle();
@@ -160,6 +160,21 @@ TEST_F(RSearchFormTest, AWalkFillsTheGridsAndTheResultLabels) {
     Finish();
     EXPECT_EQ(Label("CtLabel"), QStringLiteral("検索済:1開催日/1頭"));
     EXPECT_EQ(list->Model()->rowCount(), 1);
+}
+
+TEST_F(RSearchFormTest, TheCountNamesTheDaysReadUpToTheLastHit) {
+    // Newest first: the 8th has no hit, the 7th one, the 6th and the 5th none (status '0').
+    const std::string none = AnalysisMaker("20240101", "05", 11, 9).Status("0").Bytes();
+    WriteDay("XQ20240108.vzkd", none);
+    WriteDay("XQ20240107.vzkd", Hit("20240107", 3));
+    WriteDay("XQ20240106.vzkd", none);
+    WriteDay("XQ20240105.vzkd", none);
+    form->RSerchBtnClick();
+    Finish();
+    EXPECT_EQ(Label("CtLabel"), QStringLiteral("検索済:2開催日/1頭"));
+    form->RSerchTokeiBtnClick();
+    Finish();
+    EXPECT_EQ(Label("Ct2Label"), QStringLiteral("検索済:2開催日/1頭"));
 }
 
 TEST_F(RSearchFormTest, TheHitGridsPaintFromTheRow) {

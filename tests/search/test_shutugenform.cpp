@@ -1,12 +1,17 @@
 // The target condition editor of the R-horse search form: saving, loading, clearing and
-// deleting condition sets, the combos that list them, and how a condition list takes clicks.
+// deleting condition sets, the combos that list them, and how a condition list takes clicks;
+// the form's layout and the look of its edits and buttons.
 
 #include "search/forms/shutugenform.h"
 
+#include "controls/numedit.h"
+#include "controls/speedbutton.h"
 #include "keiba/inigt.h"
+#include "search/rresults.h"
 #include "tests/search/neraifixture.h"
 #include "tests/search/searchformfixture.h"
 #include "tests/support/clicks.h"
+#include "views/grid.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 
@@ -234,6 +240,63 @@ TEST_F(SearchForm, AtItsSizeEveryControlIsReachable) {
     ini.WriteInteger("locateShutugenForm", "height", room.height() + 400);
     form = std::make_unique<search::TShutugenForm>(context, operations);
     EXPECT_LE(form->height(), room.height());
+}
+
+// The R馬統計 tab's level table shows every cell and every heading whole, small or maximised, and
+// takes the width its window gains.
+TEST_F(SearchForm, TheLevelTableShowsEveryCellAndGrowsWithItsWindow) {
+    form->PageControl()->setCurrentIndex(1);
+    form->show();
+    auto* table = Find<views::StringGrid>("StringGrid3");
+    views::GridModel* cells = table->Model();
+    int narrow = 0;
+    for (const QSize size : {QSize(950, 600), QSize(1600, 1000)}) {
+        form->resize(size);
+        QApplication::processEvents();
+        const QRect corner = table->visualRect(cells->index(kLevelRows - 1, kLevelColumns - 1));
+        EXPECT_TRUE(table->viewport()->rect().contains(corner)) << size.width();
+        EXPECT_FALSE(table->horizontalScrollBar()->isVisible()) << size.width();
+        EXPECT_FALSE(table->verticalScrollBar()->isVisible()) << size.width();
+        for (int c = 0; c < kLevelColumns; ++c)
+            EXPECT_LE(table->fontMetrics().horizontalAdvance(cells->Cells(c, 0)) + 4,
+                      table->ColWidth(c))
+                << cells->Cells(c, 0).toStdString();
+        if (narrow == 0) narrow = table->width();
+    }
+    EXPECT_GE(table->width(), narrow + 400);
+}
+
+// The form's twelve numeric edits are bold ＭＳ Ｐゴシック 12 pixels high on the form files' colour
+// 10944511 ($00A6FFFF, bytes blue-green-red); the days edits group thousands and are left out of
+// the tab order; 検索 and 中止 of both tabs are speed buttons with the fading XP look.
+TEST_F(SearchForm, NumericEditsAndRunButtonsWearTheFormsLook) {
+    const QList<controls::TSaNumEditExC*> edits = form->findChildren<controls::TSaNumEditExC*>();
+    EXPECT_EQ(edits.size(), 12);
+    for (const controls::TSaNumEditExC* edit : edits) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        EXPECT_EQ(edit->Color(), QColor(0xFF, 0xFF, 0xA6));
+        EXPECT_EQ(edit->FontColor(), QColor(Qt::black));
+        EXPECT_EQ(edit->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        EXPECT_EQ(edit->font().pixelSize(), 12);
+        EXPECT_TRUE(edit->font().bold());
+    }
+    for (const char* name : {"SaNumEditExC1", "SaNumEditExC2"}) {
+        auto* days = Find<controls::TSaNumEditExC>(name);
+        days->SetTextAsInteger(1500);
+        EXPECT_EQ(days->DisplayText(), "1,500") << name;
+        EXPECT_FALSE(days->focusPolicy() & Qt::TabFocus) << name;
+        EXPECT_TRUE(days->focusPolicy() & Qt::ClickFocus) << name;
+    }
+    for (const char* name : {"RSerchBtn", "CancelBtn", "RSerchTokeiBtn", "CancelBtn2"}) {
+        SCOPED_TRACE(name);
+        auto* button = Find<controls::TLbSpeedButton>(name);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->cursor().shape(), Qt::PointingHandCursor);
+        EXPECT_EQ(button->HotTrackColor(), QColor(182, 189, 210));
+        EXPECT_TRUE(button->SlowDecease());
+        EXPECT_TRUE(button->UseHotTrackFont());
+        EXPECT_TRUE(button->HotTrackFont().bold());
+    }
 }
 
 // A click toggles one item and keeps the others; a right click selects every item of a list
