@@ -269,6 +269,22 @@ TEST_F(SheetTest, RaceCardPastRuns) {
     EXPECT_FALSE(page.TextAt(x1, top + 105 + 3));
 }
 
+// Past runs away from the JRA's ten racecourses (a venue code above 10) are grey, those at
+// them black, on both sides of the boundary.
+TEST_F(SheetTest, RaceCardPastRunsAwayFromTheJraAreGrey) {
+    SetRace(Day(), 0, "05", 1, 2);
+    const std::pair<const char*, bool> venues[] = {{"01", false}, {"09", false}, {"10", false},
+                                                   {"11", true},  {"30", true},  {"61", true}};
+    for (int i = 0; i < 6; ++i) SetPastRun(0, i / 3, i % 3, venues[i].first, "11");
+    const auto pages = Record(Sheet::RaceCard);
+    for (int i = 0; i < 6; ++i) {
+        const int top = 385 + 105 * (i / 3), x0 = 383 + 220 * (i % 3 + 1);
+        const QColor ink = venues[i].second ? QColor(128, 128, 128) : QColor(Qt::black);
+        EXPECT_EQ(ColorAt(pages[0], x0, top + 3), ink) << "venue " << venues[i].first;
+        EXPECT_EQ(ColorAt(pages[0], x0, top + 26), ink) << "venue " << venues[i].first;
+    }
+}
+
 TEST_F(SheetTest, RaceCardMarkColumnsAndComment) {
     SetRace(Day(), 0, "05", 1, 2);
     Texts(0).ZogenText[0] = Sj("同休減");
@@ -592,6 +608,29 @@ TEST_F(SheetTest, NewspaperPrintsTheCourseRecordWhenThereIsOne) {
     EXPECT_FALSE(pages[1].TextAt(130, 245));
 }
 
+// The going of a past run follows its track: the turf going up to track code 22, the dirt going
+// for 23 to 29, none for the rest.
+TEST_F(SheetTest, NewspaperPastRunGoingFollowsTheTrack) {
+    SetRace(Day(), 0, "05", 1, 1);
+    const std::pair<const char*, const char*> tracks[] = {
+        {"10", "芝直晴良"},   {"22", "芝右晴良"}, {"23", "ダ左晴不良"},
+        {"29", "ダ直晴不良"}, {"30", "晴"},       {"51", "障害晴"}};
+    for (int k = 0; k < 6; ++k) {
+        SetPastRun(0, 0, k, "05", tracks[k].first);
+        PastRa(0, 0, k).SetField(TJvRA::kRunnerCount, "16");
+        PastRa(0, 0, k).SetField(TJvRA::kDistance, "1600");
+        PastRa(0, 0, k).SetField(TJvRA::kWeather, "1");
+        PastRa(0, 0, k).SetField(TJvRA::kTurfGoing, "1");
+        PastRa(0, 0, k).SetField(TJvRA::kDirtGoing, "4");
+        PastSe(0, 0, k).SetField(TJvSE::kHorseNo, "03");
+    }
+    const auto pages = Record(Sheet::Newspaper);
+    for (int k = 0; k < 6; ++k)
+        EXPECT_EQ(TextAt(pages[0], 220 * (k + 1) + 453, 406 + 22),
+                  Q("16頭③1600") + Q(tracks[k].second))
+            << "track " << tracks[k].first;
+}
+
 // --- the past-performance sheet ---
 
 TEST_F(SheetTest, PastPerformanceIsLandscapeWithTwentyColumns) {
@@ -638,6 +677,26 @@ TEST_F(SheetTest, PastPerformanceIsLandscapeWithTwentyColumns) {
     Day().gPrintStatsA[0][0] = {1, 1, 0, 0, 0, 2};
     const auto counted = Record(Sheet::PastPerformance);
     EXPECT_EQ(TextAt(counted[0], 155, top + 56), Q("騎　手:武豊    [ 25.0/ 50.0]"));
+}
+
+// Line 2 of a past run: the first characters of the short track text and of the going, the
+// turf going up to track code 22, the dirt going for 23 to 29, none above.
+TEST_F(SheetTest, PastPerformanceGoingFollowsTheTrack) {
+    SetRace(Day(), 0, "05", 1, 1);
+    const std::pair<const char*, const char*> tracks[] = {
+        {"10", "芝良"}, {"22", "芝良"}, {"23", "ダ不"}, {"29", "ダ不"},
+        {"25", "不"},   {"30", ""},     {"51", "障"}};
+    for (int k = 0; k < 7; ++k) {
+        SetPastRun(0, 0, k, "05", tracks[k].first);
+        PastRa(0, 0, k).SetField(TJvRA::kRunnerCount, "16");
+        PastRa(0, 0, k).SetField(TJvRA::kDistance, "1600");
+        PastRa(0, 0, k).SetField(TJvRA::kTurfGoing, "1");
+        PastRa(0, 0, k).SetField(TJvRA::kDirtGoing, "4");
+    }
+    const auto pages = Record(Sheet::PastPerformance);
+    for (int k = 0; k < 7; ++k)
+        EXPECT_EQ(TextAt(pages[0], 517 + 115 * k, 253 + 20), Q("16頭1600") + Q(tracks[k].second))
+            << "track " << tracks[k].first;
 }
 
 // --- fields that are not numbers ---
