@@ -285,6 +285,35 @@ TEST_F(SheetTest, RaceCardPastRunsAwayFromTheJraAreGrey) {
     }
 }
 
+// Brackets 1 to 8, one runner each: every row opens its bracket with the bracket's print fill,
+// name and ink.
+TEST_F(SheetTest, RaceCardPrintsEveryBracketInItsColours) {
+    SetRace(Day(), 0, "05", 1, 8);
+    for (int h = 0; h < 8; ++h) Se(0, h).SetField(TJvSE::kBracket, std::to_string(h + 1));
+    const struct {
+        QColor fill;
+        const char* name;
+        QColor ink;
+    } brackets[] = {
+        {Qt::white, "白", Qt::black},           {Qt::black, "黒", Qt::white},
+        {QColor(255, 0, 0), "赤", Qt::white},   {QColor(0, 0, 255), "青", Qt::white},
+        {QColor(255, 255, 0), "黄", Qt::black}, {QColor(0, 255, 0), "緑", Qt::black},
+        {QColor(255, 128, 0), "橙", Qt::black}, {QColor(255, 128, 192), "桃", Qt::black},
+    };
+    const auto pages = Record(Sheet::RaceCard);
+    for (int b = 1; b <= 8; ++b) {
+        const auto& want = brackets[b - 1];
+        const int top = 280 + 105 * b;
+        const std::optional<PageRect> cell = pages[0].RectAt(51, top, 99, top + 105);
+        ASSERT_TRUE(cell) << b;
+        EXPECT_EQ(cell->brush.color, want.fill) << b;
+        EXPECT_EQ(TextAt(pages[0], 60, top + 20), Q(want.name)) << b;
+        EXPECT_EQ(ColorAt(pages[0], 60, top + 20), want.ink) << b;
+        EXPECT_EQ(TextAt(pages[0], 65, top + 55), QString::number(b));
+        EXPECT_EQ(ColorAt(pages[0], 65, top + 55), want.ink) << b;
+    }
+}
+
 TEST_F(SheetTest, RaceCardMarkColumnsAndComment) {
     SetRace(Day(), 0, "05", 1, 2);
     Texts(0).ZogenText[0] = Sj("同休減");
