@@ -314,6 +314,33 @@ TEST_F(SheetTest, RaceCardPrintsEveryBracketInItsColours) {
     }
 }
 
+// A past run's finish: 1st red, 2nd and 3rd blue, the rest in the run's own ink.
+TEST_F(SheetTest, RaceCardFinishesAreRedThenBlueThenTheRunsInk) {
+    SetRace(Day(), 0, "05", 1, 2);
+    const QColor grey(128, 128, 128);
+    const struct {
+        const char* venue;
+        const char* position;
+        const char* text;
+        QColor ink;
+    } runs[] = {{"05", "01", " 1着", QColor(255, 0, 0)},
+                {"05", "02", " 2着", QColor(0, 0, 255)},
+                {"05", "04", " 4着", Qt::black},
+                {"30", "03", " 3着", QColor(0, 0, 255)},
+                {"30", "18", "18着", grey},
+                {"30", "00", "-着", grey}};
+    for (int i = 0; i < 6; ++i) {
+        SetPastRun(0, i / 3, i % 3, runs[i].venue, "11");
+        PastSe(0, i / 3, i % 3).SetField(TJvSE::kFinalPosition, runs[i].position);
+    }
+    const auto pages = Record(Sheet::RaceCard);
+    for (int i = 0; i < 6; ++i) {
+        const int top = 385 + 105 * (i / 3), x = 383 + 220 * (i % 3 + 1) + 152;
+        EXPECT_EQ(TextAt(pages[0], x, top + 75), Q(runs[i].text)) << runs[i].position;
+        EXPECT_EQ(ColorAt(pages[0], x, top + 75), runs[i].ink) << runs[i].position;
+    }
+}
+
 TEST_F(SheetTest, RaceCardMarkColumnsAndComment) {
     SetRace(Day(), 0, "05", 1, 2);
     Texts(0).ZogenText[0] = Sj("同休減");
