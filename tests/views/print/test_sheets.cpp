@@ -239,6 +239,30 @@ TEST_F(SheetTest, RaceCardHeaderShowsTheRaceRLevel) {
     EXPECT_FALSE(pages[2].TextAt(50, 220));
 }
 
+// The R level box: three shades of blue for the three high levels, white for every other text.
+TEST_F(SheetTest, RaceCardRLevelBoxOfEveryLevel) {
+    const std::pair<const char*, QColor> levels[] = {{"高★", QColor(15, 206, 240)},
+                                                     {"高＋", QColor(141, 232, 248)},
+                                                     {"高－", QColor(211, 245, 252)},
+                                                     {"普通", Qt::white},
+                                                     {"低＋", Qt::white},
+                                                     {"低－", Qt::white},
+                                                     {"低★", Qt::white},
+                                                     {"", Qt::white}};
+    for (int r = 0; r < 8; ++r) {
+        SetRace(Day(), r, "05", r + 1, 1);
+        Texts(r).RaceRLevelText = Sj(levels[r].first);
+    }
+    const auto pages = Record(Sheet::RaceCard);
+    ASSERT_EQ(pages.size(), 8u);
+    for (int r = 0; r < 8; ++r) {
+        const std::optional<PageRect> box =
+            pages[static_cast<std::size_t>(r)].RectAt(50, 210, 150, 275);
+        ASSERT_TRUE(box) << levels[r].first;
+        EXPECT_EQ(box->brush.color, levels[r].second) << levels[r].first;
+    }
+}
+
 TEST_F(SheetTest, RaceCardPastRuns) {
     SetRace(Day(), 0, "05", 1, 2);
     SetPastRun(0, 0, 0, "05", "11");
