@@ -184,6 +184,59 @@ TEST_F(SheetTest, PayoutListPrintsEveryPaidCombination) {
     EXPECT_EQ(TextAt(page, 100, 319), Q("【三連単】"));
 }
 
+// Every entry of every bet type has its place: entry j at x 220 + 240 (j - 1) on its type's line.
+TEST_F(SheetTest, PayoutListPlacesEveryEntryOfEveryType) {
+    SetRace(Day(), 0, "05", 1, 18);
+    SetVenues({"05", "", ""}, {" 0", "", ""});
+    const QString circled = Q("①②③④⑤⑥⑦⑧⑨⑩⑪⑫⑬⑭⑮⑯⑰⑱");
+    auto c = [&](int n) { return QString(circled[n - 1]); };
+    const struct {
+        BetType type;
+        int entries, y, runners; // runners 1, 2 or 3; 0 for the one-digit brackets
+    } types[] = {
+        {BetType::Win, 3, 165, 1},
+        {BetType::Place, 5, 187, 1},
+        {BetType::BracketQuinella, 3, 209, 0},
+        {BetType::Quinella, 3, 231, 2},
+        {BetType::Wide, 7, 253, 2},
+        {BetType::Exacta, 6, 275, 2},
+        {BetType::Trio, 3, 297, 3},
+        {BetType::Trifecta, 6, 319, 3},
+    };
+    std::vector<std::pair<std::pair<int, int>, QString>> expected;
+    int n = 0;
+    for (const auto& t : types)
+        for (int j = 1; j <= t.entries; ++j) {
+            const int yen = 100 * ++n;
+            std::string comb;
+            QString text;
+            switch (t.runners) {
+            case 0:
+                comb = std::to_string(j) + "8";
+                text = c(j) + Q("-") + c(8);
+                break;
+            case 1:
+                comb = Digits2(j);
+                text = Q("　") + c(j) + Q(" ");
+                break;
+            case 2:
+                comb = Digits2(j) + Digits2(j + 10);
+                text = c(j) + Q("-") + c(j + 10);
+                break;
+            default:
+                comb = Digits2(j + 10) + Digits2(j) + Digits2(18);
+                text = c(j + 10) + Q("-") + c(j) + Q("-") + c(18);
+            }
+            SetPayout(0, t.type, j, comb,
+                      std::string(9 - std::to_string(yen).size(), '0') + std::to_string(yen));
+            expected.push_back({{220 + 240 * (j - 1), t.y},
+                                text + QStringLiteral("[%1]").arg(yen, 8, 10, QChar(u' '))});
+        }
+    const auto pages = Record(Sheet::Payouts);
+    for (const auto& [at, text] : expected)
+        EXPECT_EQ(TextAt(pages[0], at.first, at.second), text) << at.first << "," << at.second;
+}
+
 // The going beside the weather: the turf going below track code 23, the dirt going for 23 to
 // 29, blanks for the rest.
 TEST_F(SheetTest, PayoutListGoingFollowsTheTrack) {
