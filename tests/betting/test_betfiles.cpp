@@ -96,6 +96,42 @@ TEST_F(BetFiles, CombinationsFollowTheCodes) {
     }
 }
 
+// Every bet type in both files: its code and name, and its key written the file's way.
+TEST_F(BetFiles, EveryBetTypeInBothFiles) {
+    const struct {
+        const char* code;
+        const char* name;
+        int cols, stakeCol;
+        const char* key;
+        const char* csv;
+        const char* bet;
+    } types[] = {
+        {"TAN", "単勝", 12, 5, " 3", "03", " 3"},
+        {"FUKU", "複勝", 12, 5, "12", "12", "12"},
+        {"WAKU", "枠連", 14, 6, " 1- 8", "1-8", "01-08"},
+        {"UMAFUKU", "馬連", 14, 6, " 3-12", "03-12", "03-12"},
+        {"WIDE", "ワイド", 14, 6, " 2- 9", "02-09", "02-09"},
+        {"UMATAN", "馬単", 14, 6, "12- 3", "12-03", "12-03"},
+        {"SANFUKU", "３連複", 15, 6, " 1- 5-18", "01-05-18", "01-05-18"},
+        {"SANTAN", "３連単", 15, 6, "18- 1- 5", "18-01-05", "18-01-05"},
+    };
+    for (const auto& t : types) {
+        SCOPED_TRACE(t.code);
+        const PlainTable g = Grid(t.cols, t.stakeCol, {t.key});
+        notifier.questions.clear();
+        notifier.answers = {true};
+        EXPECT_EQ(Qvx(t.code, g, t.stakeCol), VoteResult::Launched);
+        EXPECT_EQ(Slurp(plugin / "kaime" / "240505.csv"),
+                  std::string("20240505,05,11,") + t.code + ",NORMAL,500," + t.csv + ",\r\n");
+        EXPECT_EQ(notifier.questions,
+                  std::vector<std::string>{std::string("[東京11R:") + t.name +
+                                           "]に投票します。実行してよろしいですか？"});
+        EXPECT_EQ(betting::BrivelBytes(t.name, g, {t.stakeCol, 0, 3, 2}, day().gDayRaces[0]),
+                  keiba::Sj(std::string("東京 24年  5月  5日  2回  6日 \r\n11R ") + t.name + " " +
+                            t.bet + "    500\r\n"));
+    }
+}
+
 TEST_F(BetFiles, BetFileHasTheMeetingHeaderAndOneLinePerBet) {
     PlainTable g = Grid(14, 6, {" 3-12", " 7- 8"});
     notifier.answers = {true};

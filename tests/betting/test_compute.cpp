@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -174,6 +175,78 @@ TEST_F(Results, ReturnsAreSixtyFourBitAndRedBelowTheStake) {
     labels.Find(BetKind::Sanrentan, LabelSlot::Total)->caption = "25000001";
     betting::SetKaimeResults(BetKind::Sanrentan, 2, 6, g, 14, 13, 12, pay(), 0, labels);
     EXPECT_EQ(labels.Find(BetKind::Sanrentan, LabelSlot::Kaishu)->font, betting::kRed);
+}
+
+// Every payout entry of every bet type is looked at: the last ones carry dead heats.
+TEST_F(Results, EveryPayoutEntryOfEveryTypeCanHit) {
+    using Set = std::function<void(jvdata::PayoutTables&, int j)>;
+    struct Kind {
+        BetKind kind;
+        int entries;
+        const char* key; // the grid key, as the builder writes it
+        Set set;         // puts that key into entry j, paying 1000 + j at popularity j
+        int stakeCol, popCol, returnCol, payoutCol;
+    };
+    const Kind kinds[] = {
+        {BetKind::Tan, 3, " 7",
+         [](jvdata::PayoutTables& t, int j) {
+             t.gPayKeyWin[0][j] = 7, t.gPayYenWin[0][j] = 1000 + j, t.gPayPopWin[0][j] = j;
+         },
+         5, 11, 10, 9},
+        {BetKind::Fuku, 5, " 7",
+         [](jvdata::PayoutTables& t, int j) {
+             t.gPayKeyPlace[0][j] = 7, t.gPayYenPlace[0][j] = 1000 + j, t.gPayPopPlace[0][j] = j;
+         },
+         5, 11, 10, 9},
+        {BetKind::Umaren, 3, " 2- 5",
+         [](jvdata::PayoutTables& t, int j) {
+             t.gPayKeyUmaren[0][j] = " 2- 5", t.gPayYenUmaren[0][j] = 1000 + j,
+             t.gPayPopUmaren[0][j] = j;
+         },
+         6, 13, 12, 11},
+        {BetKind::Wide, 7, " 2- 5",
+         [](jvdata::PayoutTables& t, int j) {
+             t.gPayKeyWide[0][j] = " 2- 5", t.gPayYenWide[0][j] = 1000 + j, t.gPayPopWide[0][j] = j;
+         },
+         6, 13, 12, 11},
+        {BetKind::Umatan, 6, " 5- 2",
+         [](jvdata::PayoutTables& t, int j) {
+             t.gPayKeyUmatan[0][j] = " 5- 2", t.gPayYenUmatan[0][j] = 1000 + j,
+             t.gPayPopUmatan[0][j] = j;
+         },
+         6, 13, 12, 11},
+        {BetKind::Sanrenpuku, 3, " 2- 5-12",
+         [](jvdata::PayoutTables& t, int j) {
+             t.gPayKeySanrenpuku[0][j] = " 2- 5-12", t.gPayYenSanrenpuku[0][j] = 1000 + j,
+             t.gPayPopSanrenpuku[0][j] = j;
+         },
+         6, 14, 13, 12},
+        {BetKind::Sanrentan, 6, "12- 5- 2",
+         [](jvdata::PayoutTables& t, int j) {
+             t.gPayKeySanrentan[0][j] = "12- 5- 2", t.gPayYenSanrentan[0][j] = 1000 + j,
+             t.gPayPopSanrentan[0][j] = j;
+         },
+         6, 14, 13, 12},
+    };
+    for (const Kind& k : kinds)
+        for (int j = 1; j <= k.entries; ++j) {
+            pay() = {};
+            k.set(pay(), j);
+            PlainTable g(15, 2);
+            g.SetCell(1, 1, "  1");
+            g.SetCell(2, 1, k.key);
+            g.SetCell(k.stakeCol, 1, "   200");
+            betting::LabelBoard labels;
+            betting::SetKaimeResults(k.kind, 2, k.stakeCol, g, k.popCol, k.returnCol, k.payoutCol,
+                                     pay(), 0, labels);
+            const std::string yen = std::to_string(1000 + j);
+            SCOPED_TRACE(std::string(k.key) + " entry " + std::to_string(j));
+            EXPECT_EQ(g.Cells(k.payoutCol, 1), "   " + yen);
+            EXPECT_EQ(g.Cells(k.returnCol, 1), "   " + std::to_string(2 * (1000 + j)));
+            EXPECT_EQ(g.Cells(k.popCol, 1), "  " + std::to_string(j));
+            EXPECT_EQ(labels.Find(k.kind, LabelSlot::Kaishu)->caption,
+                      "    " + std::to_string(2 * (1000 + j)));
+        }
 }
 
 TEST_F(Results, PlaceHitsMatchTheHorseNumber) {

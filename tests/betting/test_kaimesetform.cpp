@@ -46,4 +46,19 @@ TEST_F(KaimeSetForm, TheDefaultStakeIsStoredOnlyOnOk) {
     EXPECT_EQ(context.settings.ReadInteger("KaimeSet", "DefaultAmount", 0), 3000);
 }
 
+// What OK stores at both ends of the edit's range: at least 100, and six digits as typed.
+TEST_F(KaimeSetForm, OkStoresAtLeast100AndUpToSixDigits) {
+    const std::pair<const char*, int> cases[] = {
+        {"0", 100},     {"99", 100},        {"100", 100},    {"101", 101},
+        {"3050", 3050}, {"999999", 999999}, {"1000000", 100}};
+    for (const auto& [typed, stored] : cases) {
+        QPointer<betting::TKaimeSetForm> form = new betting::TKaimeSetForm(context, day(), &host);
+        form->AmountEdit()->SetText(typed);
+        form->OkButton()->click();
+        EXPECT_EQ(context.settings.ReadInteger("KaimeSet", "DefaultAmount", 0), stored) << typed;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete form.data();
+    }
+}
+
 } // namespace

@@ -147,3 +147,28 @@ TEST_F(NumEditTest, PaintsTheNumberRightAligned) {
     EXPECT_GT(rightmostInk, image.width() - 10);
     EXPECT_LT(rightmostInk, image.width() - 4);
 }
+
+// Every full-width digit typed through the input method or pasted counts as its number key.
+TEST_F(NumEditTest, EveryFullWidthDigitCountsAsItsNumberKey) {
+    const QString digits = QStringLiteral("０１２３４５６７８９");
+    for (int d = 0; d <= 9; ++d) {
+        TSaNumEditExC e;
+        e.SetIntegerLength(3);
+        e.SetDecimalLength(0);
+        e.SetMinus(false);
+        e.show();
+        QInputMethodEvent ime;
+        ime.setCommitString(QStringLiteral("１") + digits[d]);
+        QApplication::sendEvent(&e, &ime);
+        EXPECT_EQ(e.Text(), QString::number(10 + d).toStdString()) << d;
+    }
+    auto& e = Edit(10, 1, true);
+    QInputMethodEvent ime;
+    ime.setCommitString(QStringLiteral("－９８７６５４３２１．０"));
+    QApplication::sendEvent(&e, &ime);
+    EXPECT_EQ(e.Text(), "-987654321.0");
+    e.SetText("");
+    QApplication::clipboard()->setText(QStringLiteral("９８７６５４３２１０"));
+    QTest::keyClick(&e, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(e.Text(), "9876543210");
+}

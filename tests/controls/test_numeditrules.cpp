@@ -178,3 +178,21 @@ TEST(NumEditModel, LoneMinusGoesWithTheFocusUnlessKept) {
     m.LeaveFocus(false);
     EXPECT_EQ(m.Text(), "");
 }
+
+// Each full-width digit, the full-width minus and full stop stand for their ASCII characters and
+// the full-width comma is dropped; each is two bytes, so a neighbour is never taken for half of it.
+TEST(NumEditRules, EveryFullWidthNumberCharacterIsItsAsciiOne) {
+    const char* fullWidth[] = {"０", "１", "２", "３", "４", "５", "６", "７", "８", "９"};
+    for (int d = 0; d <= 9; ++d) {
+        const std::string digit(1, static_cast<char>('0' + d));
+        EXPECT_EQ(FilterText(Sj(fullWidth[d]), Rules(9, 3, true)), digit) << d;
+        EXPECT_EQ(FilterText("1" + Sj(fullWidth[d]) + "2", Rules(9, 3, true)), "1" + digit + "2")
+            << d;
+    }
+    EXPECT_EQ(FilterText(Sj("－９８７，６５４．３２１０"), Rules(9, 4, true)), "-987654.3210");
+    EXPECT_EQ(FilterText(Sj("０１２３４５６７８９"), Rules(10, 0, false)), "0123456789");
+    EXPECT_EQ(FilterText(Sj("０１２３４５６７８９"), Rules(9, 0, false)), "");
+    // The full-width characters around the digits end the number.
+    for (const char* stop : {"／", "：", "＋", "Ａ", "　"})
+        EXPECT_EQ(FilterText(Sj(std::string("１") + stop + "２"), Rules(9, 3, true)), "1") << stop;
+}

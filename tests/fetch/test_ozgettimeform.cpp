@@ -29,3 +29,28 @@ TEST_F(OzGetTimeForm, SavesOnlyOnOkAndHoldsTheRanges) {
     EXPECT_EQ(ini.ReadInteger("Time", "AutoOzGet", 0), 12);
     EXPECT_EQ(ini.ReadInteger("Time", "AutoRdataGet", 0), 10);
 }
+
+// Each spin edit offers its range and no more, and shows its default when the key is absent:
+// minutes before the post 3 to 59 (10), the interval 5 to 59 (10), the hidden one 2 to 59 (37).
+TEST_F(OzGetTimeForm, EachSpinEditOffersItsRange) {
+    fetch::TOzGetTimeForm form(context);
+    const struct {
+        QSpinBox* spin;
+        const char* key;
+        int min, max, initial;
+    } spins[] = {{form.SpinEdit3, "AutoOzGet", 3, 59, 10},
+                 {form.SpinEdit1, "AutoRdataGet", 5, 59, 10},
+                 {form.SpinEdit2, "AutoBataijuGet", 2, 59, 37}};
+    for (const auto& s : spins) {
+        EXPECT_EQ(s.spin->value(), s.initial) << s.key;
+        for (const auto& [typed, held] :
+             {std::pair{s.min - 1, s.min}, {s.min, s.min}, {s.max, s.max}, {s.max + 1, s.max}}) {
+            s.spin->setValue(typed);
+            EXPECT_EQ(s.spin->value(), held) << s.key << " " << typed;
+        }
+        s.spin->setValue(s.min);
+    }
+    form.BitBtn1->click();
+    for (const auto& s : spins)
+        EXPECT_EQ(context.settings.ReadInteger("Time", s.key, 0), s.min) << s.key;
+}

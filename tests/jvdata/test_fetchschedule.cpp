@@ -122,3 +122,42 @@ TEST(FetchTimers, DisplaysAndTheNextRace) {
     EXPECT_EQ(NextRaceIndex(MakeLocalTime(2026, 12, 7, 12, 0), day.races, 3), -1);
     EXPECT_EQ(NextRaceIndex(MakeLocalTime(2026, 12, 6, 12, 5), day.races, 3), -1);
 }
+
+// Races of three venues posting at different times, listed out of time order: the next race is
+// the one with the earliest post time still ahead, wherever it stands in the list.
+TEST(FetchTimers, TheNextRaceIsTheEarliestPostStillAhead) {
+    DayRaces races;
+    const std::pair<const char*, const char*> list[] = {
+        {"2026120605051101", "1010"}, {"2026120605051102", "1045"}, {"2026120609051101", "1005"},
+        {"2026120609051102", "1120"}, {"2026120610051101", "1100"}, {"2026120605051112", "1530"},
+    };
+    for (std::size_t i = 0; i < std::size(list); ++i) {
+        races[i].Assign(testsupport::MakeRecord("RA", list[i].first));
+        races[i].SetField(874, 4, list[i].second);
+    }
+    const struct {
+        int hh, mm, count, next;
+    } cases[] = {
+        {0, 0, 6, 2},
+        {9, 0, 6, 2},
+        {10, 4, 6, 2},
+        {10, 5, 6, 0},
+        {10, 9, 6, 0},
+        {10, 10, 6, 1},
+        {10, 44, 6, 1},
+        {10, 45, 6, 4},
+        {11, 0, 6, 3},
+        {11, 19, 6, 3},
+        {11, 20, 6, 5},
+        {15, 29, 6, 5},
+        {15, 30, 6, -1},
+        {23, 59, 6, -1},
+        // Only the races of the list are candidates.
+        {11, 20, 5, -1},
+        {9, 0, 2, 0},
+        {9, 0, 0, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NextRaceIndex(MakeLocalTime(2026, 12, 6, c.hh, c.mm, 30), races, c.count), c.next)
+            << c.hh << ":" << c.mm << " of " << c.count;
+}

@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -143,6 +144,85 @@ TEST(OddsReader, CombinationEntriesGoToTheirIndex) {
     EXPECT_DOUBLE_EQ(calc->WinOdds[0], 0.0);
     // A blank slot converts to -2.0 everywhere.
     EXPECT_DOUBLE_EQ(calc->SanrenpukuOdds[816], -2.0);
+}
+
+// The first, second, third and last entries of every kind, each at the place of the record
+// layout: a number, a run of "-" and a run of "*" as wide as the field, and the last entry.
+TEST(OddsReader, EveryKindReadsEachEntryFromItsOwnBytes) {
+    using Read = std::function<std::pair<double, int>(const TRaceCalc&, int k)>;
+    struct Kind {
+        const char* name;
+        int count;
+        std::size_t odds, stride, oddsWidth, pop, popWidth;
+        Read read;
+    };
+    const Kind kinds[] = {
+        {"O2", 153, 45, 13, 6, 51, 3,
+         [](const TRaceCalc& c, int k) {
+             return std::pair{c.UmarenOdds[k], c.UmarenPop[k]};
+         }},
+        {"O3", 153, 45, 17, 5, 55, 3,
+         [](const TRaceCalc& c, int k) {
+             return std::pair{c.WideOdds[k], c.WidePop[k]};
+         }},
+        {"O4", 306, 45, 13, 6, 51, 3,
+         [](const TRaceCalc& c, int k) {
+             return std::pair{c.UmatanOdds[k], c.UmatanPop[k]};
+         }},
+        {"O5", 816, 47, 15, 6, 53, 3,
+         [](const TRaceCalc& c, int k) {
+             return std::pair{c.SanrenpukuOdds[k], c.SanrenpukuPop[k]};
+         }},
+        {"O6", 4896, 47, 17, 7, 54, 4,
+         [](const TRaceCalc& c, int k) {
+             return std::pair{c.SanrentanOdds[k], c.SanrentanPop[k]};
+         }},
+    };
+    auto s = std::make_unique<Slots>();
+    std::string records[5];
+    for (int i = 0; i < 5; ++i) {
+        const Kind& k = kinds[i];
+        std::string r = MakeRecord(k.name, RaceKey16("20261206", "05", 11));
+        auto at = [&](std::size_t first, int entry) {
+            return first + k.stride * static_cast<std::size_t>(entry - 1);
+        };
+        SetField(r, at(k.odds, 1), k.oddsWidth, std::string(k.oddsWidth - 3, '0') + "123");
+        SetField(r, at(k.pop, 1), k.popWidth, std::string(k.popWidth - 1, '0') + "1");
+        SetField(r, at(k.odds, 2), k.oddsWidth, std::string(k.oddsWidth, '-'));
+        SetField(r, at(k.pop, 2), k.popWidth, std::string(k.popWidth - 1, '0') + "2");
+        SetField(r, at(k.odds, 3), k.oddsWidth, std::string(k.oddsWidth, '*'));
+        SetField(r, at(k.odds, k.count), k.oddsWidth, std::string(k.oddsWidth - 4, '0') + "4567");
+        const std::string last = std::to_string(k.count % (k.popWidth == 3 ? 1000 : 10000));
+        SetField(r, at(k.pop, k.count), k.popWidth,
+                 std::string(k.popWidth - last.size(), '0') + last);
+        records[i] = r;
+    }
+    s->o2.Assign(records[0]);
+    s->o3.Assign(records[1]);
+    s->o4.Assign(records[2]);
+    s->o5.Assign(records[3]);
+    s->o6.Assign(records[4]);
+    std::string o1 = O1(11);
+    SetWin(o1, 1, "0021", "0011", "0013");
+    SetWin(o1, 18, "9999", "0501", "0999");
+    s->o1.Assign(o1);
+    auto calc = std::make_unique<TRaceCalc>();
+    ConvertRaceOdds(Race(18), true, s->View(), *calc);
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(k.read(*calc, 1), (std::pair{12.3, 1}));
+        EXPECT_EQ(k.read(*calc, 2), (std::pair{-1.0, 0})); // no sale: its popularity is not taken
+        EXPECT_EQ(k.read(*calc, 3), (std::pair{-1.0, 0}));
+        EXPECT_EQ(k.read(*calc, 4), (std::pair{-2.0, 0}));
+        EXPECT_EQ(k.read(*calc, k.count),
+                  (std::pair{456.7, k.count % (k.popWidth == 3 ? 1000 : 10000)}));
+    }
+    EXPECT_DOUBLE_EQ(calc->WinOdds[0], 2.1);
+    EXPECT_DOUBLE_EQ(calc->PlaceOddsMin[0], 1.1);
+    EXPECT_DOUBLE_EQ(calc->PlaceOddsMax[0], 1.3);
+    EXPECT_DOUBLE_EQ(calc->WinOdds[17], 999.9);
+    EXPECT_DOUBLE_EQ(calc->PlaceOddsMin[17], 50.1);
+    EXPECT_DOUBLE_EQ(calc->PlaceOddsMax[17], 99.9);
 }
 
 TEST(OddsReader, FilesAreMatchedByVenueAndRaceAndReadAgainOnlyWhenChanged) {

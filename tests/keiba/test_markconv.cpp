@@ -67,3 +67,34 @@ TEST(MarkConv, InverseConvertersTakeShownTexts) {
                   {"s", 0}, {"E", 0}, {"", 0},  {"SA", 0}};
     for (const auto& g : grades) EXPECT_EQ(GradeLetterToCode(g.text), g.code) << g.text;
 }
+
+// Every code of each integer table against its published text, and each inverse converter fed
+// the published texts themselves (not the converters' own output).
+TEST(MarkConv, EveryCodeOfEveryTable) {
+    struct Table {
+        const char* name;
+        std::string (*f)(int);
+        std::vector<const char*> texts; // codes 1..n
+        const char* other;
+    } tables[] = {
+        {"RLevel", RLevelToText, {"低★", "低－", "低＋", "普通", "高－", "高＋", "高★"}, ""},
+        {"YosoMark", YosoMarkToText, {"◎", "○", "▲", "△", "×", "×"}, ""},
+        {"Zogen", ZogenToText, {"同休減", "降休減", "同続増", "昇続増"}, ""},
+        {"RUma", RUmaToText, {"R+", "R-"}, "  "},
+    };
+    for (const Table& t : tables) {
+        const int n = static_cast<int>(t.texts.size());
+        for (int code = 1; code <= n; ++code)
+            EXPECT_EQ(t.f(code), Sj(t.texts[static_cast<std::size_t>(code - 1)]))
+                << t.name << " " << code;
+        for (int code : {0, n + 1, -1, 99}) EXPECT_EQ(t.f(code), t.other) << t.name << " " << code;
+    }
+    const char* levels[] = {"低★", "低－", "低＋", "普通", "高－", "高＋", "高★"};
+    for (int i = 1; i <= 7; ++i) EXPECT_EQ(TextToRLevel(Sj(levels[i - 1])), i) << levels[i - 1];
+    const char* marks[] = {"◎", "○", "▲", "△", "×"};
+    for (int i = 1; i <= 5; ++i) EXPECT_EQ(YosoMarkToCode(Sj(marks[i - 1])), i) << marks[i - 1];
+    for (const char* other : {"低", "高★ ", "☆", "R+"}) {
+        EXPECT_EQ(TextToRLevel(Sj(other)), 0) << other;
+        EXPECT_EQ(YosoMarkToCode(Sj(other)), 0) << other;
+    }
+}

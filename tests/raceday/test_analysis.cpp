@@ -1,7 +1,9 @@
 #include "raceday/analysis.h"
 
 #include "keiba/sjis.h"
+
 #include "tests/raceday/dayfixture.h"
+#include <cstring>
 
 using namespace testsupport;
 using keiba::Sj;
@@ -121,4 +123,90 @@ TEST_F(AnalysisTest, HandInputSavedWithLoneCrLineEndsReachesEveryRace) {
     EXPECT_EQ(Day().gRaceTexts[1].RaceRLevelText, Sj("低＋"));
     EXPECT_EQ(Day().gRaceTexts[1].RUmaMark[0], "R-");
     EXPECT_EQ(Day().gRaceTexts[1].RUmaMark[1], "R+");
+}
+
+// Each field of this run's block goes to its own text through its own converter: one field set
+// at a time, every other text keeps what a blank block gives.
+TEST_F(AnalysisTest, EachFieldOfTheRunBlockGoesToItsOwnText) {
+    struct Text {
+        const char* name;
+        raceday::TOutData2::PerRunner<std::string> raceday::TOutData2::*texts;
+        std::string blank; // CP932, from a blank block
+    };
+    const std::string zen = Sj("　");
+    const Text texts[] = {
+        {"YosoMark", &raceday::TOutData2::YosoMark, ""},
+        {"RUmaMark", &raceday::TOutData2::RUmaMark, "  "},
+        {"ZogenText", &raceday::TOutData2::ZogenText, ""},
+        {"JoshoMark", &raceday::TOutData2::JoshoMark, zen},
+        {"SenzaiMark", &raceday::TOutData2::SenzaiMark, zen},
+        {"KeikenMark", &raceday::TOutData2::KeikenMark, zen},
+        {"CourseMark", &raceday::TOutData2::CourseMark, zen},
+        {"KyoriMark", &raceday::TOutData2::KyoriMark, zen},
+        {"LvZokuseiText", &raceday::TOutData2::LvZokuseiText, zen},
+        {"HiLvKosoMark", &raceday::TOutData2::HiLvKosoMark, zen},
+        {"HiLvRate", &raceday::TOutData2::HiLvRate, "     "},
+        {"LoLvRate", &raceday::TOutData2::LoLvRate, "     "},
+        {"RJunText", &raceday::TOutData2::RJunText, "  "},
+        {"KettoRank", &raceday::TOutData2::KettoRank, "E"},
+        {"KishuRank", &raceday::TOutData2::KishuRank, "E"},
+        {"HatsuKoMark", &raceday::TOutData2::HatsuKoMark, zen},
+        {"Past5Total", &raceday::TOutData2::Past5Total, "   "},
+    };
+    const struct {
+        std::size_t pos;
+        const char* value;
+        const char* text;     // the name of the text it goes to
+        const char* expected; // UTF-8
+    } fields[] = {
+        {30, "02", "YosoMark", "○"},        {30, "03", "YosoMark", "▲"},
+        {29, "1", "RUmaMark", "R+"},        {32, "2", "ZogenText", "降休減"},
+        {32, "4", "ZogenText", "昇続増"},   {33, "1", "JoshoMark", "↑"},
+        {34, "1", "SenzaiMark", "★"},       {35, "1", "KeikenMark", "○"},
+        {36, "1", "CourseMark", "○"},       {37, "1", "KyoriMark", "○"},
+        {38, "1", "LvZokuseiText", "高"},   {38, "2", "LvZokuseiText", "低"},
+        {39, "1", "HiLvKosoMark", "○"},     {40, "12.5 ", "HiLvRate", "12.5 "},
+        {45, " 0.8 ", "LoLvRate", " 0.8 "}, {19, " 7", "RJunText", " 7"},
+        {50, "B", "KettoRank", "B"},        {51, "D", "KishuRank", "D"},
+        {52, "1", "HatsuKoMark", "危"},     {53, "-12", "Past5Total", "-12"},
+    };
+    for (const auto& f : fields) {
+        std::string r(378, ' ');
+        jvdata::SetField(r, 1, 4, "0001");
+        jvdata::SetField(r, 226 + f.pos, std::strlen(f.value), f.value);
+        Day().gRaceTexts[0].Clear();
+        Day().gDayHorseAnalysis[0][0].Assign(r);
+        raceday::DecodeAnalysis(Day());
+        for (const Text& t : texts) {
+            const std::string& got = (Day().gRaceTexts[0].*t.texts)[0];
+            EXPECT_EQ(got, t.name == std::string_view(f.text) ? Sj(f.expected) : t.blank)
+                << t.name << " with position " << f.pos << " \"" << f.value << '"';
+        }
+    }
+}
+
+// The three past-run blocks each give their run's five texts.
+TEST_F(AnalysisTest, EachPastRunBlockGivesItsRunsTexts) {
+    const char* dates[] = {"20261115", "20261101", "20261018"};
+    std::string r(378, ' ');
+    jvdata::SetField(r, 1, 4, "0001");
+    jvdata::SetField(r, 185, 14, "20261115050371");
+    jvdata::SetField(r, 199, 14, "20261101081122");
+    jvdata::SetField(r, 213, 14, "20261018091213");
+    for (int k = 0; k < 3; ++k)
+        Day().gPastRunHorses[0][0][static_cast<std::size_t>(k)].SetField(12, 8, dates[k]);
+    Day().gDayHorseAnalysis[0][0].Assign(r);
+    raceday::DecodeAnalysis(Day());
+    const raceday::TOutData2& t = Day().gRaceTexts[0];
+    const struct {
+        const char *venue, *race, *level, *ruma;
+    } runs[] = {
+        {"東京", " 3", "高★", "R+"}, {"京都", "11", "低－", "R-"}, {"阪神", "12", "低★", "  "}};
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(t.PastDate[0][k], dates[k]) << k;
+        EXPECT_EQ(t.PastVenue[0][k], Sj(runs[k].venue)) << k;
+        EXPECT_EQ(t.PastRaceNo[0][k], runs[k].race) << k;
+        EXPECT_EQ(t.PastRLevel[0][k], Sj(runs[k].level)) << k;
+        EXPECT_EQ(t.PastRUma[0][k], runs[k].ruma) << k;
+    }
 }

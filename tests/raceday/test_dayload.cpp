@@ -326,6 +326,32 @@ TEST_F(DayFixture, TwoProgramFoldersEachLoadTheirOwnDayWithTheirOwnSettings) {
     EXPECT_TRUE(secondNotifier.messages.empty());
 }
 
+// Minutes read from the settings file are held to the ranges the fetch-time dialog offers: the
+// odds are fetched 3 to 59 minutes before the post, the results every 5 to 59 minutes.
+TEST_F(DayFixture, FetchMinutesAreHeldToTheirDialogRanges) {
+    WriteRaces("20261206", {Ra("20261206", "05", 1, 1, "1540")});
+    clock.now = keiba::MakeLocalTime(2026, 12, 6, 9, 0);
+    const struct {
+        int set, oz;
+        const char* ozTime1;
+        int rdata, interval;
+    } cases[] = {{2, 3, "1537", 4, 5},     {3, 3, "1537", 5, 5},     {4, 4, "1536", 6, 6},
+                 {58, 58, "1442", 58, 58}, {59, 59, "1441", 59, 59}, {60, 59, "1441", 60, 59},
+                 {-5, 3, "1537", -5, 5}};
+    for (const auto& c : cases) {
+        context.settings.WriteInteger("Time", "AutoOzGet", c.set);
+        context.settings.WriteInteger("Time", "AutoRdataGet", c.rdata);
+        host.ops.clear();
+        ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
+        EXPECT_EQ(Day().gRaceCalc[0].OzTime1, c.ozTime1) << c.set;
+        EXPECT_EQ(Day().gAutoRdataMinutes, c.interval) << c.rdata;
+        EXPECT_NE(std::find(host.ops.begin(), host.ops.end(),
+                            "timer4:" + std::to_string(c.interval * 60000)),
+                  host.ops.end())
+            << c.rdata;
+    }
+}
+
 TEST_F(DayFixture, TimersArmForTodayAndForTomorrowFromSixInTheEvening) {
     WriteRaces("20261207", {Ra("20261207", "05", 1, 0)});
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 17, 59);

@@ -77,3 +77,114 @@ TEST_F(RaceHeaderTest, ARaceWithoutRunnersAndSlotsOutOfRange) {
     EXPECT_EQ(raceday::SelectRaceHeader(Day(), -1).status, raceday::SelectStatus::NoRace);
     EXPECT_EQ(raceday::SelectRaceHeader(Day(), 36).status, raceday::SelectStatus::NoRace);
 }
+
+TEST_F(RaceHeaderTest, BothPrizeLinesCarryEveryPlace) {
+    // Five main prizes, three added ones; the sixth main prize and the fourth added prize of the
+    // record are not shown. A prize of 0 leaves its eight columns blank.
+    LoadRace(8, {{714, "00015000"},
+                 {722, "00006000"},
+                 {730, "00003800"},
+                 {738, "00002300"},
+                 {746, "00000000"},
+                 {754, "00000900"},
+                 {810, "00000700"},
+                 {818, "00000200"},
+                 {826, "00000150"},
+                 {834, "00000099"}});
+    const raceday::RaceHeader h = raceday::SelectRaceHeader(Day(), 0).header;
+    EXPECT_EQ(h.label6, Sj("【本 賞 金】1着:   15000/2着:    6000/3着:    3800/4着:    2300/5着:"
+                           "        "));
+    EXPECT_EQ(h.label7, Sj("【付加賞金】1着:     700/2着:     200/3着:     150"
+                           "　　　　　　　　(単位：百円)"));
+}
+
+// Turf is track codes 10 to 22: the header panel is green for them and maroon for the rest.
+TEST_F(RaceHeaderTest, ThePanelIsGreenForTurfTracksOnly) {
+    LoadRace(8, {});
+    const std::pair<const char*, bool> tracks[] = {{"00", false}, {"09", false}, {"10", true},
+                                                   {"17", true},  {"22", true},  {"23", false},
+                                                   {"29", false}, {"51", false}, {"  ", false}};
+    for (const auto& [code, turf] : tracks) {
+        Day().gDayRaces[0].SetField(706, 2, code);
+        EXPECT_EQ(raceday::SelectRaceHeader(Day(), 0).header.turf, turf) << code;
+    }
+}
+
+// Every payout entry of every bet type has its own label triple: win 3, place 5, bracket
+// quinella 3, quinella 3 and wide 7 on the 3-D labels, then exacta 6, trio 3 and trifecta 6.
+TEST_F(RaceHeaderTest, EveryPayoutEntryHasItsOwnLabels) {
+    LoadRace(8, {});
+    jvdata::PayoutTables& t = Day().gPayoutTables;
+    struct Entry {
+        bool threeD;
+        int index;
+        raceday::PayoutTriple labels;
+    };
+    std::vector<Entry> expected;
+    int label3D = 0, label = 0;
+    // Bet type b, entry j: popularity 10 b + j, payout 1000 b + j.
+    auto add = [&](bool threeD, int b, int j, std::string number) {
+        expected.push_back({threeD,
+                            threeD ? label3D++ : label++,
+                            {std::move(number), std::to_string(10 * b + j),
+                             "    " + std::to_string(1000 * b + j)}});
+    };
+    auto pair = [](int j) { return " " + std::to_string(j) + "-1" + std::to_string(j); };
+    auto triple = [](int j) { return " " + std::to_string(j) + "-1" + std::to_string(j) + "-18"; };
+    for (int j = 1; j <= 3; ++j) {
+        t.gPayKeyWin[0][j] = j;
+        t.gPayPopWin[0][j] = 10 + j;
+        t.gPayYenWin[0][j] = 1000 + j;
+        add(true, 1, j, " " + std::to_string(j));
+    }
+    for (int j = 1; j <= 5; ++j) {
+        t.gPayKeyPlace[0][j] = j;
+        t.gPayPopPlace[0][j] = 20 + j;
+        t.gPayYenPlace[0][j] = 2000 + j;
+        add(true, 2, j, " " + std::to_string(j));
+    }
+    for (int j = 1; j <= 3; ++j) {
+        t.gPayKeyWakuren[0][j] = " " + std::to_string(j) + "- 8";
+        t.gPayPopWakuren[0][j] = 30 + j;
+        t.gPayYenWakuren[0][j] = 3000 + j;
+        add(true, 3, j, t.gPayKeyWakuren[0][j]);
+    }
+    for (int j = 1; j <= 3; ++j) {
+        t.gPayKeyUmaren[0][j] = pair(j);
+        t.gPayPopUmaren[0][j] = 40 + j;
+        t.gPayYenUmaren[0][j] = 4000 + j;
+        add(true, 4, j, pair(j));
+    }
+    for (int j = 1; j <= 7; ++j) {
+        t.gPayKeyWide[0][j] = pair(j);
+        t.gPayPopWide[0][j] = 50 + j;
+        t.gPayYenWide[0][j] = 5000 + j;
+        add(true, 5, j, pair(j));
+    }
+    for (int j = 1; j <= 6; ++j) {
+        t.gPayKeyUmatan[0][j] = pair(j);
+        t.gPayPopUmatan[0][j] = 60 + j;
+        t.gPayYenUmatan[0][j] = 6000 + j;
+        add(false, 6, j, pair(j));
+    }
+    for (int j = 1; j <= 3; ++j) {
+        t.gPayKeySanrenpuku[0][j] = triple(j);
+        t.gPayPopSanrenpuku[0][j] = 70 + j;
+        t.gPayYenSanrenpuku[0][j] = 7000 + j;
+        add(false, 7, j, triple(j));
+    }
+    for (int j = 1; j <= 6; ++j) {
+        t.gPayKeySanrentan[0][j] = triple(j);
+        t.gPayPopSanrentan[0][j] = 80 + j;
+        t.gPayYenSanrentan[0][j] = 8000 + j;
+        add(false, 8, j, triple(j));
+    }
+    ASSERT_EQ(label3D, raceday::kLabel3DTriples);
+    ASSERT_EQ(label, raceday::kPayoutLabelTriples);
+    const raceday::RaceHeader h = raceday::SelectRaceHeader(Day(), 0).header;
+    for (const Entry& e : expected) {
+        const auto i = static_cast<std::size_t>(e.index);
+        EXPECT_EQ(e.threeD ? h.label3D[i] : h.payoutLabels[i], e.labels)
+            << (e.threeD ? "3-D label " : "label ") << e.index;
+    }
+}

@@ -146,3 +146,238 @@ TEST(NeraiMatch, RaceTestsAreThoseOfTheRaceAlone) {
     EXPECT_TRUE(conditions.RunnerMatches(runner.View()));
     EXPECT_FALSE(conditions.Matches(runner.View()));
 }
+
+namespace {
+
+// Writes a value where a test of one half reads it: the race of the day or the previous run's
+// race, analysis block A or B.
+using Place = std::function<void(RunnerData&, int half, std::string_view value)>;
+
+Place RaceField(std::size_t pos) {
+    return [pos](RunnerData& r, int half, std::string_view v) {
+        (half == 0 ? r.race : r.pastRace).SetField(pos, v.size(), v);
+    };
+}
+Place BlockField(std::size_t pos) {
+    return [pos](RunnerData& r, int half, std::string_view v) {
+        r.Block(half == 0 ? 'A' : 'B', pos, v);
+    };
+}
+
+} // namespace
+
+// Each item of each list, chosen alone, takes exactly the values the item stands for, in both
+// halves: every racecourse, track, race type, class, R level, R code, mark, trend, aptitude, rank
+// and single flag.
+TEST(NeraiMatch, EachItemOfAListTakesItsOwnValues) {
+    struct Group {
+        NeraiFieldId field;
+        Place place;
+        // A value and the items (1-based) it matches; an empty list for none.
+        std::vector<std::pair<std::string, std::vector<int>>> values;
+    };
+    const std::vector<std::pair<std::string, std::vector<int>>> oneFlag = {
+        {"1", {1}}, {"0", {}}, {" ", {}}, {"2", {}}};
+    const std::vector<Group> groups = {
+        {kBashoFlags,
+         RaceField(20),
+         {{"01", {1}},
+          {"02", {2}},
+          {"03", {3}},
+          {"04", {4}},
+          {"05", {5}},
+          {"06", {6}},
+          {"07", {7}},
+          {"08", {8}},
+          {"09", {9}},
+          {"10", {10}},
+          {"00", {}},
+          {"11", {}},
+          {"30", {}},
+          {"A0", {}}}},
+        {kTrackFlags,
+         RaceField(706),
+         {{"10", {1}},
+          {"17", {1}},
+          {"22", {1}},
+          {"23", {2}},
+          {"29", {2}},
+          {"09", {}},
+          {"30", {}},
+          {"51", {}}}},
+        {kAgeFlags,
+         RaceField(617),
+         {{"11", {1}},
+          {"12", {2}},
+          {"13", {3}},
+          {"18", {3}},
+          {"14", {4}},
+          {"19", {4}},
+          {"15", {}},
+          {"21", {}}}},
+        {kRLevelFlags,
+         BlockField(17),
+         {{"01", {1}},
+          {"02", {2}},
+          {"03", {3}},
+          {"04", {4}},
+          {"05", {5}},
+          {"06", {6}},
+          {"07", {7}},
+          {"00", {}},
+          {"08", {}}}},
+        {kRUmaFlags, BlockField(29), {{"1", {1}}, {"2", {2}}, {"0", {3}}, {" ", {3}}, {"3", {}}}},
+        {kYosoFlags,
+         BlockField(30),
+         {{" 1", {1}},
+          {" 2", {2}},
+          {" 3", {3}},
+          {" 4", {4}},
+          {" 5", {5}},
+          {" 6", {5}},
+          {" 7", {}},
+          {" 0", {}}}},
+        {kZogenFlags,
+         BlockField(32),
+         {{"1", {1}}, {"2", {2}}, {"3", {3}}, {"4", {4}}, {"0", {}}, {"5", {}}}},
+        {kLvZokuseiFlags, BlockField(38), {{"1", {1}}, {"2", {2}}, {"3", {3}}, {"4", {}}}},
+        {kKettoFlags,
+         BlockField(50),
+         {{"S", {1}}, {"A", {2}}, {"B", {3}}, {"C", {4}}, {"D", {5}}, {"E", {}}, {"s", {}}}},
+        {kKishuFlags,
+         BlockField(51),
+         {{"S", {1}}, {"A", {2}}, {"B", {3}}, {"C", {4}}, {"D", {5}}, {"E", {}}, {" ", {}}}},
+        {kJoshoFlag, BlockField(33), oneFlag},
+        {kSenzaiFlag, BlockField(34), oneFlag},
+        {kKiekenFlag, BlockField(35), oneFlag},
+        {kCourseFlag, BlockField(36), oneFlag},
+        {kKyoriFlag, BlockField(37), oneFlag},
+        {kHiLvKosoFlag, BlockField(39), oneFlag},
+        {kHi1stFlag, BlockField(52), oneFlag},
+    };
+    for (const Group& g : groups) {
+        const NeraiField& f = NeraiFieldOf(g.field);
+        for (int half = 0; half < 2; ++half)
+            for (int item = 1; item <= static_cast<int>(f.width); ++item) {
+                TNeraiRecord set = DefaultSet();
+                std::string flags(f.width, '0');
+                flags[static_cast<std::size_t>(item - 1)] = '1';
+                Put(set, half, g.field, flags);
+                for (const auto& [value, items] : g.values) {
+                    RunnerData runner;
+                    g.place(runner, half, value);
+                    const bool takes = std::find(items.begin(), items.end(), item) != items.end();
+                    EXPECT_EQ(NeraiMatches(set, runner.View()), takes)
+                        << f.name << " half " << half + 1 << " item " << item << " value \""
+                        << value << '"';
+                }
+            }
+    }
+}
+
+// The class list: items 1 to 5 by the condition, items 6 to 8 (G３ G２ G１) by the grade.
+TEST(NeraiMatch, EachClassItemTakesItsConditionOrGrade) {
+    const struct {
+        const char* condition;
+        const char* grade;
+        const char* items; // the class flags that match, one character per item
+    } cases[] = {
+        {"703", " ", "10000000"}, {"005", " ", "01000000"}, {"010", " ", "00100000"},
+        {"016", " ", "00010000"}, {"999", " ", "00001000"}, {"000", "C", "00000100"},
+        {"000", "B", "00000010"}, {"000", "A", "00000001"}, {"999", "A", "00001001"},
+        {"701", " ", "00000000"}, {"702", "D", "00000000"}, {"100", "L", "00000000"},
+    };
+    for (const auto& c : cases)
+        for (int half = 0; half < 2; ++half)
+            for (int item = 1; item <= 8; ++item) {
+                TNeraiRecord set = DefaultSet();
+                std::string flags(8, '0');
+                flags[static_cast<std::size_t>(item - 1)] = '1';
+                Put(set, half, kClassFlags, flags);
+                RunnerData runner;
+                jvdata::TJvRA& race = half == 0 ? runner.race : runner.pastRace;
+                race.SetField(635, 3, c.condition);
+                race.SetField(615, 1, c.grade);
+                EXPECT_EQ(NeraiMatches(set, runner.View()), c.items[item - 1] == '1')
+                    << c.condition << c.grade << " half " << half + 1 << " item " << item;
+            }
+}
+
+// Each range holds both of its bounds and nothing beyond; each minimum holds itself.
+TEST(NeraiMatch, RangesHoldBothBoundsAndNothingBeyond) {
+    struct Range {
+        const char* name;
+        int half;
+        NeraiFieldId minField, maxField;
+        const char *min, *max;
+        std::function<void(RunnerData&, int)>
+            set; // value index 0..4: below, min, inside, max, above
+    };
+    auto fields = [](jvdata::TJvRA RunnerData::*rec, std::size_t pos,
+                     std::vector<std::string> values) {
+        return [=](RunnerData& r, int i) {
+            const std::string& v = values[static_cast<std::size_t>(i)];
+            (r.*rec).SetField(pos, v.size(), v);
+        };
+    };
+    auto past = [](std::size_t pos, std::vector<std::string> values) {
+        return [=](RunnerData& r, int i) {
+            const std::string& v = values[static_cast<std::size_t>(i)];
+            r.pastRunner.SetField(pos, v.size(), v);
+        };
+    };
+    const std::vector<std::string> tosu = {"07", "08", "10", "12", "13"};
+    const std::vector<std::string> kyori = {"1199", "1200", "1600", "2000", "2001"};
+    const std::vector<Range> ranges = {
+        {"field size", 0, kTosuMin, kTosuMax, " 8", "12", fields(&RunnerData::race, 882, tosu)},
+        {"field size", 1, kTosuMin, kTosuMax, " 8", "12", fields(&RunnerData::pastRace, 882, tosu)},
+        {"distance", 0, kKyoriMin, kKyoriMax, "1200", "2000",
+         fields(&RunnerData::race, 698, kyori)},
+        {"distance", 1, kKyoriMin, kKyoriMax, "1200", "2000",
+         fields(&RunnerData::pastRace, 698, kyori)},
+        {"popularity", 0, kTanNinMin, kTanNinMax, " 3", " 5",
+         [](RunnerData& r, int i) { r.winPop = 2 + i; }},
+        {"popularity", 1, kTanNinMin, kTanNinMax, " 3", " 5",
+         past(364, {"02", "03", "04", "05", "06"})},
+        {"win odds", 0, kTanOzMin, kTanOzMax, "  6.5", " 12.0",
+         [](RunnerData& r, int i) {
+             r.winOdds = std::vector{6.4, 6.5, 9.0, 12.0, 12.1}[i];
+         }},
+        {"win odds", 1, kTanOzMin, kTanOzMax, "  6.5", " 12.0",
+         past(360, {"0064", "0065", "0090", "0120", "0121"})},
+        {"finishing position", 1, kChakujunMin, kChakujunMax, " 2", " 4",
+         past(335, {"01", "02", "03", "04", "05"})},
+    };
+    for (const Range& range : ranges) {
+        TNeraiRecord set = DefaultSet();
+        Put(set, range.half, range.minField, range.min);
+        Put(set, range.half, range.maxField, range.max);
+        for (int i = 0; i < 5; ++i) {
+            RunnerData runner;
+            range.set(runner, i);
+            EXPECT_EQ(NeraiMatches(set, runner.View()), i >= 1 && i <= 3)
+                << range.name << " half " << range.half + 1 << " value " << i;
+        }
+    }
+    struct AtLeast {
+        NeraiFieldId field;
+        const char* min;
+        std::size_t pos;
+        std::vector<std::pair<std::string, bool>> values;
+    } minimums[] = {
+        {kHiLvShorituMin, " 20.5", 40, {{" 20.4", false}, {" 20.5", true}, {"999.9", true}}},
+        {kLoLvShorituMin, " 20.5", 45, {{" 20.4", false}, {" 20.5", true}, {"999.9", true}}},
+        {kR5soTotalMin, "  10", 53, {{"  9", false}, {" 10", true}, {"999", true}}},
+    };
+    for (const AtLeast& m : minimums)
+        for (int half = 0; half < 2; ++half) {
+            TNeraiRecord set = DefaultSet();
+            Put(set, half, m.field, m.min);
+            for (const auto& [value, passes] : m.values) {
+                RunnerData runner;
+                runner.Block(half == 0 ? 'A' : 'B', m.pos, value);
+                EXPECT_EQ(NeraiMatches(set, runner.View()), passes)
+                    << NeraiFieldOf(m.field).name << " half " << half + 1 << " " << value;
+            }
+        }
+}

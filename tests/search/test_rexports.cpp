@@ -75,3 +75,28 @@ TEST_F(RExports, TheDateOfTheFirstRaceNamesTheFiles) {
     day->gDayRaces[0].SetField(12, 8, "20240231");
     EXPECT_EQ(RExportDate(*day), std::nullopt);
 }
+
+// Every R level goes out as its number 1 to 7; a blank or unknown level text as nothing. Likewise
+// each R mark as its number.
+TEST_F(RExports, EveryRLevelAndEveryRMarkHasItsNumber) {
+    const char* levels[] = {"低★", "低－", "低＋", "普通", "高－", "高＋", "高★", "", "高"};
+    const char* numbers[] = {"1", "2", "3", "4", "5", "6", "7", "", ""};
+    for (int r = 0; r < 9; ++r) {
+        Race(*day, r, 2);
+        day->gRaceTexts[static_cast<std::size_t>(r)].RaceRLevelText = keiba::Sj(levels[r]);
+    }
+    const std::vector<std::string> lines = Lines(RExportBytes(*day, 9, RExportKind::RLevel));
+    ASSERT_EQ(lines.size(), 18u);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].substr(lines[i].find(',')), std::string(",") + numbers[i / 2])
+            << levels[i / 2];
+
+    const char* marks[] = {"R+", "R-", "  ", "", "R", "r+"};
+    const char* markNumbers[] = {"1", "2", "", "", "", ""};
+    Race(*day, 0, 6);
+    for (std::size_t h = 0; h < 6; ++h) day->gRaceTexts[0].RUmaMark[h] = marks[h];
+    const std::vector<std::string> ruma = Lines(RExportBytes(*day, 1, RExportKind::RUma));
+    ASSERT_EQ(ruma.size(), 6u);
+    for (std::size_t h = 0; h < 6; ++h)
+        EXPECT_EQ(ruma[h].substr(ruma[h].find(',')), std::string(",") + markNumbers[h]) << marks[h];
+}

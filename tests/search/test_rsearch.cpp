@@ -152,3 +152,188 @@ TEST(RStatsFilter, FourListsOnThisRunOnly) {
     EXPECT_FALSE(olderG1.Matches(m));
     EXPECT_TRUE(olderG1.Matches(m.This(11, 2, "19").This(16, 1, "A")));
 }
+
+// Each item of each list, chosen alone, takes exactly the values it stands for, on this run's
+// block and on the previous run's.
+TEST(RSearchFilter, EachItemOfAListTakesItsOwnValues) {
+    struct Group {
+        NeraiFieldId field;
+        std::size_t pos, width; // within the run block, 1-based
+        // A value and the items (1-based) it matches; an empty list for none.
+        std::vector<std::pair<std::string, std::vector<int>>> values;
+    };
+    const std::vector<std::pair<std::string, std::vector<int>>> oneFlag = {
+        {"1", {1}}, {"0", {}}, {" ", {}}};
+    const Group groups[] = {
+        {kBashoFlags,
+         3,
+         2,
+         {{"01", {1}},
+          {"02", {2}},
+          {"03", {3}},
+          {"04", {4}},
+          {"05", {5}},
+          {"06", {6}},
+          {"07", {7}},
+          {"08", {8}},
+          {"09", {9}},
+          {"10", {10}},
+          {"11", {}},
+          {"30", {}}}},
+        {kTrackFlags,
+         5,
+         2,
+         {{"10", {1}}, {"22", {1}}, {"23", {2}}, {"29", {2}}, {"09", {}}, {"30", {}}}},
+        {kAgeFlags,
+         11,
+         2,
+         {{"11", {1}},
+          {"12", {2}},
+          {"13", {3}},
+          {"18", {3}},
+          {"14", {4}},
+          {"19", {4}},
+          {"15", {}}}},
+        {kRLevelFlags,
+         17,
+         2,
+         {{"01", {1}},
+          {"02", {2}},
+          {"03", {3}},
+          {"04", {4}},
+          {"05", {5}},
+          {"06", {6}},
+          {"07", {7}},
+          {"00", {}},
+          {"08", {}}}},
+        {kRUmaFlags, 29, 1, {{"1", {1}}, {"2", {2}}, {" ", {3}}, {"0", {3}}}},
+        {kYosoFlags,
+         30,
+         2,
+         {{"01", {1}}, {"02", {2}}, {"03", {3}}, {"04", {4}}, {"05", {5}}, {"06", {}}, {"00", {}}}},
+        {kZogenFlags, 32, 1, {{"1", {1}}, {"2", {2}}, {"3", {3}}, {"4", {4}}, {"5", {}}}},
+        {kLvZokuseiFlags, 38, 1, {{"1", {1}}, {"2", {2}}, {"3", {3}}, {"4", {}}}},
+        {kKettoFlags,
+         50,
+         1,
+         {{"S", {1}}, {"A", {2}}, {"B", {3}}, {"C", {4}}, {"D", {5}}, {"E", {}}}},
+        {kKishuFlags,
+         51,
+         1,
+         {{"S", {1}}, {"A", {2}}, {"B", {3}}, {"C", {4}}, {"D", {5}}, {" ", {}}}},
+        {kJoshoFlag, 33, 1, oneFlag},
+        {kSenzaiFlag, 34, 1, oneFlag},
+        {kKiekenFlag, 35, 1, oneFlag},
+        {kCourseFlag, 36, 1, oneFlag},
+        {kKyoriFlag, 37, 1, oneFlag},
+        {kHiLvKosoFlag, 39, 1, oneFlag},
+        {kHi1stFlag, 52, 1, oneFlag},
+    };
+    for (const Group& g : groups) {
+        const NeraiField& f = NeraiFieldOf(g.field);
+        for (int half = 0; half < 2; ++half)
+            for (int item = 1; item <= static_cast<int>(f.width); ++item) {
+                NeraiValues v = InitialNeraiValues();
+                Select(v, half, g.field, {item - 1});
+                const RSearchConditions conditions = Conditions(v);
+                for (const auto& [value, items] : g.values) {
+                    AnalysisMaker m = Runner();
+                    if (half == 0)
+                        m.This(g.pos, g.width, value);
+                    else
+                        m.Prev(g.pos, g.width, value);
+                    const bool takes = std::find(items.begin(), items.end(), item) != items.end();
+                    EXPECT_EQ(conditions.Matches(m), takes)
+                        << f.name << " half " << half + 1 << " item " << item << " \"" << value
+                        << '"';
+                }
+            }
+    }
+}
+
+// The class list: items 1 to 5 by the condition (as a number), items 6 to 8 by the grade.
+TEST(RSearchFilter, EachClassItemTakesItsConditionOrGrade) {
+    const struct {
+        const char* condition;
+        const char* grade;
+        const char* items;
+    } cases[] = {
+        {"703", " ", "10000000"}, {"005", " ", "01000000"}, {"010", " ", "00100000"},
+        {"016", " ", "00010000"}, {"999", " ", "00001000"}, {"000", "C", "00000100"},
+        {"000", "B", "00000010"}, {"000", "A", "00000001"}, {"999", "A", "00001001"},
+        {"702", "D", "00000000"}, {"100", "L", "00000000"},
+    };
+    for (const auto& c : cases)
+        for (int half = 0; half < 2; ++half)
+            for (int item = 1; item <= 8; ++item) {
+                NeraiValues v = InitialNeraiValues();
+                Select(v, half, kClassFlags, {item - 1});
+                AnalysisMaker m = Runner();
+                if (half == 0)
+                    m.This(13, 3, c.condition).This(16, 1, c.grade);
+                else
+                    m.Prev(13, 3, c.condition).Prev(16, 1, c.grade);
+                EXPECT_EQ(Matches(v, m), c.items[item - 1] == '1')
+                    << c.condition << c.grade << " half " << half + 1 << " item " << item;
+            }
+}
+
+// Every range holds both bounds and nothing beyond, on both runs.
+TEST(RSearchFilter, RangesHoldBothBoundsAndNothingBeyond) {
+    struct Range {
+        const char* name;
+        int half;
+        NeraiFieldId minField, maxField;
+        int min, max;
+        std::size_t pos, width;
+        std::vector<std::string> values; // below, min, inside, max, above
+    };
+    const Range ranges[] = {
+        {"field size", 0, kTosuMin, kTosuMax, 8, 12, 1, 2, {"07", "08", "10", "12", "13"}},
+        {"field size", 1, kTosuMin, kTosuMax, 8, 12, 1, 2, {"07", "08", "10", "12", "13"}},
+        {"distance",
+         0,
+         kKyoriMin,
+         kKyoriMax,
+         1200,
+         2000,
+         7,
+         4,
+         {"1199", "1200", "1600", "2000", "2001"}},
+        {"distance",
+         1,
+         kKyoriMin,
+         kKyoriMax,
+         1200,
+         2000,
+         7,
+         4,
+         {"1199", "1200", "1600", "2000", "2001"}},
+        {"popularity", 0, kTanNinMin, kTanNinMax, 3, 5, 21, 2, {"02", "03", "04", "05", "06"}},
+        {"popularity", 1, kTanNinMin, kTanNinMax, 3, 5, 21, 2, {"02", "03", "04", "05", "06"}},
+        {"finishing position",
+         1,
+         kChakujunMin,
+         kChakujunMax,
+         2,
+         4,
+         23,
+         2,
+         {"01", "02", "03", "04", "05"}},
+    };
+    for (const Range& r : ranges) {
+        NeraiValues v = InitialNeraiValues();
+        v[static_cast<std::size_t>(r.half)][r.minField].number = r.min;
+        v[static_cast<std::size_t>(r.half)][r.maxField].number = r.max;
+        for (int i = 0; i < 5; ++i) {
+            AnalysisMaker m = Runner();
+            const std::string& value = r.values[static_cast<std::size_t>(i)];
+            if (r.half == 0)
+                m.This(r.pos, r.width, value);
+            else
+                m.Prev(r.pos, r.width, value);
+            EXPECT_EQ(Matches(v, m), i >= 1 && i <= 3)
+                << r.name << " half " << r.half + 1 << " " << value;
+        }
+    }
+}

@@ -92,6 +92,25 @@ TEST(PastRunText, LinesOfARun) {
     EXPECT_EQ(views::PastRunText(ra, bad).line3, Sj("  -      kg  5番 1人"));
 }
 
+// The going of line 1: the turf going below track code 23, the dirt going for 23 to 29, none for
+// the rest.
+TEST(PastRunText, TheGoingFollowsTheTrack) {
+    auto held = std::make_unique<raceday::RaceDay>();
+    raceday::RaceDay& day = FillRace(*held, 1);
+    PastRun(day, 0, 0);
+    jvdata::TJvRA ra = day.gPastRunRaces[0][0][0];
+    const auto& se = day.gPastRunHorses[0][0][0];
+    ra.SetField(889, 2, "13"); // turf good, dirt heavy
+    const std::pair<const char*, const char*> tracks[] = {{"10", "良"}, {"22", "良"}, {"23", "重"},
+                                                          {"29", "重"}, {"30", ""},   {"51", ""}};
+    for (const auto& [track, going] : tracks) {
+        ra.SetField(706, 2, track);
+        EXPECT_EQ(views::PastRunText(ra, se).line1,
+                  Sj(std::string("東01/05") + going + " 1勝ｸﾗｽ 16頭"))
+            << "track " << track;
+    }
+}
+
 TEST_F(DetailCard, PastRunCellsTakeTheirLevelColourAndMarkAMismatchedMembersRun) {
     raceday::RaceDay& day = FreshRace(2);
     PastRun(day, 0, 0, "01");

@@ -184,6 +184,59 @@ TEST_F(SheetTest, PayoutListPrintsEveryPaidCombination) {
     EXPECT_EQ(TextAt(page, 100, 319), Q("【三連単】"));
 }
 
+// Every entry of every bet type has its place: entry j at x 220 + 240 (j - 1) on its type's line.
+TEST_F(SheetTest, PayoutListPlacesEveryEntryOfEveryType) {
+    SetRace(Day(), 0, "05", 1, 18);
+    SetVenues({"05", "", ""}, {" 0", "", ""});
+    const QString circled = Q("①②③④⑤⑥⑦⑧⑨⑩⑪⑫⑬⑭⑮⑯⑰⑱");
+    auto c = [&](int n) { return QString(circled[n - 1]); };
+    const struct {
+        BetType type;
+        int entries, y, runners; // runners 1, 2 or 3; 0 for the one-digit brackets
+    } types[] = {
+        {BetType::Win, 3, 165, 1},
+        {BetType::Place, 5, 187, 1},
+        {BetType::BracketQuinella, 3, 209, 0},
+        {BetType::Quinella, 3, 231, 2},
+        {BetType::Wide, 7, 253, 2},
+        {BetType::Exacta, 6, 275, 2},
+        {BetType::Trio, 3, 297, 3},
+        {BetType::Trifecta, 6, 319, 3},
+    };
+    std::vector<std::pair<std::pair<int, int>, QString>> expected;
+    int n = 0;
+    for (const auto& t : types)
+        for (int j = 1; j <= t.entries; ++j) {
+            const int yen = 100 * ++n;
+            std::string comb;
+            QString text;
+            switch (t.runners) {
+            case 0:
+                comb = std::to_string(j) + "8";
+                text = c(j) + Q("-") + c(8);
+                break;
+            case 1:
+                comb = Digits2(j);
+                text = Q("　") + c(j) + Q(" ");
+                break;
+            case 2:
+                comb = Digits2(j) + Digits2(j + 10);
+                text = c(j) + Q("-") + c(j + 10);
+                break;
+            default:
+                comb = Digits2(j + 10) + Digits2(j) + Digits2(18);
+                text = c(j + 10) + Q("-") + c(j) + Q("-") + c(18);
+            }
+            SetPayout(0, t.type, j, comb,
+                      std::string(9 - std::to_string(yen).size(), '0') + std::to_string(yen));
+            expected.push_back({{220 + 240 * (j - 1), t.y},
+                                text + QStringLiteral("[%1]").arg(yen, 8, 10, QChar(u' '))});
+        }
+    const auto pages = Record(Sheet::Payouts);
+    for (const auto& [at, text] : expected)
+        EXPECT_EQ(TextAt(pages[0], at.first, at.second), text) << at.first << "," << at.second;
+}
+
 // The going beside the weather: the turf going below track code 23, the dirt going for 23 to
 // 29, blanks for the rest.
 TEST_F(SheetTest, PayoutListGoingFollowsTheTrack) {
@@ -239,6 +292,30 @@ TEST_F(SheetTest, RaceCardHeaderShowsTheRaceRLevel) {
     EXPECT_FALSE(pages[2].TextAt(50, 220));
 }
 
+// The R level box: three shades of blue for the three high levels, white for every other text.
+TEST_F(SheetTest, RaceCardRLevelBoxOfEveryLevel) {
+    const std::pair<const char*, QColor> levels[] = {{"高★", QColor(15, 206, 240)},
+                                                     {"高＋", QColor(141, 232, 248)},
+                                                     {"高－", QColor(211, 245, 252)},
+                                                     {"普通", Qt::white},
+                                                     {"低＋", Qt::white},
+                                                     {"低－", Qt::white},
+                                                     {"低★", Qt::white},
+                                                     {"", Qt::white}};
+    for (int r = 0; r < 8; ++r) {
+        SetRace(Day(), r, "05", r + 1, 1);
+        Texts(r).RaceRLevelText = Sj(levels[r].first);
+    }
+    const auto pages = Record(Sheet::RaceCard);
+    ASSERT_EQ(pages.size(), 8u);
+    for (int r = 0; r < 8; ++r) {
+        const std::optional<PageRect> box =
+            pages[static_cast<std::size_t>(r)].RectAt(50, 210, 150, 275);
+        ASSERT_TRUE(box) << levels[r].first;
+        EXPECT_EQ(box->brush.color, levels[r].second) << levels[r].first;
+    }
+}
+
 TEST_F(SheetTest, RaceCardPastRuns) {
     SetRace(Day(), 0, "05", 1, 2);
     SetPastRun(0, 0, 0, "05", "11");
@@ -267,6 +344,78 @@ TEST_F(SheetTest, RaceCardPastRuns) {
     EXPECT_EQ(ColorAt(page, x3 + 152, top + 75), QColor(Qt::black)); // 5th
     // Runner 2 has no past runs.
     EXPECT_FALSE(page.TextAt(x1, top + 105 + 3));
+}
+
+// Past runs away from the JRA's ten racecourses (a venue code above 10) are grey, those at
+// them black, on both sides of the boundary.
+TEST_F(SheetTest, RaceCardPastRunsAwayFromTheJraAreGrey) {
+    SetRace(Day(), 0, "05", 1, 2);
+    const std::pair<const char*, bool> venues[] = {{"01", false}, {"09", false}, {"10", false},
+                                                   {"11", true},  {"30", true},  {"61", true}};
+    for (int i = 0; i < 6; ++i) SetPastRun(0, i / 3, i % 3, venues[i].first, "11");
+    const auto pages = Record(Sheet::RaceCard);
+    for (int i = 0; i < 6; ++i) {
+        const int top = 385 + 105 * (i / 3), x0 = 383 + 220 * (i % 3 + 1);
+        const QColor ink = venues[i].second ? QColor(128, 128, 128) : QColor(Qt::black);
+        EXPECT_EQ(ColorAt(pages[0], x0, top + 3), ink) << "venue " << venues[i].first;
+        EXPECT_EQ(ColorAt(pages[0], x0, top + 26), ink) << "venue " << venues[i].first;
+    }
+}
+
+// Brackets 1 to 8, one runner each: every row opens its bracket with the bracket's print fill,
+// name and ink.
+TEST_F(SheetTest, RaceCardPrintsEveryBracketInItsColours) {
+    SetRace(Day(), 0, "05", 1, 8);
+    for (int h = 0; h < 8; ++h) Se(0, h).SetField(TJvSE::kBracket, std::to_string(h + 1));
+    const struct {
+        QColor fill;
+        const char* name;
+        QColor ink;
+    } brackets[] = {
+        {Qt::white, "白", Qt::black},           {Qt::black, "黒", Qt::white},
+        {QColor(255, 0, 0), "赤", Qt::white},   {QColor(0, 0, 255), "青", Qt::white},
+        {QColor(255, 255, 0), "黄", Qt::black}, {QColor(0, 255, 0), "緑", Qt::black},
+        {QColor(255, 128, 0), "橙", Qt::black}, {QColor(255, 128, 192), "桃", Qt::black},
+    };
+    const auto pages = Record(Sheet::RaceCard);
+    for (int b = 1; b <= 8; ++b) {
+        const auto& want = brackets[b - 1];
+        const int top = 280 + 105 * b;
+        const std::optional<PageRect> cell = pages[0].RectAt(51, top, 99, top + 105);
+        ASSERT_TRUE(cell) << b;
+        EXPECT_EQ(cell->brush.color, want.fill) << b;
+        EXPECT_EQ(TextAt(pages[0], 60, top + 20), Q(want.name)) << b;
+        EXPECT_EQ(ColorAt(pages[0], 60, top + 20), want.ink) << b;
+        EXPECT_EQ(TextAt(pages[0], 65, top + 55), QString::number(b));
+        EXPECT_EQ(ColorAt(pages[0], 65, top + 55), want.ink) << b;
+    }
+}
+
+// A past run's finish: 1st red, 2nd and 3rd blue, the rest in the run's own ink.
+TEST_F(SheetTest, RaceCardFinishesAreRedThenBlueThenTheRunsInk) {
+    SetRace(Day(), 0, "05", 1, 2);
+    const QColor grey(128, 128, 128);
+    const struct {
+        const char* venue;
+        const char* position;
+        const char* text;
+        QColor ink;
+    } runs[] = {{"05", "01", " 1着", QColor(255, 0, 0)},
+                {"05", "02", " 2着", QColor(0, 0, 255)},
+                {"05", "04", " 4着", Qt::black},
+                {"30", "03", " 3着", QColor(0, 0, 255)},
+                {"30", "18", "18着", grey},
+                {"30", "00", "-着", grey}};
+    for (int i = 0; i < 6; ++i) {
+        SetPastRun(0, i / 3, i % 3, runs[i].venue, "11");
+        PastSe(0, i / 3, i % 3).SetField(TJvSE::kFinalPosition, runs[i].position);
+    }
+    const auto pages = Record(Sheet::RaceCard);
+    for (int i = 0; i < 6; ++i) {
+        const int top = 385 + 105 * (i / 3), x = 383 + 220 * (i % 3 + 1) + 152;
+        EXPECT_EQ(TextAt(pages[0], x, top + 75), Q(runs[i].text)) << runs[i].position;
+        EXPECT_EQ(ColorAt(pages[0], x, top + 75), runs[i].ink) << runs[i].position;
+    }
 }
 
 TEST_F(SheetTest, RaceCardMarkColumnsAndComment) {
@@ -592,6 +741,29 @@ TEST_F(SheetTest, NewspaperPrintsTheCourseRecordWhenThereIsOne) {
     EXPECT_FALSE(pages[1].TextAt(130, 245));
 }
 
+// The going of a past run follows its track: the turf going up to track code 22, the dirt going
+// for 23 to 29, none for the rest.
+TEST_F(SheetTest, NewspaperPastRunGoingFollowsTheTrack) {
+    SetRace(Day(), 0, "05", 1, 1);
+    const std::pair<const char*, const char*> tracks[] = {
+        {"10", "芝直晴良"},   {"22", "芝右晴良"}, {"23", "ダ左晴不良"},
+        {"29", "ダ直晴不良"}, {"30", "晴"},       {"51", "障害晴"}};
+    for (int k = 0; k < 6; ++k) {
+        SetPastRun(0, 0, k, "05", tracks[k].first);
+        PastRa(0, 0, k).SetField(TJvRA::kRunnerCount, "16");
+        PastRa(0, 0, k).SetField(TJvRA::kDistance, "1600");
+        PastRa(0, 0, k).SetField(TJvRA::kWeather, "1");
+        PastRa(0, 0, k).SetField(TJvRA::kTurfGoing, "1");
+        PastRa(0, 0, k).SetField(TJvRA::kDirtGoing, "4");
+        PastSe(0, 0, k).SetField(TJvSE::kHorseNo, "03");
+    }
+    const auto pages = Record(Sheet::Newspaper);
+    for (int k = 0; k < 6; ++k)
+        EXPECT_EQ(TextAt(pages[0], 220 * (k + 1) + 453, 406 + 22),
+                  Q("16頭③1600") + Q(tracks[k].second))
+            << "track " << tracks[k].first;
+}
+
 // --- the past-performance sheet ---
 
 TEST_F(SheetTest, PastPerformanceIsLandscapeWithTwentyColumns) {
@@ -638,6 +810,26 @@ TEST_F(SheetTest, PastPerformanceIsLandscapeWithTwentyColumns) {
     Day().gPrintStatsA[0][0] = {1, 1, 0, 0, 0, 2};
     const auto counted = Record(Sheet::PastPerformance);
     EXPECT_EQ(TextAt(counted[0], 155, top + 56), Q("騎　手:武豊    [ 25.0/ 50.0]"));
+}
+
+// Line 2 of a past run: the first characters of the short track text and of the going, the
+// turf going up to track code 22, the dirt going for 23 to 29, none above.
+TEST_F(SheetTest, PastPerformanceGoingFollowsTheTrack) {
+    SetRace(Day(), 0, "05", 1, 1);
+    const std::pair<const char*, const char*> tracks[] = {
+        {"10", "芝良"}, {"22", "芝良"}, {"23", "ダ不"}, {"29", "ダ不"},
+        {"25", "不"},   {"30", ""},     {"51", "障"}};
+    for (int k = 0; k < 7; ++k) {
+        SetPastRun(0, 0, k, "05", tracks[k].first);
+        PastRa(0, 0, k).SetField(TJvRA::kRunnerCount, "16");
+        PastRa(0, 0, k).SetField(TJvRA::kDistance, "1600");
+        PastRa(0, 0, k).SetField(TJvRA::kTurfGoing, "1");
+        PastRa(0, 0, k).SetField(TJvRA::kDirtGoing, "4");
+    }
+    const auto pages = Record(Sheet::PastPerformance);
+    for (int k = 0; k < 7; ++k)
+        EXPECT_EQ(TextAt(pages[0], 517 + 115 * k, 253 + 20), Q("16頭1600") + Q(tracks[k].second))
+            << "track " << tracks[k].first;
 }
 
 // --- fields that are not numbers ---
