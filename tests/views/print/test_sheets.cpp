@@ -474,6 +474,31 @@ TEST_F(SheetTest, NewspaperOpensEachBracketOnce) {
     EXPECT_TRUE(page.RectAt(50, 280, 1990, 406 + 126 * 8));
 }
 
+// A past run's time line: the first half is the time less the last 3F, so a run without a
+// time, or without a last 3F, has none.
+TEST_F(SheetTest, NewspaperPrintsAFirstHalfOnlyForARunWithBothTimes) {
+    const struct {
+        const char* time;
+        const char* last3;
+        const char* line;
+    } cases[] = {
+        // 1600 m in 1:34.5, the last 3F in 34.5: 60.0 s over the first 1000 m, 36.0 per 600 m.
+        {"1345", "345", "1345 前360 後345"}, {"9999", "345", "---- 前--- 後345"},
+        {"0000", "345", "---- 前--- 後345"}, {"1345", "000", "1345 前--- 後---"},
+        {"9999", "999", "---- 前--- 後---"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.time + std::string(" ") + c.last3);
+        SetRace(Day(), 0, "05", 1, 1);
+        SetPastRun(0, 0, 0, "05", "11");
+        PastRa(0, 0, 0).SetField(TJvRA::kDistance, "1600");
+        PastSe(0, 0, 0).SetField(TJvSE::kFinishTime, c.time);
+        PastSe(0, 0, 0).SetField(TJvSE::kLast3F, c.last3);
+        const auto pages = Record(Sheet::Newspaper);
+        EXPECT_EQ(TextAt(pages[0], 673, 406 + 62).value_or(QString()).toStdString(), c.line);
+    }
+}
+
 TEST_F(SheetTest, NewspaperPrintsTheCourseRecordWhenThereIsOne) {
     SetRace(Day(), 0, "05", 1, 1);
     SetRace(Day(), 1, "05", 2, 1);
