@@ -66,6 +66,25 @@ QString AskWithSaveDialog(QWidget* parent, const QString& suggested) {
     return dialog.selectedFiles().constFirst();
 }
 
+// The print dialog of the print form. Which pages print is the form's to say, one copy each:
+// the dialog's own page range, page set and copies (which it offers even when told there is no
+// page range, for printers that filter pages themselves) would be ignored, so they are switched
+// off each time it shows.
+class FormPrintDialog : public QPrintDialog {
+public:
+    using QPrintDialog::QPrintDialog;
+    void setVisible(bool visible) override {
+        QPrintDialog::setVisible(visible);
+        if (!visible) return;
+        for (const char* held : {"printRange", "copies"})
+            if (auto* w = findChild<QWidget*>(QLatin1StringView(held)); w && w->parentWidget())
+                w->parentWidget()->setEnabled(false);
+        // Qt leaves the printers' own page list untranslated; it is switched off with the rest.
+        for (const char* untranslated : {"pagesRadioButton", "pagesLineEdit"})
+            if (auto* w = findChild<QWidget*>(QLatin1StringView(untranslated))) w->hide();
+    }
+};
+
 } // namespace
 
 struct QtPrinter::State {
@@ -159,8 +178,9 @@ void QtPrinter::SetPaper(int paperSize, int orientation) {
 
 bool QtPrinter::RunPrintDialog(QWidget* parent) {
     Refresh();
-    QPrintDialog dialog(state_->printer.get(), parent);
-    // Which pages print is chosen on the print form, never here.
+    state_->printer->setPrintRange(QPrinter::AllPages);
+    state_->printer->setCopyCount(1);
+    FormPrintDialog dialog(state_->printer.get(), parent);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);

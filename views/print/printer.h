@@ -61,7 +61,7 @@ public:
     // Writes paper size and orientation into the current printer's setting; an unknown paper
     // code leaves the paper as it is.
     virtual void SetPaper(int paperSize, int orientation) = 0;
-    // The print dialog (printer choice, no page range); true when the user confirmed it.
+    // The print dialog (the printer; no page range or copies); true when the user confirmed it.
     virtual bool RunPrintDialog(QWidget* parent) = 0;
     // The printer set-up dialog.
     virtual void RunSetupDialog(QWidget* parent) = 0;

@@ -9,8 +9,11 @@
 
 #include "tests/views/print/printfixture.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QPrintDialog>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
 #include <regex>
@@ -100,6 +103,26 @@ TEST_F(PdfPrinterTest, DecliningToNameTheFilePrintsNothing) {
     EXPECT_EQ(form->PrevX1()->Print(), PrintResult::Cancelled);
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(std::filesystem::is_empty(out.path()));
+}
+
+// The print dialog of the shown page lets the user choose the printer but offers no page range,
+// page set or copies: the print form says which page prints, once, and nothing the dialog
+// offers is ignored.
+TEST_F(PdfPrinterTest, ThePrintDialogOffersNoPageRangeOrCopies) {
+    std::vector<std::string> offered;
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        shown = true;
+        for (const char* name : {"printers", "printRange", "from", "to", "pageSetCombo", "copies"})
+            if (auto* w = dialog->findChild<QWidget*>(QLatin1StringView(name)); w && w->isEnabled())
+                offered.push_back(name);
+        dialog->reject();
+    });
+    EXPECT_FALSE(printer.RunPrintDialog(nullptr));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(offered, std::vector<std::string>{"printers"});
 }
 
 } // namespace
