@@ -30,7 +30,9 @@ public:
         if (!first_ && !printer_.newPage()) return Fail();
         first_ = false;
         const double dpi = printer_.resolution();
-        ReplayPage(painter_, page, dpi / page.DpiX(), dpi / page.DpiY());
+        const QRectF printable = printer_.pageRect(QPrinter::Inch);
+        const double fit = FitScale(page, printable.width(), printable.height());
+        ReplayPage(painter_, page, dpi / page.DpiX() * fit, dpi / page.DpiY() * fit);
         return true;
     }
     bool End() override { return painter_.end() || Fail(); }
@@ -172,6 +174,7 @@ PrinterMetrics QtPrinter::Metrics() {
 void QtPrinter::SetPaper(int paperSize, int orientation) {
     QPrinter& p = *state_->printer;
     if (paperSize == kPaperA4) p.setPageSize(QPageSize(QPageSize::A4));
+    if (paperSize == kPaperB5) p.setPageSize(QPageSize(QPageSize::JisB5));
     if (orientation == kPortrait) p.setPageOrientation(QPageLayout::Portrait);
     if (orientation == kLandscape) p.setPageOrientation(QPageLayout::Landscape);
 }

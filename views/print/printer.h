@@ -27,6 +27,7 @@ struct PrinterMetrics {
 
 // Paper and orientation codes of the printer's device mode.
 inline constexpr int kPaperA4 = 9;
+inline constexpr int kPaperB5 = 13; // JIS B5
 inline constexpr int kPortrait = 1;
 inline constexpr int kLandscape = 2;
 
@@ -37,7 +38,8 @@ inline constexpr char kNoPrinterMessage[] = "プリンタが登録されてい�
 class PrintJob {
 public:
     virtual ~PrintJob() = default;
-    // Replays the page at its recorded size, scaled by the printer's own resolution.
+    // Replays the page at its recorded size, scaled by the printer's own resolution, or scaled
+    // down whole when the paper cannot hold it (FitScale).
     virtual bool PrintPage(const RecordedPage& page) = 0;
     // Ends the job; false when the output could not be finished.
     virtual bool End() = 0;
