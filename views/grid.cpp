@@ -20,24 +20,27 @@ constexpr int kGridLine = 1; // after every column and row
 constexpr int kDefaultColWidth = 64;
 const QColor kGridLineColor(0xC0, 0xC0, 0xC0);
 
-// The setting of a placed text's font, made once for each family, size and weight. Kept for the
-// life of the process: fonts must not outlive the application object, as they would as static
-// objects.
-const TextSetting& SettingFor(const QFont& font) {
+// The setting of a placed text's font: the cell's font at the text's size (0: the cell's own)
+// and weight, made once for each. Kept for the life of the process: fonts must not outlive the
+// application object, as they would as static objects.
+const TextSetting& SettingFor(const QFont& base, int pointSize, bool bold) {
     struct Held {
         QString family;
         double points;
         int pixels;
+        int pointSize;
         bool bold;
         TextSetting* setting;
     };
     static std::vector<Held>& held = *new std::vector<Held>;
     for (const Held& h : held)
-        if (h.points == font.pointSizeF() && h.pixels == font.pixelSize() &&
-            h.bold == font.bold() && h.family == font.family())
+        if (h.pointSize == pointSize && h.bold == bold && h.points == base.pointSizeF() &&
+            h.pixels == base.pixelSize() && h.family == base.family())
             return *h.setting;
-    held.push_back({font.family(), font.pointSizeF(), font.pixelSize(), font.bold(),
-                    new TextSetting(font.family(), QFontInfo(font).pixelSize(), font.bold())});
+    QFont font = base;
+    if (pointSize > 0) font.setPointSize(pointSize);
+    held.push_back({base.family(), base.pointSizeF(), base.pixelSize(), pointSize, bold,
+                    new TextSetting(font.family(), QFontInfo(font).pixelSize(), bold)});
     return *held.back().setting;
 }
 
@@ -180,10 +183,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     // Placed texts keep the widths their positions were laid out for (see textsetting.h).
     const QFont* current = nullptr;
     for (const PlacedText& t : p.texts) {
-        QFont tf = option.font;
-        if (t.pointSize > 0) tf.setPointSize(t.pointSize);
-        tf.setBold(t.bold);
-        const TextSetting& setting = SettingFor(tf);
+        const TextSetting& setting = SettingFor(option.font, t.pointSize, t.bold);
         painter->setPen(t.color.isValid() ? t.color : QColor(Qt::black));
         const int x = t.fromRight ? r.right() + 1 - t.x : r.left() + t.x;
         setting.Draw(*painter, current, QPointF(x, r.top() + t.y + setting.Ascent()), t.text);
