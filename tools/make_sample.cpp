@@ -119,7 +119,11 @@ const std::vector<std::string> kSurnames = {
 const std::vector<std::string> kGiven = {"豊", "健", "翔", "誠", "亮", "学", "剛", "優",
                                          "光", "弘", "修", "隆", "拓", "聡", "凛", "瞳"};
 
-// Katakana of 3 to 9 characters, at most 18 full-width characters with a prefix.
+// An official horse name has 2 to 9 characters.
+constexpr std::size_t kMaxNameChars = 9;
+
+// Katakana of 2 to 9 characters. A drawn name that runs longer is cut to nine: the draws stay
+// those of every other name, so the rest of the sample does not change with it.
 std::string HorseName(Rng& rng) {
     std::string name = rng.Pick(kPrefixes);
     int n = rng.Range(2, 5);
@@ -127,6 +131,8 @@ std::string HorseName(Rng& rng) {
         name += rng.Pick(kSyllables);
         if (rng.Chance(15)) name += "ー";
     }
+    // Every character drawn is a three-byte katakana in UTF-8.
+    if (name.size() > 3 * kMaxNameChars) name.resize(3 * kMaxNameChars);
     return name;
 }
 
@@ -285,7 +291,7 @@ void Sample::MakeHorses() {
         std::string name;
         do {
             name = HorseName(rng_);
-        } while (!names.insert(name).second || Sj(name).size() > 36);
+        } while (!names.insert(name).second);
         h.name = Sj(name);
         h.sex = rng_.Range(1, 10) <= 5 ? 1 : (rng_.Chance(70) ? 2 : 3);
         h.coat = Num(rng_.Range(1, 7), 2);

@@ -1,6 +1,9 @@
 #include "views/grid.h"
 
+#include "views/textsetting.h"
+
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -16,6 +19,30 @@ namespace {
 constexpr int kGridLine = 1; // after every column and row
 constexpr int kDefaultColWidth = 64;
 const QColor kGridLineColor(0xC0, 0xC0, 0xC0);
+
+// The setting of a placed text's font: the cell's font at the text's size (0: the cell's own)
+// and weight, made once for each. Kept for the life of the process: fonts must not outlive the
+// application object, as they would as static objects.
+const TextSetting& SettingFor(const QFont& base, int pointSize, bool bold) {
+    struct Held {
+        QString family;
+        double points;
+        int pixels;
+        int pointSize;
+        bool bold;
+        TextSetting* setting;
+    };
+    static std::vector<Held>& held = *new std::vector<Held>;
+    for (const Held& h : held)
+        if (h.pointSize == pointSize && h.bold == bold && h.points == base.pointSizeF() &&
+            h.pixels == base.pixelSize() && h.family == base.family())
+            return *h.setting;
+    QFont font = base;
+    if (pointSize > 0) font.setPointSize(pointSize);
+    held.push_back({base.family(), base.pointSizeF(), base.pixelSize(), pointSize, bold,
+                    new TextSetting(font.family(), QFontInfo(font).pixelSize(), bold)});
+    return *held.back().setting;
+}
 
 } // namespace
 
@@ -153,15 +180,13 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         painter->drawText(text, static_cast<int>(p.alignment),
                           index.data(Qt::DisplayRole).toString());
     }
+    // Placed texts keep the widths their positions were laid out for (see textsetting.h).
+    const QFont* current = nullptr;
     for (const PlacedText& t : p.texts) {
-        QFont tf = option.font;
-        if (t.pointSize > 0) tf.setPointSize(t.pointSize);
-        tf.setBold(t.bold);
-        painter->setFont(tf);
+        const TextSetting& setting = SettingFor(option.font, t.pointSize, t.bold);
         painter->setPen(t.color.isValid() ? t.color : QColor(Qt::black));
-        int x = t.fromRight ? r.right() + 1 - t.x : r.left() + t.x;
-        QRect box(x, r.top() + t.y, std::max(r.right() + 1 - x, 0), r.bottom() + 1 - r.top() - t.y);
-        painter->drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, t.text);
+        const int x = t.fromRight ? r.right() + 1 - t.x : r.left() + t.x;
+        setting.Draw(*painter, current, QPointF(x, r.top() + t.y + setting.Ascent()), t.text);
     }
     for (const CellBox& b : p.boxes) {
         // A canvas rectangle covers left..right-1 and top..bottom-1, outline included.

@@ -3,6 +3,9 @@
 #include "jvdata/dayfiles.h"
 #include "jvdata/records.h"
 #include "jvdata/umconvert.h"
+#include "keiba/fileio.h"
+#include "keiba/formatters.h"
+#include "keiba/sjis.h"
 #include "tests/support/sample.h"
 #include "tests/support/tempdir.h"
 
@@ -47,6 +50,14 @@ void ExpectRecordsFramed(const std::string& name, std::string_view bytes) {
         ++records;
     }
     EXPECT_GT(records, 0u) << name;
+}
+
+// Characters of a name field: trimmed, without its full-width padding.
+std::size_t NameChars(std::string_view field) {
+    const std::string name = keiba::DeleteZenkakuSpaces(keiba::TrimBlanks(field));
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < name.size(); i += keiba::SjisCharLength(name, i)) ++chars;
+    return chars;
 }
 
 } // namespace
@@ -105,4 +116,29 @@ TEST(MakeSample, ARunGivesTheSharedSampleAgainAndEveryRecordIsFramed) {
     EXPECT_EQ(kinds["VZK.vzkd"], 2 * 104 + 10 + 1);
     EXPECT_GT(kinds["UMA.jvUMA"], 0);
     EXPECT_EQ(first.count("jockdata.kcsv"), 1u);
+}
+
+// An official horse name has at most nine characters, and the cards' and sheets' columns hold
+// no more: the runners' names and every name of their pedigrees keep to it.
+TEST(MakeSample, HorseNamesHaveAtMostNineCharacters) {
+    ASSERT_TRUE(fs::exists(testsupport::SampleFolder() / "done"));
+    std::size_t names = 0;
+    for (const auto& [name, bytes] : testsupport::Tree(testsupport::SampleFolder())) {
+        const std::string ext = fs::path(name).extension().string();
+        std::vector<std::size_t> fields; // 1-based positions of the 36-byte names
+        if (ext == ".jvSEr") fields = {41};
+        if (ext == ".jvUM2") {
+            fields = {47};
+            for (std::size_t a = 0; a < 14; ++a) fields.push_back(215 + 46 * a);
+        }
+        for (std::string_view line : keiba::SplitLines(bytes)) {
+            if (fields.empty() || keiba::IsBlankText(line)) continue;
+            for (std::size_t at : fields) {
+                ++names;
+                EXPECT_LE(NameChars(line.substr(at - 1, 36)), 9u)
+                    << name << ": " << keiba::Cp932ToUtf8(line.substr(at - 1, 36));
+            }
+        }
+    }
+    EXPECT_GT(names, 10000u);
 }

@@ -3,8 +3,10 @@
 
 #include "tests/support/modelchecks.h"
 #include "tests/views/sampleday.h"
+#include "tests/views/textprobe.h"
 #include "tests/views/viewsfixture.h"
 
+#include <QPainter>
 #include <QScrollBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -330,4 +332,68 @@ TEST_F(SampleDay, ScrolledTheCardKeepsItsHeadingsAndRunnerColumns) {
     EXPECT_EQ(detail.indexAt(detail.viewport()->mapFrom(
                   &detail, QPoint(4, 4) + testsupport::CellOrigin(detail, 0, 0))),
               detail.Model()->index(0, 0));
+}
+
+// The runner block's and the past runs' texts, drawn in the fonts the card names, end inside
+// their columns for every runner of the sample day and for a past run of the widest ordinary
+// kind; on a run's last line the level, the finish and the margin keep clear of each other.
+TEST_F(SampleDay, TheDrawnTextsEndInsideTheirColumns) {
+    raceday::RaceDay& day = Day();
+    jvdata::TJvRA& ra = day.gPastRunRaces[0][0][0];
+    jvdata::TJvSE& se = day.gPastRunHorses[0][0][0];
+    ra.SetField(12, 16, "2026112805050811");
+    ra.SetField(605, 6, Sj("キャピ"));
+    ra.SetField(615, 1, "L");
+    ra.SetField(698, 4, "2400");
+    ra.SetField(706, 2, "24");
+    ra.SetField(882, 2, "18");
+    ra.SetField(889, 2, "44"); // 不良
+    se.SetField(29, 2, "18");
+    se.SetField(289, 3, "580");
+    se.SetField(307, 8, Sj("佐藤拓也"));
+    se.SetField(325, 3, "548");
+    se.SetField(335, 2, "18");
+    se.SetField(339, 4, "2345");
+    se.SetField(356, 4, "1818");
+    se.SetField(364, 2, "18");
+    se.SetField(391, 3, "388");
+    se.SetField(532, 4, "-105");
+    day.gRaceTexts[0].PastRLevel[0][0] = Sj("高★");
+    day.gRaceTexts[0].PastRUma[0][0] = "R+";
+
+    views::StringGrid grid;
+    views::SetupDetailedRaceCard(grid);
+    views::AttachDetailedRaceCard(grid, day);
+    int texts = 0;
+    for (int race = 0; race < day.gDayRaceCount; ++race) {
+        day.gCurRace = race;
+        const int n = raceday::FieldSize(day, race);
+        grid.Model()->SetRowCount(n + 1);
+        for (int row = 1; row <= n; ++row)
+            for (int col : {views::kDetailName, views::kDetailPast1, views::kDetailPast2,
+                            views::kDetailPast3}) {
+                const int width = grid.ColWidth(col);
+                testsupport::TextProbe probe(96, 96); // in pixels
+                {
+                    QPainter painter(&probe);
+                    grid.PaintCell(painter, QRect(0, 0, width + 1, grid.RowHeight(row) + 1),
+                                   grid.Model()->index(row, col));
+                }
+                const auto& drawn = probe.drawn;
+                for (std::size_t i = 0; i < drawn.size(); ++i) {
+                    ++texts;
+                    const std::string where = "race " + std::to_string(race) + " row " +
+                                              std::to_string(row) + " col " + std::to_string(col) +
+                                              ": " + drawn[i].text.toStdString();
+                    EXPECT_LE(drawn[i].right, width + 0.01) << where;
+                    for (std::size_t j = i + 1; j < drawn.size(); ++j) {
+                        if (drawn[j].y != drawn[i].y) continue;
+                        EXPECT_TRUE(drawn[i].right <= drawn[j].x + 0.01 ||
+                                    drawn[j].right <= drawn[i].x + 0.01)
+                            << where << " / " << drawn[j].text.toStdString();
+                    }
+                }
+            }
+    }
+    EXPECT_GT(texts, 2000);
 }

@@ -107,12 +107,14 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, in
 
     const std::string_view last3 = se.Last3F();
     const bool noLast3 = last3 == "000" || last3 == "999";
+    const std::string time = RunTimeText(se.FinishTime());
+    // The first half is the time less the last 3F: without either there is none.
     const std::string pace =
-        noLast3 ? Sj("前---")
-                : Sj("前") + keiba::CalcZenhanPace(se.FinishTime(), last3, ra.DistanceText());
+        noLast3 || time == "----"
+            ? Sj("前---")
+            : Sj("前") + keiba::CalcZenhanPace(se.FinishTime(), last3, ra.DistanceText());
     d.Text(x0, yT + 62, x0 + 178,
-           RunTimeText(se.FinishTime()) + " " + pace + " " +
-               (noLast3 ? Sj("後---") : Sj("後") + S(last3)));
+           time + " " + pace + " " + (noLast3 ? Sj("後---") : Sj("後") + S(last3)));
 
     std::string corners;
     for (int c = 1; c <= 4; ++c) corners += keiba::StrToMaruNum(se.CornerPosition(c));

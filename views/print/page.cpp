@@ -1,7 +1,7 @@
 #include "views/print/page.h"
 
 #include "controls/fonts.h"
-#include "views/print/textsetting.h"
+#include "views/textsetting.h"
 
 #include <QPainter>
 
@@ -62,6 +62,15 @@ void RecordedPage::Rectangle(int x1, int y1, int x2, int y2) {
     ops_.push_back({OpKind::Rectangle, 0, x1, y1, x2, y2});
 }
 
+double FitScale(const RecordedPage& page, double printWidthInches, double printHeightInches) {
+    if (page.DpiX() <= 0 || page.DpiY() <= 0 || page.Width() <= 0 || page.Height() <= 0 ||
+        printWidthInches <= 0 || printHeightInches <= 0)
+        return 1;
+    const double width = double(page.Width()) / page.DpiX();
+    const double height = double(page.Height()) / page.DpiY();
+    return std::min({1.0, printWidthInches / width, printHeightInches / height});
+}
+
 namespace {
 
 QPen LinePenOf(const PagePen& p) {
@@ -69,7 +78,11 @@ QPen LinePenOf(const PagePen& p) {
     return QPen(p.color, std::max(1, p.width), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
 }
 
-void DrawText(QPainter& painter, const PageTextFont& font, const QFont*& current, const PageOp& op,
+TextSetting SettingOf(const PageFont& f) {
+    return TextSetting(f.family, f.pixelHeight, f.bold, f.underline);
+}
+
+void DrawText(QPainter& painter, const TextSetting& font, const QFont*& current, const PageOp& op,
               const QString& text) {
     const QPointF baseline(op.x1, op.y1 + font.Ascent());
     if (op.x2 != kNoRight) {
@@ -98,10 +111,10 @@ void ReplayPage(QPainter& painter, const RecordedPage& page, double sx, double s
     QPen linePen = LinePenOf(PagePen{});
     painter.setBrush(QBrush(Qt::white));
     PageFont defaultFont{controls::PGothicFamily(), 10, (10 * page.DpiY() + 36) / 72};
-    const PageTextFont defaultText(defaultFont);
-    const PageTextFont* font = &defaultText;
+    const TextSetting defaultText = SettingOf(defaultFont);
+    const TextSetting* font = &defaultText;
     // Made when first used; a font's place never moves while the page replays.
-    std::vector<std::unique_ptr<PageTextFont>> fonts;
+    std::vector<std::unique_ptr<TextSetting>> fonts;
     QPen textPen(defaultFont.color);
     bool penIsText = false;
     painter.setPen(linePen);
@@ -114,7 +127,8 @@ void ReplayPage(QPainter& painter, const RecordedPage& page, double sx, double s
         case OpKind::Font: {
             const auto i = static_cast<std::size_t>(op.index);
             if (fonts.size() <= i) fonts.resize(i + 1);
-            if (!fonts[i]) fonts[i] = std::make_unique<PageTextFont>(page.FontAt(op.index));
+            if (!fonts[i])
+                fonts[i] = std::make_unique<TextSetting>(SettingOf(page.FontAt(op.index)));
             font = fonts[i].get();
             if (current != &font->Font()) {
                 painter.setFont(font->Font());

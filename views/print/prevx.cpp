@@ -56,6 +56,7 @@ PrevResult TPrevX::CalcPageMetrics() {
 
 void TPrevX::ViewMetrics() {
     const PrinterMetrics m = printer_.Metrics();
+    viewMetrics_ = m;
     printerDpiX_ = m.dpiX;
     printerDpiY_ = m.dpiY;
     const double scale = m.dpiY > 0 ? double(ScreenPpi()) / m.dpiY * zoomScale_ / 100 : 0;
@@ -231,10 +232,14 @@ void TPrevX::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
     painter.drawRect(printable);
     if (pages_.empty() || recording_) return;
-    // The page at the size it was recorded for: a printer or paper chosen since then changes
-    // where the printable area lies, never the proportions of the page.
+    // The page at the size it was recorded for, or smaller as it will print when the paper
+    // chosen since then cannot hold it: never stretched, never out of proportion.
     const RecordedPage& page = Page(currentPage_);
-    const double zoom = zoomScale_ / 100.0;
+    const PrinterMetrics& m = viewMetrics_;
+    const double fit = m.dpiX > 0 && m.dpiY > 0 ? FitScale(page, double(m.printWidth) / m.dpiX,
+                                                           double(m.printHeight) / m.dpiY)
+                                                : 1.0;
+    const double zoom = zoomScale_ / 100.0 * fit;
     painter.setClipRect(printable.adjusted(0, 0, 1, 1));
     painter.translate(printable.topLeft());
     painter.setRenderHint(QPainter::Antialiasing);

@@ -6,7 +6,8 @@
 //
 // Nothing is spooled while a document is built. The printer list is asked afresh at BeginDoc and
 // at Print; the current printer's metrics are read at every paint, so a change of printer or
-// paper shows at the next paint. A page always replays at the size it was recorded for.
+// paper shows at the next paint. A page replays at the size it was recorded for, or scaled down
+// whole where the paper chosen since cannot hold it (see FitScale).
 
 #include "views/print/canvas.h"
 #include "views/print/devunits.h"
@@ -123,6 +124,7 @@ private:
     int currentPage_ = 1;
     int fromPage_ = 1;
     int toPage_ = 9999;
+    PrinterMetrics viewMetrics_; // of the last look at the printer
     int printerDpiX_ = 0, printerDpiY_ = 0;
     int viewPaperWidth_ = 0, viewPaperHeight_ = 0;
     int viewOffsetX_ = 0, viewOffsetY_ = 0;

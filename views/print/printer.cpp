@@ -30,7 +30,9 @@ public:
         if (!first_ && !printer_.newPage()) return Fail();
         first_ = false;
         const double dpi = printer_.resolution();
-        ReplayPage(painter_, page, dpi / page.DpiX(), dpi / page.DpiY());
+        const QRectF printable = printer_.pageRect(QPrinter::Inch);
+        const double fit = FitScale(page, printable.width(), printable.height());
+        ReplayPage(painter_, page, dpi / page.DpiX() * fit, dpi / page.DpiY() * fit);
         return true;
     }
     bool End() override { return painter_.end() || Fail(); }
@@ -65,6 +67,25 @@ QString AskWithSaveDialog(QWidget* parent, const QString& suggested) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
+
+// The print dialog of the print form. Which pages print is the form's to say, one copy each:
+// the dialog's own page range, page set and copies (which it offers even when told there is no
+// page range, for printers that filter pages themselves) would be ignored, so they are switched
+// off each time it shows.
+class FormPrintDialog : public QPrintDialog {
+public:
+    using QPrintDialog::QPrintDialog;
+    void setVisible(bool visible) override {
+        QPrintDialog::setVisible(visible);
+        if (!visible) return;
+        for (const char* held : {"printRange", "copies"})
+            if (auto* w = findChild<QWidget*>(QLatin1StringView(held)); w && w->parentWidget())
+                w->parentWidget()->setEnabled(false);
+        // Qt leaves the printers' own page list untranslated; it is switched off with the rest.
+        for (const char* untranslated : {"pagesRadioButton", "pagesLineEdit"})
+            if (auto* w = findChild<QWidget*>(QLatin1StringView(untranslated))) w->hide();
+    }
+};
 
 } // namespace
 
@@ -153,14 +174,16 @@ PrinterMetrics QtPrinter::Metrics() {
 void QtPrinter::SetPaper(int paperSize, int orientation) {
     QPrinter& p = *state_->printer;
     if (paperSize == kPaperA4) p.setPageSize(QPageSize(QPageSize::A4));
+    if (paperSize == kPaperB5) p.setPageSize(QPageSize(QPageSize::JisB5));
     if (orientation == kPortrait) p.setPageOrientation(QPageLayout::Portrait);
     if (orientation == kLandscape) p.setPageOrientation(QPageLayout::Landscape);
 }
 
 bool QtPrinter::RunPrintDialog(QWidget* parent) {
     Refresh();
-    QPrintDialog dialog(state_->printer.get(), parent);
-    // Which pages print is chosen on the print form, never here.
+    state_->printer->setPrintRange(QPrinter::AllPages);
+    state_->printer->setCopyCount(1);
+    FormPrintDialog dialog(state_->printer.get(), parent);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);

@@ -27,6 +27,7 @@ struct PrinterMetrics {
 
 // Paper and orientation codes of the printer's device mode.
 inline constexpr int kPaperA4 = 9;
+inline constexpr int kPaperB5 = 13; // JIS B5
 inline constexpr int kPortrait = 1;
 inline constexpr int kLandscape = 2;
 
@@ -37,7 +38,8 @@ inline constexpr char kNoPrinterMessage[] = "プリンタが登録されてい�
 class PrintJob {
 public:
     virtual ~PrintJob() = default;
-    // Replays the page at its recorded size, scaled by the printer's own resolution.
+    // Replays the page at its recorded size, scaled by the printer's own resolution, or scaled
+    // down whole when the paper cannot hold it (FitScale).
     virtual bool PrintPage(const RecordedPage& page) = 0;
     // Ends the job; false when the output could not be finished.
     virtual bool End() = 0;
@@ -61,7 +63,7 @@ public:
     // Writes paper size and orientation into the current printer's setting; an unknown paper
     // code leaves the paper as it is.
     virtual void SetPaper(int paperSize, int orientation) = 0;
-    // The print dialog (printer choice, no page range); true when the user confirmed it.
+    // The print dialog (the printer; no page range or copies); true when the user confirmed it.
     virtual bool RunPrintDialog(QWidget* parent) = 0;
     // The printer set-up dialog.
     virtual void RunSetupDialog(QWidget* parent) = 0;

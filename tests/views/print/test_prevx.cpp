@@ -165,20 +165,45 @@ TEST_F(PrevXTest, WithoutAPrinterNothingChanges) {
     EXPECT_TRUE(printer.paperCalls.empty());
 }
 
-// A rectangle of one inch keeps its size on screen when the printable area changes after the
-// page was recorded.
-TEST_F(PrevXTest, ShowsAPageAtTheSizeItWasRecordedFor) {
+// A square of one inch, recorded on A4 portrait, keeps its size on screen when the printable
+// area grows after the page was recorded; when the paper chosen since cannot hold the page, the
+// whole page shrinks until it fits, the same across and down.
+TEST_F(PrevXTest, ShowsAPageAtItsSizeOrShrunkWholeToFitThePaper) {
     prev.SetZoomScale(100);
     ASSERT_EQ(prev.BeginDoc(), PrevResult::Ok);
     prev.SetBrush({Qt::black, true});
     prev.SetPen({Qt::black, 1, false, false});
     prev.Rectangle(0, 0, 254, 254);
     prev.EndDoc();
-    printer.portrait.printWidth /= 2;
-    printer.portrait.printHeight /= 2;
-    const QImage shot = prev.grab().toImage();
-    const int origin = 10 + 16; // the paper's corner, then the printable offset at 96 ppi
-    EXPECT_EQ(shot.pixelColor(origin + 48, origin + 48), QColor(Qt::black));
-    EXPECT_EQ(shot.pixelColor(origin + 90, origin + 90), QColor(Qt::black));
-    EXPECT_EQ(shot.pixelColor(origin + 102, origin + 48), QColor(Qt::white));
+    const PrinterMetrics a4 = printer.portrait;
+    const struct {
+        const char* paper;
+        int orientation;
+        double printWidth, printHeight; // of the A4 portrait printable area
+        int side;                       // pixels at 96 ppi
+    } cases[] = {
+        {"larger", kPortrait, 1.5, 1.5, 96},
+        {"A4 landscape", kLandscape, 1, 1, 67}, // 4760 / 6816 of an inch
+        {"half as tall", kPortrait, 1, 0.5, 48},
+        {"B5", kPortrait, 182.0 / 210, 257.0 / 297, 83},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paper);
+        printer.portrait = a4;
+        printer.portrait.printWidth = static_cast<int>(a4.printWidth * c.printWidth);
+        printer.portrait.printHeight = static_cast<int>(a4.printHeight * c.printHeight);
+        printer.orientation = c.orientation;
+        prev.grab(); // takes the new paper's size
+        const QImage shot = prev.grab().toImage();
+        const int origin = 10 + 16; // the paper's corner, then the printable offset at 96 ppi
+        auto side = [&](int dx, int dy) {
+            int n = 0;
+            while (n < 200 &&
+                   shot.pixelColor(origin + 2 + n * dx, origin + 2 + n * dy) == QColor(Qt::black))
+                ++n;
+            return n + 2;
+        };
+        EXPECT_NEAR(side(1, 0), c.side, 1);
+        EXPECT_NEAR(side(0, 1), c.side, 1);
+    }
 }

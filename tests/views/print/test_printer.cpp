@@ -9,11 +9,15 @@
 
 #include "tests/views/print/printfixture.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QPrintDialog>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
 #include <regex>
+#include <tuple>
 
 using namespace testsupport;
 using namespace views::print;
@@ -100,6 +104,54 @@ TEST_F(PdfPrinterTest, DecliningToNameTheFilePrintsNothing) {
     EXPECT_EQ(form->PrevX1()->Print(), PrintResult::Cancelled);
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(std::filesystem::is_empty(out.path()));
+}
+
+// A race card recorded on A4 portrait and printed after landscape A4 or B5 was chosen: the page
+// shrinks to the paper, and every runner, the last column and the race comment are on it.
+TEST_F(PdfPrinterTest, APageLargerThanThePaperPrintsWhole) {
+    const char* horses[16] = {"アイ", "カキ", "サシ", "タチ", "ナニ", "ハヒ", "マミ", "ヤユ",
+                              "ラリ", "ワヲ", "ガギ", "ザジ", "ダヂ", "バビ", "パピ", "ヴン"};
+    SetRace(Day(), 0, "05", 1, 16);
+    for (std::size_t h = 0; h < 16; ++h)
+        Day().gDayHorses[0][h].SetField(jvdata::TJvSE::kHorseName, keiba::Sj(horses[h]));
+    Day().gRaceTexts[0].RaceComment = keiba::Sj("内枠有利,差し決着");
+    Day().gRaceTexts[0].Past5Total[15] = "-88"; // the rightmost column
+    for (auto [paper, orientation, file] : {std::tuple{kPaperA4, kLandscape, "landscape.pdf"},
+                                            std::tuple{kPaperB5, kPortrait, "b5.pdf"}}) {
+        SCOPED_TRACE(file);
+        printer.SetPaper(kPaperA4, kPortrait);
+        auto form = BuildPrintForm(context, Sheet::RaceCard, Day(), printer, "", nullptr);
+        ASSERT_NE(form, nullptr);
+        printer.SetPaper(paper, orientation);
+        names = {out / file};
+        asked = 0;
+        ASSERT_EQ(form->PrevX1()->Print(), PrintResult::Printed);
+        const std::string text = PdfPageText(out / file, 1);
+        for (const char* horse : horses)
+            EXPECT_NE(text.find(horse), std::string::npos) << horse << "\n" << text;
+        for (const char* comment : {"-88", "<< レース見解 >>", "内枠有利", "差し決着"})
+            EXPECT_NE(text.find(comment), std::string::npos) << comment << "\n" << text;
+    }
+}
+
+// The print dialog of the shown page lets the user choose the printer but offers no page range,
+// page set or copies: the print form says which page prints, once, and nothing the dialog
+// offers is ignored.
+TEST_F(PdfPrinterTest, ThePrintDialogOffersNoPageRangeOrCopies) {
+    std::vector<std::string> offered;
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        shown = true;
+        for (const char* name : {"printers", "printRange", "from", "to", "pageSetCombo", "copies"})
+            if (auto* w = dialog->findChild<QWidget*>(QLatin1StringView(name)); w && w->isEnabled())
+                offered.push_back(name);
+        dialog->reject();
+    });
+    EXPECT_FALSE(printer.RunPrintDialog(nullptr));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(offered, std::vector<std::string>{"printers"});
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "raceday/dayload.h"
 #include "tests/support/sample.h"
 #include "tests/views/print/printfixture.h"
+#include "tests/views/textprobe.h"
 
 #include <QPaintEngine>
 #include <QPainter>
@@ -460,92 +461,6 @@ TEST_F(SheetTest, RaceCardStaysOnThePage) {
     EXPECT_LT(items, 40);
 }
 
-// Every text a replay draws, in tenths of a millimetre as the paint engine receives it from the
-// real fonts: where it starts, where its advance ends and where the ink of its last character
-// ends. A text set in several runs (faces or scripts) is one text while each run starts where
-// the one before ended.
-class TextProbe : public QPaintDevice {
-public:
-    struct Drawn {
-        QString text;
-        double x, y, right, inkRight;
-        double em;      // the font's size
-        double inkLeft; // after the blanks the text begins with
-    };
-    explicit TextProbe(int dpi)
-        : dpi_(dpi) {}
-    std::vector<Drawn> drawn;
-    QPaintEngine* paintEngine() const override { return &engine_; }
-
-protected:
-    int metric(PaintDeviceMetric m) const override {
-        switch (m) {
-        case PdmWidth:
-        case PdmHeight: return 20 * dpi_;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY: return dpi_;
-        case PdmDepth: return 32;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
-        default: return QPaintDevice::metric(m);
-        }
-    }
-
-private:
-    class Engine : public QPaintEngine {
-    public:
-        explicit Engine(TextProbe& probe)
-            : QPaintEngine(QPaintEngine::AllFeatures)
-            , probe_(probe) {}
-        bool begin(QPaintDevice*) override { return true; }
-        bool end() override { return true; }
-        void updateState(const QPaintEngineState& changed) override {
-            if (changed.state() & QPaintEngine::DirtyTransform) transform_ = changed.transform();
-        }
-        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-        void drawPath(const QPainterPath&) override {}
-        void drawLines(const QLineF*, int) override {}
-        void drawRects(const QRectF*, int) override {}
-        void drawTextItem(const QPointF& p, const QTextItem& item) override {
-            const double k = 254.0 / probe_.dpi_;
-            const QPointF at = transform_.map(p);
-            const double across = transform_.m11() * k;
-            const double x = at.x() * k, y = at.y() * k, right = x + item.width() * across;
-            const QFontMetricsF metrics(item.font());
-            const QString text = item.text();
-            qsizetype last = text.size() - 1;
-            while (last >= 0 && text[last].isSpace()) --last;
-            qsizetype blanks = 0;
-            while (blanks < text.size() && text[blanks].isSpace()) ++blanks;
-            // Trailing blanks and the last character's right bearing carry no ink.
-            const QString tail = last >= 0 ? text.mid(last) : QString();
-            const double inkRight = last < 0
-                                        ? x
-                                        : right - (metrics.horizontalAdvance(tail) -
-                                                   metrics.boundingRect(text.at(last)).right()) *
-                                                      across;
-            auto& all = probe_.drawn;
-            if (!all.empty() && std::abs(all.back().right - x) < 0.01 && all.back().y == y) {
-                all.back().text += text;
-                all.back().right = right;
-                if (last >= 0) all.back().inkRight = inkRight;
-            } else {
-                const double inkLeft = x + metrics.horizontalAdvance(text.left(blanks)) * across;
-                all.push_back({text, x, y, right, inkRight, item.font().pixelSize() * k, inkLeft});
-            }
-        }
-        Type type() const override { return QPaintEngine::User; }
-
-    private:
-        TextProbe& probe_;
-        QTransform transform_;
-    };
-    int dpi_;
-    mutable Engine engine_{*this};
-};
-
 // The race card's past runs of the widest ordinary kind and the LV rates stay in their columns
 // as the PDF prints them (1200 dpi): their ink ends before the column's rule, their advance
 // before the next column's text. A grade race's label is longer than its column allows: that
@@ -706,6 +621,31 @@ TEST_F(SheetTest, NewspaperOpensEachBracketOnce) {
     }
     // The frame ends under the last runner.
     EXPECT_TRUE(page.RectAt(50, 280, 1990, 406 + 126 * 8));
+}
+
+// A past run's time line: the first half is the time less the last 3F, so a run without a
+// time, or without a last 3F, has none.
+TEST_F(SheetTest, NewspaperPrintsAFirstHalfOnlyForARunWithBothTimes) {
+    const struct {
+        const char* time;
+        const char* last3;
+        const char* line;
+    } cases[] = {
+        // 1600 m in 1:34.5, the last 3F in 34.5: 60.0 s over the first 1000 m, 36.0 per 600 m.
+        {"1345", "345", "1345 前360 後345"}, {"9999", "345", "---- 前--- 後345"},
+        {"0000", "345", "---- 前--- 後345"}, {"1345", "000", "1345 前--- 後---"},
+        {"9999", "999", "---- 前--- 後---"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.time + std::string(" ") + c.last3);
+        SetRace(Day(), 0, "05", 1, 1);
+        SetPastRun(0, 0, 0, "05", "11");
+        PastRa(0, 0, 0).SetField(TJvRA::kDistance, "1600");
+        PastSe(0, 0, 0).SetField(TJvSE::kFinishTime, c.time);
+        PastSe(0, 0, 0).SetField(TJvSE::kLast3F, c.last3);
+        const auto pages = Record(Sheet::Newspaper);
+        EXPECT_EQ(TextAt(pages[0], 673, 406 + 62).value_or(QString()).toStdString(), c.line);
+    }
 }
 
 TEST_F(SheetTest, NewspaperPrintsTheCourseRecordWhenThereIsOne) {

@@ -1,4 +1,4 @@
-#include "views/print/textsetting.h"
+#include "views/textsetting.h"
 
 #include "controls/fonts.h"
 
@@ -7,18 +7,19 @@
 #include <algorithm>
 #include <array>
 #include <unordered_map>
+#include <vector>
 
-namespace views::print {
+namespace views {
 
 namespace {
 
-QFont Face(const QString& family, const PageFont& f) {
+QFont Face(const QString& family, int pixelHeight, bool bold, bool underline = false) {
     controls::InstallFontSubstitutes();
     QFont font(family);
     if (family == controls::GothicFamily()) font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(std::max(1, f.pixelHeight));
-    font.setBold(f.bold);
-    font.setUnderline(f.underline);
+    font.setPixelSize(std::max(1, pixelHeight));
+    font.setBold(bold);
+    font.setUnderline(underline);
     // Widths must be those of the outlines at the page's size, not of hinted screen glyphs.
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
@@ -27,12 +28,14 @@ QFont Face(const QString& family, const PageFont& f) {
 constexpr char16_t kFirstAscii = 0x20, kLastAscii = 0x7e;
 constexpr double kProbeEm = 1000;
 
+} // namespace
+
 // The advances of one face's characters at kProbeEm pixels to the em, unhinted: they scale
 // with the size, so each character is asked once, and no text is shaped to be measured.
 class AdvanceTable {
 public:
     AdvanceTable(const QString& family, bool bold)
-        : metrics_(Face(family, PageFont{family, 0, static_cast<int>(kProbeEm), bold})) {}
+        : metrics_(Face(family, static_cast<int>(kProbeEm), bold)) {}
     double Of(QChar c) {
         const char16_t u = c.unicode();
         if (u < ascii_.size()) {
@@ -54,30 +57,37 @@ private:
     std::unordered_map<char16_t, double> other_;
 };
 
+namespace {
+
 // Kept for the life of the process: font metrics must not outlive the application object, as
-// they would as static objects.
-AdvanceTable& Advances(bool gothic, bool bold) {
-    static std::array<std::array<AdvanceTable*, 2>, 2> tables{};
-    AdvanceTable*& table = tables[gothic][bold];
-    if (!table)
-        table =
-            new AdvanceTable(gothic ? controls::GothicFamily() : controls::PGothicFamily(), bold);
-    return *table;
+// they would as static objects. Screens and sheets use a handful of families.
+AdvanceTable* Advances(const QString& family, bool bold) {
+    struct Held {
+        QString family;
+        bool bold;
+        AdvanceTable* table;
+    };
+    static std::vector<Held>& tables = *new std::vector<Held>;
+    for (const Held& h : tables)
+        if (h.bold == bold && h.family == family) return h.table;
+    tables.push_back({family, bold, new AdvanceTable(family, bold)});
+    return tables.back().table;
 }
 
 } // namespace
 
-PageTextFont::PageTextFont(const PageFont& font)
-    : main_(Face(font.family, font))
-    , half_(Face(controls::GothicFamily(), font))
+TextSetting::TextSetting(const QString& family, int pixelHeight, bool bold, bool underline)
+    : main_(Face(family, pixelHeight, bold, underline))
+    , half_(Face(controls::GothicFamily(), pixelHeight, bold, underline))
     , ascent_(QFontMetricsF(main_).ascent())
-    , scale_(std::max(1, font.pixelHeight) / kProbeEm)
-    , proportional_(font.family == controls::PGothicFamily())
-    , bold_(font.bold) {}
+    , scale_(std::max(1, pixelHeight) / kProbeEm)
+    , mainAdvances_(Advances(family, bold))
+    , halfAdvances_(Advances(controls::GothicFamily(), bold))
+    , proportional_(family == controls::PGothicFamily()) {}
 
-template <typename Emit> double PageTextFont::Set(const QString& text, Emit&& emit) const {
-    AdvanceTable& main = Advances(!proportional_, bold_);
-    AdvanceTable& half = Advances(true, bold_);
+template <typename Emit> double TextSetting::Set(const QString& text, Emit&& emit) const {
+    AdvanceTable& main = *mainAdvances_;
+    AdvanceTable& half = *halfAdvances_;
     // A half-width character the proportional face draws wider than half an em is set from the
     // fixed-pitch face.
     auto fromHalf = [&](QChar c) {
@@ -100,12 +110,12 @@ template <typename Emit> double PageTextFont::Set(const QString& text, Emit&& em
     return x;
 }
 
-double PageTextFont::Advance(const QString& text) const {
+double TextSetting::Advance(const QString& text) const {
     return Set(text, [](const QFont&, QStringView, double) {});
 }
 
-void PageTextFont::Draw(QPainter& painter, const QFont*& current, QPointF at,
-                        const QString& text) const {
+void TextSetting::Draw(QPainter& painter, const QFont*& current, QPointF at,
+                       const QString& text) const {
     Set(text, [&](const QFont& face, QStringView run, double x) {
         if (current != &face) {
             painter.setFont(face);
@@ -115,4 +125,4 @@ void PageTextFont::Draw(QPainter& painter, const QFont*& current, QPointF at,
     });
 }
 
-} // namespace views::print
+} // namespace views
