@@ -671,7 +671,7 @@ bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc, const EntryResult&
         else
             ++filesDone_;
         output_.reset();
-    } else if (pass && result.folderMade) {
+    } else if (pass && entry_.isFolder) { // made, or not asked for
         ++filesDone_;
     }
     if (OnEnd) OnEnd(*this, entry_.outputFileName, pass);

@@ -247,9 +247,8 @@ protected:
                                     std::uint32_t crc, std::uint16_t dosTime);
     // How the extraction of one entry ended.
     struct EntryResult {
-        bool whole = false;      // every declared byte came, and no more
-        bool folderMade = false; // the entry is a folder that was created
-        std::string problem;     // why it is not whole, for its 25151 report
+        bool whole = false;  // every declared byte came, and no more
+        std::string problem; // why it is not whole, for its 25151 report
     };
 
     bool OpenOutput();

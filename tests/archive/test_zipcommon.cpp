@@ -393,18 +393,33 @@ TEST(UnzipOutputFolder, AFileNamedAsExtractDirKeepsThePreviousFolder) {
     EXPECT_EQ(Slurp(dir / "taken"), "a file");
 }
 
-TEST(UnzipOutputFolder, FoldersThatAreMadeCount) {
+// A folder entry that begins passes and counts like a file, whether it is made or not asked for;
+// one that cannot be made (a file stands there) fails and does not count.
+TEST(UnzipOutputFolder, FolderEntriesCountLikeFiles) {
     TempDir dir;
-    auto folder = ziptest::File("VZK/", "", 0);
-    folder.externalAttr = 0x10;
-    auto empty = ziptest::File("empty/", "", 0);
-    empty.externalAttr = 0x10;
-    WriteBytes(dir / "f.zip", ziptest::Build({folder, ziptest::File("VZK/a.csv", "a"), empty}));
-    RunResult made =
-        Extract(dir / "f.zip", dir / "made", {"*"}, [](TUnZip& z) { z.SetCreateStoredDirs(true); });
-    EXPECT_EQ(made.count, 3);
-    EXPECT_TRUE(fs::is_directory(dir / "made/empty"));
-    RunResult notMade = Extract(dir / "f.zip", dir / "notmade");
-    EXPECT_EQ(notMade.count, 1);
-    EXPECT_FALSE(fs::exists(dir / "notmade/empty"));
+    std::vector<ziptest::Item> items;
+    for (const char* name : {"VZK/", "VZK/old/", "empty/"}) {
+        auto folder = ziptest::File(name, "", 0);
+        folder.externalAttr = 0x10;
+        items.push_back(folder);
+    }
+    for (int i = 0; i < 7; ++i)
+        items.push_back(ziptest::File("VZK/" + std::to_string(i) + ".csv", std::to_string(i)));
+    WriteBytes(dir / "f.zip", ziptest::Build(items));
+    fs::create_directories(dir / "blocked");
+    WriteBytes(dir / "blocked/empty", "a file");
+    const struct {
+        const char* out;
+        bool create;
+        int count;
+    } cases[] = {{"notmade", false, 10}, {"made", true, 10}, {"blocked", true, 9}};
+    for (const auto& c : cases) {
+        RunResult r = Extract(dir / "f.zip", dir / c.out, {"*"},
+                              [&](TUnZip& z) { z.SetCreateStoredDirs(c.create); });
+        EXPECT_EQ(r.count, c.count) << c.out;
+        EXPECT_EQ(r.ends.size(), 10u) << c.out;
+        EXPECT_EQ(fs::is_directory(dir / c.out / "empty"), c.create && c.count == 10) << c.out;
+        EXPECT_EQ(Slurp(dir / c.out / "VZK/6.csv"), "6") << c.out;
+    }
+    EXPECT_EQ(Slurp(dir / "blocked/empty"), "a file");
 }
