@@ -593,7 +593,7 @@ bool TZipCommon::OpenOutput() {
     int dirFd = EntryFolderFd(entry_.folder);
     if (dirFd < 0) return false;
     if (entry_.leaf.empty()) return true; // a folder entry
-    output_ = TTempFileStream::Create(dirFd, entry_.leaf, &spare_);
+    output_ = TTempFileStream::Create(dirFd, entry_.leaf, -1, &spare_);
     if (!output_) {
         ReportError(entry_.outputFileName, "", kMsgOpenError, volumeName_);
         return false;

@@ -6,8 +6,8 @@
 //
 // Paths (`ArchiveFile`, `ExtractDir`, output names in events) are UTF-8; masks and the stored
 // names they are matched against are CP932 bytes. Entries are written to a temporary file in
-// their folder and renamed over the target only when they pass their CRC check, and never
-// outside `ExtractDir`.
+// their folder (named and locked as every writer's of the system) and renamed over the target
+// only when they pass their CRC check, and never outside `ExtractDir`.
 
 #include "archive/aes.h"
 #include "archive/arcbase.h"

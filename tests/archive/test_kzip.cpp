@@ -122,7 +122,7 @@ TEST(Kzip, InterruptRemovesTheUnfinishedFile) {
     while (!seen && std::chrono::steady_clock::now() < until) {
         std::error_code ec;
         for (const auto& e : fs::directory_iterator(dir / "out", ec))
-            seen = seen || e.path().filename().string().starts_with(".ztv");
+            seen = seen || keiba::IsTempFileName(e.path().filename().string());
         if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     ::kill(pid, SIGINT);
