@@ -423,3 +423,84 @@ TEST(UnzipOutputFolder, FolderEntriesCountLikeFiles) {
     }
     EXPECT_EQ(Slurp(dir / "blocked/empty"), "a file");
 }
+
+// Stored attributes other than 32 set the file's permissions exactly, the umask's bits too, on a
+// new file and on one that replaces another; 32 leaves those of a new file.
+TEST(UnzipUnixModes, StoredAttributesGiveTheExactMode) {
+    TempDir dir;
+    const mode_t oldMask = ::umask(022);
+    auto entry = [](std::string name, std::uint16_t madeBy, std::uint32_t attr) {
+        auto it = ziptest::File(std::move(name), "data", 0);
+        it.versionMadeBy = madeBy;
+        it.externalAttr = attr;
+        return it;
+    };
+    const struct {
+        const char* name;
+        std::uint16_t madeBy;
+        std::uint32_t attr;
+        mode_t mode;
+    } cases[] = {
+        {"shared.csv", 0x0314, 0100666u << 16, 0666}, {"private.csv", 0x0314, 0100600u << 16, 0600},
+        {"script.sh", 0x0314, 0100755u << 16, 0755},  {"readonly.csv", 0x0014, 0x21, 0444},
+        {"archived.csv", 0x0014, 0x20, 0644},         {"plain.csv", 0x0014, 0x00, 0644},
+    };
+    std::vector<ziptest::Item> items;
+    for (const auto& c : cases) items.push_back(entry(c.name, c.madeBy, c.attr));
+    WriteBytes(dir / "m.zip", ziptest::Build(items));
+    fs::create_directories(dir / "over");
+    for (const auto& c : cases) WriteBytes(dir / "over" / c.name, "old");
+    for (const char* out : {"new", "over"}) {
+        RunResult r = Extract(dir / "m.zip", dir / out);
+        EXPECT_EQ(r.count, 6) << out;
+        for (const auto& c : cases) {
+            struct stat st {};
+            ASSERT_EQ(::stat((dir / out / c.name).c_str(), &st), 0) << out << " " << c.name;
+            EXPECT_EQ(st.st_mode & 07777, c.mode) << out << " " << c.name;
+        }
+    }
+    ::umask(oldMask);
+}
+
+// Without ConfirmOverwrites a read-only file is opened as it stands and refuses: 25235, and it
+// keeps its contents; with the confirmation its attributes are cleared and it is replaced.
+TEST(UnzipOutputFiles, AReadOnlyFileIsNotReplacedWithoutConfirmation) {
+    TempDir dir;
+    const std::string large = Records(8000, 4); // more than a file made under its own name
+    ASSERT_GT(large.size(), 256u * 1024);
+    WriteBytes(dir / "r.zip", ziptest::Build({ziptest::File("small.csv", "new small"),
+                                              ziptest::File("large.csv", large),
+                                              ziptest::File("other.csv", "new other")}));
+    for (const char* out : {"plain", "confirmed"}) {
+        fs::create_directories(dir / out);
+        for (const char* name : {"small.csv", "large.csv"}) {
+            WriteBytes(dir / out / name, "old");
+            fs::permissions(dir / out / name, fs::perms::owner_read | fs::perms::group_read);
+        }
+    }
+    std::vector<std::pair<int, std::string>> errors;
+    RunResult plain = Extract(dir / "r.zip", dir / "plain", {"*"}, [&](TUnZip& z) {
+        z.OnError = [&](TZipCommon&, const std::string& name, const std::string&,
+                        const std::string&, int code) {
+            errors.emplace_back(code, fs::path(name).filename().string());
+        };
+    });
+    EXPECT_EQ(plain.count, 1);
+    EXPECT_EQ(Files(dir / "plain"),
+              (std::map<std::string, std::string>{
+                  {"large.csv", "old"}, {"other.csv", "new other"}, {"small.csv", "old"}}));
+    EXPECT_FALSE(plain.ends["small.csv"]);
+    EXPECT_FALSE(plain.ends["large.csv"]);
+    const std::pair<int, std::string> refusedSmall{kMsgOpenError, "small.csv"},
+        refusedLarge{kMsgOpenError, "large.csv"};
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), refusedSmall), 1);
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), refusedLarge), 1);
+
+    RunResult confirmed = Extract(dir / "r.zip", dir / "confirmed", {"*"}, [](TUnZip& z) {
+        z.SetConfirmOverwrites(true);
+        z.OnFileExists = [](TZipCommon&, const std::string&, std::string&, TOverwriteMode&) {};
+    });
+    EXPECT_EQ(confirmed.count, 3);
+    EXPECT_EQ(Slurp(dir / "confirmed/small.csv"), "new small");
+    EXPECT_TRUE(Slurp(dir / "confirmed/large.csv") == large);
+}
