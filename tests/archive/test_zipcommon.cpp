@@ -504,3 +504,18 @@ TEST(UnzipOutputFiles, AReadOnlyFileIsNotReplacedWithoutConfirmation) {
     EXPECT_EQ(Slurp(dir / "confirmed/small.csv"), "new small");
     EXPECT_TRUE(Slurp(dir / "confirmed/large.csv") == large);
 }
+
+// The temporary file of a name at the file system's limit (255 bytes) is named within it.
+TEST(UnzipOutputFiles, ANameAtTheLengthLimitReplacesItsFile) {
+    TempDir dir;
+    std::string longest;
+    for (int i = 0; i < 85; ++i) longest += "あ";
+    ASSERT_EQ(longest.size(), 255u);
+    WriteBytes(dir / "l.zip", ziptest::Build({ziptest::File(longest, "new", 8, 0x0800)}));
+    fs::create_directories(dir / "out");
+    WriteBytes(dir / "out" / longest, "old");
+    RunResult r = Extract(dir / "l.zip", dir / "out");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_EQ(Files(dir / "out"), (std::map<std::string, std::string>{{longest, "new"}}));
+}
