@@ -10,7 +10,9 @@
 // aside, outside the time measured, and removed when the program ends. Removing it at once
 // would measure the file system instead: ext4 without a journal passes over every inode freed
 // in the last seconds before it gives out one, which costs both sides more than all else.
-// The folders are made under TMPDIR (TMPDIR=/dev/shm leaves the disk out).
+// The folders are made under TMPDIR (TMPDIR=/dev/shm leaves the disk out). On a shared machine
+// whose disk has no journal, files others delete slow every file made for half a minute, on both
+// sides alike; a file system of its own (a loop-mounted image) gives steady figures.
 
 #include "archive/unzip.h"
 #include "keiba/fileio.h"
