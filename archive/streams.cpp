@@ -1,6 +1,9 @@
 #include "archive/streams.h"
 
+#include "keiba/fileio.h"
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -11,7 +14,6 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
-#include <random>
 #include <vector>
 
 namespace archive {
@@ -226,18 +228,22 @@ std::int64_t MemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
 
 namespace {
 
-// The permission bits a file made now gets: 0666 less the umask, read without changing it (the
-// umask call would change it for every thread meanwhile); -1 when the system does not say.
+// The permission bits a file made now gets: 0666 less the umask; -1 when it is not known.
 int NewFileMode() {
+    int mask = CurrentUmask();
+    return mask < 0 ? -1 : 0666 & ~mask;
+}
+
+} // namespace
+
+int CurrentUmask() {
     std::ifstream in("/proc/self/status");
     std::string line;
     while (std::getline(in, line))
         if (line.starts_with("Umask:"))
-            return 0666 & ~static_cast<int>(std::stoul(line.substr(6), nullptr, 8));
+            return static_cast<int>(std::stoul(line.substr(6), nullptr, 8));
     return -1;
 }
-
-} // namespace
 
 bool TSpareFile::Adopt(int dirFd, const std::string& name, const struct stat& st) {
     if (newFileMode_ < 0) newFileMode_ = NewFileMode();
@@ -254,11 +260,13 @@ bool TSpareFile::Adopt(int dirFd, const std::string& name, const struct stat& st
         ::openat(dirFd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat again {};
-    // the lease is refused while anyone else holds the file open
+    // the lease is refused while anyone else holds the file open; the writer's lock keeps the
+    // start-up sweep of another instance off it, as off any temporary file
     bool ok = ::fstat(fd, &again) == 0 && again.st_ino == st.st_ino && again.st_dev == st.st_dev &&
               S_ISREG(again.st_mode) && again.st_nlink == 1 && ::flistxattr(fd, nullptr, 0) == 0 &&
               ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
     if (ok) ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    ok = ok && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ok = ok && (static_cast<int>(again.st_mode & 07777) == newFileMode_ ||
                 ::fchmod(fd, static_cast<mode_t>(newFileMode_)) == 0);
     if (!ok) {
@@ -303,36 +311,40 @@ void TSpareFile::Leave() {
 // ---- temporary files
 
 TTempFileStream::TTempFileStream(int fd, int dirFd, std::string target, std::string temp,
-                                 TSpareFile* spare, std::int64_t stale)
+                                 TSpareFile* spare, std::int64_t stale, int mode)
     : THandleStream32(fd)
     , dirFd_(dirFd)
     , spare_(spare)
     , stale_(stale)
     , target_(std::move(target))
-    , temp_(std::move(temp)) {}
+    , temp_(std::move(temp))
+    , mode_(mode)
+    , direct_(temp_ == target_) {}
 
 std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string targetName,
-                                                         TSpareFile* spare) {
+                                                         int creationMask, TSpareFile* spare) {
     int fd = -1;
     std::string temp;
     std::int64_t stale = 0;
     if (spare && spare->Take(dirFd, fd, temp, stale))
-        return std::unique_ptr<TTempFileStream>(
-            new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare, stale));
-    static thread_local std::mt19937_64 rng{std::random_device{}()};
-    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    for (int attempt = 0; attempt < 32; ++attempt) {
-        temp = ".ztv";
-        std::uint64_t r = rng();
-        for (int i = 0; i < 10; ++i, r /= 36) temp += kDigits[r % 36];
-        fd = ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                      0666);
-        if (fd >= 0)
-            return std::unique_ptr<TTempFileStream>(
-                new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare, 0));
-        if (errno != EEXIST) return nullptr;
-    }
-    return nullptr;
+        return std::unique_ptr<TTempFileStream>(new TTempFileStream(
+            fd, dirFd, std::move(targetName), std::move(temp), spare, stale, spare->Mode()));
+    fd = keiba::CreateTempFileAt(dirFd, targetName, 0666, &temp);
+    if (fd < 0) return nullptr;
+    int mode = creationMask < 0 ? -1 : 0666 & ~creationMask;
+    return std::unique_ptr<TTempFileStream>(
+        new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare, 0, mode));
+}
+
+std::unique_ptr<TTempFileStream> TTempFileStream::CreateTarget(int dirFd, std::string targetName,
+                                                               unsigned mode, int creationMask) {
+    int fd = ::openat(dirFd, targetName.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 07777);
+    if (fd < 0) return nullptr;
+    int got = creationMask < 0 ? -1 : static_cast<int>(mode & 07777) & ~creationMask;
+    std::string name = targetName;
+    return std::unique_ptr<TTempFileStream>(
+        new TTempFileStream(fd, dirFd, std::move(targetName), std::move(name), nullptr, 0, got));
 }
 
 std::int64_t TTempFileStream::Write(const void* buffer, std::int64_t count) {
@@ -349,9 +361,17 @@ bool TTempFileStream::Trim() {
 
 bool TTempFileStream::Close() {
     if (fd_ < 0) return true;
+    if (!direct_ && lock_ < 0) lock_ = ::dup(fd_);
     int r = ::close(fd_);
     fd_ = -1;
     return r == 0;
+}
+
+void TTempFileStream::ReleaseLock() {
+    int saved = errno; // the caller's failure stays what it was
+    if (lock_ >= 0) ::close(lock_);
+    lock_ = -1;
+    errno = saved;
 }
 
 // A new target is made by a rename that replaces nothing. An existing one is exchanged with the
@@ -360,7 +380,12 @@ bool TTempFileStream::Close() {
 // times the write itself. The old file, now under the temporary name, becomes the spare or goes.
 bool TTempFileStream::Commit() {
     Close();
+    if (direct_) committed_ = true;
     if (committed_) return true;
+    struct Unlock {
+        TTempFileStream& s;
+        ~Unlock() { s.ReleaseLock(); }
+    } unlock{*this};
     const char* temp = temp_.c_str();
     const char* target = target_.c_str();
     // the one tried first is the one that served the last target
@@ -397,9 +422,11 @@ bool TTempFileStream::Commit() {
     return true;
 }
 
+// A new target goes like a temporary file: it was made by this stream, nothing stood there.
 void TTempFileStream::Discard() {
     Close();
     if (!committed_ && !temp_.empty()) ::unlinkat(dirFd_, temp_.c_str(), 0);
+    ReleaseLock();
     temp_.clear();
 }
 

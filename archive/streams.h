@@ -1,7 +1,7 @@
 #pragma once
 // Streams of the archive library: a base with cancel and progress hooks, streams over file
-// descriptors, and the output stream that writes a temporary file beside its target and renames
-// it only when the entry is complete.
+// descriptors, and the output stream that writes a new target directly, or a temporary file
+// beside an existing one that it renames only when the entry is complete.
 
 #include <sys/stat.h>
 
@@ -114,6 +114,10 @@ private:
     std::int64_t position_ = 0;
 };
 
+// The umask of the process, read without changing it (the umask call would change it for every
+// thread meanwhile); -1 when the system does not say.
+int CurrentUmask();
+
 // A file an output displaced, kept under its temporary name to serve as the next temporary file
 // of its folder: extracting over earlier files then makes and frees no inode (on some file
 // systems the dearest part of writing a small file). Only a file nobody can see through is kept:
@@ -137,6 +141,8 @@ public:
     void Drop();
     // Drop, and forget what is known of the folder. Due before the folder's descriptor closes.
     void Leave();
+    // The permission bits a spare has (those of a new file).
+    int Mode() const { return newFileMode_; }
     // Whether the last target replaced was there: the next one likely is too.
     bool replacing = false;
 
@@ -149,13 +155,24 @@ private:
     gid_t newFileGroup_ = 0;
 };
 
-// An output file under a temporary name in the target's folder (given as an open folder
-// descriptor). Commit renames it over the target; otherwise the temporary file is removed.
+// An output file in the target's folder (given as an open folder descriptor): either the target
+// itself, made new, or a temporary file beside it. A temporary file is named as every writer's
+// of the system are and holds the writer's lock until its rename, so the start-up sweep removes
+// one a killed run left. Commit renames it over the target; otherwise the file written (a new
+// target too) is removed.
+//
+// `creationMask` is what the folder takes off a new file's mode: the umask, or -1 where that is
+// not known (a default ACL decides); Mode() then tells the permission bits the file got.
 class TTempFileStream : public THandleStream32 {
 public:
-    // `spare`, when given, supplies the file (and later takes the file the target displaces).
+    // A temporary file; `spare`, when given, supplies it (and later takes the file the target
+    // displaces).
     static std::unique_ptr<TTempFileStream> Create(int dirFd, std::string targetName,
-                                                   TSpareFile* spare = nullptr);
+                                                   int creationMask, TSpareFile* spare = nullptr);
+    // The target itself, made with `mode` where nothing has its name (never through a link);
+    // nullptr with errno set (EEXIST: something is there) otherwise.
+    static std::unique_ptr<TTempFileStream> CreateTarget(int dirFd, std::string targetName,
+                                                         unsigned mode, int creationMask);
     ~TTempFileStream() override;
     TTempFileStream(const TTempFileStream&) = delete;
     TTempFileStream& operator=(const TTempFileStream&) = delete;
@@ -163,14 +180,18 @@ public:
     std::int64_t Write(const void* buffer, std::int64_t count) override;
     // Cuts off what is left of a spare's old bytes; due before the file's dates are set.
     bool Trim();
-    // Closes the descriptor; false when closing reported an error.
+    // Closes the descriptor; false when closing reported an error. A temporary file stays
+    // locked up to its rename.
     bool Close();
     // Renames the (closed) temporary file over the target; false with errno set when it fails
-    // (EISDIR: the target is a folder).
+    // (EISDIR: the target is a folder). A new target is in place already.
     bool Commit();
     void Discard();
     const std::string& TargetName() const { return target_; }
+    // The name written: the temporary file's, or the target's when it is made directly.
     const std::string& TempName() const { return temp_; }
+    // The permission bits the file has, or -1 when they are not known.
+    int Mode() const { return mode_; }
 
     // Called when the stream ends after its file replaced the target, unless the run was
     // cancelled (CancelFlag): with whether the file was written on the target's file system,
@@ -182,12 +203,16 @@ public:
 
 private:
     TTempFileStream(int fd, int dirFd, std::string target, std::string temp, TSpareFile* spare,
-                    std::int64_t stale);
+                    std::int64_t stale, int mode);
+    void ReleaseLock();
     int dirFd_;
     TSpareFile* spare_;
     std::int64_t stale_; // bytes of a spare's old contents
     std::int64_t written_ = 0;
     std::string target_, temp_;
+    int mode_;
+    bool direct_;   // the target itself is written
+    int lock_ = -1; // keeps a closed temporary file locked until it is renamed
     bool committed_ = false;
 };
 

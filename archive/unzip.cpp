@@ -669,8 +669,7 @@ bool TUnZip::ExtractEntry(TStream32& stream, const ZipListEntry& e, std::int64_t
     }
     if (entry_.isFolder) {
         // the folder passes when it is made, or when nobody asked for it
-        if (createStoredDirs_) result.folderMade = CreateEntryFolder();
-        if (!createStoredDirs_ || result.folderMade) {
+        if (!createStoredDirs_ || CreateEntryFolder()) {
             result.whole = true;
             runningCrc_ = e.crc;
         }

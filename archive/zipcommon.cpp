@@ -7,12 +7,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <limits>
@@ -97,6 +99,15 @@ bool PathExists(const std::string& utf8) {
     std::error_code ec;
     return std::filesystem::symlink_status(keiba::Utf8Path(utf8), ec).type() !=
            std::filesystem::file_type::not_found;
+}
+
+// The read-only mark of the systems archives come from: a file nobody may write, or that this
+// user may not.
+bool IsReadOnlyFile(int dirFd, const char* name, const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) return false;
+    if ((st.st_mode & 0222) == 0) return true;
+    if (st.st_uid == ::geteuid()) return (st.st_mode & S_IWUSR) == 0;
+    return ::faccessat(dirFd, name, W_OK, AT_EACCESS) != 0;
 }
 
 // Timer pause for the length of a scope.
@@ -641,6 +652,9 @@ int TZipCommon::EntryFolderFd(const std::vector<std::string>& parts) {
     folderFd_ = fd;
     folderOwned_ = owned;
     folderParts_ = parts;
+    // a default ACL, not the umask, decides the modes of the folder's new files
+    bool acl = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) >= 0;
+    folderMask_ = acl ? -1 : runUmask_;
     return fd;
 }
 
@@ -652,20 +666,64 @@ void TZipCommon::CloseEntryFolder() {
     folderParts_.clear();
 }
 
-// The target is not looked at first: a folder standing there makes the final rename fail.
+// A new file of at most one output block is made at once under its own name: creating and
+// renaming a temporary file costs more than writing it. A run killed while it writes can leave
+// it short under that name, as other extractors do; every later run of the program overwrites
+// it. A larger one, and any file that is there (a folder standing there makes the final rename
+// fail), go through a temporary file, so a kill never leaves a torn one of those.
 bool TZipCommon::OpenOutput() {
     int dirFd = EntryFolderFd(entry_.folder);
     if (dirFd < 0) return false;
     if (entry_.leaf.empty()) return true; // a folder entry
-    output_ = TTempFileStream::Create(dirFd, entry_.leaf, &spare_);
-    if (!output_) {
-        ReportError(entry_.outputFileName, "", kMsgOpenError, volumeName_);
+    const char* leaf = entry_.leaf.c_str();
+    auto failed = [&](const std::string& why) {
+        ReportError(entry_.outputFileName, why, kMsgOpenError, volumeName_);
         return false;
+    };
+    // Without ConfirmOverwrites an existing file is opened as it is, which a read-only one
+    // refuses; the confirmation clears its attributes first.
+    auto refused = [&](const struct stat& st) {
+        return !confirmOverwrites_ && IsReadOnlyFile(dirFd, leaf, st);
+    };
+    const bool small = entry_.size <= kOutputBlock;
+    // after a target that was there the next one likely is too, so it is looked at first
+    bool makeNew = small && !spare_.replacing;
+    if (!makeNew) {
+        struct stat st {};
+        if (::fstatat(dirFd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (refused(st)) return failed("read-only file");
+        } else if (errno == ENOENT) {
+            makeNew = small;
+            spare_.replacing = false;
+        }
+    }
+    if (makeNew) {
+        const unsigned mode = StoredMode().value_or(0666);
+        output_ = TTempFileStream::CreateTarget(dirFd, entry_.leaf, mode, folderMask_);
+        if (!output_) {
+            if (errno != EEXIST) return failed(std::strerror(errno));
+            struct stat st {};
+            if (::fstatat(dirFd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0 && refused(st))
+                return failed("read-only file");
+        }
+    }
+    if (!output_) {
+        output_ = TTempFileStream::Create(dirFd, entry_.leaf, folderMask_, &spare_);
+        if (!output_) return failed(std::strerror(errno));
     }
     output_->CancelFlag = &cancel_;
     output_->OnAfterReplace = [this](bool sameDrive) { AfterReplace(sameDrive); };
     output_->OnLargeFile = [this] { LargeFileReplaced(); };
     return true;
+}
+
+std::optional<unsigned> TZipCommon::StoredMode() const {
+    // 32 is the archive bit alone: the file keeps the attributes it was created with
+    if (!restoreFileAttr_ || entry_.externalAttr == 32) return std::nullopt;
+    std::uint32_t unixMode = entry_.externalAttr >> 16;
+    if (entry_.hostSystem == 3 && unixMode != 0) return unixMode & 0777;
+    if (entry_.externalAttr & 1) return 0444; // read-only
+    return std::nullopt;
 }
 
 bool TZipCommon::CreateEntryFolder() {
@@ -708,14 +766,10 @@ bool TZipCommon::CloseOutput() {
             ::futimens(fd, times);
         }
     }
-    // 32 is the archive bit alone: the file keeps the attributes it was created with
-    if (restoreFileAttr_ && entry_.externalAttr != 32) {
-        std::uint32_t unixMode = entry_.externalAttr >> 16;
-        if (entry_.hostSystem == 3 && unixMode != 0)
-            ::fchmod(fd, unixMode & 0777); // only file entries get here (links are refused)
-        else if (entry_.externalAttr & 1)  // read-only
-            ::fchmod(fd, 0444);
-    }
+    // only file entries get here (links are refused); most files have their mode already
+    if (std::optional<unsigned> mode = StoredMode();
+        mode && output_->Mode() != static_cast<int>(*mode))
+        ::fchmod(fd, *mode);
     if (!output_->Close()) {
         ReportError(entry_.outputFileName, "", kMsgCloseError, volumeName_);
         closed = false;
@@ -738,7 +792,7 @@ bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc, const EntryResult&
         else
             ++filesDone_;
         output_.reset();
-    } else if (pass && result.folderMade) {
+    } else if (pass && entry_.isFolder) { // made, or not asked for
         ++filesDone_;
     }
     if (OnEnd) OnEnd(*this, entry_.outputFileName, pass);
@@ -864,6 +918,7 @@ bool TZipCommon::CheckWritableFolder() {
 }
 
 bool TZipCommon::OpenExtractDirForRun() {
+    runUmask_ = CurrentUmask();
     std::error_code ec;
     auto p = keiba::Utf8Path(extractDir_);
     if (!std::filesystem::is_directory(p, ec)) std::filesystem::create_directories(p, ec);

@@ -5,9 +5,9 @@
 // CRC check). `TUnZip` supplies the zip directory walk and the decoding.
 //
 // Paths (`ArchiveFile`, `ExtractDir`, output names in events) are UTF-8; masks and the stored
-// names they are matched against are CP932 bytes. Entries are written to a temporary file in
-// their folder and renamed over the target only when they pass their CRC check, and never
-// outside `ExtractDir`.
+// names they are matched against are CP932 bytes. An entry replaces a file only through a
+// temporary file in its folder, renamed over the target when the entry passed its CRC check; a
+// new file that fails is removed. Nothing is written outside `ExtractDir`.
 
 #include "archive/aes.h"
 #include "archive/arcbase.h"
@@ -262,17 +262,20 @@ protected:
                                     std::uint32_t crc, std::uint16_t dosTime);
     // How the extraction of one entry ended.
     struct EntryResult {
-        bool whole = false;      // every declared byte came, and no more
-        bool folderMade = false; // the entry is a folder that was created
-        std::string problem;     // why it is not whole, for its 25151 report
+        bool whole = false;  // every declared byte came, and no more
+        std::string problem; // why it is not whole, for its 25151 report
     };
 
+    // False (25235 reported) when the file cannot be made, or is there and read-only.
     bool OpenOutput();
     // Hooks of an entry's output stream, once its file has replaced the target: whether the file
     // was written on the target's file system, and one for a file of more than 64 KB. Nothing
     // here needs them.
     virtual void AfterReplace(bool /*sameDrive*/) {}
     virtual void LargeFileReplaced() {}
+    // The permission bits the entry's stored attributes give its file; none where it keeps those
+    // of a new file.
+    std::optional<unsigned> StoredMode() const;
     // False (reported) when the output could not be trimmed or closed.
     bool CloseOutput();
     bool CreateEntryFolder();
@@ -351,6 +354,8 @@ protected:
     int folderFd_ = -1; // the last entry folder: runDirFd_ itself, or one of its own
     bool folderOwned_ = false;
     std::vector<std::string> folderParts_; // what folderFd_ stands for
+    int runUmask_ = -1;                    // -1: not known
+    int folderMask_ = -1; // what folderFd_ takes off a new file's mode; -1: not known
     std::uint8_t lastByFile_ = 255, lastByArchive_ = 255;
     std::int64_t localHour_ = -1;     // the hour of the last file date set
     std::time_t localHourStart_ = -1; // its start in local time

@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <random>
 #include <system_error>
@@ -188,6 +190,31 @@ int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* t
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         *temp = dir / (stem + std::to_string(rng() % 1000000000));
         fd = ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        openErr = errno;
+        if (fd < 0 && errno != EEXIST) break;
+        if (fd >= 0 && !HoldAsWriter(fd)) {
+            ::close(fd);
+            fd = -1;
+            openErr = ENOENT;
+        }
+    }
+    if (fd < 0) errno = openErr;
+    return fd;
+}
+
+int CreateTempFileAt(int dirFd, std::string_view targetName, unsigned mode, std::string* temp) {
+    static thread_local std::mt19937_64 rng{std::random_device{}()};
+    const std::string suffix = std::string(kTempMark) + std::to_string(::getpid()) + "-";
+    // room for the suffix and nine digits; a UTF-8 character is never cut in two
+    std::size_t keep = std::min<std::size_t>(targetName.size(), NAME_MAX - suffix.size() - 9);
+    while (keep > 0 && keep < targetName.size() && (targetName[keep] & 0xC0) == 0x80) --keep;
+    const std::string stem = std::string(targetName.substr(0, keep)) + suffix;
+    int fd = -1;
+    int openErr = 0;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        *temp = stem + std::to_string(rng() % 1000000000);
+        fd = ::openat(dirFd, temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                      static_cast<mode_t>(mode));
         openErr = errno;
         if (fd < 0 && errno != EEXIST) break;
         if (fd >= 0 && !HoldAsWriter(fd)) {

@@ -74,6 +74,10 @@ std::uint64_t WriteCount(const std::filesystem::path& path);
 // writer's lock for as long as it or a copy stays open) and puts its path in `temp`, or returns
 // -1 with errno set. The caller renames it over the target or removes it.
 int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* temp);
+// The same in the folder open as `dirFd`, for writers that walk folders by descriptor: the file
+// gets `mode` (less the umask), is never made through a link, and its name (in `temp`) is cut
+// to fit the file system's limit when `targetName` is long.
+int CreateTempFileAt(int dirFd, std::string_view targetName, unsigned mode, std::string* temp);
 
 // Whether `name` (a file name without folder) is a writer's temporary file; `pid` receives the
 // process id in it.
@@ -81,9 +85,9 @@ bool IsTempFileName(std::string_view name, long* pid = nullptr);
 
 // Removes the temporary files directly in `folder` that no writer will finish: those whose
 // writer holds no lock on them any more (it was killed, whatever process has its pid now).
-// Files of other names, the zip extractor's among them, are left. With `older` Remove, the
-// "<name>.tmp<digits>" files of earlier versions go too; that is only for the program's own
-// folders, where no other program's files of such names live. Returns how many were removed.
+// Files of other names are left. With `older` Remove, the "<name>.tmp<digits>" files of earlier
+// versions go too; that is only for the program's own folders, where no other program's files
+// of such names live. Returns how many were removed.
 enum class OlderTempNames { Keep, Remove };
 std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder,
                                  OlderTempNames older = OlderTempNames::Keep);

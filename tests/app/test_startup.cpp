@@ -2,11 +2,18 @@
 // check.
 
 #include "app/startup.h"
+#include "archive/unzip.h"
 #include "keiba/fileio.h"
 #include "keiba/inigt.h"
+#include "tests/archive/zipbuilder.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -77,4 +84,74 @@ TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
     EXPECT_TRUE(std::filesystem::exists(outside / "plugin.tmp482913377"));
     EXPECT_TRUE(std::filesystem::exists(dir / "VZK" / ".ztv0a1b2c3d4e"));
     EXPECT_TRUE(std::filesystem::exists(dir / "Data" / "2026年11月28日.jvRA"));
+}
+
+// A download's extraction killed while it writes a file leaves the writer's temporary file
+// beside the analysis files, locked while the writer lives; the next start removes it, and the
+// folder holds what it held before: no file of the entry's name that a reader could take as
+// whole. Also where the temporary file is a displaced file used again.
+TEST(StartUp, AnExtractionKilledMidWriteLeavesTheAnalysisFolderCleanAfterTheNextStart) {
+    std::string big;
+    for (int i = 0; big.size() < (3u << 20); ++i)
+        big += "XQ" + std::to_string(i * 7919 % 1000003) + ",KESTRANE,ANALYSIS,RECORD\r\n";
+    const struct {
+        const char* what;
+        std::map<std::string, std::string> before, after; // VZK's files
+    } cases[] = {
+        {"a new file", {}, {{"RCOM20241201.CSV", "new"}}},
+        {"a replaced file",
+         {{"XQ20241201.vzkd", "old"}},
+         {{"RCOM20241201.CSV", "new"}, {"XQ20241201.vzkd", "old"}}},
+        {"after a replaced file",
+         {{"RCOM20241201.CSV", "old"}, {"XQ20241201.vzkd", "old"}},
+         {{"RCOM20241201.CSV", "new"}, {"XQ20241201.vzkd", "old"}}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        ASSERT_TRUE(app::CreateDataFolders(dir.path()).empty());
+        const std::filesystem::path vzk = dir / "VZK";
+        WriteBytes(dir / "yosou.zip", ziptest::Build({ziptest::File("RCOM20241201.CSV", "new"),
+                                                      ziptest::File("XQ20241201.vzkd", big),
+                                                      ziptest::File("XQ20241202.vzkd", "next")}));
+        for (const auto& [name, bytes] : c.before) WriteBytes(vzk / name, bytes);
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) { // the program, stopped after the large file's first block
+            ::close(ready[0]);
+            archive::TUnZip unzip;
+            unzip.OnProgress = [&](archive::TZipCommon& z, std::uint8_t, std::uint8_t) {
+                if (z.EntryBytesDone() <= 4) return; // a small file's one block
+                if (::write(ready[1], "w", 1) != 1) ::_exit(2);
+                for (;;) ::pause();
+            };
+            unzip.SetArchiveFile(keiba::PathToUtf8(dir / "yosou.zip"));
+            unzip.SetFileSpec({"*.csv", "*.vzkd"});
+            unzip.SetExtractDir(keiba::PathToUtf8(vzk));
+            unzip.ExtractArchive();
+            ::_exit(1);
+        }
+        ::close(ready[1]);
+        pollfd wait{ready[0], POLLIN, 0};
+        char byte = 0;
+        const bool writing = ::poll(&wait, 1, 30000) == 1 && ::read(ready[0], &byte, 1) == 1;
+        ::close(ready[0]);
+        std::size_t temporary = 0;
+        for (const auto& e : std::filesystem::directory_iterator(vzk))
+            temporary += keiba::IsTempFileName(e.path().filename().string()) ? 1 : 0;
+        // a start while the writer lives leaves its file
+        const std::size_t removedWhileWriting = app::RemoveLeftoverTempFiles(dir.path());
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        ASSERT_TRUE(writing) << c.what;
+        EXPECT_EQ(temporary, 1u) << c.what;
+        EXPECT_EQ(removedWhileWriting, 0u) << c.what;
+
+        EXPECT_EQ(app::RemoveLeftoverTempFiles(dir.path()), 1u) << c.what;
+        std::map<std::string, std::string> after = Tree(vzk);
+        for (auto& [name, bytes] : after)
+            if (bytes.size() > 64) bytes = std::to_string(bytes.size()) + " bytes";
+        EXPECT_EQ(after, c.after) << c.what;
+    }
 }

@@ -63,6 +63,16 @@ inline bool HaveTool(const std::string& tool) {
     return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// The entries an archive's directory lists, folders too, as `unzip -Z1` reads them; -1 when it
+// cannot be run.
+inline int ListedEntries(const std::filesystem::path& archive) {
+    std::FILE* p = ::popen(("unzip -Z1 '" + archive.string() + "' 2>/dev/null").c_str(), "r");
+    if (!p) return -1;
+    int lines = 0;
+    for (int c; (c = std::fgetc(p)) != EOF;) lines += c == '\n';
+    return ::pclose(p) == -1 ? -1 : lines;
+}
+
 inline int Shell(const std::string& command) {
     return std::system(("(" + command + ") >/dev/null 2>&1").c_str());
 }

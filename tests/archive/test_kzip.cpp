@@ -7,12 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -122,7 +125,7 @@ TEST(Kzip, InterruptRemovesTheUnfinishedFile) {
     while (!seen && std::chrono::steady_clock::now() < until) {
         std::error_code ec;
         for (const auto& e : fs::directory_iterator(dir / "out", ec))
-            seen = seen || e.path().filename().string().starts_with(".ztv");
+            seen = seen || keiba::IsTempFileName(e.path().filename().string());
         if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     ::kill(pid, SIGINT);
@@ -197,4 +200,39 @@ TEST(Kzip, AUtf8PasswordOpensItsArchiveWhenItsCp932FormPassesTheCheck) {
     Outcome o = Kzip(dir, {"-p", utf8, (dir / "u.zip").string(), (dir / "out").string()});
     EXPECT_EQ(o.status, 0) << o.output;
     EXPECT_EQ(Slurp(dir / "out/rcom.csv"), data);
+}
+
+// A full disk fails the entry that meets it with one line, "Disk full", whether the file was made
+// under its own name or a temporary one; nothing of it stays, and the entries after it that fit
+// are extracted.
+TEST(Kzip, AFullDiskGivesOneCausePerEntry) {
+    TempDir dir;
+    fs::create_directories(dir / "disk");
+    if (::mount("tmpfs", (dir / "disk").c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "a 1 MB file system cannot be mounted here (it takes root): "
+                     << std::strerror(errno);
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{dir / "disk"};
+    auto file = [](const char* name, std::size_t kb) {
+        return ziptest::File(name, std::string(kb << 10, name[0]));
+    };
+    WriteBytes(dir / "f.zip",
+               ziptest::Build({file("a.bin", 600), file("b.bin", 250), file("c.bin", 250),
+                               file("d.bin", 2048), file("e.bin", 10)}));
+    Outcome o = Kzip(dir, {(dir / "f.zip").string(), (dir / "disk/out").string()});
+    EXPECT_EQ(o.status, 1);
+    // c.bin is made under its own name, d.bin under a temporary one
+    std::string expected;
+    for (std::string line :
+         {"ok   @a.bin", "ok   @b.bin", "error 25160 Disk full: @c.bin", "FAIL @c.bin",
+          "error 25160 Disk full: @d.bin", "FAIL @d.bin", "ok   @e.bin"})
+        expected += line.replace(line.find('@'), 1, (dir / "disk/out/").string()) + "\n";
+    EXPECT_EQ(o.output, expected + "1 files\n");
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir / "disk/out"))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"a.bin", "b.bin", "e.bin"}));
 }

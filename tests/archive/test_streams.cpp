@@ -122,7 +122,7 @@ TEST(TempFileStream, CancelledOrDiscardedFilesCallNoHook) {
         for (bool commit : {false, true}) {
             bool cancel = cancelled;
             int replaced = 0, large = 0;
-            auto out = archive::TTempFileStream::Create(folder, "t.bin");
+            auto out = archive::TTempFileStream::Create(folder, "t.bin", -1);
             ASSERT_TRUE(out);
             out->CancelFlag = &cancel;
             out->OnAfterReplace = [&](bool sameDrive) { replaced += sameDrive ? 1 : 100; };

@@ -431,20 +431,131 @@ TEST(UnzipOutputFolder, ALimitedUserHandlerIsAskedAtMostThreeTimes) {
     EXPECT_EQ(Slurp(dir / "good/a.csv"), "A");
 }
 
-TEST(UnzipOutputFolder, FoldersThatAreMadeCount) {
+// A folder entry that begins passes and counts like a file, whether it is made or not asked for;
+// one that cannot be made (a file stands there) fails and does not count.
+TEST(UnzipOutputFolder, FolderEntriesCountLikeFiles) {
     TempDir dir;
-    auto folder = ziptest::File("VZK/", "", 0);
-    folder.externalAttr = 0x10;
-    auto empty = ziptest::File("empty/", "", 0);
-    empty.externalAttr = 0x10;
-    WriteBytes(dir / "f.zip", ziptest::Build({folder, ziptest::File("VZK/a.csv", "a"), empty}));
-    RunResult made =
-        Extract(dir / "f.zip", dir / "made", {"*"}, [](TUnZip& z) { z.SetCreateStoredDirs(true); });
-    EXPECT_EQ(made.count, 3);
-    EXPECT_TRUE(fs::is_directory(dir / "made/empty"));
-    RunResult notMade = Extract(dir / "f.zip", dir / "notmade");
-    EXPECT_EQ(notMade.count, 1);
-    EXPECT_FALSE(fs::exists(dir / "notmade/empty"));
+    std::vector<ziptest::Item> items;
+    for (const char* name : {"VZK/", "VZK/old/", "empty/"}) {
+        auto folder = ziptest::File(name, "", 0);
+        folder.externalAttr = 0x10;
+        items.push_back(folder);
+    }
+    for (int i = 0; i < 7; ++i)
+        items.push_back(ziptest::File("VZK/" + std::to_string(i) + ".csv", std::to_string(i)));
+    WriteBytes(dir / "f.zip", ziptest::Build(items));
+    fs::create_directories(dir / "blocked");
+    WriteBytes(dir / "blocked/empty", "a file");
+    const struct {
+        const char* out;
+        bool create;
+        int count;
+    } cases[] = {{"notmade", false, 10}, {"made", true, 10}, {"blocked", true, 9}};
+    for (const auto& c : cases) {
+        RunResult r = Extract(dir / "f.zip", dir / c.out, {"*"},
+                              [&](TUnZip& z) { z.SetCreateStoredDirs(c.create); });
+        EXPECT_EQ(r.count, c.count) << c.out;
+        EXPECT_EQ(r.ends.size(), 10u) << c.out;
+        EXPECT_EQ(fs::is_directory(dir / c.out / "empty"), c.create && c.count == 10) << c.out;
+        EXPECT_EQ(Slurp(dir / c.out / "VZK/6.csv"), "6") << c.out;
+    }
+    EXPECT_EQ(Slurp(dir / "blocked/empty"), "a file");
+}
+
+// Stored attributes other than 32 set the file's permissions exactly, the umask's bits too, on a
+// new file and on one that replaces another; 32 leaves those of a new file.
+TEST(UnzipUnixModes, StoredAttributesGiveTheExactMode) {
+    TempDir dir;
+    const mode_t oldMask = ::umask(022);
+    auto entry = [](std::string name, std::uint16_t madeBy, std::uint32_t attr) {
+        auto it = ziptest::File(std::move(name), "data", 0);
+        it.versionMadeBy = madeBy;
+        it.externalAttr = attr;
+        return it;
+    };
+    const struct {
+        const char* name;
+        std::uint16_t madeBy;
+        std::uint32_t attr;
+        mode_t mode;
+    } cases[] = {
+        {"shared.csv", 0x0314, 0100666u << 16, 0666}, {"private.csv", 0x0314, 0100600u << 16, 0600},
+        {"script.sh", 0x0314, 0100755u << 16, 0755},  {"readonly.csv", 0x0014, 0x21, 0444},
+        {"archived.csv", 0x0014, 0x20, 0644},         {"plain.csv", 0x0014, 0x00, 0644},
+    };
+    std::vector<ziptest::Item> items;
+    for (const auto& c : cases) items.push_back(entry(c.name, c.madeBy, c.attr));
+    WriteBytes(dir / "m.zip", ziptest::Build(items));
+    fs::create_directories(dir / "over");
+    for (const auto& c : cases) WriteBytes(dir / "over" / c.name, "old");
+    for (const char* out : {"new", "over"}) {
+        RunResult r = Extract(dir / "m.zip", dir / out);
+        EXPECT_EQ(r.count, 6) << out;
+        for (const auto& c : cases) {
+            struct stat st {};
+            ASSERT_EQ(::stat((dir / out / c.name).c_str(), &st), 0) << out << " " << c.name;
+            EXPECT_EQ(st.st_mode & 07777, c.mode) << out << " " << c.name;
+        }
+    }
+    ::umask(oldMask);
+}
+
+// Without ConfirmOverwrites a read-only file is opened as it stands and refuses: 25235, and it
+// keeps its contents; with the confirmation its attributes are cleared and it is replaced.
+TEST(UnzipOutputFiles, AReadOnlyFileIsNotReplacedWithoutConfirmation) {
+    TempDir dir;
+    const std::string large = Records(8000, 4); // more than a file made under its own name
+    ASSERT_GT(large.size(), 256u * 1024);
+    WriteBytes(dir / "r.zip", ziptest::Build({ziptest::File("small.csv", "new small"),
+                                              ziptest::File("large.csv", large),
+                                              ziptest::File("other.csv", "new other")}));
+    for (const char* out : {"plain", "confirmed"}) {
+        fs::create_directories(dir / out);
+        for (const char* name : {"small.csv", "large.csv"}) {
+            WriteBytes(dir / out / name, "old");
+            fs::permissions(dir / out / name, fs::perms::owner_read | fs::perms::group_read);
+        }
+    }
+    std::vector<std::pair<int, std::string>> errors;
+    RunResult plain = Extract(dir / "r.zip", dir / "plain", {"*"}, [&](TUnZip& z) {
+        z.OnError = [&](TZipCommon&, const std::string& name, const std::string&,
+                        const std::string&, int code) {
+            errors.emplace_back(code, fs::path(name).filename().string());
+        };
+    });
+    EXPECT_EQ(plain.count, 1);
+    EXPECT_EQ(Files(dir / "plain"),
+              (std::map<std::string, std::string>{
+                  {"large.csv", "old"}, {"other.csv", "new other"}, {"small.csv", "old"}}));
+    EXPECT_FALSE(plain.ends["small.csv"]);
+    EXPECT_FALSE(plain.ends["large.csv"]);
+    const std::pair<int, std::string> refusedSmall{kMsgOpenError, "small.csv"},
+        refusedLarge{kMsgOpenError, "large.csv"};
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), refusedSmall), 1);
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), refusedLarge), 1);
+
+    RunResult confirmed = Extract(dir / "r.zip", dir / "confirmed", {"*"}, [](TUnZip& z) {
+        z.SetConfirmOverwrites(true);
+        z.OnFileExists = [](TZipCommon&, const std::string&, std::string&, TOverwriteMode&) {};
+    });
+    EXPECT_EQ(confirmed.count, 3);
+    EXPECT_EQ(Slurp(dir / "confirmed/small.csv"), "new small");
+    EXPECT_TRUE(Slurp(dir / "confirmed/large.csv") == large);
+}
+
+// The temporary file of a name at the file system's limit (255 bytes) is named within it.
+TEST(UnzipOutputFiles, ANameAtTheLengthLimitReplacesItsFile) {
+    TempDir dir;
+    std::string longest;
+    for (int i = 0; i < 85; ++i) longest += "あ";
+    ASSERT_EQ(longest.size(), 255u);
+    WriteBytes(dir / "l.zip", ziptest::Build({ziptest::File(longest, "new", 8, 0x0800)}));
+    fs::create_directories(dir / "out");
+    WriteBytes(dir / "out" / longest, "old");
+    RunResult r = Extract(dir / "l.zip", dir / "out");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_EQ(Files(dir / "out"), (std::map<std::string, std::string>{{longest, "new"}}));
 }
 
 TEST(UnzipLibrary, VersionIsAtLeast0x210020ReadAsMajorDotMinor) {
