@@ -61,8 +61,7 @@ private:
             } else if (result == -1) {
                 // The label keeps the last record saved; a file that filed nothing clears it.
                 if (label_.empty()) host_.SetRecordLabel({});
-                if (batch_.HeldBytes() >= p_.flushBytes && !Flush())
-                    return FilingLoopExit::WriteError;
+                if (!FileEnded()) return FilingLoopExit::WriteError;
                 NextFile();
             } else if (result == -2 || result == -3) {
                 continue;
@@ -90,9 +89,9 @@ private:
         if (!name.empty() && name != batchFile_) {
             // A new JV file. The resume point moves past the files before it only once all
             // they filed is written; until then a resume starts at the first of them again.
-            if (batch_.HeldBytes() >= p_.flushBytes && !Flush()) return false;
+            if (!FileEnded()) return false;
             batchFile_ = name;
-            if (p_.setupMode && !batch_.HasPending() && !Saved(host_.SetSetUpLapFile(name)))
+            if (p_.setupMode && !batch_.HasPending() && !Written(host_.SetSetUpLapFile(name)))
                 return false;
         }
         ImportFiling f = FileImportRecord(batch_, record, p_.filter);
@@ -101,22 +100,25 @@ private:
         return true;
     }
 
+    // The end of a JV file: what the memory bounds ask to be written is written. Horse files
+    // wait for the bound of all files, so that a horse that runs all year is written once.
+    bool FileEnded() {
+        if (batch_.HeldBytes() >= p_.flushBytes) return Flush();
+        if (batch_.HeldDayBytes() < p_.dayFlushBytes) return true;
+        return Written(batch_.FlushDayFiles([this] { host_.ProcessMessages(); }));
+    }
+
     // Writes what the batch holds; the record label then names the last record written.
     bool Flush() {
-        if (batch_.HasPending()) {
-            keiba::IoResult r = batch_.Flush([this] { host_.ProcessMessages(); });
-            if (!r) {
-                host_.Tell(r.message);
-                return false;
-            }
-        }
+        if (batch_.HasPending() && !Written(batch_.Flush([this] { host_.ProcessMessages(); })))
+            return false;
         if (!label_.empty()) host_.SetRecordLabel(label_);
         label_.clear();
         return true;
     }
 
-    // A settings write: a failure is told and stops the import.
-    bool Saved(const keiba::IoResult& r) {
+    // A file or settings write: a failure is told and stops the import.
+    bool Written(const keiba::IoResult& r) {
         if (!r) host_.Tell(r.message);
         return r.ok;
     }
@@ -133,7 +135,7 @@ private:
         EndOfData();
         host_.ProcessMessages();
         if (host_.CancelRequested()) return FilingLoopExit::Cancelled;
-        if (!Saved(host_.SetCompleted(LastTimeText(p_.lastFileTimestamp))))
+        if (!Written(host_.SetCompleted(LastTimeText(p_.lastFileTimestamp))))
             return FilingLoopExit::WriteError;
         host_.SetStatus(FinishedStatus(refused_.Total()));
         return FilingLoopExit::Finished;
@@ -143,7 +145,7 @@ private:
     // setup import has to start from the beginning. Nothing was filed, so LastTime stays.
     FilingLoopExit LapNeverCame() {
         EndOfData();
-        if (!Saved(host_.SetSetUpLapFile({}))) return FilingLoopExit::WriteError;
+        if (!Written(host_.SetSetUpLapFile({}))) return FilingLoopExit::WriteError;
         host_.SetStatus("再開位置のファイルが見つかりませんでした。");
         host_.Tell(
             "中断したセットアップデータ取込の再開位置のファイル（" + lap_ +

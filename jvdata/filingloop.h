@@ -5,12 +5,13 @@
 //
 // The changes of the JV files read are gathered and each touched day or horse file is written
 // once when a file ends with the gathered files over a memory budget, at the end, on cancel and
-// on a read error: a horse that runs on many weekends has its file written once per batch, not
-// once per JV file. The resume point (SetUpLapFile) moves to a file only when nothing before it
-// is left unwritten, so a run cut short anywhere and started again ends with the same files as
-// one uninterrupted run. The record label names a record once its files are written, and every
-// settings write is checked: an import that could not keep its resume point or its from-time
-// stops and says so.
+// on a read error: a horse that runs on many weekends has its file written once per import, or
+// once per budget's worth of files in a longer one, not once per JV file. Day files go to disk
+// earlier, alone, when they take more than a smaller budget. The resume point (SetUpLapFile)
+// moves to a file only when nothing before it is left unwritten, so a run cut short anywhere and
+// started again ends with the same files as one uninterrupted run. The record label names a
+// record once its files are written, and every settings write is checked: an import that could
+// not keep its resume point or its from-time stops and says so.
 
 #include "jvdata/importfiling.h"
 #include "jvdata/jvlink.h"
@@ -58,8 +59,12 @@ struct FilingLoopParams {
     std::string lastFileTimestamp; // yyyymmddhhnnss from JVOpen
     bool setupMode = false;
     ImportFilter filter;
-    // The memory the gathered files may take before they are written at the end of a JV file.
-    std::size_t flushBytes = std::size_t{32} << 20;
+    // The memory the gathered files may take: past it, all are written at the end of a JV file
+    // and the resume point moves on. A year of races holds about 50 MB of horse files.
+    std::size_t flushBytes = std::size_t{192} << 20;
+    // Past this, the day files alone are written at the end of a JV file: a day's files are
+    // seldom touched again once its races have come.
+    std::size_t dayFlushBytes = std::size_t{32} << 20;
 };
 
 enum class FilingLoopExit {

@@ -130,30 +130,61 @@ TEST(FilingLoop, ARunCutShortAndResumedEndsLikeOneRun) {
 
 // A kill leaves the files as last written and the resume point as last saved: the point may
 // name a file only when everything the files before it filed is on disk, whether the loop
-// writes after every JV file or gathers several.
+// writes after every JV file, gathers several, or writes the day files alone before the horse
+// files.
 TEST(FilingLoop, TheResumePointPassesOnlyFilesWhoseRecordsAreWritten) {
-    TempDir perFile, gathered;
-    std::map<std::size_t, std::vector<std::string>> laps; // by budget
-    for (std::size_t budget : {std::size_t{1}, FilingLoopParams{}.flushBytes}) {
-        const fs::path folder = budget == 1 ? perFile.path() : gathered.path();
+    struct Budgets {
+        std::size_t all, days;
+    };
+    const std::size_t gather = FilingLoopParams{}.flushBytes;
+    // Written after every file; all gathered; the day files written alone after every file.
+    const std::vector<Budgets> budgets = {{1, 1}, {gather, gather}, {gather, 1}};
+    std::vector<TempDir> dirs(budgets.size());
+    std::vector<std::vector<std::string>> laps(budgets.size());
+    for (std::size_t i = 0; i < budgets.size(); ++i) {
+        const fs::path folder = dirs[i].path();
         FakeJvLink link;
         AddSetupFiles(link);
         LoopHost host;
         host.onLap = [&](const std::string& f) {
-            laps[budget].push_back(f);
-            // F1 files race 1, F2 race 2.
+            laps[i].push_back(f);
+            // F1 files race 1 and a run of horse 2020100001, F2 race 2.
             const std::size_t races =
                 keiba::SplitLines(
                     keiba::ReadWholeFile(folder / "Data/2026年12月05日.jvRA").value_or(""))
                     .size();
-            EXPECT_GE(races, f >= "F3" ? 2u : (f >= "F2" ? 1u : 0u)) << "passed to " << f;
+            EXPECT_GE(races, f >= "F3" ? 2u : (f >= "F2" ? 1u : 0u)) << i << " passed to " << f;
+            const bool runWritten = fs::exists(folder / "SEI/2020/2020100001.jvSEI");
+            EXPECT_TRUE(f < "F2" || runWritten) << i << " passed to " << f;
         };
         FilingLoopParams p = SetupParams(folder);
-        p.flushBytes = budget;
+        p.flushBytes = budgets[i].all;
+        p.dayFlushBytes = budgets[i].days;
         ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
     }
-    EXPECT_EQ(laps[1], (std::vector<std::string>{"F1", "F2", "F3"}));
-    EXPECT_EQ(Tree(gathered.path()), Tree(perFile.path()));
+    EXPECT_EQ(laps[0], (std::vector<std::string>{"F1", "F2", "F3"}));
+    EXPECT_EQ(Tree(dirs[1].path()), Tree(dirs[0].path()));
+    EXPECT_EQ(Tree(dirs[2].path()), Tree(dirs[0].path()));
+}
+
+// A horse runs on many race days: its file is written once per import, not once for every
+// batch of day files, and its folder's other files likewise.
+TEST(FilingLoop, AHorseFileIsWrittenOnceWhileTheDayFilesGoEarlier) {
+    TempDir dir;
+    FakeJvLink link;
+    AddSetupFiles(link);
+    LoopHost host;
+    FilingLoopParams p = SetupParams(dir.path());
+    p.dayFlushBytes = 1; // the day files are written at the end of every JV file
+    const fs::path runs = dir / "SEI/2020/2020100001.jvSEI",
+                   races = dir / "Data/2026年12月05日.jvRA";
+    const std::uint64_t runsBefore = keiba::WriteCount(runs),
+                        racesBefore = keiba::WriteCount(races);
+    ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
+    // F1 and F2 each file a run of the horse; F1, F2 and F3 each file a race of the day.
+    EXPECT_EQ(keiba::WriteCount(runs) - runsBefore, 1u);
+    EXPECT_EQ(keiba::WriteCount(races) - racesBefore, 3u);
+    EXPECT_EQ(keiba::SplitLines(Slurp(runs)).size(), 2u);
 }
 
 TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
