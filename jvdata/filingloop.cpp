@@ -59,8 +59,7 @@ private:
             if (result > 0) {
                 if (!Record(buffer, fileName)) return FilingLoopExit::WriteError;
             } else if (result == -1) {
-                // The label keeps the last record saved; a file that filed nothing clears it.
-                if (label_.empty()) host_.SetRecordLabel({});
+                host_.SetRecordLabel({});
                 if (!FileEnded()) return FilingLoopExit::WriteError;
                 NextFile();
             } else if (result == -2 || result == -3) {
@@ -96,7 +95,7 @@ private:
         }
         ImportFiling f = FileImportRecord(batch_, record, p_.filter);
         if (f.refused) refused_.Add(*f.refused, std::move(f.detail));
-        if (f.filed) label_ = std::move(f.label);
+        if (f.filed) host_.SetRecordLabel(f.label);
         return true;
     }
 
@@ -108,19 +107,25 @@ private:
         return Written(batch_.FlushDayFiles([this] { host_.ProcessMessages(); }));
     }
 
-    // Writes what the batch holds; the record label then names the last record written.
     bool Flush() {
-        if (batch_.HasPending() && !Written(batch_.Flush([this] { host_.ProcessMessages(); })))
-            return false;
-        if (!label_.empty()) host_.SetRecordLabel(label_);
-        label_.clear();
-        return true;
+        if (!batch_.HasPending()) return true;
+        return Written(batch_.Flush([this] { host_.ProcessMessages(); }));
     }
 
-    // A file or settings write: a failure is told and stops the import.
+    // A file or settings write: a failure ends the import and is told.
     bool Written(const keiba::IoResult& r) {
-        if (!r) host_.Tell(r.message);
-        return r.ok;
+        if (r) return true;
+        EndedWithError(true);
+        host_.Tell(r.message);
+        return false;
+    }
+
+    // Shown before the message box, so the window behind it no longer reads as still at work.
+    // The record label names records taken in; after a failed write they may not be on disk.
+    void EndedWithError(bool writeFailed) {
+        host_.SetStatus(kImportFailedStatus);
+        host_.ResetProgress();
+        if (writeFailed) host_.SetRecordLabel({});
     }
 
     void EndOfData() {
@@ -156,6 +161,7 @@ private:
 
     FilingLoopExit ReadError(int code) {
         bool written = Flush();
+        if (written) EndedWithError(false);
         host_.Tell("JVReadエラー:" + JvResultMessage("JVRead", code));
         return written ? FilingLoopExit::ReadError : FilingLoopExit::WriteError;
     }
@@ -166,7 +172,6 @@ private:
     FilingBatch batch_;
     std::string lap_;
     std::string batchFile_; // the JV file whose records the batch holds
-    std::string label_;     // of the last record filed into the batch
     RefusalTally refused_;
     int counter_ = 0;
 };

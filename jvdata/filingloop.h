@@ -9,9 +9,10 @@
 // once per budget's worth of files in a longer one, not once per JV file. Day files go to disk
 // earlier, alone, when they take more than a smaller budget. The resume point (SetUpLapFile)
 // moves to a file only when nothing before it is left unwritten, so a run cut short anywhere and
-// started again ends with the same files as one uninterrupted run. The record label names a
-// record once its files are written, and every settings write is checked: an import that could
-// not keep its resume point or its from-time stops and says so.
+// started again ends with the same files as one uninterrupted run. The record label names each
+// record as it is taken in and is emptied at every file switch. Every settings write is checked:
+// an import that could not keep its resume point or its from-time stops and says so, and a
+// failed import says on its status line that it has ended.
 
 #include "jvdata/importfiling.h"
 #include "jvdata/jvlink.h"
@@ -33,7 +34,7 @@ public:
     virtual bool CancelRequested() const = 0;
     virtual void SetStatus(const std::string& /*text*/) {}
     virtual void SetReadProgress(int /*position*/, int /*maximum*/) {}
-    // Both progress bars back to 0 at the end of the data.
+    // Both progress bars back to 0 at the end of the data or at a failure.
     virtual void ResetProgress() {}
     virtual void SetRecordLabel(const std::string& /*text*/) {}
 
@@ -74,6 +75,9 @@ enum class FilingLoopExit {
     WriteError,  // a file or a setting could not be written, shown
     LapNotFound, // a setup resume whose file never came; SetUpLapFile emptied, shown
 };
+
+// The status line of an import that a failure ended.
+inline constexpr const char* kImportFailedStatus = "データ取込はエラーで終了しました。";
 
 // The status line at the end of a finished import: "データ作成が完了しました。" and, when records
 // were refused, how many.

@@ -225,24 +225,39 @@ TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
     }
 }
 
-// The label names a record once the file it went to is written, never one whose write failed.
-TEST(FilingLoop, TheRecordLabelNamesOnlySavedRecords) {
+// The label follows the records as they are taken in, and is empty at each file switch; once a
+// write has failed it names none, since what it named may not have reached the disk.
+TEST(FilingLoop, TheRecordLabelNamesEachRecordAsItIsTakenIn) {
     TempDir dir;
-    // Each of the files' last records is a run of horse 2020100001 or its master.
-    const fs::path runs = dir / "SEI/2020/2020100001.jvSEI";
     FakeJvLink link;
     AddSetupFiles(link);
     LoopHost host;
-    std::vector<bool> savedWhenNamed;
-    host.onLabel = [&](const std::string& t) {
-        if (t.starts_with("過去走:")) savedWhenNamed.push_back(fs::exists(runs));
+    std::vector<std::string> shownAtRead;
+    link.onCall = [&](const FakeJvLink::Call& c) {
+        if (c.method == "JVRead")
+            shownAtRead.push_back(host.labels.empty() ? "" : host.labels.back());
     };
-    FilingLoopParams p = SetupParams(dir.path());
-    p.flushBytes = 1; // written at the end of every file, so each file's last record is named
-    ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
-    ASSERT_FALSE(savedWhenNamed.empty());
-    EXPECT_EQ(savedWhenNamed, std::vector<bool>(savedWhenNamed.size(), true));
-    // After the import the label names the last record saved.
+    ASSERT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host), FilingLoopExit::Finished);
+    // Before each read: the label as the record or file switch before it left it.
+    const std::vector<std::string> expected = {
+        "",
+        "開催:2026年12月05日東京01R",
+        "過去走:2026/12/05東京01R/①",
+        "", // F2 begins
+        "開催:2026年12月05日東京02R",
+        "過去走:2026/12/05東京02R/①",
+        "過去走:2026/12/05東京02R/②",
+        "", // F3 begins
+        "開催:2026年12月05日東京01R",
+        "競走馬:",
+    };
+    ASSERT_EQ(shownAtRead.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (expected[i].empty())
+            EXPECT_EQ(shownAtRead[i], "") << i;
+        else
+            EXPECT_TRUE(shownAtRead[i].starts_with(expected[i])) << i << ": " << shownAtRead[i];
+    }
     ASSERT_FALSE(host.labels.empty());
     EXPECT_TRUE(host.labels.back().starts_with("競走馬:")) << host.labels.back();
 
@@ -251,10 +266,11 @@ TEST(FilingLoop, TheRecordLabelNamesOnlySavedRecords) {
     again.AddFile("F1", {Ra("20261205", 1)});
     LoopHost failed;
     keiba::SetBeforeRenameHookForTest([](const fs::path&) { return false; });
-    FilingLoopParams q = SetupParams(failing.path());
-    EXPECT_EQ(ReadAndFileJvRecords(again, q, failed), FilingLoopExit::WriteError);
+    EXPECT_EQ(ReadAndFileJvRecords(again, SetupParams(failing.path()), failed),
+              FilingLoopExit::WriteError);
     keiba::SetBeforeRenameHookForTest(nullptr);
-    for (const std::string& l : failed.labels) EXPECT_FALSE(l.starts_with("開催:")) << l;
+    ASSERT_FALSE(failed.labels.empty());
+    EXPECT_EQ(failed.labels.back(), "");
     ASSERT_FALSE(failed.told.empty());
     EXPECT_NE(failed.told.back().find("2026年12月05日.jvRA"), std::string::npos);
 }
