@@ -5,8 +5,8 @@
 // The year: 96 race days of 36 races (3456 RA and HR records), 14 runners a race (48384 SE
 // records of final results) drawn from 12000 horses, and their horse masters. The feed holds
 // one JV file per race weekend and record kind, and the masters in files of 1000. The year's
-// files take more than the filing loop gathers before it writes, so the import writes in
-// several batches, as a longer setup import does.
+// day files take more than the filing loop holds of them, so they are written in two batches;
+// its horse files (46 MB) are held to the end and each written once.
 //
 // The machine may be shared: the two run five times each in random order, so that a slow spell
 // falls on both sides, and the ratio compares the medians. Each also counts the files it

@@ -61,7 +61,8 @@ struct FilingLoopParams {
     bool setupMode = false;
     ImportFilter filter;
     // The memory the gathered files may take: past it, all are written at the end of a JV file
-    // and the resume point moves on. A year of races holds about 50 MB of horse files.
+    // and the resume point moves on. A year of races (3456 races, 48k runs of 12k horses) holds
+    // 46 MB of horse files.
     std::size_t flushBytes = std::size_t{192} << 20;
     // Past this, the day files alone are written at the end of a JV file: a day's files are
     // seldom touched again once its races have come.
