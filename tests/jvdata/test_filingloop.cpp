@@ -175,15 +175,20 @@ TEST(FilingLoop, AHorseFileIsWrittenOnceWhileTheDayFilesGoEarlier) {
     AddSetupFiles(link);
     LoopHost host;
     FilingLoopParams p = SetupParams(dir.path());
-    p.dayFlushBytes = 1; // the day files are written at the end of every JV file
-    const fs::path runs = dir / "SEI/2020/2020100001.jvSEI",
-                   races = dir / "Data/2026年12月05日.jvRA";
-    const std::uint64_t runsBefore = keiba::WriteCount(runs),
-                        racesBefore = keiba::WriteCount(races);
-    ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
+    p.dayFlushBytes = 1;               // the day files are written at the end of every JV file
+    std::map<std::string, int> writes; // by file name
+    keiba::SetBeforeRenameHookForTest([&](const fs::path& temp) {
+        const std::string name = temp.filename().string();
+        ++writes[name.substr(0, name.rfind(".ktmp"))];
+        return true;
+    });
+    const FilingLoopExit exit = ReadAndFileJvRecords(link, p, host);
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    ASSERT_EQ(exit, FilingLoopExit::Finished);
     // F1 and F2 each file a run of the horse; F1, F2 and F3 each file a race of the day.
-    EXPECT_EQ(keiba::WriteCount(runs) - runsBefore, 1u);
-    EXPECT_EQ(keiba::WriteCount(races) - racesBefore, 3u);
+    EXPECT_EQ(writes["2020100001.jvSEI"], 1);
+    EXPECT_EQ(writes["2026年12月05日.jvRA"], 3);
+    const fs::path runs = dir / "SEI/2020/2020100001.jvSEI";
     EXPECT_EQ(keiba::SplitLines(Slurp(runs)).size(), 2u);
 }
 
