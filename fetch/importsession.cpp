@@ -137,6 +137,9 @@ void ImportSession::StatusTick() {
     int status = link_->JVStatus();
     if (status < 0) {
         view_.StopStatusTimer();
+        // Before the box, so the window behind it no longer reads as downloading.
+        view_.SetStatus(jvdata::kImportFailedStatus);
+        view_.ResetProgress();
         context_.notifier.Beep();
         context_.notifier.Information("JVStatusエラー:" +
                                       jvdata::JvResultMessage("JVStatus", status));

@@ -225,8 +225,8 @@ std::string PutRunnerSlot(std::string_view fileBytes, std::string_view line, int
 FilingBatch::FilingBatch(fs::path appDir)
     : appDir_(std::move(appDir)) {}
 
-FilingBatch::Image* FilingBatch::Load(const fs::path& path, std::size_t lineLength, bool slotted,
-                                      bool createMissing) {
+FilingBatch::Image* FilingBatch::Load(const fs::path& path, Kept kept, std::size_t lineLength,
+                                      bool slotted, bool createMissing) {
     auto it = files_.find(path.native());
     if (it != files_.end()) return &it->second;
     std::optional<std::string> bytes = keiba::ReadWholeFile(path);
@@ -234,6 +234,7 @@ FilingBatch::Image* FilingBatch::Load(const fs::path& path, std::size_t lineLeng
     Image img;
     img.path = path;
     img.lineLength = lineLength;
+    img.kept = kept;
     img.slotted = slotted;
     if (slotted) {
         img.lines = RunnerSlots(bytes.value_or(std::string()));
@@ -241,18 +242,18 @@ FilingBatch::Image* FilingBatch::Load(const fs::path& path, std::size_t lineLeng
         img.lines = WholeLines(*bytes, lineLength);
         img.sorted = std::is_sorted(img.lines.begin(), img.lines.end(), LineLess);
     }
-    held_ += img.lines.size() * lineLength;
+    Held(kept) += img.lines.size() * lineLength;
     return &files_.emplace(path.native(), std::move(img)).first->second;
 }
 
-FileOutcome FilingBatch::Upsert(const fs::path& path, std::string line) {
-    Image* img = Load(path, line.size(), false, true);
+FileOutcome FilingBatch::Upsert(const fs::path& path, Kept kept, std::string line) {
+    Image* img = Load(path, kept, line.size(), false, true);
     // Sorting before the search keeps "the first line of the race" what it is in the saved file.
     if (!img->sorted) std::stable_sort(img->lines.begin(), img->lines.end(), LineLess);
-    held_ += line.size();
+    Held(kept) += line.size();
     ReplaceOrAppend(img->lines, std::move(line));
     img->sorted = std::is_sorted(img->lines.begin(), img->lines.end(), LineLess);
-    img->dirty = true;
+    MarkChanged(*img);
     return {FileOutcome::Filed, {}, path};
 }
 
@@ -264,9 +265,9 @@ FileOutcome FilingBatch::UpsertDayLine(DayFile kind, std::string_view record, Da
         DayFilePath(appDir_, *ParseYyyymmdd(Field(record, RecordHead::kRaceDate)), kind);
     std::string line(record.substr(0, record.size() - 2));
     if (opt.zeroHead) ZeroHead(line);
-    if (!opt.createMissing && !Load(path, line.size(), false, false))
+    if (!opt.createMissing && !Load(path, Kept::Day, line.size(), false, false))
         return {FileOutcome::Skipped, "no file to update", path};
-    return Upsert(path, std::move(line));
+    return Upsert(path, Kept::Day, std::move(line));
 }
 
 FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) {
@@ -288,10 +289,10 @@ FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) 
         return Refuse(RefuseReason::Venue, "unknown venue code \"" +
                                                std::string(Field(record, RecordHead::kVenue)) +
                                                "\"");
-    Image* img = Load(*path, kRunnerLineLength, true, createMissing);
+    Image* img = Load(*path, Kept::Day, kRunnerLineLength, true, createMissing);
     if (!img) return {FileOutcome::Skipped, "no file to update", *path};
     img->lines[static_cast<std::size_t>(slot)] = std::string(record.substr(0, kRunnerLineLength));
-    img->dirty = true;
+    MarkChanged(*img);
     return {FileOutcome::Filed, {}, *path};
 }
 
@@ -306,7 +307,7 @@ FileOutcome FilingBatch::UpsertHorseRun(std::string_view record) {
     if (std::optional<FileOutcome> bad = RaceKeyRefusal(record)) return *bad;
     std::string line(record.substr(0, record.size() - 2));
     ZeroHead(line);
-    return Upsert(*path, std::move(line));
+    return Upsert(*path, Kept::Horse, std::move(line));
 }
 
 FileOutcome FilingBatch::PutHorseMaster(std::string_view record) {
@@ -318,11 +319,12 @@ FileOutcome FilingBatch::PutHorseMaster(std::string_view record) {
         return Refuse(RefuseReason::PedigreeId,
                       "pedigree id is not one: \"" + std::string(id) + "\"");
     Image& img = files_[path->native()];
-    if (img.lines.empty()) held_ += kUmLength;
+    if (img.lines.empty()) heldHorse_ += kUmLength;
     img.path = *path;
     img.lineLength = kUmLength - 2;
+    img.kept = Kept::Horse;
     img.lines.assign(1, std::string(record.substr(0, kUmLength - 2)));
-    img.dirty = true;
+    MarkChanged(img);
     return {FileOutcome::Filed, {}, *path};
 }
 
@@ -336,8 +338,16 @@ void FilingBatch::EnsureHorseFolder(HorseFile kind, std::string_view pedigreeId)
 }
 
 keiba::IoResult FilingBatch::Flush(const std::function<void()>& between) {
+    return Write(true, between);
+}
+
+keiba::IoResult FilingBatch::FlushDayFiles(const std::function<void()>& between) {
+    return Write(false, between);
+}
+
+keiba::IoResult FilingBatch::Write(bool horsesToo, const std::function<void()>& between) {
     keiba::IoResult first = keiba::IoResult::Ok();
-    for (auto it = folders_.begin(); it != folders_.end();) {
+    for (auto it = folders_.begin(); horsesToo && it != folders_.end();) {
         keiba::IoResult r = keiba::CreateFolders(appDir_ / *it);
         if (r) {
             it = folders_.erase(it);
@@ -346,18 +356,24 @@ keiba::IoResult FilingBatch::Flush(const std::function<void()>& between) {
             ++it;
         }
     }
+    // In the order of their paths, so one folder's files are written together.
+    std::vector<std::pair<const std::string*, Image*>> due;
+    for (auto& [name, img] : files_)
+        if (img.dirty && (img.kept == Kept::Day || horsesToo)) due.emplace_back(&name, &img);
+    std::sort(due.begin(), due.end(),
+              [](const auto& a, const auto& b) { return *a.first < *b.first; });
     // Each folder is synced once, after the last rename into it.
     std::set<fs::path> written;
     std::size_t count = 0;
-    for (auto& [name, img] : files_) {
-        if (!img.dirty) continue;
+    for (auto [name, img] : due) {
         if (between && ++count % 256 == 0) between();
-        const fs::path& path = img.path;
-        if (!img.slotted) SortLines(img.lines);
+        const fs::path& path = img->path;
+        if (!img->slotted) SortLines(img->lines);
         keiba::IoResult r = keiba::CreateFolders(path.parent_path());
-        if (r) r = keiba::WriteFileAtomic(path, JoinLines(img.lines), keiba::FolderSync::ByCaller);
+        if (r) r = keiba::WriteFileAtomic(path, JoinLines(img->lines), keiba::FolderSync::ByCaller);
         if (r) {
-            img.dirty = false;
+            img->dirty = false;
+            --pending_;
             written.insert(path.parent_path());
         } else if (first) {
             first = r;
@@ -368,16 +384,18 @@ keiba::IoResult FilingBatch::Flush(const std::function<void()>& between) {
         if (!r && first) first = r;
     }
     // Written images are dropped: the next record reads the file again, as saved.
-    std::erase_if(files_, [](const auto& kv) { return !kv.second.dirty; });
-    held_ = 0;
-    for (const auto& kv : files_) held_ += kv.second.lines.size() * kv.second.lineLength;
+    std::erase_if(files_, [horsesToo](const auto& kv) {
+        return !kv.second.dirty && (horsesToo || kv.second.kept == Kept::Day);
+    });
+    heldDay_ = heldHorse_ = 0;
+    for (const auto& kv : files_)
+        Held(kv.second.kept) += kv.second.lines.size() * kv.second.lineLength;
     return first;
 }
 
-std::size_t FilingBatch::PendingFiles() const {
-    std::size_t n = 0;
-    for (const auto& kv : files_) n += kv.second.dirty ? 1 : 0;
-    return n;
+void FilingBatch::MarkChanged(Image& img) {
+    if (!img.dirty) ++pending_;
+    img.dirty = true;
 }
 
 std::size_t RemoveStaleDataTemps(const fs::path& appDir) {

@@ -114,6 +114,10 @@ struct DayLineOptions {
 // Gathers the changes of many records in memory and writes each touched file once (at Flush),
 // so an import does not reload and rewrite a day file per record. Files are read whole on first
 // use. The single-record functions below are a batch of one.
+//
+// Day files (day, runner and odds files) and horse files are held apart: a day's files are
+// seldom touched again once its races have come, so they can be written alone to free their
+// memory, while a horse's file takes a run from many race days and is best kept until the end.
 class FilingBatch {
 public:
     explicit FilingBatch(std::filesystem::path appDir);
@@ -135,29 +139,40 @@ public:
     // (naming the file or folder and the cause). What failed stays pending. `between`, when
     // given, is called now and then between two files (a window keeps answering).
     keiba::IoResult Flush(const std::function<void()>& between = {});
-    std::size_t PendingFiles() const;
-    bool HasPending() const { return PendingFiles() > 0 || !folders_.empty(); }
-    // About the memory the files read and changed since the last Flush take (an upper bound).
-    std::size_t HeldBytes() const { return held_; }
+    // The same for the day files alone; horse files and their folders stay pending.
+    keiba::IoResult FlushDayFiles(const std::function<void()>& between = {});
+    std::size_t PendingFiles() const { return pending_; }
+    bool HasPending() const { return pending_ > 0 || !folders_.empty(); }
+    // About the memory the files read and changed since they were last written take (an upper
+    // bound): all of them, and the day files among them.
+    std::size_t HeldBytes() const { return heldDay_ + heldHorse_; }
+    std::size_t HeldDayBytes() const { return heldDay_; }
 
 private:
+    enum class Kept { Day, Horse };
     struct Image {
         std::filesystem::path path;
         std::vector<std::string> lines;
         std::size_t lineLength = 0;
+        Kept kept = Kept::Day;
         bool slotted = false;
         bool sorted = true;
         bool dirty = false;
     };
     // The file's image, loaded on first use; nullptr when it is missing and not to be created.
-    Image* Load(const std::filesystem::path& path, std::size_t lineLength, bool slotted,
+    Image* Load(const std::filesystem::path& path, Kept kept, std::size_t lineLength, bool slotted,
                 bool createMissing);
-    FileOutcome Upsert(const std::filesystem::path& path, std::string line);
+    FileOutcome Upsert(const std::filesystem::path& path, Kept kept, std::string line);
+    std::size_t& Held(Kept kept) { return kept == Kept::Day ? heldDay_ : heldHorse_; }
+    void MarkChanged(Image& img);
+    keiba::IoResult Write(bool horsesToo, const std::function<void()>& between);
 
     std::filesystem::path appDir_;
     std::unordered_map<std::string, Image> files_; // by native path
-    std::set<std::string> folders_;                // "SEI/2020": to be made at Flush
-    std::size_t held_ = 0;
+    std::set<std::string> folders_;                // "SEI/2020": to be made with the horse files
+    std::size_t heldDay_ = 0;
+    std::size_t heldHorse_ = 0;
+    std::size_t pending_ = 0; // images changed and not yet written
 };
 
 // Removes the temporary files that killed writers left in the folders the import and the

@@ -59,10 +59,8 @@ private:
             if (result > 0) {
                 if (!Record(buffer, fileName)) return FilingLoopExit::WriteError;
             } else if (result == -1) {
-                // The label keeps the last record saved; a file that filed nothing clears it.
-                if (label_.empty()) host_.SetRecordLabel({});
-                if (batch_.HeldBytes() >= p_.flushBytes && !Flush())
-                    return FilingLoopExit::WriteError;
+                host_.SetRecordLabel({});
+                if (!FileEnded()) return FilingLoopExit::WriteError;
                 NextFile();
             } else if (result == -2 || result == -3) {
                 continue;
@@ -90,35 +88,44 @@ private:
         if (!name.empty() && name != batchFile_) {
             // A new JV file. The resume point moves past the files before it only once all
             // they filed is written; until then a resume starts at the first of them again.
-            if (batch_.HeldBytes() >= p_.flushBytes && !Flush()) return false;
+            if (!FileEnded()) return false;
             batchFile_ = name;
-            if (p_.setupMode && !batch_.HasPending() && !Saved(host_.SetSetUpLapFile(name)))
+            if (p_.setupMode && !batch_.HasPending() && !Written(host_.SetSetUpLapFile(name)))
                 return false;
         }
         ImportFiling f = FileImportRecord(batch_, record, p_.filter);
         if (f.refused) refused_.Add(*f.refused, std::move(f.detail));
-        if (f.filed) label_ = std::move(f.label);
+        if (f.filed) host_.SetRecordLabel(f.label);
         return true;
     }
 
-    // Writes what the batch holds; the record label then names the last record written.
+    // The end of a JV file: what the memory bounds ask to be written is written. Horse files
+    // wait for the bound of all files, so that a horse that runs all year is written once.
+    bool FileEnded() {
+        if (batch_.HeldBytes() >= p_.flushBytes) return Flush();
+        if (batch_.HeldDayBytes() < p_.dayFlushBytes) return true;
+        return Written(batch_.FlushDayFiles([this] { host_.ProcessMessages(); }));
+    }
+
     bool Flush() {
-        if (batch_.HasPending()) {
-            keiba::IoResult r = batch_.Flush([this] { host_.ProcessMessages(); });
-            if (!r) {
-                host_.Tell(r.message);
-                return false;
-            }
-        }
-        if (!label_.empty()) host_.SetRecordLabel(label_);
-        label_.clear();
-        return true;
+        if (!batch_.HasPending()) return true;
+        return Written(batch_.Flush([this] { host_.ProcessMessages(); }));
     }
 
-    // A settings write: a failure is told and stops the import.
-    bool Saved(const keiba::IoResult& r) {
-        if (!r) host_.Tell(r.message);
-        return r.ok;
+    // A file or settings write: a failure ends the import and is told.
+    bool Written(const keiba::IoResult& r) {
+        if (r) return true;
+        EndedWithError(true);
+        host_.Tell(r.message);
+        return false;
+    }
+
+    // Shown before the message box, so the window behind it no longer reads as still at work.
+    // The record label names records taken in; after a failed write they may not be on disk.
+    void EndedWithError(bool writeFailed) {
+        host_.SetStatus(kImportFailedStatus);
+        host_.ResetProgress();
+        if (writeFailed) host_.SetRecordLabel({});
     }
 
     void EndOfData() {
@@ -133,7 +140,7 @@ private:
         EndOfData();
         host_.ProcessMessages();
         if (host_.CancelRequested()) return FilingLoopExit::Cancelled;
-        if (!Saved(host_.SetCompleted(LastTimeText(p_.lastFileTimestamp))))
+        if (!Written(host_.SetCompleted(LastTimeText(p_.lastFileTimestamp))))
             return FilingLoopExit::WriteError;
         host_.SetStatus(FinishedStatus(refused_.Total()));
         return FilingLoopExit::Finished;
@@ -143,7 +150,7 @@ private:
     // setup import has to start from the beginning. Nothing was filed, so LastTime stays.
     FilingLoopExit LapNeverCame() {
         EndOfData();
-        if (!Saved(host_.SetSetUpLapFile({}))) return FilingLoopExit::WriteError;
+        if (!Written(host_.SetSetUpLapFile({}))) return FilingLoopExit::WriteError;
         host_.SetStatus("再開位置のファイルが見つかりませんでした。");
         host_.Tell(
             "中断したセットアップデータ取込の再開位置のファイル（" + lap_ +
@@ -154,6 +161,7 @@ private:
 
     FilingLoopExit ReadError(int code) {
         bool written = Flush();
+        if (written) EndedWithError(false);
         host_.Tell("JVReadエラー:" + JvResultMessage("JVRead", code));
         return written ? FilingLoopExit::ReadError : FilingLoopExit::WriteError;
     }
@@ -164,7 +172,6 @@ private:
     FilingBatch batch_;
     std::string lap_;
     std::string batchFile_; // the JV file whose records the batch holds
-    std::string label_;     // of the last record filed into the batch
     RefusalTally refused_;
     int counter_ = 0;
 };

@@ -135,6 +135,15 @@ void TGetDataForm::Build() {
     TimerJVStatus->setObjectName(QStringLiteral("TimerJVStatus"));
     TimerJVStatus->setInterval(10);
     connect(TimerJVStatus, &QTimer::timeout, this, &TGetDataForm::TimerJVStatusTimer);
+
+    // The import names every record it takes in and pumps the window's events between records:
+    // painting each name would cost more than filing the record, so the label catches up with
+    // the newest name a few times a second.
+    RecordLabelTimer = new QTimer(this);
+    RecordLabelTimer->setObjectName(QStringLiteral("RecordLabelTimer"));
+    RecordLabelTimer->setSingleShot(true);
+    RecordLabelTimer->setInterval(50);
+    connect(RecordLabelTimer, &QTimer::timeout, this, &TGetDataForm::ShowRecordLabel);
 }
 
 keiba::LocalTime TGetDataForm::PickerTime() const {
@@ -187,7 +196,13 @@ void TGetDataForm::ResetProgress() {
 }
 
 void TGetDataForm::SetRecordLabel(const std::string& text) {
-    MkDataLabel->SetCaption(U(text));
+    recordText_ = text;
+    if (!RecordLabelTimer->isActive()) RecordLabelTimer->start();
+}
+
+void TGetDataForm::ShowRecordLabel() {
+    RecordLabelTimer->stop();
+    MkDataLabel->SetCaption(U(recordText_));
 }
 
 void TGetDataForm::ShowFromTime(keiba::LocalTime t) {
@@ -214,6 +229,8 @@ void TGetDataForm::SetRunning(bool running) {
     for (QWidget* w :
          std::initializer_list<QWidget*>{ButtonStart, SpeedButton1, GroupBox1, DateTimePicker1})
         w->setEnabled(!running);
+    // An import that ended shows the label as it left it.
+    if (!running) ShowRecordLabel();
 }
 
 void TGetDataForm::SetBusyCursor(bool busy) {

@@ -62,12 +62,15 @@ private:
     void CloseNow() override;
 
     void Build();
+    void ShowRecordLabel();
 
     fetch::ImportSession session_;
     std::function<void()> afterClose_;
     bool afterCloseRun_ = false;
     bool busyCursor_ = false;
     int timeOfDay_ = 0; // seconds of the day of the from-time; the picker shows the date
+    // The record label's text as the import last gave it; RecordLabelTimer shows it.
+    std::string recordText_;
 
     controls::TLbSpeedButton* ButtonStart = nullptr;
     controls::TLbSpeedButton* ButtonCancel = nullptr;
@@ -83,6 +86,7 @@ private:
     QRadioButton* rbtSetup = nullptr;
     QDateTimeEdit* DateTimePicker1 = nullptr;
     QTimer* TimerJVStatus = nullptr;
+    QTimer* RecordLabelTimer = nullptr;
     QLabel* Label5 = nullptr;
 };
 

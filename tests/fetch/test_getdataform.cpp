@@ -12,6 +12,10 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <chrono>
+#include <set>
+#include <thread>
+
 using namespace testsupport;
 
 using GetDataForm = FetchFixture;
@@ -102,4 +106,31 @@ TEST_F(GetDataForm, TheStatusLineAndTheRecordLabelShowTheImport) {
     notifier.answers = {true};
     Find<controls::TLbSpeedButton>(form, "ButtonCancel")->Click();
     ExpectShown(status, QStringLiteral("JVCancel:キャンセルされました"));
+}
+
+// "作成データ" follows the import while it runs, not only once it has ended: a user watching a
+// long import sees the records go by.
+TEST_F(GetDataForm, TheRecordLabelFollowsTheImportWhileItRuns) {
+    fetch::TGetDataForm form(context, &link, Flags(), fetchHost.operations, [] {});
+    auto* record = Find<controls::TLabel3Dj>(form, "MkDataLabel");
+    link.readCount = 1;
+    link.lastFileTimestamp = "20261206120000";
+    std::vector<std::string> races;
+    for (int day = 1; day <= 5; ++day)
+        for (int race = 1; race <= 12; ++race)
+            races.push_back(Ra("2026120" + std::to_string(day), "05", race, 8));
+    link.AddFile("RAVM2026120620261206120000.jvd", races);
+    std::set<QString> shownWhileReading;
+    link.onCall = [&](const FakeJvLink::Call& c) {
+        if (c.method != "JVRead") return;
+        if (!record->Caption().isEmpty()) shownWhileReading.insert(record->Caption());
+        // Each read takes a while, as a real one does, so the import spans several repaints.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    };
+    form.show();
+    Find<controls::TLbSpeedButton>(form, "ButtonStart")->Click();
+    EXPECT_GE(shownWhileReading.size(), 2u);
+    for (const QString& t : shownWhileReading)
+        EXPECT_TRUE(t.startsWith(QStringLiteral("開催:2026年12月0"))) << t.toStdString();
+    EXPECT_EQ(record->Caption(), QStringLiteral("開催:2026年12月05日東京12R"));
 }

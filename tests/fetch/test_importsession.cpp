@@ -6,6 +6,7 @@
 #include "raceday/dayload.h"
 #include "tests/fetch/fetchfixture.h"
 
+#include <array>
 #include <cstdlib>
 
 using namespace testsupport;
@@ -15,7 +16,13 @@ namespace {
 
 class RecordingView : public fetch::ImportView {
 public:
-    void SetStatus(const std::string& t) override { statuses.push_back(t); }
+    void SetStatus(const std::string& t) override {
+        statuses.push_back(t);
+        if (onStatus) onStatus(t);
+    }
+    void SetDownloadProgress(int position, int) override { bars[0] = position; }
+    void SetReadProgress(int position, int) override { bars[1] = position; }
+    void ResetProgress() override { bars = {0, 0}; }
     void ShowFromTime(keiba::LocalTime t) override { shown = t; }
     void SelectSetupMode() override { setup = true; }
     void StartStatusTimer() override { timer = true; }
@@ -31,6 +38,8 @@ public:
     bool setup = false, timer = false, closed = false;
     std::vector<bool> running;
     std::function<void()> onPump;
+    std::function<void(const std::string&)> onStatus;
+    std::array<int, 2> bars{}; // ProgressBar1 and ProgressBar2
 };
 
 const std::string kStartBox =
@@ -360,4 +369,44 @@ TEST_F(ImportSessionTest, AnImportRemovesWhatAKilledOneLeftBehind) {
     EXPECT_EQ(view.statuses.back(), "データ作成が完了しました。");
     for (const auto& e : fs::recursive_directory_iterator(dir.path()))
         EXPECT_FALSE(keiba::IsTempFileName(e.path().filename().string())) << e.path();
+}
+
+// A full disk, a read error and a failed download each end the import: the status line says
+// so and both bars are empty before the message box explains it, rather than the dialog still
+// reading "データ読込み中．．．(9/10)" behind the box.
+TEST_F(ImportSessionTest, AFailedImportShowsThatItEnded) {
+    enum class Failure { FullDisk, ReadError, DownloadError };
+    for (Failure failure : {Failure::FullDisk, Failure::ReadError, Failure::DownloadError}) {
+        SCOPED_TRACE(static_cast<int>(failure));
+        link.calls.clear();
+        link.reads.clear();
+        notifier.messages.clear();
+        view.statuses.clear();
+        fetch::ImportRequest req = FirstUse();
+        link.readCount = 3;
+        link.downloadCount = failure == Failure::DownloadError ? 3 : 0;
+        link.statusResults = {2, -502};
+        link.AddFile("F1", {Ra("20261205", "05", 1, 12)});
+        link.AddFile("F2", {Ra("20261205", "05", 2, 12)});
+        link.AddFile("F3", {Ra("20261205", "05", 3, 12)});
+        if (failure == Failure::ReadError) link.reads.push_back({-402, {}, "F3"});
+        if (failure == Failure::FullDisk)
+            keiba::SetBeforeRenameHookForTest([](const fs::path&) { return false; });
+        std::size_t toldWhenEnded = 99;
+        view.onStatus = [&](const std::string& t) {
+            if (t == "データ取込はエラーで終了しました。") toldWhenEnded = notifier.messages.size();
+        };
+        session.Start(req);
+        if (failure == Failure::DownloadError) {
+            session.StatusTick();
+            session.StatusTick();
+        }
+        keiba::SetBeforeRenameHookForTest(nullptr);
+        EXPECT_EQ(view.statuses.back(), "データ取込はエラーで終了しました。");
+        EXPECT_EQ(view.bars, (std::array<int, 2>{0, 0}));
+        // The start box came first, then the ended status, then the box that says why.
+        EXPECT_EQ(toldWhenEnded, 1u);
+        EXPECT_EQ(notifier.messages.size(), 2u);
+        EXPECT_FALSE(fetchHost.operations.Busy());
+    }
 }

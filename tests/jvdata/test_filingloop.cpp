@@ -130,30 +130,66 @@ TEST(FilingLoop, ARunCutShortAndResumedEndsLikeOneRun) {
 
 // A kill leaves the files as last written and the resume point as last saved: the point may
 // name a file only when everything the files before it filed is on disk, whether the loop
-// writes after every JV file or gathers several.
+// writes after every JV file, gathers several, or writes the day files alone before the horse
+// files.
 TEST(FilingLoop, TheResumePointPassesOnlyFilesWhoseRecordsAreWritten) {
-    TempDir perFile, gathered;
-    std::map<std::size_t, std::vector<std::string>> laps; // by budget
-    for (std::size_t budget : {std::size_t{1}, FilingLoopParams{}.flushBytes}) {
-        const fs::path folder = budget == 1 ? perFile.path() : gathered.path();
+    struct Budgets {
+        std::size_t all, days;
+    };
+    const std::size_t gather = FilingLoopParams{}.flushBytes;
+    // Written after every file; all gathered; the day files written alone after every file.
+    const std::vector<Budgets> budgets = {{1, 1}, {gather, gather}, {gather, 1}};
+    std::vector<TempDir> dirs(budgets.size());
+    std::vector<std::vector<std::string>> laps(budgets.size());
+    for (std::size_t i = 0; i < budgets.size(); ++i) {
+        const fs::path folder = dirs[i].path();
         FakeJvLink link;
         AddSetupFiles(link);
         LoopHost host;
         host.onLap = [&](const std::string& f) {
-            laps[budget].push_back(f);
-            // F1 files race 1, F2 race 2.
+            laps[i].push_back(f);
+            // F1 files race 1 and a run of horse 2020100001, F2 race 2.
             const std::size_t races =
                 keiba::SplitLines(
                     keiba::ReadWholeFile(folder / "Data/2026年12月05日.jvRA").value_or(""))
                     .size();
-            EXPECT_GE(races, f >= "F3" ? 2u : (f >= "F2" ? 1u : 0u)) << "passed to " << f;
+            EXPECT_GE(races, f >= "F3" ? 2u : (f >= "F2" ? 1u : 0u)) << i << " passed to " << f;
+            const bool runWritten = fs::exists(folder / "SEI/2020/2020100001.jvSEI");
+            EXPECT_TRUE(f < "F2" || runWritten) << i << " passed to " << f;
         };
         FilingLoopParams p = SetupParams(folder);
-        p.flushBytes = budget;
+        p.flushBytes = budgets[i].all;
+        p.dayFlushBytes = budgets[i].days;
         ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
     }
-    EXPECT_EQ(laps[1], (std::vector<std::string>{"F1", "F2", "F3"}));
-    EXPECT_EQ(Tree(gathered.path()), Tree(perFile.path()));
+    EXPECT_EQ(laps[0], (std::vector<std::string>{"F1", "F2", "F3"}));
+    EXPECT_EQ(Tree(dirs[1].path()), Tree(dirs[0].path()));
+    EXPECT_EQ(Tree(dirs[2].path()), Tree(dirs[0].path()));
+}
+
+// A horse runs on many race days: its file is written once per import, not once for every
+// batch of day files, and its folder's other files likewise.
+TEST(FilingLoop, AHorseFileIsWrittenOnceWhileTheDayFilesGoEarlier) {
+    TempDir dir;
+    FakeJvLink link;
+    AddSetupFiles(link);
+    LoopHost host;
+    FilingLoopParams p = SetupParams(dir.path());
+    p.dayFlushBytes = 1;               // the day files are written at the end of every JV file
+    std::map<std::string, int> writes; // by file name
+    keiba::SetBeforeRenameHookForTest([&](const fs::path& temp) {
+        const std::string name = temp.filename().string();
+        ++writes[name.substr(0, name.rfind(".ktmp"))];
+        return true;
+    });
+    const FilingLoopExit exit = ReadAndFileJvRecords(link, p, host);
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    ASSERT_EQ(exit, FilingLoopExit::Finished);
+    // F1 and F2 each file a run of the horse; F1, F2 and F3 each file a race of the day.
+    EXPECT_EQ(writes["2020100001.jvSEI"], 1);
+    EXPECT_EQ(writes["2026年12月05日.jvRA"], 3);
+    const fs::path runs = dir / "SEI/2020/2020100001.jvSEI";
+    EXPECT_EQ(keiba::SplitLines(Slurp(runs)).size(), 2u);
 }
 
 TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
@@ -194,24 +230,39 @@ TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
     }
 }
 
-// The label names a record once the file it went to is written, never one whose write failed.
-TEST(FilingLoop, TheRecordLabelNamesOnlySavedRecords) {
+// The label follows the records as they are taken in, and is empty at each file switch; once a
+// write has failed it names none, since what it named may not have reached the disk.
+TEST(FilingLoop, TheRecordLabelNamesEachRecordAsItIsTakenIn) {
     TempDir dir;
-    // Each of the files' last records is a run of horse 2020100001 or its master.
-    const fs::path runs = dir / "SEI/2020/2020100001.jvSEI";
     FakeJvLink link;
     AddSetupFiles(link);
     LoopHost host;
-    std::vector<bool> savedWhenNamed;
-    host.onLabel = [&](const std::string& t) {
-        if (t.starts_with("過去走:")) savedWhenNamed.push_back(fs::exists(runs));
+    std::vector<std::string> shownAtRead;
+    link.onCall = [&](const FakeJvLink::Call& c) {
+        if (c.method == "JVRead")
+            shownAtRead.push_back(host.labels.empty() ? "" : host.labels.back());
     };
-    FilingLoopParams p = SetupParams(dir.path());
-    p.flushBytes = 1; // written at the end of every file, so each file's last record is named
-    ASSERT_EQ(ReadAndFileJvRecords(link, p, host), FilingLoopExit::Finished);
-    ASSERT_FALSE(savedWhenNamed.empty());
-    EXPECT_EQ(savedWhenNamed, std::vector<bool>(savedWhenNamed.size(), true));
-    // After the import the label names the last record saved.
+    ASSERT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host), FilingLoopExit::Finished);
+    // Before each read: the label as the record or file switch before it left it.
+    const std::vector<std::string> expected = {
+        "",
+        "開催:2026年12月05日東京01R",
+        "過去走:2026/12/05東京01R/①",
+        "", // F2 begins
+        "開催:2026年12月05日東京02R",
+        "過去走:2026/12/05東京02R/①",
+        "過去走:2026/12/05東京02R/②",
+        "", // F3 begins
+        "開催:2026年12月05日東京01R",
+        "競走馬:",
+    };
+    ASSERT_EQ(shownAtRead.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (expected[i].empty())
+            EXPECT_EQ(shownAtRead[i], "") << i;
+        else
+            EXPECT_TRUE(shownAtRead[i].starts_with(expected[i])) << i << ": " << shownAtRead[i];
+    }
     ASSERT_FALSE(host.labels.empty());
     EXPECT_TRUE(host.labels.back().starts_with("競走馬:")) << host.labels.back();
 
@@ -220,10 +271,11 @@ TEST(FilingLoop, TheRecordLabelNamesOnlySavedRecords) {
     again.AddFile("F1", {Ra("20261205", 1)});
     LoopHost failed;
     keiba::SetBeforeRenameHookForTest([](const fs::path&) { return false; });
-    FilingLoopParams q = SetupParams(failing.path());
-    EXPECT_EQ(ReadAndFileJvRecords(again, q, failed), FilingLoopExit::WriteError);
+    EXPECT_EQ(ReadAndFileJvRecords(again, SetupParams(failing.path()), failed),
+              FilingLoopExit::WriteError);
     keiba::SetBeforeRenameHookForTest(nullptr);
-    for (const std::string& l : failed.labels) EXPECT_FALSE(l.starts_with("開催:")) << l;
+    ASSERT_FALSE(failed.labels.empty());
+    EXPECT_EQ(failed.labels.back(), "");
     ASSERT_FALSE(failed.told.empty());
     EXPECT_NE(failed.told.back().find("2026年12月05日.jvRA"), std::string::npos);
 }
