@@ -104,12 +104,22 @@ private:
     bool FileEnded() {
         if (batch_.HeldBytes() >= p_.flushBytes) return Flush();
         if (batch_.HeldDayBytes() < p_.dayFlushBytes) return true;
-        return Written(batch_.FlushDayFiles([this] { host_.ProcessMessages(); }));
+        return WriteHeld(
+            [this] { return batch_.FlushDayFiles([this] { host_.ProcessMessages(); }); });
     }
 
     bool Flush() {
         if (!batch_.HasPending()) return true;
-        return Written(batch_.Flush([this] { host_.ProcessMessages(); }));
+        return WriteHeld([this] { return batch_.Flush([this] { host_.ProcessMessages(); }); });
+    }
+
+    // The last write of a setup import can take a minute: the status line says what goes on
+    // meanwhile, and goes back to the reading once it is done.
+    template <typename Write> bool WriteHeld(Write write) {
+        host_.SetStatus(Progress("データ書込み中．．．("));
+        if (!Written(write())) return false;
+        host_.SetStatus(Progress("データ読込み中．．．("));
+        return true;
     }
 
     // A file or settings write: a failure ends the import and is told.

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -190,6 +191,33 @@ TEST(FilingLoop, AHorseFileIsWrittenOnceWhileTheDayFilesGoEarlier) {
     EXPECT_EQ(writes["2026年12月05日.jvRA"], 3);
     const fs::path runs = dir / "SEI/2020/2020100001.jvSEI";
     EXPECT_EQ(keiba::SplitLines(Slurp(runs)).size(), 2u);
+}
+
+// The writes of held files can take a minute at the end of a setup import: meanwhile the status
+// line says so, and goes back to the reading after a write in the middle of the data.
+TEST(FilingLoop, TheStatusLineSaysWhileHeldFilesAreWritten) {
+    TempDir dir;
+    FakeJvLink link;
+    AddSetupFiles(link);
+    LoopHost host;
+    FilingLoopParams p = SetupParams(dir.path());
+    p.dayFlushBytes = 1; // day files are also written in the middle of the data
+    std::vector<std::string> duringWrites;
+    keiba::SetBeforeRenameHookForTest([&](const fs::path&) {
+        duringWrites.push_back(host.statuses.empty() ? "" : host.statuses.back());
+        return true;
+    });
+    const FilingLoopExit exit = ReadAndFileJvRecords(link, p, host);
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    ASSERT_EQ(exit, FilingLoopExit::Finished);
+    ASSERT_FALSE(duringWrites.empty());
+    for (const std::string& s : duringWrites) EXPECT_TRUE(s.starts_with("データ書込み中")) << s;
+    // after the day files of F1 were written, F2 is read again under the reading's status
+    auto written =
+        std::find(host.statuses.begin(), host.statuses.end(), "データ書込み中．．．(1/3)");
+    ASSERT_NE(written, host.statuses.end());
+    EXPECT_EQ(*std::next(written), "データ読込み中．．．(1/3)");
+    EXPECT_EQ(host.statuses.back(), "データ作成が完了しました。");
 }
 
 TEST(FilingLoop, EndsAndReportsWhenTheDataCannotGoOn) {
