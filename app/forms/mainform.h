@@ -212,10 +212,10 @@ public:
     void StepProgress() override;
     void SetProgressText(const std::string& text) override;
     void HideProgress() override;
-    void ClearRaceLists() override;
-    void AddRaceListItem(const std::string& item) override;
-    void SetVenueLabels(const std::array<std::string, 3>& codes,
-                        const std::array<std::string, 3>& firstSlots) override;
+    void ClearRaces() override;
+    void AddRace(const std::string& item) override;
+    void ShowVenues(const std::array<std::string, 3>& codes,
+                    const std::array<std::string, 3>& firstSlots) override;
     void SelectDateItem(const std::string& stem) override;
     void ShowNoDay() override;
     bool CancelRequested() const override { return operations_.CancelRequested(); }
@@ -234,27 +234,26 @@ public:
     // commands that read the day or write a file from it are disabled and refuse.
     keiba::OperationOwner& Operations() override { return operations_; }
     jvdata::TJVLink* JvLink() override { return jvLink_.get(); }
-    int RaceListIndex() const override;
-    int RaceListCount() const override;
+    int SelectedRace() const override;
+    int RaceCount() const override;
     void SelectRace(int index) override;
-    int DateComboIndex() const override;
-    std::string DateComboText() const override;
-    void SetDLlabel(const std::string& text) override;
+    int LoadedDayIndex() const override;
+    std::string LoadedDayStem() const override;
+    void ShowStatus(const std::string& text) override;
     void ProcessMessages() override;
     void SetBusyCursor(bool busy) override;
     void ErrorLogAppended(const std::string& line) override;
-    void SetAutoOzChecked(bool checked) override;
-    void SetTimer1Enabled(bool enabled) override;
-    void SetRestTimeLabel(const std::string& text) override;
-    void SetNowTimLabel(const std::string& text) override;
+    void SetAutoOddsOn(bool checked) override;
+    void RunOddsTimer(bool run) override;
+    void ShowTimeToPost(const std::string& text) override;
+    void ShowClock(const std::string& text) override;
     void ShowSelectedRace() override { DatListClick(); }
     void ReloadDay() override { DateComboChange(); }
 
     // --- betting::BetHost (mainform_bethost.cpp) ---
     std::string DateText() const override;
     int DateIndex() const override;
-    int RaceCount() const override;
-    int SelectedRace() const override;
+    // RaceCount and SelectedRace are FetchHost's.
     std::string RaceCaption(int item) const override;
     void ShowRace(int item) override;
     // A long operation runs: commands that read the day do nothing.

@@ -12,19 +12,11 @@ namespace app {
 using mainform_parts::ToUtf8;
 
 std::string TMainForm::DateText() const {
-    return DateComboText();
+    return LoadedDayStem();
 }
 
 int TMainForm::DateIndex() const {
     return DateCombo->currentIndex();
-}
-
-int TMainForm::RaceCount() const {
-    return DatList->count();
-}
-
-int TMainForm::SelectedRace() const {
-    return DatList->currentRow();
 }
 
 std::string TMainForm::RaceCaption(int item) const {

@@ -74,19 +74,19 @@ void TMainForm::HideProgress() {
     if (prgrsForm_) prgrsForm_->hide();
 }
 
-void TMainForm::ClearRaceLists() {
+void TMainForm::ClearRaces() {
     QSignalBlocker block(DatList);
     DatList->clear();
     if (rinputForm_) rinputForm_->DatList()->clear();
 }
 
-void TMainForm::AddRaceListItem(const std::string& item) {
+void TMainForm::AddRace(const std::string& item) {
     DatList->addItem(U(item));
     if (rinputForm_) rinputForm_->DatList()->addItem(U(item));
 }
 
-void TMainForm::SetVenueLabels(const std::array<std::string, 3>& codes,
-                               const std::array<std::string, 3>& firstSlots) {
+void TMainForm::ShowVenues(const std::array<std::string, 3>& codes,
+                           const std::array<std::string, 3>& firstSlots) {
     for (std::size_t i = 0; i < 3; ++i) {
         BashoLabels[i]->setText(U(codes[i]));
         BashoIdxs[i]->setText(U(firstSlots[i]));
@@ -99,7 +99,7 @@ void TMainForm::SelectDateItem(const std::string& stem) {
 }
 
 void TMainForm::ShowNoDay() {
-    ClearRaceLists();
+    ClearRaces();
     PageControl1->hide();
     ClearRaceHeader();
 }
@@ -116,7 +116,7 @@ bool TMainForm::AutoOddsOn() const {
 
 // The checks run once per load: ticking the box here is not a click.
 void TMainForm::ArmAutoOdds() {
-    SetAutoOzChecked(true);
+    SetAutoOddsOn(true);
     AutoOzCheckClick();
     if (N30->isChecked())
         DeliverTimer->start();

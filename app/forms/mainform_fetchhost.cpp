@@ -42,11 +42,11 @@ void TMainForm::T1Click() {
     fetch::ImportTimeSeriesOdds(*this);
 }
 
-int TMainForm::RaceListIndex() const {
+int TMainForm::SelectedRace() const {
     return DatList->currentRow();
 }
 
-int TMainForm::RaceListCount() const {
+int TMainForm::RaceCount() const {
     return DatList->count();
 }
 
@@ -55,15 +55,15 @@ void TMainForm::SelectRace(int index) {
     DatList->setCurrentRow(index);
 }
 
-int TMainForm::DateComboIndex() const {
+int TMainForm::LoadedDayIndex() const {
     return DateCombo->currentIndex();
 }
 
-std::string TMainForm::DateComboText() const {
+std::string TMainForm::LoadedDayStem() const {
     return ToUtf8(DateCombo->currentText());
 }
 
-void TMainForm::SetDLlabel(const std::string& text) {
+void TMainForm::ShowStatus(const std::string& text) {
     DLlabel->setText(U(text));
 }
 
@@ -86,20 +86,20 @@ void TMainForm::ErrorLogAppended(const std::string& line) {
     ErrorLog.push_back(line);
 }
 
-void TMainForm::SetAutoOzChecked(bool checked) {
+void TMainForm::SetAutoOddsOn(bool checked) {
     QSignalBlocker block(AutoOzCheck);
     AutoOzCheck->setChecked(checked);
 }
 
-void TMainForm::SetTimer1Enabled(bool enabled) {
-    timers_->SetTimer1Enabled(enabled);
+void TMainForm::RunOddsTimer(bool run) {
+    timers_->SetTimer1Enabled(run);
 }
 
-void TMainForm::SetRestTimeLabel(const std::string& text) {
+void TMainForm::ShowTimeToPost(const std::string& text) {
     RestTimeLabel->setText(U(text));
 }
 
-void TMainForm::SetNowTimLabel(const std::string& text) {
+void TMainForm::ShowClock(const std::string& text) {
     NowTimLabel->setText(U(text));
 }
 

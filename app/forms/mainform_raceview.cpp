@@ -81,7 +81,7 @@ void TMainForm::ShowRaceHeader(int r, const raceday::RaceHeader& h) {
     RmnsTouLabel->setText(controls::SjToQ(h.rMinus));
 
     QStringList memo;
-    for (const std::string& line : h.memoLines) memo << controls::SjToQ(line);
+    for (const std::string& line : h.commentLines) memo << controls::SjToQ(line);
     Memo1->setPlainText(memo.join(QLatin1Char('\n')));
 
     views::GridModel* list = Grid(QStringLiteral("StringGrid6"))->Model();
