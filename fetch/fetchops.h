@@ -1,7 +1,7 @@
 #pragma once
 // The real-time fetches, the fetch timers' ticks, the arming of the odds timer and the
-// time-series odds import, as the main window runs them. The window implements FetchHost; the
-// operations do the work headless and call back for what only the window can do.
+// time-series odds import, as the main window runs them. A host object of the window implements
+// FetchHost; the operations do the work headless and call back for what only the window can do.
 //
 // Every fetch ends by reading again what it fetched and showing the selected race again. A
 // fetch holds the owner of long operations while it runs and never starts while another
