@@ -52,7 +52,7 @@ void LogError(FetchHost& host, const std::string& text) {
 
 // The status label and the error log carry the same text.
 void ReportError(FetchHost& host, const std::string& text) {
-    host.SetDLlabel(text);
+    host.ShowStatus(text);
     LogError(host, text);
 }
 
@@ -112,7 +112,7 @@ void ReadStepAndReport(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
 }
 
 void RunFrame(FetchHost& host, jvdata::TJVLink& link, const Frame& f) {
-    host.SetDLlabel(f.progress);
+    host.ShowStatus(f.progress);
     host.ProcessMessages();
     int r = link.JVRTOpen(f.spec, f.key);
     if (r != 0) {
@@ -122,14 +122,14 @@ void RunFrame(FetchHost& host, jvdata::TJVLink& link, const Frame& f) {
         ReadStepAndReport(host, link, f.step);
     }
     CloseLogged(host, link, f.step);
-    host.SetDLlabel({});
+    host.ShowStatus({});
     host.ProcessMessages();
     CloseLogged(host, link, f.step);
 }
 
 // The selection a fetch of the loaded day needs.
 bool Selected(const FetchHost& host) {
-    return host.RaceListIndex() >= 0 && host.DateComboIndex() >= 0;
+    return host.SelectedRace() >= 0 && host.LoadedDayIndex() >= 0;
 }
 
 void SokuhoOdds(FetchHost& host, jvdata::TJVLink& link) {
@@ -140,7 +140,7 @@ void SokuhoOdds(FetchHost& host, jvdata::TJVLink& link) {
     std::string vr = VenueRace(race.VenueCode(), race.RaceNo());
     RunFrame(host, link,
              {"0B30", key, vr + "オッズ取得中", vr + "R:ｵｯｽﾞ取得エラー：", true, ReadStep::Odds});
-    host.Day().gOddsRaceIndex = std::clamp(host.RaceListIndex(), 0, raceday::kMaxRaces - 1);
+    host.Day().gOddsRaceIndex = std::clamp(host.SelectedRace(), 0, raceday::kMaxRaces - 1);
     host.ReadRaceOdds();
     host.ShowSelectedRace();
 }
@@ -182,7 +182,7 @@ void FetchHost::ReadRaceOdds() {
 
 void FetchHost::RereadResults() {
     raceday::DayLoadSteps plain;
-    raceday::RereadResults(Day(), DateComboText(), plain, Context().folder);
+    raceday::RereadResults(Day(), LoadedDayStem(), plain, Context().folder);
 }
 
 void FetchShownRaceOdds(FetchHost& host) {
@@ -230,7 +230,7 @@ void OddsLoop(FetchHost& host, const std::vector<std::string>& races, ReadStep s
 }
 
 void FetchDayOdds(FetchHost& host) {
-    if (Trimmed(host.DateComboText()).empty()) {
+    if (Trimmed(host.LoadedDayStem()).empty()) {
         host.Context().notifier.Beep();
         host.Context().notifier.Information("ﾃﾞｰﾀを読み込んでください。");
         return;
@@ -239,7 +239,7 @@ void FetchDayOdds(FetchHost& host) {
     if (!link || Busy(host)) return;
     const keiba::OperationOwner::Hold hold = TakeForFetch(host);
     if (!hold) return;
-    for (int i = 0; i < host.RaceListCount() && !host.Operations().CancelRequested(); ++i) {
+    for (int i = 0; i < host.RaceCount() && !host.Operations().CancelRequested(); ++i) {
         host.SelectRace(i);
         host.ShowSelectedRace();
         SokuhoOdds(host, *link);
@@ -248,9 +248,9 @@ void FetchDayOdds(FetchHost& host) {
 
 void ShowNextRace(FetchHost& host) {
     // A load or fetch may be filling the day's races right now.
-    if (Busy(host) || Trimmed(host.DateComboText()).empty() || host.RaceListCount() <= 0) return;
-    int i = jvdata::NextRaceIndex(host.Context().clock.Now(), host.Day().gDayRaces,
-                                  host.RaceListCount());
+    if (Busy(host) || Trimmed(host.LoadedDayStem()).empty() || host.RaceCount() <= 0) return;
+    int i =
+        jvdata::NextRaceIndex(host.Context().clock.Now(), host.Day().gDayRaces, host.RaceCount());
     if (i < 0) return;
     host.SelectRace(i);
     host.ShowSelectedRace();
@@ -261,7 +261,7 @@ void OddsTimerTick(FetchHost& host) {
     if (flags.gAutoOddsBusy || Busy(host)) return;
     const raceday::RaceDay& day = host.Day();
     std::vector<std::string> due =
-        jvdata::DueOddsRaces(host.Context().clock.Now(), host.DateComboText(), day.gDayRaces,
+        jvdata::DueOddsRaces(host.Context().clock.Now(), host.LoadedDayStem(), day.gDayRaces,
                              day.gDayOddsO1, day.gRaceCalc);
     if (due.empty()) return;
     flags.gAutoOddsBusy = true;
@@ -270,15 +270,15 @@ void OddsTimerTick(FetchHost& host) {
 }
 
 void ClockTick(FetchHost& host) {
-    host.SetNowTimLabel(jvdata::ClockText(host.Context().clock.Now()));
+    host.ShowClock(jvdata::ClockText(host.Context().clock.Now()));
 }
 
 void PostTimeTick(FetchHost& host) {
-    if (host.RaceListIndex() < 0) {
-        host.SetRestTimeLabel({});
+    if (host.SelectedRace() < 0) {
+        host.ShowTimeToPost({});
         return;
     }
-    host.SetRestTimeLabel(jvdata::RestTimeText(host.Context().clock.Now(), &ShownRace(host.Day())));
+    host.ShowTimeToPost(jvdata::RestTimeText(host.Context().clock.Now(), &ShownRace(host.Day())));
 }
 
 void ResultsTimerTick(FetchHost& host) {
@@ -299,14 +299,14 @@ void ResultsTimerTick(FetchHost& host) {
 void ArmOddsTimer(FetchHost& host) {
     const raceday::RaceDay& day = host.Day();
     jvdata::AutoOddsVerdict v = jvdata::CheckAutoOdds(
-        host.Context().clock.Now(), host.DateComboText(), day.gDayRaces, day.gDayHorses);
+        host.Context().clock.Now(), host.LoadedDayStem(), day.gDayRaces, day.gDayHorses);
     if (!v.ok) {
         host.Context().notifier.Beep();
         host.Context().notifier.Information(v.message);
-        host.SetAutoOzChecked(false);
+        host.SetAutoOddsOn(false);
         return;
     }
-    host.SetTimer1Enabled(host.AutoOddsOn());
+    host.RunOddsTimer(host.AutoOddsOn());
 }
 
 fs::path TimeSeriesFolder(const keiba::ProgramContext& context) {
@@ -333,7 +333,7 @@ void ImportTimeSeriesOdds(FetchHost& host) {
         host.Context().notifier.Information("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
         return;
     }
-    if (Trimmed(host.DateComboText()).empty()) {
+    if (Trimmed(host.LoadedDayStem()).empty()) {
         host.Context().notifier.Beep();
         host.Context().notifier.Information(
             "ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");

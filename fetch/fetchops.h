@@ -1,7 +1,7 @@
 #pragma once
 // The real-time fetches, the fetch timers' ticks, the arming of the odds timer and the
-// time-series odds import, as the main window runs them. The window implements FetchHost; the
-// operations do the work headless and call back for what only the window can do.
+// time-series odds import, as the main window runs them. A host object of the window implements
+// FetchHost; the operations do the work headless and call back for what only the window can do.
 //
 // Every fetch ends by reading again what it fetched and showing the selected race again. A
 // fetch holds the owner of long operations while it runs and never starts while another
@@ -40,17 +40,18 @@ public:
     // The program folder the fetches file into, its settings, and the messages and clock.
     virtual const keiba::ProgramContext& Context() const = 0;
 
-    // DatList: the selected item (-1 none; item i is race slot i), the item count, and
-    // selecting an item without running its click.
-    virtual int RaceListIndex() const = 0;
-    virtual int RaceListCount() const = 0;
+    // The race list (DatList): the selected race (-1 none; item i is race slot i), the number
+    // of races, and selecting a race without showing it.
+    virtual int SelectedRace() const = 0;
+    virtual int RaceCount() const = 0;
     virtual void SelectRace(int index) = 0;
-    // DateCombo: the selected item (-1 none) and its text, a day stem.
-    virtual int DateComboIndex() const = 0;
-    virtual std::string DateComboText() const = 0;
+    // The day chosen in the list of race days (DateCombo): its place in the list (-1 none) and
+    // its stem.
+    virtual int LoadedDayIndex() const = 0;
+    virtual std::string LoadedDayStem() const = 0;
 
-    // DLlabel, the status label under the race list.
-    virtual void SetDLlabel(const std::string& text) = 0;
+    // A status line under the race list (DLlabel).
+    virtual void ShowStatus(const std::string& text) = 0;
     virtual void ProcessMessages() {}
     // The hourglass cursor on or off.
     virtual void SetBusyCursor(bool /*busy*/) {}
@@ -67,13 +68,16 @@ public:
     // After a line was appended to ErrorLog.txt (the window keeps its ErrorLog list).
     virtual void ErrorLogAppended(const std::string& /*line*/) {}
 
-    // AutoOzCheck: its state, and setting it without running its click.
+    // Whether the automatic odds are on (AutoOzCheck), and turning them on or off without
+    // running the checks of its click.
     virtual bool AutoOddsOn() const = 0;
-    virtual void SetAutoOzChecked(bool checked) = 0;
-    virtual void SetTimer1Enabled(bool enabled) = 0;
-    virtual void SetRestTimeLabel(const std::string& /*text*/) {}
-    virtual void SetNowTimLabel(const std::string& /*text*/) {}
-    // Reloads the day of the date combo (DateComboChange).
+    virtual void SetAutoOddsOn(bool on) = 0;
+    // Starts or stops the odds timer (Timer1).
+    virtual void RunOddsTimer(bool run) = 0;
+    // The time left to the next post (RestTimeLabel) and the clock (NowTimLabel).
+    virtual void ShowTimeToPost(const std::string& /*text*/) {}
+    virtual void ShowClock(const std::string& /*text*/) {}
+    // Loads again the day chosen in the list of race days (DateComboChange).
     virtual void ReloadDay() = 0;
 };
 

@@ -57,7 +57,7 @@ keiba::LocalTime ImportSession::Open() {
     return *t;
 }
 
-void ImportSession::SettingsButton() {
+void ImportSession::OpenLinkSettings() {
     if (!link_ || phase_ != Phase::Idle) return;
     int r = link_->JVSetUIProperties();
     if (r != 0) {

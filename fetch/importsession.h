@@ -25,7 +25,7 @@ public:
     virtual void SetDownloadProgress(int /*position*/, int /*maximum*/) {} // ProgressBar1
     virtual void SetReadProgress(int /*position*/, int /*maximum*/) {}     // ProgressBar2
     virtual void ResetProgress() {}                                        // both to 0
-    virtual void SetRecordLabel(const std::string& /*text*/) {}            // MkDataLabel
+    virtual void ShowRecordName(const std::string& /*name*/) {}            // MkDataLabel
     virtual void ShowFromTime(keiba::LocalTime /*t*/) {} // DateTimePicker1 and Label5
     virtual void SelectSetupMode() {}                    // rbtSetup
     virtual void StartStatusTimer() {}                   // TimerJVStatus, 10 ms
@@ -58,8 +58,8 @@ public:
     // Form creation: the time of the last import, or "2017/01/01 00:00:00" and setup mode on
     // first use. Returns the time shown.
     keiba::LocalTime Open();
-    // SpeedButton1: the control's own settings dialog.
-    void SettingsButton();
+    // The JV-Link control's own settings dialog (SpeedButton1).
+    void OpenLinkSettings();
     // ButtonStart.
     void Start(const ImportRequest& request);
     // TimerJVStatus.
@@ -85,7 +85,7 @@ private:
         view_.SetReadProgress(position, maximum);
     }
     void ResetProgress() override { view_.ResetProgress(); }
-    void SetRecordLabel(const std::string& text) override { view_.SetRecordLabel(text); }
+    void ShowRecordName(const std::string& text) override { view_.ShowRecordName(text); }
     std::string SetUpLapFile() const override;
     keiba::IoResult SetSetUpLapFile(const std::string& fileName) override;
     keiba::IoResult SetCompleted(const std::optional<std::string>& lastTime) override;

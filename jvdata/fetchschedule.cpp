@@ -22,16 +22,16 @@ year_month_day DayOf(keiba::LocalTime t) {
 
 } // namespace
 
-LoadedDay ClassifyLoadedDay(keiba::LocalTime now, std::string_view dateComboText) {
-    std::string text = Trimmed(dateComboText);
+LoadedDay ClassifyLoadedDay(keiba::LocalTime now, std::string_view dayStem) {
+    std::string text = Trimmed(dayStem);
     if (text.empty()) return LoadedDay::None;
     if (text == DayStem(DayOf(now))) return LoadedDay::Today;
     if (text == DayStem(DayOf(now + days{1}))) return LoadedDay::Tomorrow;
     return LoadedDay::Other;
 }
 
-bool FetchDayArmed(keiba::LocalTime now, std::string_view dateComboText) {
-    LoadedDay d = ClassifyLoadedDay(now, dateComboText);
+bool FetchDayArmed(keiba::LocalTime now, std::string_view dayStem) {
+    LoadedDay d = ClassifyLoadedDay(now, dayStem);
     return d == LoadedDay::Today || (d == LoadedDay::Tomorrow && keiba::Hhnn(now) >= "1800");
 }
 
@@ -42,13 +42,13 @@ bool OddsFresh(const TJvO1& o1, const TRaceCalc& calc) {
     return keiba::AddMinutesHHMM(announced, 5) >= Trimmed(calc.OzTime1);
 }
 
-std::vector<std::string> DueOddsRaces(keiba::LocalTime now, std::string_view dateComboText,
+std::vector<std::string> DueOddsRaces(keiba::LocalTime now, std::string_view dayStem,
                                       const DayRaces& races, const DayOddsO1& odds,
                                       const DayCalcs& calcs) {
     std::vector<std::string> due;
     std::string hhmm = keiba::Hhnn(now);
-    if (Trimmed(dateComboText).empty() || hhmm < "0900" || hhmm > "1800") return due;
-    if (!FetchDayArmed(now, dateComboText)) return due;
+    if (Trimmed(dayStem).empty() || hhmm < "0900" || hhmm > "1800") return due;
+    if (!FetchDayArmed(now, dayStem)) return due;
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         const TRaceCalc& c = calcs[r];
         if (OddsFresh(odds[r], c)) continue;
@@ -91,9 +91,9 @@ std::string ClockText(keiba::LocalTime now) {
     return buf;
 }
 
-AutoOddsVerdict CheckAutoOdds(keiba::LocalTime now, std::string_view dateComboText,
-                              const DayRaces& races, const DayRunners& runners) {
-    LoadedDay d = ClassifyLoadedDay(now, dateComboText);
+AutoOddsVerdict CheckAutoOdds(keiba::LocalTime now, std::string_view dayStem, const DayRaces& races,
+                              const DayRunners& runners) {
+    LoadedDay d = ClassifyLoadedDay(now, dayStem);
     if (d == LoadedDay::None) return {false, "ﾃﾞｰﾀを読み込んでください。"};
     if (d == LoadedDay::Tomorrow && keiba::Hhnn(now) < "1800")
         return {false, "翌日のﾃﾞｰﾀは１８時過ぎに読み込んでください。"};

@@ -20,10 +20,10 @@ using DayCalcs = std::array<TRaceCalc, kMaxRaces>;
 
 // The loaded day (a day stem, UTF-8, as the date combo shows it) against the clock.
 enum class LoadedDay { None, Today, Tomorrow, Other };
-LoadedDay ClassifyLoadedDay(keiba::LocalTime now, std::string_view dateComboText);
+LoadedDay ClassifyLoadedDay(keiba::LocalTime now, std::string_view dayStem);
 
 // Whether the fetch timers may work for the loaded day: today's, or tomorrow's from 18:00.
-bool FetchDayArmed(keiba::LocalTime now, std::string_view dateComboText);
+bool FetchDayArmed(keiba::LocalTime now, std::string_view dayStem);
 
 // The race's loaded odds were announced on race day no earlier than five minutes before its
 // first fetch time. Odds of an earlier day are never fresh, whatever their time.
@@ -31,7 +31,7 @@ bool OddsFresh(const TJvO1& o1, const TRaceCalc& calc);
 
 // The odds timer's tick: the due races as lines of RaceKey + race slot "%2d", empty outside
 // 09:00..18:00, without a loaded day, or when the loaded day is not armed.
-std::vector<std::string> DueOddsRaces(keiba::LocalTime now, std::string_view dateComboText,
+std::vector<std::string> DueOddsRaces(keiba::LocalTime now, std::string_view dayStem,
                                       const DayRaces& races, const DayOddsO1& odds,
                                       const DayCalcs& calcs);
 
@@ -51,8 +51,8 @@ struct AutoOddsVerdict {
     bool ok = true;
     std::string message;
 };
-AutoOddsVerdict CheckAutoOdds(keiba::LocalTime now, std::string_view dateComboText,
-                              const DayRaces& races, const DayRunners& runners);
+AutoOddsVerdict CheckAutoOdds(keiba::LocalTime now, std::string_view dayStem, const DayRaces& races,
+                              const DayRunners& runners);
 
 // The list index of the race that posts next today (list item i is race slot i), or -1.
 int NextRaceIndex(keiba::LocalTime now, const DayRaces& races, int listCount);

@@ -59,7 +59,7 @@ private:
             if (result > 0) {
                 if (!Record(buffer, fileName)) return FilingLoopExit::WriteError;
             } else if (result == -1) {
-                host_.SetRecordLabel({});
+                host_.ShowRecordName({});
                 if (!FileEnded()) return FilingLoopExit::WriteError;
                 NextFile();
             } else if (result == -2 || result == -3) {
@@ -95,7 +95,7 @@ private:
         }
         ImportFiling f = FileImportRecord(batch_, record, p_.filter);
         if (f.refused) refused_.Add(*f.refused, std::move(f.detail));
-        if (f.filed) host_.SetRecordLabel(f.label);
+        if (f.filed) host_.ShowRecordName(f.label);
         return true;
     }
 
@@ -135,7 +135,7 @@ private:
     void EndedWithError(bool writeFailed) {
         host_.SetStatus(kImportFailedStatus);
         host_.ResetProgress();
-        if (writeFailed) host_.SetRecordLabel({});
+        if (writeFailed) host_.ShowRecordName({});
     }
 
     void EndOfData() {

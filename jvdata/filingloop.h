@@ -36,7 +36,8 @@ public:
     virtual void SetReadProgress(int /*position*/, int /*maximum*/) {}
     // Both progress bars back to 0 at the end of the data or at a failure.
     virtual void ResetProgress() {}
-    virtual void SetRecordLabel(const std::string& /*text*/) {}
+    // The record being taken in; emptied at every file switch.
+    virtual void ShowRecordName(const std::string& /*name*/) {}
 
     // Section JvDataGet. The writes say whether the settings file took them.
     virtual std::string SetUpLapFile() const = 0;

@@ -81,15 +81,15 @@ bool Downloads::Run(Kind kind, const std::string& path, DownloadView& view) {
         ProgressFn progress;
         int gauge = 0;
         if (kind == Kind::PastData) {
-            view.SetGauge(0);
+            view.ShowProgress(0);
             progress = [&](std::int64_t done, std::int64_t total) {
                 int now = GaugePercent(done, total);
-                if (now != gauge) view.SetGauge(gauge = now);
+                if (now != gauge) view.ShowProgress(gauge = now);
                 return !view.ProcessMessages();
             };
         }
         DownloadResult r = DownloadUrlToFile(site_.baseUrl + path, zip, progress, site_.limits);
-        if (gauge < 0) view.SetGauge(r.ok() ? 100 : 0);
+        if (gauge < 0) view.ShowProgress(r.ok() ? 100 : 0);
         if (r.status == DownloadResult::Status::Aborted) return false; // the user stopped it
         if (!r.ok()) {
             Say(context_.notifier, kMsgDownloadFailed);

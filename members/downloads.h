@@ -23,8 +23,9 @@ public:
     virtual void SetBusyCursor(bool busy) = 0;
     // The commands that start a download are disabled while one runs.
     virtual void SetDownloadActionsEnabled(bool enabled) = 0;
-    // The gauge: 0..100, or -1 while the total is not known (a busy gauge). Past data only.
-    virtual void SetGauge(int percent) { (void)percent; }
+    // How far the download is: 0..100, or -1 while the total is not known (a busy gauge). Past
+    // data only.
+    virtual void ShowProgress(int percent) { (void)percent; }
     // Handles the screen's pending events during a past-data download; true once a stop was
     // asked for.
     virtual bool ProcessMessages() { return false; }

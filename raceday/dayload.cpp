@@ -359,7 +359,7 @@ void SetVenueIndexes(RaceDay& day, DayLoadProgress& progress) {
     day.venueFirstSlots = idx;
     std::array<std::string, 3> codes;
     for (std::size_t n = 0; n < 3; ++n) codes[n] = U8(day.venueCodes[n]);
-    progress.SetVenueLabels(codes, idx);
+    progress.ShowVenues(codes, idx);
 }
 
 } // namespace
@@ -477,7 +477,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         BlankDayRecords(day);
         day.gDayRaceCount = 0;
         day.venueCodes = {};
-        progress.SetVenueLabels({}, {});
+        progress.ShowVenues({}, {});
         progress.ShowNoDay();
     };
     auto raFile = keiba::ReadWholeFile(day.gRaFileName);
@@ -551,7 +551,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     ReadPayouts(day);
 
     progress.SetProgressPosition(0);
-    progress.ClearRaceLists();
+    progress.ClearRaces();
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         progress.StepProgress();
         if (progress.CancelRequested()) {
@@ -560,7 +560,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         }
         const jvdata::TJvRA& race = day.gDayRaces[r];
         if (!IsBlankOrZeroYear(race.Key().Year()))
-            progress.AddRaceListItem(
+            progress.AddRace(
                 U8(VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) + "R"));
         PlacePastRaces(day, r, pastRuns[r], progress, appDir, files);
     }

@@ -29,11 +29,14 @@ public:
     virtual void StepProgress() {}
     virtual void SetProgressText(const std::string& /*cp932*/) {}
     virtual void HideProgress() {}
-    virtual void ClearRaceLists() {}
-    virtual void AddRaceListItem(const std::string& /*item*/) {}
-    // BashoLabel1..3 (venue codes) and BashoIdx1..3 (first race slot, "%2d").
-    virtual void SetVenueLabels(const std::array<std::string, 3>& /*codes*/,
-                                const std::array<std::string, 3>& /*firstSlots*/) {}
+    // The lists of the day's races (the window's DatList and the R-horse search form's): emptied,
+    // then one caption a race.
+    virtual void ClearRaces() {}
+    virtual void AddRace(const std::string& /*caption*/) {}
+    // The day's three venues: their codes and their first race slots, "%2d" (BashoLabel1..3
+    // and BashoIdx1..3).
+    virtual void ShowVenues(const std::array<std::string, 3>& /*codes*/,
+                            const std::array<std::string, 3>& /*firstSlots*/) {}
     // The batch load selects each day's item in the date combo before it loads the day, so
     // that what the load runs (the automatic-odds checks) sees the day being loaded.
     virtual void SelectDateItem(const std::string& /*stem*/) {}

@@ -70,7 +70,7 @@ std::array<std::string, kCardListTextColumns> CardRow(const jvdata::TJvSE& se) {
 
 } // namespace
 
-std::vector<std::string> CommentMemoLines(std::string_view comment) {
+std::vector<std::string> RaceCommentLines(std::string_view comment) {
     std::vector<std::string> items = keiba::SplitCommaText(comment);
     std::vector<std::string> lines;
     if (items.empty()) return lines;
@@ -155,7 +155,7 @@ RaceSelection SelectRaceHeader(const RaceDay& day, int r) {
     h.rLevel = texts.RaceRLevelText;
     h.rPlus = texts.RplsTou;
     h.rMinus = texts.RmnsTou;
-    h.memoLines = CommentMemoLines(texts.RaceComment);
+    h.commentLines = RaceCommentLines(texts.RaceComment);
 
     for (int i = 0; i < fieldSize; ++i)
         h.cardRows.push_back(CardRow(day.gDayHorses[ur][static_cast<std::size_t>(i)]));

@@ -33,7 +33,7 @@ struct RaceHeader {
     std::string rLevel, rPlus, rMinus;
     bool turf = false; // Panel3 green, else maroon
     int gridRows = 1;  // field size + 1, for each of the seven race grids
-    std::vector<std::string> memoLines;
+    std::vector<std::string> commentLines;
     std::vector<std::array<std::string, kCardListTextColumns>> cardRows; // StringGrid6 rows 1..
     std::array<PayoutTriple, kLabel3DTriples> label3D;
     std::array<PayoutTriple, kPayoutLabelTriples> payoutLabels;
@@ -53,8 +53,8 @@ RaceSelection SelectRaceHeader(const RaceDay& day, int r);
 // "<n>レースはデータが不十分です。" (UTF-8).
 std::string NoRunnersMessage(int raceNumber);
 
-// The lines of the race comment memo: items of the comment text joined in pairs; a first item
-// beginning with 【 stands alone on the first line. A last unpaired item is not shown.
-std::vector<std::string> CommentMemoLines(std::string_view comment);
+// The lines of the race comment (shown in Memo1): items of the comment text joined in pairs; a
+// first item beginning with 【 stands alone on the first line. A last unpaired item is not shown.
+std::vector<std::string> RaceCommentLines(std::string_view comment);
 
 } // namespace raceday

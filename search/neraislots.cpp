@@ -22,7 +22,7 @@ std::string NeraiSlots::HeldName(int k) const {
 NeraiSlotResult NeraiSlots::LoadSlot(int k) {
     if (k < 1 || k > 4) return NeraiSlotResult::NoName;
     const auto kk = static_cast<std::size_t>(k);
-    std::string name = TrimNeraiName(view_.ComboText(k));
+    std::string name = TrimNeraiName(view_.ChosenSetName(k));
     if (name.empty()) return NeraiSlotResult::NoName;
 
     NeraiRead read = ReadNeraiFile(context_.folder, name);
@@ -50,8 +50,8 @@ NeraiSlotResult NeraiSlots::LoadSlot(int k) {
 void NeraiSlots::MatchAllSlots() {
     std::array<bool, 4> active{};
     for (int k = 1; k <= 4; ++k)
-        active[static_cast<std::size_t>(k - 1)] = !TrimNeraiName(view_.ComboText(k)).empty();
-    SearchNeraiSlots(day_, active, view_.RaceListCount());
+        active[static_cast<std::size_t>(k - 1)] = !TrimNeraiName(view_.ChosenSetName(k)).empty();
+    SearchNeraiSlots(day_, active, view_.RaceCount());
     view_.RepaintRaceCards();
 }
 

@@ -16,13 +16,14 @@ namespace search {
 class NeraiSlotView {
 public:
     virtual ~NeraiSlotView() = default;
-    // The (trimmed or not) text of target combo k = 1..4, UTF-8; empty when nothing is chosen.
-    virtual std::string ComboText(int k) const = 0;
+    // The name of the saved set chosen for slot k = 1..4 (the text of NeraiCombo<k>, trimmed or
+    // not), UTF-8; empty when nothing is chosen.
+    virtual std::string ChosenSetName(int k) const = 0;
     // Shows `name` in combo k again (nothing selected for an empty name) without running the
     // combo's change handler.
     virtual void ShowName(int k, const std::string& name) = 0;
-    // The number of items of the main window's race list.
-    virtual int RaceListCount() const = 0;
+    // The number of races the main window lists.
+    virtual int RaceCount() const = 0;
     // Hide, repaint and show the two race card grids, so that the marks appear at once.
     virtual void RepaintRaceCards() = 0;
 };

@@ -27,9 +27,9 @@ class DumpHost : public raceday::DayLoadProgress {
 public:
     std::vector<std::string> raceList;
     std::array<std::string, 3> venues, firstSlots;
-    void AddRaceListItem(const std::string& item) override { raceList.push_back(item); }
-    void SetVenueLabels(const std::array<std::string, 3>& codes,
-                        const std::array<std::string, 3>& slots) override {
+    void AddRace(const std::string& item) override { raceList.push_back(item); }
+    void ShowVenues(const std::array<std::string, 3>& codes,
+                    const std::array<std::string, 3>& slots) override {
         venues = codes;
         firstSlots = slots;
     }

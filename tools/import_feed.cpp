@@ -38,7 +38,7 @@ public:
 class PrintingView : public fetch::ImportView {
 public:
     void SetStatus(const std::string& text) override { std::cout << "status: " << text << "\n"; }
-    void SetRecordLabel(const std::string& text) override { label = text; }
+    void ShowRecordName(const std::string& text) override { label = text; }
     void SelectSetupMode() override { setup = true; }
     void ShowFromTime(keiba::LocalTime t) override { from = t; }
 

@@ -3,16 +3,22 @@
 
 #include "app/forms/mainform.h"
 
+#include "app/forms/bethost.h"
 #include "app/forms/datacheckpage.h"
+#include "app/forms/dayloadhost.h"
+#include "app/forms/fetchhost.h"
+#include "app/forms/raceheaderview.h"
 #include "betting/forms/betpage.h"
 #include "betting/forms/userkaimeform.h"
 #include "controls/qtext.h"
+#include "fetch/forms/fetchtimers.h"
 #include "jvdata/jvresult.h"
 #include "keiba/errorlog.h"
 #include "keiba/fileio.h"
 #include "keiba/platform.h"
 #include "raceday/jockeytable.h"
 #include "search/forms/neraislotpanel.h"
+#include "search/forms/rinputform.h"
 #include "search/forms/shutugenform.h"
 #include "views/grid.h"
 
@@ -40,7 +46,16 @@ TMainForm::TMainForm(const keiba::ProgramContext& context, std::unique_ptr<jvdat
     , ini_(context.settings) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("ケストレーン "));
+    // The hosts come first: the parts fill their widgets as they are built.
+    header_ = std::make_unique<RaceHeaderView>();
+    fetchHost_ = std::make_unique<MainFetchHost>(
+        Day(), operations_, jvLink_.get(), context_, ErrorLog,
+        MainFetchHost::Commands{[this] { DatListClick(); }, [this] { DateComboChange(); }});
+    loadView_ = std::make_unique<MainDayLoadView>(operations_, *header_);
+    loadSteps_ = std::make_unique<MainDayLoadSteps>(*fetchHost_);
+    betHost_ = std::make_unique<MainBetHost>(operations_, [this] { DatListClick(); });
     BuildUi();
+    WireHosts();
     operations_.SetListener([this](std::optional<keiba::Operation> running) {
         EnableDayCommands(!running);
         // Once the operation's own handler has returned: nothing of it runs in a closed window.
@@ -58,11 +73,13 @@ TMainForm::~TMainForm() {
 void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen,
                             search::TRInputForm* rinput, search::TNeraiGaitoForm* gaito,
                             betting::TUserKaimeForm* userKaime) {
-    prgrsForm_ = prgrs;
     shutugenForm_ = shutugen;
     rinputForm_ = rinput;
     gaitoForm_ = gaito;
     userKaimeForm_ = userKaime;
+    loadView_->ui.progress = prgrs;
+    loadView_->ui.searchRaceList = rinput ? rinput->DatList() : nullptr;
+    loadSteps_->ui.userKaime = userKaime;
     if (shutugenForm_) {
         shutugenForm_->AttachTargetCombos(neraiSlots_->Combos());
         shutugenForm_->SetUserKaimeMakeList([this] { MakeUserKaimeList(); });
@@ -105,6 +122,29 @@ void TMainForm::BuildUi() {
     BuildMembersCommands();
     WirePrinting();
     statusBar()->setObjectName(QStringLiteral("StatusLine"));
+}
+
+void TMainForm::WireHosts() {
+    MainFetchHost::Widgets& fetch = fetchHost_->ui;
+    fetch.DatList = DatList;
+    fetch.DateCombo = DateCombo;
+    fetch.RestTimeLabel = header_->ui.RestTimeLabel;
+    fetch.timers = timers_;
+    MainDayLoadView::Widgets& load = loadView_->ui;
+    load.DatList = DatList;
+    load.DateCombo = DateCombo;
+    load.RestTimeLabel = header_->ui.RestTimeLabel;
+    load.StringGrid6 = Grid(QStringLiteral("StringGrid6"));
+    load.PageControl3 = PageControl3;
+    load.PageControl1 = PageControl1;
+    load.timers = timers_;
+    MainDayLoadSteps::Widgets& steps = loadSteps_->ui;
+    steps.timers = timers_;
+    steps.N30 = N30;
+    steps.DeliverTimer = DeliverTimer;
+    steps.neraiSlots = neraiSlots_;
+    betHost_->ui.DateCombo = DateCombo;
+    betHost_->ui.DatList = DatList;
 }
 
 void TMainForm::FormCreate() {

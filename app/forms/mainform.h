@@ -1,28 +1,28 @@
 #pragma once
 // The main window `TMainForm`: the race-day list and race list on the left, the race header on
-// top, the race pages below. It hosts the day load (raceday/dayload.h), the real-time fetches
-// (fetch/fetchops.h) and the bet tab (betting/forms/betpage.h), and shows the selected race from
-// what raceday/raceheader.h computes and what the race cards (views/) draw.
+// top, the race pages below. It shows the selected race from what raceday/raceheader.h computes
+// and what the race cards (views/) draw. What the day load (raceday/dayload.h), the real-time
+// fetches (fetch/fetchops.h) and the bet tab (betting/forms/betpage.h) ask of the window is
+// answered by host objects it owns (dayloadhost.h, fetchhost.h, bethost.h), each holding only
+// the widgets and state it needs; the race header and the payouts are shown by
+// raceheaderview.h.
 //
 // Handlers keep the names of the operations they stand for (`DatListClick`, `FoldHyoClick`);
 // hidden buttons that other parts of the system click are real, hidden QPushButtons, so the
 // order of the clicks can be observed.
 //
 // The class is defined across files named after their part: mainform.cpp wires the window
-// (construction, creation, showing and closing), mainform_<part>.cpp builds each part,
-// mainform_<interface>host.cpp implements each host interface, and the commands are grouped in
-// mainform_daylist.cpp, mainform_raceview.cpp, mainform_dialogs.cpp and mainform_options.cpp.
-// The declarations below follow the same grouping.
+// (construction, creation, the hosts, showing and closing), mainform_<part>.cpp builds each part
+// and fills the hosts' widgets as it makes them, and the commands are grouped in
+// mainform_daylist.cpp, mainform_fetches.cpp, mainform_raceview.cpp, mainform_dialogs.cpp and
+// mainform_options.cpp. The declarations below follow the same grouping.
 
 #include "app/startup.h"
-#include "betting/host.h"
-#include "fetch/fetchops.h"
-#include "fetch/fetchstate.h"
 #include "keiba/context.h"
 #include "keiba/operations.h"
 #include "members/downloads.h"
 #include "raceday/chasehorse.h"
-#include "raceday/dayload.h"
+#include "raceday/daymodel.h"
 #include "views/gridsort.h"
 #include "views/print/printer.h"
 
@@ -37,22 +37,18 @@
 #include <vector>
 
 class QAction;
-class QCheckBox;
 class QComboBox;
 class QDialog;
 class QFrame;
-class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QTimer;
 
 namespace controls {
 class TFolderViewerEx;
-class TLabel3Dj;
 class TLbSpeedButton;
 class TMsgDlg;
 } // namespace controls
@@ -99,13 +95,14 @@ class TDLDataForm;
 namespace app {
 
 class DataCheckPage;
+class MainBetHost;
+class MainDayLoadSteps;
+class MainDayLoadView;
+class MainFetchHost;
+class RaceHeaderView;
 class TPrgrsForm;
 
-class TMainForm : public QMainWindow,
-                  public raceday::DayLoadProgress,
-                  public raceday::DayLoadSteps,
-                  public fetch::FetchHost,
-                  public betting::BetHost {
+class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     // `jvLink` is the window's JV-Link control (`JVLink1`); it may be null in a test that never
@@ -122,7 +119,12 @@ public:
                      betting::TUserKaimeForm* userKaime);
 
     jvdata::TJVLink* JVLink1() const { return jvLink_.get(); }
-    const keiba::ProgramContext& Context() const override { return context_; }
+    const keiba::ProgramContext& Context() const { return context_; }
+    // The loaded day, and the owner of the program's long operations (keiba/operations.h):
+    // while one runs, the commands that read the day or write a file from it are disabled and
+    // refuse.
+    raceday::RaceDay& Day() { return *day_; }
+    keiba::OperationOwner& Operations() { return operations_; }
     views::StringGrid* Grid(const QString& name) const;
     betting::BetPage* BetPage() const { return betPage_; }
     search::NeraiSlotPanel* NeraiSlots() const { return neraiSlots_; }
@@ -142,7 +144,7 @@ public:
     void DirectReadBtnClick();
     void SisuStatBtn2Click(); // 指数統計保存(新): no action
     void SpeedButton1Click();
-    // the real-time fetches and the time-series import (fetch/fetchops.h)
+    // mainform_fetches.cpp: the real-time fetches and the time-series import (fetch/fetchops.h)
     void SokuhoOddsBtnClick();
     void KekkaGetBtnClick();
     void GetDMBtnClick();
@@ -205,61 +207,6 @@ public:
     // mainform_checkpage.cpp: the R-horse search form's data-check tab
     void MakeCPDBClick();
 
-    // --- raceday::DayLoadProgress and raceday::DayLoadSteps (mainform_dayloadhost.cpp) ---
-    void PrepareForLoad(bool isToday) override;
-    void ShowProgress(int max, const std::string& heading, const std::string& status) override;
-    void SetProgressPosition(int position) override;
-    void StepProgress() override;
-    void SetProgressText(const std::string& text) override;
-    void HideProgress() override;
-    void ClearRaceLists() override;
-    void AddRaceListItem(const std::string& item) override;
-    void SetVenueLabels(const std::array<std::string, 3>& codes,
-                        const std::array<std::string, 3>& firstSlots) override;
-    void SelectDateItem(const std::string& stem) override;
-    void ShowNoDay() override;
-    bool CancelRequested() const override { return operations_.CancelRequested(); }
-    void SaveIndexStats() override { SisuStatBtn2Click(); }
-    void StartResultsTimer(int intervalMs) override;
-    bool AutoOddsOn() const override; // and FetchHost's
-    void ArmAutoOdds() override;
-    void MatchTargetSlot(int slot) override;
-    void ApplyUserBetSet(int set) override;
-    void SelectFirstRace() override;
-
-    // --- fetch::FetchHost (mainform_fetchhost.cpp; the first four here) ---
-    raceday::RaceDay& Day() override { return *day_; }
-    fetch::FetchFlags& Flags() override { return flags_; }
-    // The owner of the program's long operations (keiba/operations.h): while one runs, the
-    // commands that read the day or write a file from it are disabled and refuse.
-    keiba::OperationOwner& Operations() override { return operations_; }
-    jvdata::TJVLink* JvLink() override { return jvLink_.get(); }
-    int RaceListIndex() const override;
-    int RaceListCount() const override;
-    void SelectRace(int index) override;
-    int DateComboIndex() const override;
-    std::string DateComboText() const override;
-    void SetDLlabel(const std::string& text) override;
-    void ProcessMessages() override;
-    void SetBusyCursor(bool busy) override;
-    void ErrorLogAppended(const std::string& line) override;
-    void SetAutoOzChecked(bool checked) override;
-    void SetTimer1Enabled(bool enabled) override;
-    void SetRestTimeLabel(const std::string& text) override;
-    void SetNowTimLabel(const std::string& text) override;
-    void ShowSelectedRace() override { DatListClick(); }
-    void ReloadDay() override { DateComboChange(); }
-
-    // --- betting::BetHost (mainform_bethost.cpp) ---
-    std::string DateText() const override;
-    int DateIndex() const override;
-    int RaceCount() const override;
-    int SelectedRace() const override;
-    std::string RaceCaption(int item) const override;
-    void ShowRace(int item) override;
-    // A long operation runs: commands that read the day do nothing.
-    bool Busy() const override { return operations_.Busy(); }
-
     // Runs instead of QDialog::exec for the modal forms this window opens, so that no test
     // waits for a person.
     void SetModalHookForTest(std::function<void(QDialog&)> hook) { modalHook_ = std::move(hook); }
@@ -281,6 +228,10 @@ protected:
 private:
     // mainform.cpp
     void FormCreate();
+    // The hosts get the widgets they share with the window and the forms made after it.
+    void WireHosts();
+    // A long operation runs: commands that read the day do nothing.
+    bool Busy() const { return operations_.Busy(); }
     // The commands that read the day or write a file from it, disabled while an operation runs.
     void EnableDayCommands(bool enabled);
     // Says why a command that missed the disabled state does nothing; true when it may run.
@@ -300,8 +251,6 @@ private:
     controls::TLbSpeedButton* ToolButton(const char* name, const QString& caption,
                                          const QString& hint);
     QWidget* BuildHeader();
-    // The header as before any race was shown: no texts, the turf colour, no number tile.
-    void ClearRaceHeader();
     QWidget* BuildListPanel();
     QWidget* BuildPages();
     QWidget* BuildCardPage();
@@ -324,7 +273,6 @@ private:
     void ShowRaceHeader(int r, const raceday::RaceHeader& h);
     void sisushutubaBtnClick();
     void RepaintRaceCards();
-    QString HeaderTitle() const;
     // mainform_dialogs.cpp
     int ExecModal(QDialog& dialog);
     // mainform_members.cpp
@@ -337,11 +285,10 @@ private:
     void WirePrinting();
     void PrintSheet(views::print::Sheet sheet);
 
-    // The loaded day, the owner of long operations, the fetches' flags and the race cards' sort
-    // state: one each for the window and everything it hosts.
+    // The loaded day, the owner of long operations and the race cards' sort state: one each for
+    // the window and everything it hosts.
     std::unique_ptr<raceday::RaceDay> day_ = std::make_unique<raceday::RaceDay>();
     keiba::OperationOwner operations_;
-    fetch::FetchFlags flags_;
     views::GridSortState sorts_;
     std::unique_ptr<jvdata::TJVLink> jvLink_;
     // The program folder and its settings store are the context's.
@@ -356,7 +303,14 @@ private:
     // Made on the first print: the printer list is then asked afresh at every print.
     std::unique_ptr<views::print::Printer> printer_;
 
-    TPrgrsForm* prgrsForm_ = nullptr;
+    // What the day load, the fetches and the bet tab ask of the window, and what a race
+    // selection shows in the header and on the result page.
+    std::unique_ptr<RaceHeaderView> header_;
+    std::unique_ptr<MainFetchHost> fetchHost_;
+    std::unique_ptr<MainDayLoadView> loadView_;
+    std::unique_ptr<MainDayLoadSteps> loadSteps_;
+    std::unique_ptr<MainBetHost> betHost_;
+
     search::TShutugenForm* shutugenForm_ = nullptr;
     search::TRInputForm* rinputForm_ = nullptr;
     search::TNeraiGaitoForm* gaitoForm_ = nullptr;
@@ -372,41 +326,14 @@ private:
     views::DetailFilterBar* filterBar_ = nullptr;
     views::OddsSortBar* oddsSort_ = nullptr;
     QLineEdit* StatsFileEdit = nullptr; // Edit1 of the 統計 tab
-    int busyCursors_ = 0;
 
     std::map<QString, views::StringGrid*> grids_;
     QTabWidget* PageControl1 = nullptr;
     QTabWidget* PageControl3 = nullptr; // 分析諸表
-    QFrame* Panel3 = nullptr;
     QFrame* Panel6 = nullptr;
-    QFrame* Panel8 = nullptr;
     QComboBox* DateCombo = nullptr;
     QListWidget* DatList = nullptr;
-    QLabel* DLlabel = nullptr;
-    QLabel* BashoLabel = nullptr;
-    QLabel* RaceLabel = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    controls::TLabel3Dj* Label3Dj1 = nullptr;
-    controls::TLabel3Dj* Label3Dj2 = nullptr;
-    QLabel* TFWtimeLabel = nullptr;
-    QLabel* RLevelLabel = nullptr;
-    QLabel* RplsTouLabel = nullptr;
-    QLabel* RmnsTouLabel = nullptr;
-    QLabel* RestTimeLabel = nullptr;
-    QLabel* NowTimLabel = nullptr;
-    std::array<QLabel*, 3> BashoLabels{};
-    std::array<QLabel*, 3> BashoIdxs{};
-    QPlainTextEdit* Memo1 = nullptr;
-    std::array<QComboBox*, 4> gNeraiCombos{};
-    std::vector<controls::TLabel3Dj*> gLabel3DTable; // 63
-    std::vector<QLabel*> gPayoutLabels;              // 45
-    QComboBox* ComboBox1 = nullptr;                  // 検証
-    QCheckBox* AutoOzCheck = nullptr;
+    QComboBox* ComboBox1 = nullptr; // 検証
     controls::TFolderViewerEx* FolderViewerEx1 = nullptr;
     controls::TMsgDlg* MsgDlg1 = nullptr;
     QAction* hidelist = nullptr;

@@ -4,6 +4,8 @@
 #include "app/forms/mainform.h"
 
 #include "app/forms/datacheckpage.h"
+#include "app/forms/dayloadhost.h"
+#include "app/forms/fetchhost.h"
 #include "app/forms/mainform_parts.h"
 #include "keiba/platform.h"
 #include "search/forms/shutugenform.h"
@@ -38,15 +40,15 @@ void TMainForm::MakeCPDBClick() {
         notifier.Information(keiba::kOtherOperationRunning);
         return;
     }
-    SetBusyCursor(true);
+    fetchHost_->SetBusyCursor(true);
     for (int i = 0; i < DateCombo->count() && !operations_.CancelRequested(); ++i) {
         {
             const QSignalBlocker block(DateCombo);
             DateCombo->setCurrentIndex(i);
         }
-        raceday::LoadDay(Day(), ToUtf8(DateCombo->itemText(i)), *this, *this, context_);
+        raceday::LoadDay(Day(), ToUtf8(DateCombo->itemText(i)), *loadView_, *loadSteps_, context_);
     }
-    SetBusyCursor(false);
+    fetchHost_->SetBusyCursor(false);
     // Cut short by the window's closing: there is no one left to tell.
     const bool cancelled = operations_.CancelRequested();
     hold.Release();

@@ -2,7 +2,9 @@
 
 #include "app/forms/mainform.h"
 
+#include "app/forms/dayloadhost.h"
 #include "app/forms/mainform_parts.h"
+#include "app/forms/raceheaderview.h"
 #include "keiba/platform.h"
 
 #include <QComboBox>
@@ -41,13 +43,13 @@ void TMainForm::DateComboChange() {
     }
     std::string stem = ToUtf8(DateCombo->currentText());
     const keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::DayLoad);
-    raceday::LoadDay(Day(), stem, *this, *this, context_);
+    raceday::LoadDay(Day(), stem, *loadView_, *loadSteps_, context_);
 }
 
 void TMainForm::DirectReadBtnClick() {
     keiba::OperationOwner::Hold hold = operations_.Take(keiba::Operation::BatchLoad);
     if (!hold) return;
-    raceday::LoadDaysWithoutStats(Day(), DateList(), *this, *this, context_);
+    raceday::LoadDaysWithoutStats(Day(), DateList(), *loadView_, *loadSteps_, context_);
     hold.Release();
     // The combo shows the day left loaded.
     int i = DateCombo->findText(U(Day().dayStem));
@@ -62,9 +64,11 @@ void TMainForm::AfterDataImport() {
         DatList->clear();
     }
     PageControl1->hide();
-    ClearRaceHeader();
+    header_->Clear();
     MakeDataListBtnClick();
 }
+
+void TMainForm::SisuStatBtn2Click() {}
 
 void TMainForm::SpeedButton1Click() {
     Panel6->setVisible(Panel6->isHidden());

@@ -4,6 +4,8 @@
 #include "app/forms/mainform.h"
 
 #include "app/forms/aboutbox.h"
+#include "app/forms/bethost.h"
+#include "app/forms/fetchhost.h"
 #include "app/forms/mainform_parts.h"
 #include "betting/forms/kaimesetform.h"
 #include "betting/forms/userkaimeform.h"
@@ -40,7 +42,8 @@ int TMainForm::ExecModal(QDialog& dialog) {
 void TMainForm::JVBtnClick() {
     if (Busy()) return;
     fetch::TGetDataForm form(
-        context_, jvLink_.get(), flags_, operations_, [this] { AfterDataImport(); }, this);
+        context_, jvLink_.get(), fetchHost_->Flags(), operations_, [this] { AfterDataImport(); },
+        this);
     ExecModal(form);
 }
 
@@ -52,7 +55,7 @@ void TMainForm::N8Click() {
 // The dialog frees itself when it closes.
 void TMainForm::N18Click() {
     if (Busy()) return;
-    auto* form = new betting::TKaimeSetForm(context_, Day(), this, this);
+    auto* form = new betting::TKaimeSetForm(context_, Day(), betHost_.get(), this);
     ExecModal(*form);
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/forms/mainform.h"
 
+#include "app/forms/raceheaderview.h"
+
 #include "controls/fonts.h"
 #include "search/rankstats.h"
 #include "views/abnormaltable.h"
@@ -147,7 +149,7 @@ void TMainForm::SetUpGrids() {
                                       2 * views::CellPaint{}.textInset + 2);
     summary->SetColWidth(0, labels);
 
-    copyMenu_ = new views::GridCopyMenu([this] { return HeaderTitle(); }, this);
+    copyMenu_ = new views::GridCopyMenu([this] { return header_->Title(); }, this);
     for (const char* name : {"StringGrid10", "StringGrid8", "StringGrid26", "StringGrid9"})
         copyMenu_->Attach(*Grid(QString::fromLatin1(name)));
 

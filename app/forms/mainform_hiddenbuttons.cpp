@@ -3,6 +3,8 @@
 
 #include "app/forms/mainform.h"
 
+#include "app/forms/dayloadhost.h"
+#include "app/forms/fetchhost.h"
 #include "controls/folderviewer.h"
 #include "controls/msgdlg.h"
 #include "fetch/forms/fetchtimers.h"
@@ -75,30 +77,33 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     };
     for (const OddsButton& b : oddsButtons)
         connect(HiddenButton(b.name, QString::fromUtf8(b.caption), QString::fromUtf8(b.hint)),
-                &QPushButton::clicked, this,
-                [this, races = b.races, step = b.step] { fetch::OddsLoop(*this, *races, step); });
+                &QPushButton::clicked, this, [this, races = b.races, step = b.step] {
+                    fetch::OddsLoop(*fetchHost_, *races, step);
+                });
     HiddenButton("DMReadBtn", QStringLiteral("ﾏｲﾆﾝｸﾞ読込"));
 
-    AutoOzCheck = new QCheckBox(QStringLiteral("ｵｯｽﾞ自動取得"), centralWidget());
-    AutoOzCheck->setObjectName(QStringLiteral("AutoOzCheck"));
-    AutoOzCheck->setToolTip(QStringLiteral("チェックしておくとオッズを自動取得します"));
-    AutoOzCheck->hide();
-    connect(AutoOzCheck, &QCheckBox::clicked, this, &TMainForm::AutoOzCheckClick);
+    MainFetchHost::Widgets& fetch = fetchHost_->ui;
+    fetch.AutoOzCheck = new QCheckBox(QStringLiteral("ｵｯｽﾞ自動取得"), centralWidget());
+    fetch.AutoOzCheck->setObjectName(QStringLiteral("AutoOzCheck"));
+    fetch.AutoOzCheck->setToolTip(QStringLiteral("チェックしておくとオッズを自動取得します"));
+    fetch.AutoOzCheck->hide();
+    connect(fetch.AutoOzCheck, &QCheckBox::clicked, this, &TMainForm::AutoOzCheckClick);
 
-    NowTimLabel = new QLabel(centralWidget());
-    NowTimLabel->setObjectName(QStringLiteral("NowTimLabel"));
-    NowTimLabel->hide();
+    fetch.NowTimLabel = new QLabel(centralWidget());
+    fetch.NowTimLabel->setObjectName(QStringLiteral("NowTimLabel"));
+    fetch.NowTimLabel->hide();
+    MainDayLoadView::Widgets& load = loadView_->ui;
     for (std::size_t i = 0; i < 3; ++i) {
-        BashoLabels[i] = new QLabel(centralWidget());
-        BashoLabels[i]->setObjectName(QStringLiteral("BashoLabel%1").arg(i + 1));
-        BashoLabels[i]->hide();
-        BashoIdxs[i] = new QLabel(centralWidget());
-        BashoIdxs[i]->setObjectName(QStringLiteral("BashoIdx%1").arg(i + 1));
-        BashoIdxs[i]->hide();
+        load.BashoLabels[i] = new QLabel(centralWidget());
+        load.BashoLabels[i]->setObjectName(QStringLiteral("BashoLabel%1").arg(i + 1));
+        load.BashoLabels[i]->hide();
+        load.BashoIdxs[i] = new QLabel(centralWidget());
+        load.BashoIdxs[i]->setObjectName(QStringLiteral("BashoIdx%1").arg(i + 1));
+        load.BashoIdxs[i]->hide();
     }
-    Panel8 = new QFrame(centralWidget());
-    Panel8->setObjectName(QStringLiteral("Panel8"));
-    Panel8->hide();
+    load.Panel8 = new QFrame(centralWidget());
+    load.Panel8->setObjectName(QStringLiteral("Panel8"));
+    load.Panel8->hide();
 
     FolderViewerEx1 = new controls::TFolderViewerEx(context_.notifier, this);
     FolderViewerEx1->setObjectName(QStringLiteral("FolderViewerEx1"));
@@ -109,7 +114,7 @@ void TMainForm::BuildHiddenButtons(QWidget* holder) {
     MsgDlg1->Sound = true;
 
     // Timer1 to Timer4; the clock and the time to post run from here on.
-    timers_ = new fetch::FetchTimers(*this, this);
+    timers_ = new fetch::FetchTimers(*fetchHost_, this);
     timers_->setObjectName(QStringLiteral("FetchTimers"));
     // The forwarding timer's work has no effect: no race carries a forwarding time.
     DeliverTimer = new QTimer(this);

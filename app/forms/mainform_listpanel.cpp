@@ -2,6 +2,7 @@
 
 #include "app/forms/mainform.h"
 
+#include "app/forms/fetchhost.h"
 #include "search/forms/neraislotpanel.h"
 
 #include <QComboBox>
@@ -37,15 +38,14 @@ QWidget* TMainForm::BuildListPanel() {
         if (!Busy()) DatListClick();
     });
     box->addWidget(DatList, 1);
-    DLlabel = new QLabel(Panel6);
-    DLlabel->setObjectName(QStringLiteral("DLlabel"));
-    DLlabel->setWordWrap(true);
-    DLlabel->setMinimumHeight(32);
-    box->addWidget(DLlabel);
+    auto* status = new QLabel(Panel6);
+    status->setObjectName(QStringLiteral("DLlabel"));
+    status->setWordWrap(true);
+    status->setMinimumHeight(32);
+    box->addWidget(status);
+    fetchHost_->ui.DLlabel = status;
     neraiSlots_ = new search::NeraiSlotPanel(context_, Day(), Panel6);
     box->addWidget(neraiSlots_);
-    for (int k = 1; k <= 4; ++k)
-        gNeraiCombos[static_cast<std::size_t>(k - 1)] = neraiSlots_->NeraiCombo(k);
     neraiSlots_->SetRaceListCount([this] { return DatList->count(); });
     neraiSlots_->SetRepaintRaceCards([this] { RepaintRaceCards(); });
     auto* gaito = new QPushButton(QStringLiteral("当日該当馬"), Panel6);

@@ -4,6 +4,7 @@
 #include "app/forms/mainform.h"
 
 #include "app/forms/datacheckpage.h"
+#include "app/forms/fetchhost.h"
 
 #include "controls/speedbutton.h"
 #include "members/browser.h"
@@ -22,17 +23,18 @@
 namespace app {
 namespace {
 
-// The window's side of its downloads: the busy cursor and the commands that start one.
+// The window's side of its downloads: the busy cursor, balanced with the fetches', and the
+// commands that start one.
 class MainDownloadView final : public members::DownloadView {
 public:
-    explicit MainDownloadView(TMainForm& form)
-        : form_(form) {}
-    void SetBusyCursor(bool busy) override { form_.SetBusyCursor(busy); }
+    explicit MainDownloadView(fetch::FetchHost& fetch)
+        : fetch_(fetch) {}
+    void SetBusyCursor(bool busy) override { fetch_.SetBusyCursor(busy); }
     // The download holds the owner of long operations, whose taking disables the commands.
     void SetDownloadActionsEnabled(bool) override {}
 
 private:
-    TMainForm& form_;
+    fetch::FetchHost& fetch_;
 };
 
 } // namespace
@@ -84,12 +86,12 @@ members::Downloads& TMainForm::MembersDownloads() {
 }
 
 void TMainForm::GetXQdata1Click() {
-    MainDownloadView view(*this);
+    MainDownloadView view(*fetchHost_);
     MembersDownloads().Forecast(view, [this] { RereadShutugenDay(); });
 }
 
 void TMainForm::N47Click() {
-    MainDownloadView view(*this);
+    MainDownloadView view(*fetchHost_);
     MembersDownloads().Sample(view);
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/forms/mainform.h"
 
+#include "app/forms/fetchhost.h"
 #include "app/forms/mainform_parts.h"
 #include "controls/folderviewer.h"
 #include "fetch/forms/timeseriesfolder.h"
@@ -67,7 +68,7 @@ void TMainForm::N30Click() {
 }
 
 void TMainForm::AutoOzCheckClick() {
-    fetch::ArmOddsTimer(*this);
+    fetch::ArmOddsTimer(*fetchHost_);
 }
 
 } // namespace app

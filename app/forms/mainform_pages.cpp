@@ -4,6 +4,8 @@
 
 #include "app/forms/mainform.h"
 
+#include "app/forms/bethost.h"
+#include "app/forms/raceheaderview.h"
 #include "betting/forms/betpage.h"
 #include "controls/speedbutton.h"
 #include "views/detailcard.h"
@@ -42,7 +44,7 @@ QWidget* TMainForm::BuildPages() {
     resultScroll->setWidgetResizable(true);
     resultScroll->setWidget(BuildResultPage());
     page(PageControl1, "TabSheet11", "結果", resultScroll);
-    betPage_ = new betting::BetPage(context_, Day(), *this, &sorts_.gSortCol);
+    betPage_ = new betting::BetPage(context_, Day(), *betHost_, &sorts_.gSortCol);
     grids_[QStringLiteral("StringGrid1")] = betPage_->MarkGrid();
     // The mark columns at the right are the ones clicked: the mark grid is never narrower than
     // its columns.
@@ -82,11 +84,12 @@ QWidget* TMainForm::BuildCardPage() {
     copy->hide();
     connect(copy, &controls::TLbSpeedButton::OnClick, this, &TMainForm::LbSpeedButton1Click);
     cardBox->addWidget(NewGrid("StringGrid10", card), 1);
-    Memo1 = new QPlainTextEdit(card);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setFixedHeight(64);
-    cardBox->addWidget(Memo1);
+    auto* memo = new QPlainTextEdit(card);
+    memo->setObjectName(QStringLiteral("Memo1"));
+    memo->setReadOnly(true);
+    memo->setFixedHeight(64);
+    cardBox->addWidget(memo);
+    header_->ui.Memo1 = memo;
     return card;
 }
 

@@ -3,9 +3,8 @@
 
 #include "app/forms/mainform.h"
 
-#include "app/forms/mainform_parts.h"
+#include "app/forms/raceheaderview.h"
 #include "betting/forms/betpage.h"
-#include "controls/label3d.h"
 #include "controls/qtext.h"
 #include "controls/speedbutton.h"
 #include "keiba/formatters.h"
@@ -17,16 +16,11 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFrame>
-#include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
 namespace app {
-
-using mainform_parts::SetPanelColor;
 
 namespace {
 
@@ -63,43 +57,13 @@ void TMainForm::ShowRaceHeader(int r, const raceday::RaceHeader& h) {
     }
     day.gCurRace = r;
 
-    SetPanelColor(Panel3, h.turf ? QColor(0, 128, 0) : QColor(128, 0, 0));
-    BashoLabel->setText(controls::SjToQ(h.basho));
-    RaceLabel->setText(controls::SjToQ(h.race));
-    RaceLabel->setAutoFillBackground(true);
-    Label1->setText(controls::SjToQ(h.label1));
-    Label2->setText(controls::SjToQ(h.label2));
-    Label3->setText(controls::SjToQ(h.label3));
-    Label4->setText(controls::SjToQ(h.label4));
-    Label6->setText(controls::SjToQ(h.label6));
-    Label7->setText(controls::SjToQ(h.label7));
-    Label3Dj1->SetCaption(controls::SjToQ(h.label3Dj1));
-    Label3Dj2->SetCaption(controls::SjToQ(h.label3Dj2));
-    TFWtimeLabel->setText(controls::SjToQ(h.tfwTime));
-    RLevelLabel->setText(controls::SjToQ(h.rLevel));
-    RplsTouLabel->setText(controls::SjToQ(h.rPlus));
-    RmnsTouLabel->setText(controls::SjToQ(h.rMinus));
-
-    QStringList memo;
-    for (const std::string& line : h.memoLines) memo << controls::SjToQ(line);
-    Memo1->setPlainText(memo.join(QLatin1Char('\n')));
+    header_->Show(h);
 
     views::GridModel* list = Grid(QStringLiteral("StringGrid6"))->Model();
     for (std::size_t i = 0; i < h.cardRows.size(); ++i)
         for (std::size_t c = 0; c < h.cardRows[i].size(); ++c)
             list->SetCells(static_cast<int>(c), static_cast<int>(i + 1),
                            controls::SjToQ(h.cardRows[i][c]));
-
-    for (std::size_t i = 0; i < h.label3D.size(); ++i) {
-        gLabel3DTable[3 * i]->SetCaption(controls::SjToQ(h.label3D[i].number));
-        gLabel3DTable[3 * i + 1]->SetCaption(controls::SjToQ(h.label3D[i].popularity));
-        gLabel3DTable[3 * i + 2]->SetCaption(controls::SjToQ(h.label3D[i].payout));
-    }
-    for (std::size_t i = 0; i < h.payoutLabels.size(); ++i) {
-        gPayoutLabels[3 * i]->setText(controls::SjToQ(h.payoutLabels[i].number));
-        gPayoutLabels[3 * i + 1]->setText(controls::SjToQ(h.payoutLabels[i].popularity));
-        gPayoutLabels[3 * i + 2]->setText(controls::SjToQ(h.payoutLabels[i].payout));
-    }
 
     findChild<QPushButton*>(QStringLiteral("sisushutubaBtn"))->click();
     findChild<controls::TLbSpeedButton*>(QStringLiteral("SpeedButton14"))->Click();
@@ -136,11 +100,6 @@ void TMainForm::RepaintRaceCards() {
     }
 }
 
-QString TMainForm::HeaderTitle() const {
-    return QStringList{Label1->text(), Label2->text(), Label3->text(), Label4->text()}.join(
-        QStringLiteral("\r\n"));
-}
-
 void TMainForm::StringGrid6MouseDown(int /*col*/, int row) {
     if (Busy()) return;
     raceday::RaceDay& day = Day();
@@ -170,11 +129,11 @@ void TMainForm::R1Click() {
 }
 
 void TMainForm::LbSpeedButton1Click() {
-    views::CopyWholeGrid(*Grid(QStringLiteral("StringGrid10"))->Model(), HeaderTitle());
+    views::CopyWholeGrid(*Grid(QStringLiteral("StringGrid10"))->Model(), header_->Title());
 }
 
 void TMainForm::ClipBtn1Click() {
-    views::CopyWholeGrid(*Grid(QStringLiteral("StringGrid26"))->Model(), HeaderTitle());
+    views::CopyWholeGrid(*Grid(QStringLiteral("StringGrid26"))->Model(), header_->Title());
 }
 
 void TMainForm::LbSpeedButton2Click() {

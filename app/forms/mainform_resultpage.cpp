@@ -3,6 +3,7 @@
 #include "app/forms/mainform.h"
 
 #include "app/forms/mainform_parts.h"
+#include "app/forms/raceheaderview.h"
 #include "controls/fonts.h"
 #include "controls/label3d.h"
 
@@ -72,7 +73,7 @@ QWidget* TMainForm::BuildResultPage() {
         l->SetLayout(controls::TextLayout::tlCenter);
         l->setMinimumSize(c == 2 ? 80 : 44, 18);
         l->setFont(controls::GothicFont(9));
-        gLabel3DTable.push_back(l);
+        header_->ui.gLabel3DTable.push_back(l);
         return l;
     };
     auto makePlain = [&](const char* prefix) {
@@ -88,7 +89,7 @@ QWidget* TMainForm::BuildResultPage() {
             l->setAlignment(c == 2 ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter);
             l->setMinimumSize(c == 2 ? 80 : (c == 0 ? 70 : 44), 18);
             l->setFont(controls::GothicFont(9));
-            gPayoutLabels.push_back(l);
+            header_->ui.gPayoutLabels.push_back(l);
             return l;
         };
     };

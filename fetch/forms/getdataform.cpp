@@ -160,7 +160,7 @@ void TGetDataForm::ButtonCancelClick() {
 }
 
 void TGetDataForm::SpeedButton1Click() {
-    session_.SettingsButton();
+    session_.OpenLinkSettings();
 }
 
 void TGetDataForm::TimerJVStatusTimer() {
@@ -195,7 +195,7 @@ void TGetDataForm::ResetProgress() {
     ProgressBar2->setValue(0);
 }
 
-void TGetDataForm::SetRecordLabel(const std::string& text) {
+void TGetDataForm::ShowRecordName(const std::string& text) {
     recordText_ = text;
     if (!RecordLabelTimer->isActive()) RecordLabelTimer->start();
 }

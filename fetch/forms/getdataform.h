@@ -51,7 +51,7 @@ private:
     void SetDownloadProgress(int position, int maximum) override;
     void SetReadProgress(int position, int maximum) override;
     void ResetProgress() override;
-    void SetRecordLabel(const std::string& text) override;
+    void ShowRecordName(const std::string& text) override;
     void ShowFromTime(keiba::LocalTime t) override;
     void SelectSetupMode() override;
     void StartStatusTimer() override;

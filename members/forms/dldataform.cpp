@@ -194,7 +194,7 @@ void TDLDataForm::SetDownloadActionsEnabled(bool enabled) {
         w->setEnabled(enabled);
 }
 
-void TDLDataForm::SetGauge(int percent) {
+void TDLDataForm::ShowProgress(int percent) {
     if (percent < 0) {
         Gauge1->setRange(0, 0);
     } else {

@@ -49,7 +49,7 @@ private:
     // DownloadView
     void SetBusyCursor(bool busy) override;
     void SetDownloadActionsEnabled(bool enabled) override;
-    void SetGauge(int percent) override;
+    void ShowProgress(int percent) override;
     bool ProcessMessages() override;
 
     const keiba::ProgramContext& context_;

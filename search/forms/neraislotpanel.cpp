@@ -53,7 +53,7 @@ QFrame* NeraiSlotPanel::Shape(int k) const {
     return k >= 1 && k <= 4 ? shapes_[static_cast<std::size_t>(k - 1)] : nullptr;
 }
 
-std::string NeraiSlotPanel::ComboText(int k) const {
+std::string NeraiSlotPanel::ChosenSetName(int k) const {
     QComboBox* combo = NeraiCombo(k);
     // A drop-down list has no text of its own: only a chosen item counts.
     if (!combo || combo->currentIndex() < 0) return {};
@@ -70,7 +70,7 @@ void NeraiSlotPanel::ShowName(int k, const std::string& name) {
                                                  Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
-int NeraiSlotPanel::RaceListCount() const {
+int NeraiSlotPanel::RaceCount() const {
     return raceListCount_ ? raceListCount_() : day_.gDayRaceCount;
 }
 

@@ -41,9 +41,9 @@ public:
     const NeraiSlots& Slots() const { return slots_; }
 
     // --- NeraiSlotView ---
-    std::string ComboText(int k) const override;
+    std::string ChosenSetName(int k) const override;
     void ShowName(int k, const std::string& name) override;
-    int RaceListCount() const override;
+    int RaceCount() const override;
     void RepaintRaceCards() override;
 
 private:

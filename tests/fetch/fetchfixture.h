@@ -21,12 +21,12 @@ public:
     keiba::OperationOwner& Operations() override { return operations; }
     jvdata::TJVLink* JvLink() override { return link; }
     const keiba::ProgramContext& Context() const override { return context; }
-    int RaceListIndex() const override { return raceIndex; }
-    int RaceListCount() const override { return raceCount; }
+    int SelectedRace() const override { return raceIndex; }
+    int RaceCount() const override { return raceCount; }
     void SelectRace(int i) override { raceIndex = i; }
-    int DateComboIndex() const override { return dateText.empty() ? -1 : 0; }
-    std::string DateComboText() const override { return dateText; }
-    void SetDLlabel(const std::string& t) override {
+    int LoadedDayIndex() const override { return dateText.empty() ? -1 : 0; }
+    std::string LoadedDayStem() const override { return dateText; }
+    void ShowStatus(const std::string& t) override {
         labels.push_back(t);
         heldAtLabels.push_back(operations.Running());
     }
@@ -41,9 +41,9 @@ public:
     void RereadResults() override { ops.push_back("results"); }
     void ReadMining() override { ops.push_back("mining"); }
     bool AutoOddsOn() const override { return autoOz; }
-    void SetAutoOzChecked(bool c) override { autoOz = c; }
-    void SetTimer1Enabled(bool e) override { timer1 = e; }
-    void SetRestTimeLabel(const std::string& t) override { restTime = t; }
+    void SetAutoOddsOn(bool c) override { autoOz = c; }
+    void RunOddsTimer(bool e) override { timer1 = e; }
+    void ShowTimeToPost(const std::string& t) override { restTime = t; }
     void ReloadDay() override { ops.push_back("reload"); }
 
     raceday::RaceDay& day;

@@ -27,7 +27,7 @@ class LoopHost : public FilingLoopHost {
 public:
     bool CancelRequested() const override { return cancel; }
     void SetStatus(const std::string& t) override { statuses.push_back(t); }
-    void SetRecordLabel(const std::string& t) override {
+    void ShowRecordName(const std::string& t) override {
         labels.push_back(t);
         if (onLabel) onLabel(t);
     }

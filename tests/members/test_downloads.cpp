@@ -27,7 +27,7 @@ public:
     void SetDownloadActionsEnabled(bool enabled) override {
         calls.push_back(enabled ? "enabled" : "disabled");
     }
-    void SetGauge(int percent) override { gauge.push_back(percent); }
+    void ShowProgress(int percent) override { gauge.push_back(percent); }
     bool ProcessMessages() override {
         ++pumps;
         return stopWhen && stopWhen();

@@ -49,8 +49,8 @@ public:
 
     void ShowProgress(int, const std::string&, const std::string&) override { ++progressShown; }
     void HideProgress() override { ++progressHidden; }
-    void ClearRaceLists() override { raceList.clear(); }
-    void AddRaceListItem(const std::string& item) override { raceList.push_back(item); }
+    void ClearRaces() override { raceList.clear(); }
+    void AddRace(const std::string& item) override { raceList.push_back(item); }
     void ShowNoDay() override {
         ++noDayShown;
         raceList.clear();

@@ -7,7 +7,7 @@
 using namespace testsupport;
 using keiba::Sj;
 
-TEST(RaceHeader, CommentMemoLines) {
+TEST(RaceHeader, RaceCommentLines) {
     struct Case {
         std::string comment;
         std::vector<std::string> lines;
@@ -20,7 +20,7 @@ TEST(RaceHeader, CommentMemoLines) {
         {"a\r\nb\r\nc", {"ab"}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(raceday::CommentMemoLines(c.comment), c.lines) << c.comment;
+        EXPECT_EQ(raceday::RaceCommentLines(c.comment), c.lines) << c.comment;
 }
 
 using RaceHeaderTest = OneRaceFixture;

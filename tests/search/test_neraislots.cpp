@@ -11,12 +11,12 @@ namespace {
 
 class FakeSlotView : public NeraiSlotView {
 public:
-    std::string ComboText(int k) const override { return combo[static_cast<std::size_t>(k)]; }
+    std::string ChosenSetName(int k) const override { return combo[static_cast<std::size_t>(k)]; }
     void ShowName(int k, const std::string& name) override {
         combo[static_cast<std::size_t>(k)] = name;
         shown.push_back(std::to_string(k) + ":" + name);
     }
-    int RaceListCount() const override { return races; }
+    int RaceCount() const override { return races; }
     void RepaintRaceCards() override { ++repaints; }
 
     std::array<std::string, 5> combo;
