@@ -56,7 +56,9 @@ void QtNotifier::Beep() {
 QWidget* QtNotifier::Parent() const {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
     if (QWidget* active = QApplication::activeWindow()) return active;
-    if (owner_ != nullptr && owner_->isVisible()) return owner_->window();
+    // One read of the guarded pointer: each read of a QPointer may find the widget gone.
+    if (QWidget* owner = owner_.data(); owner != nullptr && owner->isVisible())
+        return owner->window();
     return nullptr;
 }
 
