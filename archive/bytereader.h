@@ -2,10 +2,18 @@
 // The one checked reader over untrusted archive bytes: every field read is bounds-checked, and a
 // read past the end leaves the reader failed and yields zeros.
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 namespace archive {
+
+// A 64-bit field read as a position or a size: a value past the largest signed one reads as it.
+inline std::int64_t Clamp64(std::uint64_t v) {
+    return static_cast<std::int64_t>(std::min<std::uint64_t>(
+        v, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())));
+}
 
 class ByteReader {
 public:

@@ -37,11 +37,6 @@ const std::string kEndEarly = "the compressed data end early";
 const std::string kLonger = "more data than the declared size";
 const std::string kShorter = "less data than the declared size";
 
-std::int64_t Clamp64(std::uint64_t v) {
-    return static_cast<std::int64_t>(std::min<std::uint64_t>(
-        v, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())));
-}
-
 std::int64_t AddClamped(std::int64_t a, std::int64_t b) {
     std::int64_t r;
     if (__builtin_add_overflow(a, b, &r))

@@ -1,8 +1,8 @@
 #pragma once
 // The component frame every extractor shares: properties, events, the run driver
-// `ExtractArchive`, error and cancel reporting, progress, archive-type detection, extra fields,
-// and the per-entry work (selection, output name, overwrite decision, passwords, output file,
-// CRC check). `TUnZip` supplies the zip directory walk and the decoding.
+// `ExtractArchive`, error and cancel reporting, progress, archive-type detection and extra fields
+// (over zipdirectory.h), and the per-entry work (selection, output name, overwrite decision,
+// passwords, output file, CRC check). `TUnZip` supplies the zip directory walk and the decoding.
 //
 // Paths (`ArchiveFile`, `ExtractDir`, output names in events) are UTF-8; masks and the stored
 // names they are matched against are CP932 bytes. An entry replaces a file only through a
@@ -14,6 +14,7 @@
 #include "archive/streams.h"
 #include "archive/volumes.h"
 #include "archive/zipcrypt.h"
+#include "archive/zipdirectory.h"
 
 #include <chrono>
 #include <cstdint>
@@ -90,42 +91,6 @@ private:
     bool running_ = false;
     int pauseDepth_ = 0;
     float elapsed_ = 0;
-};
-
-// What an extra field told about an entry.
-struct ExtraFieldInfo {
-    bool zip64 = false;
-    bool strongEncryption = false;
-    bool has0064 = false;
-    std::uint64_t value0064 = 0;
-    bool aes = false;
-    std::uint16_t aesVendorVersion = 0;
-    std::uint8_t aesStrength = 0;
-    std::uint16_t aesMethod = 0;
-    bool hasUnicodeName = false; // the Info-ZIP Unicode path record
-    std::uint32_t unicodeNameCrc = 0;
-    std::string unicodeName;
-};
-
-// The 32-bit header fields that a Zip64 record may replace (0xFFFFFFFF stands for "see there").
-struct ZipSizes {
-    std::uint64_t uncompressed = 0;
-    std::uint64_t compressed = 0;
-    std::uint64_t localOffset = 0;
-    std::uint32_t diskStart = 0;
-};
-
-// Where the type detection found the zip directory.
-struct ZipDirectoryInfo {
-    std::int64_t startOffset = -1;  // bytes before the archive proper (stub, junk)
-    std::int64_t endRecordPos = -1; // position of the end record
-    std::int64_t cdOffset = -1;     // declared central directory offset
-    std::uint64_t cdSize = 0;       // central directory size
-    std::uint64_t entries = 0;      // total entries
-    std::uint32_t thisDisk = 0;     // number of this disk
-    std::uint32_t cdDisk = 0;       // disk where the central directory starts
-    bool zip64 = false;             // a Zip64 end record supplied the values
-    std::uint8_t headerState = 0;   // 1 local, 2 central, 4 end, 8 locator, 16 Zip64 end
 };
 
 class TZipCommon {

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using benchsupport::RatioReporter;
-using benchsupport::RunWithRatios;
+using benchsupport::RunInterleavedWithRatios;
 
 constexpr std::uintmax_t kArchiveBytes = 50u * 1024 * 1024;
 
@@ -146,14 +146,7 @@ BENCHMARK(BM_CurlUnzip)
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    bool given = false;
-    for (int i = 1; i < argc; ++i)
-        given = given || std::string_view(argv[i]).starts_with("--benchmark_enable_random");
-    if (!given) args.insert(args.begin() + 1, interleave.data());
-    int count = static_cast<int>(args.size());
-    return RunWithRatios(count, args.data(), [](const RatioReporter& r) {
+    return RunInterleavedWithRatios(argc, argv, [](const RatioReporter& r) {
         r.PrintRatio("download + extraction: kestrane / curl + unzip, medians (below 1 is faster):",
                      "BM_KestraneDownload/iterations:1/repeats:10/real_time_median",
                      "BM_CurlUnzip/iterations:1/repeats:10/real_time_median");

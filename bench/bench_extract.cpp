@@ -34,7 +34,7 @@ namespace fs = std::filesystem;
 
 namespace {
 using benchsupport::RatioReporter;
-using benchsupport::RunWithRatios;
+using benchsupport::RunInterleavedWithRatios;
 
 struct Shape {
     int files;
@@ -214,17 +214,7 @@ KESTRANE_EXTRACT_BENCHMARK(BM_Aes7z);
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    bool given = false;
-    for (int i = 1; i < argc; ++i)
-        given = given || std::string_view(argv[i]).starts_with("--benchmark_enable_random");
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        args.push_back(argv[i]);
-        if (i == 0 && !given) args.push_back(interleave.data());
-    }
-    int count = static_cast<int>(args.size());
-    return RunWithRatios(count, args.data(), [](const RatioReporter& r) {
+    return RunInterleavedWithRatios(argc, argv, [](const RatioReporter& r) {
         auto ratio = [&](const char* what, const char* ours, const char* reference) {
             std::string suffix = "/iterations:1/repeats:10/real_time_median";
             r.PrintRatio(what, std::string(ours) + suffix, std::string(reference) + suffix);

@@ -243,18 +243,7 @@ KESTRANE_IMPORT_BENCHMARK(BM_WriteOnce);
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    bool given = false;
-    for (int i = 1; i < argc; ++i)
-        given = given || std::string_view(argv[i]).starts_with("--benchmark_enable_random");
-    std::vector<char*> args;
-    args.reserve(static_cast<std::size_t>(argc) + 1);
-    for (int i = 0; i < argc; ++i) {
-        args.push_back(argv[i]);
-        if (i == 0 && !given) args.push_back(interleave.data());
-    }
-    int count = static_cast<int>(args.size());
-    return RunWithRatios(count, args.data(), [](const RatioReporter& r) {
+    return RunInterleavedWithRatios(argc, argv, [](const RatioReporter& r) {
         const std::string tail = "/iterations:1/repeats:5/real_time_";
         for (const char* stat : {"median", "min", "max"})
             r.PrintRatio(

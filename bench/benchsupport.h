@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace benchsupport {
 
@@ -96,6 +97,24 @@ template <typename PrintRatios> int RunWithRatios(int argc, char** argv, PrintRa
     print(reporter);
     benchmark::Shutdown();
     return 0;
+}
+
+// RunWithRatios with the repetitions in random order unless the command line says otherwise, so
+// that the ratio of benchmarks that write files is not bent by which side runs after the other
+// (the page cache and the disk's write-back pass from one run to the next).
+template <typename PrintRatios>
+int RunInterleavedWithRatios(int argc, char** argv, PrintRatios print) {
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    bool given = false;
+    for (int i = 1; i < argc; ++i)
+        given = given || std::string_view(argv[i]).starts_with("--benchmark_enable_random");
+    std::vector<char*> args;
+    args.reserve(static_cast<std::size_t>(argc) + 1);
+    for (int i = 0; i < argc; ++i) {
+        args.push_back(argv[i]);
+        if (i == 0 && !given) args.push_back(interleave.data());
+    }
+    return RunWithRatios(static_cast<int>(args.size()), args.data(), print);
 }
 
 } // namespace benchsupport

@@ -3,7 +3,7 @@ add_library(kestrane_config INTERFACE)
 target_compile_features(kestrane_config INTERFACE cxx_std_20)
 target_compile_options(kestrane_config INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
-  -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+  -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough -Wold-style-cast -Wcast-qual)
 # Warnings stop debug builds (and CI, which builds Debug); a release build with a newer compiler
 # that warns about more must still build for the person who runs it.
 option(KESTRANE_WERROR "Treat warnings as errors" OFF)

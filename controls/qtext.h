@@ -1,6 +1,6 @@
 #pragma once
-// CP932 texts at the form edge: records and form texts are CP932 bytes inside the system and
-// become QString only where a widget shows or takes them.
+// Texts at the form edge: records and form texts are CP932 bytes inside the system, messages and
+// file names UTF-8, and both become QString only where a widget shows or takes them.
 
 #include <QString>
 
@@ -12,5 +12,9 @@ namespace controls {
 QString SjToQ(std::string_view sjis);
 // Characters CP932 lacks become '?'.
 std::string QToSj(const QString& text);
+
+// UTF-8 texts (messages, settings values, file names).
+QString U(std::string_view utf8);
+std::string ToUtf8(const QString& text);
 
 } // namespace controls

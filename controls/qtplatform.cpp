@@ -1,5 +1,7 @@
 #include "controls/qtplatform.h"
 
+#include "controls/qtext.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -15,12 +17,8 @@
 namespace controls {
 namespace {
 
-QString FromUtf8(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 QString FromPath(const std::filesystem::path& p) {
-    return FromUtf8(p.string());
+    return U(p.string());
 }
 
 QString Caption() {
@@ -58,18 +56,19 @@ void QtNotifier::Beep() {
 QWidget* QtNotifier::Parent() const {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
     if (QWidget* active = QApplication::activeWindow()) return active;
-    if (owner_ != nullptr && owner_->isVisible()) return owner_->window();
+    // One read of the guarded pointer: each read of a QPointer may find the widget gone.
+    if (QWidget* owner = owner_.data(); owner != nullptr && owner->isVisible())
+        return owner->window();
     return nullptr;
 }
 
 void QtNotifier::Information(const std::string& text) {
-    CentredMessageBox box(QMessageBox::Information, Caption(), FromUtf8(text), QMessageBox::Ok,
-                          Parent());
+    CentredMessageBox box(QMessageBox::Information, Caption(), U(text), QMessageBox::Ok, Parent());
     box.exec();
 }
 
 bool QtNotifier::YesNo(const std::string& text) {
-    CentredMessageBox box(QMessageBox::Question, Caption(), FromUtf8(text),
+    CentredMessageBox box(QMessageBox::Question, Caption(), U(text),
                           QMessageBox::Yes | QMessageBox::No, Parent());
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -90,7 +89,7 @@ void CentredMessageBox::showEvent(QShowEvent* e) {
 }
 
 bool QtShell::Open(const std::string& target) {
-    const QString t = FromUtf8(target);
+    const QString t = U(target);
     if (t.isEmpty()) return false;
     QUrl url;
     if (QFileInfo::exists(t)) {
@@ -106,7 +105,7 @@ bool QtShell::Open(const std::string& target) {
 bool QtShell::Launch(const std::filesystem::path& program, const std::vector<std::string>& args,
                      const std::filesystem::path& workingDir) {
     QStringList list;
-    for (const std::string& a : args) list << FromUtf8(a);
+    for (const std::string& a : args) list << U(a);
     return QProcess::startDetached(FromPath(program), list, FromPath(workingDir));
 }
 

@@ -179,17 +179,19 @@ std::optional<std::string> ReadWholeFile(const char* nativePath) {
     return data;
 }
 
-int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* temp) {
-    std::filesystem::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
+namespace {
+
+// Creates a file named `stem` and a random number through `create` (an exclusive create of that
+// name), trying up to 16 numbers, and holds it as a writer's; its name goes to `name`. -1 with
+// errno set when none could be made.
+template <typename Open>
+int CreateFreshFile(const std::string& stem, std::string& name, Open create) {
     static thread_local std::mt19937_64 rng{std::random_device{}()};
-    const std::string stem =
-        target.filename().string() + std::string(kTempMark) + std::to_string(::getpid()) + "-";
     int fd = -1;
     int openErr = 0;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        *temp = dir / (stem + std::to_string(rng() % 1000000000));
-        fd = ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        name = stem + std::to_string(rng() % 1000000000);
+        fd = create(name);
         openErr = errno;
         if (fd < 0 && errno != EEXIST) break;
         if (fd >= 0 && !HoldAsWriter(fd)) {
@@ -202,29 +204,30 @@ int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* t
     return fd;
 }
 
+} // namespace
+
+int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* temp) {
+    std::filesystem::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+    const std::string stem =
+        target.filename().string() + std::string(kTempMark) + std::to_string(::getpid()) + "-";
+    std::string name;
+    return CreateFreshFile(stem, name, [&](const std::string& n) {
+        *temp = dir / n;
+        return ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    });
+}
+
 int CreateTempFileAt(int dirFd, std::string_view targetName, unsigned mode, std::string* temp) {
-    static thread_local std::mt19937_64 rng{std::random_device{}()};
     const std::string suffix = std::string(kTempMark) + std::to_string(::getpid()) + "-";
     // room for the suffix and nine digits; a UTF-8 character is never cut in two
     std::size_t keep = std::min<std::size_t>(targetName.size(), NAME_MAX - suffix.size() - 9);
     while (keep > 0 && keep < targetName.size() && (targetName[keep] & 0xC0) == 0x80) --keep;
     const std::string stem = std::string(targetName.substr(0, keep)) + suffix;
-    int fd = -1;
-    int openErr = 0;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        *temp = stem + std::to_string(rng() % 1000000000);
-        fd = ::openat(dirFd, temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                      static_cast<mode_t>(mode));
-        openErr = errno;
-        if (fd < 0 && errno != EEXIST) break;
-        if (fd >= 0 && !HoldAsWriter(fd)) {
-            ::close(fd);
-            fd = -1;
-            openErr = ENOENT;
-        }
-    }
-    if (fd < 0) errno = openErr;
-    return fd;
+    return CreateFreshFile(stem, *temp, [&](const std::string& n) {
+        return ::openat(dirFd, n.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                        static_cast<mode_t>(mode));
+    });
 }
 
 IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,

@@ -2,17 +2,17 @@
 
 #include "keiba/sjis.h"
 
-#include <cstdio>
+#include <string>
 
 namespace members {
 namespace {
 
 constexpr int kFirstYear = 2008;
 
+// A month as two digits.
 std::string Two(int v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "%02d", v);
-    return b;
+    std::string s = std::to_string(v);
+    return s.size() < 2 ? "0" + s : s;
 }
 
 // Bytes `from`..`to` (1-based, inclusive) of the Shift-JIS text; what there is of them.

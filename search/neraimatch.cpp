@@ -1,5 +1,7 @@
 #include "search/neraimatch.h"
 
+#include "search/flagitems.h"
+
 #include <cmath>
 
 namespace search {
@@ -8,14 +10,7 @@ namespace {
 using Flags = NeraiConditions::Flags;
 using Half = NeraiConditions::Half;
 
-constexpr std::uint32_t Bit(int item) {
-    return std::uint32_t{1} << (item - 1);
-}
-
-// Item i (1-based) for a value i within 1..n, nothing otherwise.
-std::uint32_t Numbered(int value, int n) {
-    return value >= 1 && value <= n ? Bit(value) : 0;
-}
+using namespace flagitems;
 
 Flags ReadFlags(std::string_view chars) {
     Flags f;
@@ -75,47 +70,6 @@ template <typename T> bool InRange(T value, T min, T max) {
     return min <= value && value <= max;
 }
 
-std::uint32_t TrackItems(int code) {
-    if (code >= 10 && code <= 22) return Bit(1); // 芝
-    if (code >= 23 && code <= 29) return Bit(2); // ダート
-    return 0;                                    // jump races
-}
-
-std::uint32_t AgeItems(int raceType) {
-    switch (raceType) {
-    case 11: return Bit(1);
-    case 12: return Bit(2);
-    case 13:
-    case 18: return Bit(3);
-    case 14:
-    case 19: return Bit(4);
-    default: return 0;
-    }
-}
-
-std::uint32_t ClassItems(int condition, std::string_view grade) {
-    std::uint32_t items = 0;
-    switch (condition) {
-    case 703: items |= Bit(1); break;
-    case 5: items |= Bit(2); break;
-    case 10: items |= Bit(3); break;
-    case 16: items |= Bit(4); break;
-    case 999: items |= Bit(5); break;
-    default: break;
-    }
-    if (grade == "C") items |= Bit(6);
-    if (grade == "B") items |= Bit(7);
-    if (grade == "A") items |= Bit(8);
-    return items;
-}
-
-std::uint32_t RankItems(std::string_view letter) {
-    static constexpr std::string_view kRanks = "SABCD";
-    if (letter.size() != 1) return 0;
-    std::size_t i = kRanks.find(letter.front());
-    return i == std::string_view::npos ? 0 : Bit(static_cast<int>(i) + 1);
-}
-
 // A one-item flag: the value 1 is the item.
 std::uint32_t OneItem(std::string_view field) {
     return NeraiInteger(field) == 1 ? Bit(1) : 0;
@@ -134,12 +88,11 @@ bool RaceTests(const Half& h, const jvdata::TJvRA& race) {
 // The tests of an analysis run block shared by both halves: R level, R code, forecast mark,
 // trend, the seven single flags, LV attribute, both rates, both ranks, past-five total.
 bool BlockTests(const Half& h, const jvdata::TAnalysisRun& b) {
-    int rcode = NeraiInteger(b.RCode());
     int mark = NeraiInteger(b.ForecastMark());
-    std::uint32_t rcodeItems = rcode == 1 ? Bit(1) : rcode == 2 ? Bit(2) : rcode == 0 ? Bit(3) : 0;
     std::uint32_t markItems = mark == 5 || mark == 6 ? Bit(5) : Numbered(mark, 4);
-    return h.rlevel.Pass(Numbered(NeraiInteger(b.RaceRLevel()), 7)) && h.ruma.Pass(rcodeItems) &&
-           h.yoso.Pass(markItems) && h.zogen.Pass(Numbered(NeraiInteger(b.TrendCode()), 4)) &&
+    return h.rlevel.Pass(Numbered(NeraiInteger(b.RaceRLevel()), 7)) &&
+           h.ruma.Pass(RUmaItems(NeraiInteger(b.RCode()))) && h.yoso.Pass(markItems) &&
+           h.zogen.Pass(Numbered(NeraiInteger(b.TrendCode()), 4)) &&
            h.josho.Pass(OneItem(b.JoshoFlag())) && h.senzai.Pass(OneItem(b.SenzaiFlag())) &&
            h.kieken.Pass(OneItem(b.KeikenFlag())) && h.course.Pass(OneItem(b.CourseFlag())) &&
            h.kyori.Pass(OneItem(b.KyoriFlag())) &&

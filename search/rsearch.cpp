@@ -2,6 +2,7 @@
 
 #include "jvdata/records.h"
 #include "keiba/sjis.h"
+#include "search/flagitems.h"
 
 #include <cmath>
 
@@ -14,72 +15,7 @@ using rfields::At;
 using rfields::Block;
 using rfields::Int;
 using rfields::Whole;
-
-constexpr std::uint32_t Bit(int item) {
-    return std::uint32_t{1} << (item - 1);
-}
-
-// Item i (1-based) for a value i within 1..n.
-std::uint32_t Numbered(int value, int n) {
-    return value >= 1 && value <= n ? Bit(value) : 0;
-}
-
-std::uint32_t TrackItems(int code) {
-    if (code >= 10 && code <= 22) return Bit(1); // 芝
-    if (code >= 23 && code <= 29) return Bit(2); // ダート
-    return 0;
-}
-
-std::uint32_t AgeItems(int raceType) {
-    switch (raceType) {
-    case 11: return Bit(1);
-    case 12: return Bit(2);
-    case 13:
-    case 18: return Bit(3);
-    case 14:
-    case 19: return Bit(4);
-    default: return 0;
-    }
-}
-
-std::uint32_t ClassItems(std::string_view block) {
-    std::uint32_t items = 0;
-    switch (Int(At(block, Run::kCondition))) {
-    case 703: items = Bit(1); break;
-    case 5: items = Bit(2); break;
-    case 10: items = Bit(3); break;
-    case 16: items = Bit(4); break;
-    case 999: items = Bit(5); break;
-    default: break;
-    }
-    switch (At(block, Run::kGrade).front()) {
-    case 'C': return items | Bit(6);
-    case 'B': return items | Bit(7);
-    case 'A': return items | Bit(8);
-    default: return items;
-    }
-}
-
-// R+ for code 1, R- for 2, 非 for 0 (a blank or anything that is not a number).
-std::uint32_t RUmaItems(std::string_view block) {
-    switch (Int(At(block, Run::kRCode))) {
-    case 1: return Bit(1);
-    case 2: return Bit(2);
-    case 0: return Bit(3);
-    default: return 0;
-    }
-}
-
-std::uint32_t RankItems(std::string_view letter) {
-    switch (letter.front()) {
-    case 'S': return Bit(1);
-    case 'A': return Bit(2);
-    case 'B': return Bit(3);
-    case 'C': return Bit(4);
-    case 'D': return Bit(5);
-    default: return 0;
-    }
-}
+using namespace flagitems;
 
 std::uint32_t FlagItem(std::string_view block, FieldPos f) {
     return Int(At(block, f)) == 1 ? Bit(1) : 0;
@@ -234,9 +170,10 @@ bool RSearchConditions::Matches(std::string_view rec) const {
         if (!Passes(h.track, [b] { return TrackItems(Int(At(b, Run::kTrack))); }) ||
             !Passes(h.basho, [b] { return Numbered(Int(At(b, Run::kVenue)), 10); }) ||
             !Passes(h.age, [b] { return AgeItems(Int(At(b, Run::kRaceType))); }) ||
-            !Passes(h.klass, [b] { return ClassItems(b); }) ||
+            !Passes(h.klass,
+                    [b] { return ClassItems(Int(At(b, Run::kCondition)), At(b, Run::kGrade)); }) ||
             !Passes(h.rlevel, [b] { return Numbered(Int(At(b, Run::kRaceRLevel)), 7); }) ||
-            !Passes(h.ruma, [b] { return RUmaItems(b); }) ||
+            !Passes(h.ruma, [b] { return RUmaItems(Int(At(b, Run::kRCode))); }) ||
             !Passes(h.yoso, [b] { return Numbered(Int(At(b, Run::kForecastMark)), 5); }) ||
             !Passes(h.zogen, [b] { return Numbered(Int(At(b, Run::kTrend)), 4); }) ||
             !Passes(h.josho, flag(Run::kJoshoFlag)) || !Passes(h.senzai, flag(Run::kSenzaiFlag)) ||
@@ -264,8 +201,9 @@ bool RStatsConditions::Matches(std::string_view rec) const {
     const std::string_view a = Block(rec, 0);
     return Passes(track_, [a] { return TrackItems(Int(At(a, Run::kTrack))); }) &&
            Passes(age_, [a] { return AgeItems(Int(At(a, Run::kRaceType))); }) &&
-           Passes(klass_, [a] { return ClassItems(a); }) &&
-           Passes(ruma_, [a] { return RUmaItems(a); });
+           Passes(klass_,
+                  [a] { return ClassItems(Int(At(a, Run::kCondition)), At(a, Run::kGrade)); }) &&
+           Passes(ruma_, [a] { return RUmaItems(Int(At(a, Run::kRCode))); });
 }
 
 } // namespace search

@@ -7,19 +7,10 @@ namespace views {
 
 namespace {
 
-const QColor kSilver(0xC0C0C0);
-const QColor kWhite(0xFFFFFF);
-const QColor kRed(0xFF0000);
-const QColor kBlue(0x0000FF);
-const QColor kCyan(0xA2FFFF);
+using namespace cellcolors;
+
 const QColor kPaleYellow(0xFFFF80);
 const QColor kRoseGrey(0xDEBCBC);
-
-int CellNumber(const GridModel& grid, int col, int row) {
-    bool ok = false;
-    const int v = grid.Cells(col, row).trimmed().toInt(&ok);
-    return ok ? v : 0;
-}
 
 constexpr int kAbnormalHandColumns[] = {1,  9,  10, 11, 12, 13, 14, 15, 16, 17,
                                         18, 19, 20, 21, 22, 23, 24, 25, 26};
@@ -90,13 +81,8 @@ void StringGrid9DrawCell(const raceday::RaceDay& day, const GridModel& grid, int
     if (!Common(grid, col, row, p)) return;
     switch (col) {
     case 1: {
-        const int n = CellNumber(grid, col, row);
-        const int race = day.gCurRace;
-        const bool tracked = n >= 1 && n <= raceday::kMaxRunners && race >= 0 &&
-                             race < raceday::kMaxRaces &&
-                             day.gRaceCalc[static_cast<std::size_t>(race)]
-                                     .Tracked[static_cast<std::size_t>(n - 1)] == 1;
-        p.background = tracked ? kRed : InfoBackground();
+        p.background =
+            ShownRunnerTracked(day, CellNumber(grid, col, row)) ? kRed : InfoBackground();
         break;
     }
     case 7:

@@ -17,9 +17,7 @@ namespace {
 using controls::SjToQ;
 
 constexpr int kG = 1; // grid line width
-const QColor kBlack(Qt::black);
-const QColor kWhite(0xFFFFFF);
-const QColor kRed(0xFF0000);
+using namespace cellcolors;
 
 // The height of a line of text in the grid's font at `pointSize` (0: the grid's own size).
 int LineHeight(const QFont& base, int pointSize, bool bold) {

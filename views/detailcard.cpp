@@ -31,9 +31,7 @@ constexpr const char16_t* kDetailHeadings[kDetailColumns] = {
     u"2走前", u"3走前", u"増減", u"上昇", u"潜在", u"経験", u"ｺｰｽ",  u"距離",
     u"LV属",  u"高好",  u"高LV", u"低LV", u"初高", u"前５"};
 
-const QColor kBlack(Qt::black);
-const QColor kRed(0xFF0000);
-const QColor kBlue(0x0000FF);
+using namespace cellcolors;
 
 // The height the card's layout gives a line of text: the font's em in pixels, as the fonts it
 // was laid out for measure (ＭＳ Ｐゴシック 9 pt is 12 pixels). Fonts with taller line spacing
@@ -206,7 +204,7 @@ void StringGrid2DrawCell(const raceday::RaceDay& day, bool raceListEmpty, const 
     const jvdata::TJvSE& se = day.gDayHorses[rr][hh];
     const raceday::TOutData2& texts = day.gRaceTexts[rr];
     const QColor own = p.background;
-    p.background = QColor(0xFFFFFF);
+    p.background = kWhite;
     Painter out(p, font);
     auto numberText = [](int v) { return v > 0 ? keiba::FormatInt(v, 2) : std::string(" "); };
 
@@ -216,7 +214,7 @@ void StringGrid2DrawCell(const raceday::RaceDay& day, bool raceListEmpty, const 
         const QColor c = BracketColor(bracket);
         p.background = c.isValid() ? c : own;
         out.Text(kG + 1, kG + 1, numberText(bracket), 13, true,
-                 bracket == 1 || bracket == 5 ? kBlack : QColor(0xFFFFFF));
+                 bracket == 1 || bracket == 5 ? kBlack : kWhite);
         break;
     }
     case kDetailNumber:

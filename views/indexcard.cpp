@@ -87,14 +87,21 @@ std::string PastText(const raceday::TOutData2& texts, int h, int k) {
     return " " + texts.PastRLevel[hh][kk] + " " + texts.PastRUma[hh][kk];
 }
 
-// A cell's number as the painter reads it: the trimmed text as a whole number, else 0.
+} // namespace
+
 int CellNumber(const GridModel& grid, int col, int row) {
     bool ok = false;
-    int v = grid.Cells(col, row).trimmed().toInt(&ok);
+    const int v = grid.Cells(col, row).trimmed().toInt(&ok);
     return ok ? v : 0;
 }
 
-} // namespace
+bool ShownRunnerTracked(const raceday::RaceDay& day, int number) {
+    const int race = day.gCurRace;
+    return number >= 1 && number <= raceday::kMaxRunners && race >= 0 &&
+           race < raceday::kMaxRaces &&
+           day.gRaceCalc[static_cast<std::size_t>(race)]
+                   .Tracked[static_cast<std::size_t>(number - 1)] == 1;
+}
 
 QColor BracketColor(int bracket) {
     static const std::array<QColor, 8> colors = {
@@ -247,11 +254,11 @@ void StringGrid10DrawCell(const raceday::RaceDay& day, const GridModel& grid, in
     p.textTop = 1;
     p.bold = false;
     if (row == 0) {
-        p.background = QColor(0xC0C0C0);
+        p.background = cellcolors::kSilver;
         return;
     }
     const QColor own = p.background;
-    p.background = QColor(0xFFFFFF);
+    p.background = cellcolors::kWhite;
     const int race = day.gCurRace;
     const int n = CellNumber(grid, kCardNumber, row);
     auto matches = [&](int slot) {
@@ -269,7 +276,7 @@ void StringGrid10DrawCell(const raceday::RaceDay& day, const GridModel& grid, in
     case kCardNumber:
         p.background = InfoBackground();
         for (int s = 1; s <= 4; ++s)
-            if (matches(s)) p.background = QColor(0xFF0000);
+            if (matches(s)) p.background = cellcolors::kRed;
         break;
     case kCardName:
         p.alignment = Qt::AlignLeft | Qt::AlignTop;
@@ -280,7 +287,7 @@ void StringGrid10DrawCell(const raceday::RaceDay& day, const GridModel& grid, in
         break;
     case kCardRUma:
         p.textColor =
-            grid.Cells(col, row) == QStringLiteral("R+") ? QColor(0xFF0000) : QColor(Qt::black);
+            grid.Cells(col, row) == QStringLiteral("R+") ? cellcolors::kRed : QColor(Qt::black);
         break;
     case kCardWinOdds:
     case kCardPlaceOdds: p.background = QColor(0xFFFFA6); break;
@@ -295,7 +302,7 @@ void StringGrid10DrawCell(const raceday::RaceDay& day, const GridModel& grid, in
     case kCardPast3: p.alignment = Qt::AlignLeft | Qt::AlignTop; break;
     case kCardFinish:
     case kCardFinalPop:
-        p.background = QColor(0xA2FFFF);
+        p.background = cellcolors::kCyan;
         p.bold = true;
         p.textColor = RankColor(CellNumber(grid, col, row));
         break;

@@ -53,6 +53,21 @@ inline constexpr int kAbnormalColumns = 27; // StringGrid8
 inline constexpr int kMarkColumns = 14;     // StringGrid1
 inline constexpr int kIndexColumns = 31;    // StringGrid9
 
+// The cell colours the runner grids and cards share.
+namespace cellcolors {
+inline const QColor kBlack(Qt::black);
+inline const QColor kWhite(0xFFFFFF);
+inline const QColor kSilver(0xC0C0C0); // heading rows
+inline const QColor kRed(0xFF0000);    // a marked or tracked runner
+inline const QColor kBlue(0x0000FF);
+inline const QColor kCyan(0xA2FFFF); // result columns
+} // namespace cellcolors
+
+// A cell's number as the painters read it: the trimmed text as a whole number, else 0.
+int CellNumber(const GridModel& grid, int col, int row);
+// Whether runner `number` (1-based) of the shown race is a tracked horse; false for a number or
+// a race outside the day.
+bool ShownRunnerTracked(const raceday::RaceDay& day, int number);
 // Bracket colours 1..8 on screen; nothing for another number.
 QColor BracketColor(int bracket);
 // Rank colour of a popularity or position: 1 red, 2 and 3 blue, else black.

@@ -10,18 +10,9 @@ namespace views {
 
 namespace {
 
-const QColor kSilver(0xC0C0C0);
-const QColor kWhite(0xFFFFFF);
-const QColor kRed(0xFF0000);
-const QColor kCyan(0xA2FFFF);
-const QColor kAqua(0x00FFFF);
+using namespace cellcolors;
 
-// A cell's number as the painters read it: the trimmed text as a whole number, else 0.
-int CellNumber(const GridModel& grid, int col, int row) {
-    bool ok = false;
-    const int v = grid.Cells(col, row).trimmed().toInt(&ok);
-    return ok ? v : 0;
-}
+const QColor kAqua(0x00FFFF);
 
 constexpr int kOddsHandColumns[] = {1, 7, 9, 11, 13, 15, 17, 18, 19};
 
@@ -56,13 +47,8 @@ void StringGrid26DrawCell(const raceday::RaceDay& day, const GridModel& grid, in
         break;
     }
     case kOddsNumber: {
-        const int n = CellNumber(grid, col, row);
-        const int race = day.gCurRace;
-        const bool tracked = n >= 1 && n <= raceday::kMaxRunners && race >= 0 &&
-                             race < raceday::kMaxRaces &&
-                             day.gRaceCalc[static_cast<std::size_t>(race)]
-                                     .Tracked[static_cast<std::size_t>(n - 1)] == 1;
-        p.background = tracked ? kRed : InfoBackground();
+        p.background =
+            ShownRunnerTracked(day, CellNumber(grid, col, row)) ? kRed : InfoBackground();
         break;
     }
     case kOddsName: p.alignment = Qt::AlignLeft | Qt::AlignTop; break;

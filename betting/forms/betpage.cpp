@@ -29,9 +29,7 @@
 namespace betting {
 namespace {
 
-QString U(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+using controls::U;
 
 QColor Q(Rgb c) {
     return QColor(c.r, c.g, c.b);

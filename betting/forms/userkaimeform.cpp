@@ -20,13 +20,8 @@ namespace betting {
 
 namespace {
 
-std::string Utf8(const QString& s) {
-    return s.toStdString();
-}
-
-QString FromUtf8(const std::string& s) {
-    return QString::fromStdString(s);
-}
+using controls::ToUtf8;
+using controls::U;
 
 // Selects `text` in `combo` without running its change handler; false when no item is equal.
 bool SelectExact(QComboBox* combo, const QString& text) {
@@ -144,7 +139,7 @@ std::string TUserKaimeForm::SetName(int u) const {
     QComboBox* combo = NeraiKaimeCombo(u);
     // A drop-down list has no text of its own: only a chosen item counts.
     if (!combo || combo->currentIndex() < 0) return {};
-    return search::TrimNeraiName(Utf8(combo->currentText()));
+    return search::TrimNeraiName(ToUtf8(combo->currentText()));
 }
 
 void TUserKaimeForm::NeraiKaimeComboChange(int u) {
@@ -154,7 +149,7 @@ void TUserKaimeForm::NeraiKaimeComboChange(int u) {
         // The combo would otherwise name a set that is not the one held.
         if (name != sets_.HeldName(u)) {
             QComboBox* combo = NeraiKaimeCombo(u);
-            if (!SelectExact(combo, FromUtf8(sets_.HeldName(u)))) {
+            if (!SelectExact(combo, U(sets_.HeldName(u)))) {
                 const QSignalBlocker block(combo);
                 combo->setCurrentIndex(-1);
             }
@@ -179,13 +174,12 @@ void TUserKaimeForm::MakeListBtnClick() {
         QComboBox* combo = NeraiKaimeCombo(u);
         const QSignalBlocker block(combo);
         combo->clear();
-        for (const std::string& name : names) combo->addItem(FromUtf8(name));
+        for (const std::string& name : names) combo->addItem(U(name));
         const std::string favo =
             search::TrimNeraiName(IniGT1.ReadString("MyfavoKai", "nerai" + std::to_string(u), ""));
         combo->setCurrentIndex(
-            favo.empty()
-                ? -1
-                : combo->findText(FromUtf8(favo), Qt::MatchExactly | Qt::MatchCaseSensitive));
+            favo.empty() ? -1
+                         : combo->findText(U(favo), Qt::MatchExactly | Qt::MatchCaseSensitive));
     }
 }
 
@@ -230,7 +224,7 @@ void TUserKaimeForm::BitBtn2Click() {
             return;
         }
     }
-    const std::string name = search::TrimNeraiName(Utf8(Edit1->text()));
+    const std::string name = search::TrimNeraiName(ToUtf8(Edit1->text()));
     if (name.empty()) {
         notifier.Information("設定名を入力してくだい。");
         return;
@@ -243,7 +237,7 @@ void TUserKaimeForm::BitBtn2Click() {
 
     int found = -1;
     for (int i = 0; i < SelCombo->count() && found < 0; ++i)
-        if (search::TrimNeraiName(Utf8(SelCombo->itemText(i))) == name) found = i;
+        if (search::TrimNeraiName(ToUtf8(SelCombo->itemText(i))) == name) found = i;
     if (found >= 0 && !notifier.YesNo("[" + name + "]はすでに登録済みの名称です。上書きしますか?"))
         return;
 
@@ -268,7 +262,7 @@ void TUserKaimeForm::SpeedButton2Click() {
         notifier.Information("削除項目がありません。");
         return;
     }
-    if (!notifier.YesNo(Utf8(SelCombo->itemText(index)) + " を削除しますか?")) return;
+    if (!notifier.YesNo(ToUtf8(SelCombo->itemText(index)) + " を削除しますか?")) return;
     if (keiba::IoResult io = lines_.Remove(index, search::UserSetPath(context_.folder)); !io) {
         notifier.Information(io.message);
         return;

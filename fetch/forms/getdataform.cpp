@@ -3,6 +3,7 @@
 #include "controls/colors.h"
 #include "controls/fonts.h"
 #include "controls/label3d.h"
+#include "controls/qtext.h"
 #include "controls/qtplatform.h"
 #include "controls/speedbutton.h"
 
@@ -18,9 +19,7 @@
 namespace fetch {
 namespace {
 
-QString U(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+using controls::U;
 
 template <class W> W* Named(W* w, const char* name, QRect geometry) {
     w->setObjectName(QString::fromLatin1(name));

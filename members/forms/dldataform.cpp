@@ -1,5 +1,6 @@
 #include "members/forms/dldataform.h"
 
+#include "controls/qtext.h"
 #include "controls/qtplatform.h"
 #include "controls/speedbutton.h"
 #include "members/browser.h"
@@ -22,14 +23,8 @@
 namespace members {
 namespace {
 
-QString U(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string ToUtf8(const QString& s) {
-    QByteArray b = s.toUtf8();
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
+using controls::ToUtf8;
+using controls::U;
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "search/forms/conditioneditor.h"
 
 #include "controls/numedit.h"
+#include "controls/qtext.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,9 +17,7 @@ namespace {
 constexpr int kEntriesPerRow = 3;
 constexpr int kListsPerRow = 9;
 
-QString U(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+using controls::U;
 
 } // namespace
 

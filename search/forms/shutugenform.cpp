@@ -1,6 +1,7 @@
 #include "search/forms/shutugenform.h"
 
 #include "controls/numedit.h"
+#include "controls/qtext.h"
 #include "controls/qtplatform.h"
 #include "keiba/platform.h"
 #include "search/forms/conditioneditor.h"
@@ -25,9 +26,7 @@
 namespace search {
 namespace {
 
-QString U(const std::string& utf8) {
-    return QString::fromStdString(utf8);
-}
+using controls::U;
 
 std::string TrimmedText(const QString& text) {
     return TrimNeraiName(text.toStdString());

@@ -33,9 +33,7 @@ namespace {
 
 constexpr const char* kBusyMessage = "データの読み込み中は検索できません。";
 
-QString U(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+using controls::U;
 
 std::string Yyyymmdd(const QDate& d) {
     return d.toString(QStringLiteral("yyyyMMdd")).toStdString();

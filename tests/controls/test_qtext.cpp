@@ -12,3 +12,10 @@ TEST(QtText, Cp932RoundTrip) {
     EXPECT_EQ(QToSj(SjToQ(sj)), sj);
     EXPECT_EQ(QToSj(QStringLiteral("a😀b")), "a?b");
 }
+
+TEST(QtText, Utf8TextsCrossTheFormEdgeWhole) {
+    // A view into a longer text gives its own characters only.
+    const std::string_view line = "芝1600m 良";
+    EXPECT_EQ(U(line.substr(0, 8)), QStringLiteral("芝1600m"));
+    EXPECT_EQ(ToUtf8(QStringLiteral("①東京 11R")), "①東京 11R");
+}

@@ -238,10 +238,10 @@ void CheckSnapshots(const TJvRA& race, std::string_view snapshots, std::string_v
             if (auto other = eligible(l)) FUZZ_CHECK(std::abs(*target - *other) >= 1000);
     }
 
-    std::string snapshot =
-        chosen ? *chosen
-               : std::string(fuzz::TextLines(snapshots).empty() ? std::string_view()
-                                                                : fuzz::TextLines(snapshots)[0]);
+    const std::vector<std::string_view> snapshotLines = fuzz::TextLines(snapshots);
+    std::string snapshot = chosen                  ? *chosen
+                           : snapshotLines.empty() ? std::string()
+                                                   : std::string(snapshotLines.front());
     if (snapshot.find('\n') != std::string::npos) return;
     std::string out = ReplaceRaceLines(dayFile, snapshot);
     FUZZ_CHECK(out.size() % (snapshot.size() + 2) == 0);

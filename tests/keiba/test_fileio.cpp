@@ -105,6 +105,29 @@ TEST(FileIo, AWriteUnderWaySurvivesAClean) {
     EXPECT_EQ(testsupport::Slurp(target), "odds");
 }
 
+// The sweep tells a live writer by its lock, whatever process has its pid by then; the lock is
+// taken before the file's name is handed out.
+TEST(FileIo, ANewTemporaryFileIsHeldFromItsCreation) {
+    testsupport::TempDir dir;
+    std::filesystem::path byPath;
+    const int fd = CreateTempFile(dir / "2026年12月05日.jvO6", &byPath);
+    ASSERT_GE(fd, 0);
+    const int dirFd = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+    std::string byName;
+    const int fdAt = CreateTempFileAt(dirFd, "a.csv", 0644, &byName);
+    ASSERT_GE(fdAt, 0);
+    for (const std::filesystem::path& temp : {byPath, dir / byName}) {
+        EXPECT_TRUE(IsTempFileName(temp.filename().string())) << temp;
+        const int other = ::open(temp.c_str(), O_RDONLY);
+        ASSERT_GE(other, 0) << temp;
+        EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0) << temp;
+        ::close(other);
+    }
+    ::close(fd);
+    ::close(fdAt);
+    ::close(dirFd);
+}
+
 TEST(FileIo, ASavedFileHasItsFolderSyncedAndItsWriteCounted) {
     testsupport::TempDir dir;
     auto target = dir / "2026年12月05日.jvO1";

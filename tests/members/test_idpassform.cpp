@@ -34,7 +34,9 @@ TEST_F(IdPassForm, TypedKeysAreFilteredAndTheSavedValuesComeBack) {
 
     Find<QPushButton>(*form, "MsgBitBtn1")->click();
     EXPECT_EQ(notifier.messages, std::vector<std::string>{"ID[a_~+-9cd]にて登録されました。"});
-    EXPECT_TRUE(form->isVisible());        // OK stores and stays
+    const members::TIDPASSForm* stays = form.data(); // OK stores and stays
+    ASSERT_NE(stays, nullptr);
+    EXPECT_TRUE(stays->isVisible());
     QTest::keyClick(pass, Qt::Key_Return); // Enter reaches the default button
     EXPECT_EQ(notifier.messages.size(), 2u);
 

@@ -72,36 +72,22 @@ void DrawRace(Drawer& d, const raceday::RaceDay& day, int r, int x0, int yb) {
 
 std::vector<std::string> DrawIndexTable(const raceday::RaceDay& day, Document& doc,
                                         std::string_view credit) {
-    std::vector<std::string> names;
     Drawer d(doc);
-    const int races = DayRaceCount(day);
-    for (const VenuePage& venue : VenuePages(day)) {
-        if (!names.empty()) d.NewPage();
-        const jvdata::TJvRA& first = day.gDayRaces[static_cast<std::size_t>(venue.firstRace)];
-        d.Gothic(13, kBold | kUnderline);
-        names.push_back(keiba::JyoCodeToName(venue.code, 2));
-        d.Text(100, 30, VenueTitle(first));
-        d.Size(8);
-        d.Text(1200, 2690, credit);
-        d.Style(kRegular);
+    return DrawVenuePages(day, d, credit, 2690, [&](const std::vector<int>& races) {
         d.Size(6);
         d.Text(80, 2660,
                Sj("※各馬の表示内容は左から、枠番、馬番、馬名、性別馬齢、騎手、斤量、人気指数、"
                   "勝敗指数、能力指数、総合指数です。"));
         d.Size(8);
-        for (int k = 0; k < 12; ++k) {
-            const int r = venue.firstRace + k;
-            if (r >= races || day.gDayRaces[static_cast<std::size_t>(r)].VenueCode() != venue.code)
-                break;
+        for (std::size_t k = 0; k < races.size(); ++k) {
             const int x0 = k < 6 ? 70 : 1005;
-            const int row = k < 6 ? k : k - 6;
-            DrawRace(d, day, r, x0, 420 * row);
+            const int row = static_cast<int>(k < 6 ? k : k - 6);
+            DrawRace(d, day, races[k], x0, 420 * row);
         }
         d.Pen(Qt::black, 5);
         d.Line(70, 2653, 1930, 2653);
         d.Line(1000, 133, 1000, 2653);
-    }
-    return names;
+    });
 }
 
 } // namespace views::print

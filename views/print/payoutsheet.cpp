@@ -89,29 +89,16 @@ void DrawRace(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvHR& hr, int r
 
 std::vector<std::string> DrawPayoutList(const raceday::RaceDay& day, Document& doc,
                                         std::string_view credit) {
-    std::vector<std::string> names;
     Drawer d(doc);
-    const int races = DayRaceCount(day);
-    for (const VenuePage& venue : VenuePages(day)) {
-        if (!names.empty()) d.NewPage();
-        const jvdata::TJvRA& first = day.gDayRaces[static_cast<std::size_t>(venue.firstRace)];
-        d.Gothic(13, kBold | kUnderline);
-        names.push_back(keiba::JyoCodeToName(venue.code, 2));
-        d.Text(100, 30, VenueTitle(first));
-        d.Size(8);
-        d.Text(1200, 2660, credit);
-        d.Style(kRegular);
-        for (int k = 0; k < 12; ++k) {
-            const int r = venue.firstRace + k;
-            const auto ur = static_cast<std::size_t>(r);
-            if (r >= races || day.gDayRaces[ur].VenueCode() != venue.code) break;
-            DrawRace(d, day.gDayRaces[ur], day.gDayPayouts[ur], raceday::FieldSize(day, r),
-                     210 * k);
+    return DrawVenuePages(day, d, credit, 2660, [&](const std::vector<int>& races) {
+        for (std::size_t k = 0; k < races.size(); ++k) {
+            const auto ur = static_cast<std::size_t>(races[k]);
+            DrawRace(d, day.gDayRaces[ur], day.gDayPayouts[ur], raceday::FieldSize(day, races[k]),
+                     210 * static_cast<int>(k));
         }
         d.Pen(Qt::black, 5);
         d.Line(100, 2653, 1900, 2653);
-    }
-    return names;
+    });
 }
 
 } // namespace views::print

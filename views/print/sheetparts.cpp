@@ -4,6 +4,7 @@
 #include "keiba/codetables.h"
 #include "keiba/formatters.h"
 #include "keiba/sjis.h"
+#include "views/print/sheets.h"
 
 namespace views::print {
 
@@ -177,6 +178,30 @@ std::string VenueTitle(const jvdata::TJvRA& ra) {
     return s(ra.Year()) + Sj("年") + s(ra.Month()) + Sj("月") + s(ra.DayOfMonth()) + Sj("日  ") +
            keiba::JyoCodeToName(ra.VenueCode(), 2) + s(ra.Meeting()) + Sj("回") +
            s(ra.MeetingDay()) + Sj("日");
+}
+
+std::vector<std::string>
+DrawVenuePages(const raceday::RaceDay& day, Drawer& d, std::string_view credit, int creditY,
+               const std::function<void(const std::vector<int>& races)>& drawBody) {
+    std::vector<std::string> names;
+    const int races = DayRaceCount(day);
+    for (const VenuePage& venue : VenuePages(day)) {
+        if (!names.empty()) d.NewPage();
+        const jvdata::TJvRA& first = day.gDayRaces[static_cast<std::size_t>(venue.firstRace)];
+        d.Gothic(13, kBold | kUnderline);
+        names.push_back(keiba::JyoCodeToName(venue.code, 2));
+        d.Text(100, 30, VenueTitle(first));
+        d.Size(8);
+        d.Text(1200, creditY, credit);
+        d.Style(kRegular);
+        std::vector<int> slots;
+        for (int r = venue.firstRace; r < races && r < venue.firstRace + 12; ++r) {
+            if (day.gDayRaces[static_cast<std::size_t>(r)].VenueCode() != venue.code) break;
+            slots.push_back(r);
+        }
+        drawBody(slots);
+    }
+    return names;
 }
 
 std::int64_t CareerPrize(const jvdata::TJvUM& um) {

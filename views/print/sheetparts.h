@@ -1,21 +1,25 @@
 #pragma once
 // What the printed sheets share: a drawer that keeps the font, pen and brush between calls as
 // a printer canvas does, the print colours of the brackets, number texts that never stop a
-// sheet, the race header, the bracket column and the past-run cell texts.
+// sheet, the race header, the venue sheets' page frame, the bracket column and the past-run cell
+// texts.
 //
 // Texts are CP932. A number read from a record that is not a number prints as blanks of its
 // width (or as the sheet's own marker), never stops the sheet.
 
 #include "jvdata/records.h"
+#include "raceday/daymodel.h"
 #include "views/print/canvas.h"
 
 #include <QColor>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace views::print {
 
@@ -95,6 +99,13 @@ void DrawRaceHeader(Drawer& d, const jvdata::TJvRA& ra, const HeaderLayout& at);
 std::string RaceDateLine(const jvdata::TJvRA& ra);
 // The title of a venue's page: "2024年05月26日  東京02回12日".
 std::string VenueTitle(const jvdata::TJvRA& ra);
+// The frame of the venue sheets: a page per venue of the day (see VenuePages), headed by its
+// title, with `credit` at its foot at y `creditY`; `drawBody` then draws the page in regular
+// type, given the venue's race slots in order, twelve at most. Returns the page names: the
+// venues' names.
+std::vector<std::string>
+DrawVenuePages(const raceday::RaceDay& day, Drawer& d, std::string_view credit, int creditY,
+               const std::function<void(const std::vector<int>& races)>& drawBody);
 // The career prize of a horse in thousands of yen: its six prize totals (hundreds of yen).
 std::int64_t CareerPrize(const jvdata::TJvUM& um);
 
