@@ -432,12 +432,9 @@ void TTempFileStream::Discard() {
 
 TTempFileStream::~TTempFileStream() {
     if (committed_ && !(CancelFlag && *CancelFlag)) {
-        struct stat folder {};
-        struct stat file {};
-        bool sameDrive = ::fstat(dirFd_, &folder) == 0 &&
-                         ::fstatat(dirFd_, target_.c_str(), &file, AT_SYMLINK_NOFOLLOW) == 0 &&
-                         folder.st_dev == file.st_dev;
-        if (OnAfterReplace) OnAfterReplace(sameDrive);
+        // The file is made in the target's own folder, so always on the target's file system:
+        // nothing to look up for each file.
+        if (OnAfterReplace) OnAfterReplace(true);
         if (written_ > kLargeFile && OnLargeFile) OnLargeFile();
     }
     Discard();

@@ -194,9 +194,9 @@ public:
     int Mode() const { return mode_; }
 
     // Called when the stream ends after its file replaced the target, unless the run was
-    // cancelled (CancelFlag): with whether the file was written on the target's file system,
-    // then, for a file of more than kLargeFile bytes, the large-file hook. A hook must not
-    // throw.
+    // cancelled (CancelFlag): with whether the file was written on the target's file system
+    // (always so: it is made in the target's folder), then, for a file of more than kLargeFile
+    // bytes, the large-file hook. A hook must not throw.
     std::function<void(bool sameDrive)> OnAfterReplace;
     std::function<void()> OnLargeFile;
     static constexpr std::int64_t kLargeFile = 65536;

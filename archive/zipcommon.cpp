@@ -224,27 +224,34 @@ bool TZipCommon::CopyOrMoveFile(const std::string& source, const std::string& de
     };
     TFileStream32 in(source, TFileStream32::kOpenRead);
     if (!in.IsOpen()) cannotOpen(source);
-    std::filesystem::path temp;
-    int fd = keiba::CreateTempFile(to, &temp);
-    if (fd < 0) cannotOpen(dest);
-    THandleStream32 out(fd);
-    out.CancelFlag = &cancel_;
+    const std::filesystem::path folder = to.has_parent_path() ? to.parent_path() : ".";
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) cannotOpen(dest);
+    struct CloseFolder {
+        int fd;
+        ~CloseFolder() { ::close(fd); }
+    } closeFolder{dirFd};
+    // Written as an entry's file is: a temporary file beside the target, held as a writer's up to
+    // its rename.
+    std::unique_ptr<TTempFileStream> out = TTempFileStream::Create(dirFd, to.filename(), -1);
+    if (!out) cannotOpen(dest);
+    out->CancelFlag = &cancel_;
     const std::int64_t size = in.Size();
     errno = 0;
-    bool whole = out.CopyFrom(in, 0) == size && ::fsync(fd) == 0;
+    bool whole = out->CopyFrom(in, 0) == size && ::fsync(out->Handle()) == 0;
     int error = errno;
-    whole = ::close(fd) == 0 && whole;
-    if (whole && std::rename(temp.c_str(), to.c_str()) != 0) {
+    whole = out->Close() && whole;
+    if (whole && !out->Commit()) {
         error = errno;
         whole = false;
     }
     if (!whole) {
-        ::unlink(temp.c_str());
+        out->Discard();
         if (!cancel_)
             ReportError(dest, "", error == ENOSPC ? kMsgDiskFull : kMsgWriteError, volumeName_);
         return false;
     }
-    keiba::SyncFolder(to.parent_path().empty() ? std::filesystem::path(".") : to.parent_path());
+    keiba::SyncFolder(folder);
     if (move && std::remove(from.c_str()) != 0) {
         ReportError(source, "", kMsgDeleteError, volumeName_);
         return false;

@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::string_view kSection = "JvDataGet";
 constexpr std::string_view kFirstUse = "2017/01/01 00:00:00";
+constexpr const char* kCancelled = "JVCancel:キャンセルされました";
 
 std::string Format(keiba::LocalTime t, const char* pattern) {
     keiba::DateTimeParts p = keiba::Parts(t);
@@ -160,6 +161,8 @@ void ImportSession::StatusTick() {
 void ImportSession::ReadRecords() {
     phase_ = Phase::Reading;
     lastExit_ = jvdata::ReadAndFileJvRecords(*link_, params_, *this);
+    // The loop wrote what it held after the cancel was told, and its status line went with it.
+    if (lastExit_ == jvdata::FilingLoopExit::Cancelled) view_.SetStatus(kCancelled);
 }
 
 void ImportSession::Cancel() {
@@ -186,8 +189,8 @@ void ImportSession::Cancel() {
     if (link_) link_->JVCancel();
     if (was != Phase::Idle) flags_.gJvCancel = 1;
     context_.notifier.Beep();
-    context_.notifier.Information("JVCancel:キャンセルされました");
-    view_.SetStatus("JVCancel:キャンセルされました");
+    context_.notifier.Information(kCancelled);
+    view_.SetStatus(kCancelled);
     // A cancelled download leaves the connection open: it is closed here. During the filing
     // the loop stops at its next pass and the start closes it.
     if (was == Phase::Downloading) CloseConnection();

@@ -181,6 +181,16 @@ std::optional<std::string> ReadWholeFile(const char* nativePath) {
 
 namespace {
 
+// "<name>.ktmp<pid>-", the name of a writer's temporary file without its number. A long name is
+// cut so that the suffix and nine digits fit the file system's limit; a UTF-8 character is never
+// cut in two.
+std::string TempStem(std::string_view targetName) {
+    const std::string suffix = std::string(kTempMark) + std::to_string(::getpid()) + "-";
+    std::size_t keep = std::min<std::size_t>(targetName.size(), NAME_MAX - suffix.size() - 9);
+    while (keep > 0 && keep < targetName.size() && (targetName[keep] & 0xC0) == 0x80) --keep;
+    return std::string(targetName.substr(0, keep)) + suffix;
+}
+
 // Creates a file named `stem` and a random number through `create` (an exclusive create of that
 // name), trying up to 16 numbers, and holds it as a writer's; its name goes to `name`. -1 with
 // errno set when none could be made.
@@ -209,22 +219,15 @@ int CreateFreshFile(const std::string& stem, std::string& name, Open create) {
 int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* temp) {
     std::filesystem::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
-    const std::string stem =
-        target.filename().string() + std::string(kTempMark) + std::to_string(::getpid()) + "-";
     std::string name;
-    return CreateFreshFile(stem, name, [&](const std::string& n) {
+    return CreateFreshFile(TempStem(target.filename().native()), name, [&](const std::string& n) {
         *temp = dir / n;
         return ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     });
 }
 
 int CreateTempFileAt(int dirFd, std::string_view targetName, unsigned mode, std::string* temp) {
-    const std::string suffix = std::string(kTempMark) + std::to_string(::getpid()) + "-";
-    // room for the suffix and nine digits; a UTF-8 character is never cut in two
-    std::size_t keep = std::min<std::size_t>(targetName.size(), NAME_MAX - suffix.size() - 9);
-    while (keep > 0 && keep < targetName.size() && (targetName[keep] & 0xC0) == 0x80) --keep;
-    const std::string stem = std::string(targetName.substr(0, keep)) + suffix;
-    return CreateFreshFile(stem, *temp, [&](const std::string& n) {
+    return CreateFreshFile(TempStem(targetName), *temp, [&](const std::string& n) {
         return ::openat(dirFd, n.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                         static_cast<mode_t>(mode));
     });

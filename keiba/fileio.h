@@ -70,13 +70,13 @@ IoResult CreateFolders(const std::filesystem::path& folder);
 std::uint64_t WriteCount(const std::filesystem::path& path);
 
 // Creates a new temporary file for `target` in the target's folder, named as every writer's
-// are, so that the sweep below knows it; returns its descriptor (open for writing, holding the
-// writer's lock for as long as it or a copy stays open) and puts its path in `temp`, or returns
-// -1 with errno set. The caller renames it over the target or removes it.
+// are, so that the sweep below knows it (a long target name is cut so that the name fits the
+// file system's limit); returns its descriptor (open for writing, holding the writer's lock for
+// as long as it or a copy stays open) and puts its path in `temp`, or returns -1 with errno set.
+// The caller renames it over the target or removes it.
 int CreateTempFile(const std::filesystem::path& target, std::filesystem::path* temp);
 // The same in the folder open as `dirFd`, for writers that walk folders by descriptor: the file
-// gets `mode` (less the umask), is never made through a link, and its name (in `temp`) is cut
-// to fit the file system's limit when `targetName` is long.
+// gets `mode` (less the umask) and is never made through a link; its name goes to `temp`.
 int CreateTempFileAt(int dirFd, std::string_view targetName, unsigned mode, std::string* temp);
 
 // Whether `name` (a file name without folder) is a writer's temporary file; `pid` receives the

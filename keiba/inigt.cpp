@@ -249,10 +249,12 @@ keiba::IoResult TIniGT::WriteStrings(std::string_view section,
     if (!representable)
         return keiba::IoResult::Fail("Shift-JISで表せない文字を含む設定値は保存できません。");
 
+    // A value reads back without the blanks around it, so they change nothing either.
     bool changes = false;
     for (const auto& [ident, value] : keys) {
         std::string held;
-        changes = changes || !text.Find(*fileSection, ident, &held) || held != value;
+        changes =
+            changes || !text.Find(*fileSection, ident, &held) || held != keiba::TrimBlanks(value);
     }
     if (!changes) return keiba::IoResult::Ok();
     if (text.encoding() == IniText::Encoding::Utf16)

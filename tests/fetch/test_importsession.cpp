@@ -168,6 +168,31 @@ TEST_F(ImportSessionTest, ACancelDuringTheFilingStopsTheLoopAndAskedCloseFollows
     EXPECT_EQ(Flags().gJvCancel, 0);
 }
 
+// A cancel answered in the middle of the filing: what was taken in is written first (the status
+// line says so meanwhile), and the line then says the import was cancelled, not that it reads.
+TEST_F(ImportSessionTest, ACancelInTheMiddleWritesWhatCameAndTheLineSaysItEnded) {
+    fetch::ImportRequest req = FirstUse();
+    link.readCount = 2;
+    link.AddFile("F1", {Ra("20261205", "05", 1, 12)});
+    link.AddFile("F2", {Ra("20261205", "05", 2, 12)});
+    bool filed = false;
+    link.onCall = [&](const FakeJvLink::Call& c) { filed = filed || c.result > 0; };
+    view.onPump = [&] {
+        if (!filed || !notifier.questions.empty()) return;
+        notifier.answers = {true};
+        session.Cancel();
+    };
+    session.Start(req);
+    ASSERT_EQ(session.LastExit(), jvdata::FilingLoopExit::Cancelled);
+    EXPECT_EQ(keiba::SplitLines(Slurp(dir / "Data/2026年12月05日.jvRA")).size(), 1u);
+    const auto cancelled =
+        std::find(view.statuses.begin(), view.statuses.end(), "JVCancel:キャンセルされました");
+    ASSERT_NE(cancelled, view.statuses.end());
+    EXPECT_TRUE(std::any_of(cancelled, view.statuses.end(),
+                            [](const std::string& s) { return s.starts_with("データ書込み中"); }));
+    EXPECT_EQ(view.statuses.back(), "JVCancel:キャンセルされました");
+}
+
 // The download ended and the filing ran to its end while the cancel box was open: the answer
 // said "キャンセルされました" after "データ作成が完了しました。" for an import that had completed.
 TEST_F(ImportSessionTest, ACancelAnsweredAfterTheImportEndedSaysItHadCompleted) {

@@ -35,6 +35,29 @@ std::vector<std::string> Names(const std::filesystem::path& dir) {
     return names;
 }
 
+// A name as long as the file system takes (255 bytes, a user's export named so): its temporary
+// file's name is cut to fit, and is still one the clean-up knows.
+TEST(FileIo, ANameAtTheLengthLimitIsReplacedWhole) {
+    testsupport::TempDir dir;
+    std::string longest;
+    for (int i = 0; i < 85; ++i) longest += "馬";
+    ASSERT_EQ(longest.size(), 255u);
+    const std::filesystem::path target = dir.path() / Utf8Path(longest);
+    std::filesystem::path temp;
+    SetBeforeRenameHookForTest([&](const std::filesystem::path& t) {
+        temp = t;
+        return true;
+    });
+    const IoResult first = WriteFileAtomic(target, "old");
+    const IoResult second = WriteFileAtomic(target, "new");
+    SetBeforeRenameHookForTest(nullptr);
+    ASSERT_TRUE(first) << first.message;
+    ASSERT_TRUE(second) << second.message;
+    EXPECT_EQ(testsupport::Slurp(target), "new");
+    EXPECT_TRUE(IsTempFileName(temp.filename().string())) << temp;
+    EXPECT_EQ(Names(dir.path()).size(), 1u);
+}
+
 // A kill between writing and renaming leaves the temporary file, as a real one does; the
 // clean-up of a later start removes it and nothing else.
 TEST(FileIo, AKillBeforeTheRenameKeepsTheOldFileAndTheCleanUpRemovesItsLeftover) {
@@ -165,7 +188,7 @@ TEST(FileIo, UnsyncedWritesStillReplaceTheFileWhole) {
     ASSERT_TRUE(WriteFileAtomic(target, "again"));
     SetFolderSyncedHookForTest(nullptr);
     EXPECT_EQ(synced, std::vector<std::filesystem::path>{dir.path()});
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(Names(dir.path()).size(), 1u);
 }
 
 // The cause of a folder that cannot be made is told, not the missing folder it leads to.

@@ -178,6 +178,8 @@ TEST_F(IniGTTest, AWriteThatChangesNothingLeavesTheFileAlone) {
     const std::uint64_t writes = keiba::WriteCount(dir / "kestrane.ini");
     EXPECT_TRUE(store.WriteString("Myfavo", "nerai1", "本命"));
     EXPECT_TRUE(store.WriteStrings("locate", {{"top", "40"}, {"left", "5"}}));
+    // blanks around a value are not kept in the file: it reads back the same without them
+    EXPECT_TRUE(store.WriteString("Myfavo", "nerai1", " 本命 "));
     EXPECT_EQ(keiba::WriteCount(dir / "kestrane.ini"), writes);
     EXPECT_TRUE(store.WriteStrings("locate", {{"top", "40"}, {"left", "6"}}));
     EXPECT_EQ(keiba::WriteCount(dir / "kestrane.ini"), writes + 1);
