@@ -235,11 +235,7 @@ void TPrevX::paintEvent(QPaintEvent*) {
     // The page at the size it was recorded for, or smaller as it will print when the paper
     // chosen since then cannot hold it: never stretched, never out of proportion.
     const RecordedPage& page = Page(currentPage_);
-    const PrinterMetrics& m = viewMetrics_;
-    const double fit = m.dpiX > 0 && m.dpiY > 0 ? FitScale(page, double(m.printWidth) / m.dpiX,
-                                                           double(m.printHeight) / m.dpiY)
-                                                : 1.0;
-    const double zoom = zoomScale_ / 100.0 * fit;
+    const double zoom = zoomScale_ / 100.0 * FitScale(page, viewMetrics_);
     painter.setClipRect(printable.adjusted(0, 0, 1, 1));
     painter.translate(printable.topLeft());
     painter.setRenderHint(QPainter::Antialiasing);

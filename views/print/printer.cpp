@@ -10,15 +10,44 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <algorithm>
 #include <cmath>
 
 namespace views::print {
+
+double FitScale(const RecordedPage& page, const PrinterMetrics& m) {
+    if (page.DpiX() <= 0 || page.DpiY() <= 0 || page.Width() <= 0 || page.Height() <= 0 ||
+        m.dpiX <= 0 || m.dpiY <= 0 || m.printWidth <= 0 || m.printHeight <= 0)
+        return 1;
+    // Compared as whole pixels of each side, so a page recorded on this very printer is 1.
+    const double across = double(m.printWidth) * page.DpiX() / (double(page.Width()) * m.dpiX);
+    const double down = double(m.printHeight) * page.DpiY() / (double(page.Height()) * m.dpiY);
+    return std::min({1.0, across, down});
+}
 
 namespace {
 
 // The unprintable border of the PDF output: that of a common office printer (1/6 inch), so
 // that a sheet laid out for paper in a printer fits a PDF page the same way.
 constexpr double kPdfMarginMm = 25.4 / 6;
+
+int Px(double v) {
+    return static_cast<int>(std::lround(v));
+}
+
+PrinterMetrics MetricsOf(const QPrinter& p) {
+    const QRectF paper = p.paperRect(QPrinter::DevicePixel);
+    const QRectF page = p.pageRect(QPrinter::DevicePixel);
+    PrinterMetrics m;
+    m.dpiX = m.dpiY = p.resolution();
+    m.paperWidth = Px(paper.width());
+    m.paperHeight = Px(paper.height());
+    m.offsetX = Px(page.left() - paper.left());
+    m.offsetY = Px(page.top() - paper.top());
+    m.printWidth = Px(page.width());
+    m.printHeight = Px(page.height());
+    return m;
+}
 
 class QtPrintJob : public PrintJob {
 public:
@@ -30,8 +59,7 @@ public:
         if (!first_ && !printer_.newPage()) return Fail();
         first_ = false;
         const double dpi = printer_.resolution();
-        const QRectF printable = printer_.pageRect(QPrinter::Inch);
-        const double fit = FitScale(page, printable.width(), printable.height());
+        const double fit = FitScale(page, MetricsOf(printer_));
         ReplayPage(painter_, page, dpi / page.DpiX() * fit, dpi / page.DpiY() * fit);
         return true;
     }
@@ -47,10 +75,6 @@ private:
     QPainter painter_;
     bool first_ = true;
 };
-
-int Px(double v) {
-    return static_cast<int>(std::lround(v));
-}
 
 void PdfOutput(QPrinter& p) {
     p.setOutputFormat(QPrinter::PdfFormat);
@@ -157,18 +181,7 @@ std::vector<QString> QtPrinter::PrinterNames() {
 }
 
 PrinterMetrics QtPrinter::Metrics() {
-    QPrinter& p = *state_->printer;
-    const QRectF paper = p.paperRect(QPrinter::DevicePixel);
-    const QRectF page = p.pageRect(QPrinter::DevicePixel);
-    PrinterMetrics m;
-    m.dpiX = m.dpiY = p.resolution();
-    m.paperWidth = Px(paper.width());
-    m.paperHeight = Px(paper.height());
-    m.offsetX = Px(page.left() - paper.left());
-    m.offsetY = Px(page.top() - paper.top());
-    m.printWidth = Px(page.width());
-    m.printHeight = Px(page.height());
-    return m;
+    return MetricsOf(*state_->printer);
 }
 
 void QtPrinter::SetPaper(int paperSize, int orientation) {

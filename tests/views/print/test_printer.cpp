@@ -98,6 +98,25 @@ TEST_F(PdfPrinterTest, APageRecordedForAnotherPrinterKeepsItsSize) {
     EXPECT_NEAR(std::stod(m[2]), 84, 1.5) << box;
 }
 
+// A page recorded on the printer it prints on is drawn at its own size, not a hair smaller: a
+// text 180 mm across and 280 mm down the printable area (which starts a sixth of an inch in)
+// starts 522.24 points across and 805.70 points down.
+TEST_F(PdfPrinterTest, APagePrintsAtItsOwnSizeOnThePaperItWasRecordedFor) {
+    TPrevX prev(printer);
+    ASSERT_EQ(prev.BeginDoc(), PrevResult::Ok);
+    prev.TextOut(1800, 2800, "Y");
+    prev.EndDoc();
+    names = {out / "own.pdf"};
+    ASSERT_EQ(prev.Print(), PrintResult::Printed);
+    const std::string box =
+        RunCommand("pdftotext -bbox '" + (out / "own.pdf").string() + "' - 2>&1");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(box, m, std::regex("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"")))
+        << box;
+    EXPECT_NEAR(std::stod(m[1]), 12 + 180 / 25.4 * 72, 0.1) << box;
+    EXPECT_NEAR(std::stod(m[2]), 12 + 280 / 25.4 * 72, 0.1) << box;
+}
+
 TEST_F(PdfPrinterTest, DecliningToNameTheFilePrintsNothing) {
     auto form = BuildPrintForm(context, Sheet::RaceCard, Day(), printer, "", nullptr);
     ASSERT_NE(form, nullptr);
