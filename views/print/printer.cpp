@@ -3,15 +3,21 @@
 #include "controls/filecolumns.h"
 #include "views/print/page.h"
 
+#include <QAbstractButton>
+#include <QChildEvent>
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace views::print {
 
@@ -92,6 +98,40 @@ QString AskWithSaveDialog(QWidget* parent, const QString& suggested) {
     return dialog.selectedFiles().constFirst();
 }
 
+// Texts Qt's Japanese translation leaves in English in the print dialog and in the printer
+// properties it opens. Matched by their English text, so a translation that comes to cover one
+// leaves nothing to replace.
+constexpr std::pair<const char*, const char*> kUntranslatedPrintTexts[] = {
+    {"Double Sided Printing", "両面印刷"},
+    {"Off", "しない"},
+    {"Long side binding", "長辺とじ"},
+    {"Short side binding", "短辺とじ"},
+    {"Advanced", "詳細設定"},
+    {"There are conflicts in some options. Please fix them.",
+     "一部のオプションが競合しています。修正してください。"},
+};
+
+template <typename Get, typename Set> void InJapanese(Get get, Set set) {
+    const QString text = get();
+    for (const auto& [english, japanese] : kUntranslatedPrintTexts)
+        if (text == QLatin1StringView(english)) set(QString::fromUtf8(japanese));
+}
+
+void SayInJapanese(QWidget& window) {
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            InJapanese([b] { return b->text(); }, [b](const QString& t) { b->setText(t); });
+        if (auto* l = qobject_cast<QLabel*>(w))
+            InJapanese([l] { return l->text(); }, [l](const QString& t) { l->setText(t); });
+        if (auto* g = qobject_cast<QGroupBox*>(w))
+            InJapanese([g] { return g->title(); }, [g](const QString& t) { g->setTitle(t); });
+        if (auto* tabs = qobject_cast<QTabWidget*>(w))
+            for (int i = 0; i < tabs->count(); ++i)
+                InJapanese([tabs, i] { return tabs->tabText(i); },
+                           [tabs, i](const QString& t) { tabs->setTabText(i, t); });
+    }
+}
+
 // The print dialog of the print form. Which pages print is the form's to say, one copy each:
 // the dialog's own page range, page set and copies (which it offers even when told there is no
 // page range, for printers that filter pages themselves) would be ignored, so they are switched
@@ -108,6 +148,17 @@ public:
         // Qt leaves the printers' own page list untranslated; it is switched off with the rest.
         for (const char* untranslated : {"pagesRadioButton", "pagesLineEdit"})
             if (auto* w = findChild<QWidget*>(QLatin1StringView(untranslated))) w->hide();
+        SayInJapanese(*this);
+    }
+
+protected:
+    // The printer properties are a dialog Qt makes as this one's child when they are first
+    // asked for; each is polished before it shows.
+    void childEvent(QChildEvent* event) override {
+        QPrintDialog::childEvent(event);
+        if (event->type() == QEvent::ChildPolished)
+            if (auto* child = qobject_cast<QWidget*>(event->child()); child && child->isWindow())
+                SayInJapanese(*child);
     }
 };
 
