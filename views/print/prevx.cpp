@@ -57,8 +57,6 @@ PrevResult TPrevX::CalcPageMetrics() {
 void TPrevX::ViewMetrics() {
     const PrinterMetrics m = printer_.Metrics();
     viewMetrics_ = m;
-    printerDpiX_ = m.dpiX;
-    printerDpiY_ = m.dpiY;
     const double scale = m.dpiY > 0 ? double(ScreenPpi()) / m.dpiY * zoomScale_ / 100 : 0;
     auto view = [scale](int px) { return static_cast<int>(std::nearbyint(px * scale)); };
     viewPaperWidth_ = view(m.paperWidth);
@@ -141,15 +139,15 @@ PrevResult TPrevX::SetPaper(int paperSize, int orientation) {
 }
 
 int TPrevX::XToDevice(int x) const {
-    return ToDevice(x, MarginLeft, printerDpiX_, MapMode);
+    return ToDevice(x, MarginLeft, viewMetrics_.dpiX, MapMode);
 }
 
 int TPrevX::YToDevice(int y) const {
-    return ToDevice(y, MarginTop, printerDpiY_, MapMode);
+    return ToDevice(y, MarginTop, viewMetrics_.dpiY, MapMode);
 }
 
 int TPrevX::FontSizeToHeight(int n) const {
-    return print::FontSizeToHeight(n, printerDpiY_, ScreenPpi());
+    return print::FontSizeToHeight(n, viewMetrics_.dpiY, ScreenPpi());
 }
 
 // --- Document ---
