@@ -1,7 +1,9 @@
-// print-sheet <program folder> <yyyymmdd> <sheet> <out.pdf>
+// print-sheet [--paper a4|a4-landscape|b5] <program folder> <yyyymmdd> <sheet> <out.pdf>
 // Loads one day of a program folder the way the main window does, without any window, draws
 // one printed sheet (racecard, newspaper, index, payouts, pastperf) into the print preview and
-// prints every page to a PDF file through the application's printer.
+// prints every page to a PDF file through the application's printer. --paper chooses the paper
+// once the sheet is drawn, as ﾌﾟﾘﾝﾀ設定 on the print form does, so a sheet shows how it prints
+// on paper other than its own.
 
 #include "app/forms/application.h"
 #include "app/startup.h"
@@ -18,9 +20,12 @@
 
 #include <QApplication>
 
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -36,24 +41,41 @@ public:
 };
 
 int Usage() {
-    std::cerr << "usage: print-sheet <program folder> <yyyymmdd> "
+    std::cerr << "usage: print-sheet [--paper a4|a4-landscape|b5] <program folder> <yyyymmdd> "
                  "<racecard|newspaper|index|payouts|pastperf> <out.pdf>\n";
     return 2;
+}
+
+// The paper and orientation codes of a --paper value.
+std::optional<std::pair<int, int>> PaperByName(const char* name) {
+    namespace p = views::print;
+    if (std::strcmp(name, "a4") == 0) return std::pair{p::kPaperA4, p::kPortrait};
+    if (std::strcmp(name, "a4-landscape") == 0) return std::pair{p::kPaperA4, p::kLandscape};
+    if (std::strcmp(name, "b5") == 0) return std::pair{p::kPaperB5, p::kPortrait};
+    return std::nullopt;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) return Usage();
-    const std::filesystem::path folder = argv[1];
-    const auto date = jvdata::ParseYyyymmdd(argv[2]);
-    const views::print::SheetInfo* sheet = views::print::SheetByKey(argv[3]);
+    std::optional<std::pair<int, int>> paper;
+    int first = 1;
+    if (argc > 2 && std::strcmp(argv[1], "--paper") == 0) {
+        paper = PaperByName(argv[2]);
+        if (!paper) return Usage();
+        first = 3;
+    }
+    if (argc - first != 4) return Usage();
+    char** args = argv + first;
+    const std::filesystem::path folder = args[0];
+    const auto date = jvdata::ParseYyyymmdd(args[1]);
+    const views::print::SheetInfo* sheet = views::print::SheetByKey(args[2]);
     if (!date) {
-        std::cerr << "not a date: " << argv[2] << "\n";
+        std::cerr << "not a date: " << args[1] << "\n";
         return 2;
     }
     if (!sheet) return Usage();
-    const QString out = QString::fromLocal8Bit(argv[4]);
+    const QString out = QString::fromLocal8Bit(args[3]);
 
     // No window is shown: the offscreen platform needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -87,8 +109,9 @@ int main(int argc, char** argv) {
         std::cerr << "the sheet has no pages\n";
         return 1;
     }
+    if (paper) prev.SetPaper(paper->first, paper->second);
     if (prev.Print() != views::print::PrintResult::Printed) {
-        std::cerr << "could not write " << argv[4] << "\n";
+        std::cerr << "could not write " << args[3] << "\n";
         return 1;
     }
     std::cout << pages->size() << " pages\n";

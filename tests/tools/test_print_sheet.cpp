@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <regex>
@@ -29,11 +30,13 @@ protected:
             << "the sample generator failed";
         testsupport::UseSampleIn(folder.path());
     }
-    // Runs the tool; its exit status.
-    int Print(const std::string& date, const std::string& sheet, const fs::path& pdf) {
+    // Runs the tool, with `options` before its arguments; its exit status.
+    int Print(const std::string& date, const std::string& sheet, const fs::path& pdf,
+              const std::string& options = {}) {
         int status = -1;
-        RunCommand(std::string(KESTRANE_PRINT_SHEET) + " '" + folder.path().string() + "' " + date +
-                       " " + sheet + " '" + pdf.string() + "' 2>&1",
+        RunCommand(std::string(KESTRANE_PRINT_SHEET) + " " + options + " '" +
+                       folder.path().string() + "' " + date + " " + sheet + " '" + pdf.string() +
+                       "' 2>&1",
                    &status);
         return status;
     }
@@ -116,6 +119,37 @@ TEST_F(PrintSheetTool, OtherSheets) {
         EXPECT_NE(info.find(c.size), std::string::npos) << c.sheet << "\n" << info;
         EXPECT_NE(Text(pdf).find(c.text), std::string::npos) << c.sheet;
     }
+}
+
+// A paper chosen once the race cards are drawn, as on the print form: the pages come out on that
+// paper, shrunk whole, and every word of the first card is on it.
+TEST_F(PrintSheetTool, APaperChosenAfterwardsHoldsTheWholeCard) {
+    auto words = [](const fs::path& pdf) {
+        const std::string box = RunCommand("pdftotext -f 1 -l 1 -bbox '" + pdf.string() + "' -");
+        std::vector<std::string> all;
+        static const std::regex word("<word [^>]*>([^<]*)</word>");
+        for (auto it = std::sregex_iterator(box.begin(), box.end(), word);
+             it != std::sregex_iterator(); ++it)
+            all.push_back((*it)[1]);
+        std::sort(all.begin(), all.end());
+        return all;
+    };
+    ASSERT_EQ(Print("20261128", "racecard", out / "a4.pdf"), 0);
+    const std::vector<std::string> whole = words(out / "a4.pdf");
+    ASSERT_GT(whole.size(), 300u);
+    const struct {
+        const char* paper;
+        const char* size; // in points
+    } papers[] = {{"a4-landscape", "842 x 595"}, {"b5", "516 x 729"}, {"a4", "595 x 842"}};
+    for (const auto& p : papers) {
+        SCOPED_TRACE(p.paper);
+        const fs::path pdf = out / (std::string(p.paper) + ".pdf");
+        ASSERT_EQ(Print("20261128", "racecard", pdf, std::string("--paper ") + p.paper), 0);
+        EXPECT_NE(Info(pdf).find(p.size), std::string::npos) << Info(pdf);
+        EXPECT_EQ(words(pdf), whole);
+    }
+    EXPECT_NE(Print("20261128", "racecard", out / "x.pdf", "--paper letter"), 0);
+    EXPECT_FALSE(fs::exists(out / "x.pdf"));
 }
 
 TEST_F(PrintSheetTool, RefusesWhatItCannotPrint) {

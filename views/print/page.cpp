@@ -62,15 +62,6 @@ void RecordedPage::Rectangle(int x1, int y1, int x2, int y2) {
     ops_.push_back({OpKind::Rectangle, 0, x1, y1, x2, y2});
 }
 
-double FitScale(const RecordedPage& page, double printWidthInches, double printHeightInches) {
-    if (page.DpiX() <= 0 || page.DpiY() <= 0 || page.Width() <= 0 || page.Height() <= 0 ||
-        printWidthInches <= 0 || printHeightInches <= 0)
-        return 1;
-    const double width = double(page.Width()) / page.DpiX();
-    const double height = double(page.Height()) / page.DpiY();
-    return std::min({1.0, printWidthInches / width, printHeightInches / height});
-}
-
 namespace {
 
 QPen LinePenOf(const PagePen& p) {

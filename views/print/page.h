@@ -87,11 +87,6 @@ private:
     int font_ = -1, pen_ = -1, brush_ = -1;
 };
 
-// The factor a page is drawn at on a printable area of the given size: 1 when it fits, else
-// the largest that fits it whole, the same across and down, so that a page recorded for larger
-// paper, or for the other orientation, loses nothing and keeps its proportions.
-double FitScale(const RecordedPage& page, double printWidthInches, double printHeightInches);
-
 // Replays `page` onto `painter`, whose coordinates are the page's pixels scaled by (sx, sy) from
 // the painter's current origin (the top-left corner of the printable area).
 void ReplayPage(QPainter& painter, const RecordedPage& page, double sx, double sy);

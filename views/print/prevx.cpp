@@ -57,8 +57,6 @@ PrevResult TPrevX::CalcPageMetrics() {
 void TPrevX::ViewMetrics() {
     const PrinterMetrics m = printer_.Metrics();
     viewMetrics_ = m;
-    printerDpiX_ = m.dpiX;
-    printerDpiY_ = m.dpiY;
     const double scale = m.dpiY > 0 ? double(ScreenPpi()) / m.dpiY * zoomScale_ / 100 : 0;
     auto view = [scale](int px) { return static_cast<int>(std::nearbyint(px * scale)); };
     viewPaperWidth_ = view(m.paperWidth);
@@ -141,15 +139,15 @@ PrevResult TPrevX::SetPaper(int paperSize, int orientation) {
 }
 
 int TPrevX::XToDevice(int x) const {
-    return ToDevice(x, MarginLeft, printerDpiX_, MapMode);
+    return ToDevice(x, MarginLeft, viewMetrics_.dpiX, MapMode);
 }
 
 int TPrevX::YToDevice(int y) const {
-    return ToDevice(y, MarginTop, printerDpiY_, MapMode);
+    return ToDevice(y, MarginTop, viewMetrics_.dpiY, MapMode);
 }
 
 int TPrevX::FontSizeToHeight(int n) const {
-    return print::FontSizeToHeight(n, printerDpiY_, ScreenPpi());
+    return print::FontSizeToHeight(n, viewMetrics_.dpiY, ScreenPpi());
 }
 
 // --- Document ---
@@ -235,11 +233,7 @@ void TPrevX::paintEvent(QPaintEvent*) {
     // The page at the size it was recorded for, or smaller as it will print when the paper
     // chosen since then cannot hold it: never stretched, never out of proportion.
     const RecordedPage& page = Page(currentPage_);
-    const PrinterMetrics& m = viewMetrics_;
-    const double fit = m.dpiX > 0 && m.dpiY > 0 ? FitScale(page, double(m.printWidth) / m.dpiX,
-                                                           double(m.printHeight) / m.dpiY)
-                                                : 1.0;
-    const double zoom = zoomScale_ / 100.0 * fit;
+    const double zoom = zoomScale_ / 100.0 * FitScale(page, viewMetrics_);
     painter.setClipRect(printable.adjusted(0, 0, 1, 1));
     painter.translate(printable.topLeft());
     painter.setRenderHint(QPainter::Antialiasing);

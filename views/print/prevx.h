@@ -53,8 +53,8 @@ public:
     // Accepted when it differs and is at least 1.
     void SetToPage(int page);
 
-    int PrinterDpiX() const { return printerDpiX_; }
-    int PrinterDpiY() const { return printerDpiY_; }
+    int PrinterDpiX() const { return viewMetrics_.dpiX; }
+    int PrinterDpiY() const { return viewMetrics_.dpiY; }
     int ViewPaperWidth() const { return viewPaperWidth_; }
     int ViewPaperHeight() const { return viewPaperHeight_; }
     int ViewOffsetX() const { return viewOffsetX_; }
@@ -125,7 +125,6 @@ private:
     int fromPage_ = 1;
     int toPage_ = 9999;
     PrinterMetrics viewMetrics_; // of the last look at the printer
-    int printerDpiX_ = 0, printerDpiY_ = 0;
     int viewPaperWidth_ = 0, viewPaperHeight_ = 0;
     int viewOffsetX_ = 0, viewOffsetY_ = 0;
     int viewPrintWidth_ = 0, viewPrintHeight_ = 0;

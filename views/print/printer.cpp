@@ -3,22 +3,57 @@
 #include "controls/filecolumns.h"
 #include "views/print/page.h"
 
+#include <QAbstractButton>
+#include <QChildEvent>
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTabWidget>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace views::print {
+
+double FitScale(const RecordedPage& page, const PrinterMetrics& m) {
+    if (page.DpiX() <= 0 || page.DpiY() <= 0 || page.Width() <= 0 || page.Height() <= 0 ||
+        m.dpiX <= 0 || m.dpiY <= 0 || m.printWidth <= 0 || m.printHeight <= 0)
+        return 1;
+    // Compared as whole pixels of each side, so a page recorded on this very printer is 1.
+    const double across = double(m.printWidth) * page.DpiX() / (double(page.Width()) * m.dpiX);
+    const double down = double(m.printHeight) * page.DpiY() / (double(page.Height()) * m.dpiY);
+    return std::min({1.0, across, down});
+}
 
 namespace {
 
 // The unprintable border of the PDF output: that of a common office printer (1/6 inch), so
 // that a sheet laid out for paper in a printer fits a PDF page the same way.
 constexpr double kPdfMarginMm = 25.4 / 6;
+
+int Px(double v) {
+    return static_cast<int>(std::lround(v));
+}
+
+PrinterMetrics MetricsOf(const QPrinter& p) {
+    const QRectF paper = p.paperRect(QPrinter::DevicePixel);
+    const QRectF page = p.pageRect(QPrinter::DevicePixel);
+    PrinterMetrics m;
+    m.dpiX = m.dpiY = p.resolution();
+    m.paperWidth = Px(paper.width());
+    m.paperHeight = Px(paper.height());
+    m.offsetX = Px(page.left() - paper.left());
+    m.offsetY = Px(page.top() - paper.top());
+    m.printWidth = Px(page.width());
+    m.printHeight = Px(page.height());
+    return m;
+}
 
 class QtPrintJob : public PrintJob {
 public:
@@ -30,8 +65,7 @@ public:
         if (!first_ && !printer_.newPage()) return Fail();
         first_ = false;
         const double dpi = printer_.resolution();
-        const QRectF printable = printer_.pageRect(QPrinter::Inch);
-        const double fit = FitScale(page, printable.width(), printable.height());
+        const double fit = FitScale(page, MetricsOf(printer_));
         ReplayPage(painter_, page, dpi / page.DpiX() * fit, dpi / page.DpiY() * fit);
         return true;
     }
@@ -48,10 +82,6 @@ private:
     bool first_ = true;
 };
 
-int Px(double v) {
-    return static_cast<int>(std::lround(v));
-}
-
 void PdfOutput(QPrinter& p) {
     p.setOutputFormat(QPrinter::PdfFormat);
     p.setPageMargins(QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
@@ -66,6 +96,40 @@ QString AskWithSaveDialog(QWidget* parent, const QString& suggested) {
     controls::UseDefaultLocaleColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
+}
+
+// Texts Qt's Japanese translation leaves in English in the print dialog and in the printer
+// properties it opens. Matched by their English text, so a translation that comes to cover one
+// leaves nothing to replace.
+constexpr std::pair<const char*, const char*> kUntranslatedPrintTexts[] = {
+    {"Double Sided Printing", "両面印刷"},
+    {"Off", "しない"},
+    {"Long side binding", "長辺とじ"},
+    {"Short side binding", "短辺とじ"},
+    {"Advanced", "詳細設定"},
+    {"There are conflicts in some options. Please fix them.",
+     "一部のオプションが競合しています。修正してください。"},
+};
+
+template <typename Get, typename Set> void InJapanese(Get get, Set set) {
+    const QString text = get();
+    for (const auto& [english, japanese] : kUntranslatedPrintTexts)
+        if (text == QLatin1StringView(english)) set(QString::fromUtf8(japanese));
+}
+
+void SayInJapanese(QWidget& window) {
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            InJapanese([b] { return b->text(); }, [b](const QString& t) { b->setText(t); });
+        if (auto* l = qobject_cast<QLabel*>(w))
+            InJapanese([l] { return l->text(); }, [l](const QString& t) { l->setText(t); });
+        if (auto* g = qobject_cast<QGroupBox*>(w))
+            InJapanese([g] { return g->title(); }, [g](const QString& t) { g->setTitle(t); });
+        if (auto* tabs = qobject_cast<QTabWidget*>(w))
+            for (int i = 0; i < tabs->count(); ++i)
+                InJapanese([tabs, i] { return tabs->tabText(i); },
+                           [tabs, i](const QString& t) { tabs->setTabText(i, t); });
+    }
 }
 
 // The print dialog of the print form. Which pages print is the form's to say, one copy each:
@@ -84,6 +148,17 @@ public:
         // Qt leaves the printers' own page list untranslated; it is switched off with the rest.
         for (const char* untranslated : {"pagesRadioButton", "pagesLineEdit"})
             if (auto* w = findChild<QWidget*>(QLatin1StringView(untranslated))) w->hide();
+        SayInJapanese(*this);
+    }
+
+protected:
+    // The printer properties are a dialog Qt makes as this one's child when they are first
+    // asked for; each is polished before it shows.
+    void childEvent(QChildEvent* event) override {
+        QPrintDialog::childEvent(event);
+        if (event->type() == QEvent::ChildPolished)
+            if (auto* child = qobject_cast<QWidget*>(event->child()); child && child->isWindow())
+                SayInJapanese(*child);
     }
 };
 
@@ -157,18 +232,7 @@ std::vector<QString> QtPrinter::PrinterNames() {
 }
 
 PrinterMetrics QtPrinter::Metrics() {
-    QPrinter& p = *state_->printer;
-    const QRectF paper = p.paperRect(QPrinter::DevicePixel);
-    const QRectF page = p.pageRect(QPrinter::DevicePixel);
-    PrinterMetrics m;
-    m.dpiX = m.dpiY = p.resolution();
-    m.paperWidth = Px(paper.width());
-    m.paperHeight = Px(paper.height());
-    m.offsetX = Px(page.left() - paper.left());
-    m.offsetY = Px(page.top() - paper.top());
-    m.printWidth = Px(page.width());
-    m.printHeight = Px(page.height());
-    return m;
+    return MetricsOf(*state_->printer);
 }
 
 void QtPrinter::SetPaper(int paperSize, int orientation) {

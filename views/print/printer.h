@@ -25,6 +25,12 @@ struct PrinterMetrics {
     bool operator==(const PrinterMetrics&) const = default;
 };
 
+// The factor a page is drawn at on the printable area of `m`: 1 when it fits, else the largest
+// that fits it whole, the same across and down, so that a page recorded for larger paper, or for
+// the other orientation, loses nothing and keeps its proportions. The preview and the print ask
+// it of the same device pixels, so a page on the paper it was recorded for is drawn at 1.
+double FitScale(const RecordedPage& page, const PrinterMetrics& m);
+
 // Paper and orientation codes of the printer's device mode.
 inline constexpr int kPaperA4 = 9;
 inline constexpr int kPaperB5 = 13; // JIS B5

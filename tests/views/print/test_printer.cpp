@@ -7,12 +7,18 @@
 #include "views/print/prevx.h"
 #include "views/print/printer.h"
 
+#include "tests/support/filedialogs.h"
 #include "tests/views/print/printfixture.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -98,6 +104,25 @@ TEST_F(PdfPrinterTest, APageRecordedForAnotherPrinterKeepsItsSize) {
     EXPECT_NEAR(std::stod(m[2]), 84, 1.5) << box;
 }
 
+// A page recorded on the printer it prints on is drawn at its own size, not a hair smaller: a
+// text 180 mm across and 280 mm down the printable area (which starts a sixth of an inch in)
+// starts 522.24 points across and 805.70 points down.
+TEST_F(PdfPrinterTest, APagePrintsAtItsOwnSizeOnThePaperItWasRecordedFor) {
+    TPrevX prev(printer);
+    ASSERT_EQ(prev.BeginDoc(), PrevResult::Ok);
+    prev.TextOut(1800, 2800, "Y");
+    prev.EndDoc();
+    names = {out / "own.pdf"};
+    ASSERT_EQ(prev.Print(), PrintResult::Printed);
+    const std::string box =
+        RunCommand("pdftotext -bbox '" + (out / "own.pdf").string() + "' - 2>&1");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(box, m, std::regex("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"")))
+        << box;
+    EXPECT_NEAR(std::stod(m[1]), 12 + 180 / 25.4 * 72, 0.1) << box;
+    EXPECT_NEAR(std::stod(m[2]), 12 + 280 / 25.4 * 72, 0.1) << box;
+}
+
 TEST_F(PdfPrinterTest, DecliningToNameTheFilePrintsNothing) {
     auto form = BuildPrintForm(context, Sheet::RaceCard, Day(), printer, "", nullptr);
     ASSERT_NE(form, nullptr);
@@ -152,6 +177,48 @@ TEST_F(PdfPrinterTest, ThePrintDialogOffersNoPageRangeOrCopies) {
     EXPECT_FALSE(printer.RunPrintDialog(nullptr));
     EXPECT_TRUE(shown);
     EXPECT_EQ(offered, std::vector<std::string>{"printers"});
+}
+
+// What the print dialog and its printer properties say is Japanese: Qt's translation leaves the
+// double-sided group and the properties' last tab in English.
+TEST_F(PdfPrinterTest, ThePrintDialogAndItsPropertiesSpeakJapanese) {
+    JapaneseInForce japanese;
+    ASSERT_TRUE(japanese.Translated()) << "qt6-translations-l10n is not installed";
+    // The texts a user can bring into view; widgets the dialog hides are not read.
+    auto texts = [](QWidget& window) {
+        QStringList all;
+        for (QWidget* w : window.findChildren<QWidget*>()) {
+            if (w->isHidden()) continue;
+            if (auto* b = qobject_cast<QAbstractButton*>(w)) all << b->text();
+            if (auto* l = qobject_cast<QLabel*>(w)) all << l->text();
+            if (auto* g = qobject_cast<QGroupBox*>(w)) all << g->title();
+            if (auto* t = qobject_cast<QTabWidget*>(w))
+                for (int i = 0; i < t->count(); ++i) all << t->tabText(i);
+        }
+        return all;
+    };
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        shown << texts(*dialog);
+        QTimer::singleShot(0, [&, dialog] {
+            QWidget* properties = QApplication::activeModalWidget();
+            if (properties && properties != dialog) {
+                shown << texts(*properties);
+                qobject_cast<QDialog*>(properties)->reject();
+            }
+            QTimer::singleShot(0, dialog, &QDialog::reject);
+        });
+        dialog->findChild<QAbstractButton*>(QStringLiteral("properties"))->click();
+    });
+    EXPECT_FALSE(printer.RunPrintDialog(nullptr));
+    EXPECT_TRUE(shown.contains(QStringLiteral("詳細設定"))) << shown.join(u'|').toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("両面印刷"))) << shown.join(u'|').toStdString();
+    static const QRegularExpression english(QStringLiteral("[A-Za-z]{3,}"));
+    for (const QString& text : shown)
+        EXPECT_FALSE(QString(text).remove(QStringLiteral("PDF")).contains(english))
+            << text.toStdString();
 }
 
 } // namespace

@@ -138,6 +138,21 @@ TEST_F(SheetTest, VenuePagesStopAtTheLastRaceOfTheDay) {
     EXPECT_EQ(raceLines, 3);
 }
 
+// A thirteenth race of one venue (a damaged day) is not printed: twelve fill the page.
+TEST_F(SheetTest, VenuePagesHoldTwelveRacesAtMost) {
+    for (int r = 0; r < 13; ++r) SetRace(Day(), r, "05", r + 1, 1);
+    SetVenues({"05", "", ""}, {" 0", "", ""});
+    const auto pages = Record(Sheet::IndexTable);
+    ASSERT_EQ(pages.size(), 1u);
+    int bars = 0;
+    for (const PageRect& r : pages[0].rects) bars += r.x2 - r.x1 == 925 ? 1 : 0;
+    EXPECT_EQ(bars, 12);
+    const auto payouts = Record(Sheet::Payouts);
+    int raceLines = 0;
+    for (const PageText& t : payouts[0].texts) raceLines += t.text.startsWith(Q("/////")) ? 1 : 0;
+    EXPECT_EQ(raceLines, 12);
+}
+
 // Ten races of one venue: races 1-6 down the left column, 7-10 down the right one.
 TEST_F(SheetTest, IndexTableRightColumnHoldsRacesSevenToTwelve) {
     for (int r = 0; r < 10; ++r) SetRace(Day(), r, "05", r + 1, 1);
