@@ -133,7 +133,6 @@ void TMainForm::WireHosts() {
     MainDayLoadView::Widgets& load = loadView_->ui;
     load.DatList = DatList;
     load.DateCombo = DateCombo;
-    load.RestTimeLabel = header_->ui.RestTimeLabel;
     load.StringGrid6 = Grid(QStringLiteral("StringGrid6"));
     load.PageControl3 = PageControl3;
     load.PageControl1 = PageControl1;
