@@ -27,7 +27,8 @@ namespace app {
 using mainform_parts::U;
 
 void MainDayLoadView::PrepareForLoad(bool isToday) {
-    ui.RestTimeLabel->setVisible(isToday);
+    QLabel* restTime = header_.ui.RestTimeLabel;
+    restTime->setVisible(isToday);
     ui.StringGrid6->hide();
     ui.PageControl3->hide();
     ui.Panel8->hide();
@@ -36,7 +37,7 @@ void MainDayLoadView::PrepareForLoad(bool isToday) {
         QSignalBlocker block(ui.DatList);
         ui.DatList->clear();
     }
-    ui.RestTimeLabel->clear();
+    restTime->clear();
     if (ui.timers) ui.timers->StopTimer4();
 }
 

@@ -44,8 +44,6 @@ public:
     struct Widgets {
         QListWidget* DatList = nullptr;
         QComboBox* DateCombo = nullptr;
-        // Shown only for today's races.
-        QLabel* RestTimeLabel = nullptr;
         // Hidden while a day loads: the race card list, the analysis tabs, Panel8 and the race
         // pages, which a shown race brings back.
         QWidget* StringGrid6 = nullptr;
@@ -62,7 +60,7 @@ public:
     } ui;
 
     // `operations` tells when the window wants the load to end; a day that does not load
-    // clears `header`.
+    // clears `header`, whose time to post shows only for today's races.
     MainDayLoadView(const keiba::OperationOwner& operations, RaceHeaderView& header)
         : operations_(operations)
         , header_(header) {}

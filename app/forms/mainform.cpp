@@ -133,7 +133,6 @@ void TMainForm::WireHosts() {
     MainDayLoadView::Widgets& load = loadView_->ui;
     load.DatList = DatList;
     load.DateCombo = DateCombo;
-    load.RestTimeLabel = header_->ui.RestTimeLabel;
     load.StringGrid6 = Grid(QStringLiteral("StringGrid6"));
     load.PageControl3 = PageControl3;
     load.PageControl1 = PageControl1;
@@ -303,10 +302,17 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormCloseQuery() {
-    ini_.WriteInteger("locate", "top", y());
-    ini_.WriteInteger("locate", "left", x());
-    ini_.WriteInteger("locate", "width", width());
-    ini_.WriteInteger("locate", "height", height());
+    const std::string top = std::to_string(y()), left = std::to_string(x()),
+                      width = std::to_string(this->width()),
+                      height = std::to_string(this->height());
+    SayIfNotSaved(ini_.WriteStrings(
+        "locate", {{"top", top}, {"left", left}, {"width", width}, {"height", height}}));
+}
+
+void TMainForm::SayIfNotSaved(const keiba::IoResult& io) {
+    // A read-only disk or a settings file saved as UTF-16 keeps the old value: the user hears
+    // it now rather than finding the setting back as it was at the next start.
+    if (!io) context_.notifier.Information(io.message);
 }
 
 void TMainForm::QuitButtonClick() {

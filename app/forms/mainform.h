@@ -19,6 +19,7 @@
 
 #include "app/startup.h"
 #include "keiba/context.h"
+#include "keiba/fileio.h"
 #include "keiba/operations.h"
 #include "members/downloads.h"
 #include "raceday/chasehorse.h"
@@ -236,6 +237,8 @@ private:
     void EnableDayCommands(bool enabled);
     // Says why a command that missed the disabled state does nothing; true when it may run.
     bool Free();
+    // A setting that could not be saved is said, with its cause.
+    void SayIfNotSaved(const keiba::IoResult& io);
     void BuildUi();
     void HideTab(QTabWidget* tabs, const char* pageName);
     void ApplyMarkers(const MarkerFiles& markers);

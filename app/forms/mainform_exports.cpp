@@ -110,9 +110,7 @@ void TMainForm::CSV2Click() {
     FolderViewerEx1->SetSelectedFolder(
         U(ini_.ReadString("Dir", "CSV1", keiba::PathToUtf8(appDir_ / "CSV"))));
     if (!FolderViewerEx1->Execute()) return;
-    if (keiba::IoResult io = ini_.WriteString("Dir", "CSV1", ToUtf8(FolderViewerEx1->Folder()));
-        !io)
-        context_.notifier.Information(io.message);
+    SayIfNotSaved(ini_.WriteString("Dir", "CSV1", ToUtf8(FolderViewerEx1->Folder())));
 }
 
 } // namespace app

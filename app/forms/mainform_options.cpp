@@ -23,8 +23,7 @@ void TMainForm::ChooseFolder(const QString& title, const char* key) {
     FolderViewerEx1->SetCaption(title);
     FolderViewerEx1->SetSelectedFolder(U(ini_.ReadString("Dir", key, keiba::PathToUtf8(appDir_))));
     if (!FolderViewerEx1->Execute()) return;
-    if (keiba::IoResult io = ini_.WriteString("Dir", key, ToUtf8(FolderViewerEx1->Folder())); !io)
-        context_.notifier.Information(io.message);
+    SayIfNotSaved(ini_.WriteString("Dir", key, ToUtf8(FolderViewerEx1->Folder())));
 }
 
 void TMainForm::N12Click() {
@@ -47,7 +46,7 @@ void TMainForm::RestoreOptions() {
 
 // The toggles' actions are checkable: the menu has inverted the check mark before these run.
 void TMainForm::hidelistClick() {
-    ini_.WriteBool("datalist", "close", hidelist->isChecked());
+    SayIfNotSaved(ini_.WriteBool("datalist", "close", hidelist->isChecked()));
 }
 
 void TMainForm::FoldHyoClick() {
@@ -56,7 +55,7 @@ void TMainForm::FoldHyoClick() {
     card->SetColWidth(2, folded ? -1 : 125);
     card->SetColWidth(3, folded ? -1 : 30);
     card->SetColWidth(5, folded ? -1 : 30);
-    ini_.WriteBool("FoldGrid", "IjoHyo", folded);
+    SayIfNotSaved(ini_.WriteBool("FoldGrid", "IjoHyo", folded));
 }
 
 void TMainForm::N30Click() {
@@ -64,7 +63,7 @@ void TMainForm::N30Click() {
         DeliverTimer->start();
     else
         DeliverTimer->stop();
-    ini_.WriteBool("alarm", "mail", N30->isChecked());
+    SayIfNotSaved(ini_.WriteBool("alarm", "mail", N30->isChecked()));
 }
 
 void TMainForm::AutoOzCheckClick() {

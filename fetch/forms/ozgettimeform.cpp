@@ -2,6 +2,7 @@
 
 #include "controls/fonts.h"
 #include "controls/qtplatform.h"
+#include "keiba/fileio.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QSpinBox>
 
 #include <algorithm>
+#include <string>
 
 namespace fetch {
 namespace {
@@ -53,7 +55,8 @@ QSpinBox* Spin(QWidget* parent, const keiba::TIniGT& ini, const char* name, cons
 
 TOzGetTimeForm::TOzGetTimeForm(const keiba::ProgramContext& context, QWidget* parent)
     : QDialog(parent)
-    , ini_(context.settings) {
+    , ini_(context.settings)
+    , notifier_(context.notifier) {
     setObjectName(QStringLiteral("OzGetTimeForm"));
     setWindowTitle(QStringLiteral("データﾞ自動取得時刻指定"));
     setFixedSize(311, 220);
@@ -102,9 +105,16 @@ TOzGetTimeForm::TOzGetTimeForm(const keiba::ProgramContext& context, QWidget* pa
 }
 
 void TOzGetTimeForm::BitBtn1Click() {
-    ini_.WriteInteger("Time", kAutoOzGet.ident, SpinEdit3->value());
-    ini_.WriteInteger("Time", kAutoBataijuGet.ident, SpinEdit2->value());
-    ini_.WriteInteger("Time", kAutoRdataGet.ident, SpinEdit1->value());
+    const std::string oz = std::to_string(SpinEdit3->value());
+    const std::string weight = std::to_string(SpinEdit2->value());
+    const std::string results = std::to_string(SpinEdit1->value());
+    // The times take effect only from the file: one that keeps them (a read-only disk, a file
+    // saved as UTF-16) says so rather than letting the user think them set.
+    if (keiba::IoResult io = ini_.WriteStrings("Time", {{kAutoOzGet.ident, oz},
+                                                        {kAutoBataijuGet.ident, weight},
+                                                        {kAutoRdataGet.ident, results}});
+        !io)
+        notifier_.Information(io.message);
     accept();
 }
 

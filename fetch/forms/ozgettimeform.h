@@ -19,7 +19,8 @@ public:
     // edits.
     explicit TOzGetTimeForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
 
-    // OK: writes the three values; closing by the title bar writes nothing.
+    // OK: writes the three values, or says why they could not be; closing by the title bar
+    // writes nothing.
     void BitBtn1Click();
 
     QSpinBox* SpinEdit3 = nullptr; // AutoOzGet, minutes before the post
@@ -29,6 +30,7 @@ public:
 
 private:
     keiba::TIniGT& ini_;
+    keiba::Notifier& notifier_;
 };
 
 } // namespace fetch

@@ -35,7 +35,6 @@ protected:
         app::MainDayLoadView::Widgets& w = view.ui;
         w.DatList = new QListWidget(&holder);
         w.DateCombo = new QComboBox(&holder);
-        w.RestTimeLabel = h.RestTimeLabel;
         w.StringGrid6 = new QWidget(&holder);
         w.PageControl3 = new QWidget(&holder);
         w.Panel8 = new QWidget(&holder);
@@ -81,7 +80,7 @@ TEST_F(DayLoadViewTest, ALoadListsItsRacesTwiceAndADayThatFailsLeavesNothingOfIt
     EXPECT_EQ(venues, (QStringList{QStringLiteral("05"), QStringLiteral("08"), QString()}));
     EXPECT_EQ(view.ui.BashoIdxs[1]->text(), QStringLiteral(" 1"));
     // Today's races count down to their post time.
-    EXPECT_FALSE(view.ui.RestTimeLabel->isHidden());
+    EXPECT_FALSE(header.ui.RestTimeLabel->isHidden());
 
     // A race of the day was shown; then a day without a race file is chosen.
     view.ui.PageControl1->show();

@@ -360,6 +360,28 @@ TEST_F(MainFormTest, FoldTogglesAndFolderChoices) {
     EXPECT_TRUE(notifier.messages.empty());
 }
 
+// A setting the window cannot save (here: a settings file an editor saved as UTF-16, which is
+// never written over) is said with its cause, for a toggle at once and for the window's place
+// when it closes, instead of coming back as it was at the next start.
+TEST_F(MainFormTest, ASettingThatCannotBeSavedIsSaidWithItsCause) {
+    app::TMainForm& main = Start();
+    main.show();
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string_view("[datalist]\r\nclose=0\r\n")) utf16 += std::string{c, '\0'};
+    WriteBytes(dir / "kestrane.ini", utf16);
+    notifier.messages.clear();
+    const std::string refused = (dir / "kestrane.ini").string() +
+                                " はUTF-16で保存されているため、設定を書き込めません。Shift-JISか"
+                                "UTF-8で保存し直してください。";
+
+    Find<QAction>("hidelist")->trigger();
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{refused});
+    main.move(main.x() + 7, main.y());
+    main.close();
+    EXPECT_EQ(notifier.messages, (std::vector<std::string>{refused, refused}));
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), utf16);
+}
+
 TEST_F(MainFormTest, HandInputNeedsALoadedDayWithRaces) {
     fs::create_directories(dir / "Data");
     WriteBytes(dir / "Data" / "2026年11月28日.jvRA", Ra("20261128", "05", 1, 2));

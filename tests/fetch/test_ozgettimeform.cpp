@@ -30,6 +30,23 @@ TEST_F(OzGetTimeForm, SavesOnlyOnOkAndHoldsTheRanges) {
     EXPECT_EQ(ini.ReadInteger("Time", "AutoRdataGet", 0), 10);
 }
 
+// Times the settings file cannot keep (an editor saved it as UTF-16, which is never written over)
+// are said, and the file is left as it was.
+TEST_F(OzGetTimeForm, TimesThatCannotBeSavedAreSaid) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string_view("[Time]\r\nAutoOzGet=20\r\n")) utf16 += std::string{c, '\0'};
+    WriteBytes(dir / "kestrane.ini", utf16);
+    fetch::TOzGetTimeForm form(context);
+    EXPECT_EQ(form.SpinEdit3->value(), 20);
+    form.SpinEdit3->setValue(12);
+    form.BitBtn1->click();
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{(dir / "kestrane.ini").string() +
+                                       " はUTF-16で保存されているため、設定を書き込めません。"
+                                       "Shift-JISかUTF-8で保存し直してください。"});
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), utf16);
+}
+
 // Each spin edit offers its range and no more, and shows its default when the key is absent:
 // minutes before the post 3 to 59 (10), the interval 5 to 59 (10), the hidden one 2 to 59 (37).
 TEST_F(OzGetTimeForm, EachSpinEditOffersItsRange) {
