@@ -135,6 +135,19 @@ TEST(Stakes, ABudgetUnder100ClearsTheStakesAndTheSummary) {
     }
 }
 
+// A full trifecta grid of an 18-runner field is 4896 bets, the most a grid holds: it is staked
+// to its last row. A grid with one row more is no bet grid and is left as it is.
+TEST(Stakes, AFullTrifectaGridIsStakedToItsLastRowAndOneRowMoreIsLeftAlone) {
+    Distributed full = Distribute(V(4896, "   2.0"), betting::kModeEqual, 489600);
+    EXPECT_EQ(full.grid.Cells(6, 4896), "   100");
+    EXPECT_EQ(full.Label(LabelSlot::Tensu), "4896");
+    EXPECT_EQ(full.Label(LabelSlot::Total), "489600");
+
+    Distributed over = Distribute(V(4897, "   2.0"), betting::kModeEqual, 489700);
+    EXPECT_EQ(over.grid.Cells(6, 1), "");
+    EXPECT_EQ(over.Label(LabelSlot::Total), "");
+}
+
 class Results : public testsupport::BetDay {
 protected:
     jvdata::PayoutTables& pay() { return day().gPayoutTables; }
