@@ -1,6 +1,7 @@
 #include "search/neraislots.h"
 
 #include "keiba/inigt.h"
+#include "search/neraihits.h"
 #include "tests/raceday/dayfixture.h"
 #include "tests/search/neraifixture.h"
 
@@ -154,8 +155,8 @@ TEST_F(NeraiSlotsTest, TheDayLoadSearchesBeforeItSelectsTheFirstRace) {
 }
 
 // The last slot and the last runner slot of a full field: a set that only the 18th favourite
-// passes, chosen in combo 4, marks that runner in slot 4 alone; a later choice the slot cannot
-// load shows the set slot 4 holds again.
+// passes, chosen in combo 4, marks that runner in slot 4 alone and the hit list counts it; a
+// later choice the slot cannot load shows the set slot 4 holds again.
 TEST_F(NeraiSlotsTest, TheLastSlotMarksTheLastRunnerOfAFullField) {
     RunnerData data;
     Day().gDayRaces[0] = data.race;
@@ -174,6 +175,7 @@ TEST_F(NeraiSlotsTest, TheLastSlotMarksTheLastRunnerOfAFullField) {
     EXPECT_EQ(Day().gRaceCalc[0].NeraiMatch[17], (std::array<std::uint8_t, 4>{0, 0, 0, 1}));
     EXPECT_EQ(Matches(Day(), 4), 1);
     EXPECT_EQ(Myfavo(context, 4), "last");
+    EXPECT_EQ(BuildNeraiHitList(Day(), 1).slotCounts, (std::array<int, 4>{0, 0, 0, 1}));
 
     view.combo[4] = "gone";
     EXPECT_EQ(slots.LoadSlot(4), NeraiSlotResult::Missing);
