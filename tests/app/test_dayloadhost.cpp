@@ -1,4 +1,5 @@
-// The window's side of the day load, built over widgets of its own without the window.
+// The window's side of the day load and of the race header, built over widgets of its own
+// without the window.
 
 #include "app/forms/dayloadhost.h"
 
@@ -6,6 +7,7 @@
 #include "app/forms/raceheaderview.h"
 #include "controls/label3d.h"
 #include "keiba/operations.h"
+#include "raceday/raceheader.h"
 #include "tests/raceday/dayfixture.h"
 
 #include <QComboBox>
@@ -101,4 +103,51 @@ TEST_F(DayLoadViewTest, TheProgressTextIsReadAsShiftJis) {
     view.ui.progress = &progress;
     view.SetProgressText(keiba::Sj("ウマ１"));
     EXPECT_EQ(progress.StaticText1()->text(), QStringLiteral("ウマ１"));
+}
+
+// Every text of a selection's header in the label the window shows it in: each label a text of
+// its own, so that one wired to a neighbour's text shows.
+TEST_F(DayLoadViewTest, EachHeaderTextShowsInItsOwnLabel) {
+    for (int i = 0; i < 3 * raceday::kLabel3DTriples; ++i)
+        header.ui.gLabel3DTable.push_back(new controls::TLabel3Dj(&holder));
+    for (int i = 0; i < 3 * raceday::kPayoutLabelTriples; ++i)
+        header.ui.gPayoutLabels.push_back(new QLabel(&holder));
+    raceday::RaceHeader h;
+    h.basho = keiba::Sj("東京");
+    h.race = "11";
+    h.label1 = "L1";
+    h.label2 = "L2";
+    h.label3 = "L3";
+    h.label4 = "L4";
+    h.label6 = "L6";
+    h.label7 = "L7";
+    h.label3Dj1 = "J1";
+    h.label3Dj2 = "J2";
+    h.tfwTime = "14:55";
+    h.rLevel = keiba::Sj("高＋");
+    h.rPlus = " 3";
+    h.rMinus = " 1";
+    h.turf = false;
+    h.commentLines = {"C1", "C2"};
+    h.label3D.back() = {"18", " 7", "    1230"};
+    h.payoutLabels.back() = {"18-17-16", "4896", " 1234560"};
+    header.Show(h);
+
+    const RaceHeaderView::Widgets& w = header.ui;
+    const std::pair<QLabel*, const char*> labels[] = {
+        {w.BashoLabel, "東京"},  {w.RaceLabel, "11"},    {w.Label1, "L1"},
+        {w.Label2, "L2"},        {w.Label3, "L3"},       {w.Label4, "L4"},
+        {w.Label6, "L6"},        {w.Label7, "L7"},       {w.TFWtimeLabel, "14:55"},
+        {w.RLevelLabel, "高＋"}, {w.RplsTouLabel, " 3"}, {w.RmnsTouLabel, " 1"}};
+    for (const auto& [label, text] : labels) EXPECT_EQ(label->text(), QString::fromUtf8(text));
+    EXPECT_EQ(w.Label3Dj1->Caption(), QStringLiteral("J1"));
+    EXPECT_EQ(w.Label3Dj2->Caption(), QStringLiteral("J2"));
+    EXPECT_EQ(w.Panel3->palette().color(QPalette::Window), QColor(128, 0, 0));
+    EXPECT_EQ(w.Memo1->toPlainText(), QStringLiteral("C1\nC2"));
+    EXPECT_EQ(header.Title(), QStringLiteral("L1\r\nL2\r\nL3\r\nL4"));
+    // The last triple of each table: the wide's seventh entry and the trifecta's sixth.
+    EXPECT_EQ(w.gLabel3DTable[62]->Caption(), QStringLiteral("    1230"));
+    EXPECT_EQ(w.gLabel3DTable[60]->Caption(), QStringLiteral("18"));
+    EXPECT_EQ(w.gPayoutLabels[42]->text(), QStringLiteral("18-17-16"));
+    EXPECT_EQ(w.gPayoutLabels[44]->text(), QStringLiteral(" 1234560"));
 }

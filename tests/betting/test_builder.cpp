@@ -308,4 +308,36 @@ TEST_F(AutoMarks, TogglesSetTheMarkOfTheModeAndClearAgain) {
     EXPECT_FALSE(betting::ToggleMark(day(), marks, 0, kAxis, 0));
 }
 
+// Runner slot 17, the last of a full field: the automatic marks of both modes, the toggles and
+// the bets reach it like any other.
+TEST_F(AutoMarks, TheEighteenthRunnerOfAFullFieldIsMarkedAndBet) {
+    SetRace(18);
+    Runner(18, "◎", "S", 1, "R+", "S");
+    betting::FillAxisAndPartners(day(), marks, betting::kLogicSystem);
+    EXPECT_EQ(Col(kAxis)[17], "◎");
+    EXPECT_EQ(Col(kLeg1)[17], "▲");
+    EXPECT_TRUE(betting::ToggleMark(day(), marks, betting::kLogicSystem, kLeg2, 18));
+    EXPECT_TRUE(betting::ToggleMark(day(), marks, betting::kLogicSystem, kLeg2, 18));
+    EXPECT_EQ(Col(kLeg2)[17], "▲");
+
+    SetRace(18);
+    calc().UserNeraiMatch[17] = {1, 1, 1};
+    betting::FillAxisAndPartners(day(), marks, betting::kLogicUser);
+    EXPECT_EQ(Col(kAxis)[17], "◎");
+    EXPECT_EQ(Col(kLeg2)[17], "▲");
+
+    SetRace(18);
+    calc().WinPop[15] = 3;
+    calc().WinPop[16] = 2;
+    calc().WinPop[17] = 1;
+    Mark(kAxis, {18}, "◎");
+    Mark(kLeg1, {17}, "▲");
+    Mark(kLeg2, {16}, "▲");
+    Build();
+    EXPECT_EQ(Column(BetKind::Tan, kKeyCol), V{"18"});
+    EXPECT_EQ(Column(BetKind::Sanrentan, kKeyCol),
+              (V{"16-17-18", "16-18-17", "17-16-18", "17-18-16", "18-16-17", "18-17-16"}));
+    EXPECT_EQ(Column(BetKind::Sanrentan, betting::kRenPopCol).back(), " 1- 2- 3");
+}
+
 } // namespace

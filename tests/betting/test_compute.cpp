@@ -135,6 +135,36 @@ TEST(Stakes, ABudgetUnder100ClearsTheStakesAndTheSummary) {
     }
 }
 
+// A full trifecta grid of an 18-runner field is 4896 bets, the most a grid holds: it is staked
+// to its last row. A grid with one row more is no bet grid and is left as it is.
+TEST(Stakes, AFullTrifectaGridIsStakedToItsLastRowAndOneRowMoreIsLeftAlone) {
+    Distributed full = Distribute(V(4896, "   2.0"), betting::kModeEqual, 489600);
+    EXPECT_EQ(full.grid.Cells(6, 4896), "   100");
+    EXPECT_EQ(full.Label(LabelSlot::Tensu), "4896");
+    EXPECT_EQ(full.Label(LabelSlot::Total), "489600");
+
+    Distributed over = Distribute(V(4897, "   2.0"), betting::kModeEqual, 489700);
+    EXPECT_EQ(over.grid.Cells(6, 1), "");
+    EXPECT_EQ(over.Label(LabelSlot::Total), "");
+}
+
+// The trifecta's three calls in an 18-runner field: the third runner, the 18th favourite,
+// reads the last of the table's 54 columns.
+TEST(AppearRates, TheEighteenthFavouriteOfAFullFieldReadsTheLastColumn) {
+    betting::AppearRateTable table;
+    table.rate[18][16] = 0.123;     // block 1, popularity 16
+    table.rate[18][18 + 17] = 0.5;  // block 2, popularity 17
+    table.rate[18][36 + 18] = 0.25; // block 3, popularity 18
+    PlainTable g(14, 2);
+    g.SetCell(5, 1, "16-17-18");
+    betting::FillAppearRateColumn(table, 1, 1, 18, 1, g, 9, 5);
+    betting::FillAppearRateColumn(table, 2, 2, 18, 1, g, 10, 5);
+    betting::FillAppearRateColumn(table, 3, 3, 18, 1, g, 11, 5);
+    EXPECT_EQ(g.Cells(9, 1), " 12.3");
+    EXPECT_EQ(g.Cells(10, 1), " 50.0");
+    EXPECT_EQ(g.Cells(11, 1), " 25.0");
+}
+
 class Results : public testsupport::BetDay {
 protected:
     jvdata::PayoutTables& pay() { return day().gPayoutTables; }

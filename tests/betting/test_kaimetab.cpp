@@ -165,4 +165,17 @@ TEST_F(Sorts, HeadingClicksSortDescendingThenAscendingWithTiesByRowNumber) {
     EXPECT_EQ(keys(BetKind::Wide), (V{" 1- 5", " 1- 4", " 1- 3", " 1- 2"}));
 }
 
+// Two bets are the smallest grid a sort changes.
+TEST(SortBetRows, TwoBetsSortBothWays) {
+    PlainTable g(14, 3);
+    g.SetCell(kKeyCol, 1, " 1- 2");
+    g.SetCell(betting::kOddsCol, 1, "   3.0");
+    g.SetCell(kKeyCol, 2, " 1- 3");
+    g.SetCell(betting::kOddsCol, 2, "  12.5");
+    betting::SortBetRows(g, betting::kOddsCol, true);
+    EXPECT_EQ(GridColumn(g, kKeyCol), (V{" 1- 3", " 1- 2"}));
+    betting::SortBetRows(g, betting::kOddsCol, false);
+    EXPECT_EQ(GridColumn(g, kKeyCol), (V{" 1- 2", " 1- 3"}));
+}
+
 } // namespace

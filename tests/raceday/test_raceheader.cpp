@@ -188,3 +188,39 @@ TEST_F(RaceHeaderTest, EveryPayoutEntryHasItsOwnLabels) {
             << (e.threeD ? "3-D label " : "label ") << e.index;
     }
 }
+
+// Every field of the header lines distinct from its neighbours, so that a line built from the
+// wrong field, or with the wrong style of a code text, shows.
+TEST_F(RaceHeaderTest, EveryHeaderLabelReadsItsOwnFields) {
+    LoadRace(8, {});
+    jvdata::TJvRA& ra = Day().gDayRaces[0];
+    const std::pair<int, std::string> fields[] = {
+        {22, "04"},   {24, "07"},    {28, "1"},    {33, Sj("ジャパンカップ")},
+        {612, "044"}, {615, "B"},    {617, "13"},  {619, "A10"},
+        {622, "2"},   {623, "000"},  {626, "005"}, {629, "010"},
+        {632, "016"}, {698, "2400"}, {706, "12"},  {710, "A "},
+        {874, "15"},  {876, "40"},   {886, "07"},  {888, "2"},
+        {889, "3"},   {890, "4"}};
+    for (const auto& [pos, value] : fields)
+        ra.SetField(static_cast<std::size_t>(pos), value.size(), value);
+    Day().gDayOddsO1[0].SetField(32, 2, "14");
+    Day().gDayOddsO1[0].SetField(34, 2, "55");
+    raceday::TOutData2& texts = Day().gRaceTexts[0];
+    texts.RaceRLevelText = Sj("高＋");
+    texts.RplsTou = " 3";
+    texts.RmnsTou = " 1";
+
+    const raceday::RaceHeader h = raceday::SelectRaceHeader(Day(), 0).header;
+    EXPECT_EQ(h.basho, Sj("東京"));
+    EXPECT_EQ(h.race, "3");
+    EXPECT_EQ(h.label1, Sj("2026年11月28日(土)東京04回07日03R   15.40発走  曇　芝:重　ダ:不良"));
+    EXPECT_EQ(h.label2, Sj("第44回 ジャパンカップ") + std::string(60 - 14, ' '));
+    EXPECT_EQ(h.label3, Sj(" 8頭[入線: 7頭] 2400ﾒｰﾄﾙ 芝 左回り 外回り(A) G2    サラ系３歳以上　 "
+                           "(混合)牡　　　　　　　　"));
+    EXPECT_EQ(h.label4, Sj("別定 3歳上1勝ｸﾗｽ  3歳上2勝ｸﾗｽ  3歳上3勝ｸﾗｽ"));
+    EXPECT_EQ(h.tfwTime, "14:55");
+    EXPECT_EQ(h.rLevel, Sj("高＋"));
+    EXPECT_EQ(h.rPlus, " 3");
+    EXPECT_EQ(h.rMinus, " 1");
+    EXPECT_TRUE(h.turf);
+}

@@ -1,6 +1,7 @@
 #include "search/neraislots.h"
 
 #include "keiba/inigt.h"
+#include "search/neraihits.h"
 #include "tests/raceday/dayfixture.h"
 #include "tests/search/neraifixture.h"
 
@@ -151,4 +152,32 @@ TEST_F(NeraiSlotsTest, TheDayLoadSearchesBeforeItSelectsTheFirstRace) {
     EXPECT_EQ(Myfavo(context, 1), "open");
     EXPECT_EQ(Myfavo(context, 3), "(none)");
     EXPECT_TRUE(Day().gNeraiSlots[3].IsBlank());
+}
+
+// The last slot and the last runner slot of a full field: a set that only the 18th favourite
+// passes, chosen in combo 4, marks that runner in slot 4 alone and the hit list counts it; a
+// later choice the slot cannot load shows the set slot 4 holds again.
+TEST_F(NeraiSlotsTest, TheLastSlotMarksTheLastRunnerOfAFullField) {
+    RunnerData data;
+    Day().gDayRaces[0] = data.race;
+    Day().gDayRaces[0].SetField(882, 2, "18");
+    Day().gDayRaceCount = 1;
+    for (std::size_t h = 0; h < 18; ++h) Day().gRaceCalc[0].WinPop[h] = static_cast<int>(h) + 1;
+    search::TNeraiRecord last = OpenSet();
+    Put(last, 0, kTosuMax, "18");
+    Put(last, 0, kTanNinMin, "18");
+    Put(last, 0, kTanNinMax, "18");
+    ASSERT_TRUE(WriteNeraiFile(dir.path(), "last", last));
+    view.races = 1;
+    NeraiSlots slots(view, Day(), context);
+    view.combo[4] = "last";
+    ASSERT_EQ(slots.LoadSlot(4), NeraiSlotResult::Loaded);
+    EXPECT_EQ(Day().gRaceCalc[0].NeraiMatch[17], (std::array<std::uint8_t, 4>{0, 0, 0, 1}));
+    EXPECT_EQ(Matches(Day(), 4), 1);
+    EXPECT_EQ(Myfavo(context, 4), "last");
+    EXPECT_EQ(BuildNeraiHitList(Day(), 1).slotCounts, (std::array<int, 4>{0, 0, 0, 1}));
+
+    view.combo[4] = "gone";
+    EXPECT_EQ(slots.LoadSlot(4), NeraiSlotResult::Missing);
+    EXPECT_EQ(view.combo[4], "last");
 }

@@ -86,3 +86,14 @@ TEST_F(UserSetListTest, SettingsSavedWithLoneCrLineEndsAreEachALine) {
     EXPECT_EQ(list.At(1).name, "B");
     EXPECT_EQ(list.At(0).partner2, "Z");
 }
+
+// The last set over the last runner of a full field.
+TEST_F(UserNeraiTest, TheThirdSetReachesTheEighteenthRunner) {
+    Day().gDayRaces[0].SetField(882, 2, "18");
+    Day().gDayHorseAnalysis[0][0].SetField(kRCodePos, 1, " ");
+    Day().gDayHorseAnalysis[0][17].SetField(kRCodePos, 1, "1");
+    UserNeraiSets sets(Day(), context);
+    ASSERT_EQ(sets.Load(3, "rplus"), NeraiSlotResult::Loaded);
+    sets.Search({false, false, true}, 1);
+    EXPECT_EQ(Flagged(3), std::vector<std::string>{"0:18"});
+}

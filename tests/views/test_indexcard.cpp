@@ -147,6 +147,23 @@ TEST_F(IndexCard, TargetMarksFollowTheirRunnerThroughASort) {
     EXPECT_TRUE(m.PaintOf(2, 2).boxes.empty());
 }
 
+// Horse 18, the last runner a mark is drawn for, matching only the last of the four slots:
+// its number cell turns red and its name carries the fourth bar alone, in fuchsia.
+TEST_F(IndexCard, TheLastRunnerMatchingTheLastSlotShowsTheFourthBar) {
+    raceday::RaceDay& day = FreshRace(18);
+    day.gRaceCalc[0].NeraiMatch[17] = {0, 0, 0, 1};
+    Show(18);
+    const views::GridModel& m = *card.Model();
+    ASSERT_EQ(m.Cells(1, 18), QStringLiteral("18"));
+    EXPECT_EQ(m.PaintOf(1, 18).background, QColor(0xFF0000));
+    const auto boxes = m.PaintOf(2, 18).boxes;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].fill, QColor(0xFF00FF));
+    EXPECT_EQ(boxes[0].left, 130 + 6 * 3);
+    EXPECT_EQ(boxes[0].right, 135 + 6 * 3);
+    EXPECT_EQ(m.PaintOf(1, 17).background, QColor(0xFFFFE1));
+}
+
 TEST_F(IndexCard, OffscreenPixelsShowBracketTargetCellAndBar) {
     raceday::RaceDay& day = FreshRace(6);
     day.gRaceCalc[0].NeraiMatch[2] = {1, 0, 1, 0}; // runner 3

@@ -63,4 +63,16 @@ TEST(CalcPages, ScalesScreenPixelsToThePrinterWithItsMargins) {
     EXPECT_EQ(split.PageTotal(), 9);
 }
 
+TEST(CalcPages, TheLeftMarginNarrowsThePageAndTheTopMarginShortensIt) {
+    // At 254 dpi a millimetre is 10 pixels: 90 across and 70 down are left for the grid.
+    GridPageInput in = Plain({40, 40, 40, 40}, {40, 40, 40, 40});
+    in.printerDpiX = in.printerDpiY = in.screenDpiX = in.screenDpiY = 254;
+    in.leftMargin = 1;
+    in.topMargin = 3;
+    in.fixedRows = 0;
+    const auto split = CalcPages(in);
+    EXPECT_EQ(split.colStarts, (std::vector<int>{0, 2}));
+    EXPECT_EQ(split.rowStarts, (std::vector<int>{0, 1, 2, 3}));
+}
+
 } // namespace

@@ -207,3 +207,38 @@ TEST_F(PrevXTest, ShowsAPageAtItsSizeOrShrunkWholeToFitThePaper) {
         EXPECT_NEAR(side(0, 1), c.side, 1);
     }
 }
+
+// A printer whose unprintable border is wider at the top than at the left, and a document whose
+// left and top margins differ: each offset and margin moves the page along its own axis only,
+// on the recorded page and on the preview.
+TEST_F(PrevXTest, APageIsPlacedByTheLeftOffsetAcrossAndTheTopOffsetDown) {
+    printer.portrait.offsetX = 150;
+    printer.portrait.offsetY = 300;
+    prev.SetZoomScale(100);
+    prev.MarginLeft = 100;
+    prev.MarginTop = 50;
+    ASSERT_EQ(prev.BeginDoc(), PrevResult::Ok);
+    prev.SetBrush({Qt::black, true});
+    prev.SetPen({Qt::black, 1, false, false});
+    prev.Rectangle(0, 0, 254, 254);
+    prev.EndDoc();
+    // 10 mm and 5 mm at 600 dpi: 236.2 and 118.1 pixels; one inch further 836.2 and 718.1.
+    EXPECT_TRUE(testsupport::ReadPage(prev.Page(1)).RectAt(236, 118, 836, 718));
+    // 150 and 300 printer pixels at 96 / 600 of their size.
+    EXPECT_EQ(prev.ViewOffsetX(), 24);
+    EXPECT_EQ(prev.ViewOffsetY(), 48);
+
+    // On screen the square starts at the paper's corner (10, 10), plus the printable offset,
+    // plus the margin: x 10 + 24 + 37.8, y 10 + 48 + 18.9.
+    const QImage shot = prev.grab().toImage();
+    auto firstBlack = [&](int x, int y, int dx, int dy) {
+        while (x < shot.width() && y < shot.height() &&
+               shot.pixelColor(x, y) != QColor(Qt::black)) {
+            x += dx;
+            y += dy;
+        }
+        return dx ? x : y;
+    };
+    EXPECT_NEAR(firstBlack(40, 120, 1, 0), 72, 1);
+    EXPECT_NEAR(firstBlack(120, 64, 0, 1), 77, 1);
+}
