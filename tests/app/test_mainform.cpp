@@ -22,9 +22,12 @@
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
 #include "tests/search/neraifixture.h"
+#include "tests/support/numericfields.h"
 #include "tests/support/readonly.h"
 #include "views/forms/desplform.h"
 #include "views/indexcard.h"
+#include "views/print/allprintform.h"
+#include "views/print/fakeprinter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -800,6 +803,57 @@ TEST_F(WiringTest, TheDataDialogsOpenThroughTheHookWithoutBlocking) {
     EXPECT_EQ(Find<QComboBox>("DateCombo")->count(), days);
     EXPECT_EQ(Find<QComboBox>("DateCombo")->currentIndex(), -1);
     EXPECT_TRUE(notifier.messages.empty());
+}
+
+// The spin boxes, date pickers and numeric edits of the window, of the forms it holds and of
+// the dialogs it opens: a number typed, committed by the input method or pasted in full width
+// goes in as it does in half width.
+TEST_F(WiringTest, EveryNumericFieldTakesFullWidthDigitsAsHalfWidthOnes) {
+    app::TMainForm& main = Start();
+    QStringList formsWithFields;
+    auto probe = [&](QWidget& form) {
+        QList<QWidget*> fields;
+        for (QWidget* w : form.findChildren<QAbstractSpinBox*>()) fields << w;
+        for (QWidget* w : form.findChildren<controls::TSaNumEdit*>()) fields << w;
+        if (!fields.isEmpty()) formsWithFields << form.objectName();
+        for (QWidget* field : fields) {
+            const QString number = NumberFor(*field);
+            for (Route route : kRoutes) {
+                SCOPED_TRACE(testing::Message() << form.objectName().toStdString() << " "
+                                                << field->objectName().toStdString() << " "
+                                                << field->metaObject()->className() << " route "
+                                                << static_cast<int>(route));
+                EXPECT_EQ(EnteredInto(*field, FullWidth(number), route),
+                          EnteredInto(*field, number, route));
+            }
+        }
+    };
+    main.SetModalHookForTest([&](QDialog& d) {
+        probe(d);
+        if (auto* minutes = Lookup<QSpinBox>(d, "SpinEdit3")) {
+            EXPECT_EQ(EnteredInto(*minutes, QStringLiteral("５"), Route::Keys), "5");
+        }
+        if (auto* from = Lookup<QDateTimeEdit>(d, "DateTimePicker1")) {
+            EXPECT_EQ(EnteredInto(*from, QStringLiteral("２８"), Route::Paste).substr(8), "28");
+        }
+        d.reject();
+    });
+    Press("JVBtn");
+    Find<QAction>("N8")->trigger();
+    Find<QAction>("N18")->trigger();
+    {
+        views::print::FakePrinter printer;
+        views::print::TAllPrintForm print(Context(), printer, &main);
+        probe(print);
+    }
+    probe(main);
+    EXPECT_EQ(
+        EnteredInto(*Find<QSpinBox>("TosuEdit01"), QStringLiteral("１０"), Route::InputMethod),
+        "10");
+    EXPECT_EQ(formsWithFields,
+              (QStringList{QStringLiteral("GetDataForm"), QStringLiteral("OzGetTimeForm"),
+                           QStringLiteral("KaimeSetForm"), QStringLiteral("AllPrintForm"),
+                           QStringLiteral("MainForm")}));
 }
 
 TEST_F(WiringTest, FetchButtonsGoThroughTheJvLinkAndNothingStartsWhileOneRuns) {
