@@ -48,6 +48,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <unistd.h>
@@ -854,6 +855,40 @@ TEST_F(WiringTest, EveryNumericFieldTakesFullWidthDigitsAsHalfWidthOnes) {
               (QStringList{QStringLiteral("GetDataForm"), QStringLiteral("OzGetTimeForm"),
                            QStringLiteral("KaimeSetForm"), QStringLiteral("AllPrintForm"),
                            QStringLiteral("MainForm")}));
+}
+
+// Tab and Shift+Tab leave a table for the next and previous control, as they leave any other
+// field, and the arrow keys move between its cells: on the race card, the bet tab's runner
+// table and its bet list.
+TEST_F(WiringTest, TabLeavesEachTableWhileTheArrowsMoveWithinIt) {
+    app::TMainForm& main = Start();
+    ShowRace(kEightRunners);
+    main.show();
+    auto* pages = Find<QTabWidget>("PageControl1");
+    const std::pair<const char*, const char*> tables[] = {{"TabSheet2", "StringGrid10"},
+                                                          {"TabSheet12", "StringGrid1"},
+                                                          {"TabSheet12", "StringGrid3"}};
+    for (const auto& [page, name] : tables) {
+        SCOPED_TRACE(name);
+        pages->setCurrentWidget(Find<QWidget>(page));
+        auto* grid = Find<views::StringGrid>(name);
+        const QModelIndex start = grid->model()->index(grid->FixedRows(), grid->FixedCols());
+        for (Qt::KeyboardModifiers mods : {Qt::NoModifier, Qt::ShiftModifier}) {
+            grid->setFocus();
+            grid->setCurrentIndex(start);
+            ASSERT_EQ(main.focusWidget(), grid);
+            QTest::keyClick(grid, mods ? Qt::Key_Backtab : Qt::Key_Tab, mods);
+            EXPECT_NE(main.focusWidget(), grid);
+            EXPECT_EQ(grid->currentIndex(), start);
+        }
+        grid->setCurrentIndex(start);
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key_Down);
+        EXPECT_EQ(main.focusWidget(), grid);
+        EXPECT_GT(grid->currentIndex().column(), start.column());
+        EXPECT_EQ(grid->currentIndex().row(), start.row() + 1);
+    }
 }
 
 TEST_F(WiringTest, FetchButtonsGoThroughTheJvLinkAndNothingStartsWhileOneRuns) {
