@@ -364,6 +364,37 @@ TEST_F(MainFormTest, FoldTogglesAndFolderChoices) {
     EXPECT_TRUE(notifier.messages.empty());
 }
 
+// The window's folder commands, the bet tab's voting plug-in folder among them, share the
+// window's one folder picker, so each opens where the last one was left.
+TEST_F(MainFormTest, TheFolderCommandsShareOnePickerThatOpensWhereItWasLeft) {
+    app::TMainForm& main = Start();
+    const QList<controls::TFolderViewerEx*> viewers =
+        main.findChildren<controls::TFolderViewerEx*>();
+    EXPECT_EQ(viewers.size(), 1);
+    const QString plugin = QStringLiteral("QVX投票プラグイン２フォルダの指定");
+    QStringList titles;
+    std::vector<QRect> opened, left;
+    for (controls::TFolderViewerEx* viewer : viewers)
+        viewer->SetExecHook([&](QFileDialog& d) {
+            titles << d.windowTitle();
+            opened.push_back(d.geometry());
+            d.setGeometry(QRect(40 + 10 * int(left.size()), 30, 700, 480));
+            left.push_back(d.geometry());
+            if (d.windowTitle() != plugin) return int(QDialog::Rejected);
+            d.setDirectory(Q((dir / "CSV").string()));
+            return int(QDialog::Accepted);
+        });
+    Find<QAction>("N29")->trigger();
+    Find<QAction>("QVX1")->trigger();
+    Find<QAction>("N28")->trigger();
+    ASSERT_EQ(titles, (QStringList{QStringLiteral("朝時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定"), plugin,
+                                   QStringLiteral("BRIVEL買い目ﾌｫﾙﾀﾞの指定")}));
+    EXPECT_EQ(opened[1], left[0]);
+    EXPECT_EQ(opened[2], left[1]);
+    EXPECT_EQ(Ini().ReadString("Dir", "QVXTohyo2", ""), (dir / "CSV").string());
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
 // A setting the window cannot save (here: a settings file an editor saved as UTF-16, which is
 // never written over) is said with its cause, for a toggle at once and for the window's place
 // when it closes, instead of coming back as it was at the next start.
