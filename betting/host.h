@@ -1,7 +1,8 @@
 #pragma once
-// What the bet tab needs of the main window: the day and race lists, and the race display.
-// Texts are UTF-8.
+// What the bet tab needs of the main window: the day and race lists, the race display and the
+// folder picker. Texts are UTF-8.
 
+#include <optional>
 #include <string>
 
 namespace betting {
@@ -20,6 +21,13 @@ public:
     virtual void ShowRace(int item) = 0;
     // A day load, import or fetch is filling the day: the tab's commands do nothing meanwhile.
     virtual bool Busy() const { return false; }
+    // The window's folder picker, titled `caption` and opened on `start`: the folder chosen, or
+    // nothing when the user cancels. The window's folder commands share the picker, so it opens
+    // where the user last left it. A host without a window has none to offer.
+    virtual std::optional<std::string> ChooseFolder(const std::string& /*caption*/,
+                                                    const std::string& /*start*/) {
+        return std::nullopt;
+    }
 };
 
 } // namespace betting

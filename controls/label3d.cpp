@@ -2,6 +2,7 @@
 
 #include "controls/label3dgeometry.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QEnterEvent>
 #include <QFontMetrics>
@@ -245,8 +246,9 @@ void TLabel3Dj::paintEvent(QPaintEvent*) {
     }
 
     p.setFont(font());
-    const QColor shadow = palette().color(QPalette::Dark);
-    const QColor highlight = palette().color(QPalette::Light);
+    // The effect passes keep their colours when the label is disabled; only the text greys.
+    const QColor shadow = palette().color(QPalette::Active, QPalette::Dark);
+    const QColor highlight = palette().color(QPalette::Active, QPalette::Light);
     switch (textStyle_) {
     case TTextStyle::tsRaised: PaintText(p, {1, 1}, shadow); break;
     case TTextStyle::tsLightRaised:
@@ -261,9 +263,12 @@ void TLabel3Dj::paintEvent(QPaintEvent*) {
     case TTextStyle::tsShadow: PaintText(p, {shift_, shift_}, shadow); break;
     case TTextStyle::tsNone: break;
     }
+    // Disabled text is the system's grey whatever font colour the label was given: the label's
+    // own palette holds that colour in every state.
     PaintText(p, {0, 0},
-              isEnabled() ? FontColor()
-                          : palette().color(QPalette::Disabled, QPalette::WindowText));
+              isEnabled()
+                  ? FontColor()
+                  : QApplication::palette().color(QPalette::Disabled, QPalette::WindowText));
 }
 
 void TLabel3Dj::enterEvent(QEnterEvent* e) {

@@ -1,6 +1,7 @@
 #include "controls/numedit.h"
 
 #include "controls/fonts.h"
+#include "controls/halfwidthinput.h"
 #include "controls/qtext.h"
 
 #include <QApplication>
@@ -17,15 +18,6 @@
 
 namespace controls {
 namespace {
-
-// Full-width digits and signs typed through an input method count as the number keys.
-QChar HalfWidth(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= 0xFF10 && u <= 0xFF19) return QChar(u'0' + (u - 0xFF10));
-    if (u == 0xFF0D || u == 0x2212) return QChar(u'-');
-    if (u == 0xFF0E) return QChar(u'.');
-    return c;
-}
 
 enum PopupTag { kUndo = 0, kCut = 2, kCopy = 3, kPaste = 4, kDelete = 5, kSelectAll = 7 };
 
@@ -339,6 +331,7 @@ void TSaNumEdit::DropSelection() {
 }
 
 void TSaNumEdit::TypeChar(QChar c) {
+    // Full-width digits and signs typed through an input method count as the number keys.
     const QChar h = HalfWidth(c);
     NumEditModel::FitsFn fits;
     if (options_.eoORInputStop) fits = [this](const std::string& s) { return FitsWidth(s); };

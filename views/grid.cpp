@@ -325,6 +325,9 @@ StringGrid::StringGrid(QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab and Shift+Tab go on to the next and previous control, as from any other field; the
+    // arrow keys move between the cells.
+    setTabKeyNavigation(false);
     SetDefaultRowHeight(rowHeight_);
     connect(model_, &GridModel::FixedChanged, this, [this] {
         ApplyFixed();

@@ -1,6 +1,7 @@
 #include "app/forms/bethost.h"
 
 #include "app/forms/mainform_parts.h"
+#include "controls/folderviewer.h"
 #include "keiba/operations.h"
 
 #include <QComboBox>
@@ -9,6 +10,7 @@
 namespace app {
 
 using mainform_parts::ToUtf8;
+using mainform_parts::U;
 
 std::string MainBetHost::DateText() const {
     return ToUtf8(ui.DateCombo->currentText());
@@ -41,6 +43,16 @@ void MainBetHost::ShowRace(int item) {
 
 bool MainBetHost::Busy() const {
     return operations_.Busy();
+}
+
+std::optional<std::string> MainBetHost::ChooseFolder(const std::string& caption,
+                                                     const std::string& start) {
+    controls::TFolderViewerEx* viewer = ui.FolderViewerEx1;
+    if (viewer == nullptr) return std::nullopt;
+    viewer->SetCaption(U(caption));
+    viewer->SetSelectedFolder(U(start));
+    if (!viewer->Execute()) return std::nullopt;
+    return ToUtf8(viewer->Folder());
 }
 
 } // namespace app

@@ -1,7 +1,7 @@
 #pragma once
-// The main window's side of the bet tab (betting/host.h): the list of race days and the race
-// list. The window owns it, fills `ui` as it builds the list panel and gives it what to run to
-// show the selected race.
+// The main window's side of the bet tab (betting/host.h): the list of race days, the race list
+// and the window's folder picker. The window owns it, fills `ui` as it builds its widgets and
+// gives it what to run to show the selected race.
 
 #include "betting/host.h"
 
@@ -10,6 +10,10 @@
 
 class QComboBox;
 class QListWidget;
+
+namespace controls {
+class TFolderViewerEx;
+}
 
 namespace keiba {
 class OperationOwner;
@@ -22,6 +26,7 @@ public:
     struct Widgets {
         QComboBox* DateCombo = nullptr;
         QListWidget* DatList = nullptr;
+        controls::TFolderViewerEx* FolderViewerEx1 = nullptr;
     } ui;
 
     MainBetHost(const keiba::OperationOwner& operations, std::function<void()> showSelectedRace)
@@ -36,6 +41,8 @@ public:
     // The selection itself shows nothing: the race is shown once, after it.
     void ShowRace(int item) override;
     bool Busy() const override;
+    std::optional<std::string> ChooseFolder(const std::string& caption,
+                                            const std::string& start) override;
 
 private:
     const keiba::OperationOwner& operations_;

@@ -144,6 +144,7 @@ void TMainForm::WireHosts() {
     steps.neraiSlots = neraiSlots_;
     betHost_->ui.DateCombo = DateCombo;
     betHost_->ui.DatList = DatList;
+    betHost_->ui.FolderViewerEx1 = FolderViewerEx1;
 }
 
 void TMainForm::FormCreate() {

@@ -1,6 +1,5 @@
 #include "betting/forms/betpage.h"
 
-#include "controls/folderviewer.h"
 #include "controls/fonts.h"
 #include "controls/label3d.h"
 #include "controls/numedit.h"
@@ -93,7 +92,8 @@ private:
 
 BetPage::BetPage(const keiba::ProgramContext& context, raceday::RaceDay& day, BetHost& host,
                  int* sortCol, QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent)
+    , host_(host) {
     setObjectName(QStringLiteral("BetPage"));
     StringGrid1 = new views::StringGrid(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
@@ -121,10 +121,6 @@ BetPage::BetPage(const keiba::ProgramContext& context, raceday::RaceDay& day, Be
     main->addWidget(StringGrid1);
     main->addLayout(right, 1);
     BuildHiddenButtons();
-
-    FolderViewerEx1 = new controls::TFolderViewerEx(context.notifier, this);
-    FolderViewerEx1->setObjectName(QStringLiteral("FolderViewerEx1"));
-    FolderViewerEx1->SetOpenDefault(true);
 
     // Not attached to any control, as the window has it; its items still work when clicked.
     PopupTohyo = new QMenu(this);
@@ -332,12 +328,11 @@ void BetPage::N50Click() {
 
 void BetPage::QVX1Click() {
     const keiba::ProgramContext& context = tab_->Context();
-    FolderViewerEx1->SetCaption(QStringLiteral("QVX投票プラグイン２フォルダの指定"));
-    FolderViewerEx1->SetSelectedFolder(QString::fromStdString(
-        context.settings.ReadString("Dir", "QVXTohyo2", keiba::PathToUtf8(context.folder))));
-    if (!FolderViewerEx1->Execute()) return;
-    keiba::IoResult io =
-        context.settings.WriteString("Dir", "QVXTohyo2", FolderViewerEx1->Folder().toStdString());
+    const std::optional<std::string> folder = host_.ChooseFolder(
+        "QVX投票プラグイン２フォルダの指定",
+        context.settings.ReadString("Dir", "QVXTohyo2", keiba::PathToUtf8(context.folder)));
+    if (!folder) return;
+    keiba::IoResult io = context.settings.WriteString("Dir", "QVXTohyo2", *folder);
     if (!io) context.notifier.Information(io.message);
 }
 

@@ -24,7 +24,6 @@ class QPushButton;
 class QTabWidget;
 
 namespace controls {
-class TFolderViewerEx;
 class TLabel3Dj;
 class TSaNumEditExC;
 } // namespace controls
@@ -53,7 +52,6 @@ public:
     controls::TLabel3Dj* Label(BetKind k, LabelSlot slot) const;
     controls::TSaNumEditExC* AmountEdit() const { return SaNumEditExC1; }
     QTabWidget* Pages() const { return PageControl4; }
-    controls::TFolderViewerEx* FolderViewer() const { return FolderViewerEx1; }
     QMenu* PopupMenu() const { return PopupTohyo; }
 
     // `DatListClick`'s last steps, after the mark grid's rows are filled: the race's amount
@@ -62,7 +60,8 @@ public:
     // The amount of the race shown into the edit (no change event).
     void ShowRaceAmount();
 
-    // Menu CSV出力 > 印 and ﾌｫﾙﾀﾞ指定 > QVX投票プラグイン２フォルダ指定.
+    // Menu CSV出力 > 印 and ﾌｫﾙﾀﾞ指定 > QVX投票プラグイン２フォルダ指定 (through the host's
+    // folder picker).
     void N50Click(); // 印
     void QVX1Click();
 
@@ -80,6 +79,7 @@ private:
     void RefreshLabels();
     void RefreshMarks();
 
+    BetHost& host_;
     std::unique_ptr<GridModelCells> marks_;
     std::unique_ptr<KaimeTab> tab_;
     views::StringGrid* StringGrid1 = nullptr;
@@ -100,7 +100,6 @@ private:
     QPushButton* SortKaimeHyoRenBtn = nullptr;
     QPushButton* SortKaimeHyoSanBtn = nullptr;
     QMenu* PopupTohyo = nullptr;
-    controls::TFolderViewerEx* FolderViewerEx1 = nullptr;
 };
 
 } // namespace betting

@@ -2,6 +2,7 @@
 
 #include "controls/colors.h"
 #include "controls/fonts.h"
+#include "controls/halfwidthinput.h"
 #include "controls/label3d.h"
 #include "controls/qtext.h"
 #include "controls/qtplatform.h"
@@ -123,7 +124,8 @@ void TGetDataForm::Build() {
     rbtNormal->setChecked(true);
 
     Caption(this, "Label6", QStringLiteral("取得開始日付"), {216, 210, 190, 18});
-    DateTimePicker1 = Named(new QDateTimeEdit(this), "DateTimePicker1", {216, 230, 190, 22});
+    DateTimePicker1 =
+        Named(new controls::TDateTimeEdit(this), "DateTimePicker1", {216, 230, 190, 22});
     DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy'年'M'月'd'日'"));
     DateTimePicker1->setCalendarPopup(true);
 

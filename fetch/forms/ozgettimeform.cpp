@@ -1,6 +1,7 @@
 #include "fetch/forms/ozgettimeform.h"
 
 #include "controls/fonts.h"
+#include "controls/halfwidthinput.h"
 #include "controls/qtplatform.h"
 #include "keiba/fileio.h"
 
@@ -43,7 +44,7 @@ QLabel* Heading(QWidget* parent, const QString& text, QRect geometry) {
 
 QSpinBox* Spin(QWidget* parent, const keiba::TIniGT& ini, const char* name, const Key& k,
                QRect geometry) {
-    auto* s = new QSpinBox(parent);
+    auto* s = new controls::TSpinEdit(parent);
     s->setObjectName(QString::fromLatin1(name));
     s->setGeometry(geometry);
     s->setRange(k.lo, k.hi);

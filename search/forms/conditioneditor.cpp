@@ -1,5 +1,6 @@
 #include "search/forms/conditioneditor.h"
 
+#include "controls/halfwidthinput.h"
 #include "controls/numedit.h"
 #include "controls/qtext.h"
 
@@ -30,7 +31,7 @@ namespace {
 
 QWidget* MakeNumberControl(const NeraiField& f, QWidget* parent) {
     if (f.kind == NeraiFieldKind::Spin) {
-        auto* spin = new QSpinBox(parent);
+        auto* spin = new controls::TSpinEdit(parent);
         spin->setRange(f.min, f.max);
         spin->setValue(static_cast<int>(f.initial));
         spin->setMinimumWidth(f.width > 2 ? 64 : 44);

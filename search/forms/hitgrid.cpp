@@ -165,6 +165,8 @@ HitGrid::HitGrid(HitLayout layout, QWidget* parent)
     setShowGrid(false);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for the next control, as it leaves the string grids.
+    setTabKeyNavigation(false);
     setMouseTracking(true);
     // A click opens a race; the view keeps its place instead of scrolling to the cell.
     setAutoScroll(false);

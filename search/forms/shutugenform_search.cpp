@@ -4,6 +4,7 @@
 #include "search/forms/shutugenform.h"
 
 #include "controls/fonts.h"
+#include "controls/halfwidthinput.h"
 #include "controls/numedit.h"
 #include "controls/qtext.h"
 #include "controls/speedbutton.h"
@@ -46,7 +47,7 @@ QDate DaysBefore(const keiba::Clock& clock, int days) {
 }
 
 QDateEdit* NewDateEdit(const char* name, QWidget* parent) {
-    auto* edit = new QDateEdit(parent);
+    auto* edit = new controls::TDateEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setCalendarPopup(true);
     edit->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));

@@ -3,6 +3,7 @@
 
 #include "search/forms/shutugenform.h"
 
+#include "controls/halfwidthinput.h"
 #include "controls/numedit.h"
 #include "controls/qtext.h"
 #include "controls/speedbutton.h"
@@ -127,8 +128,8 @@ QWidget* TShutugenForm::BuildTokeiPage() {
 
     auto* range = new QHBoxLayout;
     range->addWidget(new QLabel(QStringLiteral("検索期間"), page));
-    DateTimePicker3 = new QDateEdit(page);
-    DateTimePicker4 = new QDateEdit(page);
+    DateTimePicker3 = new controls::TDateEdit(page);
+    DateTimePicker4 = new controls::TDateEdit(page);
     DateTimePicker3->setObjectName(QStringLiteral("DateTimePicker3"));
     DateTimePicker4->setObjectName(QStringLiteral("DateTimePicker4"));
     for (QDateEdit* edit : {DateTimePicker3, DateTimePicker4}) {

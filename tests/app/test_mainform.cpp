@@ -22,9 +22,12 @@
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
 #include "tests/search/neraifixture.h"
+#include "tests/support/numericfields.h"
 #include "tests/support/readonly.h"
 #include "views/forms/desplform.h"
 #include "views/indexcard.h"
+#include "views/print/allprintform.h"
+#include "views/print/fakeprinter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,6 +48,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <unistd.h>
@@ -357,6 +361,37 @@ TEST_F(MainFormTest, FoldTogglesAndFolderChoices) {
     Find<QAction>("N29")->trigger();
     EXPECT_EQ(Ini().ReadString("Dir", "jikeiretuAsa", ""), (dir / "CSV").string());
     EXPECT_EQ(Ini().ReadString("Dir", "kaime", "unset"), "unset");
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
+// The window's folder commands, the bet tab's voting plug-in folder among them, share the
+// window's one folder picker, so each opens where the last one was left.
+TEST_F(MainFormTest, TheFolderCommandsShareOnePickerThatOpensWhereItWasLeft) {
+    app::TMainForm& main = Start();
+    const QList<controls::TFolderViewerEx*> viewers =
+        main.findChildren<controls::TFolderViewerEx*>();
+    EXPECT_EQ(viewers.size(), 1);
+    const QString plugin = QStringLiteral("QVX投票プラグイン２フォルダの指定");
+    QStringList titles;
+    std::vector<QRect> opened, left;
+    for (controls::TFolderViewerEx* viewer : viewers)
+        viewer->SetExecHook([&](QFileDialog& d) {
+            titles << d.windowTitle();
+            opened.push_back(d.geometry());
+            d.setGeometry(QRect(40 + 10 * int(left.size()), 30, 700, 480));
+            left.push_back(d.geometry());
+            if (d.windowTitle() != plugin) return int(QDialog::Rejected);
+            d.setDirectory(Q((dir / "CSV").string()));
+            return int(QDialog::Accepted);
+        });
+    Find<QAction>("N29")->trigger();
+    Find<QAction>("QVX1")->trigger();
+    Find<QAction>("N28")->trigger();
+    ASSERT_EQ(titles, (QStringList{QStringLiteral("朝時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定"), plugin,
+                                   QStringLiteral("BRIVEL買い目ﾌｫﾙﾀﾞの指定")}));
+    EXPECT_EQ(opened[1], left[0]);
+    EXPECT_EQ(opened[2], left[1]);
+    EXPECT_EQ(Ini().ReadString("Dir", "QVXTohyo2", ""), (dir / "CSV").string());
     EXPECT_TRUE(notifier.messages.empty());
 }
 
@@ -800,6 +835,91 @@ TEST_F(WiringTest, TheDataDialogsOpenThroughTheHookWithoutBlocking) {
     EXPECT_EQ(Find<QComboBox>("DateCombo")->count(), days);
     EXPECT_EQ(Find<QComboBox>("DateCombo")->currentIndex(), -1);
     EXPECT_TRUE(notifier.messages.empty());
+}
+
+// The spin boxes, date pickers and numeric edits of the window, of the forms it holds and of
+// the dialogs it opens: a number typed, committed by the input method or pasted in full width
+// goes in as it does in half width.
+TEST_F(WiringTest, EveryNumericFieldTakesFullWidthDigitsAsHalfWidthOnes) {
+    app::TMainForm& main = Start();
+    QStringList formsWithFields;
+    auto probe = [&](QWidget& form) {
+        QList<QWidget*> fields;
+        for (QWidget* w : form.findChildren<QAbstractSpinBox*>()) fields << w;
+        for (QWidget* w : form.findChildren<controls::TSaNumEdit*>()) fields << w;
+        if (!fields.isEmpty()) formsWithFields << form.objectName();
+        for (QWidget* field : fields) {
+            const QString number = NumberFor(*field);
+            for (Route route : kRoutes) {
+                SCOPED_TRACE(testing::Message() << form.objectName().toStdString() << " "
+                                                << field->objectName().toStdString() << " "
+                                                << field->metaObject()->className() << " route "
+                                                << static_cast<int>(route));
+                EXPECT_EQ(EnteredInto(*field, FullWidth(number), route),
+                          EnteredInto(*field, number, route));
+            }
+        }
+    };
+    main.SetModalHookForTest([&](QDialog& d) {
+        probe(d);
+        if (auto* minutes = Lookup<QSpinBox>(d, "SpinEdit3")) {
+            EXPECT_EQ(EnteredInto(*minutes, QStringLiteral("５"), Route::Keys), "5");
+        }
+        if (auto* from = Lookup<QDateTimeEdit>(d, "DateTimePicker1")) {
+            EXPECT_EQ(EnteredInto(*from, QStringLiteral("２８"), Route::Paste).substr(8), "28");
+        }
+        d.reject();
+    });
+    Press("JVBtn");
+    Find<QAction>("N8")->trigger();
+    Find<QAction>("N18")->trigger();
+    {
+        views::print::FakePrinter printer;
+        views::print::TAllPrintForm print(Context(), printer, &main);
+        probe(print);
+    }
+    probe(main);
+    EXPECT_EQ(
+        EnteredInto(*Find<QSpinBox>("TosuEdit01"), QStringLiteral("１０"), Route::InputMethod),
+        "10");
+    EXPECT_EQ(formsWithFields,
+              (QStringList{QStringLiteral("GetDataForm"), QStringLiteral("OzGetTimeForm"),
+                           QStringLiteral("KaimeSetForm"), QStringLiteral("AllPrintForm"),
+                           QStringLiteral("MainForm")}));
+}
+
+// Tab and Shift+Tab leave a table for the next and previous control, as they leave any other
+// field, and the arrow keys move between its cells: on the race card, the bet tab's runner
+// table and its bet list.
+TEST_F(WiringTest, TabLeavesEachTableWhileTheArrowsMoveWithinIt) {
+    app::TMainForm& main = Start();
+    ShowRace(kEightRunners);
+    main.show();
+    auto* pages = Find<QTabWidget>("PageControl1");
+    const std::pair<const char*, const char*> tables[] = {{"TabSheet2", "StringGrid10"},
+                                                          {"TabSheet12", "StringGrid1"},
+                                                          {"TabSheet12", "StringGrid3"}};
+    for (const auto& [page, name] : tables) {
+        SCOPED_TRACE(name);
+        pages->setCurrentWidget(Find<QWidget>(page));
+        auto* grid = Find<views::StringGrid>(name);
+        const QModelIndex start = grid->model()->index(grid->FixedRows(), grid->FixedCols());
+        for (Qt::KeyboardModifiers mods : {Qt::NoModifier, Qt::ShiftModifier}) {
+            grid->setFocus();
+            grid->setCurrentIndex(start);
+            ASSERT_EQ(main.focusWidget(), grid);
+            QTest::keyClick(grid, mods ? Qt::Key_Backtab : Qt::Key_Tab, mods);
+            EXPECT_NE(main.focusWidget(), grid);
+            EXPECT_EQ(grid->currentIndex(), start);
+        }
+        grid->setCurrentIndex(start);
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key_Down);
+        EXPECT_EQ(main.focusWidget(), grid);
+        EXPECT_GT(grid->currentIndex().column(), start.column());
+        EXPECT_EQ(grid->currentIndex().row(), start.row() + 1);
+    }
 }
 
 TEST_F(WiringTest, FetchButtonsGoThroughTheJvLinkAndNothingStartsWhileOneRuns) {

@@ -2,6 +2,7 @@
 
 #include "tests/support/fakes.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QSignalSpy>
 #include <QTest>
@@ -60,6 +61,40 @@ TEST(Label3D, ShadowIsPaintedShiftPixelsRightAndDown) {
     EXPECT_EQ(text.top, plain.top);
     EXPECT_EQ(shadow.right - plain.right, 3);
     EXPECT_EQ(shadow.bottom - plain.bottom, 3);
+}
+
+// Disabled, a label draws its effect passes as before and its text in the system's grey text
+// colour, whatever font colour it was given.
+TEST(Label3D, ADisabledLabelGreysItsTextButNotItsEffects) {
+    TLabel3Dj label;
+    QFont f = label.font();
+    f.setPixelSize(24);
+    f.setStyleStrategy(QFont::NoAntialias);
+    label.setFont(f);
+    label.SetCaption(QStringLiteral("Ab"));
+    label.SetColor(Qt::black);
+    label.SetFontColor(QColor(255, 255, 0));
+    label.SetTextStyle(TTextStyle::tsRaised);
+    label.SetAutoSize(false);
+    label.resize(80, 40);
+    const QRgb yellow = qRgb(255, 255, 0);
+    const QRgb shadow = label.palette().color(QPalette::Dark).rgb();
+    const QRgb grey = QApplication::palette().color(QPalette::Disabled, QPalette::WindowText).rgb();
+    ASSERT_NE(shadow, grey);
+
+    const QImage enabled = label.grab().toImage();
+    label.setEnabled(false);
+    const QImage disabled = label.grab().toImage();
+    const Ink text = InkOf(enabled, yellow);
+    ASSERT_GE(text.right, 0);
+    EXPECT_EQ(InkOf(disabled, yellow).right, -1);
+    const Ink greyText = InkOf(disabled, grey);
+    EXPECT_EQ(greyText.left, text.left);
+    EXPECT_EQ(greyText.right, text.right);
+    const Ink shadowBefore = InkOf(enabled, shadow);
+    const Ink shadowAfter = InkOf(disabled, shadow);
+    EXPECT_EQ(shadowAfter.right, shadowBefore.right);
+    EXPECT_EQ(shadowAfter.bottom, shadowBefore.bottom);
 }
 
 TEST(Label3D, EscapementNinetyMakesAnAutoSizedLabelTall) {

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
+#include <QTest>
 
 #include <chrono>
 #include <thread>
@@ -160,6 +161,22 @@ TEST_F(RSearchFormTest, AWalkFillsTheGridsAndTheResultLabels) {
     Finish();
     EXPECT_EQ(Label("CtLabel"), QStringLiteral("検索済:1開催日/1頭"));
     EXPECT_EQ(list->Model()->rowCount(), 1);
+}
+
+// The hit list is left by Tab and Shift+Tab as every table is.
+TEST_F(RSearchFormTest, TabLeavesTheHitList) {
+    WriteDay("XQ20240106.vzkd", Hit("20240106", 1) + Hit("20240106", 2));
+    form->RSerchBtnClick();
+    Finish();
+    form->show();
+    auto* list = Find<HitGrid>("StringGrid8");
+    ASSERT_EQ(list->Model()->rowCount(), 2);
+    for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        list->setFocus();
+        ASSERT_EQ(list->window()->focusWidget(), list);
+        QTest::keyClick(list, key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        EXPECT_NE(list->window()->focusWidget(), list);
+    }
 }
 
 TEST_F(RSearchFormTest, TheCountNamesTheDaysReadUpToTheLastHit) {

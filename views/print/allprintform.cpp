@@ -1,6 +1,7 @@
 #include "views/print/allprintform.h"
 
 #include "controls/fonts.h"
+#include "controls/halfwidthinput.h"
 #include "controls/qtext.h"
 #include "controls/qtplatform.h"
 #include "views/print/prevx.h"
@@ -75,7 +76,7 @@ void TAllPrintForm::BuildUi() {
 
     auto* tools = new QWidget(panel);
     tools->setFixedSize(285, 59);
-    UpDown1_ = new QSpinBox(tools);
+    UpDown1_ = new controls::TSpinEdit(tools);
     UpDown1_->setObjectName(QStringLiteral("UpDown1"));
     UpDown1_->setGeometry(6, 28, 55, 23);
     // The caption's own height, ending above the spinner: a label left at its default size
