@@ -3,6 +3,7 @@
 #include "keiba/inigt.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QScreen>
 #include <QWidget>
 
@@ -41,6 +42,34 @@ QRect AvailableFor(const QWidget& window, const QRect& frame) {
     return screen ? screen->availableGeometry() : frame;
 }
 
+// A window gets its frame from the window system only when it is first shown: the bounds are
+// fitted again then, frame included, and left alone at later showings (where the user put the
+// window is the user's).
+class FitWhenShown final : public QObject {
+public:
+    explicit FitWhenShown(QWidget& window) : QObject(&window), window_(window) {
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &window_ && event->type() == QEvent::Show) {
+            window_.removeEventFilter(this);
+            const QMargins m = FrameMargins(window_);
+            const QRect frame(window_.pos(), window_.size().grownBy(m));
+            if (const QRect fitted = FitInside(frame, AvailableFor(window_, frame));
+                fitted != frame) {
+                window_.move(fitted.topLeft());
+                window_.resize(fitted.size().shrunkBy(m));
+            }
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget& window_;
+};
+
 } // namespace
 
 QRect FitInside(const QRect& frame, const QRect& available) {
@@ -63,6 +92,7 @@ void RestoreBounds(QWidget& window, const QRect& saved, SavedOrigin origin) {
     } else {
         window.setGeometry(fitted.marginsRemoved(m));
     }
+    new FitWhenShown(window);
 }
 
 QRect ReadBounds(const keiba::TIniGT& ini, std::string_view section, const QRect& defaults) {
