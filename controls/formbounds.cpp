@@ -36,8 +36,7 @@ QMargins FrameMargins(const QWidget& window) {
 
 QRect AvailableFor(const QWidget& window, const QRect& frame) {
     QScreen* screen = QGuiApplication::screenAt(frame.center());
-    if (!screen)
-        screen = window.parentWidget() ? window.parentWidget()->screen() : window.screen();
+    if (!screen) screen = window.parentWidget() ? window.parentWidget()->screen() : window.screen();
     if (!screen) screen = QGuiApplication::primaryScreen();
     return screen ? screen->availableGeometry() : frame;
 }
@@ -47,7 +46,9 @@ QRect AvailableFor(const QWidget& window, const QRect& frame) {
 // window is the user's).
 class FitWhenShown final : public QObject {
 public:
-    explicit FitWhenShown(QWidget& window) : QObject(&window), window_(window) {
+    explicit FitWhenShown(QWidget& window)
+        : QObject(&window)
+        , window_(window) {
         window.installEventFilter(this);
     }
 
@@ -82,9 +83,8 @@ QRect FitInside(const QRect& frame, const QRect& available) {
 void RestoreBounds(QWidget& window, const QRect& saved, SavedOrigin origin) {
     const QMargins m = FrameMargins(window);
     const QSize size = saved.size().expandedTo(window.minimumSize());
-    const QRect frame = origin == SavedOrigin::Frame
-                            ? QRect(saved.topLeft(), size.grownBy(m))
-                            : QRect(saved.topLeft(), size).marginsAdded(m);
+    const QRect frame = origin == SavedOrigin::Frame ? QRect(saved.topLeft(), size.grownBy(m))
+                                                     : QRect(saved.topLeft(), size).marginsAdded(m);
     const QRect fitted = FitInside(frame, AvailableFor(window, frame));
     if (origin == SavedOrigin::Frame) {
         window.move(fitted.topLeft());

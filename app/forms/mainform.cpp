@@ -149,7 +149,8 @@ void TMainForm::WireHosts() {
 
 void TMainForm::FormCreate() {
     keiba::Notifier& notifier = context_.notifier;
-    for (const std::string& message : FillOutsideProgramFolders(ini_)) notifier.Information(message);
+    for (const std::string& message : FillOutsideProgramFolders(ini_))
+        notifier.Information(message);
     std::vector<std::string> folderFailures = CreateDataFolders(appDir_);
     for (const std::string& message : folderFailures) notifier.Information(message);
     RemoveLeftoverTempFiles(appDir_, OutsideBetFolders(ini_));

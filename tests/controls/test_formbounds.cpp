@@ -13,13 +13,14 @@ TEST(FitInside, AWindowIsMovedInsideTheRoomFirstAndShrunkOnlyWhereStillTooLarge)
     const struct {
         QRect saved, fitted;
     } cases[] = {
-        {{100, 50, 600, 400}, {100, 50, 600, 400}},    // inside: as saved
-        {{1700, 900, 600, 400}, {680, 400, 600, 400}}, // off to the right and below
-        {{-300, 0, 600, 400}, {64, 28, 600, 400}},     // under the dock and the panel
+        {{100, 50, 600, 400}, {100, 50, 600, 400}},     // inside: as saved
+        {{1700, 900, 600, 400}, {680, 400, 600, 400}},  // off to the right and below
+        {{-300, 0, 600, 400}, {64, 28, 600, 400}},      // under the dock and the panel
         {{1200, 100, 1600, 1000}, {64, 28, 1216, 772}}, // larger than the room
         {{500, 300, 1600, 200}, {64, 300, 1216, 200}},  // too wide only
     };
-    for (const auto& c : cases) EXPECT_EQ(controls::FitInside(c.saved, kRoom), c.fitted) << c.saved.x();
+    for (const auto& c : cases)
+        EXPECT_EQ(controls::FitInside(c.saved, kRoom), c.fitted) << c.saved.x();
 }
 
 } // namespace
