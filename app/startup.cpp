@@ -63,7 +63,7 @@ std::string InstalledAppPath(std::string_view /*uninstallName*/) {
 
 } // namespace
 
-void FillOutsideProgramFolders(keiba::TIniGT& ini) {
+std::vector<std::string> FillOutsideProgramFolders(keiba::TIniGT& ini) {
     struct Outside {
         const char* key;
         const char* uninstallName;
@@ -72,11 +72,15 @@ void FillOutsideProgramFolders(keiba::TIniGT& ini) {
     static const Outside kOutside[] = {{"QVXTohyo2", "QVX投票プラグイン２", ""},
                                        {"QVXTohyo", "QVX投票プラグイン", ""},
                                        {"jikeiretu", "ナバリス for JRA-VAN Data Lab.", "/Data"}};
+    std::vector<std::string> failures;
     for (const Outside& o : kOutside) {
         if (!keiba::TrimBlanks(ini.ReadString("Dir", o.key, "")).empty()) continue;
         std::string found(keiba::TrimBlanks(InstalledAppPath(o.uninstallName)));
-        if (!found.empty()) ini.WriteString("Dir", o.key, found + o.subfolder);
+        if (found.empty()) continue;
+        if (keiba::IoResult io = ini.WriteString("Dir", o.key, found + o.subfolder); !io)
+            failures.push_back(io.message);
     }
+    return failures;
 }
 
 MarkerFiles ReadMarkerFiles(const fs::path& appDir) {

@@ -44,7 +44,8 @@ std::vector<std::filesystem::path> OutsideBetFolders(const keiba::TIniGT& ini);
 
 // The folders of the outside programs (section Dir: QVXTohyo2, QVXTohyo, jikeiretu): a blank
 // key is looked up in the installer's records, and a folder found there is written back.
-void FillOutsideProgramFolders(keiba::TIniGT& ini);
+// Returns the messages of the writes that failed.
+std::vector<std::string> FillOutsideProgramFolders(keiba::TIniGT& ini);
 
 // The maintainer marker files present in the program folder (only their existence counts).
 struct MarkerFiles {

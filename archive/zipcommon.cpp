@@ -251,7 +251,10 @@ bool TZipCommon::CopyOrMoveFile(const std::string& source, const std::string& de
             ReportError(dest, "", error == ENOSPC ? kMsgDiskFull : kMsgWriteError, volumeName_);
         return false;
     }
-    keiba::SyncFolder(folder);
+    if (!keiba::SyncFolder(folder)) {
+        ReportError(dest, "", kMsgWriteError, volumeName_);
+        return false;
+    }
     if (move && std::remove(from.c_str()) != 0) {
         ReportError(source, "", kMsgDeleteError, volumeName_);
         return false;

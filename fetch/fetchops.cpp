@@ -46,7 +46,9 @@ bool Busy(FetchHost& host) {
 
 void LogError(FetchHost& host, const std::string& text) {
     const keiba::LocalTime now = host.Context().clock.Now();
-    keiba::AppendErrorLog(host.Context().folder, now, text);
+    // The error stays on the status line, but the log the user looks back into would lack it.
+    if (keiba::IoResult io = keiba::AppendErrorLog(host.Context().folder, now, text); !io)
+        host.Context().notifier.Information(io.message);
     host.ErrorLogAppended("【エラー】" + keiba::HhnnssColon(now) + "：" + text);
 }
 

@@ -66,7 +66,9 @@ FailureLogging::FailureLogging(fs::path appDir, const keiba::Clock& clock) {
         // Writers on several threads would otherwise read the same old log and lose a line.
         static std::mutex m;
         const std::lock_guard<std::mutex> lock(m);
-        AppendErrorLog(appDir, clock.Now(), text);
+        // A log that cannot be written has no further place to go: the failure it would record
+        // reaches the user through its caller's own message either way.
+        static_cast<void>(AppendErrorLog(appDir, clock.Now(), text));
     });
 }
 

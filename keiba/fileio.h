@@ -18,7 +18,7 @@
 
 namespace keiba {
 
-struct IoResult {
+struct [[nodiscard]] IoResult {
     bool ok = true;
     std::string message; // UTF-8, for the user; empty when ok
     explicit operator bool() const { return ok; }

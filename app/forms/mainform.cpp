@@ -10,6 +10,7 @@
 #include "app/forms/raceheaderview.h"
 #include "betting/forms/betpage.h"
 #include "betting/forms/userkaimeform.h"
+#include "controls/formbounds.h"
 #include "controls/qtext.h"
 #include "fetch/forms/fetchtimers.h"
 #include "jvdata/jvresult.h"
@@ -148,8 +149,9 @@ void TMainForm::WireHosts() {
 }
 
 void TMainForm::FormCreate() {
-    FillOutsideProgramFolders(ini_);
     keiba::Notifier& notifier = context_.notifier;
+    for (const std::string& message : FillOutsideProgramFolders(ini_))
+        notifier.Information(message);
     std::vector<std::string> folderFailures = CreateDataFolders(appDir_);
     for (const std::string& message : folderFailures) notifier.Information(message);
     RemoveLeftoverTempFiles(appDir_, OutsideBetFolders(ini_));
@@ -161,9 +163,9 @@ void TMainForm::FormCreate() {
     MarkerFiles markers = ReadMarkerFiles(appDir_);
     ApplyMarkers(markers);
 
-    move(ini_.ReadInteger("locate", "left", 10), ini_.ReadInteger("locate", "top", 10));
-    resize(std::max(ini_.ReadInteger("locate", "width", 900), 200),
-           std::max(ini_.ReadInteger("locate", "height", 600), 150));
+    QRect bounds = controls::ReadBounds(ini_, "locate", QRect(10, 10, 900, 600));
+    bounds.setSize(bounds.size().expandedTo(QSize(200, 150)));
+    controls::RestoreBounds(*this, bounds, controls::SavedOrigin::Frame);
 
     SetUpGrids();
     Grid(QStringLiteral("StringGrid6"))->hide();
@@ -303,11 +305,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormCloseQuery() {
-    const std::string top = std::to_string(y()), left = std::to_string(x()),
-                      width = std::to_string(this->width()),
-                      height = std::to_string(this->height());
-    SayIfNotSaved(ini_.WriteStrings(
-        "locate", {{"top", top}, {"left", left}, {"width", width}, {"height", height}}));
+    SayIfNotSaved(controls::SaveBounds(ini_, "locate", QRect(pos(), size())));
 }
 
 void TMainForm::SayIfNotSaved(const keiba::IoResult& io) {

@@ -2,7 +2,9 @@
 
 #include "controls/folderviewer.h"
 #include "fetch/fetchops.h"
+#include "keiba/context.h"
 #include "keiba/fileio.h"
+#include "keiba/platform.h"
 
 namespace fetch {
 
@@ -12,7 +14,12 @@ bool N12Click(const keiba::ProgramContext& context, controls::TFolderViewerEx& v
     viewer.SetCaption(QStringLiteral("時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定"));
     viewer.SetSelectedFolder(QString::fromStdString(keiba::PathToUtf8(current)));
     if (!viewer.Execute()) return false;
-    return bool(context.settings.WriteString("Dir", "jikeiretu", viewer.Folder().toStdString()));
+    const std::string folder = viewer.Folder().toStdString();
+    if (keiba::IoResult io = context.settings.WriteString("Dir", "jikeiretu", folder); !io) {
+        context.notifier.Information(io.message);
+        return false;
+    }
+    return true;
 }
 
 } // namespace fetch

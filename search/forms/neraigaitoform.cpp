@@ -1,5 +1,6 @@
 #include "search/forms/neraigaitoform.h"
 
+#include "controls/formbounds.h"
 #include "controls/qtext.h"
 #include "controls/qtplatform.h"
 #include "keiba/sjis.h"
@@ -91,19 +92,14 @@ TNeraiGaitoForm::TNeraiGaitoForm(const keiba::ProgramContext& context, QWidget* 
     });
     outer->addWidget(StringGrid8, 1);
 
-    setGeometry(ini_.ReadInteger(kBoundsSection, "left", 200),
-                ini_.ReadInteger(kBoundsSection, "top", 50),
-                ini_.ReadInteger(kBoundsSection, "width", 610),
-                ini_.ReadInteger(kBoundsSection, "height", 500));
+    controls::RestoreBounds(*this,
+                            controls::ReadBounds(ini_, kBoundsSection, QRect(200, 50, 610, 500)));
     controls::NoImplicitDefaultButtons(*this);
 }
 
 TNeraiGaitoForm::~TNeraiGaitoForm() {
-    const QRect r = geometry();
-    ini_.WriteInteger(kBoundsSection, "top", r.top());
-    ini_.WriteInteger(kBoundsSection, "left", r.left());
-    ini_.WriteInteger(kBoundsSection, "width", r.width());
-    ini_.WriteInteger(kBoundsSection, "height", r.height());
+    if (keiba::IoResult io = controls::SaveBounds(ini_, kBoundsSection, geometry()); !io)
+        context_.notifier.Information(io.message);
 }
 
 void TNeraiGaitoForm::FillHits(const raceday::RaceDay& day, const QString& dateText,

@@ -1,5 +1,6 @@
 #include "search/forms/rinputform.h"
 
+#include "controls/formbounds.h"
 #include "controls/qtplatform.h"
 #include "keiba/fileio.h"
 #include "keiba/platform.h"
@@ -103,16 +104,16 @@ TRInputForm::TRInputForm(const keiba::ProgramContext& context, const raceday::Ra
     // (on X11 the frame is known only when the window is mapped), and the dialog crept up by
     // its title bar at every run.
     adjustSize();
-    setGeometry(QRect(QPoint(ini_.ReadInteger(kBoundsSection, "left", 100),
-                             ini_.ReadInteger(kBoundsSection, "top", 50)),
-                      size()));
+    controls::RestoreBounds(*this, QRect(QPoint(ini_.ReadInteger(kBoundsSection, "left", 100),
+                                                ini_.ReadInteger(kBoundsSection, "top", 50)),
+                                         size()));
     controls::NoImplicitDefaultButtons(*this);
 }
 
 TRInputForm::~TRInputForm() {
-    const QPoint at = geometry().topLeft();
-    ini_.WriteInteger(kBoundsSection, "top", at.y());
-    ini_.WriteInteger(kBoundsSection, "left", at.x());
+    if (keiba::IoResult io = controls::SavePosition(ini_, kBoundsSection, geometry().topLeft());
+        !io)
+        context_.notifier.Information(io.message);
 }
 
 QComboBox* TRInputForm::RumaCombo(int n) const {

@@ -1,5 +1,6 @@
 #include "search/forms/shutugenform.h"
 
+#include "controls/formbounds.h"
 #include "controls/numedit.h"
 #include "controls/qtext.h"
 #include "controls/qtplatform.h"
@@ -10,12 +11,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -138,16 +137,8 @@ TShutugenForm::TShutugenForm(const keiba::ProgramContext& context,
     connect(MakeListBtn, &QPushButton::clicked, this, [this] { MakeListBtnClick(); });
     connect(NeraiCombo, &QComboBox::activated, this, [this](int) { NeraiComboChange(); });
 
-    QRect bounds(ini_.ReadInteger(kBoundsSection, "left", 30),
-                 ini_.ReadInteger(kBoundsSection, "top", 20),
-                 ini_.ReadInteger(kBoundsSection, "width", 950),
-                 ini_.ReadInteger(kBoundsSection, "height", 600));
-    // Bounds stored on a larger screen would put the form's bottom out of reach.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize room = screen->availableGeometry().size();
-        bounds.setSize(bounds.size().boundedTo(room));
-    }
-    setGeometry(bounds);
+    controls::RestoreBounds(*this,
+                            controls::ReadBounds(ini_, kBoundsSection, QRect(30, 20, 950, 600)));
     SaNumEditExC1->SetTextAsInteger(ini_.ReadInteger("Search", "Days", 365));
     SaNumEditExC2->SetTextAsInteger(ini_.ReadInteger("SearchTokei", "Days", 365));
     MakeListBtnClick();
@@ -161,11 +152,8 @@ TShutugenForm::~TShutugenForm() {
         scan_.reset();
         QApplication::restoreOverrideCursor();
     }
-    const QRect r = geometry();
-    ini_.WriteInteger(kBoundsSection, "top", r.top());
-    ini_.WriteInteger(kBoundsSection, "left", r.left());
-    ini_.WriteInteger(kBoundsSection, "width", r.width());
-    ini_.WriteInteger(kBoundsSection, "height", r.height());
+    if (keiba::IoResult io = controls::SaveBounds(ini_, kBoundsSection, geometry()); !io)
+        context_.notifier.Information(io.message);
 }
 
 void TShutugenForm::AttachTargetCombos(const std::array<QComboBox*, 4>& combos) {

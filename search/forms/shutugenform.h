@@ -137,6 +137,7 @@ private:
     // walk that was not cancelled.
     void ClearLevelTable();
     void ShowLevelTable(const RTally& tally);
+    void SayDaysNotSaved(const keiba::IoResult& io);
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* seisekiPage_ = nullptr;
@@ -195,6 +196,7 @@ private:
     HitGrid* StringGrid2 = nullptr;
 
     std::string searchFromDate_, searchToDate_, tokeiFromDate_, tokeiToDate_;
+    std::string daysRefusal_; // the last refusal of a days write, said once
 
     // The walk in progress and what it fills.
     std::unique_ptr<RScan> scan_;

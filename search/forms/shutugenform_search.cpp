@@ -209,10 +209,23 @@ void TShutugenForm::DateTimePicker4Change() {
 }
 
 void TShutugenForm::SaNumEditExC1Change() {
-    ini_.WriteInteger("Search", "Days", std::max(SaNumEditExC1->GetTextAsInteger(), 1));
+    SayDaysNotSaved(
+        ini_.WriteInteger("Search", "Days", std::max(SaNumEditExC1->GetTextAsInteger(), 1)));
 }
 void TShutugenForm::SaNumEditExC2Change() {
-    ini_.WriteInteger("SearchTokei", "Days", std::max(SaNumEditExC2->GetTextAsInteger(), 1));
+    SayDaysNotSaved(
+        ini_.WriteInteger("SearchTokei", "Days", std::max(SaNumEditExC2->GetTextAsInteger(), 1)));
+}
+
+// The days are written at every key typed: a refusal is said once, not at each key, until a
+// write goes through again.
+void TShutugenForm::SayDaysNotSaved(const keiba::IoResult& io) {
+    if (io) {
+        daysRefusal_.clear();
+    } else if (io.message != daysRefusal_) {
+        daysRefusal_ = io.message;
+        context_.notifier.Information(io.message);
+    }
 }
 
 void TShutugenForm::SpeedButton1Click() {

@@ -96,7 +96,7 @@ TEST_F(Exports, FailedWritesNameTheirFileAndAreNeverConfirmed) {
     // Get and Give go to the folder chosen for them, which the export does not create.
     EXPECT_FALSE(Shown("GiveGet1"));
     EXPECT_FALSE(Shown("CSV2"));
-    Ini().WriteString("Dir", "CSV1", (dir / "elsewhere").string());
+    ASSERT_TRUE(Ini().WriteString("Dir", "CSV1", (dir / "elsewhere").string()));
     Trigger("GiveGet1");
     ASSERT_EQ(notifier.messages.size(), 2u);
     EXPECT_NE(notifier.messages[1].find((dir / "elsewhere" / "Get20261128.csv").string()),

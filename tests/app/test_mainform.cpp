@@ -704,8 +704,8 @@ TEST_F(WiringTest, TheDayLoadSearchesTheUserSetsBeforeTheFirstMarks) {
     ASSERT_TRUE(search::WriteNeraiFile(dir.path(), "open", OpenSet()));
     // The bet tab in user mode from the start: the day load must search the user sets before
     // the first race's marks are made.
-    Ini().WriteInteger("KaimeSet", "KaimeRogic", 1);
-    Ini().WriteString("MyfavoKai", "nerai1", "open");
+    ASSERT_TRUE(Ini().WriteInteger("KaimeSet", "KaimeRogic", 1));
+    ASSERT_TRUE(Ini().WriteString("MyfavoKai", "nerai1", "open"));
     Start();
     ChooseDay(QStringLiteral("2026年11月28日"));
     views::GridModel* marks = Grid("StringGrid1")->Model();
@@ -723,8 +723,8 @@ TEST_F(WiringTest, TheDayLoadSearchesTheUserSetsBeforeTheFirstMarks) {
 TEST_F(WiringTest, AReadOnlyProgramFolderShowsItsDaysWithoutABox) {
     OwnTargetFolder();
     ASSERT_TRUE(search::WriteNeraiFile(dir.path(), "open", OpenSet()));
-    Ini().WriteString("Myfavo", "nerai1", "open");
-    Ini().WriteString("MyfavoKai", "nerai1", "open");
+    ASSERT_TRUE(Ini().WriteString("Myfavo", "nerai1", "open"));
+    ASSERT_TRUE(Ini().WriteString("MyfavoKai", "nerai1", "open"));
     // A run in the writable folder first leaves it as a user's would be.
     Start();
     ChooseDay(QStringLiteral("2026年11月28日"));

@@ -34,7 +34,7 @@ protected:
         BetDay::SetUp();
         fs::create_directories(plugin / "kaime");
         fs::create_directories(dir.path() / "kaime");
-        ini.WriteString("Dir", "QVXTohyo2", keiba::PathToUtf8(plugin));
+        ASSERT_TRUE(ini.WriteString("Dir", "QVXTohyo2", keiba::PathToUtf8(plugin)));
         SetRace(12);
     }
 
@@ -186,12 +186,12 @@ TEST_F(BetFiles, MissingPluginNoAndFailuresAreReported) {
     PlainTable g = Grid(14, 6, {" 3-12"});
     const fs::path file = plugin / "kaime" / "240505.csv";
 
-    ini.WriteString("Dir", "QVXTohyo2", " ");
+    ASSERT_TRUE(ini.WriteString("Dir", "QVXTohyo2", " "));
     EXPECT_EQ(Qvx("UMAFUKU", g), VoteResult::Refused);
     EXPECT_EQ(notifier.messages, std::vector<std::string>{kNoPlugin});
     EXPECT_TRUE(notifier.questions.empty());
 
-    ini.WriteString("Dir", "QVXTohyo2", keiba::PathToUtf8(plugin));
+    ASSERT_TRUE(ini.WriteString("Dir", "QVXTohyo2", keiba::PathToUtf8(plugin)));
     notifier = {};
     EXPECT_EQ(Qvx("UMAFUKU", g), VoteResult::Cancelled); // No
     EXPECT_FALSE(fs::exists(file));

@@ -27,12 +27,12 @@ TEST_F(KaimeSetForm, TheDefaultStakeIsStoredOnlyOnOk) {
     for (const char* typed : {"50", ""}) {
         QPointer<betting::TKaimeSetForm> form = new betting::TKaimeSetForm(context, day(), &host);
         EXPECT_EQ(form->AmountEdit()->GetTextAsInteger(), 3000);
-        context.settings.WriteInteger("KaimeSet", "DefaultAmount", 3000);
+        ASSERT_TRUE(context.settings.WriteInteger("KaimeSet", "DefaultAmount", 3000));
         form->AmountEdit()->SetText(typed);
         form->OkButton()->click();
         EXPECT_EQ(form->AmountEdit()->GetTextAsInteger(), 100);
         EXPECT_EQ(context.settings.ReadInteger("KaimeSet", "DefaultAmount", 0), 100);
-        context.settings.WriteInteger("KaimeSet", "DefaultAmount", 3000);
+        ASSERT_TRUE(context.settings.WriteInteger("KaimeSet", "DefaultAmount", 3000));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         delete form.data();
     }

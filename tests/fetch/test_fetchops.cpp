@@ -178,12 +178,12 @@ TEST_F(FetchFixture, TimeSeriesImportNeedsItsFolderAndADay) {
     fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
     keiba::TIniGT& ini = context.settings;
-    ini.WriteString("Dir", "jikeiretu", "  ");
+    ASSERT_TRUE(ini.WriteString("Dir", "jikeiretu", "  "));
     fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
 
     TempDir series;
-    ini.WriteString("Dir", "jikeiretu", keiba::PathToUtf8(series.path()));
+    ASSERT_TRUE(ini.WriteString("Dir", "jikeiretu", keiba::PathToUtf8(series.path())));
     fs::create_directories(series / "20261206");
     for (int r = 1; r <= 3; ++r) {
         std::string line = Odds(1, Key(r));

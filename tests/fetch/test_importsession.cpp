@@ -94,7 +94,7 @@ TEST_F(ImportSessionTest, FirstUseStartsASetupFrom2017AndReportsAnEmptyOpen) {
 
 TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
     keiba::TIniGT& ini = context.settings;
-    ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00");
+    ASSERT_TRUE(ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00"));
     fetch::ImportRequest req = FirstUse();
     EXPECT_FALSE(req.setupMode);
     link.readCount = 1;

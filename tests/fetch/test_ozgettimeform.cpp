@@ -13,7 +13,7 @@ using OzGetTimeForm = FetchFixture;
 
 TEST_F(OzGetTimeForm, SavesOnlyOnOkAndHoldsTheRanges) {
     keiba::TIniGT& ini = context.settings;
-    ini.WriteInteger("Time", "AutoOzGet", 99);
+    ASSERT_TRUE(ini.WriteInteger("Time", "AutoOzGet", 99));
     {
         fetch::TOzGetTimeForm form(context);
         EXPECT_EQ(form.SpinEdit3->value(), 59); // held to its range

@@ -28,3 +28,20 @@ TEST_F(TimeSeriesFolder, AChoiceIsStoredAndACancelKeepsTheOldOne) {
     EXPECT_FALSE(fetch::N12Click(context, viewer));
     EXPECT_EQ(context.settings.ReadString("Dir", "jikeiretu", ""), (dir / "series").string());
 }
+
+// A folder name the Shift-JIS settings file cannot hold is refused by the store: the command
+// says so with the cause instead of closing as if the folder were kept.
+TEST_F(TimeSeriesFolder, AFolderTheSettingsCannotHoldIsSaidWithItsCause) {
+    ASSERT_TRUE(context.settings.WriteString("Dir", "jikeiretu", keiba::PathToUtf8(dir.path())));
+    const std::filesystem::path chosen = dir.path() / keiba::Utf8Path("séries");
+    std::filesystem::create_directories(chosen);
+    controls::TFolderViewerEx viewer(notifier);
+    viewer.SetExecHook([&](QFileDialog& d) {
+        d.setDirectory(QPath(chosen));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_FALSE(fetch::N12Click(context, viewer));
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{"Shift-JISで表せない文字を含む設定値は保存できません。"});
+    EXPECT_EQ(context.settings.ReadString("Dir", "jikeiretu", ""), keiba::PathToUtf8(dir.path()));
+}

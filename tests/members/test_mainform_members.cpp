@@ -27,9 +27,9 @@ protected:
         Start();
         Main().MembersDownloads().Site().baseUrl = server.BaseUrl();
         keiba::TIniGT& ini = Ini();
-        ini.WriteString(members::kLisenceSection, members::kIdKey, "abcd");
-        ini.WriteString(members::kLisenceSection, members::kPassKey,
-                        members::UnscramblePassword("pass1"));
+        ASSERT_TRUE(ini.WriteString(members::kLisenceSection, members::kIdKey, "abcd"));
+        ASSERT_TRUE(ini.WriteString(members::kLisenceSection, members::kPassKey,
+                                    members::UnscramblePassword("pass1")));
     }
     QAction* Action(const char* name) { return Find<QAction>(name); }
     QStringList MenuTexts(const char* menu) {

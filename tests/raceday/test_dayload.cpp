@@ -339,8 +339,8 @@ TEST_F(DayFixture, FetchMinutesAreHeldToTheirDialogRanges) {
                  {58, 58, "1442", 58, 58}, {59, 59, "1441", 59, 59}, {60, 59, "1441", 60, 59},
                  {-5, 3, "1537", -5, 5}};
     for (const auto& c : cases) {
-        context.settings.WriteInteger("Time", "AutoOzGet", c.set);
-        context.settings.WriteInteger("Time", "AutoRdataGet", c.rdata);
+        ASSERT_TRUE(context.settings.WriteInteger("Time", "AutoOzGet", c.set));
+        ASSERT_TRUE(context.settings.WriteInteger("Time", "AutoRdataGet", c.rdata));
         host.ops.clear();
         ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
         EXPECT_EQ(Day().gRaceCalc[0].OzTime1, c.ozTime1) << c.set;

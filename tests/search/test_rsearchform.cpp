@@ -296,7 +296,7 @@ TEST_F(RSearchFormTest, NothingStartsOnABadBoundOrWhileTheDayIsLoading) {
 TEST_F(RSearchFormTest, DaysEditsSetTheStartOfTheirRange) {
     clock.now = keiba::MakeLocalTime(2024, 3, 31, 10);
     form.reset();
-    context.settings.WriteInteger("Search", "Days", 30);
+    ASSERT_TRUE(context.settings.WriteInteger("Search", "Days", 30));
     form = std::make_unique<TShutugenForm>(context, operations);
     // A fresh form starts a year back, whatever the stored days.
     EXPECT_EQ(form->SearchFromDate(), "20230401");

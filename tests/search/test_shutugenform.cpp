@@ -168,8 +168,8 @@ TEST_F(SearchForm, TheListsFollowTheFolderAndReselectTheRememberedNames) {
     int userLists = 0;
     form->SetUserKaimeMakeList([&] { ++userLists; });
     keiba::TIniGT& ini = context.settings;
-    ini.WriteString("Myfavo", "nerai2", "b");
-    ini.WriteString("Myfavo", "nerai3", "B");
+    ASSERT_TRUE(ini.WriteString("Myfavo", "nerai2", "b"));
+    ASSERT_TRUE(ini.WriteString("Myfavo", "nerai3", "B"));
 
     // No set at all: the combos stay empty whatever the settings name.
     form->AttachTargetCombos(combos);
@@ -237,7 +237,7 @@ TEST_F(SearchForm, AtItsSizeEveryControlIsReachable) {
     EXPECT_EQ(ini.ReadInteger("locateShutugenForm", "height", 0), expected.height());
 
     // Bounds stored on a larger screen are held to this one's.
-    ini.WriteInteger("locateShutugenForm", "height", room.height() + 400);
+    ASSERT_TRUE(ini.WriteInteger("locateShutugenForm", "height", room.height() + 400));
     form = std::make_unique<search::TShutugenForm>(context, operations);
     EXPECT_LE(form->height(), room.height());
 }

@@ -23,6 +23,8 @@ TEST(DayDump, SampleDayMatchesTheGoldenFile) {
     ASSERT_EQ(status, 0);
     std::string golden = testsupport::Slurp(testsupport::TestData("tools/sample_day_20261128.txt"));
     // On a mismatch, write the new dump beside the build for a diff.
-    if (dump != golden) keiba::WriteFileAtomic("sample_day_20261128.actual.txt", dump);
+    if (dump != golden) {
+        EXPECT_TRUE(keiba::WriteFileAtomic("sample_day_20261128.actual.txt", dump));
+    }
     EXPECT_TRUE(dump == golden) << "see sample_day_20261128.actual.txt in the test's folder";
 }

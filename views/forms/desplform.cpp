@@ -1,6 +1,7 @@
 #include "views/forms/desplform.h"
 
 #include "controls/fonts.h"
+#include "controls/formbounds.h"
 #include "controls/label3d.h"
 #include "controls/qtext.h"
 #include "controls/qtplatform.h"
@@ -89,6 +90,7 @@ int LineHeight(const QFont& gridFont, int size, bool bold) {
 
 TDeSplForm::TDeSplForm(const keiba::ProgramContext& context, QWidget* parent)
     : QDialog(parent)
+    , notifier_(context.notifier)
     , IniGT1(context.settings) {
     setObjectName(QStringLiteral("DeSplForm"));
     setWindowTitle(QStringLiteral("出馬表"));
@@ -153,19 +155,14 @@ TDeSplForm::TDeSplForm(const keiba::ProgramContext& context, QWidget* parent)
         [this](int col, int row, CellPaint& paint) { StringGrid6DrawCell(col, row, paint); });
     StringGrid6->viewport()->installEventFilter(this);
 
-    setGeometry(IniGT1.ReadInteger(kBoundsSection, "left", 200),
-                IniGT1.ReadInteger(kBoundsSection, "top", 10),
-                IniGT1.ReadInteger(kBoundsSection, "width", 680),
-                IniGT1.ReadInteger(kBoundsSection, "height", 560));
+    controls::RestoreBounds(*this,
+                            controls::ReadBounds(IniGT1, kBoundsSection, QRect(200, 10, 680, 560)));
     controls::NoImplicitDefaultButtons(*this);
 }
 
 TDeSplForm::~TDeSplForm() {
-    const QRect r = geometry();
-    IniGT1.WriteInteger(kBoundsSection, "top", r.top());
-    IniGT1.WriteInteger(kBoundsSection, "left", r.left());
-    IniGT1.WriteInteger(kBoundsSection, "width", r.width());
-    IniGT1.WriteInteger(kBoundsSection, "height", r.height());
+    if (keiba::IoResult io = controls::SaveBounds(IniGT1, kBoundsSection, geometry()); !io)
+        notifier_.Information(io.message);
 }
 
 void TDeSplForm::ShowRace(const raceday::RCardRace& race) {

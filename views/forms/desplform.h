@@ -25,7 +25,7 @@ class TDeSplForm : public QDialog {
 public:
     // `FormCreate`: the bounds of [locateDeSplForm] and the column widths.
     explicit TDeSplForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
-    // `FormDestroy`: stores the bounds.
+    // `FormDestroy`: stores the bounds, and says when the settings file keeps the old ones.
     ~TDeSplForm() override;
 
     // The race of a hit: copied, the grid given its runners' rows, the captions set, the form
@@ -55,6 +55,7 @@ private:
     controls::TLabel3Dj* RLevelLabel = nullptr;
     controls::TLabel3Dj* RplsTouLabel = nullptr;
     controls::TLabel3Dj* RmnsTouLabel = nullptr;
+    keiba::Notifier& notifier_;
     keiba::TIniGT& IniGT1;
 };
 

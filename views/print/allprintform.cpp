@@ -1,6 +1,7 @@
 #include "views/print/allprintform.h"
 
 #include "controls/fonts.h"
+#include "controls/formbounds.h"
 #include "controls/halfwidthinput.h"
 #include "controls/qtext.h"
 #include "controls/qtplatform.h"
@@ -10,13 +11,11 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -168,22 +167,9 @@ void TAllPrintForm::BuildUi() {
 // The stored bounds, held on the screen; the stored zoom, or the design zoom when the stored
 // one is not a choice.
 void TAllPrintForm::FormCreate() {
-    QRect bounds(ini_.ReadInteger(kBoundsSection, "left", 10),
-                 ini_.ReadInteger(kBoundsSection, "top", 10),
-                 ini_.ReadInteger(kBoundsSection, "width", 630),
-                 ini_.ReadInteger(kBoundsSection, "height", 450));
-    QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect avail = screen->availableGeometry();
-        bounds.setWidth(std::clamp(bounds.width(), std::min(200, avail.width()), avail.width()));
-        bounds.setHeight(
-            std::clamp(bounds.height(), std::min(150, avail.height()), avail.height()));
-        bounds.moveLeft(
-            std::clamp(bounds.left(), avail.left(), avail.left() + avail.width() - bounds.width()));
-        bounds.moveTop(
-            std::clamp(bounds.top(), avail.top(), avail.top() + avail.height() - bounds.height()));
-    }
-    setGeometry(bounds);
+    QRect bounds = controls::ReadBounds(ini_, kBoundsSection, QRect(10, 10, 630, 450));
+    bounds.setSize(bounds.size().expandedTo(QSize(200, 150)));
+    controls::RestoreBounds(*this, bounds);
 
     int ratio = ini_.ReadInteger(kZoomSection, "ratio", kDesignZoomIndex);
     if (ratio < 0 || ratio >= static_cast<int>(kZoomChoices.size())) ratio = kDesignZoomIndex;
@@ -274,16 +260,8 @@ void TAllPrintForm::SpeedButton2Click() {
 }
 
 void TAllPrintForm::FormCloseQuery() {
-    const QRect r = geometry();
-    for (auto [key, value] : {std::pair{"top", r.top()},
-                              {"left", r.left()},
-                              {"width", r.width()},
-                              {"height", r.height()}}) {
-        if (keiba::IoResult io = ini_.WriteInteger(kBoundsSection, key, value); !io) {
-            context_.notifier.Information(io.message);
-            break;
-        }
-    }
+    if (keiba::IoResult io = controls::SaveBounds(ini_, kBoundsSection, geometry()); !io)
+        context_.notifier.Information(io.message);
 }
 
 void TAllPrintForm::FormClose() {

@@ -51,7 +51,7 @@ protected:
 
 TEST_F(PrintFormTest, ZoomComesFromTheSettingsAndIsStored) {
     keiba::TIniGT& ini = context.settings;
-    ini.WriteInteger("PrintZoom", "ratio", 3);
+    ASSERT_TRUE(ini.WriteInteger("PrintZoom", "ratio", 3));
     auto form = Form();
     EXPECT_EQ(form->PrevX1()->ZoomScale(), 100);
     EXPECT_EQ(form->ZoomIndex(), 3);
@@ -60,7 +60,7 @@ TEST_F(PrintFormTest, ZoomComesFromTheSettingsAndIsStored) {
     EXPECT_EQ(ini.ReadInteger("PrintZoom", "ratio", -1), 5);
 
     for (int stored : {8, -1}) {
-        ini.WriteInteger("PrintZoom", "ratio", stored);
+        ASSERT_TRUE(ini.WriteInteger("PrintZoom", "ratio", stored));
         auto other = Form();
         EXPECT_EQ(other->PrevX1()->ZoomScale(), 50) << stored;
         EXPECT_EQ(other->ZoomIndex(), 1);
@@ -69,10 +69,10 @@ TEST_F(PrintFormTest, ZoomComesFromTheSettingsAndIsStored) {
 
 TEST_F(PrintFormTest, BoundsAreHeldOnTheScreenAndStoredOnClose) {
     keiba::TIniGT& ini = context.settings;
-    ini.WriteInteger("Printlocate", "left", -5000);
-    ini.WriteInteger("Printlocate", "top", 40);
-    ini.WriteInteger("Printlocate", "width", 99999);
-    ini.WriteInteger("Printlocate", "height", 300);
+    ASSERT_TRUE(ini.WriteInteger("Printlocate", "left", -5000));
+    ASSERT_TRUE(ini.WriteInteger("Printlocate", "top", 40));
+    ASSERT_TRUE(ini.WriteInteger("Printlocate", "width", 99999));
+    ASSERT_TRUE(ini.WriteInteger("Printlocate", "height", 300));
     auto form = Form();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(form->geometry())) << form->geometry().x();
