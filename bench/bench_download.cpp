@@ -1,154 +1,141 @@
-// A past-data download of a 50 MB archive from the loopback server plus its extraction into
-// VZK, against `curl -o` plus `unzip -o -q` of the same archive from the same server, in the
-// same run; prints the ratio. Both sides write the same folders under TMPDIR. The archive holds
-// only members' day files, so unzip extracts what the program's masks select.
+// A 50 MB download from the loopback server, timed the same way on both sides: as a whole
+// process started directly (no shell) and waited for, from its start to its exit.
+//   kestrane: tools/kestrane_download, the members' download code (libcurl into a temporary
+//             file beside the target, renamed once the answer was a 2xx);
+//   curl:     `curl -s -f -o <file> <url>`.
+// The two run alternately, each side first in every other round, after one untimed round of
+// each; the ratio compares the medians. The server runs in this process and serves the same
+// file to both; each download goes to a fresh name, removed after the run (not timed).
 
-#include "members/download.h"
-#include "members/extract.h"
 #include "tests/support/httpserver.h"
 
 #include "bench/benchsupport.h"
 
-#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <vector>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using benchsupport::RatioReporter;
-using benchsupport::RunInterleavedWithRatios;
+constexpr std::uintmax_t kBytes = 50u * 1024 * 1024;
+constexpr int kRounds = 21;
 
-constexpr std::uintmax_t kArchiveBytes = 50u * 1024 * 1024;
+// An archive's worth of bytes that do not compress, which the transfer does not look into.
+bool WriteBody(const fs::path& path) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return false;
+    std::vector<std::uint32_t> block(1 << 16);
+    std::uint32_t seed = 20260515;
+    bool ok = true;
+    for (std::uintmax_t written = 0; ok && written < kBytes; written += block.size() * 4) {
+        for (std::uint32_t& v : block) v = seed = seed * 1103515245u + 12345u;
+        ok = std::fwrite(block.data(), 4, block.size(), out) == block.size();
+    }
+    return std::fclose(out) == 0 && ok;
+}
 
-// A year of members' files, deflated into an archive of about 50 MB.
-class Workspace {
-public:
-    Workspace()
-        : server_([this](const testsupport::HttpRequest&) {
-            return testsupport::HttpReply::File(archive_);
-        }) {
-        fs::path src = folder_.path() / "src";
-        fs::create_directories(src);
-        // A first batch tells how well a file compresses; the rest is then added at once (zip
-        // compresses only what is new to the archive).
-        int wanted = 20;
-        for (int round = 0; round < 2 && Size() < kArchiveBytes; ++round) {
-            for (; files_ < wanted; ++files_)
-                if (!WriteFile(src, files_)) return;
-            std::string cmd =
-                "cd '" + src.string() + "' && zip -q -r '" + archive_.string() + "' .";
-            if (std::system(cmd.c_str()) != 0) return;
-            wanted = static_cast<int>(kArchiveBytes / (Size() / files_)) + 2;
-        }
-        ok_ = Size() >= kArchiveBytes;
-    }
-    bool ok() const { return ok_ && server_.listening(); }
-    int files() const { return files_; }
-    std::uintmax_t Size() const {
-        std::error_code ec;
-        std::uintmax_t n = fs::file_size(archive_, ec);
-        return ec ? 0 : n;
-    }
-    std::string Url() const {
-        return server_.BaseUrl() +
-               "/members/veltro/past_data/download.cgi?I=abcd&p=pass1&tp=year&t=2025";
-    }
-    fs::path Zip() const { return folder_.path() / "app" / "VZK" / "past.zip"; }
-    fs::path Vzk() const { return folder_.path() / "app" / "VZK"; }
+// Starts `argv` (searched in PATH when it names no folder), its output to /dev/null, and waits
+// for it. The seconds it took, or a negative value when it failed.
+double TimedRun(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    int err = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (err != 0) return -1;
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid) return -1;
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took.count() : -1;
+}
 
-private:
-    // One day of analysis records: fixed-width fields, mostly figures, about 250 KB.
-    bool WriteFile(const fs::path& src, int f) {
-        std::string text;
-        char line[160];
-        for (int i = 0; i < 2000; ++i) {
-            int n = std::snprintf(line, sizeof line, "%02d%02d%04d%02d%02d", i % 36, i % 18 + 1,
-                                  2025, f / 31 % 12 + 1, f % 31 + 1);
-            for (int k = 0; k < 11; ++k)
-                n += std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), "%010u",
-                                   Next());
-            std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), "\r\n");
-            text += line;
-        }
-        char name[32];
-        std::snprintf(name, sizeof name, "XQ2025%04d.vzkd", f);
-        FILE* out = std::fopen((src / name).c_str(), "wb");
-        if (!out) return false;
-        bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-        return std::fclose(out) == 0 && ok;
-    }
-    std::uint32_t Next() { return seed_ = seed_ * 1103515245u + 12345u; }
-
-    benchsupport::Folder folder_;
-    fs::path archive_ = folder_.path() / "past.zip";
-    std::uint32_t seed_ = 20260515;
-    int files_ = 0;
-    bool ok_ = false;
-    testsupport::HttpServer server_;
+struct Side {
+    const char* name;
+    std::vector<std::string> (*command)(const std::string& url, const std::string& file);
+    std::vector<double> seconds;
 };
 
-Workspace& Work() {
-    static Workspace w;
-    return w;
+std::vector<std::string> Kestrane(const std::string& url, const std::string& file) {
+    return {KESTRANE_DOWNLOAD_TOOL, url, file};
 }
 
-void BM_KestraneDownload(benchmark::State& state) {
-    Workspace& w = Work();
-    if (!w.ok()) {
-        state.SkipWithError("zip is not available");
-        return;
-    }
-    fs::create_directories(w.Vzk());
-    for (auto _ : state) {
-        members::DownloadResult r = members::DownloadUrlToFile(w.Url(), w.Zip());
-        if (!r.ok()) state.SkipWithError("download failed");
-        if (members::ExtractMembersArchive(w.Zip(), w.Vzk()).files != w.files())
-            state.SkipWithError("extraction incomplete");
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * w.Size()));
+std::vector<std::string> Curl(const std::string& url, const std::string& file) {
+    return {"curl", "-s", "-f", "-o", file, url};
 }
 
-void BM_CurlUnzip(benchmark::State& state) {
-    Workspace& w = Work();
-    if (!w.ok() ||
-        std::system("command -v curl >/dev/null 2>&1 && command -v unzip >/dev/null") != 0) {
-        state.SkipWithError("curl or unzip is not available");
-        return;
+// One download of `side` into a fresh file; false when it failed or the file is not whole.
+bool Run(Side& side, const std::string& url, const fs::path& folder, bool timed) {
+    static int n = 0;
+    const fs::path file = folder / ("download" + std::to_string(++n));
+    const double s = TimedRun(side.command(url, file.string()));
+    std::error_code ec;
+    const bool whole = fs::file_size(file, ec) == kBytes && !ec;
+    fs::remove(file, ec);
+    if (s < 0 || !whole) {
+        std::fprintf(stderr, "%s: the download failed\n", side.name);
+        return false;
     }
-    fs::create_directories(w.Vzk());
-    std::string cmd = "curl -s -f -o '" + w.Zip().string() + "' '" + w.Url() +
-                      "' && unzip -o -q '" + w.Zip().string() + "' -d '" + w.Vzk().string() + "'";
-    for (auto _ : state)
-        if (std::system(cmd.c_str()) != 0) state.SkipWithError("curl or unzip failed");
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * w.Size()));
+    if (timed) side.seconds.push_back(s);
+    return true;
 }
 
-// Ten repetitions in random order, so that a slow spell of a shared machine falls on both
-// sides; the ratio compares the medians.
-BENCHMARK(BM_KestraneDownload)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(10);
-BENCHMARK(BM_CurlUnzip)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(10);
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
 
 } // namespace
 
-int main(int argc, char** argv) {
-    return RunInterleavedWithRatios(argc, argv, [](const RatioReporter& r) {
-        r.PrintRatio("download + extraction: kestrane / curl + unzip, medians (below 1 is faster):",
-                     "BM_KestraneDownload/iterations:1/repeats:10/real_time_median",
-                     "BM_CurlUnzip/iterations:1/repeats:10/real_time_median");
-    });
+int main() {
+    benchsupport::Folder folder;
+    const fs::path body = folder.path() / "past.zip";
+    if (!WriteBody(body)) {
+        std::fprintf(stderr, "cannot write %s\n", body.c_str());
+        return 1;
+    }
+    testsupport::HttpServer server(
+        [&](const testsupport::HttpRequest&) { return testsupport::HttpReply::File(body); });
+    if (!server.listening()) {
+        std::fprintf(stderr, "the loopback server does not listen\n");
+        return 1;
+    }
+    const std::string url =
+        server.BaseUrl() + "/members/veltro/past_data/download.cgi?I=abcd&p=pass1&tp=year&t=2025";
+
+    Side sides[] = {{"kestrane_download", Kestrane, {}}, {"curl", Curl, {}}};
+    for (Side& s : sides)
+        if (!Run(s, url, folder.path(), false)) return 1;
+    for (int round = 0; round < kRounds; ++round) {
+        for (int i = 0; i < 2; ++i)
+            if (!Run(sides[(round + i) % 2], url, folder.path(), true)) return 1;
+    }
+
+    std::printf("%d MB from the loopback server, %d runs each, alternated:\n",
+                static_cast<int>(kBytes >> 20), kRounds);
+    for (const Side& s : sides) {
+        const auto [lo, hi] = std::minmax_element(s.seconds.begin(), s.seconds.end());
+        std::printf("  %-18s median %7.1f ms  min %7.1f ms  max %7.1f ms\n", s.name,
+                    Median(s.seconds) * 1e3, *lo * 1e3, *hi * 1e3);
+    }
+    std::printf("download: kestrane_download / curl, medians (below 1 is faster): %.2f\n",
+                Median(sides[0].seconds) / Median(sides[1].seconds));
+    return 0;
 }

@@ -4,6 +4,8 @@
 #include "jvdata/dayfiles.h"
 #include "jvdata/jvresult.h"
 #include "keiba/errorlog.h"
+#include "keiba/fileio.h"
+#include "keiba/inigt.h"
 #include "keiba/sjis.h"
 
 #include <cstdio>
@@ -14,6 +16,20 @@ namespace {
 constexpr std::string_view kSection = "JvDataGet";
 constexpr std::string_view kFirstUse = "2017/01/01 00:00:00";
 constexpr const char* kCancelled = "JVCancel:キャンセルされました";
+
+// Every import ends by saving its from-time for the next (LastTime, and during a setup the
+// resume point), which a settings file saved as UTF-16 refuses. Found only then, the import
+// would have filed everything, and every later import would fetch and file the same range again:
+// it is refused before anything is asked of JV-Link.
+keiba::IoResult SettingsTakeTheImportsEnd(const keiba::TIniGT& ini) {
+    std::optional<std::string> bytes = keiba::ReadWholeFile(ini.FullPath());
+    if (!bytes || keiba::IniText(*bytes).encoding() != keiba::IniText::Encoding::Utf16)
+        return keiba::IoResult::Ok();
+    return keiba::IoResult::Fail(
+        keiba::PathToUtf8(ini.FullPath()) +
+        " はUTF-16で保存されているため、次回の取得開始日時を保存できません。データ取込の前に、"
+        "Shift-JISかUTF-8で保存し直してください。");
+}
 
 std::string Format(keiba::LocalTime t, const char* pattern) {
     keiba::DateTimeParts p = keiba::Parts(t);
@@ -71,6 +87,11 @@ void ImportSession::OpenLinkSettings() {
 void ImportSession::Start(const ImportRequest& request) {
     // JV-Link holds one connection: a fetch or a load that is pumping messages keeps it.
     if (!link_ || phase_ != Phase::Idle) return;
+    if (keiba::IoResult ini = SettingsTakeTheImportsEnd(context_.settings); !ini) {
+        context_.notifier.Beep();
+        context_.notifier.Information(ini.message);
+        return;
+    }
     hold_ = operations_.Take(keiba::Operation::Import);
     if (!hold_) return;
     context_.notifier.Information(

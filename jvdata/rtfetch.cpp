@@ -73,10 +73,13 @@ ReadStepResult RunReadStep(TJVLink& link, ReadStep step, const std::filesystem::
             out.readError = r;
             break;
         }
-        if (FileRealtimeRecord(batch, step, buffer)) ++out.filed;
+        if (!FileRealtimeRecord(batch, step, buffer)) continue;
+        ++out.filed;
+        // On disk before the next read: a fetch killed in the middle of a day's results keeps
+        // every record it read. A file that cannot be written ends the step, which says so.
+        out.written = batch.Flush();
+        if (!out.written) break;
     }
-    // What was filed before an error or a cancel stays filed.
-    out.written = batch.Flush();
     return out;
 }
 

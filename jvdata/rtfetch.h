@@ -29,8 +29,9 @@ struct ReadStepResult {
     keiba::IoResult written = keiba::IoResult::Ok();
 };
 
-// Reads until the end, an error or a cancel request, and writes what was filed. `pump` runs
-// before every read; `cancelled` is asked after it.
+// Reads until the end, an error or a cancel request, and files each record it takes before the
+// next read, its file replaced whole; a file that cannot be written ends it. `pump` runs before
+// every read; `cancelled` is asked after it.
 ReadStepResult RunReadStep(TJVLink& link, ReadStep step, const std::filesystem::path& appDir,
                            const std::function<void()>& pump,
                            const std::function<bool()>& cancelled);

@@ -55,7 +55,9 @@ keiba::IoResult AppendErrorLog(const fs::path& appDir, keiba::LocalTime now,
                                std::string_view statusUtf8) {
     fs::path p = ErrorLogPath(appDir);
     std::string bytes = keiba::ReadWholeFile(p).value_or(std::string());
-    if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+    // A last line without its break gets one; a lone CR (an editor of another system) is made
+    // whole, since a CR LF after it would read as one more, empty line.
+    if (!bytes.empty() && bytes.back() != '\n') bytes += bytes.back() == '\r' ? "\n" : "\r\n";
     bytes += keiba::Sj("【エラー】") + keiba::HhnnssColon(now) + keiba::Sj("：") +
              keiba::Utf8ToCp932(statusUtf8) + "\r\n";
     return keiba::WriteFileAtomic(p, bytes);

@@ -262,13 +262,26 @@ void DecodeAnalysis(RaceDay& day) {
     }
 }
 
-void LoadMembersData(RaceDay& day) {
+std::size_t LoadMembersData(RaceDay& day, std::string_view date8) {
     if (auto ruma = keiba::ReadWholeFile(day.rumaFileName)) ApplyHandInput(day, *ruma);
     if (auto csv = keiba::ReadWholeFile(day.gVzkRcomCsvName)) ApplyRaceComments(day, *csv);
+    std::size_t lost = 0;
     if (std::string xq; ReadAnalysisFile(day.gVzkXqFileName, xq)) {
-        StoreAnalysisRecords(day, xq);
+        constexpr std::size_t kLength = jvdata::kAnalysisLength;
+        std::string_view taken = xq;
+        if (xq.size() % kLength != 0) {
+            const std::size_t whole = jvdata::RecordCount(xq, kLength);
+            std::size_t n = 0;
+            while (n < whole && jvdata::Field(jvdata::RecordAt(xq, kLength, n),
+                                              jvdata::TAnalysisRecord::kDate8) == date8)
+                ++n;
+            taken = taken.substr(0, n * kLength);
+            lost = whole - n + 1;
+        }
+        StoreAnalysisRecords(day, taken);
         DecodeAnalysis(day);
     }
+    return lost;
 }
 
 } // namespace raceday

@@ -75,7 +75,10 @@ int StoreAnalysisRecords(AnalysisDay& table, std::string_view vzkdBytes);
 // The analysis records into gRaceTexts of every race with a field size.
 void DecodeAnalysis(RaceDay& day);
 
-// All three files of the loaded day (names in the model), each skipped when missing.
-void LoadMembersData(RaceDay& day);
+// All three files of the loaded day `date8` (names in the model), each skipped when missing.
+// An analysis file whose length is not whole records was cut, and a cut shifts every record
+// after it: its records are taken up to the first that is not of the day. Returns how many
+// records of the analysis file could not be taken.
+std::size_t LoadMembersData(RaceDay& day, std::string_view date8);
 
 } // namespace raceday

@@ -142,6 +142,48 @@ std::string DamagedRaceFileText(const std::string& stem, const ReadableRaces& ra
            "レース分を読み込めませんでした。";
 }
 
+// A record of a day file as its writers leave it: a line of the record's length. A piece that is
+// not one was damaged, or lies after a cut (which shifts every piece behind it).
+bool IsWholeLine(std::string_view piece, std::size_t length) {
+    if (piece.size() != length || !piece.ends_with("\r\n")) return false;
+    const std::string_view body = piece.substr(0, length - 2);
+    return body.find('\r') == std::string_view::npos && body.find('\n') == std::string_view::npos;
+}
+
+// How many of the first `limit` pieces of a file of `length`-byte records are not whole lines,
+// the piece a cut left at its end included.
+std::size_t LostRecords(std::string_view file, std::size_t length, std::size_t limit) {
+    const std::size_t whole = jvdata::RecordCount(file, length);
+    std::size_t lost = 0;
+    for (std::size_t i = 0; i < std::min(whole, limit); ++i)
+        if (!IsWholeLine(jvdata::RecordAt(file, length, i), length)) ++lost;
+    if (whole < limit && file.size() % length != 0) ++lost;
+    return lost;
+}
+
+std::string LostPartText(std::string_view what, const fs::path& file, const std::string& lost) {
+    return std::string(what) + "（" + keiba::PathToUtf8(file.filename()) +
+           "）の一部が壊れているため、" + lost + "を読み込めませんでした。";
+}
+
+std::string Races(std::size_t n) {
+    return std::to_string(n) + "レース分";
+}
+
+// The runner slots a venue's runner file could not give the day's races.
+struct LostRunners {
+    fs::path file;
+    std::size_t races = 0, runners = 0;
+};
+
+void CountLostRunners(std::vector<LostRunners>& lost, const fs::path& file, std::size_t runners) {
+    if (runners == 0) return;
+    auto it = std::find_if(lost.begin(), lost.end(), [&](const auto& l) { return l.file == file; });
+    if (it == lost.end()) it = lost.insert(lost.end(), {file, 0, 0});
+    ++it->races;
+    it->runners += runners;
+}
+
 // The progress form, hidden on every way out of a load.
 class LoadScope {
 public:
@@ -172,8 +214,10 @@ std::optional<fs::path> RunnerFileOf(const fs::path& appDir, year_month_day date
 }
 
 // The runner records of race slot r from its venue's runner file; returns how many runner slots
-// (from the first) it wrote.
-std::size_t ReadRunners(RaceDay& day, std::size_t r, const std::string& runnerFile) {
+// (from the first) it wrote. A slot the file does not hold whole stays blank and is counted in
+// `lost`.
+std::size_t ReadRunners(RaceDay& day, std::size_t r, const std::string& runnerFile,
+                        std::size_t* lost = nullptr) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
     int n = race.RaceNumber();
     int f = FieldSize(day, static_cast<int>(r));
@@ -181,8 +225,14 @@ std::size_t ReadRunners(RaceDay& day, std::size_t r, const std::string& runnerFi
     for (; h < static_cast<std::size_t>(f); ++h) {
         int slot = jvdata::RunnerSlot(n, static_cast<int>(h) + 1);
         if (slot < 0) break;
-        day.gDayHorses[r][h].Assign(
-            jvdata::RecordAt(runnerFile, jvdata::kSeLength, static_cast<std::size_t>(slot)));
+        const std::string_view rec =
+            jvdata::RecordAt(runnerFile, jvdata::kSeLength, static_cast<std::size_t>(slot));
+        if (IsWholeLine(rec, jvdata::kSeLength)) {
+            day.gDayHorses[r][h].Assign(rec);
+        } else {
+            day.gDayHorses[r][h].Clear();
+            if (lost) ++*lost;
+        }
     }
     return h;
 }
@@ -289,9 +339,10 @@ void PlacePastRaces(RaceDay& day, std::size_t r, const std::array<std::uint8_t, 
         day.gDayRaces[r], day.gDayHorses[r][static_cast<std::size_t>(f - 1)], lastPlaced));
 }
 
-void ReadPayouts(RaceDay& day) {
+// Returns how many of the races' payout records the file could not give whole.
+std::size_t ReadPayouts(RaceDay& day) {
     auto bytes = keiba::ReadWholeFile(day.gHrFileName);
-    if (!bytes) return;
+    if (!bytes) return 0;
     std::size_t n =
         std::min<std::size_t>(jvdata::RecordCount(*bytes, jvdata::kHrLength), kMaxRaces);
     // The keys of the slots that hold a race; a blank slot takes no payouts.
@@ -302,6 +353,7 @@ void ReadPayouts(RaceDay& day) {
     }
     for (std::size_t i = 0; i < n; ++i) {
         std::string_view rec = jvdata::RecordAt(*bytes, jvdata::kHrLength, i);
+        if (!IsWholeLine(rec, jvdata::kHrLength)) continue;
         std::string key = jvdata::RaceKey::Of(rec).Key12();
         for (std::size_t r = 0; r < kMaxRaces; ++r) {
             if (!slotKeys[r].empty() && slotKeys[r] == key) {
@@ -309,6 +361,29 @@ void ReadPayouts(RaceDay& day) {
                 break;
             }
         }
+    }
+    return LostRecords(*bytes, jvdata::kHrLength, kMaxRaces);
+}
+
+// The odds files whose length is not whole records: their whole records were read, the rest
+// could not be.
+void CheckOddsFiles(const RaceDay& day, std::vector<std::string>& damaged) {
+    const std::array<std::pair<const fs::path*, std::size_t>, 6> files = {{
+        {&day.gO1FileName, jvdata::kO1Length},
+        {&day.gO2FileName, jvdata::kO2Length},
+        {&day.gO3FileName, jvdata::kO3Length},
+        {&day.gO4FileName, jvdata::kO4Length},
+        {&day.gO5FileName, jvdata::kO5Length},
+        {&day.gO6FileName, jvdata::kO6Length},
+    }};
+    for (const auto& [path, length] : files) {
+        std::error_code ec;
+        const std::uintmax_t size = fs::file_size(*path, ec);
+        if (ec || size % length == 0) continue;
+        // Read again only when cut, which a sound day never is.
+        if (auto bytes = keiba::ReadWholeFile(*path))
+            if (std::size_t lost = LostRecords(*bytes, length, bytes->size() / length + 1))
+                damaged.push_back(LostPartText("オッズデータ", *path, Races(lost)));
     }
 }
 
@@ -510,6 +585,11 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     }
     for (TNeraiRecord& n : day.gNeraiSlots) n.Clear();
 
+    // What could not be read of the day's files, told once the day is shown.
+    std::vector<std::string> damaged;
+    if (readable.lost > 0) damaged.push_back(DamagedRaceFileText(stem, readable));
+    std::vector<LostRunners> lostRunners;
+
     // Races, runners, horse masters and past runs.
     std::array<std::array<std::uint8_t, kMaxRunners>, kMaxRaces> pastRuns{};
     const std::size_t raceCount = readable.count;
@@ -522,7 +602,9 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
             std::int64_t raceDate = race.Number(jvdata::RecordHead::kRaceDate);
             auto runnerPath = RunnerFileOf(appDir, *date, race.VenueCode());
             if (const std::string* runnerFile = runnerPath ? files.Get(*runnerPath) : nullptr) {
-                read = ReadRunners(day, r, *runnerFile);
+                std::size_t lost = 0;
+                read = ReadRunners(day, r, *runnerFile, &lost);
+                CountLostRunners(lostRunners, *runnerPath, lost);
                 std::size_t lastWithRuns = read;
                 for (std::size_t h = 0; h < read; ++h) {
                     const std::size_t found =
@@ -548,7 +630,12 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         }
     }
 
-    ReadPayouts(day);
+    for (const LostRunners& l : lostRunners)
+        damaged.push_back(LostPartText("出走馬データ", l.file,
+                                       std::to_string(l.races) + "レースの出走馬" +
+                                           std::to_string(l.runners) + "頭分"));
+    if (std::size_t lost = ReadPayouts(day))
+        damaged.push_back(LostPartText("払戻データ", day.gHrFileName, Races(lost)));
 
     progress.SetProgressPosition(0);
     progress.ClearRaces();
@@ -565,7 +652,9 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         PlacePastRaces(day, r, pastRuns[r], progress, appDir, files);
     }
 
-    LoadMembersData(day);
+    if (std::size_t lost = LoadMembersData(day, jvdata::FormatYyyymmdd(*date)))
+        damaged.push_back(
+            LostPartText("分析データ", day.gVzkXqFileName, std::to_string(lost) + "頭分"));
     scope.HideProgress();
 
     const keiba::TIniGT& ini = context.settings;
@@ -573,6 +662,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     SetFetchTimesAndVenues(day, autoOzGet);
 
     ReadDayOdds(day, steps);
+    CheckOddsFiles(day, damaged);
 
     SetVenueIndexes(day, progress);
     steps.MakePayoutTables(day);
@@ -593,9 +683,11 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     for (int s = 1; s <= 4; ++s) steps.MatchTargetSlot(s);
     for (int u = 1; u <= 3; ++u) steps.ApplyUserBetSet(u);
     if (day.gDayRaceCount > 0) steps.SelectFirstRace();
-    if (readable.lost > 0) {
+    if (!damaged.empty()) {
+        std::string text = damaged[0];
+        for (std::size_t i = 1; i < damaged.size(); ++i) text += "\n" + damaged[i];
         context.notifier.Beep();
-        context.notifier.Information(DamagedRaceFileText(stem, readable));
+        context.notifier.Information(text);
     }
     return DayLoadResult::Loaded;
 }

@@ -91,6 +91,9 @@ enum class DayLoadResult { Loaded, NoRaceFile, Damaged, Cancelled, BadStem };
 // beeps and says "データ作成が未完了のようです。". A race file is read up to its first piece
 // that is not a whole RA record (a cut, another record, a lost line end): the races before it
 // load and the user is told how many could not be read; with none before it, nothing loads.
+// Runner, payout, odds and analysis files cut short or damaged load the records they hold whole,
+// and the user is told, in one message after the day is shown, which file lost how many races
+// or runners.
 // A day that does not load, or a cancelled load, leaves the day blank. The caller holds the
 // owner of long operations for the load (keiba/operations.h): nothing else may touch the day
 // while the load pumps events.

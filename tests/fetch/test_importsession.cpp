@@ -312,6 +312,31 @@ TEST_F(ImportSessionTest, ASettingsFileThatCannotBeWrittenStopsTheImport) {
     EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
+// A settings file saved as UTF-16 can be read but not written, so the import could never save
+// its end: it is refused before JV-Link is asked for anything, and nothing is filed.
+TEST_F(ImportSessionTest, ASettingsFileSavedAsUtf16IsRefusedBeforeAnythingIsFiled) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string_view("[JvDataGet]\r\nLastTime=2026/12/01 10:00:00\r\n")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    WriteBytes(context.settings.FullPath(), utf16);
+    fetch::ImportRequest req = FirstUse();
+    EXPECT_EQ(req.fromTime, keiba::MakeLocalTime(2026, 12, 1, 10, 0, 0));
+    link.readCount = 1;
+    link.lastFileTimestamp = "20261206123456";
+    link.AddFile("RADW", {Ra("20261205", "05", 1, 12)});
+    session.Start(req);
+    EXPECT_TRUE(link.calls.empty());
+    EXPECT_FALSE(fs::exists(DataFile(Stem("20261205") + ".jvRA")));
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_NE(notifier.messages[0].find("kestrane.ini はUTF-16で保存されているため"),
+              std::string::npos)
+        << notifier.messages[0];
+    EXPECT_EQ(Slurp(context.settings.FullPath()), utf16);
+    EXPECT_FALSE(fetchHost.operations.Busy());
+}
+
 // The end of a setup import is one settings write: when it fails, the from-time does not move
 // on beside a resume point that still names the last file (the next setup would then resume
 // there and pass over everything before it).

@@ -32,3 +32,49 @@ TEST(RtFetch, AResultsFetchForADayWithoutARaceFileMakesNoRaceOrRunnerFile) {
     EXPECT_EQ(testsupport::Tree(app.path()),
               (std::map<std::string, std::string>{{"Data/2026年12月06日.jvHR", hr}}));
 }
+
+// Each record is on disk before the next read, so a fetch that ends after its n-th record, be it
+// killed, holds the first n: looked at as every read begins, the results of a day arrive in the
+// race, runner and payout files one by one.
+TEST(RtFetch, EachRecordIsFiledBeforeTheNextRead) {
+    testsupport::TempDir app;
+    const std::filesystem::path data = app / "Data";
+    std::filesystem::create_directories(data);
+    const std::string key = RaceKey16("20261206", "05", 1);
+    std::string oldRa = MakeRecord("RA", key), ra = MakeRecord("RA", key);
+    SetField(ra, 874, 4, "1540");
+    const std::string se = testsupport::MakeRunner(key, 1, "2020100001");
+    const std::string hr = MakeRecord("HR", key, '2');
+    // The race file takes lines with their data kind and creation date zeroed.
+    auto line = [](std::string record) {
+        return record.replace(2, 9, "000000000").substr(0, record.size() - 2);
+    };
+    testsupport::WriteBytes(data / "2026年12月06日.jvRA", line(oldRa) + "\r\n");
+    std::string blankSlots;
+    for (int i = 0; i < 216; ++i) blankSlots += std::string(553, ' ') + "\r\n";
+    testsupport::WriteBytes(data / "2026年12月06日東京.jvSEr", blankSlots);
+
+    testsupport::FakeJvLink link;
+    link.AddRealtime("0B12", "20261206", {ra, se, hr});
+    link.rtReads["0B12/20261206"].push_back({-502, {}, {}});
+    std::vector<std::string> filedAtRead; // race, runner, payout: 1 when on disk
+    link.onCall = [&](const testsupport::FakeJvLink::Call& c) {
+        if (c.method != "JVRead") return;
+        auto read = [&](const char* name) {
+            return keiba::ReadWholeFile(data / name).value_or(std::string());
+        };
+        const std::string raFile = read("2026年12月06日.jvRA");
+        const std::string seFile = read("2026年12月06日東京.jvSEr");
+        const std::string hrFile = read("2026年12月06日.jvHR");
+        filedAtRead.push_back(std::string(1, raFile == line(ra) + "\r\n" ? '1' : '0') +
+                              (seFile.substr(0, 555) == se ? '1' : '0') +
+                              (hrFile == hr ? '1' : '0'));
+    };
+    ASSERT_EQ(link.JVRTOpen("0B12", "20261206"), 0);
+
+    ReadStepResult r = RunReadStep(link, ReadStep::Results, app.path(), nullptr, nullptr);
+    EXPECT_EQ(r.readError, -502);
+    EXPECT_EQ(r.filed, 3);
+    EXPECT_TRUE(r.written.ok);
+    EXPECT_EQ(filedAtRead, (std::vector<std::string>{"000", "100", "110", "111"}));
+}

@@ -68,6 +68,23 @@ TEST(ErrorLog, ALogSavedWithLoneCrLineEndsKeepsItsLastHundredLines) {
     EXPECT_EQ(lines[99], "line 150");
 }
 
+// One entry is one line, however the log's last line ended.
+TEST(ErrorLog, AnEntryIsOneLineAfterAnyLastLineEnd) {
+    const std::string entry = Sj("【エラー】13:02:03：x");
+    for (std::string_view end : {"\r\n", "\n", "\r", ""}) {
+        SCOPED_TRACE(testing::PrintToString(std::string(end)));
+        TempDir dir;
+        WriteBytes(dir / "ErrorLog.txt", "a" + std::string(end));
+        ASSERT_TRUE(
+            keiba::AppendErrorLog(dir.path(), keiba::MakeLocalTime(2026, 11, 28, 13, 2, 3), "x"));
+        std::vector<std::string_view> lines;
+        const std::string bytes = Slurp(dir / "ErrorLog.txt");
+        for (std::string_view l : keiba::SplitLines(bytes)) lines.push_back(l);
+        EXPECT_EQ(lines, (std::vector<std::string_view>{"a", entry}));
+        EXPECT_TRUE(bytes.ends_with(entry + "\r\n"));
+    }
+}
+
 // While the program runs, a failed write leaves its system text in the log; the failure of the
 // log's own write is not logged again (which would never end).
 TEST(ErrorLog, FailedWritesLeaveTheSystemsTextInTheLog) {

@@ -2,6 +2,7 @@
 #include "raceday/dayload.h"
 
 #include "tests/raceday/dayfixture.h"
+#include "tests/support/analysismaker.h"
 
 #include <algorithm>
 
@@ -115,6 +116,93 @@ TEST_F(DayFixture, ADamagedRaceFileLoadsOnlyWhatComesBeforeTheDamageAndSaysSo) {
         EXPECT_EQ(notifier.messages, c.message.empty() ? std::vector<std::string>{}
                                                        : std::vector<std::string>{c.message});
         EXPECT_EQ(host.progressShown, host.progressHidden);
+    }
+}
+
+// A runner, payout, odds or analysis file cut short, or cut inside (which shifts every record
+// after the cut), loads the records it holds whole; the others stay blank and the user is told
+// which file lost how many races or runners.
+TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
+    const std::string day = "20261206";
+    // Three races of two runners at 東京, with all their records.
+    std::string hr, o3, xq;
+    std::vector<std::string> runners;
+    for (int race = 1; race <= 3; ++race) {
+        hr += MakeRecord("HR", RaceKey16(day, "05", race));
+        o3 += MakeRecord("O3", RaceKey16(day, "05", race));
+        for (int h = 1; h <= 2; ++h) {
+            runners.push_back(Se(day, "05", race, h, "202010000" + std::to_string(h)));
+            xq += AnalysisMaker(day, "05", race, h).Slot(race - 1).Bytes();
+        }
+    }
+    const std::filesystem::path seFile = DataFile(Stem(day) + "東京.jvSEr"),
+                                hrFile = DataFile(Stem(day) + ".jvHR"),
+                                o3File = DataFile(Stem(day) + ".jvO3"),
+                                xqFile = dir / "VZK/XQ20261206.vzkd";
+    WriteRunners(day, "東京", runners);
+    const std::string se = Slurp(seFile);
+    auto cutInside = [](std::string bytes, std::size_t at, std::size_t n) {
+        return bytes.erase(at, n);
+    };
+    // Which records hold something: runners and analysis records race by race, then the payout
+    // and odds records of the three races.
+    auto loaded = [&] {
+        const raceday::RaceDay& d = Day();
+        std::string out = "SE";
+        for (std::size_t r = 0; r < 3; ++r)
+            for (std::size_t h = 0; h < 2; ++h) out += d.gDayHorses[r][h].IsBlank() ? '0' : '1';
+        out += " XQ";
+        for (std::size_t r = 0; r < 3; ++r)
+            for (std::size_t h = 0; h < 2; ++h)
+                out += d.gDayHorseAnalysis[r][h].IsBlank() ? '0' : '1';
+        out += " HR";
+        for (std::size_t r = 0; r < 3; ++r) out += d.gDayPayouts[r].IsBlank() ? '0' : '1';
+        out += " O3";
+        for (std::size_t r = 0; r < 3; ++r) out += d.gDayOddsO3[r].IsBlank() ? '0' : '1';
+        return out;
+    };
+    const std::string lost = "の一部が壊れているため、";
+    struct Case {
+        const char* what;
+        std::filesystem::path file;
+        std::string bytes; // empty: the sound file
+        std::string loaded;
+        std::string message; // empty: none
+    };
+    const std::vector<Case> cases = {
+        {"sound", {}, {}, "SE111111 XQ111111 HR111 O3111", ""},
+        {"runner file cut inside race 2's second runner", seFile,
+         cutInside(se, 555 * 19 + 200, 100), "SE111000 XQ111111 HR111 O3111",
+         "出走馬データ（2026年12月06日東京.jvSEr）" + lost +
+             "2レースの出走馬3頭分を読み込めませんでした。"},
+        {"payout file cut inside race 2", hrFile, cutInside(hr, 719 + 300, 10),
+         "SE111111 XQ111111 HR100 O3111",
+         "払戻データ（2026年12月06日.jvHR）" + lost + "2レース分を読み込めませんでした。"},
+        {"odds file cut short in race 3", o3File, o3.substr(0, 2 * 2654 + 1000),
+         "SE111111 XQ111111 HR111 O3110",
+         "オッズデータ（2026年12月06日.jvO3）" + lost + "1レース分を読み込めませんでした。"},
+        {"analysis file cut inside race 2's second runner", xqFile, cutInside(xq, 378 * 3 + 1, 3),
+         "SE111111 XQ111000 HR111 O3111",
+         "分析データ（XQ20261206.vzkd）" + lost + "3頭分を読み込めませんでした。"},
+        {"analysis file cut short", xqFile, xq.substr(0, 378 * 5 + 100),
+         "SE111111 XQ111110 HR111 O3111",
+         "分析データ（XQ20261206.vzkd）" + lost + "1頭分を読み込めませんでした。"},
+    };
+    std::filesystem::create_directories(dir / "VZK");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteRaces(day, {Ra(day, "05", 1, 2), Ra(day, "05", 2, 2), Ra(day, "05", 3, 2)});
+        WriteBytes(seFile, se);
+        WriteBytes(hrFile, hr);
+        WriteBytes(o3File, o3);
+        WriteBytes(xqFile, xq);
+        if (!c.bytes.empty()) WriteBytes(c.file, c.bytes);
+        notifier.messages.clear();
+
+        EXPECT_EQ(Load(day), raceday::DayLoadResult::Loaded);
+        EXPECT_EQ(loaded(), c.loaded);
+        EXPECT_EQ(notifier.messages, c.message.empty() ? std::vector<std::string>{}
+                                                       : std::vector<std::string>{c.message});
     }
 }
 
