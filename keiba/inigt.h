@@ -47,7 +47,8 @@ public:
 
     keiba::IoResult WriteBool(std::string_view section, std::string_view ident, bool value);
     keiba::IoResult WriteInteger(std::string_view section, std::string_view ident, int value);
-    // Written exactly as given. A value with a line break, or one CP932 cannot hold, is refused.
+    // Written exactly as given. A value with a line break, one CP932 cannot hold, or one that
+    // would read back otherwise from CP932 (see keiba::Cp932ReadBack), is refused.
     keiba::IoResult WriteString(std::string_view section, std::string_view ident,
                                 std::string_view value);
     // Several keys of one section in one replacement of the file: all of them are saved, or

@@ -33,6 +33,12 @@ std::string Utf8ToCp932(std::string_view utf8, bool* lossless = nullptr);
 // UTF-8 to CP932, or nothing when a character has no CP932 form.
 std::optional<std::string> Utf8ToCp932Exact(std::string_view utf8);
 
+// The text as it reads back after a trip through CP932. A few characters share one CP932 code
+// with another form (〜 U+301C and ～ U+FF5E are both 81 60) and come back in that form; a name
+// or setting typed with them must be taken in that form, or it no longer matches itself once
+// saved. Characters CP932 lacks stay as they are, so that an exact conversion still refuses them.
+std::string Cp932ReadBack(std::string_view utf8);
+
 // UTF-16 text (without its byte-order mark) to UTF-8. Unpaired surrogates and a last odd byte
 // become U+FFFD; never fails.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);

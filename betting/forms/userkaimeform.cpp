@@ -224,7 +224,8 @@ void TUserKaimeForm::BitBtn2Click() {
             return;
         }
     }
-    const std::string name = search::TrimNeraiName(ToUtf8(Edit1->text()));
+    // Stored as CP932, so compared and shown in the form it reads back as.
+    const std::string name = search::TrimNeraiName(controls::TypedText(Edit1->text()));
     if (name.empty()) {
         notifier.Information("設定名を入力してくだい。");
         return;

@@ -12,7 +12,10 @@ bool N12Click(const keiba::ProgramContext& context, controls::TFolderViewerEx& v
     viewer.SetCaption(QStringLiteral("時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定"));
     viewer.SetSelectedFolder(QString::fromStdString(keiba::PathToUtf8(current)));
     if (!viewer.Execute()) return false;
-    return bool(context.settings.WriteString("Dir", "jikeiretu", viewer.Folder().toStdString()));
+    const keiba::IoResult io =
+        context.settings.WriteString("Dir", "jikeiretu", viewer.Folder().toStdString());
+    if (!io) context.notifier.Information(io.message);
+    return bool(io);
 }
 
 } // namespace fetch

@@ -13,7 +13,7 @@ namespace fetch {
 
 // Runs the folder dialog with the current folder preselected (the program folder when unset)
 // and stores the chosen folder in the context's settings; cancelling changes nothing. True when
-// a folder was stored.
+// a folder was stored; a folder the settings file cannot keep is said in a box.
 bool N12Click(const keiba::ProgramContext& context,
               controls::TFolderViewerEx& viewer); // 時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&T)
 

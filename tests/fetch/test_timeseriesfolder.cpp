@@ -28,3 +28,20 @@ TEST_F(TimeSeriesFolder, AChoiceIsStoredAndACancelKeepsTheOldOne) {
     EXPECT_FALSE(fetch::N12Click(context, viewer));
     EXPECT_EQ(context.settings.ReadString("Dir", "jikeiretu", ""), (dir / "series").string());
 }
+
+// The settings file would give 〜 back as ～, naming another folder: nothing is stored and the
+// box says why.
+TEST_F(TimeSeriesFolder, AFolderTheSettingsFileCannotKeepIsRefusedAndSaid) {
+    const std::filesystem::path folder = dir / "競馬〜データ";
+    std::filesystem::create_directories(folder);
+    controls::TFolderViewerEx viewer(notifier);
+    viewer.SetExecHook([&](QFileDialog& d) {
+        d.setDirectory(QPath(folder));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_FALSE(fetch::N12Click(context, viewer));
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_TRUE(notifier.messages[0].ends_with("と読み戻されるため、保存できません。"))
+        << notifier.messages[0];
+    EXPECT_EQ(context.settings.ReadString("Dir", "jikeiretu", "(none)"), "(none)");
+}
