@@ -70,9 +70,9 @@ private:
 };
 
 // The ini text itself, kept line by line so that a rewrite keeps every other line as it was.
-// Section and key names compare without regard to ASCII case, as the platform's profile
-// functions did. Raw values are the text's bytes with the blanks around them removed: CP932,
-// or UTF-8 where the file is a Unicode one (an editor saved it so).
+// Section and key names compare without regard to ASCII case, so a file edited by hand keeps
+// its settings whatever case it spells them in. Raw values are the text's bytes with the blanks
+// around them removed: CP932, or UTF-8 where the file is a Unicode one (an editor saved it so).
 class IniText {
 public:
     // CP932 as the program writes it; UTF-8 after a byte-order mark, which a rewrite keeps; or

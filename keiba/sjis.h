@@ -63,7 +63,7 @@ std::string PadRightZenkaku(std::string_view s, std::size_t bytes);
 // Repeat a piece n times (blanks of a field's width).
 std::string Repeat(std::string_view piece, std::size_t n);
 
-// Leading and trailing half-width blanks removed; full-width blanks stay (the platform's Trim).
+// Leading and trailing half-width blanks and control characters removed; full-width blanks stay.
 std::string_view TrimBlanks(std::string_view s);
 
 // True when the text holds nothing but half-width and full-width blanks (scanned by character).
@@ -79,8 +79,8 @@ std::optional<std::int64_t> StrictInteger(std::string_view text);
 // StrictInteger with a default, clamped to int.
 int StrToIntDef(std::string_view text, int def);
 
-// "%N.Mf" as the original platform formatted it: the value is taken to 15 significant decimal
-// digits and rounded half away from zero there, so 360.5 gives "361" and 2.675 gives "2.68".
+// "%N.Mf" rounded on the decimal value: the value is taken to 15 significant decimal digits and
+// rounded half away from zero there, so 360.5 gives "361" and 2.675 gives "2.68".
 // The result is right-aligned in at least `width` characters.
 std::string FormatFixed(double value, int width, int decimals);
 
