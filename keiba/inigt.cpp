@@ -253,8 +253,8 @@ keiba::IoResult TIniGT::WriteStrings(std::string_view section,
     for (const KeyValue& kv : values)
         if (cp932 && keiba::Cp932ReadBack(kv.value) != kv.value)
             return keiba::IoResult::Fail(
-                "設定値「" + std::string(kv.value) + "」はShift-JISの設定ファイルでは「" +
-                keiba::Cp932ReadBack(kv.value) + "」と読み戻されるため、保存できません。");
+                "設定値「" + std::string(kv.value) + "」は設定ファイル（Shift-JIS）では「" +
+                keiba::Cp932ReadBack(kv.value) + "」に変わってしまうため、保存できません。");
 
     // A value reads back without the blanks around it, so they change nothing either.
     bool changes = false;

@@ -41,7 +41,7 @@ TEST_F(TimeSeriesFolder, AFolderTheSettingsFileCannotKeepIsRefusedAndSaid) {
     });
     EXPECT_FALSE(fetch::N12Click(context, viewer));
     ASSERT_EQ(notifier.messages.size(), 1u);
-    EXPECT_TRUE(notifier.messages[0].ends_with("と読み戻されるため、保存できません。"))
+    EXPECT_TRUE(notifier.messages[0].ends_with("に変わってしまうため、保存できません。"))
         << notifier.messages[0];
     EXPECT_EQ(context.settings.ReadString("Dir", "jikeiretu", "(none)"), "(none)");
 }
