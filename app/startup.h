@@ -14,7 +14,7 @@ class TIniGT;
 
 namespace app {
 
-// `gVersionText`.
+// The program's version: in the software id, the about box and the printed sheets' credit.
 inline constexpr std::string_view kVersionText = "Ver.1.20";
 
 // The software id given to JVInit: "SA514290/SD608173/Kestrane/Ver.1.20".

@@ -69,7 +69,7 @@ public:
     static constexpr unsigned kCreate = 0xFFFF;
     static constexpr unsigned kOpenRead = 0, kOpenWrite = 1, kOpenReadWrite = 2;
     // kCreate creates (or truncates) the file; a smaller mode opens an existing file with the
-    // access of bits 0..1. The sharing bits of the original modes mean nothing here.
+    // access of bits 0..1; the higher (sharing) bits of a mode are ignored.
     TFileStream32(const std::string& utf8Name, unsigned mode);
     ~TFileStream32() override;
     TFileStream32(const TFileStream32&) = delete;

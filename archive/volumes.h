@@ -15,7 +15,7 @@
 
 namespace archive {
 
-// Drive types, numbered as the original platform numbers them.
+// Drive types; each number is the index of its name in DriveTypeName.
 enum : std::uint8_t {
     kDriveUnknown = 0,
     kDriveNoRoot = 1,

@@ -43,8 +43,8 @@ struct StakeInputs {
 
 // The seven grids of race `day.gCurRace` rebuilt from the mark grid, each
 // followed by its distribution, appearance rates and results. The race's combination odds are
-// converted first when a read of the odds left them pending. The `KaimeMakeBtnClick` handler's
-// work.
+// converted first when a read of the odds left them pending. What the bet page's hidden
+// KaimeMakeBtn does.
 void BuildBets(raceday::RaceDay& day, const CellTable& marks, StakeInputs in, BetBook& book);
 
 // The steps after a grid's bets are listed. `appearRows` < 0 skips the appearance rates.
@@ -52,11 +52,11 @@ void CompleteGrid(BetKind kind, const raceday::RaceDay& day, StakeInputs in, Bet
                   int appearRows);
 
 // Columns 8 to 10 of the mark grid and the runner flags from the mark source; the exclusion
-// column stays (the `JikuHimoBtnClick` handler's work).
+// column stays (what the bet page's hidden JikuHimoBtn does).
 void FillAxisAndPartners(raceday::RaceDay& day, CellTable& marks, int logic);
 
-// The mark toggle of `StringGrid1MouseDown` for a press on (col, row); true when a mark
-// changed. The caller rebuilds the bets after every press, toggled or not.
+// The mark toggle of a press on (col, row) of the mark grid; true when a mark changed. The caller
+// rebuilds the bets after every press, toggled or not.
 bool ToggleMark(const raceday::RaceDay& day, CellTable& marks, int logic, int col, int row);
 
 } // namespace betting

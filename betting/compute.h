@@ -43,7 +43,7 @@ void CalcFundDistribution(BetKind kind, int mode, std::int64_t budget, PlainTabl
                           int payoutCol, int stakeCol, int eraseCol, int oddsCol, int numberCol,
                           LabelBoard& labels);
 
-// `gAppearRate`: per field size 4..18 and column 1..54 (three blocks of 18 popularities) the
+// Appearance rates: per field size 4..18 and column 1..54 (three blocks of 18 popularities) the
 // share of races a runner of that popularity appeared in. Nothing supplies the table yet, so it
 // holds 0.0 throughout; the bet book carries one.
 struct AppearRateTable {

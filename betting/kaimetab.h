@@ -33,7 +33,7 @@ public:
     keiba::TIniGT& Ini() { return context_.settings; }
     const keiba::ProgramContext& Context() const { return context_; }
 
-    // `FormCreate`: both mode groups from the settings.
+    // Both mode groups as the settings hold them.
     void RestoreSettings();
     int HaibunMode() const { return haibun_; }      // RadioGroup1
     int KaimeLogic() const { return logic_; }       // RadioGroup2
@@ -47,36 +47,36 @@ public:
 
     // `DatListClick`'s step: the amount of the race shown into the amount edit.
     std::int64_t ShowRaceAmount();
-    // The axis and partner columns of the mark grid (the `JikuHimoBtnClick` handler's work).
+    // The axis and partner columns of the mark grid (what the hidden JikuHimoBtn does).
     void FillAxisAndPartners();
-    // The seven bet grids rebuilt (the `KaimeMakeBtnClick` handler's work).
+    // The seven bet grids rebuilt (what the hidden KaimeMakeBtn does).
     void BuildBets();
-    // A press on the mark grid (`StringGrid1MouseDown`): the toggle, then the rebuild.
+    // A press on the mark grid StringGrid1: the toggle, then the rebuild.
     void PressMark(int col, int row);
 
-    // A click on a data row (`StringGrid3Click` and its siblings): the erase column toggles the
-    // row's erase mark, and the grid's stakes and results are completed again.
+    // A click on a data row of a bet grid: the erase column toggles the row's erase mark, and the
+    // grid's stakes and results are completed again.
     void ToggleRowErase(BetKind k, int col, int row);
-    // A press on a heading (the grids' MouseDown handlers): true when it sorted.
+    // A press on a heading of a bet grid: true when it sorted.
     bool SortByHeading(BetKind k, int col, int row);
-    // The grid of the active page sorted by gSortCol (`SortKaimeHyoTanBtnClick` and its
-    // siblings).
+    // The grid of the active page sorted by the shared sort column (the hidden
+    // SortKaimeHyoTanBtn and its siblings).
     void SortActivePage();
     // Whether the bet of a row wins (column 2 drawn in fuchsia).
     bool IsHit(BetKind k, int row) const;
 
-    // The page shown (`PageControl4Change`).
+    // The page PageControl4 shows.
     void SetPage(int page);
-    // The amount edit changed (`SaNumEditExC1Change`); the value typed, 0 when empty.
+    // The amount edit SaNumEditExC1 changed; the value typed, 0 when empty.
     void SetAmount(std::int64_t amount);
-    // The distribution mode (`RadioGroup1Click`) and the bet logic (`RadioGroup2Click`), saved.
+    // The distribution mode (RadioGroup1) and the bet logic (RadioGroup2), saved.
     void SetHaibunMode(int index);
     void SetKaimeLogic(int index);
 
     // The votes and the grids' clicks do nothing while the host is busy.
-    // The active grid's voting plug-in file (`TohyoCSVBtnClick`).
+    // The active grid's voting plug-in file (TohyoCSVBtn).
     VoteResult WriteVoteCsv();
-    // The active grid's BRIVEL file (`TohyouBtnClick`).
+    // The active grid's BRIVEL file (TohyouBtn).
     VoteResult WriteActiveBetFile();
     // The BRIVEL file of grid `k` (the items N19..N26 of `PopupTohyo`).
     VoteResult WriteBetFile(BetKind k);

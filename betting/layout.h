@@ -90,7 +90,8 @@ public:
     const LabelState* Find(BetKind k, LabelSlot slot) const;
     // The four captions of a type emptied.
     void Clear(BetKind k);
-    // `PageControl4Change`: every label cream, then the active type's four highlighted.
+    // As PageControl4 turns to a page: every label cream, then the active type's four
+    // highlighted.
     void Highlight(int activePage);
 
 private:

@@ -27,7 +27,7 @@ enum class TLbColorStyle {
     lcsQuicken,
 };
 
-// A preset colour: a fixed value, the system's button face, or none (clNone).
+// A preset colour: a fixed value, the system's button face, or none.
 struct PresetColor {
     enum class Kind { Fixed, ButtonFace, None };
     Kind kind = Kind::None;

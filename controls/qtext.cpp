@@ -23,4 +23,8 @@ std::string ToUtf8(const QString& text) {
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
+std::string TypedText(const QString& text) {
+    return keiba::Cp932ReadBack(ToUtf8(text));
+}
+
 } // namespace controls

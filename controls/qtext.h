@@ -17,4 +17,9 @@ std::string QToSj(const QString& text);
 QString U(std::string_view utf8);
 std::string ToUtf8(const QString& text);
 
+// What the user typed, as UTF-8 in the form it reads back as from CP932 (keiba::Cp932ReadBack):
+// a name or setting typed with 〜 is kept with ～, which is what the settings file, the user sets
+// and every Shift-JIS file give back, so it matches itself after a restart.
+std::string TypedText(const QString& text);
+
 } // namespace controls

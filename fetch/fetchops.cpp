@@ -77,7 +77,8 @@ struct Frame {
     ReadStep step = ReadStep::Odds;
 };
 
-// `CloseJvLinkLogged`.
+// Closes the link after a read step: a failed close is reported (an odds read also beeps and
+// gives the cursor back); a results or mining read that closed well beeps unless a timer ran it.
 void CloseLogged(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
     int r = link.JVClose();
     if (IsOddsStep(step)) {

@@ -85,8 +85,8 @@ public:
 void FetchShownRaceOdds(FetchHost& host); // SokuhoOddsBtnClick: "0B30" for the race shown
 void FetchResults(FetchHost& host);       // KekkaGetBtnClick: "0B12" for the loaded day
 void FetchMining(FetchHost& host);        // GetDMBtnClick: "0B13" for the loaded day
-// The odds loop over lines of RaceKey + race slot "%2d": OzGetLoopBtnClick (the odds timer's
-// due races) and, with the morning and middle steps, LOzBtnClick, AOzBtnClick, MOzBtnClick.
+// The odds loop over lines of RaceKey + race slot "%2d": the hidden OzGetLoopBtn (the odds
+// timer's due races) and, with the morning and middle steps, LOzBtn, AOzBtn and MOzBtn.
 void OddsLoop(FetchHost& host, const std::vector<std::string>& races,
               jvdata::ReadStep step = jvdata::ReadStep::Odds);
 // N1O1Click, 1日分の全オッズを一括取得(&O): the odds of every race of the list.

@@ -17,7 +17,7 @@ std::string PayoutKey(std::string_view combination, std::size_t digitsPerNumber)
 // Race slot r's tables from its payout record; a record of blanks gives empty keys and zeros.
 void ParseRacePayouts(const TJvHR& record, int r, PayoutTables& tables);
 
-// `CalcBtnClick`: every race slot's tables, rebuilt whole.
+// Every race slot's tables, rebuilt whole (the day load's step behind the hidden CalcBtn).
 void ParsePayoutTables(const std::array<TJvHR, kMaxRaces>& payouts, PayoutTables& tables);
 
 } // namespace jvdata

@@ -248,6 +248,13 @@ keiba::IoResult TIniGT::WriteStrings(std::string_view section,
     }
     if (!representable)
         return keiba::IoResult::Fail("Shift-JISで表せない文字を含む設定値は保存できません。");
+    // A value that would read back otherwise (〜 comes back as ～) names another folder or set
+    // after a restart: it is refused, not saved as if it would come back.
+    for (const KeyValue& kv : values)
+        if (cp932 && keiba::Cp932ReadBack(kv.value) != kv.value)
+            return keiba::IoResult::Fail(
+                "設定値「" + std::string(kv.value) + "」は設定ファイル（Shift-JIS）では「" +
+                keiba::Cp932ReadBack(kv.value) + "」に変わってしまうため、保存できません。");
 
     // A value reads back without the blanks around it, so they change nothing either.
     bool changes = false;

@@ -47,7 +47,8 @@ public:
 
     keiba::IoResult WriteBool(std::string_view section, std::string_view ident, bool value);
     keiba::IoResult WriteInteger(std::string_view section, std::string_view ident, int value);
-    // Written exactly as given. A value with a line break, or one CP932 cannot hold, is refused.
+    // Written exactly as given. A value with a line break, one CP932 cannot hold, or one that
+    // would read back otherwise from CP932 (see keiba::Cp932ReadBack), is refused.
     keiba::IoResult WriteString(std::string_view section, std::string_view ident,
                                 std::string_view value);
     // Several keys of one section in one replacement of the file: all of them are saved, or
@@ -69,9 +70,9 @@ private:
 };
 
 // The ini text itself, kept line by line so that a rewrite keeps every other line as it was.
-// Section and key names compare without regard to ASCII case, as the platform's profile
-// functions did. Raw values are the text's bytes with the blanks around them removed: CP932,
-// or UTF-8 where the file is a Unicode one (an editor saved it so).
+// Section and key names compare without regard to ASCII case, so a file edited by hand keeps
+// its settings whatever case it spells them in. Raw values are the text's bytes with the blanks
+// around them removed: CP932, or UTF-8 where the file is a Unicode one (an editor saved it so).
 class IniText {
 public:
     // CP932 as the program writes it; UTF-8 after a byte-order mark, which a rewrite keeps; or

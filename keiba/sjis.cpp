@@ -19,6 +19,13 @@ bool IsAscii(std::string_view s) {
     return true;
 }
 
+std::size_t Utf8SequenceLength(unsigned char c) {
+    if (c < 0xC0) return 1;
+    if (c < 0xE0) return 2;
+    if (c < 0xF0) return 3;
+    return 4;
+}
+
 // iconv descriptors are costly to open and carry shift state, so each thread keeps its own
 // pair and resets them before every conversion.
 class Converter {
@@ -69,12 +76,6 @@ public:
     }
 
 private:
-    static std::size_t Utf8SequenceLength(unsigned char c) {
-        if (c < 0xC0) return 1;
-        if (c < 0xE0) return 2;
-        if (c < 0xF0) return 3;
-        return 4;
-    }
     iconv_t cd_;
 };
 
@@ -113,6 +114,26 @@ std::optional<std::string> Utf8ToCp932Exact(std::string_view utf8) {
     bool lossless = true;
     std::string out = Utf8ToCp932(utf8, &lossless);
     if (!lossless) return std::nullopt;
+    return out;
+}
+
+std::string Cp932ReadBack(std::string_view utf8) {
+    if (IsAscii(utf8)) return std::string(utf8);
+    bool lossless = true;
+    const std::string whole = Utf8ToCp932(utf8, &lossless);
+    if (lossless) return Cp932ToUtf8(whole);
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t len =
+            std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
+        const std::string_view ch = utf8.substr(i, len);
+        if (std::optional<std::string> sj = Utf8ToCp932Exact(ch))
+            out += Cp932ToUtf8(*sj);
+        else
+            out += ch;
+        i += len;
+    }
     return out;
 }
 

@@ -33,6 +33,12 @@ std::string Utf8ToCp932(std::string_view utf8, bool* lossless = nullptr);
 // UTF-8 to CP932, or nothing when a character has no CP932 form.
 std::optional<std::string> Utf8ToCp932Exact(std::string_view utf8);
 
+// The text as it reads back after a trip through CP932. A few characters share one CP932 code
+// with another form (〜 U+301C and ～ U+FF5E are both 81 60) and come back in that form; a name
+// or setting typed with them must be taken in that form, or it no longer matches itself once
+// saved. Characters CP932 lacks stay as they are, so that an exact conversion still refuses them.
+std::string Cp932ReadBack(std::string_view utf8);
+
 // UTF-16 text (without its byte-order mark) to UTF-8. Unpaired surrogates and a last odd byte
 // become U+FFFD; never fails.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
@@ -57,7 +63,7 @@ std::string PadRightZenkaku(std::string_view s, std::size_t bytes);
 // Repeat a piece n times (blanks of a field's width).
 std::string Repeat(std::string_view piece, std::size_t n);
 
-// Leading and trailing half-width blanks removed; full-width blanks stay (the platform's Trim).
+// Leading and trailing half-width blanks and control characters removed; full-width blanks stay.
 std::string_view TrimBlanks(std::string_view s);
 
 // True when the text holds nothing but half-width and full-width blanks (scanned by character).
@@ -73,8 +79,8 @@ std::optional<std::int64_t> StrictInteger(std::string_view text);
 // StrictInteger with a default, clamped to int.
 int StrToIntDef(std::string_view text, int def);
 
-// "%N.Mf" as the original platform formatted it: the value is taken to 15 significant decimal
-// digits and rounded half away from zero there, so 360.5 gives "361" and 2.675 gives "2.68".
+// "%N.Mf" rounded on the decimal value: the value is taken to 15 significant decimal digits and
+// rounded half away from zero there, so 360.5 gives "361" and 2.675 gives "2.68".
 // The result is right-aligned in at least `width` characters.
 std::string FormatFixed(double value, int width, int decimals);
 

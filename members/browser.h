@@ -1,6 +1,6 @@
 #pragma once
-// Opening a web page: the desktop's handler first; failing that, the page handler's own command
-// line as the platform's registry keeps it (this platform keeps none).
+// Opening a web page: the desktop's handler first; failing that, the command line of the page
+// handler the system records (none is recorded on Linux, so that step finds nothing).
 
 #include "keiba/context.h"
 

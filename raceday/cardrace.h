@@ -11,7 +11,8 @@
 
 namespace raceday {
 
-// The race the form shows (its gDeSplRace, gDeSplHorses and gDeSplAnalysis) and its captions.
+// The race the race card form shows (its race record, runners and analysis records) and its
+// captions.
 // Runner h is at index h; what a file did not give stays blank.
 struct RCardRace {
     jvdata::TJvRA race;

@@ -70,8 +70,8 @@ public:
     // forwarding menu item is checked.
     virtual void ArmAutoOdds() {}
 
-    // Target searches and user combination settings (the work of NeraiCombo<k>Change and
-    // NeraiKaimeCombo<k>Change); the window looks at its own combos.
+    // Target searches and user combination settings (NeraiCombo1Change..NeraiCombo4Change and
+    // TUserKaimeForm::NeraiKaimeComboChange); the window looks at its own combos.
     virtual void MatchTargetSlot(int /*slot 1..4*/) {}
     virtual void ApplyUserBetSet(int /*set 1..3*/) {}
     // DatList item 0 selected and shown.

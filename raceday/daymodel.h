@@ -125,8 +125,9 @@ struct RaceDay {
     jvdata::RaceOddsSlots OddsSlots(int r);
 };
 
-// `IniBtnClick`: clears every race's calculation record (but its placing counts; the support
-// rates go with the odds they derive from), its texts and its delivery flag.
+// The day load's first step (the hidden IniBtn): clears every race's calculation record (but its
+// placing counts; the support rates go with the odds they derive from), its texts and its
+// delivery flag.
 void ClearRaceDay(RaceDay& day);
 
 // Blank fill of the day records of every race, as a load that finds no race file leaves them.

@@ -370,7 +370,20 @@ std::filesystem::path NeraiFolder(const std::filesystem::path& appDir) {
 }
 
 std::filesystem::path NeraiPath(const std::filesystem::path& appDir, std::string_view nameUtf8) {
-    return NeraiFolder(appDir) / keiba::Utf8Path(std::string(nameUtf8) + ".nri");
+    std::filesystem::path exact =
+        NeraiFolder(appDir) / keiba::Utf8Path(std::string(nameUtf8) + ".nri");
+    std::error_code ec;
+    if (std::filesystem::exists(exact, ec)) return exact;
+    // A file named with a character that CP932 gives back in another form (a〜b.nri) is listed
+    // under the name the settings file gives back (a～b), and found by it.
+    for (std::filesystem::directory_iterator it(NeraiFolder(appDir), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string file = keiba::PathToUtf8(it->path().filename());
+        if (file.size() > 4 && file.ends_with(".nri") &&
+            keiba::Cp932ReadBack(std::string_view(file).substr(0, file.size() - 4)) == nameUtf8)
+            return it->path();
+    }
+    return exact;
 }
 
 std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir) {
@@ -382,11 +395,13 @@ std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir) {
         std::string file = keiba::PathToUtf8(it->path().filename());
         if (file.size() <= 4 || !file.ends_with(".nri")) continue;
         // A name the save would refuse could be neither loaded nor deleted: it is not offered.
-        std::string name = file.substr(0, file.size() - 4);
+        // The name is the one the settings file gives back when the set is chosen.
+        std::string name = keiba::Cp932ReadBack(std::string_view(file).substr(0, file.size() - 4));
         if (CheckNeraiName(name) == NeraiNameCheck::Ok && TrimNeraiName(name) == name)
             names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
 

@@ -156,13 +156,14 @@ enum class NeraiNameCheck { Ok, Empty, BadChar };
 // characters, and any character the settings file (CP932) cannot hold.
 NeraiNameCheck CheckNeraiName(std::string_view trimmedUtf8);
 
-// <program folder>/nerai and the file of a set.
+// <program folder>/nerai and the file of a set. A name is taken in the form CP932 gives it back
+// (keiba::Cp932ReadBack): the file of a～b is a～b.nri, or a〜b.nri where only that one is there.
 std::filesystem::path NeraiFolder(const std::filesystem::path& appDir);
 std::filesystem::path NeraiPath(const std::filesystem::path& appDir, std::string_view nameUtf8);
 
-// The saved sets: the names of the "*.nri" files of the folder without their extension, sorted;
-// only names a save could have given (see CheckNeraiName), so each one listed can be loaded
-// and deleted.
+// The saved sets: the names of the "*.nri" files of the folder without their extension, in the
+// form CP932 gives them back, sorted; only names a save could have given (see CheckNeraiName),
+// so each one listed can be loaded and deleted.
 std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir);
 
 enum class NeraiReadStatus { Ok, Missing, Short };

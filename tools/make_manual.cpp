@@ -26,6 +26,14 @@ namespace {
 const QString kTextFamily = QStringLiteral("IPAPGothic");
 const QString kFixedFamily = QStringLiteral("IPAGothic");
 
+// Whether the family is installed, in whatever language the machine is set to. The font list
+// names a family in that language ("IPA Pゴシック" under a Japanese locale) and keeps its other
+// names as aliases, which Qt resolves only once the list has been read in.
+bool Installed(const QString& family) {
+    const QStringList families = QFontDatabase::families();
+    return families.contains(family) || QFontDatabase::hasFamily(family);
+}
+
 // Qt's Markdown reader only scales its headings a little; on paper a chapter must stand out
 // from the paragraph before it.
 void MarkHeadings(QTextDocument& doc) {
@@ -76,8 +84,7 @@ int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
     // Without them every Japanese character would come out in whatever font the machine
     // happens to have, or as empty boxes: refuse rather than write such a manual.
-    const QStringList families = QFontDatabase::families();
-    if (!families.contains(kTextFamily) || !families.contains(kFixedFamily)) {
+    if (!Installed(kTextFamily) || !Installed(kFixedFamily)) {
         std::cerr << "make-manual: the fonts IPAPGothic and IPAGothic are missing "
                      "(Debian package fonts-ipafont-gothic)\n";
         return 1;

@@ -58,8 +58,8 @@ void SetupDetailedRaceCard(StringGrid& grid);
 void StringGrid2DrawCell(const raceday::RaceDay& day, bool raceListEmpty, const QFont& font,
                          int col, int row, CellPaint& paint);
 
-// Installs the painter (reading `day`, which must outlive the grid, at every paint) and
-// `StringGrid2MouseUp`: releasing any button over the grid leaves no cell selected.
+// Installs the painter (reading `day`, which must outlive the grid, at every paint) and clears
+// the selection whenever a mouse button is released over the grid.
 // `raceListEmpty` defaults to "no race loaded".
 void AttachDetailedRaceCard(StringGrid& grid, const raceday::RaceDay& day,
                             std::function<bool()> raceListEmpty = {});

@@ -158,7 +158,7 @@ public:
     void ClearSelection();
     // From now on, releasing a mouse button over the cells leaves no row painted highlighted.
     void ClearSelectionOnRelease();
-    // The selected cell (Delphi's Col and Row).
+    // The selected cell: its column and row.
     int Col() const;
     int Row() const;
     void SetRow(int row);

@@ -104,8 +104,8 @@ public:
 
     // The grid's context menu becomes this one.
     void Attach(StringGrid& grid);
-    // The grid the menu was last opened on (Delphi's PopupComponent); the menu shows only
-    // when its item is visible.
+    // The grid the menu was last opened on, which its items act on; the menu shows only when
+    // its item is visible.
     void OpenOn(StringGrid& grid, const QPoint& globalPos = {});
     StringGrid* PopupGrid() const { return popupGrid_; }
     QAction* CopyAction() const { return copy_; }

@@ -72,7 +72,7 @@ bool ShownRunnerTracked(const raceday::RaceDay& day, int number);
 QColor BracketColor(int bracket);
 // Rank colour of a popularity or position: 1 red, 2 and 3 blue, else black.
 QColor RankColor(int rank);
-// The tooltip background (clInfoBk, FFFFE1) the horse-number cells use.
+// The tooltip background (FFFFE1) the horse-number cells use.
 QColor InfoBackground();
 // The fixed-pitch font of the runner grids (ＭＳ ゴシック, 13 pixels high).
 QFont RunnerGridFont();

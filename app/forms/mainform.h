@@ -301,7 +301,7 @@ private:
     bool shown_ = false;
     // Closed while an operation ran: the window closes once the operation has ended.
     bool closeWhenFree_ = false;
-    std::string versionText_; // gVersionText, set when the window is first shown
+    std::string versionText_; // the about box's version, set when the window is first shown
     std::function<void(QDialog&)> modalHook_;
     // Made on the first print: the printer list is then asked afresh at every print.
     std::unique_ptr<views::print::Printer> printer_;

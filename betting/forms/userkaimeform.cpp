@@ -123,7 +123,7 @@ TUserKaimeForm::TUserKaimeForm(const keiba::ProgramContext& context, raceday::Ra
     MakeListBtn = hidden("MakeListBtn", QStringLiteral("MakeList"));
     connect(MakeListBtn, &QPushButton::clicked, this, &TUserKaimeForm::MakeListBtnClick);
 
-    // FormCreate. The set combos are still empty here, so applying the stored setting only
+    // The set combos are still empty here, so applying the stored setting only
     // fills the name; the combos take their names from MyfavoKai below.
     lines_.Load(search::UserSetPath(context_.folder));
     RefillSelCombo(IniGT1.ReadInteger("UserSetting", "SetID", 0));
@@ -224,7 +224,8 @@ void TUserKaimeForm::BitBtn2Click() {
             return;
         }
     }
-    const std::string name = search::TrimNeraiName(ToUtf8(Edit1->text()));
+    // Stored as CP932, so compared and shown in the form it reads back as.
+    const std::string name = search::TrimNeraiName(controls::TypedText(Edit1->text()));
     if (name.empty()) {
         notifier.Information("設定名を入力してくだい。");
         return;

@@ -22,7 +22,7 @@ namespace betting {
 class TUserKaimeForm : public QDialog {
     Q_OBJECT
 public:
-    // `FormCreate`: the stored settings listed and the one of `UserSetting`/`SetID` applied, then
+    // The stored settings listed and the one of `UserSetting`/`SetID` applied, then
     // the set lists made. The sets are searched over `day`, which must outlive the form.
     TUserKaimeForm(const keiba::ProgramContext& context, raceday::RaceDay& day,
                    QWidget* parent = nullptr);
@@ -36,8 +36,8 @@ public:
     const search::UserNeraiSets& Sets() const { return sets_; }
 
     // --- handlers ---
-    // `NeraiKaimeCombo<u>Change`: the set chosen in combo u is loaded, every set searched and the
-    // name remembered under `MyfavoKai`/`nerai<u>`. The day load calls it for each combo that
+    // A set chosen in NeraiKaimeCombo<u>: it is loaded, every set searched and the name
+    // remembered under `MyfavoKai`/`nerai<u>`. The day load calls it for each combo that
     // names a set.
     void NeraiKaimeComboChange(int u);
     void NeraiSearchBtnClick();

@@ -27,11 +27,11 @@ namespace members {
 class TDLDataForm : public QDialog, private DownloadView {
     Q_OBJECT
 public:
-    // `FormCreate`: the lists for the first kind (年単位) from the current date.
+    // Opens with the lists for the first kind (年単位) from the current date.
     // The download holds `operations` while it runs.
     TDLDataForm(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
                 QWidget* parent = nullptr);
-    ~TDLDataForm() override; // `FormDestroy`
+    ~TDLDataForm() override;
 
     void RadioGroup1Click();
     void DLBtnClick();

@@ -15,7 +15,6 @@
 namespace members {
 namespace {
 
-using controls::ToUtf8;
 using controls::U;
 
 // Drops typed characters the edit does not take. Keys without a character, shortcuts and the
@@ -100,8 +99,8 @@ TIDPASSForm::TIDPASSForm(const keiba::ProgramContext& context, QWidget* parent)
 }
 
 void TIDPASSForm::MsgBitBtn1Click() {
-    SaveCredentials(context_.settings, ToUtf8(IDedit->text()), ToUtf8(PassEdit->text()),
-                    context_.notifier);
+    SaveCredentials(context_.settings, controls::TypedText(IDedit->text()),
+                    controls::TypedText(PassEdit->text()), context_.notifier);
 }
 
 } // namespace members

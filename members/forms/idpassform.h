@@ -14,7 +14,7 @@ namespace members {
 class TIDPASSForm : public QDialog {
     Q_OBJECT
 public:
-    // `FormCreate`: the stored ID and the unmasked password into the edits.
+    // Opens with the stored ID and the unmasked password in the edits.
     explicit TIDPASSForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
 
     void MsgBitBtn1Click();

@@ -25,9 +25,9 @@ namespace search {
 class TNeraiGaitoForm : public QDialog {
     Q_OBJECT
 public:
-    // `FormCreate`: restores the bounds, sets the column widths and the header row.
+    // Restores the bounds, sets the column widths and the header row.
     explicit TNeraiGaitoForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
-    // `FormDestroy`: stores the bounds.
+    // Stores the bounds.
     ~TNeraiGaitoForm() override;
 
     // Steps 2 to 6 of `NeraiGaitoBtnClick`: clears the rows, sets the title, and lists the hits

@@ -21,11 +21,11 @@ namespace search {
 class TRInputForm : public QDialog {
     Q_OBJECT
 public:
-    // `FormCreate`: the position of `locateRInputForm`. The races are those of `day`, which must
+    // Opens at the position of `locateRInputForm`. The races are those of `day`, which must
     // outlive the form; the main window fills `DatList` with them at every day load.
     TRInputForm(const keiba::ProgramContext& context, const raceday::RaceDay& day,
                 QWidget* parent = nullptr);
-    // `FormDestroy`: the position stored.
+    // Stores the position.
     ~TRInputForm() override;
 
     QListWidget* DatList() const { return DatList_; }

@@ -163,7 +163,8 @@ void TShutugenForm::AttachTargetCombos(const std::array<QComboBox*, 4>& combos) 
 
 void TShutugenForm::NeraiSaveBtnClick() {
     keiba::Notifier& notifier = context_.notifier;
-    const std::string name = TrimmedText(NeraiEdit->text());
+    // The name is remembered in the settings file, which gives it back as CP932 reads it.
+    const std::string name = TrimNeraiName(controls::TypedText(NeraiEdit->text()));
     switch (CheckNeraiName(name)) {
     case NeraiNameCheck::Ok: break;
     case NeraiNameCheck::Empty:

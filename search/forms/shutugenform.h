@@ -55,11 +55,11 @@ class NeraiConditionEditor;
 class TShutugenForm : public QDialog {
     Q_OBJECT
 public:
-    // `FormCreate`: restores the bounds, sets the date ranges and the days edits, and fills the
+    // Restores the bounds, sets the date ranges and the days edits, and fills the
     // form's own list of saved sets.
     TShutugenForm(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
                   QWidget* parent = nullptr);
-    // `FormDestroy`: stores the bounds. A walk still running is cancelled and waited for.
+    // Stores the bounds. A walk still running is cancelled and waited for.
     ~TShutugenForm() override;
 
     // The main window's NeraiCombo1..4: the list refresh fills them too and reselects the names

@@ -718,6 +718,27 @@ TEST_F(WiringTest, TheDayLoadSearchesTheUserSetsBeforeTheFirstMarks) {
     EXPECT_TRUE(notifier.messages.empty());
 }
 
+// Input methods on Linux type the wave dash as 〜, which the settings file gives back as ～: the
+// set chosen in slot 1 under such a name must be the slot's set again after a restart.
+TEST_F(WiringTest, ATargetNameTypedWithAWaveDashIsChosenAgainAfterARestart) {
+    OwnTargetFolder();
+    Start();
+    testsupport::Find<QLineEdit>(*forms->ShutugenForm, "NeraiEdit")->setText(Q("本命〜穴"));
+    forms->ShutugenForm->NeraiSaveBtnClick();
+    QComboBox* slot1 = Find<QComboBox>("NeraiCombo1");
+    ASSERT_EQ(slot1->count(), 1);
+    slot1->setCurrentIndex(0);
+    Q_EMIT slot1->activated(0);
+    const QString chosen = slot1->currentText();
+
+    forms.reset();
+    Start();
+    ChooseDay(QStringLiteral("2026年11月28日"));
+    EXPECT_EQ(Find<QComboBox>("NeraiCombo1")->currentText(), chosen);
+    EXPECT_FALSE(Day().gNeraiSlots[1].IsBlank());
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{"結果を狙い馬ファイルに保存しました。"});
+}
+
 // A program folder on a read-only disk shows its days: loading one writes no setting it
 // already holds, so no box says the settings cannot be written.
 TEST_F(WiringTest, AReadOnlyProgramFolderShowsItsDaysWithoutABox) {

@@ -146,6 +146,12 @@ TEST_F(UserKaimeFormTest, StoringAddsOrReplacesAndSelectsTheStoredSetting) {
     Store("q\"t");
     EXPECT_TRUE(File().ends_with("\"q\"\"t\",\"Z\",\"Y\",\"Z\"\r\n"));
     EXPECT_EQ(form->SelComboBox()->currentText(), QStringLiteral("q\"t"));
+
+    // The file gives a name typed with 〜 back with ～: typed again, it names the same setting.
+    Store("本命〜");
+    notifier.answers = {false};
+    Store("本命〜");
+    EXPECT_EQ(notifier.questions.back(), "[本命～]はすでに登録済みの名称です。上書きしますか?");
 }
 
 TEST_F(UserKaimeFormTest, StoringRefusesAnIncompleteSetting) {

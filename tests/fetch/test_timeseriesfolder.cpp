@@ -45,3 +45,20 @@ TEST_F(TimeSeriesFolder, AFolderTheSettingsCannotHoldIsSaidWithItsCause) {
               std::vector<std::string>{"Shift-JISで表せない文字を含む設定値は保存できません。"});
     EXPECT_EQ(context.settings.ReadString("Dir", "jikeiretu", ""), keiba::PathToUtf8(dir.path()));
 }
+
+// The settings file would give 〜 back as ～, naming another folder: nothing is stored and the
+// box says why.
+TEST_F(TimeSeriesFolder, AFolderTheSettingsFileCannotKeepIsRefusedAndSaid) {
+    const std::filesystem::path folder = dir / "競馬〜データ";
+    std::filesystem::create_directories(folder);
+    controls::TFolderViewerEx viewer(notifier);
+    viewer.SetExecHook([&](QFileDialog& d) {
+        d.setDirectory(QPath(folder));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_FALSE(fetch::N12Click(context, viewer));
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_TRUE(notifier.messages[0].ends_with("に変わってしまうため、保存できません。"))
+        << notifier.messages[0];
+    EXPECT_EQ(context.settings.ReadString("Dir", "jikeiretu", "(none)"), "(none)");
+}

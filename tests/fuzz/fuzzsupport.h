@@ -80,8 +80,8 @@ inline std::vector<std::string_view> TextLines(std::string_view bytes) {
     return lines;
 }
 
-// The text without the blanks and control characters around it (bytes up to 0x20), as the
-// platform's trim removes them.
+// The text without the blanks and control characters around it (bytes up to 0x20), as
+// keiba::TrimBlanks removes them.
 inline std::string_view Trimmed(std::string_view s) {
     while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
     while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);

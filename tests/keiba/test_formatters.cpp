@@ -41,7 +41,7 @@ TEST(Formatters, FormatTimeDiffIsFiveCharacters) {
         {"0000", "     "},
         {"+   ", "     "},
         {"", "     "},
-        // Unreadable fields: the original stopped the calling operation here.
+        // Unreadable fields: blanks of the field's width, and the caller goes on.
         {"+1a2", "     "},
         {"+ab2", "     "},
         {"+12a", "     "},

@@ -95,6 +95,8 @@ TEST_F(IniGTTest, RefusedWritesChangeNothing) {
     WriteIni("[Dir]\r\nkaime=a\r\n");
     EXPECT_FALSE(store.WriteString("Dir", "kaime", "two\r\nlines").ok);
     EXPECT_FALSE(store.WriteString("Dir", "kaime", "emoji 😀").ok);
+    // It would come back as ～ and name another folder.
+    EXPECT_FALSE(store.WriteString("Dir", "kaime", "/home/u/競馬〜データ").ok);
     EXPECT_EQ(store.ReadString("Dir", "kaime", ""), "a");
 }
 

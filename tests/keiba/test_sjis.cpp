@@ -33,6 +33,52 @@ TEST(Sjis, UnconvertibleInputIsReplacedAndReported) {
               "B");
 }
 
+namespace {
+
+std::string Utf8Of(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+} // namespace
+
+// The characters that come back from CP932 in another form are found by the converter itself:
+// every character of the basic plane that CP932 holds, sent there and back.
+TEST(Sjis, TypedTextIsTakenInTheFormItReadsBackAs) {
+    std::string changed, readBack;
+    for (char32_t c = 0x80; c <= 0xFFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        const std::string typed = Utf8Of(c);
+        const std::optional<std::string> sj = Utf8ToCp932Exact(typed);
+        if (!sj) {
+            // Left for the exact conversions to refuse, not turned into '?'.
+            ASSERT_EQ(Cp932ReadBack(typed), typed) << std::hex << static_cast<unsigned>(c);
+            continue;
+        }
+        const std::string back = Cp932ToUtf8(*sj);
+        ASSERT_EQ(Cp932ReadBack(typed), back) << std::hex << static_cast<unsigned>(c);
+        if (back != typed) {
+            changed += typed;
+            readBack += back;
+        }
+    }
+    // The wave dash that input methods on Linux give is one of them.
+    EXPECT_NE(changed.find("〜"), std::string::npos);
+    // Also inside a text, beside characters CP932 lacks; and what reads back stays as it is.
+    EXPECT_EQ(Cp932ReadBack("名" + changed + "😀"), "名" + readBack + "😀");
+    EXPECT_EQ(Cp932ReadBack(readBack), readBack);
+}
+
 TEST(Sjis, CuttingNeverSplitsADoubleByteCharacter) {
     const std::string name = Sj("ア") + "B" + Sj("イ"); // 2 + 1 + 2 bytes
     EXPECT_EQ(CutBytes(name, 5), name);

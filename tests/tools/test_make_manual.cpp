@@ -53,6 +53,26 @@ TEST(Manual, ChaptersInJapaneseInTheShippedFonts) {
     EXPECT_NE(fonts.find("IPAGothic "), std::string::npos) << fonts;
 }
 
+// A machine whose language is Japanese lists the fonts under their Japanese names; the manual is
+// set there in the same fonts.
+TEST(Manual, IsSetInTheShippedFontsUnderAJapaneseLocale) {
+    int status = -1;
+    const std::string locales = RunCommand("locale -a", &status);
+    ASSERT_TRUE(std::regex_search(
+        locales, std::regex("^ja_JP\\.utf-?8$", std::regex::icase | std::regex::multiline)))
+        << "the locale ja_JP.UTF-8 is missing (scripts/install-deps generates it)";
+    testsupport::TempDir dir;
+    const std::filesystem::path pdf = dir / "manual.pdf";
+    const std::string out = RunCommand(
+        "LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 LANGUAGE= '" + std::string(KESTRANE_MAKE_MANUAL) +
+            "' '" + std::string(KESTRANE_MANUAL_MD) + "' '" + pdf.string() + "' 2>&1",
+        &status);
+    ASSERT_EQ(status, 0) << out;
+    const std::string fonts = RunCommand("pdffonts '" + pdf.string() + "'", &status);
+    EXPECT_NE(fonts.find("IPAPGothic "), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("IPAGothic "), std::string::npos) << fonts;
+}
+
 TEST(Manual, NoTextOffThePage) {
     const std::string boxes = Pdf("pdftotext", "-bbox");
     const std::regex pageBox(R"re(<page width="([0-9.]+)" height="([0-9.]+)")re");

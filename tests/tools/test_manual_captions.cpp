@@ -1,7 +1,9 @@
-// The user manual against the program a user sees: every caption it names in 「」 is on a
-// visible control, tab, list, grid heading or window of the main window or of a form the manual
-// describes, or is a message the program shows; every menu path "menu → item" it names is a
-// visible item of a visible menu.
+// The user manual against the program a user sees. Every caption it names in 「」 stands where
+// its sentence puts it: in the main window (メイン画面) unless the sentence, or the paragraph
+// before the list it belongs to, opens another window (「…」ウィンドウ, 「…」を開きます, or a menu
+// item that opens a dialog); a run of captions before タブ is the tabs of one tab bar there, and
+// before ボタン buttons there. Every menu path "menu → item" is a visible item of a visible menu.
+// A message the program shows may be quoted anywhere.
 
 #include "app/forms/mainform.h"
 #include "controls/label3d.h"
@@ -25,15 +27,17 @@
 #include <QRegularExpression>
 #include <QStackedWidget>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
+#include <vector>
 
 namespace {
 
 // A caption as a user reads it: without the mnemonic marks "(&P)" and "&", nor a trailing "...".
-QString Shown(QString text) {
+QString ShownText(QString text) {
     static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
     text.remove(mnemonic);
     text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
@@ -57,56 +61,92 @@ bool Reachable(const QWidget* w, const QWidget* window) {
     return true;
 }
 
-class Captions {
+const QString kMainWindow = QStringLiteral("メイン画面");
+
+// What a user finds in one window.
+struct Place {
+    std::set<QString> captions; // every text: buttons, labels, tabs, list items, headings, menus
+    std::set<QString> buttons;
+    std::vector<std::set<QString>> tabBars;
+    std::map<QString, std::set<QString>> menus; // visible items by menu
+};
+
+class Screens {
 public:
-    void Window(const QWidget& window) {
-        Add(window.windowTitle());
+    // The window under `name` (its title unless given): the controls of its own, not those of
+    // the windows it owns.
+    void Window(const QWidget& window, const QString& name = {}) {
+        Place& place = places_[name.isEmpty() ? ShownText(window.windowTitle()) : name];
+        Add(place.captions, window.windowTitle());
         for (const QWidget* w : window.findChildren<QWidget*>()) {
-            if (!Reachable(w, &window)) continue;
-            if (auto* b = qobject_cast<const QAbstractButton*>(w)) Add(b->text());
-            if (auto* l = qobject_cast<const QLabel*>(w)) Add(l->text());
-            if (auto* g = qobject_cast<const QGroupBox*>(w)) Add(g->title());
-            if (auto* s = qobject_cast<const controls::TLbSpeedButton*>(w)) Add(s->Caption());
-            if (auto* l = qobject_cast<const controls::TLabel3Dj*>(w)) Add(l->Caption());
-            if (auto* t = qobject_cast<const QTabWidget*>(w))
+            if (w->window() != &window || !Reachable(w, &window)) continue;
+            if (auto* b = qobject_cast<const QAbstractButton*>(w)) Button(place, b->text());
+            if (auto* l = qobject_cast<const QLabel*>(w)) Add(place.captions, l->text());
+            if (auto* g = qobject_cast<const QGroupBox*>(w)) Add(place.captions, g->title());
+            if (auto* s = qobject_cast<const controls::TLbSpeedButton*>(w))
+                Button(place, s->Caption());
+            if (auto* l = qobject_cast<const controls::TLabel3Dj*>(w))
+                Add(place.captions, l->Caption());
+            if (auto* t = qobject_cast<const QTabWidget*>(w)) {
+                std::set<QString>& bar = place.tabBars.emplace_back();
                 for (int i = 0; i < t->count(); ++i)
-                    if (t->isTabVisible(i)) Add(t->tabText(i));
+                    if (t->isTabVisible(i)) {
+                        Add(bar, t->tabText(i));
+                        Add(place.captions, t->tabText(i));
+                    }
+            }
             if (auto* list = qobject_cast<const QListWidget*>(w))
-                for (int i = 0; i < list->count(); ++i) Add(list->item(i)->text());
+                for (int i = 0; i < list->count(); ++i) Add(place.captions, list->item(i)->text());
             if (auto* grid = qobject_cast<const views::StringGrid*>(w))
                 for (int c = 0; c < grid->Model()->ColCount(); ++c)
-                    if (grid->ColWidth(c) >= 0) Add(grid->Model()->Cells(c, 0));
-            if (auto* bar = qobject_cast<const QMenuBar*>(w)) Menus(*bar);
+                    if (grid->ColWidth(c) >= 0) Add(place.captions, grid->Model()->Cells(c, 0));
+            if (auto* bar = qobject_cast<const QMenuBar*>(w)) Menus(place, *bar);
         }
     }
-    void Add(const QString& text) {
-        if (!Shown(text).isEmpty()) captions_.insert(Shown(text));
+    // A text the program shows in a message box.
+    void Message(const QString& text) { Add(messages_, text); }
+    // The window the menu item `item` opened when it was chosen.
+    void Opened(const QString& item, const QString& window) { opened_[ShownText(item)] = window; }
+
+    bool IsWindow(const QString& name) const { return places_.count(name) > 0; }
+    const Place& At(const QString& window) const { return places_.at(window); }
+    bool IsMessage(const QString& text) const { return messages_.count(text) > 0; }
+    // The item of the main window's menu `menu` that `path` (what follows the arrow) starts with.
+    QString Item(const QString& menu, const QString& path) const {
+        auto it = At(kMainWindow).menus.find(menu);
+        if (it != At(kMainWindow).menus.end())
+            for (const QString& item : it->second)
+                if (path.startsWith(item)) return item;
+        return {};
     }
-    bool Has(const QString& caption) const { return captions_.count(caption) > 0; }
-    // A visible item of the visible menu `menu` that `path` (what follows the arrow) starts with.
-    bool HasItem(const QString& menu, const QString& path) const {
-        auto it = items_.find(menu);
-        if (it == items_.end()) return false;
-        for (const QString& item : it->second)
-            if (path.startsWith(item)) return true;
-        return false;
+    QString OpenedBy(const QString& item) const {
+        auto it = opened_.find(item);
+        return it == opened_.end() ? QString() : it->second;
     }
 
 private:
-    void Menus(const QMenuBar& bar) {
+    static void Add(std::set<QString>& to, const QString& text) {
+        if (!ShownText(text).isEmpty()) to.insert(ShownText(text));
+    }
+    static void Button(Place& place, const QString& text) {
+        Add(place.buttons, text);
+        Add(place.captions, text);
+    }
+    static void Menus(Place& place, const QMenuBar& bar) {
         for (QAction* top : bar.actions()) {
             if (!top->isVisible() || !top->menu()) continue;
-            Add(top->text());
-            std::set<QString>& items = items_[Shown(top->text())];
+            Add(place.captions, top->text());
+            std::set<QString>& items = place.menus[ShownText(top->text())];
             for (QAction* a : top->menu()->actions())
                 if (a->isVisible() && !a->isSeparator()) {
-                    Add(a->text());
-                    items.insert(Shown(a->text()));
+                    Add(place.captions, a->text());
+                    Add(items, a->text());
                 }
         }
     }
-    std::set<QString> captions_;
-    std::map<QString, std::set<QString>> items_;
+    std::map<QString, Place> places_;
+    std::map<QString, QString> opened_;
+    std::set<QString> messages_;
 };
 
 QString Manual() {
@@ -116,47 +156,122 @@ QString Manual() {
     return QString::fromStdString(text.str());
 }
 
+// Reads the manual line by line against the screens, failing the test for each caption or path
+// that is not where the manual puts it.
+class ManualReader {
+public:
+    explicit ManualReader(const Screens& screens)
+        : screens_(screens) {}
+
+    void Line(const QString& line) {
+        if (line.startsWith(u'#')) {
+            listWindow_ = kMainWindow;
+            return;
+        }
+        if (line.trimmed().isEmpty()) return;
+        const bool listItem = line.trimmed().startsWith(QStringLiteral("- "));
+        window_ = listItem ? listWindow_ : kMainWindow;
+        // A menu path, a run of captions with what follows it, or the main window named.
+        static const QRegularExpression token(
+            QStringLiteral("([^\\s：、。`「」]+) → ([^：、。`「」（]+?)(?= "
+                           "で|[：、。`「（]|$)|((?:「[^」]+」)+)(の?タブ|"
+                           "ボタン|ウィンドウ|を開きます)?|メイン画面"));
+        for (auto m = token.globalMatch(line); m.hasNext();) {
+            const QRegularExpressionMatch t = m.next();
+            if (!t.captured(1).isEmpty())
+                Path(t.captured(1), t.captured(2));
+            else if (!t.captured(3).isEmpty())
+                Run(t.captured(3), t.captured(4));
+            else
+                window_ = kMainWindow;
+        }
+        // A paragraph that opens a window speaks of it in the list that follows.
+        if (!listItem) listWindow_ = window_;
+    }
+    int Captions() const { return captions_; }
+    int Paths() const { return paths_; }
+
+private:
+    void Path(const QString& menu, const QString& path) {
+        ++paths_;
+        const QString item = screens_.Item(menu, path);
+        EXPECT_FALSE(item.isEmpty()) << menu.toStdString() << " → " << path.toStdString();
+        if (!screens_.OpenedBy(item).isEmpty()) window_ = screens_.OpenedBy(item);
+    }
+    void Run(const QString& run, const QString& after) {
+        static const QRegularExpression quoted(QStringLiteral("「([^」]+)」"));
+        QStringList captions;
+        for (auto m = quoted.globalMatch(run); m.hasNext();) captions << m.next().captured(1);
+        captions_ += static_cast<int>(captions.size());
+        const Place& place = screens_.At(window_);
+        const std::string where = window_.toStdString();
+        if (after == QStringLiteral("ウィンドウ") || after == QStringLiteral("を開きます")) {
+            // The window the sentence goes on in.
+            for (const QString& c : captions)
+                EXPECT_TRUE(screens_.IsWindow(c)) << "no window 「" << c.toStdString() << "」";
+            if (screens_.IsWindow(captions.back())) window_ = captions.back();
+        } else if (after.endsWith(QStringLiteral("タブ"))) {
+            const bool oneBar = std::any_of(
+                place.tabBars.begin(), place.tabBars.end(), [&](const std::set<QString>& bar) {
+                    return std::all_of(captions.begin(), captions.end(),
+                                       [&](const QString& c) { return bar.count(c) > 0; });
+                });
+            EXPECT_TRUE(oneBar) << run.toStdString() << " are not the tabs of one tab bar of "
+                                << where;
+        } else if (after.endsWith(QStringLiteral("ボタン"))) {
+            for (const QString& c : captions)
+                EXPECT_TRUE(place.buttons.count(c))
+                    << "「" << c.toStdString() << "」 is no button of " << where;
+        } else {
+            for (const QString& c : captions)
+                EXPECT_TRUE(place.captions.count(c) || screens_.IsMessage(c))
+                    << "「" << c.toStdString() << "」 is not in " << where;
+        }
+    }
+
+    const Screens& screens_;
+    QString listWindow_ = kMainWindow;
+    QString window_ = kMainWindow;
+    int captions_ = 0;
+    int paths_ = 0;
+};
+
 class ManualCaptions : public testsupport::SampleTest {};
 
-TEST_F(ManualCaptions, EveryCaptionAndMenuPathTheManualNamesIsOneAUserFinds) {
+TEST_F(ManualCaptions, EveryCaptionStandsWhereTheManualSaysAUserFindsIt) {
     const QString manual = Manual();
     ASSERT_FALSE(manual.isEmpty());
     app::TMainForm& main = Start();
     ChooseDay(QStringLiteral("2026年11月28日"));
     ASSERT_GT(Day().gDayRaceCount, 0);
 
-    Captions shown;
-    shown.Window(main);
+    Screens screens;
+    screens.Window(main, kMainWindow);
     for (QWidget* form : std::initializer_list<QWidget*>{forms->ShutugenForm, forms->RInputForm,
                                                          forms->NeraiGaitoForm, forms->DeSplForm})
-        if (form) shown.Window(*form);
+        if (form) screens.Window(*form);
     // The dialogs the manual describes, as their commands open them.
-    main.SetModalHookForTest([&](QDialog& dialog) { shown.Window(dialog); });
-    for (const char* command : {"N8", "N18", "K1", "GetXQdataKako", "ID1"})
-        Find<QAction>(command)->trigger();
-    for (const char* button : {"JVBtn", "PrintBtn"})
-        Find<controls::TLbSpeedButton>(button)->Click();
+    QString command;
+    main.SetModalHookForTest([&](QDialog& dialog) {
+        screens.Window(dialog);
+        if (!command.isEmpty()) screens.Opened(command, ShownText(dialog.windowTitle()));
+    });
+    for (const char* name : {"N8", "N18", "K1", "GetXQdataKako", "ID1", "FilePrintItem"}) {
+        QAction* item = Find<QAction>(name);
+        command = item->text();
+        item->trigger();
+    }
+    command.clear();
+    Find<controls::TLbSpeedButton>("JVBtn")->Click();
     // The messages the manual quotes are the program's own.
-    shown.Add(QString::fromUtf8(keiba::kOtherOperationRunning));
-    shown.Add(QString::fromUtf8(members::kMsgDownloadFailed.data(),
-                                static_cast<qsizetype>(members::kMsgDownloadFailed.size())));
+    screens.Message(QString::fromUtf8(keiba::kOtherOperationRunning));
+    screens.Message(QString::fromUtf8(members::kMsgDownloadFailed.data(),
+                                      static_cast<qsizetype>(members::kMsgDownloadFailed.size())));
 
-    static const QRegularExpression quoted(QStringLiteral("「([^」]+)」"));
-    int captions = 0;
-    for (auto m = quoted.globalMatch(manual); m.hasNext(); ++captions) {
-        const QString caption = m.next().captured(1);
-        EXPECT_TRUE(shown.Has(caption)) << "「" << caption.toStdString() << "」";
-    }
-    EXPECT_GT(captions, 50);
-
-    static const QRegularExpression path(QStringLiteral("([^\\s：、。`]+) → ([^\\n]+)"));
-    int paths = 0;
-    for (auto m = path.globalMatch(manual); m.hasNext(); ++paths) {
-        const QRegularExpressionMatch p = m.next();
-        EXPECT_TRUE(shown.HasItem(p.captured(1), p.captured(2)))
-            << p.captured(1).toStdString() << " → " << p.captured(2).toStdString();
-    }
-    EXPECT_GT(paths, 10);
+    ManualReader reader(screens);
+    for (const QString& line : manual.split(u'\n')) reader.Line(line);
+    EXPECT_GT(reader.Captions(), 50);
+    EXPECT_GT(reader.Paths(), 10);
 }
 
 } // namespace

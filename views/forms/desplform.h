@@ -23,9 +23,9 @@ inline constexpr int kDeSplColumns = 20;
 class TDeSplForm : public QDialog {
     Q_OBJECT
 public:
-    // `FormCreate`: the bounds of [locateDeSplForm] and the column widths.
+    // Opens at the bounds of [locateDeSplForm], with the column widths set.
     explicit TDeSplForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
-    // `FormDestroy`: stores the bounds, and says when the settings file keeps the old ones.
+    // Stores the bounds, and says when the settings file keeps the old ones.
     ~TDeSplForm() override;
 
     // The race of a hit: copied, the grid given its runners' rows, the captions set, the form
