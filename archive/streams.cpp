@@ -319,7 +319,7 @@ TTempFileStream::TTempFileStream(int fd, int dirFd, std::string target, std::str
     , target_(std::move(target))
     , temp_(std::move(temp))
     , mode_(mode)
-    , direct_(temp_ == target_) {}
+    , unnamed_(temp_.empty()) {}
 
 std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string targetName,
                                                          int creationMask, TSpareFile* spare) {
@@ -336,15 +336,19 @@ std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string 
         new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare, 0, mode));
 }
 
-std::unique_ptr<TTempFileStream> TTempFileStream::CreateTarget(int dirFd, std::string targetName,
-                                                               unsigned mode, int creationMask) {
-    int fd = ::openat(dirFd, targetName.c_str(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 07777);
+std::unique_ptr<TTempFileStream> TTempFileStream::CreateUnnamed(int dirFd, std::string targetName,
+                                                                unsigned mode, int creationMask) {
+    int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 07777);
     if (fd < 0) return nullptr;
     int got = creationMask < 0 ? -1 : static_cast<int>(mode & 07777) & ~creationMask;
-    std::string name = targetName;
     return std::unique_ptr<TTempFileStream>(
-        new TTempFileStream(fd, dirFd, std::move(targetName), std::move(name), nullptr, 0, got));
+        new TTempFileStream(fd, dirFd, std::move(targetName), {}, nullptr, 0, got));
+}
+
+// Kernels that do not know the flag take it for a folder (EISDIR); file systems without such
+// files answer EOPNOTSUPP, some EINVAL.
+bool TTempFileStream::NoUnnamedFiles(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
 std::int64_t TTempFileStream::Write(const void* buffer, std::int64_t count) {
@@ -361,7 +365,12 @@ bool TTempFileStream::Trim() {
 
 bool TTempFileStream::Close() {
     if (fd_ < 0) return true;
-    if (!direct_ && lock_ < 0) lock_ = ::dup(fd_);
+    if (lock_ < 0) lock_ = ::dup(fd_);
+    if (lock_ < 0 && unnamed_) { // closed, the file would be gone: this descriptor keeps it
+        lock_ = fd_;
+        fd_ = -1;
+        return true;
+    }
     int r = ::close(fd_);
     fd_ = -1;
     return r == 0;
@@ -374,18 +383,26 @@ void TTempFileStream::ReleaseLock() {
     errno = saved;
 }
 
-// A new target is made by a rename that replaces nothing. An existing one is exchanged with the
-// temporary file: the target is whole at every moment, as with a plain rename, but some file
-// systems (ext4) write the data of a file renamed over another out at once, which costs many
-// times the write itself. The old file, now under the temporary name, becomes the spare or goes.
+// A file without a name is linked in; a new target from a temporary file is made by a rename that
+// replaces nothing. An existing one is exchanged with the temporary file: the target is whole at
+// every moment, as with a plain rename, but some file systems (ext4) write the data of a file
+// renamed over another out at once, which costs many times the write itself. The old file, now
+// under the temporary name, becomes the spare or goes.
 bool TTempFileStream::Commit() {
     Close();
-    if (direct_) committed_ = true;
     if (committed_) return true;
     struct Unlock {
         TTempFileStream& s;
         ~Unlock() { s.ReleaseLock(); }
     } unlock{*this};
+    if (unnamed_) {
+        if (LinkUnnamed(target_)) {
+            committed_ = true;
+            return true;
+        }
+        // something took the name while the file was written: it is replaced as any target is
+        if (errno != EEXIST || !NameUnnamed()) return false;
+    }
     const char* temp = temp_.c_str();
     const char* target = target_.c_str();
     // the one tried first is the one that served the last target
@@ -422,7 +439,37 @@ bool TTempFileStream::Commit() {
     return true;
 }
 
-// A new target goes like a temporary file: it was made by this stream, nothing stood there.
+// Through the descriptor's name in /proc, which needs no privilege; where /proc is missing the
+// descriptor itself, which needs one.
+bool TTempFileStream::LinkUnnamed(const std::string& name) {
+    char path[40];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", lock_);
+    if (::linkat(AT_FDCWD, path, dirFd_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno != ENOENT) return false;
+    return ::linkat(lock_, "", dirFd_, name.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+// The name comes from an empty file made as every writer's temporary file; the file takes its
+// place under the writer's lock, so the sweep of another instance leaves it alone.
+bool TTempFileStream::NameUnnamed() {
+    std::string name;
+    int placeholder = keiba::CreateTempFileAt(dirFd_, target_, 0600, &name);
+    if (placeholder < 0) return false;
+    bool ok = ::flock(lock_, LOCK_EX) == 0 && ::unlinkat(dirFd_, name.c_str(), 0) == 0;
+    int saved = errno;
+    ::close(placeholder);
+    if (!ok) {
+        ::unlinkat(dirFd_, name.c_str(), 0);
+        errno = saved;
+        return false;
+    }
+    if (!LinkUnnamed(name)) return false;
+    temp_ = std::move(name);
+    unnamed_ = false;
+    return true;
+}
+
+// A file without a name goes with its last descriptor.
 void TTempFileStream::Discard() {
     Close();
     if (!committed_ && !temp_.empty()) ::unlinkat(dirFd_, temp_.c_str(), 0);

@@ -251,7 +251,11 @@ bool TZipCommon::CopyOrMoveFile(const std::string& source, const std::string& de
             ReportError(dest, "", error == ENOSPC ? kMsgDiskFull : kMsgWriteError, volumeName_);
         return false;
     }
-    keiba::SyncFolder(folder);
+    // until its folder is synced the copy may not outlast a crash, so the source stays
+    if (keiba::IoResult synced = keiba::SyncFolder(folder); !synced) {
+        ReportError(dest, synced.message, kMsgWriteError, volumeName_);
+        return false;
+    }
     if (move && std::remove(from.c_str()) != 0) {
         ReportError(source, "", kMsgDeleteError, volumeName_);
         return false;
@@ -333,7 +337,9 @@ bool TZipCommon::SetOutputFileName(const std::string& utf8Name) {
         return false;
     };
     if (n.find('\0') != std::string::npos) return invalid();
-    n.erase(0, n.find_first_not_of('.') == std::string::npos ? n.size() : n.find_first_not_of('.'));
+    // "." and ".." would name ExtractDir itself or the folder above, as "a\.." does
+    if (n.find_first_not_of('.') == std::string::npos) return invalid();
+    n.erase(0, n.find_first_not_of('.'));
     if (!n.empty() && n.front() == '\\') n.erase(0, 1);
     std::string folderPart, leaf;
     if (useStoredDirs_) {
@@ -513,11 +519,10 @@ void TZipCommon::CloseEntryFolder() {
     folderParts_.clear();
 }
 
-// A new file of at most one output block is made at once under its own name: creating and
-// renaming a temporary file costs more than writing it. A run killed while it writes can leave
-// it short under that name, as other extractors do; every later run of the program overwrites
-// it. A larger one, and any file that is there (a folder standing there makes the final rename
-// fail), go through a temporary file, so a kill never leaves a torn one of those.
+// A new file is written without a name and linked in once whole; where the file system makes no
+// such files, and for any file that is there (a folder standing there makes the final rename
+// fail), it goes through a temporary file. Either way a kill never leaves a short file under the
+// entry's name, and every temporary file is one the start-up sweep knows.
 bool TZipCommon::OpenOutput() {
     int dirFd = EntryFolderFd(entry_.folder);
     if (dirFd < 0) return false;
@@ -529,29 +534,17 @@ bool TZipCommon::OpenOutput() {
     };
     // Without ConfirmOverwrites an existing file is opened as it is, which a read-only one
     // refuses; the confirmation clears its attributes first.
-    auto refused = [&](const struct stat& st) {
-        return !confirmOverwrites_ && IsReadOnlyFile(dirFd, leaf, st);
-    };
-    const bool small = entry_.size <= kOutputBlock;
-    // after a target that was there the next one likely is too, so it is looked at first
-    bool makeNew = small && !spare_.replacing;
-    if (!makeNew) {
-        struct stat st {};
-        if (::fstatat(dirFd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            if (refused(st)) return failed("read-only file");
-        } else if (errno == ENOENT) {
-            makeNew = small;
-            spare_.replacing = false;
-        }
-    }
-    if (makeNew) {
-        const unsigned mode = StoredMode().value_or(0666);
-        output_ = TTempFileStream::CreateTarget(dirFd, entry_.leaf, mode, folderMask_);
-        if (!output_) {
-            if (errno != EEXIST) return failed(std::strerror(errno));
-            struct stat st {};
-            if (::fstatat(dirFd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0 && refused(st))
-                return failed("read-only file");
+    struct stat st {};
+    if (::fstatat(dirFd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (!confirmOverwrites_ && IsReadOnlyFile(dirFd, leaf, st)) return failed("read-only file");
+    } else if (errno == ENOENT) {
+        spare_.replacing = false;
+        if (unnamedFiles_) {
+            const unsigned mode = StoredMode().value_or(0666);
+            output_ = TTempFileStream::CreateUnnamed(dirFd, entry_.leaf, mode, folderMask_);
+            if (!output_ && !TTempFileStream::NoUnnamedFiles(errno))
+                return failed(std::strerror(errno));
+            unnamedFiles_ = output_ != nullptr;
         }
     }
     if (!output_) {
@@ -718,6 +711,7 @@ void TZipCommon::ReportProgress() {
 
 void TZipCommon::ResetRun() {
     cancel_ = false;
+    unnamedFiles_ = true;
     filesDone_ = 0;
     entryDone_ = selectionDone_ = selectionTotal_ = 0;
     newestDosDateTime_ = 0;
@@ -790,6 +784,8 @@ bool TZipCommon::QueryDrive(const std::string& path, TDiskManager& drive) {
         if (!ok && drive.OnError) drive.OnError(path, "", kMsgNotAccessible, "");
         return ok;
     }
+    if (OnRetryVolume)
+        drive.OnRetry = [this](const std::string& text) { return OnRetryVolume(*this, text); };
     return drive.GetDriveInfo(path);
 }
 
@@ -823,6 +819,14 @@ void TDecompressClass::SetArchiveFile(const std::string& name) {
     }
     arcType_ = GetArcType(stream);
     if (arcType_ == kArcZipMVol) arcType_ = SpannedSetTest(name);
+    if (IsUsableArchiveKind(arcType_)) {
+        volumeLetter_ = 0;
+        volumeNumber_ = NextVolumeNumber(name, arcType_, &volumeLetter_);
+    }
+}
+
+std::string TDecompressClass::GetVolumeName(int index) const {
+    return archive::GetVolumeName(archiveFile_, index, volumeLetter_);
 }
 
 int TDecompressClass::RefreshArcType(int def) {
