@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -337,12 +338,13 @@ std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string 
 }
 
 std::unique_ptr<TTempFileStream> TTempFileStream::CreateUnnamed(int dirFd, std::string targetName,
-                                                                unsigned mode, int creationMask) {
+                                                                unsigned mode, int creationMask,
+                                                                TSpareFile* spare) {
     int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 07777);
     if (fd < 0) return nullptr;
     int got = creationMask < 0 ? -1 : static_cast<int>(mode & 07777) & ~creationMask;
     return std::unique_ptr<TTempFileStream>(
-        new TTempFileStream(fd, dirFd, std::move(targetName), {}, nullptr, 0, got));
+        new TTempFileStream(fd, dirFd, std::move(targetName), {}, spare, 0, got));
 }
 
 // Kernels that do not know the flag take it for a folder (EISDIR); file systems without such
@@ -383,26 +385,40 @@ void TTempFileStream::ReleaseLock() {
     errno = saved;
 }
 
-// A file without a name is linked in; a new target from a temporary file is made by a rename that
-// replaces nothing. An existing one is exchanged with the temporary file: the target is whole at
-// every moment, as with a plain rename, but some file systems (ext4) write the data of a file
-// renamed over another out at once, which costs many times the write itself. The old file, now
-// under the temporary name, becomes the spare or goes.
 bool TTempFileStream::Commit() {
     Close();
     if (committed_) return true;
+    if (unnamed_) {
+        if (LinkUnnamed(target_)) {
+            committed_ = true;
+            ReleaseLock();
+            return true;
+        }
+        if (errno != EEXIST) ReleaseLock(); // taken: the file stays for Replace
+        return false;
+    }
+    return RenameIntoPlace();
+}
+
+bool TTempFileStream::Replace() {
+    Close();
+    if (committed_) return true;
+    if (unnamed_ && !NameUnnamed()) {
+        ReleaseLock();
+        return false;
+    }
+    return RenameIntoPlace();
+}
+
+// A new target is made by a rename that replaces nothing. An existing one is exchanged with the
+// temporary file: the target is whole at every moment, as with a plain rename, but some file
+// systems (ext4) write the data of a file renamed over another out at once, which costs many
+// times the write itself. The old file, now under the temporary name, becomes the spare or goes.
+bool TTempFileStream::RenameIntoPlace() {
     struct Unlock {
         TTempFileStream& s;
         ~Unlock() { s.ReleaseLock(); }
     } unlock{*this};
-    if (unnamed_) {
-        if (LinkUnnamed(target_)) {
-            committed_ = true;
-            return true;
-        }
-        // something took the name while the file was written: it is replaced as any target is
-        if (errno != EEXIST || !NameUnnamed()) return false;
-    }
     const char* temp = temp_.c_str();
     const char* target = target_.c_str();
     // the one tried first is the one that served the last target
@@ -439,14 +455,30 @@ bool TTempFileStream::Commit() {
     return true;
 }
 
-// Through the descriptor's name in /proc, which needs no privilege; where /proc is missing the
-// descriptor itself, which needs one.
+namespace {
+
+// How a file without a name is linked in: through its descriptor, which kernels before 6.10 allow
+// only with a capability, or through the descriptor's name in /proc, which costs a lookup more.
+enum class LinkWay { Unknown, Descriptor, ProcName };
+std::atomic<LinkWay> gLinkWay{LinkWay::Unknown};
+
+} // namespace
+
 bool TTempFileStream::LinkUnnamed(const std::string& name) {
+    const LinkWay way = gLinkWay.load(std::memory_order_relaxed);
+    if (way != LinkWay::ProcName) {
+        if (::linkat(lock_, "", dirFd_, name.c_str(), AT_EMPTY_PATH) == 0) {
+            gLinkWay.store(LinkWay::Descriptor, std::memory_order_relaxed);
+            return true;
+        }
+        // refused for want of the capability (ENOENT), or a failure of the link itself
+        if (way == LinkWay::Descriptor || (errno != ENOENT && errno != EPERM)) return false;
+    }
     char path[40];
     std::snprintf(path, sizeof path, "/proc/self/fd/%d", lock_);
-    if (::linkat(AT_FDCWD, path, dirFd_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
-    if (errno != ENOENT) return false;
-    return ::linkat(lock_, "", dirFd_, name.c_str(), AT_EMPTY_PATH) == 0;
+    if (::linkat(AT_FDCWD, path, dirFd_, name.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+    gLinkWay.store(LinkWay::ProcName, std::memory_order_relaxed);
+    return true;
 }
 
 // The name comes from an empty file made as every writer's temporary file; the file takes its

@@ -171,11 +171,12 @@ public:
     static std::unique_ptr<TTempFileStream> Create(int dirFd, std::string targetName,
                                                    int creationMask, TSpareFile* spare = nullptr);
     // A file without a name in the folder, with `mode`, for a target that is not there; Commit
-    // links it in, and replaces whatever took the name meanwhile as a temporary file would.
-    // nullptr with errno set when it cannot be made; NoUnnamedFiles tells when the folder's file
-    // system makes none, so that Create serves instead.
+    // links it in. nullptr with errno set when it cannot be made; NoUnnamedFiles tells when the
+    // folder's file system makes none, so that Create serves instead. `spare` takes the file a
+    // Replace displaces.
     static std::unique_ptr<TTempFileStream> CreateUnnamed(int dirFd, std::string targetName,
-                                                          unsigned mode, int creationMask);
+                                                          unsigned mode, int creationMask,
+                                                          TSpareFile* spare = nullptr);
     static bool NoUnnamedFiles(int error);
     ~TTempFileStream() override;
     TTempFileStream(const TTempFileStream&) = delete;
@@ -188,8 +189,11 @@ public:
     // locked up to its rename.
     bool Close();
     // Puts the (closed) file in place: links a file without a name in, or renames the temporary
-    // file over the target; false with errno set when it fails (EISDIR: the target is a folder).
+    // file over the target; false with errno set when it fails (EISDIR: the target is a folder;
+    // EEXIST: the target of a file without a name is there, which Replace then replaces).
     bool Commit();
+    bool Replace();
+    bool Unnamed() const { return unnamed_; }
     void Discard();
     const std::string& TargetName() const { return target_; }
     // The temporary file's name; empty for a file without a name.
@@ -209,6 +213,7 @@ private:
     TTempFileStream(int fd, int dirFd, std::string target, std::string temp, TSpareFile* spare,
                     std::int64_t stale, int mode);
     void ReleaseLock();
+    bool RenameIntoPlace();
     // Links the file without a name in under `name`; false with errno set (EEXIST: taken).
     bool LinkUnnamed(const std::string& name);
     // Gives the file without a name a writer's temporary name, held as a writer's.

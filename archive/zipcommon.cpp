@@ -532,19 +532,29 @@ bool TZipCommon::OpenOutput() {
         ReportError(entry_.outputFileName, why, kMsgOpenError, volumeName_);
         return false;
     };
-    // Without ConfirmOverwrites an existing file is opened as it is, which a read-only one
-    // refuses; the confirmation clears its attributes first.
-    struct stat st {};
-    if (::fstatat(dirFd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (!confirmOverwrites_ && IsReadOnlyFile(dirFd, leaf, st)) return failed("read-only file");
-    } else if (errno == ENOENT) {
-        spare_.replacing = false;
-        if (unnamedFiles_) {
-            const unsigned mode = StoredMode().value_or(0666);
-            output_ = TTempFileStream::CreateUnnamed(dirFd, entry_.leaf, mode, folderMask_);
-            if (!output_ && !TTempFileStream::NoUnnamedFiles(errno))
-                return failed(std::strerror(errno));
-            unnamedFiles_ = output_ != nullptr;
+    // After a target that was there the next one likely is too, so it is looked at first; else
+    // the file is made at once, and a target that turns out to be there when the file is linked
+    // in is looked at then (CommitOutput): looking first would search the folder once more.
+    const bool lookFirst = spare_.replacing || !unnamedFiles_;
+    bool there = false;
+    if (lookFirst) {
+        struct stat st {};
+        if (::fstatat(dirFd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (Refused(dirFd, st)) return failed("read-only file");
+            there = true;
+        } else if (errno == ENOENT) {
+            spare_.replacing = false;
+        } else {
+            there = true; // the temporary file's creation tells why
+        }
+    }
+    if (!there && unnamedFiles_) {
+        const unsigned mode = StoredMode().value_or(0666);
+        output_ = TTempFileStream::CreateUnnamed(dirFd, entry_.leaf, mode, folderMask_, &spare_);
+        if (!output_) {
+            if (!TTempFileStream::NoUnnamedFiles(errno)) return failed(std::strerror(errno));
+            unnamedFiles_ = false;
+            if (!lookFirst) return OpenOutput(); // the target is looked at as it must be now
         }
     }
     if (!output_) {
@@ -617,13 +627,37 @@ bool TZipCommon::CloseOutput() {
     return closed;
 }
 
+bool TZipCommon::Refused(int dirFd, const struct stat& st) const {
+    return !confirmOverwrites_ && IsReadOnlyFile(dirFd, entry_.leaf.c_str(), st);
+}
+
+// A file made without a name finds its target there only when it is linked in: it then replaces
+// it as it would have one found at first (a read-only one refused), and the targets after it are
+// looked at first.
+bool TZipCommon::CommitOutput() {
+    if (output_->Commit()) return true;
+    const bool taken = errno == EEXIST && output_->Unnamed();
+    if (taken) {
+        spare_.replacing = true;
+        const int dirFd = EntryFolderFd(entry_.folder);
+        struct stat st {};
+        if (dirFd >= 0 && ::fstatat(dirFd, entry_.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            Refused(dirFd, st)) {
+            ReportError(entry_.outputFileName, "read-only file", kMsgOpenError, volumeName_);
+            return false;
+        }
+    }
+    if (taken && output_->Replace()) return true;
+    int code = errno == EISDIR ? kMsgOverwriteAttr : kMsgWriteError;
+    ReportError(entry_.outputFileName, "", code, volumeName_);
+    return false;
+}
+
 bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc, const EntryResult& result) {
     bool pass = !cancel_ && result.whole && storedCrc == runningCrc_;
     bool reported = false;
     if (output_) {
-        if (pass && !output_->Commit()) {
-            int code = errno == EISDIR ? kMsgOverwriteAttr : kMsgWriteError;
-            ReportError(entry_.outputFileName, "", code, volumeName_);
+        if (pass && !CommitOutput()) {
             pass = false;
             reported = true;
         }

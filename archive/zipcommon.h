@@ -239,6 +239,11 @@ protected:
 
     // False (25235 reported) when the file cannot be made, or is there and read-only.
     bool OpenOutput();
+    // Whether the target, there with the status `st`, is not to be replaced: read-only, and no
+    // confirmation cleared that.
+    bool Refused(int dirFd, const struct stat& st) const;
+    // Puts the entry's file in place; false (reported) when it cannot be.
+    bool CommitOutput();
     // Hooks of an entry's output stream, once its file has replaced the target: whether the file
     // was written on the target's file system, and one for a file of more than 64 KB. Nothing
     // here needs them.
