@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -339,18 +340,29 @@ std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string 
 
 std::unique_ptr<TTempFileStream> TTempFileStream::CreateUnnamed(int dirFd, std::string targetName,
                                                                 unsigned mode, int creationMask,
-                                                                TSpareFile* spare) {
+                                                                TSpareFile* spare,
+                                                                bool closeFirst) {
     int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 07777);
     if (fd < 0) return nullptr;
     int got = creationMask < 0 ? -1 : static_cast<int>(mode & 07777) & ~creationMask;
-    return std::unique_ptr<TTempFileStream>(
+    auto stream = std::unique_ptr<TTempFileStream>(
         new TTempFileStream(fd, dirFd, std::move(targetName), {}, spare, 0, got));
+    stream->closeFirst_ = closeFirst;
+    return stream;
 }
 
 // Kernels that do not know the flag take it for a folder (EISDIR); file systems without such
 // files answer EOPNOTSUPP, some EINVAL.
 bool TTempFileStream::NoUnnamedFiles(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+// FUSE passes a close on to its server, which may report a write it could not complete there;
+// an overlay passes it on to the file system beneath.
+bool TTempFileStream::ClosingMayFail(int dirFd) {
+    struct statfs fs {};
+    if (::fstatfs(dirFd, &fs) != 0) return true;
+    return fs.f_type == 0x65735546 /* FUSE */ || fs.f_type == 0x794C7630 /* overlay */;
 }
 
 std::int64_t TTempFileStream::Write(const void* buffer, std::int64_t count) {
@@ -365,8 +377,15 @@ bool TTempFileStream::Trim() {
     return ::ftruncate(fd_, static_cast<off_t>(written_)) == 0;
 }
 
+// A file without a name on a file system that reports nothing on closing stays open until it is
+// linked in: a second descriptor and a second close for each file cost more than its link.
 bool TTempFileStream::Close() {
     if (fd_ < 0) return true;
+    if (unnamed_ && !closeFirst_) {
+        lock_ = fd_;
+        fd_ = -1;
+        return true;
+    }
     if (lock_ < 0) lock_ = ::dup(fd_);
     if (lock_ < 0 && unnamed_) { // closed, the file would be gone: this descriptor keeps it
         lock_ = fd_;
@@ -389,13 +408,20 @@ bool TTempFileStream::Commit() {
     Close();
     if (committed_) return true;
     if (unnamed_) {
-        if (LinkUnnamed(target_)) {
-            committed_ = true;
-            ReleaseLock();
-            return true;
+        if (!LinkUnnamed(target_)) {
+            if (errno != EEXIST) ReleaseLock(); // taken: the file stays for Replace
+            return false;
         }
-        if (errno != EEXIST) ReleaseLock(); // taken: the file stays for Replace
-        return false;
+        const int fd = lock_;
+        lock_ = -1;
+        if (::close(fd) != 0 && !closeFirst_) { // never so where closing cannot fail
+            const int err = errno;
+            ::unlinkat(dirFd_, target_.c_str(), 0);
+            errno = err;
+            return false;
+        }
+        committed_ = true;
+        return true;
     }
     return RenameIntoPlace();
 }

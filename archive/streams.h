@@ -174,10 +174,15 @@ public:
     // links it in. nullptr with errno set when it cannot be made; NoUnnamedFiles tells when the
     // folder's file system makes none, so that Create serves instead. `spare` takes the file a
     // Replace displaces.
+    // With `closeFirst` the file is closed, and that checked, before it is linked in: due
+    // where closing can fail (ClosingMayFail); elsewhere it is closed once it is in place.
     static std::unique_ptr<TTempFileStream> CreateUnnamed(int dirFd, std::string targetName,
                                                           unsigned mode, int creationMask,
-                                                          TSpareFile* spare = nullptr);
+                                                          TSpareFile* spare = nullptr,
+                                                          bool closeFirst = true);
     static bool NoUnnamedFiles(int error);
+    // Whether closing a file of the folder `dirFd` can report that its data did not all land.
+    static bool ClosingMayFail(int dirFd);
     ~TTempFileStream() override;
     TTempFileStream(const TTempFileStream&) = delete;
     TTempFileStream& operator=(const TTempFileStream&) = delete;
@@ -186,7 +191,7 @@ public:
     // Cuts off what is left of a spare's old bytes; due before the file's dates are set.
     bool Trim();
     // Closes the descriptor; false when closing reported an error. A temporary file stays
-    // locked up to its rename.
+    // locked up to its rename; a file without a name stays open up to its link.
     bool Close();
     // Puts the (closed) file in place: links a file without a name in, or renames the temporary
     // file over the target; false with errno set when it fails (EISDIR: the target is a folder;
@@ -224,8 +229,9 @@ private:
     std::int64_t written_ = 0;
     std::string target_, temp_;
     int mode_;
-    bool unnamed_;  // a file without a name, until Commit links it in
-    int lock_ = -1; // keeps a closed file open (and a temporary file locked) until Commit
+    bool unnamed_;           // a file without a name, until Commit links it in
+    bool closeFirst_ = true; // a file without a name is closed before it is linked in
+    int lock_ = -1;          // keeps a closed file open (and a temporary file locked) until Commit
     bool committed_ = false;
 };
 

@@ -508,6 +508,7 @@ int TZipCommon::EntryFolderFd(const std::vector<std::string>& parts) {
     // a default ACL, not the umask, decides the modes of the folder's new files
     bool acl = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) >= 0;
     folderMask_ = acl ? -1 : runUmask_;
+    folderClosingMayFail_ = TTempFileStream::ClosingMayFail(fd);
     return fd;
 }
 
@@ -550,7 +551,8 @@ bool TZipCommon::OpenOutput() {
     }
     if (!there && unnamedFiles_) {
         const unsigned mode = StoredMode().value_or(0666);
-        output_ = TTempFileStream::CreateUnnamed(dirFd, entry_.leaf, mode, folderMask_, &spare_);
+        output_ = TTempFileStream::CreateUnnamed(dirFd, entry_.leaf, mode, folderMask_, &spare_,
+                                                 folderClosingMayFail_);
         if (!output_) {
             if (!TTempFileStream::NoUnnamedFiles(errno)) return failed(std::strerror(errno));
             unnamedFiles_ = false;

@@ -333,7 +333,8 @@ protected:
     bool folderOwned_ = false;
     std::vector<std::string> folderParts_; // what folderFd_ stands for
     int runUmask_ = -1;                    // -1: not known
-    int folderMask_ = -1; // what folderFd_ takes off a new file's mode; -1: not known
+    int folderMask_ = -1;              // what folderFd_ takes off a new file's mode; -1: not known
+    bool folderClosingMayFail_ = true; // closing a file of folderFd_ can report a failure
     std::uint8_t lastByFile_ = 255, lastByArchive_ = 255;
     std::int64_t localHour_ = -1;     // the hour of the last file date set
     std::time_t localHourStart_ = -1; // its start in local time
