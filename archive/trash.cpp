@@ -45,8 +45,9 @@ std::string PercentEncoded(std::string_view bytes) {
 }
 
 fs::path HomeTrash() {
+    // a relative folder there counts as none, as the base directory specification says
     const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && *data) return fs::path(data) / "Trash";
+    if (data && *data == '/') return fs::path(data) / "Trash";
     const char* home = std::getenv("HOME");
     if (!home || !*home) {
         const struct passwd* pw = ::getpwuid(::getuid());
