@@ -1,13 +1,14 @@
 #include "archive/arcbase.h"
 
+#include "archive/trash.h"
 #include "keiba/fileio.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 namespace archive {
@@ -238,6 +239,50 @@ bool CreateDirectoryPath(const std::string& path) {
     return std::filesystem::is_directory(p, ec);
 }
 
+bool ForceDirectories(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path full =
+        std::filesystem::absolute(keiba::Utf8Path(path), ec).lexically_normal();
+    if (ec) return false;
+    std::filesystem::path prefix;
+    for (const std::filesystem::path& part : full) {
+        prefix /= part;
+        if (!part.empty() && part != prefix.root_path())
+            ::mkdir(prefix.c_str(), 0777); // one that is there already stays as it is
+    }
+    return DirectoryExists(keiba::PathToUtf8(full));
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(keiba::Utf8Path(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FileExists(const std::string& path, std::uint32_t* attributes) {
+    struct stat st {};
+    const std::filesystem::path p = keiba::Utf8Path(path);
+    if (::stat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    if (attributes) {
+        std::uint32_t a = 0;
+        if ((st.st_mode & 0222) == 0) a |= kAttrReadOnly;
+        if (p.filename().native().starts_with('.')) a |= kAttrHidden;
+        if (S_ISREG(st.st_mode)) a |= kAttrArchive;
+        *attributes = a;
+    }
+    return true;
+}
+
+bool EraseFile(const std::string& path, int mode) {
+    const std::filesystem::path p = keiba::Utf8Path(path);
+    struct stat st {};
+    if (!FileExists(path) || ::stat(p.c_str(), &st) != 0) return false;
+    if ((st.st_mode & S_IWUSR) == 0) ::chmod(p.c_str(), (st.st_mode & 07777) | S_IWUSR);
+    if (mode == 1) return MoveToTrash(p);
+    return ::unlink(p.c_str()) == 0;
+}
+
+// The probe is named and locked as every writer's temporary file, so the start-up sweep removes
+// one a run killed at that moment leaves.
 bool IsFolderWritable(const std::string& path) {
     std::error_code ec;
     auto dir = keiba::Utf8Path(path.empty() ? std::string(".") : path);
@@ -246,16 +291,20 @@ bool IsFolderWritable(const std::string& path) {
         std::filesystem::remove(dir, ec);
         return true;
     }
-    std::string pattern = keiba::PathToUtf8(dir / "ztvXXXXXX");
-    int fd = ::mkstemp(pattern.data());
+    std::filesystem::path probe;
+    int fd = keiba::CreateTempFile(dir / "ztv", &probe);
     if (fd < 0) return false;
+    ::unlink(probe.c_str());
     ::close(fd);
-    ::unlink(pattern.c_str());
     return true;
 }
 
 bool IsUncPath(std::string_view path) {
     return path.size() >= 3 && path[0] == '\\' && path[1] == '\\';
+}
+
+std::string ShortPathName(const std::string& path) {
+    return path;
 }
 
 int Percent(std::int64_t total, std::int64_t part) {

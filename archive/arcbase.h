@@ -103,10 +103,36 @@ std::string SlashToBackslash(std::string path);
 // Creates a folder and its missing parents. Throws EZipError(25157) for an empty name.
 bool CreateDirectoryPath(const std::string& path);
 
+// Makes the folder, expanded to a full path, and each missing folder above it in turn; true when
+// the folder is there afterwards.
+bool ForceDirectories(const std::string& path);
+// The path names a folder (through a link too).
+bool DirectoryExists(const std::string& path);
+
+// File attributes as the systems that archives come from keep them.
+enum : std::uint32_t {
+    kAttrReadOnly = 0x01,
+    kAttrHidden = 0x02,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20,
+};
+// The path names something that is not a folder. `attributes` then receives its attributes:
+// read-only when nobody may write it, hidden for a name that begins with ".", archive for a
+// regular file.
+bool FileExists(const std::string& path, std::uint32_t* attributes = nullptr);
+
+// Removes a file, made writable first: mode 1 moves it to the desktop's trash, from where the
+// user can restore it; any other mode deletes it. True when the file left its place; false when
+// there is no such file or it could not be moved (it then stays) or deleted.
+bool EraseFile(const std::string& path, int mode);
+
 // A temporary file can be made in the folder (a missing folder is created and removed again).
 bool IsFolderWritable(const std::string& path);
 
 bool IsUncPath(std::string_view path);
+
+// This system keeps no short names: the path unchanged.
+std::string ShortPathName(const std::string& path);
 
 // part * 100 / total rounded, limited to 0..100; 0 for a total of 0 or less.
 int Percent(std::int64_t total, std::int64_t part);

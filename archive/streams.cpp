@@ -5,10 +5,12 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -319,7 +321,7 @@ TTempFileStream::TTempFileStream(int fd, int dirFd, std::string target, std::str
     , target_(std::move(target))
     , temp_(std::move(temp))
     , mode_(mode)
-    , direct_(temp_ == target_) {}
+    , unnamed_(temp_.empty()) {}
 
 std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string targetName,
                                                          int creationMask, TSpareFile* spare) {
@@ -336,15 +338,31 @@ std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string 
         new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare, 0, mode));
 }
 
-std::unique_ptr<TTempFileStream> TTempFileStream::CreateTarget(int dirFd, std::string targetName,
-                                                               unsigned mode, int creationMask) {
-    int fd = ::openat(dirFd, targetName.c_str(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 07777);
+std::unique_ptr<TTempFileStream> TTempFileStream::CreateUnnamed(int dirFd, std::string targetName,
+                                                                unsigned mode, int creationMask,
+                                                                TSpareFile* spare,
+                                                                bool closeFirst) {
+    int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 07777);
     if (fd < 0) return nullptr;
     int got = creationMask < 0 ? -1 : static_cast<int>(mode & 07777) & ~creationMask;
-    std::string name = targetName;
-    return std::unique_ptr<TTempFileStream>(
-        new TTempFileStream(fd, dirFd, std::move(targetName), std::move(name), nullptr, 0, got));
+    auto stream = std::unique_ptr<TTempFileStream>(
+        new TTempFileStream(fd, dirFd, std::move(targetName), {}, spare, 0, got));
+    stream->closeFirst_ = closeFirst;
+    return stream;
+}
+
+// Kernels that do not know the flag take it for a folder (EISDIR); file systems without such
+// files answer EOPNOTSUPP, some EINVAL.
+bool TTempFileStream::NoUnnamedFiles(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+// FUSE passes a close on to its server, which may report a write it could not complete there;
+// an overlay passes it on to the file system beneath.
+bool TTempFileStream::ClosingMayFail(int dirFd) {
+    struct statfs fs {};
+    if (::fstatfs(dirFd, &fs) != 0) return true;
+    return fs.f_type == 0x65735546 /* FUSE */ || fs.f_type == 0x794C7630 /* overlay */;
 }
 
 std::int64_t TTempFileStream::Write(const void* buffer, std::int64_t count) {
@@ -359,9 +377,21 @@ bool TTempFileStream::Trim() {
     return ::ftruncate(fd_, static_cast<off_t>(written_)) == 0;
 }
 
+// A file without a name on a file system that reports nothing on closing stays open until it is
+// linked in: a second descriptor and a second close for each file cost more than its link.
 bool TTempFileStream::Close() {
     if (fd_ < 0) return true;
-    if (!direct_ && lock_ < 0) lock_ = ::dup(fd_);
+    if (unnamed_ && !closeFirst_) {
+        lock_ = fd_;
+        fd_ = -1;
+        return true;
+    }
+    if (lock_ < 0) lock_ = ::dup(fd_);
+    if (lock_ < 0 && unnamed_) { // closed, the file would be gone: this descriptor keeps it
+        lock_ = fd_;
+        fd_ = -1;
+        return true;
+    }
     int r = ::close(fd_);
     fd_ = -1;
     return r == 0;
@@ -374,14 +404,43 @@ void TTempFileStream::ReleaseLock() {
     errno = saved;
 }
 
+bool TTempFileStream::Commit() {
+    Close();
+    if (committed_) return true;
+    if (unnamed_) {
+        if (!LinkUnnamed(target_)) {
+            if (errno != EEXIST) ReleaseLock(); // taken: the file stays for Replace
+            return false;
+        }
+        const int fd = lock_;
+        lock_ = -1;
+        if (::close(fd) != 0 && !closeFirst_) { // never so where closing cannot fail
+            const int err = errno;
+            ::unlinkat(dirFd_, target_.c_str(), 0);
+            errno = err;
+            return false;
+        }
+        committed_ = true;
+        return true;
+    }
+    return RenameIntoPlace();
+}
+
+bool TTempFileStream::Replace() {
+    Close();
+    if (committed_) return true;
+    if (unnamed_ && !NameUnnamed()) {
+        ReleaseLock();
+        return false;
+    }
+    return RenameIntoPlace();
+}
+
 // A new target is made by a rename that replaces nothing. An existing one is exchanged with the
 // temporary file: the target is whole at every moment, as with a plain rename, but some file
 // systems (ext4) write the data of a file renamed over another out at once, which costs many
 // times the write itself. The old file, now under the temporary name, becomes the spare or goes.
-bool TTempFileStream::Commit() {
-    Close();
-    if (direct_) committed_ = true;
-    if (committed_) return true;
+bool TTempFileStream::RenameIntoPlace() {
     struct Unlock {
         TTempFileStream& s;
         ~Unlock() { s.ReleaseLock(); }
@@ -422,7 +481,53 @@ bool TTempFileStream::Commit() {
     return true;
 }
 
-// A new target goes like a temporary file: it was made by this stream, nothing stood there.
+namespace {
+
+// How a file without a name is linked in: through its descriptor, which kernels before 6.10 allow
+// only with a capability, or through the descriptor's name in /proc, which costs a lookup more.
+enum class LinkWay { Unknown, Descriptor, ProcName };
+std::atomic<LinkWay> gLinkWay{LinkWay::Unknown};
+
+} // namespace
+
+bool TTempFileStream::LinkUnnamed(const std::string& name) {
+    const LinkWay way = gLinkWay.load(std::memory_order_relaxed);
+    if (way != LinkWay::ProcName) {
+        if (::linkat(lock_, "", dirFd_, name.c_str(), AT_EMPTY_PATH) == 0) {
+            gLinkWay.store(LinkWay::Descriptor, std::memory_order_relaxed);
+            return true;
+        }
+        // refused for want of the capability (ENOENT), or a failure of the link itself
+        if (way == LinkWay::Descriptor || (errno != ENOENT && errno != EPERM)) return false;
+    }
+    char path[40];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", lock_);
+    if (::linkat(AT_FDCWD, path, dirFd_, name.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+    gLinkWay.store(LinkWay::ProcName, std::memory_order_relaxed);
+    return true;
+}
+
+// The name comes from an empty file made as every writer's temporary file; the file takes its
+// place under the writer's lock, so the sweep of another instance leaves it alone.
+bool TTempFileStream::NameUnnamed() {
+    std::string name;
+    int placeholder = keiba::CreateTempFileAt(dirFd_, target_, 0600, &name);
+    if (placeholder < 0) return false;
+    bool ok = ::flock(lock_, LOCK_EX) == 0 && ::unlinkat(dirFd_, name.c_str(), 0) == 0;
+    int saved = errno;
+    ::close(placeholder);
+    if (!ok) {
+        ::unlinkat(dirFd_, name.c_str(), 0);
+        errno = saved;
+        return false;
+    }
+    if (!LinkUnnamed(name)) return false;
+    temp_ = std::move(name);
+    unnamed_ = false;
+    return true;
+}
+
+// A file without a name goes with its last descriptor.
 void TTempFileStream::Discard() {
     Close();
     if (!committed_ && !temp_.empty()) ::unlinkat(dirFd_, temp_.c_str(), 0);

@@ -88,6 +88,16 @@ bool IsMultiByteUtf8(std::string_view s) {
     return multi;
 }
 
+// Whether a name that is valid UTF-8 reads as CP932 too and is taken as such. UTF-8 characters
+// from U+0800 up (kana, kanji) take three bytes or more, which CP932 names seldom form; the
+// two-byte ones below are pairs of half-width katakana in CP932 ("ﾃｽ" is C3 BD), which names of
+// this program's users hold far more often than the accented letters they would be in UTF-8.
+bool ReadsAsCp932(std::string_view raw) {
+    for (char c : raw)
+        if (static_cast<unsigned char>(c) >= 0xE0) return false;
+    return keiba::Cp932ToUtf8(raw).find("\xEF\xBF\xBD") == std::string::npos;
+}
+
 std::uint16_t Le16(const char* p) {
     return static_cast<std::uint16_t>(static_cast<std::uint8_t>(p[0]) |
                                       (static_cast<std::uint8_t>(p[1]) << 8));
@@ -131,7 +141,7 @@ void TUnZip::NameEntry(ZipListEntry& e, std::string_view raw, const ExtraFieldIn
                    crc32_z(0, reinterpret_cast<const Bytef*>(raw.data()), raw.size())) {
         utf8 = extra.unicodeName;
         stored = std::string(raw);
-    } else if (IsMultiByteUtf8(raw)) {
+    } else if (IsMultiByteUtf8(raw) && !ReadsAsCp932(raw)) {
         utf8 = std::string(raw);
         stored = keiba::Utf8ToCp932(utf8);
     } else {

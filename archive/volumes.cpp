@@ -1,6 +1,7 @@
 #include "archive/volumes.h"
 
 #include "archive/arcbase.h"
+#include "keiba/fileio.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -155,23 +157,68 @@ std::string_view DriveTypeName(int type) {
                : std::string_view();
 }
 
+namespace {
+
+// The folder of `path` as the mount table names it: links resolved where they can be.
+std::string MountPath(const std::string& path) {
+    std::error_code ec;
+    fs::path real = fs::canonical(fs::path(path), ec);
+    if (ec) real = fs::absolute(fs::path(path), ec).lexically_normal();
+    return real.string();
+}
+
+// The size of a block device in sectors, when the system tells it.
+std::optional<std::uint64_t> DeviceSize(unsigned major, unsigned minor) {
+    std::ifstream in("/sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor) +
+                     "/size");
+    std::uint64_t sectors = 0;
+    if (in >> sectors) return sectors;
+    return std::nullopt;
+}
+
+} // namespace
+
+bool DiskInDrive(const std::string& path) {
+    if (path.empty()) return false;
+    std::optional<Mount> m = FindMount(MountPath(path));
+    if (!m) return false;
+    if (m->major != 0) {
+        std::optional<std::uint64_t> sectors = DeviceSize(m->major, m->minor);
+        if (sectors && *sectors == 0) return false;
+    }
+    struct statvfs vfs {};
+    return ::statvfs(m->point.c_str(), &vfs) == 0;
+}
+
+// The volume is read through the path itself: a network share that went away, a disk taken out
+// while mounted or a folder that cannot be entered fail there, not at the mount point.
 bool TDiskManager::GetDriveInfo(const std::string& path) {
     DiskErrorReporter reporter = OnError;
+    VolumeRetryPrompt retry = OnRetry;
     *this = TDiskManager();
     OnError = reporter;
+    OnRetry = retry;
     auto fail = [&] {
         DriveType = kDriveNoRoot;
         DriveTypeText = DriveTypeName(DriveType);
         if (OnError) OnError(path, "", kMsgNotAccessible, "");
         return false;
     };
-    std::error_code ec;
     if (path.empty()) return fail();
-    fs::path real = fs::canonical(fs::path(path), ec);
+    std::optional<Mount> m = FindMount(MountPath(path));
+    std::string root = m ? m->point : "/";
+    if (!DiskInDrive(path)) return fail();
     struct statvfs vfs {};
-    if (ec || ::statvfs(real.c_str(), &vfs) != 0) return fail();
-    std::optional<Mount> m = FindMount(real.string());
-    RootPath = m ? m->point : "/";
+    while (::statvfs(path.c_str(), &vfs) != 0) {
+        const int err = errno;
+        std::string shown = root.ends_with('/') ? root : root + "/";
+        if (!OnRetry ||
+            !OnRetry(shown + " にアクセスできません。\r\n\r\n" + keiba::FailureCause(err) + "。"))
+            return fail();
+        m = FindMount(MountPath(path)); // a disk put in meanwhile is mounted afresh
+        root = m ? m->point : "/";
+    }
+    RootPath = root;
     FileSystemName = m ? m->type : "";
     DriveType = m ? TypeOfMount(*m) : std::uint8_t{kDriveFixed};
     if (m && m->major != 0) {

@@ -33,9 +33,14 @@ using DiskErrorReporter =
     std::function<void(const std::string& fileName, const std::string& extendedMsg, int code,
                        const std::string& volumeId)>;
 
+// The question put while the volume of a drive cannot be read: true to try again (Retry), false
+// to give up (Cancel). `text` tells the user which volume and why.
+using VolumeRetryPrompt = std::function<bool(const std::string& text)>;
+
 class TDiskCommon {
 public:
     DiskErrorReporter OnError; // the component's error routine
+    VolumeRetryPrompt OnRetry; // the component's prompt; without it an unreadable volume fails
 };
 
 // What one query found about the file system that holds a path. On Linux the root is the mount
@@ -57,9 +62,14 @@ public:
     std::uint64_t FreeBytes = 0, TotalBytes = 0;
 
     // Fills the fields for the file system of `path`; false, with 25170 "is not accessible"
-    // reported, when there is none.
+    // reported, when there is none, when its drive holds no disk, or when its volume cannot be
+    // read and the prompt (asked again after each Retry) answers Cancel.
     bool GetDriveInfo(const std::string& path);
 };
+
+// The drive of the file system that holds `path` has a disk in it: the disk's size can be read
+// (a drive of removable media that holds none has a size of 0).
+bool DiskInDrive(const std::string& path);
 
 // The number after "PKBACK# " when only digits follow; 0 otherwise.
 std::uint32_t GetVolumeNumber(std::string_view label);

@@ -251,8 +251,9 @@ bool TZipCommon::CopyOrMoveFile(const std::string& source, const std::string& de
             ReportError(dest, "", error == ENOSPC ? kMsgDiskFull : kMsgWriteError, volumeName_);
         return false;
     }
-    if (!keiba::SyncFolder(folder)) {
-        ReportError(dest, "", kMsgWriteError, volumeName_);
+    // until its folder is synced the copy may not outlast a crash, so the source stays
+    if (keiba::IoResult synced = keiba::SyncFolder(folder); !synced) {
+        ReportError(dest, synced.message, kMsgWriteError, volumeName_);
         return false;
     }
     if (move && std::remove(from.c_str()) != 0) {
@@ -336,7 +337,9 @@ bool TZipCommon::SetOutputFileName(const std::string& utf8Name) {
         return false;
     };
     if (n.find('\0') != std::string::npos) return invalid();
-    n.erase(0, n.find_first_not_of('.') == std::string::npos ? n.size() : n.find_first_not_of('.'));
+    // "." and ".." would name ExtractDir itself or the folder above, as "a\.." does
+    if (n.find_first_not_of('.') == std::string::npos) return invalid();
+    n.erase(0, n.find_first_not_of('.'));
     if (!n.empty() && n.front() == '\\') n.erase(0, 1);
     std::string folderPart, leaf;
     if (useStoredDirs_) {
@@ -505,6 +508,7 @@ int TZipCommon::EntryFolderFd(const std::vector<std::string>& parts) {
     // a default ACL, not the umask, decides the modes of the folder's new files
     bool acl = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) >= 0;
     folderMask_ = acl ? -1 : runUmask_;
+    folderClosingMayFail_ = TTempFileStream::ClosingMayFail(fd);
     return fd;
 }
 
@@ -516,11 +520,10 @@ void TZipCommon::CloseEntryFolder() {
     folderParts_.clear();
 }
 
-// A new file of at most one output block is made at once under its own name: creating and
-// renaming a temporary file costs more than writing it. A run killed while it writes can leave
-// it short under that name, as other extractors do; every later run of the program overwrites
-// it. A larger one, and any file that is there (a folder standing there makes the final rename
-// fail), go through a temporary file, so a kill never leaves a torn one of those.
+// A new file is written without a name and linked in once whole; where the file system makes no
+// such files, and for any file that is there (a folder standing there makes the final rename
+// fail), it goes through a temporary file. Either way a kill never leaves a short file under the
+// entry's name, and every temporary file is one the start-up sweep knows.
 bool TZipCommon::OpenOutput() {
     int dirFd = EntryFolderFd(entry_.folder);
     if (dirFd < 0) return false;
@@ -530,31 +533,30 @@ bool TZipCommon::OpenOutput() {
         ReportError(entry_.outputFileName, why, kMsgOpenError, volumeName_);
         return false;
     };
-    // Without ConfirmOverwrites an existing file is opened as it is, which a read-only one
-    // refuses; the confirmation clears its attributes first.
-    auto refused = [&](const struct stat& st) {
-        return !confirmOverwrites_ && IsReadOnlyFile(dirFd, leaf, st);
-    };
-    const bool small = entry_.size <= kOutputBlock;
-    // after a target that was there the next one likely is too, so it is looked at first
-    bool makeNew = small && !spare_.replacing;
-    if (!makeNew) {
+    // After a target that was there the next one likely is too, so it is looked at first; else
+    // the file is made at once, and a target that turns out to be there when the file is linked
+    // in is looked at then (CommitOutput): looking first would search the folder once more.
+    const bool lookFirst = spare_.replacing || !unnamedFiles_;
+    bool there = false;
+    if (lookFirst) {
         struct stat st {};
         if (::fstatat(dirFd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            if (refused(st)) return failed("read-only file");
+            if (Refused(dirFd, st)) return failed("read-only file");
+            there = true;
         } else if (errno == ENOENT) {
-            makeNew = small;
             spare_.replacing = false;
+        } else {
+            there = true; // the temporary file's creation tells why
         }
     }
-    if (makeNew) {
+    if (!there && unnamedFiles_) {
         const unsigned mode = StoredMode().value_or(0666);
-        output_ = TTempFileStream::CreateTarget(dirFd, entry_.leaf, mode, folderMask_);
+        output_ = TTempFileStream::CreateUnnamed(dirFd, entry_.leaf, mode, folderMask_, &spare_,
+                                                 folderClosingMayFail_);
         if (!output_) {
-            if (errno != EEXIST) return failed(std::strerror(errno));
-            struct stat st {};
-            if (::fstatat(dirFd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0 && refused(st))
-                return failed("read-only file");
+            if (!TTempFileStream::NoUnnamedFiles(errno)) return failed(std::strerror(errno));
+            unnamedFiles_ = false;
+            if (!lookFirst) return OpenOutput(); // the target is looked at as it must be now
         }
     }
     if (!output_) {
@@ -627,13 +629,37 @@ bool TZipCommon::CloseOutput() {
     return closed;
 }
 
+bool TZipCommon::Refused(int dirFd, const struct stat& st) const {
+    return !confirmOverwrites_ && IsReadOnlyFile(dirFd, entry_.leaf.c_str(), st);
+}
+
+// A file made without a name finds its target there only when it is linked in: it then replaces
+// it as it would have one found at first (a read-only one refused), and the targets after it are
+// looked at first.
+bool TZipCommon::CommitOutput() {
+    if (output_->Commit()) return true;
+    const bool taken = errno == EEXIST && output_->Unnamed();
+    if (taken) {
+        spare_.replacing = true;
+        const int dirFd = EntryFolderFd(entry_.folder);
+        struct stat st {};
+        if (dirFd >= 0 && ::fstatat(dirFd, entry_.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            Refused(dirFd, st)) {
+            ReportError(entry_.outputFileName, "read-only file", kMsgOpenError, volumeName_);
+            return false;
+        }
+    }
+    if (taken && output_->Replace()) return true;
+    int code = errno == EISDIR ? kMsgOverwriteAttr : kMsgWriteError;
+    ReportError(entry_.outputFileName, "", code, volumeName_);
+    return false;
+}
+
 bool TZipCommon::CheckCrcAndEnd(int, std::uint32_t storedCrc, const EntryResult& result) {
     bool pass = !cancel_ && result.whole && storedCrc == runningCrc_;
     bool reported = false;
     if (output_) {
-        if (pass && !output_->Commit()) {
-            int code = errno == EISDIR ? kMsgOverwriteAttr : kMsgWriteError;
-            ReportError(entry_.outputFileName, "", code, volumeName_);
+        if (pass && !CommitOutput()) {
             pass = false;
             reported = true;
         }
@@ -721,6 +747,7 @@ void TZipCommon::ReportProgress() {
 
 void TZipCommon::ResetRun() {
     cancel_ = false;
+    unnamedFiles_ = true;
     filesDone_ = 0;
     entryDone_ = selectionDone_ = selectionTotal_ = 0;
     newestDosDateTime_ = 0;
@@ -793,6 +820,8 @@ bool TZipCommon::QueryDrive(const std::string& path, TDiskManager& drive) {
         if (!ok && drive.OnError) drive.OnError(path, "", kMsgNotAccessible, "");
         return ok;
     }
+    if (OnRetryVolume)
+        drive.OnRetry = [this](const std::string& text) { return OnRetryVolume(*this, text); };
     return drive.GetDriveInfo(path);
 }
 
@@ -826,6 +855,14 @@ void TDecompressClass::SetArchiveFile(const std::string& name) {
     }
     arcType_ = GetArcType(stream);
     if (arcType_ == kArcZipMVol) arcType_ = SpannedSetTest(name);
+    if (IsUsableArchiveKind(arcType_)) {
+        volumeLetter_ = 0;
+        volumeNumber_ = NextVolumeNumber(name, arcType_, &volumeLetter_);
+    }
+}
+
+std::string TDecompressClass::GetVolumeName(int index) const {
+    return archive::GetVolumeName(archiveFile_, index, volumeLetter_);
 }
 
 int TDecompressClass::RefreshArcType(int def) {

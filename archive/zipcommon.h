@@ -5,9 +5,10 @@
 // passwords, output file, CRC check). `TUnZip` supplies the zip directory walk and the decoding.
 //
 // Paths (`ArchiveFile`, `ExtractDir`, output names in events) are UTF-8; masks and the stored
-// names they are matched against are CP932 bytes. An entry replaces a file only through a
-// temporary file in its folder, renamed over the target when the entry passed its CRC check; a
-// new file that fails is removed. Nothing is written outside `ExtractDir`.
+// names they are matched against are CP932 bytes. An entry's file appears under its name only
+// when the entry passed its CRC check: a new one is written without a name and then linked in,
+// one that replaces a file goes through a temporary file in its folder renamed over the target;
+// a file that fails is removed. Nothing is written outside `ExtractDir`.
 
 #include "archive/aes.h"
 #include "archive/arcbase.h"
@@ -73,6 +74,9 @@ using TNextVolumeEvent = std::function<void(TZipCommon& sender, std::string& vol
 using TDiskEvent = std::function<void(TZipCommon& sender, bool& cancel)>;
 using TNextDiskEvent =
     std::function<void(TZipCommon& sender, const std::string& volumeName, bool& cancel)>;
+// Asked while the volume of the archive's drive cannot be read, with the text for the user: true
+// to try again, false to give up (25170). A screen shows it as a Retry/Cancel box.
+using TRetryVolumeEvent = std::function<bool(TZipCommon& sender, const std::string& text)>;
 // The drive query of the disk manager; tests put a drive of their own in its place.
 using TDriveQuery = std::function<bool(const std::string& path, TDiskManager& drive)>;
 
@@ -121,6 +125,7 @@ public:
     TNextVolumeEvent OnNextVolume;
     TDiskEvent OnGetZipFirstDisk, OnGetZipLastDisk;
     TNextDiskEvent OnGetZipNextDisk;
+    TRetryVolumeEvent OnRetryVolume;
     TDriveQuery DriveQuery; // empty: TDiskManager::GetDriveInfo
 
     // Properties.
@@ -186,8 +191,9 @@ public:
     // Moves `source` to `dest` (`move`), or copies it; either way `dest` is replaced whole, a
     // copy going to a temporary file beside it first. A file that cannot be opened is reported
     // and raises EZipError(25235); a copy cut short (25136, or 25160 when the disk is full) or
-    // cancelled leaves `dest` as it was, and gives false, as does a moved file whose source
-    // cannot be removed (25180).
+    // cancelled leaves `dest` as it was, and gives false, as does a copy whose folder cannot be
+    // synced (25136; a moved file keeps its source) and a moved file whose source cannot be
+    // removed (25180).
     virtual bool CopyOrMoveFile(const std::string& source, const std::string& dest, bool move);
 
 protected:
@@ -233,6 +239,11 @@ protected:
 
     // False (25235 reported) when the file cannot be made, or is there and read-only.
     bool OpenOutput();
+    // Whether the target, there with the status `st`, is not to be replaced: read-only, and no
+    // confirmation cleared that.
+    bool Refused(int dirFd, const struct stat& st) const;
+    // Puts the entry's file in place; false (reported) when it cannot be.
+    bool CommitOutput();
     // Hooks of an entry's output stream, once its file has replaced the target: whether the file
     // was written on the target's file system, and one for a file of more than 64 KB. Nothing
     // here needs them.
@@ -268,7 +279,8 @@ protected:
     void ReportProgress();
     // The archive whose folder an empty ExtractDir takes.
     virtual std::string ArchiveFolderSource() const { return {}; }
-    // Queries the drive of `path` into `drive` (through DriveQuery when it is set).
+    // Queries the drive of `path` into `drive` (through DriveQuery when it is set); an unreadable
+    // volume is put to OnRetryVolume.
     bool QueryDrive(const std::string& path, TDiskManager& drive);
     // A zip that names other disks, or starts as a volume of a set does: 35, 36, or 0 when the
     // drive of `path` cannot be queried.
@@ -313,14 +325,16 @@ protected:
     TZipTimer timer_;
     EntryState entry_;
     std::unique_ptr<TTempFileStream> output_;
-    TSpareFile spare_; // a file an output displaced, for the next output of its folder
+    TSpareFile spare_;         // a file an output displaced, for the next output of its folder
+    bool unnamedFiles_ = true; // false once a folder of the run made no file without a name
     std::unique_ptr<char[]> outputBlock_;
     int runDirFd_ = -1; // ExtractDir, open for the run
     int folderFd_ = -1; // the last entry folder: runDirFd_ itself, or one of its own
     bool folderOwned_ = false;
     std::vector<std::string> folderParts_; // what folderFd_ stands for
     int runUmask_ = -1;                    // -1: not known
-    int folderMask_ = -1; // what folderFd_ takes off a new file's mode; -1: not known
+    int folderMask_ = -1;              // what folderFd_ takes off a new file's mode; -1: not known
+    bool folderClosingMayFail_ = true; // closing a file of folderFd_ can report a failure
     std::uint8_t lastByFile_ = 255, lastByArchive_ = 255;
     std::int64_t localHour_ = -1;     // the hour of the last file date set
     std::time_t localHourStart_ = -1; // its start in local time
@@ -340,6 +354,12 @@ public:
 
     // Re-detects the type from ArchiveFile: 2 when it cannot be opened, `def` without a file.
     int RefreshArcType(int def);
+    // What the digits that end the extension of ArchiveFile give (NextVolumeNumber), and the
+    // volume letter, as of its assignment.
+    int VolumeNumber() const { return volumeNumber_; }
+    char VolumeLetter() const { return volumeLetter_; }
+    // The name of volume `index` of a set of another format than zip, after ArchiveFile.
+    std::string GetVolumeName(int index) const;
 
     // Extracts the selected entries of ArchiveFile into ExtractDir; the number of files
     // extracted whole. No exception leaves it.
@@ -350,6 +370,8 @@ protected:
     std::string ArchiveFolderSource() const override { return archiveFile_; }
 
     std::string archiveFile_;
+    int volumeNumber_ = 0;
+    char volumeLetter_ = 0;
     bool translateOemChar_ = false;
     TCpuType cpuType_ = TCpuType::cptAuto;
 };

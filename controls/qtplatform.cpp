@@ -74,6 +74,13 @@ bool QtNotifier::YesNo(const std::string& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtNotifier::RetryCancel(const std::string& text) {
+    CentredMessageBox box(QMessageBox::Critical, Caption(), U(text),
+                          QMessageBox::Retry | QMessageBox::Cancel, Parent());
+    box.setDefaultButton(QMessageBox::Retry);
+    return box.exec() == QMessageBox::Retry;
+}
+
 void CentredMessageBox::showEvent(QShowEvent* e) {
     QMessageBox::showEvent(e); // gives the box its final size
     QRect area;

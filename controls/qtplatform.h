@@ -34,6 +34,7 @@ public:
     void Beep() override;
     void Information(const std::string& text) override;
     bool YesNo(const std::string& text) override;
+    bool RetryCancel(const std::string& text) override;
     // The window boxes belong to when none of the program's windows is active.
     void SetOwner(QWidget* owner) { owner_ = owner; }
 

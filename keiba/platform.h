@@ -22,6 +22,12 @@ public:
     virtual void Information(const std::string& text) = 0;
     // A modal Yes/No box; true for Yes.
     virtual bool YesNo(const std::string& text) = 0;
+    // A modal error box with Retry and Cancel; true for Retry. Where nobody can answer (no
+    // screen) it is Cancel.
+    virtual bool RetryCancel(const std::string& text) {
+        (void)text;
+        return false;
+    }
 };
 
 class Clock {

@@ -129,7 +129,11 @@ bool Downloads::Extract(Kind kind, const std::filesystem::path& zip) {
                 gLastUnzippedName = keiba::PathToUtf8(keiba::Utf8Path(fileName).filename());
         };
     }
-    ExtractionResult x = ExtractMembersArchive(zip, zip.parent_path(), onEnd);
+    // the program's message box, over the window that started the download
+    ExtractionResult x =
+        ExtractMembersArchive(zip, zip.parent_path(), onEnd, [this](const std::string& text) {
+            return context_.notifier.RetryCancel(text);
+        });
     if (!x.complete) {
         Say(context_.notifier, kMsgIncomplete);
         return false;

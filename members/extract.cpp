@@ -7,9 +7,14 @@ namespace members {
 
 ExtractionResult ExtractMembersArchive(const std::filesystem::path& zip,
                                        const std::filesystem::path& vzkDir,
-                                       const archive::TEndEvent& onEnd) {
+                                       const archive::TEndEvent& onEnd,
+                                       const archive::VolumeRetryPrompt& retry) {
     archive::TUnZip unzip;
     unzip.SetTranslateOemChar(false);
+    if (retry)
+        unzip.OnRetryVolume = [&](archive::TZipCommon&, const std::string& text) {
+            return retry(text);
+        };
     bool failed = false;
     unzip.OnEnd = [&](archive::TZipCommon& sender, const std::string& name, bool crcPass) {
         failed = failed || !crcPass;

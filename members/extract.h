@@ -14,8 +14,11 @@ struct ExtractionResult {
 };
 
 // `onEnd` is the extractor's OnEnd event (its owner's), called for every entry that ends.
+// `retry` is asked, with the text for the user, while the archive's volume cannot be read: true
+// to try again.
 ExtractionResult ExtractMembersArchive(const std::filesystem::path& zip,
                                        const std::filesystem::path& vzkDir,
-                                       const archive::TEndEvent& onEnd = {});
+                                       const archive::TEndEvent& onEnd = {},
+                                       const archive::VolumeRetryPrompt& retry = {});
 
 } // namespace members

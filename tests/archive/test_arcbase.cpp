@@ -1,12 +1,29 @@
-// The archive library's numbered messages and date conversion.
+// The archive library's numbered messages, date conversion, and path and file routines.
 
 #include "archive/arcbase.h"
+#include "keiba/fileio.h"
+#include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 using namespace archive;
+namespace fs = std::filesystem;
+using testsupport::Slurp;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 
 TEST(ArchiveMessages, TableHoldsEveryNumberOnceInOrder) {
     auto table = MessageTable();
@@ -26,4 +43,144 @@ TEST(ArchiveRoutines, DosDates) {
     EXPECT_EQ(DosDateTimeToDateTime(feb30), fallback);
     std::uint32_t stamp = ((44u << 9 | 1u << 5 | 5u) << 16) | (13u << 11 | 45u << 5 | 10u);
     EXPECT_EQ(DosDateTimeToDateTime(stamp), (DosDateTime{2024, 1, 5, 13, 45, 20}));
+}
+
+namespace {
+
+// Sets an environment variable for the length of a scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value)
+        : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+std::string U8(const fs::path& p) {
+    return keiba::PathToUtf8(p);
+}
+
+} // namespace
+
+// A run killed while it probes whether the target folder can be written leaves at most a file the
+// start-up sweep removes: the probe is named and locked as every writer's temporary file.
+TEST(ArchiveRoutines, AProbeOfAKilledRunIsSweptAtStartUp) {
+    TempDir dir;
+    for (int kill = 0; kill < 40; ++kill) {
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0)
+            for (;;) IsFolderWritable(U8(dir.path()));
+        std::this_thread::sleep_for(std::chrono::microseconds(500 + 97 * kill));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    keiba::RemoveStaleTempFiles(dir.path());
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        left.push_back(e.path().filename().string());
+    EXPECT_TRUE(left.empty()) << left.size() << " probes stayed, the first " << left.front();
+}
+
+TEST(ArchivePaths, FoldersAndFilesWithTheirAttributes) {
+    TempDir dir;
+    EXPECT_TRUE(ForceDirectories(U8(dir / "a/b/../c/d")));
+    EXPECT_TRUE(DirectoryExists(U8(dir / "a/c/d")));
+    EXPECT_FALSE(fs::exists(dir / "a/b"));
+    WriteBytes(dir / "file", "x");
+    EXPECT_FALSE(ForceDirectories(U8(dir / "file/sub")));
+    EXPECT_FALSE(DirectoryExists(U8(dir / "file")));
+    EXPECT_FALSE(DirectoryExists(U8(dir / "missing")));
+
+    WriteBytes(dir / ".hidden", "x");
+    fs::permissions(dir / ".hidden", fs::perms::owner_read | fs::perms::group_read);
+    std::uint32_t attributes = 0;
+    EXPECT_TRUE(FileExists(U8(dir / "file"), &attributes));
+    EXPECT_EQ(attributes, kAttrArchive);
+    EXPECT_TRUE(FileExists(U8(dir / ".hidden"), &attributes));
+    EXPECT_EQ(attributes, kAttrArchive | kAttrHidden | kAttrReadOnly);
+    EXPECT_FALSE(FileExists(U8(dir / "a")));
+    EXPECT_FALSE(FileExists(U8(dir / "missing")));
+    EXPECT_EQ(ShortPathName(U8(dir / "長い名前のフォルダ/file")),
+              U8(dir / "長い名前のフォルダ/file"));
+}
+
+// Mode 1 moves a file to the user's trash with the record the desktop restores it from, under a
+// numbered name when its own is taken; any other mode deletes. A read-only file is made writable.
+TEST(ArchivePaths, EraseFileMovesToTheTrashOrDeletes) {
+    TempDir dir;
+    ScopedEnv data("XDG_DATA_HOME", (dir / "data").string());
+    const fs::path file = dir / "docs/予想 a.csv";
+    fs::create_directories(file.parent_path());
+    const fs::path trash = dir / "data/Trash";
+    const std::string folder = dir.path().string() + "/docs/";
+    ASSERT_EQ(folder.find_first_of(" %"), std::string::npos);
+    for (const char* stored : {"予想 a.csv", "予想 a.2.csv"}) {
+        WriteBytes(file, stored);
+        fs::permissions(file, fs::perms::owner_read);
+        auto before = std::chrono::system_clock::now();
+        ASSERT_TRUE(EraseFile(U8(file), 1)) << stored;
+        EXPECT_FALSE(fs::exists(file));
+        EXPECT_EQ(Slurp(trash / "files" / keiba::Utf8Path(stored)), stored);
+        EXPECT_NE(fs::status(trash / "files" / keiba::Utf8Path(stored)).permissions() &
+                      fs::perms::owner_write,
+                  fs::perms::none);
+        std::string info =
+            Slurp(trash / "info" / keiba::Utf8Path(std::string(stored) + ".trashinfo"));
+        const std::string head =
+            "[Trash Info]\nPath=" + folder + "%E4%BA%88%E6%83%B3%20a.csv\nDeletionDate=";
+        ASSERT_TRUE(info.starts_with(head)) << info;
+        std::tm when{};
+        ASSERT_NE(::strptime(info.c_str() + head.size(), "%Y-%m-%dT%H:%M:%S\n", &when), nullptr)
+            << info;
+        when.tm_isdst = -1;
+        auto at = std::chrono::system_clock::from_time_t(std::mktime(&when));
+        EXPECT_LE(std::chrono::abs(at - before), std::chrono::seconds(2)) << info;
+    }
+    WriteBytes(file, "gone");
+    fs::permissions(file, fs::perms::owner_read);
+    EXPECT_TRUE(EraseFile(U8(file), 0));
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_FALSE(EraseFile(U8(file), 1));
+    EXPECT_FALSE(EraseFile(U8(file), 0));
+    EXPECT_EQ(std::distance(fs::directory_iterator(trash / "files"), fs::directory_iterator()), 2);
+}
+
+// Without XDG_DATA_HOME the trash is in the home folder; a file on another file system goes to
+// the trash at that file system's top, named from there.
+TEST(ArchivePaths, EraseFileFindsTheTrashOfTheFilesFileSystem) {
+    TempDir dir;
+    ScopedEnv data("XDG_DATA_HOME", "");
+    ScopedEnv home("HOME", (dir / "home").string());
+    WriteBytes(dir / "here.txt", "here");
+    ASSERT_TRUE(EraseFile(U8(dir / "here.txt"), 1));
+    EXPECT_EQ(Slurp(dir / "home/.local/share/Trash/files/here.txt"), "here");
+
+    fs::create_directories(dir / "disk/sub");
+    if (::mount("tmpfs", (dir / "disk").c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "a file system cannot be mounted here (it takes root)";
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{dir / "disk"};
+    fs::create_directories(dir / "disk/sub");
+    WriteBytes(dir / "disk/sub/there.txt", "there");
+    ASSERT_TRUE(EraseFile(U8(dir / "disk/sub/there.txt"), 1));
+    const fs::path top = dir / ("disk/.Trash-" + std::to_string(::getuid()));
+    EXPECT_EQ(Slurp(top / "files/there.txt"), "there");
+    EXPECT_TRUE(
+        Slurp(top / "info/there.txt.trashinfo").starts_with("[Trash Info]\nPath=sub/there.txt\n"));
 }

@@ -564,3 +564,21 @@ TEST(UnzipNames, Utf8WithoutTheFlagBesideCp932) {
     RunResult masked = Extract(dir / "n.zip", dir / "masked", {keiba::Sj("競馬*")});
     EXPECT_EQ(masked.count, 1);
 }
+
+// Without the flag, a name whose bytes read as UTF-8 of characters below U+0800 and as CP932 is
+// CP932: "ﾃｽ" is C3 BD, which UTF-8 reads as "ý". Kana and kanji in UTF-8 stay UTF-8.
+TEST(UnzipNames, HalfWidthKatakanaInCp932AreNotTakenForUtf8) {
+    TempDir dir;
+    const std::string kana = keiba::Sj("ﾃｽ.csv");
+    ASSERT_EQ(kana, "\xC3\xBD.csv");
+    WriteBytes(dir / "k.zip", ziptest::Build({ziptest::File(kana, "kana"),
+                                              ziptest::File(keiba::Sj("予想ﾃｽﾄ.csv"), "mixed"),
+                                              ziptest::File("ﾃｽﾄ.txt", "utf8")}));
+    RunResult r = Extract(dir / "k.zip", dir / "out", {"*.csv", "*.txt"});
+    EXPECT_EQ(r.count, 3);
+    EXPECT_EQ(Files(dir / "out"), (std::map<std::string, std::string>{
+                                      {"ﾃｽ.csv", "kana"},
+                                      {"予想ﾃｽﾄ.csv", "mixed"},
+                                      {"ﾃｽﾄ.txt", "utf8"},
+                                  }));
+}

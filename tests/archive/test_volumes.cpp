@@ -97,6 +97,48 @@ TEST(VolumeNames, SplitVolumesOtherFormatsAndLabels) {
     EXPECT_EQ(GetVolumeNumber("BACKUP 003"), 0u);
 }
 
+// While the volume that holds the path cannot be read, the prompt is asked with where and why:
+// Retry reads it again, Cancel (and no prompt at all) fails with 25170.
+TEST(DriveQuery, AnUnreadableVolumeIsAskedAboutUntilItReadsOrTheUserCancels) {
+    TempDir dir;
+    TDiskManager probe;
+    ASSERT_TRUE(probe.GetDriveInfo(keiba::PathToUtf8(dir.path())));
+    EXPECT_TRUE(DiskInDrive(keiba::PathToUtf8(dir.path())));
+    EXPECT_FALSE(DiskInDrive(""));
+    std::string root = probe.RootPath;
+    if (!root.ends_with('/')) root += '/';
+    const std::string archive = keiba::PathToUtf8(dir / "vol/set.zip");
+    WriteBytes(dir / "vol", "a file where the folder goes");
+    TDiskManager d;
+    std::vector<int> codes;
+    d.OnError = [&](const std::string&, const std::string&, int code, const std::string&) {
+        codes.push_back(code);
+    };
+    EXPECT_FALSE(d.GetDriveInfo(archive));
+    std::vector<std::string> asked;
+    d.OnRetry = [&](const std::string& text) {
+        asked.push_back(text);
+        return asked.size() < 3;
+    };
+    EXPECT_FALSE(d.GetDriveInfo(archive));
+    EXPECT_EQ(codes, (std::vector<int>{kMsgNotAccessible, kMsgNotAccessible}));
+    const std::string text =
+        root + " にアクセスできません。\r\n\r\nフォルダの名前のファイルがあります。";
+    EXPECT_EQ(asked, (std::vector<std::string>{text, text, text}));
+
+    asked.clear();
+    d.OnRetry = [&](const std::string& shown) {
+        asked.push_back(shown);
+        fs::remove(dir / "vol");
+        fs::create_directories(dir / "vol");
+        WriteBytes(dir / "vol/set.zip", "PK");
+        return true;
+    };
+    EXPECT_TRUE(d.GetDriveInfo(archive));
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_EQ(d.RootPath, probe.RootPath);
+}
+
 TEST(DriveQuery, AnswersForAFolderAndRefusesNothing) {
     TempDir dir;
     TDiskManager d;

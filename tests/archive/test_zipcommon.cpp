@@ -10,12 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace archive;
@@ -44,6 +46,19 @@ TEST(UnzipOutputNames, StoredFoldersDrivesAndLeadingSeparators) {
     std::tm tm{};
     tm.tm_year = 124, tm.tm_mon = 0, tm.tm_mday = 1, tm.tm_hour = 12, tm.tm_isdst = -1;
     EXPECT_EQ(st.st_mtime, std::mktime(&tm)); // the entry's date
+}
+
+// "..", like "a\..", names no file below the target folder: it is refused and not counted, and
+// its data go nowhere.
+TEST(UnzipOutputNames, AnEntryNamedDotDotIsRefusedAsAnInvalidName) {
+    TempDir dir;
+    WriteBytes(dir / "d.zip",
+               ziptest::Build({ziptest::File("..", "data"), ziptest::File(".", "x"),
+                               ziptest::File("a\\..", "data"), ziptest::File("ok.csv", "fine")}));
+    RunResult r = Extract(dir / "d.zip", dir / "out");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(r.errors, (std::vector<int>{kMsgInvalidName, kMsgInvalidName, kMsgInvalidName}));
+    EXPECT_EQ(Files(dir / "out"), (std::map<std::string, std::string>{{"ok.csv", "fine"}}));
 }
 
 TEST(UnzipOutputNames, HostileNamesNeverLeaveTheTargetFolder) {
@@ -589,6 +604,49 @@ TEST(UnzipLibrary, CopyOrMoveFileReplacesTheTargetWhole) {
 
 namespace {
 
+// fsync of a folder fails while this is set, as on a disk that fails its writes.
+bool gFolderSyncFails = false;
+
+} // namespace
+
+extern "C" int fsync(int fd) {
+    struct stat st {};
+    if (gFolderSyncFails && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+// A move between file systems is a copy and a removal: when the copy's folder cannot be synced
+// the copy may not outlast a crash, so the source stays and the move fails.
+TEST(UnzipLibrary, AMoveWhoseCopyCannotBeSyncedKeepsItsSource) {
+    TempDir dir;
+    const fs::path source = fs::path("/dev/shm") / ("kestrane-sync-" + std::to_string(::getpid()));
+    struct stat shm {
+    }, here{};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(dir.path().c_str(), &here) != 0 ||
+        shm.st_dev == here.st_dev)
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    WriteBytes(source, "data");
+    struct Remove {
+        fs::path p;
+        ~Remove() { fs::remove(p); }
+    } remove{source};
+    TUnZip z;
+    std::vector<int> errors;
+    z.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&,
+                    int code) { errors.push_back(code); };
+    gFolderSyncFails = true;
+    bool moved = z.CopyOrMoveFile(source.string(), keiba::PathToUtf8(dir / "moved.bin"), true);
+    gFolderSyncFails = false;
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(Slurp(source), "data");
+    EXPECT_EQ(errors, std::vector<int>{kMsgWriteError});
+}
+
+namespace {
+
 // Records the output stream's hooks with the file each came after.
 class HookedUnZip : public TUnZip {
 public:
@@ -621,4 +679,40 @@ TEST(UnzipOutputFiles, HooksFollowEachReplacedFileAndLargeOnesBeyond64KB) {
     EXPECT_EQ(z.ExtractArchive(), 3);
     EXPECT_EQ(z.calls, (std::vector<std::string>{"replaced small.txt", "replaced 64k.bin",
                                                  "replaced 64k1.bin", "large 64k1.bin"}));
+}
+
+namespace {
+
+// Takes every archive for one of another format.
+class OtherFormat : public TUnZip {
+public:
+    explicit OtherFormat(int kind)
+        : kind_(kind) {}
+    int GetArcType(TStream32&) override { return kind_; }
+
+private:
+    int kind_;
+};
+
+} // namespace
+
+// Assigning an archive takes its volume number and letter from its extension; other volumes of
+// its set are named with that letter.
+TEST(UnzipArchiveFile, TheVolumeNumberComesFromTheExtension) {
+    TempDir dir;
+    for (const char* name : {"set.a07", "set.arj", "set.j11", "data.zip"})
+        WriteBytes(dir / name, "volume");
+    OtherFormat arj(kArcArj), jar(kArcJar);
+    arj.SetArchiveFile(keiba::PathToUtf8(dir / "set.a07"));
+    EXPECT_EQ(arj.VolumeNumber(), 8);
+    EXPECT_EQ(arj.VolumeLetter(), 'a');
+    EXPECT_EQ(arj.GetVolumeName(12), keiba::PathToUtf8(dir / "set.a12"));
+    arj.SetArchiveFile(keiba::PathToUtf8(dir / "set.arj"));
+    EXPECT_EQ(arj.VolumeNumber(), 1);
+    jar.SetArchiveFile(keiba::PathToUtf8(dir / "set.j11"));
+    EXPECT_EQ(jar.VolumeNumber(), 12);
+    EXPECT_EQ(jar.GetVolumeName(3), keiba::PathToUtf8(dir / "set.j03"));
+    OtherFormat zip(kArcZip);
+    zip.SetArchiveFile(keiba::PathToUtf8(dir / "data.zip"));
+    EXPECT_EQ(zip.VolumeNumber(), 0);
 }

@@ -89,3 +89,35 @@ TEST(QtNotifier, BoxesOpenCentredOnTheirWindow) {
         EXPECT_LT(box.geometry.width(), owner.width()); // its own size, not a default one
     }
 }
+
+// The box for a volume that cannot be read: an error box with the program's caption and Qt's
+// Japanese Retry and Cancel, Retry the default; true only for Retry.
+TEST(QtNotifier, RetryCancelIsAnErrorBoxThatRetriesOnlyOnRetry) {
+    QTranslator* translator = InstallQtTranslations(*QCoreApplication::instance());
+    ASSERT_NE(translator, nullptr) << "qt6-translations-l10n is not installed";
+    QtNotifier notifier;
+    QStringList seen;
+    auto answer = [&](QMessageBox::StandardButton button) {
+        QTimer::singleShot(0, [&, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen << box->windowTitle() << box->text() << box->button(QMessageBox::Retry)->text()
+                 << box->button(QMessageBox::Cancel)->text();
+            EXPECT_EQ(box->icon(), QMessageBox::Critical);
+            EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Retry));
+            box->button(button)->click();
+        });
+    };
+    const std::string text = "/media/disk/ にアクセスできません。\r\n\r\nフォルダがありません。";
+    answer(QMessageBox::Retry);
+    EXPECT_TRUE(notifier.RetryCancel(text));
+    answer(QMessageBox::Cancel);
+    EXPECT_FALSE(notifier.RetryCancel(text));
+    ASSERT_EQ(seen.size(), 8);
+    EXPECT_EQ(seen[0], QGuiApplication::applicationDisplayName());
+    EXPECT_EQ(seen[1], QString::fromStdString(text));
+    EXPECT_EQ(seen[2], QStringLiteral("再試行"));
+    EXPECT_EQ(seen[3], QStringLiteral("キャンセル"));
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+}

@@ -22,10 +22,19 @@ public:
         answers.pop_front();
         return a;
     }
+    bool RetryCancel(const std::string& text) override {
+        retryQuestions.push_back(text);
+        if (retryAnswers.empty()) return false;
+        bool a = retryAnswers.front();
+        retryAnswers.pop_front();
+        return a;
+    }
     int beeps = 0;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
-    std::deque<bool> answers;          // Yes/No answers in order; No once they run out
+    std::deque<bool> answers; // Yes/No answers in order; No once they run out
+    std::vector<std::string> retryQuestions;
+    std::deque<bool> retryAnswers;     // Retry/Cancel answers in order; Cancel once they run out
     std::function<void()> whileAsking; // what happens while a Yes/No box is open
 };
 
