@@ -11,10 +11,6 @@
 
 #include "bench/benchsupport.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,8 +18,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -46,25 +40,12 @@ bool WriteBody(const fs::path& path) {
     return std::fclose(out) == 0 && ok;
 }
 
-// Starts `argv` (searched in PATH when it names no folder), its output to /dev/null, and waits
-// for it. The seconds it took, or a negative value when it failed.
+// Runs `argv` as RunProgram does; the seconds it took, or a negative value when it failed.
 double TimedRun(const std::vector<std::string>& argv) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    int err = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (err != 0) return -1;
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid) return -1;
+    if (benchsupport::RunProgram(argv) != 0) return -1;
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took.count() : -1;
+    return took.count();
 }
 
 struct Side {
