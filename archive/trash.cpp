@@ -145,8 +145,8 @@ std::string DeletionDate() {
 
 } // namespace
 
-// The record in info/ is made first and reserves the name, as the specification asks; the file
-// then moves under that name without replacing anything, or the record goes again.
+// The record in info/ is made first and reserves the name, so two trashings never take one name;
+// the file then moves under that name without replacing anything, or the record goes again.
 bool MoveToTrash(const fs::path& path) {
     std::error_code ec;
     const fs::path file = fs::absolute(path, ec).lexically_normal();
