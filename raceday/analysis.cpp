@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 
@@ -262,6 +263,31 @@ void DecodeAnalysis(RaceDay& day) {
     }
 }
 
+namespace {
+
+// The day's runners (race slot, horse) that follow the last of the `taken` analysis records, in
+// the file's order, and have no analysis record.
+std::size_t RunnersWithoutAnalysisAfter(const RaceDay& day, std::string_view taken) {
+    constexpr std::size_t kLength = jvdata::kAnalysisLength;
+    const std::size_t n = jvdata::RecordCount(taken, kLength);
+    int fromSlot = 0, fromHorse = 0; // the first runner that may have been cut off (0-based)
+    if (n > 0) {
+        std::string_view last = jvdata::RecordAt(taken, kLength, n - 1);
+        fromSlot = StrictTwoDigits(jvdata::Field(last, jvdata::TAnalysisRecord::kRaceSlot));
+        fromHorse = StrictTwoDigits(jvdata::Field(last, jvdata::TAnalysisRecord::kHorseNo));
+        if (fromSlot < 0 || fromHorse < 0) return 0;
+    }
+    std::size_t count = 0;
+    for (int r = fromSlot; r < static_cast<int>(kMaxRaces); ++r)
+        for (int h = r == fromSlot ? fromHorse : 0; h < FieldSize(day, r); ++h)
+            if (day.gDayHorseAnalysis[static_cast<std::size_t>(r)][static_cast<std::size_t>(h)]
+                    .IsBlank())
+                ++count;
+    return count;
+}
+
+} // namespace
+
 std::size_t LoadMembersData(RaceDay& day, std::string_view date8) {
     if (auto ruma = keiba::ReadWholeFile(day.rumaFileName)) ApplyHandInput(day, *ruma);
     if (auto csv = keiba::ReadWholeFile(day.gVzkRcomCsvName)) ApplyRaceComments(day, *csv);
@@ -279,6 +305,9 @@ std::size_t LoadMembersData(RaceDay& day, std::string_view date8) {
             lost = whole - n + 1;
         }
         StoreAnalysisRecords(day, taken);
+        // Records wholly cut off the end leave no bytes to count, but their runners are in the
+        // day: the runners after the last record taken that have none are lost as well.
+        if (lost > 0) lost = std::max(lost, RunnersWithoutAnalysisAfter(day, taken));
         DecodeAnalysis(day);
     }
     return lost;

@@ -187,6 +187,9 @@ TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
         {"analysis file cut short", xqFile, xq.substr(0, 378 * 5 + 100),
          "SE111111 XQ111110 HR111 O3111",
          "分析データ（XQ20261206.vzkd）" + lost + "1頭分を読み込めませんでした。"},
+        {"analysis file cut short by more than a record", xqFile, xq.substr(0, 378 * 4 + 256),
+         "SE111111 XQ111100 HR111 O3111",
+         "分析データ（XQ20261206.vzkd）" + lost + "2頭分を読み込めませんでした。"},
     };
     std::filesystem::create_directories(dir / "VZK");
     for (const Case& c : cases) {
