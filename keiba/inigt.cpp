@@ -62,6 +62,24 @@ std::string Unquote(const std::string& utf8) {
     return utf8;
 }
 
+// The text to write for a value so that reading gives it back (the blanks around it aside). A
+// value itself enclosed in such a pair gets one more pair of "" for the reading to remove; any
+// other is written as it is, as earlier versions wrote it and as a user writes "abc" by hand.
+std::string Quoted(std::string_view utf8) {
+    const std::string value(keiba::TrimBlanks(utf8));
+    if (Unquote(value) == value) return std::string(utf8);
+    return "\"" + value + "\"";
+}
+
+// True when the line of `key` in `section` reads back under the same names (in the file's
+// bytes: a CP932 character may end in the byte of ']').
+bool NamesReadBack(std::string_view section, std::string_view key, std::string_view rawValue) {
+    std::string_view name, k, v;
+    const std::string line = std::string(key) + "=" + std::string(rawValue);
+    return SectionOf("[" + std::string(section) + "]", &name) && name == section &&
+           !SectionOf(line, &name) && KeyOf(line, &k, &v) && k == key;
+}
+
 } // namespace
 
 IniText::IniText(std::string_view bytes) {
@@ -238,8 +256,9 @@ keiba::IoResult TIniGT::WriteStrings(std::string_view section,
     std::vector<std::pair<std::string, std::string>> keys;
     bool representable = fileSection.has_value();
     for (const KeyValue& kv : values) {
+        const std::string quoted = Quoted(kv.value);
         auto ident = cp932 ? keiba::Utf8ToCp932Exact(kv.ident) : std::string(kv.ident);
-        auto value = cp932 ? keiba::Utf8ToCp932Exact(kv.value) : std::string(kv.value);
+        auto value = cp932 ? keiba::Utf8ToCp932Exact(quoted) : quoted;
         if (!ident || !value) {
             representable = false;
             continue;
@@ -255,6 +274,12 @@ keiba::IoResult TIniGT::WriteStrings(std::string_view section,
             return keiba::IoResult::Fail(
                 "設定値「" + std::string(kv.value) + "」は設定ファイル（Shift-JIS）では「" +
                 keiba::Cp932ReadBack(kv.value) + "」に変わってしまうため、保存できません。");
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (!NamesReadBack(*fileSection, keys[i].first, keys[i].second))
+            return keiba::IoResult::Fail("設定名「" + std::string(section) + "」「" +
+                                         std::string(values.begin()[i].ident) +
+                                         "」は設定ファイルでは別の名前に読まれるため、保存でき"
+                                         "ません。");
 
     // A value reads back without the blanks around it, so they change nothing either.
     bool changes = false;

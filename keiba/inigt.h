@@ -47,8 +47,11 @@ public:
 
     keiba::IoResult WriteBool(std::string_view section, std::string_view ident, bool value);
     keiba::IoResult WriteInteger(std::string_view section, std::string_view ident, int value);
-    // Written exactly as given. A value with a line break, one CP932 cannot hold, or one that
-    // would read back otherwise from CP932 (see keiba::Cp932ReadBack), is refused.
+    // Written so that ReadString gives it back, but for the blanks around it: a value itself
+    // enclosed in "" or ｢｣ gets one more pair of "", any other is written as given. A value with
+    // a line break, one CP932 cannot hold, or one that would read back otherwise from CP932 (see
+    // keiba::Cp932ReadBack), is refused, as is a section name or key the file would read as
+    // another (a ']' in the one, a '=' in the other).
     keiba::IoResult WriteString(std::string_view section, std::string_view ident,
                                 std::string_view value);
     // Several keys of one section in one replacement of the file: all of them are saved, or

@@ -386,6 +386,28 @@ std::filesystem::path NeraiPath(const std::filesystem::path& appDir, std::string
     return exact;
 }
 
+namespace {
+
+// The file of a listed set: the name a save gives, or the name the settings file gives back for
+// one saved when names were taken as typed. a¥b was saved so, as a¥b.nri: CP932 gives ¥ back as
+// \, which no save takes now, so only the file's own name shows it was a set's.
+std::optional<std::filesystem::path> ListedSetPath(const std::filesystem::path& appDir,
+                                                   std::string_view nameUtf8) {
+    if (CheckNeraiName(nameUtf8) == NeraiNameCheck::Ok) return NeraiPath(appDir, nameUtf8);
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(NeraiFolder(appDir), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string file = keiba::PathToUtf8(it->path().filename());
+        if (file.size() <= 4 || !file.ends_with(".nri")) continue;
+        const std::string_view stem = std::string_view(file).substr(0, file.size() - 4);
+        if (CheckNeraiName(stem) == NeraiNameCheck::Ok && keiba::Cp932ReadBack(stem) == nameUtf8)
+            return it->path();
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir) {
     std::vector<std::string> names;
     std::error_code ec;
@@ -394,11 +416,13 @@ std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir) {
         if (!it->is_regular_file(ec)) continue;
         std::string file = keiba::PathToUtf8(it->path().filename());
         if (file.size() <= 4 || !file.ends_with(".nri")) continue;
-        // A name the save would refuse could be neither loaded nor deleted: it is not offered.
-        // The name is the one the settings file gives back when the set is chosen.
-        std::string name = keiba::Cp932ReadBack(std::string_view(file).substr(0, file.size() - 4));
-        if (CheckNeraiName(name) == NeraiNameCheck::Ok && TrimNeraiName(name) == name)
-            names.push_back(std::move(name));
+        // A name no save gave could be neither loaded nor deleted: it is not offered. The name
+        // is the one the settings file gives back when the set is chosen.
+        const std::string_view stem = std::string_view(file).substr(0, file.size() - 4);
+        std::string name = keiba::Cp932ReadBack(stem);
+        const bool saved = CheckNeraiName(name) == NeraiNameCheck::Ok ||
+                           CheckNeraiName(stem) == NeraiNameCheck::Ok;
+        if (saved && TrimNeraiName(name) == name) names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
@@ -407,8 +431,9 @@ std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir) {
 
 NeraiRead ReadNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8) {
     NeraiRead result;
-    if (CheckNeraiName(nameUtf8) != NeraiNameCheck::Ok) return result;
-    std::optional<std::string> bytes = keiba::ReadWholeFile(NeraiPath(appDir, nameUtf8));
+    const std::optional<std::filesystem::path> path = ListedSetPath(appDir, nameUtf8);
+    if (!path) return result;
+    std::optional<std::string> bytes = keiba::ReadWholeFile(*path);
     if (!bytes) return result;
     // The line may end in LF or a lone CR, or in nothing at all, where an editor saved it so.
     const std::string_view b = *bytes;
@@ -430,9 +455,9 @@ NeraiRead ReadNeraiFile(const std::filesystem::path& appDir, std::string_view na
 }
 
 bool NeraiFileExists(const std::filesystem::path& appDir, std::string_view nameUtf8) {
-    if (CheckNeraiName(nameUtf8) != NeraiNameCheck::Ok) return false;
+    const std::optional<std::filesystem::path> path = ListedSetPath(appDir, nameUtf8);
     std::error_code ec;
-    return std::filesystem::is_regular_file(NeraiPath(appDir, nameUtf8), ec);
+    return path && std::filesystem::is_regular_file(*path, ec);
 }
 
 keiba::IoResult WriteNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8,
@@ -442,9 +467,10 @@ keiba::IoResult WriteNeraiFile(const std::filesystem::path& appDir, std::string_
 }
 
 bool DeleteNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8) {
-    if (!NeraiFileExists(appDir, nameUtf8)) return false;
+    const std::optional<std::filesystem::path> path = ListedSetPath(appDir, nameUtf8);
     std::error_code ec;
-    return std::filesystem::remove(NeraiPath(appDir, nameUtf8), ec);
+    return path && std::filesystem::is_regular_file(*path, ec) &&
+           std::filesystem::remove(*path, ec);
 }
 
 } // namespace search

@@ -163,7 +163,8 @@ std::filesystem::path NeraiPath(const std::filesystem::path& appDir, std::string
 
 // The saved sets: the names of the "*.nri" files of the folder without their extension, in the
 // form CP932 gives them back, sorted; only names a save could have given (see CheckNeraiName),
-// so each one listed can be loaded and deleted.
+// now or when names were taken as typed (a¥b.nri is listed as a\b), so each one listed can be
+// loaded and deleted.
 std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir);
 
 enum class NeraiReadStatus { Ok, Missing, Short };
@@ -171,7 +172,7 @@ struct NeraiRead {
     NeraiReadStatus status = NeraiReadStatus::Missing;
     TNeraiRecord record; // blanks unless Ok; only the first 216 bytes of a longer file
 };
-// A name that could not have been saved (see CheckNeraiName) reads as missing.
+// A name that could not have been listed (see NeraiSetNames) reads as missing.
 NeraiRead ReadNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8);
 bool NeraiFileExists(const std::filesystem::path& appDir, std::string_view nameUtf8);
 // Creates the folder when needed and replaces the file whole.

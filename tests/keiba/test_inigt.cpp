@@ -97,7 +97,10 @@ TEST_F(IniGTTest, RefusedWritesChangeNothing) {
     EXPECT_FALSE(store.WriteString("Dir", "kaime", "emoji 😀").ok);
     // It would come back as ～ and name another folder.
     EXPECT_FALSE(store.WriteString("Dir", "kaime", "/home/u/競馬〜データ").ok);
-    EXPECT_EQ(store.ReadString("Dir", "kaime", ""), "a");
+    // Written, they would be read as another section or key.
+    EXPECT_FALSE(store.WriteString("Dir]x", "kaime", "b").ok);
+    EXPECT_FALSE(store.WriteString("Dir", "kaime=x", "b").ok);
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), "[Dir]\r\nkaime=a\r\n");
 }
 
 TEST_F(IniGTTest, UnreadableOrUnwritableFilesAreReportedNotCrashed) {

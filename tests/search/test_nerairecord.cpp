@@ -134,6 +134,23 @@ TEST_F(NeraiFiles, TheListIsTheSortedNamesOfTheSetFiles) {
     EXPECT_EQ(NeraiSetNames(dir.path()), (std::vector<std::string>{"b", "①②", "表"}));
 }
 
+// Names were once taken as typed: a set saved then under ¥ (CP932 5C, given back as \) or 〜
+// (81 60, given back as ～) is listed under the name the settings file gives back, and that
+// name loads and deletes it.
+TEST_F(NeraiFiles, SetsSavedEarlierUnderAYenSignOrAWaveDashCanBeLoadedAndDeleted) {
+    const TNeraiRecord set = testsupport::DefaultSet();
+    std::filesystem::create_directories(dir / "nerai");
+    WriteBytes(dir / "nerai/a¥b.nri", set.Bytes());
+    WriteBytes(dir / "nerai/c〜d.nri", set.Bytes());
+    const std::vector<std::string> names = NeraiSetNames(dir.path());
+    EXPECT_EQ(names, (std::vector<std::string>{"a\\b", "c～d"}));
+    for (const std::string& name : names) {
+        EXPECT_EQ(ReadNeraiFile(dir.path(), name).record.Bytes(), set.Bytes()) << name;
+        EXPECT_TRUE(DeleteNeraiFile(dir.path(), name)) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "nerai"));
+}
+
 // Every field of the file's line stands at its published offset and width in both halves (the
 // second half 107 characters on): one field changed at a time changes those characters only.
 TEST(NeraiRecord, EveryFieldIsWrittenAtItsPublishedPlace) {

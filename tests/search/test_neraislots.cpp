@@ -115,6 +115,22 @@ TEST_F(NeraiSlotsTest, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldS
     EXPECT_EQ(view.combo[1], "");
 }
 
+// The settings file strips one pair of "" or ｢｣ around a value it reads; a name or folder that
+// is itself so enclosed is still the same one after a restart.
+TEST_F(NeraiSlotsTest, AValueInQuotesIsTheSameAfterARestart) {
+    ASSERT_TRUE(WriteNeraiFile(dir.path(), "｢本命｣", OpenSet()));
+    NeraiSlots slots(view, Day(), context);
+    view.combo[1] = "｢本命｣";
+    ASSERT_EQ(slots.LoadSlot(1), NeraiSlotResult::Loaded);
+    ASSERT_TRUE(context.settings.WriteString("Dir", "kaime", "\"C:/bets\""));
+    EXPECT_TRUE(notifier.messages.empty());
+
+    keiba::TIniGT restarted{dir.path(), "kestrane"};
+    restarted.Loaded();
+    EXPECT_EQ(restarted.ReadString("Myfavo", "nerai1", ""), "｢本命｣");
+    EXPECT_EQ(restarted.ReadString("Dir", "kaime", ""), "\"C:/bets\"");
+}
+
 namespace {
 
 // The window of a day load: its slot hook runs the slot handlers.
