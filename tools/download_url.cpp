@@ -1,15 +1,20 @@
 // kestrane_download <url> <file>: one download through the members' download code, as the
 // program's downloads run it (a temporary file beside the target, renamed on a 2xx answer).
 // The download benchmark starts it as a whole process beside curl. Exits 0 when the file was
-// saved, 1 when the download failed (the cause on standard error), 2 on a wrong command line.
+// saved, 1 when the download failed (the cause on standard error), 2 on a wrong command line or
+// when the file's folder is not there.
 
 #include "members/download.h"
+#include "tools/cli.h"
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: kestrane_download <url> <file>\n");
+    if (auto status =
+            devtools::CheckPlainArguments(argc, argv, 2, "kestrane_download <url> <file>"))
+        return *status;
+    if (std::string problem = devtools::FolderProblemOfFile(argv[2]); !problem.empty()) {
+        std::fprintf(stderr, "kestrane_download: %s\n", problem.c_str());
         return 2;
     }
     const members::DownloadResult r = members::DownloadUrlToFile(argv[1], argv[2]);

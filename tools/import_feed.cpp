@@ -8,7 +8,8 @@
 // Prints, one per line: "message: " and every box the import shows, "status: " and every
 // status text, "record: " and the record label at the end, "refused: " and each reason with
 // its count and first record, "refused total: " and the count, and "exit: " and how the filing
-// ended. Exits 0 when the import finished, 1 when it did not, 2 on wrong arguments.
+// ended. Exits 0 when the import finished, 1 when it did not, 2 on wrong arguments (a folder
+// that is not there among them).
 
 #include "fetch/fetchstate.h"
 #include "fetch/importsession.h"
@@ -16,6 +17,7 @@
 #include "jvdata/jvlink.h"
 #include "keiba/context.h"
 #include "keiba/platform.h"
+#include "tools/cli.h"
 
 #include <iostream>
 #include <memory>
@@ -58,33 +60,40 @@ const char* ExitName(jvdata::FilingLoopExit e) {
     return "?";
 }
 
+constexpr std::string_view kUsage =
+    "kestrane_import_feed [--final-odds] <program folder> <feed folder> [yyyymmdd]";
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (devtools::HelpAsked(argc, argv)) return devtools::Usage(kUsage, true);
     bool finalOdds = false;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--final-odds") {
             finalOdds = true;
-        } else if (arg.starts_with("--")) {
+        } else if (devtools::IsOption(arg)) {
             std::cerr << "unknown option: " << arg << "\n";
-            return 2;
+            return devtools::Usage(kUsage);
         } else {
             args.push_back(arg);
         }
     }
-    if (args.size() != 2 && args.size() != 3) {
-        std::cerr << "usage: kestrane_import_feed [--final-odds] <program folder> <feed folder> "
-                     "[yyyymmdd]\n";
-        return 2;
-    }
+    if (args.size() != 2 && args.size() != 3) return devtools::Usage(kUsage);
     std::filesystem::path folder = args[0];
     std::optional<std::chrono::year_month_day> date;
     if (args.size() == 3) {
         date = jvdata::ParseYyyymmdd(args[2]);
         if (!date) {
             std::cerr << "not a date: " << args[2] << "\n";
+            return 2;
+        }
+    }
+    // The replay of a feed folder that is not there would read as a feed with nothing new.
+    for (const std::string& f : {args[0], args[1]}) {
+        if (std::string problem = devtools::FolderProblem(f); !problem.empty()) {
+            std::cerr << problem << "\n";
             return 2;
         }
     }

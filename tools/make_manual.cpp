@@ -3,6 +3,7 @@
 // ships with and writes it to a PDF file. The build runs it; the PDF goes beside the executable.
 
 #include "keiba/fileio.h"
+#include "tools/cli.h"
 
 #include <QBuffer>
 #include <QFont>
@@ -67,15 +68,18 @@ void MarkHeadings(QTextDocument& doc) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: make-manual <manual.md> <out.pdf>\n";
-        return 2;
-    }
+    if (auto status =
+            devtools::CheckPlainArguments(argc, argv, 2, "make-manual <manual.md> <out.pdf>"))
+        return *status;
     const std::filesystem::path in = argv[1];
     const std::filesystem::path out = argv[2];
     const auto markdown = keiba::ReadWholeFile(in);
     if (!markdown) {
-        std::cerr << "make-manual: cannot read " << in << "\n";
+        std::error_code ec;
+        if (std::filesystem::status(in, ec).type() == std::filesystem::file_type::not_found)
+            std::cerr << "make-manual: no such file: " << in.string() << "\n";
+        else
+            std::cerr << "make-manual: cannot read " << in << "\n";
         return 1;
     }
 

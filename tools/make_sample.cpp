@@ -12,6 +12,7 @@
 #include "jvdata/records.h"
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
+#include "tools/cli.h"
 
 #include <algorithm>
 #include <array>
@@ -1460,10 +1461,10 @@ int Sample::Run() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kestrane_make_sample <program folder>\n");
-        return 2;
-    }
+    // The folder is made, with any folder above it that is missing.
+    if (auto status =
+            devtools::CheckPlainArguments(argc, argv, 1, "kestrane_make_sample <program folder>"))
+        return *status;
     // A lost sample is made again: its thousands of files need not wait for the disk.
     keiba::SetWritesSynced(false);
     return Sample(keiba::Utf8Path(argv[1])).Run();

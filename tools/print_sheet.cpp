@@ -13,6 +13,7 @@
 #include "keiba/sjis.h"
 #include "raceday/dayload.h"
 #include "raceday/daymodel.h"
+#include "tools/cli.h"
 #include "views/print/prevx.h"
 #include "views/print/printer.h"
 #include "views/print/printsheet.h"
@@ -40,10 +41,10 @@ public:
     }
 };
 
-int Usage() {
-    std::cerr << "usage: print-sheet [--paper a4|a4-landscape|b5] <program folder> <yyyymmdd> "
-                 "<racecard|newspaper|index|payouts|pastperf> <out.pdf>\n";
-    return 2;
+int Usage(bool asked = false) {
+    return devtools::Usage("print-sheet [--paper a4|a4-landscape|b5] <program folder> <yyyymmdd> "
+                           "<racecard|newspaper|index|payouts|pastperf> <out.pdf>",
+                           asked);
 }
 
 // The paper and orientation codes of a --paper value.
@@ -58,6 +59,7 @@ std::optional<std::pair<int, int>> PaperByName(const char* name) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (devtools::HelpAsked(argc, argv)) return Usage(true);
     std::optional<std::pair<int, int>> paper;
     int first = 1;
     if (argc > 2 && std::strcmp(argv[1], "--paper") == 0) {
@@ -67,6 +69,8 @@ int main(int argc, char** argv) {
     }
     if (argc - first != 4) return Usage();
     char** args = argv + first;
+    for (int i = 0; i < 4; ++i)
+        if (devtools::IsOption(args[i])) return Usage();
     const std::filesystem::path folder = args[0];
     const auto date = jvdata::ParseYyyymmdd(args[1]);
     const views::print::SheetInfo* sheet = views::print::SheetByKey(args[2]);
@@ -75,6 +79,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!sheet) return Usage();
+    for (const std::string& problem :
+         {devtools::FolderProblem(folder), devtools::FolderProblemOfFile(args[3])}) {
+        if (!problem.empty()) {
+            std::cerr << problem << "\n";
+            return 2;
+        }
+    }
     const QString out = QString::fromLocal8Bit(args[3]);
 
     // No window is shown: the offscreen platform needs no display.

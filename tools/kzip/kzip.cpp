@@ -16,6 +16,7 @@
 
 #include "archive/unzip.h"
 #include "keiba/sjis.h"
+#include "tools/cli.h"
 
 #include <algorithm>
 #include <csignal>
@@ -43,9 +44,8 @@ void CatchInterrupts() {
     sigaction(SIGHUP, &sa, nullptr);
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: kzip [-p password]... [-x exclude]... archive target [mask...]\n");
-    return 2;
+int Usage(bool asked = false) {
+    return devtools::Usage("kzip [-p password]... [-x exclude]... archive target [mask...]", asked);
 }
 
 std::string FirstBytes(const std::string& path, std::size_t n) {
@@ -95,7 +95,9 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if ((a == "-p" || a == "-x") && i + 1 < argc) {
             (a == "-p" ? passwords : excludes).push_back(argv[++i]);
-        } else if (a == "-h" || a == "--help") {
+        } else if (devtools::AsksForHelp(a)) {
+            return Usage(true);
+        } else if (devtools::IsOption(a)) {
             return Usage();
         } else {
             positional.push_back(a);

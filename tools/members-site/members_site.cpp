@@ -13,6 +13,7 @@
 
 #include "tests/archive/zipbuilder.h"
 #include "tests/support/httpserver.h"
+#include "tools/cli.h"
 
 #include <csignal>
 #include <cstdio>
@@ -140,10 +141,16 @@ HttpReply Answer(const Site& site, const HttpRequest& req) {
     return HttpReply::Status(404);
 }
 
-int Usage() {
-    std::fprintf(stderr,
-                 "usage: kestrane_members_site [--port N] [--id ID] [--pass PASSWORD] folder\n");
-    return 2;
+int Usage(bool asked = false) {
+    return devtools::Usage("kestrane_members_site [--port N] [--id ID] [--pass PASSWORD] folder",
+                           asked);
+}
+
+// A port number, or 0 when `text` is none.
+int PortNumber(const std::string& text) {
+    if (!AllDigits(text) || text.size() > 5) return 0;
+    const int port = std::atoi(text.c_str());
+    return port <= 65535 ? port : 0;
 }
 
 } // namespace
@@ -154,18 +161,26 @@ int main(int argc, char** argv) {
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--port" && i + 1 < argc)
-            port = std::atoi(argv[++i]);
-        else if (a == "--id" && i + 1 < argc)
+        if (a == "--port" && i + 1 < argc) {
+            port = PortNumber(argv[++i]);
+            if (port == 0) return Usage();
+        } else if (a == "--id" && i + 1 < argc) {
             site.id = argv[++i];
-        else if (a == "--pass" && i + 1 < argc)
+        } else if (a == "--pass" && i + 1 < argc) {
             site.pass = argv[++i];
-        else if (a.starts_with("-"))
+        } else if (devtools::AsksForHelp(a)) {
+            return Usage(true);
+        } else if (devtools::IsOption(a)) {
             return Usage();
-        else
+        } else {
             positional.push_back(a);
+        }
     }
-    if (positional.size() != 1 || !fs::is_directory(positional[0])) return Usage();
+    if (positional.size() != 1) return Usage();
+    if (std::string problem = devtools::FolderProblem(positional[0]); !problem.empty()) {
+        std::fprintf(stderr, "kestrane_members_site: %s\n", problem.c_str());
+        return 2;
+    }
     site.folder = positional[0];
 
     std::signal(SIGINT, OnSignal);
