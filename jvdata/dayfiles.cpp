@@ -226,10 +226,15 @@ FilingBatch::FilingBatch(fs::path appDir)
     : appDir_(std::move(appDir)) {}
 
 FilingBatch::Image* FilingBatch::Load(const fs::path& path, Kept kept, std::size_t lineLength,
-                                      bool slotted, bool createMissing) {
+                                      bool slotted, bool createMissing, keiba::IoResult& unread) {
     auto it = files_.find(path.native());
     if (it != files_.end()) return &it->second;
-    std::optional<std::string> bytes = keiba::ReadWholeFile(path);
+    keiba::FileRead file = keiba::ReadFileToRewrite(path);
+    if (!file.read) {
+        unread = std::move(file.read);
+        return nullptr;
+    }
+    std::optional<std::string>& bytes = file.bytes;
     if (!bytes && !createMissing) return nullptr;
     Image img;
     img.path = path;
@@ -247,7 +252,9 @@ FilingBatch::Image* FilingBatch::Load(const fs::path& path, Kept kept, std::size
 }
 
 FileOutcome FilingBatch::Upsert(const fs::path& path, Kept kept, std::string line) {
-    Image* img = Load(path, kept, line.size(), false, true);
+    keiba::IoResult unread = keiba::IoResult::Ok();
+    Image* img = Load(path, kept, line.size(), false, true, unread);
+    if (!img) return {FileOutcome::Failed, std::move(unread.message), path};
     // Sorting before the search keeps "the first line of the race" what it is in the saved file.
     if (!img->sorted) std::stable_sort(img->lines.begin(), img->lines.end(), LineLess);
     Held(kept) += line.size();
@@ -265,8 +272,12 @@ FileOutcome FilingBatch::UpsertDayLine(DayFile kind, std::string_view record, Da
         DayFilePath(appDir_, *ParseYyyymmdd(Field(record, RecordHead::kRaceDate)), kind);
     std::string line(record.substr(0, record.size() - 2));
     if (opt.zeroHead) ZeroHead(line);
-    if (!opt.createMissing && !Load(path, Kept::Day, line.size(), false, false))
-        return {FileOutcome::Skipped, "no file to update", path};
+    if (!opt.createMissing) {
+        keiba::IoResult unread = keiba::IoResult::Ok();
+        if (!Load(path, Kept::Day, line.size(), false, false, unread))
+            return unread ? FileOutcome{FileOutcome::Skipped, "no file to update", path}
+                          : FileOutcome{FileOutcome::Failed, std::move(unread.message), path};
+    }
     return Upsert(path, Kept::Day, std::move(line));
 }
 
@@ -289,7 +300,9 @@ FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) 
         return Refuse(RefuseReason::Venue, "unknown venue code \"" +
                                                std::string(Field(record, RecordHead::kVenue)) +
                                                "\"");
-    Image* img = Load(*path, Kept::Day, kRunnerLineLength, true, createMissing);
+    keiba::IoResult unread = keiba::IoResult::Ok();
+    Image* img = Load(*path, Kept::Day, kRunnerLineLength, true, createMissing, unread);
+    if (!img && !unread) return {FileOutcome::Failed, std::move(unread.message), *path};
     if (!img) return {FileOutcome::Skipped, "no file to update", *path};
     img->lines[static_cast<std::size_t>(slot)] = std::string(record.substr(0, kRunnerLineLength));
     MarkChanged(*img);

@@ -91,7 +91,8 @@ inline constexpr int kRefuseReasons = 7;
 // The reason in words, UTF-8 ("レコード長が不正").
 std::string_view RefuseReasonText(RefuseReason r);
 
-// What became of one record.
+// What became of one record. Failed: a file it goes to could not be read or written (the
+// reason names it and the cause); an unreadable file is left as it is.
 struct FileOutcome {
     enum Code { Filed, Refused, Skipped, Failed };
     Code code = Filed;
@@ -159,9 +160,11 @@ private:
         bool sorted = true;
         bool dirty = false;
     };
-    // The file's image, loaded on first use; nullptr when it is missing and not to be created.
+    // The file's image, loaded on first use; nullptr when it is missing and not to be created,
+    // or when it is there but cannot be read (`unread` then says which and why: nothing may be
+    // written over it).
     Image* Load(const std::filesystem::path& path, Kept kept, std::size_t lineLength, bool slotted,
-                bool createMissing);
+                bool createMissing, keiba::IoResult& unread);
     FileOutcome Upsert(const std::filesystem::path& path, Kept kept, std::string line);
     std::size_t& Held(Kept kept) { return kept == Kept::Day ? heldDay_ : heldHorse_; }
     void MarkChanged(Image& img);

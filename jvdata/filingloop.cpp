@@ -94,6 +94,9 @@ private:
                 return false;
         }
         ImportFiling f = FileImportRecord(batch_, record, p_.filter);
+        // A file that could not be read ends the import as a failed write does; what the
+        // records before it filed into other files is written first.
+        if (!f.read) return Flush() && Written(f.read);
         if (f.refused) refused_.Add(*f.refused, std::move(f.detail));
         if (f.filed) host_.ShowRecordName(f.label);
         return true;

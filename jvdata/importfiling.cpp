@@ -58,6 +58,8 @@ ImportFiling Refused(RefuseReason r, std::string_view record) {
 
 ImportFiling Done(const FileOutcome& out, const std::string& sjisLabel, std::string_view record) {
     if (out.code == FileOutcome::Refused) return Refused(out.refused, record);
+    if (out.code == FileOutcome::Failed)
+        return {false, {}, {}, {}, keiba::IoResult::Fail(out.reason)};
     if (!out) return {};
     return {true, keiba::Cp932ToUtf8(sjisLabel), std::nullopt, {}};
 }
@@ -93,6 +95,7 @@ ImportFiling FileRunner(FilingBatch& b, std::string_view rec, const ImportFilter
     if (RaceNo(rec) >= 1 && horse >= 1 && horse <= 18 && InWindow(rec, f)) {
         // A race above 12 has no slot in the runner file; the batch refuses it.
         result = Done(b.PutRunner(rec), Sj("馬毎:") + Venue(rec) + RunnerText(rec), rec);
+        if (!result.read) return result;
     }
     if (std::string(Field(rec, TJvSE::kPedigreeYear)) > f.horseYearFloor) {
         // The horse's folder is made for every runner of a recent horse, filed or not.
@@ -103,6 +106,7 @@ ImportFiling FileRunner(FilingBatch& b, std::string_view rec, const ImportFilter
                                std::string(Field(rec, RecordHead::kDayOfMonth));
             ImportFiling h = Done(b.UpsertHorseRun(rec),
                                   Sj("過去走:") + date + Venue(rec) + RunnerText(rec), rec);
+            if (!h.read) return h;
             if (h.filed) {
                 h.refused = result.refused;
                 h.detail = result.detail;

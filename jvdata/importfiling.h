@@ -3,6 +3,7 @@
 // read loop, applied to one record at a time through a FilingBatch.
 
 #include "jvdata/dayfiles.h"
+#include "keiba/fileio.h"
 
 #include <array>
 #include <cstdint>
@@ -34,6 +35,9 @@ struct ImportFiling {
     // 2026120505050803" (UTF-8, printable ASCII of the record only).
     std::optional<RefuseReason> refused;
     std::string detail;
+    // Fails when a file the record goes to is there but could not be read (naming it and the
+    // cause): the import stops there, and the file stays as it is.
+    keiba::IoResult read = keiba::IoResult::Ok();
 };
 
 // Files one record (CP932, with its CR LF) into `batch` by its record id. Records the table

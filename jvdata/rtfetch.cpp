@@ -27,33 +27,34 @@ int ReadStepBufferSize(ReadStep step) {
     return step == ReadStep::Mining || step == ReadStep::Results ? 60000 : 100000;
 }
 
-bool FileRealtimeRecord(FilingBatch& batch, ReadStep step, std::string_view record) {
-    if (!CheckFraming(record)) return false;
+FileOutcome FileRealtimeRecord(FilingBatch& batch, ReadStep step, std::string_view record) {
+    const FileOutcome notTaken{FileOutcome::Skipped, "not taken by the step", {}};
+    if (!CheckFraming(record)) return notTaken;
     std::string_view id = Field(record, RecordHead::kRecordId);
     int race = static_cast<int>(FieldNumber(record, RecordHead::kRaceNo));
     switch (step) {
     case ReadStep::Odds:
-        if (!IsOddsId(id, '1', '6') || !OddsKindTaken(record)) return false;
-        return bool(batch.UpsertDayLine(OddsFile(id[1]), record));
+        if (!IsOddsId(id, '1', '6') || !OddsKindTaken(record)) return notTaken;
+        return batch.UpsertDayLine(OddsFile(id[1]), record);
     case ReadStep::MorningOdds:
-        if (id != "O1" || !OddsKindTaken(record)) return false;
-        return bool(batch.UpsertDayLine(DayFile::O1a, record));
+        if (id != "O1" || !OddsKindTaken(record)) return notTaken;
+        return batch.UpsertDayLine(DayFile::O1a, record);
     case ReadStep::MiddleOdds:
-        if (!IsOddsId(id, '1', '3') || !OddsKindTaken(record)) return false;
-        return bool(batch.UpsertDayLine(id == "O1" ? DayFile::O1m : OddsFile(id[1]), record));
+        if (!IsOddsId(id, '1', '3') || !OddsKindTaken(record)) return notTaken;
+        return batch.UpsertDayLine(id == "O1" ? DayFile::O1m : OddsFile(id[1]), record);
     case ReadStep::Mining:
-        if (id != "DM" || race < 1) return false;
-        return bool(batch.UpsertDayLine(DayFile::DM, record));
+        if (id != "DM" || race < 1) return notTaken;
+        return batch.UpsertDayLine(DayFile::DM, record);
     case ReadStep::Results:
-        if (race < 1) return false;
-        if (id == "RA") return bool(batch.UpsertDayLine(DayFile::RA, record, {true, false}));
+        if (race < 1) return notTaken;
+        if (id == "RA") return batch.UpsertDayLine(DayFile::RA, record, {true, false});
         if (id == "SE")
-            return FieldNumber(record, TJvSE::kHorseNo) >= 1 &&
-                   bool(batch.PutRunner(record, false));
-        if (id == "HR") return bool(batch.UpsertDayLine(DayFile::HR, record, {false, true}));
-        return false;
+            return FieldNumber(record, TJvSE::kHorseNo) >= 1 ? batch.PutRunner(record, false)
+                                                             : notTaken;
+        if (id == "HR") return batch.UpsertDayLine(DayFile::HR, record, {false, true});
+        return notTaken;
     }
-    return false;
+    return notTaken;
 }
 
 ReadStepResult RunReadStep(TJVLink& link, ReadStep step, const std::filesystem::path& appDir,
@@ -73,12 +74,17 @@ ReadStepResult RunReadStep(TJVLink& link, ReadStep step, const std::filesystem::
             out.readError = r;
             break;
         }
-        if (!FileRealtimeRecord(batch, step, buffer)) continue;
-        ++out.filed;
+        FileOutcome filed = FileRealtimeRecord(batch, step, buffer);
+        if (filed.code == FileOutcome::Failed) {
+            out.written = keiba::IoResult::Fail(std::move(filed.reason));
+            break;
+        }
+        if (!filed) continue;
         // On disk before the next read: a fetch killed in the middle of a day's results keeps
         // every record it read. A file that cannot be written ends the step, which says so.
         out.written = batch.Flush();
         if (!out.written) break;
+        ++out.filed;
     }
     return out;
 }

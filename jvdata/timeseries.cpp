@@ -102,8 +102,11 @@ TimeSeriesResult ImportTimeSeriesOdds(const fs::path& folder, const fs::path& ap
             fs::path target = DayFilePath(appDir, *day, kOddsFiles[kind - 1]);
             result.written = keiba::CreateFolders(target.parent_path());
             if (!result.written) return result;
-            std::string old = keiba::ReadWholeFile(target).value_or(std::string());
-            result.written = keiba::WriteFileAtomic(target, ReplaceRaceLines(old, *line));
+            keiba::FileRead old = keiba::ReadFileToRewrite(target);
+            result.written = std::move(old.read);
+            if (!result.written) return result;
+            result.written = keiba::WriteFileAtomic(
+                target, ReplaceRaceLines(old.bytes.value_or(std::string()), *line));
             if (!result.written) return result;
             if (kind == 1) ++result.races;
         }

@@ -40,6 +40,9 @@ UmConvertResult ConvertUmaFile(const std::filesystem::path& umaFile,
         out += "\r\n";
     }
     if (out.empty()) return UmConvertResult::NoRecords;
+    // The newer file may hold a later record of the horse: one that is there but cannot be read
+    // is not to be replaced by the old one's.
+    if (!keiba::ReadFileToRewrite(um2File).read) return UmConvertResult::TargetUnreadable;
     std::error_code ec;
     std::filesystem::create_directories(um2File.parent_path(), ec);
     return keiba::WriteFileAtomic(um2File, out) ? UmConvertResult::Written

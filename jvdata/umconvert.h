@@ -13,11 +13,12 @@ namespace jvdata {
 // old record (wrong length, no "UM" id, no CR LF at its end).
 std::optional<std::string> ConvertUmaRecord(std::string_view uma);
 
-enum class UmConvertResult { NoSource, NoRecords, Written, WriteFailed };
+enum class UmConvertResult { NoSource, NoRecords, TargetUnreadable, Written, WriteFailed };
 
 // Builds `um2File` from every whole record of `umaFile` (replacing it). A missing or empty old
-// file, or one without a single whole record, writes nothing; reading stops at the first
-// record that is not whole, keeping those before it.
+// file, or one without a single whole record, writes nothing, nor does a `um2File` that is there
+// but cannot be read; reading stops at the first record that is not whole, keeping those before
+// it.
 UmConvertResult ConvertUmaFile(const std::filesystem::path& umaFile,
                                const std::filesystem::path& um2File);
 

@@ -47,14 +47,18 @@ std::string StartedErrorLog(std::string_view oldBytes, keiba::LocalTime now,
 
 keiba::IoResult StartErrorLog(const fs::path& appDir, keiba::LocalTime now) {
     fs::path p = ErrorLogPath(appDir);
-    std::string old = keiba::ReadWholeFile(p).value_or(std::string());
-    return keiba::WriteFileAtomic(p, StartedErrorLog(old, now, appDir));
+    keiba::FileRead old = keiba::ReadFileToRewrite(p);
+    if (!old.read) return old.read;
+    return keiba::WriteFileAtomic(p,
+                                  StartedErrorLog(old.bytes.value_or(std::string()), now, appDir));
 }
 
 keiba::IoResult AppendErrorLog(const fs::path& appDir, keiba::LocalTime now,
                                std::string_view statusUtf8) {
     fs::path p = ErrorLogPath(appDir);
-    std::string bytes = keiba::ReadWholeFile(p).value_or(std::string());
+    keiba::FileRead old = keiba::ReadFileToRewrite(p);
+    if (!old.read) return old.read;
+    std::string bytes = std::move(old.bytes).value_or(std::string());
     // A last line without its break gets one; a lone CR (an editor of another system) is made
     // whole, since a CR LF after it would read as one more, empty line.
     if (!bytes.empty() && bytes.back() != '\n') bytes += bytes.back() == '\r' ? "\n" : "\r\n";

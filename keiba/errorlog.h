@@ -20,7 +20,9 @@ std::filesystem::path ErrorLogPath(const std::filesystem::path& appDir);
 std::string StartedErrorLog(std::string_view oldBytes, keiba::LocalTime now,
                             const std::filesystem::path& appDir);
 
-// Rewrites the log of `appDir` as StartedErrorLog gives it; a missing file is created.
+// Rewrites the log of `appDir` as StartedErrorLog gives it; a missing file is created. A log
+// that is there but cannot be read is left as it is, and the result says so (as in the entry
+// below).
 keiba::IoResult StartErrorLog(const std::filesystem::path& appDir, keiba::LocalTime now);
 
 // Appends "【エラー】hh:nn:ss：" + `statusUtf8` (reloading the file and saving it whole).

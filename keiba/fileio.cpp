@@ -136,19 +136,33 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 } // namespace
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-    return ReadWholeFile(path.c_str());
+namespace {
+
+ReadFailureHook& ReadHook() {
+    static ReadFailureHook hook;
+    return hook;
 }
 
-std::optional<std::string> ReadWholeFile(const char* nativePath) {
+// Not an errno value: something other than a file or a folder (a device, a pipe) stands there.
+constexpr int kNotAFile = -1;
+
+// The whole file into `data`; 0, or why not: an errno value (ENOENT, ENOTDIR: nothing there) or
+// kNotAFile.
+int ReadInto(const char* nativePath, std::string& data) {
+    if (ReadHook())
+        if (const int err = ReadHook()(std::filesystem::path(nativePath)); err != 0) return err;
     int fd = ::open(nativePath, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0) return errno;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (!S_ISREG(st.st_mode))
+        err = S_ISDIR(st.st_mode) ? EISDIR : kNotAFile;
+    if (err != 0) {
         ::close(fd);
-        return std::nullopt;
+        return err;
     }
-    std::string data;
     data.resize(static_cast<std::size_t>(st.st_size));
     std::size_t used = 0;
     for (;;) {
@@ -168,15 +182,62 @@ std::optional<std::string> ReadWholeFile(const char* nativePath) {
         }
         if (n < 0) {
             if (errno == EINTR) continue;
+            err = errno;
             ::close(fd);
-            return std::nullopt;
+            return err;
         }
         if (n == 0) break;
         used += static_cast<std::size_t>(n);
     }
     ::close(fd);
     data.resize(used);
+    return 0;
+}
+
+// As a failed write's: the user reads the cause in words, the log keeps the system's text. Where
+// a permission is missing, it is the one to read (FailureCause speaks of writing).
+IoResult ReadFailure(const std::filesystem::path& path, int err) {
+    const std::string head = PathToUtf8(path) + " を読み込めません";
+    if (LogSink() && !tLogging) {
+        tLogging = true;
+        LogSink()(head + ": " +
+                  (err == kNotAFile
+                       ? std::string("not a regular file")
+                       : std::string(std::strerror(err)) + " (errno " + std::to_string(err) + ")"));
+        tLogging = false;
+    }
+    std::string cause;
+    if (err == EACCES || err == EPERM)
+        cause = "読み込む権限がありません";
+    else if (err == kNotAFile)
+        cause = "ファイルではないものがあります";
+    else
+        cause = FailureCause(err);
+    return IoResult::Fail(head + "（" + cause + "）。");
+}
+
+} // namespace
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    return ReadWholeFile(path.c_str());
+}
+
+std::optional<std::string> ReadWholeFile(const char* nativePath) {
+    std::string data;
+    if (ReadInto(nativePath, data) != 0) return std::nullopt;
     return data;
+}
+
+FileRead ReadFileToRewrite(const std::filesystem::path& path) {
+    std::string data;
+    const int err = ReadInto(path.c_str(), data);
+    if (err == 0) return {IoResult::Ok(), std::move(data)};
+    if (err == ENOENT || err == ENOTDIR) return {IoResult::Ok(), std::nullopt};
+    return {ReadFailure(path, err), std::nullopt};
+}
+
+void SetReadFailureHookForTest(ReadFailureHook hook) {
+    ReadHook() = std::move(hook);
 }
 
 namespace {

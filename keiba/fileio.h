@@ -32,6 +32,23 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // one buffer instead of a path object each.
 std::optional<std::string> ReadWholeFile(const char* nativePath);
 
+// A read by a caller that rewrites the file from what it read. A file that is there but cannot
+// be read is not a missing one: whatever the caller would write over it would lose it, so the
+// two never share a value. `read` fails then, naming the file and the cause in words (and the
+// system's own text goes to the failure log, as a failed write's does).
+struct [[nodiscard]] FileRead {
+    IoResult read;
+    std::optional<std::string> bytes; // the file; nothing when it is missing or unreadable
+    bool Missing() const { return read.ok && !bytes; }
+};
+FileRead ReadFileToRewrite(const std::filesystem::path& path);
+
+// Test seam: called with each file a read opens, returns an errno value the read fails with as
+// if the system had answered it (0: the file is read). Stands for a file this user may not read
+// or a disk that fails, which modes alone cannot make for a test running as root.
+using ReadFailureHook = std::function<int(const std::filesystem::path& file)>;
+void SetReadFailureHookForTest(ReadFailureHook hook);
+
 // Whether a write syncs its folder itself, or leaves it to the caller, who writes many files
 // into few folders and syncs each folder once (SyncFolder) before it calls any of them saved.
 enum class FolderSync { Now, ByCaller };

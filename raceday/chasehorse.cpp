@@ -33,7 +33,9 @@ fs::path ChaseHorseFile(const fs::path& appDir) {
 
 keiba::IoResult SaveChaseHorses(ChaseHorseList& list, const fs::path& appDir) {
     fs::path p = ChaseHorseFile(appDir);
-    if (auto old = keiba::ReadWholeFile(p)) list.Merge(*old);
+    keiba::FileRead old = keiba::ReadFileToRewrite(p);
+    if (!old.read) return old.read;
+    if (old.bytes) list.Merge(*old.bytes);
     return keiba::WriteFileAtomic(p, list.Bytes());
 }
 

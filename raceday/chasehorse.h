@@ -32,7 +32,8 @@ private:
 
 std::filesystem::path ChaseHorseFile(const std::filesystem::path& appDir);
 
-// The list merged with the file of `appDir`, written back whole.
+// The list merged with the file of `appDir`, written back whole; a file that is there but
+// cannot be read is left as it is, and the result says so.
 keiba::IoResult SaveChaseHorses(ChaseHorseList& list, const std::filesystem::path& appDir);
 
 enum class ChaseResult { OutOfRange, NoRunner, Declined, Registered, WriteFailed };

@@ -24,9 +24,10 @@ std::filesystem::path UserSetPath(const std::filesystem::path& appDir) {
 
 void UserSetList::Load(const std::filesystem::path& path) {
     lines_.clear();
-    auto bytes = keiba::ReadWholeFile(path);
-    if (!bytes) return;
-    for (std::string_view line : keiba::SplitLines(*bytes)) lines_.emplace_back(line);
+    keiba::FileRead file = keiba::ReadFileToRewrite(path);
+    read_ = std::move(file.read);
+    if (!file.bytes) return;
+    for (std::string_view line : keiba::SplitLines(*file.bytes)) lines_.emplace_back(line);
 }
 
 UserSetting UserSetList::At(int i) const {
@@ -42,6 +43,7 @@ std::string UserSetList::FileBytes(const std::vector<std::string>& lines) {
 
 keiba::IoResult UserSetList::Put(int index, const UserSetting& setting,
                                  const std::filesystem::path& path) {
+    if (!read_) return read_;
     std::vector<std::string> next = lines_;
     if (index >= 0 && index < Count())
         next[static_cast<std::size_t>(index)] = UserSettingLine(setting);
@@ -53,6 +55,7 @@ keiba::IoResult UserSetList::Put(int index, const UserSetting& setting,
 }
 
 keiba::IoResult UserSetList::Remove(int index, const std::filesystem::path& path) {
+    if (!read_) return read_;
     if (index < 0 || index >= Count()) return keiba::IoResult::Ok();
     std::vector<std::string> next = lines_;
     next.erase(next.begin() + index);

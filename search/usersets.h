@@ -41,7 +41,8 @@ std::filesystem::path UserSetPath(const std::filesystem::path& appDir); // <appD
 // whole; a change whose write fails leaves the lines as they were.
 class UserSetList {
 public:
-    // A missing file is an empty list.
+    // A missing file is an empty list. So is one that is there but cannot be read, and every
+    // change is then refused with the message of the read, since its write would lose the file.
     void Load(const std::filesystem::path& path);
     int Count() const { return static_cast<int>(lines_.size()); }
     UserSetting At(int i) const;
@@ -54,6 +55,7 @@ public:
 
 private:
     std::vector<std::string> lines_;
+    keiba::IoResult read_ = keiba::IoResult::Ok(); // of the last Load
 };
 
 // The three sets of the user combination settings and their search. The sets stay until another

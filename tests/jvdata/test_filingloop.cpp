@@ -9,6 +9,7 @@
 #include "tests/support/fakejvlink.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -369,4 +370,36 @@ TEST(FilingLoop, RefusedRecordsAreCountedByReasonAndTold) {
     ASSERT_EQ(ReadAndFileJvRecords(clean, p, quiet), FilingLoopExit::Finished);
     EXPECT_EQ(quiet.statuses.back(), "データ作成が完了しました。");
     EXPECT_TRUE(quiet.tallies.empty());
+}
+
+// A payout file the importing user cannot read is no missing one: the import stops, says which
+// file and why, and leaves it whole; what the records before took into other files is written.
+TEST(FilingLoop, AnUnreadablePayoutFileIsLeftWholeByAnImport) {
+    TempDir dir;
+    fs::create_directories(dir / "Data");
+    const fs::path payouts = dir / "Data/2026年12月05日.jvHR";
+    std::string races36;
+    for (const char* venue : {"05", "06", "08"})
+        for (int race = 1; race <= 12; ++race)
+            races36 += MakeRecord("HR", RaceKey16("20261205", venue, race), '2');
+    WriteBytes(payouts, races36);
+    FakeJvLink link;
+    std::vector<std::string> feed = {Ra("20261205", 1)};
+    for (int race = 1; race <= 6; ++race)
+        feed.push_back(MakeRecord("HR", RaceKey16("20261205", "05", race), '2'));
+    link.AddFile("F1", feed);
+    LoopHost host;
+    FilingLoopExit exit;
+    {
+        const UnreadableFile unreadable(payouts);
+        exit = ReadAndFileJvRecords(link, SetupParams(dir.path()), host);
+    }
+    EXPECT_EQ(exit, FilingLoopExit::WriteError);
+    EXPECT_EQ(Slurp(payouts), races36);
+    ASSERT_EQ(host.told.size(), 1u);
+    EXPECT_NE(host.told[0].find("2026年12月05日.jvHR を読み込めません（読み込む権限がありません）"),
+              std::string::npos)
+        << host.told[0];
+    EXPECT_EQ(host.lastTime, "unchanged");
+    EXPECT_TRUE(fs::exists(dir / "Data/2026年12月05日.jvRA"));
 }

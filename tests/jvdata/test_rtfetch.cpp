@@ -5,6 +5,7 @@
 #include "tests/jvdata/recordmaker.h"
 #include "tests/support/fakejvlink.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -77,4 +78,36 @@ TEST(RtFetch, EachRecordIsFiledBeforeTheNextRead) {
     EXPECT_EQ(r.filed, 3);
     EXPECT_TRUE(r.written.ok);
     EXPECT_EQ(filedAtRead, (std::vector<std::string>{"000", "100", "110", "111"}));
+}
+
+// An odds file that cannot be read is left whole and the step says which; a record counts as
+// filed only once its write has succeeded.
+TEST(RtFetch, AFileThatCannotBeReadOrWrittenEndsTheStepWithNothingFiled) {
+    testsupport::TempDir app;
+    std::filesystem::create_directories(app / "Data");
+    const std::filesystem::path odds = app / "Data" / "2026年12月06日.jvO1";
+    testsupport::WriteBytes(odds, "the odds of 36 races\r\n");
+    const std::string key = RaceKey16("20261206", "05", 1);
+    auto fetch = [&] {
+        testsupport::FakeJvLink link;
+        link.AddRealtime("0B30", key, {MakeRecord("O1", key, '1')});
+        EXPECT_EQ(link.JVRTOpen("0B30", key), 0);
+        return RunReadStep(link, ReadStep::Odds, app.path(), nullptr, nullptr);
+    };
+    ReadStepResult unread;
+    {
+        const testsupport::UnreadableFile unreadable(odds);
+        unread = fetch();
+    }
+    EXPECT_NE(unread.written.message.find("2026年12月06日.jvO1 を読み込めません"),
+              std::string::npos)
+        << unread.written.message;
+    EXPECT_EQ(unread.filed, 0);
+    EXPECT_EQ(testsupport::Slurp(odds), "the odds of 36 races\r\n");
+
+    keiba::SetBeforeRenameHookForTest([](const std::filesystem::path&) { return false; });
+    const ReadStepResult unwritten = fetch();
+    keiba::SetBeforeRenameHookForTest(nullptr);
+    EXPECT_FALSE(unwritten.written.ok);
+    EXPECT_EQ(unwritten.filed, 0);
 }

@@ -1,6 +1,7 @@
 #include "keiba/errorlog.h"
 #include "keiba/sjis.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -107,4 +108,20 @@ TEST(ErrorLog, FailedWritesLeaveTheSystemsTextInTheLog) {
 
     const keiba::FailureLogging nowhere(dir / "missing", clock);
     EXPECT_FALSE(keiba::WriteFileAtomic(dir / "missing" / "z.txt", "z").ok);
+}
+
+// A log that is there but cannot be read is no empty one: neither a start nor an entry writes
+// over it, and each says why.
+TEST(ErrorLog, AnUnreadableLogIsKeptByAStartAndAnEntry) {
+    TempDir dir;
+    WriteBytes(dir / "ErrorLog.txt", Lines(1, 50));
+    const keiba::LocalTime now = keiba::MakeLocalTime(2026, 11, 28, 9, 5, 7);
+    {
+        const UnreadableFile unreadable(dir / "ErrorLog.txt");
+        EXPECT_FALSE(keiba::StartErrorLog(dir.path(), now).ok);
+        const keiba::IoResult entry = keiba::AppendErrorLog(dir.path(), now, "x");
+        EXPECT_NE(entry.message.find("ErrorLog.txt を読み込めません"), std::string::npos)
+            << entry.message;
+    }
+    EXPECT_EQ(Slurp(dir / "ErrorLog.txt"), Lines(1, 50));
 }

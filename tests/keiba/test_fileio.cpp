@@ -243,6 +243,23 @@ TEST(FileIo, AFailedWriteSaysItsCauseInJapaneseAndLogsTheSystemsText) {
     for (const auto& c : kCauses) EXPECT_EQ(FailureCause(c.err), c.cause) << c.err;
 }
 
+// The system's own answer tells a missing file from one the user may not read. Modes do not stop
+// root, so root reads as an ordinary user.
+TEST(FileIo, AFileThatCannotBeReadIsNotAMissingOne) {
+    testsupport::TempDir dir;
+    const auto file = dir / "ChaseHorse.dat";
+    testsupport::WriteBytes(file, "kept");
+    ASSERT_EQ(::chmod(file.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const bool asUser = ::geteuid() == 0 && ::seteuid(65534) == 0;
+    const FileRead unreadable = ReadFileToRewrite(file);
+    if (asUser) {
+        EXPECT_EQ(::seteuid(0), 0);
+    }
+    EXPECT_EQ(unreadable.read.message,
+              file.string() + " を読み込めません（読み込む権限がありません）。");
+}
+
 TEST(FileIo, LinesEndAtCrLfLfOrALoneCr) {
     using Lines = std::vector<std::string_view>;
     const struct {

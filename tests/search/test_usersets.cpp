@@ -2,6 +2,7 @@
 
 #include "tests/raceday/dayfixture.h"
 #include "tests/search/neraifixture.h"
+#include "tests/support/unreadable.h"
 
 using namespace search;
 using namespace testsupport;
@@ -28,6 +29,20 @@ TEST_F(UserSetListTest, AFailedWriteKeepsTheListAsItWas) {
     EXPECT_FALSE(list.Remove(0, nowhere));
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.At(0).name, "A");
+}
+
+// Settings loaded from a file that could not be read are not all there is: no change is
+// written over the file.
+TEST_F(UserSetListTest, AFileThatCouldNotBeReadTakesNoChange) {
+    WriteBytes(path, "\"A\",\"X\",\"Y\",\"Z\"\r\n");
+    UserSetList list;
+    {
+        const UnreadableFile unreadable(path);
+        list.Load(path);
+    }
+    const keiba::IoResult io = list.Put(-1, {"B", "X", "Y", "Z"}, path);
+    EXPECT_NE(io.message.find("UserSet.usd を読み込めません"), std::string::npos) << io.message;
+    EXPECT_EQ(Slurp(path), "\"A\",\"X\",\"Y\",\"Z\"\r\n");
 }
 
 // Two races of three runners; the R code of this run (block A) is R+ for runner 1 of race 0 and
