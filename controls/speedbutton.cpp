@@ -14,6 +14,8 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace controls {
 namespace {
 
@@ -390,31 +392,52 @@ bool TLbSpeedButton::event(QEvent* e) {
     return QWidget::event(e);
 }
 
+// Where the glyph and the caption go: the glyph image of the state, the caption as much of it
+// as fits, and both places with the press shift already in them.
+struct TLbSpeedButton::Content {
+    QPixmap image;
+    QString caption;
+    int textFlags = 0;
+    QSize textSize;
+    QPoint glyphAt, textAt;
+};
+
 void TLbSpeedButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    const bool down = down_ && isEnabled();
+    const QColor face = FaceColor();
+    if (!transparent_) PaintBackground(p, face, down);
+    PaintFrame(p, face, down);
+    const QFont font = CaptionFont(down);
+    p.setFont(font);
+    PaintContent(p, PlaceContent(QFontMetrics(font), GlyphImage(down), down));
+    if (popupMenu_ != nullptr) PaintMenuArrow(p);
+}
+
+void TLbSpeedButton::PaintBackground(QPainter& p, const QColor& face, bool down) const {
+    using S = TLbSpeedButtonStyle;
+    const int w = width();
+    const int h = height();
+    switch (style_) {
+    case S::bsNormal:
+    case S::bsEncarta:
+    case S::bsOld: p.fillRect(rect(), face); break;
+    case S::bsModern: {
+        const int middle = h / 4 + (down ? 1 : 0);
+        PaintGradient(p, 2, w - 2, 2, middle, lightColor_, face);
+        PaintGradient(p, 2, w - 2, middle, h - 1, face, lightColor_);
+        break;
+    }
+    case S::bsShape:
+    case S::bsQuicken: break;
+    }
+}
+
+void TLbSpeedButton::PaintFrame(QPainter& p, const QColor& face, bool down) const {
+    using S = TLbSpeedButtonStyle;
     const int w = width();
     const int h = height();
     const bool enabled = isEnabled();
-    const bool down = down_ && enabled;
-    const QColor face = FaceColor();
-    using S = TLbSpeedButtonStyle;
-
-    if (!transparent_) {
-        switch (style_) {
-        case S::bsNormal:
-        case S::bsEncarta:
-        case S::bsOld: p.fillRect(rect(), face); break;
-        case S::bsModern: {
-            const int middle = h / 4 + (down ? 1 : 0);
-            PaintGradient(p, 2, w - 2, 2, middle, lightColor_, face);
-            PaintGradient(p, 2, w - 2, middle, h - 1, face, lightColor_);
-            break;
-        }
-        case S::bsShape:
-        case S::bsQuicken: break;
-        }
-    }
-
     const bool framed = (enabled && (!flat_ || hot_ || down)) || (!enabled && !flat_);
     const QRect r = rect();
     switch (style_) {
@@ -461,99 +484,125 @@ void TLbSpeedButton::paintEvent(QPaintEvent*) {
         break;
     case S::bsShape: break;
     }
+}
 
-    // Caption and glyph.
+QFont TLbSpeedButton::CaptionFont(bool down) const {
     QFont f = hot_ && useHotTrackFont_ ? hotTrackFont_ : font();
-    if (style_ == S::bsEncarta && down) f.setBold(true);
-    p.setFont(f);
-    QColor textColor = FontColor();
-    if (hot_ && useHotTrackFont_ && hotTrackFontColor_.isValid()) textColor = hotTrackFontColor_;
-    if (!enabled) textColor = QColor(128, 128, 128);
-    const int shift = down && style_ != S::bsEncarta ? 1 : 0;
+    if (style_ == TLbSpeedButtonStyle::bsEncarta && down) f.setBold(true);
+    return f;
+}
 
-    QPixmap image;
-    if (!glyph_.isNull() && numGlyphs_ > 0) {
-        const int imageWidth = glyph_.width() / numGlyphs_;
-        int index = 0;
-        if (!enabled) {
-            index = 1;
-        } else if (down && numGlyphs_ >= 3) {
-            index = 2;
-        } else if (hot_ && numGlyphs_ >= 4) {
-            index = 3;
-        }
-        if (index >= numGlyphs_) index = 0;
-        image = glyph_.copy(index * imageWidth, 0, imageWidth, glyph_.height());
+QColor TLbSpeedButton::CaptionColor() const {
+    if (!isEnabled()) return {128, 128, 128};
+    if (hot_ && useHotTrackFont_ && hotTrackFontColor_.isValid()) return hotTrackFontColor_;
+    return FontColor();
+}
+
+// The strip holds up to four images side by side: up, disabled, down, hot; a state without its
+// image shows the first.
+QPixmap TLbSpeedButton::GlyphImage(bool down) const {
+    if (glyph_.isNull() || numGlyphs_ <= 0) return {};
+    const int imageWidth = glyph_.width() / numGlyphs_;
+    int index = 0;
+    if (!isEnabled()) {
+        index = 1;
+    } else if (down && numGlyphs_ >= 3) {
+        index = 2;
+    } else if (hot_ && numGlyphs_ >= 4) {
+        index = 3;
     }
-    const bool sideGlyph = layout_ == TLbSpeedButtonLayout::blGlyphLeft ||
-                           layout_ == TLbSpeedButtonLayout::blGlyphRight;
-    const int gap = 4;
-    const QFontMetrics fm(f);
-    int maxTextWidth = w - 8 - (!image.isNull() && sideGlyph ? image.width() + gap : 0);
-    if (maxTextWidth < 0) maxTextWidth = 0;
-    QString caption = caption_;
-    const int mnemonic = Qt::TextShowMnemonic;
+    if (index >= numGlyphs_) index = 0;
+    return glyph_.copy(index * imageWidth, 0, imageWidth, glyph_.height());
+}
+
+// The caption cut to `maxWidth` unless it wraps, its drawing flags and the size it takes.
+void TLbSpeedButton::FitCaption(Content& c, const QFontMetrics& fm, int maxWidth) const {
+    c.caption = caption_;
     if (!wordWrap_) {
-        while (!caption.isEmpty() && fm.horizontalAdvance(StripMnemonic(caption)) > maxTextWidth)
-            caption.chop(1);
+        while (!c.caption.isEmpty() && fm.horizontalAdvance(StripMnemonic(c.caption)) > maxWidth)
+            c.caption.chop(1);
     }
     const int align = alignment_ == TAlignment::taLeftJustify    ? Qt::AlignLeft
                       : alignment_ == TAlignment::taRightJustify ? Qt::AlignRight
                                                                  : Qt::AlignHCenter;
-    const int textFlags = mnemonic | align | (wordWrap_ ? Qt::TextWordWrap : 0);
-    const QSize textSize =
-        caption.isEmpty()
+    c.textFlags = Qt::TextShowMnemonic | align | (wordWrap_ ? Qt::TextWordWrap : 0);
+    c.textSize =
+        c.caption.isEmpty()
             ? QSize()
-            : fm.boundingRect(QRect(0, 0, maxTextWidth, h), textFlags, caption).size();
-    const QSize glyphSize = image.isNull() ? QSize() : image.size();
-    const bool both = !image.isNull() && !caption.isEmpty();
+            : fm.boundingRect(QRect(0, 0, maxWidth, height()), c.textFlags, c.caption).size();
+}
+
+// The glyph and the caption as one block, placed by the alignment across and centred down, the
+// glyph beside or above the caption as the layout says; a pressed button shows them one pixel
+// lower and to the right (the Encarta style instead makes its caption bold).
+TLbSpeedButton::Content TLbSpeedButton::PlaceContent(const QFontMetrics& fm, QPixmap image,
+                                                     bool down) const {
+    const int w = width();
+    const int h = height();
+    Content c;
+    c.image = std::move(image);
+    const bool sideGlyph = layout_ == TLbSpeedButtonLayout::blGlyphLeft ||
+                           layout_ == TLbSpeedButtonLayout::blGlyphRight;
+    const int gap = 4;
+    const int maxTextWidth =
+        std::max(0, w - 8 - (!c.image.isNull() && sideGlyph ? c.image.width() + gap : 0));
+    FitCaption(c, fm, maxTextWidth);
+    const QSize glyphSize = c.image.isNull() ? QSize() : c.image.size();
+    const QSize textSize = c.textSize;
+    const bool both = !c.image.isNull() && !c.caption.isEmpty();
     const int blockWidth = sideGlyph ? glyphSize.width() + textSize.width() + (both ? gap : 0)
                                      : std::max(glyphSize.width(), textSize.width());
     const int blockHeight = sideGlyph ? std::max(glyphSize.height(), textSize.height())
                                       : glyphSize.height() + textSize.height() + (both ? gap : 0);
+    const int shift = down && style_ != TLbSpeedButtonStyle::bsEncarta ? 1 : 0;
     int bx = (w - blockWidth) / 2;
     if (alignment_ == TAlignment::taLeftJustify) bx = 4;
     if (alignment_ == TAlignment::taRightJustify) bx = w - 4 - blockWidth;
     bx += shift;
-    const int shiftY = shift;
 
-    QPoint glyphAt, textAt;
     switch (layout_) {
     case TLbSpeedButtonLayout::blGlyphLeft:
-        glyphAt = {bx, (h - glyphSize.height()) / 2};
-        textAt = {bx + glyphSize.width() + (both ? gap : 0), (h - textSize.height()) / 2};
+        c.glyphAt = {bx, (h - glyphSize.height()) / 2};
+        c.textAt = {bx + glyphSize.width() + (both ? gap : 0), (h - textSize.height()) / 2};
         break;
     case TLbSpeedButtonLayout::blGlyphRight:
-        textAt = {bx, (h - textSize.height()) / 2};
-        glyphAt = {bx + textSize.width() + (both ? gap : 0), (h - glyphSize.height()) / 2};
+        c.textAt = {bx, (h - textSize.height()) / 2};
+        c.glyphAt = {bx + textSize.width() + (both ? gap : 0), (h - glyphSize.height()) / 2};
         break;
     case TLbSpeedButtonLayout::blGlyphTop: {
         const int top = (h - blockHeight) / 2;
-        glyphAt = {bx + (blockWidth - glyphSize.width()) / 2, top};
-        textAt = {bx + (blockWidth - textSize.width()) / 2,
-                  top + glyphSize.height() + (both ? gap : 0)};
+        c.glyphAt = {bx + (blockWidth - glyphSize.width()) / 2, top};
+        c.textAt = {bx + (blockWidth - textSize.width()) / 2,
+                    top + glyphSize.height() + (both ? gap : 0)};
         break;
     }
     case TLbSpeedButtonLayout::blGlyphBottom: {
         const int top = (h - blockHeight) / 2;
-        textAt = {bx + (blockWidth - textSize.width()) / 2, top};
-        glyphAt = {bx + (blockWidth - glyphSize.width()) / 2,
-                   top + textSize.height() + (both ? gap : 0)};
+        c.textAt = {bx + (blockWidth - textSize.width()) / 2, top};
+        c.glyphAt = {bx + (blockWidth - glyphSize.width()) / 2,
+                     top + textSize.height() + (both ? gap : 0)};
         break;
     }
     }
-    if (!image.isNull()) p.drawPixmap(glyphAt + QPoint(0, shiftY), image);
-    if (!caption.isEmpty()) {
-        p.setPen(textColor);
-        p.drawText(QRect(textAt + QPoint(0, shiftY), textSize), textFlags, caption);
-    }
+    c.glyphAt.ry() += shift;
+    c.textAt.ry() += shift;
+    return c;
+}
 
-    if (popupMenu_ != nullptr) {
-        const int ax = w - 11;
-        const int ay = h / 2 - 1;
-        p.setPen(Qt::black);
-        for (int row = 0; row < 3; ++row) p.drawLine(ax + row, ay + row, ax + 4 - row, ay + row);
+void TLbSpeedButton::PaintContent(QPainter& p, const Content& c) const {
+    if (!c.image.isNull()) p.drawPixmap(c.glyphAt, c.image);
+    if (!c.caption.isEmpty()) {
+        p.setPen(CaptionColor());
+        p.drawText(QRect(c.textAt, c.textSize), c.textFlags, c.caption);
     }
+}
+
+// A small black triangle pointing down at the right: the button opens a menu.
+void TLbSpeedButton::PaintMenuArrow(QPainter& p) const {
+    const int ax = width() - 11;
+    const int ay = height() / 2 - 1;
+    p.setPen(Qt::black);
+    for (int row = 0; row < 3; ++row) p.drawLine(ax + row, ay + row, ax + 4 - row, ay + row);
 }
 
 void UseFormButtonLook(TLbSpeedButton& button, int pointSize, const QColor& hotFontColor) {

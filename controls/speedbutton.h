@@ -12,7 +12,9 @@
 #include <QString>
 #include <QWidget>
 
+class QFontMetrics;
 class QMenu;
+class QPainter;
 class QTimer;
 
 namespace controls {
@@ -108,6 +110,18 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
+    struct Content;
+    // The steps of a paint, in order.
+    void PaintBackground(QPainter& p, const QColor& face, bool down) const;
+    void PaintFrame(QPainter& p, const QColor& face, bool down) const;
+    QFont CaptionFont(bool down) const;
+    QColor CaptionColor() const;
+    QPixmap GlyphImage(bool down) const;
+    void FitCaption(Content& c, const QFontMetrics& fm, int maxWidth) const;
+    Content PlaceContent(const QFontMetrics& fm, QPixmap image, bool down) const;
+    void PaintContent(QPainter& p, const Content& c) const;
+    void PaintMenuArrow(QPainter& p) const;
+
     void FadeStep();
     void BecomeHot();
     // Ends the hot look: with `fade` as a leave does, otherwise at once; with `clearHint` the

@@ -718,6 +718,17 @@ TEST_F(WiringTest, TheDayLoadSearchesTheUserSetsBeforeTheFirstMarks) {
     EXPECT_TRUE(notifier.messages.empty());
 }
 
+// The day load searches every target slot again with the set its combo holds, the last too.
+TEST_F(WiringTest, TheDayLoadSearchesTheFourthTargetSlot) {
+    OwnTargetFolder();
+    ASSERT_TRUE(search::WriteNeraiFile(dir.path(), "open", OpenSet()));
+    ASSERT_TRUE(Ini().WriteString("Myfavo", "nerai4", "open"));
+    Start();
+    ChooseDay(QStringLiteral("2026年11月28日"));
+    EXPECT_EQ(Day().gRaceCalc[kEightRunners].NeraiMatch[2],
+              (std::array<std::uint8_t, 4>{0, 0, 0, 1}));
+}
+
 // Input methods on Linux type the wave dash as 〜, which the settings file gives back as ～: the
 // set chosen in slot 1 under such a name must be the slot's set again after a restart.
 TEST_F(WiringTest, ATargetNameTypedWithAWaveDashIsChosenAgainAfterARestart) {

@@ -3,6 +3,7 @@
 
 #include "jvdata/dayfiles.h"
 #include "tests/fetch/fetchfixture.h"
+#include "tests/support/readonly.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -79,6 +80,15 @@ TEST_F(FetchFixture, AFailedOpenGoesToTheLabelAndTheErrorLog) {
     EXPECT_EQ(notifier.beeps, 1);
     // The odds reader still runs on the files as they were.
     EXPECT_EQ(fetchHost.ops.back(), "show10");
+    EXPECT_TRUE(notifier.messages.empty());
+
+    // A log the disk no longer takes: the user hears that the error was not kept.
+    {
+        const ReadOnlyFolder readOnly(dir.path());
+        fetch::FetchShownRaceOdds(fetchHost);
+    }
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_NE(notifier.messages[0].find("ErrorLog.txt"), std::string::npos) << notifier.messages[0];
 }
 
 TEST_F(FetchFixture, ResultsFetchFilesIntoExistingFilesAndBeepsOnlyWhenAskedFor) {

@@ -92,17 +92,19 @@ TEST_F(ImportSessionTest, FirstUseStartsASetupFrom2017AndReportsAnEmptyOpen) {
     EXPECT_FALSE(fetchHost.operations.Busy());
 }
 
+// The saved from-time is read and written in the last hour of a day (23:xx) as in any other.
 TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
     keiba::TIniGT& ini = context.settings;
-    ASSERT_TRUE(ini.WriteString("JvDataGet", "LastTime", "2026/12/01 10:00:00"));
+    ASSERT_TRUE(ini.WriteString("JvDataGet", "LastTime", "2026/12/01 23:59:59"));
     fetch::ImportRequest req = FirstUse();
     EXPECT_FALSE(req.setupMode);
     link.readCount = 1;
     link.downloadCount = 3;
-    link.lastFileTimestamp = "20261206123456";
+    link.lastFileTimestamp = "20261206233456";
     link.AddFile("RADW", {Ra("20261205", "05", 1, 12)});
     link.statusResults = {1, 5}; // past the count also ends the wait
     session.Start(req);
+    EXPECT_EQ(link.calls[0].args[1], "20261201235959");
     EXPECT_EQ(link.calls[0].args[2], "1");
     EXPECT_TRUE(view.timer);
     // The owner is held from the start to the end, the download wait among it.
@@ -113,7 +115,8 @@ TEST_F(ImportSessionTest, TheDownloadWaitEndsAtTheCountOrAtAnError) {
     session.StatusTick();
     EXPECT_FALSE(view.timer);
     EXPECT_EQ(view.statuses.back(), "データ作成が完了しました。");
-    EXPECT_EQ(Setting("LastTime"), "2026/12/06 12:34:56");
+    EXPECT_EQ(Setting("LastTime"), "2026/12/06 23:34:56");
+    EXPECT_EQ(view.shown, keiba::MakeLocalTime(2026, 12, 6, 23, 34, 56));
     EXPECT_TRUE(fs::exists(DataFile(Stem("20261205") + ".jvRA")));
     EXPECT_EQ(view.running, (std::vector<bool>{true, false}));
     EXPECT_FALSE(fetchHost.operations.Busy());

@@ -97,9 +97,20 @@ TEST(FetchTimers, ArmingTheOddsTimerChecksTheDayInOrder) {
     EXPECT_EQ(check(18, "2026年12月07日"), "");
     EXPECT_EQ(check(12, "2026年12月05日"), "本日のﾃﾞｰﾀを読み込んでください。");
     EXPECT_EQ(check(12, kToday), "");
+    // An early card anywhere: the last runner's, an earlier runner's before a final last one,
+    // the race's own before final runners.
+    const std::string early = "出走表データが最新でありません。JVデータ取得ボタンより"
+                              "データを取得してからオッズを取得してください。";
     day.runners[3][17].Assign(testsupport::MakeRecord("SE", "2026120605051104", '1'));
-    EXPECT_EQ(check(12, kToday), "出走表データが最新でありません。JVデータ取得ボタンより"
-                                 "データを取得してからオッズを取得してください。");
+    EXPECT_EQ(check(12, kToday), early);
+    day.runners[3][17].Assign(testsupport::MakeRecord("SE", "2026120605051104", '2'));
+    day.runners[3][4].Assign(testsupport::MakeRecord("SE", "2026120605051104", '1'));
+    EXPECT_EQ(check(12, kToday), early);
+    day.runners[3][4].Assign(testsupport::MakeRecord("SE", "2026120605051104", '2'));
+    day.races[3].Assign(testsupport::MakeRecord("RA", "2026120605051104", '1'));
+    for (auto& se : day.runners[3])
+        se.Assign(testsupport::MakeRecord("SE", "2026120605051104", '2'));
+    EXPECT_EQ(check(12, kToday), early);
     EXPECT_TRUE(FetchDayArmed(MakeLocalTime(2026, 12, 6, 18, 0), "2026年12月07日"));
     EXPECT_FALSE(FetchDayArmed(MakeLocalTime(2026, 12, 6, 17, 59), "2026年12月07日"));
 }

@@ -58,15 +58,26 @@ TEST(TimeSeries, ImportCountsOnlyTheRacesWhoseWinOddsWereFiled) {
         std::string key = RaceKey16("20261206", "05", r + 1);
         races[static_cast<std::size_t>(r)].Assign(MakeRecord("RA", key));
         calcs[static_cast<std::size_t>(r)].OzTime1 = "1450";
-        int kind = r < 3 ? 1 : 2; // the fourth race has quinella odds only
-        std::filesystem::path file = *TimeSeriesOddsFile(src.path(), key, kind);
-        std::filesystem::create_directories(file.parent_path());
-        WriteBytes(file, Snap(kind, "1206", "1440", key) + "\r\n");
+        // The first three races have win odds only, the fourth every kind but the win odds.
+        const int first = r < 3 ? 1 : 2, last = r < 3 ? 1 : 6;
+        for (int kind = first; kind <= last; ++kind) {
+            std::filesystem::path file = *TimeSeriesOddsFile(src.path(), key, kind);
+            std::filesystem::create_directories(file.parent_path());
+            WriteBytes(file, Snap(kind, "1206", "1440", key) + "\r\n");
+        }
     }
     TimeSeriesResult result = ImportTimeSeriesOdds(src.path(), app.path(), races, calcs);
     ASSERT_TRUE(result.written);
     EXPECT_EQ(result.races, 3);
     auto day = *ParseYyyymmdd("20261206");
     EXPECT_EQ(keiba::SplitLines(Slurp(DayFilePath(app.path(), day, DayFile::O1))).size(), 3u);
-    EXPECT_EQ(keiba::SplitLines(Slurp(DayFilePath(app.path(), day, DayFile::O2))).size(), 1u);
+    const std::string key4 = RaceKey16("20261206", "05", 4);
+    for (auto [kind, file] : {std::pair{2, DayFile::O2},
+                              {3, DayFile::O3},
+                              {4, DayFile::O4},
+                              {5, DayFile::O5},
+                              {6, DayFile::O6}})
+        EXPECT_TRUE(Slurp(DayFilePath(app.path(), day, file)) ==
+                    Snap(kind, "1206", "1440", key4) + "\r\n")
+            << kind;
 }

@@ -317,6 +317,27 @@ TEST_F(RSearchFormTest, DaysEditsSetTheStartOfTheirRange) {
     EXPECT_EQ(form->TokeiToDate(), "20240229");
 }
 
+// The days are saved at every key: a settings file that refuses them is said once while the user
+// types, and again only when a write has gone through since.
+TEST_F(RSearchFormTest, ADaysRefusalIsSaidOnceWhileTheUserTypes) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string_view("[Search]\r\nDays=30\r\n")) utf16 += std::string{c, '\0'};
+    const fs::path ini = context.settings.FullPath();
+    const std::string refused = ini.string() +
+                                " はUTF-16で保存されているため、設定を書き込めません。Shift-JISか"
+                                "UTF-8で保存し直してください。";
+    auto* days = Find<controls::TSaNumEditExC>("SaNumEditExC1");
+    days->SetText("");
+    WriteBytes(ini, utf16);
+    QTest::keyClicks(days, QStringLiteral("12"));
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{refused});
+    fs::remove(ini);
+    QTest::keyClicks(days, QStringLiteral("3"));
+    WriteBytes(ini, utf16);
+    QTest::keyClicks(days, QStringLiteral("4"));
+    EXPECT_EQ(notifier.messages, (std::vector<std::string>{refused, refused}));
+}
+
 TEST_F(RSearchFormTest, TheLevelTableFillsUnlessCancelledAndColoursItsRates) {
     // R+ runners at level 7: two, one winning 250 (125.0 back); at level 6 one winning 100.
     auto rPlus = [](int horse, std::string_view level, std::string_view win) {

@@ -41,6 +41,8 @@ int Px(double v) {
     return static_cast<int>(std::lround(v));
 }
 
+} // namespace
+
 PrinterMetrics MetricsOf(const QPrinter& p) {
     const QRectF paper = p.paperRect(QPrinter::DevicePixel);
     const QRectF page = p.pageRect(QPrinter::DevicePixel);
@@ -54,6 +56,8 @@ PrinterMetrics MetricsOf(const QPrinter& p) {
     m.printHeight = Px(page.height());
     return m;
 }
+
+namespace {
 
 class QtPrintJob : public PrintJob {
 public:

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class QPrinter;
 class QWidget;
 
 namespace views::print {
@@ -30,6 +31,9 @@ struct PrinterMetrics {
 // the other orientation, loses nothing and keeps its proportions. The preview and the print ask
 // it of the same device pixels, so a page on the paper it was recorded for is drawn at 1.
 double FitScale(const RecordedPage& page, const PrinterMetrics& m);
+
+// The metrics of a Qt printer as its resolution, paper and page margins give them.
+PrinterMetrics MetricsOf(const QPrinter& printer);
 
 // Paper and orientation codes of the printer's device mode.
 inline constexpr int kPaperA4 = 9;

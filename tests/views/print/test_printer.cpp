@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -121,6 +122,17 @@ TEST_F(PdfPrinterTest, APagePrintsAtItsOwnSizeOnThePaperItWasRecordedFor) {
         << box;
     EXPECT_NEAR(std::stod(m[1]), 12 + 180 / 25.4 * 72, 0.1) << box;
     EXPECT_NEAR(std::stod(m[2]), 12 + 280 / 25.4 * 72, 0.1) << box;
+}
+
+// The printable area starts at the page's left margin across and at its top margin down: half
+// an inch and an inch.
+TEST(PrinterMetrics, TheOffsetsAreTheLeftAndTopMargins) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageMargins(QMarginsF(36, 72, 18, 18), QPageLayout::Point);
+    const PrinterMetrics m = MetricsOf(printer);
+    EXPECT_EQ(m.offsetX, printer.resolution() / 2);
+    EXPECT_EQ(m.offsetY, printer.resolution());
 }
 
 TEST_F(PdfPrinterTest, DecliningToNameTheFilePrintsNothing) {

@@ -663,6 +663,19 @@ TEST_F(SheetTest, NewspaperPrintsAFirstHalfOnlyForARunWithBothTimes) {
     }
 }
 
+// The line under it: the four corner positions as circled numbers ("－" for a corner not
+// passed), the body weight and the two prizes' sum in thousands of yen.
+TEST_F(SheetTest, NewspaperPrintsAllFourCornersOfAPastRun) {
+    SetRace(Day(), 0, "05", 1, 1);
+    SetPastRun(0, 0, 0, "05", "11");
+    PastSe(0, 0, 0).SetField(TJvSE::kCornerPos, 8, "00070312");
+    PastSe(0, 0, 0).SetField(TJvSE::kBodyWeight, "480");
+    PastSe(0, 0, 0).SetField(TJvSE::kPrizeWon, "00001500");
+    PastSe(0, 0, 0).SetField(TJvSE::kAddedPrizeWon, "00000500");
+    const auto pages = Record(Sheet::Newspaper);
+    EXPECT_EQ(TextAt(pages[0], 673, 406 + 82), Q("－⑦③⑫480Kg    200"));
+}
+
 TEST_F(SheetTest, NewspaperPrintsTheCourseRecordWhenThereIsOne) {
     SetRace(Day(), 0, "05", 1, 1);
     SetRace(Day(), 1, "05", 2, 1);
