@@ -5,8 +5,10 @@
 
 #include "keiba/fileio.h"
 
+#include <QMargins>
 #include <QRect>
 
+#include <functional>
 #include <string_view>
 
 class QWidget;
@@ -26,8 +28,22 @@ QRect FitInside(const QRect& frame, const QRect& available);
 enum class SavedOrigin { Client, Frame };
 
 // Gives `window` its saved bounds, brought inside the available area of the screen they lie on
-// (the screen the window opens on when they lie on none), frame included.
+// (the screen the window opens on when they lie on none), frame included: with the frame of a
+// window already shown now, and with its own once the window system has framed it
+// (`FitWhenFramed`).
 void RestoreBounds(QWidget& window, const QRect& saved, SavedOrigin origin = SavedOrigin::Client);
+
+// The frame the window system has put around `window`; none before it has framed it, which on
+// X11 is some time after the window is shown.
+QMargins WindowFrame(const QWidget& window);
+using FrameOf = std::function<QMargins(const QWidget&)>;
+
+// Fits `window`, frame included, inside its screen when it is first shown, and again once its
+// own frame is known: at its showing when the window system has framed it by then, else at the
+// first move, resize or paint that finds it framed. Until then the frame of another shown window
+// stands in for its own. Later showings are left alone: where the user put the window is the
+// user's.
+void FitWhenFramed(QWidget& window, FrameOf frameOf = WindowFrame);
 
 // The keys top, left, width and height of `section`, each with its default from `defaults`.
 QRect ReadBounds(const keiba::TIniGT& ini, std::string_view section, const QRect& defaults);
