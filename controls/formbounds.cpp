@@ -1,6 +1,7 @@
 #include "controls/formbounds.h"
 
 #include "keiba/inigt.h"
+#include "keiba/platform.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -149,6 +150,30 @@ keiba::IoResult SaveBounds(keiba::TIniGT& ini, std::string_view section, const Q
 keiba::IoResult SavePosition(keiba::TIniGT& ini, std::string_view section, const QPoint& at) {
     const std::string top = std::to_string(at.y()), left = std::to_string(at.x());
     return ini.WriteStrings(section, {{"top", top}, {"left", left}});
+}
+
+BoundsSavedAtQuit::BoundsSavedAtQuit(const QWidget& window, keiba::TIniGT& ini, std::string section,
+                                     Keeps keeps)
+    : window_(window)
+    , ini_(ini)
+    , section_(std::move(section))
+    , keeps_(keeps) {}
+
+keiba::IoResult BoundsSavedAtQuit::SaveBounds() {
+    const QRect bounds = window_.geometry();
+    if (handed_ == bounds) return keiba::IoResult::Ok();
+    handed_ = bounds;
+    return keeps_ == Keeps::Position ? SavePosition(ini_, section_, bounds.topLeft())
+                                     : controls::SaveBounds(ini_, section_, bounds);
+}
+
+void SayEachFailureOnce(keiba::Notifier& notifier, const std::vector<keiba::IoResult>& saves) {
+    std::vector<std::string> said;
+    for (const keiba::IoResult& io : saves)
+        if (!io && std::find(said.begin(), said.end(), io.message) == said.end()) {
+            said.push_back(io.message);
+            notifier.Information(io.message);
+        }
 }
 
 } // namespace controls

@@ -9,13 +9,17 @@
 #include <QRect>
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 class QWidget;
 
 namespace keiba {
+class Notifier;
 class TIniGT;
-}
+} // namespace keiba
 
 namespace controls {
 
@@ -51,5 +55,30 @@ QRect ReadBounds(const keiba::TIniGT& ini, std::string_view section, const QRect
 // keeps only its place.
 keiba::IoResult SaveBounds(keiba::TIniGT& ini, std::string_view section, const QRect& bounds);
 keiba::IoResult SavePosition(keiba::TIniGT& ini, std::string_view section, const QPoint& at);
+
+// A window whose owner saves its bounds with its own when the program quits, so that one cause
+// stopping every save (a read-only disk) is said once (`SayEachFailureOnce`). The window saves
+// them itself as it goes too, for an owner that did not; but bounds it has handed to a save
+// already are not saved, nor their failure told, a second time.
+class BoundsSavedAtQuit {
+public:
+    keiba::IoResult SaveBounds();
+
+protected:
+    enum class Keeps { Bounds, Position };
+    BoundsSavedAtQuit(const QWidget& window, keiba::TIniGT& ini, std::string section,
+                      Keeps keeps = Keeps::Bounds);
+    ~BoundsSavedAtQuit() = default;
+
+private:
+    const QWidget& window_;
+    keiba::TIniGT& ini_;
+    const std::string section_;
+    const Keeps keeps_;
+    std::optional<QRect> handed_;
+};
+
+// Tells the failures of saves made together, each message once.
+void SayEachFailureOnce(keiba::Notifier& notifier, const std::vector<keiba::IoResult>& saves);
 
 } // namespace controls
