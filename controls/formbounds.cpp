@@ -1,14 +1,17 @@
 #include "controls/formbounds.h"
 
 #include "keiba/inigt.h"
+#include "keiba/platform.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace controls {
 namespace {
@@ -19,18 +22,13 @@ void FitSpan(int& start, int& length, int low, int room) {
     length = std::min(length, room);
 }
 
-// The frame's margins of `window`: its own once the window system has given it a frame, else
-// those of a shown window of the program (the window manager decorates them alike), else none.
-QMargins FrameMargins(const QWidget& window) {
-    auto margins = [](const QWidget& w) {
-        const QRect f = w.frameGeometry(), g = w.geometry();
-        return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
-                        f.bottom() - g.bottom());
-    };
-    if (const QMargins own = margins(window); !own.isNull()) return own;
+// The frame of `window`: its own once the window system has given it one, else that of a shown
+// window of the program (the window manager decorates them alike), else none.
+QMargins FrameMargins(const QWidget& window, const FrameOf& frameOf) {
+    if (const QMargins own = frameOf(window); !own.isNull()) return own;
     for (const QWidget* w : QApplication::topLevelWidgets())
         if (w != &window && w->isVisible())
-            if (const QMargins shown = margins(*w); !shown.isNull()) return shown;
+            if (const QMargins shown = frameOf(*w); !shown.isNull()) return shown;
     return {};
 }
 
@@ -41,34 +39,62 @@ QRect AvailableFor(const QWidget& window, const QRect& frame) {
     return screen ? screen->availableGeometry() : frame;
 }
 
-// A window gets its frame from the window system only when it is first shown: the bounds are
-// fitted again then, frame included, and left alone at later showings (where the user put the
-// window is the user's).
-class FitWhenShown final : public QObject {
+// Fits the client area of `window` so that, with `frame` around it, it lies inside its screen.
+void FitWithFrame(QWidget& window, const QMargins& frame) {
+    const QRect outer = window.geometry().marginsAdded(frame);
+    if (const QRect fitted = FitInside(outer, AvailableFor(window, outer)); fitted != outer)
+        window.setGeometry(fitted.marginsRemoved(frame));
+}
+
+// A window gets its frame from the window system only after it is first shown (on X11 once the
+// window manager has reparented it, some events later), and a window fitted without it hangs
+// over the screen's edge by the frame: the first window of the program has no other's frame to
+// go by.
+class FitWhenFramedFilter final : public QObject {
 public:
-    explicit FitWhenShown(QWidget& window)
+    FitWhenFramedFilter(QWidget& window, FrameOf frameOf)
         : QObject(&window)
-        , window_(window) {
+        , window_(window)
+        , frameOf_(std::move(frameOf)) {
         window.installEventFilter(this);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &window_ && event->type() == QEvent::Show) {
-            window_.removeEventFilter(this);
-            const QMargins m = FrameMargins(window_);
-            const QRect frame(window_.pos(), window_.size().grownBy(m));
-            if (const QRect fitted = FitInside(frame, AvailableFor(window_, frame));
-                fitted != frame) {
-                window_.move(fitted.topLeft());
-                window_.resize(fitted.size().shrunkBy(m));
-            }
-            deleteLater();
+        if (watched != &window_) return false;
+        switch (event->type()) {
+        case QEvent::Show:
+            shown_ = true;
+            if (!FitIfFramed()) FitWithFrame(window_, FrameMargins(window_, frameOf_));
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+            if (shown_) FitIfFramed();
+            break;
+        case QEvent::Hide:
+            if (shown_) Done();
+            break;
+        default: break;
         }
         return false;
     }
 
 private:
+    bool FitIfFramed() {
+        const QMargins own = frameOf_(window_);
+        if (own.isNull()) return false;
+        Done();
+        FitWithFrame(window_, own);
+        return true;
+    }
+    void Done() {
+        window_.removeEventFilter(this);
+        deleteLater();
+    }
+
     QWidget& window_;
+    const FrameOf frameOf_;
+    bool shown_ = false;
 };
 
 } // namespace
@@ -81,7 +107,7 @@ QRect FitInside(const QRect& frame, const QRect& available) {
 }
 
 void RestoreBounds(QWidget& window, const QRect& saved, SavedOrigin origin) {
-    const QMargins m = FrameMargins(window);
+    const QMargins m = FrameMargins(window, WindowFrame);
     const QSize size = saved.size().expandedTo(window.minimumSize());
     const QRect frame = origin == SavedOrigin::Frame ? QRect(saved.topLeft(), size.grownBy(m))
                                                      : QRect(saved.topLeft(), size).marginsAdded(m);
@@ -92,7 +118,18 @@ void RestoreBounds(QWidget& window, const QRect& saved, SavedOrigin origin) {
     } else {
         window.setGeometry(fitted.marginsRemoved(m));
     }
-    new FitWhenShown(window);
+    FitWhenFramed(window);
+}
+
+QMargins WindowFrame(const QWidget& window) {
+    // The widget's own frame geometry is cached, and stays without the frame for a window that
+    // the window manager framed without moving its client area.
+    const QWindow* handle = window.windowHandle();
+    return handle ? handle->frameMargins() : QMargins();
+}
+
+void FitWhenFramed(QWidget& window, FrameOf frameOf) {
+    new FitWhenFramedFilter(window, std::move(frameOf));
 }
 
 QRect ReadBounds(const keiba::TIniGT& ini, std::string_view section, const QRect& defaults) {
@@ -113,6 +150,30 @@ keiba::IoResult SaveBounds(keiba::TIniGT& ini, std::string_view section, const Q
 keiba::IoResult SavePosition(keiba::TIniGT& ini, std::string_view section, const QPoint& at) {
     const std::string top = std::to_string(at.y()), left = std::to_string(at.x());
     return ini.WriteStrings(section, {{"top", top}, {"left", left}});
+}
+
+BoundsSavedAtQuit::BoundsSavedAtQuit(const QWidget& window, keiba::TIniGT& ini, std::string section,
+                                     Keeps keeps)
+    : window_(window)
+    , ini_(ini)
+    , section_(std::move(section))
+    , keeps_(keeps) {}
+
+keiba::IoResult BoundsSavedAtQuit::SaveBounds() {
+    const QRect bounds = window_.geometry();
+    if (handed_ == bounds) return keiba::IoResult::Ok();
+    handed_ = bounds;
+    return keeps_ == Keeps::Position ? SavePosition(ini_, section_, bounds.topLeft())
+                                     : controls::SaveBounds(ini_, section_, bounds);
+}
+
+void SayEachFailureOnce(keiba::Notifier& notifier, const std::vector<keiba::IoResult>& saves) {
+    std::vector<std::string> said;
+    for (const keiba::IoResult& io : saves)
+        if (!io && std::find(said.begin(), said.end(), io.message) == said.end()) {
+            said.push_back(io.message);
+            notifier.Information(io.message);
+        }
 }
 
 } // namespace controls

@@ -5,15 +5,21 @@
 
 #include "keiba/fileio.h"
 
+#include <QMargins>
 #include <QRect>
 
+#include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 class QWidget;
 
 namespace keiba {
+class Notifier;
 class TIniGT;
-}
+} // namespace keiba
 
 namespace controls {
 
@@ -26,8 +32,22 @@ QRect FitInside(const QRect& frame, const QRect& available);
 enum class SavedOrigin { Client, Frame };
 
 // Gives `window` its saved bounds, brought inside the available area of the screen they lie on
-// (the screen the window opens on when they lie on none), frame included.
+// (the screen the window opens on when they lie on none), frame included: with the frame of a
+// window already shown now, and with its own once the window system has framed it
+// (`FitWhenFramed`).
 void RestoreBounds(QWidget& window, const QRect& saved, SavedOrigin origin = SavedOrigin::Client);
+
+// The frame the window system has put around `window`; none before it has framed it, which on
+// X11 is some time after the window is shown.
+QMargins WindowFrame(const QWidget& window);
+using FrameOf = std::function<QMargins(const QWidget&)>;
+
+// Fits `window`, frame included, inside its screen when it is first shown, and again once its
+// own frame is known: at its showing when the window system has framed it by then, else at the
+// first move, resize or paint that finds it framed. Until then the frame of another shown window
+// stands in for its own. Later showings are left alone: where the user put the window is the
+// user's.
+void FitWhenFramed(QWidget& window, FrameOf frameOf = WindowFrame);
 
 // The keys top, left, width and height of `section`, each with its default from `defaults`.
 QRect ReadBounds(const keiba::TIniGT& ini, std::string_view section, const QRect& defaults);
@@ -35,5 +55,30 @@ QRect ReadBounds(const keiba::TIniGT& ini, std::string_view section, const QRect
 // keeps only its place.
 keiba::IoResult SaveBounds(keiba::TIniGT& ini, std::string_view section, const QRect& bounds);
 keiba::IoResult SavePosition(keiba::TIniGT& ini, std::string_view section, const QPoint& at);
+
+// A window whose owner saves its bounds with its own when the program quits, so that one cause
+// stopping every save (a read-only disk) is said once (`SayEachFailureOnce`). The window saves
+// them itself as it goes too, for an owner that did not; but bounds it has handed to a save
+// already are not saved, nor their failure told, a second time.
+class BoundsSavedAtQuit {
+public:
+    keiba::IoResult SaveBounds();
+
+protected:
+    enum class Keeps { Bounds, Position };
+    BoundsSavedAtQuit(const QWidget& window, keiba::TIniGT& ini, std::string section,
+                      Keeps keeps = Keeps::Bounds);
+    ~BoundsSavedAtQuit() = default;
+
+private:
+    const QWidget& window_;
+    keiba::TIniGT& ini_;
+    const std::string section_;
+    const Keeps keeps_;
+    std::optional<QRect> handed_;
+};
+
+// Tells the failures of saves made together, each message once.
+void SayEachFailureOnce(keiba::Notifier& notifier, const std::vector<keiba::IoResult>& saves);
 
 } // namespace controls

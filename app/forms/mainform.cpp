@@ -35,6 +35,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace app {
 
@@ -305,7 +306,13 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormCloseQuery() {
-    SayIfNotSaved(controls::SaveBounds(ini_, "locate", QRect(pos(), size())));
+    // The forms the window owns store their bounds with its own, here rather than one by one as
+    // they go: a read-only disk that stops them all is said once.
+    std::vector<keiba::IoResult> saves{controls::SaveBounds(ini_, "locate", QRect(pos(), size()))};
+    for (QObject* child : children())
+        if (auto* form = dynamic_cast<controls::BoundsSavedAtQuit*>(child))
+            saves.push_back(form->SaveBounds());
+    controls::SayEachFailureOnce(context_.notifier, saves);
 }
 
 void TMainForm::SayIfNotSaved(const keiba::IoResult& io) {

@@ -37,6 +37,7 @@ QString Count(int n) {
 
 TNeraiGaitoForm::TNeraiGaitoForm(const keiba::ProgramContext& context, QWidget* parent)
     : QDialog(parent)
+    , BoundsSavedAtQuit(*this, context.settings, kBoundsSection)
     , context_(context)
     , ini_(context.settings) {
     setObjectName(QStringLiteral("NeraiGaitoForm"));
@@ -98,8 +99,7 @@ TNeraiGaitoForm::TNeraiGaitoForm(const keiba::ProgramContext& context, QWidget* 
 }
 
 TNeraiGaitoForm::~TNeraiGaitoForm() {
-    if (keiba::IoResult io = controls::SaveBounds(ini_, kBoundsSection, geometry()); !io)
-        context_.notifier.Information(io.message);
+    if (keiba::IoResult io = SaveBounds(); !io) context_.notifier.Information(io.message);
 }
 
 void TNeraiGaitoForm::FillHits(const raceday::RaceDay& day, const QString& dateText,

@@ -6,6 +6,7 @@
 // The main window's `NeraiGaitoBtnClick`: nothing without a selected date; otherwise
 // `FillHits(day, DateCombo->currentText(), DatList->count())`, then the form modally.
 
+#include "controls/formbounds.h"
 #include "keiba/context.h"
 #include "raceday/daymodel.h"
 
@@ -22,12 +23,12 @@ struct CellPaint;
 
 namespace search {
 
-class TNeraiGaitoForm : public QDialog {
+class TNeraiGaitoForm : public QDialog, public controls::BoundsSavedAtQuit {
     Q_OBJECT
 public:
     // Restores the bounds, sets the column widths and the header row.
     explicit TNeraiGaitoForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
-    // Stores the bounds.
+    // Stores the bounds, unless they are those its owner stored at the quit.
     ~TNeraiGaitoForm() override;
 
     // Steps 2 to 6 of `NeraiGaitoBtnClick`: clears the rows, sets the title, and lists the hits

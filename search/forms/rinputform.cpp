@@ -42,6 +42,7 @@ int ItemOfMark(int mark) {
 TRInputForm::TRInputForm(const keiba::ProgramContext& context, const raceday::RaceDay& day,
                          QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
+    , BoundsSavedAtQuit(*this, context.settings, kBoundsSection, Keeps::Position)
     , day_(day)
     , context_(context)
     , ini_(context.settings) {
@@ -111,9 +112,7 @@ TRInputForm::TRInputForm(const keiba::ProgramContext& context, const raceday::Ra
 }
 
 TRInputForm::~TRInputForm() {
-    if (keiba::IoResult io = controls::SavePosition(ini_, kBoundsSection, geometry().topLeft());
-        !io)
-        context_.notifier.Information(io.message);
+    if (keiba::IoResult io = SaveBounds(); !io) context_.notifier.Information(io.message);
 }
 
 QComboBox* TRInputForm::RumaCombo(int n) const {

@@ -4,6 +4,7 @@
 // main window reads the day again when the dialog has closed. Created at start-up, kept for the
 // run, on top of the main window with a fixed border.
 
+#include "controls/formbounds.h"
 #include "keiba/context.h"
 #include "raceday/daymodel.h"
 
@@ -18,14 +19,14 @@ class QPushButton;
 
 namespace search {
 
-class TRInputForm : public QDialog {
+class TRInputForm : public QDialog, public controls::BoundsSavedAtQuit {
     Q_OBJECT
 public:
     // Opens at the position of `locateRInputForm`. The races are those of `day`, which must
     // outlive the form; the main window fills `DatList` with them at every day load.
     TRInputForm(const keiba::ProgramContext& context, const raceday::RaceDay& day,
                 QWidget* parent = nullptr);
-    // Stores the position.
+    // Stores the position, unless it is the one its owner stored at the quit.
     ~TRInputForm() override;
 
     QListWidget* DatList() const { return DatList_; }

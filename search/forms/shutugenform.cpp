@@ -47,6 +47,7 @@ constexpr const char* kBoundsSection = "locateShutugenForm";
 TShutugenForm::TShutugenForm(const keiba::ProgramContext& context,
                              keiba::OperationOwner& operations, QWidget* parent)
     : QDialog(parent)
+    , BoundsSavedAtQuit(*this, context.settings, kBoundsSection)
     , context_(context)
     , ini_(context.settings)
     , operations_(operations) {
@@ -152,8 +153,7 @@ TShutugenForm::~TShutugenForm() {
         scan_.reset();
         QApplication::restoreOverrideCursor();
     }
-    if (keiba::IoResult io = controls::SaveBounds(ini_, kBoundsSection, geometry()); !io)
-        context_.notifier.Information(io.message);
+    if (keiba::IoResult io = SaveBounds(); !io) context_.notifier.Information(io.message);
 }
 
 void TShutugenForm::AttachTargetCombos(const std::array<QComboBox*, 4>& combos) {

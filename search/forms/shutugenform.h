@@ -13,6 +13,7 @@
 // search buttons are disabled and the walk holds the owner of long operations, so the main
 // window loads no day and no download writes the files it reads.
 
+#include "controls/formbounds.h"
 #include "keiba/context.h"
 #include "keiba/operations.h"
 #include "search/rscan.h"
@@ -52,14 +53,15 @@ namespace search {
 class HitGrid;
 class NeraiConditionEditor;
 
-class TShutugenForm : public QDialog {
+class TShutugenForm : public QDialog, public controls::BoundsSavedAtQuit {
     Q_OBJECT
 public:
     // Restores the bounds, sets the date ranges and the days edits, and fills the
     // form's own list of saved sets.
     TShutugenForm(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
                   QWidget* parent = nullptr);
-    // Stores the bounds. A walk still running is cancelled and waited for.
+    // Stores the bounds, unless they are those its owner stored at the quit. A walk still running
+    // is cancelled and waited for.
     ~TShutugenForm() override;
 
     // The main window's NeraiCombo1..4: the list refresh fills them too and reselects the names

@@ -1,7 +1,11 @@
-// Saved bounds fitted into the room a screen leaves beside its panels.
+// Saved bounds fitted into the room a screen leaves beside its panels, frame included.
 
 #include "controls/formbounds.h"
 
+#include <QCoreApplication>
+#include <QMoveEvent>
+#include <QTest>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,6 +25,23 @@ TEST(FitInside, AWindowIsMovedInsideTheRoomFirstAndShrunkOnlyWhereStillTooLarge)
     };
     for (const auto& c : cases)
         EXPECT_EQ(controls::FitInside(c.saved, kRoom), c.fitted) << c.saved.x();
+}
+
+// On X11 the window manager frames a window some events after it is shown, and the program's
+// first window has no other's frame to go by: it is fitted again once framed, frame included.
+// (The test screen is 1280x800 with nothing beside it.)
+TEST(FitWhenFramed, AWindowFramedOnlyAfterItIsShownIsFittedAgainWithItsFrame) {
+    QWidget window;
+    window.setGeometry(0, 0, 1280, 800); // the whole screen, as long as it has no frame
+    QMargins frame;
+    controls::FitWhenFramed(window, [&frame](const QWidget&) { return frame; });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    frame = QMargins(1, 20, 1, 5); // a title bar and borders, and the client area moved in them
+    QMoveEvent framed(QPoint(1, 20), QPoint(0, 0));
+    QCoreApplication::sendEvent(&window, &framed);
+    EXPECT_EQ(window.geometry(), QRect(1, 20, 1278, 775));
 }
 
 } // namespace

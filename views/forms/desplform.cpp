@@ -90,6 +90,7 @@ int LineHeight(const QFont& gridFont, int size, bool bold) {
 
 TDeSplForm::TDeSplForm(const keiba::ProgramContext& context, QWidget* parent)
     : QDialog(parent)
+    , BoundsSavedAtQuit(*this, context.settings, kBoundsSection)
     , notifier_(context.notifier)
     , IniGT1(context.settings) {
     setObjectName(QStringLiteral("DeSplForm"));
@@ -161,8 +162,7 @@ TDeSplForm::TDeSplForm(const keiba::ProgramContext& context, QWidget* parent)
 }
 
 TDeSplForm::~TDeSplForm() {
-    if (keiba::IoResult io = controls::SaveBounds(IniGT1, kBoundsSection, geometry()); !io)
-        notifier_.Information(io.message);
+    if (keiba::IoResult io = SaveBounds(); !io) notifier_.Information(io.message);
 }
 
 void TDeSplForm::ShowRace(const raceday::RCardRace& race) {

@@ -4,6 +4,7 @@
 // and draws every runner cell from them; the search sets the captions. Created at start-up,
 // alive for the run, on top of the other windows and not modal.
 
+#include "controls/formbounds.h"
 #include "keiba/context.h"
 #include "raceday/cardrace.h"
 #include "views/grid.h"
@@ -20,12 +21,13 @@ namespace views {
 
 inline constexpr int kDeSplColumns = 20;
 
-class TDeSplForm : public QDialog {
+class TDeSplForm : public QDialog, public controls::BoundsSavedAtQuit {
     Q_OBJECT
 public:
     // Opens at the bounds of [locateDeSplForm], with the column widths set.
     explicit TDeSplForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
-    // Stores the bounds, and says when the settings file keeps the old ones.
+    // Stores the bounds, and says when the settings file keeps the old ones; nothing for the
+    // bounds its owner stored at the quit.
     ~TDeSplForm() override;
 
     // The race of a hit: copied, the grid given its runners' rows, the captions set, the form
