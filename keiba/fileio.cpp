@@ -1,5 +1,7 @@
 #include "keiba/fileio.h"
 
+#include "keiba/newfile.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -237,42 +239,33 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
                          FolderSync sync) {
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
-    std::filesystem::path temp;
-    int fd = CreateTempFile(path, &temp);
-    if (fd < 0) return Failure(path, kCannotWrite, errno);
-    // The lock lives as long as a descriptor of the file is open: this one keeps it past the
-    // checked close of the written one, until the rename is done.
-    const int lock = ::dup(fd);
-    auto release = [lock] {
-        if (lock >= 0) ::close(lock);
-    };
-    bool ok = WriteAll(fd, bytes);
+    // only named through: its files are made, renamed and removed by their names in it
+    const int dirFd = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return Failure(path, kCannotWrite, errno);
+    struct CloseFolder {
+        int fd;
+        ~CloseFolder() { ::close(fd); }
+    } closeFolder{dirFd};
+    NewFile file;
+    if (!file.Create(dirFd, path.filename().native(), 0644, NewFile::Kind::Temporary))
+        return Failure(path, kCannotWrite, errno);
+    bool ok = WriteAll(file.Fd(), bytes);
     int writeErr = errno;
-    if (ok && Synced().load(std::memory_order_relaxed) && ::fsync(fd) != 0) {
+    if (ok && Synced().load(std::memory_order_relaxed) && ::fsync(file.Fd()) != 0) {
         ok = false;
         writeErr = errno;
     }
-    if (::close(fd) != 0 && ok) {
+    if (!file.Close() && ok) {
         ok = false;
         writeErr = errno;
     }
+    if (!ok) return Failure(path, kCannotWrite, writeErr);
     // A kill leaves the temporary file as it is, and its lock goes with the process.
-    if (ok && Hook() && !Hook()(temp)) {
-        release();
+    if (Hook() && !Hook()(dir / file.TempName())) {
+        file.Abandon();
         return Failure(path, kCannotWrite, EIO);
     }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        release();
-        return Failure(path, kCannotWrite, writeErr);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int e = errno;
-        ::unlink(temp.c_str());
-        release();
-        return Failure(path, kCannotWrite, e);
-    }
-    release();
+    if (!file.Replace()) return Failure(path, kCannotWrite, errno);
     CounterOf(path).fetch_add(1, std::memory_order_relaxed);
     // The rename lives in the folder: until the folder is synced, a power loss can bring the
     // old file back.
