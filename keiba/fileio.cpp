@@ -2,6 +2,7 @@
 
 #include "keiba/newfile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -332,17 +333,45 @@ bool IsTempFileName(std::string_view name, long* pid) {
     return true;
 }
 
-std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, OlderTempNames older) {
+namespace {
+
+// How far a sweep of a folder's tree goes: folders deeper, or past the count, are left.
+constexpr int kSweepDepth = 16;
+constexpr std::size_t kSweepFolders = 4096;
+
+// Sweeps the folder open as `dirFd` (which it closes) and, `depth` levels down, the folders
+// below it, links to folders not followed; `folders` counts down the folders still to be swept.
+// The older names go only where `older` says, never below the top.
+std::size_t SweepFolder(int dirFd, OlderTempNames older, int depth, std::size_t& folders) {
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return 0;
+    }
     std::size_t removed = 0;
-    std::error_code ec;
+    const int at = ::dirfd(dir);
     const long self = static_cast<long>(::getpid());
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+    while (const struct dirent* e = ::readdir(dir)) {
+        const std::string_view name = e->d_name;
+        if (name == "." || name == "..") continue;
+        unsigned char type = e->d_type;
+        if (type == DT_UNKNOWN && depth > 0) {
+            struct stat st {};
+            if (::fstatat(at, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
+                type = DT_DIR;
+        }
+        if (type == DT_DIR && depth > 0) {
+            if (folders == 0) continue;
+            --folders;
+            const int sub =
+                ::openat(at, e->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub >= 0) removed += SweepFolder(sub, OlderTempNames::Keep, depth - 1, folders);
+            continue;
+        }
         long pid = 0;
         const bool ours = IsTempFileName(name, &pid);
         if (!ours && !(older == OlderTempNames::Remove && IsOlderTempFileName(name))) continue;
-        const int fd = ::open(it->path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        const int fd = ::openat(at, e->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0) continue;
         struct stat st {};
         bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -352,10 +381,28 @@ std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, OlderTempN
         if (stale && ::flock(fd, LOCK_EX | LOCK_NB) != 0)
             stale = errno != EWOULDBLOCK && (!ours || pid == self || ProcessEnded(pid));
         // Removed while the lock is held, so no writer can take the name in between.
-        if (stale && ::unlink(it->path().c_str()) == 0) ++removed;
+        if (stale && ::unlinkat(at, e->d_name, 0) == 0) ++removed;
         ::close(fd);
     }
+    ::closedir(dir);
     return removed;
+}
+
+std::size_t Sweep(const std::filesystem::path& folder, OlderTempNames older, int depth) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    std::size_t folders = kSweepFolders;
+    return SweepFolder(fd, older, depth, folders);
+}
+
+} // namespace
+
+std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, OlderTempNames older) {
+    return Sweep(folder, older, 0);
+}
+
+std::size_t RemoveStaleTempFilesBelow(const std::filesystem::path& folder, OlderTempNames older) {
+    return Sweep(folder, older, kSweepDepth);
 }
 
 void SetBeforeRenameHookForTest(BeforeRenameHook hook) {
