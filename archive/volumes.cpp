@@ -284,7 +284,7 @@ std::string GetVolumeName(std::string_view name, int index, char letter) {
             ? name.substr(0, dot)
             : name;
     std::string ext = ".";
-    if (index < 100) ext += letter;
+    if (index < 100 && letter != '\0') ext += letter;
     if (index < 10) ext += '0';
     return std::string(stem) + ext + std::to_string(index);
 }

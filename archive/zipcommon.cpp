@@ -866,6 +866,10 @@ void TDecompressClass::SetArchiveFile(const std::string& name) {
 }
 
 std::string TDecompressClass::GetVolumeName(int index) const {
+    // a zip has no volume letter: its volumes are named as a split set's
+    if (arcType_ >= kArcZip && arcType_ <= kArcZipMVol)
+        return index < 0 ? std::string()
+                         : ZipVolumeName(archiveFile_, static_cast<unsigned>(index));
     return archive::GetVolumeName(archiveFile_, index, volumeLetter_);
 }
 

@@ -768,4 +768,5 @@ TEST(UnzipArchiveFile, TheVolumeNumberComesFromTheExtension) {
     OtherFormat zip(kArcZip);
     zip.SetArchiveFile(keiba::PathToUtf8(dir / "data.zip"));
     EXPECT_EQ(zip.VolumeNumber(), 0);
+    EXPECT_EQ(zip.GetVolumeName(3), keiba::PathToUtf8(dir / "data.z03")); // a split set's
 }
