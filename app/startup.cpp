@@ -35,8 +35,10 @@ std::vector<std::string> CreateDataFolders(const fs::path& appDir) {
 
 std::size_t RemoveLeftoverTempFiles(const fs::path& appDir, const std::vector<fs::path>& outside) {
     std::size_t removed = jvdata::RemoveStaleDataTemps(appDir);
-    for (const char* folder : {"kaime", "CSV", "nerai", "HPupload", "VZK"})
+    for (const char* folder : {"kaime", "CSV", "nerai", "HPupload"})
         removed += keiba::RemoveStaleTempFiles(appDir / folder, keiba::OlderTempNames::Remove);
+    // the downloads are extracted there, into the folders their entries name as well
+    removed += keiba::RemoveStaleTempFilesBelow(appDir / "VZK", keiba::OlderTempNames::Remove);
     for (const fs::path& folder : outside) removed += keiba::RemoveStaleTempFiles(folder);
     return removed;
 }

@@ -32,9 +32,9 @@ inline constexpr std::string_view kDataFolders[] = {"Data", "kaime", "CSV",   "S
 std::vector<std::string> CreateDataFolders(const std::filesystem::path& appDir);
 
 // Removes the temporary files that writers killed mid-write left in the folders the program
-// writes: the program folder, Data, the SEI and UM2 folders, kaime, CSV, nerai, HPupload and
-// VZK, and the outside folders the bet files go to (`outside`, where only this program's own
-// temporary names are touched). Returns how many were removed.
+// writes: the program folder, Data, the SEI and UM2 folders, kaime, CSV, nerai, HPupload, VZK
+// and the folders below it, and the outside folders the bet files go to (`outside`, where only
+// this program's own temporary names are touched). Returns how many were removed.
 std::size_t RemoveLeftoverTempFiles(const std::filesystem::path& appDir,
                                     const std::vector<std::filesystem::path>& outside = {});
 

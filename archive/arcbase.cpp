@@ -272,13 +272,17 @@ bool FileExists(const std::string& path, std::uint32_t* attributes) {
     return true;
 }
 
+// Only the named entry is looked at and changed: a link's target keeps its mode (a link has
+// none to change), and a file that stays where it was gets its own back.
 bool EraseFile(const std::string& path, int mode) {
     const std::filesystem::path p = keiba::Utf8Path(path);
     struct stat st {};
-    if (!FileExists(path) || ::stat(p.c_str(), &st) != 0) return false;
-    if ((st.st_mode & S_IWUSR) == 0) ::chmod(p.c_str(), (st.st_mode & 07777) | S_IWUSR);
-    if (mode == 1) return MoveToTrash(p);
-    return ::unlink(p.c_str()) == 0;
+    if (!FileExists(path) || ::lstat(p.c_str(), &st) != 0) return false;
+    const bool madeWritable = S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0 &&
+                              ::chmod(p.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    const bool gone = mode == 1 ? MoveToTrash(p) : ::unlink(p.c_str()) == 0;
+    if (!gone && madeWritable) ::chmod(p.c_str(), st.st_mode & 07777);
+    return gone;
 }
 
 // The probe is named and locked as every writer's temporary file, so the start-up sweep removes

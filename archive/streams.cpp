@@ -5,14 +5,11 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -312,57 +309,44 @@ void TSpareFile::Leave() {
 
 // ---- temporary files
 
-TTempFileStream::TTempFileStream(int fd, int dirFd, std::string target, std::string temp,
-                                 TSpareFile* spare, std::int64_t stale, int mode)
-    : THandleStream32(fd)
+TTempFileStream::TTempFileStream(int dirFd, std::string target, TSpareFile* spare, int mode,
+                                 bool unnamed)
+    : THandleStream32(-1)
     , dirFd_(dirFd)
     , spare_(spare)
-    , stale_(stale)
     , target_(std::move(target))
-    , temp_(std::move(temp))
     , mode_(mode)
-    , unnamed_(temp_.empty()) {}
+    , unnamed_(unnamed) {}
 
 std::unique_ptr<TTempFileStream> TTempFileStream::Create(int dirFd, std::string targetName,
                                                          int creationMask, TSpareFile* spare) {
+    auto stream = std::unique_ptr<TTempFileStream>(new TTempFileStream(
+        dirFd, targetName, spare, creationMask < 0 ? -1 : 0666 & ~creationMask, false));
     int fd = -1;
     std::string temp;
-    std::int64_t stale = 0;
-    if (spare && spare->Take(dirFd, fd, temp, stale))
-        return std::unique_ptr<TTempFileStream>(new TTempFileStream(
-            fd, dirFd, std::move(targetName), std::move(temp), spare, stale, spare->Mode()));
-    fd = keiba::CreateTempFileAt(dirFd, targetName, 0666, &temp);
-    if (fd < 0) return nullptr;
-    int mode = creationMask < 0 ? -1 : 0666 & ~creationMask;
-    return std::unique_ptr<TTempFileStream>(
-        new TTempFileStream(fd, dirFd, std::move(targetName), std::move(temp), spare, 0, mode));
+    if (spare && spare->Take(dirFd, fd, temp, stream->stale_)) {
+        stream->file_.Adopt(dirFd, std::move(targetName), fd, std::move(temp));
+        stream->mode_ = spare->Mode();
+    } else if (!stream->file_.Create(dirFd, std::move(targetName), 0666,
+                                     keiba::NewFile::Kind::Temporary)) {
+        return nullptr;
+    }
+    stream->fd_ = stream->file_.Fd();
+    return stream;
 }
 
 std::unique_ptr<TTempFileStream> TTempFileStream::CreateUnnamed(int dirFd, std::string targetName,
                                                                 unsigned mode, int creationMask,
                                                                 TSpareFile* spare,
                                                                 bool closeFirst) {
-    int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 07777);
-    if (fd < 0) return nullptr;
-    int got = creationMask < 0 ? -1 : static_cast<int>(mode & 07777) & ~creationMask;
-    auto stream = std::unique_ptr<TTempFileStream>(
-        new TTempFileStream(fd, dirFd, std::move(targetName), {}, spare, 0, got));
-    stream->closeFirst_ = closeFirst;
+    const int got = creationMask < 0 ? -1 : static_cast<int>(mode & 07777) & ~creationMask;
+    auto stream =
+        std::unique_ptr<TTempFileStream>(new TTempFileStream(dirFd, targetName, spare, got, true));
+    if (!stream->file_.Create(dirFd, std::move(targetName), mode, keiba::NewFile::Kind::Unnamed,
+                              closeFirst))
+        return nullptr;
+    stream->fd_ = stream->file_.Fd();
     return stream;
-}
-
-// Kernels that do not know the flag take it for a folder (EISDIR); file systems without such
-// files answer EOPNOTSUPP, some EINVAL.
-bool TTempFileStream::NoUnnamedFiles(int error) {
-    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
-}
-
-// FUSE passes a close on to its server, which may report a write it could not complete there;
-// an overlay passes it on to the file system beneath.
-bool TTempFileStream::ClosingMayFail(int dirFd) {
-    struct statfs fs {};
-    if (::fstatfs(dirFd, &fs) != 0) return true;
-    return fs.f_type == 0x65735546 /* FUSE */ || fs.f_type == 0x794C7630 /* overlay */;
 }
 
 std::int64_t TTempFileStream::Write(const void* buffer, std::int64_t count) {
@@ -377,63 +361,23 @@ bool TTempFileStream::Trim() {
     return ::ftruncate(fd_, static_cast<off_t>(written_)) == 0;
 }
 
-// A file without a name on a file system that reports nothing on closing stays open until it is
-// linked in: a second descriptor and a second close for each file cost more than its link.
 bool TTempFileStream::Close() {
-    if (fd_ < 0) return true;
-    if (unnamed_ && !closeFirst_) {
-        lock_ = fd_;
-        fd_ = -1;
-        return true;
-    }
-    if (lock_ < 0) lock_ = ::dup(fd_);
-    if (lock_ < 0 && unnamed_) { // closed, the file would be gone: this descriptor keeps it
-        lock_ = fd_;
-        fd_ = -1;
-        return true;
-    }
-    int r = ::close(fd_);
     fd_ = -1;
-    return r == 0;
-}
-
-void TTempFileStream::ReleaseLock() {
-    int saved = errno; // the caller's failure stays what it was
-    if (lock_ >= 0) ::close(lock_);
-    lock_ = -1;
-    errno = saved;
+    return file_.Close();
 }
 
 bool TTempFileStream::Commit() {
     Close();
     if (committed_) return true;
-    if (unnamed_) {
-        if (!LinkUnnamed(target_)) {
-            if (errno != EEXIST) ReleaseLock(); // taken: the file stays for Replace
-            return false;
-        }
-        const int fd = lock_;
-        lock_ = -1;
-        if (::close(fd) != 0 && !closeFirst_) { // never so where closing cannot fail
-            const int err = errno;
-            ::unlinkat(dirFd_, target_.c_str(), 0);
-            errno = err;
-            return false;
-        }
-        committed_ = true;
-        return true;
-    }
-    return RenameIntoPlace();
+    committed_ = unnamed_ ? file_.Link() : RenameIntoPlace();
+    return committed_;
 }
 
 bool TTempFileStream::Replace() {
     Close();
     if (committed_) return true;
-    if (unnamed_ && !NameUnnamed()) {
-        ReleaseLock();
-        return false;
-    }
-    return RenameIntoPlace();
+    committed_ = file_.Name() && RenameIntoPlace();
+    return committed_;
 }
 
 // A new target is made by a rename that replaces nothing. An existing one is exchanged with the
@@ -441,11 +385,8 @@ bool TTempFileStream::Replace() {
 // systems (ext4) write the data of a file renamed over another out at once, which costs many
 // times the write itself. The old file, now under the temporary name, becomes the spare or goes.
 bool TTempFileStream::RenameIntoPlace() {
-    struct Unlock {
-        TTempFileStream& s;
-        ~Unlock() { s.ReleaseLock(); }
-    } unlock{*this};
-    const char* temp = temp_.c_str();
+    const std::string tempName = file_.TempName();
+    const char* temp = tempName.c_str();
     const char* target = target_.c_str();
     // the one tried first is the one that served the last target
     bool exchanged = false;
@@ -454,7 +395,7 @@ bool TTempFileStream::RenameIntoPlace() {
         if (!exchanged && errno == ENOENT) spare_->replacing = false;
     }
     if (!exchanged && ::renameat2(dirFd_, temp, dirFd_, target, RENAME_NOREPLACE) == 0) {
-        committed_ = true;
+        file_.Placed();
         return true;
     }
     if (!exchanged && errno == EEXIST)
@@ -469,70 +410,22 @@ bool TTempFileStream::RenameIntoPlace() {
         struct stat st {};
         bool known = ::fstatat(dirFd_, temp, &st, AT_SYMLINK_NOFOLLOW) == 0;
         if (known && S_ISDIR(st.st_mode)) return putBack();
-        if (!(known && spare_ && spare_->Adopt(dirFd_, temp_, st)) &&
+        if (!(known && spare_ && spare_->Adopt(dirFd_, tempName, st)) &&
             ::unlinkat(dirFd_, temp, 0) != 0 && errno == EISDIR)
             return putBack();
-        committed_ = true;
+        file_.Placed();
         return true;
     }
     // a file system without these renames, or a failure the plain rename reports as well
     if (::renameat(dirFd_, temp, dirFd_, target) != 0) return false;
-    committed_ = true;
-    return true;
-}
-
-namespace {
-
-// How a file without a name is linked in: through its descriptor, which kernels before 6.10 allow
-// only with a capability, or through the descriptor's name in /proc, which costs a lookup more.
-enum class LinkWay { Unknown, Descriptor, ProcName };
-std::atomic<LinkWay> gLinkWay{LinkWay::Unknown};
-
-} // namespace
-
-bool TTempFileStream::LinkUnnamed(const std::string& name) {
-    const LinkWay way = gLinkWay.load(std::memory_order_relaxed);
-    if (way != LinkWay::ProcName) {
-        if (::linkat(lock_, "", dirFd_, name.c_str(), AT_EMPTY_PATH) == 0) {
-            gLinkWay.store(LinkWay::Descriptor, std::memory_order_relaxed);
-            return true;
-        }
-        // refused for want of the capability (ENOENT), or a failure of the link itself
-        if (way == LinkWay::Descriptor || (errno != ENOENT && errno != EPERM)) return false;
-    }
-    char path[40];
-    std::snprintf(path, sizeof path, "/proc/self/fd/%d", lock_);
-    if (::linkat(AT_FDCWD, path, dirFd_, name.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
-    gLinkWay.store(LinkWay::ProcName, std::memory_order_relaxed);
-    return true;
-}
-
-// The name comes from an empty file made as every writer's temporary file; the file takes its
-// place under the writer's lock, so the sweep of another instance leaves it alone.
-bool TTempFileStream::NameUnnamed() {
-    std::string name;
-    int placeholder = keiba::CreateTempFileAt(dirFd_, target_, 0600, &name);
-    if (placeholder < 0) return false;
-    bool ok = ::flock(lock_, LOCK_EX) == 0 && ::unlinkat(dirFd_, name.c_str(), 0) == 0;
-    int saved = errno;
-    ::close(placeholder);
-    if (!ok) {
-        ::unlinkat(dirFd_, name.c_str(), 0);
-        errno = saved;
-        return false;
-    }
-    if (!LinkUnnamed(name)) return false;
-    temp_ = std::move(name);
-    unnamed_ = false;
+    file_.Placed();
     return true;
 }
 
 // A file without a name goes with its last descriptor.
 void TTempFileStream::Discard() {
-    Close();
-    if (!committed_ && !temp_.empty()) ::unlinkat(dirFd_, temp_.c_str(), 0);
-    ReleaseLock();
-    temp_.clear();
+    fd_ = -1;
+    file_.Discard();
 }
 
 TTempFileStream::~TTempFileStream() {

@@ -3,6 +3,8 @@
 // descriptors, and the output stream that writes a new target directly, or a temporary file
 // beside an existing one that it renames only when the entry is complete.
 
+#include "keiba/newfile.h"
+
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -155,12 +157,10 @@ private:
     gid_t newFileGroup_ = 0;
 };
 
-// An output file in the target's folder (given as an open folder descriptor): either a file
-// made without a name, linked in under the target's name once it is whole, or a temporary file
-// beside the target. A temporary file is named as every writer's of the system are and holds the
-// writer's lock until its rename, so the start-up sweep removes one a killed run left; a file
-// without a name leaves nothing behind. Commit puts the file in place; otherwise the file written
-// is removed. Either way nothing appears under the target's name before the file is whole.
+// An output file in the target's folder (given as an open folder descriptor), a keiba::NewFile:
+// either a file made without a name, linked in under the target's name once it is whole, or a
+// temporary file beside the target. Commit puts the file in place; otherwise the file written is
+// removed. Either way nothing appears under the target's name before the file is whole.
 //
 // `creationMask` is what the folder takes off a new file's mode: the umask, or -1 where that is
 // not known (a default ACL decides); Mode() then tells the permission bits the file got.
@@ -171,18 +171,16 @@ public:
     static std::unique_ptr<TTempFileStream> Create(int dirFd, std::string targetName,
                                                    int creationMask, TSpareFile* spare = nullptr);
     // A file without a name in the folder, with `mode`, for a target that is not there; Commit
-    // links it in. nullptr with errno set when it cannot be made; NoUnnamedFiles tells when the
-    // folder's file system makes none, so that Create serves instead. `spare` takes the file a
-    // Replace displaces.
+    // links it in. nullptr with errno set when it cannot be made; keiba::NewFile::NoUnnamedFiles
+    // tells when the folder's file system makes none, so that Create serves instead. `spare`
+    // takes the file a Replace displaces.
     // With `closeFirst` the file is closed, and that checked, before it is linked in: due
-    // where closing can fail (ClosingMayFail); elsewhere it is closed once it is in place.
+    // where closing can fail (keiba::NewFile::ClosingMayFail); elsewhere it is closed once it is
+    // in place.
     static std::unique_ptr<TTempFileStream> CreateUnnamed(int dirFd, std::string targetName,
                                                           unsigned mode, int creationMask,
                                                           TSpareFile* spare = nullptr,
                                                           bool closeFirst = true);
-    static bool NoUnnamedFiles(int error);
-    // Whether closing a file of the folder `dirFd` can report that its data did not all land.
-    static bool ClosingMayFail(int dirFd);
     ~TTempFileStream() override;
     TTempFileStream(const TTempFileStream&) = delete;
     TTempFileStream& operator=(const TTempFileStream&) = delete;
@@ -193,16 +191,20 @@ public:
     // Closes the descriptor; false when closing reported an error. A temporary file stays
     // locked up to its rename; a file without a name stays open up to its link.
     bool Close();
-    // Puts the (closed) file in place: links a file without a name in, or renames the temporary
-    // file over the target; false with errno set when it fails (EISDIR: the target is a folder;
-    // EEXIST: the target of a file without a name is there, which Replace then replaces).
+    // Puts the (closed) file in place: links a file made without a name in, or renames the
+    // temporary file over the target; false with errno set when it fails (EISDIR: the target is
+    // a folder; EEXIST: the target of a file made without a name is there, which Replace then
+    // replaces).
     bool Commit();
     bool Replace();
+    // Made without a name: Commit puts it in place only where the target is not there.
     bool Unnamed() const { return unnamed_; }
+    // It could not be linked in, and its bytes went to a temporary file instead.
+    bool Copied() const { return file_.Copied(); }
     void Discard();
     const std::string& TargetName() const { return target_; }
     // The temporary file's name; empty for a file without a name.
-    const std::string& TempName() const { return temp_; }
+    const std::string& TempName() const { return file_.TempName(); }
     // The permission bits the file has, or -1 when they are not known.
     int Mode() const { return mode_; }
 
@@ -215,23 +217,16 @@ public:
     static constexpr std::int64_t kLargeFile = 65536;
 
 private:
-    TTempFileStream(int fd, int dirFd, std::string target, std::string temp, TSpareFile* spare,
-                    std::int64_t stale, int mode);
-    void ReleaseLock();
+    TTempFileStream(int dirFd, std::string target, TSpareFile* spare, int mode, bool unnamed);
     bool RenameIntoPlace();
-    // Links the file without a name in under `name`; false with errno set (EEXIST: taken).
-    bool LinkUnnamed(const std::string& name);
-    // Gives the file without a name a writer's temporary name, held as a writer's.
-    bool NameUnnamed();
+    keiba::NewFile file_;
     int dirFd_;
     TSpareFile* spare_;
-    std::int64_t stale_; // bytes of a spare's old contents
+    std::int64_t stale_ = 0; // bytes of a spare's old contents
     std::int64_t written_ = 0;
-    std::string target_, temp_;
+    std::string target_;
     int mode_;
-    bool unnamed_;           // a file without a name, until Commit links it in
-    bool closeFirst_ = true; // a file without a name is closed before it is linked in
-    int lock_ = -1;          // keeps a closed file open (and a temporary file locked) until Commit
+    bool unnamed_;
     bool committed_ = false;
 };
 

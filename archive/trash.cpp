@@ -1,6 +1,6 @@
 #include "archive/trash.h"
 
-#include "keiba/fileio.h"
+#include "keiba/newfile.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -112,26 +112,17 @@ std::string TrashName(const std::string& name, int n) {
 // Writes `bytes` as the new file `name` of `dirFd`, which appears only whole and only where
 // nothing has that name; false with errno set (EEXIST: taken).
 bool WriteNewFile(int dirFd, const std::string& name, const std::string& bytes) {
-    int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    const bool unnamed = fd >= 0;
-    std::string temp;
-    if (!unnamed) fd = keiba::CreateTempFileAt(dirFd, name, 0600, &temp);
-    if (fd < 0) return false;
-    bool ok = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    if (ok && unnamed) {
-        char self[40];
-        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-        ok = ::linkat(AT_FDCWD, self, dirFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    using Kind = keiba::NewFile::Kind;
+    keiba::NewFile file;
+    if (!file.Create(dirFd, name, 0600, Kind::Unnamed) &&
+        !(keiba::NewFile::NoUnnamedFiles(errno) && file.Create(dirFd, name, 0600, Kind::Temporary)))
+        return false;
+    const ssize_t n = ::write(file.Fd(), bytes.data(), bytes.size());
+    if (n != static_cast<ssize_t>(bytes.size())) {
+        if (n >= 0) errno = ENOSPC; // a short write: the disk filled
+        return false;
     }
-    int saved = errno;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && !unnamed) {
-        ok = ::linkat(dirFd, temp.c_str(), dirFd, name.c_str(), 0) == 0;
-        saved = errno;
-    }
-    if (!unnamed) ::unlinkat(dirFd, temp.c_str(), 0);
-    errno = saved;
-    return ok;
+    return file.Link();
 }
 
 std::string DeletionDate() {

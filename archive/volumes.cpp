@@ -211,6 +211,8 @@ bool TDiskManager::GetDriveInfo(const std::string& path) {
     struct statvfs vfs {};
     while (::statvfs(path.c_str(), &vfs) != 0) {
         const int err = errno;
+        // a file missing from a volume that reads is not the volume's to answer for
+        if (err == ENOENT && ::statvfs(root.c_str(), &vfs) == 0) return fail();
         std::string shown = root.ends_with('/') ? root : root + "/";
         if (!OnRetry ||
             !OnRetry(shown + " にアクセスできません。\r\n\r\n" + keiba::FailureCause(err) + "。"))
@@ -282,7 +284,7 @@ std::string GetVolumeName(std::string_view name, int index, char letter) {
             ? name.substr(0, dot)
             : name;
     std::string ext = ".";
-    if (index < 100) ext += letter;
+    if (index < 100 && letter != '\0') ext += letter;
     if (index < 10) ext += '0';
     return std::string(stem) + ext + std::to_string(index);
 }

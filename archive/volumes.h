@@ -91,7 +91,7 @@ int SpannedSetType(const TDiskManager& drive);
 // .z100 and on. The last volume is the archive itself.
 std::string ZipVolumeName(std::string_view archive, std::uint32_t volume);
 // Volume `index` of other formats: "." + the number from 100, "." + letter + the number from 10,
-// "." + letter + "0" + the number below; empty for a negative index.
+// "." + letter + "0" + the number below (a letter of 0 is none); empty for a negative index.
 std::string GetVolumeName(std::string_view name, int index, char letter);
 
 // The volumes of a set read as one stream. A position is (disk << 40) | offset: a seek names a

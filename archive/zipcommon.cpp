@@ -508,7 +508,7 @@ int TZipCommon::EntryFolderFd(const std::vector<std::string>& parts) {
     // a default ACL, not the umask, decides the modes of the folder's new files
     bool acl = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) >= 0;
     folderMask_ = acl ? -1 : runUmask_;
-    folderClosingMayFail_ = TTempFileStream::ClosingMayFail(fd);
+    folderClosingMayFail_ = keiba::NewFile::ClosingMayFail(fd);
     return fd;
 }
 
@@ -521,9 +521,9 @@ void TZipCommon::CloseEntryFolder() {
 }
 
 // A new file is written without a name and linked in once whole; where the file system makes no
-// such files, and for any file that is there (a folder standing there makes the final rename
-// fail), it goes through a temporary file. Either way a kill never leaves a short file under the
-// entry's name, and every temporary file is one the start-up sweep knows.
+// such files or one cannot be linked in, and for any file that is there (a folder standing there
+// makes the final rename fail), it goes through a temporary file. Either way a kill never leaves a
+// short file under the entry's name, and every temporary file is one the start-up sweep knows.
 bool TZipCommon::OpenOutput() {
     int dirFd = EntryFolderFd(entry_.folder);
     if (dirFd < 0) return false;
@@ -554,7 +554,7 @@ bool TZipCommon::OpenOutput() {
         output_ = TTempFileStream::CreateUnnamed(dirFd, entry_.leaf, mode, folderMask_, &spare_,
                                                  folderClosingMayFail_);
         if (!output_) {
-            if (!TTempFileStream::NoUnnamedFiles(errno)) return failed(std::strerror(errno));
+            if (!keiba::NewFile::NoUnnamedFiles(errno)) return failed(std::strerror(errno));
             unnamedFiles_ = false;
             if (!lookFirst) return OpenOutput(); // the target is looked at as it must be now
         }
@@ -637,7 +637,11 @@ bool TZipCommon::Refused(int dirFd, const struct stat& st) const {
 // it as it would have one found at first (a read-only one refused), and the targets after it are
 // looked at first.
 bool TZipCommon::CommitOutput() {
-    if (output_->Commit()) return true;
+    const bool placed = output_->Commit();
+    // a file without a name that could not be linked in was copied: the next ones are written as
+    // temporary files from the start
+    if (output_->Copied()) unnamedFiles_ = false;
+    if (placed) return true;
     const bool taken = errno == EEXIST && output_->Unnamed();
     if (taken) {
         spare_.replacing = true;
@@ -862,6 +866,10 @@ void TDecompressClass::SetArchiveFile(const std::string& name) {
 }
 
 std::string TDecompressClass::GetVolumeName(int index) const {
+    // a zip has no volume letter: its volumes are named as a split set's
+    if (arcType_ >= kArcZip && arcType_ <= kArcZipMVol)
+        return index < 0 ? std::string()
+                         : ZipVolumeName(archiveFile_, static_cast<unsigned>(index));
     return archive::GetVolumeName(archiveFile_, index, volumeLetter_);
 }
 

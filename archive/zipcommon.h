@@ -358,7 +358,8 @@ public:
     // volume letter, as of its assignment.
     int VolumeNumber() const { return volumeNumber_; }
     char VolumeLetter() const { return volumeLetter_; }
-    // The name of volume `index` of a set of another format than zip, after ArchiveFile.
+    // The name of volume `index` of the set of ArchiveFile: for a zip that of a split set's
+    // volume (ZipVolumeName), for other formats as GetVolumeName of volumes.h makes it.
     std::string GetVolumeName(int index) const;
 
     // Extracts the selected entries of ArchiveFile into ExtractDir; the number of files

@@ -1,5 +1,8 @@
 #include "keiba/fileio.h"
 
+#include "keiba/newfile.h"
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -298,42 +301,33 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
                          FolderSync sync) {
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
-    std::filesystem::path temp;
-    int fd = CreateTempFile(path, &temp);
-    if (fd < 0) return Failure(path, kCannotWrite, errno);
-    // The lock lives as long as a descriptor of the file is open: this one keeps it past the
-    // checked close of the written one, until the rename is done.
-    const int lock = ::dup(fd);
-    auto release = [lock] {
-        if (lock >= 0) ::close(lock);
-    };
-    bool ok = WriteAll(fd, bytes);
+    // only named through: its files are made, renamed and removed by their names in it
+    const int dirFd = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return Failure(path, kCannotWrite, errno);
+    struct CloseFolder {
+        int fd;
+        ~CloseFolder() { ::close(fd); }
+    } closeFolder{dirFd};
+    NewFile file;
+    if (!file.Create(dirFd, path.filename().native(), 0644, NewFile::Kind::Temporary))
+        return Failure(path, kCannotWrite, errno);
+    bool ok = WriteAll(file.Fd(), bytes);
     int writeErr = errno;
-    if (ok && Synced().load(std::memory_order_relaxed) && ::fsync(fd) != 0) {
+    if (ok && Synced().load(std::memory_order_relaxed) && ::fsync(file.Fd()) != 0) {
         ok = false;
         writeErr = errno;
     }
-    if (::close(fd) != 0 && ok) {
+    if (!file.Close() && ok) {
         ok = false;
         writeErr = errno;
     }
+    if (!ok) return Failure(path, kCannotWrite, writeErr);
     // A kill leaves the temporary file as it is, and its lock goes with the process.
-    if (ok && Hook() && !Hook()(temp)) {
-        release();
+    if (Hook() && !Hook()(dir / file.TempName())) {
+        file.Abandon();
         return Failure(path, kCannotWrite, EIO);
     }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        release();
-        return Failure(path, kCannotWrite, writeErr);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int e = errno;
-        ::unlink(temp.c_str());
-        release();
-        return Failure(path, kCannotWrite, e);
-    }
-    release();
+    if (!file.Replace()) return Failure(path, kCannotWrite, errno);
     CounterOf(path).fetch_add(1, std::memory_order_relaxed);
     // The rename lives in the folder: until the folder is synced, a power loss can bring the
     // old file back.
@@ -400,17 +394,45 @@ bool IsTempFileName(std::string_view name, long* pid) {
     return true;
 }
 
-std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, OlderTempNames older) {
+namespace {
+
+// How far a sweep of a folder's tree goes: folders deeper, or past the count, are left.
+constexpr int kSweepDepth = 16;
+constexpr std::size_t kSweepFolders = 4096;
+
+// Sweeps the folder open as `dirFd` (which it closes) and, `depth` levels down, the folders
+// below it, links to folders not followed; `folders` counts down the folders still to be swept.
+// The older names go only where `older` says, never below the top.
+std::size_t SweepFolder(int dirFd, OlderTempNames older, int depth, std::size_t& folders) {
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return 0;
+    }
     std::size_t removed = 0;
-    std::error_code ec;
+    const int at = ::dirfd(dir);
     const long self = static_cast<long>(::getpid());
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+    while (const struct dirent* e = ::readdir(dir)) {
+        const std::string_view name = e->d_name;
+        if (name == "." || name == "..") continue;
+        unsigned char type = e->d_type;
+        if (type == DT_UNKNOWN && depth > 0) {
+            struct stat st {};
+            if (::fstatat(at, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
+                type = DT_DIR;
+        }
+        if (type == DT_DIR && depth > 0) {
+            if (folders == 0) continue;
+            --folders;
+            const int sub =
+                ::openat(at, e->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub >= 0) removed += SweepFolder(sub, OlderTempNames::Keep, depth - 1, folders);
+            continue;
+        }
         long pid = 0;
         const bool ours = IsTempFileName(name, &pid);
         if (!ours && !(older == OlderTempNames::Remove && IsOlderTempFileName(name))) continue;
-        const int fd = ::open(it->path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        const int fd = ::openat(at, e->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0) continue;
         struct stat st {};
         bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -420,10 +442,28 @@ std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, OlderTempN
         if (stale && ::flock(fd, LOCK_EX | LOCK_NB) != 0)
             stale = errno != EWOULDBLOCK && (!ours || pid == self || ProcessEnded(pid));
         // Removed while the lock is held, so no writer can take the name in between.
-        if (stale && ::unlink(it->path().c_str()) == 0) ++removed;
+        if (stale && ::unlinkat(at, e->d_name, 0) == 0) ++removed;
         ::close(fd);
     }
+    ::closedir(dir);
     return removed;
+}
+
+std::size_t Sweep(const std::filesystem::path& folder, OlderTempNames older, int depth) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    std::size_t folders = kSweepFolders;
+    return SweepFolder(fd, older, depth, folders);
+}
+
+} // namespace
+
+std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, OlderTempNames older) {
+    return Sweep(folder, older, 0);
+}
+
+std::size_t RemoveStaleTempFilesBelow(const std::filesystem::path& folder, OlderTempNames older) {
+    return Sweep(folder, older, kSweepDepth);
 }
 
 void SetBeforeRenameHookForTest(BeforeRenameHook hook) {

@@ -53,12 +53,19 @@ public:
     PartFile& operator=(const PartFile&) = delete;
 
     bool open() const { return file_ != nullptr; }
-    bool Write(const char* data, std::size_t n) {
-        if (!file_ || failed_) return false;
+    // Refuses what would take the file past `max` bytes.
+    bool Write(const char* data, std::size_t n, std::int64_t max) {
+        if (!file_ || failed_ || tooLarge_) return false;
+        if (static_cast<std::int64_t>(n) > max - written_) {
+            tooLarge_ = true;
+            return false;
+        }
         if (std::fwrite(data, 1, n, file_) != n) failed_ = true;
+        written_ += static_cast<std::int64_t>(n);
         return !failed_;
     }
     bool failed() const { return failed_; }
+    bool tooLarge() const { return tooLarge_; }
 
     // Closes the file and renames it over the target. Not synced: a download is read once, at
     // once, and a power loss costs no more than fetching it again.
@@ -79,13 +86,20 @@ private:
     FILE* file_ = nullptr;
     bool created_ = false;
     bool failed_ = false;
+    bool tooLarge_ = false;
+    std::int64_t written_ = 0;
     bool committed_ = false;
 };
 
+struct Body {
+    PartFile& part;
+    std::int64_t maxBytes;
+};
+
 std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* part = static_cast<PartFile*>(user);
+    auto* body = static_cast<Body*>(user);
     std::size_t n = size * count;
-    return part->Write(data, n) ? n : 0;
+    return body->part.Write(data, n, body->maxBytes) ? n : 0;
 }
 
 struct EasyDeleter {
@@ -142,8 +156,11 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect.count()));
     curl_easy_setopt(e, CURLOPT_USERAGENT, "kestrane");
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, 256L * 1024);
+    // an announced size past the limit is refused before the body comes
+    curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+    Body body{part, limits.maxBytes};
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &WriteBody);
-    curl_easy_setopt(e, CURLOPT_WRITEDATA, &part);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, &body);
     curl_multi_add_handle(multi.get(), e);
 
     // The multi interface lets the caller's callback run on a short beat even while no data
@@ -199,6 +216,8 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
 
     if (aborted) return Fail(Status::Aborted, "stopped", http);
     if (timedOut) return Fail(Status::TransportError, timedOut, http);
+    if (part.tooLarge() || code == CURLE_FILESIZE_EXCEEDED)
+        return Fail(Status::TooLarge, "the body went past the size limit", http);
     if (part.failed()) return Fail(Status::FileError, "the downloaded data could not be written");
     if (code != CURLE_OK) return Fail(Status::TransportError, curl_easy_strerror(code), http);
     if (http < 200 || http > 299)

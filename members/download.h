@@ -20,6 +20,9 @@ struct TransferLimits {
     // No download takes longer than this, however steadily it comes.
     std::chrono::milliseconds total{std::chrono::minutes(10)};
     long maxRedirects = 5;
+    // No download is larger than this: a server that never stops sending does not fill the
+    // disk. The largest real archive (a year of past data) is some tens of megabytes.
+    std::int64_t maxBytes = std::int64_t{1} << 30;
 };
 
 // Called while the transfer runs, every tenth of a second also while no data comes: bytes
@@ -34,6 +37,7 @@ struct DownloadResult {
         TransportError, // no answer, a dropped connection, a stall or the time limit, too many
                         // redirects
         FileError,      // the temporary file could not be written or renamed
+        TooLarge,       // the body went past the size limit
         Aborted,        // the progress callback stopped it
     };
     Status status = Status::TransportError;

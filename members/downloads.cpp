@@ -92,7 +92,8 @@ bool Downloads::Run(Kind kind, const std::string& path, DownloadView& view) {
         if (gauge < 0) view.ShowProgress(r.ok() ? 100 : 0);
         if (r.status == DownloadResult::Status::Aborted) return false; // the user stopped it
         if (!r.ok()) {
-            Say(context_.notifier, kMsgDownloadFailed);
+            const bool tooLarge = r.status == DownloadResult::Status::TooLarge;
+            Say(context_.notifier, tooLarge ? kMsgDownloadTooLarge : kMsgDownloadFailed);
             return false;
         }
         std::error_code ec;

@@ -38,6 +38,8 @@ std::optional<std::string> ReplyCode(std::string_view reply);
 
 // Messages of the downloads.
 inline constexpr std::string_view kMsgDownloadFailed = "ダウンロードに失敗しました。";
+inline constexpr std::string_view kMsgDownloadTooLarge =
+    "データが大きすぎるため、ダウンロードを中止しました。";
 inline constexpr std::string_view kMsgIncomplete =
     "解凍が不完全な可能性があります。確認してみてください。";
 inline constexpr std::string_view kMsgSampleNotThere =

@@ -45,12 +45,13 @@ TEST(StartUp, DataFoldersAreCreatedAndAFailureIsReported) {
 }
 
 // Writers killed between writing and renaming leave their temporary files; the next start
-// removes them from every folder the program writes, and nothing else.
+// removes them from every folder the program writes, the folders an extraction made below VZK
+// too, and nothing else.
 TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
     TempDir dir, outside, settings;
     ASSERT_TRUE(app::CreateDataFolders(dir.path()).empty());
     const std::vector<std::string> folders = {"",    "Data",  "SEI/2020", "UM2/2021", "kaime",
-                                              "CSV", "nerai", "HPupload", "VZK"};
+                                              "CSV", "nerai", "HPupload", "VZK",      "VZK/a/b"};
     keiba::SetBeforeRenameHookForTest([](const std::filesystem::path&) { return false; });
     for (const std::string& f : folders) {
         std::filesystem::create_directories(dir / f);
@@ -62,6 +63,7 @@ TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
     WriteBytes(dir / "Data" / "2026年11月28日.jvO6.tmp482913377", "partial");
     WriteBytes(outside / "plugin.tmp482913377", "the plug-in's");
     WriteBytes(dir / "VZK" / ".ztv0a1b2c3d4e", "the zip extractor's");
+    WriteBytes(dir / "VZK/a/b/page.tmp482913377", "an archive's own");
     WriteBytes(dir / "Data" / "2026年11月28日.jvRA", "kept");
     auto count = [&](const std::filesystem::path& f) {
         std::size_t n = 0;
@@ -69,7 +71,9 @@ TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
             if (e.is_regular_file()) ++n;
         return n;
     };
-    auto others = [](const std::string& f) { return f == "Data" || f == "VZK" ? 1u : 0u; };
+    auto others = [](const std::string& f) {
+        return f == "Data" || f == "VZK" || f == "VZK/a/b" ? 1u : 0u;
+    };
     for (const std::string& f : folders)
         ASSERT_EQ(count(dir / f), 1 + others(f) + (f == "Data")) << f;
 
@@ -83,6 +87,7 @@ TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
     EXPECT_EQ(count(outside.path()), 1u);
     EXPECT_TRUE(std::filesystem::exists(outside / "plugin.tmp482913377"));
     EXPECT_TRUE(std::filesystem::exists(dir / "VZK" / ".ztv0a1b2c3d4e"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "VZK/a/b/page.tmp482913377"));
     EXPECT_TRUE(std::filesystem::exists(dir / "Data" / "2026年11月28日.jvRA"));
 }
 

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -157,6 +160,40 @@ TEST(ArchivePaths, EraseFileMovesToTheTrashOrDeletes) {
     EXPECT_FALSE(EraseFile(U8(file), 1));
     EXPECT_FALSE(EraseFile(U8(file), 0));
     EXPECT_EQ(std::distance(fs::directory_iterator(trash / "files"), fs::directory_iterator()), 2);
+}
+
+// Only the named entry is changed: erasing a link leaves its target's mode as it was, and a
+// read-only file that cannot leave its folder stays read-only there.
+TEST(ArchivePaths, EraseFileChangesOnlyTheEntryItRemoves) {
+    TempDir dir;
+    ScopedEnv data("XDG_DATA_HOME", (dir / "data").string());
+    const fs::perms readOnly = fs::perms::owner_read;
+    WriteBytes(dir / "target.csv", "target");
+    fs::permissions(dir / "target.csv", readOnly);
+    fs::create_symlink(dir / "target.csv", dir / "link.csv");
+    EXPECT_TRUE(EraseFile(U8(dir / "link.csv"), 0));
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(dir / "link.csv")));
+    EXPECT_EQ(fs::status(dir / "target.csv").permissions(), readOnly);
+
+    fs::create_directories(dir / "kept");
+    WriteBytes(dir / "kept/file.csv", "kept");
+    fs::permissions(dir / "kept/file.csv", readOnly);
+    // nothing leaves an immutable folder
+    const int folder = ::open((dir / "kept").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    if (::ioctl(folder, FS_IOC_GETFLAGS, &flags) != 0 ||
+        (flags |= FS_IMMUTABLE_FL, ::ioctl(folder, FS_IOC_SETFLAGS, &flags) != 0)) {
+        ::close(folder);
+        GTEST_SKIP() << "a folder cannot be made immutable here (it takes root)";
+    }
+    const bool trashed = EraseFile(U8(dir / "kept/file.csv"), 1);
+    const bool deleted = EraseFile(U8(dir / "kept/file.csv"), 0);
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(folder, FS_IOC_SETFLAGS, &flags);
+    ::close(folder);
+    EXPECT_FALSE(trashed);
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(fs::status(dir / "kept/file.csv").permissions(), readOnly);
 }
 
 // Without XDG_DATA_HOME the trash is in the home folder; a file on another file system goes to

@@ -6,6 +6,7 @@
 #include "archive/zipcommon.h"
 
 #include "archive/unzip.h"
+#include "keiba/newfile.h"
 #include "tests/archive/extractfixture.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -25,6 +27,7 @@ using namespace ziptest;
 namespace fs = std::filesystem;
 using testsupport::Slurp;
 using testsupport::TempDir;
+using testsupport::Tree;
 using testsupport::WriteBytes;
 
 TEST(UnzipOutputNames, StoredFoldersDrivesAndLeadingSeparators) {
@@ -166,6 +169,56 @@ TEST(UnzipOutputFiles, ExistingFilesAreReplacedAndNothingIsWrittenThroughThem) {
         EXPECT_TRUE(S_ISREG(st.st_mode)) << name;
         EXPECT_EQ(st.st_mode & 07777, 0666u & ~mask) << name;
     }
+}
+
+// Where a file without a name cannot be linked in (no /proc, and a kernel that links through a
+// descriptor only with a capability), it goes through a temporary file: each new file is whole
+// under its name with its stored mode and date, and nothing else is left; also where files are
+// closed before they are linked in.
+TEST(UnzipOutputFiles, NewFilesThatCannotBeLinkedInComeThroughTemporaryFiles) {
+    int unnamed = 0;
+    bool closingMayFail = false;
+    keiba::NewFileCalls calls;
+    calls.openUnnamed = [&](int dirFd, int flags, unsigned mode) {
+        ++unnamed;
+        return ::openat(dirFd, ".", O_TMPFILE | flags, mode);
+    };
+    calls.link = [](int, const char*, int, const char*, int) {
+        errno = ENOENT;
+        return -1;
+    };
+    calls.statFs = [&](int fd, struct statfs* fs) {
+        const int r = ::fstatfs(fd, fs);
+        if (closingMayFail) fs->f_type = 0x65735546; // FUSE
+        return r;
+    };
+    keiba::SetNewFileCallsForTest(calls);
+    struct Restore {
+        ~Restore() { keiba::SetNewFileCallsForTest({}); }
+    } restore;
+    Item first = File("private.csv", Records(6000, 3)); // more than one output block
+    first.versionMadeBy = 0x0314;
+    first.externalAttr = 0100640u << 16;
+    const Item second = File("next.csv", "next");
+    std::tm noon{};
+    noon.tm_year = 124, noon.tm_mon = 0, noon.tm_mday = 1, noon.tm_hour = 12, noon.tm_isdst = -1;
+    const std::time_t stored = std::mktime(&noon); // the entries' date, 2024-01-01 12:00
+    for (bool mayFail : {false, true}) {
+        closingMayFail = mayFail;
+        TempDir dir;
+        WriteBytes(dir / "a.zip", Build({first, second}));
+        RunResult r = Extract(dir / "a.zip", dir / "out");
+        EXPECT_EQ(r.count, 2) << mayFail;
+        EXPECT_TRUE(r.errors.empty()) << mayFail;
+        EXPECT_EQ(Tree(dir / "out"), (std::map<std::string, std::string>{
+                                         {"private.csv", first.data}, {"next.csv", "next"}}))
+            << mayFail;
+        struct stat st {};
+        ASSERT_EQ(::stat((dir / "out/private.csv").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u) << mayFail;
+        EXPECT_EQ(st.st_mtime, stored) << mayFail;
+    }
+    if (unnamed == 0) GTEST_SKIP() << "this file system makes no files without a name";
 }
 
 TEST(UnzipCorruptEntries, AFolderWhereTheFileGoesStaysAndTheRunGoesOn) {
@@ -715,4 +768,5 @@ TEST(UnzipArchiveFile, TheVolumeNumberComesFromTheExtension) {
     OtherFormat zip(kArcZip);
     zip.SetArchiveFile(keiba::PathToUtf8(dir / "data.zip"));
     EXPECT_EQ(zip.VolumeNumber(), 0);
+    EXPECT_EQ(zip.GetVolumeName(3), keiba::PathToUtf8(dir / "data.z03")); // a split set's
 }

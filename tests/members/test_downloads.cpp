@@ -298,3 +298,27 @@ TEST_F(MemberDownloads, ATricklingSiteEndsTheForecastWithTheFailure) {
     EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n");
     EXPECT_EQ(rereads, 0);
 }
+
+// A site that sends past the size limit, its size announced or not, is stopped with a message of
+// its own, and the file in VZK stays as it was with nothing beside it; an archive of exactly the
+// limit is taken.
+TEST_F(MemberDownloads, ABodyPastTheSizeLimitIsStoppedAndSaidSo) {
+    main.Site().limits.maxBytes = static_cast<std::int64_t>(ForecastZip().size());
+    for (bool announced : {true, false}) {
+        HttpReply endless = HttpReply::Text(ForecastZip() + std::string(300000, 'x'));
+        endless.sendLength = announced;
+        Reply(endless);
+        WriteBytes(dir / "VZK/yosou.zip", "RETURN=1\r\n");
+        notifier.messages.clear();
+        Forecast();
+        EXPECT_EQ(notifier.messages,
+                  std::vector<std::string>{"データが大きすぎるため、ダウンロードを中止しました。"})
+            << announced;
+        EXPECT_EQ(VzkFiles(), std::vector<std::string>{"yosou.zip"}) << announced;
+        EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n") << announced;
+    }
+    Reply(HttpReply::Text(ForecastZip()));
+    notifier.messages.clear();
+    Forecast();
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{kForecastDone});
+}
