@@ -81,6 +81,12 @@ bool QtNotifier::RetryCancel(const std::string& text) {
     return box.exec() == QMessageBox::Retry;
 }
 
+CentredMessageBox::CentredMessageBox(Icon icon, const QString& title, const QString& text,
+                                     StandardButtons buttons, QWidget* parent)
+    : QMessageBox(icon, title, text, buttons, parent) {
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
 void CentredMessageBox::showEvent(QShowEvent* e) {
     QMessageBox::showEvent(e); // gives the box its final size
     QRect area;

@@ -48,7 +48,11 @@ private:
 class CentredMessageBox : public QMessageBox {
     Q_OBJECT
 public:
-    using QMessageBox::QMessageBox;
+    // Kept above the windows that stay on top (the search and card windows), which would
+    // otherwise hide a box of the main window and leave the program waiting for an answer
+    // no one can see.
+    CentredMessageBox(Icon icon, const QString& title, const QString& text, StandardButtons buttons,
+                      QWidget* parent);
 
 protected:
     void showEvent(QShowEvent* e) override;
