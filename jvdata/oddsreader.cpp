@@ -1,5 +1,6 @@
 #include "jvdata/oddsreader.h"
 
+#include "jvdata/recordcheck.h"
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
 
@@ -231,6 +232,19 @@ bool ReadSlot(const TJvRA& race, const std::filesystem::path& path, OddsFileCach
     return exists;
 }
 
+// The record id of the odds records of a length; empty for another length.
+std::string_view OddsIdOf(std::size_t recordLength) {
+    switch (recordLength) {
+    case TJvO1::kLength: return TJvO1::kId;
+    case TJvO2::kLength: return TJvO2::kId;
+    case TJvO3::kLength: return TJvO3::kId;
+    case TJvO4::kLength: return TJvO4::kId;
+    case TJvO5::kLength: return TJvO5::kId;
+    case TJvO6::kLength: return TJvO6::kId;
+    default: return {};
+    }
+}
+
 std::uint32_t PackKey(std::string_view venue, std::string_view raceNo) {
     char k[4] = {' ', ' ', ' ', ' '};
     std::memcpy(k, venue.data(), std::min<std::size_t>(venue.size(), 2));
@@ -291,8 +305,11 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
     f.bytes = std::move(*bytes);
     std::size_t n = RecordCount(f.bytes, recordLength);
     f.index.reserve(n);
+    const std::string_view id = OddsIdOf(recordLength);
     for (std::size_t i = 0; i < n; ++i) {
         std::string_view rec = RecordAt(f.bytes, recordLength, i);
+        // A damaged record is no race's: the race's next sound one, if any, is read instead.
+        if (!IsSoundRecord(rec, id)) continue;
         f.index.emplace_back(
             PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)),
             i * recordLength);
@@ -449,11 +466,13 @@ std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t r
         filled = ReadRecords(fd, slots.first(std::min(count, records)), recordLength);
     }
     ::close(fd);
+    const std::string_view id = OddsIdOf(recordLength);
     std::size_t placed = 0;
     while (placed < filled) {
         const std::string_view rec(slots[placed], recordLength);
         if (PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)) !=
-            keys[placed])
+                keys[placed] ||
+            !IsSoundRecord(rec, id))
             break;
         ++placed;
     }

@@ -25,8 +25,9 @@ double ConvertOddsField(std::string_view field);
 // fetch that rewrote a file is seen at once.
 class OddsFileCache {
 public:
-    // The first record of the file for the venue and race number (fields 20 and 26 of the
-    // record), or an empty view; `exists` is false when there is no such file.
+    // The first sound record (jvdata/recordcheck.h) of the file for the venue and race number
+    // (fields 20 and 26 of the record), or an empty view; `exists` is false when there is no
+    // such file.
     std::string_view Find(const std::filesystem::path& path, std::size_t recordLength,
                           std::string_view venue, std::string_view raceNo, bool* exists);
     // Whether something is at `path`.
@@ -127,10 +128,10 @@ void ConvertPendingCombinationOdds(const RaceOddsSlots& slots, TRaceCalc& calc);
 // The day load's read of one odds day file straight into the slots of its races, with no copy:
 // record i of the file goes into `slots[i]`, the slot of `races[i]` (the races in the order of
 // the day's race file; the day files are kept sorted, so the odds files hold the same races in
-// the same order). Returns how many slots from the first now hold their own race's record, the
-// first of that race in the file, as the race-by-race read would have found it; the slots after
-// them may hold other bytes and must be read race by race, in the Blank mode. Races without a
-// number, and a race whose venue and number an earlier race already has, end the run.
+// the same order). Returns how many slots from the first now hold their own race's record, sound
+// and the first of that race in the file, as the race-by-race read would have found it; the slots
+// after them may hold other bytes and must be read race by race, in the Blank mode. Races without
+// a number, and a race whose venue and number an earlier race already has, end the run.
 std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t recordLength,
                                 std::span<char* const> slots, std::span<const TJvRA> races);
 

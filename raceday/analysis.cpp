@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <optional>
 
 namespace raceday {
 namespace {
@@ -265,52 +266,134 @@ void DecodeAnalysis(RaceDay& day) {
 
 namespace {
 
-// The day's runners (race slot, horse) that follow the last of the `taken` analysis records, in
-// the file's order, and have no analysis record.
-std::size_t RunnersWithoutAnalysisAfter(const RaceDay& day, std::string_view taken) {
-    constexpr std::size_t kLength = jvdata::kAnalysisLength;
-    const std::size_t n = jvdata::RecordCount(taken, kLength);
-    int fromSlot = 0, fromHorse = 0; // the first runner that may have been cut off (0-based)
-    if (n > 0) {
-        std::string_view last = jvdata::RecordAt(taken, kLength, n - 1);
-        fromSlot = StrictTwoDigits(jvdata::Field(last, jvdata::TAnalysisRecord::kRaceSlot));
-        fromHorse = StrictTwoDigits(jvdata::Field(last, jvdata::TAnalysisRecord::kHorseNo));
-        if (fromSlot < 0 || fromHorse < 0) return 0;
+bool DigitsOrBlanks(std::string_view s) {
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || c == ' '; });
+}
+
+std::size_t RaceCount(const RaceDay& day) {
+    return static_cast<std::size_t>(std::clamp(day.gDayRaceCount, 0, kMaxRaces));
+}
+
+// Whether an analysis record reads as its layout says for the loaded day `date8`: race slot and
+// runner number two digits in range, the day's date, the venue and race number of the race in its
+// slot, and digits or blanks in the numbers and codes of its head, of its past runs and of its two
+// run blocks (all of a block but the grade letter, the rates, the ranks and the signed total).
+bool IsSoundAnalysis(std::string_view rec, const RaceDay& day, std::string_view date8) {
+    using A = jvdata::TAnalysisRecord;
+    using Run = jvdata::TAnalysisRun;
+    const int slot = StrictTwoDigits(jvdata::Field(rec, A::kRaceSlot));
+    const int horse = StrictTwoDigits(jvdata::Field(rec, A::kHorseNo));
+    if (slot < 0 || slot >= kMaxRaces || horse < 0 || horse > kMaxRunners) return false;
+    const jvdata::TJvRA& race = day.gDayRaces[static_cast<std::size_t>(slot)];
+    if (jvdata::Field(rec, A::kDate8) != date8 ||
+        jvdata::Field(rec, A::kVenue) != race.VenueCode() ||
+        jvdata::Field(rec, A::kRaceNo) != race.RaceNo())
+        return false;
+    for (jvdata::FieldPos f :
+         {A::kBracket, A::kWinPayout, A::kPlacePayout, A::kStatus, A::kRPlusCount, A::kRMinusCount,
+          jvdata::FieldPos{A::kPastRunPos, 3 * A::kPastRunLength}})
+        if (!DigitsOrBlanks(jvdata::Field(rec, f))) return false;
+    for (std::size_t block : {A::kThisRunPos, A::kPreviousRunPos}) {
+        const std::string_view b = jvdata::Field(rec, block, jvdata::kAnalysisRunLength);
+        const std::size_t grade = Run::kGrade.pos - 1, rates = Run::kHiLvRate.pos - 1;
+        if (!DigitsOrBlanks(b.substr(0, grade)) ||
+            !DigitsOrBlanks(b.substr(grade + 1, rates - grade - 1)))
+            return false;
     }
-    std::size_t count = 0;
-    for (int r = fromSlot; r < static_cast<int>(kMaxRaces); ++r)
-        for (int h = r == fromSlot ? fromHorse : 0; h < FieldSize(day, r); ++h)
-            if (day.gDayHorseAnalysis[static_cast<std::size_t>(r)][static_cast<std::size_t>(h)]
-                    .IsBlank())
-                ++count;
-    return count;
+    return true;
+}
+
+// Whether a line of a race comment is text: CP932 characters, and no control characters.
+bool IsCommentText(std::string_view line) {
+    for (char ch : line) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c < 0x20 && c != '\t') || c == 0x7F) return false;
+    }
+    // The converter gives U+FFFD for bytes that are not CP932, and CP932 has no such character.
+    return keiba::Cp932ToUtf8(line).find("\xEF\xBF\xBD") == std::string::npos;
+}
+
+struct CheckedComments {
+    std::string sound; // the sound comments, line by line as the file has them
+    std::size_t lost = 0;
+};
+
+// The comments of a race comments file that are whole: a line of the race key, ',' and '"' and
+// the comment's first line, its further lines, then a line of '"' alone. A comment not closed
+// before the next one starts or the file ends, a comment that is not text, and a line between
+// comments that starts none are damage. The file gives the races in the order of the race file.
+CheckedComments CheckRaceComments(const RaceDay& day, std::string_view csv) {
+    constexpr std::size_t kKey = jvdata::RecordHead::kRaceKey.width;
+    const std::size_t count = RaceCount(day);
+    // The race slot whose comment a line starts, -1 for a race not of the day; nothing when the
+    // line starts no comment.
+    auto startOf = [&](std::string_view line) -> std::optional<int> {
+        if (line.size() < kKey + 2 || line.substr(kKey, 2) != ",\"" ||
+            !jvdata::IsAsciiDigits(line.substr(0, kKey)))
+            return std::nullopt;
+        for (std::size_t r = 0; r < count; ++r)
+            if (day.gDayRaces[r].KeyText() == line.substr(0, kKey)) return static_cast<int>(r);
+        return -1;
+    };
+    const std::vector<std::string_view> lines = keiba::SplitLines(csv);
+    LostRaces lost(count);
+    CheckedComments out;
+    for (std::size_t i = 0; i < lines.size();) {
+        const std::optional<int> race = startOf(lines[i]);
+        if (!race) {
+            if (!keiba::TrimBlanks(lines[i]).empty()) lost.Damaged();
+            ++i;
+            continue;
+        }
+        // The closing line, or the start of the next comment or the end of the file.
+        std::size_t end = i + 1;
+        while (end < lines.size() && lines[end] != "\"" && !startOf(lines[end])) ++end;
+        const bool cut = end == lines.size();
+        bool text = !cut && lines[end] == "\"" && IsCommentText(lines[i].substr(kKey + 2));
+        for (std::size_t j = i + 1; text && j < end; ++j) text = IsCommentText(lines[j]);
+        if (text) {
+            if (*race >= 0) lost.Sound(static_cast<std::size_t>(*race));
+            for (std::size_t j = i; j <= end; ++j) (out.sound += lines[j]) += "\r\n";
+            i = end + 1;
+            continue;
+        }
+        if (*race >= 0)
+            lost.Damaged(static_cast<std::size_t>(*race));
+        else
+            lost.Damaged();
+        if (cut) lost.Damaged(); // the comments after this one are lost with it
+        i = !cut && lines[end] == "\"" ? end + 1 : end;
+    }
+    out.lost = lost.Count();
+    return out;
 }
 
 } // namespace
 
-std::size_t LoadMembersData(RaceDay& day, std::string_view date8) {
+void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report) {
     if (auto ruma = keiba::ReadWholeFile(day.rumaFileName)) ApplyHandInput(day, *ruma);
-    if (auto csv = keiba::ReadWholeFile(day.gVzkRcomCsvName)) ApplyRaceComments(day, *csv);
-    std::size_t lost = 0;
+    if (auto csv = keiba::ReadWholeFile(day.gVzkRcomCsvName)) {
+        const CheckedComments comments = CheckRaceComments(day, *csv);
+        ApplyRaceComments(day, comments.sound);
+        if (comments.lost > 0)
+            report.Lost("コメントデータ", day.gVzkRcomCsvName, RacesText(comments.lost));
+    }
     if (std::string xq; ReadAnalysisFile(day.gVzkXqFileName, xq)) {
         constexpr std::size_t kLength = jvdata::kAnalysisLength;
-        std::string_view taken = xq;
-        if (xq.size() % kLength != 0) {
-            const std::size_t whole = jvdata::RecordCount(xq, kLength);
-            std::size_t n = 0;
-            while (n < whole && jvdata::Field(jvdata::RecordAt(xq, kLength, n),
-                                              jvdata::TAnalysisRecord::kDate8) == date8)
-                ++n;
-            taken = taken.substr(0, n * kLength);
-            lost = whole - n + 1;
+        // In file order, so that a later record for the same runner still replaces an earlier one.
+        for (std::size_t i = 0; i < jvdata::RecordCount(xq, kLength); ++i) {
+            const std::string_view rec = jvdata::RecordAt(xq, kLength, i);
+            if (IsSoundAnalysis(rec, day, date8)) StoreAnalysisRecords(day, rec);
         }
-        StoreAnalysisRecords(day, taken);
-        // Records wholly cut off the end leave no bytes to count, but their runners are in the
-        // day: the runners after the last record taken that have none are lost as well.
-        if (lost > 0) lost = std::max(lost, RunnersWithoutAnalysisAfter(day, taken));
         DecodeAnalysis(day);
+        std::size_t lost = 0;
+        for (std::size_t r = 0; r < kMaxRaces; ++r)
+            for (std::size_t h = 0;
+                 h < static_cast<std::size_t>(FieldSize(day, static_cast<int>(r))); ++h)
+                if (day.gDayHorseAnalysis[r][h].IsBlank()) ++lost;
+        if (lost > 0) report.Lost("分析データ", day.gVzkXqFileName, std::to_string(lost) + "頭分");
     }
-    return lost;
 }
 
 } // namespace raceday

@@ -3,6 +3,7 @@
 // decoding into the race texts.
 
 #include "raceday/daymodel.h"
+#include "raceday/dayreport.h"
 
 #include <filesystem>
 #include <functional>
@@ -76,9 +77,10 @@ int StoreAnalysisRecords(AnalysisDay& table, std::string_view vzkdBytes);
 void DecodeAnalysis(RaceDay& day);
 
 // All three files of the loaded day `date8` (names in the model), each skipped when missing.
-// An analysis file whose length is not whole records was cut, and a cut shifts every record
-// after it: its records are taken up to the first that is not of the day. Returns how many
-// records of the analysis file could not be taken.
-std::size_t LoadMembersData(RaceDay& day, std::string_view date8);
+// Race comments and analysis records that are damaged, or lie after a cut (which shifts every
+// record after it), are not taken; the report is told how many races' comments and how many
+// runners' records were lost. The analysis file covers every runner of the day, so each runner
+// of the day without a sound record of its own counts, wherever the file lost it.
+void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report);
 
 } // namespace raceday

@@ -2,12 +2,14 @@
 
 #include "jvdata/dayfiles.h"
 #include "jvdata/payouts.h"
+#include "jvdata/recordcheck.h"
 #include "jvdata/umconvert.h"
 #include "keiba/codetables.h"
 #include "keiba/fileio.h"
 #include "keiba/formatters.h"
 #include "keiba/sjis.h"
 #include "raceday/analysis.h"
+#include "raceday/dayreport.h"
 
 #include <algorithm>
 #include <cstring>
@@ -142,34 +144,6 @@ std::string DamagedRaceFileText(const std::string& stem, const ReadableRaces& ra
            "レース分を読み込めませんでした。";
 }
 
-// A record of a day file as its writers leave it: a line of the record's length. A piece that is
-// not one was damaged, or lies after a cut (which shifts every piece behind it).
-bool IsWholeLine(std::string_view piece, std::size_t length) {
-    if (piece.size() != length || !piece.ends_with("\r\n")) return false;
-    const std::string_view body = piece.substr(0, length - 2);
-    return body.find('\r') == std::string_view::npos && body.find('\n') == std::string_view::npos;
-}
-
-// How many of the first `limit` pieces of a file of `length`-byte records are not whole lines,
-// the piece a cut left at its end included.
-std::size_t LostRecords(std::string_view file, std::size_t length, std::size_t limit) {
-    const std::size_t whole = jvdata::RecordCount(file, length);
-    std::size_t lost = 0;
-    for (std::size_t i = 0; i < std::min(whole, limit); ++i)
-        if (!IsWholeLine(jvdata::RecordAt(file, length, i), length)) ++lost;
-    if (whole < limit && file.size() % length != 0) ++lost;
-    return lost;
-}
-
-std::string LostPartText(std::string_view what, const fs::path& file, const std::string& lost) {
-    return std::string(what) + "（" + keiba::PathToUtf8(file.filename()) +
-           "）の一部が壊れているため、" + lost + "を読み込めませんでした。";
-}
-
-std::string Races(std::size_t n) {
-    return std::to_string(n) + "レース分";
-}
-
 // The runner slots a venue's runner file could not give the day's races.
 struct LostRunners {
     fs::path file;
@@ -182,6 +156,13 @@ void CountLostRunners(std::vector<LostRunners>& lost, const fs::path& file, std:
     if (it == lost.end()) it = lost.insert(lost.end(), {file, 0, 0});
     ++it->races;
     it->runners += runners;
+}
+
+void ReportLostRunners(const std::vector<LostRunners>& lost, DayReport& report) {
+    for (const LostRunners& l : lost)
+        report.Lost("出走馬データ", l.file,
+                    std::to_string(l.races) + "レースの出走馬" + std::to_string(l.runners) +
+                        "頭分");
 }
 
 // The progress form, hidden on every way out of a load.
@@ -213,9 +194,24 @@ std::optional<fs::path> RunnerFileOf(const fs::path& appDir, year_month_day date
     return jvdata::DayRunnerFile(appDir, date, venue);
 }
 
+// A slot of a runner file that holds no record: a blank line, where no runner has been filed.
+bool IsBlankSlot(std::string_view slot) {
+    return slot.size() == jvdata::kSeLength && slot.ends_with("\r\n") &&
+           slot.find_first_not_of(' ') == jvdata::kSeLength - 2;
+}
+
+// Whether `rec` is runner h's (0-based) of `race`: sound, with the race's key and the number.
+bool IsRunnerOf(std::string_view rec, const jvdata::TJvRA& race, std::size_t h) {
+    const std::string_view number = jvdata::Field(rec, jvdata::TJvSE::kHorseNo);
+    return jvdata::IsSoundRecord(rec, jvdata::TJvSE::kId) &&
+           jvdata::Field(rec, jvdata::RecordHead::kRaceKey) == race.KeyText() &&
+           number[0] == static_cast<char>('0' + (h + 1) / 10) &&
+           number[1] == static_cast<char>('0' + (h + 1) % 10);
+}
+
 // The runner records of race slot r from its venue's runner file; returns how many runner slots
-// (from the first) it wrote. A slot the file does not hold whole stays blank and is counted in
-// `lost`.
+// (from the first) it wrote. A slot that does not hold its runner's record, sound, stays blank and
+// is counted in `lost`, unless it is a blank line: that runner has not been filed yet.
 std::size_t ReadRunners(RaceDay& day, std::size_t r, const std::string& runnerFile,
                         std::size_t* lost = nullptr) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
@@ -227,11 +223,11 @@ std::size_t ReadRunners(RaceDay& day, std::size_t r, const std::string& runnerFi
         if (slot < 0) break;
         const std::string_view rec =
             jvdata::RecordAt(runnerFile, jvdata::kSeLength, static_cast<std::size_t>(slot));
-        if (IsWholeLine(rec, jvdata::kSeLength)) {
+        if (IsRunnerOf(rec, race, h)) {
             day.gDayHorses[r][h].Assign(rec);
         } else {
             day.gDayHorses[r][h].Clear();
-            if (lost) ++*lost;
+            if (lost && !IsBlankSlot(rec)) ++*lost;
         }
     }
     return h;
@@ -300,6 +296,43 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
     return found;
 }
 
+// What the runner step of each race uses.
+struct RunnerStep {
+    DayLoadProgress& progress;
+    DayLoadSteps& steps;
+    const fs::path& appDir;
+    FileCache& files;
+    jvdata::HorseFilePaths& horsePaths;
+};
+
+// Runners, horse masters and past runs of race slot r (its race record in place) from its
+// venue's runner file; returns how many runner slots it wrote, and in `pastRuns` how many runs
+// each runner has. The runner slots the file could not give are counted in `lostRunners`.
+std::size_t ReadRaceRunners(RaceDay& day, std::size_t r, year_month_day date, RunnerStep& step,
+                            std::vector<LostRunners>& lostRunners,
+                            std::array<std::uint8_t, kMaxRunners>& pastRuns) {
+    const jvdata::TJvRA& race = day.gDayRaces[r];
+    const auto runnerPath = RunnerFileOf(step.appDir, date, race.VenueCode());
+    const std::string* runnerFile = runnerPath ? step.files.Get(*runnerPath) : nullptr;
+    if (!runnerFile) return 0;
+    std::size_t lost = 0;
+    const std::size_t read = ReadRunners(day, r, *runnerFile, &lost);
+    CountLostRunners(lostRunners, *runnerPath, lost);
+    const std::int64_t raceDate = race.Number(jvdata::RecordHead::kRaceDate);
+    std::size_t lastWithRuns = read;
+    for (std::size_t h = 0; h < read; ++h) {
+        const std::size_t found =
+            ReadRunnerHistory(day, r, h, raceDate, step.steps, step.horsePaths, step.appDir);
+        pastRuns[h] = static_cast<std::uint8_t>(found);
+        if (found > 0) lastWithRuns = h;
+    }
+    // Shown when the race's step ends: the last runner with runs, its last run.
+    if (lastWithRuns < read)
+        step.progress.SetProgressText(
+            RunProgressText(race, day.gDayHorses[r][lastWithRuns], pastRuns[lastWithRuns] - 1u));
+    return read;
+}
+
 // The race records of the past runs of race slot r, each written once: the whole record from
 // its day's race file, or its key alone (the key of the run) when the file has none, or blanks
 // past the runner's runs. `runs` holds how many runs ReadRunnerHistory found per runner.
@@ -339,52 +372,90 @@ void PlacePastRaces(RaceDay& day, std::size_t r, const std::array<std::uint8_t, 
         day.gDayRaces[r], day.gDayHorses[r][static_cast<std::size_t>(f - 1)], lastPlaced));
 }
 
-// Returns how many of the races' payout records the file could not give whole.
-std::size_t ReadPayouts(RaceDay& day) {
+std::size_t RaceCount(const RaceDay& day) {
+    return static_cast<std::size_t>(std::clamp(day.gDayRaceCount, 0, kMaxRaces));
+}
+
+// The payout records of the first kMaxRaces pieces of the payout file, each into the slot of its
+// race; the races the file lost to damage go to the report.
+void ReadPayouts(RaceDay& day, DayReport& report) {
     auto bytes = keiba::ReadWholeFile(day.gHrFileName);
-    if (!bytes) return 0;
-    std::size_t n =
-        std::min<std::size_t>(jvdata::RecordCount(*bytes, jvdata::kHrLength), kMaxRaces);
+    if (!bytes) return;
+    const std::size_t whole = jvdata::RecordCount(*bytes, jvdata::kHrLength);
     // The keys of the slots that hold a race; a blank slot takes no payouts.
     std::array<std::string, kMaxRaces> slotKeys;
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         std::string key = day.gDayRaces[r].Key().Key12();
         if (!keiba::TrimBlanks(key).empty()) slotKeys[r] = std::move(key);
     }
-    for (std::size_t i = 0; i < n; ++i) {
+    LostRaces lost(RaceCount(day));
+    for (std::size_t i = 0; i < std::min<std::size_t>(whole, kMaxRaces); ++i) {
         std::string_view rec = jvdata::RecordAt(*bytes, jvdata::kHrLength, i);
-        if (!IsWholeLine(rec, jvdata::kHrLength)) continue;
+        if (!jvdata::IsSoundRecord(rec, jvdata::TJvHR::kId)) {
+            lost.Damaged();
+            continue;
+        }
         std::string key = jvdata::RaceKey::Of(rec).Key12();
         for (std::size_t r = 0; r < kMaxRaces; ++r) {
             if (!slotKeys[r].empty() && slotKeys[r] == key) {
                 day.gDayPayouts[r].Assign(rec);
+                lost.Sound(r);
                 break;
             }
         }
     }
-    return LostRecords(*bytes, jvdata::kHrLength, kMaxRaces);
+    // A record cut short at the end, where it would have been read.
+    if (whole < kMaxRaces && bytes->size() % jvdata::kHrLength != 0) lost.Damaged();
+    if (std::size_t n = lost.Count()) report.Lost("払戻データ", day.gHrFileName, RacesText(n));
 }
 
-// The odds files whose length is not whole records: their whole records were read, the rest
-// could not be.
-void CheckOddsFiles(const RaceDay& day, std::vector<std::string>& damaged) {
-    const std::array<std::pair<const fs::path*, std::size_t>, 6> files = {{
-        {&day.gO1FileName, jvdata::kO1Length},
-        {&day.gO2FileName, jvdata::kO2Length},
-        {&day.gO3FileName, jvdata::kO3Length},
-        {&day.gO4FileName, jvdata::kO4Length},
-        {&day.gO5FileName, jvdata::kO5Length},
-        {&day.gO6FileName, jvdata::kO6Length},
-    }};
-    for (const auto& [path, length] : files) {
-        std::error_code ec;
-        const std::uintmax_t size = fs::file_size(*path, ec);
-        if (ec || size % length == 0) continue;
-        // Read again only when cut, which a sound day never is.
-        if (auto bytes = keiba::ReadWholeFile(*path))
-            if (std::size_t lost = LostRecords(*bytes, length, bytes->size() / length + 1))
-                damaged.push_back(LostPartText("オッズデータ", *path, Races(lost)));
+// The races an odds file lost to damage, after the odds step. Looked at only where something may
+// have been lost (a sound day never has): a length that is not whole records, or a race of the
+// day that the step left without a record of the file's kind. The step took the file's sound
+// records only (jvdata/recordcheck.h), the first of each race, matched to the races by venue and
+// race number as here.
+template <typename Record>
+void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots, const fs::path& path,
+                   DayReport& report) {
+    constexpr std::size_t kLength = Record::kLength;
+    const std::size_t count = RaceCount(day);
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec) return;
+    bool suspect = size % kLength != 0;
+    for (std::size_t r = 0; r < count && !suspect; ++r)
+        suspect = day.gDayRaces[r].RaceNumber() > 0 && slots[r].RecordId() != Record::kId;
+    if (!suspect) return;
+    auto bytes = keiba::ReadWholeFile(path);
+    if (!bytes) return;
+    LostRaces lost(count);
+    for (std::size_t i = 0; i < jvdata::RecordCount(*bytes, kLength); ++i) {
+        const std::string_view rec = jvdata::RecordAt(*bytes, kLength, i);
+        if (!jvdata::IsSoundRecord(rec, Record::kId)) {
+            lost.Damaged();
+            continue;
+        }
+        const std::uint32_t key = VenueRaceKey(jvdata::Field(rec, jvdata::RecordHead::kVenue),
+                                               jvdata::Field(rec, jvdata::RecordHead::kRaceNo));
+        for (std::size_t r = 0; r < count; ++r) {
+            const jvdata::TJvRA& race = day.gDayRaces[r];
+            if (race.RaceNumber() > 0 && VenueRaceKey(race.VenueCode(), race.RaceNo()) == key) {
+                lost.Sound(r);
+                break;
+            }
+        }
     }
+    if (size % kLength != 0) lost.Damaged();
+    if (std::size_t n = lost.Count()) report.Lost("オッズデータ", path, RacesText(n));
+}
+
+void CheckOddsFiles(const RaceDay& day, DayReport& report) {
+    CheckOddsFile(day, day.gDayOddsO1, day.gO1FileName, report);
+    CheckOddsFile(day, day.gDayOddsO2, day.gO2FileName, report);
+    CheckOddsFile(day, day.gDayOddsO3, day.gO3FileName, report);
+    CheckOddsFile(day, day.gDayOddsO4, day.gO4FileName, report);
+    CheckOddsFile(day, day.gDayOddsO5, day.gO5FileName, report);
+    CheckOddsFile(day, day.gDayOddsO6, day.gO6FileName, report);
 }
 
 void SetFileNames(RaceDay& day, const fs::path& appDir, year_month_day date) {
@@ -575,6 +646,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     }
     FileCache files;
     jvdata::HorseFilePaths horsePaths(appDir);
+    RunnerStep runnerStep{progress, steps, appDir, files, horsePaths};
 
     // Nothing of the previous day may stay behind. The large records are written once: each
     // slot is either read or blanked below, the odds slots by the odds step.
@@ -585,9 +657,9 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     }
     for (TNeraiRecord& n : day.gNeraiSlots) n.Clear();
 
-    // What could not be read of the day's files, told once the day is shown.
-    std::vector<std::string> damaged;
-    if (readable.lost > 0) damaged.push_back(DamagedRaceFileText(stem, readable));
+    // What could not be read of the day's files, told once the day is shown; the race file first.
+    DayReport report;
+    if (readable.lost > 0) report.Add(DamagedRaceFileText(stem, readable));
     std::vector<LostRunners> lostRunners;
 
     // Races, runners, horse masters and past runs.
@@ -598,25 +670,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         std::size_t read = 0;
         if (r < raceCount) {
             day.gDayRaces[r].Assign(jvdata::RecordAt(*raFile, jvdata::kRaLength, r));
-            const jvdata::TJvRA& race = day.gDayRaces[r];
-            std::int64_t raceDate = race.Number(jvdata::RecordHead::kRaceDate);
-            auto runnerPath = RunnerFileOf(appDir, *date, race.VenueCode());
-            if (const std::string* runnerFile = runnerPath ? files.Get(*runnerPath) : nullptr) {
-                std::size_t lost = 0;
-                read = ReadRunners(day, r, *runnerFile, &lost);
-                CountLostRunners(lostRunners, *runnerPath, lost);
-                std::size_t lastWithRuns = read;
-                for (std::size_t h = 0; h < read; ++h) {
-                    const std::size_t found =
-                        ReadRunnerHistory(day, r, h, raceDate, steps, horsePaths, appDir);
-                    pastRuns[r][h] = static_cast<std::uint8_t>(found);
-                    if (found > 0) lastWithRuns = h;
-                }
-                // Shown when the race's step ends: the last runner with runs, its last run.
-                if (lastWithRuns < read)
-                    progress.SetProgressText(RunProgressText(race, day.gDayHorses[r][lastWithRuns],
-                                                             pastRuns[r][lastWithRuns] - 1u));
-            }
+            read = ReadRaceRunners(day, r, *date, runnerStep, lostRunners, pastRuns[r]);
         } else {
             day.gDayRaces[r].Clear();
         }
@@ -630,12 +684,8 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         }
     }
 
-    for (const LostRunners& l : lostRunners)
-        damaged.push_back(LostPartText("出走馬データ", l.file,
-                                       std::to_string(l.races) + "レースの出走馬" +
-                                           std::to_string(l.runners) + "頭分"));
-    if (std::size_t lost = ReadPayouts(day))
-        damaged.push_back(LostPartText("払戻データ", day.gHrFileName, Races(lost)));
+    ReportLostRunners(lostRunners, report);
+    ReadPayouts(day, report);
 
     progress.SetProgressPosition(0);
     progress.ClearRaces();
@@ -652,9 +702,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         PlacePastRaces(day, r, pastRuns[r], progress, appDir, files);
     }
 
-    if (std::size_t lost = LoadMembersData(day, jvdata::FormatYyyymmdd(*date)))
-        damaged.push_back(
-            LostPartText("分析データ", day.gVzkXqFileName, std::to_string(lost) + "頭分"));
+    LoadMembersData(day, jvdata::FormatYyyymmdd(*date), report);
     scope.HideProgress();
 
     const keiba::TIniGT& ini = context.settings;
@@ -662,7 +710,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     SetFetchTimesAndVenues(day, autoOzGet);
 
     ReadDayOdds(day, steps);
-    CheckOddsFiles(day, damaged);
+    CheckOddsFiles(day, report);
 
     SetVenueIndexes(day, progress);
     steps.MakePayoutTables(day);
@@ -683,11 +731,9 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     for (int s = 1; s <= 4; ++s) steps.MatchTargetSlot(s);
     for (int u = 1; u <= 3; ++u) steps.ApplyUserBetSet(u);
     if (day.gDayRaceCount > 0) steps.SelectFirstRace();
-    if (!damaged.empty()) {
-        std::string text = damaged[0];
-        for (std::size_t i = 1; i < damaged.size(); ++i) text += "\n" + damaged[i];
+    if (!report.Empty()) {
         context.notifier.Beep();
-        context.notifier.Information(text);
+        context.notifier.Information(report.Text());
     }
     return DayLoadResult::Loaded;
 }

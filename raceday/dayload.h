@@ -91,9 +91,10 @@ enum class DayLoadResult { Loaded, NoRaceFile, Damaged, Cancelled, BadStem };
 // beeps and says "データ作成が未完了のようです。". A race file is read up to its first piece
 // that is not a whole RA record (a cut, another record, a lost line end): the races before it
 // load and the user is told how many could not be read; with none before it, nothing loads.
-// Runner, payout, odds and analysis files cut short or damaged load the records they hold whole,
-// and the user is told, in one message after the day is shown, which file lost how many races
-// or runners.
+// Runner, payout, odds, race comment and analysis files cut short or damaged load the records
+// they hold whole and sound (a record damaged inside is not taken for its race's), and the user
+// is told, in one message after the day is shown, which file lost how many races or runners: the
+// races or runners of the day whose records the damage took, never more than the day has.
 // A day that does not load, or a cancelled load, leaves the day blank. The caller holds the
 // owner of long operations for the load (keiba/operations.h): nothing else may touch the day
 // while the load pumps events.

@@ -1,7 +1,9 @@
 // kestrane_day_dump <program folder> <yyyymmdd>
 // Loads one day the way the main window does, without a window, and prints the race-day
 // model as UTF-8 text: races, runners with their decoded texts, past runs, odds and ranks,
-// payout tables and fetch times. Tests compare its output with a golden file.
+// payout tables and fetch times. Tests compare its output with a golden file. Each message the
+// load gives the user (a damaged file, a day that cannot be loaded) goes to the standard error,
+// so that a damaged day can be checked from the command line.
 
 #include "jvdata/dayfiles.h"
 #include "keiba/codetables.h"
@@ -32,6 +34,17 @@ public:
                     const std::array<std::string, 3>& slots) override {
         venues = codes;
         firstSlots = slots;
+    }
+};
+
+// The load's messages, one after another, on the standard error.
+class ErrorOutputNotifier : public keiba::Notifier {
+public:
+    void Beep() override {}
+    void Information(const std::string& text) override { std::cerr << text << "\n"; }
+    bool YesNo(const std::string& text) override {
+        std::cerr << text << "\n";
+        return false;
     }
 };
 
@@ -135,7 +148,7 @@ int main(int argc, char** argv) {
         std::cerr << "not a date: " << argv[2] << "\n";
         return 2;
     }
-    keiba::SilentNotifier notifier;
+    ErrorOutputNotifier notifier;
     FixedClock clock;
     keiba::NoShell shell;
     const keiba::ProgramContext context(folder, notifier, clock, shell);

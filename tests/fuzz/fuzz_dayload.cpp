@@ -6,6 +6,7 @@
 // "05" and "06", the horse 2019100001, the earlier day 2026-11-21.
 
 #include "jvdata/dayfiles.h"
+#include "jvdata/recordcheck.h"
 #include "keiba/context.h"
 #include "keiba/platform.h"
 #include "raceday/dayload.h"
@@ -82,12 +83,6 @@ bool Blank(std::string_view bytes) {
     return bytes.find_first_not_of(' ') == std::string_view::npos;
 }
 
-// A piece of a day file as its writers leave it: `length` bytes ending in its only CR LF.
-bool WholeLine(std::string_view piece, std::size_t length) {
-    return piece.size() == length && piece.find_first_of("\r\n") == length - 2 &&
-           piece.substr(length - 2) == "\r\n";
-}
-
 std::string_view FileOf(const std::map<std::string, std::string>& files, const std::string& rel) {
     auto it = files.find(rel);
     return it == files.end() ? std::string_view() : std::string_view(it->second);
@@ -132,9 +127,13 @@ void CheckRunners(const RaceDay& day, const std::map<std::string, std::string>& 
             }
             std::string_view expected =
                 jvdata::RecordAt(runnerFile, jvdata::kSeLength, static_cast<std::size_t>(slot));
-            // A slot the file does not hold as a whole line (damaged, or shifted by a cut)
-            // stays blank.
-            if (!WholeLine(expected, jvdata::kSeLength)) expected = {};
+            // A slot that does not hold the runner's record, sound (damaged, shifted by a cut,
+            // another race's or runner's), stays blank.
+            const std::string number = (h < 9 ? "0" : "") + std::to_string(h + 1);
+            if (!jvdata::IsSoundRecord(expected, "SE") ||
+                jvdata::Field(expected, 12, 16) != race.KeyText() ||
+                jvdata::Field(expected, 29, 2) != number)
+                expected = {};
             FUZZ_CHECK(se.Bytes().substr(0, expected.size()) == expected);
             FUZZ_CHECK(Blank(se.Bytes().substr(expected.size())));
 
@@ -187,7 +186,7 @@ void CheckPayouts(const RaceDay& day, std::string_view hr, bool sameKey16) {
     }
 }
 
-// The first record of the file with the venue and race number of `race`, as the odds are
+// The first sound record of the file with the venue and race number of `race`, as the odds are
 // looked up; nothing for a race without a number or a file without such a record.
 std::optional<std::string_view> FirstOfRace(std::string_view file, std::size_t length,
                                             const jvdata::TJvRA& race) {
@@ -195,7 +194,8 @@ std::optional<std::string_view> FirstOfRace(std::string_view file, std::size_t l
     for (std::size_t i = 0; i < jvdata::RecordCount(file, length); ++i) {
         std::string_view r = jvdata::RecordAt(file, length, i);
         if (jvdata::Field(r, 20, 2) == race.Field(20, 2) &&
-            jvdata::Field(r, 26, 2) == race.Field(26, 2))
+            jvdata::Field(r, 26, 2) == race.Field(26, 2) &&
+            jvdata::IsSoundRecord(r, jvdata::Field(r, 1, 2)))
             return r;
     }
     return std::nullopt;

@@ -9,6 +9,7 @@
 #include "jvdata/dayfiles.h"
 #include "jvdata/oddsreader.h"
 #include "jvdata/payouts.h"
+#include "jvdata/recordcheck.h"
 #include "jvdata/timeseries.h"
 #include "tests/fuzz/fuzzsupport.h"
 #include "tests/fuzz/oddschecks.h"
@@ -69,12 +70,15 @@ State& Shared() {
     return *state;
 }
 
-// The first whole record of the race in a file, as the reader must find it.
-std::optional<std::string_view> FirstOfRace(std::string_view file, std::size_t length,
-                                            std::string_view venue, std::string_view raceNo) {
+// The first sound record of the race in a file, as the reader must find it.
+std::optional<std::string_view> FirstOfRace(std::string_view file, int kind, std::string_view venue,
+                                            std::string_view raceNo) {
+    const std::size_t length = kOddsLengths[static_cast<std::size_t>(kind - 1)];
     for (std::size_t i = 0; i < RecordCount(file, length); ++i) {
         std::string_view r = RecordAt(file, length, i);
-        if (Field(r, 20, 2) == venue && Field(r, 26, 2) == raceNo) return r;
+        if (Field(r, 20, 2) == venue && Field(r, 26, 2) == raceNo &&
+            IsSoundRecord(r, "O" + std::to_string(kind)))
+            return r;
     }
     return std::nullopt;
 }
@@ -107,8 +111,7 @@ void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
         std::string_view slot = s.Bytes(k);
         std::optional<std::string_view> first;
         if (looksUp && present[static_cast<std::size_t>(k - 1)])
-            first = FirstOfRace(pieces[static_cast<std::size_t>(k)],
-                                kOddsLengths[static_cast<std::size_t>(k - 1)], venue, raceNo);
+            first = FirstOfRace(pieces[static_cast<std::size_t>(k)], k, venue, raceNo);
         if (first)
             FUZZ_CHECK(slot == *first);
         else // a slot without a record of the race keeps what it held
@@ -141,8 +144,9 @@ void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
     FUZZ_CHECK(again.SanrentanOdds == calc.SanrentanOdds);
     FUZZ_CHECK(again.SanrenpukuPop == calc.SanrenpukuPop);
 
-    // A fetch that puts the race's record first in the win file is seen by the next read.
-    if (looksUp && present[0]) {
+    // A fetch that puts the race's record first in the win file is seen by the next read (a
+    // record is sound only with a race key that is one).
+    if (looksUp && present[0] && race.Key().IsWellFormed()) {
         std::string rec(kO1Length, ' ');
         SetField(rec, 1, 2, "O1");
         SetField(rec, 12, 16, race.Field(12, 16));

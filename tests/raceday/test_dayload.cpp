@@ -119,17 +119,24 @@ TEST_F(DayFixture, ADamagedRaceFileLoadsOnlyWhatComesBeforeTheDamageAndSaysSo) {
     }
 }
 
-// A runner, payout, odds or analysis file cut short, or cut inside (which shifts every record
-// after the cut), loads the records it holds whole; the others stay blank and the user is told
-// which file lost how many races or runners.
+// Bytes that are no record's, in place of `n` bytes at `at`.
+std::string Garbled(std::string bytes, std::size_t at, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) bytes[at + i] = static_cast<char>(i * 131 + 7);
+    return bytes;
+}
+
+// A runner, payout, odds, comment or analysis file cut short, cut inside (which shifts every
+// record after the cut) or damaged inside loads the records it holds whole and sound; the others
+// stay blank and the user is told which file lost how many races or runners.
 TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
     const std::string day = "20261206";
     // Three races of two runners at 東京, with all their records.
-    std::string hr, o3, xq;
+    std::string hr, o3, xq, rcom;
     std::vector<std::string> runners;
     for (int race = 1; race <= 3; ++race) {
         hr += MakeRecord("HR", RaceKey16(day, "05", race));
         o3 += MakeRecord("O3", RaceKey16(day, "05", race));
+        rcom += RaceKey16(day, "05", race) + ",\"" + keiba::Sj("先行有利") + "\r\n\"\r\n";
         for (int h = 1; h <= 2; ++h) {
             runners.push_back(Se(day, "05", race, h, "202010000" + std::to_string(h)));
             xq += AnalysisMaker(day, "05", race, h).Slot(race - 1).Bytes();
@@ -138,7 +145,8 @@ TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
     const std::filesystem::path seFile = DataFile(Stem(day) + "東京.jvSEr"),
                                 hrFile = DataFile(Stem(day) + ".jvHR"),
                                 o3File = DataFile(Stem(day) + ".jvO3"),
-                                xqFile = dir / "VZK/XQ20261206.vzkd";
+                                xqFile = dir / "VZK/XQ20261206.vzkd",
+                                rcomFile = dir / "VZK/RCOM20261206.CSV";
     WriteRunners(day, "東京", runners);
     const std::string se = Slurp(seFile);
     auto cutInside = [](std::string bytes, std::size_t at, std::size_t n) {
@@ -159,6 +167,8 @@ TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
         for (std::size_t r = 0; r < 3; ++r) out += d.gDayPayouts[r].IsBlank() ? '0' : '1';
         out += " O3";
         for (std::size_t r = 0; r < 3; ++r) out += d.gDayOddsO3[r].IsBlank() ? '0' : '1';
+        out += " RC";
+        for (std::size_t r = 0; r < 3; ++r) out += d.gRaceTexts[r].RaceComment.empty() ? '0' : '1';
         return out;
     };
     const std::string lost = "の一部が壊れているため、";
@@ -170,26 +180,45 @@ TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
         std::string message; // empty: none
     };
     const std::vector<Case> cases = {
-        {"sound", {}, {}, "SE111111 XQ111111 HR111 O3111", ""},
+        {"sound", {}, {}, "SE111111 XQ111111 HR111 O3111 RC111", ""},
         {"runner file cut inside race 2's second runner", seFile,
-         cutInside(se, 555 * 19 + 200, 100), "SE111000 XQ111111 HR111 O3111",
+         cutInside(se, 555 * 19 + 200, 100), "SE111000 XQ111111 HR111 O3111 RC111",
          "出走馬データ（2026年12月06日東京.jvSEr）" + lost +
              "2レースの出走馬3頭分を読み込めませんでした。"},
         {"payout file cut inside race 2", hrFile, cutInside(hr, 719 + 300, 10),
-         "SE111111 XQ111111 HR100 O3111",
+         "SE111111 XQ111111 HR100 O3111 RC111",
          "払戻データ（2026年12月06日.jvHR）" + lost + "2レース分を読み込めませんでした。"},
         {"odds file cut short in race 3", o3File, o3.substr(0, 2 * 2654 + 1000),
-         "SE111111 XQ111111 HR111 O3110",
+         "SE111111 XQ111111 HR111 O3110 RC111",
          "オッズデータ（2026年12月06日.jvO3）" + lost + "1レース分を読み込めませんでした。"},
         {"analysis file cut inside race 2's second runner", xqFile, cutInside(xq, 378 * 3 + 1, 3),
-         "SE111111 XQ111000 HR111 O3111",
+         "SE111111 XQ111000 HR111 O3111 RC111",
          "分析データ（XQ20261206.vzkd）" + lost + "3頭分を読み込めませんでした。"},
         {"analysis file cut short", xqFile, xq.substr(0, 378 * 5 + 100),
-         "SE111111 XQ111110 HR111 O3111",
+         "SE111111 XQ111110 HR111 O3111 RC111",
          "分析データ（XQ20261206.vzkd）" + lost + "1頭分を読み込めませんでした。"},
         {"analysis file cut short by more than a record", xqFile, xq.substr(0, 378 * 4 + 256),
-         "SE111111 XQ111100 HR111 O3111",
+         "SE111111 XQ111100 HR111 O3111 RC111",
          "分析データ（XQ20261206.vzkd）" + lost + "2頭分を読み込めませんでした。"},
+        {"analysis file cut at a record's end", xqFile, xq.substr(0, 378 * 4),
+         "SE111111 XQ111100 HR111 O3111 RC111",
+         "分析データ（XQ20261206.vzkd）" + lost + "2頭分を読み込めませんでした。"},
+        {"runner record of race 2's first runner damaged inside", seFile,
+         Garbled(se, 555 * 18 + 100, 300), "SE110111 XQ111111 HR111 O3111 RC111",
+         "出走馬データ（2026年12月06日東京.jvSEr）" + lost +
+             "1レースの出走馬1頭分を読み込めませんでした。"},
+        {"analysis record damaged inside", xqFile, Garbled(xq, 378 * 2 + 5, 20),
+         "SE111111 XQ110111 HR111 O3111 RC111",
+         "分析データ（XQ20261206.vzkd）" + lost + "1頭分を読み込めませんでした。"},
+        {"odds record damaged inside", o3File, Garbled(o3, 2654 + 60, 300),
+         "SE111111 XQ111111 HR111 O3101 RC111",
+         "オッズデータ（2026年12月06日.jvO3）" + lost + "1レース分を読み込めませんでした。"},
+        {"comment file cut inside the second comment", rcomFile, rcom.substr(0, 35),
+         "SE111111 XQ111111 HR111 O3111 RC100",
+         "コメントデータ（RCOM20261206.CSV）" + lost + "2レース分を読み込めませんでした。"},
+        {"a comment that is not text", rcomFile, Garbled(rcom, 31 + 18, 4),
+         "SE111111 XQ111111 HR111 O3111 RC101",
+         "コメントデータ（RCOM20261206.CSV）" + lost + "1レース分を読み込めませんでした。"},
     };
     std::filesystem::create_directories(dir / "VZK");
     for (const Case& c : cases) {
@@ -199,6 +228,7 @@ TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
         WriteBytes(hrFile, hr);
         WriteBytes(o3File, o3);
         WriteBytes(xqFile, xq);
+        WriteBytes(rcomFile, rcom);
         if (!c.bytes.empty()) WriteBytes(c.file, c.bytes);
         notifier.messages.clear();
 
@@ -206,6 +236,67 @@ TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
         EXPECT_EQ(loaded(), c.loaded);
         EXPECT_EQ(notifier.messages, c.message.empty() ? std::vector<std::string>{}
                                                        : std::vector<std::string>{c.message});
+    }
+}
+
+// A full day of 36 races, whose odds and payout files run in the order of the race file. Cut
+// inside its 19th record, a file has lost the 18 races from there on; a line without a break
+// after the 30th, however long, has lost the six races whose records would stand there; a record
+// damaged inside is its own race's loss alone. A damaged record is not taken for its race's: the
+// race's odds count as not read rather than as odds of -2.0.
+TEST_F(DayFixture, ADamagedOddsOrPayoutFileTellsTheRacesItLost) {
+    const std::string day = "20261206";
+    std::vector<std::string> races;
+    std::string o1, hr;
+    for (const char* venue : {"05", "06", "08"}) {
+        for (int n = 1; n <= 12; ++n) {
+            races.push_back(Ra(day, venue, n, 1));
+            std::string o = MakeRecord("O1", RaceKey16(day, venue, n));
+            jvdata::SetField(o, 44, 8, "01016907");       // runner 1 wins at 16.9, 7th favourite
+            jvdata::SetField(o, 268, 12, "010036005807"); // and places at 3.6 to 5.8
+            o1 += o;
+            hr += MakeRecord("HR", RaceKey16(day, venue, n));
+        }
+    }
+    WriteRaces(day, races);
+    const auto date = *jvdata::ParseYyyymmdd(day);
+    const auto o1File = jvdata::DayFilePath(dir.path(), date, jvdata::DayFile::O1);
+    const auto hrFile = jvdata::DayFilePath(dir.path(), date, jvdata::DayFile::HR);
+    const std::string odds = "オッズデータ（2026年12月06日.jvO1）の一部が壊れているため、";
+    const std::string payouts = "払戻データ（2026年12月06日.jvHR）の一部が壊れているため、";
+    const std::string lost = "レース分を読み込めませんでした。";
+    auto held = [&](const auto& slots) {
+        std::string out;
+        for (std::size_t r = 0; r < 36; ++r) out += slots[r].RaceNumber() > 0 ? '1' : '0';
+        return out;
+    };
+    auto first = [](std::size_t n) { return std::string(n, '1') + std::string(36 - n, '0'); };
+    const struct {
+        const char* what;
+        std::string o1, hr;
+        std::string message;
+        std::string o1Held, hrHeld;
+    } cases[] = {
+        {"odds cut inside record 19", o1.substr(0, 18 * 962 + 500), hr, odds + "18" + lost,
+         first(18), first(36)},
+        {"payouts cut inside record 19", o1, hr.substr(0, 18 * 719 + 300), payouts + "18" + lost,
+         first(36), first(18)},
+        {"odds of 30 races and a long line", o1.substr(0, 30 * 962) + std::string(1 << 20, 'x'), hr,
+         odds + "6" + lost, first(30), first(36)},
+        {"odds record 5 damaged inside", Garbled(o1, 4 * 962 + 40, 300), hr, odds + "1" + lost,
+         "111101111111111111111111111111111111", first(36)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(o1File, c.o1);
+        WriteBytes(hrFile, c.hr);
+        notifier.messages.clear();
+        ASSERT_EQ(Load(day), raceday::DayLoadResult::Loaded);
+        EXPECT_EQ(notifier.messages, std::vector<std::string>{c.message});
+        EXPECT_EQ(held(Day().gDayOddsO1), c.o1Held);
+        EXPECT_EQ(held(Day().gDayPayouts), c.hrHeld);
+        EXPECT_DOUBLE_EQ(Day().gRaceCalc[5].WinOdds[0], 16.9);
+        EXPECT_DOUBLE_EQ(Day().gRaceCalc[5].PlaceOddsMax[0], 5.8);
     }
 }
 
@@ -616,9 +707,7 @@ TEST_F(DayFixture, BatchLoadSkipsDaysWithAStatisticsMarker) {
 TEST_F(DayFixture, TheMembersFilesAreFoundWhateverTheCaseOfTheirNames) {
     WriteRaces("20261206", {Ra("20261206", "05", 11, 2)});
     std::filesystem::create_directories(dir / "VZK");
-    std::string rec(378, ' ');
-    jvdata::SetField(rec, 1, 4, "0001");
-    jvdata::SetField(rec, 227 + 16, 2, "07");
+    const std::string rec = AnalysisMaker("20261206", "05", 11, 1).This(17, 2, "07");
     WriteBytes(dir / "VZK/xq20261206.VZKD", rec);
     WriteBytes(dir / "VZK/rcom20261206.csv", "2026120605050811,\"x\r\n\"\r\n");
     ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);

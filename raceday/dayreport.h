@@ -1,0 +1,61 @@
+#pragma once
+// What a day load could not read of the day's files: each step of the load adds the files it
+// found damaged, and the user is told all of it in one message once the day is shown.
+
+#include <bitset>
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace raceday {
+
+class DayReport {
+public:
+    // A line of its own, as given (UTF-8).
+    void Add(std::string line) { lines_.push_back(std::move(line)); }
+    // "<what>（<file name>）の一部が壊れているため、<amount>を読み込めませんでした。"
+    void Lost(std::string_view what, const std::filesystem::path& file, std::string_view amount);
+
+    bool Empty() const { return lines_.empty(); }
+    const std::vector<std::string>& Lines() const { return lines_; }
+    // The lines in the order they were added, one a line.
+    std::string Text() const;
+
+private:
+    std::vector<std::string> lines_;
+};
+
+// "<n>レース分"
+std::string RacesText(std::size_t n);
+
+// The races of the day a damaged file lost, for a file of one record a race in the order of the
+// race file (the day files are kept sorted by race key). A file need not hold every race (on a
+// race day the payouts come race by race), so a race without a sound record is lost only when
+// damage stands where its record would have: between the sound records of the races around it,
+// or after the last one when the file ends in damage (a cut). What lies there cannot be known,
+// so every race of such a gap counts; a count never exceeds the day's races.
+class LostRaces {
+public:
+    explicit LostRaces(std::size_t races);
+
+    // The pieces of the file in its order: a sound record of race slot `race`, ...
+    void Sound(std::size_t race);
+    // ... a piece that is no sound record of a known race (a cut end is one too) ...
+    void Damaged();
+    // ... or damage known to be race slot `race`'s record.
+    void Damaged(std::size_t race);
+
+    std::size_t Count() const;
+
+private:
+    void TakeGap(std::size_t to);
+
+    std::size_t races_;
+    std::size_t next_ = 0; // the first race after the last sound record
+    bool damage_ = false;  // damage since that record
+    std::bitset<64> sound_, lost_;
+};
+
+} // namespace raceday
