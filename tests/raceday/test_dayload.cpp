@@ -551,6 +551,7 @@ TEST_F(DayFixture, TimersArmForTodayAndForTomorrowFromSixInTheEvening) {
 }
 
 TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
+    raceday::DayReport report;
     std::vector<std::string> races;
     for (int n = 1; n <= 12; ++n) races.push_back(Ra("20261206", "05", n, 8));
     WriteRaces("20261206", races);
@@ -573,7 +574,7 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     jvdata::SetField(late, 142, 13, "0100000012001");
     WriteBytes(DataFile(Stem("20261206") + ".jvHR"), bytes + late);
 
-    EXPECT_TRUE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_TRUE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path(), report));
     EXPECT_EQ(Day().gDayHorses[1][6].Field(335, 2), "01");
     EXPECT_EQ(Day().gDayHorses[1][2].Field(335, 2), "02");
     EXPECT_EQ(Day().gDayHorses[1][4].Field(335, 2), "03");
@@ -583,10 +584,11 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     EXPECT_EQ(Day().gPayoutTables.gPayKeyPlace[1][1], 7);
     EXPECT_TRUE(Day().gDayPayouts[2].IsBlank());
     // A second re-read brings nothing new for the shown race.
-    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path(), report));
 }
 
 TEST_F(DayFixture, ResultsReReadFilesAPayoutWithoutARaceKeyNowhere) {
+    raceday::DayReport report;
     WriteRaces("20261206", {Ra("20261206", "05", 1, 8), Ra("20261206", "05", 2, 8)});
     ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
     Day().gCurRace = 5; // an empty slot is shown
@@ -595,7 +597,7 @@ TEST_F(DayFixture, ResultsReReadFilesAPayoutWithoutARaceKeyNowhere) {
     jvdata::SetField(blankKey, 142, 13, "0300000012001");
     WriteBytes(DataFile(Stem("20261206") + ".jvHR"), blankKey);
 
-    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path(), report));
     for (std::size_t r = 0; r < raceday::kMaxRaces; ++r) {
         EXPECT_TRUE(Day().gDayPayouts[r].IsBlank()) << r;
         EXPECT_EQ(Day().gRaceCalc[r].PayoutSeen, 0) << r;
