@@ -2,6 +2,7 @@
 
 #include "jvdata/records.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -85,4 +86,21 @@ TEST(UmConvert, NothingToConvertWritesNothing) {
     testsupport::WriteBytes(dir / "cut.jvUMA", OldRecord().substr(0, 1000));
     EXPECT_EQ(ConvertUmaFile(dir / "cut.jvUMA", um2).result, UmConvertResult::NoRecords);
     EXPECT_FALSE(fs::exists(um2));
+}
+
+// The newer file may hold a later record of the horse: one that is there but cannot be read is
+// kept, and the result names it for the user.
+TEST(UmConvert, ANewerFileThatCannotBeReadIsKeptAndNamed) {
+    testsupport::TempDir dir;
+    const fs::path uma = dir / "x.jvUMA", um2 = dir / "x.jvUM2";
+    testsupport::WriteBytes(uma, OldRecord());
+    testsupport::WriteBytes(um2, "later");
+    {
+        const testsupport::UnreadableFile unreadable(um2);
+        const UmConversion done = ConvertUmaFile(uma, um2);
+        EXPECT_EQ(done.result, UmConvertResult::TargetUnreadable);
+        EXPECT_EQ(done.failure.message,
+                  keiba::PathToUtf8(um2) + " を読み込めません（読み込む権限がありません）。");
+    }
+    EXPECT_EQ(Slurp(um2), "later");
 }
