@@ -277,10 +277,11 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
             const fs::path um2Path = *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UM2, id);
             std::error_code ec;
             fs::create_directories(um2Path.parent_path(), ec);
-            report.Unreadable(steps.ConvertHorseMaster(
-                um2Path, *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id)));
+            const keiba::IoResult converted = steps.ConvertHorseMaster(
+                um2Path, *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id));
             master = keiba::ReadFileOrMissing(um2Path);
-            report.Unreadable(master.read);
+            // One line for one horse: a conversion that failed has told it already.
+            report.Unreadable(converted ? master.read : converted);
         }
         if (master.bytes)
             masterSlot.Assign(jvdata::RecordAt(*master.bytes, jvdata::kUmLength, 0));
