@@ -185,7 +185,10 @@ void FetchHost::ReadRaceOdds() {
 
 void FetchHost::RereadResults() {
     raceday::DayLoadSteps plain;
-    raceday::RereadResults(Day(), LoadedDayStem(), plain, Context().folder);
+    raceday::DayReport report;
+    raceday::RereadResults(Day(), LoadedDayStem(), plain, Context().folder, report);
+    // What the re-read could not take goes where the fetch's other failures go.
+    for (const std::string& line : report.Lines()) ReportError(*this, line);
 }
 
 void FetchShownRaceOdds(FetchHost& host) {

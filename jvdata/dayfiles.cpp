@@ -229,7 +229,7 @@ FilingBatch::Image* FilingBatch::Load(const fs::path& path, Kept kept, std::size
                                       bool slotted, bool createMissing, keiba::IoResult& unread) {
     auto it = files_.find(path.native());
     if (it != files_.end()) return &it->second;
-    keiba::FileRead file = keiba::ReadFileToRewrite(path);
+    keiba::FileRead file = keiba::ReadFileOrMissing(path);
     if (!file.read) {
         unread = std::move(file.read);
         return nullptr;

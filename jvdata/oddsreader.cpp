@@ -457,7 +457,7 @@ std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t r
         }
     }
     if (count == 0 || recordLength < RecordHead::kRaceNo.pos + RecordHead::kRaceNo.width) return 0;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = keiba::OpenToRead(path.c_str());
     if (fd < 0) return 0;
     struct ::stat st {};
     std::size_t filled = 0;

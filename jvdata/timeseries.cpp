@@ -102,7 +102,7 @@ TimeSeriesResult ImportTimeSeriesOdds(const fs::path& folder, const fs::path& ap
             fs::path target = DayFilePath(appDir, *day, kOddsFiles[kind - 1]);
             result.written = keiba::CreateFolders(target.parent_path());
             if (!result.written) return result;
-            keiba::FileRead old = keiba::ReadFileToRewrite(target);
+            keiba::FileRead old = keiba::ReadFileOrMissing(target);
             result.written = std::move(old.read);
             if (!result.written) return result;
             result.written = keiba::WriteFileAtomic(

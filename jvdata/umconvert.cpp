@@ -28,25 +28,28 @@ std::optional<std::string> ConvertUmaRecord(std::string_view uma) {
     return out;
 }
 
-UmConvertResult ConvertUmaFile(const std::filesystem::path& umaFile,
-                               const std::filesystem::path& um2File) {
-    std::optional<std::string> bytes = keiba::ReadWholeFile(umaFile);
-    if (!bytes) return UmConvertResult::NoSource;
+UmConversion ConvertUmaFile(const std::filesystem::path& umaFile,
+                            const std::filesystem::path& um2File) {
+    keiba::FileRead source = keiba::ReadFileOrMissing(umaFile);
+    if (!source.read) return {UmConvertResult::SourceUnreadable, std::move(source.read)};
+    if (!source.bytes) return {UmConvertResult::NoSource, {}};
+    const std::string& bytes = *source.bytes;
     std::string out;
-    for (std::size_t i = 0; i < RecordCount(*bytes, kUmaLength); ++i) {
-        std::optional<std::string> line = ConvertUmaRecord(RecordAt(*bytes, kUmaLength, i));
+    for (std::size_t i = 0; i < RecordCount(bytes, kUmaLength); ++i) {
+        std::optional<std::string> line = ConvertUmaRecord(RecordAt(bytes, kUmaLength, i));
         if (!line) break;
         out += *line;
         out += "\r\n";
     }
-    if (out.empty()) return UmConvertResult::NoRecords;
+    if (out.empty()) return {UmConvertResult::NoRecords, {}};
     // The newer file may hold a later record of the horse: one that is there but cannot be read
     // is not to be replaced by the old one's.
-    if (!keiba::ReadFileToRewrite(um2File).read) return UmConvertResult::TargetUnreadable;
+    if (keiba::FileRead target = keiba::ReadFileOrMissing(um2File); !target.read)
+        return {UmConvertResult::TargetUnreadable, std::move(target.read)};
     std::error_code ec;
     std::filesystem::create_directories(um2File.parent_path(), ec);
-    return keiba::WriteFileAtomic(um2File, out) ? UmConvertResult::Written
-                                                : UmConvertResult::WriteFailed;
+    keiba::IoResult written = keiba::WriteFileAtomic(um2File, out);
+    return {written ? UmConvertResult::Written : UmConvertResult::WriteFailed, std::move(written)};
 }
 
 } // namespace jvdata

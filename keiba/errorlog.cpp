@@ -47,7 +47,7 @@ std::string StartedErrorLog(std::string_view oldBytes, keiba::LocalTime now,
 
 keiba::IoResult StartErrorLog(const fs::path& appDir, keiba::LocalTime now) {
     fs::path p = ErrorLogPath(appDir);
-    keiba::FileRead old = keiba::ReadFileToRewrite(p);
+    keiba::FileRead old = keiba::ReadFileOrMissing(p);
     if (!old.read) return old.read;
     return keiba::WriteFileAtomic(p,
                                   StartedErrorLog(old.bytes.value_or(std::string()), now, appDir));
@@ -56,7 +56,7 @@ keiba::IoResult StartErrorLog(const fs::path& appDir, keiba::LocalTime now) {
 keiba::IoResult AppendErrorLog(const fs::path& appDir, keiba::LocalTime now,
                                std::string_view statusUtf8) {
     fs::path p = ErrorLogPath(appDir);
-    keiba::FileRead old = keiba::ReadFileToRewrite(p);
+    keiba::FileRead old = keiba::ReadFileOrMissing(p);
     if (!old.read) return old.read;
     std::string bytes = std::move(old.bytes).value_or(std::string());
     // A last line without its break gets one; a lone CR (an editor of another system) is made

@@ -152,9 +152,7 @@ constexpr int kNotAFile = -1;
 // The whole file into `data`; 0, or why not: an errno value (ENOENT, ENOTDIR: nothing there) or
 // kNotAFile.
 int ReadInto(const char* nativePath, std::string& data) {
-    if (ReadHook())
-        if (const int err = ReadHook()(std::filesystem::path(nativePath)); err != 0) return err;
-    int fd = ::open(nativePath, O_RDONLY | O_CLOEXEC);
+    int fd = OpenToRead(nativePath);
     if (fd < 0) return errno;
     struct stat st {};
     int err = 0;
@@ -231,12 +229,25 @@ std::optional<std::string> ReadWholeFile(const char* nativePath) {
     return data;
 }
 
-FileRead ReadFileToRewrite(const std::filesystem::path& path) {
+FileRead ReadFileOrMissing(const std::filesystem::path& path) {
+    return ReadFileOrMissing(path.c_str());
+}
+
+FileRead ReadFileOrMissing(const char* nativePath) {
     std::string data;
-    const int err = ReadInto(path.c_str(), data);
+    const int err = ReadInto(nativePath, data);
     if (err == 0) return {IoResult::Ok(), std::move(data)};
     if (err == ENOENT || err == ENOTDIR) return {IoResult::Ok(), std::nullopt};
-    return {ReadFailure(path, err), std::nullopt};
+    return {ReadFailure(std::filesystem::path(nativePath), err), std::nullopt};
+}
+
+int OpenToRead(const char* nativePath) {
+    if (ReadHook())
+        if (const int err = ReadHook()(std::filesystem::path(nativePath)); err != 0) {
+            errno = err;
+            return -1;
+        }
+    return ::open(nativePath, O_RDONLY | O_CLOEXEC);
 }
 
 void SetReadFailureHookForTest(ReadFailureHook hook) {

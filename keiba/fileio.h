@@ -32,16 +32,23 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // one buffer instead of a path object each.
 std::optional<std::string> ReadWholeFile(const char* nativePath);
 
-// A read by a caller that rewrites the file from what it read. A file that is there but cannot
-// be read is not a missing one: whatever the caller would write over it would lose it, so the
-// two never share a value. `read` fails then, naming the file and the cause in words (and the
-// system's own text goes to the failure log, as a failed write's does).
+// A read that tells a missing file from one that is there but cannot be read: for a caller that
+// rewrites the file from what it read (whatever it wrote over an unreadable file would lose it),
+// and for one that must tell the user which of the files it shows could not be read. The two
+// never share a value: `read` fails for the second, naming the file and the cause in words
+// ("<path> を読み込めません（<cause>）。"), and the system's own text goes to the failure log, as
+// a failed write's does. A read that succeeds costs what ReadWholeFile costs.
 struct [[nodiscard]] FileRead {
     IoResult read;
     std::optional<std::string> bytes; // the file; nothing when it is missing or unreadable
     bool Missing() const { return read.ok && !bytes; }
 };
-FileRead ReadFileToRewrite(const std::filesystem::path& path);
+FileRead ReadFileOrMissing(const std::filesystem::path& path);
+FileRead ReadFileOrMissing(const char* nativePath);
+
+// Opens a file for a reader that reads it its own way: a descriptor, or -1 with errno set. Goes
+// through the test seam below as every read here does.
+int OpenToRead(const char* nativePath);
 
 // Test seam: called with each file a read opens, returns an errno value the read fails with as
 // if the system had answered it (0: the file is read). Stands for a file this user may not read

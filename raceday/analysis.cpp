@@ -105,7 +105,7 @@ std::vector<VzkDay> ListVzkDays(const fs::path& folder) {
 
 std::optional<std::size_t> ReadAnalysisBytes(const fs::path& path,
                                              const std::function<char*(std::size_t)>& place) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = keiba::OpenToRead(path.c_str());
     if (fd < 0) return std::nullopt;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -372,8 +372,12 @@ CheckedComments CheckRaceComments(const RaceDay& day, std::string_view csv) {
 } // namespace
 
 void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report) {
-    if (auto ruma = keiba::ReadWholeFile(day.rumaFileName)) ApplyHandInput(day, *ruma);
-    if (auto csv = keiba::ReadWholeFile(day.gVzkRcomCsvName)) {
+    keiba::FileRead ruma = keiba::ReadFileOrMissing(day.rumaFileName);
+    report.Unreadable(ruma.read);
+    if (ruma.bytes) ApplyHandInput(day, *ruma.bytes);
+    keiba::FileRead rcom = keiba::ReadFileOrMissing(day.gVzkRcomCsvName);
+    report.Unreadable(rcom.read);
+    if (const std::optional<std::string>& csv = rcom.bytes) {
         const CheckedComments comments = CheckRaceComments(day, *csv);
         ApplyRaceComments(day, comments.sound);
         if (comments.lost > 0)
@@ -393,6 +397,9 @@ void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report) {
                  h < static_cast<std::size_t>(FieldSize(day, static_cast<int>(r))); ++h)
                 if (day.gDayHorseAnalysis[r][h].IsBlank()) ++lost;
         if (lost > 0) report.Lost("分析データ", day.gVzkXqFileName, std::to_string(lost) + "頭分");
+    } else {
+        // The analysis reader does not say why it read nothing; a missing file is no news.
+        report.Unreadable(keiba::ReadFileOrMissing(day.gVzkXqFileName).read);
     }
 }
 

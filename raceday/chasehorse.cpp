@@ -33,7 +33,7 @@ fs::path ChaseHorseFile(const fs::path& appDir) {
 
 keiba::IoResult SaveChaseHorses(ChaseHorseList& list, const fs::path& appDir) {
     fs::path p = ChaseHorseFile(appDir);
-    keiba::FileRead old = keiba::ReadFileToRewrite(p);
+    keiba::FileRead old = keiba::ReadFileOrMissing(p);
     if (!old.read) return old.read;
     if (old.bytes) list.Merge(*old.bytes);
     return keiba::WriteFileAtomic(p, list.Bytes());

@@ -56,14 +56,19 @@ std::uint32_t VenueRaceKey(std::string_view venue, std::string_view race) {
 }
 
 // Files read during one load, each at most once: runner files are shared by a venue's races
-// and past days' race files by many runners.
+// and past days' race files by many runners. A file that is there but cannot be read goes to the
+// report, once.
 class FileCache {
 public:
+    explicit FileCache(DayReport& report)
+        : report_(report) {}
+
     const std::string* Get(const fs::path& p) {
         auto it = files_.find(p.native());
         if (it == files_.end()) {
-            auto bytes = keiba::ReadWholeFile(p);
-            it = files_.emplace(p.native(), std::move(bytes)).first;
+            keiba::FileRead file = keiba::ReadFileOrMissing(p);
+            report_.Unreadable(file.read);
+            it = files_.emplace(p.native(), std::move(file.bytes)).first;
         }
         return it->second ? &*it->second : nullptr;
     }
@@ -110,6 +115,7 @@ private:
         return index;
     }
 
+    DayReport& report_;
     // Node-based, so the files' bytes stay where they are while others are added.
     std::unordered_map<std::string, std::optional<std::string>> files_;
     std::unordered_map<std::string, RaceIndex> pastDays_;
@@ -252,10 +258,12 @@ std::string PlacingProgressText(const jvdata::TJvRA& race, const jvdata::TJvSE& 
 
 // Horse master and the last three earlier runs of runner h of race slot r; returns how many
 // runs it found. The master and run slots are all written: what is not read is blanked. The
-// runs' race records are left to PlacePastRaces.
+// runs' race records are left to PlacePastRaces. A horse file that cannot be read goes to the
+// report; a master that cannot be read is not made again from the older file, which would
+// replace it.
 std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::int64_t raceDate,
                               DayLoadSteps& steps, jvdata::HorseFilePaths& paths,
-                              const fs::path& appDir) {
+                              const fs::path& appDir, DayReport& report) {
     const jvdata::TJvSE& se = day.gDayHorses[r][h];
     std::string_view id = se.PedigreeId();
     jvdata::TJvUM& masterSlot = day.gDayHorseMasters[r][h];
@@ -263,21 +271,26 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
     std::size_t k = 0;
     // An id that is no pedigree id makes no path, and nothing may be built from it.
     if (const char* um2 = paths.Of(jvdata::HorseFile::UM2, id)) {
-        auto master = keiba::ReadWholeFile(um2);
-        if (!master) {
+        keiba::FileRead master = keiba::ReadFileOrMissing(um2);
+        report.Unreadable(master.read);
+        if (master.Missing()) {
             const fs::path um2Path = *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UM2, id);
             std::error_code ec;
             fs::create_directories(um2Path.parent_path(), ec);
-            steps.ConvertHorseMaster(um2Path,
-                                     *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id));
-            master = keiba::ReadWholeFile(um2Path);
+            const keiba::IoResult converted = steps.ConvertHorseMaster(
+                um2Path, *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id));
+            master = keiba::ReadFileOrMissing(um2Path);
+            // One line for one horse: a conversion that failed has told it already.
+            report.Unreadable(converted ? master.read : converted);
         }
-        if (master)
-            masterSlot.Assign(jvdata::RecordAt(*master, jvdata::kUmLength, 0));
+        if (master.bytes)
+            masterSlot.Assign(jvdata::RecordAt(*master.bytes, jvdata::kUmLength, 0));
         else
             masterSlot.Clear();
 
-        auto runs = keiba::ReadWholeFile(paths.Of(jvdata::HorseFile::SEI, id));
+        keiba::FileRead sei = keiba::ReadFileOrMissing(paths.Of(jvdata::HorseFile::SEI, id));
+        report.Unreadable(sei.read);
+        const std::optional<std::string>& runs = sei.bytes;
         if (runs && !runs->empty()) {
             std::size_t count = jvdata::RecordCount(*runs, jvdata::kSeLength);
             for (std::size_t i = count; i-- > 0 && k < kPastRunsRead;) {
@@ -303,6 +316,7 @@ struct RunnerStep {
     const fs::path& appDir;
     FileCache& files;
     jvdata::HorseFilePaths& horsePaths;
+    DayReport& report;
 };
 
 // Runners, horse masters and past runs of race slot r (its race record in place) from its
@@ -321,8 +335,8 @@ std::size_t ReadRaceRunners(RaceDay& day, std::size_t r, year_month_day date, Ru
     const std::int64_t raceDate = race.Number(jvdata::RecordHead::kRaceDate);
     std::size_t lastWithRuns = read;
     for (std::size_t h = 0; h < read; ++h) {
-        const std::size_t found =
-            ReadRunnerHistory(day, r, h, raceDate, step.steps, step.horsePaths, step.appDir);
+        const std::size_t found = ReadRunnerHistory(day, r, h, raceDate, step.steps,
+                                                    step.horsePaths, step.appDir, step.report);
         pastRuns[h] = static_cast<std::uint8_t>(found);
         if (found > 0) lastWithRuns = h;
     }
@@ -379,7 +393,9 @@ std::size_t RaceCount(const RaceDay& day) {
 // The payout records of the first kMaxRaces pieces of the payout file, each into the slot of its
 // race; the races the file lost to damage go to the report.
 void ReadPayouts(RaceDay& day, DayReport& report) {
-    auto bytes = keiba::ReadWholeFile(day.gHrFileName);
+    keiba::FileRead file = keiba::ReadFileOrMissing(day.gHrFileName);
+    report.Unreadable(file.read);
+    const std::optional<std::string>& bytes = file.bytes;
     if (!bytes) return;
     const std::size_t whole = jvdata::RecordCount(*bytes, jvdata::kHrLength);
     // The keys of the slots that hold a race; a blank slot takes no payouts.
@@ -426,7 +442,10 @@ void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots, co
     for (std::size_t r = 0; r < count && !suspect; ++r)
         suspect = day.gDayRaces[r].RaceNumber() > 0 && slots[r].RecordId() != Record::kId;
     if (!suspect) return;
-    auto bytes = keiba::ReadWholeFile(path);
+    // The odds step took a file that cannot be read for a missing one; here it is told.
+    keiba::FileRead file = keiba::ReadFileOrMissing(path);
+    report.Unreadable(file.read);
+    const std::optional<std::string>& bytes = file.bytes;
     if (!bytes) return;
     LostRaces lost(count);
     for (std::size_t i = 0; i < jvdata::RecordCount(*bytes, kLength); ++i) {
@@ -514,8 +533,12 @@ void DayLoadSteps::ClearDay(RaceDay& day) {
     ClearRaceDay(day);
 }
 
-void DayLoadSteps::ConvertHorseMaster(const fs::path& um2File, const fs::path& umaFile) {
-    jvdata::ConvertUmaFile(umaFile, um2File);
+keiba::IoResult DayLoadSteps::ConvertHorseMaster(const fs::path& um2File, const fs::path& umaFile) {
+    jvdata::UmConversion done = jvdata::ConvertUmaFile(umaFile, um2File);
+    // A program folder on a read-only disk shows its days without a box: the newer file is made
+    // at a later load, and the failed write is in the error log.
+    if (done.result == jvdata::UmConvertResult::WriteFailed) return keiba::IoResult::Ok();
+    return std::move(done.failure);
 }
 
 void DayLoadSteps::ReadRaceOdds(RaceDay& day) {
@@ -626,11 +649,17 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         progress.ShowVenues({}, {});
         progress.ShowNoDay();
     };
-    auto raFile = keiba::ReadWholeFile(day.gRaFileName);
+    keiba::FileRead raRead = keiba::ReadFileOrMissing(day.gRaFileName);
+    const std::optional<std::string>& raFile = raRead.bytes;
     const ReadableRaces readable = raFile ? ReadableRacesOf(*raFile) : ReadableRaces{};
     if (readable.count == 0) {
         noDay();
         context.notifier.Beep();
+        // Not a day whose data was never made: the user has a file to look after.
+        if (!raRead.read) {
+            context.notifier.Information(raRead.read.message);
+            return DayLoadResult::Unreadable;
+        }
         if (readable.lost == 0) {
             context.notifier.Information("データ作成が未完了のようです。");
             return DayLoadResult::NoRaceFile;
@@ -644,9 +673,12 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         noDay();
         return DayLoadResult::Cancelled;
     }
-    FileCache files;
+    // What could not be read of the day's files, told once the day is shown; the race file first.
+    DayReport report;
+    if (readable.lost > 0) report.Add(DamagedRaceFileText(stem, readable));
+    FileCache files(report);
     jvdata::HorseFilePaths horsePaths(appDir);
-    RunnerStep runnerStep{progress, steps, appDir, files, horsePaths};
+    RunnerStep runnerStep{progress, steps, appDir, files, horsePaths, report};
 
     // Nothing of the previous day may stay behind. The large records are written once: each
     // slot is either read or blanked below, the odds slots by the odds step.
@@ -657,9 +689,6 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     }
     for (TNeraiRecord& n : day.gNeraiSlots) n.Clear();
 
-    // What could not be read of the day's files, told once the day is shown; the race file first.
-    DayReport report;
-    if (readable.lost > 0) report.Add(DamagedRaceFileText(stem, readable));
     std::vector<LostRunners> lostRunners;
 
     // Races, runners, horse masters and past runs.
@@ -752,7 +781,7 @@ void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList
 }
 
 bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
-                   const fs::path& appDir) {
+                   const fs::path& appDir, DayReport& report) {
     auto date = StemDate(stem);
     if (!date) return false;
     day.gHrFileName = jvdata::DayFilePath(appDir, *date, jvdata::DayFile::HR);
@@ -760,8 +789,10 @@ bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
     std::string shownVenue(day.gDayRaces[cur].VenueCode());
     std::string shownRace(day.gDayRaces[cur].RaceNo());
 
-    if (auto raFile = keiba::ReadWholeFile(day.gRaFileName)) {
-        FileCache files;
+    keiba::FileRead raRead = keiba::ReadFileOrMissing(day.gRaFileName);
+    report.Unreadable(raRead.read);
+    if (const std::optional<std::string>& raFile = raRead.bytes) {
+        FileCache files(report);
         std::size_t n = jvdata::RecordCount(*raFile, jvdata::kRaLength);
         std::size_t slot = 0;
         for (std::size_t i = 0; i < n && slot < kMaxRaces; ++i) {
@@ -778,13 +809,20 @@ bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
     }
 
     bool shownGotPayouts = false;
-    auto hrFile = keiba::ReadWholeFile(day.gHrFileName);
-    if (hrFile) {
+    keiba::FileRead hrRead = keiba::ReadFileOrMissing(day.gHrFileName);
+    report.Unreadable(hrRead.read);
+    if (const std::optional<std::string>& hrFile = hrRead.bytes) {
         for (jvdata::TJvHR& hr : day.gDayPayouts) hr.Clear();
-        std::size_t n =
-            std::min<std::size_t>(jvdata::RecordCount(*hrFile, jvdata::kHrLength), kMaxRaces);
+        const std::size_t whole = jvdata::RecordCount(*hrFile, jvdata::kHrLength);
+        const std::size_t n = std::min<std::size_t>(whole, kMaxRaces);
+        // A damaged record is no race's: what it says would become finishing positions.
+        std::size_t damaged = whole < kMaxRaces && hrFile->size() % jvdata::kHrLength != 0 ? 1 : 0;
         for (std::size_t i = 0; i < n; ++i) {
             std::string_view rec = jvdata::RecordAt(*hrFile, jvdata::kHrLength, i);
+            if (!jvdata::IsSoundRecord(rec, jvdata::TJvHR::kId)) {
+                ++damaged;
+                continue;
+            }
             jvdata::RaceKey key = jvdata::RaceKey::Of(rec);
             // A record without a race key is no race's; it would match an empty slot.
             if (keiba::TrimBlanks(key.Text()).empty()) continue;
@@ -799,6 +837,7 @@ bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
                 break;
             }
         }
+        if (damaged > 0) report.Lost("払戻データ", day.gHrFileName, std::to_string(damaged) + "件");
         // The horses of the place payouts take the order of the place entries as their
         // finishing positions.
         for (std::size_t r = 0; r < kMaxRaces; ++r) {

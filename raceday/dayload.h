@@ -8,7 +8,9 @@
 // per runner and is CP932 (the window converts it only when it shows it).
 
 #include "keiba/context.h"
+#include "keiba/fileio.h"
 #include "raceday/daymodel.h"
+#include "raceday/dayreport.h"
 
 #include <array>
 #include <filesystem>
@@ -56,8 +58,9 @@ public:
     // The work of the window's hidden buttons IniBtn, UMConvertBtn, OzReadBtn (for
     // day.gOddsRaceIndex), CalcBtn and SisuStatBtn2.
     virtual void ClearDay(RaceDay& day);
-    virtual void ConvertHorseMaster(const std::filesystem::path& um2File,
-                                    const std::filesystem::path& umaFile);
+    // Fails, naming the file, when a horse file is there but cannot be read (the load tells it).
+    virtual keiba::IoResult ConvertHorseMaster(const std::filesystem::path& um2File,
+                                               const std::filesystem::path& umaFile);
     virtual void ReadRaceOdds(RaceDay& day);
     virtual void MakePayoutTables(RaceDay& day);
     virtual void SaveIndexStats() {}
@@ -84,17 +87,21 @@ std::vector<std::string> MakeDataList(const std::filesystem::path& appDir);
 // The date of a stem, or nothing when the name is not one.
 std::optional<std::chrono::year_month_day> StemDate(std::string_view stem);
 
-enum class DayLoadResult { Loaded, NoRaceFile, Damaged, Cancelled, BadStem };
+enum class DayLoadResult { Loaded, NoRaceFile, Damaged, Unreadable, Cancelled, BadStem };
 
 // Loads the day of `stem` from the program folder of `context` into `day`, with that folder's
 // settings (the date combo's `DateComboChange` handler's work). A missing or empty race file
-// beeps and says "データ作成が未完了のようです。". A race file is read up to its first piece
+// beeps and says "データ作成が未完了のようです。"; one that is there but cannot be read says
+// so, naming it and the cause, and nothing loads. A race file is read up to its first piece
 // that is not a whole RA record (a cut, another record, a lost line end): the races before it
 // load and the user is told how many could not be read; with none before it, nothing loads.
 // Runner, payout, odds, race comment and analysis files cut short or damaged load the records
 // they hold whole and sound (a record damaged inside is not taken for its race's), and the user
 // is told, in one message after the day is shown, which file lost how many races or runners: the
-// races or runners of the day whose records the damage took, never more than the day has.
+// races or runners of the day whose records the damage took, never more than the day has. A
+// day file, members' file or horse file that is there but cannot be read is told in the same
+// message (a missing one is not: most days lack some), and the horse master is not made again
+// over one that cannot be read.
 // A day that does not load, or a cancelled load, leaves the day blank. The caller holds the
 // owner of long operations for the load (keiba/operations.h): nothing else may touch the day
 // while the load pumps events.
@@ -115,8 +122,10 @@ void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList
 void ReadDayOdds(RaceDay& day, DayLoadSteps& steps);
 
 // The results re-read of the day of `stem` (the hidden `HrReadBtn`'s work). Returns true when
-// the shown race has just got its payouts (the caller then shows it again).
+// the shown race has just got its payouts (the caller then shows it again). Payout records that
+// are not sound (jvdata/recordcheck.h) are skipped and counted in `report`, with the files that
+// are there but cannot be read, for the caller to tell.
 bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
-                   const std::filesystem::path& appDir);
+                   const std::filesystem::path& appDir, DayReport& report);
 
 } // namespace raceday

@@ -13,9 +13,27 @@ void DayReport::Lost(std::string_view what, const std::filesystem::path& file,
                      "を読み込めませんでした。");
 }
 
+void DayReport::Unreadable(const keiba::IoResult& read) {
+    if (read) return;
+    if (unreadable_ < kShownUnreadable) {
+        ++unreadable_;
+        lines_.push_back(read.message);
+    } else {
+        ++moreUnreadable_;
+    }
+}
+
+std::vector<std::string> DayReport::Lines() const {
+    std::vector<std::string> lines = lines_;
+    if (moreUnreadable_ > 0)
+        lines.push_back("ほかに" + std::to_string(moreUnreadable_) +
+                        "件のファイルを読み込めませんでした。");
+    return lines;
+}
+
 std::string DayReport::Text() const {
     std::string text;
-    for (const std::string& line : lines_) {
+    for (const std::string& line : Lines()) {
         if (!text.empty()) text += "\n";
         text += line;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // What a day load could not read of the day's files: each step of the load adds the files it
-// found damaged, and the user is told all of it in one message once the day is shown.
+// found damaged or could not read at all, and the user is told all of it in one message once the
+// day is shown.
 
 #include <bitset>
 #include <cstddef>
@@ -8,6 +9,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace keiba {
+struct IoResult;
+}
 
 namespace raceday {
 
@@ -18,13 +23,22 @@ public:
     // "<what>（<file name>）の一部が壊れているため、<amount>を読み込めませんでした。"
     void Lost(std::string_view what, const std::filesystem::path& file, std::string_view amount);
 
+    // A file that is there but cannot be read, as its failed read names it (keiba::FileRead);
+    // nothing for a read that did not fail. The first kShownUnreadable are lines of their own and
+    // the rest one line at the end, so that a folder of horse files that cannot be read still
+    // makes a message that fits the screen.
+    void Unreadable(const keiba::IoResult& read);
+    static constexpr std::size_t kShownUnreadable = 10;
+
     bool Empty() const { return lines_.empty(); }
-    const std::vector<std::string>& Lines() const { return lines_; }
-    // The lines in the order they were added, one a line.
+    // The lines in the order they were added, then the count of the unreadable files not named.
+    std::vector<std::string> Lines() const;
+    // The lines, one a line.
     std::string Text() const;
 
 private:
     std::vector<std::string> lines_;
+    std::size_t unreadable_ = 0, moreUnreadable_ = 0;
 };
 
 // "<n>レース分"

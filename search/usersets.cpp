@@ -24,7 +24,7 @@ std::filesystem::path UserSetPath(const std::filesystem::path& appDir) {
 
 void UserSetList::Load(const std::filesystem::path& path) {
     lines_.clear();
-    keiba::FileRead file = keiba::ReadFileToRewrite(path);
+    keiba::FileRead file = keiba::ReadFileOrMissing(path);
     read_ = std::move(file.read);
     if (!file.bytes) return;
     for (std::string_view line : keiba::SplitLines(*file.bytes)) lines_.emplace_back(line);

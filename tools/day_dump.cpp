@@ -13,6 +13,7 @@
 #include "keiba/sjis.h"
 #include "raceday/dayload.h"
 #include "raceday/daymodel.h"
+#include "tools/cli.h"
 
 #include <cstdio>
 #include <iostream>
@@ -138,14 +139,18 @@ void DumpRace(std::ostream& out, raceday::RaceDay& day, std::size_t r) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: kestrane_day_dump <program folder> <yyyymmdd>\n";
-        return 2;
-    }
+    if (const auto status = devtools::CheckPlainArguments(
+            argc, argv, 2, "kestrane_day_dump <program folder> <yyyymmdd>"))
+        return *status;
     std::filesystem::path folder = argv[1];
     auto date = jvdata::ParseYyyymmdd(argv[2]);
     if (!date) {
         std::cerr << "not a date: " << argv[2] << "\n";
+        return 2;
+    }
+    // A folder that is not there would load as a day without a race file.
+    if (std::string problem = devtools::FolderProblem(folder); !problem.empty()) {
+        std::cerr << problem << "\n";
         return 2;
     }
     ErrorOutputNotifier notifier;

@@ -175,6 +175,7 @@ void CheckPayouts(const RaceDay& day, std::string_view hr, bool sameKey16) {
         if (Blank(got)) continue;
         const jvdata::RaceKey key = day.gDayRaces[r].Key();
         FUZZ_CHECK(!Blank(key.Key12()));
+        FUZZ_CHECK(jvdata::IsSoundRecord(got, jvdata::TJvHR::kId));
         bool found = false;
         for (std::size_t i = 0; i < n && !found; ++i) {
             std::string_view rec = jvdata::RecordAt(hr, jvdata::kHrLength, i);
@@ -314,7 +315,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& s : list) FUZZ_CHECK(StemDate(s).has_value());
 
     day.gCurRace = static_cast<int>(size % kMaxRaces);
-    RereadResults(day, stem, w.host, app);
+    DayReport reread;
+    RereadResults(day, stem, w.host, app, reread);
     CheckFilesKept(after, fuzz::FilesBelow(app));
     CheckPayouts(day, FileOf(after, Files()[2]), true);
     return 0;

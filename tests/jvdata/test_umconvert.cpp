@@ -2,6 +2,7 @@
 
 #include "jvdata/records.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +63,7 @@ TEST(UmConvert, FilesOfOneAndTwoRecords) {
     fs::path uma = dir / "2019104567.jvUMA";
     fs::path um2 = dir.path() / "UM2" / "2019" / "2019104567.jvUM2";
     testsupport::WriteBytes(uma, OldRecord());
-    ASSERT_EQ(ConvertUmaFile(uma, um2), UmConvertResult::Written);
+    ASSERT_EQ(ConvertUmaFile(uma, um2).result, UmConvertResult::Written);
     std::string one = Slurp(um2);
     ASSERT_EQ(one.size(), kUmLength);
     EXPECT_TRUE(CheckFraming(one, "UM")) << CheckFraming(one, "UM").reason;
@@ -70,7 +71,7 @@ TEST(UmConvert, FilesOfOneAndTwoRecords) {
 
     // Two records and a cut third: two lines, the cut record dropped.
     testsupport::WriteBytes(uma, OldRecord() + OldRecord(5) + OldRecord(7).substr(0, 900));
-    ASSERT_EQ(ConvertUmaFile(uma, um2), UmConvertResult::Written);
+    ASSERT_EQ(ConvertUmaFile(uma, um2).result, UmConvertResult::Written);
     std::string two = Slurp(um2);
     ASSERT_EQ(two.size(), 2 * kUmLength);
     EXPECT_EQ(two.substr(kUmLength, kUmLength - 2), *ConvertUmaRecord(OldRecord(5)));
@@ -79,10 +80,27 @@ TEST(UmConvert, FilesOfOneAndTwoRecords) {
 TEST(UmConvert, NothingToConvertWritesNothing) {
     testsupport::TempDir dir;
     fs::path um2 = dir / "x.jvUM2";
-    EXPECT_EQ(ConvertUmaFile(dir / "missing.jvUMA", um2), UmConvertResult::NoSource);
+    EXPECT_EQ(ConvertUmaFile(dir / "missing.jvUMA", um2).result, UmConvertResult::NoSource);
     testsupport::WriteBytes(dir / "empty.jvUMA", "");
-    EXPECT_EQ(ConvertUmaFile(dir / "empty.jvUMA", um2), UmConvertResult::NoRecords);
+    EXPECT_EQ(ConvertUmaFile(dir / "empty.jvUMA", um2).result, UmConvertResult::NoRecords);
     testsupport::WriteBytes(dir / "cut.jvUMA", OldRecord().substr(0, 1000));
-    EXPECT_EQ(ConvertUmaFile(dir / "cut.jvUMA", um2), UmConvertResult::NoRecords);
+    EXPECT_EQ(ConvertUmaFile(dir / "cut.jvUMA", um2).result, UmConvertResult::NoRecords);
     EXPECT_FALSE(fs::exists(um2));
+}
+
+// The newer file may hold a later record of the horse: one that is there but cannot be read is
+// kept, and the result names it for the user.
+TEST(UmConvert, ANewerFileThatCannotBeReadIsKeptAndNamed) {
+    testsupport::TempDir dir;
+    const fs::path uma = dir / "x.jvUMA", um2 = dir / "x.jvUM2";
+    testsupport::WriteBytes(uma, OldRecord());
+    testsupport::WriteBytes(um2, "later");
+    {
+        const testsupport::UnreadableFile unreadable(um2);
+        const UmConversion done = ConvertUmaFile(uma, um2);
+        EXPECT_EQ(done.result, UmConvertResult::TargetUnreadable);
+        EXPECT_EQ(done.failure.message,
+                  keiba::PathToUtf8(um2) + " を読み込めません（読み込む権限がありません）。");
+    }
+    EXPECT_EQ(Slurp(um2), "later");
 }

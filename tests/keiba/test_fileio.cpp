@@ -252,7 +252,7 @@ TEST(FileIo, AFileThatCannotBeReadIsNotAMissingOne) {
     ASSERT_EQ(::chmod(file.c_str(), 0), 0);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     const bool asUser = ::geteuid() == 0 && ::seteuid(65534) == 0;
-    const FileRead unreadable = ReadFileToRewrite(file);
+    const FileRead unreadable = ReadFileOrMissing(file);
     if (asUser) {
         EXPECT_EQ(::seteuid(0), 0);
     }

@@ -59,10 +59,10 @@ public:
         ops.push_back("clear");
         DayLoadSteps::ClearDay(day);
     }
-    void ConvertHorseMaster(const std::filesystem::path& um2,
-                            const std::filesystem::path& uma) override {
+    keiba::IoResult ConvertHorseMaster(const std::filesystem::path& um2,
+                                       const std::filesystem::path& uma) override {
         ops.push_back("convert");
-        DayLoadSteps::ConvertHorseMaster(um2, uma);
+        return DayLoadSteps::ConvertHorseMaster(um2, uma);
     }
     void ReadRaceOdds(raceday::RaceDay& day) override {
         ops.push_back("odds" + std::to_string(day.gOddsRaceIndex));

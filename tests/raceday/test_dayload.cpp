@@ -3,6 +3,7 @@
 
 #include "tests/raceday/dayfixture.h"
 #include "tests/support/analysismaker.h"
+#include "tests/support/unreadable.h"
 
 #include <algorithm>
 
@@ -300,6 +301,68 @@ TEST_F(DayFixture, ADamagedOddsOrPayoutFileTellsTheRacesItLost) {
     }
 }
 
+// A file that is there but cannot be read is not a missing one: it is named with its cause in the
+// day's message, and left as it is; a race file that cannot be read loads no day and says why.
+// A whole folder of them is named ten files at most, and the rest counted.
+TEST_F(DayFixture, AFileThatIsThereButCannotBeReadIsToldAndLeftAsItIs) {
+    const std::string day = "20261206";
+    const auto date = *jvdata::ParseYyyymmdd(day);
+    auto horseFile = [&](jvdata::HorseFile kind, std::string_view id) {
+        return *jvdata::HorseFilePath(dir.path(), kind, id);
+    };
+    std::vector<std::string> runners;
+    for (int h = 1; h <= 12; ++h) runners.push_back(Se(day, "05", 1, h, "20201000" + Two(h)));
+    WriteRaces(day, {Ra(day, "05", 1, 12)});
+    WriteRunners(day, "東京", runners);
+    const std::vector<std::filesystem::path> files = {
+        jvdata::DayFilePath(dir.path(), date, jvdata::DayFile::RA),
+        DataFile(Stem(day) + "東京.jvSEr"),
+        jvdata::DayFilePath(dir.path(), date, jvdata::DayFile::HR),
+        jvdata::DayFilePath(dir.path(), date, jvdata::DayFile::O3),
+        dir / "VZK/XQ20261206.vzkd",
+        dir / "VZK/RCOM20261206.CSV",
+        horseFile(jvdata::HorseFile::UM2, "2020100001"),
+        horseFile(jvdata::HorseFile::UMA, "2020100002"), // its newer file is made from it
+        horseFile(jvdata::HorseFile::SEI, "2020100003"),
+    };
+    WriteBytes(files[2], MakeRecord("HR", RaceKey16(day, "05", 1)));
+    WriteBytes(files[3], MakeRecord("O3", RaceKey16(day, "05", 1)));
+    for (const auto& file : files) {
+        SCOPED_TRACE(file);
+        // The members' and horse files are there only in their own case.
+        const bool own = !std::filesystem::exists(file);
+        if (own) {
+            std::filesystem::create_directories(file.parent_path());
+            WriteBytes(file, "x");
+        }
+        const std::string bytes = Slurp(file);
+        notifier.messages.clear();
+        {
+            const UnreadableFile unreadable(file);
+            EXPECT_EQ(Load(day), file == files[0] ? raceday::DayLoadResult::Unreadable
+                                                  : raceday::DayLoadResult::Loaded);
+        }
+        EXPECT_EQ(notifier.messages, std::vector<std::string>{keiba::PathToUtf8(file) +
+                                                              " を読み込めません（読み込む権限が"
+                                                              "ありません）。"});
+        EXPECT_EQ(Slurp(file), bytes);
+        if (own) std::filesystem::remove(file);
+    }
+
+    keiba::SetReadFailureHookForTest([](const std::filesystem::path& file) {
+        return file.extension() == ".jvUM2" ? EACCES : 0;
+    });
+    notifier.messages.clear();
+    EXPECT_EQ(Load(day), raceday::DayLoadResult::Loaded);
+    keiba::SetReadFailureHookForTest(nullptr);
+    std::string told;
+    for (int h = 1; h <= 10; ++h)
+        told += keiba::PathToUtf8(horseFile(jvdata::HorseFile::UM2, "20201000" + Two(h))) +
+                " を読み込めません（読み込む権限がありません）。\n";
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{told + "ほかに2件のファイルを読み込めませんでした。"});
+}
+
 TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
     WriteRaces("20240526", {Ra("20240526", "05", 11, 2)});
     WriteRunners("20240526", "東京",
@@ -551,6 +614,7 @@ TEST_F(DayFixture, TimersArmForTodayAndForTomorrowFromSixInTheEvening) {
 }
 
 TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
+    raceday::DayReport report;
     std::vector<std::string> races;
     for (int n = 1; n <= 12; ++n) races.push_back(Ra("20261206", "05", n, 8));
     WriteRaces("20261206", races);
@@ -573,7 +637,7 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     jvdata::SetField(late, 142, 13, "0100000012001");
     WriteBytes(DataFile(Stem("20261206") + ".jvHR"), bytes + late);
 
-    EXPECT_TRUE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_TRUE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path(), report));
     EXPECT_EQ(Day().gDayHorses[1][6].Field(335, 2), "01");
     EXPECT_EQ(Day().gDayHorses[1][2].Field(335, 2), "02");
     EXPECT_EQ(Day().gDayHorses[1][4].Field(335, 2), "03");
@@ -583,10 +647,11 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     EXPECT_EQ(Day().gPayoutTables.gPayKeyPlace[1][1], 7);
     EXPECT_TRUE(Day().gDayPayouts[2].IsBlank());
     // A second re-read brings nothing new for the shown race.
-    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path(), report));
 }
 
 TEST_F(DayFixture, ResultsReReadFilesAPayoutWithoutARaceKeyNowhere) {
+    raceday::DayReport report;
     WriteRaces("20261206", {Ra("20261206", "05", 1, 8), Ra("20261206", "05", 2, 8)});
     ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
     Day().gCurRace = 5; // an empty slot is shown
@@ -595,12 +660,39 @@ TEST_F(DayFixture, ResultsReReadFilesAPayoutWithoutARaceKeyNowhere) {
     jvdata::SetField(blankKey, 142, 13, "0300000012001");
     WriteBytes(DataFile(Stem("20261206") + ".jvHR"), blankKey);
 
-    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path()));
+    EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path(), report));
     for (std::size_t r = 0; r < raceday::kMaxRaces; ++r) {
         EXPECT_TRUE(Day().gDayPayouts[r].IsBlank()) << r;
         EXPECT_EQ(Day().gRaceCalc[r].PayoutSeen, 0) << r;
         EXPECT_TRUE(Day().gDayHorses[r][2].IsBlank()) << r;
     }
+}
+
+// A damaged payout record is no race's: the re-read writes no finishing positions from it, takes
+// the sound records around it and counts it for the caller to tell.
+TEST_F(DayFixture, ResultsReReadSkipsADamagedPayoutRecordAndCountsIt) {
+    const std::string day = "20261206";
+    WriteRaces(day, {Ra(day, "05", 1, 8), Ra(day, "05", 2, 8)});
+    std::vector<std::string> runners;
+    for (int h = 1; h <= 8; ++h) runners.push_back(Se(day, "05", 1, h, "2020100001"));
+    WriteRunners(day, "東京", runners);
+    ASSERT_EQ(Load(day), raceday::DayLoadResult::Loaded);
+    const std::string position(Day().gDayHorses[0][6].Field(335, 2));
+    std::string damaged = MakeRecord("HR", RaceKey16(day, "05", 1));
+    jvdata::SetField(damaged, 142, 13, "0700000012001");
+    jvdata::SetField(damaged, 155, 13, "03000XX023002"); // a place payout that is no number
+    std::string sound = MakeRecord("HR", RaceKey16(day, "05", 2));
+    jvdata::SetField(sound, 142, 13, "0500000012001");
+    WriteBytes(DataFile(Stem(day) + ".jvHR"), damaged + sound);
+
+    raceday::DayReport report;
+    raceday::RereadResults(Day(), Stem(day), host, dir.path(), report);
+    EXPECT_TRUE(Day().gDayPayouts[0].IsBlank());
+    EXPECT_EQ(Day().gDayHorses[0][6].Field(335, 2), position);
+    EXPECT_FALSE(Day().gDayPayouts[1].IsBlank());
+    EXPECT_EQ(report.Lines(),
+              std::vector<std::string>{"払戻データ（2026年12月06日.jvHR）の一部が壊れ"
+                                       "ているため、1件を読み込めませんでした。"});
 }
 
 TEST_F(DayFixture, HostileFilesLoadWhatIsSound) {

@@ -35,6 +35,7 @@ const std::vector<Program> kPrograms = {
     {KESTRANE_MEMBERS_SITE, "--port", "gone", "kestrane_members_site: no such folder: gone"},
     {KESTRANE_MAKE_MANUAL, "-q out.pdf", "gone/manual.md out.pdf",
      "make-manual: no such file: gone/manual.md"},
+    {KESTRANE_DAY_DUMP, "-q 20261128", "gone 20261128", "no such folder: gone"},
 };
 
 struct Outcome {
