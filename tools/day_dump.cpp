@@ -14,6 +14,7 @@
 #include "raceday/dayload.h"
 #include "raceday/daymodel.h"
 #include "tools/cli.h"
+#include "tools/errornotifier.h"
 
 #include <cstdio>
 #include <iostream>
@@ -35,17 +36,6 @@ public:
                     const std::array<std::string, 3>& slots) override {
         venues = codes;
         firstSlots = slots;
-    }
-};
-
-// The load's messages, one after another, on the standard error.
-class ErrorOutputNotifier : public keiba::Notifier {
-public:
-    void Beep() override {}
-    void Information(const std::string& text) override { std::cerr << text << "\n"; }
-    bool YesNo(const std::string& text) override {
-        std::cerr << text << "\n";
-        return false;
     }
 };
 
@@ -153,7 +143,7 @@ int main(int argc, char** argv) {
         std::cerr << problem << "\n";
         return 2;
     }
-    ErrorOutputNotifier notifier;
+    devtools::ErrorOutputNotifier notifier;
     FixedClock clock;
     keiba::NoShell shell;
     const keiba::ProgramContext context(folder, notifier, clock, shell);

@@ -14,6 +14,7 @@
 #include "raceday/dayload.h"
 #include "raceday/daymodel.h"
 #include "tools/cli.h"
+#include "tools/errornotifier.h"
 #include "views/print/prevx.h"
 #include "views/print/printer.h"
 #include "views/print/printsheet.h"
@@ -29,17 +30,6 @@
 #include <utility>
 
 namespace {
-
-// Says on the standard error what the day load would have shown in a box.
-class ConsoleNotifier : public keiba::Notifier {
-public:
-    void Beep() override {}
-    void Information(const std::string& text) override { std::cerr << text << "\n"; }
-    bool YesNo(const std::string& text) override {
-        std::cerr << text << "\n";
-        return false;
-    }
-};
 
 int Usage(bool asked = false) {
     return devtools::Usage("print-sheet [--paper a4|a4-landscape|b5] <program folder> <yyyymmdd> "
@@ -92,7 +82,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
 
-    ConsoleNotifier notifier;
+    devtools::ErrorOutputNotifier notifier;
     keiba::SystemClock clock;
     keiba::NoShell shell;
     const keiba::ProgramContext context(folder, notifier, clock, shell);
