@@ -74,7 +74,7 @@ TEST(Kzip, FilesItCannotReadAsAnArchiveFailWithTheReason) {
         WriteBytes(dir / name, bytes);
         Outcome o = Kzip(dir, {(dir / name).string(), (dir / "out").string()});
         EXPECT_EQ(o.status, 1) << name << "\n" << o.output;
-        EXPECT_NE(o.output.find(std::string("kzip: ") + (dir / name).string() + ": "),
+        EXPECT_NE(o.output.find(std::string("kestrane_kzip: ") + (dir / name).string() + ": "),
                   std::string::npos)
             << name << "\n"
             << o.output;
