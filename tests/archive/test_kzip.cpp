@@ -1,4 +1,5 @@
-// The kzip developer driver: its exit status and messages, passwords typed in UTF-8, and Ctrl-C.
+// The kestrane_kzip developer driver: its exit status and messages, passwords typed in UTF-8, and
+// Ctrl-C.
 
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
