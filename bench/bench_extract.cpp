@@ -7,8 +7,8 @@
 //   against `unzip -o -q` (libbz2, as ours) and against `7z x` (a decoder of its own), Deflate64
 //   and AES-256 (7z) against `7z x` (7z decodes on several threads; ours on one).
 // Both sides run as programs of their own, started the same way (posix_spawn, no shell, output
-// to /dev/null) and timed from the start to the exit: ours is the `kzip` driver over the same
-// extractor. Timing our extraction inside this process while the reference also pays for a
+// to /dev/null) and timed from the start to the exit: ours is the `kestrane_kzip` driver over the
+// same extractor. Timing our extraction inside this process while the reference also pays for a
 // process start (and a shell) would flatter ours most where an extraction is short.
 // Except over earlier files, each extraction writes an empty folder: the one before is moved
 // aside, outside the time measured, and removed when the program ends. Removing it at once

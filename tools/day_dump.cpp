@@ -129,20 +129,17 @@ void DumpRace(std::ostream& out, raceday::RaceDay& day, std::size_t r) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (const auto status = devtools::CheckPlainArguments(
-            argc, argv, 2, "kestrane_day_dump <program folder> <yyyymmdd>"))
+    if (const auto status =
+            devtools::CheckPlainArguments(argc, argv, 2, "<program folder> <yyyymmdd>"))
         return *status;
     std::filesystem::path folder = argv[1];
     auto date = jvdata::ParseYyyymmdd(argv[2]);
     if (!date) {
-        std::cerr << "not a date: " << argv[2] << "\n";
+        devtools::Say(std::string("not a date: ") + argv[2]);
         return 2;
     }
     // A folder that is not there would load as a day without a race file.
-    if (std::string problem = devtools::FolderProblem(folder); !problem.empty()) {
-        std::cerr << problem << "\n";
-        return 2;
-    }
+    if (!devtools::Usable({{folder, devtools::PathUse::ReadFolder}})) return 2;
     devtools::ErrorOutputNotifier notifier;
     FixedClock clock;
     keiba::NoShell shell;
@@ -154,7 +151,7 @@ int main(int argc, char** argv) {
     raceday::DayLoadResult result =
         raceday::LoadDay(day, jvdata::DayStem(*date), host, steps, context);
     if (result != raceday::DayLoadResult::Loaded) {
-        std::cerr << "the day did not load\n";
+        devtools::Say("the day did not load");
         return 1;
     }
     std::ostringstream out;

@@ -10,16 +10,11 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    if (auto status =
-            devtools::CheckPlainArguments(argc, argv, 2, "kestrane_download <url> <file>"))
-        return *status;
-    if (std::string problem = devtools::FolderProblemOfFile(argv[2]); !problem.empty()) {
-        std::fprintf(stderr, "kestrane_download: %s\n", problem.c_str());
-        return 2;
-    }
+    if (auto status = devtools::CheckPlainArguments(argc, argv, 2, "<url> <file>")) return *status;
+    if (!devtools::Usable({{argv[2], devtools::PathUse::WriteFile}})) return 2;
     const members::DownloadResult r = members::DownloadUrlToFile(argv[1], argv[2]);
     if (!r.ok()) {
-        std::fprintf(stderr, "kestrane_download: %s\n", r.detail.c_str());
+        devtools::Say(r.detail);
         return 1;
     }
     return 0;

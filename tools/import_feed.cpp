@@ -9,7 +9,7 @@
 // status text, "record: " and the record label at the end, "refused: " and each reason with
 // its count and first record, "refused total: " and the count, and "exit: " and how the filing
 // ended. Exits 0 when the import finished, 1 when it did not, 2 on wrong arguments (a folder
-// that is not there among them).
+// that is not there, or cannot be read, among them).
 
 #include "fetch/fetchstate.h"
 #include "fetch/importsession.h"
@@ -60,8 +60,7 @@ const char* ExitName(jvdata::FilingLoopExit e) {
     return "?";
 }
 
-constexpr std::string_view kUsage =
-    "kestrane_import_feed [--final-odds] <program folder> <feed folder> [yyyymmdd]";
+constexpr std::string_view kUsage = "[--final-odds] <program folder> <feed folder> [yyyymmdd]";
 
 } // namespace
 
@@ -74,7 +73,7 @@ int main(int argc, char** argv) {
         if (arg == "--final-odds") {
             finalOdds = true;
         } else if (devtools::IsOption(arg)) {
-            std::cerr << "unknown option: " << arg << "\n";
+            devtools::Say("unknown option: " + arg);
             return devtools::Usage(kUsage);
         } else {
             args.push_back(arg);
@@ -86,17 +85,14 @@ int main(int argc, char** argv) {
     if (args.size() == 3) {
         date = jvdata::ParseYyyymmdd(args[2]);
         if (!date) {
-            std::cerr << "not a date: " << args[2] << "\n";
+            devtools::Say("not a date: " + args[2]);
             return 2;
         }
     }
     // The replay of a feed folder that is not there would read as a feed with nothing new.
-    for (const std::string& f : {args[0], args[1]}) {
-        if (std::string problem = devtools::FolderProblem(f); !problem.empty()) {
-            std::cerr << problem << "\n";
-            return 2;
-        }
-    }
+    if (!devtools::Usable(
+            {{folder, devtools::PathUse::ReadFolder}, {args[1], devtools::PathUse::ReadFolder}}))
+        return 2;
     PrintingNotifier notifier;
     keiba::SystemClock clock;
     keiba::NoShell shell;
@@ -106,7 +102,7 @@ int main(int argc, char** argv) {
     int init = link ? link->JVInit("KESTRANE-IMPORT-FEED") : -1;
     int status = 1;
     if (init != 0) {
-        std::cerr << "the feed's JV-Link did not start (" << init << ")\n";
+        devtools::Say("the feed's JV-Link did not start (" + std::to_string(init) + ")");
     } else {
         fetch::FetchFlags flags;
         keiba::OperationOwner operations;

@@ -1,4 +1,4 @@
-// make-manual <manual.md> <out.pdf>
+// kestrane_make_manual <manual.md> <out.pdf>
 // Sets the user manual, written in Markdown, on A4 pages in the Japanese fonts the program
 // ships with and writes it to a PDF file. The build runs it; the PDF goes beside the executable.
 
@@ -68,18 +68,15 @@ void MarkHeadings(QTextDocument& doc) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (auto status =
-            devtools::CheckPlainArguments(argc, argv, 2, "make-manual <manual.md> <out.pdf>"))
+    if (auto status = devtools::CheckPlainArguments(argc, argv, 2, "<manual.md> <out.pdf>"))
         return *status;
     const std::filesystem::path in = argv[1];
     const std::filesystem::path out = argv[2];
+    if (!devtools::Usable({{in, devtools::PathUse::ReadFile}, {out, devtools::PathUse::WriteFile}}))
+        return 1;
     const auto markdown = keiba::ReadWholeFile(in);
     if (!markdown) {
-        std::error_code ec;
-        if (std::filesystem::status(in, ec).type() == std::filesystem::file_type::not_found)
-            std::cerr << "make-manual: no such file: " << in.string() << "\n";
-        else
-            std::cerr << "make-manual: cannot read " << in << "\n";
+        devtools::Say("cannot read file " + in.string());
         return 1;
     }
 
@@ -89,8 +86,8 @@ int main(int argc, char** argv) {
     // Without them every Japanese character would come out in whatever font the machine
     // happens to have, or as empty boxes: refuse rather than write such a manual.
     if (!Installed(kTextFamily) || !Installed(kFixedFamily)) {
-        std::cerr << "make-manual: the fonts IPAPGothic and IPAGothic are missing "
-                     "(Debian package fonts-ipafont-gothic)\n";
+        devtools::Say("the fonts IPAPGothic and IPAGothic are missing "
+                      "(Debian package fonts-ipafont-gothic)");
         return 1;
     }
 
@@ -131,7 +128,7 @@ int main(int argc, char** argv) {
     const keiba::IoResult written =
         keiba::WriteFileAtomic(out, std::string_view(bytes.constData(), bytes.size()));
     if (!written) {
-        std::cerr << "make-manual: " << written.message << "\n";
+        devtools::Say(written.message);
         return 1;
     }
     return 0;

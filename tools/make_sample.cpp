@@ -391,8 +391,7 @@ void Sample::PlanDay(Day& d, int index) {
             });
             int field = std::min<int>(rng_.Range(8, 18), static_cast<int>(pool.size()));
             if (field < 8) {
-                std::fprintf(stderr, "kestrane_make_sample: too few horses for %s\n",
-                             r.key.c_str());
+                devtools::Say("too few horses for " + r.key);
                 ok_ = false;
                 return;
             }
@@ -1000,7 +999,7 @@ bool Sample::Write(const fs::path& p, const std::string& bytes) {
     fs::create_directories(p.parent_path(), ec);
     keiba::IoResult r = keiba::WriteFileAtomic(p, bytes);
     if (!r) {
-        std::fprintf(stderr, "kestrane_make_sample: %s\n", r.message.c_str());
+        devtools::Say(r.message);
         ok_ = false;
     }
     return r.ok;
@@ -1010,7 +1009,7 @@ bool Sample::WriteDays() {
     FilingBatch batch(folder_);
     auto check = [&](const FileOutcome& o) {
         if (!o) {
-            std::fprintf(stderr, "kestrane_make_sample: %s\n", o.reason.c_str());
+            devtools::Say(o.reason);
             ok_ = false;
         }
     };
@@ -1044,7 +1043,7 @@ bool Sample::WriteDays() {
         }
         keiba::IoResult f = batch.Flush();
         if (!f) {
-            std::fprintf(stderr, "kestrane_make_sample: %s\n", f.message.c_str());
+            devtools::Say(f.message);
             ok_ = false;
         }
     }
@@ -1198,7 +1197,7 @@ public:
             std::error_code ec;
             fs::create_directories(p.parent_path(), ec);
             if (keiba::IoResult r = keiba::WriteFileAtomic(p, file); !r) {
-                std::fprintf(stderr, "kestrane_make_sample: %s\n", r.message.c_str());
+                devtools::Say(r.message);
                 return false;
             }
             ++dayIndex;
@@ -1462,10 +1461,12 @@ int Sample::Run() {
 
 int main(int argc, char** argv) {
     // The folder is made, with any folder above it that is missing.
-    if (auto status =
-            devtools::CheckPlainArguments(argc, argv, 1, "kestrane_make_sample <program folder>"))
+    if (auto status = devtools::CheckPlainArguments(argc, argv, 1, "<program folder>"))
         return *status;
+    // Thousands of files would each fail on their own.
+    const fs::path folder = keiba::Utf8Path(argv[1]);
+    if (!devtools::Usable({{folder, devtools::PathUse::WriteFolder}})) return 2;
     // A lost sample is made again: its thousands of files need not wait for the disk.
     keiba::SetWritesSynced(false);
-    return Sample(keiba::Utf8Path(argv[1])).Run();
+    return Sample(folder).Run();
 }

@@ -1,4 +1,4 @@
-// print-sheet [--paper a4|a4-landscape|b5] <program folder> <yyyymmdd> <sheet> <out.pdf>
+// kestrane_print_sheet [--paper a4|a4-landscape|b5] <program folder> <yyyymmdd> <sheet> <out.pdf>
 // Loads one day of a program folder the way the main window does, without any window, draws
 // one printed sheet (racecard, newspaper, index, payouts, pastperf) into the print preview and
 // prints every page to a PDF file through the application's printer. --paper chooses the paper
@@ -32,7 +32,7 @@
 namespace {
 
 int Usage(bool asked = false) {
-    return devtools::Usage("print-sheet [--paper a4|a4-landscape|b5] <program folder> <yyyymmdd> "
+    return devtools::Usage("[--paper a4|a4-landscape|b5] <program folder> <yyyymmdd> "
                            "<racecard|newspaper|index|payouts|pastperf> <out.pdf>",
                            asked);
 }
@@ -65,17 +65,13 @@ int main(int argc, char** argv) {
     const auto date = jvdata::ParseYyyymmdd(args[1]);
     const views::print::SheetInfo* sheet = views::print::SheetByKey(args[2]);
     if (!date) {
-        std::cerr << "not a date: " << args[1] << "\n";
+        devtools::Say(std::string("not a date: ") + args[1]);
         return 2;
     }
     if (!sheet) return Usage();
-    for (const std::string& problem :
-         {devtools::FolderProblem(folder), devtools::FolderProblemOfFile(args[3])}) {
-        if (!problem.empty()) {
-            std::cerr << problem << "\n";
-            return 2;
-        }
-    }
+    if (!devtools::Usable(
+            {{folder, devtools::PathUse::ReadFolder}, {args[3], devtools::PathUse::WriteFile}}))
+        return 2;
     const QString out = QString::fromLocal8Bit(args[3]);
 
     // No window is shown: the offscreen platform needs no display.
@@ -91,7 +87,7 @@ int main(int argc, char** argv) {
     auto day = std::make_unique<raceday::RaceDay>();
     if (raceday::LoadDay(*day, jvdata::DayStem(*date), progress, steps, context) !=
         raceday::DayLoadResult::Loaded) {
-        std::cerr << "the day did not load\n";
+        devtools::Say("the day did not load");
         return 1;
     }
 
@@ -103,16 +99,16 @@ int main(int argc, char** argv) {
         keiba::Sj(std::string(app::kApplicationTitle) + std::string(app::kVersionText));
     const auto pages = views::print::BuildDocument(prev, sheet->sheet, *day, credit);
     if (!pages) {
-        std::cerr << views::print::kNoPrinterMessage << "\n";
+        devtools::Say(views::print::kNoPrinterMessage);
         return 1;
     }
     if (prev.PageCount() == 0 || pages->empty()) {
-        std::cerr << "the sheet has no pages\n";
+        devtools::Say("the sheet has no pages");
         return 1;
     }
     if (paper) prev.SetPaper(paper->first, paper->second);
     if (prev.Print() != views::print::PrintResult::Printed) {
-        std::cerr << "could not write " << args[3] << "\n";
+        devtools::Say(std::string("could not write ") + args[3]);
         return 1;
     }
     std::cout << pages->size() << " pages\n";

@@ -1,5 +1,5 @@
-// print-sheet, run as its users run it: the sample day's sheets printed to PDF files through the
-// real printer, read back with pdfinfo and pdftotext.
+// kestrane_print_sheet, run as its users run it: the sample day's sheets printed to PDF files
+// through the real printer, read back with pdfinfo and pdftotext.
 
 #include "jvdata/dayfiles.h"
 #include "jvdata/records.h"

@@ -1,10 +1,10 @@
-// kzip: extracts a zip archive with the system's own extractor, one line per entry.
+// kestrane_kzip: extracts a zip archive with the system's own extractor, one line per entry.
 //
-//   kzip [-p password]... [-x exclude-mask]... archive target-folder [mask...]
+//   kestrane_kzip [-p password]... [-x exclude-mask]... archive target-folder [mask...]
 //
 // A split archive is given by its last volume (name.zip); the others (name.z01, ...) are taken
 // from the same folder, and a missing one fails the entries it holds. For a set spanned over
-// removable disks kzip asks on standard error for each disk and waits for Enter (end of input
+// removable disks it asks on standard error for each disk and waits for Enter (end of input
 // cancels).
 // Masks and passwords are given in UTF-8 and used as CP932, like the program's own "*.csv" and
 // the passwords of archives made on Windows (a password is also tried as typed); a mask may
@@ -45,7 +45,7 @@ void CatchInterrupts() {
 }
 
 int Usage(bool asked = false) {
-    return devtools::Usage("kzip [-p password]... [-x exclude]... archive target [mask...]", asked);
+    return devtools::Usage("[-p password]... [-x exclude]... archive target [mask...]", asked);
 }
 
 std::string FirstBytes(const std::string& path, std::size_t n) {
@@ -108,14 +108,17 @@ int main(int argc, char** argv) {
 
     archive::TUnZip unzip;
     bool allPassed = true;
-    // The entry in hand once the cause of its failure was printed: the failed CRC check that
-    // follows (a full disk, an output that cannot be opened, damaged data) says nothing more.
-    std::string causeGiven;
+    // Whether the cause of the entry in hand's failure was printed: the failed CRC check that
+    // follows it (a wrong password, damaged data, a full disk, an output that cannot be opened)
+    // says nothing more. The two name the entry differently (its stored name, then its output
+    // path), so the entry is told by the callbacks' order: a CRC failure belongs to the entry
+    // last begun.
+    bool causeGiven = false;
     auto cancelWhenInterrupted = [](archive::TZipCommon& s) {
         if (gInterrupted && !s.GetCancel()) s.SetCancel(true);
     };
     unzip.OnBegin = [&](archive::TZipCommon& s, const std::string&, int, bool&) {
-        causeGiven.clear();
+        causeGiven = false;
         cancelWhenInterrupted(s);
     };
     unzip.OnProgress = [&](archive::TZipCommon& s, std::uint8_t, std::uint8_t) {
@@ -128,7 +131,7 @@ int main(int argc, char** argv) {
     // split volumes: the file beside the archive, or nothing (the extractor reports it missing)
     unzip.OnNextVolume = [](archive::TZipCommon&, std::string&, int, bool, bool&) {};
     auto askForDisk = [](const std::string& which, bool& cancel) {
-        std::fprintf(stderr, "kzip: insert %s of the set and press Enter\n", which.c_str());
+        devtools::Say("insert " + which + " of the set and press Enter");
         int c;
         while ((c = std::getchar()) != EOF && c != '\n') {
         }
@@ -146,8 +149,12 @@ int main(int argc, char** argv) {
     unzip.OnError = [&](archive::TZipCommon&, const std::string& name, const std::string& text,
                         const std::string&, int code) {
         allPassed = false;
-        if (code == archive::kMsgCrcError && !name.empty() && name == causeGiven) return;
-        causeGiven = name;
+        const bool crc = code == archive::kMsgCrcError;
+        if (crc && causeGiven) {
+            causeGiven = false;
+            return;
+        }
+        causeGiven = !crc;
         std::string message(archive::MessageText(code));
         if (!text.empty()) message += " (" + text + ")";
         std::printf("error %d %s: %s\n", code, message.c_str(), name.c_str());
@@ -170,9 +177,13 @@ int main(int argc, char** argv) {
         tried.push_back(p);
     }
 
+    // A locked archive, or one in a locked folder, would read as an empty or a missing one.
+    if (!devtools::Usable({{positional[0], devtools::PathUse::ReadFile},
+                           {positional[1], devtools::PathUse::WriteFolder}}))
+        return 1;
     unzip.SetArchiveFile(positional[0]);
     if (std::string why = Unreadable(unzip, positional[0]); !why.empty()) {
-        std::fprintf(stderr, "kzip: %s: %s\n", positional[0].c_str(), why.c_str());
+        devtools::Say(positional[0] + ": " + why);
         return 1;
     }
     unzip.SetExtractDir(positional[1]);
@@ -183,7 +194,7 @@ int main(int argc, char** argv) {
     int count = unzip.ExtractArchive();
     std::printf("%d files\n", count);
     if (gInterrupted) {
-        std::fprintf(stderr, "kzip: interrupted\n");
+        devtools::Say("interrupted");
         return 130;
     }
     return allPassed ? 0 : 1;

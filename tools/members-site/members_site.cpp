@@ -9,7 +9,8 @@
 //   past data  past_<tp>_<t>.zip of the folder, else the members' files of that period.
 // The members' files are XQ<yyyymmdd>.vzkd and RCOM<yyyymmdd>.CSV in the folder or in its VZK
 // (a program folder such as the sample one). A wrong ID gives RETURN=0, a wrong password
-// RETURN=1, nothing to send RETURN=4. Ends with Ctrl-C.
+// RETURN=1, nothing to send RETURN=4. A file it cannot read is said on standard error and
+// answered with status 500, never sent as an empty one. Ends with Ctrl-C.
 
 #include "tests/archive/zipbuilder.h"
 #include "tests/support/httpserver.h"
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -54,13 +56,22 @@ std::string Upper(std::string s) {
     return s;
 }
 
-// The members' files of the folder by date (yyyymmdd).
-std::multimap<std::string, fs::path> MembersFiles(const fs::path& folder) {
+// The members' files of the folder by date (yyyymmdd); nothing when a folder that is there
+// cannot be listed.
+std::optional<std::multimap<std::string, fs::path>> MembersFiles(const fs::path& folder) {
     std::multimap<std::string, fs::path> files;
     for (const fs::path& dir : {folder, folder / "VZK"}) {
+        if (auto problem = devtools::CheckPath(dir, devtools::PathUse::ReadFolder)) {
+            if (problem.missing && dir != folder) continue;
+            devtools::Say(problem.message);
+            return std::nullopt;
+        }
         std::error_code ec;
-        for (const auto& e : fs::directory_iterator(dir, ec)) {
-            if (!e.is_regular_file()) continue;
+        for (fs::directory_iterator it(dir, ec), end; it != end; it.increment(ec)) {
+            const fs::directory_entry& e = *it;
+            std::error_code type;
+            // one it cannot look at is kept, to be said when it is to be sent
+            if (!e.is_regular_file(type) && !type) continue;
             std::string name = Upper(e.path().filename().string());
             std::string date;
             if (name.size() == 15 && name.starts_with("XQ") && name.ends_with(".VZKD"))
@@ -69,34 +80,56 @@ std::multimap<std::string, fs::path> MembersFiles(const fs::path& folder) {
                 date = name.substr(4, 8);
             if (AllDigits(date)) files.emplace(date, e.path());
         }
+        if (ec) {
+            devtools::Say("cannot read folder " + dir.string() + ": " + ec.message());
+            return std::nullopt;
+        }
     }
     return files;
 }
 
-std::string Slurp(const fs::path& p) {
+// A whole file; nothing when it cannot be read (said).
+std::optional<std::string> Slurp(const fs::path& p) {
+    if (auto problem = devtools::CheckPath(p, devtools::PathUse::ReadFile)) {
+        devtools::Say(problem.message);
+        return std::nullopt;
+    }
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
+    if (in.bad()) {
+        devtools::Say("cannot read file " + p.string());
+        return std::nullopt;
+    }
     return s.str();
 }
 
-// A zip of the files whose date `keep` takes; empty when there are none.
-template <typename Keep> std::string ZipOf(const fs::path& folder, Keep keep) {
+// A zip of the files whose date `keep` takes: empty when there are none, nothing when one of
+// them cannot be read.
+using Made = std::optional<std::string>;
+template <typename Keep> Made ZipOf(const fs::path& folder, Keep keep) {
+    const auto files = MembersFiles(folder);
+    if (!files) return std::nullopt;
     std::vector<ziptest::Item> items;
-    for (const auto& [date, path] : MembersFiles(folder))
-        if (keep(date)) items.push_back(ziptest::File(path.filename().string(), Slurp(path)));
+    for (const auto& [date, path] : *files) {
+        if (!keep(date)) continue;
+        const auto bytes = Slurp(path);
+        if (!bytes) return std::nullopt;
+        items.push_back(ziptest::File(path.filename().string(), *bytes));
+    }
     return items.empty() ? std::string() : ziptest::Build(items);
 }
 
-std::string NewestDayZip(const fs::path& folder) {
-    auto files = MembersFiles(folder);
-    if (files.empty()) return {};
-    std::string newest = files.rbegin()->first;
+Made NewestDayZip(const fs::path& folder) {
+    const auto files = MembersFiles(folder);
+    if (!files) return std::nullopt;
+    if (files->empty()) return std::string();
+    std::string newest = files->rbegin()->first;
     return ZipOf(folder, [&](const std::string& d) { return d == newest; });
 }
 
-std::string PeriodZip(const fs::path& folder, const std::string& tp, const std::string& t) {
-    if (!AllDigits(t)) return {};
+Made PeriodZip(const fs::path& folder, const std::string& tp, const std::string& t) {
+    if (!AllDigits(t)) return std::string();
     if (tp == "year" && t.size() == 4)
         return ZipOf(folder, [&](const std::string& d) { return d.starts_with(t); });
     if (tp == "month" && t.size() == 6)
@@ -107,12 +140,22 @@ std::string PeriodZip(const fs::path& folder, const std::string& tp, const std::
             return d.substr(0, 6) >= from && d.substr(0, 6) <= to;
         });
     }
-    return {};
+    return std::string();
 }
 
-HttpReply Archive(const fs::path& file, const std::string& made, const char* none) {
-    if (fs::is_regular_file(file)) return HttpReply::File(file);
-    if (!made.empty()) return HttpReply::Text(made);
+// The folder's own archive when it has one, else the one `make` makes, else `none`.
+template <typename Make> HttpReply Archive(const fs::path& file, Make make, const char* none) {
+    if (!file.empty()) {
+        const auto problem = devtools::CheckPath(file, devtools::PathUse::ReadFile);
+        if (!problem) return HttpReply::File(file);
+        if (!problem.missing) {
+            devtools::Say(problem.message);
+            return HttpReply::Status(500);
+        }
+    }
+    const Made made = make();
+    if (!made) return HttpReply::Status(500);
+    if (!made->empty()) return HttpReply::Text(*made);
     return HttpReply::Text(none);
 }
 
@@ -122,17 +165,18 @@ HttpReply Answer(const Site& site, const HttpRequest& req) {
                   path == "/members/veltro/past_data/download.cgi";
     if (member && req.Query("I") != site.id) return HttpReply::Text("RETURN=0\r\n");
     if (member && req.Query("p") != site.pass) return HttpReply::Text("RETURN=1\r\n");
+    auto newestDay = [&] { return NewestDayZip(site.folder); };
     if (path == "/members/veltro/data/download.cgi")
-        return Archive(site.folder / "yosou.zip", NewestDayZip(site.folder), "RETURN=4\r\n");
+        return Archive(site.folder / "yosou.zip", newestDay, "RETURN=4\r\n");
     if (path == "/members/veltro/past_data/download.cgi") {
         std::string tp = req.Query("tp"), t = req.Query("t");
         fs::path file = site.folder / ("past_" + tp + "_" + t + ".zip");
         if (!AllDigits(t) || tp.find_first_of("/\\.") != std::string::npos) file.clear();
-        return Archive(file, PeriodZip(site.folder, tp, t), "RETURN=4\r\n");
+        return Archive(
+            file, [&] { return PeriodZip(site.folder, tp, t); }, "RETURN=4\r\n");
     }
     if (path == "/members/veltro/sample_data/yosou.zip") {
-        HttpReply r =
-            Archive(site.folder / "sample_data" / "yosou.zip", NewestDayZip(site.folder), "");
+        HttpReply r = Archive(site.folder / "sample_data" / "yosou.zip", newestDay, "");
         if (r.bodyFile.empty() && r.body.empty()) return HttpReply::Status(404);
         return r;
     }
@@ -142,8 +186,7 @@ HttpReply Answer(const Site& site, const HttpRequest& req) {
 }
 
 int Usage(bool asked = false) {
-    return devtools::Usage("kestrane_members_site [--port N] [--id ID] [--pass PASSWORD] folder",
-                           asked);
+    return devtools::Usage("[--port N] [--id ID] [--pass PASSWORD] folder", asked);
 }
 
 // A port number, or 0 when `text` is none.
@@ -177,11 +220,9 @@ int main(int argc, char** argv) {
         }
     }
     if (positional.size() != 1) return Usage();
-    if (std::string problem = devtools::FolderProblem(positional[0]); !problem.empty()) {
-        std::fprintf(stderr, "kestrane_members_site: %s\n", problem.c_str());
-        return 2;
-    }
     site.folder = positional[0];
+    // A locked folder would be served as one without members' files.
+    if (!MembersFiles(site.folder)) return 2;
 
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
@@ -195,7 +236,7 @@ int main(int argc, char** argv) {
         },
         port);
     if (!server.listening()) {
-        std::fprintf(stderr, "kestrane_members_site: cannot listen on 127.0.0.1:%d\n", port);
+        devtools::Say("cannot listen on 127.0.0.1:" + std::to_string(port));
         return 1;
     }
     std::printf("members site for %s at %s (ID %s, password %s)\n"
