@@ -161,8 +161,6 @@ BoundsSavedAtQuit::BoundsSavedAtQuit(const QWidget& window, keiba::TIniGT& ini, 
 
 keiba::IoResult BoundsSavedAtQuit::SaveBounds() {
     const QRect bounds = window_.geometry();
-    if (handed_ == bounds) return keiba::IoResult::Ok();
-    handed_ = bounds;
     return keeps_ == Keeps::Position ? SavePosition(ini_, section_, bounds.topLeft())
                                      : controls::SaveBounds(ini_, section_, bounds);
 }
