@@ -43,9 +43,9 @@ using FrameOf = std::function<QMargins(const QWidget&)>;
 
 // Fits `window`, frame included, inside its screen when it is first shown, and again once its
 // own frame is known: at its showing when the window system has framed it by then, else at the
-// first move, resize or paint that finds it framed. Until then the frame of another shown window
-// stands in for its own. Later showings are left alone: where the user put the window is the
-// user's.
+// first move, resize or paint that finds it framed, among the first few after the showing. Until
+// then the frame of another shown window stands in for its own. Later showings are left alone:
+// where the user put the window is the user's.
 void FitWhenFramed(QWidget& window, FrameOf frameOf = WindowFrame);
 
 // The keys top, left, width and height of `section`, each with its default from `defaults`.
