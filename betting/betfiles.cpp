@@ -257,8 +257,13 @@ std::filesystem::path WriteMarksCsv(const raceday::RaceDay& day, const BetHost& 
                                     const keiba::ProgramContext& context) {
     keiba::Notifier& say = context.notifier;
     if (host.DateIndex() < 0) return {};
+    // A day without races has no date to name the file by, and an empty file would pass for
+    // the marks of a day.
     const std::string date(day.gDayRaces[0].RaceDate());
-    if (!jvdata::ParseYyyymmdd(date)) return {};
+    if (host.RaceCount() <= 0 || !jvdata::ParseYyyymmdd(date)) {
+        Refuse(say, "ﾃﾞｰﾀが不十分のようです。");
+        return {};
+    }
     const std::filesystem::path folder = context.folder / "CSV";
     if (keiba::IoResult io = keiba::CreateFolders(folder); !io) {
         Refuse(say, io.message);

@@ -45,8 +45,8 @@ bool TFolderViewerEx::ScreenRangeOk(int value, bool horizontal) const {
     const QRect screen = ScreenGeometry();
     const int limit = horizontal ? screen.width() : screen.height();
     if (value >= 0 && value <= limit) return true;
-    notifier_.Information("設定値がｽｸﾘｰﾝ座標範囲 (0 ～ " + std::to_string(limit) +
-                          ") を超えています。");
+    notifier_.Stop("ﾌﾟﾛﾊﾟﾃｨ ｴﾗｰ",
+                   "設定値がｽｸﾘｰﾝ座標範囲 (0 ～ " + std::to_string(limit) + ") を超えています。");
     return false;
 }
 

@@ -69,7 +69,7 @@ public:
         case QEvent::Move:
         case QEvent::Resize:
         case QEvent::Paint:
-            if (shown_) FitIfFramed();
+            if (shown_ && !FitIfFramed() && ++unframed_ >= kMostUnframedChecks) Done();
             break;
         case QEvent::Hide:
             if (shown_) Done();
@@ -92,9 +92,15 @@ private:
         deleteLater();
     }
 
+    // The window manager frames a window within its first few events after the showing. One
+    // that never reports a frame (no decorations, or a platform that keeps frames to itself)
+    // is left as fitted at its showing rather than checked at every paint of its life.
+    static constexpr int kMostUnframedChecks = 64;
+
     QWidget& window_;
     const FrameOf frameOf_;
     bool shown_ = false;
+    int unframed_ = 0;
 };
 
 } // namespace
@@ -161,8 +167,6 @@ BoundsSavedAtQuit::BoundsSavedAtQuit(const QWidget& window, keiba::TIniGT& ini, 
 
 keiba::IoResult BoundsSavedAtQuit::SaveBounds() {
     const QRect bounds = window_.geometry();
-    if (handed_ == bounds) return keiba::IoResult::Ok();
-    handed_ = bounds;
     return keeps_ == Keeps::Position ? SavePosition(ini_, section_, bounds.topLeft())
                                      : controls::SaveBounds(ini_, section_, bounds);
 }

@@ -9,7 +9,6 @@
 #include <QRect>
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +43,9 @@ using FrameOf = std::function<QMargins(const QWidget&)>;
 
 // Fits `window`, frame included, inside its screen when it is first shown, and again once its
 // own frame is known: at its showing when the window system has framed it by then, else at the
-// first move, resize or paint that finds it framed. Until then the frame of another shown window
-// stands in for its own. Later showings are left alone: where the user put the window is the
-// user's.
+// first move, resize or paint that finds it framed, among the first few after the showing. Until
+// then the frame of another shown window stands in for its own. Later showings are left alone:
+// where the user put the window is the user's.
 void FitWhenFramed(QWidget& window, FrameOf frameOf = WindowFrame);
 
 // The keys top, left, width and height of `section`, each with its default from `defaults`.
@@ -57,9 +56,8 @@ keiba::IoResult SaveBounds(keiba::TIniGT& ini, std::string_view section, const Q
 keiba::IoResult SavePosition(keiba::TIniGT& ini, std::string_view section, const QPoint& at);
 
 // A window whose owner saves its bounds with its own when the program quits, so that one cause
-// stopping every save (a read-only disk) is said once (`SayEachFailureOnce`). The window saves
-// them itself as it goes too, for an owner that did not; but bounds it has handed to a save
-// already are not saved, nor their failure told, a second time.
+// stopping every save (a read-only disk) is said once (`SayEachFailureOnce`). The window never
+// saves them itself: nothing is written, and no box opens, while it is destroyed.
 class BoundsSavedAtQuit {
 public:
     keiba::IoResult SaveBounds();
@@ -75,7 +73,6 @@ private:
     keiba::TIniGT& ini_;
     const std::string section_;
     const Keeps keeps_;
-    std::optional<QRect> handed_;
 };
 
 // Tells the failures of saves made together, each message once.

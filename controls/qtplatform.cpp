@@ -81,6 +81,11 @@ bool QtNotifier::RetryCancel(const std::string& text) {
     return box.exec() == QMessageBox::Retry;
 }
 
+void QtNotifier::Stop(const std::string& caption, const std::string& text) {
+    CentredMessageBox box(QMessageBox::Critical, U(caption), U(text), QMessageBox::Ok, Parent());
+    box.exec();
+}
+
 CentredMessageBox::CentredMessageBox(Icon icon, const QString& title, const QString& text,
                                      StandardButtons buttons, QWidget* parent)
     : QMessageBox(icon, title, text, buttons, parent) {

@@ -26,15 +26,16 @@ QTranslator* UseJapanese(QCoreApplication& application);
 // Afterwards only the buttons the form made default answer Enter.
 void NoImplicitDefaultButtons(QWidget& dialog);
 
-// Boxes carry the application's display name as their caption and open centred on the window
-// they belong to: the modal dialog or window that is active, else the owner (the main window),
-// else the screen.
+// Boxes carry the application's display name as their caption (a stop box its own) and open
+// centred on the window they belong to: the modal dialog or window that is active, else the
+// owner (the main window), else the screen.
 class QtNotifier final : public keiba::Notifier {
 public:
     void Beep() override;
     void Information(const std::string& text) override;
     bool YesNo(const std::string& text) override;
     bool RetryCancel(const std::string& text) override;
+    void Stop(const std::string& caption, const std::string& text) override;
     // The window boxes belong to when none of the program's windows is active.
     void SetOwner(QWidget* owner) { owner_ = owner; }
 

@@ -28,6 +28,12 @@ public:
         (void)text;
         return false;
     }
+    // A modal stop box with OK under a caption of its own, for a value refused outright. Where
+    // there is no screen the text is said as any other.
+    virtual void Stop(const std::string& caption, const std::string& text) {
+        (void)caption;
+        Information(text);
+    }
 };
 
 class Clock {

@@ -68,10 +68,14 @@ std::string RankText(int rank) {
     return rank >= 1 ? keiba::FormatInt(rank, 2) : std::string(keiba::kZenkakuSpace);
 }
 
-// "560" reads 56.0 kg; a field that is not three digits shows blanks.
+// "560" reads 56.0 kg. The point stands whatever the field holds, so that a blank field keeps
+// the column's shape ("  . "); bytes other than digits and blanks (which the day load never
+// lets through) show as blanks rather than as half a character.
 std::string WeightText(std::string_view field) {
-    if (field.size() != 3 || !jvdata::IsAsciiDigits(field)) return std::string(4, ' ');
-    return std::string(field.substr(0, 2)) + "." + std::string(field.substr(2, 1));
+    std::string f(3, ' ');
+    for (std::size_t i = 0; i < std::min<std::size_t>(field.size(), 3); ++i)
+        if (field[i] >= '0' && field[i] <= '9') f[i] = field[i];
+    return f.substr(0, 2) + "." + f.substr(2, 1);
 }
 
 // The confirmed win odds of a runner record, in tenths.

@@ -48,6 +48,10 @@ std::unique_ptr<ApplicationForms> StartApplication(const keiba::ProgramContext& 
     main->AttachForms(forms->PrgrsForm, forms->ShutugenForm, forms->RInputForm,
                       forms->NeraiGaitoForm, forms->UserKaimeForm);
     main->AttachDownloadForm(forms->DLDataForm);
+    main->SaveBoundsAtQuit(*forms->ShutugenForm);
+    main->SaveBoundsAtQuit(*forms->RInputForm);
+    main->SaveBoundsAtQuit(*forms->NeraiGaitoForm);
+    main->SaveBoundsAtQuit(*forms->DeSplForm);
     views::TDeSplForm* card = forms->DeSplForm;
     forms->ShutugenForm->SetOpenRace(
         [card](const raceday::RCardRace& race) { card->ShowRace(race); });

@@ -309,9 +309,8 @@ void TMainForm::FormCloseQuery() {
     // The forms the window owns store their bounds with its own, here rather than one by one as
     // they go: a read-only disk that stops them all is said once.
     std::vector<keiba::IoResult> saves{controls::SaveBounds(ini_, "locate", QRect(pos(), size()))};
-    for (QObject* child : children())
-        if (auto* form = dynamic_cast<controls::BoundsSavedAtQuit*>(child))
-            saves.push_back(form->SaveBounds());
+    for (const BoundsAtQuit& kept : boundsAtQuit_)
+        if (kept.form) saves.push_back(kept.bounds->SaveBounds());
     controls::SayEachFailureOnce(context_.notifier, saves);
 }
 

@@ -18,6 +18,7 @@
 // mainform_options.cpp. The declarations below follow the same grouping.
 
 #include "app/startup.h"
+#include "controls/formbounds.h"
 #include "keiba/context.h"
 #include "keiba/fileio.h"
 #include "keiba/operations.h"
@@ -28,6 +29,7 @@
 #include "views/print/printer.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <filesystem>
@@ -118,6 +120,11 @@ public:
     void AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen,
                      search::TRInputForm* rinput, search::TNeraiGaitoForm* gaito,
                      betting::TUserKaimeForm* userKaime);
+    // A form whose bounds the window saves with its own when it closes (FormCloseQuery); the
+    // form saves none itself.
+    template <class Form> void SaveBoundsAtQuit(Form& form) {
+        boundsAtQuit_.push_back({&form, &form});
+    }
 
     jvdata::TJVLink* JVLink1() const { return jvLink_.get(); }
     const keiba::ProgramContext& Context() const { return context_; }
@@ -319,6 +326,13 @@ private:
     search::TNeraiGaitoForm* gaitoForm_ = nullptr;
     betting::TUserKaimeForm* userKaimeForm_ = nullptr;
     members::TDLDataForm* dlDataForm_ = nullptr;
+    // The forms whose bounds are saved at the quit, in the order they were given; a form gone
+    // before then is passed over.
+    struct BoundsAtQuit {
+        QPointer<QWidget> form;
+        controls::BoundsSavedAtQuit* bounds;
+    };
+    std::vector<BoundsAtQuit> boundsAtQuit_;
     std::unique_ptr<members::Downloads> downloads_;
     DataCheckPage* dataCheckPage_ = nullptr;
 

@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// An export needs races; without them nothing is written.
+// An export needs races: the files are named by the first race's date, which a day without
+// races does not have, and empty files would pass for the export of a day. Nothing is written.
 bool HaveRaces(keiba::Notifier& notifier, int raceCount) {
     if (raceCount > 0) return true;
     notifier.Beep();

@@ -139,6 +139,11 @@ QWidget* BetPage::BuildTopPanel() {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("KaimePanel"));
     auto* row = new QHBoxLayout(panel);
+    // The inputs stand one above the other beside the totals: side by side they and the totals
+    // were wider than the tab beside the mark grid on a 1280-pixel screen, and the totals showed
+    // only after scrolling the page sideways.
+    auto* inputs = new QVBoxLayout;
+    row->addLayout(inputs);
 
     auto* amountBox = new QVBoxLayout;
     amountBox->addWidget(new QLabel(QStringLiteral("入力投票金額"), panel));
@@ -155,8 +160,9 @@ QWidget* BetPage::BuildTopPanel() {
         SaNumEditExC1->fontMetrics().horizontalAdvance(QStringLiteral("99,999,999")) + 12);
     amountLine->addWidget(SaNumEditExC1);
     amountLine->addWidget(new QLabel(QStringLiteral("円"), panel));
+    amountLine->addStretch(1);
     amountBox->addLayout(amountLine);
-    row->addLayout(amountBox);
+    inputs->addLayout(amountBox);
     connect(SaNumEditExC1, &controls::TSaNumEditExC::OnChange, this, [this] {
         tab_->SetAmount(SaNumEditExC1->GetTextAsInteger());
         Refresh();
@@ -177,7 +183,7 @@ QWidget* BetPage::BuildTopPanel() {
             l->addWidget(r);
         }
         if (QAbstractButton* b0 = group->button(index)) b0->setChecked(true);
-        row->addWidget(box);
+        inputs->addWidget(box);
         return box;
     };
     RadioGroup1 = radioGroup("RadioGroup1", QStringLiteral("資金配分"), QStringLiteral("均等"),
@@ -198,12 +204,16 @@ QWidget* BetPage::BuildTopPanel() {
     TohyoCSVBtn->setObjectName(QStringLiteral("TohyoCSVBtn"));
     TohyoCSVBtn->setToolTip(QStringLiteral("QVX投票プラグイン２経由で投票します"));
     connect(TohyoCSVBtn, &QPushButton::clicked, this, [this] { tab_->WriteVoteCsv(); });
-    row->addWidget(TohyoCSVBtn);
     TohyouBtn = new QPushButton(QStringLiteral("BRIVEL"), panel);
     TohyouBtn->setObjectName(QStringLiteral("TohyouBtn"));
     TohyouBtn->setVisible(false);
     connect(TohyouBtn, &QPushButton::clicked, this, [this] { tab_->WriteActiveBetFile(); });
-    row->addWidget(TohyouBtn);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(TohyoCSVBtn);
+    buttons->addWidget(TohyouBtn);
+    buttons->addStretch(1);
+    inputs->addLayout(buttons);
+    inputs->addStretch(1);
 
     auto* sums = new QGridLayout;
     constexpr std::string_view kHeads[kLabelSlots] = {"買い点数", "投票金額", "予想回収率",
@@ -224,6 +234,7 @@ QWidget* BetPage::BuildTopPanel() {
         ++line;
     }
     row->addLayout(sums);
+    row->addStretch(1);
     return panel;
 }
 

@@ -98,10 +98,6 @@ TNeraiGaitoForm::TNeraiGaitoForm(const keiba::ProgramContext& context, QWidget* 
     controls::NoImplicitDefaultButtons(*this);
 }
 
-TNeraiGaitoForm::~TNeraiGaitoForm() {
-    if (keiba::IoResult io = SaveBounds(); !io) context_.notifier.Information(io.message);
-}
-
 void TNeraiGaitoForm::FillHits(const raceday::RaceDay& day, const QString& dateText,
                                int raceListCount) {
     views::GridModel* model = StringGrid8->Model();

@@ -28,8 +28,6 @@ class TNeraiGaitoForm : public QDialog, public controls::BoundsSavedAtQuit {
 public:
     // Restores the bounds, sets the column widths and the header row.
     explicit TNeraiGaitoForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
-    // Stores the bounds, unless they are those its owner stored at the quit.
-    ~TNeraiGaitoForm() override;
 
     // Steps 2 to 6 of `NeraiGaitoBtnClick`: clears the rows, sets the title, and lists the hits
     // of races 0..raceListCount-1. With no hit the grid keeps its row count, all blank, and the

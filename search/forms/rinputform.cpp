@@ -111,10 +111,6 @@ TRInputForm::TRInputForm(const keiba::ProgramContext& context, const raceday::Ra
     controls::NoImplicitDefaultButtons(*this);
 }
 
-TRInputForm::~TRInputForm() {
-    if (keiba::IoResult io = SaveBounds(); !io) context_.notifier.Information(io.message);
-}
-
 QComboBox* TRInputForm::RumaCombo(int n) const {
     return n >= 1 && n <= raceday::kMaxRunners ? RumaCombos[static_cast<std::size_t>(n - 1)]
                                                : nullptr;

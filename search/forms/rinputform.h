@@ -26,8 +26,6 @@ public:
     // outlive the form; the main window fills `DatList` with them at every day load.
     TRInputForm(const keiba::ProgramContext& context, const raceday::RaceDay& day,
                 QWidget* parent = nullptr);
-    // Stores the position, unless it is the one its owner stored at the quit.
-    ~TRInputForm() override;
 
     QListWidget* DatList() const { return DatList_; }
     QComboBox* RLVCombo() const { return RLVCombo_; }

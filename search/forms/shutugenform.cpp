@@ -153,7 +153,6 @@ TShutugenForm::~TShutugenForm() {
         scan_.reset();
         QApplication::restoreOverrideCursor();
     }
-    if (keiba::IoResult io = SaveBounds(); !io) context_.notifier.Information(io.message);
 }
 
 void TShutugenForm::AttachTargetCombos(const std::array<QComboBox*, 4>& combos) {

@@ -60,8 +60,7 @@ public:
     // form's own list of saved sets.
     TShutugenForm(const keiba::ProgramContext& context, keiba::OperationOwner& operations,
                   QWidget* parent = nullptr);
-    // Stores the bounds, unless they are those its owner stored at the quit. A walk still running
-    // is cancelled and waited for.
+    // A walk still running is cancelled and waited for.
     ~TShutugenForm() override;
 
     // The main window's NeraiCombo1..4: the list refresh fills them too and reselects the names

@@ -95,8 +95,8 @@ protected:
             print.CloseForm();
             print.hide();
         }
-        main.close();
-        forms.reset(); // the owned forms store theirs as they go
+        main.close();  // stores its own bounds and those of the forms it owns
+        forms.reset(); // and nothing is stored, nor said, as they go
     }
 };
 

@@ -46,6 +46,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -635,6 +636,28 @@ TEST_F(SampleTest, AtTheDefaultSizeTheBetTabsTotalsAndVoteButtonAreReachable) {
         QWidget* top = main.childAt(centre);
         EXPECT_TRUE(top == w || w->isAncestorOf(top)) << w->objectName().toStdString();
     }
+}
+
+// On a 1280-pixel laptop screen, with the window as wide as the screen lets it be, the bet tab
+// shows its totals whole without scrolling the page sideways.
+TEST_F(SampleTest, OnALaptopScreenTheBetTabsTotalsShowWithoutScrolling) {
+    app::TMainForm& main = Start();
+    main.resize(1278, 760);
+    main.show();
+    ChooseDay(QStringLiteral("2026年11月28日"));
+    Find<QListWidget>("DatList")->setCurrentRow(10);
+    Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet12"));
+    QApplication::processEvents();
+    ASSERT_LE(main.width(), 1278); // what the frame leaves of the screen, no more
+    auto* scroll = Find<QScrollArea>("BetScroll");
+    EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+    for (betting::BetKind k : betting::kBuiltKinds)
+        for (int s = 0; s < betting::kLabelSlots; ++s) {
+            QWidget* l = main.BetPage()->Label(k, static_cast<betting::LabelSlot>(s));
+            const QRect shown(l->mapTo(scroll->viewport(), QPoint(0, 0)), l->size());
+            EXPECT_TRUE(scroll->viewport()->rect().contains(shown))
+                << l->objectName().toStdString() << " at " << shown.x();
+        }
 }
 
 // --- the parts it hosts -----------------------------------------------------------------------

@@ -242,6 +242,12 @@ TEST_F(BetFiles, MarksCsvListsEveryRunnerOfEveryRace) {
     EXPECT_NE(notifier.messages[0].find("同じ名前のファイルがあります"), std::string::npos)
         << notifier.messages[0];
 
+    // A day whose race list is empty: nothing is written, and the user hears why.
+    host.races = 0;
+    notifier.messages.clear();
+    EXPECT_EQ(betting::WriteMarksCsv(day(), host, context), fs::path());
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{"ﾃﾞｰﾀが不十分のようです。"});
+
     host.date.clear();
     EXPECT_EQ(betting::WriteMarksCsv(day(), host, context), fs::path());
 }

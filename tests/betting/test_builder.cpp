@@ -109,6 +109,30 @@ TEST_F(Builder, CombinationOddsJustReadFromTheFilesAreListed) {
     EXPECT_EQ(Column(BetKind::Umaren, betting::kPopCol), (V{"  5", "  1"}));
 }
 
+// A place line shows the place rank, by the lower place odds, of its runner: here neither its
+// win rank nor its rank by the upper odds (runner 1: win 1st, lower 3rd, upper 2nd).
+TEST_F(Builder, APlaceLineShowsTheRankOfItsLowerPlaceOdds) {
+    SetRace(3);
+    Mark(kAxis, {1, 2, 3}, "◎");
+    jvdata::OddsDayFiles files;
+    for (std::size_t k = 0; k < 6; ++k) files.paths[k] = dir / ("d.jvO" + std::to_string(k + 1));
+    std::string o1 = testsupport::MakeRecord("O1", testsupport::kRaceKey);
+    const char* win[] = {"0020", "0050", "0090"};
+    const char* lower[] = {"0030", "0015", "0022"};
+    const char* upper[] = {"0035", "0099", "0025"};
+    for (std::size_t h = 0; h < 3; ++h) {
+        jvdata::SetField(o1, 46 + 8 * h, 4, win[h]);
+        jvdata::SetField(o1, 270 + 12 * h, 4, lower[h]);
+        jvdata::SetField(o1, 274 + 12 * h, 4, upper[h]);
+    }
+    testsupport::WriteBytes(files.paths[0], o1);
+    jvdata::OddsFileCache cache;
+    jvdata::ReadRaceOdds(day().gDayRaces[0], files, cache, day().OddsSlots(0), calc());
+    Build();
+    EXPECT_EQ(Column(BetKind::Fuku, betting::kOddsCol), (V{"   3.0", "   1.5", "   2.2"}));
+    EXPECT_EQ(Column(BetKind::Fuku, betting::kPopCol), (V{" 3", " 1", " 2"}));
+}
+
 // What a build leaves (erasures, stakes, rates, results, rows) is gone after the next: the grids
 // read as those of a build from nothing.
 TEST_F(Builder, ARebuildLeavesNothingOfTheBuildBefore) {

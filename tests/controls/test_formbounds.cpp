@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QMoveEvent>
+#include <QPaintEvent>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -42,6 +43,31 @@ TEST(FitWhenFramed, AWindowFramedOnlyAfterItIsShownIsFittedAgainWithItsFrame) {
     QMoveEvent framed(QPoint(1, 20), QPoint(0, 0));
     QCoreApplication::sendEvent(&window, &framed);
     EXPECT_EQ(window.geometry(), QRect(1, 20, 1278, 775));
+}
+
+// Where the window system never reports a frame, the refit stops looking: a window is not
+// checked at every paint of its life.
+TEST(FitWhenFramed, AWindowNeverFramedIsLeftAloneAfterItsFirstEvents) {
+    QWidget window;
+    window.setGeometry(100, 100, 400, 300);
+    int looks = 0;
+    controls::FitWhenFramed(window, [&looks](const QWidget&) {
+        ++looks;
+        return QMargins();
+    });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto paint = [&window](int times) {
+        for (int i = 0; i < times; ++i) {
+            QPaintEvent e(window.rect());
+            QCoreApplication::sendEvent(&window, &e);
+        }
+    };
+    paint(1000);
+    const int settled = looks;
+    paint(1000);
+    EXPECT_EQ(looks, settled);
+    EXPECT_LT(settled, 1000);
 }
 
 } // namespace

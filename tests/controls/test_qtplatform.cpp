@@ -121,3 +121,22 @@ TEST(QtNotifier, RetryCancelIsAnErrorBoxThatRetriesOnlyOnRetry) {
     QCoreApplication::removeTranslator(translator);
     delete translator;
 }
+
+// A stop box: the stop icon under the caption it was given, not the program's.
+TEST(QtNotifier, AStopBoxCarriesItsOwnCaption) {
+    QtNotifier notifier;
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->done(QMessageBox::Ok);
+    });
+    notifier.Stop("ﾌﾟﾛﾊﾟﾃｨ ｴﾗｰ", "設定値がｽｸﾘｰﾝ座標範囲 (0 ～ 1280) を超えています。");
+    EXPECT_EQ(title, QStringLiteral("ﾌﾟﾛﾊﾟﾃｨ ｴﾗｰ"));
+    EXPECT_EQ(text, QStringLiteral("設定値がｽｸﾘｰﾝ座標範囲 (0 ～ 1280) を超えています。"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}

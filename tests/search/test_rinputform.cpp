@@ -134,6 +134,7 @@ TEST_F(RInputFormTest, WithoutARaceOrAFolderNothingIsLostSilently) {
 TEST_F(RInputFormTest, ThePositionIsKeptBetweenRuns) {
     EXPECT_EQ(form->pos(), QPoint(100, 50));
     form->move(220, 140);
+    ASSERT_TRUE(form->SaveBounds()); // as its owner does at the quit
     form.reset();
     EXPECT_EQ(context.settings.ReadInteger("locateRInputForm", "left", 0), 220);
     EXPECT_EQ(context.settings.ReadInteger("locateRInputForm", "top", 0), 140);

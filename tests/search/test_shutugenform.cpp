@@ -232,6 +232,7 @@ TEST_F(SearchForm, AtItsSizeEveryControlIsReachable) {
         ++reached;
     }
     EXPECT_GT(reached, 50);
+    ASSERT_TRUE(form->SaveBounds()); // as its owner does at the quit
     form.reset();
     keiba::TIniGT& ini = context.settings;
     EXPECT_EQ(ini.ReadInteger("locateShutugenForm", "height", 0), expected.height());

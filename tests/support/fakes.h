@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -29,11 +30,15 @@ public:
         retryAnswers.pop_front();
         return a;
     }
+    void Stop(const std::string& caption, const std::string& text) override {
+        stops.push_back({caption, text});
+    }
     int beeps = 0;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
     std::deque<bool> answers; // Yes/No answers in order; No once they run out
     std::vector<std::string> retryQuestions;
+    std::vector<std::pair<std::string, std::string>> stops; // caption and text of each stop box
     std::deque<bool> retryAnswers;     // Retry/Cancel answers in order; Cancel once they run out
     std::function<void()> whileAsking; // what happens while a Yes/No box is open
 };

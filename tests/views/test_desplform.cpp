@@ -142,6 +142,7 @@ TEST_F(DeSplFormTest, CaptionsSelectionAndBounds) {
 
     EXPECT_EQ(form->geometry(), QRect(200, 10, 680, 560));
     form->setGeometry(40, 50, 600, 500);
+    ASSERT_TRUE(form->SaveBounds()); // as its owner does at the quit
     tester.reset();
     form.reset();
     keiba::TIniGT& ini = context.settings;

@@ -62,7 +62,7 @@ TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
     day.gRaceTexts[0].PastRLevel[0] = {keiba::Sj("高★"), "", ""};
     day.gRaceTexts[0].PastRUma[0] = {"R+", "", ""};
     day.gRaceTexts[0].YosoMark[0] = keiba::Sj("◎");
-    day.gDayHorses[0][1].SetField(289, 3, "5 7"); // a bad weight field
+    day.gDayHorses[0][1].SetField(289, 3, "   "); // no weight carried yet
     Show(3);
 
     const views::GridModel& m = *card.Model();
@@ -86,7 +86,7 @@ TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
     EXPECT_EQ(m.Cells(11, 2), QStringLiteral("     "));      // no sale
     EXPECT_EQ(m.Cells(13, 2), QStringLiteral("     "));      // blank
     EXPECT_EQ(m.Cells(12, 2), Q("　"));
-    EXPECT_EQ(m.Cells(6, 2), QStringLiteral("    "));
+    EXPECT_EQ(m.Cells(6, 2), QStringLiteral("  . ")); // two characters, the point, the third
 
     // The other grids' first columns.
     EXPECT_EQ(abnormal.Model()->Cells(26, 1), QStringLiteral("  3.5"));

@@ -91,7 +91,6 @@ int LineHeight(const QFont& gridFont, int size, bool bold) {
 TDeSplForm::TDeSplForm(const keiba::ProgramContext& context, QWidget* parent)
     : QDialog(parent)
     , BoundsSavedAtQuit(*this, context.settings, kBoundsSection)
-    , notifier_(context.notifier)
     , IniGT1(context.settings) {
     setObjectName(QStringLiteral("DeSplForm"));
     setWindowTitle(QStringLiteral("出馬表"));
@@ -159,10 +158,6 @@ TDeSplForm::TDeSplForm(const keiba::ProgramContext& context, QWidget* parent)
     controls::RestoreBounds(*this,
                             controls::ReadBounds(IniGT1, kBoundsSection, QRect(200, 10, 680, 560)));
     controls::NoImplicitDefaultButtons(*this);
-}
-
-TDeSplForm::~TDeSplForm() {
-    if (keiba::IoResult io = SaveBounds(); !io) notifier_.Information(io.message);
 }
 
 void TDeSplForm::ShowRace(const raceday::RCardRace& race) {

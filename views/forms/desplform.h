@@ -26,9 +26,6 @@ class TDeSplForm : public QDialog, public controls::BoundsSavedAtQuit {
 public:
     // Opens at the bounds of [locateDeSplForm], with the column widths set.
     explicit TDeSplForm(const keiba::ProgramContext& context, QWidget* parent = nullptr);
-    // Stores the bounds, and says when the settings file keeps the old ones; nothing for the
-    // bounds its owner stored at the quit.
-    ~TDeSplForm() override;
 
     // The race of a hit: copied, the grid given its runners' rows, the captions set, the form
     // shown without waiting.
@@ -57,7 +54,6 @@ private:
     controls::TLabel3Dj* RLevelLabel = nullptr;
     controls::TLabel3Dj* RplsTouLabel = nullptr;
     controls::TLabel3Dj* RmnsTouLabel = nullptr;
-    keiba::Notifier& notifier_;
     keiba::TIniGT& IniGT1;
 };
 
