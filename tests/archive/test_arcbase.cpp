@@ -85,13 +85,24 @@ std::string U8(const fs::path& p) {
 TEST(ArchiveRoutines, AProbeOfAKilledRunIsSweptAtStartUp) {
     TempDir dir;
     for (int kill = 0; kill < 40; ++kill) {
+        int probing[2];
+        ASSERT_EQ(::pipe(probing), 0);
         pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
-        if (pid == 0)
+        if (pid == 0) {
+            IsFolderWritable(U8(dir.path()));
+            if (::write(probing[1], "p", 1) != 1) ::_exit(2);
             for (;;) IsFolderWritable(U8(dir.path()));
-        std::this_thread::sleep_for(std::chrono::microseconds(500 + 97 * kill));
+        }
+        // the kill lands at a moment of the probes however late the child was started
+        char byte = 0;
+        ::close(probing[1]);
+        const bool started = ::read(probing[0], &byte, 1) == 1;
+        ::close(probing[0]);
+        std::this_thread::sleep_for(std::chrono::microseconds(97 * kill));
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
+        ASSERT_TRUE(started);
     }
     keiba::RemoveStaleTempFiles(dir.path());
     std::vector<std::string> left;
