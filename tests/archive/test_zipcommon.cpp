@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
@@ -280,10 +279,10 @@ TEST(UnzipCorruptEntries, DeclaredSizesBoundTheWork) {
     zeros.clear();
     zeros.shrink_to_fit();
     WriteBytes(dir / "s.zip", ziptest::Build({claims10MB, storedClaims, bomb}));
-    auto start = std::chrono::steady_clock::now();
+    // the processor time it took, which other work on the machine does not lengthen
+    const std::clock_t start = std::clock();
     RunResult r = Extract(dir / "s.zip", dir / "out");
-    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 5.0);
+    EXPECT_LT(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC, 5.0);
     EXPECT_EQ(r.count, 0);
     EXPECT_LE(r.bytesAtEnd["big.csv"], static_cast<std::int64_t>(small.size()));
     EXPECT_EQ(r.bytesAtEnd["bomb.bin"], 1 << 20); // written only up to the declared size
