@@ -35,10 +35,13 @@ std::vector<std::string> CreateDataFolders(const fs::path& appDir) {
 
 std::size_t RemoveLeftoverTempFiles(const fs::path& appDir, const std::vector<fs::path>& outside) {
     std::size_t removed = jvdata::RemoveStaleDataTemps(appDir);
-    for (const char* folder : {"kaime", "CSV", "nerai", "HPupload"})
+    // the earlier versions' names are taken for theirs only where the program names every file
+    for (const char* folder : {"kaime", "CSV", "nerai"})
         removed += keiba::RemoveStaleTempFiles(appDir / folder, keiba::OlderTempNames::Remove);
-    // the downloads are extracted there, into the folders their entries name as well
-    removed += keiba::RemoveStaleTempFilesBelow(appDir / "VZK", keiba::OlderTempNames::Remove);
+    // The user names the statistics files, and the downloads' entries name theirs (they are
+    // extracted into VZK and the folders their names give): any name may be theirs there.
+    removed += keiba::RemoveStaleTempFiles(appDir / "HPupload");
+    removed += keiba::RemoveStaleTempFilesBelow(appDir / "VZK");
     for (const fs::path& folder : outside) removed += keiba::RemoveStaleTempFiles(folder);
     return removed;
 }

@@ -33,8 +33,9 @@ std::vector<std::string> CreateDataFolders(const std::filesystem::path& appDir);
 
 // Removes the temporary files that writers killed mid-write left in the folders the program
 // writes: the program folder, Data, the SEI and UM2 folders, kaime, CSV, nerai, HPupload, VZK
-// and the folders below it, and the outside folders the bet files go to (`outside`, where only
-// this program's own temporary names are touched). Returns how many were removed.
+// and the folders below it, and the outside folders the bet files go to. The names of earlier
+// versions' temporary files are looked at only where the program names every file (not in
+// HPupload, VZK or `outside`). Returns how many were removed.
 std::size_t RemoveLeftoverTempFiles(const std::filesystem::path& appDir,
                                     const std::vector<std::filesystem::path>& outside = {});
 

@@ -1,5 +1,6 @@
 #include "archive/trash.h"
 
+#include "keiba/fileio.h"
 #include "keiba/newfile.h"
 
 #include <fcntl.h>
@@ -145,6 +146,9 @@ bool MoveToTrash(const fs::path& path) {
     if (ec || file.filename().empty() || ::lstat(file.c_str(), &st) != 0) return false;
     std::optional<Trash> trash = TrashFor(file, st.st_dev);
     if (!trash) return false;
+    // A trashing killed before its record was in place leaves the record's temporary file there,
+    // which the desktop never removes: each trashing clears those whose writer is gone.
+    keiba::RemoveStaleTempFiles(trash->root / "info");
     const int info = ::open((trash->root / "info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const int files = ::open((trash->root / "files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     bool moved = false;

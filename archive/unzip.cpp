@@ -59,10 +59,12 @@ std::string_view RefusedUnixType(std::uint16_t versionMadeBy, std::uint32_t exte
     }
 }
 
-// Valid UTF-8 (no overlong forms, surrogates or values above U+10FFFF) with at least one
-// character beyond ASCII. Tools on Unix store such names without the UTF-8 flag; CP932 text
-// seldom passes, since its trail bytes rarely follow the pattern.
-bool IsMultiByteUtf8(std::string_view s) {
+enum class Utf8Text { Invalid, Ascii, MultiByte };
+
+// Whether `s` is valid UTF-8 (no overlong forms, surrogates or values above U+10FFFF), and if so
+// whether it holds a character beyond ASCII. Tools on Unix store such names without the UTF-8
+// flag; CP932 text seldom passes, since its trail bytes rarely follow the pattern.
+Utf8Text ClassifyUtf8(std::string_view s) {
     bool multi = false;
     for (std::size_t i = 0; i < s.size();) {
         auto c = static_cast<unsigned char>(s[i]);
@@ -74,18 +76,19 @@ bool IsMultiByteUtf8(std::string_view s) {
                         : c >= 0xE0 && c <= 0xEF ? 2
                         : c >= 0xF0 && c <= 0xF4 ? 3
                                                  : 0;
-        if (n == 0 || i + n >= s.size()) return false;
+        if (n == 0 || i + n >= s.size()) return Utf8Text::Invalid;
         auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
         for (std::size_t k = 1; k <= n; ++k)
-            if ((at(k) & 0xC0) != 0x80) return false;
-        if (c == 0xE0 && at(1) < 0xA0) return false; // overlong
-        if (c == 0xED && at(1) > 0x9F) return false; // surrogate
-        if (c == 0xF0 && at(1) < 0x90) return false; // overlong
-        if (c == 0xF4 && at(1) > 0x8F) return false; // above U+10FFFF
+            if ((at(k) & 0xC0) != 0x80) return Utf8Text::Invalid;
+        if ((c == 0xE0 && at(1) < 0xA0) || // overlong
+            (c == 0xED && at(1) > 0x9F) || // surrogate
+            (c == 0xF0 && at(1) < 0x90) || // overlong
+            (c == 0xF4 && at(1) > 0x8F))   // above U+10FFFF
+            return Utf8Text::Invalid;
         multi = true;
         i += n + 1;
     }
-    return multi;
+    return multi ? Utf8Text::MultiByte : Utf8Text::Ascii;
 }
 
 // Whether a name that is valid UTF-8 reads as CP932 too and is taken as such. UTF-8 characters
@@ -132,8 +135,10 @@ void TUnZip::NameEntry(ZipListEntry& e, std::string_view raw, const ExtraFieldIn
     std::string utf8;
     std::string stored;
     // what the archive says first (the flag, a Unicode name made from these very bytes), then
-    // what the bytes look like
-    if (e.flags & kFlagUtf8) {
+    // what the bytes look like. A flag over bytes that are no UTF-8 is wrong: such a name is read
+    // as the unflagged ones are, so that a CP932 trail byte 0x5C never splits it into folders.
+    const Utf8Text text = ClassifyUtf8(raw);
+    if ((e.flags & kFlagUtf8) && text != Utf8Text::Invalid) {
         utf8 = std::string(raw);
         stored = keiba::Utf8ToCp932(utf8);
     } else if (extra.hasUnicodeName &&
@@ -141,7 +146,7 @@ void TUnZip::NameEntry(ZipListEntry& e, std::string_view raw, const ExtraFieldIn
                    crc32_z(0, reinterpret_cast<const Bytef*>(raw.data()), raw.size())) {
         utf8 = extra.unicodeName;
         stored = std::string(raw);
-    } else if (IsMultiByteUtf8(raw) && !ReadsAsCp932(raw)) {
+    } else if (text == Utf8Text::MultiByte && !ReadsAsCp932(raw)) {
         utf8 = std::string(raw);
         stored = keiba::Utf8ToCp932(utf8);
     } else {

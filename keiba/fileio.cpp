@@ -473,8 +473,8 @@ std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, OlderTempN
     return Sweep(folder, older, 0);
 }
 
-std::size_t RemoveStaleTempFilesBelow(const std::filesystem::path& folder, OlderTempNames older) {
-    return Sweep(folder, older, kSweepDepth);
+std::size_t RemoveStaleTempFilesBelow(const std::filesystem::path& folder) {
+    return Sweep(folder, OlderTempNames::Keep, kSweepDepth);
 }
 
 void SetBeforeRenameHookForTest(BeforeRenameHook hook) {

@@ -116,11 +116,9 @@ enum class OlderTempNames { Keep, Remove };
 std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder,
                                  OlderTempNames older = OlderTempNames::Keep);
 // The same in `folder` and in the folders below it, as an extraction makes them from its
-// entries' names (links to folders are not followed; 16 levels and 4096 folders at most). Below
-// the top only this system's own temporary names are looked at: files of other names there are
-// an archive's.
-std::size_t RemoveStaleTempFilesBelow(const std::filesystem::path& folder,
-                                      OlderTempNames older = OlderTempNames::Keep);
+// entries' names (links to folders are not followed; 16 levels and 4096 folders at most). Only
+// this system's own temporary names are looked at: files of other names there are an archive's.
+std::size_t RemoveStaleTempFilesBelow(const std::filesystem::path& folder);
 
 // Test seams. The first is called after the temporary file is complete and before the rename;
 // returning false stands for the process being killed at that moment: the temporary file stays

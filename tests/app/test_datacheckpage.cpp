@@ -27,29 +27,35 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Conditions that take their time over every record and match nothing.
-class NeverQuickly : public search::RFilter {
-public:
-    bool Matches(std::string_view) const override {
-        std::this_thread::sleep_for(2ms);
-        return false;
-    }
+// A walk held at its first records until the test lets it go, so that it is still under way
+// when the test acts however busy the machine is; counts the records it was asked about.
+struct HeldWalk {
+    std::atomic<bool> go{false};
+    std::atomic<int> seen{0};
 };
 
-// Conditions that take their time over every record, count the records and match nothing.
-class Counting : public search::RFilter {
+// Conditions that match nothing and hold every record until the walk may go on.
+class Holding : public search::RFilter {
 public:
-    explicit Counting(std::shared_ptr<std::atomic<int>> seen)
-        : seen_(std::move(seen)) {}
+    explicit Holding(std::shared_ptr<HeldWalk> walk)
+        : walk_(std::move(walk)) {}
     bool Matches(std::string_view) const override {
-        std::this_thread::sleep_for(2ms);
-        ++*seen_;
+        // bounded, so that a test that fails before it lets the walk go still ends
+        for (auto until = std::chrono::steady_clock::now() + 20s;
+             !walk_->go && std::chrono::steady_clock::now() < until;)
+            std::this_thread::sleep_for(1ms);
+        ++walk_->seen;
         return false;
     }
 
 private:
-    std::shared_ptr<std::atomic<int>> seen_;
+    std::shared_ptr<HeldWalk> walk_;
 };
+
+void HoldWalks(search::TShutugenForm& form, const std::shared_ptr<HeldWalk>& walk) {
+    form.SetFilterWrapperForTest(
+        [walk](std::shared_ptr<const search::RFilter>) { return std::make_shared<Holding>(walk); });
+}
 
 class DataCheckTest : public MainFormTest {
 protected:
@@ -218,8 +224,8 @@ TEST_F(DataCheckTest, ADayAskedForWhileASearchRunsIsRefusedWithAMessage) {
     ASSERT_EQ(Day().gDayRaces[0].RaceDate(), "20261128");
 
     auto* search = Main().findChild<search::TShutugenForm*>();
-    search->SetFilterWrapperForTest(
-        [](std::shared_ptr<const search::RFilter>) { return std::make_shared<NeverQuickly>(); });
+    auto walk = std::make_shared<HeldWalk>();
+    HoldWalks(*search, walk);
     search->RSerchBtnClick();
     ASSERT_TRUE(search->Searching());
     notifier.messages.clear();
@@ -230,6 +236,7 @@ TEST_F(DataCheckTest, ADayAskedForWhileASearchRunsIsRefusedWithAMessage) {
     EXPECT_EQ(notifier.messages.back(), "他の処理の実行中です。終了してから実行してください。");
 
     search->CancelBtnClick();
+    walk->go = true;
     for (auto until = std::chrono::steady_clock::now() + 20s;
          search->Searching() && std::chrono::steady_clock::now() < until;)
         search->PollSearch();
@@ -248,14 +255,13 @@ TEST_F(DataCheckTest, ClosingTheWindowStopsASearchBeforeAnyWindowGoes) {
     main.show();
     auto* search = main.findChild<search::TShutugenForm*>();
     search->show();
-    auto seen = std::make_shared<std::atomic<int>>(0);
-    search->SetFilterWrapperForTest([seen](std::shared_ptr<const search::RFilter>) {
-        return std::make_shared<Counting>(seen);
-    });
+    auto walk = std::make_shared<HeldWalk>();
+    HoldWalks(*search, walk);
     search->RSerchBtnClick();
     ASSERT_TRUE(search->Searching());
 
     main.close();
+    walk->go = true;
     EXPECT_TRUE(main.isVisible());
     EXPECT_TRUE(search->isVisible());
     for (auto until = std::chrono::steady_clock::now() + 20s;
@@ -264,7 +270,7 @@ TEST_F(DataCheckTest, ClosingTheWindowStopsASearchBeforeAnyWindowGoes) {
         search->PollSearch();
     }
     ASSERT_FALSE(search->Searching());
-    EXPECT_LT(seen->load(), 9 * 18);
+    EXPECT_LT(walk->seen.load(), 9 * 18);
     QCoreApplication::processEvents();
     EXPECT_FALSE(main.isVisible());
 }

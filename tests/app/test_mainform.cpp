@@ -247,7 +247,7 @@ TEST_F(MainFormTest, ToolBarButtonsLightUpUnderTheMouseAndFadeOut) {
         EXPECT_EQ(redInk(b), 0); // the font goes back at once, the colour fades
         QElapsedTimer waited;
         waited.start();
-        while (b->Fading() && waited.elapsed() < 3000)
+        while (b->Fading() && waited.elapsed() < 20000)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         EXPECT_EQ(b->FaceColor(), face);
     }

@@ -46,7 +46,8 @@ TEST(StartUp, DataFoldersAreCreatedAndAFailureIsReported) {
 
 // Writers killed between writing and renaming leave their temporary files; the next start
 // removes them from every folder the program writes, the folders an extraction made below VZK
-// too, and nothing else.
+// too, and nothing else: an earlier version's name is a user's or an archive's file where the
+// program does not name the files.
 TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
     TempDir dir, outside, settings;
     ASSERT_TRUE(app::CreateDataFolders(dir.path()).empty());
@@ -64,6 +65,8 @@ TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
     WriteBytes(outside / "plugin.tmp482913377", "the plug-in's");
     WriteBytes(dir / "VZK" / ".ztv0a1b2c3d4e", "the zip extractor's");
     WriteBytes(dir / "VZK/a/b/page.tmp482913377", "an archive's own");
+    WriteBytes(dir / "VZK/arc.tmp123456", "an archive's own");
+    WriteBytes(dir / "HPupload/stats.tmp123456", "the user's");
     WriteBytes(dir / "Data" / "2026年11月28日.jvRA", "kept");
     auto count = [&](const std::filesystem::path& f) {
         std::size_t n = 0;
@@ -72,7 +75,7 @@ TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
         return n;
     };
     auto others = [](const std::string& f) {
-        return f == "Data" || f == "VZK" || f == "VZK/a/b" ? 1u : 0u;
+        return f == "VZK" ? 2u : f == "Data" || f == "VZK/a/b" || f == "HPupload" ? 1u : 0u;
     };
     for (const std::string& f : folders)
         ASSERT_EQ(count(dir / f), 1 + others(f) + (f == "Data")) << f;
@@ -88,6 +91,8 @@ TEST(StartUp, LeftoversOfKilledWritersAreRemoved) {
     EXPECT_TRUE(std::filesystem::exists(outside / "plugin.tmp482913377"));
     EXPECT_TRUE(std::filesystem::exists(dir / "VZK" / ".ztv0a1b2c3d4e"));
     EXPECT_TRUE(std::filesystem::exists(dir / "VZK/a/b/page.tmp482913377"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "VZK/arc.tmp123456"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "HPupload/stats.tmp123456"));
     EXPECT_TRUE(std::filesystem::exists(dir / "Data" / "2026年11月28日.jvRA"));
 }
 

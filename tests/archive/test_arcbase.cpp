@@ -2,6 +2,7 @@
 
 #include "archive/arcbase.h"
 #include "keiba/fileio.h"
+#include "keiba/newfile.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,13 +85,24 @@ std::string U8(const fs::path& p) {
 TEST(ArchiveRoutines, AProbeOfAKilledRunIsSweptAtStartUp) {
     TempDir dir;
     for (int kill = 0; kill < 40; ++kill) {
+        int probing[2];
+        ASSERT_EQ(::pipe(probing), 0);
         pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
-        if (pid == 0)
+        if (pid == 0) {
+            IsFolderWritable(U8(dir.path()));
+            if (::write(probing[1], "p", 1) != 1) ::_exit(2);
             for (;;) IsFolderWritable(U8(dir.path()));
-        std::this_thread::sleep_for(std::chrono::microseconds(500 + 97 * kill));
+        }
+        // the kill lands at a moment of the probes however late the child was started
+        char byte = 0;
+        ::close(probing[1]);
+        const bool started = ::read(probing[0], &byte, 1) == 1;
+        ::close(probing[0]);
+        std::this_thread::sleep_for(std::chrono::microseconds(97 * kill));
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
+        ASSERT_TRUE(started);
     }
     keiba::RemoveStaleTempFiles(dir.path());
     std::vector<std::string> left;
@@ -160,6 +173,29 @@ TEST(ArchivePaths, EraseFileMovesToTheTrashOrDeletes) {
     EXPECT_FALSE(EraseFile(U8(file), 1));
     EXPECT_FALSE(EraseFile(U8(file), 0));
     EXPECT_EQ(std::distance(fs::directory_iterator(trash / "files"), fs::directory_iterator()), 2);
+}
+
+// A trashing killed while it wrote its record left the record's temporary file in info/; the
+// next trashing removes it, and leaves the one a trashing still under way writes.
+TEST(ArchivePaths, ATrashingRemovesTheRecordAKilledOneLeft) {
+    TempDir dir;
+    ScopedEnv data("XDG_DATA_HOME", (dir / "data").string());
+    const fs::path info = dir / "data/Trash/info";
+    fs::create_directories(info);
+    const int folder = ::open(info.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    keiba::NewFile killed, live;
+    ASSERT_TRUE(killed.Create(folder, "a.txt.trashinfo", 0600, keiba::NewFile::Kind::Temporary));
+    ASSERT_TRUE(live.Create(folder, "b.txt.trashinfo", 0600, keiba::NewFile::Kind::Temporary));
+    const std::string liveName = live.TempName();
+    killed.Abandon();
+    WriteBytes(dir / "x.txt", "x");
+    EXPECT_TRUE(EraseFile(U8(dir / "x.txt"), 1));
+    std::set<std::string> left;
+    for (const auto& e : fs::directory_iterator(info)) left.insert(e.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"x.txt.trashinfo", liveName}));
+    live.Discard();
+    ::close(folder);
 }
 
 // Only the named entry is changed: erasing a link leaves its target's mode as it was, and a

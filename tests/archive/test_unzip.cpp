@@ -582,3 +582,22 @@ TEST(UnzipNames, HalfWidthKatakanaInCp932AreNotTakenForUtf8) {
                                       {"ﾃｽﾄ.txt", "utf8"},
                                   }));
 }
+
+// The UTF-8 flag over bytes that are no UTF-8: the name is CP932 ("予" and "表" end in 0x5C,
+// which is no folder separator there). Over valid UTF-8 the flag holds, even where the bytes
+// would read as CP932 too.
+TEST(UnzipNames, AUtf8FlagOverCp932BytesIsTakenForCp932) {
+    TempDir dir;
+    constexpr std::uint16_t kUtf8Flag = 0x800;
+    WriteBytes(dir / "f.zip",
+               ziptest::Build({ziptest::File(keiba::Sj("予想表.csv"), "a", 8, kUtf8Flag),
+                               ziptest::File(keiba::Sj("データ\\表.csv"), "b", 8, kUtf8Flag),
+                               ziptest::File("\xC3\xBD.csv", "c", 8, kUtf8Flag)}));
+    RunResult r = Extract(dir / "f.zip", dir / "out");
+    EXPECT_EQ(r.count, 3);
+    EXPECT_EQ(Files(dir / "out"), (std::map<std::string, std::string>{
+                                      {"予想表.csv", "a"},
+                                      {"データ/表.csv", "b"},
+                                      {"\xC3\xBD.csv", "c"},
+                                  }));
+}

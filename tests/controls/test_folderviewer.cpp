@@ -118,8 +118,10 @@ TEST_F(FolderViewerTest, ATypedPathIsTakenWithOnePress) {
         auto* edit = Find<QLineEdit>(d, "fileNameEdit");
         edit->setFocus();
         QTest::keyClicks(edit, QPath(temp_ / "bets"));
-        QTest::qWait(200);
-        popup = edit->completer() != nullptr && edit->completer()->popup()->isVisible();
+        // a completer pops up once the folder's listing has come in, however late that is
+        const QCompleter* completer = edit->completer();
+        popup = completer != nullptr &&
+                QTest::qWaitFor([&] { return completer->popup()->isVisible(); }, 20000);
         if (button)
             QTest::mouseClick(Find<QDialogButtonBox>(d, "buttonBox")->buttons().first(),
                               Qt::LeftButton);

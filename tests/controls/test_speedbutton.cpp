@@ -56,7 +56,7 @@ TEST_F(SpeedButtonTest, LeavingFadesInEightStepsBackToTheFace) {
     EXPECT_FALSE(button_->Hot());
     EXPECT_EQ(button_->FadeLevel(), 8); // the colour stays until the first step
     EXPECT_TRUE(button_->Fading());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !button_->Fading(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !button_->Fading(); }, 20000));
     EXPECT_EQ(levels, (std::vector<int>{7, 6, 5, 4, 3, 2, 1, 0}));
     EXPECT_EQ(button_->FaceColor(), QColor(219, 216, 209));
 }
@@ -84,7 +84,7 @@ TEST_F(SpeedButtonTest, DestroyingMidFadeEndsTheFade) {
     Leave(button_);
     QPointer<QTimer> timer = button_->findChild<QTimer*>();
     ASSERT_FALSE(timer.isNull());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return button_->FadeLevel() < 8; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button_->FadeLevel() < 8; }, 20000));
     ASSERT_TRUE(timer->isActive()); // mid-fade
     delete button_;
     button_ = nullptr;
@@ -184,7 +184,7 @@ TEST_F(HotButtonTest, OneButtonIsHotAtATimeAndLeavesWhenThePointerIsElsewhere) {
     QTest::mouseMove(&window_, QPoint(300, 200)); // and none for the second
     EXPECT_FALSE(quit->Hot());
     EXPECT_EQ(Hint(), QString());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return quit->FaceColor() == normalFace_; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quit->FaceColor() == normalFace_; }, 20000));
 }
 
 TEST_F(HotButtonTest, HidingDisablingOrDeactivatingEndsTheHotLook) {

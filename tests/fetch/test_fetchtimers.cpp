@@ -19,6 +19,7 @@ TEST_F(FetchTimers, StartStateAndTheTimeToThePost) {
     EXPECT_EQ(timers.Timer1->interval(), 40000);
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 59, 0);
     timers.Timer3->setInterval(1);
-    QTest::qWait(30);
-    EXPECT_EQ(fetchHost.restTime, "発走までの残り時間：00:01:00");
+    const std::string expected = "発走までの残り時間：00:01:00";
+    (void)QTest::qWaitFor([&] { return fetchHost.restTime == expected; }, 20000);
+    EXPECT_EQ(fetchHost.restTime, expected);
 }

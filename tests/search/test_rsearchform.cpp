@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QTest>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -29,14 +30,18 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The form's conditions, slowed down per record: a walk that takes its time.
+// The form's conditions, slowed down per record: a walk that takes its time. Counts the records
+// it is asked about in `asked`.
 class Slowed : public RFilter {
 public:
-    Slowed(std::shared_ptr<const RFilter> inner, std::chrono::microseconds delay, bool never)
+    Slowed(std::shared_ptr<const RFilter> inner, std::chrono::microseconds delay, bool never,
+           std::shared_ptr<std::atomic<int>> asked)
         : inner_(std::move(inner))
         , delay_(delay)
-        , never_(never) {}
+        , never_(never)
+        , asked_(std::move(asked)) {}
     bool Matches(std::string_view rec) const override {
+        asked_->fetch_add(1);
         std::this_thread::sleep_for(delay_);
         return !never_ && inner_->Matches(rec);
     }
@@ -45,6 +50,7 @@ private:
     std::shared_ptr<const RFilter> inner_;
     std::chrono::microseconds delay_;
     bool never_;
+    std::shared_ptr<std::atomic<int>> asked_;
 };
 
 // Runner `horse` of race 11 at 東京 on `date8`, passing the start values.
@@ -75,10 +81,13 @@ protected:
             WriteDay("XQ202402" + AnalysisMaker::Two(d) + ".vzkd", bytes);
         }
     }
-    void Slow(std::chrono::microseconds delay, bool never = false) {
-        form->SetFilterWrapperForTest([delay, never](std::shared_ptr<const RFilter> f) {
-            return std::make_shared<Slowed>(std::move(f), delay, never);
+    // Returns the count of records the walks ask about.
+    std::shared_ptr<std::atomic<int>> Slow(std::chrono::microseconds delay, bool never = false) {
+        auto asked = std::make_shared<std::atomic<int>>(0);
+        form->SetFilterWrapperForTest([delay, never, asked](std::shared_ptr<const RFilter> f) {
+            return std::make_shared<Slowed>(std::move(f), delay, never, asked);
         });
+        return asked;
     }
     // Lets the form's poll run until the walk is wound up.
     void Finish() {
@@ -233,15 +242,16 @@ TEST_F(RSearchFormTest, CancelKeepsTheRowsFoundAndBlanksTheLabels) {
     for (const char* l : {"GaitoSuLabel", "TanBuyLabel", "TanTekiLabel", "FukKaishuLabel"})
         EXPECT_TRUE(Label(l).isEmpty()) << l;
 
-    // A walk that finds nothing for a long time stops as quickly. Its count starts from nothing.
-    Slow(2000us, true);
+    // A walk that finds nothing for a long time stops as quickly, within the day it is on. Its
+    // count starts from nothing.
+    const auto asked = Slow(2000us, true);
     form->RSerchBtnClick();
     EXPECT_EQ(Label("CtLabel"), QStringLiteral("検索済:0開催日/0頭"));
-    std::this_thread::sleep_for(30ms);
-    auto asked = std::chrono::steady_clock::now();
+    while (asked->load() < 6) std::this_thread::sleep_for(1ms);
+    const int before = asked->load();
     form->CancelBtnClick();
     Finish();
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+    EXPECT_LT(asked->load() - before, 18);
     ExpectIdle();
     EXPECT_EQ(Find<HitGrid>("StringGrid8")->Model()->rowCount(), 0);
     EXPECT_TRUE(Label("GaitoSuLabel").isEmpty());
