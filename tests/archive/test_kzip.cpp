@@ -150,7 +150,8 @@ TEST(Kzip, InterruptRemovesTheUnfinishedFile) {
         std::freopen("/dev/null", "w", stdout);
         std::freopen("/dev/null", "w", stderr);
         std::string archive = (dir / "big.zip").string(), out = (dir / "out").string();
-        ::execl(KESTRANE_KZIP, "kzip", archive.c_str(), out.c_str(), static_cast<char*>(nullptr));
+        ::execl(KESTRANE_KZIP, "kestrane_kzip", archive.c_str(), out.c_str(),
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     // wait until it writes its output file (which has no name yet), then interrupt
@@ -176,7 +177,8 @@ pid_t StartKzip(const fs::path& archive, const fs::path& out) {
     if (pid == 0) {
         std::freopen("/dev/null", "w", stdout);
         std::freopen("/dev/null", "w", stderr);
-        ::execl(KESTRANE_KZIP, "kzip", archive.c_str(), out.c_str(), static_cast<char*>(nullptr));
+        ::execl(KESTRANE_KZIP, "kestrane_kzip", archive.c_str(), out.c_str(),
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     return pid;
