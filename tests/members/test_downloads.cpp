@@ -73,7 +73,6 @@ TEST_F(MemberDownloads, ForecastExtractsBothFilesAndRereadsTheAnalysisDay) {
     EXPECT_EQ(main.gLastUnzippedName, "RCOM20240105.CSV");
     EXPECT_EQ(view.calls, (std::vector<std::string>{"disabled", "busy", "idle", "enabled"}));
     EXPECT_TRUE(view.gauge.empty());
-    EXPECT_EQ(view.pumps, 0); // the forecast holds the screen until it is done
     // The download held the owner of long operations while it ran, and gave it back.
     EXPECT_EQ(view.heldWhenBusy, (std::vector<std::optional<keiba::Operation>>{
                                      keiba::Operation::Download, keiba::Operation::Download}));
@@ -282,17 +281,40 @@ TEST_F(MemberDownloads, StopDuringTheBodyLeavesNoArchive) {
     EXPECT_EQ(view.calls.back(), "enabled");
 }
 
+// The forecast and the sample have no gauge, yet the screen stays painted while they run, and a
+// request to end the operation (the window being closed) stops them without a word.
+TEST_F(MemberDownloads, TheForecastAndTheSampleKeepTheScreenAndEndWhenAsked) {
+    HttpReply slow = HttpReply::Text(ForecastZip() + std::string(60000, 'x'));
+    slow.chunk = 1000;
+    slow.pause = std::chrono::milliseconds(200); // twelve seconds in all
+    Reply(slow);
+    for (bool sample : {false, true}) {
+        WriteBytes(dir / "VZK/yosou.zip", "RETURN=1\r\n");
+        view.pumps = 0;
+        view.stopWhen = [&] {
+            if (view.pumps == 3) operations.RequestCancel();
+            return false;
+        };
+        sample ? main.Sample(view) : Forecast();
+        EXPECT_EQ(view.pumps, 3) << sample;
+        EXPECT_TRUE(view.gauge.empty()) << sample;
+        EXPECT_TRUE(notifier.messages.empty()) << sample;
+        EXPECT_EQ(VzkFiles(), std::vector<std::string>{"yosou.zip"}) << sample;
+        EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n") << sample;
+        EXPECT_FALSE(operations.Busy());
+    }
+    EXPECT_EQ(rereads, 0);
+}
+
 TEST_F(MemberDownloads, ATricklingSiteEndsTheForecastWithTheFailure) {
-    main.Site().limits.stallTime = std::chrono::milliseconds(1500);
-    main.Site().limits.total = std::chrono::seconds(20);
-    HttpReply trickle = HttpReply::Text(ForecastZip());
-    trickle.chunk = 2;
-    trickle.pause = std::chrono::milliseconds(1000);
+    main.Site().limits.rateWindow = std::chrono::seconds(1);
+    main.Site().limits.minRate = 64 * 1024;
+    HttpReply trickle = HttpReply::Text(ForecastZip() + std::string(200000, 'x'));
+    trickle.chunk = 1100;
+    trickle.pause = std::chrono::milliseconds(250);
     Reply(trickle);
     WriteBytes(dir / "VZK/yosou.zip", "RETURN=1\r\n");
-    auto start = std::chrono::steady_clock::now();
     Forecast();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(notifier.messages, std::vector<std::string>{kFailed});
     EXPECT_EQ(VzkFiles(), std::vector<std::string>{"yosou.zip"});
     EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n");
