@@ -2,6 +2,7 @@
 // the stop, and what is left on disk after each.
 
 #include "keiba/fileio.h"
+#include "keiba/newfile.h"
 #include "members/download.h"
 #include "tests/support/httpserver.h"
 #include "tests/support/tempdir.h"
@@ -235,6 +236,36 @@ TEST_F(Download, AnUnannouncedBodyIsCountedAgainstTheSizeLimit) {
         }
         EXPECT_EQ(Files(), std::vector<std::string>{"yosou.zip"}) << size;
     }
+}
+
+// Where the folder makes no files without a name, the body comes into a writer's temporary file,
+// which the start-up sweep knows, and takes the target's place from there.
+TEST_F(Download, WithoutUnnamedFilesTheBodyComesThroughATemporaryFile) {
+    struct Seam {
+        Seam() {
+            keiba::NewFileCalls calls;
+            calls.openUnnamed = [](int, int, unsigned) {
+                errno = EOPNOTSUPP;
+                return -1;
+            };
+            keiba::SetNewFileCallsForTest(std::move(calls));
+        }
+        ~Seam() { keiba::SetNewFileCallsForTest({}); }
+    } seam;
+    const std::string body = Body(100000);
+    answer = [&](const HttpRequest&) { return HttpReply::Text(body); };
+    WriteBytes(target, "RETURN=1\r\n");
+    std::vector<std::string> during;
+    DownloadResult r = Get("/x", [&](std::int64_t done, std::int64_t) {
+        if (done == static_cast<std::int64_t>(body.size())) during = Files();
+        return true;
+    });
+    ASSERT_TRUE(r.ok()) << r.detail;
+    EXPECT_EQ(Slurp(target), body);
+    EXPECT_EQ(Files(), std::vector<std::string>{"yosou.zip"});
+    ASSERT_EQ(during.size(), 2u);
+    EXPECT_EQ(during[0], "yosou.zip");
+    EXPECT_TRUE(keiba::IsTempFileName(during[1])) << during[1];
 }
 
 TEST_F(Download, NoServerIsATransportError) {
