@@ -284,31 +284,6 @@ TEST_F(MemberDownloads, StopDuringTheBodyLeavesNoArchive) {
     EXPECT_EQ(view.calls.back(), "enabled");
 }
 
-// The forecast and the sample have no gauge, yet the screen stays painted while they run, and a
-// request to end the operation (the window being closed) stops them without a word.
-TEST_F(MemberDownloads, TheForecastAndTheSampleKeepTheScreenAndEndWhenAsked) {
-    HttpReply slow = HttpReply::Text(ForecastZip() + std::string(60000, 'x'));
-    slow.chunk = 1000;
-    slow.pause = std::chrono::milliseconds(200); // twelve seconds in all
-    Reply(slow);
-    for (bool sample : {false, true}) {
-        WriteBytes(dir / "VZK/yosou.zip", "RETURN=1\r\n");
-        view.pumps = 0;
-        view.stopWhen = [&] {
-            if (view.pumps == 3) operations.RequestCancel();
-            return false;
-        };
-        sample ? main.Sample(view) : Forecast();
-        EXPECT_EQ(view.pumps, 3) << sample;
-        EXPECT_TRUE(view.gauge.empty()) << sample;
-        EXPECT_TRUE(notifier.messages.empty()) << sample;
-        EXPECT_EQ(VzkFiles(), std::vector<std::string>{"yosou.zip"}) << sample;
-        EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n") << sample;
-        EXPECT_FALSE(operations.Busy());
-    }
-    EXPECT_EQ(rereads, 0);
-}
-
 TEST_F(MemberDownloads, ATricklingSiteEndsTheForecastWithTheFailure) {
     main.Site().limits.rateWindow = std::chrono::seconds(1);
     main.Site().limits.minRate = 64 * 1024;
