@@ -17,7 +17,7 @@
 namespace members {
 namespace {
 
-// How often a running transfer looks at its caller, its stall and its time limit.
+// How often a running transfer looks at its caller, its rate and its time limit.
 constexpr int kBeatMs = 100;
 
 void GlobalInit() {
@@ -103,7 +103,9 @@ public:
         // a redirect starts the transfer's count afresh; this one goes on
         received_ += done >= lastDone_ ? done - lastDone_ : done;
         lastDone_ = done;
-        samples_.push_back({now, received_});
+        // a fast transfer comes round far more often than the beat: one sample a beat will do
+        if (now - samples_.back().at >= std::chrono::milliseconds(kBeatMs))
+            samples_.push_back({now, received_});
         // the newest sample a whole window old stays: it opens the window
         while (samples_.size() > 1 && samples_[1].at <= now - window_) samples_.pop_front();
         if (now - samples_.front().at < window_) return false;
