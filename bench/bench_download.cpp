@@ -1,7 +1,7 @@
 // A 50 MB download from the loopback server, timed the same way on both sides: as a whole
 // process started directly (no shell) and waited for, from its start to its exit.
-//   kestrane: tools/kestrane_download, the members' download code (libcurl into a temporary
-//             file beside the target, renamed once the answer was a 2xx);
+//   kestrane: tools/kestrane_download, the members' download code (libcurl into a new file in
+//             the target's folder, put over the target once the answer was a 2xx);
 //   curl:     `curl -s -f -o <file> <url>`.
 // The two run alternately, each side first in every other round, after one untimed round of
 // each; the ratio compares the medians. The server runs in this process and serves the same

@@ -1,24 +1,23 @@
 #include "members/download.h"
 
-#include "keiba/fileio.h"
+#include "keiba/newfile.h"
 
 #include <curl/curl.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 
 namespace members {
 namespace {
 
-// How often a running transfer looks at its caller, its stall and its time limit.
+// How often a running transfer looks at its caller, its rate and its time limit.
 constexpr int kBeatMs = 100;
 
 void GlobalInit() {
@@ -26,69 +25,102 @@ void GlobalInit() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-// The temporary file of one download; removed unless committed.
+// The file of one download, made through keiba::NewFile in the target's folder: without a name
+// while the body comes, so that a download killed midway leaves nothing, or, where the folder
+// makes no such files, as a writer's temporary file, which the start-up sweep knows. It takes
+// the target's place only when committed; any other end drops it.
 class PartFile {
 public:
-    explicit PartFile(const std::filesystem::path& target)
-        : target_(target) {
-        // Named as the writers' temporary files are, so a start-up sweep removes what a
-        // download killed midway leaves.
-        fd_ = keiba::CreateTempFile(target, &path_);
-        if (fd_ >= 0) {
-            created_ = true;
-            file_ = ::fdopen(fd_, "wb");
-            if (!file_) {
-                ::close(fd_);
-            } else {
-                // Large writes: a past-data archive is tens of megabytes.
-                std::setvbuf(file_, nullptr, _IOFBF, 1 << 18);
-            }
-        }
+    explicit PartFile(const std::filesystem::path& target) {
+        std::filesystem::path dir = target.parent_path();
+        if (dir.empty()) dir = ".";
+        // only named through: the file is made, linked and renamed by its name in it
+        dirFd_ = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd_ < 0) return;
+        using Kind = keiba::NewFile::Kind;
+        const std::string name = target.filename().native();
+        open_ = file_.Create(dirFd_, name, 0644, Kind::Unnamed) ||
+                (keiba::NewFile::NoUnnamedFiles(errno) &&
+                 file_.Create(dirFd_, name, 0644, Kind::Temporary));
     }
     ~PartFile() {
-        if (file_) std::fclose(file_);
-        if (created_ && !committed_) ::unlink(path_.c_str());
+        file_.Discard(); // before its folder goes
+        if (dirFd_ >= 0) ::close(dirFd_);
     }
     PartFile(const PartFile&) = delete;
     PartFile& operator=(const PartFile&) = delete;
 
-    bool open() const { return file_ != nullptr; }
+    bool open() const { return open_; }
     // Refuses what would take the file past `max` bytes.
     bool Write(const char* data, std::size_t n, std::int64_t max) {
-        if (!file_ || failed_ || tooLarge_) return false;
+        if (!open_ || failed_ || tooLarge_) return false;
         if (static_cast<std::int64_t>(n) > max - written_) {
             tooLarge_ = true;
             return false;
         }
-        if (std::fwrite(data, 1, n, file_) != n) failed_ = true;
         written_ += static_cast<std::int64_t>(n);
-        return !failed_;
+        // libcurl hands over up to its buffer's size at a time: large writes as they come
+        while (n > 0) {
+            const ssize_t w = ::write(file_.Fd(), data, n);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) {
+                failed_ = true;
+                return false;
+            }
+            data += w;
+            n -= static_cast<std::size_t>(w);
+        }
+        return true;
     }
     bool failed() const { return failed_; }
     bool tooLarge() const { return tooLarge_; }
 
-    // Closes the file and renames it over the target. Not synced: a download is read once, at
-    // once, and a power loss costs no more than fetching it again.
-    bool Commit() {
-        FILE* f = file_;
-        file_ = nullptr;
-        bool ok = std::fflush(f) == 0;
-        ok = std::fclose(f) == 0 && ok;
-        if (!ok) return false;
-        if (::rename(path_.c_str(), target_.c_str()) != 0) return false;
-        committed_ = true;
-        return true;
-    }
+    // Ends the file and puts it over the target. Not synced: a download is read once, at once,
+    // and a power loss costs no more than fetching it again.
+    bool Commit() { return file_.Replace(); }
 
 private:
-    std::filesystem::path target_, path_;
-    int fd_ = -1;
-    FILE* file_ = nullptr;
-    bool created_ = false;
+    int dirFd_ = -1;
+    keiba::NewFile file_;
+    bool open_ = false;
     bool failed_ = false;
     bool tooLarge_ = false;
     std::int64_t written_ = 0;
-    bool committed_ = false;
+};
+
+// Whether a transfer comes at a usable rate: the bytes of the last `window` against the least
+// that window must bring, looked at from the request on once a whole window has passed.
+class RateWatch {
+public:
+    using Clock = std::chrono::steady_clock;
+    RateWatch(Clock::time_point start, const TransferLimits& limits)
+        : window_(limits.rateWindow)
+        , least_(limits.minRate * limits.rateWindow.count() / 1000) {
+        samples_.push_back({start, 0});
+    }
+    // Takes the transfer's count `done` at `now`; true when the last window brought too little.
+    bool TooSlow(Clock::time_point now, std::int64_t done) {
+        // a redirect starts the transfer's count afresh; this one goes on
+        received_ += done >= lastDone_ ? done - lastDone_ : done;
+        lastDone_ = done;
+        // a fast transfer comes round far more often than the beat: one sample a beat will do
+        if (now - samples_.back().at >= std::chrono::milliseconds(kBeatMs))
+            samples_.push_back({now, received_});
+        // the newest sample a whole window old stays: it opens the window
+        while (samples_.size() > 1 && samples_[1].at <= now - window_) samples_.pop_front();
+        if (now - samples_.front().at < window_) return false;
+        return received_ - samples_.front().received < least_;
+    }
+
+private:
+    struct Sample {
+        Clock::time_point at;
+        std::int64_t received;
+    };
+    std::chrono::milliseconds window_;
+    std::int64_t least_;
+    std::deque<Sample> samples_;
+    std::int64_t received_ = 0, lastDone_ = 0;
 };
 
 struct Body {
@@ -135,7 +167,7 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
     GlobalInit();
     PartFile part(target);
     if (!part.open())
-        return Fail(Status::FileError, "no temporary file: " + std::string(std::strerror(errno)));
+        return Fail(Status::FileError, "no file to write: " + std::string(std::strerror(errno)));
 
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
@@ -164,11 +196,10 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
     curl_multi_add_handle(multi.get(), e);
 
     // The multi interface lets the caller's callback run on a short beat even while no data
-    // comes, so a stop is honoured at once; the same beat watches for a stall and the time limit.
+    // comes, so a stop is honoured at once; the same beat watches the rate and the time limit.
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
-    Clock::time_point markTime = start;
-    curl_off_t markBytes = 0;
+    RateWatch rate(start, limits);
     const char* timedOut = nullptr;
     bool aborted = false;
     CURLcode code = CURLE_OK;
@@ -196,12 +227,8 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
             break;
         }
         const Clock::time_point now = Clock::now();
-        markBytes = std::min(markBytes, done); // a redirect starts its count afresh
-        if (done - markBytes >= limits.stallBytes) {
-            markTime = now;
-            markBytes = done;
-        } else if (now - markTime >= limits.stallTime) {
-            timedOut = "the transfer stalled";
+        if (rate.TooSlow(now, done)) {
+            timedOut = "the transfer was too slow";
             break;
         }
         if (now - start >= limits.total) {

@@ -1,7 +1,8 @@
 #pragma once
-// Downloads a URL to a file over libcurl. The body streams to a temporary file beside the
-// target, which replaces the target only when the transfer ended well with a 2xx status; any
-// other end removes it, so a failed or stopped download leaves the target as it was.
+// Downloads a URL to a file over libcurl. The body streams to a new file in the target's folder
+// (a keiba::NewFile), which replaces the target only when the transfer ended well with a 2xx
+// status; any other end drops it, so a failed or stopped download leaves the target as it was
+// and nothing partial under its name.
 
 #include <chrono>
 #include <cstdint>
@@ -13,10 +14,11 @@ namespace members {
 
 struct TransferLimits {
     std::chrono::milliseconds connect{15000};
-    // A transfer has stalled when the next `stallBytes` do not come within `stallTime`, from the
-    // request on: a server that trickles holds nobody for long.
-    std::int64_t stallBytes = 1024;
-    std::chrono::milliseconds stallTime{30000};
+    // A transfer is too slow to be of use when any `rateWindow`, from the request on, brings
+    // less than `minRate` bytes a second: a server that trickles, or sends a little now and then,
+    // holds nobody for long.
+    std::int64_t minRate = 4096;
+    std::chrono::milliseconds rateWindow{30000};
     // No download takes longer than this, however steadily it comes.
     std::chrono::milliseconds total{std::chrono::minutes(10)};
     long maxRedirects = 5;
@@ -34,9 +36,9 @@ struct DownloadResult {
     enum class Status {
         Ok,             // 2xx, the target replaced
         HttpStatus,     // the server answered with another status
-        TransportError, // no answer, a dropped connection, a stall or the time limit, too many
-                        // redirects
-        FileError,      // the temporary file could not be written or renamed
+        TransportError, // no answer, a dropped connection, a transfer too slow or past the time
+                        // limit, too many redirects
+        FileError,      // the file could not be made, written or put in place
         TooLarge,       // the body went past the size limit
         Aborted,        // the progress callback stopped it
     };

@@ -78,16 +78,16 @@ bool Downloads::Run(Kind kind, const std::string& path, DownloadView& view) {
     try {
         fs::path vzk = context_.folder / "VZK";
         fs::path zip = vzk / (kind == Kind::PastData ? kPastZip : kForecastZip);
-        ProgressFn progress;
+        // Only the past data has a gauge; every download keeps the screen painted, and ends on
+        // its stop or on a request to end the operation (the window being closed).
+        const bool gauged = kind == Kind::PastData;
         int gauge = 0;
-        if (kind == Kind::PastData) {
-            view.ShowProgress(0);
-            progress = [&](std::int64_t done, std::int64_t total) {
-                int now = GaugePercent(done, total);
-                if (now != gauge) view.ShowProgress(gauge = now);
-                return !view.ProcessMessages();
-            };
-        }
+        if (gauged) view.ShowProgress(0);
+        ProgressFn progress = [&](std::int64_t done, std::int64_t total) {
+            if (int now = GaugePercent(done, total); gauged && now != gauge)
+                view.ShowProgress(gauge = now);
+            return !view.ProcessMessages() && !operations_.CancelRequested();
+        };
         DownloadResult r = DownloadUrlToFile(site_.baseUrl + path, zip, progress, site_.limits);
         if (gauge < 0) view.ShowProgress(r.ok() ? 100 : 0);
         if (r.status == DownloadResult::Status::Aborted) return false; // the user stopped it

@@ -26,8 +26,8 @@ public:
     // How far the download is: 0..100, or -1 while the total is not known (a busy gauge). Past
     // data only.
     virtual void ShowProgress(int percent) { (void)percent; }
-    // Handles the screen's pending events during a past-data download; true once a stop was
-    // asked for.
+    // Handles the screen's pending events while a download runs; true once a stop was asked
+    // for.
     virtual bool ProcessMessages() { return false; }
 };
 

@@ -23,8 +23,8 @@
 namespace app {
 namespace {
 
-// The window's side of its downloads: the busy cursor, balanced with the fetches', and the
-// commands that start one.
+// The window's side of its downloads: the busy cursor, balanced with the fetches', the commands
+// that start one, and the window kept painted (its close asks the download to end).
 class MainDownloadView final : public members::DownloadView {
 public:
     explicit MainDownloadView(fetch::FetchHost& fetch)
@@ -32,6 +32,10 @@ public:
     void SetBusyCursor(bool busy) override { fetch_.SetBusyCursor(busy); }
     // The download holds the owner of long operations, whose taking disables the commands.
     void SetDownloadActionsEnabled(bool) override {}
+    bool ProcessMessages() override {
+        fetch_.ProcessMessages();
+        return false;
+    }
 
 private:
     fetch::FetchHost& fetch_;

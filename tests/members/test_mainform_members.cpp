@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -135,4 +136,32 @@ TEST_F(MainFormMembers, AForecastKeepsTheDayChosenOnTheDataCheckTab) {
     EXPECT_EQ(days->currentText(), QStringLiteral("2024年01月03日"));
     ASSERT_EQ(races->count(), 1);
     EXPECT_EQ(races->item(0)->text(), QStringLiteral("中山 5R"));
+}
+
+// The forecast and the sample have no gauge, but the window stays painted while they run; closed
+// meanwhile, the window ends the download, keeps what VZK held, says nothing and then closes.
+TEST_F(MainFormMembers, TheWindowStaysLiveDuringADownloadAndItsCloseEndsIt) {
+    app::TMainForm& main = Main();
+    HttpReply slow = HttpReply::Text(ForecastZip() + std::string(60000, 'x'));
+    slow.chunk = 1000;
+    slow.pause = std::chrono::milliseconds(200); // twelve seconds in all
+    answer = [&](const HttpRequest&) { return slow; };
+    fs::create_directories(appDir / "VZK");
+    for (const char* command : {"GetXQdata1", "N47"}) {
+        main.show();
+        WriteBytes(appDir / "VZK/yosou.zip", "RETURN=1\r\n");
+        const std::size_t said = notifier.messages.size();
+        bool downloadingAtClose = false;
+        QTimer::singleShot(0, &main, [&] {
+            downloadingAtClose = main.Operations().Running() == keiba::Operation::Download;
+            main.close();
+        });
+        Action(command)->trigger();
+        EXPECT_TRUE(downloadingAtClose) << command;
+        EXPECT_EQ(notifier.messages.size(), said) << command;
+        EXPECT_EQ(Slurp(appDir / "VZK/yosou.zip"), "RETURN=1\r\n") << command;
+        EXPECT_FALSE(fs::exists(appDir / "VZK/XQ20240105.vzkd")) << command;
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(main.isVisible()) << command;
+    }
 }
