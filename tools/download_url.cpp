@@ -1,5 +1,6 @@
 // kestrane_download <url> <file>: one download through the members' download code, as the
-// program's downloads run it (a temporary file beside the target, renamed on a 2xx answer).
+// program's downloads run it (the body goes to a new file that takes the target's name only on a
+// 2xx answer).
 // The download benchmark starts it as a whole process beside curl. Exits 0 when the file was
 // saved, 1 when the download failed (the cause on standard error), 2 on a wrong command line or
 // when the file's folder is not there.
