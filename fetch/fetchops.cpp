@@ -317,9 +317,10 @@ void ArmOddsTimer(FetchHost& host) {
 
 fs::path TimeSeriesFolder(const keiba::ProgramContext& context) {
     const fs::path& programDir = context.folder;
-    std::string value =
-        Trimmed(context.settings.ReadString("Dir", "jikeiretu", keiba::PathToUtf8(programDir)));
-    if (value.empty()) return {};
+    // A blank value is unset; any other is the folder as chosen, blanks at its ends included.
+    const std::string value =
+        context.settings.ReadString("Dir", "jikeiretu", keiba::PathToUtf8(programDir));
+    if (keiba::TrimBlanks(value).empty()) return {};
     fs::path folder = keiba::Utf8Path(value);
     auto same = [](const fs::path& a, const fs::path& b) {
         fs::path x = a.lexically_normal(), y = b.lexically_normal();

@@ -183,10 +183,36 @@ TEST_F(IniGTTest, AWriteThatChangesNothingLeavesTheFileAlone) {
     const std::uint64_t writes = keiba::WriteCount(dir / "kestrane.ini");
     EXPECT_TRUE(store.WriteString("Myfavo", "nerai1", "本命"));
     EXPECT_TRUE(store.WriteStrings("locate", {{"top", "40"}, {"left", "5"}}));
-    // blanks around a value are not kept in the file: it reads back the same without them
-    EXPECT_TRUE(store.WriteString("Myfavo", "nerai1", " 本命 "));
     EXPECT_EQ(keiba::WriteCount(dir / "kestrane.ini"), writes);
     EXPECT_TRUE(store.WriteStrings("locate", {{"top", "40"}, {"left", "6"}}));
     EXPECT_EQ(keiba::WriteCount(dir / "kestrane.ini"), writes + 1);
     EXPECT_EQ(store.ReadInteger("locate", "left", 0), 6);
+}
+
+// A folder picked whose name ends in a blank must name that folder after a restart; files
+// written earlier, without quotes, read as they did (QuotingRuleOfStrings).
+TEST_F(IniGTTest, AValueWithBlanksAtItsEndsComesBackAfterARestart) {
+    const std::string values[] = {"/home/u/bets ", " /home/u/bets", "\tx\t", " ", "\"q\" "};
+    for (const std::string& v : values) {
+        ASSERT_TRUE(store.WriteString("Dir", "jikeiretu", v)) << v;
+        TIniGT restarted{dir.path(), "kestrane"};
+        restarted.Loaded();
+        EXPECT_EQ(restarted.ReadString("Dir", "jikeiretu", "unset"), v);
+    }
+    ASSERT_TRUE(store.WriteString("Dir", "jikeiretu", "/home/u/bets "));
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), "[Dir]\r\njikeiretu=\"/home/u/bets \"\r\n");
+}
+
+// Names are written in CP932 and must be looked up so; ア (83 41) and ヂ (83 61) differ only in
+// a byte that is an ASCII letter's.
+TEST_F(IniGTTest, NamesThatAreNotAsciiAreFoundAgain) {
+    ASSERT_TRUE(store.WriteString("表", "ﾃ", "1"));
+    ASSERT_TRUE(store.WriteString("表", "ア", "a"));
+    ASSERT_TRUE(store.WriteString("表", "ヂ", "b"));
+    TIniGT restarted{dir.path(), "kestrane"};
+    restarted.Loaded();
+    EXPECT_EQ(restarted.ReadInteger("表", "ﾃ", 0), 1);
+    EXPECT_EQ(restarted.ReadString("表", "ア", ""), "a");
+    EXPECT_EQ(restarted.ReadString("表", "ヂ", ""), "b");
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), keiba::Sj("[表]\r\nﾃ=1\r\nア=a\r\nヂ=b\r\n"));
 }
