@@ -224,12 +224,19 @@ std::string TIniGT::ReadString(std::string_view section, std::string_view ident,
     return raw ? Unquote(*raw) : std::string(def);
 }
 
+keiba::IoResult TIniGT::Readable() const {
+    if (fullPath_.empty()) return keiba::IoResult::Ok();
+    return std::move(keiba::ReadFileOrMissing(fullPath_).read);
+}
+
 std::optional<std::string> TIniGT::RawValue(std::string_view section,
                                             std::string_view ident) const {
     if (fullPath_.empty()) return std::nullopt;
-    auto bytes = keiba::ReadWholeFile(fullPath_);
-    if (!bytes) return std::nullopt;
-    const IniText text(*bytes);
+    // A file that cannot be read gives the defaults; the read's failure goes to the error log,
+    // and a write, which would lose the file, is refused with it.
+    keiba::FileRead file = keiba::ReadFileOrMissing(fullPath_);
+    if (!file.bytes) return std::nullopt;
+    const IniText text(*file.bytes);
     // The names as a write puts them in the file: a name CP932 cannot hold was never written.
     const bool cp932 = text.encoding() == IniText::Encoding::Cp932;
     const auto fileSection =
@@ -261,12 +268,9 @@ keiba::IoResult TIniGT::WriteStrings(std::string_view section,
     for (const KeyValue& kv : values)
         if (HasLineBreak(section) || HasLineBreak(kv.ident) || HasLineBreak(kv.value))
             return keiba::IoResult::Fail("改行を含む設定値は保存できません。");
-    std::error_code ec;
-    bool exists = std::filesystem::exists(fullPath_, ec);
-    auto bytes = keiba::ReadWholeFile(fullPath_);
-    if (exists && !bytes)
-        return keiba::IoResult::Fail(keiba::PathToUtf8(fullPath_) + " を読み込めません。");
-    IniText text(bytes ? *bytes : std::string());
+    keiba::FileRead file = keiba::ReadFileOrMissing(fullPath_);
+    if (!file.read) return std::move(file.read);
+    IniText text(file.bytes.value_or(std::string()));
 
     // The keys in the file's own encoding; a CP932 file takes only what CP932 can hold.
     const bool cp932 = text.encoding() == IniText::Encoding::Cp932;

@@ -40,6 +40,11 @@ public:
     // The file every read and write goes to.
     const std::filesystem::path& FullPath() const { return fullPath_; }
 
+    // Whether the file can be read: Ok when it can or is missing, else the failure, with its
+    // cause. The reads below give their defaults from a file that cannot be read, and every
+    // write is refused with this failure, since it would replace the file.
+    keiba::IoResult Readable() const;
+
     bool ReadBool(std::string_view section, std::string_view ident, bool def) const;
     int ReadInteger(std::string_view section, std::string_view ident, int def) const;
     // The value with one pair of surrounding "" or ｢｣ removed; a missing key gives `def`.

@@ -151,6 +151,9 @@ void TMainForm::WireHosts() {
 
 void TMainForm::FormCreate() {
     keiba::Notifier& notifier = context_.notifier;
+    // Said once here: every setting then reads as its default, and every change is refused.
+    if (keiba::IoResult io = ini_.Readable(); !io)
+        notifier.Information(io.message + "設定は既定の値になり、変更は保存されません。");
     for (const std::string& message : FillOutsideProgramFolders(ini_))
         notifier.Information(message);
     std::vector<std::string> folderFailures = CreateDataFolders(appDir_);

@@ -24,6 +24,7 @@
 #include "tests/search/neraifixture.h"
 #include "tests/support/numericfields.h"
 #include "tests/support/readonly.h"
+#include "tests/support/unreadable.h"
 #include "views/forms/desplform.h"
 #include "views/indexcard.h"
 #include "views/print/allprintform.h"
@@ -96,6 +97,17 @@ TEST_F(MainFormTest, FormsInOrderAndAFailedJvInitOnlySaysSo) {
     Start(0, "0480").show(); // an old control: its version message, once
     EXPECT_EQ(lastJv->CallNames(), (std::vector<std::string>{"JVInit", "JVVersion"}));
     EXPECT_NE(notifier.messages.back().find("[4.8.0]です。"), std::string::npos);
+}
+
+// Every setting then reads as its default: said once at the start, with the cause.
+TEST_F(MainFormTest, ASettingsFileThatCannotBeReadIsSaidAtTheStart) {
+    ASSERT_TRUE(Ini().WriteInteger("locate", "top", 40));
+    const UnreadableFile unreadable(Ini().FullPath());
+    Start();
+    ASSERT_FALSE(notifier.messages.empty());
+    EXPECT_EQ(notifier.messages[0], Ini().FullPath().string() +
+                                        " を読み込めません（読み込む権限がありません）。設定は既"
+                                        "定の値になり、変更は保存されません。");
 }
 
 TEST_F(MainFormTest, EachMarkerFileShowsExactlyItsControls) {

@@ -2,6 +2,7 @@
 
 #include "keiba/sjis.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -215,4 +216,23 @@ TEST_F(IniGTTest, NamesThatAreNotAsciiAreFoundAgain) {
     EXPECT_EQ(restarted.ReadString("表", "ア", ""), "a");
     EXPECT_EQ(restarted.ReadString("表", "ヂ", ""), "b");
     EXPECT_EQ(Slurp(dir / "kestrane.ini"), keiba::Sj("[表]\r\nﾃ=1\r\nア=a\r\nヂ=b\r\n"));
+}
+
+// A file that is there but cannot be read is not a missing one: a write would replace it with
+// one setting, so it is refused with the cause, and the error log gets the system's text.
+TEST_F(IniGTTest, AFileThatCannotBeReadIsSaidWithItsCauseAndKept) {
+    WriteIni("[Dir]\r\nkaime=a\r\n");
+    std::vector<std::string> logged;
+    keiba::SetFailureLog([&](const std::string& text) { logged.push_back(text); });
+    {
+        const testsupport::UnreadableFile unreadable(dir / "kestrane.ini");
+        const std::string told =
+            (dir / "kestrane.ini").string() + " を読み込めません（読み込む権限がありません）。";
+        EXPECT_EQ(store.Readable().message, told);
+        EXPECT_EQ(store.ReadString("Dir", "kaime", "default"), "default");
+        EXPECT_EQ(store.WriteString("Dir", "kaime", "b").message, told);
+    }
+    keiba::SetFailureLog(nullptr);
+    EXPECT_FALSE(logged.empty());
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), "[Dir]\r\nkaime=a\r\n");
 }
