@@ -179,8 +179,15 @@ std::string Trimmed(std::string_view s) {
 } // namespace
 
 void FetchHost::ReadRaceOdds() {
+    jvdata::OddsFileCache& cache = Day().oddsCache;
+    // What the day load could not read, its own report has told.
+    static_cast<void>(cache.TakeReadFailures());
     raceday::DayLoadSteps plain;
     plain.ReadRaceOdds(Day());
+    // A file that is there but cannot be read is not one without odds: said where the fetch's
+    // other failures go.
+    for (const keiba::IoResult& failure : cache.TakeReadFailures())
+        ReportError(*this, failure.message);
 }
 
 void FetchHost::RereadResults() {
@@ -357,7 +364,8 @@ void ImportTimeSeriesOdds(FetchHost& host) {
         host.SetBusyCursor(false);
         host.Context().notifier.Beep();
         host.Context().notifier.Information(r.written.message);
-        return;
+        // The races filed before the failure stay filed: they are counted and shown.
+        if (r.races == 0) return;
     }
     host.Context().notifier.Information(std::to_string(r.races) +
                                         "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");

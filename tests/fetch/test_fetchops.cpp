@@ -2,8 +2,11 @@
 // them, against the fake JV-Link.
 
 #include "jvdata/dayfiles.h"
+#include "search/nerairecord.h"
+#include "search/neraislots.h"
 #include "tests/fetch/fetchfixture.h"
 #include "tests/support/readonly.h"
+#include "tests/support/unreadable.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -220,4 +223,76 @@ TEST_F(FetchFixture, TimeSeriesImportNeedsItsFolderAndADay) {
     fetchHost.dateText.clear();
     fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
+}
+
+namespace {
+
+class OneSlotView : public search::NeraiSlotView {
+public:
+    std::string ChosenSetName(int k) const override { return k == 1 ? "本命" : ""; }
+    void ShowName(int, const std::string&) override {}
+    int RaceCount() const override { return 1; }
+    void RepaintRaceCards() override {}
+};
+
+// The boxes `run` shows, one after another.
+std::string Told(const RecordingNotifier& notifier, const std::function<void()>& run) {
+    const std::size_t before = notifier.messages.size();
+    run();
+    std::string told;
+    for (std::size_t i = before; i < notifier.messages.size(); ++i) told += notifier.messages[i];
+    return told;
+}
+
+} // namespace
+
+// A file the user keeps that is there but cannot be read is said with its cause where it is
+// read, never taken for a missing one: the odds read again after a fetch, the time-series
+// import's snapshot and the odds file it would rewrite, and a target set chosen in a slot.
+TEST_F(FetchFixture, AFileThatCannotBeReadIsSaidAndNotTakenForAMissingOne) {
+    const fs::path o1File = DataFile(Stem("20261206") + ".jvO1");
+    std::string o1 = Odds(1, Key(1));
+    jvdata::SetField(o1, 46, 4, "0123"); // horse 1's win odds: 12.3
+    WriteBytes(o1File, o1);
+    LoadRaces(1, "1500");
+    ASSERT_DOUBLE_EQ(Day().gRaceCalc[0].WinOdds[0], 12.3);
+    jvdata::SetField(o1, 46, 4, "0456");
+    ASSERT_TRUE(keiba::WriteFileAtomic(o1File, o1)); // as a fetch files it
+    TempDir series;
+    ASSERT_TRUE(context.settings.WriteString("Dir", "jikeiretu", keiba::PathToUtf8(series.path())));
+    fs::create_directories(series / "20261206");
+    jvdata::SetField(o1, 28, 8, "12061450");
+    WriteBytes(series / "20261206/05050801.jvO1", o1);
+    ASSERT_TRUE(search::WriteNeraiFile(dir.path(), "本命", search::TNeraiRecord()));
+    OneSlotView view;
+    search::NeraiSlots slots(view, Day(), context);
+
+    const struct {
+        fs::path file;
+        std::function<std::string()> read; // what the user is told
+    } cases[] = {
+        {o1File,
+         [&] {
+             Day().gOddsRaceIndex = 0;
+             fetchHost.FetchHost::ReadRaceOdds();
+             return fetchHost.labels.empty() ? "" : fetchHost.labels.back();
+         }},
+        {series / "20261206/05050801.jvO1",
+         [&] { return Told(notifier, [&] { fetch::ImportTimeSeriesOdds(fetchHost); }); }},
+        {o1File, [&] { return Told(notifier, [&] { fetch::ImportTimeSeriesOdds(fetchHost); }); }},
+        {search::NeraiPath(dir.path(), "本命"),
+         [&] { return Told(notifier, [&] { slots.LoadSlot(1); }); }},
+    };
+    for (const auto& c : cases) {
+        const std::string before = Slurp(c.file);
+        {
+            const UnreadableFile unreadable(c.file);
+            EXPECT_EQ(c.read(),
+                      c.file.string() + " を読み込めません（読み込む権限がありません）。");
+        }
+        EXPECT_EQ(Slurp(c.file), before);
+    }
+    // The odds shown stay those read before; no race counts as imported.
+    EXPECT_DOUBLE_EQ(Day().gRaceCalc[0].WinOdds[0], 12.3);
+    EXPECT_EQ(Count(fetchHost.ops, "reload"), 0);
 }
