@@ -252,9 +252,10 @@ void TMainForm::ApplyMarkers(const MarkerFiles& markers) {
 }
 
 void TMainForm::LoadJockeyTable() {
-    auto bytes = keiba::ReadWholeFile(appDir_ / "jockdata.kcsv");
-    if (!bytes) return;
-    raceday::JockeyTable table = raceday::ParseJockeyTable(*bytes);
+    const keiba::FileRead file = keiba::ReadFileOrMissing(appDir_ / "jockdata.kcsv");
+    if (!file.read) context_.notifier.Information(file.read.message);
+    if (!file.bytes) return;
+    raceday::JockeyTable table = raceday::ParseJockeyTable(*file.bytes);
     if (table.rows.empty()) return;
     views::StringGrid* g = Grid(QStringLiteral("StringGrid11"));
     views::GridModel* m = g->Model();

@@ -24,7 +24,6 @@
 #include "tests/search/neraifixture.h"
 #include "tests/support/numericfields.h"
 #include "tests/support/readonly.h"
-#include "tests/support/unreadable.h"
 #include "views/forms/desplform.h"
 #include "views/indexcard.h"
 #include "views/print/allprintform.h"
@@ -99,15 +98,24 @@ TEST_F(MainFormTest, FormsInOrderAndAFailedJvInitOnlySaysSo) {
     EXPECT_NE(notifier.messages.back().find("[4.8.0]です。"), std::string::npos);
 }
 
-// Every setting then reads as its default: said once at the start, with the cause.
-TEST_F(MainFormTest, ASettingsFileThatCannotBeReadIsSaidAtTheStart) {
+// Files read at the start that are there but cannot be read are said, with the cause: the
+// settings once (every setting then reads as its default), and the jockey table.
+TEST_F(MainFormTest, FilesThatCannotBeReadAreSaidAtTheStart) {
     ASSERT_TRUE(Ini().WriteInteger("locate", "top", 40));
-    const UnreadableFile unreadable(Ini().FullPath());
+    WriteBytes(dir / "jockdata.kcsv", "01002,b,c,d,e\r\n");
+    const fs::path unreadable[] = {Ini().FullPath(), dir / "jockdata.kcsv"};
+    keiba::SetReadFailureHookForTest([&](const fs::path& file) {
+        return std::find(std::begin(unreadable), std::end(unreadable), file) != std::end(unreadable)
+                   ? EACCES
+                   : 0;
+    });
     Start();
-    ASSERT_FALSE(notifier.messages.empty());
-    EXPECT_EQ(notifier.messages[0], Ini().FullPath().string() +
-                                        " を読み込めません（読み込む権限がありません）。設定は既"
-                                        "定の値になり、変更は保存されません。");
+    keiba::SetReadFailureHookForTest(nullptr);
+    const std::string cause = " を読み込めません（読み込む権限がありません）。";
+    EXPECT_EQ(notifier.messages,
+              (std::vector<std::string>{unreadable[0].string() + cause +
+                                            "設定は既定の値になり、変更は保存されません。",
+                                        unreadable[1].string() + cause}));
 }
 
 TEST_F(MainFormTest, EachMarkerFileShowsExactlyItsControls) {
