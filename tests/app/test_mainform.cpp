@@ -24,6 +24,7 @@
 #include "tests/search/neraifixture.h"
 #include "tests/support/numericfields.h"
 #include "tests/support/readonly.h"
+#include "tests/support/unreadable.h"
 #include "views/forms/desplform.h"
 #include "views/indexcard.h"
 #include "views/print/allprintform.h"
@@ -103,19 +104,15 @@ TEST_F(MainFormTest, FormsInOrderAndAFailedJvInitOnlySaysSo) {
 TEST_F(MainFormTest, FilesThatCannotBeReadAreSaidAtTheStart) {
     ASSERT_TRUE(Ini().WriteInteger("locate", "top", 40));
     WriteBytes(dir / "jockdata.kcsv", "01002,b,c,d,e\r\n");
-    const fs::path unreadable[] = {Ini().FullPath(), dir / "jockdata.kcsv"};
-    keiba::SetReadFailureHookForTest([&](const fs::path& file) {
-        return std::find(std::begin(unreadable), std::end(unreadable), file) != std::end(unreadable)
-                   ? EACCES
-                   : 0;
-    });
-    Start();
-    keiba::SetReadFailureHookForTest(nullptr);
+    {
+        const UnreadableFile unreadable({Ini().FullPath(), dir / "jockdata.kcsv"});
+        Start();
+    }
     const std::string cause = " を読み込めません（読み込む権限がありません）。";
     EXPECT_EQ(notifier.messages,
-              (std::vector<std::string>{unreadable[0].string() + cause +
+              (std::vector<std::string>{Ini().FullPath().string() + cause +
                                             "設定は既定の値になり、変更は保存されません。",
-                                        unreadable[1].string() + cause}));
+                                        (dir / "jockdata.kcsv").string() + cause}));
 }
 
 TEST_F(MainFormTest, EachMarkerFileShowsExactlyItsControls) {

@@ -62,16 +62,3 @@ TEST_F(TimeSeriesFolder, AFolderTheSettingsFileCannotKeepIsRefusedAndSaid) {
         << notifier.messages[0];
     EXPECT_EQ(context.settings.ReadString("Dir", "jikeiretu", "(none)"), "(none)");
 }
-
-// The store reads its file at every read, so this is the folder the next session uses too.
-TEST_F(TimeSeriesFolder, AFolderWhoseNameEndsInABlankIsTheOneUsedAgain) {
-    const std::filesystem::path chosen = dir / "bets ";
-    std::filesystem::create_directories(chosen);
-    controls::TFolderViewerEx viewer(notifier);
-    viewer.SetExecHook([&](QFileDialog& d) {
-        d.setDirectory(QPath(chosen));
-        return int(QDialog::Accepted);
-    });
-    ASSERT_TRUE(fetch::N12Click(context, viewer));
-    EXPECT_EQ(fetch::TimeSeriesFolder(context), chosen);
-}
