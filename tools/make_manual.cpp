@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
         return *status;
     const std::filesystem::path in = argv[1];
     const std::filesystem::path out = argv[2];
-    const auto markdown = keiba::ReadWholeFile(in);
+    const auto markdown = keiba::ReadFileOrMissing(in).bytes;
     if (!markdown) {
         std::error_code ec;
         if (std::filesystem::status(in, ec).type() == std::filesystem::file_type::not_found)
