@@ -80,7 +80,8 @@ std::vector<std::pair<fs::path, std::string>> Snapshot(const fs::path& root) {
     std::vector<std::pair<fs::path, std::string>> files;
     for (const auto& e : fs::recursive_directory_iterator(root))
         if (e.is_regular_file())
-            files.push_back({fs::relative(e.path(), root), *keiba::ReadWholeFile(e.path())});
+            files.push_back(
+                {fs::relative(e.path(), root), *keiba::ReadFileOrMissing(e.path()).bytes});
     return files;
 }
 

@@ -171,7 +171,7 @@ std::map<fs::path, std::string> Snapshot(const fs::path& root) {
     std::map<fs::path, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(root))
         if (e.is_regular_file() && e.path().filename() != "kestrane.ini")
-            files[fs::relative(e.path(), root)] = *keiba::ReadWholeFile(e.path());
+            files[fs::relative(e.path(), root)] = *keiba::ReadFileOrMissing(e.path()).bytes;
     return files;
 }
 

@@ -179,8 +179,15 @@ std::string Trimmed(std::string_view s) {
 } // namespace
 
 void FetchHost::ReadRaceOdds() {
+    jvdata::OddsFileCache& cache = Day().oddsCache;
+    // What the day load could not read, its own report has told.
+    static_cast<void>(cache.TakeReadFailures());
     raceday::DayLoadSteps plain;
     plain.ReadRaceOdds(Day());
+    // A file that is there but cannot be read is not one without odds: said where the fetch's
+    // other failures go.
+    for (const keiba::IoResult& failure : cache.TakeReadFailures())
+        ReportError(*this, failure.message);
 }
 
 void FetchHost::RereadResults() {
@@ -317,9 +324,10 @@ void ArmOddsTimer(FetchHost& host) {
 
 fs::path TimeSeriesFolder(const keiba::ProgramContext& context) {
     const fs::path& programDir = context.folder;
-    std::string value =
-        Trimmed(context.settings.ReadString("Dir", "jikeiretu", keiba::PathToUtf8(programDir)));
-    if (value.empty()) return {};
+    // A blank value is unset; any other is the folder as chosen, blanks at its ends included.
+    const std::string value =
+        context.settings.ReadString("Dir", "jikeiretu", keiba::PathToUtf8(programDir));
+    if (keiba::TrimBlanks(value).empty()) return {};
     fs::path folder = keiba::Utf8Path(value);
     auto same = [](const fs::path& a, const fs::path& b) {
         fs::path x = a.lexically_normal(), y = b.lexically_normal();
@@ -356,7 +364,8 @@ void ImportTimeSeriesOdds(FetchHost& host) {
         host.SetBusyCursor(false);
         host.Context().notifier.Beep();
         host.Context().notifier.Information(r.written.message);
-        return;
+        // The races filed before the failure stay filed: they are counted and shown.
+        if (r.races == 0) return;
     }
     host.Context().notifier.Information(std::to_string(r.races) +
                                         "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。");

@@ -18,12 +18,17 @@ constexpr std::string_view kFirstUse = "2017/01/01 00:00:00";
 constexpr const char* kCancelled = "JVCancel:キャンセルされました";
 
 // Every import ends by saving its from-time for the next (LastTime, and during a setup the
-// resume point), which a settings file saved as UTF-16 refuses. Found only then, the import
-// would have filed everything, and every later import would fetch and file the same range again:
-// it is refused before anything is asked of JV-Link.
+// resume point), which a settings file saved as UTF-16 refuses, as does one that cannot be read
+// (whose from-time read as the first use's, too). Found only then, the import would have filed
+// everything, and every later import would fetch and file the same range again: it is refused
+// before it is announced and before anything is asked of JV-Link.
 keiba::IoResult SettingsTakeTheImportsEnd(const keiba::TIniGT& ini) {
-    std::optional<std::string> bytes = keiba::ReadWholeFile(ini.FullPath());
-    if (!bytes || keiba::IniText(*bytes).encoding() != keiba::IniText::Encoding::Utf16)
+    keiba::FileRead file = keiba::ReadFileOrMissing(ini.FullPath());
+    if (!file.read)
+        return keiba::IoResult::Fail(file.read.message +
+                                     "設定ファイルを読み込めるようにしてから、データ取込を行って"
+                                     "ください。");
+    if (!file.bytes || keiba::IniText(*file.bytes).encoding() != keiba::IniText::Encoding::Utf16)
         return keiba::IoResult::Ok();
     return keiba::IoResult::Fail(
         keiba::PathToUtf8(ini.FullPath()) +

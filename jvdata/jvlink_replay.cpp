@@ -19,8 +19,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What the operations that read the feed's settings answer when those cannot be read.
+constexpr int kInternalError = -401;
+
+// An error that says nothing is there, rather than that what is there cannot be looked at.
+bool Absent(const std::error_code& ec) {
+    return !ec || ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory;
+}
+
 struct FeedConfig {
     bool present = true;
+    bool unreadable = false; // the file is there but cannot be read: nothing it says is known
     std::string version = "0490";
     int download = 0;
     int readAfter = 0;
@@ -35,9 +44,11 @@ struct FeedConfig {
 
 FeedConfig ReadConfig(const fs::path& feed) {
     FeedConfig c;
-    std::optional<std::string> bytes = keiba::ReadWholeFile(feed / std::string(kFeedConfigName));
-    if (!bytes) return c;
-    std::string_view rest = *bytes;
+    // The failure goes to the error log with its cause.
+    keiba::FileRead file = keiba::ReadFileOrMissing(feed / std::string(kFeedConfigName));
+    c.unreadable = !file.read;
+    if (!file.bytes) return c;
+    std::string_view rest = *file.bytes;
     while (!rest.empty()) {
         std::size_t nl = rest.find('\n');
         std::string_view line = rest.substr(0, nl);
@@ -153,8 +164,11 @@ public:
         if (dataspec.empty() || dataspec.size() % 4 != 0 || !IsAlnum(dataspec)) return -111;
         if (fromtime.size() != 14 || !IsAsciiDigits(fromtime)) return -112;
         if (option < 1 || option > 4) return -115;
+        if (config_.unreadable) return kInternalError;
         if (auto f = config_.Forced("JVOpen")) return *f;
-        std::vector<Served> files = StoredFilesAfter(fromtime);
+        bool listed = true;
+        std::vector<Served> files = StoredFilesAfter(fromtime, &listed);
+        if (!listed) return kInternalError;
         if (files.empty()) return -1;
         readCount = static_cast<int>(files.size());
         downloadCount = std::min(config_.download, readCount);
@@ -179,6 +193,7 @@ public:
         if (file_ >= files_.size()) return 0;
         Served& cur = files_[file_];
         if (!cur.loaded) Load(cur);
+        if (cur.failure != 0) return cur.failure;
         if (record_ < cur.records.size()) {
             buffer = cur.records[record_++];
             fileName = cur.name;
@@ -199,10 +214,11 @@ public:
         if (!IsAlnum(spec)) return -111;
         // The key becomes part of a path: letters and digits only.
         if (!IsAlnum(key)) return -114;
+        if (config_.unreadable) return kInternalError;
         if (auto f = config_.Forced("JVRTOpen")) return *f;
         fs::path file = feed_ / "rt" / std::string(spec) / (std::string(key) + ".txt");
         std::error_code ec;
-        if (!fs::is_regular_file(file, ec)) return -1;
+        if (!fs::is_regular_file(file, ec)) return Absent(ec) ? -1 : kInternalError;
         Served s;
         s.name = std::string(key) + ".txt";
         s.path = file;
@@ -236,29 +252,47 @@ private:
         fs::path path;
         bool loaded = false;
         std::vector<std::string> records;
+        int failure = 0; // what JVRead answers for a file that could not be read
     };
 
-    std::vector<Served> StoredFilesAfter(std::string_view fromtime) const {
+    // `listed` is false when the folder is there but cannot be listed: no newer data is known.
+    std::vector<Served> StoredFilesAfter(std::string_view fromtime, bool* listed) const {
         std::vector<Served> files;
         std::error_code ec;
-        for (fs::directory_iterator it(feed_ / "stored", ec), end; !ec && it != end;
-             it.increment(ec)) {
-            if (!it->is_regular_file(ec)) continue;
+        fs::directory_iterator it(feed_ / "stored", ec);
+        *listed = Absent(ec);
+        if (ec) return files;
+        for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+            // A file that cannot be looked at ends neither the listing nor passes unsaid.
+            std::error_code kind;
+            if (!it->is_regular_file(kind)) {
+                *listed = *listed && Absent(kind);
+                continue;
+            }
             std::string n = keiba::PathToUtf8(it->path().filename());
             if (n.size() < 16 || n[14] != '_' || !IsAsciiDigits(std::string_view(n).substr(0, 14)))
                 continue;
             std::string ts = n.substr(0, 14);
             if (ts <= fromtime) continue;
-            files.push_back({ts, n.substr(15), it->path(), false, {}});
+            files.push_back({ts, n.substr(15), it->path(), false, {}, 0});
         }
+        *listed = *listed && !ec;
         std::sort(files.begin(), files.end(), [](const Served& a, const Served& b) {
             return a.timestamp != b.timestamp ? a.timestamp < b.timestamp : a.name < b.name;
         });
         return files;
     }
 
+    // A file gone since it was listed is not found (-503); one that is there but cannot be read
+    // failed as a download does on a disk error (-502), and its cause goes to the error log.
     static void Load(Served& s) {
-        s.records = SplitRecords(keiba::ReadWholeFile(s.path).value_or(std::string()));
+        keiba::FileRead file = keiba::ReadFileOrMissing(s.path);
+        if (!file.read)
+            s.failure = -502;
+        else if (!file.bytes)
+            s.failure = -503;
+        else
+            s.records = SplitRecords(*file.bytes);
         s.loaded = true;
     }
 

@@ -217,11 +217,12 @@ private:
 template <typename Record>
 bool ReadSlot(const TJvRA& race, const std::filesystem::path& path, OddsFileCache& cache,
               Record& slot, MissingOdds missing) {
-    bool exists = false;
+    bool exists = false, unreadable = false;
     std::string_view found;
     // A race number above 0 has a digit, so the key is never blank.
     if (race.RaceNumber() > 0) {
-        found = cache.Find(path, Record::kLength, race.VenueCode(), race.RaceNo(), &exists);
+        found = cache.Find(path, Record::kLength, race.VenueCode(), race.RaceNo(), &exists,
+                           &unreadable);
     } else {
         exists = cache.Exists(path);
     }
@@ -229,7 +230,9 @@ bool ReadSlot(const TJvRA& race, const std::filesystem::path& path, OddsFileCach
         slot.Assign(found);
     else if (missing == MissingOdds::Blank)
         slot.Clear();
-    return exists;
+    // A fetch keeps the odds it showed when the file it wrote cannot be read back; they are
+    // not those of a race without odds.
+    return exists || (unreadable && missing == MissingOdds::Keep);
 }
 
 // The record id of the odds records of a length; empty for another length.
@@ -269,8 +272,11 @@ OddsFileCache::Look OddsFileCache::LookAt(const std::filesystem::path& path) {
     struct ::stat st {};
     // Counted before the look, so a write between the two makes the next look differ.
     const std::uint64_t writes = keiba::WriteCount(path);
-    if (::stat(path.c_str(), &st) == 0) {
+    if (::stat(path.c_str(), &st) != 0) {
+        l.absent = errno == ENOENT || errno == ENOTDIR;
+    } else {
         l.exists = true;
+        l.absent = false;
         l.regular = S_ISREG(st.st_mode);
         l.stamp = {static_cast<std::uint64_t>(st.st_dev),
                    static_cast<std::uint64_t>(st.st_ino),
@@ -288,21 +294,38 @@ bool OddsFileCache::Exists(const std::filesystem::path& path) {
 }
 
 OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
-                                         std::size_t recordLength) {
+                                         std::size_t recordLength, bool* unreadable) {
     const Look look = LookAt(path);
-    if (!look.regular) return nullptr;
+    if (look.absent) return nullptr;
     auto it = std::find_if(files_.begin(), files_.end(), [&](const File& f) {
         return f.recordLength == recordLength && f.path == look.path;
     });
-    if (it != files_.end() && it->stamp == look.stamp) return &*it;
+    if (look.regular && it != files_.end() && it->stamp == look.stamp) return &*it;
 
-    auto bytes = keiba::ReadWholeFile(path);
-    if (!bytes) return nullptr;
+    auto failed = std::find_if(failures_.begin(), failures_.end(),
+                               [&](const Failure& f) { return f.path == look.path; });
+    // A day load asks for each file once for every race: one failed read of it is enough.
+    if (holds_ > 0 && failed != failures_.end() && failed->stamp == look.stamp) {
+        *unreadable = true;
+        return nullptr;
+    }
+    // Something that is there but cannot be read (or is no file) is no missing file.
+    keiba::FileRead file = keiba::ReadFileOrMissing(path);
+    if (!file.read) {
+        *unreadable = true;
+        Failure f{look.path, look.stamp, std::move(file.read)};
+        if (failed != failures_.end())
+            *failed = std::move(f);
+        else
+            failures_.push_back(std::move(f));
+        return nullptr;
+    }
+    if (!file.bytes) return nullptr;
     File f;
     f.path = look.path;
     f.recordLength = recordLength;
     f.stamp = look.stamp;
-    f.bytes = std::move(*bytes);
+    f.bytes = std::move(*file.bytes);
     std::size_t n = RecordCount(f.bytes, recordLength);
     f.index.reserve(n);
     const std::string_view id = OddsIdOf(recordLength);
@@ -329,16 +352,25 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
 }
 
 std::string_view OddsFileCache::Find(const std::filesystem::path& path, std::size_t recordLength,
-                                     std::string_view venue, std::string_view raceNo,
-                                     bool* exists) {
-    File* f = Load(path, recordLength);
+                                     std::string_view venue, std::string_view raceNo, bool* exists,
+                                     bool* unreadable) {
+    bool failed = false;
+    File* f = Load(path, recordLength, &failed);
     if (exists) *exists = f != nullptr;
+    if (unreadable) *unreadable = failed;
     if (!f) return {};
     const std::uint32_t key = PackKey(venue, raceNo);
     auto it = std::lower_bound(f->index.begin(), f->index.end(), key,
                                [](const auto& e, std::uint32_t k) { return e.first < k; });
     if (it == f->index.end() || it->first != key) return {};
     return std::string_view(f->bytes).substr(it->second, recordLength);
+}
+
+std::vector<keiba::IoResult> OddsFileCache::TakeReadFailures() {
+    std::vector<keiba::IoResult> taken;
+    for (Failure& f : failures_) taken.push_back(std::move(f.read));
+    failures_.clear();
+    return taken;
 }
 
 namespace {

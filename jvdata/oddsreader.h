@@ -3,6 +3,7 @@
 
 #include "jvdata/racecalc.h"
 #include "jvdata/records.h"
+#include "keiba/fileio.h"
 
 #include <array>
 #include <cstdint>
@@ -27,14 +28,19 @@ class OddsFileCache {
 public:
     // The first sound record (jvdata/recordcheck.h) of the file for the venue and race number
     // (fields 20 and 26 of the record), or an empty view; `exists` is false when there is no
-    // such file.
+    // such file, and when there is one that cannot be read, which `unreadable` tells.
     std::string_view Find(const std::filesystem::path& path, std::size_t recordLength,
-                          std::string_view venue, std::string_view raceNo, bool* exists);
+                          std::string_view venue, std::string_view raceNo, bool* exists,
+                          bool* unreadable = nullptr);
+    // The failures of the reads since the last call, one for each file (its path and cause).
+    // Within a Hold a file that could not be read is not read again until it changes.
+    std::vector<keiba::IoResult> TakeReadFailures();
     // Whether something is at `path`.
     bool Exists(const std::filesystem::path& path);
     void Clear() {
         files_.clear();
         looked_.clear();
+        failures_.clear();
     }
 
     // While a Hold lives, each path is looked at once: for a run of reads during which nothing
@@ -67,6 +73,7 @@ private:
     struct Look {
         std::string path; // native
         bool exists = false, regular = false;
+        bool absent = true; // nothing there: not something that could not be looked at
         Stamp stamp;
     };
     struct File {
@@ -78,10 +85,16 @@ private:
         // race; sorted by key.
         std::vector<std::pair<std::uint32_t, std::size_t>> index;
     };
+    struct Failure {
+        std::string path; // native
+        Stamp stamp;
+        keiba::IoResult read;
+    };
     Look LookAt(const std::filesystem::path& path);
-    File* Load(const std::filesystem::path& path, std::size_t recordLength);
+    File* Load(const std::filesystem::path& path, std::size_t recordLength, bool* unreadable);
     std::vector<File> files_;
-    std::vector<Look> looked_; // during a hold
+    std::vector<Look> looked_;      // during a hold
+    std::vector<Failure> failures_; // one for each path, until taken
     int holds_ = 0;
 };
 

@@ -95,9 +95,14 @@ TimeSeriesResult ImportTimeSeriesOdds(const fs::path& folder, const fs::path& ap
         for (int kind = 1; kind <= 6; ++kind) {
             std::optional<fs::path> source = TimeSeriesOddsFile(folder, key, kind);
             if (!source) break;
-            std::optional<std::string> bytes = keiba::ReadWholeFile(*source);
-            if (!bytes) continue;
-            std::optional<std::string> line = ChooseSnapshot(*bytes, kind, key, calcs[r].OzTime1);
+            // A snapshot that is there but cannot be read is no missing one: the races after it
+            // would be counted as imported while its odds are not.
+            keiba::FileRead snapshot = keiba::ReadFileOrMissing(*source);
+            result.written = std::move(snapshot.read);
+            if (!result.written) return result;
+            if (!snapshot.bytes) continue;
+            std::optional<std::string> line =
+                ChooseSnapshot(*snapshot.bytes, kind, key, calcs[r].OzTime1);
             if (!line) continue;
             fs::path target = DayFilePath(appDir, *day, kOddsFiles[kind - 1]);
             result.written = keiba::CreateFolders(target.parent_path());

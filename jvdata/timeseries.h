@@ -38,8 +38,8 @@ struct TimeSeriesResult {
 };
 
 // Files the chosen snapshots of every race into <appDir>/Data. Stops at the first file that
-// cannot be read or written (`written` says which); files written before it stay, and an
-// unreadable one is left as it is.
+// cannot be read or written, snapshot or odds file (`written` says which, with the cause); files
+// written before it stay, and an unreadable one is left as it is.
 TimeSeriesResult ImportTimeSeriesOdds(const std::filesystem::path& folder,
                                       const std::filesystem::path& appDir, const DayRaces& races,
                                       const DayCalcs& calcs);

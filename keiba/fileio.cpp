@@ -219,16 +219,6 @@ IoResult ReadFailure(const std::filesystem::path& path, int err) {
 
 } // namespace
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-    return ReadWholeFile(path.c_str());
-}
-
-std::optional<std::string> ReadWholeFile(const char* nativePath) {
-    std::string data;
-    if (ReadInto(nativePath, data) != 0) return std::nullopt;
-    return data;
-}
-
 FileRead ReadFileOrMissing(const std::filesystem::path& path) {
     return ReadFileOrMissing(path.c_str());
 }

@@ -26,18 +26,14 @@ struct [[nodiscard]] IoResult {
     static IoResult Fail(std::string m) { return {false, std::move(m)}; }
 };
 
-// The whole file, or nothing when it is missing or unreadable.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
-// The same for a path already in the system's own form, for callers that build many paths in
-// one buffer instead of a path object each.
-std::optional<std::string> ReadWholeFile(const char* nativePath);
-
-// A read that tells a missing file from one that is there but cannot be read: for a caller that
-// rewrites the file from what it read (whatever it wrote over an unreadable file would lose it),
-// and for one that must tell the user which of the files it shows could not be read. The two
-// never share a value: `read` fails for the second, naming the file and the cause in words
-// ("<path> を読み込めません（<cause>）。"), and the system's own text goes to the failure log, as
-// a failed write's does. A read that succeeds costs what ReadWholeFile costs.
+// The whole file, telling a missing file from one that is there but cannot be read: the only
+// read of whole files, so that no caller takes the second for the first (a caller that rewrote
+// the file from what it read would lose it, one that shows it would show nothing and say
+// nothing). The two never share a value: `read` fails for the second, naming the file and the
+// cause in words ("<path> を読み込めません（<cause>）。"), and the system's own text goes to the
+// failure log, as a failed write's does. Something other than a file at the path (a folder, a
+// device) is one that cannot be read. The second form takes a path already in the system's own
+// form, for callers that build many paths in one buffer instead of a path object each.
 struct [[nodiscard]] FileRead {
     IoResult read;
     std::optional<std::string> bytes; // the file; nothing when it is missing or unreadable

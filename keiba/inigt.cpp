@@ -10,10 +10,17 @@
 namespace keiba {
 namespace {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
+// Names in the file's encoding, equal but for the case of ASCII letters. The second byte of a
+// CP932 character may be an ASCII letter's (ア is 83 41, ヂ 83 61): it is compared as it is.
+bool EqualsNoCase(std::string_view a, std::string_view b, bool cp932) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
+        if (cp932 && keiba::IsSjisLeadByte(static_cast<unsigned char>(x)) && i + 1 < a.size()) {
+            if (x != y || a[i + 1] != b[i + 1]) return false;
+            ++i;
+            continue;
+        }
         if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
         if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
         if (x != y) return false;
@@ -62,12 +69,13 @@ std::string Unquote(const std::string& utf8) {
     return utf8;
 }
 
-// The text to write for a value so that reading gives it back (the blanks around it aside). A
-// value itself enclosed in such a pair gets one more pair of "" for the reading to remove; any
-// other is written as it is, as earlier versions wrote it and as a user writes "abc" by hand.
+// The text to write for a value so that reading gives it back. A value with blanks at its ends
+// (a folder whose name ends in one), or itself enclosed in such a pair, gets a pair of "" for the
+// reading to remove; any other is written as it is, as earlier versions wrote it and as a user
+// writes "abc" by hand.
 std::string Quoted(std::string_view utf8) {
-    const std::string value(keiba::TrimBlanks(utf8));
-    if (Unquote(value) == value) return std::string(utf8);
+    const std::string value(utf8);
+    if (keiba::TrimBlanks(utf8) == utf8 && Unquote(value) == value) return value;
     return "\"" + value + "\"";
 }
 
@@ -105,12 +113,13 @@ IniText::IniText(std::string_view bytes) {
 }
 
 bool IniText::Find(std::string_view section, std::string_view key, std::string* rawValue) const {
+    const bool cp932 = encoding_ == Encoding::Cp932;
     bool inSection = false;
     for (const std::string& line : lines_) {
         std::string_view name, k, v;
         if (SectionOf(line, &name)) {
-            inSection = EqualsNoCase(name, section);
-        } else if (inSection && KeyOf(line, &k, &v) && EqualsNoCase(k, key)) {
+            inSection = EqualsNoCase(name, section, cp932);
+        } else if (inSection && KeyOf(line, &k, &v) && EqualsNoCase(k, key, cp932)) {
             *rawValue = std::string(v);
             return true;
         }
@@ -120,16 +129,17 @@ bool IniText::Find(std::string_view section, std::string_view key, std::string* 
 
 void IniText::Set(std::string_view section, std::string_view key, std::string_view rawValue) {
     std::string newLine = std::string(key) + "=" + std::string(rawValue);
+    const bool cp932 = encoding_ == Encoding::Cp932;
     bool inSection = false;
     std::size_t insertAt = std::string::npos; // after the section's last key line
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         std::string_view name, k, v;
         if (SectionOf(lines_[i], &name)) {
             if (inSection) break;
-            inSection = EqualsNoCase(name, section);
+            inSection = EqualsNoCase(name, section, cp932);
             if (inSection) insertAt = i + 1;
         } else if (inSection) {
-            if (KeyOf(lines_[i], &k, &v) && EqualsNoCase(k, key)) {
+            if (KeyOf(lines_[i], &k, &v) && EqualsNoCase(k, key, cp932)) {
                 lines_[i] = std::string(k) + "=" + std::string(rawValue);
                 return;
             }
@@ -204,23 +214,39 @@ bool TIniGT::ReadBool(std::string_view section, std::string_view ident, bool def
 }
 
 int TIniGT::ReadInteger(std::string_view section, std::string_view ident, int def) const {
-    if (fullPath_.empty()) return def;
-    auto bytes = keiba::ReadWholeFile(fullPath_);
-    if (!bytes) return def;
-    std::string raw;
-    if (!IniText(*bytes).Find(section, ident, &raw)) return def;
-    return keiba::StrToIntDef(raw, def);
+    const std::optional<std::string> raw = RawValue(section, ident);
+    return raw ? keiba::StrToIntDef(*raw, def) : def;
 }
 
 std::string TIniGT::ReadString(std::string_view section, std::string_view ident,
                                std::string_view def) const {
-    if (fullPath_.empty()) return std::string(def);
-    auto bytes = keiba::ReadWholeFile(fullPath_);
-    if (!bytes) return std::string(def);
+    const std::optional<std::string> raw = RawValue(section, ident);
+    return raw ? Unquote(*raw) : std::string(def);
+}
+
+keiba::IoResult TIniGT::Readable() const {
+    if (fullPath_.empty()) return keiba::IoResult::Ok();
+    return std::move(keiba::ReadFileOrMissing(fullPath_).read);
+}
+
+std::optional<std::string> TIniGT::RawValue(std::string_view section,
+                                            std::string_view ident) const {
+    if (fullPath_.empty()) return std::nullopt;
+    // A file that cannot be read gives the defaults; the read's failure goes to the error log,
+    // and a write, which would lose the file, is refused with it.
+    keiba::FileRead file = keiba::ReadFileOrMissing(fullPath_);
+    if (!file.bytes) return std::nullopt;
+    const IniText text(*file.bytes);
+    // The names as a write puts them in the file: a name CP932 cannot hold was never written.
+    const bool cp932 = text.encoding() == IniText::Encoding::Cp932;
+    const auto fileSection =
+        cp932 ? keiba::Utf8ToCp932Exact(section) : std::optional<std::string>(section);
+    const auto fileIdent =
+        cp932 ? keiba::Utf8ToCp932Exact(ident) : std::optional<std::string>(ident);
     std::string raw;
-    const IniText text(*bytes);
-    if (!text.Find(section, ident, &raw)) return std::string(def);
-    return Unquote(text.encoding() == IniText::Encoding::Cp932 ? keiba::Cp932ToUtf8(raw) : raw);
+    if (!fileSection || !fileIdent || !text.Find(*fileSection, *fileIdent, &raw))
+        return std::nullopt;
+    return cp932 ? keiba::Cp932ToUtf8(raw) : raw;
 }
 
 keiba::IoResult TIniGT::WriteBool(std::string_view section, std::string_view ident, bool value) {
@@ -242,12 +268,9 @@ keiba::IoResult TIniGT::WriteStrings(std::string_view section,
     for (const KeyValue& kv : values)
         if (HasLineBreak(section) || HasLineBreak(kv.ident) || HasLineBreak(kv.value))
             return keiba::IoResult::Fail("改行を含む設定値は保存できません。");
-    std::error_code ec;
-    bool exists = std::filesystem::exists(fullPath_, ec);
-    auto bytes = keiba::ReadWholeFile(fullPath_);
-    if (exists && !bytes)
-        return keiba::IoResult::Fail(keiba::PathToUtf8(fullPath_) + " を読み込めません。");
-    IniText text(bytes ? *bytes : std::string());
+    keiba::FileRead file = keiba::ReadFileOrMissing(fullPath_);
+    if (!file.read) return std::move(file.read);
+    IniText text(file.bytes.value_or(std::string()));
 
     // The keys in the file's own encoding; a CP932 file takes only what CP932 can hold.
     const bool cp932 = text.encoding() == IniText::Encoding::Cp932;

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,11 @@ public:
     // The file every read and write goes to.
     const std::filesystem::path& FullPath() const { return fullPath_; }
 
+    // Whether the file can be read: Ok when it can or is missing, else the failure, with its
+    // cause. The reads below give their defaults from a file that cannot be read, and every
+    // write is refused with this failure, since it would replace the file.
+    keiba::IoResult Readable() const;
+
     bool ReadBool(std::string_view section, std::string_view ident, bool def) const;
     int ReadInteger(std::string_view section, std::string_view ident, int def) const;
     // The value with one pair of surrounding "" or ｢｣ removed; a missing key gives `def`.
@@ -47,8 +53,8 @@ public:
 
     keiba::IoResult WriteBool(std::string_view section, std::string_view ident, bool value);
     keiba::IoResult WriteInteger(std::string_view section, std::string_view ident, int value);
-    // Written so that ReadString gives it back, but for the blanks around it: a value itself
-    // enclosed in "" or ｢｣ gets one more pair of "", any other is written as given. A value with
+    // Written so that ReadString gives it back: a value with blanks at its ends, or itself
+    // enclosed in "" or ｢｣, gets a pair of "", any other is written as given. A value with
     // a line break, one CP932 cannot hold, or one that would read back otherwise from CP932 (see
     // keiba::Cp932ReadBack), is refused, as is a section name or key the file would read as
     // another (a ']' in the one, a '=' in the other).
@@ -64,6 +70,8 @@ public:
 
 private:
     void Rebuild();
+    // The value's text as the file holds it, in UTF-8; nothing for a missing key.
+    std::optional<std::string> RawValue(std::string_view section, std::string_view ident) const;
 
     std::filesystem::path appFolder_;
     std::string exeBaseName_;
@@ -73,8 +81,9 @@ private:
 };
 
 // The ini text itself, kept line by line so that a rewrite keeps every other line as it was.
-// Section and key names compare without regard to ASCII case, so a file edited by hand keeps
-// its settings whatever case it spells them in. Raw values are the text's bytes with the blanks
+// Section and key names are given in the file's encoding, as values are, and compare without
+// regard to ASCII case, so a file edited by hand keeps its settings whatever case it spells them
+// in. Raw values are the text's bytes with the blanks
 // around them removed: CP932, or UTF-8 where the file is a Unicode one (an editor saved it so).
 class IniText {
 public:

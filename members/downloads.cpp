@@ -104,7 +104,8 @@ bool Downloads::Run(Kind kind, const std::string& path, DownloadView& view) {
         }
         if (static_cast<long long>(size) <= kMaxTextReply) {
             // A text reply stays where it is, for the user to look at.
-            std::optional<std::string> code = ReplyCode(keiba::ReadWholeFile(zip).value_or(""));
+            std::optional<std::string> code =
+                ReplyCode(keiba::ReadFileOrMissing(zip).bytes.value_or(""));
             if (!code)
                 Say(context_.notifier, kMsgDownloadFailed);
             else if (kind == Kind::Sample)

@@ -433,10 +433,15 @@ NeraiRead ReadNeraiFile(const std::filesystem::path& appDir, std::string_view na
     NeraiRead result;
     const std::optional<std::filesystem::path> path = ListedSetPath(appDir, nameUtf8);
     if (!path) return result;
-    std::optional<std::string> bytes = keiba::ReadWholeFile(*path);
-    if (!bytes) return result;
+    keiba::FileRead file = keiba::ReadFileOrMissing(*path);
+    if (!file.read) {
+        result.status = NeraiReadStatus::Unreadable;
+        result.message = std::move(file.read.message);
+        return result;
+    }
+    if (!file.bytes) return result;
     // The line may end in LF or a lone CR, or in nothing at all, where an editor saved it so.
-    const std::string_view b = *bytes;
+    const std::string_view b = *file.bytes;
     const std::string_view line = b.substr(0, kNeraiLineLength);
     const bool wholeLine = line.size() == kNeraiLineLength &&
                            line.find_first_of("\r\n") == std::string_view::npos &&
@@ -450,6 +455,7 @@ NeraiRead ReadNeraiFile(const std::filesystem::path& appDir, std::string_view na
         result.record.Assign(b.substr(0, TNeraiRecord::kLength));
     } else {
         result.status = NeraiReadStatus::Short;
+        result.message = NeraiUnreadableMessage(nameUtf8);
     }
     return result;
 }

@@ -167,10 +167,12 @@ std::filesystem::path NeraiPath(const std::filesystem::path& appDir, std::string
 // loaded and deleted.
 std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir);
 
-enum class NeraiReadStatus { Ok, Missing, Short };
+// Short: too short for a record. Unreadable: the file is there but cannot be read.
+enum class NeraiReadStatus { Ok, Missing, Short, Unreadable };
 struct NeraiRead {
     NeraiReadStatus status = NeraiReadStatus::Missing;
     TNeraiRecord record; // blanks unless Ok; only the first 216 bytes of a longer file
+    std::string message; // UTF-8, what the user is told when the set is neither Ok nor Missing
 };
 // A name that could not have been listed (see NeraiSetNames) reads as missing.
 NeraiRead ReadNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8);

@@ -27,14 +27,14 @@ NeraiSlotResult NeraiSlots::LoadSlot(int k) {
 
     NeraiRead read = ReadNeraiFile(context_.folder, name);
     if (read.status != NeraiReadStatus::Ok) {
-        if (read.status == NeraiReadStatus::Short) {
+        const bool missing = read.status == NeraiReadStatus::Missing;
+        if (!missing) {
             context_.notifier.Beep();
-            context_.notifier.Information(NeraiUnreadableMessage(name));
+            context_.notifier.Information(read.message);
         }
         // The combo would otherwise name a set the slot does not hold.
         if (name != HeldName(k)) view_.ShowName(k, HeldName(k));
-        return read.status == NeraiReadStatus::Short ? NeraiSlotResult::Unreadable
-                                                     : NeraiSlotResult::Missing;
+        return missing ? NeraiSlotResult::Missing : NeraiSlotResult::Unreadable;
     }
 
     day_.gNeraiSlots[kk] = read.record;

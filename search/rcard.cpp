@@ -60,7 +60,10 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
         return Refused(RCardStatus::NotARace, hit);
     const int race = TwoDigits(raceNo, 12);
 
-    auto raFile = keiba::ReadWholeFile(jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA));
+    const keiba::FileRead raRead =
+        keiba::ReadFileOrMissing(jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA));
+    if (!raRead.read) return {RCardStatus::Unreadable, nullptr, raRead.read.message};
+    const std::optional<std::string>& raFile = raRead.bytes;
     if (!raFile) return Refused(RCardStatus::NoRaceFile, hit);
     auto card = std::make_unique<RCardRace>();
     bool found = false;
@@ -74,7 +77,9 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
     }
     if (!found) return Refused(RCardStatus::RaceNotFound, hit);
 
-    auto seFile = keiba::ReadWholeFile(*runnerPath);
+    const keiba::FileRead seRead = keiba::ReadFileOrMissing(*runnerPath);
+    if (!seRead.read) return {RCardStatus::Unreadable, nullptr, seRead.read.message};
+    const std::optional<std::string>& seFile = seRead.bytes;
     if (!seFile) return Refused(RCardStatus::NoRunnerFile, hit);
     card->runners = std::clamp(card->race.RunnerCount(), 0, jvdata::kMaxRunners);
     const std::size_t slots = jvdata::RecordCount(*seFile, jvdata::kSeLength);
@@ -85,9 +90,12 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
             jvdata::RecordAt(*seFile, jvdata::kSeLength, static_cast<std::size_t>(slot)));
     }
 
+    std::string note;
     if (auto xq = raceday::FindMembersFile(appDir / "VZK", "XQ", date8, ".vzkd")) {
-        std::string bytes;
-        if (raceday::ReadAnalysisFile(*xq, bytes)) {
+        keiba::FileRead xqRead = keiba::ReadFileOrMissing(*xq);
+        note = std::move(xqRead.read.message);
+        if (xqRead.bytes) {
+            const std::string& bytes = *xqRead.bytes;
             using Rec = jvdata::TAnalysisRecord;
             for (std::size_t i = 0, n = jvdata::RecordCount(bytes, jvdata::kAnalysisLength); i < n;
                  ++i) {
@@ -111,7 +119,7 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
         keiba::RLevelToText(static_cast<int>(keiba::DigitValue(first.ThisRun().RaceRLevel())));
     card->rPlus = keiba::FormatIntBlankZero(first.RPlusCount());
     card->rMinus = keiba::FormatIntBlankZero(first.RMinusCount());
-    return {RCardStatus::Opened, std::move(card), {}};
+    return {RCardStatus::Opened, std::move(card), std::move(note)};
 }
 
 } // namespace search

@@ -20,16 +20,19 @@ enum class RCardStatus {
     NoRaceFile,   // Data/<stem>.jvRA is missing
     RaceNotFound, // the race file does not hold the race
     NoRunnerFile, // Data/<stem><racecourse>.jvSEr is missing
+    Unreadable,   // one of those two is there but cannot be read
 };
 
 struct RCardLoad {
     RCardStatus status = RCardStatus::NotARace;
     std::unique_ptr<RCardRace> race; // set when Opened
-    std::string message;             // UTF-8, set when not Opened
+    // UTF-8, set when not Opened, and when it opened without an analysis file that is there
+    // but cannot be read
+    std::string message;
 };
 
 // Reads the race of `hit` from the files of `appDir`. A missing analysis file opens the race
-// without analysis data.
+// without analysis data; so does one that cannot be read, which the message says.
 RCardLoad LoadRCardRace(const std::filesystem::path& appDir, const RHit& hit);
 
 } // namespace search

@@ -72,9 +72,9 @@ NeraiSlotResult UserNeraiSets::Load(int u, const std::string& name) {
     if (u < 1 || u > 3 || name.empty()) return NeraiSlotResult::NoName;
     NeraiRead read = ReadNeraiFile(context_.folder, name);
     if (read.status == NeraiReadStatus::Missing) return NeraiSlotResult::Missing;
-    if (read.status == NeraiReadStatus::Short) {
+    if (read.status != NeraiReadStatus::Ok) {
         context_.notifier.Beep();
-        context_.notifier.Information(NeraiUnreadableMessage(name));
+        context_.notifier.Information(read.message);
         return NeraiSlotResult::Unreadable;
     }
     gUserNeraiConds[static_cast<std::size_t>(u)] = read.record;

@@ -68,7 +68,7 @@ public:
 
     // Loads the set `name` (UTF-8, trimmed by the caller) as set u = 1..3: `gUserNeraiConds`[u].
     // Loaded: the caller searches and remembers the name. A missing file loads nothing; a file
-    // too short for a record says so and loads nothing.
+    // too short for a record, or one that cannot be read, says so and loads nothing.
     NeraiSlotResult Load(int u, const std::string& name);
     // The name of the set u holds, empty before the first load.
     const std::string& HeldName(int u) const;

@@ -74,9 +74,10 @@ int main(int argc, char** argv) {
     const std::filesystem::path out = argv[2];
     if (!devtools::Usable({{in, devtools::PathUse::ReadFile}, {out, devtools::PathUse::WriteFile}}))
         return 1;
-    const auto markdown = keiba::ReadWholeFile(in);
+    const keiba::FileRead read = keiba::ReadFileOrMissing(in);
+    const auto& markdown = read.bytes;
     if (!markdown) {
-        devtools::Say("cannot read file " + in.string());
+        devtools::Say(read.read ? "no such file: " + in.string() : read.read.message);
         return 1;
     }
 

@@ -151,6 +151,9 @@ void TMainForm::WireHosts() {
 
 void TMainForm::FormCreate() {
     keiba::Notifier& notifier = context_.notifier;
+    // Said once here: every setting then reads as its default, and every change is refused.
+    if (keiba::IoResult io = ini_.Readable(); !io)
+        notifier.Information(io.message + "設定は既定の値になり、変更は保存されません。");
     for (const std::string& message : FillOutsideProgramFolders(ini_))
         notifier.Information(message);
     std::vector<std::string> folderFailures = CreateDataFolders(appDir_);
@@ -249,9 +252,10 @@ void TMainForm::ApplyMarkers(const MarkerFiles& markers) {
 }
 
 void TMainForm::LoadJockeyTable() {
-    auto bytes = keiba::ReadWholeFile(appDir_ / "jockdata.kcsv");
-    if (!bytes) return;
-    raceday::JockeyTable table = raceday::ParseJockeyTable(*bytes);
+    const keiba::FileRead file = keiba::ReadFileOrMissing(appDir_ / "jockdata.kcsv");
+    if (!file.read) context_.notifier.Information(file.read.message);
+    if (!file.bytes) return;
+    raceday::JockeyTable table = raceday::ParseJockeyTable(*file.bytes);
     if (table.rows.empty()) return;
     views::StringGrid* g = Grid(QStringLiteral("StringGrid11"));
     views::GridModel* m = g->Model();

@@ -114,12 +114,13 @@ void TMainForm::LoadBtnClick() {
     dialog.setDirectory(U(keiba::PathToUtf8(appDir_ / "HPupload")));
     if (ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const fs::path path = keiba::Utf8Path(ToUtf8(dialog.selectedFiles().first()));
-    const auto bytes = keiba::ReadWholeFile(path);
-    if (!bytes) {
-        context_.notifier.Information(keiba::PathToUtf8(path) + " を読み込めません。");
+    const keiba::FileRead file = keiba::ReadFileOrMissing(path);
+    if (!file.bytes) {
+        context_.notifier.Information(file.read ? keiba::PathToUtf8(path) + " がありません。"
+                                                : file.read.message);
         return;
     }
-    const search::StatsRows rows = search::ParseStatsFile(*bytes);
+    const search::StatsRows rows = search::ParseStatsFile(*file.bytes);
     const int cols = search::StatsGridColumns(rows);
     if (cols > search::kStatsMaxColumns) {
         context_.notifier.Information(keiba::PathToUtf8(path) + " は" +

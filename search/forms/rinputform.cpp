@@ -148,10 +148,11 @@ void TRInputForm::ReadCompBtnClick() {
         CJlabel(n)->setVisible(n <= runners);
     }
     if (r < 0 || day_.rumaFileName.empty()) return;
-    const auto bytes = keiba::ReadWholeFile(day_.rumaFileName);
-    if (!bytes) return;
+    const keiba::FileRead file = keiba::ReadFileOrMissing(day_.rumaFileName);
+    if (!file.read) context_.notifier.Information(file.read.message);
+    if (!file.bytes) return;
     const RumaEntry entry =
-        ReadRumaEntry(*bytes, day_.gDayRaces[static_cast<std::size_t>(r)].Key().Key12());
+        ReadRumaEntry(*file.bytes, day_.gDayRaces[static_cast<std::size_t>(r)].Key().Key12());
     RLVCombo_->setCurrentIndex(entry.level);
     for (int n = 1; n <= runners; ++n)
         RumaCombo(n)->setCurrentIndex(ItemOfMark(entry.marks[static_cast<std::size_t>(n - 1)]));
@@ -166,15 +167,14 @@ void TRInputForm::SavebtnClick() {
         entry.marks[static_cast<std::size_t>(n - 1)] = MarkOfItem(RumaCombo(n)->currentIndex());
 
     const std::filesystem::path& path = day_.rumaFileName;
-    std::optional<std::string> existing = keiba::ReadWholeFile(path);
-    std::error_code ec;
-    if (!existing && std::filesystem::exists(path, ec)) {
+    keiba::FileRead existing = keiba::ReadFileOrMissing(path);
+    if (!existing.read) {
         // A file that is there but cannot be read is not replaced by a fresh one.
-        context_.notifier.Information(keiba::PathToUtf8(path) + " を読み込めません。");
+        context_.notifier.Information(existing.read.message);
         return;
     }
     const std::string bytes =
-        UpdateRumaFile(existing, DayRumaKeys(day_, DatList_->count()),
+        UpdateRumaFile(existing.bytes, DayRumaKeys(day_, DatList_->count()),
                        day_.gDayRaces[static_cast<std::size_t>(r)].Key().Key12(), entry);
     if (keiba::IoResult io = keiba::WriteFileAtomic(path, bytes); !io)
         context_.notifier.Information(io.message);

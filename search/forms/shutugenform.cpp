@@ -200,9 +200,9 @@ void TShutugenForm::NeraiComboChange() {
     if (name.empty()) return;
     const NeraiRead read = ReadNeraiFile(context_.folder, name);
     if (read.status == NeraiReadStatus::Missing) return;
-    if (read.status == NeraiReadStatus::Short) {
+    if (read.status != NeraiReadStatus::Ok) {
         context_.notifier.Beep();
-        context_.notifier.Information(NeraiUnreadableMessage(name));
+        context_.notifier.Information(read.message);
         return;
     }
     editor_->Load(DecodeNerai(read.record));

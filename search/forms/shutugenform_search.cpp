@@ -379,11 +379,11 @@ void TShutugenForm::HitListMouseDown(HitGrid* grid, int row) {
     const RHit* hit = grid ? grid->Model()->HitAt(row) : nullptr;
     if (!hit) return;
     RCardLoad load = LoadRCardRace(context_.folder, *hit);
-    if (load.status != RCardStatus::Opened) {
+    if (!load.message.empty()) {
         context_.notifier.Beep();
         context_.notifier.Information(load.message);
-        return;
     }
+    if (load.status != RCardStatus::Opened) return;
     if (openRace_) openRace_(*load.race);
 }
 

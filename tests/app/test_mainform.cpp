@@ -24,6 +24,7 @@
 #include "tests/search/neraifixture.h"
 #include "tests/support/numericfields.h"
 #include "tests/support/readonly.h"
+#include "tests/support/unreadable.h"
 #include "views/forms/desplform.h"
 #include "views/indexcard.h"
 #include "views/print/allprintform.h"
@@ -97,6 +98,22 @@ TEST_F(MainFormTest, FormsInOrderAndAFailedJvInitOnlySaysSo) {
     Start(0, "0480").show(); // an old control: its version message, once
     EXPECT_EQ(lastJv->CallNames(), (std::vector<std::string>{"JVInit", "JVVersion"}));
     EXPECT_NE(notifier.messages.back().find("[4.8.0]です。"), std::string::npos);
+}
+
+// Files read at the start that are there but cannot be read are said, with the cause: the
+// settings once (every setting then reads as its default), and the jockey table.
+TEST_F(MainFormTest, FilesThatCannotBeReadAreSaidAtTheStart) {
+    ASSERT_TRUE(Ini().WriteInteger("locate", "top", 40));
+    WriteBytes(dir / "jockdata.kcsv", "01002,b,c,d,e\r\n");
+    {
+        const UnreadableFile unreadable({Ini().FullPath(), dir / "jockdata.kcsv"});
+        Start();
+    }
+    const std::string cause = " を読み込めません（読み込む権限がありません）。";
+    EXPECT_EQ(notifier.messages,
+              (std::vector<std::string>{Ini().FullPath().string() + cause +
+                                            "設定は既定の値になり、変更は保存されません。",
+                                        (dir / "jockdata.kcsv").string() + cause}));
 }
 
 TEST_F(MainFormTest, EachMarkerFileShowsExactlyItsControls) {

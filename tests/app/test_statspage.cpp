@@ -4,6 +4,7 @@
 #include "keiba/csvsplit.h"
 #include "tests/app/mainfixture.h"
 #include "tests/support/filedialogs.h"
+#include "tests/support/unreadable.h"
 
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -109,8 +110,16 @@ TEST_F(StatsTab, EmptyCancelledAndUnsafeInput) {
     Click("LoadBtn");
     EXPECT_EQ(Data().Cells(0, 0), QString());
 
-    // An empty file keeps the heading row.
+    // A file that cannot be read is said with its cause; an empty one keeps the heading row.
     WriteBytes(dir / "empty.csv", "");
+    Answer(dir / "empty.csv");
+    {
+        const UnreadableFile unreadable(dir / "empty.csv");
+        Click("LoadBtn");
+    }
+    EXPECT_EQ(notifier.messages.at(0),
+              (dir / "empty.csv").string() + " を読み込めません（読み込む権限がありません）。");
+    notifier.messages.clear();
     Answer(dir / "empty.csv");
     Click("LoadBtn");
     EXPECT_EQ(Data().RowCount(), 1);

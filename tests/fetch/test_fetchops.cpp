@@ -2,8 +2,11 @@
 // them, against the fake JV-Link.
 
 #include "jvdata/dayfiles.h"
+#include "search/nerairecord.h"
+#include "search/neraislots.h"
 #include "tests/fetch/fetchfixture.h"
 #include "tests/support/readonly.h"
+#include "tests/support/unreadable.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -205,8 +208,9 @@ TEST_F(FetchFixture, TimeSeriesImportNeedsItsFolderAndADay) {
     fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。");
 
-    TempDir series;
-    ASSERT_TRUE(ini.WriteString("Dir", "jikeiretu", keiba::PathToUtf8(series.path())));
+    TempDir temp;
+    const fs::path series = temp / "odds "; // a name that ends in a blank
+    ASSERT_TRUE(ini.WriteString("Dir", "jikeiretu", keiba::PathToUtf8(series)));
     fs::create_directories(series / "20261206");
     for (int r = 1; r <= 3; ++r) {
         std::string line = Odds(1, Key(r));
@@ -220,4 +224,61 @@ TEST_F(FetchFixture, TimeSeriesImportNeedsItsFolderAndADay) {
     fetchHost.dateText.clear();
     fetch::ImportTimeSeriesOdds(fetchHost);
     EXPECT_EQ(notifier.messages.back(), "ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
+}
+
+namespace {
+
+class OneSlotView : public search::NeraiSlotView {
+    std::string ChosenSetName(int k) const override { return k == 1 ? "本命" : ""; }
+    void ShowName(int, const std::string&) override {}
+    int RaceCount() const override { return 1; }
+    void RepaintRaceCards() override {}
+};
+
+} // namespace
+
+// A file the user keeps that is there but cannot be read is said with its cause, never taken
+// for a missing one: the odds read again after a fetch, the time-series import's snapshot and
+// the odds file it would rewrite, and a target set chosen.
+TEST_F(FetchFixture, AFileThatCannotBeReadIsSaidAndNotTakenForAMissingOne) {
+    const fs::path o1File = DataFile(Stem("20261206") + ".jvO1"), series = dir / "series";
+    std::string o1 = Odds(1, Key(1));
+    jvdata::SetField(o1, 46, 4, "0123"); // horse 1's win odds: 12.3
+    WriteBytes(o1File, o1);
+    LoadRaces(1, "1500");
+    ASSERT_TRUE(keiba::WriteFileAtomic(o1File, o1)); // as a fetch files it
+    ASSERT_TRUE(context.settings.WriteString("Dir", "jikeiretu", series.string()));
+    fs::create_directories(series / "20261206");
+    jvdata::SetField(o1, 28, 8, "12061450");
+    WriteBytes(series / "20261206/05050801.jvO1", o1);
+    ASSERT_TRUE(search::WriteNeraiFile(dir.path(), "本命", search::TNeraiRecord()));
+    OneSlotView view;
+    search::NeraiSlots slots(view, Day(), context);
+    const auto reread = [&] { fetchHost.FetchHost::ReadRaceOdds(); };
+    const auto import = [&] { fetch::ImportTimeSeriesOdds(fetchHost); };
+    const struct {
+        fs::path file;
+        std::function<void()> read;
+        const std::vector<std::string>& told;
+    } cases[] = {
+        {o1File, reread, fetchHost.labels},
+        {series / "20261206/05050801.jvO1", import, notifier.messages},
+        {o1File, import, notifier.messages},
+        {search::NeraiPath(dir.path(), "本命"), [&] { slots.LoadSlot(1); }, notifier.messages}};
+    Day().gOddsRaceIndex = 0;
+    for (const auto& c : cases) {
+        const std::string before = Slurp(c.file);
+        fetchHost.labels.clear();
+        notifier.messages.clear();
+        {
+            const UnreadableFile unreadable(c.file);
+            c.read();
+        }
+        EXPECT_EQ(c.told, std::vector<std::string>{c.file.string() + " を読み込めません（読み込む権"
+                                                                     "限がありません）。"});
+        EXPECT_EQ(Slurp(c.file), before);
+    }
+    // The odds shown stay those read before; no race counts as imported.
+    EXPECT_DOUBLE_EQ(Day().gRaceCalc[0].WinOdds[0], 12.3);
+    EXPECT_EQ(Count(fetchHost.ops, "reload"), 0);
 }

@@ -5,6 +5,7 @@
 #include "keiba/fileio.h"
 #include "raceday/dayload.h"
 #include "tests/fetch/fetchfixture.h"
+#include "tests/support/unreadable.h"
 
 #include <array>
 #include <cstdlib>
@@ -338,6 +339,17 @@ TEST_F(ImportSessionTest, ASettingsFileSavedAsUtf16IsRefusedBeforeAnythingIsFile
         << notifier.messages[0];
     EXPECT_EQ(Slurp(context.settings.FullPath()), utf16);
     EXPECT_FALSE(fetchHost.operations.Busy());
+}
+
+// Its from-time reads as the first use's, and its end could not be saved: refused before the
+// import is announced.
+TEST_F(ImportSessionTest, ASettingsFileThatCannotBeReadIsRefusedBeforeTheAnnouncement) {
+    const UnreadableFile unreadable(context.settings.FullPath());
+    session.Start(FirstUse());
+    EXPECT_TRUE(link.calls.empty());
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_TRUE(notifier.messages[0].starts_with(
+        context.settings.FullPath().string() + " を読み込めません（読み込む権限がありません）。"));
 }
 
 // The end of a setup import is one settings write: when it fails, the from-time does not move

@@ -4,6 +4,7 @@
 
 #include "tests/support/fakejvlink.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,23 @@ TEST_F(Replay, InjectedResults) {
     EXPECT_EQ(Open(*link), -504);
     WriteBytes(feed / std::string(kFeedConfigName), "present=0\n");
     EXPECT_FALSE(CreateReplayJvLink(feed.path())) << "the control is missing";
+}
+
+// A stored file that is there but cannot be read is no empty one: its records would be passed
+// over as if filed. Nor may unread settings pass for none.
+TEST_F(Replay, WhatCannotBeReadIsAnErrorNotNothing) {
+    auto link = Link();
+    {
+        const testsupport::UnreadableFile unreadable(feed / "stored/20261201100000_B.txt");
+        ASSERT_EQ(Open(*link), 0);
+        std::string buf, name;
+        // "a1" and its CR LF, then the end of A.txt, then B.txt
+        for (int expected : {4, -1, -502}) EXPECT_EQ(link->JVRead(buf, 100000, name), expected);
+        link->JVClose();
+    }
+    WriteBytes(feed / std::string(kFeedConfigName), "JVOpen=0\n");
+    const testsupport::UnreadableFile unreadable(feed / std::string(kFeedConfigName));
+    EXPECT_EQ(Open(*link), -401);
 }
 
 TEST(FakeJvLink, RecordsEveryCallInOrderAndServesItsScript) {

@@ -62,7 +62,7 @@ TEST(RtFetch, EachRecordIsFiledBeforeTheNextRead) {
     link.onCall = [&](const testsupport::FakeJvLink::Call& c) {
         if (c.method != "JVRead") return;
         auto read = [&](const char* name) {
-            return keiba::ReadWholeFile(data / name).value_or(std::string());
+            return keiba::ReadFileOrMissing(data / name).bytes.value_or(std::string());
         };
         const std::string raFile = read("2026年12月06日.jvRA");
         const std::string seFile = read("2026年12月06日東京.jvSEr");

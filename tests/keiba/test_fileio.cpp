@@ -212,7 +212,7 @@ TEST(FileIo, AFolderThatCannotBeWrittenIsAFailureNotASuccess) {
         ::chmod(ro.c_str(), 0555);
         EXPECT_FALSE(WriteFileAtomic(ro / "x.txt", "x").ok);
     }
-    EXPECT_FALSE(ReadWholeFile(dir / "nothing.txt").has_value());
+    EXPECT_TRUE(ReadFileOrMissing(dir / "nothing.txt").Missing());
 }
 
 // The user reads the cause in words; the system's own text, which a support request needs,

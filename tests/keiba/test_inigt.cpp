@@ -2,6 +2,7 @@
 
 #include "keiba/sjis.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -183,10 +184,43 @@ TEST_F(IniGTTest, AWriteThatChangesNothingLeavesTheFileAlone) {
     const std::uint64_t writes = keiba::WriteCount(dir / "kestrane.ini");
     EXPECT_TRUE(store.WriteString("Myfavo", "nerai1", "本命"));
     EXPECT_TRUE(store.WriteStrings("locate", {{"top", "40"}, {"left", "5"}}));
-    // blanks around a value are not kept in the file: it reads back the same without them
-    EXPECT_TRUE(store.WriteString("Myfavo", "nerai1", " 本命 "));
     EXPECT_EQ(keiba::WriteCount(dir / "kestrane.ini"), writes);
     EXPECT_TRUE(store.WriteStrings("locate", {{"top", "40"}, {"left", "6"}}));
     EXPECT_EQ(keiba::WriteCount(dir / "kestrane.ini"), writes + 1);
     EXPECT_EQ(store.ReadInteger("locate", "left", 0), 6);
+}
+
+// A folder picked whose name ends in a blank must name that folder after a restart (the store
+// reads its file at every read); files written earlier read as they did (QuotingRuleOfStrings).
+TEST_F(IniGTTest, AValueWithBlanksAtItsEndsComesBackAfterARestart) {
+    for (const std::string v : {" /home/u/bets", "\tx\t", " ", "\"q\" ", "/home/u/bets "}) {
+        ASSERT_TRUE(store.WriteString("Dir", "jikeiretu", v));
+        EXPECT_EQ(store.ReadString("Dir", "jikeiretu", "unset"), v);
+    }
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), "[Dir]\r\njikeiretu=\"/home/u/bets \"\r\n");
+}
+
+// Names are written in CP932 and must be looked up so; ア (83 41) and ヂ (83 61) differ only in
+// a byte that is an ASCII letter's.
+TEST_F(IniGTTest, NamesThatAreNotAsciiAreFoundAgain) {
+    ASSERT_TRUE(store.WriteString("表", "ﾃ", "1"));
+    ASSERT_TRUE(store.WriteString("表", "ア", "a"));
+    ASSERT_TRUE(store.WriteString("表", "ヂ", "b"));
+    EXPECT_EQ(store.ReadInteger("表", "ﾃ", 0), 1);
+    EXPECT_EQ(store.ReadString("表", "ア", "") + store.ReadString("表", "ヂ", ""), "ab");
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), keiba::Sj("[表]\r\nﾃ=1\r\nア=a\r\nヂ=b\r\n"));
+}
+
+// A file that is there but cannot be read is not a missing one: a write would replace it with
+// one setting, so it is refused with the cause (which the read also logs).
+TEST_F(IniGTTest, AFileThatCannotBeReadIsSaidWithItsCauseAndKept) {
+    WriteIni("[Dir]\r\nkaime=a\r\n");
+    {
+        const testsupport::UnreadableFile unreadable(dir / "kestrane.ini");
+        const std::string told =
+            (dir / "kestrane.ini").string() + " を読み込めません（読み込む権限がありません）。";
+        EXPECT_EQ(store.ReadString("Dir", "kaime", "default"), "default");
+        EXPECT_EQ(store.WriteString("Dir", "kaime", "b").message, told);
+    }
+    EXPECT_EQ(Slurp(dir / "kestrane.ini"), "[Dir]\r\nkaime=a\r\n");
 }

@@ -8,6 +8,7 @@
 #include "tests/jvdata/recordmaker.h"
 #include "tests/support/analysismaker.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,20 @@ TEST_F(RCardTest, AMissingAnalysisFileOpensWithoutAnalysis) {
     ASSERT_EQ(load.status, RCardStatus::Opened);
     EXPECT_TRUE(load.race->analysis[0].IsBlank());
     EXPECT_EQ(load.race->rLevel, "");
+}
+
+// A file that is there but cannot be read is said with its cause: the race's own files refuse
+// the card, the analysis file opens it without analysis.
+TEST_F(RCardTest, AFileThatCannotBeReadIsSaid) {
+    const fs::path files[] = {jvdata::DayFilePath(dir.path(), kDate, jvdata::DayFile::RA),
+                              *jvdata::DayRunnerFile(dir.path(), kDate, "05"),
+                              dir / "VZK/XQ20241124.vzkd"};
+    for (const fs::path& file : files) {
+        const testsupport::UnreadableFile unreadable(file);
+        const RCardLoad load = LoadRCardRace(dir.path(), Hit(11, 1));
+        EXPECT_EQ(load.message, file.string() + " を読み込めません（読み込む権限がありません）。");
+        EXPECT_EQ(load.status == RCardStatus::Opened, file == files[2]) << file;
+    }
 }
 
 TEST_F(RCardTest, WhatCannotBeOpenedSaysSo) {

@@ -3,6 +3,7 @@
 #include "keiba/context.h"
 #include "tests/support/fakes.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 #include "tests/support/widgets.h"
 
 #include <QComboBox>
@@ -129,6 +130,20 @@ TEST_F(RInputFormTest, WithoutARaceOrAFolderNothingIsLostSilently) {
     Choose(form->RumaCombo(1), 0);
     ASSERT_EQ(notifier.messages.size(), 1u);
     EXPECT_NE(notifier.messages[0].find(file.string()), std::string::npos);
+}
+
+// A day's file that is there but cannot be read is said with its cause, shown and saved alike,
+// and not replaced by one of a single race.
+TEST_F(RInputFormTest, ADaysFileThatCannotBeReadIsSaidAndKept) {
+    testsupport::WriteBytes(file, Key(1) + "6" + std::string(18, '1') + "\r\n");
+    {
+        const testsupport::UnreadableFile unreadable(file);
+        form->DatList()->setCurrentRow(0); // as a click on the race
+        Choose(form->RumaCombo(2), 0);
+    }
+    const std::string told = file.string() + " を読み込めません（読み込む権限がありません）。";
+    EXPECT_EQ(notifier.messages, (std::vector<std::string>{told, told}));
+    EXPECT_EQ(Slurp(file), Key(1) + "6" + std::string(18, '1') + "\r\n");
 }
 
 TEST_F(RInputFormTest, ThePositionIsKeptBetweenRuns) {

@@ -34,9 +34,9 @@ std::filesystem::path TempDir::operator/(std::string_view name) const {
 }
 
 std::string Slurp(const std::filesystem::path& p) {
-    auto bytes = keiba::ReadWholeFile(p);
-    EXPECT_TRUE(bytes.has_value()) << "missing file " << p;
-    return bytes.value_or(std::string());
+    keiba::FileRead file = keiba::ReadFileOrMissing(p);
+    EXPECT_TRUE(file.bytes.has_value()) << "missing file " << p << " " << file.read.message;
+    return std::move(file.bytes).value_or(std::string());
 }
 
 void WriteBytes(const std::filesystem::path& p, std::string_view bytes) {
