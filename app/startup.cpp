@@ -50,8 +50,7 @@ std::vector<fs::path> OutsideBetFolders(const keiba::TIniGT& ini) {
     std::vector<fs::path> folders;
     auto add = [&](std::string_view key, std::string_view sub) {
         const std::string value = ini.ReadString("Dir", key, "");
-        std::string_view dir = keiba::TrimBlanks(value);
-        if (!dir.empty()) folders.push_back(keiba::Utf8Path(dir) / sub);
+        if (!keiba::TrimBlanks(value).empty()) folders.push_back(keiba::Utf8Path(value) / sub);
     };
     add("kaime", "");
     add("QVXTohyo2", "kaime");

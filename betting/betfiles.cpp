@@ -218,9 +218,11 @@ VoteResult WriteBrivelFile(std::string_view betTypeName, std::int64_t /*amount*/
     const std::string bytes = BrivelBytes(betTypeName, grid, cols, *race);
 
     const std::filesystem::path& appDir = context.folder;
-    const std::string chosen =
-        context.settings.ReadString("Dir", "kaime", keiba::PathToUtf8(appDir));
-    std::filesystem::path folder = keiba::Utf8Path(keiba::TrimBlanks(chosen));
+    // A blank value is unset (a path of nothing would write beside wherever the program was
+    // started); any other is the folder as chosen, blanks at its ends included.
+    std::string chosen = context.settings.ReadString("Dir", "kaime", keiba::PathToUtf8(appDir));
+    if (keiba::TrimBlanks(chosen).empty()) chosen = keiba::PathToUtf8(appDir);
+    std::filesystem::path folder = keiba::Utf8Path(chosen);
     std::error_code ec;
     if (folder.lexically_normal() == appDir.lexically_normal() ||
         std::filesystem::equivalent(folder, appDir, ec))

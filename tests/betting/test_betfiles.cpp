@@ -150,6 +150,24 @@ TEST_F(BetFiles, BetFileHasTheMeetingHeaderAndOneLinePerBet) {
               keiba::Sj("東京 24年  5月  5日  2回  6日 \r\n11R ３連単 07-01-12    500\r\n"));
 }
 
+// A folder whose name ends in a blank is a folder of its own; a blank value is no folder at all
+// and must not send the file to wherever the program was started.
+TEST_F(BetFiles, TheBetFileGoesToTheFolderAsChosenBlanksAndAll) {
+    PlainTable g = Grid(14, 6, {" 3-12"});
+    const fs::path chosen = dir.path() / "bets ";
+    fs::create_directories(chosen);
+    fs::create_directories(dir.path() / "bets");
+    for (const auto& [value, folder] : {std::pair{keiba::PathToUtf8(chosen), chosen},
+                                        std::pair{std::string("  "), dir.path() / "kaime"}}) {
+        SCOPED_TRACE(value);
+        ASSERT_TRUE(ini.WriteString("Dir", "kaime", value));
+        notifier.answers = {true};
+        EXPECT_EQ(Brivel("馬連", g), VoteResult::Written);
+        EXPECT_TRUE(fs::exists(folder / "240505.BET"));
+    }
+    EXPECT_FALSE(fs::exists(dir.path() / "bets" / "240505.BET"));
+}
+
 TEST_F(BetFiles, ChecksStopBeforeAnythingIsAskedOrWritten) {
     PlainTable good = Grid(14, 6, {" 3-12"});
     PlainTable erased = Grid(14, 6, {" 3-12"});
