@@ -4,6 +4,8 @@
 #include "keiba/sjis.h"
 
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -11,6 +13,9 @@ namespace keiba {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr std::chrono::seconds kRepeatQuiet{60};
+constexpr std::size_t kRememberedFailures = 256;
 
 std::string Joined(const std::vector<std::string_view>& lines, std::size_t first) {
     std::string out;
@@ -68,13 +73,26 @@ keiba::IoResult AppendErrorLog(const fs::path& appDir, keiba::LocalTime now,
 }
 
 FailureLogging::FailureLogging(fs::path appDir, const keiba::Clock& clock) {
-    keiba::SetFailureLog([appDir = std::move(appDir), &clock](const std::string& text) {
+    struct Logged {
         // Writers on several threads would otherwise read the same old log and lose a line.
-        static std::mutex m;
-        const std::lock_guard<std::mutex> lock(m);
+        std::mutex m;
+        std::map<std::string, keiba::LocalTime> last;
+    };
+    keiba::SetFailureLog([appDir = std::move(appDir), &clock,
+                          logged = std::make_shared<Logged>()](const std::string& text) {
+        const std::lock_guard<std::mutex> lock(logged->m);
+        // A file read at every turn (the settings file is read for each value) fails at every
+        // turn too: the same failure within a minute adds nothing, and a hundred copies of it
+        // would push the log's earlier lines out.
+        const keiba::LocalTime now = clock.Now();
+        if (auto it = logged->last.find(text);
+            it != logged->last.end() && now >= it->second && now - it->second < kRepeatQuiet)
+            return;
+        if (logged->last.size() >= kRememberedFailures) logged->last.clear();
+        logged->last[text] = now;
         // A log that cannot be written has no further place to go: the failure it would record
         // reaches the user through its caller's own message either way.
-        static_cast<void>(AppendErrorLog(appDir, clock.Now(), text));
+        static_cast<void>(AppendErrorLog(appDir, now, text));
     });
 }
 

@@ -31,7 +31,8 @@ keiba::IoResult AppendErrorLog(const std::filesystem::path& appDir, keiba::Local
 
 // While it lives, the system's own text of every failed file write, folder creation or folder
 // sync (SetFailureLog) is appended to the log of `appDir`, stamped by `clock`; the user's
-// message tells the cause in words only. One at a time, made before any writer thread starts.
+// message tells the cause in words only. The same text again within a minute is not appended
+// again. One at a time, made before any writer thread starts.
 class FailureLogging {
 public:
     FailureLogging(std::filesystem::path appDir, const keiba::Clock& clock);

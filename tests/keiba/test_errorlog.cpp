@@ -110,6 +110,30 @@ TEST(ErrorLog, FailedWritesLeaveTheSystemsTextInTheLog) {
     EXPECT_FALSE(keiba::WriteFileAtomic(dir / "missing" / "z.txt", "z").ok);
 }
 
+// A file read for every value it holds (the settings file) fails as often: one line says it, and
+// the log's earlier lines stay. The same failure a minute later is a new event and is logged.
+TEST(ErrorLog, TheSameFailureAgainWithinAMinuteIsOneLine) {
+    TempDir dir;
+    WriteBytes(dir / "ErrorLog.txt", Lines(1, 50));
+    struct StepClock : keiba::Clock {
+        keiba::LocalTime now = keiba::MakeLocalTime(2026, 11, 28, 10, 0, 0);
+        keiba::LocalTime Now() const override { return now; }
+    } clock;
+    WriteBytes(dir / "kestrane.ini", "[Dir]\r\n");
+    const UnreadableFile unreadable(dir / "kestrane.ini");
+    const keiba::FailureLogging logging(dir.path(), clock);
+    for (int i = 0; i < 30; ++i) EXPECT_FALSE(keiba::ReadFileOrMissing(dir / "kestrane.ini").read);
+    EXPECT_FALSE(keiba::WriteFileAtomic(dir / "missing" / "x.txt", "x").ok);
+    clock.now += std::chrono::seconds(61);
+    EXPECT_FALSE(keiba::ReadFileOrMissing(dir / "kestrane.ini").read);
+    const std::vector<std::string> lines = SplitCrLf(Slurp(dir / "ErrorLog.txt"));
+    ASSERT_EQ(lines.size(), 53u);
+    EXPECT_EQ(lines[0], "line 1");
+    EXPECT_NE(lines[50].find("kestrane.ini"), std::string::npos);
+    EXPECT_NE(lines[51].find("x.txt"), std::string::npos);
+    EXPECT_NE(lines[52].find("kestrane.ini"), std::string::npos);
+}
+
 // A log that is there but cannot be read is no empty one: neither a start nor an entry writes
 // over it, and each says why.
 TEST(ErrorLog, AnUnreadableLogIsKeptByAStartAndAnEntry) {
