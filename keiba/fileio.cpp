@@ -231,6 +231,28 @@ FileRead ReadFileOrMissing(const char* nativePath) {
     return {ReadFailure(std::filesystem::path(nativePath), err), std::nullopt};
 }
 
+FolderList ListFolder(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    if (ReadHook())
+        if (const int err = ReadHook()(folder); err != 0) return {ReadFailure(folder, err), {}};
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+        const int err = ec.value();
+        // A file standing where the folder should be is no missing folder.
+        struct stat st {};
+        if ((err == ENOENT || err == ENOTDIR) && ::stat(folder.c_str(), &st) != 0) return {};
+        return {ReadFailure(folder, err), {}};
+    }
+    std::vector<fs::directory_entry> entries;
+    for (fs::directory_iterator end; it != end; it.increment(ec)) {
+        if (ec) return {ReadFailure(folder, ec.value()), {}};
+        entries.push_back(*it);
+    }
+    if (ec) return {ReadFailure(folder, ec.value()), {}};
+    return {IoResult::Ok(), std::move(entries)};
+}
+
 int OpenToRead(const char* nativePath) {
     if (ReadHook())
         if (const int err = ReadHook()(std::filesystem::path(nativePath)); err != 0) {

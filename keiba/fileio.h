@@ -42,6 +42,17 @@ struct [[nodiscard]] FileRead {
 FileRead ReadFileOrMissing(const std::filesystem::path& path);
 FileRead ReadFileOrMissing(const char* nativePath);
 
+// The entries of a folder, telling a missing folder from one that is there but cannot be listed,
+// as ReadFileOrMissing does for files: a list of days or of saved sets that came back empty from a
+// folder the user may not read would pass for one that holds none. `list` fails naming the folder
+// and the cause; entries that cannot be looked at are left to the caller's own checks.
+struct [[nodiscard]] FolderList {
+    IoResult list;
+    std::optional<std::vector<std::filesystem::directory_entry>> entries; // in no set order
+    bool Missing() const { return list.ok && !entries; }
+};
+FolderList ListFolder(const std::filesystem::path& folder);
+
 // Opens a file for a reader that reads it its own way: a descriptor, or -1 with errno set. Goes
 // through the test seam below as every read here does.
 int OpenToRead(const char* nativePath);

@@ -408,13 +408,16 @@ std::optional<std::filesystem::path> ListedSetPath(const std::filesystem::path& 
 
 } // namespace
 
-std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir) {
+std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir,
+                                       keiba::IoResult* listed) {
     std::vector<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(NeraiFolder(appDir), ec), end; !ec && it != end;
-         it.increment(ec)) {
-        if (!it->is_regular_file(ec)) continue;
-        std::string file = keiba::PathToUtf8(it->path().filename());
+    keiba::FolderList folder = keiba::ListFolder(NeraiFolder(appDir));
+    if (listed) *listed = std::move(folder.list);
+    if (!folder.entries) return names;
+    for (const std::filesystem::directory_entry& entry : *folder.entries) {
+        std::error_code ec;
+        if (!entry.is_regular_file(ec)) continue;
+        std::string file = keiba::PathToUtf8(entry.path().filename());
         if (file.size() <= 4 || !file.ends_with(".nri")) continue;
         // A name no save gave could be neither loaded nor deleted: it is not offered. The name
         // is the one the settings file gives back when the set is chosen.

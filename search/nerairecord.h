@@ -164,8 +164,10 @@ std::filesystem::path NeraiPath(const std::filesystem::path& appDir, std::string
 // The saved sets: the names of the "*.nri" files of the folder without their extension, in the
 // form CP932 gives them back, sorted; only names a save could have given (see CheckNeraiName),
 // now or when names were taken as typed (a¥b.nri is listed as a\b), so each one listed can be
-// loaded and deleted.
-std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir);
+// loaded and deleted. A folder that is there but cannot be listed gives no names and fails
+// `listed`, naming it and the cause, for the caller to say: it is not a folder without sets.
+std::vector<std::string> NeraiSetNames(const std::filesystem::path& appDir,
+                                       keiba::IoResult* listed = nullptr);
 
 // Short: too short for a record. Unreadable: the file is there but cannot be read.
 enum class NeraiReadStatus { Ok, Missing, Short, Unreadable };

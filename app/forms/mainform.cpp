@@ -92,7 +92,7 @@ void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen,
 }
 
 void TMainForm::MakeUserKaimeList() {
-    if (userKaimeForm_) userKaimeForm_->MakeListBtnClick();
+    if (userKaimeForm_) (void)userKaimeForm_->FillSetCombos();
 }
 
 views::StringGrid* TMainForm::Grid(const QString& name) const {

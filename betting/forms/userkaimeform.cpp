@@ -169,7 +169,13 @@ void TUserKaimeForm::NeraiSearchBtnClick() {
 }
 
 void TUserKaimeForm::MakeListBtnClick() {
-    const std::vector<std::string> names = search::NeraiSetNames(context_.folder);
+    if (const keiba::IoResult listed = FillSetCombos(); !listed)
+        context_.notifier.Information(listed.message);
+}
+
+keiba::IoResult TUserKaimeForm::FillSetCombos() {
+    keiba::IoResult listed;
+    const std::vector<std::string> names = search::NeraiSetNames(context_.folder, &listed);
     for (int u = 1; u <= 3; ++u) {
         QComboBox* combo = NeraiKaimeCombo(u);
         const QSignalBlocker block(combo);
@@ -181,6 +187,7 @@ void TUserKaimeForm::MakeListBtnClick() {
             favo.empty() ? -1
                          : combo->findText(U(favo), Qt::MatchExactly | Qt::MatchCaseSensitive));
     }
+    return listed;
 }
 
 void TUserKaimeForm::RefillSelCombo(int select) {

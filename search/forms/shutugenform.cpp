@@ -221,7 +221,14 @@ void TShutugenForm::NeraiDelBtnClick() {
 }
 
 void TShutugenForm::MakeListBtnClick() {
-    const std::vector<std::string> names = NeraiSetNames(context_.folder);
+    keiba::IoResult listed;
+    const std::vector<std::string> names = NeraiSetNames(context_.folder, &listed);
+    if (listed) {
+        listFailureTold_.clear();
+    } else if (listed.message != listFailureTold_) {
+        listFailureTold_ = listed.message;
+        context_.notifier.Information(listed.message);
+    }
     FillCombo(NeraiCombo, names);
     for (QComboBox* combo : targetCombos_)
         if (combo) FillCombo(combo, names);

@@ -152,6 +152,9 @@ private:
     std::array<QComboBox*, 4> targetCombos_{};
     std::function<void()> userKaimeMakeList_;
     std::function<void(const raceday::RCardRace&)> openRace_;
+    // The list refreshes that follow one another (the form made, the combos attached, a save)
+    // say a folder of sets that cannot be listed once, until it can be listed again.
+    std::string listFailureTold_;
     FilterWrapper wrapFilter_;
     const keiba::ProgramContext& context_;
     keiba::TIniGT& ini_;

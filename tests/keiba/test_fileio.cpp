@@ -260,6 +260,33 @@ TEST(FileIo, AFileThatCannotBeReadIsNotAMissingOne) {
               file.string() + " を読み込めません（読み込む権限がありません）。");
 }
 
+// A list of days or sets from a folder the user may not list would pass for one holding none;
+// only a folder that is not there lists as missing. The system answers as an ordinary user.
+TEST(FileIo, AFolderThatCannotBeListedIsNotAMissingOne) {
+    testsupport::TempDir dir;
+    const auto locked = dir / "Data", file = dir / "Nerai";
+    std::filesystem::create_directory(locked);
+    testsupport::WriteBytes(locked / "a.jvRA", "x");
+    testsupport::WriteBytes(file, "a file where the folder goes");
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const bool asUser = ::geteuid() == 0 && ::seteuid(65534) == 0;
+    const FolderList lockedList = ListFolder(locked), fileList = ListFolder(file),
+                     missing = ListFolder(dir / "none");
+    if (asUser) {
+        EXPECT_EQ(::seteuid(0), 0);
+    }
+    ASSERT_EQ(::chmod(locked.c_str(), 0755), 0);
+    EXPECT_EQ(lockedList.list.message,
+              locked.string() + " を読み込めません（読み込む権限がありません）。");
+    EXPECT_FALSE(fileList.list) << "a file where the folder should be";
+    EXPECT_TRUE(missing.Missing());
+    const FolderList listed = ListFolder(locked);
+    ASSERT_TRUE(listed.entries);
+    ASSERT_EQ(listed.entries->size(), 1u);
+    EXPECT_EQ(listed.entries->front().path().filename(), "a.jvRA");
+}
+
 TEST(FileIo, LinesEndAtCrLfLfOrALoneCr) {
     using Lines = std::vector<std::string_view>;
     const struct {
