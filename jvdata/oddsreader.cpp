@@ -326,17 +326,14 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
     f.recordLength = recordLength;
     f.stamp = look.stamp;
     f.bytes = std::move(*file.bytes);
-    std::size_t n = RecordCount(f.bytes, recordLength);
-    f.index.reserve(n);
-    const std::string_view id = OddsIdOf(recordLength);
-    for (std::size_t i = 0; i < n; ++i) {
-        std::string_view rec = RecordAt(f.bytes, recordLength, i);
-        // A damaged record is no race's: the race's next sound one, if any, is read instead.
-        if (!IsSoundRecord(rec, id)) continue;
-        f.index.emplace_back(
-            PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)),
-            i * recordLength);
-    }
+    ForEachOddsPiece(
+        f.bytes, recordLength,
+        [&](std::size_t at) {
+            const std::string_view rec = std::string_view(f.bytes).substr(at, recordLength);
+            f.index.emplace_back(
+                PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)), at);
+        },
+        [] {});
     // The first record of a race in the file is the one read.
     std::stable_sort(f.index.begin(), f.index.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -371,6 +368,44 @@ std::vector<keiba::IoResult> OddsFileCache::TakeReadFailures() {
     for (Failure& f : failures_) taken.push_back(std::move(f.read));
     failures_.clear();
     return taken;
+}
+
+void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
+                      const std::function<void(std::size_t offset)>& sound,
+                      const std::function<void()>& damaged) {
+    const std::string_view id = OddsIdOf(recordLength);
+    if (id.empty()) return;
+    // Two sound records never overlap (the line end of the first would lie inside the second),
+    // so stepping over each sound record passes no other.
+    std::size_t at = 0;
+    bool damage = false;
+    // The first line end at or after `from`, which only grows; the one found last is kept while it
+    // lies ahead, so a long stretch without one is searched once.
+    std::size_t lineEnd = 0;
+    bool searched = false;
+    auto lineEndFrom = [&](std::size_t from) {
+        if (!searched || (lineEnd != std::string_view::npos && lineEnd < from)) {
+            lineEnd = bytes.find("\r\n", from);
+            searched = true;
+        }
+        return lineEnd;
+    };
+    while (at <= bytes.size() && bytes.size() - at >= recordLength) {
+        if (IsSoundRecord(bytes.substr(at, recordLength), id)) {
+            if (damage) damaged();
+            damage = false;
+            sound(at);
+            at += recordLength;
+            continue;
+        }
+        damage = true;
+        // The next place after `at` where a record may start.
+        std::size_t next = (at / recordLength + 1) * recordLength;
+        const std::size_t end = lineEndFrom(at == 0 ? 0 : at - 1);
+        if (end != std::string_view::npos) next = std::min(next, end + 2);
+        at = next;
+    }
+    if (damage || at < bytes.size()) damaged();
 }
 
 namespace {

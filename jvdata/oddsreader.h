@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,7 +29,8 @@ class OddsFileCache {
 public:
     // The first sound record (jvdata/recordcheck.h) of the file for the venue and race number
     // (fields 20 and 26 of the record), or an empty view; `exists` is false when there is no
-    // such file, and when there is one that cannot be read, which `unreadable` tells.
+    // such file, and when there is one that cannot be read, which `unreadable` tells. Records
+    // are found as ForEachOddsPiece finds them.
     std::string_view Find(const std::filesystem::path& path, std::size_t recordLength,
                           std::string_view venue, std::string_view raceNo, bool* exists,
                           bool* unreadable = nullptr);
@@ -97,6 +99,17 @@ private:
     std::vector<Failure> failures_; // one for each path, until taken
     int holds_ = 0;
 };
+
+// The pieces of an odds day file of records of `recordLength`, in file order, as every reader
+// here takes them: each sound record (jvdata/recordcheck.h) goes to `sound` with its offset, and
+// each stretch that holds none (before the first sound record, between two, or after the last:
+// damage inside, a cut, a line break) to `damaged` once. A damaged record costs only its own race:
+// after it a record is looked for wherever one may start, after a line end or where the fixed
+// length puts one, so a line break that shifts every later record by a byte or two loses none of
+// them.
+void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
+                      const std::function<void(std::size_t offset)>& sound,
+                      const std::function<void()>& damaged);
 
 struct OddsDayFiles {
     std::array<std::filesystem::path, 6> paths; // .jvO1 to .jvO6

@@ -351,3 +351,50 @@ TEST(OddsReader, TheStraightReadPlacesOnlyRecordsOfTheirOwnRace) {
     EXPECT_EQ(read(O1(1) + O1(2) + O1(3)), 1u);
     EXPECT_EQ(ReadOddsInRaceOrder(dir / "none.jvO1", kO1Length, buffers, races), 0u);
 }
+
+// A damaged record costs only its own race: after a line break put inside it (which shifts every
+// later record), bytes cut out of it, or its line end written over, a fetch's re-read finds the
+// records of the later races, and the file is one damaged stretch among sound records.
+TEST(OddsReader, ARecordDamagedInsideCostsOnlyItsOwnRace) {
+    testsupport::TempDir dir;
+    OddsDayFiles files;
+    for (int i = 0; i < 6; ++i)
+        files.paths[static_cast<std::size_t>(i)] = dir / ("d.jvO" + std::to_string(i + 1));
+    std::string r[4];
+    for (int n = 1; n <= 4; ++n) {
+        r[n - 1] = O1(n);
+        SetWin(r[n - 1], 1, "00" + std::to_string(n) + "0", "0011", "0012");
+    }
+    auto second = [&](std::string_view what, std::function<void(std::string&)> damage) {
+        std::string d = r[1];
+        damage(d);
+        return std::pair{what, r[0] + d + r[2] + r[3]};
+    };
+    const std::pair<std::string_view, std::string> cases[] = {
+        second("a CR LF put in", [](std::string& d) { d.insert(300, "\r\n"); }),
+        second("an LF put in", [](std::string& d) { d.insert(300, "\n"); }),
+        second("bytes cut out", [](std::string& d) { d.erase(300, 10); }),
+        second("its line end written over", [](std::string& d) { d.replace(960, 2, "  "); }),
+    };
+    auto s = std::make_unique<Slots>();
+    auto calc = std::make_unique<TRaceCalc>();
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        testsupport::WriteBytes(files.paths[0], bytes);
+        OddsFileCache cache;
+        const std::string kept(kO1Length, 'k');
+        for (int n = 1; n <= 4; ++n) {
+            s->o1.Assign(kept);
+            ReadRaceOdds(Race(12, n), files, cache, s->View(), *calc);
+            EXPECT_EQ(s->o1.Bytes(), n == 2 ? kept : r[n - 1]) << n;
+            if (n != 2) {
+                EXPECT_DOUBLE_EQ(calc->WinOdds[0], n);
+            }
+        }
+        std::size_t sound = 0, damaged = 0;
+        ForEachOddsPiece(
+            bytes, kO1Length, [&](std::size_t) { ++sound; }, [&] { ++damaged; });
+        EXPECT_EQ(sound, 3u);
+        EXPECT_EQ(damaged, 1u);
+    }
+}
