@@ -269,6 +269,7 @@ OddsFileCache::Look OddsFileCache::LookAt(const std::filesystem::path& path) {
             if (l.path == path.native()) return l;
     Look l;
     l.path = path.native();
+    l.lookedAt = FileClockNow();
     struct ::stat st {};
     // Counted before the look, so a write between the two makes the next look differ.
     const std::uint64_t writes = keiba::WriteCount(path);
@@ -278,12 +279,7 @@ OddsFileCache::Look OddsFileCache::LookAt(const std::filesystem::path& path) {
         l.exists = true;
         l.absent = false;
         l.regular = S_ISREG(st.st_mode);
-        l.stamp = {static_cast<std::uint64_t>(st.st_dev),
-                   static_cast<std::uint64_t>(st.st_ino),
-                   static_cast<std::uint64_t>(st.st_size),
-                   writes,
-                   static_cast<std::int64_t>(st.st_mtim.tv_sec),
-                   static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+        l.stamp = StampOf(st, writes);
     }
     if (holds_ > 0) looked_.push_back(l);
     return l;
@@ -300,7 +296,9 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
     auto it = std::find_if(files_.begin(), files_.end(), [&](const File& f) {
         return f.recordLength == recordLength && f.path == look.path;
     });
-    if (look.regular && it != files_.end() && it->stamp == look.stamp) return &*it;
+    if (look.regular && it != files_.end() && it->stamp == look.stamp &&
+        (it->settled || (holds_ > 0 && it->hold == holdNumber_)))
+        return &*it;
 
     auto failed = std::find_if(failures_.begin(), failures_.end(),
                                [&](const Failure& f) { return f.path == look.path; });
@@ -324,7 +322,11 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
     File f;
     f.path = look.path;
     f.recordLength = recordLength;
+    // Bytes read after the look are the file as stamped or newer; newer ones have another stamp,
+    // which the next look sees.
     f.stamp = look.stamp;
+    f.settled = Settled(look.stamp, look.lookedAt);
+    f.hold = holds_ > 0 ? holdNumber_ : 0;
     f.bytes = std::move(*file.bytes);
     ForEachOddsPiece(
         f.bytes, recordLength,
@@ -523,26 +525,44 @@ std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t r
             break;
         }
     }
-    if (count == 0 || recordLength < RecordHead::kRaceNo.pos + RecordHead::kRaceNo.width) return 0;
+    const std::string_view id = OddsIdOf(recordLength);
+    if (count == 0 || id.empty()) return 0;
+    const std::int64_t lookedAt = FileClockNow();
+    const std::uint64_t writes = keiba::WriteCount(path);
     const int fd = keiba::OpenToRead(path.c_str());
     if (fd < 0) return 0;
-    struct ::stat st {};
+    struct ::stat before {};
+    struct ::stat after {};
     std::size_t filled = 0;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        const std::size_t records = static_cast<std::size_t>(st.st_size) / recordLength;
+    if (::fstat(fd, &before) == 0 && S_ISREG(before.st_mode)) {
+        const std::size_t records = static_cast<std::size_t>(before.st_size) / recordLength;
         filled = ReadRecords(fd, slots.first(std::min(count, records)), recordLength);
     }
+    // The bytes read are the file as stamped only if nothing changed it while they were read (a
+    // writer that puts a new file in its place leaves the open one as it was).
+    const bool steady =
+        filled > 0 && ::fstat(fd, &after) == 0 && StampOf(before, writes) == StampOf(after, writes);
     ::close(fd);
-    const std::string_view id = OddsIdOf(recordLength);
+    const FileStamp stamp = StampOf(before, writes);
+    CheckedFiles& checked = CheckedDayFiles();
+    const std::string& native = path.native();
+    const CheckedFiles::Verdict known =
+        steady ? checked.Find(native, recordLength, stamp) : CheckedFiles::Verdict{};
+    CheckedFiles::Verdict found = known;
     std::size_t placed = 0;
-    while (placed < filled) {
+    for (; placed < filled; ++placed) {
         const std::string_view rec(slots[placed], recordLength);
         if (PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)) !=
-                keys[placed] ||
-            !IsSoundRecord(rec, id))
+            keys[placed])
             break;
-        ++placed;
+        if (placed < known.sound) continue;
+        if (placed < known.checked) break; // found damaged before
+        const bool sound = IsSoundRecord(rec, id);
+        found = {placed + 1, sound ? placed + 1 : placed};
+        if (!sound) break;
     }
+    if (steady && found.checked > known.checked && Settled(stamp, lookedAt))
+        checked.Keep(native, recordLength, stamp, found);
     return placed;
 }
 
