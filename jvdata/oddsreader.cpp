@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 
 namespace jvdata {
@@ -185,22 +184,22 @@ void ConvertEntries(const FixedRecord<RecordLength>& record, std::array<double, 
 // the horse number. For the values an O1 field gives (tenths up to 999.9, or the markers -1.0
 // and -2.0) that order is numeric but for the markers: a value under 10 has the longer run of
 // leading blanks and comes first, then "  -1.0", then "  -2.0", then the values from 10 up.
-long TextOrder(double odds) {
-    const long tenths = std::lround(odds * 10.0);
+std::int64_t TextOrder(std::int64_t tenths) {
     if (tenths >= 100) return tenths + 2;
     if (tenths >= 0) return tenths;
     return tenths == -10 ? 100 : 101;
 }
 
 struct RankEntry {
-    long first, second;
+    std::int64_t first, second;
     int horse;
     auto operator<=>(const RankEntry&) const = default;
 };
 
 class Ranking {
 public:
-    void Add(double first, double second, int horse) {
+    // Odds in tenths.
+    void Add(std::int64_t first, std::int64_t second, int horse) {
         entries_[n_++] = {TextOrder(first), TextOrder(second), horse};
     }
     void AssignTo(TRaceCalc::PerRunner<int>& ranks) {
@@ -412,6 +411,14 @@ void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
 
 namespace {
 
+// A win or place odds field of the win-odds record in tenths, as OddsTenths reads it; fields of
+// digits take the fixed-width way (the eight bytes from the start of every runner's fields lie
+// inside the record).
+std::int64_t WinPlaceTenths(std::string_view field) {
+    const std::int64_t tenths = field.size() == 4 ? FixedDigits<4>(field.data()) : -1;
+    return tenths >= 0 ? tenths : OddsTenths(field);
+}
+
 // Win and place odds, their ranks and the support rates.
 void ConvertWinPlaceOdds(const TJvRA& race, bool haveO1, const TJvO1& o1, TRaceCalc& calc) {
     // A support rate stands only beside the win odds it comes from.
@@ -427,22 +434,21 @@ void ConvertWinPlaceOdds(const TJvRA& race, bool haveO1, const TJvO1& o1, TRaceC
     Ranking winRanks, lowRanks, highRanks;
     for (int horse = 1; horse <= n; ++horse) {
         std::size_t h = static_cast<std::size_t>(horse - 1);
-        double win = ConvertOdds(o1.WinOdds(horse));
-        calc.WinOdds[h] = win;
-        if (win > 0.0) calc.SupportRate[h] = 80.0 / win;
-        double low = ConvertOdds(o1.PlaceOddsLow(horse));
-        if (low < 0.0) {
+        const std::int64_t win = WinPlaceTenths(o1.WinOdds(horse));
+        calc.WinOdds[h] = static_cast<double>(win) / 10.0;
+        if (win > 0) calc.SupportRate[h] = 80.0 / calc.WinOdds[h];
+        const std::int64_t low = WinPlaceTenths(o1.PlaceOddsLow(horse));
+        calc.PlaceOddsMin[h] = static_cast<double>(low) / 10.0;
+        if (low < 0) {
             // No sale or no odds yet: both bounds take the marker and the runner no rank.
-            calc.PlaceOddsMin[h] = low;
-            calc.PlaceOddsMax[h] = low;
+            calc.PlaceOddsMax[h] = calc.PlaceOddsMin[h];
             continue;
         }
-        double high = ConvertOdds(o1.PlaceOddsHigh(horse));
-        calc.PlaceOddsMin[h] = low;
-        calc.PlaceOddsMax[h] = high;
-        if (win > 0.0) winRanks.Add(win, low, horse);
-        if (low > 0.0) lowRanks.Add(low, high, horse);
-        if (high > 0.0) highRanks.Add(high, low, horse);
+        const std::int64_t high = WinPlaceTenths(o1.PlaceOddsHigh(horse));
+        calc.PlaceOddsMax[h] = static_cast<double>(high) / 10.0;
+        if (win > 0) winRanks.Add(win, low, horse);
+        if (low > 0) lowRanks.Add(low, high, horse);
+        if (high > 0) highRanks.Add(high, low, horse);
     }
     winRanks.AssignTo(calc.WinPop);
     lowRanks.AssignTo(calc.PlaceMinPop);
