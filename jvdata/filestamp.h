@@ -41,8 +41,8 @@ bool Settled(const FileStamp& stamp, std::int64_t lookedAt);
 class CheckedFiles {
 public:
     struct Verdict {
-        std::size_t checked = 0; // records from the start that were checked ...
-        std::size_t sound = 0;   // ... of which the first `sound` are sound, and the next is not
+        std::size_t checked = 0; // records from the start that were checked, of which the
+        std::size_t sound = 0;   // first `sound` are sound (and, if that is fewer, the next not)
     };
 
     // What is known of the file of records of `length` at the native `path` while it is as

@@ -361,9 +361,9 @@ TEST(OddsReader, EveryWayOfChangingAFileIsSeenByTheNextRead) {
     namespace fs = std::filesystem;
     testsupport::TempDir dir;
     OddsDayFiles files;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 1; i < 6; ++i)
         files.paths[static_cast<std::size_t>(i)] = dir / ("d.jvO" + std::to_string(i + 1));
-    const fs::path& path = files.paths[0];
+    fs::path& path = files.paths[0]; // a file of its own for each way
     const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
     const std::string r1 = O1(1), r2 = O1(2), r3 = O1(3);
     std::string damaged = r2;
@@ -409,6 +409,7 @@ TEST(OddsReader, EveryWayOfChangingAFileIsSeenByTheNextRead) {
     auto calc = std::make_unique<TRaceCalc>();
     for (const Way& w : ways) {
         SCOPED_TRACE(w.what);
+        path = dir / (std::string(w.what) + ".jvO1");
         testsupport::WriteBytes(path, w.before);
         fs::last_write_time(path, hourAgo);
         OddsFileCache cache;
