@@ -1,18 +1,20 @@
 // A full race day (36 races of 18 runners, three past runs each, every odds kind) loaded into
-// the race-day model, against a plain read of the same files in the same run; and the load's odds
-// step alone (every race's odds read and converted) against a plain read of the six odds files.
-// Prints both time ratios.
+// the race-day model, against a plain read of the same files; and the load's odds step alone
+// (every race's odds read and converted), against a plain read of the six odds files: once as a
+// day loaded again (the odds files found sound at an earlier load are not checked again) and once
+// as a first load (every odds record checked). The day load is timed as a first load too. Each
+// pair runs alternately in one run; the ratios compare the medians.
 
 #include "bench/benchsupport.h"
 #include "jvdata/dayfiles.h"
+#include "jvdata/filestamp.h"
 #include "keiba/context.h"
 #include "keiba/fileio.h"
 #include "raceday/dayload.h"
 #include "raceday/daymodel.h"
 #include "tests/jvdata/recordmaker.h"
 
-#include <benchmark/benchmark.h>
-
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -152,52 +154,49 @@ std::size_t PlainRead(const std::vector<fs::path>& files) {
     return total;
 }
 
-void BM_PlainReadOfTheDaysFiles(benchmark::State& state) {
-    FullDay& d = Fixture();
-    for (auto _ : state) benchmark::DoNotOptimize(PlainRead(d.files));
-}
-BENCHMARK(BM_PlainReadOfTheDaysFiles)->Unit(benchmark::kMillisecond);
+volatile std::size_t sink;
 
-void BM_FullDayLoad(benchmark::State& state) {
-    FullDay& d = Fixture();
-    raceday::DayLoadProgress progress;
-    raceday::DayLoadSteps steps;
-    auto day = std::make_unique<raceday::RaceDay>();
-    for (auto _ : state) {
-        auto r = raceday::LoadDay(*day, "2026年12月06日", progress, steps, *d.context);
-        if (r != raceday::DayLoadResult::Loaded) state.SkipWithError("not loaded");
-        // The odds cache would make later rounds cheaper than a real load.
-        day->oddsCache.Clear();
-    }
+// A load that has seen none of the day's odds files before.
+void ForgetTheOddsFiles(raceday::RaceDay& day) {
+    jvdata::CheckedDayFiles().Clear();
+    day.oddsCache.Clear();
 }
-BENCHMARK(BM_FullDayLoad)->Unit(benchmark::kMillisecond);
 
-void BM_PlainReadOfTheOddsFiles(benchmark::State& state) {
-    FullDay& d = Fixture();
-    for (auto _ : state) benchmark::DoNotOptimize(PlainRead(d.oddsFiles));
+void Print(const char* what, const benchsupport::Medians& m) {
+    std::printf("%-58s %.2f  (%.3f ms / %.3f ms)\n", what, m.Ratio(), m.first * 1e3,
+                m.second * 1e3);
 }
-BENCHMARK(BM_PlainReadOfTheOddsFiles)->Unit(benchmark::kMillisecond);
-
-void BM_OddsStep(benchmark::State& state) {
-    FullDay& d = Fixture();
-    raceday::DayLoadProgress progress;
-    raceday::DayLoadSteps steps;
-    auto day = std::make_unique<raceday::RaceDay>();
-    raceday::LoadDay(*day, "2026年12月06日", progress, steps, *d.context);
-    for (auto _ : state) {
-        day->oddsCache.Clear();
-        raceday::ReadDayOdds(*day, steps);
-    }
-}
-BENCHMARK(BM_OddsStep)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    return benchsupport::RunWithRatios(argc, argv, [](const benchsupport::RatioReporter& r) {
-        r.PrintRatio("day load / plain read of the day's files:", "BM_FullDayLoad",
-                     "BM_PlainReadOfTheDaysFiles");
-        r.PrintRatio("odds step / plain read of the odds files:", "BM_OddsStep",
-                     "BM_PlainReadOfTheOddsFiles");
-    });
+int main() {
+    FullDay& d = Fixture();
+    raceday::DayLoadProgress progress;
+    raceday::DayLoadSteps steps;
+    auto day = std::make_unique<raceday::RaceDay>();
+    bool loaded = true;
+    auto load = [&] {
+        loaded = loaded && raceday::LoadDay(*day, "2026年12月06日", progress, steps, *d.context) ==
+                               raceday::DayLoadResult::Loaded;
+    };
+    const benchsupport::Side plainDay{[&] { sink = PlainRead(d.files); }};
+    const benchsupport::Side plainOdds{[&] { sink = PlainRead(d.oddsFiles); }};
+    const benchsupport::Side dayLoad{load, [&] { ForgetTheOddsFiles(*day); }};
+    const benchsupport::Side oddsAgain{[&] { raceday::ReadDayOdds(*day, steps); }};
+    const benchsupport::Side oddsFirst{[&] { raceday::ReadDayOdds(*day, steps); },
+                                       [&] { ForgetTheOddsFiles(*day); }};
+
+    std::printf("Each pair alternated, 31 rounds; ratio of the medians (time per run):\n");
+    Print("day load / plain read of the day's files:",
+          benchsupport::Alternate(dayLoad, plainDay, 31, 3));
+    load();
+    Print("odds step, day loaded again / plain read of the odds files:",
+          benchsupport::Alternate(oddsAgain, plainOdds, 31, 40));
+    Print("odds step, first load / plain read of the odds files:",
+          benchsupport::Alternate(oddsFirst, plainOdds, 31, 40));
+    if (!loaded) {
+        std::fprintf(stderr, "the day did not load\n");
+        return 1;
+    }
+    return 0;
 }

@@ -11,10 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -142,6 +145,47 @@ int RunInterleavedWithRatios(int argc, char** argv, PrintRatios print) {
         if (i == 0 && !given) args.push_back(interleave.data());
     }
     return RunWithRatios(static_cast<int>(args.size()), args.data(), print);
+}
+
+// One side of a comparison: `run` is timed, `prepare` (before each run) is not.
+struct Side {
+    std::function<void()> run;
+    std::function<void()> prepare = [] {};
+};
+
+// The medians, over the rounds, of the time per run of each side, in seconds.
+struct Medians {
+    double first = 0, second = 0;
+    double Ratio() const { return second > 0 ? first / second : 0; }
+};
+
+// Two sides run alternately, `rounds` rounds of `runs` runs of each, the side that goes first
+// changing every round, after one round that is not timed: whatever one side leaves warm (the page
+// cache, the processor's caches, the clock's speed) the other finds as often.
+inline Medians Alternate(const Side& first, const Side& second, int rounds, int runs) {
+    std::vector<double> times[2];
+    const Side* sides[2] = {&first, &second};
+    auto round = [&](int which, bool timed) {
+        std::chrono::steady_clock::duration took{};
+        for (int i = 0; i < runs; ++i) {
+            sides[which]->prepare();
+            const auto start = std::chrono::steady_clock::now();
+            sides[which]->run();
+            took += std::chrono::steady_clock::now() - start;
+        }
+        if (timed) times[which].push_back(std::chrono::duration<double>(took).count() / runs);
+    };
+    round(0, false);
+    round(1, false);
+    for (int r = 0; r < rounds; ++r) {
+        round(r % 2, true);
+        round(1 - r % 2, true);
+    }
+    auto median = [](std::vector<double>& v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[v.size() / 2];
+    };
+    return {median(times[0]), median(times[1])};
 }
 
 } // namespace benchsupport

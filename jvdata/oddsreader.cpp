@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 
 namespace jvdata {
@@ -185,22 +184,22 @@ void ConvertEntries(const FixedRecord<RecordLength>& record, std::array<double, 
 // the horse number. For the values an O1 field gives (tenths up to 999.9, or the markers -1.0
 // and -2.0) that order is numeric but for the markers: a value under 10 has the longer run of
 // leading blanks and comes first, then "  -1.0", then "  -2.0", then the values from 10 up.
-long TextOrder(double odds) {
-    const long tenths = std::lround(odds * 10.0);
+std::int64_t TextOrder(std::int64_t tenths) {
     if (tenths >= 100) return tenths + 2;
     if (tenths >= 0) return tenths;
     return tenths == -10 ? 100 : 101;
 }
 
 struct RankEntry {
-    long first, second;
+    std::int64_t first, second;
     int horse;
     auto operator<=>(const RankEntry&) const = default;
 };
 
 class Ranking {
 public:
-    void Add(double first, double second, int horse) {
+    // Odds in tenths.
+    void Add(std::int64_t first, std::int64_t second, int horse) {
         entries_[n_++] = {TextOrder(first), TextOrder(second), horse};
     }
     void AssignTo(TRaceCalc::PerRunner<int>& ranks) {
@@ -269,6 +268,7 @@ OddsFileCache::Look OddsFileCache::LookAt(const std::filesystem::path& path) {
             if (l.path == path.native()) return l;
     Look l;
     l.path = path.native();
+    l.lookedAt = FileClockNow();
     struct ::stat st {};
     // Counted before the look, so a write between the two makes the next look differ.
     const std::uint64_t writes = keiba::WriteCount(path);
@@ -278,12 +278,7 @@ OddsFileCache::Look OddsFileCache::LookAt(const std::filesystem::path& path) {
         l.exists = true;
         l.absent = false;
         l.regular = S_ISREG(st.st_mode);
-        l.stamp = {static_cast<std::uint64_t>(st.st_dev),
-                   static_cast<std::uint64_t>(st.st_ino),
-                   static_cast<std::uint64_t>(st.st_size),
-                   writes,
-                   static_cast<std::int64_t>(st.st_mtim.tv_sec),
-                   static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+        l.stamp = StampOf(st, writes);
     }
     if (holds_ > 0) looked_.push_back(l);
     return l;
@@ -300,7 +295,9 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
     auto it = std::find_if(files_.begin(), files_.end(), [&](const File& f) {
         return f.recordLength == recordLength && f.path == look.path;
     });
-    if (look.regular && it != files_.end() && it->stamp == look.stamp) return &*it;
+    if (look.regular && it != files_.end() && it->stamp == look.stamp &&
+        (it->settled || (holds_ > 0 && it->hold == holdNumber_)))
+        return &*it;
 
     auto failed = std::find_if(failures_.begin(), failures_.end(),
                                [&](const Failure& f) { return f.path == look.path; });
@@ -324,19 +321,20 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
     File f;
     f.path = look.path;
     f.recordLength = recordLength;
+    // Bytes read after the look are the file as stamped or newer; newer ones have another stamp,
+    // which the next look sees.
     f.stamp = look.stamp;
+    f.settled = Settled(look.stamp, look.lookedAt);
+    f.hold = holds_ > 0 ? holdNumber_ : 0;
     f.bytes = std::move(*file.bytes);
-    std::size_t n = RecordCount(f.bytes, recordLength);
-    f.index.reserve(n);
-    const std::string_view id = OddsIdOf(recordLength);
-    for (std::size_t i = 0; i < n; ++i) {
-        std::string_view rec = RecordAt(f.bytes, recordLength, i);
-        // A damaged record is no race's: the race's next sound one, if any, is read instead.
-        if (!IsSoundRecord(rec, id)) continue;
-        f.index.emplace_back(
-            PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)),
-            i * recordLength);
-    }
+    ForEachOddsPiece(
+        f.bytes, recordLength,
+        [&](std::size_t at) {
+            const std::string_view rec = std::string_view(f.bytes).substr(at, recordLength);
+            f.index.emplace_back(
+                PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)), at);
+        },
+        [] {});
     // The first record of a race in the file is the one read.
     std::stable_sort(f.index.begin(), f.index.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -373,7 +371,53 @@ std::vector<keiba::IoResult> OddsFileCache::TakeReadFailures() {
     return taken;
 }
 
+void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
+                      const std::function<void(std::size_t offset)>& sound,
+                      const std::function<void()>& damaged) {
+    const std::string_view id = OddsIdOf(recordLength);
+    if (id.empty()) return;
+    // Two sound records never overlap (the line end of the first would lie inside the second),
+    // so stepping over each sound record passes no other.
+    std::size_t at = 0;
+    bool damage = false;
+    // The first line end at or after `from`, which only grows; the one found last is kept while it
+    // lies ahead, so a long stretch without one is searched once.
+    std::size_t lineEnd = 0;
+    bool searched = false;
+    auto lineEndFrom = [&](std::size_t from) {
+        if (!searched || (lineEnd != std::string_view::npos && lineEnd < from)) {
+            lineEnd = bytes.find("\r\n", from);
+            searched = true;
+        }
+        return lineEnd;
+    };
+    while (at <= bytes.size() && bytes.size() - at >= recordLength) {
+        if (IsSoundRecord(bytes.substr(at, recordLength), id)) {
+            if (damage) damaged();
+            damage = false;
+            sound(at);
+            at += recordLength;
+            continue;
+        }
+        damage = true;
+        // The next place after `at` where a record may start.
+        std::size_t next = (at / recordLength + 1) * recordLength;
+        const std::size_t end = lineEndFrom(at == 0 ? 0 : at - 1);
+        if (end != std::string_view::npos) next = std::min(next, end + 2);
+        at = next;
+    }
+    if (damage || at < bytes.size()) damaged();
+}
+
 namespace {
+
+// A win or place odds field of the win-odds record in tenths, as OddsTenths reads it; fields of
+// digits take the fixed-width way (the eight bytes from the start of every runner's fields lie
+// inside the record).
+std::int64_t WinPlaceTenths(std::string_view field) {
+    const std::int64_t tenths = field.size() == 4 ? FixedDigits<4>(field.data()) : -1;
+    return tenths >= 0 ? tenths : OddsTenths(field);
+}
 
 // Win and place odds, their ranks and the support rates.
 void ConvertWinPlaceOdds(const TJvRA& race, bool haveO1, const TJvO1& o1, TRaceCalc& calc) {
@@ -390,22 +434,21 @@ void ConvertWinPlaceOdds(const TJvRA& race, bool haveO1, const TJvO1& o1, TRaceC
     Ranking winRanks, lowRanks, highRanks;
     for (int horse = 1; horse <= n; ++horse) {
         std::size_t h = static_cast<std::size_t>(horse - 1);
-        double win = ConvertOdds(o1.WinOdds(horse));
-        calc.WinOdds[h] = win;
-        if (win > 0.0) calc.SupportRate[h] = 80.0 / win;
-        double low = ConvertOdds(o1.PlaceOddsLow(horse));
-        if (low < 0.0) {
+        const std::int64_t win = WinPlaceTenths(o1.WinOdds(horse));
+        calc.WinOdds[h] = static_cast<double>(win) / 10.0;
+        if (win > 0) calc.SupportRate[h] = 80.0 / calc.WinOdds[h];
+        const std::int64_t low = WinPlaceTenths(o1.PlaceOddsLow(horse));
+        calc.PlaceOddsMin[h] = static_cast<double>(low) / 10.0;
+        if (low < 0) {
             // No sale or no odds yet: both bounds take the marker and the runner no rank.
-            calc.PlaceOddsMin[h] = low;
-            calc.PlaceOddsMax[h] = low;
+            calc.PlaceOddsMax[h] = calc.PlaceOddsMin[h];
             continue;
         }
-        double high = ConvertOdds(o1.PlaceOddsHigh(horse));
-        calc.PlaceOddsMin[h] = low;
-        calc.PlaceOddsMax[h] = high;
-        if (win > 0.0) winRanks.Add(win, low, horse);
-        if (low > 0.0) lowRanks.Add(low, high, horse);
-        if (high > 0.0) highRanks.Add(high, low, horse);
+        const std::int64_t high = WinPlaceTenths(o1.PlaceOddsHigh(horse));
+        calc.PlaceOddsMax[h] = static_cast<double>(high) / 10.0;
+        if (win > 0) winRanks.Add(win, low, horse);
+        if (low > 0) lowRanks.Add(low, high, horse);
+        if (high > 0) highRanks.Add(high, low, horse);
     }
     winRanks.AssignTo(calc.WinPop);
     lowRanks.AssignTo(calc.PlaceMinPop);
@@ -488,26 +531,44 @@ std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t r
             break;
         }
     }
-    if (count == 0 || recordLength < RecordHead::kRaceNo.pos + RecordHead::kRaceNo.width) return 0;
+    const std::string_view id = OddsIdOf(recordLength);
+    if (count == 0 || id.empty()) return 0;
+    const std::int64_t lookedAt = FileClockNow();
+    const std::uint64_t writes = keiba::WriteCount(path);
     const int fd = keiba::OpenToRead(path.c_str());
     if (fd < 0) return 0;
-    struct ::stat st {};
+    struct ::stat before {};
+    struct ::stat after {};
     std::size_t filled = 0;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        const std::size_t records = static_cast<std::size_t>(st.st_size) / recordLength;
+    if (::fstat(fd, &before) == 0 && S_ISREG(before.st_mode)) {
+        const std::size_t records = static_cast<std::size_t>(before.st_size) / recordLength;
         filled = ReadRecords(fd, slots.first(std::min(count, records)), recordLength);
     }
+    // The bytes read are the file as stamped only if nothing changed it while they were read (a
+    // writer that puts a new file in its place leaves the open one as it was).
+    const bool steady =
+        filled > 0 && ::fstat(fd, &after) == 0 && StampOf(before, writes) == StampOf(after, writes);
     ::close(fd);
-    const std::string_view id = OddsIdOf(recordLength);
+    const FileStamp stamp = StampOf(before, writes);
+    CheckedFiles& checked = CheckedDayFiles();
+    const std::string& native = path.native();
+    const CheckedFiles::Verdict known =
+        steady ? checked.Find(native, recordLength, stamp) : CheckedFiles::Verdict{};
+    CheckedFiles::Verdict found = known;
     std::size_t placed = 0;
-    while (placed < filled) {
+    for (; placed < filled; ++placed) {
         const std::string_view rec(slots[placed], recordLength);
         if (PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)) !=
-                keys[placed] ||
-            !IsSoundRecord(rec, id))
+            keys[placed])
             break;
-        ++placed;
+        if (placed < known.sound) continue;
+        if (placed < known.checked) break; // found damaged before
+        const bool sound = IsSoundRecord(rec, id);
+        found = {placed + 1, sound ? placed + 1 : placed};
+        if (!sound) break;
     }
+    if (steady && found.checked > known.checked && Settled(stamp, lookedAt))
+        checked.Keep(native, recordLength, stamp, found);
     return placed;
 }
 

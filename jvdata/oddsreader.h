@@ -1,6 +1,7 @@
 #pragma once
 // The odds reader: one race's odds records of the loaded day into its calculation record.
 
+#include "jvdata/filestamp.h"
 #include "jvdata/racecalc.h"
 #include "jvdata/records.h"
 #include "keiba/fileio.h"
@@ -8,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,14 +23,15 @@ namespace jvdata {
 double ConvertOddsField(std::string_view field);
 
 // The odds day files of a day, each read once and indexed by venue code and race number. A
-// file is read again when it is another file, its size or modification time has changed, or
-// one of the program's writers has replaced it since, so a day load reads each file once and a
-// fetch that rewrote a file is seen at once.
+// file is read again when it is another file or has changed since (its FileStamp), so a day
+// load reads each file once and a fetch that rewrote a file is seen at once. A file read in the
+// tick it last changed in is read again at the next look (see Settled).
 class OddsFileCache {
 public:
     // The first sound record (jvdata/recordcheck.h) of the file for the venue and race number
     // (fields 20 and 26 of the record), or an empty view; `exists` is false when there is no
-    // such file, and when there is one that cannot be read, which `unreadable` tells.
+    // such file, and when there is one that cannot be read, which `unreadable` tells. Records
+    // are found as ForEachOddsPiece finds them.
     std::string_view Find(const std::filesystem::path& path, std::size_t recordLength,
                           std::string_view venue, std::string_view raceNo, bool* exists,
                           bool* unreadable = nullptr);
@@ -49,7 +52,10 @@ public:
     public:
         explicit Hold(OddsFileCache& cache)
             : cache_(cache) {
-            if (cache_.holds_++ == 0) cache_.looked_.clear();
+            if (cache_.holds_++ == 0) {
+                cache_.looked_.clear();
+                ++cache_.holdNumber_;
+            }
         }
         ~Hold() {
             if (--cache_.holds_ == 0) cache_.looked_.clear();
@@ -62,24 +68,19 @@ public:
     };
 
 private:
-    // Writers replace a file whole, so a rewritten file is a new inode, but the old inode's
-    // number is free again and may come back with the same size and time: the program's own
-    // writes are counted as well (keiba::WriteCount).
-    struct Stamp {
-        std::uint64_t device = 0, inode = 0, size = 0, writes = 0;
-        std::int64_t seconds = 0, nanoseconds = 0;
-        bool operator==(const Stamp&) const = default;
-    };
     struct Look {
         std::string path; // native
         bool exists = false, regular = false;
         bool absent = true; // nothing there: not something that could not be looked at
-        Stamp stamp;
+        FileStamp stamp;
+        std::int64_t lookedAt = 0; // FileClockNow before the look
     };
     struct File {
         std::string path; // native
         std::size_t recordLength = 0;
-        Stamp stamp;
+        FileStamp stamp;
+        bool settled = false; // good while the stamp holds; otherwise for its own hold only
+        unsigned hold = 0;    // the hold it was read in, 0 for none
         std::string bytes;
         // Venue and race number packed in four bytes, and the offset of the first record of that
         // race; sorted by key.
@@ -87,7 +88,7 @@ private:
     };
     struct Failure {
         std::string path; // native
-        Stamp stamp;
+        FileStamp stamp;
         keiba::IoResult read;
     };
     Look LookAt(const std::filesystem::path& path);
@@ -96,7 +97,19 @@ private:
     std::vector<Look> looked_;      // during a hold
     std::vector<Failure> failures_; // one for each path, until taken
     int holds_ = 0;
+    unsigned holdNumber_ = 0;
 };
+
+// The pieces of an odds day file of records of `recordLength`, in file order, as every reader
+// here takes them: each sound record (jvdata/recordcheck.h) goes to `sound` with its offset, and
+// each stretch that holds none (before the first sound record, between two, or after the last:
+// damage inside, a cut, a line break) to `damaged` once. A damaged record costs only its own race:
+// after it a record is looked for wherever one may start, after a line end or where the fixed
+// length puts one, so a line break that shifts every later record by a byte or two loses none of
+// them.
+void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
+                      const std::function<void(std::size_t offset)>& sound,
+                      const std::function<void()>& damaged);
 
 struct OddsDayFiles {
     std::array<std::filesystem::path, 6> paths; // .jvO1 to .jvO6
@@ -144,7 +157,9 @@ void ConvertPendingCombinationOdds(const RaceOddsSlots& slots, TRaceCalc& calc);
 // the same order). Returns how many slots from the first now hold their own race's record, sound
 // and the first of that race in the file, as the race-by-race read would have found it; the slots
 // after them may hold other bytes and must be read race by race, in the Blank mode. Races without
-// a number, and a race whose venue and number an earlier race already has, end the run.
+// a number, and a race whose venue and number an earlier race already has, end the run. What the
+// record check finds is kept in CheckedDayFiles, so the next read of the file as it stands checks
+// nothing again.
 std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t recordLength,
                                 std::span<char* const> slots, std::span<const TJvRA> races);
 

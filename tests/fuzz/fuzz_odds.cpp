@@ -9,19 +9,21 @@
 #include "jvdata/dayfiles.h"
 #include "jvdata/oddsreader.h"
 #include "jvdata/payouts.h"
-#include "jvdata/recordcheck.h"
 #include "jvdata/timeseries.h"
 #include "tests/fuzz/fuzzsupport.h"
 #include "tests/fuzz/oddschecks.h"
+#include "tests/jvdata/plainodds.h"
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <span>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace jvdata;
+namespace plainodds = testsupport::plainodds;
 
 constexpr std::size_t kOddsLengths[] = {kO1Length, kO2Length, kO3Length,
                                         kO4Length, kO5Length, kO6Length};
@@ -70,17 +72,31 @@ State& Shared() {
     return *state;
 }
 
-// The first sound record of the race in a file, as the reader must find it.
-std::optional<std::string_view> FirstOfRace(std::string_view file, int kind, std::string_view venue,
-                                            std::string_view raceNo) {
+// The pieces of each odds file as the reader walks them, its straight read of the race's record,
+// against the plain reading.
+void CheckOddsFilePieces(const TJvRA& race, const fs::path& path, std::string_view file, int kind) {
+    std::vector<std::size_t> sound;
+    std::size_t damaged = 0;
     const std::size_t length = kOddsLengths[static_cast<std::size_t>(kind - 1)];
-    for (std::size_t i = 0; i < RecordCount(file, length); ++i) {
-        std::string_view r = RecordAt(file, length, i);
-        if (Field(r, 20, 2) == venue && Field(r, 26, 2) == raceNo &&
-            IsSoundRecord(r, "O" + std::to_string(kind)))
-            return r;
+    ForEachOddsPiece(
+        file, length, [&](std::size_t at) { sound.push_back(at); }, [&] { ++damaged; });
+    FUZZ_CHECK(sound == plainodds::Records(file, kind));
+    FUZZ_CHECK(damaged == plainodds::DamagedStretches(file, kind));
+
+    // The straight read takes the first record when it is the race's; read twice, the second
+    // time as a day loaded again.
+    const std::string_view first =
+        sound.empty() || sound[0] != 0 ? std::string_view() : file.substr(0, length);
+    const bool takes = race.RaceNumber() > 0 && !first.empty() &&
+                       first.substr(19, 2) == race.VenueCode() &&
+                       first.substr(25, 2) == race.Field(26, 2);
+    std::string slot(length, '\x7f');
+    char* slots[] = {slot.data()};
+    for (int round = 0; round < 2; ++round) {
+        FUZZ_CHECK(ReadOddsInRaceOrder(path, length, slots, std::span(&race, 1)) ==
+                   (takes ? 1u : 0u));
+        if (takes) FUZZ_CHECK(slot == first);
     }
-    return std::nullopt;
 }
 
 void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
@@ -110,8 +126,11 @@ void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
     for (int k = 1; k <= 6; ++k) {
         std::string_view slot = s.Bytes(k);
         std::optional<std::string_view> first;
-        if (looksUp && present[static_cast<std::size_t>(k - 1)])
-            first = FirstOfRace(pieces[static_cast<std::size_t>(k)], k, venue, raceNo);
+        if (looksUp && present[static_cast<std::size_t>(k - 1)]) {
+            const std::string_view found =
+                plainodds::FirstOfRace(pieces[static_cast<std::size_t>(k)], k, venue, raceNo);
+            if (!found.empty()) first = found;
+        }
         if (first)
             FUZZ_CHECK(slot == *first);
         else // a slot without a record of the race keeps what it held
@@ -133,6 +152,10 @@ void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
         if (calc.PlaceMaxPop[h] > 0) FUZZ_CHECK(calc.PlaceOddsMax[h] > 0.0);
     }
     fuzz::CheckRunnerOdds(calc);
+    for (int k = 1; k <= 6; ++k)
+        if (present[static_cast<std::size_t>(k - 1)])
+            CheckOddsFilePieces(race, files.paths[static_cast<std::size_t>(k - 1)],
+                                pieces[static_cast<std::size_t>(k)], k);
 
     // A second read through the same cache gives the same numbers.
     TRaceCalc& again = st.again;

@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -350,4 +351,127 @@ TEST(OddsReader, TheStraightReadPlacesOnlyRecordsOfTheirOwnRace) {
     races[1] = Race(12, 0);
     EXPECT_EQ(read(O1(1) + O1(2) + O1(3)), 1u);
     EXPECT_EQ(ReadOddsInRaceOrder(dir / "none.jvO1", kO1Length, buffers, races), 0u);
+}
+
+// What both reads keep of a file (the straight read which records are sound, the race-by-race read
+// the file's records) holds only while the file is as it was: each way of changing it is seen, or
+// a damaged record written in would be shown as odds, or a record no longer there still shown.
+// The file starts an hour old, as one filed earlier in the day, so what was found in it is kept.
+TEST(OddsReader, EveryWayOfChangingAFileIsSeenByTheNextRead) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir;
+    OddsDayFiles files;
+    for (int i = 1; i < 6; ++i)
+        files.paths[static_cast<std::size_t>(i)] = dir / ("d.jvO" + std::to_string(i + 1));
+    fs::path& path = files.paths[0]; // a file of its own for each way
+    const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const std::string r1 = O1(1), r2 = O1(2), r3 = O1(3);
+    std::string damaged = r2;
+    SetField(damaged, 46, 4, "1x34"); // a letter in runner 1's win odds
+    const std::string whole = r1 + r2 + r3;
+    auto inPlace = [&](std::size_t at, std::string_view bytes) {
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(at));
+        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    };
+    struct Way {
+        const char* what;
+        std::string before;
+        std::function<void()> change;
+        bool race3; // whether the changed file holds race 3
+    };
+    const Way ways[] = {
+        {"rewritten in place", whole, [&] { inPlace(kO1Length, damaged); }, true},
+        {"replaced by a rename, with the old time", whole,
+         [&] {
+             testsupport::WriteBytes(dir / "new", r1 + damaged + r3);
+             fs::last_write_time(dir / "new", hourAgo);
+             fs::rename(dir / "new", path);
+         },
+         true},
+        {"cut inside race 2, with the old time", whole,
+         [&] {
+             fs::resize_file(path, kO1Length + 500);
+             fs::last_write_time(path, hourAgo);
+         },
+         false},
+        {"appended to, with the old time", r1 + damaged.substr(0, 500),
+         [&] {
+             std::ofstream(path, std::ios::app | std::ios::binary) << damaged.substr(500) + r3;
+             fs::last_write_time(path, hourAgo);
+         },
+         true},
+    };
+    const std::vector<TJvRA> races = {Race(12, 1), Race(12, 2), Race(12, 3)};
+    auto slots = std::make_unique<std::array<TJvO1, 3>>();
+    std::array<char*, 3> buffers = {(*slots)[0].data(), (*slots)[1].data(), (*slots)[2].data()};
+    auto s = std::make_unique<Slots>();
+    auto calc = std::make_unique<TRaceCalc>();
+    for (const Way& w : ways) {
+        SCOPED_TRACE(w.what);
+        path = dir / (std::string(w.what) + ".jvO1");
+        testsupport::WriteBytes(path, w.before);
+        fs::last_write_time(path, hourAgo);
+        OddsFileCache cache;
+        // Read twice as it stands, the second time from what the first kept.
+        for (int round = 0; round < 2; ++round) {
+            ReadOddsInRaceOrder(path, kO1Length, buffers, races);
+            ReadRaceOdds(races[1], files, cache, s->View(), *calc, MissingOdds::Blank);
+            ReadRaceOdds(races[2], files, cache, s->View(), *calc, MissingOdds::Blank);
+        }
+        w.change();
+
+        EXPECT_EQ(ReadOddsInRaceOrder(path, kO1Length, buffers, races), 1u);
+        ReadRaceOdds(races[1], files, cache, s->View(), *calc, MissingOdds::Blank);
+        EXPECT_TRUE(s->o1.IsBlank());
+        ReadRaceOdds(races[2], files, cache, s->View(), *calc, MissingOdds::Blank);
+        EXPECT_EQ(s->o1.Bytes(), w.race3 ? r3 : TJvO1().Bytes());
+    }
+}
+
+// A damaged record costs only its own race: after a line break put inside it (which shifts every
+// later record), bytes cut out of it, or its line end written over, a fetch's re-read finds the
+// records of the later races, and the file is one damaged stretch among sound records.
+TEST(OddsReader, ARecordDamagedInsideCostsOnlyItsOwnRace) {
+    testsupport::TempDir dir;
+    OddsDayFiles files;
+    for (int i = 0; i < 6; ++i)
+        files.paths[static_cast<std::size_t>(i)] = dir / ("d.jvO" + std::to_string(i + 1));
+    std::string r[4];
+    for (int n = 1; n <= 4; ++n) {
+        r[n - 1] = O1(n);
+        SetWin(r[n - 1], 1, "00" + std::to_string(n) + "0", "0011", "0012");
+    }
+    auto second = [&](std::string_view what, std::function<void(std::string&)> damage) {
+        std::string d = r[1];
+        damage(d);
+        return std::pair{what, r[0] + d + r[2] + r[3]};
+    };
+    const std::pair<std::string_view, std::string> cases[] = {
+        second("a CR LF put in", [](std::string& d) { d.insert(300, "\r\n"); }),
+        second("an LF put in", [](std::string& d) { d.insert(300, "\n"); }),
+        second("bytes cut out", [](std::string& d) { d.erase(300, 10); }),
+        second("its line end written over", [](std::string& d) { d.replace(960, 2, "  "); }),
+    };
+    auto s = std::make_unique<Slots>();
+    auto calc = std::make_unique<TRaceCalc>();
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        testsupport::WriteBytes(files.paths[0], bytes);
+        OddsFileCache cache;
+        const std::string kept(kO1Length, 'k');
+        for (int n = 1; n <= 4; ++n) {
+            s->o1.Assign(kept);
+            ReadRaceOdds(Race(12, n), files, cache, s->View(), *calc);
+            EXPECT_EQ(s->o1.Bytes(), n == 2 ? kept : r[n - 1]) << n;
+            if (n != 2) {
+                EXPECT_DOUBLE_EQ(calc->WinOdds[0], n);
+            }
+        }
+        std::size_t sound = 0, damaged = 0;
+        ForEachOddsPiece(
+            bytes, kO1Length, [&](std::size_t) { ++sound; }, [&] { ++damaged; });
+        EXPECT_EQ(sound, 3u);
+        EXPECT_EQ(damaged, 1u);
+    }
 }
