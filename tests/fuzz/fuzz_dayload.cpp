@@ -12,6 +12,7 @@
 #include "raceday/dayload.h"
 #include "tests/fuzz/fuzzsupport.h"
 #include "tests/fuzz/oddschecks.h"
+#include "tests/jvdata/plainodds.h"
 
 #include <memory>
 
@@ -188,18 +189,15 @@ void CheckPayouts(const RaceDay& day, std::string_view hr, bool sameKey16) {
 }
 
 // The first sound record of the file with the venue and race number of `race`, as the odds are
-// looked up; nothing for a race without a number or a file without such a record.
-std::optional<std::string_view> FirstOfRace(std::string_view file, std::size_t length,
+// looked up, read past damage as a plain reading finds it; nothing for a race without a number
+// or a file without such a record.
+std::optional<std::string_view> FirstOfRace(std::string_view file, int kind,
                                             const jvdata::TJvRA& race) {
     if (race.RaceNumber() <= 0) return std::nullopt;
-    for (std::size_t i = 0; i < jvdata::RecordCount(file, length); ++i) {
-        std::string_view r = jvdata::RecordAt(file, length, i);
-        if (jvdata::Field(r, 20, 2) == race.Field(20, 2) &&
-            jvdata::Field(r, 26, 2) == race.Field(26, 2) &&
-            jvdata::IsSoundRecord(r, jvdata::Field(r, 1, 2)))
-            return r;
-    }
-    return std::nullopt;
+    const std::string_view r =
+        testsupport::plainodds::FirstOfRace(file, kind, race.Field(20, 2), race.Field(26, 2));
+    if (r.empty()) return std::nullopt;
+    return r;
 }
 
 // Each odds slot holds the first record of its race in its file, or blanks.
@@ -210,8 +208,8 @@ void CheckOddsSlots(const RaceDay& day, const std::map<std::string, std::string>
             day.gDayOddsO4[r].Bytes(), day.gDayOddsO5[r].Bytes(), day.gDayOddsO6[r].Bytes()};
         for (std::size_t k = 0; k < 6; ++k) {
             const std::string_view slot = slots[k];
-            const auto first =
-                FirstOfRace(FileOf(files, Files()[3 + k]), slot.size(), day.gDayRaces[r]);
+            const auto first = FirstOfRace(FileOf(files, Files()[3 + k]), static_cast<int>(k + 1),
+                                           day.gDayRaces[r]);
             FUZZ_CHECK(first ? slot == *first : Blank(slot));
         }
     }
