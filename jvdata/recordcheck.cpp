@@ -293,7 +293,7 @@ void SplitRecordLines(std::string_view file, std::size_t length,
                      : file.size() - 1;
         }
         const std::string_view line = file.substr(start, end + 1 - start);
-        if (length > 0 && line.size() > length && line.ends_with("\r\n")) {
+        if (length >= 2 && line.size() > length && line.ends_with("\r\n")) {
             lines.push_back(line.substr(0, line.size() - length));
             lines.push_back(line.substr(line.size() - length));
         } else {
