@@ -112,7 +112,8 @@ HorseRunsRead ReadHorseRuns(std::string_view bytes, std::string_view pedigreeId,
         out.lost = true;
         return out;
     }
-    std::vector<std::string_view> lines;
+    // A load reads some thousand horse files: the lines' room is kept from one to the next.
+    thread_local std::vector<std::string_view> lines;
     jvdata::SplitRecordLines(bytes, jvdata::kSeLength, lines);
     for (std::size_t i = lines.size(); i-- > 0 && out.count < kPastRunsRead;) {
         const std::string_view line = lines[i];
@@ -131,12 +132,15 @@ HorseRunsRead ReadHorseRuns(std::string_view bytes, std::string_view pedigreeId,
 }
 
 std::string_view ReadHorseMaster(std::string_view bytes, std::string_view pedigreeId, bool* lost) {
-    std::vector<std::string_view> lines;
+    auto isMaster = [&](std::string_view line) {
+        return Sound(DayFileKind::HorseMaster, line) &&
+               Field(line, jvdata::TJvUM::kPedigreeId) == pedigreeId;
+    };
+    if (isMaster(bytes)) return bytes; // the file as it is written: the one record
+    thread_local std::vector<std::string_view> lines;
     jvdata::SplitRecordLines(bytes, jvdata::kUmLength, lines);
     for (std::string_view line : lines)
-        if (Sound(DayFileKind::HorseMaster, line) &&
-            Field(line, jvdata::TJvUM::kPedigreeId) == pedigreeId)
-            return line;
+        if (isMaster(line)) return line;
     *lost = true;
     return {};
 }
