@@ -395,6 +395,25 @@ TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
     EXPECT_EQ(host.raceList, std::vector<std::string>{"東京11R"});
 }
 
+// A damaged race record of an earlier day is no race's: the run keeps its key alone, and the
+// earlier day's file is told with what it lost.
+TEST_F(DayFixture, ADamagedPastRaceIsNotPlacedAndItsFileIsTold) {
+    WriteRaces("20240526", {Ra("20240526", "05", 11, 1)});
+    WriteRunners("20240526", "東京", {Se("20240526", "05", 11, 1, "2020100001")});
+    WriteHorseRuns("2020100001", {Se("20240401", "06", 3, 1, "2020100001")});
+    std::string pastRace = Ra("20240401", "06", 3, 1);
+    jvdata::SetField(pastRace, 33, 2, "\x01\x02"); // control bytes in its name
+    WriteRaces("20240401", {pastRace});
+
+    ASSERT_EQ(Load("20240526"), raceday::DayLoadResult::Loaded);
+    EXPECT_EQ(Day().gPastRunRaces[0][0][0].Key().Text(), "2024040106050803");
+    EXPECT_TRUE(Day().gPastRunRaces[0][0][0].RaceName().find_first_not_of(' ') ==
+                std::string::npos);
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{"レースデータ（2024年04月01日.jvRA）の一部が壊れているため、"
+                                       "1レース分を読み込めませんでした。"});
+}
+
 TEST_F(DayFixture, PastRacesArePlacedForEveryCentralVenueFrom01To10) {
     struct Case {
         const char* venue;
