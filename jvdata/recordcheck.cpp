@@ -198,10 +198,10 @@ bool SoundMaster(std::string_view r) {
         !DigitsOrBlanks(Field(r, U::kPrizeTotalPos, 6 * 9)) ||
         !IsCp932Text(Field(r, U::kHorseName)))
         return false;
-    for (std::size_t i = 0; i < 14; ++i) {
-        const std::size_t at = U::kPedigreePos + U::kPedigreeEntry * i;
-        if (!LettersDigitsOrBlanks(Field(r, at, 10)) || !IsCp932Text(Field(r, at + 10, 36)))
-            return false;
+    // The names of the pedigree that are shown.
+    for (int i : {U::kSire, U::kDam, U::kDamsSire}) {
+        const std::size_t at = U::kPedigreePos + U::kPedigreeEntry * static_cast<std::size_t>(i);
+        if (!IsCp932Text(Field(r, at + 10, 36))) return false;
     }
     return true;
 }
@@ -238,6 +238,18 @@ constexpr CheckPath kPaths[] = {CheckPath::Plain};
 bool IsCp932Text(std::string_view text) {
     const Cp932Codes& codes = Codes();
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // Eight bytes of blanks and letters at a time: names are padded with blanks.
+        while (i + 8 <= text.size()) {
+            std::uint64_t x;
+            std::memcpy(&x, text.data() + i, 8);
+            constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+            // A byte under 0x20, 0x7F, or one with its high bit set, in any of the eight.
+            const std::uint64_t low = (x - 0x20 * kOnes) & ~x,
+                                del = ((x ^ 0x7F * kOnes) - kOnes) & ~(x ^ 0x7F * kOnes);
+            if (((low | del | x) & kHigh) != 0) break;
+            i += 8;
+        }
+        if (i == text.size()) break;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x20 && c < 0x7F) continue;
         if (keiba::IsSjisLeadByte(c)) {

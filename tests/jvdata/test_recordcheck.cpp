@@ -118,9 +118,11 @@ TEST(RecordCheck, NamesAreCp932TextAndKeysAreKeys) {
         if (k.id == std::string_view("UM")) SetField(r, 12, 16, "2020100001");
         ASSERT_TRUE(IsSoundRecord(r, k.id)) << k.id;
         for (const auto& n : names) {
-            std::string named = r;
-            SetField(named, k.name, n.bytes.size(), n.bytes);
-            EXPECT_EQ(IsSoundRecord(named, k.id), n.text) << k.id << " " << k.name;
+            for (std::size_t at : {k.name, k.name + 17}) { // at a field's start, and inside it
+                std::string named = r;
+                SetField(named, at, n.bytes.size(), n.bytes);
+                EXPECT_EQ(IsSoundRecord(named, k.id), n.text) << k.id << " " << at;
+            }
         }
         // The first byte of a character as the field's last.
         EXPECT_FALSE(IsSoundRecord(With(r, k.name + k.width - 1, '\x82'), k.id)) << k.id;
