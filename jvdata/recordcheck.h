@@ -16,8 +16,9 @@ namespace jvdata {
 // not sold). The records of a race carry a race key naming a real day: sixteen digits, but for
 // the race file, whose races abroad have letters in their venue code. A horse master carries a
 // pedigree id of ten letters or digits. The names that are shown are CP932 text (IsCp932Text);
-// a grade or a course division is a letter or blank. Whether the record is the one its place in the file says (the
-// race, the runner, the horse) is for the reader to see. False for any other id.
+// a grade or a course division is a letter or blank. Whether the record is the one its place in
+// the file says (the race, the runner, the horse) is for the reader to see. False for any other
+// id.
 bool IsSoundRecord(std::string_view piece, std::string_view id);
 
 // The ways the check reads the many bytes of odds entries: a plain loop, or 16 bytes at a time
