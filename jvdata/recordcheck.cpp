@@ -1,13 +1,16 @@
 #include "jvdata/recordcheck.h"
 
+#include "jvdata/dayfiles.h"
 #include "jvdata/records.h"
+#include "keiba/sjis.h"
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#elif defined(__SSE2__)
+#if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include <array>
+#include <bitset>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 
@@ -24,80 +27,182 @@ bool DigitsOrBlanks(std::string_view s) {
     return true;
 }
 
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool LettersDigitsOrBlanks(std::string_view s) {
+    for (char c : s)
+        if (!(c >= '0' && c <= '9') && !IsLetter(c) && c != ' ') return false;
+    return true;
+}
+
+bool LettersOrBlanks(std::string_view s) {
+    for (char c : s)
+        if (!IsLetter(c) && c != ' ') return false;
+    return true;
+}
+
 bool IsOddsByte(char c) {
     return (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '*';
 }
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-// The bytes from the start of `s` that are odds bytes, 32 at a time, up to the first block of 32
-// that holds another byte (its start is returned then) or the last whole block.
-__attribute__((target("avx2"))) std::size_t OddsBytesAvx2(std::string_view s) {
-    const __m256i zero = _mm256_set1_epi8('0'), nine = _mm256_set1_epi8(9);
-    const __m256i blank = _mm256_set1_epi8(' '), dash = _mm256_set1_epi8('-'),
-                  star = _mm256_set1_epi8('*');
-    std::size_t i = 0;
-    for (; i + 32 <= s.size(); i += 32) {
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s.data() + i));
-        const __m256i d = _mm256_sub_epi8(v, zero);
-        __m256i ok = _mm256_cmpeq_epi8(_mm256_min_epu8(d, nine), d);
-        ok = _mm256_or_si256(ok, _mm256_or_si256(_mm256_cmpeq_epi8(v, blank),
-                                                 _mm256_or_si256(_mm256_cmpeq_epi8(v, dash),
-                                                                 _mm256_cmpeq_epi8(v, star))));
-        if (_mm256_movemask_epi8(ok) != -1) break;
-    }
-    return i;
-}
-#endif
-
 // Every byte a digit, a blank, '-' or '*': the bytes of an odds record's entries. The odds files
-// of a full day are some megabytes, so this runs many bytes at a time where the processor can.
-bool AllOddsBytes(std::string_view s) {
+// of a full day are some megabytes, and 16 bytes at a time take a first load's odds step from
+// about 2.3 ms to 0.4 ms; 32 at a time (AVX2) saved another 0.1 ms of a load of 8 ms, too little
+// for a path of its own that only some processors would run.
+bool AllOddsBytes(std::string_view s, CheckPath path) {
     std::size_t i = 0;
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) i = OddsBytesAvx2(s);
-#endif
 #if defined(__SSE2__)
-    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
-    const __m128i blank = _mm_set1_epi8(' '), dash = _mm_set1_epi8('-'), star = _mm_set1_epi8('*');
-    for (; i + 16 <= s.size(); i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
-        const __m128i d = _mm_sub_epi8(v, zero);
-        __m128i ok = _mm_cmpeq_epi8(_mm_min_epu8(d, nine), d); // '0'..'9'
-        ok = _mm_or_si128(
-            ok, _mm_or_si128(_mm_cmpeq_epi8(v, blank),
-                             _mm_or_si128(_mm_cmpeq_epi8(v, dash), _mm_cmpeq_epi8(v, star))));
-        if (_mm_movemask_epi8(ok) != 0xFFFF) return false;
+    if (path == CheckPath::Sse2) {
+        const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
+        const __m128i blank = _mm_set1_epi8(' '), dash = _mm_set1_epi8('-'),
+                      star = _mm_set1_epi8('*');
+        for (; i + 16 <= s.size(); i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+            const __m128i d = _mm_sub_epi8(v, zero);
+            __m128i ok = _mm_cmpeq_epi8(_mm_min_epu8(d, nine), d); // '0'..'9'
+            ok = _mm_or_si128(
+                ok, _mm_or_si128(_mm_cmpeq_epi8(v, blank),
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, dash), _mm_cmpeq_epi8(v, star))));
+            if (_mm_movemask_epi8(ok) != 0xFFFF) return false;
+        }
     }
+#else
+    (void)path;
 #endif
     for (; i < s.size(); ++i)
         if (!IsOddsByte(s[i])) return false;
     return true;
 }
 
-// The head every checked record shares: its length and id, CR LF at its end, and its race key.
+// Which bytes and double-byte characters CP932 converts, asked of the converter once: all of
+// them in one text, each on a line of its own, so a line holding the replacement character is a
+// code CP932 lacks. The converter skips one byte of a code it cannot convert, and no code takes a
+// line break for its second byte, so the lines stay one for each code.
+class Cp932Codes {
+public:
+    Cp932Codes() {
+        std::string text;
+        std::vector<std::uint16_t> codes;
+        for (unsigned c = 0x80; c <= 0xFF; ++c) {
+            if (keiba::IsSjisLeadByte(static_cast<unsigned char>(c))) continue;
+            codes.push_back(static_cast<std::uint16_t>(c));
+            text += static_cast<char>(c);
+            text += '\n';
+        }
+        for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!keiba::IsSjisLeadByte(static_cast<unsigned char>(lead))) continue;
+            for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+                if (trail == 0x7F) continue;
+                codes.push_back(static_cast<std::uint16_t>(lead << 8 | trail));
+                text += static_cast<char>(lead);
+                text += static_cast<char>(trail);
+                text += '\n';
+            }
+        }
+        const std::string utf8 = keiba::Cp932ToUtf8(text);
+        std::size_t at = 0;
+        for (std::uint16_t code : codes) {
+            const std::size_t end = utf8.find('\n', at);
+            if (end == std::string::npos) break;
+            if (std::string_view(utf8).substr(at, end - at).find("\xEF\xBF\xBD") ==
+                std::string_view::npos)
+                known_.set(code);
+            at = end + 1;
+        }
+        for (unsigned c = 0x20; c < 0x7F; ++c) known_.set(c);
+    }
+    bool Single(unsigned char c) const { return known_.test(c); }
+    bool Double(unsigned char lead, unsigned char trail) const {
+        return known_.test(static_cast<std::size_t>(lead) << 8 | trail);
+    }
+
+private:
+    std::bitset<65536> known_;
+};
+
+const Cp932Codes& Codes() {
+    static const Cp932Codes codes;
+    return codes;
+}
+
+bool TextFields(std::string_view r, std::initializer_list<FieldPos> fields) {
+    for (FieldPos f : fields)
+        if (!IsCp932Text(Field(r, f))) return false;
+    return true;
+}
+
+bool NumberFields(std::string_view r, std::initializer_list<FieldPos> fields) {
+    for (FieldPos f : fields)
+        if (!DigitsOrBlanks(Field(r, f))) return false;
+    return true;
+}
+
+// Length, id and CR LF, and no line break before it.
+bool SoundFrame(std::string_view piece, std::string_view id, std::size_t length) {
+    return piece.size() == length && piece.substr(0, 2) == id && piece.ends_with("\r\n") &&
+           NoLineBreak(piece.substr(0, length - 2));
+}
+
+// The frame of the records of a race whose key is sixteen digits naming a real day. The line
+// break check is left to the caller, which may look at the entries in one pass.
 bool SoundHead(std::string_view piece, std::string_view id, std::size_t length) {
     return piece.size() == length && piece.substr(0, 2) == id && piece.ends_with("\r\n") &&
            RaceKey::Of(piece).IsWellFormed();
 }
 
+bool SoundRace(std::string_view r) {
+    using R = TJvRA;
+    if (!SoundFrame(r, R::kId, kRaLength)) return false;
+    // Races abroad have letters in their venue code; the files take them so.
+    if (!ParseYyyymmdd(Field(r, RecordHead::kRaceDate)) ||
+        !IsAsciiDigits(Field(r, RecordHead::kMeeting)) ||
+        !IsAsciiDigits(Field(r, RecordHead::kMeetingDay)) ||
+        !IsAsciiDigits(Field(r, RecordHead::kRaceNo)))
+        return false;
+    const std::string_view venue = Field(r, RecordHead::kVenue);
+    if (venue.size() != 2 || !LettersDigitsOrBlanks(venue) || venue.find(' ') != venue.npos)
+        return false;
+    return NumberFields(r, {R::kWeekday, R::kEdition, R::kRaceType, R::kWeightRule,
+                            FieldPos{R::kConditionPos, 15}, R::kDistance, R::kTrack,
+                            FieldPos{R::kPrizePos, 7 * 8}, FieldPos{R::kAddedPrizePos, 5 * 8},
+                            R::kPostTime, R::kRunnerCount, R::kFinisherCount, R::kWeather,
+                            R::kTurfGoing, R::kDirtGoing}) &&
+           LettersOrBlanks(Field(r, R::kGrade)) && LettersOrBlanks(Field(r, R::kCourseDivision)) &&
+           LettersDigitsOrBlanks(Field(r, R::kRaceSymbol)) &&
+           TextFields(r, {R::kRaceName, R::kShortName10, R::kShortName6, R::kShortName3});
+}
+
 bool SoundRunner(std::string_view r) {
     using S = TJvSE;
     if (!SoundHead(r, S::kId, kSeLength) || !NoLineBreak(r.substr(0, kSeLength - 2))) return false;
-    for (FieldPos f :
-         {S::kBracket,       S::kHorseNo,       S::kSex,           S::kAge,
-          S::kAffiliation,   S::kTrainerCode,   S::kWeightCarried, S::kBlinkers,
-          S::kJockeyCode,    S::kApprentice,    S::kBodyWeight,    S::kAbnormality,
-          S::kArrivalOrder,  S::kFinalPosition, S::kFinishTime,    FieldPos{S::kCornerPos, 8},
-          S::kWinPopularity, S::kPrizeWon,      S::kAddedPrizeWon, S::kLast3F,
-          S::kRunningStyle})
-        if (!DigitsOrBlanks(Field(r, f))) return false;
-    for (char c : Field(r, S::kPedigreeId))
-        if (!(c >= '0' && c <= '9') && !(c >= 'A' && c <= 'Z') && !(c >= 'a' && c <= 'z') &&
-            c != ' ')
-            return false;
+    if (!NumberFields(
+            r, {S::kBracket,       S::kHorseNo,       S::kSex,           S::kAge,
+                S::kAffiliation,   S::kTrainerCode,   S::kWeightCarried, S::kBlinkers,
+                S::kJockeyCode,    S::kApprentice,    S::kBodyWeight,    S::kAbnormality,
+                S::kArrivalOrder,  S::kFinalPosition, S::kFinishTime,    FieldPos{S::kCornerPos, 8},
+                S::kWinPopularity, S::kPrizeWon,      S::kAddedPrizeWon, S::kLast3F,
+                S::kRunningStyle}))
+        return false;
+    if (!LettersDigitsOrBlanks(Field(r, S::kPedigreeId))) return false;
     for (char c : Field(r, S::kWinOdds))
         if (!IsOddsByte(c)) return false;
+    return TextFields(r, {S::kHorseName, S::kTrainerName, S::kJockeyName, S::kOpponentName});
+}
+
+bool SoundMaster(std::string_view r) {
+    using U = TJvUM;
+    if (!SoundFrame(r, U::kId, kUmLength) || !IsPedigreeId(Field(r, U::kPedigreeId)) ||
+        !DigitsOrBlanks(Field(r, U::kCoat)) ||
+        !DigitsOrBlanks(Field(r, U::kPrizeTotalPos, 6 * 9)) ||
+        !IsCp932Text(Field(r, U::kHorseName)))
+        return false;
+    // The names of the pedigree that are shown.
+    for (int i : {U::kSire, U::kDam, U::kDamsSire}) {
+        const std::size_t at = U::kPedigreePos + U::kPedigreeEntry * static_cast<std::size_t>(i);
+        if (!IsCp932Text(Field(r, at + 10, 36))) return false;
+    }
     return true;
 }
 
@@ -114,26 +219,100 @@ bool SoundPayouts(std::string_view r) {
 
 // Every entry, from the first to the last, is numbers or markers.
 bool SoundOdds(std::string_view r, std::string_view id, std::size_t length, const OddsLayout& first,
-               const OddsLayout& last) {
+               const OddsLayout& last, CheckPath path) {
     if (!SoundHead(r, id, length)) return false;
     const std::size_t from = first.firstPos - 1;
     const std::size_t end = last.firstPos - 1 + last.entries * last.entryWidth;
-    return AllOddsBytes(r.substr(from, end - from)) && NoLineBreak(r.substr(0, from)) &&
+    return AllOddsBytes(r.substr(from, end - from), path) && NoLineBreak(r.substr(0, from)) &&
            NoLineBreak(r.substr(end, length - 2 - end));
 }
 
+#if defined(__SSE2__)
+constexpr CheckPath kPaths[] = {CheckPath::Plain, CheckPath::Sse2};
+#else
+constexpr CheckPath kPaths[] = {CheckPath::Plain};
+#endif
+
 } // namespace
 
-bool IsSoundRecord(std::string_view piece, std::string_view id) {
+bool IsCp932Text(std::string_view text) {
+    const Cp932Codes& codes = Codes();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // Eight bytes of blanks and letters at a time: names are padded with blanks.
+        while (i + 8 <= text.size()) {
+            std::uint64_t x;
+            std::memcpy(&x, text.data() + i, 8);
+            constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+            // A byte under 0x20, 0x7F, or one with its high bit set, in any of the eight.
+            const std::uint64_t low = (x - 0x20 * kOnes) & ~x,
+                                del = ((x ^ 0x7F * kOnes) - kOnes) & ~(x ^ 0x7F * kOnes);
+            if (((low | del | x) & kHigh) != 0) break;
+            i += 8;
+        }
+        if (i == text.size()) break;
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) continue;
+        if (keiba::IsSjisLeadByte(c)) {
+            if (i + 1 == text.size() || !codes.Double(c, static_cast<unsigned char>(text[i + 1])))
+                return false;
+            ++i;
+        } else if (!codes.Single(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::span<const CheckPath> CheckPaths() {
+    return kPaths;
+}
+
+bool IsSoundRecordBy(std::string_view piece, std::string_view id, CheckPath path) {
     if (id == TJvSE::kId) return SoundRunner(piece);
+    if (id == TJvRA::kId) return SoundRace(piece);
     if (id == TJvHR::kId) return SoundPayouts(piece);
-    if (id == TJvO1::kId) return SoundOdds(piece, id, kO1Length, TJvO1::kWin, TJvO1::kPlace);
-    if (id == TJvO2::kId) return SoundOdds(piece, id, kO2Length, TJvO2::kEntries, TJvO2::kEntries);
-    if (id == TJvO3::kId) return SoundOdds(piece, id, kO3Length, TJvO3::kEntries, TJvO3::kEntries);
-    if (id == TJvO4::kId) return SoundOdds(piece, id, kO4Length, TJvO4::kEntries, TJvO4::kEntries);
-    if (id == TJvO5::kId) return SoundOdds(piece, id, kO5Length, TJvO5::kEntries, TJvO5::kEntries);
-    if (id == TJvO6::kId) return SoundOdds(piece, id, kO6Length, TJvO6::kEntries, TJvO6::kEntries);
+    if (id == TJvUM::kId) return SoundMaster(piece);
+    if (id == TJvO1::kId) return SoundOdds(piece, id, kO1Length, TJvO1::kWin, TJvO1::kPlace, path);
+    if (id == TJvO2::kId)
+        return SoundOdds(piece, id, kO2Length, TJvO2::kEntries, TJvO2::kEntries, path);
+    if (id == TJvO3::kId)
+        return SoundOdds(piece, id, kO3Length, TJvO3::kEntries, TJvO3::kEntries, path);
+    if (id == TJvO4::kId)
+        return SoundOdds(piece, id, kO4Length, TJvO4::kEntries, TJvO4::kEntries, path);
+    if (id == TJvO5::kId)
+        return SoundOdds(piece, id, kO5Length, TJvO5::kEntries, TJvO5::kEntries, path);
+    if (id == TJvO6::kId)
+        return SoundOdds(piece, id, kO6Length, TJvO6::kEntries, TJvO6::kEntries, path);
     return false;
+}
+
+bool IsSoundRecord(std::string_view piece, std::string_view id) {
+    return IsSoundRecordBy(piece, id, kPaths[std::size(kPaths) - 1]);
+}
+
+void SplitRecordLines(std::string_view file, std::size_t length,
+                      std::vector<std::string_view>& lines) {
+    lines.clear();
+    std::size_t start = 0;
+    while (start < file.size()) {
+        const void* lf = std::memchr(file.data() + start, '\n', file.size() - start);
+        std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - file.data())
+                             : file.size() - 1;
+        // A lone LF (no CR before it) ends no line: it is damage inside one.
+        while (lf && (end == start || file[end - 1] != '\r')) {
+            lf = std::memchr(file.data() + end + 1, '\n', file.size() - end - 1);
+            end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - file.data())
+                     : file.size() - 1;
+        }
+        const std::string_view line = file.substr(start, end + 1 - start);
+        if (length >= 2 && line.size() > length && line.ends_with("\r\n")) {
+            lines.push_back(line.substr(0, line.size() - length));
+            lines.push_back(line.substr(line.size() - length));
+        } else {
+            lines.push_back(line);
+        }
+        start = end + 1;
+    }
 }
 
 } // namespace jvdata

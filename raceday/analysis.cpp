@@ -1,6 +1,7 @@
 #include "raceday/analysis.h"
 
 #include "jvdata/dayfiles.h"
+#include "jvdata/recordcheck.h"
 #include "keiba/codetables.h"
 #include "keiba/fileio.h"
 #include "keiba/formatters.h"
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cerrno>
 #include <map>
 #include <optional>
@@ -133,19 +135,36 @@ std::optional<std::size_t> ReadAnalysisBytes(const fs::path& path,
     return used;
 }
 
-bool ReadAnalysisFile(const fs::path& path, std::string& buffer) {
+AnalysisFileRead ReadAnalysisFile(const fs::path& path, std::string& buffer) {
     // The buffer keeps its storage, so reading files of one size fills nothing twice.
     std::optional<std::size_t> read = ReadAnalysisBytes(path, [&](std::size_t size) {
         buffer.resize(size);
         return buffer.data();
     });
     buffer.resize(read.value_or(0));
-    return read.has_value();
+    if (read) return {keiba::IoResult::Ok(), true};
+    // The fast reader does not say why it read nothing; the common read tells a missing file
+    // from one that cannot be read, and names the cause.
+    keiba::FileRead file = keiba::ReadFileOrMissing(path);
+    if (!file.bytes) return {std::move(file.read), false};
+    buffer = std::move(*file.bytes);
+    return {keiba::IoResult::Ok(), true};
+}
+
+bool IsSoundHandInputLine(std::string_view line) {
+    if (line.size() != 31 || !jvdata::ParseYyyymmdd(line.substr(0, 8)) ||
+        !jvdata::IsAsciiDigits(line.substr(8, RumaLine::kKeyLength - 8)))
+        return false;
+    const char level = line[RumaLine::kLevel.pos - 1];
+    if (level != ' ' && (level < '0' || level > '7')) return false;
+    for (char c : line.substr(RumaLine::kFirstRunnerPos - 1))
+        if (c != ' ' && (c < '0' || c > '2')) return false;
+    return true;
 }
 
 void ApplyHandInput(RaceDay& day, std::string_view rumaBytes) {
     for (std::string_view line : keiba::SplitLines(rumaBytes)) {
-        if (line.size() < RumaLine::kKeyLength) continue;
+        if (!IsSoundHandInputLine(line)) continue;
         std::string_view key = line.substr(0, RumaLine::kKeyLength);
         for (std::size_t r = 0; r < kMaxRaces; ++r) {
             if (keiba::TrimBlanks(day.gDayRaces[r].Key().Year()).empty()) continue;
@@ -275,43 +294,89 @@ std::size_t RaceCount(const RaceDay& day) {
     return static_cast<std::size_t>(std::clamp(day.gDayRaceCount, 0, kMaxRaces));
 }
 
-// Whether an analysis record reads as its layout says for the loaded day `date8`: race slot and
-// runner number two digits in range, the day's date, the venue and race number of the race in its
-// slot, and digits or blanks in the numbers and codes of its head, of its past runs and of its two
-// run blocks (all of a block but the grade letter, the rates, the ranks and the signed total).
-bool IsSoundAnalysis(std::string_view rec, const RaceDay& day, std::string_view date8) {
-    using A = jvdata::TAnalysisRecord;
-    using Run = jvdata::TAnalysisRun;
-    const int slot = StrictTwoDigits(jvdata::Field(rec, A::kRaceSlot));
-    const int horse = StrictTwoDigits(jvdata::Field(rec, A::kHorseNo));
-    if (slot < 0 || slot >= kMaxRaces || horse < 0 || horse > kMaxRunners) return false;
-    const jvdata::TJvRA& race = day.gDayRaces[static_cast<std::size_t>(slot)];
-    if (jvdata::Field(rec, A::kDate8) != date8 ||
-        jvdata::Field(rec, A::kVenue) != race.VenueCode() ||
-        jvdata::Field(rec, A::kRaceNo) != race.RaceNo())
-        return false;
-    for (jvdata::FieldPos f :
-         {A::kBracket, A::kWinPayout, A::kPlacePayout, A::kStatus, A::kRPlusCount, A::kRMinusCount,
-          jvdata::FieldPos{A::kPastRunPos, 3 * A::kPastRunLength}})
-        if (!DigitsOrBlanks(jvdata::Field(rec, f))) return false;
-    for (std::size_t block : {A::kThisRunPos, A::kPreviousRunPos}) {
-        const std::string_view b = jvdata::Field(rec, block, jvdata::kAnalysisRunLength);
-        const std::size_t grade = Run::kGrade.pos - 1, rates = Run::kHiLvRate.pos - 1;
-        if (!DigitsOrBlanks(b.substr(0, grade)) ||
-            !DigitsOrBlanks(b.substr(grade + 1, rates - grade - 1)))
+// A rate of a run block: blanks, or a decimal number with blanks around it ("0.323", "12.5 ",
+// "-0.8"): an optional minus, digits with at most one point among them.
+bool IsRate(std::string_view f) {
+    const std::size_t b = f.find_first_not_of(' ');
+    if (b == std::string_view::npos) return true;
+    const std::string_view t = f.substr(b, f.find_last_not_of(' ') + 1 - b);
+    std::size_t i = t.front() == '-' ? 1 : 0, digits = 0, points = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] == '.')
+            ++points;
+        else if (t[i] >= '0' && t[i] <= '9')
+            ++digits;
+        else
             return false;
     }
-    return true;
+    return digits > 0 && points <= 1;
 }
 
-// Whether a line of a race comment is text: CP932 characters, and no control characters.
-bool IsCommentText(std::string_view line) {
-    for (char ch : line) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c < 0x20 && c != '\t') || c == 0x7F) return false;
+// A signed whole number right-aligned in its field ("-12", " 15"), or blanks.
+bool IsSignedTotal(std::string_view f) {
+    std::size_t i = f.find_first_not_of(' ');
+    if (i == std::string_view::npos) return true;
+    if (f[i] == '-' || f[i] == '+') ++i;
+    return i < f.size() && jvdata::IsAsciiDigits(f.substr(i));
+}
+
+bool IsRank(std::string_view f) {
+    return f.size() == 1 && std::string_view("SABCDE ").find(f[0]) != std::string_view::npos;
+}
+
+bool SoundRunBlock(std::string_view b) {
+    using Run = jvdata::TAnalysisRun;
+    const std::size_t grade = Run::kGrade.pos - 1, rates = Run::kHiLvRate.pos - 1;
+    const char g = b[grade];
+    return DigitsOrBlanks(b.substr(0, grade)) && (g == ' ' || (g >= 'A' && g <= 'Z')) &&
+           DigitsOrBlanks(b.substr(grade + 1, rates - grade - 1)) &&
+           IsRate(jvdata::Field(b, Run::kHiLvRate)) && IsRate(jvdata::Field(b, Run::kLoLvRate)) &&
+           IsRank(jvdata::Field(b, Run::kPedigreeRank)) &&
+           IsRank(jvdata::Field(b, Run::kJockeyRank)) &&
+           DigitsOrBlanks(jvdata::Field(b, Run::kFirstHighFlag)) &&
+           IsSignedTotal(jvdata::Field(b, Run::kPast5Total));
+}
+
+// A two-digit field that must be a number from 0 to `max`.
+bool TwoDigitsUpTo(std::string_view f, int max) {
+    const int n = StrictTwoDigits(f);
+    return n >= 0 && n <= max;
+}
+
+// The comment lines of a race comments file: its lines split at CR LF alone, since a comment's
+// lines are joined so; a lone CR or LF stays inside its line, where it is no text.
+std::vector<std::string_view> CrLfLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(bytes.substr(start));
+            break;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
     }
-    // The converter gives U+FFFD for bytes that are not CP932, and CP932 has no such character.
-    return keiba::Cp932ToUtf8(line).find("\xEF\xBF\xBD") == std::string::npos;
+    return lines;
+}
+
+// Whether a line of a race comment is text: CP932 characters, no control character but the tab
+// (a comment may be laid out with tabs).
+bool IsCommentText(std::string_view line) {
+    for (std::size_t from = 0;;) {
+        const std::size_t tab = line.find('\t', from);
+        if (!jvdata::IsCp932Text(line.substr(from, tab - from))) return false;
+        if (tab == std::string_view::npos) return true;
+        from = tab + 1;
+    }
+}
+
+constexpr std::size_t kKey = jvdata::RecordHead::kRaceKey.width;
+
+// Whether a line starts a comment: the race key and ',' and '"'.
+bool StartsComment(std::string_view line) {
+    return line.size() >= kKey + 2 && line.substr(kKey, 2) == ",\"" &&
+           jvdata::IsAsciiDigits(line.substr(0, kKey));
 }
 
 struct CheckedComments {
@@ -319,88 +384,185 @@ struct CheckedComments {
     std::size_t lost = 0;
 };
 
-// The comments of a race comments file that are whole: a line of the race key, ',' and '"' and
-// the comment's first line, its further lines, then a line of '"' alone. A comment not closed
-// before the next one starts or the file ends, a comment that is not text, and a line between
-// comments that starts none are damage. The file gives the races in the order of the race file.
+// The comments of a race comments file that are sound (IsSoundRaceComment) and of a race of the
+// day: a line that starts one, its further lines, then a line of '"' alone. A comment not closed
+// before the next one starts or the file ends, a comment that is not text or is keyed to no race
+// of the day, and a line between comments that starts none are damage. The file gives the races
+// in the order of the race file; a file of no bytes has lost every race.
 CheckedComments CheckRaceComments(const RaceDay& day, std::string_view csv) {
-    constexpr std::size_t kKey = jvdata::RecordHead::kRaceKey.width;
     const std::size_t count = RaceCount(day);
-    // The race slot whose comment a line starts, -1 for a race not of the day; nothing when the
-    // line starts no comment.
-    auto startOf = [&](std::string_view line) -> std::optional<int> {
-        if (line.size() < kKey + 2 || line.substr(kKey, 2) != ",\"" ||
-            !jvdata::IsAsciiDigits(line.substr(0, kKey)))
-            return std::nullopt;
+    auto raceOf = [&](std::string_view line) -> int {
         for (std::size_t r = 0; r < count; ++r)
             if (day.gDayRaces[r].KeyText() == line.substr(0, kKey)) return static_cast<int>(r);
         return -1;
     };
-    const std::vector<std::string_view> lines = keiba::SplitLines(csv);
+    const std::vector<std::string_view> lines = CrLfLines(csv);
     LostRaces lost(count);
+    if (csv.empty()) lost.Damaged();
     CheckedComments out;
+    const DayFileKindInfo& kind = KindInfo(DayFileKind::Comments);
     for (std::size_t i = 0; i < lines.size();) {
-        const std::optional<int> race = startOf(lines[i]);
-        if (!race) {
-            if (!keiba::TrimBlanks(lines[i]).empty()) lost.Damaged();
+        if (!StartsComment(lines[i])) {
+            if (lines[i].find_first_not_of(' ') != std::string_view::npos) lost.Damaged();
             ++i;
             continue;
         }
+        const int race = raceOf(lines[i]);
         // The closing line, or the start of the next comment or the end of the file.
         std::size_t end = i + 1;
-        while (end < lines.size() && lines[end] != "\"" && !startOf(lines[end])) ++end;
-        const bool cut = end == lines.size();
-        bool text = !cut && lines[end] == "\"" && IsCommentText(lines[i].substr(kKey + 2));
-        for (std::size_t j = i + 1; text && j < end; ++j) text = IsCommentText(lines[j]);
-        if (text) {
-            if (*race >= 0) lost.Sound(static_cast<std::size_t>(*race));
-            for (std::size_t j = i; j <= end; ++j) (out.sound += lines[j]) += "\r\n";
-            i = end + 1;
-            continue;
-        }
-        if (*race >= 0)
-            lost.Damaged(static_cast<std::size_t>(*race));
-        else
+        while (end < lines.size() && lines[end] != "\"" && !StartsComment(lines[end])) ++end;
+        const bool closed = end < lines.size() && lines[end] == "\"";
+        const std::size_t last = closed ? end : end - 1;
+        const char* from = lines[i].data();
+        const std::string_view comment(from, static_cast<std::size_t>(lines[last].data() - from) +
+                                                 lines[last].size());
+        if (closed && race >= 0 && kind.sound(comment)) {
+            lost.Sound(static_cast<std::size_t>(race));
+            (out.sound += comment) += "\r\n";
+        } else if (race >= 0) {
+            lost.Damaged(static_cast<std::size_t>(race));
+        } else {
             lost.Damaged();
-        if (cut) lost.Damaged(); // the comments after this one are lost with it
-        i = !cut && lines[end] == "\"" ? end + 1 : end;
+        }
+        if (!closed && end == lines.size()) lost.Damaged(); // a cut: what came after is gone
+        i = closed ? end + 1 : end;
     }
     out.lost = lost.Count();
     return out;
 }
 
+// The day's race of each date, venue and race number ("yyyymmddvvrr"), for the analysis records.
+int RaceSlotOf(const RaceDay& day, std::string_view key12) {
+    for (std::size_t r = 0; r < RaceCount(day); ++r)
+        if (day.gDayRaces[r].Key().Key12() == key12) return static_cast<int>(r);
+    return -1;
+}
+
+// The races the hand input lost. A file that shows damage (a line that is no sound line of a race
+// of the day, or no bytes at all) has lost every race of the day it holds no sound line of; a
+// file without damage may lack races never entered.
+std::size_t LostHandInput(const RaceDay& day, std::string_view bytes) {
+    std::bitset<kMaxRaces> held;
+    bool damaged = bytes.empty();
+    for (std::string_view line : keiba::SplitLines(bytes)) {
+        if (line.empty()) continue;
+        const int r =
+            IsSoundHandInputLine(line) ? RaceSlotOf(day, line.substr(0, RumaLine::kKeyLength)) : -1;
+        if (r < 0)
+            damaged = true;
+        else
+            held.set(static_cast<std::size_t>(r));
+    }
+    return damaged ? RaceCount(day) - held.count() : 0;
+}
+
 } // namespace
+
+bool IsSoundAnalysisRecord(std::string_view rec) {
+    using A = jvdata::TAnalysisRecord;
+    if (rec.size() != jvdata::kAnalysisLength) return false;
+    const std::string_view tail = rec.substr(rec.size() - 2);
+    if ((tail != "\r\n" && tail != "  ") ||
+        rec.substr(0, rec.size() - 2).find_first_of("\r\n") != std::string_view::npos)
+        return false;
+    return TwoDigitsUpTo(jvdata::Field(rec, A::kRaceSlot), kMaxRaces - 1) &&
+           TwoDigitsUpTo(jvdata::Field(rec, A::kHorseNo), kMaxRunners) &&
+           jvdata::ParseYyyymmdd(jvdata::Field(rec, A::kDate8)) &&
+           jvdata::IsAsciiDigits(jvdata::Field(rec, A::kVenue)) &&
+           jvdata::IsAsciiDigits(jvdata::Field(rec, A::kRaceNo)) &&
+           DigitsOrBlanks(jvdata::Field(rec, A::kBracket)) &&
+           DigitsOrBlanks(jvdata::Field(rec, 16, 4)) && // meeting and day
+           DigitsOrBlanks(jvdata::Field(rec, A::kWinPayout)) &&
+           DigitsOrBlanks(jvdata::Field(rec, A::kPlacePayout)) &&
+           DigitsOrBlanks(jvdata::Field(rec, A::kStatus)) &&
+           DigitsOrBlanks(jvdata::Field(rec, A::kRPlusCount)) &&
+           DigitsOrBlanks(jvdata::Field(rec, A::kRMinusCount)) &&
+           DigitsOrBlanks(jvdata::Field(rec, A::kPastRunPos, 3 * A::kPastRunLength)) &&
+           jvdata::IsCp932Text(jvdata::Field(rec, A::kHorseName)) &&
+           jvdata::IsCp932Text(jvdata::Field(rec, A::kRakuGen)) &&
+           SoundRunBlock(jvdata::Field(rec, A::kThisRunPos, jvdata::kAnalysisRunLength)) &&
+           SoundRunBlock(jvdata::Field(rec, A::kPreviousRunPos, jvdata::kAnalysisRunLength));
+}
+
+AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view date8) {
+    constexpr std::size_t kLength = jvdata::kAnalysisLength;
+    constexpr std::size_t kDateAt = jvdata::TAnalysisRecord::kDate8.pos - 1;
+    auto soundAt = [&](std::size_t at) {
+        return at + kLength <= bytes.size() && bytes.substr(at + kDateAt, date8.size()) == date8 &&
+               IsSoundAnalysisRecord(bytes.substr(at, kLength));
+    };
+    AnalysisRecords out;
+    if (date8.size() != jvdata::TAnalysisRecord::kDate8.width) return out;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        if (soundAt(at)) {
+            out.records.push_back(bytes.substr(at, kLength));
+            at += kLength;
+            continue;
+        }
+        // Damage: the next record starts where a sound one of the day does, found by its date.
+        std::size_t next = bytes.size();
+        for (std::size_t d = bytes.find(date8, at + 1 + kDateAt); d != std::string_view::npos;
+             d = bytes.find(date8, d + 1)) {
+            if (soundAt(d - kDateAt)) {
+                next = d - kDateAt;
+                break;
+            }
+        }
+        out.lost += std::max<std::size_t>(1, (next - at + kLength / 2) / kLength);
+        at = next;
+    }
+    return out;
+}
+
+bool IsSoundRaceComment(std::string_view comment) {
+    if (comment.ends_with("\r\n")) comment.remove_suffix(2);
+    const std::vector<std::string_view> lines = CrLfLines(comment);
+    if (lines.size() < 2 || lines.back() != "\"" || !StartsComment(lines.front()) ||
+        !jvdata::ParseYyyymmdd(lines.front().substr(0, 8)) ||
+        !IsCommentText(lines.front().substr(kKey + 2)))
+        return false;
+    for (std::size_t i = 1; i + 1 < lines.size(); ++i)
+        if (!IsCommentText(lines[i])) return false;
+    return true;
+}
 
 void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report) {
     keiba::FileRead ruma = keiba::ReadFileOrMissing(day.rumaFileName);
     report.Unreadable(ruma.read);
-    if (ruma.bytes) ApplyHandInput(day, *ruma.bytes);
+    if (ruma.bytes) {
+        ApplyHandInput(day, *ruma.bytes);
+        report.Lost(DayFileKind::HandInput, day.rumaFileName, LostHandInput(day, *ruma.bytes));
+    }
     keiba::FileRead rcom = keiba::ReadFileOrMissing(day.gVzkRcomCsvName);
     report.Unreadable(rcom.read);
     if (const std::optional<std::string>& csv = rcom.bytes) {
         const CheckedComments comments = CheckRaceComments(day, *csv);
         ApplyRaceComments(day, comments.sound);
-        if (comments.lost > 0)
-            report.Lost("コメントデータ", day.gVzkRcomCsvName, RacesText(comments.lost));
+        report.Lost(DayFileKind::Comments, day.gVzkRcomCsvName, comments.lost);
     }
-    if (std::string xq; ReadAnalysisFile(day.gVzkXqFileName, xq)) {
-        constexpr std::size_t kLength = jvdata::kAnalysisLength;
-        // In file order, so that a later record for the same runner still replaces an earlier one.
-        for (std::size_t i = 0; i < jvdata::RecordCount(xq, kLength); ++i) {
-            const std::string_view rec = jvdata::RecordAt(xq, kLength, i);
-            if (IsSoundAnalysis(rec, day, date8)) StoreAnalysisRecords(day, rec);
-        }
-        DecodeAnalysis(day);
-        std::size_t lost = 0;
-        for (std::size_t r = 0; r < kMaxRaces; ++r)
-            for (std::size_t h = 0;
-                 h < static_cast<std::size_t>(FieldSize(day, static_cast<int>(r))); ++h)
-                if (day.gDayHorseAnalysis[r][h].IsBlank()) ++lost;
-        if (lost > 0) report.Lost("分析データ", day.gVzkXqFileName, std::to_string(lost) + "頭分");
-    } else {
-        // The analysis reader does not say why it read nothing; a missing file is no news.
-        report.Unreadable(keiba::ReadFileOrMissing(day.gVzkXqFileName).read);
+    std::string xq;
+    const AnalysisFileRead read = ReadAnalysisFile(day.gVzkXqFileName, xq);
+    report.Unreadable(read.read);
+    if (!read) return;
+    // In file order, so that a later record for the same runner still replaces an earlier one.
+    for (std::string_view rec : ReadAnalysisRecords(xq, date8).records) {
+        using A = jvdata::TAnalysisRecord;
+        const int horse = StrictTwoDigits(jvdata::Field(rec, A::kHorseNo));
+        const int r =
+            RaceSlotOf(day, std::string(date8) + std::string(jvdata::Field(rec, A::kVenue)) +
+                                std::string(jvdata::Field(rec, A::kRaceNo)));
+        if (horse < 1 || r < 0) continue; // no runner, or a race the day has not
+        day.gDayHorseAnalysis[static_cast<std::size_t>(r)][static_cast<std::size_t>(horse - 1)]
+            .Assign(rec);
     }
+    DecodeAnalysis(day);
+    std::size_t lost = 0;
+    for (std::size_t r = 0; r < kMaxRaces; ++r)
+        for (std::size_t h = 0; h < static_cast<std::size_t>(FieldSize(day, static_cast<int>(r)));
+             ++h)
+            if (day.gDayHorseAnalysis[r][h].IsBlank()) ++lost;
+    report.Lost(DayFileKind::Analysis, day.gVzkXqFileName, lost);
 }
 
 } // namespace raceday

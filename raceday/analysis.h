@@ -2,6 +2,7 @@
 // The members' analysis records, race comments and hand-input R horses of a day, and their
 // decoding into the race texts.
 
+#include "keiba/fileio.h"
 #include "raceday/daymodel.h"
 #include "raceday/dayreport.h"
 
@@ -41,15 +42,47 @@ struct VzkDay {
 // afresh on every call.
 std::vector<VzkDay> ListVzkDays(const std::filesystem::path& folder);
 
+// What ReadAnalysisFile found: as keiba::ReadFileOrMissing tells them, a file read (`found`), a
+// missing file (`read` ok, nothing found) and one that is there but cannot be read (`read` names
+// it and the cause).
+struct AnalysisFileRead {
+    keiba::IoResult read;
+    bool found = false;
+    bool Missing() const { return read.ok && !found; }
+    explicit operator bool() const { return found; }
+};
 // Reads a whole analysis file into `buffer`, reusing its storage: the reader opens, reads and
-// closes the file itself on every call. False, with `buffer` empty, when the file is missing or
-// cannot be read. A partial record at the end is left for the record view to ignore.
-bool ReadAnalysisFile(const std::filesystem::path& path, std::string& buffer);
+// closes the file itself on every call. `buffer` is empty unless the file was found. A partial
+// record at the end is left for the record view to ignore.
+AnalysisFileRead ReadAnalysisFile(const std::filesystem::path& path, std::string& buffer);
 // The reader under ReadAnalysisFile, for callers with buffers of their own: `place(n)` gives
 // room for the file's n bytes. Returns how many were read (fewer when the file shrank
 // meanwhile), or nothing when the file is missing or cannot be read.
 std::optional<std::size_t> ReadAnalysisBytes(const std::filesystem::path& path,
                                              const std::function<char*(std::size_t)>& place);
+
+// Whether a 378-byte analysis record reads as its layout says, as far as that does not depend on
+// a loaded day: race slot 00..35 and runner number 00..18 (00: no runner) in two digits, a date
+// naming a real day, digits or blanks in the numbers and codes of its head and past runs and of
+// both run blocks, a grade letter, rates that read as decimal numbers, ranks S to E, a signed past
+// total, the names CP932 text, no line break but a CR LF (or two blanks) as its last two bytes.
+bool IsSoundAnalysisRecord(std::string_view record);
+
+// The records of an analysis file of the day `date8` ("yyyymmdd") that are sound and of that
+// day, in file order (views into `bytes`), and how many records the damage between them took,
+// reckoned from its length. The file has no line breaks of its own to find the next record by:
+// after damage, the reader goes on at the next place where a sound record of the day starts, so
+// a record cut short, or bytes put into one, cost that record alone.
+struct AnalysisRecords {
+    std::vector<std::string_view> records;
+    std::size_t lost = 0;
+};
+AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view date8);
+
+// Whether a race comment, from its first line to its closing line of '"' (line ends CR LF, the
+// last one optional), reads as its layout says: the race key (sixteen digits naming a real day),
+// ',' and '"', then text on every line. Text is CP932 with no control characters but the tab.
+bool IsSoundRaceComment(std::string_view comment);
 
 // A line of a `.ruma` file: the 12-character race key (date, venue, race number), the race's R
 // level digit (0 none, 1..7), then one character per runner 1..18 ("1" R+, "2" R-).
@@ -59,8 +92,13 @@ struct RumaLine {
     static constexpr std::size_t kFirstRunnerPos = 14;
 };
 
+// Whether a line of a `.ruma` file (without its line end) reads as its layout says: 31
+// characters, the key's date a real day and its venue and race number digits, the level '0' to
+// '7' or blank, each runner's character '0', '1', '2' or blank.
+bool IsSoundHandInputLine(std::string_view line);
+
 // Hand-input R horses (`.ruma`): race level and R marks of the races whose 12-character key
-// (date, venue, race number) a line names.
+// (date, venue, race number) a sound line names.
 void ApplyHandInput(RaceDay& day, std::string_view rumaBytes);
 
 // Race comments (`RCOM<yyyymmdd>.CSV`): each comment to the race of its 16-character key.
@@ -77,10 +115,12 @@ int StoreAnalysisRecords(AnalysisDay& table, std::string_view vzkdBytes);
 void DecodeAnalysis(RaceDay& day);
 
 // All three files of the loaded day `date8` (names in the model), each skipped when missing.
-// Race comments and analysis records that are damaged, or lie after a cut (which shifts every
-// record after it), are not taken; the report is told how many races' comments and how many
-// runners' records were lost. The analysis file covers every runner of the day, so each runner
-// of the day without a sound record of its own counts, wherever the file lost it.
+// Hand input, race comments and analysis records that are damaged are not taken, and the report
+// is told what was lost, a file that is there but cannot be read with its cause. The analysis
+// records go to the runners they name (date, venue, race number and runner number), whatever
+// slot they give. The analysis file covers every runner of the day, so each runner of the day
+// without a sound record of its own counts, wherever the file lost it; the hand input and the
+// comments need not hold every race, so a race of theirs is lost only where damage stands.
 void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report);
 
 } // namespace raceday

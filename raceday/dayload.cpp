@@ -9,7 +9,10 @@
 #include "keiba/formatters.h"
 #include "keiba/sjis.h"
 #include "raceday/analysis.h"
+#include "raceday/dayfilekinds.h"
+#include "raceday/dayfilereaders.h"
 #include "raceday/dayreport.h"
+#include "raceday/runnerfile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -57,7 +60,7 @@ std::uint32_t VenueRaceKey(std::string_view venue, std::string_view race) {
 
 // Files read during one load, each at most once: runner files are shared by a venue's races
 // and past days' race files by many runners. A file that is there but cannot be read goes to the
-// report, once.
+// report, once, and so does what damage cost a past day's race file.
 class FileCache {
 public:
     explicit FileCache(DayReport& report)
@@ -72,7 +75,18 @@ public:
         }
         return it->second ? &*it->second : nullptr;
     }
-    // The first record of a past day's race file with the venue and race number of the race
+    // The runner file at `p`, read once; nullptr when it is missing or cannot be read.
+    const RunnerFile* Runners(const fs::path& p) {
+        auto it = runners_.find(p.native());
+        if (it == runners_.end()) {
+            const std::string* bytes = Get(p);
+            it = runners_
+                     .emplace(p.native(), bytes ? std::optional<RunnerFile>(*bytes) : std::nullopt)
+                     .first;
+        }
+        return it->second ? &*it->second : nullptr;
+    }
+    // The first sound record of a past day's race file with the venue and race number of the race
     // key `key16`, or an empty view. The day is found by its "yyyymmdd", without building its
     // path again.
     std::string_view PastRace(const fs::path& appDir, std::string_view key16) {
@@ -82,9 +96,16 @@ public:
         auto it = pastDays_.find(date8);
         if (it == pastDays_.end()) {
             auto date = key->Date();
-            const std::string* file =
-                date ? Get(jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA)) : nullptr;
-            it = pastDays_.emplace(std::move(date8), IndexRaces(file)).first;
+            const fs::path path =
+                date ? jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA) : fs::path();
+            const std::string* file = date ? Get(path) : nullptr;
+            RaceIndex index;
+            if (file) {
+                const RaceFileRead read = ReadRaceFile(*file, date8, {});
+                report_.Lost(DayFileKind::Races, path, read.lost);
+                index = IndexRaces(read.races);
+            }
+            it = pastDays_.emplace(std::move(date8), std::move(index)).first;
         }
         const RaceIndex& index = it->second;
         const std::uint32_t packed = VenueRaceKey(key->Venue(), key->RaceNo());
@@ -96,17 +117,13 @@ public:
 private:
     // Sorted by key; the first record of a race in the file is the one kept.
     using RaceIndex = std::vector<std::pair<std::uint32_t, std::string_view>>;
-    static RaceIndex IndexRaces(const std::string* file) {
+    static RaceIndex IndexRaces(const std::vector<std::string_view>& races) {
         RaceIndex index;
-        if (!file) return index;
-        std::size_t n = jvdata::RecordCount(*file, jvdata::kRaLength);
-        index.reserve(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            std::string_view rec = jvdata::RecordAt(*file, jvdata::kRaLength, i);
+        index.reserve(races.size());
+        for (std::string_view rec : races)
             index.emplace_back(VenueRaceKey(jvdata::Field(rec, jvdata::RecordHead::kVenue),
                                             jvdata::Field(rec, jvdata::RecordHead::kRaceNo)),
                                rec);
-        }
         std::stable_sort(index.begin(), index.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         index.erase(std::unique(index.begin(), index.end(),
@@ -118,36 +135,55 @@ private:
     DayReport& report_;
     // Node-based, so the files' bytes stay where they are while others are added.
     std::unordered_map<std::string, std::optional<std::string>> files_;
+    std::unordered_map<std::string, std::optional<RunnerFile>> runners_;
     std::unordered_map<std::string, RaceIndex> pastDays_;
 };
 
-// How far a race file can be read: its whole RA records from the first, up to the first
-// piece that is not one. The races after such a piece have no slot of their own (a race's
-// slot is its place in the file), so they are not read either.
-struct ReadableRaces {
-    std::size_t count = 0; // at most kMaxRaces
-    std::size_t lost = 0;  // races of the first kMaxRaces places not read
-};
-
-ReadableRaces ReadableRacesOf(std::string_view file) {
-    constexpr auto kSlots = static_cast<std::size_t>(kMaxRaces);
-    const std::size_t whole = jvdata::RecordCount(file, jvdata::kRaLength);
-    const std::size_t places = std::min(whole, kSlots);
-    ReadableRaces out;
-    while (out.count < places &&
-           jvdata::CheckFraming(jvdata::RecordAt(file, jvdata::kRaLength, out.count), "RA"))
-        ++out.count;
-    out.lost = places - out.count;
-    // A record cut short at the end is a race lost too, when it would have had a slot.
-    if (whole < kSlots && file.size() % jvdata::kRaLength != 0) ++out.lost;
-    return out;
+std::optional<fs::path> RunnerFileOf(const fs::path& appDir, year_month_day date,
+                                     std::string_view venue) {
+    return jvdata::DayRunnerFile(appDir, date, venue);
 }
 
-std::string DamagedRaceFileText(const std::string& stem, const ReadableRaces& races) {
+// The races of the day's race file. The races the day's runner files and win odds file hold are
+// races it must hold too: a race file cut at a record end has lost them without any damage to
+// see. The runner files are looked for at the central racecourses and at those the race file
+// names, since a file that lost a venue's races no longer names it.
+RaceFileRead ReadDayRaceFile(std::string_view bytes, const fs::path& appDir, year_month_day date,
+                             FileCache& files, const fs::path& o1Path) {
+    const std::string date8 = jvdata::FormatYyyymmdd(date);
+    std::vector<std::string> venues;
+    for (std::string_view code : keiba::JyoCodes())
+        if (code >= "01" && code <= "10") venues.emplace_back(code); // the central racecourses
+    for (std::string_view race : ReadRaceFile(bytes, date8, {}).races) {
+        const std::string venue(jvdata::Field(race, jvdata::RecordHead::kVenue));
+        if (std::find(venues.begin(), venues.end(), venue) == venues.end()) venues.push_back(venue);
+    }
+    std::vector<std::string_view> held;
+    for (const std::string& venue : venues) {
+        const auto path = RunnerFileOf(appDir, date, venue);
+        const RunnerFile* runners = path ? files.Runners(*path) : nullptr;
+        if (!runners) continue;
+        for (std::string_view key : runners->RaceKeys())
+            if (key.substr(0, 8) == date8) held.push_back(key);
+    }
+    // Read here only for its races: the odds step reads it again and tells what is wrong with it.
+    keiba::FileRead o1 = keiba::ReadFileOrMissing(o1Path);
+    if (o1.bytes) {
+        for (std::size_t i = 0; i < jvdata::RecordCount(*o1.bytes, jvdata::kO1Length); ++i) {
+            const std::string_view rec = jvdata::RecordAt(*o1.bytes, jvdata::kO1Length, i);
+            if (jvdata::Field(rec, jvdata::RecordHead::kRaceDate) == date8 &&
+                KindInfo(DayFileKind::Odds1).sound(rec))
+                held.push_back(jvdata::Field(rec, jvdata::RecordHead::kRaceKey));
+        }
+    }
+    return ReadRaceFile(bytes, date8, held);
+}
+
+std::string DamagedRaceFileText(const std::string& stem, const RaceFileRead& races) {
     const std::string file = "レースデータ（" + stem + ".jvRA）";
-    if (races.count == 0) return file + "が壊れているため、この開催日を読み込めません。";
-    return file + "の一部が壊れているため、" + std::to_string(races.lost) +
-           "レース分を読み込めませんでした。";
+    if (races.races.empty()) return file + "が壊れているため、この開催日を読み込めません。";
+    return file + "の一部が壊れているため、" + LossText(DayFileKind::Races, races.lost) +
+           "を読み込めませんでした。";
 }
 
 // The runner slots a venue's runner file could not give the day's races.
@@ -165,11 +201,18 @@ void CountLostRunners(std::vector<LostRunners>& lost, const fs::path& file, std:
 }
 
 void ReportLostRunners(const std::vector<LostRunners>& lost, DayReport& report) {
-    for (const LostRunners& l : lost)
-        report.Lost("出走馬データ", l.file,
-                    std::to_string(l.races) + "レースの出走馬" + std::to_string(l.runners) +
-                        "頭分");
+    for (const LostRunners& l : lost) report.Lost(DayFileKind::Runners, l.file, l.runners, l.races);
 }
+
+// The runners whose horse files of one kind lost data, told on one line for the day: a runner
+// has a file of each kind of its own.
+struct HorseFileLosses {
+    fs::path first;
+    std::size_t runners = 0;
+    void Add(const char* path) {
+        if (runners++ == 0) first = path;
+    }
+};
 
 // The progress form, hidden on every way out of a load.
 class LoadScope {
@@ -195,46 +238,21 @@ private:
     bool shown_ = false;
 };
 
-std::optional<fs::path> RunnerFileOf(const fs::path& appDir, year_month_day date,
-                                     std::string_view venue) {
-    return jvdata::DayRunnerFile(appDir, date, venue);
-}
-
-// A slot of a runner file that holds no record: a blank line, where no runner has been filed.
-bool IsBlankSlot(std::string_view slot) {
-    return slot.size() == jvdata::kSeLength && slot.ends_with("\r\n") &&
-           slot.find_first_not_of(' ') == jvdata::kSeLength - 2;
-}
-
-// Whether `rec` is runner h's (0-based) of `race`: sound, with the race's key and the number.
-bool IsRunnerOf(std::string_view rec, const jvdata::TJvRA& race, std::size_t h) {
-    const std::string_view number = jvdata::Field(rec, jvdata::TJvSE::kHorseNo);
-    return jvdata::IsSoundRecord(rec, jvdata::TJvSE::kId) &&
-           jvdata::Field(rec, jvdata::RecordHead::kRaceKey) == race.KeyText() &&
-           number[0] == static_cast<char>('0' + (h + 1) / 10) &&
-           number[1] == static_cast<char>('0' + (h + 1) % 10);
-}
-
 // The runner records of race slot r from its venue's runner file; returns how many runner slots
-// (from the first) it wrote. A slot that does not hold its runner's record, sound, stays blank and
-// is counted in `lost`, unless it is a blank line: that runner has not been filed yet.
-std::size_t ReadRunners(RaceDay& day, std::size_t r, const std::string& runnerFile,
-                        std::size_t* lost = nullptr) {
+// (from the first) it wrote. A runner the file has no sound record of stays blank.
+std::size_t ReadRunners(RaceDay& day, std::size_t r, const RunnerFile& file) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
-    int n = race.RaceNumber();
-    int f = FieldSize(day, static_cast<int>(r));
+    const int n = race.RaceNumber();
+    const auto f = static_cast<std::size_t>(FieldSize(day, static_cast<int>(r)));
     std::size_t h = 0;
-    for (; h < static_cast<std::size_t>(f); ++h) {
-        int slot = jvdata::RunnerSlot(n, static_cast<int>(h) + 1);
-        if (slot < 0) break;
-        const std::string_view rec =
-            jvdata::RecordAt(runnerFile, jvdata::kSeLength, static_cast<std::size_t>(slot));
-        if (IsRunnerOf(rec, race, h)) {
-            day.gDayHorses[r][h].Assign(rec);
-        } else {
+    for (; h < f; ++h) {
+        const int horse = static_cast<int>(h) + 1;
+        if (jvdata::RunnerSlot(n, horse) < 0) break;
+        const std::string_view rec = file.Runner(race.KeyText(), horse);
+        if (rec.empty())
             day.gDayHorses[r][h].Clear();
-            if (lost && !IsBlankSlot(rec)) ++*lost;
-        }
+        else
+            day.gDayHorses[r][h].Assign(rec);
     }
     return h;
 }
@@ -256,50 +274,61 @@ std::string PlacingProgressText(const jvdata::TJvRA& race, const jvdata::TJvSE& 
            std::string(keiba::CutBytes(se.HorseName(), 18));
 }
 
+// What the runner step of each race uses.
+struct RunnerStep {
+    DayLoadProgress& progress;
+    DayLoadSteps& steps;
+    const fs::path& appDir;
+    FileCache& files;
+    jvdata::HorseFilePaths& horsePaths;
+    DayReport& report;
+    std::vector<LostRunners> lostRunners;
+    HorseFileLosses lostRuns, lostMasters;
+};
+
 // Horse master and the last three earlier runs of runner h of race slot r; returns how many
 // runs it found. The master and run slots are all written: what is not read is blanked. The
 // runs' race records are left to PlacePastRaces. A horse file that cannot be read goes to the
-// report; a master that cannot be read is not made again from the older file, which would
-// replace it.
+// report, and one that lost the horse's data is counted; a master that cannot be read is not made
+// again from the older file, which would replace it.
 std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::int64_t raceDate,
-                              DayLoadSteps& steps, jvdata::HorseFilePaths& paths,
-                              const fs::path& appDir, DayReport& report) {
+                              RunnerStep& step) {
     const jvdata::TJvSE& se = day.gDayHorses[r][h];
     std::string_view id = se.PedigreeId();
     jvdata::TJvUM& masterSlot = day.gDayHorseMasters[r][h];
     auto& runSlots = day.gPastRunHorses[r][h];
     std::size_t k = 0;
     // An id that is no pedigree id makes no path, and nothing may be built from it.
-    if (const char* um2 = paths.Of(jvdata::HorseFile::UM2, id)) {
+    if (const char* um2 = step.horsePaths.Of(jvdata::HorseFile::UM2, id)) {
         keiba::FileRead master = keiba::ReadFileOrMissing(um2);
-        report.Unreadable(master.read);
+        step.report.Unreadable(master.read);
         if (master.Missing()) {
-            const fs::path um2Path = *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UM2, id);
+            const fs::path um2Path =
+                *jvdata::HorseFilePath(step.appDir, jvdata::HorseFile::UM2, id);
             std::error_code ec;
             fs::create_directories(um2Path.parent_path(), ec);
-            const keiba::IoResult converted = steps.ConvertHorseMaster(
-                um2Path, *jvdata::HorseFilePath(appDir, jvdata::HorseFile::UMA, id));
+            const keiba::IoResult converted = step.steps.ConvertHorseMaster(
+                um2Path, *jvdata::HorseFilePath(step.appDir, jvdata::HorseFile::UMA, id));
             master = keiba::ReadFileOrMissing(um2Path);
             // One line for one horse: a conversion that failed has told it already.
-            report.Unreadable(converted ? master.read : converted);
+            step.report.Unreadable(converted ? master.read : converted);
         }
-        if (master.bytes)
-            masterSlot.Assign(jvdata::RecordAt(*master.bytes, jvdata::kUmLength, 0));
+        bool lost = false;
+        const std::string_view record =
+            master.bytes ? ReadHorseMaster(*master.bytes, id, &lost) : std::string_view();
+        if (lost) step.lostMasters.Add(step.horsePaths.Of(jvdata::HorseFile::UM2, id));
+        if (!record.empty())
+            masterSlot.Assign(record);
         else
             masterSlot.Clear();
 
-        keiba::FileRead sei = keiba::ReadFileOrMissing(paths.Of(jvdata::HorseFile::SEI, id));
-        report.Unreadable(sei.read);
-        const std::optional<std::string>& runs = sei.bytes;
-        if (runs && !runs->empty()) {
-            std::size_t count = jvdata::RecordCount(*runs, jvdata::kSeLength);
-            for (std::size_t i = count; i-- > 0 && k < kPastRunsRead;) {
-                std::string_view rec = jvdata::RecordAt(*runs, jvdata::kSeLength, i);
-                std::int64_t date = jvdata::FieldNumber(rec, jvdata::RecordHead::kRaceDate);
-                if (date < 1 || date >= raceDate) continue;
-                runSlots[k].Assign(rec);
-                ++k;
-            }
+        const char* seiPath = step.horsePaths.Of(jvdata::HorseFile::SEI, id);
+        keiba::FileRead sei = keiba::ReadFileOrMissing(seiPath);
+        step.report.Unreadable(sei.read);
+        if (sei.bytes) {
+            const HorseRunsRead runs = ReadHorseRuns(*sei.bytes, id, raceDate);
+            if (runs.lost) step.lostRuns.Add(seiPath);
+            for (; k < runs.count; ++k) runSlots[k].Assign(runs.runs[k]);
         }
     } else {
         masterSlot.Clear();
@@ -309,34 +338,22 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
     return found;
 }
 
-// What the runner step of each race uses.
-struct RunnerStep {
-    DayLoadProgress& progress;
-    DayLoadSteps& steps;
-    const fs::path& appDir;
-    FileCache& files;
-    jvdata::HorseFilePaths& horsePaths;
-    DayReport& report;
-};
-
 // Runners, horse masters and past runs of race slot r (its race record in place) from its
 // venue's runner file; returns how many runner slots it wrote, and in `pastRuns` how many runs
-// each runner has. The runner slots the file could not give are counted in `lostRunners`.
+// each runner has. The runners the file lost are counted in the step.
 std::size_t ReadRaceRunners(RaceDay& day, std::size_t r, year_month_day date, RunnerStep& step,
-                            std::vector<LostRunners>& lostRunners,
                             std::array<std::uint8_t, kMaxRunners>& pastRuns) {
     const jvdata::TJvRA& race = day.gDayRaces[r];
     const auto runnerPath = RunnerFileOf(step.appDir, date, race.VenueCode());
-    const std::string* runnerFile = runnerPath ? step.files.Get(*runnerPath) : nullptr;
+    const RunnerFile* runnerFile = runnerPath ? step.files.Runners(*runnerPath) : nullptr;
     if (!runnerFile) return 0;
-    std::size_t lost = 0;
-    const std::size_t read = ReadRunners(day, r, *runnerFile, &lost);
-    CountLostRunners(lostRunners, *runnerPath, lost);
+    const std::size_t read = ReadRunners(day, r, *runnerFile);
+    CountLostRunners(step.lostRunners, *runnerPath,
+                     runnerFile->Lost(race.KeyText(), FieldSize(day, static_cast<int>(r))));
     const std::int64_t raceDate = race.Number(jvdata::RecordHead::kRaceDate);
     std::size_t lastWithRuns = read;
     for (std::size_t h = 0; h < read; ++h) {
-        const std::size_t found = ReadRunnerHistory(day, r, h, raceDate, step.steps,
-                                                    step.horsePaths, step.appDir, step.report);
+        const std::size_t found = ReadRunnerHistory(day, r, h, raceDate, step);
         pastRuns[h] = static_cast<std::uint8_t>(found);
         if (found > 0) lastWithRuns = h;
     }
@@ -345,6 +362,13 @@ std::size_t ReadRaceRunners(RaceDay& day, std::size_t r, year_month_day date, Ru
         step.progress.SetProgressText(
             RunProgressText(race, day.gDayHorses[r][lastWithRuns], pastRuns[lastWithRuns] - 1u));
     return read;
+}
+
+void ReportHorseFileLosses(const RunnerStep& step, DayReport& report) {
+    report.LostInFiles(DayFileKind::HorseMaster, step.lostMasters.first, step.lostMasters.runners,
+                       step.lostMasters.runners);
+    report.LostInFiles(DayFileKind::HorseRuns, step.lostRuns.first, step.lostRuns.runners,
+                       step.lostRuns.runners);
 }
 
 // The race records of the past runs of race slot r, each written once: the whole record from
@@ -390,49 +414,26 @@ std::size_t RaceCount(const RaceDay& day) {
     return static_cast<std::size_t>(std::clamp(day.gDayRaceCount, 0, kMaxRaces));
 }
 
-// The payout records of the first kMaxRaces pieces of the payout file, each into the slot of its
-// race; the races the file lost to damage go to the report.
+// The payout records of the day's races, each into the slot of its race; the races the file lost
+// to damage go to the report.
 void ReadPayouts(RaceDay& day, DayReport& report) {
     keiba::FileRead file = keiba::ReadFileOrMissing(day.gHrFileName);
     report.Unreadable(file.read);
-    const std::optional<std::string>& bytes = file.bytes;
-    if (!bytes) return;
-    const std::size_t whole = jvdata::RecordCount(*bytes, jvdata::kHrLength);
-    // The keys of the slots that hold a race; a blank slot takes no payouts.
-    std::array<std::string, kMaxRaces> slotKeys;
-    for (std::size_t r = 0; r < kMaxRaces; ++r) {
-        std::string key = day.gDayRaces[r].Key().Key12();
-        if (!keiba::TrimBlanks(key).empty()) slotKeys[r] = std::move(key);
-    }
-    LostRaces lost(RaceCount(day));
-    for (std::size_t i = 0; i < std::min<std::size_t>(whole, kMaxRaces); ++i) {
-        std::string_view rec = jvdata::RecordAt(*bytes, jvdata::kHrLength, i);
-        if (!jvdata::IsSoundRecord(rec, jvdata::TJvHR::kId)) {
-            lost.Damaged();
-            continue;
-        }
-        std::string key = jvdata::RaceKey::Of(rec).Key12();
-        for (std::size_t r = 0; r < kMaxRaces; ++r) {
-            if (!slotKeys[r].empty() && slotKeys[r] == key) {
-                day.gDayPayouts[r].Assign(rec);
-                lost.Sound(r);
-                break;
-            }
-        }
-    }
-    // A record cut short at the end, where it would have been read.
-    if (whole < kMaxRaces && bytes->size() % jvdata::kHrLength != 0) lost.Damaged();
-    if (std::size_t n = lost.Count()) report.Lost("払戻データ", day.gHrFileName, RacesText(n));
+    if (!file.bytes) return;
+    const PayoutFileRead read = ReadPayoutFile(*file.bytes, day);
+    for (std::size_t r = 0; r < kMaxRaces; ++r)
+        if (!read.records[r].empty()) day.gDayPayouts[r].Assign(read.records[r]);
+    report.Lost(DayFileKind::Payouts, day.gHrFileName, read.lost);
 }
 
 // The races an odds file lost to damage, after the odds step. Looked at only where something may
 // have been lost (a sound day never has): a length that is not whole records, or a race of the
 // day that the step left without a record of the file's kind. The step took the file's sound
 // records only (jvdata/recordcheck.h), the first of each race, matched to the races by venue and
-// race number as here.
+// race number as here. An empty file has lost every race: the files are made with a record.
 template <typename Record>
-void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots, const fs::path& path,
-                   DayReport& report) {
+void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots, DayFileKind kind,
+                   const fs::path& path, DayReport& report) {
     constexpr std::size_t kLength = Record::kLength;
     const std::size_t count = RaceCount(day);
     std::error_code ec;
@@ -448,33 +449,35 @@ void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots, co
     const std::optional<std::string>& bytes = file.bytes;
     if (!bytes) return;
     LostRaces lost(count);
+    if (bytes->empty()) lost.Damaged();
     for (std::size_t i = 0; i < jvdata::RecordCount(*bytes, kLength); ++i) {
         const std::string_view rec = jvdata::RecordAt(*bytes, kLength, i);
-        if (!jvdata::IsSoundRecord(rec, Record::kId)) {
-            lost.Damaged();
-            continue;
-        }
         const std::uint32_t key = VenueRaceKey(jvdata::Field(rec, jvdata::RecordHead::kVenue),
                                                jvdata::Field(rec, jvdata::RecordHead::kRaceNo));
-        for (std::size_t r = 0; r < count; ++r) {
-            const jvdata::TJvRA& race = day.gDayRaces[r];
-            if (race.RaceNumber() > 0 && VenueRaceKey(race.VenueCode(), race.RaceNo()) == key) {
-                lost.Sound(r);
-                break;
-            }
-        }
+        std::size_t r = 0;
+        while (r < count &&
+               !(day.gDayRaces[r].RaceNumber() > 0 &&
+                 VenueRaceKey(day.gDayRaces[r].VenueCode(), day.gDayRaces[r].RaceNo()) == key))
+            ++r;
+        const bool sound = KindInfo(kind).sound(rec);
+        if (sound && r < count)
+            lost.Sound(r);
+        else if (!sound && r < count && jvdata::RaceKey::Of(rec).IsWellFormed())
+            lost.Damaged(r); // damaged inside, its key whole: that race's record and no other
+        else if (!sound)
+            lost.Damaged();
     }
     if (size % kLength != 0) lost.Damaged();
-    if (std::size_t n = lost.Count()) report.Lost("オッズデータ", path, RacesText(n));
+    report.Lost(kind, path, lost.Count());
 }
 
 void CheckOddsFiles(const RaceDay& day, DayReport& report) {
-    CheckOddsFile(day, day.gDayOddsO1, day.gO1FileName, report);
-    CheckOddsFile(day, day.gDayOddsO2, day.gO2FileName, report);
-    CheckOddsFile(day, day.gDayOddsO3, day.gO3FileName, report);
-    CheckOddsFile(day, day.gDayOddsO4, day.gO4FileName, report);
-    CheckOddsFile(day, day.gDayOddsO5, day.gO5FileName, report);
-    CheckOddsFile(day, day.gDayOddsO6, day.gO6FileName, report);
+    CheckOddsFile(day, day.gDayOddsO1, DayFileKind::Odds1, day.gO1FileName, report);
+    CheckOddsFile(day, day.gDayOddsO2, DayFileKind::Odds2, day.gO2FileName, report);
+    CheckOddsFile(day, day.gDayOddsO3, DayFileKind::Odds3, day.gO3FileName, report);
+    CheckOddsFile(day, day.gDayOddsO4, DayFileKind::Odds4, day.gO4FileName, report);
+    CheckOddsFile(day, day.gDayOddsO5, DayFileKind::Odds5, day.gO5FileName, report);
+    CheckOddsFile(day, day.gDayOddsO6, DayFileKind::Odds6, day.gO6FileName, report);
 }
 
 void SetFileNames(RaceDay& day, const fs::path& appDir, year_month_day date) {
@@ -649,10 +652,14 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         progress.ShowVenues({}, {});
         progress.ShowNoDay();
     };
+    // What could not be read of the day's files, told once the day is shown; the race file first.
+    DayReport report;
+    FileCache files(report);
     keiba::FileRead raRead = keiba::ReadFileOrMissing(day.gRaFileName);
-    const std::optional<std::string>& raFile = raRead.bytes;
-    const ReadableRaces readable = raFile ? ReadableRacesOf(*raFile) : ReadableRaces{};
-    if (readable.count == 0) {
+    const RaceFileRead races =
+        raRead.bytes ? ReadDayRaceFile(*raRead.bytes, appDir, *date, files, day.gO1FileName)
+                     : RaceFileRead{};
+    if (races.races.empty()) {
         noDay();
         context.notifier.Beep();
         // Not a day whose data was never made: the user has a file to look after.
@@ -660,11 +667,11 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
             context.notifier.Information(raRead.read.message);
             return DayLoadResult::Unreadable;
         }
-        if (readable.lost == 0) {
+        if (races.lost == 0) {
             context.notifier.Information("データ作成が未完了のようです。");
             return DayLoadResult::NoRaceFile;
         }
-        context.notifier.Information(DamagedRaceFileText(stem, readable));
+        context.notifier.Information(DamagedRaceFileText(stem, races));
         return DayLoadResult::Damaged;
     }
 
@@ -673,12 +680,9 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         noDay();
         return DayLoadResult::Cancelled;
     }
-    // What could not be read of the day's files, told once the day is shown; the race file first.
-    DayReport report;
-    if (readable.lost > 0) report.Add(DamagedRaceFileText(stem, readable));
-    FileCache files(report);
+    if (races.lost > 0) report.Prepend(DamagedRaceFileText(stem, races));
     jvdata::HorseFilePaths horsePaths(appDir);
-    RunnerStep runnerStep{progress, steps, appDir, files, horsePaths, report};
+    RunnerStep runnerStep{progress, steps, appDir, files, horsePaths, report, {}, {}, {}};
 
     // Nothing of the previous day may stay behind. The large records are written once: each
     // slot is either read or blanked below, the odds slots by the odds step.
@@ -689,17 +693,15 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     }
     for (TNeraiRecord& n : day.gNeraiSlots) n.Clear();
 
-    std::vector<LostRunners> lostRunners;
-
     // Races, runners, horse masters and past runs.
     std::array<std::array<std::uint8_t, kMaxRunners>, kMaxRaces> pastRuns{};
-    const std::size_t raceCount = readable.count;
+    const std::size_t raceCount = races.races.size();
     day.gDayRaceCount = static_cast<int>(raceCount);
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         std::size_t read = 0;
         if (r < raceCount) {
-            day.gDayRaces[r].Assign(jvdata::RecordAt(*raFile, jvdata::kRaLength, r));
-            read = ReadRaceRunners(day, r, *date, runnerStep, lostRunners, pastRuns[r]);
+            day.gDayRaces[r].Assign(races.races[r]);
+            read = ReadRaceRunners(day, r, *date, runnerStep, pastRuns[r]);
         } else {
             day.gDayRaces[r].Clear();
         }
@@ -713,7 +715,8 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
         }
     }
 
-    ReportLostRunners(lostRunners, report);
+    ReportLostRunners(runnerStep.lostRunners, report);
+    ReportHorseFileLosses(runnerStep, report);
     ReadPayouts(day, report);
 
     progress.SetProgressPosition(0);
@@ -789,22 +792,19 @@ bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
     std::string shownVenue(day.gDayRaces[cur].VenueCode());
     std::string shownRace(day.gDayRaces[cur].RaceNo());
 
+    // The races and runners as the load reads them, so that every race keeps its slot.
     keiba::FileRead raRead = keiba::ReadFileOrMissing(day.gRaFileName);
     report.Unreadable(raRead.read);
     if (const std::optional<std::string>& raFile = raRead.bytes) {
         FileCache files(report);
-        std::size_t n = jvdata::RecordCount(*raFile, jvdata::kRaLength);
-        std::size_t slot = 0;
-        for (std::size_t i = 0; i < n && slot < kMaxRaces; ++i) {
-            std::string_view rec = jvdata::RecordAt(*raFile, jvdata::kRaLength, i);
+        const RaceFileRead races = ReadRaceFile(*raFile, jvdata::FormatYyyymmdd(*date), {});
+        for (std::size_t slot = 0; slot < races.races.size(); ++slot) {
+            const std::string_view rec = races.races[slot];
             day.gDayRaces[slot].Assign(rec);
-            // A record without a year gives its slot to the next one.
-            if (keiba::TrimBlanks(jvdata::Field(rec, jvdata::RecordHead::kYear)).empty()) continue;
             auto runnerPath =
                 RunnerFileOf(appDir, *date, jvdata::Field(rec, jvdata::RecordHead::kVenue));
-            if (const std::string* runnerFile = runnerPath ? files.Get(*runnerPath) : nullptr)
-                ReadRunners(day, slot, *runnerFile);
-            ++slot;
+            if (const RunnerFile* runners = runnerPath ? files.Runners(*runnerPath) : nullptr)
+                ReadRunners(day, slot, *runners);
         }
     }
 
@@ -813,31 +813,19 @@ bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
     report.Unreadable(hrRead.read);
     if (const std::optional<std::string>& hrFile = hrRead.bytes) {
         for (jvdata::TJvHR& hr : day.gDayPayouts) hr.Clear();
-        const std::size_t whole = jvdata::RecordCount(*hrFile, jvdata::kHrLength);
-        const std::size_t n = std::min<std::size_t>(whole, kMaxRaces);
         // A damaged record is no race's: what it says would become finishing positions.
-        std::size_t damaged = whole < kMaxRaces && hrFile->size() % jvdata::kHrLength != 0 ? 1 : 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            std::string_view rec = jvdata::RecordAt(*hrFile, jvdata::kHrLength, i);
-            if (!jvdata::IsSoundRecord(rec, jvdata::TJvHR::kId)) {
-                ++damaged;
-                continue;
-            }
-            jvdata::RaceKey key = jvdata::RaceKey::Of(rec);
-            // A record without a race key is no race's; it would match an empty slot.
-            if (keiba::TrimBlanks(key.Text()).empty()) continue;
-            for (std::size_t r = 0; r < kMaxRaces; ++r) {
-                if (day.gDayRaces[r].Key() != key) continue;
-                day.gDayPayouts[r].Assign(rec);
-                if (jvdata::Field(rec, jvdata::RecordHead::kVenue) == shownVenue &&
-                    jvdata::Field(rec, jvdata::RecordHead::kRaceNo) == shownRace &&
-                    day.gRaceCalc[r].PayoutSeen == 0)
-                    shownGotPayouts = true;
-                day.gRaceCalc[r].PayoutSeen = 1;
-                break;
-            }
+        const PayoutFileRead read = ReadPayoutFile(*hrFile, day);
+        for (std::size_t r = 0; r < kMaxRaces; ++r) {
+            const std::string_view rec = read.records[r];
+            if (rec.empty()) continue;
+            day.gDayPayouts[r].Assign(rec);
+            if (jvdata::Field(rec, jvdata::RecordHead::kVenue) == shownVenue &&
+                jvdata::Field(rec, jvdata::RecordHead::kRaceNo) == shownRace &&
+                day.gRaceCalc[r].PayoutSeen == 0)
+                shownGotPayouts = true;
+            day.gRaceCalc[r].PayoutSeen = 1;
         }
-        if (damaged > 0) report.Lost("払戻データ", day.gHrFileName, std::to_string(damaged) + "件");
+        report.Lost(DayFileKind::Payouts, day.gHrFileName, read.lost);
         // The horses of the place payouts take the order of the place entries as their
         // finishing positions.
         for (std::size_t r = 0; r < kMaxRaces; ++r) {

@@ -90,18 +90,17 @@ std::optional<std::chrono::year_month_day> StemDate(std::string_view stem);
 enum class DayLoadResult { Loaded, NoRaceFile, Damaged, Unreadable, Cancelled, BadStem };
 
 // Loads the day of `stem` from the program folder of `context` into `day`, with that folder's
-// settings (the date combo's `DateComboChange` handler's work). A missing or empty race file
-// beeps and says "データ作成が未完了のようです。"; one that is there but cannot be read says
-// so, naming it and the cause, and nothing loads. A race file is read up to its first piece
-// that is not a whole RA record (a cut, another record, a lost line end): the races before it
-// load and the user is told how many could not be read; with none before it, nothing loads.
-// Runner, payout, odds, race comment and analysis files cut short or damaged load the records
-// they hold whole and sound (a record damaged inside is not taken for its race's), and the user
-// is told, in one message after the day is shown, which file lost how many races or runners: the
-// races or runners of the day whose records the damage took, never more than the day has. A
-// day file, members' file or horse file that is there but cannot be read is told in the same
-// message (a missing one is not: most days lack some), and the horse master is not made again
-// over one that cannot be read.
+// settings (the date combo's `DateComboChange` handler's work). A missing race file, or an empty
+// one while no other file of the day holds a race, beeps and says
+// "データ作成が未完了のようです。"; one that is there but cannot be read says so, naming it and
+// the cause, and nothing loads. Every kind of file the load reads is read as the kinds table says
+// (raceday/dayfilekinds.h): only records that read as their layout says are taken, a damaged
+// one costs its own race or runner alone, and the user is told, in one message after the day is
+// shown, which file lost how many races or runners of the day. The race file's sound races take
+// the race slots in file order; the races the day's runner and win odds files hold that it lacks
+// are lost too, and with no sound race nothing loads. A day file, members' file or horse file
+// that is there but cannot be read is told in the same message (a missing one is not: most days
+// lack some), and the horse master is not made again over one that cannot be read.
 // A day that does not load, or a cancelled load, leaves the day blank. The caller holds the
 // owner of long operations for the load (keiba/operations.h): nothing else may touch the day
 // while the load pumps events.
@@ -121,10 +120,10 @@ void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList
 // still holding the previous day's odds afterwards are blanked.
 void ReadDayOdds(RaceDay& day, DayLoadSteps& steps);
 
-// The results re-read of the day of `stem` (the hidden `HrReadBtn`'s work). Returns true when
-// the shown race has just got its payouts (the caller then shows it again). Payout records that
-// are not sound (jvdata/recordcheck.h) are skipped and counted in `report`, with the files that
-// are there but cannot be read, for the caller to tell.
+// The results re-read of the day of `stem` (the hidden `HrReadBtn`'s work), through the load's
+// readers of the race, runner and payout files. Returns true when the shown race has just got its
+// payouts (the caller then shows it again). The races whose payouts the file lost to damage are
+// counted in `report`, with the files that are there but cannot be read, for the caller to tell.
 bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
                    const std::filesystem::path& appDir, DayReport& report);
 

@@ -6,11 +6,28 @@
 
 namespace raceday {
 
-void DayReport::Lost(std::string_view what, const std::filesystem::path& file,
-                     std::string_view amount) {
-    lines_.push_back(std::string(what) + "（" + keiba::PathToUtf8(file.filename()) +
-                     "）の一部が壊れているため、" + std::string(amount) +
-                     "を読み込めませんでした。");
+namespace {
+
+std::string LostLine(DayFileKind kind, const std::string& name, const std::string& loss) {
+    return std::string(KindInfo(kind).what) + "（" + name + "）の一部が壊れているため、" + loss +
+           "を読み込めませんでした。";
+}
+
+} // namespace
+
+void DayReport::Lost(DayFileKind kind, const std::filesystem::path& file, std::size_t count,
+                     std::size_t races) {
+    if (count == 0) return;
+    lines_.push_back(
+        LostLine(kind, keiba::PathToUtf8(file.filename()), LossText(kind, count, races)));
+}
+
+void DayReport::LostInFiles(DayFileKind kind, const std::filesystem::path& first, std::size_t files,
+                            std::size_t count) {
+    if (count == 0 || files == 0) return;
+    std::string name = keiba::PathToUtf8(first.filename());
+    if (files > 1) name += " ほか" + std::to_string(files - 1) + "件";
+    lines_.push_back(LostLine(kind, name, LossText(kind, count)));
 }
 
 void DayReport::Unreadable(const keiba::IoResult& read) {
@@ -38,10 +55,6 @@ std::string DayReport::Text() const {
         text += line;
     }
     return text;
-}
-
-std::string RacesText(std::size_t n) {
-    return std::to_string(n) + "レース分";
 }
 
 LostRaces::LostRaces(std::size_t races)

@@ -3,6 +3,8 @@
 // found damaged or could not read at all, and the user is told all of it in one message once the
 // day is shown.
 
+#include "raceday/dayfilekinds.h"
+
 #include <bitset>
 #include <cstddef>
 #include <filesystem>
@@ -20,8 +22,16 @@ class DayReport {
 public:
     // A line of its own, as given (UTF-8).
     void Add(std::string line) { lines_.push_back(std::move(line)); }
-    // "<what>（<file name>）の一部が壊れているため、<amount>を読み込めませんでした。"
-    void Lost(std::string_view what, const std::filesystem::path& file, std::string_view amount);
+    // A line of its own before all others.
+    void Prepend(std::string line) { lines_.insert(lines_.begin(), std::move(line)); }
+    // "<what>（<file name>）の一部が壊れているため、<loss>を読み込めませんでした。", worded as the
+    // kinds table says (LossText).
+    void Lost(DayFileKind kind, const std::filesystem::path& file, std::size_t count,
+              std::size_t races = 0);
+    // The same for losses of one kind in many files (a day's horse files), told on one line: the
+    // first file named, the others counted ("<file name> ほか2件").
+    void LostInFiles(DayFileKind kind, const std::filesystem::path& first, std::size_t files,
+                     std::size_t count);
 
     // A file that is there but cannot be read, as its failed read names it (keiba::FileRead);
     // nothing for a read that did not fail. The first kShownUnreadable are lines of their own and
@@ -40,9 +50,6 @@ private:
     std::vector<std::string> lines_;
     std::size_t unreadable_ = 0, moreUnreadable_ = 0;
 };
-
-// "<n>レース分"
-std::string RacesText(std::size_t n);
 
 // The races of the day a damaged file lost, for a file of one record a race in the order of the
 // race file (the day files are kept sorted by race key). A file need not hold every race (on a

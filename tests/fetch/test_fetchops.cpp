@@ -101,8 +101,8 @@ TEST_F(FetchFixture, AResultsReReadTellsADamagedPayoutRecord) {
     WriteBytes(DataFile(Stem("20261206") + ".jvHR"), MakeRecord("HR", Key(1)).substr(0, 300));
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 14, 3, 9);
     fetchHost.FetchHost::RereadResults();
-    const std::string text =
-        "払戻データ（2026年12月06日.jvHR）の一部が壊れているため、1件を読み込めませんでした。";
+    const std::string text = "払戻データ（2026年12月06日.jvHR）の一部が壊れているため、"
+                             "2レース分を読み込めませんでした。";
     EXPECT_EQ(fetchHost.labels, std::vector<std::string>{text});
     EXPECT_EQ(Slurp(dir / "ErrorLog.txt"), keiba::Sj("【エラー】14:03:09：" + text) + "\r\n");
 }

@@ -1,6 +1,7 @@
 // Fuzz target over the members' files of a day: the hand-input R horses (.ruma), the race
 // comments (RCOM<yyyymmdd>.CSV) and the 378-byte analysis records (XQ<yyyymmdd>.vzkd), read
-// in the order of the day load into a day whose races the input also chooses.
+// in the order of the day load into a day whose races the input also chooses, and the analysis
+// file's reader, which goes on past damage to the next sound record.
 //
 // Input pieces (see fuzzsupport.h): the races, as 18-byte entries (race key, field size) for
 // slots 0, 1, ...; the .vzkd bytes; the .CSV bytes; the .ruma bytes; the dates of the loaded
@@ -115,6 +116,24 @@ void CheckStored(const RaceDay& day, std::string_view vzkd, int skipped) {
     }
 }
 
+// The analysis file's reader: whole records of the day in file order, each sound, none
+// overlapping another; a file of nothing else has lost nothing.
+void CheckRead(std::string_view vzkd) {
+    const std::string_view date8 = vzkd.size() >= 13 ? vzkd.substr(5, 8) : "20261206";
+    const AnalysisRecords read = ReadAnalysisRecords(vzkd, date8);
+    const char* from = vzkd.data();
+    for (std::string_view rec : read.records) {
+        FUZZ_CHECK(rec.size() == jvdata::kAnalysisLength && rec.data() >= from &&
+                   rec.data() + rec.size() <= vzkd.data() + vzkd.size());
+        FUZZ_CHECK(IsSoundAnalysisRecord(rec) && rec.substr(5, 8) == date8);
+        from = rec.data() + rec.size();
+    }
+    if (read.records.size() * jvdata::kAnalysisLength == vzkd.size())
+        FUZZ_CHECK(read.lost == 0);
+    else
+        FUZZ_CHECK(read.lost > 0);
+}
+
 void CheckDecoded(const RaceDay& day) {
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         const TOutData2& t = day.gRaceTexts[r];
@@ -161,6 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ApplyRaceComments(day, csv);
     CheckComments(day, csv);
     for (TOutData2& t : day.gRaceTexts) t.Clear();
+    CheckRead(vzkd);
     int skipped = StoreAnalysisRecords(day, vzkd);
     CheckStored(day, vzkd, skipped);
     DecodeAnalysis(day);

@@ -9,6 +9,7 @@
 #include "jvdata/recordcheck.h"
 #include "keiba/context.h"
 #include "keiba/platform.h"
+#include "raceday/analysis.h"
 #include "raceday/dayload.h"
 #include "tests/fuzz/fuzzsupport.h"
 #include "tests/fuzz/oddschecks.h"
@@ -108,6 +109,13 @@ std::string HorseFile(std::string_view folder, std::string_view id, std::string_
            std::string(ext);
 }
 
+// The lines of a file of records of `length` as the readers go through them.
+std::vector<std::string_view> Lines(std::string_view file, std::size_t length) {
+    std::vector<std::string_view> lines;
+    jvdata::SplitRecordLines(file, length, lines);
+    return lines;
+}
+
 void CheckRunners(const RaceDay& day, const std::map<std::string, std::string>& files,
                   std::size_t races) {
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
@@ -115,7 +123,7 @@ void CheckRunners(const RaceDay& day, const std::map<std::string, std::string>& 
         int f = FieldSize(day, static_cast<int>(r));
         std::string_view venue = race.VenueCode();
         std::string rel = venue == "05" ? Files()[1] : venue == "06" ? Files()[17] : std::string();
-        std::string_view runnerFile = FileOf(files, rel);
+        const std::vector<std::string_view> lines = Lines(FileOf(files, rel), jvdata::kSeLength);
         bool haveFile = r < races && !rel.empty() && files.count(rel);
         std::int64_t raceDate = race.Number(12, 8);
         for (std::size_t h = 0; h < kMaxRunners; ++h) {
@@ -126,24 +134,26 @@ void CheckRunners(const RaceDay& day, const std::map<std::string, std::string>& 
                 FUZZ_CHECK(day.gPastRunHorses[r][h][0].IsBlank());
                 continue;
             }
-            std::string_view expected =
-                jvdata::RecordAt(runnerFile, jvdata::kSeLength, static_cast<std::size_t>(slot));
-            // A slot that does not hold the runner's record, sound (damaged, shifted by a cut,
-            // another race's or runner's), stays blank.
-            const std::string number = (h < 9 ? "0" : "") + std::to_string(h + 1);
-            if (!jvdata::IsSoundRecord(expected, "SE") ||
-                jvdata::Field(expected, 12, 16) != race.KeyText() ||
-                jvdata::Field(expected, 29, 2) != number)
-                expected = {};
+            // The first sound record of the file that names the runner's slot, wherever it
+            // stands, when it is of the runner's race; another race's or none leaves it blank.
+            std::string_view expected;
+            for (std::string_view line : lines) {
+                if (!jvdata::IsSoundRecord(line, "SE") ||
+                    jvdata::RunnerSlot(static_cast<int>(jvdata::FieldNumber(line, 26, 2)),
+                                       static_cast<int>(jvdata::FieldNumber(line, 29, 2))) != slot)
+                    continue;
+                if (jvdata::Field(line, 12, 16) == race.KeyText()) expected = line;
+                break;
+            }
             FUZZ_CHECK(se.Bytes().substr(0, expected.size()) == expected);
             FUZZ_CHECK(Blank(se.Bytes().substr(expected.size())));
 
-            // Past runs: earlier runs of the horse's own file, newest first, each with the key of
-            // its race in the past race record and, once placed, that race's record.
+            // Past runs: sound runs of the horse's own file, newest first, each before the race
+            // day, each with the key of its race in the past race record.
             std::string_view id = se.PedigreeId();
             std::string_view runs =
                 jvdata::IsPedigreeId(id) ? FileOf(files, HorseFile("SEI", id, ".jvSEI")) : "";
-            std::size_t lastIndex = jvdata::RecordCount(runs, jvdata::kSeLength);
+            std::int64_t newer = raceDate;
             for (std::size_t k = 0; k < kPastRunsRead; ++k) {
                 const jvdata::TJvSE& past = day.gPastRunHorses[r][h][k];
                 const jvdata::TJvRA& pastRace = day.gPastRunRaces[r][h][k];
@@ -152,16 +162,10 @@ void CheckRunners(const RaceDay& day, const std::map<std::string, std::string>& 
                     continue;
                 }
                 std::int64_t date = past.Number(12, 8);
-                FUZZ_CHECK(date >= 1 && date < raceDate);
-                bool found = false;
-                for (std::size_t i = lastIndex; i-- > 0;) {
-                    if (jvdata::RecordAt(runs, jvdata::kSeLength, i) == past.Bytes()) {
-                        lastIndex = i;
-                        found = true;
-                        break;
-                    }
-                }
-                FUZZ_CHECK(found);
+                FUZZ_CHECK(date >= 1 && date <= newer && date < raceDate);
+                newer = date;
+                FUZZ_CHECK(jvdata::IsSoundRecord(past.Bytes(), "SE") && past.PedigreeId() == id);
+                FUZZ_CHECK(runs.find(past.Bytes()) != std::string_view::npos);
                 FUZZ_CHECK(pastRace.Field(20, 2) == past.Field(20, 2));
                 FUZZ_CHECK(pastRace.Field(26, 2) == past.Field(26, 2));
             }
@@ -169,22 +173,24 @@ void CheckRunners(const RaceDay& day, const std::map<std::string, std::string>& 
     }
 }
 
-void CheckPayouts(const RaceDay& day, std::string_view hr, bool sameKey16) {
-    std::size_t n = std::min<std::size_t>(jvdata::RecordCount(hr, jvdata::kHrLength), kMaxRaces);
+// Each race's payouts are the first sound record of its date, venue and race number in the file.
+void CheckPayouts(const RaceDay& day, std::string_view hr) {
+    const std::vector<std::string_view> lines = Lines(hr, jvdata::kHrLength);
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         std::string_view got = day.gDayPayouts[r].Bytes();
         if (Blank(got)) continue;
         const jvdata::RaceKey key = day.gDayRaces[r].Key();
         FUZZ_CHECK(!Blank(key.Key12()));
-        FUZZ_CHECK(jvdata::IsSoundRecord(got, jvdata::TJvHR::kId));
-        bool found = false;
-        for (std::size_t i = 0; i < n && !found; ++i) {
-            std::string_view rec = jvdata::RecordAt(hr, jvdata::kHrLength, i);
-            jvdata::RaceKey k = jvdata::RaceKey::Of(rec);
-            // The results re-read also writes finishing positions, never into the payouts.
-            found = got == rec && (sameKey16 ? k == key : k.Key12() == key.Key12());
+        std::string_view first;
+        for (std::string_view line : lines) {
+            if (jvdata::IsSoundRecord(line, jvdata::TJvHR::kId) &&
+                jvdata::RaceKey::Of(line).Key12() == key.Key12()) {
+                first = line;
+                break;
+            }
         }
-        FUZZ_CHECK(found);
+        // The results re-read also writes finishing positions, never into the payouts.
+        FUZZ_CHECK(got == first);
     }
 }
 
@@ -215,28 +221,33 @@ void CheckOddsSlots(const RaceDay& day, const std::map<std::string, std::string>
     }
 }
 
-// The races a load reads: the whole RA records from the first, up to the first piece that is
-// not one, at most kMaxRaces.
-std::size_t ReadableRaces(std::string_view ra) {
-    std::size_t n = 0;
-    while (n < static_cast<std::size_t>(kMaxRaces) && (n + 1) * jvdata::kRaLength <= ra.size() &&
-           jvdata::CheckFraming(ra.substr(n * jvdata::kRaLength, jvdata::kRaLength), "RA"))
-        ++n;
-    return n;
+// The races a load reads: the sound RA records of the day in file order, the first of each
+// race, at most kMaxRaces.
+std::vector<std::string_view> ReadableRaces(std::string_view ra) {
+    std::vector<std::string_view> races, keys;
+    for (std::string_view line : Lines(ra, jvdata::kRaLength)) {
+        if (!jvdata::IsSoundRecord(line, "RA") || jvdata::Field(line, 12, 8) != "20261128")
+            continue;
+        const std::string_view key = jvdata::Field(line, 12, 16);
+        if (std::find(keys.begin(), keys.end(), key) != keys.end()) continue;
+        keys.push_back(key);
+        if (races.size() < static_cast<std::size_t>(kMaxRaces)) races.push_back(line);
+    }
+    return races;
 }
 
 void CheckDay(RaceDay& day, const std::map<std::string, std::string>& files) {
-    std::string_view ra = FileOf(files, Files()[0]);
-    std::size_t races = ReadableRaces(ra);
+    const std::vector<std::string_view> readable = ReadableRaces(FileOf(files, Files()[0]));
+    const std::size_t races = readable.size();
     FUZZ_CHECK(day.gDayRaceCount == static_cast<int>(races));
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         if (r < races)
-            FUZZ_CHECK(day.gDayRaces[r].Bytes() == jvdata::RecordAt(ra, jvdata::kRaLength, r));
+            FUZZ_CHECK(day.gDayRaces[r].Bytes() == readable[r]);
         else
             FUZZ_CHECK(day.gDayRaces[r].IsBlank());
     }
     CheckRunners(day, files, races);
-    CheckPayouts(day, FileOf(files, Files()[2]), false);
+    CheckPayouts(day, FileOf(files, Files()[2]));
 
     bool haveWinFile = files.count(Files()[3]) == 1;
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
@@ -260,13 +271,19 @@ void CheckDay(RaceDay& day, const std::map<std::string, std::string>& files) {
             FUZZ_CHECK(csv.find(key.Text()) != std::string_view::npos);
         for (std::size_t h = 0; h < kMaxRunners; ++h) {
             std::string_view analysis = day.gDayHorseAnalysis[r][h].Bytes();
-            if (!Blank(analysis)) FUZZ_CHECK(vzkd.find(analysis) != std::string_view::npos);
+            if (!Blank(analysis)) {
+                FUZZ_CHECK(vzkd.find(analysis) != std::string_view::npos);
+                FUZZ_CHECK(IsSoundAnalysisRecord(analysis));
+                FUZZ_CHECK(analysis.substr(5, 8) == "20261128" &&
+                           analysis.substr(13, 2) == day.gDayRaces[r].VenueCode() &&
+                           analysis.substr(19, 2) == day.gDayRaces[r].RaceNo());
+            }
             const jvdata::TJvUM& master = day.gDayHorseMasters[r][h];
             if (master.IsBlank()) continue;
             std::string_view id = day.gDayHorses[r][h].PedigreeId();
             std::string_view um2 = FileOf(files, HorseFile("UM2", id, ".jvUM2"));
-            std::string_view first = um2.substr(0, jvdata::kUmLength);
-            FUZZ_CHECK(master.Bytes().substr(0, first.size()) == first);
+            FUZZ_CHECK(jvdata::IsSoundRecord(master.Bytes(), "UM") && master.PedigreeId() == id);
+            FUZZ_CHECK(um2.find(master.Bytes()) != std::string_view::npos);
         }
     }
 
@@ -302,7 +319,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DayLoadResult result = LoadDay(day, stem, w.host, w.host, w.context);
     // A race file without one readable race is no day: everything stays blank.
     FUZZ_CHECK((result == DayLoadResult::Loaded) ==
-               (ReadableRaces(FileOf(before, Files()[0])) > 0));
+               !ReadableRaces(FileOf(before, Files()[0])).empty());
     std::map<std::string, std::string> after = fuzz::FilesBelow(app);
     CheckFilesKept(before, after);
     CheckDay(day, after);
@@ -316,6 +333,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DayReport reread;
     RereadResults(day, stem, w.host, app, reread);
     CheckFilesKept(after, fuzz::FilesBelow(app));
-    CheckPayouts(day, FileOf(after, Files()[2]), true);
+    CheckPayouts(day, FileOf(after, Files()[2]));
     return 0;
 }

@@ -1,14 +1,17 @@
 // Fuzz target over the record layer: the framing check of a record as it comes from the
-// JV-Link layer or a file, the fixed-size view of a file of records, field access, the race
-// key and the dates built from record bytes.
+// JV-Link layer or a file, the layout check of the readers on every path it can take, the
+// fixed-size view of a file of records and its lines, field access, the race key and the dates
+// built from record bytes.
 //
 // The whole input is one record (or one file of records).
 
+#include "jvdata/recordcheck.h"
 #include "jvdata/records.h"
 #include "keiba/sjis.h"
 #include "tests/fuzz/fuzzsupport.h"
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -36,6 +39,34 @@ void CheckFramingOf(std::string_view rec, std::string_view expectedId) {
     FUZZ_CHECK(static_cast<bool>(fr) == whole);
     if (!rec.empty() && !expectedId.empty() && id != expectedId)
         FUZZ_CHECK(fr.code == Framing::WrongId);
+}
+
+// Every path of the layout check answers as the plain loop does, and a sound record is a whole
+// one of its id.
+void CheckSound(std::string_view rec, std::string_view id) {
+    const bool plain = IsSoundRecordBy(rec, id, CheckPath::Plain);
+    for (CheckPath path : CheckPaths()) FUZZ_CHECK(IsSoundRecordBy(rec, id, path) == plain);
+    FUZZ_CHECK(IsSoundRecord(rec, id) == plain);
+    if (plain) FUZZ_CHECK(CheckFraming(rec, id));
+}
+
+// The lines of a file of records: the file again when joined, each ended by CR LF but the last,
+// no CR LF inside any, and none ended by it longer than a record.
+void CheckLines(std::string_view file, std::size_t length) {
+    std::vector<std::string_view> lines;
+    SplitRecordLines(file, length, lines);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        FUZZ_CHECK(!line.empty() && line.data() == file.data() + at);
+        at += line.size();
+        const bool ended = line.ends_with("\r\n");
+        FUZZ_CHECK(ended || i + 1 == lines.size() || lines[i + 1].size() == length);
+        FUZZ_CHECK(!ended || line.size() <= length || length < 2);
+        FUZZ_CHECK(line.substr(0, line.size() - (ended ? 2 : 0)).find("\r\n") ==
+                   std::string_view::npos);
+    }
+    FUZZ_CHECK(at == file.size());
 }
 
 void CheckRecordView(std::string_view file, std::size_t length) {
@@ -198,7 +229,10 @@ void CheckAccessors(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view in(reinterpret_cast<const char*>(data), size);
 
-    for (std::string_view id : kIds) CheckFramingOf(in, id);
+    for (std::string_view id : kIds) {
+        CheckFramingOf(in, id);
+        CheckSound(in, id);
+    }
     // The same bytes framed as a record of their own id: the length the fuzzer cannot guess.
     if (auto length = RecordLengthOf(in.substr(0, 2)); length && in.size() < *length) {
         std::string framed(in);
@@ -207,12 +241,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         framed[*length - 1] = '\n';
         CheckFramingOf(framed, {});
         CheckFramingOf(framed, in.substr(0, 2));
+        CheckSound(framed, in.substr(0, 2));
     }
 
     static constexpr std::array<std::size_t, 12> kLengths = {
         0,         1,         2,         3,         kRaLength,       kSeLength,
         kHrLength, kUmLength, kO1Length, kDmLength, kAnalysisLength, kUmaLength};
-    for (std::size_t length : kLengths) CheckRecordView(in, length);
+    for (std::size_t length : kLengths) {
+        CheckRecordView(in, length);
+        CheckLines(in, length);
+    }
     CheckRecordView(in, size + 1);
     if (size > 0) CheckRecordView(in, 1 + static_cast<std::size_t>(data[0]) % size);
 

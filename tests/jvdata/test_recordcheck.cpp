@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace jvdata;
 using testsupport::MakeRecord;
 using testsupport::RaceKey16;
@@ -44,4 +46,93 @@ TEST(RecordCheck, NumbersMustReadAsNumbersFromTheFirstEntryToTheLast) {
         EXPECT_FALSE(IsSoundRecord(With(r, 27, 'x'), k.id)); // the race number
         EXPECT_FALSE(IsSoundRecord(r.substr(0, r.size() - 1) + " ", k.id));
     }
+}
+
+// Every path of the check gives the plain loop's answer, over records of every kind, sound and
+// damaged at random places, the edges of the odds entries among them, with bytes at the edges of
+// what a number or a marker may be.
+TEST(RecordCheck, EveryPathAgreesWithThePlainLoop) {
+#if defined(__SSE2__)
+    EXPECT_EQ(CheckPaths().back(), CheckPath::Sse2); // the path IsSoundRecord takes
+#endif
+    const char kBytes[] = {'0', '9', '/',  ':',  ' ',    '-',    '*',    '+',   ',',
+                           'a', 'Z', '\r', '\n', '\x00', '\x7f', '\x80', '\xff'};
+    const char kEntries[] = "0123456789 -*";
+    std::mt19937 random(20261206);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    for (const auto& [id, length] : KnownRecords()) {
+        if (id == "RC" || id == "DM") continue; // records no day load reads
+        SCOPED_TRACE(std::string(id));
+        std::string sound = MakeRecord(id, RaceKey16("20261206", "05", 11));
+        if (id == "UM") SetField(sound, 12, 16, "2020100001");
+        const bool odds = id[0] == 'O';
+        // Odds entries of digits and markers, from the first entry's first byte to the last's.
+        const std::size_t from = id == "O1" ? 44 : 41, to = sound.size() - 14;
+        if (odds)
+            for (std::size_t i = from - 1; i < to; ++i) sound[i] = kEntries[pick(13)];
+        int agreed[2] = {};
+        for (int round = 0; round < 300; ++round) {
+            std::string r = sound;
+            for (std::size_t n = pick(3); n > 0; --n) {
+                // Anywhere, or within 20 bytes of either end of the entries.
+                std::size_t at = pick(r.size());
+                if (odds && round % 3 == 1) at = from - 1 + pick(20);
+                if (odds && round % 3 == 2) at = to - 1 - pick(20);
+                r[at] = kBytes[pick(std::size(kBytes))];
+            }
+            const bool plain = IsSoundRecordBy(r, id, CheckPath::Plain);
+            ++agreed[plain];
+            for (CheckPath path : CheckPaths())
+                ASSERT_EQ(IsSoundRecordBy(r, id, path), plain) << static_cast<int>(path);
+        }
+        // Both answers came up often enough to mean something.
+        EXPECT_GT(agreed[0], 30);
+        EXPECT_GT(agreed[1], 30);
+    }
+}
+
+// Names are CP932 text, checked as characters: full-width and half-width ones and the rows CP932
+// adds to Shift-JIS pass; control bytes, an unassigned row, a byte no character ends with and a
+// character cut in two do not. Keys: a race abroad has letters in its venue code, a horse master
+// carries a pedigree id of ten letters or digits.
+TEST(RecordCheck, NamesAreCp932TextAndKeysAreKeys) {
+    const struct {
+        const char* id;
+        std::size_t name, width; // 1-based
+    } kinds[] = {{"RA", 33, 60}, {"SE", 41, 36}, {"UM", 47, 36}, {"UM", 215, 36}};
+    const struct {
+        std::string bytes;
+        bool text;
+    } names[] = {{keiba::Sj("トウキョウ"), true},
+                 {"\xB1\xB2", true},
+                 {"\x87\x40", true},
+                 {"\xED\x40", true},
+                 {"\xFA\x40", true},
+                 {"\x01", false},
+                 {"\x7F", false},
+                 {"\x85\x40", false},
+                 {"\x81\x7F", false},
+                 {"\x82 ", false}};
+    for (const auto& k : kinds) {
+        std::string r = MakeRecord(k.id, RaceKey16("20261206", "05", 11));
+        if (k.id == std::string_view("UM")) SetField(r, 12, 16, "2020100001");
+        ASSERT_TRUE(IsSoundRecord(r, k.id)) << k.id;
+        for (const auto& n : names) {
+            for (std::size_t at : {k.name, k.name + 17}) { // at a field's start, and inside it
+                std::string named = r;
+                SetField(named, at, n.bytes.size(), n.bytes);
+                EXPECT_EQ(IsSoundRecord(named, k.id), n.text) << k.id << " " << at;
+            }
+        }
+        // The first byte of a character as the field's last.
+        EXPECT_FALSE(IsSoundRecord(With(r, k.name + k.width - 1, '\x82'), k.id)) << k.id;
+    }
+    std::string ra = MakeRecord("RA", RaceKey16("20261206", "A4", 11));
+    EXPECT_TRUE(IsSoundRecord(ra, "RA"));
+    EXPECT_FALSE(IsSoundRecord(With(ra, 20, '#'), "RA"));
+    EXPECT_FALSE(IsSoundRecord(With(ra, 17, '3'), "RA")); // month 13
+    std::string um = MakeRecord("UM", "2020100001      ");
+    EXPECT_TRUE(IsSoundRecord(um, "UM"));
+    EXPECT_FALSE(IsSoundRecord(With(um, 15, '#'), "UM"));
+    EXPECT_FALSE(IsSoundRecord(With(um, 12, ' '), "UM"));
 }

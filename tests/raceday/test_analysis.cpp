@@ -83,7 +83,9 @@ TEST_F(AnalysisTest, TheLaterRecordWinsAndPastRunsMustMatchTheirDates) {
 }
 
 TEST_F(AnalysisTest, HandInputIsReplacedByTheAnalysisFile) {
-    raceday::ApplyHandInput(Day(), "20261206051171 2\r\n20261206059941\r\n");
+    // Lines of 31 characters: the key, the level and a character for each runner.
+    raceday::ApplyHandInput(Day(), "20261206051171 2               \r\n"
+                                   "2026120605994100000000000000000\r\n");
     EXPECT_EQ(Day().gRaceTexts[0].RaceRLevelText, Sj("高★"));
     EXPECT_EQ(Day().gRaceTexts[0].RUmaMark[0], "R+");
     EXPECT_EQ(Day().gRaceTexts[0].RUmaMark[1], "");
@@ -117,7 +119,8 @@ TEST_F(AnalysisTest, ManyUnclosedCommentsAreReadOnce) {
 }
 
 TEST_F(AnalysisTest, HandInputSavedWithLoneCrLineEndsReachesEveryRace) {
-    raceday::ApplyHandInput(Day(), "2026120605117102\r2026120605123210\r");
+    raceday::ApplyHandInput(Day(), "2026120605117102               \r"
+                                   "2026120605123210               \r");
     EXPECT_EQ(Day().gRaceTexts[0].RaceRLevelText, Sj("高★"));
     EXPECT_EQ(Day().gRaceTexts[0].RUmaMark[2], "R-");
     EXPECT_EQ(Day().gRaceTexts[1].RaceRLevelText, Sj("低＋"));

@@ -48,10 +48,10 @@ TEST_F(DayFixture, AMissingRaceFileSaysSoAndLeavesNothingOfThePreviousDay) {
     EXPECT_EQ(host.progressShown, host.progressHidden);
 }
 
-// A race file is read up to its first piece that is not a whole RA record: the races before it
-// load in their slots and the rest are counted as lost; with none before it the day does not
-// load, and nothing of the day before stays, on the screen either.
-TEST_F(DayFixture, ADamagedRaceFileLoadsOnlyWhatComesBeforeTheDamageAndSaysSo) {
+// A race file loads every sound RA record of its day, one race a slot in file order, and goes on
+// past a damaged piece, which costs its own race; with no sound race the day does not load, and
+// nothing of the day before stays, on the screen either.
+TEST_F(DayFixture, ADamagedRaceRecordCostsOnlyItsRaceAndIsTold) {
     const std::string good = Ra("20261128", "05", 1, 1);
     const std::string ra[] = {Ra("20261206", "05", 1, 2), Ra("20261206", "05", 2, 2),
                               Ra("20261206", "05", 3, 2), Ra("20261206", "05", 4, 2)};
@@ -80,19 +80,19 @@ TEST_F(DayFixture, ADamagedRaceFileLoadsOnlyWhatComesBeforeTheDamageAndSaysSo) {
         {"garbage", garbage, raceday::DayLoadResult::Damaged, {}, kWhole},
         {"no line end in the first",
          with(ra[0], jvdata::kRaLength - 2, "  ") + ra[1],
-         raceday::DayLoadResult::Damaged,
-         {},
-         kWhole},
+         raceday::DayLoadResult::Loaded,
+         {"東京 2R"},
+         lost(1)},
         {"another record third",
          ra[0] + ra[1] + with(ra[2], 0, "SE") + ra[3],
          raceday::DayLoadResult::Loaded,
-         {"東京 1R", "東京 2R"},
-         lost(2)},
+         {"東京 1R", "東京 2R", "東京 4R"},
+         lost(1)},
         {"a line break inside the second",
          ra[0] + with(ra[1], 300, "\r\n") + ra[2],
          raceday::DayLoadResult::Loaded,
-         {"東京 1R"},
-         lost(2)},
+         {"東京 1R", "東京 3R"},
+         lost(1)},
         {"cut short at the end",
          partial,
          raceday::DayLoadResult::Loaded,
@@ -126,9 +126,10 @@ std::string Garbled(std::string bytes, std::size_t at, std::size_t n) {
     return bytes;
 }
 
-// A runner, payout, odds, comment or analysis file cut short, cut inside (which shifts every
-// record after the cut) or damaged inside loads the records it holds whole and sound; the others
-// stay blank and the user is told which file lost how many races or runners.
+// A runner, payout, odds, comment or analysis file cut short, cut inside or damaged inside loads
+// the records it holds whole and sound; the others stay blank and the user is told which file
+// lost how many races or runners. A record cut inside costs only itself, but in the odds files,
+// whose reader takes the records at their places, where a cut shifts every record after it.
 TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
     const std::string day = "20261206";
     // Three races of two runners at 東京, with all their records.
@@ -183,18 +184,18 @@ TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
     const std::vector<Case> cases = {
         {"sound", {}, {}, "SE111111 XQ111111 HR111 O3111 RC111", ""},
         {"runner file cut inside race 2's second runner", seFile,
-         cutInside(se, 555 * 19 + 200, 100), "SE111000 XQ111111 HR111 O3111 RC111",
+         cutInside(se, 555 * 19 + 200, 100), "SE111011 XQ111111 HR111 O3111 RC111",
          "出走馬データ（2026年12月06日東京.jvSEr）" + lost +
-             "2レースの出走馬3頭分を読み込めませんでした。"},
+             "1レースの出走馬1頭分を読み込めませんでした。"},
         {"payout file cut inside race 2", hrFile, cutInside(hr, 719 + 300, 10),
-         "SE111111 XQ111111 HR100 O3111 RC111",
-         "払戻データ（2026年12月06日.jvHR）" + lost + "2レース分を読み込めませんでした。"},
+         "SE111111 XQ111111 HR101 O3111 RC111",
+         "払戻データ（2026年12月06日.jvHR）" + lost + "1レース分を読み込めませんでした。"},
         {"odds file cut short in race 3", o3File, o3.substr(0, 2 * 2654 + 1000),
          "SE111111 XQ111111 HR111 O3110 RC111",
          "オッズデータ（2026年12月06日.jvO3）" + lost + "1レース分を読み込めませんでした。"},
         {"analysis file cut inside race 2's second runner", xqFile, cutInside(xq, 378 * 3 + 1, 3),
-         "SE111111 XQ111000 HR111 O3111 RC111",
-         "分析データ（XQ20261206.vzkd）" + lost + "3頭分を読み込めませんでした。"},
+         "SE111111 XQ111011 HR111 O3111 RC111",
+         "分析データ（XQ20261206.vzkd）" + lost + "1頭分を読み込めませんでした。"},
         {"analysis file cut short", xqFile, xq.substr(0, 378 * 5 + 100),
          "SE111111 XQ111110 HR111 O3111 RC111",
          "分析データ（XQ20261206.vzkd）" + lost + "1頭分を読み込めませんでした。"},
@@ -394,6 +395,25 @@ TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
     EXPECT_EQ(host.raceList, std::vector<std::string>{"東京11R"});
 }
 
+// A damaged race record of an earlier day is no race's: the run keeps its key alone, and the
+// earlier day's file is told with what it lost.
+TEST_F(DayFixture, ADamagedPastRaceIsNotPlacedAndItsFileIsTold) {
+    WriteRaces("20240526", {Ra("20240526", "05", 11, 1)});
+    WriteRunners("20240526", "東京", {Se("20240526", "05", 11, 1, "2020100001")});
+    WriteHorseRuns("2020100001", {Se("20240401", "06", 3, 1, "2020100001")});
+    std::string pastRace = Ra("20240401", "06", 3, 1);
+    jvdata::SetField(pastRace, 33, 2, "\x01\x02"); // control bytes in its name
+    WriteRaces("20240401", {pastRace});
+
+    ASSERT_EQ(Load("20240526"), raceday::DayLoadResult::Loaded);
+    EXPECT_EQ(Day().gPastRunRaces[0][0][0].Key().Text(), "2024040106050803");
+    EXPECT_TRUE(Day().gPastRunRaces[0][0][0].RaceName().find_first_not_of(' ') ==
+                std::string::npos);
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{"レースデータ（2024年04月01日.jvRA）の一部が壊れているため、"
+                                       "1レース分を読み込めませんでした。"});
+}
+
 TEST_F(DayFixture, PastRacesArePlacedForEveryCentralVenueFrom01To10) {
     struct Case {
         const char* venue;
@@ -443,7 +463,7 @@ TEST_F(DayFixture, ASmallerDayLeavesNoRecordOfTheDayBefore) {
                 WriteHorseRuns(id, runs);
                 auto um2 = *jvdata::HorseFilePath(dir.path(), jvdata::HorseFile::UM2, id);
                 std::filesystem::create_directories(um2.parent_path());
-                WriteBytes(um2, MakeRecord("UM", "                "));
+                WriteBytes(um2, filing::Um(id));
             }
         }
         WriteRaces(date8, ra);
@@ -613,7 +633,7 @@ TEST_F(DayFixture, TimersArmForTodayAndForTomorrowFromSixInTheEvening) {
     EXPECT_EQ(std::find(host.ops.begin(), host.ops.end(), "timer4:600000"), host.ops.end());
 }
 
-TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
+TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderFromEveryRecord) {
     raceday::DayReport report;
     std::vector<std::string> races;
     for (int n = 1; n <= 12; ++n) races.push_back(Ra("20261206", "05", n, 8));
@@ -633,7 +653,8 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     jvdata::SetField(hr, 194, 13, "0800000056005");
     std::string bytes = hr;
     for (int i = 0; i < 35; ++i) bytes += MakeRecord("HR", RaceKey16("20261206", "09", 1));
-    std::string late = MakeRecord("HR", RaceKey16("20261206", "05", 3)); // the 37th: not read
+    // The 37th record: read as every other, however many come before it.
+    std::string late = MakeRecord("HR", RaceKey16("20261206", "05", 3));
     jvdata::SetField(late, 142, 13, "0100000012001");
     WriteBytes(DataFile(Stem("20261206") + ".jvHR"), bytes + late);
 
@@ -645,7 +666,7 @@ TEST_F(DayFixture, ResultsReReadTakesThePlaceOrderAndTheFirst36Records) {
     EXPECT_EQ(Day().gDayHorses[1][7].Field(335, 2), "05");
     EXPECT_EQ(Day().gRaceCalc[1].PayoutSeen, 1);
     EXPECT_EQ(Day().gPayoutTables.gPayKeyPlace[1][1], 7);
-    EXPECT_TRUE(Day().gDayPayouts[2].IsBlank());
+    EXPECT_FALSE(Day().gDayPayouts[2].IsBlank());
     // A second re-read brings nothing new for the shown race.
     EXPECT_FALSE(raceday::RereadResults(Day(), Stem("20261206"), host, dir.path(), report));
 }
@@ -692,7 +713,7 @@ TEST_F(DayFixture, ResultsReReadSkipsADamagedPayoutRecordAndCountsIt) {
     EXPECT_FALSE(Day().gDayPayouts[1].IsBlank());
     EXPECT_EQ(report.Lines(),
               std::vector<std::string>{"払戻データ（2026年12月06日.jvHR）の一部が壊れ"
-                                       "ているため、1件を読み込めませんでした。"});
+                                       "ているため、1レース分を読み込めませんでした。"});
 }
 
 TEST_F(DayFixture, HostileFilesLoadWhatIsSound) {
@@ -718,10 +739,11 @@ TEST_F(DayFixture, HostileFilesLoadWhatIsSound) {
     WriteBytes(dir / "VZK/XQ20261206.vzkd", rec + std::string(378, 'x'));
 
     ASSERT_EQ(Load("20261206"), raceday::DayLoadResult::Loaded);
-    EXPECT_EQ(Day().gDayRaceCount, 5);
+    // The race whose venue is no code is no race.
+    EXPECT_EQ(Day().gDayRaceCount, 4);
     EXPECT_EQ(raceday::FieldSize(Day(), 0), 18);
-    EXPECT_EQ(Day().gDayHorses[4][0].PedigreeId(), "2020100001");
-    EXPECT_TRUE(Day().gDayHorses[4][1].IsBlank());
+    EXPECT_EQ(Day().gDayHorses[3][0].PedigreeId(), "2020100001");
+    EXPECT_TRUE(Day().gDayHorses[3][1].IsBlank());
     EXPECT_EQ(host.progressShown, 1);
     EXPECT_EQ(host.progressHidden, 1);
     // Nothing was created outside the program folder, nor a folder from a bad id.

@@ -6,6 +6,7 @@
 #include "keiba/sjis.h"
 #include "tests/support/analysismaker.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,8 @@ TEST(VzkFiles, AMembersFileIsFoundWithoutRegardToCase) {
               dir / "XQ20240108.vzkd");
 }
 
+// A missing file and one that is there but cannot be read are told apart, the second with its
+// cause, as every reader of whole files tells them.
 TEST(VzkFiles, TheReaderReusesItsBufferAndFailsEmpty) {
     TempDir dir;
     Touch(dir / "a.vzkd", std::string(378 * 2 + 5, 'a'));
@@ -76,9 +79,18 @@ TEST(VzkFiles, TheReaderReusesItsBufferAndFailsEmpty) {
     EXPECT_EQ(buffer.size(), 378u * 2 + 5);
     ASSERT_TRUE(raceday::ReadAnalysisFile(dir / "b.vzkd", buffer));
     EXPECT_EQ(buffer, "bb");
-    EXPECT_FALSE(raceday::ReadAnalysisFile(dir / "missing.vzkd", buffer));
+    const raceday::AnalysisFileRead missing = raceday::ReadAnalysisFile(dir / "m.vzkd", buffer);
+    EXPECT_TRUE(!missing && missing.Missing());
     EXPECT_TRUE(buffer.empty());
-    EXPECT_FALSE(raceday::ReadAnalysisFile(dir.path(), buffer)); // a folder
+    const raceday::AnalysisFileRead folder = raceday::ReadAnalysisFile(dir.path(), buffer);
+    EXPECT_TRUE(!folder && !folder.Missing());
+    EXPECT_EQ(folder.read.message.find(keiba::PathToUtf8(dir.path()) + " を読み込めません（"), 0u);
+    {
+        const UnreadableFile unreadable(dir / "b.vzkd");
+        const raceday::AnalysisFileRead denied = raceday::ReadAnalysisFile(dir / "b.vzkd", buffer);
+        EXPECT_EQ(denied.read.message, keiba::PathToUtf8(dir / "b.vzkd") +
+                                           " を読み込めません（読み込む権限がありません）。");
+    }
 }
 
 TEST(DataCheck, RacesListInKeyOrderAndMapToTheSlotOfTheirKey) {
