@@ -17,6 +17,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace jvdata {
 namespace {
@@ -334,7 +335,7 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
             f.index.emplace_back(
                 PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)), at);
         },
-        [] {});
+        [](std::size_t) {});
     // The first record of a race in the file is the one read.
     std::stable_sort(f.index.begin(), f.index.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -373,13 +374,13 @@ std::vector<keiba::IoResult> OddsFileCache::TakeReadFailures() {
 
 void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
                       const std::function<void(std::size_t offset)>& sound,
-                      const std::function<void()>& damaged) {
+                      const std::function<void(std::size_t offset)>& damaged) {
     const std::string_view id = OddsIdOf(recordLength);
     if (id.empty()) return;
     // Two sound records never overlap (the line end of the first would lie inside the second),
     // so stepping over each sound record passes no other.
     std::size_t at = 0;
-    bool damage = false;
+    std::optional<std::size_t> damage; // where the stretch since the last sound record starts
     // The first line end at or after `from`, which only grows; the one found last is kept while it
     // lies ahead, so a long stretch without one is searched once.
     std::size_t lineEnd = 0;
@@ -393,20 +394,20 @@ void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
     };
     while (at <= bytes.size() && bytes.size() - at >= recordLength) {
         if (IsSoundRecord(bytes.substr(at, recordLength), id)) {
-            if (damage) damaged();
-            damage = false;
+            if (damage) damaged(*damage);
+            damage.reset();
             sound(at);
             at += recordLength;
             continue;
         }
-        damage = true;
+        if (!damage) damage = at;
         // The next place after `at` where a record may start.
         std::size_t next = (at / recordLength + 1) * recordLength;
         const std::size_t end = lineEndFrom(at == 0 ? 0 : at - 1);
         if (end != std::string_view::npos) next = std::min(next, end + 2);
         at = next;
     }
-    if (damage || at < bytes.size()) damaged();
+    if (damage || at < bytes.size()) damaged(damage.value_or(at));
 }
 
 namespace {

@@ -103,13 +103,13 @@ private:
 // The pieces of an odds day file of records of `recordLength`, in file order, as every reader
 // here takes them: each sound record (jvdata/recordcheck.h) goes to `sound` with its offset, and
 // each stretch that holds none (before the first sound record, between two, or after the last:
-// damage inside, a cut, a line break) to `damaged` once. A damaged record costs only its own race:
-// after it a record is looked for wherever one may start, after a line end or where the fixed
-// length puts one, so a line break that shifts every later record by a byte or two loses none of
-// them.
+// damage inside, a cut, a line break) to `damaged` once, with the offset it starts at. A damaged
+// record costs only its own race: after it a record is looked for wherever one may start, after a
+// line end or where the fixed length puts one, so a line break that shifts every later record by a
+// byte or two loses none of them.
 void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
                       const std::function<void(std::size_t offset)>& sound,
-                      const std::function<void()>& damaged);
+                      const std::function<void(std::size_t offset)>& damaged);
 
 struct OddsDayFiles {
     std::array<std::filesystem::path, 6> paths; // .jvO1 to .jvO6

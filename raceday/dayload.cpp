@@ -1,6 +1,7 @@
 #include "raceday/dayload.h"
 
 #include "jvdata/dayfiles.h"
+#include "jvdata/oddsreader.h"
 #include "jvdata/payouts.h"
 #include "jvdata/recordcheck.h"
 #include "jvdata/umconvert.h"
@@ -449,9 +450,9 @@ void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots, Da
     const std::optional<std::string>& bytes = file.bytes;
     if (!bytes) return;
     LostRaces lost(count);
-    if (bytes->empty()) lost.Damaged();
-    for (std::size_t i = 0; i < jvdata::RecordCount(*bytes, kLength); ++i) {
-        const std::string_view rec = jvdata::RecordAt(*bytes, kLength, i);
+    // The race of a record by its venue and number, as the odds step matches them; `count` for
+    // none of the day's.
+    auto raceOf = [&](std::string_view rec) {
         const std::uint32_t key = VenueRaceKey(jvdata::Field(rec, jvdata::RecordHead::kVenue),
                                                jvdata::Field(rec, jvdata::RecordHead::kRaceNo));
         std::size_t r = 0;
@@ -459,15 +460,28 @@ void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots, Da
                !(day.gDayRaces[r].RaceNumber() > 0 &&
                  VenueRaceKey(day.gDayRaces[r].VenueCode(), day.gDayRaces[r].RaceNo()) == key))
             ++r;
-        const bool sound = KindInfo(kind).sound(rec);
-        if (sound && r < count)
-            lost.Sound(r);
-        else if (!sound && r < count && jvdata::RaceKey::Of(rec).IsWellFormed())
-            lost.Damaged(r); // damaged inside, its key whole: that race's record and no other
-        else if (!sound)
-            lost.Damaged();
-    }
-    if (size % kLength != 0) lost.Damaged();
+        return r;
+    };
+    const std::string_view all = *bytes;
+    if (all.empty()) lost.Damaged();
+    // Walked as the odds step walks it, so that a line break that moves every later record on
+    // costs the damaged record's race alone here too.
+    jvdata::ForEachOddsPiece(
+        all, kLength,
+        [&](std::size_t at) {
+            if (const std::size_t r = raceOf(all.substr(at, kLength)); r < count) lost.Sound(r);
+        },
+        [&](std::size_t at) {
+            // Damaged inside with its key whole: that race's record and no other.
+            const std::string_view rec = all.substr(at, kLength);
+            const std::size_t r = rec.size() == kLength && jvdata::RaceKey::Of(rec).IsWellFormed()
+                                      ? raceOf(rec)
+                                      : count;
+            if (r < count)
+                lost.Damaged(r);
+            else
+                lost.Damaged();
+        });
     report.Lost(kind, path, lost.Count());
 }
 

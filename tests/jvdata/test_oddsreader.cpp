@@ -470,7 +470,7 @@ TEST(OddsReader, ARecordDamagedInsideCostsOnlyItsOwnRace) {
         }
         std::size_t sound = 0, damaged = 0;
         ForEachOddsPiece(
-            bytes, kO1Length, [&](std::size_t) { ++sound; }, [&] { ++damaged; });
+            bytes, kO1Length, [&](std::size_t) { ++sound; }, [&](std::size_t) { ++damaged; });
         EXPECT_EQ(sound, 3u);
         EXPECT_EQ(damaged, 1u);
     }

@@ -37,6 +37,7 @@ enum class Damage {
     ShownField,      // bytes over a field that is shown
     LettersInNumber, // over a number
     LineBreakInside, // CR LF over two of its bytes
+    LineBreakAdded,  // CR LF put in there, every later byte moved on
     WrongId,         // another record's id, or another day's key
     Duplicated,
     Empty,
@@ -129,6 +130,7 @@ std::string Damaged(const Kind& kind, Damage d) {
     case Damage::ShownField: at(kind.shown); break;
     case Damage::LettersInNumber: at(kind.number); break;
     case Damage::LineBreakInside: at(kind.lineBreak); break;
+    case Damage::LineBreakAdded: rec.insert(kind.lineBreak.pos - 1, "\r\n"); break;
     case Damage::WrongId: at(kind.id); break;
     case Damage::Duplicated: records.insert(records.begin() + kind.hit, rec); break;
     case Damage::Empty: return "";
