@@ -36,6 +36,21 @@ public:
     }
 };
 
+// Says a failure that refreshes following one another meet again and again (a list made at
+// start-up, again once a form is attached, again after every save) once, until a refresh gets
+// through or another failure comes.
+class TellOnce {
+public:
+    // `failure`: empty when the refresh got through.
+    void operator()(Notifier& notifier, const std::string& failure) {
+        if (!failure.empty() && failure != told_) notifier.Information(failure);
+        told_ = failure;
+    }
+
+private:
+    std::string told_;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;

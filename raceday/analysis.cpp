@@ -80,19 +80,21 @@ fs::path MembersFilePath(const fs::path& folder, std::string_view prefix, std::s
     return folder / (std::string(prefix) + std::string(date8) + std::string(extension));
 }
 
-std::vector<VzkDay> ListVzkDays(const fs::path& folder) {
+std::vector<VzkDay> ListVzkDays(const fs::path& folder, keiba::IoResult* listed) {
     constexpr std::string_view kPrefix = "XQ", kExtension = ".vzkd";
     constexpr std::size_t kLength = kPrefix.size() + 8 + kExtension.size();
     std::map<std::string, std::string> byDate; // date8 -> the chosen name
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
+    keiba::FolderList list = keiba::ListFolder(folder);
+    if (listed) *listed = std::move(list.list);
+    if (!list.entries) return {};
+    for (const fs::directory_entry& entry : *list.entries) {
+        std::string name = entry.path().filename().string();
         if (name.size() != kLength) continue;
         std::string_view v = name;
         std::string_view date8 = v.substr(kPrefix.size(), 8);
         if (!SameIgnoringCase(v.substr(0, kPrefix.size()), kPrefix) ||
             !SameIgnoringCase(v.substr(kPrefix.size() + 8), kExtension) ||
-            !jvdata::IsAsciiDigits(date8) || !IsRegularFile(*it))
+            !jvdata::IsAsciiDigits(date8) || !IsRegularFile(entry))
             continue;
         const std::string exact =
             std::string(kPrefix) + std::string(date8) + std::string(kExtension);

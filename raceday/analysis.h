@@ -39,8 +39,10 @@ struct VzkDay {
 };
 // Every analysis day file of `folder`: the names "XQ" + 8 digits + ".vzkd" in any letter case
 // and nothing else, one per date (chosen as FindMembersFile chooses), oldest first. Listed
-// afresh on every call.
-std::vector<VzkDay> ListVzkDays(const std::filesystem::path& folder);
+// afresh on every call. A folder that is there but cannot be listed gives no days and fails
+// `listed` (keiba::ListFolder), for the caller to say.
+std::vector<VzkDay> ListVzkDays(const std::filesystem::path& folder,
+                                keiba::IoResult* listed = nullptr);
 
 // What ReadAnalysisFile found: as keiba::ReadFileOrMissing tells them, a file read (`found`), a
 // missing file (`read` ok, nothing found) and one that is there but cannot be read (`read` names

@@ -627,10 +627,12 @@ std::optional<year_month_day> StemDate(std::string_view stem) {
     return jvdata::ParseYyyymmdd(digits);
 }
 
-std::vector<std::string> MakeDataList(const fs::path& appDir) {
+std::vector<std::string> MakeDataList(const fs::path& appDir, keiba::IoResult* listed) {
     std::vector<std::string> stems;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(appDir / "Data", ec)) {
+    keiba::FolderList list = keiba::ListFolder(appDir / "Data");
+    if (listed) *listed = std::move(list.list);
+    if (!list.entries) return stems;
+    for (const fs::directory_entry& entry : *list.entries) {
         std::string name = keiba::PathToUtf8(entry.path().filename());
         if (name.size() <= 5 || !name.ends_with(".jvRA")) continue;
         std::string stem = name.substr(0, name.size() - 5);

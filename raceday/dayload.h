@@ -81,8 +81,11 @@ public:
     virtual void SelectFirstRace() {}
 };
 
-// The day stems ("2026年12月06日", UTF-8) of the race files in <appDir>/Data, newest first.
-std::vector<std::string> MakeDataList(const std::filesystem::path& appDir);
+// The day stems ("2026年12月06日", UTF-8) of the race files in <appDir>/Data, newest first. A
+// folder that is there but cannot be listed gives no days and fails `listed` (keiba::ListFolder):
+// the user's days are not gone, and are not to be shown as if they were.
+std::vector<std::string> MakeDataList(const std::filesystem::path& appDir,
+                                      keiba::IoResult* listed = nullptr);
 
 // The date of a stem, or nothing when the name is not one.
 std::optional<std::chrono::year_month_day> StemDate(std::string_view stem);

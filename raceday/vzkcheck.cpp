@@ -32,9 +32,10 @@ int KeySlot(std::string_view key) {
 
 } // namespace
 
-std::vector<std::string> CheckDateItems(const std::filesystem::path& vzkFolder) {
+std::vector<std::string> CheckDateItems(const std::filesystem::path& vzkFolder,
+                                        keiba::IoResult* listed) {
     std::vector<std::string> items;
-    std::vector<VzkDay> days = ListVzkDays(vzkFolder);
+    std::vector<VzkDay> days = ListVzkDays(vzkFolder, listed);
     for (auto it = days.rbegin(); it != days.rend(); ++it) {
         std::string_view d = it->date8;
         items.push_back(std::string(d.substr(0, 4)) + std::string(kYear) +

@@ -17,8 +17,10 @@ namespace raceday {
 
 inline constexpr int kCheckColumns = 54;
 
-// The dates of the analysis day files of `vzkFolder` as "yyyy年mm月dd日" (UTF-8), newest first.
-std::vector<std::string> CheckDateItems(const std::filesystem::path& vzkFolder);
+// The dates of the analysis day files of `vzkFolder` as "yyyy年mm月dd日" (UTF-8), newest first;
+// a folder that cannot be listed fails `listed` (see ListVzkDays).
+std::vector<std::string> CheckDateItems(const std::filesystem::path& vzkFolder,
+                                        keiba::IoResult* listed = nullptr);
 // The date "yyyymmdd" of such an item, or nothing for a text that is not one.
 std::optional<std::string> CheckItemDate(std::string_view utf8Item);
 

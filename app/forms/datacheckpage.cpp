@@ -139,7 +139,10 @@ void DataCheckPage::RereadDay() {
 }
 
 void DataCheckPage::ListDates(const QString& keep) {
-    const std::vector<std::string> dates = raceday::CheckDateItems(context_.folder / "VZK");
+    keiba::IoResult listed;
+    const std::vector<std::string> dates =
+        raceday::CheckDateItems(context_.folder / "VZK", &listed);
+    tellListFailure_(context_.notifier, listed.message);
     {
         const QSignalBlocker block(DateCombo);
         DateCombo->clear();

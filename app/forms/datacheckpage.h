@@ -52,6 +52,7 @@ private:
     void ListDates(const QString& keep);
 
     const keiba::ProgramContext& context_;
+    keiba::TellOnce tellListFailure_; // a folder of analysis files that cannot be listed
     raceday::CheckDay day_;
     QComboBox* DateCombo = nullptr;
     QListWidget* DatList = nullptr;

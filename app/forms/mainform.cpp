@@ -92,7 +92,7 @@ void TMainForm::AttachForms(TPrgrsForm* prgrs, search::TShutugenForm* shutugen,
 }
 
 void TMainForm::MakeUserKaimeList() {
-    if (userKaimeForm_) (void)userKaimeForm_->FillSetCombos();
+    if (userKaimeForm_) userKaimeForm_->MakeListBtnClick();
 }
 
 views::StringGrid* TMainForm::Grid(const QString& name) const {

@@ -234,6 +234,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A folder of days that cannot be listed, said once while it stays so.
+    keiba::TellOnce tellListFailure_;
     // mainform.cpp
     void FormCreate();
     // The hosts get the widgets they share with the window and the forms made after it.

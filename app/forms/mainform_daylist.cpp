@@ -25,7 +25,12 @@ std::vector<std::string> TMainForm::DateList() const {
 
 void TMainForm::MakeDataListBtnClick() {
     DateCombo->clear();
-    for (const std::string& stem : raceday::MakeDataList(appDir_)) DateCombo->addItem(U(stem));
+    keiba::IoResult listed;
+    for (const std::string& stem : raceday::MakeDataList(appDir_, &listed))
+        DateCombo->addItem(U(stem));
+    // Made at start-up and after every import: a folder of days that cannot be listed is said
+    // once, not at each.
+    tellListFailure_(context_.notifier, listed.message);
     DateCombo->setCurrentIndex(-1);
 }
 

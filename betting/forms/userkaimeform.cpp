@@ -169,13 +169,7 @@ void TUserKaimeForm::NeraiSearchBtnClick() {
 }
 
 void TUserKaimeForm::MakeListBtnClick() {
-    if (const keiba::IoResult listed = FillSetCombos(); !listed)
-        context_.notifier.Information(listed.message);
-}
-
-keiba::IoResult TUserKaimeForm::FillSetCombos() {
-    keiba::IoResult listed;
-    const std::vector<std::string> names = search::NeraiSetNames(context_.folder, &listed);
+    const std::vector<std::string> names = search::NeraiSetNames(context_.folder);
     for (int u = 1; u <= 3; ++u) {
         QComboBox* combo = NeraiKaimeCombo(u);
         const QSignalBlocker block(combo);
@@ -187,7 +181,6 @@ keiba::IoResult TUserKaimeForm::FillSetCombos() {
             favo.empty() ? -1
                          : combo->findText(U(favo), Qt::MatchExactly | Qt::MatchCaseSensitive));
     }
-    return listed;
 }
 
 void TUserKaimeForm::RefillSelCombo(int select) {

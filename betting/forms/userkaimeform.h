@@ -5,7 +5,6 @@
 // start-up and kept for the run; the main window shows it modally.
 
 #include "keiba/context.h"
-#include "keiba/fileio.h"
 #include "raceday/daymodel.h"
 #include "search/usersets.h"
 
@@ -42,12 +41,10 @@ public:
     // names a set.
     void NeraiKaimeComboChange(int u);
     void NeraiSearchBtnClick();
-    // The three combos list the saved sets again and select the names of `MyfavoKai`; a folder
-    // of sets that cannot be listed is said.
+    // The three combos list the saved sets again and select the names of `MyfavoKai`. A folder
+    // of sets that cannot be listed leaves them empty without a word here: the target form lists
+    // the same folder at the same times and says it.
     void MakeListBtnClick();
-    // The same without a word: the main window refills the combos just after the target form
-    // has listed the same folder and said what it found.
-    keiba::IoResult FillSetCombos();
     void BitBtn2Click();      // 設定登録
     void SpeedButton2Click(); // 設定削除
     void SpeedButton1Click(); // the stored settings listed again, the last one applied

@@ -223,12 +223,7 @@ void TShutugenForm::NeraiDelBtnClick() {
 void TShutugenForm::MakeListBtnClick() {
     keiba::IoResult listed;
     const std::vector<std::string> names = NeraiSetNames(context_.folder, &listed);
-    if (listed) {
-        listFailureTold_.clear();
-    } else if (listed.message != listFailureTold_) {
-        listFailureTold_ = listed.message;
-        context_.notifier.Information(listed.message);
-    }
+    tellListFailure_(context_.notifier, listed.message);
     FillCombo(NeraiCombo, names);
     for (QComboBox* combo : targetCombos_)
         if (combo) FillCombo(combo, names);

@@ -154,7 +154,7 @@ private:
     std::function<void(const raceday::RCardRace&)> openRace_;
     // The list refreshes that follow one another (the form made, the combos attached, a save)
     // say a folder of sets that cannot be listed once, until it can be listed again.
-    std::string listFailureTold_;
+    keiba::TellOnce tellListFailure_;
     FilterWrapper wrapFilter_;
     const keiba::ProgramContext& context_;
     keiba::TIniGT& ini_;

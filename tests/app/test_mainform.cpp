@@ -20,6 +20,7 @@
 #include "search/forms/neraislotpanel.h"
 #include "search/forms/rinputform.h"
 #include "search/forms/shutugenform.h"
+#include "search/nerairecord.h"
 #include "tests/app/mainfixture.h"
 #include "tests/search/neraifixture.h"
 #include "tests/support/numericfields.h"
@@ -100,20 +101,30 @@ TEST_F(MainFormTest, FormsInOrderAndAFailedJvInitOnlySaysSo) {
     EXPECT_NE(notifier.messages.back().find("[4.8.0]です。"), std::string::npos);
 }
 
-// Files read at the start that are there but cannot be read are said, with the cause: the
-// settings once (every setting then reads as its default), and the jockey table.
+// Files and folders read at the start that are there but cannot be read are said, with the
+// cause, each once however often the start lists it: the settings (every setting then reads as
+// its default), the jockey table, and the folders of days, of target sets and of analysis files,
+// which would otherwise list as holding none.
 TEST_F(MainFormTest, FilesThatCannotBeReadAreSaidAtTheStart) {
     ASSERT_TRUE(Ini().WriteInteger("locate", "top", 40));
     WriteBytes(dir / "jockdata.kcsv", "01002,b,c,d,e\r\n");
+    const fs::path folders[] = {dir / "Data", search::NeraiFolder(dir.path()), dir / "VZK"};
+    for (const fs::path& f : folders) fs::create_directories(f);
     {
-        const UnreadableFile unreadable({Ini().FullPath(), dir / "jockdata.kcsv"});
+        const UnreadableFile unreadable(
+            {Ini().FullPath(), dir / "jockdata.kcsv", folders[0], folders[1], folders[2]});
         Start();
     }
     const std::string cause = " を読み込めません（読み込む権限がありません）。";
-    EXPECT_EQ(notifier.messages,
-              (std::vector<std::string>{Ini().FullPath().string() + cause +
-                                            "設定は既定の値になり、変更は保存されません。",
-                                        (dir / "jockdata.kcsv").string() + cause}));
+    std::vector<std::string> expected = {Ini().FullPath().string() + cause +
+                                             "設定は既定の値になり、変更は保存されません。",
+                                         (dir / "jockdata.kcsv").string() + cause};
+    for (const fs::path& f : folders) expected.push_back(f.string() + cause);
+    std::sort(expected.begin() + 2, expected.end());
+    std::sort(notifier.messages.begin() +
+                  std::min<std::ptrdiff_t>(2, std::ssize(notifier.messages)),
+              notifier.messages.end());
+    EXPECT_EQ(notifier.messages, expected);
 }
 
 TEST_F(MainFormTest, EachMarkerFileShowsExactlyItsControls) {
