@@ -62,9 +62,22 @@ void FillOdds(std::string& o, int kind) {
         }
 }
 
+// A load that tells anything has met damage: the figures would be those of another path.
+class CountingNotifier final : public keiba::Notifier {
+public:
+    void Beep() override {}
+    void Information(const std::string& text) override {
+        if (told.empty()) told = text;
+        ++messages;
+    }
+    bool YesNo(const std::string&) override { return false; }
+    int messages = 0;
+    std::string told;
+};
+
 struct FullDay {
     fs::path dir;
-    keiba::SilentNotifier notifier;
+    CountingNotifier notifier;
     keiba::SystemClock clock;
     keiba::NoShell shell;
     std::unique_ptr<keiba::ProgramContext> context;
@@ -111,7 +124,7 @@ struct FullDay {
                     auto seiPath = *jvdata::HorseFilePath(dir, jvdata::HorseFile::SEI, id);
                     auto um2Path = *jvdata::HorseFilePath(dir, jvdata::HorseFile::UM2, id);
                     Write(seiPath, sei);
-                    Write(um2Path, MakeRecord("UM", "                "));
+                    Write(um2Path, testsupport::filing::Um(id));
                     files.push_back(seiPath);
                     files.push_back(um2Path);
                 }
@@ -196,6 +209,11 @@ int main() {
           benchsupport::Alternate(oddsFirst, plainOdds, 31, 40));
     if (!loaded) {
         std::fprintf(stderr, "the day did not load\n");
+        return 1;
+    }
+    if (d.notifier.messages > 0) {
+        std::fprintf(stderr, "the day loaded with %d messages, the first: %s\n",
+                     d.notifier.messages, d.notifier.told.c_str());
         return 1;
     }
     return 0;
