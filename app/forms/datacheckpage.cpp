@@ -171,24 +171,21 @@ void DataCheckPage::DateComboChange() {
         return;
     }
     raceday::LoadCheckDay(bytes, *date8, day_);
+    {
+        const QSignalBlocker block(DatList);
+        DatList->clear();
+        for (const raceday::CheckRace& race : day_.races)
+            DatList->addItem(controls::SjToQ(race.item));
+        if (DatList->count() > 0) DatList->setCurrentRow(0);
+    }
+    if (DatList->count() > 0) DatListClick();
+    // Told once the day is shown, so that the box stands over what could be read.
     if (day_.lost > 0) {
         raceday::DayReport report;
         report.Lost(raceday::DayFileKind::Analysis, *path, day_.lost);
         context_.notifier.Beep();
         context_.notifier.Information(report.Text());
     }
-    {
-        const QSignalBlocker block(DatList);
-        DatList->clear();
-        for (const raceday::CheckRace& race : day_.races)
-            DatList->addItem(controls::SjToQ(race.item));
-    }
-    if (DatList->count() == 0) return;
-    {
-        const QSignalBlocker block(DatList);
-        DatList->setCurrentRow(0);
-    }
-    DatListClick();
 }
 
 void DataCheckPage::DatListClick() {
