@@ -12,9 +12,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <cerrno>
+#include <cstdint>
 #include <map>
 #include <optional>
 
@@ -287,11 +293,6 @@ void DecodeAnalysis(RaceDay& day) {
 
 namespace {
 
-bool DigitsOrBlanks(std::string_view s) {
-    return std::all_of(s.begin(), s.end(),
-                       [](char c) { return (c >= '0' && c <= '9') || c == ' '; });
-}
-
 std::size_t RaceCount(const RaceDay& day) {
     return static_cast<std::size_t>(std::clamp(day.gDayRaceCount, 0, kMaxRaces));
 }
@@ -322,27 +323,163 @@ bool IsSignedTotal(std::string_view f) {
     return i < f.size() && jvdata::IsAsciiDigits(f.substr(i));
 }
 
-bool IsRank(std::string_view f) {
-    return f.size() == 1 && std::string_view("SABCDE ").find(f[0]) != std::string_view::npos;
-}
+// What a byte is, as bits: each position of an analysis record may hold bytes of some of these
+// classes, so that one table lookup a byte checks most of a record without a branch.
+enum ByteClass : std::uint16_t {
+    kDigit = 1 << 0,
+    kBlank = 1 << 1,
+    kLetter = 1 << 2, // A to Z
+    kRank = 1 << 3,   // S, A to E
+    kPoint = 1 << 4,
+    kMinus = 1 << 5,
+    kPlus = 1 << 6,
+    kCr = 1 << 7,
+    kLf = 1 << 8,
+    kNoBreak = 1 << 9, // any byte but CR and LF
+};
 
-bool SoundRunBlock(std::string_view b) {
+constexpr std::array<std::uint16_t, 256> MakeByteClasses() {
+    std::array<std::uint16_t, 256> c{};
+    for (unsigned b = 0; b < 256; ++b) {
+        std::uint16_t v = b == '\r' ? kCr : b == '\n' ? kLf : kNoBreak;
+        if (b >= '0' && b <= '9') v |= kDigit;
+        if (b >= 'A' && b <= 'Z') v |= kLetter;
+        if (b == 'S' || (b >= 'A' && b <= 'E')) v |= kRank;
+        if (b == ' ') v |= kBlank;
+        if (b == '.') v |= kPoint;
+        if (b == '-') v |= kMinus;
+        if (b == '+') v |= kPlus;
+        c[b] = v;
+    }
+    return c;
+}
+constexpr std::array<std::uint16_t, 256> kByteClasses = MakeByteClasses();
+
+// The classes each position of a record may hold, as IsSoundAnalysisRecord says. What the table
+// cannot say (the values of the slot, the runner and the date, the shape of the rates and of the
+// past total, the names as CP932 text) is checked after it.
+constexpr std::array<std::uint16_t, jvdata::kAnalysisLength> MakeRecordClasses() {
+    using A = jvdata::TAnalysisRecord;
     using Run = jvdata::TAnalysisRun;
-    const std::size_t grade = Run::kGrade.pos - 1, rates = Run::kHiLvRate.pos - 1;
-    const char g = b[grade];
-    return DigitsOrBlanks(b.substr(0, grade)) && (g == ' ' || (g >= 'A' && g <= 'Z')) &&
-           DigitsOrBlanks(b.substr(grade + 1, rates - grade - 1)) &&
-           IsRate(jvdata::Field(b, Run::kHiLvRate)) && IsRate(jvdata::Field(b, Run::kLoLvRate)) &&
-           IsRank(jvdata::Field(b, Run::kPedigreeRank)) &&
-           IsRank(jvdata::Field(b, Run::kJockeyRank)) &&
-           DigitsOrBlanks(jvdata::Field(b, Run::kFirstHighFlag)) &&
-           IsSignedTotal(jvdata::Field(b, Run::kPast5Total));
+    std::array<std::uint16_t, jvdata::kAnalysisLength> c{};
+    for (std::uint16_t& v : c) v = kNoBreak;
+    auto set = [&](std::size_t pos, std::size_t width, std::uint16_t v) {
+        for (std::size_t i = 0; i < width; ++i) c[pos - 1 + i] = v;
+    };
+    auto field = [&](jvdata::FieldPos f, std::uint16_t v) { set(f.pos, f.width, v); };
+    constexpr std::uint16_t kNumber = kDigit | kBlank;
+    for (jvdata::FieldPos f : {A::kRaceSlot, A::kHorseNo, A::kDate8, A::kVenue, A::kRaceNo})
+        field(f, kDigit);
+    constexpr jvdata::FieldPos kMeetingAndDay{16, 4};
+    for (jvdata::FieldPos f : {A::kBracket, kMeetingAndDay, A::kWinPayout, A::kPlacePayout,
+                               A::kStatus, A::kRPlusCount, A::kRMinusCount})
+        field(f, kNumber);
+    set(A::kPastRunPos, 3 * A::kPastRunLength, kNumber);
+    for (std::size_t block : {A::kThisRunPos, A::kPreviousRunPos}) {
+        auto run = [&](jvdata::FieldPos f, std::uint16_t v) { set(block + f.pos - 1, f.width, v); };
+        set(block, Run::kHiLvRate.pos - 1, kNumber);
+        run(Run::kGrade, kBlank | kLetter);
+        run(Run::kHiLvRate, kNumber | kPoint | kMinus);
+        run(Run::kLoLvRate, kNumber | kPoint | kMinus);
+        run(Run::kPedigreeRank, kBlank | kRank);
+        run(Run::kJockeyRank, kBlank | kRank);
+        run(Run::kFirstHighFlag, kNumber);
+        run(Run::kPast5Total, kNumber | kMinus | kPlus);
+    }
+    c[jvdata::kAnalysisLength - 2] = kCr | kBlank;
+    c[jvdata::kAnalysisLength - 1] = kLf | kBlank;
+    return c;
+}
+constexpr std::array<std::uint16_t, jvdata::kAnalysisLength> kRecordClasses = MakeRecordClasses();
+
+// The SSE2 path reads a record sixteen bytes a chunk: the chunks at 0, 16, .., 352, and one at
+// 362 over the last sixteen bytes. Of each chunk, the bits of the positions that must hold a
+// digit, a digit or a blank, and no line break (every position but the last two); the few
+// positions of other classes are looked up one by one (kOddPositions).
+constexpr std::size_t kChunks = (jvdata::kAnalysisLength + 15) / 16;
+constexpr std::size_t ChunkAt(std::size_t c) {
+    return std::min(c * 16, jvdata::kAnalysisLength - 16);
+}
+struct ChunkMasks {
+    std::uint16_t digit = 0, number = 0, noBreak = 0;
+};
+constexpr std::array<ChunkMasks, kChunks> MakeChunkMasks() {
+    std::array<ChunkMasks, kChunks> m{};
+    for (std::size_t c = 0; c < kChunks; ++c)
+        for (std::size_t b = 0; b < 16; ++b) {
+            const std::uint16_t classes = kRecordClasses[ChunkAt(c) + b];
+            const auto bit = static_cast<std::uint16_t>(1u << b);
+            if (classes == kDigit) m[c].digit |= bit;
+            if (classes == (kDigit | kBlank)) m[c].number |= bit;
+            if ((classes & (kCr | kLf)) == 0) m[c].noBreak |= bit;
+        }
+    return m;
+}
+constexpr std::array<ChunkMasks, kChunks> kChunkMasks = MakeChunkMasks();
+
+constexpr bool IsOddPosition(std::size_t i) {
+    const std::uint16_t c = kRecordClasses[i];
+    return c != kDigit && c != (kDigit | kBlank) && c != kNoBreak && (c & (kCr | kLf)) == 0;
+}
+constexpr std::size_t CountOddPositions() {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < jvdata::kAnalysisLength; ++i) n += IsOddPosition(i) ? 1 : 0;
+    return n;
+}
+constexpr std::array<std::uint16_t, CountOddPositions()> MakeOddPositions() {
+    std::array<std::uint16_t, CountOddPositions()> odd{};
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < jvdata::kAnalysisLength; ++i)
+        if (IsOddPosition(i)) odd[n++] = static_cast<std::uint16_t>(i);
+    return odd;
+}
+constexpr auto kOddPositions = MakeOddPositions();
+
+// Whether every byte is of a class its position may hold: every byte looked up in the tables.
+bool ClassesHold(std::string_view rec) {
+    std::uint16_t bad = 0;
+    for (std::size_t i = 0; i < jvdata::kAnalysisLength; ++i)
+        bad |= static_cast<std::uint16_t>(
+            (kByteClasses[static_cast<unsigned char>(rec[i])] & kRecordClasses[i]) == 0);
+    return bad == 0;
 }
 
-// A two-digit field that must be a number from 0 to `max`.
-bool TwoDigitsUpTo(std::string_view f, int max) {
-    const int n = StrictTwoDigits(f);
-    return n >= 0 && n <= max;
+#if defined(__SSE2__)
+// The same, sixteen bytes at a time: the digits, blanks and line breaks of a chunk found by
+// comparing, then held to the chunk's masks.
+bool ClassesHoldSse2(std::string_view rec) {
+    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9), blank = _mm_set1_epi8(' '),
+                  cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    unsigned bad = 0;
+    for (std::size_t c = 0; c < kChunks; ++c) {
+        const __m128i v =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(rec.data() + ChunkAt(c)));
+        const __m128i d = _mm_sub_epi8(v, zero);
+        const auto digit = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(d, nine), d))); // '0'..'9'
+        const auto number =
+            digit | static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
+        const auto lineBreak = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+        const ChunkMasks& m = kChunkMasks[c];
+        bad |= (~digit & m.digit) | (~number & m.number) | (lineBreak & m.noBreak);
+    }
+    for (std::uint16_t i : kOddPositions)
+        bad |= (kByteClasses[static_cast<unsigned char>(rec[i])] & kRecordClasses[i]) == 0;
+    const std::string_view tail = rec.substr(jvdata::kAnalysisLength - 2);
+    return bad == 0 && (tail == "\r\n" || tail == "  ");
+}
+#endif
+
+#if defined(__SSE2__)
+constexpr jvdata::CheckPath kAnalysisPaths[] = {jvdata::CheckPath::Plain, jvdata::CheckPath::Sse2};
+#else
+constexpr jvdata::CheckPath kAnalysisPaths[] = {jvdata::CheckPath::Plain};
+#endif
+
+// A two-digit field of digits (the table has seen them) as a number.
+int TwoDigitValue(std::string_view f) {
+    return (f[0] - '0') * 10 + (f[1] - '0');
 }
 
 // The comment lines of a race comments file: its lines split at CR LF alone, since a comment's
@@ -461,29 +598,40 @@ std::size_t LostHandInput(const RaceDay& day, std::string_view bytes) {
 } // namespace
 
 bool IsSoundAnalysisRecord(std::string_view rec) {
+    return IsSoundAnalysisRecordBy(rec, kAnalysisPaths[std::size(kAnalysisPaths) - 1]);
+}
+
+std::span<const jvdata::CheckPath> AnalysisCheckPaths() {
+    return kAnalysisPaths;
+}
+
+bool IsSoundAnalysisRecordBy(std::string_view rec, jvdata::CheckPath path) {
     using A = jvdata::TAnalysisRecord;
+    using Run = jvdata::TAnalysisRun;
     if (rec.size() != jvdata::kAnalysisLength) return false;
+#if defined(__SSE2__)
+    const bool classes = path == jvdata::CheckPath::Sse2 ? ClassesHoldSse2(rec) : ClassesHold(rec);
+#else
+    (void)path;
+    const bool classes = ClassesHold(rec);
+#endif
+    if (!classes) return false;
     const std::string_view tail = rec.substr(rec.size() - 2);
-    if ((tail != "\r\n" && tail != "  ") ||
-        rec.substr(0, rec.size() - 2).find_first_of("\r\n") != std::string_view::npos)
+    if (tail != "\r\n" && tail != "  ") return false;
+    if (TwoDigitValue(jvdata::Field(rec, A::kRaceSlot)) >= kMaxRaces ||
+        TwoDigitValue(jvdata::Field(rec, A::kHorseNo)) > kMaxRunners ||
+        !jvdata::ParseYyyymmdd(jvdata::Field(rec, A::kDate8)) ||
+        !jvdata::IsCp932Text(jvdata::Field(rec, A::kHorseName)) ||
+        !jvdata::IsCp932Text(jvdata::Field(rec, A::kRakuGen)))
         return false;
-    return TwoDigitsUpTo(jvdata::Field(rec, A::kRaceSlot), kMaxRaces - 1) &&
-           TwoDigitsUpTo(jvdata::Field(rec, A::kHorseNo), kMaxRunners) &&
-           jvdata::ParseYyyymmdd(jvdata::Field(rec, A::kDate8)) &&
-           jvdata::IsAsciiDigits(jvdata::Field(rec, A::kVenue)) &&
-           jvdata::IsAsciiDigits(jvdata::Field(rec, A::kRaceNo)) &&
-           DigitsOrBlanks(jvdata::Field(rec, A::kBracket)) &&
-           DigitsOrBlanks(jvdata::Field(rec, 16, 4)) && // meeting and day
-           DigitsOrBlanks(jvdata::Field(rec, A::kWinPayout)) &&
-           DigitsOrBlanks(jvdata::Field(rec, A::kPlacePayout)) &&
-           DigitsOrBlanks(jvdata::Field(rec, A::kStatus)) &&
-           DigitsOrBlanks(jvdata::Field(rec, A::kRPlusCount)) &&
-           DigitsOrBlanks(jvdata::Field(rec, A::kRMinusCount)) &&
-           DigitsOrBlanks(jvdata::Field(rec, A::kPastRunPos, 3 * A::kPastRunLength)) &&
-           jvdata::IsCp932Text(jvdata::Field(rec, A::kHorseName)) &&
-           jvdata::IsCp932Text(jvdata::Field(rec, A::kRakuGen)) &&
-           SoundRunBlock(jvdata::Field(rec, A::kThisRunPos, jvdata::kAnalysisRunLength)) &&
-           SoundRunBlock(jvdata::Field(rec, A::kPreviousRunPos, jvdata::kAnalysisRunLength));
+    for (std::size_t block : {A::kThisRunPos, A::kPreviousRunPos}) {
+        const std::string_view b = jvdata::Field(rec, block, jvdata::kAnalysisRunLength);
+        if (!IsRate(jvdata::Field(b, Run::kHiLvRate)) ||
+            !IsRate(jvdata::Field(b, Run::kLoLvRate)) ||
+            !IsSignedTotal(jvdata::Field(b, Run::kPast5Total)))
+            return false;
+    }
+    return true;
 }
 
 AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view date8) {

@@ -2,6 +2,7 @@
 // The members' analysis records, race comments and hand-input R horses of a day, and their
 // decoding into the race texts.
 
+#include "jvdata/recordcheck.h"
 #include "keiba/fileio.h"
 #include "raceday/daymodel.h"
 #include "raceday/dayreport.h"
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,6 +71,11 @@ std::optional<std::size_t> ReadAnalysisBytes(const std::filesystem::path& path,
 // both run blocks, a grade letter, rates that read as decimal numbers, ranks S to E, a signed past
 // total, the names CP932 text, no line break but a CR LF (or two blanks) as its last two bytes.
 bool IsSoundAnalysisRecord(std::string_view record);
+// The ways the check reads a record's bytes: each looked up in a table of byte classes, or
+// sixteen at a time (SSE2). IsSoundAnalysisRecord takes the last of AnalysisCheckPaths(); the
+// others are there so that tests hold every path to the plain one.
+std::span<const jvdata::CheckPath> AnalysisCheckPaths();
+bool IsSoundAnalysisRecordBy(std::string_view record, jvdata::CheckPath path);
 
 // The records of an analysis file of the day `date8` ("yyyymmdd") that are sound and of that
 // day, in file order (views into `bytes`), and how many records the damage between them took,

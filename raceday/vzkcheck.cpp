@@ -22,12 +22,9 @@ std::string RaceListKey(std::string_view rec) {
            std::string(jvdata::Field(rec, TAnalysisRecord::kRaceNo));
 }
 
-// The slot of a key: two digits naming 00..35, or -1.
-int KeySlot(std::string_view key) {
-    std::string_view s = key.substr(0, 2);
-    if (s.size() != 2 || !jvdata::IsAsciiDigits(s)) return -1;
-    int slot = (s[0] - '0') * 10 + (s[1] - '0');
-    return slot < kMaxRaces ? slot : -1;
+// Two digits of a sound record as a number.
+std::size_t TwoDigits(std::string_view f) {
+    return static_cast<std::size_t>((f[0] - '0') * 10 + (f[1] - '0'));
 }
 
 } // namespace
@@ -56,22 +53,27 @@ std::optional<std::string> CheckItemDate(std::string_view item) {
     return date8;
 }
 
-void LoadCheckDay(std::string_view bytes, CheckDay& day) {
+void LoadCheckDay(std::string_view bytes, std::string_view date8, CheckDay& day) {
     for (auto& race : *day.table)
         for (TAnalysisRecord& rec : race) rec.Clear();
     day.races.clear();
+    const AnalysisRecords read = ReadAnalysisRecords(bytes, date8);
+    day.lost = read.lost;
     std::set<std::string> keys;
-    const std::size_t n = jvdata::RecordCount(bytes, jvdata::kAnalysisLength);
-    for (std::size_t i = 0; i < n; ++i)
-        keys.insert(RaceListKey(jvdata::RecordAt(bytes, jvdata::kAnalysisLength, i)));
-    for (const std::string& key : keys) {
-        int slot = KeySlot(key);
-        if (slot < 0) continue;
-        std::string_view k = key;
-        day.races.push_back({slot, keiba::JyoCodeToName(k.substr(2, 2), 2) +
-                                       keiba::FormatIntBlankZero(k.substr(4, 2)) + "R"});
+    for (std::string_view rec : read.records) {
+        keys.insert(RaceListKey(rec));
+        // A sound record's slot is 00..35 and its runner 00..18; 00 is no runner.
+        const std::size_t horse = TwoDigits(jvdata::Field(rec, TAnalysisRecord::kHorseNo));
+        if (horse > 0)
+            (*day.table)[TwoDigits(jvdata::Field(rec, TAnalysisRecord::kRaceSlot))][horse - 1]
+                .Assign(rec);
     }
-    StoreAnalysisRecords(*day.table, bytes);
+    for (const std::string& key : keys) {
+        std::string_view k = key;
+        day.races.push_back({static_cast<int>(TwoDigits(k.substr(0, 2))),
+                             keiba::JyoCodeToName(k.substr(2, 2), 2) +
+                                 keiba::FormatIntBlankZero(k.substr(4, 2)) + "R"});
+    }
 }
 
 int CheckRunnerCount(const AnalysisDay& table, int slot) {

@@ -30,17 +30,19 @@ struct CheckRace {
     std::string item;
 };
 
-// A loaded day: the records by race slot and runner, and the races in key order (race slot,
-// venue, race number).
+// A loaded day: the records by race slot and runner, the races in key order (race slot, venue,
+// race number), and how many runners' records damage took.
 struct CheckDay {
     std::unique_ptr<AnalysisDay> table = std::make_unique<AnalysisDay>();
     std::vector<CheckRace> races;
+    std::size_t lost = 0;
 };
 
-// Fills `day` from the bytes of an analysis file. Each race item keeps the slot of its own key:
-// a file whose slots skip a number still shows every race's own runners, and a key whose slot
-// is not 00..35 lists no race.
-void LoadCheckDay(std::string_view vzkdBytes, CheckDay& day);
+// Fills `day` from the bytes of the analysis file of the day `date8` ("yyyymmdd"): its sound
+// records of that day, read past damage as the day load reads them (ReadAnalysisRecords), so a
+// damaged record is neither listed nor shown and costs only itself. Each race item keeps the
+// slot of its own key: a file whose slots skip a number still shows every race's own runners.
+void LoadCheckDay(std::string_view vzkdBytes, std::string_view date8, CheckDay& day);
 
 // The runner count of a race: this run's field size of its first runner, clamped to 0..18.
 int CheckRunnerCount(const AnalysisDay& table, int slot);

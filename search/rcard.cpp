@@ -7,6 +7,9 @@
 #include "keiba/markconv.h"
 #include "keiba/sjis.h"
 #include "raceday/analysis.h"
+#include "raceday/dayfilereaders.h"
+#include "raceday/dayreport.h"
+#include "raceday/runnerfile.h"
 #include "search/rresults.h"
 
 #include <algorithm>
@@ -40,9 +43,20 @@ std::string T2(const jvdata::TJvRA& ra) {
            " " + keiba::SyubetuToText(ra.RaceTypeCode(), 2) + keiba::JokenToText(ra.ClassCode());
 }
 
+// The hit's race as the user reads it: "2024/11/24 東京11R".
+std::string RaceText(const RHit& hit) {
+    return keiba::Cp932ToUtf8(HitListCell(hit, kListDate)) + " " +
+           keiba::Cp932ToUtf8(HitListCell(hit, kListRace)) + "R";
+}
+
+// A file's damage that cost `what`, worded as the day load words it.
+std::string LostLine(raceday::DayFileKind kind, const fs::path& file, const std::string& what) {
+    return std::string(raceday::KindInfo(kind).what) + "（" + keiba::PathToUtf8(file.filename()) +
+           "）の一部が壊れているため、" + what + "を読み込めませんでした。";
+}
+
 RCardLoad Refused(RCardStatus status, const RHit& hit) {
-    std::string race = keiba::Cp932ToUtf8(HitListCell(hit, kListDate)) + " " +
-                       keiba::Cp932ToUtf8(HitListCell(hit, kListRace)) + "R";
+    const std::string race = RaceText(hit);
     if (status == RCardStatus::NotARace)
         return {status, nullptr, race + "は出馬表を開けるレースではありません。"};
     return {status, nullptr, race + "のレースデータがありません。"};
@@ -58,57 +72,65 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
     auto runnerPath = date ? jvdata::DayRunnerFile(appDir, *date, venue) : std::nullopt;
     if (!date || !runnerPath || TwoDigits(raceNo, 12) == 0)
         return Refused(RCardStatus::NotARace, hit);
-    const int race = TwoDigits(raceNo, 12);
 
-    const keiba::FileRead raRead =
-        keiba::ReadFileOrMissing(jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA));
+    const fs::path raPath = jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA);
+    const keiba::FileRead raRead = keiba::ReadFileOrMissing(raPath);
     if (!raRead.read) return {RCardStatus::Unreadable, nullptr, raRead.read.message};
-    const std::optional<std::string>& raFile = raRead.bytes;
-    if (!raFile) return Refused(RCardStatus::NoRaceFile, hit);
-    auto card = std::make_unique<RCardRace>();
-    bool found = false;
-    for (std::size_t i = 0, n = jvdata::RecordCount(*raFile, jvdata::kRaLength); i < n; ++i) {
-        std::string_view rec = jvdata::RecordAt(*raFile, jvdata::kRaLength, i);
-        jvdata::RaceKey key = jvdata::RaceKey::Of(rec);
-        if (key.Date8() != date8 || key.Venue() != venue || key.RaceNo() != raceNo) continue;
-        card->race.Assign(rec);
-        found = true;
-        break;
-    }
-    if (!found) return Refused(RCardStatus::RaceNotFound, hit);
-
+    if (!raRead.bytes) return Refused(RCardStatus::NoRaceFile, hit);
     const keiba::FileRead seRead = keiba::ReadFileOrMissing(*runnerPath);
     if (!seRead.read) return {RCardStatus::Unreadable, nullptr, seRead.read.message};
-    const std::optional<std::string>& seFile = seRead.bytes;
-    if (!seFile) return Refused(RCardStatus::NoRunnerFile, hit);
-    card->runners = std::clamp(card->race.RunnerCount(), 0, jvdata::kMaxRunners);
-    const std::size_t slots = jvdata::RecordCount(*seFile, jvdata::kSeLength);
-    for (int h = 0; h < card->runners; ++h) {
-        int slot = jvdata::RunnerSlot(race, h + 1);
-        if (slot < 0 || static_cast<std::size_t>(slot) >= slots) continue;
-        card->horses[static_cast<std::size_t>(h)].Assign(
-            jvdata::RecordAt(*seFile, jvdata::kSeLength, static_cast<std::size_t>(slot)));
-    }
+    const std::optional<raceday::RunnerFile> runners =
+        seRead.bytes ? std::optional<raceday::RunnerFile>(*seRead.bytes) : std::nullopt;
 
-    std::string note;
+    // The races the runner file holds are races the race file must hold too: one it lacks there
+    // was lost to damage, even to a cut at a record end that leaves none to see.
+    std::vector<std::string_view> held;
+    if (runners)
+        for (std::string_view key : runners->RaceKeys())
+            if (key.starts_with(date8)) held.push_back(key);
+    const raceday::RaceFileRead races = raceday::ReadRaceFile(*raRead.bytes, date8, held);
+    const std::string key12 = date8 + venue + raceNo;
+    auto race = std::find_if(races.races.begin(), races.races.end(), [&](std::string_view rec) {
+        return jvdata::RaceKey::Of(rec).Key12() == key12;
+    });
+    if (race == races.races.end() && races.lost > 0)
+        return {RCardStatus::RaceDamaged, nullptr,
+                LostLine(raceday::DayFileKind::Races, raPath, RaceText(hit))};
+    if (race == races.races.end()) return Refused(RCardStatus::RaceNotFound, hit);
+    if (!runners) return Refused(RCardStatus::NoRunnerFile, hit);
+
+    auto card = std::make_unique<RCardRace>();
+    card->race.Assign(*race);
+    const std::string key16(card->race.KeyText());
+    card->runners = std::clamp(card->race.RunnerCount(), 0, jvdata::kMaxRunners);
+    for (int h = 1; h <= card->runners; ++h)
+        if (std::string_view rec = runners->Runner(key16, h); !rec.empty())
+            card->horses[static_cast<std::size_t>(h - 1)].Assign(rec);
+    raceday::DayReport report;
+    report.Lost(raceday::DayFileKind::Runners, *runnerPath, runners->Lost(key16, card->runners));
+
     if (auto xq = raceday::FindMembersFile(appDir / "VZK", "XQ", date8, ".vzkd")) {
-        keiba::FileRead xqRead = keiba::ReadFileOrMissing(*xq);
-        note = std::move(xqRead.read.message);
+        const keiba::FileRead xqRead = keiba::ReadFileOrMissing(*xq);
+        report.Unreadable(xqRead.read);
         if (xqRead.bytes) {
-            const std::string& bytes = *xqRead.bytes;
             using Rec = jvdata::TAnalysisRecord;
-            for (std::size_t i = 0, n = jvdata::RecordCount(bytes, jvdata::kAnalysisLength); i < n;
-                 ++i) {
-                std::string_view rec = jvdata::RecordAt(bytes, jvdata::kAnalysisLength, i);
-                if (jvdata::Field(rec, Rec::kDate8) != date8 ||
-                    jvdata::Field(rec, Rec::kVenue) != venue ||
+            for (std::string_view rec :
+                 raceday::ReadAnalysisRecords(*xqRead.bytes, date8).records) {
+                if (jvdata::Field(rec, Rec::kVenue) != venue ||
                     jvdata::Field(rec, Rec::kRaceNo) != raceNo)
                     continue;
                 int horse = TwoDigits(jvdata::Field(rec, Rec::kHorseNo), jvdata::kMaxRunners);
                 if (horse > 0) card->analysis[static_cast<std::size_t>(horse - 1)].Assign(rec);
             }
+            // The file holds every runner of its day, as the day load reads it: a runner of
+            // the race without a sound record of its own was lost, wherever the damage stood.
+            report.Lost(raceday::DayFileKind::Analysis, *xq,
+                        static_cast<std::size_t>(std::count_if(
+                            card->analysis.begin(), card->analysis.begin() + card->runners,
+                            [](const Rec& a) { return a.IsBlank(); })));
         }
     }
+    std::string note = report.Text();
 
     const jvdata::TAnalysisRecord& first = card->analysis[0];
     card->selBamei =

@@ -1,6 +1,7 @@
 #include "search/rresults.h"
 
 #include "keiba/codetables.h"
+#include "keiba/fileio.h"
 #include "keiba/formatters.h"
 #include "keiba/sjis.h"
 #include "raceday/analysiscells.h"
@@ -105,6 +106,29 @@ RResultLabels ResultLabels(const RTally& t, bool cancelled) {
 
 std::string ProgressText(int daysRead, std::size_t hits) {
     return "検索済:" + std::to_string(daysRead) + "開催日/" + std::to_string(hits) + "頭";
+}
+
+std::string UnsearchedFilesText(const RScanResult& result) {
+    std::vector<std::string> lines;
+    // A long list says how many more: the box must still fit the screen.
+    auto named = [&](const auto& items, auto line) {
+        for (std::size_t i = 0; i < items.size() && i < kNamedFiles; ++i)
+            lines.push_back(line(items[i]));
+        if (items.size() > kNamedFiles)
+            lines.push_back("ほか" + std::to_string(items.size() - kNamedFiles) + "件");
+    };
+    if (!result.damaged.empty()) {
+        lines.emplace_back("一部が壊れているため、検索できなかった分析データがあります。");
+        named(result.damaged,
+              [](const std::filesystem::path& p) { return keiba::PathToUtf8(p.filename()); });
+    }
+    named(result.unreadable, [](const std::string& message) { return message; });
+    std::string text;
+    for (const std::string& line : lines) {
+        if (!text.empty()) text += "\n";
+        text += line;
+    }
+    return text;
 }
 
 std::string_view LevelRowLabel(int row) {

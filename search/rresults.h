@@ -31,6 +31,12 @@ RResultLabels ResultLabels(const RTally& tally, bool cancelled);
 // "検索済:<days>開催日/<hits>頭" (UTF-8).
 std::string ProgressText(int daysRead, std::size_t hits);
 
+// What a walk could not search (UTF-8), empty when it searched every file: the files with
+// damage named under "一部が壊れているため、検索できなかった分析データがあります。", then each file
+// that cannot be read with its cause, the first kNamedFiles of each and how many more.
+inline constexpr std::size_t kNamedFiles = 10;
+std::string UnsearchedFilesText(const RScanResult& result);
+
 // The level table (StringGrid3): 13 rows of 10 columns.
 inline constexpr int kLevelRows = 13;
 inline constexpr int kLevelColumns = 10;

@@ -1,5 +1,6 @@
 #include "search/rscan.h"
 
+#include "keiba/fileio.h"
 #include "raceday/analysis.h"
 
 #include <sys/mman.h>
@@ -207,6 +208,21 @@ private:
     std::size_t capacity_ = 0;
 };
 
+// The bytes of an analysis file into `bytes`; nothing, with `unreadable` saying why, when it is
+// there but cannot be read. A file removed since the folder was listed holds nothing to search.
+std::string_view Read(const std::filesystem::path& path, Bytes& bytes, std::string& unreadable) {
+    if (const std::optional<std::size_t> size =
+            raceday::ReadAnalysisBytes(path, [&](std::size_t n) { return bytes.Room(n); }))
+        return {bytes.Data(), *size};
+    // The fast reader does not say why it read nothing; the common read tells a missing file
+    // from one that cannot be read, and names the cause.
+    const keiba::FileRead again = keiba::ReadFileOrMissing(path);
+    if (!again.read) unreadable = again.read.message;
+    if (!again.bytes) return {};
+    std::memcpy(bytes.Room(again.bytes->size()), again.bytes->data(), again.bytes->size());
+    return {bytes.Data(), again.bytes->size()};
+}
+
 constexpr const char* kOutOfMemory = "メモリが足りないため、検索を途中で打ち切りました。";
 // Threads that walk besides the walk's own.
 constexpr std::size_t kHelperThreads = 2;
@@ -218,7 +234,6 @@ constexpr std::size_t kHelperThreads = 2;
 // published in the walk's order. A cancel, a full store or a failure ends the result with the
 // file it cut short: the rows stay a first part of the whole.
 void RScanState::Run(const RScanRequest& request) {
-    constexpr std::size_t kLength = jvdata::kAnalysisLength;
     struct FileResult {
         struct Piece {
             const RHit* rows;
@@ -226,13 +241,16 @@ void RScanState::Run(const RScanRequest& request) {
         };
         std::vector<Piece> pieces;
         RTally tally;
-        bool done = false, cut = false, unreadable = false;
+        bool done = false, cut = false, damaged = false;
+        std::string unreadable; // why the file could not be read
     };
 
     RScanResult result;
     std::string failure;
     try {
-        std::vector<raceday::VzkDay> days = raceday::ListVzkDays(request.folder);
+        keiba::IoResult listed;
+        std::vector<raceday::VzkDay> days = raceday::ListVzkDays(request.folder, &listed);
+        if (!listed) failure = std::move(listed.message);
         // Names compare as text: both ends of the range are included. A file outside the range
         // is not opened.
         std::erase_if(days, [&](const raceday::VzkDay& d) {
@@ -254,10 +272,11 @@ void RScanState::Run(const RScanRequest& request) {
             files[k].done = true;
             for (; !ended && published < files.size() && files[published].done; ++published) {
                 FileResult& f = files[published];
-                if (f.unreadable) {
-                    result.unreadable.push_back(days[published].path);
+                if (!f.unreadable.empty()) {
+                    result.unreadable.push_back(std::move(f.unreadable));
                     continue;
                 }
+                if (f.damaged) result.damaged.push_back(days[published].path);
                 for (const FileResult::Piece& piece : f.pieces)
                     store_->Publish(piece.rows, piece.count);
                 result.tally.Add(f.tally);
@@ -280,16 +299,18 @@ void RScanState::Run(const RScanRequest& request) {
                 if (k >= files.size()) break;
                 FileResult& f = files[k];
                 try {
-                    std::optional<std::size_t> size = raceday::ReadAnalysisBytes(
-                        days[k].path, [&](std::size_t n) { return bytes.Room(n); });
-                    f.unreadable = !size;
-                    // A partial record at the end is no record.
-                    for (std::size_t i = size.value_or(0) / kLength; i-- > 0;) {
+                    const std::string_view file = Read(days[k].path, bytes, f.unreadable);
+                    // Only sound records of the file's day are looked at, as the day load takes
+                    // them: damage is never a hit, and the records after it are still found.
+                    const raceday::AnalysisRecords read =
+                        raceday::ReadAnalysisRecords(file, days[k].date8);
+                    f.damaged = read.lost > 0;
+                    for (auto it = read.records.rbegin(); it != read.records.rend(); ++it) {
                         if (CancelRequested()) {
                             f.cut = true;
                             break;
                         }
-                        const std::string_view rec(bytes.Data() + i * kLength, kLength);
+                        const std::string_view rec = *it;
                         if (RSkipped(rec) || !RCountable(rec) || !request.filter->Matches(rec))
                             continue;
                         if (room == 0) {

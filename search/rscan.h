@@ -130,8 +130,13 @@ struct RScanResult {
     bool cancelled = false;
     bool full = false; // the store ran out of rows
     RTally tally;
-    std::vector<std::filesystem::path> unreadable;
-    // Why the walk stopped early when it ran out of memory or threads (UTF-8); empty otherwise.
+    // The files that are there but cannot be read, each named with the cause (UTF-8), in the
+    // walk's order; the walk went on without them.
+    std::vector<std::string> unreadable;
+    // The files with damage: their sound records were searched, the damaged ones not.
+    std::vector<std::filesystem::path> damaged;
+    // Why the walk stopped early when it ran out of memory or threads, or found no files since
+    // the folder cannot be listed (UTF-8); empty otherwise.
     std::string failure;
 };
 

@@ -1,6 +1,7 @@
 #include "app/forms/datacheckpage.h"
 
 #include "controls/qtext.h"
+#include "raceday/dayreport.h"
 #include "views/grid.h"
 #include "views/indexcard.h"
 
@@ -162,24 +163,29 @@ void DataCheckPage::DateComboChange() {
     auto path = raceday::FindMembersFile(context_.folder / "VZK", "XQ", *date8, ".vzkd");
     if (!path) return; // a file gone since the list was made: the list stays as it was
     std::string bytes;
-    if (!raceday::ReadAnalysisFile(*path, bytes)) {
+    const raceday::AnalysisFileRead read = raceday::ReadAnalysisFile(*path, bytes);
+    if (read.Missing()) return; // gone since the list was made, as above
+    if (!read) {
         context_.notifier.Beep();
-        context_.notifier.Information(path->filename().string() + "を読み込めませんでした。");
+        context_.notifier.Information(read.read.message);
         return;
     }
-    raceday::LoadCheckDay(bytes, day_);
+    raceday::LoadCheckDay(bytes, *date8, day_);
     {
         const QSignalBlocker block(DatList);
         DatList->clear();
         for (const raceday::CheckRace& race : day_.races)
             DatList->addItem(controls::SjToQ(race.item));
+        if (DatList->count() > 0) DatList->setCurrentRow(0);
     }
-    if (DatList->count() == 0) return;
-    {
-        const QSignalBlocker block(DatList);
-        DatList->setCurrentRow(0);
+    if (DatList->count() > 0) DatListClick();
+    // Told once the day is shown, so that the box stands over what could be read.
+    if (day_.lost > 0) {
+        raceday::DayReport report;
+        report.Lost(raceday::DayFileKind::Analysis, *path, day_.lost);
+        context_.notifier.Beep();
+        context_.notifier.Information(report.Text());
     }
-    DatListClick();
 }
 
 void DataCheckPage::DatListClick() {

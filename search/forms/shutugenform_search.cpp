@@ -344,11 +344,9 @@ void TShutugenForm::FinishRun() {
     SetRunning(false);
 
     keiba::Notifier& notifier = context_.notifier;
-    if (!result.unreadable.empty()) {
-        std::string names;
-        for (const auto& p : result.unreadable) names += "\n" + p.filename().string();
+    if (const std::string unsearched = UnsearchedFilesText(result); !unsearched.empty()) {
         notifier.Beep();
-        notifier.Information("読み込めなかったファイルがあります。" + names);
+        notifier.Information(unsearched);
     }
     if (result.full) {
         notifier.Beep();

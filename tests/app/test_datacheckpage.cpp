@@ -9,6 +9,7 @@
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
 #include "tests/support/analysismaker.h"
+#include "tests/support/unreadable.h"
 #include "views/forms/desplform.h"
 
 #include <QAbstractItemModelTester>
@@ -100,7 +101,12 @@ TEST_F(DataCheckTest, TheNewestDateLoadsWithItsRacesAndRunners) {
     EXPECT_EQ(OnPage<QLabel>("TitleLabel1")->text(), QStringLiteral("2024年11月24日東京11R"));
     EXPECT_EQ(OnPage<QLabel>("TitleLabel2")->text(), QStringLiteral("芝1600m"));
 
-    // 16 runners on record; only runners 1 and 2 have records, the one of slot 40 none.
+    // 16 runners on record; only runners 1 and 2 have records. A slot beyond the day is damage,
+    // counted in runners.
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{"分析データ（xq20241124.VZKD）の一部が壊れているため、"
+                                       "1頭分を読み込めませんでした。"});
+    notifier.messages.clear();
     ASSERT_EQ(Grid()->RowCount(), 17);
     EXPECT_EQ(Grid()->Cells(7, 1), QStringLiteral("  3.5"));
     EXPECT_EQ(Grid()->Cells(51, 1), QStringLiteral("  350"));
@@ -273,4 +279,55 @@ TEST_F(DataCheckTest, ClosingTheWindowStopsASearchBeforeAnyWindowGoes) {
     EXPECT_LT(walk->seen.load(), 9 * 18);
     QCoreApplication::processEvents();
     EXPECT_FALSE(main.isVisible());
+}
+
+// A day of three runners with one record damaged each way that matters: the grid shows the
+// sound runners and a blank row for the damaged one, and the message counts the runner lost; a
+// file that cannot be read is named with its cause.
+TEST_F(DataCheckTest, ADamagedRecordIsNotShownAndTheRunnersLostAreCounted) {
+    std::string day;
+    for (int h = 1; h <= 3; ++h)
+        day += AnalysisMaker("20241124", "05", 11, h)
+                   .This(1, 2, "03")
+                   .Win("000000350")
+                   .Set(377, 2, "\r\n")
+                   .Bytes();
+    const std::size_t at = jvdata::kAnalysisLength; // runner 2
+    auto over = [&](std::size_t pos, std::string_view put) {
+        return std::string(day).replace(at + pos - 1, put.size(), put);
+    };
+    WriteVzk("XQ20241124.vzkd", day);
+    Start();
+    notifier.messages.clear();
+    struct Row {
+        const char* damage;
+        std::string bytes;
+        int lost; // the runner whose row is blank
+    };
+    const Row rows[] = {
+        {"a shown rate", over(227 + 39, "#####"), 2},
+        {"letters in the payout", over(138, "ab"), 2},
+        {"a line break put in", std::string(day).insert(at + 99, "\r\n"), 2},
+        {"cut inside runner 3", day.substr(0, 2 * at + 100), 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.damage);
+        WriteVzk("XQ20241124.vzkd", row.bytes);
+        ChooseDate(QStringLiteral("2024年11月24日"));
+        EXPECT_EQ(notifier.messages,
+                  std::vector<std::string>{"分析データ（XQ20241124.vzkd）の一部が壊れているため、"
+                                           "1頭分を読み込めませんでした。"});
+        notifier.messages.clear();
+        ASSERT_EQ(Grid()->RowCount(), 4);
+        for (int h = 1; h <= 3; ++h) {
+            EXPECT_EQ(Grid()->Cells(1, h).trimmed(),
+                      h == row.lost ? QString() : QString::number(h));
+            EXPECT_EQ(Grid()->Cells(51, h).trimmed() == QStringLiteral("350"), h != row.lost);
+        }
+    }
+    const UnreadableFile shut(dir / "VZK/XQ20241124.vzkd");
+    ChooseDate(QStringLiteral("2024年11月24日"));
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{keiba::PathToUtf8(dir / "VZK/XQ20241124.vzkd") +
+                                       " を読み込めません（読み込む権限がありません）。"});
 }

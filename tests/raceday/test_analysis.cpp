@@ -3,6 +3,7 @@
 #include "keiba/sjis.h"
 
 #include "tests/raceday/dayfixture.h"
+#include "tests/support/analysismaker.h"
 #include <cstring>
 
 using namespace testsupport;
@@ -212,4 +213,31 @@ TEST_F(AnalysisTest, EachPastRunBlockGivesItsRunsTexts) {
         EXPECT_EQ(t.PastRLevel[0][k], Sj(runs[k].level)) << k;
         EXPECT_EQ(t.PastRUma[0][k], runs[k].ruma) << k;
     }
+}
+
+// Every path of the record check against the plain one, on a sound record with each byte in
+// turn changed to every value: a path that misses a position's class, or the last bytes a
+// chunk overlaps, answers otherwise for some of them.
+TEST(AnalysisRecordCheck, EveryPathAnswersAsThePlainOneForEveryByteAtEveryPosition) {
+    AnalysisMaker m("20261206", "05", 11, 3);
+    m.This(16, 1, "B").This(40, 10, "0.323-1.5 ").This(50, 2, "SE").This(53, 3, " -8");
+    m.WithPrevious().Set(377, 2, "\r\n");
+    std::string rec = m.Bytes();
+    ASSERT_TRUE(raceday::IsSoundAnalysisRecordBy(rec, jvdata::CheckPath::Plain));
+    std::size_t sound = 0;
+    for (std::size_t i = 0; i < rec.size(); ++i) {
+        const char was = rec[i];
+        for (int b = 0; b < 256; ++b) {
+            rec[i] = static_cast<char>(b);
+            const bool plain = raceday::IsSoundAnalysisRecordBy(rec, jvdata::CheckPath::Plain);
+            sound += plain ? 1 : 0;
+            for (jvdata::CheckPath path : raceday::AnalysisCheckPaths())
+                ASSERT_EQ(raceday::IsSoundAnalysisRecordBy(rec, path), plain)
+                    << "position " << i + 1 << ", byte " << b;
+        }
+        rec[i] = was;
+    }
+    // Not every change is damage (a name may hold any text), nor is every one sound.
+    EXPECT_GT(sound, rec.size());
+    EXPECT_LT(sound, rec.size() * 128);
 }

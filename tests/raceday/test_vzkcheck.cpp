@@ -102,7 +102,7 @@ TEST(DataCheck, RacesListInKeyOrderAndMapToTheSlotOfTheirKey) {
                        AnalysisMaker("20241124", "05", 11, 0).Slot(0).Bytes() +
                        std::string(100, '9'); // a trailing partial record
     raceday::CheckDay day;
-    raceday::LoadCheckDay(file, day);
+    raceday::LoadCheckDay(file, "20241124", day);
     ASSERT_EQ(day.races.size(), 2u);
     EXPECT_EQ(day.races[0].item, Sj("東京11R"));
     EXPECT_EQ(day.races[0].slot, 0);
@@ -114,7 +114,7 @@ TEST(DataCheck, RacesListInKeyOrderAndMapToTheSlotOfTheirKey) {
     EXPECT_TRUE((*day.table)[1][0].IsBlank());
 
     // Loading again starts from blanks.
-    raceday::LoadCheckDay(AnalysisMaker("20241124", "08", 1, 1).Bytes(), day);
+    raceday::LoadCheckDay(AnalysisMaker("20241124", "08", 1, 1).Bytes(), "20241124", day);
     ASSERT_EQ(day.races.size(), 1u);
     EXPECT_EQ(day.races[0].item, Sj("京都 1R"));
     EXPECT_TRUE((*day.table)[2][0].IsBlank());
@@ -130,7 +130,7 @@ TEST(DataCheck, TitlesAndRunnerCountComeFromTheFirstRunner) {
                               .This(13, 3, "999")
                               .This(16, 1, "B")
                               .Bytes(),
-                          day);
+                          "20241124", day);
     EXPECT_EQ(raceday::CheckRunnerCount(*day.table, 0), 18); // 25 runners cannot be shown
     EXPECT_EQ(raceday::CheckRunnerCount(*day.table, 1), 0);
     auto t = raceday::CheckTitles(*day.table, 0);

@@ -127,3 +127,87 @@ TEST_F(RCardTest, WhatCannotBeOpenedSaysSo) {
     fs::remove(*jvdata::DayRunnerFile(dir.path(), kDate, "05"));
     EXPECT_EQ(LoadRCardRace(dir.path(), Hit(11, 1)).status, RCardStatus::NoRunnerFile);
 }
+
+// The card of race 11 of three runners under each damage that matters: a damaged record is not
+// shown, costs only its own runner (or the race, for the race record), and the note counts what
+// was lost in the words of the day load.
+TEST_F(RCardTest, DamageCostsOnlyItsOwnRunnerAndTheNoteCountsIt) {
+    const std::string key = testsupport::RaceKey16("20241124", "05", 11);
+    std::string ra = testsupport::MakeRecord("RA", key);
+    jvdata::SetField(ra, 882, 2, "03");
+    std::string se(static_cast<std::size_t>(jvdata::kRunnerSlots) * jvdata::kSeLength, ' ');
+    for (std::size_t at = jvdata::kSeLength - 2; at < se.size(); at += jvdata::kSeLength)
+        se.replace(at, 2, "\r\n");
+    std::string xq;
+    for (int h = 1; h <= 3; ++h) {
+        const std::string r = testsupport::MakeRunner(key, h, "202010000" + std::to_string(h));
+        se.replace(static_cast<std::size_t>(jvdata::RunnerSlot(11, h)) * jvdata::kSeLength,
+                   r.size(), r);
+        xq += AnalysisMaker("20241124", "05", 11, h).Set(377, 2, "\r\n").Bytes();
+    }
+    const fs::path raFile = jvdata::DayFilePath(dir.path(), kDate, jvdata::DayFile::RA),
+                   seFile = *jvdata::DayRunnerFile(dir.path(), kDate, "05"),
+                   xqFile = dir / "VZK/XQ20241124.vzkd";
+    // Where runner 2's records start in their files (the analysis records in runner order).
+    const std::size_t se2 = static_cast<std::size_t>(jvdata::RunnerSlot(11, 2)) * jvdata::kSeLength,
+                      xq2 = jvdata::kAnalysisLength;
+    const std::string lostRunner = "出走馬データ（2024年11月24日東京."
+                                   "jvSEr）の一部が壊れているため、1頭分を読み込めませんでした。";
+    const std::string lostAnalysis =
+        "分析データ（XQ20241124.vzkd）の一部が壊れているため、1頭分を読み込めませんでした。";
+    struct Row {
+        const char* damage;
+        fs::path file;
+        std::string bytes;
+        std::string note;
+        bool runner2, analysis2; // whether runner 2's runner and analysis records are shown
+    };
+    auto over = [](std::string bytes, std::size_t at, std::string_view put) {
+        return bytes.replace(at, put.size(), put);
+    };
+    auto insert = [](std::string bytes, std::size_t at) { return bytes.insert(at, "\r\n"); };
+    const Row rows[] = {
+        {"letters in the race's distance", raFile, over(ra, 697, "ab"),
+         "レースデータ（2024年11月24日.jvRA）の一部が壊れているため、2024/11/24 "
+         "東京11Rを読み込めませんでした。",
+         false, false},
+        {"a runner's shown bracket", seFile, over(se, se2 + 27, "#"), lostRunner, false, true},
+        {"letters in a runner's number", seFile, over(se, se2 + 288, "ab"), lostRunner, false,
+         true},
+        {"a line break put into a runner", seFile, insert(se, se2 + 299), lostRunner, false, true},
+        {"a shown rate of an analysis record", xqFile, over(xq, xq2 + 265, "#####"), lostAnalysis,
+         true, false},
+        {"letters in an analysis payout", xqFile, over(xq, xq2 + 137, "ab"), lostAnalysis, true,
+         false},
+        {"a line break put into an analysis record", xqFile, insert(xq, xq2 + 99), lostAnalysis,
+         true, false},
+        {"an analysis file cut inside runner 2", xqFile, xq.substr(0, xq2 + 100),
+         "分析データ（XQ20241124.vzkd）の一部が壊れているため、2頭分を読み込めませんでした。", true,
+         false},
+        {"none", xqFile, xq, "", true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.damage);
+        Write(raFile, ra);
+        Write(seFile, se);
+        Write(xqFile, xq);
+        Write(row.file, row.bytes);
+        const RCardLoad load = LoadRCardRace(dir.path(), Hit(11, 1));
+        EXPECT_EQ(load.message, row.note);
+        if (row.file == raFile) {
+            EXPECT_EQ(load.status, RCardStatus::RaceDamaged);
+            continue;
+        }
+        ASSERT_EQ(load.status, RCardStatus::Opened);
+        const RCardRace& c = *load.race;
+        ASSERT_EQ(c.runners, 3);
+        // Runners 1 and 3 always; the analysis of runner 3 is lost with runner 2's to a cut.
+        EXPECT_EQ(c.horses[0].HorseNumber(), 1);
+        EXPECT_EQ(c.horses[2].HorseNumber(), 3);
+        EXPECT_EQ(c.horses[1].HorseNumber(), row.runner2 ? 2 : 0);
+        EXPECT_EQ(c.horses[1].IsBlank(), !row.runner2);
+        EXPECT_EQ(c.analysis[0].HorseNumberText(), "01");
+        EXPECT_EQ(c.analysis[1].IsBlank(), !row.analysis2);
+        EXPECT_EQ(c.analysis[2].IsBlank(), row.file == xqFile && row.bytes.size() < xq.size());
+    }
+}

@@ -6,6 +6,7 @@
 
 #include "tests/support/analysismaker.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unreadable.h"
 
 #include <gtest/gtest.h>
 
@@ -236,7 +237,7 @@ TEST_F(RScanTest, ASecondWalkStartedWhileTheFirstDeliversGetsExactlyItsOwnRows) 
 
 TEST_F(RScanTest, RowMemoryWaitsForTheNextWalkWhichGivesBackWhatItDidNotTake) {
     // More hits than one chunk holds: the one thread that reads the file takes two.
-    Write("XQ20240107.vzkd", Day("20240107", static_cast<int>(RHitStore::kChunkRows) + 1));
+    Write("XQ20240107.vzkd", NamedDay("20240107", static_cast<int>(RHitStore::kChunkRows) + 1));
     ReleaseIdleRowChunks();
     auto big = Run("20240107", "20240107");
     EXPECT_EQ(big->Hits(), RHitStore::kChunkRows + 1);
@@ -251,4 +252,59 @@ TEST_F(RScanTest, RowMemoryWaitsForTheNextWalkWhichGivesBackWhatItDidNotTake) {
     EXPECT_EQ(small->Store()->BytesHeld(), RHitStore::kChunkBytes);
     // The chunk it did not need is not held once it has ended.
     EXPECT_EQ(IdleRowChunks(), 0u);
+}
+
+// A day of four runners with runner 2's record damaged each way that matters: the hits are the
+// sound records, those after the damage too, and the file is named as damaged; a file that
+// cannot be read is named with its cause, and a folder that cannot be listed is said.
+TEST_F(RScanTest, OnlySoundRecordsAreHitsAndTheFilesNotSearchedAreNamed) {
+    const std::string day = Day("20240107", 4);
+    const std::size_t at = jvdata::kAnalysisLength; // runner 2
+    auto over = [&](std::size_t pos, std::string_view put) {
+        return std::string(day).replace(at + pos - 1, put.size(), put);
+    };
+    const fs::path file = dir / "VZK/XQ20240107.vzkd";
+    const std::vector<std::string> withoutTwo = {"20240107/04", "20240107/03", "20240107/01"};
+    struct Row {
+        const char* damage;
+        std::string bytes;
+        std::vector<std::string> hits;
+    };
+    const Row rows[] = {
+        {"a shown rate", over(227 + 39, "#####"), withoutTwo},
+        {"letters in the payout", over(138, "ab"), withoutTwo},
+        {"a control byte in the name", over(33, "\x01"), withoutTwo},
+        {"a line break put in", std::string(day).insert(at + 99, "\r\n"), withoutTwo},
+        {"cut inside runner 4",
+         day.substr(0, day.size() - 100),
+         {"20240107/03", "20240107/02", "20240107/01"}},
+        {"another day's record", over(6, "20240106"), withoutTwo},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.damage);
+        Write("XQ20240107.vzkd", row.bytes);
+        auto s = Run("20240101", "20241231");
+        EXPECT_EQ(Ids(*s->Store()), row.hits);
+        EXPECT_EQ(s->DaysRead(), 1);
+        EXPECT_EQ(s->Result().damaged, std::vector<fs::path>{file});
+        EXPECT_TRUE(s->Result().unreadable.empty());
+    }
+    Write("XQ20240107.vzkd", day);
+    Write("XQ20240108.vzkd", Day("20240108", 1));
+    {
+        const testsupport::UnreadableFile unreadable(file);
+        auto s = Run("20240101", "20241231");
+        EXPECT_EQ(Ids(*s->Store()), std::vector<std::string>{"20240108/01"});
+        EXPECT_TRUE(s->Result().damaged.empty());
+        EXPECT_EQ(s->Result().unreadable,
+                  std::vector<std::string>{file.string() +
+                                           " を読み込めません（読み込む権限がありません）。"});
+    }
+    {
+        const testsupport::UnreadableFile unlisted(dir / "VZK");
+        auto s = Run("20240101", "20241231");
+        EXPECT_EQ(s->Hits(), 0u);
+        EXPECT_EQ(s->Result().failure,
+                  (dir / "VZK").string() + " を読み込めません（読み込む権限がありません）。");
+    }
 }

@@ -11,6 +11,7 @@
 #include "tests/search/searchformfixture.h"
 #include "tests/support/analysismaker.h"
 #include "tests/support/clicks.h"
+#include "tests/support/unreadable.h"
 #include "views/grid.h"
 
 #include <QAbstractItemModelTester>
@@ -442,4 +443,38 @@ TEST_F(RSearchFormTest, ALeftPressOnAHitOpensItsRaceOrSaysWhyNot) {
     ClickOn(*tokeiList->viewport(),
             tokeiList->visualRect(tokeiList->Model()->index(0, kListName)).center());
     EXPECT_EQ(opened.size(), 2u);
+}
+
+// What a walk could not search is said once it ends, in one message: the files with damage by
+// name under one line, each file that cannot be read with its cause; a folder that cannot be
+// listed is said instead of a search without hits.
+TEST_F(RSearchFormTest, TheFilesNotSearchedAreNamedWhenTheWalkEnds) {
+    const std::string damaged = Hit("20240106", 1) + Hit("20240106", 2).replace(40, 2, "\r\n");
+    WriteDay("XQ20240106.vzkd", damaged);
+    WriteDay("XQ20240105.vzkd", damaged.substr(0, 500).replace(5, 8, "20240105"));
+    WriteDay("XQ20240107.vzkd", Hit("20240107", 3));
+    WriteDay("XQ20240108.vzkd", Hit("20240108", 4));
+    const fs::path unreadable = dir / "VZK/XQ20240107.vzkd";
+    {
+        const UnreadableFile shut(unreadable);
+        form->RSerchBtnClick();
+        Finish();
+    }
+    EXPECT_EQ(
+        Column(Find<HitGrid>("StringGrid8"), kListHorse),
+        (std::vector<QString>{QStringLiteral(" 4"), QStringLiteral(" 1"), QStringLiteral(" 1")}));
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{
+                  "一部が壊れているため、検索できなかった分析データがあります。\n"
+                  "XQ20240106.vzkd\nXQ20240105.vzkd\n" +
+                  unreadable.string() + " を読み込めません（読み込む権限がありません）。"});
+    notifier.messages.clear();
+    {
+        const UnreadableFile shut(dir / "VZK");
+        form->RSerchTokeiBtnClick();
+        Finish();
+    }
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{(dir / "VZK").string() +
+                                       " を読み込めません（読み込む権限がありません）。"});
 }
