@@ -23,9 +23,16 @@ bool IsBlankLine(std::string_view line) {
 } // namespace
 
 RunnerFile::RunnerFile(std::string_view bytes) {
-    jvdata::SplitRecordLines(bytes, jvdata::kSeLength, lines_);
+    std::vector<std::string_view> lines;
+    jvdata::SplitRecordLines(bytes, jvdata::kSeLength, lines);
     const DayFileKindInfo& kind = KindInfo(DayFileKind::Runners);
-    for (std::string_view line : lines_) {
+    for (std::string_view line : lines) {
+        if (IsBlankLine(line)) {
+            const auto at = static_cast<std::size_t>(line.data() - bytes.data());
+            const std::size_t slot = (at + jvdata::kSeLength / 2) / jvdata::kSeLength;
+            if (slot < blankSlots_.size()) blankSlots_[slot] = true;
+            continue;
+        }
         if (!kind.sound(line)) continue;
         const std::string_view horse = jvdata::Field(line, jvdata::TJvSE::kHorseNo);
         const int slot =
@@ -54,8 +61,7 @@ std::size_t RunnerFile::Lost(std::string_view key16, int runners) const {
         const int slot = SlotOf(key16.substr(std::min<std::size_t>(key16.size(), 14)), h);
         if (slot < 0) break;
         if (!Runner(key16, h).empty()) continue;
-        const auto s = static_cast<std::size_t>(slot);
-        if (s < lines_.size() && IsBlankLine(lines_[s])) continue;
+        if (blankSlots_[static_cast<std::size_t>(slot)]) continue;
         ++lost;
     }
     return lost;

@@ -34,7 +34,10 @@ public:
     const std::vector<std::string_view>& RaceKeys() const { return raceKeys_; }
 
 private:
-    std::vector<std::string_view> lines_;
+    // The slots of blank lines, placed by where the line starts: a line split by damage before
+    // it moves it a few bytes, never a whole slot, while its place in the list of lines moves.
+    std::vector<bool> blankSlots_ =
+        std::vector<bool>(static_cast<std::size_t>(jvdata::kRunnerSlots));
     std::array<std::string_view, static_cast<std::size_t>(jvdata::kRunnerSlots)> records_{};
     std::vector<std::string_view> raceKeys_;
 };

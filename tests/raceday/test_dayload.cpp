@@ -1,5 +1,6 @@
 #include "raceday/analysis.h"
 #include "raceday/dayload.h"
+#include "raceday/runnerfile.h"
 
 #include "tests/raceday/dayfixture.h"
 #include "tests/support/analysismaker.h"
@@ -19,6 +20,20 @@ std::vector<std::string> Without(const std::vector<std::string>& ops, std::strin
 }
 
 } // namespace
+
+// A runner not filed yet is a blank line in its slot, not a runner lost, also where a line break
+// put into an earlier record has moved every later line on by one in the list of lines.
+TEST(RunnerFile, ABlankSlotAfterASplitLineIsARunnerNotYetFiled) {
+    const std::string key = RaceKey16("20261206", "05", 1);
+    std::string first = MakeRunner(key, 1, "2020100001");
+    first.insert(100, "\r\n");
+    const std::string bytes =
+        first + MakeRunner(key, 2, "2020100002") + std::string(jvdata::kSeLength - 2, ' ') + "\r\n";
+    const raceday::RunnerFile file(bytes);
+    EXPECT_TRUE(file.Runner(key, 1).empty());
+    EXPECT_FALSE(file.Runner(key, 2).empty());
+    EXPECT_EQ(file.Lost(key, 3), 1u); // runner 1; runner 3 is not filed yet
+}
 
 TEST_F(DayFixture, DayListIsNewestFirstAndOnlyDayStems) {
     WriteRaces("20240526", {});
