@@ -152,7 +152,7 @@ bool SoundFrame(std::string_view piece, std::string_view id, std::size_t length)
            NoLineBreak(piece.substr(0, length - 2));
 }
 
-// The frame of the records of a race whose key is sixteen digits naming a real day. The line
+// The frame of the records of a race, whose key follows the one rule of a race key. The line
 // break check is left to the caller, which may look at the entries in one pass.
 bool SoundHead(std::string_view piece, std::string_view id, std::size_t length) {
     return piece.size() == length && piece.substr(0, 2) == id && piece.ends_with("\r\n") &&
@@ -162,15 +162,7 @@ bool SoundHead(std::string_view piece, std::string_view id, std::size_t length) 
 bool SoundRace(std::string_view r) {
     using R = TJvRA;
     if (!SoundFrame(r, R::kId, kRaLength)) return false;
-    // Races abroad have letters in their venue code; the files take them so.
-    if (!ParseYyyymmdd(Field(r, RecordHead::kRaceDate)) ||
-        !IsAsciiDigits(Field(r, RecordHead::kMeeting)) ||
-        !IsAsciiDigits(Field(r, RecordHead::kMeetingDay)) ||
-        !IsAsciiDigits(Field(r, RecordHead::kRaceNo)))
-        return false;
-    const std::string_view venue = Field(r, RecordHead::kVenue);
-    if (venue.size() != 2 || !LettersDigitsOrBlanks(venue) || venue.find(' ') != venue.npos)
-        return false;
+    if (!RaceKey::Of(r).IsWellFormed()) return false;
     return NumberFields(r, {R::kWeekday, R::kEdition, R::kRaceType, R::kWeightRule,
                             FieldPos{R::kConditionPos, 15}, R::kDistance, R::kTrack,
                             FieldPos{R::kPrizePos, 7 * 8}, FieldPos{R::kAddedPrizePos, 5 * 8},

@@ -118,7 +118,22 @@ int RaceKey::RaceNumber() const {
 }
 
 bool RaceKey::IsWellFormed() const {
-    return IsAsciiDigits(Text()) && Date().has_value();
+    return IsRaceKey(Text());
+}
+
+bool IsRaceKeyParts(std::string_view date8, std::string_view venue, std::string_view meeting,
+                    std::string_view day, std::string_view raceNo) {
+    auto twoDigits = [](std::string_view f) { return f.size() == 2 && IsAsciiDigits(f); };
+    auto code = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); };
+    return ParseYyyymmdd(date8).has_value() && venue.size() == 2 && code(venue[0]) &&
+           code(venue[1]) && (meeting.empty() || twoDigits(meeting)) &&
+           (day.empty() || twoDigits(day)) && twoDigits(raceNo);
+}
+
+bool IsRaceKey(std::string_view key16) {
+    return key16.size() == 16 &&
+           IsRaceKeyParts(key16.substr(0, 8), key16.substr(8, 2), key16.substr(10, 2),
+                          key16.substr(12, 2), key16.substr(14, 2));
 }
 
 const PayoutGroup& PayoutGroupOf(BetType t) {

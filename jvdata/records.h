@@ -97,6 +97,15 @@ void ZeroHead(std::string& record);
 
 bool IsAsciiDigits(std::string_view s);
 
+// The one rule of a race key, for every record that names a race: the date "yyyymmdd" a real day,
+// the venue code two capital letters or digits (races abroad have letters in theirs), the
+// meeting, its day and the race number two digits each. Parts a record does not carry are given
+// empty and not looked at.
+bool IsRaceKeyParts(std::string_view date8, std::string_view venue, std::string_view meeting,
+                    std::string_view day, std::string_view raceNo);
+// The same of a key of sixteen characters (date, venue, meeting, day, race number).
+bool IsRaceKey(std::string_view key16);
+
 // A calendar date from "yyyymmdd": eight digits naming a real day, or nothing.
 std::optional<std::chrono::year_month_day> ParseYyyymmdd(std::string_view s);
 std::string FormatYyyymmdd(std::chrono::year_month_day d);
@@ -132,7 +141,7 @@ public:
     std::string Key12() const;
     int RaceNumber() const;
     std::optional<std::chrono::year_month_day> Date() const { return ParseYyyymmdd(Date8()); }
-    // All sixteen characters digits and the date a real day.
+    // Whether it follows the one rule of a race key (IsRaceKey).
     bool IsWellFormed() const;
 
     auto operator<=>(const RaceKey&) const = default;

@@ -159,30 +159,20 @@ AnalysisFileRead ReadAnalysisFile(const fs::path& path, std::string& buffer) {
     return {keiba::IoResult::Ok(), true};
 }
 
-bool IsSoundHandInputLine(std::string_view line) {
-    if (line.size() != 31 || !jvdata::ParseYyyymmdd(line.substr(0, 8)) ||
-        !jvdata::IsAsciiDigits(line.substr(8, RumaLine::kKeyLength - 8)))
-        return false;
-    const char level = line[RumaLine::kLevel.pos - 1];
-    if (level != ' ' && (level < '0' || level > '7')) return false;
-    for (char c : line.substr(RumaLine::kFirstRunnerPos - 1))
-        if (c != ' ' && (c < '0' || c > '2')) return false;
-    return true;
-}
-
 void ApplyHandInput(RaceDay& day, std::string_view rumaBytes) {
     for (std::string_view line : keiba::SplitLines(rumaBytes)) {
-        if (!IsSoundHandInputLine(line)) continue;
-        std::string_view key = line.substr(0, RumaLine::kKeyLength);
+        if (!jvdata::IsSoundHandInputLine(line)) continue;
+        std::string_view key = line.substr(0, jvdata::RumaLine::kKeyLength);
         for (std::size_t r = 0; r < kMaxRaces; ++r) {
             if (keiba::TrimBlanks(day.gDayRaces[r].Key().Year()).empty()) continue;
             if (day.gDayRaces[r].Key().Key12() != key) continue;
             TOutData2& t = day.gRaceTexts[r];
-            t.RaceRLevelText = keiba::RLevelToText(Num(jvdata::Field(line, RumaLine::kLevel)));
+            t.RaceRLevelText =
+                keiba::RLevelToText(Num(jvdata::Field(line, jvdata::RumaLine::kLevel)));
             int f = FieldSize(day, static_cast<int>(r));
             for (int h = 0; h < f; ++h) {
-                std::string_view c =
-                    jvdata::Field(line, RumaLine::kFirstRunnerPos + static_cast<std::size_t>(h), 1);
+                std::string_view c = jvdata::Field(
+                    line, jvdata::RumaLine::kFirstRunnerPos + static_cast<std::size_t>(h), 1);
                 t.RUmaMark[static_cast<std::size_t>(h)] = c == "1" ? "R+" : c == "2" ? "R-" : "";
             }
             break;
@@ -297,226 +287,7 @@ std::size_t RaceCount(const RaceDay& day) {
     return static_cast<std::size_t>(std::clamp(day.gDayRaceCount, 0, kMaxRaces));
 }
 
-// A rate of a run block: blanks, or a decimal number with blanks around it ("0.323", "12.5 ",
-// "-0.8"): an optional minus, digits with at most one point among them.
-bool IsRate(std::string_view f) {
-    const std::size_t b = f.find_first_not_of(' ');
-    if (b == std::string_view::npos) return true;
-    const std::string_view t = f.substr(b, f.find_last_not_of(' ') + 1 - b);
-    std::size_t i = t.front() == '-' ? 1 : 0, digits = 0, points = 0;
-    for (; i < t.size(); ++i) {
-        if (t[i] == '.')
-            ++points;
-        else if (t[i] >= '0' && t[i] <= '9')
-            ++digits;
-        else
-            return false;
-    }
-    return digits > 0 && points <= 1;
-}
-
-// A signed whole number right-aligned in its field ("-12", " 15"), or blanks.
-bool IsSignedTotal(std::string_view f) {
-    std::size_t i = f.find_first_not_of(' ');
-    if (i == std::string_view::npos) return true;
-    if (f[i] == '-' || f[i] == '+') ++i;
-    return i < f.size() && jvdata::IsAsciiDigits(f.substr(i));
-}
-
-// What a byte is, as bits: each position of an analysis record may hold bytes of some of these
-// classes, so that one table lookup a byte checks most of a record without a branch.
-enum ByteClass : std::uint16_t {
-    kDigit = 1 << 0,
-    kBlank = 1 << 1,
-    kLetter = 1 << 2, // A to Z
-    kRank = 1 << 3,   // S, A to E
-    kPoint = 1 << 4,
-    kMinus = 1 << 5,
-    kPlus = 1 << 6,
-    kCr = 1 << 7,
-    kLf = 1 << 8,
-    kNoBreak = 1 << 9, // any byte but CR and LF
-};
-
-constexpr std::array<std::uint16_t, 256> MakeByteClasses() {
-    std::array<std::uint16_t, 256> c{};
-    for (unsigned b = 0; b < 256; ++b) {
-        std::uint16_t v = b == '\r' ? kCr : b == '\n' ? kLf : kNoBreak;
-        if (b >= '0' && b <= '9') v |= kDigit;
-        if (b >= 'A' && b <= 'Z') v |= kLetter;
-        if (b == 'S' || (b >= 'A' && b <= 'E')) v |= kRank;
-        if (b == ' ') v |= kBlank;
-        if (b == '.') v |= kPoint;
-        if (b == '-') v |= kMinus;
-        if (b == '+') v |= kPlus;
-        c[b] = v;
-    }
-    return c;
-}
-constexpr std::array<std::uint16_t, 256> kByteClasses = MakeByteClasses();
-
-// The classes each position of a record may hold, as IsSoundAnalysisRecord says. What the table
-// cannot say (the values of the slot, the runner and the date, the shape of the rates and of the
-// past total, the names as CP932 text) is checked after it.
-constexpr std::array<std::uint16_t, jvdata::kAnalysisLength> MakeRecordClasses() {
-    using A = jvdata::TAnalysisRecord;
-    using Run = jvdata::TAnalysisRun;
-    std::array<std::uint16_t, jvdata::kAnalysisLength> c{};
-    for (std::uint16_t& v : c) v = kNoBreak;
-    auto set = [&](std::size_t pos, std::size_t width, std::uint16_t v) {
-        for (std::size_t i = 0; i < width; ++i) c[pos - 1 + i] = v;
-    };
-    auto field = [&](jvdata::FieldPos f, std::uint16_t v) { set(f.pos, f.width, v); };
-    constexpr std::uint16_t kNumber = kDigit | kBlank;
-    for (jvdata::FieldPos f : {A::kRaceSlot, A::kHorseNo, A::kDate8, A::kVenue, A::kRaceNo})
-        field(f, kDigit);
-    constexpr jvdata::FieldPos kMeetingAndDay{16, 4};
-    for (jvdata::FieldPos f : {A::kBracket, kMeetingAndDay, A::kWinPayout, A::kPlacePayout,
-                               A::kStatus, A::kRPlusCount, A::kRMinusCount})
-        field(f, kNumber);
-    set(A::kPastRunPos, 3 * A::kPastRunLength, kNumber);
-    for (std::size_t block : {A::kThisRunPos, A::kPreviousRunPos}) {
-        auto run = [&](jvdata::FieldPos f, std::uint16_t v) { set(block + f.pos - 1, f.width, v); };
-        set(block, Run::kHiLvRate.pos - 1, kNumber);
-        run(Run::kGrade, kBlank | kLetter);
-        run(Run::kHiLvRate, kNumber | kPoint | kMinus);
-        run(Run::kLoLvRate, kNumber | kPoint | kMinus);
-        run(Run::kPedigreeRank, kBlank | kRank);
-        run(Run::kJockeyRank, kBlank | kRank);
-        run(Run::kFirstHighFlag, kNumber);
-        run(Run::kPast5Total, kNumber | kMinus | kPlus);
-    }
-    c[jvdata::kAnalysisLength - 2] = kCr | kBlank;
-    c[jvdata::kAnalysisLength - 1] = kLf | kBlank;
-    return c;
-}
-constexpr std::array<std::uint16_t, jvdata::kAnalysisLength> kRecordClasses = MakeRecordClasses();
-
-// The SSE2 path reads a record sixteen bytes a chunk: the chunks at 0, 16, .., 352, and one at
-// 362 over the last sixteen bytes. Of each chunk, the bits of the positions that must hold a
-// digit, a digit or a blank, and no line break (every position but the last two); the few
-// positions of other classes are looked up one by one (kOddPositions).
-constexpr std::size_t kChunks = (jvdata::kAnalysisLength + 15) / 16;
-constexpr std::size_t ChunkAt(std::size_t c) {
-    return std::min(c * 16, jvdata::kAnalysisLength - 16);
-}
-struct ChunkMasks {
-    std::uint16_t digit = 0, number = 0, noBreak = 0;
-};
-constexpr std::array<ChunkMasks, kChunks> MakeChunkMasks() {
-    std::array<ChunkMasks, kChunks> m{};
-    for (std::size_t c = 0; c < kChunks; ++c)
-        for (std::size_t b = 0; b < 16; ++b) {
-            const std::uint16_t classes = kRecordClasses[ChunkAt(c) + b];
-            const auto bit = static_cast<std::uint16_t>(1u << b);
-            if (classes == kDigit) m[c].digit |= bit;
-            if (classes == (kDigit | kBlank)) m[c].number |= bit;
-            if ((classes & (kCr | kLf)) == 0) m[c].noBreak |= bit;
-        }
-    return m;
-}
-constexpr std::array<ChunkMasks, kChunks> kChunkMasks = MakeChunkMasks();
-
-constexpr bool IsOddPosition(std::size_t i) {
-    const std::uint16_t c = kRecordClasses[i];
-    return c != kDigit && c != (kDigit | kBlank) && c != kNoBreak && (c & (kCr | kLf)) == 0;
-}
-constexpr std::size_t CountOddPositions() {
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < jvdata::kAnalysisLength; ++i) n += IsOddPosition(i) ? 1 : 0;
-    return n;
-}
-constexpr std::array<std::uint16_t, CountOddPositions()> MakeOddPositions() {
-    std::array<std::uint16_t, CountOddPositions()> odd{};
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < jvdata::kAnalysisLength; ++i)
-        if (IsOddPosition(i)) odd[n++] = static_cast<std::uint16_t>(i);
-    return odd;
-}
-constexpr auto kOddPositions = MakeOddPositions();
-
-// Whether every byte is of a class its position may hold: every byte looked up in the tables.
-bool ClassesHold(std::string_view rec) {
-    std::uint16_t bad = 0;
-    for (std::size_t i = 0; i < jvdata::kAnalysisLength; ++i)
-        bad |= static_cast<std::uint16_t>(
-            (kByteClasses[static_cast<unsigned char>(rec[i])] & kRecordClasses[i]) == 0);
-    return bad == 0;
-}
-
-#if defined(__SSE2__)
-// The same, sixteen bytes at a time: the digits, blanks and line breaks of a chunk found by
-// comparing, then held to the chunk's masks.
-bool ClassesHoldSse2(std::string_view rec) {
-    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9), blank = _mm_set1_epi8(' '),
-                  cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    unsigned bad = 0;
-    for (std::size_t c = 0; c < kChunks; ++c) {
-        const __m128i v =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(rec.data() + ChunkAt(c)));
-        const __m128i d = _mm_sub_epi8(v, zero);
-        const auto digit = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(d, nine), d))); // '0'..'9'
-        const auto number =
-            digit | static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
-        const auto lineBreak = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
-        const ChunkMasks& m = kChunkMasks[c];
-        bad |= (~digit & m.digit) | (~number & m.number) | (lineBreak & m.noBreak);
-    }
-    for (std::uint16_t i : kOddPositions)
-        bad |= (kByteClasses[static_cast<unsigned char>(rec[i])] & kRecordClasses[i]) == 0;
-    const std::string_view tail = rec.substr(jvdata::kAnalysisLength - 2);
-    return bad == 0 && (tail == "\r\n" || tail == "  ");
-}
-#endif
-
-#if defined(__SSE2__)
-constexpr jvdata::CheckPath kAnalysisPaths[] = {jvdata::CheckPath::Plain, jvdata::CheckPath::Sse2};
-#else
-constexpr jvdata::CheckPath kAnalysisPaths[] = {jvdata::CheckPath::Plain};
-#endif
-
-// A two-digit field of digits (the table has seen them) as a number.
-int TwoDigitValue(std::string_view f) {
-    return (f[0] - '0') * 10 + (f[1] - '0');
-}
-
-// The comment lines of a race comments file: its lines split at CR LF alone, since a comment's
-// lines are joined so; a lone CR or LF stays inside its line, where it is no text.
-std::vector<std::string_view> CrLfLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t end = bytes.find("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(bytes.substr(start));
-            break;
-        }
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
-// Whether a line of a race comment is text: CP932 characters, no control character but the tab
-// (a comment may be laid out with tabs).
-bool IsCommentText(std::string_view line) {
-    for (std::size_t from = 0;;) {
-        const std::size_t tab = line.find('\t', from);
-        if (!jvdata::IsCp932Text(line.substr(from, tab - from))) return false;
-        if (tab == std::string_view::npos) return true;
-        from = tab + 1;
-    }
-}
-
 constexpr std::size_t kKey = jvdata::RecordHead::kRaceKey.width;
-
-// Whether a line starts a comment: the race key and ',' and '"'.
-bool StartsComment(std::string_view line) {
-    return line.size() >= kKey + 2 && line.substr(kKey, 2) == ",\"" &&
-           jvdata::IsAsciiDigits(line.substr(0, kKey));
-}
 
 struct CheckedComments {
     std::string sound; // the sound comments, line by line as the file has them
@@ -535,13 +306,13 @@ CheckedComments CheckRaceComments(const RaceDay& day, std::string_view csv) {
             if (day.gDayRaces[r].KeyText() == line.substr(0, kKey)) return static_cast<int>(r);
         return -1;
     };
-    const std::vector<std::string_view> lines = CrLfLines(csv);
+    const std::vector<std::string_view> lines = jvdata::SplitCrLfLines(csv);
     LostRaces lost(count);
     if (csv.empty()) lost.Damaged();
     CheckedComments out;
-    const DayFileKindInfo& kind = KindInfo(DayFileKind::Comments);
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Comments);
     for (std::size_t i = 0; i < lines.size();) {
-        if (!StartsComment(lines[i])) {
+        if (!jvdata::StartsRaceComment(lines[i])) {
             if (lines[i].find_first_not_of(' ') != std::string_view::npos) lost.Damaged();
             ++i;
             continue;
@@ -549,7 +320,8 @@ CheckedComments CheckRaceComments(const RaceDay& day, std::string_view csv) {
         const int race = raceOf(lines[i]);
         // The closing line, or the start of the next comment or the end of the file.
         std::size_t end = i + 1;
-        while (end < lines.size() && lines[end] != "\"" && !StartsComment(lines[end])) ++end;
+        while (end < lines.size() && lines[end] != "\"" && !jvdata::StartsRaceComment(lines[end]))
+            ++end;
         const bool closed = end < lines.size() && lines[end] == "\"";
         const std::size_t last = closed ? end : end - 1;
         const char* from = lines[i].data();
@@ -585,8 +357,9 @@ std::size_t LostHandInput(const RaceDay& day, std::string_view bytes) {
     bool damaged = bytes.empty();
     for (std::string_view line : keiba::SplitLines(bytes)) {
         if (line.empty()) continue;
-        const int r =
-            IsSoundHandInputLine(line) ? RaceSlotOf(day, line.substr(0, RumaLine::kKeyLength)) : -1;
+        const int r = jvdata::IsSoundHandInputLine(line)
+                          ? RaceSlotOf(day, line.substr(0, jvdata::RumaLine::kKeyLength))
+                          : -1;
         if (r < 0)
             damaged = true;
         else
@@ -597,49 +370,12 @@ std::size_t LostHandInput(const RaceDay& day, std::string_view bytes) {
 
 } // namespace
 
-bool IsSoundAnalysisRecord(std::string_view rec) {
-    return IsSoundAnalysisRecordBy(rec, kAnalysisPaths[std::size(kAnalysisPaths) - 1]);
-}
-
-std::span<const jvdata::CheckPath> AnalysisCheckPaths() {
-    return kAnalysisPaths;
-}
-
-bool IsSoundAnalysisRecordBy(std::string_view rec, jvdata::CheckPath path) {
-    using A = jvdata::TAnalysisRecord;
-    using Run = jvdata::TAnalysisRun;
-    if (rec.size() != jvdata::kAnalysisLength) return false;
-#if defined(__SSE2__)
-    const bool classes = path == jvdata::CheckPath::Sse2 ? ClassesHoldSse2(rec) : ClassesHold(rec);
-#else
-    (void)path;
-    const bool classes = ClassesHold(rec);
-#endif
-    if (!classes) return false;
-    const std::string_view tail = rec.substr(rec.size() - 2);
-    if (tail != "\r\n" && tail != "  ") return false;
-    if (TwoDigitValue(jvdata::Field(rec, A::kRaceSlot)) >= kMaxRaces ||
-        TwoDigitValue(jvdata::Field(rec, A::kHorseNo)) > kMaxRunners ||
-        !jvdata::ParseYyyymmdd(jvdata::Field(rec, A::kDate8)) ||
-        !jvdata::IsCp932Text(jvdata::Field(rec, A::kHorseName)) ||
-        !jvdata::IsCp932Text(jvdata::Field(rec, A::kRakuGen)))
-        return false;
-    for (std::size_t block : {A::kThisRunPos, A::kPreviousRunPos}) {
-        const std::string_view b = jvdata::Field(rec, block, jvdata::kAnalysisRunLength);
-        if (!IsRate(jvdata::Field(b, Run::kHiLvRate)) ||
-            !IsRate(jvdata::Field(b, Run::kLoLvRate)) ||
-            !IsSignedTotal(jvdata::Field(b, Run::kPast5Total)))
-            return false;
-    }
-    return true;
-}
-
 AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view date8) {
     constexpr std::size_t kLength = jvdata::kAnalysisLength;
     constexpr std::size_t kDateAt = jvdata::TAnalysisRecord::kDate8.pos - 1;
     auto soundAt = [&](std::size_t at) {
         return at + kLength <= bytes.size() && bytes.substr(at + kDateAt, date8.size()) == date8 &&
-               IsSoundAnalysisRecord(bytes.substr(at, kLength));
+               jvdata::IsSoundAnalysisRecord(bytes.substr(at, kLength));
     };
     AnalysisRecords out;
     if (date8.size() != jvdata::TAnalysisRecord::kDate8.width) return out;
@@ -665,31 +401,20 @@ AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view dat
     return out;
 }
 
-bool IsSoundRaceComment(std::string_view comment) {
-    if (comment.ends_with("\r\n")) comment.remove_suffix(2);
-    const std::vector<std::string_view> lines = CrLfLines(comment);
-    if (lines.size() < 2 || lines.back() != "\"" || !StartsComment(lines.front()) ||
-        !jvdata::ParseYyyymmdd(lines.front().substr(0, 8)) ||
-        !IsCommentText(lines.front().substr(kKey + 2)))
-        return false;
-    for (std::size_t i = 1; i + 1 < lines.size(); ++i)
-        if (!IsCommentText(lines[i])) return false;
-    return true;
-}
-
 void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report) {
     keiba::FileRead ruma = keiba::ReadFileOrMissing(day.rumaFileName);
     report.Unreadable(ruma.read);
     if (ruma.bytes) {
         ApplyHandInput(day, *ruma.bytes);
-        report.Lost(DayFileKind::HandInput, day.rumaFileName, LostHandInput(day, *ruma.bytes));
+        report.Lost(jvdata::DayFileKind::HandInput, day.rumaFileName,
+                    LostHandInput(day, *ruma.bytes));
     }
     keiba::FileRead rcom = keiba::ReadFileOrMissing(day.gVzkRcomCsvName);
     report.Unreadable(rcom.read);
     if (const std::optional<std::string>& csv = rcom.bytes) {
         const CheckedComments comments = CheckRaceComments(day, *csv);
         ApplyRaceComments(day, comments.sound);
-        report.Lost(DayFileKind::Comments, day.gVzkRcomCsvName, comments.lost);
+        report.Lost(jvdata::DayFileKind::Comments, day.gVzkRcomCsvName, comments.lost);
     }
     std::string xq;
     const AnalysisFileRead read = ReadAnalysisFile(day.gVzkXqFileName, xq);
@@ -712,7 +437,7 @@ void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report) {
         for (std::size_t h = 0; h < static_cast<std::size_t>(FieldSize(day, static_cast<int>(r)));
              ++h)
             if (day.gDayHorseAnalysis[r][h].IsBlank()) ++lost;
-    report.Lost(DayFileKind::Analysis, day.gVzkXqFileName, lost);
+    report.Lost(jvdata::DayFileKind::Analysis, day.gVzkXqFileName, lost);
 }
 
 } // namespace raceday

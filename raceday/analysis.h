@@ -2,7 +2,7 @@
 // The members' analysis records, race comments and hand-input R horses of a day, and their
 // decoding into the race texts.
 
-#include "jvdata/recordcheck.h"
+#include "jvdata/memberrecords.h"
 #include "keiba/fileio.h"
 #include "raceday/daymodel.h"
 #include "raceday/dayreport.h"
@@ -65,18 +65,6 @@ AnalysisFileRead ReadAnalysisFile(const std::filesystem::path& path, std::string
 std::optional<std::size_t> ReadAnalysisBytes(const std::filesystem::path& path,
                                              const std::function<char*(std::size_t)>& place);
 
-// Whether a 378-byte analysis record reads as its layout says, as far as that does not depend on
-// a loaded day: race slot 00..35 and runner number 00..18 (00: no runner) in two digits, a date
-// naming a real day, digits or blanks in the numbers and codes of its head and past runs and of
-// both run blocks, a grade letter, rates that read as decimal numbers, ranks S to E, a signed past
-// total, the names CP932 text, no line break but a CR LF (or two blanks) as its last two bytes.
-bool IsSoundAnalysisRecord(std::string_view record);
-// The ways the check reads a record's bytes: each looked up in a table of byte classes, or
-// sixteen at a time (SSE2). IsSoundAnalysisRecord takes the last of AnalysisCheckPaths(); the
-// others are there so that tests hold every path to the plain one.
-std::span<const jvdata::CheckPath> AnalysisCheckPaths();
-bool IsSoundAnalysisRecordBy(std::string_view record, jvdata::CheckPath path);
-
 // The records of an analysis file of the day `date8` ("yyyymmdd") that are sound and of that
 // day, in file order (views into `bytes`), and how many records the damage between them took,
 // reckoned from its length. The file has no line breaks of its own to find the next record by:
@@ -87,24 +75,6 @@ struct AnalysisRecords {
     std::size_t lost = 0;
 };
 AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view date8);
-
-// Whether a race comment, from its first line to its closing line of '"' (line ends CR LF, the
-// last one optional), reads as its layout says: the race key (sixteen digits naming a real day),
-// ',' and '"', then text on every line. Text is CP932 with no control characters but the tab.
-bool IsSoundRaceComment(std::string_view comment);
-
-// A line of a `.ruma` file: the 12-character race key (date, venue, race number), the race's R
-// level digit (0 none, 1..7), then one character per runner 1..18 ("1" R+, "2" R-).
-struct RumaLine {
-    static constexpr std::size_t kKeyLength = 12;
-    static constexpr jvdata::FieldPos kLevel{13, 1};
-    static constexpr std::size_t kFirstRunnerPos = 14;
-};
-
-// Whether a line of a `.ruma` file (without its line end) reads as its layout says: 31
-// characters, the key's date a real day and its venue and race number digits, the level '0' to
-// '7' or blank, each runner's character '0', '1', '2' or blank.
-bool IsSoundHandInputLine(std::string_view line);
 
 // Hand-input R horses (`.ruma`): race level and R marks of the races whose 12-character key
 // (date, venue, race number) a sound line names.

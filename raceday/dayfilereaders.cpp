@@ -1,8 +1,8 @@
 #include "raceday/dayfilereaders.h"
 
+#include "jvdata/dayfilekinds.h"
 #include "jvdata/recordcheck.h"
 #include "keiba/sjis.h"
-#include "raceday/dayfilekinds.h"
 #include "raceday/dayreport.h"
 
 #include <algorithm>
@@ -13,8 +13,8 @@ namespace {
 using jvdata::Field;
 using jvdata::RecordHead;
 
-bool Sound(DayFileKind kind, std::string_view line) {
-    return KindInfo(kind).sound(line);
+bool Sound(jvdata::DayFileKind kind, std::string_view line) {
+    return jvdata::KindInfo(kind).sound(line);
 }
 
 bool Has(const std::vector<std::string_view>& v, std::string_view s) {
@@ -39,7 +39,8 @@ RaceFileRead ReadRaceFile(std::string_view bytes, std::string_view date8,
     std::vector<std::string_view> keys;
     std::vector<std::size_t> damaged(1, 0);
     for (std::string_view line : lines) {
-        if (!Sound(DayFileKind::Races, line) || Field(line, RecordHead::kRaceDate) != date8) {
+        if (!Sound(jvdata::DayFileKind::Races, line) ||
+            Field(line, RecordHead::kRaceDate) != date8) {
             damaged.back() += line.size();
             continue;
         }
@@ -86,7 +87,7 @@ PayoutFileRead ReadPayoutFile(std::string_view bytes, const RaceDay& day) {
     if (bytes.empty()) lost.Damaged();
     for (std::string_view line : lines) {
         const int slot = slotOf(line);
-        const bool sound = Sound(DayFileKind::Payouts, line);
+        const bool sound = Sound(jvdata::DayFileKind::Payouts, line);
         if (sound && slot >= 0) {
             std::string_view& record = out.records[static_cast<std::size_t>(slot)];
             if (record.empty()) {
@@ -117,7 +118,7 @@ HorseRunsRead ReadHorseRuns(std::string_view bytes, std::string_view pedigreeId,
     jvdata::SplitRecordLines(bytes, jvdata::kSeLength, lines);
     for (std::size_t i = lines.size(); i-- > 0 && out.count < kPastRunsRead;) {
         const std::string_view line = lines[i];
-        if (!Sound(DayFileKind::HorseRuns, line) ||
+        if (!Sound(jvdata::DayFileKind::HorseRuns, line) ||
             Field(line, jvdata::TJvSE::kPedigreeId) != pedigreeId) {
             out.lost = true;
             continue;
@@ -133,7 +134,7 @@ HorseRunsRead ReadHorseRuns(std::string_view bytes, std::string_view pedigreeId,
 
 std::string_view ReadHorseMaster(std::string_view bytes, std::string_view pedigreeId, bool* lost) {
     auto isMaster = [&](std::string_view line) {
-        return Sound(DayFileKind::HorseMaster, line) &&
+        return Sound(jvdata::DayFileKind::HorseMaster, line) &&
                Field(line, jvdata::TJvUM::kPedigreeId) == pedigreeId;
     };
     if (isMaster(bytes)) return bytes; // the file as it is written: the one record

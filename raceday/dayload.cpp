@@ -1,5 +1,6 @@
 #include "raceday/dayload.h"
 
+#include "jvdata/dayfilekinds.h"
 #include "jvdata/dayfiles.h"
 #include "jvdata/oddsreader.h"
 #include "jvdata/payouts.h"
@@ -10,7 +11,6 @@
 #include "keiba/formatters.h"
 #include "keiba/sjis.h"
 #include "raceday/analysis.h"
-#include "raceday/dayfilekinds.h"
 #include "raceday/dayfilereaders.h"
 #include "raceday/dayreport.h"
 #include "raceday/runnerfile.h"
@@ -103,7 +103,7 @@ public:
             RaceIndex index;
             if (file) {
                 const RaceFileRead read = ReadRaceFile(*file, date8, {});
-                report_.Lost(DayFileKind::Races, path, read.lost);
+                report_.Lost(jvdata::DayFileKind::Races, path, read.lost);
                 index = IndexRaces(read.races);
             }
             it = pastDays_.emplace(std::move(date8), std::move(index)).first;
@@ -173,7 +173,7 @@ RaceFileRead ReadDayRaceFile(std::string_view bytes, const fs::path& appDir, yea
         for (std::size_t i = 0; i < jvdata::RecordCount(*o1.bytes, jvdata::kO1Length); ++i) {
             const std::string_view rec = jvdata::RecordAt(*o1.bytes, jvdata::kO1Length, i);
             if (jvdata::Field(rec, jvdata::RecordHead::kRaceDate) == date8 &&
-                KindInfo(DayFileKind::Odds1).sound(rec))
+                jvdata::KindInfo(jvdata::DayFileKind::Odds1).sound(rec))
                 held.push_back(jvdata::Field(rec, jvdata::RecordHead::kRaceKey));
         }
     }
@@ -181,10 +181,12 @@ RaceFileRead ReadDayRaceFile(std::string_view bytes, const fs::path& appDir, yea
 }
 
 std::string DamagedRaceFileText(const std::string& stem, const RaceFileRead& races) {
-    const std::string file = "レースデータ（" + stem + ".jvRA）";
-    if (races.races.empty()) return file + "が壊れているため、この開催日を読み込めません。";
-    return file + "の一部が壊れているため、" + LossText(DayFileKind::Races, races.lost) +
-           "を読み込めませんでした。";
+    const std::string name = stem + ".jvRA";
+    if (races.races.empty())
+        return std::string(jvdata::KindInfo(jvdata::DayFileKind::Races).what) + "（" + name +
+               "）が壊れているため、この開催日を読み込めません。";
+    return LostLine(jvdata::DayFileKind::Races, name,
+                    jvdata::LossText(jvdata::DayFileKind::Races, races.lost));
 }
 
 // The runner slots a venue's runner file could not give the day's races.
@@ -202,7 +204,8 @@ void CountLostRunners(std::vector<LostRunners>& lost, const fs::path& file, std:
 }
 
 void ReportLostRunners(const std::vector<LostRunners>& lost, DayReport& report) {
-    for (const LostRunners& l : lost) report.Lost(DayFileKind::Runners, l.file, l.runners, l.races);
+    for (const LostRunners& l : lost)
+        report.Lost(jvdata::DayFileKind::Runners, l.file, l.runners, l.races);
 }
 
 // The runners whose horse files of one kind lost data, told on one line for the day: a runner
@@ -366,9 +369,9 @@ std::size_t ReadRaceRunners(RaceDay& day, std::size_t r, year_month_day date, Ru
 }
 
 void ReportHorseFileLosses(const RunnerStep& step, DayReport& report) {
-    report.LostInFiles(DayFileKind::HorseMaster, step.lostMasters.first, step.lostMasters.runners,
-                       step.lostMasters.runners);
-    report.LostInFiles(DayFileKind::HorseRuns, step.lostRuns.first, step.lostRuns.runners,
+    report.LostInFiles(jvdata::DayFileKind::HorseMaster, step.lostMasters.first,
+                       step.lostMasters.runners, step.lostMasters.runners);
+    report.LostInFiles(jvdata::DayFileKind::HorseRuns, step.lostRuns.first, step.lostRuns.runners,
                        step.lostRuns.runners);
 }
 
@@ -424,7 +427,7 @@ void ReadPayouts(RaceDay& day, DayReport& report) {
     const PayoutFileRead read = ReadPayoutFile(*file.bytes, day);
     for (std::size_t r = 0; r < kMaxRaces; ++r)
         if (!read.records[r].empty()) day.gDayPayouts[r].Assign(read.records[r]);
-    report.Lost(DayFileKind::Payouts, day.gHrFileName, read.lost);
+    report.Lost(jvdata::DayFileKind::Payouts, day.gHrFileName, read.lost);
 }
 
 // The races an odds file lost to damage, after the odds step. Looked at only where something may
@@ -433,8 +436,8 @@ void ReadPayouts(RaceDay& day, DayReport& report) {
 // records only (jvdata/recordcheck.h), the first of each race, matched to the races by venue and
 // race number as here. An empty file has lost every race: the files are made with a record.
 template <typename Record>
-void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots, DayFileKind kind,
-                   const fs::path& path, DayReport& report) {
+void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots,
+                   jvdata::DayFileKind kind, const fs::path& path, DayReport& report) {
     constexpr std::size_t kLength = Record::kLength;
     const std::size_t count = RaceCount(day);
     std::error_code ec;
@@ -486,12 +489,12 @@ void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots, Da
 }
 
 void CheckOddsFiles(const RaceDay& day, DayReport& report) {
-    CheckOddsFile(day, day.gDayOddsO1, DayFileKind::Odds1, day.gO1FileName, report);
-    CheckOddsFile(day, day.gDayOddsO2, DayFileKind::Odds2, day.gO2FileName, report);
-    CheckOddsFile(day, day.gDayOddsO3, DayFileKind::Odds3, day.gO3FileName, report);
-    CheckOddsFile(day, day.gDayOddsO4, DayFileKind::Odds4, day.gO4FileName, report);
-    CheckOddsFile(day, day.gDayOddsO5, DayFileKind::Odds5, day.gO5FileName, report);
-    CheckOddsFile(day, day.gDayOddsO6, DayFileKind::Odds6, day.gO6FileName, report);
+    CheckOddsFile(day, day.gDayOddsO1, jvdata::DayFileKind::Odds1, day.gO1FileName, report);
+    CheckOddsFile(day, day.gDayOddsO2, jvdata::DayFileKind::Odds2, day.gO2FileName, report);
+    CheckOddsFile(day, day.gDayOddsO3, jvdata::DayFileKind::Odds3, day.gO3FileName, report);
+    CheckOddsFile(day, day.gDayOddsO4, jvdata::DayFileKind::Odds4, day.gO4FileName, report);
+    CheckOddsFile(day, day.gDayOddsO5, jvdata::DayFileKind::Odds5, day.gO5FileName, report);
+    CheckOddsFile(day, day.gDayOddsO6, jvdata::DayFileKind::Odds6, day.gO6FileName, report);
 }
 
 void SetFileNames(RaceDay& day, const fs::path& appDir, year_month_day date) {
@@ -841,7 +844,7 @@ bool RereadResults(RaceDay& day, const std::string& stem, DayLoadSteps& steps,
                 shownGotPayouts = true;
             day.gRaceCalc[r].PayoutSeen = 1;
         }
-        report.Lost(DayFileKind::Payouts, day.gHrFileName, read.lost);
+        report.Lost(jvdata::DayFileKind::Payouts, day.gHrFileName, read.lost);
         // The horses of the place payouts take the order of the place entries as their
         // finishing positions.
         for (std::size_t r = 0; r < kMaxRaces; ++r) {

@@ -6,28 +6,28 @@
 
 namespace raceday {
 
-namespace {
-
-std::string LostLine(DayFileKind kind, const std::string& name, const std::string& loss) {
-    return std::string(KindInfo(kind).what) + "（" + name + "）の一部が壊れているため、" + loss +
-           "を読み込めませんでした。";
+std::string LostLine(jvdata::DayFileKind kind, const std::string& name, const std::string& loss) {
+    return std::string(jvdata::KindInfo(kind).what) + "（" + name + "）の一部が壊れているため、" +
+           loss + "を読み込めませんでした。";
 }
 
-} // namespace
+std::string LostLine(jvdata::DayFileKind kind, const std::filesystem::path& file,
+                     const std::string& loss) {
+    return LostLine(kind, keiba::PathToUtf8(file.filename()), loss);
+}
 
-void DayReport::Lost(DayFileKind kind, const std::filesystem::path& file, std::size_t count,
+void DayReport::Lost(jvdata::DayFileKind kind, const std::filesystem::path& file, std::size_t count,
                      std::size_t races) {
     if (count == 0) return;
-    lines_.push_back(
-        LostLine(kind, keiba::PathToUtf8(file.filename()), LossText(kind, count, races)));
+    lines_.push_back(LostLine(kind, file, jvdata::LossText(kind, count, races)));
 }
 
-void DayReport::LostInFiles(DayFileKind kind, const std::filesystem::path& first, std::size_t files,
-                            std::size_t count) {
+void DayReport::LostInFiles(jvdata::DayFileKind kind, const std::filesystem::path& first,
+                            std::size_t files, std::size_t count) {
     if (count == 0 || files == 0) return;
     std::string name = keiba::PathToUtf8(first.filename());
     if (files > 1) name += " ほか" + std::to_string(files - 1) + "件";
-    lines_.push_back(LostLine(kind, name, LossText(kind, count)));
+    lines_.push_back(LostLine(kind, name, jvdata::LossText(kind, count)));
 }
 
 void DayReport::Unreadable(const keiba::IoResult& read) {

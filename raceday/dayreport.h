@@ -3,7 +3,7 @@
 // found damaged or could not read at all, and the user is told all of it in one message once the
 // day is shown.
 
-#include "raceday/dayfilekinds.h"
+#include "jvdata/dayfilekinds.h"
 
 #include <bitset>
 #include <cstddef>
@@ -18,6 +18,12 @@ struct IoResult;
 
 namespace raceday {
 
+// "<what>（<file name>）の一部が壊れているため、<loss>を読み込めませんでした。": every loss of a
+// day file as the user is told it, `what` as the kinds table names the kind's data (`name` UTF-8).
+std::string LostLine(jvdata::DayFileKind kind, const std::string& name, const std::string& loss);
+std::string LostLine(jvdata::DayFileKind kind, const std::filesystem::path& file,
+                     const std::string& loss);
+
 class DayReport {
 public:
     // A line of its own, as given (UTF-8).
@@ -26,12 +32,12 @@ public:
     void Prepend(std::string line) { lines_.insert(lines_.begin(), std::move(line)); }
     // "<what>（<file name>）の一部が壊れているため、<loss>を読み込めませんでした。", worded as the
     // kinds table says (LossText).
-    void Lost(DayFileKind kind, const std::filesystem::path& file, std::size_t count,
+    void Lost(jvdata::DayFileKind kind, const std::filesystem::path& file, std::size_t count,
               std::size_t races = 0);
     // The same for losses of one kind in many files (a day's horse files), told on one line: the
     // first file named, the others counted ("<file name> ほか2件").
-    void LostInFiles(DayFileKind kind, const std::filesystem::path& first, std::size_t files,
-                     std::size_t count);
+    void LostInFiles(jvdata::DayFileKind kind, const std::filesystem::path& first,
+                     std::size_t files, std::size_t count);
 
     // A file that is there but cannot be read, as its failed read names it (keiba::FileRead);
     // nothing for a read that did not fail. The first kShownUnreadable are lines of their own and

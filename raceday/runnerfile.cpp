@@ -1,7 +1,7 @@
 #include "raceday/runnerfile.h"
 
+#include "jvdata/dayfilekinds.h"
 #include "jvdata/recordcheck.h"
-#include "raceday/dayfilekinds.h"
 
 #include <algorithm>
 
@@ -25,7 +25,7 @@ bool IsBlankLine(std::string_view line) {
 RunnerFile::RunnerFile(std::string_view bytes) {
     std::vector<std::string_view> lines;
     jvdata::SplitRecordLines(bytes, jvdata::kSeLength, lines);
-    const DayFileKindInfo& kind = KindInfo(DayFileKind::Runners);
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Runners);
     for (std::string_view line : lines) {
         if (IsBlankLine(line)) {
             const auto at = static_cast<std::size_t>(line.data() - bytes.data());

@@ -49,12 +49,6 @@ std::string RaceText(const RHit& hit) {
            keiba::Cp932ToUtf8(HitListCell(hit, kListRace)) + "R";
 }
 
-// A file's damage that cost `what`, worded as the day load words it.
-std::string LostLine(raceday::DayFileKind kind, const fs::path& file, const std::string& what) {
-    return std::string(raceday::KindInfo(kind).what) + "（" + keiba::PathToUtf8(file.filename()) +
-           "）の一部が壊れているため、" + what + "を読み込めませんでした。";
-}
-
 RCardLoad Refused(RCardStatus status, const RHit& hit) {
     const std::string race = RaceText(hit);
     if (status == RCardStatus::NotARace)
@@ -95,7 +89,7 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
     });
     if (race == races.races.end() && races.lost > 0)
         return {RCardStatus::RaceDamaged, nullptr,
-                LostLine(raceday::DayFileKind::Races, raPath, RaceText(hit))};
+                raceday::LostLine(jvdata::DayFileKind::Races, raPath, RaceText(hit))};
     if (race == races.races.end()) return Refused(RCardStatus::RaceNotFound, hit);
     if (!runners) return Refused(RCardStatus::NoRunnerFile, hit);
 
@@ -107,7 +101,7 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
         if (std::string_view rec = runners->Runner(key16, h); !rec.empty())
             card->horses[static_cast<std::size_t>(h - 1)].Assign(rec);
     raceday::DayReport report;
-    report.Lost(raceday::DayFileKind::Runners, *runnerPath, runners->Lost(key16, card->runners));
+    report.Lost(jvdata::DayFileKind::Runners, *runnerPath, runners->Lost(key16, card->runners));
 
     if (auto xq = raceday::FindMembersFile(appDir / "VZK", "XQ", date8, ".vzkd")) {
         const keiba::FileRead xqRead = keiba::ReadFileOrMissing(*xq);
@@ -124,7 +118,7 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
             }
             // The file holds every runner of its day, as the day load reads it: a runner of
             // the race without a sound record of its own was lost, wherever the damage stood.
-            report.Lost(raceday::DayFileKind::Analysis, *xq,
+            report.Lost(jvdata::DayFileKind::Analysis, *xq,
                         static_cast<std::size_t>(std::count_if(
                             card->analysis.begin(), card->analysis.begin() + card->runners,
                             [](const Rec& a) { return a.IsBlank(); })));

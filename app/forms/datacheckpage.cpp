@@ -182,7 +182,7 @@ void DataCheckPage::DateComboChange() {
     // Told once the day is shown, so that the box stands over what could be read.
     if (day_.lost > 0) {
         raceday::DayReport report;
-        report.Lost(raceday::DayFileKind::Analysis, *path, day_.lost);
+        report.Lost(jvdata::DayFileKind::Analysis, *path, day_.lost);
         context_.notifier.Beep();
         context_.notifier.Information(report.Text());
     }

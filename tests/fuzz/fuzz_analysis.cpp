@@ -125,7 +125,7 @@ void CheckRead(std::string_view vzkd) {
     for (std::string_view rec : read.records) {
         FUZZ_CHECK(rec.size() == jvdata::kAnalysisLength && rec.data() >= from &&
                    rec.data() + rec.size() <= vzkd.data() + vzkd.size());
-        FUZZ_CHECK(IsSoundAnalysisRecord(rec) && rec.substr(5, 8) == date8);
+        FUZZ_CHECK(jvdata::IsSoundAnalysisRecord(rec) && rec.substr(5, 8) == date8);
         from = rec.data() + rec.size();
     }
     if (read.records.size() * jvdata::kAnalysisLength == vzkd.size())

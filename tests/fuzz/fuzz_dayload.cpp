@@ -273,7 +273,7 @@ void CheckDay(RaceDay& day, const std::map<std::string, std::string>& files) {
             std::string_view analysis = day.gDayHorseAnalysis[r][h].Bytes();
             if (!Blank(analysis)) {
                 FUZZ_CHECK(vzkd.find(analysis) != std::string_view::npos);
-                FUZZ_CHECK(IsSoundAnalysisRecord(analysis));
+                FUZZ_CHECK(jvdata::IsSoundAnalysisRecord(analysis));
                 FUZZ_CHECK(analysis.substr(5, 8) == "20261128" &&
                            analysis.substr(13, 2) == day.gDayRaces[r].VenueCode() &&
                            analysis.substr(19, 2) == day.gDayRaces[r].RaceNo());

@@ -223,16 +223,16 @@ TEST(AnalysisRecordCheck, EveryPathAnswersAsThePlainOneForEveryByteAtEveryPositi
     m.This(16, 1, "B").This(40, 10, "0.323-1.5 ").This(50, 2, "SE").This(53, 3, " -8");
     m.WithPrevious().Set(377, 2, "\r\n");
     std::string rec = m.Bytes();
-    ASSERT_TRUE(raceday::IsSoundAnalysisRecordBy(rec, jvdata::CheckPath::Plain));
+    ASSERT_TRUE(jvdata::IsSoundAnalysisRecordBy(rec, jvdata::CheckPath::Plain));
     std::size_t sound = 0;
     for (std::size_t i = 0; i < rec.size(); ++i) {
         const char was = rec[i];
         for (int b = 0; b < 256; ++b) {
             rec[i] = static_cast<char>(b);
-            const bool plain = raceday::IsSoundAnalysisRecordBy(rec, jvdata::CheckPath::Plain);
+            const bool plain = jvdata::IsSoundAnalysisRecordBy(rec, jvdata::CheckPath::Plain);
             sound += plain ? 1 : 0;
-            for (jvdata::CheckPath path : raceday::AnalysisCheckPaths())
-                ASSERT_EQ(raceday::IsSoundAnalysisRecordBy(rec, path), plain)
+            for (jvdata::CheckPath path : jvdata::AnalysisCheckPaths())
+                ASSERT_EQ(jvdata::IsSoundAnalysisRecordBy(rec, path), plain)
                     << "position " << i + 1 << ", byte " << b;
         }
         rec[i] = was;
