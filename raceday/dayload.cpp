@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <set>
 #include <unordered_map>
 
@@ -90,30 +91,12 @@ public:
     // The first sound record of a past day's race file with the venue and race number of the race
     // key `key16`, or an empty view. The day is found by its "yyyymmdd", without building its
     // path again.
-    std::string_view PastRace(const fs::path& appDir, std::string_view key16) {
-        const auto key = jvdata::RaceKey::FromText(key16);
-        if (!key) return {};
-        std::string date8(key->Date8());
-        auto it = pastDays_.find(date8);
-        if (it == pastDays_.end()) {
-            auto date = key->Date();
-            const fs::path path =
-                date ? jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA) : fs::path();
-            const std::string* file = date ? Get(path) : nullptr;
-            RaceIndex index;
-            if (file) {
-                const RaceFileRead read = ReadRaceFile(*file, date8, {});
-                report_.Lost(jvdata::DayFileKind::Races, path, read.lost);
-                index = IndexRaces(read.races);
-            }
-            it = pastDays_.emplace(std::move(date8), std::move(index)).first;
-        }
-        const RaceIndex& index = it->second;
-        const std::uint32_t packed = VenueRaceKey(key->Venue(), key->RaceNo());
-        auto at = std::lower_bound(index.begin(), index.end(), packed,
-                                   [](const auto& e, std::uint32_t k) { return e.first < k; });
-        return at != index.end() && at->first == packed ? at->second : std::string_view();
-    }
+    std::string_view PastRace(const fs::path& appDir, std::string_view key16);
+    // What damage cost the past days' race files, told once each. A file that shows damage, or
+    // lacks a race a horse's run names, is counted against what the other files of its day hold
+    // (ReadDayRaceFile): a file cut inside its seventh record has lost every race after the sixth,
+    // not the one record the cut bytes make.
+    void TellPastDays(const fs::path& appDir);
 
 private:
     // Sorted by key; the first record of a race in the file is the one kept.
@@ -137,7 +120,13 @@ private:
     // Node-based, so the files' bytes stay where they are while others are added.
     std::unordered_map<std::string, std::optional<std::string>> files_;
     std::unordered_map<std::string, std::optional<RunnerFile>> runners_;
-    std::unordered_map<std::string, RaceIndex> pastDays_;
+    struct PastDay {
+        RaceIndex index;
+        fs::path path;
+        bool suspect = false; // damaged, or lacking a race looked for
+        bool told = false;
+    };
+    std::map<std::string, PastDay> pastDays_; // told in the order of their dates
 };
 
 std::optional<fs::path> RunnerFileOf(const fs::path& appDir, year_month_day date,
@@ -178,6 +167,46 @@ RaceFileRead ReadDayRaceFile(std::string_view bytes, const fs::path& appDir, yea
         }
     }
     return ReadRaceFile(bytes, date8, held);
+}
+
+std::string_view FileCache::PastRace(const fs::path& appDir, std::string_view key16) {
+    const auto key = jvdata::RaceKey::FromText(key16);
+    if (!key) return {};
+    std::string date8(key->Date8());
+    auto it = pastDays_.find(date8);
+    if (it == pastDays_.end()) {
+        auto date = key->Date();
+        PastDay day;
+        day.path = date ? jvdata::DayFilePath(appDir, *date, jvdata::DayFile::RA) : fs::path();
+        if (const std::string* file = date ? Get(day.path) : nullptr) {
+            const RaceFileRead read = ReadRaceFile(*file, date8, {});
+            day.suspect = read.lost > 0;
+            day.index = IndexRaces(read.races);
+        }
+        it = pastDays_.emplace(std::move(date8), std::move(day)).first;
+    }
+    PastDay& day = it->second;
+    const std::uint32_t packed = VenueRaceKey(key->Venue(), key->RaceNo());
+    auto at = std::lower_bound(day.index.begin(), day.index.end(), packed,
+                               [](const auto& e, std::uint32_t k) { return e.first < k; });
+    if (at != day.index.end() && at->first == packed) return at->second;
+    // A file that is there and lacks the race may have been cut at a record end.
+    if (files_.count(day.path.native()) && files_.at(day.path.native())) day.suspect = true;
+    return {};
+}
+
+void FileCache::TellPastDays(const fs::path& appDir) {
+    for (auto& [date8, day] : pastDays_) {
+        if (!day.suspect || day.told) continue;
+        day.told = true;
+        const auto date = jvdata::ParseYyyymmdd(date8);
+        const std::string* file = date ? Get(day.path) : nullptr;
+        if (!file) continue;
+        report_.Lost(jvdata::DayFileKind::Races, day.path,
+                     ReadDayRaceFile(*file, appDir, *date, *this,
+                                     jvdata::DayFilePath(appDir, *date, jvdata::DayFile::O1))
+                         .lost);
+    }
 }
 
 std::string DamagedRaceFileText(const std::string& stem, const RaceFileRead& races) {
@@ -752,6 +781,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
                 U8(VenueName2(race.VenueCode()) + keiba::FormatIntBlankZero(race.RaceNo()) + "R"));
         PlacePastRaces(day, r, pastRuns[r], progress, appDir, files);
     }
+    files.TellPastDays(appDir);
 
     LoadMembersData(day, jvdata::FormatYyyymmdd(*date), report);
     scope.HideProgress();

@@ -39,20 +39,28 @@ RunnerFile::RunnerFile(std::string_view bytes) {
             SlotOf(jvdata::Field(line, jvdata::RecordHead::kRaceNo),
                    jvdata::IsAsciiDigits(horse) ? (horse[0] - '0') * 10 + (horse[1] - '0') : 0);
         if (slot < 0) continue;
-        std::string_view& record = records_[static_cast<std::size_t>(slot)];
-        if (record.empty()) record = line;
+        records_.emplace_back(slot, line);
         const std::string_view key = jvdata::Field(line, jvdata::RecordHead::kRaceKey);
         if (std::find(raceKeys_.begin(), raceKeys_.end(), key) == raceKeys_.end())
             raceKeys_.push_back(key);
     }
+    // By slot, each slot's records in file order: of two records of one runner the first stands.
+    std::stable_sort(records_.begin(), records_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 std::string_view RunnerFile::Runner(std::string_view key16, int horse) const {
     const int slot = SlotOf(key16.substr(std::min<std::size_t>(key16.size(), 14)), horse);
-    if (slot < 0) return {};
-    const std::string_view record = records_[static_cast<std::size_t>(slot)];
-    if (record.empty() || jvdata::Field(record, jvdata::RecordHead::kRaceKey) != key16) return {};
-    return record;
+    const auto race = jvdata::RaceKey::FromText(key16);
+    if (slot < 0 || !race) return {};
+    // A record of another day or venue in the runner's slot is not the runner's: the runner's own
+    // record may stand after it.
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Runners);
+    auto it = std::lower_bound(records_.begin(), records_.end(), slot,
+                               [](const auto& e, int s) { return e.first < s; });
+    for (; it != records_.end() && it->first == slot; ++it)
+        if (jvdata::NamesRace(kind, it->second, *race)) return it->second;
+    return {};
 }
 
 std::size_t RunnerFile::Lost(std::string_view key16, int runners) const {

@@ -22,7 +22,8 @@ public:
     explicit RunnerFile(std::string_view bytes);
 
     // The sound record (jvdata/recordcheck.h) of runner `horse` (1..18) of the race of key
-    // `key16`, or an empty view. Of two records of one runner, the first in the file is taken.
+    // `key16`, or an empty view. Of two records of one runner, the first in the file is taken; a
+    // record of another race with the same race and runner numbers is passed over.
     std::string_view Runner(std::string_view key16, int horse) const;
 
     // How many of the race's runners 1..`runners` (races 1..12 only) the file has no sound record
@@ -38,7 +39,8 @@ private:
     // it moves it a few bytes, never a whole slot, while its place in the list of lines moves.
     std::vector<bool> blankSlots_ =
         std::vector<bool>(static_cast<std::size_t>(jvdata::kRunnerSlots));
-    std::array<std::string_view, static_cast<std::size_t>(jvdata::kRunnerSlots)> records_{};
+    // The sound records with their slots (by race and runner number), sorted by slot.
+    std::vector<std::pair<int, std::string_view>> records_;
     std::vector<std::string_view> raceKeys_;
 };
 

@@ -80,7 +80,7 @@ void PaintRunner(const raceday::RaceDay& day, int race, int h, int col, Out& out
         const int bracket = se.Bracket();
         const QColor c = BracketColor(bracket);
         if (c.isValid()) p.background = c;
-        out.Text(kG + 5, kG + 1, keiba::FormatInt(bracket, 1), 10, true,
+        out.Text(kG + 5, kG + 1, bracket > 0 ? keiba::FormatInt(bracket, 1) : " ", 10, true,
                  bracket == 1 || bracket == 5 ? kBlack : kWhite);
         break;
     }

@@ -181,8 +181,9 @@ void FillIndexRaceCard(const raceday::RaceDay& day, const IndexCardGrids& g, int
             day.gDayHorseAnalysis[static_cast<std::size_t>(race)][hh];
 
         std::array<std::string, kCardColumns> c;
-        c[kCardBracket] = keiba::FormatInt(se.Bracket(), 2);
-        c[kCardNumber] = keiba::FormatInt(se.HorseNumber(), 2);
+        // A runner lost to damage has no numbers: not known, rather than 0.
+        c[kCardBracket] = se.Bracket() > 0 ? keiba::FormatInt(se.Bracket(), 2) : "  ";
+        c[kCardNumber] = se.HorseNumber() > 0 ? keiba::FormatInt(se.HorseNumber(), 2) : "  ";
         c[kCardName] = std::string(se.HorseName());
         c[kCardSexAge] = keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText());
         c[kCardJockey] = std::string(se.JockeyName());

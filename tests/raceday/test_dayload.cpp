@@ -411,22 +411,48 @@ TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
 }
 
 // A damaged race record of an earlier day is no race's: the run keeps its key alone, and the
-// earlier day's file is told with what it lost.
-TEST_F(DayFixture, ADamagedPastRaceIsNotPlacedAndItsFileIsTold) {
+// earlier day's file is told with what it lost, counted against that day's runner file: a cut
+// costs every race after it, not the one record the cut bytes make.
+TEST_F(DayFixture, ADamagedPastRaceIsNotPlacedAndItsFileIsToldWithWhatItLost) {
     WriteRaces("20240526", {Ra("20240526", "05", 11, 1)});
     WriteRunners("20240526", "東京", {Se("20240526", "05", 11, 1, "2020100001")});
-    WriteHorseRuns("2020100001", {Se("20240401", "06", 3, 1, "2020100001")});
-    std::string pastRace = Ra("20240401", "06", 3, 1);
-    jvdata::SetField(pastRace, 33, 2, "\x01\x02"); // control bytes in its name
-    WriteRaces("20240401", {pastRace});
-
-    ASSERT_EQ(Load("20240526"), raceday::DayLoadResult::Loaded);
-    EXPECT_EQ(Day().gPastRunRaces[0][0][0].Key().Text(), "2024040106050803");
-    EXPECT_TRUE(Day().gPastRunRaces[0][0][0].RaceName().find_first_not_of(' ') ==
-                std::string::npos);
-    EXPECT_EQ(notifier.messages,
-              std::vector<std::string>{"レースデータ（2024年04月01日.jvRA）の一部が壊れているため、"
-                                       "1レース分を読み込めませんでした。"});
+    WriteHorseRuns("2020100001", {Se("20240401", "06", 1, 1, "2020100001")});
+    std::vector<std::string> pastRaces, pastRunners;
+    for (int no = 1; no <= 4; ++no) {
+        pastRaces.push_back(Ra("20240401", "06", no, 1));
+        pastRunners.push_back(Se("20240401", "06", no, 1, "20201000" + Two(10 + no)));
+    }
+    WriteRunners("20240401", "中山", pastRunners);
+    std::string named = pastRaces[0];
+    jvdata::SetField(named, 33, 2, "\x01\x02"); // control bytes in its name
+    const std::string all = pastRaces[0] + pastRaces[1] + pastRaces[2] + pastRaces[3];
+    const std::size_t length = pastRaces[0].size();
+    struct Case {
+        const char* what;
+        std::string file;
+        std::size_t lost;
+    } cases[] = {
+        {"the run's own race damaged", named + pastRaces[1] + pastRaces[2] + pastRaces[3], 1},
+        {"cut inside the run's race", all.substr(0, length / 2), 4},
+        {"cut inside the second race", all.substr(0, length + length / 2), 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(DataFile(Stem("20240401") + ".jvRA"), c.file);
+        notifier.messages.clear();
+        ASSERT_EQ(Load("20240526"), raceday::DayLoadResult::Loaded);
+        const bool placed = c.file.substr(0, length) == pastRaces[0];
+        EXPECT_EQ(
+            Day().gPastRunRaces[0][0][0].Bytes(), placed ? pastRaces[0] : [&] {
+                std::string keyOnly(length, ' ');
+                keyOnly.replace(11, 16, RaceKey16("20240401", "06", 1));
+                return keyOnly;
+            }());
+        EXPECT_EQ(
+            notifier.messages,
+            std::vector<std::string>{"レースデータ（2024年04月01日.jvRA）の一部が壊れているため、" +
+                                     std::to_string(c.lost) + "レース分を読み込めませんでした。"});
+    }
 }
 
 TEST_F(DayFixture, PastRacesArePlacedForEveryCentralVenueFrom01To10) {

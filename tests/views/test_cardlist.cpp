@@ -57,8 +57,9 @@ TEST_F(CardList, BracketAndNumberCells) {
     views::CellPaint three = Paint(views::kListBracket, 2);
     EXPECT_EQ(three.background, QColor(0xFF0000));
     EXPECT_EQ(three.texts[0].color, QColor(0xFFFFFF));
-    // A bracket outside 1..8 keeps the cells' white.
+    // A bracket outside 1..8 keeps the cells' white; none (a runner lost to damage) shows none.
     EXPECT_EQ(Paint(views::kListBracket, 3).background, QColor(0xFFFFFF));
+    EXPECT_EQ(Texts(views::kListBracket, 3), V{QStringLiteral(" ")});
 
     EXPECT_EQ(Paint(views::kListNumber, 1).background, views::InfoBackground());
     EXPECT_EQ(Paint(views::kListNumber, 2).background, QColor(0xFF0000));

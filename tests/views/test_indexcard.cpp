@@ -63,6 +63,7 @@ TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
     day.gRaceTexts[0].PastRUma[0] = {"R+", "", ""};
     day.gRaceTexts[0].YosoMark[0] = keiba::Sj("◎");
     day.gDayHorses[0][1].SetField(289, 3, "   "); // no weight carried yet
+    day.gDayHorses[0][2].Clear();                 // lost to damage: nothing known
     Show(3);
 
     const views::GridModel& m = *card.Model();
@@ -87,6 +88,8 @@ TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
     EXPECT_EQ(m.Cells(13, 2), QStringLiteral("     "));      // blank
     EXPECT_EQ(m.Cells(12, 2), Q("　"));
     EXPECT_EQ(m.Cells(6, 2), QStringLiteral("  . ")); // two characters, the point, the third
+    EXPECT_EQ(m.Cells(0, 3), QStringLiteral("  "));
+    EXPECT_EQ(m.Cells(1, 3), QStringLiteral("  "));
 
     // The other grids' first columns.
     EXPECT_EQ(abnormal.Model()->Cells(26, 1), QStringLiteral("  3.5"));
