@@ -39,11 +39,13 @@ RaceFileRead ReadRaceFile(std::string_view bytes, std::string_view date8,
     std::vector<std::string_view> keys;
     std::vector<std::size_t> damaged(1, 0);
     for (std::string_view line : lines) {
-        if (!Sound(jvdata::DayFileKind::Races, line) ||
-            Field(line, RecordHead::kRaceDate) != date8) {
+        if (!Sound(jvdata::DayFileKind::Races, line)) {
             damaged.back() += line.size();
             continue;
         }
+        // A sound race of another day held no race of this one: a race of the day it stands in
+        // place of is one the day's other files know to be missing.
+        if (Field(line, RecordHead::kRaceDate) != date8) continue;
         const std::string_view key = Field(line, RecordHead::kRaceKey);
         if (Has(keys, key)) continue; // a race put in twice: its first record stands
         keys.push_back(key);
