@@ -1,15 +1,20 @@
 #include "jvdata/recordcheck.h"
 
+#include "jvdata/dayfilekinds.h"
+#include "keiba/codetables.h"
 #include "keiba/sjis.h"
 
 #include "tests/jvdata/recordmaker.h"
+#include "tests/support/analysismaker.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 using namespace jvdata;
 using testsupport::MakeRecord;
+using testsupport::MakeRunner;
 using testsupport::RaceKey16;
 
 namespace {
@@ -135,4 +140,76 @@ TEST(RecordCheck, NamesAreCp932TextAndKeysAreKeys) {
     EXPECT_TRUE(IsSoundRecord(um, "UM"));
     EXPECT_FALSE(IsSoundRecord(With(um, 15, '#'), "UM"));
     EXPECT_FALSE(IsSoundRecord(With(um, 12, ' '), "UM"));
+}
+
+namespace {
+
+// A sound record of each kind a day load reads, keyed to 東京11R of 2026-12-06, with the 1-based
+// place of its venue code; positions as the record layouts give them.
+struct SoundShape {
+    std::string record;
+    std::size_t venueAt;
+};
+std::optional<SoundShape> SoundOf(const DayFileKindInfo& kind) {
+    const std::string key = RaceKey16("20261206", "05", 11);
+    switch (kind.kind) {
+    case DayFileKind::Races:
+    case DayFileKind::Payouts:
+    case DayFileKind::Odds1:
+    case DayFileKind::Odds2:
+    case DayFileKind::Odds3:
+    case DayFileKind::Odds4:
+    case DayFileKind::Odds5:
+    case DayFileKind::Odds6: return SoundShape{MakeRecord(kind.id, key), 20};
+    case DayFileKind::Runners:
+    case DayFileKind::HorseRuns: return SoundShape{MakeRunner(key, 3, "2020100001"), 20};
+    case DayFileKind::HorseMaster: return SoundShape{MakeRecord("UM", "2020100001      "), 0};
+    case DayFileKind::Analysis:
+        return SoundShape{testsupport::AnalysisMaker("20261206", "05", 11, 3), 14};
+    case DayFileKind::Comments:
+        return SoundShape{key + ",\"" + keiba::Sj("先行有利") + "\r\n\"\r\n", 9};
+    case DayFileKind::HandInput:
+        return SoundShape{key.substr(0, 10) + "11" + "3" + std::string(18, ' '), 9};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+// The shapes real data takes are sound in every kind that can hold them: every venue code there
+// is, races abroad with letters in theirs among them, numbers left blank where nothing is known
+// yet, and the marks of odds not sold. A venue code that is no code is not.
+TEST(RecordCheck, EveryKindTakesTheShapesRealDataTakes) {
+    for (const DayFileKindInfo& kind : DayFileKinds()) {
+        SCOPED_TRACE(std::string(kind.what) + " " + std::to_string(static_cast<int>(kind.kind)));
+        const std::optional<SoundShape> sound = SoundOf(kind);
+        ASSERT_TRUE(sound) << "no sound record for this kind";
+        ASSERT_TRUE(kind.sound(sound->record));
+        if (sound->venueAt == 0) continue;
+        for (std::string_view venue : keiba::JyoCodes()) {
+            std::string r = sound->record;
+            r.replace(sound->venueAt - 1, 2, venue);
+            EXPECT_TRUE(kind.sound(r)) << venue;
+        }
+        for (std::string_view venue : {"  ", "5 ", "#5", "\x82\xa0"}) {
+            std::string r = sound->record;
+            r.replace(sound->venueAt - 1, 2, venue);
+            EXPECT_FALSE(kind.sound(r)) << venue;
+        }
+    }
+    const struct {
+        const char* id;
+        std::size_t pos;
+        const char* bytes;
+    } blanks[] = {
+        {"SE", 289, "   "},  {"SE", 325, "   "},       {"SE", 360, "    "},  {"SE", 360, "----"},
+        {"SE", 360, "****"}, {"SE", 364, "  "},        {"O1", 44, "      "}, {"O1", 46, "----"},
+        {"O1", 46, "****"},  {"O1", 50, "  "},         {"O2", 45, "------"}, {"O6", 47, "*******"},
+        {"HR", 103, "  "},   {"HR", 105, "         "},
+    };
+    for (const auto& b : blanks) {
+        std::string r = MakeRecord(b.id, RaceKey16("20261206", "A8", 11));
+        SetField(r, b.pos, std::string_view(b.bytes).size(), b.bytes);
+        EXPECT_TRUE(IsSoundRecord(r, b.id)) << b.id << " " << b.pos << " '" << b.bytes << "'";
+    }
 }
