@@ -307,7 +307,7 @@ CheckedComments CheckRaceComments(const RaceDay& day, std::string_view csv) {
         return -1;
     };
     const std::vector<std::string_view> lines = jvdata::SplitCrLfLines(csv);
-    LostRaces lost(count);
+    LostRaces lost(jvdata::DayFileKind::Comments, count);
     if (csv.empty()) lost.Damaged();
     CheckedComments out;
     const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Comments);

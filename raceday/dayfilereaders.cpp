@@ -21,10 +21,15 @@ bool Has(const std::vector<std::string_view>& v, std::string_view s) {
     return std::find(v.begin(), v.end(), s) != v.end();
 }
 
+std::size_t Length(jvdata::DayFileKind kind) {
+    return jvdata::KindInfo(kind).recordLength;
+}
+
 // The races `bytes` damaged bytes held: one at least, else as many whole records as they make.
 std::size_t RacesIn(std::size_t bytes) {
     if (bytes == 0) return 0;
-    return std::max<std::size_t>(1, (bytes + jvdata::kRaLength / 2) / jvdata::kRaLength);
+    const std::size_t length = Length(jvdata::DayFileKind::Races);
+    return std::max<std::size_t>(1, (bytes + length / 2) / length);
 }
 
 } // namespace
@@ -32,7 +37,7 @@ std::size_t RacesIn(std::size_t bytes) {
 RaceFileRead ReadRaceFile(std::string_view bytes, std::string_view date8,
                           const std::vector<std::string_view>& heldElsewhere) {
     std::vector<std::string_view> lines;
-    jvdata::SplitRecordLines(bytes, jvdata::kRaLength, lines);
+    jvdata::SplitRecordLines(bytes, Length(jvdata::DayFileKind::Races), lines);
     RaceFileRead out;
     // Every sound race of the day in file order, and the damaged bytes before each (the last
     // entry: after the last race).
@@ -83,9 +88,9 @@ PayoutFileRead ReadPayoutFile(std::string_view bytes, const RaceDay& day) {
         return -1;
     };
     std::vector<std::string_view> lines;
-    jvdata::SplitRecordLines(bytes, jvdata::kHrLength, lines);
+    jvdata::SplitRecordLines(bytes, Length(jvdata::DayFileKind::Payouts), lines);
     PayoutFileRead out;
-    LostRaces lost(count);
+    LostRaces lost(jvdata::DayFileKind::Payouts, count);
     if (bytes.empty()) lost.Damaged();
     for (std::string_view line : lines) {
         const int slot = slotOf(line);
@@ -96,7 +101,7 @@ PayoutFileRead ReadPayoutFile(std::string_view bytes, const RaceDay& day) {
                 record = line;
                 lost.Sound(static_cast<std::size_t>(slot));
             }
-        } else if (!sound && slot >= 0 && line.size() == jvdata::kHrLength &&
+        } else if (!sound && slot >= 0 && line.size() == Length(jvdata::DayFileKind::Payouts) &&
                    jvdata::RaceKey::Of(line).IsWellFormed()) {
             // Damaged inside, its key whole: that race's record and no other.
             lost.Damaged(static_cast<std::size_t>(slot));
@@ -117,7 +122,7 @@ HorseRunsRead ReadHorseRuns(std::string_view bytes, std::string_view pedigreeId,
     }
     // A load reads some thousand horse files: the lines' room is kept from one to the next.
     thread_local std::vector<std::string_view> lines;
-    jvdata::SplitRecordLines(bytes, jvdata::kSeLength, lines);
+    jvdata::SplitRecordLines(bytes, Length(jvdata::DayFileKind::HorseRuns), lines);
     for (std::size_t i = lines.size(); i-- > 0 && out.count < kPastRunsRead;) {
         const std::string_view line = lines[i];
         if (!Sound(jvdata::DayFileKind::HorseRuns, line) ||
@@ -141,7 +146,7 @@ std::string_view ReadHorseMaster(std::string_view bytes, std::string_view pedigr
     };
     if (isMaster(bytes)) return bytes; // the file as it is written: the one record
     thread_local std::vector<std::string_view> lines;
-    jvdata::SplitRecordLines(bytes, jvdata::kUmLength, lines);
+    jvdata::SplitRecordLines(bytes, Length(jvdata::DayFileKind::HorseMaster), lines);
     for (std::string_view line : lines)
         if (isMaster(line)) return line;
     *lost = true;

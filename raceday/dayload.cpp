@@ -481,7 +481,7 @@ void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots,
     report.Unreadable(file.read);
     const std::optional<std::string>& bytes = file.bytes;
     if (!bytes) return;
-    LostRaces lost(count);
+    LostRaces lost(kind, count);
     // The race of a record by its venue and number, as the odds step matches them; `count` for
     // none of the day's.
     auto raceOf = [&](std::string_view rec) {

@@ -57,8 +57,9 @@ std::string DayReport::Text() const {
     return text;
 }
 
-LostRaces::LostRaces(std::size_t races)
-    : races_(std::min<std::size_t>(races, 64)) {}
+LostRaces::LostRaces(jvdata::DayFileKind kind, std::size_t races)
+    : races_(std::min<std::size_t>(races, 64))
+    , mayEndAtRecordEnd_(jvdata::KindInfo(kind).mayEndAtRecordEnd) {}
 
 void LostRaces::TakeGap(std::size_t to) {
     for (std::size_t r = next_; r < std::min(to, races_); ++r) lost_.set(r);
@@ -82,7 +83,7 @@ void LostRaces::Damaged(std::size_t race) {
 
 std::size_t LostRaces::Count() const {
     LostRaces end = *this;
-    if (end.damage_) end.TakeGap(races_);
+    if (end.damage_ || !mayEndAtRecordEnd_) end.TakeGap(races_);
     return (end.lost_ & ~end.sound_).count();
 }
 

@@ -65,7 +65,9 @@ private:
 // so every race of such a gap counts; a count never exceeds the day's races.
 class LostRaces {
 public:
-    explicit LostRaces(std::size_t races);
+    // Of a file of `kind`, among `races` races of the day. A kind that may not end at a record end
+    // (jvdata::DayFileKindInfo) has lost the races after its last sound record.
+    LostRaces(jvdata::DayFileKind kind, std::size_t races);
 
     // The pieces of the file in its order: a sound record of race slot `race`, ...
     void Sound(std::size_t race);
@@ -80,6 +82,7 @@ private:
     void TakeGap(std::size_t to);
 
     std::size_t races_;
+    bool mayEndAtRecordEnd_;
     std::size_t next_ = 0; // the first race after the last sound record
     bool damage_ = false;  // damage since that record
     std::bitset<64> sound_, lost_;

@@ -16,20 +16,21 @@ int SlotOf(std::string_view raceNo, int horse) {
 
 // A slot where no runner has been filed: a line of blanks.
 bool IsBlankLine(std::string_view line) {
-    return line.size() == jvdata::kSeLength && line.ends_with("\r\n") &&
-           line.find_first_not_of(' ') == jvdata::kSeLength - 2;
+    const std::size_t length = jvdata::KindInfo(jvdata::DayFileKind::Runners).recordLength;
+    return line.size() == length && line.ends_with("\r\n") &&
+           line.find_first_not_of(' ') == length - 2;
 }
 
 } // namespace
 
 RunnerFile::RunnerFile(std::string_view bytes) {
     std::vector<std::string_view> lines;
-    jvdata::SplitRecordLines(bytes, jvdata::kSeLength, lines);
     const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Runners);
+    jvdata::SplitRecordLines(bytes, kind.recordLength, lines);
     for (std::string_view line : lines) {
         if (IsBlankLine(line)) {
             const auto at = static_cast<std::size_t>(line.data() - bytes.data());
-            const std::size_t slot = (at + jvdata::kSeLength / 2) / jvdata::kSeLength;
+            const std::size_t slot = (at + kind.recordLength / 2) / kind.recordLength;
             if (slot < blankSlots_.size()) blankSlots_[slot] = true;
             continue;
         }
