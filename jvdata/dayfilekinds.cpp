@@ -2,6 +2,7 @@
 
 #include "jvdata/memberrecords.h"
 #include "jvdata/recordcheck.h"
+#include "jvdata/umconvert.h"
 
 namespace jvdata {
 namespace {
@@ -58,6 +59,9 @@ constexpr DayFileKindInfo kKinds[] = {
      Jv<'S', 'E'>},
     {DayFileKind::HorseMaster, "競走馬データ", kRunners, false, kUmLength, TJvUM::kId, kMaster,
      Jv<'U', 'M'>},
+    // The older layout keeps the head of the newer one, the pedigree id in its place.
+    {DayFileKind::OldHorseMaster, "競走馬データ", kRunners, false, kUmaLength, TJvUM::kId, kMaster,
+     IsSoundOldHorseMaster},
     {DayFileKind::Analysis,
      "分析データ",
      kRunners,

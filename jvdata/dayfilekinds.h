@@ -26,9 +26,11 @@ enum class DayFileKind {
     Odds6,
     HorseRuns,   // SEI/<id4>/<id>.jvSEI
     HorseMaster, // UM2/<id4>/<id>.jvUM2
-    Analysis,    // VZK/XQ<yyyymmdd>.vzkd
-    Comments,    // VZK/RCOM<yyyymmdd>.CSV
-    HandInput,   // Data/<stem>.ruma
+    // UMA/<id4>/<id>.jvUMA, the older layout a .jvUM2 is made from when the horse has none yet
+    OldHorseMaster,
+    Analysis,  // VZK/XQ<yyyymmdd>.vzkd
+    Comments,  // VZK/RCOM<yyyymmdd>.CSV
+    HandInput, // Data/<stem>.ruma
 };
 
 // What a loss is counted in: the races of the day, or its runners.

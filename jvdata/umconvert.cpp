@@ -1,9 +1,12 @@
 #include "jvdata/umconvert.h"
 
+#include "jvdata/dayfilekinds.h"
+#include "jvdata/recordcheck.h"
 #include "jvdata/records.h"
 #include "keiba/fileio.h"
 
 #include <system_error>
+#include <vector>
 
 namespace jvdata {
 
@@ -12,7 +15,7 @@ std::optional<std::string> ConvertUmaRecord(std::string_view uma) {
         uma.substr(kUmaLength - 2) != "\r\n")
         return std::nullopt;
     std::string out;
-    out.reserve(kUmLength - 2);
+    out.reserve(kUmLength);
     out.append(uma.substr(0, 204));
     // 14 pedigree entries: an 8-character breeding number widened to 10, then the name (36).
     for (std::size_t i = 0; i < 14; ++i) {
@@ -28,28 +31,42 @@ std::optional<std::string> ConvertUmaRecord(std::string_view uma) {
     return out;
 }
 
+bool IsSoundOldHorseMaster(std::string_view record) {
+    std::optional<std::string> line = ConvertUmaRecord(record);
+    if (!line) return false;
+    *line += "\r\n";
+    return IsSoundRecord(*line, TJvUM::kId);
+}
+
 UmConversion ConvertUmaFile(const std::filesystem::path& umaFile,
                             const std::filesystem::path& um2File) {
     keiba::FileRead source = keiba::ReadFileOrMissing(umaFile);
     if (!source.read) return {UmConvertResult::SourceUnreadable, std::move(source.read)};
     if (!source.bytes) return {UmConvertResult::NoSource, {}};
-    const std::string& bytes = *source.bytes;
+    const DayFileKindInfo& kind = KindInfo(DayFileKind::OldHorseMaster);
+    const std::string id = keiba::PathToUtf8(umaFile.stem());
+    std::vector<std::string_view> lines;
+    SplitRecordLines(*source.bytes, kind.recordLength, lines);
     std::string out;
-    for (std::size_t i = 0; i < RecordCount(bytes, kUmaLength); ++i) {
-        std::optional<std::string> line = ConvertUmaRecord(RecordAt(bytes, kUmaLength, i));
-        if (!line) break;
-        out += *line;
+    bool damaged = source.bytes->empty();
+    for (std::string_view line : lines) {
+        if (!kind.sound(line) || KeyOf(kind, line).pedigreeId != id) {
+            damaged = true;
+            continue;
+        }
+        out += *ConvertUmaRecord(line);
         out += "\r\n";
     }
-    if (out.empty()) return {UmConvertResult::NoRecords, {}};
+    if (out.empty()) return {UmConvertResult::NoRecords, {}, damaged};
     // The newer file may hold a later record of the horse: one that is there but cannot be read
     // is not to be replaced by the old one's.
     if (keiba::FileRead target = keiba::ReadFileOrMissing(um2File); !target.read)
-        return {UmConvertResult::TargetUnreadable, std::move(target.read)};
+        return {UmConvertResult::TargetUnreadable, std::move(target.read), damaged};
     std::error_code ec;
     std::filesystem::create_directories(um2File.parent_path(), ec);
     keiba::IoResult written = keiba::WriteFileAtomic(um2File, out);
-    return {written ? UmConvertResult::Written : UmConvertResult::WriteFailed, std::move(written)};
+    return {written ? UmConvertResult::Written : UmConvertResult::WriteFailed, std::move(written),
+            damaged};
 }
 
 } // namespace jvdata

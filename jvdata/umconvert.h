@@ -15,6 +15,12 @@ namespace jvdata {
 // old record (wrong length, no "UM" id, no CR LF at its end).
 std::optional<std::string> ConvertUmaRecord(std::string_view uma);
 
+// Whether one old record reads as its layout says: whole (ConvertUmaRecord), no other line break
+// in it, and every field the newer layout's check looks at (IsSoundRecord) sound where the
+// conversion puts it. What passes reads as sound in the newer file, so a conversion never makes
+// a file the next load would find damaged.
+bool IsSoundOldHorseMaster(std::string_view record);
+
 enum class UmConvertResult {
     NoSource,
     SourceUnreadable,
@@ -29,12 +35,16 @@ struct [[nodiscard]] UmConversion {
     // Fails for a file that is there but cannot be read and for a failed write, naming the file
     // and the cause for the user.
     keiba::IoResult failure;
+    // Whether the old file held a piece that is no sound record of its horse (none is copied);
+    // an empty old file has lost its record.
+    bool damaged = false;
 };
 
-// Builds `um2File` from every whole record of `umaFile` (replacing it). A missing, unreadable or
-// empty old file, or one without a single whole record, writes nothing, nor does a `um2File` that
-// is there but cannot be read; reading stops at the first record that is not whole, keeping those
-// before it.
+// Builds `um2File` from every sound record (IsSoundOldHorseMaster) of `umaFile` whose pedigree id
+// is the one the file is named for (<pedigree id>.jvUMA), replacing it. The file is read line by
+// line, so a record cut, split or damaged costs only itself; what is not copied sets `damaged`. A
+// missing, unreadable or empty old file, or one without a single sound record of its horse, writes
+// nothing, nor does a `um2File` that is there but cannot be read.
 UmConversion ConvertUmaFile(const std::filesystem::path& umaFile,
                             const std::filesystem::path& um2File);
 

@@ -6,6 +6,8 @@
 #include "raceday/dayreport.h"
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace raceday {
 namespace {
@@ -115,38 +117,98 @@ PayoutFileRead ReadPayoutFile(std::string_view bytes, const RaceDay& day) {
 
 HorseRunsRead ReadHorseRuns(std::string_view bytes, std::string_view pedigreeId,
                             std::int64_t raceDate) {
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::HorseRuns);
+    const std::size_t length = kind.recordLength;
     HorseRunsRead out;
-    if (bytes.empty()) {
+    // yyyymmdd as a number, or -1 where the piece holds no date.
+    auto dateOf = [&](std::string_view piece) -> std::int64_t {
+        const std::string_view date8 = jvdata::KeyOf(kind, piece).date8;
+        return jvdata::ParseYyyymmdd(date8) ? jvdata::FieldNumber(date8, 1, 8) : -1;
+    };
+    auto keyOf = [](std::string_view run) { return Field(run, RecordHead::kRaceKey); };
+    // A load reads some thousand horse files: the room is kept from one to the next.
+    thread_local std::vector<std::string_view> lines;
+    thread_local std::vector<std::pair<std::int64_t, std::string_view>> runs;
+    thread_local std::vector<std::int64_t> damage; // the days of runs lost before the race day
+    jvdata::SplitRecordLines(bytes, length, lines);
+    runs.clear();
+    damage.clear();
+    // The lines that look like whole runs of the horse are checked only where they would be
+    // shown; the other pieces, each stretch of them taken as one, are damage. A stretch of one
+    // record's bytes whose head still reads (a record cut, split, or with a byte lost or put in)
+    // is a run of its day; any other could be any run, and then no run before the race day is
+    // known to be the k-th.
+    bool anyRunLost = bytes.empty(); // an empty file has lost them all
+    std::string_view stretch;
+    auto endStretch = [&] {
+        if (stretch.empty()) return;
+        const std::int64_t date = stretch.size() < length + length / 2 ? dateOf(stretch) : -1;
+        if (date < 0) anyRunLost = true;
+        if (date >= 0 && date < raceDate) damage.push_back(date);
+        stretch = {};
+    };
+    for (std::string_view line : lines) {
+        const std::int64_t date = line.size() == length && line.ends_with("\r\n") &&
+                                          jvdata::KeyOf(kind, line).pedigreeId == pedigreeId
+                                      ? dateOf(line)
+                                      : -1;
+        if (date >= 0) {
+            endStretch();
+            if (date < raceDate) runs.emplace_back(date, line);
+        } else {
+            // The pieces are views of the file one after another.
+            stretch = {stretch.empty() ? line.data() : stretch.data(),
+                       stretch.size() + line.size()};
+        }
+    }
+    endStretch();
+    if (anyRunLost) {
         out.lost = true;
         return out;
     }
-    // A load reads some thousand horse files: the lines' room is kept from one to the next.
-    thread_local std::vector<std::string_view> lines;
-    jvdata::SplitRecordLines(bytes, Length(jvdata::DayFileKind::HorseRuns), lines);
-    for (std::size_t i = lines.size(); i-- > 0 && out.count < kPastRunsRead;) {
-        const std::string_view line = lines[i];
-        if (!Sound(jvdata::DayFileKind::HorseRuns, line) ||
-            Field(line, jvdata::TJvSE::kPedigreeId) != pedigreeId) {
-            out.lost = true;
-            continue;
+    // By date, then by race key, the newest first, whatever the order of the file; a run put in
+    // twice stands once, its first sound record taken.
+    std::stable_sort(runs.begin(), runs.end(), [&](const auto& a, const auto& b) {
+        return keyOf(a.second) > keyOf(b.second);
+    });
+    std::sort(damage.begin(), damage.end(), std::greater<>());
+    // A run is shown as the k-th only when every run between it and the race day is known: the
+    // walk ends at the newest damage that no sound run of its day accounts for. A horse runs once
+    // a day, so damage on the day of a sound run is a copy of that run.
+    std::size_t w = 0, d = 0;
+    bool blocked = false;
+    while (w < runs.size() && out.count < kPastRunsRead) {
+        const std::int64_t date = runs[w].first;
+        if (d < damage.size() && damage[d] > date) {
+            blocked = true;
+            break;
         }
-        if (jvdata::FieldNumber(line, RecordHead::kRaceDate) >= raceDate) continue;
-        if (out.count > 0 && Field(out.runs[out.count - 1], RecordHead::kRaceKey) ==
-                                 Field(line, RecordHead::kRaceKey))
-            continue;
-        out.runs[out.count++] = line;
+        const std::size_t before = out.count;
+        for (; w < runs.size() && runs[w].first == date; ++w) {
+            const std::string_view run = runs[w].second;
+            if (out.count == kPastRunsRead ||
+                (out.count > before && keyOf(out.runs[out.count - 1]) == keyOf(run)))
+                continue;
+            if (kind.sound(run)) out.runs[out.count++] = run;
+        }
+        if (out.count == before) { // no sound run that day: the damage stands there
+            blocked = true;
+            break;
+        }
+        while (d < damage.size() && damage[d] == date) ++d;
     }
+    out.lost = out.count < kPastRunsRead && (blocked || d < damage.size());
     return out;
 }
 
 std::string_view ReadHorseMaster(std::string_view bytes, std::string_view pedigreeId, bool* lost) {
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::HorseMaster);
     auto isMaster = [&](std::string_view line) {
-        return Sound(jvdata::DayFileKind::HorseMaster, line) &&
-               Field(line, jvdata::TJvUM::kPedigreeId) == pedigreeId;
+        return kind.sound(line) && jvdata::KeyOf(kind, line).pedigreeId == pedigreeId;
     };
     if (isMaster(bytes)) return bytes; // the file as it is written: the one record
     thread_local std::vector<std::string_view> lines;
-    jvdata::SplitRecordLines(bytes, Length(jvdata::DayFileKind::HorseMaster), lines);
+    jvdata::SplitRecordLines(bytes, kind.recordLength, lines);
     for (std::string_view line : lines)
         if (isMaster(line)) return line;
     *lost = true;

@@ -38,10 +38,15 @@ struct PayoutFileRead {
 PayoutFileRead ReadPayoutFile(std::string_view bytes, const RaceDay& day);
 
 // A runner's past runs from its horse's .jvSEI file: the last kPastRunsRead runs before
-// `raceDate` (yyyymmdd as a number), the newest first, a run put in twice taken once. `lost` when
-// the horse lost data: the file is empty, or damage (a line that is no sound run of this horse)
-// stood among the lines read from the end to the last run taken. Damage in older runs costs
-// nothing shown. A file cut at a record end cannot be told from a horse with fewer runs.
+// `raceDate` (yyyymmdd as a number), the newest first, in the order of their dates (of one day,
+// of their race keys) whatever the order of the file, a run put in twice taken once. A run is
+// taken as the k-th only when every run between it and the race day is known: damage (a piece
+// that is no sound run of this horse) whose day still reads is the run of that day, and the runs
+// older than it are not taken; damage whose day cannot be read could be any run, and no run is
+// taken. `lost` when that cost a run that would be shown, or the file is empty. Damage of a run
+// on or after the race day, or older than the runs taken, or on the day of a sound run (a horse
+// runs once a day: a copy), costs nothing shown. A file cut at a record end cannot be told from a
+// horse with fewer runs.
 struct HorseRunsRead {
     std::array<std::string_view, kPastRunsRead> runs{};
     std::size_t count = 0;

@@ -316,7 +316,7 @@ struct RunnerStep {
     jvdata::HorseFilePaths& horsePaths;
     DayReport& report;
     std::vector<LostRunners> lostRunners;
-    HorseFileLosses lostRuns, lostMasters;
+    HorseFileLosses lostRuns, lostMasters, lostOldMasters;
 };
 
 // Horse master and the last three earlier runs of runner h of race slot r; returns how many
@@ -340,11 +340,15 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
                 *jvdata::HorseFilePath(step.appDir, jvdata::HorseFile::UM2, id);
             std::error_code ec;
             fs::create_directories(um2Path.parent_path(), ec);
-            const keiba::IoResult converted = step.steps.ConvertHorseMaster(
-                um2Path, *jvdata::HorseFilePath(step.appDir, jvdata::HorseFile::UMA, id));
+            const fs::path umaPath =
+                *jvdata::HorseFilePath(step.appDir, jvdata::HorseFile::UMA, id);
+            const DayLoadSteps::HorseMasterConversion converted =
+                step.steps.ConvertHorseMaster(um2Path, umaPath);
+            // Told against the older file: what was damaged there was not copied.
+            if (converted.damaged) step.lostOldMasters.Add(umaPath.c_str());
             master = keiba::ReadFileOrMissing(um2Path);
             // One line for one horse: a conversion that failed has told it already.
-            step.report.Unreadable(converted ? master.read : converted);
+            step.report.Unreadable(converted.failure ? master.read : converted.failure);
         }
         bool lost = false;
         const std::string_view record =
@@ -400,6 +404,8 @@ std::size_t ReadRaceRunners(RaceDay& day, std::size_t r, year_month_day date, Ru
 void ReportHorseFileLosses(const RunnerStep& step, DayReport& report) {
     report.LostInFiles(jvdata::DayFileKind::HorseMaster, step.lostMasters.first,
                        step.lostMasters.runners, step.lostMasters.runners);
+    report.LostInFiles(jvdata::DayFileKind::OldHorseMaster, step.lostOldMasters.first,
+                       step.lostOldMasters.runners, step.lostOldMasters.runners);
     report.LostInFiles(jvdata::DayFileKind::HorseRuns, step.lostRuns.first, step.lostRuns.runners,
                        step.lostRuns.runners);
 }
@@ -582,12 +588,13 @@ void DayLoadSteps::ClearDay(RaceDay& day) {
     ClearRaceDay(day);
 }
 
-keiba::IoResult DayLoadSteps::ConvertHorseMaster(const fs::path& um2File, const fs::path& umaFile) {
+DayLoadSteps::HorseMasterConversion DayLoadSteps::ConvertHorseMaster(const fs::path& um2File,
+                                                                     const fs::path& umaFile) {
     jvdata::UmConversion done = jvdata::ConvertUmaFile(umaFile, um2File);
     // A program folder on a read-only disk shows its days without a box: the newer file is made
     // at a later load, and the failed write is in the error log.
-    if (done.result == jvdata::UmConvertResult::WriteFailed) return keiba::IoResult::Ok();
-    return std::move(done.failure);
+    if (done.result == jvdata::UmConvertResult::WriteFailed) return {{}, done.damaged};
+    return {std::move(done.failure), done.damaged};
 }
 
 void DayLoadSteps::ReadRaceOdds(RaceDay& day) {
@@ -730,7 +737,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     }
     if (races.lost > 0) report.Prepend(DamagedRaceFileText(stem, races));
     jvdata::HorseFilePaths horsePaths(appDir);
-    RunnerStep runnerStep{progress, steps, appDir, files, horsePaths, report, {}, {}, {}};
+    RunnerStep runnerStep{progress, steps, appDir, files, horsePaths, report, {}, {}, {}, {}};
 
     // Nothing of the previous day may stay behind. The large records are written once: each
     // slot is either read or blanked below, the odds slots by the odds step.

@@ -58,9 +58,17 @@ public:
     // The work of the window's hidden buttons IniBtn, UMConvertBtn, OzReadBtn (for
     // day.gOddsRaceIndex), CalcBtn and SisuStatBtn2.
     virtual void ClearDay(RaceDay& day);
-    // Fails, naming the file, when a horse file is there but cannot be read (the load tells it).
-    virtual keiba::IoResult ConvertHorseMaster(const std::filesystem::path& um2File,
-                                               const std::filesystem::path& umaFile);
+    // Makes the horse's .jvUM2 from its older .jvUMA when it has none yet (jvdata::ConvertUmaFile).
+    struct HorseMasterConversion {
+        // Fails, naming the file, when a horse file is there but cannot be read (the load tells
+        // it).
+        keiba::IoResult failure;
+        // Whether the older file held damage, which was not copied (the load tells it against
+        // the older file).
+        bool damaged = false;
+    };
+    virtual HorseMasterConversion ConvertHorseMaster(const std::filesystem::path& um2File,
+                                                     const std::filesystem::path& umaFile);
     virtual void ReadRaceOdds(RaceDay& day);
     virtual void MakePayoutTables(RaceDay& day);
     virtual void SaveIndexStats() {}

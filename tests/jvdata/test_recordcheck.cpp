@@ -164,6 +164,12 @@ std::optional<SoundShape> SoundOf(const DayFileKindInfo& kind) {
     case DayFileKind::Runners:
     case DayFileKind::HorseRuns: return SoundShape{MakeRunner(key, 3, "2020100001"), 20};
     case DayFileKind::HorseMaster: return SoundShape{MakeRecord("UM", "2020100001      "), 0};
+    case DayFileKind::OldHorseMaster: {
+        std::string uma(kUmaLength - 2, ' ');
+        uma.replace(0, 2, "UM");
+        uma.replace(11, 10, "2020100001");
+        return SoundShape{uma + "\r\n", 0};
+    }
     case DayFileKind::Analysis:
         return SoundShape{testsupport::AnalysisMaker("20261206", "05", 11, 3), 14};
     case DayFileKind::Comments:

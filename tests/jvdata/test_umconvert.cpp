@@ -12,12 +12,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// An old record whose every byte tells where it came from: byte i holds 'A' + i % 26, except
-// the id, the pedigree id and the line break.
+// A sound old record whose every byte tells where it came from: byte i holds 'A' + i % 26, or
+// '0' + i % 10 in the numbers (coat and prize totals, positions 203 and 1021 of the old layout),
+// except the id, the pedigree id and the line break.
 std::string OldRecord(char salt = 0) {
     std::string r(kUmaLength, ' ');
-    for (std::size_t i = 0; i < kUmaLength - 2; ++i)
-        r[i] = static_cast<char>('A' + (i + static_cast<std::size_t>(salt)) % 26);
+    const auto s = static_cast<std::size_t>(salt);
+    for (std::size_t i = 0; i < kUmaLength - 2; ++i) {
+        const bool number = (i >= 202 && i < 204) || (i >= 1020 && i < 1020 + 6 * 9);
+        r[i] =
+            number ? static_cast<char>('0' + (i + s) % 10) : static_cast<char>('A' + (i + s) % 26);
+    }
     r.replace(0, 2, "UM");
     r.replace(11, 10, "2019104567");
     r.replace(kUmaLength - 2, 2, "\r\n");
@@ -92,7 +97,7 @@ TEST(UmConvert, NothingToConvertWritesNothing) {
 // kept, and the result names it for the user.
 TEST(UmConvert, ANewerFileThatCannotBeReadIsKeptAndNamed) {
     testsupport::TempDir dir;
-    const fs::path uma = dir / "x.jvUMA", um2 = dir / "x.jvUM2";
+    const fs::path uma = dir / "2019104567.jvUMA", um2 = dir / "x.jvUM2";
     testsupport::WriteBytes(uma, OldRecord());
     testsupport::WriteBytes(um2, "later");
     {

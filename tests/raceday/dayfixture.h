@@ -59,8 +59,8 @@ public:
         ops.push_back("clear");
         DayLoadSteps::ClearDay(day);
     }
-    keiba::IoResult ConvertHorseMaster(const std::filesystem::path& um2,
-                                       const std::filesystem::path& uma) override {
+    HorseMasterConversion ConvertHorseMaster(const std::filesystem::path& um2,
+                                             const std::filesystem::path& uma) override {
         ops.push_back("convert");
         return DayLoadSteps::ConvertHorseMaster(um2, uma);
     }

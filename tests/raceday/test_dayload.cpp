@@ -410,6 +410,88 @@ TEST_F(DayFixture, PastRunsAreTheLastThreeBeforeTheRaceDay) {
     EXPECT_EQ(host.raceList, std::vector<std::string>{"東京11R"});
 }
 
+// A horse's runs are placed by their dates whatever the order of its file, each once, a run abroad
+// among them; a run is shown as the k-th only when every run between it and the race day is
+// known, and only a loss of what would be shown is told. The older horse master is made the
+// newer one only from its sound records of the horse (positions of the old layout: the name 47,
+// the sire's name 213 to 248, the breeder's name, not shown, 861); its damage is told against it.
+TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
+    const std::string id = "2020100001";
+    auto run = [&](std::string_view date8, std::string_view venue) {
+        return Se(date8, venue, 5, 3, id);
+    };
+    const std::string r1 = run("20261003", "06"), r2 = run("20261101", "A8"),
+                      r3 = run("20261107", "05"), r4 = run("20261114", "05");
+    std::string undated = r4, master = filing::Um(id), uma(jvdata::kUmaLength, ' ');
+    undated[16] = '#'; // in the month
+    uma.replace(0, 2, "UM");
+    uma.replace(jvdata::kUmaLength - 2, 2, "\r\n");
+    for (std::string* um : {&master, &uma}) {
+        jvdata::SetField(*um, 12, 10, id);
+        jvdata::SetField(*um, 47, 36, keiba::Sj("アカ"));
+    }
+    auto with = [](std::string r, std::size_t pos, std::string_view bytes) {
+        return r.replace(pos - 1, bytes.size(), bytes);
+    };
+    auto noCr = [](std::string r) { return r.erase(r.size() - 2, 1); };
+    const std::string lost = "の一部が壊れているため、1頭分を読み込めませんでした。",
+                      runs = "過去走データ（2020100001.jvSEI）" + lost,
+                      old = "競走馬データ（2020100001.jvUMA）" + lost;
+    const struct {
+        const char* what;
+        std::string sei, uma; // uma: written in place of the .jvUM2 when not empty
+        const char* shown;    // month, day and venue of each run shown
+        std::string message;
+        const char* master = "アカ";
+    } cases[] = {
+        {"sound", r1 + r2 + r3 + r4, "", "111405 110705 1101A8", ""},
+        {"two runs swapped", r1 + r3 + r2 + r4, "", "111405 110705 1101A8", ""},
+        {"a run twice, apart", r1 + r2 + r3 + r2, "", "110705 1101A8 100306", ""},
+        {"cut inside the last run", r1 + r2 + r3 + r4.substr(0, 300), "", "", runs},
+        {"cut inside a run after one on the day",
+         r2 + r3 + r4 + run("20261128", "05") + run("20261205", "05").substr(0, 300), "",
+         "111405 110705 1101A8", ""},
+        {"a run between damaged", r1 + Garbled(r2, 100, 50) + r3 + r4, "", "111405 110705", runs},
+        {"the run before two with its CR lost", noCr(r2) + r3 + r4, "", "111405 110705", runs},
+        {"a cut copy of a run", r1 + r2 + r3.substr(0, 300) + r3 + r4, "", "111405 110705 1101A8",
+         ""},
+        {"the fourth run with its CR lost", noCr(r1) + r2 + r3 + r4, "", "111405 110705 1101A8",
+         ""},
+        {"damage whose day cannot be read", r1 + r2 + r3 + undated, "", "", runs},
+        {"a sound old master", r4, uma, "111405", ""},
+        {"0xFF in its name", r4, with(uma, 50, "\xFF"), "111405", old, ""},
+        {"half a character ending the sire's name", r4, with(uma, 248, "\x82"), "111405", old, ""},
+        {"another horse's", r4, with(uma, 12, "2020100002"), "111405", old, ""},
+        {"its LF lost, a sound copy after it", r4, uma.substr(0, 1576) + uma, "111405", old},
+        {"0xFF where nothing is shown", r4, with(uma, 900, "\xFF"), "111405", ""},
+    };
+    WriteRaces("20261128", {Ra("20261128", "05", 11, 1)});
+    WriteRunners("20261128", "東京", {Se("20261128", "05", 11, 1, id)});
+    const auto um2 = *jvdata::HorseFilePath(dir.path(), jvdata::HorseFile::UM2, id),
+               umaFile = *jvdata::HorseFilePath(dir.path(), jvdata::HorseFile::UMA, id);
+    std::filesystem::create_directories(um2.parent_path());
+    std::filesystem::create_directories(umaFile.parent_path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteHorseRuns(id, {c.sei});
+        std::filesystem::remove(um2);
+        WriteBytes(c.uma.empty() ? um2 : umaFile, c.uma.empty() ? master : c.uma);
+        notifier.messages.clear();
+        ASSERT_EQ(Load("20261128"), raceday::DayLoadResult::Loaded);
+        std::string shown;
+        for (const jvdata::TJvSE& past : Day().gPastRunHorses[0][0])
+            if (!past.IsBlank())
+                shown += (shown.empty() ? "" : " ") + std::string(past.RaceDate().substr(4)) +
+                         std::string(past.Key().Venue());
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(keiba::Cp932ToUtf8(keiba::TrimBlanks(Day().gDayHorseMasters[0][0].HorseName())),
+                  c.master);
+        EXPECT_EQ(std::filesystem::exists(um2), std::string_view(c.master) != "");
+        EXPECT_EQ(notifier.messages, c.message.empty() ? std::vector<std::string>{}
+                                                       : std::vector<std::string>{c.message});
+    }
+}
+
 // A damaged race record of an earlier day is no race's: the run keeps its key alone, and the
 // earlier day's file is told with what it lost, counted against that day's runner file: a cut
 // costs every race after it, not the one record the cut bytes make.
@@ -459,7 +541,7 @@ TEST_F(DayFixture, PastRacesArePlacedForEveryCentralVenueFrom01To10) {
     struct Case {
         const char* venue;
         bool placed;
-    } cases[] = {{"01", true}, {"10", true}, {"11", false}, {"00", false}};
+    } cases[] = {{"01", true}, {"10", true}, {"11", false}, {"00", false}, {"A8", false}};
     std::vector<std::string> runners, pastRaces;
     int h = 0;
     for (const Case& c : cases) {
@@ -471,7 +553,7 @@ TEST_F(DayFixture, PastRacesArePlacedForEveryCentralVenueFrom01To10) {
         jvdata::SetField(race, 33, 60, keiba::Sj("卯月ステークス"));
         pastRaces.push_back(race);
     }
-    WriteRaces("20240526", {Ra("20240526", "05", 11, 4)});
+    WriteRaces("20240526", {Ra("20240526", "05", 11, h)});
     WriteRunners("20240526", "東京", runners);
     WriteRaces("20240401", pastRaces);
 
@@ -481,6 +563,7 @@ TEST_F(DayFixture, PastRacesArePlacedForEveryCentralVenueFrom01To10) {
         EXPECT_EQ(past.Key().Venue(), cases[i].venue);
         EXPECT_EQ(past.Bytes() == pastRaces[i], cases[i].placed) << "venue " << cases[i].venue;
     }
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{}); // a run abroad is no damage
 }
 
 // A full first day, then a smaller one: every record slot the second day does not fill is blank,
