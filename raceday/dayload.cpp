@@ -335,17 +335,15 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
     if (const char* um2 = step.horsePaths.Of(jvdata::HorseFile::UM2, id)) {
         keiba::FileRead master = keiba::ReadFileOrMissing(um2);
         step.report.Unreadable(master.read);
+        bool oldDamaged = false;
         if (master.Missing()) {
             const fs::path um2Path =
                 *jvdata::HorseFilePath(step.appDir, jvdata::HorseFile::UM2, id);
             std::error_code ec;
             fs::create_directories(um2Path.parent_path(), ec);
-            const fs::path umaPath =
-                *jvdata::HorseFilePath(step.appDir, jvdata::HorseFile::UMA, id);
-            const DayLoadSteps::HorseMasterConversion converted =
-                step.steps.ConvertHorseMaster(um2Path, umaPath);
-            // Told against the older file: what was damaged there was not copied.
-            if (converted.damaged) step.lostOldMasters.Add(umaPath.c_str());
+            const DayLoadSteps::HorseMasterConversion converted = step.steps.ConvertHorseMaster(
+                um2Path, *jvdata::HorseFilePath(step.appDir, jvdata::HorseFile::UMA, id));
+            oldDamaged = converted.damaged;
             master = keiba::ReadFileOrMissing(um2Path);
             // One line for one horse: a conversion that failed has told it already.
             step.report.Unreadable(converted.failure ? master.read : converted.failure);
@@ -354,6 +352,10 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
         const std::string_view record =
             master.bytes ? ReadHorseMaster(*master.bytes, id, &lost) : std::string_view();
         if (lost) step.lostMasters.Add(step.horsePaths.Of(jvdata::HorseFile::UM2, id));
+        // Damage the conversion left behind is told against the older file, where it cost the
+        // horse its master: a sound copy of the record there is the master, as in the newer file.
+        if (oldDamaged && record.empty())
+            step.lostOldMasters.Add(step.horsePaths.Of(jvdata::HorseFile::UMA, id));
         if (!record.empty())
             masterSlot.Assign(record);
         else

@@ -64,7 +64,7 @@ public:
         // it).
         keiba::IoResult failure;
         // Whether the older file held damage, which was not copied (the load tells it against
-        // the older file).
+        // the older file when no sound record was left to copy).
         bool damaged = false;
     };
     virtual HorseMasterConversion ConvertHorseMaster(const std::filesystem::path& um2File,

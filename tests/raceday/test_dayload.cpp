@@ -462,7 +462,7 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
         {"0xFF in its name", r4, with(uma, 50, "\xFF"), "111405", old, ""},
         {"half a character ending the sire's name", r4, with(uma, 248, "\x82"), "111405", old, ""},
         {"another horse's", r4, with(uma, 12, "2020100002"), "111405", old, ""},
-        {"its LF lost, a sound copy after it", r4, uma.substr(0, 1576) + uma, "111405", old},
+        {"its LF lost, a sound copy after it", r4, uma.substr(0, 1576) + uma, "111405", ""},
         {"0xFF where nothing is shown", r4, with(uma, 900, "\xFF"), "111405", ""},
     };
     WriteRaces("20261128", {Ra("20261128", "05", 11, 1)});
