@@ -56,7 +56,9 @@ void DrawHeader(Drawer& d, const jvdata::TJvRA& ra, const raceday::TOutData2& te
 
 void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se,
                  std::string_view rLevel, std::string_view rUma, int x0, int top) {
-    const QColor color = FieldInt(ra.VenueCode()).value_or(0) > 10 ? kGrey : QColor(Qt::black);
+    // Runs away from the central courses (01 to 10), local and abroad, are greyed.
+    const int venue = FieldInt(ra.VenueCode()).value_or(-1);
+    const QColor color = venue >= 1 && venue <= 10 ? QColor(Qt::black) : kGrey;
     d.TextColor(color);
     d.PGothic(7);
     // The cell ends just before the column's rule; a grade race's label can make a line longer.

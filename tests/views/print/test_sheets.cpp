@@ -362,12 +362,12 @@ TEST_F(SheetTest, RaceCardPastRuns) {
     EXPECT_FALSE(page.TextAt(x1, top + 105 + 3));
 }
 
-// Past runs away from the JRA's ten racecourses (a venue code above 10) are grey, those at
-// them black, on both sides of the boundary.
+// Past runs away from the JRA's ten racecourses (a venue code above 10, or one abroad) are grey,
+// those at them black, on both sides of the boundary.
 TEST_F(SheetTest, RaceCardPastRunsAwayFromTheJraAreGrey) {
     SetRace(Day(), 0, "05", 1, 2);
     const std::pair<const char*, bool> venues[] = {{"01", false}, {"09", false}, {"10", false},
-                                                   {"11", true},  {"30", true},  {"61", true}};
+                                                   {"11", true},  {"30", true},  {"A8", true}};
     for (int i = 0; i < 6; ++i) SetPastRun(0, i / 3, i % 3, venues[i].first, "11");
     const auto pages = Record(Sheet::RaceCard);
     for (int i = 0; i < 6; ++i) {
