@@ -10,6 +10,7 @@
 #include "tests/app/mainfixture.h"
 #include "tests/support/analysismaker.h"
 #include "tests/support/unreadable.h"
+#include "tests/support/waits.h"
 #include "views/forms/desplform.h"
 
 #include <QAbstractItemModelTester>
@@ -24,7 +25,6 @@
 
 using namespace testsupport;
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -42,9 +42,7 @@ public:
         : walk_(std::move(walk)) {}
     bool Matches(std::string_view) const override {
         // bounded, so that a test that fails before it lets the walk go still ends
-        for (auto until = std::chrono::steady_clock::now() + 20s;
-             !walk_->go && std::chrono::steady_clock::now() < until;)
-            std::this_thread::sleep_for(1ms);
+        (void)WaitUntil([&] { return walk_->go.load(); });
         ++walk_->seen;
         return false;
     }
@@ -203,9 +201,10 @@ TEST_F(DataCheckTest, AHitOfTheSearchOpensItsRaceInTheRaceCardForm) {
     Start();
     auto* search = Main().findChild<search::TShutugenForm*>();
     search->RSerchBtnClick();
-    for (auto until = std::chrono::steady_clock::now() + 20s;
-         search->Searching() && std::chrono::steady_clock::now() < until;)
+    ASSERT_TRUE(WaitUntil([&] {
         search->PollSearch();
+        return !search->Searching();
+    }));
     search->HitListMouseDown(testsupport::Find<search::HitGrid>(*search, "StringGrid8"), 0);
     auto* card = Main().findChild<views::TDeSplForm*>();
     ASSERT_NE(card, nullptr);
@@ -243,10 +242,10 @@ TEST_F(DataCheckTest, ADayAskedForWhileASearchRunsIsRefusedWithAMessage) {
 
     search->CancelBtnClick();
     walk->go = true;
-    for (auto until = std::chrono::steady_clock::now() + 20s;
-         search->Searching() && std::chrono::steady_clock::now() < until;)
+    ASSERT_TRUE(WaitUntil([&] {
         search->PollSearch();
-    ASSERT_FALSE(search->Searching());
+        return !search->Searching();
+    }));
     ChooseDay(second);
     EXPECT_EQ(Day().gDayRaces[0].RaceDate(), "20261129");
 }
@@ -270,12 +269,11 @@ TEST_F(DataCheckTest, ClosingTheWindowStopsASearchBeforeAnyWindowGoes) {
     walk->go = true;
     EXPECT_TRUE(main.isVisible());
     EXPECT_TRUE(search->isVisible());
-    for (auto until = std::chrono::steady_clock::now() + 20s;
-         search->Searching() && std::chrono::steady_clock::now() < until;) {
+    ASSERT_TRUE(WaitUntil([&] {
         EXPECT_TRUE(main.isVisible());
         search->PollSearch();
-    }
-    ASSERT_FALSE(search->Searching());
+        return !search->Searching();
+    }));
     EXPECT_LT(walk->seen.load(), 9 * 18);
     QCoreApplication::processEvents();
     EXPECT_FALSE(main.isVisible());

@@ -7,6 +7,7 @@
 #include "tests/support/analysismaker.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/unreadable.h"
+#include "tests/support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -26,23 +27,28 @@ using namespace std::chrono_literals;
 namespace {
 
 // Every countable record is a hit; `delay` per record makes a walk take its time. Counts the
-// records it is asked about.
+// records it is asked about, and apart those of the day `watched`.
 class SlowFilter : public RFilter {
 public:
-    explicit SlowFilter(std::chrono::microseconds delay, bool match = true)
+    explicit SlowFilter(std::chrono::microseconds delay, bool match = true,
+                        std::string watched = {})
         : delay_(delay)
-        , match_(match) {}
-    bool Matches(std::string_view) const override {
+        , match_(match)
+        , watched_(std::move(watched)) {}
+    bool Matches(std::string_view rec) const override {
         asked_.fetch_add(1);
+        if (RHit::View(RHit::Of(rec).date8) == watched_) watchedAsked_.fetch_add(1);
         std::this_thread::sleep_for(delay_);
         return match_;
     }
     int Asked() const { return asked_.load(); }
+    int AskedOfWatchedDay() const { return watchedAsked_.load(); }
 
 private:
     std::chrono::microseconds delay_;
     bool match_;
-    mutable std::atomic<int> asked_{0};
+    std::string watched_;
+    mutable std::atomic<int> asked_{0}, watchedAsked_{0};
 };
 
 std::shared_ptr<const RFilter> Everything() {
@@ -182,13 +188,17 @@ TEST_F(RScanTest, CancelIsAnsweredInsideALongFileAndKeepsAFirstPartOfTheRows) {
         Write(("XQ202401" + std::to_string(d) + ".vzkd").c_str(),
               NamedDay("202401" + std::to_string(d), 4000));
     for (bool match : {true, false}) {
-        auto filter = std::make_shared<SlowFilter>(std::chrono::microseconds(2000), match);
+        auto filter = std::make_shared<SlowFilter>(2000us, match, "20240113");
         RScan scan({dir / "VZK", "20240101", "20241231", filter});
-        while (filter->Asked() < 6) std::this_thread::sleep_for(1ms); // some rows are found
-        const int before = filter->Asked();
+        // The thread of the newest file asks about its second record: the first one's answer
+        // is in, and its row written, however far the other threads have gone meanwhile.
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return filter->AskedOfWatchedDay() >= 2; }));
         scan.Cancel();
+        const int atCancel = filter->Asked();
         scan.Wait();
-        EXPECT_LT(filter->Asked() - before, 100);
+        // Each of the walk's three threads asks about one record more at most: the one it was
+        // taking up as the cancel came.
+        EXPECT_LE(filter->Asked() - atCancel, 3);
         EXPECT_TRUE(scan.State().Result().cancelled);
         if (!match) {
             EXPECT_EQ(scan.State().Hits(), 0u);
@@ -219,10 +229,11 @@ TEST_F(RScanTest, ASecondWalkStartedWhileTheFirstDeliversGetsExactlyItsOwnRows) 
                      std::make_shared<SlowFilter>(std::chrono::microseconds(300))});
     // The screen reads rows while they arrive.
     std::vector<std::string> seen;
-    while (first->State().Hits() < 20) {
+    ASSERT_TRUE(testsupport::WaitUntil([&] {
         const RHitStore& store = *first->State().Store();
         for (std::size_t i = seen.size(); i < store.Size(); ++i) seen.push_back(Id(store.At(i)));
-    }
+        return seen.size() >= 20;
+    }));
     first->Cancel();
     auto second = std::make_unique<RScan>(
         RScanRequest{dir / "VZK", "20240101", "20241231",

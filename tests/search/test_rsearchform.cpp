@@ -12,6 +12,7 @@
 #include "tests/support/analysismaker.h"
 #include "tests/support/clicks.h"
 #include "tests/support/unreadable.h"
+#include "tests/support/waits.h"
 #include "views/grid.h"
 
 #include <QAbstractItemModelTester>
@@ -92,21 +93,17 @@ protected:
     }
     // Lets the form's poll run until the walk is wound up.
     void Finish() {
-        auto until = std::chrono::steady_clock::now() + 20s;
-        while (form->Searching() && std::chrono::steady_clock::now() < until) {
+        ASSERT_TRUE(WaitUntil([&] {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            std::this_thread::sleep_for(1ms);
             form->PollSearch();
-        }
-        ASSERT_FALSE(form->Searching());
+            return !form->Searching();
+        }));
     }
     void WaitForRows(HitGrid* grid, int rows) {
-        auto until = std::chrono::steady_clock::now() + 20s;
-        while (grid->Model()->rowCount() < rows && std::chrono::steady_clock::now() < until) {
-            std::this_thread::sleep_for(1ms);
+        ASSERT_TRUE(WaitUntil([&] {
             form->PollSearch();
-        }
-        ASSERT_GE(grid->Model()->rowCount(), rows);
+            return grid->Model()->rowCount() >= rows;
+        }));
     }
     QString Label(const char* name) { return Find<QLabel>(name)->text(); }
     // Qt's checks of a model's signals and answers, for the rest of the test: a broken rule
@@ -248,11 +245,11 @@ TEST_F(RSearchFormTest, CancelKeepsTheRowsFoundAndBlanksTheLabels) {
     const auto asked = Slow(2000us, true);
     form->RSerchBtnClick();
     EXPECT_EQ(Label("CtLabel"), QStringLiteral("検索済:0開催日/0頭"));
-    while (asked->load() < 6) std::this_thread::sleep_for(1ms);
-    const int before = asked->load();
+    ASSERT_TRUE(WaitUntil([&] { return asked->load() >= 6; }));
     form->CancelBtnClick();
+    const int atCancel = asked->load();
     Finish();
-    EXPECT_LT(asked->load() - before, 18);
+    EXPECT_LT(asked->load() - atCancel, 18);
     ExpectIdle();
     EXPECT_EQ(Find<HitGrid>("StringGrid8")->Model()->rowCount(), 0);
     EXPECT_TRUE(Label("GaitoSuLabel").isEmpty());
