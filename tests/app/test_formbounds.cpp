@@ -9,12 +9,14 @@
 
 #include "app/forms/application.h"
 #include "app/forms/mainform.h"
+#include "controls/formbounds.h"
 #include "keiba/fileio.h"
 #include "keiba/inigt.h"
 #include "search/forms/neraigaitoform.h"
 #include "search/forms/rinputform.h"
 #include "search/forms/shutugenform.h"
 #include "tests/app/mainfixture.h"
+#include "tests/support/waits.h"
 #include "views/forms/desplform.h"
 #include "views/print/allprintform.h"
 #include "views/print/fakeprinter.h"
@@ -61,12 +63,14 @@ protected:
         return out;
     }
 
-    // Shows a window as the program does and waits until the window system has placed it (on a
-    // real display, until its frame is known).
+    // Shows a window as the program does and waits until the window system has framed it (at
+    // once offscreen; on a real display, once the window manager has), the frame the program
+    // fits the window and stores its bounds by.
     static void ShowSettled(QWidget& w) {
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-        QTest::qWait(150);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !controls::WindowFrame(w).isNull(); }, kHangGuardMs));
     }
 
     void Seed(const Bounds& bounds) {

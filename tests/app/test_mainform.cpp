@@ -26,6 +26,7 @@
 #include "tests/support/numericfields.h"
 #include "tests/support/readonly.h"
 #include "tests/support/unreadable.h"
+#include "tests/support/waits.h"
 #include "views/forms/desplform.h"
 #include "views/indexcard.h"
 #include "views/print/allprintform.h"
@@ -35,9 +36,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QEnterEvent>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QFrame>
@@ -273,10 +272,7 @@ TEST_F(MainFormTest, ToolBarButtonsLightUpUnderTheMouseAndFadeOut) {
         QApplication::sendEvent(b, &leave);
         EXPECT_TRUE(b->Fading());
         EXPECT_EQ(redInk(b), 0); // the font goes back at once, the colour fades
-        QElapsedTimer waited;
-        waited.start();
-        while (b->Fading() && waited.elapsed() < 20000)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !b->Fading(); }, kHangGuardMs));
         EXPECT_EQ(b->FaceColor(), face);
     }
 }
@@ -513,10 +509,10 @@ TEST_F(SampleTest, TheFirstHitOfAnRHorseSearchOpensItsRace) {
     Start();
     auto* search = Main().findChild<search::TShutugenForm*>();
     search->RSerchBtnClick();
-    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(40);
-         search->Searching() && std::chrono::steady_clock::now() < until;)
+    ASSERT_TRUE(WaitUntil([&] {
         search->PollSearch();
-    ASSERT_FALSE(search->Searching());
+        return !search->Searching();
+    }));
     search->HitListMouseDown(Find<search::HitGrid>("StringGrid8"), 0);
     EXPECT_TRUE(notifier.messages.empty()) << notifier.messages.front();
     auto* card = Main().findChild<views::TDeSplForm*>();

@@ -3,6 +3,7 @@
 #include "tests/support/fakes.h"
 #include "tests/support/filedialogs.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/waits.h"
 #include "tests/support/widgets.h"
 
 #include <QAbstractItemView>
@@ -21,6 +22,7 @@
 
 using namespace controls;
 using testsupport::Find;
+using testsupport::kHangGuardMs;
 using testsupport::QPath;
 
 namespace {
@@ -114,14 +116,14 @@ TEST_F(FolderViewerTest, ATypedPathIsTakenWithOnePress) {
     bool popup = true;
     auto typeAndPress = [&](QFileDialog& d, bool button) {
         d.show();
-        QTest::qWait(100); // the folder's contents load in the background
+        if (!QTest::qWaitForWindowExposed(&d)) return -1;
         auto* edit = Find<QLineEdit>(d, "fileNameEdit");
         edit->setFocus();
         QTest::keyClicks(edit, QPath(temp_ / "bets"));
         // a completer pops up once the folder's listing has come in, however late that is
         const QCompleter* completer = edit->completer();
         popup = completer != nullptr &&
-                QTest::qWaitFor([&] { return completer->popup()->isVisible(); }, 20000);
+                QTest::qWaitFor([&] { return completer->popup()->isVisible(); }, kHangGuardMs);
         if (button)
             QTest::mouseClick(Find<QDialogButtonBox>(d, "buttonBox")->buttons().first(),
                               Qt::LeftButton);

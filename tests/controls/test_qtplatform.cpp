@@ -1,6 +1,7 @@
 #include "controls/qtplatform.h"
 
 #include "tests/support/tempdir.h"
+#include "tests/support/waits.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -25,7 +26,7 @@ TEST(QtShell, LaunchStartsInItsFolderWithoutMovingOurs) {
     const auto out = temp / "where.txt";
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return std::filesystem::exists(out) && std::filesystem::file_size(out) > 0; },
-        20000));
+        testsupport::kHangGuardMs));
     EXPECT_EQ(testsupport::Slurp(out), std::filesystem::canonical(temp.path()).string() + "\n");
     EXPECT_EQ(QDir::currentPath(), before);
     EXPECT_FALSE(shell.Launch(temp / "no-such-program", {}, temp.path()));

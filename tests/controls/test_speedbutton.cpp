@@ -1,5 +1,7 @@
 #include "controls/speedbutton.h"
 
+#include "tests/support/waits.h"
+
 #include <QEnterEvent>
 #include <QMainWindow>
 #include <QMenu>
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace controls;
+using testsupport::kHangGuardMs;
 
 namespace {
 
@@ -56,7 +59,7 @@ TEST_F(SpeedButtonTest, LeavingFadesInEightStepsBackToTheFace) {
     EXPECT_FALSE(button_->Hot());
     EXPECT_EQ(button_->FadeLevel(), 8); // the colour stays until the first step
     EXPECT_TRUE(button_->Fading());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !button_->Fading(); }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !button_->Fading(); }, kHangGuardMs));
     EXPECT_EQ(levels, (std::vector<int>{7, 6, 5, 4, 3, 2, 1, 0}));
     EXPECT_EQ(button_->FaceColor(), QColor(219, 216, 209));
 }
@@ -84,12 +87,17 @@ TEST_F(SpeedButtonTest, DestroyingMidFadeEndsTheFade) {
     Leave(button_);
     QPointer<QTimer> timer = button_->findChild<QTimer*>();
     ASSERT_FALSE(timer.isNull());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return button_->FadeLevel() < 8; }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button_->FadeLevel() < 8; }, kHangGuardMs));
     ASSERT_TRUE(timer->isActive()); // mid-fade
+    const int step = timer->interval();
     delete button_;
     button_ = nullptr;
     EXPECT_TRUE(timer.isNull());
-    QTest::qWait(100);
+    // Past the time the next step was due: Qt fires its timers in the order they fall due, so
+    // once this one has fired, a step left to run anywhere would have run.
+    bool past = false;
+    QTimer::singleShot(2 * step, Qt::PreciseTimer, [&past] { past = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return past; }, kHangGuardMs));
 }
 
 TEST_F(SpeedButtonTest, GroupButtonsRaiseEachOther) {
@@ -184,7 +192,7 @@ TEST_F(HotButtonTest, OneButtonIsHotAtATimeAndLeavesWhenThePointerIsElsewhere) {
     QTest::mouseMove(&window_, QPoint(300, 200)); // and none for the second
     EXPECT_FALSE(quit->Hot());
     EXPECT_EQ(Hint(), QString());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return quit->FaceColor() == normalFace_; }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quit->FaceColor() == normalFace_; }, kHangGuardMs));
 }
 
 TEST_F(HotButtonTest, HidingDisablingOrDeactivatingEndsTheHotLook) {

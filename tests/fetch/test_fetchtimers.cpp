@@ -2,6 +2,7 @@
 
 #include "fetch/forms/fetchtimers.h"
 #include "tests/fetch/fetchfixture.h"
+#include "tests/support/waits.h"
 
 #include <QTest>
 #include <QTimer>
@@ -20,6 +21,6 @@ TEST_F(FetchTimers, StartStateAndTheTimeToThePost) {
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 12, 59, 0);
     timers.Timer3->setInterval(1);
     const std::string expected = "発走までの残り時間：00:01:00";
-    (void)QTest::qWaitFor([&] { return fetchHost.restTime == expected; }, 20000);
+    (void)QTest::qWaitFor([&] { return fetchHost.restTime == expected; }, kHangGuardMs);
     EXPECT_EQ(fetchHost.restTime, expected);
 }

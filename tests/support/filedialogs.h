@@ -3,6 +3,7 @@
 // force for the test: Japanese as the default locale and Qt's translation installed.
 
 #include "controls/qtplatform.h"
+#include "tests/support/waits.h"
 
 #include <QAbstractItemModel>
 #include <QCoreApplication>
@@ -72,7 +73,7 @@ inline FileDialogTexts DetailTexts(QFileDialog& dialog, const QString& name) {
             }
             return false;
         },
-        5000);
+        kHangGuardMs);
     return texts;
 }
 
