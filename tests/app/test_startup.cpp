@@ -7,6 +7,7 @@
 #include "keiba/inigt.h"
 #include "tests/archive/zipbuilder.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -150,7 +151,7 @@ TEST(StartUp, AnExtractionKilledMidWriteLeavesTheAnalysisFolderCleanAfterTheNext
         ::close(ready[1]);
         pollfd wait{ready[0], POLLIN, 0};
         char byte = 0;
-        const bool writing = ::poll(&wait, 1, 30000) == 1 && ::read(ready[0], &byte, 1) == 1;
+        const bool writing = ::poll(&wait, 1, kHangGuardMs) == 1 && ::read(ready[0], &byte, 1) == 1;
         ::close(ready[0]);
         std::size_t temporary = 0;
         for (const auto& e : std::filesystem::directory_iterator(vzk))

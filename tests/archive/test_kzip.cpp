@@ -5,6 +5,7 @@
 #include "keiba/sjis.h"
 #include "tests/archive/zipbuilder.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <thread>
 
 namespace fs = std::filesystem;
 using testsupport::Slurp;
@@ -155,15 +154,13 @@ TEST(Kzip, InterruptRemovesTheUnfinishedFile) {
         ::_exit(127);
     }
     // wait until it writes its output file (which has no name yet), then interrupt
-    bool seen = false;
     const std::string out = (dir / "out").string() + "/";
-    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!seen && std::chrono::steady_clock::now() < until) {
+    const bool seen = testsupport::WaitUntil([&] {
         std::error_code ec;
         for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec))
-            seen = seen || fs::read_symlink(e.path(), ec).string().starts_with(out);
-        if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+            if (fs::read_symlink(e.path(), ec).string().starts_with(out)) return true;
+        return false;
+    });
     ::kill(pid, SIGINT);
     int raw = 0;
     ::waitpid(pid, &raw, 0);

@@ -4,6 +4,7 @@
 // named as unreadable with its cause, never as missing or empty.
 
 #include "tests/support/tempdir.h"
+#include "tests/support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +75,8 @@ Outcome RunIn(const fs::path& cwd, const fs::path& errFile, const std::string& c
               const std::string& args, const std::string& user = "") {
     Outcome r;
     int status = -1;
-    r.out = testsupport::RunCommand("cd '" + cwd.string() + "' && " + user + "timeout 20 '" +
+    r.out = testsupport::RunCommand("cd '" + cwd.string() + "' && " + user + "timeout " +
+                                        std::to_string(testsupport::kHangGuard.count()) + " '" +
                                         command + "' " + args + " 2>'" + errFile.string() + "'",
                                     &status);
     r.exit = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
