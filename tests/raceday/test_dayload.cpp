@@ -65,7 +65,8 @@ TEST_F(DayFixture, AMissingRaceFileSaysSoAndLeavesNothingOfThePreviousDay) {
 
 // A race file loads every sound RA record of its day, one race a slot in file order, and goes on
 // past a damaged piece, which costs its own race; with no sound race the day does not load, and
-// nothing of the day before stays, on the screen either.
+// nothing of the day before stays, on the screen either. A file cut at a record end is told by
+// the races a runner file holds that it lacks, at every central racecourse, 01 to 10.
 TEST_F(DayFixture, ADamagedRaceRecordCostsOnlyItsRaceAndIsTold) {
     const std::string good = Ra("20261128", "05", 1, 1);
     const std::string ra[] = {Ra("20261206", "05", 1, 2), Ra("20261206", "05", 2, 2),
@@ -88,10 +89,17 @@ TEST_F(DayFixture, ADamagedRaceRecordCostsOnlyItsRaceAndIsTold) {
         std::string bytes;
         raceday::DayLoadResult result;
         std::vector<std::string> list;
-        std::string message; // empty: none
+        std::string message;                  // empty: none
+        std::vector<std::string> kokura = {}; // 小倉's (10) runners; none: no runner file
     };
     const std::vector<Case> cases = {
         {"sound", ra[0] + ra[1], raceday::DayLoadResult::Loaded, {"東京 1R", "東京 2R"}, ""},
+        {"cut at a record end, losing every race of 小倉, whose runner file holds them",
+         ra[0] + ra[1],
+         raceday::DayLoadResult::Loaded,
+         {"東京 1R", "東京 2R"},
+         lost(1),
+         {Se("20261206", "10", 1, 1, "2020100001"), Se("20261206", "10", 1, 2, "2020100002")}},
         {"garbage", garbage, raceday::DayLoadResult::Damaged, {}, kWhole},
         {"no line end in the first",
          with(ra[0], jvdata::kRaLength - 2, "  ") + ra[1],
@@ -122,6 +130,8 @@ TEST_F(DayFixture, ADamagedRaceRecordCostsOnlyItsRaceAndIsTold) {
         notifier.messages.clear();
         host.noDayShown = 0;
         WriteBytes(DataFile(Stem("20261206") + ".jvRA"), c.bytes);
+        std::filesystem::remove(DataFile(Stem("20261206") + "小倉.jvSEr"));
+        if (!c.kokura.empty()) WriteRunners("20261206", "小倉", c.kokura);
 
         EXPECT_EQ(Load("20261206"), c.result);
         EXPECT_EQ(host.raceList, c.list);

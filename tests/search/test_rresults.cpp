@@ -45,6 +45,26 @@ TEST(RResults, ResultLabelsOfThreeHitsOneOfThemWinning) {
     EXPECT_EQ(ProgressText(1, 12), "検索済:1開催日/12頭");
 }
 
+// A box names ten files of a kind, damaged or unreadable, and says how many more past them.
+TEST(RResults, TenFilesOfAKindAreNamedAndThoseBeyondCounted) {
+    const std::pair<int, std::string> rows[] = {{10, ""}, {11, "\nほか1件"}};
+    for (const auto& [files, more] : rows) {
+        RScanResult damaged, unreadable;
+        std::string damagedText = "一部が壊れているため、検索できなかった分析データがあります。",
+                    unreadableText;
+        for (int i = 1; i <= files; ++i) {
+            const std::string name = "XQ202401" + std::to_string(10 + i) + ".vzkd";
+            damaged.damaged.push_back("/p/VZK/" + name);
+            unreadable.unreadable.push_back(name + " を読み込めません");
+            if (i > 10) continue;
+            damagedText += "\n" + name;
+            unreadableText += (i > 1 ? "\n" : "") + name + " を読み込めません";
+        }
+        EXPECT_EQ(UnsearchedFilesText(damaged), damagedText + more) << files;
+        EXPECT_EQ(UnsearchedFilesText(unreadable), unreadableText + more) << files;
+    }
+}
+
 TEST(RResults, PayoutSumsDoNotOverflow) {
     RTally t;
     for (int i = 0; i < 3; ++i) t.Add(1, 999'999'999, 999'999'999);
