@@ -1,9 +1,11 @@
 #pragma once
 // The generated sample program folder, made once per build of the generator and shared by every
-// test process (ctest runs each test in its own process, in parallel): the first process
-// generates it under a lock, the others wait and reuse it. Tests never write into it: one that
-// loads a day works in a folder of its own made by UseSampleIn.
-// KESTRANE_MAKE_SAMPLE names the generator.
+// test process of the build (ctest runs each test in its own process, in parallel): the first
+// process generates it under a lock, the others wait and reuse it. ctest makes it ahead of the
+// tests that use it (the fixture kestrane_sample, tests/CMakeLists.txt), so that none of them
+// waits for it. Tests never write into it: one that loads a day works in a folder of its own
+// made by UseSampleIn. KESTRANE_MAKE_SAMPLE names the generator, KESTRANE_SAMPLE_ROOT the
+// folder it is made in.
 
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -22,13 +24,14 @@ inline const std::filesystem::path& SampleFolder() {
     static const fs::path folder = [] {
         struct stat st {};
         ::stat(KESTRANE_MAKE_SAMPLE, &st);
-        fs::path target = fs::current_path() / ("sample-" + std::to_string(st.st_mtime) + "-" +
-                                                std::to_string(st.st_size));
-        int lock = ::open((fs::current_path() / "sample.lock").c_str(), O_CREAT | O_RDWR, 0644);
+        const fs::path root = KESTRANE_SAMPLE_ROOT;
+        fs::path target =
+            root / ("sample-" + std::to_string(st.st_mtime) + "-" + std::to_string(st.st_size));
+        int lock = ::open((root / "sample.lock").c_str(), O_CREAT | O_RDWR, 0644);
         ::flock(lock, LOCK_EX);
         if (!fs::exists(target / "done")) {
             // Samples of earlier generators are of no further use.
-            for (const auto& e : fs::directory_iterator(fs::current_path()))
+            for (const auto& e : fs::directory_iterator(root))
                 if (e.path().filename().string().starts_with("sample-")) fs::remove_all(e.path());
             std::string command =
                 std::string(KESTRANE_MAKE_SAMPLE) + " '" + target.string() + "' >/dev/null 2>&1";
