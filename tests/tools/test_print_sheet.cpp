@@ -99,31 +99,42 @@ TEST_F(PrintSheetTool, RaceCardsOfTheSampleDay) {
     EXPECT_GE(listed, 2);
 }
 
-TEST_F(PrintSheetTool, OtherSheets) {
-    const struct {
-        const char* sheet;
-        int pages;
-        const char* size;
-        const char* text;
-    } cases[] = {
-        {"newspaper", 36, "595 x 842", "前走-6"},
-        {"index", 3, "595 x 842", "ケストレーン Ver.1.20"},
-        {"payouts", 3, "595 x 842", "【三連単】"},
-        {"pastperf", 36, "842 x 595", "前走-20"},
-    };
-    for (const auto& c : cases) {
-        const fs::path pdf = out / (std::string(c.sheet) + ".pdf");
-        ASSERT_EQ(Print("20261128", c.sheet, pdf), 0) << c.sheet;
-        const std::string info = Info(pdf);
-        EXPECT_EQ(Pages(info), c.pages) << c.sheet;
-        EXPECT_NE(info.find(c.size), std::string::npos) << c.sheet << "\n" << info;
-        EXPECT_NE(Text(pdf).find(c.text), std::string::npos) << c.sheet;
-    }
+// The other sheets, a sheet a case.
+struct OtherSheet {
+    const char* sheet;
+    int pages;
+    const char* size;
+    const char* text;
+};
+class OtherSheets : public PrintSheetTool, public ::testing::WithParamInterface<OtherSheet> {};
+
+TEST_P(OtherSheets, ComeOutWhole) {
+    const OtherSheet& c = GetParam();
+    const fs::path pdf = out / (std::string(c.sheet) + ".pdf");
+    ASSERT_EQ(Print("20261128", c.sheet, pdf), 0);
+    const std::string info = Info(pdf);
+    EXPECT_EQ(Pages(info), c.pages);
+    EXPECT_NE(info.find(c.size), std::string::npos) << info;
+    EXPECT_NE(Text(pdf).find(c.text), std::string::npos);
 }
 
+INSTANTIATE_TEST_SUITE_P(PrintSheetTool, OtherSheets,
+                         ::testing::Values(OtherSheet{"newspaper", 36, "595 x 842", "前走-6"},
+                                           OtherSheet{"index", 3, "595 x 842",
+                                                      "ケストレーン Ver.1.20"},
+                                           OtherSheet{"payouts", 3, "595 x 842", "【三連単】"},
+                                           OtherSheet{"pastperf", 36, "842 x 595", "前走-20"}),
+                         [](const auto& param) { return std::string(param.param.sheet); });
+
 // A paper chosen once the race cards are drawn, as on the print form: the pages come out on that
-// paper, shrunk whole, and every word of the first card is on it.
-TEST_F(PrintSheetTool, APaperChosenAfterwardsHoldsTheWholeCard) {
+// paper, shrunk whole, and every word of the first card is on it. A paper a case.
+struct Paper {
+    const char* paper;
+    const char* size; // in points
+};
+class ChosenPapers : public PrintSheetTool, public ::testing::WithParamInterface<Paper> {};
+
+TEST_P(ChosenPapers, HoldTheWholeCard) {
     auto words = [](const fs::path& pdf) {
         const std::string box = RunCommand("pdftotext -f 1 -l 1 -bbox '" + pdf.string() + "' -");
         std::vector<std::string> all;
@@ -137,25 +148,27 @@ TEST_F(PrintSheetTool, APaperChosenAfterwardsHoldsTheWholeCard) {
     ASSERT_EQ(Print("20261128", "racecard", out / "a4.pdf"), 0);
     const std::vector<std::string> whole = words(out / "a4.pdf");
     ASSERT_GT(whole.size(), 300u);
-    const struct {
-        const char* paper;
-        const char* size; // in points
-    } papers[] = {{"a4-landscape", "842 x 595"}, {"b5", "516 x 729"}, {"a4", "595 x 842"}};
-    for (const auto& p : papers) {
-        SCOPED_TRACE(p.paper);
-        const fs::path pdf = out / (std::string(p.paper) + ".pdf");
-        ASSERT_EQ(Print("20261128", "racecard", pdf, std::string("--paper ") + p.paper), 0);
-        EXPECT_NE(Info(pdf).find(p.size), std::string::npos) << Info(pdf);
-        EXPECT_EQ(words(pdf), whole);
-    }
-    EXPECT_NE(Print("20261128", "racecard", out / "x.pdf", "--paper letter"), 0);
-    EXPECT_FALSE(fs::exists(out / "x.pdf"));
+    const Paper& p = GetParam();
+    const fs::path pdf = out / (std::string(p.paper) + "-chosen.pdf");
+    ASSERT_EQ(Print("20261128", "racecard", pdf, std::string("--paper ") + p.paper), 0);
+    EXPECT_NE(Info(pdf).find(p.size), std::string::npos) << Info(pdf);
+    EXPECT_EQ(words(pdf), whole);
 }
+
+INSTANTIATE_TEST_SUITE_P(PrintSheetTool, ChosenPapers,
+                         ::testing::Values(Paper{"a4-landscape", "842 x 595"},
+                                           Paper{"b5", "516 x 729"}, Paper{"a4", "595 x 842"}),
+                         [](const auto& param) {
+                             std::string name = param.param.paper;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 TEST_F(PrintSheetTool, RefusesWhatItCannotPrint) {
     EXPECT_NE(Print("20261128", "posters", out / "x.pdf"), 0);
     EXPECT_NE(Print("20260101", "racecard", out / "x.pdf"), 0);
     EXPECT_NE(Print("20261128", "racecard", out / "no/such/folder/x.pdf"), 0);
+    EXPECT_NE(Print("20261128", "racecard", out / "x.pdf", "--paper letter"), 0);
     EXPECT_FALSE(fs::exists(out / "x.pdf"));
 }
 

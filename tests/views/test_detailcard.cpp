@@ -336,8 +336,11 @@ TEST_F(SampleDay, ScrolledTheCardKeepsItsHeadingsAndRunnerColumns) {
 
 // The runner block's and the past runs' texts, drawn in the fonts the card names, end inside
 // their columns for every runner of the sample day and for a past run of the widest ordinary
-// kind; on a run's last line the level, the finish and the margin keep clear of each other.
-TEST_F(SampleDay, TheDrawnTextsEndInsideTheirColumns) {
+// kind; on a run's last line the level, the finish and the margin keep clear of each other. A
+// third of the day's races a case.
+class SampleDayThird : public SampleDay, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SampleDayThird, TheDrawnTextsEndInsideTheirColumns) {
     raceday::RaceDay& day = Day();
     jvdata::TJvRA& ra = day.gPastRunRaces[0][0][0];
     jvdata::TJvSE& se = day.gPastRunHorses[0][0][0];
@@ -365,7 +368,9 @@ TEST_F(SampleDay, TheDrawnTextsEndInsideTheirColumns) {
     views::SetupDetailedRaceCard(grid);
     views::AttachDetailedRaceCard(grid, day);
     int texts = 0;
-    for (int race = 0; race < day.gDayRaceCount; ++race) {
+    const int third = GetParam();
+    for (int race = day.gDayRaceCount * third / 3; race < day.gDayRaceCount * (third + 1) / 3;
+         ++race) {
         day.gCurRace = race;
         const int n = raceday::FieldSize(day, race);
         grid.Model()->SetRowCount(n + 1);
@@ -397,3 +402,5 @@ TEST_F(SampleDay, TheDrawnTextsEndInsideTheirColumns) {
     }
     EXPECT_GT(texts, 2000);
 }
+
+INSTANTIATE_TEST_SUITE_P(ByThirds, SampleDayThird, ::testing::Values(0, 1, 2));

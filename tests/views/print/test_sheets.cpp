@@ -559,9 +559,11 @@ bool Overlap(const TextProbe::Drawn& a, const TextProbe::Drawn& b) {
     return across && down;
 }
 
-// Every sheet of the sample day as the print form builds it: no text's ink crosses a rule to its
-// right, runs into another text or leaves the printable area.
-TEST_F(SheetTest, SampleDayTextsStayInsideTheirRulesAndThePage) {
+// Every sheet of the sample day as the print form builds it, a sheet a case: no text's ink
+// crosses a rule to its right, runs into another text or leaves the printable area.
+class SampleDaySheet : public SheetTest, public ::testing::WithParamInterface<Sheet> {};
+
+TEST_P(SampleDaySheet, TextsStayInsideTheirRulesAndThePage) {
     ASSERT_TRUE(std::filesystem::exists(SampleFolder() / "done")) << "the sample generator failed";
     UseSampleIn(dir.path());
     raceday::DayLoadProgress progress;
@@ -569,47 +571,49 @@ TEST_F(SheetTest, SampleDayTextsStayInsideTheirRulesAndThePage) {
     ASSERT_EQ(raceday::LoadDay(Day(), jvdata::DayStem(*jvdata::ParseYyyymmdd("20261128")), progress,
                                steps, context),
               raceday::DayLoadResult::Loaded);
-    for (Sheet sheet : {Sheet::RaceCard, Sheet::Newspaper, Sheet::IndexTable, Sheet::Payouts,
-                        Sheet::PastPerformance}) {
-        FakePrinter printer;
-        printer.SetDpi(1200);
-        TPrevX prev(printer);
-        prev.MarginTop = 50;
-        ASSERT_TRUE(BuildDocument(prev, sheet, Day(), Sj("ケストレーン Ver.1.20")));
-        for (int p = 1; p <= prev.PageCount(); ++p) {
-            const RecordedPage& page = prev.Page(p);
-            const std::vector<Rule> rules = RulesOf(ReadPage(page));
-            TextProbe probe(1200);
-            {
-                QPainter painter(&probe);
-                ReplayPage(painter, page, 1, 1);
-            }
-            const double width = page.Width() * 254.0 / 1200;
-            const double height = page.Height() * 254.0 / 1200;
-            const std::string where = std::string(InfoOf(sheet).key) + " page " + std::to_string(p);
-            for (const TextProbe::Drawn& t : probe.drawn) {
-                const std::string text = t.text.toStdString();
-                EXPECT_LE(t.inkRight, width) << where << ": " << text;
-                EXPECT_LE(t.y, height) << where << ": " << text;
-                // The baseline's row against the rules to the right of the text's start.
-                for (const Rule& r : rules) {
-                    if (r.x > t.x + 1 && t.y > r.top && t.y < r.bottom) {
-                        EXPECT_LE(t.inkRight, r.x) << where << ": " << text << " over x " << r.x;
-                    }
+    const Sheet sheet = GetParam();
+    FakePrinter printer;
+    printer.SetDpi(1200);
+    TPrevX prev(printer);
+    prev.MarginTop = 50;
+    ASSERT_TRUE(BuildDocument(prev, sheet, Day(), Sj("ケストレーン Ver.1.20")));
+    for (int p = 1; p <= prev.PageCount(); ++p) {
+        const RecordedPage& page = prev.Page(p);
+        const std::vector<Rule> rules = RulesOf(ReadPage(page));
+        TextProbe probe(1200);
+        {
+            QPainter painter(&probe);
+            ReplayPage(painter, page, 1, 1);
+        }
+        const double width = page.Width() * 254.0 / 1200;
+        const double height = page.Height() * 254.0 / 1200;
+        const std::string where = std::string(InfoOf(sheet).key) + " page " + std::to_string(p);
+        for (const TextProbe::Drawn& t : probe.drawn) {
+            const std::string text = t.text.toStdString();
+            EXPECT_LE(t.inkRight, width) << where << ": " << text;
+            EXPECT_LE(t.y, height) << where << ": " << text;
+            // The baseline's row against the rules to the right of the text's start.
+            for (const Rule& r : rules) {
+                if (r.x > t.x + 1 && t.y > r.top && t.y < r.bottom) {
+                    EXPECT_LE(t.inkRight, r.x) << where << ": " << text << " over x " << r.x;
                 }
             }
-            std::vector<TextProbe::Drawn> byLine = probe.drawn;
-            std::sort(byLine.begin(), byLine.end(),
-                      [](const auto& a, const auto& b) { return a.y < b.y; });
-            for (std::size_t i = 0; i < byLine.size(); ++i)
-                for (std::size_t j = i + 1; j < byLine.size() && byLine[j].y < byLine[i].y + 60;
-                     ++j)
-                    EXPECT_FALSE(Overlap(byLine[i], byLine[j]))
-                        << where << ": " << byLine[i].text.toStdString() << " / "
-                        << byLine[j].text.toStdString();
         }
+        std::vector<TextProbe::Drawn> byLine = probe.drawn;
+        std::sort(byLine.begin(), byLine.end(),
+                  [](const auto& a, const auto& b) { return a.y < b.y; });
+        for (std::size_t i = 0; i < byLine.size(); ++i)
+            for (std::size_t j = i + 1; j < byLine.size() && byLine[j].y < byLine[i].y + 60; ++j)
+                EXPECT_FALSE(Overlap(byLine[i], byLine[j]))
+                    << where << ": " << byLine[i].text.toStdString() << " / "
+                    << byLine[j].text.toStdString();
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EverySheet, SampleDaySheet,
+                         ::testing::Values(Sheet::RaceCard, Sheet::Newspaper, Sheet::IndexTable,
+                                           Sheet::Payouts, Sheet::PastPerformance),
+                         [](const auto& param) { return std::string(InfoOf(param.param).key); });
 
 // --- the newspaper-style card ---
 
