@@ -18,27 +18,60 @@
 
 namespace testsupport {
 
+namespace sampledetail {
+
+// The sample's folder for this build of the generator: its name holds the generator's time and
+// size.
+inline std::filesystem::path Stamped() {
+    struct stat st {};
+    ::stat(KESTRANE_MAKE_SAMPLE, &st);
+    return std::filesystem::path(KESTRANE_SAMPLE_ROOT) /
+           ("sample-" + std::to_string(st.st_mtime) + "-" + std::to_string(st.st_size));
+}
+
+// Runs the generator into `target` under the lock file `lockName`, unless a run already ended
+// there; with `sweep`, the folders of earlier generators go first.
+inline void Made(const std::filesystem::path& target, const char* lockName, bool sweep) {
+    namespace fs = std::filesystem;
+    const fs::path root = KESTRANE_SAMPLE_ROOT;
+    int lock = ::open((root / lockName).c_str(), O_CREAT | O_RDWR, 0644);
+    ::flock(lock, LOCK_EX);
+    if (!fs::exists(target / "done")) {
+        const std::string stamp = Stamped().filename().string();
+        if (sweep)
+            for (const auto& e : fs::directory_iterator(root)) {
+                const std::string name = e.path().filename().string();
+                if (name.starts_with("sample-") && !name.starts_with(stamp))
+                    fs::remove_all(e.path());
+            }
+        fs::remove_all(target); // what a run cut short left
+        std::string command =
+            std::string(KESTRANE_MAKE_SAMPLE) + " '" + target.string() + "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) == 0) std::ofstream(target / "done") << "ok";
+    }
+    ::flock(lock, LOCK_UN);
+    ::close(lock);
+}
+
+} // namespace sampledetail
+
 // The folder, with a file "done" in it when the generator succeeded.
 inline const std::filesystem::path& SampleFolder() {
-    namespace fs = std::filesystem;
-    static const fs::path folder = [] {
-        struct stat st {};
-        ::stat(KESTRANE_MAKE_SAMPLE, &st);
-        const fs::path root = KESTRANE_SAMPLE_ROOT;
-        fs::path target =
-            root / ("sample-" + std::to_string(st.st_mtime) + "-" + std::to_string(st.st_size));
-        int lock = ::open((root / "sample.lock").c_str(), O_CREAT | O_RDWR, 0644);
-        ::flock(lock, LOCK_EX);
-        if (!fs::exists(target / "done")) {
-            // Samples of earlier generators are of no further use.
-            for (const auto& e : fs::directory_iterator(root))
-                if (e.path().filename().string().starts_with("sample-")) fs::remove_all(e.path());
-            std::string command =
-                std::string(KESTRANE_MAKE_SAMPLE) + " '" + target.string() + "' >/dev/null 2>&1";
-            if (std::system(command.c_str()) == 0) std::ofstream(target / "done") << "ok";
-        }
-        ::flock(lock, LOCK_UN);
-        ::close(lock);
+    static const std::filesystem::path folder = [] {
+        std::filesystem::path target = sampledetail::Stamped();
+        sampledetail::Made(target, "sample.lock", true);
+        return target;
+    }();
+    return folder;
+}
+
+// A second run of the generator, in a folder of its own beside the first: the test that the
+// generator's bytes do not depend on the run compares the two. The fixture makes both at once.
+inline const std::filesystem::path& SampleFolderAgain() {
+    static const std::filesystem::path folder = [] {
+        std::filesystem::path target = sampledetail::Stamped();
+        target += "-again";
+        sampledetail::Made(target, "sample.again.lock", false);
         return target;
     }();
     return folder;
