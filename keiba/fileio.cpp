@@ -397,6 +397,20 @@ std::string FailureCause(int err) {
     }
 }
 
+IoResult WriteFailure(const std::filesystem::path& path, int err) {
+    return Failure(path, kCannotWrite, err);
+}
+
+std::string UnreadLinesText(const std::filesystem::path& path, std::size_t lines) {
+    return PathToUtf8(path) + " の一部が壊れているため、" + std::to_string(lines) +
+           "行を読み込めませんでした。";
+}
+
+std::string UnreadLinesKeptText(const std::filesystem::path& path, std::size_t lines) {
+    return PathToUtf8(path) + " の一部が壊れているため、読めない" + std::to_string(lines) +
+           "行をそのまま残しました。";
+}
+
 void SetFailureLog(FailureLog log) {
     LogSink() = std::move(log);
 }

@@ -85,6 +85,18 @@ void SetWritesSynced(bool synced);
 // in words, any other by its number. Every failure message of these routines ends with it.
 std::string FailureCause(int err);
 
+// A write of `path` that failed with `err` (an errno value), reported as these routines report
+// their own: "<path> を書き込めません（<cause>）。" for the user, and the system's text to the
+// failure log below. For writers that write a file their own way (a download streams into one).
+IoResult WriteFailure(const std::filesystem::path& path, int err);
+
+// What a reader or a rewrite says of the lines of a file it could not read (lines of another
+// length than the file's, cut or split by a line break): "<path> の一部が壊れているため、<n>行を
+// 読み込めませんでした。" when they were passed over, and "<path> の一部が壊れているため、読めない
+// <n>行をそのまま残しました。" when a rewrite of the file kept them as they were.
+std::string UnreadLinesText(const std::filesystem::path& path, std::size_t lines);
+std::string UnreadLinesKeptText(const std::filesystem::path& path, std::size_t lines);
+
 // Where the system's own text of each failure these routines report goes besides the user's
 // message: the program sets its error log here once at start-up. The sink may be called from
 // any thread and must not throw; a failure of its own write is not passed to it again.

@@ -36,12 +36,16 @@ public:
         if (dir.empty()) dir = ".";
         // only named through: the file is made, linked and renamed by its name in it
         dirFd_ = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (dirFd_ < 0) return;
+        if (dirFd_ < 0) {
+            error_ = errno;
+            return;
+        }
         using Kind = keiba::NewFile::Kind;
         const std::string name = target.filename().native();
         open_ = file_.Create(dirFd_, name, 0644, Kind::Unnamed) ||
                 (keiba::NewFile::NoUnnamedFiles(errno) &&
                  file_.Create(dirFd_, name, 0644, Kind::Temporary));
+        if (!open_) error_ = errno;
     }
     ~PartFile() {
         file_.Discard(); // before its folder goes
@@ -65,6 +69,7 @@ public:
             if (w < 0 && errno == EINTR) continue;
             if (w <= 0) {
                 failed_ = true;
+                error_ = w < 0 ? errno : EIO;
                 return false;
             }
             data += w;
@@ -74,10 +79,16 @@ public:
     }
     bool failed() const { return failed_; }
     bool tooLarge() const { return tooLarge_; }
+    // Why the file could not be made, written or put in place (an errno value).
+    int error() const { return error_; }
 
     // Ends the file and puts it over the target. Not synced: a download is read once, at once,
     // and a power loss costs no more than fetching it again.
-    bool Commit() { return file_.Replace(); }
+    bool Commit() {
+        if (file_.Replace()) return true;
+        error_ = errno;
+        return false;
+    }
 
 private:
     int dirFd_ = -1;
@@ -85,6 +96,7 @@ private:
     bool open_ = false;
     bool failed_ = false;
     bool tooLarge_ = false;
+    int error_ = 0;
     std::int64_t written_ = 0;
 };
 
@@ -152,6 +164,12 @@ DownloadResult Fail(DownloadResult::Status status, std::string detail, long http
     return r;
 }
 
+DownloadResult FileFailed(std::string detail, int error) {
+    DownloadResult r = Fail(DownloadResult::Status::FileError, std::move(detail));
+    r.fileError = error;
+    return r;
+}
+
 } // namespace
 
 int GaugePercent(std::int64_t done, std::int64_t total) {
@@ -167,7 +185,8 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
     GlobalInit();
     PartFile part(target);
     if (!part.open())
-        return Fail(Status::FileError, "no file to write: " + std::string(std::strerror(errno)));
+        return FileFailed("no file to write: " + std::string(std::strerror(part.error())),
+                          part.error());
 
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
@@ -245,11 +264,17 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
     if (timedOut) return Fail(Status::TransportError, timedOut, http);
     if (part.tooLarge() || code == CURLE_FILESIZE_EXCEEDED)
         return Fail(Status::TooLarge, "the body went past the size limit", http);
-    if (part.failed()) return Fail(Status::FileError, "the downloaded data could not be written");
+    if (part.failed())
+        return FileFailed("the downloaded data could not be written: " +
+                              std::string(std::strerror(part.error())),
+                          part.error());
     if (code != CURLE_OK) return Fail(Status::TransportError, curl_easy_strerror(code), http);
     if (http < 200 || http > 299)
         return Fail(Status::HttpStatus, "HTTP status " + std::to_string(http), http);
-    if (!part.Commit()) return Fail(Status::FileError, "the download could not replace its target");
+    if (!part.Commit())
+        return FileFailed("the download could not replace its target: " +
+                              std::string(std::strerror(part.error())),
+                          part.error());
     DownloadResult ok;
     ok.status = Status::Ok;
     ok.httpStatus = http;

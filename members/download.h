@@ -44,6 +44,8 @@ struct DownloadResult {
     };
     Status status = Status::TransportError;
     long httpStatus = 0;
+    // The system's cause (an errno value) of a FileError.
+    int fileError = 0;
     // What went wrong, for a developer; never the URL (its query holds the password).
     std::string detail;
     bool ok() const { return status == Status::Ok; }

@@ -91,6 +91,12 @@ bool Downloads::Run(Kind kind, const std::string& path, DownloadView& view) {
         DownloadResult r = DownloadUrlToFile(site_.baseUrl + path, zip, progress, site_.limits);
         if (gauge < 0) view.ShowProgress(r.ok() ? 100 : 0);
         if (r.status == DownloadResult::Status::Aborted) return false; // the user stopped it
+        if (r.status == DownloadResult::Status::FileError) {
+            // As every writer says it: the file and the cause, the system's text to the log.
+            Say(context_.notifier, std::string(kMsgDownloadFailed) + "\r\n" +
+                                       keiba::WriteFailure(zip, r.fileError).message);
+            return false;
+        }
         if (!r.ok()) {
             const bool tooLarge = r.status == DownloadResult::Status::TooLarge;
             Say(context_.notifier, tooLarge ? kMsgDownloadTooLarge : kMsgDownloadFailed);

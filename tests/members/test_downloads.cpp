@@ -2,8 +2,15 @@
 // asked, what is said, what lands in VZK and what is kept.
 
 #include "members/downloads.h"
+
+#include "keiba/newfile.h"
 #include "tests/members/downloadfixture.h"
 #include "tests/support/waits.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <cstring>
 
 using namespace testsupport;
 using members::Downloads;
@@ -149,20 +156,46 @@ TEST_F(MemberDownloads, TextRepliesAreTold) {
                   "対象データがアップロードされていないか、取得にエラーがありました。"});
 }
 
+// A full disk is told as every writer tells it, the file and the cause, and the system's text
+// goes to the error log.
 TEST_F(MemberDownloads, AFailedTransferNeverEvaluatesAnEarlierFile) {
     HttpReply dropped = HttpReply::Text(ForecastZip());
     dropped.dropAfter = 30;
-    for (HttpReply reply : {HttpReply::Status(500), HttpReply::Status(404), dropped}) {
+    const std::string fullDisk = std::string(kFailed) + "\r\n" +
+                                 keiba::PathToUtf8(dir / "VZK/yosou.zip") +
+                                 " を書き込めません（ディスクの空きが足りません）。";
+    const struct {
+        HttpReply reply;
+        bool diskFull;
+        std::string told;
+    } cases[] = {{HttpReply::Status(500), false, kFailed},
+                 {HttpReply::Status(404), false, kFailed},
+                 {dropped, false, kFailed},
+                 {HttpReply::Text(ForecastZip()), true, fullDisk}};
+    std::vector<std::string> logged;
+    keiba::SetFailureLog([&](const std::string& text) { logged.push_back(text); });
+    for (const auto& c : cases) {
         WriteBytes(dir / "VZK/yosou.zip", "RETURN=1\r\n");
         notifier.messages.clear();
         notifier.beeps = 0;
-        Reply(reply);
+        Reply(c.reply);
+        // The body goes where a full disk takes nothing.
+        keiba::NewFileCalls full;
+        if (c.diskFull)
+            full.openUnnamed = [](int, int, unsigned) {
+                return ::open("/dev/full", O_RDWR | O_CLOEXEC);
+            };
+        keiba::SetNewFileCallsForTest(full);
         Forecast();
-        EXPECT_EQ(notifier.messages, std::vector<std::string>{kFailed}) << reply.status;
+        keiba::SetNewFileCallsForTest({});
+        EXPECT_EQ(notifier.messages, std::vector<std::string>{c.told}) << c.reply.status;
         EXPECT_EQ(notifier.beeps, 0);
         EXPECT_EQ(VzkFiles(), std::vector<std::string>{"yosou.zip"});
         EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n");
     }
+    keiba::SetFailureLog(nullptr);
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_NE(logged[0].find(std::strerror(ENOSPC)), std::string::npos) << logged[0];
     EXPECT_EQ(view.calls.back(), "enabled");
     EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "busy"),
               std::count(view.calls.begin(), view.calls.end(), "idle"));
