@@ -13,14 +13,25 @@ bool ChaseHorseList::Add(std::string_view line) {
     return lines_.emplace(line).second;
 }
 
-void ChaseHorseList::Merge(std::string_view fileBytes) {
-    for (std::string_view line : keiba::SplitLines(fileBytes)) Add(line);
+std::vector<std::string> ChaseHorseList::Merge(std::string_view fileBytes) {
+    std::vector<std::string> unread;
+    for (std::string_view line : keiba::SplitLines(fileBytes)) {
+        if (line.size() == kChaseLineLength)
+            lines_.emplace(line);
+        else if (!line.empty()) // an empty line holds nothing to keep
+            unread.emplace_back(line);
+    }
+    return unread;
 }
 
-std::string ChaseHorseList::Bytes() const {
+std::string ChaseHorseList::Bytes(const std::vector<std::string>& unread) const {
     std::string out;
     out.reserve(lines_.size() * (kChaseLineLength + 2));
     for (const std::string& line : lines_) {
+        out += line;
+        out += "\r\n";
+    }
+    for (const std::string& line : unread) {
         out += line;
         out += "\r\n";
     }
@@ -31,12 +42,15 @@ fs::path ChaseHorseFile(const fs::path& appDir) {
     return appDir / "ChaseHorse.dat";
 }
 
-keiba::IoResult SaveChaseHorses(ChaseHorseList& list, const fs::path& appDir) {
+// The file keeps the horses of earlier runs, and so it keeps what it cannot read of them too:
+// those lines go back after the horses, as they were, each time, and are counted.
+ChaseSave SaveChaseHorses(ChaseHorseList& list, const fs::path& appDir) {
     fs::path p = ChaseHorseFile(appDir);
     keiba::FileRead old = keiba::ReadFileOrMissing(p);
-    if (!old.read) return old.read;
-    if (old.bytes) list.Merge(*old.bytes);
-    return keiba::WriteFileAtomic(p, list.Bytes());
+    if (!old.read) return {std::move(old.read), 0};
+    std::vector<std::string> unread;
+    if (old.bytes) unread = list.Merge(*old.bytes);
+    return {keiba::WriteFileAtomic(p, list.Bytes(unread)), unread.size()};
 }
 
 ChaseResult RegisterChaseHorse(RaceDay& day, int r, int h, ChaseHorseList& list,
@@ -54,11 +68,16 @@ ChaseResult RegisterChaseHorse(RaceDay& day, int r, int h, ChaseHorseList& list,
 
     day.gRaceCalc[ur].Tracked[uh] = 1;
     list.Add(std::string(se.PedigreeId()) + std::string(se.HorseName()));
-    if (keiba::IoResult io = SaveChaseHorses(list, context.folder); !io) {
-        notifier.Information(io.message);
+    const ChaseSave saved = SaveChaseHorses(list, context.folder);
+    if (!saved.written) {
+        notifier.Information(saved.written.message);
         return ChaseResult::WriteFailed;
     }
-    notifier.Information(keiba::Cp932ToUtf8(name) + "を追跡馬に登録しました。");
+    std::string told = keiba::Cp932ToUtf8(name) + "を追跡馬に登録しました。";
+    if (saved.keptUnread > 0)
+        told +=
+            "\r\n" + keiba::UnreadLinesKeptText(ChaseHorseFile(context.folder), saved.keptUnread);
+    notifier.Information(told);
     return ChaseResult::Registered;
 }
 

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace raceday {
 
@@ -21,9 +22,12 @@ class ChaseHorseList {
 public:
     // False when the line was there already or is not a 46-byte line.
     bool Add(std::string_view line);
-    // Every 46-byte line of a file's bytes; other lines are not tracked horses and are dropped.
-    void Merge(std::string_view fileBytes);
-    std::string Bytes() const;
+    // Every 46-byte line of a file's bytes; the other lines (but empty ones), which are no
+    // tracked horse it can read, are given back as they were, in file order, for the file to
+    // keep.
+    std::vector<std::string> Merge(std::string_view fileBytes);
+    // The horses in order, then `unread` as it is, each line with CR LF.
+    std::string Bytes(const std::vector<std::string>& unread = {}) const;
     std::size_t Count() const { return lines_.size(); }
 
 private:
@@ -32,15 +36,21 @@ private:
 
 std::filesystem::path ChaseHorseFile(const std::filesystem::path& appDir);
 
+struct ChaseSave {
+    keiba::IoResult written = keiba::IoResult::Ok();
+    // Lines of the file it could not read, written back after the horses as they were.
+    std::size_t keptUnread = 0;
+};
+
 // The list merged with the file of `appDir`, written back whole; a file that is there but
 // cannot be read is left as it is, and the result says so.
-keiba::IoResult SaveChaseHorses(ChaseHorseList& list, const std::filesystem::path& appDir);
+ChaseSave SaveChaseHorses(ChaseHorseList& list, const std::filesystem::path& appDir);
 
 enum class ChaseResult { OutOfRange, NoRunner, Declined, Registered, WriteFailed };
 
 // `R1Click` on runner slot `h` of race slot `r`: asks, flags the runner, adds it to the list,
-// rewrites the file of the context's folder and says so. The caller shows the race again when it
-// was registered.
+// rewrites the file of the context's folder and says so, with the lines of the file it could not
+// read and kept. The caller shows the race again when it was registered.
 ChaseResult RegisterChaseHorse(RaceDay& day, int r, int h, ChaseHorseList& list,
                                const keiba::ProgramContext& context);
 

@@ -1,6 +1,8 @@
 #include "search/usersets.h"
 
+#include "jvdata/recordcheck.h"
 #include "keiba/csvsplit.h"
+#include "keiba/sjis.h"
 #include "search/neraimatch.h"
 #include "search/nerairecord.h"
 
@@ -12,6 +14,12 @@ UserSetting ParseUserSetting(std::string_view line) {
     std::vector<std::string> f = keiba::SplitCommaText(line);
     f.resize(std::max<std::size_t>(f.size(), 4));
     return {f[0], f[1], f[2], f[3]};
+}
+
+bool IsUserSettingLine(std::string_view line) {
+    if (!jvdata::IsCp932Text(line)) return false;
+    const std::vector<std::string> f = keiba::SplitCommaText(line);
+    return f.size() >= 4 && !keiba::TrimBlanks(f[0]).empty();
 }
 
 std::string UserSettingLine(const UserSetting& s) {
@@ -33,6 +41,12 @@ void UserSetList::Load(const std::filesystem::path& path) {
 UserSetting UserSetList::At(int i) const {
     if (i < 0 || i >= Count()) return {};
     return ParseUserSetting(lines_[static_cast<std::size_t>(i)]);
+}
+
+std::size_t UserSetList::Unreadable() const {
+    return static_cast<std::size_t>(
+        std::count_if(lines_.begin(), lines_.end(),
+                      [](const std::string& line) { return !IsUserSettingLine(line); }));
 }
 
 std::string UserSetList::FileBytes(const std::vector<std::string>& lines) {

@@ -32,13 +32,16 @@ struct UserSetting {
 
 // The first four fields of a line; a field the line lacks reads as empty.
 UserSetting ParseUserSetting(std::string_view line);
+// Whether a line reads as a setting: CP932 text of four fields or more, the first not blank.
+bool IsUserSettingLine(std::string_view line);
 // The line of a setting: the four fields quoted (quotes inside doubled) and joined by commas.
 std::string UserSettingLine(const UserSetting& setting);
 
 std::filesystem::path UserSetPath(const std::filesystem::path& appDir); // <appDir>/UserSet.usd
 
 // The lines of the file as held in memory while the form lives. Every change rewrites the file
-// whole; a change whose write fails leaves the lines as they were.
+// whole; a change whose write fails leaves the lines as they were. A line that does not read as
+// a setting is held and written back as it was, in its place, until the user removes it.
 class UserSetList {
 public:
     // A missing file is an empty list. So is one that is there but cannot be read, and every
@@ -49,6 +52,9 @@ public:
     // The line at `index` replaced, or a line added at the end when `index` is not a line's.
     keiba::IoResult Put(int index, const UserSetting& setting, const std::filesystem::path& path);
     keiba::IoResult Remove(int index, const std::filesystem::path& path);
+    // The lines held that do not read as settings: a change writes them back as they were, and
+    // says so.
+    std::size_t Unreadable() const;
 
     // CR LF after every line; no lines give the empty file.
     static std::string FileBytes(const std::vector<std::string>& lines);

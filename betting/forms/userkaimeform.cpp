@@ -250,8 +250,10 @@ void TUserKaimeForm::BitBtn2Click() {
         notifier.Information(io.message);
         return;
     }
-    notifier.Information(found >= 0 ? "設定[" + name + "]を上書保存しました。"
-                                    : "設定[" + name + "]を保存しました。");
+    std::string told = found >= 0 ? "設定[" + name + "]を上書保存しました。"
+                                  : "設定[" + name + "]を保存しました。";
+    if (const std::string kept = KeptNote(); !kept.empty()) told += "\r\n" + kept;
+    notifier.Information(told);
     // The setting just stored is the one shown: its own row when it replaced one.
     RefillSelCombo(found >= 0 ? found : lines_.Count() - 1);
 }
@@ -268,6 +270,7 @@ void TUserKaimeForm::SpeedButton2Click() {
         notifier.Information(io.message);
         return;
     }
+    if (const std::string kept = KeptNote(); !kept.empty()) notifier.Information(kept);
     {
         const QSignalBlocker block(SelCombo);
         SelCombo->removeItem(index);
@@ -280,6 +283,12 @@ void TUserKaimeForm::SpeedButton2Click() {
         }
         SelComboClick();
     }
+}
+
+std::string TUserKaimeForm::KeptNote() const {
+    const std::size_t unread = lines_.Unreadable();
+    if (unread == 0) return {};
+    return keiba::UnreadLinesKeptText(search::UserSetPath(context_.folder), unread);
 }
 
 void TUserKaimeForm::BitBtn1Click() {

@@ -54,6 +54,9 @@ public:
 private:
     // SelCombo refilled from the lines, item `select` (when there is one) selected and applied.
     void RefillSelCombo(int select);
+    // What a change of the settings file said of its lines that do not read as settings, which
+    // it wrote back as they were; empty when there are none.
+    std::string KeptNote() const;
     std::string SetName(int u) const; // the trimmed name combo u shows, UTF-8
 
     const keiba::ProgramContext& context_;
