@@ -112,6 +112,9 @@ void ReadStepAndReport(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
         ReportError(host, r.written.message);
         host.Context().notifier.Information(r.written.message);
     }
+    // A fetch may run on a timer: what its files kept of what they could not read is logged.
+    for (const jvdata::KeptLines& k : r.kept)
+        ReportError(host, keiba::UnreadLinesKeptText(k.path, k.lines));
 }
 
 void RunFrame(FetchHost& host, jvdata::TJVLink& link, const Frame& f) {
@@ -360,6 +363,12 @@ void ImportTimeSeriesOdds(FetchHost& host) {
     jvdata::TimeSeriesResult r =
         jvdata::ImportTimeSeriesOdds(folder, host.Context().folder, day.gDayRaces, day.gRaceCalc);
     hold.Release();
+    // Lines passed over in a snapshot, or kept as they were in an odds file, are never silent.
+    if (!r.notes.empty()) {
+        std::string notes;
+        for (const std::string& note : r.notes) notes += (notes.empty() ? "" : "\r\n") + note;
+        host.Context().notifier.Information(notes);
+    }
     if (!r.written) {
         host.SetBusyCursor(false);
         host.Context().notifier.Beep();

@@ -45,11 +45,16 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return out;
 }
 
-std::vector<std::string> WholeLines(std::string_view bytes, std::size_t lineLength) {
-    std::vector<std::string> lines;
-    for (std::string_view l : keiba::SplitLines(bytes))
-        if (l.size() == lineLength) lines.emplace_back(l);
-    return lines;
+// The whole lines of a file of `lineLength`-byte lines (without their CR LF) into `whole`, the
+// others as they were into `unread`.
+void SplitWhole(std::string_view bytes, std::size_t lineLength, std::vector<std::string>& whole,
+                std::vector<std::string>& unread) {
+    for (const RecordLine& p : CutRecordLines(bytes, lineLength + 2)) {
+        if (p.whole)
+            whole.emplace_back(p.bytes.substr(0, lineLength));
+        else
+            unread.emplace_back(p.bytes);
+    }
 }
 
 // Replaces the first line of the same race, else appends; false when the order may be broken.
@@ -67,19 +72,6 @@ void ReplaceOrAppend(std::vector<std::string>& lines, std::string line) {
 void SortLines(std::vector<std::string>& lines) {
     if (!std::is_sorted(lines.begin(), lines.end(), LineLess))
         std::stable_sort(lines.begin(), lines.end(), LineLess);
-}
-
-std::vector<std::string> RunnerSlots(std::string_view bytes) {
-    std::vector<std::string> slots;
-    slots.reserve(kRunnerSlots);
-    for (std::string_view l : keiba::SplitLines(bytes)) {
-        if (slots.size() == kRunnerSlots) break;
-        // A damaged line holds no usable runner; its slot becomes empty, the others keep place.
-        slots.emplace_back(l.size() == kRunnerLineLength ? std::string(l)
-                                                         : std::string(kRunnerLineLength, ' '));
-    }
-    while (slots.size() < kRunnerSlots) slots.emplace_back(kRunnerLineLength, ' ');
-    return slots;
 }
 
 FileOutcome Refuse(RefuseReason why, std::string reason) {
@@ -208,18 +200,197 @@ int RunnerSlot(int race, int horse) {
     return (race - 1) * 18 + (horse - 1);
 }
 
-std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line) {
-    std::vector<std::string> lines = WholeLines(fileBytes, line.size());
+std::vector<RecordLine> CutRecordLines(std::string_view file, std::size_t length) {
+    std::vector<RecordLine> lines;
+    std::size_t start = 0;
+    while (start < file.size()) {
+        std::size_t end = file.find("\r\n", start);
+        end = end == std::string_view::npos ? file.size() : end + 2;
+        std::string_view line = file.substr(start, end - start);
+        if (line.size() > length && line.ends_with("\r\n")) {
+            lines.push_back({line.substr(0, line.size() - length), false});
+            line = line.substr(line.size() - length);
+        }
+        const bool whole = line.ends_with("\r\n") ? line.size() == length
+                                                  : end == file.size() && line.size() == length - 2;
+        lines.push_back({line, whole});
+        start = end;
+    }
+    return lines;
+}
+
+void AppendKeptLine(std::string& out, std::string_view kept) {
+    if (!out.empty() && !out.ends_with("\r\n")) out += "\r\n";
+    out += kept;
+}
+
+std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line,
+                             std::size_t* unread) {
+    std::vector<std::string> lines, kept;
+    SplitWhole(fileBytes, line.size(), lines, kept);
     ReplaceOrAppend(lines, std::string(line));
     SortLines(lines);
-    return JoinLines(lines);
+    std::string out = JoinLines(lines);
+    for (const std::string& k : kept) AppendKeptLine(out, k);
+    if (unread) *unread = kept.size();
+    return out;
+}
+
+namespace {
+
+constexpr std::size_t kSlotBytes = kSeLength;
+
+// The slot of a line that starts at `offset`, as the readers place it: the nearest.
+int SlotAt(std::size_t offset) {
+    return static_cast<int>((offset + kSlotBytes / 2) / kSlotBytes);
+}
+
+const std::string& BlankSlot() {
+    static const std::string blank = std::string(kRunnerLineLength, ' ') + "\r\n";
+    return blank;
+}
+
+} // namespace
+
+RunnerFileLayout::RunnerFileLayout(std::string_view fileBytes) {
+    std::size_t offset = 0;
+    bool past = false; // past the last slot
+    for (const RecordLine& p : CutRecordLines(fileBytes, kSlotBytes)) {
+        const int slot = SlotAt(offset);
+        offset += p.bytes.size();
+        past = past || (p.whole && slot >= kRunnerSlots);
+        if (past) {
+            tail_ += p.bytes;
+            ++unread_;
+        } else if (p.whole) {
+            body_.push_back({slot, std::string(p.bytes.substr(0, kRunnerLineLength)) + "\r\n"});
+        } else {
+            body_.push_back({-1, std::string(p.bytes)});
+            ++unread_;
+        }
+    }
+    Index();
+}
+
+void RunnerFileLayout::Index() {
+    at_.assign(kRunnerSlots, -1);
+    for (std::size_t i = 0; i < body_.size(); ++i)
+        if (body_[i].slot >= 0) at_[static_cast<std::size_t>(body_[i].slot)] = static_cast<int>(i);
+}
+
+// Every whole line starts where the readers find it in its slot.
+bool RunnerFileLayout::InPlace() const {
+    std::size_t offset = 0;
+    for (const Segment& s : body_) {
+        if (s.slot >= 0 && SlotAt(offset) != s.slot) return false;
+        offset += s.bytes.size();
+    }
+    return true;
+}
+
+bool RunnerFileLayout::Put(int slot, std::string_view line) {
+    // A line with a line end inside would be read as two.
+    if (slot < 0 || slot >= kRunnerSlots || line.size() != kRunnerLineLength ||
+        line.find("\r\n") != std::string_view::npos)
+        return false;
+    std::string record = std::string(line) + "\r\n";
+    if (const int i = at_[static_cast<std::size_t>(slot)]; i >= 0) {
+        body_[static_cast<std::size_t>(i)].bytes = std::move(record); // the same length
+        return true;
+    }
+    // The whole lines about the slot, and what lies between them.
+    std::size_t prev = 0, next = body_.size(), offset = 0;
+    int first = 0; // the first slot after the whole line before
+    for (std::size_t i = 0; i < body_.size(); ++i) {
+        if (body_[i].slot > slot) {
+            next = i;
+            break;
+        }
+        offset += body_[i].bytes.size();
+        if (body_[i].slot >= 0) {
+            prev = i + 1;
+            first = body_[i].slot + 1;
+        }
+    }
+    std::size_t start = offset;
+    for (std::size_t i = prev; i < next; ++i) start -= body_[i].bytes.size();
+    const std::size_t end = offset;
+    if (next == body_.size()) {
+        // Past the last whole line: blank slots up to this one, after what lies there.
+        const bool open = end > start && !body_.back().bytes.ends_with("\r\n");
+        const int from = SlotAt(end + (open ? 2 : 0));
+        if (slot >= from) {
+            if (open) body_.back().bytes += "\r\n";
+            for (int s = from; s < slot; ++s) body_.push_back({s, BlankSlot()});
+            body_.push_back({slot, std::move(record)});
+            Index();
+            return true;
+        }
+    }
+    // What covers the slot, and no other, goes after the slots as it was.
+    if (SlotAt(end) - first != 1) return false;
+    const std::vector<Segment> before = body_;
+    const std::string tailBefore = tail_;
+    for (std::size_t i = prev; i < next; ++i) AppendKeptLine(tail_, body_[i].bytes);
+    body_.erase(body_.begin() + static_cast<std::ptrdiff_t>(prev),
+                body_.begin() + static_cast<std::ptrdiff_t>(next));
+    body_.insert(body_.begin() + static_cast<std::ptrdiff_t>(prev), {slot, std::move(record)});
+    if (!InPlace()) {
+        body_ = before;
+        tail_ = tailBefore;
+        return false;
+    }
+    Index();
+    return true;
+}
+
+std::string RunnerFileLayout::Bytes() const {
+    std::string out;
+    out.reserve(HeldBytes() + kRunnerSlots * kSlotBytes);
+    for (const Segment& s : body_) out += s.bytes;
+    const bool open = !out.empty() && !out.ends_with("\r\n");
+    const int from = SlotAt(out.size() + (open ? 2 : 0));
+    for (int s = from; s < kRunnerSlots; ++s) AppendKeptLine(out, BlankSlot());
+    if (!tail_.empty()) AppendKeptLine(out, tail_);
+    return out;
+}
+
+std::size_t RunnerFileLayout::HeldBytes() const {
+    std::size_t n = tail_.size();
+    for (const Segment& s : body_) n += s.bytes.size();
+    return n;
 }
 
 std::string PutRunnerSlot(std::string_view fileBytes, std::string_view line, int slot) {
-    std::vector<std::string> slots = RunnerSlots(fileBytes);
-    if (slot >= 0 && slot < kRunnerSlots && line.size() == kRunnerLineLength)
-        slots[static_cast<std::size_t>(slot)] = std::string(line);
-    return JoinLines(slots);
+    RunnerFileLayout layout(fileBytes);
+    layout.Put(slot, line);
+    return layout.Bytes();
+}
+
+std::string KeptLinesText(const std::vector<KeptLines>& kept) {
+    constexpr std::size_t kNamed = 5;
+    std::string text;
+    for (std::size_t i = 0; i < kept.size() && i < kNamed; ++i) {
+        if (i > 0) text += "\r\n";
+        text += keiba::UnreadLinesKeptText(kept[i].path, kept[i].lines);
+    }
+    if (kept.size() > kNamed)
+        text += "\r\nほか" + std::to_string(kept.size() - kNamed) + "ファイルも同じです。";
+    return text;
+}
+
+std::size_t FilingBatch::Image::HeldBytes() const {
+    if (runners) return runners->HeldBytes();
+    std::size_t n = lines.size() * lineLength;
+    for (const std::string& u : unread) n += u.size();
+    return n;
+}
+
+std::string FilingBatch::Image::Bytes() const {
+    if (runners) return runners->Bytes();
+    std::string out = JoinLines(lines);
+    for (const std::string& u : unread) AppendKeptLine(out, u);
+    return out;
 }
 
 FilingBatch::FilingBatch(fs::path appDir)
@@ -240,14 +411,13 @@ FilingBatch::Image* FilingBatch::Load(const fs::path& path, Kept kept, std::size
     img.path = path;
     img.lineLength = lineLength;
     img.kept = kept;
-    img.slotted = slotted;
     if (slotted) {
-        img.lines = RunnerSlots(bytes.value_or(std::string()));
+        img.runners.emplace(bytes.value_or(std::string()));
     } else if (bytes) {
-        img.lines = WholeLines(*bytes, lineLength);
+        SplitWhole(*bytes, lineLength, img.lines, img.unread);
         img.sorted = std::is_sorted(img.lines.begin(), img.lines.end(), LineLess);
     }
-    Held(kept) += img.lines.size() * lineLength;
+    Held(kept) += img.HeldBytes();
     return &files_.emplace(path.native(), std::move(img)).first->second;
 }
 
@@ -304,7 +474,16 @@ FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) 
     Image* img = Load(*path, Kept::Day, kRunnerLineLength, true, createMissing, unread);
     if (!img && !unread) return {FileOutcome::Failed, std::move(unread.message), *path};
     if (!img) return {FileOutcome::Skipped, "no file to update", *path};
-    img->lines[static_cast<std::size_t>(slot)] = std::string(record.substr(0, kRunnerLineLength));
+    const std::size_t held = img->runners->HeldBytes();
+    if (!img->runners->Put(slot, record.substr(0, kRunnerLineLength)))
+        return {FileOutcome::Failed,
+                keiba::PathToUtf8(*path) + " の一部が壊れているため、" +
+                    std::to_string(FieldNumber(record, RecordHead::kRaceNo)) + "レース" +
+                    std::to_string(FieldNumber(record, TJvSE::kHorseNo)) +
+                    "番を書き込めません（その位置の読めない行が、ほかの馬番の位置にもまたがって"
+                    "います）。",
+                *path};
+    Held(Kept::Day) = Held(Kept::Day) - held + img->runners->HeldBytes();
     MarkChanged(*img);
     return {FileOutcome::Filed, {}, *path};
 }
@@ -381,13 +560,15 @@ keiba::IoResult FilingBatch::Write(bool horsesToo, const std::function<void()>& 
     for (auto [name, img] : due) {
         if (between && ++count % 256 == 0) between();
         const fs::path& path = img->path;
-        if (!img->slotted) SortLines(img->lines);
+        SortLines(img->lines);
         keiba::IoResult r = keiba::CreateFolders(path.parent_path());
-        if (r) r = keiba::WriteFileAtomic(path, JoinLines(img->lines), keiba::FolderSync::ByCaller);
+        if (r) r = keiba::WriteFileAtomic(path, img->Bytes(), keiba::FolderSync::ByCaller);
         if (r) {
             img->dirty = false;
             --pending_;
             written.insert(path.parent_path());
+            const std::size_t unread = img->runners ? img->runners->Unread() : img->unread.size();
+            if (unread > 0) kept_[*name] = {path, unread};
         } else if (first) {
             first = r;
         }
@@ -401,9 +582,15 @@ keiba::IoResult FilingBatch::Write(bool horsesToo, const std::function<void()>& 
         return !kv.second.dirty && (horsesToo || kv.second.kept == Kept::Day);
     });
     heldDay_ = heldHorse_ = 0;
-    for (const auto& kv : files_)
-        Held(kv.second.kept) += kv.second.lines.size() * kv.second.lineLength;
+    for (const auto& kv : files_) Held(kv.second.kept) += kv.second.HeldBytes();
     return first;
+}
+
+std::vector<KeptLines> FilingBatch::TakeKeptLines() {
+    std::vector<KeptLines> kept;
+    for (auto& [name, k] : kept_) kept.push_back(std::move(k));
+    kept_.clear();
+    return kept;
 }
 
 void FilingBatch::MarkChanged(Image& img) {

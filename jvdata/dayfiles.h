@@ -12,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -67,14 +68,67 @@ inline constexpr std::size_t kRunnerLineLength = kSeLength - 2;
 // The slot of race 1..12 and horse 1..18, or -1.
 int RunnerSlot(int race, int horse);
 
-// The file bytes after the line upsert: the first line with the same race key (positions 12 to
-// 27) is replaced by `line`, else `line` is appended; lines are sorted, case-insensitively, and
-// each ends with CR LF. Lines of another length than `line` (empty, cut or damaged lines) are
-// not written back, since one of them would shift every later record of the fixed-size view.
-std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line);
+// A file of fixed-length lines is cut into lines as the readers cut it (recordcheck.h): at each
+// CR LF, a longer line that ends in a whole record giving that record a line of its own. A whole
+// line is one of the file's length and CR LF (the last one may lack the CR LF); any other (cut,
+// split by a line break, run into the next, empty) is one the rewrites cannot read. They never
+// drop one: each is written back as it was, byte for byte, and counted. Where it loses its
+// neighbour (it moves after the whole lines) and had no line end, it gets one, so that it never
+// runs into what now follows it.
 
-// The bytes of a 216-slot runner file with `line` in slot `slot`; a missing, short or damaged
-// file is padded back to 216 slots of blanks, keeping every whole line in its place.
+struct RecordLine {
+    std::string_view bytes; // with its CR LF, where it has one
+    bool whole;
+};
+// The lines of a file of `length`-byte lines (CR LF included) so cut, in file order; joined,
+// they give the file back.
+std::vector<RecordLine> CutRecordLines(std::string_view file, std::size_t length);
+// Appends a line kept as it was to `out`; where `out` does not end a line (it ends in what lost
+// its line end), a CR LF goes between them first.
+void AppendKeptLine(std::string& out, std::string_view kept);
+
+// The file bytes after the line upsert: the first whole line with the same race key (positions
+// 12 to 27) is replaced by `line`, else `line` is added; the whole lines are sorted,
+// case-insensitively, each with CR LF, and the lines that are not whole follow them as they were.
+// `unread`, when given, receives how many there are.
+std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line,
+                             std::size_t* unread = nullptr);
+
+// A 216-slot runner file as its readers find its slots (raceday/runnerfile.h): a whole line
+// stands in the slot where it starts, to the nearest slot. What lies between two whole lines and
+// is not one stays there as it was, so that every slot after it keeps its place; whole lines past
+// the last slot, and what follows them, stay after the slots.
+class RunnerFileLayout {
+public:
+    explicit RunnerFileLayout(std::string_view fileBytes);
+
+    // Puts `line` (a runner line without its CR LF, and none inside) in `slot`. Where the slot's
+    // place holds what is not a whole line, and it covers that one slot, the line takes its place
+    // and it goes after the slots as it was. False, and nothing changes, where it covers more than
+    // the slot: the line could not go in without moving the slots after it.
+    bool Put(int slot, std::string_view line);
+    // The file, padded with blank slots up to the last.
+    std::string Bytes() const;
+    // The lines kept as they were: not whole, or past the last slot.
+    std::size_t Unread() const { return unread_; }
+    std::size_t HeldBytes() const;
+
+private:
+    struct Segment {
+        int slot; // -1: not a whole line
+        std::string bytes;
+    };
+    void Index();
+    bool InPlace() const;
+
+    std::vector<Segment> body_;
+    std::vector<int> at_; // the segment of each slot's whole line, or -1
+    std::string tail_;
+    std::size_t unread_ = 0;
+};
+
+// The bytes of a runner file with `line` in slot `slot` (the file unchanged but padded when the
+// damage there refuses it); a missing or short file is padded with blank slots up to the last.
 std::string PutRunnerSlot(std::string_view fileBytes, std::string_view line, int slot);
 
 // The part of a refused record that is not what it must be.
@@ -112,6 +166,15 @@ struct DayLineOptions {
     bool createMissing = true; // false: only an existing file is updated
 };
 
+// A file written back with lines it could not read kept as they were, and how many.
+struct KeptLines {
+    std::filesystem::path path;
+    std::size_t lines = 0;
+};
+// The user's text of them, a line a file (keiba::UnreadLinesKeptText); past the first few, the
+// others are counted.
+std::string KeptLinesText(const std::vector<KeptLines>& kept);
+
 // Gathers the changes of many records in memory and writes each touched file once (at Flush),
 // so an import does not reload and rewrite a day file per record. Files are read whole on first
 // use. The single-record functions below are a batch of one.
@@ -126,7 +189,9 @@ public:
     // An RA, HR, odds or DM record into its day file by the line upsert. `kind` picks the file
     // (the morning and middle O1 files take O1 records).
     FileOutcome UpsertDayLine(DayFile kind, std::string_view record, DayLineOptions opt = {});
-    // An SE record into its slot of the venue's runner file, as delivered.
+    // An SE record into its slot of the venue's runner file, as delivered. Failed where what the
+    // file holds at the slot's place is not a whole line and covers other slots too (see
+    // RunnerFileLayout::Put): the file is left as it is, and the reason says so.
     FileOutcome PutRunner(std::string_view record, bool createMissing = true);
     // An SE record (zeroed) into the horse's .jvSEI file by the line upsert.
     FileOutcome UpsertHorseRun(std::string_view record);
@@ -149,16 +214,23 @@ public:
     std::size_t HeldBytes() const { return heldDay_ + heldHorse_; }
     std::size_t HeldDayBytes() const { return heldDay_; }
 
+    // The files written since the last call with lines they could not read kept as they were,
+    // each once, with the count of its last write.
+    std::vector<KeptLines> TakeKeptLines();
+
 private:
     enum class Kept { Day, Horse };
     struct Image {
         std::filesystem::path path;
-        std::vector<std::string> lines;
+        std::vector<std::string> lines;  // whole lines without their CR LF (not a runner file)
+        std::vector<std::string> unread; // what is not a whole line, as it was
+        std::optional<RunnerFileLayout> runners;
         std::size_t lineLength = 0;
         Kept kept = Kept::Day;
-        bool slotted = false;
         bool sorted = true;
         bool dirty = false;
+        std::size_t HeldBytes() const;
+        std::string Bytes() const;
     };
     // The file's image, loaded on first use; nullptr when it is missing and not to be created,
     // or when it is there but cannot be read (`unread` then says which and why: nothing may be
@@ -175,7 +247,8 @@ private:
     std::set<std::string> folders_;                // "SEI/2020": to be made with the horse files
     std::size_t heldDay_ = 0;
     std::size_t heldHorse_ = 0;
-    std::size_t pending_ = 0; // images changed and not yet written
+    std::size_t pending_ = 0;               // images changed and not yet written
+    std::map<std::string, KeptLines> kept_; // by native path
 };
 
 // Removes the temporary files that killed writers left in the folders the import and the

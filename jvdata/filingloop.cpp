@@ -23,6 +23,9 @@ public:
     FilingLoopExit Run() {
         FilingLoopExit exit = Read();
         if (refused_.Total() > 0) host_.RecordsRefused(refused_);
+        // Files written back with lines they could not read, however the import ended.
+        if (std::vector<KeptLines> kept = batch_.TakeKeptLines(); !kept.empty())
+            host_.Tell(KeptLinesText(kept));
         return exit;
     }
 

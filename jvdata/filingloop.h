@@ -9,9 +9,10 @@
 // once per budget's worth of files in a longer one, not once per JV file. Day files go to disk
 // earlier, alone, when they take more than a smaller budget. The resume point (SetUpLapFile)
 // moves to a file only when nothing before it is left unwritten, so a run cut short anywhere and
-// started again ends with the same files as one uninterrupted run. The record label names each
-// record as it is taken in and is emptied at every file switch. Every settings write is checked:
-// an import that could not keep its resume point or its from-time stops and says so, and a
+// started again ends with the same files as one uninterrupted run. A file written back with
+// lines it could not read, kept as they were, is told once the loop ends. The record label names
+// each record as it is taken in and is emptied at every file switch. Every settings write is
+// checked: an import that could not keep its resume point or its from-time stops and says so, and a
 // failed import says on its status line that it has ended.
 
 #include "jvdata/importfiling.h"

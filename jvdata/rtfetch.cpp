@@ -86,6 +86,7 @@ ReadStepResult RunReadStep(TJVLink& link, ReadStep step, const std::filesystem::
         if (!out.written) break;
         ++out.filed;
     }
+    out.kept = batch.TakeKeptLines();
     return out;
 }
 

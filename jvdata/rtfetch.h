@@ -29,6 +29,8 @@ struct ReadStepResult {
     int readError = 0; // the JVRead code below -3 that ended the step, else 0
     int filed = 0;     // records filed and written
     keiba::IoResult written = keiba::IoResult::Ok();
+    // The files written back with lines they could not read, kept as they were.
+    std::vector<KeptLines> kept;
 };
 
 // Reads until the end, an error or a cancel request, and files each record it takes before the

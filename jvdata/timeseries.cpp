@@ -4,6 +4,7 @@
 #include "keiba/sjis.h"
 
 #include <cstdlib>
+#include <map>
 #include <system_error>
 
 namespace jvdata {
@@ -26,12 +27,6 @@ std::optional<int> Minutes(std::string_view hh, std::string_view mm) {
     return static_cast<int>(FieldNumber(hh, 1, 2) * 60 + FieldNumber(mm, 1, 2));
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& l : lines) out += l + "\r\n";
-    return out;
-}
-
 } // namespace
 
 std::optional<fs::path> TimeSeriesOddsFile(const fs::path& folder, std::string_view raceKey,
@@ -43,18 +38,23 @@ std::optional<fs::path> TimeSeriesOddsFile(const fs::path& folder, std::string_v
 }
 
 std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
-                                          std::string_view raceKey, std::string_view ozTime1) {
+                                          std::string_view raceKey, std::string_view ozTime1,
+                                          std::size_t* unread) {
+    if (unread) *unread = 0;
+    if (kind < 1 || kind > 6) return std::nullopt;
     std::string_view t = keiba::TrimBlanks(ozTime1);
     std::optional<int> target =
         t.size() == 4 ? Minutes(t.substr(0, 2), t.substr(2, 2)) : std::nullopt;
-    if (!target) return std::nullopt;
     const std::string id = "O" + std::to_string(kind);
     int best = 1000;
     std::optional<std::string> chosen;
     for (std::string_view line : keiba::SplitLines(fileBytes)) {
         using O = TJvO1; // the head and announcement time are those of every odds record
-        if (line.size() != LineLength(kind) || Field(line, O::kRecordId) != id ||
-            Field(line, O::kRaceKey) != raceKey ||
+        if (line.size() != LineLength(kind)) {
+            if (unread && !line.empty()) ++*unread;
+            continue;
+        }
+        if (!target || Field(line, O::kRecordId) != id || Field(line, O::kRaceKey) != raceKey ||
             Field(line, O::kAnnounceMonthDay) != Field(line, O::kMonthDay))
             continue;
         std::optional<int> a =
@@ -69,25 +69,49 @@ std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
     return chosen;
 }
 
-std::string ReplaceRaceLines(std::string_view fileBytes, std::string_view snapshot) {
-    std::vector<std::string> lines;
+std::string ReplaceRaceLines(std::string_view fileBytes, std::string_view snapshot,
+                             std::size_t* unread) {
+    std::string out;
     bool matched = false;
-    for (std::string_view l : keiba::SplitLines(fileBytes)) {
-        if (l.size() != snapshot.size()) continue;
-        if (Field(l, RecordHead::kRaceKey) == Field(snapshot, RecordHead::kRaceKey)) {
-            lines.emplace_back(snapshot);
-            matched = true;
-        } else {
-            lines.emplace_back(l);
+    std::size_t damaged = 0;
+    const std::string_view key = Field(snapshot, RecordHead::kRaceKey);
+    // The lines in file order, each written back as it was but the race's: the pieces tile the
+    // file, so what is not a whole line keeps its neighbours.
+    for (const RecordLine& piece : CutRecordLines(fileBytes, snapshot.size() + 2)) {
+        if (!piece.whole) {
+            ++damaged;
+            out += piece.bytes;
+            continue;
         }
+        std::string_view line = piece.bytes.substr(0, snapshot.size());
+        matched = matched || Field(line, RecordHead::kRaceKey) == key;
+        out += Field(line, RecordHead::kRaceKey) == key ? snapshot : line;
+        out += "\r\n";
     }
-    if (!matched) lines.emplace_back(snapshot);
-    return JoinLines(lines);
+    if (!matched) {
+        AppendKeptLine(out, {});
+        out += snapshot;
+        out += "\r\n";
+    }
+    if (unread) *unread = damaged;
+    return out;
 }
 
 TimeSeriesResult ImportTimeSeriesOdds(const fs::path& folder, const fs::path& appDir,
                                       const DayRaces& races, const DayCalcs& calcs) {
     TimeSeriesResult result;
+    // An odds file takes a race at a time: it is told once, with what its last write kept.
+    struct Notes {
+        std::vector<std::string>& out;
+        std::map<fs::path, std::size_t> at;
+        void Add(const fs::path& file, std::string text) {
+            auto [it, added] = at.emplace(file, out.size());
+            if (added)
+                out.push_back(std::move(text));
+            else
+                out[it->second] = std::move(text);
+        }
+    } notes{result.notes, {}};
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         std::string_view key = races[r].KeyText();
         std::optional<std::chrono::year_month_day> day = ParseYyyymmdd(key.substr(0, 8));
@@ -101,8 +125,10 @@ TimeSeriesResult ImportTimeSeriesOdds(const fs::path& folder, const fs::path& ap
             result.written = std::move(snapshot.read);
             if (!result.written) return result;
             if (!snapshot.bytes) continue;
+            std::size_t unread = 0;
             std::optional<std::string> line =
-                ChooseSnapshot(*snapshot.bytes, kind, key, calcs[r].OzTime1);
+                ChooseSnapshot(*snapshot.bytes, kind, key, calcs[r].OzTime1, &unread);
+            if (unread > 0) notes.Add(*source, keiba::UnreadLinesText(*source, unread));
             if (!line) continue;
             fs::path target = DayFilePath(appDir, *day, kOddsFiles[kind - 1]);
             result.written = keiba::CreateFolders(target.parent_path());
@@ -111,8 +137,9 @@ TimeSeriesResult ImportTimeSeriesOdds(const fs::path& folder, const fs::path& ap
             result.written = std::move(old.read);
             if (!result.written) return result;
             result.written = keiba::WriteFileAtomic(
-                target, ReplaceRaceLines(old.bytes.value_or(std::string()), *line));
+                target, ReplaceRaceLines(old.bytes.value_or(std::string()), *line, &unread));
             if (!result.written) return result;
+            if (unread > 0) notes.Add(target, keiba::UnreadLinesKeptText(target, unread));
             if (kind == 1) ++result.races;
         }
     }

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace jvdata {
 
@@ -23,18 +24,25 @@ std::optional<std::filesystem::path> TimeSeriesOddsFile(const std::filesystem::p
 
 // The line of `fileBytes` nearest to the fetch time `ozTime1` ("hhmm"): only lines of the kind's
 // length and id, of the race `raceKey`, announced on race day, count; the first of equally near
-// lines wins and one 1000 minutes or more away never does.
+// lines wins and one 1000 minutes or more away never does. `unread`, when given, receives how
+// many lines (empty ones aside) are of another length: damaged, for none of the file's can be.
 std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
-                                          std::string_view raceKey, std::string_view ozTime1);
+                                          std::string_view raceKey, std::string_view ozTime1,
+                                          std::size_t* unread = nullptr);
 
-// The odds file bytes with every line of the snapshot's race replaced by it, or the snapshot
-// appended when no line matched; the order of the lines is kept. Lines of another length than
-// the snapshot's are dropped, since one would shift every later record of the file.
-std::string ReplaceRaceLines(std::string_view fileBytes, std::string_view snapshot);
+// The odds file bytes with every whole line (dayfiles.h) of the snapshot's race replaced by it,
+// or the snapshot appended when none matched; the order of the lines is kept, and a line that is
+// not whole stays in its place as it was. `unread`, when given, receives how many there are.
+std::string ReplaceRaceLines(std::string_view fileBytes, std::string_view snapshot,
+                             std::size_t* unread = nullptr);
 
 struct TimeSeriesResult {
     int races = 0; // races whose win odds (O1) were filed
     keiba::IoResult written = keiba::IoResult::Ok();
+    // What the user is told besides (UTF-8): the snapshot files with damaged lines, which were
+    // passed over, and the odds files written with lines they could not read kept as they were;
+    // each file once, with its count.
+    std::vector<std::string> notes;
 };
 
 // Files the chosen snapshots of every race into <appDir>/Data. Stops at the first file that

@@ -18,7 +18,6 @@ namespace fs = std::filesystem;
 using namespace jvdata;
 
 constexpr std::size_t kMaxRecords = 8;
-constexpr std::size_t kRunnerFileSize = kRunnerSlots * kSeLength;
 
 unsigned char Folded(char c) {
     auto u = static_cast<unsigned char>(c);
@@ -54,16 +53,77 @@ bool IsUnder(const fs::path& path, const fs::path& root) {
     return !rel.empty() && *rel.begin() != "..";
 }
 
+// The whole lines of a day file (without their CR LF) and, joined as a rewrite writes them after
+// the whole lines, the others.
+struct DayLines {
+    std::vector<std::string_view> whole;
+    std::string kept;
+    std::size_t unread = 0;
+};
+DayLines Parted(std::string_view bytes, std::size_t lineLength) {
+    DayLines d;
+    for (const fuzz::RecordLine& l : fuzz::RecordLines(bytes, lineLength + 2)) {
+        if (l.whole) {
+            d.whole.push_back(l.bytes.substr(0, lineLength));
+            continue;
+        }
+        if (!d.kept.empty() && !d.kept.ends_with("\r\n")) d.kept += "\r\n";
+        d.kept += l.bytes;
+        ++d.unread;
+    }
+    return d;
+}
+
+// The whole lines of a runner file by the slot the readers place them in (where they start, to
+// the nearest slot), up to the last slot.
+std::map<int, std::string_view> SlotLines(std::string_view bytes) {
+    std::map<int, std::string_view> slots;
+    for (const fuzz::RecordLine& l : fuzz::RecordLines(bytes, kSeLength)) {
+        int slot = static_cast<int>((l.at + kSeLength / 2) / kSeLength);
+        if (!l.whole) continue;
+        if (slot >= kRunnerSlots) break;
+        slots[slot] = l.bytes.substr(0, kRunnerLineLength);
+    }
+    return slots;
+}
+
+// A runner file rewritten from `was`, with `filed` put in their slots: every slot the readers
+// find holds what was put there, else what it held, else a blank or bytes the old file held
+// (what was not a whole line may end in a whole line's worth once it gets a line end); nothing
+// that was not a whole line is lost.
+void CheckRunnerFile(std::string_view was, std::string_view now,
+                     const std::map<int, std::string>& filed) {
+    const std::map<int, std::string_view> before = SlotLines(was), after = SlotLines(now);
+    for (int s = 0; s < kRunnerSlots; ++s) {
+        auto it = after.find(s);
+        auto put = filed.find(s);
+        if (put != filed.end()) {
+            FUZZ_CHECK(it != after.end() && it->second == put->second);
+        } else if (before.count(s)) {
+            FUZZ_CHECK(it != after.end() && it->second == before.at(s));
+        } else if (it != after.end()) {
+            FUZZ_CHECK(it->second.find_first_not_of(' ') == std::string_view::npos ||
+                       was.find(it->second) != std::string_view::npos);
+        }
+    }
+    for (const fuzz::RecordLine& l : fuzz::RecordLines(was, kSeLength))
+        if (!l.whole) FUZZ_CHECK(now.find(l.bytes) != std::string_view::npos);
+}
+
 void CheckUpsert(std::string_view existing, std::string_view line) {
-    std::string out = UpsertRecordLine(existing, line);
+    std::size_t unread = 0;
+    std::string out = UpsertRecordLine(existing, line, &unread);
+    const DayLines was = Parted(existing, line.size());
+    FUZZ_CHECK(unread == was.unread);
+    // The whole lines first, sorted; then what was not a whole line, as it was.
+    const std::size_t wholeBytes = out.size() - was.kept.size();
+    FUZZ_CHECK(out.size() >= was.kept.size() && out.substr(wholeBytes) == was.kept);
     std::vector<std::string_view> got;
-    FUZZ_CHECK(FixedLines(out, line.size(), &got));
+    FUZZ_CHECK(FixedLines(std::string_view(out).substr(0, wholeBytes), line.size(), &got));
     FUZZ_CHECK(std::is_sorted(got.begin(), got.end(), FoldedLess));
 
     // Whole lines stay; the first of the same race gives way to the new line, else it is added.
-    std::vector<std::string_view> expected;
-    for (std::string_view l : fuzz::TextLines(existing))
-        if (l.size() == line.size()) expected.push_back(l);
+    std::vector<std::string_view> expected = was.whole;
     auto same = std::find_if(expected.begin(), expected.end(),
                              [&](std::string_view l) { return Key16(l) == Key16(line); });
     if (same != expected.end())
@@ -75,28 +135,27 @@ void CheckUpsert(std::string_view existing, std::string_view line) {
     std::sort(expected.begin(), expected.end());
     FUZZ_CHECK(sortedGot == expected);
 
-    // Filing the same line again changes nothing, when no two lines share a race.
+    // Filing the same line again changes nothing, when no two lines share a race and what is kept
+    // ends its lines (one that lost its line end gets one when it moves).
     std::set<std::string_view> keys;
     for (std::string_view l : got) keys.insert(Key16(l));
-    if (keys.size() == got.size() && line.find('\n') == std::string_view::npos)
+    if (keys.size() == got.size() && line.find_first_of("\r\n") == std::string_view::npos &&
+        Parted(out, line.size()).kept == was.kept)
         FUZZ_CHECK(UpsertRecordLine(out, line) == out);
 }
 
 void CheckRunnerSlot(std::string_view existing, std::string_view line, int slot) {
-    std::string out = PutRunnerSlot(existing, line, slot);
-    std::vector<std::string_view> got;
-    FUZZ_CHECK(out.size() == kRunnerFileSize);
-    FUZZ_CHECK(FixedLines(out, kRunnerLineLength, &got));
-    std::vector<std::string_view> old = fuzz::TextLines(existing);
-    const std::string blank(kRunnerLineLength, ' ');
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        if (static_cast<int>(i) == slot && line.size() == kRunnerLineLength)
-            FUZZ_CHECK(got[i] == line);
-        else if (i < old.size() && old[i].size() == kRunnerLineLength)
-            FUZZ_CHECK(got[i] == old[i]);
-        else
-            FUZZ_CHECK(got[i] == blank);
-    }
+    RunnerFileLayout layout(existing);
+    const bool put = layout.Put(slot, line);
+    const std::string out = layout.Bytes();
+    FUZZ_CHECK(out == PutRunnerSlot(existing, line, slot));
+    const bool fits = slot >= 0 && slot < kRunnerSlots && line.size() == kRunnerLineLength;
+    if (!fits) FUZZ_CHECK(!put);
+    std::map<int, std::string> filed;
+    if (put) filed[slot] = line;
+    CheckRunnerFile(existing, out, filed);
+    // A refused line leaves every slot as it was.
+    if (fits && !put) FUZZ_CHECK(out == RunnerFileLayout(existing).Bytes());
 }
 
 // The file the filing of `rec` may touch, or nothing when its bytes name none.
@@ -125,13 +184,16 @@ std::vector<fs::path> NamedFiles(const fs::path& app, std::string_view rec) {
     return paths;
 }
 
-void CheckOutcome(const FileOutcome& out, const fs::path& app) {
+void CheckOutcome(const FileOutcome& out, const fs::path& app, bool runner = false) {
     FUZZ_CHECK(static_cast<bool>(out) == (out.code == FileOutcome::Filed));
     FUZZ_CHECK(out.reason.empty() == (out.code == FileOutcome::Filed));
     if (out.code == FileOutcome::Refused) FUZZ_CHECK(out.path.empty());
     if (out.code == FileOutcome::Filed) FUZZ_CHECK(IsUnder(out.path, app));
-    // Every record goes to a file that exists or may be made.
-    FUZZ_CHECK(out.code != FileOutcome::Skipped && out.code != FileOutcome::Failed);
+    // Every record goes to a file that exists or may be made; a runner file refuses one whose
+    // slot lies in damage that covers other slots too, and says so.
+    FUZZ_CHECK(out.code != FileOutcome::Skipped);
+    if (out.code == FileOutcome::Failed)
+        FUZZ_CHECK(runner && out.reason.find("壊れている") != std::string::npos);
 }
 
 // What the batch was asked to file, by file: day lines by race key, runner lines by slot, the
@@ -154,8 +216,8 @@ void FileRecords(std::string_view existing, const std::vector<std::string_view>&
     const std::map<std::string, std::string> before = fuzz::FilesBelow(app);
 
     std::map<std::string, Expected> expected; // by path relative to app
-    auto note = [&](const FileOutcome& out) -> Expected* {
-        CheckOutcome(out, app);
+    auto note = [&](const FileOutcome& out, bool runner = false) -> Expected* {
+        CheckOutcome(out, app, runner);
         if (!out) return nullptr;
         return &expected[out.path.lexically_relative(app).generic_string()];
     };
@@ -168,7 +230,7 @@ void FileRecords(std::string_view existing, const std::vector<std::string_view>&
         ZeroHead(zeroed);
         if (id == "SE") {
             FileOutcome slot = batch.PutRunner(rec);
-            if (Expected* e = note(slot)) {
+            if (Expected* e = note(slot, true)) {
                 // Races 1 to 12 of 18 runners each have a slot; no other runner is filed.
                 std::string_view raceNo = Field(rec, 26, 2), horseNo = Field(rec, 29, 2);
                 FUZZ_CHECK(IsAsciiDigits(raceNo) && IsAsciiDigits(horseNo));
@@ -224,29 +286,20 @@ void FileRecords(std::string_view existing, const std::vector<std::string_view>&
         if (!e.whole.empty()) {
             FUZZ_CHECK(bytes == e.whole);
         } else if (!e.slots.empty()) {
-            std::vector<std::string_view> got;
-            FUZZ_CHECK(bytes.size() == kRunnerFileSize);
-            FUZZ_CHECK(FixedLines(bytes, kRunnerLineLength, &got));
-            std::vector<std::string_view> was = fuzz::TextLines(oldBytes);
-            for (std::size_t s = 0; s < got.size(); ++s) {
-                auto filed = e.slots.find(static_cast<int>(s));
-                if (filed != e.slots.end())
-                    FUZZ_CHECK(got[s] == filed->second);
-                else if (s < was.size() && was[s].size() == kRunnerLineLength)
-                    FUZZ_CHECK(got[s] == was[s]);
-                else
-                    FUZZ_CHECK(got[s].find_first_not_of(' ') == std::string_view::npos);
-            }
+            CheckRunnerFile(oldBytes, bytes, e.slots);
         } else {
+            const DayLines was = Parted(oldBytes, e.lineLength);
+            FUZZ_CHECK(bytes.size() >= was.kept.size() &&
+                       bytes.substr(bytes.size() - was.kept.size()) == was.kept);
             std::vector<std::string_view> got;
-            FUZZ_CHECK(FixedLines(bytes, e.lineLength, &got));
+            FUZZ_CHECK(FixedLines(std::string_view(bytes).substr(0, bytes.size() - was.kept.size()),
+                                  e.lineLength, &got));
             FUZZ_CHECK(std::is_sorted(got.begin(), got.end(), FoldedLess));
             for (const auto& [key, line] : e.linesByKey)
                 FUZZ_CHECK(std::count(got.begin(), got.end(), line) >= 1);
             // The lines of other races that were whole in the old file are all still there.
-            for (std::string_view l : fuzz::TextLines(oldBytes))
-                if (l.size() == e.lineLength && !e.linesByKey.count(std::string(Key16(l))) &&
-                    l.find('\n') == std::string_view::npos)
+            for (std::string_view l : was.whole)
+                if (!e.linesByKey.count(std::string(Key16(l))))
                     FUZZ_CHECK(std::count(got.begin(), got.end(), l) >= 1);
         }
     }

@@ -80,6 +80,33 @@ inline std::vector<std::string_view> TextLines(std::string_view bytes) {
     return lines;
 }
 
+// A file of fixed-length lines as the day files' readers and rewrites take it: only CR LF ends a
+// line, and a longer line that ends in a whole record gives that record a line of its own. Each
+// line with where it starts and whether it is whole (`length` bytes with CR LF, or the last line
+// without them). Written here again, for the same reason as TextLines.
+struct RecordLine {
+    std::size_t at;
+    std::string_view bytes;
+    bool whole;
+};
+inline std::vector<RecordLine> RecordLines(std::string_view bytes, std::size_t length) {
+    std::vector<RecordLine> lines;
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t crlf = bytes.find("\r\n", at);
+        std::size_t end = crlf == std::string_view::npos ? bytes.size() : crlf + 2;
+        std::size_t n = end - at;
+        if (crlf != std::string_view::npos && n > length) {
+            lines.push_back({at, bytes.substr(at, n - length), false});
+            at += n - length;
+            n = length;
+        }
+        bool whole = crlf != std::string_view::npos ? n == length : n == length - 2;
+        lines.push_back({at, bytes.substr(at, n), whole});
+        at = end;
+    }
+    return lines;
+}
+
 // The text without the blanks and control characters around it (bytes up to 0x20), as
 // keiba::TrimBlanks removes them.
 inline std::string_view Trimmed(std::string_view s) {

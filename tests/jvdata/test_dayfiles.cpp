@@ -122,35 +122,25 @@ TEST(DayFiles, ANewRunnerFileHas216SlotsWithTheRecordInItsOwn) {
     }
 }
 
+// A runner file cut short keeps its cut line where it was, with a line end put after it; the
+// slots after it follow it as blanks, each where its readers find it.
 TEST(DayFiles, ATruncatedRunnerFileIsPaddedBackWithoutLosingARecord) {
     testsupport::TempDir dir;
     fs::create_directories(dir.path() / "Data");
     fs::path file = dir.path() / "Data" / keiba::Utf8Path("2026年12月06日東京.jvSEr");
-    testsupport::WriteBytes(file, DataFile("truncated_runner_file.jvSEr"));
-    std::string kept(RecordAt(DataFile("truncated_runner_file.jvSEr"), kSeLength, 1));
-    ASSERT_TRUE(
-        FileRunnerSlot(dir.path(), MakeRunner(RaceKey16("20261206", "05", 2), 1, "2023100001")));
+    const std::string cut = DataFile("truncated_runner_file.jvSEr");
+    testsupport::WriteBytes(file, cut);
+    std::string put = MakeRunner(RaceKey16("20261206", "05", 2), 1, "2023100001");
+    ASSERT_TRUE(FileRunnerSlot(dir.path(), put));
     std::string bytes = Slurp(file);
-    ASSERT_EQ(bytes.size(), 216 * kSeLength);
-    EXPECT_EQ(RecordAt(bytes, kSeLength, 1), kept);
-    EXPECT_EQ(RecordAt(bytes, kSeLength, 2), std::string(553, ' ') + "\r\n") << "the cut line";
-    EXPECT_EQ(TJvSE().Bytes().size(), kSeLength);
-    TJvSE put;
-    put.Assign(RecordAt(bytes, kSeLength, 18));
-    EXPECT_EQ(put.PedigreeId(), "2023100001");
-}
-
-TEST(DayFiles, EmptyAndShortLinesAreNeverWrittenBack) {
-    testsupport::TempDir dir;
-    fs::create_directories(dir.path() / "Data");
-    fs::path file = DayFilePath(dir.path(), kDay, DayFile::RA);
-    testsupport::WriteBytes(file, DataFile("short_and_empty_lines.jvRA"));
-    ASSERT_TRUE(
-        FileDayRecord(dir.path(), DayFile::RA, MakeRecord("RA", RaceKey16("20261206", "05", 1))));
-    std::string bytes = Slurp(file);
-    ASSERT_EQ(bytes.size(), 2 * kRaLength);
-    for (std::string_view line : keiba::SplitLines(bytes)) EXPECT_EQ(line.size(), kRaLength - 2);
-    EXPECT_EQ(RaceKey::Of(RecordAt(bytes, kRaLength, 1)).RaceNumber(), 2);
+    // The two whole lines, the cut one (100 bytes), then 214 slots of 555 bytes.
+    ASSERT_EQ(bytes.size(), 1110 + 102 + 214 * kSeLength);
+    EXPECT_EQ(bytes.substr(0, 1210), cut);
+    EXPECT_EQ(bytes.substr(1210, 2), "\r\n");
+    const std::size_t slot2 = 1212, slot18 = slot2 + 16 * kSeLength;
+    EXPECT_EQ(bytes.substr(slot2, kSeLength), std::string(553, ' ') + "\r\n");
+    EXPECT_EQ(bytes.substr(slot18, kSeLength), put);
+    EXPECT_EQ((slot18 + kSeLength / 2) / kSeLength, 18u) << "the slot its readers find";
 }
 
 TEST(DayFiles, BadRecordsAreRefusedAndTouchNothing) {
