@@ -1,20 +1,20 @@
 // The R-horse search over a generated history of the size the members' past-data service
 // offers (about 2,100 day files back to 2008, 0.9 million records, 350 MB), against a plain read
-// of the same files in the same run: a full-history search whose conditions match almost
-// nothing, one where every record is a hit, the default one-year range, and how fast a running
-// walk answers its cancel. Prints the ratios, the one-year time, the cancel time and the bytes
-// held per hit row.
+// of the same files on as many threads as the walk has: a full-history search whose conditions
+// match almost nothing and one where every record is a hit, each alternated with the plain read
+// in one run (the ratios compare the medians); then the default one-year range, and how fast a
+// running walk answers its cancel, and the bytes held per hit row.
 
 #include "bench/benchsupport.h"
 #include "jvdata/records.h"
 #include "search/rscan.h"
 #include "search/rsearch.h"
 
-#include <benchmark/benchmark.h>
-
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -109,17 +109,28 @@ History& Data() {
     return h;
 }
 
-// The plain read: the folder listed, every file opened, read whole into one buffer and closed.
+// The plain read: the folder listed, then every file opened, read whole into a buffer of its
+// thread's and closed, on as many threads as the walk, each taking the next file.
 std::size_t PlainRead(const fs::path& folder) {
-    std::vector<char> buffer(1 << 20);
-    std::size_t total = 0;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        int fd = ::open(e.path().c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) continue;
-        for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
-            total += static_cast<std::size_t>(n);
-        ::close(fd);
-    }
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(folder)) files.push_back(e.path());
+    std::atomic<std::size_t> next{0}, total{0};
+    auto read = [&] {
+        std::vector<char> buffer(1 << 20);
+        std::size_t bytes = 0;
+        for (std::size_t k; (k = next.fetch_add(1)) < files.size();) {
+            const int fd = ::open(files[k].c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0) continue;
+            for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
+                bytes += static_cast<std::size_t>(n);
+            ::close(fd);
+        }
+        total += bytes;
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < search::kWalkThreads; ++i) helpers.emplace_back(read);
+    read();
+    for (std::thread& t : helpers) t.join();
     return total;
 }
 
@@ -135,102 +146,87 @@ std::shared_ptr<const search::RFilter> Everything() {
                                                       std::vector<bool>{}, std::vector<bool>{});
 }
 
-// The hits of a walk and the memory its rows take.
+// A walk to its end: its hits and the memory its rows take. A walk that met anything it could
+// not search has taken another path than the one timed: the run fails.
 struct Walked {
     std::size_t hits = 0, bytes = 0;
 };
-
-Walked Walk(benchmark::State& state, const std::string& from,
-            std::shared_ptr<const search::RFilter> filter) {
+Walked Walk(const std::string& from, std::shared_ptr<const search::RFilter> filter) {
     search::RScan scan({Data().Vzk(), from, "99999999", std::move(filter)});
     scan.Wait();
-    if (scan.State().Result().cancelled) state.SkipWithError("cancelled");
+    const search::RScanResult& result = scan.State().Result();
+    if (result.cancelled || !result.damaged.empty() || !result.unreadable.empty() ||
+        !result.failure.empty()) {
+        std::fprintf(stderr, "the walk did not search every file whole\n");
+        std::exit(1);
+    }
     return {scan.State().Hits(), scan.State().Store()->BytesHeld()};
 }
 
-void BM_PlainReadOfTheHistory(benchmark::State& state) {
-    const History& h = Data();
-    for (auto _ : state)
-        if (PlainRead(h.Vzk()) != h.bytes) state.SkipWithError("short read");
-    state.counters["MB"] = static_cast<double>(h.bytes) / 1e6;
-    state.counters["records"] = static_cast<double>(kDays) * kRecordsPerDay;
-}
-// A warm cache: the files are in the system's cache and the memory a walk's rows take has been
-// handed out once before (a first walk in a process also pays for the system zeroing new pages).
-// The machine is shared: each figure is the median of five runs.
-BENCHMARK(BM_PlainReadOfTheHistory)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinWarmUpTime(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+volatile std::size_t sink;
 
-void BM_FullHistoryMatchingAlmostNothing(benchmark::State& state) {
-    std::size_t hits = 0;
-    for (auto _ : state) hits = Walk(state, "00000000", StartValues("89.0")).hits;
-    state.counters["hits"] = static_cast<double>(hits);
+void Print(const char* what, const benchsupport::Medians& m) {
+    std::printf("%-52s %.2f  (%.1f ms / %.1f ms)\n", what, m.Ratio(), m.first * 1e3,
+                m.second * 1e3);
 }
-BENCHMARK(BM_FullHistoryMatchingAlmostNothing)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinWarmUpTime(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
 
-void BM_FullHistoryEveryRecordAHit(benchmark::State& state) {
-    Walked walked;
-    for (auto _ : state) walked = Walk(state, "00000000", Everything());
-    state.counters["hits"] = static_cast<double>(walked.hits);
-    // The store holds whole chunks: what it holds per row, partly filled chunks included.
-    state.counters["bytes_per_hit"] = static_cast<double>(walked.bytes) /
-                                      static_cast<double>(std::max<std::size_t>(walked.hits, 1));
+template <typename Run> double MedianMs(int runs, Run run) {
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = steady_clock::now();
+        run();
+        t.push_back(duration<double, std::milli>(steady_clock::now() - start).count());
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
 }
-BENCHMARK(BM_FullHistoryEveryRecordAHit)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinWarmUpTime(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
 
-void BM_DefaultOneYearRange(benchmark::State& state) {
-    const std::vector<std::string>& dates = Data().dates;
+} // namespace
+
+int main() {
+    const History& h = Data(); // the history is written before anything is timed
+    const benchsupport::Side plain{[&] {
+        if (PlainRead(h.Vzk()) != h.bytes) {
+            std::fprintf(stderr, "short read\n");
+            std::exit(1);
+        }
+    }};
+    // A warm cache: the files are in the system's cache and the memory a walk's rows take has
+    // been handed out once before (a first walk in a process also pays for the system zeroing
+    // new pages).
+    Walked everything;
+    const benchsupport::Side almostNothing{
+        [&] { sink = Walk("00000000", StartValues("89.0")).hits; }};
+    const benchsupport::Side everyRecord{[&] { everything = Walk("00000000", Everything()); }};
+
+    std::printf("%d day files, %.0f MB, %d records; %zu threads each side.\n", kDays,
+                static_cast<double>(h.bytes) / 1e6, kDays * kRecordsPerDay, search::kWalkThreads);
+    std::printf("Each pair alternated, 15 rounds; ratio of the medians (time per run):\n");
+    Print("search matching almost nothing / plain read:",
+          benchsupport::Alternate(almostNothing, plain, 15, 2));
+    Print("search with every record a hit / plain read:",
+          benchsupport::Alternate(everyRecord, plain, 15, 2));
+
+    const std::vector<std::string>& dates = h.dates;
     const std::string from = dates[dates.size() - 105];
-    std::size_t hits = 0;
-    for (auto _ : state) hits = Walk(state, from, StartValues()).hits;
-    state.counters["hits"] = static_cast<double>(hits);
-}
-BENCHMARK(BM_DefaultOneYearRange)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinWarmUpTime(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-
-// From the cancel to the walk's end, while a full-history walk runs.
-void BM_CancelAnswered(benchmark::State& state) {
-    for (auto _ : state) {
-        search::RScan scan({Data().Vzk(), "00000000", "99999999", StartValues()});
+    std::printf("%-52s %.1f ms\n", "default one-year range (median of 15):", MedianMs(15, [&] {
+                    sink = Walk(from, StartValues()).hits;
+                }));
+    // From the cancel to the walk's end, while a full-history walk runs.
+    std::vector<double> cancels;
+    for (int i = 0; i < 20; ++i) {
+        search::RScan scan({h.Vzk(), "00000000", "99999999", StartValues()});
         std::this_thread::sleep_for(milliseconds(20));
         const auto asked = steady_clock::now();
         scan.Cancel();
         while (!scan.Done()) std::this_thread::yield();
-        state.SetIterationTime(duration<double>(steady_clock::now() - asked).count());
+        cancels.push_back(duration<double, std::milli>(steady_clock::now() - asked).count());
         scan.Wait();
     }
-}
-BENCHMARK(BM_CancelAnswered)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(20);
-
-} // namespace
-
-int main(int argc, char** argv) {
-    Data(); // the history is written before any benchmark runs
-    return benchsupport::RunWithRatios(argc, argv, [](const benchsupport::RatioReporter& r) {
-        const std::string median = "/min_warmup_time:1.000/repeats:5/real_time_median";
-        const std::string plain = "BM_PlainReadOfTheHistory" + median;
-        r.PrintRatio("search matching almost nothing / plain read:",
-                     "BM_FullHistoryMatchingAlmostNothing" + median, plain);
-        r.PrintRatio("search with every record a hit / plain read:",
-                     "BM_FullHistoryEveryRecordAHit" + median, plain);
-        std::printf("%-48s %zu\n", "bytes of a hit row:", sizeof(search::RHit));
-    });
+    std::sort(cancels.begin(), cancels.end());
+    std::printf("%-52s %.2f ms\n", "cancel answered (median of 20):", cancels[10]);
+    std::printf("%-52s %zu (%.1f held per hit)\n", "bytes of a hit row:", sizeof(search::RHit),
+                static_cast<double>(everything.bytes) /
+                    static_cast<double>(std::max<std::size_t>(everything.hits, 1)));
+    return 0;
 }

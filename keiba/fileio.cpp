@@ -147,7 +147,7 @@ ReadFailureHook& ReadHook() {
 }
 
 // Not an errno value: something other than a file or a folder (a device, a pipe) stands there.
-constexpr int kNotAFile = -1;
+constexpr int kNotAFile = kNotARegularFile;
 
 // The whole file into `data`; 0, or why not: an errno value (ENOENT, ENOTDIR: nothing there) or
 // kNotAFile.
@@ -218,6 +218,10 @@ IoResult ReadFailure(const std::filesystem::path& path, int err) {
 }
 
 } // namespace
+
+IoResult ReadFailed(const std::filesystem::path& path, int err) {
+    return ReadFailure(path, err);
+}
 
 FileRead ReadFileOrMissing(const std::filesystem::path& path) {
     return ReadFileOrMissing(path.c_str());

@@ -41,6 +41,11 @@ struct [[nodiscard]] FileRead {
 };
 FileRead ReadFileOrMissing(const std::filesystem::path& path);
 FileRead ReadFileOrMissing(const char* nativePath);
+// A read of `path` that the system refused with `err` (an errno value, or kNotARegularFile where
+// something other than a file or a folder stands), worded and logged as ReadFileOrMissing words
+// and logs its own: for readers that read a file their own way, into buffers of their own.
+inline constexpr int kNotARegularFile = -1;
+IoResult ReadFailed(const std::filesystem::path& path, int err);
 
 // The entries of a folder, telling a missing folder from one that is there but cannot be listed,
 // as ReadFileOrMissing does for files: a list of days or of saved sets that came back empty from a

@@ -8,6 +8,7 @@
 #include "keiba/markconv.h"
 #include "keiba/sjis.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,7 +22,6 @@
 #include <bitset>
 #include <cerrno>
 #include <cstdint>
-#include <map>
 #include <optional>
 
 namespace raceday {
@@ -58,6 +58,27 @@ bool Prefer(const std::string& name, const std::string& other, std::string_view 
     return name < other;
 }
 
+std::size_t RaceCount(const RaceDay& day) {
+    return static_cast<std::size_t>(std::clamp(day.gDayRaceCount, 0, kMaxRaces));
+}
+
+// The race among the day's first `races` that a record of `kind` names, as the kinds table
+// places it; -1 for none.
+int RaceNamed(const RaceDay& day, const jvdata::DayFileKindInfo& kind, std::string_view record,
+              std::size_t races = kMaxRaces) {
+    for (std::size_t r = 0; r < races; ++r)
+        if (jvdata::NamesRace(kind, record, day.gDayRaces[r].Key())) return static_cast<int>(r);
+    return -1;
+}
+
+// Whether a name the folder `dirFd` lists is a file, or a link to one.
+bool IsRegularAt(int dirFd, const dirent& e) {
+    if (e.d_type == DT_REG) return true;
+    if (e.d_type != DT_UNKNOWN && e.d_type != DT_LNK) return false;
+    struct ::stat st {};
+    return ::fstatat(dirFd, e.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+}
+
 bool IsRegularFile(const fs::directory_entry& e) {
     std::error_code ec;
     return e.is_regular_file(ec);
@@ -65,64 +86,109 @@ bool IsRegularFile(const fs::directory_entry& e) {
 
 } // namespace
 
-std::optional<fs::path> FindMembersFile(const fs::path& folder, std::string_view prefix,
-                                        std::string_view date8, std::string_view extension) {
+MembersFileFound FindMembersFile(const fs::path& folder, std::string_view prefix,
+                                 std::string_view date8, std::string_view extension) {
     const std::string exact = std::string(prefix) + std::string(date8) + std::string(extension);
-    std::error_code ec;
-    if (fs::is_regular_file(folder / exact, ec)) return folder / exact;
+    struct ::stat st {};
+    if (::stat((folder / exact).c_str(), &st) == 0) {
+        if (S_ISREG(st.st_mode)) return {folder / exact, keiba::IoResult::Ok()};
+    } else if (errno != ENOENT && errno != ENOTDIR) {
+        return {std::nullopt, keiba::ReadFailed(folder / exact, errno)};
+    }
+    keiba::FolderList list = keiba::ListFolder(folder);
+    if (!list.entries) return {std::nullopt, std::move(list.list)};
     std::optional<std::string> best;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        if (!SameIgnoringCase(name, exact) || !IsRegularFile(*it)) continue;
+    for (const fs::directory_entry& entry : *list.entries) {
+        std::string name = entry.path().filename().string();
+        if (!SameIgnoringCase(name, exact) || !IsRegularFile(entry)) continue;
         if (!best || Prefer(name, *best, exact)) best = std::move(name);
     }
-    if (!best) return std::nullopt;
-    return folder / *best;
+    if (!best) return {std::nullopt, keiba::IoResult::Ok()};
+    return {folder / *best, keiba::IoResult::Ok()};
 }
 
 fs::path MembersFilePath(const fs::path& folder, std::string_view prefix, std::string_view date8,
                          std::string_view extension) {
-    if (auto found = FindMembersFile(folder, prefix, date8, extension)) return *found;
+    if (MembersFileFound found = FindMembersFile(folder, prefix, date8, extension))
+        return *found.path;
     return folder / (std::string(prefix) + std::string(date8) + std::string(extension));
 }
 
 std::vector<VzkDay> ListVzkDays(const fs::path& folder, keiba::IoResult* listed) {
     constexpr std::string_view kPrefix = "XQ", kExtension = ".vzkd";
     constexpr std::size_t kLength = kPrefix.size() + 8 + kExtension.size();
-    std::map<std::string, std::string> byDate; // date8 -> the chosen name
-    keiba::FolderList list = keiba::ListFolder(folder);
-    if (listed) *listed = std::move(list.list);
-    if (!list.entries) return {};
-    for (const fs::directory_entry& entry : *list.entries) {
-        std::string name = entry.path().filename().string();
-        if (name.size() != kLength) continue;
-        std::string_view v = name;
-        std::string_view date8 = v.substr(kPrefix.size(), 8);
-        if (!SameIgnoringCase(v.substr(0, kPrefix.size()), kPrefix) ||
-            !SameIgnoringCase(v.substr(kPrefix.size() + 8), kExtension) ||
-            !jvdata::IsAsciiDigits(date8) || !IsRegularFile(entry))
-            continue;
-        const std::string exact =
-            std::string(kPrefix) + std::string(date8) + std::string(kExtension);
-        auto [at, added] = byDate.try_emplace(std::string(date8), name);
-        if (!added && Prefer(name, at->second, exact)) at->second = name;
+    if (listed) *listed = keiba::IoResult::Ok();
+    // Listed by the system's own calls, through the reads' test seam: a search lists years of
+    // files as it starts, and the library's listing parses a path for every name, which costs a
+    // search more than the rest of its start.
+    const int fd = keiba::OpenToRead(folder.c_str());
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (!dir) {
+        const int err = errno;
+        if (fd >= 0) ::close(fd);
+        // Nothing there is a missing folder; a file standing where it should be is not.
+        if (fd >= 0 || (err != ENOENT && err != ENOTDIR)) {
+            if (listed) *listed = keiba::ReadFailed(folder, err);
+        }
+        return {};
     }
+    struct Found {
+        std::string date8, name;
+    };
+    std::vector<Found> found;
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(dir);
+        if (!e) break;
+        const std::string_view name = e->d_name;
+        if (name.size() != kLength || !SameIgnoringCase(name.substr(0, kPrefix.size()), kPrefix) ||
+            !SameIgnoringCase(name.substr(kPrefix.size() + 8), kExtension))
+            continue;
+        const std::string_view date8 = name.substr(kPrefix.size(), 8);
+        if (jvdata::IsAsciiDigits(date8) && IsRegularAt(::dirfd(dir), *e))
+            found.push_back({std::string(date8), std::string(name)});
+    }
+    const int err = errno;
+    ::closedir(dir);
+    if (err != 0) {
+        if (listed) *listed = keiba::ReadFailed(folder, err);
+        return {};
+    }
+    // By date, and of the names of one date the one FindMembersFile would choose first.
+    std::sort(found.begin(), found.end(), [&](const Found& a, const Found& b) {
+        if (a.date8 != b.date8) return a.date8 < b.date8;
+        return Prefer(a.name, b.name, std::string(kPrefix) + a.date8 + std::string(kExtension));
+    });
     std::vector<VzkDay> days;
-    days.reserve(byDate.size());
-    for (auto& [date8, name] : byDate) days.push_back({date8, folder / name});
+    days.reserve(found.size());
+    for (const Found& f : found)
+        if (days.empty() || days.back().date8 != f.date8)
+            days.push_back({f.date8, folder / f.name});
     return days;
 }
 
-std::optional<std::size_t> ReadAnalysisBytes(const fs::path& path,
-                                             const std::function<char*(std::size_t)>& place) {
-    int fd = keiba::OpenToRead(path.c_str());
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+AnalysisBytesRead ReadAnalysisBytes(const fs::path& path,
+                                    const std::function<char*(std::size_t)>& place) {
+    AnalysisBytesRead out;
+    out.lookedAt = jvdata::FileClockNow();
+    // The program never writes these files itself (they arrive by extraction), so its own
+    // writes have nothing to add to a stamp.
+    constexpr std::uint64_t writes = 0;
+    const int fd = keiba::OpenToRead(path.c_str());
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR) out.file.read = keiba::ReadFailed(path, errno);
+        return out;
+    }
+    struct ::stat before {};
+    int err = 0;
+    if (::fstat(fd, &before) != 0)
+        err = errno;
+    else if (!S_ISREG(before.st_mode))
+        err = S_ISDIR(before.st_mode) ? EISDIR : keiba::kNotARegularFile;
     std::size_t used = 0;
-    if (ok) {
-        // The size stat gives is what is read: a file that grows meanwhile is read as it was.
-        const auto size = static_cast<std::size_t>(st.st_size);
+    if (err == 0) {
+        // The size fstat gave is what is read: a file that grows meanwhile is read as it was.
+        const auto size = static_cast<std::size_t>(before.st_size);
         char* to = nullptr;
         try {
             to = place(size);
@@ -131,77 +197,116 @@ std::optional<std::size_t> ReadAnalysisBytes(const fs::path& path,
             throw;
         }
         while (used < size) {
-            ssize_t n = ::read(fd, to + used, size - used);
+            const ssize_t n = ::read(fd, to + used, size - used);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) ok = false;
+            if (n < 0) err = errno;
             if (n <= 0) break;
             used += static_cast<std::size_t>(n);
         }
     }
+    // The bytes are the file as stamped only if nothing changed it while they were read (a
+    // writer that puts a new file in its place leaves the open one as it was).
+    struct ::stat after {};
+    const bool steady = err == 0 && ::fstat(fd, &after) == 0 &&
+                        jvdata::StampOf(before, writes) == jvdata::StampOf(after, writes);
     ::close(fd);
-    if (!ok) return std::nullopt;
-    return used;
+    if (err != 0) {
+        out.file.read = keiba::ReadFailed(path, err);
+        return out;
+    }
+    out.file.found = true;
+    out.size = used;
+    if (steady && used == static_cast<std::size_t>(before.st_size))
+        out.stamp = jvdata::StampOf(before, writes);
+    return out;
 }
 
 AnalysisFileRead ReadAnalysisFile(const fs::path& path, std::string& buffer) {
     // The buffer keeps its storage, so reading files of one size fills nothing twice.
-    std::optional<std::size_t> read = ReadAnalysisBytes(path, [&](std::size_t size) {
+    AnalysisBytesRead read = ReadAnalysisBytes(path, [&](std::size_t size) {
         buffer.resize(size);
         return buffer.data();
     });
-    buffer.resize(read.value_or(0));
-    if (read) return {keiba::IoResult::Ok(), true};
-    // The fast reader does not say why it read nothing; the common read tells a missing file
-    // from one that cannot be read, and names the cause.
-    keiba::FileRead file = keiba::ReadFileOrMissing(path);
-    if (!file.bytes) return {std::move(file.read), false};
-    buffer = std::move(*file.bytes);
-    return {keiba::IoResult::Ok(), true};
+    buffer.resize(read.size);
+    return std::move(read.file);
+}
+
+AnalysisVerdicts::Verdict AnalysisVerdicts::Verdict::Of(std::string_view bytes,
+                                                        const AnalysisRecords& records) {
+    Verdict v;
+    v.lost = records.lost;
+    // No damage at all: every record sound, one after another from the start to the end.
+    v.whole = records.lost == 0;
+    if (!v.whole)
+        for (std::string_view rec : records.records)
+            v.starts.push_back(static_cast<std::uint32_t>(rec.data() - bytes.data()));
+    return v;
+}
+
+std::optional<AnalysisVerdicts::Verdict>
+AnalysisVerdicts::Find(const fs::path& path, std::string_view date8,
+                       const jvdata::FileStamp& stamp) const {
+    std::lock_guard lock(mutex_);
+    auto it = entries_.find(path.native());
+    if (it == entries_.end() || it->second.stamp != stamp || it->second.date8 != date8)
+        return std::nullopt;
+    return it->second.verdict;
+}
+
+void AnalysisVerdicts::Keep(const fs::path& path, std::string_view date8,
+                            const jvdata::FileStamp& stamp, Verdict verdict) {
+    std::lock_guard lock(mutex_);
+    if (entries_.size() >= kFiles && !entries_.contains(path.native())) entries_.clear();
+    entries_.insert_or_assign(path.native(), Entry{std::string(date8), stamp, std::move(verdict)});
+}
+
+void AnalysisVerdicts::Clear() {
+    std::lock_guard lock(mutex_);
+    entries_.clear();
+}
+
+AnalysisVerdicts& CheckedAnalysisFiles() {
+    static AnalysisVerdicts verdicts;
+    return verdicts;
 }
 
 void ApplyHandInput(RaceDay& day, std::string_view rumaBytes) {
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::HandInput);
     for (std::string_view line : keiba::SplitLines(rumaBytes)) {
-        if (!jvdata::IsSoundHandInputLine(line)) continue;
-        std::string_view key = line.substr(0, jvdata::RumaLine::kKeyLength);
-        for (std::size_t r = 0; r < kMaxRaces; ++r) {
-            if (keiba::TrimBlanks(day.gDayRaces[r].Key().Year()).empty()) continue;
-            if (day.gDayRaces[r].Key().Key12() != key) continue;
-            TOutData2& t = day.gRaceTexts[r];
-            t.RaceRLevelText =
-                keiba::RLevelToText(Num(jvdata::Field(line, jvdata::RumaLine::kLevel)));
-            int f = FieldSize(day, static_cast<int>(r));
-            for (int h = 0; h < f; ++h) {
-                std::string_view c = jvdata::Field(
-                    line, jvdata::RumaLine::kFirstRunnerPos + static_cast<std::size_t>(h), 1);
-                t.RUmaMark[static_cast<std::size_t>(h)] = c == "1" ? "R+" : c == "2" ? "R-" : "";
-            }
-            break;
+        if (!kind.sound(line)) continue;
+        const int r = RaceNamed(day, kind, line);
+        if (r < 0) continue;
+        TOutData2& t = day.gRaceTexts[static_cast<std::size_t>(r)];
+        t.RaceRLevelText = keiba::RLevelToText(Num(jvdata::Field(line, jvdata::RumaLine::kLevel)));
+        const int f = FieldSize(day, r);
+        for (int h = 0; h < f; ++h) {
+            std::string_view c = jvdata::Field(
+                line, jvdata::RumaLine::kFirstRunnerPos + static_cast<std::size_t>(h), 1);
+            t.RUmaMark[static_cast<std::size_t>(h)] = c == "1" ? "R+" : c == "2" ? "R-" : "";
         }
     }
 }
 
 void ApplyRaceComments(RaceDay& day, std::string_view csvBytes) {
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Comments);
     std::vector<std::string_view> lines = keiba::SplitLines(csvBytes);
     // The last comment of a race is the one kept, so the lines are read from the end and each
     // race's comment is gathered once: a damaged file of many unclosed comments, each running
     // on to the end of the file, costs one gathering per race rather than one per line.
     std::array<bool, kMaxRaces> done{};
     for (std::size_t i = lines.size() >= 2 ? lines.size() - 1 : 0; i-- > 0;) {
-        std::size_t at = lines[i].find(",\"");
-        constexpr std::size_t kKey = jvdata::RecordHead::kRaceKey.width;
-        if (at == std::string_view::npos || lines[i].size() < kKey) continue;
-        std::string_view key = lines[i].substr(0, kKey);
-        std::size_t r = 0;
-        while (r < kMaxRaces && day.gDayRaces[r].Key().Text() != key) ++r;
-        if (r == kMaxRaces || done[r]) continue;
+        const std::size_t at = lines[i].find(",\"");
+        if (at == std::string_view::npos) continue;
+        const int r = RaceNamed(day, kind, lines[i]);
+        if (r < 0 || done[static_cast<std::size_t>(r)]) continue;
         std::string comment(lines[i].substr(at + 2));
         for (std::size_t j = i + 1; j < lines.size() && lines[j] != "\""; ++j) {
             comment += "\r\n";
             comment += lines[j];
         }
         if (comment.empty()) continue;
-        day.gRaceTexts[r].RaceComment = std::move(comment);
-        done[r] = true;
+        day.gRaceTexts[static_cast<std::size_t>(r)].RaceComment = std::move(comment);
+        done[static_cast<std::size_t>(r)] = true;
     }
 }
 
@@ -283,57 +388,93 @@ void DecodeAnalysis(RaceDay& day) {
 
 namespace {
 
-std::size_t RaceCount(const RaceDay& day) {
-    return static_cast<std::size_t>(std::clamp(day.gDayRaceCount, 0, kMaxRaces));
-}
-
-constexpr std::size_t kKey = jvdata::RecordHead::kRaceKey.width;
-
 struct CheckedComments {
     std::string sound; // the sound comments, line by line as the file has them
     std::size_t lost = 0;
 };
 
-// The comments of a race comments file that are sound (IsSoundRaceComment) and of a race of the
-// day: a line that starts one, its further lines, then a line of '"' alone. A comment not closed
-// before the next one starts or the file ends, a comment that is not text or is keyed to no race
-// of the day, and a line between comments that starts none are damage. The file gives the races
-// in the order of the race file; a file of no bytes has lost every race.
+// A line of a comments file, and whether its line end lost its CR or its LF.
+struct CommentLine {
+    std::string_view text;
+    bool brokenEnd = false;
+};
+
+// The lines of a comments file: split at CR LF, and at a lone CR or LF where the start of a
+// comment or the file's end follows it, since that is a line end that lost its other half. A
+// comment's closing line so broken still closes it, and the next comment starts where it does.
+std::vector<CommentLine> CommentLines(std::string_view csv) {
+    std::vector<CommentLine> out;
+    for (const std::string_view line : jvdata::SplitCrLfLines(csv)) {
+        std::size_t from = 0;
+        for (std::size_t b = line.find_first_of("\r\n"); b != std::string_view::npos;
+             b = line.find_first_of("\r\n", b + 1)) {
+            const std::string_view rest = line.substr(b + 1);
+            if (!rest.empty() && !jvdata::StartsRaceComment(rest)) continue;
+            out.push_back({line.substr(from, b - from), true});
+            from = b + 1;
+        }
+        if (from == 0 || from < line.size()) out.push_back({line.substr(from), false});
+    }
+    return out;
+}
+
+// Where a comment names no race of the day: a comment of another day in the place of one of the
+// day's races (same venue and race number) is that race's damage; else the race is not known.
+void DamagedComment(const RaceDay& day, std::string_view line, LostRaces& lost) {
+    const jvdata::RecordKey key =
+        jvdata::KeyOf(jvdata::KindInfo(jvdata::DayFileKind::Comments), line);
+    for (std::size_t r = 0; r < RaceCount(day); ++r) {
+        const jvdata::RaceKey race = day.gDayRaces[r].Key();
+        if (key.venue == race.Venue() && key.raceNo == race.RaceNo()) {
+            lost.Damaged(r);
+            return;
+        }
+    }
+    lost.Damaged();
+}
+
+// The comments of a race comments file that are sound (the kinds table's check) and of a race of
+// the day (NamesRace): a line that starts one, its further lines, then a line of '"' alone. A
+// comment not closed before the next one starts or the file ends, a comment that is not text, a
+// line end in it that lost its CR or LF, a comment keyed to no race of the day, and a line
+// between comments that starts none are damage. The file gives the races in the order of the race
+// file; a file of no bytes has lost every race. A race's comment found twice is taken once.
 CheckedComments CheckRaceComments(const RaceDay& day, std::string_view csv) {
     const std::size_t count = RaceCount(day);
-    auto raceOf = [&](std::string_view line) -> int {
-        for (std::size_t r = 0; r < count; ++r)
-            if (day.gDayRaces[r].KeyText() == line.substr(0, kKey)) return static_cast<int>(r);
-        return -1;
-    };
-    const std::vector<std::string_view> lines = jvdata::SplitCrLfLines(csv);
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Comments);
+    const std::vector<CommentLine> lines = CommentLines(csv);
+    auto starts = [&](std::size_t i) { return jvdata::StartsRaceComment(lines[i].text); };
+    auto closing = [&](std::size_t i) { return lines[i].text == "\""; };
     LostRaces lost(jvdata::DayFileKind::Comments, count);
     if (csv.empty()) lost.Damaged();
     CheckedComments out;
-    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Comments);
     for (std::size_t i = 0; i < lines.size();) {
-        if (!jvdata::StartsRaceComment(lines[i])) {
-            if (lines[i].find_first_not_of(' ') != std::string_view::npos) lost.Damaged();
+        if (!starts(i)) {
+            if (lines[i].brokenEnd ||
+                lines[i].text.find_first_not_of(' ') != std::string_view::npos)
+                lost.Damaged();
             ++i;
             continue;
         }
-        const int race = raceOf(lines[i]);
+        const int race = RaceNamed(day, kind, lines[i].text, count);
         // The closing line, or the start of the next comment or the end of the file.
         std::size_t end = i + 1;
-        while (end < lines.size() && lines[end] != "\"" && !jvdata::StartsRaceComment(lines[end]))
-            ++end;
-        const bool closed = end < lines.size() && lines[end] == "\"";
+        while (end < lines.size() && !closing(end) && !starts(end)) ++end;
+        const bool closed = end < lines.size() && closing(end);
         const std::size_t last = closed ? end : end - 1;
-        const char* from = lines[i].data();
-        const std::string_view comment(from, static_cast<std::size_t>(lines[last].data() - from) +
-                                                 lines[last].size());
-        if (closed && race >= 0 && kind.sound(comment)) {
+        bool broken = false;
+        for (std::size_t j = i; j <= last; ++j) broken = broken || lines[j].brokenEnd;
+        const char* from = lines[i].text.data();
+        const std::string_view comment(from,
+                                       static_cast<std::size_t>(lines[last].text.data() - from) +
+                                           lines[last].text.size());
+        if (closed && !broken && race >= 0 && kind.sound(comment)) {
             lost.Sound(static_cast<std::size_t>(race));
             (out.sound += comment) += "\r\n";
         } else if (race >= 0) {
             lost.Damaged(static_cast<std::size_t>(race));
         } else {
-            lost.Damaged();
+            DamagedComment(day, lines[i].text, lost);
         }
         if (!closed && end == lines.size()) lost.Damaged(); // a cut: what came after is gone
         i = closed ? end + 1 : end;
@@ -342,24 +483,16 @@ CheckedComments CheckRaceComments(const RaceDay& day, std::string_view csv) {
     return out;
 }
 
-// The day's race of each date, venue and race number ("yyyymmddvvrr"), for the analysis records.
-int RaceSlotOf(const RaceDay& day, std::string_view key12) {
-    for (std::size_t r = 0; r < RaceCount(day); ++r)
-        if (day.gDayRaces[r].Key().Key12() == key12) return static_cast<int>(r);
-    return -1;
-}
-
 // The races the hand input lost. A file that shows damage (a line that is no sound line of a race
 // of the day, or no bytes at all) has lost every race of the day it holds no sound line of; a
 // file without damage may lack races never entered.
 std::size_t LostHandInput(const RaceDay& day, std::string_view bytes) {
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::HandInput);
     std::bitset<kMaxRaces> held;
     bool damaged = bytes.empty();
     for (std::string_view line : keiba::SplitLines(bytes)) {
         if (line.empty()) continue;
-        const int r = jvdata::IsSoundHandInputLine(line)
-                          ? RaceSlotOf(day, line.substr(0, jvdata::RumaLine::kKeyLength))
-                          : -1;
+        const int r = kind.sound(line) ? RaceNamed(day, kind, line, RaceCount(day)) : -1;
         if (r < 0)
             damaged = true;
         else
@@ -368,14 +501,27 @@ std::size_t LostHandInput(const RaceDay& day, std::string_view bytes) {
     return damaged ? RaceCount(day) - held.count() : 0;
 }
 
+// A members' file missing from a folder that is there but cannot be listed may be there under
+// another spelling (FindMembersFile): the folder's failure, told once for the day's files.
+keiba::IoResult MissingFolder(const fs::path& file) {
+    keiba::FolderList list = keiba::ListFolder(file.parent_path());
+    return std::move(list.list);
+}
+
 } // namespace
+
+bool IsSoundAnalysisRecordOf(std::string_view record, std::string_view date8) {
+    constexpr std::size_t kDateAt = jvdata::TAnalysisRecord::kDate8.pos - 1;
+    return record.size() == jvdata::kAnalysisLength &&
+           record.substr(kDateAt, date8.size()) == date8 && jvdata::IsSoundAnalysisRecord(record);
+}
 
 AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view date8) {
     constexpr std::size_t kLength = jvdata::kAnalysisLength;
     constexpr std::size_t kDateAt = jvdata::TAnalysisRecord::kDate8.pos - 1;
     auto soundAt = [&](std::size_t at) {
-        return at + kLength <= bytes.size() && bytes.substr(at + kDateAt, date8.size()) == date8 &&
-               jvdata::IsSoundAnalysisRecord(bytes.substr(at, kLength));
+        return at + kLength <= bytes.size() &&
+               IsSoundAnalysisRecordOf(bytes.substr(at, kLength), date8);
     };
     AnalysisRecords out;
     if (date8.size() != jvdata::TAnalysisRecord::kDate8.width) return out;
@@ -411,6 +557,7 @@ void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report) {
     }
     keiba::FileRead rcom = keiba::ReadFileOrMissing(day.gVzkRcomCsvName);
     report.Unreadable(rcom.read);
+    const bool missing = rcom.Missing();
     if (const std::optional<std::string>& csv = rcom.bytes) {
         const CheckedComments comments = CheckRaceComments(day, *csv);
         ApplyRaceComments(day, comments.sound);
@@ -419,14 +566,13 @@ void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report) {
     std::string xq;
     const AnalysisFileRead read = ReadAnalysisFile(day.gVzkXqFileName, xq);
     report.Unreadable(read.read);
+    if (missing || read.Missing()) report.Unreadable(MissingFolder(day.gVzkXqFileName));
     if (!read) return;
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Analysis);
     // In file order, so that a later record for the same runner still replaces an earlier one.
     for (std::string_view rec : ReadAnalysisRecords(xq, date8).records) {
-        using A = jvdata::TAnalysisRecord;
-        const int horse = StrictTwoDigits(jvdata::Field(rec, A::kHorseNo));
-        const int r =
-            RaceSlotOf(day, std::string(date8) + std::string(jvdata::Field(rec, A::kVenue)) +
-                                std::string(jvdata::Field(rec, A::kRaceNo)));
+        const int horse = StrictTwoDigits(jvdata::Field(rec, jvdata::TAnalysisRecord::kHorseNo));
+        const int r = RaceNamed(day, kind, rec, RaceCount(day));
         if (horse < 1 || r < 0) continue; // no runner, or a race the day has not
         day.gDayHorseAnalysis[static_cast<std::size_t>(r)][static_cast<std::size_t>(horse - 1)]
             .Assign(rec);

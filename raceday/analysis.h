@@ -2,17 +2,21 @@
 // The members' analysis records, race comments and hand-input R horses of a day, and their
 // decoding into the race texts.
 
+#include "jvdata/filestamp.h"
 #include "jvdata/memberrecords.h"
 #include "keiba/fileio.h"
 #include "raceday/daymodel.h"
 #include "raceday/dayreport.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace raceday {
@@ -25,12 +29,18 @@ using AnalysisDay = RaceDay::PerRunner<jvdata::TAnalysisRecord>;
 // The members' file <prefix><yyyymmdd><extension> of `folder` ("XQ", ".vzkd"; "RCOM", ".CSV"),
 // found without regard to letter case, since the files arrive from archives made on a system
 // that ignores it. When several names differ only in case, the one spelled as given wins, then
-// the first in byte order. Nothing when there is none.
-std::optional<std::filesystem::path> FindMembersFile(const std::filesystem::path& folder,
-                                                     std::string_view prefix,
-                                                     std::string_view date8,
-                                                     std::string_view extension);
-// FindMembersFile, or the name as given when there is none (a path that does not exist).
+// the first in byte order. No path when there is none; `look` fails, naming the folder or the
+// file and the cause, when the folder is there but cannot be listed or the file cannot be looked
+// at, which is no missing file.
+struct MembersFileFound {
+    std::optional<std::filesystem::path> path;
+    keiba::IoResult look;
+    explicit operator bool() const { return path.has_value(); }
+};
+MembersFileFound FindMembersFile(const std::filesystem::path& folder, std::string_view prefix,
+                                 std::string_view date8, std::string_view extension);
+// FindMembersFile's path, or the name as given when there is none (a path that does not exist,
+// or one whose read then tells why the folder cannot be looked at).
 std::filesystem::path MembersFilePath(const std::filesystem::path& folder, std::string_view prefix,
                                       std::string_view date8, std::string_view extension);
 
@@ -60,10 +70,18 @@ struct AnalysisFileRead {
 // record at the end is left for the record view to ignore.
 AnalysisFileRead ReadAnalysisFile(const std::filesystem::path& path, std::string& buffer);
 // The reader under ReadAnalysisFile, for callers with buffers of their own: `place(n)` gives
-// room for the file's n bytes. Returns how many were read (fewer when the file shrank
-// meanwhile), or nothing when the file is missing or cannot be read.
-std::optional<std::size_t> ReadAnalysisBytes(const std::filesystem::path& path,
-                                             const std::function<char*(std::size_t)>& place);
+// room for the file's n bytes, and the file is read once, whatever comes of it. `size` is how
+// many were read (fewer when the file shrank meanwhile). `stamp` is set when the bytes are the
+// file as it stood at that stamp, nothing having changed it while it was read; `lookedAt` is the
+// file clock before the look (jvdata::Settled).
+struct AnalysisBytesRead {
+    AnalysisFileRead file;
+    std::size_t size = 0;
+    std::optional<jvdata::FileStamp> stamp;
+    std::int64_t lookedAt = 0;
+};
+AnalysisBytesRead ReadAnalysisBytes(const std::filesystem::path& path,
+                                    const std::function<char*(std::size_t)>& place);
 
 // The records of an analysis file of the day `date8` ("yyyymmdd") that are sound and of that
 // day, in file order (views into `bytes`), and how many records the damage between them took,
@@ -75,12 +93,54 @@ struct AnalysisRecords {
     std::size_t lost = 0;
 };
 AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view date8);
+// Whether a piece of an analysis file is a sound record (jvdata::IsSoundAnalysisRecord) of the
+// day `date8`: what ReadAnalysisRecords takes where nothing before it is damaged.
+bool IsSoundAnalysisRecordOf(std::string_view record, std::string_view date8);
 
-// Hand-input R horses (`.ruma`): race level and R marks of the races whose 12-character key
-// (date, venue, race number) a sound line names.
+// What reading an analysis file found, kept for as long as the file keeps the stamp it was read
+// at, so that a search over years of files that do not change checks each once. Either every
+// record is sound and of the file's day, one every kAnalysisLength bytes from the start (the
+// file as it arrives), or the file has damage: then the places of its sound records and what
+// the damage took. Safe across threads.
+class AnalysisVerdicts {
+public:
+    struct Verdict {
+        bool whole = false;
+        std::vector<std::uint32_t> starts; // when not whole
+        std::size_t lost = 0;
+        // The verdict of a file of `bytes` as ReadAnalysisRecords found `records` in it.
+        static Verdict Of(std::string_view bytes, const AnalysisRecords& records);
+    };
+    // What was found in the file at `path` of the day `date8` as it stood at `stamp`, if it
+    // stands so still.
+    std::optional<Verdict> Find(const std::filesystem::path& path, std::string_view date8,
+                                const jvdata::FileStamp& stamp) const;
+    // Keeps what a read of the file found. The caller keeps only what is Settled.
+    void Keep(const std::filesystem::path& path, std::string_view date8,
+              const jvdata::FileStamp& stamp, Verdict verdict);
+    // Everything is read and checked again (a benchmark's first walk).
+    void Clear();
+
+private:
+    struct Entry {
+        std::string date8;
+        jvdata::FileStamp stamp;
+        Verdict verdict;
+    };
+    // Some decades of race days; past that, all that is known is dropped and found again.
+    static constexpr std::size_t kFiles = 16384;
+    mutable std::mutex mutex_;
+    std::unordered_map<std::string, Entry> entries_; // by native path
+};
+// The process's one list.
+AnalysisVerdicts& CheckedAnalysisFiles();
+
+// Hand-input R horses (`.ruma`): race level and R marks of the races a sound line names by its
+// 12-character key (date, venue, race number), as the kinds table places a line (NamesRace).
 void ApplyHandInput(RaceDay& day, std::string_view rumaBytes);
 
-// Race comments (`RCOM<yyyymmdd>.CSV`): each comment to the race of its 16-character key.
+// Race comments (`RCOM<yyyymmdd>.CSV`): each comment to the race its 16-character key names
+// (NamesRace); of two for one race, the later.
 void ApplyRaceComments(RaceDay& day, std::string_view csvBytes);
 
 // The analysis records (`XQ<yyyymmdd>.vzkd`) into gDayHorseAnalysis, or into a table of their
@@ -99,7 +159,10 @@ void DecodeAnalysis(RaceDay& day);
 // records go to the runners they name (date, venue, race number and runner number), whatever
 // slot they give. The analysis file covers every runner of the day, so each runner of the day
 // without a sound record of its own counts, wherever the file lost it; the hand input and the
-// comments need not hold every race, so a race of theirs is lost only where damage stands.
+// comments need not hold every race, so a race of theirs is lost only where damage stands. A
+// comment's line end that lost its CR or its LF costs that comment's race alone. Where a
+// members' file is missing because its folder is there but cannot be listed, the report says so
+// once.
 void LoadMembersData(RaceDay& day, std::string_view date8, DayReport& report);
 
 } // namespace raceday

@@ -103,7 +103,10 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
     raceday::DayReport report;
     report.Lost(jvdata::DayFileKind::Runners, *runnerPath, runners->Lost(key16, card->runners));
 
-    if (auto xq = raceday::FindMembersFile(appDir / "VZK", "XQ", date8, ".vzkd")) {
+    const raceday::MembersFileFound found =
+        raceday::FindMembersFile(appDir / "VZK", "XQ", date8, ".vzkd");
+    report.Unreadable(found.look);
+    if (const std::optional<fs::path>& xq = found.path) {
         const keiba::FileRead xqRead = keiba::ReadFileOrMissing(*xq);
         report.Unreadable(xqRead.read);
         if (xqRead.bytes) {

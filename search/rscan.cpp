@@ -208,24 +208,61 @@ private:
     std::size_t capacity_ = 0;
 };
 
-// The bytes of an analysis file into `bytes`; nothing, with `unreadable` saying why, when it is
-// there but cannot be read. A file removed since the folder was listed holds nothing to search.
-std::string_view Read(const std::filesystem::path& path, Bytes& bytes, std::string& unreadable) {
-    if (const std::optional<std::size_t> size =
-            raceday::ReadAnalysisBytes(path, [&](std::size_t n) { return bytes.Room(n); }))
-        return {bytes.Data(), *size};
-    // The fast reader does not say why it read nothing; the common read tells a missing file
-    // from one that cannot be read, and names the cause.
-    const keiba::FileRead again = keiba::ReadFileOrMissing(path);
-    if (!again.read) unreadable = again.read.message;
-    if (!again.bytes) return {};
-    std::memcpy(bytes.Room(again.bytes->size()), again.bytes->data(), again.bytes->size());
-    return {bytes.Data(), again.bytes->size()};
+// The sound records of the day `date8` in an analysis file read as `read` (its bytes `file`),
+// from the last to the first, as ReadAnalysisRecords takes them. Each record is checked in the
+// same pass as it is visited, unless an earlier read of the file as it stands found it whole;
+// what a read finds is kept for the next (raceday::CheckedAnalysisFiles). `visit(record)` returns
+// false to stop the walk. Where damage turns up after records were visited, `restart()` is called
+// to drop what they gave, and the records the reader finds past the damage are visited afresh.
+// Returns whether every record was visited, and puts what damage took into `lost`.
+template <typename Visit, typename Restart>
+bool VisitSoundRecords(const std::filesystem::path& path, const std::string& date8,
+                       std::string_view file, const raceday::AnalysisBytesRead& read, Visit visit,
+                       Restart restart, std::size_t& lost) {
+    using Verdict = raceday::AnalysisVerdicts::Verdict;
+    constexpr std::size_t kLength = jvdata::kAnalysisLength;
+    raceday::AnalysisVerdicts& verdicts = raceday::CheckedAnalysisFiles();
+    std::optional<Verdict> known;
+    if (read.stamp) known = verdicts.Find(path, date8, *read.stamp);
+    auto keep = [&](Verdict v) {
+        if (read.stamp && jvdata::Settled(*read.stamp, read.lookedAt))
+            verdicts.Keep(path, date8, *read.stamp, std::move(v));
+    };
+    lost = 0;
+    if (!known || known->whole) {
+        // A file as it arrives is whole: each record checked as it is visited, or not at all
+        // where the file was found so before.
+        bool whole = known || file.size() % kLength == 0;
+        for (std::size_t i = file.size() / kLength; whole && i-- > 0;) {
+            const std::string_view rec = file.substr(i * kLength, kLength);
+            if (!known && !raceday::IsSoundAnalysisRecordOf(rec, date8)) {
+                whole = false;
+                break;
+            }
+            if (!visit(rec)) return false;
+        }
+        if (whole) {
+            if (!known) keep(Verdict{true, {}, 0});
+            return true;
+        }
+        restart();
+    }
+    Verdict v;
+    if (known) {
+        v = std::move(*known);
+    } else {
+        v = Verdict::Of(file, raceday::ReadAnalysisRecords(file, date8));
+        keep(v);
+    }
+    lost = v.lost;
+    for (auto it = v.starts.rbegin(); it != v.starts.rend(); ++it)
+        if (!visit(file.substr(*it, kLength))) return false;
+    return true;
 }
 
 constexpr const char* kOutOfMemory = "メモリが足りないため、検索を途中で打ち切りました。";
 // Threads that walk besides the walk's own.
-constexpr std::size_t kHelperThreads = 2;
+constexpr std::size_t kHelperThreads = kWalkThreads - 1;
 
 } // namespace
 
@@ -236,7 +273,7 @@ constexpr std::size_t kHelperThreads = 2;
 void RScanState::Run(const RScanRequest& request) {
     struct FileResult {
         struct Piece {
-            const RHit* rows;
+            RHit* rows;
             std::size_t count;
         };
         std::vector<Piece> pieces;
@@ -299,20 +336,20 @@ void RScanState::Run(const RScanRequest& request) {
                 if (k >= files.size()) break;
                 FileResult& f = files[k];
                 try {
-                    const std::string_view file = Read(days[k].path, bytes, f.unreadable);
+                    const raceday::AnalysisBytesRead read = raceday::ReadAnalysisBytes(
+                        days[k].path, [&](std::size_t n) { return bytes.Room(n); });
+                    f.unreadable = read.file.read.message;
+                    // A file removed since the folder was listed holds nothing to search.
+                    const std::string_view file(bytes.Data(), read.size);
                     // Only sound records of the file's day are looked at, as the day load takes
                     // them: damage is never a hit, and the records after it are still found.
-                    const raceday::AnalysisRecords read =
-                        raceday::ReadAnalysisRecords(file, days[k].date8);
-                    f.damaged = read.lost > 0;
-                    for (auto it = read.records.rbegin(); it != read.records.rend(); ++it) {
+                    auto visit = [&](std::string_view rec) {
                         if (CancelRequested()) {
                             f.cut = true;
-                            break;
+                            return false;
                         }
-                        const std::string_view rec = *it;
                         if (RSkipped(rec) || !RCountable(rec) || !request.filter->Matches(rec))
-                            continue;
+                            return true;
                         if (room == 0) {
                             const RHitStore::Take take = store_->TakeChunk(row);
                             if (take != RHitStore::Take::Taken) {
@@ -323,7 +360,7 @@ void RScanState::Run(const RScanRequest& request) {
                                     failure = kOutOfMemory;
                                 stop = true;
                                 f.cut = true;
-                                break;
+                                return false;
                             }
                             room = RHitStore::kChunkRows;
                             f.pieces.push_back({row, 0});
@@ -335,7 +372,23 @@ void RScanState::Run(const RScanRequest& request) {
                         ++row;
                         --room;
                         ++f.pieces.back().count;
-                    }
+                        return true;
+                    };
+                    // The rows of the current chunk are written again; a chunk the file
+                    // filled before stays unused.
+                    auto restart = [&] {
+                        if (!f.pieces.empty()) {
+                            row = f.pieces.back().rows;
+                            room += f.pieces.back().count;
+                        }
+                        f.pieces.clear();
+                        f.tally = {};
+                    };
+                    std::size_t lost = 0;
+                    if (read.file)
+                        VisitSoundRecords(days[k].path, days[k].date8, file, read, visit, restart,
+                                          lost);
+                    f.damaged = lost > 0;
                 } catch (const std::exception&) {
                     std::lock_guard lock(publishing);
                     failure = kOutOfMemory;

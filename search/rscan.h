@@ -140,6 +140,9 @@ struct RScanResult {
     std::string failure;
 };
 
+// The threads a walk reads and tests files on: the walk's own and two more.
+inline constexpr std::size_t kWalkThreads = 3;
+
 // The walk's shared state: the store, the counts the screen shows, the cancel flag.
 class RScanState {
 public:
@@ -162,8 +165,8 @@ public:
     // Valid once Done().
     const RScanResult& Result() const { return result_; }
 
-    // The walk itself, on the calling thread and two more of its own, each taking the next
-    // file. Returns when all are done.
+    // The walk itself, on kWalkThreads threads (the calling one and more of its own), each
+    // taking the next file. Returns when all are done.
     void Run(const RScanRequest& request);
 
 private:

@@ -160,10 +160,17 @@ void DataCheckPage::DateComboChange() {
     std::optional<std::string> date8 =
         raceday::CheckItemDate(DateCombo->currentText().toStdString());
     if (!date8) return;
-    auto path = raceday::FindMembersFile(context_.folder / "VZK", "XQ", *date8, ".vzkd");
-    if (!path) return; // a file gone since the list was made: the list stays as it was
+    const raceday::MembersFileFound found =
+        raceday::FindMembersFile(context_.folder / "VZK", "XQ", *date8, ".vzkd");
+    if (!found.look) {
+        context_.notifier.Beep();
+        context_.notifier.Information(found.look.message);
+        return;
+    }
+    if (!found) return; // a file gone since the list was made: the list stays as it was
+    const std::filesystem::path& path = *found.path;
     std::string bytes;
-    const raceday::AnalysisFileRead read = raceday::ReadAnalysisFile(*path, bytes);
+    const raceday::AnalysisFileRead read = raceday::ReadAnalysisFile(path, bytes);
     if (read.Missing()) return; // gone since the list was made, as above
     if (!read) {
         context_.notifier.Beep();
@@ -182,7 +189,7 @@ void DataCheckPage::DateComboChange() {
     // Told once the day is shown, so that the box stands over what could be read.
     if (day_.lost > 0) {
         raceday::DayReport report;
-        report.Lost(jvdata::DayFileKind::Analysis, *path, day_.lost);
+        report.Lost(jvdata::DayFileKind::Analysis, path, day_.lost);
         context_.notifier.Beep();
         context_.notifier.Information(report.Text());
     }

@@ -56,16 +56,24 @@ TEST(VzkFiles, AMembersFileIsFoundWithoutRegardToCase) {
     Touch(dir / "xq20240106.vzkd");
     Touch(dir / "XQ20240107.VZKD");
     Touch(dir / "XQ20240107.vzkd");
-    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "RCOM", "20240106", ".CSV"),
+    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "RCOM", "20240106", ".CSV").path,
               dir / "rcom20240106.csv");
-    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "XQ", "20240106", ".vzkd"),
+    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "XQ", "20240106", ".vzkd").path,
               dir / "xq20240106.vzkd");
     // The name as spelled wins over another case of it.
-    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "XQ", "20240107", ".vzkd"),
+    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "XQ", "20240107", ".vzkd").path,
               dir / "XQ20240107.vzkd");
-    EXPECT_EQ(raceday::FindMembersFile(dir.path(), "XQ", "20240108", ".vzkd"), std::nullopt);
+    const raceday::MembersFileFound none =
+        raceday::FindMembersFile(dir.path(), "XQ", "20240108", ".vzkd");
+    EXPECT_TRUE(!none && none.look);
     EXPECT_EQ(raceday::MembersFilePath(dir.path(), "XQ", "20240108", ".vzkd"),
               dir / "XQ20240108.vzkd");
+    // A folder that cannot be listed hides a file of another case: no missing file.
+    const UnreadableFile unlisted(dir.path());
+    const raceday::MembersFileFound shut =
+        raceday::FindMembersFile(dir.path(), "XQ", "20240106", ".vzkd");
+    EXPECT_EQ(shut.look.message,
+              keiba::PathToUtf8(dir.path()) + " を読み込めません（読み込む権限がありません）。");
 }
 
 // A missing file and one that is there but cannot be read are told apart, the second with its
