@@ -31,7 +31,7 @@ struct CheckRace {
 };
 
 // A loaded day: the records by race slot and runner, the races in key order (race slot, venue,
-// race number), and how many runners' records damage took.
+// race number), and how many runners' records the file lost.
 struct CheckDay {
     std::unique_ptr<AnalysisDay> table = std::make_unique<AnalysisDay>();
     std::vector<CheckRace> races;
@@ -42,12 +42,25 @@ struct CheckDay {
 // records of that day, read past damage as the day load reads them (ReadAnalysisRecords), so a
 // damaged record is neither listed nor shown and costs only itself. Each race item keeps the
 // slot of its own key: a file whose slots skip a number still shows every race's own runners.
-void LoadCheckDay(std::string_view vzkdBytes, std::string_view date8, CheckDay& day);
+//
+// The file covers every runner of its day, so `lost` counts the runners it should hold and does
+// not. The day's race file (`raceFile`: the bytes of Data/<stem>.jvRA) says which those are: each
+// runner of its races' field sizes without a sound record of its own, even where the file was
+// cut at a record end or is empty. Without the race file only the file itself can tell: the
+// runners its races' own field sizes name without a record, or the records damage took, whichever
+// is more; whole races cut off at a record end are then not seen.
+void LoadCheckDay(std::string_view vzkdBytes, std::string_view date8, CheckDay& day,
+                  std::optional<std::string_view> raceFile = std::nullopt);
 
-// The runner count of a race: this run's field size of its first runner, clamped to 0..18.
+// What the tab tells the user of a file loaded from `file` (UTF-8): its loss, or that it holds no
+// record to show; empty when it shows all it should.
+std::string CheckDayText(const CheckDay& day, const std::filesystem::path& file);
+
+// The runner count of a race: this run's field size of a sound record of the race (the first
+// runner's, where there is one), clamped to 0..18.
 int CheckRunnerCount(const AnalysisDay& table, int slot);
 
-// TitleLabel1..3 of a race, from its first runner's record.
+// TitleLabel1..3 of a race, from the same record.
 std::array<std::string, 3> CheckTitles(const AnalysisDay& table, int slot);
 
 // Column 0..53 of a runner's row.

@@ -1,7 +1,8 @@
 #include "app/forms/datacheckpage.h"
 
 #include "controls/qtext.h"
-#include "raceday/dayreport.h"
+#include "jvdata/dayfiles.h"
+#include "keiba/fileio.h"
 #include "views/grid.h"
 #include "views/indexcard.h"
 
@@ -177,7 +178,15 @@ void DataCheckPage::DateComboChange() {
         context_.notifier.Information(read.read.message);
         return;
     }
-    raceday::LoadCheckDay(bytes, *date8, day_);
+    // The day's race file says which runners the file should hold; one that cannot be read is
+    // said, and the file then counts by itself.
+    keiba::FileRead races;
+    if (const auto date = jvdata::ParseYyyymmdd(*date8))
+        races = keiba::ReadFileOrMissing(
+            jvdata::DayFilePath(context_.folder, *date, jvdata::DayFile::RA));
+    raceday::LoadCheckDay(bytes, *date8, day_,
+                          races.bytes ? std::optional<std::string_view>(*races.bytes)
+                                      : std::nullopt);
     {
         const QSignalBlocker block(DatList);
         DatList->clear();
@@ -187,11 +196,11 @@ void DataCheckPage::DateComboChange() {
     }
     if (DatList->count() > 0) DatListClick();
     // Told once the day is shown, so that the box stands over what could be read.
-    if (day_.lost > 0) {
-        raceday::DayReport report;
-        report.Lost(jvdata::DayFileKind::Analysis, path, day_.lost);
+    std::string told = raceday::CheckDayText(day_, path);
+    if (!races.read) told = races.read.message + (told.empty() ? "" : "\n") + told;
+    if (!told.empty()) {
         context_.notifier.Beep();
-        context_.notifier.Information(report.Text());
+        context_.notifier.Information(told);
     }
 }
 

@@ -78,7 +78,9 @@ TEST_F(DataCheckTest, TheNewestDateLoadsWithItsRacesAndRunners) {
     AnalysisMaker a1("20241124", "05", 11, 1);
     a1.Slot(0).This(25, 4, "0035").Win("000000350").Status("1").Prev(1, 2, "12");
     std::string day = a1.Bytes() + AnalysisMaker("20241124", "05", 11, 2).Slot(0).Bytes() +
-                      AnalysisMaker("20241124", "05", 12, 1).Slot(1).Bytes() +
+                      // 12R's first record is damaged: the race shows by its second
+                      AnalysisMaker("20241124", "05", 12, 1).Slot(1).This(40, 5, "ab.cd").Bytes() +
+                      AnalysisMaker("20241124", "05", 12, 2).Slot(1).Bytes() +
                       AnalysisMaker("20241124", "05", 11, 3).Slot(40).Bytes() +
                       AnalysisMaker("20241124", "05", 11, 0).Slot(0).Bytes();
     WriteVzk("xq20241124.VZKD", day);
@@ -99,11 +101,12 @@ TEST_F(DataCheckTest, TheNewestDateLoadsWithItsRacesAndRunners) {
     EXPECT_EQ(OnPage<QLabel>("TitleLabel1")->text(), QStringLiteral("2024年11月24日東京11R"));
     EXPECT_EQ(OnPage<QLabel>("TitleLabel2")->text(), QStringLiteral("芝1600m"));
 
-    // 16 runners on record; only runners 1 and 2 have records. A slot beyond the day is damage,
-    // counted in runners.
+    // Each race has 16 runners on record and the file holds every runner of its day, yet only
+    // runners 1 and 2 of 11R and runner 2 of 12R have sound records: with no race file of the day
+    // to tell, the races' own field sizes count what is lost.
     EXPECT_EQ(notifier.messages,
               std::vector<std::string>{"分析データ（xq20241124.VZKD）の一部が壊れているため、"
-                                       "1頭分を読み込めませんでした。"});
+                                       "29頭分を読み込めませんでした。"});
     notifier.messages.clear();
     ASSERT_EQ(Grid()->RowCount(), 17);
     EXPECT_EQ(Grid()->Cells(7, 1), QStringLiteral("  3.5"));
@@ -123,6 +126,9 @@ TEST_F(DataCheckTest, TheNewestDateLoadsWithItsRacesAndRunners) {
     races->setCurrentRow(1);
     Q_EMIT races->itemClicked(races->item(1));
     EXPECT_EQ(OnPage<QLabel>("TitleLabel1")->text(), QStringLiteral("2024年11月24日東京12R"));
+    ASSERT_EQ(Grid()->RowCount(), 17);
+    EXPECT_TRUE(Grid()->Cells(1, 1).trimmed().isEmpty());
+    EXPECT_EQ(Grid()->Cells(1, 2), QStringLiteral(" 2"));
 
     // The file is deleted after the list was made: the rows empty, the races stay.
     fs::remove(dir / "VZK/xq20241124.VZKD");

@@ -4,6 +4,7 @@
 #include "raceday/vzkcheck.h"
 
 #include "keiba/sjis.h"
+#include "tests/raceday/dayfixture.h"
 #include "tests/support/analysismaker.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/unreadable.h"
@@ -146,6 +147,63 @@ TEST(DataCheck, TitlesAndRunnerCountComeFromTheFirstRunner) {
     EXPECT_EQ(t[1], Sj("ダ2100m"));
     EXPECT_EQ(t[2].substr(0, 4), Sj("３上"));
     EXPECT_NE(t[2].find(" G2"), std::string::npos) << keiba::Cp932ToUtf8(t[2]);
+}
+
+// The runners a file lost, as the tab tells them: the day's race file names every runner the file
+// should hold; without it the file tells by itself (its races' field sizes, what damage took).
+// A race whose first record is damaged still shows by its next one.
+TEST(DataCheck, TheRunnersLostAreCountedFromTheRaceFileOrTheFileItself) {
+    const std::string date = "20241124";
+    std::vector<std::string> recs; // 東京11R runners 1 to 3, then 東京12R runners 1 and 2
+    for (auto [race, runners] : {std::pair{11, 3}, std::pair{12, 2}})
+        for (int h = 1; h <= runners; ++h)
+            recs.push_back(AnalysisMaker(date, "05", race, h)
+                               .Slot(race - 11)
+                               .This(1, 2, Two(runners))
+                               .Set(377, 2, "\r\n"));
+    auto join = [&](std::size_t from, std::size_t to) {
+        std::string out;
+        for (std::size_t i = from; i < to; ++i) out += recs[i];
+        return out;
+    };
+    const std::string all = join(0, 5);
+    std::string rate = all, otherDay = all, putIn = all;
+    rate.replace(226 + 40 - 1, 5, "ab.cd");
+    otherDay.replace(2 * 378 + 5, 8, "20241123");
+    putIn.insert(378 + 100, "x");
+    const std::string raceFile = Ra(date, "05", 11, 3) + Ra(date, "05", 12, 2);
+    const struct {
+        const char* damage;
+        std::string file;
+        std::size_t lost, lostAlone; // told with the race file, and without it
+    } rows[] = {
+        {"none", all, 0, 0},
+        {"ab.cd over a rate of a race's first record", rate, 1, 1},
+        {"a record of another day", otherDay, 1, 1},
+        {"a byte put in", putIn, 1, 1},
+        {"the file twice", all + all, 0, 0},
+        {"cut at a record end inside the last race", join(0, 4), 1, 1},
+        {"cut at a record end before the last race", join(0, 3), 2, 0},
+        {"empty", "", 5, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.damage);
+        raceday::CheckDay day;
+        raceday::LoadCheckDay(row.file, date, day, raceFile);
+        EXPECT_EQ(day.lost, row.lost);
+        if (!row.file.empty()) {
+            EXPECT_EQ(raceday::CheckRunnerCount(*day.table, 0), 3);
+            EXPECT_EQ(keiba::Cp932ToUtf8(raceday::CheckTitles(*day.table, 0)[0]),
+                      "2024年11月24日東京11R");
+        }
+        raceday::LoadCheckDay(row.file, date, day);
+        EXPECT_EQ(day.lost, row.lostAlone);
+    }
+    // A file that shows nothing says so, where it cannot count what it lost.
+    raceday::CheckDay empty;
+    raceday::LoadCheckDay("", date, empty);
+    EXPECT_EQ(raceday::CheckDayText(empty, "VZK/XQ20241124.vzkd"),
+              "分析データ（XQ20241124.vzkd）に表示できる記録がありません。");
 }
 
 TEST(DataCheck, CellsDecodeBothRunsAndTheResult) {
