@@ -73,10 +73,13 @@ constexpr std::array<std::uint16_t, 256> kByteClasses = MakeByteClasses();
 
 // The classes each position of a record may hold, as IsSoundAnalysisRecord says. What the table
 // cannot say (the values of the slot, the runner and the date, the shape of the rates and of the
-// past total, the names as CP932 text) is checked after it.
+// past total, the names as CP932 text) is checked after it. A position no field the program
+// reads covers may hold anything but a line break, which no record of a day file holds before
+// its own end.
 constexpr std::array<std::uint16_t, kAnalysisLength> MakeRecordClasses() {
     using A = TAnalysisRecord;
     using Run = TAnalysisRun;
+    using Past = TAnalysisPastRun;
     std::array<std::uint16_t, kAnalysisLength> c{};
     for (std::uint16_t& v : c) v = kNoBreak;
     auto set = [&](std::size_t pos, std::size_t width, std::uint16_t v) {
@@ -86,14 +89,18 @@ constexpr std::array<std::uint16_t, kAnalysisLength> MakeRecordClasses() {
     constexpr std::uint16_t kNumber = kDigit | kBlank;
     for (FieldPos f : {A::kRaceSlot, A::kHorseNo, A::kDate8, A::kRaceNo}) field(f, kDigit);
     field(A::kVenue, kDigit | kLetter); // races abroad have letters in their venue code
-    // Positions 16 to 19 (meeting and day) are read by nothing, so they are not looked at.
     for (FieldPos f :
          {A::kBracket, A::kWinPayout, A::kPlacePayout, A::kStatus, A::kRPlusCount, A::kRMinusCount})
         field(f, kNumber);
     set(A::kPastRunPos, 3 * A::kPastRunLength, kNumber);
+    // A run abroad has letters in its venue code, as the race's own may.
+    for (std::size_t k = 0; k < 3; ++k)
+        set(A::kPastRunPos + k * A::kPastRunLength + Past::kVenue.pos - 1, Past::kVenue.width,
+            kNumber | kLetter);
     for (std::size_t block : {A::kThisRunPos, A::kPreviousRunPos}) {
         auto run = [&](FieldPos f, std::uint16_t v) { set(block + f.pos - 1, f.width, v); };
         set(block, Run::kHiLvRate.pos - 1, kNumber);
+        run(Run::kVenue, kNumber | kLetter);
         run(Run::kGrade, kBlank | kLetter);
         run(Run::kHiLvRate, kNumber | kPoint | kMinus);
         run(Run::kLoLvRate, kNumber | kPoint | kMinus);

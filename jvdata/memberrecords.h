@@ -12,11 +12,13 @@
 
 namespace jvdata {
 
-// Whether a 378-byte analysis record reads as its layout says: race slot 00..35 and runner number
-// 00..18 (00: no runner) in two digits, its race named as every race key is (IsRaceKeyParts),
-// digits or blanks in the numbers and codes of its head and past runs and of both run blocks, a
-// grade letter, rates that read as decimal numbers, ranks S to E, a signed past total, the names
-// CP932 text, no line break but a CR LF (or two blanks) as its last two bytes.
+// Whether a 378-byte analysis record reads as its layout says, in the fields the program reads,
+// shows or reckons with and no others: race slot 00..35 and runner number 00..18 (00: no runner)
+// in two digits, its race named as every race key is (IsRaceKeyParts), digits or blanks in the
+// numbers and codes of its head and past runs and of both run blocks (the venue codes of runs
+// abroad with letters), a grade letter, rates that read as decimal numbers, ranks S to E, a signed
+// past total, the names CP932 text; no line break but a CR LF (or two blanks) as its last two
+// bytes. The positions nothing reads may hold any other byte.
 bool IsSoundAnalysisRecord(std::string_view record);
 // The ways the check reads a record's bytes: each looked up in a table of byte classes, or
 // sixteen at a time (SSE2). IsSoundAnalysisRecord takes the last of AnalysisCheckPaths(); the

@@ -4,7 +4,9 @@
 
 #include "tests/raceday/dayfixture.h"
 #include "tests/support/analysismaker.h"
+
 #include <cstring>
+#include <functional>
 
 using namespace testsupport;
 using keiba::Sj;
@@ -240,4 +242,60 @@ TEST(AnalysisRecordCheck, EveryPathAnswersAsThePlainOneForEveryByteAtEveryPositi
     // Not every change is damage (a name may hold any text), nor is every one sound.
     EXPECT_GT(sound, rec.size());
     EXPECT_LT(sound, rec.size() * 128);
+}
+
+// Records as the members' service writes them, sound on every path: the shapes the layout allows
+// (runs abroad, every kind of venue code, blanks where a number may be blank, rates of 0.000 and
+// 1.000, names of nine full-width characters or of half-width katakana) and anything at all in
+// the positions nothing reads. Beside them, fields that are read holding what they may not.
+TEST(AnalysisRecordCheck, RealShapesAreSoundAndAReadFieldOutOfShapeIsNot) {
+    using Set = std::function<void(AnalysisMaker&)>;
+    const struct {
+        const char* what;
+        Set set;
+        bool sound;
+    } rows[] = {
+        {"as it comes", [](AnalysisMaker&) {}, true},
+        {"a race abroad", [](AnalysisMaker& m) { m.Set(14, 2, "A8").This(3, 2, "A8"); }, true},
+        {"a previous run abroad", [](AnalysisMaker& m) { m.Prev(3, 2, "K0"); }, true},
+        {"a past run abroad", [](AnalysisMaker& m) { m.Set(199, 14, "20241006A80112"); }, true},
+        {"a venue of the local races", [](AnalysisMaker& m) { m.Set(14, 2, "44"); }, true},
+        {"blanks where a number may be blank",
+         [](AnalysisMaker& m) {
+             m.Set(5, 1, " ").Win("         ").Place("         ").Set(181, 4, "    ");
+             m.This(17, 2, "  ").This(40, 10, "          ").This(53, 3, "   ");
+             m.Set(185, 42, "").Set(302, 75, "");
+         },
+         true},
+        {"rates of 0.000 and 1.000, a negative total",
+         [](AnalysisMaker& m) { m.This(40, 10, "0.0001.000").This(53, 3, "-12"); }, true},
+        {"a name of nine full-width characters",
+         [](AnalysisMaker& m) { m.Name("アイウエオカキクケ"); }, true},
+        {"a name of half-width katakana", [](AnalysisMaker& m) { m.Name("ｱｲｳｴｵｶｷｸｹｺ"); }, true},
+        {"two blanks for its line end", [](AnalysisMaker& m) { m.Set(377, 2, "  "); }, true},
+        {"anything but a line break where nothing reads",
+         [](AnalysisMaker& m) {
+             m.Set(16, 4, "ab-.").Set(22, 10, "\x01Zz\xff").Set(50, 88, "\t*").Set(157, 20, "x");
+             m.This(56, 20, "\x7f").Prev(56, 20, "~");
+         },
+         true},
+        {"a letter in a payout", [](AnalysisMaker& m) { m.Win("00000035a"); }, false},
+        {"a line break in the name", [](AnalysisMaker& m) { m.Set(40, 1, "\n"); }, false},
+        {"a rate of two points", [](AnalysisMaker& m) { m.This(40, 5, "1.2.3"); }, false},
+        {"a rate of letters", [](AnalysisMaker& m) { m.Prev(45, 5, "ab.cd"); }, false},
+        {"a rank outside S to E", [](AnalysisMaker& m) { m.This(51, 1, "F"); }, false},
+        {"a letter in a past run's date", [](AnalysisMaker& m) { m.Set(213, 8, "2024100a"); },
+         false},
+        {"a race slot beyond the day's", [](AnalysisMaker& m) { m.Slot(36); }, false},
+        {"a runner number beyond 18", [](AnalysisMaker& m) { m.Set(3, 2, "19"); }, false},
+        {"a line end that lost its CR", [](AnalysisMaker& m) { m.Set(377, 1, "x"); }, false},
+    };
+    for (const auto& row : rows) {
+        AnalysisMaker m("20261206", "05", 11, 3);
+        m.WithPrevious().Set(377, 2, "\r\n");
+        row.set(m);
+        for (jvdata::CheckPath path : jvdata::AnalysisCheckPaths())
+            EXPECT_EQ(jvdata::IsSoundAnalysisRecordBy(m.Bytes(), path), row.sound)
+                << row.what << ", path " << static_cast<int>(path);
+    }
 }
