@@ -1,6 +1,7 @@
 #include "raceday/analysis.h"
 
 #include "keiba/sjis.h"
+#include "raceday/dayreport.h"
 
 #include "tests/raceday/dayfixture.h"
 #include "tests/support/analysismaker.h"
@@ -129,6 +130,84 @@ TEST_F(AnalysisTest, HandInputSavedWithLoneCrLineEndsReachesEveryRace) {
     EXPECT_EQ(Day().gRaceTexts[1].RaceRLevelText, Sj("低＋"));
     EXPECT_EQ(Day().gRaceTexts[1].RUmaMark[0], "R-");
     EXPECT_EQ(Day().gRaceTexts[1].RUmaMark[1], "R+");
+}
+
+// A comments or hand-input file damaged at its first, a middle or its last race: the day tells
+// the races it lost, as many as show nothing, and every other race shows its own.
+TEST_F(AnalysisTest, CommentsAndHandInputTellTheRacesTheyLostAndShowTheRest) {
+    Day().gDayRaces[2].Assign(Ra("20261206", "08", 1, 3));
+    Day().gDayRaceCount = 3;
+    const std::string keys[] = {"2026120605050811", "2026120605050812", "2026120608050801"};
+    std::vector<std::string> comments, lines;
+    for (int r = 0; r < 3; ++r) {
+        const std::string& k = keys[r];
+        comments.push_back(k + ",\"" + Sj("先行") + std::to_string(r) + "\r\n\"\r\n");
+        lines.push_back(k.substr(0, 10) + k.substr(14) + "712" + std::string(16, ' ') + "\r\n");
+    }
+    auto joined = [](std::vector<std::string> recs, std::size_t at, auto change) {
+        change(recs[at]);
+        std::string out;
+        for (const std::string& r : recs) out += r;
+        return out;
+    };
+    auto cut = [](std::size_t n) { return [n](std::string& r) { r.erase(r.size() - n, 1); }; };
+    auto otherDay = [](std::string& r) { r.replace(0, 8, "20261205"); };
+    auto twice = [](std::string& r) { r += r; };
+    const struct {
+        bool comments; // else the hand input
+        const char* damage;
+        std::size_t at;
+        std::string file;
+        std::size_t lost;
+        std::size_t held = 3; // the races the file held before the damage
+    } rows[] = {
+        {true, "a closing line end without its CR", 0, joined(comments, 0, cut(2)), 1},
+        {true, "a closing line end without its LF", 1, joined(comments, 1, cut(1)), 1},
+        {true, "a closing line end without its CR", 2, joined(comments, 2, cut(2)), 1},
+        {true, "a line end inside without its CR", 1,
+         joined(comments, 1, [](std::string& r) { r.erase(r.find('\r'), 1); }), 1},
+        {true, "a comment of another day", 1, joined(comments, 1, otherDay), 1},
+        {true, "the last comment of the file of another day", 1,
+         joined({comments[0], comments[1]}, 1, otherDay), 1, 2},
+        {true, "the file twice", 0,
+         joined(comments, 2,
+                [&](std::string& r) { r += joined(comments, 0, [](std::string&) {}); }),
+         0},
+        {true, "a comment put in twice", 1, joined(comments, 1, twice), 0},
+        {false, "a line of another day", 2, joined(lines, 2, otherDay), 1},
+        {false, "a line end without its CR", 0, joined(lines, 0, cut(2)), 0},
+        {false, "a line put in twice", 1, joined(lines, 1, twice), 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.damage) + " at race " + std::to_string(row.at));
+        for (std::size_t r = 0; r < 3; ++r) Day().gRaceTexts[r].Clear();
+        Day().gVzkRcomCsvName = dir / "VZK/RCOM20261206.CSV";
+        Day().rumaFileName = DataFile(Stem("20261206") + ".ruma");
+        Day().gVzkXqFileName = dir / "VZK/XQ20261206.vzkd";
+        std::filesystem::create_directories(dir / "VZK");
+        std::filesystem::remove(Day().gVzkRcomCsvName);
+        std::filesystem::remove(Day().rumaFileName);
+        WriteBytes(row.comments ? Day().gVzkRcomCsvName : Day().rumaFileName, row.file);
+        raceday::DayReport report;
+        raceday::LoadMembersData(Day(), "20261206", report);
+        std::size_t blank = 0;
+        for (std::size_t r = 0; r < 3; ++r) {
+            const raceday::TOutData2& t = Day().gRaceTexts[r];
+            const std::string& shown = row.comments ? t.RaceComment : t.RaceRLevelText;
+            if (shown.empty()) {
+                ++blank;
+                continue;
+            }
+            EXPECT_EQ(shown, row.comments ? Sj("先行") + std::to_string(r) : Sj("高★")) << r;
+        }
+        EXPECT_EQ(blank, row.lost + 3 - row.held);
+        const std::string told =
+            row.lost == 0 ? ""
+                          : std::string(row.comments ? "コメントデータ（RCOM20261206.CSV）"
+                                                     : "手入力データ（2026年12月06日.ruma）") +
+                                "の一部が壊れているため、1レース分を読み込めませんでした。";
+        EXPECT_EQ(report.Text(), told);
+    }
 }
 
 // Each field of this run's block goes to its own text through its own converter: one field set
