@@ -5,6 +5,7 @@
 
 #include "tests/raceday/dayfixture.h"
 #include "tests/support/analysismaker.h"
+#include "tests/support/unreadable.h"
 
 #include <cstring>
 #include <functional>
@@ -208,6 +209,22 @@ TEST_F(AnalysisTest, CommentsAndHandInputTellTheRacesTheyLostAndShowTheRest) {
                                 "の一部が壊れているため、1レース分を読み込めませんでした。";
         EXPECT_EQ(report.Text(), told);
     }
+}
+
+// The members' files under another case in a folder that cannot be listed: the day says the
+// folder once, not two missing files.
+TEST_F(AnalysisTest, AMembersFolderThatCannotBeListedIsSaidOnce) {
+    const std::filesystem::path vzk = dir / "VZK";
+    std::filesystem::create_directories(vzk);
+    WriteBytes(vzk / "rcom20261206.csv", "2026120605050811,\"x\r\n\"\r\n");
+    WriteBytes(vzk / "xq20261206.vzkd", AnalysisMaker("20261206", "05", 11, 1).Bytes());
+    const UnreadableFile unlisted(vzk);
+    Day().gVzkRcomCsvName = raceday::MembersFilePath(vzk, "RCOM", "20261206", ".CSV");
+    Day().gVzkXqFileName = raceday::MembersFilePath(vzk, "XQ", "20261206", ".vzkd");
+    raceday::DayReport report;
+    raceday::LoadMembersData(Day(), "20261206", report);
+    EXPECT_EQ(report.Text(),
+              keiba::PathToUtf8(vzk) + " を読み込めません（読み込む権限がありません）。");
 }
 
 // Each field of this run's block goes to its own text through its own converter: one field set

@@ -113,6 +113,14 @@ TEST_F(RCardTest, AFileThatCannotBeReadIsSaid) {
         EXPECT_EQ(load.message, file.string() + " を読み込めません（読み込む権限がありません）。");
         EXPECT_EQ(load.status == RCardStatus::Opened, file == files[2]) << file;
     }
+    // A folder that cannot be listed hides the file under another case: said, not taken for a
+    // missing file.
+    fs::rename(files[2], dir / "VZK/xq20241124.vzkd");
+    const testsupport::UnreadableFile unlisted(dir / "VZK");
+    const RCardLoad load = LoadRCardRace(dir.path(), Hit(11, 1));
+    EXPECT_EQ(load.status, RCardStatus::Opened);
+    EXPECT_EQ(load.message,
+              (dir / "VZK").string() + " を読み込めません（読み込む権限がありません）。");
 }
 
 TEST_F(RCardTest, WhatCannotBeOpenedSaysSo) {
