@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -317,5 +319,28 @@ TEST_F(RScanTest, OnlySoundRecordsAreHitsAndTheFilesNotSearchedAreNamed) {
         EXPECT_EQ(s->Hits(), 0u);
         EXPECT_EQ(s->Result().failure,
                   (dir / "VZK").string() + " を読み込めません（読み込む権限がありません）。");
+    }
+}
+
+// What a walk found in a file holds while the file stands as it was looked at: a walk after it
+// takes the same records without checking them, and a file changed since, even to the same size
+// and the same time, is checked again.
+TEST_F(RScanTest, AFilesVerdictHoldsOnlyWhileTheFileStandsAsItWas) {
+    const fs::path file = dir / "VZK/XQ20240107.vzkd";
+    // Its time long past, as a downloaded day's is: what is found in it is kept.
+    auto writeOld = [&](const std::string& bytes) {
+        Write("XQ20240107.vzkd", bytes);
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {1700000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    };
+    const std::string day = Day("20240107", 4);
+    writeOld(day);
+    EXPECT_EQ(Run("20240101", "20241231")->Hits(), 4u);
+    writeOld(std::string(day).replace(jvdata::kAnalysisLength + 226 + 39, 5, "#####"));
+    for (int walk = 0; walk < 2; ++walk) {
+        auto s = Run("20240101", "20241231");
+        EXPECT_EQ(Ids(*s->Store()),
+                  (std::vector<std::string>{"20240107/04", "20240107/03", "20240107/01"}));
+        EXPECT_EQ(s->Result().damaged, std::vector<fs::path>{file});
     }
 }
