@@ -2,11 +2,13 @@
 // offers (about 2,100 day files back to 2008, 0.9 million records, 350 MB), against a plain read
 // of the same files on as many threads as the walk has: a full-history search whose conditions
 // match almost nothing and one where every record is a hit, each alternated with the plain read
-// in one run (the ratios compare the medians); then the default one-year range, and how fast a
-// running walk answers its cancel, and the bytes held per hit row.
+// in one run (the ratios compare the medians), and the second once more as a first walk, whose
+// files are checked as they are tested; then the default one-year range, how fast a running walk
+// answers its cancel, and the bytes held per hit row.
 
 #include "bench/benchsupport.h"
 #include "jvdata/records.h"
+#include "raceday/analysis.h"
 #include "search/rscan.h"
 #include "search/rsearch.h"
 
@@ -206,6 +208,11 @@ int main() {
           benchsupport::Alternate(almostNothing, plain, 15, 2));
     Print("search with every record a hit / plain read:",
           benchsupport::Alternate(everyRecord, plain, 15, 2));
+    // A first walk: no file's verdict known yet, every record checked as it is tested.
+    const benchsupport::Side firstWalk{everyRecord.run,
+                                       [] { raceday::CheckedAnalysisFiles().Clear(); }};
+    Print("the same, no file checked before / plain read:",
+          benchsupport::Alternate(firstWalk, plain, 15, 1));
 
     const std::vector<std::string>& dates = h.dates;
     const std::string from = dates[dates.size() - 105];
