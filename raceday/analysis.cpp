@@ -120,17 +120,22 @@ std::vector<VzkDay> ListVzkDays(const fs::path& folder, keiba::IoResult* listed)
     if (listed) *listed = keiba::IoResult::Ok();
     // Listed by the system's own calls, through the reads' test seam: a search lists years of
     // files as it starts, and the library's listing parses a path for every name, which costs a
-    // search more than the rest of its start.
+    // search more than the rest of its start. Nothing there is a missing folder; something other
+    // than a folder standing there is not (and is not opened, which a pipe would not answer).
+    auto failed = [&](int err) {
+        if (listed) *listed = keiba::ReadFailed(folder, err);
+        return std::vector<VzkDay>{};
+    };
+    struct ::stat st {};
+    if (::stat(folder.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? std::vector<VzkDay>{} : failed(errno);
+    if (!S_ISDIR(st.st_mode)) return failed(ENOTDIR);
     const int fd = keiba::OpenToRead(folder.c_str());
     DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
     if (!dir) {
         const int err = errno;
         if (fd >= 0) ::close(fd);
-        // Nothing there is a missing folder; a file standing where it should be is not.
-        if (fd >= 0 || (err != ENOENT && err != ENOTDIR)) {
-            if (listed) *listed = keiba::ReadFailed(folder, err);
-        }
-        return {};
+        return failed(err);
     }
     struct Found {
         std::string date8, name;
@@ -150,10 +155,7 @@ std::vector<VzkDay> ListVzkDays(const fs::path& folder, keiba::IoResult* listed)
     }
     const int err = errno;
     ::closedir(dir);
-    if (err != 0) {
-        if (listed) *listed = keiba::ReadFailed(folder, err);
-        return {};
-    }
+    if (err != 0) return failed(err);
     // By date, and of the names of one date the one FindMembersFile would choose first.
     std::sort(found.begin(), found.end(), [&](const Found& a, const Found& b) {
         if (a.date8 != b.date8) return a.date8 < b.date8;

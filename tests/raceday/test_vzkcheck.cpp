@@ -43,6 +43,10 @@ TEST(VzkFiles, OnlyXqEightDigitsVzkdTakePartInAnyCaseOnePerDate) {
     // A file added afterwards is seen by the next listing.
     Touch(dir / "XQ20240104.vzkd");
     EXPECT_EQ(raceday::ListVzkDays(dir.path()).front().date8, "20240104");
+    // No folder holds no days; a file where the folder should be cannot be listed.
+    keiba::IoResult listed;
+    EXPECT_TRUE(raceday::ListVzkDays(dir / "none", &listed).empty() && listed);
+    EXPECT_TRUE(raceday::ListVzkDays(dir / "XQ20240104.vzkd", &listed).empty() && !listed);
 
     EXPECT_EQ(raceday::CheckDateItems(dir.path()),
               (std::vector<std::string>{"2024年01月07日", "2024年01月06日", "2024年01月05日",
