@@ -513,37 +513,38 @@ keiba::IoResult MissingFolder(const fs::path& file) {
 } // namespace
 
 bool IsSoundAnalysisRecordOf(std::string_view record, std::string_view date8) {
-    constexpr std::size_t kDateAt = jvdata::TAnalysisRecord::kDate8.pos - 1;
-    return record.size() == jvdata::kAnalysisLength &&
-           record.substr(kDateAt, date8.size()) == date8 && jvdata::IsSoundAnalysisRecord(record);
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Analysis);
+    return record.size() == kind.recordLength && jvdata::KeyOf(kind, record).date8 == date8 &&
+           kind.sound(record);
 }
 
 AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view date8) {
-    constexpr std::size_t kLength = jvdata::kAnalysisLength;
-    constexpr std::size_t kDateAt = jvdata::TAnalysisRecord::kDate8.pos - 1;
+    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Analysis);
+    const std::size_t length = kind.recordLength;
+    const std::size_t dateAt = kind.key.date.pos - 1;
     auto soundAt = [&](std::size_t at) {
-        return at + kLength <= bytes.size() &&
-               IsSoundAnalysisRecordOf(bytes.substr(at, kLength), date8);
+        return at + length <= bytes.size() &&
+               IsSoundAnalysisRecordOf(bytes.substr(at, length), date8);
     };
     AnalysisRecords out;
-    if (date8.size() != jvdata::TAnalysisRecord::kDate8.width) return out;
+    if (date8.size() != kind.key.date.width) return out;
     std::size_t at = 0;
     while (at < bytes.size()) {
         if (soundAt(at)) {
-            out.records.push_back(bytes.substr(at, kLength));
-            at += kLength;
+            out.records.push_back(bytes.substr(at, length));
+            at += length;
             continue;
         }
         // Damage: the next record starts where a sound one of the day does, found by its date.
         std::size_t next = bytes.size();
-        for (std::size_t d = bytes.find(date8, at + 1 + kDateAt); d != std::string_view::npos;
+        for (std::size_t d = bytes.find(date8, at + 1 + dateAt); d != std::string_view::npos;
              d = bytes.find(date8, d + 1)) {
-            if (soundAt(d - kDateAt)) {
-                next = d - kDateAt;
+            if (soundAt(d - dateAt)) {
+                next = d - dateAt;
                 break;
             }
         }
-        out.lost += std::max<std::size_t>(1, (next - at + kLength / 2) / kLength);
+        out.lost += std::max<std::size_t>(1, (next - at + length / 2) / length);
         at = next;
     }
     return out;

@@ -111,11 +111,11 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
         report.Unreadable(xqRead.read);
         if (xqRead.bytes) {
             using Rec = jvdata::TAnalysisRecord;
+            const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Analysis);
+            const jvdata::RaceKey raceKey = card->race.Key();
             for (std::string_view rec :
                  raceday::ReadAnalysisRecords(*xqRead.bytes, date8).records) {
-                if (jvdata::Field(rec, Rec::kVenue) != venue ||
-                    jvdata::Field(rec, Rec::kRaceNo) != raceNo)
-                    continue;
+                if (!jvdata::NamesRace(kind, rec, raceKey)) continue;
                 int horse = TwoDigits(jvdata::Field(rec, Rec::kHorseNo), jvdata::kMaxRunners);
                 if (horse > 0) card->analysis[static_cast<std::size_t>(horse - 1)].Assign(rec);
             }
