@@ -415,6 +415,14 @@ std::string UnreadLinesKeptText(const std::filesystem::path& path, std::size_t l
            "行をそのまま残しました。";
 }
 
+void LogFailure(const std::string& systemText) {
+    if (LogSink() && !tLogging) {
+        tLogging = true;
+        LogSink()(systemText);
+        tLogging = false;
+    }
+}
+
 void SetFailureLog(FailureLog log) {
     LogSink() = std::move(log);
 }

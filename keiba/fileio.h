@@ -107,6 +107,8 @@ std::string UnreadLinesKeptText(const std::filesystem::path& path, std::size_t l
 // any thread and must not throw; a failure of its own write is not passed to it again.
 using FailureLog = std::function<void(const std::string& systemText)>;
 void SetFailureLog(FailureLog log);
+// Passes the system's text of a failure reported elsewhere (a download's) to the same sink.
+void LogFailure(const std::string& systemText);
 
 // Creates `folder` and its missing parents; a failure names the folder and its cause.
 IoResult CreateFolders(const std::filesystem::path& folder);

@@ -164,6 +164,27 @@ DownloadResult Fail(DownloadResult::Status status, std::string detail, long http
     return r;
 }
 
+// The cause of a failed transfer as the user reads it.
+std::string TransportCause(CURLcode code) {
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return "会員サイトが見つかりません。";
+    case CURLE_COULDNT_CONNECT: return "会員サイトに接続できません。";
+    case CURLE_OPERATION_TIMEDOUT: return "会員サイトが応答しません。";
+    case CURLE_TOO_MANY_REDIRECTS: return "会員サイトの転送先が多すぎます。";
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE: return "会員サイトと安全に接続できません。";
+    default: return "会員サイトとの通信が途中で切れました。";
+    }
+}
+
+DownloadResult Failed(std::string detail, std::string cause, long http = 0) {
+    DownloadResult r = Fail(DownloadResult::Status::TransportError, std::move(detail), http);
+    r.cause = std::move(cause);
+    return r;
+}
+
 DownloadResult FileFailed(std::string detail, int error) {
     DownloadResult r = Fail(DownloadResult::Status::FileError, std::move(detail));
     r.fileError = error;
@@ -190,7 +211,7 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
 
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-    if (!easy || !multi) return Fail(Status::TransportError, "libcurl could not start");
+    if (!easy || !multi) return Failed("libcurl could not start", "通信の準備ができません。");
     CURL* e = easy.get();
     // Every download asks the site afresh, past any cache between.
     std::unique_ptr<curl_slist, SlistDeleter> headers(
@@ -220,6 +241,7 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
     const Clock::time_point start = Clock::now();
     RateWatch rate(start, limits);
     const char* timedOut = nullptr;
+    const char* timedOutCause = nullptr;
     bool aborted = false;
     CURLcode code = CURLE_OK;
     for (;;) {
@@ -227,7 +249,7 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
         CURLMcode mc = curl_multi_perform(multi.get(), &running);
         if (mc != CURLM_OK) {
             curl_multi_remove_handle(multi.get(), e);
-            return Fail(Status::TransportError, curl_multi_strerror(mc));
+            return Failed(curl_multi_strerror(mc), "会員サイトとの通信が途中で切れました。");
         }
         curl_off_t done = 0;
         curl_easy_getinfo(e, CURLINFO_SIZE_DOWNLOAD_T, &done);
@@ -248,10 +270,12 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
         const Clock::time_point now = Clock::now();
         if (rate.TooSlow(now, done)) {
             timedOut = "the transfer was too slow";
+            timedOutCause = "会員サイトからの受信が遅すぎるため中断しました。";
             break;
         }
         if (now - start >= limits.total) {
             timedOut = "the transfer took too long";
+            timedOutCause = "会員サイトからの受信に時間がかかりすぎるため中断しました。";
             break;
         }
         curl_multi_poll(multi.get(), nullptr, 0, kBeatMs, nullptr);
@@ -261,16 +285,19 @@ DownloadResult DownloadUrlToFile(const std::string& url, const std::filesystem::
     curl_multi_remove_handle(multi.get(), e);
 
     if (aborted) return Fail(Status::Aborted, "stopped", http);
-    if (timedOut) return Fail(Status::TransportError, timedOut, http);
+    if (timedOut) return Failed(timedOut, timedOutCause, http);
     if (part.tooLarge() || code == CURLE_FILESIZE_EXCEEDED)
         return Fail(Status::TooLarge, "the body went past the size limit", http);
     if (part.failed())
         return FileFailed("the downloaded data could not be written: " +
                               std::string(std::strerror(part.error())),
                           part.error());
-    if (code != CURLE_OK) return Fail(Status::TransportError, curl_easy_strerror(code), http);
-    if (http < 200 || http > 299)
-        return Fail(Status::HttpStatus, "HTTP status " + std::to_string(http), http);
+    if (code != CURLE_OK) return Failed(curl_easy_strerror(code), TransportCause(code), http);
+    if (http < 200 || http > 299) {
+        DownloadResult r = Fail(Status::HttpStatus, "HTTP status " + std::to_string(http), http);
+        r.cause = "会員サイトがエラーを返しました（HTTP " + std::to_string(http) + "）。";
+        return r;
+    }
     if (!part.Commit())
         return FileFailed("the download could not replace its target: " +
                               std::string(std::strerror(part.error())),

@@ -48,6 +48,9 @@ struct DownloadResult {
     int fileError = 0;
     // What went wrong, for a developer; never the URL (its query holds the password).
     std::string detail;
+    // Why, as the user is told it (UTF-8, one sentence): set for an answer the server did not
+    // give, a connection lost or refused, and a status other than success.
+    std::string cause;
     bool ok() const { return status == Status::Ok; }
 };
 

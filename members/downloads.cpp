@@ -99,7 +99,12 @@ bool Downloads::Run(Kind kind, const std::string& path, DownloadView& view) {
         }
         if (!r.ok()) {
             const bool tooLarge = r.status == DownloadResult::Status::TooLarge;
-            Say(context_.notifier, tooLarge ? kMsgDownloadTooLarge : kMsgDownloadFailed);
+            // Why, as the file errors are said: the cause for the user, the detail to the log.
+            if (!tooLarge) keiba::LogFailure("download: " + r.detail);
+            Say(context_.notifier, tooLarge ? std::string(kMsgDownloadTooLarge)
+                                   : r.cause.empty()
+                                       ? std::string(kMsgDownloadFailed)
+                                       : std::string(kMsgDownloadFailed) + "\r\n" + r.cause);
             return false;
         }
         std::error_code ec;

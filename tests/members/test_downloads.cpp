@@ -156,8 +156,9 @@ TEST_F(MemberDownloads, TextRepliesAreTold) {
                   "対象データがアップロードされていないか、取得にエラーがありました。"});
 }
 
-// A full disk is told as every writer tells it, the file and the cause, and the system's text
-// goes to the error log.
+// A failed download says why: a full disk as every writer tells it, the file and the cause, and
+// an answer the server did not give or a status other than success in the user's words; each
+// failure's system text goes to the error log.
 TEST_F(MemberDownloads, AFailedTransferNeverEvaluatesAnEarlierFile) {
     HttpReply dropped = HttpReply::Text(ForecastZip());
     dropped.dropAfter = 30;
@@ -168,10 +169,13 @@ TEST_F(MemberDownloads, AFailedTransferNeverEvaluatesAnEarlierFile) {
         HttpReply reply;
         bool diskFull;
         std::string told;
-    } cases[] = {{HttpReply::Status(500), false, kFailed},
-                 {HttpReply::Status(404), false, kFailed},
-                 {dropped, false, kFailed},
-                 {HttpReply::Text(ForecastZip()), true, fullDisk}};
+    } cases[] = {
+        {HttpReply::Status(500), false,
+         std::string(kFailed) + "\r\n会員サイトがエラーを返しました（HTTP 500）。"},
+        {HttpReply::Status(404), false,
+         std::string(kFailed) + "\r\n会員サイトがエラーを返しました（HTTP 404）。"},
+        {dropped, false, std::string(kFailed) + "\r\n会員サイトとの通信が途中で切れました。"},
+        {HttpReply::Text(ForecastZip()), true, fullDisk}};
     std::vector<std::string> logged;
     keiba::SetFailureLog([&](const std::string& text) { logged.push_back(text); });
     for (const auto& c : cases) {
@@ -194,8 +198,10 @@ TEST_F(MemberDownloads, AFailedTransferNeverEvaluatesAnEarlierFile) {
         EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n");
     }
     keiba::SetFailureLog(nullptr);
-    ASSERT_EQ(logged.size(), 1u);
-    EXPECT_NE(logged[0].find(std::strerror(ENOSPC)), std::string::npos) << logged[0];
+    // Each failure's own text, the system's cause of the full disk last.
+    ASSERT_EQ(logged.size(), 4u);
+    EXPECT_NE(logged[0].find("500"), std::string::npos) << logged[0];
+    EXPECT_NE(logged[3].find(std::strerror(ENOSPC)), std::string::npos) << logged[3];
     EXPECT_EQ(view.calls.back(), "enabled");
     EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "busy"),
               std::count(view.calls.begin(), view.calls.end(), "idle"));
@@ -327,7 +333,9 @@ TEST_F(MemberDownloads, ATricklingSiteEndsTheForecastWithTheFailure) {
     Reply(trickle);
     WriteBytes(dir / "VZK/yosou.zip", "RETURN=1\r\n");
     Forecast();
-    EXPECT_EQ(notifier.messages, std::vector<std::string>{kFailed});
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{std::string(kFailed) +
+                                       "\r\n会員サイトからの受信が遅すぎるため中断しました。"});
     EXPECT_EQ(VzkFiles(), std::vector<std::string>{"yosou.zip"});
     EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n");
     EXPECT_EQ(rereads, 0);
