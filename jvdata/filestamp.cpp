@@ -29,11 +29,27 @@ std::int64_t FileClockNow() {
     return Nanoseconds(t);
 }
 
+std::int64_t TimeStep(std::int64_t modified) {
+    constexpr std::int64_t kSecond = 1000000000;
+    const std::int64_t ns = (modified % kSecond + kSecond) % kSecond;
+    // Whole seconds: a file system that keeps no fraction (ext2, HFS+) or keeps every other second
+    // (vfat); which, the time cannot tell, so the coarser.
+    if (ns == 0) return 2 * kSecond;
+    // A step of 10^k ns leaves k zeros at the end of every time (exFAT 10 ms, NTFS 100 ns); times
+    // of a finer file system end in as many zeros only by chance, and then only cost a look more.
+    std::int64_t step = 1;
+    while (ns % (step * 10) == 0) step *= 10;
+    // No zero: the time is the clock's own tick, which `lookedAt` reads.
+    return step == 1 ? 0 : step;
+}
+
 bool Settled(const FileStamp& stamp, std::int64_t lookedAt) {
-    // Every change of the bytes stamps the modification time with the tick it is made in, so a
-    // change after the look moves it off a time from before the look's tick. (A rewrite whose time
-    // is set back after it moves the change time, which nothing sets back.)
-    return stamp.modified < lookedAt;
+    // Every change of the bytes stamps the modification time with the clock's tick it is made in,
+    // cut down to the file system's step, so a change after the look gets a time no earlier than
+    // the look's tick cut down to that step: a time older than the look by more than the step is
+    // left behind by it. (A rewrite whose time is set back after it moves the change time, which
+    // nothing sets back.)
+    return stamp.modified + TimeStep(stamp.modified) < lookedAt;
 }
 
 CheckedFiles::Verdict CheckedFiles::Find(const std::string& path, std::size_t length,

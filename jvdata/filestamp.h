@@ -29,10 +29,16 @@ FileStamp StampOf(const struct ::stat& st, std::uint64_t writes);
 // looking at a file, and give it to Settled.
 std::int64_t FileClockNow();
 
+// The step of the file system's times, in nanoseconds, as far as a modification time tells it:
+// 0 where times are the clock's ticks, a power of ten where they end in that many zeros (the
+// largest such), and 2 s for a time of whole seconds. Never finer than the true step of a file
+// system whose step is a power of ten of nanoseconds or two seconds.
+std::int64_t TimeStep(std::int64_t modified);
+
 // Whether what was found in a file looked at as `stamp`, no earlier than `lookedAt`, holds for as
-// long as the file keeps that stamp. Where times are stamped by the clock's tick, a file changed
-// in the tick of the look can be changed again within it and keep its times: what was found then
-// is good for that look only.
+// long as the file keeps that stamp: its modification time is older than the look by more than
+// the file system's time step (TimeStep). A file changed within that step of the look can be
+// changed again within it and keep its times: what was found then is good for that look only.
 bool Settled(const FileStamp& stamp, std::int64_t lookedAt);
 
 // The records from a file's start that the record check found sound, for the files checked last,

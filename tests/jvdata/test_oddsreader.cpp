@@ -321,6 +321,32 @@ TEST(OddsReader, ARewriteThatLooksLikeTheOldFileIsReadAgain) {
     EXPECT_DOUBLE_EQ(calc->WinOdds[0], 7.7);
 }
 
+// What was found in a file is kept only where no later change can keep the file's times: one
+// made after the look gets a time of the look's tick or later, cut down to the file system's
+// step (vfat keeps every other second, ext2 whole seconds, exFAT steps of 10 ms; finer ones take
+// the clock's tick), so a time older than the look by more than the step is left behind by it.
+TEST(OddsReader, AVerdictIsKeptOnlyForAFileOlderThanTheLookByItsTimeStep) {
+    constexpr std::int64_t kSecond = 1000000000, at = 1796000000 * kSecond;
+    const struct {
+        const char* what;
+        std::int64_t modified, lookedAt;
+        bool settled;
+    } cases[] = {
+        {"fine times, changed in the look's tick", at + 123456789, at + 123456789, false},
+        {"fine times, changed in the tick before", at + 123456788, at + 123456789, true},
+        {"whole seconds, changed in the look's second", at, at + kSecond / 2, false},
+        {"whole seconds, vfat's two seconds before the look", at, at + 2 * kSecond, false},
+        {"whole seconds, older than that", at, at + 2 * kSecond + 1, true},
+        {"10 ms steps, changed in the look's step", at + 340000000, at + 345000000, false},
+        {"a time ahead of the look", at + 5 * kSecond + 7, at, false},
+    };
+    for (const auto& c : cases) {
+        FileStamp stamp;
+        stamp.modified = c.modified;
+        EXPECT_EQ(Settled(stamp, c.lookedAt), c.settled) << c.what;
+    }
+}
+
 // The load's straight read takes a slot's record only while the file holds the races in slot
 // order: a missing race, a repeated race or a file out of order ends it, and what follows is left
 // to the race-by-race read. A record is never placed in another race's slot.
