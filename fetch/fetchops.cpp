@@ -182,15 +182,21 @@ std::string Trimmed(std::string_view s) {
 } // namespace
 
 void FetchHost::ReadRaceOdds() {
-    jvdata::OddsFileCache& cache = Day().oddsCache;
-    // What the day load could not read, its own report has told.
-    static_cast<void>(cache.TakeReadFailures());
+    raceday::RaceDay& day = Day();
+    // What the day load could not read or found damaged, its own report has told.
+    static_cast<void>(day.oddsCache.TakeReadFailures());
+    static_cast<void>(day.oddsCache.TakeFilesRead());
     raceday::DayLoadSteps plain;
-    plain.ReadRaceOdds(Day());
-    // A file that is there but cannot be read is not one without odds: said where the fetch's
-    // other failures go.
-    for (const keiba::IoResult& failure : cache.TakeReadFailures())
-        ReportError(*this, failure.message);
+    raceday::DayReport report;
+    {
+        // The files are looked at once: the count reads what the re-read read.
+        jvdata::OddsFileCache::Hold hold(day.oddsCache);
+        plain.ReadRaceOdds(day);
+        raceday::ReportOddsFilesRead(day, report);
+    }
+    // A file that is there but cannot be read is not one without odds, and a file the fetch left
+    // damaged is counted as the day load counts it: said where the fetch's other failures go.
+    for (const std::string& line : report.Lines()) ReportError(*this, line);
 }
 
 void FetchHost::RereadResults() {

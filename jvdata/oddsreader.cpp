@@ -1,6 +1,5 @@
 #include "jvdata/oddsreader.h"
 
-#include "jvdata/recordcheck.h"
 #include "keiba/fileio.h"
 #include "keiba/sjis.h"
 
@@ -18,6 +17,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace jvdata {
 namespace {
@@ -215,14 +215,12 @@ private:
 };
 
 template <typename Record>
-bool ReadSlot(const TJvRA& race, const std::filesystem::path& path, OddsFileCache& cache,
-              Record& slot, MissingOdds missing) {
+bool ReadSlot(const TJvRA& race, DayFileKind kind, const std::filesystem::path& path,
+              OddsFileCache& cache, Record& slot, MissingOdds missing) {
     bool exists = false, unreadable = false;
     std::string_view found;
-    // A race number above 0 has a digit, so the key is never blank.
     if (race.RaceNumber() > 0) {
-        found = cache.Find(path, Record::kLength, race.VenueCode(), race.RaceNo(), &exists,
-                           &unreadable);
+        found = cache.Find(path, kind, race.Key(), &exists, &unreadable);
     } else {
         exists = cache.Exists(path);
     }
@@ -233,19 +231,6 @@ bool ReadSlot(const TJvRA& race, const std::filesystem::path& path, OddsFileCach
     // A fetch keeps the odds it showed when the file it wrote cannot be read back; they are
     // not those of a race without odds.
     return exists || (unreadable && missing == MissingOdds::Keep);
-}
-
-// The record id of the odds records of a length; empty for another length.
-std::string_view OddsIdOf(std::size_t recordLength) {
-    switch (recordLength) {
-    case TJvO1::kLength: return TJvO1::kId;
-    case TJvO2::kLength: return TJvO2::kId;
-    case TJvO3::kLength: return TJvO3::kId;
-    case TJvO4::kLength: return TJvO4::kId;
-    case TJvO5::kLength: return TJvO5::kId;
-    case TJvO6::kLength: return TJvO6::kId;
-    default: return {};
-    }
 }
 
 std::uint32_t PackKey(std::string_view venue, std::string_view raceNo) {
@@ -289,13 +274,12 @@ bool OddsFileCache::Exists(const std::filesystem::path& path) {
     return LookAt(path).exists;
 }
 
-OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
-                                         std::size_t recordLength, bool* unreadable) {
+OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path, DayFileKind kind,
+                                         bool* unreadable) {
     const Look look = LookAt(path);
     if (look.absent) return nullptr;
-    auto it = std::find_if(files_.begin(), files_.end(), [&](const File& f) {
-        return f.recordLength == recordLength && f.path == look.path;
-    });
+    auto it = std::find_if(files_.begin(), files_.end(),
+                           [&](const File& f) { return f.kind == kind && f.path == look.path; });
     if (look.regular && it != files_.end() && it->stamp == look.stamp &&
         (it->settled || (holds_ > 0 && it->hold == holdNumber_)))
         return &*it;
@@ -319,29 +303,30 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
         return nullptr;
     }
     if (!file.bytes) return nullptr;
+    if (std::find(read_.begin(), read_.end(), look.path) == read_.end()) read_.push_back(look.path);
     File f;
     f.path = look.path;
-    f.recordLength = recordLength;
+    f.kind = kind;
     // Bytes read after the look are the file as stamped or newer; newer ones have another stamp,
     // which the next look sees.
     f.stamp = look.stamp;
     f.settled = Settled(look.stamp, look.lookedAt);
     f.hold = holds_ > 0 ? holdNumber_ : 0;
     f.bytes = std::move(*file.bytes);
+    const std::size_t length = KindInfo(kind).recordLength;
     ForEachOddsPiece(
-        f.bytes, recordLength,
+        f.bytes, kind,
         [&](std::size_t at) {
-            const std::string_view rec = std::string_view(f.bytes).substr(at, recordLength);
+            const std::string_view rec = std::string_view(f.bytes).substr(at, length);
+            f.pieces.emplace_back(at, true);
             f.index.emplace_back(
                 PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)), at);
         },
-        [](std::size_t) {});
-    // The first record of a race in the file is the one read.
+        [&](std::size_t at) { f.pieces.emplace_back(at, false); });
+    // The records of a venue and race number in file order, so that the first of a race is read;
+    // those of other days stay beside them, to be passed over.
     std::stable_sort(f.index.begin(), f.index.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    f.index.erase(std::unique(f.index.begin(), f.index.end(),
-                              [](const auto& a, const auto& b) { return a.first == b.first; }),
-                  f.index.end());
     if (it != files_.end()) {
         *it = std::move(f);
         return &*it;
@@ -350,19 +335,39 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path,
     return &files_.back();
 }
 
-std::string_view OddsFileCache::Find(const std::filesystem::path& path, std::size_t recordLength,
-                                     std::string_view venue, std::string_view raceNo, bool* exists,
-                                     bool* unreadable) {
+std::string_view OddsFileCache::Find(const std::filesystem::path& path, DayFileKind kind,
+                                     const RaceKey& race, bool* exists, bool* unreadable) {
     bool failed = false;
-    File* f = Load(path, recordLength, &failed);
+    File* f = Load(path, kind, &failed);
     if (exists) *exists = f != nullptr;
     if (unreadable) *unreadable = failed;
     if (!f) return {};
-    const std::uint32_t key = PackKey(venue, raceNo);
+    const DayFileKindInfo& info = KindInfo(kind);
+    const std::uint32_t key = PackKey(race.Venue(), race.RaceNo());
     auto it = std::lower_bound(f->index.begin(), f->index.end(), key,
                                [](const auto& e, std::uint32_t k) { return e.first < k; });
-    if (it == f->index.end() || it->first != key) return {};
-    return std::string_view(f->bytes).substr(it->second, recordLength);
+    for (; it != f->index.end() && it->first == key; ++it) {
+        const std::string_view rec =
+            std::string_view(f->bytes).substr(it->second, info.recordLength);
+        if (NamesRace(info, rec, race)) return rec;
+    }
+    return {};
+}
+
+bool OddsFileCache::ForEachPiece(
+    const std::filesystem::path& path, DayFileKind kind,
+    const std::function<void(std::string_view piece, bool sound)>& piece) {
+    bool failed = false;
+    const File* f = Load(path, kind, &failed);
+    if (!f) return false;
+    const std::string_view bytes = f->bytes;
+    for (std::size_t i = 0; i < f->pieces.size(); ++i) {
+        const auto [at, sound] = f->pieces[i];
+        // The pieces cover the file: the last one ends where it does.
+        const std::size_t end = i + 1 < f->pieces.size() ? f->pieces[i + 1].first : bytes.size();
+        piece(bytes.substr(at, end - at), sound);
+    }
+    return true;
 }
 
 std::vector<keiba::IoResult> OddsFileCache::TakeReadFailures() {
@@ -372,28 +377,53 @@ std::vector<keiba::IoResult> OddsFileCache::TakeReadFailures() {
     return taken;
 }
 
-void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
+std::vector<std::string> OddsFileCache::TakeFilesRead() {
+    return std::exchange(read_, {});
+}
+
+namespace {
+
+// The first `c` at or after `from`, for a `from` that only grows: the one found last is kept while
+// it lies ahead, so a long stretch without one is searched once.
+class NextByte {
+public:
+    NextByte(std::string_view bytes, char c)
+        : bytes_(bytes)
+        , c_(c) {}
+    std::size_t From(std::size_t from) {
+        if (!searched_ || (at_ != std::string_view::npos && at_ < from)) {
+            const void* p = from < bytes_.size()
+                                ? std::memchr(bytes_.data() + from, c_, bytes_.size() - from)
+                                : nullptr;
+            at_ = p ? static_cast<std::size_t>(static_cast<const char*>(p) - bytes_.data())
+                    : std::string_view::npos;
+            searched_ = true;
+        }
+        return at_;
+    }
+
+private:
+    std::string_view bytes_;
+    char c_;
+    std::size_t at_ = 0;
+    bool searched_ = false;
+};
+
+} // namespace
+
+void ForEachOddsPiece(std::string_view bytes, DayFileKind kind,
                       const std::function<void(std::size_t offset)>& sound,
                       const std::function<void(std::size_t offset)>& damaged) {
-    const std::string_view id = OddsIdOf(recordLength);
-    if (id.empty()) return;
+    const DayFileKindInfo& info = KindInfo(kind);
+    const std::size_t recordLength = info.recordLength;
+    if (recordLength == 0) return;
     // Two sound records never overlap (the line end of the first would lie inside the second),
     // so stepping over each sound record passes no other.
     std::size_t at = 0;
     std::optional<std::size_t> damage; // where the stretch since the last sound record starts
-    // The first line end at or after `from`, which only grows; the one found last is kept while it
-    // lies ahead, so a long stretch without one is searched once.
-    std::size_t lineEnd = 0;
-    bool searched = false;
-    auto lineEndFrom = [&](std::size_t from) {
-        if (!searched || (lineEnd != std::string_view::npos && lineEnd < from)) {
-            lineEnd = bytes.find("\r\n", from);
-            searched = true;
-        }
-        return lineEnd;
-    };
+    NextByte cr(bytes, '\r'), lf(bytes, '\n');
     while (at <= bytes.size() && bytes.size() - at >= recordLength) {
-        if (IsSoundRecord(bytes.substr(at, recordLength), id)) {
+        if (info.sound(bytes.substr(at, recordLength))) {
             if (damage) damaged(*damage);
             damage.reset();
             sound(at);
@@ -403,8 +433,9 @@ void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
         if (!damage) damage = at;
         // The next place after `at` where a record may start.
         std::size_t next = (at / recordLength + 1) * recordLength;
-        const std::size_t end = lineEndFrom(at == 0 ? 0 : at - 1);
-        if (end != std::string_view::npos) next = std::min(next, end + 2);
+        for (NextByte* lineEnd : {&cr, &lf})
+            if (const std::size_t end = lineEnd->From(at); end != std::string_view::npos)
+                next = std::min(next, end + 1);
         at = next;
     }
     if (damage || at < bytes.size()) damaged(damage.value_or(at));
@@ -505,9 +536,9 @@ void ConvertPendingCombinationOdds(const RaceOddsSlots& slots, TRaceCalc& calc) 
 
 void ReadRaceOdds(const TJvRA& race, const OddsDayFiles& files, OddsFileCache& cache,
                   RaceOddsSlots slots, TRaceCalc& calc, MissingOdds missing, std::uint8_t placed) {
-    auto readKind = [&](std::size_t kind, auto& slot) {
-        if (placed & (1u << kind)) return true; // read straight by the load: the file exists
-        return ReadSlot(race, files.paths[kind], cache, slot, missing);
+    auto readKind = [&](std::size_t k, auto& slot) {
+        if (placed & (1u << k)) return true; // read straight by the load: the file exists
+        return ReadSlot(race, OddsKind(k), files.paths[k], cache, slot, missing);
     };
     const bool haveO1 = readKind(0, slots.o1);
     readKind(1, slots.o2);
@@ -519,12 +550,14 @@ void ReadRaceOdds(const TJvRA& race, const OddsDayFiles& files, OddsFileCache& c
     calc.CombinationOdds = TRaceCalc::Combinations::FromRecords;
 }
 
-std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t recordLength,
+std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, DayFileKind kind,
                                 std::span<char* const> slots, std::span<const TJvRA> races) {
+    const DayFileKindInfo& info = KindInfo(kind);
+    const std::size_t recordLength = info.recordLength;
     std::size_t count = std::min({slots.size(), races.size(), std::size_t{kMaxRaces}});
-    std::array<std::uint32_t, kMaxRaces> keys{};
+    std::array<RaceKey, kMaxRaces> keys;
     for (std::size_t i = 0; i < count; ++i) {
-        keys[i] = PackKey(races[i].VenueCode(), races[i].RaceNo());
+        keys[i] = races[i].Key();
         const bool repeated = std::find(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(i),
                                         keys[i]) != keys.begin() + static_cast<std::ptrdiff_t>(i);
         if (races[i].RaceNumber() <= 0 || repeated) {
@@ -532,8 +565,7 @@ std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t r
             break;
         }
     }
-    const std::string_view id = OddsIdOf(recordLength);
-    if (count == 0 || id.empty()) return 0;
+    if (count == 0 || recordLength == 0) return 0;
     const std::int64_t lookedAt = FileClockNow();
     const std::uint64_t writes = keiba::WriteCount(path);
     const int fd = keiba::OpenToRead(path.c_str());
@@ -559,12 +591,10 @@ std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t r
     std::size_t placed = 0;
     for (; placed < filled; ++placed) {
         const std::string_view rec(slots[placed], recordLength);
-        if (PackKey(Field(rec, RecordHead::kVenue), Field(rec, RecordHead::kRaceNo)) !=
-            keys[placed])
-            break;
+        if (!NamesRace(info, rec, keys[placed])) break;
         if (placed < known.sound) continue;
         if (placed < known.checked) break; // found damaged before
-        const bool sound = IsSoundRecord(rec, id);
+        const bool sound = info.sound(rec);
         found = {placed + 1, sound ? placed + 1 : placed};
         if (!sound) break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The odds reader: one race's odds records of the loaded day into its calculation record.
 
+#include "jvdata/dayfilekinds.h"
 #include "jvdata/filestamp.h"
 #include "jvdata/racecalc.h"
 #include "jvdata/records.h"
@@ -22,28 +23,44 @@ namespace jvdata {
 // blank rather than ending the whole read.
 double ConvertOddsField(std::string_view field);
 
-// The odds day files of a day, each read once and indexed by venue code and race number. A
-// file is read again when it is another file or has changed since (its FileStamp), so a day
-// load reads each file once and a fetch that rewrote a file is seen at once. A file read in the
-// tick it last changed in is read again at the next look (see Settled).
+// The odds kind of O(k+1), k 0 to 5: the kinds table holds them in that order.
+constexpr DayFileKind OddsKind(std::size_t k) {
+    return static_cast<DayFileKind>(static_cast<std::size_t>(DayFileKind::Odds1) + k);
+}
+static_assert(OddsKind(5) == DayFileKind::Odds6);
+
+// The odds day files of a day, each read once and walked into its pieces (ForEachOddsPiece) as
+// the kinds table says its records are. A file is read again when it is another file or has
+// changed since (its FileStamp), so a day load reads each file once and a fetch that rewrote a
+// file is seen at once. A file read within the file system's time step of its last change is read
+// again at the next look (see Settled).
 class OddsFileCache {
 public:
-    // The first sound record (jvdata/recordcheck.h) of the file for the venue and race number
-    // (fields 20 and 26 of the record), or an empty view; `exists` is false when there is no
-    // such file, and when there is one that cannot be read, which `unreadable` tells. Records
-    // are found as ForEachOddsPiece finds them.
-    std::string_view Find(const std::filesystem::path& path, std::size_t recordLength,
-                          std::string_view venue, std::string_view raceNo, bool* exists,
-                          bool* unreadable = nullptr);
+    // The first sound record of the kind's file that names the race `race` (NamesRace: its date,
+    // venue, meeting, day and race number), or an empty view: a record of another day or race is
+    // never taken for it, and of two records of the race the first is. `exists` is false when
+    // there is no such file, and when there is one that cannot be read, which `unreadable` tells.
+    std::string_view Find(const std::filesystem::path& path, DayFileKind kind, const RaceKey& race,
+                          bool* exists, bool* unreadable = nullptr);
+    // The pieces of the kind's file in file order, as the cache read it (read now when it holds
+    // the file not as it stands): each sound record, and each stretch that holds none, as a view
+    // of its bytes; together they are the whole file. False, with nothing given, when there is no
+    // such file or it cannot be read.
+    bool ForEachPiece(const std::filesystem::path& path, DayFileKind kind,
+                      const std::function<void(std::string_view piece, bool sound)>& piece);
     // The failures of the reads since the last call, one for each file (its path and cause).
     // Within a Hold a file that could not be read is not read again until it changes.
     std::vector<keiba::IoResult> TakeReadFailures();
+    // The files (native paths) read since the last call, each once: the ones whose damage may not
+    // have been told yet.
+    std::vector<std::string> TakeFilesRead();
     // Whether something is at `path`.
     bool Exists(const std::filesystem::path& path);
     void Clear() {
         files_.clear();
         looked_.clear();
         failures_.clear();
+        read_.clear();
     }
 
     // While a Hold lives, each path is looked at once: for a run of reads during which nothing
@@ -77,13 +94,15 @@ private:
     };
     struct File {
         std::string path; // native
-        std::size_t recordLength = 0;
+        DayFileKind kind = DayFileKind::Odds1;
         FileStamp stamp;
         bool settled = false; // good while the stamp holds; otherwise for its own hold only
         unsigned hold = 0;    // the hold it was read in, 0 for none
         std::string bytes;
-        // Venue and race number packed in four bytes, and the offset of the first record of that
-        // race; sorted by key.
+        // Where each piece starts, and whether it is a sound record; in file order.
+        std::vector<std::pair<std::size_t, bool>> pieces;
+        // The venue and race number of each sound record packed in four bytes, and its offset;
+        // sorted by key, the records of one key in file order.
         std::vector<std::pair<std::uint32_t, std::size_t>> index;
     };
     struct Failure {
@@ -92,22 +111,24 @@ private:
         keiba::IoResult read;
     };
     Look LookAt(const std::filesystem::path& path);
-    File* Load(const std::filesystem::path& path, std::size_t recordLength, bool* unreadable);
+    File* Load(const std::filesystem::path& path, DayFileKind kind, bool* unreadable);
     std::vector<File> files_;
     std::vector<Look> looked_;      // during a hold
     std::vector<Failure> failures_; // one for each path, until taken
+    std::vector<std::string> read_; // the files read, until taken
     int holds_ = 0;
     unsigned holdNumber_ = 0;
 };
 
-// The pieces of an odds day file of records of `recordLength`, in file order, as every reader
-// here takes them: each sound record (jvdata/recordcheck.h) goes to `sound` with its offset, and
-// each stretch that holds none (before the first sound record, between two, or after the last:
-// damage inside, a cut, a line break) to `damaged` once, with the offset it starts at. A damaged
-// record costs only its own race: after it a record is looked for wherever one may start, after a
-// line end or where the fixed length puts one, so a line break that shifts every later record by a
-// byte or two loses none of them.
-void ForEachOddsPiece(std::string_view bytes, std::size_t recordLength,
+// The pieces of a day file of the kind's fixed-length records (the kinds table gives their length
+// and their check), in file order, as every reader here takes them: each sound record goes to
+// `sound` with its offset, and each stretch that holds none (before the first sound record,
+// between two, or after the last: damage inside, a cut, a line break) to `damaged` once, with the
+// offset it starts at. A damaged record costs only its own race: after it a record is looked for
+// wherever one may start, after a CR or an LF (a line end that lost the other byte still ends its
+// line) or where the fixed length puts one, so a line break put in or a line end's byte lost,
+// which shift every later record, lose none of them. Nothing for a kind of text lines.
+void ForEachOddsPiece(std::string_view bytes, DayFileKind kind,
                       const std::function<void(std::size_t offset)>& sound,
                       const std::function<void(std::size_t offset)>& damaged);
 
@@ -154,13 +175,13 @@ void ConvertPendingCombinationOdds(const RaceOddsSlots& slots, TRaceCalc& calc);
 // The day load's read of one odds day file straight into the slots of its races, with no copy:
 // record i of the file goes into `slots[i]`, the slot of `races[i]` (the races in the order of
 // the day's race file; the day files are kept sorted, so the odds files hold the same races in
-// the same order). Returns how many slots from the first now hold their own race's record, sound
-// and the first of that race in the file, as the race-by-race read would have found it; the slots
-// after them may hold other bytes and must be read race by race, in the Blank mode. Races without
-// a number, and a race whose venue and number an earlier race already has, end the run. What the
-// record check finds is kept in CheckedDayFiles, so the next read of the file as it stands checks
-// nothing again.
-std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, std::size_t recordLength,
+// the same order). Returns how many slots from the first now hold their own race's record (sound,
+// naming the race as NamesRace checks it, and the first of that race in the file), as the
+// race-by-race read would have found it; the slots after them may hold other bytes and must be
+// read race by race, in the Blank mode. Races without a number, and a race an earlier race already
+// is, end the run. What the record check finds is kept in CheckedDayFiles, so the next read of the
+// file as it stands checks nothing again.
+std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, DayFileKind kind,
                                 std::span<char* const> slots, std::span<const TJvRA> races);
 
 } // namespace jvdata

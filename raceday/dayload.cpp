@@ -16,6 +16,7 @@
 #include "raceday/runnerfile.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstring>
 #include <map>
 #include <set>
@@ -139,7 +140,8 @@ std::optional<fs::path> RunnerFileOf(const fs::path& appDir, year_month_day date
 // see. The runner files are looked for at the central racecourses and at those the race file
 // names, since a file that lost a venue's races no longer names it.
 RaceFileRead ReadDayRaceFile(std::string_view bytes, const fs::path& appDir, year_month_day date,
-                             FileCache& files, const fs::path& o1Path) {
+                             FileCache& files, jvdata::OddsFileCache& odds,
+                             const fs::path& o1Path) {
     const std::string date8 = jvdata::FormatYyyymmdd(date);
     std::vector<std::string> venues;
     for (std::string_view code : keiba::JyoCodes())
@@ -156,16 +158,13 @@ RaceFileRead ReadDayRaceFile(std::string_view bytes, const fs::path& appDir, yea
         for (std::string_view key : runners->RaceKeys())
             if (key.substr(0, 8) == date8) held.push_back(key);
     }
-    // Read here only for its races: the odds step reads it again and tells what is wrong with it.
-    keiba::FileRead o1 = keiba::ReadFileOrMissing(o1Path);
-    if (o1.bytes) {
-        for (std::size_t i = 0; i < jvdata::RecordCount(*o1.bytes, jvdata::kO1Length); ++i) {
-            const std::string_view rec = jvdata::RecordAt(*o1.bytes, jvdata::kO1Length, i);
-            if (jvdata::Field(rec, jvdata::RecordHead::kRaceDate) == date8 &&
-                jvdata::KindInfo(jvdata::DayFileKind::Odds1).sound(rec))
-                held.push_back(jvdata::Field(rec, jvdata::RecordHead::kRaceKey));
-        }
-    }
+    // Its sound records of the day, as the odds step finds them through the same cache, which
+    // keeps the file for it; that step tells what is wrong with it.
+    const jvdata::DayFileKindInfo& o1 = jvdata::KindInfo(jvdata::DayFileKind::Odds1);
+    odds.ForEachPiece(o1Path, o1.kind, [&](std::string_view piece, bool sound) {
+        if (sound && jvdata::KeyOf(o1, piece).date8 == date8)
+            held.push_back(jvdata::Field(piece, jvdata::RecordHead::kRaceKey));
+    });
     return ReadRaceFile(bytes, date8, held);
 }
 
@@ -196,6 +195,7 @@ std::string_view FileCache::PastRace(const fs::path& appDir, std::string_view ke
 }
 
 void FileCache::TellPastDays(const fs::path& appDir) {
+    jvdata::OddsFileCache odds; // the past days' win odds, read once each
     for (auto& [date8, day] : pastDays_) {
         if (!day.suspect || day.told) continue;
         day.told = true;
@@ -203,7 +203,7 @@ void FileCache::TellPastDays(const fs::path& appDir) {
         const std::string* file = date ? Get(day.path) : nullptr;
         if (!file) continue;
         report_.Lost(jvdata::DayFileKind::Races, day.path,
-                     ReadDayRaceFile(*file, appDir, *date, *this,
+                     ReadDayRaceFile(*file, appDir, *date, *this, odds,
                                      jvdata::DayFilePath(appDir, *date, jvdata::DayFile::O1))
                          .lost);
     }
@@ -467,71 +467,14 @@ void ReadPayouts(RaceDay& day, DayReport& report) {
     report.Lost(jvdata::DayFileKind::Payouts, day.gHrFileName, read.lost);
 }
 
-// The races an odds file lost to damage, after the odds step. Looked at only where something may
-// have been lost (a sound day never has): a length that is not whole records, or a race of the
-// day that the step left without a record of the file's kind. The step took the file's sound
-// records only (jvdata/recordcheck.h), the first of each race, matched to the races by venue and
-// race number as here. An empty file has lost every race: the files are made with a record.
-template <typename Record>
-void CheckOddsFile(const RaceDay& day, const RaceDay::PerRace<Record>& slots,
-                   jvdata::DayFileKind kind, const fs::path& path, DayReport& report) {
-    constexpr std::size_t kLength = Record::kLength;
-    const std::size_t count = RaceCount(day);
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec) return;
-    bool suspect = size % kLength != 0;
-    for (std::size_t r = 0; r < count && !suspect; ++r)
-        suspect = day.gDayRaces[r].RaceNumber() > 0 && slots[r].RecordId() != Record::kId;
-    if (!suspect) return;
-    // The odds step took a file that cannot be read for a missing one; here it is told.
-    keiba::FileRead file = keiba::ReadFileOrMissing(path);
-    report.Unreadable(file.read);
-    const std::optional<std::string>& bytes = file.bytes;
-    if (!bytes) return;
-    LostRaces lost(kind, count);
-    // The race of a record by its venue and number, as the odds step matches them; `count` for
-    // none of the day's.
-    auto raceOf = [&](std::string_view rec) {
-        const std::uint32_t key = VenueRaceKey(jvdata::Field(rec, jvdata::RecordHead::kVenue),
-                                               jvdata::Field(rec, jvdata::RecordHead::kRaceNo));
-        std::size_t r = 0;
-        while (r < count &&
-               !(day.gDayRaces[r].RaceNumber() > 0 &&
-                 VenueRaceKey(day.gDayRaces[r].VenueCode(), day.gDayRaces[r].RaceNo()) == key))
-            ++r;
-        return r;
-    };
-    const std::string_view all = *bytes;
-    if (all.empty()) lost.Damaged();
-    // Walked as the odds step walks it, so that a line break that moves every later record on
-    // costs the damaged record's race alone here too.
-    jvdata::ForEachOddsPiece(
-        all, kLength,
-        [&](std::size_t at) {
-            if (const std::size_t r = raceOf(all.substr(at, kLength)); r < count) lost.Sound(r);
-        },
-        [&](std::size_t at) {
-            // Damaged inside with its key whole: that race's record and no other.
-            const std::string_view rec = all.substr(at, kLength);
-            const std::size_t r = rec.size() == kLength && jvdata::RaceKey::Of(rec).IsWellFormed()
-                                      ? raceOf(rec)
-                                      : count;
-            if (r < count)
-                lost.Damaged(r);
-            else
-                lost.Damaged();
-        });
-    report.Lost(kind, path, lost.Count());
-}
-
-void CheckOddsFiles(const RaceDay& day, DayReport& report) {
-    CheckOddsFile(day, day.gDayOddsO1, jvdata::DayFileKind::Odds1, day.gO1FileName, report);
-    CheckOddsFile(day, day.gDayOddsO2, jvdata::DayFileKind::Odds2, day.gO2FileName, report);
-    CheckOddsFile(day, day.gDayOddsO3, jvdata::DayFileKind::Odds3, day.gO3FileName, report);
-    CheckOddsFile(day, day.gDayOddsO4, jvdata::DayFileKind::Odds4, day.gO4FileName, report);
-    CheckOddsFile(day, day.gDayOddsO5, jvdata::DayFileKind::Odds5, day.gO5FileName, report);
-    CheckOddsFile(day, day.gDayOddsO6, jvdata::DayFileKind::Odds6, day.gO6FileName, report);
+// Tells what the odds step found: the odds files it could not read, then the races each file
+// lost (ReadDayOdds).
+void CheckOddsFiles(RaceDay& day, const OddsLosses& lost, DayReport& report) {
+    for (const keiba::IoResult& failure : day.oddsCache.TakeReadFailures())
+        report.Unreadable(failure);
+    const jvdata::OddsDayFiles files = day.OddsFiles();
+    for (std::size_t k = 0; k < files.paths.size(); ++k)
+        report.Lost(jvdata::OddsKind(k), files.paths[k], lost[k]);
 }
 
 void SetFileNames(RaceDay& day, const fs::path& appDir, year_month_day date) {
@@ -616,45 +559,101 @@ void DayLoadSteps::MakePayoutTables(RaceDay& day) {
 
 namespace {
 
-// The records of one odds kind read straight into the slots of the day's races, in file order.
+// The records of O(k+1) read straight into the slots of the day's races, in file order; how
+// many slots from the first hold their race's record.
 template <typename Record>
-void PlaceInRaceOrder(RaceDay& day, RaceDay::PerRace<Record>& slots, const fs::path& path,
-                      unsigned kind) {
-    const auto count = static_cast<std::size_t>(std::clamp(day.gDayRaceCount, 0, kMaxRaces));
+std::size_t PlaceInRaceOrder(RaceDay& day, RaceDay::PerRace<Record>& slots, const fs::path& path,
+                             std::size_t k) {
+    const std::size_t count = RaceCount(day);
     std::array<char*, kMaxRaces> buffers;
     for (std::size_t r = 0; r < count; ++r) buffers[r] = slots[r].data();
     const std::size_t placed =
-        jvdata::ReadOddsInRaceOrder(path, Record::kLength, std::span(buffers).first(count),
+        jvdata::ReadOddsInRaceOrder(path, jvdata::OddsKind(k), std::span(buffers).first(count),
                                     std::span<const jvdata::TJvRA>(day.gDayRaces).first(count));
     for (std::size_t r = 0; r < placed; ++r)
-        day.PlacedOdds[r] = static_cast<std::uint8_t>(day.PlacedOdds[r] | (1u << kind));
+        day.PlacedOdds[r] = static_cast<std::uint8_t>(day.PlacedOdds[r] | (1u << k));
+    return placed;
 }
 
 } // namespace
 
-void ReadDayOdds(RaceDay& day, DayLoadSteps& steps) {
+std::size_t OddsFileLoss(RaceDay& day, jvdata::DayFileKind kind, const fs::path& path) {
+    const std::size_t count = RaceCount(day);
+    const jvdata::DayFileKindInfo& info = jvdata::KindInfo(kind);
+    // The race slot a record of the kind's length names, `count` for none of the day's.
+    auto raceOf = [&](std::string_view rec) {
+        std::size_t r = 0;
+        if (rec.size() != info.recordLength) return count;
+        while (r < count && !(day.gDayRaces[r].RaceNumber() > 0 &&
+                              jvdata::NamesRace(info, rec, day.gDayRaces[r].Key())))
+            ++r;
+        return r;
+    };
+    LostRaces lost(kind, count);
+    std::bitset<kMaxRaces> taken;
+    bool empty = true;
+    const bool exists =
+        day.oddsCache.ForEachPiece(path, kind, [&](std::string_view piece, bool sound) {
+            empty = false;
+            const std::size_t r = raceOf(piece);
+            if (r == count) {
+                lost.Damaged(); // damage, or a record of another day or race, in some race's place
+            } else if (!sound) {
+                lost.Damaged(r); // damaged inside, its key whole: that race's record and no other
+            } else if (!taken[r]) {
+                taken.set(r);
+                lost.Sound(r);
+            }
+        });
+    // The files are made with a record: an empty one has lost every race.
+    if (exists && empty) lost.Damaged();
+    return exists ? lost.Count() : 0;
+}
+
+void ReportOddsFilesRead(RaceDay& day, DayReport& report) {
+    for (const keiba::IoResult& failure : day.oddsCache.TakeReadFailures())
+        report.Unreadable(failure);
+    const std::vector<std::string> read = day.oddsCache.TakeFilesRead();
+    const jvdata::OddsDayFiles files = day.OddsFiles();
+    for (std::size_t k = 0; k < files.paths.size(); ++k)
+        if (std::find(read.begin(), read.end(), files.paths[k].native()) != read.end())
+            report.Lost(jvdata::OddsKind(k), files.paths[k],
+                        OddsFileLoss(day, jvdata::OddsKind(k), files.paths[k]));
+}
+
+OddsLosses ReadDayOdds(RaceDay& day, DayLoadSteps& steps) {
     // Every race's odds are replaced; what a file does not hold is blanked.
     day.StaleOdds.fill(1);
     day.PlacedOdds.fill(0);
-    PlaceInRaceOrder(day, day.gDayOddsO1, day.gO1FileName, 0);
-    PlaceInRaceOrder(day, day.gDayOddsO2, day.gO2FileName, 1);
-    PlaceInRaceOrder(day, day.gDayOddsO3, day.gO3FileName, 2);
-    PlaceInRaceOrder(day, day.gDayOddsO4, day.gO4FileName, 3);
-    PlaceInRaceOrder(day, day.gDayOddsO5, day.gO5FileName, 4);
-    PlaceInRaceOrder(day, day.gDayOddsO6, day.gO6FileName, 5);
+    const std::size_t placed[] = {PlaceInRaceOrder(day, day.gDayOddsO1, day.gO1FileName, 0),
+                                  PlaceInRaceOrder(day, day.gDayOddsO2, day.gO2FileName, 1),
+                                  PlaceInRaceOrder(day, day.gDayOddsO3, day.gO3FileName, 2),
+                                  PlaceInRaceOrder(day, day.gDayOddsO4, day.gO4FileName, 3),
+                                  PlaceInRaceOrder(day, day.gDayOddsO5, day.gO5FileName, 4),
+                                  PlaceInRaceOrder(day, day.gDayOddsO6, day.gO6FileName, 5)};
+    OddsLosses lost{};
     {
         jvdata::OddsFileCache::Hold hold(day.oddsCache);
         for (int r = 0; r < kMaxRaces; ++r) {
             day.gOddsRaceIndex = r;
             steps.ReadRaceOdds(day);
         }
+        // A file that gave every race its record straight has lost none of them, whatever else
+        // it holds; the others were read whole for the races after, and their pieces are at hand.
+        const jvdata::OddsDayFiles files = day.OddsFiles();
+        for (std::size_t k = 0; k < lost.size(); ++k)
+            if (placed[k] < RaceCount(day))
+                lost[k] = OddsFileLoss(day, jvdata::OddsKind(k), files.paths[k]);
     }
+    // The load tells what its files lost: a fetch's re-read tells only what it reads anew.
+    static_cast<void>(day.oddsCache.TakeFilesRead());
     // Steps whose odds step did not read a race still leaves nothing of the previous day.
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         if (day.StaleOdds[r]) BlankOddsRecords(day, r);
         day.StaleOdds[r] = 0;
         day.PlacedOdds[r] = 0;
     }
+    return lost;
 }
 
 std::optional<year_month_day> StemDate(std::string_view stem) {
@@ -713,9 +712,9 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     DayReport report;
     FileCache files(report);
     keiba::FileRead raRead = keiba::ReadFileOrMissing(day.gRaFileName);
-    const RaceFileRead races =
-        raRead.bytes ? ReadDayRaceFile(*raRead.bytes, appDir, *date, files, day.gO1FileName)
-                     : RaceFileRead{};
+    const RaceFileRead races = raRead.bytes ? ReadDayRaceFile(*raRead.bytes, appDir, *date, files,
+                                                              day.oddsCache, day.gO1FileName)
+                                            : RaceFileRead{};
     if (races.races.empty()) {
         noDay();
         context.notifier.Beep();
@@ -799,8 +798,7 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     int autoOzGet = std::clamp(ini.ReadInteger("Time", "AutoOzGet", 10), 3, 59);
     SetFetchTimesAndVenues(day, autoOzGet);
 
-    ReadDayOdds(day, steps);
-    CheckOddsFiles(day, report);
+    CheckOddsFiles(day, ReadDayOdds(day, steps), report);
 
     SetVenueIndexes(day, progress);
     steps.MakePayoutTables(day);

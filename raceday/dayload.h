@@ -128,8 +128,23 @@ void LoadDaysWithoutStats(RaceDay& day, const std::vector<std::string>& dateList
 // read straight into the slots of the races it holds in the order of the race slots; then
 // the steps' ReadRaceOdds for every race slot reads what that left (each of the day's odds files
 // looked at once, since nothing rewrites them while the load runs) and converts the odds. Slots
-// still holding the previous day's odds afterwards are blanked.
-void ReadDayOdds(RaceDay& day, DayLoadSteps& steps);
+// still holding the previous day's odds afterwards are blanked. Returns the races each file (O1
+// to O6) lost of the day (OddsFileLoss), for the load to tell: found from the pieces the reads
+// found, so no file is read for it again.
+using OddsLosses = std::array<std::size_t, 6>;
+OddsLosses ReadDayOdds(RaceDay& day, DayLoadSteps& steps);
+
+// The races of the loaded day the kind's odds file lost, from its pieces as the day's odds cache
+// holds them (jvdata::OddsFileCache::ForEachPiece): a race without a sound record of its own
+// (jvdata::NamesRace) where damage, a record of another day or race, or the file's empty end
+// stands in its place (LostRaces). A record put in twice is taken once and costs nothing. 0 for a
+// file that is missing or cannot be read.
+std::size_t OddsFileLoss(RaceDay& day, jvdata::DayFileKind kind, const std::filesystem::path& path);
+
+// What the odds files read since the day load or the last call could not give, into `report`: the
+// files the odds cache could not read, and the races each file it read lost of the day
+// (OddsFileLoss). The re-read of a race's odds after a fetch tells its files' damage through it.
+void ReportOddsFilesRead(RaceDay& day, DayReport& report);
 
 // The results re-read of the day of `stem` (the hidden `HrReadBtn`'s work), through the load's
 // readers of the race, runner and payout files. Returns true when the shown race has just got its

@@ -94,17 +94,41 @@ TEST_F(FetchFixture, AFailedOpenGoesToTheLabelAndTheErrorLog) {
     EXPECT_NE(notifier.messages[0].find("ErrorLog.txt"), std::string::npos) << notifier.messages[0];
 }
 
-// What the results re-read could not take goes to the label and the error log, as a failed
-// fetch does.
-TEST_F(FetchFixture, AResultsReReadTellsADamagedPayoutRecord) {
+// What the re-read after a fetch could not take goes to the label and the error log, as a failed
+// fetch does: a damaged payout record, and the races an odds file lost, counted as the day load
+// counts them. A file is told once, when it is read, not at every re-read of a race.
+TEST_F(FetchFixture, AReReadTellsWhatTheFilesItReadLost) {
     LoadRaces(2);
-    WriteBytes(DataFile(Stem("20261206") + ".jvHR"), MakeRecord("HR", Key(1)).substr(0, 300));
+    const std::string lost = "の一部が壊れているため、";
+    const struct {
+        fs::path file;
+        std::string bytes;
+        std::function<void()> reread;
+        std::string text;
+    } cases[] = {
+        {DataFile(Stem("20261206") + ".jvHR"), MakeRecord("HR", Key(1)).substr(0, 300),
+         [&] { fetchHost.FetchHost::RereadResults(); },
+         "払戻データ（2026年12月06日.jvHR）" + lost + "2レース分を読み込めませんでした。"},
+        {DataFile(Stem("20261206") + ".jvO1"), Odds(1, Key(1)) + Odds(1, Key(2)).substr(0, 500),
+         [&] { fetchHost.FetchHost::ReadRaceOdds(); },
+         "オッズデータ（2026年12月06日.jvO1）" + lost + "1レース分を読み込めませんでした。"},
+    };
     clock.now = keiba::MakeLocalTime(2026, 12, 6, 14, 3, 9);
-    fetchHost.FetchHost::RereadResults();
-    const std::string text = "払戻データ（2026年12月06日.jvHR）の一部が壊れているため、"
-                             "2レース分を読み込めませんでした。";
-    EXPECT_EQ(fetchHost.labels, std::vector<std::string>{text});
-    EXPECT_EQ(Slurp(dir / "ErrorLog.txt"), keiba::Sj("【エラー】14:03:09：" + text) + "\r\n");
+    Day().gOddsRaceIndex = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        WriteBytes(c.file, c.bytes);
+        // Filed a while ago: what was read of it holds until it changes.
+        fs::last_write_time(c.file, fs::file_time_type::clock::now() - std::chrono::hours(1));
+        fs::remove(dir / "ErrorLog.txt");
+        fetchHost.labels.clear();
+        c.reread();
+        EXPECT_EQ(fetchHost.labels, std::vector<std::string>{c.text});
+        EXPECT_EQ(Slurp(dir / "ErrorLog.txt"), keiba::Sj("【エラー】14:03:09：" + c.text) + "\r\n");
+    }
+    fetchHost.labels.clear();
+    fetchHost.FetchHost::ReadRaceOdds();
+    EXPECT_EQ(fetchHost.labels, std::vector<std::string>{});
 }
 
 TEST_F(FetchFixture, ResultsFetchFilesIntoExistingFilesAndBeepsOnlyWhenAskedFor) {

@@ -194,14 +194,13 @@ void CheckPayouts(const RaceDay& day, std::string_view hr) {
     }
 }
 
-// The first sound record of the file with the venue and race number of `race`, as the odds are
+// The first sound record of the file that names `race` (its whole race key), as the odds are
 // looked up, read past damage as a plain reading finds it; nothing for a race without a number
 // or a file without such a record.
 std::optional<std::string_view> FirstOfRace(std::string_view file, int kind,
                                             const jvdata::TJvRA& race) {
     if (race.RaceNumber() <= 0) return std::nullopt;
-    const std::string_view r =
-        testsupport::plainodds::FirstOfRace(file, kind, race.Field(20, 2), race.Field(26, 2));
+    const std::string_view r = testsupport::plainodds::FirstOfRace(file, kind, race.KeyText());
     if (r.empty()) return std::nullopt;
     return r;
 }

@@ -72,29 +72,40 @@ State& Shared() {
     return *state;
 }
 
-// The pieces of each odds file as the reader walks them, its straight read of the race's record,
-// against the plain reading.
-void CheckOddsFilePieces(const TJvRA& race, const fs::path& path, std::string_view file, int kind) {
+// The pieces of each odds file as the reader walks them and as the cache gives them, its straight
+// read of the race's record, against the plain reading.
+void CheckOddsFilePieces(const TJvRA& race, OddsFileCache& cache, const fs::path& path,
+                         std::string_view file, int kind) {
     std::vector<std::size_t> sound;
     std::size_t damaged = 0;
     const std::size_t length = kOddsLengths[static_cast<std::size_t>(kind - 1)];
+    const DayFileKind dayKind = OddsKind(static_cast<std::size_t>(kind - 1));
     ForEachOddsPiece(
-        file, length, [&](std::size_t at) { sound.push_back(at); },
+        file, dayKind, [&](std::size_t at) { sound.push_back(at); },
         [&](std::size_t) { ++damaged; });
     FUZZ_CHECK(sound == plainodds::Records(file, kind));
     FUZZ_CHECK(damaged == plainodds::DamagedStretches(file, kind));
 
-    // The straight read takes the first record when it is the race's; read twice, the second
+    // The cache's pieces are those pieces, one after another over the whole file.
+    std::vector<std::size_t> cachedSound;
+    std::size_t cachedDamaged = 0, end = 0;
+    FUZZ_CHECK(cache.ForEachPiece(path, dayKind, [&](std::string_view piece, bool isSound) {
+        FUZZ_CHECK(piece == file.substr(end, piece.size()) && (!isSound || piece.size() == length));
+        isSound ? cachedSound.push_back(end) : static_cast<void>(++cachedDamaged);
+        end += piece.size();
+    }));
+    FUZZ_CHECK(end == file.size() && cachedSound == sound && cachedDamaged == damaged);
+
+    // The straight read takes the first record when it names the race; read twice, the second
     // time as a day loaded again.
     const std::string_view first =
         sound.empty() || sound[0] != 0 ? std::string_view() : file.substr(0, length);
-    const bool takes = race.RaceNumber() > 0 && !first.empty() &&
-                       first.substr(19, 2) == race.VenueCode() &&
-                       first.substr(25, 2) == race.Field(26, 2);
+    const bool takes =
+        race.RaceNumber() > 0 && !first.empty() && first.substr(11, 16) == race.Field(12, 16);
     std::string slot(length, '\x7f');
     char* slots[] = {slot.data()};
     for (int round = 0; round < 2; ++round) {
-        FUZZ_CHECK(ReadOddsInRaceOrder(path, length, slots, std::span(&race, 1)) ==
+        FUZZ_CHECK(ReadOddsInRaceOrder(path, dayKind, slots, std::span(&race, 1)) ==
                    (takes ? 1u : 0u));
         if (takes) FUZZ_CHECK(slot == first);
     }
@@ -121,15 +132,14 @@ void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
     ReadRaceOdds(race, files, cache, s.View(), calc);
     ConvertPendingCombinationOdds(s.View(), calc);
 
-    std::string venue(race.VenueCode()), raceNo(race.Field(26, 2));
-    bool looksUp =
-        race.RaceNumber() > 0 && (venue + raceNo).find_first_not_of(' ') != std::string::npos;
+    // Only a record that names the race, its day included, is taken for it.
+    const bool looksUp = race.RaceNumber() > 0;
     for (int k = 1; k <= 6; ++k) {
         std::string_view slot = s.Bytes(k);
         std::optional<std::string_view> first;
         if (looksUp && present[static_cast<std::size_t>(k - 1)]) {
             const std::string_view found =
-                plainodds::FirstOfRace(pieces[static_cast<std::size_t>(k)], k, venue, raceNo);
+                plainodds::FirstOfRace(pieces[static_cast<std::size_t>(k)], k, race.Field(12, 16));
             if (!found.empty()) first = found;
         }
         if (first)
@@ -155,7 +165,7 @@ void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
     fuzz::CheckRunnerOdds(calc);
     for (int k = 1; k <= 6; ++k)
         if (present[static_cast<std::size_t>(k - 1)])
-            CheckOddsFilePieces(race, files.paths[static_cast<std::size_t>(k - 1)],
+            CheckOddsFilePieces(race, cache, files.paths[static_cast<std::size_t>(k - 1)],
                                 pieces[static_cast<std::size_t>(k)], k);
 
     // A second read through the same cache gives the same numbers.

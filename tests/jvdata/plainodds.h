@@ -3,10 +3,11 @@
 // odds reader against: no function of the reader or of the record check is used.
 //
 // A record of kind k (1 to 6) is a piece of the kind's length that begins where a record may
-// begin (at the file's start, right after a CR LF, or at a multiple of the length) and is sound:
-// "Ok" at its start, CR LF at its end and no CR or LF before, a race key of sixteen digits whose
-// first eight name a real day, and only digits, blanks, '-' and '*' from the first odds entry to
-// the end of the last.
+// begin (at the file's start, right after a CR or an LF, or at a multiple of the length) and is
+// sound: "Ok" at its start, CR LF at its end and no CR or LF before, a race key whose first eight
+// characters are digits naming a real day, then a venue code of two capital letters or digits (a
+// race abroad has letters) and six digits, and only digits, blanks, '-' and '*' from the first
+// odds entry to the end of the last.
 
 #include <cstddef>
 #include <string_view>
@@ -60,8 +61,10 @@ inline bool Sound(std::string_view piece, int kind) {
     for (std::size_t i = 0; i + 2 < l.length; ++i)
         if (piece[i] == '\r' || piece[i] == '\n') return false;
     const std::string_view key = piece.substr(11, 16);
-    for (char c : key)
-        if (!IsDigit(c)) return false;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        const bool venue = i == 8 || i == 9;
+        if (!IsDigit(key[i]) && !(venue && key[i] >= 'A' && key[i] <= 'Z')) return false;
+    }
     if (!RealDay(key.substr(0, 8))) return false;
     for (char c : piece.substr(l.entriesFrom - 1, l.entriesBytes))
         if (!IsDigit(c) && c != ' ' && c != '-' && c != '*') return false;
@@ -74,7 +77,7 @@ inline std::vector<std::size_t> Records(std::string_view file, int kind) {
     std::vector<std::size_t> found;
     for (std::size_t at = 0; at + length <= file.size(); ++at) {
         const bool start =
-            at % length == 0 || (at >= 2 && file[at - 2] == '\r' && file[at - 1] == '\n');
+            at % length == 0 || (at >= 1 && (file[at - 1] == '\r' || file[at - 1] == '\n'));
         if (start && Sound(file.substr(at, length), kind)) found.push_back(at);
     }
     return found;
@@ -91,13 +94,13 @@ inline std::size_t DamagedStretches(std::string_view file, int kind) {
     return stretches + (end < file.size() ? 1 : 0);
 }
 
-// The first record of the race of the venue and race number (positions 20 and 26), or nothing.
-inline std::string_view FirstOfRace(std::string_view file, int kind, std::string_view venue,
-                                    std::string_view raceNo) {
+// The first record of the race of the sixteen-character race key (positions 12 to 27: date,
+// venue, meeting, day and race number), or nothing.
+inline std::string_view FirstOfRace(std::string_view file, int kind, std::string_view key16) {
     const std::size_t length = LayoutOf(kind).length;
     for (std::size_t at : Records(file, kind)) {
         const std::string_view r = file.substr(at, length);
-        if (r.substr(19, 2) == venue && r.substr(25, 2) == raceNo) return r;
+        if (r.substr(11, 16) == key16) return r;
     }
     return {};
 }

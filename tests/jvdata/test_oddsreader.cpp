@@ -38,8 +38,8 @@ TJvRA Race(int runners, int raceNo = 11) {
     return ra;
 }
 
-std::string O1(int raceNo) {
-    return MakeRecord("O1", RaceKey16("20261206", "05", raceNo));
+std::string O1(int raceNo, const char* day = "20261206") {
+    return MakeRecord("O1", RaceKey16(day, "05", raceNo));
 }
 
 void SetWin(std::string& o1, int horse, std::string_view win, std::string_view low,
@@ -226,7 +226,7 @@ TEST(OddsReader, EveryKindReadsEachEntryFromItsOwnBytes) {
     EXPECT_DOUBLE_EQ(calc->PlaceOddsMax[17], 99.9);
 }
 
-TEST(OddsReader, FilesAreMatchedByVenueAndRaceAndReadAgainOnlyWhenChanged) {
+TEST(OddsReader, FilesAreMatchedByTheWholeRaceKeyAndReadAgainOnlyWhenChanged) {
     testsupport::TempDir dir;
     OddsDayFiles files;
     for (int i = 0; i < 6; ++i)
@@ -237,7 +237,9 @@ TEST(OddsReader, FilesAreMatchedByVenueAndRaceAndReadAgainOnlyWhenChanged) {
     SetWin(second, 1, "0099", "0011", "0012");
     std::string other = O1(10);
     SetWin(other, 1, "0022", "0011", "0012");
-    testsupport::WriteBytes(files.paths[0], other + first + second);
+    std::string dayBefore = O1(11, "20261205"); // the same venue and race number
+    SetWin(dayBefore, 1, "0061", "0011", "0012");
+    testsupport::WriteBytes(files.paths[0], dayBefore + other + first + second);
 
     auto s = std::make_unique<Slots>();
     auto calc = std::make_unique<TRaceCalc>();
@@ -359,12 +361,13 @@ TEST(OddsReader, TheStraightReadPlacesOnlyRecordsOfTheirOwnRace) {
     auto read = [&](const std::string& file) {
         testsupport::WriteBytes(path, file);
         for (TJvO1& s : *slots) s.Clear();
-        return ReadOddsInRaceOrder(path, kO1Length, buffers, races);
+        return ReadOddsInRaceOrder(path, DayFileKind::Odds1, buffers, races);
     };
 
     EXPECT_EQ(read(O1(1) + O1(2) + O1(3) + O1(4)), 3u);
     EXPECT_EQ((*slots)[2].Bytes(), O1(3));
     EXPECT_EQ(read(O1(1) + O1(3)), 1u);                        // race 2 missing
+    EXPECT_EQ(read(O1(1) + O1(2, "20261205") + O1(3)), 1u);    // race 2 of another day
     EXPECT_EQ(read(O1(2) + O1(1) + O1(3)), 0u);                // out of order
     EXPECT_EQ(read(O1(1) + O1(2)), 2u);                        // the file ends early
     EXPECT_EQ(read(O1(1) + O1(2) + O1(3).substr(0, 500)), 2u); // a cut last record is none
@@ -376,7 +379,7 @@ TEST(OddsReader, TheStraightReadPlacesOnlyRecordsOfTheirOwnRace) {
     // A race without a number has no record to take.
     races[1] = Race(12, 0);
     EXPECT_EQ(read(O1(1) + O1(2) + O1(3)), 1u);
-    EXPECT_EQ(ReadOddsInRaceOrder(dir / "none.jvO1", kO1Length, buffers, races), 0u);
+    EXPECT_EQ(ReadOddsInRaceOrder(dir / "none.jvO1", DayFileKind::Odds1, buffers, races), 0u);
 }
 
 // What both reads keep of a file (the straight read which records are sound, the race-by-race read
@@ -441,13 +444,13 @@ TEST(OddsReader, EveryWayOfChangingAFileIsSeenByTheNextRead) {
         OddsFileCache cache;
         // Read twice as it stands, the second time from what the first kept.
         for (int round = 0; round < 2; ++round) {
-            ReadOddsInRaceOrder(path, kO1Length, buffers, races);
+            ReadOddsInRaceOrder(path, DayFileKind::Odds1, buffers, races);
             ReadRaceOdds(races[1], files, cache, s->View(), *calc, MissingOdds::Blank);
             ReadRaceOdds(races[2], files, cache, s->View(), *calc, MissingOdds::Blank);
         }
         w.change();
 
-        EXPECT_EQ(ReadOddsInRaceOrder(path, kO1Length, buffers, races), 1u);
+        EXPECT_EQ(ReadOddsInRaceOrder(path, DayFileKind::Odds1, buffers, races), 1u);
         ReadRaceOdds(races[1], files, cache, s->View(), *calc, MissingOdds::Blank);
         EXPECT_TRUE(s->o1.IsBlank());
         ReadRaceOdds(races[2], files, cache, s->View(), *calc, MissingOdds::Blank);
@@ -456,8 +459,9 @@ TEST(OddsReader, EveryWayOfChangingAFileIsSeenByTheNextRead) {
 }
 
 // A damaged record costs only its own race: after a line break put inside it (which shifts every
-// later record), bytes cut out of it, or its line end written over, a fetch's re-read finds the
-// records of the later races, and the file is one damaged stretch among sound records.
+// later record), bytes cut out of it, its line end written over or a byte of it lost, a fetch's
+// re-read finds the records of the other races, and the file is one damaged stretch among sound
+// records; the first record as a middle one.
 TEST(OddsReader, ARecordDamagedInsideCostsOnlyItsOwnRace) {
     testsupport::TempDir dir;
     OddsDayFiles files;
@@ -468,20 +472,29 @@ TEST(OddsReader, ARecordDamagedInsideCostsOnlyItsOwnRace) {
         r[n - 1] = O1(n);
         SetWin(r[n - 1], 1, "00" + std::to_string(n) + "0", "0011", "0012");
     }
-    auto second = [&](std::string_view what, std::function<void(std::string&)> damage) {
-        std::string d = r[1];
-        damage(d);
-        return std::pair{what, r[0] + d + r[2] + r[3]};
+    struct Case {
+        std::string_view what;
+        int hit; // the race whose record is damaged
+        std::string bytes;
     };
-    const std::pair<std::string_view, std::string> cases[] = {
-        second("a CR LF put in", [](std::string& d) { d.insert(300, "\r\n"); }),
-        second("an LF put in", [](std::string& d) { d.insert(300, "\n"); }),
-        second("bytes cut out", [](std::string& d) { d.erase(300, 10); }),
-        second("its line end written over", [](std::string& d) { d.replace(960, 2, "  "); }),
+    auto damaged = [&](std::string_view what, int hit, std::function<void(std::string&)> damage) {
+        std::string rec = r[hit - 1], file = r[0] + r[1] + r[2] + r[3];
+        damage(rec);
+        return Case{what, hit, file.replace((hit - 1) * kO1Length, kO1Length, rec)};
+    };
+    const Case cases[] = {
+        damaged("a CR LF put in", 2, [](std::string& d) { d.insert(300, "\r\n"); }),
+        damaged("an LF put in", 2, [](std::string& d) { d.insert(300, "\n"); }),
+        damaged("bytes cut out", 2, [](std::string& d) { d.erase(300, 10); }),
+        damaged("its line end written over", 2, [](std::string& d) { d.replace(960, 2, "  "); }),
+        damaged("its line end's CR lost", 2, [](std::string& d) { d.erase(960, 1); }),
+        damaged("its line end's LF lost", 2, [](std::string& d) { d.erase(961, 1); }),
+        damaged("the first line end's CR lost", 1, [](std::string& d) { d.erase(960, 1); }),
+        damaged("the first line end's LF lost", 1, [](std::string& d) { d.erase(961, 1); }),
     };
     auto s = std::make_unique<Slots>();
     auto calc = std::make_unique<TRaceCalc>();
-    for (const auto& [what, bytes] : cases) {
+    for (const auto& [what, hit, bytes] : cases) {
         SCOPED_TRACE(what);
         testsupport::WriteBytes(files.paths[0], bytes);
         OddsFileCache cache;
@@ -489,15 +502,16 @@ TEST(OddsReader, ARecordDamagedInsideCostsOnlyItsOwnRace) {
         for (int n = 1; n <= 4; ++n) {
             s->o1.Assign(kept);
             ReadRaceOdds(Race(12, n), files, cache, s->View(), *calc);
-            EXPECT_EQ(s->o1.Bytes(), n == 2 ? kept : r[n - 1]) << n;
-            if (n != 2) {
+            EXPECT_EQ(s->o1.Bytes(), n == hit ? kept : r[n - 1]) << n;
+            if (n != hit) {
                 EXPECT_DOUBLE_EQ(calc->WinOdds[0], n);
             }
         }
-        std::size_t sound = 0, damaged = 0;
+        std::size_t sound = 0, stretches = 0;
         ForEachOddsPiece(
-            bytes, kO1Length, [&](std::size_t) { ++sound; }, [&](std::size_t) { ++damaged; });
+            bytes, DayFileKind::Odds1, [&](std::size_t) { ++sound; },
+            [&](std::size_t) { ++stretches; });
         EXPECT_EQ(sound, 3u);
-        EXPECT_EQ(damaged, 1u);
+        EXPECT_EQ(stretches, 1u);
     }
 }
