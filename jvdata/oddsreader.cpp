@@ -555,11 +555,14 @@ std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, DayFileKind k
     const DayFileKindInfo& info = KindInfo(kind);
     const std::size_t recordLength = info.recordLength;
     std::size_t count = std::min({slots.size(), races.size(), std::size_t{kMaxRaces}});
-    std::array<RaceKey, kMaxRaces> keys;
+    // Each race's key text as two words, compared as such: a load asks this of six files.
+    std::array<std::uint64_t, 2 * kMaxRaces> keys;
     for (std::size_t i = 0; i < count; ++i) {
-        keys[i] = races[i].Key();
-        const bool repeated = std::find(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(i),
-                                        keys[i]) != keys.begin() + static_cast<std::ptrdiff_t>(i);
+        static_assert(RecordHead::kRaceKey.width == 2 * sizeof(std::uint64_t));
+        std::memcpy(&keys[2 * i], races[i].KeyText().data(), RecordHead::kRaceKey.width);
+        bool repeated = false;
+        for (std::size_t j = 0; j < i && !repeated; ++j)
+            repeated = keys[2 * j] == keys[2 * i] && keys[2 * j + 1] == keys[2 * i + 1];
         if (races[i].RaceNumber() <= 0 || repeated) {
             count = i;
             break;
@@ -591,7 +594,7 @@ std::size_t ReadOddsInRaceOrder(const std::filesystem::path& path, DayFileKind k
     std::size_t placed = 0;
     for (; placed < filled; ++placed) {
         const std::string_view rec(slots[placed], recordLength);
-        if (!NamesRace(info, rec, keys[placed])) break;
+        if (!NamesRace(info, rec, races[placed].Key())) break;
         if (placed < known.sound) continue;
         if (placed < known.checked) break; // found damaged before
         const bool sound = info.sound(rec);

@@ -640,10 +640,9 @@ OddsLosses ReadDayOdds(RaceDay& day, DayLoadSteps& steps) {
         }
         // A file that gave every race its record straight has lost none of them, whatever else
         // it holds; the others were read whole for the races after, and their pieces are at hand.
-        const jvdata::OddsDayFiles files = day.OddsFiles();
         for (std::size_t k = 0; k < lost.size(); ++k)
             if (placed[k] < RaceCount(day))
-                lost[k] = OddsFileLoss(day, jvdata::OddsKind(k), files.paths[k]);
+                lost[k] = OddsFileLoss(day, jvdata::OddsKind(k), day.OddsFiles().paths[k]);
     }
     // The load tells what its files lost: a fetch's re-read tells only what it reads anew.
     static_cast<void>(day.oddsCache.TakeFilesRead());
