@@ -591,18 +591,24 @@ std::size_t OddsFileLoss(RaceDay& day, jvdata::DayFileKind kind, const fs::path&
     };
     LostRaces lost(kind, count);
     std::bitset<kMaxRaces> taken;
+    std::size_t next = 0; // the race after the last one taken
     bool empty = true;
     const bool exists =
         day.oddsCache.ForEachPiece(path, kind, [&](std::string_view piece, bool sound) {
             empty = false;
             const std::size_t r = raceOf(piece);
-            if (r == count) {
-                lost.Damaged(); // damage, or a record of another day or race, in some race's place
-            } else if (!sound) {
-                lost.Damaged(r); // damaged inside, its key whole: that race's record and no other
-            } else if (!taken[r]) {
+            if (sound && r < count && !taken[r]) {
                 taken.set(r);
                 lost.Sound(r);
+                next = r + 1;
+            } else if (sound) {
+                // A whole record of another day or race, or one more of a race already taken,
+                // stands in one race's place: the next one's, unless that one comes after it.
+                lost.Damaged(next);
+            } else if (r < count) {
+                lost.Damaged(r); // damaged inside, its key whole: that race's record and no other
+            } else {
+                lost.Damaged(); // what it held cannot be known
             }
         });
     // The files are made with a record: an empty one has lost every race.

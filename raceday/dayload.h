@@ -136,9 +136,9 @@ OddsLosses ReadDayOdds(RaceDay& day, DayLoadSteps& steps);
 
 // The races of the loaded day the kind's odds file lost, from its pieces as the day's odds cache
 // holds them (jvdata::OddsFileCache::ForEachPiece): a race without a sound record of its own
-// (jvdata::NamesRace) where damage, a record of another day or race, or the file's empty end
-// stands in its place (LostRaces). A record put in twice is taken once and costs nothing. 0 for a
-// file that is missing or cannot be read.
+// (jvdata::NamesRace) where damage, a record of another day or race, a second record of a race or
+// the file's empty end stands in its place (LostRaces). A record put in twice beside the others
+// is taken once and costs nothing. 0 for a file that is missing or cannot be read.
 std::size_t OddsFileLoss(RaceDay& day, jvdata::DayFileKind kind, const std::filesystem::path& path);
 
 // What the odds files read since the day load or the last call could not give, into `report`: the

@@ -269,9 +269,9 @@ TEST_F(DayFixture, ACutDayFileLoadsItsWholeRecordsAndSaysWhatWasLost) {
 // A full day of 36 races, whose odds and payout files run in the order of the race file. Cut
 // inside its 19th record, a file has lost the 18 races from there on; a line without a break
 // after the 30th, however long, has lost the six races whose records would stand there; a record
-// damaged inside, whose line end lost a byte, or of another day in its race's place is its own
-// race's loss alone. A damaged record is not taken for its race's: the race's odds count as not
-// read rather than as odds of -2.0.
+// damaged inside, whose line end lost a byte, or of another day or a second one of the race before
+// in its race's place is its own race's loss alone. A damaged record is not taken for its race's:
+// the race's odds count as not read rather than as odds of -2.0.
 TEST_F(DayFixture, ADamagedOddsOrPayoutFileTellsTheRacesItLost) {
     const std::string day = "20261206";
     std::vector<std::string> races;
@@ -301,8 +301,9 @@ TEST_F(DayFixture, ADamagedOddsOrPayoutFileTellsTheRacesItLost) {
     auto first = [](std::size_t n) { return std::string(n, '1') + std::string(36 - n, '0'); };
     auto but = [](std::size_t r) { return std::string(r, '1') + '0' + std::string(35 - r, '1'); };
     auto without = [&](std::size_t at) { return std::string(o1).erase(at, 1); };
-    std::string dayBefore = o1;
+    std::string dayBefore = o1, twice = o1;
     dayBefore.replace(9 * 962 + 11, 8, "20261205");
+    twice.replace(20 * 962, 962, o1.substr(19 * 962, 962));
     const struct {
         const char* what;
         std::string o1, hr;
@@ -322,6 +323,7 @@ TEST_F(DayFixture, ADamagedOddsOrPayoutFileTellsTheRacesItLost) {
         {"odds record 5's line end without its LF", without(4 * 962 + 961), hr, odds + "1" + lost,
          but(4), first(36)},
         {"odds record 10 of the day before", dayBefore, hr, odds + "1" + lost, but(9), first(36)},
+        {"odds record 21 a second record 20", twice, hr, odds + "1" + lost, but(20), first(36)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
