@@ -331,6 +331,8 @@ OddsFileCache::File* OddsFileCache::Load(const std::filesystem::path& path, DayF
         *it = std::move(f);
         return &*it;
     }
+    // A batch load reads the win odds of every day it loads: the oldest file goes first.
+    if (files_.size() >= kFiles) files_.erase(files_.begin());
     files_.push_back(std::move(f));
     return &files_.back();
 }

@@ -112,7 +112,9 @@ private:
     };
     Look LookAt(const std::filesystem::path& path);
     File* Load(const std::filesystem::path& path, DayFileKind kind, bool* unreadable);
-    std::vector<File> files_;
+    // The odds files of two days: the loaded one and the one before.
+    static constexpr std::size_t kFiles = 12;
+    std::vector<File> files_;       // the last read last
     std::vector<Look> looked_;      // during a hold
     std::vector<Failure> failures_; // one for each path, until taken
     std::vector<std::string> read_; // the files read, until taken
