@@ -1,8 +1,11 @@
 // Every kind of file a day load reads, under every damage, in one table: a damaged record is not
 // shown, it costs its own race or runner alone, and what was lost is told once, in the unit the
-// user knows, with the count told equal to the count lost.
+// user knows, with the count told equal to the count lost. The kinds come from the program's own
+// list of them, so a kind added there without rows here fails.
 
 #include "raceday/dayload.h"
+#include "raceday/vzkcheck.h"
+#include "search/rcard.h"
 
 #include "tests/raceday/dayfixture.h"
 #include "tests/support/analysismaker.h"
@@ -10,6 +13,13 @@
 
 #include <map>
 #include <optional>
+
+namespace jvdata {
+// A kind in the test's name, as the user names its data.
+void PrintTo(const DayFileKindInfo& kind, std::ostream* out) {
+    *out << kind.what << " (" << static_cast<int>(kind.kind) << ")";
+}
+} // namespace jvdata
 
 using namespace testsupport;
 using raceday::RaceDay;
@@ -38,8 +48,15 @@ enum class Damage {
     LettersInNumber, // over a number
     LineBreakInside, // CR LF over two of its bytes
     LineBreakAdded,  // CR LF put in there, every later byte moved on
-    WrongId,         // another record's id, or another day's key
+    ByteLost,        // one byte of it gone, every later byte moved back
+    BytePutIn,       // one byte put in, every later byte moved on
+    CrOnly,          // its line end lost its LF
+    LfOnly,          // its line end lost its CR
+    WrongId,         // another record's id
+    OtherKey,        // the record of another day (of another horse, for a horse's files)
     Duplicated,
+    OtherKeyBefore, // a record of another day put in before it
+    FileTwice,      // the whole file, then the whole file again
     Empty,
     Zeroed, // every byte of the file 0
     Unreadable,
@@ -47,6 +64,15 @@ enum class Damage {
     BlankSlot,
     TabInComment,
 };
+
+// The damages that cost the hit record alone, and those that cost nothing: the record is there
+// once more, before or after.
+bool CostsOneRecord(Damage d) {
+    return d >= Damage::ShownField && d <= Damage::OtherKey;
+}
+bool CostsNothing(Damage d) {
+    return d == Damage::Duplicated || d == Damage::OtherKeyBefore || d == Damage::FileTwice;
+}
 
 // Bytes put over a record at a 1-based position.
 struct Hit {
@@ -68,10 +94,10 @@ std::string Comment(const RaceDay& d, std::size_t s, std::size_t) {
 std::string Level(const RaceDay& d, std::size_t s, std::size_t) {
     return d.gRaceTexts[s].RaceRLevelText;
 }
+// The keys of the runner's past runs, the newest first, blanks for a run not shown.
 std::string PastRuns(const RaceDay& d, std::size_t s, std::size_t h) {
     std::string keys;
-    for (const auto& run : d.gPastRunHorses[s][h])
-        if (!run.IsBlank()) keys += run.KeyText();
+    for (const auto& run : d.gPastRunHorses[s][h]) keys += run.KeyText();
     return keys;
 }
 
@@ -79,17 +105,25 @@ std::string PastRuns(const RaceDay& d, std::size_t s, std::size_t h) {
 enum class Units { Races, TokyoRunners, AllRunners, OneRunner };
 
 struct Kind {
+    jvdata::DayFileKind kind;
     const char* name; // the data as the day's message names it
     fs::path file;
     std::vector<std::string> records;
-    std::size_t hit;                  // the record the damage hits
-    Hit shown, number, lineBreak, id; // where each damage goes in it
+    std::vector<std::size_t> hits;              // the records the damage hits, one at a time
+    Hit shown, number, lineBreak, id, otherKey; // where each damage goes in it
     Units units;
     Get get;
     // A cut at a record end cannot be told from sound data: payouts, odds and comments come race
     // by race on a race day, the hand input holds the races entered, and a horse with fewer runs
     // has a shorter file.
     bool silentAtRecordEnd;
+    // A file of text lines that a CR or an LF alone ends as well as both (the hand input, which
+    // the program writes and reads as lines).
+    bool lineEndAlone = false;
+    std::size_t runner = 0; // of race 2, for Units::OneRunner
+    // A file the load makes from this one when it is missing (the newer horse master from the
+    // old one): taken away before each load, so that this one is read.
+    fs::path made;
 };
 
 // What the day shows of a kind's data, unit by unit ("" for a race the day does not hold).
@@ -104,7 +138,7 @@ std::map<std::string, std::string> ShownOf(const RaceDay& day, const Kind& kind)
             return s < day.gDayRaceCount ? kind.get(day, static_cast<std::size_t>(s), h) : "";
         };
         if (kind.units == Units::Races) shown[Key(r)] = get(0);
-        if (kind.units == Units::OneRunner && r == 1) shown[Key(r)] = get(0);
+        if (kind.units == Units::OneRunner && r == 1) shown[Key(r)] = get(kind.runner);
         if (kind.units == Units::AllRunners || (kind.units == Units::TokyoRunners && r < 3))
             for (std::size_t h = 0; h < kRunners; ++h) shown[Key(r) + Two(int(h))] = get(h);
     }
@@ -118,12 +152,12 @@ std::string Join(const std::vector<std::string>& records) {
 }
 
 // The bytes of a kind's file with the damage done to record `hit`.
-std::string Damaged(const Kind& kind, Damage d) {
+std::string Damaged(const Kind& kind, std::size_t hit, Damage d) {
     std::vector<std::string> records = kind.records;
-    std::string& rec = records[kind.hit];
+    std::string& rec = records[hit];
     auto at = [&](const Hit& h) { rec.replace(h.pos - 1, h.bytes.size(), h.bytes); };
     std::size_t before = 0;
-    for (std::size_t i = 0; i < kind.hit; ++i) before += records[i].size();
+    for (std::size_t i = 0; i < hit; ++i) before += records[i].size();
     switch (d) {
     case Damage::CutInside: return Join(records).substr(0, before + rec.size() / 2);
     case Damage::CutAtRecordEnd: return Join(records).substr(0, before);
@@ -131,8 +165,20 @@ std::string Damaged(const Kind& kind, Damage d) {
     case Damage::LettersInNumber: at(kind.number); break;
     case Damage::LineBreakInside: at(kind.lineBreak); break;
     case Damage::LineBreakAdded: rec.insert(kind.lineBreak.pos - 1, "\r\n"); break;
+    case Damage::ByteLost: rec.erase(kind.number.pos - 1, 1); break;
+    case Damage::BytePutIn: rec.insert(kind.number.pos - 1, "7"); break;
+    case Damage::CrOnly: rec.pop_back(); break;
+    case Damage::LfOnly: rec.erase(rec.size() - 2, 1); break;
     case Damage::WrongId: at(kind.id); break;
-    case Damage::Duplicated: records.insert(records.begin() + kind.hit, rec); break;
+    case Damage::OtherKey: at(kind.otherKey); break;
+    case Damage::Duplicated: records.insert(records.begin() + static_cast<long>(hit), rec); break;
+    case Damage::OtherKeyBefore: {
+        std::string other = rec;
+        other.replace(kind.otherKey.pos - 1, kind.otherKey.bytes.size(), kind.otherKey.bytes);
+        records.insert(records.begin() + static_cast<long>(hit), other);
+        break;
+    }
+    case Damage::FileTwice: return Join(records) + Join(records);
     case Damage::Empty: return "";
     case Damage::Zeroed: return std::string(Join(records).size(), '\0');
     case Damage::Unreadable: break;
@@ -140,6 +186,48 @@ std::string Damaged(const Kind& kind, Damage d) {
     case Damage::TabInComment: rec.insert(jvdata::RecordHead::kRaceKey.width + 2, "\t"); break;
     }
     return Join(records);
+}
+
+// Whether a unit shows its sound data or nothing, piece by piece for the past runs: a run in
+// its own place or none, never another in its place.
+bool SoundOrBlank(const std::string& value, const std::string& was) {
+    constexpr std::size_t kPiece = jvdata::RecordHead::kRaceKey.width;
+    if (value == was) return true;
+    if (value.size() != was.size() || value.size() % kPiece != 0)
+        return value.find_first_not_of(' ') == std::string::npos;
+    for (std::size_t at = 0; at < value.size(); at += kPiece) {
+        const std::string piece = value.substr(at, kPiece);
+        if (piece != was.substr(at, kPiece) && piece.find_first_not_of(' ') != std::string::npos)
+            return false;
+    }
+    return true;
+}
+
+// What the screens that read a kind's files without a loaded day show of it, unit by unit as
+// ShownOf: the race card of a search hit on race 2's first runner (the race, its runners and
+// their analysis), and the data check tab (every runner's analysis, in the place of its own race
+// and number).
+std::map<std::string, std::string> ScreensShow(const fs::path& folder, const Kind& kind,
+                                               const std::string& hitRecord) {
+    std::map<std::string, std::string> shown;
+    using K = jvdata::DayFileKind;
+    if (kind.kind != K::Races && kind.kind != K::Runners && kind.kind != K::Analysis) return shown;
+    const search::RCardLoad card = search::LoadRCardRace(folder, search::RHit::Of(hitRecord));
+    if (kind.kind == K::Races)
+        shown["card " + Key(1)] = card.race ? std::string(card.race->race.Bytes()) : "";
+    for (std::size_t h = 0; h < kRunners && kind.kind != K::Races; ++h)
+        shown["card " + Key(1) + Two(int(h))] = !card.race ? ""
+                                                : kind.kind == K::Runners
+                                                    ? std::string(card.race->horses[h].Bytes())
+                                                    : std::string(card.race->analysis[h].Bytes());
+    if (kind.kind != K::Analysis) return shown;
+    raceday::CheckDay check;
+    std::optional<std::string> bytes = keiba::ReadFileOrMissing(kind.file).bytes;
+    raceday::LoadCheckDay(bytes.value_or(""), kDay, check);
+    for (std::size_t r = 0; r < std::size(kRaces); ++r)
+        for (std::size_t h = 0; h < kRunners; ++h)
+            shown["check " + Key(r) + Two(int(h))] = std::string((*check.table)[r][h].Bytes());
+    return shown;
 }
 
 // The count the day's message tells for the kind's file (of a runner file's line, the runners),
@@ -155,7 +243,8 @@ std::size_t Told(const std::string& message, const Kind& kind) {
     return std::stoul(message.substr(first, last + 1 - first));
 }
 
-class DayFileKinds : public DayFixture {
+class DayFileKinds : public DayFixture,
+                     public ::testing::WithParamInterface<jvdata::DayFileKindInfo> {
 protected:
     void SetUp() override {
         DayFixture::SetUp();
@@ -188,8 +277,9 @@ protected:
                                  .This(17, 2, "00") // no race level: the hand input's shows
                                  .This(40, 5, "0.323"));
                 Write(horseFile(jvdata::HorseFile::UM2, id), filing::Um(id));
-                Write(horseFile(jvdata::HorseFile::SEI, id),
-                      Se("20261101", venue, no, h, id) + Se("20261115", venue, no, h, id));
+                Write(horseFile(jvdata::HorseFile::SEI, id), Se("20261018", venue, no, h, id) +
+                                                                 Se("20261101", venue, no, h, id) +
+                                                                 Se("20261115", venue, no, h, id));
             }
         }
         WriteRunners(kDay, "東京", tokyo);
@@ -202,26 +292,47 @@ protected:
         const std::string horse = HorseId(1, 1),
                           sei = Slurp(horseFile(jvdata::HorseFile::SEI, horse));
 
-        const Hit breakAt300{300, "\r\n"}, otherDay{6, "20261205"};
-        Add("レースデータ", dayFile(jvdata::DayFile::RA), ra, 1, {20, "##"}, {698, "ab"},
-            breakAt300, {1, "RB"}, Units::Races, OfRace<&RaceDay::gDayRaces>, false);
-        Add("出走馬データ", runners, slots, 18, {29, "##"}, {289, "ab"}, breakAt300, {1, "SF"},
-            Units::TokyoRunners, OfRunner<&RaceDay::gDayHorses>, false);
-        Add("払戻データ", dayFile(jvdata::DayFile::HR), hr, 1, {105, "###"}, {114, "ab"},
-            breakAt300, {1, "HS"}, Units::Races, OfRace<&RaceDay::gDayPayouts>, true);
-        Add("過去走データ", horseFile(jvdata::HorseFile::SEI, horse),
-            {sei.substr(0, jvdata::kSeLength), sei.substr(jvdata::kSeLength)}, 1, {20, "##"},
-            {335, "ab"}, breakAt300, {1, "SF"}, Units::OneRunner, PastRuns, true);
-        Add("競走馬データ", horseFile(jvdata::HorseFile::UM2, horse), {filing::Um(horse)}, 0,
-            {203, "##"}, {1053, "ab"}, {800, "\r\n"}, {1, "UN"}, Units::OneRunner,
-            OfRunner<&RaceDay::gDayHorseMasters>, false);
-        Add("分析データ", dir / "VZK/XQ20261206.vzkd", xq, 3, {226 + 40, "#####"}, {138, "ab"},
-            {100, "\r\n"}, otherDay, Units::AllRunners, OfRunner<&RaceDay::gDayHorseAnalysis>,
-            false);
-        Add("コメントデータ", dir / "VZK/RCOM20261206.CSV", rcom, 1, {5, "#"}, {9, "ab"},
-            {9, "\r\n"}, {1, "20261205"}, Units::Races, Comment, true);
-        Add("手入力データ", DataFile(Stem(kDay) + ".ruma"), ruma, 1, {13, "#"}, {14, "ab"},
-            {20, "\r\n"}, {1, "20261205"}, Units::Races, Level, true);
+        using K = jvdata::DayFileKind;
+        const Hit breakAt300{300, "\r\n"}, otherDay{12, "20261205"}, otherHorse{31, "2020109999"};
+        Add(K::Races, "レースデータ", dayFile(jvdata::DayFile::RA), ra, 1, ra.size() - 1,
+            {20, "##"}, {698, "ab"}, breakAt300, {1, "RB"}, otherDay, Units::Races,
+            OfRace<&RaceDay::gDayRaces>, false);
+        Add(K::Runners, "出走馬データ", runners, slots, 18, 38, {29, "##"}, {289, "ab"}, breakAt300,
+            {1, "SF"}, otherDay, Units::TokyoRunners, OfRunner<&RaceDay::gDayHorses>, false);
+        Add(K::Payouts, "払戻データ", dayFile(jvdata::DayFile::HR), hr, 1, hr.size() - 1,
+            {105, "###"}, {114, "ab"}, breakAt300, {1, "HS"}, otherDay, Units::Races,
+            OfRace<&RaceDay::gDayPayouts>, true);
+        std::vector<std::string> runs;
+        for (std::size_t at = 0; at < sei.size(); at += jvdata::kSeLength)
+            runs.push_back(sei.substr(at, jvdata::kSeLength));
+        Add(K::HorseRuns, "過去走データ", horseFile(jvdata::HorseFile::SEI, horse), runs, 1, 2,
+            {20, "##"}, {335, "ab"}, breakAt300, {1, "SF"}, otherHorse, Units::OneRunner, PastRuns,
+            true);
+        Add(K::HorseMaster, "競走馬データ", horseFile(jvdata::HorseFile::UM2, horse),
+            {filing::Um(horse)}, 0, 0, {203, "##"}, {1053, "ab"}, {800, "\r\n"}, {1, "UN"},
+            {12, "2020109999"}, Units::OneRunner, OfRunner<&RaceDay::gDayHorseMasters>, false);
+        // The old horse master of race 2's second runner, whose newer file is made from it.
+        const std::string oldHorse = HorseId(1, 2);
+        std::string uma(jvdata::kUmaLength, ' ');
+        uma.replace(0, 2, "UM");
+        uma.replace(11, 10, oldHorse);
+        uma.replace(46, 8, keiba::Sj("アカイ"));
+        uma.replace(jvdata::kUmaLength - 2, 2, "\r\n");
+        Add(K::OldHorseMaster, "競走馬データ", horseFile(jvdata::HorseFile::UMA, oldHorse), {uma},
+            0, 0, {47, "\x01"}, {1021, "ab"}, {800, "\r\n"}, {1, "UN"}, {12, "2020109999"},
+            Units::OneRunner, OfRunner<&RaceDay::gDayHorseMasters>, false);
+        kinds_.back().runner = 1;
+        kinds_.back().made = horseFile(jvdata::HorseFile::UM2, oldHorse);
+        Add(K::Analysis, "分析データ", dir / "VZK/XQ20261206.vzkd", xq, 3, xq.size() - 1,
+            {226 + 40, "#####"}, {138, "ab"}, {100, "\r\n"}, {1, "99"}, {6, "20261205"},
+            Units::AllRunners, OfRunner<&RaceDay::gDayHorseAnalysis>, false);
+        Add(K::Comments, "コメントデータ", dir / "VZK/RCOM20261206.CSV", rcom, 1, rcom.size() - 1,
+            {21, "\x01"}, {9, "ab"}, {9, "\r\n"}, {17, ";"}, {1, "20261205"}, Units::Races, Comment,
+            true);
+        Add(K::HandInput, "手入力データ", DataFile(Stem(kDay) + ".ruma"), ruma, 1, ruma.size() - 1,
+            {13, "#"}, {14, "ab"}, {20, "\r\n"}, {9, "  "}, {1, "20261205"}, Units::Races, Level,
+            true);
+        kinds_.back().lineEndAlone = true;
         const Get oddsOf[] = {OfRace<&RaceDay::gDayOddsO1>, OfRace<&RaceDay::gDayOddsO2>,
                               OfRace<&RaceDay::gDayOddsO3>, OfRace<&RaceDay::gDayOddsO4>,
                               OfRace<&RaceDay::gDayOddsO5>, OfRace<&RaceDay::gDayOddsO6>};
@@ -229,17 +340,37 @@ protected:
         const jvdata::DayFile oddsFiles[] = {jvdata::DayFile::O1, jvdata::DayFile::O2,
                                              jvdata::DayFile::O3, jvdata::DayFile::O4,
                                              jvdata::DayFile::O5, jvdata::DayFile::O6};
+        const K oddsKinds[] = {K::Odds1, K::Odds2, K::Odds3, K::Odds4, K::Odds5, K::Odds6};
         for (std::size_t k = 0; k < 6; ++k)
-            Add("オッズデータ", dayFile(oddsFiles[k]), odds[k], 1, {oddsAt[k], "#"},
-                {popAt[k], "ab"}, {500, "\r\n"}, {1, "OX"}, Units::Races, oddsOf[k], true);
+            Add(oddsKinds[k], "オッズデータ", dayFile(oddsFiles[k]), odds[k], 1, odds[k].size() - 1,
+                {oddsAt[k], "#"}, {popAt[k], "ab"}, {500, "\r\n"}, {1, "OX"}, otherDay,
+                Units::Races, oddsOf[k], true);
         for (Kind& k : kinds_) Write(k.file, Join(k.records));
     }
 
-    void Add(const char* name, fs::path file, std::vector<std::string> records, std::size_t hit,
-             Hit shown, Hit number, Hit lineBreak, Hit id, Units units, Get get, bool silent) {
-        kinds_.push_back({name, std::move(file), std::move(records), hit, std::move(shown),
-                          std::move(number), std::move(lineBreak), std::move(id), units, get,
-                          silent});
+    // The damage hits the first record, one in the middle (`middle`) and the last one.
+    void Add(jvdata::DayFileKind kind, const char* name, fs::path file,
+             std::vector<std::string> records, std::size_t middle, std::size_t last, Hit shown,
+             Hit number, Hit lineBreak, Hit id, Hit otherKey, Units units, Get get, bool silent) {
+        std::vector<std::size_t> hits{0};
+        for (std::size_t h : {middle, last})
+            if (h != hits.back()) hits.push_back(h);
+        kinds_.push_back({kind,
+                          name,
+                          std::move(file),
+                          std::move(records),
+                          std::move(hits),
+                          std::move(shown),
+                          std::move(number),
+                          std::move(lineBreak),
+                          std::move(id),
+                          std::move(otherKey),
+                          units,
+                          get,
+                          silent,
+                          false,
+                          0,
+                          {}});
     }
     static void Write(const fs::path& file, const std::string& bytes) {
         fs::create_directories(file.parent_path());
@@ -251,44 +382,72 @@ protected:
 
 } // namespace
 
-TEST_F(DayFileKinds, EveryKindUnderEveryDamageTellsWhatItLostAndShowsNothingDamaged) {
-    ASSERT_EQ(Load(kDay), raceday::DayLoadResult::Loaded);
+TEST_P(DayFileKinds, EveryDamageIsToldWithWhatItLostAndNothingDamagedIsShown) {
+    const auto of = std::find_if(kinds_.begin(), kinds_.end(),
+                                 [&](const Kind& k) { return k.kind == GetParam().kind; });
+    ASSERT_NE(of, kinds_.end()) << "no rows for the kind of " << GetParam().what;
+    const Kind& kind = *of;
+    auto load = [&] {
+        if (!kind.made.empty()) fs::remove(kind.made);
+        return Load(kDay);
+    };
+    ASSERT_EQ(load(), raceday::DayLoadResult::Loaded);
     ASSERT_EQ(notifier.messages, std::vector<std::string>{});
-    std::vector<std::map<std::string, std::string>> sound;
-    for (const Kind& k : kinds_) sound.push_back(ShownOf(Day(), k));
+    const std::map<std::string, std::string> sound = ShownOf(Day(), kind);
+    // The analysis record of the search hit the race card opens.
+    const std::string hitRecord(Day().gDayHorseAnalysis[1][0].Bytes());
+    const std::map<std::string, std::string> screens = ScreensShow(dir.path(), kind, hitRecord);
 
-    std::vector<std::pair<std::size_t, Damage>> rows = {{1, Damage::BlankSlot},
-                                                        {6, Damage::TabInComment}};
-    for (std::size_t k = 0; k < kinds_.size(); ++k)
+    std::vector<std::pair<std::size_t, Damage>> rows;
+    if (kind.kind == jvdata::DayFileKind::Runners)
+        rows.emplace_back(kind.hits[1], Damage::BlankSlot);
+    if (kind.kind == jvdata::DayFileKind::Comments)
+        rows.emplace_back(kind.hits[1], Damage::TabInComment);
+    for (std::size_t hit : kind.hits)
         for (int d = 0; d <= static_cast<int>(Damage::Unreadable); ++d)
-            rows.emplace_back(k, static_cast<Damage>(d));
-    for (const auto& [k, damage] : rows) {
-        const Kind& kind = kinds_[k];
-        SCOPED_TRACE(kind.file.filename().string() + ", damage " +
-                     std::to_string(static_cast<int>(damage)));
-        WriteBytes(kind.file, Damaged(kind, damage));
+            rows.emplace_back(hit, static_cast<Damage>(d));
+    for (const auto& [hit, damage] : rows) {
+        SCOPED_TRACE(kind.file.filename().string() + ", record " + std::to_string(hit) +
+                     ", damage " + std::to_string(static_cast<int>(damage)));
+        // A cut before the first record leaves a file of no bytes: the files are made with a
+        // record, so that is damage.
+        const Damage done = damage == Damage::CutAtRecordEnd && hit == 0 ? Damage::Empty : damage;
+        const bool alone =
+            kind.lineEndAlone && (damage == Damage::CrOnly || damage == Damage::LfOnly);
+        WriteBytes(kind.file, Damaged(kind, hit, damage));
         notifier.messages.clear();
         raceday::DayLoadResult result;
         {
             std::optional<UnreadableFile> unreadable;
             if (damage == Damage::Unreadable) unreadable.emplace(kind.file);
-            result = Load(kDay);
+            result = load();
+        }
+        std::map<std::string, std::string> screensNow;
+        {
+            std::optional<UnreadableFile> unreadable;
+            if (damage == Damage::Unreadable) unreadable.emplace(kind.file);
+            screensNow = ScreensShow(dir.path(), kind, hitRecord);
         }
         WriteBytes(kind.file, Join(kind.records));
+        // The screens show a unit's sound data or nothing, never damage and never another
+        // unit's data in its place.
+        for (const auto& [unit, value] : screensNow)
+            EXPECT_TRUE(SoundOrBlank(value, screens.at(unit)) || damage == Damage::TabInComment)
+                << unit;
         ASSERT_LE(notifier.messages.size(), 1u);
         const std::string message = notifier.messages.empty() ? "" : notifier.messages.front();
 
         const std::map<std::string, std::string> shown = ShownOf(Day(), kind);
         std::size_t lost = 0;
         for (const auto& [unit, value] : shown) {
-            const std::string& was = sound[k].at(unit);
+            const std::string& was = sound.at(unit);
             if (value == was) continue;
             ++lost;
             // Nothing damaged is shown: a unit shows its sound data or nothing (past runs: some
-            // of the horse's own).
-            const bool blank = value.find_first_not_of(' ') == std::string::npos;
-            EXPECT_TRUE(blank || was.find(value) != std::string::npos ||
-                        damage == Damage::TabInComment)
+            // of the horse's own, each in its place). A horse file cut at a record end is the
+            // file of a horse with fewer runs: its runs move up, as the horse's would.
+            const bool fewerRuns = done == Damage::CutAtRecordEnd && kind.silentAtRecordEnd;
+            EXPECT_TRUE(SoundOrBlank(value, was) || damage == Damage::TabInComment || fewerRuns)
                 << unit;
         }
 
@@ -300,8 +459,8 @@ TEST_F(DayFileKinds, EveryKindUnderEveryDamageTellsWhatItLostAndShowsNothingDama
             EXPECT_EQ(message, "レースデータ（" + Stem(kDay) +
                                    ".jvRA）が壊れているため、この開催日を読み込めません。");
             EXPECT_EQ(lost, std::size(kRaces));
-        } else if (damage == Damage::BlankSlot || damage == Damage::TabInComment ||
-                   (damage == Damage::CutAtRecordEnd && kind.silentAtRecordEnd)) {
+        } else if (damage == Damage::BlankSlot || damage == Damage::TabInComment || alone ||
+                   (done == Damage::CutAtRecordEnd && kind.silentAtRecordEnd)) {
             EXPECT_EQ(message, "");
             // The comment with a tab is shown as it now reads.
             EXPECT_TRUE(damage != Damage::TabInComment ||
@@ -310,10 +469,13 @@ TEST_F(DayFileKinds, EveryKindUnderEveryDamageTellsWhatItLostAndShowsNothingDama
             // One line for the file, and no other; what one record held, that record alone.
             EXPECT_EQ(message.find('\n'), std::string::npos) << message;
             EXPECT_EQ(Told(message, kind), lost) << message;
-            if (damage >= Damage::ShownField && damage <= Damage::WrongId) {
+            if (CostsOneRecord(damage)) {
                 EXPECT_EQ(lost, 1u);
             }
-            EXPECT_EQ(lost == 0, damage == Damage::Duplicated);
+            EXPECT_EQ(lost == 0, CostsNothing(damage));
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, DayFileKinds, ::testing::ValuesIn(jvdata::DayFileKinds()),
+                         [](const auto& kind) { return "Kind" + std::to_string(kind.index); });
