@@ -188,15 +188,22 @@ void FetchHost::ReadRaceOdds() {
     static_cast<void>(day.oddsCache.TakeFilesRead());
     raceday::DayLoadSteps plain;
     raceday::DayReport report;
+    std::size_t filesRead = 0;
     {
         // The files are looked at once: the count reads what the re-read read.
         jvdata::OddsFileCache::Hold hold(day.oddsCache);
         plain.ReadRaceOdds(day);
-        raceday::ReportOddsFilesRead(day, report);
+        filesRead = raceday::ReportOddsFilesRead(day, report);
     }
     // A file that is there but cannot be read is not one without odds, and a file the fetch left
-    // damaged is counted as the day load counts it: said where the fetch's other failures go.
-    for (const std::string& line : report.Lines()) ReportError(*this, line);
+    // damaged is counted as the day load counts it: said where the fetch's other failures go,
+    // each once while it stays as it was told.
+    if (filesRead == 0) return;
+    std::vector<std::string>& told = Flags().toldOddsDamage;
+    const std::vector<std::string> lines = report.Lines();
+    for (const std::string& line : lines)
+        if (std::find(told.begin(), told.end(), line) == told.end()) ReportError(*this, line);
+    told = lines;
 }
 
 void FetchHost::RereadResults() {

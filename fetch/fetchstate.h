@@ -4,6 +4,8 @@
 // the owner's to say (keiba/operations.h).
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace fetch {
 
@@ -15,6 +17,9 @@ struct FetchFlags {
     bool gAutoOddsBusy = false;
     // 1 = the running import is to stop at its next pass; cleared when the import ends.
     std::uint8_t gJvCancel = 0;
+    // What the last re-read of the odds files told of their damage: a file the timers' fetches
+    // rewrite minute by minute while it keeps a damaged piece is told once, not at every fetch.
+    std::vector<std::string> toldOddsDamage;
 };
 
 } // namespace fetch

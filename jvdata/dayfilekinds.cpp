@@ -103,14 +103,16 @@ RecordKey KeyOf(const DayFileKindInfo& kind, std::string_view record) {
 }
 
 bool NamesRace(const DayFileKindInfo& kind, std::string_view record, const RaceKey& race) {
-    const RecordKey key = KeyOf(kind, record);
-    auto same = [](FieldPos place, std::string_view part, std::string_view of) {
-        return place.width == 0 || part == of;
+    // Part by part as KeyOf finds them, without building the whole key: the odds step of a day
+    // load asks this of every record it places.
+    auto same = [&](FieldPos place, std::string_view of) {
+        return place.width == 0 || (record.size() >= place.pos - 1 + place.width &&
+                                    record.substr(place.pos - 1, place.width) == of);
     };
     const RecordKeyPlace& k = kind.key;
-    return k.date.width > 0 && k.raceNo.width > 0 && same(k.date, key.date8, race.Date8()) &&
-           same(k.venue, key.venue, race.Venue()) && same(k.meeting, key.meeting, race.Meeting()) &&
-           same(k.day, key.day, race.Day()) && same(k.raceNo, key.raceNo, race.RaceNo());
+    return k.date.width > 0 && k.raceNo.width > 0 && same(k.date, race.Date8()) &&
+           same(k.venue, race.Venue()) && same(k.meeting, race.Meeting()) &&
+           same(k.day, race.Day()) && same(k.raceNo, race.RaceNo());
 }
 
 std::string LossText(DayFileKind kind, std::size_t count, std::size_t races) {

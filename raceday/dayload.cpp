@@ -616,15 +616,16 @@ std::size_t OddsFileLoss(RaceDay& day, jvdata::DayFileKind kind, const fs::path&
     return exists ? lost.Count() : 0;
 }
 
-void ReportOddsFilesRead(RaceDay& day, DayReport& report) {
-    for (const keiba::IoResult& failure : day.oddsCache.TakeReadFailures())
-        report.Unreadable(failure);
+std::size_t ReportOddsFilesRead(RaceDay& day, DayReport& report) {
+    std::vector<keiba::IoResult> failures = day.oddsCache.TakeReadFailures();
+    for (const keiba::IoResult& failure : failures) report.Unreadable(failure);
     const std::vector<std::string> read = day.oddsCache.TakeFilesRead();
     const jvdata::OddsDayFiles files = day.OddsFiles();
     for (std::size_t k = 0; k < files.paths.size(); ++k)
         if (std::find(read.begin(), read.end(), files.paths[k].native()) != read.end())
             report.Lost(jvdata::OddsKind(k), files.paths[k],
                         OddsFileLoss(day, jvdata::OddsKind(k), files.paths[k]));
+    return read.size() + failures.size();
 }
 
 OddsLosses ReadDayOdds(RaceDay& day, DayLoadSteps& steps) {

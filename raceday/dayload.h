@@ -144,7 +144,8 @@ std::size_t OddsFileLoss(RaceDay& day, jvdata::DayFileKind kind, const std::file
 // What the odds files read since the day load or the last call could not give, into `report`: the
 // files the odds cache could not read, and the races each file it read lost of the day
 // (OddsFileLoss). The re-read of a race's odds after a fetch tells its files' damage through it.
-void ReportOddsFilesRead(RaceDay& day, DayReport& report);
+// Returns how many files were read, or could not be.
+std::size_t ReportOddsFilesRead(RaceDay& day, DayReport& report);
 
 // The results re-read of the day of `stem` (the hidden `HrReadBtn`'s work), through the load's
 // readers of the race, runner and payout files. Returns true when the shown race has just got its

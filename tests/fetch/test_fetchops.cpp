@@ -96,7 +96,8 @@ TEST_F(FetchFixture, AFailedOpenGoesToTheLabelAndTheErrorLog) {
 
 // What the re-read after a fetch could not take goes to the label and the error log, as a failed
 // fetch does: a damaged payout record, and the races an odds file lost, counted as the day load
-// counts them. A file is told once, when it is read, not at every re-read of a race.
+// counts them. A file is told once, when it is read, not at every re-read of a race, nor again
+// when a fetch rewrites it with the same damage.
 TEST_F(FetchFixture, AReReadTellsWhatTheFilesItReadLost) {
     LoadRaces(2);
     const std::string lost = "の一部が壊れているため、";
@@ -127,6 +128,11 @@ TEST_F(FetchFixture, AReReadTellsWhatTheFilesItReadLost) {
         EXPECT_EQ(Slurp(dir / "ErrorLog.txt"), keiba::Sj("【エラー】14:03:09：" + c.text) + "\r\n");
     }
     fetchHost.labels.clear();
+    fetchHost.FetchHost::ReadRaceOdds();
+    EXPECT_EQ(fetchHost.labels, std::vector<std::string>{});
+    // A fetch that rewrites the file keeping its damaged piece has nothing new to tell.
+    WriteBytes(cases[1].file, cases[1].bytes + "");
+    fs::last_write_time(cases[1].file, fs::file_time_type::clock::now() - std::chrono::hours(1));
     fetchHost.FetchHost::ReadRaceOdds();
     EXPECT_EQ(fetchHost.labels, std::vector<std::string>{});
 }
