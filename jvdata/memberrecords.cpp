@@ -14,29 +14,39 @@ namespace jvdata {
 namespace {
 
 // A rate of a run block: blanks, or a decimal number with blanks around it ("0.323", "12.5 ",
-// "-0.8"): an optional minus, digits with at most one point among them.
-bool IsRate(std::string_view f) {
-    const std::size_t b = f.find_first_not_of(' ');
-    if (b == std::string_view::npos) return true;
-    const std::string_view t = f.substr(b, f.find_last_not_of(' ') + 1 - b);
-    std::size_t i = t.front() == '-' ? 1 : 0, digits = 0, points = 0;
-    for (; i < t.size(); ++i) {
-        if (t[i] == '.')
+// "-0.8"): an optional minus, digits with at most one point among them. One pass, as every
+// record of a file passes through it four times.
+inline bool IsRate(std::string_view f) {
+    std::size_t i = 0;
+    const std::size_t n = f.size();
+    while (i < n && f[i] == ' ') ++i;
+    if (i == n) return true;
+    if (f[i] == '-') ++i;
+    unsigned digits = 0, points = 0;
+    for (; i < n && f[i] != ' '; ++i) {
+        if (f[i] == '.')
             ++points;
-        else if (t[i] >= '0' && t[i] <= '9')
+        else if (static_cast<unsigned>(f[i] - '0') <= 9)
             ++digits;
         else
             return false;
     }
+    for (; i < n; ++i) // blanks after the number, and nothing else
+        if (f[i] != ' ') return false;
     return digits > 0 && points <= 1;
 }
 
 // A signed whole number right-aligned in its field ("-12", " 15"), or blanks.
-bool IsSignedTotal(std::string_view f) {
-    std::size_t i = f.find_first_not_of(' ');
-    if (i == std::string_view::npos) return true;
+inline bool IsSignedTotal(std::string_view f) {
+    std::size_t i = 0;
+    const std::size_t n = f.size();
+    while (i < n && f[i] == ' ') ++i;
+    if (i == n) return true;
     if (f[i] == '-' || f[i] == '+') ++i;
-    return i < f.size() && IsAsciiDigits(f.substr(i));
+    if (i == n) return false;
+    for (; i < n; ++i)
+        if (static_cast<unsigned>(f[i] - '0') > 9) return false;
+    return true;
 }
 
 // What a byte is, as bits: each position of an analysis record may hold bytes of some of these
@@ -115,49 +125,6 @@ constexpr std::array<std::uint16_t, kAnalysisLength> MakeRecordClasses() {
 }
 constexpr std::array<std::uint16_t, kAnalysisLength> kRecordClasses = MakeRecordClasses();
 
-// The SSE2 path reads a record sixteen bytes a chunk: the chunks at 0, 16, .., 352, and one at
-// 362 over the last sixteen bytes. Of each chunk, the bits of the positions that must hold a
-// digit, a digit or a blank, and no line break (every position but the last two); the few
-// positions of other classes are looked up one by one (kOddPositions).
-constexpr std::size_t kChunks = (kAnalysisLength + 15) / 16;
-constexpr std::size_t ChunkAt(std::size_t c) {
-    return std::min(c * 16, kAnalysisLength - 16);
-}
-struct ChunkMasks {
-    std::uint16_t digit = 0, number = 0, noBreak = 0;
-};
-constexpr std::array<ChunkMasks, kChunks> MakeChunkMasks() {
-    std::array<ChunkMasks, kChunks> m{};
-    for (std::size_t c = 0; c < kChunks; ++c)
-        for (std::size_t b = 0; b < 16; ++b) {
-            const std::uint16_t classes = kRecordClasses[ChunkAt(c) + b];
-            const auto bit = static_cast<std::uint16_t>(1u << b);
-            if (classes == kDigit) m[c].digit |= bit;
-            if (classes == (kDigit | kBlank)) m[c].number |= bit;
-            if ((classes & (kCr | kLf)) == 0) m[c].noBreak |= bit;
-        }
-    return m;
-}
-constexpr std::array<ChunkMasks, kChunks> kChunkMasks = MakeChunkMasks();
-
-constexpr bool IsOddPosition(std::size_t i) {
-    const std::uint16_t c = kRecordClasses[i];
-    return c != kDigit && c != (kDigit | kBlank) && c != kNoBreak && (c & (kCr | kLf)) == 0;
-}
-constexpr std::size_t CountOddPositions() {
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < kAnalysisLength; ++i) n += IsOddPosition(i) ? 1 : 0;
-    return n;
-}
-constexpr std::array<std::uint16_t, CountOddPositions()> MakeOddPositions() {
-    std::array<std::uint16_t, CountOddPositions()> odd{};
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < kAnalysisLength; ++i)
-        if (IsOddPosition(i)) odd[n++] = static_cast<std::uint16_t>(i);
-    return odd;
-}
-constexpr auto kOddPositions = MakeOddPositions();
-
 // Whether every byte is of a class its position may hold: every byte looked up in the tables.
 bool ClassesHold(std::string_view rec) {
     std::uint16_t bad = 0;
@@ -167,30 +134,111 @@ bool ClassesHold(std::string_view rec) {
     return bad == 0;
 }
 
-#if defined(__SSE2__)
-// The same, sixteen bytes at a time: the digits, blanks and line breaks of a chunk found by
-// comparing, then held to the chunk's masks.
-bool ClassesHoldSse2(std::string_view rec) {
-    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9), blank = _mm_set1_epi8(' '),
-                  cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    unsigned bad = 0;
-    for (std::size_t c = 0; c < kChunks; ++c) {
-        const __m128i v =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(rec.data() + ChunkAt(c)));
-        const __m128i d = _mm_sub_epi8(v, zero);
-        const auto digit = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(d, nine), d))); // '0'..'9'
-        const auto number =
-            digit | static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
-        const auto lineBreak = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
-        const ChunkMasks& m = kChunkMasks[c];
-        bad |= (~digit & m.digit) | (~number & m.number) | (lineBreak & m.noBreak);
+// The SSE2 path reads a record sixteen bytes a chunk: the chunks at 0, 16, .., 352, and one at
+// 362 over the last sixteen bytes. The bytes a position may hold are, for every position of the
+// layout, two ranges and two bytes beside them (a line break's place: blank or CR; a rate's:
+// digits, '-' to '.', blank), so that each chunk is held to its positions by the same dozen
+// instructions, with no position looked up on its own.
+constexpr std::size_t kChunks = (kAnalysisLength + 15) / 16;
+constexpr std::size_t ChunkAt(std::size_t c) {
+    return std::min(c * 16, kAnalysisLength - 16);
+}
+
+// The bytes of a position: from[k] to from[k] + span[k] for both ranges k, and both `also`.
+struct PositionBytes {
+    std::uint8_t from[2]{}, span[2]{}, also[2]{};
+    bool fits = false;
+};
+constexpr PositionBytes BytesOf(std::uint16_t classes) {
+    auto allowed = [&](unsigned b) { return (kByteClasses[b] & classes) != 0; };
+    // The runs of allowed bytes: the two longest become the ranges.
+    struct Run {
+        unsigned from = 0, to = 0;
+    };
+    Run runs[8]{};
+    std::size_t n = 0;
+    for (unsigned b = 0; b < 256; ++b) {
+        if (!allowed(b)) continue;
+        if (n > 0 && runs[n - 1].to + 1 == b) {
+            runs[n - 1].to = b;
+            continue;
+        }
+        if (n == 8) return {};
+        runs[n++] = {b, b};
     }
-    for (std::uint16_t i : kOddPositions)
-        bad |= (kByteClasses[static_cast<unsigned char>(rec[i])] & kRecordClasses[i]) == 0;
-    const std::string_view tail = rec.substr(kAnalysisLength - 2);
-    return bad == 0 && (tail == "\r\n" || tail == "  ");
+    if (n == 0) return {};
+    for (std::size_t i = 0; i < n; ++i) // longest first
+        for (std::size_t j = i + 1; j < n; ++j)
+            if (runs[j].to - runs[j].from > runs[i].to - runs[i].from) std::swap(runs[i], runs[j]);
+    PositionBytes p;
+    for (std::size_t k = 0; k < 2; ++k) {
+        const Run r = runs[k < n ? k : 0];
+        p.from[k] = static_cast<std::uint8_t>(r.from);
+        p.span[k] = static_cast<std::uint8_t>(r.to - r.from);
+    }
+    // The bytes of the shorter runs, two at most; where fewer, the first range's first again.
+    std::size_t also = 0;
+    p.also[0] = p.also[1] = p.from[0];
+    for (std::size_t k = 2; k < n; ++k)
+        for (unsigned b = runs[k].from; b <= runs[k].to; ++b) {
+            if (also == 2) return {};
+            p.also[also++] = static_cast<std::uint8_t>(b);
+        }
+    p.fits = true;
+    return p;
+}
+
+// Of each chunk, the six rows of sixteen bytes the SSE2 path compares with.
+struct ChunkBytes {
+    alignas(16) std::uint8_t from0[16], span0[16], from1[16], span1[16], also0[16], also1[16];
+    std::size_t at; // ChunkAt
+};
+constexpr std::array<ChunkBytes, kChunks> MakeChunkBytes() {
+    std::array<ChunkBytes, kChunks> t{};
+    for (std::size_t c = 0; c < kChunks; ++c) {
+        t[c].at = ChunkAt(c);
+        for (std::size_t b = 0; b < 16; ++b) {
+            const PositionBytes p = BytesOf(kRecordClasses[ChunkAt(c) + b]);
+            t[c].from0[b] = p.from[0];
+            t[c].span0[b] = p.span[0];
+            t[c].from1[b] = p.from[1];
+            t[c].span1[b] = p.span[1];
+            t[c].also0[b] = p.also[0];
+            t[c].also1[b] = p.also[1];
+        }
+    }
+    return t;
+}
+alignas(64) constexpr std::array<ChunkBytes, kChunks> kChunkBytes = MakeChunkBytes();
+constexpr bool EveryPositionFits() {
+    for (std::uint16_t classes : kRecordClasses)
+        if (!BytesOf(classes).fits) return false;
+    return true;
+}
+static_assert(EveryPositionFits(), "a position's bytes are more than two ranges and two bytes");
+
+#if defined(__SSE2__)
+inline __m128i Row(const std::uint8_t (&row)[16]) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(row));
+}
+// Where v - from, as an unsigned byte, is no more than span.
+inline __m128i InRange(__m128i v, __m128i from, __m128i span) {
+    const __m128i d = _mm_sub_epi8(v, from);
+    return _mm_cmpeq_epi8(_mm_min_epu8(d, span), d);
+}
+
+// The same, sixteen bytes at a time.
+bool ClassesHoldSse2(std::string_view rec) {
+    __m128i all = _mm_set1_epi8(-1);
+    for (const ChunkBytes& t : kChunkBytes) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rec.data() + t.at));
+        const __m128i ranges = _mm_or_si128(InRange(v, Row(t.from0), Row(t.span0)),
+                                            InRange(v, Row(t.from1), Row(t.span1)));
+        const __m128i also =
+            _mm_or_si128(_mm_cmpeq_epi8(v, Row(t.also0)), _mm_cmpeq_epi8(v, Row(t.also1)));
+        all = _mm_and_si128(all, _mm_or_si128(ranges, also));
+    }
+    return _mm_movemask_epi8(all) == 0xFFFF;
 }
 #endif
 
@@ -274,21 +322,22 @@ bool IsSoundAnalysisRecordBy(std::string_view rec, CheckPath path) {
     const bool classes = ClassesHold(rec);
 #endif
     if (!classes) return false;
-    const std::string_view tail = rec.substr(rec.size() - 2);
+    // The record is whole: its fields are taken without Field's bounds.
+    auto at = [&](std::size_t pos, std::size_t width) { return rec.substr(pos - 1, width); };
+    auto field = [&](FieldPos f) { return at(f.pos, f.width); };
+    const std::string_view tail = at(kAnalysisLength - 1, 2);
     if (tail != "\r\n" && tail != "  ") return false;
-    if (TwoDigitValue(Field(rec, A::kRaceSlot)) >= kMaxRaces ||
-        TwoDigitValue(Field(rec, A::kHorseNo)) > kMaxRunners ||
-        !IsRaceKeyParts(Field(rec, A::kDate8), Field(rec, A::kVenue), {}, {},
-                        Field(rec, A::kRaceNo)) ||
-        !IsCp932Text(Field(rec, A::kHorseName)) || !IsCp932Text(Field(rec, A::kRakuGen)))
+    if (TwoDigitValue(field(A::kRaceSlot)) >= kMaxRaces ||
+        TwoDigitValue(field(A::kHorseNo)) > kMaxRunners)
         return false;
     for (std::size_t block : {A::kThisRunPos, A::kPreviousRunPos}) {
-        const std::string_view b = Field(rec, block, kAnalysisRunLength);
-        if (!IsRate(Field(b, Run::kHiLvRate)) || !IsRate(Field(b, Run::kLoLvRate)) ||
-            !IsSignedTotal(Field(b, Run::kPast5Total)))
+        auto run = [&](FieldPos f) { return at(block + f.pos - 1, f.width); };
+        if (!IsRate(run(Run::kHiLvRate)) || !IsRate(run(Run::kLoLvRate)) ||
+            !IsSignedTotal(run(Run::kPast5Total)))
             return false;
     }
-    return true;
+    return IsRaceKeyParts(field(A::kDate8), field(A::kVenue), {}, {}, field(A::kRaceNo)) &&
+           IsCp932Text(field(A::kHorseName)) && IsCp932Text(field(A::kRakuGen));
 }
 
 bool IsSoundRaceComment(std::string_view comment) {

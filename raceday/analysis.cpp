@@ -512,19 +512,21 @@ keiba::IoResult MissingFolder(const fs::path& file) {
 
 } // namespace
 
+AnalysisDayCheck::AnalysisDayCheck(std::string_view date8)
+    : kind_(jvdata::KindInfo(jvdata::DayFileKind::Analysis))
+    , date8_(date8) {}
+
 bool IsSoundAnalysisRecordOf(std::string_view record, std::string_view date8) {
-    const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Analysis);
-    return record.size() == kind.recordLength && jvdata::KeyOf(kind, record).date8 == date8 &&
-           kind.sound(record);
+    return AnalysisDayCheck(date8)(record);
 }
 
 AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view date8) {
     const jvdata::DayFileKindInfo& kind = jvdata::KindInfo(jvdata::DayFileKind::Analysis);
     const std::size_t length = kind.recordLength;
     const std::size_t dateAt = kind.key.date.pos - 1;
+    const AnalysisDayCheck sound(date8);
     auto soundAt = [&](std::size_t at) {
-        return at + length <= bytes.size() &&
-               IsSoundAnalysisRecordOf(bytes.substr(at, length), date8);
+        return at + length <= bytes.size() && sound(bytes.substr(at, length));
     };
     AnalysisRecords out;
     if (date8.size() != kind.key.date.width) return out;

@@ -2,6 +2,7 @@
 // The members' analysis records, race comments and hand-input R horses of a day, and their
 // decoding into the race texts.
 
+#include "jvdata/dayfilekinds.h"
 #include "jvdata/filestamp.h"
 #include "jvdata/memberrecords.h"
 #include "keiba/fileio.h"
@@ -96,6 +97,21 @@ AnalysisRecords ReadAnalysisRecords(std::string_view bytes, std::string_view dat
 // Whether a piece of an analysis file is a sound record (jvdata::IsSoundAnalysisRecord) of the
 // day `date8`: what ReadAnalysisRecords takes where nothing before it is damaged.
 bool IsSoundAnalysisRecordOf(std::string_view record, std::string_view date8);
+// The same for the many records of one day's file: the kind's place of the date is looked up
+// once, and the date compared before the record is checked.
+class AnalysisDayCheck {
+public:
+    explicit AnalysisDayCheck(std::string_view date8);
+    bool operator()(std::string_view record) const {
+        return record.size() == kind_.recordLength &&
+               record.substr(kind_.key.date.pos - 1, kind_.key.date.width) == date8_ &&
+               kind_.sound(record);
+    }
+
+private:
+    const jvdata::DayFileKindInfo& kind_;
+    std::string_view date8_;
+};
 
 // What reading an analysis file found, kept for as long as the file keeps the stamp it was read
 // at, so that a search over years of files that do not change checks each once. Either every

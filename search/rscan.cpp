@@ -5,6 +5,10 @@
 
 #include <sys/mman.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -240,21 +244,30 @@ bool VisitSoundRecords(const std::filesystem::path& path, const std::string& dat
             verdicts.Keep(path, date8, *read.stamp, std::move(v));
     };
     lost = 0;
-    if (!known || known->whole) {
-        // A file as it arrives is whole: each record checked as it is visited, or not at all
-        // where the file was found so before.
-        bool whole = known || file.size() % kLength == 0;
-        for (std::size_t i = file.size() / kLength; whole && i-- > 0;) {
-            const std::string_view rec = file.substr(i * kLength, kLength);
-            if (i >= kAhead) FetchAhead(file.data() + (i - kAhead) * kLength);
-            if (!known && !raceday::IsSoundAnalysisRecordOf(rec, date8)) {
+    const std::size_t count = file.size() / kLength;
+    auto at = [&](std::size_t i) {
+        if (i >= kAhead) FetchAhead(file.data() + (i - kAhead) * kLength);
+        return file.substr(i * kLength, kLength);
+    };
+    if (known && known->whole) {
+        for (std::size_t i = count; i-- > 0;)
+            if (!visit(at(i))) return false;
+        return true;
+    }
+    if (!known) {
+        // A file as it arrives is whole: each record checked as it is visited.
+        bool whole = file.size() % kLength == 0;
+        const raceday::AnalysisDayCheck sound(date8);
+        for (std::size_t i = count; whole && i-- > 0;) {
+            const std::string_view rec = at(i);
+            if (!sound(rec)) {
                 whole = false;
                 break;
             }
             if (!visit(rec)) return false;
         }
         if (whole) {
-            if (!known) keep(Verdict{true, {}, 0});
+            keep(Verdict{true, {}, 0});
             return true;
         }
         restart();
@@ -270,6 +283,26 @@ bool VisitSoundRecords(const std::filesystem::path& path, const std::string& dat
     for (auto it = v.starts.rbegin(); it != v.starts.rend(); ++it)
         if (!visit(file.substr(*it, kLength))) return false;
     return true;
+}
+
+// A row written past the cache: a walk writes many times the rows the cache holds, and the
+// screen reads back only those it shows, so each row's lines are not fetched only to be
+// overwritten. The rows of a file are made visible (RowsWritten) before the file is published.
+static_assert(sizeof(RHit) % 16 == 0 && RHitStore::kChunkBytes % 16 == 0);
+inline void WriteRow(RHit* to, const RHit& row) {
+#if defined(__SSE2__)
+    const auto* from = reinterpret_cast<const char*>(&row);
+    auto* at = reinterpret_cast<__m128i*>(to);
+    for (std::size_t i = 0; i < sizeof(RHit) / 16; ++i)
+        _mm_stream_si128(at + i, _mm_loadu_si128(reinterpret_cast<const __m128i*>(from) + i));
+#else
+    *to = row;
+#endif
+}
+inline void RowsWritten() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
 }
 
 constexpr const char* kOutOfMemory = "メモリが足りないため、検索を途中で打ち切りました。";
@@ -355,13 +388,9 @@ void RScanState::Run(const RScanRequest& request) {
                     const std::string_view file(bytes.Data(), read.size);
                     // Only sound records of the file's day are looked at, as the day load takes
                     // them: damage is never a hit, and the records after it are still found.
-                    auto visit = [&](std::string_view rec) {
-                        if (CancelRequested()) {
-                            f.cut = true;
-                            return false;
-                        }
-                        if (RSkipped(rec) || !RCountable(rec) || !request.filter->Matches(rec))
-                            return true;
+                    // A hit: its row and its tally. Kept out of the test of each record, which
+                    // most records go no further than.
+                    auto hit = [&](std::string_view rec) __attribute__((noinline)) {
                         if (room == 0) {
                             const RHitStore::Take take = store_->TakeChunk(row);
                             if (take != RHitStore::Take::Taken) {
@@ -379,12 +408,22 @@ void RScanState::Run(const RScanRequest& request) {
                         } else if (f.pieces.empty()) {
                             f.pieces.push_back({row, 0});
                         }
-                        row->Assign(rec);
-                        f.tally.Add(RRaceLevel(rec), row->winPayout, row->placePayout);
+                        const RHit h = RHit::Of(rec);
+                        WriteRow(row, h);
+                        f.tally.Add(RRaceLevel(rec), h.winPayout, h.placePayout);
                         ++row;
                         --room;
                         ++f.pieces.back().count;
                         return true;
+                    };
+                    auto visit = [&](std::string_view rec) {
+                        if (CancelRequested()) {
+                            f.cut = true;
+                            return false;
+                        }
+                        if (RSkipped(rec) || !RCountable(rec) || !request.filter->Matches(rec))
+                            return true;
+                        return hit(rec);
                     };
                     // The rows of the current chunk are written again; a chunk the file
                     // filled before stays unused.
@@ -407,6 +446,7 @@ void RScanState::Run(const RScanRequest& request) {
                     stop = true;
                     f.cut = true;
                 }
+                RowsWritten();
                 finished(k);
             }
         };
