@@ -311,11 +311,53 @@ constexpr std::size_t kHelperThreads = kWalkThreads - 1;
 
 } // namespace
 
+WalkCrew::WalkCrew(std::size_t threads) {
+    threads_.reserve(threads);
+    try {
+        while (threads_.size() < threads) threads_.emplace_back([this] { Serve(); });
+    } catch (const std::system_error&) {
+        // Fewer threads only make the walk slower.
+    }
+}
+
+WalkCrew::~WalkCrew() {
+    Join();
+}
+
+void WalkCrew::Give(std::function<void()> work) {
+    {
+        std::lock_guard lock(mutex_);
+        if (given_) return;
+        given_ = true;
+        work_ = std::move(work);
+    }
+    ready_.notify_all();
+}
+
+void WalkCrew::Join() {
+    Give({});
+    for (std::thread& t : threads_)
+        if (t.joinable()) t.join();
+}
+
+void WalkCrew::Serve() {
+    {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [&] { return given_; });
+    }
+    if (work_) work_();
+}
+
+void RScanState::Run(const RScanRequest& request) {
+    WalkCrew crew(kHelperThreads);
+    Run(request, crew);
+}
+
 // The walk's threads each take the next file, read it, test its records and write its hits
 // into a chunk of their own, while the file is still in their cache; the file's rows are then
 // published in the walk's order. A cancel, a full store or a failure ends the result with the
 // file it cut short: the rows stay a first part of the whole.
-void RScanState::Run(const RScanRequest& request) {
+void RScanState::Run(const RScanRequest& request, WalkCrew& crew) {
     struct FileResult {
         struct Piece {
             RHit* rows;
@@ -451,19 +493,14 @@ void RScanState::Run(const RScanRequest& request) {
             }
         };
 
-        std::vector<std::thread> helpers;
-        helpers.reserve(kHelperThreads);
-        try {
-            while (helpers.size() < kHelperThreads) helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            // Fewer threads only make the walk slower.
-        }
+        crew.Give(work);
         work();
-        for (std::thread& t : helpers) t.join();
+        crew.Join();
     } catch (const std::exception& e) {
         // Nothing was started: the listing or its memory failed.
         failure = std::string("検索を開始できませんでした。") + e.what();
     }
+    crew.Join(); // where nothing was started, the crew is let go
     result.failure = failure;
     result.cancelled = CancelRequested();
     result_ = std::move(result);
@@ -480,7 +517,11 @@ RScanState::Count RScanState::Counted() const {
 
 RScan::RScan(RScanRequest request)
     : state_(std::make_shared<RScanState>()) {
-    worker_ = std::thread([state = state_, request = std::move(request)] { state->Run(request); });
+    // The walk's other threads are started here, by the thread that asks for the walk.
+    auto crew = std::make_unique<WalkCrew>(kHelperThreads);
+    worker_ = std::thread([state = state_, request = std::move(request), crew = std::move(crew)] {
+        state->Run(request, *crew);
+    });
 }
 
 RScan::~RScan() {

@@ -12,8 +12,10 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -143,6 +145,35 @@ struct RScanResult {
 // The threads a walk reads and tests files on: the walk's own and two more.
 inline constexpr std::size_t kWalkThreads = 3;
 
+// The threads a walk takes besides its own, started by the thread that asks for the walk before
+// the walk has its work for them. On a busy machine the system placed the threads that a walk's
+// own thread started, itself just started, on that thread's processor, where they took turns for
+// the whole walk; started by the asking thread, which has run for a while, they are spread like
+// any other.
+class WalkCrew {
+public:
+    // Up to `threads` threads; fewer where the system gives fewer.
+    explicit WalkCrew(std::size_t threads);
+    // Gives nothing if nothing was given, and waits for the threads.
+    ~WalkCrew();
+    WalkCrew(const WalkCrew&) = delete;
+    WalkCrew& operator=(const WalkCrew&) = delete;
+
+    // Each thread runs `work` once. Only the first call gives; an empty `work` lets them go.
+    void Give(std::function<void()> work);
+    // Waits until every thread has run what it was given.
+    void Join();
+
+private:
+    void Serve();
+
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    bool given_ = false;
+    std::function<void()> work_;
+};
+
 // The walk's shared state: the store, the counts the screen shows, the cancel flag.
 class RScanState {
 public:
@@ -170,6 +201,10 @@ public:
     void Run(const RScanRequest& request);
 
 private:
+    friend class RScan;
+    // The same, the other threads those of `crew`.
+    void Run(const RScanRequest& request, WalkCrew& crew);
+
     std::shared_ptr<RHitStore> store_;
     std::atomic<int> daysRead_{0};
     // Count::days in the bits above kCountHitBits, Count::hits below.
