@@ -7,8 +7,10 @@
 #include <emmintrin.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace jvdata {
 namespace {
@@ -136,24 +138,30 @@ bool ClassesHold(std::string_view rec) {
 
 // The SSE2 path reads a record sixteen bytes a chunk: the chunks at 0, 16, .., 352, and one at
 // 362 over the last sixteen bytes. The bytes a position may hold are, for every position of the
-// layout, two ranges and two bytes beside them (a line break's place: blank or CR; a rate's:
-// digits, '-' to '.', blank), so that each chunk is held to its positions by the same dozen
-// instructions, with no position looked up on its own.
+// layout, one or two ranges (a range may run on past 0xFF to 0x00: anything but a line break is
+// 0x0E to 0x09 and 0x0B to 0x0C) and up to two bytes beside them (a past total's: digits, blank,
+// '+' and '-'), so that each chunk is held to its positions by a few instructions, with no
+// position looked up on its own; a chunk whose positions need no second range or no bytes
+// beside their ranges is spared those.
 constexpr std::size_t kChunks = (kAnalysisLength + 15) / 16;
 constexpr std::size_t ChunkAt(std::size_t c) {
     return std::min(c * 16, kAnalysisLength - 16);
 }
 
-// The bytes of a position: from[k] to from[k] + span[k] for both ranges k, and both `also`.
+// The bytes of a position: from[k] to from[k] + span[k] (as bytes, wrapping) for the ranges k
+// below `ranges`, and the `alsos` first of `also`; the places not needed repeat the first range.
 struct PositionBytes {
     std::uint8_t from[2]{}, span[2]{}, also[2]{};
+    std::size_t ranges = 0, alsos = 0;
     bool fits = false;
 };
 constexpr PositionBytes BytesOf(std::uint16_t classes) {
     auto allowed = [&](unsigned b) { return (kByteClasses[b] & classes) != 0; };
-    // The runs of allowed bytes: the two longest become the ranges.
+    // The runs of allowed bytes, one that ends at 0xFF joined to one that starts at 0x00 (its
+    // `to` then below its `from`); the two longest become the ranges.
     struct Run {
         unsigned from = 0, to = 0;
+        constexpr unsigned Span() const { return (to - from) & 0xFFu; }
     };
     Run runs[8]{};
     std::size_t n = 0;
@@ -167,31 +175,38 @@ constexpr PositionBytes BytesOf(std::uint16_t classes) {
         runs[n++] = {b, b};
     }
     if (n == 0) return {};
+    if (n > 1 && runs[0].from == 0 && runs[n - 1].to == 0xFF) {
+        runs[0].from = runs[n - 1].from;
+        --n;
+    }
     for (std::size_t i = 0; i < n; ++i) // longest first
         for (std::size_t j = i + 1; j < n; ++j)
-            if (runs[j].to - runs[j].from > runs[i].to - runs[i].from) std::swap(runs[i], runs[j]);
+            if (runs[j].Span() > runs[i].Span()) std::swap(runs[i], runs[j]);
     PositionBytes p;
+    p.ranges = std::min<std::size_t>(n, 2);
     for (std::size_t k = 0; k < 2; ++k) {
         const Run r = runs[k < n ? k : 0];
         p.from[k] = static_cast<std::uint8_t>(r.from);
-        p.span[k] = static_cast<std::uint8_t>(r.to - r.from);
+        p.span[k] = static_cast<std::uint8_t>(r.Span());
     }
-    // The bytes of the shorter runs, two at most; where fewer, the first range's first again.
-    std::size_t also = 0;
+    // The bytes of the shorter runs, two at most.
     p.also[0] = p.also[1] = p.from[0];
     for (std::size_t k = 2; k < n; ++k)
-        for (unsigned b = runs[k].from; b <= runs[k].to; ++b) {
-            if (also == 2) return {};
-            p.also[also++] = static_cast<std::uint8_t>(b);
+        for (unsigned b = runs[k].from;; b = (b + 1) & 0xFFu) {
+            if (p.alsos == 2) return {};
+            p.also[p.alsos++] = static_cast<std::uint8_t>(b);
+            if (b == runs[k].to) break;
         }
     p.fits = true;
     return p;
 }
 
-// Of each chunk, the six rows of sixteen bytes the SSE2 path compares with.
+// Of each chunk, the rows of sixteen bytes the SSE2 path compares with, and which of them it
+// needs.
 struct ChunkBytes {
     alignas(16) std::uint8_t from0[16], span0[16], from1[16], span1[16], also0[16], also1[16];
-    std::size_t at; // ChunkAt
+    std::size_t at = 0; // ChunkAt
+    std::size_t ranges = 1, alsos = 0;
 };
 constexpr std::array<ChunkBytes, kChunks> MakeChunkBytes() {
     std::array<ChunkBytes, kChunks> t{};
@@ -205,6 +220,8 @@ constexpr std::array<ChunkBytes, kChunks> MakeChunkBytes() {
             t[c].span1[b] = p.span[1];
             t[c].also0[b] = p.also[0];
             t[c].also1[b] = p.also[1];
+            t[c].ranges = std::max(t[c].ranges, p.ranges);
+            t[c].alsos = std::max(t[c].alsos, p.alsos);
         }
     }
     return t;
@@ -227,18 +244,64 @@ inline __m128i InRange(__m128i v, __m128i from, __m128i span) {
     return _mm_cmpeq_epi8(_mm_min_epu8(d, span), d);
 }
 
+// Chunk C held to its positions: `all` keeps the bytes that are of a class their position may
+// hold.
+template <std::size_t C> inline void HoldChunk(const char* rec, __m128i& all) {
+    constexpr const ChunkBytes& t = kChunkBytes[C];
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rec + t.at));
+    __m128i held = InRange(v, Row(t.from0), Row(t.span0));
+    if constexpr (t.ranges > 1) held = _mm_or_si128(held, InRange(v, Row(t.from1), Row(t.span1)));
+    if constexpr (t.alsos > 0) held = _mm_or_si128(held, _mm_cmpeq_epi8(v, Row(t.also0)));
+    if constexpr (t.alsos > 1) held = _mm_or_si128(held, _mm_cmpeq_epi8(v, Row(t.also1)));
+    all = _mm_and_si128(all, held);
+}
+
 // The same, sixteen bytes at a time.
 bool ClassesHoldSse2(std::string_view rec) {
     __m128i all = _mm_set1_epi8(-1);
-    for (const ChunkBytes& t : kChunkBytes) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rec.data() + t.at));
-        const __m128i ranges = _mm_or_si128(InRange(v, Row(t.from0), Row(t.span0)),
-                                            InRange(v, Row(t.from1), Row(t.span1)));
-        const __m128i also =
-            _mm_or_si128(_mm_cmpeq_epi8(v, Row(t.also0)), _mm_cmpeq_epi8(v, Row(t.also1)));
-        all = _mm_and_si128(all, _mm_or_si128(ranges, also));
+    [&]<std::size_t... C>(std::index_sequence<C...>) {
+        (HoldChunk<C>(rec.data(), all), ...);
     }
+    (std::make_index_sequence<kChunks>{});
     return _mm_movemask_epi8(all) == 0xFFFF;
+}
+
+// The rates and the past total of a run block, as IsRate and IsSignedTotal read them, from the
+// sixteen bytes that start at its first rate: each a few bits of the masks of its blanks,
+// digits, points and signs, bit i standing for byte i.
+constexpr std::size_t kRunNumbersAt = TAnalysisRun::kHiLvRate.pos;
+static_assert(TAnalysisRun::kLoLvRate.pos == kRunNumbersAt + 5 &&
+              TAnalysisRun::kPast5Total.pos + TAnalysisRun::kPast5Total.width ==
+                  kRunNumbersAt + 16);
+// A rate of five bytes (bits 0..4): blanks, or one run of bytes, a minus first or not, then
+// digits with at most one point among them.
+constexpr bool RateShape(unsigned blank, unsigned digit, unsigned point, unsigned minus) {
+    const unsigned held = ~blank & 0x1Fu;
+    if (held == 0) return true;
+    const unsigned first = held & (0u - held);
+    const unsigned body = held & ~(minus & first);
+    const unsigned points = point & 0x1Fu;
+    return ((held + first) & held) == 0 && (body & ~(digit | point)) == 0 && (body & digit) != 0 &&
+           (points & (points - 1)) == 0;
+}
+// A past total of three bytes (bits 0..2): blanks, or blanks, a sign or not, then digits to the
+// end.
+constexpr bool TotalShape(unsigned blank, unsigned digit, unsigned sign) {
+    const unsigned held = ~blank & 0x7u;
+    if (held == 0) return true;
+    const unsigned first = held & (0u - held);
+    const unsigned body = held & ~(sign & first);
+    return held == (0x7u & ~(first - 1)) && body != 0 && (body & ~digit) == 0;
+}
+bool RunNumbersHoldSse2(const char* at) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    auto mask = [](__m128i m) { return static_cast<unsigned>(_mm_movemask_epi8(m)); };
+    auto is = [&](char c) { return mask(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))); };
+    const unsigned blank = is(' '), point = is('.'), minus = is('-'), plus = is('+');
+    const unsigned digit = mask(InRange(v, _mm_set1_epi8('0'), _mm_set1_epi8(9)));
+    return RateShape(blank, digit, point, minus) &&
+           RateShape(blank >> 5, digit >> 5, point >> 5, minus >> 5) &&
+           TotalShape(blank >> 13, digit >> 13, (minus | plus) >> 13);
 }
 #endif
 
@@ -331,6 +394,12 @@ bool IsSoundAnalysisRecordBy(std::string_view rec, CheckPath path) {
         TwoDigitValue(field(A::kHorseNo)) > kMaxRunners)
         return false;
     for (std::size_t block : {A::kThisRunPos, A::kPreviousRunPos}) {
+#if defined(__SSE2__)
+        if (path == CheckPath::Sse2) {
+            if (!RunNumbersHoldSse2(rec.data() + block - 1 + kRunNumbersAt - 1)) return false;
+            continue;
+        }
+#endif
         auto run = [&](FieldPos f) { return at(block + f.pos - 1, f.width); };
         if (!IsRate(run(Run::kHiLvRate)) || !IsRate(run(Run::kLoLvRate)) ||
             !IsSignedTotal(run(Run::kPast5Total)))
