@@ -114,9 +114,12 @@ fs::path MembersFilePath(const fs::path& folder, std::string_view prefix, std::s
     return folder / (std::string(prefix) + std::string(date8) + std::string(extension));
 }
 
+namespace {
+constexpr std::string_view kXqPrefix = "XQ", kXqExtension = ".vzkd";
+} // namespace
+
 std::vector<VzkDay> ListVzkDays(const fs::path& folder, keiba::IoResult* listed) {
-    constexpr std::string_view kPrefix = "XQ", kExtension = ".vzkd";
-    constexpr std::size_t kLength = kPrefix.size() + 8 + kExtension.size();
+    constexpr std::size_t kLength = kXqPrefix.size() + 8 + kXqExtension.size();
     if (listed) *listed = keiba::IoResult::Ok();
     // Listed by the system's own calls, through the reads' test seam: a search lists years of
     // files as it starts, and the library's listing parses a path for every name, which costs a
@@ -137,8 +140,13 @@ std::vector<VzkDay> ListVzkDays(const fs::path& folder, keiba::IoResult* listed)
         if (fd >= 0) ::close(fd);
         return failed(err);
     }
+    // A name as it stands, and its date as a number, which orders the names as the text of their
+    // eight digits does: a search sorts years of them as it starts.
     struct Found {
-        std::string date8, name;
+        std::uint32_t date = 0;
+        std::array<char, kLength> name{};
+        std::string_view Name() const { return {name.data(), name.size()}; }
+        std::string_view Date8() const { return Name().substr(kXqPrefix.size(), 8); }
     };
     std::vector<Found> found;
     for (;;) {
@@ -146,26 +154,31 @@ std::vector<VzkDay> ListVzkDays(const fs::path& folder, keiba::IoResult* listed)
         const dirent* e = ::readdir(dir);
         if (!e) break;
         const std::string_view name = e->d_name;
-        if (name.size() != kLength || !SameIgnoringCase(name.substr(0, kPrefix.size()), kPrefix) ||
-            !SameIgnoringCase(name.substr(kPrefix.size() + 8), kExtension))
+        if (name.size() != kLength ||
+            !SameIgnoringCase(name.substr(0, kXqPrefix.size()), kXqPrefix) ||
+            !SameIgnoringCase(name.substr(kXqPrefix.size() + 8), kXqExtension))
             continue;
-        const std::string_view date8 = name.substr(kPrefix.size(), 8);
-        if (jvdata::IsAsciiDigits(date8) && IsRegularAt(::dirfd(dir), *e))
-            found.push_back({std::string(date8), std::string(name)});
+        const std::string_view date8 = name.substr(kXqPrefix.size(), 8);
+        if (!jvdata::IsAsciiDigits(date8) || !IsRegularAt(::dirfd(dir), *e)) continue;
+        Found f;
+        for (const char c : date8) f.date = f.date * 10 + static_cast<std::uint32_t>(c - '0');
+        std::copy(name.begin(), name.end(), f.name.begin());
+        found.push_back(f);
     }
     const int err = errno;
     ::closedir(dir);
     if (err != 0) return failed(err);
     // By date, and of the names of one date the one FindMembersFile would choose first.
     std::sort(found.begin(), found.end(), [&](const Found& a, const Found& b) {
-        if (a.date8 != b.date8) return a.date8 < b.date8;
-        return Prefer(a.name, b.name, std::string(kPrefix) + a.date8 + std::string(kExtension));
+        if (a.date != b.date) return a.date < b.date;
+        return Prefer(std::string(a.Name()), std::string(b.Name()),
+                      std::string(kXqPrefix) + std::string(a.Date8()) + std::string(kXqExtension));
     });
     std::vector<VzkDay> days;
     days.reserve(found.size());
     for (const Found& f : found)
-        if (days.empty() || days.back().date8 != f.date8)
-            days.push_back({f.date8, folder / f.name});
+        if (days.empty() || days.back().date8 != f.Date8())
+            days.push_back({std::string(f.Date8()), folder / f.Name()});
     return days;
 }
 
