@@ -8,7 +8,9 @@
 #include "search/nerairecord.h"
 #include "search/rfields.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,14 +42,35 @@ inline int RRaceLevel(std::string_view rec) {
     using namespace rfields;
     return Whole(rec) ? Int(At(Block(rec, 0), jvdata::TAnalysisRun::kRaceRLevel)) : 0;
 }
+// A payout's nine bytes as rfields::Int reads them. A payout is nine digits as the service
+// writes it, and a walk of hits reads two of every record: those are read eight at a time
+// (the digits' bytes held to '0'..'9' and joined pairwise), anything else as Int reads it.
+inline std::int64_t RPayout(std::string_view nine) {
+    static_assert(jvdata::TAnalysisRecord::kWinPayout.width == 9 &&
+                  jvdata::TAnalysisRecord::kPlacePayout.width == 9);
+    static_assert(std::endian::native == std::endian::little); // the first byte the lowest
+    std::uint64_t x;
+    std::memcpy(&x, nine.data(), 8);
+    const std::uint64_t d = x - 0x3030303030303030u;
+    const unsigned last = static_cast<unsigned>(nine[8]) - '0';
+    if ((x & 0xF0F0F0F0F0F0F0F0u) != 0x3030303030303030u ||
+        ((d + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) != 0 || last > 9)
+        return rfields::Int(nine);
+    // The first byte is the highest digit: bytes joined into pairs, fours, then eight.
+    std::uint64_t v = (d * 10 + (d >> 8)) & 0x00FF00FF00FF00FFu;
+    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
+    v = (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
+    return static_cast<std::int64_t>(v * 10 + last);
+}
+
 // The win and place payouts as numbers (0 when not a number).
 inline std::int64_t RWinPayout(std::string_view rec) {
     using namespace rfields;
-    return Whole(rec) ? Int(At(rec, jvdata::TAnalysisRecord::kWinPayout)) : 0;
+    return Whole(rec) ? RPayout(At(rec, jvdata::TAnalysisRecord::kWinPayout)) : 0;
 }
 inline std::int64_t RPlacePayout(std::string_view rec) {
     using namespace rfields;
-    return Whole(rec) ? Int(At(rec, jvdata::TAnalysisRecord::kPlacePayout)) : 0;
+    return Whole(rec) ? RPayout(At(rec, jvdata::TAnalysisRecord::kPlacePayout)) : 0;
 }
 
 class RFilter {

@@ -50,6 +50,23 @@ TEST(RSearchFilter, JumpNewcomersAndStatusZeroAreSkippedAndEmptyRacesNeverCount)
     EXPECT_FALSE(RCountable(Runner().This(3, 2, "  ")));
 }
 
+// The payouts, which a walk of hits reads eight digits at a time, read as every number field is
+// (leading blanks, a sign, then digits only; 0 otherwise), each digit in its place.
+TEST(RSearchFilter, PayoutsReadAsNumbersEachDigitInItsPlace) {
+    const struct {
+        const char* field;
+        std::int64_t value;
+    } rows[] = {
+        {"000000350", 350}, {"123456789", 123456789}, {"987654321", 987654321}, {"     1234", 1234},
+        {"-00000012", -12}, {"+12345678", 12345678},  {"12345678 ", 0},         {"1234 5678", 0},
+        {"00000012A", 0},   {"         ", 0},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(RWinPayout(Runner().Win(row.field)), row.value) << row.field;
+        EXPECT_EQ(RPlacePayout(Runner().Place(row.field)), row.value) << row.field;
+    }
+}
+
 TEST(RSearchFilter, TheStartValuesNeedAPreviousRunAndAPricedRun) {
     const NeraiValues start = InitialNeraiValues();
     EXPECT_TRUE(Matches(start, Runner()));
