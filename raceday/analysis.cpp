@@ -346,12 +346,18 @@ int StoreAnalysisRecords(AnalysisDay& table, std::string_view bytes) {
     return skipped;
 }
 
+const jvdata::TAnalysisRecord& RaceFiguresRecord(const AnalysisDay::value_type& runners) {
+    for (const jvdata::TAnalysisRecord& rec : runners)
+        if (!rec.IsBlank()) return rec;
+    return runners.front();
+}
+
 void DecodeAnalysis(RaceDay& day) {
     for (std::size_t r = 0; r < kMaxRaces; ++r) {
         int f = FieldSize(day, static_cast<int>(r));
         if (f <= 0) continue;
         TOutData2& t = day.gRaceTexts[r];
-        const jvdata::TAnalysisRecord& first = day.gDayHorseAnalysis[r][0];
+        const jvdata::TAnalysisRecord& first = RaceFiguresRecord(day.gDayHorseAnalysis[r]);
         int level = Num(first.ThisRun().RaceRLevel());
         if (level > 0) {
             t.RaceRLevelText = keiba::RLevelToText(level);

@@ -166,6 +166,11 @@ void ApplyRaceComments(RaceDay& day, std::string_view csvBytes);
 int StoreAnalysisRecords(RaceDay& day, std::string_view vzkdBytes);
 int StoreAnalysisRecords(AnalysisDay& table, std::string_view vzkdBytes);
 
+// The record that gives a race's own figures (its R level and its R+ and R- counts, which each
+// runner's record repeats): the first runner's that is there, so that a runner lost to damage
+// does not take the race's figures with it. A blank record when the race has none.
+const jvdata::TAnalysisRecord& RaceFiguresRecord(const AnalysisDay::value_type& runners);
+
 // The analysis records into gRaceTexts of every race with a field size.
 void DecodeAnalysis(RaceDay& day);
 

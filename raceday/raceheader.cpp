@@ -5,6 +5,8 @@
 #include "keiba/formatters.h"
 #include "keiba/sjis.h"
 
+#include <algorithm>
+
 namespace raceday {
 
 namespace {
@@ -95,7 +97,11 @@ RaceSelection SelectRaceHeader(const RaceDay& day, int r) {
     const auto ur = static_cast<std::size_t>(r);
     const jvdata::TJvRA& ra = day.gDayRaces[ur];
     sel.raceNumber = ra.RaceNumber();
-    if (day.gDayHorses[ur][0].HorseNumber() < 1) {
+    // A race shows while any of its runners is known: a runner lost to damage, the first one
+    // too, shows as a row not known.
+    const auto& runners = day.gDayHorses[ur];
+    if (std::none_of(runners.begin(), runners.begin() + FieldSize(day, r),
+                     [](const jvdata::TJvSE& se) { return se.HorseNumber() >= 1; })) {
         sel.status = SelectStatus::NoRunners;
         return sel;
     }

@@ -129,7 +129,7 @@ RCardLoad LoadRCardRace(const fs::path& appDir, const RHit& hit) {
     }
     std::string note = report.Text();
 
-    const jvdata::TAnalysisRecord& first = card->analysis[0];
+    const jvdata::TAnalysisRecord& first = raceday::RaceFiguresRecord(card->analysis);
     card->selBamei =
         keiba::StrToMaruNum(RHit::View(hit.horseNo)) + std::string(RHit::View(hit.name));
     card->t1 = T1(card->race);

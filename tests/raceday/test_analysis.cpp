@@ -69,6 +69,17 @@ TEST_F(AnalysisTest, RecordsDecodeIntoTheRaceTexts) {
     EXPECT_TRUE(Day().gRaceTexts[1].RaceRLevelText.empty());
 }
 
+TEST_F(AnalysisTest, ARaceKeepsItsOwnFiguresWhenItsFirstRunnerHasNoRecord) {
+    // Every runner's record repeats the race's level and R+ and R- counts.
+    raceday::StoreAnalysisRecords(Day(), Analysis("00", "02", "06", "05", "2"));
+    raceday::DecodeAnalysis(Day());
+    const raceday::TOutData2& t = Day().gRaceTexts[0];
+    EXPECT_EQ(t.RaceRLevelText, Sj("高＋"));
+    EXPECT_EQ(t.RplsTou, "03");
+    EXPECT_EQ(t.RmnsTou, "01");
+    EXPECT_EQ(t.YosoMark[0], "");
+}
+
 TEST_F(AnalysisTest, TheLaterRecordWinsAndPastRunsMustMatchTheirDates) {
     Day().gPastRunHorses[0][0][0].SetField(12, 8, "20261115");
     Day().gPastRunHorses[0][0][1].SetField(12, 8, "20261101");

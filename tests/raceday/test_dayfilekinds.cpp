@@ -4,6 +4,7 @@
 // list of them, so a kind added there without rows here fails.
 
 #include "raceday/dayload.h"
+#include "raceday/raceheader.h"
 #include "raceday/vzkcheck.h"
 #include "search/rcard.h"
 
@@ -434,6 +435,17 @@ TEST_P(DayFileKinds, EveryDamageIsToldWithWhatItLostAndNothingDamagedIsShown) {
         for (const auto& [unit, value] : screensNow)
             EXPECT_TRUE(SoundOrBlank(value, screens.at(unit)) || damage == Damage::TabInComment)
                 << unit;
+        // A race shows while any of its runners is known: a first runner lost does not hide it.
+        for (std::size_t r = 0; r < std::size(kRaces); ++r) {
+            if (result != raceday::DayLoadResult::Loaded) break;
+            const auto& se = Day().gDayHorses[r];
+            const bool known =
+                std::any_of(se.begin(), se.begin() + raceday::FieldSize(Day(), int(r)),
+                            [](const jvdata::TJvSE& x) { return x.HorseNumber() >= 1; });
+            EXPECT_EQ(raceday::SelectRaceHeader(Day(), int(r)).status == raceday::SelectStatus::Ok,
+                      known)
+                << r;
+        }
         ASSERT_LE(notifier.messages.size(), 1u);
         const std::string message = notifier.messages.empty() ? "" : notifier.messages.front();
 
