@@ -44,14 +44,11 @@ private:
             int result = link_.JVRead(buffer, kReadBufferSize, fileName);
             if (!resumed && Trimmed(fileName) == lap_) resumed = true;
             if (!resumed) {
-                // Only a record stands for a file to pass over: a skip on "not yet" would pass
-                // over a file that was never entered.
-                if (result > 0) {
+                // A record or a file switch names the file the control stands in, and that file
+                // is not the resume point: it is passed over whole. "Not yet" names no file, so a
+                // skip then could pass over the resume point unseen; it is read again.
+                if (result > 0 || result == -1) {
                     link_.SkipCurrentFile();
-                    NextFile();
-                    continue;
-                }
-                if (result == -1) {
                     NextFile();
                     continue;
                 }

@@ -100,6 +100,27 @@ TEST(FilingLoop, ASetupResumeFilesFromTheRememberedFileOn) {
     EXPECT_EQ(host.statuses.back(), "データ作成が完了しました。");
 }
 
+// A file switch before the resume point announces a file that is not the remembered one: it is
+// passed over whole and counted, its records never read one by one.
+TEST(FilingLoop, AFileAnnouncedBeforeTheResumePointIsPassedOverWhole) {
+    TempDir dir;
+    FakeJvLink link;
+    link.AddFile("F2", {Ra("20261205", 1), Ra("20261205", 2)});
+    link.reads.push_front({-1, {}, "F2"}); // the file before it held no record
+    link.AddFile("F3", {Ra("20261205", 3)});
+    LoopHost host;
+    host.lap = "F3";
+    EXPECT_EQ(ReadAndFileJvRecords(link, SetupParams(dir.path()), host), FilingLoopExit::Finished);
+    EXPECT_EQ(link.CallNames(),
+              (std::vector<std::string>{"JVRead", "SkipCurrentFile", "JVRead", "JVRead"}));
+    EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(), "データ読込み中．．．(1/3)"),
+              host.statuses.end());
+    const std::string bytes = Slurp(dir / "Data/2026年12月05日.jvRA");
+    const auto ra = keiba::SplitLines(bytes);
+    ASSERT_EQ(ra.size(), 1u);
+    EXPECT_EQ(Field(ra[0], 26, 2), "03");
+}
+
 TEST(FilingLoop, ARunCutShortAndResumedEndsLikeOneRun) {
     TempDir whole, resumed;
     {
