@@ -64,9 +64,9 @@ void DrawHeader(Drawer& d, const raceday::RaceDay& day, std::size_t r) {
     d.Gothic(8);
     d.Text(50, 215, 1640, CourseRecordLine(day.gRcRecords[r]));
     d.Text(130, 245, 1640, HolderLine(day.gRcRecords[r]));
-    DrawPrizes(
-        d, ra,
-        {1650, 80, "　　　　　　単位（千円）", 1650, 100, "　　本賞金　　　付加賞金", 120, 7});
+    DrawPrizes(d, ra,
+               {1650, 80, "　　　　　　単位（千円）", 1650, 100, "　　本賞金　　　付加賞金", 120, 7,
+                kRegular});
 }
 
 std::string Counts(const std::array<int, 4>& c) {

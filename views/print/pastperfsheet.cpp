@@ -168,9 +168,9 @@ std::vector<std::string> DrawPastPerformance(const raceday::RaceDay& day, Docume
         if (r > 0) d.NewPage();
         names.push_back(RacePageName(ra));
         DrawRaceHeader(d, ra, kLandscapeHeader);
-        DrawPrizes(
-            d, ra,
-            {1800, 0, "　　　　　　(単位:千円)", 1650, 0, "　　本賞金　　　付加賞金", 20, 6});
+        DrawPrizes(d, ra,
+                   {1800, 0, "　　　　　　(単位:千円)", 1650, 0, "　　本賞金　　　付加賞金", 20, 6,
+                    kBold});
         const int n = raceday::FieldSize(day, r);
         d.Pen(Qt::black, 12);
         d.Brush(kHeaderBand);

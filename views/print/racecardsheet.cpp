@@ -49,9 +49,9 @@ void DrawHeader(Drawer& d, const jvdata::TJvRA& ra, const raceday::TOutData2& te
                texts.RaceRLevelText + Sj("　R+馬:") + texts.RplsTou + Sj("頭　R-馬:") +
                    texts.RmnsTou + Sj("頭"));
     }
-    DrawPrizes(
-        d, ra,
-        {1650, 80, "　　　　　　単位（千円）", 1650, 100, "　　本賞金　　　付加賞金", 120, 7});
+    DrawPrizes(d, ra,
+               {1650, 80, "　　　　　　単位（千円）", 1650, 100, "　　本賞金　　　付加賞金", 120, 7,
+                kBold});
 }
 
 void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se,

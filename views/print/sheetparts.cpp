@@ -263,12 +263,14 @@ void DrawPrizes(Drawer& d, const jvdata::TJvRA& ra, const PrizeLayout& at) {
     d.Gothic(6);
     d.Text(at.caption1X, at.caption1Y, Sj(at.caption1));
     d.Text(at.caption2X, at.caption2Y, Sj(at.caption2));
+    d.Style(at.prizeStyle);
     for (int k = 0; k < at.prizes; ++k)
         d.Text(1650, at.firstY + 20 * k,
                keiba::IntToMaruNum(k + 1) + keiba::FormatTenthsSameWidth(ra.PrizeText(k + 1)));
     for (int k = 0; k < 5; ++k)
         d.Text(1800, at.firstY + 20 * k,
                keiba::IntToMaruNum(k + 1) + keiba::FormatTenthsSameWidth(ra.AddedPrizeText(k + 1)));
+    d.Style(kRegular);
 }
 
 // --- the runner table's first two columns ---

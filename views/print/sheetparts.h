@@ -109,8 +109,8 @@ DrawVenuePages(const raceday::RaceDay& day, Drawer& d, std::string_view credit, 
 // The career prize of a horse in thousands of yen: its six prize totals (hundreds of yen).
 std::int64_t CareerPrize(const jvdata::TJvUM& um);
 
-// The prize block: two captions, main prizes 1..`prizes` and added prizes 1..5 in two columns,
-// 20 apart from `firstY`.
+// The prize block: two captions in regular type, main prizes 1..`prizes` and added prizes 1..5
+// in two columns, 20 apart from `firstY`, in `prizeStyle`.
 struct PrizeLayout {
     int caption1X, caption1Y;
     std::string_view caption1; // UTF-8
@@ -118,6 +118,7 @@ struct PrizeLayout {
     std::string_view caption2; // UTF-8
     int firstY;
     int prizes;
+    unsigned prizeStyle;
 };
 void DrawPrizes(Drawer& d, const jvdata::TJvRA& ra, const PrizeLayout& at);
 

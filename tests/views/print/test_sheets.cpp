@@ -531,6 +531,49 @@ TEST_F(SheetTest, RaceCardTextsEndBeforeTheNextColumn) {
     EXPECT_EQ(checked, 3 * 6 + 2);
 }
 
+// The prize rows are bold under their regular captions on the race card and the past-performance
+// sheet, regular on the newspaper card; the widest bold main prize still ends before the added
+// prizes' column.
+TEST_F(SheetTest, PrizeRowsAreBoldWhereTheHeaderIsAndStayInTheirColumn) {
+    SetRace(Day(), 0, "05", 11, 1);
+    for (std::size_t k = 0; k < 7; ++k) Ra(0).SetField(TJvRA::kPrizePos + 8 * k, 8, "99999999");
+    for (std::size_t k = 0; k < 5; ++k)
+        Ra(0).SetField(TJvRA::kAddedPrizePos + 8 * k, 8, "99999999");
+    const struct {
+        Sheet sheet;
+        int firstY, captionX, captionY;
+        bool bold;
+    } sheets[] = {{Sheet::RaceCard, 120, 1650, 80, true},
+                  {Sheet::PastPerformance, 20, 1800, 0, true},
+                  {Sheet::Newspaper, 120, 1650, 80, false}};
+    for (const auto& s : sheets) {
+        const PageContent page = Record(s.sheet)[0];
+        const std::string which(InfoOf(s.sheet).key);
+        for (int x : {1650, 1800}) {
+            ASSERT_EQ(TextAt(page, x, s.firstY), Q("①9999999.9")) << which << " " << x;
+            EXPECT_EQ(page.TextAt(x, s.firstY)->font.bold, s.bold) << which << " " << x;
+        }
+        EXPECT_FALSE(page.TextAt(s.captionX, s.captionY)->font.bold) << which;
+    }
+
+    FakePrinter printer;
+    printer.SetDpi(1200);
+    TPrevX prev(printer);
+    ASSERT_TRUE(BuildDocument(prev, Sheet::RaceCard, Day(), ""));
+    TextProbe probe(1200);
+    {
+        QPainter painter(&probe);
+        ReplayPage(painter, prev.Page(1), 1, 1);
+    }
+    int rows = 0;
+    for (const TextProbe::Drawn& t : probe.drawn) {
+        if (std::abs(t.x - 1650) > 1 || t.y < 120 || t.y > 280) continue;
+        ++rows;
+        EXPECT_LE(t.inkRight, 1800 - 10) << t.text.toStdString();
+    }
+    EXPECT_EQ(rows, 7);
+}
+
 // The vertical rules of a page (lines, and the edges of outlined rectangles that are not filled
 // boxes of one colour) in tenths of a millimetre at 1200 dpi.
 struct Rule {
