@@ -27,13 +27,12 @@ NeraiSlotResult NeraiSlots::LoadSlot(int k) {
 
     NeraiRead read = ReadNeraiFile(context_.folder, name);
     if (read.status != NeraiReadStatus::Ok) {
+        // The slot keeps what it holds and the combo the user's choice; the user hears why the
+        // choice did not take.
         const bool missing = read.status == NeraiReadStatus::Missing;
-        if (!missing) {
-            context_.notifier.Beep();
-            context_.notifier.Information(read.message);
-        }
-        // The combo would otherwise name a set the slot does not hold.
-        if (name != HeldName(k)) view_.ShowName(k, HeldName(k));
+        context_.notifier.Beep();
+        context_.notifier.Information(missing ? "[" + name + "]の狙い馬ファイルが見つかりません。"
+                                              : read.message);
         return missing ? NeraiSlotResult::Missing : NeraiSlotResult::Unreadable;
     }
 

@@ -19,9 +19,6 @@ public:
     // The name of the saved set chosen for slot k = 1..4 (the text of NeraiCombo<k>, trimmed or
     // not), UTF-8; empty when nothing is chosen.
     virtual std::string ChosenSetName(int k) const = 0;
-    // Shows `name` in combo k again (nothing selected for an empty name) without running the
-    // combo's change handler.
-    virtual void ShowName(int k, const std::string& name) = 0;
     // The number of races the main window lists.
     virtual int RaceCount() const = 0;
     // Hide, repaint and show the two race card grids, so that the marks appear at once.
@@ -37,8 +34,8 @@ public:
 
     // Loads the set chosen in combo k into slot k and matches the day again (the
     // `NeraiCombo<k>Change` handler's work), also run by the day load for k = 1..4. A missing or
-    // unreadable file leaves the slot, the match bytes and the setting as they were, and the
-    // combo shows again the set the slot holds.
+    // unreadable file is told and changes nothing: the slot, the match bytes and the setting
+    // stay as they were, and the combo keeps the user's choice.
     NeraiSlotResult LoadSlot(int k);
     // All four slots over the loaded day, then the race cards repaint (the
     // `NeraiSearchBtnClick` handler's work).

@@ -6,7 +6,6 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
-#include <QSignalBlocker>
 
 namespace search {
 
@@ -58,16 +57,6 @@ std::string NeraiSlotPanel::ChosenSetName(int k) const {
     // A drop-down list has no text of its own: only a chosen item counts.
     if (!combo || combo->currentIndex() < 0) return {};
     return combo->currentText().toStdString();
-}
-
-void NeraiSlotPanel::ShowName(int k, const std::string& name) {
-    QComboBox* combo = NeraiCombo(k);
-    if (!combo) return;
-    const QSignalBlocker block(combo);
-    combo->setCurrentIndex(name.empty()
-                               ? -1
-                               : combo->findText(QString::fromStdString(name),
-                                                 Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 int NeraiSlotPanel::RaceCount() const {

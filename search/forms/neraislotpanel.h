@@ -42,7 +42,6 @@ public:
 
     // --- NeraiSlotView ---
     std::string ChosenSetName(int k) const override;
-    void ShowName(int k, const std::string& name) override;
     int RaceCount() const override;
     void RepaintRaceCards() override;
 

@@ -260,7 +260,6 @@ namespace {
 
 class OneSlotView : public search::NeraiSlotView {
     std::string ChosenSetName(int k) const override { return k == 1 ? "本命" : ""; }
-    void ShowName(int, const std::string&) override {}
     int RaceCount() const override { return 1; }
     void RepaintRaceCards() override {}
 };

@@ -13,7 +13,7 @@ using namespace testsupport;
 
 using NeraiSlotPanelTest = SearchForm;
 
-TEST_F(NeraiSlotPanelTest, LoadsSearchesAndShowsTheHeldSet) {
+TEST_F(NeraiSlotPanelTest, LoadsSearchesAndKeepsTheUsersChoice) {
     ASSERT_TRUE(WriteNeraiFile(dir.path(), "open", OpenSet()));
     NeraiSlotPanel panel(context, *day);
     form->AttachTargetCombos(panel.Combos());
@@ -23,10 +23,17 @@ TEST_F(NeraiSlotPanelTest, LoadsSearchesAndShowsTheHeldSet) {
     combo->setCurrentIndex(0);
     Q_EMIT combo->activated(0);
 
-    // The file goes away: choosing it again keeps the slot and the combo shows what it holds.
+    ASSERT_EQ(panel.Slots().HeldName(2), "open");
+
+    // The file goes away: choosing it keeps the slot as it was and the combo as the user chose,
+    // and says why nothing changed.
     Save("other");
     std::filesystem::remove(dir / "nerai/other.nri");
+    notifier.messages.clear();
     combo->setCurrentIndex(combo->findText(QStringLiteral("other")));
-    EXPECT_EQ(panel.NeraiComboChange(2), NeraiSlotResult::Missing);
-    EXPECT_EQ(combo->currentText(), QStringLiteral("open"));
+    Q_EMIT combo->activated(combo->currentIndex());
+    EXPECT_EQ(combo->currentText(), QStringLiteral("other"));
+    EXPECT_EQ(panel.Slots().HeldName(2), "open");
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{"[other]の狙い馬ファイルが見つかりません。"});
 }

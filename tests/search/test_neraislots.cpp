@@ -13,15 +13,10 @@ namespace {
 class FakeSlotView : public NeraiSlotView {
 public:
     std::string ChosenSetName(int k) const override { return combo[static_cast<std::size_t>(k)]; }
-    void ShowName(int k, const std::string& name) override {
-        combo[static_cast<std::size_t>(k)] = name;
-        shown.push_back(std::to_string(k) + ":" + name);
-    }
     int RaceCount() const override { return races; }
     void RepaintRaceCards() override { ++repaints; }
 
     std::array<std::string, 5> combo;
-    std::vector<std::string> shown;
     int races = 0;
     int repaints = 0;
 };
@@ -82,7 +77,9 @@ TEST_F(NeraiSlotsTest, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
     EXPECT_EQ(Matches(Day(), 2), 0);
 }
 
-TEST_F(NeraiSlotsTest, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldSet) {
+// A choice the slot cannot load is told and changes nothing: not the slot, its marks or the
+// setting, and not the combo, which keeps the user's choice.
+TEST_F(NeraiSlotsTest, AMissingOrShortFileIsToldAndChangesNothing) {
     TwoRaces(Day());
     view.races = 2;
     NeraiSlots slots(view, Day(), context);
@@ -90,29 +87,25 @@ TEST_F(NeraiSlotsTest, AMissingOrShortFileChangesNothingAndTheComboShowsTheHeldS
     slots.LoadSlot(1);
     ASSERT_EQ(Matches(Day(), 1), 6);
 
-    view.combo[1] = "gone";
-    EXPECT_EQ(slots.LoadSlot(1), NeraiSlotResult::Missing);
-    EXPECT_EQ(view.shown, std::vector<std::string>{"1:open"});
-    EXPECT_EQ(Myfavo(context, 1), "open");
-    EXPECT_EQ(Matches(Day(), 1), 6);
-    EXPECT_TRUE(notifier.messages.empty());
-
     WriteBytes(dir / "nerai/short.nri", std::string(100, '0'));
-    view.combo[1] = "short";
-    EXPECT_EQ(slots.LoadSlot(1), NeraiSlotResult::Unreadable);
-    EXPECT_EQ(notifier.messages,
-              std::vector<std::string>{"[short]は狙い馬ファイルとして読み込めません。"});
-    EXPECT_EQ(view.combo[1], "open");
-    EXPECT_EQ(Day().gNeraiSlots[1].Bytes(), OpenSet().Bytes());
-    EXPECT_EQ(Myfavo(context, 1), "open");
-    EXPECT_EQ(Matches(Day(), 1), 6);
-
-    // Once the day load has blanked the slot it holds nothing, and a missing file leaves the
-    // combo empty.
-    Day().gNeraiSlots[1].Clear();
-    view.combo[1] = "gone";
-    slots.LoadSlot(1);
-    EXPECT_EQ(view.combo[1], "");
+    const struct {
+        const char* name;
+        NeraiSlotResult result;
+        const char* told;
+    } choices[] = {
+        {"gone", NeraiSlotResult::Missing, "[gone]の狙い馬ファイルが見つかりません。"},
+        {"short", NeraiSlotResult::Unreadable, "[short]は狙い馬ファイルとして読み込めません。"}};
+    for (const auto& c : choices) {
+        notifier.messages.clear();
+        view.combo[1] = c.name;
+        EXPECT_EQ(slots.LoadSlot(1), c.result);
+        EXPECT_EQ(notifier.messages, std::vector<std::string>{c.told});
+        EXPECT_EQ(view.combo[1], c.name);
+        EXPECT_EQ(Day().gNeraiSlots[1].Bytes(), OpenSet().Bytes());
+        EXPECT_EQ(slots.HeldName(1), "open");
+        EXPECT_EQ(Myfavo(context, 1), "open");
+        EXPECT_EQ(Matches(Day(), 1), 6);
+    }
 }
 
 // The settings file strips one pair of "" or ｢｣ around a value it reads; a name or folder that
@@ -172,7 +165,7 @@ TEST_F(NeraiSlotsTest, TheDayLoadSearchesBeforeItSelectsTheFirstRace) {
 
 // The last slot and the last runner slot of a full field: a set that only the 18th favourite
 // passes, chosen in combo 4, marks that runner in slot 4 alone and the hit list counts it; a
-// later choice the slot cannot load shows the set slot 4 holds again.
+// later choice the slot cannot load leaves the marks of the set slot 4 holds.
 TEST_F(NeraiSlotsTest, TheLastSlotMarksTheLastRunnerOfAFullField) {
     RunnerData data;
     Day().gDayRaces[0] = data.race;
@@ -195,5 +188,6 @@ TEST_F(NeraiSlotsTest, TheLastSlotMarksTheLastRunnerOfAFullField) {
 
     view.combo[4] = "gone";
     EXPECT_EQ(slots.LoadSlot(4), NeraiSlotResult::Missing);
-    EXPECT_EQ(view.combo[4], "last");
+    EXPECT_EQ(slots.HeldName(4), "last");
+    EXPECT_EQ(Day().gRaceCalc[0].NeraiMatch[17], (std::array<std::uint8_t, 4>{0, 0, 0, 1}));
 }
