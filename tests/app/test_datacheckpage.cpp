@@ -335,3 +335,31 @@ TEST_F(DataCheckTest, ADamagedRecordIsNotShownAndTheRunnersLostAreCounted) {
               std::vector<std::string>{keiba::PathToUtf8(dir / "VZK/XQ20241124.vzkd") +
                                        " を読み込めません（読み込む権限がありません）。"});
 }
+
+// With the day's race file there, and its payout file beside it, the race file's field sizes say
+// what the analysis file lost: a runner of 11R without a record and the whole of 12R, cut off at
+// a record end, which the file alone could not show.
+TEST_F(DataCheckTest, TheRaceFileOfTheDayCountsTheRunnersLost) {
+    fs::create_directories(dir / "Data");
+    const std::string stem = jvdata::DayStem(*jvdata::ParseYyyymmdd("20241124"));
+    WriteBytes(dir / ("Data/" + stem + ".jvRA"),
+               Ra("20241124", "05", 11, 3) + Ra("20241124", "05", 12, 2));
+    WriteBytes(dir / ("Data/" + stem + ".jvHR"),
+               MakeRecord("HR", RaceKey16("20241124", "05", 11)) +
+                   MakeRecord("HR", RaceKey16("20241124", "05", 12)));
+    std::string day;
+    for (int h : {1, 3})
+        day += AnalysisMaker("20241124", "05", 11, h).Slot(0).This(1, 2, "03").Bytes();
+    WriteVzk("XQ20241124.vzkd", day);
+    Start();
+    EXPECT_EQ(notifier.messages,
+              std::vector<std::string>{"分析データ（XQ20241124.vzkd）の一部が壊れているため、"
+                                       "3頭分を読み込めませんでした。"});
+    auto* races = OnPage<QListWidget>("DatList");
+    ASSERT_EQ(races->count(), 1);
+    EXPECT_EQ(races->item(0)->text(), QStringLiteral("東京11R"));
+    ASSERT_EQ(Grid()->RowCount(), 4);
+    EXPECT_EQ(Grid()->Cells(1, 1).trimmed(), QStringLiteral("1"));
+    EXPECT_TRUE(Grid()->Cells(1, 2).trimmed().isEmpty());
+    EXPECT_EQ(Grid()->Cells(1, 3).trimmed(), QStringLiteral("3"));
+}

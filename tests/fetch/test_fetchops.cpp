@@ -256,6 +256,60 @@ TEST_F(FetchFixture, TimeSeriesImportNeedsItsFolderAndADay) {
     EXPECT_EQ(notifier.messages.back(), "ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。");
 }
 
+// An import that cannot write on says why, then how many races it filed before, which stay
+// filed, and reloads the day to show them: whether the disk fills or one odds file cannot be
+// written.
+TEST_F(FetchFixture, ATimeSeriesImportThatFailsPartwayTellsWhatItFiledAndReloads) {
+    LoadRaces(3, "1500");
+    TempDir temp;
+    const fs::path series = temp / "odds";
+    ASSERT_TRUE(context.settings.WriteString("Dir", "jikeiretu", keiba::PathToUtf8(series)));
+    fs::create_directories(series / "20261206");
+    for (int r = 1; r <= 3; ++r) {
+        std::string line = Odds(1, Key(r));
+        jvdata::SetField(line, 28, 8, "12061450");
+        WriteBytes(series / ("20261206/050508" + Two(r) + ".jvO1"), line);
+    }
+    std::string quinella = Odds(2, Key(2));
+    jvdata::SetField(quinella, 28, 8, "12061450");
+    WriteBytes(series / "20261206/05050802.jvO2", quinella);
+
+    const fs::path o1 = DataFile(Stem("20261206") + ".jvO1"),
+                   o2 = DataFile(Stem("20261206") + ".jvO2");
+    const struct {
+        const char* what;
+        std::function<void()> fail, mend;
+        int filed;
+        std::string told;
+    } cases[] = {
+        {"the disk fills after the first write",
+         [] {
+             keiba::SetBeforeRenameHookForTest(
+                 [writes = 0](const fs::path&) mutable { return ++writes == 1; });
+         },
+         [] { keiba::SetBeforeRenameHookForTest(nullptr); }, 1,
+         o1.string() + " を書き込めません（ディスクの読み書きに失敗しました）。"},
+        {"a folder stands where the quinella file goes", [&] { fs::create_directory(o2); },
+         [&] { fs::remove(o2); }, 2,
+         o2.string() + " を読み込めません（同じ名前のフォルダがあります）。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(o1);
+        notifier.messages.clear();
+        fetchHost.ops.clear();
+        c.fail();
+        fetch::ImportTimeSeriesOdds(fetchHost);
+        c.mend();
+        EXPECT_EQ(notifier.messages,
+                  (std::vector<std::string>{c.told, std::to_string(c.filed) +
+                                                        "ﾚｰｽ分のｵｯｽﾞ\r\nを取りこみました。"}));
+        EXPECT_EQ(keiba::SplitLines(Slurp(o1)).size(), static_cast<std::size_t>(c.filed));
+        EXPECT_EQ(fetchHost.ops, std::vector<std::string>{"reload"});
+        EXPECT_FALSE(fetchHost.operations.Busy());
+    }
+}
+
 namespace {
 
 class OneSlotView : public search::NeraiSlotView {
