@@ -206,6 +206,33 @@ TEST_F(Download, ATricklingTransferIsCutOffAndTheTargetKept) {
     EXPECT_EQ(Files(), std::vector<std::string>{"yosou.zip"});
 }
 
+// libcurl counts each request's bytes afresh, so the count falls back after a redirect with a
+// body. What came before the redirect still came: with no least rate at all, only a count that
+// went backwards could cut the transfer. Both bodies take longer than the window, so that it is
+// looked at on both sides of the redirect however fast the machine is.
+TEST_F(Download, ARedirectsBodyCountsAsReceived) {
+    limits.rateWindow = std::chrono::milliseconds(300);
+    limits.minRate = 0;
+    HttpReply moved = HttpReply::Redirect("/there");
+    moved.body = Body(4 << 20);
+    moved.chunk = 1 << 20;
+    moved.pause = std::chrono::milliseconds(150);
+    moved.announceClose = false; // read, as a server that keeps its connections has it read
+    HttpReply there = HttpReply::Text(Body(3000));
+    there.chunk = 1000;
+    there.pause = std::chrono::milliseconds(400);
+    answer = [&](const HttpRequest& r) { return r.Path() == "/there" ? there : moved; };
+    std::int64_t least = -1, last = 0;
+    const DownloadResult r = Get("/here", [&](std::int64_t done, std::int64_t) {
+        if (done < last && least < 0) least = done;
+        last = done;
+        return true;
+    });
+    ASSERT_TRUE(r.ok()) << r.detail;
+    EXPECT_EQ(Slurp(target), there.body);
+    EXPECT_GE(least, 0) << "the count never started again: the redirect's body was not counted";
+}
+
 TEST_F(Download, ATransferPastTheTimeLimitIsEnded) {
     limits.total = std::chrono::seconds(2);
     HttpReply steady = HttpReply::Text(Body(100000)); // ten kilobytes a second: ten seconds

@@ -5,6 +5,7 @@
 
 #include "keiba/newfile.h"
 #include "tests/members/downloadfixture.h"
+#include "tests/support/readonly.h"
 #include "tests/support/waits.h"
 
 #include <fcntl.h>
@@ -210,6 +211,50 @@ TEST_F(MemberDownloads, AFailedTransferNeverEvaluatesAnEarlierFile) {
         EXPECT_EQ(bytes.find("pass1"), std::string::npos) << name;
         EXPECT_EQ(bytes.find("download.cgi"), std::string::npos) << name;
     }
+}
+
+// The archive cannot be made where it goes: the user is told the file and the system's cause,
+// and what was there stays. A folder it may not write is met through either kind of new file.
+TEST_F(MemberDownloads, AnArchiveThatCannotBeMadeIsSaidWithItsCause) {
+    const auto noUnnamedFiles = [](int err) {
+        keiba::NewFileCalls calls;
+        calls.openUnnamed = [err](int, int, unsigned) {
+            errno = err;
+            return -1;
+        };
+        return calls;
+    };
+    const struct {
+        const char* what;
+        keiba::NewFileCalls calls;
+        bool readOnlyFolder;
+        const char* cause;
+    } cases[] = {
+        {"a folder it may not write", {}, true, "書き込む権限がありません"},
+        {"a folder it may not write, without unnamed files", noUnnamedFiles(EOPNOTSUPP), true,
+         "書き込む権限がありません"},
+        {"a read-only disk", noUnnamedFiles(EROFS), false, "読み取り専用のディスクです"},
+    };
+    Reply(HttpReply::Text(ForecastZip()));
+    WriteBytes(dir / "VZK/yosou.zip", "RETURN=1\r\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        notifier.messages.clear();
+        keiba::SetNewFileCallsForTest(c.calls);
+        {
+            std::optional<ReadOnlyFolder> readOnly;
+            if (c.readOnlyFolder) readOnly.emplace(dir.path());
+            Forecast();
+        }
+        keiba::SetNewFileCallsForTest({});
+        EXPECT_EQ(notifier.messages,
+                  std::vector<std::string>{std::string(kFailed) + "\r\n" +
+                                           keiba::PathToUtf8(dir / "VZK/yosou.zip") +
+                                           " を書き込めません（" + c.cause + "）。"});
+        EXPECT_EQ(VzkFiles(), std::vector<std::string>{"yosou.zip"});
+        EXPECT_EQ(Slurp(dir / "VZK/yosou.zip"), "RETURN=1\r\n");
+    }
+    EXPECT_EQ(rereads, 0);
 }
 
 TEST_F(MemberDownloads, AnArchiveNotExtractedWholeIsKept) {

@@ -209,7 +209,8 @@ void HttpServer::Handle(int fd) {
         if (ec || !file) size = 0;
     }
     std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " " + Reason(reply.status) +
-                      "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
+                      "\r\nContent-Type: application/octet-stream\r\n";
+    if (reply.announceClose) out += "Connection: close\r\n";
     if (reply.sendLength) out += "Content-Length: " + std::to_string(size) + "\r\n";
     if (!reply.location.empty()) out += "Location: " + reply.location + "\r\n";
     out += "\r\n";

@@ -2,7 +2,7 @@
 // A small HTTP/1.1 server on the loopback interface for the download tests, the download
 // benchmark and tools/members-site. It answers one connection at a time from a script, records
 // every request it received, and can send a body slowly or drop the connection halfway.
-// Every reply closes its connection.
+// Every reply closes its connection, and says so unless told not to.
 
 #include <atomic>
 #include <chrono>
@@ -35,6 +35,9 @@ struct HttpReply {
     std::size_t chunk = 0;              // send the body in pieces of this size...
     std::chrono::milliseconds pause{0}; // ...with this pause before each piece
     std::int64_t dropAfter = -1;        // close the connection after this many body bytes
+    // Says in the headers that the connection closes after the reply. Without it a client reads
+    // the body of a redirect it follows, as it does to keep a connection for the next request.
+    bool announceClose = true;
 
     static HttpReply Text(std::string body) {
         HttpReply r;
