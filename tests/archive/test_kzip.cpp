@@ -106,6 +106,36 @@ TEST(Kzip, PasswordsTypedInUtf8OpenArchivesMadeOnWindows) {
     EXPECT_FALSE(fs::exists(dir / "none/rcom.csv"));
 }
 
+// An entry refused with its cause, whether before it begins or with the failed CRC check that
+// follows from the cause, leaves the next entry's own CRC failure told.
+TEST(Kzip, ACrcFailureAfterAnEntryRefusedWithItsCauseIsTold) {
+    TempDir dir;
+    ziptest::Item misplaced = ziptest::File("a.csv", "aaaa", 0);
+    misplaced.localOffset = 7; // no local header there
+    ziptest::Item corrupt = ziptest::File("b.csv", "bbbb", 0);
+    corrupt.crc = 0x12345678;
+    const struct {
+        const char* what;
+        ziptest::Item first;
+        std::string told;
+    } cases[] = {
+        {"before it begins", misplaced, "error 25115 Bad offset to local header: a.csv\n"},
+        {"with its check", Encrypted("a.csv", "aaaa", "secret"),
+         "error 25276 Required event not assigned (wrong or missing password): a.csv\n"
+         "FAIL @a.csv\n"},
+    };
+    for (const auto& c : cases) {
+        const fs::path out = dir / c.what;
+        WriteBytes(dir / "f.zip", ziptest::Build({c.first, corrupt}));
+        const Outcome o = Kzip(dir, {(dir / "f.zip").string(), out.string()});
+        EXPECT_EQ(o.status, 1) << c.what;
+        std::string expected = c.told + "FAIL @b.csv\nerror 25151 File fails CRC check: @b.csv\n";
+        for (std::size_t at; (at = expected.find('@')) != std::string::npos;)
+            expected.replace(at, 1, (out / "").string());
+        EXPECT_EQ(o.output, expected + "0 files\n") << c.what;
+    }
+}
+
 // `mib` MiB of zeros, deflated as one self-contained block run repeated: made in a moment
 // however busy the machine is, where deflating the whole would take seconds of it.
 ziptest::Item Zeros(const std::string& name, int mib) {

@@ -23,7 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// In the folder each locked call runs in: "locked", a folder no one but root may open, and
+// In the folder each locked call runs in: "locked", a folder no one but root may open (or, in a
+// second round, one that may be listed and written but not entered), and
 // "app/kestrane", a file likewise (where the sample script looks for the program it copies).
 struct Program {
     std::string command;
@@ -154,6 +155,16 @@ TEST(CommandLines, EachProgramNamesALockedFolderOrFileAsUnreadableWritingNothing
             EXPECT_NE(r.exit, 0) << call << "\n" << r.out;
             EXPECT_EQ(r.err, said + cause) << call;
         }
+        EXPECT_EQ(Names(cwd.path()), before) << "written by " << p.command;
+    }
+    // A folder that may be listed and written but not entered is as locked: nothing in it can be
+    // read or made.
+    ASSERT_EQ(::chmod((cwd / "locked").c_str(), 0666), 0);
+    for (const Program& p : kPrograms) {
+        SCOPED_TRACE(p.command);
+        const Outcome r = RunIn(cwd.path(), logs / "err", p.command, p.lockedFolder, user);
+        EXPECT_NE(r.exit, 0) << p.lockedFolder << "\n" << r.out;
+        EXPECT_EQ(r.err, p.lockedFolderSaid + cause) << p.lockedFolder;
         EXPECT_EQ(Names(cwd.path()), before) << "written by " << p.command;
     }
     ::chmod((cwd / "locked").c_str(), 0755);
