@@ -27,17 +27,21 @@ NeraiSlotResult NeraiSlots::LoadSlot(int k) {
 
     NeraiRead read = ReadNeraiFile(context_.folder, name);
     if (read.status != NeraiReadStatus::Ok) {
-        // The slot keeps what it holds and the combo the user's choice; the user hears why the
-        // choice did not take.
+        // The slot keeps what it holds and the combo the user's choice; the user hears once why
+        // the choice did not take, not again at each day load that tries it.
         const bool missing = read.status == NeraiReadStatus::Missing;
-        context_.notifier.Beep();
-        context_.notifier.Information(missing ? "[" + name + "]の狙い馬ファイルが見つかりません。"
-                                              : read.message);
+        if (told_[kk] != name) {
+            told_[kk] = name;
+            context_.notifier.Beep();
+            context_.notifier.Information(
+                missing ? "[" + name + "]の狙い馬ファイルが見つかりません。" : read.message);
+        }
         return missing ? NeraiSlotResult::Missing : NeraiSlotResult::Unreadable;
     }
 
     day_.gNeraiSlots[kk] = read.record;
     held_[kk] = name;
+    told_[kk].clear();
     MatchAllSlots();
 
     keiba::IoResult written =

@@ -34,8 +34,8 @@ public:
 
     // Loads the set chosen in combo k into slot k and matches the day again (the
     // `NeraiCombo<k>Change` handler's work), also run by the day load for k = 1..4. A missing or
-    // unreadable file is told and changes nothing: the slot, the match bytes and the setting
-    // stay as they were, and the combo keeps the user's choice.
+    // unreadable file changes nothing: the slot, the match bytes and the setting stay as they
+    // were, and the combo keeps the user's choice. It is told once, until the slot takes a set.
     NeraiSlotResult LoadSlot(int k);
     // All four slots over the loaded day, then the race cards repaint (the
     // `NeraiSearchBtnClick` handler's work).
@@ -49,6 +49,7 @@ private:
     raceday::RaceDay& day_;
     const keiba::ProgramContext& context_;
     std::array<std::string, 5> held_;
+    std::array<std::string, 5> told_; // the choice last refused and told, by slot
 };
 
 // The search itself: match bytes of slot k are cleared for every race and runner, then set for

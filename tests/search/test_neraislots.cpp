@@ -77,8 +77,8 @@ TEST_F(NeraiSlotsTest, AChoiceLoadsTheSetSearchesAndRemembersTheName) {
     EXPECT_EQ(Matches(Day(), 2), 0);
 }
 
-// A choice the slot cannot load is told and changes nothing: not the slot, its marks or the
-// setting, and not the combo, which keeps the user's choice.
+// A choice the slot cannot load is told once and changes nothing: not the slot, its marks or
+// the setting, and not the combo, which keeps the user's choice.
 TEST_F(NeraiSlotsTest, AMissingOrShortFileIsToldAndChangesNothing) {
     TwoRaces(Day());
     view.races = 2;
@@ -105,6 +105,9 @@ TEST_F(NeraiSlotsTest, AMissingOrShortFileIsToldAndChangesNothing) {
         EXPECT_EQ(slots.HeldName(1), "open");
         EXPECT_EQ(Myfavo(context, 1), "open");
         EXPECT_EQ(Matches(Day(), 1), 6);
+        // Tried again, as every day load does, it is not told again.
+        EXPECT_EQ(slots.LoadSlot(1), c.result);
+        EXPECT_EQ(notifier.messages.size(), 1u);
     }
 }
 
