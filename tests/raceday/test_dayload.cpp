@@ -446,7 +446,7 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
                       r3 = run("20261107", "05"), r4 = run("20261114", "05");
     std::string undated = r4, master = filing::Um(id), uma(jvdata::kUmaLength, ' ');
     undated[16] = '#'; // in the month
-    uma.replace(0, 2, "UM");
+    uma.replace(0, 3, "UM4");
     uma.replace(jvdata::kUmaLength - 2, 2, "\r\n");
     for (std::string* um : {&master, &uma}) {
         jvdata::SetField(*um, 12, 10, id);
@@ -458,7 +458,9 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
     auto noCr = [](std::string r) { return r.erase(r.size() - 2, 1); };
     const std::string lost = "の一部が壊れているため、1頭分を読み込めませんでした。",
                       runs = "過去走データ（2020100001.jvSEI）" + lost,
-                      old = "競走馬データ（2020100001.jvUMA）" + lost;
+                      old = "競走馬データ（2020100001.jvUMA）" + lost,
+                      oldPart = "競走馬データ（2020100001.jvUMA）には読み込めない記録があったため、"
+                                "それを除いて変換しました。";
     const struct {
         const char* what;
         std::string sei, uma; // uma: written in place of the .jvUM2 when not empty
@@ -484,8 +486,13 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
         {"0xFF in its name", r4, with(uma, 50, "\xFF"), "111405", old, ""},
         {"half a character ending the sire's name", r4, with(uma, 248, "\x82"), "111405", old, ""},
         {"another horse's", r4, with(uma, 12, "2020100002"), "111405", old, ""},
-        {"its LF lost, a sound copy after it", r4, uma.substr(0, 1576) + uma, "111405", ""},
         {"0xFF where nothing is shown", r4, with(uma, 900, "\xFF"), "111405", ""},
+        // Of several records the first is the master: damage after it costs only itself, and
+        // damage in its place leaves no record to stand in for it.
+        {"a damaged record after the master", r4, uma + with(uma, 50, "\xFF"), "111405", oldPart},
+        {"the master damaged, an older record after it", r4,
+         with(uma, 50, "\xFF") + with(uma, 47, keiba::Sj("アオ")), "111405", old, ""},
+        {"its LF lost, a sound copy after it", r4, uma.substr(0, 1576) + uma, "111405", old, ""},
     };
     WriteRaces("20261128", {Ra("20261128", "05", 11, 1)});
     WriteRunners("20261128", "東京", {Se("20261128", "05", 11, 1, id)});
@@ -907,7 +914,8 @@ TEST_F(DayFixture, EveryRaceGetsItsOwnOddsRecordsWhateverTheOrderOfTheFiles) {
     WriteRaces(day, {Ra(day, "05", 1, 2), Ra(day, "05", 2, 2), Ra(day, "08", 1, 2)});
     auto odds = [&](int kind, std::string_view venue, int race, std::string_view tag) {
         std::string r = MakeRecord("O" + std::to_string(kind), RaceKey16(day, venue, race));
-        jvdata::SetField(r, 28, tag.size(), tag); // a mark of which record this is
+        // A mark of which record this is, after the announcement time, where nothing is read.
+        jvdata::SetField(r, 36, tag.size(), tag);
         return r;
     };
     const std::string a = odds(2, "05", 1, "a"), c = odds(2, "08", 1, "c");
@@ -935,7 +943,7 @@ TEST_F(DayFixture, EveryRaceGetsItsOwnOddsRecordsWhateverTheOrderOfTheFiles) {
         std::vector<std::string> t;
         for (std::size_t r = 0; r < 3; ++r)
             t.push_back(slots[r].IsBlank() ? "-"
-                                           : std::string(keiba::TrimBlanks(slots[r].Field(28, 2))));
+                                           : std::string(keiba::TrimBlanks(slots[r].Field(36, 2))));
         return t;
     };
     using V = std::vector<std::string>;
