@@ -467,6 +467,7 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
         const char* shown;    // month, day and venue of each run shown
         std::string message;
         const char* master = "アカ";
+        std::string um2 = {}; // the newer file, when not the sound master
     } cases[] = {
         {"sound", r1 + r2 + r3 + r4, "", "111405 110705 1101A8", ""},
         {"two runs swapped", r1 + r3 + r2 + r4, "", "111405 110705 1101A8", ""},
@@ -493,6 +494,9 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
         {"the master damaged, an older record after it", r4,
          with(uma, 50, "\xFF") + with(uma, 47, keiba::Sj("アオ")), "111405", old, ""},
         {"its LF lost, a sound copy after it", r4, uma.substr(0, 1576) + uma, "111405", old, ""},
+        {"the newer file's master damaged, an older record after it", r4, "", "111405",
+         "競走馬データ（2020100001.jvUM2）" + lost, "",
+         with(master, 50, "\xFF") + with(master, 47, keiba::Sj("アオ"))},
     };
     WriteRaces("20261128", {Ra("20261128", "05", 11, 1)});
     WriteRunners("20261128", "東京", {Se("20261128", "05", 11, 1, id)});
@@ -504,7 +508,9 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
         SCOPED_TRACE(c.what);
         WriteHorseRuns(id, {c.sei});
         std::filesystem::remove(um2);
-        WriteBytes(c.uma.empty() ? um2 : umaFile, c.uma.empty() ? master : c.uma);
+        WriteBytes(c.uma.empty() ? um2 : umaFile, !c.uma.empty()  ? c.uma
+                                                  : c.um2.empty() ? master
+                                                                  : c.um2);
         notifier.messages.clear();
         ASSERT_EQ(Load("20261128"), raceday::DayLoadResult::Loaded);
         std::string shown;
@@ -515,7 +521,7 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(keiba::Cp932ToUtf8(keiba::TrimBlanks(Day().gDayHorseMasters[0][0].HorseName())),
                   c.master);
-        EXPECT_EQ(std::filesystem::exists(um2), std::string_view(c.master) != "");
+        EXPECT_EQ(std::filesystem::exists(um2), std::string_view(c.master) != "" || !c.um2.empty());
         EXPECT_EQ(notifier.messages, c.message.empty() ? std::vector<std::string>{}
                                                        : std::vector<std::string>{c.message});
     }
