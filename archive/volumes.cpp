@@ -214,8 +214,8 @@ bool TDiskManager::GetDriveInfo(const std::string& path) {
         // a file missing from a volume that reads is not the volume's to answer for
         if (err == ENOENT && ::statvfs(root.c_str(), &vfs) == 0) return fail();
         std::string shown = root.ends_with('/') ? root : root + "/";
-        if (!OnRetry ||
-            !OnRetry(shown + " にアクセスできません。\r\n\r\n" + keiba::FailureCause(err) + "。"))
+        if (!OnRetry || !OnRetry(shown + " にアクセスできません。\r\n\r\n" +
+                                 keiba::FailureCause(err, path, keiba::Access::Enter) + "。"))
             return fail();
         m = FindMount(MountPath(path)); // a disk put in meanwhile is mounted afresh
         root = m ? m->point : "/";

@@ -21,9 +21,13 @@ bool NoLineBreak(std::string_view s) {
     return !std::memchr(s.data(), '\r', s.size()) && !std::memchr(s.data(), '\n', s.size());
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 bool DigitsOrBlanks(std::string_view s) {
     for (char c : s)
-        if (!(c >= '0' && c <= '9') && c != ' ') return false;
+        if (!IsDigit(c) && c != ' ') return false;
     return true;
 }
 
@@ -146,17 +150,38 @@ bool NumberFields(std::string_view r, std::initializer_list<FieldPos> fields) {
     return true;
 }
 
-// Length, id and CR LF, and no line break before it.
+// The data kinds a record of each id is delivered with ("0" is also what the filing writes over
+// it in the day and race-history files). The day load, the fetch timers and the printed sheets
+// read this byte.
+std::string_view DataKindsOf(std::string_view id) {
+    if (id == TJvRA::kId || id == TJvSE::kId) return "012345679AB"; // A, B: races not of JRA
+    if (id == TJvHR::kId) return "0129";
+    if (id == TJvUM::kId) return "012349";
+    return "0123459"; // odds
+}
+
+bool SoundDataKind(std::string_view piece, std::string_view id) {
+    return piece.size() > 2 && DataKindsOf(id).find(piece[2]) != std::string_view::npos;
+}
+
+// Length, id, data kind and CR LF, and no line break before it.
 bool SoundFrame(std::string_view piece, std::string_view id, std::size_t length) {
-    return piece.size() == length && piece.substr(0, 2) == id && piece.ends_with("\r\n") &&
-           NoLineBreak(piece.substr(0, length - 2));
+    return piece.size() == length && piece.substr(0, 2) == id && SoundDataKind(piece, id) &&
+           piece.ends_with("\r\n") && NoLineBreak(piece.substr(0, length - 2));
 }
 
 // The frame of the records of a race, whose key follows the one rule of a race key. The line
 // break check is left to the caller, which may look at the entries in one pass.
 bool SoundHead(std::string_view piece, std::string_view id, std::size_t length) {
-    return piece.size() == length && piece.substr(0, 2) == id && piece.ends_with("\r\n") &&
-           RaceKey::Of(piece).IsWellFormed();
+    return piece.size() == length && piece.substr(0, 2) == id && SoundDataKind(piece, id) &&
+           piece.ends_with("\r\n") && RaceKey::Of(piece).IsWellFormed();
+}
+
+// A sign ("+", "-" or a blank) and seconds and tenths in three digits; the marks of no time
+// ("9999", "0000") keep a digit in the sign's place.
+bool IsTimeDifference(std::string_view s) {
+    return s.size() == 4 && (s[0] == '+' || s[0] == '-' || s[0] == ' ' || IsDigit(s[0])) &&
+           DigitsOrBlanks(s.substr(1));
 }
 
 bool SoundRace(std::string_view r) {
@@ -184,7 +209,9 @@ bool SoundRunner(std::string_view r) {
                 S::kWinPopularity, S::kPrizeWon,      S::kAddedPrizeWon, S::kLast3F,
                 S::kRunningStyle}))
         return false;
-    if (!LettersDigitsOrBlanks(Field(r, S::kPedigreeId))) return false;
+    if (!LettersDigitsOrBlanks(Field(r, S::kPedigreeId)) ||
+        !IsTimeDifference(Field(r, S::kTimeDifference)))
+        return false;
     for (char c : Field(r, S::kWinOdds))
         if (!IsOddsByte(c)) return false;
     return TextFields(r, {S::kHorseName, S::kTrainerName, S::kJockeyName, S::kOpponentName});
@@ -219,7 +246,9 @@ bool SoundPayouts(std::string_view r) {
 // Every entry, from the first to the last, is numbers or markers.
 bool SoundOdds(std::string_view r, std::string_view id, std::size_t length, const OddsLayout& first,
                const OddsLayout& last, CheckPath path) {
-    if (!SoundHead(r, id, length)) return false;
+    // The announcement's month, day, hour and minute are read by the race header and the fetch
+    // timers.
+    if (!SoundHead(r, id, length) || !DigitsOrBlanks(Field(r, TJvO1::kAnnounceTime))) return false;
     const std::size_t from = first.firstPos - 1;
     const std::size_t end = last.firstPos - 1 + last.entries * last.entryWidth;
     return AllOddsBytes(r.substr(from, end - from), path) && NoLineBreak(r.substr(0, from)) &&

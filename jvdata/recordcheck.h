@@ -11,14 +11,14 @@ namespace jvdata {
 
 // A race (RA), runner (SE), horse-master (UM), payout (HR) or odds (O1 to O6) record of a file:
 // a line of its kind's length ending in CR LF and holding no other line break, its own record
-// id, and digits or blanks in every field the layout gives a number or a code that is shown or
-// reckoned with (odds and popularities may also hold the runs of "-" and "*" that mark them as
-// not sold). The records of a race carry a race key that follows the one rule of a race key
-// (IsRaceKey: races abroad have letters in their venue code). A horse master carries a
-// pedigree id of ten letters or digits. The names that are shown are CP932 text (IsCp932Text);
-// a grade or a course division is a letter or blank. Whether the record is the one its place in
-// the file says (the race, the runner, the horse) is for the reader to see. False for any other
-// id.
+// id, a data kind its records are delivered with, and digits or blanks in every field the layout
+// gives a number or a code that is shown or reckoned with (odds and popularities may also hold the
+// runs of "-" and "*" that mark them as not sold; a time difference starts with its sign). The
+// records of a race carry a race key that follows the one rule of a race key (IsRaceKey: races
+// abroad have letters in their venue code). A horse master carries a pedigree id of ten letters or
+// digits. The names that are shown are CP932 text (IsCp932Text); a grade or a course division is a
+// letter or blank. Whether the record is the one its place in the file says (the race, the runner,
+// the horse) is for the reader to see. False for any other id.
 bool IsSoundRecord(std::string_view piece, std::string_view id);
 
 // The ways the check reads the many bytes of odds entries: a plain loop, or 16 bytes at a time

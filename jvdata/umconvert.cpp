@@ -48,15 +48,19 @@ UmConversion ConvertUmaFile(const std::filesystem::path& umaFile,
     std::vector<std::string_view> lines;
     SplitRecordLines(*source.bytes, kind.recordLength, lines);
     std::string out;
-    bool damaged = source.bytes->empty();
+    bool damaged = source.bytes->empty(), masterDamaged = false;
     for (std::string_view line : lines) {
-        if (!kind.sound(line) || KeyOf(kind, line).pedigreeId != id) {
+        const bool sound = kind.sound(line);
+        if (!sound || KeyOf(kind, line).pedigreeId != id) {
+            // A sound record of another horse is none the load would take for this one's.
             damaged = true;
+            masterDamaged = masterDamaged || (out.empty() && !sound);
             continue;
         }
         out += *ConvertUmaRecord(line);
         out += "\r\n";
     }
+    if (masterDamaged && !out.empty()) return {UmConvertResult::MasterDamaged, {}, true};
     if (out.empty()) return {UmConvertResult::NoRecords, {}, damaged};
     // The newer file may hold a later record of the horse: one that is there but cannot be read
     // is not to be replaced by the old one's.
@@ -65,8 +69,9 @@ UmConversion ConvertUmaFile(const std::filesystem::path& umaFile,
     std::error_code ec;
     std::filesystem::create_directories(um2File.parent_path(), ec);
     keiba::IoResult written = keiba::WriteFileAtomic(um2File, out);
+    out.resize(kUmLength);
     return {written ? UmConvertResult::Written : UmConvertResult::WriteFailed, std::move(written),
-            damaged};
+            damaged, std::move(out)};
 }
 
 } // namespace jvdata

@@ -25,6 +25,8 @@ enum class UmConvertResult {
     NoSource,
     SourceUnreadable,
     NoRecords,
+    // Damage stands where the horse's first record would be: the one the day load takes.
+    MasterDamaged,
     TargetUnreadable,
     Written,
     WriteFailed
@@ -38,13 +40,20 @@ struct [[nodiscard]] UmConversion {
     // Whether the old file held a piece that is no sound record of its horse (none is copied);
     // an empty old file has lost its record.
     bool damaged = false;
+    // The first converted record, CR LF included, as the newer file begins with it (Written and
+    // WriteFailed): the horse's master also when it could not be written.
+    std::string master{};
 };
 
 // Builds `um2File` from every sound record (IsSoundOldHorseMaster) of `umaFile` whose pedigree id
 // is the one the file is named for (<pedigree id>.jvUMA), replacing it. The file is read line by
-// line, so a record cut, split or damaged costs only itself; what is not copied sets `damaged`. A
-// missing, unreadable or empty old file, or one without a single sound record of its horse, writes
-// nothing, nor does a `um2File` that is there but cannot be read.
+// line, so a record cut, split or damaged after the first sound one costs only itself; what is
+// not copied (another horse's record too) sets `damaged`. The day load takes the first record of
+// the newer file for the master, and which record damage before the first sound one was cannot be
+// known: an older record would stand in the master's place, so such a file writes nothing
+// (MasterDamaged). A missing,
+// unreadable or empty old file, or one without a single sound record of its horse, writes nothing
+// either, nor does a `um2File` that is there but cannot be read.
 UmConversion ConvertUmaFile(const std::filesystem::path& umaFile,
                             const std::filesystem::path& um2File);
 

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <system_error>
 
@@ -83,15 +84,15 @@ FailureLog& LogSink() {
 thread_local bool tLogging = false;
 
 // The user's message names the path and the cause in words; the log keeps the system's own
-// text, which is what a support request needs.
-IoResult Failure(const std::filesystem::path& path, std::string_view what, int err) {
+// text, which is what a support request needs. `access` is what the operation asked of `path`.
+IoResult Failure(const std::filesystem::path& path, std::string_view what, int err, Access access) {
     const std::string head = PathToUtf8(path) + " " + std::string(what);
     if (LogSink() && !tLogging) {
         tLogging = true;
         LogSink()(head + ": " + std::strerror(err) + " (errno " + std::to_string(err) + ")");
         tLogging = false;
     }
-    return IoResult::Fail(head + "（" + FailureCause(err) + "）。");
+    return IoResult::Fail(head + "（" + FailureCause(err, path, access) + "）。");
 }
 
 constexpr std::string_view kCannotWrite = "を書き込めません";
@@ -195,8 +196,7 @@ int ReadInto(const char* nativePath, std::string& data) {
     return 0;
 }
 
-// As a failed write's: the user reads the cause in words, the log keeps the system's text. Where
-// a permission is missing, it is the one to read (FailureCause speaks of writing).
+// As a failed write's: the user reads the cause in words, the log keeps the system's text.
 IoResult ReadFailure(const std::filesystem::path& path, int err) {
     const std::string head = PathToUtf8(path) + " を読み込めません";
     if (LogSink() && !tLogging) {
@@ -207,13 +207,8 @@ IoResult ReadFailure(const std::filesystem::path& path, int err) {
                        : std::string(std::strerror(err)) + " (errno " + std::to_string(err) + ")"));
         tLogging = false;
     }
-    std::string cause;
-    if (err == EACCES || err == EPERM)
-        cause = "読み込む権限がありません";
-    else if (err == kNotAFile)
-        cause = "ファイルではないものがあります";
-    else
-        cause = FailureCause(err);
+    const std::string cause = err == kNotAFile ? std::string("ファイルではないものがあります")
+                                               : FailureCause(err, path, Access::Read);
     return IoResult::Fail(head + "（" + cause + "）。");
 }
 
@@ -330,14 +325,14 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
     if (dir.empty()) dir = ".";
     // only named through: its files are made, renamed and removed by their names in it
     const int dirFd = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) return Failure(path, kCannotWrite, errno);
+    if (dirFd < 0) return Failure(path, kCannotWrite, errno, Access::Write);
     struct CloseFolder {
         int fd;
         ~CloseFolder() { ::close(fd); }
     } closeFolder{dirFd};
     NewFile file;
     if (!file.Create(dirFd, path.filename().native(), 0644, NewFile::Kind::Temporary))
-        return Failure(path, kCannotWrite, errno);
+        return Failure(path, kCannotWrite, errno, Access::Write);
     bool ok = WriteAll(file.Fd(), bytes);
     int writeErr = errno;
     if (ok && Synced().load(std::memory_order_relaxed) && ::fsync(file.Fd()) != 0) {
@@ -348,13 +343,13 @@ IoResult WriteFileAtomic(const std::filesystem::path& path, std::string_view byt
         ok = false;
         writeErr = errno;
     }
-    if (!ok) return Failure(path, kCannotWrite, writeErr);
+    if (!ok) return Failure(path, kCannotWrite, writeErr, Access::Write);
     // A kill leaves the temporary file as it is, and its lock goes with the process.
     if (Hook() && !Hook()(dir / file.TempName())) {
         file.Abandon();
-        return Failure(path, kCannotWrite, EIO);
+        return Failure(path, kCannotWrite, EIO, Access::Write);
     }
-    if (!file.Replace()) return Failure(path, kCannotWrite, errno);
+    if (!file.Replace()) return Failure(path, kCannotWrite, errno, Access::Write);
     CounterOf(path).fetch_add(1, std::memory_order_relaxed);
     // The rename lives in the folder: until the folder is synced, a power loss can bring the
     // old file back.
@@ -369,7 +364,12 @@ void SetWritesSynced(bool synced) {
 IoResult SyncFolder(const std::filesystem::path& folder) {
     if (!Synced().load(std::memory_order_relaxed)) return IoResult::Ok();
     int err = 0;
-    if (!SyncFolderFd(folder, &err)) return Failure(folder, "への保存を確定できません", err);
+    // The files are in place by now: what is left undone is making them stay after a power loss,
+    // and the folder must be opened for reading to ask for it.
+    if (!SyncFolderFd(folder, &err))
+        return Failure(folder,
+                       "のファイルは置き換えましたが、ディスクへの書き込みを確かめられません", err,
+                       Access::Read);
     if (SyncedHook()) SyncedHook()(folder);
     return IoResult::Ok();
 }
@@ -378,9 +378,9 @@ IoResult CreateFolders(const std::filesystem::path& folder) {
     std::error_code ec;
     if (std::filesystem::is_directory(folder, ec)) return IoResult::Ok();
     std::filesystem::create_directories(folder, ec);
-    if (ec) return Failure(folder, "を作成できません", ec.value());
+    if (ec) return Failure(folder, "を作成できません", ec.value(), Access::Write);
     if (!std::filesystem::is_directory(folder, ec))
-        return Failure(folder, "を作成できません", ec ? ec.value() : ENOTDIR);
+        return Failure(folder, "を作成できません", ec ? ec.value() : ENOTDIR, Access::Write);
     return IoResult::Ok();
 }
 
@@ -402,7 +402,41 @@ std::string FailureCause(int err) {
 }
 
 IoResult WriteFailure(const std::filesystem::path& path, int err) {
-    return Failure(path, kCannotWrite, err);
+    return Failure(path, kCannotWrite, err, Access::Write);
+}
+
+namespace {
+
+// The first folder on the way to `path` (its own folder included, `path` itself not) that this
+// process may not enter, or nothing.
+std::optional<std::filesystem::path> FolderNotEntered(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::filesystem::path abs = std::filesystem::absolute(path, ec).lexically_normal();
+    if (ec) return std::nullopt;
+    std::filesystem::path folder;
+    const std::filesystem::path parent = abs.has_filename() ? abs.parent_path() : abs;
+    for (const std::filesystem::path& part : parent) {
+        folder /= part;
+        if (::faccessat(AT_FDCWD, folder.c_str(), X_OK, AT_EACCESS) != 0 && errno == EACCES)
+            return folder;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string FailureCause(int err, const std::filesystem::path& path, Access access) {
+    if (err != EACCES && err != EPERM) return FailureCause(err);
+    // The system says only that a permission was missing: the folders on the way are looked at
+    // first, each of which must let the process in, then what the operation asked of the path.
+    if (const std::optional<std::filesystem::path> folder = FolderNotEntered(path))
+        return PathToUtf8(*folder) + " を開く権限がありません";
+    switch (access) {
+    case Access::Read: return "読み込む権限がありません";
+    case Access::Write: return "書き込む権限がありません";
+    case Access::Enter: return "開く権限がありません";
+    }
+    return FailureCause(err);
 }
 
 std::string UnreadLinesText(const std::filesystem::path& path, std::size_t lines) {

@@ -87,8 +87,14 @@ IoResult SyncFolder(const std::filesystem::path& folder);
 void SetWritesSynced(bool synced);
 
 // The cause of a failed file operation (an errno value) as a user reads it: the common causes
-// in words, any other by its number. Every failure message of these routines ends with it.
+// in words, any other by its number.
 std::string FailureCause(int err);
+// The same of an operation on `path` that asked for `access`: a refused permission is worded
+// from what was missing (a folder on the way that may not be entered, named, or the reading or
+// writing the operation asked for), not from the number alone, which does not say. Every failure
+// message of these routines ends with it.
+enum class Access { Read, Write, Enter };
+std::string FailureCause(int err, const std::filesystem::path& path, Access access);
 
 // A write of `path` that failed with `err` (an errno value), reported as these routines report
 // their own: "<path> を書き込めません（<cause>）。" for the user, and the system's text to the

@@ -94,6 +94,11 @@ std::string FormatIntBlankZero(std::string_view digits) {
     return RightAligned(Decimal(v), digits.size());
 }
 
+std::string FormatIntWithUnit(std::string_view digits, std::string_view unit) {
+    if (DigitValue(digits) == 0) return std::string(digits.size() + unit.size(), ' ');
+    return FormatIntBlankZero(digits) + std::string(unit);
+}
+
 std::string FormatTenthsSameWidth(std::string_view digits) {
     std::int64_t v = DigitValue(digits);
     if (v == 0) return std::string(digits.size(), ' ');

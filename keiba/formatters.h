@@ -23,6 +23,9 @@ std::string FormatTimeDiff(std::string_view diff);
 
 // The value right-aligned in the field's own width; 0 gives blanks of that width.
 std::string FormatIntBlankZero(std::string_view digits);
+// The same followed by its unit ("18" and "頭" give "18頭"): a unit is never shown without its
+// number, so 0 gives blanks as wide as both.
+std::string FormatIntWithUnit(std::string_view digits, std::string_view unit);
 
 // The value in tenths with one decimal in the field's width less one ("0550" gives "55.0");
 // 0 gives blanks of the field's width.

@@ -209,8 +209,12 @@ std::string_view ReadHorseMaster(std::string_view bytes, std::string_view pedigr
     if (isMaster(bytes)) return bytes; // the file as it is written: the one record
     thread_local std::vector<std::string_view> lines;
     jvdata::SplitRecordLines(bytes, kind.recordLength, lines);
-    for (std::string_view line : lines)
+    for (std::string_view line : lines) {
         if (isMaster(line)) return line;
+        // Damage may have been the master, and no later record stands in for it; another
+        // horse's sound record is passed over.
+        if (!kind.sound(line)) break;
+    }
     *lost = true;
     return {};
 }

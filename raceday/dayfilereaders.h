@@ -56,7 +56,8 @@ HorseRunsRead ReadHorseRuns(std::string_view bytes, std::string_view pedigreeId,
                             std::int64_t raceDate);
 
 // The horse master of a .jvUM2 file: its first sound UM record of the horse `pedigreeId`, or an
-// empty view and `*lost` set when the file holds none (empty, cut or damaged).
+// empty view and `*lost` set when the file holds none (empty, cut or damaged) or damage stands
+// before it, where the master may have been: a later record never stands in its place.
 std::string_view ReadHorseMaster(std::string_view bytes, std::string_view pedigreeId, bool* lost);
 
 } // namespace raceday

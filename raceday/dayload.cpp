@@ -247,6 +247,16 @@ struct HorseFileLosses {
     }
 };
 
+// The newer horse-master files the conversion could not write, told on one line for the day: a
+// full or read-only disk fails every horse's.
+struct UnwrittenMasters {
+    std::string first; // its failure as the user reads it
+    std::size_t files = 0;
+    void Add(const keiba::IoResult& failure) {
+        if (files++ == 0) first = failure.message;
+    }
+};
+
 // The progress form, hidden on every way out of a load.
 class LoadScope {
 public:
@@ -316,7 +326,8 @@ struct RunnerStep {
     jvdata::HorseFilePaths& horsePaths;
     DayReport& report;
     std::vector<LostRunners> lostRunners;
-    HorseFileLosses lostRuns, lostMasters, lostOldMasters;
+    HorseFileLosses lostRuns, lostMasters, lostOldMasters, partlyOldMasters;
+    UnwrittenMasters unwrittenMasters;
 };
 
 // Horse master and the last three earlier runs of runner h of race slot r; returns how many
@@ -335,27 +346,30 @@ std::size_t ReadRunnerHistory(RaceDay& day, std::size_t r, std::size_t h, std::i
     if (const char* um2 = step.horsePaths.Of(jvdata::HorseFile::UM2, id)) {
         keiba::FileRead master = keiba::ReadFileOrMissing(um2);
         step.report.Unreadable(master.read);
-        bool oldDamaged = false;
+        DayLoadSteps::HorseMasterConversion converted;
         if (master.Missing()) {
             const fs::path um2Path =
                 *jvdata::HorseFilePath(step.appDir, jvdata::HorseFile::UM2, id);
             std::error_code ec;
             fs::create_directories(um2Path.parent_path(), ec);
-            const DayLoadSteps::HorseMasterConversion converted = step.steps.ConvertHorseMaster(
+            converted = step.steps.ConvertHorseMaster(
                 um2Path, *jvdata::HorseFilePath(step.appDir, jvdata::HorseFile::UMA, id));
-            oldDamaged = converted.damaged;
-            master = keiba::ReadFileOrMissing(um2Path);
-            // One line for one horse: a conversion that failed has told it already.
-            step.report.Unreadable(converted.failure ? master.read : converted.failure);
+            step.report.Unreadable(converted.failure);
+            if (!converted.writeFailure) step.unwrittenMasters.Add(converted.writeFailure);
+            // What the conversion read is the master, written or not.
+            if (!converted.master.empty()) master.bytes = std::move(converted.master);
         }
         bool lost = false;
         const std::string_view record =
             master.bytes ? ReadHorseMaster(*master.bytes, id, &lost) : std::string_view();
         if (lost) step.lostMasters.Add(step.horsePaths.Of(jvdata::HorseFile::UM2, id));
-        // Damage the conversion left behind is told against the older file, where it cost the
-        // horse its master: a sound copy of the record there is the master, as in the newer file.
-        if (oldDamaged && record.empty())
+        // Damage the conversion left behind is told against the older file: where it stood in
+        // the master's place the horse has none, and elsewhere it cost records the load does not
+        // show.
+        if (converted.masterLost)
             step.lostOldMasters.Add(step.horsePaths.Of(jvdata::HorseFile::UMA, id));
+        else if (converted.damaged)
+            step.partlyOldMasters.Add(step.horsePaths.Of(jvdata::HorseFile::UMA, id));
         if (!record.empty())
             masterSlot.Assign(record);
         else
@@ -408,6 +422,16 @@ void ReportHorseFileLosses(const RunnerStep& step, DayReport& report) {
                        step.lostMasters.runners, step.lostMasters.runners);
     report.LostInFiles(jvdata::DayFileKind::OldHorseMaster, step.lostOldMasters.first,
                        step.lostOldMasters.runners, step.lostOldMasters.runners);
+    if (const HorseFileLosses& partly = step.partlyOldMasters; partly.runners > 0)
+        report.Add(std::string(jvdata::KindInfo(jvdata::DayFileKind::OldHorseMaster).what) + "（" +
+                   keiba::PathToUtf8(partly.first.filename()) +
+                   (partly.runners > 1 ? " ほか" + std::to_string(partly.runners - 1) + "件" : "") +
+                   "）には読み込めない記録があったため、それを除いて変換しました。");
+    if (const UnwrittenMasters& unwritten = step.unwrittenMasters; unwritten.files > 0)
+        report.Add(unwritten.first + (unwritten.files > 1
+                                          ? "ほかに" + std::to_string(unwritten.files - 1) +
+                                                "件の競走馬データも書き込めませんでした。"
+                                          : ""));
     report.LostInFiles(jvdata::DayFileKind::HorseRuns, step.lostRuns.first, step.lostRuns.runners,
                        step.lostRuns.runners);
 }
@@ -536,10 +560,18 @@ void DayLoadSteps::ClearDay(RaceDay& day) {
 DayLoadSteps::HorseMasterConversion DayLoadSteps::ConvertHorseMaster(const fs::path& um2File,
                                                                      const fs::path& umaFile) {
     jvdata::UmConversion done = jvdata::ConvertUmaFile(umaFile, um2File);
-    // A program folder on a read-only disk shows its days without a box: the newer file is made
-    // at a later load, and the failed write is in the error log.
-    if (done.result == jvdata::UmConvertResult::WriteFailed) return {{}, done.damaged};
-    return {std::move(done.failure), done.damaged};
+    HorseMasterConversion out;
+    out.damaged = done.damaged;
+    out.masterLost = done.result == jvdata::UmConvertResult::MasterDamaged ||
+                     (done.damaged && done.master.empty());
+    out.master = std::move(done.master);
+    // The record read is the master whether or not it could be kept: a later load makes the
+    // newer file again.
+    if (done.result == jvdata::UmConvertResult::WriteFailed)
+        out.writeFailure = std::move(done.failure);
+    else
+        out.failure = std::move(done.failure);
+    return out;
 }
 
 void DayLoadSteps::ReadRaceOdds(RaceDay& day) {
@@ -744,7 +776,8 @@ DayLoadResult LoadDay(RaceDay& day, const std::string& stem, DayLoadProgress& pr
     }
     if (races.lost > 0) report.Prepend(DamagedRaceFileText(stem, races));
     jvdata::HorseFilePaths horsePaths(appDir);
-    RunnerStep runnerStep{progress, steps, appDir, files, horsePaths, report, {}, {}, {}, {}};
+    RunnerStep runnerStep{progress, steps, appDir, files, horsePaths, report,
+                          {},       {},    {},     {},    {},         {}};
 
     // Nothing of the previous day may stay behind. The large records are written once: each
     // slot is either read or blanked below, the odds slots by the odds step.

@@ -63,9 +63,15 @@ public:
         // Fails, naming the file, when a horse file is there but cannot be read (the load tells
         // it).
         keiba::IoResult failure;
-        // Whether the older file held damage, which was not copied (the load tells it against
-        // the older file when no sound record was left to copy).
-        bool damaged = false;
+        // Fails, naming the file and the cause, when the newer file could not be written (the
+        // load tells it once for the day, and shows `master` all the same).
+        keiba::IoResult writeFailure;
+        // Whether the older file held damage, which was not copied, and whether it stood where
+        // the master would be, so that no master is shown (the load tells it against the older
+        // file).
+        bool damaged = false, masterLost = false;
+        // The horse's master as converted, CR LF included; empty when there is none.
+        std::string master;
     };
     virtual HorseMasterConversion ConvertHorseMaster(const std::filesystem::path& um2File,
                                                      const std::filesystem::path& umaFile);

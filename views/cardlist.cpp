@@ -75,6 +75,11 @@ void PaintRunner(const raceday::RaceDay& day, int race, int h, int col, Out& out
     const jvdata::TJvSE& se = day.gDayHorses[rr][hh];
     const jvdata::TJvRA& ra = day.gDayRaces[rr];
     const int x = kG + 1;
+    // A runner lost to damage shows nothing of its record: no units, bars or marks around blanks.
+    if (se.HorseNumber() < 1) {
+        if (col == kListNumber) p.background = InfoBackground();
+        return;
+    }
     switch (col) {
     case kListBracket: {
         const int bracket = se.Bracket();

@@ -71,33 +71,42 @@ private:
     const QFont& font_;
 };
 
+// The runner's own texts and its master's, the members' ranks beside them. A runner lost to
+// damage, or a horse without a master, shows nothing of its record: no brackets, marks or units
+// around what is not there.
 void PaintRunnerBlock(const raceday::RaceDay& day, int race, int h, Painter& out, CellPaint& p) {
     const auto rr = static_cast<std::size_t>(race);
     const auto hh = static_cast<std::size_t>(h);
     const jvdata::TJvSE& se = day.gDayHorses[rr][hh];
     const jvdata::TJvUM& um = day.gDayHorseMasters[rr][hh];
+    const bool known = se.HorseNumber() >= 1, mastered = known && !um.IsBlank();
     const raceday::TOutData2& texts = day.gRaceTexts[rr];
     const int x0 = kG + 1;
     int y = kG;
 
-    int lh = out.Text(x0, y, NameText(um.SireName()), 8, false);
-    out.TextFromRight(60, y,
-                      FirstChar(keiba::KeiroToText(um.CoatCode())) + " " +
-                          keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()),
-                      9, false);
+    int lh = out.Text(x0, y, mastered ? NameText(um.SireName()) : std::string(), 8, false);
+    const std::string coat = mastered ? FirstChar(keiba::KeiroToText(um.CoatCode())) + " " : "";
+    if (known)
+        out.TextFromRight(
+            60, y, coat + keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()),
+            9, false);
     out.TextFromRight(80, y, texts.KettoRank[hh], 9, false, kBlue);
     y += lh;
-    const int nameHeight = out.Text(x0, y, NameText(se.HorseName()), 10, true);
+    const int nameHeight = out.Text(x0, y, known ? NameText(se.HorseName()) : "", 10, true);
     y += nameHeight;
     // The bracket after the dam names the dam's sire.
-    out.Text(x0, y, NameText(um.DamName()) + "(" + NameText(um.DamsSireName()) + ")", 8, false);
+    const std::string damsSire = mastered ? NameText(um.DamsSireName()) : "";
+    if (mastered)
+        out.Text(x0, y, NameText(um.DamName()) + (damsSire.empty() ? "" : "(" + damsSire + ")"), 8,
+                 false);
     y += nameHeight;
     out.Text(2, y, texts.KishuRank[hh], 9, false, kBlue);
-    out.Text(20, y,
-             std::string(se.JockeyName()) + std::string(se.WeightCarriedText()) + " " +
-                 std::string(se.TrainerName()) + "(" +
-                 FirstChar(keiba::TozaiToText(se.AffiliationCode(), 3)),
-             9, false);
+    if (known)
+        out.Text(20, y,
+                 std::string(se.JockeyName()) + std::string(se.WeightCarriedText()) + " " +
+                     std::string(se.TrainerName()) + "(" +
+                     FirstChar(keiba::TozaiToText(se.AffiliationCode(), 3)),
+                 9, false);
 
     const auto& match = day.gRaceCalc[rr].NeraiMatch[hh];
     for (int s = 1; s <= 4; ++s)
@@ -137,7 +146,8 @@ void PaintPastRun(const raceday::RaceDay& day, int race, int h, int j, const QFo
     } else {
         out.TextFromRight(90, y, "  ", 11, true);
     }
-    out.TextFromRight(50, y, "(" + keiba::FormatTimeDiff(se.TimeDifference()) + ")", 9, false);
+    const std::string diff = keiba::FormatTimeDiff(se.TimeDifference());
+    if (!keiba::TrimBlanks(diff).empty()) out.TextFromRight(50, y, "(" + diff + ")", 9, false);
 
     // The members' level of a run belongs to the race their record names; a red edge says it
     // was taken from another one.
@@ -171,18 +181,21 @@ PastRunLines PastRunText(const jvdata::TJvRA& ra, const jvdata::TJvSE& se) {
     else if (trackCode <= 29)
         going = keiba::BabaToText(ra.DirtGoingCode(), 0);
     const std::string_view md = ra.MonthDay();
+    // A run whose race record is not at hand (abroad, or a day without its race file) keeps its
+    // key alone: what the runner's record holds is shown, and no unit without its number.
     out.line1 = keiba::JyoCodeToName(ra.VenueCode(), 1) + std::string(md.substr(0, 2)) + "/" +
                 std::string(md.substr(md.size() >= 2 ? md.size() - 2 : 0)) + going + " " +
                 keiba::GradeJokenLabel(ra.ClassCode(), ra.GradeCode(), ra.ShortName3()) + " " +
-                keiba::FormatIntBlankZero(ra.RunnerCountText()) + keiba::Sj("頭");
+                keiba::FormatIntWithUnit(ra.RunnerCountText(), keiba::Sj("頭"));
     out.line2 = std::string(ra.DistanceText()) + FirstChar(keiba::TrackShortText(track)) +
                 std::string(se.FinishTime()) + std::string(se.JockeyName()) +
                 std::string(se.WeightCarriedText()) + " " + std::string(se.Last3F());
-    out.line3 = keiba::FormatIntBlankZero(se.CornerPosition(3)) + "-" +
-                keiba::FormatIntBlankZero(se.CornerPosition(4)) + " " +
-                keiba::FormatIntBlankZero(se.BodyWeight()) + "kg " +
-                keiba::FormatIntBlankZero(se.HorseNumberText()) + keiba::Sj("番") +
-                keiba::FormatIntBlankZero(se.WinPopularityText()) + keiba::Sj("人");
+    const std::string corners = keiba::FormatIntBlankZero(se.CornerPosition(3)) + "-" +
+                                keiba::FormatIntBlankZero(se.CornerPosition(4));
+    out.line3 = (keiba::TrimBlanks(corners) == "-" ? std::string(corners.size(), ' ') : corners) +
+                " " + keiba::FormatIntWithUnit(se.BodyWeight(), "kg") + " " +
+                keiba::FormatIntWithUnit(se.HorseNumberText(), keiba::Sj("番")) +
+                keiba::FormatIntWithUnit(se.WinPopularityText(), keiba::Sj("人"));
     return out;
 }
 

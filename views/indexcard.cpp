@@ -68,13 +68,14 @@ std::string RankText(int rank) {
     return rank >= 1 ? keiba::FormatInt(rank, 2) : std::string(keiba::kZenkakuSpace);
 }
 
-// "560" reads 56.0 kg. The point stands whatever the field holds, so that a blank field keeps
-// the column's shape ("  . "); bytes other than digits and blanks (which the day load never
-// lets through) show as blanks rather than as half a character.
+// "560" reads 56.0 kg. A field with no weight in it (a runner lost to damage, a weight not yet
+// known) shows as blanks, not as a lone point; bytes other than digits and blanks (which the day
+// load never lets through) show as blanks rather than as half a character.
 std::string WeightText(std::string_view field) {
     std::string f(3, ' ');
     for (std::size_t i = 0; i < std::min<std::size_t>(field.size(), 3); ++i)
         if (field[i] >= '0' && field[i] <= '9') f[i] = field[i];
+    if (f == "   ") return std::string(4, ' ');
     return f.substr(0, 2) + "." + f.substr(2, 1);
 }
 
@@ -176,7 +177,12 @@ void FillIndexRaceCard(const raceday::RaceDay& day, const IndexCardGrids& g, int
     for (int r = 1; r <= n; ++r) {
         const int h = r - 1;
         const auto hh = static_cast<std::size_t>(h);
-        const jvdata::TJvSE& se = day.gDayHorses[static_cast<std::size_t>(race)][hh];
+        // A runner lost to damage shows nothing of its record (the results re-read may still
+        // have put a finishing position in its slot); the members' data and the odds of its
+        // number stand as they are.
+        static const jvdata::TJvSE kLost;
+        const jvdata::TJvSE& slot = day.gDayHorses[static_cast<std::size_t>(race)][hh];
+        const jvdata::TJvSE& se = slot.HorseNumber() >= 1 ? slot : kLost;
         const jvdata::TAnalysisRecord& an =
             day.gDayHorseAnalysis[static_cast<std::size_t>(race)][hh];
 

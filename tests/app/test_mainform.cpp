@@ -798,7 +798,9 @@ TEST_F(WiringTest, ATargetNameTypedWithAWaveDashIsChosenAgainAfterARestart) {
 }
 
 // A program folder on a read-only disk shows its days: loading one writes no setting it
-// already holds, so no box says the settings cannot be written.
+// already holds, so no box says the settings cannot be written. The newer horse masters a day
+// needs made from the older files are shown, and that they could not be kept is said on one line
+// for the day.
 TEST_F(WiringTest, AReadOnlyProgramFolderShowsItsDaysWithoutABox) {
     OwnTargetFolder();
     ASSERT_TRUE(search::WriteNeraiFile(dir.path(), "open", OpenSet()));
@@ -820,10 +822,24 @@ TEST_F(WiringTest, AReadOnlyProgramFolderShowsItsDaysWithoutABox) {
         for (const char* day : {"2026年11月28日", "2026年11月29日", "2026年11月28日"})
             ChooseDay(QString::fromUtf8(day));
         EXPECT_EQ(Day().gNeraiSlots[1].IsBlank(), false);
-        EXPECT_EQ(std::vector<std::string>(notifier.messages.begin() +
-                                               static_cast<std::ptrdiff_t>(atStart),
-                                           notifier.messages.end()),
-                  std::vector<std::string>{});
+        const std::vector<std::string> told(notifier.messages.begin() +
+                                                static_cast<std::ptrdiff_t>(atStart),
+                                            notifier.messages.end());
+        ASSERT_EQ(told.size(), 1u); // 11月29日's
+        EXPECT_TRUE(told[0].starts_with(keiba::PathToUtf8(dir / "UM2"))) << told[0];
+        EXPECT_TRUE(
+            told[0].ends_with(".jvUM2 を書き込めません（書き込む権限がありません）。ほかに1件"
+                              "の競走馬データも書き込めませんでした。"))
+            << told[0];
+        // The horse named has its master all the same.
+        ChooseDay(QStringLiteral("2026年11月29日"));
+        const std::string id = fs::path(told[0].substr(0, told[0].find(".jvUM2"))).filename();
+        int shown = 0;
+        for (std::size_t r = 0; r < raceday::kMaxRaces; ++r)
+            for (std::size_t h = 0; h < raceday::kMaxRunners; ++h)
+                if (Day().gDayHorses[r][h].PedigreeId() == id)
+                    shown += Day().gDayHorseMasters[r][h].PedigreeId() == id;
+        EXPECT_EQ(shown, 1) << id;
         forms.reset();
     }
     EXPECT_EQ(Slurp(dir / "kestrane.ini"), settings);

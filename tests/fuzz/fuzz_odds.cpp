@@ -179,10 +179,10 @@ void CheckOdds(const TJvRA& race, const std::vector<std::string_view>& pieces) {
     FUZZ_CHECK(again.SanrenpukuPop == calc.SanrenpukuPop);
 
     // A fetch that puts the race's record first in the win file is seen by the next read (a
-    // record is sound only with a race key that is one).
+    // record is sound only with a race key that is one and a data kind odds are filed with).
     if (looksUp && present[0] && race.Key().IsWellFormed()) {
         std::string rec(kO1Length, ' ');
-        SetField(rec, 1, 2, "O1");
+        SetField(rec, 1, 3, "O14");
         SetField(rec, 12, 16, race.Field(12, 16));
         SetField(rec, 46, 4, "0123");
         rec.replace(kO1Length - 2, 2, "\r\n");

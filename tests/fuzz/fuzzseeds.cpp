@@ -104,7 +104,7 @@ std::string Odds(int kind, std::string_view date8, std::string_view venue, int r
 
 std::string Um(std::string_view id, std::string_view name) {
     std::string r(jvdata::kUmLength, ' ');
-    SetField(r, 1, 11, "UM720261201");
+    SetField(r, 1, 11, "UM120261201");
     SetField(r, 12, 10, id);
     SetField(r, 47, 36, Sj(name));
     r.replace(r.size() - 2, 2, "\r\n");
@@ -113,7 +113,7 @@ std::string Um(std::string_view id, std::string_view name) {
 
 std::string Uma(std::string_view id, std::string_view name) {
     std::string r(jvdata::kUmaLength, ' ');
-    SetField(r, 1, 11, "UM720201201");
+    SetField(r, 1, 11, "UM120201201");
     SetField(r, 12, 10, id);
     SetField(r, 47, 36, Sj(name));
     r.replace(r.size() - 2, 2, "\r\n");

@@ -4,10 +4,12 @@
 //
 // A record of kind k (1 to 6) is a piece of the kind's length that begins where a record may
 // begin (at the file's start, right after a CR or an LF, or at a multiple of the length) and is
-// sound: "Ok" at its start, CR LF at its end and no CR or LF before, a race key whose first eight
-// characters are digits naming a real day, then a venue code of two capital letters or digits (a
-// race abroad has letters) and six digits, and only digits, blanks, '-' and '*' from the first
-// odds entry to the end of the last.
+// sound: "Ok" at its start, then a data kind odds are delivered with (in the sale, the day
+// before, final, confirmed, on Monday; called off, withdrawn), CR LF at its end and no CR or LF
+// before, a race key whose first eight characters are digits naming a real day, then a venue code
+// of two capital letters or digits (a race abroad has letters) and six digits, the announcement
+// time in digits or blanks, and only digits, blanks, '-' and '*' from the first odds entry to the
+// end of the last.
 
 #include <cstddef>
 #include <string_view>
@@ -57,7 +59,10 @@ inline bool Sound(std::string_view piece, int kind) {
     const Layout l = LayoutOf(kind);
     if (piece.size() != l.length || piece[0] != 'O' || piece[1] != static_cast<char>('0' + kind))
         return false;
+    if (std::string_view("1234590").find(piece[2]) == std::string_view::npos) return false;
     if (piece[l.length - 2] != '\r' || piece[l.length - 1] != '\n') return false;
+    for (char c : piece.substr(27, 8))
+        if (!IsDigit(c) && c != ' ') return false;
     for (std::size_t i = 0; i + 2 < l.length; ++i)
         if (piece[i] == '\r' || piece[i] == '\n') return false;
     const std::string_view key = piece.substr(11, 16);

@@ -14,12 +14,15 @@ inline std::string RaceKey16(std::string_view date8, std::string_view venue, int
     return std::string(date8) + std::string(venue) + "0508" + r;
 }
 
-inline std::string MakeRecord(std::string_view id, std::string_view key16, char kind = '7') {
+// `kind` 0: the data kind of a final record of the id (a result, a horse master as registered,
+// confirmed odds).
+inline std::string MakeRecord(std::string_view id, std::string_view key16, char kind = 0) {
     std::size_t len = jvdata::RecordLengthOf(id).value_or(100);
     std::string r(len, ' ');
     r[len - 2] = '\r';
     r[len - 1] = '\n';
     jvdata::SetField(r, 1, 2, id);
+    if (kind == 0) kind = id == "HR" ? '2' : id == "UM" ? '1' : id.starts_with('O') ? '4' : '7';
     r[2] = kind;
     jvdata::SetField(r, 4, 8, "20261201");
     jvdata::SetField(r, 12, 16, key16);

@@ -14,7 +14,7 @@ namespace {
 
 // A sound old record whose every byte tells where it came from: byte i holds 'A' + i % 26, or
 // '0' + i % 10 in the numbers (coat and prize totals, positions 203 and 1021 of the old layout),
-// except the id, the pedigree id and the line break.
+// except the id, the data kind, the pedigree id and the line break.
 std::string OldRecord(char salt = 0) {
     std::string r(kUmaLength, ' ');
     const auto s = static_cast<std::size_t>(salt);
@@ -23,7 +23,7 @@ std::string OldRecord(char salt = 0) {
         r[i] =
             number ? static_cast<char>('0' + (i + s) % 10) : static_cast<char>('A' + (i + s) % 26);
     }
-    r.replace(0, 2, "UM");
+    r.replace(0, 3, "UM1");
     r.replace(11, 10, "2019104567");
     r.replace(kUmaLength - 2, 2, "\r\n");
     return r;
@@ -74,12 +74,27 @@ TEST(UmConvert, FilesOfOneAndTwoRecords) {
     EXPECT_TRUE(CheckFraming(one, "UM")) << CheckFraming(one, "UM").reason;
     EXPECT_EQ(one.substr(206, 8), OldRecord().substr(204, 8)) << "positions 207-214";
 
-    // Two records and a cut third: two lines, the cut record dropped.
+    // Two records and a cut third: two lines, the cut record dropped and told; the first is the
+    // master.
     testsupport::WriteBytes(uma, OldRecord() + OldRecord(5) + OldRecord(7).substr(0, 900));
-    ASSERT_EQ(ConvertUmaFile(uma, um2).result, UmConvertResult::Written);
+    const UmConversion done = ConvertUmaFile(uma, um2);
+    ASSERT_EQ(done.result, UmConvertResult::Written);
+    EXPECT_TRUE(done.damaged);
+    EXPECT_EQ(done.master, *ConvertUmaRecord(OldRecord()) + "\r\n");
     std::string two = Slurp(um2);
     ASSERT_EQ(two.size(), 2 * kUmLength);
     EXPECT_EQ(two.substr(kUmLength, kUmLength - 2), *ConvertUmaRecord(OldRecord(5)));
+
+    // Damage where the master would be: no record of the later ones may stand in its place.
+    for (const std::string& first :
+         {OldRecord().substr(0, 900), OldRecord().replace(50, 1, "\xFF")}) {
+        fs::remove(um2);
+        testsupport::WriteBytes(uma, first + OldRecord(5) + OldRecord(7));
+        const UmConversion lost = ConvertUmaFile(uma, um2);
+        EXPECT_EQ(lost.result, UmConvertResult::MasterDamaged);
+        EXPECT_TRUE(lost.damaged && lost.master.empty());
+        EXPECT_FALSE(fs::exists(um2));
+    }
 }
 
 TEST(UmConvert, NothingToConvertWritesNothing) {

@@ -260,6 +260,48 @@ TEST(FileIo, AFileThatCannotBeReadIsNotAMissingOne) {
               file.string() + " を読み込めません（読み込む権限がありません）。");
 }
 
+// The system answers only that a permission was missing; the user is told which: a folder on the
+// way that may not be entered, named, or the reading or writing the operation asked for. A folder
+// that may be written but not read takes the files, and only its sync fails: that is what is
+// said. The system answers as an ordinary user, whom modes stop.
+TEST(FileIo, ARefusedPermissionIsWordedFromWhatWasMissing) {
+    testsupport::TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const auto unread = dir / "unread", shut = dir / "shut", ro = dir / "ro";
+    for (const auto& [folder, mode] : {std::pair{unread, 0300}, {shut, 0600}, {ro, 0555}}) {
+        std::filesystem::create_directory(folder);
+        testsupport::WriteBytes(folder / "a.txt", "old");
+        ASSERT_EQ(::chmod((folder / "a.txt").c_str(), 0666), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), static_cast<mode_t>(mode)), 0);
+        if (::geteuid() == 0) { // the folder as the user's own
+            ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+        }
+    }
+    const bool asUser = ::geteuid() == 0 && ::seteuid(65534) == 0;
+    if (::geteuid() == 0) GTEST_SKIP() << "root passes every mode";
+    const IoResult synced = WriteFileAtomic(unread / "a.txt", "new");
+    const IoResult entered = WriteFileAtomic(shut / "a.txt", "new");
+    const IoResult written = WriteFileAtomic(ro / "a.txt", "new");
+    const FileRead read = ReadFileOrMissing(shut / "a.txt");
+    const IoResult made = CreateFolders(shut / "x" / "y");
+    if (asUser) {
+        EXPECT_EQ(::seteuid(0), 0);
+    }
+    EXPECT_EQ(synced.message, unread.string() +
+                                  " のファイルは置き換えましたが、ディスクへの書き込み"
+                                  "を確かめられません（読み込む権限がありません）。");
+    EXPECT_EQ(testsupport::Slurp(unread / "a.txt"), "new");
+    EXPECT_EQ(entered.message, (shut / "a.txt").string() + " を書き込めません（" + shut.string() +
+                                   " を開く権限がありません）。");
+    EXPECT_EQ(written.message,
+              (ro / "a.txt").string() + " を書き込めません（書き込む権限がありません）。");
+    EXPECT_EQ(read.read.message, (shut / "a.txt").string() + " を読み込めません（" + shut.string() +
+                                     " を開く権限がありません）。");
+    EXPECT_EQ(made.message, (shut / "x" / "y").string() + " を作成できません（" + shut.string() +
+                                " を開く権限がありません）。");
+    for (const auto& folder : {unread, shut, ro}) ::chmod(folder.c_str(), 0755);
+}
+
 // A list of days or sets from a folder the user may not list would pass for one holding none;
 // only a folder that is not there lists as missing. The system answers as an ordinary user.
 TEST(FileIo, AFolderThatCannotBeListedIsNotAMissingOne) {

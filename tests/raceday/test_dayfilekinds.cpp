@@ -315,7 +315,7 @@ protected:
         // The old horse master of race 2's second runner, whose newer file is made from it.
         const std::string oldHorse = HorseId(1, 2);
         std::string uma(jvdata::kUmaLength, ' ');
-        uma.replace(0, 2, "UM");
+        uma.replace(0, 3, "UM1");
         uma.replace(11, 10, oldHorse);
         uma.replace(46, 8, keiba::Sj("アカイ"));
         uma.replace(jvdata::kUmaLength - 2, 2, "\r\n");

@@ -446,7 +446,7 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
                       r3 = run("20261107", "05"), r4 = run("20261114", "05");
     std::string undated = r4, master = filing::Um(id), uma(jvdata::kUmaLength, ' ');
     undated[16] = '#'; // in the month
-    uma.replace(0, 2, "UM");
+    uma.replace(0, 3, "UM4");
     uma.replace(jvdata::kUmaLength - 2, 2, "\r\n");
     for (std::string* um : {&master, &uma}) {
         jvdata::SetField(*um, 12, 10, id);
@@ -458,13 +458,16 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
     auto noCr = [](std::string r) { return r.erase(r.size() - 2, 1); };
     const std::string lost = "の一部が壊れているため、1頭分を読み込めませんでした。",
                       runs = "過去走データ（2020100001.jvSEI）" + lost,
-                      old = "競走馬データ（2020100001.jvUMA）" + lost;
+                      old = "競走馬データ（2020100001.jvUMA）" + lost,
+                      oldPart = "競走馬データ（2020100001.jvUMA）には読み込めない記録があったため、"
+                                "それを除いて変換しました。";
     const struct {
         const char* what;
         std::string sei, uma; // uma: written in place of the .jvUM2 when not empty
         const char* shown;    // month, day and venue of each run shown
         std::string message;
         const char* master = "アカ";
+        std::string um2 = {}; // the newer file, when not the sound master
     } cases[] = {
         {"sound", r1 + r2 + r3 + r4, "", "111405 110705 1101A8", ""},
         {"two runs swapped", r1 + r3 + r2 + r4, "", "111405 110705 1101A8", ""},
@@ -484,8 +487,16 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
         {"0xFF in its name", r4, with(uma, 50, "\xFF"), "111405", old, ""},
         {"half a character ending the sire's name", r4, with(uma, 248, "\x82"), "111405", old, ""},
         {"another horse's", r4, with(uma, 12, "2020100002"), "111405", old, ""},
-        {"its LF lost, a sound copy after it", r4, uma.substr(0, 1576) + uma, "111405", ""},
         {"0xFF where nothing is shown", r4, with(uma, 900, "\xFF"), "111405", ""},
+        // Of several records the first is the master: damage after it costs only itself, and
+        // damage in its place leaves no record to stand in for it.
+        {"a damaged record after the master", r4, uma + with(uma, 50, "\xFF"), "111405", oldPart},
+        {"the master damaged, an older record after it", r4,
+         with(uma, 50, "\xFF") + with(uma, 47, keiba::Sj("アオ")), "111405", old, ""},
+        {"its LF lost, a sound copy after it", r4, uma.substr(0, 1576) + uma, "111405", old, ""},
+        {"the newer file's master damaged, an older record after it", r4, "", "111405",
+         "競走馬データ（2020100001.jvUM2）" + lost, "",
+         with(master, 50, "\xFF") + with(master, 47, keiba::Sj("アオ"))},
     };
     WriteRaces("20261128", {Ra("20261128", "05", 11, 1)});
     WriteRunners("20261128", "東京", {Se("20261128", "05", 11, 1, id)});
@@ -497,7 +508,9 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
         SCOPED_TRACE(c.what);
         WriteHorseRuns(id, {c.sei});
         std::filesystem::remove(um2);
-        WriteBytes(c.uma.empty() ? um2 : umaFile, c.uma.empty() ? master : c.uma);
+        WriteBytes(c.uma.empty() ? um2 : umaFile, !c.uma.empty()  ? c.uma
+                                                  : c.um2.empty() ? master
+                                                                  : c.um2);
         notifier.messages.clear();
         ASSERT_EQ(Load("20261128"), raceday::DayLoadResult::Loaded);
         std::string shown;
@@ -508,7 +521,7 @@ TEST_F(DayFixture, AHorseShowsOnlyRunsKnownToStandInTheirPlace) {
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(keiba::Cp932ToUtf8(keiba::TrimBlanks(Day().gDayHorseMasters[0][0].HorseName())),
                   c.master);
-        EXPECT_EQ(std::filesystem::exists(um2), std::string_view(c.master) != "");
+        EXPECT_EQ(std::filesystem::exists(um2), std::string_view(c.master) != "" || !c.um2.empty());
         EXPECT_EQ(notifier.messages, c.message.empty() ? std::vector<std::string>{}
                                                        : std::vector<std::string>{c.message});
     }
@@ -907,7 +920,8 @@ TEST_F(DayFixture, EveryRaceGetsItsOwnOddsRecordsWhateverTheOrderOfTheFiles) {
     WriteRaces(day, {Ra(day, "05", 1, 2), Ra(day, "05", 2, 2), Ra(day, "08", 1, 2)});
     auto odds = [&](int kind, std::string_view venue, int race, std::string_view tag) {
         std::string r = MakeRecord("O" + std::to_string(kind), RaceKey16(day, venue, race));
-        jvdata::SetField(r, 28, tag.size(), tag); // a mark of which record this is
+        // A mark of which record this is, after the announcement time, where nothing is read.
+        jvdata::SetField(r, 36, tag.size(), tag);
         return r;
     };
     const std::string a = odds(2, "05", 1, "a"), c = odds(2, "08", 1, "c");
@@ -935,7 +949,7 @@ TEST_F(DayFixture, EveryRaceGetsItsOwnOddsRecordsWhateverTheOrderOfTheFiles) {
         std::vector<std::string> t;
         for (std::size_t r = 0; r < 3; ++r)
             t.push_back(slots[r].IsBlank() ? "-"
-                                           : std::string(keiba::TrimBlanks(slots[r].Field(28, 2))));
+                                           : std::string(keiba::TrimBlanks(slots[r].Field(36, 2))));
         return t;
     };
     using V = std::vector<std::string>;

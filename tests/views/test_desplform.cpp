@@ -93,7 +93,8 @@ TEST_F(DeSplFormTest, BracketsFinishesAndNamesAsTheCardShowsThem) {
     views::CellPaint yellow = Paint(0, 2);
     EXPECT_EQ(yellow.background, QColor(255, 255, 0));
     EXPECT_EQ(Text(yellow, QStringLiteral("5")).color, QColor(Qt::black));
-    EXPECT_EQ(Paint(0, 3).background, QColor(Qt::white)); // no bracket: white
+    EXPECT_EQ(Paint(0, 3).background, QColor(Qt::white)); // no bracket: white, and no "0"
+    EXPECT_TRUE(Paint(0, 3).texts.empty());
 
     views::CellPaint name = Paint(2, 1);
     EXPECT_EQ(Text(name, QStringLiteral("アイウエオカキクケ")).pointSize, 10);
@@ -125,6 +126,16 @@ TEST_F(DeSplFormTest, ABlankAnalysisRecordPaintsItsBlankTexts) {
     Text(Paint(5, 2), QStringLiteral("  ")); // RUmaToText of nothing
     Text(Paint(11, 2), QStringLiteral("　"));
     EXPECT_EQ(Paint(0, 4).texts.size(), 0u); // beyond the runners
+}
+
+// A runner lost to damage shows nothing of its record, whatever its slot still holds.
+TEST_F(DeSplFormTest, ALostRunnerIsBlank) {
+    race.horses[1].Clear();
+    race.horses[1].SetField(335, 2, "03"); // a finish the results re-read put in its slot
+    form->ShowRace(race);
+    for (int col : {0, 1, 2})
+        for (const views::PlacedText& t : Paint(col, 2).texts)
+            EXPECT_TRUE(t.text.trimmed().isEmpty()) << col << " " << t.text.toStdString();
 }
 
 TEST_F(DeSplFormTest, CaptionsSelectionAndBounds) {

@@ -88,10 +88,15 @@ TEST(PastRunText, LinesOfARun) {
     jvdata::TJvRA r = ra;
     r.SetField(26, 2, "00");
     EXPECT_FALSE(views::PastRunText(r, se).shown);
+    // No dash, unit or bracket without its number.
     jvdata::TJvSE bad = se;
     bad.SetField(356, 4, "x?  ");
     bad.SetField(325, 3, "   ");
-    EXPECT_EQ(views::PastRunText(ra, bad).line3, Sj("  -      kg  5番 1人"));
+    EXPECT_EQ(views::PastRunText(ra, bad).line3, Sj("             5番 1人"));
+    // A run abroad keeps its key alone: the record's date and venue, no count of runners.
+    jvdata::TJvRA abroad;
+    abroad.SetField(12, 16, "20261122A8010101");
+    EXPECT_EQ(keiba::TrimBlanks(views::PastRunText(abroad, se).line1), Sj("仏11/22"));
 }
 
 // The going of line 1: the turf going below track code 23, the dirt going for 23 to 29, none for
@@ -189,9 +194,11 @@ TEST_F(DetailCard, RunnerColumns) {
 }
 
 // Horse-master pedigree entries run sire, dam, sire's sire, sire's dam, dam's sire: the name in
-// brackets after the dam is the fifth (position 399), not the third (307).
+// brackets after the dam is the fifth (position 399), not the third (307). A horse without its
+// master, and a runner lost to damage, show no bracket, coat or affiliation around blanks; the
+// members' ranks stand.
 TEST_F(DetailCard, TheBracketAfterTheDamNamesTheDamsSire) {
-    raceday::RaceDay& day = FreshRace(1);
+    raceday::RaceDay& day = FreshRace(3);
     jvdata::TJvUM& um = day.gDayHorseMasters[0][0];
     um.SetField(215, 36, Sj("チチウマ"));
     um.SetField(261, 36, Sj("ハハウマ"));
@@ -200,6 +207,16 @@ TEST_F(DetailCard, TheBracketAfterTheDamNamesTheDamsSire) {
     std::vector<QString> texts = Texts(Paint(2, 1));
     EXPECT_NE(std::find(texts.begin(), texts.end(), Q("ハハウマ(ハハノチチ)")), texts.end());
     EXPECT_EQ(texts.at(0), Q("チチウマ"));
+
+    day.gDayHorseMasters[0][1].Clear();
+    for (const QString& t : Texts(Paint(2, 2))) EXPECT_FALSE(t.startsWith(u'(')) << t.toStdString();
+    day.gDayHorses[0][2].Clear();
+    day.gRaceTexts[0].KettoRank[2] = "A";
+    day.gRaceTexts[0].KishuRank[2] = "S";
+    for (int col : {0, 1, 2, 3})
+        for (const QString& t : Texts(Paint(col, 3)))
+            EXPECT_TRUE(t.trimmed().isEmpty() || t == u"A" || t == u"S")
+                << col << " " << t.toStdString();
 }
 
 TEST_F(DetailCard, OffscreenPixels) {

@@ -87,7 +87,7 @@ TEST_F(IndexCard, FillWritesFixedWidthNumbersAndTheOtherGridsFirstColumns) {
     EXPECT_EQ(m.Cells(11, 2), QStringLiteral("     "));      // no sale
     EXPECT_EQ(m.Cells(13, 2), QStringLiteral("     "));      // blank
     EXPECT_EQ(m.Cells(12, 2), Q("　"));
-    EXPECT_EQ(m.Cells(6, 2), QStringLiteral("  . ")); // two characters, the point, the third
+    EXPECT_EQ(m.Cells(6, 2), QStringLiteral("    ")); // no weight: no lone point
     EXPECT_EQ(m.Cells(0, 3), QStringLiteral("  "));
     EXPECT_EQ(m.Cells(1, 3), QStringLiteral("  "));
 

@@ -241,7 +241,10 @@ void TDeSplForm::DrawHeading(int col, CellPaint& p) const {
 }
 
 void TDeSplForm::DrawRunner(int col, int h, CellPaint& p) const {
-    const jvdata::TJvSE& se = race_->horses[static_cast<std::size_t>(h)];
+    // A runner lost to damage shows nothing of its record; the members' columns stand as they are.
+    static const jvdata::TJvSE kLost;
+    const jvdata::TJvSE& slot = race_->horses[static_cast<std::size_t>(h)];
+    const jvdata::TJvSE& se = slot.HorseNumber() >= 1 ? slot : kLost;
     const jvdata::TAnalysisRecord& an = race_->analysis[static_cast<std::size_t>(h)];
     const jvdata::TAnalysisRun a = an.ThisRun();
     const QFont& font = StringGrid6->font();
@@ -264,8 +267,9 @@ void TDeSplForm::DrawRunner(int col, int h, CellPaint& p) const {
         const int bracket = se.Bracket();
         // A bracket outside 1..8 has no colour of its own: the cell stays white.
         p.background = BracketColor(bracket).isValid() ? BracketColor(bracket) : white;
-        p.texts.push_back(At(kLine + 5, kLine + 5, QString::number(bracket), 10, true,
-                             bracket == 1 || bracket == 5 ? black : white));
+        if (bracket >= 1)
+            p.texts.push_back(At(kLine + 5, kLine + 5, QString::number(bracket), 10, true,
+                                 bracket == 1 || bracket == 5 ? black : white));
         break;
     }
     case 1: {

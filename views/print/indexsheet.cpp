@@ -25,7 +25,9 @@ std::string RaceLine(const jvdata::TJvRA& ra, int runners) {
            " " + keiba::TrackShortText(ra.TrackCode()) + NumText(ra.DistanceText(), 4) + "m";
 }
 
+// A runner lost to damage has a blank line.
 std::string RunnerLine(const jvdata::TJvSE& se) {
+    if (se.HorseNumber() < 1) return {};
     return keiba::StrToMaruNum(se.HorseNumberText()) + keiba::FitBytes(se.HorseName(), 18) + " " +
            keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()) + " " +
            std::string(se.JockeyName()) + " " + TenthsText(se.WeightCarriedText(), 4);

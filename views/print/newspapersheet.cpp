@@ -89,9 +89,11 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, in
            S(meeting.substr(meeting.size() - 1)) + keiba::JyoCodeToName(ra.VenueCode(), 2) + " " +
                yy + "." + S(se.Month()) + "." + S(se.DayOfMonth()) + " " + cls);
 
+    // A run whose race record is not at hand (abroad) keeps its key alone: no unit without its
+    // number.
     const int horse = FieldInt(se.HorseNumberText()).value_or(0);
     d.Text(x0, yT + 22, right,
-           keiba::FormatIntBlankZero(ra.RunnerCountText()) + Sj("頭") +
+           keiba::FormatIntWithUnit(ra.RunnerCountText(), Sj("頭")) +
                (horse >= 1 ? keiba::IntToMaruNum(horse) : std::string()) +
                keiba::FormatIntBlankZero(ra.DistanceText()) +
                keiba::TrackShortText(ra.TrackCode()) + keiba::TenkoToText(ra.WeatherCode()) +
@@ -108,11 +110,12 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, in
     const std::string_view last3 = se.Last3F();
     const bool noLast3 = last3 == "000" || last3 == "999";
     const std::string time = RunTimeText(se.FinishTime());
-    // The first half is the time less the last 3F: without either there is none.
-    const std::string pace =
-        noLast3 || time == "----"
-            ? Sj("前---")
-            : Sj("前") + keiba::CalcZenhanPace(se.FinishTime(), last3, ra.DistanceText());
+    // The first half is the time less the last 3F: without either, or the distance, there is
+    // none.
+    const std::string half = noLast3 || time == "----"
+                                 ? std::string()
+                                 : keiba::CalcZenhanPace(se.FinishTime(), last3, ra.DistanceText());
+    const std::string pace = keiba::TrimBlanks(half).empty() ? Sj("前---") : Sj("前") + half;
     d.Text(x0, yT + 62, x0 + 178,
            time + " " + pace + " " + (noLast3 ? Sj("後---") : Sj("後") + S(last3)));
 
@@ -146,6 +149,8 @@ void DrawRunner(Drawer& d, const raceday::RaceDay& day, std::size_t r, std::size
     d.Pen(Qt::black, 1);
     d.Line(550, yT, 550, yT + 75);
     d.Line(430, yT + 75, 670, yT + 75);
+    // A runner lost to damage shows nothing of its record, nor of its connections' figures.
+    if (se.HorseNumber() < 1) return;
 
     d.Gothic(11);
     d.Text(107, yT + 20, keiba::StrToMaruNum(se.HorseNumberText()));
@@ -154,7 +159,8 @@ void DrawRunner(Drawer& d, const raceday::RaceDay& day, std::size_t r, std::size
     d.Text(155, yT + 5, 428, NameText(se.HorseName()));
     d.PGothic(6);
     d.Text(155, yT + 35, keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()));
-    d.Text(230, yT + 35, IntText(CareerPrize(um), 7) + Sj("千円"));
+    // A horse without its master has no career prize to show, rather than 0.
+    if (!um.IsBlank()) d.Text(230, yT + 35, IntText(CareerPrize(um), 7) + Sj("千円"));
     if (se.BlinkersCode() == "1") d.Text(360, yT + 35, Sj("ﾌﾞﾘﾝｶ"));
 
     d.Gothic(5);

@@ -53,8 +53,10 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se, in
     std::string going;
     if (turf) going = FirstChar(keiba::BabaToText(ra.TurfGoingCode(), 0));
     if (dirt) going = FirstChar(keiba::BabaToText(ra.DirtGoingCode(), 0));
+    // A run whose race record is not at hand (abroad) keeps its key alone: no unit without its
+    // number.
     d.Text(x0, top + 20, right,
-           keiba::FormatIntBlankZero(ra.RunnerCountText()) + Sj("頭") +
+           keiba::FormatIntWithUnit(ra.RunnerCountText(), Sj("頭")) +
                keiba::FormatIntBlankZero(ra.DistanceText()) +
                FirstChar(keiba::TrackShortText(ra.TrackCode())) + going);
 
@@ -95,6 +97,8 @@ void DrawRunner(Drawer& d, const raceday::RaceDay& day, std::size_t r, std::size
     DrawNumberCells(d, bracket, top, top + kRow);
     rules.Row(d, bracket, top, {10, 45, kRight});
     d.Pen(Qt::black, 1);
+    // A runner lost to damage shows nothing of its record, nor of its connections' figures.
+    if (se.HorseNumber() < 1) return;
     d.Size(11);
     d.Text(107, top + 25, keiba::StrToMaruNum(se.HorseNumberText()));
     // The runner's texts end at the rule before the index captions.
@@ -102,7 +106,9 @@ void DrawRunner(Drawer& d, const raceday::RaceDay& day, std::size_t r, std::size
     d.Text(155, top + 5, 413, NameText(se.HorseName()));
     d.Size(6);
     d.Text(155, top + 35, keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()));
-    d.Text(230, top + 34, IntText(CareerPrize(day.gDayHorseMasters[r][h]), 7) + Sj("千円"));
+    // A horse without its master has no career prize to show, rather than 0.
+    if (const jvdata::TJvUM& um = day.gDayHorseMasters[r][h]; !um.IsBlank())
+        d.Text(230, top + 34, IntText(CareerPrize(um), 7) + Sj("千円"));
     d.Text(350, top + 34, TenthsText(se.WeightCarriedText(), 4) + "kg");
     d.Gothic(5);
     const Rates jockey = RatesOf(day.gPrintStatsA[r][h]);

@@ -63,10 +63,12 @@ void DrawPastRun(Drawer& d, const jvdata::TJvRA& ra, const jvdata::TJvSE& se,
     d.PGothic(7);
     // The cell ends just before the column's rule; a grade race's label can make a line longer.
     const int right = x0 + 214;
+    // A run whose race record is not at hand (abroad) keeps its key alone: no unit without its
+    // number.
     d.Text(x0, top + 3, right,
            keiba::JyoCodeToName(ra.VenueCode(), 1) + S(ra.Month()) + "/" + S(ra.DayOfMonth()) +
                keiba::GradeJokenLabel(ra.ClassCode(), ra.GradeCode(), ra.ShortName3()) + " " +
-               keiba::FormatIntBlankZero(ra.RunnerCountText()) + Sj("頭"));
+               keiba::FormatIntWithUnit(ra.RunnerCountText(), Sj("頭")));
     d.Text(x0, top + 26, right,
            keiba::FormatIntBlankZero(ra.DistanceText().substr(0, 2)) +
                FirstChar(keiba::TrackShortText(ra.TrackCode())) + " " + S(se.JockeyName()) +
@@ -136,24 +138,30 @@ void DrawRunner(Drawer& d, const raceday::RaceDay& day, std::size_t r, std::size
     DrawNumberCells(d, bracket, top, top + kRow);
     rules.Row(d, bracket, top, {20, 55, kRight});
     d.Pen(Qt::black, 1);
-    d.Size(11);
-    d.Text(107, top + 20, keiba::StrToMaruNum(se.HorseNumberText()));
-
-    // The names end where the sex and age or the mark column begin.
-    d.Size(6);
-    d.Text(167, top + 5, 410, NameText(um.AncestorName(jvdata::TJvUM::kSire)));
-    d.PGothic(9);
-    d.Text(155, top + 25, 463, NameText(se.HorseName()));
-    d.Size(6);
-    d.Text(155, top + 55, 463, NameText(um.AncestorName(jvdata::TJvUM::kDam)));
+    // A runner lost to damage shows nothing of its record; the members' columns stand.
+    const bool known = se.HorseNumber() >= 1;
+    if (known) {
+        d.Size(11);
+        d.Text(107, top + 20, keiba::StrToMaruNum(se.HorseNumberText()));
+        // The names end where the sex and age or the mark column begin.
+        d.Size(6);
+        d.Text(167, top + 5, 410, NameText(um.AncestorName(jvdata::TJvUM::kSire)));
+        d.PGothic(9);
+        d.Text(155, top + 25, 463, NameText(se.HorseName()));
+        d.Size(6);
+        d.Text(155, top + 55, 463, NameText(um.AncestorName(jvdata::TJvUM::kDam)));
+    }
     d.Size(7);
-    d.Text(415, top + 5, keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()));
+    if (known)
+        d.Text(415, top + 5,
+               keiba::SexToText(se.SexCode()) + keiba::FormatIntBlankZero(se.AgeText()));
     d.TextColor(kRankBlue);
     d.Text(152, top + 5, t.KettoRank[h]);
     d.Text(152, top + 77, t.KishuRank[h]);
     d.TextColor(Qt::black);
-    d.Text(167, top + 77, 463,
-           S(se.JockeyName()) + S(se.WeightCarriedText()) + " " + S(se.TrainerName()));
+    if (known)
+        d.Text(167, top + 77, 463,
+               S(se.JockeyName()) + S(se.WeightCarriedText()) + " " + S(se.TrainerName()));
     d.Text(470, top + 40, t.YosoMark[h]);
     d.Size(8);
     d.TextColor(keiba::TrimBlanks(t.RUmaMark[h]) == "R+" ? kRed : QColor(Qt::black));

@@ -781,6 +781,41 @@ TEST_F(SheetTest, NewspaperPastRunGoingFollowsTheTrack) {
 
 // --- the past-performance sheet ---
 
+// Every sheet that lists runners: a runner lost to damage shows nothing of its record (its row
+// holds the members' figures alone, whatever its slot still holds), and a run abroad, whose race
+// record is its key alone, shows no unit without its number.
+TEST_F(SheetTest, ALostRunnerAndARunAbroadShowOnlyWhatIsThere) {
+    SetRace(Day(), 0, "05", 1, 3);
+    SetVenues({"05", "", ""}, {" 0", "", ""});
+    Se(0, 1).Clear();
+    Se(0, 1).SetField(TJvSE::kFinalPosition, "03"); // put there by the results re-read
+    Texts(0).KettoRank[1] = "A";
+    SetPastRun(0, 2, 0, "A8", "  ");
+    const struct {
+        Sheet sheet;
+        int lost, abroad, row; // the tops of runners 2 and 3, the rows' height
+    } sheets[] = {{Sheet::IndexTable, 167 + 21, 167 + 42, 21},
+                  {Sheet::RaceCard, 280 + 105 * 2, 280 + 105 * 3, 105},
+                  {Sheet::Newspaper, 406 + 126, 406 + 126 * 2, 126},
+                  {Sheet::PastPerformance, 160 + 93 * 2, 160 + 93 * 3, 93}};
+    for (const auto& s : sheets) {
+        SCOPED_TRACE(std::string(InfoOf(s.sheet).key));
+        const auto pages = Record(s.sheet);
+        ASSERT_FALSE(pages.empty());
+        for (const PageText& t : pages[0].texts) {
+            if (t.y >= s.lost && t.y < s.lost + s.row) {
+                EXPECT_TRUE(t.text.trimmed().isEmpty() || t.text == u"A")
+                    << t.x << "," << t.y << " " << t.text.toStdString();
+            }
+            if (t.y < s.abroad || t.y >= s.abroad + s.row) continue;
+            for (qsizetype at = t.text.indexOf(u'頭'); at >= 0;
+                 at = t.text.indexOf(u'頭', at + 1)) {
+                EXPECT_TRUE(at > 0 && t.text[at - 1].isDigit()) << t.text.toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(SheetTest, PastPerformanceIsLandscapeWithTwentyColumns) {
     SetRace(Day(), 0, "05", 1, 2);
     Se(0, 0).SetField(TJvSE::kWeightCarried, "560");
