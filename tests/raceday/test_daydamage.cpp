@@ -20,6 +20,7 @@
 #include "search/rscan.h"
 #include "tests/raceday/damageday.h"
 #include "tests/raceday/dayfixture.h"
+#include "tests/raceday/kindnames.h"
 
 #include <QListWidget>
 
@@ -272,26 +273,6 @@ private:
     fetch::FetchFlags flags_;
     keiba::OperationOwner operations_;
 };
-
-std::string KindName(K k) {
-    static const std::map<K, std::string> kNames = {{K::Races, "Races"},
-                                                    {K::Runners, "Runners"},
-                                                    {K::Payouts, "Payouts"},
-                                                    {K::Odds1, "Odds1"},
-                                                    {K::Odds2, "Odds2"},
-                                                    {K::Odds3, "Odds3"},
-                                                    {K::Odds4, "Odds4"},
-                                                    {K::Odds5, "Odds5"},
-                                                    {K::Odds6, "Odds6"},
-                                                    {K::HorseRuns, "HorseRuns"},
-                                                    {K::HorseMaster, "HorseMaster"},
-                                                    {K::OldHorseMaster, "OldHorseMaster"},
-                                                    {K::Analysis, "Analysis"},
-                                                    {K::Comments, "Comments"},
-                                                    {K::HandInput, "HandInput"}};
-    const auto it = kNames.find(k);
-    return it != kNames.end() ? it->second : "Kind" + std::to_string(static_cast<int>(k));
-}
 
 std::uint64_t EnvNumber(const char* name, std::uint64_t otherwise) {
     const char* v = std::getenv(name);
