@@ -82,10 +82,18 @@ std::vector<std::string> Lines(const std::vector<std::string>& messages) {
 
 // ---- the oracle ----
 
+// A blank as the screens show one: a blank byte, a grid's cell border, a wide blank (UTF-8).
+std::size_t BlankAt(std::string_view s, std::size_t at) {
+    if (s[at] == ' ' || s[at] == '|') return 1;
+    return s.substr(at, 3) == "\xE3\x80\x80" ? 3 : 0;
+}
+
 // Blank: nothing, blanks, or a record that holds nothing but its own race key (a past race whose
 // record its day's file no longer has).
 bool Blank(std::string_view now, std::string_view was) {
-    if (now.find_first_not_of(" |") == std::string_view::npos) return true;
+    std::size_t at = 0;
+    for (std::size_t n; at < now.size() && (n = BlankAt(now, at)) > 0;) at += n;
+    if (at == now.size()) return true;
     constexpr std::size_t kKey = 11, kKeyWidth = 16;
     if (now.size() != was.size() || now.size() < kKey + kKeyWidth ||
         now.substr(kKey, kKeyWidth) != was.substr(kKey, kKeyWidth))
@@ -97,11 +105,12 @@ bool Blank(std::string_view now, std::string_view was) {
 
 // A piece as a failure shows it: around its first difference from what it was.
 std::string Show(std::string_view now, std::string_view was) {
-    if (now.find_first_not_of(" |") == std::string_view::npos) return "blank";
+    if (Blank(now, "")) return "blank";
     // The first byte that differs from what was there and is no blank.
     std::size_t at = 0;
-    while (at < now.size() && ((at < was.size() && now[at] == was[at]) || now[at] == ' ')) ++at;
-    if (at == now.size()) at = 0;
+    while (at < now.size() && ((at < was.size() && now[at] == was[at]) || BlankAt(now, at) > 0))
+        at += std::max<std::size_t>(1, BlankAt(now, at));
+    if (at >= now.size()) at = 0;
     const std::size_t from = at > 8 ? at - 8 : 0;
     std::string out = "byte " + std::to_string(at + 1) + ": \"";
     for (char c : now.substr(from, 24)) {
@@ -328,6 +337,7 @@ protected:
     std::vector<Reading> LoadDay() {
         for (const fs::path& p : day_.made) fs::remove(p);
         notifier_.messages.clear();
+        host_.ops.clear();
         const raceday::DayLoadResult result =
             raceday::LoadDay(*day(), day_.stem, host_, host_, context_);
         Reading r{"day load", {}, {}, Lines(notifier_.messages), false, {}};
@@ -686,8 +696,10 @@ TEST_P(DayDamage, EveryDamageCostsWhatItHeldAndIsToldSo) {
                 for (const std::string& r : readers)
                     ++byClass[r + " " + std::string(DamageName(damage))];
                 if (++failed > shownMax) continue;
-                std::string text =
-                    "seed " + std::to_string(seed) + ", " + KindName(kind) + ": " + c->where;
+                std::string text = "seed " + std::to_string(seed) + ", " + KindName(kind) +
+                                   (stands == DayStands::AfterLastRace ? " after the last race"
+                                                                       : " after the morning") +
+                                   ": " + c->where;
                 for (std::size_t i = 0; i < faults.size() && i < 8; ++i)
                     text += "\n    " + faults[i];
                 if (faults.size() > 8)
