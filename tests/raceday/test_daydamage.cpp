@@ -22,12 +22,16 @@
 #include "tests/raceday/dayfixture.h"
 #include "tests/raceday/kindnames.h"
 
-#include <QListWidget>
-
 #include "views/grid.h"
 
+#include <QListWidget>
+
+#include <unistd.h>
+
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -282,6 +286,18 @@ private:
     fetch::FetchFlags flags_;
     keiba::OperationOwner operations_;
 };
+
+// The case under way, said when a reader crashes on it (a sanitizer's report ends in an abort):
+// the crash names its case as a failure does.
+char gCaseUnderWay[512];
+extern "C" void SayCaseUnderWay(int signal) {
+    static constexpr char kHead[] = "\ndamage check: crashed in the case of ";
+    if (::write(STDERR_FILENO, kHead, sizeof kHead - 1) < 0 ||
+        ::write(STDERR_FILENO, gCaseUnderWay, std::strlen(gCaseUnderWay)) < 0)
+        gCaseUnderWay[0] = 0;
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
 
 std::uint64_t EnvNumber(const char* name, std::uint64_t otherwise) {
     const char* v = std::getenv(name);
@@ -673,6 +689,7 @@ TEST_P(DayDamage, EveryDamageCostsWhatItHeldAndIsToldSo) {
     const std::uint64_t only = EnvNumber("KESTRANE_DAMAGE_CASE", 0);
     const std::uint64_t shownMax = EnvNumber("KESTRANE_DAMAGE_SHOWN", 12);
 
+    for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE}) std::signal(signal, SayCaseUnderWay);
     std::set<std::pair<std::size_t, std::string>> done; // the same damaged file is one case
     std::size_t cases = 0, failed = 0;
     std::map<std::string, std::size_t> byClass; // failed cases by reader and damage
@@ -689,6 +706,12 @@ TEST_P(DayDamage, EveryDamageCostsWhatItHeldAndIsToldSo) {
                     MakeDamage(files, damage, static_cast<Place>(pl), seed);
                 if (!c || !done.emplace(c->file, c->bytes).second) continue;
                 ++cases;
+                const std::string what =
+                    "seed " + std::to_string(seed) + ", " + KindName(kind) +
+                    (stands == DayStands::AfterLastRace ? " after the last race"
+                                                        : " after the morning") +
+                    ": " + c->where;
+                std::snprintf(gCaseUnderWay, sizeof gCaseUnderWay, "%s\n", what.c_str());
                 const std::vector<std::string> faults = RunCase(kind, *c);
                 if (faults.empty()) continue;
                 std::set<std::string> readers;
@@ -696,10 +719,7 @@ TEST_P(DayDamage, EveryDamageCostsWhatItHeldAndIsToldSo) {
                 for (const std::string& r : readers)
                     ++byClass[r + " " + std::string(DamageName(damage))];
                 if (++failed > shownMax) continue;
-                std::string text = "seed " + std::to_string(seed) + ", " + KindName(kind) +
-                                   (stands == DayStands::AfterLastRace ? " after the last race"
-                                                                       : " after the morning") +
-                                   ": " + c->where;
+                std::string text = what;
                 for (std::size_t i = 0; i < faults.size() && i < 8; ++i)
                     text += "\n    " + faults[i];
                 if (faults.size() > 8)
