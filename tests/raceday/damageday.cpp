@@ -173,7 +173,7 @@ Built BuildDay(std::string_view date8, int dayShift, char idMark, DayStands stan
                 b.xq.push_back({AnalysisMaker(date8, kVenues[v].code, race, h)
                                     .Slot(static_cast<int>(slot))
                                     .Name(kNames[i % std::size(kNames)])
-                                    .Win("000000" + std::to_string(200 + h * 10))
+                                    .Win("000000" + std::to_string(203 + h * 10))
                                     .Place("000000" + std::to_string(110 + h))
                                     .Set(181, 4, "0201")
                                     .This(17, 2, "00") // no race level: the hand input's shows

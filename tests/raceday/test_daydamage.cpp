@@ -107,6 +107,14 @@ bool Blank(std::string_view now, std::string_view was) {
     return rest.find_first_not_of(' ') == std::string::npos;
 }
 
+// Whether a piece that is not blank shows nothing but bytes it showed before, where it showed
+// them, over blanks: a part of a lost unit.
+bool Partly(std::string_view now, std::string_view was) {
+    for (std::size_t at = 0; at < now.size(); ++at)
+        if (now[at] != ' ' && (at >= was.size() || now[at] != was[at])) return false;
+    return true;
+}
+
 // A piece as a failure shows it: around its first difference from what it was.
 std::string Show(std::string_view now, std::string_view was) {
     if (Blank(now, "")) return "blank";
@@ -114,7 +122,7 @@ std::string Show(std::string_view now, std::string_view was) {
     std::size_t at = 0;
     while (at < now.size() && ((at < was.size() && now[at] == was[at]) || BlankAt(now, at) > 0))
         at += std::max<std::size_t>(1, BlankAt(now, at));
-    if (at >= now.size()) at = 0;
+    if (at >= now.size()) at = now.find_first_not_of(" |"); // a part of its own
     const std::size_t from = at > 8 ? at - 8 : 0;
     std::string out = "byte " + std::to_string(at + 1) + ": \"";
     for (char c : now.substr(from, 24)) {
@@ -195,7 +203,10 @@ std::vector<std::string> Judge(const Reading& was, const Reading& now, const Dam
             if (n.pieces[p] != w.pieces[p] && !Blank(n.pieces[p], w.pieces[p]))
                 faults.push_back(n.file + " of " + n.unit +
                                  (n.pieces.size() > 1 ? " piece " + std::to_string(p + 1) : "") +
-                                 " shows what is not its own: " + Show(n.pieces[p], w.pieces[p]));
+                                 (Partly(n.pieces[p], w.pieces[p])
+                                      ? " shows a part of its own, the rest lost: "
+                                      : " shows what is not its own: ") +
+                                 Show(n.pieces[p], w.pieces[p]));
         const bool underLost = std::any_of(n.under.begin(), n.under.end(),
                                            [&](const std::string& u) { return lost.count(u); });
         if ((n.file != d.file || !n.counted) && !underLost)
