@@ -21,14 +21,12 @@
 #include "tests/raceday/damageday.h"
 #include "tests/raceday/dayfixture.h"
 #include "tests/raceday/kindnames.h"
-
 #include "views/grid.h"
 
 #include <QListWidget>
 
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -337,16 +335,7 @@ protected:
         readHost_ = std::make_unique<ReadHost>(*reDay_, context_, day_.stem);
         page_ = std::make_unique<app::DataCheckPage>(context_);
         page_->MakeDataListBtnClick();
-        for (const auto& r : readers_) {
-            const auto t0 = std::chrono::steady_clock::now();
-            references_.push_back((this->*r.read)());
-            if (std::getenv("KESTRANE_DAMAGE_TIMES"))
-                std::cout << r.name << " "
-                          << std::chrono::duration<double, std::milli>(
-                                 std::chrono::steady_clock::now() - t0)
-                                 .count()
-                          << " ms\n";
-        }
+        for (const auto& r : readers_) references_.push_back((this->*r.read)());
         // The undamaged day tells nothing and shows every race.
         for (const auto& readings : references_)
             for (const Reading& r : readings) {
