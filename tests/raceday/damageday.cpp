@@ -38,7 +38,9 @@ void Set(std::string& rec, std::size_t pos, std::string_view value) {
 std::string Record(std::string_view id, std::size_t length) {
     std::string r(length, ' ');
     Set(r, 1, id);
-    Set(r, 3, "7");
+    // A data kind each record id carries: results for races, runners and payouts, an update for a
+    // horse master, final odds.
+    Set(r, 3, id == "HR" ? "2" : id == "UM" ? "4" : id[0] == 'O' ? "3" : "7");
     Set(r, 4, "20261201");
     Set(r, length - 1, "\r\n");
     return r;
@@ -166,7 +168,7 @@ Built BuildDay(std::string_view date8, int dayShift, char idMark, DayStands stan
                     Set(se, 360, "00" + Two(20 + h));
                     Set(se, 364, Two(h));
                     Set(se, 391, "34" + std::to_string(h));
-                    Set(se, 532, h == 1 ? "----" : "+00" + std::to_string(h));
+                    Set(se, 532, h == 1 ? "-002" : "+00" + std::to_string(h));
                 }
                 b.slots[v][static_cast<std::size_t>((race - 1) * 18 + h - 1)] = se;
                 b.names.push_back(name);
