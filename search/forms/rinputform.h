@@ -11,6 +11,7 @@
 #include <QDialog>
 
 #include <array>
+#include <string>
 
 class QComboBox;
 class QLabel;
@@ -56,6 +57,7 @@ private:
     std::array<QLabel*, raceday::kMaxRunners> CJlabels{};
     QPushButton* ReadCompBtn = nullptr;
     QPushButton* Savebtn = nullptr;
+    std::string toldKept_; // what the last save told of the lines it kept
 };
 
 } // namespace search
