@@ -1,6 +1,7 @@
 #include "jvdata/timeseries.h"
 
 #include "jvdata/dayfiles.h"
+#include "keiba/rewritelines.h"
 #include "keiba/sjis.h"
 
 #include <cstdlib>
@@ -49,8 +50,10 @@ std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
     int best = 1000;
     std::optional<std::string> chosen;
     std::string record;
-    for (std::string_view line : keiba::SplitLines(fileBytes)) {
+    // A lone CR in a line is damage inside it, not a second line to count.
+    for (const keiba::LineView& l : keiba::SplitKeepingEnds(fileBytes, keiba::LineEnds::CrLfOrLf)) {
         using O = TJvO1; // the head and announcement time are those of every odds record
+        const std::string_view line = l.text;
         if (line.empty()) continue;
         // A line of the kind's length that its record check refuses is damaged too: its odds
         // are never filed, whatever race or time it seems to name.
