@@ -99,12 +99,13 @@ std::vector<RecordLine> CutRecordLines(std::string_view file, std::size_t length
 // its line end), a CR LF goes between them first.
 void AppendKeptLine(std::string& out, std::string_view kept);
 
-// The file bytes after the line upsert: the first whole line with the same race key (positions
-// 12 to 27) is replaced by `line`, else `line` goes in at its place in the order of the whole
-// lines, which are sorted, case-insensitively, each with CR LF. The lines that are not whole keep
-// their places among them as they were; a new line goes before those that follow the whole line
-// it comes after, since one of them may hold an older copy of its race that a reader would find
-// first. `unread`, when given, receives how many there are.
+// The file bytes after the line upsert of `line`, a record that passes `check` (without its CR
+// LF): the first whole line with the same race key (positions 12 to 27) is replaced by `line`,
+// else `line` goes in at its place in the order of the whole lines, which are sorted,
+// case-insensitively, each with CR LF. The lines that are not whole keep their places among them
+// as they were; a new line goes before those that follow the whole line it comes after, since
+// one of them may hold an older copy of its race that a reader would find first. `unread`, when
+// given, receives how many there are.
 std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line, RecordCheck check,
                              std::size_t* unread = nullptr);
 
