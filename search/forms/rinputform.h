@@ -35,10 +35,12 @@ public:
 
     // --- handlers ---
     void DatListClick();
-    // The race selected in DatList into the controls: level and marks from its line of the file,
-    // 非該当 where the file has none; only the combos of its runners are shown.
+    // The race selected in DatList into the controls: level and marks from the line of the file
+    // the day load takes for it (ReadRumaEntry), 非該当 where the file has none; only the combos of
+    // its runners are shown.
     void ReadCompBtnClick();
-    // The selected race's line written: the file rewritten whole.
+    // The selected race's line written: the file rewritten whole, its lines that cannot be read
+    // kept as they were and told once.
     void SavebtnClick();
     // The change of any runner combo and of the level combo: Savebtn clicked.
     void RumaComboChange();
