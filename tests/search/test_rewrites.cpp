@@ -102,7 +102,7 @@ constexpr const char* kPlaceNames[] = {"first", "middle", "last", "at the change
 // One rewritten kind: its sound lines, the line whose damaged copy goes in, and the change the
 // rewrite makes.
 struct Kind {
-    const char* name;
+    std::string name;
     std::string file; // in the program folder
     std::vector<std::string> lines;
     std::string copy; // the line whose damaged copy goes in
@@ -168,15 +168,14 @@ std::vector<std::string> Changed(const Kind& k, std::vector<std::string> lines, 
 // The record kinds the import files race by race, with sound records of three races. A new race
 // (2, between races 1 and 3) filed, its damaged copy in the file; or race 2 filed again over its
 // line (`again`), with '1' at `at`.
-Kind Imported(const char* name, std::string ext, std::string_view id, std::size_t at,
-              bool again = false) {
+Kind Imported(std::string_view id, std::size_t at, bool again = false) {
     std::vector<std::string> lines;
     for (int race : {1, again ? 2 : 3, again ? 3 : 4})
         lines.push_back(Zeroed(id == "RA" ? filing::Ra(kDate, race) : MakeRecord(id, Key(race))));
     const std::string two = id == "RA" ? filing::Ra(kDate, 2) : MakeRecord(id, Key(2));
     const std::string record = With(two, at, '1');
-    return {name,
-            "Data/2026年12月05日" + ext,
+    return {"imported " + std::string(id),
+            "Data/2026年12月05日.jv" + std::string(id),
             lines,
             Zeroed(two),
             at,
@@ -304,20 +303,15 @@ std::vector<Kind> Kinds() {
 
     // The import's day files.
     using jvdata::TJvRA;
-    kinds.push_back(Imported("imported races", ".jvRA", "RA", TJvRA::kRaceName.pos - 1));
-    kinds.push_back(Imported("imported payouts", ".jvHR", "HR",
-                             jvdata::PayoutGroupOf(jvdata::BetType::Win).firstPos - 1));
-    kinds.push_back(Imported("imported win odds", ".jvO1", "O1", jvdata::TJvO1::kWin.firstPos - 1));
-    kinds.push_back(
-        Imported("imported quinella odds", ".jvO2", "O2", jvdata::TJvO2::kEntries.firstPos - 1));
-    kinds.push_back(
-        Imported("imported wide odds", ".jvO3", "O3", jvdata::TJvO3::kEntries.firstPos - 1));
-    kinds.push_back(
-        Imported("imported exacta odds", ".jvO4", "O4", jvdata::TJvO4::kEntries.firstPos - 1));
-    kinds.push_back(
-        Imported("imported trio odds", ".jvO5", "O5", jvdata::TJvO5::kEntries.firstPos - 1));
-    kinds.push_back(
-        Imported("imported trifecta odds", ".jvO6", "O6", jvdata::TJvO6::kEntries.firstPos - 1));
+    for (auto [id, at] : {std::pair{"RA", TJvRA::kRaceName.pos},
+                          {"HR", jvdata::PayoutGroupOf(jvdata::BetType::Win).firstPos},
+                          {"O1", jvdata::TJvO1::kWin.firstPos},
+                          {"O2", jvdata::TJvO2::kEntries.firstPos},
+                          {"O3", jvdata::TJvO3::kEntries.firstPos},
+                          {"O4", jvdata::TJvO4::kEntries.firstPos},
+                          {"O5", jvdata::TJvO5::kEntries.firstPos},
+                          {"O6", jvdata::TJvO6::kEntries.firstPos}})
+        kinds.push_back(Imported(id, at - 1));
 
     // The runs of a horse: a run between the first two filed.
     constexpr std::size_t kName = jvdata::TJvSE::kHorseName.pos - 1;
@@ -355,8 +349,8 @@ std::vector<Kind> Kinds() {
 
     // The real-time fetch of odds: race 2's win odds again.
     {
-        Kind fetched =
-            Imported("fetched win odds", ".jvO1", "O1", jvdata::TJvO1::kWin.firstPos - 1, true);
+        Kind fetched = Imported("O1", jvdata::TJvO1::kWin.firstPos - 1, true);
+        fetched.name = "fetched O1";
         const std::string again = With(MakeRecord("O1", Key(2)), fetched.at, '1');
         fetched.run = [again](const fs::path& dir) {
             FakeJvLink link;
@@ -374,8 +368,8 @@ std::vector<Kind> Kinds() {
     // The time series: race 2's snapshot nearest its fetch time is damaged as the odds file's
     // line is, so it is passed over and told, and the next nearest is filed.
     {
-        Kind series =
-            Imported("time-series odds", ".jvO1", "O1", jvdata::TJvO1::kWin.firstPos - 1, true);
+        Kind series = Imported("O1", jvdata::TJvO1::kWin.firstPos - 1, true);
+        series.name = "time-series O1";
         std::string snap = With(Line(MakeRecord("O1", Key(2))), series.at, '1');
         jvdata::SetField(snap, 28, 8, "12051440");
         std::string nearer = snap;
@@ -415,8 +409,8 @@ TEST(Rewrites, EveryLineTheyCannotReadIsKeptInItsPlaceAndTold) {
             if (place == Place::Middle && k.lines.size() < 2) continue;
             for (Damage d : kDamages) {
                 if ((d == Damage::Longer || d == Damage::RunTogether) && !k.fixed) continue;
-                SCOPED_TRACE(std::string(k.name) + ", " + kPlaceNames[static_cast<int>(place)] +
-                             ", " + kDamageNames[static_cast<int>(d)]);
+                SCOPED_TRACE(k.name + ", " + kPlaceNames[static_cast<int>(place)] + ", " +
+                             kDamageNames[static_cast<int>(d)]);
                 TempDir dir;
                 const fs::path file = dir.path() / keiba::Utf8Path(k.file);
                 fs::create_directories(file.parent_path());
