@@ -85,7 +85,12 @@ Saves SavesOf(Files& files, const std::vector<std::string>& records) {
             bytes = PutRunnerSlot(files[path], Line(rec, false), slot);
         } else {
             path = DataFile(".jv" + id);
-            bytes = UpsertRecordLine(files[path], Line(rec, id != "HR"));
+            static const std::map<std::string, DayFile> kFiles = {
+                {"RA", DayFile::RA}, {"HR", DayFile::HR}, {"O1", DayFile::O1},
+                {"O2", DayFile::O2}, {"O3", DayFile::O3}, {"O4", DayFile::O4},
+                {"O5", DayFile::O5}, {"O6", DayFile::O6}, {"DM", DayFile::DM}};
+            const DayFile kind = kFiles.at(id);
+            bytes = UpsertRecordLine(files[path], Line(rec, id != "HR"), RecordCheckOf(kind));
         }
         files[path] = bytes;
         saves.emplace_back(path, std::move(bytes));

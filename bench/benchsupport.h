@@ -73,10 +73,11 @@ inline std::string Two(int v) {
     return b;
 }
 
-// A record of its id's length: digits, data kind 7, the race key and CR LF.
+// A record of its id's length that reads as its layout says: blanks, data kind 7, the race key
+// and CR LF (the filing refuses a record its readers would not take).
 inline std::string Record(std::string_view id, std::string_view key) {
     std::size_t len = *jvdata::RecordLengthOf(id);
-    std::string r(len, '0');
+    std::string r(len, ' ');
     r[len - 2] = '\r';
     r[len - 1] = '\n';
     jvdata::SetField(r, 1, 2, id);

@@ -1,6 +1,7 @@
 #include "fetch/fetchops.h"
 
 #include "fetch/fetchstate.h"
+#include "fetch/importsession.h"
 #include "jvdata/fetchschedule.h"
 #include "jvdata/jvresult.h"
 #include "jvdata/timeseries.h"
@@ -115,6 +116,8 @@ void ReadStepAndReport(FetchHost& host, jvdata::TJVLink& link, ReadStep step) {
     // A fetch may run on a timer: what its files kept of what they could not read is logged.
     for (const jvdata::KeptLines& k : r.kept)
         ReportError(host, keiba::UnreadLinesKeptText(k.path, k.lines));
+    // Nor is a record refused in silence: a damaged one is not filed over what the file holds.
+    for (const std::string& line : RefusalLogLines(r.refused, "取得")) ReportError(host, line);
 }
 
 void RunFrame(FetchHost& host, jvdata::TJVLink& link, const Frame& f) {

@@ -299,13 +299,13 @@ void ImportSession::Tell(const std::string& text) {
     context_.notifier.Information(text);
 }
 
-std::vector<std::string> RefusalLogLines(const jvdata::RefusalTally& tally) {
+std::vector<std::string> RefusalLogLines(const jvdata::RefusalTally& tally, std::string_view by) {
     std::vector<std::string> lines;
     for (int i = 0; i < jvdata::kRefuseReasons; ++i) {
         const auto n = tally.count[static_cast<std::size_t>(i)];
         if (n == 0) continue;
         lines.push_back(
-            "取込で除外したレコード：" +
+            std::string(by) + "で除外したレコード：" +
             std::string(jvdata::RefuseReasonText(static_cast<jvdata::RefuseReason>(i))) + " " +
             std::to_string(n) + "件（最初のレコード " + tally.first[static_cast<std::size_t>(i)] +
             "）");

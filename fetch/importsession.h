@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fetch {
@@ -111,9 +112,10 @@ private:
     jvdata::RefusalTally refused_;
 };
 
-// The error-log lines of a refusal tally, one per reason (UTF-8): "取込で除外したレコード：" + the
-// reason + the count + the first record.
-std::vector<std::string> RefusalLogLines(const jvdata::RefusalTally& tally);
+// The error-log lines of a refusal tally, one per reason (UTF-8): "取込で除外したレコード：" (of
+// a fetch, "取得で…") + the reason + the count + the first record.
+std::vector<std::string> RefusalLogLines(const jvdata::RefusalTally& tally,
+                                         std::string_view by = "取込");
 
 // "yyyy/mm/dd hh:nn:ss" read as a time, or nothing.
 std::optional<keiba::LocalTime> ParseLastTime(std::string_view text);

@@ -1,6 +1,8 @@
 #include "jvdata/dayfiles.h"
 
+#include "jvdata/dayfilekinds.h"
 #include "keiba/codetables.h"
+#include "keiba/rewritelines.h"
 #include "keiba/sjis.h"
 
 #include <algorithm>
@@ -33,45 +35,73 @@ std::string_view KeyOf(std::string_view line) {
     return Field(line, RecordHead::kRaceKey);
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
+using Lines = std::vector<HeldRecordLine>;
+
+Lines HoldRecordLines(std::string_view bytes, std::size_t lineLength, RecordCheck check) {
+    Lines lines;
+    for (const RecordLine& p : CutRecordLines(bytes, lineLength + 2, check)) {
+        if (p.whole)
+            lines.push_back({std::string(p.bytes.substr(0, lineLength)), true});
+        else
+            lines.push_back({std::string(p.bytes), false});
+    }
+    return lines;
+}
+
+std::string JoinRecordLines(const Lines& lines) {
     std::string out;
     std::size_t total = 0;
-    for (const auto& l : lines) total += l.size() + 2;
+    for (const HeldRecordLine& l : lines) total += l.bytes.size() + 2;
     out.reserve(total);
-    for (const auto& l : lines) {
-        out += l;
-        out += "\r\n";
+    for (const HeldRecordLine& l : lines) {
+        AppendKeptLine(out, l.bytes);
+        if (l.whole) out += "\r\n";
     }
     return out;
 }
 
-// The whole lines of a file of `lineLength`-byte lines (without their CR LF) into `whole`, the
-// others as they were into `unread`.
-void SplitWhole(std::string_view bytes, std::size_t lineLength, std::vector<std::string>& whole,
-                std::vector<std::string>& unread) {
-    for (const RecordLine& p : CutRecordLines(bytes, lineLength + 2)) {
-        if (p.whole)
-            whole.emplace_back(p.bytes.substr(0, lineLength));
-        else
-            unread.emplace_back(p.bytes);
-    }
+std::size_t UnreadCount(const Lines& lines) {
+    return static_cast<std::size_t>(std::count_if(
+        lines.begin(), lines.end(), [](const HeldRecordLine& l) { return !l.whole; }));
 }
 
-// Replaces the first line of the same race, else appends; false when the order may be broken.
-void ReplaceOrAppend(std::vector<std::string>& lines, std::string line) {
+bool IsSorted(const Lines& lines) {
+    const HeldRecordLine* prev = nullptr;
+    for (const HeldRecordLine& l : lines) {
+        if (!l.whole) continue;
+        if (prev && LineLess(l.bytes, prev->bytes)) return false;
+        prev = &l;
+    }
+    return true;
+}
+
+// The whole lines sorted in the places whole lines hold; a line that is not whole keeps its own.
+void SortLines(Lines& lines) {
+    if (IsSorted(lines)) return;
+    std::vector<std::string> whole;
+    for (HeldRecordLine& l : lines)
+        if (l.whole) whole.push_back(std::move(l.bytes));
+    std::stable_sort(whole.begin(), whole.end(), LineLess);
+    auto next = whole.begin();
+    for (HeldRecordLine& l : lines)
+        if (l.whole) l.bytes = std::move(*next++);
+}
+
+// Replaces the first whole line of the same race, else puts the line in after the last whole
+// line that sorts before it (at the start when none does). The lines are sorted.
+void ReplaceOrInsert(Lines& lines, std::string line) {
     std::string_view key = KeyOf(line);
-    for (std::string& l : lines) {
-        if (KeyOf(l) == key) {
-            l = std::move(line);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        HeldRecordLine& l = lines[i];
+        if (!l.whole) continue;
+        if (KeyOf(l.bytes) == key) {
+            l.bytes = std::move(line);
             return;
         }
+        if (!LineLess(line, l.bytes)) at = i + 1;
     }
-    lines.push_back(std::move(line));
-}
-
-void SortLines(std::vector<std::string>& lines) {
-    if (!std::is_sorted(lines.begin(), lines.end(), LineLess))
-        std::stable_sort(lines.begin(), lines.end(), LineLess);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), {std::move(line), true});
 }
 
 FileOutcome Refuse(RefuseReason why, std::string reason) {
@@ -107,8 +137,8 @@ std::optional<FileOutcome> RaceKeyRefusal(std::string_view record) {
 
 std::string_view RefuseReasonText(RefuseReason r) {
     static constexpr std::string_view kText[kRefuseReasons] = {
-        "レコード長が不正",   "レコード種別が不正",       "レースキーが不正",  "開催日付が不正",
-        "競馬場コードが不明", "レース番号・馬番が範囲外", "血統登録番号が不正"};
+        "レコード長が不正",   "レコード種別が不正",       "レースキーが不正",   "開催日付が不正",
+        "競馬場コードが不明", "レース番号・馬番が範囲外", "血統登録番号が不正", "項目の値が不正"};
     return kText[static_cast<int>(r)];
 }
 
@@ -200,21 +230,20 @@ int RunnerSlot(int race, int horse) {
     return (race - 1) * 18 + (horse - 1);
 }
 
-std::vector<RecordLine> CutRecordLines(std::string_view file, std::size_t length) {
+std::vector<RecordLine> CutRecordLines(std::string_view file, std::size_t length,
+                                       RecordCheck check) {
     std::vector<RecordLine> lines;
-    std::size_t start = 0;
-    while (start < file.size()) {
-        std::size_t end = file.find("\r\n", start);
-        end = end == std::string_view::npos ? file.size() : end + 2;
-        std::string_view line = file.substr(start, end - start);
-        if (line.size() > length && line.ends_with("\r\n")) {
-            lines.push_back({line.substr(0, line.size() - length), false});
-            line = line.substr(line.size() - length);
+    std::string last; // the last line given its CR LF, for the check
+    for (const keiba::LineView& l : keiba::SplitKeepingEnds(file, keiba::LineEnds::CrLf)) {
+        const std::string_view line(l.text.data(), l.text.size() + l.end.size());
+        bool whole = false;
+        if (!l.end.empty()) {
+            whole = line.size() == length && check(line);
+        } else if (line.size() + 2 == length) {
+            last.assign(line).append("\r\n");
+            whole = check(last);
         }
-        const bool whole = line.ends_with("\r\n") ? line.size() == length
-                                                  : end == file.size() && line.size() == length - 2;
         lines.push_back({line, whole});
-        start = end;
     }
     return lines;
 }
@@ -224,16 +253,39 @@ void AppendKeptLine(std::string& out, std::string_view kept) {
     out += kept;
 }
 
-std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line,
+std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line, RecordCheck check,
                              std::size_t* unread) {
-    std::vector<std::string> lines, kept;
-    SplitWhole(fileBytes, line.size(), lines, kept);
-    ReplaceOrAppend(lines, std::string(line));
+    Lines lines = HoldRecordLines(fileBytes, line.size(), check);
     SortLines(lines);
-    std::string out = JoinLines(lines);
-    for (const std::string& k : kept) AppendKeptLine(out, k);
-    if (unread) *unread = kept.size();
-    return out;
+    ReplaceOrInsert(lines, std::string(line));
+    SortLines(lines);
+    if (unread) *unread = UnreadCount(lines);
+    return JoinRecordLines(lines);
+}
+
+namespace {
+
+bool SoundMining(std::string_view record) {
+    return static_cast<bool>(CheckFraming(record, "DM"));
+}
+
+} // namespace
+
+RecordCheck RecordCheckOf(DayFile f) {
+    switch (f) {
+    case DayFile::RA: return KindInfo(DayFileKind::Races).sound;
+    case DayFile::HR: return KindInfo(DayFileKind::Payouts).sound;
+    case DayFile::O1:
+    case DayFile::O1a:
+    case DayFile::O1m: return KindInfo(DayFileKind::Odds1).sound;
+    case DayFile::O2: return KindInfo(DayFileKind::Odds2).sound;
+    case DayFile::O3: return KindInfo(DayFileKind::Odds3).sound;
+    case DayFile::O4: return KindInfo(DayFileKind::Odds4).sound;
+    case DayFile::O5: return KindInfo(DayFileKind::Odds5).sound;
+    case DayFile::O6: return KindInfo(DayFileKind::Odds6).sound;
+    case DayFile::DM: return SoundMining;
+    }
+    return SoundMining;
 }
 
 namespace {
@@ -252,10 +304,14 @@ const std::string& BlankSlot() {
 
 } // namespace
 
+bool IsRunnerSlotLine(std::string_view record) {
+    return record == BlankSlot() || KindInfo(DayFileKind::Runners).sound(record);
+}
+
 RunnerFileLayout::RunnerFileLayout(std::string_view fileBytes) {
     std::size_t offset = 0;
     bool past = false; // past the last slot
-    for (const RecordLine& p : CutRecordLines(fileBytes, kSlotBytes)) {
+    for (const RecordLine& p : CutRecordLines(fileBytes, kSlotBytes, IsRunnerSlotLine)) {
         const int slot = SlotAt(offset);
         offset += p.bytes.size();
         past = past || (p.whole && slot >= kRunnerSlots);
@@ -278,68 +334,30 @@ void RunnerFileLayout::Index() {
         if (body_[i].slot >= 0) at_[static_cast<std::size_t>(body_[i].slot)] = static_cast<int>(i);
 }
 
-// Every whole line starts where the readers find it in its slot.
-bool RunnerFileLayout::InPlace() const {
-    std::size_t offset = 0;
-    for (const Segment& s : body_) {
-        if (s.slot >= 0 && SlotAt(offset) != s.slot) return false;
-        offset += s.bytes.size();
-    }
-    return true;
-}
-
 bool RunnerFileLayout::Put(int slot, std::string_view line) {
     // A line with a line end inside would be read as two.
     if (slot < 0 || slot >= kRunnerSlots || line.size() != kRunnerLineLength ||
         line.find("\r\n") != std::string_view::npos)
         return false;
     std::string record = std::string(line) + "\r\n";
+    if (!IsRunnerSlotLine(record)) return false;
     if (const int i = at_[static_cast<std::size_t>(slot)]; i >= 0) {
         body_[static_cast<std::size_t>(i)].bytes = std::move(record); // the same length
         return true;
     }
-    // The whole lines about the slot, and what lies between them.
-    std::size_t prev = 0, next = body_.size(), offset = 0;
-    int first = 0; // the first slot after the whole line before
-    for (std::size_t i = 0; i < body_.size(); ++i) {
-        if (body_[i].slot > slot) {
-            next = i;
-            break;
-        }
-        offset += body_[i].bytes.size();
-        if (body_[i].slot >= 0) {
-            prev = i + 1;
-            first = body_[i].slot + 1;
-        }
+    // Only past the last whole line can a slot hold no line: what lies before it stays as it was,
+    // and blank slots follow it up to this one.
+    std::size_t end = 0;
+    for (const Segment& s : body_) {
+        if (s.slot > slot) return false;
+        end += s.bytes.size();
     }
-    std::size_t start = offset;
-    for (std::size_t i = prev; i < next; ++i) start -= body_[i].bytes.size();
-    const std::size_t end = offset;
-    if (next == body_.size()) {
-        // Past the last whole line: blank slots up to this one, after what lies there.
-        const bool open = end > start && !body_.back().bytes.ends_with("\r\n");
-        const int from = SlotAt(end + (open ? 2 : 0));
-        if (slot >= from) {
-            if (open) body_.back().bytes += "\r\n";
-            for (int s = from; s < slot; ++s) body_.push_back({s, BlankSlot()});
-            body_.push_back({slot, std::move(record)});
-            Index();
-            return true;
-        }
-    }
-    // What covers the slot, and no other, goes after the slots as it was.
-    if (SlotAt(end) - first != 1) return false;
-    const std::vector<Segment> before = body_;
-    const std::string tailBefore = tail_;
-    for (std::size_t i = prev; i < next; ++i) AppendKeptLine(tail_, body_[i].bytes);
-    body_.erase(body_.begin() + static_cast<std::ptrdiff_t>(prev),
-                body_.begin() + static_cast<std::ptrdiff_t>(next));
-    body_.insert(body_.begin() + static_cast<std::ptrdiff_t>(prev), {slot, std::move(record)});
-    if (!InPlace()) {
-        body_ = before;
-        tail_ = tailBefore;
-        return false;
-    }
+    const bool open = !body_.empty() && !body_.back().bytes.ends_with("\r\n");
+    const int from = SlotAt(end + (open ? 2 : 0));
+    if (slot < from) return false;
+    if (open) body_.back().bytes += "\r\n";
+    for (int s = from; s < slot; ++s) body_.push_back({s, BlankSlot()});
+    body_.push_back({slot, std::move(record)});
     Index();
     return true;
 }
@@ -381,23 +399,22 @@ std::string KeptLinesText(const std::vector<KeptLines>& kept) {
 
 std::size_t FilingBatch::Image::HeldBytes() const {
     if (runners) return runners->HeldBytes();
-    std::size_t n = lines.size() * lineLength;
-    for (const std::string& u : unread) n += u.size();
+    std::size_t n = 0;
+    for (const HeldRecordLine& l : lines) n += l.bytes.size() + 2;
     return n;
 }
 
 std::string FilingBatch::Image::Bytes() const {
     if (runners) return runners->Bytes();
-    std::string out = JoinLines(lines);
-    for (const std::string& u : unread) AppendKeptLine(out, u);
-    return out;
+    return JoinRecordLines(lines);
 }
 
 FilingBatch::FilingBatch(fs::path appDir)
     : appDir_(std::move(appDir)) {}
 
 FilingBatch::Image* FilingBatch::Load(const fs::path& path, Kept kept, std::size_t lineLength,
-                                      bool slotted, bool createMissing, keiba::IoResult& unread) {
+                                      RecordCheck check, bool slotted, bool createMissing,
+                                      keiba::IoResult& unread) {
     auto it = files_.find(path.native());
     if (it != files_.end()) return &it->second;
     keiba::FileRead file = keiba::ReadFileOrMissing(path);
@@ -410,26 +427,31 @@ FilingBatch::Image* FilingBatch::Load(const fs::path& path, Kept kept, std::size
     Image img;
     img.path = path;
     img.lineLength = lineLength;
+    img.check = check;
     img.kept = kept;
     if (slotted) {
         img.runners.emplace(bytes.value_or(std::string()));
     } else if (bytes) {
-        SplitWhole(*bytes, lineLength, img.lines, img.unread);
-        img.sorted = std::is_sorted(img.lines.begin(), img.lines.end(), LineLess);
+        img.lines = HoldRecordLines(*bytes, lineLength, check);
+        img.sorted = IsSorted(img.lines);
     }
     Held(kept) += img.HeldBytes();
     return &files_.emplace(path.native(), std::move(img)).first->second;
 }
 
-FileOutcome FilingBatch::Upsert(const fs::path& path, Kept kept, std::string line) {
+FileOutcome FilingBatch::Upsert(const fs::path& path, Kept kept, RecordCheck check,
+                                std::string line) {
+    // A record that does not read as its kind's is not put over what the file holds of its race.
+    if (!check(line + "\r\n"))
+        return Refuse(RefuseReason::Content, "a field does not read as the record's layout says");
     keiba::IoResult unread = keiba::IoResult::Ok();
-    Image* img = Load(path, kept, line.size(), false, true, unread);
+    Image* img = Load(path, kept, line.size(), check, false, true, unread);
     if (!img) return {FileOutcome::Failed, std::move(unread.message), path};
     // Sorting before the search keeps "the first line of the race" what it is in the saved file.
-    if (!img->sorted) std::stable_sort(img->lines.begin(), img->lines.end(), LineLess);
-    Held(kept) += line.size();
-    ReplaceOrAppend(img->lines, std::move(line));
-    img->sorted = std::is_sorted(img->lines.begin(), img->lines.end(), LineLess);
+    if (!img->sorted) SortLines(img->lines);
+    Held(kept) += line.size() + 2;
+    ReplaceOrInsert(img->lines, std::move(line));
+    img->sorted = IsSorted(img->lines);
     MarkChanged(*img);
     return {FileOutcome::Filed, {}, path};
 }
@@ -444,11 +466,11 @@ FileOutcome FilingBatch::UpsertDayLine(DayFile kind, std::string_view record, Da
     if (opt.zeroHead) ZeroHead(line);
     if (!opt.createMissing) {
         keiba::IoResult unread = keiba::IoResult::Ok();
-        if (!Load(path, Kept::Day, line.size(), false, false, unread))
+        if (!Load(path, Kept::Day, line.size(), RecordCheckOf(kind), false, false, unread))
             return unread ? FileOutcome{FileOutcome::Skipped, "no file to update", path}
                           : FileOutcome{FileOutcome::Failed, std::move(unread.message), path};
     }
-    return Upsert(path, Kept::Day, std::move(line));
+    return Upsert(path, Kept::Day, RecordCheckOf(kind), std::move(line));
 }
 
 FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) {
@@ -470,8 +492,19 @@ FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) 
         return Refuse(RefuseReason::Venue, "unknown venue code \"" +
                                                std::string(Field(record, RecordHead::kVenue)) +
                                                "\"");
+    if (!KindInfo(DayFileKind::Runners).sound(record)) {
+        // The field that is named where it is the one at fault.
+        const std::string_view id = Field(record, TJvSE::kPedigreeId);
+        if (!std::all_of(id.begin(), id.end(), [](char c) {
+                return c == ' ' || IsAsciiAlnum({&c, 1});
+            }))
+            return Refuse(RefuseReason::PedigreeId,
+                          "pedigree id is not one: \"" + std::string(id) + "\"");
+        return Refuse(RefuseReason::Content, "a field does not read as the record's layout says");
+    }
     keiba::IoResult unread = keiba::IoResult::Ok();
-    Image* img = Load(*path, Kept::Day, kRunnerLineLength, true, createMissing, unread);
+    Image* img =
+        Load(*path, Kept::Day, kRunnerLineLength, IsRunnerSlotLine, true, createMissing, unread);
     if (!img && !unread) return {FileOutcome::Failed, std::move(unread.message), *path};
     if (!img) return {FileOutcome::Skipped, "no file to update", *path};
     const std::size_t held = img->runners->HeldBytes();
@@ -480,8 +513,7 @@ FileOutcome FilingBatch::PutRunner(std::string_view record, bool createMissing) 
                 keiba::PathToUtf8(*path) + " の一部が壊れているため、" +
                     std::to_string(FieldNumber(record, RecordHead::kRaceNo)) + "レース" +
                     std::to_string(FieldNumber(record, TJvSE::kHorseNo)) +
-                    "番を書き込めません（その位置の読めない行が、ほかの馬番の位置にもまたがって"
-                    "います）。",
+                    "番を書き込めません（その位置にある読めない行を、そのまま残すためです）。",
                 *path};
     Held(Kept::Day) = Held(Kept::Day) - held + img->runners->HeldBytes();
     MarkChanged(*img);
@@ -499,7 +531,7 @@ FileOutcome FilingBatch::UpsertHorseRun(std::string_view record) {
     if (std::optional<FileOutcome> bad = RaceKeyRefusal(record)) return *bad;
     std::string line(record.substr(0, record.size() - 2));
     ZeroHead(line);
-    return Upsert(*path, Kept::Horse, std::move(line));
+    return Upsert(*path, Kept::Horse, KindInfo(DayFileKind::HorseRuns).sound, std::move(line));
 }
 
 FileOutcome FilingBatch::PutHorseMaster(std::string_view record) {
@@ -510,12 +542,15 @@ FileOutcome FilingBatch::PutHorseMaster(std::string_view record) {
     if (!path)
         return Refuse(RefuseReason::PedigreeId,
                       "pedigree id is not one: \"" + std::string(id) + "\"");
+    // The file is the horse's master, replaced whole: a damaged record is not put over it.
+    if (!KindInfo(DayFileKind::HorseMaster).sound(record))
+        return Refuse(RefuseReason::Content, "a field does not read as the record's layout says");
     Image& img = files_[path->native()];
     if (img.lines.empty()) heldHorse_ += kUmLength;
     img.path = *path;
     img.lineLength = kUmLength - 2;
     img.kept = Kept::Horse;
-    img.lines.assign(1, std::string(record.substr(0, kUmLength - 2)));
+    img.lines.assign(1, {std::string(record.substr(0, kUmLength - 2)), true});
     MarkChanged(img);
     return {FileOutcome::Filed, {}, *path};
 }
@@ -567,7 +602,8 @@ keiba::IoResult FilingBatch::Write(bool horsesToo, const std::function<void()>& 
             img->dirty = false;
             --pending_;
             written.insert(path.parent_path());
-            const std::size_t unread = img->runners ? img->runners->Unread() : img->unread.size();
+            const std::size_t unread =
+                img->runners ? img->runners->Unread() : UnreadCount(img->lines);
             if (unread > 0) kept_[*name] = {path, unread};
         } else if (first) {
             first = r;

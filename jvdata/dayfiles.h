@@ -68,13 +68,24 @@ inline constexpr std::size_t kRunnerLineLength = kSeLength - 2;
 // The slot of race 1..12 and horse 1..18, or -1.
 int RunnerSlot(int race, int horse);
 
-// A file of fixed-length lines is cut into lines as the readers cut it (recordcheck.h): at each
-// CR LF, a longer line that ends in a whole record giving that record a line of its own. A whole
-// line is one of the file's length and CR LF (the last one may lack the CR LF); any other (cut,
-// split by a line break, run into the next, empty) is one the rewrites cannot read. They never
-// drop one: each is written back as it was, byte for byte, and counted. Where it loses its
-// neighbour (it moves after the whole lines) and had no line end, it gets one, so that it never
-// runs into what now follows it.
+// The check a line of a file of fixed-length records must pass to be taken as one of its
+// records (given with its CR LF): the kinds table's record check of the file's kind
+// (KindInfo(kind).sound).
+using RecordCheck = bool (*)(std::string_view record);
+// The check of the lines of a day file; the mining file, which no reader checks, takes a record
+// of its id and length with no line break inside.
+RecordCheck RecordCheckOf(DayFile f);
+// The runner files' check: a runner record, or a blank slot (553 blanks).
+bool IsRunnerSlotLine(std::string_view record);
+
+// A file of fixed-length lines as a rewrite cuts it: at each CR LF, and nowhere else (a lone CR
+// or LF is damage inside a line). A whole line is one of the file's length with its CR LF (the
+// last may lack the CR LF) that passes the file's check; any other (longer, cut, split by a line
+// break, of wrong bytes, empty) is one the rewrites cannot read. They never split or drop one:
+// each is written back as it was, byte for byte, in its place among the lines around it, and
+// counted. A line longer than a record may end in what reads as one (a lost line end ran two
+// together): it stays whole all the same, for a rewrite cannot tell which bytes of it are the
+// record's.
 
 struct RecordLine {
     std::string_view bytes; // with its CR LF, where it has one
@@ -82,17 +93,28 @@ struct RecordLine {
 };
 // The lines of a file of `length`-byte lines (CR LF included) so cut, in file order; joined,
 // they give the file back.
-std::vector<RecordLine> CutRecordLines(std::string_view file, std::size_t length);
+std::vector<RecordLine> CutRecordLines(std::string_view file, std::size_t length,
+                                       RecordCheck check);
 // Appends a line kept as it was to `out`; where `out` does not end a line (it ends in what lost
 // its line end), a CR LF goes between them first.
 void AppendKeptLine(std::string& out, std::string_view kept);
 
-// The file bytes after the line upsert: the first whole line with the same race key (positions
-// 12 to 27) is replaced by `line`, else `line` is added; the whole lines are sorted,
-// case-insensitively, each with CR LF, and the lines that are not whole follow them as they were.
-// `unread`, when given, receives how many there are.
-std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line,
+// The file bytes after the line upsert of `line`, a record that passes `check` (without its CR
+// LF): the first whole line with the same race key (positions 12 to 27) is replaced by `line`,
+// else `line` goes in at its place in the order of the whole lines, which are sorted,
+// case-insensitively, each with CR LF. The lines that are not whole keep their places among them
+// as they were; a new line goes before those that follow the whole line it comes after, since
+// one of them may hold an older copy of its race that a reader would find first. `unread`, when
+// given, receives how many there are.
+std::string UpsertRecordLine(std::string_view fileBytes, std::string_view line, RecordCheck check,
                              std::size_t* unread = nullptr);
+
+// A line of a file of fixed-length records as a rewrite holds it: a whole line without its CR LF,
+// or one it cannot read, as it was.
+struct HeldRecordLine {
+    std::string bytes;
+    bool whole = true;
+};
 
 // A 216-slot runner file as its readers find its slots (raceday/runnerfile.h): a whole line
 // stands in the slot where it starts, to the nearest slot. What lies between two whole lines and
@@ -102,10 +124,10 @@ class RunnerFileLayout {
 public:
     explicit RunnerFileLayout(std::string_view fileBytes);
 
-    // Puts `line` (a runner line without its CR LF, and none inside) in `slot`. Where the slot's
-    // place holds what is not a whole line, and it covers that one slot, the line takes its place
-    // and it goes after the slots as it was. False, and nothing changes, where it covers more than
-    // the slot: the line could not go in without moving the slots after it.
+    // Puts `line` (a runner line without its CR LF, and none inside) in `slot`. False, and
+    // nothing changes, where the line is no runner record or blank slot (IsRunnerSlotLine), or
+    // where the slot's place holds what is not a whole line: the line could go in only by moving
+    // that out of its place.
     bool Put(int slot, std::string_view line);
     // The file, padded with blank slots up to the last.
     std::string Bytes() const;
@@ -119,7 +141,6 @@ private:
         std::string bytes;
     };
     void Index();
-    bool InPlace() const;
 
     std::vector<Segment> body_;
     std::vector<int> at_; // the segment of each slot's whole line, or -1
@@ -140,8 +161,9 @@ enum class RefuseReason {
     Venue,      // no racecourse has the venue code
     Slot,       // race or horse number beyond the runner file's slots
     PedigreeId, // not ten letters or digits
+    Content,    // a field of the record is not what its layout says (the kind's record check)
 };
-inline constexpr int kRefuseReasons = 7;
+inline constexpr int kRefuseReasons = 8;
 // The reason in words, UTF-8 ("レコード長が不正").
 std::string_view RefuseReasonText(RefuseReason r);
 
@@ -186,12 +208,17 @@ class FilingBatch {
 public:
     explicit FilingBatch(std::filesystem::path appDir);
 
+    // Every record must pass its kind's record check as it is to be written (RecordCheckOf, the
+    // kinds table's): one that does not is refused (RefuseReason::Content), and what the file
+    // holds of its race or horse stays.
+    //
     // An RA, HR, odds or DM record into its day file by the line upsert. `kind` picks the file
     // (the morning and middle O1 files take O1 records).
     FileOutcome UpsertDayLine(DayFile kind, std::string_view record, DayLineOptions opt = {});
     // An SE record into its slot of the venue's runner file, as delivered. Failed where what the
-    // file holds at the slot's place is not a whole line and covers other slots too (see
-    // RunnerFileLayout::Put): the file is left as it is, and the reason says so.
+    // file holds at the slot's place is not a whole line (see RunnerFileLayout::Put): the record
+    // could go in only by moving that line out of its place, so the file is left as it is, and
+    // the reason says so.
     FileOutcome PutRunner(std::string_view record, bool createMissing = true);
     // An SE record (zeroed) into the horse's .jvSEI file by the line upsert.
     FileOutcome UpsertHorseRun(std::string_view record);
@@ -222,10 +249,10 @@ private:
     enum class Kept { Day, Horse };
     struct Image {
         std::filesystem::path path;
-        std::vector<std::string> lines;  // whole lines without their CR LF (not a runner file)
-        std::vector<std::string> unread; // what is not a whole line, as it was
+        std::vector<HeldRecordLine> lines; // in file order (not a runner file)
         std::optional<RunnerFileLayout> runners;
         std::size_t lineLength = 0;
+        RecordCheck check = nullptr;
         Kept kept = Kept::Day;
         bool sorted = true;
         bool dirty = false;
@@ -235,9 +262,10 @@ private:
     // The file's image, loaded on first use; nullptr when it is missing and not to be created,
     // or when it is there but cannot be read (`unread` then says which and why: nothing may be
     // written over it).
-    Image* Load(const std::filesystem::path& path, Kept kept, std::size_t lineLength, bool slotted,
-                bool createMissing, keiba::IoResult& unread);
-    FileOutcome Upsert(const std::filesystem::path& path, Kept kept, std::string line);
+    Image* Load(const std::filesystem::path& path, Kept kept, std::size_t lineLength,
+                RecordCheck check, bool slotted, bool createMissing, keiba::IoResult& unread);
+    FileOutcome Upsert(const std::filesystem::path& path, Kept kept, RecordCheck check,
+                       std::string line);
     std::size_t& Held(Kept kept) { return kept == Kept::Day ? heldDay_ : heldHorse_; }
     void MarkChanged(Image& img);
     keiba::IoResult Write(bool horsesToo, const std::function<void()>& between);

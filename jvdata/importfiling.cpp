@@ -40,9 +40,9 @@ std::string RunnerText(std::string_view record) {
            std::string(Field(record, TJvSE::kHorseName));
 }
 
-// What a report can show of a damaged record: its id, its length and its race key, printable
-// ASCII only ("SE 548バイト 2026120505050803").
-std::string Sample(std::string_view record) {
+} // namespace
+
+std::string RefusedRecordSample(std::string_view record) {
     auto printable = [](std::string_view s) {
         std::string out;
         for (char c : s) out += (c > ' ' && c < 0x7F) ? c : '?';
@@ -52,8 +52,10 @@ std::string Sample(std::string_view record) {
            "バイト " + printable(Field(record, RecordHead::kRaceKey));
 }
 
+namespace {
+
 ImportFiling Refused(RefuseReason r, std::string_view record) {
-    return {false, {}, r, Sample(record)};
+    return {false, {}, r, RefusedRecordSample(record)};
 }
 
 ImportFiling Done(const FileOutcome& out, const std::string& sjisLabel, std::string_view record) {

@@ -46,7 +46,12 @@ struct ImportFiling {
 ImportFiling FileImportRecord(FilingBatch& batch, std::string_view record,
                               const ImportFilter& filter);
 
-// The records an import refused, by reason, with what a report shows of the first one.
+// What a report can show of a refused record: its id, its length and its race key, printable
+// ASCII only ("SE 548バイト 2026120505050803").
+std::string RefusedRecordSample(std::string_view record);
+
+// The records an import or a fetch refused, by reason, with what a report shows of the first
+// one.
 struct RefusalTally {
     std::array<int, kRefuseReasons> count{};
     std::array<std::string, kRefuseReasons> first;

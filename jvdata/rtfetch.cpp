@@ -75,6 +75,8 @@ ReadStepResult RunReadStep(TJVLink& link, ReadStep step, const std::filesystem::
             break;
         }
         FileOutcome filed = FileRealtimeRecord(batch, step, buffer);
+        if (filed.code == FileOutcome::Refused)
+            out.refused.Add(filed.refused, RefusedRecordSample(buffer));
         if (filed.code == FileOutcome::Failed) {
             out.written = keiba::IoResult::Fail(std::move(filed.reason));
             break;

@@ -3,6 +3,7 @@
 // the step takes are filed into the day files.
 
 #include "jvdata/dayfiles.h"
+#include "jvdata/importfiling.h"
 #include "jvdata/jvlink.h"
 #include "keiba/fileio.h"
 
@@ -31,6 +32,8 @@ struct ReadStepResult {
     keiba::IoResult written = keiba::IoResult::Ok();
     // The files written back with lines they could not read, kept as they were.
     std::vector<KeptLines> kept;
+    // The records the step takes that were refused (a damaged field among them), by reason.
+    RefusalTally refused;
 };
 
 // Reads until the end, an error or a cancel request, and files each record it takes before the

@@ -1,6 +1,7 @@
 #include "jvdata/timeseries.h"
 
 #include "jvdata/dayfiles.h"
+#include "keiba/rewritelines.h"
 #include "keiba/sjis.h"
 
 #include <cstdlib>
@@ -45,16 +46,23 @@ std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
     std::string_view t = keiba::TrimBlanks(ozTime1);
     std::optional<int> target =
         t.size() == 4 ? Minutes(t.substr(0, 2), t.substr(2, 2)) : std::nullopt;
-    const std::string id = "O" + std::to_string(kind);
+    const RecordCheck sound = RecordCheckOf(kOddsFiles[kind - 1]);
     int best = 1000;
     std::optional<std::string> chosen;
-    for (std::string_view line : keiba::SplitLines(fileBytes)) {
+    std::string record;
+    // A lone CR in a line is damage inside it, not a second line to count.
+    for (const keiba::LineView& l : keiba::SplitKeepingEnds(fileBytes, keiba::LineEnds::CrLfOrLf)) {
         using O = TJvO1; // the head and announcement time are those of every odds record
-        if (line.size() != LineLength(kind)) {
-            if (unread && !line.empty()) ++*unread;
+        const std::string_view line = l.text;
+        if (line.empty()) continue;
+        // A line of the kind's length that its record check refuses is damaged too: its odds
+        // are never filed, whatever race or time it seems to name.
+        record.assign(line).append("\r\n");
+        if (line.size() != LineLength(kind) || !sound(record)) {
+            if (unread) ++*unread;
             continue;
         }
-        if (!target || Field(line, O::kRecordId) != id || Field(line, O::kRaceKey) != raceKey ||
+        if (!target || Field(line, O::kRaceKey) != raceKey ||
             Field(line, O::kAnnounceMonthDay) != Field(line, O::kMonthDay))
             continue;
         std::optional<int> a =
@@ -71,13 +79,18 @@ std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
 
 std::string ReplaceRaceLines(std::string_view fileBytes, std::string_view snapshot,
                              std::size_t* unread) {
+    const std::string_view id = Field(snapshot, RecordHead::kRecordId);
+    const RecordCheck sound = id.size() == 2 && id[0] == 'O' && id[1] >= '1' && id[1] <= '6'
+                                  ? RecordCheckOf(kOddsFiles[id[1] - '1'])
+                                  : RecordCheckOf(DayFile::O1);
     std::string out;
     bool matched = false;
     std::size_t damaged = 0;
+    std::size_t afterWhole = 0; // where the last whole line ends in `out`
     const std::string_view key = Field(snapshot, RecordHead::kRaceKey);
-    // The lines in file order, each written back as it was but the race's: the pieces tile the
+    // The lines in file order, each written back as it was but the race's: the lines tile the
     // file, so what is not a whole line keeps its neighbours.
-    for (const RecordLine& piece : CutRecordLines(fileBytes, snapshot.size() + 2)) {
+    for (const RecordLine& piece : CutRecordLines(fileBytes, snapshot.size() + 2, sound)) {
         if (!piece.whole) {
             ++damaged;
             out += piece.bytes;
@@ -87,12 +100,11 @@ std::string ReplaceRaceLines(std::string_view fileBytes, std::string_view snapsh
         matched = matched || Field(line, RecordHead::kRaceKey) == key;
         out += Field(line, RecordHead::kRaceKey) == key ? snapshot : line;
         out += "\r\n";
+        afterWhole = out.size();
     }
-    if (!matched) {
-        AppendKeptLine(out, {});
-        out += snapshot;
-        out += "\r\n";
-    }
+    // A race the file lacks goes after its whole lines, before what follows them that it cannot
+    // read: such a line may hold an older copy of the race that a reader would find first.
+    if (!matched) out.insert(afterWhole, std::string(snapshot) + "\r\n");
     if (unread) *unread = damaged;
     return out;
 }

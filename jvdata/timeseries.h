@@ -22,17 +22,19 @@ namespace jvdata {
 std::optional<std::filesystem::path> TimeSeriesOddsFile(const std::filesystem::path& folder,
                                                         std::string_view raceKey, int kind);
 
-// The line of `fileBytes` nearest to the fetch time `ozTime1` ("hhmm"): only lines of the kind's
-// length and id, of the race `raceKey`, announced on race day, count; the first of equally near
-// lines wins and one 1000 minutes or more away never does. `unread`, when given, receives how
-// many lines (empty ones aside) are of another length: damaged, for none of the file's can be.
+// The line of `fileBytes` nearest to the fetch time `ozTime1` ("hhmm"): only records of the kind
+// (its length and its record check, KindInfo(kind).sound), of the race `raceKey`, announced on
+// race day, count; the first of equally near lines wins and one 1000 minutes or more away never
+// does. `unread`, when given, receives how many lines (empty ones aside) are no record of the
+// kind: damaged, for none of the file's can be.
 std::optional<std::string> ChooseSnapshot(std::string_view fileBytes, int kind,
                                           std::string_view raceKey, std::string_view ozTime1,
                                           std::size_t* unread = nullptr);
 
 // The odds file bytes with every whole line (dayfiles.h) of the snapshot's race replaced by it,
-// or the snapshot appended when none matched; the order of the lines is kept, and a line that is
-// not whole stays in its place as it was. `unread`, when given, receives how many there are.
+// or the snapshot put after the last whole line when none matched; the order of the lines is
+// kept, and a line that is not whole stays in its place as it was. `unread`, when given, receives
+// how many there are.
 std::string ReplaceRaceLines(std::string_view fileBytes, std::string_view snapshot,
                              std::size_t* unread = nullptr);
 

@@ -1,6 +1,9 @@
 #include "keiba/inigt.h"
 
+#include "keiba/rewritelines.h"
 #include "keiba/sjis.h"
+
+#include <algorithm>
 
 #include <cstdlib>
 #include <optional>
@@ -50,12 +53,21 @@ bool KeyOf(std::string_view line, std::string_view* key, std::string_view* value
     return true;
 }
 
-bool Printable(unsigned char c) {
-    return c >= 0x20 && c < 0x7F;
-}
-
 bool HasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// A control character but the tab (C0, DEL, C1) in UTF-8 text: a line holding one is one the
+// store cannot read, so a value with one would never read back.
+bool HasControl(std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if ((c < 0x20 && c != '\t') || c == 0x7F) return true;
+        if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F &&
+            static_cast<unsigned char>(utf8[i + 1]) >= 0x80)
+            return true;
+    }
+    return false;
 }
 
 // Removes one pair of "" or ｢｣ around a value (compared by character, not by byte).
@@ -90,6 +102,39 @@ bool NamesReadBack(std::string_view section, std::string_view key, std::string_v
 
 } // namespace
 
+namespace {
+
+// Whether `bytes` without a mark are UTF-16 in the byte order given: over the file's head, the
+// high byte of at least one code unit in four is NUL (the ASCII characters of section and key
+// names, '=', the line ends) and no code unit is NUL. No CP932 or UTF-8 text holds a NUL, but a
+// damaged one may hold a few; only UTF-16 text puts them on every other byte so.
+bool IsUtf16WithoutMark(std::string_view bytes, bool bigEndian) {
+    const std::size_t units = std::min<std::size_t>(bytes.size(), 1024) / 2;
+    std::size_t ascii = 0, lowNul = 0;
+    for (std::size_t i = 0; i < units; ++i) {
+        const auto first = static_cast<unsigned char>(bytes[2 * i]),
+                   second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        const unsigned char high = bigEndian ? first : second, low = bigEndian ? second : first;
+        if (high == 0 && low == 0) return false;
+        if (high == 0) ++ascii;
+        if (low == 0) ++lowNul; // a CJK character may end in 00 (U+3000), but few do
+    }
+    return units > 0 && ascii * 4 >= units && lowNul * 2 <= ascii;
+}
+
+bool HoldsText(std::string_view line, IniText::Encoding encoding) {
+    return encoding == IniText::Encoding::Cp932 ? keiba::IsCp932TextLine(line)
+                                                : keiba::IsUtf8TextLine(line);
+}
+
+// A line the store cannot read that may have been a section's: the keys after it are of no
+// section the store knows.
+bool MayOpenSection(const keiba::HeldLine& line) {
+    return !line.readable && keiba::TrimBlanks(line.text).starts_with('[');
+}
+
+} // namespace
+
 IniText::IniText(std::string_view bytes) {
     static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
     std::string decoded;
@@ -102,24 +147,33 @@ IniText::IniText(std::string_view bytes) {
         encoding_ = Encoding::Utf16;
         decoded = keiba::Utf16ToUtf8(bytes.substr(2), b0 == 0xFE);
         bytes = decoded;
-    } else if ((b0 == 0 && Printable(b1)) || (Printable(b0) && b1 == 0)) {
-        // No CP932 text holds a NUL: a printable ASCII character and a NUL begin UTF-16 saved
-        // without its mark.
+    } else if (IsUtf16WithoutMark(bytes, false) || IsUtf16WithoutMark(bytes, true)) {
         encoding_ = Encoding::Utf16;
-        decoded = keiba::Utf16ToUtf8(bytes, b0 == 0);
+        decoded = keiba::Utf16ToUtf8(bytes, !IsUtf16WithoutMark(bytes, false));
         bytes = decoded;
     }
-    for (std::string_view line : keiba::SplitLines(bytes)) lines_.emplace_back(line);
+    // Any other NUL, or a byte the encoding has no character for, is a line the store cannot
+    // read: it takes nothing from it and a rewrite keeps it as it was.
+    const Encoding encoding = encoding_;
+    lines_ = keiba::HoldLines(bytes, keiba::LineEnds::CrLfOrLf, [encoding](std::string_view line) {
+        return HoldsText(line, encoding);
+    });
+}
+
+std::size_t IniText::Unreadable() const {
+    return keiba::UnreadableLines(lines_);
 }
 
 bool IniText::Find(std::string_view section, std::string_view key, std::string* rawValue) const {
     const bool cp932 = encoding_ == Encoding::Cp932;
     bool inSection = false;
-    for (const std::string& line : lines_) {
+    for (const keiba::HeldLine& line : lines_) {
         std::string_view name, k, v;
-        if (SectionOf(line, &name)) {
+        if (!line.readable) {
+            inSection = inSection && !MayOpenSection(line);
+        } else if (SectionOf(line.text, &name)) {
             inSection = EqualsNoCase(name, section, cp932);
-        } else if (inSection && KeyOf(line, &k, &v) && EqualsNoCase(k, key, cp932)) {
+        } else if (inSection && KeyOf(line.text, &k, &v) && EqualsNoCase(k, key, cp932)) {
             *rawValue = std::string(v);
             return true;
         }
@@ -133,36 +187,35 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
     bool inSection = false;
     std::size_t insertAt = std::string::npos; // after the section's last key line
     for (std::size_t i = 0; i < lines_.size(); ++i) {
+        keiba::HeldLine& line = lines_[i];
         std::string_view name, k, v;
-        if (SectionOf(lines_[i], &name)) {
+        if (MayOpenSection(line) || (line.readable && SectionOf(line.text, &name))) {
             if (inSection) break;
-            inSection = EqualsNoCase(name, section, cp932);
+            inSection = line.readable && EqualsNoCase(name, section, cp932);
             if (inSection) insertAt = i + 1;
         } else if (inSection) {
-            if (KeyOf(lines_[i], &k, &v) && EqualsNoCase(k, key, cp932)) {
-                lines_[i] = std::string(k) + "=" + std::string(rawValue);
+            if (line.readable && KeyOf(line.text, &k, &v) && EqualsNoCase(k, key, cp932)) {
+                line.text = std::string(k) + "=" + std::string(rawValue);
                 return;
             }
-            if (!keiba::TrimBlanks(lines_[i]).empty()) insertAt = i + 1;
+            if (!keiba::TrimBlanks(line.text).empty()) insertAt = i + 1;
         }
     }
     if (insertAt != std::string::npos) {
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), {newLine});
         return;
     }
-    while (!lines_.empty() && keiba::TrimBlanks(lines_.back()).empty()) lines_.pop_back();
-    if (!lines_.empty()) lines_.emplace_back();
-    lines_.push_back("[" + std::string(section) + "]");
-    lines_.push_back(newLine);
+    while (!lines_.empty() && lines_.back().readable &&
+           keiba::TrimBlanks(lines_.back().text).empty())
+        lines_.pop_back();
+    if (!lines_.empty()) lines_.push_back({});
+    lines_.push_back({"[" + std::string(section) + "]"});
+    lines_.push_back({newLine});
 }
 
 std::string IniText::Bytes() const {
     std::string out = encoding_ == Encoding::Utf8 ? "\xEF\xBB\xBF" : "";
-    for (const std::string& line : lines_) {
-        out += line;
-        out += "\r\n";
-    }
-    return out;
+    return out + keiba::JoinHeldLines(lines_);
 }
 
 TIniGT::TIniGT(std::filesystem::path appFolder, std::string exeBaseName)
@@ -224,6 +277,12 @@ std::string TIniGT::ReadString(std::string_view section, std::string_view ident,
     return raw ? Unquote(*raw) : std::string(def);
 }
 
+std::size_t TIniGT::UnreadLines() const {
+    if (fullPath_.empty()) return 0;
+    keiba::FileRead file = keiba::ReadFileOrMissing(fullPath_);
+    return file.bytes ? IniText(*file.bytes).Unreadable() : 0;
+}
+
 keiba::IoResult TIniGT::Readable() const {
     if (fullPath_.empty()) return keiba::IoResult::Ok();
     return std::move(keiba::ReadFileOrMissing(fullPath_).read);
@@ -268,6 +327,9 @@ keiba::IoResult TIniGT::WriteStrings(std::string_view section,
     for (const KeyValue& kv : values)
         if (HasLineBreak(section) || HasLineBreak(kv.ident) || HasLineBreak(kv.value))
             return keiba::IoResult::Fail("改行を含む設定値は保存できません。");
+    for (const KeyValue& kv : values)
+        if (HasControl(section) || HasControl(kv.ident) || HasControl(kv.value))
+            return keiba::IoResult::Fail("制御文字を含む設定値は保存できません。");
     keiba::FileRead file = keiba::ReadFileOrMissing(fullPath_);
     if (!file.read) return std::move(file.read);
     IniText text(file.bytes.value_or(std::string()));

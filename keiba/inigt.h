@@ -9,6 +9,7 @@
 // read-only program folder nothing.
 
 #include "keiba/fileio.h"
+#include "keiba/rewritelines.h"
 
 #include <filesystem>
 #include <initializer_list>
@@ -44,6 +45,9 @@ public:
     // cause. The reads below give their defaults from a file that cannot be read, and every
     // write is refused with this failure, since it would replace the file.
     keiba::IoResult Readable() const;
+    // The lines of the file the store cannot read (IniText): it takes no setting from them, and
+    // every write keeps them as they were.
+    std::size_t UnreadLines() const;
 
     bool ReadBool(std::string_view section, std::string_view ident, bool def) const;
     int ReadInteger(std::string_view section, std::string_view ident, int def) const;
@@ -55,7 +59,8 @@ public:
     keiba::IoResult WriteInteger(std::string_view section, std::string_view ident, int value);
     // Written so that ReadString gives it back: a value with blanks at its ends, or itself
     // enclosed in "" or ｢｣, gets a pair of "", any other is written as given. A value with
-    // a line break, one CP932 cannot hold, or one that would read back otherwise from CP932 (see
+    // a line break or another control character but the tab (the line would be one the store
+    // cannot read), one CP932 cannot hold, or one that would read back otherwise from CP932 (see
     // keiba::Cp932ReadBack), is refused, as is a section name or key the file would read as
     // another (a ']' in the one, a '=' in the other).
     keiba::IoResult WriteString(std::string_view section, std::string_view ident,
@@ -80,7 +85,11 @@ private:
     std::filesystem::path fullPath_;
 };
 
-// The ini text itself, kept line by line so that a rewrite keeps every other line as it was.
+// The ini text itself, kept line by line so that a rewrite keeps every other line as it was, with
+// its own line end. A line that is not text of the file's encoding (a NUL or another control
+// character but the tab, a byte no character of the encoding has) is one it cannot read: no
+// section or key is taken from it, it stays as it was, and where it may have opened a section
+// (it starts with '[') the keys after it belong to none.
 // Section and key names are given in the file's encoding, as values are, and compare without
 // regard to ASCII case, so a file edited by hand keeps its settings whatever case it spells them
 // in. Raw values are the text's bytes with the blanks
@@ -88,20 +97,24 @@ private:
 class IniText {
 public:
     // CP932 as the program writes it; UTF-8 after a byte-order mark, which a rewrite keeps; or
-    // UTF-16, which is read (as UTF-8) but never written: a rewrite would mix two encodings.
+    // UTF-16 (after its mark, or where NULs stand on every other byte of the file's head as only
+    // UTF-16 text puts them), which is read (as UTF-8) but never written: a rewrite would mix two
+    // encodings.
     enum class Encoding { Cp932, Utf8, Utf16 };
 
     explicit IniText(std::string_view bytes);
     Encoding encoding() const { return encoding_; }
     bool Find(std::string_view section, std::string_view key, std::string* rawValue) const;
     void Set(std::string_view section, std::string_view key, std::string_view rawValue);
-    // The file's bytes: every line ended by CR LF, after the mark it began with. A UTF-16
-    // text gives its UTF-8 form.
+    // The file's bytes: every line with its own end (keiba::JoinHeldLines), after the mark it
+    // began with. A UTF-16 text gives its UTF-8 form.
     std::string Bytes() const;
+    // The lines it cannot read, empty ones aside.
+    std::size_t Unreadable() const;
 
 private:
     Encoding encoding_ = Encoding::Cp932;
-    std::vector<std::string> lines_; // without line ends
+    std::vector<keiba::HeldLine> lines_;
 };
 
 } // namespace keiba

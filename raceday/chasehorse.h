@@ -17,17 +17,21 @@ namespace raceday {
 
 inline constexpr std::size_t kChaseLineLength = 46;
 
-// `ChaseHorses`: sorted, duplicates ignored.
+// Whether a line of the file (without its line end) is a tracked horse's: 46 bytes, a pedigree
+// number of ten letters or digits, then a name of CP932 text (whole characters).
+bool IsChaseHorseLine(std::string_view line);
+
+// `ChaseHorses`: the horses registered since the program started, sorted, duplicates ignored.
 class ChaseHorseList {
 public:
-    // False when the line was there already or is not a 46-byte line.
+    // False when the line was there already or is not a tracked horse's.
     bool Add(std::string_view line);
-    // Every 46-byte line of a file's bytes; the other lines (but empty ones), which are no
-    // tracked horse it can read, are given back as they were, in file order, for the file to
-    // keep.
-    std::vector<std::string> Merge(std::string_view fileBytes);
-    // The horses in order, then `unread` as it is, each line with CR LF.
-    std::string Bytes(const std::vector<std::string>& unread = {}) const;
+    // The file `fileBytes` with the list's horses it lacks put in among its own, which are sorted
+    // and each kept once; a line that is no tracked horse it can read stays as it was, with its
+    // own line end, in its place among the lines around it (dayfiles.h: a new horse goes after
+    // the last horse before it, at the start when none is). `unread` receives how many such
+    // lines there are, empty ones aside.
+    std::string MergedInto(std::string_view fileBytes, std::size_t* unread = nullptr) const;
     std::size_t Count() const { return lines_.size(); }
 
 private:
@@ -38,12 +42,12 @@ std::filesystem::path ChaseHorseFile(const std::filesystem::path& appDir);
 
 struct ChaseSave {
     keiba::IoResult written = keiba::IoResult::Ok();
-    // Lines of the file it could not read, written back after the horses as they were.
+    // Lines of the file it could not read, written back in their places as they were.
     std::size_t keptUnread = 0;
 };
 
-// The list merged with the file of `appDir`, written back whole; a file that is there but
-// cannot be read is left as it is, and the result says so.
+// The file of `appDir` as it stands with the list merged into it, written back whole; a file
+// that is there but cannot be read is left as it is, and the result says so.
 ChaseSave SaveChaseHorses(ChaseHorseList& list, const std::filesystem::path& appDir);
 
 enum class ChaseResult { OutOfRange, NoRunner, Declined, Registered, WriteFailed };

@@ -25,20 +25,25 @@ struct RumaEntry {
     bool operator==(const RumaEntry&) const = default;
 };
 
-// The entry of the first line whose first 12 characters are `key12`. A line of another length
-// than 31, or no line, gives the blank entry; a level that is not a digit 0..7 reads as 0.
+// The entry of the race `key12` as the day load reads the file (raceday::ApplyHandInput): of the
+// lines that pass the hand input's check (KindInfo(DayFileKind::HandInput).sound) and whose first
+// 12 characters are `key12`, the last; none gives the blank entry. A level or mark left blank
+// reads as 0.
 RumaEntry ReadRumaEntry(std::string_view fileBytes, std::string_view key12);
 
 // The 19 characters after the key: the level digit and the 18 runner characters.
 std::string RumaValue(const RumaEntry& entry);
 
-// The file after the race `key12` was set to `entry`. An existing file (`fileBytes`) keeps its
-// lines and has every line of the race replaced, or the race's line added at the end when it
-// has none; without a file, one line per key of `raceKeys` (the race list's order) holds the
-// key and 19 blanks before the race's line is replaced.
+// The file after the race `key12` was set to `entry`. An existing file (`fileBytes`) has every
+// line of the race that passes the check replaced (each keeping its own line end), or the race's
+// line added at the end when it has none, or when a reader would still take another line for
+// the race; a line that does not pass the check stays as it was, in its place, and `unread`,
+// when given, receives how many there are (empty ones aside). Without a file, one line per key
+// of `raceKeys` (the race list's order) holds the key and 19 blanks before the race's line is
+// replaced.
 std::string UpdateRumaFile(const std::optional<std::string>& fileBytes,
                            const std::vector<std::string>& raceKeys, std::string_view key12,
-                           const RumaEntry& entry);
+                           const RumaEntry& entry, std::size_t* unread = nullptr);
 
 // The 12-character keys of races 0..raceCount-1 of the day.
 std::vector<std::string> DayRumaKeys(const raceday::RaceDay& day, int raceCount);

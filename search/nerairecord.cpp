@@ -1,5 +1,6 @@
 #include "search/nerairecord.h"
 
+#include "keiba/rewritelines.h"
 #include "keiba/sjis.h"
 
 #include <algorithm>
@@ -470,9 +471,31 @@ bool NeraiFileExists(const std::filesystem::path& appDir, std::string_view nameU
 }
 
 keiba::IoResult WriteNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8,
-                               const TNeraiRecord& record) {
+                               const TNeraiRecord& record, std::size_t* kept) {
+    if (kept) *kept = 0;
     if (keiba::IoResult io = keiba::CreateFolders(NeraiFolder(appDir)); !io) return io;
-    return keiba::WriteFileAtomic(NeraiPath(appDir, nameUtf8), record.Bytes());
+    const std::filesystem::path path = NeraiPath(appDir, nameUtf8);
+    keiba::FileRead old = keiba::ReadFileOrMissing(path);
+    if (!old.read) return std::move(old.read);
+    // A set's line as a save writes it: every reader takes the first 216 bytes, so the new line
+    // takes the old one's place, or goes first where the old one cannot be read.
+    std::vector<keiba::HeldLine> lines = keiba::HoldLines(
+        old.bytes.value_or(std::string()), keiba::LineEnds::CrLfOrLf, [](std::string_view line) {
+            return line.size() == kNeraiLineLength &&
+                   std::all_of(line.begin(), line.end(),
+                               [](char c) { return c >= 0x20 && c < 0x7F; });
+        });
+    const std::string line(record.Bytes().substr(0, kNeraiLineLength));
+    if (!lines.empty() && lines.front().readable) {
+        lines.front().text = line;
+        if (lines.front().end.empty()) lines.front().end = "\r\n";
+    } else {
+        lines.insert(lines.begin(), {line});
+    }
+    // A second line that reads as a set is no set's either: only the first is ever read.
+    for (std::size_t i = 1; i < lines.size(); ++i) lines[i].readable = false;
+    if (kept) *kept = keiba::UnreadableLines(lines);
+    return keiba::WriteFileAtomic(path, keiba::JoinHeldLines(lines));
 }
 
 bool DeleteNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8) {

@@ -179,9 +179,12 @@ struct NeraiRead {
 // A name that could not have been listed (see NeraiSetNames) reads as missing.
 NeraiRead ReadNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8);
 bool NeraiFileExists(const std::filesystem::path& appDir, std::string_view nameUtf8);
-// Creates the folder when needed and replaces the file whole.
+// Creates the folder when needed and replaces the file whole with the set's line. What else a
+// file already there holds (a line that is no set's, a second line) stays as it was, in its
+// place after the set's line, and `kept`, when given, receives how many such lines there are;
+// one that is there but cannot be read is left as it is, and the result says so.
 keiba::IoResult WriteNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8,
-                               const TNeraiRecord& record);
+                               const TNeraiRecord& record, std::size_t* kept = nullptr);
 // True when a file was there and is gone.
 bool DeleteNeraiFile(const std::filesystem::path& appDir, std::string_view nameUtf8);
 

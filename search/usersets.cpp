@@ -2,6 +2,7 @@
 
 #include "jvdata/recordcheck.h"
 #include "keiba/csvsplit.h"
+#include "keiba/rewritelines.h"
 #include "keiba/sjis.h"
 #include "search/neraimatch.h"
 #include "search/nerairecord.h"
@@ -30,51 +31,88 @@ std::filesystem::path UserSetPath(const std::filesystem::path& appDir) {
     return appDir / "UserSet.usd";
 }
 
-void UserSetList::Load(const std::filesystem::path& path) {
-    lines_.clear();
+namespace {
+
+// The file's lines as it stands, or the failure of its read.
+keiba::IoResult ReadLines(const std::filesystem::path& path, std::vector<keiba::HeldLine>& lines) {
     keiba::FileRead file = keiba::ReadFileOrMissing(path);
-    read_ = std::move(file.read);
-    if (!file.bytes) return;
-    for (std::string_view line : keiba::SplitLines(*file.bytes)) lines_.emplace_back(line);
+    lines = keiba::HoldLines(file.bytes.value_or(std::string()), keiba::LineEnds::CrLfOrLf,
+                             IsUserSettingLine);
+    return std::move(file.read);
+}
+
+bool IsSetting(const keiba::HeldLine& line) {
+    return line.readable && !line.text.empty();
+}
+
+} // namespace
+
+void UserSetList::Hold(std::vector<keiba::HeldLine> lines) {
+    lines_ = std::move(lines);
+    settings_.clear();
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (IsSetting(lines_[i])) settings_.push_back(i);
+}
+
+void UserSetList::Load(const std::filesystem::path& path) {
+    std::vector<keiba::HeldLine> lines;
+    (void)ReadLines(path, lines);
+    Hold(std::move(lines));
 }
 
 UserSetting UserSetList::At(int i) const {
     if (i < 0 || i >= Count()) return {};
-    return ParseUserSetting(lines_[static_cast<std::size_t>(i)]);
+    return ParseUserSetting(lines_[settings_[static_cast<std::size_t>(i)]].text);
 }
 
 std::size_t UserSetList::Unreadable() const {
-    return static_cast<std::size_t>(
-        std::count_if(lines_.begin(), lines_.end(),
-                      [](const std::string& line) { return !IsUserSettingLine(line); }));
+    return keiba::UnreadableLines(lines_);
 }
 
-std::string UserSetList::FileBytes(const std::vector<std::string>& lines) {
-    std::string bytes;
-    for (const std::string& line : lines) bytes += line + "\r\n";
-    return bytes;
+// The same line as the list holds, the same one of its equals, in the file as it is now.
+int UserSetList::FindIn(const std::vector<keiba::HeldLine>& lines, int index) const {
+    if (index < 0 || index >= Count()) return -1;
+    const std::string& text = lines_[settings_[static_cast<std::size_t>(index)]].text;
+    int equal = 0;
+    for (int i = 0; i < index; ++i)
+        equal += lines_[settings_[static_cast<std::size_t>(i)]].text == text;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (IsSetting(lines[i]) && lines[i].text == text && equal-- == 0)
+            return static_cast<int>(i);
+    return -1;
 }
 
 keiba::IoResult UserSetList::Put(int index, const UserSetting& setting,
                                  const std::filesystem::path& path) {
-    if (!read_) return read_;
-    std::vector<std::string> next = lines_;
-    if (index >= 0 && index < Count())
-        next[static_cast<std::size_t>(index)] = UserSettingLine(setting);
-    else
-        next.push_back(UserSettingLine(setting));
-    keiba::IoResult io = keiba::WriteFileAtomic(path, FileBytes(next));
-    if (io) lines_ = std::move(next);
+    std::vector<keiba::HeldLine> next;
+    if (keiba::IoResult read = ReadLines(path, next); !read) return read;
+    int at = FindIn(next, index);
+    if (at >= 0) {
+        next[static_cast<std::size_t>(at)].text = UserSettingLine(setting);
+    } else {
+        at = static_cast<int>(next.size());
+        next.push_back({UserSettingLine(setting)});
+    }
+    keiba::IoResult io = keiba::WriteFileAtomic(path, keiba::JoinHeldLines(next));
+    if (!io) return io;
+    Hold(std::move(next));
+    lastPut_ = static_cast<int>(
+        std::find(settings_.begin(), settings_.end(), static_cast<std::size_t>(at)) -
+        settings_.begin());
     return io;
 }
 
 keiba::IoResult UserSetList::Remove(int index, const std::filesystem::path& path) {
-    if (!read_) return read_;
-    if (index < 0 || index >= Count()) return keiba::IoResult::Ok();
-    std::vector<std::string> next = lines_;
-    next.erase(next.begin() + index);
-    keiba::IoResult io = keiba::WriteFileAtomic(path, FileBytes(next));
-    if (io) lines_ = std::move(next);
+    std::vector<keiba::HeldLine> next;
+    if (keiba::IoResult read = ReadLines(path, next); !read) return read;
+    const int at = FindIn(next, index);
+    // A line removed from the file meanwhile needs no rewrite to be gone.
+    keiba::IoResult io = keiba::IoResult::Ok();
+    if (at >= 0) {
+        next.erase(next.begin() + at);
+        io = keiba::WriteFileAtomic(path, keiba::JoinHeldLines(next));
+    }
+    if (io) Hold(std::move(next));
     return io;
 }
 

@@ -9,6 +9,7 @@
 
 #include "keiba/context.h"
 #include "keiba/fileio.h"
+#include "keiba/rewritelines.h"
 #include "raceday/daymodel.h"
 #include "search/nerairecord.h"
 #include "search/neraislots.h"
@@ -39,29 +40,36 @@ std::string UserSettingLine(const UserSetting& setting);
 
 std::filesystem::path UserSetPath(const std::filesystem::path& appDir); // <appDir>/UserSet.usd
 
-// The lines of the file as held in memory while the form lives. Every change rewrites the file
-// whole; a change whose write fails leaves the lines as they were. A line that does not read as
-// a setting is held and written back as it was, in its place, until the user removes it.
+// The settings of the file as the form shows them, read when the form is made and again at
+// every change, which goes into the file as it stands then (a line put into it meanwhile stays)
+// and rewrites it whole; a change whose write fails leaves the list as it was. A line that does
+// not read as a setting is no setting of the list: every rewrite keeps it as it was, with its
+// own line end, in its place among the lines around it, and says so.
 class UserSetList {
 public:
-    // A missing file is an empty list. So is one that is there but cannot be read, and every
-    // change is then refused with the message of the read, since its write would lose the file.
+    // A missing file is an empty list. So is one that is there but cannot be read; a change then
+    // reads it again, and is refused with the message of that read while it still fails.
     void Load(const std::filesystem::path& path);
-    int Count() const { return static_cast<int>(lines_.size()); }
+    int Count() const { return static_cast<int>(settings_.size()); }
     UserSetting At(int i) const;
-    // The line at `index` replaced, or a line added at the end when `index` is not a line's.
+    // Setting `index` of the list replaced, or a line added at the end when `index` is not a
+    // setting's or the file no longer holds that setting's line.
     keiba::IoResult Put(int index, const UserSetting& setting, const std::filesystem::path& path);
     keiba::IoResult Remove(int index, const std::filesystem::path& path);
-    // The lines held that do not read as settings: a change writes them back as they were, and
-    // says so.
+    // The index of the setting the last Put wrote, in the list as it now is.
+    int LastPut() const { return lastPut_; }
+    // The lines of the file as last read that do not read as settings (empty ones aside): a
+    // change writes them back as they were, and says so.
     std::size_t Unreadable() const;
 
-    // CR LF after every line; no lines give the empty file.
-    static std::string FileBytes(const std::vector<std::string>& lines);
-
 private:
-    std::vector<std::string> lines_;
-    keiba::IoResult read_ = keiba::IoResult::Ok(); // of the last Load
+    // The line of the file that holds setting `index` of the list, or -1.
+    int FindIn(const std::vector<keiba::HeldLine>& lines, int index) const;
+    void Hold(std::vector<keiba::HeldLine> lines);
+
+    std::vector<keiba::HeldLine> lines_;
+    std::vector<std::size_t> settings_; // the lines that are settings
+    int lastPut_ = -1;
 };
 
 // The three sets of the user combination settings and their search. The sets stay until another

@@ -154,6 +154,9 @@ void TMainForm::FormCreate() {
     // Said once here: every setting then reads as its default, and every change is refused.
     if (keiba::IoResult io = ini_.Readable(); !io)
         notifier.Information(io.message + "設定は既定の値になり、変更は保存されません。");
+    else if (const std::size_t unread = ini_.UnreadLines(); unread > 0)
+        notifier.Information(keiba::UnreadLinesText(ini_.FullPath(), unread) +
+                             "設定を保存するときも、その行はそのまま残します。");
     for (const std::string& message : FillOutsideProgramFolders(ini_))
         notifier.Information(message);
     std::vector<std::string> folderFailures = CreateDataFolders(appDir_);

@@ -254,8 +254,8 @@ void TUserKaimeForm::BitBtn2Click() {
                                   : "設定[" + name + "]を保存しました。";
     if (const std::string kept = KeptNote(); !kept.empty()) told += "\r\n" + kept;
     notifier.Information(told);
-    // The setting just stored is the one shown: its own row when it replaced one.
-    RefillSelCombo(found >= 0 ? found : lines_.Count() - 1);
+    // The setting just stored is the one shown, where the file as it now stands holds it.
+    RefillSelCombo(lines_.LastPut());
 }
 
 void TUserKaimeForm::SpeedButton2Click() {
@@ -271,18 +271,8 @@ void TUserKaimeForm::SpeedButton2Click() {
         return;
     }
     if (const std::string kept = KeptNote(); !kept.empty()) notifier.Information(kept);
-    {
-        const QSignalBlocker block(SelCombo);
-        SelCombo->removeItem(index);
-        SelCombo->setCurrentIndex(-1);
-    }
-    if (SelCombo->count() > 0) {
-        {
-            const QSignalBlocker block(SelCombo);
-            SelCombo->setCurrentIndex(0);
-        }
-        SelComboClick();
-    }
+    // The list as the file now stands, its first setting shown.
+    RefillSelCombo(lines_.Count() > 0 ? 0 : -1);
 }
 
 std::string TUserKaimeForm::KeptNote() const {

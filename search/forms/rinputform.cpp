@@ -173,11 +173,19 @@ void TRInputForm::SavebtnClick() {
         context_.notifier.Information(existing.read.message);
         return;
     }
+    std::size_t unread = 0;
     const std::string bytes =
         UpdateRumaFile(existing.bytes, DayRumaKeys(day_, DatList_->count()),
-                       day_.gDayRaces[static_cast<std::size_t>(r)].Key().Key12(), entry);
-    if (keiba::IoResult io = keiba::WriteFileAtomic(path, bytes); !io)
+                       day_.gDayRaces[static_cast<std::size_t>(r)].Key().Key12(), entry, &unread);
+    if (keiba::IoResult io = keiba::WriteFileAtomic(path, bytes); !io) {
         context_.notifier.Information(io.message);
+        return;
+    }
+    // Every change saves: the lines kept are told once for the file, and again only when their
+    // count changes.
+    const std::string kept = unread > 0 ? keiba::UnreadLinesKeptText(path, unread) : std::string();
+    if (kept != toldKept_ && !kept.empty()) context_.notifier.Information(kept);
+    toldKept_ = kept;
 }
 
 } // namespace search

@@ -11,6 +11,7 @@
 #include <QDialog>
 
 #include <array>
+#include <string>
 
 class QComboBox;
 class QLabel;
@@ -34,10 +35,12 @@ public:
 
     // --- handlers ---
     void DatListClick();
-    // The race selected in DatList into the controls: level and marks from its line of the file,
-    // 非該当 where the file has none; only the combos of its runners are shown.
+    // The race selected in DatList into the controls: level and marks from the line of the file
+    // the day load takes for it (ReadRumaEntry), 非該当 where the file has none; only the combos of
+    // its runners are shown.
     void ReadCompBtnClick();
-    // The selected race's line written: the file rewritten whole.
+    // The selected race's line written: the file rewritten whole, its lines that cannot be read
+    // kept as they were and told once.
     void SavebtnClick();
     // The change of any runner combo and of the level combo: Savebtn clicked.
     void RumaComboChange();
@@ -56,6 +59,7 @@ private:
     std::array<QLabel*, raceday::kMaxRunners> CJlabels{};
     QPushButton* ReadCompBtn = nullptr;
     QPushButton* Savebtn = nullptr;
+    std::string toldKept_; // what the last save told of the lines it kept
 };
 
 } // namespace search

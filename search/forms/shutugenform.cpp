@@ -184,7 +184,8 @@ void TShutugenForm::NeraiSaveBtnClick() {
     }
     if (NeraiFileExists(context_.folder, name) && !notifier.YesNo(NeraiOverwriteQuestion(name)))
         return;
-    const keiba::IoResult written = WriteNeraiFile(context_.folder, name, *encoded.record);
+    std::size_t kept = 0;
+    const keiba::IoResult written = WriteNeraiFile(context_.folder, name, *encoded.record, &kept);
     if (!written) {
         notifier.Beep();
         notifier.Information(written.message);
@@ -192,7 +193,10 @@ void TShutugenForm::NeraiSaveBtnClick() {
     }
     MakeListBtnClick();
     if (userKaimeMakeList_) userKaimeMakeList_();
-    notifier.Information(std::string(kNeraiSavedMessage));
+    std::string told(kNeraiSavedMessage);
+    if (kept > 0)
+        told += "\r\n" + keiba::UnreadLinesKeptText(NeraiPath(context_.folder, name), kept);
+    notifier.Information(told);
 }
 
 void TShutugenForm::NeraiComboChange() {

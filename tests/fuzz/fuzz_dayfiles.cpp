@@ -5,6 +5,7 @@
 // Input pieces (see fuzzsupport.h): the bytes of an existing file, then the records to file.
 // The existing bytes are put at every file a record names before the records are filed.
 
+#include "jvdata/dayfilekinds.h"
 #include "jvdata/dayfiles.h"
 #include "jvdata/importfiling.h"
 #include "tests/fuzz/fuzzsupport.h"
@@ -53,32 +54,43 @@ bool IsUnder(const fs::path& path, const fs::path& root) {
     return !rel.empty() && *rel.begin() != "..";
 }
 
-// The whole lines of a day file (without their CR LF) and, joined as a rewrite writes them after
-// the whole lines, the others.
+// The lines of a day file: the whole ones (without their CR LF), and the others as they were,
+// each with how many whole lines come before it.
 struct DayLines {
     std::vector<std::string_view> whole;
-    std::string kept;
-    std::size_t unread = 0;
+    std::vector<std::string_view> kept;
+    std::vector<std::size_t> wholeBefore;
 };
-DayLines Parted(std::string_view bytes, std::size_t lineLength) {
+DayLines Parted(std::string_view bytes, std::size_t lineLength, RecordCheck check) {
     DayLines d;
-    for (const fuzz::RecordLine& l : fuzz::RecordLines(bytes, lineLength + 2)) {
+    for (const fuzz::RecordLine& l : fuzz::RecordLines(bytes, lineLength + 2, check)) {
         if (l.whole) {
             d.whole.push_back(l.bytes.substr(0, lineLength));
             continue;
         }
-        if (!d.kept.empty() && !d.kept.ends_with("\r\n")) d.kept += "\r\n";
-        d.kept += l.bytes;
-        ++d.unread;
+        d.kept.push_back(l.bytes);
+        d.wholeBefore.push_back(d.whole.size());
     }
     return d;
+}
+
+// The check of the file a line of this id goes to by the line upsert; nothing for another id.
+RecordCheck CheckOfId(std::string_view id) {
+    static constexpr std::pair<std::string_view, DayFile> kKinds[] = {
+        {"RA", DayFile::RA}, {"HR", DayFile::HR}, {"O1", DayFile::O1},
+        {"O2", DayFile::O2}, {"O3", DayFile::O3}, {"O4", DayFile::O4},
+        {"O5", DayFile::O5}, {"O6", DayFile::O6}, {"DM", DayFile::DM}};
+    for (auto [kid, kind] : kKinds)
+        if (id == kid) return RecordCheckOf(kind);
+    if (id == "SE") return KindInfo(DayFileKind::HorseRuns).sound;
+    return nullptr;
 }
 
 // The whole lines of a runner file by the slot the readers place them in (where they start, to
 // the nearest slot), up to the last slot.
 std::map<int, std::string_view> SlotLines(std::string_view bytes) {
     std::map<int, std::string_view> slots;
-    for (const fuzz::RecordLine& l : fuzz::RecordLines(bytes, kSeLength)) {
+    for (const fuzz::RecordLine& l : fuzz::RecordLines(bytes, kSeLength, IsRunnerSlotLine)) {
         int slot = static_cast<int>((l.at + kSeLength / 2) / kSeLength);
         if (!l.whole) continue;
         if (slot >= kRunnerSlots) break;
@@ -88,9 +100,8 @@ std::map<int, std::string_view> SlotLines(std::string_view bytes) {
 }
 
 // A runner file rewritten from `was`, with `filed` put in their slots: every slot the readers
-// find holds what was put there, else what it held, else a blank or bytes the old file held
-// (what was not a whole line may end in a whole line's worth once it gets a line end); nothing
-// that was not a whole line is lost.
+// find holds what was put there, else what it held, else a blank; what was not a whole line
+// stays where it was, as it was.
 void CheckRunnerFile(std::string_view was, std::string_view now,
                      const std::map<int, std::string>& filed) {
     const std::map<int, std::string_view> before = SlotLines(was), after = SlotLines(now);
@@ -102,46 +113,53 @@ void CheckRunnerFile(std::string_view was, std::string_view now,
         } else if (before.count(s)) {
             FUZZ_CHECK(it != after.end() && it->second == before.at(s));
         } else if (it != after.end()) {
-            FUZZ_CHECK(it->second.find_first_not_of(' ') == std::string_view::npos ||
-                       was.find(it->second) != std::string_view::npos);
+            FUZZ_CHECK(it->second.find_first_not_of(' ') == std::string_view::npos);
         }
     }
-    for (const fuzz::RecordLine& l : fuzz::RecordLines(was, kSeLength))
-        if (!l.whole) FUZZ_CHECK(now.find(l.bytes) != std::string_view::npos);
+    for (const fuzz::RecordLine& l : fuzz::RecordLines(was, kSeLength, IsRunnerSlotLine))
+        if (!l.whole) FUZZ_CHECK(now.substr(l.at, l.bytes.size()) == l.bytes);
 }
 
 void CheckUpsert(std::string_view existing, std::string_view line) {
+    // The upsert files records that passed their check, as the filing does.
+    const RecordCheck check = CheckOfId(line.substr(0, 2));
+    if (!check || !check(std::string(line) + "\r\n")) return;
     std::size_t unread = 0;
-    std::string out = UpsertRecordLine(existing, line, &unread);
-    const DayLines was = Parted(existing, line.size());
-    FUZZ_CHECK(unread == was.unread);
-    // The whole lines first, sorted; then what was not a whole line, as it was.
-    const std::size_t wholeBytes = out.size() - was.kept.size();
-    FUZZ_CHECK(out.size() >= was.kept.size() && out.substr(wholeBytes) == was.kept);
-    std::vector<std::string_view> got;
-    FUZZ_CHECK(FixedLines(std::string_view(out).substr(0, wholeBytes), line.size(), &got));
-    FUZZ_CHECK(std::is_sorted(got.begin(), got.end(), FoldedLess));
+    std::string out = UpsertRecordLine(existing, line, check, &unread);
+    const DayLines was = Parted(existing, line.size(), check);
+    const DayLines now = Parted(out, line.size(), check);
+    FUZZ_CHECK(unread == was.kept.size());
+    // What was not a whole line stays as it was, in its order.
+    FUZZ_CHECK(now.kept == was.kept);
+    FUZZ_CHECK(std::is_sorted(now.whole.begin(), now.whole.end(), FoldedLess));
 
     // Whole lines stay; the first of the same race gives way to the new line, else it is added.
     std::vector<std::string_view> expected = was.whole;
     auto same = std::find_if(expected.begin(), expected.end(),
                              [&](std::string_view l) { return Key16(l) == Key16(line); });
-    if (same != expected.end())
+    const bool added = same == expected.end();
+    if (!added)
         *same = line;
     else
         expected.push_back(line);
-    std::vector<std::string_view> sortedGot = got;
+    std::vector<std::string_view> sortedGot = now.whole;
     std::sort(sortedGot.begin(), sortedGot.end());
     std::sort(expected.begin(), expected.end());
     FUZZ_CHECK(sortedGot == expected);
 
-    // Filing the same line again changes nothing, when no two lines share a race and what is kept
-    // ends its lines (one that lost its line end gets one when it moves).
+    // Each line that was not whole keeps the whole lines before it; an added line goes after the
+    // whole lines that sort before or with it, and before what follows the last of them.
+    const auto upTo = static_cast<std::size_t>(
+        std::count_if(was.whole.begin(), was.whole.end(),
+                      [&](std::string_view l) { return !FoldedLess(line, l); }));
+    for (std::size_t j = 0; j < was.kept.size(); ++j)
+        FUZZ_CHECK(now.wholeBefore[j] ==
+                   was.wholeBefore[j] + (added && was.wholeBefore[j] >= upTo ? 1 : 0));
+
+    // Filing the same line again changes nothing, when no two lines share a race.
     std::set<std::string_view> keys;
-    for (std::string_view l : got) keys.insert(Key16(l));
-    if (keys.size() == got.size() && line.find_first_of("\r\n") == std::string_view::npos &&
-        Parted(out, line.size()).kept == was.kept)
-        FUZZ_CHECK(UpsertRecordLine(out, line) == out);
+    for (std::string_view l : now.whole) keys.insert(Key16(l));
+    if (keys.size() == now.whole.size()) FUZZ_CHECK(UpsertRecordLine(out, line, check) == out);
 }
 
 void CheckRunnerSlot(std::string_view existing, std::string_view line, int slot) {
@@ -190,7 +208,7 @@ void CheckOutcome(const FileOutcome& out, const fs::path& app, bool runner = fal
     if (out.code == FileOutcome::Refused) FUZZ_CHECK(out.path.empty());
     if (out.code == FileOutcome::Filed) FUZZ_CHECK(IsUnder(out.path, app));
     // Every record goes to a file that exists or may be made; a runner file refuses one whose
-    // slot lies in damage that covers other slots too, and says so.
+    // slot holds what it cannot read, and says so.
     FUZZ_CHECK(out.code != FileOutcome::Skipped);
     if (out.code == FileOutcome::Failed)
         FUZZ_CHECK(runner && out.reason.find("壊れている") != std::string::npos);
@@ -203,6 +221,7 @@ struct Expected {
     std::map<int, std::string> slots;
     std::string whole;
     std::size_t lineLength = 0;
+    RecordCheck check = nullptr;
 };
 
 void FileRecords(std::string_view existing, const std::vector<std::string_view>& records) {
@@ -243,6 +262,7 @@ void FileRecords(std::string_view existing, const std::vector<std::string_view>&
             if (Expected* e = note(run)) {
                 e->linesByKey[std::string(Key16(zeroed))] = zeroed;
                 e->lineLength = zeroed.size();
+                e->check = KindInfo(DayFileKind::HorseRuns).sound;
             }
             FUZZ_CHECK(!slot || CheckFraming(rec, "SE"));
             FUZZ_CHECK(!run || CheckFraming(rec, "SE"));
@@ -265,6 +285,7 @@ void FileRecords(std::string_view existing, const std::vector<std::string_view>&
             if (Expected* e = note(out)) {
                 e->linesByKey[std::string(Key16(zeroed))] = zeroed;
                 e->lineLength = zeroed.size();
+                e->check = RecordCheckOf(kind);
             }
             FUZZ_CHECK(!out || CheckFraming(rec, RecordIdOf(kind)));
         }
@@ -288,12 +309,10 @@ void FileRecords(std::string_view existing, const std::vector<std::string_view>&
         } else if (!e.slots.empty()) {
             CheckRunnerFile(oldBytes, bytes, e.slots);
         } else {
-            const DayLines was = Parted(oldBytes, e.lineLength);
-            FUZZ_CHECK(bytes.size() >= was.kept.size() &&
-                       bytes.substr(bytes.size() - was.kept.size()) == was.kept);
-            std::vector<std::string_view> got;
-            FUZZ_CHECK(FixedLines(std::string_view(bytes).substr(0, bytes.size() - was.kept.size()),
-                                  e.lineLength, &got));
+            const DayLines was = Parted(oldBytes, e.lineLength, e.check);
+            const DayLines now = Parted(bytes, e.lineLength, e.check);
+            FUZZ_CHECK(now.kept == was.kept);
+            const std::vector<std::string_view>& got = now.whole;
             FUZZ_CHECK(std::is_sorted(got.begin(), got.end(), FoldedLess));
             for (const auto& [key, line] : e.linesByKey)
                 FUZZ_CHECK(std::count(got.begin(), got.end(), line) >= 1);

@@ -5,6 +5,7 @@
 // The names the system uses are ASCII words; the input's are cut to letters, digits and '_'.
 
 #include "keiba/inigt.h"
+#include "keiba/rewritelines.h"
 #include "keiba/sjis.h"
 #include "tests/fuzz/fuzzsupport.h"
 
@@ -30,13 +31,28 @@ bool SameWord(std::string_view a, std::string_view b) {
            });
 }
 
+// The lines of a text as a rewrite keeps them (without their ends): each ends at LF, the CR
+// before it part of its end, and a lone CR is inside its line, but in a text with no LF at all,
+// whose lines end at each CR. Written here again so the target does not check the store with its
+// own helper.
+std::vector<std::string> KeptLines(std::string_view bytes) {
+    const char end = bytes.find('\n') == std::string_view::npos ? '\r' : '\n';
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != end) continue;
+        const std::size_t textEnd = end == '\n' && i > start && bytes[i - 1] == '\r' ? i - 1 : i;
+        lines.emplace_back(bytes.substr(start, textEnd - start));
+        start = i + 1;
+    }
+    if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+    return lines;
+}
+
 std::vector<std::string> LinesOf(const IniText& text) {
     std::string bytes = text.Bytes();
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
-    std::vector<std::string> lines;
-    // Every line comes back with CR LF; a lone CR or LF inside a line would split it.
-    for (std::string_view l : fuzz::TextLines(bytes)) lines.emplace_back(l);
-    return lines;
+    return KeptLines(bytes);
 }
 
 // Names that may be a section or a key somewhere in the file: a superset, tried against Find.
@@ -54,30 +70,37 @@ void Candidates(const std::vector<std::string>& lines, std::vector<std::string>*
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-// A text an editor saved as UTF-16: a byte-order mark, or a printable ASCII character and a
-// NUL.
+// A text an editor saved as UTF-16: a byte-order mark, or, over the first 1024 bytes, no NUL
+// code unit and the high byte NUL in one unit of four or more, with at most half as many units
+// whose low byte is NUL, in one byte order or the other.
 bool Utf16(std::string_view bytes) {
     if (bytes.size() < 2) return false;
     const auto a = static_cast<unsigned char>(bytes[0]), b = static_cast<unsigned char>(bytes[1]);
-    auto printable = [](unsigned char c) { return c >= 0x20 && c < 0x7F; };
-    return (a == 0xFF && b == 0xFE) || (a == 0xFE && b == 0xFF) || (a == 0 && printable(b)) ||
-           (printable(a) && b == 0);
+    if ((a == 0xFF && b == 0xFE) || (a == 0xFE && b == 0xFF)) return true;
+    for (int high : {1, 0}) {
+        const std::size_t units = std::min<std::size_t>(bytes.size(), 1024) / 2;
+        std::size_t highNul = 0, lowNul = 0;
+        bool nulUnit = false;
+        for (std::size_t i = 0; i < units; ++i) {
+            const bool h = bytes[2 * i + static_cast<std::size_t>(high)] == '\0',
+                       l = bytes[2 * i + static_cast<std::size_t>(1 - high)] == '\0';
+            nulUnit = nulUnit || (h && l);
+            highNul += h;
+            lowNul += l;
+        }
+        if (!nulUnit && highNul * 4 >= units && lowNul * 2 <= highNul) return true;
+    }
+    return false;
 }
 
 void CheckText(std::string_view bytes, const std::string& section, const std::string& key,
                std::string_view value) {
     // UTF-16 is read through its UTF-8 form and never written: the store's check below.
     if (Utf16(bytes)) return;
-    // The text is kept line by line: reading and writing it back only makes every line end
-    // in CR LF, after the UTF-8 mark it began with.
+    // The text is kept line by line, each line with its own end: reading and writing it back
+    // gives it as it was.
     IniText text(bytes);
-    const bool marked = bytes.starts_with(kUtf8Mark);
-    if (marked) bytes.remove_prefix(kUtf8Mark.size());
-    std::vector<std::string_view> before = fuzz::TextLines(bytes);
-    std::string expected(marked ? kUtf8Mark : "");
-    for (std::string_view l : before) expected += std::string(l) + "\r\n";
-    FUZZ_CHECK(text.Bytes() == expected);
-    FUZZ_CHECK(IniText(text.Bytes()).Bytes() == expected);
+    FUZZ_CHECK(text.Bytes() == bytes);
     std::vector<std::string> lines = LinesOf(text);
 
     std::vector<std::string> sections{section}, keys{key};
@@ -92,6 +115,11 @@ void CheckText(std::string_view bytes, const std::string& section, const std::st
         }
     }
 
+    // The store writes only values whose line it can read (TIniGT refuses the others).
+    const std::string newLine = key + "=" + std::string(value);
+    if (!(text.encoding() == IniText::Encoding::Cp932 ? keiba::IsCp932TextLine(newLine)
+                                                      : keiba::IsUtf8TextLine(newLine)))
+        return;
     IniText changed(bytes);
     changed.Set(section, key, value);
     std::string raw;
@@ -121,8 +149,11 @@ void CheckText(std::string_view bytes, const std::string& section, const std::st
         auto at = std::mismatch(lines.begin(), lines.end(), after.begin());
         inserted = isNewLine(*at.second) && std::equal(at.first, lines.end(), at.second + 1);
     }
+    // Blank lines at the end give way; a line of control bytes is no blank line but one the
+    // store cannot read, and stays.
     std::vector<std::string> appended = lines;
-    while (!appended.empty() && fuzz::Trimmed(appended.back()).empty()) appended.pop_back();
+    while (!appended.empty() && appended.back().find_first_not_of(" \t") == std::string::npos)
+        appended.pop_back();
     if (!appended.empty()) appended.emplace_back();
     appended.push_back("[" + section + "]");
     appended.push_back(key + "=" + std::string(value));
@@ -151,6 +182,15 @@ void CheckStore(std::string_view bytes, const std::string& section, const std::s
     store.SetFileName(file.string());
     std::string utf8 = keiba::Cp932ToUtf8(value);
     bool lineBreak = utf8.find_first_of("\r\n") != std::string::npos;
+    // A control character but the tab (C0, DEL, and C1, which UTF-8 writes C2 80 to C2 9F).
+    bool control = false;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        control =
+            control || (c < 0x20 && c != '\t') || c == 0x7F ||
+            (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+             static_cast<unsigned char>(utf8[i + 1]) <= 0x9F);
+    }
     bool cp932 = keiba::Utf8ToCp932Exact(utf8).has_value();
 
     keiba::IoResult r = store.WriteString(section, key, utf8);
@@ -163,7 +203,7 @@ void CheckStore(std::string_view bytes, const std::string& section, const std::s
     // A UTF-8 file takes any character; a CP932 file only those CP932 has.
     const bool unicode = bytes.starts_with(kUtf8Mark);
     // Refused writes leave the file alone and say why; the others read back at once.
-    FUZZ_CHECK(r.ok == (!lineBreak && (cp932 || unicode)));
+    FUZZ_CHECK(r.ok == (!lineBreak && !control && (cp932 || unicode)));
     if (!r.ok) {
         FUZZ_CHECK(!r.message.empty());
         FUZZ_CHECK(fuzz::ReadAll(file) == bytes);

@@ -254,9 +254,14 @@ void CheckSnapshots(const TJvRA& race, std::string_view snapshots, std::string_v
     std::optional<std::string> chosen = ChooseSnapshot(snapshots, kind, key, ozTime);
     std::optional<int> target = Minutes(fuzz::Trimmed(ozTime));
     if (!target) FUZZ_CHECK(!chosen);
-    // A line counts when it is the kind's record of the race, announced on race day.
+    // A line counts when it is the kind's record (its record check passed) of the race,
+    // announced on race day.
+    const auto sound = KindInfo(static_cast<DayFileKind>(static_cast<int>(DayFileKind::Odds1) +
+                                                         std::clamp(kind, 1, 6) - 1))
+                           .sound;
     auto eligible = [&](std::string_view l) -> std::optional<int> {
         if (l.size() != kOddsLengths[static_cast<std::size_t>(kind - 1)] - 2) return std::nullopt;
+        if (!sound(std::string(l) + "\r\n")) return std::nullopt;
         if (l.substr(0, 2) != "O" + std::to_string(kind) || l.substr(11, 16) != key)
             return std::nullopt;
         if (l.substr(27, 4) != l.substr(15, 4)) return std::nullopt;
@@ -284,11 +289,16 @@ void CheckSnapshots(const TJvRA& race, std::string_view snapshots, std::string_v
     std::size_t unread = 0;
     std::string out = ReplaceRaceLines(dayFile, snapshot, &unread);
     // Each line in its place: a whole one of the race becomes the snapshot, any other stays as it
-    // was; the snapshot comes last when no line was the race's.
+    // was; the snapshot comes after the last whole line when no line was the race's.
+    const std::string_view id = std::string_view(snapshot).substr(0, 2);
+    const bool odds = id.size() == 2 && id[0] == 'O' && id[1] >= '1' && id[1] <= '6';
+    const DayFileKind fileKind =
+        static_cast<DayFileKind>(static_cast<int>(DayFileKind::Odds1) + (odds ? id[1] - '1' : 0));
     std::string expected;
-    std::size_t damaged = 0;
+    std::size_t damaged = 0, afterWhole = 0;
     bool replaced = false;
-    for (const fuzz::RecordLine& l : fuzz::RecordLines(dayFile, snapshot.size() + 2)) {
+    for (const fuzz::RecordLine& l :
+         fuzz::RecordLines(dayFile, snapshot.size() + 2, KindInfo(fileKind).sound)) {
         if (!l.whole) {
             expected += l.bytes;
             ++damaged;
@@ -298,12 +308,10 @@ void CheckSnapshots(const TJvRA& race, std::string_view snapshots, std::string_v
         bool same = Field(body, 12, 16) == Field(snapshot, 12, 16);
         expected += same ? std::string_view(snapshot) : body;
         expected += "\r\n";
+        afterWhole = expected.size();
         replaced = replaced || same;
     }
-    if (!replaced) {
-        if (!expected.empty() && !expected.ends_with("\r\n")) expected += "\r\n";
-        expected += snapshot + "\r\n";
-    }
+    if (!replaced) expected.insert(afterWhole, snapshot + "\r\n");
     FUZZ_CHECK(out == expected);
     FUZZ_CHECK(unread == damaged);
 }

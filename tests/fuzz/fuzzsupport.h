@@ -80,28 +80,26 @@ inline std::vector<std::string_view> TextLines(std::string_view bytes) {
     return lines;
 }
 
-// A file of fixed-length lines as the day files' readers and rewrites take it: only CR LF ends a
-// line, and a longer line that ends in a whole record gives that record a line of its own. Each
-// line with where it starts and whether it is whole (`length` bytes with CR LF, or the last line
-// without them). Written here again, for the same reason as TextLines.
+// A file of fixed-length lines as the day files' rewrites take it: only CR LF ends a line, and
+// no line is split. Each line with where it starts and whether it is whole (`length` bytes with
+// CR LF, or the last line without them, that pass `check` given with CR LF). Written here again,
+// for the same reason as TextLines.
 struct RecordLine {
     std::size_t at;
     std::string_view bytes;
     bool whole;
 };
-inline std::vector<RecordLine> RecordLines(std::string_view bytes, std::size_t length) {
+inline std::vector<RecordLine> RecordLines(std::string_view bytes, std::size_t length,
+                                           bool (*check)(std::string_view record)) {
     std::vector<RecordLine> lines;
     for (std::size_t at = 0; at < bytes.size();) {
         std::size_t crlf = bytes.find("\r\n", at);
         std::size_t end = crlf == std::string_view::npos ? bytes.size() : crlf + 2;
-        std::size_t n = end - at;
-        if (crlf != std::string_view::npos && n > length) {
-            lines.push_back({at, bytes.substr(at, n - length), false});
-            at += n - length;
-            n = length;
-        }
-        bool whole = crlf != std::string_view::npos ? n == length : n == length - 2;
-        lines.push_back({at, bytes.substr(at, n), whole});
+        std::string_view line = bytes.substr(at, end - at);
+        bool whole = crlf != std::string_view::npos
+                         ? line.size() == length && check(line)
+                         : line.size() + 2 == length && check(std::string(line) + "\r\n");
+        lines.push_back({at, line, whole});
         at = end;
     }
     return lines;

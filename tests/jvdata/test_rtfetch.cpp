@@ -111,3 +111,25 @@ TEST(RtFetch, AFileThatCannotBeReadOrWrittenEndsTheStepWithNothingFiled) {
     EXPECT_FALSE(unwritten.written.ok);
     EXPECT_EQ(unwritten.filed, 0);
 }
+
+// A record whose fields do not read as its layout says is not put over the race's sound line: it
+// is refused and counted, for the fetch to log.
+TEST(RtFetch, ADamagedRecordIsRefusedAndCountedNotFiled) {
+    testsupport::TempDir app;
+    const std::string key = RaceKey16("20261206", "05", 1);
+    const std::string sound = MakeRecord("O1", key);
+    std::string damaged = sound;
+    damaged[TJvO1::kWin.firstPos - 1] = '\xFF';
+    testsupport::FakeJvLink link;
+    link.AddRealtime("0B30", key, {sound, damaged});
+    ASSERT_EQ(link.JVRTOpen("0B30", key), 0);
+
+    ReadStepResult r = RunReadStep(link, ReadStep::Odds, app.path(), nullptr, nullptr);
+    EXPECT_EQ(r.filed, 1);
+    EXPECT_EQ(r.refused.Total(), 1);
+    EXPECT_EQ(r.refused.first[static_cast<std::size_t>(RefuseReason::Content)],
+              "O1 " + std::to_string(sound.size()) + "バイト " + key);
+    std::string line = sound.substr(0, sound.size() - 2);
+    line.replace(2, 9, "000000000");
+    EXPECT_EQ(testsupport::Slurp(app / "Data" / "2026年12月06日.jvO1"), line + "\r\n");
+}

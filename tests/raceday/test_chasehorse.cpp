@@ -77,13 +77,13 @@ TEST_F(ChaseHorseTest, AFailedWriteIsReportedNotConfirmed) {
     EXPECT_EQ(notifier.messages[0].find("を追跡馬に登録しました。"), std::string::npos);
 }
 
-// The file keeps its lines whatever line ends an editor saved it with; it is written back with
-// CR LF.
+// The file keeps its lines whatever line ends an editor saved it with, each its own.
 TEST(ChaseHorseList, EarlierHorsesSavedWithOtherLineEndsAreKept) {
     const std::string a = "2019101234" + std::string(36, 'a');
     const std::string b = "2020105678" + std::string(36, 'b');
     const std::string c = "2021109999" + std::string(36, 'c');
     raceday::ChaseHorseList list;
-    list.Merge(c + "\r" + a + "\n" + b + "\r");
-    EXPECT_EQ(list.Bytes(), a + "\r\n" + b + "\r\n" + c + "\r\n");
+    list.Add(b);
+    EXPECT_EQ(list.MergedInto(c + "\n" + a + "\n"), a + "\n" + b + "\r\n" + c + "\n");
+    EXPECT_EQ(list.MergedInto(c + "\r" + a + "\r"), a + "\r" + b + "\r" + c + "\r");
 }

@@ -48,11 +48,12 @@ TEST(HandInput, OnlyAWholeLineIsRead) {
     EXPECT_EQ(read("5120000000000000000").level, 5);
     EXPECT_EQ(read("512000000000000000"), RumaEntry{}); // 30 characters
     EXPECT_EQ(read("51200000000000000000"), RumaEntry{});
-    // The first line of the race is the one read.
-    EXPECT_EQ(
-        ReadRumaEntry(Key(3) + "1000000000000000000\r\n" + Key(3) + "2000000000000000000", Key(3))
-            .level,
-        1);
+    // As the day load reads it: the last line of the race that passes the check.
+    EXPECT_EQ(ReadRumaEntry(Key(3) + "1000000000000000000\r\n" + Key(3) +
+                                "2000000000000000000\r\n" + Key(3) + "9000000000000000000\r\n",
+                            Key(3))
+                  .level,
+              2);
 }
 
 TEST(HandInput, KeysAreDateVenueAndRaceNumber) {

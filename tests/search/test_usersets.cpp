@@ -22,27 +22,28 @@ protected:
 TEST_F(UserSetListTest, AFailedWriteKeepsTheListAsItWas) {
     UserSetList list;
     ASSERT_TRUE(list.Put(-1, {"A", "X", "Y", "Z"}, path));
-    const fs::path nowhere = dir / "missing" / "UserSet.usd";
-    keiba::IoResult io = list.Put(-1, {"B", "X", "Y", "Z"}, nowhere);
-    EXPECT_FALSE(io);
-    EXPECT_NE(io.message.find(nowhere.string()), std::string::npos);
-    EXPECT_FALSE(list.Remove(0, nowhere));
+    keiba::SetBeforeRenameHookForTest([](const fs::path&) { return false; });
+    EXPECT_FALSE(list.Put(-1, {"B", "X", "Y", "Z"}, path));
+    EXPECT_FALSE(list.Remove(0, path));
+    keiba::SetBeforeRenameHookForTest(nullptr);
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.At(0).name, "A");
 }
 
-// Settings loaded from a file that could not be read are not all there is: no change is
-// written over the file.
+// A file that could not be read is not written over while it still cannot be; once it can, a
+// change goes into it as it stands.
 TEST_F(UserSetListTest, AFileThatCouldNotBeReadTakesNoChange) {
     WriteBytes(path, "\"A\",\"X\",\"Y\",\"Z\"\r\n");
     UserSetList list;
     {
         const UnreadableFile unreadable(path);
         list.Load(path);
+        const keiba::IoResult io = list.Put(-1, {"B", "X", "Y", "Z"}, path);
+        EXPECT_NE(io.message.find("UserSet.usd を読み込めません"), std::string::npos) << io.message;
     }
-    const keiba::IoResult io = list.Put(-1, {"B", "X", "Y", "Z"}, path);
-    EXPECT_NE(io.message.find("UserSet.usd を読み込めません"), std::string::npos) << io.message;
     EXPECT_EQ(Slurp(path), "\"A\",\"X\",\"Y\",\"Z\"\r\n");
+    ASSERT_TRUE(list.Put(-1, {"B", "X", "Y", "Z"}, path));
+    EXPECT_EQ(Slurp(path), "\"A\",\"X\",\"Y\",\"Z\"\r\n\"B\",\"X\",\"Y\",\"Z\"\r\n");
 }
 
 // Two races of three runners; the R code of this run (block A) is R+ for runner 1 of race 0 and
