@@ -490,7 +490,10 @@ keiba::IoResult WriteNeraiFile(const std::filesystem::path& appDir, std::string_
         lines.front().text = line;
         if (lines.front().end.empty()) lines.front().end = "\r\n";
     } else {
-        lines.insert(lines.begin(), {line});
+        // Put in at the end and turned to the front: an insert at the front of what may be an
+        // empty vector draws a false null-pointer warning from the optimizer.
+        lines.push_back({line});
+        std::rotate(lines.rbegin(), lines.rbegin() + 1, lines.rend());
     }
     // A second line that reads as a set is no set's either: only the first is ever read.
     for (std::size_t i = 1; i < lines.size(); ++i) lines[i].readable = false;
